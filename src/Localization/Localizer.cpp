@@ -1,0 +1,127 @@
+#include "Localization/Localizer.h"
+
+#include "Platform/Qt/SettingsFileUserDefaults.h"
+
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLocale>
+#include <QMutex>
+
+namespace {
+
+QMutex sharedMutex;
+std::shared_ptr<Localizer>& sharedInstance()
+{
+    static std::shared_ptr<Localizer> instance;
+    return instance;
+}
+
+// Any deviation from "object of objects of strings" leaves the tables empty.
+QHash<QString, QHash<QString, QString>> loadTables(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QJsonDocument doc = QJsonDocument::fromJson(file.readAll());
+    if (!doc.isObject())
+        return {};
+    QHash<QString, QHash<QString, QString>> tables;
+    const QJsonObject root = doc.object();
+    for (auto lang = root.begin(); lang != root.end(); ++lang) {
+        if (!lang.value().isObject())
+            return {};
+        QHash<QString, QString> table;
+        const QJsonObject entries = lang.value().toObject();
+        for (auto e = entries.begin(); e != entries.end(); ++e) {
+            if (!e.value().isString())
+                return {};
+            table.insert(e.key(), e.value().toString());
+        }
+        tables.insert(lang.key(), table);
+    }
+    return tables;
+}
+
+} // namespace
+
+Localizer::Localizer(UserDefaults& defaults, PreferredLanguages preferredLanguages, const QString& tablePath)
+    : m_defaults(defaults)
+    , m_preferredLanguages(std::move(preferredLanguages))
+    , m_tables(loadTables(tablePath))
+{
+    m_lang = resolve(m_defaults.string(QString::fromLatin1(languageKey)).value_or(QStringLiteral("auto")));
+}
+
+Localizer& Localizer::shared()
+{
+    QMutexLocker lock(&sharedMutex);
+    auto& instance = sharedInstance();
+    if (!instance) {
+        static SettingsFileUserDefaults defaults;
+        instance = std::make_shared<Localizer>(defaults, [] { return QLocale::system().uiLanguages(); });
+    }
+    return *instance;
+}
+
+void Localizer::setShared(std::shared_ptr<Localizer> localizer)
+{
+    QMutexLocker lock(&sharedMutex);
+    sharedInstance() = std::move(localizer);
+}
+
+QString Localizer::translate(const QString& german) const
+{
+    if (m_lang == QLatin1String("de"))
+        return german;
+    const auto table = m_tables.constFind(m_lang);
+    if (table == m_tables.constEnd())
+        return german;
+    return table->value(german, german);
+}
+
+void Localizer::setLanguage(const QString& choice)
+{
+    m_defaults.setValue(QString::fromLatin1(languageKey), choice);
+    m_lang = resolve(choice);
+    Q_EMIT langChanged(m_lang);
+}
+
+QString Localizer::resolve(const QString& choice) const
+{
+    return resolve(choice, m_preferredLanguages ? m_preferredLanguages() : QStringList());
+}
+
+QString Localizer::resolve(const QString& choice, const QStringList& preferredLanguages)
+{
+    if (choice != QLatin1String("auto") && supported().contains(choice))
+        return choice;
+    const QString first = preferredLanguages.isEmpty() ? QStringLiteral("en") : preferredLanguages.first();
+    const QString code = first.left(2).toLower();
+    return supported().contains(code) ? code : QStringLiteral("en");
+}
+
+const QStringList& Localizer::supported()
+{
+    static const QStringList codes{"de", "en", "fr", "tr", "ru", "it", "es", "zh", "ja"};
+    return codes;
+}
+
+const QHash<QString, QString>& Localizer::displayName()
+{
+    static const QHash<QString, QString> names{
+        {"de", "Deutsch"}, {"en", "English"}, {"fr", "Français"},
+        {"tr", "Türkçe"}, {"ru", "Русский"}, {"it", "Italiano"},
+        {"es", "Español"}, {"zh", "中文"}, {"ja", "日本語"}};
+    return names;
+}
+
+const QHash<QString, QString>& Localizer::autoLabel()
+{
+    static const QHash<QString, QString> labels{
+        {"de", "Automatisch (System)"}, {"en", "Automatic (system)"},
+        {"fr", "Automatique (système)"}, {"tr", "Otomatik (sistem)"},
+        {"ru", "Автоматически (система)"}, {"it", "Automatico (sistema)"},
+        {"es", "Automático (sistema)"}, {"zh", "自动（系统）"}, {"ja", "自動（システム）"}};
+    return labels;
+}

@@ -1,0 +1,50 @@
+#pragma once
+// The translation lookup: the German text is the key, translations come from
+// the resource strings.json (language code -> German text -> translation).
+#include <QHash>
+#include <QObject>
+#include <QStringList>
+#include <functional>
+#include <memory>
+
+class UserDefaults;
+
+class Localizer : public QObject {
+    Q_OBJECT
+public:
+    using PreferredLanguages = std::function<QStringList()>;
+
+    // tablePath: the strings.json to load (the built-in resource by default).
+    Localizer(UserDefaults& defaults, PreferredLanguages preferredLanguages,
+              const QString& tablePath = QStringLiteral(":/strings.json"));
+
+    // The one instance of the app, made on first use with the real user defaults
+    // and the system's preferred languages unless another was installed.
+    static Localizer& shared();
+    static void setShared(std::shared_ptr<Localizer> localizer);
+
+    // The German text in the current language (the text itself when untranslated).
+    static QString t(const QString& german) { return shared().translate(german); }
+    QString translate(const QString& german) const;
+
+    QString lang() const { return m_lang; }
+    // choice: "auto" or a language code; stored as given, then resolved.
+    void setLanguage(const QString& choice);
+    QString resolve(const QString& choice) const;
+    static QString resolve(const QString& choice, const QStringList& preferredLanguages);
+
+    static const QStringList& supported();
+    static const QHash<QString, QString>& displayName();
+    static const QHash<QString, QString>& autoLabel();
+
+    static constexpr const char* languageKey = "app.language";
+
+Q_SIGNALS:
+    void langChanged(const QString& lang);
+
+private:
+    UserDefaults& m_defaults;
+    PreferredLanguages m_preferredLanguages;
+    QHash<QString, QHash<QString, QString>> m_tables;
+    QString m_lang = QStringLiteral("de");
+};

@@ -1,0 +1,35 @@
+#pragma once
+// One key combination: a Carbon virtual key code and Carbon modifier flags,
+// stored exactly so (file format). On X11: command = Super, option = Alt.
+#include <QJsonObject>
+#include <QString>
+#include <Qt>
+#include <cstdint>
+#include <optional>
+
+class QKeyEvent;
+
+struct HotkeyCombo {
+    static constexpr uint32_t command = 0x100;
+    static constexpr uint32_t shift = 0x200;
+    static constexpr uint32_t option = 0x800;
+    static constexpr uint32_t control = 0x1000;
+
+    uint32_t keyCode = 0;
+    uint32_t carbonModifiers = 0;
+
+    bool operator==(const HotkeyCombo&) const = default;
+
+    QString displayString() const;
+    static QString keyName(uint32_t keyCode);
+
+    // From a key press: none when no modifier among command, shift, option and
+    // control is held, or when the key has no Carbon code.
+    static std::optional<HotkeyCombo> from(const QKeyEvent& event);
+    static std::optional<HotkeyCombo> from(uint32_t x11Keycode, Qt::KeyboardModifiers modifiers);
+    static uint32_t carbonModifiersFrom(Qt::KeyboardModifiers modifiers);
+
+    QJsonObject toJson() const;
+    static std::optional<HotkeyCombo> fromJson(const QJsonValue& value);
+};
+size_t qHash(const HotkeyCombo& c, size_t seed = 0);

@@ -1,0 +1,73 @@
+#include "Platform/Qt/XdgAutostartLoginItem.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QSettings>
+#include <QStandardPaths>
+
+XdgAutostartLoginItem::XdgAutostartLoginItem(QString executable)
+    : m_executable(std::move(executable))
+{
+}
+
+QString XdgAutostartLoginItem::entryPath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+        + QStringLiteral("/autostart/com.quorel.zentu.desktop");
+}
+
+LoginItemService::Status XdgAutostartLoginItem::status() const
+{
+    const QString path = entryPath();
+    if (!QFileInfo::exists(path))
+        return Status::notRegistered;
+    // A desktop may switch an entry off without deleting it.
+    QSettings entry(path, QSettings::IniFormat);
+    entry.beginGroup(QStringLiteral("Desktop Entry"));
+    const bool hidden = entry.value(QStringLiteral("Hidden")).toString() == QLatin1String("true");
+    const bool disabled = entry.value(QStringLiteral("X-GNOME-Autostart-enabled")).toString() == QLatin1String("false");
+    return (hidden || disabled) ? Status::notRegistered : Status::enabled;
+}
+
+bool XdgAutostartLoginItem::registerApp(QString* error)
+{
+    const QString path = entryPath();
+    if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
+        if (error)
+            *error = QStringLiteral("Ordner für Autostart konnte nicht angelegt werden");
+        return false;
+    }
+    QString exec = m_executable.isEmpty() ? QCoreApplication::applicationFilePath() : m_executable;
+    if (exec.contains(QLatin1Char(' ')))
+        exec = QLatin1Char('"') + exec + QLatin1Char('"');
+    const QByteArray text = "[Desktop Entry]\n"
+                            "Type=Application\n"
+                            "Name=Zentu.it\n"
+                            "Exec=" + exec.toUtf8() + "\n"
+                            "Icon=com.quorel.zentu\n"
+                            "X-GNOME-Autostart-enabled=true\n"
+                            "NoDisplay=true\n";
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit()) {
+        if (error)
+            *error = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+bool XdgAutostartLoginItem::unregisterApp(QString* error)
+{
+    QFile file(entryPath());
+    if (!file.exists())
+        return true;
+    if (!file.remove()) {
+        if (error)
+            *error = file.errorString();
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,49 @@
+#pragma once
+// Owner of the current AppSettings: loads them at start, writes every change
+// back at once, answers the hotkey of each action and switches the login item.
+#include "Models/AppSettings.h"
+#include "Models/HotkeyAction.h"
+
+#include <QObject>
+#include <functional>
+
+class UserDefaults;
+class LoginItemService;
+class KeyboardInfo;
+
+class SettingsManager : public QObject {
+    Q_OBJECT
+public:
+    SettingsManager(UserDefaults& defaults, LoginItemService& loginItem, KeyboardInfo& keyboard,
+                    QObject* parent = nullptr);
+
+    const AppSettings& settings() const { return m_settings; }
+    // Replaces the record: observers hear of it first, then it is persisted.
+    void setSettings(const AppSettings& settings);
+    // Changes fields in place; one call gives one write.
+    void update(const std::function<void(AppSettings&)>& change);
+
+    HotkeyCombo hotkey(HotkeyAction action) const;
+    void setHotkey(const HotkeyCombo& combo, HotkeyAction action);
+    void resetHotkey(HotkeyAction action);
+    void setLaunchAtLogin(bool on);
+
+    static HotkeyCombo defaultHotkey(HotkeyAction action, bool isoKeyboard);
+
+    static constexpr const char* settingsKey = "zentu.settings.v1";
+    static constexpr const char* unreadableKey = "zentu.settings.v1.unreadable";
+    static constexpr const char* launchDefaultedKey = "zentu.launchAtLogin.defaulted";
+
+Q_SIGNALS:
+    void settingsChanged();
+
+private:
+    void persist();
+    void syncLaunchAtLoginState();
+    bool loginItemEnabled() const;
+
+    UserDefaults& m_defaults;
+    LoginItemService& m_loginItem;
+    KeyboardInfo& m_keyboard;
+    AppSettings m_settings;
+};

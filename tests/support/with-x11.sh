@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# Runs one test against its own X server: Xvfb on a free display (chosen by
+# Xvfb itself, so parallel tests never collide), openbox as window manager and
+# tint2 as tray host. Waits for each to be ready instead of sleeping.
+set -u
+test_binary="$1"; shift
+geometry="${ZENTU_XVFB_SCREEN:-1920x1080x24}"
+workdir=$(mktemp -d)
+cleanup() {
+  [[ -n "${tint_pid:-}" ]] && kill "$tint_pid" 2>/dev/null
+  [[ -n "${wm_pid:-}" ]] && kill "$wm_pid" 2>/dev/null
+  [[ -n "${xvfb_pid:-}" ]] && kill "$xvfb_pid" 2>/dev/null
+  wait 2>/dev/null
+  rm -rf "$workdir"
+}
+trap cleanup EXIT
+
+exec 3> "$workdir/displayfd"
+Xvfb -displayfd 3 -screen 0 "$geometry" -nolisten tcp +extension RANDR +extension XTEST \
+  +extension MIT-SHM +extension Composite -noreset > "$workdir/xvfb.log" 2>&1 &
+xvfb_pid=$!
+exec 3>&-
+for _ in $(seq 1 200); do
+  [[ -s "$workdir/displayfd" ]] && break
+  sleep 0.05
+done
+display=$(tr -d '\n' < "$workdir/displayfd")
+if [[ -z "$display" ]]; then
+  echo "with-x11: Xvfb did not start"; cat "$workdir/xvfb.log"; exit 1
+fi
+export DISPLAY=":$display"
+unset WAYLAND_DISPLAY
+export QT_QPA_PLATFORM=xcb
+
+wait_for() { # condition, description
+  for _ in $(seq 1 200); do eval "$1" >/dev/null 2>&1 && return 0; sleep 0.05; done
+  echo "with-x11: timed out waiting for $2"; return 1
+}
+wait_for "xdpyinfo" "the X server" || exit 1
+
+# openbox with a config that gives no window decorations a test did not ask for.
+HOME_FOR_WM="$workdir/wmhome"; mkdir -p "$HOME_FOR_WM"
+HOME="$HOME_FOR_WM" openbox --sm-disable > "$workdir/openbox.log" 2>&1 &
+wm_pid=$!
+wait_for "xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'" "openbox" || exit 1
+
+if [[ "${ZENTU_NO_TRAY:-}" != 1 ]] && command -v tint2 >/dev/null; then
+  HOME="$HOME_FOR_WM" tint2 > "$workdir/tint2.log" 2>&1 &
+  tint_pid=$!
+  wait_for "xdotool search --class tint2" "tint2 window" || true
+fi
+
+"$test_binary" "$@"
