@@ -132,6 +132,8 @@ void CaptureIntroPresenter::show(const CaptureIntroConfig& config, std::function
     view->activateWindow();
 }
 
+CaptureIntroView* CaptureIntroPresenter::window() const { return m_window; }
+
 void CaptureIntroPresenter::finish(bool proceed, bool hideForever)
 {
     // Taken out first: the step must run once, and it outlives its slot.

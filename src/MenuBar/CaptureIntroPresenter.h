@@ -42,7 +42,7 @@ public:
     void show(const CaptureIntroConfig& config, std::function<void()> proceed, std::function<void()> cancel);
 
     // The card's window while one is up, else null.
-    CaptureIntroView* window() const { return m_window; }
+    CaptureIntroView* window() const;
 
     static constexpr QRect fallbackFrame{0, 0, 1440, 900};
 

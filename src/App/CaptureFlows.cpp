@@ -1,0 +1,136 @@
+#include "App/CaptureFlows.h"
+
+#include "Debug/DebugLog.h"
+#include "Localization/Localizer.h"
+#include "MenuBar/CaptureIntroPresenter.h"
+#include "Settings/SettingsManager.h"
+
+#include <QPointer>
+#include <QTimer>
+#include <algorithm>
+
+CaptureFlows::CaptureFlows(SettingsManager& settings, Hooks hooks, QObject* parent)
+    : QObject(parent)
+    , m_settings(settings)
+    , m_hooks(std::move(hooks))
+{
+    if (!m_hooks.after) {
+        m_hooks.after = [this](int ms, std::function<void()> work) { QTimer::singleShot(ms, this, std::move(work)); };
+    }
+    if (!m_hooks.now)
+        m_hooks.now = [] { return QDateTime::currentDateTime(); };
+}
+
+void CaptureFlows::captureInteractive()
+{
+    DebugLog::write(QStringLiteral("CAPTURE captureInteractive() (Bereich) gestartet"));
+    QTimer::singleShot(0, this, &CaptureFlows::runInteractive);
+}
+
+void CaptureFlows::captureFullScreen()
+{
+    DebugLog::write(QStringLiteral("CAPTURE captureFullScreen() (Ganzer Bildschirm) gestartet"));
+    QTimer::singleShot(0, this, &CaptureFlows::runFullScreen);
+}
+
+void CaptureFlows::runInteractive()
+{
+    if (m_hooks.ensureScreenRecordingPermission && !m_hooks.ensureScreenRecordingPermission()) {
+        DebugLog::write(QStringLiteral("CAPTURE captureInteractive ABBRUCH: keine Berechtigung"));
+        return;
+    }
+    if (!m_hooks.beginInteractiveCapture)
+        return;
+    QPointer<CaptureFlows> self(this);
+    CaptureIntroPresenter* presenter = m_hooks.intro ? m_hooks.intro : &CaptureIntroPresenter::shared();
+    IntroStep intro = [presenter](std::function<void(bool)> resume) {
+        presenter->show(
+            CaptureIntroConfig::screenshot(), [resume] { resume(true); },
+            [resume] {
+                DebugLog::write(QStringLiteral("CAPTURE captureInteractive ABBRUCH: Anleitung abgebrochen (Esc)"));
+                resume(false);
+            });
+    };
+    m_hooks.beginInteractiveCapture(true, std::move(intro), [self](std::optional<CapturedScreenshot> captured) {
+        if (self)
+            self->handleCaptured(std::move(captured));
+    });
+}
+
+void CaptureFlows::runFullScreen()
+{
+    if (m_hooks.ensureScreenRecordingPermission && !m_hooks.ensureScreenRecordingPermission()) {
+        DebugLog::write(QStringLiteral("CAPTURE captureFullScreen ABBRUCH: keine Berechtigung"));
+        return;
+    }
+    QPointer<CaptureFlows> self(this);
+    runAfterCaptureDelay([self] {
+        if (!self || !self->m_hooks.captureFullScreenImmediately)
+            return;
+        const bool showsCursor = self->m_settings.settings().showCursorInScreenshot;
+        self->m_hooks.captureFullScreenImmediately(showsCursor, [self](std::optional<CapturedScreenshot> captured) {
+            if (self)
+                self->handleCaptured(std::move(captured));
+        });
+    });
+}
+
+void CaptureFlows::showCountdown(int seconds)
+{
+    if (m_hooks.showToast)
+        m_hooks.showToast(Localizer::t(QStringLiteral("Auslösen in %d s")).replace(QLatin1String("%d"), QString::number(seconds)),
+                          QStringLiteral("timer"), true, 0);
+}
+
+void CaptureFlows::runAfterCaptureDelay(std::function<void()> action)
+{
+    const qint64 d = m_settings.settings().captureDelaySeconds;
+    if (d < 1) {
+        action();
+        return;
+    }
+    const int n = int(std::min<qint64>(d, maxCountdownSteps));
+    showCountdown(n);
+    countdown(n, std::move(action));
+}
+
+void CaptureFlows::countdown(int remaining, std::function<void()> action)
+{
+    QPointer<CaptureFlows> self(this);
+    m_hooks.after(1000, [self, remaining, action] {
+        if (!self)
+            return;
+        const int r = remaining - 1;
+        if (r < 1) {
+            if (self->m_hooks.dismissToast)
+                self->m_hooks.dismissToast();
+            action();
+            return;
+        }
+        // Presented again on every step: another countdown or capture may have
+        // taken the toast away meanwhile.
+        self->showCountdown(r);
+        self->countdown(r, action);
+    });
+}
+
+void CaptureFlows::handleCaptured(std::optional<CapturedScreenshot> captured)
+{
+    if (!captured)
+        return;
+    QImage image = captured->image;
+    if (m_settings.settings().stampTimestamp && m_hooks.stamp)
+        image = m_hooks.stamp(image, m_hooks.now());
+
+    const bool copy = m_settings.settings().autoCopyToPasteboard;
+    if (copy && m_hooks.copyToPasteboard)
+        m_hooks.copyToPasteboard(image);
+
+    if (m_hooks.showToast)
+        m_hooks.showToast(copy ? Localizer::t(QStringLiteral("In Zwischenablage kopiert"))
+                               : Localizer::t(QStringLiteral("Screenshot aufgenommen")),
+                          QStringLiteral("checkmark.circle.fill"), false, 1.6);
+
+    if (m_hooks.store)
+        m_hooks.store(image, captured->kind, m_settings.settings().openEditorAfterCapture);
+}

@@ -1,0 +1,70 @@
+#pragma once
+// The coordinator's two direct capture roads (interactive and full screen)
+// and the common end of every capture: stamp, copy, announce, store, edit.
+// The screenshot service, the stores and the toast are reached through the
+// hooks the coordinator binds, so every step can be watched in tests.
+#include "Models/CoreTypes.h"
+#include "Screenshot/CapturedScreenshot.h"
+
+#include <QDateTime>
+#include <QImage>
+#include <QObject>
+#include <functional>
+#include <optional>
+
+class CaptureIntroPresenter;
+class SettingsManager;
+
+class CaptureFlows : public QObject {
+    Q_OBJECT
+public:
+    using Completion = std::function<void(std::optional<CapturedScreenshot>)>;
+    // The intro step receives a continuation: true goes on to the overlay.
+    using IntroStep = std::function<void(std::function<void(bool)>)>;
+
+    struct Hooks {
+        // Every capture road first makes sure the screen may be recorded.
+        std::function<bool()> ensureScreenRecordingPermission;
+        // The screenshot service. It owns the busy guard of the interactive
+        // capture (re-trigger closes an open overlay, a running freeze ignores it).
+        std::function<void(bool detectWindows, IntroStep intro, Completion completion)> beginInteractiveCapture;
+        std::function<void(bool showsCursor, Completion completion)> captureFullScreenImmediately;
+        // Burns date and time into the image.
+        std::function<QImage(const QImage&, const QDateTime&)> stamp;
+        // Puts the image on the clipboard and tells the clipboard monitor to
+        // skip that change.
+        std::function<void(const QImage&)> copyToPasteboard;
+        // The toast presenter.
+        std::function<void(const QString& text, const QString& symbol, bool sticky, double seconds)> showToast;
+        std::function<void()> dismissToast;
+        // Adds the image to the screenshot history and then, when asked, opens
+        // the editor on the new history item.
+        std::function<void(const QImage&, CaptureKind, bool openEditor)> store;
+        // Runs work on the main thread after a delay (QTimer by default).
+        std::function<void(int ms, std::function<void()>)> after;
+        std::function<QDateTime()> now;
+        // The intro cards (the shared presenter by default).
+        CaptureIntroPresenter* intro = nullptr;
+    };
+
+    CaptureFlows(SettingsManager& settings, Hooks hooks, QObject* parent = nullptr);
+
+    // Both log and return at once; the flow runs on a later turn of the event loop.
+    void captureInteractive();
+    void captureFullScreen();
+
+    // The end of every capture road; none (cancelled or failed) does nothing.
+    void handleCaptured(std::optional<CapturedScreenshot> captured);
+
+    static constexpr int maxCountdownSteps = 30;
+
+private:
+    void runInteractive();
+    void runFullScreen();
+    void runAfterCaptureDelay(std::function<void()> action);
+    void countdown(int remaining, std::function<void()> action);
+    void showCountdown(int seconds);
+
+    SettingsManager& m_settings;
+    Hooks m_hooks;
+};
