@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QMessageBox>
+#include <QPushButton>
 
 int MessageBoxAlerts::runModal(const Alert& alert)
 {
@@ -9,16 +10,16 @@ int MessageBoxAlerts::runModal(const Alert& alert)
                     alert.message);
     box.setInformativeText(alert.informativeText);
     box.setWindowFlag(Qt::WindowStaysOnTopHint);
-    QList<QAbstractButton*> buttons;
+    QList<QPushButton*> buttons;
     for (int i = 0; i < alert.buttons.size(); ++i) {
-        QAbstractButton* b = box.addButton(alert.buttons[i], i == 0 ? QMessageBox::AcceptRole : QMessageBox::RejectRole);
+        QPushButton* b = box.addButton(alert.buttons[i], i == 0 ? QMessageBox::AcceptRole : QMessageBox::RejectRole);
         buttons << b;
     }
     if (!buttons.isEmpty())
-        box.setDefaultButton(static_cast<QPushButton*>(buttons.first()));
+        box.setDefaultButton(buttons.first());
     box.show();
     box.raise();
     box.activateWindow();
     box.exec();
-    return int(buttons.indexOf(box.clickedButton()));
+    return int(buttons.indexOf(qobject_cast<QPushButton*>(box.clickedButton())));
 }
