@@ -1,8 +1,9 @@
 // A separate X client for the real-clipboard tests. It either takes the
 // CLIPBOARD and keeps serving it until its standard input closes:
 //   clipboard_owner text <text>
-//   clipboard_owner image <width> <height>
+//   clipboard_owner image <width> <height> [noise]   (noise: too big for one transfer)
 //   clipboard_owner marked <format> <value> <text>
+//   clipboard_owner stall <text>     (takes the clipboard, then never answers)
 // or reads the clipboard as any other program would and prints what it got:
 //   clipboard_owner read   ->  "formats: a,b,c" and "image: WxH"
 #include <QClipboard>
@@ -41,7 +42,17 @@ int main(int argc, char** argv)
     } else if (args.value(0) == QLatin1String("image")) {
         QImage image(args.value(1).toInt(), args.value(2).toInt(), QImage::Format_RGB32);
         image.fill(QColor(20, 120, 220));
+        if (args.value(3) == QLatin1String("noise")) {
+            quint32 state = 12345;
+            for (int y = 20; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x) {
+                    state = state * 1664525u + 1013904223u;
+                    image.setPixel(x, y, 0xff000000u | (state >> 8));
+                }
+        }
         md->setImageData(image);
+    } else if (args.value(0) == QLatin1String("stall")) {
+        md->setText(args.value(1));
     } else if (args.value(0) == QLatin1String("marked")) {
         md->setText(args.value(3));
         md->setData(args.value(1), args.value(2).toUtf8());
@@ -52,6 +63,10 @@ int main(int argc, char** argv)
     QGuiApplication::clipboard()->setMimeData(md, QClipboard::Clipboard);
     out << "ready\n";
     out.flush();
+    if (args.value(0) == QLatin1String("stall")) {
+        ::sleep(60); // a hung program: requests for the content go unanswered
+        return 0;
+    }
     QSocketNotifier stdinClosed(STDIN_FILENO, QSocketNotifier::Read);
     QObject::connect(&stdinClosed, &QSocketNotifier::activated, &app, [&] {
         char buf[64];

@@ -13,6 +13,12 @@
 
 namespace {
 
+// Only a GUI application has a clipboard.
+QClipboard* appClipboard()
+{
+    return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) ? QGuiApplication::clipboard() : nullptr;
+}
+
 struct FreeDeleter {
     void operator()(void* p) const { std::free(p); }
 };
@@ -41,7 +47,7 @@ xcb_generic_event_t* waitForEvent(xcb_connection_t* c, const QDeadlineTimer& dea
 X11ClipboardService::X11ClipboardService(QObject* parent)
     : ClipboardService(parent)
 {
-    if (QClipboard* clipboard = QGuiApplication::clipboard()) {
+    if (QClipboard* clipboard = appClipboard()) {
         connect(clipboard, &QClipboard::changed, this, [this](QClipboard::Mode mode) {
             if (mode != QClipboard::Clipboard)
                 return;
@@ -49,7 +55,7 @@ X11ClipboardService::X11ClipboardService(QObject* parent)
             Q_EMIT changed();
         });
     }
-    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+    if (!appClipboard() || QGuiApplication::platformName() != QLatin1String("xcb"))
         return;
     m_connection = xcb_connect(nullptr, nullptr);
     if (xcb_connection_has_error(m_connection)) {
@@ -75,7 +81,7 @@ X11ClipboardService::~X11ClipboardService()
 
 bool X11ClipboardService::readsLocally() const
 {
-    const QClipboard* clipboard = QGuiApplication::clipboard();
+    const QClipboard* clipboard = appClipboard();
     // Our own content is served by this very thread: asking the X server for it
     // would wait for ourselves.
     return !m_connection || !clipboard || clipboard->ownsClipboard();
@@ -83,7 +89,7 @@ bool X11ClipboardService::readsLocally() const
 
 const QMimeData* X11ClipboardService::localData() const
 {
-    const QClipboard* clipboard = QGuiApplication::clipboard();
+    const QClipboard* clipboard = appClipboard();
     return clipboard ? clipboard->mimeData(QClipboard::Clipboard) : nullptr;
 }
 
@@ -122,7 +128,8 @@ std::optional<QByteArray> X11ClipboardService::convert(const QString& target)
     const uint32_t property = atom(QStringLiteral("ZENTU_CLIPBOARD_READ"));
     const uint32_t incr = atom(QStringLiteral("INCR"));
     const uint32_t targetAtom = atom(target);
-    if (!targetAtom)
+    // An owner that let one read time out is not asked again for this content.
+    if (!targetAtom || m_stalledAt == m_changeCount)
         return std::nullopt;
     xcb_delete_property(m_connection, m_window, property);
     xcb_convert_selection(m_connection, m_window, selection, targetAtom, property, XCB_CURRENT_TIME);
@@ -130,6 +137,7 @@ std::optional<QByteArray> X11ClipboardService::convert(const QString& target)
 
     QDeadlineTimer deadline(m_timeoutMs);
     const auto timedOut = [&] {
+        m_stalledAt = m_changeCount;
         DebugLog::write(QStringLiteral("Clipboard: Besitzer antwortet nicht rechtzeitig (%1)").arg(target));
         return std::nullopt;
     };
@@ -265,14 +273,14 @@ QImage X11ClipboardService::image()
 
 qint64 X11ClipboardService::writeText(const QString& text)
 {
-    if (QClipboard* clipboard = QGuiApplication::clipboard())
+    if (QClipboard* clipboard = appClipboard())
         clipboard->setText(text, QClipboard::Clipboard);
     return m_changeCount;
 }
 
 qint64 X11ClipboardService::writeImage(const QImage& image, const std::optional<QByteArray>& png)
 {
-    if (QClipboard* clipboard = QGuiApplication::clipboard()) {
+    if (QClipboard* clipboard = appClipboard()) {
         auto* md = new QMimeData;
         md->setImageData(image);
         if (png)

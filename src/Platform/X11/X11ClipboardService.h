@@ -35,6 +35,7 @@ private:
     QString atomName(uint32_t atom);
 
     qint64 m_changeCount = 0;
+    qint64 m_stalledAt = -1;
     int m_timeoutMs = 500;
     xcb_connection_t* m_connection = nullptr;
     uint32_t m_window = 0;
