@@ -19,6 +19,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QProcess>
+#include <QWidget>
 
 class tst_ClipboardMonitor_x11 : public QObject {
     Q_OBJECT
@@ -143,6 +144,18 @@ private Q_SLOTS:
         QCOMPARE(entries.at(0).toObject().value("text").toString(), QStringLiteral("danach"));
         for (const QJsonValue& e : entries)
             QVERIFY(e.toObject().value("preview").toString() != QStringLiteral("30×20"));
+    }
+
+    void activeWindowNamesItsApplication()
+    {
+        QWidget window;
+        window.setWindowTitle(QStringLiteral("aktiv"));
+        window.resize(200, 100);
+        window.show();
+        window.activateWindow();
+        QTRY_VERIFY_WITH_TIMEOUT(identity->frontmost().has_value(), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(identity->frontmost()->pid, qint64(QCoreApplication::applicationPid()), 5000);
+        QCOMPARE(identity->frontmost()->id, QStringLiteral("tst_ClipboardMonitor_x11"));
     }
 
     void aHungOwnerDoesNotHoldUpTheApp()
