@@ -191,6 +191,23 @@ private Q_SLOTS:
         QCOMPARE(reloaded.items().front().width, 600);
     }
 
+    void failedBackgroundWriteIsLoggedAndImageKept()
+    {
+        ScreenshotHistoryStore store(*settings);
+        // A plain file where the folder should be: every PNG write fails.
+        QDir(Storage::screenshotsDirectory()).removeRecursively();
+        QFile blocker(Storage::screenshotsDirectory());
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        const QImage image = filled(30, 30, Qt::magenta);
+        const ScreenshotItem item = store.add(image, CaptureKind::area, {});
+        store.waitForPendingWrites();
+        QCOMPARE(store.image(item), image);
+        QFile log(DebugLog::filePath());
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        QVERIFY(log.readAll().contains("PNG konnte nicht geschrieben werden"));
+    }
+
     void sameMillisecondGetsDistinctNames()
     {
         ScreenshotHistoryStore store(*settings);
