@@ -1,7 +1,9 @@
 #include "Platform/X11/XcbConnection.h"
 
 #include <QPainter>
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <sys/ipc.h>
 #include <sys/shm.h>
 #include <xcb/composite.h>
@@ -19,10 +21,35 @@ bool extensionPresent(xcb_connection_t* c, xcb_extension_t* ext)
 }
 
 void freeReply(void* reply) { free(reply); }
-void detachSegment(void* address) { shmdt(address); }
 } // namespace
 
-XcbConnection::XcbConnection()
+// Segments go back to the pool when their image dies; a few stay attached so
+// the next grab writes into pages that are already mapped (a fresh segment
+// costs more in page faults than the whole copy).
+struct XcbConnection::ShmPool {
+    static constexpr int maxIdle = 2;
+    QMutex mutex;
+    xcb_connection_t* connection = nullptr; // null once the connection is gone
+    QList<ShmSegment> idle;
+
+    void dispose(const ShmSegment& segment)
+    {
+        if (connection) {
+            xcb_shm_detach(connection, segment.seg);
+            xcb_flush(connection);
+        }
+        shmdt(segment.address);
+    }
+};
+
+namespace {
+struct ShmLease {
+    std::shared_ptr<XcbConnection::ShmPool> pool;
+    XcbConnection::ShmSegment segment;
+};
+}
+
+XcbConnection::XcbConnection() : m_shmPool(std::make_shared<ShmPool>())
 {
     int screenNumber = 0;
     xcb_connection_t* c = xcb_connect(nullptr, &screenNumber);
@@ -39,6 +66,7 @@ XcbConnection::XcbConnection()
         return;
     }
     m_connection = c;
+    m_shmPool->connection = c;
     m_screen = it.data;
     m_screenNumber = screenNumber;
 
@@ -71,8 +99,16 @@ XcbConnection::XcbConnection()
 
 XcbConnection::~XcbConnection()
 {
-    if (m_connection)
+    if (m_connection) {
+        {
+            QMutexLocker lock(&m_shmPool->mutex);
+            for (const ShmSegment& segment : std::as_const(m_shmPool->idle))
+                m_shmPool->dispose(segment);
+            m_shmPool->idle.clear();
+            m_shmPool->connection = nullptr; // images still out only unmap their segment
+        }
         xcb_disconnect(m_connection);
+    }
 }
 
 xcb_atom_t XcbConnection::atom(const char* name)
@@ -162,20 +198,47 @@ QImage XcbConnection::grabPlain(xcb_drawable_t drawable, const QRect& rect, QStr
     return wrap(xcb_get_image_data(reply), rect, reply->depth, freeReply, reply, error);
 }
 
-QImage XcbConnection::grabShm(xcb_drawable_t drawable, const QRect& rect, QString* error)
+void XcbConnection::returnSegment(void* info)
 {
-    // A fresh segment per grab that the image owns afterwards: the server
-    // writes the pixels straight into the image's memory. Both sides detach
-    // from the server's end at once and the segment is marked for removal, so
-    // it vanishes with the image (or with this process).
-    const size_t size = size_t(rect.width()) * size_t(rect.height()) * 4;
+    auto* lease = static_cast<ShmLease*>(info);
+    {
+        QMutexLocker lock(&lease->pool->mutex);
+        ShmPool& pool = *lease->pool;
+        if (!pool.connection) {
+            pool.dispose(lease->segment);
+        } else {
+            // Keep the largest: a small segment (a tiny test grab) must not
+            // push out the one a whole screen fits in.
+            pool.idle.append(lease->segment);
+            std::sort(pool.idle.begin(), pool.idle.end(),
+                      [](const ShmSegment& a, const ShmSegment& b) { return a.size > b.size; });
+            while (pool.idle.size() > ShmPool::maxIdle)
+                pool.dispose(pool.idle.takeLast());
+        }
+    }
+    delete lease;
+}
+
+std::optional<XcbConnection::ShmSegment> XcbConnection::takeSegment(size_t size)
+{
+    {
+        QMutexLocker lock(&m_shmPool->mutex);
+        int best = -1;
+        for (int i = 0; i < m_shmPool->idle.size(); ++i)
+            if (m_shmPool->idle[i].size >= size && (best < 0 || m_shmPool->idle[i].size < m_shmPool->idle[best].size))
+                best = i;
+        if (best >= 0)
+            return m_shmPool->idle.takeAt(best);
+    }
+    // Marked for removal at once: the segment vanishes when both sides have
+    // detached, also when this process dies.
     const int id = shmget(IPC_PRIVATE, size, IPC_CREAT | 0600);
     if (id < 0)
-        return {};
+        return std::nullopt;
     void* address = shmat(id, nullptr, 0);
     if (address == reinterpret_cast<void*>(-1)) {
         shmctl(id, IPC_RMID, nullptr);
-        return {};
+        return std::nullopt;
     }
     const xcb_shm_seg_t seg = xcb_generate_id(m_connection);
     xcb_generic_error_t* e = xcb_request_check(m_connection, xcb_shm_attach_checked(m_connection, seg, id, 0));
@@ -184,25 +247,35 @@ QImage XcbConnection::grabShm(xcb_drawable_t drawable, const QRect& rect, QStrin
         free(e);
         shmdt(address);
         m_hasShm = false; // e.g. a remote display: never try again
-        return {};
+        return std::nullopt;
     }
+    return ShmSegment{seg, address, size};
+}
+
+QImage XcbConnection::grabShm(xcb_drawable_t drawable, const QRect& rect, QString* error)
+{
+    const size_t size = size_t(rect.width()) * size_t(rect.height()) * 4;
+    const std::optional<ShmSegment> segment = takeSegment(size);
+    if (!segment)
+        return {};
+    auto* lease = new ShmLease{m_shmPool, *segment};
+    xcb_generic_error_t* e = nullptr;
     xcb_shm_get_image_reply_t* reply = xcb_shm_get_image_reply(
         m_connection,
         xcb_shm_get_image(m_connection, drawable, rect.x(), rect.y(), rect.width(), rect.height(), ~0u,
-                          XCB_IMAGE_FORMAT_Z_PIXMAP, seg, 0),
+                          XCB_IMAGE_FORMAT_Z_PIXMAP, segment->seg, 0),
         &e);
-    xcb_shm_detach(m_connection, seg);
-    xcb_flush(m_connection);
     if (!reply) {
         free(e);
-        shmdt(address);
+        returnSegment(lease);
         if (error)
             *error = QStringLiteral("ShmGetImage failed");
         return {};
     }
     const uint8_t depth = reply->depth;
     free(reply);
-    return wrap(static_cast<uint8_t*>(address), rect, depth, detachSegment, address, error);
+    // The server wrote straight into the image's memory; no copy.
+    return wrap(static_cast<uint8_t*>(segment->address), rect, depth, returnSegment, lease, error);
 }
 
 void XcbConnection::compositeCursor(QImage& image, QPoint imageOrigin)

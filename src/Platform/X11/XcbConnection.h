@@ -9,6 +9,8 @@
 #include <QPoint>
 #include <QRect>
 #include <QString>
+#include <memory>
+#include <optional>
 #include <xcb/xcb.h>
 
 class XcbConnection {
@@ -49,6 +51,17 @@ public:
 
 private:
     QImage grabShm(xcb_drawable_t drawable, const QRect& rect, QString* error);
+public:
+    struct ShmSegment {
+        uint32_t seg = 0;
+        void* address = nullptr;
+        size_t size = 0;
+    };
+    struct ShmPool;
+
+private:
+    std::optional<ShmSegment> takeSegment(size_t size);
+    static void returnSegment(void* lease);
     QImage grabPlain(xcb_drawable_t drawable, const QRect& rect, QString* error);
     QImage wrap(uint8_t* data, const QRect& rect, uint8_t depth, void (*cleanup)(void*), void* info, QString* error);
 
@@ -57,6 +70,7 @@ private:
     int m_screenNumber = 0;
     QMutex m_mutex;
     QHash<QByteArray, xcb_atom_t> m_atoms;
+    std::shared_ptr<ShmPool> m_shmPool;
     bool m_hasShm = false, m_hasComposite = false, m_hasXFixes = false, m_hasRandr = false, m_hasRes = false,
          m_hasXTest = false;
 };
