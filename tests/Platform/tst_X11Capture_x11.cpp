@@ -45,6 +45,27 @@ bool showsPattern(const QImage& image, QRect area, QPoint origin, int seed, QStr
     return true;
 }
 
+// The window manager's client list, as it stands.
+QList<quint32> managedClients()
+{
+    QList<quint32> clients;
+    xcb_connection_t* c = xcb_connect(nullptr, nullptr);
+    xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
+    xcb_intern_atom_reply_t* list = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, 16, "_NET_CLIENT_LIST"), nullptr);
+    if (list) {
+        xcb_get_property_reply_t* r = xcb_get_property_reply(
+            c, xcb_get_property(c, 0, screen->root, list->atom, XCB_ATOM_WINDOW, 0, 1024), nullptr);
+        if (r) {
+            const auto* ids = static_cast<const quint32*>(xcb_get_property_value(r));
+            clients = QList<quint32>(ids, ids + xcb_get_property_value_length(r) / 4);
+            free(r);
+        }
+        free(list);
+    }
+    xcb_disconnect(c);
+    return clients;
+}
+
 class HelperWindow {
 public:
     HelperWindow(QRect rect, int seed) : rect(rect), seed(seed)
@@ -61,6 +82,9 @@ public:
         if (!process.waitForFinished(3000))
             process.kill();
         process.waitForFinished(1000);
+        // The next helper's window may get the same id: wait until the
+        // window manager has let go of this one, or it takes the new one for it.
+        QTest::qWaitFor([&] { return !managedClients().contains(id); }, 5000);
     }
     QRect rect;
     int seed;
