@@ -120,6 +120,11 @@ QImage ScreenCapturer::roundedWindowCorners(const QImage& image, qreal scale)
 
 QImage ScreenCapturer::crop(const QImage& cgImage, const QRectF& pixelRect)
 {
+    // A rectangle that is not a number (or beyond any still) cuts nothing.
+    const qreal limit = 1e9;
+    for (const qreal v : {pixelRect.x(), pixelRect.y(), pixelRect.width(), pixelRect.height()})
+        if (!std::isfinite(v) || std::abs(v) > limit)
+            return {};
     const QRect rounded(int(std::round(pixelRect.x())), int(std::round(pixelRect.y())),
                         int(std::round(pixelRect.width())), int(std::round(pixelRect.height())));
     const QRect cut = rounded.intersected(cgImage.rect());

@@ -84,7 +84,7 @@ public:
         process.waitForFinished(1000);
         // The next helper's window may get the same id: wait until the
         // window manager has let go of this one, or it takes the new one for it.
-        QTest::qWaitFor([&] { return !managedClients().contains(id); }, 5000);
+        (void)QTest::qWaitFor([&] { return !managedClients().contains(id); }, 5000);
     }
     QRect rect;
     int seed;
@@ -188,6 +188,24 @@ private Q_SLOTS:
         const QImage covered = capturer.captureWindowImage(a.id, false);
         QVERIFY(showsPattern(covered, QRect(20, 20, 150, 100), QPoint(0, 0), a.seed, &why));
         QCOMPARE(covered.pixel(250, 150) & 0xFFFFFF, pattern(50, 20, b.seed) & 0xFFFFFF);
+    }
+
+    void windowPartlyOffTheScreenKeepsItsSize()
+    {
+        HelperWindow a(QRect(1800, 700, 300, 200), 66);
+        QVERIFY(a.id != 0);
+        X11WindowServer server;
+        std::optional<WindowInfo> info;
+        QTRY_VERIFY_WITH_TIMEOUT((info = findWindow(server.windowList().value_or(QList<WindowInfo>()), a.id)), 5000);
+        if (info->bounds.right() <= 1920)
+            QSKIP("the window manager kept the window on the screen");
+        const QImage picture = server.windowImage(a.id, QSize(), false);
+        QCOMPARE(picture.size(), QSize(300, 200));
+        const int visible = 1920 - int(info->bounds.x());
+        QString why;
+        QVERIFY2(showsPattern(picture, QRect(0, 0, visible, 200), QPoint(0, 0), a.seed, &why), qPrintable(why));
+        QCOMPARE(qAlpha(picture.pixel(visible, 100)), 0);
+        QCOMPARE(qAlpha(picture.pixel(299, 199)), 0);
     }
 
     void pointerOnlyWhenAsked()

@@ -168,6 +168,9 @@ private Q_SLOTS:
         QVERIFY(ScreenCapturer::crop(still, QRectF(300, 300, 20, 20)).isNull());
         QVERIFY(ScreenCapturer::crop(still, QRectF(199.6, 0, 20, 20)).isNull()); // clipped below one pixel
         QVERIFY(ScreenCapturer::crop(still, QRectF(10, 10, 0.4, 30)).isNull());
+        QVERIFY(ScreenCapturer::crop(still, QRectF(qQNaN(), 0, 20, 20)).isNull());
+        QVERIFY(ScreenCapturer::crop(still, QRectF(0, 0, qInf(), 20)).isNull());
+        QVERIFY(ScreenCapturer::crop(still, QRectF(-3e9, 0, 6e9, 20)).isNull());
     }
 
     void cutOutlivesTheStill()

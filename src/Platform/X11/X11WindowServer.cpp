@@ -1,6 +1,7 @@
 #include "Platform/X11/X11WindowServer.h"
 
 #include <QMutexLocker>
+#include <QPainter>
 #include <algorithm>
 #include <xcb/composite.h>
 #include <xcb/res.h>
@@ -98,7 +99,10 @@ std::optional<QList<WindowInfo>> X11WindowServer::windowList()
 
     const QList<uint32_t> currentDesktop = cardinals(root, m_x.atom("_NET_CURRENT_DESKTOP"), XCB_ATOM_CARDINAL, 1);
     QList<uint32_t> clients = cardinals(root, m_x.atom("_NET_CLIENT_LIST_STACKING"), XCB_ATOM_WINDOW);
-    const bool managed = !cardinals(root, m_x.atom("_NET_SUPPORTING_WM_CHECK"), XCB_ATOM_WINDOW, 1).isEmpty();
+    // Without a window manager that keeps the stacking list, the root's
+    // children are the windows, in stacking order too.
+    const bool managed = !clients.isEmpty()
+        && !cardinals(root, m_x.atom("_NET_SUPPORTING_WM_CHECK"), XCB_ATOM_WINDOW, 1).isEmpty();
     if (!managed) {
         XcbReply<xcb_query_tree_reply_t> tree(xcb_query_tree_reply(c, xcb_query_tree(c, root), nullptr));
         if (!tree)
@@ -201,7 +205,7 @@ QImage X11WindowServer::windowImage(quint32 window, QSize pixelSize, bool showsC
                       geometry->height + 2 * geometry->border_width);
 
     QImage image;
-    QPoint origin = outer.topLeft();
+    const QPoint origin = outer.topLeft();
     if (m_x.hasComposite() && compositingLocked()) {
         const xcb_pixmap_t pixmap = xcb_generate_id(c);
         xcb_generic_error_t* e = xcb_request_check(c, xcb_composite_name_window_pixmap_checked(c, frame, pixmap));
@@ -218,7 +222,15 @@ QImage X11WindowServer::windowImage(quint32 window, QSize pixelSize, bool showsC
         if (visible.isEmpty())
             return fail(QStringLiteral("Fenster %1 liegt ausserhalb des Bildschirms").arg(window));
         image = m_x.grab(m_x.root(), visible, true, error);
-        origin = visible.topLeft();
+        if (!image.isNull() && visible != outer) {
+            // Keep the window's own size: what lies off the screen stays transparent.
+            QImage whole(outer.size(), QImage::Format_ARGB32_Premultiplied);
+            whole.fill(Qt::transparent);
+            QPainter painter(&whole);
+            painter.drawImage(visible.topLeft() - outer.topLeft(), image);
+            painter.end();
+            image = whole;
+        }
     }
     if (image.isNull())
         return image;
