@@ -12,6 +12,7 @@
 #include "support/IsolatedEnvironment.h"
 
 #include <QProcess>
+#include <QtConcurrent/QtConcurrentRun>
 #include <QWidget>
 #include <memory>
 #include <xcb/composite.h>
@@ -167,6 +168,13 @@ private Q_SLOTS:
         QCOMPARE(qAlpha(picture.pixel(0, 0)), 0);
         QCOMPARE(qAlpha(picture.pixel(299, 199)), 0);
         QVERIFY2(showsPattern(picture, picture.rect(), QPoint(0, 0), a.seed, &why), qPrintable(why));
+        // The platform services also serve worker threads (the scrolling capture grabs there).
+        const QImage fromWorker = QtConcurrent::run([&] { return server.windowImage(a.id, QSize(), false); }).result();
+        QVERIFY2(showsPattern(fromWorker, fromWorker.rect(), QPoint(0, 0), a.seed, &why), qPrintable(why));
+        const DisplayInfo display = source.shareableDisplays().displays.value(0);
+        const QImage screenFromWorker =
+            QtConcurrent::run([&] { return source.captureDisplay(display, QSize(1920, 1080), false); }).result();
+        QVERIFY2(showsPattern(screenFromWorker, a.rect, a.rect.topLeft(), a.seed, &why), qPrintable(why));
 
         // A window on top comes first in the list and covers it on the still.
         HelperWindow b(QRect(300, 250, 200, 150), 22);
@@ -245,6 +253,19 @@ private Q_SLOTS:
         QString error;
         QVERIFY(server.windowImage(0x7fffff0, QSize(), false, &error).isNull()); // no such window
         QVERIFY(!error.isEmpty());
+    }
+
+    void waylandSessionsCannotBeRead()
+    {
+        X11ScreenSource source;
+        X11CapturePermissions platform(source);
+        qputenv("WAYLAND_DISPLAY", "wayland-0");
+        const bool preflight = platform.preflightScreenCapture();
+        const ShareableDisplays content = source.shareableDisplays();
+        qunsetenv("WAYLAND_DISPLAY");
+        QVERIFY(!preflight);
+        QVERIFY(!content.ok);
+        QVERIFY(!content.errorDescription.isEmpty());
     }
 
     void permissionsOnAnX11Session()

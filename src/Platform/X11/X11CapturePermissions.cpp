@@ -8,10 +8,6 @@ X11CapturePermissions::X11CapturePermissions(X11ScreenSource& screens) : m_scree
 
 bool X11CapturePermissions::preflightScreenCapture()
 {
-    // A Wayland session hands X clients an empty root window.
-    if (qEnvironmentVariable("XDG_SESSION_TYPE") == QLatin1String("wayland")
-        || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
-        return false;
     return m_screens.canGrabRoot();
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // X11 has no capture permissions: any client of the session may read the
 // screen and synthesise input. Screen capture counts as allowed when this is
-// an X11 session whose root window can be read; "accessibility" when the
+// an X11 session (not a Wayland one) whose root window can be read; "accessibility" when the
 // server offers XTEST. There is no prompt and no settings page to open.
 #include "Platform/CapturePermissions.h"
 

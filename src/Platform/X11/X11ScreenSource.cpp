@@ -63,10 +63,21 @@ QList<ScreenInfo> X11ScreenSource::screens() const
     return result;
 }
 
+bool X11ScreenSource::isWaylandSession()
+{
+    return !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
 ShareableDisplays X11ScreenSource::shareableDisplays()
 {
     QMutexLocker lock(&m_x.mutex());
     ShareableDisplays result;
+    if (isWaylandSession()) {
+        // The X server of a Wayland session shows X clients only; its root
+        // window is not the screen.
+        result.errorDescription = QStringLiteral("Wayland-Sitzung: der Bildschirm ist fuer X11-Programme nicht lesbar");
+        return result;
+    }
     if (!m_x.isValid() || xcb_connection_has_error(m_x.get())) {
         result.errorDescription = QStringLiteral("Keine Verbindung zum X-Server");
         return result;
@@ -105,7 +116,7 @@ QPointF X11ScreenSource::pointerPosition() const
 bool X11ScreenSource::canGrabRoot()
 {
     QMutexLocker lock(&m_x.mutex());
-    if (!m_x.isValid())
+    if (isWaylandSession() || !m_x.isValid())
         return false;
     return !m_x.grab(m_x.root(), QRect(0, 0, 1, 1), false, nullptr).isNull();
 }

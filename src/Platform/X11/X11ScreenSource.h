@@ -15,8 +15,10 @@ public:
     QImage captureDisplay(const DisplayInfo& display, QSize pixelSize, bool showsCursor, QString* error = nullptr) override;
     QPointF pointerPosition() const override;
 
-    // For the permission check: whether a 1 x 1 grab of the root succeeds.
+    // For the permission check: whether this is an X11 session (not the X
+    // server of a Wayland session) whose root answers a 1 x 1 grab.
     bool canGrabRoot();
+    static bool isWaylandSession();
 
 private:
     QList<DisplayInfo> displaysLocked() const;
