@@ -7,7 +7,7 @@
 #include <xcb/res.h>
 
 namespace {
-// The layers of the other window server: ordinary windows 0, windows kept
+// Window layers: ordinary windows 0, windows kept
 // above the others 3, docks and panels 20, override-redirect windows
 // (menus, tooltips, overlays) 1000.
 constexpr int floatingLayer = 3;
