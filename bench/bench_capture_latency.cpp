@@ -1,0 +1,229 @@
+// Latency of the capture roads in the real program, on its own X server:
+//  - hotkey press (XTest) -> the selection overlay mapped on screen (Super+Shift+2),
+//  - hotkey press (XTest) -> the full-screen capture's PNG complete on disk (Super+Shift+6).
+// Run through bench/capture_latency.sh, which provides the X server and the program.
+#include "Models/AppSettings.h"
+#include "Platform/Qt/SettingsFileUserDefaults.h"
+#include "Settings/SettingsManager.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QDir>
+#include <QFile>
+#include <QSize>
+#include <QString>
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <optional>
+#include <poll.h>
+#include <spawn.h>
+#include <string>
+#include <sys/inotify.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <xcb/xcb.h>
+#include <xcb/xtest.h>
+
+extern char** environ;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr uint8_t keySuper = 133, keyShift = 50, key2 = 11, key6 = 15, keyEscape = 9;
+
+struct App {
+    QString root;
+    QString screenshots;
+    pid_t pid = -1;
+    xcb_connection_t* x = nullptr;
+    xcb_window_t rootWindow = 0;
+    QSize screen;
+    int inotify = -1;
+
+    bool start()
+    {
+        const char* binary = std::getenv("ZENTU_BINARY");
+        if (!binary)
+            return false;
+        char tmpl[] = "/tmp/zentu-bench-XXXXXX";
+        root = QString::fromLocal8Bit(mkdtemp(tmpl));
+        for (const char* sub : {"home", "data", "config", "cache", "runtime"})
+            QDir().mkpath(root + "/" + sub);
+        QFile::setPermissions(root + "/runtime", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        setenv("HOME", qPrintable(root + "/home"), 1);
+        setenv("XDG_DATA_HOME", qPrintable(root + "/data"), 1);
+        setenv("XDG_CONFIG_HOME", qPrintable(root + "/config"), 1);
+        setenv("XDG_CACHE_HOME", qPrintable(root + "/cache"), 1);
+        setenv("XDG_RUNTIME_DIR", qPrintable(root + "/runtime"), 1);
+        unsetenv("DBUS_SESSION_BUS_ADDRESS");
+        {
+            // No intro card and no editor window: only the road itself is timed.
+            SettingsFileUserDefaults defaults(root + "/config/com.quorel.zentu.conf");
+            AppSettings s;
+            s.openEditorAfterCapture = false;
+            s.launchAtLogin = false;
+            defaults.setValue(QString::fromLatin1(SettingsManager::settingsKey), s.encoded());
+            defaults.setValue(QString::fromLatin1(SettingsManager::launchDefaultedKey), true);
+            defaults.setValue(QStringLiteral("zentuHideCaptureIntro"), true);
+            defaults.setValue(QStringLiteral("zentu.onboarding.completed"), true);
+        }
+        screenshots = root + "/data/Zentu.it/Screenshots";
+        QDir().mkpath(screenshots);
+
+        x = xcb_connect(nullptr, nullptr);
+        if (xcb_connection_has_error(x))
+            return false;
+        xcb_screen_t* s = xcb_setup_roots_iterator(xcb_get_setup(x)).data;
+        rootWindow = s->root;
+        screen = QSize(s->width_in_pixels, s->height_in_pixels);
+        const uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+        xcb_change_window_attributes(x, rootWindow, XCB_CW_EVENT_MASK, &mask);
+        xcb_flush(x);
+
+        char* argv[] = {const_cast<char*>(binary), nullptr};
+        if (posix_spawn(&pid, binary, nullptr, nullptr, argv, environ) != 0)
+            return false;
+        inotify = inotify_init1(IN_NONBLOCK);
+        inotify_add_watch(inotify, qPrintable(screenshots), IN_CLOSE_WRITE | IN_MOVED_TO);
+        // Ready when the hotkeys are registered.
+        const QString log = root + "/data/Zentu.it/debug.log";
+        for (int i = 0; i < 400; ++i) {
+            QFile f(log);
+            if (f.open(QIODevice::ReadOnly) && f.readAll().contains("Hotkey registriert action=openClipboard"))
+                return true;
+            usleep(25000);
+        }
+        return false;
+    }
+
+    void stop()
+    {
+        if (pid > 0) {
+            kill(pid, SIGTERM);
+            waitpid(pid, nullptr, 0);
+        }
+        if (x)
+            xcb_disconnect(x);
+        if (inotify >= 0)
+            close(inotify);
+        QDir(root).removeRecursively();
+    }
+
+    void key(uint8_t code, bool down)
+    {
+        xcb_test_fake_input(x, down ? XCB_KEY_PRESS : XCB_KEY_RELEASE, code, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+    }
+    void press(std::initializer_list<uint8_t> codes)
+    {
+        for (uint8_t c : codes)
+            key(c, true);
+        for (auto it = std::rbegin(codes); it != std::rend(codes); ++it)
+            key(*it, false);
+        xcb_flush(x);
+    }
+
+    // The next mapped window as large as the screen.
+    std::optional<Clock::time_point> waitForScreenSizedMap(int timeoutMs)
+    {
+        const auto until = Clock::now() + std::chrono::milliseconds(timeoutMs);
+        while (Clock::now() < until) {
+            while (xcb_generic_event_t* e = xcb_poll_for_event(x)) {
+                const auto now = Clock::now();
+                bool hit = false;
+                if ((e->response_type & 0x7f) == XCB_MAP_NOTIFY) {
+                    auto* m = reinterpret_cast<xcb_map_notify_event_t*>(e);
+                    if (auto* g = xcb_get_geometry_reply(x, xcb_get_geometry(x, m->window), nullptr)) {
+                        hit = g->width == screen.width() && g->height == screen.height();
+                        std::free(g);
+                    }
+                }
+                std::free(e);
+                if (hit)
+                    return now;
+            }
+            pollfd p{xcb_get_file_descriptor(x), POLLIN, 0};
+            poll(&p, 1, 5);
+        }
+        return std::nullopt;
+    }
+
+    std::optional<Clock::time_point> waitForPng(int timeoutMs)
+    {
+        const auto until = Clock::now() + std::chrono::milliseconds(timeoutMs);
+        alignas(inotify_event) char buffer[4096];
+        while (Clock::now() < until) {
+            pollfd p{inotify, POLLIN, 0};
+            if (poll(&p, 1, 5) > 0) {
+                const ssize_t n = read(inotify, buffer, sizeof buffer);
+                for (ssize_t off = 0; off < n;) {
+                    auto* ev = reinterpret_cast<inotify_event*>(buffer + off);
+                    if (ev->len && QString::fromLocal8Bit(ev->name).endsWith(".png"))
+                        return Clock::now();
+                    off += ssize_t(sizeof(inotify_event) + ev->len);
+                }
+            }
+        }
+        return std::nullopt;
+    }
+    void drainX()
+    {
+        while (xcb_generic_event_t* e = xcb_poll_for_event(x))
+            std::free(e);
+    }
+};
+
+App* app = nullptr;
+
+void hotkeyToOverlay(benchmark::State& state)
+{
+    for (auto _ : state) {
+        app->drainX();
+        const auto start = Clock::now();
+        app->press({keySuper, keyShift, key2});
+        const auto mapped = app->waitForScreenSizedMap(5000);
+        if (!mapped) {
+            state.SkipWithError("no overlay within 5 s");
+            return;
+        }
+        state.SetIterationTime(std::chrono::duration<double>(*mapped - start).count());
+        app->press({keyEscape});
+        usleep(300000); // let the overlay close before the next round
+    }
+}
+
+void hotkeyToPng(benchmark::State& state)
+{
+    for (auto _ : state) {
+        const auto start = Clock::now();
+        app->press({keySuper, keyShift, key6});
+        const auto written = app->waitForPng(10000);
+        if (!written) {
+            state.SkipWithError("no PNG within 10 s");
+            return;
+        }
+        state.SetIterationTime(std::chrono::duration<double>(*written - start).count());
+        usleep(300000);
+    }
+}
+
+} // namespace
+
+BENCHMARK(hotkeyToPng)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);
+BENCHMARK(hotkeyToOverlay)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);
+
+int main(int argc, char** argv)
+{
+    benchmark::Initialize(&argc, argv);
+    App instance;
+    app = &instance;
+    if (!instance.start()) {
+        std::fprintf(stderr, "bench_capture_latency: the program did not start (set ZENTU_BINARY; needs DISPLAY)\n");
+        instance.stop();
+        return 1;
+    }
+    benchmark::RunSpecifiedBenchmarks();
+    instance.stop();
+    return 0;
+}
