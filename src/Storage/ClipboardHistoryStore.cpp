@@ -80,20 +80,26 @@ void ClipboardHistoryStore::moveToFront(qsizetype index)
     m_items.prepend(item);
 }
 
+bool ClipboardHistoryStore::moveDuplicateToFront(const QString& hash)
+{
+    if (!m_settings.settings().avoidDuplicates)
+        return false;
+    const auto it = std::find_if(m_items.cbegin(), m_items.cend(), [&](const ClipboardItem& i) { return i.contentHash == hash; });
+    if (it == m_items.cend())
+        return false;
+    moveToFront(it - m_items.cbegin());
+    save();
+    Q_EMIT itemsChanged();
+    return true;
+}
+
 void ClipboardHistoryStore::addText(const QString& text, const std::optional<QString>& sourceAppBundleID)
 {
     if (text.isEmpty())
         return;
     const QString hash = sha256Hex(text.toUtf8());
-    if (m_settings.settings().avoidDuplicates) {
-        const auto it = std::find_if(m_items.cbegin(), m_items.cend(), [&](const ClipboardItem& i) { return i.contentHash == hash; });
-        if (it != m_items.cend()) {
-            moveToFront(it - m_items.cbegin());
-            save();
-            Q_EMIT itemsChanged();
-            return;
-        }
-    }
+    if (moveDuplicateToFront(hash))
+        return;
     ClipboardItem item;
     item.id = QUuid::createUuid();
     item.createdAt = QDateTime::currentDateTime();
@@ -115,15 +121,8 @@ void ClipboardHistoryStore::addImage(const QImage& image, const std::optional<QS
     if (!png)
         return;
     const QString hash = sha256Hex(*png);
-    if (m_settings.settings().avoidDuplicates) {
-        const auto it = std::find_if(m_items.cbegin(), m_items.cend(), [&](const ClipboardItem& i) { return i.contentHash == hash; });
-        if (it != m_items.cend()) {
-            moveToFront(it - m_items.cbegin());
-            save();
-            Q_EMIT itemsChanged();
-            return;
-        }
-    }
+    if (moveDuplicateToFront(hash))
+        return;
     Storage::ensureDirectories();
     const QString fileName = JsonDecoder::formatUuid(QUuid::createUuid()) + QStringLiteral(".png");
     QSaveFile file(Storage::clipboardImagesDirectory() + QLatin1Char('/') + fileName);
