@@ -111,39 +111,56 @@ public:
     }
 
 private:
-    // A child of role "scroll bar" in that orientation. Lists can have many
-    // children; scroll bars come first or last, so only the ends are read.
-    bool scrollBar(Qt::Orientation orientation) const
+    // A child of role "scroll bar" in that orientation, or such a grandchild
+    // in a small container (Qt wraps a scroll area's bars in one). Lists can
+    // have many children; scroll bars come first or last, so only the ends are
+    // read.
+    bool scrollBar(Qt::Orientation orientation) const { return scrollBarAmongChildren(m_acc, orientation, true); }
+
+    bool scrollBarAmongChildren(AtspiAccessible* parent, Qt::Orientation orientation, bool descend) const
     {
         GError* error = nullptr;
-        const int count = atspi_accessible_get_child_count(m_acc, &error);
+        const int count = atspi_accessible_get_child_count(parent, &error);
         if (!ok(error) || count <= 0)
             return false;
         for (int i = 0; i < count; ++i) {
             if (i == 16 && count > 32)
                 i = count - 16;
-            Ref child(atspi_accessible_get_child_at_index(m_acc, i, &error));
+            Ref child(atspi_accessible_get_child_at_index(parent, i, &error));
             if (!ok(error) || !child.p)
                 continue;
-            if (atspi_accessible_get_role(child.p, &error) != ATSPI_ROLE_SCROLL_BAR || !ok(error))
+            const AtspiRole role = atspi_accessible_get_role(child.p, &error);
+            if (!ok(error))
                 continue;
-            AtspiStateSet* states = atspi_accessible_get_state_set(child.p);
-            bool vertical = states && atspi_state_set_contains(states, ATSPI_STATE_VERTICAL);
-            bool horizontal = states && atspi_state_set_contains(states, ATSPI_STATE_HORIZONTAL);
-            if (states)
-                g_object_unref(states);
-            if (!vertical && !horizontal) {
-                // No orientation given: a bar taller than wide is vertical.
-                const auto r = extents(child.p, m_scale);
-                if (!r)
-                    continue;
-                vertical = r->height() > r->width();
-                horizontal = !vertical;
+            if (role == ATSPI_ROLE_SCROLL_BAR) {
+                if (isOrientation(child.p, orientation))
+                    return true;
+            } else if (descend && (role == ATSPI_ROLE_FILLER || role == ATSPI_ROLE_PANEL)) {
+                const int grandchildren = atspi_accessible_get_child_count(child.p, &error);
+                if (ok(error) && grandchildren > 0 && grandchildren <= 4
+                    && scrollBarAmongChildren(child.p, orientation, false))
+                    return true;
             }
-            if ((orientation == Qt::Vertical && vertical) || (orientation == Qt::Horizontal && horizontal))
-                return true;
         }
         return false;
+    }
+
+    bool isOrientation(AtspiAccessible* bar, Qt::Orientation orientation) const
+    {
+        AtspiStateSet* states = atspi_accessible_get_state_set(bar);
+        bool vertical = states && atspi_state_set_contains(states, ATSPI_STATE_VERTICAL);
+        bool horizontal = states && atspi_state_set_contains(states, ATSPI_STATE_HORIZONTAL);
+        if (states)
+            g_object_unref(states);
+        if (!vertical && !horizontal) {
+            // No orientation given: a bar taller than wide is vertical.
+            const auto r = extents(bar, m_scale);
+            if (!r)
+                return false;
+            vertical = r->height() > r->width();
+            horizontal = !vertical;
+        }
+        return orientation == Qt::Vertical ? vertical : horizontal;
     }
 
     AtspiAccessible* m_acc;
