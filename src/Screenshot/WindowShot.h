@@ -13,7 +13,10 @@
 #include <QList>
 #include <QRectF>
 #include <QSet>
+#include <memory>
 
+class ScreenSource;
+class WindowRedirector;
 class WindowServer;
 
 class WindowShot {
@@ -26,6 +29,20 @@ public:
     static QSet<quint32> excludeWindowIDs();
     static void excludeWindow(quint32 windowID);
     static void includeWindow(quint32 windowID);
+
+    // The backends every grab goes through; set once at start-up. The
+    // redirector (optional) keeps the grabbed window's own picture while our
+    // windows may lie on top of it.
+    static void setBackends(std::shared_ptr<WindowServer> windows, std::shared_ptr<ScreenSource> screens,
+                            std::shared_ptr<WindowRedirector> redirector = nullptr);
+
+    // A picture of region (global points, top-left origin) at scale pixels per
+    // point, without the pointer and without the windows of excludeWindowIDs():
+    // cut from the own picture of the window showing the region (the
+    // front-most one under its centre that is not ours), or from a grab of the
+    // display when the region is not inside one window. Null on any failure.
+    // Any thread.
+    static QImage image(const QRectF& region, qreal scale);
 
     struct Edges {
         int top = 0;
