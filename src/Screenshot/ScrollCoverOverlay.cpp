@@ -145,8 +145,10 @@ void ScrollCoverOverlay::show(const QRectF& rect)
     if (!translucent)
         still = m_backdrop ? m_backdrop(geometry) : Backdrop::grabScreens(geometry);
 
+    // Unmanaged (no window-manager frame that would catch the clicks the cover
+    // lets through), above the windows a window manager stacks.
     auto* cover = new CoverWindow(geometry.size(), translucent, still);
-    cover->setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint
+    cover->setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::X11BypassWindowManagerHint
                           | Qt::WindowDoesNotAcceptFocus | Qt::WindowTransparentForInput);
     cover->setAttribute(Qt::WA_ShowWithoutActivating);
     if (translucent)

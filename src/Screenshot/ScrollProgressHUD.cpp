@@ -212,7 +212,7 @@ void ScrollProgressHUD::show()
         backdrop = m_backdrop ? m_backdrop(geometry) : Backdrop::grabScreens(geometry);
 
     auto* view = new ScrollHUDView(translucent, backdrop);
-    view->setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint
+    view->setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::X11BypassWindowManagerHint
                          | Qt::WindowDoesNotAcceptFocus | Qt::WindowTransparentForInput);
     view->setAttribute(Qt::WA_ShowWithoutActivating);
     view->setAttribute(Qt::WA_DeleteOnClose);
