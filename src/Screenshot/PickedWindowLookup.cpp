@@ -2,6 +2,8 @@
 
 #include "Debug/DebugLog.h"
 #include "Platform/AccessibilityTree.h"
+#include "Platform/ScreenSource.h"
+#include "Platform/WindowServer.h"
 
 #include <QCoreApplication>
 #include <QStringList>
@@ -32,11 +34,11 @@ bool isScrollable(const AccessibleElement& element)
 
 } // namespace
 
-PickedWindowLookup::PickedWindowLookup(WindowList windows, AccessibilityTree& accessibility, Pointer pointer,
+PickedWindowLookup::PickedWindowLookup(WindowServer& windows, AccessibilityTree& accessibility, ScreenSource& screens,
                                        qint32 ownPID)
-    : m_windows(std::move(windows))
+    : m_windows(windows)
     , m_accessibility(accessibility)
-    , m_pointer(std::move(pointer))
+    , m_screens(screens)
     , m_ownPID(ownPID >= 0 ? ownPID : qint32(QCoreApplication::applicationPid()))
 {
 }
@@ -53,10 +55,10 @@ bool PickedWindowLookup::isScrollableRole(const QString& role)
 
 std::optional<PickedWindow> PickedWindowLookup::windowUnderCursor(const QPointF& point) const
 {
-    const std::optional<QList<WindowEntry>> list = m_windows ? m_windows() : std::nullopt;
+    const std::optional<QList<WindowInfo>> list = m_windows.windowList();
     if (!list)
         return std::nullopt;
-    for (const WindowEntry& w : *list) {
+    for (const WindowInfo& w : *list) {
         if (!w.layer || *w.layer != 0 || !w.ownerPID || *w.ownerPID == m_ownPID)
             continue;
         if (!containsPoint(w.bounds, point))
@@ -85,7 +87,7 @@ std::optional<QRectF> PickedWindowLookup::scrollAreaUnder(const QPointF& point, 
 
 QPointF PickedWindowLookup::cursorTopLeft() const
 {
-    return m_pointer ? m_pointer() : QPointF();
+    return m_screens.pointerPosition();
 }
 
 void PickedWindowLookup::logAXChain(const QPointF& point, qint32 pid) const

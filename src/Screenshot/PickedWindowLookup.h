@@ -5,28 +5,17 @@
 // pointer position, and a diagnostic log line of the accessibility chain.
 #include "Screenshot/PickedWindow.h"
 
-#include <QList>
 #include <QPointF>
-#include <functional>
 #include <optional>
 
 class AccessibilityTree;
+class ScreenSource;
+class WindowServer;
 
 class PickedWindowLookup {
 public:
-    // One on-screen window as the window server lists it; unknown values absent.
-    struct WindowEntry {
-        quint32 number = 0;
-        std::optional<qint32> ownerPID;
-        QRectF bounds;
-        std::optional<int> layer; // 0 = ordinary application window
-    };
-    // On-screen windows without desktop elements, front to back; none when the
-    // window server cannot be asked.
-    using WindowList = std::function<std::optional<QList<WindowEntry>>()>;
-    using Pointer = std::function<QPointF()>;
-
-    PickedWindowLookup(WindowList windows, AccessibilityTree& accessibility, Pointer pointer,
+    // ownPID: this process (whose windows are never picked); -1 = ours.
+    PickedWindowLookup(WindowServer& windows, AccessibilityTree& accessibility, ScreenSource& screens,
                        qint32 ownPID = -1);
 
     std::optional<PickedWindow> windowUnderCursor(const QPointF& point) const;
@@ -39,8 +28,8 @@ public:
     static bool isScrollableRole(const QString& role);
 
 private:
-    WindowList m_windows;
+    WindowServer& m_windows;
     AccessibilityTree& m_accessibility;
-    Pointer m_pointer;
+    ScreenSource& m_screens;
     qint32 m_ownPID;
 };

@@ -4,6 +4,8 @@
 #include "Debug/DebugLog.h"
 #include "Platform/X11/AtspiAccessibilityTree.h"
 #include "Screenshot/PickedWindowLookup.h"
+#include "fakes/FakeScreenSource.h"
+#include "fakes/FakeWindowServer.h"
 #include "support/IsolatedEnvironment.h"
 
 #include <QFile>
@@ -98,7 +100,9 @@ private Q_SLOTS:
         AtspiAccessibilityTree tree;
         QVERIFY(tree.isAvailable());
         const qint32 pid = qint32(helper.processId());
-        PickedWindowLookup lookup({}, tree, {});
+        FakeWindowServer windows;
+        FakeScreenSource screens;
+        PickedWindowLookup lookup(windows, tree, screens);
         const qreal windowArea = 620 * 480;
 
         // The helper publishes its tree shortly after it shows.

@@ -4,13 +4,14 @@
 #include "Debug/DebugLog.h"
 #include "Screenshot/PickedWindowLookup.h"
 #include "fakes/FakeAccessibilityTree.h"
+#include "fakes/FakeScreenSource.h"
+#include "fakes/FakeWindowServer.h"
 #include "support/IsolatedEnvironment.h"
 
 #include <QFile>
 
 namespace {
 constexpr qint32 ownPID = 4242;
-using Entry = PickedWindowLookup::WindowEntry;
 
 QString lastLogLine()
 {
@@ -25,24 +26,24 @@ QString lastLogLine()
 
 class TestPickedWindowLookup : public QObject {
     Q_OBJECT
+    FakeWindowServer windows;
+    FakeScreenSource screens;
 private Q_SLOTS:
     void frontMostWindowOfAnotherProcess()
     {
-        QList<Entry> list = {
-            {1, 77, QRectF(0, 0, 1920, 30), 2},          // a panel above others
-            {2, ownPID, QRectF(0, 0, 1920, 1080), 0},    // our own picker
-            {3, std::nullopt, QRectF(0, 0, 800, 600), 0}, // owner unknown
-            {4, 100, QRectF(50, 50, 400, 300), std::nullopt}, // layer unknown
-            {5, 200, QRectF(100, 50, 400, 300), 0},      // front
-            {6, 300, QRectF(0, 0, 1000, 800), 0},        // behind
+        FakeWindowServer windows;
+        windows.windows = {
+            {1, 77, QRectF(0, 0, 1920, 30), 2, std::nullopt},          // a panel above others
+            {2, ownPID, QRectF(0, 0, 1920, 1080), 0, std::nullopt},    // our own picker
+            {3, std::nullopt, QRectF(0, 0, 800, 600), 0, std::nullopt}, // owner unknown
+            {4, 100, QRectF(50, 50, 400, 300), std::nullopt, std::nullopt}, // layer unknown
+            {5, 200, QRectF(100, 50, 400, 300), 0, std::nullopt},      // front
+            {6, 300, QRectF(0, 0, 1000, 800), 0, std::nullopt},        // behind
         };
-        bool answer = true;
+        FakeScreenSource screens;
+        screens.pointer = QPointF(12, 34);
         FakeAccessibilityTree tree;
-        PickedWindowLookup lookup([&]() -> std::optional<QList<Entry>> {
-            if (!answer)
-                return std::nullopt;
-            return list;
-        }, tree, [] { return QPointF(12, 34); }, ownPID);
+        PickedWindowLookup lookup(windows, tree, screens, ownPID);
 
         QCOMPARE(lookup.windowUnderCursor(QPointF(200, 100)),
                  (PickedWindow{200, QRectF(100, 50, 400, 300), 5, std::nullopt}));
@@ -51,7 +52,7 @@ private Q_SLOTS:
         QCOMPARE(lookup.windowUnderCursor(QPointF(499.5, 349.5))->number, 5u);
         QCOMPARE(lookup.windowUnderCursor(QPointF(200, 350))->number, 6u);
         QVERIFY(!lookup.windowUnderCursor(QPointF(1500, 1000)));
-        answer = false;
+        windows.available = false;
         QVERIFY(!lookup.windowUnderCursor(QPointF(200, 100)));
         QCOMPARE(lookup.cursorTopLeft(), QPointF(12, 34));
     }
@@ -59,7 +60,7 @@ private Q_SLOTS:
     void firstScrollableAncestorOfFittingSize()
     {
         FakeAccessibilityTree tree;
-        PickedWindowLookup lookup({}, tree, {}, ownPID);
+        PickedWindowLookup lookup(windows, tree, screens, ownPID);
         // Window 1000 x 800: limit 720000.
         const qreal area = 1000 * 800;
         tree.add(QStringLiteral("text"), QRectF(10, 10, 50, 20));
@@ -83,7 +84,7 @@ private Q_SLOTS:
     {
         for (int depth : {49, 50}) {
             FakeAccessibilityTree tree;
-            PickedWindowLookup lookup({}, tree, {}, ownPID);
+            PickedWindowLookup lookup(windows, tree, screens, ownPID);
             for (int i = 0; i < depth; ++i)
                 tree.add(QStringLiteral("filler"), QRectF(0, 0, 200, 200));
             tree.add(QStringLiteral("AXScrollArea"), QRectF(0, 0, 200, 200));
@@ -103,7 +104,7 @@ private Q_SLOTS:
     void chainLogLine()
     {
         FakeAccessibilityTree tree;
-        PickedWindowLookup lookup({}, tree, {}, ownPID);
+        PickedWindowLookup lookup(windows, tree, screens, ownPID);
         tree.available = false;
         lookup.logAXChain(QPointF(10.9, 20.2), 9);
         QCOMPARE(lastLogLine(), QStringLiteral("SCROLL AXChain: keine Bedienungshilfen"));

@@ -201,9 +201,11 @@ QString AtspiAccessibilityTree::mappedRole(int atspiRole, bool multiLine, const 
 
 bool AtspiAccessibilityTree::isAvailable()
 {
-    if (m_state != 0)
-        return m_state > 0;
-    m_state = -1;
+    if (m_available)
+        return true;
+    if (m_lastFailure.isValid() && m_lastFailure.elapsed() < 5000)
+        return false;
+    m_lastFailure.start();
     if (atspi_init() > 1)
         return false;
     // A moment per call at most: the picker asks while the pointer moves.
@@ -215,7 +217,7 @@ bool AtspiAccessibilityTree::isAvailable()
     atspi_accessible_get_child_count(desktop.p, &error);
     if (!ok(error))
         return false;
-    m_state = 1;
+    m_available = true;
     return true;
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 #include "Platform/AccessibilityTree.h"
 
+#include <QElapsedTimer>
+
 // Reads the trees that applications publish on the AT-SPI2 accessibility bus
 // (GTK always publishes; Qt and browsers while the session's accessibility
 // switch is on). Read only: the session's switch is left as it is. Calls are
@@ -18,5 +20,8 @@ public:
 
 private:
     double m_scale;
-    int m_state = 0; // 0 unknown, 1 available, -1 not
+    bool m_available = false;
+    // A bus that did not answer is asked again after a while, not on every
+    // pointer move.
+    QElapsedTimer m_lastFailure;
 };
