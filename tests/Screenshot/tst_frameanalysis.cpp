@@ -174,7 +174,9 @@ private Q_SLOTS:
             return f;
         };
         const QImage a = frame(0);
-        const QImage b = frame(57);
+        QImage b = frame(57);
+        // A blinking element in the footer (rows 8..11 from the bottom).
+        addToRows(b, 360 - 12, 360 - 8, 40);
         const WindowShot::Edges edges = WindowShot::fixedEdges(a, b);
         QCOMPARE(edges.top, 40);
         QCOMPARE(edges.bottom, 30);
