@@ -1,6 +1,7 @@
 #include "MenuBar/CaptureIntroView.h"
 
 #include "Localization/Localizer.h"
+#include "MenuBar/ScrollMotifIcon.h"
 
 #include <QFontDatabase>
 #include <QFontMetricsF>
@@ -314,8 +315,7 @@ CaptureIntroView::CaptureIntroView(const CaptureIntroConfig& config, const QImag
     auto* header = new QHBoxLayout;
     header->setSpacing(10);
     if (config.titleMotif) {
-        // The animated scrolling motif, 28 x 24.
-        m_headerIcon = new QWidget(m_card);
+        m_headerIcon = new ScrollMotifIcon(ink, m_card);
         m_headerIcon->setFixedSize(28, 24);
         m_headerIcon->setObjectName(QStringLiteral("motif"));
     } else {

@@ -3,6 +3,7 @@
 // policy, and the card's layout.
 #include "MenuBar/CaptureIntroPresenter.h"
 #include "MenuBar/CaptureIntroView.h"
+#include "MenuBar/ScrollMotifIcon.h"
 #include "fakes/FakeActivationPolicy.h"
 #include "fakes/FakeUserDefaults.h"
 #include "support/IsolatedEnvironment.h"
@@ -179,7 +180,10 @@ private Q_SLOTS:
         config.hideKey = QStringLiteral("testKey");
         rig.show(config, "x");
         QCOMPARE(rig.presenter.window()->rowCount(), 2);
-        QCOMPARE(rig.presenter.window()->headerIcon()->objectName(), QStringLiteral("motif"));
+        auto* motif = qobject_cast<ScrollMotifIcon*>(rig.presenter.window()->headerIcon());
+        QVERIFY(motif);
+        QCOMPARE(motif->color(), IntroPalette::ink());
+        QCOMPARE(motif->size(), QSize(28, 24));
     }
 
     void noScreenGivesTheFallbackFrame()
