@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QCursor>
 #include <QKeyEvent>
+#include <QScreen>
 #include <QWindow>
 
 namespace {
@@ -14,6 +15,14 @@ namespace {
 // numbering of the window list's layers.
 constexpr int overlayWindowLevel = 1000;
 const char* boolText(bool v) { return v ? "true" : "false"; }
+
+QScreen* screenNamed(const QString& name)
+{
+    for (QScreen* screen : QGuiApplication::screens())
+        if (screen->name() == name)
+            return screen;
+    return nullptr;
+}
 }
 
 CaptureOverlayController::CaptureOverlayController(QList<FrozenScreen> frozenScreens, QList<DetectedWindow> windows,
@@ -62,7 +71,7 @@ void CaptureOverlayController::present(Completion completion)
                 if (weak)
                     weak->finish(std::nullopt);
             });
-        auto* window = new CaptureOverlayWindow(frozen.screen.frame.toAlignedRect());
+        auto* window = new CaptureOverlayWindow(frozen.screen.frame.toAlignedRect(), screenNamed(frozen.screen.name));
         window->setContentView(view);
         m_overlayWindows.append(window);
     }

@@ -183,8 +183,7 @@ void CaptureOverlayView::drawBadge(QPainter& p, const QString& text, QPointF nea
     const QFontMetricsF metrics(font);
     const QSizeF textSize(metrics.horizontalAdvance(text), metrics.height());
     const QSizeF capsuleSize(textSize.width() + 20, textSize.height() + 10);
-    const QPointF anchor = centred ? near : QPointF(near.x(), near.y());
-    const QRectF capsule = m_geometry.capsule(anchor, capsuleSize, centred);
+    const QRectF capsule = m_geometry.capsule(near, capsuleSize, centred);
     const qreal radius = capsule.height() / 2;
     p.setPen(QPen(white(0.12), 1));
     p.setBrush(black(0.78));

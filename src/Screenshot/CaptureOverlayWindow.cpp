@@ -2,7 +2,7 @@
 
 #include "Screenshot/CaptureOverlayView.h"
 
-CaptureOverlayWindow::CaptureOverlayWindow(const QRect& screenFrame)
+CaptureOverlayWindow::CaptureOverlayWindow(const QRect& screenFrame, QScreen* screen)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::X11BypassWindowManagerHint
                            | Qt::NoDropShadowWindowHint)
 {
@@ -10,6 +10,8 @@ CaptureOverlayWindow::CaptureOverlayWindow(const QRect& screenFrame)
     setAttribute(Qt::WA_ShowWithoutActivating, false);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_NoSystemBackground);
+    if (screen)
+        setScreen(screen);
     setGeometry(screenFrame);
 }
 

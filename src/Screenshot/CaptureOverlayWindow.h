@@ -5,11 +5,14 @@
 #include <QWidget>
 
 class CaptureOverlayView;
+class QScreen;
 
 class CaptureOverlayWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit CaptureOverlayWindow(const QRect& screenFrame);
+    // `screen`, when known, is the screen the frame belongs to (so the window
+    // takes that screen's scale).
+    explicit CaptureOverlayWindow(const QRect& screenFrame, QScreen* screen = nullptr);
 
     CaptureOverlayView* contentView() const { return m_contentView; }
     // Shows `view` filling the window; none drops the current one.
