@@ -5,6 +5,7 @@
 #include "Platform/KeyboardInfo.h"
 #include "Settings/SettingsManager.h"
 
+#include <QKeyEvent>
 #include <QPointer>
 #include <QSet>
 #include <QTimer>
@@ -76,6 +77,7 @@ void HotkeyManager::registerCombo(HotkeyAction action, const HotkeyCombo& combo)
     if (status == 0) {
         m_refs.push_back(id);
         m_idToAction.insert(id, action);
+        m_idToCombo.insert(id, combo);
         DebugLog::write(QStringLiteral("Hotkey registriert action=%1 keyCode=%2 mods=%3 id=%4")
                             .arg(raw)
                             .arg(combo.keyCode)
@@ -96,6 +98,18 @@ void HotkeyManager::unregisterAll()
         m_backend.unregisterHotkey(ref);
     m_refs.clear();
     m_idToAction.clear();
+    m_idToCombo.clear();
+}
+
+bool HotkeyManager::matches(HotkeyAction action, const QKeyEvent& event) const
+{
+    const auto combo = HotkeyCombo::from(event);
+    if (!combo)
+        return false;
+    for (auto it = m_idToAction.cbegin(); it != m_idToAction.cend(); ++it)
+        if (it.value() == action && m_idToCombo.value(it.key()) == *combo)
+            return true;
+    return false;
 }
 
 void HotkeyManager::handleHotKey(uint32_t id)

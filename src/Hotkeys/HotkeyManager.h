@@ -12,6 +12,7 @@
 #include <vector>
 
 class GlobalHotkeys;
+class QKeyEvent;
 class KeyboardInfo;
 class SettingsManager;
 
@@ -32,6 +33,11 @@ public:
     const QHash<uint32_t, HotkeyAction>& idToAction() const { return m_idToAction; }
     uint32_t nextID() const { return m_nextID; }
 
+    // Whether a key press inside the app is one of the action's registered
+    // combinations (while a window of ours holds the keyboard, the global
+    // hotkey itself cannot fire).
+    bool matches(HotkeyAction action, const QKeyEvent& event) const;
+
     // Carbon "ZNTU": carried by every registration to tell our hotkeys apart.
     static constexpr uint32_t signature = 0x5A4E5455;
     // Status logged for a combination refused before it reaches the system: one
@@ -49,6 +55,7 @@ private:
     KeyboardInfo& m_keyboard;
     std::vector<uint32_t> m_refs;
     QHash<uint32_t, HotkeyAction> m_idToAction;
+    QHash<uint32_t, HotkeyCombo> m_idToCombo;
     bool m_handlerInstalled = false;
     uint32_t m_nextID = 1;
 };

@@ -10,6 +10,7 @@
 #include "support/IsolatedEnvironment.h"
 
 #include <QFile>
+#include <QKeyEvent>
 
 namespace {
 QStringList logLines()
@@ -151,6 +152,24 @@ private Q_SLOTS:
         QTRY_COMPARE(rig.actions.size(), 2);
         QCOMPARE(rig.actions[1], HotkeyAction::captureArea);
         QVERIFY(logLines().contains(QStringLiteral("Hotkey-Event empfangen id=6 -> captureFullScreen")));
+    }
+
+    void keyPressesInsideTheAppMatchRegisteredCombos()
+    {
+        Rig rig(false);
+        rig.manager.registerAll(rig.settings);
+        // X keycode 11 is the "2" key (Carbon 19), 49 the grave key (Carbon 50).
+        auto press = [](quint32 scanCode, Qt::KeyboardModifiers mods) {
+            return QKeyEvent(QEvent::KeyPress, Qt::Key_2, mods, scanCode, 0, 0);
+        };
+        const auto superShift = Qt::MetaModifier | Qt::ShiftModifier;
+        QVERIFY(rig.manager.matches(HotkeyAction::captureArea, press(11, superShift)));
+        QVERIFY(rig.manager.matches(HotkeyAction::captureArea, press(49, Qt::MetaModifier)));
+        QVERIFY(!rig.manager.matches(HotkeyAction::captureArea, press(11, Qt::ShiftModifier)));
+        QVERIFY(!rig.manager.matches(HotkeyAction::captureFullScreen, press(11, superShift)));
+        QVERIFY(rig.manager.matches(HotkeyAction::captureFullScreen, press(15, superShift)));
+        rig.manager.unregisterAll();
+        QVERIFY(!rig.manager.matches(HotkeyAction::captureArea, press(11, superShift)));
     }
 
     void staleIdIsLoggedAndDropped()
