@@ -235,11 +235,15 @@ QCoro::Task<BrowserCapture::Result> BrowserCapture::captureTarget(Target target)
             auto doc = PdfRenderer::openFile(url.toLocalFile());
             co_return renderPDF(*doc, m_stopRequested);
         }
-        if (m_pageCapture)
-            co_return co_await m_pageCapture(url);
+        // co_await only as whole statements (GCC 12 coroutine code generation).
+        if (m_pageCapture) {
+            Result page = co_await m_pageCapture(url);
+            co_return page;
+        }
         Capturer capturer;
         capturer.setStopRequested(m_stopRequested);
-        co_return co_await capturer.capture(url);
+        Result page = co_await capturer.capture(url);
+        co_return page;
     }
     case Target::Kind::pdf: {
         const Doc doc = target.pdf();
@@ -264,7 +268,8 @@ QCoro::Task<BrowserCapture::Result> BrowserCapture::captureTarget(Target target)
     case Target::Kind::window:
         if (!m_windowScroll)
             throw CaptureError(Localizer::t(QStringLiteral("Fenster kann nicht gescrollt werden.")));
-        co_return co_await m_windowScroll(target.window(), target.windowName());
+        Result scrolled = co_await m_windowScroll(target.window(), target.windowName());
+        co_return scrolled;
     }
     co_return std::nullopt;
 }

@@ -12,6 +12,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QPainter>
+#include <QPointer>
 #include <QPdfDocument>
 #include <QTimer>
 #include <QWebEngineDownloadRequest>
@@ -105,9 +106,13 @@ struct JsAwaiter {
     bool await_ready() const noexcept { return false; }
     void await_suspend(std::coroutine_handle<> h)
     {
-        page->runJavaScript(script, [this, h](const QVariant& v) {
+        // Resumed from the event loop, not inside the engine's callback: the
+        // coroutine goes on to run further scripts, which must not happen while
+        // the engine is still dispatching this one.
+        QPointer<QWebEnginePage> guard(page);
+        page->runJavaScript(script, [this, h, guard](const QVariant& v) {
             result = v;
-            h.resume();
+            QMetaObject::invokeMethod(guard.data(), [h] { h.resume(); }, Qt::QueuedConnection);
         });
     }
     QVariant await_resume() { return result; }
@@ -156,12 +161,18 @@ Capturer::Capturer(QObject* parent)
             finishLoad(std::nullopt);
             break;
         case QWebEngineLoadingInfo::LoadFailedStatus:
+            // The engine's own text is a code like "net::ERR_NAME_NOT_RESOLVED".
             finishLoad(info.errorString().isEmpty()
                            ? Localizer::t(QStringLiteral("Seite konnte nicht geladen werden."))
-                           : info.errorString());
+                           : Localizer::t(QStringLiteral("Seite konnte nicht geladen werden.")) + QStringLiteral(" (")
+                               + info.errorString() + QLatin1Char(')'));
             break;
         case QWebEngineLoadingInfo::LoadStoppedStatus:
-            finishLoad(Localizer::t(QStringLiteral("Seite konnte nicht geladen werden.")));
+            // A response that becomes a download (a PDF) stops the navigation
+            // first and is announced as a download just after: give it a moment.
+            QTimer::singleShot(1s, this, [this] {
+                finishLoad(Localizer::t(QStringLiteral("Seite konnte nicht geladen werden.")));
+            });
             break;
         default:
             break;
@@ -236,26 +247,34 @@ QCoro::Task<void> Capturer::load(QUrl url)
             [this] { finishLoad(Localizer::t(QStringLiteral("Timeout beim Laden der Seite."))); });
     timeout.start(45s);
     m_loadError.reset();
-    co_await LoadAwaiter{this, url};
+    LoadAwaiter awaiter{this, url};
+    co_await awaiter;
     timeout.stop();
     if (m_loadError)
         throw CaptureError(*m_loadError);
 }
 
-QCoro::Task<QVariant> Capturer::evaluate(const QString& script)
+QCoro::Task<QVariant> Capturer::evaluate(QString script)
 {
-    co_return co_await JsAwaiter{m_view->page(), script, {}};
+    // A named awaiter: the engine's callback writes into it while suspended.
+    JsAwaiter awaiter{m_view->page(), std::move(script), {}};
+    QVariant result = co_await awaiter;
+    co_return result;
 }
 
 QCoro::Task<double> Capturer::height()
 {
-    const std::optional<double> h = number(co_await evaluate(QString::fromUtf8(heightScript)));
+    // co_await only as a whole statement: GCC 12 mishandles it inside
+    // larger expressions.
+    const QVariant result = co_await evaluate(QString::fromUtf8(heightScript));
+    const std::optional<double> h = number(result);
     co_return h ? std::max(*h, bandHeight) : bandHeight;
 }
 
 QCoro::Task<double> Capturer::scroll(double y)
 {
-    const std::optional<double> reported = number(co_await evaluate(scrollScript(y)));
+    const QVariant result = co_await evaluate(scrollScript(y));
+    const std::optional<double> reported = number(result);
     co_return reported ? *reported : y;
 }
 
@@ -276,7 +295,8 @@ QCoro::Task<double> Capturer::primeLazyContent()
     }
     co_await scroll(0);
     co_await pause(400ms);
-    co_return std::min(co_await height(), heightCap);
+    const double last = co_await height();
+    co_return std::min(last, heightCap);
 }
 
 QImage Capturer::snapshot()
@@ -302,7 +322,7 @@ QCoro::Task<QImage> Capturer::snapshotTile(int index)
     co_return image;
 }
 
-QCoro::Task<QByteArray> Capturer::fetch(const QUrl& url)
+QCoro::Task<QByteArray> Capturer::fetch(QUrl url)
 {
     if (url.isLocalFile()) {
         QFile file(url.toLocalFile());

@@ -47,8 +47,8 @@ private:
     QCoro::Task<double> scroll(double y);
     QCoro::Task<QImage> snapshotTile(int index);
     QCoro::Task<double> height();
-    QCoro::Task<QVariant> evaluate(const QString& script);
-    QCoro::Task<QByteArray> fetch(const QUrl& url);
+    QCoro::Task<QVariant> evaluate(QString script);
+    QCoro::Task<QByteArray> fetch(QUrl url);
     QImage snapshot();
     void finishLoad(std::optional<QString> error);
     void onDownload(QWebEngineDownloadRequest* request);
