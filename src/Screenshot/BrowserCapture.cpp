@@ -8,7 +8,9 @@
 #include "Screenshot/CaptureError.h"
 #include "Screenshot/Capturer.h"
 #include "Screenshot/PdfRenderer.h"
+#include "Screenshot/ScrollCancel.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -121,9 +123,9 @@ std::optional<qsizetype> BrowserCapture::closestRow(const QList<WindowRow>& rows
     return best;
 }
 
-Target BrowserCapture::resolveTarget(const TargetWindow& picked)
+Target BrowserCapture::resolveTarget(const PickedWindow& picked)
 {
-    const std::optional<RunningApplications::App> app = m_apps.application(picked.pid);
+    const std::optional<RunningApplications::App> app = m_apps.application(picked.pid, picked.number);
     if (!app || app->id.isEmpty())
         throw CaptureError(Localizer::t(QStringLiteral("Fenster konnte keiner App zugeordnet werden.")));
     const QString name = app->name.isEmpty() ? QStringLiteral("Fenster") : app->name;
@@ -177,7 +179,7 @@ QList<Doc> BrowserCapture::openPDFs(const DocApp& app, qint64 pid, quint32 windo
     return docs;
 }
 
-Doc BrowserCapture::matchDoc(const DocApp& app, const TargetWindow& picked)
+Doc BrowserCapture::matchDoc(const DocApp& app, const PickedWindow& picked)
 {
     if (!app.isPreview()) {
         // The bridge names the picked window's document first where it can.
@@ -228,12 +230,27 @@ std::optional<QString> BrowserCapture::liveCopy(const DocApp& app, const Doc& do
 
 QCoro::Task<BrowserCapture::Result> BrowserCapture::captureTarget(Target target)
 {
+    // The progress panel promises that Escape stops a page or document
+    // capture. Page rendering runs synchronously between the checks, so the
+    // default check lets pending events (the Escape press) arrive first.
+    struct EscapeWatch {
+        bool active;
+        explicit EscapeWatch(bool on) : active(on) { if (active) ScrollCancel::begin(); }
+        ~EscapeWatch() { if (active) ScrollCancel::end(); }
+    };
+    const bool ownWatch = !m_stopRequested && target.kind() != Target::Kind::window;
+    EscapeWatch watch(ownWatch);
+    const StopRequested stop = m_stopRequested ? m_stopRequested : StopRequested([] {
+        QCoreApplication::processEvents();
+        return ScrollCancel::requested();
+    });
+
     switch (target.kind()) {
     case Target::Kind::tab: {
         const QUrl url = target.tab().url;
         if (url.isLocalFile() && isPdfPath(url.toLocalFile())) {
             auto doc = PdfRenderer::openFile(url.toLocalFile());
-            co_return renderPDF(*doc, m_stopRequested);
+            co_return renderPDF(*doc, stop);
         }
         // co_await only as whole statements (GCC 12 coroutine code generation).
         if (m_pageCapture) {
@@ -241,7 +258,7 @@ QCoro::Task<BrowserCapture::Result> BrowserCapture::captureTarget(Target target)
             co_return page;
         }
         Capturer capturer;
-        capturer.setStopRequested(m_stopRequested);
+        capturer.setStopRequested(stop);
         Result page = co_await capturer.capture(url);
         co_return page;
     }
@@ -260,10 +277,10 @@ QCoro::Task<BrowserCapture::Result> BrowserCapture::captureTarget(Target target)
                 ~Remove() { QFile::remove(path); }
             } remove{*copy};
             auto pdf = PdfRenderer::openFile(*copy);
-            co_return renderPDF(*pdf, m_stopRequested);
+            co_return renderPDF(*pdf, stop);
         }
         auto pdf = PdfRenderer::openFile(doc.file.toLocalFile());
-        co_return renderPDF(*pdf, m_stopRequested);
+        co_return renderPDF(*pdf, stop);
     }
     case Target::Kind::window:
         if (!m_windowScroll)

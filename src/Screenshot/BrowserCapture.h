@@ -21,7 +21,7 @@ class BrowserCapture {
 public:
     // An image, or nothing when the user stopped the capture.
     using Result = std::optional<QImage>;
-    using WindowScroll = std::function<QCoro::Task<Result>(TargetWindow window, QString name)>;
+    using WindowScroll = std::function<QCoro::Task<Result>(PickedWindow window, QString name)>;
     using PageCapture = std::function<QCoro::Task<Result>(QUrl url)>;
     using StopRequested = std::function<bool()>;
 
@@ -37,12 +37,14 @@ public:
     void setWindowScroll(WindowScroll scroll) { m_windowScroll = std::move(scroll); }
     // The off-screen page capture; a fresh Capturer per page unless replaced.
     void setPageCapture(PageCapture capture) { m_pageCapture = std::move(capture); }
-    // Asked before each band and page; true ends the capture as a stop.
+    // Asked before each band and page; true ends the capture as a stop. By
+    // default the Escape watch of the scrolling capture (ScrollCancel), which
+    // captureTarget runs while it renders a page or document.
     void setStopRequested(StopRequested stop) { m_stopRequested = std::move(stop); }
 
-    Target resolveTarget(const TargetWindow& picked);
+    Target resolveTarget(const PickedWindow& picked);
     Tab matchTab(const Browser& browser, qint64 pid, const QRectF& bounds);
-    Doc matchDoc(const DocApp& app, const TargetWindow& picked);
+    Doc matchDoc(const DocApp& app, const PickedWindow& picked);
     QList<Doc> openPDFs(const DocApp& app, qint64 pid, quint32 window);
     // A fresh copy of a system-viewer document in the state shown; nothing
     // when the viewer cannot make one. Throws the viewer's error.

@@ -1,7 +1,9 @@
 // Which target a picked window becomes and how each target is captured, with
 // fake application, browser and viewer bridges.
 #include "Screenshot/BrowserCapture.h"
+#include "Screenshot/ScrollCancel.h"
 #include "fakes/FakeBrowserBridge.h"
+#include "fakes/FakeKeyWatch.h"
 #include "fakes/FakePdfViewerBridge.h"
 #include "fakes/FakeRunningApplications.h"
 #include "support/AwaitCapture.h"
@@ -9,6 +11,7 @@
 #include "support/PdfFixtures.h"
 
 #include <QDir>
+#include <QTimer>
 
 namespace {
 const qint64 chromePid = 100, evincePid = 200, editorPid = 300, previewPid = 400;
@@ -23,9 +26,9 @@ QString errorOf(const std::function<void()>& f)
     return QString();
 }
 
-TargetWindow picked(qint64 pid, QRectF bounds = QRectF(100, 50, 1200, 800))
+PickedWindow picked(qint64 pid, QRectF bounds = QRectF(100, 50, 1200, 800))
 {
-    return TargetWindow{pid, bounds, 0x2a00007, std::nullopt};
+    return PickedWindow{qint32(pid), bounds, 0x2a00007, std::nullopt};
 }
 }
 
@@ -94,6 +97,7 @@ private Q_SLOTS:
         QCOMPARE(t.kind(), Target::Kind::tab);
         QCOMPARE(t.tab(), (Tab{"www.example.org", QUrl("https://www.example.org/news/today.html")}));
         QCOMPARE(browsers.askedBrowser, QStringLiteral("Google Chrome"));
+        QCOMPARE(apps.askedWindow, quint32(0x2a00007));
         QCOMPARE(browsers.askedPid, chromePid);
 
         // Titles: host, else the file name without extension, else the browser's name.
@@ -120,7 +124,7 @@ private Q_SLOTS:
     void sectionsAndOtherAppsAreScrolled()
     {
         BrowserCapture capture(apps, browsers, viewers);
-        TargetWindow section = picked(chromePid);
+        PickedWindow section = picked(chromePid);
         section.scrollRegion = QRectF(200, 300, 400, 400);
         const Target s = capture.resolveTarget(section);
         QCOMPARE(s.kind(), Target::Kind::window);
@@ -253,9 +257,9 @@ private Q_SLOTS:
     void windowsGoToTheScrollLoopAndStopsAreHonoured()
     {
         BrowserCapture capture(apps, browsers, viewers);
-        TargetWindow seen;
+        PickedWindow seen;
         QString seenName;
-        capture.setWindowScroll([&](TargetWindow w, QString name) -> QCoro::Task<BrowserCapture::Result> {
+        capture.setWindowScroll([&](PickedWindow w, QString name) -> QCoro::Task<BrowserCapture::Result> {
             seen = w;
             seenName = name;
             co_return QImage(10, 20, QImage::Format_ARGB32_Premultiplied);
@@ -272,6 +276,29 @@ private Q_SLOTS:
         const CaptureOutcome out = awaitCapture([&] { return capture.captureTarget(doc); });
         QVERIFY(!out.failed());
         QVERIFY(!out.image);
+    }
+
+    void escapeStopsDocumentCapture()
+    {
+        auto keys = std::make_shared<FakeKeyWatch>();
+        ScrollCancel::setKeyWatch(keys);
+        const QString file = m_dir.filePath("esc.pdf");
+        QVERIFY(PdfFixtures::writeColouredPages(file, QSizeF(720, 360), {Qt::red, Qt::green}));
+        BrowserCapture capture(apps, browsers, viewers);
+        const Target doc = Target::pdf(Doc{QUrl::fromLocalFile(file), std::nullopt});
+
+        // Escape pressed elsewhere on the desktop while the pages render.
+        QTimer::singleShot(0, this, [keys] { keys->pressEscape(); });
+        CaptureOutcome out = awaitCapture([&] { return capture.captureTarget(doc); });
+        QVERIFY(!out.failed());
+        QVERIFY(!out.image);
+        QCOMPARE(keys->starts, 1);
+        QVERIFY(!keys->watching()); // the watch ends with the capture
+
+        // Without Escape the same document renders whole.
+        out = awaitCapture([&] { return capture.captureTarget(doc); });
+        QCOMPARE(out.image->size(), QSize(1440, 1440));
+        ScrollCancel::setKeyWatch(nullptr);
     }
 
     void tablesKnowLinuxIdentities()
