@@ -1,6 +1,5 @@
 #include "Screenshot/BrowserCapture.h"
 
-#include "Debug/DebugLog.h"
 #include "Localization/Localizer.h"
 #include "Platform/BrowserBridge.h"
 #include "Platform/PdfViewerBridge.h"
@@ -282,11 +281,12 @@ QCoro::Task<BrowserCapture::Result> BrowserCapture::captureTarget(Target target)
         auto pdf = PdfRenderer::openFile(doc.file.toLocalFile());
         co_return renderPDF(*pdf, stop);
     }
-    case Target::Kind::window:
+    case Target::Kind::window: {
         if (!m_windowScroll)
             throw CaptureError(Localizer::t(QStringLiteral("Fenster kann nicht gescrollt werden.")));
         Result scrolled = co_await m_windowScroll(target.window(), target.windowName());
         co_return scrolled;
+    }
     }
     co_return std::nullopt;
 }
