@@ -9,7 +9,9 @@
 #include <benchmark/benchmark.h>
 
 #include <QDir>
+#include <QDateTime>
 #include <QFile>
+#include <QFileInfo>
 #include <QSize>
 #include <QString>
 #include <chrono>
@@ -68,6 +70,9 @@ struct App {
             defaults.setValue(QString::fromLatin1(SettingsManager::launchDefaultedKey), true);
             defaults.setValue(QStringLiteral("zentuHideCaptureIntro"), true);
             defaults.setValue(QStringLiteral("zentu.onboarding.completed"), true);
+            // Not a new installation, or the reinstall check would bring the card back.
+            defaults.setValue(QStringLiteral("zentuInstallStamp"),
+                              QString::number(QFileInfo(QString::fromLocal8Bit(binary)).lastModified().toSecsSinceEpoch()));
         }
         screenshots = root + "/data/Zentu.it/Screenshots";
         QDir().mkpath(screenshots);
@@ -86,7 +91,8 @@ struct App {
         if (posix_spawn(&pid, binary, nullptr, nullptr, argv, environ) != 0)
             return false;
         inotify = inotify_init1(IN_NONBLOCK);
-        inotify_add_watch(inotify, qPrintable(screenshots), IN_CLOSE_WRITE | IN_MOVED_TO);
+        inotify_add_watch(inotify, qPrintable(screenshots), IN_CLOSE_WRITE | IN_MOVED_TO | IN_CREATE);
+        // (QSaveFile links a finished unnamed file into place: IN_CREATE.)
         // Ready when the hotkeys are registered.
         const QString log = root + "/data/Zentu.it/debug.log";
         for (int i = 0; i < 400; ++i) {
@@ -100,6 +106,11 @@ struct App {
 
     void stop()
     {
+        if (std::getenv("ZENTU_BENCH_LOG")) {
+            QFile f(root + "/data/Zentu.it/debug.log");
+            if (f.open(QIODevice::ReadOnly))
+                std::fprintf(stderr, "%s\n", f.readAll().constData());
+        }
         if (pid > 0) {
             kill(pid, SIGTERM);
             waitpid(pid, nullptr, 0);
@@ -188,6 +199,7 @@ void hotkeyToOverlay(benchmark::State& state)
             return;
         }
         state.SetIterationTime(std::chrono::duration<double>(*mapped - start).count());
+        usleep(150000); // the overlay takes the keyboard after it is mapped
         app->press({keyEscape});
         usleep(300000); // let the overlay close before the next round
     }
