@@ -124,7 +124,7 @@ int X11GlobalHotkeys::registerHotkey(uint32_t id, uint32_t carbonKeyCode, uint32
     std::vector<xcb_void_cookie_t> cookies;
     for (uint32_t root : m_roots)
         for (uint16_t lock : lockVariants())
-            cookies.push_back(xcb_grab_key_checked(m_connection, 1, root, grab.modifiers | lock, grab.keycode,
+            cookies.push_back(xcb_grab_key_checked(m_connection, 0, root, grab.modifiers | lock, grab.keycode,
                                                    XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
     int status = 0;
     for (const auto& cookie : cookies) {
