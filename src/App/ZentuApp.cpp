@@ -8,18 +8,11 @@
 #include <QScreen>
 #include <QSystemTrayIcon>
 
-void ZentuApp::initResources()
-{
-    Q_INIT_RESOURCE(resources);
-    Q_INIT_RESOURCE(app);
-}
-
 ZentuApp::ZentuApp(AppCoordinator& coordinator, PanelContentFactory panelContent, QObject* parent)
     : QObject(parent)
     , m_coordinator(coordinator)
     , m_panelContent(std::move(panelContent))
 {
-    initResources();
     // Drawn in its own colours, not as a monochrome template.
     m_tray = std::make_unique<QSystemTrayIcon>(QIcon(QStringLiteral(":/MenubarIcon.svg")));
     m_tray->setToolTip(QStringLiteral("Zentu.it"));

@@ -21,9 +21,6 @@ public:
     ZentuApp(AppCoordinator& coordinator, PanelContentFactory panelContent, QObject* parent = nullptr);
     ~ZentuApp() override;
 
-    // The built-in resources (translations, icons) of the core library.
-    static void initResources();
-
     QSystemTrayIcon& statusItem() { return *m_tray; }
     MenuBarPanel* panel() const { return m_panel.get(); }
 
