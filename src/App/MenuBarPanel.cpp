@@ -13,7 +13,7 @@ MenuBarPanel::MenuBarPanel(QWidget* content, QWidget* parent)
     layout->setSizeConstraint(QLayout::SetFixedSize);
     if (m_content) {
         m_content->setParent(this);
-        m_content->setFixedWidth(width);
+        m_content->setFixedWidth(contentWidth);
         layout->addWidget(m_content);
     }
 }
@@ -30,7 +30,7 @@ void MenuBarPanel::showAt(const QRect& iconRect, const QRect& availableArea)
 
 QPoint MenuBarPanel::placement(const QRect& iconRect, QSize panelSize, const QRect& availableArea)
 {
-    int x = iconRect.center().x() - panelSize.width() / 2;
+    int x = iconRect.x() + iconRect.width() / 2 - panelSize.width() / 2;
     int y = iconRect.center().y() < availableArea.center().y() ? iconRect.bottom() + 1
                                                                 : iconRect.top() - panelSize.height();
     if (!availableArea.isEmpty()) {

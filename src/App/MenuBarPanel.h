@@ -16,7 +16,7 @@ public:
     // half; centred on the icon across; kept inside the available area.
     static QPoint placement(const QRect& iconRect, QSize panelSize, const QRect& availableArea);
 
-    static constexpr int width = 340;
+    static constexpr int contentWidth = 340;
 
 Q_SIGNALS:
     void hidden();
