@@ -80,8 +80,26 @@ bool X11ActivationPolicy::eventFilter(QObject* watched, QEvent* event)
     // and Qt keeps it when it writes its own states while mapping.
     if (event->type() == QEvent::Show && watched->isWidgetType()) {
         auto* w = static_cast<QWidget*>(watched);
-        if (isTaskbarCandidate(w))
+        if (isTaskbarCandidate(w)) {
             apply(w, false);
+            if (QWindow* window = w->windowHandle())
+                window->installEventFilter(this);
+        }
+    }
+    // A window hidden and shown again at once can race the window manager,
+    // which clears the state of a withdrawn window: once it is on screen, ask
+    // again if the state did not survive.
+    if (event->type() == QEvent::Expose && watched->isWindowType()) {
+        auto* window = static_cast<QWindow*>(watched);
+        if (window->isExposed()) {
+            for (QWidget* w : QApplication::topLevelWidgets()) {
+                if (w->windowHandle() == window && isTaskbarCandidate(w)
+                    && skipsTaskbar(w) != (m_policy == Policy::accessory)) {
+                    apply(w, true);
+                    break;
+                }
+            }
+        }
     }
     return QObject::eventFilter(watched, event);
 }
