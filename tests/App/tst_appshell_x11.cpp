@@ -197,13 +197,19 @@ private Q_SLOTS:
                                 .arg(p.x()).arg(p.y()).arg(p.width()).arg(p.height()).arg(icon.x()).arg(icon.y())));
         QVERIFY(p.left() <= icon.center().x() && icon.center().x() <= p.right());
 
-        // A second start hands over and exits; one instance, one icon remain.
+        // A click elsewhere closes the panel.
+        x.click(QPoint(600, 400));
+        QTRY_VERIFY_WITH_TIMEOUT(!panel().isValid(), 5000);
+
+        // A second start hands over (the running instance opens its panel) and
+        // exits; one instance, one icon remain.
         QProcess second;
         start(second);
         QVERIFY(second.waitForFinished(10000));
         QCOMPARE(second.exitStatus(), QProcess::NormalExit);
         QCOMPARE(second.exitCode(), 0);
         QCOMPARE(app.state(), QProcess::Running);
+        QTRY_VERIFY_WITH_TIMEOUT(panel().isValid(), 5000);
         QCOMPARE(x.trayIcons(pid).size(), 1);
         QVERIFY(x.trayIcons(second.processId()).isEmpty());
         // The second start left the running instance's log alone.
