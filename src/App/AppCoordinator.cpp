@@ -3,12 +3,17 @@
 #include "App/CoordinatorServices.h"
 #include "App/ToastPresenter.h"
 #include "App/WindowCloseWatcher.h"
+#include "Clipboard/ClipboardMonitor.h"
 #include "Debug/DebugLog.h"
 #include "Localization/Localizer.h"
+#include "Permissions/PermissionManager.h"
 #include "Platform/ActivationPolicy.h"
 #include "Platform/AppIdentity.h"
+#include "Platform/ClipboardService.h"
 #include "Platform/UserDefaults.h"
 #include "Settings/SettingsManager.h"
+#include "Storage/ClipboardHistoryStore.h"
+#include "Storage/ScreenshotHistoryStore.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -58,25 +63,42 @@ AppCoordinator::AppCoordinator(CoordinatorServices& services, QObject* parent)
 {
     // 1. Settings first: everything below reads them.
     m_settings = m_services.makeSettingsManager();
-    // 2.-4. Permission manager (starts its own poll), hotkey manager (no
-    //       callback, nothing registered), screenshot service: not yet part of
-    //       the program; they are built here, in this order, when they are.
+    // 2. The permission manager starts its own 2 s poll.
+    m_permissions = m_services.makePermissionManager();
+    // 3.-4. Hotkey manager (no callback, nothing registered) and screenshot
+    //       service: not yet part of the program; built here, in this order,
+    //       when they are.
     // 5. The toast presenter, without a panel until the first toast.
     m_toast = m_services.makeToastPresenter();
     // 6. The update checker: not yet part of the program.
     // 7. No windows yet (the window fields start empty).
     // 8. The storage folders exist before any store is made.
     m_services.ensureDirectories();
-    // 9.-13. Clipboard history store, screenshot history store (then load()),
-    //        clipboard monitor, and the two callbacks (the clipboard store's
-    //        internal write resyncs the monitor's change count; the hotkey
-    //        manager's action calls handle()): wired here once the stores and
-    //        the monitor are part of the program.
+    // 9.
+    m_clipboardStore = m_services.makeClipboardHistoryStore(*m_settings);
+    // 10. Made with its history read from disk.
+    m_screenshotStore = m_services.makeScreenshotHistoryStore(*m_settings);
+    // 11. Not polling until start().
+    m_clipboardMonitor = m_services.makeClipboardMonitor(*m_clipboardStore, *m_settings);
+    // 12. The store's own copies must not come back as new history entries.
+    QPointer<AppCoordinator> self(this);
+    m_clipboardStore->onInternalWrite = [self] {
+        if (self)
+            self->m_clipboardMonitor->setLastChangeCount(self->m_services.clipboard().changeCount());
+    };
+    // 13. The hotkey manager's action callback calls handle(): with the hotkey manager.
+
+    m_onboardingCheck.setSingleShot(true);
+    m_onboardingCheck.setTimerType(Qt::PreciseTimer);
+    m_onboardingCheck.setInterval(onboardingCheckDelayMs);
+    connect(&m_onboardingCheck, &QTimer::timeout, this, &AppCoordinator::runOnboardingCheck);
 }
 
 AppCoordinator::~AppCoordinator()
 {
     disconnect(m_langConnection);
+    if (m_clipboardStore)
+        m_clipboardStore->onInternalWrite = nullptr;
 }
 
 AppEnvironment AppCoordinator::environment()
@@ -84,6 +106,9 @@ AppEnvironment AppCoordinator::environment()
     AppEnvironment env;
     env.coordinator = this;
     env.settings = m_settings.get();
+    env.clipboardStore = m_clipboardStore.get();
+    env.screenshotStore = m_screenshotStore.get();
+    env.permissions = m_permissions.get();
     return env;
 }
 
@@ -91,18 +116,15 @@ void AppCoordinator::start()
 {
     // 1.
     resetIntrosAfterReinstall();
-    // 2. Permission refresh: with the permission manager.
+    // 2.
+    m_permissions->refresh();
     // 3. The first-run check, 1.2 s later, unless the first run was completed.
-    if (!m_services.userDefaults().boolValue(QString::fromLatin1(onboardingCompletedKey))) {
-        QPointer<AppCoordinator> self(this);
-        QTimer::singleShot(onboardingCheckDelayMs, this, [self] {
-            if (self)
-                self->runOnboardingCheck();
-        });
-    }
+    if (!m_services.userDefaults().boolValue(QString::fromLatin1(onboardingCompletedKey)))
+        m_onboardingCheck.start();
     // 4. A screen-recording request left pending by a relaunch: with the
     //    permission guards.
-    // 5. Clipboard monitor start: with the clipboard monitor.
+    // 5.
+    m_clipboardMonitor->start();
     // 6. Hotkey registration from the settings: with the hotkey manager.
     // 7.
     updateActivationPolicy();
@@ -155,14 +177,13 @@ void AppCoordinator::resetIntrosAfterReinstall()
 
 void AppCoordinator::runOnboardingCheck()
 {
-    if (m_onboardingWindow) {
-        Q_EMIT onboardingChecked();
-        return;
+    // The flags as they stand, without another refresh.
+    if (!m_onboardingWindow) {
+        if (m_permissions->screenRecordingAuthorized() && m_permissions->accessibilityAuthorized())
+            m_services.userDefaults().setValue(QString::fromLatin1(onboardingCompletedKey), true);
+        else
+            openOnboarding();
     }
-    // Both permissions granted: mark the first run done and open nothing;
-    // otherwise open the first-run window. The flags come from the permission
-    // manager; until it is part of the program nothing is confirmed, so the
-    // flag stays unset and no window opens.
     Q_EMIT onboardingChecked();
 }
 
@@ -252,8 +273,9 @@ void AppCoordinator::openOnboarding()
 
 void AppCoordinator::finishOnboarding()
 {
-    // Marked done only with both permissions granted, which the permission
-    // manager reports once it is part of the program.
+    // Done only with both permissions; otherwise the check runs again at the next start.
+    if (m_permissions->screenRecordingAuthorized() && m_permissions->accessibilityAuthorized())
+        m_services.userDefaults().setValue(QString::fromLatin1(onboardingCompletedKey), true);
     if (m_onboardingWindow)
         m_onboardingWindow->close();
 }

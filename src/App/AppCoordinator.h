@@ -9,13 +9,18 @@
 #include <QPointer>
 #include <QRect>
 #include <QString>
+#include <QTimer>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
 
+class ClipboardHistoryStore;
+class ClipboardMonitor;
 class CoordinatorServices;
+class PermissionManager;
 class QWidget;
+class ScreenshotHistoryStore;
 class SettingsManager;
 class ToastPresenter;
 
@@ -31,7 +36,11 @@ public:
 
     // Services (the ones other parts of the program reach through the coordinator).
     SettingsManager& settings() { return *m_settings; }
+    PermissionManager& permissions() { return *m_permissions; }
     ToastPresenter& toast() { return *m_toast; }
+    ClipboardHistoryStore& clipboardStore() { return *m_clipboardStore; }
+    ScreenshotHistoryStore& screenshotStore() { return *m_screenshotStore; }
+    ClipboardMonitor& clipboardMonitor() { return *m_clipboardMonitor; }
     AppEnvironment environment();
 
     // Window contents. The windows themselves, their titles, sizes and
@@ -75,6 +84,9 @@ public:
     static constexpr const char* hideScrollIntroKey = "zentuHideScrollIntro";
     static constexpr int onboardingCheckDelayMs = 1200;
 
+    // Whether the first-run check is waiting for its 1.2 s.
+    bool isOnboardingCheckPending() const { return m_onboardingCheck.isActive(); }
+
 Q_SIGNALS:
     // The onboarding check ran (1.2 s after start when it was due).
     void onboardingChecked();
@@ -89,11 +101,15 @@ private:
 
     CoordinatorServices& m_services;
     std::unique_ptr<SettingsManager> m_settings;
-    // Permission manager, hotkey manager, screenshot service: built here in
-    // that order once they are part of the program (see the constructor).
+    std::unique_ptr<PermissionManager> m_permissions;
+    // Hotkey manager and screenshot service: built after the permission
+    // manager once they are part of the program (see the constructor).
     std::unique_ptr<ToastPresenter> m_toast;
-    // Update checker, clipboard and screenshot stores, clipboard monitor: see
-    // the constructor.
+    // Update checker: after the toast presenter, once part of the program.
+    std::unique_ptr<ClipboardHistoryStore> m_clipboardStore;
+    std::unique_ptr<ScreenshotHistoryStore> m_screenshotStore;
+    std::unique_ptr<ClipboardMonitor> m_clipboardMonitor;
+    QTimer m_onboardingCheck;
 
     std::vector<std::unique_ptr<QWidget>> m_editorWindows;
     std::unique_ptr<QWidget> m_settingsWindow;

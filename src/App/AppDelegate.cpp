@@ -2,6 +2,7 @@
 
 #include "App/AppCoordinator.h"
 #include "App/CoordinatorServices.h"
+#include "Clipboard/ClipboardMonitor.h"
 #include "Debug/DebugLog.h"
 #include "Platform/ActivationPolicy.h"
 
@@ -37,6 +38,7 @@ void AppDelegate::applicationWillTerminate()
     // Editors write their annotations back when they close; quitting with an
     // editor open must not lose them.
     m_coordinator->closeEditorWindows();
-    // 1. Stop the clipboard poll: with the clipboard monitor.
+    // 1.
+    m_coordinator->clipboardMonitor().stop();
     // 2. Release every global hotkey: with the hotkey manager.
 }

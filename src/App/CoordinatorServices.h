@@ -5,6 +5,11 @@
 
 class ActivationPolicy;
 class AppIdentity;
+class ClipboardHistoryStore;
+class ClipboardMonitor;
+class ClipboardService;
+class PermissionManager;
+class ScreenshotHistoryStore;
 class SettingsManager;
 class ToastPresenter;
 class UserDefaults;
@@ -16,9 +21,19 @@ public:
     virtual UserDefaults& userDefaults() = 0;
     virtual ActivationPolicy& activationPolicy() = 0;
     virtual AppIdentity& appIdentity() = 0;
+    // The clipboard the stores and the monitor share.
+    virtual ClipboardService& clipboard() = 0;
 
     virtual std::unique_ptr<SettingsManager> makeSettingsManager() = 0;
+    // Starts its own poll.
+    virtual std::unique_ptr<PermissionManager> makePermissionManager() = 0;
     virtual std::unique_ptr<ToastPresenter> makeToastPresenter() = 0;
     // Creates the storage folders before any history store is made.
     virtual void ensureDirectories() = 0;
+    virtual std::unique_ptr<ClipboardHistoryStore> makeClipboardHistoryStore(SettingsManager& settings) = 0;
+    // Made with its history read from disk.
+    virtual std::unique_ptr<ScreenshotHistoryStore> makeScreenshotHistoryStore(SettingsManager& settings) = 0;
+    // Does not poll until started.
+    virtual std::unique_ptr<ClipboardMonitor> makeClipboardMonitor(ClipboardHistoryStore& store,
+                                                                   SettingsManager& settings) = 0;
 };

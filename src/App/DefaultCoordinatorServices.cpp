@@ -1,12 +1,20 @@
 #include "App/DefaultCoordinatorServices.h"
 
 #include "App/ToastPresenter.h"
+#include "Clipboard/ClipboardMonitor.h"
+#include "Clipboard/Pasteboard.h"
+#include "Permissions/PermissionManager.h"
 #include "Platform/Qt/QtAppIdentity.h"
 #include "Platform/Qt/SettingsFileUserDefaults.h"
 #include "Platform/Qt/XdgAutostartLoginItem.h"
 #include "Platform/X11/X11ActivationPolicy.h"
+#include "Platform/X11/X11ApplicationIdentity.h"
+#include "Platform/X11/X11CapturePermissions.h"
+#include "Platform/X11/X11ScreenSource.h"
 #include "Platform/X11/XkbKeyboardInfo.h"
 #include "Settings/SettingsManager.h"
+#include "Storage/ClipboardHistoryStore.h"
+#include "Storage/ScreenshotHistoryStore.h"
 #include "Storage/Storage.h"
 
 DefaultCoordinatorServices::DefaultCoordinatorServices()
@@ -23,10 +31,20 @@ DefaultCoordinatorServices::~DefaultCoordinatorServices() = default;
 UserDefaults& DefaultCoordinatorServices::userDefaults() { return *m_defaults; }
 ActivationPolicy& DefaultCoordinatorServices::activationPolicy() { return *m_activation; }
 AppIdentity& DefaultCoordinatorServices::appIdentity() { return *m_identity; }
+ClipboardService& DefaultCoordinatorServices::clipboard() { return Pasteboard::service(); }
 
 std::unique_ptr<SettingsManager> DefaultCoordinatorServices::makeSettingsManager()
 {
     return std::make_unique<SettingsManager>(*m_defaults, *m_loginItem, *m_keyboard);
+}
+
+std::unique_ptr<PermissionManager> DefaultCoordinatorServices::makePermissionManager()
+{
+    if (!m_screens)
+        m_screens = std::make_unique<X11ScreenSource>();
+    if (!m_capturePermissions)
+        m_capturePermissions = std::make_unique<X11CapturePermissions>(*m_screens);
+    return std::make_unique<PermissionManager>(*m_capturePermissions, *m_screens);
 }
 
 std::unique_ptr<ToastPresenter> DefaultCoordinatorServices::makeToastPresenter()
@@ -37,4 +55,22 @@ std::unique_ptr<ToastPresenter> DefaultCoordinatorServices::makeToastPresenter()
 void DefaultCoordinatorServices::ensureDirectories()
 {
     Storage::ensureDirectories();
+}
+
+std::unique_ptr<ClipboardHistoryStore> DefaultCoordinatorServices::makeClipboardHistoryStore(SettingsManager& settings)
+{
+    return std::make_unique<ClipboardHistoryStore>(settings, &clipboard());
+}
+
+std::unique_ptr<ScreenshotHistoryStore> DefaultCoordinatorServices::makeScreenshotHistoryStore(SettingsManager& settings)
+{
+    return std::make_unique<ScreenshotHistoryStore>(settings);
+}
+
+std::unique_ptr<ClipboardMonitor> DefaultCoordinatorServices::makeClipboardMonitor(ClipboardHistoryStore& store,
+                                                                                   SettingsManager& settings)
+{
+    if (!m_applications)
+        m_applications = std::make_unique<X11ApplicationIdentity>();
+    return std::make_unique<ClipboardMonitor>(store, settings, *m_applications, &clipboard());
 }

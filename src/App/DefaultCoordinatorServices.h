@@ -3,8 +3,11 @@
 
 #include <memory>
 
+class ApplicationIdentity;
+class CapturePermissions;
 class KeyboardInfo;
 class LoginItemService;
+class X11ScreenSource;
 
 // The services of the running program on X11.
 class DefaultCoordinatorServices final : public CoordinatorServices {
@@ -15,10 +18,16 @@ public:
     UserDefaults& userDefaults() override;
     ActivationPolicy& activationPolicy() override;
     AppIdentity& appIdentity() override;
+    ClipboardService& clipboard() override;
 
     std::unique_ptr<SettingsManager> makeSettingsManager() override;
+    std::unique_ptr<PermissionManager> makePermissionManager() override;
     std::unique_ptr<ToastPresenter> makeToastPresenter() override;
     void ensureDirectories() override;
+    std::unique_ptr<ClipboardHistoryStore> makeClipboardHistoryStore(SettingsManager& settings) override;
+    std::unique_ptr<ScreenshotHistoryStore> makeScreenshotHistoryStore(SettingsManager& settings) override;
+    std::unique_ptr<ClipboardMonitor> makeClipboardMonitor(ClipboardHistoryStore& store,
+                                                           SettingsManager& settings) override;
 
 private:
     std::unique_ptr<UserDefaults> m_defaults;
@@ -26,4 +35,7 @@ private:
     std::unique_ptr<KeyboardInfo> m_keyboard;
     std::unique_ptr<ActivationPolicy> m_activation;
     std::unique_ptr<AppIdentity> m_identity;
+    std::unique_ptr<X11ScreenSource> m_screens;
+    std::unique_ptr<CapturePermissions> m_capturePermissions;
+    std::unique_ptr<ApplicationIdentity> m_applications;
 };

@@ -47,6 +47,7 @@ ToastPresenter::ToastPresenter(Environment environment, QObject* parent)
     , m_environment(std::move(environment))
 {
     m_dismissWork.setSingleShot(true);
+    m_dismissWork.setTimerType(Qt::PreciseTimer);
     connect(&m_dismissWork, &QTimer::timeout, this, &ToastPresenter::dismiss);
 }
 

@@ -2,6 +2,10 @@
 // activation policy of the coordinator, against fake services.
 #include "App/AppCoordinator.h"
 #include "App/AppDelegate.h"
+#include "Clipboard/ClipboardMonitor.h"
+#include "Permissions/PermissionManager.h"
+#include "Storage/ClipboardHistoryStore.h"
+#include "Storage/ScreenshotHistoryStore.h"
 #include "Debug/DebugLog.h"
 #include "Localization/Localizer.h"
 #include "Storage/Storage.h"
@@ -55,15 +59,66 @@ private Q_SLOTS:
     {
         FakeCoordinatorServices services;
         AppCoordinator coordinator(services);
-        QCOMPARE(services.calls, (QStringList{QStringLiteral("makeSettingsManager"),
-                                              QStringLiteral("makeToastPresenter"),
-                                              QStringLiteral("ensureDirectories")}));
-        // Between construction and start nothing is switched yet.
+        QCOMPARE(services.calls,
+                 (QStringList{QStringLiteral("makeSettingsManager"), QStringLiteral("makePermissionManager"),
+                              QStringLiteral("makeToastPresenter"), QStringLiteral("ensureDirectories"),
+                              QStringLiteral("makeClipboardHistoryStore"), QStringLiteral("makeScreenshotHistoryStore"),
+                              QStringLiteral("makeClipboardMonitor")}));
+        // Between construction and start nothing polls the clipboard and no
+        // policy is set yet.
         QVERIFY(services.activation.history.isEmpty());
+        QVERIFY(!coordinator.clipboardMonitor().isRunning());
+        QVERIFY(coordinator.permissions().pollTimer()->isActive());
         QVERIFY(QDir(Storage::screenshotsDirectory()).exists());
+        QVERIFY(coordinator.clipboardStore().onInternalWrite);
         const AppEnvironment env = coordinator.environment();
         QCOMPARE(env.coordinator, &coordinator);
         QCOMPARE(env.settings, &coordinator.settings());
+        QCOMPARE(env.clipboardStore, &coordinator.clipboardStore());
+        QCOMPARE(env.screenshotStore, &coordinator.screenshotStore());
+        QCOMPARE(env.permissions, &coordinator.permissions());
+    }
+
+    void startRefreshesPermissionsAndStartsTheMonitor()
+    {
+        FakeCoordinatorServices services;
+        services.defaults.setValue(QStringLiteral("zentu.onboarding.completed"), true);
+        AppCoordinator coordinator(services);
+        const int preflights = services.capturePermissions.preflightCalls;
+        coordinator.start();
+        QCOMPARE(services.capturePermissions.preflightCalls, preflights + 1);
+        QVERIFY(coordinator.clipboardMonitor().isRunning());
+        QVERIFY(!coordinator.isOnboardingCheckPending()); // first run done: nothing scheduled
+        QCOMPARE(services.activation.current, ActivationPolicy::Policy::accessory);
+    }
+
+    void theStoresOwnCopyIsNotRecordedAgain()
+    {
+        FakeCoordinatorServices services;
+        AppCoordinator coordinator(services);
+        ClipboardMonitor& monitor = coordinator.clipboardMonitor();
+        ClipboardHistoryStore& store = coordinator.clipboardStore();
+        services.clipboardService.copyText(QStringLiteral("erster"));
+        monitor.poll();
+        services.clipboardService.copyText(QStringLiteral("zweiter"));
+        monitor.poll();
+        QCOMPARE(store.items().size(), 2);
+        const ClipboardItem older = store.items().at(1);
+        store.copyToPasteboard(older);
+        QCOMPARE(monitor.lastChangeCount(), services.clipboardService.changeCount());
+        monitor.poll();
+        QCOMPARE(store.items().size(), 2);
+        QCOMPARE(services.clipboardService.string(), std::optional<QString>(QStringLiteral("erster")));
+    }
+
+    void quittingStopsTheClipboardPoll()
+    {
+        FakeCoordinatorServices services;
+        AppDelegate delegate(services);
+        delegate.applicationDidFinishLaunching();
+        QVERIFY(delegate.coordinator().clipboardMonitor().isRunning());
+        delegate.applicationWillTerminate();
+        QVERIFY(!delegate.coordinator().clipboardMonitor().isRunning());
     }
 
     void launchRunsItsStepsInOrderAndRestartsTheLog()
@@ -162,7 +217,7 @@ private Q_SLOTS:
         QCOMPARE(countLines(QStringLiteral("(stamp ?)")), 1);
     }
 
-    void onboardingCheckRunsOnlyWhileTheFirstRunIsOpen()
+    void onboardingCheckMarksTheFirstRunDoneWhenBothPermissionsAreThere()
     {
         FakeCoordinatorServices services;
         AppCoordinator coordinator(services);
@@ -170,10 +225,39 @@ private Q_SLOTS:
         QElapsedTimer clock;
         clock.start();
         coordinator.start();
+        QVERIFY(coordinator.isOnboardingCheckPending());
         QVERIFY(checked.wait(5000));
-        QVERIFY(clock.elapsed() >= AppCoordinator::onboardingCheckDelayMs - 20);
-        // Nothing confirms the permissions here: the flag stays unset.
+        QVERIFY2(clock.elapsed() >= AppCoordinator::onboardingCheckDelayMs - 20, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY(services.defaults.boolValue(QStringLiteral("zentu.onboarding.completed")));
+        QCOMPARE(coordinator.onboardingWindow(), nullptr);
+    }
+
+    void onboardingOpensTheFirstRunWindowWhileAPermissionIsMissing()
+    {
+        FakeCoordinatorServices services;
+        services.capturePermissions.trusted = false;
+        AppCoordinator coordinator(services);
+        QSignalSpy checked(&coordinator, &AppCoordinator::onboardingChecked);
+        coordinator.start();
+        QVERIFY(checked.wait(5000));
+        QVERIFY(coordinator.onboardingWindow() && coordinator.onboardingWindow()->isVisible());
+        QCOMPARE(coordinator.onboardingWindow()->windowTitle(), QStringLiteral("Zentu.it einrichten"));
         QVERIFY(!services.defaults.boolValue(QStringLiteral("zentu.onboarding.completed")));
+
+        // OK with the permission still missing: closed, asked again next start.
+        QPointer<QWidget> window = coordinator.onboardingWindow();
+        coordinator.finishOnboarding();
+        QCOMPARE(coordinator.onboardingWindow(), nullptr);
+        QTRY_VERIFY(window.isNull());
+        QVERIFY(!services.defaults.boolValue(QStringLiteral("zentu.onboarding.completed")));
+
+        // Granted meanwhile: OK marks the first run done.
+        coordinator.openOnboarding();
+        services.capturePermissions.trusted = true;
+        coordinator.permissions().refresh();
+        coordinator.finishOnboarding();
+        QCOMPARE(coordinator.onboardingWindow(), nullptr);
+        QVERIFY(services.defaults.boolValue(QStringLiteral("zentu.onboarding.completed")));
     }
 
     void activationPolicyFollowsEditorAndSettingsWindows()
