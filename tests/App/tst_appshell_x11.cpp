@@ -98,14 +98,20 @@ struct X {
                     out.append(w);
         return out;
     }
+    // A real click through the X server (XTest), each request confirmed.
     void click(QPoint p) const
     {
-        xcb_test_fake_input(c, XCB_MOTION_NOTIFY, 0, XCB_CURRENT_TIME, root(), int16_t(p.x()), int16_t(p.y()), 0);
-        xcb_test_fake_input(c, XCB_BUTTON_PRESS, 1, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
-        xcb_test_fake_input(c, XCB_BUTTON_RELEASE, 1, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
-        xcb_flush(c);
+        auto send = [this](uint8_t type, uint8_t detail, xcb_window_t window, QPoint at) {
+            std::free(xcb_request_check(c, xcb_test_fake_input_checked(c, type, detail, XCB_CURRENT_TIME, window,
+                                                                        int16_t(at.x()), int16_t(at.y()), 0)));
+        };
+        send(XCB_MOTION_NOTIFY, 0, root(), p);
+        send(XCB_BUTTON_PRESS, 1, XCB_NONE, {});
+        send(XCB_BUTTON_RELEASE, 1, XCB_NONE, {});
     }
 };
+
+} // namespace
 
 QString zentuBinary()
 {
