@@ -111,8 +111,6 @@ struct X {
     }
 };
 
-} // namespace
-
 QString zentuBinary()
 {
     return QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(QStringLiteral("../src/zentu"));
