@@ -206,7 +206,10 @@ QImage X11WindowServer::windowImage(quint32 window, QSize pixelSize, bool showsC
 
     QImage image;
     const QPoint origin = outer.topLeft();
-    if (m_x.hasComposite() && compositingLocked()) {
+    // The window's own pixmap exists while it is redirected: by a compositing
+    // manager, or by us while our cover lies over it (X11WindowRedirector).
+    // Otherwise naming it fails and the picture is cut from the screen.
+    if (m_x.hasComposite()) {
         const xcb_pixmap_t pixmap = xcb_generate_id(c);
         xcb_generic_error_t* e = xcb_request_check(c, xcb_composite_name_window_pixmap_checked(c, frame, pixmap));
         if (!e) {

@@ -1,9 +1,9 @@
 #pragma once
 // Windows on X11: the EWMH stacking list (root children when no window manager
 // keeps one), bounds with the frame extents, the owner's pid from X-Resource
-// or _NET_WM_PID. A window's picture comes from its composite pixmap when a
-// compositing manager runs (so overlapping windows are not in it), otherwise
-// it is cut from a grab of the root window.
+// or _NET_WM_PID. A window's picture comes from its composite pixmap when the
+// window is redirected, as under a compositing manager (so overlapping windows
+// are not in it), otherwise it is cut from a grab of the root window.
 #include "Platform/WindowServer.h"
 #include "Platform/X11/XcbConnection.h"
 
