@@ -2,6 +2,7 @@
 #include "App/MenuBarPanel.h"
 #include "support/IsolatedEnvironment.h"
 
+#include <QIcon>
 #include <QLabel>
 
 class TestMenuBarPanel : public QObject {
@@ -21,6 +22,17 @@ private Q_SLOTS:
         // Second screen to the right.
         QCOMPARE(MenuBarPanel::placement(QRect(1925, 1054, 22, 22), size, QRect(1920, 0, 1280, 1050)),
                  QPoint(1920, 1050 - 500));
+    }
+
+    void trayIconIsBuiltIn()
+    {
+        const QIcon icon(QStringLiteral(":/MenubarIcon.svg"));
+        QVERIFY(!icon.isNull());
+        const QImage small = icon.pixmap(22, 22).toImage();
+        QCOMPARE(small.size(), QSize(22, 22));
+        // Drawn in its own colours (not a grey template): the badge is red.
+        const QColor edge = small.pixelColor(3, 11);
+        QVERIFY(edge.alpha() > 200 && edge.red() > edge.blue() + 80);
     }
 
     void hostsItsContentAsAPopup()
