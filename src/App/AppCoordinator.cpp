@@ -11,6 +11,7 @@
 #include "Platform/AppIdentity.h"
 #include "Platform/ClipboardService.h"
 #include "Platform/UserDefaults.h"
+#include "Screenshot/ScreenshotService.h"
 #include "Settings/SettingsManager.h"
 #include "Storage/ClipboardHistoryStore.h"
 #include "Storage/ScreenshotHistoryStore.h"
@@ -65,9 +66,10 @@ AppCoordinator::AppCoordinator(CoordinatorServices& services, QObject* parent)
     m_settings = m_services.makeSettingsManager();
     // 2. The permission manager starts its own 2 s poll.
     m_permissions = m_services.makePermissionManager();
-    // 3.-4. Hotkey manager (no callback, nothing registered) and screenshot
-    //       service: not yet part of the program; built here, in this order,
-    //       when they are.
+    // 3. Hotkey manager (no callback, nothing registered): not yet part of
+    //    the program; built here when it is.
+    // 4. Screenshot service with its own capturer and window detector.
+    m_screenshotService = m_services.makeScreenshotService();
     // 5. The toast presenter, without a panel until the first toast.
     m_toast = m_services.makeToastPresenter();
     // 6. The update checker: not yet part of the program.

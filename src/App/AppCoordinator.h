@@ -21,6 +21,7 @@ class CoordinatorServices;
 class PermissionManager;
 class QWidget;
 class ScreenshotHistoryStore;
+class ScreenshotService;
 class SettingsManager;
 class ToastPresenter;
 
@@ -37,6 +38,7 @@ public:
     // Services (the ones other parts of the program reach through the coordinator).
     SettingsManager& settings() { return *m_settings; }
     PermissionManager& permissions() { return *m_permissions; }
+    ScreenshotService& screenshotService() { return *m_screenshotService; }
     ToastPresenter& toast() { return *m_toast; }
     ClipboardHistoryStore& clipboardStore() { return *m_clipboardStore; }
     ScreenshotHistoryStore& screenshotStore() { return *m_screenshotStore; }
@@ -102,8 +104,9 @@ private:
     CoordinatorServices& m_services;
     std::unique_ptr<SettingsManager> m_settings;
     std::unique_ptr<PermissionManager> m_permissions;
-    // Hotkey manager and screenshot service: built after the permission
-    // manager once they are part of the program (see the constructor).
+    // Hotkey manager: built after the permission manager once it is part of
+    // the program (see the constructor).
+    std::unique_ptr<ScreenshotService> m_screenshotService;
     std::unique_ptr<ToastPresenter> m_toast;
     // Update checker: after the toast presenter, once part of the program.
     std::unique_ptr<ClipboardHistoryStore> m_clipboardStore;

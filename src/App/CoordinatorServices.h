@@ -10,6 +10,7 @@ class ClipboardMonitor;
 class ClipboardService;
 class PermissionManager;
 class ScreenshotHistoryStore;
+class ScreenshotService;
 class SettingsManager;
 class ToastPresenter;
 class UserDefaults;
@@ -27,6 +28,8 @@ public:
     virtual std::unique_ptr<SettingsManager> makeSettingsManager() = 0;
     // Starts its own poll.
     virtual std::unique_ptr<PermissionManager> makePermissionManager() = 0;
+    // With its own screen capturer and window detector; no overlay, not capturing.
+    virtual std::unique_ptr<ScreenshotService> makeScreenshotService() = 0;
     virtual std::unique_ptr<ToastPresenter> makeToastPresenter() = 0;
     // Creates the storage folders before any history store is made.
     virtual void ensureDirectories() = 0;

@@ -7,6 +7,10 @@ class ApplicationIdentity;
 class CapturePermissions;
 class KeyboardInfo;
 class LoginItemService;
+class OverlayDesktop;
+class ScreenCapturer;
+class WindowDetector;
+class WindowServer;
 class X11ScreenSource;
 
 // The services of the running program on X11.
@@ -22,6 +26,7 @@ public:
 
     std::unique_ptr<SettingsManager> makeSettingsManager() override;
     std::unique_ptr<PermissionManager> makePermissionManager() override;
+    std::unique_ptr<ScreenshotService> makeScreenshotService() override;
     std::unique_ptr<ToastPresenter> makeToastPresenter() override;
     void ensureDirectories() override;
     std::unique_ptr<ClipboardHistoryStore> makeClipboardHistoryStore(SettingsManager& settings) override;
@@ -30,6 +35,8 @@ public:
                                                            SettingsManager& settings) override;
 
 private:
+    X11ScreenSource& screens();
+
     std::unique_ptr<UserDefaults> m_defaults;
     std::unique_ptr<LoginItemService> m_loginItem;
     std::unique_ptr<KeyboardInfo> m_keyboard;
@@ -38,4 +45,8 @@ private:
     std::unique_ptr<X11ScreenSource> m_screens;
     std::unique_ptr<CapturePermissions> m_capturePermissions;
     std::unique_ptr<ApplicationIdentity> m_applications;
+    std::unique_ptr<WindowServer> m_windowServer;
+    std::unique_ptr<OverlayDesktop> m_overlayDesktop;
+    std::unique_ptr<ScreenCapturer> m_capturer;
+    std::unique_ptr<WindowDetector> m_windowDetector;
 };

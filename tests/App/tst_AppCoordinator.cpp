@@ -61,13 +61,15 @@ private Q_SLOTS:
         AppCoordinator coordinator(services);
         QCOMPARE(services.calls,
                  (QStringList{QStringLiteral("makeSettingsManager"), QStringLiteral("makePermissionManager"),
-                              QStringLiteral("makeToastPresenter"), QStringLiteral("ensureDirectories"),
+                              QStringLiteral("makeScreenshotService"), QStringLiteral("makeToastPresenter"), QStringLiteral("ensureDirectories"),
                               QStringLiteral("makeClipboardHistoryStore"), QStringLiteral("makeScreenshotHistoryStore"),
                               QStringLiteral("makeClipboardMonitor")}));
         // Between construction and start nothing polls the clipboard and no
         // policy is set yet.
         QVERIFY(services.activation.history.isEmpty());
         QVERIFY(!coordinator.clipboardMonitor().isRunning());
+        QVERIFY(!coordinator.screenshotService().isCapturing());
+        QCOMPARE(coordinator.screenshotService().overlayController(), nullptr);
         QVERIFY(coordinator.permissions().pollTimer()->isActive());
         QVERIFY(QDir(Storage::screenshotsDirectory()).exists());
         QVERIFY(coordinator.clipboardStore().onInternalWrite);

@@ -4,6 +4,9 @@
 #include "App/ToastPresenter.h"
 #include "Clipboard/ClipboardMonitor.h"
 #include "Permissions/PermissionManager.h"
+#include "Screenshot/ScreenCapturer.h"
+#include "Screenshot/ScreenshotService.h"
+#include "Screenshot/WindowDetector.h"
 #include "Settings/SettingsManager.h"
 #include "Storage/ClipboardHistoryStore.h"
 #include "Storage/ScreenshotHistoryStore.h"
@@ -15,8 +18,10 @@
 #include "fakes/FakeClipboardService.h"
 #include "fakes/FakeKeyboardInfo.h"
 #include "fakes/FakeLoginItemService.h"
+#include "fakes/FakeOverlayDesktop.h"
 #include "fakes/FakeScreenSource.h"
 #include "fakes/FakeUserDefaults.h"
+#include "fakes/FakeWindowServer.h"
 
 #include <QStringList>
 
@@ -42,6 +47,11 @@ public:
     {
         calls.append(QStringLiteral("makePermissionManager"));
         return std::make_unique<PermissionManager>(capturePermissions, screens);
+    }
+    std::unique_ptr<ScreenshotService> makeScreenshotService() override
+    {
+        calls.append(QStringLiteral("makeScreenshotService"));
+        return std::make_unique<ScreenshotService>(capturer, detector, overlayDesktop);
     }
     std::unique_ptr<ToastPresenter> makeToastPresenter() override
     {
@@ -80,4 +90,8 @@ public:
     FakeScreenSource screens;
     FakeClipboardService clipboardService;
     FakeApplicationIdentity applications;
+    FakeWindowServer windowServer;
+    FakeOverlayDesktop overlayDesktop;
+    ScreenCapturer capturer{screens, windowServer};
+    WindowDetector detector{windowServer, screens};
 };
