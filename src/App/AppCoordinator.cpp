@@ -1,10 +1,13 @@
 #include "App/AppCoordinator.h"
 
+#include "App/CaptureFlows.h"
 #include "App/CoordinatorServices.h"
+#include "App/PermissionGuards.h"
 #include "App/ToastPresenter.h"
 #include "App/WindowCloseWatcher.h"
 #include "Clipboard/ClipboardMonitor.h"
 #include "Debug/DebugLog.h"
+#include "Hotkeys/HotkeyManager.h"
 #include "Localization/Localizer.h"
 #include "Permissions/PermissionManager.h"
 #include "Platform/ActivationPolicy.h"
@@ -66,8 +69,8 @@ AppCoordinator::AppCoordinator(CoordinatorServices& services, QObject* parent)
     m_settings = m_services.makeSettingsManager();
     // 2. The permission manager starts its own 2 s poll.
     m_permissions = m_services.makePermissionManager();
-    // 3. Hotkey manager (no callback, nothing registered): not yet part of
-    //    the program; built here when it is.
+    // 3. No action callback yet, nothing registered.
+    m_hotkeys = m_services.makeHotkeyManager();
     // 4. Screenshot service with its own capturer and window detector.
     m_screenshotService = m_services.makeScreenshotService();
     // 5. The toast presenter, without a panel until the first toast.
@@ -88,7 +91,12 @@ AppCoordinator::AppCoordinator(CoordinatorServices& services, QObject* parent)
         if (self)
             self->m_clipboardMonitor->setLastChangeCount(self->m_services.clipboard().changeCount());
     };
-    // 13. The hotkey manager's action callback calls handle(): with the hotkey manager.
+    // 13.
+    m_hotkeys->onAction = [self](HotkeyAction action) {
+        if (self)
+            self->handle(action);
+    };
+    buildCaptureRoads();
 
     m_onboardingCheck.setSingleShot(true);
     m_onboardingCheck.setTimerType(Qt::PreciseTimer);
@@ -123,11 +131,12 @@ void AppCoordinator::start()
     // 3. The first-run check, 1.2 s later, unless the first run was completed.
     if (!m_services.userDefaults().boolValue(QString::fromLatin1(onboardingCompletedKey)))
         m_onboardingCheck.start();
-    // 4. A screen-recording request left pending by a relaunch: with the
-    //    permission guards.
+    // 4.
+    m_guards->requestScreenRecordingIfPending();
     // 5.
     m_clipboardMonitor->start();
-    // 6. Hotkey registration from the settings: with the hotkey manager.
+    // 6.
+    m_hotkeys->registerAll(*m_settings);
     // 7.
     updateActivationPolicy();
     // 8. Retitle the open windows on every language change, and once now.
@@ -144,9 +153,13 @@ void AppCoordinator::handle(HotkeyAction action)
 {
     switch (action) {
     case HotkeyAction::captureArea:
+        captureInteractive();
+        break;
     case HotkeyAction::captureFullScreen:
+        captureFullScreen();
+        break;
     case HotkeyAction::captureWindow:
-        // The capture flows arrive with the capture roads.
+        // The scrolling capture arrives with its own flow.
         break;
     case HotkeyAction::openClipboard:
         showClipboardHistory();

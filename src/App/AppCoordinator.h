@@ -15,9 +15,14 @@
 #include <optional>
 #include <vector>
 
+class CaptureFlows;
 class ClipboardHistoryStore;
 class ClipboardMonitor;
 class CoordinatorServices;
+class HotkeyManager;
+class PermissionGuards;
+class QImage;
+struct ScreenshotItem;
 class PermissionManager;
 class QWidget;
 class ScreenshotHistoryStore;
@@ -38,6 +43,8 @@ public:
     // Services (the ones other parts of the program reach through the coordinator).
     SettingsManager& settings() { return *m_settings; }
     PermissionManager& permissions() { return *m_permissions; }
+    HotkeyManager& hotkeys() { return *m_hotkeys; }
+    PermissionGuards& permissionGuards() { return *m_guards; }
     ScreenshotService& screenshotService() { return *m_screenshotService; }
     ToastPresenter& toast() { return *m_toast; }
     ClipboardHistoryStore& clipboardStore() { return *m_clipboardStore; }
@@ -53,6 +60,14 @@ public:
     void setSettingsViewFactory(ViewFactory factory) { m_settingsView = std::move(factory); }
     void setClipboardHistoryViewFactory(ViewFactory factory) { m_clipboardView = std::move(factory); }
     void setOnboardingViewFactory(OnboardingViewFactory factory) { m_onboardingView = std::move(factory); }
+
+    // The two direct capture roads (hotkeys and the panel's capture buttons).
+    void captureInteractive();
+    void captureFullScreen();
+    // Opens the editor on a stored capture, when an editor is part of the program.
+    using EditorFactory = std::function<std::unique_ptr<QWidget>(const QImage&, const ScreenshotItem&)>;
+    void setEditorFactory(EditorFactory factory) { m_editorFactory = std::move(factory); }
+    void openEditor(const QImage& image, const ScreenshotItem& item);
 
     void showClipboardHistory();
     void openSettings();
@@ -95,6 +110,7 @@ Q_SIGNALS:
 
 private:
     void handle(HotkeyAction action);
+    void buildCaptureRoads();
     void resetIntrosAfterReinstall();
     void runOnboardingCheck();
     void updateActivationPolicy();
@@ -104,14 +120,16 @@ private:
     CoordinatorServices& m_services;
     std::unique_ptr<SettingsManager> m_settings;
     std::unique_ptr<PermissionManager> m_permissions;
-    // Hotkey manager: built after the permission manager once it is part of
-    // the program (see the constructor).
+    std::unique_ptr<HotkeyManager> m_hotkeys;
     std::unique_ptr<ScreenshotService> m_screenshotService;
     std::unique_ptr<ToastPresenter> m_toast;
     // Update checker: after the toast presenter, once part of the program.
     std::unique_ptr<ClipboardHistoryStore> m_clipboardStore;
     std::unique_ptr<ScreenshotHistoryStore> m_screenshotStore;
     std::unique_ptr<ClipboardMonitor> m_clipboardMonitor;
+    std::unique_ptr<PermissionGuards> m_guards;
+    std::unique_ptr<CaptureFlows> m_captureFlows;
+    EditorFactory m_editorFactory;
     QTimer m_onboardingCheck;
 
     std::vector<std::unique_ptr<QWidget>> m_editorWindows;

@@ -4,6 +4,7 @@
 #include "App/CoordinatorServices.h"
 #include "Clipboard/ClipboardMonitor.h"
 #include "Debug/DebugLog.h"
+#include "Hotkeys/HotkeyManager.h"
 #include "Platform/ActivationPolicy.h"
 
 AppDelegate::AppDelegate(CoordinatorServices& services, QObject* parent)
@@ -40,5 +41,6 @@ void AppDelegate::applicationWillTerminate()
     m_coordinator->closeEditorWindows();
     // 1.
     m_coordinator->clipboardMonitor().stop();
-    // 2. Release every global hotkey: with the hotkey manager.
+    // 2.
+    m_coordinator->hotkeys().unregisterAll();
 }

@@ -4,6 +4,10 @@
 #include <memory>
 
 class ActivationPolicy;
+class Alerts;
+class CapturePermissions;
+class HotkeyManager;
+class ProcessLauncher;
 class AppIdentity;
 class ClipboardHistoryStore;
 class ClipboardMonitor;
@@ -25,9 +29,17 @@ public:
     // The clipboard the stores and the monitor share.
     virtual ClipboardService& clipboard() = 0;
 
+    // What the permission guards use: the platform's own permission checks,
+    // alerts, and starting and ending the program.
+    virtual CapturePermissions& platformPermissions() = 0;
+    virtual Alerts& alerts() = 0;
+    virtual ProcessLauncher& launcher() = 0;
+
     virtual std::unique_ptr<SettingsManager> makeSettingsManager() = 0;
     // Starts its own poll.
     virtual std::unique_ptr<PermissionManager> makePermissionManager() = 0;
+    // No action callback, nothing registered.
+    virtual std::unique_ptr<HotkeyManager> makeHotkeyManager() = 0;
     // With its own screen capturer and window detector; no overlay, not capturing.
     virtual std::unique_ptr<ScreenshotService> makeScreenshotService() = 0;
     virtual std::unique_ptr<ToastPresenter> makeToastPresenter() = 0;

@@ -2,14 +2,18 @@
 
 #include "App/ToastPresenter.h"
 #include "Clipboard/ClipboardMonitor.h"
+#include "Hotkeys/HotkeyManager.h"
 #include "Clipboard/Pasteboard.h"
 #include "Permissions/PermissionManager.h"
+#include "Platform/Qt/MessageBoxAlerts.h"
 #include "Platform/Qt/QtAppIdentity.h"
+#include "Platform/Qt/QtProcessLauncher.h"
 #include "Platform/Qt/SettingsFileUserDefaults.h"
 #include "Platform/Qt/XdgAutostartLoginItem.h"
 #include "Platform/X11/X11ActivationPolicy.h"
 #include "Platform/X11/X11ApplicationIdentity.h"
 #include "Platform/X11/X11CapturePermissions.h"
+#include "Platform/X11/X11GlobalHotkeys.h"
 #include "Platform/X11/X11OverlayDesktop.h"
 #include "Platform/X11/X11ScreenSource.h"
 #include "Platform/X11/X11WindowServer.h"
@@ -50,11 +54,37 @@ X11ScreenSource& DefaultCoordinatorServices::screens()
     return *m_screens;
 }
 
-std::unique_ptr<PermissionManager> DefaultCoordinatorServices::makePermissionManager()
+CapturePermissions& DefaultCoordinatorServices::platformPermissions()
 {
     if (!m_capturePermissions)
         m_capturePermissions = std::make_unique<X11CapturePermissions>(screens());
-    return std::make_unique<PermissionManager>(*m_capturePermissions, screens());
+    return *m_capturePermissions;
+}
+
+Alerts& DefaultCoordinatorServices::alerts()
+{
+    if (!m_alerts)
+        m_alerts = std::make_unique<MessageBoxAlerts>();
+    return *m_alerts;
+}
+
+ProcessLauncher& DefaultCoordinatorServices::launcher()
+{
+    if (!m_launcher)
+        m_launcher = std::make_unique<QtProcessLauncher>();
+    return *m_launcher;
+}
+
+std::unique_ptr<PermissionManager> DefaultCoordinatorServices::makePermissionManager()
+{
+    return std::make_unique<PermissionManager>(platformPermissions(), screens());
+}
+
+std::unique_ptr<HotkeyManager> DefaultCoordinatorServices::makeHotkeyManager()
+{
+    if (!m_globalHotkeys)
+        m_globalHotkeys = std::make_unique<X11GlobalHotkeys>();
+    return std::make_unique<HotkeyManager>(*m_globalHotkeys, *m_keyboard);
 }
 
 std::unique_ptr<ScreenshotService> DefaultCoordinatorServices::makeScreenshotService()

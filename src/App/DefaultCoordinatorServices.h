@@ -4,6 +4,7 @@
 #include <memory>
 
 class ApplicationIdentity;
+class GlobalHotkeys;
 class CapturePermissions;
 class KeyboardInfo;
 class LoginItemService;
@@ -23,9 +24,13 @@ public:
     ActivationPolicy& activationPolicy() override;
     AppIdentity& appIdentity() override;
     ClipboardService& clipboard() override;
+    CapturePermissions& platformPermissions() override;
+    Alerts& alerts() override;
+    ProcessLauncher& launcher() override;
 
     std::unique_ptr<SettingsManager> makeSettingsManager() override;
     std::unique_ptr<PermissionManager> makePermissionManager() override;
+    std::unique_ptr<HotkeyManager> makeHotkeyManager() override;
     std::unique_ptr<ScreenshotService> makeScreenshotService() override;
     std::unique_ptr<ToastPresenter> makeToastPresenter() override;
     void ensureDirectories() override;
@@ -49,4 +54,7 @@ private:
     std::unique_ptr<OverlayDesktop> m_overlayDesktop;
     std::unique_ptr<ScreenCapturer> m_capturer;
     std::unique_ptr<WindowDetector> m_windowDetector;
+    std::unique_ptr<GlobalHotkeys> m_globalHotkeys;
+    std::unique_ptr<Alerts> m_alerts;
+    std::unique_ptr<ProcessLauncher> m_launcher;
 };

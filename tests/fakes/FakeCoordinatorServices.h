@@ -3,6 +3,7 @@
 #include "App/CoordinatorServices.h"
 #include "App/ToastPresenter.h"
 #include "Clipboard/ClipboardMonitor.h"
+#include "Hotkeys/HotkeyManager.h"
 #include "Permissions/PermissionManager.h"
 #include "Screenshot/ScreenCapturer.h"
 #include "Screenshot/ScreenshotService.h"
@@ -12,13 +13,16 @@
 #include "Storage/ScreenshotHistoryStore.h"
 #include "Storage/Storage.h"
 #include "fakes/FakeActivationPolicy.h"
+#include "fakes/FakeAlerts.h"
 #include "fakes/FakeAppIdentity.h"
 #include "fakes/FakeApplicationIdentity.h"
 #include "fakes/FakeCapturePermissions.h"
 #include "fakes/FakeClipboardService.h"
+#include "fakes/FakeGlobalHotkeys.h"
 #include "fakes/FakeKeyboardInfo.h"
 #include "fakes/FakeLoginItemService.h"
 #include "fakes/FakeOverlayDesktop.h"
+#include "fakes/FakeProcessLauncher.h"
 #include "fakes/FakeScreenSource.h"
 #include "fakes/FakeUserDefaults.h"
 #include "fakes/FakeWindowServer.h"
@@ -37,6 +41,9 @@ public:
     ActivationPolicy& activationPolicy() override { return activation; }
     AppIdentity& appIdentity() override { return identity; }
     ClipboardService& clipboard() override { return clipboardService; }
+    CapturePermissions& platformPermissions() override { return capturePermissions; }
+    Alerts& alerts() override { return alertsFake; }
+    ProcessLauncher& launcher() override { return launcherFake; }
 
     std::unique_ptr<SettingsManager> makeSettingsManager() override
     {
@@ -47,6 +54,11 @@ public:
     {
         calls.append(QStringLiteral("makePermissionManager"));
         return std::make_unique<PermissionManager>(capturePermissions, screens);
+    }
+    std::unique_ptr<HotkeyManager> makeHotkeyManager() override
+    {
+        calls.append(QStringLiteral("makeHotkeyManager"));
+        return std::make_unique<HotkeyManager>(globalHotkeys, keyboard);
     }
     std::unique_ptr<ScreenshotService> makeScreenshotService() override
     {
@@ -87,6 +99,9 @@ public:
     FakeActivationPolicy activation;
     FakeAppIdentity identity;
     FakeCapturePermissions capturePermissions;
+    FakeAlerts alertsFake;
+    FakeProcessLauncher launcherFake;
+    FakeGlobalHotkeys globalHotkeys;
     FakeScreenSource screens;
     FakeClipboardService clipboardService;
     FakeApplicationIdentity applications;

@@ -1,0 +1,86 @@
+// The coordinator's capture roads: the permission guards, the interactive and
+// full-screen flows, and what they reach of the coordinator's services.
+#include "App/AppCoordinator.h"
+
+#include "App/CaptureFlows.h"
+#include "App/CoordinatorServices.h"
+#include "App/PermissionGuards.h"
+#include "App/ToastPresenter.h"
+#include "Clipboard/ClipboardMonitor.h"
+#include "Clipboard/Pasteboard.h"
+#include "Debug/DebugLog.h"
+#include "Hotkeys/HotkeyManager.h"
+#include "MenuBar/CaptureIntroPresenter.h"
+#include "Screenshot/ScreenshotService.h"
+#include "Screenshot/TimestampStamper.h"
+#include "Storage/ScreenshotHistoryStore.h"
+
+#include <QKeyEvent>
+#include <QWidget>
+
+void AppCoordinator::buildCaptureRoads()
+{
+    // The intro cards read their hide keys where the reinstall check removes
+    // them, and switch the same activation policy as the app's windows.
+    CaptureIntroPresenter::setShared(
+        std::make_shared<CaptureIntroPresenter>(m_services.userDefaults(), &m_services.activationPolicy()));
+
+    m_guards = std::make_unique<PermissionGuards>(*m_permissions, m_services.platformPermissions(),
+                                                  m_services.userDefaults(), m_services.alerts(),
+                                                  m_services.launcher());
+
+    // While the overlay holds the keyboard the global hotkey cannot fire; the
+    // service sees the press itself.
+    QPointer<AppCoordinator> self(this);
+    m_screenshotService->setCaptureHotkeyMatcher([self](const QKeyEvent& event) {
+        return self && self->m_hotkeys->matches(HotkeyAction::captureArea, event);
+    });
+
+    CaptureFlows::Hooks hooks;
+    hooks.ensureScreenRecordingPermission = [self] { return self && self->m_guards->ensureScreenRecordingPermission(); };
+    hooks.beginInteractiveCapture = [self](bool detectWindows, CaptureFlows::IntroStep intro,
+                                           CaptureFlows::Completion completion) {
+        if (self)
+            self->m_screenshotService->beginInteractiveCapture(detectWindows, std::move(intro), std::move(completion));
+    };
+    hooks.captureFullScreenImmediately = [self](bool showsCursor, CaptureFlows::Completion completion) {
+        if (self)
+            self->m_screenshotService->captureFullScreenImmediately(showsCursor, std::move(completion));
+    };
+    hooks.stamp = [](const QImage& image, const QDateTime& date) { return TimestampStamper::stamp(image, date); };
+    hooks.copyToPasteboard = [self](const QImage& image) {
+        if (!self)
+            return;
+        const qint64 count = Pasteboard::copyImageWithPNG(self->m_services.clipboard(), image);
+        self->m_clipboardMonitor->setLastChangeCount(count);
+    };
+    hooks.showToast = [self](const QString& text, const QString& symbol, bool sticky, double seconds) {
+        if (self)
+            self->m_toast->show(text, symbol, sticky, seconds);
+    };
+    hooks.dismissToast = [self] {
+        if (self)
+            self->m_toast->dismiss();
+    };
+    hooks.store = [self](const QImage& image, CaptureKind kind, bool openEditor) {
+        if (!self)
+            return;
+        const ScreenshotItem item = self->m_screenshotStore->add(image, kind);
+        if (openEditor)
+            self->openEditor(image, item);
+    };
+    m_captureFlows = std::make_unique<CaptureFlows>(*m_settings, std::move(hooks));
+}
+
+void AppCoordinator::captureInteractive() { m_captureFlows->captureInteractive(); }
+
+void AppCoordinator::captureFullScreen() { m_captureFlows->captureFullScreen(); }
+
+void AppCoordinator::openEditor(const QImage& image, const ScreenshotItem& item)
+{
+    if (!m_editorFactory) {
+        DebugLog::write(QStringLiteral("openEditor: kein Editor verfügbar"));
+        return;
+    }
+    adoptEditorWindow(m_editorFactory(image, item));
+}

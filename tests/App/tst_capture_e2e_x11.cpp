@@ -1,0 +1,159 @@
+// The whole road on a real X server with the real program: a global hotkey
+// pressed through XTest ends in a stored, copied screenshot.
+#include "support/IsolatedEnvironment.h"
+
+#include <QClipboard>
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QPainter>
+#include <QProcess>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <csignal>
+
+namespace {
+QString zentuBinary()
+{
+    return QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(QStringLiteral("../src/zentu"));
+}
+
+bool xdotool(const QStringList& args) { return QProcess::execute("xdotool", args) == 0; }
+
+// A full-screen picture no two pixels of a row or column share, above everything.
+class Pattern : public QWidget {
+public:
+    Pattern() : QWidget(nullptr, Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint | Qt::WindowStaysOnTopHint) {}
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter p(this);
+        for (int y = 0; y < height(); y += 8)
+            for (int x = 0; x < width(); x += 8)
+                p.fillRect(x, y, 8, 8, QColor((x * 7) % 256, (y * 5) % 256, ((x + y) * 3) % 256));
+    }
+};
+
+QImage grabScreen() { return QGuiApplication::primaryScreen()->grabWindow(0).toImage().convertToFormat(QImage::Format_RGB32); }
+}
+
+class TestCaptureE2EX11 : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_root;
+    QProcessEnvironment m_env;
+    QProcess m_app;
+    std::unique_ptr<Pattern> m_pattern;
+    QImage m_screen; // the pattern as the screen shows it
+    QString base() const { return m_root.path() + QStringLiteral("/data/Zentu.it"); }
+    QString readLog() const
+    {
+        QFile log(base() + QStringLiteral("/debug.log"));
+        return log.open(QIODevice::ReadOnly) ? QString::fromUtf8(log.readAll()) : QString();
+    }
+    QJsonArray readJson(const QString& name) const
+    {
+        QFile f(base() + QLatin1Char('/') + name);
+        return f.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(f.readAll()).array() : QJsonArray();
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY2(QFile::exists(zentuBinary()), qPrintable(zentuBinary()));
+        for (const char* sub : {"data", "config", "home", "runtime", "cache"})
+            QVERIFY(QDir().mkpath(m_root.path() + QLatin1Char('/') + QLatin1String(sub)));
+        QFile::setPermissions(m_root.path() + QStringLiteral("/runtime"),
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        m_env = QProcessEnvironment::systemEnvironment();
+        m_env.insert(QStringLiteral("HOME"), m_root.path() + QStringLiteral("/home"));
+        m_env.insert(QStringLiteral("XDG_DATA_HOME"), m_root.path() + QStringLiteral("/data"));
+        m_env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_root.path() + QStringLiteral("/config"));
+        m_env.insert(QStringLiteral("XDG_CACHE_HOME"), m_root.path() + QStringLiteral("/cache"));
+        m_env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_root.path() + QStringLiteral("/runtime"));
+        m_env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        m_env.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
+        QVERIFY(QProcess::execute("setxkbmap", {"-model", "pc105", "-layout", "us"}) == 0);
+
+        m_pattern = std::make_unique<Pattern>();
+        m_pattern->setGeometry(QGuiApplication::primaryScreen()->geometry());
+        m_pattern->show();
+        QTRY_VERIFY_WITH_TIMEOUT(grabScreen().pixelColor(9, 17) == QColor(7 * 8 % 256, 5 * 16 % 256, 3 * 24 % 256), 5000);
+
+        m_app.setProcessEnvironment(m_env);
+        m_app.setProcessChannelMode(QProcess::ForwardedChannels);
+        m_app.start(zentuBinary(), {});
+        QVERIFY(m_app.waitForStarted(5000));
+        QTRY_VERIFY_WITH_TIMEOUT(readLog().contains(QStringLiteral("Hotkey registriert action=openClipboard")), 15000);
+        // The pattern covers the tray; it stays the topmost window.
+        m_pattern->raise();
+        QTRY_VERIFY_WITH_TIMEOUT((m_screen = grabScreen()).pixelColor(9, 17) == QColor(56, 80, 72), 5000);
+    }
+
+    void cleanupTestCase()
+    {
+        ::kill(pid_t(m_app.processId()), SIGTERM);
+        QVERIFY(m_app.waitForFinished(10000));
+    }
+
+    void fullScreenHotkeyStoresAndCopiesTheScreen()
+    {
+        const QImage expected = m_screen;
+        QVERIFY(readLog().contains(QStringLiteral("Hotkey registriert action=captureFullScreen keyCode=22 mods=768 id=6")));
+
+        QVERIFY(xdotool({"keydown", "Super_L", "keydown", "Shift_L", "keydown", "15", "keyup", "15", "keyup",
+                         "Shift_L", "keyup", "Super_L"}));
+        QTRY_VERIFY_WITH_TIMEOUT(readLog().contains(QStringLiteral("Hotkey-Event empfangen id=6 -> captureFullScreen")), 5000);
+        QVERIFY(readLog().contains(QStringLiteral("CAPTURE captureFullScreen() (Ganzer Bildschirm) gestartet")));
+
+        QTRY_COMPARE_WITH_TIMEOUT(readJson(QStringLiteral("screenshots.json")).size(), 1, 10000);
+        const QJsonObject record = readJson(QStringLiteral("screenshots.json")).at(0).toObject();
+        QCOMPARE(record.value("captureKind").toString(), QStringLiteral("fullScreen"));
+        const QString png = base() + QStringLiteral("/Screenshots/") + record.value("fileName").toString();
+        QImage stored;
+        QTRY_VERIFY_WITH_TIMEOUT(!(stored = QImage(png)).isNull(), 10000);
+        QCOMPARE(stored.convertToFormat(QImage::Format_RGB32), expected);
+        QVERIFY(QFile::exists(base() + QStringLiteral("/Thumbnails/") + record.value("thumbnailFileName").toString()));
+
+        // The clipboard holds the picture; the clipboard history does not.
+        QImage copied;
+        QTRY_VERIFY_WITH_TIMEOUT(!(copied = QGuiApplication::clipboard()->image()).isNull(), 5000);
+        QCOMPARE(copied.convertToFormat(QImage::Format_RGB32), expected);
+        QTest::qWait(1200); // three polls of the clipboard monitor
+        for (const auto& entry : readJson(QStringLiteral("clipboard.json")))
+            QVERIFY(entry.toObject().value("type").toString() != QLatin1String("image"));
+    }
+
+    void areaHotkeyShowsTheIntroCardThenADragStoresTheArea()
+    {
+        QTRY_VERIFY_WITH_TIMEOUT(grabScreen() == m_screen, 5000); // the toast has gone
+        const QPoint inCard(960 - 172 + 6, 540);  // the card's left padding
+        QVERIFY(xdotool({"keydown", "Super_L", "keydown", "Shift_L", "keydown", "11", "keyup", "11", "keyup",
+                         "Shift_L", "keyup", "Super_L"}));
+        QTRY_VERIFY_WITH_TIMEOUT(grabScreen().pixelColor(inCard).lightness() > 230, 5000);
+        QVERIFY(readLog().contains(QStringLiteral("CAPTURE captureInteractive() (Bereich) gestartet")));
+        // Around the card the screen is dimmed.
+        const QColor around = grabScreen().pixelColor(40, 40);
+        QVERIFY(qAbs(around.green() - qRound(m_screen.pixelColor(40, 40).green() * 0.6)) <= 2);
+
+        QVERIFY(xdotool({"key", "Return"}));
+        // The overlay: the frozen screen at 65 %.
+        const QColor original = m_screen.pixelColor(inCard);
+        QTRY_VERIFY_WITH_TIMEOUT(qAbs(grabScreen().pixelColor(inCard).green() - qRound(original.green() * 0.65)) <= 2,
+                                 5000);
+        QVERIFY(xdotool({"mousemove", "300", "200", "mousedown", "1", "mousemove", "450", "300", "mousemove", "600",
+                         "400", "mouseup", "1"}));
+        QTRY_COMPARE_WITH_TIMEOUT(readJson(QStringLiteral("screenshots.json")).size(), 2, 10000);
+        const QJsonObject record = readJson(QStringLiteral("screenshots.json")).at(0).toObject();
+        QCOMPARE(record.value("captureKind").toString(), QStringLiteral("area"));
+        const QString png = base() + QStringLiteral("/Screenshots/") + record.value("fileName").toString();
+        QImage stored;
+        QTRY_VERIFY_WITH_TIMEOUT(!(stored = QImage(png)).isNull(), 10000);
+        QCOMPARE(stored.convertToFormat(QImage::Format_RGB32), m_screen.copy(300, 200, 300, 200));
+    }
+};
+
+ZENTU_TEST_MAIN(TestCaptureE2EX11)
+#include "tst_capture_e2e_x11.moc"
