@@ -412,7 +412,12 @@ QCoro::Task<QImage> WindowScrollCapture::captureWindowScrolling(PickedWindow tar
                 continue;
             }
             if (!scrollbarMeasured) {
-                scrollbar = WindowShot::scrollbarWidth(previous, frame, shift);
+                // Measured on the scrolling band only: header and footer do
+                // not move with the content and would hide the bar.
+                const int band = h - fixedTop - fixedBottom;
+                scrollbar = band > 0 ? WindowShot::scrollbarWidth(previous.copy(0, fixedTop, w, band),
+                                                                  frame.copy(0, fixedTop, w, band), shift)
+                                     : 0;
                 log(QStringLiteral("Scrollleiste erkannt: ") + QString::number(scrollbar) + QStringLiteral(" px"));
             }
             const int available = h - fixedBottom - fixedTop;
