@@ -7,6 +7,7 @@
 #include "Platform/InputSynthesis.h"
 #include "Platform/WindowActivation.h"
 #include "Platform/WindowServer.h"
+#include "helpers/ScrollPattern.h"
 
 #include <QList>
 #include <QPainter>
@@ -20,30 +21,8 @@ public:
     static constexpr quint32 otherWindow = 88;
     static constexpr qint32 otherPID = 5151;
 
-    // A pattern whose rows never repeat: bands of 8 rows, each with its own
-    // hash, shaded row by row within the band (neighbouring rows look alike,
-    // as in real content), and varying along the row.
-    static QRgb contentPixel(int x, int y)
-    {
-        quint32 h = quint32(y / 8 + 1) * 2654435761u;
-        h ^= h >> 15;
-        h *= 2246822519u;
-        h ^= h >> 13;
-        const quint32 block = quint32(x / 6) * 40503u;
-        const int shade = (y % 8) * 3;
-        return qRgb(int(((h ^ block) & 0xff) * 3 / 4 + shade), int((((h >> 8) + block) & 0xff) * 3 / 4 + shade),
-                    int((((h >> 16) ^ (block >> 3)) & 0xff) * 3 / 4 + shade));
-    }
-    static QImage makeContent(int width, int height)
-    {
-        QImage image(width, height, QImage::Format_RGB32);
-        for (int y = 0; y < height; ++y) {
-            auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-            for (int x = 0; x < width; ++x)
-                line[x] = contentPixel(x, y);
-        }
-        return image;
-    }
+    static QRgb contentPixel(int x, int y) { return ScrollPattern::contentPixel(x, y); }
+    static QImage makeContent(int width, int height) { return ScrollPattern::content(width, height); }
     static QImage band(int width, int height, int seed)
     {
         QImage image(width, height, QImage::Format_RGB32);
