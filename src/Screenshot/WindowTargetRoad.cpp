@@ -5,7 +5,7 @@
 #include "Screenshot/CaptureError.h"
 #include "Screenshot/WindowScrollCapture.h"
 
-WindowTargetRoad::WindowTargetRoad(ApplicationIdentity& applications, WindowScrollCapture& capture)
+WindowTargetRoad::WindowTargetRoad(ApplicationIdentity& applications, WindowScrollCapture* capture)
     : m_applications(applications)
     , m_capture(capture)
 {
@@ -27,7 +27,7 @@ Target WindowTargetRoad::resolveTarget(const PickedWindow& picked)
 
 QCoro::Task<std::optional<QImage>> WindowTargetRoad::captureTarget(Target target)
 {
-    if (target.kind() != Target::Kind::window)
+    if (target.kind() != Target::Kind::window || !m_capture)
         throw CaptureError(Localizer::t(QStringLiteral("Fenster konnte keiner App zugeordnet werden.")));
-    co_return co_await m_capture.captureWindowScrolling(pickedWindow(target.window()), target.windowName());
+    co_return co_await m_capture->captureWindowScrolling(pickedWindow(target.window()), target.windowName());
 }

@@ -8,7 +8,8 @@ class WindowScrollCapture;
 
 class WindowTargetRoad final : public ScrollTargetRoad {
 public:
-    WindowTargetRoad(ApplicationIdentity& applications, WindowScrollCapture& capture);
+    // capture: the loop that scrolls and stitches; kept by the caller.
+    WindowTargetRoad(ApplicationIdentity& applications, WindowScrollCapture* capture);
 
     // Throws "Fenster konnte keiner App zugeordnet werden." when the window's
     // process cannot be identified.
@@ -21,5 +22,5 @@ public:
 
 private:
     ApplicationIdentity& m_applications;
-    WindowScrollCapture& m_capture;
+    WindowScrollCapture* m_capture;
 };
