@@ -1,6 +1,7 @@
-// The scrolling capture end to end on a real X server with openbox: a list
-// application in its own process is focused, scrolled with XTest (Page Down
-// for the whole window, wheel clicks for a dragged section) and stitched; the
+// The scrolling capture end to end on a real X server with openbox: the user
+// clicks a list application (in its own process) on the window picker, or
+// drags a section of it; the list is focused, scrolled with XTest (Page Down
+// for the whole window, wheel clicks for the section) and stitched; the
 // result must show the list's full rendering row for row.
 //
 // Tolerance: the whole-window result must have exactly the size of the full
@@ -16,17 +17,23 @@
 #include "Platform/X11/X11WindowActivation.h"
 #include "Platform/X11/X11WindowRedirector.h"
 #include "Platform/X11/X11WindowServer.h"
+#include "Screenshot/PickedWindowLookup.h"
 #include "Screenshot/ScrollCancel.h"
+#include "Screenshot/ScrollCapture.h"
 #include "Screenshot/ScrollCoverOverlay.h"
 #include "Screenshot/ScrollProgressHUD.h"
 #include "Screenshot/WindowScrollCapture.h"
+#include "Screenshot/WindowPicker.h"
 #include "Screenshot/WindowShot.h"
+#include "Screenshot/WindowTargetRoad.h"
+#include "fakes/FakeAccessibilityTree.h"
 #include "helpers/ScrollPattern.h"
 #include "support/AwaitTask.h"
 #include "support/IsolatedEnvironment.h"
 
 #include <QCursor>
 #include <QProcess>
+#include <xcb/xtest.h>
 
 namespace {
 
@@ -70,6 +77,39 @@ int differingRows(const QImage& a, const QImage& b)
     return differ;
 }
 
+// The user's mouse, through XTest.
+struct Mouse {
+    xcb_connection_t* c = xcb_connect(nullptr, nullptr);
+    ~Mouse() { xcb_disconnect(c); }
+    void moveTo(QPoint at)
+    {
+        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+        xcb_test_fake_input(c, XCB_MOTION_NOTIFY, 0, XCB_CURRENT_TIME, root, qint16(at.x()), qint16(at.y()), 0);
+        xcb_flush(c);
+        QTest::qWaitFor([&] { return QCursor::pos() == at; }, 2000);
+    }
+    void button(quint8 button, bool down)
+    {
+        xcb_test_fake_input(c, down ? XCB_BUTTON_PRESS : XCB_BUTTON_RELEASE, button, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+        xcb_flush(c);
+        QTest::qWait(30);
+    }
+    void click(QPoint at, quint8 b = 1)
+    {
+        moveTo(at);
+        button(b, true);
+        button(b, false);
+    }
+    void drag(QPoint from, QPoint to)
+    {
+        moveTo(from);
+        button(1, true);
+        for (int i = 1; i <= 4; ++i)
+            moveTo(from + (to - from) * i / 4);
+        button(1, false);
+    }
+};
+
 } // namespace
 
 class TestScrollCaptureX11 : public QObject {
@@ -99,11 +139,23 @@ class TestScrollCaptureX11 : public QObject {
         }, 15000);
     }
 
-    QImage capture(ScrollListApp& app, std::optional<QRectF> section)
+    FakeAccessibilityTree noAccessibility; // clicks pick whole windows
+    std::unique_ptr<PickedWindowLookup> lookup;
+    std::unique_ptr<WindowScrollCapture> loop;
+    Mouse mouse;
+
+    // Starts a run and waits until the picker covers the screen.
+    QCoro::Task<std::optional<QImage>> startRun()
     {
-        WindowScrollCapture loop({*permissions, *screens, *windows, activation, input, identity, nullptr});
-        const PickedWindow picked{qint32(app.process.processId()), app.bounds, app.id, section};
-        return awaitTask(loop.captureWindowScrolling(picked, QStringLiteral("Liste")), 200000);
+        auto run = ScrollCapture::run();
+        QTest::qWaitFor([] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (qobject_cast<PickerView*>(w) && w->isVisible())
+                    return true;
+            return false;
+        }, 5000);
+        QTest::qWait(200); // mapped above everything
+        return run;
     }
 
 private Q_SLOTS:
@@ -117,13 +169,34 @@ private Q_SLOTS:
         ScrollCoverOverlay::shared().setCompositingInfo(compositing);
         ScrollProgressHUD::shared().setCompositingInfo(compositing);
         QVERIFY(input.isAvailable());
+        noAccessibility.available = false;
+        lookup = std::make_unique<PickedWindowLookup>(*windows, noAccessibility, *screens);
+        loop = std::make_unique<WindowScrollCapture>(
+            WindowScrollCapture::Backends{*permissions, *screens, *windows, activation, input, identity, lookup.get()});
+        ScrollCapture::setPicker([this]() -> QCoro::Task<std::optional<PickedWindow>> {
+            WindowPicker picker(*lookup, *screens);
+            co_return co_await picker.pick();
+        });
+        ScrollCapture::setTargetRoad(std::make_shared<WindowTargetRoad>(identity, loop.get()));
     }
 
-    void wholeWindowWithPageDown()
+    void rightClickCancelsThePicker()
+    {
+        auto run = startRun();
+        mouse.click(QPoint(500, 500), 3);
+        QCOMPARE(awaitTask(std::move(run), 10000), std::nullopt);
+        QVERIFY(!ScrollCapture::isRunning());
+    }
+
+    void clickedWindowIsScrolledWithPageDown()
     {
         ScrollListApp app(QRect(300, 120, 420, 600), 2600, 900);
         QVERIFY(waitForWindow(app));
-        const QImage result = capture(app, std::nullopt);
+        auto run = startRun();
+        mouse.click(QPoint(500, 400));
+        const std::optional<QImage> captured = awaitTask(std::move(run), 200000);
+        QVERIFY(captured);
+        const QImage result = *captured;
         const QImage expected = ScrollPattern::fullRendering(420, 2600, header, footer);
         QCOMPARE(result.size(), expected.size());
         const int differ = differingRows(result, expected);
@@ -133,16 +206,19 @@ private Q_SLOTS:
         QTRY_VERIFY(!ScrollCoverOverlay::shared().window() || !ScrollCoverOverlay::shared().window()->isVisible());
     }
 
-    void sectionWithTheWheel()
+    void draggedSectionIsScrolledWithTheWheel()
     {
         ScrollListApp app(QRect(260, 100, 400, 560), 2000, 700);
         QVERIFY(waitForWindow(app));
-        const QPoint before(40, 900);
-        QCursor::setPos(before);
-        QTRY_COMPARE(QCursor::pos(), before);
-        const QRectF section(app.bounds.x(), app.bounds.y() + header, app.bounds.width(),
-                             app.bounds.height() - header - footer);
-        const QImage result = capture(app, section);
+        // Drag exactly over the list's content area (between its bands).
+        const QPoint from(int(app.bounds.x()), int(app.bounds.y()) + header);
+        const QPoint to(int(app.bounds.right()), int(app.bounds.bottom()) - footer);
+        auto run = startRun();
+        mouse.drag(from, to);
+        const QPoint before = QCursor::pos();
+        const std::optional<QImage> captured = awaitTask(std::move(run), 200000);
+        QVERIFY(captured);
+        const QImage result = *captured;
         const QImage expected = ScrollPattern::content(400, 2000);
         QCOMPARE(result.size(), expected.size());
         const int differ = differingRows(result, expected);
