@@ -19,10 +19,4 @@ public:
     virtual std::optional<Info> clipboardOwner() = 0;
     // The application of the active window.
     virtual std::optional<Info> frontmost() = 0;
-    // The application of a process; none when no window of it can be found.
-    virtual std::optional<Info> application(qint64 pid)
-    {
-        Q_UNUSED(pid);
-        return std::nullopt;
-    }
 };

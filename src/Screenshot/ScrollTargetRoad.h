@@ -1,7 +1,7 @@
 #pragma once
 // What the scrolling capture does with a picked window: decide what to capture
-// (resolveTarget) and capture it (captureTarget). The road for browser pages
-// and PDF documents plugs in here; WindowTargetRoad is the plain window road.
+// (resolveTarget) and capture it (captureTarget). BrowserTargetRoad adds the
+// browser pages and PDF documents; WindowTargetRoad scrolls every window.
 #include "Screenshot/PickedWindow.h"
 #include "Screenshot/Target.h"
 
@@ -17,13 +17,4 @@ public:
     // The image, or nothing when the user stopped a capture that has nothing
     // to show. Throws CaptureError.
     virtual QCoro::Task<std::optional<QImage>> captureTarget(Target target) = 0;
-
-    static TargetWindow targetWindow(const PickedWindow& picked)
-    {
-        return TargetWindow{picked.pid, picked.bounds, picked.number, picked.scrollRegion};
-    }
-    static PickedWindow pickedWindow(const TargetWindow& window)
-    {
-        return PickedWindow{qint32(window.pid), window.bounds, window.number, window.scrollRegion};
-    }
 };

@@ -2,22 +2,11 @@
 // What a scrolling capture captures once a window is picked: the page of a
 // browser tab, a PDF document, or the window itself (scrolled and stitched).
 #include "Screenshot/Doc.h"
+#include "Screenshot/PickedWindow.h"
 #include "Screenshot/Tab.h"
 
-#include <QRectF>
 #include <QString>
-#include <optional>
 #include <variant>
-
-// The facts of the picked window that the decision needs: owner process,
-// bounds and section in top-left global coordinates, X window id.
-struct TargetWindow {
-    qint64 pid = 0;
-    QRectF bounds;
-    quint32 number = 0;
-    std::optional<QRectF> scrollRegion;
-    bool operator==(const TargetWindow&) const = default;
-};
 
 class Target {
 public:
@@ -25,18 +14,18 @@ public:
 
     static Target tab(Tab t) { return Target(std::move(t)); }
     static Target pdf(Doc d) { return Target(std::move(d)); }
-    static Target window(TargetWindow w, QString name) { return Target(WindowCase{std::move(w), std::move(name)}); }
+    static Target window(PickedWindow w, QString name) { return Target(WindowCase{std::move(w), std::move(name)}); }
 
     Kind kind() const { return static_cast<Kind>(m_value.index()); }
     const Tab& tab() const { return std::get<Tab>(m_value); }
     const Doc& pdf() const { return std::get<Doc>(m_value); }
-    const TargetWindow& window() const { return std::get<WindowCase>(m_value).window; }
+    const PickedWindow& window() const { return std::get<WindowCase>(m_value).window; }
     // Label handed to the window scroll loop, which writes it only to its log.
     const QString& windowName() const { return std::get<WindowCase>(m_value).name; }
 
 private:
     struct WindowCase {
-        TargetWindow window;
+        PickedWindow window;
         QString name;
     };
     template <typename T>

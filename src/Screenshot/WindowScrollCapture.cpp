@@ -2,9 +2,9 @@
 
 #include "Debug/DebugLog.h"
 #include "Localization/Localizer.h"
-#include "Platform/ApplicationIdentity.h"
 #include "Platform/CapturePermissions.h"
 #include "Platform/InputSynthesis.h"
+#include "Platform/RunningApplications.h"
 #include "Platform/ScreenSource.h"
 #include "Platform/WindowActivation.h"
 #include "Platform/WindowServer.h"
@@ -244,7 +244,7 @@ QCoro::Task<QImage> WindowScrollCapture::captureWindowScrolling(PickedWindow tar
 
     // 5. Cover the target, get our own windows out of the way.
     m_showCover(rect);
-    const std::optional<ApplicationIdentity::Info> app = m_b.applications.application(pid);
+    const std::optional<RunningApplications::App> app = m_b.applications.application(pid, window);
     const QString bundleID = app ? app->id : QString();
     if (m_hideOwnWindows)
         m_hideOwnWindows();
@@ -254,12 +254,20 @@ QCoro::Task<QImage> WindowScrollCapture::captureWindowScrolling(PickedWindow tar
     m_b.activation.activate(window);
     co_await m_sleep(500);
 
-    // 7.
+    // 7. Who has the focus now (the application of the active window).
     {
-        const std::optional<ApplicationIdentity::Info> front = m_b.applications.frontmost();
-        log(QStringLiteral("Nach Aktivierung vorne: ") + (front && !front->name.isEmpty() ? front->name : QStringLiteral("?"))
-            + QStringLiteral(" (pid ") + QString::number(front ? front->pid : -1) + QStringLiteral(", Ziel-pid ")
-            + QString::number(pid) + QLatin1Char(')'));
+        QString frontName = QStringLiteral("?");
+        qint64 frontPID = -1;
+        if (const std::optional<quint32> active = m_b.activation.activeWindow()) {
+            if (const std::optional<qint32> owner = m_b.windows.ownerPID(*active)) {
+                frontPID = *owner;
+                const auto front = m_b.applications.application(*owner, *active);
+                if (front && !front->name.isEmpty())
+                    frontName = front->name;
+            }
+        }
+        log(QStringLiteral("Nach Aktivierung vorne: ") + frontName + QStringLiteral(" (pid ") + QString::number(frontPID)
+            + QStringLiteral(", Ziel-pid ") + QString::number(pid) + QLatin1Char(')'));
     }
     const QPointF centre = rect.center();
     const std::optional<QPointF> savedPointer = m_b.input.pointerPosition();
@@ -279,7 +287,7 @@ QCoro::Task<QImage> WindowScrollCapture::captureWindowScrolling(PickedWindow tar
         co_await m_sleep(50);
         if (m_b.lookup) {
             if (const std::optional<PickedWindow> under = m_b.lookup->windowUnderCursor(centre)) {
-                const auto underApp = m_b.applications.application(under->pid);
+                const auto underApp = m_b.applications.application(under->pid, under->number);
                 log(QStringLiteral("Unter Cursor bei (") + decimal(centre.x()) + QStringLiteral(", ")
                     + decimal(centre.y()) + QStringLiteral("): ")
                     + (underApp && !underApp->name.isEmpty() ? underApp->name : QStringLiteral("?"))

@@ -16,10 +16,10 @@
 #include <optional>
 #include <utility>
 
-class ApplicationIdentity;
 class CapturePermissions;
 class InputSynthesis;
 class PickedWindowLookup;
+class RunningApplications;
 class ScreenSource;
 class WindowActivation;
 class WindowServer;
@@ -32,7 +32,7 @@ public:
         WindowServer& windows;
         WindowActivation& activation;
         InputSynthesis& input;
-        ApplicationIdentity& applications;
+        RunningApplications& applications;
         // Only for a diagnostic log line; may be absent.
         const PickedWindowLookup* lookup = nullptr;
     };

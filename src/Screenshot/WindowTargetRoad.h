@@ -3,13 +3,13 @@
 // stitched under its application's name.
 #include "Screenshot/ScrollTargetRoad.h"
 
-class ApplicationIdentity;
+class RunningApplications;
 class WindowScrollCapture;
 
 class WindowTargetRoad final : public ScrollTargetRoad {
 public:
     // capture: the loop that scrolls and stitches; kept by the caller.
-    WindowTargetRoad(ApplicationIdentity& applications, WindowScrollCapture* capture);
+    WindowTargetRoad(RunningApplications& applications, WindowScrollCapture* capture);
 
     // Throws "Fenster konnte keiner App zugeordnet werden." when the window's
     // process cannot be identified.
@@ -21,6 +21,6 @@ public:
     static QString windowName(const QString& applicationName, bool section);
 
 private:
-    ApplicationIdentity& m_applications;
+    RunningApplications& m_applications;
     WindowScrollCapture* m_capture;
 };

@@ -8,7 +8,7 @@
 #include "Screenshot/ScrollProgressHUD.h"
 #include "Screenshot/ScrollTargetRoad.h"
 #include "Screenshot/WindowTargetRoad.h"
-#include "fakes/FakeApplicationIdentity.h"
+#include "fakes/FakeRunningApplications.h"
 #include "support/AwaitTask.h"
 #include "support/IsolatedEnvironment.h"
 
@@ -40,7 +40,7 @@ public:
         co_return image;
     }
 
-    Target target = Target::window(targetWindow(picked), QStringLiteral("Liste"));
+    Target target = Target::window(picked, QStringLiteral("Liste"));
     std::optional<QString> resolveError;
     std::optional<QString> captureError;
     std::optional<QImage> image = QImage(1440, 30000, QImage::Format_ARGB32_Premultiplied);
@@ -147,13 +147,13 @@ private Q_SLOTS:
 
     void windowRoadNamesTheTargetAfterItsApplication()
     {
-        FakeApplicationIdentity apps;
-        apps.apps.insert(77, {QStringLiteral("org.example.List"), QStringLiteral("Liste"), 77});
+        FakeRunningApplications apps;
+        apps.apps.insert(77, {QStringLiteral("org.example.List"), QStringLiteral("Liste")});
         WindowTargetRoad windowRoad(apps, nullptr);
         Target t = windowRoad.resolveTarget(picked);
         QCOMPARE(t.kind(), Target::Kind::window);
         QCOMPARE(t.windowName(), QStringLiteral("Liste"));
-        QCOMPARE(ScrollTargetRoad::pickedWindow(t.window()), picked);
+        QCOMPARE(t.window(), picked);
         PickedWindow section = picked;
         section.scrollRegion = QRectF(20, 30, 100, 100);
         QCOMPARE(windowRoad.resolveTarget(section).windowName(), QStringLiteral("Liste Abschnitt"));

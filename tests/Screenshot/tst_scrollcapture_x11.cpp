@@ -9,10 +9,10 @@
 // size of the content; at most 0.5 % of their rows may differ from it (a
 // seam may be off by a row when a step is measured one row short or long);
 // in practice every row matches.
-#include "Platform/X11/X11ApplicationIdentity.h"
 #include "Platform/X11/X11CapturePermissions.h"
 #include "Platform/X11/X11CompositingInfo.h"
 #include "Platform/X11/X11InputSynthesis.h"
+#include "Platform/X11/X11RunningApplications.h"
 #include "Platform/X11/X11ScreenSource.h"
 #include "Platform/X11/X11WindowActivation.h"
 #include "Platform/X11/X11WindowRedirector.h"
@@ -86,7 +86,7 @@ struct Mouse {
         const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
         xcb_test_fake_input(c, XCB_MOTION_NOTIFY, 0, XCB_CURRENT_TIME, root, qint16(at.x()), qint16(at.y()), 0);
         xcb_flush(c);
-        QTest::qWaitFor([&] { return QCursor::pos() == at; }, 2000);
+        QVERIFY(QTest::qWaitFor([&] { return QCursor::pos() == at; }, 2000));
     }
     void button(quint8 button, bool down)
     {
@@ -120,7 +120,7 @@ class TestScrollCaptureX11 : public QObject {
     std::unique_ptr<X11CapturePermissions> permissions;
     X11WindowActivation activation;
     X11InputSynthesis input;
-    X11ApplicationIdentity identity;
+    X11RunningApplications identity;
 
     bool waitForWindow(ScrollListApp& app)
     {
@@ -148,12 +148,14 @@ class TestScrollCaptureX11 : public QObject {
     QCoro::Task<std::optional<QImage>> startRun()
     {
         auto run = ScrollCapture::run();
-        QTest::qWaitFor([] {
+        const bool shown = QTest::qWaitFor([] {
             for (QWidget* w : QApplication::topLevelWidgets())
                 if (qobject_cast<PickerView*>(w) && w->isVisible())
                     return true;
             return false;
         }, 5000);
+        if (!shown)
+            qWarning("the picker did not show");
         QTest::qWait(200); // mapped above everything
         return run;
     }

@@ -4,13 +4,17 @@
 // permission and grab errors, the pointer coming back, and the focus check
 // that keeps synthetic keys out of other applications.
 #include "Debug/DebugLog.h"
+#include "Screenshot/BrowserCapture.h"
+#include "Screenshot/BrowserTargetRoad.h"
 #include "Screenshot/CaptureError.h"
 #include "Screenshot/ScrollCancel.h"
 #include "Screenshot/WindowScrollCapture.h"
 #include "Screenshot/WindowShot.h"
-#include "fakes/FakeApplicationIdentity.h"
+#include "fakes/FakeBrowserBridge.h"
 #include "fakes/FakeCapturePermissions.h"
 #include "fakes/FakeKeyWatch.h"
+#include "fakes/FakePdfViewerBridge.h"
+#include "fakes/FakeRunningApplications.h"
 #include "fakes/FakeScreenSource.h"
 #include "fakes/FakeScrollWorld.h"
 #include "support/AwaitTask.h"
@@ -26,7 +30,7 @@ class TestScrollLoop : public QObject {
     std::shared_ptr<FakeScreenSource> screens;
     std::shared_ptr<FakeKeyWatch> keyWatch;
     FakeCapturePermissions permissions;
-    FakeApplicationIdentity apps;
+    FakeRunningApplications apps;
     std::unique_ptr<WindowScrollCapture> capture;
     QList<QRectF> covers;
     int cleanups = 0;
@@ -80,9 +84,8 @@ private Q_SLOTS:
         keyWatch = std::make_shared<FakeKeyWatch>();
         ScrollCancel::setKeyWatch(keyWatch);
         permissions = FakeCapturePermissions();
-        apps = FakeApplicationIdentity();
-        apps.apps.insert(FakeScrollWorld::pid, {QStringLiteral("org.example.List"), QStringLiteral("Liste"), FakeScrollWorld::pid});
-        apps.front = apps.apps.value(FakeScrollWorld::pid);
+        apps = FakeRunningApplications();
+        apps.apps.insert(FakeScrollWorld::pid, {QStringLiteral("org.example.List"), QStringLiteral("Liste")});
         covers.clear();
         cleanups = 0;
         clock = 0;
@@ -333,6 +336,22 @@ private Q_SLOTS:
         QCOMPARE(world->activations, QList<quint32>{FakeScrollWorld::window});
         QVERIFY(logText().contains(QStringLiteral("SCROLL Größeres App-Fenster gewählt: 300x400 statt 200x100\n")));
         QVERIFY(!capture->largestWindow(12345));
+    }
+
+    void fullRoadHandsPlainWindowsAndSectionsToTheLoop()
+    {
+        setUpWorld(std::make_shared<FakeScrollWorld>(200, 300, 900));
+        FakeBrowserBridge browsers;
+        FakePdfViewerBridge viewers;
+        BrowserCapture pages(apps, browsers, viewers);
+        BrowserTargetRoad road(pages, *capture);
+        const PickedWindow picked{FakeScrollWorld::pid, world->bounds, FakeScrollWorld::window, std::nullopt};
+        Target target = road.resolveTarget(picked);
+        QCOMPARE(target.kind(), Target::Kind::window);
+        QCOMPARE(target.windowName(), QStringLiteral("Liste"));
+        const std::optional<QImage> image = awaitTask(road.captureTarget(std::move(target)));
+        QVERIFY(image);
+        QCOMPARE(image->convertToFormat(QImage::Format_RGB32), world->fullRendering());
     }
 
     void finderIsScrolledUpWithPageUpOnly()

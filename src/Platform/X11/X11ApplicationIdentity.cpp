@@ -162,16 +162,6 @@ std::optional<ApplicationIdentity::Info> X11ApplicationIdentity::frontmost()
     return resolveWindow(window);
 }
 
-std::optional<ApplicationIdentity::Info> X11ApplicationIdentity::application(qint64 pid)
-{
-    if (!m_connection)
-        return std::nullopt;
-    const uint32_t window = toplevelOf(pid);
-    if (!window)
-        return std::nullopt;
-    return resolveWindow(window);
-}
-
 qint64 X11ApplicationIdentity::pidOf(uint32_t window)
 {
     if (m_hasXRes) {

@@ -21,7 +21,6 @@ public:
 
     std::optional<Info> clipboardOwner() override;
     std::optional<Info> frontmost() override;
-    std::optional<Info> application(qint64 pid) override;
 
     // Pure look-ups, also used by tests.
     struct DesktopEntry {
