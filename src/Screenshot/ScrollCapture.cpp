@@ -38,8 +38,9 @@ QCoro::Task<std::optional<QImage>> ScrollCapture::run()
     if (!picker || !road)
         co_return std::nullopt;
     running = true;
-    // Held for the whole run, so a later set-up call cannot pull it away.
+    // Held for the whole run, so a later set-up call cannot pull them away.
     const std::shared_ptr<ScrollTargetRoad> targets = road;
+    const Picker pick = picker;
     struct Reset {
         bool panel = false;
         ~Reset()
@@ -50,7 +51,7 @@ QCoro::Task<std::optional<QImage>> ScrollCapture::run()
         }
     } reset;
 
-    const std::optional<PickedWindow> picked = co_await picker();
+    const std::optional<PickedWindow> picked = co_await pick();
     if (!picked)
         co_return std::nullopt;
     Target target = targets->resolveTarget(*picked);

@@ -9,6 +9,9 @@
 // size of the content; at most 0.5 % of their rows may differ from it (a
 // seam may be off by a row when a step is measured one row short or long);
 // in practice every row matches.
+#include "App/ScrollCaptureEngine.h"
+#include "Platform/X11/AtspiBrowserBridge.h"
+#include "Platform/X11/ProcPdfViewerBridge.h"
 #include "Platform/X11/X11CapturePermissions.h"
 #include "Platform/X11/X11CompositingInfo.h"
 #include "Platform/X11/X11InputSynthesis.h"
@@ -25,7 +28,6 @@
 #include "Screenshot/WindowScrollCapture.h"
 #include "Screenshot/WindowPicker.h"
 #include "Screenshot/WindowShot.h"
-#include "Screenshot/WindowTargetRoad.h"
 #include "fakes/FakeAccessibilityTree.h"
 #include "helpers/ScrollPattern.h"
 #include "support/AwaitTask.h"
@@ -140,8 +142,9 @@ class TestScrollCaptureX11 : public QObject {
     }
 
     FakeAccessibilityTree noAccessibility; // clicks pick whole windows
-    std::unique_ptr<PickedWindowLookup> lookup;
-    std::unique_ptr<WindowScrollCapture> loop;
+    AtspiBrowserBridge browsers;
+    ProcPdfViewerBridge viewers;
+    std::unique_ptr<ScrollCaptureEngine> engine;
     Mouse mouse;
 
     // Starts a run and waits until the picker covers the screen.
@@ -172,14 +175,9 @@ private Q_SLOTS:
         ScrollProgressHUD::shared().setCompositingInfo(compositing);
         QVERIFY(input.isAvailable());
         noAccessibility.available = false;
-        lookup = std::make_unique<PickedWindowLookup>(*windows, noAccessibility, *screens);
-        loop = std::make_unique<WindowScrollCapture>(
-            WindowScrollCapture::Backends{*permissions, *screens, *windows, activation, input, identity, lookup.get()});
-        ScrollCapture::setPicker([this]() -> QCoro::Task<std::optional<PickedWindow>> {
-            WindowPicker picker(*lookup, *screens);
-            co_return co_await picker.pick();
-        });
-        ScrollCapture::setTargetRoad(std::make_shared<WindowTargetRoad>(identity, loop.get()));
+        // The program's own assembly: picker, browser and document road, loop.
+        engine = std::make_unique<ScrollCaptureEngine>(ScrollCaptureEngine::Services{
+            *windows, *screens, noAccessibility, *permissions, activation, input, identity, browsers, viewers});
     }
 
     void rightClickCancelsThePicker()
