@@ -47,16 +47,13 @@ QString whole(qreal v)
 
 QString screenRecordingMessage()
 {
-    return Localizer::t(QStringLiteral(
-        "Bildschirmaufnahme erlauben: Systemeinstellungen › Datenschutz & Sicherheit › Bildschirmaufnahme › Zentu "
-        "einschalten. Danach Zentu über das Menü beenden und neu öffnen, dann erneut aufnehmen."));
+    // One literal, so the translation table can be built from the source.
+    return Localizer::t(QStringLiteral("Bildschirmaufnahme erlauben: Systemeinstellungen › Datenschutz & Sicherheit › Bildschirmaufnahme › Zentu einschalten. Danach Zentu über das Menü beenden und neu öffnen, dann erneut aufnehmen."));
 }
 
 QString accessibilityMessage()
 {
-    return Localizer::t(QStringLiteral(
-        "Bedienungshilfen erlauben: Systemeinstellungen › Datenschutz & Sicherheit › Bedienungshilfen › Zentu "
-        "einschalten. Ohne diese Berechtigung kann Zentu das Fenster nicht scrollen. Danach erneut versuchen."));
+    return Localizer::t(QStringLiteral("Bedienungshilfen erlauben: Systemeinstellungen › Datenschutz & Sicherheit › Bedienungshilfen › Zentu einschalten. Ohne diese Berechtigung kann Zentu das Fenster nicht scrollen. Danach erneut versuchen."));
 }
 
 // Runs its action when the scope ends, however it ends.

@@ -96,6 +96,12 @@ struct Mouse {
         xcb_flush(c);
         QTest::qWait(30);
     }
+    void key(xcb_keycode_t code)
+    {
+        xcb_test_fake_input(c, XCB_KEY_PRESS, code, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+        xcb_test_fake_input(c, XCB_KEY_RELEASE, code, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+        xcb_flush(c);
+    }
     void click(QPoint at, quint8 b = 1)
     {
         moveTo(at);
@@ -180,12 +186,18 @@ private Q_SLOTS:
             *windows, *screens, noAccessibility, *permissions, activation, input, identity, browsers, viewers});
     }
 
-    void rightClickCancelsThePicker()
+    void rightClickOrEscapeCancelsThePicker()
     {
         auto run = startRun();
         mouse.click(QPoint(500, 500), 3);
         QCOMPARE(awaitTask(std::move(run), 10000), std::nullopt);
         QVERIFY(!ScrollCapture::isRunning());
+
+        auto again = startRun();
+        const xcb_keycode_t escape = input.keycodeFor(0xff1b);
+        QVERIFY(escape);
+        mouse.key(escape);
+        QCOMPARE(awaitTask(std::move(again), 10000), std::nullopt);
     }
 
     void clickedWindowIsScrolledWithPageDown()
