@@ -72,13 +72,16 @@ private:
     std::function<void()> m_action;
 };
 
+// Our application windows step aside so the target can come to the front.
+// Unmanaged windows stay: the cover and the panel, and the tray icon's own
+// embedded window, which would not come back.
 void hideOwnTopLevels()
 {
     const QWidget* cover = ScrollCoverOverlay::shared().window();
     const QWidget* panel = ScrollProgressHUD::shared().panel();
     const QList<QWidget*> windows = QApplication::topLevelWidgets();
     for (QWidget* w : windows)
-        if (w->isVisible() && w != cover && w != panel)
+        if (w->isVisible() && w != cover && w != panel && !w->windowFlags().testFlag(Qt::BypassWindowManagerHint))
             w->hide();
 }
 

@@ -47,8 +47,8 @@ public:
     // Defaults: WindowShot::image on a worker thread; a timer.
     void setGrab(Grab grab) { m_grab = std::move(grab); }
     void setSleep(Sleep sleep) { m_sleep = std::move(sleep); }
-    // Defaults: the shared scroll cover; hiding our own visible windows
-    // other than the cover and the progress panel; the end of a run (cover
+    // Defaults: the shared scroll cover; hiding our own visible application
+    // windows (not the unmanaged ones: cover, panel, tray); the end of a run (cover
     // and panel hidden, Escape watch ended), posted to the event loop.
     void setShowCover(std::function<void(const QRectF&)> show) { m_showCover = std::move(show); }
     void setHideOwnWindows(std::function<void()> hide) { m_hideOwnWindows = std::move(hide); }
