@@ -354,6 +354,24 @@ private Q_SLOTS:
         QCOMPARE(image->convertToFormat(QImage::Format_RGB32), world->fullRendering());
     }
 
+    void ownApplicationWindowsStepAsideButNotUnmanagedOnes()
+    {
+        setUpWorld(std::make_shared<FakeScrollWorld>(200, 300, 600));
+        QWidget editor;
+        editor.show();
+        QWidget trayIcon(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::BypassWindowManagerHint);
+        trayIcon.show();
+        WindowScrollCapture loop({permissions, *screens, *world, *world, *world, apps, nullptr});
+        loop.setGrab([](QRectF region, qreal scale) -> QCoro::Task<QImage> { co_return WindowShot::image(region, scale); });
+        loop.setSleep([](int) -> QCoro::Task<void> { co_return; });
+        loop.setShowCover([](const QRectF&) {});
+        loop.setCleanup([] {});
+        awaitTask(loop.captureWindowScrolling(
+            PickedWindow{FakeScrollWorld::pid, world->bounds, FakeScrollWorld::window, std::nullopt}, QStringLiteral("x")));
+        QVERIFY(!editor.isVisible());
+        QVERIFY(trayIcon.isVisible());
+    }
+
     void finderIsScrolledUpWithPageUpOnly()
     {
         apps.apps[FakeScrollWorld::pid].id = QStringLiteral("com.apple.finder");
