@@ -1,7 +1,7 @@
 #pragma once
 // What the scrolling capture does with a picked window: decide what to capture
-// (resolveTarget) and capture it (captureTarget). BrowserTargetRoad adds the
-// browser pages and PDF documents; WindowTargetRoad scrolls every window.
+// (resolveTarget) and capture it (captureTarget). The program's road is
+// BrowserTargetRoad: pages and documents rendered whole, windows scrolled.
 #include "Screenshot/PickedWindow.h"
 #include "Screenshot/Target.h"
 

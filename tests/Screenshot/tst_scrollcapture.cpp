@@ -1,14 +1,12 @@
 // The entry of the scrolling capture: one run at a time, a cancelled picker,
 // errors of the target road reaching the caller with the run ended, the
 // progress panel only around page and document captures, the image handed
-// back pixel for point; and the plain window road's naming and refusal.
+// back pixel for point.
 #include "Debug/DebugLog.h"
 #include "Screenshot/CaptureError.h"
 #include "Screenshot/ScrollCapture.h"
 #include "Screenshot/ScrollProgressHUD.h"
 #include "Screenshot/ScrollTargetRoad.h"
-#include "Screenshot/WindowTargetRoad.h"
-#include "fakes/FakeRunningApplications.h"
 #include "support/AwaitTask.h"
 #include "support/IsolatedEnvironment.h"
 
@@ -143,30 +141,6 @@ private Q_SLOTS:
         QVERIFY(awaitTask(ScrollCapture::run()));
         QVERIFY(road->panelDuringCapture);
         QVERIFY(!ScrollProgressHUD::shared().panel());
-    }
-
-    void windowRoadNamesTheTargetAfterItsApplication()
-    {
-        FakeRunningApplications apps;
-        apps.apps.insert(77, {QStringLiteral("org.example.List"), QStringLiteral("Liste")});
-        WindowTargetRoad windowRoad(apps, nullptr);
-        Target t = windowRoad.resolveTarget(picked);
-        QCOMPARE(t.kind(), Target::Kind::window);
-        QCOMPARE(t.windowName(), QStringLiteral("Liste"));
-        QCOMPARE(t.window(), picked);
-        PickedWindow section = picked;
-        section.scrollRegion = QRectF(20, 30, 100, 100);
-        QCOMPARE(windowRoad.resolveTarget(section).windowName(), QStringLiteral("Liste Abschnitt"));
-        apps.apps[77].name.clear();
-        QCOMPARE(windowRoad.resolveTarget(section).windowName(), QStringLiteral("Fenster Abschnitt"));
-        QCOMPARE(windowRoad.resolveTarget(picked).windowName(), QStringLiteral("Fenster"));
-        apps.apps.clear();
-        try {
-            windowRoad.resolveTarget(picked);
-            QFAIL("no error");
-        } catch (const CaptureError& e) {
-            QCOMPARE(e.message(), QStringLiteral("Fenster konnte keiner App zugeordnet werden."));
-        }
     }
 };
 
