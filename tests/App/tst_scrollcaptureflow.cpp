@@ -3,9 +3,13 @@
 // cancelled, a permission missing, picker cancelled, engine error, success);
 // the image is stored as kind "scrolling" after the windows are back; an
 // engine error shows its message as a toast and stores nothing.
+#include "App/AppCoordinator.h"
 #include "App/ScrollCaptureFlow.h"
 #include "Debug/DebugLog.h"
 #include "Screenshot/CaptureError.h"
+#include "Screenshot/ScrollCapture.h"
+#include "Screenshot/ScrollTargetRoad.h"
+#include "fakes/FakeCoordinatorServices.h"
 #include "support/AwaitTask.h"
 #include "support/IsolatedEnvironment.h"
 
@@ -26,6 +30,21 @@ protected:
             shown.append(watched);
         return false;
     }
+};
+
+// Hands every picked window back as one tall image.
+class ImageRoad final : public ScrollTargetRoad {
+public:
+    Target resolveTarget(const PickedWindow& picked) override { return Target::window(picked, QStringLiteral("x")); }
+    QCoro::Task<std::optional<QImage>> captureTarget(Target) override
+    {
+        visibleDuringCapture = watched && watched->isVisible();
+        QImage image(300, 2000, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::darkCyan);
+        co_return image;
+    }
+    QPointer<QWidget> watched;
+    bool visibleDuringCapture = true;
 };
 
 QString logText()
@@ -199,6 +218,30 @@ private Q_SLOTS:
         QCOMPARE(engineRuns, 0);
         QVERIFY(logText().contains(QStringLiteral("CAPTURE Scroll ABBRUCH: keine Bedienungshilfen\n")));
         QVERIFY(stored.isEmpty() && toasts.isEmpty());
+    }
+
+    void coordinatorKeepsTheScrollingCaptureInTheHistory()
+    {
+        FakeCoordinatorServices services;
+        AppCoordinator coordinator(services);
+        coordinator.permissions().refresh();
+        ScrollCapture::setPicker([]() -> QCoro::Task<std::optional<PickedWindow>> {
+            co_return PickedWindow{77, QRectF(0, 0, 300, 400), 5, std::nullopt};
+        });
+        auto road = std::make_shared<ImageRoad>();
+        ScrollCapture::setTargetRoad(road);
+        coordinator.openSettings();
+        QWidget* window = coordinator.settingsWindow();
+        QVERIFY(window && window->isVisible());
+        road->watched = window;
+        coordinator.captureScrollingWindow();
+        QTRY_COMPARE(coordinator.screenshotStore().items().size(), 1);
+        QCOMPARE(coordinator.screenshotStore().items().first().captureKind, CaptureKind::scrolling);
+        QCOMPARE(coordinator.screenshotStore().items().first().height, 2000);
+        QVERIFY(!road->visibleDuringCapture);
+        QVERIFY(window->isVisible());
+        ScrollCapture::setPicker(nullptr);
+        ScrollCapture::setTargetRoad(nullptr);
     }
 
     void restoreShowsWindowsWithoutActivatingThem()
