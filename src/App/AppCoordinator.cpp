@@ -3,6 +3,9 @@
 #include "App/CaptureFlows.h"
 #include "App/CoordinatorServices.h"
 #include "App/PermissionGuards.h"
+#include "MenuBar/CaptureIntroPresenter.h"
+#include "App/ScrollCaptureEngine.h"
+#include "App/ScrollCaptureFlow.h"
 #include "App/ToastPresenter.h"
 #include "App/WindowCloseWatcher.h"
 #include "Clipboard/ClipboardMonitor.h"
@@ -15,6 +18,7 @@
 #include "Platform/ClipboardService.h"
 #include "Platform/UserDefaults.h"
 #include "Screenshot/ScreenshotService.h"
+#include "Screenshot/ScrollCapture.h"
 #include "Settings/SettingsManager.h"
 #include "Storage/ClipboardHistoryStore.h"
 #include "Storage/ScreenshotHistoryStore.h"
@@ -98,6 +102,37 @@ AppCoordinator::AppCoordinator(CoordinatorServices& services, QObject* parent)
     };
     buildCaptureRoads();
 
+    // The scrolling capture (its engine is static; the flow is ours).
+    m_scrollEngine = m_services.makeScrollCaptureEngine();
+    ScrollCaptureFlow::Steps scroll;
+    scroll.contentWindows = [self] {
+        QList<QWidget*> windows;
+        if (self) {
+            windows = {self->m_settingsWindow.get(), self->m_onboardingWindow.get(), self->m_clipboardPanel.get()};
+            for (const auto& editor : self->m_editorWindows)
+                windows.append(editor.get());
+        }
+        return windows;
+    };
+    scroll.showIntro = [](std::function<void()> proceed, std::function<void()> cancel) {
+        CaptureIntroPresenter::shared().show(CaptureIntroConfig::scroll(), std::move(proceed), std::move(cancel));
+    };
+    scroll.ensureScreenRecordingPermission = [self]() -> QCoro::Task<bool> {
+        co_return self && self->m_guards->ensureScreenRecordingPermission();
+    };
+    scroll.ensureAccessibilityPermission = [self] { return self && self->m_guards->ensureAccessibilityPermission(); };
+    scroll.runEngine = [] { return ScrollCapture::run(); };
+    // The common end of every capture: stamp, pasteboard, toast, history, editor.
+    scroll.handleCaptured = [self](const QImage& image, CaptureKind kind) {
+        if (self)
+            self->m_captureFlows->handleCaptured(CapturedScreenshot::make(image, kind));
+    };
+    scroll.showToast = [self](const QString& text, const QString& symbol, bool sticky, double duration) {
+        if (self)
+            self->m_toast->show(text, symbol, sticky, duration);
+    };
+    m_scrollFlow = std::make_unique<ScrollCaptureFlow>(std::move(scroll));
+
     m_onboardingCheck.setSingleShot(true);
     m_onboardingCheck.setTimerType(Qt::PreciseTimer);
     m_onboardingCheck.setInterval(onboardingCheckDelayMs);
@@ -109,6 +144,8 @@ AppCoordinator::~AppCoordinator()
     disconnect(m_langConnection);
     if (m_clipboardStore)
         m_clipboardStore->onInternalWrite = nullptr;
+    // The intro cards read this coordinator's user defaults: not beyond its life.
+    CaptureIntroPresenter::setShared(nullptr);
 }
 
 AppEnvironment AppCoordinator::environment()
@@ -159,12 +196,17 @@ void AppCoordinator::handle(HotkeyAction action)
         captureFullScreen();
         break;
     case HotkeyAction::captureWindow:
-        // The scrolling capture arrives with its own flow.
+        captureScrollingWindow();
         break;
     case HotkeyAction::openClipboard:
         showClipboardHistory();
         break;
     }
+}
+
+void AppCoordinator::captureScrollingWindow()
+{
+    m_scrollFlow->captureScrollingWindow();
 }
 
 QString AppCoordinator::installStamp(std::optional<qint64> executableModified, const QString& bundleVersion)

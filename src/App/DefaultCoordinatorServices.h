@@ -3,13 +3,19 @@
 
 #include <memory>
 
+class AccessibilityTree;
 class ApplicationIdentity;
 class GlobalHotkeys;
+class BrowserBridge;
 class CapturePermissions;
 class KeyboardInfo;
 class LoginItemService;
+class InputSynthesis;
 class OverlayDesktop;
+class PdfViewerBridge;
+class RunningApplications;
 class ScreenCapturer;
+class WindowActivation;
 class WindowDetector;
 class WindowServer;
 class X11ScreenSource;
@@ -33,6 +39,7 @@ public:
     std::unique_ptr<HotkeyManager> makeHotkeyManager() override;
     std::unique_ptr<ScreenshotService> makeScreenshotService() override;
     std::unique_ptr<ToastPresenter> makeToastPresenter() override;
+    std::unique_ptr<ScrollCaptureEngine> makeScrollCaptureEngine() override;
     void ensureDirectories() override;
     std::unique_ptr<ClipboardHistoryStore> makeClipboardHistoryStore(SettingsManager& settings) override;
     std::unique_ptr<ScreenshotHistoryStore> makeScreenshotHistoryStore(SettingsManager& settings) override;
@@ -57,4 +64,12 @@ private:
     std::unique_ptr<GlobalHotkeys> m_globalHotkeys;
     std::unique_ptr<Alerts> m_alerts;
     std::unique_ptr<ProcessLauncher> m_launcher;
+    // The scrolling capture's platform pieces.
+    std::shared_ptr<WindowServer> m_scrollWindows;
+    std::unique_ptr<AccessibilityTree> m_accessibility;
+    std::unique_ptr<WindowActivation> m_windowActivation;
+    std::unique_ptr<InputSynthesis> m_input;
+    std::unique_ptr<RunningApplications> m_runningApps;
+    std::unique_ptr<BrowserBridge> m_browsers;
+    std::unique_ptr<PdfViewerBridge> m_viewers;
 };

@@ -51,6 +51,9 @@ CaptureIntroPresenter::CaptureIntroPresenter(UserDefaults& defaults, ActivationP
 
 CaptureIntroPresenter::~CaptureIntroPresenter()
 {
+    // The shared presenter may outlive the application object.
+    if (!qApp)
+        return;
     if (m_keyMonitor)
         qApp->removeEventFilter(this);
     delete m_window;

@@ -12,6 +12,8 @@
 #include "MenuBar/CaptureIntroPresenter.h"
 #include "MenuBar/CaptureIntroView.h"
 #include "Screenshot/ScreenshotService.h"
+#include "Screenshot/ScrollCapture.h"
+#include "Screenshot/ScrollTargetRoad.h"
 #include "Storage/ScreenshotHistoryStore.h"
 #include "Storage/Storage.h"
 #include "fakes/FakeCoordinatorServices.h"
@@ -22,6 +24,17 @@
 #include <QWidget>
 
 namespace {
+class TallRoad final : public ScrollTargetRoad {
+public:
+    Target resolveTarget(const PickedWindow& picked) override { return Target::window(picked, QStringLiteral("x")); }
+    QCoro::Task<std::optional<QImage>> captureTarget(Target) override
+    {
+        QImage image(200, 1500, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::darkGreen);
+        co_return image;
+    }
+};
+
 QString logText()
 {
     QFile f(DebugLog::filePath());
@@ -105,6 +118,25 @@ private Q_SLOTS:
         services.globalHotkeys.press(1);
         QTRY_VERIFY(coordinator.screenshotService().overlayController());
         QVERIFY(!CaptureIntroPresenter::shared().window());
+    }
+
+    void scrollingCaptureShowsItsCardAndEndsLikeEveryCapture()
+    {
+        FakeCoordinatorServices services;
+        AppCoordinator coordinator(services);
+        ScrollCapture::setPicker([]() -> QCoro::Task<std::optional<PickedWindow>> {
+            co_return PickedWindow{77, QRectF(0, 0, 200, 300), 5, std::nullopt};
+        });
+        ScrollCapture::setTargetRoad(std::make_shared<TallRoad>());
+        coordinator.captureScrollingWindow();
+        QTRY_VERIFY(CaptureIntroPresenter::shared().window());
+        QTest::keyClick(CaptureIntroPresenter::shared().window(), Qt::Key_Return);
+        QTRY_COMPARE(coordinator.screenshotStore().items().size(), 1);
+        QCOMPARE(coordinator.screenshotStore().items().first().captureKind, CaptureKind::scrolling);
+        QCOMPARE(services.clipboardService.image().size(), QSize(200, 1500));
+        QCOMPARE(coordinator.toast().model().text(), QStringLiteral("In Zwischenablage kopiert"));
+        ScrollCapture::setPicker(nullptr);
+        ScrollCapture::setTargetRoad(nullptr);
     }
 
     void refusedPermissionStopsTheRoad()
