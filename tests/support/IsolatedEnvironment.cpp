@@ -16,4 +16,6 @@ IsolatedEnvironment::IsolatedEnvironment()
     qputenv("XDG_CONFIG_HOME", configHome().toUtf8());
     qputenv("XDG_CACHE_HOME", (root() + QStringLiteral("/cache")).toUtf8());
     qputenv("XDG_RUNTIME_DIR", runtime.toUtf8());
+    // The interface language follows LANGUAGE; tests read the German source texts.
+    qputenv("LANGUAGE", "de");
 }

@@ -1,0 +1,14 @@
+#!/usr/bin/env python3
+"""Merges translations into src/resources/strings.json.
+
+Usage: scripts/merge-translations.py FILE.json
+FILE holds {"en": {"German text": "translation", ...}, "fr": {...}, ...};
+entries replace existing ones, and the table is written back sorted."""
+import json, pathlib, sys
+
+root = pathlib.Path(__file__).resolve().parent.parent
+target = root / "src/resources/strings.json"
+tables = json.loads(target.read_text(encoding="utf-8"))
+for lang, entries in json.loads(pathlib.Path(sys.argv[1]).read_text(encoding="utf-8")).items():
+    tables.setdefault(lang, {}).update(entries)
+target.write_text(json.dumps(tables, ensure_ascii=False, indent=1, sort_keys=True) + "\n", encoding="utf-8")

@@ -1,0 +1,66 @@
+#include "Debug/DebugLog.h"
+#include "Storage/Storage.h"
+#include "support/IsolatedEnvironment.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+
+namespace {
+QByteArray logText()
+{
+    QFile f(DebugLog::filePath());
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+const QString stamp = QStringLiteral(R"(\[\d\d:\d\d:\d\d\.\d\d\d\] )");
+}
+
+class TestDebugLog : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init() { QDir(Storage::baseDirectory()).removeRecursively(); }
+
+    void firstEntryCreatesFileWithoutHeader()
+    {
+        DebugLog::write("CAPTURE eins");
+        QVERIFY(QRegularExpression("^" + stamp + "CAPTURE eins\n$").match(QString::fromUtf8(logText())).hasMatch());
+    }
+
+    void restartThenAppend()
+    {
+        DebugLog::write("alt");
+        DebugLog::restart();
+        DebugLog::write("App gestartet");
+        DebugLog::write("");
+        DebugLog::write("zwei\nZeilen");
+        const QString text = QString::fromUtf8(logText());
+        QVERIFY2(QRegularExpression("^=== Zentu Debug-Log ===\n" + stamp + "App gestartet\n" + stamp + "\n" + stamp
+                                    + "zwei\nZeilen\n$")
+                     .match(text)
+                     .hasMatch(),
+                 qPrintable(text));
+    }
+
+    void appendsAfterLastByte()
+    {
+        Storage::ensureDirectories();
+        QFile f(DebugLog::filePath());
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("ohne Zeilenende");
+        f.close();
+        DebugLog::write("x");
+        QVERIFY(logText().startsWith("ohne Zeilenende["));
+    }
+
+    void recreatesRemovedFolders()
+    {
+        DebugLog::write("a");
+        QDir(Storage::baseDirectory()).removeRecursively();
+        DebugLog::write("Ü");
+        QVERIFY(QFile::exists(Storage::screenshotsDirectory()));
+        QVERIFY(logText().endsWith("] \xC3\x9C\n"));
+    }
+};
+
+ZENTU_TEST_MAIN(TestDebugLog)
+#include "tst_debuglog.moc"

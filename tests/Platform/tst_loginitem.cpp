@@ -1,0 +1,71 @@
+#include "Platform/Qt/SettingsFileUserDefaults.h"
+#include "Platform/Qt/XdgAutostartLoginItem.h"
+#include "Platform/X11/XkbKeyboardInfo.h"
+#include "support/IsolatedEnvironment.h"
+
+#include <QFile>
+
+class TestPlatformFiles : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void autostartEntry()
+    {
+        const QString path = qEnvironmentVariable("XDG_CONFIG_HOME") + "/autostart/com.quorel.zentu.desktop";
+        QCOMPARE(XdgAutostartLoginItem::entryPath(), path);
+        XdgAutostartLoginItem item("/opt/zentu dir/zentu");
+        QCOMPARE(item.status(), LoginItemService::Status::notRegistered);
+        QString error;
+        QVERIFY(item.registerApp(&error));
+        QCOMPARE(item.status(), LoginItemService::Status::enabled);
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray text = f.readAll();
+        QVERIFY(text.startsWith("[Desktop Entry]\n"));
+        QVERIFY(text.contains("Exec=\"/opt/zentu dir/zentu\"\n"));
+        f.close();
+
+        // Desktops switch entries off without deleting them.
+        QVERIFY(f.open(QIODevice::Append));
+        f.write("Hidden=true\n");
+        f.close();
+        QCOMPARE(item.status(), LoginItemService::Status::notRegistered);
+
+        QVERIFY(item.unregisterApp(&error));
+        QVERIFY(!QFile::exists(path));
+        QVERIFY(item.unregisterApp(&error));
+    }
+
+    void userDefaultsFile()
+    {
+        const QString path = qEnvironmentVariable("XDG_CONFIG_HOME") + "/com.quorel.zentu.conf";
+        QCOMPARE(SettingsFileUserDefaults::defaultFilePath(), path);
+        {
+            SettingsFileUserDefaults d;
+            QVERIFY(!d.value("zentu.settings.v1").isValid());
+            d.setValue("zentu.settings.v1", QByteArray("{\"a\":1}"));
+            d.setValue("zentu.onboarding.completed", true);
+            d.setValue("app.language", "auto");
+        }
+        QVERIFY(QFile::exists(path));
+        SettingsFileUserDefaults again;
+        QCOMPARE(again.data("zentu.settings.v1"), std::optional<QByteArray>("{\"a\":1}"));
+        QVERIFY(again.boolValue("zentu.onboarding.completed"));
+        QVERIFY(!again.boolValue("zentuHideCaptureIntro"));
+        QCOMPARE(again.string("app.language"), std::optional<QString>("auto"));
+        again.remove("app.language");
+        QVERIFY(!again.string("app.language"));
+    }
+
+    void isoRule()
+    {
+        QVERIFY(XkbKeyboardInfo::isISOModel("pc105", "de"));
+        QVERIFY(XkbKeyboardInfo::isISOModel("pc102", "gb,us"));
+        QVERIFY(!XkbKeyboardInfo::isISOModel("pc105", "us"));
+        QVERIFY(!XkbKeyboardInfo::isISOModel("pc105", "us,de"));
+        QVERIFY(!XkbKeyboardInfo::isISOModel("pc104", "de"));
+        QVERIFY(!XkbKeyboardInfo::isISOModel("pc105", ""));
+    }
+};
+
+ZENTU_TEST_MAIN(TestPlatformFiles)
+#include "tst_loginitem.moc"
