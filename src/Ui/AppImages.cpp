@@ -5,10 +5,6 @@
 #include <QSvgRenderer>
 #include <QtGlobal>
 
-// The resources live in the core library; referencing their initialiser keeps
-// the linker from dropping them.
-static void initImageResources() { Q_INIT_RESOURCE(images); }
-
 namespace AppImages {
 
 QString menubarIconPath() { return QStringLiteral(":/images/MenubarIcon.svg"); }
@@ -16,8 +12,6 @@ QString logoPath() { return QStringLiteral(":/images/ZentuLogo.svg"); }
 
 QPixmap render(const QString& resourcePath, qreal side, qreal dpr)
 {
-    static const bool initialised = (initImageResources(), true);
-    Q_UNUSED(initialised);
     const int px = qMax(1, qRound(side * dpr));
     QImage image(px, px, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
