@@ -202,6 +202,7 @@ void MenuBarContentView::rebuild()
 
     m_content->setFixedWidth(panelWidth);
     layout()->addWidget(m_content);
+    m_content->show();
     m_banner->setVisible(!m_screenRecordingAuthorized);
     refreshHotkeys();
     refreshTiles();
