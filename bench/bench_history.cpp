@@ -1,0 +1,163 @@
+// Loading and saving 10,000-entry screenshot and clipboard histories: the load
+// runs at every start-up, the save after every change.
+#include "Models/ClipboardItem.h"
+#include "Models/ScreenshotItem.h"
+#include "Platform/KeyboardInfo.h"
+#include "Platform/LoginItemService.h"
+#include "Platform/UserDefaults.h"
+#include "Settings/SettingsManager.h"
+#include "Storage/ClipboardHistoryStore.h"
+#include "Storage/ScreenshotHistoryStore.h"
+#include "Storage/Storage.h"
+
+#include <QCoreApplication>
+#include <QHash>
+#include <QJsonArray>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+
+namespace {
+
+constexpr int entries = 10000;
+
+struct MemoryDefaults final : UserDefaults {
+    QVariant value(const QString& key) const override { return values.value(key); }
+    void setValue(const QString& key, const QVariant& v) override { values.insert(key, v); }
+    void remove(const QString& key) override { values.remove(key); }
+    QHash<QString, QVariant> values;
+};
+struct NoLoginItem final : LoginItemService {
+    Status status() const override { return Status::notRegistered; }
+    bool registerApp(QString*) override { return true; }
+    bool unregisterApp(QString*) override { return true; }
+};
+struct AnsiKeyboard final : KeyboardInfo {
+    bool isISO() const override { return false; }
+};
+
+struct Environment {
+    QTemporaryDir dir;
+    MemoryDefaults defaults;
+    NoLoginItem loginItem;
+    AnsiKeyboard keyboard;
+    std::unique_ptr<SettingsManager> settings;
+
+    Environment()
+    {
+        qputenv("XDG_DATA_HOME", dir.path().toUtf8());
+        qputenv("HOME", dir.path().toUtf8());
+        settings = std::make_unique<SettingsManager>(defaults, loginItem, keyboard);
+        settings->update([](AppSettings& s) {
+            s.maxScreenshotItems = 0;
+            s.maxClipboardItems = 0;
+        });
+        Storage::ensureDirectories();
+        writeScreenshots();
+        writeClipboard();
+    }
+
+    static void writeScreenshots()
+    {
+        QJsonArray array;
+        const QDateTime start = QDateTime::currentDateTimeUtc();
+        for (int i = 0; i < entries; ++i) {
+            ScreenshotItem item;
+            item.id = QUuid::createUuid();
+            item.createdAt = start.addSecs(-i);
+            item.fileName = Storage::screenshotStem(item.createdAt, true) + QStringLiteral(".png");
+            item.thumbnailFileName = Storage::screenshotStem(item.createdAt, true) + QStringLiteral("_thumb.png");
+            item.width = 1920;
+            item.height = 1080;
+            item.captureKind = CaptureKind::area;
+            AnnotationObject arrow;
+            arrow.points = {{10, 10}, {200, 150}};
+            arrow.lineWidth = 4;
+            AnnotationObject text;
+            text.kind = AnnotationKind::text;
+            text.points = {{50, 50}};
+            text.text = QStringLiteral("Hier klicken");
+            text.fontSize = 28;
+            item.annotations = {arrow, text};
+            array.append(item.toJson());
+        }
+        Storage::writeJSON(array, Storage::baseDirectory() + QStringLiteral("/screenshots.json"));
+    }
+
+    static void writeClipboard()
+    {
+        QJsonArray array;
+        const QDateTime start = QDateTime::currentDateTimeUtc();
+        const QString text = QString(300, QLatin1Char('x'));
+        for (int i = 0; i < entries; ++i) {
+            ClipboardItem item;
+            item.id = QUuid::createUuid();
+            item.createdAt = start.addSecs(-i);
+            item.text = text + QString::number(i);
+            item.preview = item.text->left(200);
+            item.sourceAppBundleID = QStringLiteral("org.mozilla.firefox");
+            item.contentHash = ClipboardHistoryStore::sha256Hex(item.text->toUtf8());
+            array.append(item.toJson());
+        }
+        Storage::writeJSON(array, Storage::baseDirectory() + QStringLiteral("/clipboard.json"));
+    }
+};
+
+Environment& environment()
+{
+    static Environment env;
+    return env;
+}
+
+void BM_ScreenshotHistoryLoad(benchmark::State& state)
+{
+    Environment& env = environment();
+    for (auto _ : state) {
+        ScreenshotHistoryStore store(*env.settings);
+        benchmark::DoNotOptimize(store.items().size());
+        if (store.items().size() != entries)
+            state.SkipWithError("history not read");
+    }
+}
+BENCHMARK(BM_ScreenshotHistoryLoad)->Unit(benchmark::kMillisecond);
+
+void BM_ScreenshotHistorySave(benchmark::State& state)
+{
+    Environment& env = environment();
+    ScreenshotHistoryStore store(*env.settings);
+    for (auto _ : state)
+        store.toggleFavorite(store.items().front()); // rewrites the whole file
+}
+BENCHMARK(BM_ScreenshotHistorySave)->Unit(benchmark::kMillisecond);
+
+void BM_ClipboardHistoryLoad(benchmark::State& state)
+{
+    Environment& env = environment();
+    for (auto _ : state) {
+        ClipboardHistoryStore store(*env.settings, nullptr);
+        benchmark::DoNotOptimize(store.items().size());
+        if (store.items().size() != entries)
+            state.SkipWithError("history not read");
+    }
+}
+BENCHMARK(BM_ClipboardHistoryLoad)->Unit(benchmark::kMillisecond);
+
+void BM_ClipboardHistorySave(benchmark::State& state)
+{
+    Environment& env = environment();
+    ClipboardHistoryStore store(*env.settings, nullptr);
+    for (auto _ : state)
+        store.toggleFavorite(store.items().front());
+}
+BENCHMARK(BM_ClipboardHistorySave)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,49 @@
+#pragma once
+// Watches the system clipboard every 0.4 s and hands new texts and images to
+// the clipboard history, with the application they came from. Skips, while the
+// sensitive-content filter is on, content marked as concealed, transient,
+// auto-generated or as a password, and content from password managers.
+#include <QObject>
+#include <QStringList>
+#include <QTimer>
+#include <optional>
+
+class ClipboardHistoryStore;
+class SettingsManager;
+class ClipboardService;
+class ApplicationIdentity;
+
+class ClipboardMonitor : public QObject {
+    Q_OBJECT
+public:
+    // clipboard: Pasteboard::service() when null. Whatever is on the clipboard
+    // now is not recorded. Does not start polling.
+    ClipboardMonitor(ClipboardHistoryStore& store, SettingsManager& settings, ApplicationIdentity& identity,
+                     ClipboardService* clipboard = nullptr, QObject* parent = nullptr);
+
+    void start();
+    void stop();
+    bool isRunning() const { return m_timer.isActive(); }
+
+    qint64 lastChangeCount() const { return m_lastChangeCount; }
+    // Writers of the clipboard set this to the count after their write.
+    void setLastChangeCount(qint64 count) { m_lastChangeCount = count; }
+
+    // One poll step (the timer calls it).
+    void poll();
+
+    static const QStringList& markerTypes();
+    static const QStringList& passwordManagerTokens();
+    static bool isPasswordManager(const std::optional<QString>& source);
+
+private:
+    bool isSensitive();
+    QImage readImage();
+
+    ClipboardHistoryStore& m_store;
+    SettingsManager& m_settings;
+    ApplicationIdentity& m_identity;
+    ClipboardService& m_clipboard;
+    qint64 m_lastChangeCount = 0;
+    QTimer m_timer;
+};
