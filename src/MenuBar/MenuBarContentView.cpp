@@ -119,7 +119,7 @@ void MenuBarContentView::dismiss()
 {
     if (m_dismiss)
         m_dismiss();
-    else if (window() != this || isWindow())
+    else
         window()->hide();
 }
 

@@ -1,7 +1,6 @@
 #include "Localization/Localizer.h"
 #include "Localization/RelativeTimeFormatter.h"
 #include "MenuBar/ClipboardHistoryView.h"
-#include "MenuBar/ClipboardHistoryWindow.h"
 #include "MenuBar/ClipboardRowView.h"
 #include "PanelFixture.h"
 #include "Platform/Qt/XdgAppNameResolver.h"
@@ -248,15 +247,6 @@ private Q_SLOTS:
         QCOMPARE(RelativeTimeFormatter::abbreviated(now.addSecs(-300), now, "en"), QStringLiteral("5 min. ago"));
         QCOMPARE(RelativeTimeFormatter::abbreviated(now.addSecs(-3 * 86400), now, "en"), QStringLiteral("3 days ago"));
         QCOMPARE(RelativeTimeFormatter::abbreviated(now.addSecs(-59), now, "en"), QStringLiteral("59 sec. ago"));
-    }
-
-    void clipboardWindowHostsTheList()
-    {
-        PanelFixture f;
-        ClipboardHistoryWindow window(*f.clipboardStore);
-        QCOMPARE(window.windowTitle(), QStringLiteral("Zwischenablage-Verlauf"));
-        QCOMPARE(window.size(), QSize(380, 520));
-        QVERIFY(window.view()->isSearchBlockShown() || !window.isVisible());
     }
 };
 
