@@ -123,28 +123,28 @@ QMenu* ScreenshotPreviewRow::makeContextMenu()
     ScreenshotHistoryStore* store = &m_store;
     Workspace* workspace = &m_workspace;
     auto add = [&](const QString& title, const QString& symbol, std::function<void()> handler) {
-        QAction* a = menu->addAction(IconRegistry::icon(symbol, 16, iconColor), Localizer::t(title));
+        QAction* a = menu->addAction(IconRegistry::icon(symbol, 16, iconColor), title);
         QObject::connect(a, &QAction::triggered, menu, [handler = std::move(handler)] { handler(); });
     };
-    add(QStringLiteral("Bearbeiten"), QStringLiteral("pencil"), [store, item, actions] {
+    add(Localizer::t(QStringLiteral("Bearbeiten")), QStringLiteral("pencil"), [store, item, actions] {
         const QImage image = store->image(item);
         if (!image.isNull() && actions.openEditor)
             actions.openEditor(image, item);
     });
-    add(QStringLiteral("Kopieren"), QStringLiteral("doc.on.doc"), [store, item, actions] {
+    add(Localizer::t(QStringLiteral("Kopieren")), QStringLiteral("doc.on.doc"), [store, item, actions] {
         const QImage image = store->image(item);
         if (!image.isNull() && actions.copyScreenshotImage)
             actions.copyScreenshotImage(image);
     });
-    add(item.isFavorite ? QStringLiteral("Favorit entfernen") : QStringLiteral("Favorit"),
+    add(item.isFavorite ? Localizer::t(QStringLiteral("Favorit entfernen")) : Localizer::t(QStringLiteral("Favorit")),
         item.isFavorite ? QStringLiteral("star.slash") : QStringLiteral("star"),
         [store, item] { store->toggleFavorite(item); });
-    add(QStringLiteral("Im Finder anzeigen"), QStringLiteral("folder"), [workspace, item] {
+    add(Localizer::t(QStringLiteral("Im Finder anzeigen")), QStringLiteral("folder"), [workspace, item] {
         if (Storage::isPlainFileName(item.fileName))
             workspace->revealFile(Storage::screenshotsDirectory() + QLatin1Char('/') + item.fileName);
     });
     menu->addSeparator();
-    add(QStringLiteral("Löschen"), QStringLiteral("trash"), [store, item] { store->remove(item); });
+    add(Localizer::t(QStringLiteral("Löschen")), QStringLiteral("trash"), [store, item] { store->remove(item); });
     return menu;
 }
 
