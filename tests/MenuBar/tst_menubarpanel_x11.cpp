@@ -154,15 +154,25 @@ private Q_SLOTS:
         QTRY_VERIFY(f.screenshotStore->items().isEmpty());
         QTRY_VERIFY(!panel.recentScreenshots()->isVisible());
 
-        // A click on the full-screen card closes the panel, then asks for the capture.
+        // Resting on the full-screen card swaps its title for the hotkey chip.
         panel.setDismiss(rec.dismiss());
         rec.calls.clear();
-        QWidget* card = panel.captureCards().at(1);
+        HoverCardButton* card = panel.captureCards().at(1);
         QVERIFY(QTest::qWaitFor([&] {
             pointAt(card);
             QTest::qWait(30);
             return card->underMouse();
         }, 5000));
+        QTRY_VERIFY(qAbs(card->swapProgress() - 1.0) < 0.001);
+        QTest::qWait(50);
+        const QImage hovered = grabPanel(panel);
+        const QRect chip = card->chipRect().toRect().translated(card->mapTo(&panel, QPoint(0, 0)));
+        const QColor cardFill = hovered.pixelColor(card->mapTo(&panel, QPoint(card->width() / 2, 4)));
+        // The capsule is a shade darker than the card around it.
+        QVERIFY(!near(hovered.pixelColor(chip.left() + 3, chip.center().y()), cardFill, 2));
+        QVERIFY(near(hovered.pixelColor(chip.left() - 4, chip.center().y()), cardFill, 2));
+
+        // A click on it closes the panel, then asks for the capture.
         QVERIFY(xdotool({"click", "1"}));
         QTRY_COMPARE(rec.calls, (QStringList{"dismiss", "captureFullScreen"}));
     }
