@@ -12,6 +12,7 @@ PACKAGES=(
   libicu-dev libbenchmark-dev
   xvfb xauth openbox tint2 x11-utils x11-xkb-utils xdotool
   fonts-dejavu-core
+  libatspi2.0-dev at-spi2-core dbus-daemon libxcb-xinput-dev
   fonts-material-design-icons-iconfont
 )
 missing=()

@@ -5,6 +5,7 @@
 #include "Models/JsonDecoder.h"
 #include "Platform/ClipboardService.h"
 #include "Settings/SettingsManager.h"
+#include "Storage/HistoryFile.h"
 #include "Storage/ImageOps.h"
 #include "Storage/Storage.h"
 
@@ -58,36 +59,7 @@ QString ClipboardHistoryStore::sha256Hex(const QByteArray& data)
 
 void ClipboardHistoryStore::load()
 {
-    const QString path = historyFilePath();
-    QFile file(path);
-    if (!file.exists())
-        return;
-    bool ok = file.open(QIODevice::ReadOnly);
-    QJsonParseError error{};
-    const QJsonDocument doc = ok ? QJsonDocument::fromJson(file.readAll(), &error) : QJsonDocument();
-    file.close();
-    ok = ok && error.error == QJsonParseError::NoError && doc.isArray();
-    QList<ClipboardItem> loaded;
-    if (ok) {
-        for (const QJsonValue& v : doc.array()) {
-            const auto item = ClipboardItem::fromJson(v);
-            if (!item) {
-                ok = false;
-                break;
-            }
-            loaded.append(*item);
-        }
-    }
-    if (!ok) {
-        // Never let the next save destroy a history we merely could not read.
-        const QString aside = Storage::moveAside(path);
-        DebugLog::write(QStringLiteral("ClipboardHistory: clipboard.json nicht lesbar, beiseitegelegt als %1")
-                            .arg(aside.isEmpty() ? QStringLiteral("(fehlgeschlagen)") : aside));
-        return;
-    }
-    std::stable_sort(loaded.begin(), loaded.end(),
-                     [](const ClipboardItem& a, const ClipboardItem& b) { return a.createdAt > b.createdAt; });
-    m_items = loaded;
+    m_items = HistoryFile::read<ClipboardItem>(historyFilePath(), QStringLiteral("ClipboardHistory"));
 }
 
 QString ClipboardHistoryStore::imagePath(const ClipboardItem& item) const
@@ -108,20 +80,26 @@ void ClipboardHistoryStore::moveToFront(qsizetype index)
     m_items.prepend(item);
 }
 
+bool ClipboardHistoryStore::moveDuplicateToFront(const QString& hash)
+{
+    if (!m_settings.settings().avoidDuplicates)
+        return false;
+    const auto it = std::find_if(m_items.cbegin(), m_items.cend(), [&](const ClipboardItem& i) { return i.contentHash == hash; });
+    if (it == m_items.cend())
+        return false;
+    moveToFront(it - m_items.cbegin());
+    save();
+    Q_EMIT itemsChanged();
+    return true;
+}
+
 void ClipboardHistoryStore::addText(const QString& text, const std::optional<QString>& sourceAppBundleID)
 {
     if (text.isEmpty())
         return;
     const QString hash = sha256Hex(text.toUtf8());
-    if (m_settings.settings().avoidDuplicates) {
-        const auto it = std::find_if(m_items.cbegin(), m_items.cend(), [&](const ClipboardItem& i) { return i.contentHash == hash; });
-        if (it != m_items.cend()) {
-            moveToFront(it - m_items.cbegin());
-            save();
-            Q_EMIT itemsChanged();
-            return;
-        }
-    }
+    if (moveDuplicateToFront(hash))
+        return;
     ClipboardItem item;
     item.id = QUuid::createUuid();
     item.createdAt = QDateTime::currentDateTime();
@@ -143,15 +121,8 @@ void ClipboardHistoryStore::addImage(const QImage& image, const std::optional<QS
     if (!png)
         return;
     const QString hash = sha256Hex(*png);
-    if (m_settings.settings().avoidDuplicates) {
-        const auto it = std::find_if(m_items.cbegin(), m_items.cend(), [&](const ClipboardItem& i) { return i.contentHash == hash; });
-        if (it != m_items.cend()) {
-            moveToFront(it - m_items.cbegin());
-            save();
-            Q_EMIT itemsChanged();
-            return;
-        }
-    }
+    if (moveDuplicateToFront(hash))
+        return;
     Storage::ensureDirectories();
     const QString fileName = JsonDecoder::formatUuid(QUuid::createUuid()) + QStringLiteral(".png");
     QSaveFile file(Storage::clipboardImagesDirectory() + QLatin1Char('/') + fileName);
@@ -250,28 +221,11 @@ QImage ClipboardHistoryStore::image(const ClipboardItem& item) const
 
 void ClipboardHistoryStore::trim()
 {
-    const qint64 limit = m_settings.settings().maxClipboardItems;
-    if (limit < 1)
-        return;
-    while (m_items.size() > limit) {
-        qsizetype victim = -1;
-        for (qsizetype i = m_items.size() - 1; i >= 0; --i)
-            if (!m_items[i].isFavorite) {
-                victim = i;
-                break;
-            }
-        if (victim < 0)
-            return;
-        const ClipboardItem item = m_items.takeAt(victim);
-        Storage::deleteFile(imagePath(item));
-    }
+    HistoryFile::trim(m_items, m_settings.settings().maxClipboardItems,
+                      [this](const ClipboardItem& item) { Storage::deleteFile(imagePath(item)); });
 }
 
 void ClipboardHistoryStore::save()
 {
-    QJsonArray array;
-    for (const ClipboardItem& item : std::as_const(m_items))
-        array.append(item.toJson());
-    if (!Storage::writeJSON(array, historyFilePath()))
-        DebugLog::write(QStringLiteral("ClipboardHistory: clipboard.json konnte nicht geschrieben werden"));
+    HistoryFile::write(m_items, historyFilePath(), QStringLiteral("ClipboardHistory"));
 }

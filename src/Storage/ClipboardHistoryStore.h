@@ -49,6 +49,8 @@ private:
     void trim();
     void save();
     void moveToFront(qsizetype index);
+    // With duplicate avoidance on, an entry of the same content moves to the top instead.
+    bool moveDuplicateToFront(const QString& hash);
     QString imagePath(const ClipboardItem& item) const; // empty for a missing or unsafe name
 
     SettingsManager& m_settings;

@@ -2,6 +2,7 @@
 
 #include "Debug/DebugLog.h"
 #include "Settings/SettingsManager.h"
+#include "Storage/HistoryFile.h"
 #include "Storage/ImageOps.h"
 #include "Storage/Storage.h"
 
@@ -112,36 +113,7 @@ void ScreenshotHistoryStore::waitForPendingWrites()
 void ScreenshotHistoryStore::load()
 {
     Storage::ensureDirectories();
-    const QString path = historyFilePath();
-    QList<ScreenshotItem> loaded;
-    QFile file(path);
-    if (file.exists()) {
-        bool ok = file.open(QIODevice::ReadOnly);
-        QJsonParseError error{};
-        const QJsonDocument doc = ok ? QJsonDocument::fromJson(file.readAll(), &error) : QJsonDocument();
-        file.close();
-        ok = ok && error.error == QJsonParseError::NoError && doc.isArray();
-        if (ok) {
-            for (const QJsonValue& v : doc.array()) {
-                const auto item = ScreenshotItem::fromJson(v);
-                if (!item) {
-                    ok = false;
-                    break;
-                }
-                loaded.append(*item);
-            }
-        }
-        if (!ok) {
-            loaded.clear();
-            // Never let the next write destroy a history we merely could not read.
-            const QString aside = Storage::moveAside(path);
-            DebugLog::write(QStringLiteral("ScreenshotHistory: screenshots.json nicht lesbar, beiseitegelegt als %1")
-                                .arg(aside.isEmpty() ? QStringLiteral("(fehlgeschlagen)") : aside));
-        }
-    }
-    std::stable_sort(loaded.begin(), loaded.end(),
-                     [](const ScreenshotItem& a, const ScreenshotItem& b) { return a.createdAt > b.createdAt; });
-    m_items = loaded;
+    m_items = HistoryFile::read<ScreenshotItem>(historyFilePath(), QStringLiteral("ScreenshotHistory"));
     Q_EMIT itemsChanged();
 }
 
@@ -345,28 +317,11 @@ void ScreenshotHistoryStore::clearAll(bool keepFavorites)
 
 void ScreenshotHistoryStore::trim()
 {
-    const qint64 limit = m_settings.settings().maxScreenshotItems;
-    if (limit < 1)
-        return;
-    while (m_items.size() > limit) {
-        qsizetype victim = -1;
-        for (qsizetype i = m_items.size() - 1; i >= 0; --i)
-            if (!m_items[i].isFavorite) {
-                victim = i;
-                break;
-            }
-        if (victim < 0)
-            return;
-        const ScreenshotItem item = m_items.takeAt(victim);
-        dropFiles(item, false);
-    }
+    HistoryFile::trim(m_items, m_settings.settings().maxScreenshotItems,
+                      [this](const ScreenshotItem& item) { dropFiles(item, false); });
 }
 
 void ScreenshotHistoryStore::save()
 {
-    QJsonArray array;
-    for (const ScreenshotItem& item : std::as_const(m_items))
-        array.append(item.toJson());
-    if (!Storage::writeJSON(array, historyFilePath()))
-        DebugLog::write(QStringLiteral("ScreenshotHistory: screenshots.json konnte nicht geschrieben werden"));
+    HistoryFile::write(m_items, historyFilePath(), QStringLiteral("ScreenshotHistory"));
 }

@@ -70,4 +70,4 @@ private Q_SLOTS:
 };
 
 ZENTU_TEST_MAIN(TestTranslations)
-#include "tst_translations.moc"
+#include "pending_translations_check.moc"

@@ -1,0 +1,33 @@
+#include "Platform/X11/X11CapturePermissions.h"
+
+#include "Debug/DebugLog.h"
+#include "Platform/X11/X11ScreenSource.h"
+#include "Platform/X11/XcbConnection.h"
+
+X11CapturePermissions::X11CapturePermissions(X11ScreenSource& screens) : m_screens(screens) { }
+
+bool X11CapturePermissions::preflightScreenCapture()
+{
+    return m_screens.canGrabRoot();
+}
+
+bool X11CapturePermissions::requestScreenCapture() { return preflightScreenCapture(); }
+
+bool X11CapturePermissions::isAccessibilityTrusted()
+{
+    // XTEST comes with the server and does not go away; ask once.
+    if (!m_xtest) {
+        XcbConnection x;
+        if (!x.isValid())
+            return false;
+        m_xtest = x.hasXTest();
+    }
+    return *m_xtest;
+}
+
+void X11CapturePermissions::promptAccessibility() { }
+
+void X11CapturePermissions::openSettingsURL(const QString& url)
+{
+    DebugLog::write(QStringLiteral("PERM Einstellungsseite gibt es unter X11 nicht: ") + url);
+}

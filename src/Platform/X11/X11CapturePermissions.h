@@ -1,0 +1,24 @@
+#pragma once
+// X11 has no capture permissions: any client of the session may read the
+// screen and synthesise input. Screen capture counts as allowed when this is
+// an X11 session (not a Wayland one) whose root window can be read; "accessibility" when the
+// server offers XTEST. There is no prompt and no settings page to open.
+#include "Platform/CapturePermissions.h"
+
+#include <optional>
+
+class X11ScreenSource;
+
+class X11CapturePermissions final : public CapturePermissions {
+public:
+    explicit X11CapturePermissions(X11ScreenSource& screens);
+    bool preflightScreenCapture() override;
+    bool requestScreenCapture() override;
+    bool isAccessibilityTrusted() override;
+    void promptAccessibility() override;
+    void openSettingsURL(const QString& url) override;
+
+private:
+    X11ScreenSource& m_screens;
+    std::optional<bool> m_xtest;
+};

@@ -1,0 +1,27 @@
+#pragma once
+// Screens and screen pictures on X11: one display per RandR monitor (the whole
+// root window when RandR lists none), grabbed through MIT-SHM with a plain
+// GetImage as fallback; the pointer from XFixes.
+#include "Platform/ScreenSource.h"
+#include "Platform/X11/XcbConnection.h"
+
+class X11ScreenSource final : public ScreenSource {
+public:
+    enum class GrabMethod { automatic, plainGetImage };
+    explicit X11ScreenSource(GrabMethod method = GrabMethod::automatic);
+
+    QList<ScreenInfo> screens() const override;
+    ShareableDisplays shareableDisplays() override;
+    QImage captureDisplay(const DisplayInfo& display, QSize pixelSize, bool showsCursor, QString* error = nullptr) override;
+    QPointF pointerPosition() const override;
+
+    // For the permission check: whether this is an X11 session (not the X
+    // server of a Wayland session) whose root answers a 1 x 1 grab.
+    bool canGrabRoot();
+    static bool isWaylandSession();
+
+private:
+    QList<DisplayInfo> displaysLocked() const;
+    mutable XcbConnection m_x;
+    GrabMethod m_method;
+};

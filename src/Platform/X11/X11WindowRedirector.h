@@ -1,0 +1,28 @@
+#pragma once
+#include "Platform/WindowRedirector.h"
+
+#include <QMutex>
+#include <QSet>
+
+struct xcb_connection_t;
+
+// XComposite automatic redirection of the window's top-level frame: the server
+// keeps painting it on the screen and also keeps its picture in a pixmap,
+// which the window server backend reads. Not needed (and not done) while a
+// compositing manager runs: it redirects every window itself. A connection of
+// its own holds the redirections; they end with releaseAll() or when it closes.
+class X11WindowRedirector final : public WindowRedirector {
+public:
+    X11WindowRedirector();
+    ~X11WindowRedirector() override;
+
+    void keep(quint32 window) override;
+    void releaseAll() override;
+
+private:
+    QMutex m_mutex;
+    xcb_connection_t* m_connection = nullptr;
+    int m_screen = 0;
+    bool m_hasComposite = false;
+    QSet<quint32> m_kept; // top-level frames
+};

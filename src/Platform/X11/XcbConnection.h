@@ -1,0 +1,87 @@
+#pragma once
+// A private connection to the X server for the capture backends. Qt's own
+// connection belongs to the GUI thread; grabs may run on workers, so each
+// backend owns one of these and serialises its requests with mutex().
+#include <QByteArray>
+#include <QHash>
+#include <QImage>
+#include <QMutex>
+#include <QPoint>
+#include <QRect>
+#include <QString>
+#include <memory>
+#include <optional>
+#include <xcb/xcb.h>
+
+class XcbConnection {
+public:
+    XcbConnection();
+    ~XcbConnection();
+    XcbConnection(const XcbConnection&) = delete;
+    XcbConnection& operator=(const XcbConnection&) = delete;
+
+    bool isValid() const { return m_connection != nullptr; }
+    xcb_connection_t* get() const { return m_connection; }
+    xcb_screen_t* screen() const { return m_screen; }
+    xcb_window_t root() const { return m_screen ? m_screen->root : xcb_window_t(XCB_WINDOW_NONE); }
+    int screenNumber() const { return m_screenNumber; }
+    QMutex& mutex() { return m_mutex; }
+
+    bool hasShm() const { return m_hasShm; }
+    bool hasComposite() const { return m_hasComposite; }
+    bool hasXFixes() const { return m_hasXFixes; }
+    bool hasRandr() const { return m_hasRandr; }
+    bool hasRes() const { return m_hasRes; }
+    bool hasXTest() const { return m_hasXTest; }
+
+    // Interned once and cached; XCB_ATOM_NONE when the server refuses.
+    xcb_atom_t atom(const char* name);
+    QString atomName(xcb_atom_t atom);
+
+    // Bits per pixel the server uses for images of this depth; 0 if unknown.
+    int bitsPerPixel(uint8_t depth) const;
+
+    // The picture of a rectangle of a drawable (window or pixmap, coordinates
+    // relative to it), through MIT-SHM when allowed and available, else a
+    // plain GetImage. Depth 24 gives RGB32, depth 32 premultiplied ARGB32.
+    QImage grab(xcb_drawable_t drawable, const QRect& rect, bool allowShm, QString* error);
+    // Paints the current pointer image into `image`, whose top-left corner
+    // lies at `imageOrigin` in root pixels.
+    void compositeCursor(QImage& image, QPoint imageOrigin);
+
+private:
+    QImage grabShm(xcb_drawable_t drawable, const QRect& rect, QString* error);
+public:
+    struct ShmSegment {
+        uint32_t seg = 0;
+        void* address = nullptr;
+        size_t size = 0;
+    };
+    struct ShmPool;
+
+private:
+    std::optional<ShmSegment> takeSegment(size_t size);
+    static void returnSegment(void* lease);
+    QImage grabPlain(xcb_drawable_t drawable, const QRect& rect, QString* error);
+    QImage wrap(uint8_t* data, const QRect& rect, uint8_t depth, void (*cleanup)(void*), void* info, QString* error);
+
+    xcb_connection_t* m_connection = nullptr;
+    xcb_screen_t* m_screen = nullptr;
+    int m_screenNumber = 0;
+    QMutex m_mutex;
+    QHash<QByteArray, xcb_atom_t> m_atoms;
+    std::shared_ptr<ShmPool> m_shmPool;
+    bool m_hasShm = false, m_hasComposite = false, m_hasXFixes = false, m_hasRandr = false, m_hasRes = false,
+         m_hasXTest = false;
+};
+
+// Frees a reply allocated by xcb when it leaves scope.
+template <typename T> struct XcbReply {
+    T* p = nullptr;
+    explicit XcbReply(T* reply) : p(reply) {}
+    ~XcbReply() { free(p); }
+    XcbReply(const XcbReply&) = delete;
+    XcbReply& operator=(const XcbReply&) = delete;
+    T* operator->() const { return p; }
+    explicit operator bool() const { return p != nullptr; }
+};

@@ -1,0 +1,330 @@
+// The X11 capture backend against a real X server with openbox: helper
+// windows in processes of their own paint a known pattern; the window list,
+// the frozen stills, the window pictures and the pointer are checked pixel by
+// pixel.
+#include "Debug/DebugLog.h"
+#include "Permissions/PermissionManager.h"
+#include "Platform/X11/X11CapturePermissions.h"
+#include "Platform/X11/X11ScreenSource.h"
+#include "Platform/X11/X11WindowServer.h"
+#include "Screenshot/ScreenCapturer.h"
+#include "Screenshot/WindowDetector.h"
+#include "support/IsolatedEnvironment.h"
+
+#include <QProcess>
+#include <QtConcurrent/QtConcurrentRun>
+#include <QWidget>
+#include <memory>
+#include <xcb/composite.h>
+#include <xcb/xcb.h>
+
+namespace {
+// Pixel (x, y) of a helper window with this seed.
+QRgb pattern(int x, int y, int seed) { return qRgb(x % 256, y % 256, seed); }
+
+// Whether `image` shows the helper's pattern over `area` (image pixels),
+// `origin` being the window's top-left corner in the image. Pixels with
+// alpha 0 (rounded corners) are skipped.
+bool showsPattern(const QImage& image, QRect area, QPoint origin, int seed, QString* why = nullptr)
+{
+    if (image.isNull() || !image.rect().contains(area)) {
+        if (why)
+            *why = QStringLiteral("image %1x%2 does not hold the area").arg(image.width()).arg(image.height());
+        return false;
+    }
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const QRgb p = image.pixel(x, y);
+            if (qAlpha(p) == 0)
+                continue;
+            if ((p & 0xFFFFFF) != (pattern(x - origin.x(), y - origin.y(), seed) & 0xFFFFFF)) {
+                if (why)
+                    *why = QStringLiteral("pixel %1,%2 is %3").arg(x).arg(y).arg(p, 8, 16);
+                return false;
+            }
+        }
+    return true;
+}
+
+// The window manager's client list, as it stands.
+QList<quint32> managedClients()
+{
+    QList<quint32> clients;
+    xcb_connection_t* c = xcb_connect(nullptr, nullptr);
+    xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
+    xcb_intern_atom_reply_t* list = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, 16, "_NET_CLIENT_LIST"), nullptr);
+    if (list) {
+        xcb_get_property_reply_t* r = xcb_get_property_reply(
+            c, xcb_get_property(c, 0, screen->root, list->atom, XCB_ATOM_WINDOW, 0, 1024), nullptr);
+        if (r) {
+            const auto* ids = static_cast<const quint32*>(xcb_get_property_value(r));
+            clients = QList<quint32>(ids, ids + xcb_get_property_value_length(r) / 4);
+            free(r);
+        }
+        free(list);
+    }
+    xcb_disconnect(c);
+    return clients;
+}
+
+class HelperWindow {
+public:
+    HelperWindow(QRect rect, int seed) : rect(rect), seed(seed)
+    {
+        process.start(QCoreApplication::applicationDirPath() + QStringLiteral("/zentu_test_window"),
+                      {QString::number(rect.x()), QString::number(rect.y()), QString::number(rect.width()),
+                       QString::number(rect.height()), QString::number(seed)});
+        if (process.waitForStarted(5000) && process.waitForReadyRead(10000))
+            id = process.readLine().trimmed().toUInt();
+    }
+    ~HelperWindow()
+    {
+        process.closeWriteChannel();
+        if (!process.waitForFinished(3000))
+            process.kill();
+        process.waitForFinished(1000);
+        // The next helper's window may get the same id: wait until the
+        // window manager has let go of this one, or it takes the new one for it.
+        (void)QTest::qWaitFor([&] { return !managedClients().contains(id); }, 5000);
+    }
+    QRect rect;
+    int seed;
+    QProcess process;
+    quint32 id = 0;
+};
+
+std::optional<WindowInfo> findWindow(const QList<WindowInfo>& list, quint32 id)
+{
+    for (const WindowInfo& w : list)
+        if (w.number == id)
+            return w;
+    return std::nullopt;
+}
+
+int indexOf(const QList<WindowInfo>& list, quint32 id)
+{
+    for (int i = 0; i < list.size(); ++i)
+        if (list[i].number == id)
+            return i;
+    return -1;
+}
+} // namespace
+
+class TestX11Capture : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void screensAndDisplaysAreLinked()
+    {
+        X11ScreenSource source;
+        const QList<ScreenInfo> screens = source.screens();
+        QCOMPARE(screens.size(), 1);
+        QCOMPARE(screens[0].frame, QRectF(0, 0, 1920, 1080));
+        QCOMPARE(screens[0].scale, 1.0);
+        QVERIFY(screens[0].displayID.has_value());
+        const ShareableDisplays content = source.shareableDisplays();
+        QVERIFY(content.ok);
+        QCOMPARE(content.displays.size(), 1);
+        QCOMPARE(content.displays[0].displayID, *screens[0].displayID);
+        QCOMPARE(content.displays[0].pixelRect, QRect(0, 0, 1920, 1080));
+    }
+
+    void windowListFreezeAndWindowPicture()
+    {
+        HelperWindow a(QRect(100, 120, 300, 200), 11);
+        QVERIFY(a.id != 0);
+        X11ScreenSource source;
+        X11WindowServer server;
+        QVERIFY(!server.compositingManagerRunning());
+
+        // Listed with its owner and bounds.
+        std::optional<WindowInfo> info;
+        QTRY_VERIFY_WITH_TIMEOUT((info = findWindow(server.windowList().value_or(QList<WindowInfo>()), a.id))
+                                     && info->bounds == QRectF(a.rect),
+                                 5000);
+        QCOMPARE(info->ownerPID, qint32(a.process.processId()));
+        QCOMPARE(info->layer, 0);
+        QCOMPARE(server.ownerPID(a.id), qint32(a.process.processId()));
+        WindowDetector detector(server, source);
+        bool detected = false;
+        for (const DetectedWindow& w : detector.captureWindows())
+            detected |= w.windowID == a.id && w.boundsCG == QRectF(a.rect)
+                && w.frameNS == QRectF(100, 1080 - 120 - 200, 300, 200);
+        QVERIFY(detected);
+
+        // The frozen still holds exactly its pixels.
+        ScreenCapturer capturer(source, server);
+        QString why;
+        QTRY_VERIFY2_WITH_TIMEOUT(
+            [&] {
+                const QList<FrozenScreen> frozen = capturer.freezeAllScreens();
+                return frozen.size() == 1 && frozen[0].cgImage.size() == QSize(1920, 1080)
+                    && showsPattern(frozen[0].cgImage, a.rect, a.rect.topLeft(), a.seed, &why);
+            }(),
+            qPrintable(why), 5000);
+
+        // Its own picture: its pixels with transparent corners.
+        const QImage picture = capturer.captureWindowImage(a.id, false);
+        QCOMPARE(picture.size(), a.rect.size());
+        QCOMPARE(qAlpha(picture.pixel(0, 0)), 0);
+        QCOMPARE(qAlpha(picture.pixel(299, 199)), 0);
+        QVERIFY2(showsPattern(picture, picture.rect(), QPoint(0, 0), a.seed, &why), qPrintable(why));
+        // The platform services also serve worker threads (the scrolling capture grabs there).
+        const QImage fromWorker = QtConcurrent::run([&] { return server.windowImage(a.id, QSize(), false); }).result();
+        QVERIFY2(showsPattern(fromWorker, fromWorker.rect(), QPoint(0, 0), a.seed, &why), qPrintable(why));
+        const DisplayInfo display = source.shareableDisplays().displays.value(0);
+        const QImage screenFromWorker =
+            QtConcurrent::run([&] { return source.captureDisplay(display, QSize(1920, 1080), false); }).result();
+        QVERIFY2(showsPattern(screenFromWorker, a.rect, a.rect.topLeft(), a.seed, &why), qPrintable(why));
+
+        // A window on top comes first in the list and covers it on the still.
+        HelperWindow b(QRect(300, 250, 200, 150), 22);
+        QVERIFY(b.id != 0);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            [&] {
+                const QList<WindowInfo> list = server.windowList().value_or(QList<WindowInfo>());
+                return indexOf(list, b.id) >= 0 && indexOf(list, b.id) < indexOf(list, a.id);
+            }(),
+            5000);
+        QTRY_VERIFY2_WITH_TIMEOUT(
+            [&] {
+                const QList<FrozenScreen> frozen = capturer.freezeAllScreens();
+                return !frozen.isEmpty() && showsPattern(frozen[0].cgImage, b.rect, b.rect.topLeft(), b.seed, &why);
+            }(),
+            qPrintable(why), 5000);
+        // Without a compositing manager the picture is cut from the screen,
+        // overlap included; the part outside the overlap is still the window's own.
+        const QImage covered = capturer.captureWindowImage(a.id, false);
+        QVERIFY(showsPattern(covered, QRect(20, 20, 150, 100), QPoint(0, 0), a.seed, &why));
+        QCOMPARE(covered.pixel(250, 150) & 0xFFFFFF, pattern(50, 20, b.seed) & 0xFFFFFF);
+    }
+
+    void windowPartlyOffTheScreenKeepsItsSize()
+    {
+        HelperWindow a(QRect(1800, 700, 300, 200), 66);
+        QVERIFY(a.id != 0);
+        X11WindowServer server;
+        std::optional<WindowInfo> info;
+        QTRY_VERIFY_WITH_TIMEOUT((info = findWindow(server.windowList().value_or(QList<WindowInfo>()), a.id)), 5000);
+        if (info->bounds.right() <= 1920)
+            QSKIP("the window manager kept the window on the screen");
+        const QImage picture = server.windowImage(a.id, QSize(), false);
+        QCOMPARE(picture.size(), QSize(300, 200));
+        const int visible = 1920 - int(info->bounds.x());
+        QString why;
+        QVERIFY2(showsPattern(picture, QRect(0, 0, visible, 200), QPoint(0, 0), a.seed, &why), qPrintable(why));
+        QCOMPARE(qAlpha(picture.pixel(visible, 100)), 0);
+        QCOMPARE(qAlpha(picture.pixel(299, 199)), 0);
+    }
+
+    void pointerOnlyWhenAsked()
+    {
+        HelperWindow a(QRect(600, 300, 300, 200), 33);
+        QVERIFY(a.id != 0);
+        X11ScreenSource source;
+        X11WindowServer server;
+        ScreenCapturer capturer(source, server);
+        warpPointer(QPoint(750, 400));
+        QTRY_COMPARE_WITH_TIMEOUT(source.pointerPosition(), QPointF(750, 400), 5000);
+        QCOMPARE(*capturer.screenUnderPointer()->displayID, *source.screens()[0].displayID);
+        const QRect around(730, 380, 40, 40);
+        QString why;
+        QTRY_VERIFY2_WITH_TIMEOUT(
+            showsPattern(capturer.captureDisplayImage(source.screens()[0], false), around, a.rect.topLeft(), a.seed, &why),
+            qPrintable(why), 5000);
+        QVERIFY(!capturer.freezeAllScreens().isEmpty());
+        QVERIFY(showsPattern(capturer.freezeAllScreens()[0].cgImage, around, a.rect.topLeft(), a.seed));
+        QVERIFY(!showsPattern(capturer.captureDisplayImage(source.screens()[0], true), around, a.rect.topLeft(), a.seed));
+        QVERIFY(!showsPattern(server.windowImage(a.id, QSize(), true), QRect(130, 80, 40, 40), QPoint(0, 0), a.seed));
+        QVERIFY(showsPattern(server.windowImage(a.id, QSize(), false), QRect(130, 80, 40, 40), QPoint(0, 0), a.seed));
+    }
+
+    void ownWindowsAreListed()
+    {
+        QWidget widget;
+        widget.setGeometry(200, 600, 250, 180);
+        widget.show();
+        X11WindowServer server;
+        std::optional<WindowInfo> info;
+        QTRY_VERIFY_WITH_TIMEOUT(
+            (info = findWindow(server.windowList().value_or(QList<WindowInfo>()), quint32(widget.winId()))).has_value(),
+            5000);
+        QCOMPARE(info->ownerPID, qint32(QCoreApplication::applicationPid()));
+        QVERIFY(info->bounds.width() >= 250 && info->bounds.height() >= 180);
+        QString error;
+        QVERIFY(server.windowImage(0x7fffff0, QSize(), false, &error).isNull()); // no such window
+        QVERIFY(!error.isEmpty());
+    }
+
+    void waylandSessionsCannotBeRead()
+    {
+        X11ScreenSource source;
+        X11CapturePermissions platform(source);
+        qputenv("WAYLAND_DISPLAY", "wayland-0");
+        const bool preflight = platform.preflightScreenCapture();
+        const ShareableDisplays content = source.shareableDisplays();
+        qunsetenv("WAYLAND_DISPLAY");
+        QVERIFY(!preflight);
+        QVERIFY(!content.ok);
+        QVERIFY(!content.errorDescription.isEmpty());
+    }
+
+    void permissionsOnAnX11Session()
+    {
+        X11ScreenSource source;
+        X11CapturePermissions platform(source);
+        QVERIFY(platform.preflightScreenCapture());
+        QVERIFY(platform.isAccessibilityTrusted());
+        PermissionManager manager(platform, source);
+        QVERIFY(manager.screenRecordingAuthorized());
+        QVERIFY(manager.accessibilityAuthorized());
+        QFile log(DebugLog::filePath());
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        QVERIFY(log.readAll().contains("PERM refresh: CGPreflightScreenCaptureAccess=true \xc2\xb7 bundle="));
+    }
+
+    // Last: acting as a compositing manager changes the whole display.
+    void withACompositorTheWindowPictureHasNoOverlap()
+    {
+        xcb_connection_t* c = xcb_connect(nullptr, nullptr);
+        QVERIFY(!xcb_connection_has_error(c));
+        xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
+        free(xcb_composite_query_version_reply(c, xcb_composite_query_version(c, 0, 4), nullptr));
+        xcb_composite_redirect_subwindows(c, screen->root, XCB_COMPOSITE_REDIRECT_AUTOMATIC);
+        const xcb_window_t owner = xcb_generate_id(c);
+        xcb_generic_error_t* e = xcb_request_check(c, xcb_create_window_checked(c, 0, owner, screen->root, -10, -10, 1, 1, 0,
+                                                                            XCB_WINDOW_CLASS_INPUT_ONLY, 0, 0, nullptr));
+        QVERIFY2(!e, e ? qPrintable(QString::number(e->error_code)) : "");
+        xcb_intern_atom_reply_t* cm = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, 13, "_NET_WM_CM_S0"), nullptr);
+        xcb_set_selection_owner(c, owner, cm->atom, XCB_CURRENT_TIME);
+        free(cm);
+        free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+
+        X11ScreenSource source;
+        X11WindowServer server;
+        QVERIFY(server.compositingManagerRunning());
+        HelperWindow a(QRect(100, 500, 300, 200), 44);
+        HelperWindow b(QRect(250, 550, 300, 200), 55);
+        QVERIFY(a.id && b.id);
+        ScreenCapturer capturer(source, server);
+        QString why;
+        QTRY_VERIFY2_WITH_TIMEOUT(
+            showsPattern(capturer.captureWindowImage(a.id, false), QRect(0, 0, 300, 200), QPoint(0, 0), a.seed, &why),
+            qPrintable(why), 5000);
+        // ... while the screen shows the other window over it.
+        QVERIFY(showsPattern(capturer.freezeAllScreens()[0].cgImage, b.rect, b.rect.topLeft(), b.seed));
+        xcb_disconnect(c);
+    }
+
+private:
+    static void warpPointer(QPoint to)
+    {
+        xcb_connection_t* c = xcb_connect(nullptr, nullptr);
+        xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
+        xcb_warp_pointer(c, XCB_WINDOW_NONE, screen->root, 0, 0, 0, 0, to.x(), to.y());
+        free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+        xcb_disconnect(c);
+    }
+};
+
+ZENTU_TEST_MAIN(TestX11Capture)
+#include "tst_X11Capture_x11.moc"

@@ -1,0 +1,253 @@
+// The capturer's rules on fake screens and windows: which screens a freeze
+// holds, the pixel sizes asked for, cut-outs, rounded corners, log lines.
+#include "Debug/DebugLog.h"
+#include "Screenshot/ScreenCapturer.h"
+#include "fakes/FakeScreenSource.h"
+#include "fakes/FakeWindowServer.h"
+#include "support/IsolatedEnvironment.h"
+
+#include <QFile>
+
+namespace {
+QStringList logMessages()
+{
+    QFile file(DebugLog::filePath());
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QStringList messages;
+    for (const QByteArray& line : file.readAll().split('\n'))
+        if (line.size() > 15)
+            messages.append(QString::fromUtf8(line.mid(15))); // "[HH:mm:ss.SSS] "
+    return messages;
+}
+
+// Every pixel tells where it is: red = x, green = y (mod 256).
+QImage coordinateImage(int w, int h)
+{
+    QImage image(w, h, QImage::Format_RGB32);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            image.setPixel(x, y, qRgb(x % 256, y % 256, 77));
+    return image;
+}
+
+WindowInfo window(quint32 number, QRectF bounds)
+{
+    WindowInfo w;
+    w.number = number;
+    w.ownerPID = 4242;
+    w.bounds = bounds;
+    w.layer = 0;
+    return w;
+}
+} // namespace
+
+class TestScreenCapturer : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init() { QFile::remove(DebugLog::filePath()); }
+
+    void freezeKeepsScreenOrderAndSkipsWhatCannotBeGrabbed()
+    {
+        FakeScreenSource screens;
+        FakeWindowServer windows;
+        screens.addScreen(1, QRectF(0, 0, 1512, 982), 2.0, Qt::red, /*capturable*/ false);
+        screens.addScreen(2, QRectF(1512, 0, 1920, 1080), 1.0, Qt::green);
+        screens.addScreen(3, QRectF(3432, 0, 800, 600), 1.0, Qt::blue);
+        screens.addScreen(4, QRectF(4232, 0, 800, 600), 1.0, Qt::yellow);
+        screens.failingDisplays = {3};
+        screens.screenList.append({std::nullopt, QStringLiteral("unlinked"), QRectF(0, 982, 100, 100), 1.0});
+        ScreenCapturer capturer(screens, windows);
+
+        const QList<FrozenScreen> frozen = capturer.freezeAllScreens();
+        QCOMPARE(frozen.size(), 2);
+        QCOMPARE(*frozen[0].screen.displayID, 2u);
+        QCOMPARE(frozen[0].cgImage.pixelColor(5, 5), QColor(Qt::green));
+        QCOMPARE(*frozen[1].screen.displayID, 4u);
+        QCOMPARE(screens.contentRequests, 1); // once per freeze, not per screen
+        QVERIFY(!screens.cursorRequests.contains(true)); // a still never holds the pointer
+    }
+
+    void freezeIsInPixelsOfTheScreensScale()
+    {
+        FakeScreenSource screens;
+        FakeWindowServer windows;
+        screens.addScreen(1, QRectF(0, 0, 1512, 982), 2.0, Qt::red);
+        ScreenCapturer capturer(screens, windows);
+        const QList<FrozenScreen> frozen = capturer.freezeAllScreens();
+        QCOMPARE(frozen.size(), 1);
+        QCOMPARE(frozen[0].cgImage.size(), QSize(3024, 1964));
+        QCOMPARE(frozen[0].scale, 2.0);
+        QCOMPARE(ScreenCapturer::pixelSize(QSizeF(640.25, 100), 2.0), QSize(1281, 200)); // 1280.5 rounds up
+    }
+
+    void withoutPermissionNothingIsCaptured()
+    {
+        FakeScreenSource screens;
+        FakeWindowServer windows;
+        screens.addScreen(1, QRectF(0, 0, 800, 600), 1.0, Qt::red);
+        screens.contentAvailable = false;
+        ScreenCapturer capturer(screens, windows);
+        QVERIFY(capturer.freezeAllScreens().isEmpty());
+        QVERIFY(capturer.captureDisplayImage(screens.screenList.first(), true).isNull());
+        QVERIFY(logMessages().isEmpty()); // the caller logs the outcome
+    }
+
+    void displayCaptureCarriesThePointerOnlyWhenAsked()
+    {
+        FakeScreenSource screens;
+        FakeWindowServer windows;
+        screens.addScreen(1, QRectF(0, 0, 800, 600), 1.0, Qt::red);
+        screens.addScreen(2, QRectF(800, 0, 1000, 500), 1.5, Qt::green);
+        ScreenCapturer capturer(screens, windows);
+        const QImage image = capturer.captureDisplayImage(screens.screenList[1], true);
+        QCOMPARE(image.size(), QSize(1500, 750));
+        QCOMPARE(image.pixelColor(0, 0), QColor(Qt::green));
+        QCOMPARE(screens.cursorRequests, QList<bool>{true});
+        ScreenInfo unknown{99, QString(), QRectF(0, 0, 10, 10), 1.0};
+        QVERIFY(capturer.captureDisplayImage(unknown, false).isNull());
+    }
+
+    void windowCaptureSizeScaleAndLogs()
+    {
+        FakeScreenSource screens;
+        FakeWindowServer windows;
+        screens.addScreen(1, QRectF(0, 0, 1000, 800), 2.0, Qt::red);
+        screens.addScreen(2, QRectF(1000, 0, 1000, 800), 1.0, Qt::green);
+        windows.windows = {window(7, QRectF(100, 100, 640.25, 100)), window(8, QRectF(1200, 10, 300, 200)),
+                           window(9, QRectF(5000, 5000, 100, 50))};
+        ScreenCapturer capturer(screens, windows);
+
+        const QImage picture = capturer.captureWindowImage(7, false);
+        QCOMPARE(picture.size(), QSize(1281, 200));
+        QCOMPARE(qAlpha(picture.pixel(0, 0)), 0); // corners transparent
+        QCOMPARE(picture.pixelColor(640, 100), QColor(Qt::blue));
+        QCOMPARE(capturer.captureWindowImage(8, true).size(), QSize(300, 200)); // on the scale-1 screen
+        QCOMPARE(windows.cursorRequests.last(), true);
+        QCOMPARE(capturer.captureWindowImage(9, false).size(), QSize(200, 100)); // on no screen: the main one's
+
+        QStringList log = logMessages();
+        QVERIFY(log.contains(QStringLiteral("captureWindowImage: roh 1281x200 alphaInfo=6")));
+        QVERIFY(log.contains(QStringLiteral("roundedWindowCorners: 1281x200 radius=20px -> OK (Ecken transparent)")));
+        QVERIFY(log.contains(QStringLiteral("roundedWindowCorners: 300x200 radius=10px -> OK (Ecken transparent)")));
+
+        QFile::remove(DebugLog::filePath());
+        QVERIFY(capturer.captureWindowImage(77, false).isNull());
+        windows.failingWindows = {8};
+        QVERIFY(capturer.captureWindowImage(8, false).isNull());
+        windows.available = false;
+        QVERIFY(capturer.captureWindowImage(7, false).isNull());
+        QCOMPARE(logMessages(), (QStringList{
+            QStringLiteral("captureWindowImage: windowID 77 nicht in SCShareableContent gefunden"),
+            QStringLiteral("captureWindowImage: SCScreenshotManager.captureImage fehlgeschlagen"),
+            QStringLiteral("captureWindowImage: SCShareableContent nicht verfuegbar")}));
+    }
+
+    void backingScaleFallsBackToTheMainScreenThenTwo()
+    {
+        QList<ScreenInfo> screens{{1, {}, QRectF(0, 0, 100, 100), 1.5}, {2, {}, QRectF(100, 0, 100, 100), 3.0}};
+        QCOMPARE(ScreenCapturer::backingScale(QRectF(150, 10, 10, 10), screens), 3.0);
+        QCOMPARE(ScreenCapturer::backingScale(QRectF(90, 10, 20, 10), screens), 1.5); // first intersecting
+        QCOMPARE(ScreenCapturer::backingScale(QRectF(500, 500, 10, 10), screens), 1.5);
+        QCOMPARE(ScreenCapturer::backingScale(QRectF(500, 500, 10, 10), {}), 2.0);
+    }
+
+    void cropRoundsEachSideAndClips()
+    {
+        const QImage still = coordinateImage(200, 120);
+        const QImage cut = ScreenCapturer::crop(still, QRectF(10.5, 20.4, 99.5, 50.5));
+        QCOMPARE(cut.size(), QSize(100, 51));
+        QCOMPARE(cut.pixel(0, 0), qRgb(11, 20, 77));
+        QCOMPARE(cut.pixel(99, 50), qRgb(110, 70, 77));
+        // The cut shares the still's pixels.
+        QCOMPARE(cut.constBits(), still.constBits() + 20 * still.bytesPerLine() + 11 * 4);
+
+        const QImage half = ScreenCapturer::crop(still, QRectF(150, -30, 100, 60));
+        QCOMPARE(half.size(), QSize(50, 30));
+        QCOMPARE(half.pixel(0, 0), qRgb(150, 0, 77));
+        QVERIFY(ScreenCapturer::crop(still, QRectF(300, 300, 20, 20)).isNull());
+        QVERIFY(ScreenCapturer::crop(still, QRectF(199.6, 0, 20, 20)).isNull()); // clipped below one pixel
+        QVERIFY(ScreenCapturer::crop(still, QRectF(10, 10, 0.4, 30)).isNull());
+        QVERIFY(ScreenCapturer::crop(still, QRectF(qQNaN(), 0, 20, 20)).isNull());
+        QVERIFY(ScreenCapturer::crop(still, QRectF(0, 0, qInf(), 20)).isNull());
+        QVERIFY(ScreenCapturer::crop(still, QRectF(-3e9, 0, 6e9, 20)).isNull());
+    }
+
+    void cutOutlivesTheStill()
+    {
+        QImage cut;
+        {
+            const QImage still = coordinateImage(64, 64);
+            cut = ScreenCapturer::crop(still, QRectF(8, 8, 16, 16));
+        }
+        QCOMPARE(cut.pixel(15, 15), qRgb(23, 23, 77));
+        cut.setPixel(0, 0, qRgb(1, 2, 3)); // writing makes it its own copy
+        QCOMPARE(cut.pixel(0, 0), qRgb(1, 2, 3));
+    }
+
+    void roundedCornersRadius_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<qreal>("scale");
+        QTest::addColumn<int>("radius");
+        QTest::newRow("scale 1") << QSize(200, 100) << 1.0 << 10;
+        QTest::newRow("scale 2") << QSize(200, 100) << 2.0 << 20;
+        QTest::newRow("small window") << QSize(30, 12) << 2.0 << 6;
+    }
+
+    void roundedCornersRadius()
+    {
+        QFETCH(QSize, size);
+        QFETCH(qreal, scale);
+        QFETCH(int, radius);
+        QImage source(size, QImage::Format_RGB32);
+        source.fill(QColor(10, 200, 30));
+        const QImage rounded = ScreenCapturer::roundedWindowCorners(source, scale);
+        QCOMPARE(rounded.size(), size);
+        const int w = size.width(), h = size.height();
+        // A pixel just outside the corner arc is clear, one just inside is opaque.
+        const int outside = int(radius - radius / std::sqrt(2.0)) - 1;
+        const int inside = int(radius - radius / std::sqrt(2.0)) + 2;
+        for (const QPoint corner : {QPoint(0, 0), QPoint(w - 1, 0), QPoint(0, h - 1), QPoint(w - 1, h - 1)}) {
+            const QPoint dir(corner.x() ? -1 : 1, corner.y() ? -1 : 1);
+            QCOMPARE(qAlpha(rounded.pixel(corner)), 0);
+            QCOMPARE(qAlpha(rounded.pixel(corner + dir * outside)), 0);
+            QCOMPARE(qAlpha(rounded.pixel(corner + dir * inside)), 255);
+        }
+        QCOMPARE(rounded.pixelColor(w / 2, h / 2), QColor(10, 200, 30));
+        QCOMPARE(rounded.pixelColor(w / 2, 0), QColor(10, 200, 30)); // edges untouched
+        QVERIFY(logMessages().contains(QStringLiteral("roundedWindowCorners: %1x%2 radius=%3px -> OK (Ecken transparent)")
+                                           .arg(w)
+                                           .arg(h)
+                                           .arg(radius)));
+    }
+
+    void roundingSkipsEmptyAndTinyImages()
+    {
+        QVERIFY(ScreenCapturer::roundedWindowCorners(QImage(), 2.0).isNull());
+        QImage tiny(1, 1, QImage::Format_RGB32);
+        tiny.fill(Qt::red);
+        const QImage same = ScreenCapturer::roundedWindowCorners(tiny, 0.04); // radius below half a pixel
+        QCOMPARE(same.format(), QImage::Format_RGB32);
+        QCOMPARE(same.pixelColor(0, 0), QColor(Qt::red));
+    }
+
+    void screenUnderAPoint()
+    {
+        FakeScreenSource screens;
+        FakeWindowServer windows;
+        screens.addScreen(1, QRectF(0, 0, 1000, 800), 1.0, Qt::red);
+        screens.addScreen(2, QRectF(1000, 0, 1000, 800), 2.0, Qt::green);
+        ScreenCapturer capturer(screens, windows);
+        screens.pointer = QPointF(1000, 799.5);
+        QCOMPARE(*capturer.screenUnderPointer()->displayID, 2u);
+        screens.pointer = QPointF(999.9, 0);
+        QCOMPARE(*capturer.screenUnderPointer()->displayID, 1u);
+        screens.pointer = QPointF(1500, 800); // below every screen: the main one
+        QCOMPARE(*capturer.screenUnderPointer()->displayID, 1u);
+        QVERIFY(!ScreenCapturer::screenContaining({}, QPointF()));
+    }
+};
+
+ZENTU_TEST_MAIN(TestScreenCapturer)
+#include "tst_ScreenCapturer.moc"

@@ -1,0 +1,96 @@
+// Stamp geometry for the sizes the capture roads produce, the label's locale
+// formats, and the plate's pixels in a real stamp.
+#include "Screenshot/TimestampStamper.h"
+#include "support/IsolatedEnvironment.h"
+
+class TestTimestampStamper : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void measuresScaleWithTheShorterSide_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<int>("s");
+        QTest::addColumn<int>("py");
+        QTest::addColumn<int>("px");
+        QTest::addColumn<int>("m");
+        QTest::newRow("retina screen") << QSize(3024, 1964) << 33 << 14 << 25 << 35;
+        QTest::newRow("small capture") << QSize(1200, 800) << 15 << 6 << 11 << 16;
+        QTest::newRow("tall scrolling capture") << QSize(1440, 20000) << 24 << 10 << 18 << 25;
+    }
+
+    void measuresScaleWithTheShorterSide()
+    {
+        QFETCH(QSize, size);
+        QFETCH(int, s);
+        QFETCH(int, py);
+        QFETCH(int, px);
+        QFETCH(int, m);
+        const TimestampStamper::Layout l = TimestampStamper::layout(size, QSizeF(200.5, 40));
+        QCOMPARE(l.fontSize, s);
+        QCOMPARE(l.insetY, py);
+        QCOMPARE(l.insetX, px);
+        QCOMPARE(l.margin, m);
+        QCOMPARE(l.plate.right(), size.width() - qreal(m));
+        QCOMPARE(l.plate.bottom(), size.height() - qreal(m));
+        QCOMPARE(l.plate.size(), QSizeF(200.5 + 2 * px, 40 + 2 * py));
+        QCOMPARE(l.textTopLeft, l.plate.topLeft() + QPointF(px, py));
+        QCOMPARE(l.cornerRadius, (40 + 2 * py) * 0.34);
+    }
+
+    void narrowImageCutsThePlateOffOnTheLeft()
+    {
+        const TimestampStamper::Layout l = TimestampStamper::layout(QSize(100, 60), QSizeF(150, 18));
+        QVERIFY(l.plate.left() < 0);
+        QCOMPARE(l.plate.right(), 100.0 - 16);
+    }
+
+    void labelFollowsTheLocale()
+    {
+        const QDateTime date(QDate(2026, 12, 6), QTime(17, 4));
+        QCOMPARE(TimestampStamper::label(date, QStringLiteral("de_DE")), QStringLiteral("06.12.2026, 17:04"));
+        const QString us = TimestampStamper::label(date, QStringLiteral("en_US"));
+        QVERIFY2(us.startsWith(QStringLiteral("Dec 6, 2026")) && us.contains(QStringLiteral("5:04")), qPrintable(us));
+        QVERIFY(!TimestampStamper::label(date).isEmpty());
+    }
+
+    void stampDrawsThePlateInTheCorner()
+    {
+        QImage image(1200, 800, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        const QImage stamped = TimestampStamper::stamp(image, QDateTime(QDate(2026, 12, 6), QTime(9, 5)));
+        QCOMPARE(stamped.size(), image.size());
+        // Inside the plate near its lower edge, clear of the rounded corner and the text:
+        // white under 52 % black.
+        const QColor plate = stamped.pixelColor(1200 - 16 - 12, 800 - 16 - 2);
+        QVERIFY2(qAbs(plate.red() - 122) <= 2, qPrintable(QString::number(plate.red())));
+        // The margin stays untouched, and so does the rest of the picture.
+        QCOMPARE(stamped.pixelColor(1200 - 15, 800 - 15), QColor(Qt::white));
+        QCOMPARE(stamped.pixelColor(1200 - 30, 800 - 15), QColor(Qt::white));
+        QCOMPARE(stamped.pixelColor(600, 400), QColor(Qt::white));
+        // Some text pixels are white again inside the plate's dark area.
+        const TimestampStamper::Layout l = TimestampStamper::layout(image.size(), QSizeF(0, 0));
+        Q_UNUSED(l);
+        int bright = 0;
+        for (int x = 900; x < 1184; ++x)
+            for (int y = 740; y < 784; ++y)
+                if (stamped.pixelColor(x, y).red() > 200 && stamped.pixelColor(x - 1, y).red() < 140)
+                    ++bright;
+        QVERIFY(bright > 5);
+    }
+
+    void transparentCornersStayTransparent()
+    {
+        QImage image(400, 300, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        const QImage stamped = TimestampStamper::stamp(image, QDateTime::currentDateTime());
+        QCOMPARE(qAlpha(stamped.pixel(0, 0)), 0);
+    }
+
+    void nothingToStampComesBackUnchanged()
+    {
+        QVERIFY(TimestampStamper::stamp(QImage(), QDateTime::currentDateTime()).isNull());
+    }
+};
+
+ZENTU_TEST_MAIN(TestTimestampStamper)
+#include "tst_TimestampStamper.moc"

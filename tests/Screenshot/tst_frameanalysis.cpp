@@ -1,0 +1,348 @@
+// Frame analysis and stitching on synthetic frames: exact shifts on content
+// that never repeats, the nearest-to-expected rule on periodic rows, the
+// threshold edges, sticky bands, scrollbar bands and stitching.
+#include "Screenshot/CaptureError.h"
+#include "Screenshot/WindowShot.h"
+#include "support/IsolatedEnvironment.h"
+
+#include <QRandomGenerator>
+#include <QtMath>
+
+namespace {
+
+// A page whose rows never repeat: every pixel random, channels in [30, 200]
+// so that offsets of a few levels never clip.
+QImage randomPage(int w, int h, quint32 seed)
+{
+    QImage page(w, h, QImage::Format_RGB32);
+    QRandomGenerator rng(seed);
+    for (int y = 0; y < h; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(page.scanLine(y));
+        for (int x = 0; x < w; ++x)
+            line[x] = qRgb(30 + rng.bounded(171), 30 + rng.bounded(171), 30 + rng.bounded(171));
+    }
+    return page;
+}
+
+// A page that changes smoothly from row to row (like real text blurred by
+// sampling) but never repeats: every column is a sine of its own frequency.
+QImage smoothPage(int w, int h, quint32 seed)
+{
+    QImage page(w, h, QImage::Format_RGB32);
+    QRandomGenerator rng(seed);
+    QList<double> freq, phase;
+    for (int i = 0; i < 3 * w; ++i) {
+        freq.append(0.03 + rng.bounded(0.06));
+        phase.append(rng.bounded(6.28));
+    }
+    for (int y = 0; y < h; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(page.scanLine(y));
+        for (int x = 0; x < w; ++x) {
+            int c[3];
+            for (int k = 0; k < 3; ++k)
+                c[k] = 128 + int(std::lround(90 * std::sin(y * freq[3 * x + k] + phase[3 * x + k])));
+            line[x] = qRgb(c[0], c[1], c[2]);
+        }
+    }
+    return page;
+}
+
+// A page of identical list rows: the rows of one period are random, then repeat.
+QImage periodicPage(int w, int h, int period, quint32 seed)
+{
+    const QImage one = randomPage(w, period, seed);
+    QImage page(w, h, QImage::Format_RGB32);
+    for (int y = 0; y < h; ++y)
+        memcpy(page.scanLine(y), one.constScanLine(y % period), size_t(w) * 4);
+    return page;
+}
+
+QImage view(const QImage& page, int offset, int h)
+{
+    return page.copy(0, offset, page.width(), h);
+}
+
+// Adds `delta` to every channel of the rows [from, to).
+void addToRows(QImage& image, int from, int to, int delta)
+{
+    for (int y = from; y < to; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x)
+            line[x] = qRgb(qRed(line[x]) + delta, qGreen(line[x]) + delta, qBlue(line[x]) + delta);
+    }
+}
+
+QImage filled(int w, int h, QRgb colour)
+{
+    QImage image(w, h, QImage::Format_RGB32);
+    image.fill(colour);
+    return image;
+}
+
+} // namespace
+
+class TestFrameAnalysis : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void differentSizesAreNeverComparable()
+    {
+        const QImage a = randomPage(200, 300, 1);
+        const QImage b = randomPage(200, 301, 1);
+        QVERIFY(!WindowShot::framesEqual(a, b));
+        QCOMPARE(WindowShot::fixedEdges(a, b), WindowShot::Edges{});
+        QCOMPARE(WindowShot::contentShift(a, b, 0, 0, 290, 260), 0);
+        QCOMPARE(WindowShot::scrollbarWidth(a, b, 40), 0);
+        // Null frames: nothing can be read.
+        QVERIFY(!WindowShot::framesEqual(QImage(), QImage()));
+        QCOMPARE(WindowShot::contentShift(QImage(), QImage(), 0, 0, 290, 260), 0);
+    }
+
+    void framesEqualUsesTheMiddleRowsAndMeanBelowFour()
+    {
+        QVERIFY(WindowShot::framesEqual(filled(300, 200, qRgb(100, 100, 100)), filled(300, 200, qRgb(103, 103, 103))));
+        QVERIFY(!WindowShot::framesEqual(filled(300, 200, qRgb(100, 100, 100)), filled(300, 200, qRgb(104, 104, 104))));
+        // The top 12 % and bottom 12 % are not compared (title bars, footers).
+        QImage a = randomPage(300, 200, 7);
+        QImage b = a.copy();
+        addToRows(b, 0, 24, 50);
+        addToRows(b, 176, 200, 50);
+        QVERIFY(WindowShot::framesEqual(a, b));
+        QImage c = b.copy();
+        addToRows(b, 24, 176, 3);
+        QVERIFY(WindowShot::framesEqual(a, b));
+        addToRows(c, 24, 176, 4);
+        QVERIFY(!WindowShot::framesEqual(a, c));
+    }
+
+    void narrowFramesAreSampledInEveryColumn()
+    {
+        // Only columns 1 and 3 differ. Below 40 px every column is sampled, so
+        // the difference counts; at 80 px only every second column is.
+        for (int w : {39, 80}) {
+            QImage a = filled(w, 100, qRgb(50, 50, 50));
+            QImage b = a.copy();
+            for (int y = 0; y < 100; ++y) {
+                b.setPixel(1, y, qRgb(255, 255, 255));
+                b.setPixel(3, y, qRgb(255, 255, 255));
+            }
+            QCOMPARE(WindowShot::framesEqual(a, b), w == 80);
+            const WindowShot::Edges edges = WindowShot::fixedEdges(a, b);
+            QCOMPARE(edges.top, w == 80 ? 100 / 3 : 0);
+        }
+        // contentShift below 60 px: every column.
+        for (int w : {30, 59}) {
+            const QImage page = randomPage(w, 600, 11);
+            QCOMPARE(WindowShot::contentShift(view(page, 0, 300), view(page, 48, 300), 0, 0, 294, 264), 48);
+        }
+    }
+
+    void exactShiftOnContentThatNeverRepeats_data()
+    {
+        QTest::addColumn<bool>("smooth");
+        QTest::addColumn<int>("shift");
+        QTest::newRow("random 4") << false << 4;
+        QTest::newRow("random 40") << false << 40;
+        QTest::newRow("random 264") << false << 264;
+        QTest::newRow("smooth 2") << true << 2;
+        QTest::newRow("smooth 7") << true << 7;
+        QTest::newRow("smooth 37") << true << 37;
+        QTest::newRow("smooth 101") << true << 101;
+        QTest::newRow("smooth 250") << true << 250;
+        QTest::newRow("smooth 275 (largest)") << true << 275;
+    }
+    void exactShiftOnContentThatNeverRepeats()
+    {
+        QFETCH(bool, smooth);
+        QFETCH(int, shift);
+        const QImage page = smooth ? smoothPage(240, 700, 3) : randomPage(240, 700, 3);
+        // Whole-window parameters for a 300-row frame: expected 88 %, largest 98 %.
+        QCOMPARE(WindowShot::contentShift(view(page, 100, 300), view(page, 100 + shift, 300), 0, 0, 294, 264), shift);
+    }
+
+    void shiftBetweenFixedBands()
+    {
+        // A sticky 40-row header and 30-row footer; content moves by 57 rows.
+        const QImage page = smoothPage(240, 900, 5);
+        const QImage header = randomPage(240, 40, 6);
+        const QImage footer = randomPage(240, 30, 8);
+        auto frame = [&](int offset) {
+            QImage f = view(page, offset, 360);
+            for (int y = 0; y < 40; ++y)
+                memcpy(f.scanLine(y), header.constScanLine(y), 240 * 4);
+            for (int y = 0; y < 30; ++y)
+                memcpy(f.scanLine(330 + y), footer.constScanLine(y), 240 * 4);
+            return f;
+        };
+        const QImage a = frame(0);
+        QImage b = frame(57);
+        // A blinking element in the footer (rows 8..11 from the bottom).
+        addToRows(b, 360 - 12, 360 - 8, 40);
+        const WindowShot::Edges edges = WindowShot::fixedEdges(a, b);
+        QCOMPARE(edges.top, 40);
+        QCOMPARE(edges.bottom, 30);
+        QCOMPARE(WindowShot::contentShift(a, b, edges.top, edges.bottom, 360 * 98 / 100, 360 * 88 / 100), 57);
+    }
+
+    void bestScoreOf21IsAcceptedAnd22Rejected()
+    {
+        const QImage page = randomPage(240, 700, 9);
+        for (int delta : {21, 22}) {
+            // Every compared channel is off by exactly delta at the true shift.
+            QImage b = view(page, 40, 300);
+            addToRows(b, 0, 300, delta);
+            QCOMPARE(WindowShot::contentShift(view(page, 0, 300), b, 0, 0, 294, 264), delta == 21 ? 40 : 0);
+        }
+    }
+
+    void periodicRowsPickTheShiftNearestToExpected_data()
+    {
+        QTest::addColumn<int>("expected");
+        QTest::addColumn<int>("result");
+        QTest::newRow("130 -> 120") << 130 << 120;
+        QTest::newRow("equal distance keeps the smaller") << 140 << 120;
+        QTest::newRow("171 -> 160") << 171 << 160;
+        QTest::newRow("nearest is the best itself") << 30 << 40;
+        QTest::newRow("far beyond the largest") << 900 << 240;
+    }
+    void periodicRowsPickTheShiftNearestToExpected()
+    {
+        QFETCH(int, expected);
+        QFETCH(int, result);
+        // Identical list rows every 40 px: 40, 80, ... all fit perfectly.
+        const QImage page = periodicPage(120, 1000, 40, 13);
+        QCOMPARE(WindowShot::contentShift(view(page, 0, 300), view(page, 120, 300), 0, 0, 294, expected), result);
+    }
+
+    void candidateMarginIsInclusive()
+    {
+        // Rows repeat every 40 px; the rows of b above `split` carry an offset of
+        // `delta` per channel, the rest match exactly. Larger shifts compare
+        // fewer of the matching lower rows, so their scores rise. The counts are
+        // worked out for a 300-row frame (rows 12, 14, ... below 288):
+        //   delta 12, split 170: scores 40:8 80:9 120:12 160:12 200:12 240:12;
+        //     margin 8 + 2 + 2 = 12, so 200 (nearest to 200) is a candidate.
+        //   delta 13, split 160: scores 40:8 80:9 120:12 160:13 200:13 240:13;
+        //     200 is out, 120 (exactly at the margin) is the nearest candidate.
+        const QImage page = periodicPage(120, 1000, 40, 17);
+        QImage b = view(page, 40, 300);
+        addToRows(b, 0, 170, 12);
+        QCOMPARE(WindowShot::contentShift(view(page, 0, 300), b, 0, 0, 260, 200), 200);
+        QImage c = view(page, 40, 300);
+        addToRows(c, 0, 160, 13);
+        QCOMPARE(WindowShot::contentShift(view(page, 0, 300), c, 0, 0, 260, 200), 120);
+    }
+
+    void bandShorterThan41RowsGivesNoShift()
+    {
+        const QImage page = randomPage(200, 400, 19);
+        // 64 rows: 64 - 24 = 40 compared rows -> no shift; 65 rows -> 41.
+        QCOMPARE(WindowShot::contentShift(view(page, 0, 64), view(page, 8, 64), 0, 0, 60, 30), 0);
+        QCOMPARE(WindowShot::contentShift(view(page, 0, 65), view(page, 8, 65), 0, 0, 60, 30), 8);
+        // The same through fixed bands: 300 - 120 - 116 - 24 = 40.
+        QCOMPARE(WindowShot::contentShift(view(page, 0, 300), view(page, 8, 300), 120, 116, 290, 30), 0);
+        QCOMPARE(WindowShot::contentShift(view(page, 0, 300), view(page, 8, 300), 120, 115, 290, 30), 8);
+        // A largest shift below 2 leaves nothing to search.
+        QCOMPARE(WindowShot::contentShift(view(page, 0, 300), view(page, 8, 300), 0, 0, 1, 30), 0);
+    }
+
+    void fixedEdgesBridgeABlinkingRow()
+    {
+        const QImage page = randomPage(320, 1200, 23);
+        const QImage header = randomPage(320, 60, 24);
+        auto frame = [&](int offset) {
+            QImage f = view(page, offset, 420);
+            for (int y = 0; y < 60; ++y)
+                memcpy(f.scanLine(y), header.constScanLine(y), 320 * 4);
+            return f;
+        };
+        QImage a = frame(0);
+        QImage b = frame(100);
+        // A blinking cursor in rows 20..29 of the header: 10 changed rows.
+        addToRows(b, 20, 30, 60);
+        QCOMPARE(WindowShot::fixedEdges(a, b).top, 60);
+        // 25 changed rows end the scan: only the rows above count.
+        QImage c = frame(100);
+        addToRows(c, 10, 35, 60);
+        QCOMPARE(WindowShot::fixedEdges(a, c).top, 10);
+        // 24 changed rows are still bridged.
+        QImage d = frame(100);
+        addToRows(d, 10, 34, 60);
+        QCOMPARE(WindowShot::fixedEdges(a, d).top, 60);
+        QCOMPARE(WindowShot::fixedEdges(a, b).bottom, 0);
+        // Unchanged frames: both bands stop at a third of the height.
+        QCOMPARE(WindowShot::fixedEdges(a, a), (WindowShot::Edges{140, 140}));
+        QCOMPARE(WindowShot::fixedEdges(filled(10, 2, 0), filled(10, 2, 0)), WindowShot::Edges{});
+    }
+
+    void scrollbarBandAtTheRightEdge_data()
+    {
+        QTest::addColumn<int>("band");
+        QTest::addColumn<int>("shift");
+        QTest::addColumn<int>("width");
+        QTest::newRow("none") << 0 << 50 << 0;
+        QTest::newRow("2 px is too thin") << 2 << 50 << 0;
+        QTest::newRow("3 px") << 3 << 50 << 3;
+        QTest::newRow("14 px") << 14 << 50 << 14;
+        QTest::newRow("40 px") << 40 << 50 << 40;
+        QTest::newRow("41 px is too wide") << 41 << 50 << 0;
+        QTest::newRow("shift 8 is too small") << 14 << 8 << 0;
+        QTest::newRow("shift 9") << 14 << 9 << 14;
+        QTest::newRow("band too short") << 14 << 236 << 0;
+        QTest::newRow("band just tall enough") << 14 << 235 << 14;
+    }
+    void scrollbarBandAtTheRightEdge()
+    {
+        QFETCH(int, band);
+        QFETCH(int, shift);
+        QFETCH(int, width);
+        // 300 columns: the examined band is min(300 / 6, 48) = 48 columns. The
+        // scrollbar is a texture that stays put while the content moves.
+        const int w = 300;
+        const QImage page = randomPage(w, 900, 29);
+        const QImage bar = randomPage(qMax(band, 1), 300, 30);
+        auto frame = [&](int offset) {
+            QImage f = view(page, offset, 300);
+            for (int y = 0; y < 300 && band > 0; ++y)
+                memcpy(f.scanLine(y) + (w - band) * 4, bar.constScanLine(y), size_t(band) * 4);
+            return f;
+        };
+        QCOMPARE(WindowShot::scrollbarWidth(frame(0), frame(shift), shift), width);
+    }
+
+    void stitchStacksStripsIntoExactRows()
+    {
+        QList<StitchStrip> strips;
+        strips.append({filled(100, 30, qRgb(255, 0, 0)), 30});
+        strips.append({filled(100, 20, qRgb(0, 255, 0)), 20});
+        strips.append({filled(120, 10, qRgb(0, 0, 255)), 10}); // wider: cut at 100
+        const QImage out = stitchStrips(strips, 100, 70);
+        QCOMPARE(out.size(), QSize(100, 70));
+        QCOMPARE(out.pixel(0, 0), qRgb(255, 0, 0));
+        QCOMPARE(out.pixel(99, 29), qRgb(255, 0, 0));
+        QCOMPARE(out.pixel(0, 30), qRgb(0, 255, 0));
+        QCOMPARE(out.pixel(50, 49), qRgb(0, 255, 0));
+        QCOMPARE(out.pixel(99, 50), qRgb(0, 0, 255));
+        QCOMPARE(out.pixel(0, 59), qRgb(0, 0, 255));
+        // Rows no strip reached stay transparent.
+        QCOMPARE(qAlpha(out.pixel(0, 60)), 0);
+        QCOMPARE(qAlpha(out.pixel(99, 69)), 0);
+        // Real content survives row for row.
+        const QImage page = randomPage(64, 90, 31);
+        const QImage joined = stitchStrips({{page.copy(0, 0, 64, 50), 50}, {page.copy(0, 50, 64, 40), 40}}, 64, 90);
+        QCOMPARE(joined.convertToFormat(QImage::Format_RGB32), page);
+    }
+
+    void stitchTooLargeFailsWithAMessage()
+    {
+        try {
+            stitchStrips({{filled(10, 10, 0), 10}}, 40000, 200000);
+            QFAIL("no error");
+        } catch (const CaptureError& error) {
+            QCOMPARE(error.message(), QStringLiteral("Zu großes Bild für den Bildspeicher."));
+        }
+        QVERIFY_THROWS_EXCEPTION(CaptureError, stitchStrips({}, 0, 10));
+    }
+};
+
+ZENTU_TEST_MAIN(TestFrameAnalysis)
+#include "tst_frameanalysis.moc"

@@ -1,0 +1,165 @@
+// On a real X server without a compositing manager: the scroll cover and the
+// progress panel lie over a window of another process, yet the frame grabs of
+// that window show the window and not them; clicks and wheel turns on the
+// cover reach the window underneath.
+#include "Platform/X11/X11CompositingInfo.h"
+#include "Platform/X11/X11ScreenSource.h"
+#include "Platform/X11/X11WindowRedirector.h"
+#include "Platform/X11/X11WindowServer.h"
+#include "Screenshot/ScrollCoverOverlay.h"
+#include "Screenshot/ScrollProgressHUD.h"
+#include "Screenshot/WindowShot.h"
+#include "support/IsolatedEnvironment.h"
+
+#include <QMouseEvent>
+#include <QProcess>
+#include <QWheelEvent>
+#include <cstdlib>
+#include <xcb/xcb.h>
+#include <xcb/xtest.h>
+
+namespace {
+
+// The helper window of the capture tests: pixel (x, y) is rgb(x % 256, y % 256, seed).
+struct PatternWindow {
+    PatternWindow(QRect rect, int seed)
+        : seed(seed)
+    {
+        process.start(QCoreApplication::applicationDirPath() + QStringLiteral("/zentu_test_window"),
+                      {QString::number(rect.x()), QString::number(rect.y()), QString::number(rect.width()),
+                       QString::number(rect.height()), QString::number(seed)});
+        if (process.waitForStarted(5000) && process.waitForReadyRead(10000))
+            id = process.readLine().trimmed().toUInt();
+    }
+    ~PatternWindow()
+    {
+        process.closeWriteChannel();
+        if (!process.waitForFinished(3000))
+            process.kill();
+    }
+    // How many pixels of a grab of `region` differ from the pattern.
+    int mismatches(const QImage& grab, const QRectF& region) const
+    {
+        if (grab.size() != region.size().toSize())
+            return -1;
+        int wrong = 0;
+        for (int y = 0; y < grab.height(); y += 3)
+            for (int x = 0; x < grab.width(); x += 3) {
+                const int wx = int(region.x() - bounds.x()) + x;
+                const int wy = int(region.y() - bounds.y()) + y;
+                if ((grab.pixel(x, y) & 0xffffff) != ((quint32(wx % 256) << 16) | (quint32(wy % 256) << 8) | quint32(seed)))
+                    ++wrong;
+            }
+        return wrong;
+    }
+    int seed;
+    QProcess process;
+    quint32 id = 0;
+    QRectF bounds;
+};
+
+// Pointer input through XTest, as another device would send it.
+struct Pointer {
+    xcb_connection_t* c = xcb_connect(nullptr, nullptr);
+    ~Pointer() { xcb_disconnect(c); }
+    void press(QPoint at, quint8 button)
+    {
+        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+        xcb_test_fake_input(c, XCB_MOTION_NOTIFY, 0, XCB_CURRENT_TIME, root, qint16(at.x()), qint16(at.y()), 0);
+        xcb_test_fake_input(c, XCB_BUTTON_PRESS, button, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+        xcb_test_fake_input(c, XCB_BUTTON_RELEASE, button, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+        xcb_flush(c);
+    }
+};
+
+class Target final : public QWidget {
+public:
+    int presses = 0;
+    int wheels = 0;
+
+protected:
+    void mousePressEvent(QMouseEvent*) override { ++presses; }
+    void wheelEvent(QWheelEvent*) override { ++wheels; }
+};
+
+} // namespace
+
+class TestScrollCoverX11 : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase()
+    {
+        windows = std::make_shared<X11WindowServer>();
+        screens = std::make_shared<X11ScreenSource>();
+        WindowShot::setBackends(windows, screens, std::make_shared<X11WindowRedirector>());
+        auto compositing = std::make_shared<X11CompositingInfo>();
+        QVERIFY(!compositing->isCompositing()); // the point of this test
+        ScrollCoverOverlay::shared().setCompositingInfo(compositing);
+        ScrollProgressHUD::shared().setCompositingInfo(compositing);
+    }
+
+    void coverAndPanelStayOutOfTheGrabs()
+    {
+        PatternWindow helper(QRect(600, 20, 700, 520), 7);
+        QVERIFY(helper.id);
+        QVERIFY(QTest::qWaitFor([&] {
+            const auto list = windows->windowList();
+            for (const WindowInfo& w : list.value_or(QList<WindowInfo>()))
+                if (w.number == helper.id)
+                    helper.bounds = w.bounds;
+            return !helper.bounds.isEmpty();
+        }, 10000));
+        const QRectF region = helper.bounds.adjusted(50, 180, -50, -40);
+        QCOMPARE(helper.mismatches(WindowShot::image(region, 1), region), 0);
+
+        ScrollCoverOverlay::shared().show(region);
+        ScrollProgressHUD::shared().show();
+        const QRectF panel = ScrollProgressHUD::shared().panel()->geometry();
+        QVERIFY(helper.bounds.contains(panel));
+        // Both are really on the screen: a plain grab of the display shows them.
+        auto displayGrab = [&](const QRectF& r) {
+            const ShareableDisplays content = screens->shareableDisplays();
+            const QImage whole = screens->captureDisplay(content.displays.first(), QSize(), false);
+            return whole.copy(r.toRect());
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(helper.mismatches(displayGrab(region), region) > 100, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(helper.mismatches(displayGrab(panel), panel) > 100, 10000);
+
+        // The frame grabs do not: once the window has repainted what the
+        // cover hid, its own picture is whole.
+        QTRY_COMPARE_WITH_TIMEOUT(helper.mismatches(WindowShot::image(region, 1), region), 0, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(helper.mismatches(WindowShot::image(panel, 1), panel), 0, 10000);
+
+        ScrollProgressHUD::shared().hide();
+        ScrollCoverOverlay::shared().hide();
+        QVERIFY(WindowShot::excludeWindowIDs().isEmpty());
+        QTRY_COMPARE_WITH_TIMEOUT(helper.mismatches(displayGrab(region), region), 0, 10000);
+    }
+
+    void clicksAndWheelGoThroughTheCover()
+    {
+        Target target;
+        target.setWindowFlags(Qt::FramelessWindowHint);
+        target.setGeometry(100, 600, 300, 200);
+        target.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&target));
+        const QRect global(target.mapToGlobal(QPoint(0, 0)), target.size());
+        ScrollCoverOverlay::shared().show(QRectF(global.adjusted(20, 20, -20, -20)));
+        QTRY_VERIFY_WITH_TIMEOUT(ScrollCoverOverlay::shared().window()->isVisible(), 5000);
+        QVERIFY(QTest::qWaitForWindowExposed(ScrollCoverOverlay::shared().window()));
+
+        Pointer pointer;
+        pointer.press(global.center(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(target.presses, 1, 5000);
+        pointer.press(global.center(), 5);
+        QTRY_VERIFY_WITH_TIMEOUT(target.wheels >= 1, 5000);
+        ScrollCoverOverlay::shared().hide();
+    }
+
+private:
+    std::shared_ptr<X11WindowServer> windows;
+    std::shared_ptr<X11ScreenSource> screens;
+};
+
+ZENTU_TEST_MAIN(TestScrollCoverX11)
+#include "tst_scrollcover_x11.moc"

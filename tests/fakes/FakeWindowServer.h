@@ -1,0 +1,42 @@
+#pragma once
+#include "Platform/WindowServer.h"
+
+#include <QColor>
+
+// A window list set by the test; window pictures are filled with one colour.
+class FakeWindowServer final : public WindowServer {
+public:
+    std::optional<QList<WindowInfo>> windowList() override
+    {
+        if (!available)
+            return std::nullopt;
+        return windows;
+    }
+    std::optional<qint32> ownerPID(quint32 window) override
+    {
+        for (const WindowInfo& w : windows)
+            if (w.number == window)
+                return w.ownerPID;
+        return std::nullopt;
+    }
+    QImage windowImage(quint32 window, QSize pixelSize, bool showsCursor, QString* error = nullptr) override
+    {
+        requestedSizes.append(pixelSize);
+        cursorRequests.append(showsCursor);
+        if (failingWindows.contains(window)) {
+            if (error)
+                *error = QStringLiteral("grab failed");
+            return {};
+        }
+        QImage image(pixelSize, QImage::Format_RGB32);
+        image.fill(color);
+        return image;
+    }
+
+    bool available = true;
+    QList<WindowInfo> windows;
+    QList<quint32> failingWindows;
+    QColor color = Qt::blue;
+    QList<QSize> requestedSizes;
+    QList<bool> cursorRequests;
+};
