@@ -19,7 +19,4 @@ struct MenuBarActions {
     // clipboard monitor does not record it (Pasteboard::copyImageWithPNG, then
     // the monitor's lastChangeCount set to the pasteboard's change count).
     std::function<void(const QImage&)> copyScreenshotImage;
-    // Permission manager: the banner's button and the refresh on every appearance.
-    std::function<void()> openScreenRecordingSettings;
-    std::function<void()> refreshPermissions;
 };

@@ -8,6 +8,7 @@
 #include "MenuBar/ScrollCaptureButton.h"
 #include "MenuBar/SectionHeader.h"
 #include "MenuBar/TileHoverModel.h"
+#include "Permissions/PermissionManager.h"
 #include "Platform/Workspace.h"
 #include "Settings/SettingsManager.h"
 #include "Storage/ClipboardHistoryStore.h"
@@ -90,12 +91,14 @@ QLabel* secondaryLabel(const QString& text, qreal px, QWidget* parent)
 } // namespace
 
 MenuBarContentView::MenuBarContentView(SettingsManager& settings, ClipboardHistoryStore& clipboardStore,
-                                       ScreenshotHistoryStore& screenshotStore, Workspace& workspace,
-                                       MenuBarActions actions, const AppNameResolver* appNames, QWidget* parent)
+                                       ScreenshotHistoryStore& screenshotStore, PermissionManager* permissions,
+                                       Workspace& workspace, MenuBarActions actions, const AppNameResolver* appNames,
+                                       QWidget* parent)
     : QWidget(parent)
     , m_settings(settings)
     , m_clipboardStore(clipboardStore)
     , m_screenshotStore(screenshotStore)
+    , m_permissions(permissions)
     , m_workspace(workspace)
     , m_actions(std::move(actions))
     , m_appNames(appNames)
@@ -111,6 +114,9 @@ MenuBarContentView::MenuBarContentView(SettingsManager& settings, ClipboardHisto
     connect(&m_settings, &SettingsManager::settingsChanged, this, &MenuBarContentView::refreshHotkeys);
     connect(&m_screenshotStore, &ScreenshotHistoryStore::itemsChanged, this, &MenuBarContentView::refreshTiles);
     connect(&m_clipboardStore, &ClipboardHistoryStore::itemsChanged, this, &MenuBarContentView::refreshClipboardHeight);
+    if (m_permissions)
+        connect(m_permissions, &PermissionManager::screenRecordingAuthorizedChanged, this,
+                &MenuBarContentView::refreshBanner);
 }
 
 void MenuBarContentView::setActions(MenuBarActions actions) { m_actions = std::move(actions); }
@@ -129,11 +135,10 @@ void MenuBarContentView::runAction(const std::function<void()>& action)
         action();
 }
 
-void MenuBarContentView::setScreenRecordingAuthorized(bool authorized)
+void MenuBarContentView::refreshBanner()
 {
-    m_screenRecordingAuthorized = authorized;
     if (m_banner)
-        m_banner->setVisible(!authorized);
+        m_banner->setVisible(m_permissions && !m_permissions->screenRecordingAuthorized());
 }
 
 QList<HoverCardButton*> MenuBarContentView::captureCards() const { return m_cardButtons; }
@@ -151,7 +156,8 @@ void MenuBarContentView::showEvent(QShowEvent* e)
 {
     QWidget::showEvent(e);
     // The banner follows the real permission state at once, not at the next poll.
-    runAction(m_actions.refreshPermissions);
+    if (m_permissions)
+        m_permissions->refresh();
 }
 
 void MenuBarContentView::rebuild()
@@ -203,7 +209,7 @@ void MenuBarContentView::rebuild()
     m_content->setFixedWidth(panelWidth);
     layout()->addWidget(m_content);
     m_content->show();
-    m_banner->setVisible(!m_screenRecordingAuthorized);
+    refreshBanner();
     refreshHotkeys();
     refreshTiles();
     refreshClipboardHeight();
@@ -250,7 +256,10 @@ QWidget* MenuBarContentView::buildBanner(QWidget* parent)
     column->addWidget(text);
     column->addSpacing(2);
     m_bannerButton = borderlessButton(Localizer::t(QStringLiteral("Einstellungen öffnen")), 11, QFont::Medium, banner);
-    connect(m_bannerButton, &QPushButton::clicked, this, [this] { runAction(m_actions.openScreenRecordingSettings); });
+    connect(m_bannerButton, &QPushButton::clicked, this, [this] {
+        if (m_permissions)
+            m_permissions->openScreenRecordingSettings();
+    });
     column->addWidget(m_bannerButton, 0, Qt::AlignLeft);
     row->addLayout(column, 1);
     return banner;

@@ -18,6 +18,7 @@ class ClipboardHistoryStore;
 class ClipboardHistoryView;
 class HoverCardButton;
 class HoverRowButton;
+class PermissionManager;
 class QHBoxLayout;
 class QLabel;
 class QPushButton;
@@ -31,9 +32,10 @@ class Workspace;
 class MenuBarContentView : public QWidget {
     Q_OBJECT
 public:
+    // permissions: drives the banner; without one screen recording counts as granted.
     MenuBarContentView(SettingsManager& settings, ClipboardHistoryStore& clipboardStore,
-                       ScreenshotHistoryStore& screenshotStore, Workspace& workspace, MenuBarActions actions,
-                       const AppNameResolver* appNames = nullptr, QWidget* parent = nullptr);
+                       ScreenshotHistoryStore& screenshotStore, PermissionManager* permissions, Workspace& workspace,
+                       MenuBarActions actions, const AppNameResolver* appNames = nullptr, QWidget* parent = nullptr);
 
     void setActions(MenuBarActions actions);
     const MenuBarActions& actions() const { return m_actions; }
@@ -42,9 +44,6 @@ public:
     void setDismiss(std::function<void()> dismiss) { m_dismiss = std::move(dismiss); }
     void dismiss();
 
-    // The permission manager's flag; the host keeps it current.
-    void setScreenRecordingAuthorized(bool authorized);
-    bool screenRecordingAuthorized() const { return m_screenRecordingAuthorized; }
 
     static constexpr int panelWidth = 340;
     static constexpr int maxTiles = 12;
@@ -88,15 +87,16 @@ private:
     void refreshTiles();
     void refreshClipboardHeight();
     void runAction(const std::function<void()>& action);
+    void refreshBanner();
 
     SettingsManager& m_settings;
     ClipboardHistoryStore& m_clipboardStore;
     ScreenshotHistoryStore& m_screenshotStore;
+    PermissionManager* m_permissions;
     Workspace& m_workspace;
     MenuBarActions m_actions;
     const AppNameResolver* m_appNames;
     std::function<void()> m_dismiss;
-    bool m_screenRecordingAuthorized = true;
 
     QWidget* m_content = nullptr;
     QWidget* m_header = nullptr;

@@ -1,8 +1,8 @@
 #include "MenuBar/ScrollCaptureButton.h"
 
 #include "Localization/Localizer.h"
+#include "MenuBar/ScrollMotifIcon.h"
 #include "Ui/FrameClock.h"
-#include "Ui/IconRegistry.h"
 #include "Ui/Theme.h"
 
 #include <QPainter>
@@ -29,7 +29,10 @@ void ScrollCaptureButton::paintIcon(QPainter& p, const QRectF& area, const QColo
 {
     QRectF motif(QPointF(0, 0), motifSize);
     motif.moveCenter(area.center());
-    IconRegistry::paint(p, QStringLiteral("rectangle.portrait.arrowtriangle.2.outward"), motif, color, 22);
+    p.save();
+    p.translate(motif.topLeft());
+    ScrollMotifIcon::draw(p, motifSize, ScrollMotifIcon::phaseAt(FrameClock::now()), color);
+    p.restore();
 }
 
 void ScrollCaptureButton::paintTitle(QPainter& p, const QRectF& area, const QColor& color)

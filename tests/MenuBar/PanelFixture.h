@@ -1,12 +1,15 @@
 #pragma once
 // The real settings and history stores over fakes of the platform, in the
 // test's own temporary folders (IsolatedEnvironment), for the panel tests.
+#include "Permissions/PermissionManager.h"
 #include "Platform/ClipboardService.h"
 #include "Settings/SettingsManager.h"
 #include "Storage/ClipboardHistoryStore.h"
 #include "Storage/ScreenshotHistoryStore.h"
+#include "fakes/FakeCapturePermissions.h"
 #include "fakes/FakeKeyboardInfo.h"
 #include "fakes/FakeLoginItemService.h"
+#include "fakes/FakeScreenSource.h"
 #include "fakes/FakeUserDefaults.h"
 #include "fakes/FakeWorkspace.h"
 
@@ -50,6 +53,17 @@ struct PanelFixture {
     std::unique_ptr<ClipboardHistoryStore> clipboardStore;
     std::unique_ptr<ScreenshotHistoryStore> screenshotStore;
     FakeWorkspace workspace;
+    FakeCapturePermissions capturePermissions;
+    FakeScreenSource screens;
+    PermissionManager permissions{capturePermissions, screens};
+
+    // Screen recording refused, and the test capture fails too.
+    void denyScreenRecording()
+    {
+        capturePermissions.preflight = false;
+        screens.contentAvailable = false;
+        permissions.refresh();
+    }
 
     PanelFixture()
     {

@@ -106,6 +106,21 @@ private Q_SLOTS:
                 swapped.pixelColor(2, int(c.y())));
     }
 
+    void scrollMotifMovesWithTheClock()
+    {
+        double now = 2.4 * 1000000;
+        FrameClock::setTimeSource([&now] { return now; });
+        ScrollCaptureButton card(QString(), {});
+        card.resize(100, 76);
+        card.show();
+        const QImage still = card.grab().toImage();
+        QCOMPARE(card.grab().toImage(), still);
+        now += 1.2; // half a cycle: lines up, thumb down
+        QVERIFY(card.grab().toImage() != still);
+        now += 1.2;
+        QCOMPARE(card.grab().toImage(), still);
+    }
+
     void clickRunsTheAction()
     {
         int runs = 0;

@@ -33,7 +33,7 @@ private Q_SLOTS:
     {
         PanelFixture f;
         FakeMenuBarActions rec;
-        MenuBarContentView panel(f.settings, *f.clipboardStore, *f.screenshotStore, f.workspace, rec.actions());
+        MenuBarContentView panel(f.settings, *f.clipboardStore, *f.screenshotStore, &f.permissions, f.workspace, rec.actions());
         panel.show();
         QCOMPARE(panel.width(), 340);
         // Screen recording permitted: no banner, the cards come first.
@@ -47,7 +47,7 @@ private Q_SLOTS:
         QVERIFY(panel.clipboardList()->isEmptyStateShown());
         QVERIFY(!panel.clipboardList()->isSearchBlockShown());
 
-        panel.setScreenRecordingAuthorized(false);
+        f.denyScreenRecording();
         QVERIFY(panel.permissionBanner()->isVisible());
         QVERIFY(panel.permissionBanner()->y() < panel.captureActions()->y());
 
@@ -73,7 +73,7 @@ private Q_SLOTS:
         for (int i = 0; i < 13; ++i)
             added << f.screenshotStore->add(PanelFixture::picture(20, 20, QColor(i * 10, 0, 0)), CaptureKind::fullScreen);
         FakeMenuBarActions rec;
-        MenuBarContentView panel(f.settings, *f.clipboardStore, *f.screenshotStore, f.workspace, rec.actions());
+        MenuBarContentView panel(f.settings, *f.clipboardStore, *f.screenshotStore, &f.permissions, f.workspace, rec.actions());
         panel.show();
         const auto tiles = panel.tiles();
         QCOMPARE(tiles.size(), 12);
@@ -90,7 +90,7 @@ private Q_SLOTS:
     {
         PanelFixture f;
         FakeMenuBarActions rec;
-        MenuBarContentView panel(f.settings, *f.clipboardStore, *f.screenshotStore, f.workspace, rec.actions());
+        MenuBarContentView panel(f.settings, *f.clipboardStore, *f.screenshotStore, &f.permissions, f.workspace, rec.actions());
         panel.setDismiss(rec.dismiss());
         panel.show();
         rec.calls.clear();
@@ -105,9 +105,11 @@ private Q_SLOTS:
         QTest::mouseClick(panel.settingsButton(), Qt::LeftButton);
         QTest::mouseClick(panel.quitButton(), Qt::LeftButton);
         QTest::mouseClick(panel.allButton(), Qt::LeftButton);
-        panel.setScreenRecordingAuthorized(false);
+        f.denyScreenRecording();
         QTest::mouseClick(panel.bannerButton(), Qt::LeftButton);
-        QCOMPARE(rec.calls, (QStringList{"openSettings", "quit", "showClipboardHistory", "openScreenRecordingSettings"}));
+        QCOMPARE(rec.calls, (QStringList{"openSettings", "quit", "showClipboardHistory"}));
+        QCOMPARE(f.capturePermissions.openedURLs.size(), 1);
+        QVERIFY(panel.isVisible());
         f.screenshotStore->add(PanelFixture::picture(20, 20, Qt::blue), CaptureKind::area);
         QTest::mouseClick(panel.folderButton(), Qt::LeftButton);
         QCOMPARE(f.workspace.openedFolders, QStringList{Storage::screenshotsDirectory()});
@@ -118,7 +120,7 @@ private Q_SLOTS:
         PanelFixture f;
         FakeMenuBarActions rec;
         QWidget popup;
-        auto* panel = new MenuBarContentView(f.settings, *f.clipboardStore, *f.screenshotStore, f.workspace,
+        auto* panel = new MenuBarContentView(f.settings, *f.clipboardStore, *f.screenshotStore, &f.permissions, f.workspace,
                                              rec.actions(), nullptr, &popup);
         popup.show();
         QTest::mouseClick(panel->captureCards().at(1), Qt::LeftButton);
@@ -130,18 +132,25 @@ private Q_SLOTS:
     {
         PanelFixture f;
         FakeMenuBarActions rec;
-        MenuBarContentView panel(f.settings, *f.clipboardStore, *f.screenshotStore, f.workspace, rec.actions());
+        MenuBarContentView panel(f.settings, *f.clipboardStore, *f.screenshotStore, &f.permissions, f.workspace, rec.actions());
+        // Refused while the panel was closed; granted again by the time it opens.
+        f.denyScreenRecording();
+        QTRY_VERIFY(f.screens.contentRequests > 0);
+        f.capturePermissions.preflight = true;
+        const int before = f.capturePermissions.preflightCalls;
         panel.show();
+        QCOMPARE(f.capturePermissions.preflightCalls, before + 1);
+        QVERIFY(!panel.permissionBanner()->isVisible());
         panel.hide();
         panel.show();
-        QCOMPARE(rec.calls.count(QStringLiteral("refreshPermissions")), 2);
+        QCOMPARE(f.capturePermissions.preflightCalls, before + 2);
     }
 
     void hintsFollowTheHotkeySettings()
     {
         PanelFixture f;
         FakeMenuBarActions rec;
-        MenuBarContentView panel(f.settings, *f.clipboardStore, *f.screenshotStore, f.workspace, rec.actions());
+        MenuBarContentView panel(f.settings, *f.clipboardStore, *f.screenshotStore, &f.permissions, f.workspace, rec.actions());
         const auto cards = panel.captureCards();
         QCOMPARE(cards.at(0)->hotkey(), f.settings.hotkey(HotkeyAction::captureArea).displayString());
         QCOMPARE(cards.at(1)->hotkey(), QStringLiteral("⇧⌘6"));
@@ -154,7 +163,7 @@ private Q_SLOTS:
     {
         PanelFixture f;
         FakeMenuBarActions rec;
-        MenuBarContentView panel(f.settings, *f.clipboardStore, *f.screenshotStore, f.workspace, rec.actions());
+        MenuBarContentView panel(f.settings, *f.clipboardStore, *f.screenshotStore, &f.permissions, f.workspace, rec.actions());
         panel.show();
         QPointer<HoverCardButton> before = panel.captureCards().at(1);
         const QString markBefore = panel.wordMark()->text();

@@ -65,7 +65,7 @@ private Q_SLOTS:
         FakeMenuBarActions rec;
         f.screenshotStore->add(PanelFixture::picture(400, 300, QColor(200, 30, 30)), CaptureKind::area);
         f.clipboardStore->addText(QStringLiteral("Zwischengespeicherter Text"), std::nullopt);
-        MenuBarContentView panel(f.settings, *f.clipboardStore, *f.screenshotStore, f.workspace, rec.actions());
+        MenuBarContentView panel(f.settings, *f.clipboardStore, *f.screenshotStore, &f.permissions, f.workspace, rec.actions());
         panel.setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
         panel.move(100, 60);
         panel.show();
@@ -130,7 +130,7 @@ private Q_SLOTS:
         PanelFixture f;
         FakeMenuBarActions rec;
         const ScreenshotItem shot = f.screenshotStore->add(PanelFixture::picture(80, 60, Qt::blue), CaptureKind::area);
-        MenuBarContentView panel(f.settings, *f.clipboardStore, *f.screenshotStore, f.workspace, rec.actions());
+        MenuBarContentView panel(f.settings, *f.clipboardStore, *f.screenshotStore, &f.permissions, f.workspace, rec.actions());
         panel.setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
         panel.move(200, 100);
         panel.show();

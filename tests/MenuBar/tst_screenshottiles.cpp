@@ -117,7 +117,7 @@ private Q_SLOTS:
         f.clipboardStore->addText(QStringLiteral("etwas"), std::nullopt);
         const ScreenshotItem older = f.screenshotStore->add(PanelFixture::picture(20, 20, Qt::red), CaptureKind::area);
         const ScreenshotItem newer = f.screenshotStore->add(PanelFixture::picture(20, 20, Qt::green), CaptureKind::area);
-        MenuBarContentView panel(f.settings, *f.clipboardStore, *f.screenshotStore, f.workspace, rec.actions());
+        MenuBarContentView panel(f.settings, *f.clipboardStore, *f.screenshotStore, &f.permissions, f.workspace, rec.actions());
         panel.show();
         panel.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&panel));

@@ -17,8 +17,6 @@ public:
         a.showClipboardHistory = record("showClipboardHistory");
         a.openSettings = record("openSettings");
         a.quit = record("quit");
-        a.openScreenRecordingSettings = record("openScreenRecordingSettings");
-        a.refreshPermissions = record("refreshPermissions");
         a.openEditor = [this](const QImage& image, const ScreenshotItem& item) {
             calls << QStringLiteral("openEditor");
             editorImages << image;
