@@ -155,6 +155,15 @@ QImage XcbConnection::wrap(uint8_t* data, const QRect& rect, uint8_t depth, void
             *error = QStringLiteral("unsupported pixel format (depth %1)").arg(depth);
         return {};
     }
+    if (format == QImage::Format_RGB32) {
+        // The server leaves the unused byte of a depth-24 pixel at 0, but Qt
+        // reads RGB32 as opaque only when it is 0xFF: painting such an image
+        // as a texture (the rounded window corners) made it fully transparent.
+        auto* pixel = reinterpret_cast<uint32_t*>(data);
+        const size_t count = size_t(rect.width()) * size_t(rect.height());
+        for (size_t i = 0; i < count; ++i)
+            pixel[i] |= 0xFF000000u;
+    }
     // Lines of a 32-bit Z-pixmap are never padded beyond 32 bits.
     return QImage(data, rect.width(), rect.height(), rect.width() * 4, format, cleanup, info);
 }
