@@ -1,0 +1,101 @@
+// Capture time of the whole-page roads: a local HTML page of 20 screens
+// rendered off screen, and a 20-page A4 PDF rendered page by page.
+// The page part needs a display: run through bench/run-wholepage.sh (own
+// Xvfb), or with DISPLAY set; without one only the PDF part runs.
+#include "Screenshot/Capturer.h"
+#include "Screenshot/PdfRenderer.h"
+
+#include <QApplication>
+#include <QCoroTask>
+#include <QFile>
+#include <QPainter>
+#include <QPdfDocument>
+#include <QPdfWriter>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+
+namespace {
+QTemporaryDir* fixtures;
+
+QString pdfFixture()
+{
+    const QString path = fixtures->filePath("twenty.pdf");
+    if (QFile::exists(path))
+        return path;
+    QPdfWriter writer(path);
+    writer.setPageSize(QPageSize(QPageSize::A4));
+    writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+    writer.setResolution(72);
+    QPainter p(&writer);
+    for (int i = 0; i < 20; ++i) {
+        if (i > 0)
+            writer.newPage();
+        p.fillRect(QRect(0, 0, 595, 842), QColor::fromHsv(i * 17, 120, 230));
+        p.setFont(QFont("DejaVu Sans", 14));
+        for (int line = 0; line < 40; ++line)
+            p.drawText(40, 60 + line * 18, QStringLiteral("Seite %1, Zeile %2: Lorem ipsum dolor sit amet").arg(i + 1).arg(line + 1));
+    }
+    return path;
+}
+
+QString htmlFixture()
+{
+    const QString path = fixtures->filePath("twenty.html");
+    if (QFile::exists(path))
+        return path;
+    QByteArray html = "<!doctype html><html><body style='margin:0;font:16px sans-serif'>"
+                      "<header style='position:fixed;top:0;width:100%;height:50px;background:#333'></header>";
+    for (int i = 0; i < 20; ++i) {
+        html += "<section style='height:900px;background:hsl(" + QByteArray::number(i * 17) + ",60%,85%)'>";
+        for (int line = 0; line < 30; ++line)
+            html += "<p>Bildschirm " + QByteArray::number(i + 1) + ", Absatz " + QByteArray::number(line + 1) + "</p>";
+        html += "</section>";
+    }
+    html += "</body></html>";
+    QFile f(path);
+    f.open(QIODevice::WriteOnly);
+    f.write(html);
+    return path;
+}
+
+void BM_PdfTwentyA4Pages(benchmark::State& state)
+{
+    const QString path = pdfFixture();
+    for (auto _ : state) {
+        auto doc = PdfRenderer::openFile(path);
+        const std::optional<QImage> image = renderPDF(*doc);
+        benchmark::DoNotOptimize(image->constBits());
+        state.counters["height_px"] = image->height();
+    }
+}
+BENCHMARK(BM_PdfTwentyA4Pages)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_PageTwentyScreens(benchmark::State& state)
+{
+    const QUrl url = QUrl::fromLocalFile(htmlFixture());
+    for (auto _ : state) {
+        Capturer capturer;
+        const std::optional<QImage> image = QCoro::waitFor(capturer.capture(url));
+        benchmark::DoNotOptimize(image->constBits());
+        state.counters["height_px"] = image->height();
+    }
+}
+}
+
+int main(int argc, char** argv)
+{
+    const bool display = !qEnvironmentVariableIsEmpty("DISPLAY");
+    if (!display)
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QTemporaryDir dir;
+    fixtures = &dir;
+    if (display)
+        benchmark::RegisterBenchmark("BM_PageTwentyScreens", BM_PageTwentyScreens)
+            ->Unit(benchmark::kMillisecond)
+            ->Iterations(1);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

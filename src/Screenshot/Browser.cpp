@@ -1,0 +1,49 @@
+#include "Screenshot/Browser.h"
+
+bool Browser::matches(const QString& appID) const
+{
+    if (appID.isEmpty())
+        return false;
+    if (appID == bundleID)
+        return true;
+    for (const QString& id : linuxIDs)
+        if (appID.compare(id, Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
+
+const QList<Browser>& Browser::table()
+{
+    // Safari and Arc have no Linux build. The Linux ids are the desktop-file
+    // ids and WM_CLASS names the vendors' packages install.
+    static const QList<Browser> rows = {
+        {QStringLiteral("Safari"), QStringLiteral("com.apple.Safari"), QStringLiteral("Safari"), true, {}},
+        {QStringLiteral("Google Chrome"), QStringLiteral("com.google.Chrome"), QStringLiteral("Google Chrome"),
+         false,
+         {QStringLiteral("google-chrome"), QStringLiteral("google-chrome-stable"),
+          QStringLiteral("google-chrome-beta"), QStringLiteral("google-chrome-unstable"), QStringLiteral("chrome")}},
+        {QStringLiteral("Brave"), QStringLiteral("com.brave.Browser"), QStringLiteral("Brave Browser"), false,
+         {QStringLiteral("brave-browser"), QStringLiteral("brave"), QStringLiteral("com.brave.Browser")}},
+        {QStringLiteral("Microsoft Edge"), QStringLiteral("com.microsoft.edgemac"),
+         QStringLiteral("Microsoft Edge"), false,
+         {QStringLiteral("microsoft-edge"), QStringLiteral("microsoft-edge-stable"), QStringLiteral("msedge"),
+          QStringLiteral("com.microsoft.Edge")}},
+        {QStringLiteral("Arc"), QStringLiteral("company.thebrowser.Browser"), QStringLiteral("Arc"), false, {}},
+        {QStringLiteral("Vivaldi"), QStringLiteral("com.vivaldi.Vivaldi"), QStringLiteral("Vivaldi"), false,
+         {QStringLiteral("vivaldi-stable"), QStringLiteral("vivaldi"), QStringLiteral("vivaldi-bin"),
+          QStringLiteral("com.vivaldi.Vivaldi")}},
+        {QStringLiteral("Opera"), QStringLiteral("com.operasoftware.Opera"), QStringLiteral("Opera"), false,
+         {QStringLiteral("opera"), QStringLiteral("com.opera.Opera")}},
+        {QStringLiteral("Opera GX"), QStringLiteral("com.operasoftware.OperaGX"), QStringLiteral("Opera GX"),
+         false, {}},
+    };
+    return rows;
+}
+
+const Browser* Browser::find(const QString& appID)
+{
+    for (const Browser& b : table())
+        if (b.matches(appID))
+            return &b;
+    return nullptr;
+}

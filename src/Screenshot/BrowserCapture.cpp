@@ -1,0 +1,292 @@
+#include "Screenshot/BrowserCapture.h"
+
+#include "Localization/Localizer.h"
+#include "Platform/BrowserBridge.h"
+#include "Platform/PdfViewerBridge.h"
+#include "Platform/RunningApplications.h"
+#include "Screenshot/CaptureError.h"
+#include "Screenshot/Capturer.h"
+#include "Screenshot/PdfRenderer.h"
+#include "Screenshot/ScrollCancel.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QPdfDocument>
+#include <QUuid>
+#include <cmath>
+
+namespace {
+const QString previewName = QStringLiteral("Vorschau");
+
+QString noTab(const QString& name)
+{
+    return Localizer::t(QStringLiteral("%1: kein Tab im gewählten Fenster.")).arg(name);
+}
+
+QString noPdf(const QString& name)
+{
+    return Localizer::t(QStringLiteral("%1: kein PDF im gewählten Fenster.")).arg(name);
+}
+
+bool isPdfPath(const QString& path)
+{
+    return QFileInfo(path).suffix().toLower() == QLatin1String("pdf");
+}
+
+std::optional<double> strictNumber(const QString& piece)
+{
+    // The whole piece must be a finite decimal number: no blanks, no nan/inf.
+    if (piece.isEmpty() || piece.trimmed() != piece)
+        return std::nullopt;
+    bool ok = false;
+    const double v = piece.toDouble(&ok);
+    if (!ok || !std::isfinite(v))
+        return std::nullopt;
+    return v;
+}
+
+double area(const QRectF& r)
+{
+    return std::max(0.0, r.width()) * std::max(0.0, r.height());
+}
+}
+
+BrowserCapture::BrowserCapture(RunningApplications& apps, BrowserBridge& browsers, PdfViewerBridge& viewers)
+    : m_apps(apps)
+    , m_browsers(browsers)
+    , m_viewers(viewers)
+{
+}
+
+QList<BrowserCapture::WindowRow> BrowserCapture::windowRows(const QString& text)
+{
+    QList<WindowRow> rows;
+    const QStringList lines = text.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    for (const QString& line : lines) {
+        // At most four splits, so the last piece keeps any further tabs.
+        QStringList pieces;
+        qsizetype start = 0;
+        while (pieces.size() < 4) {
+            const qsizetype tab = line.indexOf(QLatin1Char('\t'), start);
+            if (tab < 0)
+                break;
+            pieces.append(line.mid(start, tab - start));
+            start = tab + 1;
+        }
+        pieces.append(line.mid(start));
+        pieces.removeAll(QString());
+        if (pieces.size() != 5)
+            continue;
+        std::optional<double> n[4];
+        bool ok = true;
+        for (int i = 0; i < 4; ++i) {
+            n[i] = strictNumber(pieces[i]);
+            ok = ok && n[i].has_value();
+        }
+        if (!ok)
+            continue;
+        rows.append({QRectF(*n[0], *n[1], *n[2] - *n[0], *n[3] - *n[1]), pieces[4]});
+    }
+    return rows;
+}
+
+double BrowserCapture::distance(const QRectF& a, const QRectF& b)
+{
+    return std::abs(a.x() - b.x()) + std::abs(a.y() - b.y()) + std::abs(a.width() - b.width())
+        + std::abs(a.height() - b.height());
+}
+
+std::optional<qsizetype> BrowserCapture::closestRow(const QList<WindowRow>& rows, const QRectF& bounds)
+{
+    std::optional<qsizetype> best;
+    double bestDistance = 0;
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        const double d = distance(rows[i].bounds, bounds);
+        if (!best || d < bestDistance) {
+            best = i;
+            bestDistance = d;
+        }
+    }
+    if (!best)
+        return std::nullopt;
+    // Without a limit an unrelated window (the picked one not being listed)
+    // would be captured; decorations and frame extents differ by a title bar,
+    // so accept a row that overlaps the picked window by at least half.
+    const QRectF& row = rows[*best].bounds;
+    const double overlap = area(row.normalized().intersected(bounds.normalized()));
+    const double larger = std::max(area(row.normalized()), area(bounds.normalized()));
+    if (larger <= 0 || overlap < 0.5 * larger)
+        return std::nullopt;
+    return best;
+}
+
+Target BrowserCapture::resolveTarget(const PickedWindow& picked)
+{
+    const std::optional<RunningApplications::App> app = m_apps.application(picked.pid, picked.number);
+    if (!app || app->id.isEmpty())
+        throw CaptureError(Localizer::t(QStringLiteral("Fenster konnte keiner App zugeordnet werden.")));
+    const QString name = app->name.isEmpty() ? QStringLiteral("Fenster") : app->name;
+
+    // A section is always scrolled, whatever the application.
+    if (picked.scrollRegion)
+        return Target::window(picked, name + QStringLiteral(" Abschnitt"));
+    if (const Browser* browser = Browser::find(app->id))
+        return Target::tab(matchTab(*browser, picked.pid, picked.bounds));
+    if (const DocApp* viewer = DocApp::find(app->id))
+        return Target::pdf(matchDoc(*viewer, picked));
+    return Target::window(picked, name);
+}
+
+Tab BrowserCapture::matchTab(const Browser& browser, qint64 pid, const QRectF& bounds)
+{
+    const QList<WindowRow> rows = windowRows(m_browsers.windowList(browser, pid));
+    const std::optional<qsizetype> best = closestRow(rows, bounds);
+    if (!best)
+        throw CaptureError(noTab(browser.name));
+    const QUrl url(rows[*best].payload, QUrl::StrictMode);
+    if (!url.isValid() || url.scheme().isEmpty())
+        throw CaptureError(noTab(browser.name));
+    QString title = url.host();
+    if (title.isEmpty())
+        title = QFileInfo(url.path()).completeBaseName();
+    if (title.isEmpty())
+        title = browser.name;
+    return Tab{title, url};
+}
+
+QList<Doc> BrowserCapture::openPDFs(const DocApp& app, qint64 pid, quint32 window)
+{
+    const QStringList paths = m_viewers.documents(app, pid, window);
+    QList<Doc> docs;
+    if (app.isPreview()) {
+        // Numbered before filtering, so they stay the viewer's own numbers.
+        int number = 0;
+        for (const QString& path : paths) {
+            if (path.isEmpty())
+                continue;
+            ++number;
+            if (isPdfPath(path))
+                docs.append(Doc{QUrl::fromLocalFile(path), number});
+        }
+        return docs;
+    }
+    for (const QString& path : paths)
+        if (!path.isEmpty() && isPdfPath(path))
+            docs.append(Doc{QUrl::fromLocalFile(path), std::nullopt});
+    return docs;
+}
+
+Doc BrowserCapture::matchDoc(const DocApp& app, const PickedWindow& picked)
+{
+    if (!app.isPreview()) {
+        // The bridge names the picked window's document first where it can.
+        const QList<Doc> docs = openPDFs(app, picked.pid, picked.number);
+        if (docs.isEmpty())
+            throw CaptureError(noPdf(app.name));
+        return docs.first();
+    }
+    QList<WindowRow> rows = windowRows(m_viewers.windowList(app, picked.pid));
+    rows.erase(std::remove_if(rows.begin(), rows.end(),
+                              [](const WindowRow& r) { return !r.payload.toLower().endsWith(QLatin1String(".pdf")); }),
+               rows.end());
+    const std::optional<qsizetype> best = closestRow(rows, picked.bounds);
+    if (!best)
+        throw CaptureError(Localizer::t(QStringLiteral("Vorschau: kein PDF im gewählten Fenster.")));
+    const QUrl file = QUrl::fromLocalFile(rows[*best].payload);
+    std::optional<int> index;
+    try {
+        for (const Doc& d : openPDFs(app, picked.pid, picked.number))
+            if (d.file.toLocalFile() == file.toLocalFile()) {
+                index = d.previewIndex;
+                break;
+            }
+    } catch (const CaptureError&) {
+        // Without the list there is just no index; the file on disk serves.
+    }
+    return Doc{file, index};
+}
+
+QString BrowserCapture::liveCopyPath()
+{
+    return QDir(QDir::tempPath())
+        .filePath(QStringLiteral("vevevevovu-") + QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper()
+                  + QStringLiteral(".pdf"));
+}
+
+std::optional<QString> BrowserCapture::liveCopy(const DocApp& app, const Doc& doc)
+{
+    if (!doc.previewIndex)
+        return std::nullopt;
+    const QString path = liveCopyPath();
+    if (!m_viewers.saveCopy(app, *doc.previewIndex, path))
+        return std::nullopt;
+    if (!QFileInfo(path).isFile())
+        return std::nullopt;
+    return path;
+}
+
+QCoro::Task<BrowserCapture::Result> BrowserCapture::captureTarget(Target target)
+{
+    // The progress panel promises that Escape stops a page or document
+    // capture. Page rendering runs synchronously between the checks, so the
+    // default check lets pending events (the Escape press) arrive first.
+    struct EscapeWatch {
+        bool active;
+        explicit EscapeWatch(bool on) : active(on) { if (active) ScrollCancel::begin(); }
+        ~EscapeWatch() { if (active) ScrollCancel::end(); }
+    };
+    const bool ownWatch = !m_stopRequested && target.kind() != Target::Kind::window;
+    EscapeWatch watch(ownWatch);
+    const StopRequested stop = m_stopRequested ? m_stopRequested : StopRequested([] {
+        QCoreApplication::processEvents();
+        return ScrollCancel::requested();
+    });
+
+    switch (target.kind()) {
+    case Target::Kind::tab: {
+        const QUrl url = target.tab().url;
+        if (url.isLocalFile() && isPdfPath(url.toLocalFile())) {
+            auto doc = PdfRenderer::openFile(url.toLocalFile());
+            co_return renderPDF(*doc, stop);
+        }
+        // co_await only as whole statements (GCC 12 coroutine code generation).
+        if (m_pageCapture) {
+            Result page = co_await m_pageCapture(url);
+            co_return page;
+        }
+        Capturer capturer;
+        capturer.setStopRequested(stop);
+        Result page = co_await capturer.capture(url);
+        co_return page;
+    }
+    case Target::Kind::pdf: {
+        const Doc doc = target.pdf();
+        std::optional<QString> copy;
+        try {
+            copy = liveCopy(DocApp::table().first(), doc);
+        } catch (const CaptureError&) {
+            copy.reset();
+        }
+        if (copy) {
+            // The copy goes whatever happens; failing to delete it is harmless.
+            struct Remove {
+                QString path;
+                ~Remove() { QFile::remove(path); }
+            } remove{*copy};
+            auto pdf = PdfRenderer::openFile(*copy);
+            co_return renderPDF(*pdf, stop);
+        }
+        auto pdf = PdfRenderer::openFile(doc.file.toLocalFile());
+        co_return renderPDF(*pdf, stop);
+    }
+    case Target::Kind::window: {
+        if (!m_windowScroll)
+            throw CaptureError(Localizer::t(QStringLiteral("Fenster kann nicht gescrollt werden.")));
+        Result scrolled = co_await m_windowScroll(target.window(), target.windowName());
+        co_return scrolled;
+    }
+    }
+    co_return std::nullopt;
+}

@@ -1,0 +1,72 @@
+#pragma once
+// Decides what a scrolling capture captures once a window is picked (the front
+// tab of a known browser, the document of a known PDF viewer, or the window
+// itself) and carries that decision out, ending in one tall image.
+#include "Screenshot/Browser.h"
+#include "Screenshot/DocApp.h"
+#include "Screenshot/Target.h"
+
+#include <QCoroTask>
+#include <QImage>
+#include <QList>
+#include <QRectF>
+#include <functional>
+#include <optional>
+
+class BrowserBridge;
+class PdfViewerBridge;
+class RunningApplications;
+
+class BrowserCapture {
+public:
+    // An image, or nothing when the user stopped the capture.
+    using Result = std::optional<QImage>;
+    using WindowScroll = std::function<QCoro::Task<Result>(PickedWindow window, QString name)>;
+    using PageCapture = std::function<QCoro::Task<Result>(QUrl url)>;
+    using StopRequested = std::function<bool()>;
+
+    struct WindowRow {
+        QRectF bounds;
+        QString payload;
+        bool operator==(const WindowRow&) const = default;
+    };
+
+    BrowserCapture(RunningApplications& apps, BrowserBridge& browsers, PdfViewerBridge& viewers);
+
+    // The scroll-and-stitch loop for plain windows (filled in by the window capture).
+    void setWindowScroll(WindowScroll scroll) { m_windowScroll = std::move(scroll); }
+    // The off-screen page capture; a fresh Capturer per page unless replaced.
+    void setPageCapture(PageCapture capture) { m_pageCapture = std::move(capture); }
+    // Asked before each band and page; true ends the capture as a stop. By
+    // default the Escape watch of the scrolling capture (ScrollCancel), which
+    // captureTarget runs while it renders a page or document.
+    void setStopRequested(StopRequested stop) { m_stopRequested = std::move(stop); }
+
+    Target resolveTarget(const PickedWindow& picked);
+    Tab matchTab(const Browser& browser, qint64 pid, const QRectF& bounds);
+    Doc matchDoc(const DocApp& app, const PickedWindow& picked);
+    QList<Doc> openPDFs(const DocApp& app, qint64 pid, quint32 window);
+    // A fresh copy of a system-viewer document in the state shown; nothing
+    // when the viewer cannot make one. Throws the viewer's error.
+    std::optional<QString> liveCopy(const DocApp& app, const Doc& doc);
+
+    QCoro::Task<Result> captureTarget(Target target);
+
+    // Parses a window list; lines without exactly five pieces or with a
+    // non-finite number are skipped.
+    static QList<WindowRow> windowRows(const QString& text);
+    static double distance(const QRectF& a, const QRectF& b);
+    // The closest row (the earlier one on equal distance), accepted only when
+    // it and the picked bounds cover at least half of each other.
+    static std::optional<qsizetype> closestRow(const QList<WindowRow>& rows, const QRectF& bounds);
+    // Name of the temporary live copy: "vevevevovu-<UUID>.pdf" in the temp folder.
+    static QString liveCopyPath();
+
+private:
+    RunningApplications& m_apps;
+    BrowserBridge& m_browsers;
+    PdfViewerBridge& m_viewers;
+    WindowScroll m_windowScroll;
+    PageCapture m_pageCapture;
+    StopRequested m_stopRequested;
+};

@@ -1,0 +1,163 @@
+// The whole-document PDF capture: sizes, rotation, boxes, limits and refusals,
+// on PDF files generated at test time.
+#include "Screenshot/CaptureError.h"
+#include "Screenshot/PdfRenderer.h"
+#include "support/IsolatedEnvironment.h"
+#include "support/PdfFixtures.h"
+
+#include <QPdfDocument>
+#include <QProcess>
+#include <QStandardPaths>
+
+namespace {
+QString errorOf(const std::function<void()>& f)
+{
+    try {
+        f();
+    } catch (const CaptureError& e) {
+        return e.message();
+    }
+    return QString();
+}
+
+bool near(QColor a, QColor b)
+{
+    return std::abs(a.red() - b.red()) < 12 && std::abs(a.green() - b.green()) < 12
+        && std::abs(a.blue() - b.blue()) < 12;
+}
+}
+
+class TestPdfCapture : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    QString path(const QString& name) const { return m_dir.filePath(name); }
+
+    QImage render(const QString& file, const PdfRenderer::StopRequested& stop = {})
+    {
+        auto doc = PdfRenderer::openFile(file);
+        const std::optional<QImage> image = renderPDF(*doc, stop);
+        return image ? *image : QImage();
+    }
+
+private Q_SLOTS:
+    void twoA4PagesStackTopToBottom()
+    {
+        const QString file = path("a4.pdf");
+        QVERIFY(PdfFixtures::writeColouredPages(file, QSizeF(595, 842), {Qt::red, Qt::blue}));
+        const QImage image = render(file);
+        QCOMPARE(image.size(), QSize(1440, 4076));
+        // 842 × 1440 / 595 = 2037.8 → 2038 rows per page; first page on top,
+        // no gap between the pages.
+        QVERIFY(near(image.pixelColor(700, 10), Qt::red));
+        QVERIFY(near(image.pixelColor(700, 2030), Qt::red));
+        QVERIFY(near(image.pixelColor(700, 2046), Qt::blue));
+        QVERIFY(near(image.pixelColor(700, 4070), Qt::blue));
+    }
+
+    void rotationSwapsQuarterTurnsOnly_data()
+    {
+        QTest::addColumn<QString>("rotate");
+        QTest::addColumn<int>("height");
+        // A 200 × 100 page: upright 720 px high, turned a quarter 2880 px.
+        QTest::newRow("none") << "" << 720;
+        QTest::newRow("90") << "/Rotate 90" << 2880;
+        QTest::newRow("270") << "/Rotate 270" << 2880;
+        QTest::newRow("-90") << "/Rotate -90" << 2880;
+        QTest::newRow("180") << "/Rotate 180" << 720;
+    }
+    void rotationSwapsQuarterTurnsOnly()
+    {
+        QFETCH(QString, rotate);
+        QFETCH(int, height);
+        const QString file = path("rot.pdf");
+        QVERIFY(PdfFixtures::writeRawPages(file, {"/MediaBox [0 0 200 100] " + rotate}));
+        QCOMPARE(render(file).size(), QSize(1440, height));
+    }
+
+    void cropBoxDecidesThePageSize()
+    {
+        const QString file = path("crop.pdf");
+        // Shown part 300 × 800 of a 600 × 800 sheet: 1440 wide, 3840 high; pages
+        // of different widths are all scaled to 1440.
+        QVERIFY(PdfFixtures::writeRawPages(
+            file, {"/MediaBox [0 0 600 800] /CropBox [0 0 300 800]", "/MediaBox [0 0 720 360]"}));
+        QCOMPARE(render(file).size(), QSize(1440, 3840 + 720));
+    }
+
+    void pixelHeightArithmetic()
+    {
+        QCOMPARE(PdfRenderer::pixelHeight(QSizeF(595, 842)), 2038);
+        QCOMPARE(PdfRenderer::pixelHeight(QSizeF(144, 20000)), 200000);
+        // 0.5 rounds away from zero: 2880 × 0.5 / 1440 … 1440 / 2880 × 1 = 0.5 → 1
+        QCOMPARE(PdfRenderer::pixelHeight(QSizeF(2880, 1)), 1);
+        // No width, no height or a non-number: no page rather than a division by zero.
+        QCOMPARE(PdfRenderer::pixelHeight(QSizeF(0, 800)), 0);
+        QCOMPARE(PdfRenderer::pixelHeight(QSizeF(300, 0)), 0);
+        QCOMPARE(PdfRenderer::pixelHeight(QSizeF(qQNaN(), 800)), 0);
+        QCOMPARE(PdfRenderer::pixelHeight(QSizeF(1e-9, 800)), int(PdfRenderer::heightCap + 1));
+    }
+
+    void tooLongIsRefusedWithPageCount()
+    {
+        // 144 pt wide pages are scaled by 10: 3 × 6667 pt = 200010 px > 200000.
+        const QString file = path("long.pdf");
+        const QString page = "/MediaBox [0 0 144 6667]";
+        QVERIFY(PdfFixtures::writeRawPages(file, {page, page, page}));
+        QCOMPARE(errorOf([&] { render(file); }), QStringLiteral("PDF zu lang: 3 Seiten."));
+    }
+
+    void lockedEmptyAndUnreadable()
+    {
+        const QString plain = path("plain.pdf");
+        QVERIFY(PdfFixtures::writeColouredPages(plain, QSizeF(595, 842), {Qt::green}));
+
+        const QString empty = path("empty.pdf");
+        QVERIFY(PdfFixtures::writeRawPages(empty, {}));
+        QCOMPARE(errorOf([&] { render(empty); }), QStringLiteral("PDF hat keine Seiten."));
+
+        const QString junk = path("junk.pdf");
+        QFile f(junk);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("this is no pdf");
+        f.close();
+        QCOMPARE(errorOf([&] { render(junk); }), QStringLiteral("PDF konnte nicht gelesen werden."));
+        QCOMPARE(errorOf([&] { PdfRenderer::openData("nope"); }), QStringLiteral("PDF konnte nicht gelesen werden."));
+
+        if (QStandardPaths::findExecutable("qpdf").isEmpty())
+            QSKIP("qpdf is not installed (scripts/install-deps.sh)");
+        const QString locked = path("locked.pdf");
+        QCOMPARE(QProcess::execute("qpdf", {"--encrypt", "user-pw", "owner-pw", "256", "--", plain, locked}), 0);
+        QCOMPARE(errorOf([&] { render(locked); }), QStringLiteral("PDF ist passwortgeschützt."));
+        // Only an owner password: opens without asking, so it is rendered.
+        const QString ownerOnly = path("owner.pdf");
+        QCOMPARE(QProcess::execute("qpdf", {"--encrypt", "", "owner-pw", "256", "--", plain, ownerOnly}), 0);
+        QCOMPARE(render(ownerOnly).size(), QSize(1440, 2038));
+    }
+
+    void inMemoryDocument()
+    {
+        const QString file = path("mem.pdf");
+        QVERIFY(PdfFixtures::writeColouredPages(file, QSizeF(720, 360), {Qt::yellow}));
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        auto doc = PdfRenderer::openData(f.readAll());
+        const std::optional<QImage> image = renderPDF(*doc);
+        QVERIFY(image);
+        QCOMPARE(image->size(), QSize(1440, 720));
+        QVERIFY(near(image->pixelColor(100, 100), Qt::yellow));
+    }
+
+    void stopIsAskedBeforeEachPage()
+    {
+        const QString file = path("stop.pdf");
+        QVERIFY(PdfFixtures::writeColouredPages(file, QSizeF(720, 360), {Qt::red, Qt::green, Qt::blue}));
+        int asked = 0;
+        auto doc = PdfRenderer::openFile(file);
+        const std::optional<QImage> image = renderPDF(*doc, [&] { return ++asked == 2; });
+        QVERIFY(!image);
+        QCOMPARE(asked, 2);
+    }
+};
+
+ZENTU_TEST_MAIN(TestPdfCapture)
+#include "tst_pdfcapture.moc"

@@ -1,0 +1,322 @@
+// Which target a picked window becomes and how each target is captured, with
+// fake application, browser and viewer bridges.
+#include "Screenshot/BrowserCapture.h"
+#include "Screenshot/ScrollCancel.h"
+#include "fakes/FakeBrowserBridge.h"
+#include "fakes/FakeKeyWatch.h"
+#include "fakes/FakePdfViewerBridge.h"
+#include "fakes/FakeRunningApplications.h"
+#include "support/AwaitCapture.h"
+#include "support/IsolatedEnvironment.h"
+#include "support/PdfFixtures.h"
+
+#include <QDir>
+#include <QTimer>
+
+namespace {
+const qint64 chromePid = 100, evincePid = 200, editorPid = 300, previewPid = 400;
+
+QString errorOf(const std::function<void()>& f)
+{
+    try {
+        f();
+    } catch (const CaptureError& e) {
+        return e.message();
+    }
+    return QString();
+}
+
+PickedWindow picked(qint64 pid, QRectF bounds = QRectF(100, 50, 1200, 800))
+{
+    return PickedWindow{qint32(pid), bounds, 0x2a00007, std::nullopt};
+}
+}
+
+class TestTargetResolution : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    FakeRunningApplications apps;
+    FakeBrowserBridge browsers;
+    FakePdfViewerBridge viewers;
+
+private Q_SLOTS:
+    void init()
+    {
+        apps.apps = {{chromePid, {"google-chrome", "Google Chrome"}},
+                     {evincePid, {"org.gnome.Evince", "Dokumentenbetrachter"}},
+                     {editorPid, {"org.gnome.TextEditor", "Texteditor"}},
+                     {previewPid, {"com.apple.Preview", "Vorschau"}}};
+        browsers = FakeBrowserBridge();
+        viewers = FakePdfViewerBridge();
+    }
+
+    void windowRowsParsing()
+    {
+        using Row = BrowserCapture::WindowRow;
+        const QString text = QStringLiteral(
+            "0\t0\t800\t600\thttps://a.example/x\n"
+            "\n"
+            "10\t20\t30\t40\t\n"                         // empty URL column: four pieces
+            "1.5\t2\t3\t4\thttps://b.example/q?a=1\tb=2\n" // a tab inside the URL stays
+            "nan\t0\t10\t10\thttps://nan.example\n"
+            "0\tinf\t10\t10\thttps://inf.example\n"
+            " 1\t0\t10\t10\thttps://blank.example\n"
+            "x\t0\t10\t10\thttps://word.example\n"
+            "0\t0\t10\thttps://short.example\n");
+        const QList<Row> rows = BrowserCapture::windowRows(text);
+        QCOMPARE(rows.size(), 2);
+        QCOMPARE(rows[0], (Row{QRectF(0, 0, 800, 600), "https://a.example/x"}));
+        QCOMPARE(rows[1], (Row{QRectF(1.5, 2, 1.5, 2), "https://b.example/q?a=1\tb=2"}));
+    }
+
+    void matchingTakesClosestWithinTolerance()
+    {
+        using Row = BrowserCapture::WindowRow;
+        const QRectF pick(100, 50, 1200, 800);
+        // Equal distance: the earlier row wins.
+        QList<Row> rows{{QRectF(110, 50, 1200, 800), "first"}, {QRectF(90, 50, 1200, 800), "second"}};
+        QCOMPARE(BrowserCapture::closestRow(rows, pick), std::optional<qsizetype>(0));
+        // A strictly closer later row replaces it.
+        rows.append({QRectF(100, 52, 1200, 800), "third"});
+        QCOMPARE(BrowserCapture::closestRow(rows, pick), std::optional<qsizetype>(2));
+        // Frame and client area differ by a title bar: still the same window.
+        QCOMPARE(BrowserCapture::closestRow({{QRectF(100, 80, 1200, 770), "client"}}, pick),
+                 std::optional<qsizetype>(0));
+        // The only listed window lies elsewhere: no match rather than the wrong tab.
+        QCOMPARE(BrowserCapture::closestRow({{QRectF(1400, 50, 1200, 800), "other"}}, pick), std::nullopt);
+        QCOMPARE(BrowserCapture::closestRow({{QRectF(100, 50, 300, 200), "small"}}, pick), std::nullopt);
+        QCOMPARE(BrowserCapture::closestRow({}, pick), std::nullopt);
+    }
+
+    void browserWindowBecomesItsTab()
+    {
+        BrowserCapture capture(apps, browsers, viewers);
+        browsers.list = "2000\t0\t3000\t900\thttps://far.example/\n"
+                        "100\t50\t1300\t850\thttps://www.example.org/news/today.html\n";
+        const Target t = capture.resolveTarget(picked(chromePid));
+        QCOMPARE(t.kind(), Target::Kind::tab);
+        QCOMPARE(t.tab(), (Tab{"www.example.org", QUrl("https://www.example.org/news/today.html")}));
+        QCOMPARE(browsers.askedBrowser, QStringLiteral("Google Chrome"));
+        QCOMPARE(apps.askedWindow, quint32(0x2a00007));
+        QCOMPARE(browsers.askedPid, chromePid);
+
+        // Titles: host, else the file name without extension, else the browser's name.
+        browsers.list = "100\t50\t1300\t850\tfile:///home/u/Bericht.final.html\n";
+        QCOMPARE(capture.resolveTarget(picked(chromePid)).tab().title, QStringLiteral("Bericht.final"));
+        browsers.list = "100\t50\t1300\t850\tfile:///\n";
+        QCOMPARE(capture.resolveTarget(picked(chromePid)).tab().title, QStringLiteral("Google Chrome"));
+    }
+
+    void browserErrors()
+    {
+        BrowserCapture capture(apps, browsers, viewers);
+        const QString noTab = QStringLiteral("Google Chrome: kein Tab im gewählten Fenster.");
+        browsers.list = "100\t50\t1300\t850\t\n";
+        QCOMPARE(errorOf([&] { capture.resolveTarget(picked(chromePid)); }), noTab);
+        browsers.list = "100\t50\t1300\t850\thttp://exa mple.org/%%\n";
+        QCOMPARE(errorOf([&] { capture.resolveTarget(picked(chromePid)); }), noTab);
+        browsers.list = "1400\t50\t2600\t850\thttps://unrelated.example/\n";
+        QCOMPARE(errorOf([&] { capture.resolveTarget(picked(chromePid)); }), noTab);
+        browsers.error = QStringLiteral("Browser antwortet nicht.");
+        QCOMPARE(errorOf([&] { capture.resolveTarget(picked(chromePid)); }), QStringLiteral("Browser antwortet nicht."));
+    }
+
+    void sectionsAndOtherAppsAreScrolled()
+    {
+        BrowserCapture capture(apps, browsers, viewers);
+        PickedWindow section = picked(chromePid);
+        section.scrollRegion = QRectF(200, 300, 400, 400);
+        const Target s = capture.resolveTarget(section);
+        QCOMPARE(s.kind(), Target::Kind::window);
+        QCOMPARE(s.windowName(), QStringLiteral("Google Chrome Abschnitt"));
+        QCOMPARE(s.window(), section);
+        QCOMPARE(browsers.askedPid, 0); // never asked for a tab
+
+        const Target w = capture.resolveTarget(picked(editorPid));
+        QCOMPARE(w.kind(), Target::Kind::window);
+        QCOMPARE(w.windowName(), QStringLiteral("Texteditor"));
+
+        apps.apps[editorPid].name.clear();
+        QCOMPARE(capture.resolveTarget(picked(editorPid)).windowName(), QStringLiteral("Fenster"));
+
+        QCOMPARE(errorOf([&] { capture.resolveTarget(picked(999)); }),
+                 QStringLiteral("Fenster konnte keiner App zugeordnet werden."));
+        apps.apps[999] = {"", "Namenlos"};
+        QCOMPARE(errorOf([&] { capture.resolveTarget(picked(999)); }),
+                 QStringLiteral("Fenster konnte keiner App zugeordnet werden."));
+    }
+
+    void viewerWindowBecomesItsDocument()
+    {
+        BrowserCapture capture(apps, browsers, viewers);
+        viewers.docs = {"/data/notes.txt", "/data/Plan.PDF", "/data/other.pdf"};
+        const Target t = capture.resolveTarget(picked(evincePid));
+        QCOMPARE(t.kind(), Target::Kind::pdf);
+        QCOMPARE(t.pdf(), (Doc{QUrl::fromLocalFile("/data/Plan.PDF"), std::nullopt}));
+        QCOMPARE(viewers.askedPid, evincePid);
+        QCOMPARE(viewers.askedWindow, quint32(0x2a00007));
+
+        viewers.docs = {"/data/picture.png"};
+        QCOMPARE(errorOf([&] { capture.resolveTarget(picked(evincePid)); }),
+                 QStringLiteral("Evince: kein PDF im gewählten Fenster."));
+        viewers.documentsError = QStringLiteral("Betrachter antwortet nicht.");
+        QCOMPARE(errorOf([&] { capture.resolveTarget(picked(evincePid)); }),
+                 QStringLiteral("Betrachter antwortet nicht."));
+    }
+
+    void systemViewerNumbersDocumentsBeforeFiltering()
+    {
+        BrowserCapture capture(apps, browsers, viewers);
+        viewers.docs = {"/d/a.pdf", "/d/b.png", "/d/c.pdf"};
+        const QList<Doc> docs = capture.openPDFs(DocApp::table().first(), previewPid, 0);
+        QCOMPARE(docs, (QList<Doc>{{QUrl::fromLocalFile("/d/a.pdf"), 1}, {QUrl::fromLocalFile("/d/c.pdf"), 3}}));
+
+        viewers.list = "0\t0\t500\t500\t/d/b.png\n100\t50\t1300\t850\t/d/c.pdf\n";
+        QCOMPARE(capture.resolveTarget(picked(previewPid)).pdf(), (Doc{QUrl::fromLocalFile("/d/c.pdf"), 3}));
+        // The index lookup failing only costs the index.
+        viewers.documentsError = QStringLiteral("x");
+        QCOMPARE(capture.resolveTarget(picked(previewPid)).pdf(), (Doc{QUrl::fromLocalFile("/d/c.pdf"), std::nullopt}));
+        viewers.list = "100\t50\t1300\t850\t/d/b.png\n";
+        QCOMPARE(errorOf([&] { capture.resolveTarget(picked(previewPid)); }),
+                 QStringLiteral("Vorschau: kein PDF im gewählten Fenster."));
+    }
+
+    void tabShowingLocalPdfIsRenderedAsDocument()
+    {
+        const QString file = m_dir.filePath("Folien.PDF");
+        QVERIFY(PdfFixtures::writeColouredPages(file, QSizeF(720, 360), {Qt::red, Qt::green}));
+        BrowserCapture capture(apps, browsers, viewers);
+        bool pageCaptured = false;
+        capture.setPageCapture([&](QUrl) -> QCoro::Task<BrowserCapture::Result> {
+            pageCaptured = true;
+            co_return std::nullopt;
+        });
+        const Target t = Target::tab(Tab{"Folien", QUrl::fromLocalFile(file)});
+        const CaptureOutcome out = awaitCapture([&] { return capture.captureTarget(t); });
+        QVERIFY(out.image);
+        QCOMPARE(out.image->size(), QSize(1440, 1440));
+        QVERIFY(!pageCaptured);
+
+        // Any other page goes to the page capture.
+        QUrl asked;
+        capture.setPageCapture([&](QUrl url) -> QCoro::Task<BrowserCapture::Result> {
+            asked = url;
+            co_return QImage(1440, 900, QImage::Format_ARGB32_Premultiplied);
+        });
+        const Target web = Target::tab(Tab{"example.org", QUrl("https://example.org/")});
+        QCOMPARE(awaitCapture([&] { return capture.captureTarget(web); }).image->size(), QSize(1440, 900));
+        QCOMPARE(asked, QUrl("https://example.org/"));
+    }
+
+    void documentsRenderFromLiveCopyOrFile()
+    {
+        const QString onDisk = m_dir.filePath("disk.pdf");
+        const QString shown = m_dir.filePath("shown.pdf");
+        QVERIFY(PdfFixtures::writeColouredPages(onDisk, QSizeF(720, 360), {Qt::red}));
+        QVERIFY(PdfFixtures::writeColouredPages(shown, QSizeF(720, 360), {Qt::red, Qt::blue}));
+        BrowserCapture capture(apps, browsers, viewers);
+
+        // The system viewer's live copy is rendered (two pages) and then removed.
+        viewers.copySource = shown;
+        const Target withIndex = Target::pdf(Doc{QUrl::fromLocalFile(onDisk), 2});
+        CaptureOutcome out = awaitCapture([&] { return capture.captureTarget(withIndex); });
+        QCOMPARE(out.error, QString());
+        QCOMPARE(out.image->size(), QSize(1440, 1440));
+        QCOMPARE(viewers.savedIndex, 2);
+        QVERIFY(QFileInfo(viewers.savedPath).fileName().contains(
+            QRegularExpression("^vevevevovu-[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}\\.pdf$")));
+        QCOMPARE(QFileInfo(viewers.savedPath).absolutePath(), QFileInfo(QDir::tempPath()).absoluteFilePath());
+        QVERIFY(!QFile::exists(viewers.savedPath));
+
+        // A copy that is no PDF fails without falling back, and is removed too.
+        const QString junk = m_dir.filePath("junk.pdf");
+        QFile f(junk);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("junk");
+        f.close();
+        viewers.copySource = junk;
+        out = awaitCapture([&] { return capture.captureTarget(withIndex); });
+        QCOMPARE(out.error, QStringLiteral("PDF konnte nicht gelesen werden."));
+        QVERIFY(!QFile::exists(viewers.savedPath));
+
+        // No copy possible (every Linux viewer): the file on disk.
+        viewers.copySource.clear();
+        out = awaitCapture([&] { return capture.captureTarget(withIndex); });
+        QCOMPARE(out.image->size(), QSize(1440, 720));
+        const Target noIndex = Target::pdf(Doc{QUrl::fromLocalFile(onDisk), std::nullopt});
+        viewers.savedIndex = 0;
+        out = awaitCapture([&] { return capture.captureTarget(noIndex); });
+        QCOMPARE(out.image->size(), QSize(1440, 720));
+        QCOMPARE(viewers.savedIndex, 0);
+
+        const Target missing = Target::pdf(Doc{QUrl::fromLocalFile(m_dir.filePath("gone.pdf")), std::nullopt});
+        QCOMPARE(awaitCapture([&] { return capture.captureTarget(missing); }).error,
+                 QStringLiteral("PDF konnte nicht gelesen werden."));
+    }
+
+    void windowsGoToTheScrollLoopAndStopsAreHonoured()
+    {
+        BrowserCapture capture(apps, browsers, viewers);
+        PickedWindow seen;
+        QString seenName;
+        capture.setWindowScroll([&](PickedWindow w, QString name) -> QCoro::Task<BrowserCapture::Result> {
+            seen = w;
+            seenName = name;
+            co_return QImage(10, 20, QImage::Format_ARGB32_Premultiplied);
+        });
+        const Target w = Target::window(picked(editorPid), "Texteditor");
+        QCOMPARE(awaitCapture([&] { return capture.captureTarget(w); }).image->size(), QSize(10, 20));
+        QCOMPARE(seen, picked(editorPid));
+        QCOMPARE(seenName, QStringLiteral("Texteditor"));
+
+        const QString file = m_dir.filePath("stop.pdf");
+        QVERIFY(PdfFixtures::writeColouredPages(file, QSizeF(720, 360), {Qt::red, Qt::green}));
+        capture.setStopRequested([] { return true; });
+        const Target doc = Target::pdf(Doc{QUrl::fromLocalFile(file), std::nullopt});
+        const CaptureOutcome out = awaitCapture([&] { return capture.captureTarget(doc); });
+        QVERIFY(!out.failed());
+        QVERIFY(!out.image);
+    }
+
+    void escapeStopsDocumentCapture()
+    {
+        auto keys = std::make_shared<FakeKeyWatch>();
+        ScrollCancel::setKeyWatch(keys);
+        const QString file = m_dir.filePath("esc.pdf");
+        QVERIFY(PdfFixtures::writeColouredPages(file, QSizeF(720, 360), {Qt::red, Qt::green}));
+        BrowserCapture capture(apps, browsers, viewers);
+        const Target doc = Target::pdf(Doc{QUrl::fromLocalFile(file), std::nullopt});
+
+        // Escape pressed elsewhere on the desktop while the pages render.
+        QTimer::singleShot(0, this, [keys] { keys->pressEscape(); });
+        CaptureOutcome out = awaitCapture([&] { return capture.captureTarget(doc); });
+        QVERIFY(!out.failed());
+        QVERIFY(!out.image);
+        QCOMPARE(keys->starts, 1);
+        QVERIFY(!keys->watching()); // the watch ends with the capture
+
+        // Without Escape the same document renders whole.
+        out = awaitCapture([&] { return capture.captureTarget(doc); });
+        QCOMPARE(out.image->size(), QSize(1440, 1440));
+        ScrollCancel::setKeyWatch(nullptr);
+    }
+
+    void tablesKnowLinuxIdentities()
+    {
+        QCOMPARE(Browser::table().size(), 8);
+        QCOMPARE(Browser::find("com.brave.Browser")->name, QStringLiteral("Brave"));
+        QCOMPARE(Browser::find("brave-browser")->name, QStringLiteral("Brave"));
+        QCOMPARE(Browser::find("microsoft-edge")->name, QStringLiteral("Microsoft Edge"));
+        QCOMPARE(Browser::find("vivaldi-stable")->name, QStringLiteral("Vivaldi"));
+        QCOMPARE(Browser::find("Google-chrome")->name, QStringLiteral("Google Chrome"));
+        QVERIFY(!Browser::find("firefox"));
+        QVERIFY(!Browser::find(""));
+        QCOMPARE(DocApp::table().first().name, QStringLiteral("Vorschau"));
+        QCOMPARE(DocApp::find("org.kde.okular")->name, QStringLiteral("Okular"));
+        QCOMPARE(DocApp::find("evince")->name, QStringLiteral("Evince"));
+        QVERIFY(!DocApp::find("gimp"));
+    }
+};
+
+ZENTU_TEST_MAIN(TestTargetResolution)
+#include "tst_targetresolution.moc"

@@ -1,0 +1,36 @@
+#pragma once
+#include "Platform/PdfViewerBridge.h"
+#include "Screenshot/CaptureError.h"
+#include "Screenshot/DocApp.h"
+
+#include <QFile>
+#include <optional>
+
+class FakePdfViewerBridge final : public PdfViewerBridge {
+public:
+    QStringList documents(const DocApp&, qint64 pid, quint32 window) override
+    {
+        askedPid = pid;
+        askedWindow = window;
+        if (documentsError)
+            throw CaptureError(*documentsError);
+        return docs;
+    }
+    QString windowList(const DocApp&, qint64) override { return list; }
+    bool saveCopy(const DocApp&, int index, const QString& path) override
+    {
+        savedIndex = index;
+        savedPath = path;
+        if (copySource.isEmpty())
+            return false;
+        return QFile::copy(copySource, path);
+    }
+    QStringList docs;
+    std::optional<QString> documentsError;
+    QString list;
+    QString copySource; // empty: the viewer cannot make copies
+    qint64 askedPid = 0;
+    quint32 askedWindow = 0;
+    int savedIndex = 0;
+    QString savedPath;
+};
