@@ -121,10 +121,16 @@ bool knows(const QString& symbolName) { return table().contains(symbolName); }
 
 bool hasGlyph(const QString& symbolName)
 {
+    // Asked on every paint: the answer per name is kept.
+    static QHash<QString, bool> known;
+    const auto cached = known.constFind(symbolName);
+    if (cached != known.constEnd())
+        return *cached;
     const auto it = table().constFind(symbolName);
-    if (it == table().constEnd() || iconFamily().isEmpty())
-        return false;
-    return QFontMetricsF(iconFont(24)).inFontUcs4(it->codepoint);
+    const bool has = it != table().constEnd() && !iconFamily().isEmpty() &&
+                     QFontMetricsF(iconFont(24)).inFontUcs4(it->codepoint);
+    known.insert(symbolName, has);
+    return has;
 }
 
 void paint(QPainter& p, const QString& symbolName, const QRectF& rect, const QColor& color, qreal px)
