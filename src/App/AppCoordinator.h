@@ -1,0 +1,126 @@
+#pragma once
+// The hub of the running program: owns every long-lived service, wires them to
+// each other, runs the start-up sequence and keeps the app's windows.
+#include "App/AppEnvironment.h"
+#include "Models/HotkeyAction.h"
+
+#include <QMargins>
+#include <QObject>
+#include <QPointer>
+#include <QRect>
+#include <QString>
+#include <QTimer>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+class ClipboardHistoryStore;
+class ClipboardMonitor;
+class CoordinatorServices;
+class PermissionManager;
+class QWidget;
+class ScreenshotHistoryStore;
+class ScreenshotService;
+class SettingsManager;
+class ToastPresenter;
+
+class AppCoordinator : public QObject {
+    Q_OBJECT
+public:
+    // Builds the services in their fixed order; cannot fail.
+    explicit AppCoordinator(CoordinatorServices& services, QObject* parent = nullptr);
+    ~AppCoordinator() override;
+
+    // The start-up sequence, run once after launching has finished.
+    void start();
+
+    // Services (the ones other parts of the program reach through the coordinator).
+    SettingsManager& settings() { return *m_settings; }
+    PermissionManager& permissions() { return *m_permissions; }
+    ScreenshotService& screenshotService() { return *m_screenshotService; }
+    ToastPresenter& toast() { return *m_toast; }
+    ClipboardHistoryStore& clipboardStore() { return *m_clipboardStore; }
+    ScreenshotHistoryStore& screenshotStore() { return *m_screenshotStore; }
+    ClipboardMonitor& clipboardMonitor() { return *m_clipboardMonitor; }
+    AppEnvironment environment();
+
+    // Window contents. The windows themselves, their titles, sizes and
+    // bookkeeping belong to the coordinator; the views inside come from these.
+    using ViewFactory = std::function<QWidget*(const AppEnvironment&)>;
+    using OnboardingViewFactory = std::function<QWidget*(const AppEnvironment&, std::function<void()> onClose,
+                                                         std::function<void(double)> onHeightChange)>;
+    void setSettingsViewFactory(ViewFactory factory) { m_settingsView = std::move(factory); }
+    void setClipboardHistoryViewFactory(ViewFactory factory) { m_clipboardView = std::move(factory); }
+    void setOnboardingViewFactory(OnboardingViewFactory factory) { m_onboardingView = std::move(factory); }
+
+    void showClipboardHistory();
+    void openSettings();
+    void openOnboarding();
+    // Editor windows: the coordinator keeps each one until it closes, and the
+    // app is a regular application while any is open.
+    void adoptEditorWindow(std::unique_ptr<QWidget> window);
+    // Closes every editor window through its own close path (used on quit, so
+    // that each editor writes its annotations back first).
+    void closeEditorWindows();
+
+    // Windows while they exist (null otherwise).
+    QWidget* settingsWindow() const { return m_settingsWindow.get(); }
+    QWidget* clipboardPanel() const { return m_clipboardPanel.get(); }
+    QWidget* onboardingWindow() const { return m_onboardingWindow.get(); }
+    const std::vector<std::unique_ptr<QWidget>>& editorWindows() const { return m_editorWindows; }
+
+    // Called by the first-run view: its OK button, and its measured height.
+    void finishOnboarding();
+    void fitOnboarding(double measuredHeight);
+
+    static QString installStamp(std::optional<qint64> executableModified, const QString& bundleVersion);
+    // The first-run window's new content geometry for a measured content
+    // height, or nothing when the height stays (within one pixel).
+    static std::optional<QRect> onboardingGeometry(QRect content, QMargins frame, double measuredHeight,
+                                                   std::optional<QRect> visibleFrame);
+
+    static constexpr const char* onboardingCompletedKey = "zentu.onboarding.completed";
+    static constexpr const char* installStampKey = "zentuInstallStamp";
+    static constexpr const char* hideCaptureIntroKey = "zentuHideCaptureIntro";
+    static constexpr const char* hideScrollIntroKey = "zentuHideScrollIntro";
+    static constexpr int onboardingCheckDelayMs = 1200;
+
+    // Whether the first-run check is waiting for its 1.2 s.
+    bool isOnboardingCheckPending() const { return m_onboardingCheck.isActive(); }
+
+Q_SIGNALS:
+    // The onboarding check ran (1.2 s after start when it was due).
+    void onboardingChecked();
+
+private:
+    void handle(HotkeyAction action);
+    void resetIntrosAfterReinstall();
+    void runOnboardingCheck();
+    void updateActivationPolicy();
+    void refreshWindowTitles();
+    void bringForward(QWidget* window);
+
+    CoordinatorServices& m_services;
+    std::unique_ptr<SettingsManager> m_settings;
+    std::unique_ptr<PermissionManager> m_permissions;
+    // Hotkey manager: built after the permission manager once it is part of
+    // the program (see the constructor).
+    std::unique_ptr<ScreenshotService> m_screenshotService;
+    std::unique_ptr<ToastPresenter> m_toast;
+    // Update checker: after the toast presenter, once part of the program.
+    std::unique_ptr<ClipboardHistoryStore> m_clipboardStore;
+    std::unique_ptr<ScreenshotHistoryStore> m_screenshotStore;
+    std::unique_ptr<ClipboardMonitor> m_clipboardMonitor;
+    QTimer m_onboardingCheck;
+
+    std::vector<std::unique_ptr<QWidget>> m_editorWindows;
+    std::unique_ptr<QWidget> m_settingsWindow;
+    std::unique_ptr<QWidget> m_clipboardPanel;
+    std::unique_ptr<QWidget> m_onboardingWindow;
+    QMetaObject::Connection m_langConnection;
+
+    ViewFactory m_settingsView;
+    ViewFactory m_clipboardView;
+    OnboardingViewFactory m_onboardingView;
+};

@@ -1,0 +1,44 @@
+#include "App/AppDelegate.h"
+
+#include "App/AppCoordinator.h"
+#include "App/CoordinatorServices.h"
+#include "Clipboard/ClipboardMonitor.h"
+#include "Debug/DebugLog.h"
+#include "Platform/ActivationPolicy.h"
+
+AppDelegate::AppDelegate(CoordinatorServices& services, QObject* parent)
+    : QObject(parent)
+    , m_services(services)
+    , m_coordinator(std::make_unique<AppCoordinator>(services))
+{
+}
+
+AppDelegate::~AppDelegate() = default;
+
+void AppDelegate::applicationDidFinishLaunching()
+{
+    // 1. Moving the program to its usual place comes with the self-install step.
+    // 2. Tray only: no taskbar entry while idle.
+    m_services.activationPolicy().setPolicy(ActivationPolicy::Policy::accessory);
+    // 3.
+    m_services.ensureDirectories();
+    // 4. A fresh log for this run; a failed write is ignored.
+    DebugLog::restart();
+    // 5.
+    DebugLog::write(QStringLiteral("App gestartet"));
+    // 6.
+    m_coordinator->start();
+}
+
+void AppDelegate::applicationWillTerminate()
+{
+    if (m_terminated)
+        return;
+    m_terminated = true;
+    // Editors write their annotations back when they close; quitting with an
+    // editor open must not lose them.
+    m_coordinator->closeEditorWindows();
+    // 1.
+    m_coordinator->clipboardMonitor().stop();
+    // 2. Release every global hotkey: with the hotkey manager.
+}

@@ -1,0 +1,42 @@
+#pragma once
+// Builds the coordinator's services and hands it the platform pieces it uses.
+// The coordinator calls the make* operations in its fixed start-up order.
+#include <memory>
+
+class ActivationPolicy;
+class AppIdentity;
+class ClipboardHistoryStore;
+class ClipboardMonitor;
+class ClipboardService;
+class PermissionManager;
+class ScreenshotHistoryStore;
+class ScreenshotService;
+class SettingsManager;
+class ToastPresenter;
+class UserDefaults;
+
+class CoordinatorServices {
+public:
+    virtual ~CoordinatorServices() = default;
+
+    virtual UserDefaults& userDefaults() = 0;
+    virtual ActivationPolicy& activationPolicy() = 0;
+    virtual AppIdentity& appIdentity() = 0;
+    // The clipboard the stores and the monitor share.
+    virtual ClipboardService& clipboard() = 0;
+
+    virtual std::unique_ptr<SettingsManager> makeSettingsManager() = 0;
+    // Starts its own poll.
+    virtual std::unique_ptr<PermissionManager> makePermissionManager() = 0;
+    // With its own screen capturer and window detector; no overlay, not capturing.
+    virtual std::unique_ptr<ScreenshotService> makeScreenshotService() = 0;
+    virtual std::unique_ptr<ToastPresenter> makeToastPresenter() = 0;
+    // Creates the storage folders before any history store is made.
+    virtual void ensureDirectories() = 0;
+    virtual std::unique_ptr<ClipboardHistoryStore> makeClipboardHistoryStore(SettingsManager& settings) = 0;
+    // Made with its history read from disk.
+    virtual std::unique_ptr<ScreenshotHistoryStore> makeScreenshotHistoryStore(SettingsManager& settings) = 0;
+    // Does not poll until started.
+    virtual std::unique_ptr<ClipboardMonitor> makeClipboardMonitor(ClipboardHistoryStore& store,
+                                                                   SettingsManager& settings) = 0;
+};

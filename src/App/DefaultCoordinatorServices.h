@@ -1,0 +1,52 @@
+#pragma once
+#include "App/CoordinatorServices.h"
+
+#include <memory>
+
+class ApplicationIdentity;
+class CapturePermissions;
+class KeyboardInfo;
+class LoginItemService;
+class OverlayDesktop;
+class ScreenCapturer;
+class WindowDetector;
+class WindowServer;
+class X11ScreenSource;
+
+// The services of the running program on X11.
+class DefaultCoordinatorServices final : public CoordinatorServices {
+public:
+    DefaultCoordinatorServices();
+    ~DefaultCoordinatorServices() override;
+
+    UserDefaults& userDefaults() override;
+    ActivationPolicy& activationPolicy() override;
+    AppIdentity& appIdentity() override;
+    ClipboardService& clipboard() override;
+
+    std::unique_ptr<SettingsManager> makeSettingsManager() override;
+    std::unique_ptr<PermissionManager> makePermissionManager() override;
+    std::unique_ptr<ScreenshotService> makeScreenshotService() override;
+    std::unique_ptr<ToastPresenter> makeToastPresenter() override;
+    void ensureDirectories() override;
+    std::unique_ptr<ClipboardHistoryStore> makeClipboardHistoryStore(SettingsManager& settings) override;
+    std::unique_ptr<ScreenshotHistoryStore> makeScreenshotHistoryStore(SettingsManager& settings) override;
+    std::unique_ptr<ClipboardMonitor> makeClipboardMonitor(ClipboardHistoryStore& store,
+                                                           SettingsManager& settings) override;
+
+private:
+    X11ScreenSource& screens();
+
+    std::unique_ptr<UserDefaults> m_defaults;
+    std::unique_ptr<LoginItemService> m_loginItem;
+    std::unique_ptr<KeyboardInfo> m_keyboard;
+    std::unique_ptr<ActivationPolicy> m_activation;
+    std::unique_ptr<AppIdentity> m_identity;
+    std::unique_ptr<X11ScreenSource> m_screens;
+    std::unique_ptr<CapturePermissions> m_capturePermissions;
+    std::unique_ptr<ApplicationIdentity> m_applications;
+    std::unique_ptr<WindowServer> m_windowServer;
+    std::unique_ptr<OverlayDesktop> m_overlayDesktop;
+    std::unique_ptr<ScreenCapturer> m_capturer;
+    std::unique_ptr<WindowDetector> m_windowDetector;
+};

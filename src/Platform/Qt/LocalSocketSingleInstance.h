@@ -1,0 +1,30 @@
+#pragma once
+#include "Platform/SingleInstance.h"
+
+#include <QLockFile>
+#include <memory>
+
+class QLocalServer;
+
+// A lock file and a local socket in the user's runtime folder
+// ($XDG_RUNTIME_DIR, else a per-user folder in /tmp). The lock decides who is
+// first without races; the socket carries the later start's hand-over.
+class LocalSocketSingleInstance final : public SingleInstance {
+    Q_OBJECT
+public:
+    // folder: where lock and socket live (the runtime folder by default).
+    explicit LocalSocketSingleInstance(QString folder = {}, QObject* parent = nullptr);
+    ~LocalSocketSingleInstance() override;
+
+    bool claim() override;
+
+    static QString defaultFolder();
+    QString socketPath() const;
+
+private:
+    bool handOver();
+
+    QString m_folder;
+    std::unique_ptr<QLockFile> m_lock;
+    QLocalServer* m_server = nullptr;
+};

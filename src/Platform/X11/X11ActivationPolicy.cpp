@@ -1,0 +1,153 @@
+#include "Platform/X11/X11ActivationPolicy.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QGuiApplication>
+#include <QWidget>
+#include <QWindow>
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+#include <xcb/xcb.h>
+
+namespace {
+
+xcb_connection_t* connection()
+{
+    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    return x11 ? x11->connection() : nullptr;
+}
+
+xcb_atom_t atom(xcb_connection_t* c, const char* name)
+{
+    xcb_intern_atom_reply_t* reply
+        = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(std::strlen(name)), name), nullptr);
+    const xcb_atom_t result = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+    std::free(reply);
+    return result;
+}
+
+std::vector<xcb_atom_t> states(xcb_connection_t* c, xcb_window_t window, xcb_atom_t netWmState)
+{
+    std::vector<xcb_atom_t> result;
+    xcb_get_property_reply_t* reply = xcb_get_property_reply(
+        c, xcb_get_property(c, 0, window, netWmState, XCB_ATOM_ATOM, 0, 64), nullptr);
+    if (reply && reply->format == 32) {
+        const auto* data = static_cast<const xcb_atom_t*>(xcb_get_property_value(reply));
+        result.assign(data, data + xcb_get_property_value_length(reply) / 4);
+    }
+    std::free(reply);
+    return result;
+}
+
+// Only ordinary top-level windows can appear in a taskbar; popups, tooltips
+// and the tray's own windows never do.
+bool isTaskbarCandidate(QWidget* w)
+{
+    if (!w || !w->isWindow())
+        return false;
+    const Qt::WindowType type = w->windowType();
+    return type == Qt::Window || type == Qt::Dialog || type == Qt::Tool;
+}
+
+} // namespace
+
+X11ActivationPolicy::X11ActivationPolicy(QObject* parent)
+    : QObject(parent)
+{
+    if (qApp)
+        qApp->installEventFilter(this);
+}
+
+X11ActivationPolicy::~X11ActivationPolicy()
+{
+    if (qApp)
+        qApp->removeEventFilter(this);
+}
+
+void X11ActivationPolicy::setPolicy(Policy policy)
+{
+    m_policy = policy;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (isTaskbarCandidate(w) && w->isVisible())
+            apply(w, true);
+}
+
+bool X11ActivationPolicy::eventFilter(QObject* watched, QEvent* event)
+{
+    // The show event comes before the window is mapped: set the property then,
+    // and Qt keeps it when it writes its own states while mapping.
+    if (event->type() == QEvent::Show && watched->isWidgetType()) {
+        auto* w = static_cast<QWidget*>(watched);
+        if (isTaskbarCandidate(w)) {
+            apply(w, false);
+            if (QWindow* window = w->windowHandle())
+                window->installEventFilter(this);
+        }
+    }
+    // A window hidden and shown again at once can race the window manager,
+    // which clears the state of a withdrawn window: once it is on screen, ask
+    // again if the state did not survive.
+    if (event->type() == QEvent::Expose && watched->isWindowType()) {
+        auto* window = static_cast<QWindow*>(watched);
+        if (window->isExposed()) {
+            for (QWidget* w : QApplication::topLevelWidgets()) {
+                if (w->windowHandle() == window && isTaskbarCandidate(w)
+                    && skipsTaskbar(w) != (m_policy == Policy::accessory)) {
+                    apply(w, true);
+                    break;
+                }
+            }
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void X11ActivationPolicy::apply(QWidget* w, bool mapped) const
+{
+    xcb_connection_t* c = connection();
+    if (!c)
+        return;
+    const auto window = xcb_window_t(w->winId());
+    const xcb_atom_t netWmState = atom(c, "_NET_WM_STATE");
+    const xcb_atom_t skip = atom(c, "_NET_WM_STATE_SKIP_TASKBAR");
+    if (netWmState == XCB_ATOM_NONE || skip == XCB_ATOM_NONE)
+        return;
+    const bool wantSkip = m_policy == Policy::accessory;
+
+    if (!mapped) {
+        // Unmapped: write the property itself (the window manager reads it on map).
+        std::vector<xcb_atom_t> current = states(c, window, netWmState);
+        std::erase(current, skip);
+        if (wantSkip)
+            current.push_back(skip);
+        xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, netWmState, XCB_ATOM_ATOM, 32,
+                            uint32_t(current.size()), current.data());
+    } else {
+        // Mapped: the window manager owns the property; ask it to change the state.
+        xcb_client_message_event_t message = {};
+        message.response_type = XCB_CLIENT_MESSAGE;
+        message.format = 32;
+        message.window = window;
+        message.type = netWmState;
+        message.data.data32[0] = wantSkip ? 1 : 0; // _NET_WM_STATE_ADD / _REMOVE
+        message.data.data32[1] = skip;
+        message.data.data32[3] = 1; // source: a normal application
+        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+        xcb_send_event(c, 0, root,
+                       XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                       reinterpret_cast<const char*>(&message));
+    }
+    xcb_flush(c);
+}
+
+bool X11ActivationPolicy::skipsTaskbar(QWidget* w)
+{
+    xcb_connection_t* c = connection();
+    if (!c || !w)
+        return false;
+    const xcb_atom_t skip = atom(c, "_NET_WM_STATE_SKIP_TASKBAR");
+    const std::vector<xcb_atom_t> current = states(c, xcb_window_t(w->winId()), atom(c, "_NET_WM_STATE"));
+    return std::find(current.begin(), current.end(), skip) != current.end();
+}

@@ -1,0 +1,53 @@
+// Where the tray panel opens, and that it hosts its content 340 px wide.
+#include "App/MenuBarPanel.h"
+#include "support/IsolatedEnvironment.h"
+
+#include <QIcon>
+#include <QLabel>
+
+class TestMenuBarPanel : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void opensNextToTheIconInsideTheScreen()
+    {
+        const QRect area(0, 0, 1920, 1050); // a bottom panel reserves the last 30 px
+        const QSize size(340, 500);
+        // Icon in a bottom tray: above it, centred on it.
+        QCOMPARE(MenuBarPanel::placement(QRect(900, 1054, 22, 22), size, area), QPoint(911 - 170, 1050 - 500));
+        // Icon in a top bar: right below it.
+        QCOMPARE(MenuBarPanel::placement(QRect(900, 4, 22, 22), size, QRect(0, 30, 1920, 1050)), QPoint(741, 30));
+        // Icon in the far right corner: the panel stays on the screen.
+        QCOMPARE(MenuBarPanel::placement(QRect(1900, 4, 22, 22), size, QRect(0, 30, 1920, 1050)), QPoint(1920 - 340, 30));
+        // Second screen to the right.
+        QCOMPARE(MenuBarPanel::placement(QRect(1925, 1054, 22, 22), size, QRect(1920, 0, 1280, 1050)),
+                 QPoint(1920, 1050 - 500));
+    }
+
+    void trayIconIsBuiltIn()
+    {
+        const QIcon icon(QStringLiteral(":/MenubarIcon.svg"));
+        QVERIFY(!icon.isNull());
+        const QImage small = icon.pixmap(22, 22).toImage();
+        QCOMPARE(small.size(), QSize(22, 22));
+        // Drawn in its own colours (not a grey template): the badge is red.
+        const QColor edge = small.pixelColor(3, 11);
+        QVERIFY(edge.alpha() > 200 && edge.red() > edge.blue() + 80);
+    }
+
+    void hostsItsContentAsAPopup()
+    {
+        auto* content = new QLabel(QStringLiteral("Inhalt"));
+        content->setMinimumHeight(120);
+        MenuBarPanel panel(content);
+        QVERIFY(panel.windowFlags() & Qt::Popup);
+        QCOMPARE(panel.content(), content);
+        panel.showAt(QRect(100, 700, 22, 22), QRect(0, 0, 800, 600));
+        QVERIFY(panel.isVisible());
+        QCOMPARE(panel.width(), 340);
+        QVERIFY(panel.geometry().bottom() <= 599);
+    }
+};
+
+ZENTU_TEST_MAIN(TestMenuBarPanel)
+#include "tst_MenuBarPanel.moc"

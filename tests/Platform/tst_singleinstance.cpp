@@ -1,0 +1,64 @@
+// One instance per session: the first claims, a later one hands over.
+#include "Platform/Qt/LocalSocketSingleInstance.h"
+#include "support/IsolatedEnvironment.h"
+
+#include <QFile>
+#include <QLocalServer>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+
+class TestSingleInstance : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void usesTheRuntimeFolder()
+    {
+        QCOMPARE(LocalSocketSingleInstance::defaultFolder(), qEnvironmentVariable("XDG_RUNTIME_DIR"));
+    }
+
+    void aSecondStartHandsOverToTheFirst()
+    {
+        QTemporaryDir dir;
+        LocalSocketSingleInstance first(dir.path());
+        QSignalSpy activations(&first, &SingleInstance::activationRequested);
+        QVERIFY(first.claim());
+        QVERIFY(first.claim()); // claiming again changes nothing
+
+        LocalSocketSingleInstance second(dir.path());
+        QVERIFY(!second.claim());
+        QVERIFY(activations.count() == 1 || activations.wait(3000));
+        QCOMPARE(activations.count(), 1);
+
+        LocalSocketSingleInstance third(dir.path());
+        QVERIFY(!third.claim());
+        QVERIFY(activations.count() == 2 || activations.wait(3000));
+    }
+
+    void anInstanceThatEndedLeavesTheSessionFree()
+    {
+        QTemporaryDir dir;
+        {
+            LocalSocketSingleInstance first(dir.path());
+            QVERIFY(first.claim());
+        }
+        // A socket file left behind by a crashed instance does not block either.
+        QLocalServer stale;
+        stale.setSocketOptions(QLocalServer::UserAccessOption);
+        QVERIFY(stale.listen(dir.path() + QStringLiteral("/com.quorel.zentu.socket")));
+        stale.close();
+        QFile leftover(dir.path() + QStringLiteral("/com.quorel.zentu.socket"));
+        if (!leftover.exists()) { // recreate it as a dead file
+            QVERIFY(leftover.open(QIODevice::WriteOnly));
+            leftover.close();
+        }
+        LocalSocketSingleInstance next(dir.path());
+        QVERIFY(next.claim());
+        LocalSocketSingleInstance later(dir.path());
+        QSignalSpy activations(&next, &SingleInstance::activationRequested);
+        QVERIFY(!later.claim());
+        QVERIFY(activations.count() == 1 || activations.wait(3000));
+    }
+};
+
+ZENTU_TEST_MAIN(TestSingleInstance)
+#include "tst_singleinstance.moc"

@@ -1,0 +1,97 @@
+#pragma once
+// Coordinator services over fakes; every make call is written to `calls` in order.
+#include "App/CoordinatorServices.h"
+#include "App/ToastPresenter.h"
+#include "Clipboard/ClipboardMonitor.h"
+#include "Permissions/PermissionManager.h"
+#include "Screenshot/ScreenCapturer.h"
+#include "Screenshot/ScreenshotService.h"
+#include "Screenshot/WindowDetector.h"
+#include "Settings/SettingsManager.h"
+#include "Storage/ClipboardHistoryStore.h"
+#include "Storage/ScreenshotHistoryStore.h"
+#include "Storage/Storage.h"
+#include "fakes/FakeActivationPolicy.h"
+#include "fakes/FakeAppIdentity.h"
+#include "fakes/FakeApplicationIdentity.h"
+#include "fakes/FakeCapturePermissions.h"
+#include "fakes/FakeClipboardService.h"
+#include "fakes/FakeKeyboardInfo.h"
+#include "fakes/FakeLoginItemService.h"
+#include "fakes/FakeOverlayDesktop.h"
+#include "fakes/FakeScreenSource.h"
+#include "fakes/FakeUserDefaults.h"
+#include "fakes/FakeWindowServer.h"
+
+#include <QStringList>
+
+class FakeCoordinatorServices final : public CoordinatorServices {
+public:
+    FakeCoordinatorServices()
+    {
+        activation.journal = &calls;
+        screens.addScreen(1, QRectF(0, 0, 800, 600), 1.0, Qt::gray);
+    }
+
+    UserDefaults& userDefaults() override { return defaults; }
+    ActivationPolicy& activationPolicy() override { return activation; }
+    AppIdentity& appIdentity() override { return identity; }
+    ClipboardService& clipboard() override { return clipboardService; }
+
+    std::unique_ptr<SettingsManager> makeSettingsManager() override
+    {
+        calls.append(QStringLiteral("makeSettingsManager"));
+        return std::make_unique<SettingsManager>(defaults, loginItem, keyboard);
+    }
+    std::unique_ptr<PermissionManager> makePermissionManager() override
+    {
+        calls.append(QStringLiteral("makePermissionManager"));
+        return std::make_unique<PermissionManager>(capturePermissions, screens);
+    }
+    std::unique_ptr<ScreenshotService> makeScreenshotService() override
+    {
+        calls.append(QStringLiteral("makeScreenshotService"));
+        return std::make_unique<ScreenshotService>(capturer, detector, overlayDesktop);
+    }
+    std::unique_ptr<ToastPresenter> makeToastPresenter() override
+    {
+        calls.append(QStringLiteral("makeToastPresenter"));
+        return std::make_unique<ToastPresenter>();
+    }
+    void ensureDirectories() override
+    {
+        calls.append(QStringLiteral("ensureDirectories"));
+        Storage::ensureDirectories();
+    }
+    std::unique_ptr<ClipboardHistoryStore> makeClipboardHistoryStore(SettingsManager& settings) override
+    {
+        calls.append(QStringLiteral("makeClipboardHistoryStore"));
+        return std::make_unique<ClipboardHistoryStore>(settings, &clipboardService);
+    }
+    std::unique_ptr<ScreenshotHistoryStore> makeScreenshotHistoryStore(SettingsManager& settings) override
+    {
+        calls.append(QStringLiteral("makeScreenshotHistoryStore"));
+        return std::make_unique<ScreenshotHistoryStore>(settings);
+    }
+    std::unique_ptr<ClipboardMonitor> makeClipboardMonitor(ClipboardHistoryStore& store,
+                                                           SettingsManager& settings) override
+    {
+        calls.append(QStringLiteral("makeClipboardMonitor"));
+        return std::make_unique<ClipboardMonitor>(store, settings, applications, &clipboardService);
+    }
+
+    QStringList calls;
+    FakeUserDefaults defaults;
+    FakeLoginItemService loginItem;
+    FakeKeyboardInfo keyboard;
+    FakeActivationPolicy activation;
+    FakeAppIdentity identity;
+    FakeCapturePermissions capturePermissions;
+    FakeScreenSource screens;
+    FakeClipboardService clipboardService;
+    FakeApplicationIdentity applications;
+    FakeWindowServer windowServer;
+    FakeOverlayDesktop overlayDesktop;
+    ScreenCapturer capturer{screens, windowServer};
+    WindowDetector detector{windowServer, screens};
+};
