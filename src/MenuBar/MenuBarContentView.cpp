@@ -207,12 +207,14 @@ void MenuBarContentView::rebuild()
     stack->addWidget(m_footer);
 
     m_content->setFixedWidth(panelWidth);
-    layout()->addWidget(m_content);
-    m_content->show();
+    // Every part takes its state before the content joins the panel, so the
+    // panel's size is right before it is first shown (the host places it by it).
     refreshBanner();
     refreshHotkeys();
     refreshTiles();
     refreshClipboardHeight();
+    layout()->addWidget(m_content);
+    m_content->show();
     Q_EMIT rebuilt();
 }
 
