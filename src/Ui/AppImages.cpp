@@ -7,8 +7,8 @@
 
 namespace AppImages {
 
-QString menubarIconPath() { return QStringLiteral(":/images/MenubarIcon.svg"); }
-QString logoPath() { return QStringLiteral(":/images/ZentuLogo.svg"); }
+QString menubarIconPath() { return QStringLiteral(":/MenubarIcon.svg"); }
+QString logoPath() { return QStringLiteral(":/ZentuAppIcon.svg"); }
 
 QPixmap render(const QString& resourcePath, qreal side, qreal dpr)
 {

@@ -83,7 +83,7 @@ private Q_SLOTS:
         const QRect header = in(panel.header(), &panel);
         int red = 0;
         for (int y = header.top(); y <= header.bottom(); ++y)
-            for (int x = header.left(); x < header.left() + 120; ++x) {
+            for (int x = header.left() + 36; x < header.left() + 160; ++x) { // right of the icon
                 const QColor c = shot.pixelColor(x, y);
                 red += c.red() > 200 && c.green() < 120 && c.blue() < 120;
             }
