@@ -188,7 +188,35 @@ private Q_SLOTS:
         QVERIFY(dot > 2);
         QVERIFY(p.height() > 450); // cards, strip, clipboard list of 240 and footer
 
-        // "Beenden" in the footer's right corner ends the program.
+        // "Alle" (the one accent-coloured text at the right edge) opens the
+        // clipboard history window with the same list.
+        QPoint sum;
+        int accent = 0;
+        for (int y = 40; y < shot.height() - 40; ++y)
+            for (int x = 280; x < 340; ++x) {
+                const QColor c = shot.pixelColor(x, y);
+                if (c.blue() > c.red() + 60 && c.blue() > 120) {
+                    sum += QPoint(x, y);
+                    ++accent;
+                }
+            }
+        QVERIFY(accent > 5);
+        x.click(p.topLeft() + sum / accent);
+        auto clipboardWindow = [&]() -> QRect {
+            for (xcb_window_t w : x.descendants(x.root()))
+                if (x.pid(w) == pid && x.viewable(w) &&
+                    x.property(w, x.atom("_NET_WM_NAME"), x.atom("UTF8_STRING")) == "Zwischenablage-Verlauf")
+                    return x.rootGeometry(w);
+            return {};
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(clipboardWindow().isValid(), 5000);
+        QCOMPARE(clipboardWindow().size(), QSize(380, 520));
+
+        // "Beenden" in the footer's right corner ends the program (the panel
+        // opened again first where the new window took it away).
+        if (!panel().isValid())
+            x.click(icon.center());
+        QTRY_VERIFY_WITH_TIMEOUT(panel().isValid(), 5000);
         x.click(QPoint(p.right() - 30, p.bottom() - 14));
         QVERIFY(app.waitForFinished(10000));
         QCOMPARE(app.exitStatus(), QProcess::NormalExit);
