@@ -1,6 +1,8 @@
 #include "App/AppCoordinator.h"
 
 #include "App/CoordinatorServices.h"
+#include "App/ScrollCaptureEngine.h"
+#include "App/ScrollCaptureFlow.h"
 #include "App/ToastPresenter.h"
 #include "App/WindowCloseWatcher.h"
 #include "Clipboard/ClipboardMonitor.h"
@@ -12,6 +14,7 @@
 #include "Platform/ClipboardService.h"
 #include "Platform/UserDefaults.h"
 #include "Screenshot/ScreenshotService.h"
+#include "Screenshot/ScrollCapture.h"
 #include "Settings/SettingsManager.h"
 #include "Storage/ClipboardHistoryStore.h"
 #include "Storage/ScreenshotHistoryStore.h"
@@ -90,6 +93,44 @@ AppCoordinator::AppCoordinator(CoordinatorServices& services, QObject* parent)
     };
     // 13. The hotkey manager's action callback calls handle(): with the hotkey manager.
 
+    // The scrolling capture (its engine is static; the flow is ours).
+    m_scrollEngine = m_services.makeScrollCaptureEngine();
+    ScrollCaptureFlow::Steps scroll;
+    scroll.contentWindows = [self] {
+        QList<QWidget*> windows;
+        if (self) {
+            windows = {self->m_settingsWindow.get(), self->m_onboardingWindow.get(), self->m_clipboardPanel.get()};
+            for (const auto& editor : self->m_editorWindows)
+                windows.append(editor.get());
+        }
+        return windows;
+    };
+    // The scroll intro card arrives with the panel's intro cards; until then
+    // the capture proceeds as when the user has hidden the card.
+    scroll.showIntro = [](std::function<void()> proceed, std::function<void()>) { proceed(); };
+    scroll.ensureScreenRecordingPermission = [self]() -> QCoro::Task<bool> {
+        co_return self && (self->m_permissions->screenRecordingAuthorized()
+                           || self->m_permissions->screenRecordingWorksViaSCK());
+    };
+    scroll.ensureAccessibilityPermission = [self] {
+        if (!self)
+            return false;
+        self->m_permissions->refresh();
+        return self->m_permissions->accessibilityAuthorized();
+    };
+    scroll.runEngine = [] { return ScrollCapture::run(); };
+    // Stands in for the common end of every capture (stamp, pasteboard,
+    // toast, editor) until the capture flows bring it: the history keeps it.
+    scroll.handleCaptured = [self](const QImage& image, CaptureKind kind) {
+        if (self)
+            self->m_screenshotStore->add(image, kind);
+    };
+    scroll.showToast = [self](const QString& text, const QString& symbol, bool sticky, double duration) {
+        if (self)
+            self->m_toast->show(text, symbol, sticky, duration);
+    };
+    m_scrollFlow = std::make_unique<ScrollCaptureFlow>(std::move(scroll));
+
     m_onboardingCheck.setSingleShot(true);
     m_onboardingCheck.setTimerType(Qt::PreciseTimer);
     m_onboardingCheck.setInterval(onboardingCheckDelayMs);
@@ -145,13 +186,20 @@ void AppCoordinator::handle(HotkeyAction action)
     switch (action) {
     case HotkeyAction::captureArea:
     case HotkeyAction::captureFullScreen:
-    case HotkeyAction::captureWindow:
         // The capture flows arrive with the capture roads.
+        break;
+    case HotkeyAction::captureWindow:
+        captureScrollingWindow();
         break;
     case HotkeyAction::openClipboard:
         showClipboardHistory();
         break;
     }
+}
+
+void AppCoordinator::captureScrollingWindow()
+{
+    m_scrollFlow->captureScrollingWindow();
 }
 
 QString AppCoordinator::installStamp(std::optional<qint64> executableModified, const QString& bundleVersion)

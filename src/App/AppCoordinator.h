@@ -22,6 +22,8 @@ class PermissionManager;
 class QWidget;
 class ScreenshotHistoryStore;
 class ScreenshotService;
+class ScrollCaptureEngine;
+class ScrollCaptureFlow;
 class SettingsManager;
 class ToastPresenter;
 
@@ -55,6 +57,9 @@ public:
     void setOnboardingViewFactory(OnboardingViewFactory factory) { m_onboardingView = std::move(factory); }
 
     void showClipboardHistory();
+    // The scrolling capture: own windows aside, intro, permissions, picker,
+    // scrolling; returns at once.
+    void captureScrollingWindow();
     void openSettings();
     void openOnboarding();
     // Editor windows: the coordinator keeps each one until it closes, and the
@@ -108,6 +113,8 @@ private:
     // the program (see the constructor).
     std::unique_ptr<ScreenshotService> m_screenshotService;
     std::unique_ptr<ToastPresenter> m_toast;
+    std::unique_ptr<ScrollCaptureEngine> m_scrollEngine;
+    std::unique_ptr<ScrollCaptureFlow> m_scrollFlow;
     // Update checker: after the toast presenter, once part of the program.
     std::unique_ptr<ClipboardHistoryStore> m_clipboardStore;
     std::unique_ptr<ScreenshotHistoryStore> m_screenshotStore;

@@ -10,6 +10,7 @@ class ClipboardMonitor;
 class ClipboardService;
 class PermissionManager;
 class ScreenshotHistoryStore;
+class ScrollCaptureEngine;
 class ScreenshotService;
 class SettingsManager;
 class ToastPresenter;
@@ -31,6 +32,9 @@ public:
     // With its own screen capturer and window detector; no overlay, not capturing.
     virtual std::unique_ptr<ScreenshotService> makeScreenshotService() = 0;
     virtual std::unique_ptr<ToastPresenter> makeToastPresenter() = 0;
+    // The scrolling capture's picker, loop and page roads; none where the
+    // platform offers no scrolling capture.
+    virtual std::unique_ptr<ScrollCaptureEngine> makeScrollCaptureEngine();
     // Creates the storage folders before any history store is made.
     virtual void ensureDirectories() = 0;
     virtual std::unique_ptr<ClipboardHistoryStore> makeClipboardHistoryStore(SettingsManager& settings) = 0;

@@ -1,5 +1,6 @@
 #include "App/DefaultCoordinatorServices.h"
 
+#include "App/ScrollCaptureEngine.h"
 #include "App/ToastPresenter.h"
 #include "Clipboard/ClipboardMonitor.h"
 #include "Clipboard/Pasteboard.h"
@@ -7,16 +8,29 @@
 #include "Platform/Qt/QtAppIdentity.h"
 #include "Platform/Qt/SettingsFileUserDefaults.h"
 #include "Platform/Qt/XdgAutostartLoginItem.h"
+#include "Platform/X11/AtspiAccessibilityTree.h"
+#include "Platform/X11/AtspiBrowserBridge.h"
+#include "Platform/X11/ProcPdfViewerBridge.h"
 #include "Platform/X11/X11ActivationPolicy.h"
 #include "Platform/X11/X11ApplicationIdentity.h"
 #include "Platform/X11/X11CapturePermissions.h"
+#include "Platform/X11/X11CompositingInfo.h"
+#include "Platform/X11/X11InputSynthesis.h"
 #include "Platform/X11/X11OverlayDesktop.h"
+#include "Platform/X11/X11RunningApplications.h"
 #include "Platform/X11/X11ScreenSource.h"
+#include "Platform/X11/X11WindowActivation.h"
+#include "Platform/X11/X11WindowRedirector.h"
 #include "Platform/X11/X11WindowServer.h"
+#include "Platform/X11/XInputKeyWatch.h"
 #include "Platform/X11/XkbKeyboardInfo.h"
 #include "Screenshot/ScreenCapturer.h"
 #include "Screenshot/ScreenshotService.h"
+#include "Screenshot/ScrollCancel.h"
+#include "Screenshot/ScrollCoverOverlay.h"
+#include "Screenshot/ScrollProgressHUD.h"
 #include "Screenshot/WindowDetector.h"
+#include "Screenshot/WindowShot.h"
 #include "Settings/SettingsManager.h"
 #include "Storage/ClipboardHistoryStore.h"
 #include "Storage/ScreenshotHistoryStore.h"
@@ -31,7 +45,13 @@ DefaultCoordinatorServices::DefaultCoordinatorServices()
 {
 }
 
-DefaultCoordinatorServices::~DefaultCoordinatorServices() = default;
+DefaultCoordinatorServices::~DefaultCoordinatorServices()
+{
+    if (m_scrollWindows) {
+        WindowShot::setBackends(nullptr, nullptr);
+        ScrollCancel::setKeyWatch(nullptr);
+    }
+}
 
 UserDefaults& DefaultCoordinatorServices::userDefaults() { return *m_defaults; }
 ActivationPolicy& DefaultCoordinatorServices::activationPolicy() { return *m_activation; }
@@ -79,6 +99,31 @@ std::unique_ptr<ScreenshotService> DefaultCoordinatorServices::makeScreenshotSer
 std::unique_ptr<ToastPresenter> DefaultCoordinatorServices::makeToastPresenter()
 {
     return std::make_unique<ToastPresenter>();
+}
+
+std::unique_ptr<ScrollCaptureEngine> DefaultCoordinatorServices::makeScrollCaptureEngine()
+{
+    if (!m_capturePermissions)
+        m_capturePermissions = std::make_unique<X11CapturePermissions>(screens());
+    // The frame grabs, the Escape watch, cover and panel take their backends
+    // once for the program.
+    m_scrollWindows = std::make_shared<X11WindowServer>();
+    std::shared_ptr<X11ScreenSource> screenSource(&screens(), [](X11ScreenSource*) {}); // owned here
+    WindowShot::setBackends(m_scrollWindows, screenSource, std::make_shared<X11WindowRedirector>());
+    ScrollCancel::setKeyWatch(std::make_shared<XInputKeyWatch>());
+    auto compositing = std::make_shared<X11CompositingInfo>();
+    ScrollCoverOverlay::shared().setCompositingInfo(compositing);
+    ScrollProgressHUD::shared().setCompositingInfo(compositing);
+
+    m_accessibility = std::make_unique<AtspiAccessibilityTree>();
+    m_windowActivation = std::make_unique<X11WindowActivation>();
+    m_input = std::make_unique<X11InputSynthesis>();
+    m_runningApps = std::make_unique<X11RunningApplications>();
+    m_browsers = std::make_unique<AtspiBrowserBridge>();
+    m_viewers = std::make_unique<ProcPdfViewerBridge>();
+    return std::make_unique<ScrollCaptureEngine>(ScrollCaptureEngine::Services{
+        *m_scrollWindows, screens(), *m_accessibility, *m_capturePermissions, *m_windowActivation, *m_input,
+        *m_runningApps, *m_browsers, *m_viewers});
 }
 
 void DefaultCoordinatorServices::ensureDirectories()

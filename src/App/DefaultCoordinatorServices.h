@@ -3,12 +3,18 @@
 
 #include <memory>
 
+class AccessibilityTree;
 class ApplicationIdentity;
+class BrowserBridge;
 class CapturePermissions;
 class KeyboardInfo;
 class LoginItemService;
+class InputSynthesis;
 class OverlayDesktop;
+class PdfViewerBridge;
+class RunningApplications;
 class ScreenCapturer;
+class WindowActivation;
 class WindowDetector;
 class WindowServer;
 class X11ScreenSource;
@@ -28,6 +34,7 @@ public:
     std::unique_ptr<PermissionManager> makePermissionManager() override;
     std::unique_ptr<ScreenshotService> makeScreenshotService() override;
     std::unique_ptr<ToastPresenter> makeToastPresenter() override;
+    std::unique_ptr<ScrollCaptureEngine> makeScrollCaptureEngine() override;
     void ensureDirectories() override;
     std::unique_ptr<ClipboardHistoryStore> makeClipboardHistoryStore(SettingsManager& settings) override;
     std::unique_ptr<ScreenshotHistoryStore> makeScreenshotHistoryStore(SettingsManager& settings) override;
@@ -49,4 +56,12 @@ private:
     std::unique_ptr<OverlayDesktop> m_overlayDesktop;
     std::unique_ptr<ScreenCapturer> m_capturer;
     std::unique_ptr<WindowDetector> m_windowDetector;
+    // The scrolling capture's platform pieces.
+    std::shared_ptr<WindowServer> m_scrollWindows;
+    std::unique_ptr<AccessibilityTree> m_accessibility;
+    std::unique_ptr<WindowActivation> m_windowActivation;
+    std::unique_ptr<InputSynthesis> m_input;
+    std::unique_ptr<RunningApplications> m_runningApps;
+    std::unique_ptr<BrowserBridge> m_browsers;
+    std::unique_ptr<PdfViewerBridge> m_viewers;
 };

@@ -100,6 +100,10 @@ void ClipboardMonitor::poll()
     if (count == m_lastChangeCount)
         return;
     m_lastChangeCount = count; // handled from here on, whatever follows decides
+    // Our own content stays out unless its writer adds it itself, also when a
+    // late change notice (a previous owner quitting) arrives after our write.
+    if (m_clipboard.ownedByThisProcess())
+        return;
     const AppSettings& settings = m_settings.settings();
     if (!settings.clipboardHistoryEnabled)
         return;

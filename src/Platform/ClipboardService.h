@@ -17,6 +17,8 @@ public:
     ~ClipboardService() override = default;
 
     virtual qint64 changeCount() const = 0;
+    // True while the content is the one this process put there itself.
+    virtual bool ownedByThisProcess() const = 0;
 
     // The formats (MIME types / target names) of the current content; empty
     // when there is no content or the owner does not answer.

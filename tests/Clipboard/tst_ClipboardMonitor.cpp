@@ -154,6 +154,10 @@ private Q_SLOTS:
         monitor->poll();
         QVERIFY(store->items().isEmpty());
         QVERIFY(clipboard->formats.contains("image/png"));
+        // A change notice arriving after our write does not make it a foreign copy.
+        clipboard->lateNotice();
+        monitor->poll();
+        QVERIFY(store->items().isEmpty());
 
         store->onInternalWrite = [this] { monitor->setLastChangeCount(clipboard->changeCount()); };
         store->addText(QStringLiteral("zurück"), std::nullopt);

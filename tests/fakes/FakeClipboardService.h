@@ -8,6 +8,7 @@
 class FakeClipboardService final : public ClipboardService {
 public:
     qint64 changeCount() const override { return count; }
+    bool ownedByThisProcess() const override { return ownedByUs; }
     QStringList types() override { return formats.keys() + (objectImage.isNull() ? QStringList() : QStringList{QStringLiteral("application/x-qt-image")}); }
     std::optional<QByteArray> data(const QString& type) override
     {
@@ -26,6 +27,7 @@ public:
     qint64 writeText(const QString& text) override
     {
         copyText(text);
+        ownedByUs = true;
         ++ownWrites;
         return count;
     }
@@ -35,15 +37,25 @@ public:
         if (png)
             formats.insert(QStringLiteral("image/png"), *png);
         objectImage = image;
+        ownedByUs = true;
         ++count;
         ++ownWrites;
         Q_EMIT changed();
         return count;
     }
 
+    // A change notice that arrives late, after the content was replaced again
+    // (on X11: a previous owner quitting).
+    void lateNotice()
+    {
+        ++count;
+        Q_EMIT changed();
+    }
+
     // What another program would do.
     void copyText(const QString& text, const QMap<QString, QByteArray>& extra = {})
     {
+        ownedByUs = false;
         formats = extra;
         formats.insert(QStringLiteral("text/plain"), text.toUtf8());
         objectImage = {};
@@ -52,6 +64,7 @@ public:
     }
     void copy(const QMap<QString, QByteArray>& content, const QImage& object = {})
     {
+        ownedByUs = false;
         formats = content;
         objectImage = object;
         ++count;
@@ -62,5 +75,6 @@ public:
     QImage objectImage;
     qint64 count = 100;
     int ownWrites = 0;
+    bool ownedByUs = false;
     int reads = 0;
 };

@@ -79,6 +79,12 @@ X11ClipboardService::~X11ClipboardService()
     }
 }
 
+bool X11ClipboardService::ownedByThisProcess() const
+{
+    const QClipboard* clipboard = appClipboard();
+    return clipboard && clipboard->ownsClipboard();
+}
+
 bool X11ClipboardService::readsLocally() const
 {
     const QClipboard* clipboard = appClipboard();

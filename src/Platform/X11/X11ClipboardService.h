@@ -18,6 +18,7 @@ public:
     ~X11ClipboardService() override;
 
     qint64 changeCount() const override { return m_changeCount; }
+    bool ownedByThisProcess() const override;
     QStringList types() override;
     std::optional<QByteArray> data(const QString& type) override;
     std::optional<QString> string() override;

@@ -1,0 +1,173 @@
+// The window scroll-and-stitch capture of a list whose content is ten screens
+// (viewports) tall: seconds per screen and accuracy (share of the result's
+// rows equal to the list's full rendering), for the whole window (Page Down)
+// and for a section (wheel). Needs a display: run through
+// bench/run-scrollcapture.sh (own Xvfb with openbox). Without one only the
+// loop's own cost per step is measured, against a fake window with no waits.
+#include "Platform/X11/X11CapturePermissions.h"
+#include "Platform/X11/X11CompositingInfo.h"
+#include "Platform/X11/X11InputSynthesis.h"
+#include "Platform/X11/X11RunningApplications.h"
+#include "Platform/X11/X11ScreenSource.h"
+#include "Platform/X11/X11WindowActivation.h"
+#include "Platform/X11/X11WindowRedirector.h"
+#include "Platform/X11/X11WindowServer.h"
+#include "Screenshot/ScrollCoverOverlay.h"
+#include "Screenshot/ScrollProgressHUD.h"
+#include "Screenshot/WindowScrollCapture.h"
+#include "Screenshot/WindowShot.h"
+#include "fakes/FakeCapturePermissions.h"
+#include "fakes/FakeRunningApplications.h"
+#include "fakes/FakeScreenSource.h"
+#include "fakes/FakeScrollWorld.h"
+#include "helpers/ScrollPattern.h"
+#include "support/AwaitTask.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <benchmark/benchmark.h>
+
+namespace {
+
+constexpr int header = 48;
+constexpr int footer = 44;
+constexpr int width = 600;
+constexpr int height = 900;
+constexpr int viewport = height - header - footer;
+constexpr int screens = 10;
+
+double equalRowShare(const QImage& result, const QImage& expected)
+{
+    const QImage a = result.convertToFormat(QImage::Format_RGB32);
+    int equal = 0;
+    for (int y = 0; y < qMin(a.height(), expected.height()); ++y)
+        if (a.width() == expected.width()
+            && memcmp(a.constScanLine(y), expected.constScanLine(y), size_t(a.width()) * 4) == 0)
+            ++equal;
+    return double(equal) / qMax(a.height(), expected.height());
+}
+
+void captureList(benchmark::State& state, bool section)
+{
+    auto windows = std::make_shared<X11WindowServer>();
+    auto screenSource = std::make_shared<X11ScreenSource>();
+    WindowShot::setBackends(windows, screenSource, std::make_shared<X11WindowRedirector>());
+    auto compositing = std::make_shared<X11CompositingInfo>();
+    ScrollCoverOverlay::shared().setCompositingInfo(compositing);
+    ScrollProgressHUD::shared().setCompositingInfo(compositing);
+    X11CapturePermissions permissions(*screenSource);
+    X11WindowActivation activation;
+    X11InputSynthesis input;
+    X11RunningApplications applications;
+    WindowScrollCapture loop({permissions, *screenSource, *windows, activation, input, applications, nullptr});
+
+    for (auto _ : state) {
+        state.PauseTiming();
+        QProcess list;
+        list.start(QCoreApplication::applicationDirPath() + QStringLiteral("/../tests/zentu_scroll_list"),
+                   {QStringLiteral("100"), QStringLiteral("60"), QString::number(width), QString::number(height),
+                    QString::number(screens * viewport), QString::number(header), QString::number(footer),
+                    QString::number(3 * viewport)});
+        quint32 id = 0;
+        if (list.waitForStarted(5000) && list.waitForReadyRead(15000))
+            id = list.readLine().trimmed().toUInt();
+        QRectF bounds;
+        const bool ready = id && QTest::qWaitFor([&] {
+            for (const WindowInfo& w : windows->windowList().value_or(QList<WindowInfo>()))
+                if (w.number == id && w.bounds.size() == QSizeF(width, height))
+                    bounds = w.bounds;
+            return !bounds.isEmpty();
+        }, 15000);
+        if (!ready) {
+            state.SkipWithError("the list did not show");
+            return;
+        }
+        QTest::qWait(300);
+        std::optional<QRectF> region;
+        if (section)
+            region = QRectF(bounds.x(), bounds.y() + header, width, viewport);
+        const PickedWindow picked{qint32(list.processId()), bounds, id, region};
+        state.ResumeTiming();
+
+        QElapsedTimer timer;
+        timer.start();
+        const QImage result = awaitTask(loop.captureWindowScrolling(picked, QStringLiteral("Liste")), 600000);
+        const double seconds = timer.elapsed() / 1000.0;
+
+        state.PauseTiming();
+        const QImage expected = section ? ScrollPattern::content(width, screens * viewport)
+                                        : ScrollPattern::fullRendering(width, screens * viewport, header, footer);
+        state.counters["s_per_screen"] = seconds / screens;
+        state.counters["accuracy"] = equalRowShare(result, expected);
+        state.counters["height_px"] = result.height();
+        list.closeWriteChannel();
+        if (!list.waitForFinished(3000))
+            list.kill();
+        QTest::qWait(300); // cover and panel gone
+        state.ResumeTiming();
+    }
+}
+
+void BM_WholeWindowTenScreens(benchmark::State& state) { captureList(state, false); }
+void BM_SectionTenScreens(benchmark::State& state) { captureList(state, true); }
+
+// The loop's own work per step (grabs, comparisons, strips, stitching) with
+// no waits, against a fake window of the same size.
+void BM_LoopWorkTenScreensFake(benchmark::State& state)
+{
+    FakeCapturePermissions permissions;
+    FakeRunningApplications applications;
+    applications.apps.insert(FakeScrollWorld::pid, {QStringLiteral("org.example.List"), QStringLiteral("Liste")});
+    auto fakeScreens = std::make_shared<FakeScreenSource>();
+    fakeScreens->addScreen(1, QRectF(0, 0, 1920, 1080), 1, Qt::gray);
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto world = std::make_shared<FakeScrollWorld>(width, height, screens * viewport, header, footer);
+        world->pageStep = viewport * 85 / 100;
+        WindowShot::setBackends(world, fakeScreens);
+        WindowScrollCapture loop({permissions, *fakeScreens, *world, *world, *world, applications, nullptr});
+        loop.setGrab([](QRectF region, qreal scale) -> QCoro::Task<QImage> { co_return WindowShot::image(region, scale); });
+        loop.setSleep([](int) -> QCoro::Task<void> { co_return; });
+        loop.setShowCover([](const QRectF&) {});
+        loop.setHideOwnWindows([] {});
+        loop.setCleanup([] {});
+        const PickedWindow picked{FakeScrollWorld::pid, world->bounds, FakeScrollWorld::window, std::nullopt};
+        state.ResumeTiming();
+        QElapsedTimer timer;
+        timer.start();
+        const QImage result = awaitTask(loop.captureWindowScrolling(picked, QStringLiteral("Liste")));
+        const double ms = timer.nsecsElapsed() / 1e6;
+        state.PauseTiming();
+        state.counters["ms_per_screen"] = ms / screens;
+        state.counters["accuracy"] = equalRowShare(result, world->fullRendering());
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_LoopWorkTenScreensFake)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QTemporaryDir home;
+    qputenv("XDG_DATA_HOME", home.path().toUtf8()); // the debug log stays out of the user's data
+    const bool display = !qEnvironmentVariableIsEmpty("DISPLAY");
+    if (!display)
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    if (display) {
+        benchmark::RegisterBenchmark("BM_WholeWindowTenScreens", BM_WholeWindowTenScreens)
+            ->Unit(benchmark::kSecond)
+            ->Iterations(1);
+        benchmark::RegisterBenchmark("BM_SectionTenScreens", BM_SectionTenScreens)
+            ->Unit(benchmark::kSecond)
+            ->Iterations(1);
+    }
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

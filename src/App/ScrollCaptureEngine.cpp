@@ -1,0 +1,32 @@
+#include "App/ScrollCaptureEngine.h"
+
+#include "Screenshot/ScrollCapture.h"
+#include "Screenshot/WindowPicker.h"
+
+namespace {
+QCoro::Task<std::optional<PickedWindow>> pickWindow(PickedWindowLookup* lookup, ScreenSource* screens)
+{
+    WindowPicker picker(*lookup, *screens);
+    co_return co_await picker.pick();
+}
+} // namespace
+
+ScrollCaptureEngine::ScrollCaptureEngine(Services services)
+    : m_services(services)
+    , m_lookup(services.windows, services.accessibility, services.screens)
+    , m_loop({services.permissions, services.screens, services.windows, services.activation, services.input,
+              services.applications, &m_lookup})
+    , m_pages(services.applications, services.browsers, services.viewers)
+    , m_road(std::make_shared<BrowserTargetRoad>(m_pages, m_loop))
+{
+    PickedWindowLookup* lookup = &m_lookup;
+    ScreenSource* screens = &services.screens;
+    ScrollCapture::setPicker([lookup, screens] { return pickWindow(lookup, screens); });
+    ScrollCapture::setTargetRoad(m_road);
+}
+
+ScrollCaptureEngine::~ScrollCaptureEngine()
+{
+    ScrollCapture::setPicker(nullptr);
+    ScrollCapture::setTargetRoad(nullptr);
+}

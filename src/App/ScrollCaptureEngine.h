@@ -1,0 +1,50 @@
+#pragma once
+// Puts the scrolling capture together from the platform services: the
+// picker's look-ups, the window picker, the scroll loop, and the road that
+// sends browser tabs and PDF documents to the whole-page capture and every
+// other window to the loop; installs picker and road into ScrollCapture.
+// One instance for the life of the program (the shell owns it).
+#include "Screenshot/BrowserCapture.h"
+#include "Screenshot/BrowserTargetRoad.h"
+#include "Screenshot/PickedWindowLookup.h"
+#include "Screenshot/WindowScrollCapture.h"
+
+#include <memory>
+
+class AccessibilityTree;
+class BrowserBridge;
+class CapturePermissions;
+class InputSynthesis;
+class PdfViewerBridge;
+class RunningApplications;
+class ScreenSource;
+class WindowActivation;
+class WindowServer;
+
+class ScrollCaptureEngine {
+public:
+    struct Services {
+        WindowServer& windows;
+        ScreenSource& screens;
+        AccessibilityTree& accessibility;
+        CapturePermissions& permissions;
+        WindowActivation& activation;
+        InputSynthesis& input;
+        RunningApplications& applications;
+        BrowserBridge& browsers;
+        PdfViewerBridge& viewers;
+    };
+
+    explicit ScrollCaptureEngine(Services services);
+    ~ScrollCaptureEngine();
+
+    WindowScrollCapture& loop() { return m_loop; }
+    PickedWindowLookup& lookup() { return m_lookup; }
+
+private:
+    Services m_services;
+    PickedWindowLookup m_lookup;
+    WindowScrollCapture m_loop;
+    BrowserCapture m_pages;
+    std::shared_ptr<BrowserTargetRoad> m_road;
+};

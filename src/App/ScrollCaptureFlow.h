@@ -1,0 +1,49 @@
+#pragma once
+// The shell's road of the scrolling capture: the program's own windows step
+// aside, the intro card explains, both permissions are confirmed, the engine
+// runs (picker, scrolling, stitching or page render), and the image goes the
+// common way of every capture as kind "scrolling"; an engine error becomes a
+// toast. Whatever happens, the windows that stepped aside come back, exactly
+// once, before the result is stored and announced.
+#include "Models/CoreTypes.h"
+
+#include <QCoroTask>
+#include <QImage>
+#include <QList>
+#include <QPointer>
+#include <QWidget>
+#include <functional>
+#include <optional>
+
+class ScrollCaptureFlow {
+public:
+    struct Steps {
+        // The program's content windows in hiding order: settings, first run,
+        // clipboard history, editors, pinned images (absent ones left out).
+        std::function<QList<QWidget*>()> contentWindows;
+        // Shows the scroll intro card (or proceeds at once when the user
+        // turned it off).
+        std::function<void(std::function<void()> proceed, std::function<void()> cancel)> showIntro;
+        std::function<QCoro::Task<bool>()> ensureScreenRecordingPermission;
+        std::function<bool()> ensureAccessibilityPermission;
+        // The engine: an image, nothing when the picker was cancelled; throws.
+        std::function<QCoro::Task<std::optional<QImage>>()> runEngine;
+        std::function<void(const QImage& image, CaptureKind kind)> handleCaptured;
+        std::function<void(const QString& text, const QString& systemImage, bool sticky, double duration)> showToast;
+    };
+
+    explicit ScrollCaptureFlow(Steps steps);
+
+    // Returns at once, after showing the intro card.
+    void captureScrollingWindow();
+
+    // Hides every visible, not minimised window of the list and returns the
+    // action that shows them again, in the same order, without activating them.
+    static std::function<void()> hideOwnContentWindows(const QList<QWidget*>& windows);
+
+private:
+    void beginScrollingCaptureFlow(std::function<void()> restoreWindows);
+    QCoro::Task<void> runFlow(std::function<void()> restoreWindows);
+
+    Steps m_steps;
+};

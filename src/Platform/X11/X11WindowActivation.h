@@ -1,0 +1,16 @@
+#pragma once
+// Activation through the window manager (EWMH _NET_ACTIVE_WINDOW, as a pager
+// asks for it, so that focus-stealing prevention lets it through); without a
+// window manager the window is raised and given the focus directly.
+#include "Platform/WindowActivation.h"
+#include "Platform/X11/XcbConnection.h"
+
+class X11WindowActivation final : public WindowActivation {
+public:
+    void activate(quint32 window) override;
+    std::optional<quint32> activeWindow() override;
+
+private:
+    bool hasWindowManager();
+    XcbConnection m_x;
+};

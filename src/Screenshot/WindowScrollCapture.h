@@ -1,0 +1,87 @@
+#pragma once
+// The scroll-and-stitch capture of an ordinary window: brings the window to
+// the front, scrolls its content to the top, then scrolls it down step by step
+// with synthetic input (keys for a whole window, wheel clicks under a parked,
+// hidden pointer for a dragged section), takes a settled frame after each step,
+// measures how far the content moved and keeps the newly revealed rows;
+// finally stacks everything into one tall image. Runs on the main thread; the
+// frame grabs run on worker threads while it waits.
+#include "Screenshot/PickedWindow.h"
+
+#include <QCoroTask>
+#include <QImage>
+#include <QRectF>
+#include <QString>
+#include <functional>
+#include <optional>
+#include <utility>
+
+class CapturePermissions;
+class InputSynthesis;
+class PickedWindowLookup;
+class RunningApplications;
+class ScreenSource;
+class WindowActivation;
+class WindowServer;
+
+class WindowScrollCapture {
+public:
+    struct Backends {
+        CapturePermissions& permissions;
+        ScreenSource& screens;
+        WindowServer& windows;
+        WindowActivation& activation;
+        InputSynthesis& input;
+        RunningApplications& applications;
+        // Only for a diagnostic log line; may be absent.
+        const PickedWindowLookup* lookup = nullptr;
+    };
+
+    // A grab of a region (global points) at a scale; null on failure.
+    using Grab = std::function<QCoro::Task<QImage>(QRectF region, qreal scale)>;
+    // A pause of some milliseconds.
+    using Sleep = std::function<QCoro::Task<void>(int milliseconds)>;
+
+    explicit WindowScrollCapture(Backends backends);
+
+    // Defaults: WindowShot::image on a worker thread; a timer.
+    void setGrab(Grab grab) { m_grab = std::move(grab); }
+    void setSleep(Sleep sleep) { m_sleep = std::move(sleep); }
+    // Defaults: the shared scroll cover; hiding our own visible application
+    // windows (not the unmanaged ones: cover, panel, tray); the end of a run (cover
+    // and panel hidden, Escape watch ended), posted to the event loop.
+    void setShowCover(std::function<void(const QRectF&)> show) { m_showCover = std::move(show); }
+    void setHideOwnWindows(std::function<void()> hide) { m_hideOwnWindows = std::move(hide); }
+    void setCleanup(std::function<void()> cleanup) { m_cleanup = std::move(cleanup); }
+
+    // The stitched image: frame width minus the scrollbar band (at least 1)
+    // wide. Throws CaptureError when a permission is missing, the first frame
+    // cannot be taken or the result is too large to hold. Escape, the end of
+    // the content, the limits and a window that loses the focus all end the
+    // scrolling and return what was gathered.
+    QCoro::Task<QImage> captureWindowScrolling(PickedWindow target, QString name);
+
+    // The largest on-screen ordinary window of a process (window number and
+    // bounds); the first of equal ones wins, zero-area windows never.
+    std::optional<std::pair<quint32, QRectF>> largestWindow(qint32 pid);
+
+    // Wheel pixels per click: how far one synthetic click is taken to scroll
+    // (the usual three lines of a toolkit). The shift of every step is
+    // measured, so this only sets the size of the steps.
+    static constexpr int wheelPixelsPerClick = 60;
+    static constexpr int maxStrips = 400;
+    static constexpr int maxHeightPx = 200000;
+
+private:
+    QCoro::Task<QImage> grab(const QRectF& region, qreal scale);
+    QCoro::Task<QImage> stableFrame(QRectF region, qreal scale, QSize expected);
+    QCoro::Task<void> scrollStep(QPointF centre, int pixels);
+    bool focusOnTarget(qint32 pid);
+
+    Backends m_b;
+    Grab m_grab;
+    Sleep m_sleep;
+    std::function<void(const QRectF&)> m_showCover;
+    std::function<void()> m_hideOwnWindows;
+    std::function<void()> m_cleanup;
+};

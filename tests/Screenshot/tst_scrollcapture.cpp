@@ -1,0 +1,148 @@
+// The entry of the scrolling capture: one run at a time, a cancelled picker,
+// errors of the target road reaching the caller with the run ended, the
+// progress panel only around page and document captures, the image handed
+// back pixel for point.
+#include "Debug/DebugLog.h"
+#include "Screenshot/CaptureError.h"
+#include "Screenshot/ScrollCapture.h"
+#include "Screenshot/ScrollProgressHUD.h"
+#include "Screenshot/ScrollTargetRoad.h"
+#include "support/AwaitTask.h"
+#include "support/IsolatedEnvironment.h"
+
+#include <QCoroSignal>
+#include <QFile>
+#include <QWidget>
+
+namespace {
+
+const PickedWindow picked{77, QRectF(10, 20, 300, 400), 5, std::nullopt};
+
+class FakeRoad final : public QObject, public ScrollTargetRoad {
+    Q_OBJECT
+public:
+    Target resolveTarget(const PickedWindow& window) override
+    {
+        resolved.append(window);
+        if (resolveError)
+            throw CaptureError(*resolveError);
+        return target;
+    }
+    QCoro::Task<std::optional<QImage>> captureTarget(Target) override
+    {
+        panelDuringCapture = ScrollProgressHUD::shared().panel() != nullptr;
+        if (holdCapture)
+            co_await qCoro(this, &FakeRoad::release);
+        if (captureError)
+            throw CaptureError(*captureError);
+        co_return image;
+    }
+
+    Target target = Target::window(picked, QStringLiteral("Liste"));
+    std::optional<QString> resolveError;
+    std::optional<QString> captureError;
+    std::optional<QImage> image = QImage(1440, 30000, QImage::Format_ARGB32_Premultiplied);
+    bool holdCapture = false;
+    bool panelDuringCapture = false;
+    QList<PickedWindow> resolved;
+
+Q_SIGNALS:
+    void release();
+};
+
+} // namespace
+
+class TestScrollCapture : public QObject {
+    Q_OBJECT
+
+    std::shared_ptr<FakeRoad> road;
+    std::optional<PickedWindow> pickAnswer;
+    int picks = 0;
+
+private Q_SLOTS:
+    void init()
+    {
+        DebugLog::restart();
+        road = std::make_shared<FakeRoad>();
+        ScrollCapture::setTargetRoad(road);
+        pickAnswer = picked;
+        picks = 0;
+        ScrollCapture::setPicker([this]() -> QCoro::Task<std::optional<PickedWindow>> {
+            ++picks;
+            co_return pickAnswer;
+        });
+    }
+
+    void windowImageComesBackPixelForPoint()
+    {
+        QImage hi(1440, 30000, QImage::Format_ARGB32_Premultiplied);
+        hi.setDevicePixelRatio(2);
+        road->image = hi;
+        const std::optional<QImage> image = awaitTask(ScrollCapture::run());
+        QVERIFY(image);
+        QCOMPARE(image->size(), QSize(1440, 30000));
+        QCOMPARE(image->deviceIndependentSize(), QSizeF(1440, 30000));
+        QCOMPARE(road->resolved, QList<PickedWindow>{picked});
+        QVERIFY(!road->panelDuringCapture); // a plain window shows no panel here
+        QVERIFY(!ScrollCapture::isRunning());
+    }
+
+    void secondStartIsIgnoredWhileRunning()
+    {
+        road->holdCapture = true;
+        auto first = ScrollCapture::run();
+        QVERIFY(ScrollCapture::isRunning());
+        QCOMPARE(awaitTask(ScrollCapture::run()), std::nullopt);
+        QCOMPARE(picks, 1);
+        QFile log(DebugLog::filePath());
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        QVERIFY(log.readAll().contains("SCROLL: bereits aktiv — Doppelstart ignoriert\n"));
+        Q_EMIT road->release();
+        QVERIFY(awaitTask(std::move(first)));
+        QVERIFY(!ScrollCapture::isRunning());
+    }
+
+    void cancelledPickerEndsTheRun()
+    {
+        pickAnswer.reset();
+        QCOMPARE(awaitTask(ScrollCapture::run()), std::nullopt);
+        QVERIFY(road->resolved.isEmpty());
+        QVERIFY(!ScrollCapture::isRunning());
+    }
+
+    void roadErrorsReachTheCaller()
+    {
+        road->resolveError = QStringLiteral("Fenster konnte keiner App zugeordnet werden.");
+        try {
+            awaitTask(ScrollCapture::run());
+            QFAIL("no error");
+        } catch (const CaptureError& e) {
+            QCOMPARE(e.message(), *road->resolveError);
+        }
+        QVERIFY(!ScrollCapture::isRunning());
+
+        road->resolveError.reset();
+        road->captureError = QStringLiteral("PDF ist passwortgeschützt.");
+        road->target = Target::pdf(Doc{QUrl::fromLocalFile(QStringLiteral("/tmp/a.pdf")), std::nullopt});
+        try {
+            awaitTask(ScrollCapture::run());
+            QFAIL("no error");
+        } catch (const CaptureError& e) {
+            QCOMPARE(e.message(), *road->captureError);
+        }
+        QVERIFY(road->panelDuringCapture);
+        QVERIFY(!ScrollProgressHUD::shared().panel()); // hidden also after an error
+        QVERIFY(!ScrollCapture::isRunning());
+    }
+
+    void pageCaptureShowsThePanelWhileItRuns()
+    {
+        road->target = Target::tab(Tab{QStringLiteral("example.org"), QUrl(QStringLiteral("https://example.org"))});
+        QVERIFY(awaitTask(ScrollCapture::run()));
+        QVERIFY(road->panelDuringCapture);
+        QVERIFY(!ScrollProgressHUD::shared().panel());
+    }
+};
+
+ZENTU_TEST_MAIN(TestScrollCapture)
+#include "tst_scrollcapture.moc"

@@ -1,0 +1,205 @@
+#pragma once
+// A scrollable window for the scroll loop's tests: a tall content image seen
+// through a viewport, optionally under a fixed header, above a fixed footer
+// and beside a fixed scrollbar band. Keys and wheel clicks move the viewport
+// as a real application would; the window server hands out what the window
+// shows now. Not thread-safe: the tests grab on the main thread.
+#include "Platform/InputSynthesis.h"
+#include "Platform/WindowActivation.h"
+#include "Platform/WindowServer.h"
+#include "helpers/ScrollPattern.h"
+
+#include <QList>
+#include <QPainter>
+#include <QStringList>
+#include <cstring>
+
+class FakeScrollWorld final : public WindowServer, public InputSynthesis, public WindowActivation {
+public:
+    static constexpr qint32 pid = 4242;
+    static constexpr quint32 window = 77;
+    static constexpr quint32 otherWindow = 88;
+    static constexpr qint32 otherPID = 5151;
+
+    static QRgb contentPixel(int x, int y) { return ScrollPattern::contentPixel(x, y); }
+    static QImage makeContent(int width, int height) { return ScrollPattern::content(width, height); }
+    static QImage band(int width, int height, int seed)
+    {
+        QImage image(width, height, QImage::Format_RGB32);
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                image.setPixel(x, y, qRgb((x * 7 + seed) & 0xff, (y * 11 + seed * 3) & 0xff, (x ^ y ^ seed) & 0xff));
+        return image;
+    }
+
+    // width/height: the window in pixels (= points, scale 1).
+    FakeScrollWorld(int width, int height, int contentHeight, int header = 0, int footer = 0, int scrollbar = 0)
+        : bounds(100, 50, width, height)
+        , headerHeight(header)
+        , footerHeight(footer)
+        , scrollbarWidth(scrollbar)
+        , content(makeContent(width - scrollbar, contentHeight))
+        , headerImage(band(width, qMax(1, header), 1))
+        , footerImage(band(width, qMax(1, footer), 2))
+        , scrollbarImage(band(qMax(1, scrollbar), height, 3))
+    {
+        pageStep = viewportHeight() * 8 / 10;
+    }
+
+    int viewportHeight() const { return int(bounds.height()) - headerHeight - footerHeight; }
+    int maxOffset() const { return qMax(0, content.height() - viewportHeight()); }
+    void scrollTo(int y) { offset = qBound(0, y, maxOffset()); }
+
+    // The whole content as a perfect capture shows it: header, every content
+    // row, footer; without the scrollbar band.
+    QImage fullRendering() const
+    {
+        const int w = int(bounds.width()) - scrollbarWidth;
+        QImage image(w, headerHeight + content.height() + footerHeight, QImage::Format_RGB32);
+        QPainter p(&image);
+        if (headerHeight)
+            p.drawImage(0, 0, headerImage, 0, 0, w, headerHeight);
+        p.drawImage(0, headerHeight, content);
+        if (footerHeight)
+            p.drawImage(0, headerHeight + content.height(), footerImage, 0, 0, w, footerHeight);
+        return image;
+    }
+
+    QImage render() const
+    {
+        QImage image(bounds.size().toSize(), QImage::Format_RGB32);
+        image.fill(Qt::black);
+        QPainter p(&image);
+        p.drawImage(0, headerHeight, content, 0, offset, content.width(), viewportHeight());
+        if (noise) {
+            // Content that changes without moving (an animation, a video).
+            const QRect block(content.width() / 4, headerHeight + viewportHeight() / 4, content.width() / 2,
+                              viewportHeight() / 2);
+            const int grey = (noiseSeed * 37) % 200 + 40;
+            p.fillRect(block, QColor(grey, grey, grey));
+        }
+        if (headerHeight)
+            p.drawImage(0, 0, headerImage);
+        if (footerHeight)
+            p.drawImage(0, headerHeight + viewportHeight(), footerImage);
+        if (scrollbarWidth)
+            p.drawImage(int(bounds.width()) - scrollbarWidth, 0, scrollbarImage);
+        return image;
+    }
+
+    // WindowServer
+    std::optional<QList<WindowInfo>> windowList() override
+    {
+        QList<WindowInfo> list;
+        list.append(WindowInfo{window, pid, bounds, 0, std::nullopt});
+        for (const WindowInfo& w : extraWindows)
+            list.append(w);
+        return list;
+    }
+    std::optional<qint32> ownerPID(quint32 w) override
+    {
+        if (w == window)
+            return pid;
+        if (w == otherWindow)
+            return otherPID;
+        for (const WindowInfo& e : extraWindows)
+            if (e.number == w)
+                return e.ownerPID;
+        return std::nullopt;
+    }
+    QImage windowImage(quint32 w, QSize pixelSize, bool, QString* = nullptr) override
+    {
+        ++grabs;
+        if (failGrabsFrom >= 0 && grabs > failGrabsFrom)
+            return {};
+        if (w != window)
+            return {};
+        QImage image = render();
+        if (pixelSize.isValid() && pixelSize != image.size())
+            image = image.scaled(pixelSize);
+        return image;
+    }
+
+    // InputSynthesis
+    bool isAvailable() override { return true; }
+    void pressKey(Key key, bool control) override
+    {
+        events.append(QStringLiteral("%1%2").arg(control ? QStringLiteral("ctrl+") : QString(),
+                                                  key == Key::pageUp     ? QStringLiteral("pageUp")
+                                                      : key == Key::pageDown ? QStringLiteral("pageDown")
+                                                                             : QStringLiteral("home")));
+        if (active != window)
+            return; // the key went to another application
+        ++keysToTarget;
+        if (focusLostAfterKeys >= 0 && keysToTarget >= focusLostAfterKeys)
+            active = otherWindow;
+        if (frozen)
+            return;
+        if (noise) {
+            // Page Down changes the picture, nothing moves.
+            if (key == Key::pageDown)
+                ++noiseSeed;
+            return;
+        }
+        if (key == Key::pageDown)
+            scrollTo(offset + pageStep);
+        else if (key == Key::pageUp)
+            scrollTo(offset - pageStep);
+        else if (control)
+            scrollTo(0);
+    }
+    void scrollWheel(int clicks) override
+    {
+        events.append(QStringLiteral("wheel%1").arg(clicks));
+        if (!pointer || !bounds.contains(*pointer) || frozen)
+            return;
+        scrollTo(offset - clicks * wheelPixels);
+    }
+    void warpPointer(const QPointF& point) override
+    {
+        pointer = point;
+        warps.append(point);
+    }
+    std::optional<QPointF> pointerPosition() override { return pointer; }
+    void hidePointer() override
+    {
+        pointerHidden = true;
+        ++hides;
+    }
+    void showPointer() override { pointerHidden = false; }
+
+    // WindowActivation
+    void activate(quint32 w) override
+    {
+        activations.append(w);
+        active = w;
+    }
+    std::optional<quint32> activeWindow() override
+    {
+        if (!active)
+            return std::nullopt;
+        return active;
+    }
+
+    QRectF bounds;
+    int headerHeight, footerHeight, scrollbarWidth;
+    QImage content, headerImage, footerImage, scrollbarImage;
+    int offset = 0;
+    int pageStep = 0;
+    int wheelPixels = 60;
+    bool frozen = false;
+    bool noise = false;
+    int noiseSeed = 0;
+    QList<WindowInfo> extraWindows;
+    int grabs = 0;
+    int failGrabsFrom = -1; // grabs after this many fail
+    QStringList events;
+    int keysToTarget = 0;
+    int focusLostAfterKeys = -1;
+    std::optional<QPointF> pointer = QPointF(5, 5);
+    QList<QPointF> warps;
+    bool pointerHidden = false;
+    int hides = 0;
+    quint32 active = 0;
+    QList<quint32> activations;
+};
