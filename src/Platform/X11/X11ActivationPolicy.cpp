@@ -56,14 +56,45 @@ bool isTaskbarCandidate(QWidget* w)
 X11ActivationPolicy::X11ActivationPolicy(QObject* parent)
     : QObject(parent)
 {
-    if (qApp)
+    if (qApp) {
         qApp->installEventFilter(this);
+        qApp->installNativeEventFilter(this);
+    }
+    if (xcb_connection_t* c = connection())
+        m_netWmState = atom(c, "_NET_WM_STATE");
 }
 
 X11ActivationPolicy::~X11ActivationPolicy()
 {
-    if (qApp)
+    if (qApp) {
+        qApp->removeNativeEventFilter(this);
         qApp->removeEventFilter(this);
+    }
+}
+
+bool X11ActivationPolicy::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*)
+{
+    // The window manager rewrites _NET_WM_STATE when it (re)manages a window,
+    // e.g. after a quick hide and show; put our state back when it got lost.
+    if (eventType != "xcb_generic_event_t" || m_netWmState == 0)
+        return false;
+    const auto* event = static_cast<xcb_generic_event_t*>(message);
+    if ((event->response_type & 0x7f) != XCB_PROPERTY_NOTIFY)
+        return false;
+    const auto* notify = reinterpret_cast<const xcb_property_notify_event_t*>(event);
+    if (notify->atom != m_netWmState || notify->state != XCB_PROPERTY_NEW_VALUE)
+        return false;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (!w->isVisible() || !isTaskbarCandidate(w) || xcb_window_t(w->winId()) != notify->window)
+            continue;
+        if (skipsTaskbar(w) == (m_policy == Policy::accessory)) {
+            m_corrections.remove(notify->window);
+        } else if (m_corrections[notify->window]++ < 3) {
+            apply(w, true);
+        }
+        break;
+    }
+    return false;
 }
 
 void X11ActivationPolicy::setPolicy(Policy policy)
