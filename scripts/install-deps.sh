@@ -14,6 +14,7 @@ PACKAGES=(
   fonts-dejavu-core
   libatspi2.0-dev at-spi2-core dbus-daemon libxcb-xinput-dev
   qt6-webengine-dev qt6-pdf-dev qpdf
+  fonts-material-design-icons-iconfont
 )
 missing=()
 for p in "${PACKAGES[@]}"; do

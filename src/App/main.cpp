@@ -1,10 +1,15 @@
 #include "App/AppCoordinator.h"
 #include "App/AppDelegate.h"
 #include "App/DefaultCoordinatorServices.h"
-#include "App/MenuBarPlaceholderView.h"
 #include "App/ZentuApp.h"
+#include "Clipboard/ClipboardMonitor.h"
+#include "Clipboard/Pasteboard.h"
+#include "MenuBar/ClipboardHistoryView.h"
+#include "MenuBar/MenuBarContentView.h"
+#include "Platform/Qt/DesktopWorkspace.h"
 #include "Platform/Qt/LocalSocketSingleInstance.h"
 #include "Platform/Qt/UnixSignalWatcher.h"
+#include "Platform/Qt/XdgAppNameResolver.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -27,12 +32,28 @@ int main(int argc, char** argv)
         return 0;
     }
 
+    // Outlive the coordinator and its windows, which use them.
+    DesktopWorkspace workspace;
+    XdgAppNameResolver appNames;
     DefaultCoordinatorServices services;
     AppDelegate delegate(services);
-    // The panel's content view: a placeholder until the tray panel's own view
-    // (MenuBarContentView) replaces it here.
-    ZentuApp scene(delegate.coordinator(), [](const AppEnvironment& env) -> QWidget* {
-        return new MenuBarPlaceholderView(env);
+    // The tray panel and the clipboard window's list. The panel asks the
+    // coordinator for every action through MenuBarActions.
+    AppCoordinator& coordinator = delegate.coordinator();
+    coordinator.setClipboardHistoryViewFactory([&appNames](const AppEnvironment& env) -> QWidget* {
+        return new ClipboardHistoryView(true, false, *env.clipboardStore, &appNames);
+    });
+    ZentuApp scene(coordinator, [&coordinator, &workspace, &appNames](const AppEnvironment& env) -> QWidget* {
+        MenuBarActions actions;
+        actions.showClipboardHistory = [&coordinator] { coordinator.showClipboardHistory(); };
+        actions.openSettings = [&coordinator] { coordinator.openSettings(); };
+        actions.quit = [] { QApplication::quit(); };
+        // The app's own copy stays out of the clipboard history.
+        actions.copyScreenshotImage = [&coordinator](const QImage& image) {
+            coordinator.clipboardMonitor().setLastChangeCount(Pasteboard::copyImageWithPNG(image));
+        };
+        return new MenuBarContentView(*env.settings, *env.clipboardStore, *env.screenshotStore, env.permissions,
+                                      workspace, actions, &appNames);
     });
     QObject::connect(&instance, &SingleInstance::activationRequested, &scene, &ZentuApp::showPanel);
 

@@ -1,0 +1,11 @@
+#pragma once
+// "vor 5 Min." / "5 min. ago": the abbreviated time since a date, in the
+// language of the interface, from ICU's relative-date data.
+#include <QDateTime>
+#include <QString>
+
+namespace RelativeTimeFormatter {
+// The time from now back to date (or ahead to it), in the largest whole unit
+// that fits: seconds, minutes, hours, days, weeks, months, years.
+QString abbreviated(const QDateTime& date, const QDateTime& now, const QString& languageCode);
+} // namespace RelativeTimeFormatter

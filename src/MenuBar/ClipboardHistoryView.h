@@ -1,0 +1,89 @@
+#pragma once
+// The searchable, filterable, lazily paged list of the clipboard history, in
+// the panel (compact, no title) and in the clipboard window. It owns only its
+// view state (query, type filter, rows shown); the rows act on the store.
+#include "Models/ClipboardItem.h"
+
+#include <QHash>
+#include <QList>
+#include <QPointer>
+#include <QWidget>
+
+class AppNameResolver;
+class ClipboardHistoryStore;
+class ClipboardRowView;
+class QLabel;
+class QLineEdit;
+class QScrollArea;
+class QToolButton;
+class QVBoxLayout;
+class SegmentedControl;
+
+class ClipboardHistoryView : public QWidget {
+    Q_OBJECT
+public:
+    enum class TypeFilter { all, text, image };
+
+    ClipboardHistoryView(bool showsHeader, bool compact, ClipboardHistoryStore& store,
+                         const AppNameResolver* appNames = nullptr, QWidget* parent = nullptr);
+
+    static QList<ClipboardItem> filtered(const QList<ClipboardItem>& items, const QString& query, TypeFilter filter);
+    QList<ClipboardItem> filteredAll() const;
+
+    QString query() const { return m_query; }
+    void setQuery(const QString& query);
+    TypeFilter typeFilter() const { return m_typeFilter; }
+    void setTypeFilter(TypeFilter filter);
+    int displayLimit() const { return m_displayLimit; }
+    // Called when a row comes into view: the last rendered row brings the next page.
+    void loadMoreIfNeeded(const ClipboardItem& currentItem);
+
+    // What is on screen (for tests and hosts).
+    QList<ClipboardRowView*> rows() const;
+    bool isSearchBlockShown() const;
+    bool isFilterRowShown() const;
+    bool isLoadMoreHintShown() const;
+    bool isEmptyStateShown() const;
+    QString emptyStateText() const;
+    QLineEdit* searchField() const { return m_searchField; }
+    QToolButton* clearButton() const { return m_clearButton; }
+    SegmentedControl* filterControl() const { return m_filter; }
+    QScrollArea* scrollArea() const { return m_scroll; }
+
+    static constexpr int pageSize = 20;
+
+protected:
+    void showEvent(QShowEvent*) override;
+    void resizeEvent(QResizeEvent*) override;
+
+private:
+    void refresh();
+    void refreshCopied();
+    void scheduleVisibilityCheck();
+    void checkLastRowVisible();
+
+    bool m_showsHeader;
+    bool m_compact;
+    ClipboardHistoryStore& m_store;
+    const AppNameResolver* m_appNames;
+    QString m_query;
+    TypeFilter m_typeFilter = TypeFilter::all;
+    int m_displayLimit = pageSize;
+
+    QLabel* m_title = nullptr;
+    QWidget* m_searchBlock;
+    QWidget* m_searchRow;
+    QLineEdit* m_searchField;
+    QToolButton* m_clearButton;
+    SegmentedControl* m_filter;
+    QScrollArea* m_scroll;
+    QWidget* m_rowsHost;
+    QVBoxLayout* m_rowsLayout;
+    QWidget* m_hint;
+    QWidget* m_emptyState;
+    QLabel* m_emptyIcon;
+    QLabel* m_emptyText;
+    QHash<QUuid, QPointer<ClipboardRowView>> m_rows;
+    QList<QPointer<ClipboardRowView>> m_order;
+    bool m_checkScheduled = false;
+};

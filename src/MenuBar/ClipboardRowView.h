@@ -1,0 +1,74 @@
+#pragma once
+// One entry of the clipboard history in the list: the whole row copies the
+// entry back when clicked; under the pointer it offers favourite and delete.
+// It tells where the content came from, how long ago, and marks the entry
+// last copied back with "Kopiert".
+#include "Models/ClipboardItem.h"
+
+#include <QAbstractButton>
+#include <QPixmap>
+
+class AnimatedValue;
+class AppNameResolver;
+class ClipboardHistoryStore;
+class QToolButton;
+
+class ClipboardRowView : public QAbstractButton {
+    Q_OBJECT
+public:
+    ClipboardRowView(ClipboardItem item, bool compact, ClipboardHistoryStore& store,
+                     const AppNameResolver* appNames, QWidget* parent = nullptr);
+
+    const ClipboardItem& item() const { return m_item; }
+    // The stored entry changed (favourite, moved, copied badge): redraw with it.
+    void setItem(const ClipboardItem& item);
+    void refreshCopiedState();
+
+    bool isHovering() const { return m_hovering; }
+    bool justCopied() const;
+    std::optional<QString> sourceAppName() const;
+    static std::optional<QString> sourceAppName(const std::optional<QString>& bundleID, const AppNameResolver* resolver,
+                                                const QString& lang);
+    QColor backgroundFill() const;
+    QString relativeString() const;
+    bool showsImageThumbnail() const { return !m_thumbnail.isNull(); }
+    QString iconSymbol() const; // "photo" or "doc.plaintext" when no thumbnail is shown
+
+    QToolButton* favoriteButton() const { return m_favorite; }
+    QToolButton* deleteButton() const { return m_delete; }
+
+    bool hasHeightForWidth() const override { return true; }
+    int heightForWidth(int width) const override;
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+    static constexpr int hPadding = 8;
+    static constexpr int iconSide = 34;
+    static constexpr int spacing = 10;
+    static constexpr qreal radius = 8;
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+    void enterEvent(QEnterEvent*) override;
+    void leaveEvent(QEvent*) override;
+    void resizeEvent(QResizeEvent*) override;
+
+private:
+    int vPadding() const { return m_compact ? 6 : 8; }
+    QRectF textColumn() const;
+    int trailingWidth() const;
+    QStringList previewLines(qreal width) const;
+    void loadThumbnail();
+    void layoutButtons();
+    void refreshButtons();
+
+    ClipboardItem m_item;
+    bool m_compact;
+    ClipboardHistoryStore& m_store;
+    const AppNameResolver* m_appNames;
+    bool m_hovering = false;
+    QPixmap m_thumbnail;
+    QToolButton* m_favorite;
+    QToolButton* m_delete;
+    AnimatedValue* m_copiedOpacity;
+};

@@ -1,0 +1,417 @@
+#include "MenuBar/MenuBarContentView.h"
+
+#include "Localization/Localizer.h"
+#include "MenuBar/CaptureButton.h"
+#include "MenuBar/ClipboardHistoryView.h"
+#include "MenuBar/ModeSwapCaptureButton.h"
+#include "MenuBar/ScreenshotPreviewRow.h"
+#include "MenuBar/ScrollCaptureButton.h"
+#include "MenuBar/SectionHeader.h"
+#include "MenuBar/TileHoverModel.h"
+#include "Permissions/PermissionManager.h"
+#include "Platform/Workspace.h"
+#include "Settings/SettingsManager.h"
+#include "Storage/ClipboardHistoryStore.h"
+#include "Storage/ScreenshotHistoryStore.h"
+#include "Storage/Storage.h"
+#include "Ui/AppImages.h"
+#include "Ui/HoverRowButton.h"
+#include "Ui/IconRegistry.h"
+#include "Ui/Theme.h"
+#include "Ui/ZentuMark.h"
+
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <QWheelEvent>
+
+namespace {
+
+// The banner's rounded orange wash.
+class BannerBackground : public QWidget {
+public:
+    using QWidget::QWidget;
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter p(this);
+        p.setRenderHint(QPainter::Antialiasing);
+        QPainterPath path;
+        path.addRoundedRect(QRectF(rect()), 10, 10);
+        p.fillPath(path, Theme::withAlpha(Theme::orange(), 0.12));
+    }
+};
+
+// The strip scrolls sideways; a plain mouse wheel moves it too.
+class HorizontalStrip : public QScrollArea {
+public:
+    using QScrollArea::QScrollArea;
+
+protected:
+    void wheelEvent(QWheelEvent* e) override
+    {
+        const QPoint delta = e->angleDelta();
+        const int step = delta.x() != 0 ? delta.x() : delta.y();
+        horizontalScrollBar()->setValue(horizontalScrollBar()->value() - step / 2);
+        e->accept();
+    }
+};
+
+QPushButton* borderlessButton(const QString& text, qreal px, QFont::Weight weight, QWidget* parent)
+{
+    auto* b = new QPushButton(text, parent);
+    b->setFlat(true);
+    b->setFont(Theme::font(px, weight));
+    b->setCursor(Qt::PointingHandCursor);
+    b->setStyleSheet(QStringLiteral("QPushButton { border: none; padding: 0; background: transparent; color: %1; }"
+                                    "QPushButton:pressed { color: %2; }")
+                         .arg(Theme::accent(b).name(), Theme::accent(b).darker(130).name()));
+    b->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    return b;
+}
+
+QLabel* secondaryLabel(const QString& text, qreal px, QWidget* parent)
+{
+    auto* l = new QLabel(text, parent);
+    l->setFont(Theme::font(px));
+    QPalette p = l->palette();
+    p.setColor(QPalette::WindowText, Theme::secondary(l));
+    l->setPalette(p);
+    return l;
+}
+
+} // namespace
+
+MenuBarContentView::MenuBarContentView(SettingsManager& settings, ClipboardHistoryStore& clipboardStore,
+                                       ScreenshotHistoryStore& screenshotStore, PermissionManager* permissions,
+                                       Workspace& workspace, MenuBarActions actions, const AppNameResolver* appNames,
+                                       QWidget* parent)
+    : QWidget(parent)
+    , m_settings(settings)
+    , m_clipboardStore(clipboardStore)
+    , m_screenshotStore(screenshotStore)
+    , m_permissions(permissions)
+    , m_workspace(workspace)
+    , m_actions(std::move(actions))
+    , m_appNames(appNames)
+{
+    setFixedWidth(panelWidth);
+    setAutoFillBackground(true);
+    auto* root = new QVBoxLayout(this);
+    root->setContentsMargins(0, 0, 0, 0);
+    root->setSpacing(0);
+    root->setSizeConstraint(QLayout::SetFixedSize);
+    rebuild();
+    connect(&Localizer::shared(), &Localizer::langChanged, this, &MenuBarContentView::rebuild);
+    connect(&m_settings, &SettingsManager::settingsChanged, this, &MenuBarContentView::refreshHotkeys);
+    connect(&m_screenshotStore, &ScreenshotHistoryStore::itemsChanged, this, &MenuBarContentView::refreshTiles);
+    connect(&m_clipboardStore, &ClipboardHistoryStore::itemsChanged, this, &MenuBarContentView::refreshClipboardHeight);
+    if (m_permissions)
+        connect(m_permissions, &PermissionManager::screenRecordingAuthorizedChanged, this,
+                &MenuBarContentView::refreshBanner);
+}
+
+void MenuBarContentView::setActions(MenuBarActions actions) { m_actions = std::move(actions); }
+
+void MenuBarContentView::dismiss()
+{
+    if (m_dismiss)
+        m_dismiss();
+    else
+        window()->hide();
+}
+
+void MenuBarContentView::runAction(const std::function<void()>& action)
+{
+    if (action)
+        action();
+}
+
+void MenuBarContentView::refreshBanner()
+{
+    if (m_banner)
+        m_banner->setVisible(m_permissions && !m_permissions->screenRecordingAuthorized());
+}
+
+QList<HoverCardButton*> MenuBarContentView::captureCards() const { return m_cardButtons; }
+
+QList<ScreenshotPreviewRow*> MenuBarContentView::tiles() const
+{
+    QList<ScreenshotPreviewRow*> result;
+    for (const auto& t : m_tileOrder)
+        if (t)
+            result << t;
+    return result;
+}
+
+void MenuBarContentView::showEvent(QShowEvent* e)
+{
+    QWidget::showEvent(e);
+    // The banner follows the real permission state at once, not at the next poll.
+    if (m_permissions)
+        m_permissions->refresh();
+}
+
+void MenuBarContentView::rebuild()
+{
+    // A new identity: every piece of view state (hover, animations, query)
+    // starts fresh in the new language.
+    if (m_content) {
+        layout()->removeWidget(m_content);
+        m_content->hide();
+        m_content->deleteLater();
+    }
+    m_tiles.clear();
+    m_tileOrder.clear();
+    m_cardButtons.clear();
+
+    m_content = new QWidget(this);
+    auto* stack = new QVBoxLayout(m_content);
+    stack->setContentsMargins(0, 0, 0, 0);
+    stack->setSpacing(0);
+    m_header = buildHeader(m_content);
+    stack->addWidget(m_header);
+
+    auto* block = new QWidget(m_content);
+    auto* blockLayout = new QVBoxLayout(block);
+    blockLayout->setContentsMargins(12, 12, 12, 12);
+    blockLayout->setSpacing(14);
+    m_banner = buildBanner(block);
+    blockLayout->addWidget(m_banner);
+    m_cards = buildCards(block);
+    blockLayout->addWidget(m_cards);
+    m_recent = buildRecent(block);
+    blockLayout->addWidget(m_recent);
+    m_clipboard = buildClipboard(block);
+    blockLayout->addWidget(m_clipboard);
+    stack->addWidget(block);
+
+    auto* divider = new QFrame(m_content);
+    divider->setFrameShape(QFrame::HLine);
+    divider->setFrameShadow(QFrame::Plain);
+    divider->setFixedHeight(1);
+    QPalette dp = divider->palette();
+    dp.setColor(QPalette::WindowText, Theme::primary(0.12, this));
+    divider->setPalette(dp);
+    stack->addWidget(divider);
+
+    m_footer = buildFooter(m_content);
+    stack->addWidget(m_footer);
+
+    m_content->setFixedWidth(panelWidth);
+    // Every part takes its state before the content joins the panel, so the
+    // panel's size is right before it is first shown (the host places it by it).
+    refreshBanner();
+    refreshHotkeys();
+    refreshTiles();
+    refreshClipboardHeight();
+    layout()->addWidget(m_content);
+    m_content->show();
+    Q_EMIT rebuilt();
+}
+
+QWidget* MenuBarContentView::buildHeader(QWidget* parent)
+{
+    auto* header = new QWidget(parent);
+    auto* row = new QHBoxLayout(header);
+    row->setContentsMargins(12, 10, 12, 10);
+    row->setSpacing(8);
+    auto* icon = new QLabel(header);
+    icon->setFixedSize(18, 18);
+    icon->setPixmap(AppImages::menubarIcon(18, devicePixelRatioF()));
+    row->addWidget(icon, 0, Qt::AlignVCenter);
+    m_wordMark = new QLabel(header);
+    m_wordMark->setTextFormat(Qt::RichText);
+    m_wordMark->setText(zentuMark(Theme::font(15, QFont::Bold), 17, m_wordMark));
+    row->addWidget(m_wordMark, 0, Qt::AlignVCenter);
+    row->addStretch(1);
+    return header;
+}
+
+QWidget* MenuBarContentView::buildBanner(QWidget* parent)
+{
+    auto* banner = new BannerBackground(parent);
+    auto* row = new QHBoxLayout(banner);
+    row->setContentsMargins(10, 10, 10, 10);
+    row->setSpacing(10);
+    row->setAlignment(Qt::AlignTop);
+    auto* icon = new QLabel(banner);
+    icon->setPixmap(IconRegistry::pixmap(QStringLiteral("exclamationmark.triangle.fill"), 18, Theme::orange(),
+                                         devicePixelRatioF()));
+    row->addWidget(icon, 0, Qt::AlignTop);
+    auto* column = new QVBoxLayout;
+    column->setSpacing(4);
+    auto* title = new QLabel(Localizer::t(QStringLiteral("Bildschirmaufnahme erforderlich")), banner);
+    title->setFont(Theme::font(12, QFont::DemiBold));
+    column->addWidget(title);
+    auto* text = secondaryLabel(
+        Localizer::t(QStringLiteral("Zentu.it benötigt die Berechtigung, um Screenshots zu erstellen.")), 11, banner);
+    text->setWordWrap(true);
+    column->addWidget(text);
+    column->addSpacing(2);
+    m_bannerButton = borderlessButton(Localizer::t(QStringLiteral("Einstellungen öffnen")), 11, QFont::Medium, banner);
+    connect(m_bannerButton, &QPushButton::clicked, this, [this] {
+        if (m_permissions)
+            m_permissions->openScreenRecordingSettings();
+    });
+    column->addWidget(m_bannerButton, 0, Qt::AlignLeft);
+    row->addLayout(column, 1);
+    return banner;
+}
+
+QWidget* MenuBarContentView::buildCards(QWidget* parent)
+{
+    auto* cards = new QWidget(parent);
+    auto* row = new QHBoxLayout(cards);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(8);
+    // Each card closes the panel first, then starts its capture.
+    auto* area = new ModeSwapCaptureButton(QString(), [this] {
+        dismiss();
+        runAction(m_actions.captureInteractive);
+    }, cards);
+    auto* full = new CaptureButton(Localizer::t(QStringLiteral("Bildschirm")), QStringLiteral("display"), QString(), [this] {
+        dismiss();
+        runAction(m_actions.captureFullScreen);
+    }, cards);
+    auto* scroll = new ScrollCaptureButton(QString(), [this] {
+        dismiss();
+        runAction(m_actions.captureScrollingWindow);
+    }, cards);
+    for (HoverCardButton* card : {static_cast<HoverCardButton*>(area), static_cast<HoverCardButton*>(full),
+                                  static_cast<HoverCardButton*>(scroll)}) {
+        row->addWidget(card, 1, Qt::AlignVCenter);
+        m_cardButtons << card;
+    }
+    return cards;
+}
+
+void MenuBarContentView::refreshHotkeys()
+{
+    static constexpr HotkeyAction order[] = {HotkeyAction::captureArea, HotkeyAction::captureFullScreen,
+                                             HotkeyAction::captureWindow};
+    for (int i = 0; i < m_cardButtons.size() && i < 3; ++i)
+        m_cardButtons.at(i)->setHotkey(m_settings.hotkey(order[i]).displayString());
+}
+
+QWidget* MenuBarContentView::buildRecent(QWidget* parent)
+{
+    auto* section = new QWidget(parent);
+    auto* column = new QVBoxLayout(section);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(8);
+    auto* titleRow = new QHBoxLayout;
+    titleRow->addWidget(new SectionHeader(Localizer::t(QStringLiteral("Letzte Screenshots")), section));
+    titleRow->addStretch(1);
+    m_folderButton = new QToolButton(section);
+    m_folderButton->setAutoRaise(true);
+    m_folderButton->setIcon(IconRegistry::icon(QStringLiteral("folder"), 15, Theme::primary(this)));
+    m_folderButton->setIconSize(QSize(15, 15));
+    m_folderButton->setToolTip(Localizer::t(QStringLiteral("Speicherordner öffnen")));
+    m_folderButton->setStyleSheet(QStringLiteral("QToolButton { border: none; background: transparent; padding: 0; }"));
+    connect(m_folderButton, &QToolButton::clicked, this,
+            [this] { m_workspace.openFolder(Storage::screenshotsDirectory()); });
+    titleRow->addWidget(m_folderButton);
+    column->addLayout(titleRow);
+
+    m_strip = new HorizontalStrip(section);
+    m_strip->setFrameShape(QFrame::NoFrame);
+    m_strip->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_strip->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_strip->setWidgetResizable(true);
+    m_strip->setFixedHeight(tileSize.height() + 2);
+    m_strip->viewport()->setAutoFillBackground(false);
+    auto* host = new QWidget;
+    host->setAutoFillBackground(false);
+    m_tileLayout = new QHBoxLayout(host);
+    m_tileLayout->setContentsMargins(0, 0, 0, 2);
+    m_tileLayout->setSpacing(8);
+    m_tileLayout->addStretch(1);
+    m_strip->setWidget(host);
+    column->addWidget(m_strip);
+    return section;
+}
+
+void MenuBarContentView::refreshTiles()
+{
+    if (!m_tileLayout)
+        return;
+    const QList<ScreenshotItem>& items = m_screenshotStore.items();
+    const int count = qMin(maxTiles, int(items.size()));
+    QHash<QUuid, QPointer<ScreenshotPreviewRow>> keep;
+    QList<QPointer<ScreenshotPreviewRow>> order;
+    QWidget* host = m_strip->widget();
+    for (int i = 0; i < count; ++i) {
+        const ScreenshotItem& item = items.at(i);
+        QPointer<ScreenshotPreviewRow> tile = m_tiles.value(item.id);
+        if (tile)
+            tile->setItem(item);
+        else
+            tile = new ScreenshotPreviewRow(item, m_actions, m_screenshotStore, m_workspace, TileHoverModel::shared(),
+                                            tileSize, host);
+        keep.insert(item.id, tile);
+        order << tile;
+    }
+    for (auto it = m_tiles.begin(); it != m_tiles.end(); ++it)
+        if (it.value() && !keep.contains(it.key())) {
+            m_tileLayout->removeWidget(it.value());
+            it.value()->hide();
+            it.value()->deleteLater();
+        }
+    for (int i = 0; i < order.size(); ++i) {
+        m_tileLayout->removeWidget(order.at(i));
+        m_tileLayout->insertWidget(i, order.at(i));
+        order.at(i)->show();
+    }
+    m_tiles = keep;
+    m_tileOrder = order;
+    m_recent->setVisible(!items.isEmpty());
+}
+
+QWidget* MenuBarContentView::buildClipboard(QWidget* parent)
+{
+    auto* section = new QWidget(parent);
+    auto* column = new QVBoxLayout(section);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(8);
+    auto* titleRow = new QHBoxLayout;
+    titleRow->addWidget(new SectionHeader(Localizer::t(QStringLiteral("Zwischenablage")), section));
+    titleRow->addStretch(1);
+    m_allButton = borderlessButton(Localizer::t(QStringLiteral("Alle")), 11, QFont::Medium, section);
+    connect(m_allButton, &QPushButton::clicked, this, [this] { runAction(m_actions.showClipboardHistory); });
+    titleRow->addWidget(m_allButton);
+    column->addLayout(titleRow);
+    m_clipboardList = new ClipboardHistoryView(false, true, m_clipboardStore, m_appNames, section);
+    column->addWidget(m_clipboardList);
+    return section;
+}
+
+void MenuBarContentView::refreshClipboardHeight()
+{
+    if (m_clipboardList)
+        m_clipboardList->setFixedHeight(m_clipboardStore.items().isEmpty() ? emptyClipboardHeight : clipboardHeight);
+}
+
+QWidget* MenuBarContentView::buildFooter(QWidget* parent)
+{
+    auto* footer = new QWidget(parent);
+    auto* row = new QHBoxLayout(footer);
+    row->setContentsMargins(8, 6, 8, 6);
+    row->setSpacing(4);
+    m_settingsButton = new HoverRowButton(QStringLiteral("gearshape"), Localizer::t(QStringLiteral("Einstellungen")), footer);
+    m_quitButton = new HoverRowButton(QStringLiteral("power"), Localizer::t(QStringLiteral("Beenden")), footer);
+    connect(m_settingsButton, &QAbstractButton::clicked, this, [this] { runAction(m_actions.openSettings); });
+    connect(m_quitButton, &QAbstractButton::clicked, this, [this] { runAction(m_actions.quit); });
+    row->addWidget(m_settingsButton);
+    row->addStretch(1);
+    row->addWidget(m_quitButton);
+    return footer;
+}

@@ -1,0 +1,78 @@
+#include "Ui/FrameClock.h"
+
+#include <QDateTime>
+#include <algorithm>
+
+namespace {
+std::function<double()>& timeSource()
+{
+    static std::function<double()> source;
+    return source;
+}
+} // namespace
+
+FrameClock& FrameClock::shared()
+{
+    static FrameClock* clock = new FrameClock; // lives as long as the process
+    return *clock;
+}
+
+FrameClock::FrameClock()
+{
+    m_timer.setInterval(frameIntervalMs);
+    m_timer.setTimerType(Qt::PreciseTimer);
+    connect(&m_timer, &QTimer::timeout, this, &FrameClock::tick);
+}
+
+double FrameClock::now()
+{
+    if (timeSource())
+        return timeSource()();
+    return double(QDateTime::currentMSecsSinceEpoch()) / 1000.0;
+}
+
+void FrameClock::setTimeSource(std::function<double()> source) { timeSource() = std::move(source); }
+
+void FrameClock::attach(QWidget* widget)
+{
+    if (!widget)
+        return;
+    const bool known = std::any_of(m_widgets.begin(), m_widgets.end(),
+                                   [widget](const QPointer<QWidget>& w) { return w == widget; });
+    if (!known)
+        m_widgets.emplace_back(widget);
+    updateTimer();
+}
+
+void FrameClock::detach(QWidget* widget)
+{
+    m_widgets.erase(std::remove_if(m_widgets.begin(), m_widgets.end(),
+                                   [widget](const QPointer<QWidget>& w) { return !w || w == widget; }),
+                    m_widgets.end());
+    updateTimer();
+}
+
+int FrameClock::attachedCount() const
+{
+    return int(std::count_if(m_widgets.begin(), m_widgets.end(), [](const QPointer<QWidget>& w) { return !w.isNull(); }));
+}
+
+void FrameClock::tick()
+{
+    m_widgets.erase(std::remove_if(m_widgets.begin(), m_widgets.end(), [](const QPointer<QWidget>& w) { return !w; }),
+                    m_widgets.end());
+    for (const auto& w : m_widgets)
+        if (w->isVisible())
+            w->update();
+    updateTimer();
+}
+
+void FrameClock::updateTimer()
+{
+    const bool anyVisible = std::any_of(m_widgets.begin(), m_widgets.end(),
+                                        [](const QPointer<QWidget>& w) { return w && w->isVisible(); });
+    if (anyVisible && !m_timer.isActive())
+        m_timer.start();
+    else if (!anyVisible && m_timer.isActive())
+        m_timer.stop();
+}

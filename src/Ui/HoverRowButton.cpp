@@ -1,0 +1,98 @@
+#include "Ui/HoverRowButton.h"
+
+#include "Ui/AnimatedValue.h"
+#include "Ui/IconRegistry.h"
+#include "Ui/Theme.h"
+
+#include <QEnterEvent>
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QPainterPath>
+
+HoverRowButton::HoverRowButton(const QString& symbolName, const QString& title, QWidget* parent)
+    : QAbstractButton(parent)
+    , m_symbol(symbolName)
+    , m_background(new AnimatedValue(0.0, this))
+{
+    setText(title);
+    setCursor(Qt::ArrowCursor);
+    setAttribute(Qt::WA_Hover);
+    m_background->setEaseOut(100);
+    connect(m_background, &AnimatedValue::valueChanged, this, qOverload<>(&QWidget::update));
+    connect(this, &QAbstractButton::pressed, this, &HoverRowButton::refreshTarget);
+    connect(this, &QAbstractButton::released, this, &HoverRowButton::refreshTarget);
+}
+
+void HoverRowButton::setSymbolName(const QString& name)
+{
+    m_symbol = name;
+    updateGeometry();
+    update();
+}
+
+void HoverRowButton::setFontPixelSize(qreal px)
+{
+    m_fontPx = px;
+    updateGeometry();
+    update();
+}
+
+double HoverRowButton::backgroundOpacity(bool pressed, bool hovering)
+{
+    if (pressed)
+        return 0.12;
+    return hovering ? 0.07 : 0.0;
+}
+
+double HoverRowButton::currentBackgroundOpacity() const { return m_background->value(); }
+
+void HoverRowButton::refreshTarget() { m_background->animateTo(backgroundOpacity(isDown(), m_hovering)); }
+
+QSize HoverRowButton::sizeHint() const
+{
+    const QFontMetricsF fm(Theme::font(m_fontPx));
+    qreal w = fm.horizontalAdvance(text());
+    if (!m_symbol.isEmpty())
+        w += m_fontPx * 1.25 + iconSpacing;
+    const qreal h = qMax(fm.height(), m_fontPx * 1.25);
+    return QSize(qCeil(w) + 2 * hPadding, qCeil(h) + 2 * vPadding);
+}
+
+void HoverRowButton::enterEvent(QEnterEvent* e)
+{
+    m_hovering = true;
+    refreshTarget();
+    QAbstractButton::enterEvent(e);
+}
+
+void HoverRowButton::leaveEvent(QEvent* e)
+{
+    m_hovering = false;
+    refreshTarget();
+    QAbstractButton::leaveEvent(e);
+}
+
+void HoverRowButton::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    const double opacity = m_background->value();
+    if (opacity > 0) {
+        QPainterPath path;
+        path.addRoundedRect(QRectF(rect()), cornerRadius, cornerRadius);
+        p.fillPath(path, Theme::primary(opacity, this));
+    }
+    const QColor fg = isEnabled() ? Theme::primary(this) : Theme::tertiary(this);
+    const QRectF content = QRectF(rect()).adjusted(hPadding, vPadding, -hPadding, -vPadding);
+    qreal x = content.left();
+    if (!m_symbol.isEmpty()) {
+        const qreal iconSide = m_fontPx * 1.25;
+        IconRegistry::paint(p, m_symbol, QRectF(x, content.center().y() - iconSide / 2, iconSide, iconSide), fg,
+                            m_fontPx * 1.25);
+        x += iconSide + iconSpacing;
+    }
+    p.setFont(Theme::font(m_fontPx));
+    p.setPen(fg);
+    p.drawText(QRectF(x, content.top(), content.right() - x, content.height()), Qt::AlignVCenter | Qt::AlignLeft,
+               text());
+}

@@ -1,0 +1,190 @@
+#include "Ui/IconRegistry.h"
+
+#include <QFile>
+#include <QFontDatabase>
+#include <QFontMetricsF>
+#include <QGuiApplication>
+#include <QHash>
+#include <QPainter>
+#include <QPainterPath>
+
+namespace IconRegistry {
+
+namespace {
+
+struct Glyph {
+    char16_t codepoint;
+    bool slashed = false;
+};
+
+// Symbol name -> Material Icons codepoint.
+const QHash<QString, Glyph>& table()
+{
+    static const QHash<QString, Glyph> t{
+        {"crop", {0xe3be}},
+        {"macwindow", {0xe069}},
+        {"display", {0xe30c}},
+        {"rectangle.portrait.arrowtriangle.2.outward", {0xea16}},
+        {"rectangle.dashed", {0xe3c2}},
+        {"rectangle.dashed.badge.record", {0xef52}},
+        {"accessibility", {0xe84e}},
+        {"info.circle", {0xe88f}},
+        {"exclamationmark.triangle.fill", {0xe002}},
+        {"checkmark.circle.fill", {0xe86c}},
+        {"folder", {0xe2c7}},
+        {"gearshape", {0xe8b8}},
+        {"power", {0xe8ac}},
+        {"clock", {0xe8b5}},
+        {"command", {0xeae7}},
+        {"lock.shield", {0xf0dc}},
+        {"globe", {0xe894}},
+        {"book", {0xea19}},
+        {"questionmark.circle", {0xe8fd}},
+        {"building.columns", {0xe84f}},
+        {"doc.plaintext", {0xe873}},
+        {"doc.on.doc", {0xe14d}},
+        {"arrow.up.right", {0xf1e1}},
+        {"trash", {0xe92e}},
+        {"pencil", {0xe3c9}},
+        {"star", {0xe83a}},
+        {"star.fill", {0xe838}},
+        {"star.slash", {0xe83a, true}},
+        {"photo", {0xe410}},
+        {"clipboard", {0xe14f}},
+        {"magnifyingglass", {0xe8b6}},
+        {"xmark.circle.fill", {0xe5c9}},
+        {"minus", {0xe15b}},
+        {"plus", {0xe145}},
+        {"arrow.uturn.backward", {0xe166}},
+        {"arrow.uturn.forward", {0xe15a}},
+        {"arrow.counterclockwise", {0xe5d5}},
+        {"character.cursor.ibeam", {0xe262}},
+        {"text.viewfinder", {0xe5fa}},
+        {"pin", {0xf10d}},
+        {"square.and.arrow.up", {0xe6b8}},
+        {"square.and.arrow.down", {0xf090}},
+        {"bubble.left", {0xe0cb}},
+        {"oval", {0xe40c}},
+        {"rectangle", {0xe835}},
+        {"cloud", {0xe2bd}},
+        {"drop.fill", {0xe798}},
+        {"circle.dashed", {0xe836}},
+        {"circle.fill", {0xef4a}},
+        {"number", {0xe9ef}},
+        {"paintpalette", {0xe40a}},
+    };
+    return t;
+}
+
+// Family of the loaded icon font; empty when it could not be loaded.
+const QString& iconFamily()
+{
+    static const QString family = [] {
+        QFile file(fontPath());
+        if (!file.open(QIODevice::ReadOnly))
+            return QString();
+        const int id = QFontDatabase::addApplicationFontFromData(file.readAll());
+        if (id < 0)
+            return QString();
+        const QStringList families = QFontDatabase::applicationFontFamilies(id);
+        return families.isEmpty() ? QString() : families.first();
+    }();
+    return family;
+}
+
+QFont iconFont(qreal pixelSize)
+{
+    QFont f(iconFamily());
+    f.setPixelSize(qMax(1, qRound(pixelSize)));
+    f.setStyleStrategy(QFont::NoFontMerging);
+    return f;
+}
+
+void paintFallback(QPainter& p, const QRectF& rect, const QColor& color, qreal px)
+{
+    const qreal side = px * 0.7;
+    QRectF box(0, 0, side, side);
+    box.moveCenter(rect.center());
+    p.setPen(QPen(color, qMax(1.0, px / 12.0)));
+    p.setBrush(Qt::NoBrush);
+    p.drawRoundedRect(box, side * 0.2, side * 0.2);
+}
+
+} // namespace
+
+QString fontPath()
+{
+    return QStringLiteral("/usr/share/fonts/truetype/material-design-icons-iconfont/MaterialIcons-Regular.ttf");
+}
+
+bool knows(const QString& symbolName) { return table().contains(symbolName); }
+
+bool hasGlyph(const QString& symbolName)
+{
+    // Asked on every paint: the answer per name is kept.
+    static QHash<QString, bool> known;
+    const auto cached = known.constFind(symbolName);
+    if (cached != known.constEnd())
+        return *cached;
+    const auto it = table().constFind(symbolName);
+    const bool has = it != table().constEnd() && !iconFamily().isEmpty() &&
+                     QFontMetricsF(iconFont(24)).inFontUcs4(it->codepoint);
+    known.insert(symbolName, has);
+    return has;
+}
+
+void paint(QPainter& p, const QString& symbolName, const QRectF& rect, const QColor& color, qreal px)
+{
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::TextAntialiasing);
+    const auto it = table().constFind(symbolName);
+    if (it == table().constEnd() || !hasGlyph(symbolName)) {
+        paintFallback(p, rect, color, px);
+        p.restore();
+        return;
+    }
+    p.setFont(iconFont(px));
+    p.setPen(color);
+    QRectF glyphRect(0, 0, px, px);
+    glyphRect.moveCenter(rect.center());
+    p.drawText(glyphRect, Qt::AlignCenter, QString(QChar(it->codepoint)));
+    if (it->slashed) {
+        // A diagonal bar with a gap in the background colour's place, the way
+        // the ".slash" symbols read.
+        const qreal w = qMax(1.0, px / 12.0);
+        const QPointF a = glyphRect.topLeft() + QPointF(px * 0.12, px * 0.12);
+        const QPointF b = glyphRect.bottomRight() - QPointF(px * 0.12, px * 0.12);
+        p.setCompositionMode(QPainter::CompositionMode_Clear);
+        p.setPen(QPen(Qt::transparent, w * 3, Qt::SolidLine, Qt::RoundCap));
+        if (p.device() && p.device()->devType() == QInternal::Image)
+            p.drawLine(a + QPointF(w, -w), b + QPointF(w, -w));
+        p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        p.setPen(QPen(color, w * 1.4, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(a, b);
+    }
+    p.restore();
+}
+
+QPixmap pixmap(const QString& symbolName, qreal pixelSize, const QColor& color, qreal dpr)
+{
+    const int side = qMax(1, qCeil(pixelSize * dpr));
+    QImage image(side, side, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    image.setDevicePixelRatio(dpr);
+    {
+        QPainter p(&image);
+        paint(p, symbolName, QRectF(0, 0, pixelSize, pixelSize), color, pixelSize);
+    }
+    return QPixmap::fromImage(image);
+}
+
+QIcon icon(const QString& symbolName, qreal pixelSize, const QColor& color)
+{
+    QIcon result;
+    result.addPixmap(pixmap(symbolName, pixelSize, color, 1.0));
+    result.addPixmap(pixmap(symbolName, pixelSize, color, 2.0));
+    return result;
+}
+
+} // namespace IconRegistry

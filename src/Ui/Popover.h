@@ -1,0 +1,43 @@
+#pragma once
+// A floating rounded panel with an arrow pointing at the control that opened
+// it. Click mode is a popup (closed by any click outside); hover mode is a
+// tool window that never takes the mouse grab or focus, so the anchor keeps
+// receiving its enter and leave events.
+#include <QPointer>
+#include <QWidget>
+
+class Popover : public QWidget {
+    Q_OBJECT
+public:
+    enum class Mode { click, hover };
+    explicit Popover(Mode mode = Mode::click, QWidget* parent = nullptr);
+
+    void setContent(QWidget* content);
+    QWidget* content() const { return m_content; }
+    Mode mode() const { return m_mode; }
+
+    // Shows the popover below the anchor (arrow pointing up at its centre),
+    // kept inside the anchor's screen; above it when there is no room below.
+    void showAt(QWidget* anchor);
+    bool arrowOnTop() const { return m_arrowOnTop; }
+
+    static constexpr int arrowHeight = 8;
+    static constexpr int arrowWidth = 16;
+    static constexpr qreal radius = 10;
+    static constexpr int contentPadding = 10;
+
+Q_SIGNALS:
+    void closed();
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+    void hideEvent(QHideEvent*) override;
+
+private:
+    void relayout();
+
+    Mode m_mode;
+    QPointer<QWidget> m_content;
+    bool m_arrowOnTop = true;
+    qreal m_arrowX = 0;
+};

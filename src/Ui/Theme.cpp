@@ -1,0 +1,66 @@
+#include "Ui/Theme.h"
+
+#include <QApplication>
+#include <QFontDatabase>
+#include <QGuiApplication>
+#include <QPalette>
+#include <QScreen>
+#include <QWidget>
+
+namespace Theme {
+
+namespace {
+qreal logicalDpi()
+{
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        return screen->logicalDotsPerInchY();
+    return 96.0;
+}
+
+QPalette paletteOf(const QWidget* w) { return w ? w->palette() : QApplication::palette(); }
+} // namespace
+
+QFont font(qreal px, QFont::Weight weight)
+{
+    QFont f = QApplication::font();
+    f.setPointSizeF(px * 72.0 / logicalDpi());
+    f.setWeight(weight);
+    return f;
+}
+
+QFont roundedFont(qreal px, QFont::Weight weight)
+{
+    QFont f = font(px, weight);
+    static const QString family = [] {
+        const QStringList families = QFontDatabase::families();
+        for (const char* name : {"Nunito", "Varela Round", "M PLUS Rounded 1c"})
+            if (families.contains(QLatin1String(name)))
+                return QString::fromLatin1(name);
+        return QString();
+    }();
+    if (!family.isEmpty())
+        f.setFamily(family);
+    return f;
+}
+
+QColor withAlpha(QColor c, qreal opacity)
+{
+    c.setAlphaF(float(c.alphaF() * opacity));
+    return c;
+}
+
+QColor primary(const QWidget* w) { return paletteOf(w).color(QPalette::Text); }
+QColor primary(qreal opacity, const QWidget* w) { return withAlpha(primary(w), opacity); }
+QColor secondary(const QWidget* w) { return primary(secondaryOpacity, w); }
+QColor tertiary(const QWidget* w) { return primary(tertiaryOpacity, w); }
+QColor accent(const QWidget* w) { return paletteOf(w).color(QPalette::Highlight); }
+QColor textBackground(const QWidget* w) { return paletteOf(w).color(QPalette::Base); }
+QColor windowBackground(const QWidget* w) { return paletteOf(w).color(QPalette::Window); }
+
+QColor orange() { return QColor(255, 149, 0); }
+QColor yellow() { return QColor(255, 204, 0); }
+QColor green() { return QColor(52, 199, 89); }
+QColor red() { return QColor(255, 59, 48); }
+QColor brandRed() { return QColor::fromRgbF(0.91f, 0.27f, 0.23f, 1.0f); }
+
+} // namespace Theme

@@ -1,0 +1,60 @@
+#pragma once
+// The real settings and history stores over fakes of the platform, in the
+// test's own temporary folders (IsolatedEnvironment), for the panel tests.
+#include "Permissions/PermissionManager.h"
+#include "Settings/SettingsManager.h"
+#include "Storage/ClipboardHistoryStore.h"
+#include "Storage/ScreenshotHistoryStore.h"
+#include "fakes/FakeCapturePermissions.h"
+#include "fakes/FakeClipboardService.h"
+#include "fakes/FakeKeyboardInfo.h"
+#include "fakes/FakeLoginItemService.h"
+#include "fakes/FakeScreenSource.h"
+#include "fakes/FakeUserDefaults.h"
+#include "fakes/FakeWorkspace.h"
+
+#include <QImage>
+#include <memory>
+
+struct PanelFixture {
+    FakeUserDefaults defaults;
+    FakeLoginItemService login;
+    FakeKeyboardInfo keyboard;
+    SettingsManager settings{defaults, login, keyboard};
+    FakeClipboardService clipboard;
+    std::unique_ptr<ClipboardHistoryStore> clipboardStore;
+    std::unique_ptr<ScreenshotHistoryStore> screenshotStore;
+    FakeWorkspace workspace;
+    FakeCapturePermissions capturePermissions;
+    FakeScreenSource screens;
+    PermissionManager permissions{capturePermissions, screens};
+
+    // Screen recording refused, and the test capture fails too.
+    void denyScreenRecording()
+    {
+        capturePermissions.preflight = false;
+        screens.contentAvailable = false;
+        permissions.refresh();
+    }
+
+    PanelFixture()
+    {
+        settings.update([](AppSettings& s) {
+            s.maxClipboardItems = 0;
+            s.maxScreenshotItems = 0;
+        });
+        clipboardStore = std::make_unique<ClipboardHistoryStore>(settings, &clipboard);
+        screenshotStore = std::make_unique<ScreenshotHistoryStore>(settings);
+        // The folders live as long as the test process: start every case empty.
+        clipboardStore->clearAll(false);
+        screenshotStore->clearAll(false);
+    }
+    ~PanelFixture() { screenshotStore->waitForPendingWrites(); }
+
+    static QImage picture(int w, int h, QColor color)
+    {
+        QImage image(w, h, QImage::Format_ARGB32);
+        image.fill(color);
+        return image;
+    }
+};

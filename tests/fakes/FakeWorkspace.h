@@ -1,0 +1,23 @@
+#pragma once
+#include "Platform/Workspace.h"
+
+#include <QStringList>
+
+class FakeWorkspace final : public Workspace {
+public:
+    bool openFolder(const QString& path) override
+    {
+        openedFolders << path;
+        return true;
+    }
+    void revealFile(const QString& path) override { revealedFiles << path; }
+    bool openUrl(const QUrl& url) override
+    {
+        openedUrls << url.toString();
+        return true;
+    }
+
+    QStringList openedFolders;
+    QStringList revealedFiles;
+    QStringList openedUrls;
+};
