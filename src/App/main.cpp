@@ -45,6 +45,12 @@ int main(int argc, char** argv)
     });
     ZentuApp scene(coordinator, [&coordinator, &workspace, &appNames](const AppEnvironment& env) -> QWidget* {
         MenuBarActions actions;
+        actions.captureInteractive = [&coordinator] { coordinator.captureInteractive(); };
+        actions.captureFullScreen = [&coordinator] { coordinator.captureFullScreen(); };
+        actions.captureScrollingWindow = [&coordinator] { coordinator.captureScrollingWindow(); };
+        actions.openEditor = [&coordinator](const QImage& image, const ScreenshotItem& item) {
+            coordinator.openEditor(image, item);
+        };
         actions.showClipboardHistory = [&coordinator] { coordinator.showClipboardHistory(); };
         actions.openSettings = [&coordinator] { coordinator.openSettings(); };
         actions.quit = [] { QApplication::quit(); };

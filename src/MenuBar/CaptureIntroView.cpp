@@ -2,6 +2,7 @@
 
 #include "Localization/Localizer.h"
 #include "MenuBar/ScrollMotifIcon.h"
+#include "Ui/IconRegistry.h"
 
 #include <QFontDatabase>
 #include <QFontMetricsF>
@@ -39,48 +40,10 @@ QFont fontFrom(const QStringList& families, qreal px, QFont::Weight weight)
     return font;
 }
 
-// Small line drawings standing in for the card's symbols, in a square of `side`.
-void paintSymbol(QPainter& p, const QString& name, const QRectF& box, const QColor& color, qreal side, qreal weight)
-{
-    p.save();
-    p.setRenderHint(QPainter::Antialiasing);
-    const QRectF r(box.center().x() - side / 2, box.center().y() - side / 2, side, side);
-    QPen pen(color, weight, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
-    p.setPen(pen);
-    p.setBrush(Qt::NoBrush);
-    const qreal u = side / 16.0;
-    auto at = [&](qreal x, qreal y) { return QPointF(r.left() + x * u, r.top() + y * u); };
-    if (name == QLatin1String("crop")) {
-        p.drawPolyline(QPolygonF{at(4, 1), at(4, 12), at(15, 12)});
-        p.drawPolyline(QPolygonF{at(1, 4), at(12, 4), at(12, 15)});
-    } else if (name == QLatin1String("macwindow")) {
-        p.drawRoundedRect(QRectF(at(1, 2.5), at(15, 13.5)), 2 * u, 2 * u);
-        p.drawLine(at(1, 5.5), at(15, 5.5));
-    } else if (name == QLatin1String("display")) {
-        p.drawRoundedRect(QRectF(at(1, 2), at(15, 11.5)), 1.5 * u, 1.5 * u);
-        p.drawLine(at(8, 11.5), at(8, 14));
-        p.drawLine(at(5, 14.5), at(11, 14.5));
-    } else if (name == QLatin1String("rectangle.dashed")) {
-        pen.setDashPattern({2.0, 1.6});
-        pen.setCapStyle(Qt::FlatCap);
-        p.setPen(pen);
-        p.drawRoundedRect(QRectF(at(1, 3), at(15, 13)), 1.5 * u, 1.5 * u);
-    } else if (name == QLatin1String("info.circle")) {
-        p.drawEllipse(QRectF(at(1, 1), at(15, 15)));
-        p.drawLine(at(8, 7), at(8, 11.5));
-        p.setBrush(color);
-        p.setPen(Qt::NoPen);
-        p.drawEllipse(at(8, 4.6), 0.9 * u, 0.9 * u);
-    } else {
-        p.drawRoundedRect(QRectF(at(2, 2), at(14, 14)), 3 * u, 3 * u);
-    }
-    p.restore();
-}
-
 class SymbolView : public QWidget {
 public:
-    SymbolView(const QString& name, const QColor& color, qreal side, qreal weight, QSize frame, QWidget* parent)
-        : QWidget(parent), m_name(name), m_color(color), m_side(side), m_weight(weight)
+    SymbolView(const QString& name, const QColor& color, qreal side, QSize frame, QWidget* parent)
+        : QWidget(parent), m_name(name), m_color(color), m_side(side)
     {
         setFixedSize(frame);
         setObjectName(name);
@@ -90,14 +53,13 @@ protected:
     void paintEvent(QPaintEvent*) override
     {
         QPainter p(this);
-        paintSymbol(p, m_name, QRectF(rect()), m_color, m_side, m_weight);
+        IconRegistry::paint(p, m_name, QRectF(rect()), m_color, m_side);
     }
 
 private:
     QString m_name;
     QColor m_color;
     qreal m_side;
-    qreal m_weight;
 };
 
 QLabel* label(const QString& text, const QFont& font, const QColor& color, QWidget* parent)
@@ -319,7 +281,7 @@ CaptureIntroView::CaptureIntroView(const CaptureIntroConfig& config, const QImag
         m_headerIcon->setFixedSize(28, 24);
         m_headerIcon->setObjectName(QStringLiteral("motif"));
     } else {
-        m_headerIcon = new SymbolView(config.titleIcon, ink, 18, 1.4, QSize(22, 22), m_card);
+        m_headerIcon = new SymbolView(config.titleIcon, ink, 18, QSize(22, 22), m_card);
     }
     header->addWidget(m_headerIcon, 0, Qt::AlignVCenter);
     auto* titles = new QVBoxLayout;
@@ -338,7 +300,7 @@ CaptureIntroView::CaptureIntroView(const CaptureIntroConfig& config, const QImag
     for (const auto& row : config.rows) {
         auto* line = new QHBoxLayout;
         line->setSpacing(12);
-        line->addWidget(new SymbolView(row.symbol, row.color, 17, 1.7, QSize(24, 24), m_card), 0, Qt::AlignVCenter);
+        line->addWidget(new SymbolView(row.symbol, row.color, 17, QSize(24, 24), m_card), 0, Qt::AlignVCenter);
         auto* texts = new QVBoxLayout;
         texts->setSpacing(1);
         texts->addWidget(label(Localizer::t(row.title), IntroFonts::introBody(12.5, QFont::DemiBold), ink, m_card));
@@ -353,7 +315,7 @@ CaptureIntroView::CaptureIntroView(const CaptureIntroConfig& config, const QImag
     // Hint.
     auto* hint = new QHBoxLayout;
     hint->setSpacing(7);
-    hint->addWidget(new SymbolView(QStringLiteral("info.circle"), muted, 11, 1.0, QSize(12, 12), m_card), 0,
+    hint->addWidget(new SymbolView(QStringLiteral("info.circle"), muted, 11, QSize(12, 12), m_card), 0,
                     Qt::AlignVCenter);
     hint->addWidget(label(Localizer::t(config.hint), IntroFonts::introBody(11), muted, m_card), 1);
     stack->addLayout(hint);
