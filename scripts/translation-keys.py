@@ -6,7 +6,7 @@ Prints a JSON object {lang: [missing texts]} for the translator."""
 import json, pathlib, re, sys
 
 root = pathlib.Path(__file__).resolve().parent.parent
-call = re.compile(r'Localizer::t\(\s*(?:QStringLiteral\(|QString::fromUtf8\(|QLatin1String\()?\s*"((?:[^"\\]|\\.)*)"')
+call = re.compile(r'(?:Localizer::t\(\s*(?:QStringLiteral\(|QString::fromUtf8\(|QLatin1String\()?|ZENTU_TEXT\()\s*"((?:[^"\\]|\\.)*)"')
 keys = set()
 for path in list((root / "src").rglob("*.cpp")) + list((root / "src").rglob("*.h")):
     for m in call.finditer(path.read_text(encoding="utf-8")):

@@ -1,5 +1,7 @@
 #include "MenuBar/CaptureIntroConfig.h"
 
+#include "Localization/Localizer.h"
+
 namespace IntroPalette {
 QColor ink() { return QColor(30, 32, 36); }
 QColor muted() { return QColor(92, 97, 107); }
@@ -12,17 +14,17 @@ const CaptureIntroConfig& CaptureIntroConfig::screenshot()
 {
     static const CaptureIntroConfig config{
         QStringLiteral("crop"),
-        QStringLiteral("Screenshot"),
-        QStringLiteral("So wählst du den Ausschnitt:"),
+        ZENTU_TEXT("Screenshot"),
+        ZENTU_TEXT("So wählst du den Ausschnitt:"),
         {
-            {QStringLiteral("crop"), IntroPalette::crop(), QStringLiteral("Bereich"),
-             QStringLiteral("manuell mit der Maus ausschneiden")},
-            {QStringLiteral("macwindow"), IntroPalette::win(), QStringLiteral("Fenster"),
-             QStringLiteral("wird automatisch erkannt")},
-            {QStringLiteral("display"), IntroPalette::sec(), QStringLiteral("Desktop"),
-             QStringLiteral("Ausschnitt bis zum Rand ziehen — rastet ein")},
+            {QStringLiteral("crop"), IntroPalette::crop(), ZENTU_TEXT("Bereich"),
+             ZENTU_TEXT("manuell mit der Maus ausschneiden")},
+            {QStringLiteral("macwindow"), IntroPalette::win(), ZENTU_TEXT("Fenster"),
+             ZENTU_TEXT("wird automatisch erkannt")},
+            {QStringLiteral("display"), IntroPalette::sec(), ZENTU_TEXT("Desktop"),
+             ZENTU_TEXT("Ausschnitt bis zum Rand ziehen — rastet ein")},
         },
-        QStringLiteral("Fenster wird beim Überfahren hervorgehoben"),
+        ZENTU_TEXT("Fenster wird beim Überfahren hervorgehoben"),
         QStringLiteral("zentuHideCaptureIntro"),
         false,
     };
@@ -33,17 +35,17 @@ const CaptureIntroConfig& CaptureIntroConfig::scroll()
 {
     static const CaptureIntroConfig config{
         QStringLiteral("rectangle.portrait.arrowtriangle.2.outward"),
-        QStringLiteral("Scroll-Aufnahme"),
-        QStringLiteral("Nach dem Klick auf OK wählst du:"),
+        ZENTU_TEXT("Scroll-Aufnahme"),
+        ZENTU_TEXT("Nach dem Klick auf OK wählst du:"),
         {
-            {QStringLiteral("macwindow"), IntroPalette::win(), QStringLiteral("Fenster"),
-             QStringLiteral("anklicken — blaue Umrandung")},
-            {QStringLiteral("rectangle.dashed"), IntroPalette::sec(), QStringLiteral("Abschnitt"),
-             QStringLiteral("scrollbaren Bereich anklicken")},
-            {QStringLiteral("crop"), IntroPalette::crop(), QStringLiteral("Bereich"),
-             QStringLiteral("mit der Maus aufziehen")},
+            {QStringLiteral("macwindow"), IntroPalette::win(), ZENTU_TEXT("Fenster"),
+             ZENTU_TEXT("anklicken — blaue Umrandung")},
+            {QStringLiteral("rectangle.dashed"), IntroPalette::sec(), ZENTU_TEXT("Abschnitt"),
+             ZENTU_TEXT("scrollbaren Bereich anklicken")},
+            {QStringLiteral("crop"), IntroPalette::crop(), ZENTU_TEXT("Bereich"),
+             ZENTU_TEXT("mit der Maus aufziehen")},
         },
-        QStringLiteral("Fenster offen & im Vordergrund — nicht minimiert"),
+        ZENTU_TEXT("Fenster offen & im Vordergrund — nicht minimiert"),
         QStringLiteral("zentuHideScrollIntro"),
         true,
     };

@@ -13,7 +13,7 @@ namespace {
 QSet<QString> literalKeys()
 {
     static const QRegularExpression call(
-        QStringLiteral("Localizer::t\\(\\s*(?:QStringLiteral\\(|QString::fromUtf8\\(|QLatin1String\\()?\\s*\"((?:[^\"\\\\]|\\\\.)*)\""));
+        QStringLiteral("(?:Localizer::t\\(\\s*(?:QStringLiteral\\(|QString::fromUtf8\\(|QLatin1String\\()?|ZENTU_TEXT\\()\\s*\"((?:[^\"\\\\]|\\\\.)*)\""));
     QSet<QString> keys;
     QDirIterator it(QStringLiteral(ZENTU_SOURCE_DIR "/src"), {"*.cpp", "*.h"}, QDir::Files, QDirIterator::Subdirectories);
     while (it.hasNext()) {
@@ -70,4 +70,4 @@ private Q_SLOTS:
 };
 
 ZENTU_TEST_MAIN(TestTranslations)
-#include "pending_translations_check.moc"
+#include "tst_translations.moc"
