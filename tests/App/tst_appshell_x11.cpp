@@ -2,155 +2,29 @@
 // embedded, the log is restarted, the icon opens the panel, a second start
 // hands over and leaves one instance, SIGTERM ends it cleanly.
 #include "support/IsolatedEnvironment.h"
+#include "support/RealApp.h"
+#include "support/X11Probe.h"
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 #include <csignal>
-#include <cstdlib>
-#include <cstring>
-#include <functional>
-#include <xcb/xcb.h>
-#include <xcb/xtest.h>
-
-namespace {
-
-struct X {
-    xcb_connection_t* c = xcb_connect(nullptr, nullptr);
-    ~X() { xcb_disconnect(c); }
-    xcb_window_t root() const { return xcb_setup_roots_iterator(xcb_get_setup(c)).data->root; }
-    xcb_atom_t atom(const char* name) const
-    {
-        auto* r = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(std::strlen(name)), name), nullptr);
-        const xcb_atom_t a = r ? r->atom : xcb_atom_t(XCB_ATOM_NONE);
-        std::free(r);
-        return a;
-    }
-    QList<xcb_window_t> children(xcb_window_t w) const
-    {
-        QList<xcb_window_t> out;
-        if (auto* r = xcb_query_tree_reply(c, xcb_query_tree(c, w), nullptr)) {
-            const xcb_window_t* kids = xcb_query_tree_children(r);
-            for (int i = 0; i < xcb_query_tree_children_length(r); ++i)
-                out.append(kids[i]);
-            std::free(r);
-        }
-        return out;
-    }
-    QList<xcb_window_t> descendants(xcb_window_t w) const
-    {
-        QList<xcb_window_t> out;
-        for (xcb_window_t k : children(w)) {
-            out.append(k);
-            out.append(descendants(k));
-        }
-        return out;
-    }
-    QByteArray property(xcb_window_t w, xcb_atom_t prop, xcb_atom_t type) const
-    {
-        QByteArray out;
-        if (auto* r = xcb_get_property_reply(c, xcb_get_property(c, 0, w, prop, type, 0, 1024), nullptr)) {
-            out = QByteArray(static_cast<const char*>(xcb_get_property_value(r)), xcb_get_property_value_length(r));
-            std::free(r);
-        }
-        return out;
-    }
-    qint64 pid(xcb_window_t w) const
-    {
-        const QByteArray v = property(w, atom("_NET_WM_PID"), XCB_ATOM_CARDINAL);
-        return v.size() == 4 ? *reinterpret_cast<const quint32*>(v.constData()) : -1;
-    }
-    bool viewable(xcb_window_t w) const
-    {
-        auto* r = xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, w), nullptr);
-        const bool v = r && r->map_state == XCB_MAP_STATE_VIEWABLE;
-        std::free(r);
-        return v;
-    }
-    QRect rootGeometry(xcb_window_t w) const
-    {
-        QRect rect;
-        auto* g = xcb_get_geometry_reply(c, xcb_get_geometry(c, w), nullptr);
-        auto* t = xcb_translate_coordinates_reply(c, xcb_translate_coordinates(c, w, root(), 0, 0), nullptr);
-        if (g && t)
-            rect = QRect(t->dst_x, t->dst_y, g->width, g->height);
-        std::free(g);
-        std::free(t);
-        return rect;
-    }
-    QList<xcb_window_t> tint2Windows() const
-    {
-        QList<xcb_window_t> out;
-        for (xcb_window_t w : descendants(root()))
-            if (property(w, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING).contains("tint2"))
-                out.append(w);
-        return out;
-    }
-    // Windows of the process that sit inside the tray host: embedded icons.
-    QList<xcb_window_t> trayIcons(qint64 pid) const
-    {
-        QList<xcb_window_t> out;
-        for (xcb_window_t host : tint2Windows())
-            for (xcb_window_t w : descendants(host))
-                if (this->pid(w) == pid && viewable(w))
-                    out.append(w);
-        return out;
-    }
-    // A real click through the X server (XTest), each request confirmed.
-    void click(QPoint p) const
-    {
-        auto send = [this](uint8_t type, uint8_t detail, xcb_window_t window, QPoint at) {
-            std::free(xcb_request_check(c, xcb_test_fake_input_checked(c, type, detail, XCB_CURRENT_TIME, window,
-                                                                        int16_t(at.x()), int16_t(at.y()), 0)));
-        };
-        send(XCB_MOTION_NOTIFY, 0, root(), p);
-        send(XCB_BUTTON_PRESS, 1, XCB_NONE, {});
-        send(XCB_BUTTON_RELEASE, 1, XCB_NONE, {});
-    }
-};
-
-QString zentuBinary()
-{
-    return QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(QStringLiteral("../src/zentu"));
-}
-
-} // namespace
 
 class TestAppShellX11 : public QObject {
     Q_OBJECT
 
-    QTemporaryDir m_root;
-    QProcessEnvironment m_env;
+    RealApp m_app;
 
-    QString dataHome() const { return m_root.path() + QStringLiteral("/data"); }
-
-    void start(QProcess& p)
-    {
-        p.setProcessEnvironment(m_env);
-        p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        p.start(zentuBinary(), {});
-    }
+    QString dataHome() const { return m_app.dataHome(); }
+    void start(QProcess& p) { m_app.start(p); }
 
 private Q_SLOTS:
     void initTestCase()
     {
-        QVERIFY2(QFile::exists(zentuBinary()), qPrintable(zentuBinary()));
-        for (const char* sub : {"data", "config", "home", "runtime", "cache"})
-            QVERIFY(QDir().mkpath(m_root.path() + QLatin1Char('/') + QLatin1String(sub)));
-        QFile::setPermissions(m_root.path() + QStringLiteral("/runtime"),
-                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-        m_env = QProcessEnvironment::systemEnvironment();
-        m_env.insert(QStringLiteral("HOME"), m_root.path() + QStringLiteral("/home"));
-        m_env.insert(QStringLiteral("XDG_DATA_HOME"), dataHome());
-        m_env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_root.path() + QStringLiteral("/config"));
-        m_env.insert(QStringLiteral("XDG_CACHE_HOME"), m_root.path() + QStringLiteral("/cache"));
-        m_env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_root.path() + QStringLiteral("/runtime"));
-        m_env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-        // The XEmbed tray of the test's tint2, not a desktop's D-Bus tray.
-        m_env.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
-        X x;
+        QVERIFY2(QFile::exists(RealApp::binary()), qPrintable(RealApp::binary()));
+        QVERIFY(m_app.useFreshFolders());
+        X11Probe x;
         QTRY_VERIFY_WITH_TIMEOUT(!x.tint2Windows().isEmpty(), 10000);
     }
 
@@ -167,7 +41,7 @@ private Q_SLOTS:
         start(app);
         QVERIFY(app.waitForStarted(5000));
         const qint64 pid = app.processId();
-        X x;
+        X11Probe x;
         QTRY_COMPARE_WITH_TIMEOUT(x.trayIcons(pid).size(), 1, 15000);
 
         auto readLog = [this] {
@@ -185,7 +59,7 @@ private Q_SLOTS:
         // Both permissions hold on X11: 1.2 s after start the first run counts
         // as done and no first-run window opens.
         auto config = [this] {
-            QFile f(m_root.path() + QStringLiteral("/config/com.quorel.zentu.conf"));
+            QFile f(m_app.root() + QStringLiteral("/config/com.quorel.zentu.conf"));
             return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
         };
         QTRY_VERIFY_WITH_TIMEOUT(config().contains(QStringLiteral("zentu.onboarding.completed=true")), 5000);

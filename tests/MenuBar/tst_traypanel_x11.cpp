@@ -3,118 +3,28 @@
 // histories; its buttons reach the application.
 #include "PanelFixture.h"
 #include "support/IsolatedEnvironment.h"
+#include "support/RealApp.h"
+#include "support/X11Probe.h"
 
-#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QScreen>
-#include <cstdlib>
-#include <cstring>
-#include <xcb/xcb.h>
-#include <xcb/xtest.h>
 
 namespace {
 
-struct X {
-    xcb_connection_t* c = xcb_connect(nullptr, nullptr);
-    ~X() { xcb_disconnect(c); }
-    xcb_window_t root() const { return xcb_setup_roots_iterator(xcb_get_setup(c)).data->root; }
-    xcb_atom_t atom(const char* name) const
-    {
-        auto* r = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(std::strlen(name)), name), nullptr);
-        const xcb_atom_t a = r ? r->atom : xcb_atom_t(XCB_ATOM_NONE);
-        std::free(r);
-        return a;
-    }
-    QList<xcb_window_t> children(xcb_window_t w) const
-    {
-        QList<xcb_window_t> out;
-        if (auto* r = xcb_query_tree_reply(c, xcb_query_tree(c, w), nullptr)) {
-            const xcb_window_t* kids = xcb_query_tree_children(r);
-            for (int i = 0; i < xcb_query_tree_children_length(r); ++i)
-                out.append(kids[i]);
-            std::free(r);
-        }
-        return out;
-    }
-    QList<xcb_window_t> descendants(xcb_window_t w) const
-    {
-        QList<xcb_window_t> out;
-        for (xcb_window_t k : children(w))
-            out << k << descendants(k);
-        return out;
-    }
-    QByteArray property(xcb_window_t w, xcb_atom_t prop, xcb_atom_t type) const
-    {
-        QByteArray out;
-        if (auto* r = xcb_get_property_reply(c, xcb_get_property(c, 0, w, prop, type, 0, 1024), nullptr)) {
-            out = QByteArray(static_cast<const char*>(xcb_get_property_value(r)), xcb_get_property_value_length(r));
-            std::free(r);
-        }
-        return out;
-    }
-    qint64 pid(xcb_window_t w) const
-    {
-        const QByteArray v = property(w, atom("_NET_WM_PID"), XCB_ATOM_CARDINAL);
-        return v.size() == 4 ? *reinterpret_cast<const quint32*>(v.constData()) : -1;
-    }
-    bool viewable(xcb_window_t w) const
-    {
-        auto* r = xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, w), nullptr);
-        const bool v = r && r->map_state == XCB_MAP_STATE_VIEWABLE;
-        std::free(r);
-        return v;
-    }
-    QRect rootGeometry(xcb_window_t w) const
-    {
-        QRect rect;
-        auto* g = xcb_get_geometry_reply(c, xcb_get_geometry(c, w), nullptr);
-        auto* t = xcb_translate_coordinates_reply(c, xcb_translate_coordinates(c, w, root(), 0, 0), nullptr);
-        if (g && t)
-            rect = QRect(t->dst_x, t->dst_y, g->width, g->height);
-        std::free(g);
-        std::free(t);
-        return rect;
-    }
-    QList<xcb_window_t> trayIcons(qint64 pid) const
-    {
-        QList<xcb_window_t> out;
-        for (xcb_window_t host : descendants(root()))
-            if (property(host, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING).contains("tint2"))
-                for (xcb_window_t w : descendants(host))
-                    if (this->pid(w) == pid && viewable(w))
-                        out.append(w);
-        return out;
-    }
-    // Top-level windows of the process that are on screen.
-    QList<xcb_window_t> shown(qint64 pid) const
-    {
-        QList<xcb_window_t> out;
-        for (xcb_window_t w : children(root()))
-            if (viewable(w) && (this->pid(w) == pid || [&] {
-                    for (xcb_window_t k : descendants(w))
-                        if (this->pid(k) == pid)
-                            return true;
-                    return false;
-                }()))
-                out.append(w);
-        return out;
-    }
-    void click(QPoint p) const
-    {
-        auto send = [this](uint8_t type, uint8_t detail, xcb_window_t window, QPoint at) {
-            std::free(xcb_request_check(c, xcb_test_fake_input_checked(c, type, detail, XCB_CURRENT_TIME, window,
-                                                                        int16_t(at.x()), int16_t(at.y()), 0)));
-        };
-        send(XCB_MOTION_NOTIFY, 0, root(), p);
-        send(XCB_BUTTON_PRESS, 1, XCB_NONE, {});
-        send(XCB_BUTTON_RELEASE, 1, XCB_NONE, {});
-    }
-};
-
-QString zentuBinary()
+// Top-level windows of the process that are on screen.
+QList<xcb_window_t> shown(const X11Probe& x, qint64 pid)
 {
-    return QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(QStringLiteral("../src/zentu"));
+    QList<xcb_window_t> out;
+    for (xcb_window_t w : x.children(x.root()))
+        if (x.viewable(w) && (x.pid(w) == pid || [&] {
+                for (xcb_window_t k : x.descendants(w))
+                    if (x.pid(k) == pid)
+                        return true;
+                return false;
+            }()))
+            out.append(w);
+    return out;
 }
 
 int redPixels(const QImage& img, QRect area)
@@ -135,29 +45,24 @@ class TestTrayPanelX11 : public QObject {
 private Q_SLOTS:
     void trayIconOpensThePanel()
     {
-        QVERIFY2(QFile::exists(zentuBinary()), qPrintable(zentuBinary()));
+        QVERIFY2(QFile::exists(RealApp::binary()), qPrintable(RealApp::binary()));
         // Histories seeded in this test's own folders, which the program shares.
         {
             PanelFixture f;
             f.screenshotStore->add(PanelFixture::picture(400, 300, QColor(220, 20, 20)), CaptureKind::area);
             f.clipboardStore->addText(QStringLiteral("Text aus dem Verlauf"), std::nullopt);
         }
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-        env.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS")); // the test's tint2 tray, not a desktop's
         QProcess app;
-        app.setProcessEnvironment(env);
-        app.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        app.start(zentuBinary(), {});
+        RealApp().start(app);
         QVERIFY(app.waitForStarted(5000));
         const qint64 pid = app.processId();
-        X x;
+        X11Probe x;
         QTRY_COMPARE_WITH_TIMEOUT(x.trayIcons(pid).size(), 1, 15000);
 
         const QRect icon = x.rootGeometry(x.trayIcons(pid).first());
         x.click(icon.center());
         auto panel = [&]() -> QRect {
-            for (xcb_window_t w : x.shown(pid))
+            for (xcb_window_t w : shown(x, pid))
                 if (x.rootGeometry(w).width() == 340)
                     return x.rootGeometry(w);
             return {};

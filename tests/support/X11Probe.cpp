@@ -1,0 +1,107 @@
+#include "support/X11Probe.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <xcb/xtest.h>
+
+X11Probe::X11Probe() : c(xcb_connect(nullptr, nullptr)) {}
+
+X11Probe::~X11Probe() { xcb_disconnect(c); }
+
+xcb_window_t X11Probe::root() const { return xcb_setup_roots_iterator(xcb_get_setup(c)).data->root; }
+
+xcb_atom_t X11Probe::atom(const char* name) const
+{
+    auto* r = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(std::strlen(name)), name), nullptr);
+    const xcb_atom_t a = r ? r->atom : xcb_atom_t(XCB_ATOM_NONE);
+    std::free(r);
+    return a;
+}
+
+QList<xcb_window_t> X11Probe::children(xcb_window_t w) const
+{
+    QList<xcb_window_t> out;
+    if (auto* r = xcb_query_tree_reply(c, xcb_query_tree(c, w), nullptr)) {
+        const xcb_window_t* kids = xcb_query_tree_children(r);
+        for (int i = 0; i < xcb_query_tree_children_length(r); ++i)
+            out.append(kids[i]);
+        std::free(r);
+    }
+    return out;
+}
+
+QList<xcb_window_t> X11Probe::descendants(xcb_window_t w) const
+{
+    QList<xcb_window_t> out;
+    for (xcb_window_t k : children(w)) {
+        out.append(k);
+        out.append(descendants(k));
+    }
+    return out;
+}
+
+QByteArray X11Probe::property(xcb_window_t w, xcb_atom_t prop, xcb_atom_t type) const
+{
+    QByteArray out;
+    if (auto* r = xcb_get_property_reply(c, xcb_get_property(c, 0, w, prop, type, 0, 1024), nullptr)) {
+        out = QByteArray(static_cast<const char*>(xcb_get_property_value(r)), xcb_get_property_value_length(r));
+        std::free(r);
+    }
+    return out;
+}
+
+qint64 X11Probe::pid(xcb_window_t w) const
+{
+    const QByteArray v = property(w, atom("_NET_WM_PID"), XCB_ATOM_CARDINAL);
+    return v.size() == 4 ? *reinterpret_cast<const quint32*>(v.constData()) : -1;
+}
+
+bool X11Probe::viewable(xcb_window_t w) const
+{
+    auto* r = xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, w), nullptr);
+    const bool v = r && r->map_state == XCB_MAP_STATE_VIEWABLE;
+    std::free(r);
+    return v;
+}
+
+QRect X11Probe::rootGeometry(xcb_window_t w) const
+{
+    QRect rect;
+    auto* g = xcb_get_geometry_reply(c, xcb_get_geometry(c, w), nullptr);
+    auto* t = xcb_translate_coordinates_reply(c, xcb_translate_coordinates(c, w, root(), 0, 0), nullptr);
+    if (g && t)
+        rect = QRect(t->dst_x, t->dst_y, g->width, g->height);
+    std::free(g);
+    std::free(t);
+    return rect;
+}
+
+QList<xcb_window_t> X11Probe::tint2Windows() const
+{
+    QList<xcb_window_t> out;
+    for (xcb_window_t w : descendants(root()))
+        if (property(w, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING).contains("tint2"))
+            out.append(w);
+    return out;
+}
+
+QList<xcb_window_t> X11Probe::trayIcons(qint64 pid) const
+{
+    QList<xcb_window_t> out;
+    for (xcb_window_t host : tint2Windows())
+        for (xcb_window_t w : descendants(host))
+            if (this->pid(w) == pid && viewable(w))
+                out.append(w);
+    return out;
+}
+
+void X11Probe::click(QPoint p) const
+{
+    auto send = [this](uint8_t type, uint8_t detail, xcb_window_t window, QPoint at) {
+        std::free(xcb_request_check(c, xcb_test_fake_input_checked(c, type, detail, XCB_CURRENT_TIME, window,
+                                                                    int16_t(at.x()), int16_t(at.y()), 0)));
+    };
+    send(XCB_MOTION_NOTIFY, 0, root(), p);
+    send(XCB_BUTTON_PRESS, 1, XCB_NONE, {});
+    send(XCB_BUTTON_RELEASE, 1, XCB_NONE, {});
+}

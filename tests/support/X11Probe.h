@@ -1,0 +1,38 @@
+#pragma once
+// A plain xcb connection for the tests that look at the real X server from
+// outside the program under test: the window tree, properties, the tray
+// host's embedded icons, and real clicks through XTest.
+#include <QByteArray>
+#include <QList>
+#include <QPoint>
+#include <QRect>
+#include <xcb/xcb.h>
+
+class X11Probe {
+public:
+    X11Probe();
+    ~X11Probe();
+    X11Probe(const X11Probe&) = delete;
+    X11Probe& operator=(const X11Probe&) = delete;
+
+    xcb_connection_t* connection() const { return c; }
+    xcb_window_t root() const;
+    xcb_atom_t atom(const char* name) const;
+    QList<xcb_window_t> children(xcb_window_t w) const;
+    QList<xcb_window_t> descendants(xcb_window_t w) const;
+    QByteArray property(xcb_window_t w, xcb_atom_t prop, xcb_atom_t type) const;
+    // _NET_WM_PID of the window, -1 without one.
+    qint64 pid(xcb_window_t w) const;
+    bool viewable(xcb_window_t w) const;
+    // The window's rectangle in root coordinates (invalid if it is gone).
+    QRect rootGeometry(xcb_window_t w) const;
+    // The windows of the test's tint2 (the tray host).
+    QList<xcb_window_t> tint2Windows() const;
+    // Windows of the process that sit inside the tray host: embedded icons.
+    QList<xcb_window_t> trayIcons(qint64 pid) const;
+    // A real click through the X server (XTest), each request confirmed.
+    void click(QPoint p) const;
+
+private:
+    xcb_connection_t* c;
+};
