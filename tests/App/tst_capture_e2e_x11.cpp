@@ -1,9 +1,9 @@
 // The whole road on a real X server with the real program: a global hotkey
 // pressed through XTest ends in a stored, copied screenshot.
 #include "support/IsolatedEnvironment.h"
+#include "support/RealApp.h"
 
 #include <QClipboard>
-#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -11,15 +11,9 @@
 #include <QPainter>
 #include <QProcess>
 #include <QScreen>
-#include <QTemporaryDir>
 #include <csignal>
 
 namespace {
-QString zentuBinary()
-{
-    return QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(QStringLiteral("../src/zentu"));
-}
-
 bool xdotool(const QStringList& args) { return QProcess::execute("xdotool", args) == 0; }
 
 // A full-screen picture no two pixels of a row or column share, above everything.
@@ -42,12 +36,11 @@ QImage grabScreen() { return QGuiApplication::primaryScreen()->grabWindow(0).toI
 class TestCaptureE2EX11 : public QObject {
     Q_OBJECT
 
-    QTemporaryDir m_root;
-    QProcessEnvironment m_env;
+    RealApp m_real;
     QProcess m_app;
     std::unique_ptr<Pattern> m_pattern;
     QImage m_screen; // the pattern as the screen shows it
-    QString base() const { return m_root.path() + QStringLiteral("/data/Zentu.it"); }
+    QString base() const { return m_real.dataHome() + QStringLiteral("/Zentu.it"); }
     QString readLog() const
     {
         QFile log(base() + QStringLiteral("/debug.log"));
@@ -62,19 +55,8 @@ class TestCaptureE2EX11 : public QObject {
 private Q_SLOTS:
     void initTestCase()
     {
-        QVERIFY2(QFile::exists(zentuBinary()), qPrintable(zentuBinary()));
-        for (const char* sub : {"data", "config", "home", "runtime", "cache"})
-            QVERIFY(QDir().mkpath(m_root.path() + QLatin1Char('/') + QLatin1String(sub)));
-        QFile::setPermissions(m_root.path() + QStringLiteral("/runtime"),
-                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-        m_env = QProcessEnvironment::systemEnvironment();
-        m_env.insert(QStringLiteral("HOME"), m_root.path() + QStringLiteral("/home"));
-        m_env.insert(QStringLiteral("XDG_DATA_HOME"), m_root.path() + QStringLiteral("/data"));
-        m_env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_root.path() + QStringLiteral("/config"));
-        m_env.insert(QStringLiteral("XDG_CACHE_HOME"), m_root.path() + QStringLiteral("/cache"));
-        m_env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_root.path() + QStringLiteral("/runtime"));
-        m_env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-        m_env.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
+        QVERIFY2(QFile::exists(RealApp::binary()), qPrintable(RealApp::binary()));
+        QVERIFY(m_real.useFreshFolders());
         QVERIFY(QProcess::execute("setxkbmap", {"-model", "pc105", "-layout", "us"}) == 0);
 
         m_pattern = std::make_unique<Pattern>();
@@ -82,9 +64,7 @@ private Q_SLOTS:
         m_pattern->show();
         QTRY_VERIFY_WITH_TIMEOUT(grabScreen().pixelColor(9, 17) == QColor(7 * 8 % 256, 5 * 16 % 256, 3 * 24 % 256), 5000);
 
-        m_app.setProcessEnvironment(m_env);
-        m_app.setProcessChannelMode(QProcess::ForwardedChannels);
-        m_app.start(zentuBinary(), {});
+        m_real.start(m_app, QProcess::ForwardedChannels);
         QVERIFY(m_app.waitForStarted(5000));
         QTRY_VERIFY_WITH_TIMEOUT(readLog().contains(QStringLiteral("Hotkey registriert action=openClipboard")), 15000);
         // The pattern covers the tray; it stays the topmost window.
