@@ -9,6 +9,7 @@
 #include "Platform/X11/X11WindowServer.h"
 #include "Screenshot/ScreenCapturer.h"
 #include "Screenshot/WindowDetector.h"
+#include "support/HelperWindow.h"
 #include "support/IsolatedEnvironment.h"
 
 #include <QProcess>
@@ -19,9 +20,6 @@
 #include <xcb/xcb.h>
 
 namespace {
-// Pixel (x, y) of a helper window with this seed.
-QRgb pattern(int x, int y, int seed) { return qRgb(x % 256, y % 256, seed); }
-
 // Whether `image` shows the helper's pattern over `area` (image pixels),
 // `origin` being the window's top-left corner in the image. Pixels with
 // alpha 0 (rounded corners) are skipped.
@@ -37,7 +35,7 @@ bool showsPattern(const QImage& image, QRect area, QPoint origin, int seed, QStr
             const QRgb p = image.pixel(x, y);
             if (qAlpha(p) < 255) // the rounded corners and their soft edge
                 continue;
-            if ((p & 0xFFFFFF) != (pattern(x - origin.x(), y - origin.y(), seed) & 0xFFFFFF)) {
+            if ((p & 0xFFFFFF) != (HelperWindow::pattern(x - origin.x(), y - origin.y(), seed) & 0xFFFFFF)) {
                 if (why)
                     *why = QStringLiteral("pixel %1,%2 is %3").arg(x).arg(y).arg(p, 8, 16);
                 return false;
@@ -45,53 +43,6 @@ bool showsPattern(const QImage& image, QRect area, QPoint origin, int seed, QStr
         }
     return true;
 }
-
-// The window manager's client list, as it stands.
-QList<quint32> managedClients()
-{
-    QList<quint32> clients;
-    xcb_connection_t* c = xcb_connect(nullptr, nullptr);
-    xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
-    xcb_intern_atom_reply_t* list = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, 16, "_NET_CLIENT_LIST"), nullptr);
-    if (list) {
-        xcb_get_property_reply_t* r = xcb_get_property_reply(
-            c, xcb_get_property(c, 0, screen->root, list->atom, XCB_ATOM_WINDOW, 0, 1024), nullptr);
-        if (r) {
-            const auto* ids = static_cast<const quint32*>(xcb_get_property_value(r));
-            clients = QList<quint32>(ids, ids + xcb_get_property_value_length(r) / 4);
-            free(r);
-        }
-        free(list);
-    }
-    xcb_disconnect(c);
-    return clients;
-}
-
-class HelperWindow {
-public:
-    HelperWindow(QRect rect, int seed) : rect(rect), seed(seed)
-    {
-        process.start(QCoreApplication::applicationDirPath() + QStringLiteral("/zentu_test_window"),
-                      {QString::number(rect.x()), QString::number(rect.y()), QString::number(rect.width()),
-                       QString::number(rect.height()), QString::number(seed)});
-        if (process.waitForStarted(5000) && process.waitForReadyRead(10000))
-            id = process.readLine().trimmed().toUInt();
-    }
-    ~HelperWindow()
-    {
-        process.closeWriteChannel();
-        if (!process.waitForFinished(3000))
-            process.kill();
-        process.waitForFinished(1000);
-        // The next helper's window may get the same id: wait until the
-        // window manager has let go of this one, or it takes the new one for it.
-        (void)QTest::qWaitFor([&] { return !managedClients().contains(id); }, 5000);
-    }
-    QRect rect;
-    int seed;
-    QProcess process;
-    quint32 id = 0;
-};
 
 std::optional<WindowInfo> findWindow(const QList<WindowInfo>& list, quint32 id)
 {
@@ -196,7 +147,7 @@ private Q_SLOTS:
         // overlap included; the part outside the overlap is still the window's own.
         const QImage covered = capturer.captureWindowImage(a.id, false);
         QVERIFY(showsPattern(covered, QRect(20, 20, 150, 100), QPoint(0, 0), a.seed, &why));
-        QCOMPARE(covered.pixel(250, 150) & 0xFFFFFF, pattern(50, 20, b.seed) & 0xFFFFFF);
+        QCOMPARE(covered.pixel(250, 150) & 0xFFFFFF, HelperWindow::pattern(50, 20, b.seed) & 0xFFFFFF);
     }
 
     void windowPartlyOffTheScreenKeepsItsSize()

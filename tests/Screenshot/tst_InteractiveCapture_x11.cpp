@@ -9,13 +9,12 @@
 #include "Screenshot/CaptureOverlayView.h"
 #include "Screenshot/CaptureOverlayWindow.h"
 #include "Screenshot/ScreenshotService.h"
+#include "support/HelperWindow.h"
 #include "support/IsolatedEnvironment.h"
 
 #include <QProcess>
 
 namespace {
-QRgb pattern(int x, int y, int seed) { return qRgb(x % 256, y % 256, seed); }
-
 // Whether every opaque pixel of `image` is the helper's pattern, pixel (0, 0)
 // of the image lying at `origin` of the helper window, and nearly all are opaque.
 bool showsPattern(const QImage& image, QPoint origin, int seed, QString* why)
@@ -25,7 +24,7 @@ bool showsPattern(const QImage& image, QPoint origin, int seed, QString* why)
             const QRgb p = image.pixel(x, y);
             if (qAlpha(p) < 255)
                 continue; // the rounded corners, checked on their own
-            if ((p & 0xFFFFFF) != (pattern(origin.x() + x, origin.y() + y, seed) & 0xFFFFFF)) {
+            if ((p & 0xFFFFFF) != (HelperWindow::pattern(origin.x() + x, origin.y() + y, seed) & 0xFFFFFF)) {
                 *why = QStringLiteral("pixel %1,%2 is %3").arg(x).arg(y).arg(p, 8, 16);
                 return false;
             }
@@ -55,29 +54,6 @@ bool xdotool(const QStringList& arguments)
 {
     return QProcess::execute(QStringLiteral("xdotool"), arguments) == 0;
 }
-
-class HelperWindow {
-public:
-    HelperWindow(QRect rect, int seed) : rect(rect), seed(seed)
-    {
-        process.start(QCoreApplication::applicationDirPath() + QStringLiteral("/zentu_test_window"),
-                      {QString::number(rect.x()), QString::number(rect.y()), QString::number(rect.width()),
-                       QString::number(rect.height()), QString::number(seed)});
-        if (process.waitForStarted(5000) && process.waitForReadyRead(10000))
-            id = process.readLine().trimmed().toUInt();
-    }
-    ~HelperWindow()
-    {
-        process.closeWriteChannel();
-        if (!process.waitForFinished(3000))
-            process.kill();
-        process.waitForFinished(1000);
-    }
-    QRect rect;
-    int seed;
-    QProcess process;
-    quint32 id = 0;
-};
 
 struct Outcomes {
     QList<std::optional<CapturedScreenshot>> received;
@@ -140,7 +116,7 @@ private Q_SLOTS:
         QVERIFY(openOverlay(service, outcomes));
         // The overlay shows the still dimmed (a pixel of the pattern at 0.65).
         const QImage shown = m_desktop.grabScreenArea(QRect(700, 450, 1, 1));
-        const QRgb original = pattern(200, 150, 33);
+        const QRgb original = HelperWindow::pattern(200, 150, 33);
         QCOMPARE(qRed(shown.pixel(0, 0)), qRound(qRed(original) * 0.65));
         QVERIFY(xdotool({QStringLiteral("mousemove"), QStringLiteral("550"), QStringLiteral("330"),
                          QStringLiteral("mousedown"), QStringLiteral("1"), QStringLiteral("mousemove"),
