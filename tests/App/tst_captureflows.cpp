@@ -9,23 +9,12 @@
 #include "fakes/FakeKeyboardInfo.h"
 #include "fakes/FakeLoginItemService.h"
 #include "fakes/FakeUserDefaults.h"
+#include "support/DebugLogMessages.h"
 #include "support/IsolatedEnvironment.h"
 
 #include <QFile>
 
 namespace {
-QStringList logLines()
-{
-    QFile f(DebugLog::filePath());
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    QStringList out;
-    for (const QByteArray& line : f.readAll().split('\n'))
-        if (line.startsWith('[') && line.size() > 15)
-            out << QString::fromUtf8(line.mid(15));
-    return out;
-}
-
 QImage solid(QColor c)
 {
     QImage img(40, 30, QImage::Format_ARGB32);
@@ -136,7 +125,7 @@ private Q_SLOTS:
     {
         Rig rig;
         rig.flows->captureInteractive();
-        QCOMPARE(logLines().value(0), QStringLiteral("CAPTURE captureInteractive() (Bereich) gestartet"));
+        QCOMPARE(debugLogMessages().value(0), QStringLiteral("CAPTURE captureInteractive() (Bereich) gestartet"));
         QVERIFY(rig.journal.isEmpty()); // the flow runs on a later turn
         QTRY_COMPARE(rig.journal, (QStringList{"permission", "beginInteractive detect=1"}));
 
@@ -146,7 +135,7 @@ private Q_SLOTS:
         QVERIFY(rig.intro.window());
         rig.intro.window()->cancelButton()->click();
         QCOMPARE(resumed, std::optional<bool>(false));
-        QVERIFY(logLines().contains(QStringLiteral("CAPTURE captureInteractive ABBRUCH: Anleitung abgebrochen (Esc)")));
+        QVERIFY(debugLogMessages().contains(QStringLiteral("CAPTURE captureInteractive ABBRUCH: Anleitung abgebrochen (Esc)")));
 
         resumed.reset();
         rig.lastIntro([&](bool go) { resumed = go; });
@@ -170,7 +159,7 @@ private Q_SLOTS:
         rig.flows->captureInteractive();
         rig.flows->captureFullScreen();
         QTRY_COMPARE(rig.journal, (QStringList{"permission", "permission"}));
-        const QStringList log = logLines();
+        const QStringList log = debugLogMessages();
         QVERIFY(log.contains(QStringLiteral("CAPTURE captureInteractive ABBRUCH: keine Berechtigung")));
         QVERIFY(log.contains(QStringLiteral("CAPTURE captureFullScreen ABBRUCH: keine Berechtigung")));
         QVERIFY(log.contains(QStringLiteral("CAPTURE captureFullScreen() (Ganzer Bildschirm) gestartet")));

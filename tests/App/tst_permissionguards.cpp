@@ -10,6 +10,7 @@
 #include "fakes/FakeProcessLauncher.h"
 #include "fakes/FakeScreenSource.h"
 #include "fakes/FakeUserDefaults.h"
+#include "support/DebugLogMessages.h"
 #include "support/IsolatedEnvironment.h"
 
 #include <QFile>
@@ -17,18 +18,6 @@
 #include <QTemporaryDir>
 
 namespace {
-QStringList logLines()
-{
-    QFile f(DebugLog::filePath());
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    QStringList out;
-    for (const QByteArray& line : f.readAll().split('\n'))
-        if (line.startsWith('[') && line.size() > 15)
-            out << QString::fromUtf8(line.mid(15));
-    return out;
-}
-
 struct Rig {
     FakeCapturePermissions platform;
     FakeScreenSource screens;
@@ -68,7 +57,7 @@ private Q_SLOTS:
     {
         Rig rig(true);
         QVERIFY(rig.guards->ensureScreenRecordingPermission());
-        const QStringList log = logLines().filter("CAPTURE");
+        const QStringList log = debugLogMessages().filter("CAPTURE");
         QCOMPARE(log.size(), 2);
         QCOMPARE(log[0], QStringLiteral("CAPTURE ensureScreenRecordingPermission() \u00b7 bundle=%1 \u00b7 CGPreflight=true")
                              .arg(rig.launcher.path));
@@ -81,7 +70,7 @@ private Q_SLOTS:
     {
         Rig rig(false, true);
         QVERIFY(rig.guards->ensureScreenRecordingPermission());
-        QVERIFY(logLines().contains(QStringLiteral("CAPTURE -> SCK-Test = true")));
+        QVERIFY(debugLogMessages().contains(QStringLiteral("CAPTURE -> SCK-Test = true")));
         QVERIFY(rig.alerts.shown.isEmpty());
     }
 
@@ -96,7 +85,7 @@ private Q_SLOTS:
         QCOMPARE(rig.alerts.shown[0].message, QStringLiteral("Bildschirmaufnahme erlauben"));
         QCOMPARE(rig.alerts.shown[0].buttons, (QStringList{"Zentu.it eintragen", "Später"}));
         QVERIFY(rig.alerts.shown[0].informativeText.contains("\n\nFalls „Zentu.it“ dort NICHT"));
-        const QStringList log = logLines();
+        const QStringList log = debugLogMessages();
         QVERIFY(log.contains(QStringLiteral("CAPTURE -> SCK-Test = false")));
         QVERIFY(log.contains(QStringLiteral("CAPTURE -> kein Zugriff, öffne Einstellungen + zeige geführten Alert")));
         QVERIFY(log.contains(QStringLiteral("CAPTURE -> Alert-Antwort = Später")));
@@ -109,7 +98,7 @@ private Q_SLOTS:
         QCOMPARE(rig.launcher.quits, 0);
         rig.platform.preflight = true; // the user flips the switch
         rig.tick();
-        QVERIFY(logLines().contains(QStringLiteral("PERM Auto-Neustart: Freigabe erkannt -> relaunch")));
+        QVERIFY(debugLogMessages().contains(QStringLiteral("PERM Auto-Neustart: Freigabe erkannt -> relaunch")));
         QCOMPARE(rig.launcher.started.size(), 1);
         QCOMPARE(rig.launcher.quits, 1);
         QVERIFY(rig.scheduled.isEmpty());
@@ -120,7 +109,7 @@ private Q_SLOTS:
         Rig rig(false);
         rig.alerts.answers = {0};
         QVERIFY(!rig.guards->ensureScreenRecordingPermission());
-        QVERIFY(logLines().contains(QStringLiteral("CAPTURE -> Alert-Antwort = Zentu eintragen")));
+        QVERIFY(debugLogMessages().contains(QStringLiteral("CAPTURE -> Alert-Antwort = Zentu eintragen")));
         QVERIFY(rig.defaults.boolValue(PermissionGuards::pendingRequestKey));
         QCOMPARE(rig.launcher.quits, 1);
 
@@ -131,11 +120,11 @@ private Q_SLOTS:
         rig.platform.requestAnswer = false;
         fresh.requestScreenRecordingIfPending();
         QVERIFY(!rig.defaults.boolValue(PermissionGuards::pendingRequestKey));
-        QVERIFY(logLines().contains(
+        QVERIFY(debugLogMessages().contains(
             QStringLiteral("PERM Startup-Request: Flag gesetzt, frischer Prozess \u00b7 CGPreflight=false")));
         QTRY_VERIFY(fresh.isWatching());
         QCOMPARE(rig.platform.requestCalls, 1);
-        const QStringList log = logLines();
+        const QStringList log = debugLogMessages();
         QVERIFY(log.contains(QStringLiteral("PERM Startup-Request: SCK vorab = false")));
         QVERIFY(log.contains(QStringLiteral(
             "PERM Startup-Request: CGRequestScreenCaptureAccess() = false -> Settings öffnen + Auto-Relaunch armen")));
@@ -168,7 +157,7 @@ private Q_SLOTS:
         rig.launcher.startWorks = false;
         rig.guards->relaunchApp();
         QCOMPARE(rig.launcher.quits, 0);
-        QVERIFY(logLines().contains(QStringLiteral("PERM relaunchApp: ") + rig.launcher.path));
+        QVERIFY(debugLogMessages().contains(QStringLiteral("PERM relaunchApp: ") + rig.launcher.path));
         const auto& [program, args] = rig.launcher.started.at(0);
         QCOMPARE(program, QStringLiteral("/bin/sh"));
         QCOMPARE(args.size(), 4);

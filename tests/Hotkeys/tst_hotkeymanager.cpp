@@ -7,24 +7,13 @@
 #include "fakes/FakeKeyboardInfo.h"
 #include "fakes/FakeLoginItemService.h"
 #include "fakes/FakeUserDefaults.h"
+#include "support/DebugLogMessages.h"
 #include "support/IsolatedEnvironment.h"
 
 #include <QFile>
 #include <QKeyEvent>
 
 namespace {
-QStringList logLines()
-{
-    QFile f(DebugLog::filePath());
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    QStringList out;
-    for (const QByteArray& line : f.readAll().split('\n'))
-        if (line.startsWith('[') && line.size() > 15)
-            out << QString::fromUtf8(line.mid(15)); // drop "[HH:mm:ss.zzz] "
-    return out;
-}
-
 struct Rig {
     FakeUserDefaults defaults;
     FakeLoginItemService login;
@@ -66,7 +55,7 @@ private Q_SLOTS:
             const QPair<uint, uint> got(rig.backend.active[i].keyCode, rig.backend.active[i].modifiers);
             QCOMPARE(got, expected[i]);
         }
-        const QStringList log = logLines();
+        const QStringList log = debugLogMessages();
         QCOMPARE(log.value(0), QStringLiteral("Hotkey registriert action=captureArea keyCode=%1 mods=768 id=1").arg(areaKey));
         QCOMPARE(log.value(2), QStringLiteral("Hotkey registriert action=captureArea keyCode=50 mods=256 id=3"));
         QCOMPARE(log.value(5), QStringLiteral("Hotkey registriert action=captureFullScreen keyCode=22 mods=768 id=6"));
@@ -110,7 +99,7 @@ private Q_SLOTS:
         QCOMPARE(rig.manager.idToAction().value(6), HotkeyAction::captureFullScreen);
         // The skipped one takes no identifier and writes no line.
         QCOMPARE(rig.manager.idToAction().value(7), HotkeyAction::openClipboard);
-        for (const QString& line : logLines())
+        for (const QString& line : debugLogMessages())
             QVERIFY(!line.contains(QLatin1String("captureWindow")));
     }
 
@@ -119,7 +108,7 @@ private Q_SLOTS:
         Rig rig(false);
         rig.backend.refuse.insert(qMakePair(26u, 768u), 10);
         rig.manager.registerAll(rig.settings);
-        QVERIFY(logLines().contains(QStringLiteral("Hotkey FEHLER action=captureWindow keyCode=26 mods=768 status=10")));
+        QVERIFY(debugLogMessages().contains(QStringLiteral("Hotkey FEHLER action=captureWindow keyCode=26 mods=768 status=10")));
         QCOMPARE(rig.backend.active.size(), 7);
         // The failed attempt used up its identifier.
         QCOMPARE(rig.manager.idToAction().value(8), HotkeyAction::openClipboard);
@@ -133,7 +122,7 @@ private Q_SLOTS:
         rig.settings.setHotkey({96, HotkeyCombo::shift}, HotkeyAction::captureWindow);        // Shift+F5
         rig.settings.setHotkey({9, 0}, HotkeyAction::openClipboard);                          // V
         rig.manager.registerAll(rig.settings);
-        const QStringList log = logLines();
+        const QStringList log = debugLogMessages();
         QVERIFY(log.contains(QStringLiteral("Hotkey FEHLER action=captureFullScreen keyCode=0 mods=512 status=2")));
         QVERIFY(log.contains(QStringLiteral("Hotkey FEHLER action=openClipboard keyCode=9 mods=0 status=2")));
         QVERIFY(log.contains(QStringLiteral("Hotkey registriert action=captureWindow keyCode=96 mods=512 id=7")));
@@ -151,7 +140,7 @@ private Q_SLOTS:
         rig.backend.press(2); // an extra combination of the area action
         QTRY_COMPARE(rig.actions.size(), 2);
         QCOMPARE(rig.actions[1], HotkeyAction::captureArea);
-        QVERIFY(logLines().contains(QStringLiteral("Hotkey-Event empfangen id=6 -> captureFullScreen")));
+        QVERIFY(debugLogMessages().contains(QStringLiteral("Hotkey-Event empfangen id=6 -> captureFullScreen")));
     }
 
     void keyPressesInsideTheAppMatchRegisteredCombos()
@@ -178,7 +167,7 @@ private Q_SLOTS:
         rig.manager.registerAll(rig.settings);
         rig.manager.registerAll(rig.settings);
         rig.backend.press(3);
-        QTRY_VERIFY(logLines().contains(QStringLiteral("Hotkey-Event empfangen id=3 -> UNBEKANNT")));
+        QTRY_VERIFY(debugLogMessages().contains(QStringLiteral("Hotkey-Event empfangen id=3 -> UNBEKANNT")));
         QTest::qWait(20);
         QVERIFY(rig.actions.isEmpty());
     }

@@ -4,24 +4,13 @@
 #include "Permissions/PermissionManager.h"
 #include "fakes/FakeCapturePermissions.h"
 #include "fakes/FakeScreenSource.h"
+#include "support/DebugLogMessages.h"
 #include "support/IsolatedEnvironment.h"
 
 #include <QFile>
 #include <QSignalSpy>
 
 namespace {
-QStringList logMessages()
-{
-    QFile file(DebugLog::filePath());
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    QStringList messages;
-    for (const QByteArray& line : file.readAll().split('\n'))
-        if (line.size() > 15)
-            messages.append(QString::fromUtf8(line.mid(15)));
-    return messages;
-}
-
 QString refreshLine(bool preflight)
 {
     return QStringLiteral("PERM refresh: CGPreflightScreenCaptureAccess=%1 \u00b7 bundle=%2")
@@ -47,7 +36,7 @@ private Q_SLOTS:
         QVERIFY(manager.accessibilityAuthorized());
         QCoreApplication::processEvents();
         QCOMPARE(screens.contentRequests, 0);
-        QCOMPARE(logMessages(), QStringList{refreshLine(true)});
+        QCOMPARE(debugLogMessages(), QStringList{refreshLine(true)});
     }
 
     void negativePreflightIsConfirmedByATestCapture()
@@ -58,7 +47,7 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(manager.screenRecordingAuthorized(), 2000);
         QCOMPARE(screens.requestedSizes, QList<QSize>{QSize(32, 20)});
         QCOMPARE(screens.cursorRequests, QList<bool>{false});
-        QCOMPARE(logMessages(), (QStringList{refreshLine(false),
+        QCOMPARE(debugLogMessages(), (QStringList{refreshLine(false),
                                              QStringLiteral("PERM SCK-Test: Testaufnahme OK -> Berechtigung VORHANDEN "
                                                             "(CGPreflight lag falsch)")}));
     }
@@ -90,7 +79,7 @@ private Q_SLOTS:
         QSignalSpy spy(&manager, &PermissionManager::screenRecordingAuthorizedChanged);
         QTRY_COMPARE_WITH_TIMEOUT(spy.count(), 1, 2000); // the test's own assignment
         QVERIFY(!manager.screenRecordingAuthorized());
-        QCOMPARE(logMessages(), (QStringList{refreshLine(false), line}));
+        QCOMPARE(debugLogMessages(), (QStringList{refreshLine(false), line}));
     }
 
     void pollFollowsAccessibilityButNeverRevokesScreenRecording()
@@ -109,7 +98,7 @@ private Q_SLOTS:
         QCOMPARE(screens.contentRequests, 0); // no test capture from the poll
         platform.trusted = true;
         QTRY_VERIFY_WITH_TIMEOUT(manager.accessibilityAuthorized(), 2000);
-        QCOMPARE(logMessages(), QStringList{refreshLine(true)}); // the poll writes nothing
+        QCOMPARE(debugLogMessages(), QStringList{refreshLine(true)}); // the poll writes nothing
 
         // The next refresh does clear it when the test capture fails too.
         screens.contentAvailable = false;
@@ -126,7 +115,7 @@ private Q_SLOTS:
         // What the platform plugin announces when the app comes to the front.
         Q_EMIT qApp->applicationStateChanged(Qt::ApplicationInactive);
         Q_EMIT qApp->applicationStateChanged(Qt::ApplicationActive);
-        QTRY_COMPARE_WITH_TIMEOUT(logMessages().count(refreshLine(true)), 2, 2000);
+        QTRY_COMPARE_WITH_TIMEOUT(debugLogMessages().count(refreshLine(true)), 2, 2000);
         QVERIFY(spy.count() >= 1); // every assignment is announced, even without a change
     }
 
@@ -150,7 +139,7 @@ private Q_SLOTS:
         QCOMPARE(platform.openedURLs.last(),
                  QStringLiteral("x-apple.systempreferences:com.apple.preference.security?Privacy_ScreenCapture"));
 
-        const QStringList log = logMessages();
+        const QStringList log = debugLogMessages();
         QVERIFY(log.contains(QStringLiteral("PERM requestScreenRecording: CGRequestScreenCaptureAccess=false")));
         QVERIFY(log.contains(QStringLiteral("PERM requestAccessibility: AXIsProcessTrusted=true")));
         QVERIFY(log.contains(QStringLiteral("PERM requestAccessibility: AXIsProcessTrusted=false")));

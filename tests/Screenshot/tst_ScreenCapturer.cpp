@@ -4,23 +4,12 @@
 #include "Screenshot/ScreenCapturer.h"
 #include "fakes/FakeScreenSource.h"
 #include "fakes/FakeWindowServer.h"
+#include "support/DebugLogMessages.h"
 #include "support/IsolatedEnvironment.h"
 
 #include <QFile>
 
 namespace {
-QStringList logMessages()
-{
-    QFile file(DebugLog::filePath());
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    QStringList messages;
-    for (const QByteArray& line : file.readAll().split('\n'))
-        if (line.size() > 15)
-            messages.append(QString::fromUtf8(line.mid(15))); // "[HH:mm:ss.SSS] "
-    return messages;
-}
-
 // Every pixel tells where it is: red = x, green = y (mod 256).
 QImage coordinateImage(int w, int h)
 {
@@ -90,7 +79,7 @@ private Q_SLOTS:
         ScreenCapturer capturer(screens, windows);
         QVERIFY(capturer.freezeAllScreens().isEmpty());
         QVERIFY(capturer.captureDisplayImage(screens.screenList.first(), true).isNull());
-        QVERIFY(logMessages().isEmpty()); // the caller logs the outcome
+        QVERIFY(debugLogMessages().isEmpty()); // the caller logs the outcome
     }
 
     void displayCaptureCarriesThePointerOnlyWhenAsked()
@@ -126,7 +115,7 @@ private Q_SLOTS:
         QCOMPARE(windows.cursorRequests.last(), true);
         QCOMPARE(capturer.captureWindowImage(9, false).size(), QSize(200, 100)); // on no screen: the main one's
 
-        QStringList log = logMessages();
+        QStringList log = debugLogMessages();
         QVERIFY(log.contains(QStringLiteral("captureWindowImage: roh 1281x200 alphaInfo=6")));
         QVERIFY(log.contains(QStringLiteral("roundedWindowCorners: 1281x200 radius=20px -> OK (Ecken transparent)")));
         QVERIFY(log.contains(QStringLiteral("roundedWindowCorners: 300x200 radius=10px -> OK (Ecken transparent)")));
@@ -137,7 +126,7 @@ private Q_SLOTS:
         QVERIFY(capturer.captureWindowImage(8, false).isNull());
         windows.available = false;
         QVERIFY(capturer.captureWindowImage(7, false).isNull());
-        QCOMPARE(logMessages(), (QStringList{
+        QCOMPARE(debugLogMessages(), (QStringList{
             QStringLiteral("captureWindowImage: windowID 77 nicht in SCShareableContent gefunden"),
             QStringLiteral("captureWindowImage: SCScreenshotManager.captureImage fehlgeschlagen"),
             QStringLiteral("captureWindowImage: SCShareableContent nicht verfuegbar")}));
@@ -216,7 +205,7 @@ private Q_SLOTS:
         }
         QCOMPARE(rounded.pixelColor(w / 2, h / 2), QColor(10, 200, 30));
         QCOMPARE(rounded.pixelColor(w / 2, 0), QColor(10, 200, 30)); // edges untouched
-        QVERIFY(logMessages().contains(QStringLiteral("roundedWindowCorners: %1x%2 radius=%3px -> OK (Ecken transparent)")
+        QVERIFY(debugLogMessages().contains(QStringLiteral("roundedWindowCorners: %1x%2 radius=%3px -> OK (Ecken transparent)")
                                            .arg(w)
                                            .arg(h)
                                            .arg(radius)));
