@@ -226,7 +226,7 @@ void ClipboardHistoryView::loadMoreIfNeeded(const ClipboardItem& currentItem)
 QList<ClipboardRowView*> ClipboardHistoryView::rows() const
 {
     QList<ClipboardRowView*> result;
-    for (const auto& r : m_order)
+    for (const auto& r : m_rows.order)
         if (r)
             result << r;
     return result;
@@ -258,31 +258,9 @@ void ClipboardHistoryView::refresh()
     const int shown = qMin(m_displayLimit, int(all.size()));
 
     // Keep the row widgets of entries still shown, so hover state survives.
-    QHash<QUuid, QPointer<ClipboardRowView>> keep;
-    QList<QPointer<ClipboardRowView>> order;
-    for (int i = 0; i < shown; ++i) {
-        const ClipboardItem& item = all.at(i);
-        QPointer<ClipboardRowView> row = m_rows.value(item.id);
-        if (row)
-            row->setItem(item);
-        else
-            row = new ClipboardRowView(item, m_compact, m_store, m_appNames, m_rowsHost);
-        keep.insert(item.id, row);
-        order << row;
-    }
-    for (auto it = m_rows.begin(); it != m_rows.end(); ++it)
-        if (it.value() && !keep.contains(it.key())) {
-            m_rowsLayout->removeWidget(it.value());
-            it.value()->hide();
-            it.value()->deleteLater();
-        }
-    for (int i = 0; i < order.size(); ++i) {
-        m_rowsLayout->removeWidget(order.at(i));
-        m_rowsLayout->insertWidget(i, order.at(i));
-        order.at(i)->show();
-    }
-    m_rows = keep;
-    m_order = order;
+    m_rows.sync(m_rowsLayout, all, shown, [this](const ClipboardItem& item) {
+        return new ClipboardRowView(item, m_compact, m_store, m_appNames, m_rowsHost);
+    });
 
     const bool hasResults = !all.isEmpty();
     m_scroll->setVisible(hasResults);
@@ -295,7 +273,7 @@ void ClipboardHistoryView::refresh()
 
 void ClipboardHistoryView::refreshCopied()
 {
-    for (const auto& r : m_order)
+    for (const auto& r : m_rows.order)
         if (r)
             r->refreshCopiedState();
 }
@@ -325,10 +303,10 @@ void ClipboardHistoryView::scheduleVisibilityCheck()
 
 void ClipboardHistoryView::checkLastRowVisible()
 {
-    if (!isVisible() || m_order.isEmpty() || !m_order.last())
+    if (!isVisible() || m_rows.order.isEmpty() || !m_rows.order.last())
         return;
     m_rowsLayout->activate();
-    ClipboardRowView* last = m_order.last();
+    ClipboardRowView* last = m_rows.order.last();
     const QRect inViewport(last->mapTo(m_scroll->viewport(), QPoint(0, 0)), last->size());
     if (inViewport.intersects(m_scroll->viewport()->rect()))
         loadMoreIfNeeded(last->item());

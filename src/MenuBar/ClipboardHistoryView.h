@@ -3,6 +3,7 @@
 // the panel (compact, no title) and in the clipboard window. It owns only its
 // view state (query, type filter, rows shown); the rows act on the store.
 #include "Models/ClipboardItem.h"
+#include "Ui/KeyedRows.h"
 
 #include <QHash>
 #include <QList>
@@ -83,7 +84,6 @@ private:
     QWidget* m_emptyState;
     QLabel* m_emptyIcon;
     QLabel* m_emptyText;
-    QHash<QUuid, QPointer<ClipboardRowView>> m_rows;
-    QList<QPointer<ClipboardRowView>> m_order;
+    KeyedRows<ClipboardRowView> m_rows;
     bool m_checkScheduled = false;
 };

@@ -146,7 +146,7 @@ QList<HoverCardButton*> MenuBarContentView::captureCards() const { return m_card
 QList<ScreenshotPreviewRow*> MenuBarContentView::tiles() const
 {
     QList<ScreenshotPreviewRow*> result;
-    for (const auto& t : m_tileOrder)
+    for (const auto& t : m_tiles.order)
         if (t)
             result << t;
     return result;
@@ -169,8 +169,7 @@ void MenuBarContentView::rebuild()
         m_content->hide();
         m_content->deleteLater();
     }
-    m_tiles.clear();
-    m_tileOrder.clear();
+    m_tiles = {};
     m_cardButtons.clear();
 
     m_content = new QWidget(this);
@@ -346,33 +345,11 @@ void MenuBarContentView::refreshTiles()
         return;
     const QList<ScreenshotItem>& items = m_screenshotStore.items();
     const int count = qMin(maxTiles, int(items.size()));
-    QHash<QUuid, QPointer<ScreenshotPreviewRow>> keep;
-    QList<QPointer<ScreenshotPreviewRow>> order;
     QWidget* host = m_strip->widget();
-    for (int i = 0; i < count; ++i) {
-        const ScreenshotItem& item = items.at(i);
-        QPointer<ScreenshotPreviewRow> tile = m_tiles.value(item.id);
-        if (tile)
-            tile->setItem(item);
-        else
-            tile = new ScreenshotPreviewRow(item, m_actions, m_screenshotStore, m_workspace, TileHoverModel::shared(),
-                                            tileSize, host);
-        keep.insert(item.id, tile);
-        order << tile;
-    }
-    for (auto it = m_tiles.begin(); it != m_tiles.end(); ++it)
-        if (it.value() && !keep.contains(it.key())) {
-            m_tileLayout->removeWidget(it.value());
-            it.value()->hide();
-            it.value()->deleteLater();
-        }
-    for (int i = 0; i < order.size(); ++i) {
-        m_tileLayout->removeWidget(order.at(i));
-        m_tileLayout->insertWidget(i, order.at(i));
-        order.at(i)->show();
-    }
-    m_tiles = keep;
-    m_tileOrder = order;
+    m_tiles.sync(m_tileLayout, items, count, [&](const ScreenshotItem& item) {
+        return new ScreenshotPreviewRow(item, m_actions, m_screenshotStore, m_workspace, TileHoverModel::shared(),
+                                        tileSize, host);
+    });
     m_recent->setVisible(!items.isEmpty());
 }
 

@@ -6,6 +6,7 @@
 // (MenuBarActions) for every action. A change of the interface language
 // rebuilds it from scratch.
 #include "MenuBar/MenuBarActions.h"
+#include "Ui/KeyedRows.h"
 
 #include <QHash>
 #include <QPointer>
@@ -109,8 +110,7 @@ private:
     QToolButton* m_folderButton = nullptr;
     QScrollArea* m_strip = nullptr;
     QHBoxLayout* m_tileLayout = nullptr;
-    QHash<QUuid, QPointer<ScreenshotPreviewRow>> m_tiles;
-    QList<QPointer<ScreenshotPreviewRow>> m_tileOrder;
+    KeyedRows<ScreenshotPreviewRow> m_tiles;
     QWidget* m_clipboard = nullptr;
     QPushButton* m_allButton = nullptr;
     ClipboardHistoryView* m_clipboardList = nullptr;
