@@ -1,16 +1,8 @@
 #include "Screenshot/Browser.h"
 
-bool Browser::matches(const QString& appID) const
-{
-    if (appID.isEmpty())
-        return false;
-    if (appID == bundleID)
-        return true;
-    for (const QString& id : linuxIDs)
-        if (appID.compare(id, Qt::CaseInsensitive) == 0)
-            return true;
-    return false;
-}
+#include "Screenshot/AppIDMatch.h"
+
+bool Browser::matches(const QString& appID) const { return appIDMatches(appID, bundleID, linuxIDs); }
 
 const QList<Browser>& Browser::table()
 {
