@@ -24,19 +24,6 @@ struct FreeDeleter {
 template <typename T>
 using XcbReply = std::unique_ptr<T, FreeDeleter>;
 
-QString executableOf(qint64 pid)
-{
-    if (pid <= 0)
-        return {};
-    QString exe = QFile::symLinkTarget(QStringLiteral("/proc/%1/exe").arg(pid));
-    if (!exe.isEmpty())
-        return QFileInfo(exe.remove(QStringLiteral(" (deleted)"))).fileName();
-    QFile comm(QStringLiteral("/proc/%1/comm").arg(pid));
-    if (comm.open(QIODevice::ReadOnly))
-        return QString::fromUtf8(comm.readAll()).trimmed();
-    return {};
-}
-
 QString execProgram(const QString& exec)
 {
     const QStringList parts = exec.split(QLatin1Char(' '), Qt::SkipEmptyParts);
@@ -50,6 +37,19 @@ QString execProgram(const QString& exec)
 }
 
 } // namespace
+
+QString X11ApplicationIdentity::executableOf(qint64 pid)
+{
+    if (pid <= 0)
+        return {};
+    QString exe = QFile::symLinkTarget(QStringLiteral("/proc/%1/exe").arg(pid));
+    if (!exe.isEmpty())
+        return QFileInfo(exe.remove(QStringLiteral(" (deleted)"))).fileName();
+    QFile comm(QStringLiteral("/proc/%1/comm").arg(pid));
+    if (comm.open(QIODevice::ReadOnly))
+        return QString::fromUtf8(comm.readAll()).trimmed();
+    return {};
+}
 
 X11ApplicationIdentity::X11ApplicationIdentity(QObject* parent)
     : QObject(parent)

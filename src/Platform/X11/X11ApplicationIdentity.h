@@ -29,6 +29,9 @@ public:
     static QList<DesktopEntry> readDesktopEntries(const QStringList& applicationDirs);
     static std::optional<Info> identify(qint64 pid, const QString& gtkApplicationID, const QString& wmClass,
                                         const QString& executable, const QList<DesktopEntry>& entries);
+    // The file name of the process's executable (its comm name where the
+    // link cannot be read); empty for no process.
+    static QString executableOf(qint64 pid);
 
 private:
     void processEvents();

@@ -47,17 +47,6 @@ WindowNames windowNames(quint32 window)
         xcb_disconnect(c);
     return names;
 }
-
-QString executableOf(qint64 pid)
-{
-    QString exe = QFile::symLinkTarget(QStringLiteral("/proc/%1/exe").arg(pid));
-    if (!exe.isEmpty())
-        return QFileInfo(exe.remove(QStringLiteral(" (deleted)"))).fileName();
-    QFile comm(QStringLiteral("/proc/%1/comm").arg(pid));
-    if (comm.open(QIODevice::ReadOnly))
-        return QString::fromUtf8(comm.readAll()).trimmed();
-    return QString();
-}
 }
 
 X11RunningApplications::X11RunningApplications(QStringList applicationDirs)
@@ -73,7 +62,7 @@ std::optional<RunningApplications::App> X11RunningApplications::application(qint
         return std::nullopt;
     const WindowNames names = windowNames(window);
     const std::optional<ApplicationIdentity::Info> info = X11ApplicationIdentity::identify(
-        pid, names.gtkApplicationID, names.wmClass, executableOf(pid),
+        pid, names.gtkApplicationID, names.wmClass, X11ApplicationIdentity::executableOf(pid),
         X11ApplicationIdentity::readDesktopEntries(m_applicationDirs));
     if (!info || info->id.isEmpty())
         return std::nullopt;
