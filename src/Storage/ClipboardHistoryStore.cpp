@@ -93,6 +93,20 @@ bool ClipboardHistoryStore::moveDuplicateToFront(const QString& hash)
     return true;
 }
 
+void ClipboardHistoryStore::insertNew(ClipboardItem item, const std::optional<QString>& sourceAppBundleID,
+                                      const QString& contentHash)
+{
+    item.id = QUuid::createUuid();
+    item.createdAt = QDateTime::currentDateTime();
+    item.isFavorite = false;
+    item.sourceAppBundleID = sourceAppBundleID;
+    item.contentHash = contentHash;
+    m_items.prepend(item);
+    trim();
+    save();
+    Q_EMIT itemsChanged();
+}
+
 void ClipboardHistoryStore::addText(const QString& text, const std::optional<QString>& sourceAppBundleID)
 {
     if (text.isEmpty())
@@ -101,18 +115,10 @@ void ClipboardHistoryStore::addText(const QString& text, const std::optional<QSt
     if (moveDuplicateToFront(hash))
         return;
     ClipboardItem item;
-    item.id = QUuid::createUuid();
-    item.createdAt = QDateTime::currentDateTime();
     item.type = ClipboardItemType::text;
     item.text = text;
     item.preview = firstCharacters(text, 200).replace(QLatin1Char('\n'), QLatin1Char(' '));
-    item.isFavorite = false;
-    item.sourceAppBundleID = sourceAppBundleID;
-    item.contentHash = hash;
-    m_items.prepend(item);
-    trim();
-    save();
-    Q_EMIT itemsChanged();
+    insertNew(std::move(item), sourceAppBundleID, hash);
 }
 
 void ClipboardHistoryStore::addImage(const QImage& image, const std::optional<QString>& sourceAppBundleID)
@@ -131,18 +137,10 @@ void ClipboardHistoryStore::addImage(const QImage& image, const std::optional<QS
         return;
     }
     ClipboardItem item;
-    item.id = QUuid::createUuid();
-    item.createdAt = QDateTime::currentDateTime();
     item.type = ClipboardItemType::image;
     item.imageFileName = fileName;
     item.preview = QStringLiteral("%1×%2").arg(image.width()).arg(image.height());
-    item.isFavorite = false;
-    item.sourceAppBundleID = sourceAppBundleID;
-    item.contentHash = hash;
-    m_items.prepend(item);
-    trim();
-    save();
-    Q_EMIT itemsChanged();
+    insertNew(std::move(item), sourceAppBundleID, hash);
 }
 
 void ClipboardHistoryStore::copyToPasteboard(const ClipboardItem& item)

@@ -51,6 +51,8 @@ private:
     void moveToFront(qsizetype index);
     // With duplicate avoidance on, an entry of the same content moves to the top instead.
     bool moveDuplicateToFront(const QString& hash);
+    // A new entry of this type and content, on top, with a fresh id and time.
+    void insertNew(ClipboardItem item, const std::optional<QString>& sourceAppBundleID, const QString& contentHash);
     QString imagePath(const ClipboardItem& item) const; // empty for a missing or unsafe name
 
     SettingsManager& m_settings;
