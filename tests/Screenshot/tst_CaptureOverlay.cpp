@@ -6,6 +6,7 @@
 #include "Screenshot/CaptureOverlayView.h"
 #include "Screenshot/CaptureOverlayWindow.h"
 #include "fakes/FakeOverlayDesktop.h"
+#include "support/DebugLogMessages.h"
 #include "support/IsolatedEnvironment.h"
 
 #include <QKeyEvent>
@@ -13,16 +14,6 @@
 #include <QMouseEvent>
 
 namespace {
-QStringList logMessages()
-{
-    QFile file(DebugLog::filePath());
-    QStringList messages;
-    if (file.open(QIODevice::ReadOnly))
-        for (const QString& line : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts))
-            messages.append(line.section(QStringLiteral("] "), 1));
-    return messages;
-}
-
 FrozenScreen frozenScreen(QRectF frame, qreal scale = 1, QColor colour = QColor(200, 100, 50))
 {
     QImage still((frame.size() * scale).toSize(), QImage::Format_RGB32);
@@ -167,8 +158,8 @@ private Q_SLOTS:
         }
         QCOMPARE(windows[1]->geometry(), QRect(300, 0, 300, 200));
         QVERIFY(controller.hasInput());
-        QVERIFY(logMessages().contains(QStringLiteral("Overlay present: prevPolicy=0 -> accessory; screens=2")));
-        QVERIFY(logMessages().last().startsWith(
+        QVERIFY(debugLogLines().contains(QStringLiteral("Overlay present: prevPolicy=0 -> accessory; screens=2")));
+        QVERIFY(debugLogLines().last().startsWith(
             QStringLiteral("Overlay präsentiert: level=1000 visible=true key=true frame=300x200")));
 
         OverlaySelectionResult first{frozenScreen(QRectF(0, 0, 300, 200)), QRectF(1, 2, 3, 4), CaptureKind::area, {}};
@@ -247,7 +238,7 @@ private Q_SLOTS:
         QVERIFY(!gotResult);
         QVERIFY(controller.didFinish());
         QCOMPARE(desktop.policy, int(OverlayDesktop::regular));
-        QVERIFY(logMessages().contains(QStringLiteral("Overlay präsentiert: KEIN bevorzugtes Fenster")));
+        QVERIFY(debugLogLines().contains(QStringLiteral("Overlay präsentiert: KEIN bevorzugtes Fenster")));
     }
 
     void heldGrabIsRetriedThenLogged()
@@ -260,14 +251,14 @@ private Q_SLOTS:
             QVERIFY(!controller.hasInput());
             QTRY_VERIFY_WITH_TIMEOUT(controller.hasInput(), 2000);
             QCOMPARE(desktop.grabAttempts, 4);
-            QVERIFY(logMessages().contains(QStringLiteral("Overlay: Tastatur und Maus nach 4 Versuchen gegriffen")));
+            QVERIFY(debugLogLines().contains(QStringLiteral("Overlay: Tastatur und Maus nach 4 Versuchen gegriffen")));
             controller.finish(std::nullopt);
         }
         desktop.grabFailures = 1000;
         CaptureOverlayController controller({frozenScreen(QRectF(0, 0, 300, 200))}, {}, desktop);
         controller.present([](std::optional<OverlaySelectionResult>) {});
         QTRY_VERIFY_WITH_TIMEOUT(
-            logMessages().contains(
+            debugLogLines().contains(
                 QStringLiteral("Overlay: Tastatur/Maus nicht greifbar (ein anderes Programm haelt sie)")),
             3000);
         // The overlay still works with what it has; Escape through the monitor ends it.

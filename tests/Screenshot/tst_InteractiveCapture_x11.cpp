@@ -10,6 +10,7 @@
 #include "Screenshot/CaptureOverlayWindow.h"
 #include "Screenshot/ScreenshotService.h"
 #include "support/HelperWindow.h"
+#include "support/DebugLogMessages.h"
 #include "support/IsolatedEnvironment.h"
 
 #include <QProcess>
@@ -38,16 +39,6 @@ bool showsPattern(const QImage& image, QPoint origin, int seed, QString* why)
         return false;
     }
     return true;
-}
-
-QStringList logMessages()
-{
-    QFile file(DebugLog::filePath());
-    QStringList messages;
-    if (file.open(QIODevice::ReadOnly))
-        for (const QString& line : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts))
-            messages.append(line.section(QStringLiteral("] "), 1));
-    return messages;
 }
 
 bool xdotool(const QStringList& arguments)
@@ -131,7 +122,7 @@ private Q_SLOTS:
         QVERIFY2(showsPattern(shot.image, QPoint(50, 30), 33, &why), qPrintable(why));
         QCOMPARE(qAlpha(shot.image.pixel(0, 0)), 255);
         QVERIFY(!service.isCapturing());
-        const QStringList log = logMessages();
+        const QStringList log = debugLogLines();
         QCOMPARE(log.value(0), QStringLiteral("beginInteractiveCapture: starte Freeze …"));
         QCOMPARE(log.value(1), QStringLiteral("beginInteractiveCapture: 1 Screen(s) eingefroren"));
         QVERIFY(log.value(2).endsWith(QStringLiteral(" Fenster erkannt")));
@@ -159,7 +150,7 @@ private Q_SLOTS:
         // The live window after the overlay has gone: no border, badge or loupe in it.
         QString why;
         QVERIFY2(showsPattern(shot.image, QPoint(0, 0), 33, &why), qPrintable(why));
-        const QStringList log = logMessages();
+        const QStringList log = debugLogLines();
         QVERIFY(log.contains(QStringLiteral("Overlay-Ergebnis: kind=window windowID=%1 rect=300x200").arg(m_helper->id)));
         QVERIFY(log.contains(QStringLiteral("Fenster direkt aufgenommen (ohne Ueberlappung): 300x200")));
     }
@@ -178,7 +169,7 @@ private Q_SLOTS:
         QCOMPARE(shot.image.size(), QSize(1920, 1080));
         QString why;
         QVERIFY2(showsPattern(shot.image.copy(m_helper->rect), QPoint(0, 0), 33, &why), qPrintable(why));
-        QVERIFY(logMessages().contains(QStringLiteral("Overlay-Ergebnis: kind=fullScreen windowID=nil rect=1920x1080")));
+        QVERIFY(debugLogLines().contains(QStringLiteral("Overlay-Ergebnis: kind=fullScreen windowID=nil rect=1920x1080")));
     }
 
     void escapeYieldsNothing()
@@ -190,7 +181,7 @@ private Q_SLOTS:
         QVERIFY(xdotool({QStringLiteral("key"), QStringLiteral("Escape")}));
         QTRY_COMPARE_WITH_TIMEOUT(outcomes.received.size(), 1, 5000);
         QVERIFY(!outcomes.received[0]);
-        QVERIFY(logMessages().contains(QStringLiteral("Overlay: Abbruch (kein Ergebnis)")));
+        QVERIFY(debugLogLines().contains(QStringLiteral("Overlay: Abbruch (kein Ergebnis)")));
         QTRY_VERIFY_WITH_TIMEOUT(m_desktop.isOffScreen(shown.first()), 2000);
         // The keyboard and the pointer are free again: another client can grab them.
         QWidget other;
@@ -215,7 +206,7 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(m_desktop.isOffScreen(shown.first()), 2000);
         QVERIFY(!service.overlayController());
         QVERIFY(!service.isCapturing());
-        QVERIFY(logMessages().contains(
+        QVERIFY(debugLogLines().contains(
             QStringLiteral("beginInteractiveCapture: bestehendes Overlay wird verworfen (Re-Trigger)")));
     }
 };

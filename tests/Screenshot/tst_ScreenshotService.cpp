@@ -8,21 +8,12 @@
 #include "fakes/FakeOverlayDesktop.h"
 #include "fakes/FakeScreenSource.h"
 #include "fakes/FakeWindowServer.h"
+#include "support/DebugLogMessages.h"
 #include "support/IsolatedEnvironment.h"
 
 #include <QKeyEvent>
 
 namespace {
-QStringList logMessages()
-{
-    QFile file(DebugLog::filePath());
-    QStringList messages;
-    if (file.open(QIODevice::ReadOnly))
-        for (const QString& line : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts))
-            messages.append(line.section(QStringLiteral("] "), 1));
-    return messages;
-}
-
 // Every completion a test hands in, and what it received.
 struct Outcomes {
     QList<std::optional<CapturedScreenshot>> received;
@@ -86,14 +77,14 @@ private Q_SLOTS:
         QCOMPARE(shot.image.size(), QSize(200, 101)); // the cut rounds
         QCOMPARE(shot.image.devicePixelRatio(), 1.0);
         QCOMPARE(shot.image.pixelColor(0, 0), QColor(10, 20, 30)); // no rounded corners
-        QCOMPARE(logMessages(),
+        QCOMPARE(debugLogLines(),
                  (QStringList{QStringLiteral("beginInteractiveCapture: starte Freeze …"),
                               QStringLiteral("beginInteractiveCapture: 1 Screen(s) eingefroren"),
                               QStringLiteral("beginInteractiveCapture: 1 Fenster erkannt"),
                               QStringLiteral("Overlay present: prevPolicy=1 -> accessory; screens=1"),
-                              logMessages().value(4),
+                              debugLogLines().value(4),
                               QStringLiteral("Overlay-Ergebnis: kind=area windowID=nil rect=200x100")}));
-        QVERIFY(logMessages().value(4).startsWith(QStringLiteral("Overlay präsentiert: level=")));
+        QVERIFY(debugLogLines().value(4).startsWith(QStringLiteral("Overlay präsentiert: level=")));
     }
 
     void fullScreenChoiceAndWindowListSwitchedOff()
@@ -102,12 +93,12 @@ private Q_SLOTS:
         Outcomes outcomes;
         rig.service.beginInteractiveCapture(false, nullptr, outcomes.completion());
         QTRY_VERIFY(rig.service.overlayController());
-        QVERIFY(logMessages().contains(QStringLiteral("beginInteractiveCapture: 0 Fenster erkannt")));
+        QVERIFY(debugLogLines().contains(QStringLiteral("beginInteractiveCapture: 0 Fenster erkannt")));
         rig.service.overlayController()->finish(rig.result(QRectF(0, 0, 800, 600), CaptureKind::fullScreen));
         QCOMPARE(outcomes.received.value(0)->kind, CaptureKind::fullScreen);
         QCOMPARE(outcomes.received.value(0)->image.size(), QSize(800, 600));
         QCOMPARE(qAlpha(outcomes.received.value(0)->image.pixel(0, 0)), 255);
-        QVERIFY(logMessages().contains(QStringLiteral("Overlay-Ergebnis: kind=fullScreen windowID=nil rect=800x600")));
+        QVERIFY(debugLogLines().contains(QStringLiteral("Overlay-Ergebnis: kind=fullScreen windowID=nil rect=800x600")));
     }
 
     void secondStartWhileOverlayShownCancelsIt()
@@ -125,7 +116,7 @@ private Q_SLOTS:
         QVERIFY(!rig.service.isCapturing());
         QVERIFY(!rig.service.overlayController());
         QVERIFY(controller->didFinish());
-        const QStringList log = logMessages();
+        const QStringList log = debugLogLines();
         QVERIFY(log.contains(QStringLiteral("beginInteractiveCapture: bestehendes Overlay wird verworfen (Re-Trigger)")));
         QVERIFY(log.contains(QStringLiteral("Overlay: Abbruch (kein Ergebnis)")));
         QCOMPARE(log.count(QStringLiteral("beginInteractiveCapture: starte Freeze …")), 1);
@@ -152,7 +143,7 @@ private Q_SLOTS:
         QCOMPARE(outcomes.received.size(), 1);
         QVERIFY(!outcomes.received[0]);
         QVERIFY(!rig.service.isCapturing());
-        QVERIFY(logMessages().contains(
+        QVERIFY(debugLogLines().contains(
             QStringLiteral("beginInteractiveCapture: bestehendes Overlay wird verworfen (Re-Trigger)")));
     }
 
@@ -175,7 +166,7 @@ private Q_SLOTS:
         QTRY_COMPARE(introCalls, 1);
         rig.service.beginInteractiveCapture(true, nullptr, third.completion()); // intro card shown
         QCOMPARE(third.received.size(), 1);
-        QCOMPARE(logMessages().count(QStringLiteral("beginInteractiveCapture: Freeze laeuft bereits -> ignoriere")), 2);
+        QCOMPARE(debugLogLines().count(QStringLiteral("beginInteractiveCapture: Freeze laeuft bereits -> ignoriere")), 2);
         QVERIFY(first.received.isEmpty());
         QVERIFY(!rig.service.overlayController());
         QVERIFY(rig.service.isCapturing());
@@ -213,7 +204,7 @@ private Q_SLOTS:
         QTRY_COMPARE(outcomes.received.size(), 1);
         QVERIFY(!outcomes.received[0]);
         QVERIFY(!rig.service.isCapturing());
-        QCOMPARE(logMessages().mid(1),
+        QCOMPARE(debugLogLines().mid(1),
                  (QStringList{QStringLiteral("beginInteractiveCapture: 0 Screen(s) eingefroren"),
                               QStringLiteral("beginInteractiveCapture: KEIN Screen eingefroren -> Abbruch "
                                              "(Berechtigung? Vollbild?)")}));
@@ -236,7 +227,7 @@ private Q_SLOTS:
         QCOMPARE(qAlpha(shot.image.pixel(0, 0)), 0);
         QCOMPARE(shot.image.pixelColor(150, 100), QColor(Qt::blue)); // the live window, not the still
         QCOMPARE(rig.windowServer.cursorRequests, QList<bool>{false});
-        const QStringList log = logMessages();
+        const QStringList log = debugLogLines();
         QVERIFY(log.contains(QStringLiteral("Overlay-Ergebnis: kind=window windowID=77 rect=300x200")));
         QVERIFY(log.contains(QStringLiteral("Fenster direkt aufgenommen (ohne Ueberlappung): 300x200")));
     }
@@ -254,7 +245,7 @@ private Q_SLOTS:
         QCOMPARE(shot.image.size(), QSize(300, 200));
         QCOMPARE(qAlpha(shot.image.pixel(0, 0)), 0);
         QCOMPARE(shot.image.pixelColor(150, 100), QColor(10, 20, 30)); // from the still
-        QVERIFY(logMessages().contains(
+        QVERIFY(debugLogLines().contains(
             QStringLiteral("Direkte Fensteraufnahme fehlgeschlagen -> Crop-Fallback (mit runden Ecken)")));
     }
 
@@ -289,7 +280,7 @@ private Q_SLOTS:
         rig.service.overlayController()->finish(rig.result(QRectF(900, 700, 50, 50), CaptureKind::area));
         QCOMPARE(outcomes.received.size(), 1);
         QVERIFY(!outcomes.received[0]);
-        QVERIFY(logMessages().contains(QStringLiteral("Crop fehlgeschlagen")));
+        QVERIFY(debugLogLines().contains(QStringLiteral("Crop fehlgeschlagen")));
         // A window choice without a window number is cut directly, rounded.
         Outcomes window;
         QVERIFY(rig.openOverlay(window));
@@ -313,7 +304,7 @@ private Q_SLOTS:
         QCOMPARE(shot.image.size(), QSize(3024, 1964));
         QCOMPARE(shot.image.pixelColor(5, 5), QColor(90, 80, 70));
         QCOMPARE(rig.screens.cursorRequests, QList<bool>{true});
-        QCOMPARE(logMessages(), (QStringList{QStringLiteral("captureFullScreen: Screen 1512x982 @ 2.0x"),
+        QCOMPARE(debugLogLines(), (QStringList{QStringLiteral("captureFullScreen: Screen 1512x982 @ 2.0x"),
                                              QStringLiteral("captureFullScreen: OK 3024x1964")}));
 
         // Pointer on no screen: the first; it runs beside an interactive capture.
@@ -333,7 +324,7 @@ private Q_SLOTS:
         rig.service.captureFullScreenImmediately(false, failed.completion());
         QTRY_COMPARE(failed.received.size(), 1);
         QVERIFY(!failed.received[0]);
-        QVERIFY(logMessages().contains(
+        QVERIFY(debugLogLines().contains(
             QStringLiteral("captureFullScreen: captureDisplayImage == nil (Berechtigung/SCK-Fehler)")));
 
         rig.screens.screenList.clear();

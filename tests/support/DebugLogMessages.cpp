@@ -15,3 +15,13 @@ QStringList debugLogMessages()
             out << QString::fromUtf8(line.mid(15)); // drop "[HH:mm:ss.zzz] "
     return out;
 }
+
+QStringList debugLogLines()
+{
+    QFile file(DebugLog::filePath());
+    QStringList messages;
+    if (file.open(QIODevice::ReadOnly))
+        for (const QString& line : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+            messages.append(line.section(QStringLiteral("] "), 1));
+    return messages;
+}
