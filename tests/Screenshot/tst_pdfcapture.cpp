@@ -2,6 +2,7 @@
 // on PDF files generated at test time.
 #include "Screenshot/CaptureError.h"
 #include "Screenshot/PdfRenderer.h"
+#include "support/CaptureErrorOf.h"
 #include "support/IsolatedEnvironment.h"
 #include "support/PdfFixtures.h"
 
@@ -10,16 +11,6 @@
 #include <QStandardPaths>
 
 namespace {
-QString errorOf(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const CaptureError& e) {
-        return e.message();
-    }
-    return QString();
-}
-
 bool near(QColor a, QColor b)
 {
     return std::abs(a.red() - b.red()) < 12 && std::abs(a.green() - b.green()) < 12
@@ -103,7 +94,7 @@ private Q_SLOTS:
         const QString file = path("long.pdf");
         const QString page = "/MediaBox [0 0 144 6667]";
         QVERIFY(PdfFixtures::writeRawPages(file, {page, page, page}));
-        QCOMPARE(errorOf([&] { render(file); }), QStringLiteral("PDF zu lang: 3 Seiten."));
+        QCOMPARE(captureErrorOf([&] { render(file); }), QStringLiteral("PDF zu lang: 3 Seiten."));
     }
 
     void lockedEmptyAndUnreadable()
@@ -113,21 +104,21 @@ private Q_SLOTS:
 
         const QString empty = path("empty.pdf");
         QVERIFY(PdfFixtures::writeRawPages(empty, {}));
-        QCOMPARE(errorOf([&] { render(empty); }), QStringLiteral("PDF hat keine Seiten."));
+        QCOMPARE(captureErrorOf([&] { render(empty); }), QStringLiteral("PDF hat keine Seiten."));
 
         const QString junk = path("junk.pdf");
         QFile f(junk);
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write("this is no pdf");
         f.close();
-        QCOMPARE(errorOf([&] { render(junk); }), QStringLiteral("PDF konnte nicht gelesen werden."));
-        QCOMPARE(errorOf([&] { PdfRenderer::openData("nope"); }), QStringLiteral("PDF konnte nicht gelesen werden."));
+        QCOMPARE(captureErrorOf([&] { render(junk); }), QStringLiteral("PDF konnte nicht gelesen werden."));
+        QCOMPARE(captureErrorOf([&] { PdfRenderer::openData("nope"); }), QStringLiteral("PDF konnte nicht gelesen werden."));
 
         if (QStandardPaths::findExecutable("qpdf").isEmpty())
             QSKIP("qpdf is not installed (scripts/install-deps.sh)");
         const QString locked = path("locked.pdf");
         QCOMPARE(QProcess::execute("qpdf", {"--encrypt", "user-pw", "owner-pw", "256", "--", plain, locked}), 0);
-        QCOMPARE(errorOf([&] { render(locked); }), QStringLiteral("PDF ist passwortgeschützt."));
+        QCOMPARE(captureErrorOf([&] { render(locked); }), QStringLiteral("PDF ist passwortgeschützt."));
         // Only an owner password: opens without asking, so it is rendered.
         const QString ownerOnly = path("owner.pdf");
         QCOMPARE(QProcess::execute("qpdf", {"--encrypt", "", "owner-pw", "256", "--", plain, ownerOnly}), 0);

@@ -7,6 +7,7 @@
 #include "fakes/FakePdfViewerBridge.h"
 #include "fakes/FakeRunningApplications.h"
 #include "support/AwaitCapture.h"
+#include "support/CaptureErrorOf.h"
 #include "support/IsolatedEnvironment.h"
 #include "support/PdfFixtures.h"
 
@@ -15,16 +16,6 @@
 
 namespace {
 const qint64 chromePid = 100, evincePid = 200, editorPid = 300, previewPid = 400;
-
-QString errorOf(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const CaptureError& e) {
-        return e.message();
-    }
-    return QString();
-}
 
 PickedWindow picked(qint64 pid, QRectF bounds = QRectF(100, 50, 1200, 800))
 {
@@ -112,13 +103,13 @@ private Q_SLOTS:
         BrowserCapture capture(apps, browsers, viewers);
         const QString noTab = QStringLiteral("Google Chrome: kein Tab im gewählten Fenster.");
         browsers.list = "100\t50\t1300\t850\t\n";
-        QCOMPARE(errorOf([&] { capture.resolveTarget(picked(chromePid)); }), noTab);
+        QCOMPARE(captureErrorOf([&] { capture.resolveTarget(picked(chromePid)); }), noTab);
         browsers.list = "100\t50\t1300\t850\thttp://exa mple.org/%%\n";
-        QCOMPARE(errorOf([&] { capture.resolveTarget(picked(chromePid)); }), noTab);
+        QCOMPARE(captureErrorOf([&] { capture.resolveTarget(picked(chromePid)); }), noTab);
         browsers.list = "1400\t50\t2600\t850\thttps://unrelated.example/\n";
-        QCOMPARE(errorOf([&] { capture.resolveTarget(picked(chromePid)); }), noTab);
+        QCOMPARE(captureErrorOf([&] { capture.resolveTarget(picked(chromePid)); }), noTab);
         browsers.error = QStringLiteral("Browser antwortet nicht.");
-        QCOMPARE(errorOf([&] { capture.resolveTarget(picked(chromePid)); }), QStringLiteral("Browser antwortet nicht."));
+        QCOMPARE(captureErrorOf([&] { capture.resolveTarget(picked(chromePid)); }), QStringLiteral("Browser antwortet nicht."));
     }
 
     void sectionsAndOtherAppsAreScrolled()
@@ -139,10 +130,10 @@ private Q_SLOTS:
         apps.apps[editorPid].name.clear();
         QCOMPARE(capture.resolveTarget(picked(editorPid)).windowName(), QStringLiteral("Fenster"));
 
-        QCOMPARE(errorOf([&] { capture.resolveTarget(picked(999)); }),
+        QCOMPARE(captureErrorOf([&] { capture.resolveTarget(picked(999)); }),
                  QStringLiteral("Fenster konnte keiner App zugeordnet werden."));
         apps.apps[999] = {"", "Namenlos"};
-        QCOMPARE(errorOf([&] { capture.resolveTarget(picked(999)); }),
+        QCOMPARE(captureErrorOf([&] { capture.resolveTarget(picked(999)); }),
                  QStringLiteral("Fenster konnte keiner App zugeordnet werden."));
     }
 
@@ -157,10 +148,10 @@ private Q_SLOTS:
         QCOMPARE(viewers.askedWindow, quint32(0x2a00007));
 
         viewers.docs = {"/data/picture.png"};
-        QCOMPARE(errorOf([&] { capture.resolveTarget(picked(evincePid)); }),
+        QCOMPARE(captureErrorOf([&] { capture.resolveTarget(picked(evincePid)); }),
                  QStringLiteral("Evince: kein PDF im gewählten Fenster."));
         viewers.documentsError = QStringLiteral("Betrachter antwortet nicht.");
-        QCOMPARE(errorOf([&] { capture.resolveTarget(picked(evincePid)); }),
+        QCOMPARE(captureErrorOf([&] { capture.resolveTarget(picked(evincePid)); }),
                  QStringLiteral("Betrachter antwortet nicht."));
     }
 
@@ -177,7 +168,7 @@ private Q_SLOTS:
         viewers.documentsError = QStringLiteral("x");
         QCOMPARE(capture.resolveTarget(picked(previewPid)).pdf(), (Doc{QUrl::fromLocalFile("/d/c.pdf"), std::nullopt}));
         viewers.list = "100\t50\t1300\t850\t/d/b.png\n";
-        QCOMPARE(errorOf([&] { capture.resolveTarget(picked(previewPid)); }),
+        QCOMPARE(captureErrorOf([&] { capture.resolveTarget(picked(previewPid)); }),
                  QStringLiteral("Vorschau: kein PDF im gewählten Fenster."));
     }
 
