@@ -4,6 +4,7 @@
 #include "MenuBar/ClipboardRowView.h"
 #include "Storage/ClipboardHistoryStore.h"
 #include "Ui/IconRegistry.h"
+#include "Ui/RoundedFill.h"
 #include "Ui/SegmentedControl.h"
 #include "Ui/Theme.h"
 
@@ -11,8 +12,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPainter>
-#include <QPainterPath>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTimer>
@@ -20,22 +19,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-// A plain widget on a faint rounded background (search field and filter row).
-class RoundedBackground : public QWidget {
-public:
-    using QWidget::QWidget;
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter p(this);
-        p.setRenderHint(QPainter::Antialiasing);
-        QPainterPath path;
-        path.addRoundedRect(QRectF(rect()), 10, 10);
-        p.fillPath(path, Theme::primary(0.06, this));
-    }
-};
 
 ClipboardHistoryView::TypeFilter filterAt(int index)
 {
@@ -69,7 +52,8 @@ ClipboardHistoryView::ClipboardHistoryView(bool showsHeader, bool compact, Clipb
     auto* block = new QVBoxLayout(m_searchBlock);
     block->setContentsMargins(0, 0, 0, 0);
     block->setSpacing(compact ? 6 : 10);
-    m_searchRow = new RoundedBackground(m_searchBlock);
+    // On a faint rounded background.
+    m_searchRow = new RoundedFill(10, [](const QWidget* w) { return Theme::primary(0.06, w); }, m_searchBlock);
     auto* row = new QHBoxLayout(m_searchRow);
     row->setContentsMargins(11, compact ? 7 : 10, 11, compact ? 7 : 10);
     row->setSpacing(8);

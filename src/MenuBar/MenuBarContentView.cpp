@@ -17,14 +17,13 @@
 #include "Ui/AppImages.h"
 #include "Ui/HoverRowButton.h"
 #include "Ui/IconRegistry.h"
+#include "Ui/RoundedFill.h"
 #include "Ui/Theme.h"
 #include "Ui/ZentuMark.h"
 
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPainter>
-#include <QPainterPath>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -33,22 +32,6 @@
 #include <QWheelEvent>
 
 namespace {
-
-// The banner's rounded orange wash.
-class BannerBackground : public QWidget {
-public:
-    using QWidget::QWidget;
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter p(this);
-        p.setRenderHint(QPainter::Antialiasing);
-        QPainterPath path;
-        path.addRoundedRect(QRectF(rect()), 10, 10);
-        p.fillPath(path, Theme::withAlpha(Theme::orange(), 0.12));
-    }
-};
 
 // The strip scrolls sideways; a plain mouse wheel moves it too.
 class HorizontalStrip : public QScrollArea {
@@ -237,7 +220,8 @@ QWidget* MenuBarContentView::buildHeader(QWidget* parent)
 
 QWidget* MenuBarContentView::buildBanner(QWidget* parent)
 {
-    auto* banner = new BannerBackground(parent);
+    // On a rounded orange wash.
+    auto* banner = new RoundedFill(10, [](const QWidget*) { return Theme::withAlpha(Theme::orange(), 0.12); }, parent);
     auto* row = new QHBoxLayout(banner);
     row->setContentsMargins(10, 10, 10, 10);
     row->setSpacing(10);
