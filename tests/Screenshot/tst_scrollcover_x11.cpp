@@ -9,6 +9,7 @@
 #include "Screenshot/ScrollCoverOverlay.h"
 #include "Screenshot/ScrollProgressHUD.h"
 #include "Screenshot/WindowShot.h"
+#include "support/HelperWindow.h"
 #include "support/IsolatedEnvironment.h"
 
 #include <QMouseEvent>
@@ -20,43 +21,22 @@
 
 namespace {
 
-// The helper window of the capture tests: pixel (x, y) is rgb(x % 256, y % 256, seed).
-struct PatternWindow {
-    PatternWindow(QRect rect, int seed)
-        : seed(seed)
-    {
-        process.start(QCoreApplication::applicationDirPath() + QStringLiteral("/zentu_test_window"),
-                      {QString::number(rect.x()), QString::number(rect.y()), QString::number(rect.width()),
-                       QString::number(rect.height()), QString::number(seed)});
-        if (process.waitForStarted(5000) && process.waitForReadyRead(10000))
-            id = process.readLine().trimmed().toUInt();
-    }
-    ~PatternWindow()
-    {
-        process.closeWriteChannel();
-        if (!process.waitForFinished(3000))
-            process.kill();
-    }
-    // How many pixels of a grab of `region` differ from the pattern.
-    int mismatches(const QImage& grab, const QRectF& region) const
-    {
-        if (grab.size() != region.size().toSize())
-            return -1;
-        int wrong = 0;
-        for (int y = 0; y < grab.height(); y += 3)
-            for (int x = 0; x < grab.width(); x += 3) {
-                const int wx = int(region.x() - bounds.x()) + x;
-                const int wy = int(region.y() - bounds.y()) + y;
-                if ((grab.pixel(x, y) & 0xffffff) != ((quint32(wx % 256) << 16) | (quint32(wy % 256) << 8) | quint32(seed)))
-                    ++wrong;
-            }
-        return wrong;
-    }
-    int seed;
-    QProcess process;
-    quint32 id = 0;
-    QRectF bounds;
-};
+// How many pixels (every third) of a grab of `region` differ from the pattern
+// of the helper window at `bounds`.
+int mismatches(const QImage& grab, const QRectF& region, const QRectF& bounds, int seed)
+{
+    if (grab.size() != region.size().toSize())
+        return -1;
+    int wrong = 0;
+    for (int y = 0; y < grab.height(); y += 3)
+        for (int x = 0; x < grab.width(); x += 3) {
+            const int wx = int(region.x() - bounds.x()) + x;
+            const int wy = int(region.y() - bounds.y()) + y;
+            if ((grab.pixel(x, y) & 0xffffff) != (HelperWindow::pattern(wx, wy, seed) & 0xffffff))
+                ++wrong;
+        }
+    return wrong;
+}
 
 // Pointer input through XTest, as another device would send it.
 struct Pointer {
@@ -100,40 +80,44 @@ private Q_SLOTS:
 
     void coverAndPanelStayOutOfTheGrabs()
     {
-        PatternWindow helper(QRect(600, 20, 700, 520), 7);
+        HelperWindow helper(QRect(600, 20, 700, 520), 7);
         QVERIFY(helper.id);
+        QRectF bounds;
         QVERIFY(QTest::qWaitFor([&] {
             const auto list = windows->windowList();
             for (const WindowInfo& w : list.value_or(QList<WindowInfo>()))
                 if (w.number == helper.id)
-                    helper.bounds = w.bounds;
-            return !helper.bounds.isEmpty();
+                    bounds = w.bounds;
+            return !bounds.isEmpty();
         }, 10000));
-        const QRectF region = helper.bounds.adjusted(50, 180, -50, -40);
-        QCOMPARE(helper.mismatches(WindowShot::image(region, 1), region), 0);
+        const QRectF region = bounds.adjusted(50, 180, -50, -40);
+        auto patternMismatches = [&](const QImage& grab, const QRectF& r) {
+            return mismatches(grab, r, bounds, helper.seed);
+        };
+        QCOMPARE(patternMismatches(WindowShot::image(region, 1), region), 0);
 
         ScrollCoverOverlay::shared().show(region);
         ScrollProgressHUD::shared().show();
         const QRectF panel = ScrollProgressHUD::shared().panel()->geometry();
-        QVERIFY(helper.bounds.contains(panel));
+        QVERIFY(bounds.contains(panel));
         // Both are really on the screen: a plain grab of the display shows them.
         auto displayGrab = [&](const QRectF& r) {
             const ShareableDisplays content = screens->shareableDisplays();
             const QImage whole = screens->captureDisplay(content.displays.first(), QSize(), false);
             return whole.copy(r.toRect());
         };
-        QTRY_VERIFY_WITH_TIMEOUT(helper.mismatches(displayGrab(region), region) > 100, 10000);
-        QTRY_VERIFY_WITH_TIMEOUT(helper.mismatches(displayGrab(panel), panel) > 100, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(patternMismatches(displayGrab(region), region) > 100, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(patternMismatches(displayGrab(panel), panel) > 100, 10000);
 
         // The frame grabs do not: once the window has repainted what the
         // cover hid, its own picture is whole.
-        QTRY_COMPARE_WITH_TIMEOUT(helper.mismatches(WindowShot::image(region, 1), region), 0, 10000);
-        QTRY_COMPARE_WITH_TIMEOUT(helper.mismatches(WindowShot::image(panel, 1), panel), 0, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(patternMismatches(WindowShot::image(region, 1), region), 0, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(patternMismatches(WindowShot::image(panel, 1), panel), 0, 10000);
 
         ScrollProgressHUD::shared().hide();
         ScrollCoverOverlay::shared().hide();
         QVERIFY(WindowShot::excludeWindowIDs().isEmpty());
-        QTRY_COMPARE_WITH_TIMEOUT(helper.mismatches(displayGrab(region), region), 0, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(patternMismatches(displayGrab(region), region), 0, 10000);
     }
 
     void clicksAndWheelGoThroughTheCover()
