@@ -13,7 +13,6 @@
 #include "support/IsolatedEnvironment.h"
 
 #include <QMouseEvent>
-#include <QProcess>
 #include <QWheelEvent>
 #include <cstdlib>
 #include <xcb/xcb.h>
