@@ -48,7 +48,7 @@ private Q_SLOTS:
             QFile log(dataHome() + QStringLiteral("/Zentu.it/debug.log"));
             return log.open(QIODevice::ReadOnly) ? QString::fromUtf8(log.readAll()) : QString();
         };
-        QTRY_VERIFY_WITH_TIMEOUT(readLog().contains(QStringLiteral("App gestartet")), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(readLog().contains(QStringLiteral("App gestartet")), 15000);
         const QStringList lines = readLog().split(QLatin1Char('\n'));
         QCOMPARE(lines.value(0), QStringLiteral("=== Zentu Debug-Log ==="));
         QVERIFY2(QRegularExpression(QStringLiteral("^\\[\\d\\d:\\d\\d:\\d\\d\\.\\d{3}\\] App gestartet$"))
@@ -62,7 +62,7 @@ private Q_SLOTS:
             QFile f(m_app.root() + QStringLiteral("/config/com.quorel.zentu.conf"));
             return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
         };
-        QTRY_VERIFY_WITH_TIMEOUT(config().contains(QStringLiteral("zentu.onboarding.completed=true")), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(config().contains(QStringLiteral("zentu.onboarding.completed=true")), 15000);
         for (xcb_window_t w : x.descendants(x.root()))
             QVERIFY(!(x.pid(w) == pid && x.viewable(w)
                       && x.property(w, x.atom("_NET_WM_NAME"), x.atom("UTF8_STRING")).contains("einrichten")));
@@ -76,7 +76,7 @@ private Q_SLOTS:
                     return x.rootGeometry(w);
             return {};
         };
-        QTRY_VERIFY_WITH_TIMEOUT(panel().isValid(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(panel().isValid(), 15000);
         const QRect p = panel();
         // Right above (or below) the icon; the tray's panel strut may leave a small gap.
         const bool above = p.bottom() < icon.top() && icon.top() - p.bottom() <= 10;
@@ -88,7 +88,7 @@ private Q_SLOTS:
 
         // A click elsewhere closes the panel.
         x.click(QPoint(600, 400));
-        QTRY_VERIFY_WITH_TIMEOUT(!panel().isValid(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(!panel().isValid(), 15000);
 
         // A second start hands over (the running instance opens its panel) and
         // exits; one instance, one icon remain.
@@ -98,7 +98,7 @@ private Q_SLOTS:
         QCOMPARE(second.exitStatus(), QProcess::NormalExit);
         QCOMPARE(second.exitCode(), 0);
         QCOMPARE(app.state(), QProcess::Running);
-        QTRY_VERIFY_WITH_TIMEOUT(panel().isValid(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(panel().isValid(), 15000);
         QCOMPARE(x.trayIcons(pid).size(), 1);
         QVERIFY(x.trayIcons(second.processId()).isEmpty());
         // The second start left the running instance's log alone.
@@ -110,7 +110,7 @@ private Q_SLOTS:
         QVERIFY(app.waitForFinished(10000));
         QCOMPARE(app.exitStatus(), QProcess::NormalExit);
         QCOMPARE(app.exitCode(), 0);
-        QTRY_VERIFY_WITH_TIMEOUT(x.trayIcons(pid).isEmpty(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(x.trayIcons(pid).isEmpty(), 15000);
 
         // And the session is free for the next start.
         QProcess again;

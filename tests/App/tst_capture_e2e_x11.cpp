@@ -62,14 +62,14 @@ private Q_SLOTS:
         m_pattern = std::make_unique<Pattern>();
         m_pattern->setGeometry(QGuiApplication::primaryScreen()->geometry());
         m_pattern->show();
-        QTRY_VERIFY_WITH_TIMEOUT(grabScreen().pixelColor(9, 17) == QColor(7 * 8 % 256, 5 * 16 % 256, 3 * 24 % 256), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(grabScreen().pixelColor(9, 17) == QColor(7 * 8 % 256, 5 * 16 % 256, 3 * 24 % 256), 15000);
 
         m_real.start(m_app, QProcess::ForwardedChannels);
         QVERIFY(m_app.waitForStarted(5000));
         QTRY_VERIFY_WITH_TIMEOUT(readLog().contains(QStringLiteral("Hotkey registriert action=openClipboard")), 15000);
         // The pattern covers the tray; it stays the topmost window.
         m_pattern->raise();
-        QTRY_VERIFY_WITH_TIMEOUT((m_screen = grabScreen()).pixelColor(9, 17) == QColor(56, 80, 72), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT((m_screen = grabScreen()).pixelColor(9, 17) == QColor(56, 80, 72), 15000);
     }
 
     void cleanupTestCase()
@@ -85,7 +85,7 @@ private Q_SLOTS:
 
         QVERIFY(xdotool({"keydown", "Super_L", "keydown", "Shift_L", "keydown", "15", "keyup", "15", "keyup",
                          "Shift_L", "keyup", "Super_L"}));
-        QTRY_VERIFY_WITH_TIMEOUT(readLog().contains(QStringLiteral("Hotkey-Event empfangen id=6 -> captureFullScreen")), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(readLog().contains(QStringLiteral("Hotkey-Event empfangen id=6 -> captureFullScreen")), 15000);
         QVERIFY(readLog().contains(QStringLiteral("CAPTURE captureFullScreen() (Ganzer Bildschirm) gestartet")));
 
         QTRY_COMPARE_WITH_TIMEOUT(readJson(QStringLiteral("screenshots.json")).size(), 1, 10000);
@@ -99,7 +99,7 @@ private Q_SLOTS:
 
         // The clipboard holds the picture; the clipboard history does not.
         QImage copied;
-        QTRY_VERIFY_WITH_TIMEOUT(!(copied = QGuiApplication::clipboard()->image()).isNull(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(!(copied = QGuiApplication::clipboard()->image()).isNull(), 15000);
         QCOMPARE(copied.convertToFormat(QImage::Format_RGB32), expected);
         QTest::qWait(1200); // three polls of the clipboard monitor
         for (const auto& entry : readJson(QStringLiteral("clipboard.json")))
@@ -108,11 +108,11 @@ private Q_SLOTS:
 
     void areaHotkeyShowsTheIntroCardThenADragStoresTheArea()
     {
-        QTRY_VERIFY_WITH_TIMEOUT(grabScreen() == m_screen, 5000); // the toast has gone
+        QTRY_VERIFY_WITH_TIMEOUT(grabScreen() == m_screen, 15000); // the toast has gone
         const QPoint inCard(960 - 172 + 6, 540);  // the card's left padding
         QVERIFY(xdotool({"keydown", "Super_L", "keydown", "Shift_L", "keydown", "11", "keyup", "11", "keyup",
                          "Shift_L", "keyup", "Super_L"}));
-        QTRY_VERIFY_WITH_TIMEOUT(grabScreen().pixelColor(inCard).lightness() > 230, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(grabScreen().pixelColor(inCard).lightness() > 230, 15000);
         QVERIFY(readLog().contains(QStringLiteral("CAPTURE captureInteractive() (Bereich) gestartet")));
         // Around the card the screen is dimmed.
         const QColor around = grabScreen().pixelColor(40, 40);
@@ -121,8 +121,7 @@ private Q_SLOTS:
         QVERIFY(xdotool({"key", "Return"}));
         // The overlay: the frozen screen at 65 %.
         const QColor original = m_screen.pixelColor(inCard);
-        QTRY_VERIFY_WITH_TIMEOUT(qAbs(grabScreen().pixelColor(inCard).green() - qRound(original.green() * 0.65)) <= 2,
-                                 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(qAbs(grabScreen().pixelColor(inCard).green() - qRound(original.green() * 0.65)) <= 2, 15000);
         QVERIFY(xdotool({"mousemove", "300", "200", "mousedown", "1", "mousemove", "450", "300", "mousemove", "600",
                          "400", "mouseup", "1"}));
         QTRY_COMPARE_WITH_TIMEOUT(readJson(QStringLiteral("screenshots.json")).size(), 2, 10000);

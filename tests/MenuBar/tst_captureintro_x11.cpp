@@ -31,7 +31,7 @@ private Q_SLOTS:
         Pattern background;
         background.setGeometry(screen);
         background.show();
-        QTRY_VERIFY_WITH_TIMEOUT(grabScreen().pixelColor(40, 40) == QColor(200, 120, 60), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(grabScreen().pixelColor(40, 40) == QColor(200, 120, 60), 15000);
 
         FakeUserDefaults defaults;
         CaptureIntroPresenter presenter(defaults, nullptr);
@@ -42,7 +42,7 @@ private Q_SLOTS:
 
         // Outside the card the screen is the old picture at 60 %.
         QImage shot;
-        QTRY_VERIFY_WITH_TIMEOUT((shot = grabScreen()).pixelColor(40, 40) != QColor(200, 120, 60), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT((shot = grabScreen()).pixelColor(40, 40) != QColor(200, 120, 60), 15000);
         const QColor dim = shot.pixelColor(40, 40);
         QVERIFY(qAbs(dim.red() - 120) <= 2 && qAbs(dim.green() - 72) <= 2 && qAbs(dim.blue() - 36) <= 2);
         // The card: light, 344 wide, centred.
@@ -51,12 +51,12 @@ private Q_SLOTS:
         QCOMPARE(view->card()->width(), 344);
         QVERIFY(qAbs(view->card()->geometry().center().x() - centre.x()) <= 1);
 
-        QTRY_VERIFY_WITH_TIMEOUT(view->isActiveWindow(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(view->isActiveWindow(), 15000);
         QVERIFY(xdotool({"key", "Escape"}));
-        QTRY_COMPARE_WITH_TIMEOUT(cancels, 1, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(cancels, 1, 15000);
         QCOMPARE(proceeds, 0);
         QVERIFY(!presenter.window());
-        QTRY_VERIFY_WITH_TIMEOUT(grabScreen().pixelColor(40, 40) == QColor(200, 120, 60), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(grabScreen().pixelColor(40, 40) == QColor(200, 120, 60), 15000);
     }
 
     void clickOnOkProceeds()
@@ -67,10 +67,10 @@ private Q_SLOTS:
         presenter.show(CaptureIntroConfig::scroll(), [&] { ++proceeds; }, [&] { ++cancels; });
         CaptureIntroView* view = presenter.window();
         QVERIFY(QTest::qWaitForWindowExposed(view));
-        QTRY_VERIFY_WITH_TIMEOUT(view->proceedButton()->isVisible(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(view->proceedButton()->isVisible(), 15000);
         const QPoint ok = view->proceedButton()->mapToGlobal(view->proceedButton()->rect().center());
         QVERIFY(xdotool({"mousemove", QString::number(ok.x()), QString::number(ok.y()), "click", "1"}));
-        QTRY_COMPARE_WITH_TIMEOUT(proceeds, 1, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(proceeds, 1, 15000);
         QCOMPARE(cancels, 0);
         QVERIFY(!defaults.boolValue("zentuHideScrollIntro"));
     }

@@ -67,7 +67,7 @@ private Q_SLOTS:
                     return x.rootGeometry(w);
             return {};
         };
-        QTRY_VERIFY_WITH_TIMEOUT(panel().isValid(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(panel().isValid(), 15000);
         const QRect p = panel();
         QVERIFY(p.left() <= icon.center().x() && icon.center().x() <= p.right());
         QVERIFY(qMin(qAbs(p.bottom() - icon.top()), qAbs(p.top() - icon.bottom())) <= 10);
@@ -78,8 +78,7 @@ private Q_SLOTS:
                                              ->grabWindow(0, p.x(), p.y(), p.width(), p.height())
                                              .toImage()
                                              .convertToFormat(QImage::Format_RGB32),
-                                  redPixels(shot, QRect(0, 60, 340, p.height() - 60)) > 96 * 70 * 3 / 4),
-                                 5000);
+                                  redPixels(shot, QRect(0, 60, 340, p.height() - 60)) > 96 * 70 * 3 / 4), 15000);
         QCOMPARE(shot.width(), 340);
         if (qEnvironmentVariableIsSet("ZENTU_SAVE_GRABS"))
             shot.save(QStringLiteral("/tmp/tray-panel.png"));
@@ -114,14 +113,14 @@ private Q_SLOTS:
                     return x.rootGeometry(w);
             return {};
         };
-        QTRY_VERIFY_WITH_TIMEOUT(clipboardWindow().isValid(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(clipboardWindow().isValid(), 15000);
         QCOMPARE(clipboardWindow().size(), QSize(380, 520));
 
         // "Beenden" in the footer's right corner ends the program (the panel
         // opened again first where the new window took it away).
         if (!panel().isValid())
             x.click(icon.center());
-        QTRY_VERIFY_WITH_TIMEOUT(panel().isValid(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(panel().isValid(), 15000);
         x.click(QPoint(p.right() - 30, p.bottom() - 14));
         QVERIFY(app.waitForFinished(10000));
         QCOMPARE(app.exitStatus(), QProcess::NormalExit);

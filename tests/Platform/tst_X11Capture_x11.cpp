@@ -90,8 +90,7 @@ private Q_SLOTS:
         // Listed with its owner and bounds.
         std::optional<WindowInfo> info;
         QTRY_VERIFY_WITH_TIMEOUT((info = findWindow(server.windowList().value_or(QList<WindowInfo>()), a.id))
-                                     && info->bounds == QRectF(a.rect),
-                                 5000);
+                                     && info->bounds == QRectF(a.rect), 15000);
         QCOMPARE(info->ownerPID, qint32(a.process.processId()));
         QCOMPARE(info->layer, 0);
         QCOMPARE(server.ownerPID(a.id), qint32(a.process.processId()));
@@ -111,7 +110,7 @@ private Q_SLOTS:
                 return frozen.size() == 1 && frozen[0].cgImage.size() == QSize(1920, 1080)
                     && showsPattern(frozen[0].cgImage, a.rect, a.rect.topLeft(), a.seed, &why);
             }(),
-            qPrintable(why), 5000);
+            qPrintable(why), 15000);
 
         // Its own picture: its pixels with transparent corners.
         const QImage picture = capturer.captureWindowImage(a.id, false);
@@ -135,14 +134,13 @@ private Q_SLOTS:
             [&] {
                 const QList<WindowInfo> list = server.windowList().value_or(QList<WindowInfo>());
                 return indexOf(list, b.id) >= 0 && indexOf(list, b.id) < indexOf(list, a.id);
-            }(),
-            5000);
+            }(), 15000);
         QTRY_VERIFY2_WITH_TIMEOUT(
             [&] {
                 const QList<FrozenScreen> frozen = capturer.freezeAllScreens();
                 return !frozen.isEmpty() && showsPattern(frozen[0].cgImage, b.rect, b.rect.topLeft(), b.seed, &why);
             }(),
-            qPrintable(why), 5000);
+            qPrintable(why), 15000);
         // Without a compositing manager the picture is cut from the screen,
         // overlap included; the part outside the overlap is still the window's own.
         const QImage covered = capturer.captureWindowImage(a.id, false);
@@ -156,7 +154,7 @@ private Q_SLOTS:
         QVERIFY(a.id != 0);
         X11WindowServer server;
         std::optional<WindowInfo> info;
-        QTRY_VERIFY_WITH_TIMEOUT((info = findWindow(server.windowList().value_or(QList<WindowInfo>()), a.id)), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT((info = findWindow(server.windowList().value_or(QList<WindowInfo>()), a.id)), 15000);
         if (info->bounds.right() <= 1920)
             QSKIP("the window manager kept the window on the screen");
         const QImage picture = server.windowImage(a.id, QSize(), false);
@@ -176,13 +174,13 @@ private Q_SLOTS:
         X11WindowServer server;
         ScreenCapturer capturer(source, server);
         warpPointer(QPoint(750, 400));
-        QTRY_COMPARE_WITH_TIMEOUT(source.pointerPosition(), QPointF(750, 400), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(source.pointerPosition(), QPointF(750, 400), 15000);
         QCOMPARE(*capturer.screenUnderPointer()->displayID, *source.screens()[0].displayID);
         const QRect around(730, 380, 40, 40);
         QString why;
         QTRY_VERIFY2_WITH_TIMEOUT(
             showsPattern(capturer.captureDisplayImage(source.screens()[0], false), around, a.rect.topLeft(), a.seed, &why),
-            qPrintable(why), 5000);
+            qPrintable(why), 15000);
         QVERIFY(!capturer.freezeAllScreens().isEmpty());
         QVERIFY(showsPattern(capturer.freezeAllScreens()[0].cgImage, around, a.rect.topLeft(), a.seed));
         QVERIFY(!showsPattern(capturer.captureDisplayImage(source.screens()[0], true), around, a.rect.topLeft(), a.seed));
@@ -198,8 +196,7 @@ private Q_SLOTS:
         X11WindowServer server;
         std::optional<WindowInfo> info;
         QTRY_VERIFY_WITH_TIMEOUT(
-            (info = findWindow(server.windowList().value_or(QList<WindowInfo>()), quint32(widget.winId()))).has_value(),
-            5000);
+            (info = findWindow(server.windowList().value_or(QList<WindowInfo>()), quint32(widget.winId()))).has_value(), 15000);
         QCOMPARE(info->ownerPID, qint32(QCoreApplication::applicationPid()));
         QVERIFY(info->bounds.width() >= 250 && info->bounds.height() >= 180);
         QString error;
@@ -261,7 +258,7 @@ private Q_SLOTS:
         QString why;
         QTRY_VERIFY2_WITH_TIMEOUT(
             showsPattern(capturer.captureWindowImage(a.id, false), QRect(0, 0, 300, 200), QPoint(0, 0), a.seed, &why),
-            qPrintable(why), 5000);
+            qPrintable(why), 15000);
         // ... while the screen shows the other window over it.
         QVERIFY(showsPattern(capturer.freezeAllScreens()[0].cgImage, b.rect, b.rect.topLeft(), b.seed));
         xcb_disconnect(c);

@@ -93,8 +93,7 @@ private Q_SLOTS:
                     if (w.windowID == m_helper->id && w.boundsCG == QRectF(m_helper->rect))
                         return true;
                 return false;
-            }(),
-            5000);
+            }(), 15000);
         QVERIFY(xdotool({QStringLiteral("mousemove"), QStringLiteral("100"), QStringLiteral("100")}));
     }
     void cleanupTestCase() { m_helper.reset(); }
@@ -113,7 +112,7 @@ private Q_SLOTS:
                          QStringLiteral("mousedown"), QStringLiteral("1"), QStringLiteral("mousemove"),
                          QStringLiteral("600"), QStringLiteral("380"), QStringLiteral("mousemove"),
                          QStringLiteral("730"), QStringLiteral("450"), QStringLiteral("mouseup"), QStringLiteral("1")}));
-        QTRY_COMPARE_WITH_TIMEOUT(outcomes.received.size(), 1, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(outcomes.received.size(), 1, 15000);
         QVERIFY(outcomes.received[0]);
         const CapturedScreenshot shot = *outcomes.received[0];
         QCOMPARE(shot.kind, CaptureKind::area);
@@ -138,7 +137,7 @@ private Q_SLOTS:
         QVERIFY(openOverlay(service, outcomes));
         QVERIFY(xdotool({QStringLiteral("mousemove"), QStringLiteral("650"), QStringLiteral("400"),
                          QStringLiteral("click"), QStringLiteral("1")}));
-        QTRY_COMPARE_WITH_TIMEOUT(outcomes.received.size(), 1, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(outcomes.received.size(), 1, 15000);
         QVERIFY(outcomes.received[0]);
         const CapturedScreenshot shot = *outcomes.received[0];
         QCOMPARE(shot.kind, CaptureKind::window);
@@ -162,7 +161,7 @@ private Q_SLOTS:
         QVERIFY(openOverlay(service, outcomes));
         QVERIFY(xdotool({QStringLiteral("mousemove"), QStringLiteral("1700"), QStringLiteral("150"),
                          QStringLiteral("click"), QStringLiteral("1")}));
-        QTRY_COMPARE_WITH_TIMEOUT(outcomes.received.size(), 1, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(outcomes.received.size(), 1, 15000);
         QVERIFY(outcomes.received[0]);
         const CapturedScreenshot shot = *outcomes.received[0];
         QCOMPARE(shot.kind, CaptureKind::fullScreen);
@@ -179,7 +178,7 @@ private Q_SLOTS:
         QVERIFY(openOverlay(service, outcomes));
         const QList<quint64> shown = service.overlayController()->shownWindowIDs();
         QVERIFY(xdotool({QStringLiteral("key"), QStringLiteral("Escape")}));
-        QTRY_COMPARE_WITH_TIMEOUT(outcomes.received.size(), 1, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(outcomes.received.size(), 1, 15000);
         QVERIFY(!outcomes.received[0]);
         QVERIFY(debugLogLines().contains(QStringLiteral("Overlay: Abbruch (kein Ergebnis)")));
         QTRY_VERIFY_WITH_TIMEOUT(m_desktop.isOffScreen(shown.first()), 2000);

@@ -75,19 +75,19 @@ private Q_SLOTS:
         ScrollCancel::begin();
 
         other.type(letterAKeycode);
-        QTRY_COMPARE_WITH_TIMEOUT(other.keyPressesReceived(letterAKeycode), 1, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(other.keyPressesReceived(letterAKeycode), 1, 15000);
         QCoreApplication::processEvents();
         QVERIFY(!ScrollCancel::requested());
 
         other.type(escapeKeycode);
-        QTRY_VERIFY_WITH_TIMEOUT(ScrollCancel::requested(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(ScrollCancel::requested(), 15000);
         // The other application still got its Escape.
-        QTRY_COMPARE_WITH_TIMEOUT(other.keyPressesReceived(escapeKeycode), 1, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(other.keyPressesReceived(escapeKeycode), 1, 15000);
 
         ScrollCancel::end();
         QVERIFY(!ScrollCancel::requested());
         other.type(escapeKeycode);
-        QTRY_COMPARE_WITH_TIMEOUT(other.keyPressesReceived(escapeKeycode), 2, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(other.keyPressesReceived(escapeKeycode), 2, 15000);
         QCoreApplication::processEvents();
         QVERIFY(!ScrollCancel::requested());
         ScrollCancel::setKeyWatch(nullptr);

@@ -128,14 +128,14 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowExposed(&target));
         const QRect global(target.mapToGlobal(QPoint(0, 0)), target.size());
         ScrollCoverOverlay::shared().show(QRectF(global.adjusted(20, 20, -20, -20)));
-        QTRY_VERIFY_WITH_TIMEOUT(ScrollCoverOverlay::shared().window()->isVisible(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(ScrollCoverOverlay::shared().window()->isVisible(), 15000);
         QVERIFY(QTest::qWaitForWindowExposed(ScrollCoverOverlay::shared().window()));
 
         Pointer pointer;
         pointer.press(global.center(), 1);
-        QTRY_COMPARE_WITH_TIMEOUT(target.presses, 1, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(target.presses, 1, 15000);
         pointer.press(global.center(), 5);
-        QTRY_VERIFY_WITH_TIMEOUT(target.wheels >= 1, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(target.wheels >= 1, 15000);
         ScrollCoverOverlay::shared().hide();
     }
 
