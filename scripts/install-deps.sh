@@ -13,7 +13,7 @@ PACKAGES=(
   xvfb xauth openbox tint2 x11-utils x11-xkb-utils xdotool
   fonts-dejavu-core
   libatspi2.0-dev at-spi2-core dbus-daemon libxcb-xinput-dev
-  qt6-webengine-dev qt6-pdf-dev qpdf
+  qt6-webengine-dev qt6-pdf-dev qpdf dbus-x11
   fonts-material-design-icons-iconfont
 )
 missing=()
