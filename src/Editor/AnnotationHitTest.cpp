@@ -75,8 +75,7 @@ bool AnnotationHitTest::hits(const AnnotationObject& a, QPointF p) const
     case AnnotationKind::text: {
         if (pts.isEmpty())
             return false;
-        const QSizeF size = m_environment.textSize(a.text.value_or(QString()), a.fontSize.value_or(28), a.fontName);
-        return contains(grown(QRectF(pts[0], size), tolerance), p);
+        return contains(grown(QRectF(pts[0], textSize(a)), tolerance), p);
     }
     case AnnotationKind::badge: {
         if (pts.isEmpty())
@@ -90,6 +89,18 @@ bool AnnotationHitTest::hits(const AnnotationObject& a, QPointF p) const
         return contains(grown(a.boundingBox(), tolerance), p);
     }
     return false;
+}
+
+QSizeF AnnotationHitTest::textSize(const AnnotationObject& a) const
+{
+    TextKey key{a.text.value_or(QString()), a.fontSize.value_or(28), a.fontName};
+    if (const auto it = m_textSizes.constFind(key); it != m_textSizes.cend())
+        return *it;
+    if (m_textSizes.size() >= 4096) // texts edited over a long session
+        m_textSizes.clear();
+    const QSizeF size = m_environment.textSize(key.text, key.fontSize, key.fontName);
+    m_textSizes.insert(std::move(key), size);
+    return size;
 }
 
 std::optional<qsizetype> AnnotationHitTest::topHit(const QList<AnnotationObject>& annotations, QPointF p) const

@@ -3,6 +3,7 @@
 // selection uses. A point on a rectangle's maximum edge is outside it.
 #include "Models/AnnotationObject.h"
 
+#include <QHash>
 #include <QList>
 #include <QPointF>
 #include <QRectF>
@@ -26,5 +27,20 @@ public:
     static bool intersects(const QRectF& a, const QRectF& b);
 
 private:
+    // Texts are measured once per text, size and font: a press may test
+    // hundreds of them.
+    struct TextKey {
+        QString text;
+        double fontSize;
+        std::optional<QString> fontName;
+        bool operator==(const TextKey&) const = default;
+        friend size_t qHash(const TextKey& k, size_t seed = 0)
+        {
+            return qHashMulti(seed, k.text, k.fontSize, k.fontName.value_or(QString()), k.fontName.has_value());
+        }
+    };
+    QSizeF textSize(const AnnotationObject& text) const;
+
     const EditorEnvironment& m_environment;
+    mutable QHash<TextKey, QSizeF> m_textSizes;
 };

@@ -133,6 +133,17 @@ void EditorViewModel::setTool(EditorTool tool)
     cancelPendingText();
 }
 
+AnnotationObject EditorViewModel::newAnnotation(AnnotationKind kind, const RGBAColor& color,
+                                                QList<QPointF> points) const
+{
+    AnnotationObject a; // a fresh identifier
+    a.kind = kind;
+    a.color = color;
+    a.lineWidth = m_state.lineWidth;
+    a.points = std::move(points);
+    return a;
+}
+
 void EditorViewModel::addAnnotation(const AnnotationObject& annotation)
 {
     pushUndo();
@@ -148,11 +159,10 @@ void EditorViewModel::beginDrag(QPointF p)
     if (!kind || *kind == AnnotationKind::text || *kind == AnnotationKind::badge || *kind == AnnotationKind::cursor)
         return;
     const EditorState& s = m_state;
-    AnnotationObject a;
-    a.kind = *kind;
-    a.color = s.selectedColor;
-    a.lineWidth = a.kind == AnnotationKind::speechBubble ? std::max(s.lineWidth, 2.0) : s.lineWidth;
-    a.points = a.kind == AnnotationKind::freehand ? QList<QPointF>{p} : QList<QPointF>{p, p};
+    AnnotationObject a = newAnnotation(*kind, s.selectedColor,
+                                       *kind == AnnotationKind::freehand ? QList<QPointF>{p} : QList<QPointF>{p, p});
+    if (a.kind == AnnotationKind::speechBubble)
+        a.lineWidth = std::max(a.lineWidth, 2.0);
     switch (a.kind) {
     case AnnotationKind::arrow:
     case AnnotationKind::line:
@@ -235,11 +245,7 @@ void EditorViewModel::placeBadge(QPointF p)
     for (const AnnotationObject& a : std::as_const(m_state.annotations))
         if (a.kind == AnnotationKind::badge && a.badgeNumber)
             highest = std::max(highest, *a.badgeNumber);
-    AnnotationObject a;
-    a.kind = AnnotationKind::badge;
-    a.color = m_state.badgeColor;
-    a.lineWidth = m_state.lineWidth;
-    a.points = {p};
+    AnnotationObject a = newAnnotation(AnnotationKind::badge, m_state.badgeColor, {p});
     a.fontSize = m_state.badgeFontSize;
     a.badgeNumber = highest + 1;
     a.badgeSize = m_state.badgeSize;
@@ -250,11 +256,7 @@ void EditorViewModel::placeBadge(QPointF p)
 void EditorViewModel::placeCursor(QPointF p)
 {
     const EditorState& s = m_state;
-    AnnotationObject a;
-    a.kind = AnnotationKind::cursor;
-    a.color = s.selectedColor;
-    a.lineWidth = s.lineWidth;
-    a.points = {p};
+    AnnotationObject a = newAnnotation(AnnotationKind::cursor, s.selectedColor, {p});
     a.cursorStyle = s.cursorStyle;
     a.cursorSize = s.cursorSize;
     a.highlightEnabled = s.cursorHighlightEnabled;

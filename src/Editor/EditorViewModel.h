@@ -165,6 +165,9 @@ private:
     std::optional<qsizetype> topHit(QPointF at) const;
     qsizetype indexOf(const QUuid& id) const;
     void setMarquee(std::optional<QRectF> rect);
+    // A new annotation with the current line width; the rest of its style is the caller's.
+    AnnotationObject newAnnotation(AnnotationKind kind, const RGBAColor& color, QList<QPointF> points) const;
+    // Adds it on top as one undo step and selects it alone.
     void addAnnotation(const AnnotationObject& annotation);
     // Changes one annotation as part of a drag whose undo step is taken on
     // its first real change; false when nothing changed.

@@ -4,29 +4,21 @@
 #include "Editor/AnnotationHitTest.h"
 #include "Editor/EditorViewModel.h"
 #include "fakes/FakeEditorEnvironment.h"
+#include "support/EditorAnnotations.h"
 #include "support/IsolatedEnvironment.h"
 
 #include <functional>
 
 namespace {
 
-AnnotationObject shape(AnnotationKind kind, QList<QPointF> points, double lineWidth = 4)
+using Points = QList<QPointF>;
+using K = AnnotationKind;
+
+AnnotationObject with(AnnotationObject a, const std::function<void(AnnotationObject&)>& change)
 {
-    AnnotationObject a;
-    a.kind = kind;
-    a.lineWidth = lineWidth;
-    a.points = std::move(points);
+    change(a);
     return a;
 }
-
-ScreenshotItem itemWith(const QList<AnnotationObject>& annotations)
-{
-    ScreenshotItem item;
-    item.annotations = annotations;
-    return item;
-}
-
-using Points = QList<QPointF>;
 
 } // namespace
 
@@ -42,85 +34,68 @@ class tst_EditorGestures : public QObject {
         vm->setTool(EditorTool::select);
         return vm;
     }
-    static void click(EditorViewModel& vm, QPointF p)
-    {
-        vm.beginSelectionDrag(p);
-        vm.updateSelectionDrag(p);
-        vm.endSelectionDrag();
-    }
+    // Begin, updates from the press point on, end: as the canvas calls them.
     static void drag(EditorViewModel& vm, QPointF from, QPointF to)
     {
         vm.beginSelectionDrag(from);
-        vm.updateSelectionDrag(from);
-        vm.updateSelectionDrag((from + to) / 2);
-        vm.updateSelectionDrag(to);
+        for (QPointF p : {from, (from + to) / 2, to})
+            vm.updateSelectionDrag(p);
         vm.endSelectionDrag();
     }
 
 private Q_SLOTS:
-    void hitTolerances_data()
-    {
-        QTest::addColumn<AnnotationObject>("annotation");
-        QTest::addColumn<QPointF>("point");
-        QTest::addColumn<bool>("hit");
-        using K = AnnotationKind;
-        const AnnotationObject thin = shape(K::line, {{0, 100}, {200, 100}}, 2);
-        QTest::newRow("width 2 line at 12") << thin << QPointF(100, 112) << true;
-        QTest::newRow("width 2 line at 12.5") << thin << QPointF(100, 112.5) << false;
-        const AnnotationObject thick = shape(K::arrow, {{0, 100}, {200, 100}}, 20);
-        QTest::newRow("width 20 arrow at 24") << thick << QPointF(100, 124) << true;
-        QTest::newRow("width 20 arrow at 25") << thick << QPointF(100, 125) << false;
-        QTest::newRow("arrow with one point") << shape(K::arrow, {{0, 0}}) << QPointF(0, 0) << false;
-        // Rectangles are hit on their outline band only, from either side.
-        const AnnotationObject big = shape(K::rectangle, {{100, 100}, {300, 300}});
-        QTest::newRow("big rectangle, inside") << big << QPointF(200, 200) << false;
-        QTest::newRow("big rectangle, inner band") << big << QPointF(111, 200) << true;
-        QTest::newRow("big rectangle, outer band") << big << QPointF(89, 200) << true;
-        QTest::newRow("big rectangle, max edge") << big << QPointF(312, 200) << false;
-        QTest::newRow("small rectangle, inside") << shape(K::rectangle, {{100, 100}, {120, 120}}) << QPointF(110, 110)
-                                                << true;
-        QTest::newRow("ellipse area") << shape(K::ellipse, {{300, 300}, {100, 100}}) << QPointF(200, 200) << true;
-        QTest::newRow("blur beside") << shape(K::blur, {{100, 100}, {300, 300}}) << QPointF(311, 311) << true;
-        QTest::newRow("magnifier beyond") << shape(K::magnifier, {{100, 100}, {300, 300}}) << QPointF(313, 200)
-                                          << false;
-        const AnnotationObject stroke = shape(K::freehand, {{0, 0}, {100, 0}, {100, 100}});
-        QTest::newRow("freehand second segment") << stroke << QPointF(110, 50) << true;
-        QTest::newRow("freehand inside the bend") << stroke << QPointF(50, 50) << false;
-        QTest::newRow("freehand dot") << shape(K::freehand, {{5, 5}}) << QPointF(5, 5) << false;
-        AnnotationObject text = shape(K::text, {{100, 100}});
-        text.text = QStringLiteral("Hallo"); // 70 × 35 at size 28 with the fake metrics
-        QTest::newRow("text box") << text << QPointF(180, 140) << true;
-        QTest::newRow("text beyond") << text << QPointF(183, 120) << false;
-        const AnnotationObject badge = shape(K::badge, {{100, 100}});
-        QTest::newRow("badge without size at 34") << badge << QPointF(134, 100) << true;
-        QTest::newRow("badge without size at 35") << badge << QPointF(135, 100) << false;
-        const AnnotationObject bubble = shape(K::speechBubble, {{100, 100}, {200, 150}});
-        QTest::newRow("bubble inside") << bubble << QPointF(199, 149) << true;
-        QTest::newRow("bubble just outside") << bubble << QPointF(200, 120) << false;
-        AnnotationObject cursor = shape(K::cursor, {{100, 100}});
-        cursor.cursorSize = 50; // box (90, 93.5) to (140, 143.5)
-        QTest::newRow("cursor within tolerance") << cursor << QPointF(80, 100) << true;
-        QTest::newRow("cursor beyond tolerance") << cursor << QPointF(77, 100) << false;
-    }
     void hitTolerances()
     {
-        QFETCH(AnnotationObject, annotation);
-        QFETCH(QPointF, point);
-        QFETCH(bool, hit);
-        QCOMPARE(AnnotationHitTest(env).hits(annotation, point), hit);
+        // Tolerance max(line width, 8) + 4; the fake text metrics make "Hallo" 70 × 35.
+        const auto thin = shape(K::line, {{0, 100}, {200, 100}}, 2);
+        const auto thick = shape(K::arrow, {{0, 100}, {200, 100}}, 20);
+        const auto big = shape(K::rectangle, {{100, 100}, {300, 300}});
+        const auto stroke = shape(K::freehand, {{0, 0}, {100, 0}, {100, 100}});
+        const auto text = with(shape(K::text, {{100, 100}}), [](auto& a) { a.text = QStringLiteral("Hallo"); });
+        const auto badge = shape(K::badge, {{100, 100}});
+        const auto bubble = shape(K::speechBubble, {{100, 100}, {200, 150}});
+        // Box (90, 93.5) to (140, 143.5) with the default hotspot.
+        const auto cursor = with(shape(K::cursor, {{100, 100}}), [](auto& a) { a.cursorSize = 50; });
+        const struct { const char* name; AnnotationObject a; QPointF p; bool hit; } cases[] = {
+            {"width 2 line at 12", thin, {100, 112}, true},
+            {"width 2 line at 12.5", thin, {100, 112.5}, false},
+            {"width 20 arrow at 24", thick, {100, 124}, true},
+            {"width 20 arrow at 25", thick, {100, 125}, false},
+            {"arrow with one point", shape(K::arrow, {{0, 0}}), {0, 0}, false},
+            {"big rectangle, inside", big, {200, 200}, false},
+            {"big rectangle, inner band", big, {111, 200}, true},
+            {"big rectangle, outer band", big, {89, 200}, true},
+            {"big rectangle, max edge", big, {312, 200}, false},
+            {"small rectangle, inside", shape(K::rectangle, {{100, 100}, {120, 120}}), {110, 110}, true},
+            {"blur beside", shape(K::blur, {{300, 300}, {100, 100}}), {311, 311}, true},
+            {"magnifier beyond", shape(K::magnifier, {{100, 100}, {300, 300}}), {313, 200}, false},
+            {"freehand second segment", stroke, {110, 50}, true},
+            {"freehand inside the bend", stroke, {50, 50}, false},
+            {"text box", text, {180, 140}, true},
+            {"text beyond", text, {183, 120}, false},
+            {"badge without size at 34", badge, {134, 100}, true},
+            {"badge without size at 35", badge, {135, 100}, false},
+            {"bubble inside", bubble, {199, 149}, true},
+            {"bubble, no tolerance", bubble, {200, 120}, false},
+            {"cursor within tolerance", cursor, {80, 100}, true},
+            {"cursor beyond tolerance", cursor, {77, 100}, false},
+        };
+        const AnnotationHitTest hitTest(env);
+        for (const auto& c : cases)
+            QVERIFY2(hitTest.hits(c.a, c.p) == c.hit, c.name);
     }
 
     void clicksAndMoves()
     {
-        const auto a = shape(AnnotationKind::rectangle, {{100, 100}, {200, 200}});
-        const auto b = shape(AnnotationKind::ellipse, {{150, 150}, {250, 250}});
-        const auto c = shape(AnnotationKind::line, {{400, 400}, {500, 400}});
+        const auto a = shape(K::rectangle, {{100, 100}, {200, 200}});
+        const auto b = shape(K::ellipse, {{150, 150}, {250, 250}});
+        const auto c = shape(K::line, {{400, 400}, {500, 400}});
         auto vm = selecting({a, b, c});
-        click(*vm, {180, 180}); // in the overlap: the one drawn on top wins
+        drag(*vm, {180, 180}, {180, 180}); // a click in the overlap: the one on top wins
         QCOMPARE(vm->selectedAnnotationID(), std::optional(b.id));
         QVERIFY(!vm->canUndo()); // no movement, no step
         vm->setSelectedIDs({a.id, c.id});
-        click(*vm, {180, 180}); // an unselected one: selected alone
+        drag(*vm, {180, 180}, {180, 180}); // an unselected one: selected alone
         QCOMPARE(vm->selectedIDs(), QSet<QUuid>{b.id});
         vm->setSelectedIDs({b.id, c.id});
         drag(*vm, {450, 400}, {460, 420}); // on part of the selection: all move
@@ -129,122 +104,96 @@ private Q_SLOTS:
         QCOMPARE(vm->state().annotations[2].points, (Points{{410, 420}, {510, 420}}));
         QCOMPARE(vm->state().annotations[0].points, a.points);
         QCOMPARE(vm->undoCount(), 1);
-        click(*vm, {700, 50}); // empty canvas
+        drag(*vm, {700, 50}, {700, 50}); // empty canvas
         QVERIFY(vm->selectedIDs().isEmpty());
-        vm->undo();
-        QCOMPARE(vm->state().annotations[2].points, c.points);
     }
 
-    void marquee_data()
-    {
-        QTest::addColumn<QPointF>("from");
-        QTest::addColumn<QPointF>("to");
-        QTest::addColumn<QList<int>>("selected");
-        // Each starts on empty canvas, away from the strokes.
-        QTest::newRow("2 × 2 selects nothing") << QPointF(200, 96) << QPointF(202, 98) << QList<int>{};
-        QTest::newRow("3 × 1 touching a box") << QPointF(204, 100) << QPointF(207, 101) << QList<int>{0};
-        QTest::newRow("backwards over two") << QPointF(600, 100) << QPointF(150, 450) << QList<int>{0, 1};
-        QTest::newRow("no width, on an edge") << QPointF(204, 150) << QPointF(204, 160) << QList<int>{0};
-    }
     void marquee()
     {
-        QFETCH(QPointF, from);
-        QFETCH(QPointF, to);
-        QFETCH(QList<int>, selected);
-        // Bounding boxes (96, 96)–(204, 204) and (396, 396)–(504, 504).
-        const QList<AnnotationObject> list{shape(AnnotationKind::arrow, {{100, 100}, {200, 200}}),
-                                           shape(AnnotationKind::line, {{400, 400}, {500, 500}})};
-        auto vm = selecting(list);
-        vm->setSelectedAnnotationID(list[1].id); // a marquee replaces the selection
-        drag(*vm, from, to);
-        QSet<QUuid> expected;
-        for (int i : selected)
-            expected.insert(list[i].id);
-        QCOMPARE(vm->selectedIDs(), expected);
-        QVERIFY(!vm->marqueeRect());
-        QVERIFY(!vm->canUndo());
+        // Bounding boxes (96, 96)–(204, 204) and (396, 396)–(504, 504); every
+        // drag starts on empty canvas, away from the strokes.
+        const QList<AnnotationObject> list{shape(K::arrow, {{100, 100}, {200, 200}}),
+                                           shape(K::line, {{400, 400}, {500, 500}})};
+        const struct { const char* name; QPointF from, to; QList<int> selected; } cases[] = {
+            {"2 × 2 selects nothing", {200, 96}, {202, 98}, {}},
+            {"3 × 1 touching a box", {204, 100}, {207, 101}, {0}},
+            {"backwards over two", {600, 100}, {150, 450}, {0, 1}},
+            {"no width, on an edge", {204, 150}, {204, 160}, {0}},
+        };
+        for (const auto& c : cases) {
+            auto vm = selecting(list);
+            vm->setSelectedAnnotationID(list[1].id); // a marquee replaces the selection
+            drag(*vm, c.from, c.to);
+            QSet<QUuid> expected;
+            for (int i : c.selected)
+                expected.insert(list[i].id);
+            QVERIFY2(vm->selectedIDs() == expected && !vm->marqueeRect(), c.name);
+        }
     }
 
-    void handleDrags_data()
-    {
-        QTest::addColumn<AnnotationObject>("annotation");
-        QTest::addColumn<DragHandle>("handle");
-        QTest::addColumn<QPointF>("to");
-        QTest::addColumn<Points>("points");
-        using K = AnnotationKind;
-        const auto rect = shape(K::rectangle, {{300, 300}, {100, 100}});
-        QTest::newRow("top left past the opposite corner flips")
-            << rect << DragHandle::topLeft << QPointF(350, 400) << Points{{300, 300}, {350, 400}};
-        QTest::newRow("bottom left") << rect << DragHandle::bottomLeft << QPointF(50, 350)
-                                     << Points{{300, 100}, {50, 350}};
-        const auto arrow = shape(K::arrow, {{10, 10}, {90, 90}});
-        QTest::newRow("arrow start") << arrow << DragHandle::arrowStart << QPointF(0, 50) << Points{{0, 50}, {90, 90}};
-        QTest::newRow("arrow end") << arrow << DragHandle::arrowEnd << QPointF(5, 5) << Points{{10, 10}, {5, 5}};
-        const auto bubble = shape(K::speechBubble, {{100, 100}, {300, 200}, {156, 255}, {160, 200}});
-        QTest::newRow("tail") << bubble << DragHandle::tail << QPointF(400, 300)
-                              << Points{{100, 100}, {300, 200}, {400, 300}, {160, 200}};
-        QTest::newRow("tail base") << bubble << DragHandle::tailBase << QPointF(300, 150)
-                                   << Points{{100, 100}, {300, 200}, {156, 255}, {300, 150}};
-        QTest::newRow("tail of a bubble without one") << shape(K::speechBubble, {{0, 0}, {50, 50}})
-                                                      << DragHandle::tail << QPointF(9, 9) << Points{{0, 0}, {50, 50}};
-        QTest::newRow("body") << rect << DragHandle::body << QPointF(0, 0) << rect.points;
-    }
     void handleDrags()
     {
-        QFETCH(AnnotationObject, annotation);
-        QFETCH(DragHandle, handle);
-        QFETCH(QPointF, to);
-        QFETCH(Points, points);
-        auto vm = selecting({annotation});
-        vm->setSelectedAnnotationID(annotation.id);
-        vm->beginHandleDrag(handle, annotation.id);
-        vm->updateHandleDrag((to + annotation.points[0]) / 2);
-        vm->updateHandleDrag(to);
-        vm->endSelectionDrag();
-        QCOMPARE(vm->state().annotations[0].points, points);
-        // A whole drag is one step; a drag that changes nothing is none.
-        QCOMPARE(vm->undoCount(), points == annotation.points ? 0 : 1);
+        const auto rect = shape(K::rectangle, {{300, 300}, {100, 100}});
+        const auto arrow = shape(K::arrow, {{10, 10}, {90, 90}});
+        const auto bubble = shape(K::speechBubble, {{100, 100}, {300, 200}, {156, 255}, {160, 200}});
+        const struct { const char* name; AnnotationObject a; DragHandle handle; QPointF to; Points points; } cases[] = {
+            // Half-way the rectangle has flipped already; the far corner stays all along.
+            {"top left past the opposite corner", rect, DragHandle::topLeft, {350, 400}, {{300, 300}, {350, 400}}},
+            {"bottom left", rect, DragHandle::bottomLeft, {50, 350}, {{300, 100}, {50, 350}}},
+            {"arrow start", arrow, DragHandle::arrowStart, {0, 50}, {{0, 50}, {90, 90}}},
+            {"tail", bubble, DragHandle::tail, {400, 300}, {{100, 100}, {300, 200}, {400, 300}, {160, 200}}},
+            {"tail base", bubble, DragHandle::tailBase, {300, 150}, {{100, 100}, {300, 200}, {156, 255}, {300, 150}}},
+            {"tail of a bubble without one", shape(K::speechBubble, {{0, 0}, {50, 50}}), DragHandle::tail, {9, 9},
+             {{0, 0}, {50, 50}}},
+            {"body", rect, DragHandle::body, {0, 0}, rect.points},
+        };
+        for (const auto& c : cases) {
+            auto vm = selecting({c.a});
+            vm->setSelectedAnnotationID(c.a.id);
+            vm->beginHandleDrag(c.handle, c.a.id);
+            vm->updateHandleDrag((c.to + c.a.points[0]) / 2);
+            vm->updateHandleDrag(c.to);
+            vm->endSelectionDrag();
+            QVERIFY2(vm->state().annotations[0].points == c.points, c.name);
+            // A whole drag is one step; one that changes nothing is none.
+            QVERIFY2(vm->undoCount() == (c.points == c.a.points ? 0 : 1), c.name);
+        }
     }
 
-    void cursorResize_data()
-    {
-        QTest::addColumn<DragHandle>("handle");
-        QTest::addColumn<QPointF>("to");
-        QTest::addColumn<double>("size");
-        // Arrow hotspot (0.2, 0.13333) at (100, 100).
-        QTest::newRow("bottom right") << DragHandle::bottomRight << QPointF(180, 150) << 100.0;
-        QTest::newRow("top left, larger estimate along x") << DragHandle::topLeft << QPointF(80, 95) << 100.0;
-        QTest::newRow("far away stops at 240") << DragHandle::bottomRight << QPointF(2000, 2000) << 240.0;
-        QTest::newRow("onto the hotspot gives 5") << DragHandle::topRight << QPointF(100, 100) << 5.0;
-    }
     void cursorResize()
     {
-        QFETCH(DragHandle, handle);
-        QFETCH(QPointF, to);
-        QFETCH(double, size);
-        AnnotationObject cursor = shape(AnnotationKind::cursor, {{100, 100}});
-        cursor.cursorStyle = QStringLiteral("soft_arrowClick"); // resized like its base picture
-        cursor.cursorSize = 60;
-        auto vm = selecting({cursor});
-        vm->setSelectedAnnotationID(cursor.id);
-        vm->beginHandleDrag(handle, cursor.id);
-        vm->updateHandleDrag(to);
-        vm->endSelectionDrag();
-        QVERIFY(qFuzzyCompare(*vm->state().annotations[0].cursorSize, size));
-        QVERIFY(qFuzzyCompare(vm->state().cursorSize, size)); // the next cursor takes it
-        QCOMPARE(vm->state().annotations[0].points, cursor.points);
+        // The base picture's hotspot (0.2, 0.13333) sits at (100, 100).
+        const struct { DragHandle handle; QPointF to; double size; } cases[] = {
+            {DragHandle::bottomRight, {180, 150}, 100},
+            {DragHandle::topLeft, {80, 95}, 100},
+            {DragHandle::bottomRight, {2000, 2000}, 240}, // stops growing
+            {DragHandle::topRight, {100, 100}, 5},        // onto the hotspot
+        };
+        for (const auto& c : cases) {
+            const auto cursor = with(shape(K::cursor, {{100, 100}}), [](auto& a) {
+                a.cursorStyle = QStringLiteral("soft_arrowClick");
+                a.cursorSize = 60;
+            });
+            auto vm = selecting({cursor});
+            vm->setSelectedAnnotationID(cursor.id);
+            vm->beginHandleDrag(c.handle, cursor.id);
+            vm->updateHandleDrag(c.to);
+            vm->endSelectionDrag();
+            QVERIFY(qFuzzyCompare(*vm->state().annotations[0].cursorSize, c.size));
+            QVERIFY(qFuzzyCompare(vm->state().cursorSize, c.size)); // the next cursor takes it
+            QCOMPARE(vm->state().annotations[0].points, cursor.points);
+        }
     }
 
     void deleteAndCursorAdoption()
     {
-        AnnotationObject cursor = shape(AnnotationKind::cursor, {{100, 100}});
-        cursor.cursorStyle = QStringLiteral("wire_pointer");
-        cursor.cursorSize = 77;
-        cursor.highlightEnabled = true;
-        const AnnotationObject rect = shape(AnnotationKind::rectangle, {{0, 0}, {9, 9}});
-        AnnotationObject other = cursor;
-        other.id = QUuid::createUuid();
-        other.cursorSize = 33;
+        const auto cursor = with(shape(K::cursor, {{100, 100}}), [](auto& a) {
+            a.cursorStyle = QStringLiteral("wire_pointer");
+            a.cursorSize = 77;
+            a.highlightEnabled = true;
+        });
+        const auto other = with(cursor, [](auto& a) { a.id = QUuid::createUuid(); });
+        const auto rect = shape(K::rectangle, {{0, 0}, {9, 9}});
         auto vm = selecting({rect, cursor, other});
         const EditorState before = vm->state();
         vm->deleteSelected();
@@ -259,89 +208,64 @@ private Q_SLOTS:
         QCOMPARE(vm->state().cursorHighlightSize, before.cursorHighlightSize); // absent: unchanged
         vm->setSelectedIDs({rect.id, other.id});
         vm->deleteSelected();
-        QCOMPARE(vm->state().annotations.size(), 1);
+        QCOMPARE(vm->state().annotations, QList<AnnotationObject>{cursor});
         QCOMPARE(vm->undoCount(), 1);
         QVERIFY(vm->selectedIDs().isEmpty());
     }
 
-    void drawingTools_data()
-    {
-        QTest::addColumn<EditorTool>("tool");
-        QTest::addColumn<Points>("drag");
-        QTest::addColumn<Points>("points"); // empty: nothing is drawn
-        using T = EditorTool;
-        QTest::newRow("arrow") << T::arrow << Points{{10, 10}, {50, 50}, {100, 60}} << Points{{10, 10}, {100, 60}};
-        QTest::newRow("line of exactly 3") << T::line << Points{{10, 10}, {13, 10}} << Points{{10, 10}, {13, 10}};
-        QTest::newRow("rectangle click") << T::rectangle << Points{{10, 10}} << Points{};
-        QTest::newRow("ellipse under 3") << T::ellipse << Points{{10, 10}, {12, 12}} << Points{};
-        QTest::newRow("freehand keeps every point") << T::freehand << Points{{1, 1}, {2, 2}, {2, 2}, {3, 5}}
-                                                    << Points{{1, 1}, {1, 1}, {2, 2}, {2, 2}, {3, 5}};
-        QTest::newRow("freehand click is a dot") << T::freehand << Points{{7, 7}} << Points{{7, 7}, {7, 7}};
-        QTest::newRow("blur") << T::blur << Points{{300, 300}, {100, 100}} << Points{{300, 300}, {100, 100}};
-        QTest::newRow("magnifier") << T::magnifier << Points{{0, 0}, {40, 40}} << Points{{0, 0}, {40, 40}};
-        QTest::newRow("speech bubble gets its tail") << T::speechBubble << Points{{100, 100}, {300, 200}}
-                                                     << Points{{100, 100}, {300, 200}, {156, 255}, {160, 200}};
-        QTest::newRow("low bubble: tail of 30") << T::speechBubble << Points{{100, 100}, {200, 120}}
-                                                << Points{{100, 100}, {200, 120}, {128, 150}, {130, 120}};
-        QTest::newRow("text tool does not drag") << T::text << Points{{0, 0}, {90, 90}} << Points{};
-        QTest::newRow("badge tool does not drag") << T::badge << Points{{0, 0}, {90, 90}} << Points{};
-        QTest::newRow("select tool does not draw") << T::select << Points{{0, 0}, {90, 90}} << Points{};
-    }
     void drawingTools()
     {
-        QFETCH(EditorTool, tool);
-        QFETCH(Points, drag);
-        QFETCH(Points, points);
-        EditorViewModel vm(image, std::nullopt, env);
-        vm.setTool(tool);
-        vm.setLineWidth(1);
-        vm.setDashed(true);
-        vm.setCornerRadius(6);
-        vm.beginDrag(drag.first());
-        for (QPointF p : drag)
-            vm.updateDrag(p);
-        QCOMPARE(vm.draftAnnotation().has_value(), !drag.isEmpty() && annotationKind(tool)
-                                                        && tool != EditorTool::text && tool != EditorTool::badge);
-        vm.endDrag();
-        QVERIFY(!vm.draftAnnotation());
-        if (points.isEmpty()) {
-            QVERIFY(vm.state().annotations.isEmpty());
-            QVERIFY(!vm.canUndo());
-            return;
-        }
-        QCOMPARE(vm.state().annotations.size(), 1);
-        const AnnotationObject& a = vm.state().annotations.first();
-        QCOMPARE(a.kind, *annotationKind(tool));
-        QCOMPARE(a.points, points);
-        QCOMPARE(vm.selectedAnnotationID(), std::optional(a.id));
-        QCOMPARE(vm.undoCount(), 1);
-        QCOMPARE(a.color, vm.state().selectedColor);
-        // Each kind takes the settings that apply to it, and only those.
-        const bool lined = tool == EditorTool::arrow || tool == EditorTool::line;
-        QCOMPARE(a.dashed.has_value(), lined);
-        QCOMPARE(a.lineWidth, tool == EditorTool::speechBubble ? 2.0 : 1.0);
-        QCOMPARE(a.blurAmount, tool == EditorTool::blur ? std::optional(30.0) : std::optional<double>());
-        QCOMPARE(a.magnification, tool == EditorTool::magnifier ? std::optional(2.2) : std::optional<double>());
-        if (tool == EditorTool::speechBubble) {
-            QCOMPARE(a.text, std::optional(QString()));
-            QCOMPARE(a.bubbleStyle, std::optional(SpeechBubbleStyle::rounded));
-            QCOMPARE(vm.editingBubbleID(), std::optional(a.id)); // its words are typed right away
-        }
-    }
-
-    void rectangleFill()
-    {
-        EditorViewModel vm(image, std::nullopt, env);
-        vm.setTool(EditorTool::rectangle);
-        vm.setCornerRadius(6);
-        for (bool fill : {false, true}) {
-            vm.setFillEnabled(fill);
-            vm.beginDrag({0, 0});
-            vm.updateDrag({50, 50});
+        using T = EditorTool;
+        // The pointer's path (begin at the first point, then every point as an
+        // update) and the points drawn; none when nothing is drawn.
+        const struct { const char* name; T tool; Points drag, points; } cases[] = {
+            {"arrow", T::arrow, {{10, 10}, {50, 50}, {100, 60}}, {{10, 10}, {100, 60}}},
+            {"line of exactly 3", T::line, {{10, 10}, {13, 10}}, {{10, 10}, {13, 10}}},
+            {"rectangle click", T::rectangle, {{10, 10}}, {}},
+            {"ellipse under 3", T::ellipse, {{10, 10}, {12, 12}}, {}},
+            {"rectangle", T::rectangle, {{10, 10}, {60, 40}}, {{10, 10}, {60, 40}}},
+            {"ellipse", T::ellipse, {{60, 40}, {10, 10}}, {{60, 40}, {10, 10}}},
+            {"freehand keeps every point", T::freehand, {{1, 1}, {2, 2}, {2, 2}}, {{1, 1}, {1, 1}, {2, 2}, {2, 2}}},
+            {"freehand click is a dot", T::freehand, {{7, 7}}, {{7, 7}, {7, 7}}},
+            {"blur", T::blur, {{300, 300}, {100, 100}}, {{300, 300}, {100, 100}}},
+            {"magnifier", T::magnifier, {{0, 0}, {40, 40}}, {{0, 0}, {40, 40}}},
+            {"bubble gets its tail", T::speechBubble, {{100, 100}, {300, 200}},
+             {{100, 100}, {300, 200}, {156, 255}, {160, 200}}},
+            {"low bubble: tail of 30", T::speechBubble, {{100, 100}, {200, 120}},
+             {{100, 100}, {200, 120}, {128, 150}, {130, 120}}},
+            {"text tool does not drag", T::text, {{0, 0}, {90, 90}}, {}},
+            {"select tool does not draw", T::select, {{0, 0}, {90, 90}}, {}},
+        };
+        for (const auto& c : cases) {
+            EditorViewModel vm(image, std::nullopt, env);
+            vm.setTool(c.tool);
+            vm.setLineWidth(1);
+            vm.setDashed(true);
+            vm.setCornerRadius(6);
+            vm.setFillEnabled(true);
+            vm.beginDrag(c.drag.first());
+            for (QPointF p : c.drag)
+                vm.updateDrag(p);
             vm.endDrag();
-            const AnnotationObject& a = vm.state().annotations.last();
-            QCOMPARE(a.fillColor, fill ? std::optional(vm.state().fillColor) : std::optional<RGBAColor>());
-            QCOMPARE(a.cornerRadius, std::optional(6.0));
+            QVERIFY2(!vm.draftAnnotation(), c.name);
+            if (c.points.isEmpty()) {
+                QVERIFY2(vm.state().annotations.isEmpty() && !vm.canUndo(), c.name);
+                continue;
+            }
+            QVERIFY2(vm.state().annotations.size() == 1 && vm.undoCount() == 1, c.name);
+            const AnnotationObject& a = vm.state().annotations.first();
+            QVERIFY2(a.kind == *annotationKind(c.tool) && a.points == c.points, c.name);
+            QVERIFY2(vm.selectedAnnotationID() == a.id && a.color == vm.state().selectedColor, c.name);
+            // Each kind takes the settings that apply to it, and only those.
+            const bool outlined = c.tool == T::arrow || c.tool == T::line || c.tool == T::rectangle || c.tool == T::ellipse;
+            QVERIFY2(a.dashed.has_value() == outlined, c.name);
+            QVERIFY2(a.lineWidth == (c.tool == T::speechBubble ? 2 : 1), c.name);
+            QVERIFY2(a.blurAmount == (c.tool == T::blur ? std::optional(30.0) : std::nullopt), c.name);
+            QVERIFY2(a.magnification == (c.tool == T::magnifier ? std::optional(2.2) : std::nullopt), c.name);
+            QVERIFY2(a.fillColor.has_value() == (c.tool == T::rectangle || c.tool == T::ellipse), c.name);
+            QVERIFY2(a.cornerRadius.has_value() == (c.tool == T::rectangle), c.name);
+            if (c.tool == T::speechBubble) // its words are typed right away
+                QVERIFY2(a.text == QString() && vm.editingBubbleID() == a.id, c.name);
         }
     }
 
@@ -363,11 +287,9 @@ private Q_SLOTS:
         vm.deleteSelected(); // numbers are never reused below the highest
         vm.placeBadge({50, 50});
         QCOMPARE(numbers(), (QList<qint64>{1, 3, 4}));
-        vm.setSelectedAnnotationID(vm.state().annotations.last().id);
-        vm.deleteSelected();
+        vm.deleteSelected(); // the highest one deleted: its number comes back
         vm.placeBadge({60, 60});
         QCOMPARE(numbers(), (QList<qint64>{1, 3, 4}));
-        QCOMPARE(vm.state().annotations.last().badgeSize, std::optional(44.0));
 
         vm.setTool(EditorTool::cursor);
         vm.setCursorHighlightEnabled(true);
@@ -379,9 +301,9 @@ private Q_SLOTS:
         QCOMPARE(c.cursorSize, std::optional(before.cursorSize));
         QCOMPARE(c.highlightEnabled, std::optional(true));
         QCOMPARE(vm.selectedAnnotationID(), std::optional(c.id));
-        // Selecting it adopts its settings back: nothing changes.
-        QCOMPARE(vm.state().cursorSize, before.cursorSize);
-        QCOMPARE(vm.state().cursorHighlightColor, before.cursorHighlightColor);
+        EditorState unchanged = before; // its settings flow back into the tool as they were
+        unchanged.annotations = vm.state().annotations;
+        QCOMPARE(vm.state(), unchanged);
     }
 };
 

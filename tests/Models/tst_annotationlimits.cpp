@@ -9,37 +9,23 @@
 class tst_AnnotationLimits : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void loadedNumbersAreClamped_data()
-    {
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<double>("stored");
-        QTest::addColumn<double>("loaded");
-        QTest::newRow("huge line width") << "lineWidth" << 1e6 << 30.0;
-        QTest::newRow("zero line width") << "lineWidth" << 0.0 << 1.0;
-        QTest::newRow("line width in range") << "lineWidth" << 7.5 << 7.5;
-        QTest::newRow("huge font") << "fontSize" << 1e9 << 160.0;
-        QTest::newRow("negative badge") << "badgeSize" << -5.0 << 16.0;
-        QTest::newRow("absurd cursor") << "cursorSize" << 1e300 << 240.0;
-        QTest::newRow("no magnification") << "magnification" << 0.0 << 1.2;
-        QTest::newRow("blur beyond 100") << "blurAmount" << 5000.0 << 100.0;
-        QTest::newRow("corner radius below 0") << "cornerRadius" << -1.0 << 0.0;
-        QTest::newRow("giant highlight") << "highlightSize" << 1e5 << 220.0;
-        QTest::newRow("opacity above 1") << "highlightOpacity" << 7.0 << 1.0;
-        QTest::newRow("opacity in range") << "highlightOpacity" << 0.35 << 0.35;
-    }
     void loadedNumbersAreClamped()
     {
-        QFETCH(QString, key);
-        QFETCH(double, stored);
-        QFETCH(double, loaded);
-        QJsonObject o = QJsonDocument::fromJson(
-                            R"({"id":"6F9619FF-8B86-D011-B42D-00C04FC964FF","kind":"cursor","lineWidth":4,
-                                "color":{"red":1,"green":0,"blue":0,"alpha":1},"points":[[1,2]]})")
-                            .object();
-        o.insert(key, stored);
-        const auto a = AnnotationObject::fromJson(o);
-        QVERIFY(a);
-        QCOMPARE(a->toJson().value(key).toDouble(), loaded);
+        const struct { const char* key; double stored, loaded; } cases[] = {
+            {"lineWidth", 1e6, 30},      {"lineWidth", 0, 1},          {"lineWidth", 7.5, 7.5},
+            {"fontSize", 1e9, 160},      {"badgeSize", -5, 16},        {"cursorSize", 1e300, 240},
+            {"magnification", 0, 1.2},  {"blurAmount", 5000, 100},    {"cornerRadius", -1, 0},
+            {"highlightSize", 1e5, 220}, {"highlightOpacity", 7, 1},   {"highlightOpacity", 0.35, 0.35},
+        };
+        const QJsonObject stored = QJsonDocument::fromJson(
+            R"({"id":"6F9619FF-8B86-D011-B42D-00C04FC964FF","kind":"cursor","lineWidth":4,
+                "color":{"red":1,"green":0,"blue":0,"alpha":1},"points":[[1,2]]})").object();
+        for (const auto& c : cases) {
+            QJsonObject o = stored;
+            o.insert(QLatin1String(c.key), c.stored);
+            const auto a = AnnotationObject::fromJson(o);
+            QVERIFY2(a && a->toJson().value(QLatin1String(c.key)).toDouble() == c.loaded, c.key);
+        }
     }
 
     void numbersThatAreNoNumbers()
@@ -50,8 +36,7 @@ private Q_SLOTS:
         a.blurAmount = std::numeric_limits<double>::quiet_NaN();
         a.clampToControlRanges();
         QCOMPARE(a.lineWidth, 4.0);
-        QVERIFY(!a.fontSize); // the drawing default applies
-        QVERIFY(!a.blurAmount);
+        QVERIFY(!a.fontSize && !a.blurAmount); // the drawing default applies
     }
 };
 
