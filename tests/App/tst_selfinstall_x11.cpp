@@ -1,0 +1,96 @@
+// The real program started from a download folder: it offers to install
+// itself, Return accepts, the installed copy starts and takes over the session
+// (tray icon, lock, fresh log), and only then does the download go to the
+// Trash and the first process end.
+#include "support/IsolatedEnvironment.h"
+#include "support/RealApp.h"
+#include "support/X11Probe.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <csignal>
+
+namespace {
+
+bool xdotool(const QStringList& args) { return QProcess::execute(QStringLiteral("xdotool"), args) == 0; }
+
+QByteArray readAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+} // namespace
+
+class TestSelfInstallX11 : public QObject {
+    Q_OBJECT
+
+    RealApp m_app;
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY2(QFile::exists(RealApp::binary()), qPrintable(RealApp::binary()));
+        QVERIFY(m_app.useFreshFolders());
+        X11Probe x;
+        QTRY_VERIFY_WITH_TIMEOUT(!x.tint2Windows().isEmpty(), 10000);
+    }
+
+    void aDownloadInstallsItselfAndHandsOver()
+    {
+        const QString home = m_app.root() + QStringLiteral("/home");
+        const QString download = home + QStringLiteral("/Downloads/zentu");
+        const QString installed = home + QStringLiteral("/.local/bin/zentu");
+        QVERIFY(QDir().mkpath(QFileInfo(download).absolutePath()));
+        QVERIFY(QFile::copy(RealApp::binary(), download));
+        const QByteArray program = readAll(download);
+
+        QProcess first;
+        first.setProcessEnvironment(m_app.environment());
+        first.setProcessChannelMode(QProcess::ForwardedChannels);
+        first.start(download, {});
+        QVERIFY(first.waitForStarted(5000));
+        const qint64 firstPid = first.processId();
+
+        // The offer is a window of the first process titled "Zentu.it".
+        X11Probe x;
+        auto offer = [&]() -> xcb_window_t {
+            for (xcb_window_t w : x.descendants(x.root()))
+                if (x.pid(w) == firstPid && x.viewable(w)
+                    && x.property(w, x.atom("_NET_WM_NAME"), x.atom("UTF8_STRING")) == "Zentu.it")
+                    return w;
+            return 0;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(offer() != 0, 30000);
+        QVERIFY(xdotool({QStringLiteral("windowactivate"), QStringLiteral("--sync"), QString::number(offer())}));
+        QVERIFY(xdotool({QStringLiteral("key"), QStringLiteral("Return")}));
+
+        // The first process ends once the installed copy holds the session.
+        QVERIFY(first.waitForFinished(45000));
+        QCOMPARE(first.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(first.exitCode(), 0);
+
+        const QString lock = m_app.root() + QStringLiteral("/runtime/com.quorel.zentu.lock");
+        const qint64 secondPid = readAll(lock).split('\n').value(0).toLongLong();
+        QVERIFY(secondPid > 0 && secondPid != firstPid);
+        QCOMPARE(QFileInfo(QStringLiteral("/proc/%1/exe").arg(secondPid)).canonicalFilePath(),
+                 QFileInfo(installed).canonicalFilePath());
+        QTRY_COMPARE_WITH_TIMEOUT(x.trayIcons(secondPid).size(), 1, 30000);
+        QVERIFY(x.trayIcons(firstPid).isEmpty());
+        QTRY_VERIFY_WITH_TIMEOUT(readAll(m_app.dataHome() + QStringLiteral("/Zentu.it/debug.log")).contains("App gestartet"),
+                                 15000);
+
+        QCOMPARE(readAll(installed), program);
+        QVERIFY(QFileInfo::exists(m_app.dataHome() + QStringLiteral("/applications/com.quorel.zentu.desktop")));
+        QVERIFY(!QFileInfo::exists(download));
+        QCOMPARE(readAll(m_app.dataHome() + QStringLiteral("/Trash/files/zentu")).size(), program.size());
+
+        ::kill(pid_t(secondPid), SIGTERM);
+        QTRY_VERIFY_WITH_TIMEOUT(!QFileInfo::exists(lock), 15000);
+    }
+};
+
+ZENTU_TEST_MAIN(TestSelfInstallX11)
+#include "tst_selfinstall_x11.moc"
