@@ -1,6 +1,5 @@
 #include "App/SelfInstall.h"
 
-#include "Debug/DebugLog.h"
 #include "Localization/Localizer.h"
 #include "Platform/Alerts.h"
 #include "Platform/Installation.h"
@@ -9,11 +8,14 @@
 #include "Platform/SingleInstance.h"
 
 #include <QDebug>
+#include <QFileInfo>
 
 namespace {
+// debug.log is restarted right after this step, by this process or by the
+// installed copy, so the steps go to standard error where they last.
 void log(const QString& message)
 {
-    DebugLog::write(QStringLiteral("SELFINSTALL ") + message);
+    qInfo().noquote() << QStringLiteral("Zentu: SELFINSTALL") << message;
 }
 }
 
@@ -29,27 +31,26 @@ SelfInstall::SelfInstall(Alerts& alerts, ProcessLauncher& launcher, Installation
 
 SelfInstall::Outcome SelfInstall::moveToApplicationsIfNeeded()
 {
-    // 1. Linux starts a program where it lies: no translocated copy to look behind.
     const QString source = m_launcher.programPath();
-    // 2. and 3. Installed copies and development builds stay where they are.
+    if (source.isEmpty() || !QFileInfo(source).isFile())
+        return Outcome::stayed;
+    // Installed copies and development builds stay where they are.
     switch (m_installation.placement(source)) {
     case Installation::Placement::userInstall:
     case Installation::Placement::managed:
-        return Outcome::stayed;
     case Installation::Placement::developmentBuild:
-        log(QStringLiteral("Entwicklungs-Build, kein Angebot: ") + source);
         return Outcome::stayed;
     case Installation::Placement::loose:
         break;
     }
-    // 4. Another installer's copy in the same place is never replaced.
+    // Another installer's copy in the same place is never replaced.
     const QString destination = m_installation.installedProgram();
     if (m_installation.isPlaceTaken()) {
         log(QStringLiteral("Ziel gehört einer anderen Installation, kein Angebot: ") + destination);
         return Outcome::stayed;
     }
 
-    // 5. Declining leaves no trace: the offer comes again at the next launch.
+    // Declining leaves no trace: the offer comes again at the next launch.
     const int answer = m_alerts.runModal({
         Localizer::t(QStringLiteral("Zentu.it in den Programme-Ordner verschieben?")),
         Localizer::t(QStringLiteral("Nur so bleiben erteilte Berechtigungen (Bildschirmaufnahme, Bedienungshilfen) dauerhaft und nach Updates erhalten. Aus dem Download-Ordner gestartet gehen sie sonst jedes Mal verloren. Zentu.it wird dabei in den Programme-Ordner verschoben und neu gestartet.")),
@@ -58,32 +59,29 @@ SelfInstall::Outcome SelfInstall::moveToApplicationsIfNeeded()
     if (answer != 0)
         return Outcome::stayed;
 
-    // 6. and 7. Each file is written beside its place and renamed over it: an
+    // Each file is written beside its place and renamed over it: an
     // earlier install stays whole until the new copy is complete.
     QString error;
     if (!m_installation.install(source, &error)) {
         log(QStringLiteral("Installation fehlgeschlagen: ") + error);
-        qWarning().noquote() << QStringLiteral("Zentu: Installation fehlgeschlagen:") << error;
         showFailure();
         return Outcome::stayed;
     }
     log(QStringLiteral("installiert: ") + destination);
 
-    // 10. (before 9.) The new copy must start and take over the session before
-    // anything of this one goes away; otherwise this one keeps running.
+    // The new copy must start and take over the session before anything of
+    // this one goes away; otherwise this one keeps running.
     if (!m_session.handOverTo(destination, handOverTimeoutMs)) {
         log(QStringLiteral("installierte Kopie startet nicht: ") + destination);
-        qWarning().noquote() << QStringLiteral("Zentu: installierte Kopie startet nicht:") << destination;
         showFailure();
         return Outcome::stayed;
     }
     log(QStringLiteral("installierte Kopie läuft: ") + destination);
 
-    // 8. Nothing like a quarantine flag to clear. 9. The loose copy goes to the Trash.
+    // Only now does the loose copy go to the Trash.
     if (source != destination && !m_paths.moveToTrash(source))
         log(QStringLiteral("konnte nicht in den Papierkorb: ") + source);
 
-    // 11.
     m_launcher.quit();
     return Outcome::handedOver;
 }
