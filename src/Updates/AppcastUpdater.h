@@ -35,7 +35,8 @@ public:
     QUrl feedUrl() const { return m_feedUrl; }
     bool isStarted() const { return m_schedule.isActive(); }
 
-    static constexpr int firstCheckDelayMs = 30 * 1000;
+    // Not during start-up: a while after launch, when the desktop has settled.
+    static constexpr int firstCheckDelayMs = 10 * 60 * 1000;
     static constexpr int checkIntervalMs = 24 * 60 * 60 * 1000;
 
 Q_SIGNALS:
