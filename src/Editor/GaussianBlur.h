@@ -1,0 +1,35 @@
+#pragma once
+// A Gaussian blur of a picture whose edge pixels are taken to go on forever.
+// Small sigmas use the sampled kernel; larger ones a chain of box passes of
+// exactly the same variance, whose cost does not grow with sigma.
+#include <QImage>
+#include <QRect>
+#include <vector>
+
+class GaussianBlur {
+public:
+    explicit GaussianBlur(double sigma);
+
+    // How far outside a pixel its blurred value reads.
+    int reach() const { return m_reach; }
+
+    // `area` (inside the picture) of the blurred picture. `source` is
+    // premultiplied ARGB32 or RGB32. A part comes out exactly as it does
+    // inside the whole: fixed-point integer sums do not depend on where a
+    // line starts.
+    QImage apply(const QImage& source, const QRect& area) const;
+
+    struct BoxPass {
+        int radius = 0;
+        float full = 1;    // weight of the 2r + 1 inner taps
+        float partial = 0; // weight of the tap on either side beyond them
+    };
+
+private:
+    void band(const QImage& source, const QRect& area, int y0, int y1, QImage& out) const;
+
+    std::vector<float> m_kernel; // sampled kernel, empty when boxes are used
+    std::vector<BoxPass> m_boxes;
+    int m_reach = 0;  // of the whole filter
+    int m_margin = 0; // of one pass
+};
