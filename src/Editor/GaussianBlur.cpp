@@ -27,7 +27,7 @@ constexpr int Lanes = Rows * 4;
 // Vertical passes run down slabs of this many columns, one row at a time. A
 // slab at the right edge computes its unused lanes too: fixed trip counts
 // let the compiler vectorise every row loop.
-constexpr int SlabPixels = 64;
+constexpr int SlabPixels = 128;
 constexpr int SlabLanes = SlabPixels * 4;
 
 #define ZENTU_WIDE __attribute__((target_clones("avx2", "default")))
@@ -81,6 +81,12 @@ ZENTU_WIDE void addRow(qint32* __restrict sum, const qint32* __restrict row)
         sum[c] += row[c];
 }
 
+ZENTU_WIDE void weightedSet(float* __restrict acc, const qint32* __restrict row, float w)
+{
+    for (int c = 0; c < SlabLanes; ++c)
+        acc[c] = w * float(row[c]);
+}
+
 ZENTU_WIDE void weightedAdd(float* __restrict acc, const qint32* __restrict row, float w)
 {
     for (int c = 0; c < SlabLanes; ++c)
@@ -99,11 +105,31 @@ ZENTU_WIDE void widenWords(const quint16* __restrict words, qint32* __restrict o
         out[c] = words[c];
 }
 
-// Fixed point back to bytes, rounded (values are never negative).
-ZENTU_WIDE void toBytes(const qint32* __restrict lanes, uchar* __restrict bytes)
+// Pixel x of sixteen rows into one element of lines side by side.
+ZENTU_WIDE void gatherPixels(const uchar* const* rows, int x, qint32* __restrict lanes)
 {
-    for (int c = 0; c < SlabLanes; ++c)
-        bytes[c] = uchar(std::min((lanes[c] + Fraction / 2) >> 8, 255));
+    for (int k = 0; k < Rows; ++k)
+        for (int c = 0; c < 4; ++c)
+            lanes[k * 4 + c] = qint32(rows[k][x * 4 + c]) * Fraction;
+}
+
+// One element of lines side by side back into sixteen rows at pixel x.
+ZENTU_WIDE void scatterPixels(const qint32* __restrict lanes, quint16* const* rows, int x)
+{
+    for (int k = 0; k < Rows; ++k)
+        for (int c = 0; c < 4; ++c)
+            rows[k][x * 4 + c] = quint16(lanes[k * 4 + c]); // never above 255 * Fraction
+}
+
+// Fixed point back to premultiplied pixels, rounded; no colour above its alpha.
+ZENTU_WIDE void packPixels(const qint32* __restrict lanes, uchar* __restrict bytes)
+{
+    for (int p = 0; p < SlabPixels; ++p) {
+        const int a = std::min((lanes[p * 4 + 3] + Fraction / 2) >> 8, 255);
+        for (int c = 0; c < 3; ++c)
+            bytes[p * 4 + c] = uchar(std::min((lanes[p * 4 + c] + Fraction / 2) >> 8, a));
+        bytes[p * 4 + 3] = uchar(a);
+    }
 }
 
 // Sixteen lines side by side; element i holds Lanes values. Indices
@@ -178,6 +204,10 @@ public:
 private:
     void make(int i, qint32* out) override
     {
+        // Rows lie further apart than hardware prefetchers look: fetch ahead by hand.
+        const auto* ahead = reinterpret_cast<const char*>(m_rowAt(i + 8));
+        for (int b = 0; b < m_lanes * 2; b += 64)
+            __builtin_prefetch(ahead + b);
         if (m_lanes == SlabLanes) {
             widenWords(m_rowAt(i), out);
             return;
@@ -226,8 +256,8 @@ private:
     void make(int i, qint32* out) override
     {
         const int r = int(m_kernel.size() / 2);
-        std::fill(m_acc.begin(), m_acc.end(), 0.f);
-        for (int j = -r; j <= r; ++j)
+        weightedSet(m_acc.data(), m_in.row(i - r), m_kernel[0]);
+        for (int j = -r + 1; j <= r; ++j)
             weightedAdd(m_acc.data(), m_in.row(i + j), m_kernel[size_t(j + r)]);
         roundRow(m_acc.data(), out);
     }
@@ -288,22 +318,15 @@ void GaussianBlur::band(const QImage& source, const QRect& area, int y0, int y1,
     const int hlen = n + 2 * R;
     ParallelChunks::run((rows + Rows - 1) / Rows, qsizetype(rows) * hlen, [&](int begin, int end) {
         Lines a(hlen, m_margin), b(hlen, m_margin);
+        std::vector<quint16> spareRow(size_t(n) * 4);
         for (int block = begin; block < end; ++block) {
+            // A last block of fewer rows repeats its first row in the spare lanes.
             const int first = block * Rows, count = std::min(Rows, rows - first);
-            const QRgb* lines[Rows];
-            for (int k = 0; k < count; ++k)
-                lines[k] = reinterpret_cast<const QRgb*>(source.constScanLine(ry0 + first + k));
-            for (int i = 0; i < hlen; ++i) {
-                const int x = std::clamp(area.left() - R + i, 0, W - 1);
-                qint32* lane = a.at(i);
-                for (int k = 0; k < count; ++k, lane += 4) {
-                    const QRgb p = lines[k][x];
-                    lane[0] = qint32(p & 0xff) * Fraction;
-                    lane[1] = qint32((p >> 8) & 0xff) * Fraction;
-                    lane[2] = qint32((p >> 16) & 0xff) * Fraction;
-                    lane[3] = qint32(p >> 24) * Fraction;
-                }
-            }
+            const uchar* lines[Rows];
+            for (int k = 0; k < Rows; ++k)
+                lines[k] = source.constScanLine(ry0 + first + (k < count ? k : 0));
+            for (int i = 0; i < hlen; ++i)
+                gatherPixels(lines, std::clamp(area.left() - R + i, 0, W - 1), a.at(i));
             Lines* res = &a;
             Lines* spare = &b;
             if (!m_kernel.empty()) {
@@ -318,14 +341,10 @@ void GaussianBlur::band(const QImage& source, const QRect& area, int y0, int y1,
                 }
             }
             quint16* dst[Rows];
-            for (int k = 0; k < count; ++k)
-                dst[k] = mid.get() + size_t(first + k) * size_t(n) * 4;
-            for (int i = 0; i < n; ++i) {
-                const qint32* v = res->at(R + i);
-                for (int k = 0; k < count; ++k)
-                    for (int c = 0; c < 4; ++c)
-                        dst[k][i * 4 + c] = quint16(v[k * 4 + c]); // never above 255 * Fraction
-            }
+            for (int k = 0; k < Rows; ++k)
+                dst[k] = k < count ? mid.get() + size_t(first + k) * size_t(n) * 4 : spareRow.data();
+            for (int i = 0; i < n; ++i)
+                scatterPixels(res->at(R + i), dst, i);
         }
     });
 
@@ -338,7 +357,8 @@ void GaussianBlur::band(const QImage& source, const QRect& area, int y0, int y1,
         for (int slab = begin; slab < end; ++slab) {
             const int c0 = slab * SlabPixels, cols = std::min(SlabPixels, n - c0), lanes = cols * 4;
             SourceRows input(vlen, lanes, [&](int i) {
-                const int y = std::clamp(y0 - R + i, 0, H - 1);
+                // The same as clamping to the picture for rows of the band.
+                const int y = std::clamp(y0 - R + i, ry0, ry1 - 1);
                 return mid.get() + (size_t(y - ry0) * size_t(n) + size_t(c0)) * 4;
             });
             std::vector<std::unique_ptr<Stage>> stages;
@@ -353,13 +373,8 @@ void GaussianBlur::band(const QImage& source, const QRect& area, int y0, int y1,
             last = stages.back().get();
             alignas(32) uchar bytes[SlabLanes];
             for (int i = 0; i < m; ++i) {
-                toBytes(last->row(R + i), bytes);
-                uchar* line = outBits + (y0 - area.top() + i) * outStride + c0 * 4;
-                for (int k = 0; k < cols * 4; k += 4)
-                    for (int c = 0; c < 3; ++c) // no colour above its alpha
-                        line[k + c] = std::min(bytes[k + c], bytes[k + 3]);
-                for (int k = 3; k < cols * 4; k += 4)
-                    line[k] = bytes[k];
+                packPixels(last->row(R + i), bytes);
+                std::copy_n(bytes, cols * 4, outBits + (y0 - area.top() + i) * outStride + c0 * 4);
             }
         }
     });

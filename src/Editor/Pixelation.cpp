@@ -40,41 +40,44 @@ QImage pixelate(const QImage& src, double side, const QRect& area)
     const auto cols = cellRuns(area.left(), area.right() + 1, W, W / 2.0, side);
     const auto rows = cellRuns(area.top(), area.bottom() + 1, H, H / 2.0, side);
     QImage out(area.size(), QImage::Format_ARGB32_Premultiplied);
+    if (out.isNull())
+        return out;
     uchar* outBits = out.bits();
     const qsizetype outStride = out.bytesPerLine();
     const int colStart = cols.front().first, colEnd = cols.back().second;
     ParallelChunks::run(int(rows.size()), qsizetype(area.width()) * area.height(), [&](int begin, int end) {
         std::vector<quint32> acc(size_t(colEnd - colStart) * 4);
+        std::vector<QRgb> line(size_t(area.width()));
         for (int r = begin; r < end; ++r) {
             const auto [ys, ye] = rows[size_t(r)];
             // Column sums over the cell row first, then one sum per cell.
-            std::fill(acc.begin(), acc.end(), 0);
-            for (int y = ys; y < ye; ++y) {
+            const uchar* first = src.constScanLine(ys) + colStart * 4;
+            std::copy(first, first + acc.size(), acc.begin());
+            for (int y = ys + 1; y < ye; ++y) {
                 const uchar* px = src.constScanLine(y) + colStart * 4;
                 for (size_t k = 0; k < acc.size(); ++k)
                     acc[k] += px[k];
             }
-            const int outY0 = std::max(ys, area.top()), outY1 = std::min(ye, area.bottom() + 1);
+            quint64 count = 0, scale = 0;
             for (const auto& [xs, xe] : cols) {
-                quint64 sum[4] = {};
-                for (int x = xs; x < xe; ++x)
+                quint32 sum[4] = {};
+                for (const quint32* a = &acc[size_t(xs - colStart) * 4]; a < &acc[size_t(xe - colStart) * 4]; a += 4)
                     for (int c = 0; c < 4; ++c)
-                        sum[c] += acc[size_t(x - colStart) * 4 + size_t(c)];
-                const quint64 count = quint64(xe - xs) * quint64(ye - ys);
-                // Rounded mean. A quotient that is not whole lies at least
-                // 1/count (over 1/4000) from the next integer, so the tiny
-                // nudge only undoes the reciprocal's rounding; far cheaper than dividing.
-                const double inverse = 1.0 / double(count);
-                quint32 mean[4];
-                for (int c = 0; c < 4; ++c)
-                    mean[c] = quint32(double(sum[c] + count / 2) * inverse + 1e-7);
-                const QRgb value = (mean[3] << 24) | (mean[2] << 16) | (mean[1] << 8) | mean[0];
-                const int outX0 = std::max(xs, area.left()), outX1 = std::min(xe, area.right() + 1);
-                for (int y = outY0; y < outY1; ++y) {
-                    auto* line = reinterpret_cast<QRgb*>(outBits + (y - area.top()) * outStride);
-                    std::fill(line + (outX0 - area.left()), line + (outX1 - area.left()), value);
+                        sum[c] += a[c];
+                // Rounded mean by multiplying with 2^40 / count rounded up:
+                // exact for sums below 2^28, far above 61 * 61 * 255.
+                if (const quint64 n = quint64(xe - xs) * quint64(ye - ys); n != count) {
+                    count = n;
+                    scale = ((quint64(1) << 40) + n - 1) / n;
                 }
+                QRgb value = 0;
+                for (int c = 0; c < 4; ++c)
+                    value |= QRgb(((sum[c] + count / 2) * scale) >> 40) << (8 * c);
+                const int x0 = std::max(xs, area.left()), x1 = std::min(xe, area.right() + 1);
+                std::fill(line.begin() + (x0 - area.left()), line.begin() + (x1 - area.left()), value);
             }
+            for (int y = std::max(ys, area.top()); y < std::min(ye, area.bottom() + 1); ++y)
+                std::copy(line.begin(), line.end(), reinterpret_cast<QRgb*>(outBits + (y - area.top()) * outStride));
         }
     });
     return out;
