@@ -400,8 +400,12 @@ QImage AnnotationRenderer::render(const QImage& image, const QList<AnnotationObj
 {
     if (image.width() < 1 || image.height() < 1)
         return image;
-    // `image` itself stays untouched: blur areas and loupes read it.
-    QImage out = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    // `image` itself stays untouched: blur areas and loupes read it. An opaque
+    // RGB32 picture already has the premultiplied layout: a plain copy will do.
+    QImage out = image.format() == QImage::Format_RGB32 ? image.copy()
+                                                        : image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    if (out.format() == QImage::Format_RGB32)
+        out.reinterpretAsFormat(QImage::Format_ARGB32_Premultiplied);
     if (out.isNull())
         return image;
     out.setDevicePixelRatio(1);

@@ -197,15 +197,6 @@ private Q_SLOTS:
         QVERIFY(BlurProcessor::processRect(src, BlurStyle::gaussian, 30, QRect(400, 0, 10, 10)).isNull());
     }
 
-    void tallPicturesAreBlurredInBandsWithoutSeams()
-    {
-        // Tall enough that the whole picture is done in several bands.
-        const QImage src = noise(2048, 4500, 11);
-        const QImage whole = BlurProcessor::process(src, BlurStyle::gaussian, 100);
-        const QRect across(1000, 3000, 120, 1200);
-        QCOMPARE(BlurProcessor::processRect(src, BlurStyle::gaussian, 100, across), whole.copy(across));
-    }
-
     void previewCacheIsBoundedAndDropsTheLeastRecentlyUsed()
     {
         const QImage src = noise(64, 64, 5);
