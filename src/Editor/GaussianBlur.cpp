@@ -2,8 +2,14 @@
 
 #include "Editor/ParallelChunks.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include <algorithm>
+#include <climits>
 #include <cmath>
+#include <cstring>
 #include <functional>
 #include <memory>
 
@@ -14,6 +20,13 @@ namespace {
 // Gaussian's curve at a cost that does not grow with sigma.
 constexpr double ExactSigmaLimit = 3.0;
 constexpr int BoxPasses = 5;
+// On a shrunk picture passes are cheap; more of them bring the curve closer.
+constexpr int ShrunkBoxPasses = 8;
+// From these sigmas on the picture is shrunk by 2 and by 4 first: what the
+// blur leaves of its finest detail is then far below a level, and the
+// interpolation's ripple stays well under one.
+constexpr double ShrinkFrom = 12.0;
+constexpr double ShrinkMoreFrom = 24.0;
 // The horizontal result is cut into bands of rows so a tall capture never
 // needs more than this much extra memory at once.
 constexpr qsizetype BandBudgetBytes = qsizetype(128) * 1024 * 1024;
@@ -69,10 +82,11 @@ ZENTU_WIDE void kernelLine(const qint32* __restrict in, qint32* __restrict out, 
 ZENTU_WIDE void boxStep(const qint32* __restrict lo, const qint32* __restrict hi, const qint32* __restrict leaving,
                         qint32* __restrict sum, qint32* __restrict out, float full, float partial)
 {
-    for (int c = 0; c < SlabLanes; ++c)
-        out[c] = qint32(float(sum[c]) * full + float(lo[c] + hi[c]) * partial + 0.5f);
-    for (int c = 0; c < SlabLanes; ++c)
-        sum[c] += hi[c] - leaving[c];
+    for (int c = 0; c < SlabLanes; ++c) {
+        const qint32 s = sum[c];
+        out[c] = qint32(float(s) * full + float(lo[c] + hi[c]) * partial + 0.5f);
+        sum[c] = s + hi[c] - leaving[c];
+    }
 }
 
 ZENTU_WIDE void addRow(qint32* __restrict sum, const qint32* __restrict row)
@@ -108,28 +122,70 @@ ZENTU_WIDE void widenWords(const quint16* __restrict words, qint32* __restrict o
 // Pixel x of sixteen rows into one element of lines side by side.
 ZENTU_WIDE void gatherPixels(const uchar* const* rows, int x, qint32* __restrict lanes)
 {
+#if defined(__SSE2__)
+    const __m128i zero = _mm_setzero_si128();
+    for (int k = 0; k < Rows; ++k) {
+        qint32 bytes;
+        std::memcpy(&bytes, rows[k] + x * 4, 4);
+        // Bytes into the high half of 16-bit words: times Fraction for free.
+        const __m128i words = _mm_unpacklo_epi8(zero, _mm_cvtsi32_si128(bytes));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(lanes + k * 4), _mm_unpacklo_epi16(words, zero));
+    }
+#else
     for (int k = 0; k < Rows; ++k)
         for (int c = 0; c < 4; ++c)
             lanes[k * 4 + c] = qint32(rows[k][x * 4 + c]) * Fraction;
+#endif
 }
 
 // One element of lines side by side back into sixteen rows at pixel x.
+// Values never exceed 255 * Fraction.
 ZENTU_WIDE void scatterPixels(const qint32* __restrict lanes, quint16* const* rows, int x)
 {
+#if defined(__SSE2__)
+    // Signed packing is exact once the values are shifted into its range.
+    const __m128i offset = _mm_set1_epi32(32768), flip = _mm_set1_epi16(qint16(0x8000));
+    for (int k = 0; k < Rows; k += 2) {
+        const __m128i a = _mm_sub_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(lanes + k * 4)), offset);
+        const __m128i b = _mm_sub_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(lanes + k * 4 + 4)), offset);
+        const __m128i words = _mm_xor_si128(_mm_packs_epi32(a, b), flip);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(rows[k] + x * 4), words);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(rows[k + 1] + x * 4), _mm_unpackhi_epi64(words, words));
+    }
+#else
     for (int k = 0; k < Rows; ++k)
         for (int c = 0; c < 4; ++c)
-            rows[k][x * 4 + c] = quint16(lanes[k * 4 + c]); // never above 255 * Fraction
+            rows[k][x * 4 + c] = quint16(lanes[k * 4 + c]);
+#endif
 }
 
 // Fixed point back to premultiplied pixels, rounded; no colour above its alpha.
 ZENTU_WIDE void packPixels(const qint32* __restrict lanes, uchar* __restrict bytes)
 {
+#if defined(__SSE2__)
+    const __m128i half = _mm_set1_epi32(Fraction / 2);
+    const auto rounded = [&](int p) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(lanes + p * 4));
+        return _mm_srai_epi32(_mm_add_epi32(v, half), 8);
+    };
+    const auto capped = [](__m128i words) { // two pixels: every channel at most its alpha
+        __m128i alpha = _mm_shufflelo_epi16(words, _MM_SHUFFLE(3, 3, 3, 3));
+        alpha = _mm_shufflehi_epi16(alpha, _MM_SHUFFLE(3, 3, 3, 3));
+        return _mm_min_epi16(words, alpha);
+    };
+    for (int p = 0; p < SlabPixels; p += 4) {
+        const __m128i lo = capped(_mm_packs_epi32(rounded(p), rounded(p + 1)));
+        const __m128i hi = capped(_mm_packs_epi32(rounded(p + 2), rounded(p + 3)));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(bytes + p * 4), _mm_packus_epi16(lo, hi));
+    }
+#else
     for (int p = 0; p < SlabPixels; ++p) {
         const int a = std::min((lanes[p * 4 + 3] + Fraction / 2) >> 8, 255);
         for (int c = 0; c < 3; ++c)
             bytes[p * 4 + c] = uchar(std::min((lanes[p * 4 + c] + Fraction / 2) >> 8, a));
         bytes[p * 4 + 3] = uchar(a);
     }
+#endif
 }
 
 // Sixteen lines side by side; element i holds Lanes values. Indices
@@ -269,7 +325,22 @@ private:
 } // namespace
 
 GaussianBlur::GaussianBlur(double sigma)
+    : GaussianBlur(sigma, true)
 {
+}
+
+GaussianBlur::GaussianBlur(double sigma, bool mayShrink)
+{
+    if (mayShrink && sigma > ShrinkFrom) {
+        // Averaging f x f blocks adds the variance (f^2 - 1) / 12, linear
+        // interpolation at the f pixel phases f^2 / 6 + 1 / 12: f^2 / 4 in
+        // all. The shrunk blur provides the rest, in units of shrunk pixels.
+        m_factor = sigma > ShrinkMoreFrom ? 4 : 2;
+        const double f2 = double(m_factor) * m_factor;
+        m_shrunk.reset(new GaussianBlur(std::sqrt((sigma * sigma - f2 / 4) / f2), false));
+        m_reach = m_factor * (m_shrunk->reach() + 2);
+        return;
+    }
     if (sigma <= ExactSigmaLimit) {
         m_reach = m_margin = std::max(1, int(std::ceil(3 * sigma)));
         m_kernel.resize(size_t(2 * m_reach + 1));
@@ -283,18 +354,21 @@ GaussianBlur::GaussianBlur(double sigma)
     // An extended box: 2r + 1 taps plus a fraction alpha of one more on each
     // side, so its variance (r(r+1)(2r+1)/3 + 2 alpha (r+1)^2) / (2r+1+2 alpha)
     // meets sigma^2 / passes exactly.
-    const double v = sigma * sigma / BoxPasses;
+    const int passes = mayShrink ? BoxPasses : ShrunkBoxPasses;
+    const double v = sigma * sigma / passes;
     const int r = int(std::floor((std::sqrt(1 + 12 * v) - 1) / 2));
     const double alpha =
         std::clamp((2 * r + 1) * (v - r * (r + 1) / 3.0) / (2 * ((r + 1.0) * (r + 1.0) - v)), 0.0, 1.0);
     const double full = 1.0 / (2 * r + 1 + 2 * alpha);
-    m_boxes.assign(BoxPasses, BoxPass{r, float(full), float(alpha * full)});
+    m_boxes.assign(size_t(passes), BoxPass{r, float(full), float(alpha * full)});
     m_margin = r + 1;
-    m_reach = BoxPasses * m_margin;
+    m_reach = passes * m_margin;
 }
 
 QImage GaussianBlur::apply(const QImage& source, const QRect& area) const
 {
+    if (m_shrunk)
+        return applyShrunk(source, area);
     QImage out(area.size(), QImage::Format_ARGB32_Premultiplied);
     if (out.isNull())
         return out;
@@ -378,4 +452,167 @@ void GaussianBlur::band(const QImage& source, const QRect& area, int y0, int y1,
             }
         }
     });
+}
+
+namespace {
+
+// floor(a / b) for b > 0.
+int floorDiv(int a, int b)
+{
+    return a >= 0 ? a / b : -((-a + b - 1) / b);
+}
+
+// The shrunk picture's cell of a pixel to interpolate from (the left or upper
+// of the two), and the weight of the other one in units of 1 / (2f): pixel
+// centres lie at (x + 0.5) / f - 0.5 in shrunk cells.
+std::pair<int, int> interpolationOf(int x, int f)
+{
+    const int numerator = 2 * x + 1 - f;
+    const int cell = floorDiv(numerator, 2 * f);
+    return {cell, numerator - cell * 2 * f};
+}
+
+// Rounded means of `cells` whole F x F cells from their column sums.
+template <int F>
+void averageCells(const quint16* __restrict sums, uchar* __restrict out, int cells)
+{
+    constexpr quint32 shift = F == 2 ? 2 : 4, half = 1u << (shift - 1);
+    for (int i = 0; i < cells; ++i)
+        for (int c = 0; c < 4; ++c) {
+            quint32 sum = half;
+            for (int k = 0; k < F; ++k)
+                sum += sums[(i * F + k) * 4 + c];
+            out[i * 4 + c] = uchar(sum >> shift);
+        }
+}
+
+// Cells `rect` of the picture shrunk by f: each the rounded mean of its
+// f x f pixels (fewer at the right and bottom edges).
+QImage shrink(const QImage& source, const QRect& rect, int f)
+{
+    QImage out(rect.size(), QImage::Format_ARGB32_Premultiplied);
+    if (out.isNull())
+        return out;
+    const int W = source.width(), H = source.height();
+    const int px0 = rect.left() * f, px1 = std::min(W, (rect.right() + 1) * f);
+    uchar* outBits = out.bits();
+    const qsizetype outStride = out.bytesPerLine();
+    ParallelChunks::run(rect.height(), qsizetype(rect.width()) * rect.height() * f * f, [&](int begin, int end) {
+        std::vector<quint16> columns(size_t(px1 - px0) * 4);
+        for (int j = begin; j < end; ++j) {
+            // Column sums over the cell's rows, then f of them per cell.
+            const int y0 = (rect.top() + j) * f, y1 = std::min(H, y0 + f);
+            const uchar* first = source.constScanLine(y0) + px0 * 4;
+            std::copy(first, first + columns.size(), columns.begin());
+            for (int y = y0 + 1; y < y1; ++y) {
+                const uchar* __restrict line = source.constScanLine(y) + px0 * 4;
+                quint16* __restrict sums = columns.data();
+                for (size_t k = 0; k < columns.size(); ++k)
+                    sums[k] = quint16(sums[k] + line[k]);
+            }
+            uchar* __restrict dst = outBits + j * outStride;
+            const quint16* __restrict sums = columns.data();
+            // Whole cells divide by a power of two; partial ones at the
+            // picture's right and bottom edges by their pixel count.
+            int i = 0;
+            if (y1 - y0 == f) {
+                const int whole = std::min(rect.width(), (W / f) - rect.left());
+                if (f == 2)
+                    averageCells<2>(sums, dst, whole);
+                else
+                    averageCells<4>(sums, dst, whole);
+                i = std::max(whole, 0);
+            }
+            for (; i < rect.width(); ++i) {
+                const int x0 = (rect.left() + i) * f, x1 = std::min(W, x0 + f);
+                const quint32 n = quint32((x1 - x0) * (y1 - y0));
+                for (int c = 0; c < 4; ++c) {
+                    quint32 sum = 0;
+                    for (int x = x0; x < x1; ++x)
+                        sum += sums[(x - px0) * 4 + c];
+                    dst[i * 4 + c] = uchar((sum + n / 2) / n);
+                }
+            }
+        }
+    });
+    return out;
+}
+
+// Two spread rows weighted into one row of bytes; the weights of both
+// directions add up to 2^shift.
+ZENTU_WIDE void blendRows(const quint32* __restrict upper, const quint32* __restrict lower, quint32 wa, quint32 wb,
+                          int shift, uchar* __restrict out, int count)
+{
+    const quint32 half = 1u << (shift - 1);
+    for (int k = 0; k < count; ++k)
+        out[k] = uchar((wa * upper[k] + wb * lower[k] + half) >> shift);
+}
+
+// `area` of the picture by linear interpolation between the cells of
+// `cells`, whose top-left is cell `origin` of a picture shrunk by f to
+// `shrunkSize`; beyond the shrunk picture's edges its edge cells repeat.
+QImage enlarge(const QImage& cells, QPoint origin, const QRect& area, int f, QSize shrunkSize)
+{
+    QImage out(area.size(), QImage::Format_ARGB32_Premultiplied);
+    if (out.isNull())
+        return out;
+    const int n = area.width();
+    const int step = 2 * f; // weights count in 1 / (2f)
+    std::vector<int> left(static_cast<size_t>(n)), right(static_cast<size_t>(n)), weight(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i) {
+        const auto [cell, w] = interpolationOf(area.left() + i, f);
+        left[size_t(i)] = std::clamp(cell, 0, shrunkSize.width() - 1) - origin.x();
+        right[size_t(i)] = std::clamp(cell + 1, 0, shrunkSize.width() - 1) - origin.x();
+        weight[size_t(i)] = w;
+    }
+    // One cell row spread across the area's columns, in units of 1 / (2f).
+    const auto spread = [&](int row, std::vector<quint32>& into) {
+        const uchar* __restrict line = cells.constScanLine(std::clamp(row, 0, shrunkSize.height() - 1) - origin.y());
+        quint32* __restrict to = into.data();
+        for (int i = 0; i < n; ++i) {
+            const uchar* a = line + left[size_t(i)] * 4;
+            const uchar* b = line + right[size_t(i)] * 4;
+            const quint32 wb = quint32(weight[size_t(i)]), wa = quint32(step) - wb;
+            for (int c = 0; c < 4; ++c)
+                to[i * 4 + c] = wa * a[c] + wb * b[c];
+        }
+    };
+    uchar* outBits = out.bits();
+    const qsizetype outStride = out.bytesPerLine();
+    ParallelChunks::run(area.height(), qsizetype(n) * area.height(), [&](int begin, int end) {
+        std::vector<quint32> upper(size_t(n) * 4), lower(size_t(n) * 4);
+        int spreadRow = INT_MIN;
+        for (int j = begin; j < end; ++j) {
+            const auto [cell, w] = interpolationOf(area.top() + j, f);
+            if (cell != spreadRow) {
+                if (cell == spreadRow + 1)
+                    upper.swap(lower);
+                else
+                    spread(cell, upper);
+                spread(cell + 1, lower);
+                spreadRow = cell;
+            }
+            blendRows(upper.data(), lower.data(), quint32(step - w), quint32(w), f == 2 ? 4 : 6,
+                      outBits + j * outStride, n * 4);
+        }
+    });
+    return out;
+}
+
+} // namespace
+
+QImage GaussianBlur::applyShrunk(const QImage& source, const QRect& area) const
+{
+    const int f = m_factor;
+    const QRect shrunkBounds(0, 0, (source.width() + f - 1) / f, (source.height() + f - 1) / f);
+    // The cells the interpolation reads, then the cells their blur reads.
+    const QRect cells = QRect(QPoint(interpolationOf(area.left(), f).first, interpolationOf(area.top(), f).first),
+                              QPoint(interpolationOf(area.right(), f).first + 1,
+                                     interpolationOf(area.bottom(), f).first + 1))
+                            .intersected(shrunkBounds);
+    const int r = m_shrunk->reach();
+    const QRect read = cells.adjusted(-r, -r, r, r).intersected(shrunkBounds);
+    const QImage small = shrink(source, read, f);
+    const QImage blurred = m_shrunk->apply(small, cells.translated(-read.topLeft()));
+    return enlarge(blurred, cells.topLeft(), area, f, shrunkBounds.size());
 }

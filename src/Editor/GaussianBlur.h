@@ -1,9 +1,12 @@
 #pragma once
 // A Gaussian blur of a picture whose edge pixels are taken to go on forever.
 // Small sigmas use the sampled kernel; larger ones a chain of box passes of
-// exactly the same variance, whose cost does not grow with sigma.
+// exactly the same variance, whose cost does not grow with sigma; large ones
+// blur a picture shrunk by 2 or 4 and enlarge the result, with the shrinking
+// and the interpolation counted into the variance.
 #include <QImage>
 #include <QRect>
+#include <memory>
 #include <vector>
 
 class GaussianBlur {
@@ -26,10 +29,14 @@ public:
     };
 
 private:
+    GaussianBlur(double sigma, bool mayShrink);
     void band(const QImage& source, const QRect& area, int y0, int y1, QImage& out) const;
+    QImage applyShrunk(const QImage& source, const QRect& area) const;
 
     std::vector<float> m_kernel; // sampled kernel, empty when boxes are used
     std::vector<BoxPass> m_boxes;
     int m_reach = 0;  // of the whole filter
     int m_margin = 0; // of one pass
+    int m_factor = 1; // how much the picture is shrunk first
+    std::shared_ptr<const GaussianBlur> m_shrunk; // the blur of the shrunk picture
 };
