@@ -80,10 +80,7 @@ QRectF AnnotationObject::boundingBox() const
     const QPointF p0 = points.first();
     switch (kind) {
     case AnnotationKind::cursor: {
-        const QString base = CursorAssets::baseStyle(cursorStyle.value_or(QString()));
-        const QPointF hotspot = CursorAssets::hotspots().value(
-            base, QPointF(CursorAssets::defaultHotspotX, CursorAssets::defaultHotspotY));
-        QRectF r = cursorRect(hotspot);
+        QRectF r = cursorRect(CursorAssets::hotspot(cursorStyle.value_or(QString())));
         if (highlightEnabled.value_or(false)) {
             const double radius = highlightSize.value_or(60);
             r = unite(r, QRectF(p0.x() - radius, p0.y() - radius, 2 * radius, 2 * radius));
