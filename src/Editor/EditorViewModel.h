@@ -6,6 +6,7 @@
 // of the edited image, origin top-left, y downwards. Main thread only.
 #include "Editor/AnnotationGeometry.h"
 #include "Editor/AnnotationHitTest.h"
+#include "Editor/TextEntryBuffer.h"
 #include "Models/EditorState.h"
 #include "Models/ScreenshotItem.h"
 
@@ -127,12 +128,47 @@ public:
     void setFontSize(double size);
     void setFontName(const std::optional<QString>& name);
 
-    // --- Text entry (the entry fields arrive with the text tool) -----------
+    // --- Text entry --------------------------------------------------------
+    // The words of the open field, written by the field as the user types.
+    TextEntryBuffer& textBuffer() { return m_textBuffer; }
+    // What a new entry creates: a text or a speech bubble.
+    AnnotationKind pendingKind() const { return m_pendingKind; }
+    // Re-opens the text or the bubble's words under the point.
+    void handleDoubleClick(QPointF at);
+    // Opens a field for a new annotation at the point; an open entry is
+    // committed first.
+    void beginText(QPointF at, AnnotationKind kind);
+    void beginEditingText(QUuid id);
     // Opens the words of a speech bubble for editing and selects it.
     void beginEditingBubble(QUuid id);
+    // The buffer becomes the bubble's words, as typed.
     void commitBubbleEdit();
+    // The trimmed buffer becomes a new text or the re-edited one's words; an
+    // emptied re-edited text is deleted.
     void commitPendingText();
     void cancelPendingText();
+    // A pasted text as a new text annotation centred on the picture.
+    void insertText(const QString& text);
+
+    // --- Crop ---------------------------------------------------------------
+    // The crop gesture in progress: a new rectangle, moving the draft, or
+    // pulling one of its corners (cropResizeHandle).
+    enum class CropDragMode { newRect, move, resize };
+    const std::optional<QRectF>& cropDraft() const { return m_cropDraft; }
+    std::optional<CropDragMode> cropDragMode() const { return m_cropDragMode; }
+    std::optional<DragHandle> cropResizeHandle() const { return m_cropResizeHandle; }
+    // Once a crop was applied the picture itself is written back.
+    bool imageWasCropped() const { return m_imageWasCropped; }
+    // A crop-tool drag: begin on its first event (with the draft's corner
+    // under the press, if any), update with its start and current point, end.
+    void cropBegin(QPointF at, std::optional<DragHandle> handle);
+    void cropUpdate(QPointF start, QPointF to);
+    void endCropDrag();
+    void cancelCrop();
+    void setCropAspect(CropAspect aspect);
+    // Cuts the picture to the rectangle as one undo step; false (and nothing
+    // changed) for less than 8 × 8 pixels, the whole picture or no bitmap.
+    bool applyCrop(const QRectF& rect);
 
     // The window is closing: no style edit or gesture stays open.
     void windowWillClose();
@@ -145,6 +181,7 @@ Q_SIGNALS:
     void draftChanged();
     void marqueeChanged();
     void textEntryChanged(); // pendingTextOrigin, editingTextID, editingBubbleID
+    void cropChanged();      // cropDraft, cropDragMode
     void zoomChanged();
     void historyChanged(); // canUndo, canRedo
 
@@ -181,6 +218,8 @@ private:
     static KindSet kinds(std::initializer_list<AnnotationKind> list);
     static constexpr KindSet everyKind = ~0u;
 
+    QRectF constrainedCrop(const QRectF& rect) const;
+
     static std::optional<QPointF> oppositeCorner(const AnnotationObject& a, DragHandle handle);
     static void resizeCursor(AnnotationObject& a, DragHandle handle, QPointF to);
 
@@ -196,6 +235,12 @@ private:
     std::optional<QUuid> m_editingBubbleID;
     std::optional<QUuid> m_editingTextID;
     std::optional<QPointF> m_pendingTextOrigin;
+    AnnotationKind m_pendingKind = AnnotationKind::text;
+    TextEntryBuffer m_textBuffer;
+    // Counts every change of the history, so a new bubble's first words can
+    // tell whether its creation is still the latest step.
+    quint64 m_historyVersion = 0;
+    std::optional<quint64> m_newBubbleVersion;
     double m_zoom = 1.0;
     QList<EditorSnapshot> m_undoStack; // oldest first
     QList<EditorSnapshot> m_redoStack;
@@ -214,4 +259,11 @@ private:
     bool m_didPushHandleUndo = false;
     // The corner a rectangle keeps while one of its corners is dragged.
     std::optional<QPointF> m_handleAnchor;
+
+    // Crop.
+    std::optional<QRectF> m_cropDraft;
+    std::optional<CropDragMode> m_cropDragMode;
+    std::optional<DragHandle> m_cropResizeHandle;
+    std::optional<QPointF> m_cropMoveLast;
+    bool m_imageWasCropped = false;
 };
