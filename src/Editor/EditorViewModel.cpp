@@ -104,6 +104,7 @@ void EditorViewModel::restore(const EditorSnapshot& s)
     if (s.image.cacheKey() != m_original.cacheKey()) {
         m_original = s.image;
         m_imagePixelSize = s.pixelSize;
+        m_blurCache.clear();
         Q_EMIT imageChanged();
     }
     setSelectedAnnotationID(std::nullopt);

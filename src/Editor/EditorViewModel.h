@@ -6,6 +6,7 @@
 // of the edited image, origin top-left, y downwards. Main thread only.
 #include "Editor/AnnotationGeometry.h"
 #include "Editor/AnnotationHitTest.h"
+#include "Editor/BlurPreviewCache.h"
 #include "Editor/TextEntryBuffer.h"
 #include "Models/EditorState.h"
 #include "Models/ScreenshotItem.h"
@@ -30,6 +31,10 @@ public:
                     QObject* parent = nullptr);
     ~EditorViewModel() override;
 
+    // The crop gesture in progress: a new rectangle, moving the draft, or
+    // pulling one of its corners (`cropResizeHandle`).
+    enum class CropDragMode { newRect, move, resize };
+
     static constexpr int undoLimit = 100;
     static constexpr double minZoom = 0.25;
     static constexpr double maxZoom = 40;
@@ -45,6 +50,8 @@ public:
     // The one selected annotation; none when nothing or several are selected.
     std::optional<QUuid> selectedAnnotationID() const;
     const std::optional<QRectF>& marqueeRect() const { return m_marqueeRect; }
+    // The topmost annotation under an image point.
+    std::optional<QUuid> annotationAt(QPointF at) const;
     bool isDraggingSelection() const { return m_isDraggingSelection; }
     std::optional<DragHandle> activeHandle() const { return m_activeHandle; }
     double zoom() const { return m_zoom; }
@@ -58,6 +65,13 @@ public:
     const std::optional<QPointF>& pendingTextOrigin() const { return m_pendingTextOrigin; }
     const std::optional<QUuid>& editingTextID() const { return m_editingTextID; }
     const std::optional<QUuid>& editingBubbleID() const { return m_editingBubbleID; }
+    // The crop rectangle being prepared, in image pixels.
+    const std::optional<QRectF>& cropDraft() const { return m_cropDraft; }
+    std::optional<CropDragMode> cropDragMode() const { return m_cropDragMode; }
+    std::optional<DragHandle> cropResizeHandle() const { return m_cropResizeHandle; }
+    // Set once a new picture replaced the opened one; the write-back then
+    // stores the picture too.
+    bool imageWasCropped() const { return m_imageWasCropped; }
 
     // Writes of the selection (also from a view binding); a single selected
     // cursor's settings become the cursor tool's settings.
@@ -133,11 +147,12 @@ public:
     TextEntryBuffer& textBuffer() { return m_textBuffer; }
     // What a new entry creates: a text or a speech bubble.
     AnnotationKind pendingKind() const { return m_pendingKind; }
-    // Re-opens the text or the bubble's words under the point.
+    // A double click: a text or speech bubble under the point opens for editing.
     void handleDoubleClick(QPointF at);
-    // Opens a field for a new annotation at the point; an open entry is
-    // committed first.
+    // A text-tool click: an entry for a new annotation of the kind opens at
+    // the point; an open entry is committed first.
     void beginText(QPointF at, AnnotationKind kind);
+    // Opens the words of a text annotation again and selects it.
     void beginEditingText(QUuid id);
     // Opens the words of a speech bubble for editing and selects it.
     void beginEditingBubble(QUuid id);
@@ -150,25 +165,30 @@ public:
     // A pasted text as a new text annotation centred on the picture.
     void insertText(const QString& text);
 
-    // --- Crop ---------------------------------------------------------------
-    // The crop gesture in progress: a new rectangle, moving the draft, or
-    // pulling one of its corners (cropResizeHandle).
-    enum class CropDragMode { newRect, move, resize };
-    const std::optional<QRectF>& cropDraft() const { return m_cropDraft; }
-    std::optional<CropDragMode> cropDragMode() const { return m_cropDragMode; }
-    std::optional<DragHandle> cropResizeHandle() const { return m_cropResizeHandle; }
-    // Once a crop was applied the picture itself is written back.
-    bool imageWasCropped() const { return m_imageWasCropped; }
+    // --- Crop ----------------------------------------------------------------
     // A crop-tool drag: begin on its first event (with the draft's corner
-    // under the press, if any), update with its start and current point, end.
+    // under the press, if any), then one update per event with the drag's
+    // start and current point, end on release.
     void cropBegin(QPointF at, std::optional<DragHandle> handle);
     void cropUpdate(QPointF start, QPointF to);
     void endCropDrag();
     void cancelCrop();
+    // The preset reshapes a draft at once.
     void setCropAspect(CropAspect aspect);
     // Cuts the picture to the rectangle as one undo step; false (and nothing
     // changed) for less than 8 × 8 pixels, the whole picture or no bitmap.
     bool applyCrop(const QRectF& rect);
+
+    // --- Pictures and results ------------------------------------------------
+    // Makes `image` the edited picture with these annotations, as one undo
+    // step; nothing stays selected.
+    void replaceImage(const QImage& image, const QList<AnnotationObject>& annotations);
+    // The whole picture blurred for the canvas's preview of blur areas, kept
+    // for later frames; null when it cannot be made.
+    QImage blurredImage(BlurStyle style, double amount);
+    // Writes the annotations (and a replaced picture) back to the history
+    // entry the editor was opened on; nothing for a loose image.
+    void persistAnnotations();
 
     // The window is closing: no style edit or gesture stays open.
     void windowWillClose();
@@ -181,9 +201,9 @@ Q_SIGNALS:
     void draftChanged();
     void marqueeChanged();
     void textEntryChanged(); // pendingTextOrigin, editingTextID, editingBubbleID
-    void cropChanged();      // cropDraft, cropDragMode
     void zoomChanged();
     void historyChanged(); // canUndo, canRedo
+    void cropChanged();    // cropDraft, cropDragMode
 
 private:
     // One undo or redo entry: both members share their data with the state.
@@ -241,6 +261,12 @@ private:
     // tell whether its creation is still the latest step.
     quint64 m_historyVersion = 0;
     std::optional<quint64> m_newBubbleVersion;
+    std::optional<QRectF> m_cropDraft;
+    std::optional<CropDragMode> m_cropDragMode;
+    std::optional<DragHandle> m_cropResizeHandle;
+    std::optional<QPointF> m_cropMoveLast;
+    bool m_imageWasCropped = false;
+    BlurPreviewCache m_blurCache;
     double m_zoom = 1.0;
     QList<EditorSnapshot> m_undoStack; // oldest first
     QList<EditorSnapshot> m_redoStack;
@@ -259,11 +285,4 @@ private:
     bool m_didPushHandleUndo = false;
     // The corner a rectangle keeps while one of its corners is dragged.
     std::optional<QPointF> m_handleAnchor;
-
-    // Crop.
-    std::optional<QRectF> m_cropDraft;
-    std::optional<CropDragMode> m_cropDragMode;
-    std::optional<DragHandle> m_cropResizeHandle;
-    std::optional<QPointF> m_cropMoveLast;
-    bool m_imageWasCropped = false;
 };

@@ -141,7 +141,6 @@ bool EditorViewModel::applyCrop(const QRectF& c)
     if (cut.isNull())
         return false;
 
-    pushUndo();
     const QRectF inside(0, 0, r.width(), r.height());
     const QPointF shift(r.x(), r.y());
     QList<AnnotationObject> kept;
@@ -152,13 +151,7 @@ bool EditorViewModel::applyCrop(const QRectF& c)
         if (AnnotationHitTest::intersects(a.boundingBox(), inside))
             kept.append(std::move(a));
     }
-    m_state.annotations = std::move(kept);
-    m_original = cut;
-    m_imagePixelSize = QSizeF(r.size());
-    m_imageWasCropped = true;
-    Q_EMIT imageChanged();
-    Q_EMIT annotationsChanged();
-    setSelectedAnnotationID(std::nullopt);
+    replaceImage(cut, kept);
     m_cropDraft.reset();
     m_cropDragMode.reset();
     m_cropResizeHandle.reset();

@@ -120,6 +120,11 @@ InPlaceTextFields::~InPlaceTextFields()
         m_text->finish();
 }
 
+GrowingTextView* InPlaceTextFields::textView() const
+{
+    return m_text;
+}
+
 void InPlaceTextFields::setContentSize(QSizeF size)
 {
     m_contentSize = size;

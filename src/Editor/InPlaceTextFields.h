@@ -44,7 +44,7 @@ public:
     // The canvas content changed size (zoom, window size).
     void setContentSize(QSizeF size);
     // The open field's text, if any.
-    GrowingTextView* textView() const { return m_text; }
+    GrowingTextView* textView() const;
 
 private:
     // Which entry a field belongs to: another one needs a new field.
