@@ -20,6 +20,7 @@
 #include "fakes/FakeCapturePermissions.h"
 #include "fakes/FakeClipboardService.h"
 #include "fakes/FakeGlobalHotkeys.h"
+#include "fakes/FakeImageFileDialogs.h"
 #include "fakes/FakeInstallation.h"
 #include "fakes/FakeKeyboardInfo.h"
 #include "fakes/FakeLoginItemService.h"
@@ -27,12 +28,15 @@
 #include "fakes/FakeProcessLauncher.h"
 #include "fakes/FakeScreenSource.h"
 #include "fakes/FakeSingleInstance.h"
+#include "fakes/FakeTextRecognizer.h"
 #include "fakes/FakeUpdateFeed.h"
 #include "fakes/FakeUserDefaults.h"
+#include "fakes/FakeWindowDesktops.h"
 #include "fakes/FakeWindowServer.h"
 #include "fakes/FakeWorkspace.h"
 
 #include <QStringList>
+#include <QTemporaryDir>
 
 class FakeCoordinatorServices final : public CoordinatorServices {
 public:
@@ -60,6 +64,11 @@ public:
                                                 QUrl(QStringLiteral("https://updates.zentu.example/appcast.xml")),
                                                 identity.version);
     }
+
+    ImageFileDialogs& imageFileDialogs() override { return fileDialogs; }
+    TextRecognizer& textRecognizer() override { return recognizer; }
+    WindowDesktops& windowDesktops() override { return desktops; }
+    QString privateTemporaryFolder() override { return privateTemp.path(); }
 
     std::unique_ptr<SettingsManager> makeSettingsManager() override
     {
@@ -120,6 +129,10 @@ public:
     FakeInstallation installationFake;
     FakeSingleInstance sessionFake;
     FakeWorkspace workspaceFake;
+    FakeImageFileDialogs fileDialogs;
+    FakeTextRecognizer recognizer;
+    FakeWindowDesktops desktops;
+    QTemporaryDir privateTemp;
     FakeUpdateFeed updateFeed;
     FakeGlobalHotkeys globalHotkeys;
     FakeScreenSource screens;
