@@ -7,7 +7,8 @@
 
 // Answers every picture with the scripted lines (or with what `answer` makes
 // of it). Held calls wait until released one by one, so tests decide in which
-// order recognitions finish. Safe from any thread.
+// order recognitions finish; calls are numbered as they arrive (imageOf
+// tells which picture a number got). Safe from any thread.
 class FakeTextRecognizer final : public TextRecognizer {
 public:
     QStringList availableLanguages() const override { return installed; }
@@ -17,6 +18,7 @@ public:
         {
             QMutexLocker lock(&mutex);
             call = calls++;
+            images.append(image);
             askedLanguages = languages;
             started.wakeAll();
         }
@@ -46,6 +48,12 @@ public:
                 return false;
         return true;
     }
+    // The picture the call with this number was given.
+    QImage imageOf(int call)
+    {
+        QMutexLocker lock(&mutex);
+        return images.value(call);
+    }
     int callCount()
     {
         QMutexLocker lock(&mutex);
@@ -72,5 +80,6 @@ private:
     QMutex mutex;
     QWaitCondition started, releasedChanged;
     QList<int> released;
+    QList<QImage> images;
     int calls = 0;
 };
