@@ -16,7 +16,6 @@
 #include <QScreen>
 #include <QSlider>
 #include <QToolButton>
-#include <QWindow>
 #include <algorithm>
 #include <cmath>
 
@@ -212,9 +211,6 @@ void PinnedImageView::mousePressEvent(QMouseEvent* event)
     m_dragEdges = edgesAt(event->position().toPoint(), size());
     m_dragStart = event->globalPosition().toPoint();
     m_dragStartGeometry = window()->geometry();
-    // The window manager moves the window where it can; otherwise we do.
-    if (!m_dragEdges && window()->windowHandle() && window()->windowHandle()->startSystemMove())
-        m_dragStart.reset();
     event->accept();
 }
 

@@ -56,7 +56,7 @@ private:
     QGraphicsOpacityEffect* m_barOpacity;
     QPropertyAnimation* m_barFade;
     bool m_hovering = false;
-    // A resize or a move by hand (where the window manager does not move it).
+    // The drag in progress: a resize at these edges, or a move without any.
     Qt::Edges m_dragEdges;
     std::optional<QPoint> m_dragStart;
     QRect m_dragStartGeometry;

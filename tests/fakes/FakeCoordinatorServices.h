@@ -49,7 +49,7 @@ public:
     UserDefaults& userDefaults() override { return defaults; }
     ActivationPolicy& activationPolicy() override { return activation; }
     AppIdentity& appIdentity() override { return identity; }
-    ClipboardService& clipboard() override { return clipboardService; }
+    ClipboardService& clipboard() override { return realClipboard ? *realClipboard : clipboardService; }
     CapturePermissions& platformPermissions() override { return capturePermissions; }
     Alerts& alerts() override { return alertsFake; }
     ProcessLauncher& launcher() override { return launcherFake; }
@@ -103,7 +103,7 @@ public:
     std::unique_ptr<ClipboardHistoryStore> makeClipboardHistoryStore(SettingsManager& settings) override
     {
         calls.append(QStringLiteral("makeClipboardHistoryStore"));
-        return std::make_unique<ClipboardHistoryStore>(settings, &clipboardService);
+        return std::make_unique<ClipboardHistoryStore>(settings, &clipboard());
     }
     std::unique_ptr<ScreenshotHistoryStore> makeScreenshotHistoryStore(SettingsManager& settings) override
     {
@@ -114,7 +114,7 @@ public:
                                                            SettingsManager& settings) override
     {
         calls.append(QStringLiteral("makeClipboardMonitor"));
-        return std::make_unique<ClipboardMonitor>(store, settings, applications, &clipboardService);
+        return std::make_unique<ClipboardMonitor>(store, settings, applications, &clipboard());
     }
 
     QStringList calls;
@@ -137,6 +137,8 @@ public:
     FakeGlobalHotkeys globalHotkeys;
     FakeScreenSource screens;
     FakeClipboardService clipboardService;
+    // Set before the coordinator is made: the system clipboard instead (X11 tests).
+    ClipboardService* realClipboard = nullptr;
     FakeApplicationIdentity applications;
     FakeWindowServer windowServer;
     FakeOverlayDesktop overlayDesktop;
