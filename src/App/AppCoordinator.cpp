@@ -22,6 +22,7 @@
 #include "Settings/SettingsManager.h"
 #include "Storage/ClipboardHistoryStore.h"
 #include "Storage/ScreenshotHistoryStore.h"
+#include "Ui/TransientUi.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -206,6 +207,8 @@ void AppCoordinator::handle(HotkeyAction action)
 
 void AppCoordinator::captureScrollingWindow()
 {
+    // The picker's frozen view and the frames never show our tooltips or menus.
+    TransientUi::dismiss();
     m_scrollFlow->captureScrollingWindow();
 }
 
@@ -441,6 +444,8 @@ void AppCoordinator::refreshWindowTitles()
         m_settingsWindow->setWindowTitle(Localizer::t(QStringLiteral("Zentu.it Einstellungen")));
     if (m_clipboardPanel)
         m_clipboardPanel->setWindowTitle(Localizer::t(QStringLiteral("Zwischenablage-Verlauf")));
+    if (m_onboardingWindow)
+        m_onboardingWindow->setWindowTitle(Localizer::t(QStringLiteral("Zentu.it einrichten")));
     for (const auto& w : m_editorWindows)
         w->setWindowTitle(Localizer::t(QStringLiteral("Zentu.it Editor")));
 }

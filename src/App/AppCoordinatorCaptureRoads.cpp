@@ -14,6 +14,7 @@
 #include "Screenshot/ScreenshotService.h"
 #include "Screenshot/TimestampStamper.h"
 #include "Storage/ScreenshotHistoryStore.h"
+#include "Ui/TransientUi.h"
 
 #include <QKeyEvent>
 #include <QWidget>
@@ -38,6 +39,8 @@ void AppCoordinator::buildCaptureRoads()
 
     CaptureFlows::Hooks hooks;
     hooks.ensureScreenRecordingPermission = [self] { return self && self->m_guards->ensureScreenRecordingPermission(); };
+    // A capture never shows the program's own tooltips or menus.
+    hooks.dismissTransientUi = [] { return TransientUi::dismiss(); };
     hooks.beginInteractiveCapture = [self](bool detectWindows, CaptureFlows::IntroStep intro,
                                            CaptureFlows::Completion completion) {
         if (self)

@@ -106,6 +106,16 @@ void HoverCardButton::leaveEvent(QEvent* e)
     QAbstractButton::leaveEvent(e);
 }
 
+void HoverCardButton::hideEvent(QHideEvent* e)
+{
+    // The panel closing sends no leave event: the next open starts at rest.
+    m_hovering = false;
+    setHover(false);
+    m_swap->setImmediately(0.0);
+    m_background->setImmediately(backgroundOpacity(false, false));
+    QAbstractButton::hideEvent(e);
+}
+
 void HoverCardButton::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
