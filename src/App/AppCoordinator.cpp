@@ -208,7 +208,7 @@ void AppCoordinator::handle(HotkeyAction action)
 void AppCoordinator::captureScrollingWindow()
 {
     // The picker's frozen view and the frames never show our tooltips or menus.
-    TransientUi::dismiss();
+    m_transientUi->dismiss();
     m_scrollFlow->captureScrollingWindow();
 }
 

@@ -31,6 +31,7 @@ class ScrollCaptureEngine;
 class ScrollCaptureFlow;
 class SettingsManager;
 class ToastPresenter;
+class TransientUi;
 
 class AppCoordinator : public QObject {
     Q_OBJECT
@@ -136,6 +137,8 @@ private:
     std::unique_ptr<ClipboardMonitor> m_clipboardMonitor;
     std::unique_ptr<PermissionGuards> m_guards;
     std::unique_ptr<CaptureFlows> m_captureFlows;
+    // Our tooltips, menus and popups, hidden before the screen is read.
+    std::unique_ptr<TransientUi> m_transientUi;
     EditorFactory m_editorFactory;
     QTimer m_onboardingCheck;
 
