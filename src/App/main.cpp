@@ -43,7 +43,7 @@ int main(int argc, char** argv)
     // Outlive the coordinator and its windows, which use them.
     DesktopWorkspace workspace;
     XdgAppNameResolver appNames;
-    DefaultCoordinatorServices services;
+    DefaultCoordinatorServices services(instance);
     AppDelegate delegate(services);
     // The tray panel and the clipboard window's list. The panel asks the
     // coordinator for every action through MenuBarActions.

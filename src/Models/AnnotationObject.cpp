@@ -1,6 +1,7 @@
 #include "Models/AnnotationObject.h"
 
 #include "Editor/CursorAssets.h"
+#include "Models/AnnotationLimits.h"
 #include "Models/JsonDecoder.h"
 
 #include <QHashFunctions>
@@ -209,7 +210,21 @@ std::optional<AnnotationObject> AnnotationObject::fromJson(const QJsonValue& val
     a.highlightOpacity = d.optionalNumber("highlightOpacity");
     if (!ok || !d.ok())
         return std::nullopt;
+    a.clampToControlRanges();
     return a;
+}
+
+void AnnotationObject::clampToControlRanges()
+{
+    lineWidth = AnnotationLimits::lineWidth.bound(lineWidth, AnnotationLimits::defaultLineWidth);
+    fontSize = AnnotationLimits::fontSize.bound(fontSize);
+    badgeSize = AnnotationLimits::badgeSize.bound(badgeSize);
+    blurAmount = AnnotationLimits::blurAmount.bound(blurAmount);
+    magnification = AnnotationLimits::magnification.bound(magnification);
+    cornerRadius = AnnotationLimits::cornerRadius.bound(cornerRadius);
+    cursorSize = AnnotationLimits::cursorSize.bound(cursorSize);
+    highlightSize = AnnotationLimits::highlightSize.bound(highlightSize);
+    highlightOpacity = AnnotationLimits::highlightOpacity.bound(highlightOpacity);
 }
 
 size_t qHash(const AnnotationObject& a, size_t seed)

@@ -61,7 +61,7 @@ private Q_SLOTS:
         AppCoordinator coordinator(services);
         QCOMPARE(services.calls,
                  (QStringList{QStringLiteral("makeSettingsManager"), QStringLiteral("makePermissionManager"),
-                              QStringLiteral("makeHotkeyManager"), QStringLiteral("makeScreenshotService"), QStringLiteral("makeToastPresenter"), QStringLiteral("ensureDirectories"),
+                              QStringLiteral("makeHotkeyManager"), QStringLiteral("makeScreenshotService"), QStringLiteral("makeToastPresenter"), QStringLiteral("makeUpdater"), QStringLiteral("ensureDirectories"),
                               QStringLiteral("makeClipboardHistoryStore"), QStringLiteral("makeScreenshotHistoryStore"),
                               QStringLiteral("makeClipboardMonitor")}));
         // Between construction and start nothing polls the clipboard and no
