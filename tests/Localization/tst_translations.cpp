@@ -122,6 +122,11 @@ private Q_SLOTS:
              {"Keine Verbindung zum X-Server", "Fenster %1 existiert nicht", "Fenster %1 ist nicht sichtbar",
               "Fenster %1 liegt ausserhalb des Bildschirms"}},
             {"Platform/Qt/XdgAutostartLoginItem.cpp", {"Ordner für Autostart konnte nicht angelegt werden"}},
+            {"Platform/Qt/XdgUserInstallation.cpp", {" ist ein symbolischer Link", ": Ordner kann nicht angelegt werden"}},
+            {"Platform/Qt/NetworkUpdateFeed.cpp", {"Antwort größer als %1 Bytes", "Zeitüberschreitung"}},
+            {"Updates/Appcast.cpp",
+             {"kein lesbares XML (Zeile %1): %2", "kein RSS-Feed", "kein Eintrag mit Version und Download-Adresse"}},
+            {"Updates/AppcastUpdater.cpp", {"keine gültige Feed-Adresse"}},
             // The name of a document viewer, as that application calls itself.
             {"Screenshot/DocApp.cpp", {"Vorschau"}},
             // The same name, and the window's label in the scrolling capture's log.
