@@ -4,7 +4,6 @@
 // tree's positions, a tooltip under the pointer neither outlives the panel nor
 // shows up in a capture.
 #include "PanelFixture.h"
-#include "support/HelperWindow.h"
 #include "support/IsolatedEnvironment.h"
 #include "support/RealApp.h"
 #include "support/X11Probe.h"
@@ -17,7 +16,6 @@
 #include <QScreen>
 #include <atspi/atspi.h>
 #include <csignal>
-#include <vector>
 
 namespace {
 
@@ -29,93 +27,54 @@ QImage grab(QRect r)
         QImage::Format_RGB32);
 }
 
-// One reference to an AT-SPI object.
-class Node {
-public:
-    explicit Node(AtspiAccessible* a = nullptr) : m_a(a) {}
-    Node(Node&& o) noexcept : m_a(std::exchange(o.m_a, nullptr)) {}
-    Node& operator=(Node&& o) noexcept
-    {
-        std::swap(m_a, o.m_a);
-        return *this;
-    }
-    ~Node()
-    {
-        if (m_a)
-            g_object_unref(m_a);
-    }
-    explicit operator bool() const { return m_a; }
-    AtspiAccessible* get() const { return m_a; }
+// An AT-SPI object with its reference.
+using Node = std::shared_ptr<AtspiAccessible>;
+Node wrap(AtspiAccessible* a) { return Node(a, [](AtspiAccessible* p) { if (p) g_object_unref(p); }); }
+int childCount(const Node& n) { return n ? atspi_accessible_get_child_count(n.get(), nullptr) : 0; }
+Node childOf(const Node& n, int i) { return wrap(atspi_accessible_get_child_at_index(n.get(), i, nullptr)); }
+QString nameOf(const Node& n)
+{
+    gchar* name = atspi_accessible_get_name(n.get(), nullptr);
+    const QString out = QString::fromUtf8(name);
+    g_free(name);
+    return out;
+}
 
-    QString name() const
-    {
-        gchar* n = atspi_accessible_get_name(m_a, nullptr);
-        const QString out = QString::fromUtf8(n);
-        g_free(n);
-        return out;
+// The first node below n with this name and one of the roles.
+Node find(const Node& n, const QString& name, const QList<AtspiRole>& roles, int depth = 0)
+{
+    for (int i = 0; depth < 30 && i < childCount(n); ++i) {
+        const Node c = childOf(n, i);
+        if (c && roles.contains(atspi_accessible_get_role(c.get(), nullptr)) && nameOf(c) == name)
+            return c;
+        if (const Node found = c ? find(c, name, roles, depth + 1) : Node())
+            return found;
     }
-    AtspiRole role() const { return atspi_accessible_get_role(m_a, nullptr); }
-    int childCount() const { return atspi_accessible_get_child_count(m_a, nullptr); }
-    Node child(int i) const { return Node(atspi_accessible_get_child_at_index(m_a, i, nullptr)); }
+    return {};
+}
 
-    // The first node below (breadth first) with this name and one of the roles.
-    Node find(const QString& wanted, const QList<AtspiRole>& roles) const
-    {
-        std::vector<Node> level;
-        for (int i = 0; i < childCount(); ++i)
-            level.push_back(child(i));
-        for (int depth = 0; depth < 30 && !level.empty(); ++depth) {
-            std::vector<Node> next;
-            for (Node& n : level) {
-                if (!n)
-                    continue;
-                if (roles.contains(n.role()) && n.name() == wanted)
-                    return std::move(n);
-                for (int i = 0; i < n.childCount(); ++i)
-                    next.push_back(n.child(i));
-            }
-            level = std::move(next);
-        }
-        return Node();
-    }
-
-    bool press() const
-    {
-        AtspiAction* action = atspi_accessible_get_action_iface(m_a);
-        if (!action)
-            return false;
-        bool done = false;
-        const int n = atspi_action_get_n_actions(action, nullptr);
-        for (int i = 0; i < n && !done; ++i) {
-            gchar* name = atspi_action_get_action_name(action, i, nullptr);
-            if (QString::fromUtf8(name).compare(QLatin1String("press"), Qt::CaseInsensitive) == 0
-                || QString::fromUtf8(name).compare(QLatin1String("toggle"), Qt::CaseInsensitive) == 0)
-                done = atspi_action_do_action(action, i, nullptr);
-            g_free(name);
-        }
+// Its first action: "Press" for Qt's buttons.
+bool press(const Node& n)
+{
+    AtspiAction* action = n ? atspi_accessible_get_action_iface(n.get()) : nullptr;
+    const bool done = action && atspi_action_do_action(action, 0, nullptr);
+    if (action)
         g_object_unref(action);
-        return done;
-    }
+    return done;
+}
 
-    QRect extents() const
-    {
-        AtspiComponent* c = atspi_accessible_get_component_iface(m_a);
-        if (!c)
-            return {};
-        AtspiRect* r = atspi_component_get_extents(c, ATSPI_COORD_TYPE_SCREEN, nullptr);
+QRect extents(const Node& n)
+{
+    AtspiComponent* c = n ? atspi_accessible_get_component_iface(n.get()) : nullptr;
+    AtspiRect* r = c ? atspi_component_get_extents(c, ATSPI_COORD_TYPE_SCREEN, nullptr) : nullptr;
+    const QRect out = r ? QRect(r->x, r->y, r->width, r->height) : QRect();
+    g_free(r);
+    if (c)
         g_object_unref(c);
-        if (!r)
-            return {};
-        const QRect out(r->x, r->y, r->width, r->height);
-        g_free(r);
-        return out;
-    }
+    return out;
+}
 
-private:
-    AtspiAccessible* m_a;
-};
-
-const QList<AtspiRole> buttons{ATSPI_ROLE_PUSH_BUTTON, ATSPI_ROLE_TOGGLE_BUTTON, ATSPI_ROLE_RADIO_BUTTON};
+const QList<AtspiRole> buttons{ATSPI_ROLE_PUSH_BUTTON, ATSPI_ROLE_TOGGLE_BUTTON};
 
 } // namespace
 
@@ -127,7 +86,6 @@ class TestAccessibilityX11 : public QObject {
     QProcess m_app;
     X11Probe m_x;
     QRect m_icon;
-    std::unique_ptr<HelperWindow> m_backdrop;
 
     QString base() const { return qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/Zentu.it"); }
     QJsonArray readJson(const QString& name) const
@@ -144,24 +102,21 @@ class TestAccessibilityX11 : public QObject {
     }
     Node application() const
     {
-        Node desktop(atspi_get_desktop(0));
-        for (int i = 0; desktop && i < desktop.childCount(); ++i) {
-            Node app = desktop.child(i);
-            if (app && atspi_accessible_get_process_id(app.get(), nullptr) == guint(m_app.processId()))
+        const Node desktop = wrap(atspi_get_desktop(0));
+        for (int i = 0; i < childCount(desktop); ++i)
+            if (const Node app = childOf(desktop, i);
+                app && atspi_accessible_get_process_id(app.get(), nullptr) == guint(m_app.processId()))
                 return app;
-        }
-        return Node();
+        return {};
     }
     // The window of the program with this title (the panel has "Zentu.it").
     Node window(const QString& title) const
     {
-        Node app = application();
-        for (int i = 0; app && i < app.childCount(); ++i) {
-            Node w = app.child(i);
-            if (w && w.name() == title)
+        const Node app = application();
+        for (int i = 0; i < childCount(app); ++i)
+            if (const Node w = childOf(app, i); w && nameOf(w) == title)
                 return w;
-        }
-        return Node();
+        return {};
     }
     QRect panel() const
     {
@@ -211,7 +166,7 @@ class TestAccessibilityX11 : public QObject {
     // Rests the pointer on the node until its tooltip shows; the tooltip's place.
     QRect tooltipOver(const Node& node)
     {
-        const QPoint centre = node.extents().center();
+        const QPoint centre = extents(node).center();
         xdotool({"mousemove", QString::number(centre.x()), QString::number(centre.y())});
         QRect tip;
         (void)QTest::qWaitFor([&] { return (tip = tooltip()).isValid(); }, 10000);
@@ -241,9 +196,6 @@ private Q_SLOTS:
         QVERIFY(m_app.waitForStarted(5000));
         QTRY_COMPARE_WITH_TIMEOUT(m_x.trayIcons(m_app.processId()).size(), 1, 15000);
         m_icon = m_x.rootGeometry(m_x.trayIcons(m_app.processId()).first());
-        const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
-        m_backdrop = std::make_unique<HelperWindow>(QRect(available.topLeft(), QSize(available.width(), m_icon.top() - 4)), 57);
-        QVERIFY(m_backdrop->id);
     }
 
     void cleanupTestCase()
@@ -252,7 +204,6 @@ private Q_SLOTS:
             ::kill(pid_t(m_app.processId()), SIGTERM);
             m_app.waitForFinished(10000);
         }
-        m_backdrop.reset();
         m_bus.kill();
         m_bus.waitForFinished();
     }
@@ -263,20 +214,16 @@ private Q_SLOTS:
         Node panelWindow;
         QTRY_VERIFY_WITH_TIMEOUT(bool(panelWindow = window(QStringLiteral("Zentu.it"))), 20000);
         for (const char* name : {"Bildschirm", "Scroll", "Alle", "Einstellungen", "Beenden"})
-            QVERIFY2(panelWindow.find(QString::fromUtf8(name), buttons), name);
-        QVERIFY(panelWindow.find(QStringLiteral("Suchen"), {ATSPI_ROLE_TEXT, ATSPI_ROLE_ENTRY}));
-        QVERIFY(panelWindow.find(QStringLiteral("Bild"), {ATSPI_ROLE_RADIO_BUTTON}));
+            QVERIFY2(find(panelWindow, QString::fromUtf8(name), buttons), name);
+        QVERIFY(find(panelWindow, QStringLiteral("Suchen"), {ATSPI_ROLE_TEXT, ATSPI_ROLE_ENTRY}));
+        QVERIFY(find(panelWindow, QStringLiteral("Bild"), {ATSPI_ROLE_RADIO_BUTTON}));
 
         // A row copies its entry back.
-        const Node second = panelWindow.find(QStringLiteral("Zweiter Text"), buttons);
-        QVERIFY(second.press());
+        QVERIFY(press(find(panelWindow, QStringLiteral("Zweiter Text"), buttons)));
         QTRY_COMPARE_WITH_TIMEOUT(QGuiApplication::clipboard()->text(), QStringLiteral("Zweiter Text"), 10000);
 
-        // Its star marks another entry as a favourite, without copying it.
-        const Node first = panelWindow.find(QStringLiteral("Erster Text"), buttons);
-        QVERIFY(first);
-        const Node star = first.find(QStringLiteral("Favorit"), buttons);
-        QVERIFY(star.press());
+        // The star of another row marks that entry, without copying it.
+        QVERIFY(press(find(find(panelWindow, QStringLiteral("Erster Text"), buttons), QStringLiteral("Favorit"), buttons)));
         QTRY_VERIFY_WITH_TIMEOUT(isFavorite(QStringLiteral("Erster Text")), 10000);
         QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("Zweiter Text"));
     }
@@ -285,9 +232,7 @@ private Q_SLOTS:
     {
         // On the panel: it goes with the panel (Escape), not seconds later.
         openPanel();
-        const Node row = window(QStringLiteral("Zentu.it")).find(QStringLiteral("Erster Text"), buttons);
-        QVERIFY(row);
-        QVERIFY(tooltipOver(row).isValid());
+        QVERIFY(tooltipOver(find(window(QStringLiteral("Zentu.it")), QStringLiteral("Erster Text"), buttons)).isValid());
         QVERIFY(xdotool({"key", "Escape"}));
         QTRY_VERIFY_WITH_TIMEOUT(!panel().isValid(), 5000);
         QTRY_VERIFY_WITH_TIMEOUT(!tooltip().isValid(), 1500);
@@ -297,8 +242,8 @@ private Q_SLOTS:
                          "keyup", "Super_L"}));
         Node history;
         QTRY_VERIFY_WITH_TIMEOUT(bool(history = window(QStringLiteral("Zwischenablage-Verlauf"))), 15000);
-        QTRY_VERIFY_WITH_TIMEOUT(history.find(QStringLiteral("Zweiter Text"), buttons).extents().isValid(), 10000);
-        const QRect tip = tooltipOver(history.find(QStringLiteral("Zweiter Text"), buttons));
+        QTRY_VERIFY_WITH_TIMEOUT(extents(find(history, QStringLiteral("Zweiter Text"), buttons)).isValid(), 10000);
+        const QRect tip = tooltipOver(find(history, QStringLiteral("Zweiter Text"), buttons));
         QVERIFY(tip.isValid());
         const QImage withTip = grab(tip);
         const QImage shot = captureScreen();
@@ -318,8 +263,8 @@ private Q_SLOTS:
     {
         openPanel();
         Node quit;
-        QTRY_VERIFY_WITH_TIMEOUT(bool(quit = window(QStringLiteral("Zentu.it")).find(QStringLiteral("Beenden"), buttons)), 15000);
-        QVERIFY(quit.press());
+        QTRY_VERIFY_WITH_TIMEOUT(bool(quit = find(window(QStringLiteral("Zentu.it")), QStringLiteral("Beenden"), buttons)), 15000);
+        QVERIFY(press(quit));
         QVERIFY(m_app.waitForFinished(10000));
         QCOMPARE(m_app.exitStatus(), QProcess::NormalExit);
         QCOMPARE(m_app.exitCode(), 0);
