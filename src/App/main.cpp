@@ -1,9 +1,12 @@
 #include "App/AppCoordinator.h"
 #include "App/AppDelegate.h"
 #include "App/DefaultCoordinatorServices.h"
+#include "App/SessionRequirement.h"
+#include "App/ToastPresenter.h"
 #include "App/ZentuApp.h"
 #include "Clipboard/ClipboardMonitor.h"
 #include "Clipboard/Pasteboard.h"
+#include "Localization/Localizer.h"
 #include "MenuBar/ClipboardHistoryView.h"
 #include "MenuBar/MenuBarContentView.h"
 #include "Platform/Qt/DesktopWorkspace.h"
@@ -17,6 +20,11 @@
 
 int main(int argc, char** argv)
 {
+    // Before Qt's platform plugin fails with an error that suggests reinstalling.
+    if (const std::optional<QString> problem = SessionRequirement::unmet()) {
+        std::fputs(qPrintable(*problem + QLatin1Char('\n')), stderr);
+        return 1;
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Zentu.it"));
     QApplication::setApplicationVersion(QStringLiteral(ZENTU_VERSION));
@@ -28,7 +36,7 @@ int main(int argc, char** argv)
     // anything (not even the running instance's debug log).
     LocalSocketSingleInstance instance;
     if (!instance.claim()) {
-        std::fputs("Zentu.it läuft bereits.\n", stderr);
+        std::fputs(qPrintable(Localizer::t(QStringLiteral("Zentu.it läuft bereits.")) + QLatin1Char('\n')), stderr);
         return 0;
     }
 
@@ -57,6 +65,9 @@ int main(int argc, char** argv)
         // The app's own copy stays out of the clipboard history.
         actions.copyScreenshotImage = [&coordinator](const QImage& image) {
             coordinator.clipboardMonitor().setLastChangeCount(Pasteboard::copyImageWithPNG(image));
+        };
+        actions.notify = [&coordinator](const QString& text) {
+            coordinator.toast().show(text, QStringLiteral("exclamationmark.triangle.fill"), false, 3.0);
         };
         return new MenuBarContentView(*env.settings, *env.clipboardStore, *env.screenshotStore, env.permissions,
                                       workspace, actions, &appNames);

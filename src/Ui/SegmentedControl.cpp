@@ -6,18 +6,40 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QRadioButton>
+
+namespace {
+
+// A segment as assistive technology sees it: a radio button with the label's
+// text. The control paints the segments and takes their clicks.
+class SegmentButton : public QRadioButton {
+public:
+    SegmentButton(const QString& text, QWidget* parent)
+        : QRadioButton(text, parent)
+    {
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setFocusPolicy(Qt::NoFocus);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {}
+};
+
+} // namespace
 
 SegmentedControl::SegmentedControl(const QStringList& labels, QWidget* parent)
     : QWidget(parent)
     , m_labels(labels)
 {
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    rebuildButtons();
 }
 
 void SegmentedControl::setLabels(const QStringList& labels)
 {
     m_labels = labels;
     m_current = qBound(0, m_current, qMax(0, int(labels.size()) - 1));
+    rebuildButtons();
     updateGeometry();
     update();
 }
@@ -27,8 +49,35 @@ void SegmentedControl::setCurrentIndex(int index)
     if (index < 0 || index >= m_labels.size() || index == m_current)
         return;
     m_current = index;
+    m_buttons.at(index)->setChecked(true);
     update();
     Q_EMIT currentIndexChanged(index);
+}
+
+void SegmentedControl::rebuildButtons()
+{
+    qDeleteAll(m_buttons);
+    m_buttons.clear();
+    for (int i = 0; i < m_labels.size(); ++i) {
+        auto* button = new SegmentButton(m_labels.at(i), this);
+        button->setChecked(i == m_current);
+        button->show();
+        connect(button, &QAbstractButton::clicked, this, [this, i] { setCurrentIndex(i); });
+        m_buttons << button;
+    }
+    placeButtons();
+}
+
+void SegmentedControl::placeButtons()
+{
+    for (int i = 0; i < m_buttons.size(); ++i)
+        m_buttons.at(i)->setGeometry(segmentRect(i).toRect());
+}
+
+void SegmentedControl::resizeEvent(QResizeEvent* e)
+{
+    QWidget::resizeEvent(e);
+    placeButtons();
 }
 
 void SegmentedControl::setMetrics(qreal fontPx, int verticalPadding)

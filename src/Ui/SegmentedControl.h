@@ -1,8 +1,12 @@
 #pragma once
 // A row of equal segments on a faint rounded track; the selected one is a
 // raised light pill. Clicking anywhere in a segment selects it at once.
+// Assistive technology sees each segment as a radio button named by its label.
+#include <QList>
 #include <QStringList>
 #include <QWidget>
+
+class QAbstractButton;
 
 class SegmentedControl : public QWidget {
     Q_OBJECT
@@ -17,6 +21,8 @@ public:
     // Metrics: font size of the labels and vertical padding inside a segment.
     void setMetrics(qreal fontPx, int verticalPadding);
     QRectF segmentRect(int index) const;
+    // The invisible per-segment buttons that carry the accessible names.
+    QList<QAbstractButton*> segmentButtons() const { return m_buttons; }
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
@@ -32,10 +38,15 @@ Q_SIGNALS:
 protected:
     void paintEvent(QPaintEvent*) override;
     void mousePressEvent(QMouseEvent*) override;
+    void resizeEvent(QResizeEvent*) override;
 
 private:
+    void rebuildButtons();
+    void placeButtons();
+
     QStringList m_labels;
     int m_current = 0;
     qreal m_fontPx = 11;
     int m_vPadding = 5;
+    QList<QAbstractButton*> m_buttons;
 };

@@ -391,7 +391,7 @@ private Q_SLOTS:
         QCOMPARE(coordinator.settingsWindow()->windowTitle(), QStringLiteral("Zentu.it Settings"));
         QCOMPARE(coordinator.clipboardPanel()->windowTitle(), QStringLiteral("Clipboard history"));
         QCOMPARE(coordinator.editorWindows().front()->windowTitle(), QStringLiteral("Zentu.it Editor EN"));
-        QCOMPARE(coordinator.onboardingWindow()->windowTitle(), QStringLiteral("Zentu.it einrichten"));
+        QCOMPARE(coordinator.onboardingWindow()->windowTitle(), QStringLiteral("Set up Zentu.it"));
         Localizer::setShared(nullptr);
     }
 
