@@ -6,10 +6,13 @@
 #include "Clipboard/Pasteboard.h"
 #include "MenuBar/ClipboardHistoryView.h"
 #include "MenuBar/MenuBarContentView.h"
+#include "Platform/Qt/ApplicationBeeper.h"
 #include "Platform/Qt/DesktopWorkspace.h"
+#include "Platform/Qt/FileDialogFolderChooser.h"
 #include "Platform/Qt/LocalSocketSingleInstance.h"
 #include "Platform/Qt/UnixSignalWatcher.h"
 #include "Platform/Qt/XdgAppNameResolver.h"
+#include "Settings/SettingsView.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -35,6 +38,8 @@ int main(int argc, char** argv)
     // Outlive the coordinator and its windows, which use them.
     DesktopWorkspace workspace;
     XdgAppNameResolver appNames;
+    FileDialogFolderChooser folderChooser;
+    ApplicationBeeper beeper;
     DefaultCoordinatorServices services(instance);
     AppDelegate delegate(services);
     // The tray panel and the clipboard window's list. The panel asks the
@@ -42,6 +47,15 @@ int main(int argc, char** argv)
     AppCoordinator& coordinator = delegate.coordinator();
     coordinator.setClipboardHistoryViewFactory([&appNames](const AppEnvironment& env) -> QWidget* {
         return new ClipboardHistoryView(true, false, *env.clipboardStore, &appNames);
+    });
+    coordinator.setSettingsViewFactory([&coordinator, &services, &folderChooser, &beeper](const AppEnvironment& env) -> QWidget* {
+        SettingsContext context;
+        context.settings = env.settings;
+        context.hotkeys = &coordinator.hotkeys();
+        context.userDefaults = &services.userDefaults();
+        context.folderChooser = &folderChooser;
+        context.beeper = &beeper;
+        return new SettingsView(context);
     });
     ZentuApp scene(coordinator, [&coordinator, &workspace, &appNames](const AppEnvironment& env) -> QWidget* {
         MenuBarActions actions;
