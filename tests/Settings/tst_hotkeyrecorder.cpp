@@ -5,6 +5,7 @@
 #include "Settings/HotkeysSettingsTab.h"
 #include "support/IsolatedEnvironment.h"
 
+#include <QAccessible>
 #include <QLineEdit>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -114,6 +115,7 @@ private Q_SLOTS:
         QCOMPARE(recorder->text(), f.settings->hotkey(HotkeyAction::captureFullScreen).displayString());
         QCOMPARE(recorder->size(), QSize(150, 24));
         QCOMPARE(tab->resetButton(HotkeyAction::captureArea)->accessibleName(), QStringLiteral("Auf Standard zurücksetzen"));
+        QCOMPARE(QAccessible::queryAccessibleInterface(recorder)->text(QAccessible::Name), recorder->text());
 
         // Escape calls neither the store nor the registration.
         const int writes = f.defaults.writes;

@@ -156,9 +156,20 @@ private Q_SLOTS:
         const QPoint fullScreen = m_window.topLeft() + QPoint((left + right) / 2, lines.at(1));
         const QImage before = grab(QRect(fullScreen - QPoint(70, 8), QSize(140, 16)));
 
-        // Click it: the prompt replaces the combination; then Super+Shift+9.
+        // While recording the field holds the keyboard: its own combination,
+        // Super+Shift+6, is recorded (and registered again), not captured.
+        const QString registered6 = QStringLiteral("Hotkey registriert action=captureFullScreen keyCode=22 mods=768");
+        QCOMPARE(readLog().count(registered6), 1);
         m_x.click(fullScreen);
         QTRY_VERIFY_WITH_TIMEOUT(grab(QRect(fullScreen - QPoint(70, 8), QSize(140, 16))) != before, 15000);
+        pressSuperShift("15");
+        QTRY_COMPARE_WITH_TIMEOUT(readLog().count(registered6), 2, 15000);
+        QVERIFY(!readLog().contains(QStringLiteral("Hotkey-Event empfangen")));
+
+        // Click it again: the prompt replaces the combination; then Super+Shift+9.
+        const QImage idle = grab(QRect(fullScreen - QPoint(70, 8), QSize(140, 16)));
+        m_x.click(fullScreen);
+        QTRY_VERIFY_WITH_TIMEOUT(grab(QRect(fullScreen - QPoint(70, 8), QSize(140, 16))) != idle, 15000);
         pressSuperShift("18");
         QTRY_VERIFY_WITH_TIMEOUT(
             readLog().contains(QStringLiteral("Hotkey registriert action=captureFullScreen keyCode=25 mods=768")),
