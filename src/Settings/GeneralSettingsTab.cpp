@@ -22,17 +22,10 @@
 
 namespace {
 
-void setTextColour(QLabel* label, const QColor& colour)
-{
-    QPalette p = label->palette();
-    p.setColor(QPalette::WindowText, colour);
-    label->setPalette(p);
-}
-
 QLabel* errorCaption(FormSection* section)
 {
     QLabel* label = section->addCaption(QString());
-    setTextColour(label, Theme::red());
+    Theme::setForeground(label, Theme::red());
     label->hide();
     return label;
 }
@@ -84,7 +77,7 @@ GeneralSettingsTab::GeneralSettingsTab(SettingsManager& settings, UserDefaults& 
     FormSection* folder = form->addSection(Localizer::t(QStringLiteral("Speicherort für Screenshots")));
     m_path = new QLabel;
     m_path->setFont(Theme::font(Theme::bodySize));
-    setTextColour(m_path, Theme::secondary(m_path));
+    Theme::setForeground(m_path, Theme::secondary(m_path));
     m_path->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_path->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     m_path->installEventFilter(this);
@@ -102,7 +95,7 @@ GeneralSettingsTab::GeneralSettingsTab(SettingsManager& settings, UserDefaults& 
     capture->addCaption(Localizer::t(QStringLiteral("Blendet dezent Datum und Uhrzeit unten rechts ein.")));
     const QString delayLabel = Localizer::t(QStringLiteral("Verzögerung (Timer)"));
     m_delayValue = bodyText(QString());
-    setTextColour(m_delayValue, Theme::secondary(m_delayValue));
+    Theme::setForeground(m_delayValue, Theme::secondary(m_delayValue));
     m_delay = new Stepper;
     m_delay->setRange(0, maximumDelay);
     m_delay->valueText = &GeneralSettingsTab::delayText;

@@ -30,6 +30,7 @@ HotkeysSettingsTab::HotkeysSettingsTab(SettingsManager& settings, HotkeyManager&
 
     for (const HotkeyAction action : allCases<HotkeyAction>()) {
         auto* row = new QWidget;
+        row->setObjectName(rawValue(action));
         auto* h = new QHBoxLayout(row);
         h->setContentsMargins(0, 0, 0, 0);
         h->setSpacing(8);
@@ -62,9 +63,7 @@ HotkeysSettingsTab::HotkeysSettingsTab(SettingsManager& settings, HotkeyManager&
     section->setFooter(Localizer::t(
         QStringLiteral("Auf das Feld klicken und die gewünschte Tastenkombination drücken. ESC bricht ab.")));
     m_hint = FormSection::makeCaption(QString(), section);
-    QPalette p = m_hint->palette();
-    p.setColor(QPalette::WindowText, Theme::red());
-    m_hint->setPalette(p);
+    Theme::setForeground(m_hint, Theme::red());
     m_hint->setContentsMargins(2, 0, 2, 0);
     m_hint->hide();
     section->layout()->addWidget(m_hint);

@@ -31,9 +31,7 @@ QWidget* titleOnly(SettingsTab tab)
     auto* title = new QLabel(label(tab));
     title->setAlignment(Qt::AlignCenter);
     title->setFont(Theme::font(Theme::titleSize, QFont::DemiBold));
-    QPalette p = title->palette();
-    p.setColor(QPalette::WindowText, Theme::secondary(title));
-    title->setPalette(p);
+    Theme::setForeground(title, Theme::secondary(title));
     return title;
 }
 

@@ -9,15 +9,6 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
-namespace {
-void setTextColour(QLabel* label, const QColor& colour)
-{
-    QPalette p = label->palette();
-    p.setColor(QPalette::WindowText, colour);
-    label->setPalette(p);
-}
-} // namespace
-
 FormSection::FormSection(const QString& header, QWidget* parent)
     : QWidget(parent)
     , m_box(new RoundedFill(boxRadius, [](const QWidget* w) { return Theme::textBackground(w); }, this))
@@ -42,7 +33,7 @@ QLabel* FormSection::makeCaption(const QString& text, QWidget* parent)
     auto* label = new QLabel(text, parent);
     label->setWordWrap(true);
     label->setFont(Theme::font(Theme::captionSize));
-    setTextColour(label, Theme::secondary(label));
+    Theme::setForeground(label, Theme::secondary(label));
     return label;
 }
 

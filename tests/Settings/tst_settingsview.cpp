@@ -125,6 +125,14 @@ private Q_SLOTS:
         QVERIFY(headers.contains(QStringLiteral("Language")));
         QVERIFY(!view.isShowingIntro() && !view.splash());
 
+        // A name too long for its fifth of the bar is drawn smaller, not cut early.
+        f.localizer->setLanguage(QStringLiteral("ru"));
+        const int privacy = 3;
+        QCOMPARE(view.tabBar()->labels().at(privacy), QStringLiteral("Конфиденциальность"));
+        QVERIFY(view.tabBar()->labelScale(privacy) < 1.0);
+        QVERIFY(view.tabBar()->labelScale(privacy) >= 0.6);
+        QCOMPARE(view.tabBar()->labelScale(0), 1.0);
+
         // The selected tab survives.
         view.selectTab(SettingsTab::hotkeys);
         f.localizer->setLanguage(QStringLiteral("de"));
