@@ -48,7 +48,9 @@ int main(int argc, char** argv)
     coordinator.setClipboardHistoryViewFactory([&appNames](const AppEnvironment& env) -> QWidget* {
         return new ClipboardHistoryView(true, false, *env.clipboardStore, &appNames);
     });
-    coordinator.setSettingsViewFactory([&coordinator, &services, &folderChooser, &beeper](const AppEnvironment& env) -> QWidget* {
+    // The settings window's tabs; the language choice lives in the same
+    // defaults the translation lookup reads.
+    auto settingsView = [&coordinator, &services, &folderChooser, &beeper](const AppEnvironment& env) -> QWidget* {
         SettingsContext context;
         context.settings = env.settings;
         context.hotkeys = &coordinator.hotkeys();
@@ -56,7 +58,8 @@ int main(int argc, char** argv)
         context.folderChooser = &folderChooser;
         context.beeper = &beeper;
         return new SettingsView(context);
-    });
+    };
+    coordinator.setSettingsViewFactory(settingsView);
     ZentuApp scene(coordinator, [&coordinator, &workspace, &appNames](const AppEnvironment& env) -> QWidget* {
         MenuBarActions actions;
         actions.captureInteractive = [&coordinator] { coordinator.captureInteractive(); };

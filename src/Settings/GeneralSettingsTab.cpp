@@ -18,6 +18,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QVBoxLayout>
 
 namespace {
@@ -134,12 +135,12 @@ GeneralSettingsTab::GeneralSettingsTab(SettingsManager& settings, UserDefaults& 
     field(m_editor, &AppSettings::openEditorAfterCapture);
     connect(m_delay, &Stepper::valueChanged, this, [this](int seconds) {
         m_delayValue->setText(delayText(seconds));
-        if (m_settings.settings().captureDelaySeconds != seconds)
+        if (!m_refreshing && m_settings.settings().captureDelaySeconds != seconds)
             m_settings.update([seconds](AppSettings& s) { s.captureDelaySeconds = seconds; });
     });
     connect(m_format, &SegmentedControl::currentIndexChanged, this, [this](int index) {
         const ImageFileFormat format = allCases<ImageFileFormat>().at(qBound(0, index, 1));
-        if (m_settings.settings().imageFormat != format)
+        if (!m_refreshing && m_settings.settings().imageFormat != format)
             m_settings.update([format](AppSettings& s) { s.imageFormat = format; });
     });
     connect(m_launch, &QAbstractButton::clicked, this, [this](bool on) {
@@ -165,6 +166,7 @@ QString GeneralSettingsTab::delayText(int seconds)
 
 void GeneralSettingsTab::refresh()
 {
+    const QScopedValueRollback<bool> guard(m_refreshing, true);
     const AppSettings& s = m_settings.settings();
     m_fullPath = Storage::exportDirectory(s);
     showPath();

@@ -66,4 +66,7 @@ private:
     SegmentedControl* m_format;
     ToggleSwitch* m_launch;
     QLabel* m_launchError;
+    // Set while the controls are brought in line with the settings, so that
+    // showing a value never writes it back.
+    bool m_refreshing = false;
 };

@@ -44,7 +44,6 @@ QWidget* FormSection::addRow(QWidget* row)
         line->setFrameShape(QFrame::HLine);
         line->setFrameShadow(QFrame::Plain);
         line->setFixedHeight(1);
-        line->setContentsMargins(cellHPadding, 0, 0, 0);
         QPalette p = line->palette();
         p.setColor(QPalette::WindowText, Theme::primary(0.08, this));
         line->setPalette(p);

@@ -50,6 +50,7 @@ private Q_SLOTS:
         // A stored value out of range shows the nearest end; "s" is never translated.
         f.settings->update([](AppSettings& s) { s.captureDelaySeconds = 45; });
         QCOMPARE(stepper->value(), 30);
+        QCOMPARE(f.stored().captureDelaySeconds, 45); // shown, not written back
         QCOMPARE(GeneralSettingsTab::delayText(0), QStringLiteral("Sofort"));
         f.localizer->setLanguage(QStringLiteral("en"));
         QCOMPARE(GeneralSettingsTab::delayText(0), QStringLiteral("Immediately"));
