@@ -17,6 +17,7 @@
 #include <functional>
 
 class AnimatedValue;
+class QPainter;
 class SegmentedControl;
 class SettingsIntroSplash;
 
@@ -41,6 +42,13 @@ public:
     // The opening picture while it is up.
     SettingsIntroSplash* splash() const;
 
+    // One frame of the reveal at progress t (0…1) onto p, size big: the tabs
+    // (column, and column at half size for the strong blur) fade in, grow from
+    // 97 % at the top centre and come into focus; the opening picture fades
+    // out above them.
+    static void paintRevealFrame(QPainter& p, QSize size, const QImage& column, const QImage& columnHalf,
+                                 const QImage& splash, double t, const QColor& background);
+
     static constexpr int viewWidth = 640;
     static constexpr int viewHeight = 850;
     static constexpr int introMs = 950;
@@ -63,7 +71,6 @@ private:
     void showTab();
     void reveal();
     void finishIntro();
-    void paintReveal(QWidget* layer);
 
     QMap<SettingsTab, TabFactory> m_factories;
     SettingsTab m_tab = SettingsTab::general;
@@ -82,5 +89,6 @@ private:
     AnimatedValue* m_reveal;
     QPointer<QWidget> m_revealLayer;
     QImage m_columnPicture;
+    QImage m_columnHalf;
     QImage m_splashPicture;
 };
