@@ -329,6 +329,7 @@ void AppCoordinator::openSettings()
     m_settingsWindow = makeWindow(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
                                       | Qt::WindowMinimizeButtonHint | Qt::CustomizeWindowHint,
                                   Localizer::t(QStringLiteral("Zentu.it Einstellungen")), QSize(640, 850), content);
+    m_settingsWindow->setFixedSize(640, 850);
     centre(m_settingsWindow.get());
     auto* watcher = new WindowCloseWatcher(m_settingsWindow.get());
     QPointer<AppCoordinator> self(this);

@@ -9,10 +9,13 @@
 #include "Localization/Localizer.h"
 #include "MenuBar/ClipboardHistoryView.h"
 #include "MenuBar/MenuBarContentView.h"
+#include "Platform/Qt/ApplicationBeeper.h"
 #include "Platform/Qt/DesktopWorkspace.h"
+#include "Platform/Qt/FileDialogFolderChooser.h"
 #include "Platform/Qt/LocalSocketSingleInstance.h"
 #include "Platform/Qt/UnixSignalWatcher.h"
 #include "Platform/Qt/XdgAppNameResolver.h"
+#include "Settings/SettingsView.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -43,6 +46,8 @@ int main(int argc, char** argv)
     // Outlive the coordinator and its windows, which use them.
     DesktopWorkspace workspace;
     XdgAppNameResolver appNames;
+    FileDialogFolderChooser folderChooser;
+    ApplicationBeeper beeper;
     DefaultCoordinatorServices services(instance);
     AppDelegate delegate(services);
     // The tray panel and the clipboard window's list. The panel asks the
@@ -51,6 +56,18 @@ int main(int argc, char** argv)
     coordinator.setClipboardHistoryViewFactory([&appNames](const AppEnvironment& env) -> QWidget* {
         return new ClipboardHistoryView(true, false, *env.clipboardStore, &appNames);
     });
+    // The settings window's tabs; the language choice lives in the same
+    // defaults the translation lookup reads.
+    auto settingsView = [&coordinator, &services, &folderChooser, &beeper](const AppEnvironment& env) -> QWidget* {
+        SettingsContext context;
+        context.settings = env.settings;
+        context.hotkeys = &coordinator.hotkeys();
+        context.userDefaults = &services.userDefaults();
+        context.folderChooser = &folderChooser;
+        context.beeper = &beeper;
+        return new SettingsView(context);
+    };
+    coordinator.setSettingsViewFactory(settingsView);
     ZentuApp scene(coordinator, [&coordinator, &workspace, &appNames](const AppEnvironment& env) -> QWidget* {
         MenuBarActions actions;
         actions.captureInteractive = [&coordinator] { coordinator.captureInteractive(); };

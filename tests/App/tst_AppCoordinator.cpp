@@ -327,6 +327,7 @@ private Q_SLOTS:
         QVERIFY(first && first->isVisible());
         QCOMPARE(first->windowTitle(), QStringLiteral("Zentu.it Einstellungen"));
         QCOMPARE(first->size(), QSize(640, 850));
+        QCOMPARE(first->minimumSize(), first->maximumSize()); // not resizable
         coordinator.openSettings();
         QCOMPARE(coordinator.settingsWindow(), first.data());
         QCOMPARE(built, 1);
