@@ -33,6 +33,7 @@ class ScrollCaptureFlow;
 class SelfInstall;
 class SettingsManager;
 class ToastPresenter;
+class TransientUi;
 class Uninstaller;
 
 class AppCoordinator : public QObject {
@@ -151,6 +152,8 @@ private:
     std::unique_ptr<CaptureFlows> m_captureFlows;
     std::unique_ptr<SelfInstall> m_selfInstall;
     std::unique_ptr<Uninstaller> m_uninstaller;
+    // Our tooltips, menus and popups, hidden before the screen is read.
+    std::unique_ptr<TransientUi> m_transientUi;
     EditorFactory m_editorFactory;
     QTimer m_onboardingCheck;
 

@@ -23,6 +23,7 @@ public:
     // The program's settings file in the fresh folders (for SettingsFileUserDefaults).
     QString settingsFile() const { return m_root.path() + QStringLiteral("/config/com.quorel.zentu.conf"); }
     const QProcessEnvironment& environment() const { return m_env; }
+    void setEnvironmentVariable(const QString& name, const QString& value) { m_env.insert(name, value); }
 
     void start(QProcess& process, QProcess::ProcessChannelMode mode = QProcess::ForwardedErrorChannel) const;
 
