@@ -8,7 +8,6 @@
 #include <QClipboard>
 #include <QFile>
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QPainter>
 #include <QProcess>
@@ -42,17 +41,9 @@ class TestCaptureE2EX11 : public QObject {
     QProcess m_app;
     std::unique_ptr<Pattern> m_pattern;
     QImage m_screen; // the pattern as the screen shows it
-    QString base() const { return m_real.dataHome() + QStringLiteral("/Zentu.it"); }
-    QString readLog() const
-    {
-        QFile log(base() + QStringLiteral("/debug.log"));
-        return log.open(QIODevice::ReadOnly) ? QString::fromUtf8(log.readAll()) : QString();
-    }
-    QJsonArray readJson(const QString& name) const
-    {
-        QFile f(base() + QLatin1Char('/') + name);
-        return f.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(f.readAll()).array() : QJsonArray();
-    }
+    QString base() const { return m_real.dataFolder(); }
+    QString readLog() const { return m_real.debugLog(); }
+    QJsonArray readJson(const QString& name) const { return m_real.historyRecords(name); }
 
 private Q_SLOTS:
     void initTestCase()

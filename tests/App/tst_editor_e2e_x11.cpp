@@ -9,7 +9,6 @@
 
 #include <QFile>
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QPainter>
 #include <QProcess>
@@ -63,17 +62,9 @@ class TestEditorE2EX11 : public QObject {
     QProcess m_app;
     Quadrants m_pattern;
 
-    QString base() const { return m_real.dataHome() + QStringLiteral("/Zentu.it"); }
-    QJsonArray records() const
-    {
-        QFile f(base() + QStringLiteral("/screenshots.json"));
-        return f.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(f.readAll()).array() : QJsonArray();
-    }
-    QString log() const
-    {
-        QFile f(base() + QStringLiteral("/debug.log"));
-        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
-    }
+    QString base() const { return m_real.dataFolder(); }
+    QJsonArray records() const { return m_real.historyRecords(QStringLiteral("screenshots.json")); }
+    QString log() const { return m_real.debugLog(); }
     static QString editorWindow() { return xdotoolOutput({"search", "--onlyvisible", "--name", "^Zentu.it Editor$"}); }
 
     // The screen rectangle where the editor shows the picture: the pixels in
