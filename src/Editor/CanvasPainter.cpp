@@ -8,6 +8,7 @@
 
 #include <QPainter>
 #include <QPainterPath>
+#include <QtConcurrent/QtConcurrentMap>
 #include <QTransform>
 #include <algorithm>
 #include <cmath>
@@ -20,7 +21,7 @@ constexpr qint64 scaledPictureLimit = qint64(4096) * 2048;
 // Annotations are kept as painted up to this size each and this much in all;
 // larger ones (deep zooms) are painted into the layer directly.
 constexpr qint64 spritePixelLimit = qint64(2048) * 2048;
-constexpr qint64 spriteBudgetBytes = qint64(96) * 1024 * 1024;
+constexpr qint64 spriteBudgetBytes = qint64(128) * 1024 * 1024;
 
 // Dash lengths in view points for a pen of this width (Qt counts in widths).
 QPen dashedPen(const QColor& color, double width, double dash, double gap)
@@ -120,6 +121,7 @@ void CanvasPainter::buildLayer(const QRect& area, qreal dpr)
     const QList<AnnotationObject>& annotations = m_vm.state().annotations;
     const QList<Laid> now = laidNow();
     const PartsKey key{area, dpr, m_contentSize, m_vm.original().cacheKey()};
+    m_paintDirectly = false;
 
     // Which annotations differ from the last build: while the changes stay
     // within the middle of the parts kept then, the parts below and above it
@@ -139,6 +141,7 @@ void CanvasPainter::buildLayer(const QRect& area, qreal dpr)
         // Everything below when nothing is known to change, else split around the change.
         m_middleBegin = sameCount ? first : now.size();
         m_middleEnd = sameCount ? last : now.size();
+        prepareSprites(annotations, now, area, dpr);
         m_below = blankLayer(area, dpr);
         QPainter below(&m_below);
         below.translate(-area.topLeft());
@@ -279,67 +282,147 @@ std::optional<AnnotationObject> CanvasPainter::shownAs(const AnnotationObject& a
     return a;
 }
 
-void CanvasPainter::layAnnotation(QPainter& p, const AnnotationObject& a, const Laid& laid, const QRectF& area,
-                                  qreal dpr)
+std::optional<CanvasPainter::SpriteRects> CanvasPainter::spriteRects(const AnnotationObject& a, const QRectF& area,
+                                                                    qreal dpr) const
 {
     const QRectF extent = toView(paintExtent(a));
     if (!extent.adjusted(-8, -8, 8, 8).intersects(area))
-        return;
-    if (const auto& shown = laid.shown) {
-        const auto device = [dpr](const QRectF& r) { return QRectF(r.topLeft() * dpr, r.size() * dpr).toAlignedRect(); };
-        const QRect needed = device(extent) & device(area);
-        if (!needed.isEmpty()) {
-            // Kept a little beyond the layer, so scrolling a bit finds it whole.
-            const QRect margin(0, 0, needed.width() / 4 + 64, needed.height() / 4 + 64);
-            const QRect kept = device(extent)
-                               & device(area).adjusted(-margin.width(), -margin.height(), margin.width(), margin.height())
-                               & QRect(QPoint(0, 0), (m_contentSize * dpr).toSize());
-            if (const Sprite* sprite = spriteFor(a.id, *shown, needed, kept, dpr))
-                p.drawImage(QPointF(sprite->origin) / dpr, sprite->image);
-            else
-                paintAnnotation(p, *shown); // too large to keep: straight into the layer
+        return std::nullopt;
+    const auto device = [dpr](const QRectF& r) { return QRectF(r.topLeft() * dpr, r.size() * dpr).toAlignedRect(); };
+    SpriteRects rects;
+    rects.needed = device(extent) & device(area);
+    // Kept a little beyond the layer, so scrolling a bit finds it whole.
+    const int mx = rects.needed.width() / 4 + 64, my = rects.needed.height() / 4 + 64;
+    rects.kept = device(extent) & device(area).adjusted(-mx, -my, mx, my)
+                 & QRect(QPoint(0, 0), (m_contentSize * dpr).toSize());
+    return rects;
+}
+
+bool CanvasPainter::spriteFits(const Sprite& sprite, const AnnotationObject& shown, const QRect& needed, qreal dpr) const
+{
+    const bool usesPicture = shown.kind == AnnotationKind::blur || shown.kind == AnnotationKind::magnifier;
+    return sprite.shown == shown && sprite.contentSize == m_contentSize && sprite.dpr == dpr
+        && (!usesPicture || sprite.pictureKey == m_vm.original().cacheKey())
+        && QRect(sprite.origin, sprite.image.size()).contains(needed);
+}
+
+void CanvasPainter::prepareSprites(const QList<AnnotationObject>& annotations, const QList<Laid>& laid,
+                                   const QRectF& area, qreal dpr)
+{
+    // Painted side by side on the thread pool; what only the main thread may
+    // touch (blur previews, decoded pictures) is fetched first.
+    struct Job {
+        QUuid id;
+        AnnotationObject shown;
+        Inputs inputs;
+        std::unique_ptr<Sprite> sprite;
+    };
+    std::vector<Job> jobs;
+    qint64 bytes = 0;
+    m_paintDirectly = false;
+    for (qsizetype i = 0; i < annotations.size(); ++i) {
+        if (!laid[i].shown)
+            continue;
+        const auto rects = spriteRects(annotations[i], area, dpr);
+        if (!rects || rects->needed.isEmpty() || qint64(rects->kept.width()) * rects->kept.height() > spritePixelLimit)
+            continue;
+        if (const Sprite* kept = m_sprites.object(annotations[i].id); kept && spriteFits(*kept, *laid[i].shown, rects->needed, dpr))
+            continue;
+        auto sprite = std::make_unique<Sprite>();
+        sprite->shown = *laid[i].shown;
+        sprite->contentSize = m_contentSize;
+        sprite->dpr = dpr;
+        sprite->pictureKey = m_vm.original().cacheKey();
+        sprite->origin = rects->kept.topLeft();
+        bytes += qint64(rects->kept.width()) * rects->kept.height() * 4;
+        if (bytes > spriteBudgetBytes) {
+            // More than the cache keeps (many large annotations at a deep
+            // zoom): copies would push each other out; this build paints
+            // straight into the layer.
+            m_paintDirectly = true;
+            return;
         }
+        sprite->image = QImage(rects->kept.size(), QImage::Format_ARGB32_Premultiplied);
+        jobs.push_back({annotations[i].id, *laid[i].shown, inputsFor(*laid[i].shown), std::move(sprite)});
+    }
+    if (jobs.size() < 2)
+        return; // laid one by one as they come
+    QtConcurrent::blockingMap(jobs, [this](Job& job) { paintSprite(*job.sprite, job.inputs); });
+    for (Job& job : jobs) {
+        ++m_annotationPaints;
+        const qint64 bytes = job.sprite->image.sizeInBytes();
+        m_sprites.insert(job.id, job.sprite.release(), bytes);
+    }
+}
+
+void CanvasPainter::layAnnotation(QPainter& p, const AnnotationObject& a, const Laid& laid, const QRectF& area,
+                                  qreal dpr)
+{
+    const auto rects = spriteRects(a, area, dpr);
+    if (!rects)
+        return;
+    if (laid.shown && !rects->needed.isEmpty()) {
+        if (const Sprite* sprite = spriteFor(a.id, *laid.shown, *rects, dpr))
+            p.drawImage(QPointF(sprite->origin) / dpr, sprite->image);
+        else
+            paintAnnotation(p, *laid.shown); // too large to keep: straight into the layer
     }
     if (laid.chrome != Chrome::none)
         paintSelection(p, a, laid.chrome == Chrome::outlineAndGrips);
 }
 
 const CanvasPainter::Sprite* CanvasPainter::spriteFor(const QUuid& id, const AnnotationObject& shown,
-                                                      const QRect& needed, const QRect& device, qreal dpr)
+                                                      const SpriteRects& rects, qreal dpr)
 {
-    if (qint64(device.width()) * device.height() > spritePixelLimit)
+    if (qint64(rects.kept.width()) * rects.kept.height() > spritePixelLimit)
         return nullptr;
-    const qint64 pictureKey = m_vm.original().cacheKey();
-    const bool usesPicture = shown.kind == AnnotationKind::blur || shown.kind == AnnotationKind::magnifier;
-    if (const Sprite* kept = m_sprites.object(id)) {
-        if (kept->shown == shown && kept->contentSize == m_contentSize && kept->dpr == dpr
-            && (!usesPicture || kept->pictureKey == pictureKey)
-            && QRect(kept->origin, kept->image.size()).contains(needed))
-            return kept;
-    }
+    if (const Sprite* kept = m_sprites.object(id); kept && spriteFits(*kept, shown, rects.needed, dpr))
+        return kept;
+    if (m_paintDirectly)
+        return nullptr;
     auto made = std::make_unique<Sprite>();
     made->shown = shown;
     made->contentSize = m_contentSize;
     made->dpr = dpr;
-    made->pictureKey = pictureKey;
-    made->origin = device.topLeft();
-    made->image = QImage(device.size(), QImage::Format_ARGB32_Premultiplied);
-    made->image.fill(Qt::transparent);
-    made->image.setDevicePixelRatio(dpr);
-    QPainter sp(&made->image);
-    // The same device pixels as in the layer, so it looks the same as painted there.
-    sp.translate(-QPointF(device.topLeft()) / dpr);
-    paintAnnotation(sp, shown);
-    sp.end();
+    made->pictureKey = m_vm.original().cacheKey();
+    made->origin = rects.kept.topLeft();
+    made->image = QImage(rects.kept.size(), QImage::Format_ARGB32_Premultiplied);
+    ++m_annotationPaints;
+    paintSprite(*made, inputsFor(shown));
     const Sprite* sprite = made.get();
     const qint64 bytes = made->image.sizeInBytes();
     // Refused (and freed) when it alone is over the budget.
     return m_sprites.insert(id, made.release(), bytes) ? sprite : nullptr;
 }
 
+void CanvasPainter::paintSprite(Sprite& sprite, const Inputs& inputs) const
+{
+    sprite.image.fill(Qt::transparent);
+    sprite.image.setDevicePixelRatio(sprite.dpr);
+    QPainter sp(&sprite.image);
+    // The same device pixels as in the layer, so it looks the same as painted there.
+    sp.translate(-QPointF(sprite.origin) / sprite.dpr);
+    paintShown(sp, sprite.shown, inputs);
+}
+
+CanvasPainter::Inputs CanvasPainter::inputsFor(const AnnotationObject& a)
+{
+    Inputs inputs;
+    if (a.kind == AnnotationKind::blur && a.points.size() >= 2)
+        inputs.blurred = m_vm.blurredImage(a.blurStyle.value_or(BlurStyle::pixelated), a.blurAmount.value_or(18));
+    else if (a.kind == AnnotationKind::image && a.imageData)
+        inputs.picture = m_pictures.image(a.id, *a.imageData);
+    return inputs;
+}
+
 void CanvasPainter::paintAnnotation(QPainter& p, const AnnotationObject& a)
 {
     ++m_annotationPaints;
+    paintShown(p, a, inputsFor(a));
+}
+
+void CanvasPainter::paintShown(QPainter& p, const AnnotationObject& a, const Inputs& inputs) const
+{
     const QSizeF px = m_vm.imagePixelSize();
     const auto fit = AnnotationGeometry::fittedTransform(px, m_contentSize);
     QTransform toViewPoints;
@@ -349,23 +432,18 @@ void CanvasPainter::paintAnnotation(QPainter& p, const AnnotationObject& a)
     p.save();
     p.setTransform(toViewPoints, true);
     switch (a.kind) {
-    case AnnotationKind::blur: {
-        if (a.points.size() < 2)
-            break;
-        const QImage blurred = m_vm.blurredImage(a.blurStyle.value_or(BlurStyle::pixelated), a.blurAmount.value_or(18));
-        if (blurred.isNull())
+    case AnnotationKind::blur:
+        if (a.points.size() < 2 || inputs.blurred.isNull())
             break;
         p.setRenderHint(QPainter::SmoothPixmapTransform);
         p.setClipRect(AnnotationRenderer::area(a), Qt::IntersectClip);
-        p.drawImage(QPointF(0, 0), blurred);
+        p.drawImage(QPointF(0, 0), inputs.blurred);
         break;
-    }
     case AnnotationKind::magnifier:
         AnnotationRenderer::drawLoupe(a, m_vm.original(), p);
         break;
     case AnnotationKind::image:
-        if (a.imageData)
-            AnnotationRenderer::draw(a, p, m_pictures.image(a.id, *a.imageData));
+        AnnotationRenderer::draw(a, p, inputs.picture);
         break;
     default:
         AnnotationRenderer::draw(a, p);

@@ -70,13 +70,31 @@ private:
     // changed, then its selection.
     void layAnnotation(QPainter& p, const AnnotationObject& a, const Laid& laid, const QRectF& area, qreal dpr);
     struct Sprite;
-    // The kept copy of an annotation that covers `needed` (device pixels of
-    // the content), painted anew over `device` when it changed or covers
-    // less; none when too large to keep.
-    const Sprite* spriteFor(const QUuid& id, const AnnotationObject& shown, const QRect& needed, const QRect& device,
-                            qreal dpr);
+    // Where a kept copy of an annotation must reach (the part in the layer)
+    // and how far it is painted (a little more), in device pixels of the
+    // content; none when the annotation is outside the layer.
+    struct SpriteRects {
+        QRect needed;
+        QRect kept;
+    };
+    std::optional<SpriteRects> spriteRects(const AnnotationObject& a, const QRectF& area, qreal dpr) const;
+    bool spriteFits(const Sprite& sprite, const AnnotationObject& shown, const QRect& needed, qreal dpr) const;
+    // Paints the copies a layer build is going to need side by side.
+    void prepareSprites(const QList<AnnotationObject>& annotations, const QList<Laid>& laid, const QRectF& area,
+                        qreal dpr);
+    // The kept copy of an annotation, painted anew when it changed or covers
+    // less than needed; none when too large to keep.
+    const Sprite* spriteFor(const QUuid& id, const AnnotationObject& shown, const SpriteRects& rects, qreal dpr);
+    // What painting an annotation reads that only the main thread may fetch.
+    struct Inputs {
+        QImage blurred; // blur areas: the whole picture blurred
+        QImage picture; // inserted pictures, decoded
+    };
+    Inputs inputsFor(const AnnotationObject& a);
+    void paintSprite(Sprite& sprite, const Inputs& inputs) const;
     // The annotation in its own right, through the renderer.
     void paintAnnotation(QPainter& p, const AnnotationObject& a);
+    void paintShown(QPainter& p, const AnnotationObject& a, const Inputs& inputs) const;
     // What is painted for an annotation now: a speech bubble whose words
     // are being edited shows no text; a text being edited shows nothing.
     std::optional<AnnotationObject> shownAs(const AnnotationObject& a) const;
@@ -128,4 +146,6 @@ private:
         QImage image;
     };
     QCache<QUuid, Sprite> m_sprites;
+    // This build needs more copies than the cache holds.
+    bool m_paintDirectly = false;
 };
