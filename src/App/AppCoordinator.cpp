@@ -30,6 +30,7 @@
 #include "Storage/ShareFolder.h"
 #include "Storage/Storage.h"
 #include "Updates/AppcastUpdater.h"
+#include "Ui/TransientUi.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -252,6 +253,8 @@ void AppCoordinator::stopActivity()
 
 void AppCoordinator::captureScrollingWindow()
 {
+    // The picker's frozen view and the frames never show our tooltips or menus.
+    m_transientUi->dismiss();
     m_scrollFlow->captureScrollingWindow();
 }
 
@@ -333,6 +336,7 @@ void AppCoordinator::openSettings()
     m_settingsWindow = makeWindow(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
                                       | Qt::WindowMinimizeButtonHint | Qt::CustomizeWindowHint,
                                   Localizer::t(QStringLiteral("Zentu.it Einstellungen")), QSize(640, 850), content);
+    m_settingsWindow->setFixedSize(640, 850);
     centre(m_settingsWindow.get());
     auto* watcher = new WindowCloseWatcher(m_settingsWindow.get());
     QPointer<AppCoordinator> self(this);
@@ -487,6 +491,8 @@ void AppCoordinator::refreshWindowTitles()
         m_settingsWindow->setWindowTitle(Localizer::t(QStringLiteral("Zentu.it Einstellungen")));
     if (m_clipboardPanel)
         m_clipboardPanel->setWindowTitle(Localizer::t(QStringLiteral("Zwischenablage-Verlauf")));
+    if (m_onboardingWindow)
+        m_onboardingWindow->setWindowTitle(Localizer::t(QStringLiteral("Zentu.it einrichten")));
     for (const auto& w : m_editorWindows)
         w->setWindowTitle(Localizer::t(QStringLiteral("Zentu.it Editor")));
 }

@@ -37,6 +37,7 @@ class ScrollCaptureFlow;
 class SelfInstall;
 class SettingsManager;
 class ToastPresenter;
+class TransientUi;
 class Uninstaller;
 
 class AppCoordinator : public QObject {
@@ -174,6 +175,8 @@ private:
     std::unique_ptr<CaptureFlows> m_captureFlows;
     std::unique_ptr<SelfInstall> m_selfInstall;
     std::unique_ptr<Uninstaller> m_uninstaller;
+    // Our tooltips, menus and popups, hidden before the screen is read.
+    std::unique_ptr<TransientUi> m_transientUi;
     EditorFactory m_editorFactory;
     QTimer m_onboardingCheck;
     std::unique_ptr<ResultActions> m_results;
