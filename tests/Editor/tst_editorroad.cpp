@@ -11,27 +11,19 @@
 #include "fakes/FakeCoordinatorServices.h"
 #include "support/EditorAnnotations.h"
 #include "support/IsolatedEnvironment.h"
+#include "support/NoisyImage.h"
 
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QRandomGenerator>
 
 namespace {
 
-// Noise encodes slowly: the capture's PNG is still being written when the editor closes.
 QImage noisy(int w, int h)
 {
-    QImage image(w, h, QImage::Format_RGB32);
-    auto* rng = QRandomGenerator::global();
-    for (int y = 0; y < h; ++y) {
-        auto* line = reinterpret_cast<quint32*>(image.scanLine(y));
-        for (int x = 0; x < w; ++x)
-            line[x] = rng->generate() | 0xff000000u;
-    }
-    return image;
+    return noisyImage(w, h, QImage::Format_RGB32);
 }
 
 QJsonObject storedRecord()
