@@ -1,19 +1,10 @@
 // Crop on the editor model: the draft under each drag and aspect preset, and
 // applying it: the cut pixels, annotations moved or dropped, one undo step,
-// the crops that are refused, and the cut picture written back to the history.
+// and the crops that are refused.
 #include "Editor/EditorViewModel.h"
-#include "Editor/HistoryEditorEnvironment.h"
-#include "Settings/SettingsManager.h"
-#include "Storage/ScreenshotHistoryStore.h"
-#include "Storage/Storage.h"
 #include "fakes/FakeEditorEnvironment.h"
-#include "fakes/FakeKeyboardInfo.h"
-#include "fakes/FakeLoginItemService.h"
-#include "fakes/FakeUserDefaults.h"
 #include "support/EditorAnnotations.h"
 #include "support/IsolatedEnvironment.h"
-
-#include <QRandomGenerator>
 
 namespace {
 
@@ -26,19 +17,6 @@ QImage positional(int w, int h)
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x)
             image.setPixel(x, y, qRgb(x % 256, y % 256, (x / 256) * 16 + y / 256));
-    return image;
-}
-
-// Noise encodes slowly: a capture's own PNG write is still running when the
-// editor writes back.
-QImage noisy(int w, int h)
-{
-    QImage image(w, h, QImage::Format_ARGB32);
-    for (int y = 0; y < h; ++y) {
-        auto* line = reinterpret_cast<quint32*>(image.scanLine(y));
-        for (int x = 0; x < w; ++x)
-            line[x] = QRandomGenerator::global()->generate() | 0xff000000u;
-    }
     return image;
 }
 
@@ -182,41 +160,6 @@ private Q_SLOTS:
             QVERIFY2(vm.cropDraft() == draft && !vm.canUndo() && !vm.imageWasCropped(), c.name);
             QVERIFY2(vm.original().size() == c.picture.size(), c.name);
         }
-    }
-
-    // The history entry follows the cut picture: its PNG, thumbnail, width and
-    // height, while the annotations stay beside the picture, never in it.
-    void croppedPictureIsWrittenBack()
-    {
-        FakeUserDefaults defaults;
-        FakeLoginItemService loginItem;
-        FakeKeyboardInfo keyboard;
-        SettingsManager settings(defaults, loginItem, keyboard);
-        ScreenshotHistoryStore store(settings);
-        const QImage picture = noisy(2400, 1600);
-        const ScreenshotItem item = store.add(picture, CaptureKind::area);
-        HistoryEditorEnvironment history(store);
-        {
-            EditorViewModel vm(store.image(item), item, history);
-            vm.placeBadge({50, 50});
-            QVERIFY(vm.applyCrop({10.4, 20.6, 100.2, 50.1}));
-            vm.windowWillClose();
-            vm.persistAnnotations();
-        }
-        store.waitForPendingWrites(); // the capture's own write must not land over it
-        const ScreenshotItem stored = store.items().first();
-        QCOMPARE(QSize(int(stored.width), int(stored.height)), QSize(101, 51));
-        QCOMPARE(stored.annotations.size(), 1);
-        QCOMPARE(stored.annotations.first().points.first(), QPointF(40, 30));
-        const QImage png(Storage::screenshotsDirectory() + QLatin1Char('/') + stored.fileName);
-        QCOMPARE(png.size(), QSize(101, 51));
-        QCOMPARE(png.pixel(40, 30), picture.pixel(50, 50)); // no badge in it
-        const QImage thumb(Storage::thumbnailsDirectory() + QLatin1Char('/') + *stored.thumbnailFileName);
-        QVERIFY(!thumb.isNull() && std::abs(thumb.width() * 51 - thumb.height() * 101) <= 101);
-
-        ScreenshotHistoryStore reloaded(settings); // and so says the file
-        QCOMPARE(reloaded.items().first().width, 101);
-        QCOMPARE(reloaded.items().first().height, 51);
     }
 };
 
