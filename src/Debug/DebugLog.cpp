@@ -9,6 +9,10 @@
 
 namespace {
 QMutex logMutex;
+// Entries written before the launch restarted the file, kept for it.
+QByteArray earlyEntries;
+bool restarted = false;
+constexpr qsizetype earlyLimit = 1 << 20;
 }
 
 namespace DebugLog {
@@ -25,6 +29,8 @@ void write(const QString& message)
     const QByteArray entry = QStringLiteral("[%1] %2\n")
                                  .arg(QTime::currentTime().toString(QStringLiteral("HH:mm:ss.zzz")), message)
                                  .toUtf8();
+    if (!restarted && earlyEntries.size() + entry.size() <= earlyLimit)
+        earlyEntries += entry;
     QFile file(filePath());
     // Append only to an existing file; a missing one is created holding just this entry.
     if (file.exists() && file.open(QIODevice::WriteOnly | QIODevice::Append)) {
@@ -40,7 +46,9 @@ void restart()
     QMutexLocker lock(&logMutex);
     QFile file(filePath());
     if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        file.write("=== Zentu Debug-Log ===\n");
+        file.write("=== Zentu Debug-Log ===\n" + earlyEntries);
+    restarted = true;
+    earlyEntries.clear();
 }
 
 } // namespace DebugLog

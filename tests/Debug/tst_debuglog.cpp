@@ -28,17 +28,28 @@ private Q_SLOTS:
 
     void restartThenAppend()
     {
-        DebugLog::write("alt");
+        // What an earlier run left goes; what this run logged before the
+        // restart (the stores load first) stays, right after the header.
+        Storage::ensureDirectories();
+        QFile old(DebugLog::filePath());
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("[10:00:00.000] voriger Lauf\n");
+        old.close();
+        DebugLog::write("vor dem Neustart");
         DebugLog::restart();
         DebugLog::write("App gestartet");
         DebugLog::write("");
         DebugLog::write("zwei\nZeilen");
         const QString text = QString::fromUtf8(logText());
-        QVERIFY2(QRegularExpression("^=== Zentu Debug-Log ===\n" + stamp + "App gestartet\n" + stamp + "\n" + stamp
-                                    + "zwei\nZeilen\n$")
+        QVERIFY2(QRegularExpression("^=== Zentu Debug-Log ===\n(" + stamp + ".*\n)*" + stamp + "vor dem Neustart\n"
+                                    + stamp + "App gestartet\n" + stamp + "\n" + stamp + "zwei\nZeilen\n$")
                      .match(text)
                      .hasMatch(),
                  qPrintable(text));
+        QVERIFY(!text.contains("voriger Lauf"));
+        // Only the first restart of a run keeps them.
+        DebugLog::restart();
+        QCOMPARE(logText(), QByteArray("=== Zentu Debug-Log ===\n"));
     }
 
     void appendsAfterLastByte()
