@@ -27,6 +27,8 @@ void AppDelegate::applicationDidFinishLaunching()
     DebugLog::restart();
     // 5.
     DebugLog::write(QStringLiteral("App gestartet"));
+    // What settings and stores reported while loading, before the restart.
+    DebugLog::writeEarlierEntries();
     // 6.
     m_coordinator->start();
 }

@@ -46,9 +46,18 @@ void restart()
     QMutexLocker lock(&logMutex);
     QFile file(filePath());
     if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        file.write("=== Zentu Debug-Log ===\n" + earlyEntries);
+        file.write("=== Zentu Debug-Log ===\n");
     restarted = true;
+}
+
+void writeEarlierEntries()
+{
+    QMutexLocker lock(&logMutex);
+    QFile file(filePath());
+    if (!earlyEntries.isEmpty() && file.open(QIODevice::WriteOnly | QIODevice::Append))
+        file.write(earlyEntries);
     earlyEntries.clear();
+    restarted = true;
 }
 
 } // namespace DebugLog

@@ -7,9 +7,11 @@ namespace DebugLog {
 // Appends one entry; never fails visibly. Safe from any thread (frame grabs log
 // from workers).
 void write(const QString& message);
-// Replaces the whole file with the header line, followed by what this process
-// wrote before (the stores and settings load ahead of the launch steps, and
-// their messages belong to this run's log); used once at launch.
+// Replaces the whole file with the header line; used once at launch.
 void restart();
+// Appends, once, the entries this process wrote before the restart: the
+// settings and the stores load ahead of the launch steps, and what they
+// reported (an unreadable history, say) belongs in this run's log.
+void writeEarlierEntries();
 QString filePath();
 }

@@ -56,11 +56,12 @@ void HistoryWriter::holdAfter(int jobs)
     m_changed.wakeAll();
 }
 
-void HistoryWriter::waitUntilHeld()
+bool HistoryWriter::waitUntilHeld()
 {
     QMutexLocker lock(&m_mutex);
-    while (!m_held)
+    while (!m_held && (!m_queue.empty() || m_running))
         m_changed.wait(&m_mutex);
+    return m_held;
 }
 
 void HistoryWriter::release()

@@ -29,9 +29,10 @@ public:
     void waitUntilIdle();
 
     // Test seams: after `jobs` more jobs the writer takes no further job until
-    // release(); waitUntilHeld() blocks until it has stopped there.
+    // release(). waitUntilHeld() blocks until it has stopped there (true) or
+    // has run out of jobs first (false).
     void holdAfter(int jobs);
-    void waitUntilHeld();
+    bool waitUntilHeld();
     void release();
 
 private:
