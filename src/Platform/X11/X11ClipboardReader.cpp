@@ -53,8 +53,15 @@ bool X11ClipboardReader::connect()
                                               | XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_WINDOW_DESTROY
                                               | XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_CLIENT_CLOSE);
     }
+    m_property = atom(QStringLiteral("ZENTU_CLIPBOARD_READ_%1").arg(m_retiredProperties));
     xcb_flush(m_connection);
     return true;
+}
+
+void X11ClipboardReader::retireProperty()
+{
+    xcb_delete_property(m_connection, m_window, m_property);
+    m_property = atom(QStringLiteral("ZENTU_CLIPBOARD_READ_%1").arg(++m_retiredProperties));
 }
 
 void X11ClipboardReader::disconnect()
@@ -175,7 +182,7 @@ std::optional<QByteArray> X11ClipboardReader::convert(const QString& target)
 {
     m_target = target;
     const uint32_t selection = atom(QStringLiteral("CLIPBOARD"));
-    const uint32_t property = atom(QStringLiteral("ZENTU_CLIPBOARD_READ"));
+    const uint32_t property = m_property;
     const uint32_t targetAtom = atom(target);
     if (!targetAtom)
         return std::nullopt;
@@ -190,7 +197,8 @@ std::optional<QByteArray> X11ClipboardReader::convert(const QString& target)
         if ((ev->response_type & 0x7f) != XCB_SELECTION_NOTIFY)
             continue;
         const auto* notify = reinterpret_cast<const xcb_selection_notify_event_t*>(ev.get());
-        if (notify->requestor != m_window || notify->selection != selection || notify->target != targetAtom)
+        if (notify->requestor != m_window || notify->selection != selection || notify->target != targetAtom
+            || (notify->property != property && notify->property != XCB_ATOM_NONE))
             continue;
         if (notify->property == XCB_ATOM_NONE)
             return std::nullopt; // refused: the owner does not offer it after all
@@ -225,7 +233,7 @@ std::optional<QByteArray> X11ClipboardReader::receiveIncrementally(uint32_t lowe
         m_failure = Failure::tooLarge;
         return std::nullopt;
     }
-    const uint32_t property = atom(QStringLiteral("ZENTU_CLIPBOARD_READ"));
+    const uint32_t property = m_property;
     // Reading the INCR property deleted it, which starts the transfer. Each
     // piece gets its own answer limit; the overall limit ends an owner that
     // never stops.
@@ -377,7 +385,12 @@ ClipboardSnapshot X11ClipboardReader::read(const ClipboardReadRequest& request, 
     case Failure::broken:
         break;
     }
-    // A request may still be answered: that answer must meet a closed window.
-    disconnect();
+    if (xcb_connection_has_error(m_connection)) {
+        // The next connection's window may get the same id: not the same property.
+        ++m_retiredProperties;
+        disconnect();
+    } else {
+        retireProperty();
+    }
     return ClipboardSnapshot{};
 }

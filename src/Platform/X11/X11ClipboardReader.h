@@ -5,8 +5,9 @@
 // while reading (XFixes announces every SetSelectionOwner, also a program
 // taking the clipboard again for new content), a missing answer or too much
 // data make the read uncertain. After any read that did not end cleanly the
-// connection is replaced, so a late reply can never pass for the answer to a
-// later request.
+// property the answers arrive in is given up for a new one, so a late reply
+// can never pass for the answer to a later request. (A new connection would
+// not do: the server may hand it the same window id again.)
 #include "Platform/ClipboardSnapshot.h"
 
 #include <QByteArray>
@@ -38,6 +39,8 @@ private:
 
     bool connect();
     void disconnect();
+    // Answers to requests still open go to a property never read again.
+    void retireProperty();
     uint32_t atom(const QString& name);
     QStringList atomNames(const QByteArray& atomList);
     uint32_t selectionOwner();
@@ -61,6 +64,8 @@ private:
     bool m_hasXFixes = false;
     QHash<QString, uint32_t> m_atoms;
     QHash<uint32_t, QString> m_atomNames;
+    uint32_t m_property = 0;
+    int m_retiredProperties = 0;
 
     // State of the read in progress.
     Limits m_limits;
