@@ -10,8 +10,10 @@
 AppDelegate::AppDelegate(CoordinatorServices& services, QObject* parent)
     : QObject(parent)
     , m_services(services)
-    , m_coordinator(std::make_unique<AppCoordinator>(services))
 {
+    // The coordinator loads settings and histories before the launch restarts the log.
+    DebugLog::keepEntriesForLaunch();
+    m_coordinator = std::make_unique<AppCoordinator>(services);
 }
 
 AppDelegate::~AppDelegate() = default;

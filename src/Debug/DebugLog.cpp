@@ -11,7 +11,7 @@ namespace {
 QMutex logMutex;
 // Entries written before the launch restarted the file, kept for it.
 QByteArray earlyEntries;
-bool restarted = false;
+bool keeping = false;
 constexpr qsizetype earlyLimit = 1 << 20;
 }
 
@@ -29,7 +29,7 @@ void write(const QString& message)
     const QByteArray entry = QStringLiteral("[%1] %2\n")
                                  .arg(QTime::currentTime().toString(QStringLiteral("HH:mm:ss.zzz")), message)
                                  .toUtf8();
-    if (!restarted && earlyEntries.size() + entry.size() <= earlyLimit)
+    if (keeping && earlyEntries.size() + entry.size() <= earlyLimit)
         earlyEntries += entry;
     QFile file(filePath());
     // Append only to an existing file; a missing one is created holding just this entry.
@@ -41,13 +41,20 @@ void write(const QString& message)
         file.write(entry);
 }
 
+void keepEntriesForLaunch()
+{
+    QMutexLocker lock(&logMutex);
+    keeping = true;
+    earlyEntries.clear();
+}
+
 void restart()
 {
     QMutexLocker lock(&logMutex);
     QFile file(filePath());
     if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         file.write("=== Zentu Debug-Log ===\n");
-    restarted = true;
+    keeping = false;
 }
 
 void writeEarlierEntries()
@@ -57,7 +64,6 @@ void writeEarlierEntries()
     if (!earlyEntries.isEmpty() && file.open(QIODevice::WriteOnly | QIODevice::Append))
         file.write(earlyEntries);
     earlyEntries.clear();
-    restarted = true;
 }
 
 } // namespace DebugLog

@@ -7,11 +7,13 @@ namespace DebugLog {
 // Appends one entry; never fails visibly. Safe from any thread (frame grabs log
 // from workers).
 void write(const QString& message);
+// From now until the restart, entries are also kept in memory: the settings
+// and the stores load before the launch restarts the file, and what they
+// report (an unreadable history, say) belongs in this run's log.
+void keepEntriesForLaunch();
 // Replaces the whole file with the header line; used once at launch.
 void restart();
-// Appends, once, the entries this process wrote before the restart: the
-// settings and the stores load ahead of the launch steps, and what they
-// reported (an unreadable history, say) belongs in this run's log.
+// Appends the entries kept before the restart, once.
 void writeEarlierEntries();
 QString filePath();
 }

@@ -177,7 +177,10 @@ QString moveAside(const QString& path)
     if (!QFileInfo::exists(path))
         return {};
     const QString target = asideName(path);
-    return QFile::rename(path, target) ? target : QString();
+    if (!QFile::rename(path, target))
+        return {};
+    makePrivate(target);
+    return target;
 }
 
 QString copyAside(const QString& path)
