@@ -38,6 +38,7 @@ public:
     {
         ClipboardSnapshot s;
         s.certain = !uncertain;
+        s.owner = answeringOwner;
         if (uncertain)
             return s;
         s.formats = formats.keys() + (objectImage.isNull() ? QStringList() : QStringList{QStringLiteral("application/x-qt-image")});
@@ -121,5 +122,6 @@ public:
     // Reads are answered at once unless held; an uncertain one vouches for nothing.
     bool holdReads = false;
     bool uncertain = false;
+    quint32 answeringOwner = 0; // the window a read names as owner (0: unknown)
     QList<std::function<void()>> heldReads;
 };
