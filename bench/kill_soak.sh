@@ -29,10 +29,8 @@ work=$(mktemp -d)
 trap 'kill -9 $(jobs -p) 2>/dev/null; rm -rf "$work"' EXIT
 setxkbmap -model pc105 -layout us
 
-mkdir -p "$work"/{home,data,config,cache,runtime}; chmod 700 "$work/runtime"
-export HOME="$work/home" XDG_DATA_HOME="$work/data" XDG_CONFIG_HOME="$work/config" \
-       XDG_CACHE_HOME="$work/cache" XDG_RUNTIME_DIR="$work/runtime"
-unset DBUS_SESSION_BUS_ADDRESS
+source "$here/fresh-env.sh"
+fresh_env "$work"
 base="$XDG_DATA_HOME/Zentu.it"
 seen="$work/seen.json"
 echo '{}' > "$seen"
