@@ -9,6 +9,7 @@
 
 namespace {
 QMutex logMutex;
+bool stopped = false;
 // Entries written before the launch restarted the file, kept for it.
 QByteArray earlyEntries;
 bool keeping = false;
@@ -25,6 +26,8 @@ QString filePath()
 void write(const QString& message)
 {
     QMutexLocker lock(&logMutex);
+    if (stopped)
+        return;
     Storage::ensureDirectories();
     const QByteArray entry = QStringLiteral("[%1] %2\n")
                                  .arg(QTime::currentTime().toString(QStringLiteral("HH:mm:ss.zzz")), message)
@@ -51,6 +54,8 @@ void keepEntriesForLaunch()
 void restart()
 {
     QMutexLocker lock(&logMutex);
+    if (stopped)
+        return;
     QFile file(filePath());
     if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         file.write("=== Zentu Debug-Log ===\n");
@@ -61,9 +66,15 @@ void writeEarlierEntries()
 {
     QMutexLocker lock(&logMutex);
     QFile file(filePath());
-    if (!earlyEntries.isEmpty() && file.open(QIODevice::WriteOnly | QIODevice::Append))
+    if (!stopped && !earlyEntries.isEmpty() && file.open(QIODevice::WriteOnly | QIODevice::Append))
         file.write(earlyEntries);
     earlyEntries.clear();
+}
+
+void stop()
+{
+    QMutexLocker lock(&logMutex);
+    stopped = true;
 }
 
 } // namespace DebugLog

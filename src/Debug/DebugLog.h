@@ -16,4 +16,7 @@ void restart();
 // Appends the entries kept before the restart, once.
 void writeEarlierEntries();
 QString filePath();
+// Ends logging for the rest of the process: once the uninstaller has removed
+// the data folder, no later line may bring it back.
+void stop();
 }
