@@ -33,6 +33,7 @@ ClipboardMonitor::ClipboardMonitor(ClipboardHistoryStore& store, SettingsManager
 
 void ClipboardMonitor::start()
 {
+    m_stopped = false;
     if (m_timer.isActive())
         return;
     m_timer.start();
@@ -41,6 +42,7 @@ void ClipboardMonitor::start()
 void ClipboardMonitor::stop()
 {
     m_timer.stop();
+    m_stopped = true;
 }
 
 const QStringList& ClipboardMonitor::markerTypes()
@@ -121,7 +123,7 @@ void ClipboardMonitor::readFinished(const ClipboardSnapshot& snapshot)
     const AppSettings& settings = m_settings.settings();
     // Anything uncertain is skipped (the reader logged why), and nothing is
     // recorded after the history was switched off during the read.
-    if (!snapshot.certain || !settings.clipboardHistoryEnabled)
+    if (!snapshot.certain || !settings.clipboardHistoryEnabled || m_stopped)
         return finish();
 
     // The application whose window answered the read; its own record of the
@@ -155,7 +157,7 @@ void ClipboardMonitor::readFinished(const ClipboardSnapshot& snapshot)
         return finish();
     }
     QtConcurrent::run(prepare).then(this, [this, source](const std::optional<ClipboardHistoryStore::NewEntry>& entry) {
-        if (entry && m_settings.settings().clipboardHistoryEnabled)
+        if (entry && m_settings.settings().clipboardHistoryEnabled && !m_stopped)
             m_store.add(*entry, source);
         finish();
     });

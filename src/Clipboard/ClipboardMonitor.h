@@ -28,6 +28,7 @@ public:
                      ClipboardService* clipboard = nullptr, QObject* parent = nullptr);
 
     void start();
+    // Also drops the result of a read still under way.
     void stop();
     bool isRunning() const { return m_timer.isActive(); }
 
@@ -62,4 +63,5 @@ private:
     QTimer m_timer;
     bool m_busy = false;
     bool m_changedWhileBusy = false;
+    bool m_stopped = false;
 };

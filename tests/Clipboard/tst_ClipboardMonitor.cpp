@@ -205,6 +205,13 @@ private Q_SLOTS:
         set([](AppSettings& s) { s.clipboardHistoryEnabled = false; });
         clipboard->finishHeldRead();
         QCOMPARE(texts(), (QStringList{"dritte", "erste"}));
+        // Nor after the monitor was stopped (the app quits or uninstalls).
+        set([](AppSettings& s) { s.clipboardHistoryEnabled = true; });
+        clipboard->copyText(QStringLiteral("nach dem Stopp"));
+        monitor->poll();
+        monitor->stop();
+        clipboard->finishHeldRead();
+        QCOMPARE(texts(), (QStringList{"dritte", "erste"}));
     }
 
     void sourceIsTheOwnerThatAnswered()
