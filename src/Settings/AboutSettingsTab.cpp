@@ -179,8 +179,8 @@ AboutSettingsTab::AboutSettingsTab(PermissionManager& permissions, Workspace& wo
         row->setFontPixelSize(Theme::calloutSize);
         row->setTrailingSymbol(QStringLiteral("arrow.up.right"));
         row->setPadding(14, 6);
-        row->setMaximumWidth(300);
-        row->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+        // The whole 300 wide row is the link, its arrow at the right end.
+        row->setFixedWidth(qMax(300, row->sizeHint().width()));
         const QUrl destination = linkDestination(websiteRoot, link.path);
         row->setAccessibleName(title);
         row->setAccessibleDescription(destination.toString());

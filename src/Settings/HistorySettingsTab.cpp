@@ -54,8 +54,14 @@ HistorySettingsTab::HistorySettingsTab(SettingsManager& settings, ClipboardHisto
     m_screenshotLimit->onCommit = [this](qint64 limit) {
         m_settings.update([limit](AppSettings& s) { s.maxScreenshotItems = limit; });
     };
-    connect(m_clearClipboard, &QPushButton::clicked, this, &HistorySettingsTab::confirmClearClipboard);
-    connect(m_clearScreenshots, &QPushButton::clicked, this, &HistorySettingsTab::confirmClearScreenshots);
+    connect(m_clearClipboard, &QPushButton::clicked, this, [this] {
+        confirmClear(Localizer::t(QStringLiteral("Zwischenablage-Verlauf wirklich leeren?")),
+                     [&store = m_clipboardStore] { store.clearAll(false); });
+    });
+    connect(m_clearScreenshots, &QPushButton::clicked, this, [this] {
+        confirmClear(Localizer::t(QStringLiteral("Screenshot-Verlauf wirklich leeren?")),
+                     [&store = m_screenshotStore] { store.clearAll(false); });
+    });
     connect(&m_settings, &SettingsManager::settingsChanged, this, &HistorySettingsTab::refresh);
     refresh();
 }
@@ -69,23 +75,12 @@ void HistorySettingsTab::refresh()
     m_screenshotLimit->setValue(s.maxScreenshotItems);
 }
 
-// The store is long-lived; the tab may be gone once the dialog returns.
-void HistorySettingsTab::confirmClearClipboard()
+void HistorySettingsTab::confirmClear(const QString& title, const std::function<void()>& clear)
 {
-    ClipboardHistoryStore& store = m_clipboardStore;
+    // clear holds on to a long-lived store only: the tab may be gone once the dialog returns.
     if (DestructiveAction::confirm(
-            m_alerts, Localizer::t(QStringLiteral("Zwischenablage-Verlauf wirklich leeren?")),
+            m_alerts, title,
             Localizer::t(QStringLiteral("Favoriten werden ebenfalls entfernt. Dies kann nicht rückgängig gemacht werden.")),
             Localizer::t(QStringLiteral("Leeren"))))
-        store.clearAll(false);
-}
-
-void HistorySettingsTab::confirmClearScreenshots()
-{
-    ScreenshotHistoryStore& store = m_screenshotStore;
-    if (DestructiveAction::confirm(
-            m_alerts, Localizer::t(QStringLiteral("Screenshot-Verlauf wirklich leeren?")),
-            Localizer::t(QStringLiteral("Favoriten werden ebenfalls entfernt. Dies kann nicht rückgängig gemacht werden.")),
-            Localizer::t(QStringLiteral("Leeren"))))
-        store.clearAll(false);
+        clear();
 }

@@ -4,6 +4,7 @@
 // included) after a confirmation. Every change is stored at once; the rows
 // follow the settings when they change elsewhere.
 #include <QWidget>
+#include <functional>
 
 class Alerts;
 class ClipboardHistoryStore;
@@ -28,8 +29,8 @@ public:
 
 private:
     void refresh();
-    void confirmClearClipboard();
-    void confirmClearScreenshots();
+    // Clears (through clear) once the user confirmed the title's question.
+    void confirmClear(const QString& title, const std::function<void()>& clear);
 
     SettingsManager& m_settings;
     ClipboardHistoryStore& m_clipboardStore;

@@ -47,7 +47,7 @@ private Q_SLOTS:
         QStringList titles;
         for (HoverRowButton* row : tab->linkRows()) {
             titles << row->accessibleName();
-            QVERIFY(row->width() <= 300);
+            QCOMPARE(row->width(), 300);
             QCOMPARE(row->trailingSymbol(), QStringLiteral("arrow.up.right"));
             row->click();
         }

@@ -76,6 +76,8 @@ PamOwnerAuthenticator::PamOwnerAuthenticator(const QString& service, const QStri
 {
 }
 
+PasswordDialog* PamOwnerAuthenticator::dialog() const { return m_dialog; }
+
 PamOwnerAuthenticator::~PamOwnerAuthenticator()
 {
     delete m_dialog.data();

@@ -25,7 +25,7 @@ public:
     void authenticate(const Prompt& prompt, std::function<void(bool success)> done) override;
 
     // The password window while it is up.
-    PasswordDialog* dialog() const { return m_dialog; }
+    PasswordDialog* dialog() const;
     bool isBusy() const { return m_busy; }
 
     // The blocking check itself, on the calling thread: true when PAM accepts
