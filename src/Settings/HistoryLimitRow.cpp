@@ -86,7 +86,8 @@ void HistoryLimitRow::choose(int index)
 {
     const qint64 tag = m_picker->itemData(index).toLongLong();
     if (tag != customTag) {
-        commit(tag);
+        if (tag != m_value)
+            commit(tag);
         return;
     }
     // Already custom: the number stays as it is.
