@@ -38,6 +38,7 @@ void CanvasContentView::setContentSize(QSizeF size)
     // Rounded, not rounded up: a fitted side must not outgrow the view by a
     // fraction and bring up a scroll bar.
     setFixedSize(QSize(std::max(qRound(size.width()), 1), std::max(qRound(size.height()), 1)));
+    m_textFields.setContentSize(size);
     update();
 }
 

@@ -8,6 +8,7 @@
 // the picture (text entry fields, Live Text) are children of this widget.
 #include "Editor/CanvasGestures.h"
 #include "Editor/CanvasPainter.h"
+#include "Editor/InPlaceTextFields.h"
 
 #include <QRectF>
 #include <QWidget>
@@ -27,6 +28,7 @@ public:
     QPointF viewPoint(QPointF imagePoint) const;
 
     const CanvasPainter& painter() const { return m_painter; }
+    const InPlaceTextFields& textFields() const { return m_textFields; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -44,4 +46,5 @@ private:
     CanvasGestures m_gestures;
     QRectF m_lastDraft;
     QRectF m_lastMarquee;
+    InPlaceTextFields m_textFields{m_vm, *this};
 };

@@ -1,6 +1,9 @@
 #include "Editor/EditorRootView.h"
 
 #include "Editor/AnnotationCanvasView.h"
+#include "Editor/CropAspectChip.h"
+#include "Editor/CropConfirmControls.h"
+#include "Editor/EditorViewModel.h"
 
 #include <QEvent>
 #include <QFrame>
@@ -67,9 +70,29 @@ EditorRootView::EditorRootView(EditorViewModel& vm, QWidget* parent)
     divider->setForegroundRole(QPalette::Mid);
     column->addWidget(divider);
 
+    addCropControls();
+
     m_canvas = new AnnotationCanvasView(vm);
     m_canvas->installEventFilter(this);
     column->addWidget(m_canvas, 1);
+}
+
+void EditorRootView::addCropControls()
+{
+    // The aspect chip while the crop tool is chosen; the confirm pair while a
+    // draft is there to apply.
+    auto* aspect = new CropAspectChip(m_vm);
+    auto* confirm = new CropConfirmControls(m_vm);
+    m_row2Leading->addWidget(aspect);
+    m_row2Leading->addWidget(confirm);
+    const auto show = [this, aspect, confirm] {
+        const bool cropping = m_vm.state().selectedTool == EditorTool::crop;
+        aspect->setVisible(cropping);
+        confirm->setVisible(cropping && m_vm.cropDraft());
+    };
+    connect(&m_vm, &EditorViewModel::settingsChanged, this, show);
+    connect(&m_vm, &EditorViewModel::cropChanged, this, show);
+    show();
 }
 
 void EditorRootView::setZoomControls(QWidget* controls)

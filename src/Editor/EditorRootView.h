@@ -38,6 +38,7 @@ protected:
 
 private:
     void placeZoomControls();
+    void addCropControls();
 
     EditorViewModel& m_vm;
     QScrollArea* m_toolbarScroll;

@@ -7,6 +7,7 @@
 #include "Editor/AnnotationGeometry.h"
 #include "Editor/AnnotationHitTest.h"
 #include "Editor/BlurPreviewCache.h"
+#include "Editor/TextEntryBuffer.h"
 #include "Models/EditorState.h"
 #include "Models/ScreenshotItem.h"
 
@@ -67,6 +68,7 @@ public:
     // The crop rectangle being prepared, in image pixels.
     const std::optional<QRectF>& cropDraft() const { return m_cropDraft; }
     std::optional<CropDragMode> cropDragMode() const { return m_cropDragMode; }
+    std::optional<DragHandle> cropResizeHandle() const { return m_cropResizeHandle; }
     // Set once a new picture replaced the opened one; the write-back then
     // stores the picture too.
     bool imageWasCropped() const { return m_imageWasCropped; }
@@ -140,28 +142,42 @@ public:
     void setFontSize(double size);
     void setFontName(const std::optional<QString>& name);
 
-    // --- Text entry (the entry fields arrive with the text tool) -----------
-    // Opens the words of a speech bubble for editing and selects it.
-    void beginEditingBubble(QUuid id);
-    void commitBubbleEdit();
-    void commitPendingText();
-    void cancelPendingText();
-
+    // --- Text entry --------------------------------------------------------
+    // The words of the open field, written by the field as the user types.
+    TextEntryBuffer& textBuffer() { return m_textBuffer; }
+    // What a new entry creates: a text or a speech bubble.
+    AnnotationKind pendingKind() const { return m_pendingKind; }
     // A double click: a text or speech bubble under the point opens for editing.
     void handleDoubleClick(QPointF at);
-    // A text-tool click: an entry for a new annotation of the kind opens at the point.
+    // A text-tool click: an entry for a new annotation of the kind opens at
+    // the point; an open entry is committed first.
     void beginText(QPointF at, AnnotationKind kind);
     // Opens the words of a text annotation again and selects it.
     void beginEditingText(QUuid id);
+    // Opens the words of a speech bubble for editing and selects it.
+    void beginEditingBubble(QUuid id);
+    // The buffer becomes the bubble's words, as typed.
+    void commitBubbleEdit();
+    // The trimmed buffer becomes a new text or the re-edited one's words; an
+    // emptied re-edited text is deleted.
+    void commitPendingText();
+    void cancelPendingText();
+    // A pasted text as a new text annotation centred on the picture.
+    void insertText(const QString& text);
 
     // --- Crop ----------------------------------------------------------------
     // A crop-tool drag: begin on its first event (with the draft's corner
-    // under the press, if any), then one update per event, end on release.
+    // under the press, if any), then one update per event with the drag's
+    // start and current point, end on release.
     void cropBegin(QPointF at, std::optional<DragHandle> handle);
     void cropUpdate(QPointF start, QPointF to);
     void endCropDrag();
     void cancelCrop();
-    void applyCrop(const QRectF& rect);
+    // The preset reshapes a draft at once.
+    void setCropAspect(CropAspect aspect);
+    // Cuts the picture to the rectangle as one undo step; false (and nothing
+    // changed) for less than 8 × 8 pixels, the whole picture or no bitmap.
+    bool applyCrop(const QRectF& rect);
 
     // --- Pictures and results ------------------------------------------------
     // Makes `image` the edited picture with these annotations, as one undo
@@ -222,6 +238,8 @@ private:
     static KindSet kinds(std::initializer_list<AnnotationKind> list);
     static constexpr KindSet everyKind = ~0u;
 
+    QRectF constrainedCrop(const QRectF& rect) const;
+
     static std::optional<QPointF> oppositeCorner(const AnnotationObject& a, DragHandle handle);
     static void resizeCursor(AnnotationObject& a, DragHandle handle, QPointF to);
 
@@ -238,6 +256,11 @@ private:
     std::optional<QUuid> m_editingTextID;
     std::optional<QPointF> m_pendingTextOrigin;
     AnnotationKind m_pendingKind = AnnotationKind::text;
+    TextEntryBuffer m_textBuffer;
+    // Counts every change of the history, so a new bubble's first words can
+    // tell whether its creation is still the latest step.
+    quint64 m_historyVersion = 0;
+    std::optional<quint64> m_newBubbleVersion;
     std::optional<QRectF> m_cropDraft;
     std::optional<CropDragMode> m_cropDragMode;
     std::optional<DragHandle> m_cropResizeHandle;

@@ -97,8 +97,9 @@ private Q_SLOTS:
         QVERIFY(app.store().hasPendingImage(item.id));
         app.coordinator().openEditor(shot, item);
         EditorViewModel& vm = app.editor()->viewModel();
+        vm.setTool(EditorTool::crop);
+        QVERIFY(vm.applyCrop({10.4, 20.6, 100.2, 50.1})); // the whole pixels around it
         const QImage cut = shot.copy(10, 20, 101, 51);
-        vm.replaceImage(cut, {});
         drawArrow(vm);
         app.editor()->close();
 
@@ -111,6 +112,8 @@ private Q_SLOTS:
         QCOMPARE(record.value("width").toInt(), 101);
         QCOMPARE(record.value("height").toInt(), 51);
         QCOMPARE(record.value("annotations").toArray().size(), 1);
+        const QImage thumb(Storage::thumbnailsDirectory() + "/" + *item.thumbnailFileName);
+        QVERIFY(!thumb.isNull() && std::abs(thumb.width() * 51 - thumb.height() * 101) <= 101);
     }
 
     void quittingWithEditorsOpenStoresTheirAnnotations()

@@ -112,15 +112,22 @@ private Q_SLOTS:
         QTest::keyClick(o.probe, Qt::Key_Return);
         QCOMPARE(o.probe->keys, (QList<int>{Qt::Key_Escape, Qt::Key_Return}));
 
-        o.vm().setTool(EditorTool::crop);
-        o.vm().cropBegin({50, 50}, std::nullopt);
-        o.vm().cropUpdate({50, 50}, {400, 300});
-        o.vm().endCropDrag();
-        // Return and keypad Enter go to the crop with the crop tool, not to the field.
+        const auto draft = [&o] {
+            o.vm().setTool(EditorTool::crop);
+            o.vm().cropBegin({50, 50}, std::nullopt);
+            o.vm().cropUpdate({50, 50}, {200, 150});
+            o.vm().endCropDrag();
+        };
+        // Return and keypad Enter apply the draft with the crop tool, not reaching the field.
+        draft();
         QTest::keyClick(o.probe, Qt::Key_Return);
+        QCOMPARE(o.vm().original().size(), QSize(150, 100));
+        draft();
         QTest::keyClick(o.probe, Qt::Key_Enter, Qt::KeypadModifier);
+        QCOMPARE(o.vm().original().size(), QSize(100, 50)); // clipped to the cut picture
         QCOMPARE(o.probe->keys.size(), 2);
         // With another tool the draft stays, but Return passes on.
+        draft();
         o.vm().setTool(EditorTool::arrow);
         QTest::keyClick(o.probe, Qt::Key_Return);
         QCOMPARE(o.probe->keys.size(), 3);
