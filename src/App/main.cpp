@@ -4,6 +4,8 @@
 #include "App/ZentuApp.h"
 #include "Clipboard/ClipboardMonitor.h"
 #include "Clipboard/Pasteboard.h"
+#include "Editor/EditorWindowController.h"
+#include "Editor/HistoryEditorEnvironment.h"
 #include "MenuBar/ClipboardHistoryView.h"
 #include "MenuBar/MenuBarContentView.h"
 #include "Platform/Qt/DesktopWorkspace.h"
@@ -42,6 +44,10 @@ int main(int argc, char** argv)
     AppCoordinator& coordinator = delegate.coordinator();
     coordinator.setClipboardHistoryViewFactory([&appNames](const AppEnvironment& env) -> QWidget* {
         return new ClipboardHistoryView(true, false, *env.clipboardStore, &appNames);
+    });
+    coordinator.setEditorFactory([&coordinator](const QImage& image, const ScreenshotItem& item) {
+        return std::make_unique<EditorWindowController>(
+            image, item, std::make_unique<HistoryEditorEnvironment>(coordinator.screenshotStore()));
     });
     ZentuApp scene(coordinator, [&coordinator, &workspace, &appNames](const AppEnvironment& env) -> QWidget* {
         MenuBarActions actions;

@@ -102,6 +102,7 @@ void EditorViewModel::restore(const EditorSnapshot& s)
     if (s.image.cacheKey() != m_original.cacheKey()) {
         m_original = s.image;
         m_imagePixelSize = s.pixelSize;
+        m_blurCache.clear();
         Q_EMIT imageChanged();
     }
     setSelectedAnnotationID(std::nullopt);
@@ -277,6 +278,42 @@ void EditorViewModel::beginEditingBubble(QUuid id)
         return;
     setSelectedAnnotationID(id);
     m_editingBubbleID = id;
+    Q_EMIT textEntryChanged();
+}
+
+void EditorViewModel::handleDoubleClick(QPointF at)
+{
+    const auto i = topHit(at);
+    if (!i)
+        return;
+    const AnnotationObject& a = m_state.annotations[*i];
+    if (a.kind == AnnotationKind::text) {
+        setSelectedAnnotationID(a.id);
+        beginEditingText(a.id);
+    } else if (a.kind == AnnotationKind::speechBubble) {
+        setSelectedAnnotationID(a.id);
+        beginEditingBubble(a.id);
+    }
+}
+
+void EditorViewModel::beginText(QPointF at, AnnotationKind kind)
+{
+    if (m_pendingTextOrigin || m_editingTextID)
+        commitPendingText();
+    m_pendingKind = kind;
+    m_pendingTextOrigin = at;
+    Q_EMIT textEntryChanged();
+}
+
+void EditorViewModel::beginEditingText(QUuid id)
+{
+    const qsizetype i = indexOf(id);
+    if (i < 0 || m_state.annotations[i].kind != AnnotationKind::text || m_state.annotations[i].points.isEmpty())
+        return;
+    setSelectedAnnotationID(id);
+    m_editingTextID = id;
+    m_pendingKind = AnnotationKind::text;
+    m_pendingTextOrigin = m_state.annotations[i].points.first();
     Q_EMIT textEntryChanged();
 }
 

@@ -6,6 +6,7 @@
 // of the edited image, origin top-left, y downwards. Main thread only.
 #include "Editor/AnnotationGeometry.h"
 #include "Editor/AnnotationHitTest.h"
+#include "Editor/BlurPreviewCache.h"
 #include "Models/EditorState.h"
 #include "Models/ScreenshotItem.h"
 
@@ -29,6 +30,10 @@ public:
                     QObject* parent = nullptr);
     ~EditorViewModel() override;
 
+    // The crop gesture in progress: a new rectangle, moving the draft, or
+    // pulling one of its corners (`cropResizeHandle`).
+    enum class CropDragMode { newRect, move, resize };
+
     static constexpr int undoLimit = 100;
     static constexpr double minZoom = 0.25;
     static constexpr double maxZoom = 40;
@@ -44,6 +49,8 @@ public:
     // The one selected annotation; none when nothing or several are selected.
     std::optional<QUuid> selectedAnnotationID() const;
     const std::optional<QRectF>& marqueeRect() const { return m_marqueeRect; }
+    // The topmost annotation under an image point.
+    std::optional<QUuid> annotationAt(QPointF at) const;
     bool isDraggingSelection() const { return m_isDraggingSelection; }
     std::optional<DragHandle> activeHandle() const { return m_activeHandle; }
     double zoom() const { return m_zoom; }
@@ -57,6 +64,12 @@ public:
     const std::optional<QPointF>& pendingTextOrigin() const { return m_pendingTextOrigin; }
     const std::optional<QUuid>& editingTextID() const { return m_editingTextID; }
     const std::optional<QUuid>& editingBubbleID() const { return m_editingBubbleID; }
+    // The crop rectangle being prepared, in image pixels.
+    const std::optional<QRectF>& cropDraft() const { return m_cropDraft; }
+    std::optional<CropDragMode> cropDragMode() const { return m_cropDragMode; }
+    // Set once a new picture replaced the opened one; the write-back then
+    // stores the picture too.
+    bool imageWasCropped() const { return m_imageWasCropped; }
 
     // Writes of the selection (also from a view binding); a single selected
     // cursor's settings become the cursor tool's settings.
@@ -134,6 +147,33 @@ public:
     void commitPendingText();
     void cancelPendingText();
 
+    // A double click: a text or speech bubble under the point opens for editing.
+    void handleDoubleClick(QPointF at);
+    // A text-tool click: an entry for a new annotation of the kind opens at the point.
+    void beginText(QPointF at, AnnotationKind kind);
+    // Opens the words of a text annotation again and selects it.
+    void beginEditingText(QUuid id);
+
+    // --- Crop ----------------------------------------------------------------
+    // A crop-tool drag: begin on its first event (with the draft's corner
+    // under the press, if any), then one update per event, end on release.
+    void cropBegin(QPointF at, std::optional<DragHandle> handle);
+    void cropUpdate(QPointF start, QPointF to);
+    void endCropDrag();
+    void cancelCrop();
+    void applyCrop(const QRectF& rect);
+
+    // --- Pictures and results ------------------------------------------------
+    // Makes `image` the edited picture with these annotations, as one undo
+    // step; nothing stays selected.
+    void replaceImage(const QImage& image, const QList<AnnotationObject>& annotations);
+    // The whole picture blurred for the canvas's preview of blur areas, kept
+    // for later frames; null when it cannot be made.
+    QImage blurredImage(BlurStyle style, double amount);
+    // Writes the annotations (and a replaced picture) back to the history
+    // entry the editor was opened on; nothing for a loose image.
+    void persistAnnotations();
+
     // The window is closing: no style edit or gesture stays open.
     void windowWillClose();
 
@@ -147,6 +187,7 @@ Q_SIGNALS:
     void textEntryChanged(); // pendingTextOrigin, editingTextID, editingBubbleID
     void zoomChanged();
     void historyChanged(); // canUndo, canRedo
+    void cropChanged();    // cropDraft, cropDragMode
 
 private:
     // One undo or redo entry: both members share their data with the state.
@@ -196,6 +237,13 @@ private:
     std::optional<QUuid> m_editingBubbleID;
     std::optional<QUuid> m_editingTextID;
     std::optional<QPointF> m_pendingTextOrigin;
+    AnnotationKind m_pendingKind = AnnotationKind::text;
+    std::optional<QRectF> m_cropDraft;
+    std::optional<CropDragMode> m_cropDragMode;
+    std::optional<DragHandle> m_cropResizeHandle;
+    std::optional<QPointF> m_cropMoveLast;
+    bool m_imageWasCropped = false;
+    BlurPreviewCache m_blurCache;
     double m_zoom = 1.0;
     QList<EditorSnapshot> m_undoStack; // oldest first
     QList<EditorSnapshot> m_redoStack;
