@@ -63,20 +63,15 @@ EditorToolbar::EditorToolbar(EditorViewModel& vm, EditorToolbarServices services
     connect(&vm, &EditorViewModel::settingsChanged, this, &EditorToolbar::relevel);
     connect(&vm, &EditorViewModel::selectionChanged, this, &EditorToolbar::relevel);
     connect(&vm, &EditorViewModel::annotationsChanged, this, &EditorToolbar::relevel);
+    connect(&vm, &EditorViewModel::cropChanged, this, &EditorToolbar::relevel);
     applyShape();
 }
 
-ToolbarFocus EditorToolbar::focus() const { return ToolbarFocus::of(m_vm, m_cropDrafted); }
+ToolbarFocus EditorToolbar::focus() const { return ToolbarFocus::of(m_vm); }
 
 void EditorToolbar::setAvailableWidth(double width)
 {
     m_available = width;
-    relevel();
-}
-
-void EditorToolbar::setCropDrafted(bool drafted)
-{
-    m_cropDrafted = drafted;
     relevel();
 }
 

@@ -30,8 +30,6 @@ public:
     // The width the window gives the toolbar; decides the level.
     void setAvailableWidth(double width);
     double availableWidth() const { return m_available; }
-    // Whether a crop rectangle is drawn (told by the crop controls).
-    void setCropDrafted(bool drafted);
 
     int level() const { return m_level; }
     ToolbarShape shape() const { return EditorToolbarLayout::shape(m_level); }
@@ -76,6 +74,5 @@ private:
     ToolbarSlot* m_row2Leading;
     ToolbarSlot* m_export;
     double m_available = 0;
-    bool m_cropDrafted = false;
     int m_level = 0;
 };

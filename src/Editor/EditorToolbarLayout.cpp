@@ -4,12 +4,12 @@
 
 #include <algorithm>
 
-ToolbarFocus ToolbarFocus::of(const EditorViewModel& vm, bool cropDrafted)
+ToolbarFocus ToolbarFocus::of(const EditorViewModel& vm)
 {
     ToolbarFocus f;
     f.tool = vm.state().selectedTool;
     f.kind = EditorToolbarLayout::activeStyleKind(vm);
-    f.cropDrafted = cropDrafted;
+    f.cropDrafted = vm.cropDraft().has_value();
     f.cursorHighlightEnabled = vm.state().cursorHighlightEnabled;
     return f;
 }

@@ -18,7 +18,7 @@ struct ToolbarFocus {
     bool cropDrafted = false;
     bool cursorHighlightEnabled = false;
 
-    static ToolbarFocus of(const EditorViewModel& vm, bool cropDrafted);
+    static ToolbarFocus of(const EditorViewModel& vm);
 };
 
 // How the rows look at one level.

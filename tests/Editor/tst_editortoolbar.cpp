@@ -87,11 +87,13 @@ private Q_SLOTS:
         f.vm.setTool(EditorTool::crop);
         QCOMPARE(f.toolbar->focus().kind, std::nullopt);
         QCOMPARE(L::row2LeadingEstWidth(true, f.toolbar->focus()), 66.0 + 110 + 48);
-        f.toolbar->setCropDrafted(true);
+        f.vm.cropBegin({10, 10}, std::nullopt);
+        f.vm.cropUpdate({10, 10}, {200, 150});
+        f.vm.endCropDrag();
         QCOMPARE(L::row2LeadingEstWidth(true, f.toolbar->focus()), 66.0 + 260 + 48);
+        f.vm.cancelCrop();
 
         // Cursor highlighting widens the cursor options and can lower the level.
-        f.toolbar->setCropDrafted(false);
         f.vm.setTool(EditorTool::cursor);
         const double fullBefore = L::row2LeadingEstWidth(false, f.toolbar->focus());
         const double compactBefore = L::row2LeadingEstWidth(true, f.toolbar->focus());
