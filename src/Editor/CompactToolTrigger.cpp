@@ -10,8 +10,8 @@
 
 namespace {
 constexpr int spacing = 2;
-constexpr qreal chevronPx = 9; // the glyph of a 7-point semibold chevron
-constexpr int chevronWidth = 8;
+constexpr qreal chevronPx = 11; // the glyph box of a 7-point semibold chevron
+constexpr int chevronWidth = 9;
 constexpr int trailingPadding = 2;
 } // namespace
 
