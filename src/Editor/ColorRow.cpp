@@ -7,11 +7,11 @@
 #include "Ui/ColorPanelController.h"
 #include "Ui/HoverExpandGroup.h"
 #include "Ui/IconRegistry.h"
+#include "Ui/RoundedFill.h"
 #include "Ui/Theme.h"
 
 #include <QHBoxLayout>
 #include <QPainter>
-#include <QPainterPath>
 #include <QPointer>
 
 namespace {
@@ -25,10 +25,7 @@ protected:
     void paintEvent(QPaintEvent*) override
     {
         QPainter p(this);
-        p.setRenderHint(QPainter::Antialiasing);
-        QPainterPath field;
-        field.addRoundedRect(QRectF(rect()), 5, 5);
-        p.fillPath(field, Theme::primary(0.08, this));
+        RoundedFill::paint(p, QRectF(rect()), 5, Theme::primary(0.08, this));
         IconRegistry::paint(p, QStringLiteral("paintpalette"), QRectF(rect()), Theme::secondary(this), 13);
     }
 };
@@ -40,9 +37,7 @@ ColorPanelWell::ColorPanelWell(EditorViewModel& vm, ColorPanelController& panel,
 {
     setFixedSize(CompactColorWell::chipWidth, CompactColorWell::chipHeight);
     setCursor(Qt::ArrowCursor);
-    const QString help = Localizer::t(QStringLiteral("Eigene Farbe / Pipette"));
-    setToolTip(help);
-    setAccessibleName(help);
+    retranslate();
     connect(&vm, &EditorViewModel::settingsChanged, this, qOverload<>(&QWidget::update));
     connect(this, &QAbstractButton::clicked, this, [this, &panel] {
         QPointer<EditorViewModel> vm(&m_vm);
@@ -52,6 +47,13 @@ ColorPanelWell::ColorPanelWell(EditorViewModel& vm, ColorPanelController& panel,
                 vm->setColor(RGBAColor::fromQColor(c));
         });
     });
+}
+
+void ColorPanelWell::retranslate()
+{
+    const QString help = Localizer::t(QStringLiteral("Eigene Farbe / Pipette"));
+    setToolTip(help);
+    setAccessibleName(help);
 }
 
 void ColorPanelWell::paintEvent(QPaintEvent*)
@@ -71,6 +73,7 @@ ColorRow::ColorRow(EditorViewModel& vm, ColorPanelController& panel, DelaySchedu
     // Swatches reserve room for their ring, so their visible gap is 6.
     m_layout->setSpacing(6 - 2 * SwatchButton::ringRoom);
     connect(&vm, &EditorViewModel::settingsChanged, this, &ColorRow::refreshRings);
+    connect(&Localizer::shared(), &Localizer::langChanged, this, &ColorRow::retranslate);
     setInlineCount(8);
 }
 
@@ -138,7 +141,6 @@ void ColorRow::rebuild()
                 return content;
             },
             m_scheduler, this);
-        m_chip->setAccessibleName(Localizer::t(QStringLiteral("Weitere Farben…")));
         m_layout->addSpacing(2 * SwatchButton::ringRoom);
         m_layout->addWidget(m_chip);
         m_chip->show();
@@ -147,6 +149,17 @@ void ColorRow::rebuild()
     if (!m_well)
         m_well = new ColorPanelWell(m_vm, m_panel, this);
     m_layout->addWidget(m_well);
+    retranslate();
+}
+
+void ColorRow::retranslate()
+{
+    const QString title = Localizer::t(QStringLiteral("Farbe"));
+    for (SwatchButton* s : m_inline + m_inChip)
+        s->setTitle(title);
+    if (m_chip)
+        m_chip->setAccessibleName(Localizer::t(QStringLiteral("Weitere Farben…")));
+    m_well->retranslate();
 }
 
 void ColorRow::refreshRings()

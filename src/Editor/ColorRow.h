@@ -22,6 +22,7 @@ class ColorPanelWell : public QAbstractButton {
     Q_OBJECT
 public:
     ColorPanelWell(EditorViewModel& vm, ColorPanelController& panel, QWidget* parent = nullptr);
+    void retranslate();
 
 protected:
     void paintEvent(QPaintEvent*) override;
@@ -53,6 +54,7 @@ public:
 private:
     void rebuild();
     void refreshRings();
+    void retranslate();
     SwatchButton* makeSwatch(const RGBAColor& color, QWidget* parent, std::function<void()> after);
 
     EditorViewModel& m_vm;

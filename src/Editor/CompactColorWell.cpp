@@ -36,6 +36,19 @@ CompactColorWell::CompactColorWell(ColorPanelController& panel, QWidget* parent)
     setCursor(Qt::ArrowCursor);
     setAccessibleName(Localizer::t(QStringLiteral("Farbe")));
     connect(this, &QAbstractButton::clicked, this, &CompactColorWell::togglePopover);
+    // The popover's texts are built in the language of the moment: the next
+    // opening builds them anew.
+    connect(&Localizer::shared(), &Localizer::langChanged, this, [this] {
+        if (!m_popover)
+            return;
+        m_popover->hide();
+        m_popover->deleteLater();
+        m_popover = nullptr;
+        m_swatches.clear();
+        m_opacity = nullptr;
+        m_percent = nullptr;
+        m_more = nullptr;
+    });
 }
 
 CompactColorWell::~CompactColorWell() = default;

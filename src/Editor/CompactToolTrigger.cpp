@@ -3,10 +3,10 @@
 #include "Editor/EditorViewModel.h"
 #include "Editor/ToolButton.h"
 #include "Ui/IconRegistry.h"
+#include "Ui/RoundedFill.h"
 #include "Ui/Theme.h"
 
 #include <QPainter>
-#include <QPainterPath>
 
 namespace {
 constexpr int spacing = 2;
@@ -30,10 +30,8 @@ void CompactToolTrigger::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
-    QPainterPath field;
-    field.addRoundedRect(QRectF(rect()), 6, 6);
     const QColor accent = Theme::accent(this);
-    p.fillPath(field, Theme::withAlpha(accent, ToolButton::selectedFieldOpacity));
+    RoundedFill::paint(p, QRectF(rect()), 6, Theme::withAlpha(accent, ToolButton::selectedFieldOpacity));
     const QRectF frame(0, 0, ToolButton::frameWidth, ToolButton::frameHeight);
     ToolButton::paintSymbol(p, m_vm.state().selectedTool, frame, accent, true);
     const QRectF chevron(frame.right() + spacing, 0, chevronWidth, height());

@@ -9,10 +9,15 @@ SwatchButton::SwatchButton(const RGBAColor& color, const QString& title, QWidget
 {
     setFixedSize(side, side);
     setCursor(Qt::ArrowCursor);
-    setToolTip(title);
-    setAccessibleName(title);
+    setTitle(title);
     setAccessibleDescription(color.toQColor().name(QColor::HexArgb));
     setCheckable(false);
+}
+
+void SwatchButton::setTitle(const QString& title)
+{
+    setToolTip(title);
+    setAccessibleName(title);
 }
 
 void SwatchButton::setRinged(bool ringed)

@@ -13,6 +13,7 @@ public:
     SwatchButton(const RGBAColor& color, const QString& title, QWidget* parent = nullptr);
 
     const RGBAColor& color() const { return m_color; }
+    void setTitle(const QString& title);
     void setRinged(bool ringed);
     bool isRinged() const { return m_ringed; }
 

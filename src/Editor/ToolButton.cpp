@@ -2,11 +2,11 @@
 
 #include "Editor/EditorViewModel.h"
 #include "Ui/IconRegistry.h"
+#include "Ui/RoundedFill.h"
 #include "Ui/Theme.h"
 #include "Ui/TooltipHost.h"
 
 #include <QPainter>
-#include <QPainterPath>
 
 ToolButton::ToolButton(EditorTool tool, EditorViewModel& vm, std::function<void()> onSelect, QWidget* parent)
     : QAbstractButton(parent), m_tool(tool), m_vm(vm)
@@ -58,10 +58,7 @@ void ToolButton::paintEvent(QPaintEvent*)
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
     const bool current = isCurrent();
-    if (current) {
-        QPainterPath field;
-        field.addRoundedRect(QRectF(rect()), 6, 6);
-        p.fillPath(field, Theme::withAlpha(Theme::accent(this), selectedFieldOpacity));
-    }
+    if (current)
+        RoundedFill::paint(p, QRectF(rect()), 6, Theme::withAlpha(Theme::accent(this), selectedFieldOpacity));
     paintSymbol(p, m_tool, QRectF(rect()), current ? Theme::accent(this) : Theme::primary(this), false);
 }

@@ -2,10 +2,10 @@
 
 #include "Ui/AnimatedValue.h"
 #include "Ui/IconRegistry.h"
+#include "Ui/RoundedFill.h"
 #include "Ui/Theme.h"
 
 #include <QPainter>
-#include <QPainterPath>
 
 ZoomButton::ZoomButton(const QString& symbolName, QSize size, QWidget* parent)
     : QAbstractButton(parent)
@@ -54,11 +54,8 @@ void ZoomButton::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
-    if (const double opacity = fillOpacity(); opacity > 0) {
-        QPainterPath path;
-        path.addRoundedRect(QRectF(rect()), cornerRadius, cornerRadius);
-        p.fillPath(path, Theme::primary(opacity, this));
-    }
+    if (const double opacity = fillOpacity(); opacity > 0)
+        RoundedFill::paint(p, QRectF(rect()), cornerRadius, Theme::primary(opacity, this));
     const QColor fg = Theme::primary(this);
     if (!m_symbol.isEmpty()) {
         IconRegistry::paint(p, m_symbol, QRectF(rect()), fg, 13);
