@@ -5,7 +5,6 @@
 #include "Clipboard/ClipboardMonitor.h"
 #include "Clipboard/Pasteboard.h"
 #include "Editor/EditorWindowController.h"
-#include "Editor/HistoryEditorEnvironment.h"
 #include "MenuBar/ClipboardHistoryView.h"
 #include "MenuBar/MenuBarContentView.h"
 #include "Platform/Qt/DesktopWorkspace.h"
@@ -46,8 +45,7 @@ int main(int argc, char** argv)
         return new ClipboardHistoryView(true, false, *env.clipboardStore, &appNames);
     });
     coordinator.setEditorFactory([&coordinator](const QImage& image, const ScreenshotItem& item) {
-        return std::make_unique<EditorWindowController>(
-            image, item, std::make_unique<HistoryEditorEnvironment>(coordinator.screenshotStore()));
+        return EditorWindowController::forHistory(image, item, coordinator.screenshotStore());
     });
     ZentuApp scene(coordinator, [&coordinator, &workspace, &appNames](const AppEnvironment& env) -> QWidget* {
         MenuBarActions actions;

@@ -35,7 +35,9 @@ CanvasContentView::CanvasContentView(EditorViewModel& vm, QWidget* parent)
 void CanvasContentView::setContentSize(QSizeF size)
 {
     m_painter.setContentSize(size);
-    setFixedSize(QSize(int(std::ceil(size.width())), int(std::ceil(size.height()))));
+    // Rounded, not rounded up: a fitted side must not outgrow the view by a
+    // fraction and bring up a scroll bar.
+    setFixedSize(QSize(std::max(qRound(size.width()), 1), std::max(qRound(size.height()), 1)));
     update();
 }
 

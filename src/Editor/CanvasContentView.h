@@ -19,7 +19,7 @@ class CanvasContentView : public QWidget {
 public:
     explicit CanvasContentView(EditorViewModel& vm, QWidget* parent = nullptr);
 
-    // The content frame in view points; the widget takes the whole points that cover it.
+    // The content frame in view points; the widget is as large, rounded.
     void setContentSize(QSizeF size);
     QSizeF contentSize() const { return m_painter.contentSize(); }
     // View point <-> image pixel (clamped to the picture).

@@ -17,6 +17,10 @@ namespace {
 // The picture scaled to the zoom is kept up to this many device pixels;
 // beyond that (deep zooms) each layer build scales only the part on screen.
 constexpr qint64 scaledPictureLimit = qint64(4096) * 2048;
+// Annotations are kept as painted up to this size each and this much in all;
+// larger ones (deep zooms) are painted into the layer directly.
+constexpr qint64 spritePixelLimit = qint64(2048) * 2048;
+constexpr qint64 spriteBudgetBytes = qint64(96) * 1024 * 1024;
 
 // Dash lengths in view points for a pen of this width (Qt counts in widths).
 QPen dashedPen(const QColor& color, double width, double dash, double gap)
@@ -51,6 +55,7 @@ void paintGrip(QPainter& p, QPointF at, bool round)
 
 CanvasPainter::CanvasPainter(EditorViewModel& vm)
     : m_vm(vm)
+    , m_sprites(spriteBudgetBytes)
 {
 }
 
@@ -88,27 +93,92 @@ void CanvasPainter::paint(QPainter& p, const QRect& exposed, const QRect& visibl
     p.save();
     p.setClipRect(wanted);
     if (const auto& draft = m_vm.draftAnnotation())
-        paintAnnotation(p, *draft, false, wanted);
+        if (toView(paintExtent(*draft)).intersects(wanted))
+            paintAnnotation(p, *draft);
     paintMarquee(p);
     paintCropOverlay(p);
     p.restore();
 }
 
+QList<CanvasPainter::Laid> CanvasPainter::laidNow() const
+{
+    const QSet<QUuid>& selected = m_vm.selectedIDs();
+    const bool selecting = m_vm.state().selectedTool == EditorTool::select;
+    const Chrome selectedChrome = selected.size() == 1 ? Chrome::outlineAndGrips : Chrome::outline;
+    QList<Laid> laid;
+    laid.reserve(m_vm.state().annotations.size());
+    for (const AnnotationObject& a : m_vm.state().annotations)
+        laid.append({shownAs(a), selecting && selected.contains(a.id) ? selectedChrome : Chrome::none});
+    return laid;
+}
+
 void CanvasPainter::buildLayer(const QRect& area, qreal dpr)
 {
-    m_layer = QImage((QSizeF(area.size()) * dpr).toSize(), QImage::Format_ARGB32_Premultiplied);
-    m_layer.setDevicePixelRatio(dpr);
-    m_layer.fill(Qt::transparent);
+    ++m_layerBuilds;
     m_layerArea = area;
     m_layerValid = true;
-    ++m_layerBuilds;
+    const QList<AnnotationObject>& annotations = m_vm.state().annotations;
+    const QList<Laid> now = laidNow();
+    const PartsKey key{area, dpr, m_contentSize, m_vm.original().cacheKey()};
+
+    // Which annotations differ from the last build: while the changes stay
+    // within the middle of the parts kept then, the parts below and above it
+    // are used again (a move drag changes one annotation on every frame).
+    qsizetype first = 0, last = 0;
+    bool sameCount = m_partsValid && key == m_partsKey && now.size() == m_laid.size();
+    if (sameCount) {
+        first = now.size();
+        for (qsizetype i = 0; i < now.size(); ++i)
+            if (!(now[i] == m_laid[i])) {
+                first = std::min(first, i);
+                last = i + 1;
+            }
+    }
+    const bool reuse = sameCount && (first >= last || (first >= m_middleBegin && last <= m_middleEnd));
+    if (!reuse) {
+        // Everything below when nothing is known to change, else split around the change.
+        m_middleBegin = sameCount ? first : now.size();
+        m_middleEnd = sameCount ? last : now.size();
+        m_below = blankLayer(area, dpr);
+        QPainter below(&m_below);
+        below.translate(-area.topLeft());
+        below.setClipRect(area);
+        paintPicture(below, area, dpr);
+        for (qsizetype i = 0; i < m_middleBegin; ++i)
+            layAnnotation(below, annotations[i], now[i], area, dpr);
+        below.end();
+        m_above = QImage();
+        if (m_middleEnd < now.size()) {
+            m_above = blankLayer(area, dpr);
+            QPainter above(&m_above);
+            above.translate(-area.topLeft());
+            above.setClipRect(area);
+            for (qsizetype i = m_middleEnd; i < now.size(); ++i)
+                layAnnotation(above, annotations[i], now[i], area, dpr);
+        }
+        m_partsKey = key;
+        m_partsValid = true;
+    }
+    m_laid = now;
+
+    m_layer = m_below;
+    if (m_middleBegin >= m_middleEnd && m_above.isNull())
+        return;
     QPainter lp(&m_layer);
     lp.translate(-area.topLeft());
     lp.setClipRect(area);
-    paintPicture(lp, area, dpr);
-    const QSet<QUuid>& selected = m_vm.selectedIDs();
-    for (const AnnotationObject& a : m_vm.state().annotations)
-        paintAnnotation(lp, a, selected.contains(a.id), area);
+    for (qsizetype i = m_middleBegin; i < m_middleEnd; ++i)
+        layAnnotation(lp, annotations[i], now[i], area, dpr);
+    if (!m_above.isNull())
+        lp.drawImage(QPointF(area.topLeft()), m_above);
+}
+
+QImage CanvasPainter::blankLayer(const QRect& area, qreal dpr)
+{
+    QImage image((QSizeF(area.size()) * dpr).toSize(), QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(dpr);
+    image.fill(Qt::transparent);
+    return image;
 }
 
 void CanvasPainter::paintPicture(QPainter& p, const QRect& area, qreal dpr)
@@ -146,26 +216,46 @@ void CanvasPainter::paintPicture(QPainter& p, const QRect& area, qreal dpr)
     p.restore();
 }
 
-std::optional<QRectF> CanvasPainter::paintExtent(const AnnotationObject& a) const
+QRectF CanvasPainter::paintExtent(const AnnotationObject& a) const
 {
     if (a.points.isEmpty())
-        return QRectF();
+        return {};
+    const QPointF p0 = a.points.first();
     QRectF r;
     switch (a.kind) {
-    case AnnotationKind::text:
-        return std::nullopt;
+    case AnnotationKind::text: {
+        const double size = a.fontSize.value_or(28);
+        // Glyphs may reach a little beyond the measured lines.
+        r = QRectF(p0, AnnotationRenderer::textSize(a.text.value_or(QString()), size, a.fontName))
+                .adjusted(-0.5 * size, -0.5 * size, 0.5 * size, 0.5 * size);
+        break;
+    }
+    case AnnotationKind::badge: {
+        // The number may be wider than its disc.
+        const double half = std::max(a.badgeSize.value_or(44) / 2, 1.5 * a.fontSize.value_or(22));
+        r = QRectF(p0.x() - half, p0.y() - half, 2 * half, 2 * half);
+        break;
+    }
     case AnnotationKind::cursor: {
         // Click rings reach a little beyond the picture on its left and top.
         const double side = a.cursorSize.value_or(120);
-        const QPointF c = a.points.first();
-        r = a.boundingBox() | QRectF(c.x() - 0.3 * side, c.y() - 0.3 * side, 0.6 * side, 0.6 * side);
+        r = a.boundingBox() | QRectF(p0.x() - 0.3 * side, p0.y() - 0.3 * side, 0.6 * side, 0.6 * side);
         break;
     }
-    case AnnotationKind::speechBubble:
+    case AnnotationKind::speechBubble: {
         r = a.boundingBox();
+        const QRectF box = AnnotationRenderer::area(a);
         if (a.points.size() == 2) // the default tail hangs below the box
-            r.setBottom(r.bottom() + std::max(0.5 * r.height(), 28.0));
+            r.setBottom(r.bottom() + std::max(0.5 * box.height(), 28.0));
+        // Words are never wrapped: they may run out of the bubble.
+        if (a.text && !a.text->isEmpty()) {
+            const double size = a.fontSize.value_or(22);
+            const double pad = std::max(0.16 * std::min(box.width(), box.height()), 8.0);
+            r |= QRectF(box.topLeft() + QPointF(pad, pad), AnnotationRenderer::textSize(*a.text, size, a.fontName))
+                     .adjusted(-0.5 * size, -0.5 * size, 0.5 * size, 0.5 * size);
+        }
         break;
+    }
     default:
         r = a.boundingBox();
         break;
@@ -176,12 +266,80 @@ std::optional<QRectF> CanvasPainter::paintExtent(const AnnotationObject& a) cons
     return r.adjusted(-m, -m, m, m);
 }
 
-void CanvasPainter::paintAnnotation(QPainter& p, const AnnotationObject& a, bool selected, const QRectF& area)
+std::optional<AnnotationObject> CanvasPainter::shownAs(const AnnotationObject& a) const
 {
-    if (const auto extent = paintExtent(a)) {
-        if (!toView(*extent).adjusted(-8, -8, 8, 8).intersects(area))
-            return;
+    // The entry field shows the words while they are edited.
+    if (a.kind == AnnotationKind::text && m_vm.editingTextID() == a.id)
+        return std::nullopt;
+    if (a.kind == AnnotationKind::speechBubble && m_vm.editingBubbleID() == a.id && a.text) {
+        AnnotationObject shape = a;
+        shape.text.reset();
+        return shape;
     }
+    return a;
+}
+
+void CanvasPainter::layAnnotation(QPainter& p, const AnnotationObject& a, const Laid& laid, const QRectF& area,
+                                  qreal dpr)
+{
+    const QRectF extent = toView(paintExtent(a));
+    if (!extent.adjusted(-8, -8, 8, 8).intersects(area))
+        return;
+    if (const auto& shown = laid.shown) {
+        const auto device = [dpr](const QRectF& r) { return QRectF(r.topLeft() * dpr, r.size() * dpr).toAlignedRect(); };
+        const QRect needed = device(extent) & device(area);
+        if (!needed.isEmpty()) {
+            // Kept a little beyond the layer, so scrolling a bit finds it whole.
+            const QRect margin(0, 0, needed.width() / 4 + 64, needed.height() / 4 + 64);
+            const QRect kept = device(extent)
+                               & device(area).adjusted(-margin.width(), -margin.height(), margin.width(), margin.height())
+                               & QRect(QPoint(0, 0), (m_contentSize * dpr).toSize());
+            if (const Sprite* sprite = spriteFor(a.id, *shown, needed, kept, dpr))
+                p.drawImage(QPointF(sprite->origin) / dpr, sprite->image);
+            else
+                paintAnnotation(p, *shown); // too large to keep: straight into the layer
+        }
+    }
+    if (laid.chrome != Chrome::none)
+        paintSelection(p, a, laid.chrome == Chrome::outlineAndGrips);
+}
+
+const CanvasPainter::Sprite* CanvasPainter::spriteFor(const QUuid& id, const AnnotationObject& shown,
+                                                      const QRect& needed, const QRect& device, qreal dpr)
+{
+    if (qint64(device.width()) * device.height() > spritePixelLimit)
+        return nullptr;
+    const qint64 pictureKey = m_vm.original().cacheKey();
+    const bool usesPicture = shown.kind == AnnotationKind::blur || shown.kind == AnnotationKind::magnifier;
+    if (const Sprite* kept = m_sprites.object(id)) {
+        if (kept->shown == shown && kept->contentSize == m_contentSize && kept->dpr == dpr
+            && (!usesPicture || kept->pictureKey == pictureKey)
+            && QRect(kept->origin, kept->image.size()).contains(needed))
+            return kept;
+    }
+    auto made = std::make_unique<Sprite>();
+    made->shown = shown;
+    made->contentSize = m_contentSize;
+    made->dpr = dpr;
+    made->pictureKey = pictureKey;
+    made->origin = device.topLeft();
+    made->image = QImage(device.size(), QImage::Format_ARGB32_Premultiplied);
+    made->image.fill(Qt::transparent);
+    made->image.setDevicePixelRatio(dpr);
+    QPainter sp(&made->image);
+    // The same device pixels as in the layer, so it looks the same as painted there.
+    sp.translate(-QPointF(device.topLeft()) / dpr);
+    paintAnnotation(sp, shown);
+    sp.end();
+    const Sprite* sprite = made.get();
+    const qint64 bytes = made->image.sizeInBytes();
+    // Refused (and freed) when it alone is over the budget.
+    return m_sprites.insert(id, made.release(), bytes) ? sprite : nullptr;
+}
+
+void CanvasPainter::paintAnnotation(QPainter& p, const AnnotationObject& a)
+{
+    ++m_annotationPaints;
     const QSizeF px = m_vm.imagePixelSize();
     const auto fit = AnnotationGeometry::fittedTransform(px, m_contentSize);
     QTransform toViewPoints;
@@ -209,30 +367,14 @@ void CanvasPainter::paintAnnotation(QPainter& p, const AnnotationObject& a, bool
         if (a.imageData)
             AnnotationRenderer::draw(a, p, m_pictures.image(a.id, *a.imageData));
         break;
-    case AnnotationKind::text:
-        // The entry field shows the words while they are edited.
-        if (m_vm.editingTextID() != a.id)
-            AnnotationRenderer::draw(a, p);
-        break;
-    case AnnotationKind::speechBubble:
-        if (m_vm.editingBubbleID() == a.id) {
-            AnnotationObject shape = a;
-            shape.text.reset();
-            AnnotationRenderer::draw(shape, p);
-        } else {
-            AnnotationRenderer::draw(a, p);
-        }
-        break;
     default:
         AnnotationRenderer::draw(a, p);
         break;
     }
     p.restore();
-    if (selected && m_vm.state().selectedTool == EditorTool::select)
-        paintSelection(p, a);
 }
 
-void CanvasPainter::paintSelection(QPainter& p, const AnnotationObject& a)
+void CanvasPainter::paintSelection(QPainter& p, const AnnotationObject& a, bool grips)
 {
     QRectF outline;
     if (a.kind == AnnotationKind::speechBubble && a.points.size() >= 2)
@@ -248,7 +390,7 @@ void CanvasPainter::paintSelection(QPainter& p, const AnnotationObject& a)
     QPainterPath rounded;
     rounded.addRoundedRect(toView(outline), 3, 3);
     p.strokePath(rounded, dashedPen(Theme::withAlpha(Theme::accent(), 0.9), 1.5, 4, 3));
-    if (m_vm.selectedIDs().size() == 1) {
+    if (grips) {
         for (const CanvasGrips::Grip& g : CanvasGrips::handlePositions(a, m_contentSize, m_vm.imagePixelSize())) {
             const bool round = g.handle == DragHandle::arrowStart || g.handle == DragHandle::arrowEnd
                                || g.handle == DragHandle::tail || g.handle == DragHandle::tailBase;
@@ -299,10 +441,7 @@ void CanvasPainter::paintCropOverlay(QPainter& p)
 QRectF CanvasPainter::draftBounds() const
 {
     const auto& draft = m_vm.draftAnnotation();
-    if (!draft)
-        return {};
-    const auto extent = paintExtent(*draft);
-    return extent ? toView(*extent).adjusted(-2, -2, 2, 2) : QRectF(QPointF(0, 0), m_contentSize);
+    return draft ? toView(paintExtent(*draft)).adjusted(-2, -2, 2, 2) : QRectF();
 }
 
 QRectF CanvasPainter::marqueeBounds() const

@@ -9,10 +9,13 @@
 // part of the content that is on screen, rebuilt only when one of them (or
 // the selection, the zoom, the text being edited) changes; every frame then
 // copies from it and paints only what moves on top: the draft, the marquee
-// and the crop overlay. The picture scaled to the zoom is kept as well.
+// and the crop overlay. The picture scaled to the zoom is kept as well, and
+// each annotation as painted at the current zoom, so a rebuild after one
+// annotation changed paints that one and copies the others.
 #include "Editor/EmbeddedImageCache.h"
 #include "Models/AnnotationObject.h"
 
+#include <QCache>
 #include <QImage>
 #include <QRect>
 #include <QRectF>
@@ -47,19 +50,41 @@ public:
 
     // Tests and the benchmark watch these.
     int layerBuilds() const { return m_layerBuilds; }
+    int annotationPaints() const { return m_annotationPaints; }
     const EmbeddedImageCache& pictures() const { return m_pictures; }
 
 private:
+    enum class Chrome { none, outline, outlineAndGrips };
+    // What the layer shows of one annotation.
+    struct Laid {
+        std::optional<AnnotationObject> shown;
+        Chrome chrome = Chrome::none;
+        bool operator==(const Laid&) const = default;
+    };
+    QList<Laid> laidNow() const;
+
     void buildLayer(const QRect& area, qreal dpr);
+    static QImage blankLayer(const QRect& area, qreal dpr);
     void paintPicture(QPainter& p, const QRect& area, qreal dpr);
-    // The annotation in its own right, then its selection when it is selected.
-    void paintAnnotation(QPainter& p, const AnnotationObject& a, bool selected, const QRectF& area);
-    void paintSelection(QPainter& p, const AnnotationObject& a);
+    // One annotation of the layer: from its kept copy when it has not
+    // changed, then its selection.
+    void layAnnotation(QPainter& p, const AnnotationObject& a, const Laid& laid, const QRectF& area, qreal dpr);
+    struct Sprite;
+    // The kept copy of an annotation that covers `needed` (device pixels of
+    // the content), painted anew over `device` when it changed or covers
+    // less; none when too large to keep.
+    const Sprite* spriteFor(const QUuid& id, const AnnotationObject& shown, const QRect& needed, const QRect& device,
+                            qreal dpr);
+    // The annotation in its own right, through the renderer.
+    void paintAnnotation(QPainter& p, const AnnotationObject& a);
+    // What is painted for an annotation now: a speech bubble whose words
+    // are being edited shows no text; a text being edited shows nothing.
+    std::optional<AnnotationObject> shownAs(const AnnotationObject& a) const;
+    void paintSelection(QPainter& p, const AnnotationObject& a, bool grips);
     void paintMarquee(QPainter& p);
     void paintCropOverlay(QPainter& p);
-    // Where an annotation can paint, in image pixels; none for texts, whose
-    // extent takes measuring.
-    std::optional<QRectF> paintExtent(const AnnotationObject& a) const;
+    // Where an annotation can paint, in image pixels.
+    QRectF paintExtent(const AnnotationObject& a) const;
     QRectF toView(const QRectF& imageRect) const;
 
     EditorViewModel& m_vm;
@@ -73,5 +98,34 @@ private:
     QImage m_layer;
     QRect m_layerArea;
     bool m_layerValid = false;
+    // The layer in three parts: the picture and the annotations below the
+    // ones that changed lately, those (painted on every build), and the
+    // annotations above them on a transparent image.
+    struct PartsKey {
+        QRect area;
+        qreal dpr = 1;
+        QSizeF contentSize;
+        qint64 pictureKey = 0;
+        bool operator==(const PartsKey&) const = default;
+    };
+    QImage m_below;
+    QImage m_above;
+    QList<Laid> m_laid;
+    qsizetype m_middleBegin = 0;
+    qsizetype m_middleEnd = 0;
+    PartsKey m_partsKey;
+    bool m_partsValid = false;
     int m_layerBuilds = 0;
+    int m_annotationPaints = 0;
+
+    // One annotation painted on its own at the current zoom.
+    struct Sprite {
+        AnnotationObject shown;
+        QSizeF contentSize;
+        qreal dpr = 1;
+        qint64 pictureKey = 0; // blur areas and loupes show the picture
+        QPoint origin;         // device pixels of the content
+        QImage image;
+    };
+    QCache<QUuid, Sprite> m_sprites;
 };

@@ -22,8 +22,8 @@ public:
 
     // Write-back into the screenshot history entry that `item` names; an
     // entry that is gone is left alone. The picture never carries the
-    // annotations: they are stored beside it.
-    virtual void updateAnnotations(const QList<AnnotationObject>& annotations, const ScreenshotItem& item) = 0;
-    virtual void updateImage(const QImage& image, const QList<AnnotationObject>& annotations,
-                             const ScreenshotItem& item) = 0;
+    // annotations: they are stored beside it. Without a history (measuring
+    // only) nothing is written.
+    virtual void updateAnnotations(const QList<AnnotationObject>&, const ScreenshotItem&) {}
+    virtual void updateImage(const QImage&, const QList<AnnotationObject>&, const ScreenshotItem&) {}
 };

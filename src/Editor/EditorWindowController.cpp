@@ -3,6 +3,7 @@
 #include "Editor/EditorEnvironment.h"
 #include "Editor/EditorRootView.h"
 #include "Editor/EditorViewModel.h"
+#include "Editor/HistoryEditorEnvironment.h"
 #include "Localization/Localizer.h"
 
 #include <QApplication>
@@ -52,6 +53,13 @@ EditorWindowController::~EditorWindowController()
     // The model refers to the environment: it goes first.
     delete m_rootView;
     m_viewModel.reset();
+}
+
+std::unique_ptr<EditorWindowController> EditorWindowController::forHistory(const QImage& image,
+                                                                          const ScreenshotItem& item,
+                                                                          ScreenshotHistoryStore& store)
+{
+    return std::make_unique<EditorWindowController>(image, item, std::make_unique<HistoryEditorEnvironment>(store));
 }
 
 std::optional<QUuid> EditorWindowController::screenshotID() const

@@ -18,6 +18,7 @@ class EditorEnvironment;
 class EditorRootView;
 class EditorViewModel;
 class QKeyEvent;
+class ScreenshotHistoryStore;
 
 class EditorWindowController : public QWidget {
     Q_OBJECT
@@ -26,6 +27,9 @@ public:
     EditorWindowController(const QImage& image, std::optional<ScreenshotItem> item,
                            std::unique_ptr<EditorEnvironment> environment, QWidget* parent = nullptr);
     ~EditorWindowController() override;
+    // A window on a history entry that writes back into `store`.
+    static std::unique_ptr<EditorWindowController> forHistory(const QImage& image, const ScreenshotItem& item,
+                                                              ScreenshotHistoryStore& store);
 
     EditorViewModel& viewModel() { return *m_viewModel; }
     EditorRootView& rootView() { return *m_rootView; }

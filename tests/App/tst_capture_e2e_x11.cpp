@@ -1,5 +1,7 @@
 // The whole road on a real X server with the real program: a global hotkey
 // pressed through XTest ends in a stored, copied screenshot.
+#include "Models/AppSettings.h"
+#include "Platform/Qt/SettingsFileUserDefaults.h"
 #include "support/IsolatedEnvironment.h"
 #include "support/RealApp.h"
 
@@ -58,6 +60,12 @@ private Q_SLOTS:
         QVERIFY2(QFile::exists(RealApp::binary()), qPrintable(RealApp::binary()));
         QVERIFY(m_real.useFreshFolders());
         QVERIFY(QProcess::execute("setxkbmap", {"-model", "pc105", "-layout", "us"}) == 0);
+        {
+            // The screen comparisons below want no editor window over the pattern.
+            AppSettings settings;
+            settings.openEditorAfterCapture = false;
+            SettingsFileUserDefaults(m_real.settingsFile()).setValue(QStringLiteral("zentu.settings.v1"), settings.encoded());
+        }
 
         m_pattern = std::make_unique<Pattern>();
         m_pattern->setGeometry(QGuiApplication::primaryScreen()->geometry());

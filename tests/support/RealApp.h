@@ -20,6 +20,8 @@ public:
     bool useFreshFolders();
     QString root() const { return m_root.path(); }
     QString dataHome() const { return m_root.path() + QStringLiteral("/data"); }
+    // The program's settings file in the fresh folders (for SettingsFileUserDefaults).
+    QString settingsFile() const { return m_root.path() + QStringLiteral("/config/com.quorel.zentu.conf"); }
     const QProcessEnvironment& environment() const { return m_env; }
 
     void start(QProcess& process, QProcess::ProcessChannelMode mode = QProcess::ForwardedErrorChannel) const;
