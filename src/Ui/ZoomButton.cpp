@@ -5,6 +5,7 @@
 #include "Ui/RoundedFill.h"
 #include "Ui/Theme.h"
 
+#include <QEvent>
 #include <QPainter>
 
 ZoomButton::ZoomButton(const QString& symbolName, QSize size, QWidget* parent)
@@ -35,6 +36,13 @@ void ZoomButton::setLabelFont(const QFont& font)
 }
 
 double ZoomButton::fillOpacity() const { return isDown() ? pressedOpacity : hoverOpacity * m_hover->value(); }
+
+bool ZoomButton::event(QEvent* e)
+{
+    if (e->type() == QEvent::ToolTipChange && !m_symbol.isEmpty())
+        setAccessibleName(toolTip());
+    return QAbstractButton::event(e);
+}
 
 void ZoomButton::enterEvent(QEnterEvent* e)
 {

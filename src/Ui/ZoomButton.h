@@ -2,7 +2,8 @@
 // A button of the editor's zoom pill: its label (a symbol or a short text) in
 // the primary colour on a rounded fill that is clear at rest, faint while the
 // pointer is over it (fading in and out) and darker at once while pressed.
-// A disabled button keeps the same look.
+// A disabled button keeps the same look. A symbol-only button is named for
+// assistive technology by its help text.
 #include <QAbstractButton>
 
 class AnimatedValue;
@@ -27,6 +28,7 @@ public:
     static constexpr int hoverFadeMs = 100;
 
 protected:
+    bool event(QEvent* e) override;
     void paintEvent(QPaintEvent*) override;
     void enterEvent(QEnterEvent*) override;
     void leaveEvent(QEvent*) override;

@@ -271,6 +271,8 @@ private Q_SLOTS:
     void zoomButtonPressWinsOverHover()
     {
         ZoomButton button(QStringLiteral("plus"), QSize(22, 22));
+        button.setToolTip(QStringLiteral("Vergrößern"));
+        QCOMPARE(button.accessibleName(), QStringLiteral("Vergrößern"));
         button.show();
         QCOMPARE(button.fillOpacity(), 0.0);
         enter(&button);
