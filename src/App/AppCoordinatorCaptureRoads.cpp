@@ -9,6 +9,7 @@
 #include "Clipboard/ClipboardMonitor.h"
 #include "Clipboard/Pasteboard.h"
 #include "Debug/DebugLog.h"
+#include "Editor/EditorWindowController.h"
 #include "Hotkeys/HotkeyManager.h"
 #include "MenuBar/CaptureIntroPresenter.h"
 #include "Screenshot/ScreenshotService.h"
@@ -89,5 +90,12 @@ void AppCoordinator::openEditor(const QImage& image, const ScreenshotItem& item)
         DebugLog::write(QStringLiteral("openEditor: kein Editor verfügbar"));
         return;
     }
+    // Two windows on one entry would each write back their own annotations,
+    // and the later close would drop the other's: the open one comes forward.
+    for (const auto& window : m_editorWindows)
+        if (auto* editor = qobject_cast<EditorWindowController*>(window.get()); editor && editor->screenshotID() == item.id) {
+            bringForward(editor);
+            return;
+        }
     adoptEditorWindow(m_editorFactory(image, item));
 }

@@ -6,6 +6,7 @@
 #include "App/ZentuApp.h"
 #include "Clipboard/ClipboardMonitor.h"
 #include "Clipboard/Pasteboard.h"
+#include "Editor/EditorWindowController.h"
 #include "Localization/Localizer.h"
 #include "MenuBar/ClipboardHistoryView.h"
 #include "MenuBar/MenuBarContentView.h"
@@ -61,6 +62,9 @@ int main(int argc, char** argv)
     AppCoordinator& coordinator = delegate.coordinator();
     coordinator.setClipboardHistoryViewFactory([&appNames](const AppEnvironment& env) -> QWidget* {
         return new ClipboardHistoryView(true, false, *env.clipboardStore, &appNames);
+    });
+    coordinator.setEditorFactory([&coordinator](const QImage& image, const ScreenshotItem& item) {
+        return EditorWindowController::forHistory(image, item, coordinator.screenshotStore());
     });
     // The settings window's tabs; the language choice lives in the same
     // defaults the translation lookup reads.

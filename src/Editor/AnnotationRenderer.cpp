@@ -213,12 +213,12 @@ void drawCursor(const AnnotationObject& a, QPainter& p)
     p.drawImage(square, picture);
 }
 
-void drawEmbeddedImage(const AnnotationObject& a, QPainter& p)
+void drawEmbeddedImage(const AnnotationObject& a, QPainter& p, const QImage* decoded)
 {
     const QRectF r = AnnotationRenderer::area(a);
     if (a.points.size() < 2 || !a.imageData)
         return;
-    const QImage picture = AnnotationRenderer::decodeEmbeddedImage(*a.imageData);
+    const QImage picture = decoded ? *decoded : AnnotationRenderer::decodeEmbeddedImage(*a.imageData);
     if (picture.isNull())
         return;
     // Stretched to the area; the picture's own aspect ratio is not kept.
@@ -288,6 +288,16 @@ QSizeF AnnotationRenderer::textSize(const QString& text, double fontSize, const 
 
 void AnnotationRenderer::draw(const AnnotationObject& annotation, QPainter& p)
 {
+    drawAnnotation(annotation, p, nullptr);
+}
+
+void AnnotationRenderer::draw(const AnnotationObject& annotation, QPainter& p, const QImage& decodedPicture)
+{
+    drawAnnotation(annotation, p, &decodedPicture);
+}
+
+void AnnotationRenderer::drawAnnotation(const AnnotationObject& annotation, QPainter& p, const QImage* decodedPicture)
+{
     const auto checked = drawable(annotation);
     if (!checked)
         return;
@@ -348,7 +358,7 @@ void AnnotationRenderer::draw(const AnnotationObject& annotation, QPainter& p)
         drawSpeechBubble(a, p);
         break;
     case AnnotationKind::image:
-        drawEmbeddedImage(a, p);
+        drawEmbeddedImage(a, p, decodedPicture);
         break;
     case AnnotationKind::cursor:
         drawCursor(a, p);

@@ -24,6 +24,9 @@ public:
     // picture; see render, drawLoupe). The painter may carry any transform on
     // top of image pixels, such as the canvas's zoom.
     static void draw(const AnnotationObject& annotation, QPainter& painter);
+    // The same, with an image annotation's picture already decoded, for a view
+    // that redraws often and keeps its pictures.
+    static void draw(const AnnotationObject& annotation, QPainter& painter, const QImage& decodedPicture);
     // A loupe: `source` magnified about the area's centre inside the ellipse
     // of the area, with its ring.
     static void drawLoupe(const AnnotationObject& magnifier, const QImage& source, QPainter& painter);
@@ -39,4 +42,7 @@ public:
     // An inserted picture's data decoded within a fixed memory budget, so a
     // crafted history file cannot exhaust memory; null when it cannot be read.
     static QImage decodeEmbeddedImage(const QByteArray& data);
+
+private:
+    static void drawAnnotation(const AnnotationObject& annotation, QPainter& painter, const QImage* decodedPicture);
 };

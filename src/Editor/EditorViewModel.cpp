@@ -64,6 +64,7 @@ void EditorViewModel::pushUndo()
 {
     m_undoStack.append(snapshot());
     m_redoStack.clear();
+    ++m_historyVersion;
     if (m_undoStack.size() > undoLimit)
         m_undoStack.removeFirst();
     Q_EMIT historyChanged();
@@ -87,6 +88,7 @@ void EditorViewModel::step(QList<EditorSnapshot>& from, QList<EditorSnapshot>& t
     const EditorSnapshot target = from.takeLast();
     // No trim needed: pushUndo keeps both stacks together within the limit.
     to.append(snapshot());
+    ++m_historyVersion;
     restore(target);
     // A drag still in progress records the rest of its change as a new step,
     // instead of writing past the history.
@@ -102,6 +104,7 @@ void EditorViewModel::restore(const EditorSnapshot& s)
     if (s.image.cacheKey() != m_original.cacheKey()) {
         m_original = s.image;
         m_imagePixelSize = s.pixelSize;
+        m_blurCache.clear();
         Q_EMIT imageChanged();
     }
     setSelectedAnnotationID(std::nullopt);
@@ -233,9 +236,14 @@ void EditorViewModel::endDrag()
         d.points = {d.points[0], d.points[1], QPointF(body.left() + 0.28 * body.width(), body.bottom() + tail),
                     QPointF(body.left() + 0.3 * body.width(), body.bottom())};
     }
-    addAnnotation(d);
     if (d.kind == AnnotationKind::speechBubble)
+        commitBubbleEdit(); // the words of an earlier bubble are kept
+    addAnnotation(d);
+    if (d.kind == AnnotationKind::speechBubble) {
         beginEditingBubble(d.id);
+        // Its first words belong to the step that drew it.
+        m_newBubbleVersion = m_historyVersion;
+    }
 }
 
 void EditorViewModel::placeBadge(QPointF p)
@@ -266,44 +274,11 @@ void EditorViewModel::placeCursor(QPointF p)
     addAnnotation(a);
 }
 
-// --- Text entry ---------------------------------------------------------------
-// Only the bookkeeping the other tools rely on; typing and committing words
-// arrive with the text tool.
-
-void EditorViewModel::beginEditingBubble(QUuid id)
-{
-    const qsizetype i = indexOf(id);
-    if (i < 0 || m_state.annotations[i].kind != AnnotationKind::speechBubble)
-        return;
-    setSelectedAnnotationID(id);
-    m_editingBubbleID = id;
-    Q_EMIT textEntryChanged();
-}
-
-void EditorViewModel::commitBubbleEdit()
-{
-    if (!m_editingBubbleID)
-        return;
-    m_editingBubbleID.reset();
-    Q_EMIT textEntryChanged();
-}
-
-void EditorViewModel::commitPendingText()
-{
-    cancelPendingText();
-}
-
-void EditorViewModel::cancelPendingText()
-{
-    if (!m_pendingTextOrigin && !m_editingTextID)
-        return;
-    m_pendingTextOrigin.reset();
-    m_editingTextID.reset();
-    Q_EMIT textEntryChanged();
-}
-
 void EditorViewModel::windowWillClose()
 {
+    // Words still in an open field are kept, as a click elsewhere would.
+    commitPendingText();
+    commitBubbleEdit();
     endStyleEdit();
     if (m_draft) {
         m_draft.reset();

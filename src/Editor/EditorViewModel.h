@@ -6,6 +6,8 @@
 // of the edited image, origin top-left, y downwards. Main thread only.
 #include "Editor/AnnotationGeometry.h"
 #include "Editor/AnnotationHitTest.h"
+#include "Editor/BlurPreviewCache.h"
+#include "Editor/TextEntryBuffer.h"
 #include "Models/EditorState.h"
 #include "Models/ScreenshotItem.h"
 
@@ -29,6 +31,10 @@ public:
                     QObject* parent = nullptr);
     ~EditorViewModel() override;
 
+    // The crop gesture in progress: a new rectangle, moving the draft, or
+    // pulling one of its corners (`cropResizeHandle`).
+    enum class CropDragMode { newRect, move, resize };
+
     static constexpr int undoLimit = 100;
     static constexpr double minZoom = 0.25;
     static constexpr double maxZoom = 40;
@@ -44,6 +50,8 @@ public:
     // The one selected annotation; none when nothing or several are selected.
     std::optional<QUuid> selectedAnnotationID() const;
     const std::optional<QRectF>& marqueeRect() const { return m_marqueeRect; }
+    // The topmost annotation under an image point.
+    std::optional<QUuid> annotationAt(QPointF at) const;
     bool isDraggingSelection() const { return m_isDraggingSelection; }
     std::optional<DragHandle> activeHandle() const { return m_activeHandle; }
     double zoom() const { return m_zoom; }
@@ -57,6 +65,13 @@ public:
     const std::optional<QPointF>& pendingTextOrigin() const { return m_pendingTextOrigin; }
     const std::optional<QUuid>& editingTextID() const { return m_editingTextID; }
     const std::optional<QUuid>& editingBubbleID() const { return m_editingBubbleID; }
+    // The crop rectangle being prepared, in image pixels.
+    const std::optional<QRectF>& cropDraft() const { return m_cropDraft; }
+    std::optional<CropDragMode> cropDragMode() const { return m_cropDragMode; }
+    std::optional<DragHandle> cropResizeHandle() const { return m_cropResizeHandle; }
+    // Set once a new picture replaced the opened one; the write-back then
+    // stores the picture too.
+    bool imageWasCropped() const { return m_imageWasCropped; }
 
     // Writes of the selection (also from a view binding); a single selected
     // cursor's settings become the cursor tool's settings.
@@ -127,12 +142,53 @@ public:
     void setFontSize(double size);
     void setFontName(const std::optional<QString>& name);
 
-    // --- Text entry (the entry fields arrive with the text tool) -----------
+    // --- Text entry --------------------------------------------------------
+    // The words of the open field, written by the field as the user types.
+    TextEntryBuffer& textBuffer() { return m_textBuffer; }
+    // What a new entry creates: a text or a speech bubble.
+    AnnotationKind pendingKind() const { return m_pendingKind; }
+    // A double click: a text or speech bubble under the point opens for editing.
+    void handleDoubleClick(QPointF at);
+    // A text-tool click: an entry for a new annotation of the kind opens at
+    // the point; an open entry is committed first.
+    void beginText(QPointF at, AnnotationKind kind);
+    // Opens the words of a text annotation again and selects it.
+    void beginEditingText(QUuid id);
     // Opens the words of a speech bubble for editing and selects it.
     void beginEditingBubble(QUuid id);
+    // The buffer becomes the bubble's words, as typed.
     void commitBubbleEdit();
+    // The trimmed buffer becomes a new text or the re-edited one's words; an
+    // emptied re-edited text is deleted.
     void commitPendingText();
     void cancelPendingText();
+    // A pasted text as a new text annotation centred on the picture.
+    void insertText(const QString& text);
+
+    // --- Crop ----------------------------------------------------------------
+    // A crop-tool drag: begin on its first event (with the draft's corner
+    // under the press, if any), then one update per event with the drag's
+    // start and current point, end on release.
+    void cropBegin(QPointF at, std::optional<DragHandle> handle);
+    void cropUpdate(QPointF start, QPointF to);
+    void endCropDrag();
+    void cancelCrop();
+    // The preset reshapes a draft at once.
+    void setCropAspect(CropAspect aspect);
+    // Cuts the picture to the rectangle as one undo step; false (and nothing
+    // changed) for less than 8 × 8 pixels, the whole picture or no bitmap.
+    bool applyCrop(const QRectF& rect);
+
+    // --- Pictures and results ------------------------------------------------
+    // Makes `image` the edited picture with these annotations, as one undo
+    // step; nothing stays selected.
+    void replaceImage(const QImage& image, const QList<AnnotationObject>& annotations);
+    // The whole picture blurred for the canvas's preview of blur areas, kept
+    // for later frames; null when it cannot be made.
+    QImage blurredImage(BlurStyle style, double amount);
+    // Writes the annotations (and a replaced picture) back to the history
+    // entry the editor was opened on; nothing for a loose image.
+    void persistAnnotations();
 
     // The window is closing: no style edit or gesture stays open.
     void windowWillClose();
@@ -147,6 +203,7 @@ Q_SIGNALS:
     void textEntryChanged(); // pendingTextOrigin, editingTextID, editingBubbleID
     void zoomChanged();
     void historyChanged(); // canUndo, canRedo
+    void cropChanged();    // cropDraft, cropDragMode
 
 private:
     // One undo or redo entry: both members share their data with the state.
@@ -181,6 +238,8 @@ private:
     static KindSet kinds(std::initializer_list<AnnotationKind> list);
     static constexpr KindSet everyKind = ~0u;
 
+    QRectF constrainedCrop(const QRectF& rect) const;
+
     static std::optional<QPointF> oppositeCorner(const AnnotationObject& a, DragHandle handle);
     static void resizeCursor(AnnotationObject& a, DragHandle handle, QPointF to);
 
@@ -196,6 +255,18 @@ private:
     std::optional<QUuid> m_editingBubbleID;
     std::optional<QUuid> m_editingTextID;
     std::optional<QPointF> m_pendingTextOrigin;
+    AnnotationKind m_pendingKind = AnnotationKind::text;
+    TextEntryBuffer m_textBuffer;
+    // Counts every change of the history, so a new bubble's first words can
+    // tell whether its creation is still the latest step.
+    quint64 m_historyVersion = 0;
+    std::optional<quint64> m_newBubbleVersion;
+    std::optional<QRectF> m_cropDraft;
+    std::optional<CropDragMode> m_cropDragMode;
+    std::optional<DragHandle> m_cropResizeHandle;
+    std::optional<QPointF> m_cropMoveLast;
+    bool m_imageWasCropped = false;
+    BlurPreviewCache m_blurCache;
     double m_zoom = 1.0;
     QList<EditorSnapshot> m_undoStack; // oldest first
     QList<EditorSnapshot> m_redoStack;

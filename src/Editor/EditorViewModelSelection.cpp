@@ -11,6 +11,13 @@ std::optional<qsizetype> EditorViewModel::topHit(QPointF at) const
     return m_hitTest.topHit(m_state.annotations, at);
 }
 
+std::optional<QUuid> EditorViewModel::annotationAt(QPointF at) const
+{
+    if (const auto i = topHit(at))
+        return m_state.annotations[*i].id;
+    return std::nullopt;
+}
+
 qsizetype EditorViewModel::indexOf(const QUuid& id) const
 {
     const auto& list = m_state.annotations;

@@ -1,12 +1,13 @@
 // The whole road on a real X server with the real program: a global hotkey
 // pressed through XTest ends in a stored, copied screenshot.
+#include "Models/AppSettings.h"
+#include "Platform/Qt/SettingsFileUserDefaults.h"
 #include "support/IsolatedEnvironment.h"
 #include "support/RealApp.h"
 
 #include <QClipboard>
 #include <QFile>
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QPainter>
 #include <QProcess>
@@ -40,17 +41,9 @@ class TestCaptureE2EX11 : public QObject {
     QProcess m_app;
     std::unique_ptr<Pattern> m_pattern;
     QImage m_screen; // the pattern as the screen shows it
-    QString base() const { return m_real.dataHome() + QStringLiteral("/Zentu.it"); }
-    QString readLog() const
-    {
-        QFile log(base() + QStringLiteral("/debug.log"));
-        return log.open(QIODevice::ReadOnly) ? QString::fromUtf8(log.readAll()) : QString();
-    }
-    QJsonArray readJson(const QString& name) const
-    {
-        QFile f(base() + QLatin1Char('/') + name);
-        return f.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(f.readAll()).array() : QJsonArray();
-    }
+    QString base() const { return m_real.dataFolder(); }
+    QString readLog() const { return m_real.debugLog(); }
+    QJsonArray readJson(const QString& name) const { return m_real.historyRecords(name); }
 
 private Q_SLOTS:
     void initTestCase()
@@ -58,6 +51,12 @@ private Q_SLOTS:
         QVERIFY2(QFile::exists(RealApp::binary()), qPrintable(RealApp::binary()));
         QVERIFY(m_real.useFreshFolders());
         QVERIFY(QProcess::execute("setxkbmap", {"-model", "pc105", "-layout", "us"}) == 0);
+        {
+            // The screen comparisons below want no editor window over the pattern.
+            AppSettings settings;
+            settings.openEditorAfterCapture = false;
+            SettingsFileUserDefaults(m_real.settingsFile()).setValue(QStringLiteral("zentu.settings.v1"), settings.encoded());
+        }
 
         m_pattern = std::make_unique<Pattern>();
         m_pattern->setGeometry(QGuiApplication::primaryScreen()->geometry());

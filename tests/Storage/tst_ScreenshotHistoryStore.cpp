@@ -9,6 +9,7 @@
 #include "fakes/FakeLoginItemService.h"
 #include "fakes/FakeUserDefaults.h"
 #include "support/IsolatedEnvironment.h"
+#include "support/NoisyImage.h"
 
 #include <QDir>
 #include <QFile>
@@ -31,19 +32,7 @@ class tst_ScreenshotHistoryStore : public QObject {
         image.fill(color);
         return image;
     }
-    // Noise encodes slowly, so its background write is still running when the
-    // next operation comes.
-    static QImage noisy(int w, int h)
-    {
-        QImage image(w, h, QImage::Format_ARGB32);
-        auto* rng = QRandomGenerator::global();
-        for (int y = 0; y < h; ++y) {
-            auto* line = reinterpret_cast<quint32*>(image.scanLine(y));
-            for (int x = 0; x < w; ++x)
-                line[x] = rng->generate() | 0xff000000u;
-        }
-        return image;
-    }
+    static QImage noisy(int w, int h) { return noisyImage(w, h); }
     static QString full(const ScreenshotItem& i) { return Storage::screenshotsDirectory() + "/" + i.fileName; }
     static QString thumb(const ScreenshotItem& i) { return Storage::thumbnailsDirectory() + "/" + *i.thumbnailFileName; }
     static QString historyPath() { return Storage::baseDirectory() + "/screenshots.json"; }

@@ -1,6 +1,7 @@
 #pragma once
 // Text metrics without fonts: every character half the font size wide, every
-// line 1.25 font sizes high, so tests know sizes exactly.
+// line 1.25 font sizes high, so tests know sizes exactly. Write-backs are
+// recorded in order.
 #include "Editor/EditorEnvironment.h"
 
 #include <QStringList>
@@ -15,5 +16,22 @@ public:
         for (const QString& line : lines)
             widest = std::max(widest, line.isEmpty() ? qsizetype(1) : line.size());
         return {0.5 * fontSize * double(widest), 1.25 * fontSize * double(lines.size())};
+    }
+
+    struct WriteBack {
+        QUuid item;
+        QList<AnnotationObject> annotations;
+        QImage image; // null for an annotations-only write
+    };
+    QList<WriteBack> writeBacks;
+
+    void updateAnnotations(const QList<AnnotationObject>& annotations, const ScreenshotItem& item) override
+    {
+        writeBacks.append({item.id, annotations, {}});
+    }
+    void updateImage(const QImage& image, const QList<AnnotationObject>& annotations,
+                     const ScreenshotItem& item) override
+    {
+        writeBacks.append({item.id, annotations, image});
     }
 };

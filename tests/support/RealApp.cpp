@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QJsonDocument>
 
 RealApp::RealApp() : m_env(QProcessEnvironment::systemEnvironment())
 {
@@ -37,4 +38,16 @@ void RealApp::start(QProcess& process, QProcess::ProcessChannelMode mode) const
     process.setProcessEnvironment(m_env);
     process.setProcessChannelMode(mode);
     process.start(binary(), {});
+}
+
+QString RealApp::debugLog() const
+{
+    QFile log(dataFolder() + QStringLiteral("/debug.log"));
+    return log.open(QIODevice::ReadOnly) ? QString::fromUtf8(log.readAll()) : QString();
+}
+
+QJsonArray RealApp::historyRecords(const QString& fileName) const
+{
+    QFile f(dataFolder() + QLatin1Char('/') + fileName);
+    return f.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(f.readAll()).array() : QJsonArray();
 }

@@ -2,6 +2,7 @@
 // Starts the real zentu program (built next to the tests) on the test's X
 // server, either in the test process's own folders or in a fresh set of XDG
 // folders of its own.
+#include <QJsonArray>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QString>
@@ -20,6 +21,13 @@ public:
     bool useFreshFolders();
     QString root() const { return m_root.path(); }
     QString dataHome() const { return m_root.path() + QStringLiteral("/data"); }
+    // The program's settings file in the fresh folders (for SettingsFileUserDefaults).
+    QString settingsFile() const { return m_root.path() + QStringLiteral("/config/com.quorel.zentu.conf"); }
+    // The program's data folder in the fresh folders, and what it writes there:
+    // the text of debug.log and the records of a history file (empty when absent).
+    QString dataFolder() const { return dataHome() + QStringLiteral("/Zentu.it"); }
+    QString debugLog() const;
+    QJsonArray historyRecords(const QString& fileName) const;
     const QProcessEnvironment& environment() const { return m_env; }
     void setEnvironmentVariable(const QString& name, const QString& value) { m_env.insert(name, value); }
 

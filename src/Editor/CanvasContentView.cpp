@@ -1,0 +1,100 @@
+#include "Editor/CanvasContentView.h"
+
+#include "Editor/AnnotationGeometry.h"
+#include "Editor/EditorViewModel.h"
+
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <cmath>
+
+CanvasContentView::CanvasContentView(EditorViewModel& vm, QWidget* parent)
+    : QWidget(parent)
+    , m_vm(vm)
+    , m_painter(vm)
+    , m_gestures(vm)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent, false);
+    setFocusPolicy(Qt::ClickFocus);
+    setMouseTracking(false);
+    for (auto signal : {&EditorViewModel::annotationsChanged, &EditorViewModel::selectionChanged,
+                        &EditorViewModel::settingsChanged, &EditorViewModel::textEntryChanged})
+        connect(&vm, signal, this, &CanvasContentView::repaintAll);
+    connect(&vm, &EditorViewModel::imageChanged, this, [this] {
+        m_painter.invalidatePicture();
+        repaintAll();
+    });
+    // The crop overlay dims the whole content; the cached layer is not touched.
+    connect(&vm, &EditorViewModel::cropChanged, this, qOverload<>(&QWidget::update));
+    connect(&vm, &EditorViewModel::draftChanged, this,
+            [this] { repaintMoving(m_lastDraft, m_painter.draftBounds()); });
+    connect(&vm, &EditorViewModel::marqueeChanged, this,
+            [this] { repaintMoving(m_lastMarquee, m_painter.marqueeBounds()); });
+}
+
+void CanvasContentView::setContentSize(QSizeF size)
+{
+    m_painter.setContentSize(size);
+    // Rounded, not rounded up: a fitted side must not outgrow the view by a
+    // fraction and bring up a scroll bar.
+    setFixedSize(QSize(std::max(qRound(size.width()), 1), std::max(qRound(size.height()), 1)));
+    m_textFields.setContentSize(size);
+    update();
+}
+
+QPointF CanvasContentView::imagePoint(QPointF v) const
+{
+    return AnnotationGeometry::imagePoint(v, m_vm.imagePixelSize(), contentSize());
+}
+
+QPointF CanvasContentView::viewPoint(QPointF p) const
+{
+    return AnnotationGeometry::viewPoint(p, m_vm.imagePixelSize(), contentSize());
+}
+
+void CanvasContentView::repaintAll()
+{
+    m_painter.invalidateLayer();
+    update();
+}
+
+void CanvasContentView::repaintMoving(QRectF& last, const QRectF& now)
+{
+    const QRect dirty = (last | now).toAlignedRect();
+    last = now;
+    if (!dirty.isEmpty())
+        update(dirty);
+}
+
+void CanvasContentView::paintEvent(QPaintEvent* event)
+{
+    QPainter p(this);
+    m_painter.paint(p, event->rect(), visibleRegion().boundingRect());
+}
+
+void CanvasContentView::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton)
+        return QWidget::mousePressEvent(event);
+    m_gestures.press(event->position(), contentSize(), event->modifiers().testFlag(Qt::ShiftModifier));
+}
+
+void CanvasContentView::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton)
+        return QWidget::mouseDoubleClickEvent(event);
+    m_gestures.doublePress(event->position(), contentSize());
+}
+
+void CanvasContentView::mouseMoveEvent(QMouseEvent* event)
+{
+    if (event->buttons().testFlag(Qt::LeftButton))
+        m_gestures.move(event->position(), contentSize());
+}
+
+void CanvasContentView::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton)
+        return QWidget::mouseReleaseEvent(event);
+    m_gestures.release(event->position(), contentSize());
+}

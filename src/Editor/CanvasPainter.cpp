@@ -1,0 +1,529 @@
+#include "Editor/CanvasPainter.h"
+
+#include "Editor/AnnotationGeometry.h"
+#include "Editor/AnnotationRenderer.h"
+#include "Editor/CanvasGrips.h"
+#include "Editor/EditorViewModel.h"
+#include "Ui/Theme.h"
+
+#include <QPainter>
+#include <QPainterPath>
+#include <QtConcurrent/QtConcurrentMap>
+#include <QTransform>
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// The picture scaled to the zoom is kept up to this many device pixels;
+// beyond that (deep zooms) each layer build scales only the part on screen.
+constexpr qint64 scaledPictureLimit = qint64(4096) * 2048;
+// Annotations are kept as painted up to this size each and this much in all;
+// larger ones (deep zooms) are painted into the layer directly.
+constexpr qint64 spritePixelLimit = qint64(2048) * 2048;
+constexpr qint64 spriteBudgetBytes = qint64(128) * 1024 * 1024;
+
+// Dash lengths in view points for a pen of this width (Qt counts in widths).
+QPen dashedPen(const QColor& color, double width, double dash, double gap)
+{
+    QPen pen(color, width, Qt::CustomDashLine, Qt::FlatCap, Qt::MiterJoin);
+    pen.setMiterLimit(10);
+    pen.setDashPattern({dash / width, gap / width});
+    return pen;
+}
+
+QPen solidPen(const QColor& color, double width)
+{
+    QPen pen(color, width, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
+    pen.setMiterLimit(10);
+    return pen;
+}
+
+void paintGrip(QPainter& p, QPointF at, bool round)
+{
+    const double side = CanvasGrips::handleSize + (round ? 1 : 0);
+    const QRectF r(at.x() - side / 2, at.y() - side / 2, side, side);
+    p.setPen(solidPen(Theme::accent(), 1.5));
+    p.setBrush(Qt::white);
+    if (round)
+        p.drawEllipse(r);
+    else
+        p.drawRect(r);
+    p.setBrush(Qt::NoBrush);
+}
+
+} // namespace
+
+CanvasPainter::CanvasPainter(EditorViewModel& vm)
+    : m_vm(vm)
+    , m_sprites(spriteBudgetBytes)
+{
+}
+
+void CanvasPainter::setContentSize(QSizeF size)
+{
+    if (size == m_contentSize)
+        return;
+    m_contentSize = size;
+    m_layerValid = false;
+}
+
+void CanvasPainter::invalidatePicture()
+{
+    m_scaled = QImage();
+    m_layerValid = false;
+}
+
+QRectF CanvasPainter::toView(const QRectF& imageRect) const
+{
+    return CanvasGrips::viewRect(imageRect, m_contentSize, m_vm.imagePixelSize());
+}
+
+void CanvasPainter::paint(QPainter& p, const QRect& exposed, const QRect& visible)
+{
+    const QRect content(QPoint(0, 0), m_contentSize.toSize().expandedTo(QSize(1, 1)));
+    const QRect wanted = exposed & content;
+    if (wanted.isEmpty())
+        return;
+    const qreal dpr = p.device() ? p.device()->devicePixelRatioF() : 1.0;
+    if (!m_layerValid || m_layer.devicePixelRatioF() != dpr || !m_layerArea.contains(wanted))
+        buildLayer((wanted | visible) & content, dpr);
+    const QRectF source(QPointF(wanted.topLeft() - m_layerArea.topLeft()) * dpr, QSizeF(wanted.size()) * dpr);
+    p.drawImage(QPointF(wanted.topLeft()), m_layer, source);
+
+    p.save();
+    p.setClipRect(wanted);
+    if (const auto& draft = m_vm.draftAnnotation())
+        if (toView(paintExtent(*draft)).intersects(wanted))
+            paintAnnotation(p, *draft);
+    paintMarquee(p);
+    paintCropOverlay(p);
+    p.restore();
+}
+
+QList<CanvasPainter::Laid> CanvasPainter::laidNow() const
+{
+    const QSet<QUuid>& selected = m_vm.selectedIDs();
+    const bool selecting = m_vm.state().selectedTool == EditorTool::select;
+    const Chrome selectedChrome = selected.size() == 1 ? Chrome::outlineAndGrips : Chrome::outline;
+    QList<Laid> laid;
+    laid.reserve(m_vm.state().annotations.size());
+    for (const AnnotationObject& a : m_vm.state().annotations)
+        laid.append({shownAs(a), selecting && selected.contains(a.id) ? selectedChrome : Chrome::none});
+    return laid;
+}
+
+void CanvasPainter::buildLayer(const QRect& area, qreal dpr)
+{
+    ++m_layerBuilds;
+    m_layerArea = area;
+    m_layerValid = true;
+    const QList<AnnotationObject>& annotations = m_vm.state().annotations;
+    const QList<Laid> now = laidNow();
+    const PartsKey key{area, dpr, m_contentSize, m_vm.original().cacheKey()};
+    m_paintDirectly = false;
+
+    // Which annotations differ from the last build: while the changes stay
+    // within the middle of the parts kept then, the parts below and above it
+    // are used again (a move drag changes one annotation on every frame).
+    qsizetype first = 0, last = 0;
+    bool sameCount = m_partsValid && key == m_partsKey && now.size() == m_laid.size();
+    if (sameCount) {
+        first = now.size();
+        for (qsizetype i = 0; i < now.size(); ++i)
+            if (!(now[i] == m_laid[i])) {
+                first = std::min(first, i);
+                last = i + 1;
+            }
+    }
+    const bool reuse = sameCount && (first >= last || (first >= m_middleBegin && last <= m_middleEnd));
+    if (!reuse) {
+        // Everything below when nothing is known to change, else split around the change.
+        m_middleBegin = sameCount ? first : now.size();
+        m_middleEnd = sameCount ? last : now.size();
+        prepareSprites(annotations, now, area, dpr);
+        m_below = blankLayer(area, dpr);
+        QPainter below(&m_below);
+        below.translate(-area.topLeft());
+        below.setClipRect(area);
+        paintPicture(below, area, dpr);
+        for (qsizetype i = 0; i < m_middleBegin; ++i)
+            layAnnotation(below, annotations[i], now[i], area, dpr);
+        below.end();
+        m_above = QImage();
+        if (m_middleEnd < now.size()) {
+            m_above = blankLayer(area, dpr);
+            QPainter above(&m_above);
+            above.translate(-area.topLeft());
+            above.setClipRect(area);
+            for (qsizetype i = m_middleEnd; i < now.size(); ++i)
+                layAnnotation(above, annotations[i], now[i], area, dpr);
+        }
+        m_partsKey = key;
+        m_partsValid = true;
+    }
+    m_laid = now;
+
+    m_layer = m_below;
+    if (m_middleBegin >= m_middleEnd && m_above.isNull())
+        return;
+    QPainter lp(&m_layer);
+    lp.translate(-area.topLeft());
+    lp.setClipRect(area);
+    for (qsizetype i = m_middleBegin; i < m_middleEnd; ++i)
+        layAnnotation(lp, annotations[i], now[i], area, dpr);
+    if (!m_above.isNull())
+        lp.drawImage(QPointF(area.topLeft()), m_above);
+}
+
+QImage CanvasPainter::blankLayer(const QRect& area, qreal dpr)
+{
+    QImage image((QSizeF(area.size()) * dpr).toSize(), QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(dpr);
+    image.fill(Qt::transparent);
+    return image;
+}
+
+void CanvasPainter::paintPicture(QPainter& p, const QRect& area, qreal dpr)
+{
+    const QImage& picture = m_vm.original();
+    const QSizeF px = m_vm.imagePixelSize();
+    if (picture.isNull() || !(px.width() > 0 && px.height() > 0))
+        return;
+    const auto fit = AnnotationGeometry::fittedTransform(px, m_contentSize);
+    const QRectF target(fit.offset, px * fit.scale);
+    const QSize device = (target.size() * dpr).toSize();
+    // Shrinking: a copy scaled once by area averaging looks better than the
+    // painter's bilinear sampling, and costs a plain copy per frame.
+    if (fit.scale * dpr < 1 && qint64(device.width()) * device.height() <= scaledPictureLimit
+        && !device.isEmpty()) {
+        if (m_scaled.isNull() || m_scaledKey != picture.cacheKey() || m_scaledSize != target.size()
+            || m_scaled.devicePixelRatioF() != dpr) {
+            m_scaled = picture.scaled(device, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+            m_scaled.setDevicePixelRatio(dpr);
+            m_scaledKey = picture.cacheKey();
+            m_scaledSize = target.size();
+        }
+        p.drawImage(target.topLeft(), m_scaled);
+        return;
+    }
+    // Only the part of the picture under `area`, with a pixel of margin for the filter.
+    const QRectF wanted((QPointF(area.topLeft()) - fit.offset) / fit.scale, QSizeF(area.size()) / fit.scale);
+    const QRect source = wanted.toAlignedRect().adjusted(-1, -1, 1, 1) & picture.rect();
+    if (source.isEmpty())
+        return;
+    p.save();
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    p.drawImage(QRectF(fit.offset + QPointF(source.topLeft()) * fit.scale, QSizeF(source.size()) * fit.scale),
+                picture, source);
+    p.restore();
+}
+
+QRectF CanvasPainter::paintExtent(const AnnotationObject& a) const
+{
+    if (a.points.isEmpty())
+        return {};
+    const QPointF p0 = a.points.first();
+    QRectF r;
+    switch (a.kind) {
+    case AnnotationKind::text: {
+        const double size = a.fontSize.value_or(28);
+        // Glyphs may reach a little beyond the measured lines.
+        r = QRectF(p0, AnnotationRenderer::textSize(a.text.value_or(QString()), size, a.fontName))
+                .adjusted(-0.5 * size, -0.5 * size, 0.5 * size, 0.5 * size);
+        break;
+    }
+    case AnnotationKind::badge: {
+        // The number may be wider than its disc.
+        const double half = std::max(a.badgeSize.value_or(44) / 2, 1.5 * a.fontSize.value_or(22));
+        r = QRectF(p0.x() - half, p0.y() - half, 2 * half, 2 * half);
+        break;
+    }
+    case AnnotationKind::cursor: {
+        // Click rings reach a little beyond the picture on its left and top.
+        const double side = a.cursorSize.value_or(120);
+        r = a.boundingBox() | QRectF(p0.x() - 0.3 * side, p0.y() - 0.3 * side, 0.6 * side, 0.6 * side);
+        break;
+    }
+    case AnnotationKind::speechBubble: {
+        r = a.boundingBox();
+        const QRectF box = AnnotationRenderer::area(a);
+        if (a.points.size() == 2) // the default tail hangs below the box
+            r.setBottom(r.bottom() + std::max(0.5 * box.height(), 28.0));
+        // Words are never wrapped: they may run out of the bubble.
+        if (a.text && !a.text->isEmpty()) {
+            const double size = a.fontSize.value_or(22);
+            const double pad = std::max(0.16 * std::min(box.width(), box.height()), 8.0);
+            r |= QRectF(box.topLeft() + QPointF(pad, pad), AnnotationRenderer::textSize(*a.text, size, a.fontName))
+                     .adjusted(-0.5 * size, -0.5 * size, 0.5 * size, 0.5 * size);
+        }
+        break;
+    }
+    default:
+        r = a.boundingBox();
+        break;
+    }
+    const double lw = std::isfinite(a.lineWidth) ? std::clamp(a.lineWidth, 0.0, 4000.0) : 0.0;
+    // Arrow heads spread sideways beyond the end point by up to twice the width.
+    const double m = std::max(4 * lw, 12.0) + lw;
+    return r.adjusted(-m, -m, m, m);
+}
+
+std::optional<AnnotationObject> CanvasPainter::shownAs(const AnnotationObject& a) const
+{
+    // The entry field shows the words while they are edited.
+    if (a.kind == AnnotationKind::text && m_vm.editingTextID() == a.id)
+        return std::nullopt;
+    if (a.kind == AnnotationKind::speechBubble && m_vm.editingBubbleID() == a.id && a.text) {
+        AnnotationObject shape = a;
+        shape.text.reset();
+        return shape;
+    }
+    return a;
+}
+
+std::optional<CanvasPainter::SpriteRects> CanvasPainter::spriteRects(const AnnotationObject& a, const QRectF& area,
+                                                                    qreal dpr) const
+{
+    const QRectF extent = toView(paintExtent(a));
+    if (!extent.adjusted(-8, -8, 8, 8).intersects(area))
+        return std::nullopt;
+    const auto device = [dpr](const QRectF& r) { return QRectF(r.topLeft() * dpr, r.size() * dpr).toAlignedRect(); };
+    SpriteRects rects;
+    rects.needed = device(extent) & device(area);
+    // Kept a little beyond the layer, so scrolling a bit finds it whole.
+    const int mx = rects.needed.width() / 4 + 64, my = rects.needed.height() / 4 + 64;
+    rects.kept = device(extent) & device(area).adjusted(-mx, -my, mx, my)
+                 & QRect(QPoint(0, 0), (m_contentSize * dpr).toSize());
+    return rects;
+}
+
+bool CanvasPainter::spriteFits(const Sprite& sprite, const AnnotationObject& shown, const QRect& needed, qreal dpr) const
+{
+    const bool usesPicture = shown.kind == AnnotationKind::blur || shown.kind == AnnotationKind::magnifier;
+    return sprite.shown == shown && sprite.contentSize == m_contentSize && sprite.dpr == dpr
+        && (!usesPicture || sprite.pictureKey == m_vm.original().cacheKey())
+        && QRect(sprite.origin, sprite.image.size()).contains(needed);
+}
+
+void CanvasPainter::prepareSprites(const QList<AnnotationObject>& annotations, const QList<Laid>& laid,
+                                   const QRectF& area, qreal dpr)
+{
+    // Painted side by side on the thread pool; what only the main thread may
+    // touch (blur previews, decoded pictures) is fetched first.
+    struct Job {
+        QUuid id;
+        AnnotationObject shown;
+        Inputs inputs;
+        std::unique_ptr<Sprite> sprite;
+    };
+    std::vector<Job> jobs;
+    qint64 bytes = 0;
+    m_paintDirectly = false;
+    for (qsizetype i = 0; i < annotations.size(); ++i) {
+        if (!laid[i].shown)
+            continue;
+        const auto rects = spriteRects(annotations[i], area, dpr);
+        if (!rects || rects->needed.isEmpty() || qint64(rects->kept.width()) * rects->kept.height() > spritePixelLimit)
+            continue;
+        if (const Sprite* kept = m_sprites.object(annotations[i].id); kept && spriteFits(*kept, *laid[i].shown, rects->needed, dpr))
+            continue;
+        auto sprite = std::make_unique<Sprite>();
+        sprite->shown = *laid[i].shown;
+        sprite->contentSize = m_contentSize;
+        sprite->dpr = dpr;
+        sprite->pictureKey = m_vm.original().cacheKey();
+        sprite->origin = rects->kept.topLeft();
+        bytes += qint64(rects->kept.width()) * rects->kept.height() * 4;
+        if (bytes > spriteBudgetBytes) {
+            // More than the cache keeps (many large annotations at a deep
+            // zoom): copies would push each other out; this build paints
+            // straight into the layer.
+            m_paintDirectly = true;
+            return;
+        }
+        sprite->image = QImage(rects->kept.size(), QImage::Format_ARGB32_Premultiplied);
+        jobs.push_back({annotations[i].id, *laid[i].shown, inputsFor(*laid[i].shown), std::move(sprite)});
+    }
+    if (jobs.size() < 2)
+        return; // laid one by one as they come
+    QtConcurrent::blockingMap(jobs, [this](Job& job) { paintSprite(*job.sprite, job.inputs); });
+    for (Job& job : jobs) {
+        ++m_annotationPaints;
+        const qint64 bytes = job.sprite->image.sizeInBytes();
+        m_sprites.insert(job.id, job.sprite.release(), bytes);
+    }
+}
+
+void CanvasPainter::layAnnotation(QPainter& p, const AnnotationObject& a, const Laid& laid, const QRectF& area,
+                                  qreal dpr)
+{
+    const auto rects = spriteRects(a, area, dpr);
+    if (!rects)
+        return;
+    if (laid.shown && !rects->needed.isEmpty()) {
+        if (const Sprite* sprite = spriteFor(a.id, *laid.shown, *rects, dpr))
+            p.drawImage(QPointF(sprite->origin) / dpr, sprite->image);
+        else
+            paintAnnotation(p, *laid.shown); // too large to keep: straight into the layer
+    }
+    if (laid.chrome != Chrome::none)
+        paintSelection(p, a, laid.chrome == Chrome::outlineAndGrips);
+}
+
+const CanvasPainter::Sprite* CanvasPainter::spriteFor(const QUuid& id, const AnnotationObject& shown,
+                                                      const SpriteRects& rects, qreal dpr)
+{
+    if (qint64(rects.kept.width()) * rects.kept.height() > spritePixelLimit)
+        return nullptr;
+    if (const Sprite* kept = m_sprites.object(id); kept && spriteFits(*kept, shown, rects.needed, dpr))
+        return kept;
+    if (m_paintDirectly)
+        return nullptr;
+    auto made = std::make_unique<Sprite>();
+    made->shown = shown;
+    made->contentSize = m_contentSize;
+    made->dpr = dpr;
+    made->pictureKey = m_vm.original().cacheKey();
+    made->origin = rects.kept.topLeft();
+    made->image = QImage(rects.kept.size(), QImage::Format_ARGB32_Premultiplied);
+    ++m_annotationPaints;
+    paintSprite(*made, inputsFor(shown));
+    const Sprite* sprite = made.get();
+    const qint64 bytes = made->image.sizeInBytes();
+    // Refused (and freed) when it alone is over the budget.
+    return m_sprites.insert(id, made.release(), bytes) ? sprite : nullptr;
+}
+
+void CanvasPainter::paintSprite(Sprite& sprite, const Inputs& inputs) const
+{
+    sprite.image.fill(Qt::transparent);
+    sprite.image.setDevicePixelRatio(sprite.dpr);
+    QPainter sp(&sprite.image);
+    // The same device pixels as in the layer, so it looks the same as painted there.
+    sp.translate(-QPointF(sprite.origin) / sprite.dpr);
+    paintShown(sp, sprite.shown, inputs);
+}
+
+CanvasPainter::Inputs CanvasPainter::inputsFor(const AnnotationObject& a)
+{
+    Inputs inputs;
+    if (a.kind == AnnotationKind::blur && a.points.size() >= 2)
+        inputs.blurred = m_vm.blurredImage(a.blurStyle.value_or(BlurStyle::pixelated), a.blurAmount.value_or(18));
+    else if (a.kind == AnnotationKind::image && a.imageData)
+        inputs.picture = m_pictures.image(a.id, *a.imageData);
+    return inputs;
+}
+
+void CanvasPainter::paintAnnotation(QPainter& p, const AnnotationObject& a)
+{
+    ++m_annotationPaints;
+    paintShown(p, a, inputsFor(a));
+}
+
+void CanvasPainter::paintShown(QPainter& p, const AnnotationObject& a, const Inputs& inputs) const
+{
+    const QSizeF px = m_vm.imagePixelSize();
+    const auto fit = AnnotationGeometry::fittedTransform(px, m_contentSize);
+    QTransform toViewPoints;
+    toViewPoints.translate(fit.offset.x(), fit.offset.y());
+    toViewPoints.scale(fit.scale, fit.scale);
+
+    p.save();
+    p.setTransform(toViewPoints, true);
+    switch (a.kind) {
+    case AnnotationKind::blur:
+        if (a.points.size() < 2 || inputs.blurred.isNull())
+            break;
+        p.setRenderHint(QPainter::SmoothPixmapTransform);
+        p.setClipRect(AnnotationRenderer::area(a), Qt::IntersectClip);
+        p.drawImage(QPointF(0, 0), inputs.blurred);
+        break;
+    case AnnotationKind::magnifier:
+        AnnotationRenderer::drawLoupe(a, m_vm.original(), p);
+        break;
+    case AnnotationKind::image:
+        AnnotationRenderer::draw(a, p, inputs.picture);
+        break;
+    default:
+        AnnotationRenderer::draw(a, p);
+        break;
+    }
+    p.restore();
+}
+
+void CanvasPainter::paintSelection(QPainter& p, const AnnotationObject& a, bool grips)
+{
+    QRectF outline;
+    if (a.kind == AnnotationKind::speechBubble && a.points.size() >= 2)
+        outline = AnnotationRenderer::area(a);
+    else if (a.kind == AnnotationKind::text)
+        outline = QRectF(a.points.value(0), AnnotationRenderer::textSize(a.text.value_or(QString()),
+                                                                         a.fontSize.value_or(28), a.fontName));
+    else
+        outline = a.boundingBox();
+
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing);
+    QPainterPath rounded;
+    rounded.addRoundedRect(toView(outline), 3, 3);
+    p.strokePath(rounded, dashedPen(Theme::withAlpha(Theme::accent(), 0.9), 1.5, 4, 3));
+    if (grips) {
+        for (const CanvasGrips::Grip& g : CanvasGrips::handlePositions(a, m_contentSize, m_vm.imagePixelSize())) {
+            const bool round = g.handle == DragHandle::arrowStart || g.handle == DragHandle::arrowEnd
+                               || g.handle == DragHandle::tail || g.handle == DragHandle::tailBase;
+            paintGrip(p, g.point, round);
+        }
+    }
+    p.restore();
+}
+
+void CanvasPainter::paintMarquee(QPainter& p)
+{
+    const auto& marquee = m_vm.marqueeRect();
+    if (!marquee)
+        return;
+    const QRectF v = toView(*marquee);
+    p.save();
+    p.fillRect(v, Theme::withAlpha(Theme::accent(), 0.12));
+    p.setPen(dashedPen(Theme::withAlpha(Theme::accent(), 0.8), 1, 4, 3));
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(v);
+    p.restore();
+}
+
+void CanvasPainter::paintCropOverlay(QPainter& p)
+{
+    const auto& draft = m_vm.cropDraft();
+    if (!draft)
+        return;
+    const QRectF k = toView(*draft);
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing);
+    // Everything but the draft is dimmed.
+    QPainterPath dim;
+    dim.setFillRule(Qt::OddEvenFill);
+    dim.addRect(QRectF(QPointF(0, 0), m_contentSize));
+    dim.addRect(k);
+    p.fillPath(dim, QColor(0, 0, 0, qRound(0.45 * 255)));
+    p.setBrush(Qt::NoBrush);
+    p.setPen(dashedPen(Qt::white, 1.5, 6, 4));
+    p.drawRect(k);
+    p.setPen(solidPen(Theme::accent(), 1));
+    p.drawRect(k);
+    for (const QPointF& corner : {k.topLeft(), k.topRight(), k.bottomLeft(), k.bottomRight()})
+        paintGrip(p, corner, false);
+    p.restore();
+}
+
+QRectF CanvasPainter::draftBounds() const
+{
+    const auto& draft = m_vm.draftAnnotation();
+    return draft ? toView(paintExtent(*draft)).adjusted(-2, -2, 2, 2) : QRectF();
+}
+
+QRectF CanvasPainter::marqueeBounds() const
+{
+    const auto& marquee = m_vm.marqueeRect();
+    return marquee ? toView(*marquee).adjusted(-2, -2, 2, 2) : QRectF();
+}

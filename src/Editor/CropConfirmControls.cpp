@@ -1,0 +1,47 @@
+#include "Editor/CropConfirmControls.h"
+
+#include "Editor/EditorViewModel.h"
+#include "Localization/Localizer.h"
+#include "Ui/IconRegistry.h"
+#include "Ui/Theme.h"
+
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QToolButton>
+
+CropConfirmControls::CropConfirmControls(EditorViewModel& vm, QWidget* parent)
+    : QWidget(parent)
+    , m_vm(vm)
+    , m_apply(new QPushButton(this))
+    , m_cancel(new QToolButton(this))
+{
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(6);
+    layout->addWidget(m_apply);
+    layout->addWidget(m_cancel);
+    // The prominent one of the pair.
+    m_apply->setDefault(true);
+    m_apply->setAutoDefault(false);
+    m_apply->setIcon(IconRegistry::icon(QStringLiteral("checkmark"), 14, Theme::primary(this)));
+    m_cancel->setIcon(IconRegistry::icon(QStringLiteral("xmark"), 14, Theme::primary(this)));
+    m_cancel->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    connect(m_apply, &QPushButton::clicked, this, [this] {
+        // The draft may have gone just before the click arrived.
+        if (const auto draft = m_vm.cropDraft())
+            m_vm.applyCrop(*draft);
+    });
+    connect(m_cancel, &QToolButton::clicked, this, [this] { m_vm.cancelCrop(); });
+    connect(&Localizer::shared(), &Localizer::langChanged, this, &CropConfirmControls::retranslate);
+    retranslate();
+}
+
+void CropConfirmControls::retranslate()
+{
+    m_apply->setText(Localizer::t(QStringLiteral("Zuschneiden")));
+    m_apply->setAccessibleName(m_apply->text());
+    m_apply->setToolTip(Localizer::t(QStringLiteral("Zuschnitt anwenden (⏎)")));
+    m_cancel->setText(Localizer::t(QStringLiteral("Abbrechen")));
+    m_cancel->setAccessibleName(m_cancel->text());
+    m_cancel->setToolTip(Localizer::t(QStringLiteral("Abbrechen (Esc)")));
+}

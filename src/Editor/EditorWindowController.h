@@ -1,0 +1,63 @@
+#pragma once
+// One editor window for one screenshot: builds the window's model and root
+// view, sizes the window to the picture and the screen, keeps it above its
+// minimum size, handles the editor's plain keys before any control sees them,
+// and on closing writes the annotations back to the screenshot's history entry.
+// A closed window is never shown again; its owner drops it.
+#include "Models/ScreenshotItem.h"
+
+#include <QImage>
+#include <QSize>
+#include <QSizeF>
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <optional>
+
+class EditorEnvironment;
+class EditorRootView;
+class EditorViewModel;
+class QKeyEvent;
+class ScreenshotHistoryStore;
+
+class EditorWindowController : public QWidget {
+    Q_OBJECT
+public:
+    // item: the history entry the picture belongs to, none for a loose picture.
+    EditorWindowController(const QImage& image, std::optional<ScreenshotItem> item,
+                           std::unique_ptr<EditorEnvironment> environment, QWidget* parent = nullptr);
+    ~EditorWindowController() override;
+    // A window on a history entry that writes back into `store`.
+    static std::unique_ptr<EditorWindowController> forHistory(const QImage& image, const ScreenshotItem& item,
+                                                              ScreenshotHistoryStore& store);
+
+    EditorViewModel& viewModel() { return *m_viewModel; }
+    EditorRootView& rootView() { return *m_rootView; }
+    // The history entry this window edits, if any.
+    std::optional<QUuid> screenshotID() const;
+
+    // The smallest content the user can drag the window down to.
+    static constexpr QSize minimumContentSize{550, 460};
+    // The height the toolbar takes above the canvas in the size rule.
+    static constexpr double toolbarAllowance = 96;
+    // Content size for a picture of this many pixels on a screen whose
+    // available area is `available` (none: no screen): the picture shrunk to
+    // fit 85 % of the area less the toolbar, never enlarged, at least 980
+    // wide (as the area allows) with a canvas at least 360 high.
+    static QSizeF preferredContentSize(QSizeF imagePixelSize, std::optional<QSizeF> available);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // What a key does in this window, or nothing to let it pass on.
+    std::function<void()> keyAction(const QKeyEvent& event) const;
+    void stopKeyHandling();
+
+    std::unique_ptr<EditorEnvironment> m_environment;
+    std::unique_ptr<EditorViewModel> m_viewModel;
+    EditorRootView* m_rootView;
+    bool m_keyHandling = false;
+    bool m_closed = false;
+};

@@ -1,0 +1,167 @@
+// Crop on the editor model: the draft under each drag and aspect preset, and
+// applying it: the cut pixels, annotations moved or dropped, one undo step,
+// and the crops that are refused.
+#include "Editor/EditorViewModel.h"
+#include "fakes/FakeEditorEnvironment.h"
+#include "support/EditorAnnotations.h"
+#include "support/IsolatedEnvironment.h"
+
+namespace {
+
+using K = AnnotationKind;
+
+// Every pixel tells where it came from.
+QImage positional(int w, int h)
+{
+    QImage image(w, h, QImage::Format_ARGB32_Premultiplied);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            image.setPixel(x, y, qRgb(x % 256, y % 256, (x / 256) * 16 + y / 256));
+    return image;
+}
+
+bool fuzzyRect(const QRectF& a, const QRectF& b)
+{
+    const auto near = [](double x, double y) { return std::abs(x - y) < 1e-6; };
+    return near(a.x(), b.x()) && near(a.y(), b.y()) && near(a.width(), b.width()) && near(a.height(), b.height());
+}
+
+} // namespace
+
+class tst_EditorCrop : public QObject {
+    Q_OBJECT
+    FakeEditorEnvironment env;
+    QImage image = positional(800, 600);
+
+    // A new-rectangle drag as the canvas makes it.
+    static void draw(EditorViewModel& vm, QPointF from, QPointF to, std::optional<DragHandle> handle = {})
+    {
+        vm.cropBegin(from, handle);
+        vm.cropUpdate(from, (from + to) / 2);
+        vm.cropUpdate(from, to);
+        vm.endCropDrag();
+    }
+
+private Q_SLOTS:
+    void aspectPresets()
+    {
+        const struct { CropAspect aspect; QPointF from, to; QRectF draft; } cases[] = {
+            {CropAspect::free, {500, 150}, {100, 100}, {100, 100, 400, 50}},
+            {CropAspect::r16_9, {100, 100}, {500, 150}, {100, 100, 400, 225}},
+            // Height 300 would pass the bottom edge: 100 high, so 100 wide.
+            {CropAspect::r1_1, {100, 500}, {400, 520}, {100, 500, 100, 100}},
+            // 1.5 × 300 is 450 wide, beyond the right edge: 100 wide then.
+            {CropAspect::r3_2, {700, 0}, {1000, 300}, {700, 0, 100, 100 / 1.5}},
+            {CropAspect::r9_16, {0, 0}, {90, 5}, {0, 0, 90, 160}},
+            {CropAspect::r4_3, {10, 10}, {11, 300}, {10, 10, 1, 290}}, // 1 wide: as dragged
+        };
+        for (const auto& c : cases) {
+            EditorViewModel vm(image, std::nullopt, env);
+            vm.setCropAspect(c.aspect);
+            draw(vm, c.from, c.to);
+            QVERIFY2(fuzzyRect(*vm.cropDraft(), c.draft), qPrintable(rawValue(c.aspect)));
+            QVERIFY(!vm.cropDragMode());
+        }
+
+        // Choosing a preset reshapes the draft; the width leads.
+        EditorViewModel vm(image, std::nullopt, env);
+        draw(vm, {0, 0}, {400, 100});
+        vm.setCropAspect(CropAspect::r3_4);
+        QVERIFY(fuzzyRect(*vm.cropDraft(), {0, 0, 400, 1600 / 3.0}));
+        vm.cancelCrop();
+        vm.setCropAspect(CropAspect::free);
+        draw(vm, {100, 100}, {500, 200});
+        vm.setCropAspect(CropAspect::r3_4); // clipped to the bottom edge
+        QVERIFY(fuzzyRect(*vm.cropDraft(), {100, 100, 375, 500}));
+        vm.cancelCrop();
+        QVERIFY(!vm.cropDraft());
+        QCOMPARE(vm.state().cropAspect, CropAspect::r3_4);
+        QVERIFY(!vm.canUndo());
+    }
+
+    void moveAndCornerDrags()
+    {
+        EditorViewModel vm(image, std::nullopt, env);
+        vm.setTool(EditorTool::crop);
+        draw(vm, {100, 100}, {300, 200});
+        // A press inside moves the draft, even beyond the picture.
+        draw(vm, {150, 150}, {-50, 100});
+        QCOMPARE(*vm.cropDraft(), QRectF(-100, 50, 200, 100));
+        // The maximum edges are outside: a press there starts a new rectangle.
+        draw(vm, {100, 150}, {120, 170});
+        QCOMPARE(*vm.cropDraft(), QRectF(100, 150, 20, 20));
+        // A corner drag past the opposite corner flips the rectangle.
+        draw(vm, {100, 100}, {300, 200});
+        vm.cropBegin({300, 200}, DragHandle::bottomRight);
+        QCOMPARE(vm.cropDragMode(), std::optional(EditorViewModel::CropDragMode::resize));
+        vm.cropUpdate({300, 200}, {50, 60});
+        QCOMPARE(*vm.cropDraft(), QRectF(50, 60, 50, 40));
+        vm.endCropDrag();
+        vm.cropBegin({50, 60}, DragHandle::topLeft);
+        vm.cropUpdate({50, 60}, {0, 0});
+        QCOMPARE(*vm.cropDraft(), QRectF(0, 0, 100, 100));
+        vm.endCropDrag();
+        QVERIFY(vm.cropDraft() && !vm.cropDragMode());
+    }
+
+    void applyCuts()
+    {
+        const AnnotationObject arrow = shape(K::arrow, {{120, 60}, {300, 200}});
+        const AnnotationObject outside = shape(K::rectangle, {{600, 400}, {700, 500}});
+        const AnnotationObject badge = shape(K::badge, {{90, 40}}); // box reaches into the cut
+        EditorViewModel vm(image, itemWith({arrow, outside, badge}), env);
+        vm.setTool(EditorTool::crop);
+        vm.setSelectedAnnotationID(arrow.id);
+        QVERIFY(vm.applyCrop({100, 50, 300, 250}));
+        QCOMPARE(vm.original().size(), QSize(300, 250));
+        QCOMPARE(vm.imagePixelSize(), QSizeF(300, 250));
+        QCOMPARE(vm.original().pixel(0, 0), image.pixel(100, 50));
+        QCOMPARE(vm.original().pixel(299, 249), image.pixel(399, 299));
+        QCOMPARE(vm.state().annotations.size(), 2);
+        QCOMPARE(vm.state().annotations[0].points, (QList<QPointF>{{20, 10}, {200, 150}}));
+        QCOMPARE(vm.state().annotations[1].id, badge.id);
+        QVERIFY(vm.imageWasCropped());
+        QVERIFY(vm.selectedIDs().isEmpty() && !vm.cropDraft());
+        QCOMPARE(vm.state().selectedTool, EditorTool::select);
+        QCOMPARE(vm.undoCount(), 1);
+        vm.undo();
+        QCOMPARE(vm.original().size(), QSize(800, 600));
+        QCOMPARE(vm.state().annotations, (QList<AnnotationObject>{arrow, outside, badge}));
+        QVERIFY(vm.imageWasCropped()); // the write-back still stores the picture
+
+        // Rounded outwards to whole pixels.
+        EditorViewModel fractional(image, std::nullopt, env);
+        QVERIFY(fractional.applyCrop({10.4, 20.6, 100.2, 50.1}));
+        QCOMPARE(fractional.original().size(), QSize(101, 51));
+        QCOMPARE(fractional.original().pixel(0, 0), image.pixel(10, 20));
+
+        // A draft moved half out of the picture cuts the part inside.
+        EditorViewModel moved(image, std::nullopt, env);
+        QVERIFY(moved.applyCrop({-100, 500, 300, 300}));
+        QCOMPARE(moved.original().size(), QSize(200, 100));
+        QCOMPARE(moved.original().pixel(0, 0), image.pixel(0, 500));
+    }
+
+    void refusedCrops()
+    {
+        const struct { const char* name; QImage picture; QRectF rect; } cases[] = {
+            {"7 wide", image, {10, 10, 7, 300}},
+            {"7 high after clipping", image, {10, 593.5, 300, 50}},
+            {"the whole picture", image, {-5, -5, 900, 700}},
+            {"wholly outside", image, {900, 10, 50, 50}},
+            {"no number", image, {qQNaN(), 10, 50, 50}},
+            {"no bitmap", QImage(), {0, 0, 50, 50}},
+        };
+        for (const auto& c : cases) {
+            EditorViewModel vm(c.picture, itemWith({shape(K::line, {{0, 0}, {50, 50}})}), env);
+            draw(vm, {1, 1}, {20, 20});
+            const QRectF draft = *vm.cropDraft();
+            QVERIFY2(!vm.applyCrop(c.rect), c.name);
+            QVERIFY2(vm.cropDraft() == draft && !vm.canUndo() && !vm.imageWasCropped(), c.name);
+            QVERIFY2(vm.original().size() == c.picture.size(), c.name);
+        }
+    }
+};
+
+ZENTU_TEST_MAIN(tst_EditorCrop)
+#include "tst_editorcrop.moc"

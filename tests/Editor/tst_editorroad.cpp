@@ -1,0 +1,151 @@
+// Editor windows on the program's road, with fake platform services and the
+// real screenshot history: what closing or quitting writes into the record,
+// a replaced picture against the capture's own background PNG write, and one
+// window per screenshot.
+#include "App/AppCoordinator.h"
+#include "App/AppDelegate.h"
+#include "Editor/EditorViewModel.h"
+#include "Editor/EditorWindowController.h"
+#include "Storage/ScreenshotHistoryStore.h"
+#include "Storage/Storage.h"
+#include "fakes/FakeCoordinatorServices.h"
+#include "support/EditorAnnotations.h"
+#include "support/IsolatedEnvironment.h"
+#include "support/NoisyImage.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace {
+
+QImage noisy(int w, int h)
+{
+    return noisyImage(w, h, QImage::Format_RGB32);
+}
+
+QJsonObject storedRecord()
+{
+    QFile f(Storage::baseDirectory() + QStringLiteral("/screenshots.json"));
+    return f.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(f.readAll()).array().at(0).toObject() : QJsonObject();
+}
+
+} // namespace
+
+class tst_EditorRoad : public QObject {
+    Q_OBJECT
+
+    struct App {
+        FakeCoordinatorServices services;
+        std::unique_ptr<AppDelegate> delegate;
+        AppCoordinator& coordinator() { return delegate->coordinator(); }
+        ScreenshotHistoryStore& store() { return coordinator().screenshotStore(); }
+        App()
+        {
+            services.defaults.setValue(QStringLiteral("zentu.onboarding.completed"), true);
+            delegate = std::make_unique<AppDelegate>(services);
+            coordinator().setEditorFactory([this](const QImage& image, const ScreenshotItem& item) {
+                return EditorWindowController::forHistory(image, item, store());
+            });
+        }
+        EditorWindowController* editor(size_t i = 0)
+        {
+            return qobject_cast<EditorWindowController*>(coordinator().editorWindows().at(i).get());
+        }
+    };
+
+    static void drawArrow(EditorViewModel& vm)
+    {
+        vm.setTool(EditorTool::arrow);
+        vm.beginDrag({20, 30});
+        vm.updateDrag({120, 90});
+        vm.endDrag();
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        QDir(Storage::baseDirectory()).removeRecursively();
+        Storage::ensureDirectories();
+    }
+
+    void closingStoresTheAnnotationsBesideAnUntouchedPicture()
+    {
+        App app;
+        const QImage shot = noisy(400, 300);
+        const ScreenshotItem item = app.store().add(shot, CaptureKind::area);
+        app.coordinator().openEditor(shot, item);
+        drawArrow(app.editor()->viewModel());
+        app.editor()->close();
+        QVERIFY(app.coordinator().editorWindows().empty());
+
+        const QJsonObject record = storedRecord();
+        const QJsonArray annotations = record.value("annotations").toArray();
+        QCOMPARE(annotations.size(), 1);
+        QCOMPARE(annotations.at(0).toObject().value("kind").toString(), QStringLiteral("arrow"));
+        app.store().waitForPendingWrites();
+        QCOMPARE(QImage(Storage::screenshotsDirectory() + "/" + item.fileName).convertToFormat(QImage::Format_RGB32), shot);
+    }
+
+    void aReplacedPictureWinsOverTheCapturesPendingWrite()
+    {
+        App app;
+        const QImage shot = noisy(2400, 1600);
+        const ScreenshotItem item = app.store().add(shot, CaptureKind::area);
+        QVERIFY(app.store().hasPendingImage(item.id));
+        app.coordinator().openEditor(shot, item);
+        EditorViewModel& vm = app.editor()->viewModel();
+        vm.setTool(EditorTool::crop);
+        QVERIFY(vm.applyCrop({10.4, 20.6, 100.2, 50.1})); // the whole pixels around it
+        const QImage cut = shot.copy(10, 20, 101, 51);
+        drawArrow(vm);
+        app.editor()->close();
+
+        app.store().waitForPendingWrites();
+        QCoreApplication::processEvents(); // the write's completion, had it not been cancelled
+        const QString path = Storage::screenshotsDirectory() + "/" + item.fileName;
+        QCOMPARE(QImage(path).convertToFormat(QImage::Format_RGB32), cut);
+        QCOMPARE(app.store().image(item).convertToFormat(QImage::Format_RGB32), cut);
+        const QJsonObject record = storedRecord();
+        QCOMPARE(record.value("width").toInt(), 101);
+        QCOMPARE(record.value("height").toInt(), 51);
+        QCOMPARE(record.value("annotations").toArray().size(), 1);
+        const QImage thumb(Storage::thumbnailsDirectory() + "/" + *item.thumbnailFileName);
+        QVERIFY(!thumb.isNull() && std::abs(thumb.width() * 51 - thumb.height() * 101) <= 101);
+    }
+
+    void quittingWithEditorsOpenStoresTheirAnnotations()
+    {
+        App app;
+        const QImage shot = noisy(300, 200);
+        const ScreenshotItem first = app.store().add(shot, CaptureKind::area);
+        const ScreenshotItem second = app.store().add(shot, CaptureKind::fullScreen);
+        app.coordinator().openEditor(shot, first);
+        app.coordinator().openEditor(shot, second);
+        drawArrow(app.editor(0)->viewModel());
+        drawArrow(app.editor(1)->viewModel());
+        app.delegate->applicationWillTerminate();
+        QVERIFY(app.coordinator().editorWindows().empty());
+        for (const ScreenshotItem& stored : app.store().items())
+            QCOMPARE(stored.annotations.size(), 1);
+    }
+
+    void aScreenshotOpensInOneWindowOnly()
+    {
+        App app;
+        const QImage shot = noisy(300, 200);
+        const ScreenshotItem item = app.store().add(shot, CaptureKind::area);
+        app.coordinator().openEditor(shot, item);
+        EditorWindowController* first = app.editor();
+        app.coordinator().openEditor(shot, item);
+        QCOMPARE(app.coordinator().editorWindows().size(), size_t(1));
+        QCOMPARE(app.editor(), first);
+        app.coordinator().openEditor(shot, app.store().add(shot, CaptureKind::area));
+        QCOMPARE(app.coordinator().editorWindows().size(), size_t(2));
+    }
+};
+
+ZENTU_TEST_MAIN(tst_EditorRoad)
+#include "tst_editorroad.moc"

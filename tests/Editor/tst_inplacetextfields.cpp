@@ -1,0 +1,173 @@
+// The canvas's in-place text fields: where they open and how their text
+// looks, growing with the words, the keys that commit or cancel, and a single
+// commit when the focus leaves.
+#include "Editor/EditorViewModel.h"
+#include "Editor/GrowingTextView.h"
+#include "Editor/InPlaceTextFields.h"
+#include "fakes/FakeEditorEnvironment.h"
+#include "support/EditorAnnotations.h"
+#include "support/IsolatedEnvironment.h"
+
+#include <QLineEdit>
+#include <QSignalSpy>
+
+namespace {
+
+using K = AnnotationKind;
+
+double pixelSize(const QFont& font, const QPaintDevice& device)
+{
+    return font.pointSizeF() * device.logicalDpiY() / 72.0;
+}
+
+// A 600 × 400 picture shown at half size, beside another control of the window.
+struct Canvas {
+    explicit Canvas(EditorEnvironment& env, const QList<AnnotationObject>& annotations = {})
+        : vm(QImage(600, 400, QImage::Format_ARGB32_Premultiplied), itemWith(annotations), env)
+    {
+        content->setGeometry(0, 0, 300, 200);
+        other->setGeometry(0, 210, 100, 20);
+        window.resize(320, 240);
+        window.show();
+    }
+    GrowingTextView* field() const { return fields.textView(); }
+
+    EditorViewModel vm; // outlives the fields, as the window's model does
+    QWidget window;
+    QWidget* content = new QWidget(&window);
+    QLineEdit* other = new QLineEdit(&window);
+    InPlaceTextFields fields{vm, *content};
+};
+
+} // namespace
+
+class tst_InPlaceTextFields : public QObject {
+    Q_OBJECT
+    FakeEditorEnvironment env;
+
+private Q_SLOTS:
+    void initTestCase() { QApplication::setEffectEnabled(Qt::UI_AnimateCombo, false); }
+
+    void typingGrowsAndReturnCommits()
+    {
+        Canvas c(env);
+        c.fields.setContentSize({300, 200});
+        QVERIFY(!c.field());
+        c.vm.beginText({200, 100}, K::text);
+        QVERIFY(c.field());
+        QCOMPARE(c.field()->parentWidget()->pos(), QPoint(100, 50)); // at the pending origin
+        const QSize empty = c.field()->size();
+        QTest::keyClicks(c.field(), QStringLiteral("Hallo"));
+        QCOMPARE(c.vm.textBuffer().text(), QStringLiteral("Hallo"));
+        const QSize typed = c.field()->size();
+        QVERIFY(typed.width() > empty.width() && typed.height() == empty.height());
+        QTest::keyClick(c.field(), Qt::Key_Return, Qt::ShiftModifier); // a line break, taller
+        QTest::keyClicks(c.field(), QStringLiteral("Welt"));
+        QVERIFY(c.field()->height() > typed.height());
+        QTest::keyClick(c.field(), Qt::Key_Return);
+        QVERIFY(!c.field());
+        QCOMPARE(c.vm.state().annotations.size(), 1);
+        QCOMPARE(c.vm.state().annotations.first().text, QStringLiteral("Hallo\nWelt"));
+
+        c.vm.beginText({20, 20}, K::text); // keypad Enter commits too
+        QTest::keyClicks(c.field(), QStringLiteral("zwei"));
+        QTest::keyClick(c.field(), Qt::Key_Enter, Qt::KeypadModifier);
+        QCOMPARE(c.vm.state().annotations.size(), 2);
+
+        c.vm.beginText({20, 20}, K::text); // Escape drops the words
+        QTest::keyClicks(c.field(), QStringLiteral("weg"));
+        QTest::keyClick(c.field(), Qt::Key_Escape);
+        QVERIFY(!c.field() && !c.vm.pendingTextOrigin());
+        QCOMPARE(c.vm.state().annotations.size(), 2);
+    }
+
+    void escapeInABubbleKeepsTheWords()
+    {
+        AnnotationObject bubble = shape(K::speechBubble, {{100, 100}, {300, 200}});
+        Canvas c(env, {bubble});
+        c.fields.setContentSize({300, 200});
+        c.vm.beginEditingBubble(bubble.id);
+        QVERIFY(c.field());
+        // Inset max(0.16 × 100, 8) = 16 pixels into the box, at half size.
+        QCOMPARE(c.field()->parentWidget()->pos(), QPoint(58, 58));
+        QTest::keyClicks(c.field(), QStringLiteral(" Hi "));
+        QTest::keyClick(c.field(), Qt::Key_Escape);
+        QVERIFY(!c.field());
+        QCOMPARE(c.vm.state().annotations.first().text, QStringLiteral(" Hi "));
+        // A bubble that goes away takes its field along.
+        c.vm.beginEditingBubble(bubble.id);
+        c.vm.deleteSelected();
+        QVERIFY(!c.field());
+    }
+
+    void focusLossCommitsOnce()
+    {
+        Canvas c(env);
+        c.fields.setContentSize({300, 200});
+        QVERIFY(QTest::qWaitForWindowActive(&c.window));
+        c.vm.beginText({100, 100}, K::text);
+        QPointer<GrowingTextView> first = c.field();
+        QTRY_VERIFY(first->hasFocus()); // focused as soon as it shows
+        QSignalSpy commits(first.data(), &GrowingTextView::commitRequested);
+        QTest::keyClicks(first, QStringLiteral("eins"));
+        c.other->setFocus(Qt::MouseFocusReason);
+        QCOMPARE(commits.count(), 1);
+        QCOMPARE(c.vm.state().annotations.size(), 1);
+
+        // Return closes the field, and its focus leaving then asks nothing more,
+        // not even of an entry opened right after.
+        c.vm.beginText({300, 300}, K::text);
+        QPointer<GrowingTextView> second = c.field();
+        QTRY_VERIFY(second->hasFocus());
+        QSignalSpy again(second.data(), &GrowingTextView::commitRequested);
+        QTest::keyClicks(second, QStringLiteral("zwei"));
+        QTest::keyClick(second, Qt::Key_Return);
+        c.vm.beginText({400, 300}, K::text);
+        QTRY_VERIFY(!second);
+        QCOMPARE(again.count(), 1);
+        QVERIFY(c.vm.pendingTextOrigin() && c.field() && c.field()->hasFocus());
+        QCOMPARE(c.vm.state().annotations.size(), 2);
+        QCOMPARE(c.vm.undoCount(), 2);
+    }
+
+    void fieldLooks()
+    {
+        AnnotationObject text = shape(K::text, {{50, 50}});
+        text.text = QStringLiteral("Hallo");
+        text.fontSize = 40;
+        text.fontName = QStringLiteral("DejaVu Serif");
+        text.color = {0, 0, 1, 1};
+        AnnotationObject narrow = shape(K::speechBubble, {{10, 10}, {40, 200}});
+        Canvas c(env, {text, narrow});
+        const QWidget& device = *c.content;
+
+        // A tenth of the size: the current 28 would be 2.8, raised to 11.
+        c.vm.beginText({0, 0}, K::text);
+        auto look = InPlaceTextFields::entryFieldLook(c.vm, {60, 40}, device);
+        QVERIFY(look && look->framed);
+        QCOMPARE(pixelSize(look->font, device), 11.0);
+        QCOMPARE(look->color, c.vm.state().selectedColor.toQColor());
+
+        // A re-edited text shows in its own font, size and colour.
+        c.vm.beginEditingText(text.id);
+        look = InPlaceTextFields::entryFieldLook(c.vm, {300, 200}, device);
+        QCOMPARE(look->font.family(), QStringLiteral("DejaVu Serif"));
+        QCOMPARE(pixelSize(look->font, device), 20.0);
+        QCOMPARE(look->color, QColor(Qt::blue));
+        QCOMPARE(look->topLeft, QPointF(25, 25));
+        c.vm.cancelPendingText();
+        QVERIFY(!InPlaceTextFields::entryFieldLook(c.vm, {300, 200}, device));
+
+        // A narrow bubble's field is still 40 wide.
+        c.vm.beginEditingBubble(narrow.id);
+        look = InPlaceTextFields::bubbleFieldLook(c.vm, {300, 200}, device);
+        QVERIFY(look && !look->framed);
+        QCOMPARE(look->minimumWidth, 40);
+        QCOMPARE(pixelSize(look->font, device), 11.0); // 22 at half size
+        c.fields.setContentSize({300, 200});
+        QVERIFY(c.field()->width() >= 40);
+    }
+};
+
+ZENTU_TEST_MAIN(tst_InPlaceTextFields)
+#include "tst_inplacetextfields.moc"
