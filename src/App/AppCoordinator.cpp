@@ -237,6 +237,10 @@ void AppCoordinator::stopActivity()
     // Editors write their annotations back as they close: before the removal.
     closeEditorWindows();
     m_clipboardMonitor->stop();
+    // The histories are written in the background: on disk before the removal,
+    // so no late write brings the folder back.
+    m_screenshotStore->waitForPendingWrites();
+    m_clipboardStore->waitForPendingWrites();
     m_hotkeys->unregisterAll();
     if (QTimer* poll = m_permissions->pollTimer())
         poll->stop();
