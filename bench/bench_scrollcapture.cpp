@@ -94,7 +94,7 @@ void captureList(benchmark::State& state, bool section)
 
         QElapsedTimer timer;
         timer.start();
-        const QImage result = awaitTask(loop.captureWindowScrolling(picked, QStringLiteral("Liste")), 600000);
+        const QImage result = awaitTask(loop.captureWindowScrolling(picked, QStringLiteral("Liste")), 600000).image;
         const double seconds = timer.elapsed() / 1000.0;
 
         state.PauseTiming();
@@ -138,7 +138,7 @@ void BM_LoopWorkTenScreensFake(benchmark::State& state)
         state.ResumeTiming();
         QElapsedTimer timer;
         timer.start();
-        const QImage result = awaitTask(loop.captureWindowScrolling(picked, QStringLiteral("Liste")));
+        const QImage result = awaitTask(loop.captureWindowScrolling(picked, QStringLiteral("Liste"))).image;
         const double ms = timer.nsecsElapsed() / 1e6;
         state.PauseTiming();
         state.counters["ms_per_screen"] = ms / screens;

@@ -154,7 +154,7 @@ class TestScrollCaptureX11 : public QObject {
     Mouse mouse;
 
     // Starts a run and waits until the picker covers the screen.
-    QCoro::Task<std::optional<QImage>> startRun()
+    QCoro::Task<std::optional<CapturedScreenshot>> startRun()
     {
         auto run = ScrollCapture::run();
         const bool shown = QTest::qWaitFor([] {
@@ -206,9 +206,10 @@ private Q_SLOTS:
         QVERIFY(waitForWindow(app));
         auto run = startRun();
         mouse.click(QPoint(500, 400));
-        const std::optional<QImage> captured = awaitTask(std::move(run), 200000);
+        const std::optional<CapturedScreenshot> captured = awaitTask(std::move(run), 200000);
         QVERIFY(captured);
-        const QImage result = *captured;
+        QVERIFY(!captured->incomplete);
+        const QImage result = captured->image;
         const QImage expected = ScrollPattern::fullRendering(420, 2600, header, footer);
         QCOMPARE(result.size(), expected.size());
         const int differ = differingRows(result, expected);
@@ -228,9 +229,10 @@ private Q_SLOTS:
         auto run = startRun();
         mouse.drag(from, to);
         const QPoint before = QCursor::pos();
-        const std::optional<QImage> captured = awaitTask(std::move(run), 200000);
+        const std::optional<CapturedScreenshot> captured = awaitTask(std::move(run), 200000);
         QVERIFY(captured);
-        const QImage result = *captured;
+        QVERIFY(!captured->incomplete);
+        const QImage result = captured->image;
         const QImage expected = ScrollPattern::content(400, 2000);
         QCOMPARE(result.size(), expected.size());
         const int differ = differingRows(result, expected);

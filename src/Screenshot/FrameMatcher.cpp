@@ -1,0 +1,215 @@
+#include "Screenshot/FrameMatcher.h"
+
+#include "Screenshot/WindowShot.h"
+
+#include <QHash>
+#include <cmath>
+#include <cstdlib>
+#include <vector>
+
+namespace {
+
+bool comparable(const FrameRows& a, const FrameRows& b)
+{
+    return !a.isNull() && !b.isNull() && a.width() == b.width() && a.height() == b.height();
+}
+
+// Rows of the overlap at `shift` and how many of them match.
+struct Overlap {
+    int rows = 0;
+    int matched = 0;
+    bool holds() const { return rows >= FrameMatcher::minOverlapRows && qint64(matched) * 100 >= qint64(rows) * 97; }
+};
+
+Overlap overlapAt(const FrameRows& a, const FrameRows& b, const FrameMatcher::Bands& bands, int shift)
+{
+    Overlap o;
+    const int h = a.height();
+    o.rows = qMax(0, h - bands.bottom - shift - bands.top);
+    for (int y = bands.top; y < bands.top + o.rows; ++y)
+        if (a.bodyAlike(y + shift, b, y))
+            ++o.matched;
+    return o;
+}
+
+// Sum of the colour differences over `rows` rows of the overlap at `shift`
+// (fewer where the frame ends first).
+qint64 differenceAt(const FrameRows& a, const FrameRows& b, const FrameMatcher::Bands& bands, int shift, int rows)
+{
+    const int h = a.height();
+    const int n = a.bodyWidth();
+    qint64 sum = 0;
+    for (int y = bands.top; y < bands.top + rows && y + shift < h; ++y) {
+        const uchar* pa = a.image().constScanLine(y + shift);
+        const uchar* pb = b.image().constScanLine(y);
+        for (int x = 0; x < n; ++x, pa += 4, pb += 4)
+            sum += std::abs(pa[0] - pb[0]) + std::abs(pa[1] - pb[1]) + std::abs(pa[2] - pb[2]);
+    }
+    return sum;
+}
+
+// The shift nearest to `expected` among `shifts` (the first of equals);
+// without an expectation the first.
+int nearest(const std::vector<int>& shifts, int expected)
+{
+    int best = shifts.front();
+    if (expected <= 0)
+        return best;
+    for (int s : shifts)
+        if (std::abs(s - expected) < std::abs(best - expected))
+            best = s;
+    return best;
+}
+
+bool closeTo(int shift, int expected)
+{
+    return std::abs(shift - expected) <= qMax(3, expected / 50);
+}
+
+} // namespace
+
+bool FrameMatcher::sameContent(const FrameRows& a, const FrameRows& b)
+{
+    if (!comparable(a, b))
+        return false;
+    const int h = a.height();
+    // A caret or a small animation may change; moved content changes far more.
+    const qint64 allowed = qMax<qint64>(16, qint64(a.bodyWidth()) * h / 5000);
+    qint64 differ = 0;
+    for (int y = 0; y < h; ++y) {
+        if (a.body(y) == b.body(y))
+            continue;
+        differ += a.differingBodyPixels(y, b, y);
+        if (differ > allowed)
+            return false;
+    }
+    return true;
+}
+
+FrameMatcher::Bands FrameMatcher::bands(const FrameRows& a, const FrameRows& b, int shift)
+{
+    Bands result;
+    if (!comparable(a, b))
+        return result;
+    const int h = a.height();
+    const int limit = h / 3;
+    int misses = 0;
+    for (int y = 0; y < limit; ++y) {
+        if (a.bodyAlike(y, b, y)) {
+            result.top = y + 1;
+            misses = 0;
+            continue;
+        }
+        // A row that moved with the content, or one that cannot be told
+        // apart from new content, is no longer part of a band.
+        if (y + shift >= h || a.bodyAlike(y + shift, b, y) || ++misses > 24)
+            break;
+    }
+    misses = 0;
+    for (int k = 0; k < limit; ++k) {
+        const int y = h - 1 - k;
+        if (a.bodyAlike(y, b, y)) {
+            result.bottom = k + 1;
+            misses = 0;
+            continue;
+        }
+        if (y - shift < 0 || b.bodyAlike(y - shift, a, y) || ++misses > 24)
+            break;
+    }
+    return result;
+}
+
+FrameMatcher::Match FrameMatcher::match(const FrameRows& a, const FrameRows& b, const Request& request)
+{
+    Match m;
+    if (!comparable(a, b))
+        return m;
+    m.moved = !sameContent(a, b);
+    if (!m.moved)
+        return m;
+    const int h = a.height();
+
+    // Evidence per shift: every row of b that changed and shows a row of a
+    // further down votes for that distance, with the weight 1 / (how often
+    // that row occurs in a): a line of text decides, a blank row hardly counts.
+    QHash<quint64, QList<int>> rowsOfA;
+    for (int y = 0; y < h; ++y)
+        rowsOfA[a.body(y)].append(y);
+    std::vector<double> weight(size_t(h), 0.0);
+    for (int y = 0; y < h; ++y) {
+        if (a.body(y) == b.body(y))
+            continue;
+        const auto it = rowsOfA.constFind(b.body(y));
+        if (it == rowsOfA.cend() || it->size() > 256)
+            continue;
+        const double w = 1.0 / double(it->size());
+        for (int x : *it)
+            if (x > y)
+                weight[size_t(x - y)] += w;
+    }
+    int best = 0;
+    for (int s = 1; s < h; ++s)
+        if (weight[size_t(s)] > weight[size_t(best)]
+            || (weight[size_t(s)] == weight[size_t(best)] && best > 0 && request.expected > 0
+                && std::abs(s - request.expected) < std::abs(best - request.expected)))
+            best = s;
+    const double evidence = weight[size_t(best)];
+
+    if (evidence >= 2.0) {
+        // Several shifts fitting about as well: repeated content.
+        std::vector<int> fitting;
+        for (int s = 1; s < h; ++s)
+            if (weight[size_t(s)] >= 0.5 * evidence && (std::abs(s - best) > 2 || s == best))
+                fitting.push_back(s);
+        int shift = best;
+        if (fitting.size() > 1) {
+            shift = nearest(fitting, request.expected);
+            m.ambiguous = !(request.trustExpected && closeTo(shift, request.expected));
+        }
+        m.shift = shift;
+        m.bands = bands(a, b, shift);
+        const Overlap o = overlapAt(a, b, m.bands, shift);
+        m.overlapRows = o.rows;
+        m.matchedRows = o.matched;
+        m.confirmed = !m.ambiguous && o.holds();
+        return m;
+    }
+
+    // Nothing reappears elsewhere, but nearly everything is where it was:
+    // the content changed in place (an animation) instead of moving.
+    m.exact = false;
+    const Bands still = bands(a, b, 0);
+    const Overlap inPlace = overlapAt(a, b, still, 0);
+    if (inPlace.holds()) {
+        m.bands = still;
+        m.overlapRows = inPlace.rows;
+        m.matchedRows = inPlace.matched;
+        m.confirmed = true;
+        return m;
+    }
+
+    // No row reappears exactly (content redrawn with noise, or nothing but
+    // blank rows in common): the sparse search proposes, the dense check
+    // decides, and a shift must fit clearly better than its neighbours.
+    const WindowShot::Edges guess = WindowShot::fixedEdges(a.image(), b.image());
+    const int expected = request.expected > 0 ? request.expected : h / 2;
+    const int proposed = WindowShot::contentShift(a.image(), b.image(), guess.top, guess.bottom, h * 98 / 100, expected);
+    if (proposed <= 0)
+        return m;
+    m.shift = proposed;
+    m.bands = bands(a, b, proposed);
+    const Overlap o = overlapAt(a, b, m.bands, proposed);
+    m.overlapRows = o.rows;
+    m.matchedRows = o.matched;
+    if (!o.holds())
+        return m;
+    const qint64 here = differenceAt(a, b, m.bands, proposed, o.rows);
+    for (int neighbour : {proposed - 1, proposed + 1}) {
+        if (differenceAt(a, b, m.bands, neighbour, o.rows) <= 2 * here) {
+            m.ambiguous = true;
+            return m;
+        }
+    }
+    m.confirmed = true;
+    return m;
+}
