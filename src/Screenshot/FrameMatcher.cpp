@@ -73,13 +73,15 @@ bool FrameMatcher::sameContent(const FrameRows& a, const FrameRows& b)
     if (!comparable(a, b))
         return false;
     const int h = a.height();
-    // A caret or a small animation may change; moved content changes far more.
-    const qint64 allowed = qMax<qint64>(16, qint64(a.bodyWidth()) * h / 5000);
+    // A caret or a small animation may change; moved content changes far
+    // more. The right edge counts too: over blank content only the
+    // scrollbar's thumb shows that the view moved.
+    const qint64 allowed = qMax<qint64>(16, qint64(a.width()) * h / 5000);
     qint64 differ = 0;
     for (int y = 0; y < h; ++y) {
-        if (a.body(y) == b.body(y))
+        if (a.body(y) == b.body(y) && a.edge(y) == b.edge(y))
             continue;
-        differ += a.differingBodyPixels(y, b, y);
+        differ += a.differingPixels(y, b, y);
         if (differ > allowed)
             return false;
     }
@@ -178,10 +180,9 @@ FrameMatcher::Match FrameMatcher::match(const FrameRows& a, const FrameRows& b, 
     // Nothing reappears elsewhere, but nearly everything is where it was:
     // the content changed in place (an animation) instead of moving.
     m.exact = false;
-    const Bands still = bands(a, b, 0);
-    const Overlap inPlace = overlapAt(a, b, still, 0);
+    const Overlap inPlace = overlapAt(a, b, Bands{}, 0);
     if (inPlace.holds()) {
-        m.bands = still;
+        m.bands = bands(a, b, 0);
         m.overlapRows = inPlace.rows;
         m.matchedRows = inPlace.matched;
         m.confirmed = true;

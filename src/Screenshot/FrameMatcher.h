@@ -45,7 +45,8 @@ public:
     // Rows of content both frames must share for a seam to count.
     static constexpr int minOverlapRows = 16;
 
-    // The bodies of both frames show the same, apart from a few pixels.
+    // Both frames show the same, apart from a few pixels (the right edge
+    // included, where a scrollbar's thumb may be the only thing that moved).
     static bool sameContent(const FrameRows& a, const FrameRows& b);
     static Match match(const FrameRows& a, const FrameRows& b, const Request& request);
     // The unchanging rows at the top and bottom for a given shift: rows equal

@@ -38,16 +38,26 @@ FrameRows::FrameRows(const QImage& frame)
     }
 }
 
-int FrameRows::differingBodyPixels(int y, const FrameRows& other, int otherY) const
+namespace {
+int differing(const uchar* a, const uchar* b, int pixels)
 {
-    const uchar* a = m_image.constScanLine(y);
-    const uchar* b = other.m_image.constScanLine(otherY);
-    const int n = qMin(m_bodyWidth, other.m_bodyWidth);
     int differ = 0;
-    for (int x = 0; x < n; ++x, a += 4, b += 4)
+    for (int x = 0; x < pixels; ++x, a += 4, b += 4)
         if (std::abs(a[0] - b[0]) + std::abs(a[1] - b[1]) + std::abs(a[2] - b[2]) > 48)
             ++differ;
     return differ;
+}
+} // namespace
+
+int FrameRows::differingBodyPixels(int y, const FrameRows& other, int otherY) const
+{
+    return differing(m_image.constScanLine(y), other.m_image.constScanLine(otherY),
+                     qMin(m_bodyWidth, other.m_bodyWidth));
+}
+
+int FrameRows::differingPixels(int y, const FrameRows& other, int otherY) const
+{
+    return differing(m_image.constScanLine(y), other.m_image.constScanLine(otherY), qMin(width(), other.width()));
 }
 
 bool FrameRows::bodyAlike(int y, const FrameRows& other, int otherY) const

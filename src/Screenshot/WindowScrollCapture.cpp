@@ -409,7 +409,11 @@ QCoro::Task<CapturedScreenshot> WindowScrollCapture::captureWindowScrolling(Pick
     bool noMovementBefore = false;
     bool keysProven = keysMoved;
     std::optional<FrameMatcher::Bands> bands; // of the last stitched step
-    int firstFooter = 0;
+    // Rows of the top frame in the result (all of it until a step shows its
+    // footer), and the row of the last frame down to which the result holds
+    // its content.
+    int topCut = h;
+    int stitchedEnd = h;
     bool scrollbarMeasured = false;
     int scrollbar = 0;
     // Why the result may lack content; empty when it is whole.
@@ -537,24 +541,29 @@ QCoro::Task<CapturedScreenshot> WindowScrollCapture::captureWindowScrolling(Pick
                 log(QStringLiteral("Scrollleiste erkannt: ") + QString::number(scrollbar) + QStringLiteral(" px"));
                 scrollbarMeasured = true;
             }
-            // The rows that came into view: from below what the previous
-            // frame showed above its footer down to this frame's footer.
-            if (!bands)
-                firstFooter = now.bottom;
-            const int previousFooter = bands ? bands->bottom : now.bottom;
-            int take = match.shift + previousFooter - now.bottom;
-            if (take > band) {
-                incomplete = QStringLiteral("Fußzeile verdeckte Inhalt");
-                take = band;
+            // The rows that came into view: from below what the result holds
+            // down to this frame's footer. (Footers differ from step to step
+            // where blank content next to them is taken for part of them.)
+            if (!bands) {
+                topCut = h - now.bottom;
+                stitchedEnd = topCut;
             }
             bands = now;
+            stitchedEnd -= match.shift;
+            if (stitchedEnd < now.top) {
+                // Rows went under the header before they were seen whole.
+                incomplete = QStringLiteral("Inhalt unter der Kopfzeile verpasst");
+                stitchedEnd = now.top;
+            }
+            const int take = h - now.bottom - stitchedEnd;
             if (take > 0) {
                 // copy(): the strip owns its rows, the frame can go.
-                const QImage strip = frame.image().copy(0, h - now.bottom - take, w, take);
+                const QImage strip = frame.image().copy(0, stitchedEnd, w, take);
                 if (!strip.isNull()) {
                     strips.append({strip, take});
                     accumulated += take;
                 }
+                stitchedEnd += take;
             }
             log(QStringLiteral("Streifen ") + QString::number(strips.size()) + QStringLiteral(": +")
                 + QString::number(take) + QStringLiteral(" px"));
@@ -580,12 +589,13 @@ QCoro::Task<CapturedScreenshot> WindowScrollCapture::captureWindowScrolling(Pick
         if (incomplete.isEmpty() && !ScrollCancel::requested())
             incomplete = QStringLiteral("nichts gescrollt");
     }
-    const int lastFooter = bands ? bands->bottom : 0;
+    // The last frame's rows below what the result holds: its footer (and
+    // content next to it that was taken for part of it).
     QList<StitchStrip> pieces;
-    pieces.append({top.image().copy(0, 0, w, h - firstFooter), h - firstFooter});
+    pieces.append({top.image().copy(0, 0, w, topCut), topCut});
     pieces.append(strips);
-    if (lastFooter > 0)
-        pieces.append({last.image().copy(0, h - lastFooter, w, lastFooter), lastFooter});
+    if (stitchedEnd < h)
+        pieces.append({last.image().copy(0, stitchedEnd, w, h - stitchedEnd), h - stitchedEnd});
     qint64 total = 0;
     for (const StitchStrip& piece : pieces)
         total += piece.height;

@@ -284,6 +284,70 @@ private Q_SLOTS:
         QVERIFY(world->events.isEmpty());
     }
 
+    void terminalScrolledByTheWheelWhenKeysGoToTheShell()
+    {
+        setUpWorld(std::make_shared<FakeScrollWorld>(300, 400, 3000, 0, 0));
+        world->keysReachView = false;
+        world->scrollTo(world->maxOffset()); // a terminal shows its last lines
+        const QImage result = run();
+        QVERIFY(!incomplete);
+        QCOMPARE(result.convertToFormat(QImage::Format_RGB32), world->fullRendering());
+        // No key after the wheel proved to work.
+        const qsizetype firstWheel = world->events.indexOf(QStringLiteral("wheel1"));
+        QVERIFY(firstWheel > 0);
+        for (qsizetype i = firstWheel; i < world->events.size(); ++i)
+            QVERIFY2(world->events[i].startsWith(QStringLiteral("wheel")), qPrintable(world->events[i]));
+        QVERIFY(logText().contains(QStringLiteral("SCROLL Tasten bewegen die Ansicht nicht — weiter mit dem Mausrad\n")));
+        QVERIFY(!world->pointerHidden); // the pointer came back
+    }
+
+    void pageStepLargerThanTheBandUnderAStickyHeader()
+    {
+        // Page Down scrolls the whole viewport, but a sticky header covers
+        // part of it: consecutive pages share nothing. The step is taken
+        // back and the wheel, sized by what it measures, takes over.
+        setUpWorld(std::make_shared<FakeScrollWorld>(300, 500, 4000, 70, 30, 14));
+        world->pageStep = world->viewportHeight() + 20;
+        world->wheelPixels = 120;
+        const QImage result = run();
+        QVERIFY(!incomplete);
+        QCOMPARE(result.convertToFormat(QImage::Format_RGB32), world->fullRendering());
+        const QString log = logText();
+        QVERIFY(log.contains(QStringLiteral("SCROLL Seitenschritt zu weit — weiter mit dem Mausrad\n")));
+        QVERIFY(log.contains(QStringLiteral("SCROLL Mausrad: 120.0 px pro Klick, nächster Schritt 2 Klicks\n")));
+    }
+
+    void sectionWheelStepsFollowTheMeasuredClickSize()
+    {
+        setUpWorld(std::make_shared<FakeScrollWorld>(300, 600, 5000));
+        world->wheelPixels = 120; // twice the click of a Qt list
+        const QRectF section = world->bounds;
+        const QImage result = run(section);
+        QVERIFY(!incomplete);
+        QCOMPARE(result.convertToFormat(QImage::Format_RGB32), world->content);
+        QVERIFY(logText().contains(QStringLiteral("SCROLL Mausrad: 120.0 px pro Klick, nächster Schritt 3 Klicks\n")));
+    }
+
+    void blankStretchTallerThanTheViewEndsIncompleteWithWhatIsCertain()
+    {
+        auto w = std::make_shared<FakeScrollWorld>(300, 400, 3000, 40, 30, 14);
+        w->movingThumb = true;
+        for (int y = 900; y < 1500; ++y) // nothing to match over 600 rows
+            memset(w->content.scanLine(y), 0xff, size_t(w->content.bytesPerLine()));
+        setUpWorld(w);
+        const QImage result = run();
+        QVERIFY(incomplete);
+        const QImage full = world->fullRendering();
+        QVERIFY(result.height() < full.height());
+        // Everything in it is right: header and content up to where it stopped, then the footer.
+        const int body = result.height() - 30;
+        QCOMPARE(result.copy(0, 0, result.width(), body).convertToFormat(QImage::Format_RGB32),
+                 full.copy(0, 0, full.width(), body));
+        QCOMPARE(result.copy(0, body, result.width(), 30).convertToFormat(QImage::Format_RGB32),
+                 full.copy(0, full.height() - 30, full.width(), 30));
+        QVERIFY(body >= 40 + 900 - 400); // the content before the blank stretch is all there
+    }
+
     void escapeWhileScrollingUpReturnsTheTopFrame()
     {
         setUpWorld(std::make_shared<FakeScrollWorld>(200, 300, 3000));
