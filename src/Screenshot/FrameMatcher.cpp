@@ -74,16 +74,32 @@ bool FrameMatcher::sameContent(const FrameRows& a, const FrameRows& b)
         return false;
     const int h = a.height();
     // A caret or a small animation may change; moved content changes far
-    // more. The right edge counts too: over blank content only the
-    // scrollbar's thumb shows that the view moved.
-    const qint64 allowed = qMax<qint64>(16, qint64(a.width()) * h / 5000);
+    // more. The right edge does not count: an overlay scrollbar fades in and
+    // out there whether or not the content moves.
+    const qint64 allowed = qMax<qint64>(16, qint64(a.bodyWidth()) * h / 5000);
     qint64 differ = 0;
     for (int y = 0; y < h; ++y) {
-        if (a.body(y) == b.body(y) && a.edge(y) == b.edge(y))
+        if (a.body(y) == b.body(y))
             continue;
-        differ += a.differingPixels(y, b, y);
+        differ += a.differingBodyPixels(y, b, y);
         if (differ > allowed)
             return false;
+    }
+    return true;
+}
+
+bool FrameMatcher::blank(const FrameRows& frame, const Bands& bands)
+{
+    const int end = frame.height() - bands.bottom;
+    if (frame.isNull() || bands.top >= end)
+        return false;
+    const QImage& image = frame.image();
+    const QRgb colour = image.pixel(0, bands.top) | 0xff000000;
+    for (int y = bands.top; y < end; ++y) {
+        const QRgb* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < frame.bodyWidth(); ++x)
+            if ((line[x] | 0xff000000) != colour)
+                return false;
     }
     return true;
 }

@@ -45,9 +45,11 @@ public:
     // Rows of content both frames must share for a seam to count.
     static constexpr int minOverlapRows = 16;
 
-    // Both frames show the same, apart from a few pixels (the right edge
-    // included, where a scrollbar's thumb may be the only thing that moved).
+    // The bodies of both frames show the same, apart from a few pixels.
     static bool sameContent(const FrameRows& a, const FrameRows& b);
+    // The body between the bands is one colour only: nothing in it tells
+    // whether it moved.
+    static bool blank(const FrameRows& frame, const Bands& bands);
     static Match match(const FrameRows& a, const FrameRows& b, const Request& request);
     // The unchanging rows at the top and bottom for a given shift: rows equal
     // in both frames, up to a third of the height each; a row that moved with

@@ -55,11 +55,6 @@ int FrameRows::differingBodyPixels(int y, const FrameRows& other, int otherY) co
                      qMin(m_bodyWidth, other.m_bodyWidth));
 }
 
-int FrameRows::differingPixels(int y, const FrameRows& other, int otherY) const
-{
-    return differing(m_image.constScanLine(y), other.m_image.constScanLine(otherY), qMin(width(), other.width()));
-}
-
 bool FrameRows::bodyAlike(int y, const FrameRows& other, int otherY) const
 {
     if (m_body[y] == other.m_body[otherY])

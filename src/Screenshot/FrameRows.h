@@ -27,8 +27,6 @@ public:
     // Pixels of body row `y` of this frame that differ clearly from body row
     // `otherY` of `other` (more than 16 levels per channel on average).
     int differingBodyPixels(int y, const FrameRows& other, int otherY) const;
-    // The same over the whole row, right edge included.
-    int differingPixels(int y, const FrameRows& other, int otherY) const;
     // The two body rows show the same: equal, or apart from a handful of
     // pixels (a caret, an underline under the pointer): at most 1 in 200.
     bool bodyAlike(int y, const FrameRows& other, int otherY) const;

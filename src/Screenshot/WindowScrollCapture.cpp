@@ -344,7 +344,13 @@ QCoro::Task<CapturedScreenshot> WindowScrollCapture::captureWindowScrolling(Pick
     // 10. Scroll to the top. Keys that never move the view are tried against
     //     the wheel: either the view is at its top already, or the wheel
     //     moves it and does the scrolling from now on.
-    FrameRows top = co_await rowsOf(first);
+    // The baseline is a settled frame: the first grab may come before the
+    // window has redrawn itself for us (blank), which would look like movement.
+    FrameRows top = co_await stableFrame(rect, scale, frameSize);
+    if (top.isNull()) {
+        FrameRows firstRows = co_await rowsOf(first);
+        top = firstRows;
+    }
     bool keysMoved = false;
     {
         FrameRows previous = top;
@@ -456,6 +462,9 @@ QCoro::Task<CapturedScreenshot> WindowScrollCapture::captureWindowScrolling(Pick
                 }
                 if (noMovementBefore) {
                     log(QStringLiteral("Fensterende erreicht"));
+                    // Over a stretch of nothing the view may move unseen.
+                    if (FrameMatcher::blank(frame, bands.value_or(FrameMatcher::Bands{})))
+                        incomplete = QStringLiteral("Ende auf leerer Fläche nicht sicher");
                     break;
                 }
                 noMovementBefore = true;

@@ -1,0 +1,68 @@
+// Evince showing a five-page document, captured through the program's own
+// scrolling capture on a real X server. A section dragged over the document
+// is scrolled with the wheel (Evince's click size is learned from the first
+// step) and stitched; the whole window is recognised as a document viewer,
+// whose file (a PDF by its content, its name has no ".pdf") is rendered
+// whole. Every line must come back once, whole and in order.
+#include "Debug/DebugLog.h"
+#include "helpers/CodedRows.h"
+#include "support/AwaitTask.h"
+#include "support/DebugLogMessages.h"
+#include "support/IsolatedEnvironment.h"
+#include "support/ScrollApp.h"
+#include "support/ScrollEngineRig.h"
+#include "support/XTestMouse.h"
+
+class TestScrollEvinceX11 : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<ScrollEngineRig> rig;
+    XTestMouse mouse;
+
+    static void checkComplete(const std::optional<CapturedScreenshot>& shot, const ScrollApp& app)
+    {
+        QVERIFY(shot);
+        if (const QByteArray keep = qgetenv("ZENTU_TEST_KEEP_IMAGES"); !keep.isEmpty())
+            shot->image.save(QString::fromLocal8Bit(keep) + QLatin1Char('/') + QTest::currentTestFunction() + ".png");
+        const CodedRows::Verdict verdict = CodedRows::verify(shot->image, app.items(), app.pageBreakEvery());
+        qInfo("%d of %d lines, %dx%d", verdict.found, app.items(), shot->image.width(), shot->image.height());
+        if (!verdict.problem.isEmpty() || shot->incomplete)
+            qInfo().noquote() << debugLogMessages().join(QLatin1Char('\n'));
+        QVERIFY2(verdict.problem.isEmpty(), qPrintable(verdict.problem));
+        QVERIFY(!shot->incomplete);
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        if (ScrollApp::executable(ScrollApp::Kind::evince).isEmpty())
+            QSKIP("evince is not installed");
+        rig = std::make_unique<ScrollEngineRig>();
+    }
+
+    void init() { DebugLog::restart(); }
+
+    void sectionOfTheDocumentIsScrolled()
+    {
+        ScrollApp app(ScrollApp::Kind::evince);
+        QVERIFY2(app.start(QRect(120, 30, 900, 1000), rig->windows()), qPrintable(app.error()));
+        const QRect section = app.contentArea();
+        auto run = rig->startRun();
+        mouse.drag(section.topLeft(), section.bottomRight());
+        checkComplete(awaitTask(std::move(run), 240000), app);
+        QVERIFY(!debugLogMessages().filter(QStringLiteral("SCROLL Mausrad: ")).isEmpty());
+    }
+
+    void wholeWindowRendersTheOpenDocument()
+    {
+        ScrollApp app(ScrollApp::Kind::evince);
+        QVERIFY2(app.start(QRect(120, 30, 900, 1000), rig->windows()), qPrintable(app.error()));
+        auto run = rig->startRun();
+        mouse.click(app.contentArea().center());
+        checkComplete(awaitTask(std::move(run), 120000), app);
+        QVERIFY(debugLogMessages().contains(QStringLiteral("BROWSER PDF wird gerendert: ") + app.document()));
+    }
+};
+
+ZENTU_TEST_MAIN(TestScrollEvinceX11)
+#include "tst_scrollevince_x11.moc"
