@@ -15,6 +15,7 @@ PACKAGES=(
   libatspi2.0-dev at-spi2-core dbus-daemon libxcb-xinput-dev
   qt6-webengine-dev qt6-pdf-dev qpdf dbus-x11
   fonts-material-design-icons-iconfont
+  chromium evince xterm
 )
 missing=()
 for p in "${PACKAGES[@]}"; do
