@@ -48,19 +48,6 @@ qint64 differenceAt(const FrameRows& a, const FrameRows& b, const FrameMatcher::
     return sum;
 }
 
-// The shift nearest to `expected` among `shifts` (the first of equals);
-// without an expectation the first.
-int nearest(const std::vector<int>& shifts, int expected)
-{
-    int best = shifts.front();
-    if (expected <= 0)
-        return best;
-    for (int s : shifts)
-        if (std::abs(s - expected) < std::abs(best - expected))
-            best = s;
-    return best;
-}
-
 bool closeTo(int shift, int expected)
 {
     return std::abs(shift - expected) <= qMax(3, expected / 50);
@@ -104,6 +91,38 @@ bool FrameMatcher::blank(const FrameRows& frame, const Bands& bands)
     return true;
 }
 
+int FrameMatcher::scrollbarWidth(const FrameRows& a, const FrameRows& b, int shift, const Bands& bands)
+{
+    if (!comparable(a, b) || shift < 1)
+        return 0;
+    const int w = a.width();
+    const int rows = a.height() - bands.bottom - shift - bands.top;
+    if (rows < minOverlapRows)
+        return 0;
+    // Columns from the right: one where rows do not match at the shift
+    // belongs to the bar; up to ten that do (a window border, the bar's
+    // margin beside its thumb) are bridged, content ends it.
+    int edge = w;
+    int misses = 0;
+    for (int x = w - 1; x >= w - FrameRows::edgeWidth(w); --x) {
+        int differ = 0;
+        for (int y = bands.top; y < bands.top + rows; ++y) {
+            const uchar* pa = a.image().constScanLine(y + shift) + qsizetype(x) * 4;
+            const uchar* pb = b.image().constScanLine(y) + qsizetype(x) * 4;
+            if (std::abs(pa[0] - pb[0]) + std::abs(pa[1] - pb[1]) + std::abs(pa[2] - pb[2]) > 48)
+                ++differ;
+        }
+        if (differ >= 3) {
+            edge = x;
+            misses = 0;
+        } else if (++misses > 10) {
+            break;
+        }
+    }
+    const int width = w - edge;
+    return width >= 3 && width <= 40 ? width : 0;
+}
+
 FrameMatcher::Bands FrameMatcher::bands(const FrameRows& a, const FrameRows& b, int shift)
 {
     Bands result;
@@ -111,28 +130,35 @@ FrameMatcher::Bands FrameMatcher::bands(const FrameRows& a, const FrameRows& b, 
         return result;
     const int h = a.height();
     const int limit = h / 3;
+    // A band row is equal in both frames and does not fit the movement. A
+    // row that fits both (blank, say) belongs to the band only when band
+    // rows follow it; a row that moved with the content, or one that cannot
+    // be told apart from new content, ends the band; a few rows that changed
+    // otherwise (a blinking element, a page number) are bridged.
     int misses = 0;
     for (int y = 0; y < limit; ++y) {
-        if (a.bodyAlike(y, b, y)) {
+        const bool same = a.bodyAlike(y, b, y);
+        const bool known = y + shift < h;
+        const bool moved = known && shift > 0 && a.bodyAlike(y + shift, b, y);
+        if (same && !moved) {
             result.top = y + 1;
             misses = 0;
-            continue;
-        }
-        // A row that moved with the content, or one that cannot be told
-        // apart from new content, is no longer part of a band.
-        if (y + shift >= h || a.bodyAlike(y + shift, b, y) || ++misses > 24)
+        } else if (!same && (moved || !known || ++misses > 24)) {
             break;
+        }
     }
     misses = 0;
     for (int k = 0; k < limit; ++k) {
         const int y = h - 1 - k;
-        if (a.bodyAlike(y, b, y)) {
+        const bool same = a.bodyAlike(y, b, y);
+        const bool known = y - shift >= 0;
+        const bool moved = known && shift > 0 && b.bodyAlike(y - shift, a, y);
+        if (same && !moved) {
             result.bottom = k + 1;
             misses = 0;
-            continue;
-        }
-        if (y - shift < 0 || b.bodyAlike(y - shift, a, y) || ++misses > 24)
+        } else if (!same && (moved || !known || ++misses > 24)) {
             break;
+        }
     }
     return result;
 }
@@ -165,32 +191,63 @@ FrameMatcher::Match FrameMatcher::match(const FrameRows& a, const FrameRows& b, 
             if (x > y)
                 weight[size_t(x - y)] += w;
     }
-    int best = 0;
-    for (int s = 1; s < h; ++s)
-        if (weight[size_t(s)] > weight[size_t(best)]
-            || (weight[size_t(s)] == weight[size_t(best)] && best > 0 && request.expected > 0
-                && std::abs(s - request.expected) < std::abs(best - request.expected)))
-            best = s;
-    const double evidence = weight[size_t(best)];
-
-    if (evidence >= 2.0) {
-        // Several shifts fitting about as well: repeated content.
-        std::vector<int> fitting;
+    // The strongest candidates, a few rows apart at least; each is checked
+    // densely over the rows both frames share.
+    std::vector<int> candidates;
+    {
+        std::vector<int> order;
         for (int s = 1; s < h; ++s)
-            if (weight[size_t(s)] >= 0.5 * evidence && (std::abs(s - best) > 2 || s == best))
-                fitting.push_back(s);
-        int shift = best;
-        if (fitting.size() > 1) {
-            shift = nearest(fitting, request.expected);
-            m.ambiguous = !(request.trustExpected && closeTo(shift, request.expected));
+            if (weight[size_t(s)] > 0)
+                order.push_back(s);
+        std::stable_sort(order.begin(), order.end(),
+                         [&](int x, int y) { return weight[size_t(x)] > weight[size_t(y)]; });
+        for (int s : order) {
+            if (candidates.size() >= 8 || weight[size_t(s)] < 1.0)
+                break;
+            if (std::none_of(candidates.begin(), candidates.end(), [s](int c) { return std::abs(c - s) <= 2; }))
+                candidates.push_back(s);
         }
-        m.shift = shift;
-        m.bands = bands(a, b, shift);
-        const Overlap o = overlapAt(a, b, m.bands, shift);
-        m.overlapRows = o.rows;
-        m.matchedRows = o.matched;
-        m.confirmed = !m.ambiguous && o.holds();
-        return m;
+    }
+    struct Holding {
+        int shift;
+        Bands bands;
+        Overlap overlap;
+    };
+    std::vector<Holding> holding;
+    Holding strongest{0, {}, {}};
+    for (int s : candidates) {
+        const Bands bs = bands(a, b, s);
+        const Overlap o = overlapAt(a, b, bs, s);
+        if (s == candidates.front())
+            strongest = {s, bs, o};
+        // Two rows' worth of evidence at least: one text row is no proof.
+        if (o.holds() && weight[size_t(s)] >= 2.0)
+            holding.push_back({s, bs, o});
+    }
+    if (!candidates.empty()) {
+        if (holding.empty()) {
+            m.shift = strongest.shift;
+            m.bands = strongest.bands;
+            m.overlapRows = strongest.overlap.rows;
+            m.matchedRows = strongest.overlap.matched;
+            if (weight[size_t(strongest.shift)] >= 2.0)
+                return m; // real evidence, but no shift holds: not confirmed
+        } else {
+            // Several shifts that all hold: repeated content. Only a step
+            // size measured before may settle it.
+            const Holding* chosen = &holding.front();
+            if (holding.size() > 1 && request.expected > 0)
+                for (const Holding& h2 : holding)
+                    if (std::abs(h2.shift - request.expected) < std::abs(chosen->shift - request.expected))
+                        chosen = &h2;
+            m.ambiguous = holding.size() > 1 && !(request.trustExpected && closeTo(chosen->shift, request.expected));
+            m.shift = chosen->shift;
+            m.bands = chosen->bands;
+            m.overlapRows = chosen->overlap.rows;
+            m.matchedRows = chosen->overlap.matched;
+            m.confirmed = !m.ambiguous;
+            return m;
+        }
     }
 
     // Nothing reappears elsewhere, but nearly everything is where it was:

@@ -51,6 +51,10 @@ public:
     // whether it moved.
     static bool blank(const FrameRows& frame, const Bands& bands);
     static Match match(const FrameRows& a, const FrameRows& b, const Request& request);
+    // Width of a band at the right edge that does not follow the content
+    // over the rows both frames share (a scrollbar whose thumb or arrows
+    // moved differently); 0 when there is none or it cannot be seen here.
+    static int scrollbarWidth(const FrameRows& a, const FrameRows& b, int shift, const Bands& bands);
     // The unchanging rows at the top and bottom for a given shift: rows equal
     // in both frames, up to a third of the height each; a row that moved with
     // the content ends a band, a few rows that changed otherwise (a blinking

@@ -541,13 +541,18 @@ QCoro::Task<CapturedScreenshot> WindowScrollCapture::captureWindowScrolling(Pick
                     + QString::number(now.bottom) + QStringLiteral(" px"));
             log(QStringLiteral("Naht bestätigt: ") + QString::number(match.matchedRows) + QStringLiteral(" von ")
                 + QString::number(match.overlapRows) + QStringLiteral(" Zeilen gleich"));
-            if (!scrollbarMeasured) {
+            if (!scrollbar) {
                 // Measured on the scrolling band only: header and footer do
-                // not move with the content and would hide the bar.
-                scrollbar = band > 0 ? WindowShot::scrollbarWidth(previous.image().copy(0, now.top, w, band),
-                                                                  frame.image().copy(0, now.top, w, band), match.shift)
-                                     : 0;
-                log(QStringLiteral("Scrollleiste erkannt: ") + QString::number(scrollbar) + QStringLiteral(" px"));
+                // not move with the content and would hide the bar. A thin
+                // thumb escapes the sparse rows; the shared rows are compared
+                // densely too, on every step until a bar shows.
+                const int sparse = band > 0 ? WindowShot::scrollbarWidth(previous.image().copy(0, now.top, w, band),
+                                                                         frame.image().copy(0, now.top, w, band),
+                                                                         match.shift)
+                                            : 0;
+                scrollbar = qMax(sparse, FrameMatcher::scrollbarWidth(previous, frame, match.shift, now));
+                if (!scrollbarMeasured || scrollbar)
+                    log(QStringLiteral("Scrollleiste erkannt: ") + QString::number(scrollbar) + QStringLiteral(" px"));
                 scrollbarMeasured = true;
             }
             // The rows that came into view: from below what the result holds
