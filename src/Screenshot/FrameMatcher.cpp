@@ -252,7 +252,6 @@ FrameMatcher::Match FrameMatcher::match(const FrameRows& a, const FrameRows& b, 
 
     // Nothing reappears elsewhere, but nearly everything is where it was:
     // the content changed in place (an animation) instead of moving.
-    m.exact = false;
     const Overlap inPlace = overlapAt(a, b, Bands{}, 0);
     if (inPlace.holds()) {
         m.bands = bands(a, b, 0);

@@ -39,7 +39,6 @@ public:
         int overlapRows = 0;    // content rows both frames show
         int matchedRows = 0;    // of them, rows that match at the shift
         bool ambiguous = false; // other shifts fit as well
-        bool exact = true;      // found from exactly reappearing rows (else by the sparse search)
     };
 
     // Rows of content both frames must share for a seam to count.
