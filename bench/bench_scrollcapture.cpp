@@ -60,19 +60,29 @@ double equalRowShare(const QImage& result, const QImage& expected)
     return double(equal) / qMax(a.height(), expected.height());
 }
 
-void captureList(benchmark::State& state, bool section)
-{
-    auto windows = std::make_shared<X11WindowServer>();
-    auto screenSource = std::make_shared<X11ScreenSource>();
-    WindowShot::setBackends(windows, screenSource, std::make_shared<X11WindowRedirector>());
-    auto compositing = std::make_shared<X11CompositingInfo>();
-    ScrollCoverOverlay::shared().setCompositingInfo(compositing);
-    ScrollProgressHUD::shared().setCompositingInfo(compositing);
-    X11CapturePermissions permissions(*screenSource);
+// The scroll loop on the real X server, as the program assembles it.
+struct X11Loop {
+    X11Loop()
+    {
+        WindowShot::setBackends(windows, screenSource, std::make_shared<X11WindowRedirector>());
+        auto compositing = std::make_shared<X11CompositingInfo>();
+        ScrollCoverOverlay::shared().setCompositingInfo(compositing);
+        ScrollProgressHUD::shared().setCompositingInfo(compositing);
+    }
+    std::shared_ptr<X11WindowServer> windows = std::make_shared<X11WindowServer>();
+    std::shared_ptr<X11ScreenSource> screenSource = std::make_shared<X11ScreenSource>();
+    X11CapturePermissions permissions{*screenSource};
     X11WindowActivation activation;
     X11InputSynthesis input;
     X11RunningApplications applications;
-    WindowScrollCapture loop({permissions, *screenSource, *windows, activation, input, applications, nullptr});
+    WindowScrollCapture loop{{permissions, *screenSource, *windows, activation, input, applications, nullptr}};
+};
+
+void captureList(benchmark::State& state, bool section)
+{
+    X11Loop x11;
+    auto& windows = x11.windows;
+    auto& loop = x11.loop;
 
     for (auto _ : state) {
         state.PauseTiming();
@@ -128,17 +138,9 @@ void captureApp(benchmark::State& state, ScrollApp::Kind kind, bool section, QRe
         state.SkipWithError("not installed");
         return;
     }
-    auto windows = std::make_shared<X11WindowServer>();
-    auto screenSource = std::make_shared<X11ScreenSource>();
-    WindowShot::setBackends(windows, screenSource, std::make_shared<X11WindowRedirector>());
-    auto compositing = std::make_shared<X11CompositingInfo>();
-    ScrollCoverOverlay::shared().setCompositingInfo(compositing);
-    ScrollProgressHUD::shared().setCompositingInfo(compositing);
-    X11CapturePermissions permissions(*screenSource);
-    X11WindowActivation activation;
-    X11InputSynthesis input;
-    X11RunningApplications applications;
-    WindowScrollCapture loop({permissions, *screenSource, *windows, activation, input, applications, nullptr});
+    X11Loop x11;
+    auto& windows = x11.windows;
+    auto& loop = x11.loop;
 
     for (auto _ : state) {
         state.PauseTiming();

@@ -34,38 +34,34 @@ QCoro::Task<void> ScrollStepper::wheel(int clicks, int pauseMs)
     }
 }
 
+bool ScrollStepper::key(InputSynthesis::Key key)
+{
+    if (!m_keyGate())
+        return false;
+    m_input.pressKey(key, false);
+    return true;
+}
+
 QCoro::Task<bool> ScrollStepper::forward()
 {
-    if (m_mode == Mode::keys) {
-        if (!m_keyGate())
-            co_return false;
-        m_input.pressKey(InputSynthesis::Key::pageDown, false);
-        co_return true;
-    }
+    if (m_mode == Mode::keys)
+        co_return key(InputSynthesis::Key::pageDown);
     co_await wheel(-m_clicks, 20);
     co_return true;
 }
 
 QCoro::Task<bool> ScrollStepper::back()
 {
-    if (m_mode == Mode::keys) {
-        if (!m_keyGate())
-            co_return false;
-        m_input.pressKey(InputSynthesis::Key::pageUp, false);
-        co_return true;
-    }
+    if (m_mode == Mode::keys)
+        co_return key(InputSynthesis::Key::pageUp);
     co_await wheel(m_clicks, 20);
     co_return true;
 }
 
 QCoro::Task<bool> ScrollStepper::towardsTop()
 {
-    if (m_mode == Mode::keys) {
-        if (!m_keyGate())
-            co_return false;
-        m_input.pressKey(InputSynthesis::Key::pageUp, false);
-        co_return true;
-    }
+    if (m_mode == Mode::keys)
+        co_return key(InputSynthesis::Key::pageUp);
     // About two frames at a usual click size, in one quick burst.
     co_await wheel(qMax(10, m_frameHeight / 30), 5);
     co_return true;

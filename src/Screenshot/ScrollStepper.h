@@ -51,6 +51,7 @@ public:
     static constexpr int generousClickPixels = 150;
 
 private:
+    bool key(InputSynthesis::Key key);
     QCoro::Task<void> wheel(int clicks, int pauseMs);
 
     InputSynthesis& m_input;

@@ -8,8 +8,8 @@
 // whole and in order.
 #include "Debug/DebugLog.h"
 #include "Screenshot/ScrollCapture.h"
-#include "helpers/CodedRows.h"
 #include "support/AwaitTask.h"
+#include "support/CodedCapture.h"
 #include "support/DebugLogMessages.h"
 #include "support/IsolatedEnvironment.h"
 #include "support/ScrollApp.h"
@@ -25,19 +25,6 @@ class TestScrollChromiumX11 : public QObject {
     std::unique_ptr<SessionBus> bus;
     std::unique_ptr<ScrollEngineRig> rig;
     XTestMouse mouse;
-
-    static void checkComplete(const std::optional<CapturedScreenshot>& shot, const ScrollApp& app)
-    {
-        QVERIFY(shot);
-        if (const QByteArray keep = qgetenv("ZENTU_TEST_KEEP_IMAGES"); !keep.isEmpty())
-            shot->image.save(QString::fromLocal8Bit(keep) + QLatin1Char('/') + QTest::currentTestFunction() + ".png");
-        const CodedRows::Verdict verdict = CodedRows::verify(shot->image, app.items());
-        qInfo("%d of %d sections, %dx%d", verdict.found, app.items(), shot->image.width(), shot->image.height());
-        if (!verdict.problem.isEmpty() || shot->incomplete)
-            qInfo().noquote() << debugLogMessages().join(QLatin1Char('\n'));
-        QVERIFY2(verdict.problem.isEmpty(), qPrintable(verdict.problem));
-        QVERIFY(!shot->incomplete);
-    }
 
 private Q_SLOTS:
     void initTestCase()
@@ -58,7 +45,8 @@ private Q_SLOTS:
         QVERIFY2(app.start(QRect(80, 40, 1000, 900), rig->windows()), qPrintable(app.error()));
         auto run = rig->startRun();
         mouse.click(app.contentArea().center());
-        checkComplete(awaitTask(std::move(run), 240000), app);
+        const QString fault = codedCaptureFault(awaitTask(std::move(run), 240000), app.items());
+        QVERIFY2(fault.isEmpty(), qPrintable(fault));
         const QStringList log = debugLogMessages();
         QVERIFY(log.contains(QStringLiteral(
             "BROWSER Chromium: Chromium: kein Tab im gewählten Fenster. — Fenster wird gescrollt")));
@@ -72,7 +60,8 @@ private Q_SLOTS:
         const QRect section = app.contentArea();
         auto run = rig->startRun();
         mouse.drag(section.topLeft(), section.bottomRight());
-        checkComplete(awaitTask(std::move(run), 240000), app);
+        const QString fault = codedCaptureFault(awaitTask(std::move(run), 240000), app.items());
+        QVERIFY2(fault.isEmpty(), qPrintable(fault));
         QVERIFY(debugLogMessages().filter(QStringLiteral("SCROLL Mausrad: 120.0 px pro Klick")).size() > 0);
     }
 
@@ -82,7 +71,8 @@ private Q_SLOTS:
         QVERIFY2(app.start(QRect(80, 40, 1000, 900), rig->windows(), true), qPrintable(app.error()));
         auto run = rig->startRun();
         mouse.click(app.contentArea().center());
-        checkComplete(awaitTask(std::move(run), 240000), app);
+        const QString fault = codedCaptureFault(awaitTask(std::move(run), 240000), app.items());
+        QVERIFY2(fault.isEmpty(), qPrintable(fault));
         QVERIFY(debugLogMessages().contains(QStringLiteral("BROWSER Seite wird gerendert: ")
                                             + QUrl::fromLocalFile(app.document()).toDisplayString()));
     }

@@ -5,8 +5,8 @@
 // whose file (a PDF by its content, its name has no ".pdf") is rendered
 // whole. Every line must come back once, whole and in order.
 #include "Debug/DebugLog.h"
-#include "helpers/CodedRows.h"
 #include "support/AwaitTask.h"
+#include "support/CodedCapture.h"
 #include "support/DebugLogMessages.h"
 #include "support/IsolatedEnvironment.h"
 #include "support/ScrollApp.h"
@@ -18,19 +18,6 @@ class TestScrollEvinceX11 : public QObject {
 
     std::unique_ptr<ScrollEngineRig> rig;
     XTestMouse mouse;
-
-    static void checkComplete(const std::optional<CapturedScreenshot>& shot, const ScrollApp& app)
-    {
-        QVERIFY(shot);
-        if (const QByteArray keep = qgetenv("ZENTU_TEST_KEEP_IMAGES"); !keep.isEmpty())
-            shot->image.save(QString::fromLocal8Bit(keep) + QLatin1Char('/') + QTest::currentTestFunction() + ".png");
-        const CodedRows::Verdict verdict = CodedRows::verify(shot->image, app.items(), app.pageBreakEvery());
-        qInfo("%d of %d lines, %dx%d", verdict.found, app.items(), shot->image.width(), shot->image.height());
-        if (!verdict.problem.isEmpty() || shot->incomplete)
-            qInfo().noquote() << debugLogMessages().join(QLatin1Char('\n'));
-        QVERIFY2(verdict.problem.isEmpty(), qPrintable(verdict.problem));
-        QVERIFY(!shot->incomplete);
-    }
 
 private Q_SLOTS:
     void initTestCase()
@@ -49,7 +36,8 @@ private Q_SLOTS:
         const QRect section = app.contentArea();
         auto run = rig->startRun();
         mouse.drag(section.topLeft(), section.bottomRight());
-        checkComplete(awaitTask(std::move(run), 240000), app);
+        const QString fault = codedCaptureFault(awaitTask(std::move(run), 240000), app.items(), app.pageBreakEvery());
+        QVERIFY2(fault.isEmpty(), qPrintable(fault));
         QVERIFY(!debugLogMessages().filter(QStringLiteral("SCROLL Mausrad: ")).isEmpty());
     }
 
@@ -59,7 +47,8 @@ private Q_SLOTS:
         QVERIFY2(app.start(QRect(120, 30, 900, 1000), rig->windows()), qPrintable(app.error()));
         auto run = rig->startRun();
         mouse.click(app.contentArea().center());
-        checkComplete(awaitTask(std::move(run), 120000), app);
+        const QString fault = codedCaptureFault(awaitTask(std::move(run), 120000), app.items(), app.pageBreakEvery());
+        QVERIFY2(fault.isEmpty(), qPrintable(fault));
         QVERIFY(debugLogMessages().contains(QStringLiteral("BROWSER PDF wird gerendert: ") + app.document()));
     }
 };

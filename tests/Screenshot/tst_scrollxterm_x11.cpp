@@ -4,8 +4,8 @@
 // move nothing and scroll with the wheel instead, both to the top and down
 // through every line. Every line must come back once, whole and in order.
 #include "Debug/DebugLog.h"
-#include "helpers/CodedRows.h"
 #include "support/AwaitTask.h"
+#include "support/CodedCapture.h"
 #include "support/DebugLogMessages.h"
 #include "support/IsolatedEnvironment.h"
 #include "support/ScrollApp.h"
@@ -38,16 +38,8 @@ private Q_SLOTS:
         QVERIFY2(app.start(QRect(40, 10, 880, screen.height() - 80), rig->windows()), qPrintable(app.error()));
         auto run = rig->startRun();
         mouse.click(app.bounds().center().toPoint());
-        const std::optional<CapturedScreenshot> shot = awaitTask(std::move(run), 240000);
-        QVERIFY(shot);
-        if (const QByteArray keep = qgetenv("ZENTU_TEST_KEEP_IMAGES"); !keep.isEmpty())
-            shot->image.save(QString::fromLocal8Bit(keep) + QStringLiteral("/xterm.png"));
-        const CodedRows::Verdict verdict = CodedRows::verify(shot->image, app.items());
-        qInfo("%d of %d lines, %dx%d", verdict.found, app.items(), shot->image.width(), shot->image.height());
-        if (!verdict.problem.isEmpty() || shot->incomplete)
-            qInfo().noquote() << debugLogMessages().join(QLatin1Char('\n'));
-        QVERIFY2(verdict.problem.isEmpty(), qPrintable(verdict.problem));
-        QVERIFY(!shot->incomplete);
+        const QString fault = codedCaptureFault(awaitTask(std::move(run), 240000), app.items());
+        QVERIFY2(fault.isEmpty(), qPrintable(fault));
         QVERIFY(debugLogMessages().contains(QStringLiteral("SCROLL Tasten bewegen die Ansicht nicht — weiter mit dem Mausrad")));
     }
 };

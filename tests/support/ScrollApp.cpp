@@ -198,7 +198,7 @@ bool ScrollApp::start(const QRect& rect, WindowServer& windows, bool accessibili
         args = {m_document};
         break;
     case Kind::xterm: {
-        // 8.6 px by 15 px cells; keys typed into it are not echoed, and the
+        // Cells of 8 by 15 pixels; keys typed into it are not echoed, and the
         // scrollback keeps every line.
         const int columns = rect.width() / 8;
         const int rows = rect.height() / 15;
