@@ -24,6 +24,11 @@ struct MemoryDefaults final : UserDefaults {
     QVariant value(const QString& key) const override { return values.value(key); }
     void setValue(const QString& key, const QVariant& v) override { values.insert(key, v); }
     void remove(const QString& key) override { values.remove(key); }
+    bool removePersistentDomain(QString*) override
+    {
+        values.clear();
+        return true;
+    }
     QHash<QString, QVariant> values;
 };
 struct NoLoginItem final : LoginItemService {

@@ -3,6 +3,8 @@
 #include "App/CaptureFlows.h"
 #include "App/CoordinatorServices.h"
 #include "App/PermissionGuards.h"
+#include "App/SelfInstall.h"
+#include "App/Uninstaller.h"
 #include "MenuBar/CaptureIntroPresenter.h"
 #include "App/ScrollCaptureEngine.h"
 #include "App/ScrollCaptureFlow.h"
@@ -22,6 +24,9 @@
 #include "Settings/SettingsManager.h"
 #include "Storage/ClipboardHistoryStore.h"
 #include "Storage/ScreenshotHistoryStore.h"
+#include "Storage/Storage.h"
+#include "Updates/AppcastUpdater.h"
+#include "Ui/TransientUi.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -79,7 +84,9 @@ AppCoordinator::AppCoordinator(CoordinatorServices& services, QObject* parent)
     m_screenshotService = m_services.makeScreenshotService();
     // 5. The toast presenter, without a panel until the first toast.
     m_toast = m_services.makeToastPresenter();
-    // 6. The update checker: not yet part of the program.
+    // 6. The update check, started at once: it checks on its own schedule.
+    m_updater = m_services.makeUpdater();
+    m_updater->start();
     // 7. No windows yet (the window fields start empty).
     // 8. The storage folders exist before any store is made.
     m_services.ensureDirectories();
@@ -132,6 +139,17 @@ AppCoordinator::AppCoordinator(CoordinatorServices& services, QObject* parent)
             self->m_toast->show(text, symbol, sticky, duration);
     };
     m_scrollFlow = std::make_unique<ScrollCaptureFlow>(std::move(scroll));
+
+    // Installing for the user (the delegate's first launch step) and uninstalling.
+    m_selfInstall = std::make_unique<SelfInstall>(m_services.alerts(), m_services.launcher(), m_services.installation(),
+                                                  m_services.session(), Storage::paths());
+    m_uninstaller = std::make_unique<Uninstaller>(
+        Uninstaller::Services{m_services.alerts(), m_services.loginItemService(), m_services.userDefaults(),
+                              m_services.installation(), m_services.launcher(), Storage::paths()},
+        [self] {
+            if (self)
+                self->stopActivity();
+        });
 
     m_onboardingCheck.setSingleShot(true);
     m_onboardingCheck.setTimerType(Qt::PreciseTimer);
@@ -204,8 +222,32 @@ void AppCoordinator::handle(HotkeyAction action)
     }
 }
 
+void AppCoordinator::checkForUpdates()
+{
+    m_updater->checkForUpdates();
+}
+
+void AppCoordinator::confirmAndUninstall()
+{
+    m_uninstaller->confirmAndRun();
+}
+
+void AppCoordinator::stopActivity()
+{
+    // Editors write their annotations back as they close: before the removal.
+    closeEditorWindows();
+    m_clipboardMonitor->stop();
+    m_hotkeys->unregisterAll();
+    if (QTimer* poll = m_permissions->pollTimer())
+        poll->stop();
+    m_onboardingCheck.stop();
+    m_updater->stop();
+}
+
 void AppCoordinator::captureScrollingWindow()
 {
+    // The picker's frozen view and the frames never show our tooltips or menus.
+    m_transientUi->dismiss();
     m_scrollFlow->captureScrollingWindow();
 }
 
@@ -287,6 +329,7 @@ void AppCoordinator::openSettings()
     m_settingsWindow = makeWindow(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
                                       | Qt::WindowMinimizeButtonHint | Qt::CustomizeWindowHint,
                                   Localizer::t(QStringLiteral("Zentu.it Einstellungen")), QSize(640, 850), content);
+    m_settingsWindow->setFixedSize(640, 850);
     centre(m_settingsWindow.get());
     auto* watcher = new WindowCloseWatcher(m_settingsWindow.get());
     QPointer<AppCoordinator> self(this);
@@ -441,6 +484,8 @@ void AppCoordinator::refreshWindowTitles()
         m_settingsWindow->setWindowTitle(Localizer::t(QStringLiteral("Zentu.it Einstellungen")));
     if (m_clipboardPanel)
         m_clipboardPanel->setWindowTitle(Localizer::t(QStringLiteral("Zwischenablage-Verlauf")));
+    if (m_onboardingWindow)
+        m_onboardingWindow->setWindowTitle(Localizer::t(QStringLiteral("Zentu.it einrichten")));
     for (const auto& w : m_editorWindows)
         w->setWindowTitle(Localizer::t(QStringLiteral("Zentu.it Editor")));
 }

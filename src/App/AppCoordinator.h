@@ -15,6 +15,7 @@
 #include <optional>
 #include <vector>
 
+class AppcastUpdater;
 class CaptureFlows;
 class ClipboardHistoryStore;
 class ClipboardMonitor;
@@ -29,8 +30,11 @@ class ScreenshotHistoryStore;
 class ScreenshotService;
 class ScrollCaptureEngine;
 class ScrollCaptureFlow;
+class SelfInstall;
 class SettingsManager;
 class ToastPresenter;
+class TransientUi;
+class Uninstaller;
 
 class AppCoordinator : public QObject {
     Q_OBJECT
@@ -52,7 +56,15 @@ public:
     ClipboardHistoryStore& clipboardStore() { return *m_clipboardStore; }
     ScreenshotHistoryStore& screenshotStore() { return *m_screenshotStore; }
     ClipboardMonitor& clipboardMonitor() { return *m_clipboardMonitor; }
+    AppcastUpdater& updater() { return *m_updater; }
+    SelfInstall& selfInstall() { return *m_selfInstall; }
+    Uninstaller& uninstaller() { return *m_uninstaller; }
     AppEnvironment environment();
+
+    // "Nach Updates suchen": checks at once and shows every outcome.
+    void checkForUpdates();
+    // "Zentu.it deinstallieren…": asks, then removes the app and quits.
+    void confirmAndUninstall();
 
     // Window contents. The windows themselves, their titles, sizes and
     // bookkeeping belong to the coordinator; the views inside come from these.
@@ -115,6 +127,8 @@ Q_SIGNALS:
 
 private:
     void handle(HotkeyAction action);
+    // Ends everything that writes the app's files (before an uninstallation).
+    void stopActivity();
     void buildCaptureRoads();
     void resetIntrosAfterReinstall();
     void runOnboardingCheck();
@@ -130,12 +144,16 @@ private:
     std::unique_ptr<ToastPresenter> m_toast;
     std::unique_ptr<ScrollCaptureEngine> m_scrollEngine;
     std::unique_ptr<ScrollCaptureFlow> m_scrollFlow;
-    // Update checker: after the toast presenter, once part of the program.
+    std::unique_ptr<AppcastUpdater> m_updater;
     std::unique_ptr<ClipboardHistoryStore> m_clipboardStore;
     std::unique_ptr<ScreenshotHistoryStore> m_screenshotStore;
     std::unique_ptr<ClipboardMonitor> m_clipboardMonitor;
     std::unique_ptr<PermissionGuards> m_guards;
     std::unique_ptr<CaptureFlows> m_captureFlows;
+    std::unique_ptr<SelfInstall> m_selfInstall;
+    std::unique_ptr<Uninstaller> m_uninstaller;
+    // Our tooltips, menus and popups, hidden before the screen is read.
+    std::unique_ptr<TransientUi> m_transientUi;
     EditorFactory m_editorFactory;
     QTimer m_onboardingCheck;
 

@@ -14,6 +14,7 @@
 #include "Screenshot/ScreenshotService.h"
 #include "Screenshot/TimestampStamper.h"
 #include "Storage/ScreenshotHistoryStore.h"
+#include "Ui/TransientUi.h"
 
 #include <QKeyEvent>
 #include <QWidget>
@@ -38,6 +39,12 @@ void AppCoordinator::buildCaptureRoads()
 
     CaptureFlows::Hooks hooks;
     hooks.ensureScreenRecordingPermission = [self] { return self && self->m_guards->ensureScreenRecordingPermission(); };
+    // A capture never shows the program's own tooltips, menus or the panel,
+    // nor what they left on the windows beneath before those repainted.
+    m_transientUi = std::make_unique<TransientUi>();
+    hooks.dismissTransientUi = [self] {
+        return self && self->m_transientUi->dismiss(CaptureFlows::transientUiSettleMs);
+    };
     hooks.beginInteractiveCapture = [self](bool detectWindows, CaptureFlows::IntroStep intro,
                                            CaptureFlows::Completion completion) {
         if (self)

@@ -2,6 +2,7 @@
 
 #include "App/AppCoordinator.h"
 #include "App/CoordinatorServices.h"
+#include "App/SelfInstall.h"
 #include "Clipboard/ClipboardMonitor.h"
 #include "Debug/DebugLog.h"
 #include "Hotkeys/HotkeyManager.h"
@@ -18,7 +19,10 @@ AppDelegate::~AppDelegate() = default;
 
 void AppDelegate::applicationDidFinishLaunching()
 {
-    // 1. Moving the program to its usual place comes with the self-install step.
+    // 1. Started from a download, the app may install itself and hand over to
+    // the installed copy; this process then ends without launching.
+    if (m_coordinator->selfInstall().moveToApplicationsIfNeeded() == SelfInstall::Outcome::handedOver)
+        return;
     // 2. Tray only: no taskbar entry while idle.
     m_services.activationPolicy().setPolicy(ActivationPolicy::Policy::accessory);
     // 3.

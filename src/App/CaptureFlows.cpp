@@ -51,10 +51,22 @@ void CaptureFlows::runInteractive()
                 resume(false);
             });
     };
-    m_hooks.beginInteractiveCapture(true, std::move(intro), [self](std::optional<CapturedScreenshot> captured) {
-        if (self)
-            self->handleCaptured(std::move(captured));
+    runWithoutTransientUi([self, intro = std::move(intro)] {
+        if (!self)
+            return;
+        self->m_hooks.beginInteractiveCapture(true, intro, [self](std::optional<CapturedScreenshot> captured) {
+            if (self)
+                self->handleCaptured(std::move(captured));
+        });
     });
+}
+
+void CaptureFlows::runWithoutTransientUi(std::function<void()> action)
+{
+    if (m_hooks.dismissTransientUi && m_hooks.dismissTransientUi())
+        m_hooks.after(transientUiSettleMs, std::move(action));
+    else
+        action();
 }
 
 void CaptureFlows::runFullScreen()
@@ -65,12 +77,16 @@ void CaptureFlows::runFullScreen()
     }
     QPointer<CaptureFlows> self(this);
     runAfterCaptureDelay([self] {
-        if (!self || !self->m_hooks.captureFullScreenImmediately)
+        if (!self)
             return;
-        const bool showsCursor = self->m_settings.settings().showCursorInScreenshot;
-        self->m_hooks.captureFullScreenImmediately(showsCursor, [self](std::optional<CapturedScreenshot> captured) {
-            if (self)
-                self->handleCaptured(std::move(captured));
+        self->runWithoutTransientUi([self] {
+            if (!self || !self->m_hooks.captureFullScreenImmediately)
+                return;
+            const bool showsCursor = self->m_settings.settings().showCursorInScreenshot;
+            self->m_hooks.captureFullScreenImmediately(showsCursor, [self](std::optional<CapturedScreenshot> captured) {
+                if (self)
+                    self->handleCaptured(std::move(captured));
+            });
         });
     });
 }

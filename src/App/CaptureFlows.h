@@ -25,6 +25,9 @@ public:
     struct Hooks {
         // Every capture road first makes sure the screen may be recorded.
         std::function<bool()> ensureScreenRecordingPermission;
+        // Hides the program's tooltips, menus and popups right before the
+        // screen is read; true when anything was shown.
+        std::function<bool()> dismissTransientUi;
         // The screenshot service. It owns the busy guard of the interactive
         // capture (re-trigger closes an open overlay, a running freeze ignores it).
         std::function<void(bool detectWindows, IntroStep intro, Completion completion)> beginInteractiveCapture;
@@ -57,11 +60,15 @@ public:
     void handleCaptured(std::optional<CapturedScreenshot> captured);
 
     static constexpr int maxCountdownSteps = 30;
+    // Time for the windows beneath a just-hidden tooltip or menu to paint
+    // themselves again before the screen is read.
+    static constexpr int transientUiSettleMs = 80;
 
 private:
     void runInteractive();
     void runFullScreen();
     void runAfterCaptureDelay(std::function<void()> action);
+    void runWithoutTransientUi(std::function<void()> action);
     void countdown(int remaining, std::function<void()> action);
     void showCountdown(int seconds);
 

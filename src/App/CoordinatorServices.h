@@ -5,6 +5,11 @@
 
 class ActivationPolicy;
 class Alerts;
+class AppcastUpdater;
+class Installation;
+class LoginItemService;
+class SingleInstance;
+class Workspace;
 class CapturePermissions;
 class HotkeyManager;
 class ProcessLauncher;
@@ -35,6 +40,16 @@ public:
     virtual CapturePermissions& platformPermissions() = 0;
     virtual Alerts& alerts() = 0;
     virtual ProcessLauncher& launcher() = 0;
+
+    // What installing, uninstalling and the update check use: the program's
+    // place and its user-level install, the session this instance holds, the
+    // login item, and the desktop's handler for links.
+    virtual Installation& installation() = 0;
+    virtual SingleInstance& session() = 0;
+    virtual LoginItemService& loginItemService() = 0;
+    virtual Workspace& workspace() = 0;
+    // The update check, not yet started.
+    virtual std::unique_ptr<AppcastUpdater> makeUpdater() = 0;
 
     virtual std::unique_ptr<SettingsManager> makeSettingsManager() = 0;
     // Starts its own poll.

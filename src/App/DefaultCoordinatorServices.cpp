@@ -6,11 +6,14 @@
 #include "Hotkeys/HotkeyManager.h"
 #include "Clipboard/Pasteboard.h"
 #include "Permissions/PermissionManager.h"
+#include "Platform/Qt/DesktopWorkspace.h"
 #include "Platform/Qt/MessageBoxAlerts.h"
+#include "Platform/Qt/NetworkUpdateFeed.h"
 #include "Platform/Qt/QtAppIdentity.h"
 #include "Platform/Qt/QtProcessLauncher.h"
 #include "Platform/Qt/SettingsFileUserDefaults.h"
 #include "Platform/Qt/XdgAutostartLoginItem.h"
+#include "Platform/Qt/XdgUserInstallation.h"
 #include "Platform/X11/AtspiAccessibilityTree.h"
 #include "Platform/X11/AtspiBrowserBridge.h"
 #include "Platform/X11/ProcPdfViewerBridge.h"
@@ -39,9 +42,11 @@
 #include "Storage/ClipboardHistoryStore.h"
 #include "Storage/ScreenshotHistoryStore.h"
 #include "Storage/Storage.h"
+#include "Updates/AppcastUpdater.h"
 
-DefaultCoordinatorServices::DefaultCoordinatorServices()
-    : m_defaults(std::make_unique<SettingsFileUserDefaults>())
+DefaultCoordinatorServices::DefaultCoordinatorServices(SingleInstance& session)
+    : m_session(session)
+    , m_defaults(std::make_unique<SettingsFileUserDefaults>())
     , m_loginItem(std::make_unique<XdgAutostartLoginItem>())
     , m_keyboard(std::make_unique<XkbKeyboardInfo>())
     , m_activation(std::make_unique<X11ActivationPolicy>())
@@ -93,6 +98,32 @@ ProcessLauncher& DefaultCoordinatorServices::launcher()
     if (!m_launcher)
         m_launcher = std::make_unique<QtProcessLauncher>();
     return *m_launcher;
+}
+
+Installation& DefaultCoordinatorServices::installation()
+{
+    if (!m_installation)
+        m_installation = std::make_unique<XdgUserInstallation>();
+    return *m_installation;
+}
+
+SingleInstance& DefaultCoordinatorServices::session() { return m_session; }
+LoginItemService& DefaultCoordinatorServices::loginItemService() { return *m_loginItem; }
+
+Workspace& DefaultCoordinatorServices::workspace()
+{
+    if (!m_workspace)
+        m_workspace = std::make_unique<DesktopWorkspace>();
+    return *m_workspace;
+}
+
+std::unique_ptr<AppcastUpdater> DefaultCoordinatorServices::makeUpdater()
+{
+    const QString version = m_identity->bundleVersion();
+    if (!m_updateFeed)
+        m_updateFeed = std::make_unique<NetworkUpdateFeed>(QStringLiteral("Zentu.it/") + version);
+    return std::make_unique<AppcastUpdater>(*m_updateFeed, alerts(), workspace(),
+                                            QUrl(QStringLiteral(ZENTU_UPDATE_FEED_URL)), version);
 }
 
 std::unique_ptr<PermissionManager> DefaultCoordinatorServices::makePermissionManager()

@@ -4,6 +4,7 @@
 #include <memory>
 
 class AccessibilityTree;
+class UpdateFeed;
 class ApplicationIdentity;
 class GlobalHotkeys;
 class BrowserBridge;
@@ -23,7 +24,8 @@ class X11ScreenSource;
 // The services of the running program on X11.
 class DefaultCoordinatorServices final : public CoordinatorServices {
 public:
-    DefaultCoordinatorServices();
+    // session: the one this process claimed at start.
+    explicit DefaultCoordinatorServices(SingleInstance& session);
     ~DefaultCoordinatorServices() override;
 
     UserDefaults& userDefaults() override;
@@ -33,6 +35,11 @@ public:
     CapturePermissions& platformPermissions() override;
     Alerts& alerts() override;
     ProcessLauncher& launcher() override;
+    Installation& installation() override;
+    SingleInstance& session() override;
+    LoginItemService& loginItemService() override;
+    Workspace& workspace() override;
+    std::unique_ptr<AppcastUpdater> makeUpdater() override;
 
     std::unique_ptr<SettingsManager> makeSettingsManager() override;
     std::unique_ptr<PermissionManager> makePermissionManager() override;
@@ -49,6 +56,7 @@ public:
 private:
     X11ScreenSource& screens();
 
+    SingleInstance& m_session;
     std::unique_ptr<UserDefaults> m_defaults;
     std::unique_ptr<LoginItemService> m_loginItem;
     std::unique_ptr<KeyboardInfo> m_keyboard;
@@ -64,6 +72,9 @@ private:
     std::unique_ptr<GlobalHotkeys> m_globalHotkeys;
     std::unique_ptr<Alerts> m_alerts;
     std::unique_ptr<ProcessLauncher> m_launcher;
+    std::unique_ptr<Installation> m_installation;
+    std::unique_ptr<Workspace> m_workspace;
+    std::unique_ptr<UpdateFeed> m_updateFeed;
     // The scrolling capture's platform pieces.
     std::shared_ptr<WindowServer> m_scrollWindows;
     std::unique_ptr<AccessibilityTree> m_accessibility;

@@ -2,6 +2,7 @@
 
 #include "App/AppCoordinator.h"
 #include "App/MenuBarPanel.h"
+#include "Ui/AccessibleApplication.h"
 
 #include <QGuiApplication>
 #include <QIcon>
@@ -13,6 +14,8 @@ ZentuApp::ZentuApp(AppCoordinator& coordinator, PanelContentFactory panelContent
     , m_coordinator(coordinator)
     , m_panelContent(std::move(panelContent))
 {
+    // The panel is a popup: without this, screen readers would not find it.
+    AccessibleApplication::install();
     // Drawn in its own colours, not as a monochrome template.
     m_tray = std::make_unique<QSystemTrayIcon>(QIcon(QStringLiteral(":/MenubarIcon.svg")));
     m_tray->setToolTip(QStringLiteral("Zentu.it"));

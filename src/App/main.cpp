@@ -1,15 +1,21 @@
 #include "App/AppCoordinator.h"
 #include "App/AppDelegate.h"
 #include "App/DefaultCoordinatorServices.h"
+#include "App/SessionRequirement.h"
+#include "App/ToastPresenter.h"
 #include "App/ZentuApp.h"
 #include "Clipboard/ClipboardMonitor.h"
 #include "Clipboard/Pasteboard.h"
+#include "Localization/Localizer.h"
 #include "MenuBar/ClipboardHistoryView.h"
 #include "MenuBar/MenuBarContentView.h"
+#include "Platform/Qt/ApplicationBeeper.h"
 #include "Platform/Qt/DesktopWorkspace.h"
+#include "Platform/Qt/FileDialogFolderChooser.h"
 #include "Platform/Qt/LocalSocketSingleInstance.h"
 #include "Platform/Qt/UnixSignalWatcher.h"
 #include "Platform/Qt/XdgAppNameResolver.h"
+#include "Settings/SettingsView.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -17,6 +23,11 @@
 
 int main(int argc, char** argv)
 {
+    // Before Qt's platform plugin fails with an error that suggests reinstalling.
+    if (const std::optional<QString> problem = SessionRequirement::unmet()) {
+        std::fputs(qPrintable(*problem + QLatin1Char('\n')), stderr);
+        return 1;
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Zentu.it"));
     QApplication::setApplicationVersion(QStringLiteral(ZENTU_VERSION));
@@ -28,14 +39,16 @@ int main(int argc, char** argv)
     // anything (not even the running instance's debug log).
     LocalSocketSingleInstance instance;
     if (!instance.claim()) {
-        std::fputs("Zentu.it läuft bereits.\n", stderr);
+        std::fputs(qPrintable(Localizer::t(QStringLiteral("Zentu.it läuft bereits.")) + QLatin1Char('\n')), stderr);
         return 0;
     }
 
     // Outlive the coordinator and its windows, which use them.
     DesktopWorkspace workspace;
     XdgAppNameResolver appNames;
-    DefaultCoordinatorServices services;
+    FileDialogFolderChooser folderChooser;
+    ApplicationBeeper beeper;
+    DefaultCoordinatorServices services(instance);
     AppDelegate delegate(services);
     // The tray panel and the clipboard window's list. The panel asks the
     // coordinator for every action through MenuBarActions.
@@ -43,6 +56,18 @@ int main(int argc, char** argv)
     coordinator.setClipboardHistoryViewFactory([&appNames](const AppEnvironment& env) -> QWidget* {
         return new ClipboardHistoryView(true, false, *env.clipboardStore, &appNames);
     });
+    // The settings window's tabs; the language choice lives in the same
+    // defaults the translation lookup reads.
+    auto settingsView = [&coordinator, &services, &folderChooser, &beeper](const AppEnvironment& env) -> QWidget* {
+        SettingsContext context;
+        context.settings = env.settings;
+        context.hotkeys = &coordinator.hotkeys();
+        context.userDefaults = &services.userDefaults();
+        context.folderChooser = &folderChooser;
+        context.beeper = &beeper;
+        return new SettingsView(context);
+    };
+    coordinator.setSettingsViewFactory(settingsView);
     ZentuApp scene(coordinator, [&coordinator, &workspace, &appNames](const AppEnvironment& env) -> QWidget* {
         MenuBarActions actions;
         actions.captureInteractive = [&coordinator] { coordinator.captureInteractive(); };
@@ -57,6 +82,9 @@ int main(int argc, char** argv)
         // The app's own copy stays out of the clipboard history.
         actions.copyScreenshotImage = [&coordinator](const QImage& image) {
             coordinator.clipboardMonitor().setLastChangeCount(Pasteboard::copyImageWithPNG(image));
+        };
+        actions.notify = [&coordinator](const QString& text) {
+            coordinator.toast().show(text, QStringLiteral("exclamationmark.triangle.fill"), false, 3.0);
         };
         return new MenuBarContentView(*env.settings, *env.clipboardStore, *env.screenshotStore, env.permissions,
                                       workspace, actions, &appNames);

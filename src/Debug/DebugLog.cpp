@@ -9,6 +9,7 @@
 
 namespace {
 QMutex logMutex;
+bool stopped = false;
 }
 
 namespace DebugLog {
@@ -21,6 +22,8 @@ QString filePath()
 void write(const QString& message)
 {
     QMutexLocker lock(&logMutex);
+    if (stopped)
+        return;
     Storage::ensureDirectories();
     const QByteArray entry = QStringLiteral("[%1] %2\n")
                                  .arg(QTime::currentTime().toString(QStringLiteral("HH:mm:ss.zzz")), message)
@@ -38,9 +41,17 @@ void write(const QString& message)
 void restart()
 {
     QMutexLocker lock(&logMutex);
+    if (stopped)
+        return;
     QFile file(filePath());
     if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         file.write("=== Zentu Debug-Log ===\n");
+}
+
+void stop()
+{
+    QMutexLocker lock(&logMutex);
+    stopped = true;
 }
 
 } // namespace DebugLog

@@ -10,4 +10,7 @@ void write(const QString& message);
 // Replaces the whole file with the header line; used once at launch.
 void restart();
 QString filePath();
+// Ends logging for the rest of the process: once the uninstaller has removed
+// the data folder, no later line may bring it back.
+void stop();
 }

@@ -104,10 +104,13 @@ void HotkeyManager::unregisterAll()
 bool HotkeyManager::matches(HotkeyAction action, const QKeyEvent& event) const
 {
     const auto combo = HotkeyCombo::from(event);
-    if (!combo)
-        return false;
+    return combo && isRegistered(action, *combo);
+}
+
+bool HotkeyManager::isRegistered(HotkeyAction action, const HotkeyCombo& combo) const
+{
     for (auto it = m_idToAction.cbegin(); it != m_idToAction.cend(); ++it)
-        if (it.value() == action && m_idToCombo.value(it.key()) == *combo)
+        if (it.value() == action && m_idToCombo.value(it.key()) == combo)
             return true;
     return false;
 }

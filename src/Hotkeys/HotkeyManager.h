@@ -37,6 +37,8 @@ public:
     // combinations (while a window of ours holds the keyboard, the global
     // hotkey itself cannot fire).
     bool matches(HotkeyAction action, const QKeyEvent& event) const;
+    // Whether the combination is registered now, for this action.
+    bool isRegistered(HotkeyAction action, const HotkeyCombo& combo) const;
 
     // Carbon "ZNTU": carried by every registration to tell our hotkeys apart.
     static constexpr uint32_t signature = 0x5A4E5455;

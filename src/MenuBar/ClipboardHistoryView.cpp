@@ -8,6 +8,8 @@
 #include "Ui/SegmentedControl.h"
 #include "Ui/Theme.h"
 
+#include <QApplication>
+#include <QCursor>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -65,6 +67,7 @@ ClipboardHistoryView::ClipboardHistoryView(bool showsHeader, bool compact, Clipb
     m_searchField = new QLineEdit(m_searchRow);
     m_searchField->setFrame(false);
     m_searchField->setPlaceholderText(Localizer::t(QStringLiteral("Suchen")));
+    m_searchField->setAccessibleName(m_searchField->placeholderText());
     m_searchField->setFont(Theme::font(compact ? 13 : 15));
     m_searchField->setStyleSheet(QStringLiteral("QLineEdit { background: transparent; border: none; }"));
     row->addWidget(m_searchField, 1);
@@ -74,6 +77,8 @@ ClipboardHistoryView::ClipboardHistoryView(bool showsHeader, bool compact, Clipb
     m_clearButton->setIcon(IconRegistry::icon(QStringLiteral("xmark.circle.fill"), iconPx + 2, Theme::secondary(this)));
     m_clearButton->setIconSize(QSize(int(iconPx + 2), int(iconPx + 2)));
     m_clearButton->setStyleSheet(QStringLiteral("QToolButton { border: none; background: transparent; padding: 0; }"));
+    m_clearButton->setToolTip(Localizer::t(QStringLiteral("Suche löschen")));
+    m_clearButton->setAccessibleName(m_clearButton->toolTip());
     m_clearButton->hide();
     row->addWidget(m_clearButton);
     block->addWidget(m_searchRow);
@@ -82,6 +87,7 @@ ClipboardHistoryView::ClipboardHistoryView(bool showsHeader, bool compact, Clipb
                                      Localizer::t(QStringLiteral("Bild"))},
                                     m_searchBlock);
     m_filter->setMetrics(compact ? 11 : 13, compact ? 5 : 7);
+    m_filter->setAccessibleName(Localizer::t(QStringLiteral("Filter")));
     block->addWidget(m_filter);
     column->addWidget(m_searchBlock);
 
@@ -243,7 +249,14 @@ void ClipboardHistoryView::refresh()
 
     // Keep the row widgets of entries still shown, so hover state survives.
     m_rows.sync(m_rowsLayout, all, shown, [this](const ClipboardItem& item) {
-        return new ClipboardRowView(item, m_compact, m_store, m_appNames, m_rowsHost);
+        auto* row = new ClipboardRowView(item, m_compact, m_store, m_appNames, m_rowsHost);
+        // One row at most is lit, whichever way the others got their state.
+        connect(row, &ClipboardRowView::hoverEntered, this, [this, row] {
+            for (const auto& r : m_rows.order)
+                if (r && r != row)
+                    r->refreshHover(row);
+        });
+        return row;
     });
 
     const bool hasResults = !all.isEmpty();
@@ -282,7 +295,22 @@ void ClipboardHistoryView::scheduleVisibilityCheck()
     QTimer::singleShot(0, this, [this] {
         m_checkScheduled = false;
         checkLastRowVisible();
+        refreshHover();
     });
+}
+
+void ClipboardHistoryView::refreshHover()
+{
+    // Rows moved (a copy puts its row on top, the list scrolled, the window
+    // opened) under a resting pointer get no enter or leave event: ask where
+    // the pointer is.
+    if (!isVisible() || m_rows.order.isEmpty())
+        return;
+    m_rowsLayout->activate();
+    const QWidget* underPointer = QApplication::widgetAt(QCursor::pos());
+    for (const auto& r : m_rows.order)
+        if (r)
+            r->refreshHover(underPointer);
 }
 
 void ClipboardHistoryView::checkLastRowVisible()

@@ -62,6 +62,7 @@ private:
     void refreshCopied();
     void scheduleVisibilityCheck();
     void checkLastRowVisible();
+    void refreshHover();
 
     bool m_showsHeader;
     bool m_compact;

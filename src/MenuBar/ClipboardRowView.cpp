@@ -53,6 +53,10 @@ ClipboardRowView::ClipboardRowView(ClipboardItem item, bool compact, ClipboardHi
     connect(m_copiedOpacity, &AnimatedValue::valueChanged, this, qOverload<>(&QWidget::update));
     m_delete->setToolTip(Localizer::t(QStringLiteral("Löschen")));
     m_favorite->setToolTip(Localizer::t(QStringLiteral("Favorit")));
+    // Screen readers say what the row and its icon buttons show.
+    m_delete->setAccessibleName(m_delete->toolTip());
+    m_favorite->setAccessibleName(m_favorite->toolTip());
+    refreshAccessibleText();
     // Each action works on the entry as stored when clicked, by identifier.
     connect(this, &QAbstractButton::clicked, this, [this] { m_store.copyToPasteboard(m_item); });
     connect(m_favorite, &QToolButton::clicked, this, [this] { m_store.toggleFavorite(m_item); });
@@ -67,11 +71,14 @@ void ClipboardRowView::setItem(const ClipboardItem& item)
     m_item = item;
     if (imageChanged)
         loadThumbnail();
+    refreshAccessibleText();
     refreshButtons();
     refreshCopiedState();
     updateGeometry();
     update();
 }
+
+void ClipboardRowView::refreshAccessibleText() { setAccessibleName(m_item.displayPreview()); }
 
 void ClipboardRowView::refreshCopiedState() { m_copiedOpacity->animateTo(justCopied() ? 1.0 : 0.0); }
 
@@ -164,20 +171,42 @@ void ClipboardRowView::resizeEvent(QResizeEvent* e)
     layoutButtons();
 }
 
-void ClipboardRowView::enterEvent(QEnterEvent* e)
+void ClipboardRowView::setHovering(bool hovering)
 {
-    m_hovering = true;
+    if (hovering == m_hovering)
+        return;
+    m_hovering = hovering;
     refreshButtons();
     update();
+}
+
+void ClipboardRowView::refreshHover(const QWidget* underPointer)
+{
+    setHovering(isVisible() && underPointer && (underPointer == this || isAncestorOf(underPointer)));
+}
+
+void ClipboardRowView::enterEvent(QEnterEvent* e)
+{
+    // Hiding the row's buttons while its window closes sends it an enter
+    // event of its own: a row that is not on screen is not hovered.
+    if (isVisible()) {
+        setHovering(true);
+        Q_EMIT hoverEntered();
+    }
     QAbstractButton::enterEvent(e);
 }
 
 void ClipboardRowView::leaveEvent(QEvent* e)
 {
-    m_hovering = false;
-    refreshButtons();
-    update();
+    setHovering(false);
     QAbstractButton::leaveEvent(e);
+}
+
+void ClipboardRowView::hideEvent(QHideEvent* e)
+{
+    // A closing window sends no leave event: the next open starts at rest.
+    setHovering(false);
+    QAbstractButton::hideEvent(e);
 }
 
 QRectF ClipboardRowView::textColumn() const

@@ -25,6 +25,10 @@ public:
     void refreshCopiedState();
 
     bool isHovering() const { return m_hovering; }
+    // Hover follows the pointer: the host passes the widget under it after a
+    // change that moved rows under a resting pointer (no enter or leave event
+    // comes then).
+    void refreshHover(const QWidget* underPointer);
     bool justCopied() const;
     std::optional<QString> sourceAppName() const;
     static std::optional<QString> sourceAppName(const std::optional<QString>& bundleID, const AppNameResolver* resolver,
@@ -43,6 +47,12 @@ public:
     QSize minimumSizeHint() const override;
 
     static constexpr int hPadding = 8;
+
+Q_SIGNALS:
+    // The pointer came onto this row: no other row of the list is under it.
+    void hoverEntered();
+
+public:
     static constexpr int iconSide = 34;
     static constexpr int spacing = 10;
     static constexpr qreal radius = 8;
@@ -51,6 +61,7 @@ protected:
     void paintEvent(QPaintEvent*) override;
     void enterEvent(QEnterEvent*) override;
     void leaveEvent(QEvent*) override;
+    void hideEvent(QHideEvent*) override;
     void resizeEvent(QResizeEvent*) override;
 
 private:
@@ -61,6 +72,8 @@ private:
     void loadThumbnail();
     void layoutButtons();
     void refreshButtons();
+    void setHovering(bool hovering);
+    void refreshAccessibleText();
 
     ClipboardItem m_item;
     bool m_compact;

@@ -66,10 +66,21 @@ QRectF HoverCardButton::titleArea() const
     return QRectF(0, verticalPadding + iconAreaHeight() + iconTitleSpacing, width(), titleAreaHeight);
 }
 
+QFont HoverCardButton::chipFont() const
+{
+    // Linux key names are long ("Super+Shift+2"): a smaller font where the
+    // chip would not fit the card.
+    const qreal room = width() - 2 * chipMargin - chipPadding;
+    qreal px = chipFontPx;
+    while (px > minChipFontPx && QFontMetricsF(Theme::roundedFont(px, QFont::DemiBold)).horizontalAdvance(m_hotkey) > room)
+        px -= 0.5;
+    return Theme::roundedFont(px, QFont::DemiBold);
+}
+
 QRectF HoverCardButton::chipRect() const
 {
-    const QFontMetricsF fm(Theme::roundedFont(chipFontPx, QFont::DemiBold));
-    const qreal w = fm.horizontalAdvance(m_hotkey) + 12;
+    const QFontMetricsF fm(chipFont());
+    const qreal w = qMin(fm.horizontalAdvance(m_hotkey) + chipPadding, width() - 2.0 * chipMargin);
     const qreal h = fm.height() + 2;
     const QRectF area = titleArea();
     return QRectF(area.center().x() - w / 2, area.center().y() - h / 2, w, h);
@@ -106,6 +117,16 @@ void HoverCardButton::leaveEvent(QEvent* e)
     QAbstractButton::leaveEvent(e);
 }
 
+void HoverCardButton::hideEvent(QHideEvent* e)
+{
+    // The panel closing sends no leave event: the next open starts at rest.
+    m_hovering = false;
+    setHover(false);
+    m_swap->setImmediately(0.0);
+    m_background->setImmediately(backgroundOpacity(false, false));
+    QAbstractButton::hideEvent(e);
+}
+
 void HoverCardButton::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
@@ -131,9 +152,10 @@ void HoverCardButton::paintEvent(QPaintEvent*)
         QPainterPath capsule;
         capsule.addRoundedRect(chip, chip.height() / 2, chip.height() / 2);
         p.fillPath(capsule, Theme::primary(0.08, this));
-        p.setFont(Theme::roundedFont(chipFontPx, QFont::DemiBold));
+        p.setFont(chipFont());
         p.setPen(Theme::secondary(this));
-        p.drawText(chip, Qt::AlignCenter, m_hotkey);
+        p.drawText(chip, Qt::AlignCenter,
+                   p.fontMetrics().elidedText(m_hotkey, Qt::ElideMiddle, int(chip.width() - chipPadding + 1)));
         p.restore();
     }
 }

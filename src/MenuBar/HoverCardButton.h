@@ -37,11 +37,15 @@ public:
     static constexpr qreal cornerRadius = 10;
     static constexpr qreal titleFontPx = 11;
     static constexpr qreal chipFontPx = 10.5;
+    static constexpr qreal minChipFontPx = 8;
+    static constexpr int chipPadding = 12;
+    static constexpr int chipMargin = 8;
     static constexpr qreal slideOffset = 7;
 
     QRectF iconArea() const;
     QRectF titleArea() const;
     QRectF chipRect() const; // at rest in its final place
+    QFont chipFont() const;
 
 protected:
     virtual qreal iconAreaHeight() const = 0;
@@ -52,6 +56,7 @@ protected:
     void paintEvent(QPaintEvent*) override;
     void enterEvent(QEnterEvent*) override;
     void leaveEvent(QEvent*) override;
+    void hideEvent(QHideEvent*) override;
 
 private:
     void setHover(bool hover);

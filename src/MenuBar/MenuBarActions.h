@@ -3,6 +3,7 @@
 // panel (the tray shell) fills these in with the coordinator's operations.
 // An action left empty does nothing, so views and tests need no coordinator.
 #include <QImage>
+#include <QString>
 #include <functional>
 
 struct ScreenshotItem;
@@ -19,4 +20,6 @@ struct MenuBarActions {
     // clipboard monitor does not record it (Pasteboard::copyImageWithPNG, then
     // the monitor's lastChangeCount set to the pasteboard's change count).
     std::function<void(const QImage&)> copyScreenshotImage;
+    // Tells the user briefly that something asked for did not work.
+    std::function<void(const QString& text)> notify;
 };

@@ -299,6 +299,7 @@ QWidget* MenuBarContentView::buildRecent(QWidget* parent)
     m_folderButton->setIcon(IconRegistry::icon(QStringLiteral("folder"), 15, Theme::primary(this)));
     m_folderButton->setIconSize(QSize(15, 15));
     m_folderButton->setToolTip(Localizer::t(QStringLiteral("Speicherordner öffnen")));
+    m_folderButton->setAccessibleName(m_folderButton->toolTip());
     m_folderButton->setStyleSheet(QStringLiteral("QToolButton { border: none; background: transparent; padding: 0; }"));
     connect(m_folderButton, &QToolButton::clicked, this,
             [this] { m_workspace.openFolder(Storage::screenshotsDirectory()); });

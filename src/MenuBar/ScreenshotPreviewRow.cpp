@@ -103,11 +103,18 @@ void ScreenshotPreviewRow::copyImage()
 
 void ScreenshotPreviewRow::toggleFavorite() { m_store.toggleFavorite(m_item); }
 
-void ScreenshotPreviewRow::revealInFileManager()
+void ScreenshotPreviewRow::revealInFileManager() { reveal(m_workspace, m_item, m_actions); }
+
+void ScreenshotPreviewRow::reveal(Workspace& workspace, const ScreenshotItem& item, const MenuBarActions& actions)
 {
-    if (!Storage::isPlainFileName(m_item.fileName))
+    if (!Storage::isPlainFileName(item.fileName))
         return;
-    m_workspace.revealFile(Storage::screenshotsDirectory() + QLatin1Char('/') + m_item.fileName);
+    // The answer may come after the tile is gone: it holds its own copy of the hook.
+    workspace.revealFile(Storage::screenshotsDirectory() + QLatin1Char('/') + item.fileName,
+                         [notify = actions.notify](bool shown) {
+                             if (!shown && notify)
+                                 notify(Localizer::t(QStringLiteral("Der Dateimanager konnte nicht geöffnet werden.")));
+                         });
 }
 
 void ScreenshotPreviewRow::deleteItem() { m_store.remove(m_item); }
@@ -139,10 +146,8 @@ QMenu* ScreenshotPreviewRow::makeContextMenu()
     add(item.isFavorite ? Localizer::t(QStringLiteral("Favorit entfernen")) : Localizer::t(QStringLiteral("Favorit")),
         item.isFavorite ? QStringLiteral("star.slash") : QStringLiteral("star"),
         [store, item] { store->toggleFavorite(item); });
-    add(Localizer::t(QStringLiteral("Im Finder anzeigen")), QStringLiteral("folder"), [workspace, item] {
-        if (Storage::isPlainFileName(item.fileName))
-            workspace->revealFile(Storage::screenshotsDirectory() + QLatin1Char('/') + item.fileName);
-    });
+    add(Localizer::t(QStringLiteral("Im Dateimanager zeigen")), QStringLiteral("folder"),
+        [workspace, item, actions] { reveal(*workspace, item, actions); });
     menu->addSeparator();
     add(Localizer::t(QStringLiteral("Löschen")), QStringLiteral("trash"), [store, item] { store->remove(item); });
     return menu;

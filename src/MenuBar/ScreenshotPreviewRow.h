@@ -35,6 +35,8 @@ public:
     void openInEditor();
     void copyImage();
     void toggleFavorite();
+    // Selects the file in the file manager (or opens its folder); says so
+    // through the actions' notify when neither worked.
     void revealInFileManager();
     void deleteItem();
 
@@ -48,6 +50,7 @@ protected:
 private:
     void loadThumbnail();
     void configureMouseArea();
+    static void reveal(Workspace& workspace, const ScreenshotItem& item, const MenuBarActions& actions);
 
     ScreenshotItem m_item;
     const MenuBarActions& m_actions;

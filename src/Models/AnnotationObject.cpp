@@ -1,6 +1,7 @@
 #include "Models/AnnotationObject.h"
 
 #include "Editor/CursorAssets.h"
+#include "Models/AnnotationLimits.h"
 #include "Models/JsonDecoder.h"
 
 #include <QHashFunctions>
@@ -79,10 +80,7 @@ QRectF AnnotationObject::boundingBox() const
     const QPointF p0 = points.first();
     switch (kind) {
     case AnnotationKind::cursor: {
-        const QString base = CursorAssets::baseStyle(cursorStyle.value_or(QString()));
-        const QPointF hotspot = CursorAssets::hotspots().value(
-            base, QPointF(CursorAssets::defaultHotspotX, CursorAssets::defaultHotspotY));
-        QRectF r = cursorRect(hotspot);
+        QRectF r = cursorRect(CursorAssets::hotspot(cursorStyle.value_or(QString())));
         if (highlightEnabled.value_or(false)) {
             const double radius = highlightSize.value_or(60);
             r = unite(r, QRectF(p0.x() - radius, p0.y() - radius, 2 * radius, 2 * radius));
@@ -209,7 +207,21 @@ std::optional<AnnotationObject> AnnotationObject::fromJson(const QJsonValue& val
     a.highlightOpacity = d.optionalNumber("highlightOpacity");
     if (!ok || !d.ok())
         return std::nullopt;
+    a.clampToControlRanges();
     return a;
+}
+
+void AnnotationObject::clampToControlRanges()
+{
+    lineWidth = AnnotationLimits::lineWidth.bound(lineWidth, AnnotationLimits::defaultLineWidth);
+    fontSize = AnnotationLimits::fontSize.bound(fontSize);
+    badgeSize = AnnotationLimits::badgeSize.bound(badgeSize);
+    blurAmount = AnnotationLimits::blurAmount.bound(blurAmount);
+    magnification = AnnotationLimits::magnification.bound(magnification);
+    cornerRadius = AnnotationLimits::cornerRadius.bound(cornerRadius);
+    cursorSize = AnnotationLimits::cursorSize.bound(cursorSize);
+    highlightSize = AnnotationLimits::highlightSize.bound(highlightSize);
+    highlightOpacity = AnnotationLimits::highlightOpacity.bound(highlightOpacity);
 }
 
 size_t qHash(const AnnotationObject& a, size_t seed)

@@ -47,8 +47,13 @@ struct AnnotationObject {
     // given as fractions of its side.
     QRectF cursorRect(QPointF hotspot) const;
 
+    // Holds every number to the range its editor control offers (see
+    // AnnotationLimits); a value that is no number falls back to the default.
+    void clampToControlRanges();
+
     QJsonObject toJson() const;
-    // All or nothing: required keys must be present, optional ones of the right type.
+    // All or nothing: required keys must be present, optional ones of the right
+    // type; numbers are then held to their control ranges.
     static std::optional<AnnotationObject> fromJson(const QJsonValue& value);
 };
 size_t qHash(const AnnotationObject& a, size_t seed = 0);

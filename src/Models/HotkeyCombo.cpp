@@ -1,19 +1,23 @@
 #include "Models/HotkeyCombo.h"
 
+#include "Localization/Localizer.h"
 #include "Models/JsonDecoder.h"
 #include "Platform/X11/CarbonKeyCodes.h"
 
 #include <QHash>
 #include <QKeyEvent>
+#include <QStringList>
 
 QString HotkeyCombo::displayString() const
 {
-    QString s;
-    if (carbonModifiers & control) s += QChar(0x2303);
-    if (carbonModifiers & option) s += QChar(0x2325);
-    if (carbonModifiers & shift) s += QChar(0x21E7);
-    if (carbonModifiers & command) s += QChar(0x2318);
-    return s + keyName(keyCode);
+    // The names printed on PC keyboards, in the order Linux desktops list them.
+    QStringList parts;
+    if (carbonModifiers & command) parts << QStringLiteral("Super");
+    if (carbonModifiers & control) parts << QStringLiteral("Ctrl");
+    if (carbonModifiers & option) parts << QStringLiteral("Alt");
+    if (carbonModifiers & shift) parts << QStringLiteral("Shift");
+    parts << keyName(keyCode);
+    return parts.join(QLatin1Char('+'));
 }
 
 QString HotkeyCombo::keyName(uint32_t code)
@@ -23,13 +27,15 @@ QString HotkeyCombo::keyName(uint32_t code)
         {9, "V"}, {10, "<"}, {11, "B"}, {12, "Q"}, {13, "W"}, {14, "E"}, {15, "R"}, {16, "Y"},
         {17, "T"}, {18, "1"}, {19, "2"}, {20, "3"}, {21, "4"}, {22, "6"}, {23, "5"}, {25, "9"},
         {26, "7"}, {28, "8"}, {29, "0"}, {31, "O"}, {32, "U"}, {34, "I"}, {35, "P"},
-        {36, QString(QChar(0x21A9))}, {37, "L"}, {38, "J"}, {40, "K"}, {43, ","}, {44, "/"},
-        {45, "N"}, {46, "M"}, {47, "."}, {48, QString(QChar(0x21E5))}, {49, "Leertaste"},
-        {51, QString(QChar(0x232B))}, {53, QString(QChar(0x238B))}, {96, "F5"}, {97, "F6"},
-        {99, "F3"}, {118, "F4"}, {120, "F2"}, {122, "F1"}, {123, QString(QChar(0x2190))},
-        {124, QString(QChar(0x2192))}, {125, QString(QChar(0x2193))}, {126, QString(QChar(0x2191))}};
+        {36, "Enter"}, {37, "L"}, {38, "J"}, {40, "K"}, {43, ","}, {44, "/"},
+        {45, "N"}, {46, "M"}, {47, "."}, {48, "Tab"}, {51, "Backspace"}, {53, "Esc"},
+        {96, "F5"}, {97, "F6"}, {99, "F3"}, {118, "F4"}, {120, "F2"}, {122, "F1"},
+        {123, QString(QChar(0x2190))}, {124, QString(QChar(0x2192))}, {125, QString(QChar(0x2193))},
+        {126, QString(QChar(0x2191))}};
+    if (code == 49)
+        return Localizer::t(QStringLiteral("Leertaste"));
     const auto it = names.constFind(code);
-    return it != names.constEnd() ? *it : QStringLiteral("Taste ") + QString::number(code);
+    return it != names.constEnd() ? *it : Localizer::t(QStringLiteral("Taste %1")).arg(code);
 }
 
 uint32_t HotkeyCombo::carbonModifiersFrom(Qt::KeyboardModifiers m)

@@ -20,7 +20,10 @@ struct HotkeyCombo {
 
     bool operator==(const HotkeyCombo&) const = default;
 
+    // How the combination reads on screen: Linux key names joined by "+",
+    // e.g. "Super+Shift+2"; the stored codes stay as they are.
     QString displayString() const;
+    // The key's name in the current interface language ("Taste N" when unknown).
     static QString keyName(uint32_t keyCode);
 
     // From a key press: none when no modifier among command, shift, option and

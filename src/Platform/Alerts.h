@@ -9,8 +9,11 @@ public:
     struct Alert {
         QString message;
         QString informativeText;
-        QStringList buttons;   // first = default (Return)
+        QStringList buttons;
         bool informational = true;
+        // The button Return presses (the first by default). Where it is not
+        // the first, the first is a destructive choice: only a click takes it.
+        int defaultButton = 0;
     };
     virtual ~Alerts() = default;
     // Brings the app forward, shows the alert and waits for the answer: the

@@ -1,5 +1,6 @@
 #include "Screenshot/CaptureOverlayView.h"
 
+#include "Localization/Localizer.h"
 #include "Screenshot/ScreenCapturer.h"
 
 #include <QFontDatabase>
@@ -160,7 +161,7 @@ void CaptureOverlayView::drawSelection(QPainter& p, const QRectF& rect, bool ful
     p.setBrush(Qt::NoBrush);
     p.drawRect(rect.adjusted(0.5, 0.5, -0.5, -0.5));
     if (fullScreen)
-        drawBadge(p, QStringLiteral("Ganzer Bildschirm"), rect.center(), true);
+        drawBadge(p, Localizer::t(QStringLiteral("Ganzer Bildschirm")), rect.center(), true);
     else
         drawBadge(p, m_geometry.sizeText(rect.size()), m_geometry.badgeCentreBelow(rect), true);
 }
@@ -171,8 +172,8 @@ void CaptureOverlayView::drawWindowHighlight(QPainter& p, const QRectF& frame)
     p.setPen(QPen(withAlpha(accent(), 0.9), 2.5));
     p.setBrush(Qt::NoBrush);
     p.drawRect(visible.adjusted(1, 1, -1, -1));
-    drawBadge(p, QStringLiteral("Fenster  ") + m_geometry.sizeText(frame.size()), m_geometry.badgeCentreBelow(frame),
-              true);
+    drawBadge(p, Localizer::t(QStringLiteral("Fenster")) + QStringLiteral("  ") + m_geometry.sizeText(frame.size()),
+              m_geometry.badgeCentreBelow(frame), true);
 }
 
 void CaptureOverlayView::drawBadge(QPainter& p, const QString& text, QPointF near, bool centred)

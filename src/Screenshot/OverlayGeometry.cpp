@@ -100,7 +100,7 @@ std::optional<QRectF> OverlayGeometry::highlightRect(std::optional<QPointF> drag
 
 QString OverlayGeometry::sizeText(QSizeF points) const
 {
-    return QStringLiteral("%1 x %2")
+    return QStringLiteral("%1 × %2")
         .arg(qint64(std::round(points.width() * m_scale)))
         .arg(qint64(std::round(points.height() * m_scale)));
 }

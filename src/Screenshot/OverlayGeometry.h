@@ -64,7 +64,7 @@ public:
     std::optional<QRectF> highlightRect(std::optional<QPointF> dragStart, std::optional<QPointF> dragCurrent,
                                         bool dragging, const std::optional<LocalWindow>& hovered) const;
 
-    // Badge texts: "W x H" of a size in points, in pixels rounded half away from zero.
+    // Badge texts: "W × H" of a size in points, in pixels rounded half away from zero.
     QString sizeText(QSizeF points) const;
     // Centre of a badge under a rectangle: 16 points below it, at least 18
     // points above the screen's bottom.

@@ -78,12 +78,17 @@ HotkeyCombo SettingsManager::defaultHotkey(HotkeyAction action, bool isoKeyboard
     return {};
 }
 
+HotkeyCombo SettingsManager::defaultHotkey(HotkeyAction action) const
+{
+    return defaultHotkey(action, action == HotkeyAction::captureArea && m_keyboard.isISO());
+}
+
 HotkeyCombo SettingsManager::hotkey(HotkeyAction action) const
 {
     const auto it = m_settings.hotkeys.constFind(rawValue(action));
     if (it != m_settings.hotkeys.constEnd())
         return *it;
-    return defaultHotkey(action, action == HotkeyAction::captureArea && m_keyboard.isISO());
+    return defaultHotkey(action);
 }
 
 void SettingsManager::setHotkey(const HotkeyCombo& combo, HotkeyAction action)
@@ -109,4 +114,5 @@ void SettingsManager::setLaunchAtLogin(bool on)
     qWarning().noquote() << QStringLiteral("Zentu: Login-Item konnte nicht geändert werden: ") + error;
     // Show what the system really has, not what was asked for.
     syncLaunchAtLoginState();
+    Q_EMIT launchAtLoginFailed(error);
 }

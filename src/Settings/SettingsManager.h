@@ -24,6 +24,8 @@ public:
     void update(const std::function<void(AppSettings&)>& change);
 
     HotkeyCombo hotkey(HotkeyAction action) const;
+    // The action's combination on this keyboard when the user has set none.
+    HotkeyCombo defaultHotkey(HotkeyAction action) const;
     void setHotkey(const HotkeyCombo& combo, HotkeyAction action);
     void resetHotkey(HotkeyAction action);
     void setLaunchAtLogin(bool on);
@@ -36,6 +38,8 @@ public:
 
 Q_SIGNALS:
     void settingsChanged();
+    // The login item could not be switched; settings() show the real state.
+    void launchAtLoginFailed(const QString& error);
 
 private:
     void persist();

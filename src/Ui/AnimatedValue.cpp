@@ -1,5 +1,6 @@
 #include "Ui/AnimatedValue.h"
 
+#include <QPointF>
 #include <QVariantAnimation>
 #include <cmath>
 
@@ -29,6 +30,16 @@ void AnimatedValue::setEaseOut(int durationMs)
     m_spring = false;
     m_animation->setDuration(durationMs);
     m_animation->setEasingCurve(QEasingCurve::OutCubic);
+}
+
+void AnimatedValue::setEaseInOut(int durationMs)
+{
+    m_spring = false;
+    m_animation->setDuration(durationMs);
+    // The platform's standard ease-in-out curve.
+    QEasingCurve curve(QEasingCurve::BezierSpline);
+    curve.addCubicBezierSegment(QPointF(0.42, 0.0), QPointF(0.58, 1.0), QPointF(1.0, 1.0));
+    m_animation->setEasingCurve(curve);
 }
 
 void AnimatedValue::setSpring(double response, double dampingFraction)

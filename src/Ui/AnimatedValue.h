@@ -12,6 +12,7 @@ public:
     ~AnimatedValue() override;
 
     void setEaseOut(int durationMs);
+    void setEaseInOut(int durationMs);
     void setSpring(double response, double dampingFraction);
 
     double value() const { return m_value; }

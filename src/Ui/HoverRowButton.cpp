@@ -72,6 +72,14 @@ void HoverRowButton::leaveEvent(QEvent* e)
     QAbstractButton::leaveEvent(e);
 }
 
+void HoverRowButton::hideEvent(QHideEvent* e)
+{
+    // A closing window sends no leave event: the next open starts at rest.
+    m_hovering = false;
+    m_background->setImmediately(backgroundOpacity(false, false));
+    QAbstractButton::hideEvent(e);
+}
+
 void HoverRowButton::paintEvent(QPaintEvent*)
 {
     QPainter p(this);

@@ -1,23 +1,33 @@
 #include "Ui/SegmentedControl.h"
 
+#include "Ui/AnimatedValue.h"
+#include "Ui/IconRegistry.h"
+#include "Ui/SegmentedControlAccessible.h"
 #include "Ui/Theme.h"
 
 #include <QFontMetricsF>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <cmath>
 
 SegmentedControl::SegmentedControl(const QStringList& labels, QWidget* parent)
     : QWidget(parent)
     , m_labels(labels)
+    , m_pillPosition(new AnimatedValue(0.0, this))
 {
+    SegmentedControlAccessible::install();
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    setFocusPolicy(Qt::TabFocus);
+    connect(m_pillPosition, &AnimatedValue::valueChanged, this, qOverload<>(&QWidget::update));
 }
 
 void SegmentedControl::setLabels(const QStringList& labels)
 {
     m_labels = labels;
     m_current = qBound(0, m_current, qMax(0, int(labels.size()) - 1));
+    m_pillPosition->setImmediately(m_current);
     updateGeometry();
     update();
 }
@@ -27,6 +37,10 @@ void SegmentedControl::setCurrentIndex(int index)
     if (index < 0 || index >= m_labels.size() || index == m_current)
         return;
     m_current = index;
+    if (m_slideMs > 0 && isVisible())
+        m_pillPosition->animateTo(index);
+    else
+        m_pillPosition->setImmediately(index);
     update();
     Q_EMIT currentIndexChanged(index);
 }
@@ -39,15 +53,47 @@ void SegmentedControl::setMetrics(qreal fontPx, int verticalPadding)
     update();
 }
 
+void SegmentedControl::setSymbols(const QStringList& symbols, qreal symbolPx)
+{
+    m_symbols = symbols;
+    m_symbolPx = symbolPx;
+    updateGeometry();
+    update();
+}
+
+void SegmentedControl::setRadii(qreal track, qreal pill)
+{
+    m_trackRadius = track;
+    m_pillRadius = pill;
+    update();
+}
+
+void SegmentedControl::setSlideDuration(int ms)
+{
+    m_slideMs = ms;
+    if (ms > 0)
+        m_pillPosition->setEaseOut(ms);
+}
+
+qreal SegmentedControl::contentWidth(int index, qreal scale) const
+{
+    const QFontMetricsF fm(Theme::font(m_fontPx * scale, QFont::Medium));
+    qreal w = fm.horizontalAdvance(m_labels.value(index));
+    if (!m_symbols.value(index).isEmpty())
+        w += m_symbolPx * scale + symbolSpacing;
+    return w;
+}
+
 QSize SegmentedControl::sizeHint() const
 {
     const QFontMetricsF fm(Theme::font(m_fontPx, QFont::Medium));
     qreal widest = 0;
-    for (const QString& l : m_labels)
-        widest = qMax(widest, fm.horizontalAdvance(l));
+    for (int i = 0; i < m_labels.size(); ++i)
+        widest = qMax(widest, contentWidth(i, 1.0));
     const int n = qMax(1, int(m_labels.size()));
     const int w = qCeil(n * (widest + 16) + (n - 1) * spacing + 2 * trackPadding);
-    const int h = qCeil(fm.height() + 2 * m_vPadding + 2 * trackPadding);
+    const qreal line = qMax(fm.height(), m_symbols.isEmpty() ? 0.0 : m_symbolPx);
+    const int h = qCeil(line + 2 * m_vPadding + 2 * trackPadding);
     return QSize(w, h);
 }
 
@@ -61,27 +107,68 @@ QRectF SegmentedControl::segmentRect(int index) const
     return QRectF(inner.left() + index * (w + spacing), inner.top(), w, inner.height());
 }
 
+QRectF SegmentedControl::pillRect() const
+{
+    const double pos = m_pillPosition->value();
+    const int from = int(std::floor(pos));
+    const double t = pos - from;
+    const QRectF a = segmentRect(from);
+    if (t <= 0)
+        return a;
+    const QRectF b = segmentRect(from + 1);
+    return QRectF(a.left() + (b.left() - a.left()) * t, a.top(), a.width(), a.height());
+}
+
+qreal SegmentedControl::labelScale(int index) const
+{
+    const qreal available = segmentRect(index).width() - 8;
+    const qreal needed = contentWidth(index, 1.0);
+    if (needed <= available || needed <= 0)
+        return 1.0;
+    return qMax(minimumLabelScale, available / needed);
+}
+
 void SegmentedControl::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
     QPainterPath track;
-    track.addRoundedRect(QRectF(rect()), trackRadius, trackRadius);
+    track.addRoundedRect(QRectF(rect()), m_trackRadius, m_trackRadius);
     p.fillPath(track, Theme::primary(0.06, this));
-    p.setFont(Theme::font(m_fontPx, QFont::Medium));
+    if (!m_labels.isEmpty()) {
+        const QRectF r = pillRect();
+        QPainterPath shadow;
+        shadow.addRoundedRect(r.translated(0, 0.5).adjusted(-0.5, -0.5, 0.5, 1.0), m_pillRadius, m_pillRadius);
+        p.fillPath(shadow, QColor(0, 0, 0, int(255 * 0.12)));
+        QPainterPath pill;
+        pill.addRoundedRect(r, m_pillRadius, m_pillRadius);
+        p.fillPath(pill, Theme::textBackground(this));
+    }
     for (int i = 0; i < m_labels.size(); ++i) {
         const QRectF r = segmentRect(i);
-        const bool selected = i == m_current;
-        if (selected) {
-            QPainterPath shadow;
-            shadow.addRoundedRect(r.translated(0, 0.5).adjusted(-0.5, -0.5, 0.5, 1.0), pillRadius, pillRadius);
-            p.fillPath(shadow, QColor(0, 0, 0, int(255 * 0.12)));
-            QPainterPath pill;
-            pill.addRoundedRect(r, pillRadius, pillRadius);
-            p.fillPath(pill, Theme::textBackground(this));
+        const qreal scale = labelScale(i);
+        const QFont font = Theme::font(m_fontPx * scale, QFont::Medium);
+        const QColor colour = i == m_current ? Theme::primary(this) : Theme::secondary(this);
+        const QString symbol = m_symbols.value(i);
+        const qreal symbolW = symbol.isEmpty() ? 0 : m_symbolPx * scale + symbolSpacing;
+        const qreal available = r.width() - 8 - symbolW;
+        const QString text = QFontMetricsF(font).elidedText(m_labels.at(i), Qt::ElideRight, available);
+        const qreal textW = QFontMetricsF(font).horizontalAdvance(text);
+        qreal x = r.center().x() - (symbolW + textW) / 2;
+        if (!symbol.isEmpty()) {
+            const qreal side = m_symbolPx * scale;
+            IconRegistry::paint(p, symbol, QRectF(x, r.center().y() - side / 2, side, side), colour, side);
+            x += symbolW;
         }
-        p.setPen(selected ? Theme::primary(this) : Theme::secondary(this));
-        p.drawText(r, Qt::AlignCenter, m_labels.at(i));
+        p.setFont(font);
+        p.setPen(colour);
+        p.drawText(QRectF(x, r.top(), textW + 1, r.height()), Qt::AlignVCenter | Qt::AlignLeft, text);
+    }
+    if (hasFocus() && !m_labels.isEmpty()) {
+        // Keyboard focus: an outline around the selected segment.
+        p.setPen(QPen(Theme::accent(this), 1.5));
+        p.setBrush(Qt::NoBrush);
+        p.drawRoundedRect(pillRect().adjusted(0.75, 0.75, -0.75, -0.75), m_pillRadius, m_pillRadius);
     }
 }
 
@@ -94,4 +181,13 @@ void SegmentedControl::mousePressEvent(QMouseEvent* e)
             setCurrentIndex(i);
             return;
         }
+}
+
+void SegmentedControl::keyPressEvent(QKeyEvent* e)
+{
+    if (e->key() == Qt::Key_Left || e->key() == Qt::Key_Right) {
+        setCurrentIndex(m_current + (e->key() == Qt::Key_Left ? -1 : 1));
+        return;
+    }
+    QWidget::keyPressEvent(e);
 }

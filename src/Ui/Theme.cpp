@@ -49,6 +49,14 @@ QColor withAlpha(QColor c, qreal opacity)
     return c;
 }
 
+void setForeground(QWidget* w, const QColor& colour)
+{
+    QPalette p = w->palette();
+    p.setColor(QPalette::WindowText, colour);
+    p.setColor(QPalette::Text, colour);
+    w->setPalette(p);
+}
+
 QColor primary(const QWidget* w) { return paletteOf(w).color(QPalette::Text); }
 QColor primary(qreal opacity, const QWidget* w) { return withAlpha(primary(w), opacity); }
 QColor secondary(const QWidget* w) { return primary(secondaryOpacity, w); }

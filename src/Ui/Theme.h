@@ -45,4 +45,7 @@ QColor brandRed();
 
 QColor withAlpha(QColor c, qreal opacity);
 
+// Draws the widget's text (a label's, for instance) in the colour.
+void setForeground(QWidget* w, const QColor& colour);
+
 } // namespace Theme

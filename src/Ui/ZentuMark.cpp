@@ -8,10 +8,11 @@ namespace {
 
 QString cssFont(const QFont& font)
 {
-    const qreal px = font.pixelSize() > 0 ? font.pixelSize() : QFontInfo(font).pixelSize();
+    const int px = font.pixelSize() > 0 ? font.pixelSize() : QFontInfo(font).pixelSize();
+    // Whole pixels: Qt's rich text ignores a font size with decimals.
     return QStringLiteral("font-family:'%1'; font-size:%2px; font-weight:%3;")
         .arg(font.family())
-        .arg(px, 0, 'f', 1)
+        .arg(px)
         .arg(int(font.weight()));
 }
 

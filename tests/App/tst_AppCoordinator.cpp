@@ -61,7 +61,7 @@ private Q_SLOTS:
         AppCoordinator coordinator(services);
         QCOMPARE(services.calls,
                  (QStringList{QStringLiteral("makeSettingsManager"), QStringLiteral("makePermissionManager"),
-                              QStringLiteral("makeHotkeyManager"), QStringLiteral("makeScreenshotService"), QStringLiteral("makeToastPresenter"), QStringLiteral("ensureDirectories"),
+                              QStringLiteral("makeHotkeyManager"), QStringLiteral("makeScreenshotService"), QStringLiteral("makeToastPresenter"), QStringLiteral("makeUpdater"), QStringLiteral("ensureDirectories"),
                               QStringLiteral("makeClipboardHistoryStore"), QStringLiteral("makeScreenshotHistoryStore"),
                               QStringLiteral("makeClipboardMonitor")}));
         // Between construction and start nothing polls the clipboard and no
@@ -327,6 +327,7 @@ private Q_SLOTS:
         QVERIFY(first && first->isVisible());
         QCOMPARE(first->windowTitle(), QStringLiteral("Zentu.it Einstellungen"));
         QCOMPARE(first->size(), QSize(640, 850));
+        QCOMPARE(first->minimumSize(), first->maximumSize()); // not resizable
         coordinator.openSettings();
         QCOMPARE(coordinator.settingsWindow(), first.data());
         QCOMPARE(built, 1);
@@ -391,7 +392,7 @@ private Q_SLOTS:
         QCOMPARE(coordinator.settingsWindow()->windowTitle(), QStringLiteral("Zentu.it Settings"));
         QCOMPARE(coordinator.clipboardPanel()->windowTitle(), QStringLiteral("Clipboard history"));
         QCOMPARE(coordinator.editorWindows().front()->windowTitle(), QStringLiteral("Zentu.it Editor EN"));
-        QCOMPARE(coordinator.onboardingWindow()->windowTitle(), QStringLiteral("Zentu.it einrichten"));
+        QCOMPARE(coordinator.onboardingWindow()->windowTitle(), QStringLiteral("Set up Zentu.it"));
         Localizer::setShared(nullptr);
     }
 

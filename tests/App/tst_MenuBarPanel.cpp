@@ -4,6 +4,7 @@
 
 #include <QIcon>
 #include <QLabel>
+#include <QVBoxLayout>
 
 class TestMenuBarPanel : public QObject {
     Q_OBJECT
@@ -46,6 +47,41 @@ private Q_SLOTS:
         QVERIFY(panel.isVisible());
         QCOMPARE(panel.width(), 340);
         QVERIFY(panel.geometry().bottom() <= 599);
+    }
+
+    void staysAnchoredWhileItsContentGrows()
+    {
+        // Content whose height follows a child, like the panel's sections.
+        auto* content = new QWidget;
+        auto* layout = new QVBoxLayout(content);
+        layout->setSizeConstraint(QLayout::SetFixedSize);
+        layout->setContentsMargins(0, 0, 0, 0);
+        auto* section = new QWidget(content);
+        section->setFixedSize(340, 200);
+        layout->addWidget(section);
+        MenuBarPanel panel(content);
+        const QRect area(0, 0, 1280, 770); // a bottom tray reserves the last 30 px
+        const QRect icon(900, 774, 22, 22);
+        panel.showAt(icon, area);
+        QCOMPARE(panel.geometry().bottom(), 769);
+        QCOMPARE(panel.height(), 200);
+
+        // Entries arrive while it is open: it grows upwards, its bottom stays.
+        section->setFixedHeight(560);
+        QTRY_COMPARE(panel.height(), 560);
+        QCOMPARE(panel.geometry().bottom(), 769);
+        QCOMPARE(panel.width(), 340);
+
+        // Taller than the screen allows: it fills the area and scrolls.
+        section->setFixedHeight(900);
+        QTRY_COMPARE(panel.height(), 770);
+        QVERIFY(area.contains(panel.geometry()));
+
+        // Shrinking brings it back down to the tray.
+        section->setFixedHeight(300);
+        QTRY_COMPARE(panel.height(), 300);
+        QCOMPARE(panel.geometry().bottom(), 769);
+        QCOMPARE(panel.width(), 340);
     }
 };
 

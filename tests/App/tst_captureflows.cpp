@@ -33,6 +33,8 @@ struct Rig {
     QStringList journal;
     bool permitted = true;
     QList<std::function<void()>> scheduled; // the hand-driven clock
+    QList<int> delays;
+    bool transientUiShown = false;
     CaptureFlows::IntroStep lastIntro;
     CaptureFlows::Completion lastCompletion;
     QList<QImage> copied, stored;
@@ -42,6 +44,12 @@ struct Rig {
     {
         CaptureFlows::Hooks h;
         h.ensureScreenRecordingPermission = [this] { journal << "permission"; return permitted; };
+        h.dismissTransientUi = [this] {
+            if (!std::exchange(transientUiShown, false))
+                return false;
+            journal << "hideTransientUi";
+            return true;
+        };
         h.beginInteractiveCapture = [this](bool detect, CaptureFlows::IntroStep introStep, CaptureFlows::Completion done) {
             journal << QStringLiteral("beginInteractive detect=%1").arg(detect);
             lastIntro = std::move(introStep);
@@ -67,7 +75,7 @@ struct Rig {
             stored << img;
         };
         h.after = [this](int ms, std::function<void()> work) {
-            QCOMPARE(ms, 1000);
+            delays << ms;
             scheduled << std::move(work);
         };
         h.intro = &intro;
@@ -192,6 +200,35 @@ private Q_SLOTS:
         QCOMPARE(rig.journal.last(), QStringLiteral("store fullScreen edit=1"));
     }
 
+    void ourTooltipsAndMenusGoBeforeTheScreenIsRead()
+    {
+        // Shown when a road starts: hidden, then a moment for the windows
+        // beneath to repaint, then the screen is read.
+        Rig rig;
+        rig.transientUiShown = true;
+        rig.flows->captureFullScreen();
+        QTRY_COMPARE(rig.journal, (QStringList{"permission", "hideTransientUi"}));
+        QCOMPARE(rig.delays, QList<int>{CaptureFlows::transientUiSettleMs});
+        rig.tick();
+        QCOMPARE(rig.journal.last(), QStringLiteral("fullScreen cursor=0"));
+
+        rig.transientUiShown = true;
+        rig.flows->captureInteractive();
+        QTRY_COMPARE(rig.journal.last(), QStringLiteral("hideTransientUi"));
+        rig.tick();
+        QCOMPARE(rig.journal.last(), QStringLiteral("beginInteractive detect=1"));
+
+        // After a countdown, right before the grab (a tooltip may have come up meanwhile).
+        rig.settings.update([](AppSettings& s) { s.captureDelaySeconds = 1; });
+        rig.flows->captureFullScreen();
+        QTRY_VERIFY(!rig.scheduled.isEmpty());
+        rig.transientUiShown = true;
+        rig.tick();
+        QCOMPARE(rig.journal.mid(rig.journal.size() - 2), (QStringList{"dismiss", "hideTransientUi"}));
+        rig.tick();
+        QCOMPARE(rig.journal.last(), QStringLiteral("fullScreen cursor=0"));
+    }
+
     void countdown_data()
     {
         QTest::addColumn<int>("delay");
@@ -217,6 +254,7 @@ private Q_SLOTS:
         rig.tick();
         QCOMPARE(rig.journal.mid(rig.journal.size() - 2), (QStringList{"dismiss", "fullScreen cursor=0"}));
         QVERIFY(rig.scheduled.isEmpty());
+        QCOMPARE(rig.delays, QList<int>(start, 1000));
     }
 
     void overlappingCountdownsBothCapture()

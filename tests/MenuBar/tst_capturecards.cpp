@@ -2,6 +2,7 @@
 #include "MenuBar/ModeSwapCaptureButton.h"
 #include "MenuBar/ScrollCaptureButton.h"
 #include "Ui/FrameClock.h"
+#include "Ui/Theme.h"
 #include "support/IsolatedEnvironment.h"
 
 #include <QEnterEvent>
@@ -104,6 +105,11 @@ private Q_SLOTS:
         const QPointF c = card.chipRect().center();
         QVERIFY(swapped.pixelColor(int(card.chipRect().left()) + 2, int(c.y())) !=
                 swapped.pixelColor(2, int(c.y())));
+
+        // Long Linux key names still fit the card, in a smaller type.
+        card.setHotkey(QStringLiteral("Super+Ctrl+Alt+Shift+A"));
+        QVERIFY(QRectF(card.rect()).adjusted(4, 0, -4, 0).contains(card.chipRect()));
+        QVERIFY(card.chipFont().pointSizeF() < Theme::roundedFont(HoverCardButton::chipFontPx).pointSizeF());
     }
 
     void scrollMotifMovesWithTheClock()

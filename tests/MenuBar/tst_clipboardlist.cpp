@@ -9,6 +9,7 @@
 #include "Ui/Theme.h"
 #include "support/IsolatedEnvironment.h"
 
+#include <QCursor>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
@@ -182,26 +183,67 @@ private Q_SLOTS:
         QVERIFY(!view.rows().at(1)->justCopied());
 
         // Hover shows star and trash; the star toggles without copying.
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
         ClipboardRowView* row = view.rows().at(1);
-        QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
-        QApplication::sendEvent(row, &enter);
-        QVERIFY(row->favoriteButton()->isVisible());
+        QCursor::setPos(row->mapToGlobal(row->rect().center()));
+        QTRY_VERIFY(row->favoriteButton()->isVisible());
         QCOMPARE(row->backgroundFill(), Theme::primary(0.08, row));
         const QString before = *f.clipboard.string();
         QTest::mouseClick(row->favoriteButton(), Qt::LeftButton);
         QVERIFY(store.items().at(1).isFavorite);
         QCOMPARE(*f.clipboard.string(), before);
         QCOMPARE(internalWrites, 2);
+        QTest::qWait(20);
         QVERIFY(row->isHovering()); // the row under the pointer keeps its state
-        QEvent leave(QEvent::Leave);
-        QApplication::sendEvent(row, &leave);
-        QVERIFY(!row->favoriteButton()->isVisible());
+        QCursor::setPos(view.mapToGlobal(QPoint(-50, -50)));
+        QTRY_VERIFY(!row->favoriteButton()->isVisible());
         QCOMPARE(row->backgroundFill(), Theme::withAlpha(Theme::yellow(), 0.1));
 
-        QApplication::sendEvent(row, &enter);
+        QCursor::setPos(row->mapToGlobal(row->rect().center()));
+        QTRY_VERIFY(row->deleteButton()->isVisible());
         QTest::mouseClick(row->deleteButton(), Qt::LeftButton);
         QCOMPARE(store.items().size(), 1);
         QCOMPARE(view.rows().size(), 1);
+    }
+
+    void hoverFollowsThePointer()
+    {
+        PanelFixture f;
+        auto& store = *f.clipboardStore;
+        for (const char* text : {"drei", "zwei", "eins"})
+            store.addText(QString::fromLatin1(text), std::nullopt);
+        ClipboardHistoryView view(false, true, store);
+        view.resize(316, 240);
+        view.move(40, 40);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        auto hovered = [&] {
+            QStringList out;
+            for (ClipboardRowView* r : view.rows())
+                if (r->isHovering())
+                    out << r->item().preview;
+            return out;
+        };
+
+        // A click copies the third row and moves it to the top; the pointer
+        // stays where it was, over what is now the third row.
+        ClipboardRowView* third = view.rows().at(2);
+        const QPoint spot = third->mapToGlobal(third->rect().center());
+        QCursor::setPos(spot);
+        QTRY_COMPARE(hovered(), QStringList{"drei"});
+        QTest::mouseClick(third, Qt::LeftButton, {}, third->rect().center());
+        QCOMPARE(view.rows().first()->item().preview, QStringLiteral("drei"));
+        QTRY_COMPARE(hovered(), QStringList{"zwei"});
+        QVERIFY(!view.rows().first()->favoriteButton()->isVisible());
+
+        // Closed under the pointer and opened again elsewhere: nothing lit.
+        view.hide();
+        QVERIFY2(hovered().isEmpty(), qPrintable(hovered().join(',')));
+        QCursor::setPos(QPoint(600, 600));
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QTest::qWait(20);
+        QVERIFY(hovered().isEmpty());
     }
 
     void rowDetails()

@@ -153,10 +153,10 @@ private Q_SLOTS:
         MenuBarContentView panel(f.settings, *f.clipboardStore, *f.screenshotStore, &f.permissions, f.workspace, rec.actions());
         const auto cards = panel.captureCards();
         QCOMPARE(cards.at(0)->hotkey(), f.settings.hotkey(HotkeyAction::captureArea).displayString());
-        QCOMPARE(cards.at(1)->hotkey(), QStringLiteral("⇧⌘6"));
-        QCOMPARE(cards.at(2)->hotkey(), QStringLiteral("⇧⌘7"));
+        QCOMPARE(cards.at(1)->hotkey(), QStringLiteral("Super+Shift+6"));
+        QCOMPARE(cards.at(2)->hotkey(), QStringLiteral("Super+Shift+7"));
         f.settings.setHotkey(HotkeyCombo{0, HotkeyCombo::control | HotkeyCombo::option}, HotkeyAction::captureFullScreen);
-        QCOMPARE(cards.at(1)->hotkey(), QStringLiteral("⌃⌥A"));
+        QCOMPARE(cards.at(1)->hotkey(), QStringLiteral("Ctrl+Alt+A"));
     }
 
     void languageChangeRebuildsThePanel()

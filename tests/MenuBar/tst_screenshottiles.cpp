@@ -74,7 +74,7 @@ private Q_SLOTS:
         ScreenshotItem item = f.screenshotStore->add(PanelFixture::picture(30, 30, Qt::blue), CaptureKind::area);
         ScreenshotPreviewRow tile(item, actions, *f.screenshotStore, f.workspace, TileHoverModel::shared(), {96, 70});
         std::unique_ptr<QMenu> menu(tile.makeContextMenu());
-        QCOMPARE(menuTitles(menu.get()), (QStringList{"Bearbeiten", "Kopieren", "Favorit", "Im Finder anzeigen", "—",
+        QCOMPARE(menuTitles(menu.get()), (QStringList{"Bearbeiten", "Kopieren", "Favorit", "Im Dateimanager zeigen", "—",
                                                       "Löschen"}));
         entry(menu.get(), "Favorit")->trigger();
         QVERIFY(f.screenshotStore->items().first().isFavorite);
@@ -84,9 +84,15 @@ private Q_SLOTS:
         entry(menu.get(), "Favorit entfernen")->trigger();
         QVERIFY(!f.screenshotStore->items().first().isFavorite);
 
-        entry(menu.get(), "Im Finder anzeigen")->trigger();
+        entry(menu.get(), "Im Dateimanager zeigen")->trigger();
         QCOMPARE(f.workspace.revealedFiles,
                  QStringList{Storage::screenshotsDirectory() + QLatin1Char('/') + item.fileName});
+        QVERIFY(rec.notices.isEmpty());
+        // Neither a selecting file manager nor the folder: the user is told.
+        f.workspace.revealSucceeds = false;
+        entry(menu.get(), "Im Dateimanager zeigen")->trigger();
+        QCOMPARE(rec.notices, QStringList{QStringLiteral("Der Dateimanager konnte nicht geöffnet werden.")});
+        rec.calls.clear();
         entry(menu.get(), "Kopieren")->trigger();
         QCOMPARE(rec.calls, QStringList{QStringLiteral("copyScreenshotImage")});
         QCOMPARE(rec.copiedImages.first().size(), QSize(30, 30));

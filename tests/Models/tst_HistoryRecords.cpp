@@ -156,6 +156,7 @@ private Q_SLOTS:
     void editorStateJson()
     {
         EditorState s = EditorState::opening(1000, {at(AnnotationKind::arrow, {{1, 1}})});
+        s.annotations[0].lineWidth = 4; // loading holds numbers to their control ranges
         EditorState named = s;
         named.selectedFontName = QStringLiteral("Inter");
         QVERIFY(!(named == s));
@@ -179,6 +180,7 @@ private Q_SLOTS:
         item.height = 400;
         item.captureKind = CaptureKind::fullScreen;
         item.annotations = {at(AnnotationKind::arrow, {{1, 1}, {5, 5}})};
+        item.annotations[0].lineWidth = 4; // loading holds numbers to their control ranges
         const QByteArray text = JsonWriter::pretty(QJsonArray{item.toJson()});
         const QList<QByteArray> keysInOrder{"\"annotations\"", "\"captureKind\"", "\"createdAt\"", "\"fileName\"",
                                             "\"height\"", "\"id\"", "\"isFavorite\"", "\"width\""};

@@ -1,3 +1,4 @@
+#include "Localization/Localizer.h"
 #include "Models/AppSettings.h"
 #include "Platform/X11/CarbonKeyCodes.h"
 #include "support/IsolatedEnvironment.h"
@@ -69,14 +70,21 @@ private Q_SLOTS:
 
     void displayStrings()
     {
-        QCOMPARE((HotkeyCombo{0, 0x1000 | 0x800 | 0x200 | 0x100}).displayString(), QStringLiteral("⌃⌥⇧⌘A"));
-        QCOMPARE((HotkeyCombo{21, 0x300}).displayString(), QStringLiteral("⇧⌘4"));
+        // Linux key names, Super first; the stored flags are the Carbon ones.
+        QCOMPARE((HotkeyCombo{0, 0x1000 | 0x800 | 0x200 | 0x100}).displayString(), QStringLiteral("Super+Ctrl+Alt+Shift+A"));
+        QCOMPARE((HotkeyCombo{19, 0x300}).displayString(), QStringLiteral("Super+Shift+2"));
+        QCOMPARE((HotkeyCombo{10, 0x300}).displayString(), QStringLiteral("Super+Shift+<"));
+        QCOMPARE((HotkeyCombo{53, 0x800}).displayString(), QStringLiteral("Alt+Esc"));
         QCOMPARE((HotkeyCombo{49, 0}).displayString(), QStringLiteral("Leertaste"));
-        QCOMPARE(HotkeyCombo::keyName(10), QStringLiteral("<"));
         QCOMPARE(HotkeyCombo::keyName(50), QStringLiteral("Taste 50"));
-        QCOMPARE(HotkeyCombo::keyName(24), QStringLiteral("Taste 24"));
-        QCOMPARE(HotkeyCombo::keyName(53), QStringLiteral("⎋"));
         QCOMPARE(HotkeyCombo::keyName(126), QStringLiteral("↑"));
+        // Words follow the interface language; key caps do not.
+        Localizer::shared().setLanguage(QStringLiteral("en"));
+        QCOMPARE((HotkeyCombo{49, 0x1000}).displayString(), QStringLiteral("Ctrl+Space"));
+        QCOMPARE(HotkeyCombo::keyName(24), QStringLiteral("Key 24"));
+        Localizer::shared().setLanguage(QStringLiteral("ja"));
+        QCOMPARE((HotkeyCombo{9, 0x300}).displayString(), QStringLiteral("Super+Shift+V"));
+        Localizer::shared().setLanguage(QStringLiteral("de"));
     }
 
     void keyTableRoundTrip()

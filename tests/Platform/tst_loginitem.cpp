@@ -33,6 +33,14 @@ private Q_SLOTS:
         QVERIFY(item.unregisterApp(&error));
         QVERIFY(!QFile::exists(path));
         QVERIFY(item.unregisterApp(&error));
+
+        // Any path survives the desktop's quoting, escaping and field codes.
+        XdgAutostartLoginItem odd(QString::fromUtf8(R"(/home/a "b"/$x`y\z/100%/zentu)"));
+        QVERIFY(odd.registerApp(&error));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QVERIFY(f.readAll().contains(R"(Exec="/home/a \\"b\\"/\\$x\\`y\\\\z/100%%/zentu")" "\n"));
+        f.close();
+        QVERIFY(odd.unregisterApp(&error));
     }
 
     void userDefaultsFile()

@@ -2,6 +2,7 @@
 #include "Platform/Qt/LocalSocketSingleInstance.h"
 #include "support/IsolatedEnvironment.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLocalServer>
 #include <QSignalSpy>
@@ -55,6 +56,25 @@ private Q_SLOTS:
         QVERIFY(next.claim());
         LocalSocketSingleInstance later(dir.path());
         QSignalSpy activations(&next, &SingleInstance::activationRequested);
+        QVERIFY(!later.claim());
+        QVERIFY(activations.count() == 1 || activations.wait(3000));
+    }
+
+    void aHandOverThatFailsKeepsTheSession()
+    {
+        QTemporaryDir dir;
+        LocalSocketSingleInstance first(dir.path());
+        QVERIFY(first.claim());
+        // A program that cannot start, and one that ends without claiming
+        // (given up when it ends, not after the whole timeout).
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(!first.handOverTo(dir.path() + QStringLiteral("/fehlt"), 60000));
+        QVERIFY(!first.handOverTo(QStringLiteral("/bin/true"), 60000));
+        QVERIFY(clock.elapsed() < 30000);
+
+        QSignalSpy activations(&first, &SingleInstance::activationRequested);
+        LocalSocketSingleInstance later(dir.path());
         QVERIFY(!later.claim());
         QVERIFY(activations.count() == 1 || activations.wait(3000));
     }

@@ -101,8 +101,8 @@ private Q_SLOTS:
     void badgesAndTheirPlaces()
     {
         const OverlayGeometry g = screen();
-        QCOMPARE(g.sizeText(QSizeF(300, 200)), QStringLiteral("600 x 400"));
-        QCOMPARE(g.sizeText(QSizeF(100.25, 0.75)), QStringLiteral("201 x 2")); // halves away from zero
+        QCOMPARE(g.sizeText(QSizeF(300, 200)), QStringLiteral("600 × 400"));
+        QCOMPARE(g.sizeText(QSizeF(100.25, 0.75)), QStringLiteral("201 × 2")); // halves away from zero
         // 16 points under the rectangle, at least 18 above the bottom.
         QCOMPARE(g.badgeCentreBelow(QRectF(100, 100, 200, 100)), QPointF(200, 216));
         QCOMPARE(g.badgeCentreBelow(QRectF(100, 900, 200, 80)), QPointF(200, 964));

@@ -162,6 +162,9 @@ private Q_SLOTS:
         QCOMPARE(countPixels(coloured, isBrandRed), countPixels(plain, isBrandRed));
         // The mark's text is always the same three pieces.
         QCOMPARE(QTextDocumentFragment::fromHtml(label.text()).toPlainText(), QStringLiteral("Zentu.it"));
+        // Drawn at the size asked for (the splash's 21 px with its 24 px dot).
+        QLabel splash(zentuMark(Theme::font(21, QFont::DemiBold), 24));
+        QVERIFY(splash.sizeHint().height() >= 24);
     }
 
     void ownImagesRender()

@@ -12,6 +12,7 @@
 #include "Storage/ClipboardHistoryStore.h"
 #include "Storage/ScreenshotHistoryStore.h"
 #include "Storage/Storage.h"
+#include "Updates/AppcastUpdater.h"
 #include "fakes/FakeActivationPolicy.h"
 #include "fakes/FakeAlerts.h"
 #include "fakes/FakeAppIdentity.h"
@@ -19,13 +20,17 @@
 #include "fakes/FakeCapturePermissions.h"
 #include "fakes/FakeClipboardService.h"
 #include "fakes/FakeGlobalHotkeys.h"
+#include "fakes/FakeInstallation.h"
 #include "fakes/FakeKeyboardInfo.h"
 #include "fakes/FakeLoginItemService.h"
 #include "fakes/FakeOverlayDesktop.h"
 #include "fakes/FakeProcessLauncher.h"
 #include "fakes/FakeScreenSource.h"
+#include "fakes/FakeSingleInstance.h"
+#include "fakes/FakeUpdateFeed.h"
 #include "fakes/FakeUserDefaults.h"
 #include "fakes/FakeWindowServer.h"
+#include "fakes/FakeWorkspace.h"
 
 #include <QStringList>
 
@@ -44,6 +49,17 @@ public:
     CapturePermissions& platformPermissions() override { return capturePermissions; }
     Alerts& alerts() override { return alertsFake; }
     ProcessLauncher& launcher() override { return launcherFake; }
+    Installation& installation() override { return installationFake; }
+    SingleInstance& session() override { return sessionFake; }
+    LoginItemService& loginItemService() override { return loginItem; }
+    Workspace& workspace() override { return workspaceFake; }
+    std::unique_ptr<AppcastUpdater> makeUpdater() override
+    {
+        calls.append(QStringLiteral("makeUpdater"));
+        return std::make_unique<AppcastUpdater>(updateFeed, alertsFake, workspaceFake,
+                                                QUrl(QStringLiteral("https://updates.zentu.example/appcast.xml")),
+                                                identity.version);
+    }
 
     std::unique_ptr<SettingsManager> makeSettingsManager() override
     {
@@ -101,6 +117,10 @@ public:
     FakeCapturePermissions capturePermissions;
     FakeAlerts alertsFake;
     FakeProcessLauncher launcherFake;
+    FakeInstallation installationFake;
+    FakeSingleInstance sessionFake;
+    FakeWorkspace workspaceFake;
+    FakeUpdateFeed updateFeed;
     FakeGlobalHotkeys globalHotkeys;
     FakeScreenSource screens;
     FakeClipboardService clipboardService;

@@ -26,6 +26,10 @@ public:
             calls << QStringLiteral("copyScreenshotImage");
             copiedImages << image;
         };
+        a.notify = [this](const QString& text) {
+            calls << QStringLiteral("notify");
+            notices << text;
+        };
         return a;
     }
     // The dismiss hook of the panel, recorded in the same sequence.
@@ -38,4 +42,5 @@ public:
     QList<QImage> editorImages;
     QList<ScreenshotItem> editorItems;
     QList<QImage> copiedImages;
+    QStringList notices;
 };

@@ -12,7 +12,20 @@ public:
         ++writes;
     }
     void remove(const QString& key) override { values.remove(key); }
+    bool removePersistentDomain(QString* error) override
+    {
+        ++domainRemovals;
+        if (!removalError.isEmpty()) {
+            if (error)
+                *error = removalError;
+            return false;
+        }
+        values.clear();
+        return true;
+    }
 
     QHash<QString, QVariant> values;
     int writes = 0;
+    int domainRemovals = 0;
+    QString removalError; // set: removing the domain fails with this text
 };

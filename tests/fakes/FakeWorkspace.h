@@ -10,7 +10,12 @@ public:
         openedFolders << path;
         return true;
     }
-    void revealFile(const QString& path) override { revealedFiles << path; }
+    void revealFile(const QString& path, std::function<void(bool shown)> done = {}) override
+    {
+        revealedFiles << path;
+        if (done)
+            done(revealSucceeds);
+    }
     bool openUrl(const QUrl& url) override
     {
         openedUrls << url.toString();
@@ -19,5 +24,6 @@ public:
 
     QStringList openedFolders;
     QStringList revealedFiles;
+    bool revealSucceeds = true;
     QStringList openedUrls;
 };

@@ -21,6 +21,7 @@ public:
     QString root() const { return m_root.path(); }
     QString dataHome() const { return m_root.path() + QStringLiteral("/data"); }
     const QProcessEnvironment& environment() const { return m_env; }
+    void setEnvironmentVariable(const QString& name, const QString& value) { m_env.insert(name, value); }
 
     void start(QProcess& process, QProcess::ProcessChannelMode mode = QProcess::ForwardedErrorChannel) const;
 

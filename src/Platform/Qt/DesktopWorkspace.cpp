@@ -1,43 +1,44 @@
 #include "Platform/Qt/DesktopWorkspace.h"
 
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
 #include <QDesktopServices>
 #include <QFileInfo>
-#include <QProcess>
-#include <QStandardPaths>
 
-bool DesktopWorkspace::openFolder(const QString& path)
+DesktopWorkspace::DesktopWorkspace(UrlOpener opener)
+    : m_open(opener ? std::move(opener) : UrlOpener([](const QUrl& url) { return QDesktopServices::openUrl(url); }))
 {
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
-bool DesktopWorkspace::openUrl(const QUrl& url) { return QDesktopServices::openUrl(url); }
+bool DesktopWorkspace::openFolder(const QString& path) { return m_open(QUrl::fromLocalFile(path)); }
 
-void DesktopWorkspace::revealFile(const QString& path)
+bool DesktopWorkspace::openUrl(const QUrl& url) { return m_open(url); }
+
+void DesktopWorkspace::revealFile(const QString& path, std::function<void(bool shown)> done)
 {
-    const QString folder = QFileInfo(path).absolutePath();
-    const QString dbusSend = QStandardPaths::findExecutable(QStringLiteral("dbus-send"));
-    if (dbusSend.isEmpty()) {
-        openFolder(folder);
+    // The opener is copied: the answer may come after this object is gone.
+    auto showFolder = [open = m_open, folder = QUrl::fromLocalFile(QFileInfo(path).absolutePath()), done] {
+        const bool shown = open(folder);
+        if (done)
+            done(shown);
+    };
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected()) {
+        showFolder();
         return;
     }
-    auto* process = new QProcess;
-    QObject::connect(process, &QProcess::finished, process, [process, folder](int code, QProcess::ExitStatus status) {
-        // No file manager answers the service: show the folder instead.
-        if (status != QProcess::NormalExit || code != 0)
-            QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
-        process->deleteLater();
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("/org/freedesktop/FileManager1"),
+        QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("ShowItems"));
+    call << QStringList{QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded)} << QString();
+    auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, showItemsTimeoutMs));
+    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher, [watcher, showFolder, done] {
+        watcher->deleteLater();
+        // No file manager offers the service (or it failed): the folder instead.
+        if (watcher->isError())
+            showFolder();
+        else if (done)
+            done(true);
     });
-    QObject::connect(process, &QProcess::errorOccurred, process, [process, folder](QProcess::ProcessError error) {
-        if (error == QProcess::FailedToStart) {
-            QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
-            process->deleteLater();
-        }
-    });
-    process->start(dbusSend, {QStringLiteral("--session"), QStringLiteral("--print-reply"),
-                              QStringLiteral("--reply-timeout=2000"),
-                              QStringLiteral("--dest=org.freedesktop.FileManager1"), QStringLiteral("--type=method_call"),
-                              QStringLiteral("/org/freedesktop/FileManager1"),
-                              QStringLiteral("org.freedesktop.FileManager1.ShowItems"),
-                              QStringLiteral("array:string:") + QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded),
-                              QStringLiteral("string:")});
 }

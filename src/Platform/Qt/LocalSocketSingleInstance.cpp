@@ -5,11 +5,27 @@
 #include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QProcess>
 #include <QThread>
+#include <csignal>
 #include <unistd.h>
 
 namespace {
 const QByteArray activateMessage = "activate\n";
+
+// Alive and not a zombie: a started program that failed at once (a missing
+// library) stays a zombie until its new parent reaps it.
+bool isRunning(qint64 pid)
+{
+    if (pid <= 0 || ::kill(pid_t(pid), 0) != 0)
+        return false;
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return true;
+    const QByteArray text = stat.readAll();
+    const qsizetype close = text.lastIndexOf(')');
+    return close < 0 || text.mid(close + 2, 1) != "Z";
+}
 }
 
 LocalSocketSingleInstance::LocalSocketSingleInstance(QString folder, QObject* parent)
@@ -36,6 +52,11 @@ QString LocalSocketSingleInstance::defaultFolder()
     return fallback;
 }
 
+QString LocalSocketSingleInstance::lockPath() const
+{
+    return m_folder + QStringLiteral("/com.quorel.zentu.lock");
+}
+
 QString LocalSocketSingleInstance::socketPath() const
 {
     return m_folder + QStringLiteral("/com.quorel.zentu.socket");
@@ -45,7 +66,7 @@ bool LocalSocketSingleInstance::claim()
 {
     if (m_server)
         return true;
-    m_lock = std::make_unique<QLockFile>(m_folder + QStringLiteral("/com.quorel.zentu.lock"));
+    m_lock = std::make_unique<QLockFile>(lockPath());
     m_lock->setStaleLockTime(0); // a lock is stale only when its process is gone
     if (!m_lock->tryLock(0)) {
         m_lock.reset();
@@ -89,4 +110,42 @@ bool LocalSocketSingleInstance::handOver()
         QThread::msleep(50);
     }
     return false;
+}
+
+void LocalSocketSingleInstance::release()
+{
+    if (m_server) {
+        // Closing removes the socket file now, while it is still ours.
+        m_server->close();
+        delete m_server;
+        m_server = nullptr;
+    }
+    m_lock.reset(); // unlocks and removes the lock file
+}
+
+qint64 LocalSocketSingleInstance::lockHolder() const
+{
+    const QLockFile probe(lockPath());
+    qint64 pid = 0;
+    QString host;
+    QString app;
+    return probe.getLockInfo(&pid, &host, &app) ? pid : 0;
+}
+
+bool LocalSocketSingleInstance::handOverTo(const QString& program, int timeoutMs)
+{
+    // The new instance claims the session the usual way, so this one lets go first.
+    release();
+    qint64 pid = 0;
+    if (QProcess::startDetached(program, {}, QDir::homePath(), &pid)) {
+        const QDeadlineTimer deadline(timeoutMs);
+        while (!deadline.hasExpired() && isRunning(pid)) {
+            if (lockHolder() == pid)
+                return true;
+            QThread::msleep(50);
+        }
+    }
+    // Take the session back. Should another instance hold it by now (the new
+    // one, late), that one runs and this one must end.
+    return !claim();
 }

@@ -17,12 +17,18 @@ public:
     ~LocalSocketSingleInstance() override;
 
     bool claim() override;
+    bool handOverTo(const QString& program, int timeoutMs) override;
 
     static QString defaultFolder();
     QString socketPath() const;
 
 private:
     bool handOver();
+    // Gives up the session: no more lock, no more socket.
+    void release();
+    QString lockPath() const;
+    // The process that holds the session's lock, 0 when none does.
+    qint64 lockHolder() const;
 
     QString m_folder;
     std::unique_ptr<QLockFile> m_lock;

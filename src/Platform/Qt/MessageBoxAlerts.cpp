@@ -13,10 +13,12 @@ int MessageBoxAlerts::runModal(const Alert& alert)
     QList<QPushButton*> buttons;
     for (int i = 0; i < alert.buttons.size(); ++i) {
         QPushButton* b = box.addButton(alert.buttons[i], i == 0 ? QMessageBox::AcceptRole : QMessageBox::RejectRole);
+        // Return goes to the default button even while another one has focus.
+        b->setAutoDefault(i == alert.defaultButton);
         buttons << b;
     }
-    if (!buttons.isEmpty())
-        box.setDefaultButton(buttons.first());
+    if (alert.defaultButton >= 0 && alert.defaultButton < buttons.size())
+        box.setDefaultButton(buttons[alert.defaultButton]);
     box.show();
     box.raise();
     box.activateWindow();

@@ -1,5 +1,6 @@
 #include "Platform/Qt/SettingsFileUserDefaults.h"
 
+#include <QFile>
 #include <QStandardPaths>
 
 SettingsFileUserDefaults::SettingsFileUserDefaults()
@@ -33,4 +34,17 @@ void SettingsFileUserDefaults::remove(const QString& key)
 {
     m_settings.remove(key);
     m_settings.sync();
+}
+
+bool SettingsFileUserDefaults::removePersistentDomain(QString* error)
+{
+    // Cleared first, so nothing is written back from memory later.
+    m_settings.clear();
+    m_settings.sync();
+    QFile file(m_settings.fileName());
+    if (!file.exists() || file.remove())
+        return true;
+    if (error)
+        *error = file.fileName() + QStringLiteral(": ") + file.errorString();
+    return false;
 }

@@ -15,6 +15,7 @@ public:
     QVariant value(const QString& key) const override;
     void setValue(const QString& key, const QVariant& value) override;
     void remove(const QString& key) override;
+    bool removePersistentDomain(QString* error) override;
 
 private:
     mutable QSettings m_settings;

@@ -1,5 +1,7 @@
 #include "Platform/Qt/XdgAutostartLoginItem.h"
 
+#include "Platform/Qt/DesktopEntryText.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -40,9 +42,8 @@ bool XdgAutostartLoginItem::registerApp(QString* error)
             *error = QStringLiteral("Ordner für Autostart konnte nicht angelegt werden");
         return false;
     }
-    QString exec = m_executable.isEmpty() ? QCoreApplication::applicationFilePath() : m_executable;
-    if (exec.contains(QLatin1Char(' ')))
-        exec = QLatin1Char('"') + exec + QLatin1Char('"');
+    const QString exec = DesktopEntryText::execValue(m_executable.isEmpty() ? QCoreApplication::applicationFilePath()
+                                                                             : m_executable);
     const QByteArray text = "[Desktop Entry]\n"
                             "Type=Application\n"
                             "Name=Zentu.it\n"

@@ -1,0 +1,96 @@
+#include "App/SelfInstall.h"
+
+#include "Localization/Localizer.h"
+#include "Platform/Alerts.h"
+#include "Platform/Installation.h"
+#include "Platform/Paths.h"
+#include "Platform/ProcessLauncher.h"
+#include "Platform/SingleInstance.h"
+
+#include <QDebug>
+#include <QFileInfo>
+
+namespace {
+// debug.log is restarted right after this step, by this process or by the
+// installed copy, so the steps go to standard error where they last.
+void log(const QString& message)
+{
+    qInfo().noquote() << QStringLiteral("Zentu: SELFINSTALL") << message;
+}
+}
+
+SelfInstall::SelfInstall(Alerts& alerts, ProcessLauncher& launcher, Installation& installation,
+                         SingleInstance& session, Paths& paths)
+    : m_alerts(alerts)
+    , m_launcher(launcher)
+    , m_installation(installation)
+    , m_session(session)
+    , m_paths(paths)
+{
+}
+
+SelfInstall::Outcome SelfInstall::moveToApplicationsIfNeeded()
+{
+    const QString source = m_launcher.programPath();
+    if (source.isEmpty() || !QFileInfo(source).isFile())
+        return Outcome::stayed;
+    // Installed copies and development builds stay where they are.
+    switch (m_installation.placement(source)) {
+    case Installation::Placement::userInstall:
+    case Installation::Placement::managed:
+    case Installation::Placement::developmentBuild:
+        return Outcome::stayed;
+    case Installation::Placement::loose:
+        break;
+    }
+    // Another installer's copy in the same place is never replaced.
+    const QString destination = m_installation.installedProgram();
+    if (m_installation.isPlaceTaken()) {
+        log(QStringLiteral("Ziel gehört einer anderen Installation, kein Angebot: ") + destination);
+        return Outcome::stayed;
+    }
+
+    // Declining leaves no trace: the offer comes again at the next launch.
+    const int answer = m_alerts.runModal({
+        Localizer::t(QStringLiteral("Zentu.it in den Programme-Ordner verschieben?")),
+        Localizer::t(QStringLiteral("Nur so bleiben erteilte Berechtigungen (Bildschirmaufnahme, Bedienungshilfen) dauerhaft und nach Updates erhalten. Aus dem Download-Ordner gestartet gehen sie sonst jedes Mal verloren. Zentu.it wird dabei in den Programme-Ordner verschoben und neu gestartet.")),
+        {Localizer::t(QStringLiteral("Verschieben & neu starten")), Localizer::t(QStringLiteral("Nicht verschieben"))},
+    });
+    if (answer != 0)
+        return Outcome::stayed;
+
+    // Each file is written beside its place and renamed over it: an
+    // earlier install stays whole until the new copy is complete.
+    QString error;
+    if (!m_installation.install(source, &error)) {
+        log(QStringLiteral("Installation fehlgeschlagen: ") + error);
+        showFailure();
+        return Outcome::stayed;
+    }
+    log(QStringLiteral("installiert: ") + destination);
+
+    // The new copy must start and take over the session before anything of
+    // this one goes away; otherwise this one keeps running.
+    if (!m_session.handOverTo(destination, handOverTimeoutMs)) {
+        log(QStringLiteral("installierte Kopie startet nicht: ") + destination);
+        showFailure();
+        return Outcome::stayed;
+    }
+    log(QStringLiteral("installierte Kopie läuft: ") + destination);
+
+    // Only now does the loose copy go to the Trash.
+    if (source != destination && !m_paths.moveToTrash(source))
+        log(QStringLiteral("konnte nicht in den Papierkorb: ") + source);
+
+    m_launcher.quit();
+    return Outcome::handedOver;
+}
+
+void SelfInstall::showFailure()
+{
+    m_alerts.runModal({
+        Localizer::t(QStringLiteral("Installation fehlgeschlagen")),
+        Localizer::t(QStringLiteral("Zentu.it konnte nicht in den Programme-Ordner verschoben werden. Du kannst die App auch manuell dorthin ziehen.")),
+        {Localizer::t(QStringLiteral("OK"))},
+    });
+}

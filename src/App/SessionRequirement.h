@@ -1,0 +1,12 @@
+#pragma once
+// The program draws on an X11 desktop only. Checked before Qt starts, so a
+// start from a text console, over ssh or in a Wayland-only session ends with
+// a plain sentence naming what is missing.
+#include <QString>
+#include <optional>
+
+class SessionRequirement {
+public:
+    // Nothing when an X server answers; otherwise the message for the user.
+    static std::optional<QString> unmet();
+};

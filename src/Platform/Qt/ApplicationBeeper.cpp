@@ -1,0 +1,5 @@
+#include "Platform/Qt/ApplicationBeeper.h"
+
+#include <QApplication>
+
+void ApplicationBeeper::beep() { QApplication::beep(); }

@@ -1,0 +1,10 @@
+#pragma once
+// Values for freedesktop desktop entries (launcher and autostart files).
+#include <QString>
+
+namespace DesktopEntryText {
+// The Exec value that starts program without arguments: quoted where the
+// path holds reserved characters, "%" doubled, and escaped once more as a
+// string value, so any path survives the desktop's own parsing.
+QString execValue(const QString& program);
+}

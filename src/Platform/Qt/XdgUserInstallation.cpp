@@ -1,0 +1,223 @@
+#include "Platform/Qt/XdgUserInstallation.h"
+
+#include "Platform/Qt/DesktopEntryText.h"
+#include "Platform/Qt/XdgAutostartLoginItem.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStandardPaths>
+#include <functional>
+
+namespace {
+
+// Places that belong to the system or to a package manager.
+const char* const systemPrefixes[] = {"/usr/", "/opt/", "/bin/", "/sbin/", "/lib/", "/snap/", "/nix/", "/gnu/",
+                                      "/app/", "/var/lib/flatpak/", "/var/lib/snapd/"};
+
+QString canonical(const QString& path)
+{
+    const QFileInfo info(path);
+    const QString resolved = info.canonicalFilePath();
+    return resolved.isEmpty() ? info.absoluteFilePath() : resolved;
+}
+
+QString dataHome()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+}
+
+bool copyExecutable(const QString& source, const QString& destination, QString* error)
+{
+    if (QFileInfo(destination).isSymLink()) {
+        *error = destination + QStringLiteral(" ist ein symbolischer Link");
+        return false;
+    }
+    QFile in(source);
+    if (!in.open(QIODevice::ReadOnly)) {
+        *error = source + QStringLiteral(": ") + in.errorString();
+        return false;
+    }
+    // QSaveFile writes a temporary file beside the destination and renames it
+    // over the destination only on commit.
+    QSaveFile out(destination);
+    if (!out.open(QIODevice::WriteOnly)) {
+        *error = destination + QStringLiteral(": ") + out.errorString();
+        return false;
+    }
+    while (!in.atEnd()) {
+        const QByteArray chunk = in.read(1 << 20);
+        if (chunk.isEmpty() && in.error() != QFileDevice::NoError) {
+            *error = source + QStringLiteral(": ") + in.errorString();
+            out.cancelWriting();
+            return false;
+        }
+        if (out.write(chunk) != chunk.size()) {
+            *error = destination + QStringLiteral(": ") + out.errorString();
+            out.cancelWriting();
+            return false;
+        }
+    }
+    out.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner | QFileDevice::ReadGroup
+                       | QFileDevice::ExeGroup | QFileDevice::ReadOther | QFileDevice::ExeOther);
+    if (!out.commit()) {
+        *error = destination + QStringLiteral(": ") + out.errorString();
+        return false;
+    }
+    return true;
+}
+
+bool writeFile(const QString& path, const QByteArray& data, QString* error)
+{
+    QSaveFile out(path);
+    if (!out.open(QIODevice::WriteOnly) || out.write(data) != data.size() || !out.commit()) {
+        *error = path + QStringLiteral(": ") + out.errorString();
+        return false;
+    }
+    return true;
+}
+
+QByteArray resource(const QString& name)
+{
+    QFile file(name);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The shipped launcher entry, starting the installed executable by its full
+// path (the bin folder need not be on the desktop's PATH), with the marker.
+QByteArray launcherEntry(const QString& program)
+{
+    QStringList lines;
+    for (const QString& line : QString::fromUtf8(resource(QStringLiteral(":/com.quorel.zentu.desktop"))).split(u'\n')) {
+        if (line.startsWith(QLatin1String("Exec=")))
+            lines << QStringLiteral("Exec=") + DesktopEntryText::execValue(program);
+        else if (!line.isEmpty())
+            lines << line;
+    }
+    lines << QString::fromLatin1(XdgUserInstallation::markerLine);
+    return (lines.join(u'\n') + u'\n').toUtf8();
+}
+
+} // namespace
+
+QString XdgUserInstallation::binDirectory()
+{
+    // Not part of the base-directory specification, but honoured where set.
+    const QString bin = qEnvironmentVariable("XDG_BIN_HOME");
+    if (QDir::isAbsolutePath(bin))
+        return QDir::cleanPath(bin);
+    return QDir::homePath() + QStringLiteral("/.local/bin");
+}
+
+QString XdgUserInstallation::desktopEntryPath()
+{
+    return dataHome() + QStringLiteral("/applications/com.quorel.zentu.desktop");
+}
+
+QString XdgUserInstallation::iconPath()
+{
+    return dataHome() + QStringLiteral("/icons/hicolor/scalable/apps/com.quorel.zentu.svg");
+}
+
+QString XdgUserInstallation::installedProgram() const
+{
+    return binDirectory() + QStringLiteral("/zentu");
+}
+
+bool XdgUserInstallation::isOwnInstall() const
+{
+    QFile entry(desktopEntryPath());
+    if (!entry.open(QIODevice::ReadOnly))
+        return false;
+    while (!entry.atEnd())
+        if (entry.readLine().trimmed() == markerLine)
+            return true;
+    return false;
+}
+
+Installation::Placement XdgUserInstallation::placement(const QString& program) const
+{
+    const QString path = canonical(program);
+    if (path == canonical(installedProgram()))
+        return isOwnInstall() ? Placement::userInstall : Placement::managed;
+    for (const char* prefix : systemPrefixes)
+        if (path.startsWith(QLatin1String(prefix)))
+            return Placement::managed;
+    // An install prefix (cmake --install, a package into any prefix): bin/
+    // with the launcher entry in share/applications beside it.
+    const QDir folder = QFileInfo(path).dir();
+    if (folder.dirName() == QLatin1String("bin")
+        && QFileInfo::exists(folder.absoluteFilePath(QStringLiteral("../share/applications/com.quorel.zentu.desktop"))))
+        return Placement::managed;
+    for (QDir dir = folder;;) {
+        if (dir.exists(QStringLiteral("CMakeCache.txt")))
+            return Placement::developmentBuild;
+        if (!dir.cdUp())
+            break;
+    }
+    return Placement::loose;
+}
+
+bool XdgUserInstallation::isPlaceTaken() const
+{
+    const bool occupied = QFileInfo::exists(installedProgram()) || QFileInfo(installedProgram()).isSymLink()
+        || QFileInfo::exists(desktopEntryPath());
+    return occupied && !isOwnInstall();
+}
+
+bool XdgUserInstallation::install(const QString& program, QString* error)
+{
+    QString detail;
+    const QString executable = installedProgram();
+    for (const QString& path : {executable, iconPath(), desktopEntryPath()}) {
+        const QString folder = QFileInfo(path).absolutePath();
+        if (!QDir().mkpath(folder)) {
+            if (error)
+                *error = folder + QStringLiteral(": Ordner kann nicht angelegt werden");
+            return false;
+        }
+    }
+    // The launcher entry comes last: it marks the install as complete and ours.
+    const std::pair<QString, std::function<bool()>> steps[] = {
+        {executable, [&] { return copyExecutable(program, executable, &detail); }},
+        {iconPath(), [&] { return writeFile(iconPath(), resource(QStringLiteral(":/ZentuAppIcon.svg")), &detail); }},
+        {desktopEntryPath(), [&] { return writeFile(desktopEntryPath(), launcherEntry(executable), &detail); }},
+    };
+    QStringList created;
+    for (const auto& [path, write] : steps) {
+        const bool existed = QFileInfo::exists(path);
+        if (!write()) {
+            for (const QString& file : created)
+                QFile::remove(file);
+            if (error)
+                *error = detail;
+            return false;
+        }
+        if (!existed)
+            created << path;
+    }
+    // A login item made by this copy would start the one left behind.
+    XdgAutostartLoginItem autostart;
+    if (autostart.status() == LoginItemService::Status::enabled)
+        XdgAutostartLoginItem(executable).registerApp(nullptr);
+    return true;
+}
+
+QStringList XdgUserInstallation::uninstall()
+{
+    if (!isOwnInstall())
+        return {};
+    QStringList leftovers;
+    // The marked launcher entry goes last, so a failed run can be repeated.
+    for (const QString& path : {installedProgram(), iconPath(), desktopEntryPath()})
+        if ((QFileInfo::exists(path) || QFileInfo(path).isSymLink()) && !QFile::remove(path))
+            leftovers << path;
+    return leftovers;
+}
+
+QStringList XdgUserInstallation::cacheDirectories() const
+{
+    const QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+    return {cache + QStringLiteral("/com.quorel.zentu"), cache + QStringLiteral("/Zentu.it")};
+}

@@ -1,0 +1,24 @@
+#pragma once
+#include "Platform/Installation.h"
+
+// The user-level install on a freedesktop system: the executable as "zentu"
+// in $XDG_BIN_HOME (default ~/.local/bin), the launcher entry and the icon
+// below $XDG_DATA_HOME (default ~/.local/share). The launcher entry carries a
+// marker line; only an install with that marker counts as this program's own.
+class XdgUserInstallation final : public Installation {
+public:
+    Placement placement(const QString& program) const override;
+    QString installedProgram() const override;
+    bool isPlaceTaken() const override;
+    bool install(const QString& program, QString* error) override;
+    QStringList uninstall() override;
+    QStringList cacheDirectories() const override;
+
+    static QString binDirectory();
+    static QString desktopEntryPath();
+    static QString iconPath();
+    static constexpr const char* markerLine = "X-Zentu-SelfInstalled=true";
+
+private:
+    bool isOwnInstall() const;
+};

@@ -1,0 +1,72 @@
+#pragma once
+// The "Allgemein" tab: interface language, save folder, what a capture
+// includes (pointer, date stamp, delay), what follows it (copy, editor, image
+// format) and start at login. Every change is written to the settings at once;
+// the controls follow the settings when they change elsewhere.
+#include <QWidget>
+
+class FolderChooser;
+class LanguagePicker;
+class QLabel;
+class QPushButton;
+class SegmentedControl;
+class SettingsManager;
+class Stepper;
+class ToggleSwitch;
+class UserDefaults;
+
+class GeneralSettingsTab : public QWidget {
+    Q_OBJECT
+public:
+    GeneralSettingsTab(SettingsManager& settings, UserDefaults& defaults, FolderChooser& folderChooser,
+                       QWidget* parent = nullptr);
+
+    // The delay as the row shows it: "Sofort" (translated) for 0, else "N s".
+    static QString delayText(int seconds);
+    static constexpr int maximumDelay = 30;
+
+    // Runs the folder chooser at the current export folder; a confirmed,
+    // writable folder becomes the save folder.
+    void chooseDirectory();
+
+    LanguagePicker* languagePicker() const { return m_language; }
+    QLabel* pathLabel() const { return m_path; }
+    QPushButton* changeFolderButton() const { return m_changeFolder; }
+    QLabel* folderError() const { return m_folderError; }
+    ToggleSwitch* cursorToggle() const { return m_cursor; }
+    ToggleSwitch* stampToggle() const { return m_stamp; }
+    Stepper* delayStepper() const { return m_delay; }
+    QLabel* delayValue() const { return m_delayValue; }
+    ToggleSwitch* copyToggle() const { return m_copy; }
+    ToggleSwitch* editorToggle() const { return m_editor; }
+    SegmentedControl* formatPicker() const { return m_format; }
+    ToggleSwitch* launchToggle() const { return m_launch; }
+    QLabel* launchError() const { return m_launchError; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* e) override;
+
+private:
+    void refresh();
+    void showPath();
+
+    SettingsManager& m_settings;
+    FolderChooser& m_folderChooser;
+    LanguagePicker* m_language;
+    QLabel* m_path;
+    QString m_fullPath;
+    QPushButton* m_changeFolder;
+    QLabel* m_folderError;
+    ToggleSwitch* m_cursor;
+    ToggleSwitch* m_stamp;
+    Stepper* m_delay;
+    QLabel* m_delayValue;
+    ToggleSwitch* m_copy;
+    ToggleSwitch* m_editor;
+    SegmentedControl* m_format;
+    ToggleSwitch* m_launch;
+    QLabel* m_launchError;
+    // Set while the controls are brought in line with the settings, so that
+    // showing a value never writes it back.
+    bool m_refreshing = false;
+};

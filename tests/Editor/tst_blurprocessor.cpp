@@ -1,0 +1,226 @@
+// Pixelation and blur against references computed here from their
+// definitions: cells of the strength's side on a grid through the picture's
+// middle, averaged over what lies inside the picture; a Gaussian of the
+// strength's sigma over the picture with its edges extended. Plus the
+// promise the renderer relies on: a rectangle processed alone equals the
+// same rectangle of the whole picture.
+#include "Editor/BlurPreviewCache.h"
+#include "Editor/BlurProcessor.h"
+#include "support/IsolatedEnvironment.h"
+
+#include <QRandomGenerator>
+#include <cmath>
+#include <vector>
+
+namespace {
+
+QImage noise(int w, int h, quint32 seed, bool translucent = false)
+{
+    QImage image(w, h, QImage::Format_ARGB32_Premultiplied);
+    QRandomGenerator rng(seed);
+    for (int y = 0; y < h; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < w; ++x) {
+            const int a = translucent ? int(rng.bounded(256)) : 255;
+            line[x] = qPremultiply(qRgba(rng.bounded(256), rng.bounded(256), rng.bounded(256), a));
+        }
+    }
+    return image;
+}
+
+// Bright blocks on dark ground: hard edges in both directions and at the border.
+QImage blocks(int w, int h)
+{
+    QImage image(w, h, QImage::Format_ARGB32_Premultiplied);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            image.setPixel(x, y, ((x / 17 + y / 13) % 2) ? qRgb(240, 200, 30) : qRgb(10, 40, 90));
+    return image;
+}
+
+int channel(QRgb p, int c)
+{
+    return int((p >> (8 * c)) & 0xff);
+}
+
+QImage referencePixelation(const QImage& src, double side)
+{
+    const int W = src.width(), H = src.height();
+    const auto cell = [side](int x, int n) { return int(std::floor((x + 0.5 - n / 2.0) / side)); };
+    struct Sum {
+        quint64 c[4] = {};
+        quint64 n = 0;
+    };
+    QHash<QPair<int, int>, Sum> sums;
+    for (int y = 0; y < H; ++y)
+        for (int x = 0; x < W; ++x) {
+            Sum& s = sums[{cell(x, W), cell(y, H)}];
+            for (int c = 0; c < 4; ++c)
+                s.c[c] += quint64(channel(src.pixel(x, y), c));
+            ++s.n;
+        }
+    QImage out(W, H, QImage::Format_ARGB32_Premultiplied);
+    for (int y = 0; y < H; ++y)
+        for (int x = 0; x < W; ++x) {
+            const Sum& s = sums[{cell(x, W), cell(y, H)}];
+            QRgb v = 0;
+            for (int c = 0; c < 4; ++c)
+                v |= QRgb((s.c[c] + s.n / 2) / s.n) << (8 * c);
+            out.setPixel(x, y, v);
+        }
+    return out;
+}
+
+// Separable Gaussian in double, edge pixels repeated, kernel out to 4 sigma.
+std::vector<double> referenceGaussian(const QImage& src, double sigma)
+{
+    const int W = src.width(), H = src.height(), r = int(std::ceil(4 * sigma));
+    std::vector<double> k(size_t(2 * r + 1));
+    double total = 0;
+    for (int i = -r; i <= r; ++i)
+        total += k[size_t(i + r)] = std::exp(-double(i) * i / (2 * sigma * sigma));
+    for (double& v : k)
+        v /= total;
+    std::vector<double> mid(size_t(W) * H * 4), out(size_t(W) * H * 4);
+    for (int y = 0; y < H; ++y)
+        for (int x = 0; x < W; ++x)
+            for (int c = 0; c < 4; ++c) {
+                double acc = 0;
+                for (int i = -r; i <= r; ++i)
+                    acc += k[size_t(i + r)] * channel(src.pixel(std::clamp(x + i, 0, W - 1), y), c);
+                mid[(size_t(y) * W + x) * 4 + c] = acc;
+            }
+    for (int y = 0; y < H; ++y)
+        for (int x = 0; x < W; ++x)
+            for (int c = 0; c < 4; ++c) {
+                double acc = 0;
+                for (int i = -r; i <= r; ++i)
+                    acc += k[size_t(i + r)] * mid[(size_t(std::clamp(y + i, 0, H - 1)) * W + x) * 4 + c];
+                out[(size_t(y) * W + x) * 4 + c] = acc;
+            }
+    return out;
+}
+
+double maxDifference(const QImage& image, const std::vector<double>& reference)
+{
+    double worst = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            for (int c = 0; c < 4; ++c)
+                worst = std::max(worst, std::abs(channel(image.pixel(x, y), c) -
+                                                 reference[(size_t(y) * image.width() + x) * 4 + c]));
+    return worst;
+}
+
+} // namespace
+
+class TestBlurProcessor : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void pixelationCellsFollowTheStrength_data()
+    {
+        QTest::addColumn<double>("amount");
+        QTest::addColumn<double>("side");
+        QTest::newRow("0: 2-pixel cells") << 0.0 << 2.0;
+        QTest::newRow("negative counts as 0") << -20.0 << 2.0;
+        QTest::newRow("NaN counts as 0") << std::nan("") << 2.0;
+        QTest::newRow("50: 16.5-pixel cells") << 50.0 << 16.5;
+        QTest::newRow("100: 60-pixel cells") << 100.0 << 60.0;
+        QTest::newRow("250 as 100") << 250.0 << 60.0;
+    }
+    void pixelationCellsFollowTheStrength()
+    {
+        QFETCH(double, amount);
+        QFETCH(double, side);
+        // Odd and even sizes: the grid runs through the exact middle either way.
+        for (const QSize size : {QSize(151, 98), QSize(200, 61)}) {
+            const QImage src = noise(size.width(), size.height(), 7, true);
+            const QImage out = BlurProcessor::process(src, BlurStyle::pixelated, amount);
+            QCOMPARE(out.size(), src.size());
+            QCOMPARE(out, referencePixelation(src, side));
+        }
+    }
+
+    void gaussianMatchesItsSigma_data()
+    {
+        QTest::addColumn<double>("amount");
+        QTest::addColumn<double>("sigma");
+        QTest::addColumn<double>("tolerance");
+        // Small sigmas use the sampled kernel: off by rounding only. Larger
+        // ones are box passes of the same variance: within 1.5 % of the
+        // pattern's contrast of 230 levels, even with edges as close as sigma.
+        QTest::newRow("0: sigma 0.5") << 0.0 << 0.5 << 1.0;
+        QTest::newRow("20: sigma 2.08") << 20.0 << 2.08 << 1.0;
+        QTest::newRow("50: sigma 10.375") << 50.0 << 10.375 << 3.45;
+        QTest::newRow("65: sigma 17.19") << 65.0 << 17.18875 << 3.45;
+        QTest::newRow("100: sigma 40") << 100.0 << 40.0 << 3.45;
+        QTest::newRow("250 as 100") << 250.0 << 40.0 << 3.45;
+    }
+    void gaussianMatchesItsSigma()
+    {
+        QFETCH(double, amount);
+        QFETCH(double, sigma);
+        QFETCH(double, tolerance);
+        const QImage src = blocks(97, 64);
+        const QImage out = BlurProcessor::process(src, BlurStyle::gaussian, amount);
+        QCOMPARE(out.size(), src.size());
+        const double difference = maxDifference(out, referenceGaussian(src, sigma));
+        QVERIFY2(difference <= tolerance, qPrintable(QStringLiteral("off by %1 levels").arg(difference)));
+    }
+
+    void edgesAreExtendedNotDarkened()
+    {
+        QImage flat(90, 50, QImage::Format_RGB32);
+        flat.fill(qRgb(200, 120, 40));
+        for (const BlurStyle style : {BlurStyle::gaussian, BlurStyle::pixelated})
+            for (const double amount : {0.0, 30.0, 100.0}) {
+                const QImage out = BlurProcessor::process(flat, style, amount);
+                QCOMPARE(out.size(), flat.size());
+                QCOMPARE(out.convertToFormat(QImage::Format_RGB32), flat);
+            }
+        QVERIFY(BlurProcessor::process(QImage(), BlurStyle::gaussian, 50).isNull());
+    }
+
+    void aRectangleAloneEqualsThatRectangleOfTheWhole()
+    {
+        const QImage src = noise(230, 170, 3, true);
+        const QRect rects[] = {QRect(60, 40, 50, 30), QRect(0, 0, 31, 170), QRect(200, 150, 100, 100),
+                               QRect(115, 85, 1, 1)};
+        for (const BlurStyle style : {BlurStyle::gaussian, BlurStyle::pixelated})
+            for (const double amount : {0.0, 30.0, 77.0, 100.0}) {
+                const QImage whole = BlurProcessor::process(src, style, amount);
+                for (const QRect& r : rects) {
+                    const QRect clipped = r.intersected(src.rect());
+                    QCOMPARE(BlurProcessor::processRect(src, style, amount, r), whole.copy(clipped));
+                }
+            }
+        QVERIFY(BlurProcessor::processRect(src, BlurStyle::gaussian, 30, QRect(400, 0, 10, 10)).isNull());
+    }
+
+    void previewCacheIsBoundedAndDropsTheLeastRecentlyUsed()
+    {
+        const QImage src = noise(64, 64, 5);
+        const qsizetype one = src.sizeInBytes();
+        BlurPreviewCache cache(3 * one);
+        const QImage first = cache.blurred(src, BlurStyle::pixelated, 10);
+        QCOMPARE(cache.blurred(src, BlurStyle::pixelated, 10.4).cacheKey(), first.cacheKey());
+        cache.blurred(src, BlurStyle::pixelated, 20);
+        cache.blurred(src, BlurStyle::pixelated, 30);
+        QCOMPARE(cache.blurred(src, BlurStyle::pixelated, 10).cacheKey(), first.cacheKey()); // now most recent
+        cache.blurred(src, BlurStyle::pixelated, 40);                                         // evicts 20
+        QCOMPARE(cache.count(), 3);
+        QVERIFY(cache.bytes() <= 3 * one);
+        QCOMPARE(cache.blurred(src, BlurStyle::pixelated, 10).cacheKey(), first.cacheKey());
+        // A different picture never gets the old picture's results.
+        const QImage other = noise(64, 64, 6);
+        QCOMPARE(cache.blurred(other, BlurStyle::pixelated, 10), BlurProcessor::process(other, BlurStyle::pixelated, 10));
+        // A result larger than the whole budget is handed out but not kept.
+        BlurPreviewCache tiny(one / 2);
+        QVERIFY(!tiny.blurred(src, BlurStyle::gaussian, 10).isNull());
+        QCOMPARE(tiny.count(), 0);
+    }
+};
+
+ZENTU_TEST_MAIN(TestBlurProcessor)
+#include "tst_blurprocessor.moc"

@@ -1,0 +1,275 @@
+// The real program with accessibility switched on, on a private session bus:
+// a screen reader's view over AT-SPI finds the panel's controls and the
+// clipboard rows by name and works them through their actions. With the same
+// tree's positions, a tooltip under the pointer neither outlives the panel nor
+// shows up in a capture.
+#include "PanelFixture.h"
+#include "support/IsolatedEnvironment.h"
+#include "support/RealApp.h"
+#include "support/X11Probe.h"
+
+#include <QClipboard>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QScreen>
+#include <atspi/atspi.h>
+#include <csignal>
+
+namespace {
+
+bool xdotool(const QStringList& args) { return QProcess::execute(QStringLiteral("xdotool"), args) == 0; }
+
+QImage grab(QRect r)
+{
+    return QGuiApplication::primaryScreen()->grabWindow(0, r.x(), r.y(), r.width(), r.height()).toImage().convertToFormat(
+        QImage::Format_RGB32);
+}
+
+// An AT-SPI object with its reference.
+using Node = std::shared_ptr<AtspiAccessible>;
+Node wrap(AtspiAccessible* a) { return Node(a, [](AtspiAccessible* p) { if (p) g_object_unref(p); }); }
+int childCount(const Node& n) { return n ? atspi_accessible_get_child_count(n.get(), nullptr) : 0; }
+Node childOf(const Node& n, int i) { return wrap(atspi_accessible_get_child_at_index(n.get(), i, nullptr)); }
+QString nameOf(const Node& n)
+{
+    gchar* name = atspi_accessible_get_name(n.get(), nullptr);
+    const QString out = QString::fromUtf8(name);
+    g_free(name);
+    return out;
+}
+
+// The first node below n with this name and one of the roles.
+Node find(const Node& n, const QString& name, const QList<AtspiRole>& roles, int depth = 0)
+{
+    for (int i = 0; depth < 30 && i < childCount(n); ++i) {
+        const Node c = childOf(n, i);
+        if (c && roles.contains(atspi_accessible_get_role(c.get(), nullptr)) && nameOf(c) == name)
+            return c;
+        if (const Node found = c ? find(c, name, roles, depth + 1) : Node())
+            return found;
+    }
+    return {};
+}
+
+// Its first action: "Press" for Qt's buttons.
+bool press(const Node& n)
+{
+    AtspiAction* action = n ? atspi_accessible_get_action_iface(n.get()) : nullptr;
+    const bool done = action && atspi_action_do_action(action, 0, nullptr);
+    if (action)
+        g_object_unref(action);
+    return done;
+}
+
+QRect extents(const Node& n)
+{
+    AtspiComponent* c = n ? atspi_accessible_get_component_iface(n.get()) : nullptr;
+    AtspiRect* r = c ? atspi_component_get_extents(c, ATSPI_COORD_TYPE_SCREEN, nullptr) : nullptr;
+    const QRect out = r ? QRect(r->x, r->y, r->width, r->height) : QRect();
+    g_free(r);
+    if (c)
+        g_object_unref(c);
+    return out;
+}
+
+const QList<AtspiRole> buttons{ATSPI_ROLE_PUSH_BUTTON, ATSPI_ROLE_TOGGLE_BUTTON};
+
+} // namespace
+
+class TestAccessibilityX11 : public QObject {
+    Q_OBJECT
+
+    QProcess m_bus;
+    RealApp m_real;
+    QProcess m_app;
+    X11Probe m_x;
+    QRect m_icon;
+
+    QString base() const { return qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/Zentu.it"); }
+    QJsonArray readJson(const QString& name) const
+    {
+        QFile f(base() + QLatin1Char('/') + name);
+        return f.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(f.readAll()).array() : QJsonArray();
+    }
+    bool isFavorite(const QString& text) const
+    {
+        for (const auto& e : readJson(QStringLiteral("clipboard.json")))
+            if (e.toObject().value("text").toString() == text)
+                return e.toObject().value("isFavorite").toBool();
+        return false;
+    }
+    Node application() const
+    {
+        const Node desktop = wrap(atspi_get_desktop(0));
+        for (int i = 0; i < childCount(desktop); ++i)
+            if (const Node app = childOf(desktop, i);
+                app && atspi_accessible_get_process_id(app.get(), nullptr) == guint(m_app.processId()))
+                return app;
+        return {};
+    }
+    // The window of the program with this title (the panel has "Zentu.it").
+    Node window(const QString& title) const
+    {
+        const Node app = application();
+        for (int i = 0; i < childCount(app); ++i)
+            if (const Node w = childOf(app, i); w && nameOf(w) == title)
+                return w;
+        return {};
+    }
+    QRect panel() const
+    {
+        for (xcb_window_t w : m_x.children(m_x.root()))
+            if (m_x.viewable(w) && m_x.pid(w) == m_app.processId() && m_x.rootGeometry(w).width() == 340)
+                return m_x.rootGeometry(w);
+        return {};
+    }
+    QRect tooltip() const
+    {
+        const xcb_atom_t type = m_x.atom("_NET_WM_WINDOW_TYPE_TOOLTIP");
+        for (xcb_window_t w : m_x.children(m_x.root())) {
+            if (!m_x.viewable(w) || m_x.pid(w) != m_app.processId())
+                continue;
+            const QByteArray types = m_x.property(w, m_x.atom("_NET_WM_WINDOW_TYPE"), XCB_ATOM_ATOM);
+            const auto* atoms = reinterpret_cast<const xcb_atom_t*>(types.constData());
+            if (std::find(atoms, atoms + types.size() / 4, type) != atoms + types.size() / 4
+                && m_x.property(w, m_x.atom("_NET_WM_NAME"), m_x.atom("UTF8_STRING")) != "Zentu.it Toast")
+                return m_x.rootGeometry(w);
+        }
+        return {};
+    }
+    void openPanel()
+    {
+        // A click right after the panel closed is taken for the closing one.
+        for (int attempt = 0; attempt < 10 && !panel().isValid(); ++attempt) {
+            m_x.click(m_icon.center());
+            (void)QTest::qWaitFor([&] { return panel().isValid(); }, 1500);
+        }
+        QVERIFY(panel().isValid());
+    }
+    // Full-screen hotkey; the stored capture.
+    QImage captureScreen()
+    {
+        const int before = readJson(QStringLiteral("screenshots.json")).size();
+        if (!xdotool({"keydown", "Super_L", "keydown", "Shift_L", "keydown", "15", "keyup", "15", "keyup", "Shift_L",
+                      "keyup", "Super_L"}))
+            return {};
+        if (!QTest::qWaitFor([&] { return readJson(QStringLiteral("screenshots.json")).size() > before; }, 15000))
+            return {};
+        const QString png = base() + QStringLiteral("/Screenshots/")
+                            + readJson(QStringLiteral("screenshots.json")).at(0).toObject().value("fileName").toString();
+        QImage shot;
+        (void)QTest::qWaitFor([&] { return !(shot = QImage(png)).isNull(); }, 10000);
+        return shot.convertToFormat(QImage::Format_RGB32);
+    }
+    // Rests the pointer on the node until its tooltip shows; the tooltip's place.
+    QRect tooltipOver(const Node& node)
+    {
+        const QPoint centre = extents(node).center();
+        xdotool({"mousemove", QString::number(centre.x()), QString::number(centre.y())});
+        QRect tip;
+        (void)QTest::qWaitFor([&] { return (tip = tooltip()).isValid(); }, 10000);
+        return tip;
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY2(QFile::exists(RealApp::binary()), qPrintable(RealApp::binary()));
+        {
+            PanelFixture f; // in this test's folders, which the program shares
+            f.clipboardStore->addText(QStringLiteral("Zweiter Text"), std::nullopt);
+            f.clipboardStore->addText(QStringLiteral("Erster Text"), std::nullopt);
+        }
+        QVERIFY(QProcess::execute("setxkbmap", {"-model", "pc105", "-layout", "us"}) == 0);
+        m_bus.start(QStringLiteral("dbus-daemon"), {"--session", "--nofork", "--print-address=1"});
+        QVERIFY(m_bus.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(m_bus.canReadLine(), 10000);
+        const QByteArray address = m_bus.readLine().trimmed();
+        qputenv("DBUS_SESSION_BUS_ADDRESS", address);
+        m_real.setEnvironmentVariable(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QString::fromUtf8(address));
+        m_real.setEnvironmentVariable(QStringLiteral("QT_LINUX_ACCESSIBILITY_ALWAYS_ON"), QStringLiteral("1"));
+        QCOMPARE(atspi_init(), 0);
+
+        m_real.start(m_app);
+        QVERIFY(m_app.waitForStarted(5000));
+        QTRY_COMPARE_WITH_TIMEOUT(m_x.trayIcons(m_app.processId()).size(), 1, 15000);
+        m_icon = m_x.rootGeometry(m_x.trayIcons(m_app.processId()).first());
+    }
+
+    void cleanupTestCase()
+    {
+        if (m_app.state() != QProcess::NotRunning) {
+            ::kill(pid_t(m_app.processId()), SIGTERM);
+            m_app.waitForFinished(10000);
+        }
+        m_bus.kill();
+        m_bus.waitForFinished();
+    }
+
+    void controlsAreFoundAndPressedByName()
+    {
+        openPanel();
+        Node panelWindow;
+        QTRY_VERIFY_WITH_TIMEOUT(bool(panelWindow = window(QStringLiteral("Zentu.it"))), 20000);
+        for (const char* name : {"Bildschirm", "Scroll", "Alle", "Einstellungen", "Beenden"})
+            QVERIFY2(find(panelWindow, QString::fromUtf8(name), buttons), name);
+        QVERIFY(find(panelWindow, QStringLiteral("Suchen"), {ATSPI_ROLE_TEXT, ATSPI_ROLE_ENTRY}));
+        QVERIFY(find(panelWindow, QStringLiteral("Bild"), {ATSPI_ROLE_RADIO_BUTTON}));
+
+        // A row copies its entry back.
+        QVERIFY(press(find(panelWindow, QStringLiteral("Zweiter Text"), buttons)));
+        QTRY_COMPARE_WITH_TIMEOUT(QGuiApplication::clipboard()->text(), QStringLiteral("Zweiter Text"), 10000);
+
+        // The star of another row marks that entry, without copying it.
+        QVERIFY(press(find(find(panelWindow, QStringLiteral("Erster Text"), buttons), QStringLiteral("Favorit"), buttons)));
+        QTRY_VERIFY_WITH_TIMEOUT(isFavorite(QStringLiteral("Erster Text")), 10000);
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("Zweiter Text"));
+    }
+
+    void aTooltipNeitherOutlivesThePanelNorShowsInACapture()
+    {
+        // On the panel: it goes with the panel (Escape), not seconds later.
+        openPanel();
+        QVERIFY(tooltipOver(find(window(QStringLiteral("Zentu.it")), QStringLiteral("Erster Text"), buttons)).isValid());
+        QVERIFY(xdotool({"key", "Escape"}));
+        QTRY_VERIFY_WITH_TIMEOUT(!panel().isValid(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(!tooltip().isValid(), 1500);
+
+        // On the clipboard window, which stays open: hidden before the screen is read.
+        QVERIFY(xdotool({"keydown", "Super_L", "keydown", "Shift_L", "keydown", "55", "keyup", "55", "keyup", "Shift_L",
+                         "keyup", "Super_L"}));
+        Node history;
+        QTRY_VERIFY_WITH_TIMEOUT(bool(history = window(QStringLiteral("Zwischenablage-Verlauf"))), 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(extents(find(history, QStringLiteral("Zweiter Text"), buttons)).isValid(), 10000);
+        const QRect tip = tooltipOver(find(history, QStringLiteral("Zweiter Text"), buttons));
+        QVERIFY(tip.isValid());
+        const QImage withTip = grab(tip);
+        const QImage shot = captureScreen();
+        QVERIFY(!shot.isNull());
+        // Where the tooltip was, the capture shows the window beneath it.
+        const QImage there = shot.copy(tip);
+        int same = 0;
+        for (int y = 0; y < there.height(); ++y)
+            for (int x = 0; x < there.width(); ++x)
+                same += there.pixel(x, y) == withTip.pixel(x, y);
+        QVERIFY2(same < there.width() * there.height() / 4,
+                 qPrintable(QStringLiteral("%1 of %2 pixels of the tooltip in the capture").arg(same).arg(there.width() * there.height())));
+        QVERIFY(!tooltip().isValid());
+    }
+
+    void quitIsPressedByName()
+    {
+        openPanel();
+        Node quit;
+        QTRY_VERIFY_WITH_TIMEOUT(bool(quit = find(window(QStringLiteral("Zentu.it")), QStringLiteral("Beenden"), buttons)), 15000);
+        QVERIFY(press(quit));
+        QVERIFY(m_app.waitForFinished(10000));
+        QCOMPARE(m_app.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(m_app.exitCode(), 0);
+    }
+};
+
+ZENTU_TEST_MAIN(TestAccessibilityX11)
+#include "tst_accessibility_x11.moc"

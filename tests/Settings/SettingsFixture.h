@@ -1,0 +1,73 @@
+#pragma once
+// The settings window's collaborators with fakes: a German translation lookup
+// over the test's own defaults, the settings manager, the hotkey manager on a
+// recording backend, a scripted folder chooser and a counting beeper.
+#include "Hotkeys/HotkeyManager.h"
+#include "Localization/Localizer.h"
+#include "Settings/SettingsContext.h"
+#include "Settings/SettingsManager.h"
+#include "fakes/FakeBeeper.h"
+#include "fakes/FakeFolderChooser.h"
+#include "fakes/FakeGlobalHotkeys.h"
+#include "fakes/FakeKeyboardInfo.h"
+#include "fakes/FakeLoginItemService.h"
+#include "fakes/FakeUserDefaults.h"
+
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QWidget>
+#include <memory>
+
+struct SettingsFixture {
+    FakeUserDefaults defaults;
+    FakeLoginItemService login;
+    FakeKeyboardInfo keyboard;
+    FakeGlobalHotkeys backend;
+    FakeFolderChooser folders;
+    FakeBeeper beeper;
+    std::shared_ptr<Localizer> localizer;
+    std::unique_ptr<SettingsManager> settings;
+    std::unique_ptr<HotkeyManager> hotkeys;
+
+    SettingsFixture()
+    {
+        localizer = std::make_shared<Localizer>(defaults, [] { return QStringList{QStringLiteral("de")}; });
+        Localizer::setShared(localizer);
+        defaults.setValue(SettingsManager::launchDefaultedKey, true);
+        settings = std::make_unique<SettingsManager>(defaults, login, keyboard);
+        hotkeys = std::make_unique<HotkeyManager>(backend, keyboard);
+        hotkeys->registerAll(*settings);
+    }
+    ~SettingsFixture() { Localizer::setShared(nullptr); }
+
+    SettingsContext context()
+    {
+        SettingsContext c;
+        c.settings = settings.get();
+        c.hotkeys = hotkeys.get();
+        c.userDefaults = &defaults;
+        c.folderChooser = &folders;
+        c.beeper = &beeper;
+        return c;
+    }
+
+    // The record as it was last written.
+    AppSettings stored() const
+    {
+        return AppSettings::decode(defaults.value(SettingsManager::settingsKey).toByteArray()).value_or(AppSettings{});
+    }
+};
+
+// A key press as the X11 platform delivers it: X keycode (evdev + 8) as the
+// native scan code, the X state mask as native modifiers.
+inline void pressKey(QWidget* target, Qt::Key key, quint32 x11Keycode, Qt::KeyboardModifiers modifiers = {},
+                     quint32 xState = 0)
+{
+    QKeyEvent press(QEvent::KeyPress, key, modifiers, x11Keycode, 0, xState);
+    QCoreApplication::sendEvent(target, &press);
+}
+
+// X keycodes of the keys the tests press.
+namespace XKey {
+constexpr quint32 escape = 9, nine = 18, a = 38, seven = 16, tab = 23, shiftL = 50, superL = 133;
+}

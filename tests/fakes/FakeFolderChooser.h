@@ -1,0 +1,23 @@
+#pragma once
+#include "Platform/FolderChooser.h"
+
+#include <QStringList>
+
+// Answers with a scripted folder (nothing = the user cancels) and records how
+// it was asked.
+class FakeFolderChooser final : public FolderChooser {
+public:
+    std::optional<QString> chooseFolder(QWidget*, const QString& title, const QString& startFolder,
+                                        const QString& acceptLabel) override
+    {
+        titles << title;
+        startFolders << startFolder;
+        acceptLabels << acceptLabel;
+        return answer;
+    }
+
+    std::optional<QString> answer;
+    QStringList titles;
+    QStringList startFolders;
+    QStringList acceptLabels;
+};

@@ -1,0 +1,9 @@
+#pragma once
+// Reading and planting files in the test's own folders.
+#include <QByteArray>
+#include <QString>
+
+// The whole file; empty when it cannot be read.
+QByteArray fileContents(const QString& path);
+// Writes data to path, creating its folders; false when that failed.
+bool plantFile(const QString& path, const QByteArray& data = "x");
