@@ -422,8 +422,8 @@ QCoro::Task<CapturedScreenshot> WindowScrollCapture::captureWindowScrolling(Pick
     int stitchedEnd = h;
     bool scrollbarMeasured = false;
     int scrollbar = 0;
-    // Why the result may lack content; empty when it is whole.
-    QString incomplete;
+    // The result may lack content; each cause is logged where it arises.
+    bool incomplete = false;
     auto analyse = [](const FrameRows& a, const FrameRows& b,
                       FrameMatcher::Request request) -> QCoro::Task<FrameMatcher::Match> {
         const auto work = [a, b, request] { return FrameMatcher::match(a, b, request); };
@@ -441,12 +441,14 @@ QCoro::Task<CapturedScreenshot> WindowScrollCapture::captureWindowScrolling(Pick
             const bool usedKeys = stepper.mode() == ScrollStepper::Mode::keys;
             const bool sent = co_await stepper.forward();
             if (!sent) {
-                incomplete = QStringLiteral("Fokus verloren");
+                log(QStringLiteral("Unvollständig: Fokus verloren"));
+                incomplete = true;
                 break;
             }
             FrameRows frame = co_await stableFrame(rect, scale, frameSize);
             if (frame.isNull()) {
-                incomplete = QStringLiteral("kein Bild");
+                log(QStringLiteral("Unvollständig: kein Bild"));
+                incomplete = true;
                 break;
             }
             FrameMatcher::Request request{stepper.expected(), stepper.expectedTrusted()};
@@ -463,8 +465,10 @@ QCoro::Task<CapturedScreenshot> WindowScrollCapture::captureWindowScrolling(Pick
                 if (noMovementBefore) {
                     log(QStringLiteral("Fensterende erreicht"));
                     // Over a stretch of nothing the view may move unseen.
-                    if (FrameMatcher::blank(frame, bands.value_or(FrameMatcher::Bands{})))
-                        incomplete = QStringLiteral("Ende auf leerer Fläche nicht sicher");
+                    if (FrameMatcher::blank(frame, bands.value_or(FrameMatcher::Bands{}))) {
+                        log(QStringLiteral("Unvollständig: Ende auf leerer Fläche nicht sicher"));
+                        incomplete = true;
+                    }
                     break;
                 }
                 noMovementBefore = true;
@@ -500,7 +504,8 @@ QCoro::Task<CapturedScreenshot> WindowScrollCapture::captureWindowScrolling(Pick
                             + QStringLiteral(" Klicks"));
                         continue;
                     }
-                    incomplete = QStringLiteral("Naht nicht bestätigt");
+                    log(QStringLiteral("Unvollständig: Naht nicht bestätigt"));
+                    incomplete = true;
                     break;
                 }
                 // Not back where it was: the frame it shows now may still
@@ -512,7 +517,8 @@ QCoro::Task<CapturedScreenshot> WindowScrollCapture::captureWindowScrolling(Pick
                     learnFromStep = false;
                 }
                 if (again.isNull() || !match.confirmed || match.shift <= 3) {
-                    incomplete = QStringLiteral("Naht nicht bestätigt");
+                    log(QStringLiteral("Unvollständig: Naht nicht bestätigt"));
+                    incomplete = true;
                     break;
                 }
                 log(QStringLiteral("Schritt → Verschiebung=") + QString::number(match.shift) + QStringLiteral(" px"));
@@ -521,7 +527,8 @@ QCoro::Task<CapturedScreenshot> WindowScrollCapture::captureWindowScrolling(Pick
                 // The content changed in place (an animation) instead of moving.
                 if (smallShifts >= 7) {
                     log(QStringLiteral("Kein sauberer Versatz mehr — Ende (Sicherheitsnetz)"));
-                    incomplete = QStringLiteral("Inhalt ändert sich ohne zu scrollen");
+                    log(QStringLiteral("Unvollständig: Inhalt ändert sich ohne zu scrollen"));
+                    incomplete = true;
                     break;
                 }
                 ++smallShifts;
@@ -566,7 +573,8 @@ QCoro::Task<CapturedScreenshot> WindowScrollCapture::captureWindowScrolling(Pick
             stitchedEnd -= match.shift;
             if (stitchedEnd < now.top) {
                 // Rows went under the header before they were seen whole.
-                incomplete = QStringLiteral("Inhalt unter der Kopfzeile verpasst");
+                log(QStringLiteral("Unvollständig: Inhalt unter der Kopfzeile verpasst"));
+                incomplete = true;
                 stitchedEnd = now.top;
             }
             const int take = h - now.bottom - stitchedEnd;
@@ -587,21 +595,27 @@ QCoro::Task<CapturedScreenshot> WindowScrollCapture::captureWindowScrolling(Pick
             previous = frame;
             last = frame;
             if (accumulated >= maxHeightPx) {
-                incomplete = QStringLiteral("Höhengrenze erreicht");
+                log(QStringLiteral("Unvollständig: Höhengrenze erreicht"));
+                incomplete = true;
                 break;
             }
         }
-        if (strips.size() >= maxStrips)
-            incomplete = QStringLiteral("Streifengrenze erreicht");
+        if (strips.size() >= maxStrips) {
+            log(QStringLiteral("Unvollständig: Streifengrenze erreicht"));
+            incomplete = true;
+        }
     } else {
-        incomplete = QStringLiteral("Höhengrenze erreicht");
+        log(QStringLiteral("Unvollständig: Höhengrenze erreicht"));
+        incomplete = true;
     }
 
     // 13. Header (once, with the top frame), strips, footer (once).
     if (strips.isEmpty()) {
         log(QStringLiteral("WARNUNG: kein Streifen — Fenster reagierte evtl. nicht auf synthetisches Scrollen"));
-        if (incomplete.isEmpty() && !ScrollCancel::requested())
-            incomplete = QStringLiteral("nichts gescrollt");
+        if (!incomplete && !ScrollCancel::requested()) {
+            log(QStringLiteral("Unvollständig: nichts gescrollt"));
+            incomplete = true;
+        }
     }
     // The last frame's rows below what the result holds: its footer (and
     // content next to it that was taken for part of it).
@@ -615,9 +629,7 @@ QCoro::Task<CapturedScreenshot> WindowScrollCapture::captureWindowScrolling(Pick
         total += piece.height;
     log(QStringLiteral("Fenster-Capture fertig: ") + QString::number(pieces.size()) + QStringLiteral(" Streifen, ")
         + QString::number(total) + QStringLiteral(" px hoch"));
-    if (!incomplete.isEmpty())
-        log(QStringLiteral("Unvollständig: ") + incomplete);
     QImage result = stitchStrips(pieces, qMax(1, w - scrollbar), int(qMin<qint64>(total, INT_MAX)));
     // 14. The pointer comes back and the clean-up is posted as the guards end.
-    co_return CapturedScreenshot::make(std::move(result), CaptureKind::scrolling, !incomplete.isEmpty());
+    co_return CapturedScreenshot::make(std::move(result), CaptureKind::scrolling, incomplete);
 }
