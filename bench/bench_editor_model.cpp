@@ -29,6 +29,9 @@ struct FontMetricsEnvironment final : EditorEnvironment {
             width = std::max(width, metrics.horizontalAdvance(line.isEmpty() ? QStringLiteral(" ") : line));
         return {width, metrics.height() * double(lines.size())};
     }
+    // The benchmark writes nothing back.
+    void updateAnnotations(const QList<AnnotationObject>&, const ScreenshotItem&) override {}
+    void updateImage(const QImage&, const QList<AnnotationObject>&, const ScreenshotItem&) override {}
 };
 
 // A stroke wandering over the image.

@@ -15,6 +15,8 @@ PACKAGES=(
   libatspi2.0-dev at-spi2-core dbus-daemon libxcb-xinput-dev
   qt6-webengine-dev qt6-pdf-dev qpdf dbus-x11
   fonts-material-design-icons-iconfont
+  libpam0g-dev libpam-wrapper
+  chromium evince xterm
   libtesseract-dev tesseract-ocr-deu tesseract-ocr-eng tesseract-ocr-spa tesseract-ocr-fra tesseract-ocr-ita
   tesseract-ocr-jpn tesseract-ocr-rus tesseract-ocr-tur tesseract-ocr-chi-sim
 )

@@ -11,12 +11,16 @@
 #include "Localization/Localizer.h"
 #include "MenuBar/ClipboardHistoryView.h"
 #include "MenuBar/MenuBarContentView.h"
+#include "Permissions/PermissionManager.h"
 #include "Platform/Qt/ApplicationBeeper.h"
+#include "Platform/Qt/BuildBundleInfo.h"
 #include "Platform/Qt/DesktopWorkspace.h"
 #include "Platform/Qt/FileDialogFolderChooser.h"
 #include "Platform/Qt/LocalSocketSingleInstance.h"
+#include "Platform/Qt/PamOwnerAuthenticator.h"
 #include "Platform/Qt/UnixSignalWatcher.h"
 #include "Platform/Qt/XdgAppNameResolver.h"
+#include "Settings/OnboardingView.h"
 #include "Settings/SettingsView.h"
 
 #include <QApplication>
@@ -50,6 +54,8 @@ int main(int argc, char** argv)
     XdgAppNameResolver appNames;
     FileDialogFolderChooser folderChooser;
     ApplicationBeeper beeper;
+    PamOwnerAuthenticator authenticator;
+    BuildBundleInfo bundle;
     DefaultCoordinatorServices services(instance);
     AppDelegate delegate(services);
     // The tray panel and the clipboard window's list. The panel asks the
@@ -64,16 +70,31 @@ int main(int argc, char** argv)
     });
     // The settings window's tabs; the language choice lives in the same
     // defaults the translation lookup reads.
-    auto settingsView = [&coordinator, &services, &folderChooser, &beeper](const AppEnvironment& env) -> QWidget* {
+    auto settingsView = [&coordinator, &services, &folderChooser, &beeper, &authenticator, &workspace,
+                         &bundle](const AppEnvironment& env) -> QWidget* {
         SettingsContext context;
         context.settings = env.settings;
         context.hotkeys = &coordinator.hotkeys();
         context.userDefaults = &services.userDefaults();
         context.folderChooser = &folderChooser;
         context.beeper = &beeper;
+        context.clipboardStore = env.clipboardStore;
+        context.screenshotStore = env.screenshotStore;
+        context.permissions = env.permissions;
+        context.alerts = &services.alerts();
+        context.authenticator = &authenticator;
+        context.workspace = &workspace;
+        context.bundle = &bundle;
+        context.checkForUpdates = [&coordinator] { coordinator.checkForUpdates(); };
+        context.uninstall = [&coordinator] { coordinator.confirmAndUninstall(); };
         return new SettingsView(context);
     };
     coordinator.setSettingsViewFactory(settingsView);
+    // The first-run window, opened by the start-up check while a permission is missing.
+    coordinator.setOnboardingViewFactory([](const AppEnvironment& env, std::function<void()> onClose,
+                                            std::function<void(double)> onHeightChange) -> QWidget* {
+        return new OnboardingView(*env.permissions, std::move(onClose), std::move(onHeightChange));
+    });
     ZentuApp scene(coordinator, [&coordinator, &workspace, &appNames](const AppEnvironment& env) -> QWidget* {
         MenuBarActions actions;
         actions.captureInteractive = [&coordinator] { coordinator.captureInteractive(); };

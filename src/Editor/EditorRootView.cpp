@@ -4,6 +4,10 @@
 #include "Editor/CropAspectChip.h"
 #include "Editor/CropConfirmControls.h"
 #include "Editor/EditorViewModel.h"
+#include "Editor/ToolbarSlot.h"
+#include "Ui/ColorPanelController.h"
+#include "Ui/TimerDelayScheduler.h"
+#include "Ui/TooltipHost.h"
 
 #include <QEvent>
 #include <QFrame>
@@ -11,47 +15,19 @@
 #include <QScrollArea>
 #include <QVBoxLayout>
 
-namespace {
-
-constexpr int rowSpacing = 14;
-// Controls are 24 to 28 points high; an empty row keeps that height.
-constexpr int rowHeight = 28;
-
-// One toolbar row: leading part, a spacer of at least 8, trailing part.
-QWidget* makeRow(QHBoxLayout*& leading, QHBoxLayout*& trailing)
-{
-    auto* row = new QWidget;
-    row->setMinimumHeight(rowHeight);
-    auto* layout = new QHBoxLayout(row);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(rowSpacing);
-    leading = new QHBoxLayout;
-    leading->setSpacing(rowSpacing);
-    trailing = new QHBoxLayout;
-    trailing->setSpacing(rowSpacing);
-    layout->addLayout(leading);
-    layout->addSpacerItem(new QSpacerItem(8, 0, QSizePolicy::Expanding, QSizePolicy::Minimum));
-    layout->addLayout(trailing);
-    return row;
-}
-
-} // namespace
-
-EditorRootView::EditorRootView(EditorViewModel& vm, QWidget* parent)
+EditorRootView::EditorRootView(EditorViewModel& vm, QWidget* parent, std::optional<EditorToolbarServices> services)
     : QWidget(parent)
     , m_vm(vm)
 {
+    if (!services) {
+        m_ownScheduler = std::make_unique<TimerDelayScheduler>();
+        services.emplace(EditorToolbarServices{*m_ownScheduler, ColorPanelController::shared()});
+    }
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
 
-    m_toolbar = new QWidget;
-    auto* rows = new QVBoxLayout(m_toolbar);
-    rows->setContentsMargins(14, 10, 14, 10);
-    rows->setSpacing(8);
-    rows->addWidget(makeRow(m_row1Leading, m_row1Trailing));
-    rows->addWidget(makeRow(m_row2Leading, m_row2Trailing));
-
+    m_toolbar = new EditorToolbar(vm, *services);
     m_toolbarScroll = new QScrollArea;
     m_toolbarScroll->setFrameShape(QFrame::NoFrame);
     m_toolbarScroll->setWidgetResizable(true);
@@ -75,7 +51,21 @@ EditorRootView::EditorRootView(EditorViewModel& vm, QWidget* parent)
     m_canvas = new AnnotationCanvasView(vm);
     m_canvas->installEventFilter(this);
     column->addWidget(m_canvas, 1);
+
+    // Last, so it lies over everything; it takes no input.
+    m_tooltips = new TooltipHost(services->scheduler, this);
 }
+
+EditorRootView::~EditorRootView()
+{
+    // The toolbar's pending delays go before the scheduler that holds them.
+    delete m_tooltips;
+    delete m_toolbarScroll;
+}
+
+QHBoxLayout& EditorRootView::row1Trailing() { return *m_toolbar->historySlot()->layout(); }
+QHBoxLayout& EditorRootView::row2Leading() { return *m_toolbar->row2LeadingSlot()->layout(); }
+QHBoxLayout& EditorRootView::row2Trailing() { return *m_toolbar->exportSlot()->layout(); }
 
 void EditorRootView::addCropControls()
 {
@@ -83,8 +73,8 @@ void EditorRootView::addCropControls()
     // draft is there to apply.
     auto* aspect = new CropAspectChip(m_vm);
     auto* confirm = new CropConfirmControls(m_vm);
-    m_row2Leading->addWidget(aspect);
-    m_row2Leading->addWidget(confirm);
+    row2Leading().addWidget(aspect);
+    row2Leading().addWidget(confirm);
     const auto show = [this, aspect, confirm] {
         const bool cropping = m_vm.state().selectedTool == EditorTool::crop;
         aspect->setVisible(cropping);
@@ -114,6 +104,13 @@ void EditorRootView::placeZoomControls()
     const QSize size = m_zoomControls->size();
     m_zoomControls->move(m_canvas->width() - 14 - size.width(), m_canvas->height() - 14 - size.height());
     m_zoomControls->raise();
+}
+
+void EditorRootView::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    // The window's width decides how far the toolbar folds.
+    m_toolbar->setAvailableWidth(width());
 }
 
 bool EditorRootView::eventFilter(QObject* watched, QEvent* event)

@@ -1,8 +1,11 @@
 #include "Settings/SettingsView.h"
 
 #include "Localization/Localizer.h"
+#include "Settings/AboutSettingsTab.h"
 #include "Settings/GeneralSettingsTab.h"
+#include "Settings/HistorySettingsTab.h"
 #include "Settings/HotkeysSettingsTab.h"
+#include "Settings/PrivacySettingsTab.h"
 #include "Settings/SettingsIntroSplash.h"
 #include "Ui/AnimatedValue.h"
 #include "Ui/Blur.h"
@@ -25,7 +28,7 @@ int indexOf(SettingsTab tab)
     return 0;
 }
 
-// A tab whose view is not part of the program yet: its title, centred.
+// A tab whose view was taken away: its title, centred.
 QWidget* titleOnly(SettingsTab tab)
 {
     auto* title = new QLabel(label(tab));
@@ -74,12 +77,21 @@ SettingsIntroSplash* SettingsView::splash() const { return m_splash; }
 
 void SettingsView::installDefaultTabs(const SettingsContext& c)
 {
-    for (const SettingsTab tab : allCases<SettingsTab>())
-        m_factories.insert(tab, [tab] { return titleOnly(tab); });
     m_factories.insert(SettingsTab::general, [c] {
         return new GeneralSettingsTab(*c.settings, *c.userDefaults, *c.folderChooser);
     });
+    m_factories.insert(SettingsTab::history, [c] {
+        return new HistorySettingsTab(*c.settings, *c.clipboardStore, *c.screenshotStore, *c.alerts);
+    });
     m_factories.insert(SettingsTab::hotkeys, [c] { return new HotkeysSettingsTab(*c.settings, *c.hotkeys, *c.beeper); });
+    m_factories.insert(SettingsTab::privacy, [c] {
+        return new PrivacySettingsTab({*c.settings, *c.permissions, *c.clipboardStore, *c.screenshotStore, *c.alerts,
+                                       *c.authenticator, *c.beeper});
+    });
+    m_factories.insert(SettingsTab::about, [c] {
+        const QString root = c.websiteRoot.isEmpty() ? AboutSettingsTab::configuredWebsiteRoot() : c.websiteRoot;
+        return new AboutSettingsTab(*c.permissions, *c.workspace, *c.bundle, root, {c.checkForUpdates, c.uninstall});
+    });
 }
 
 void SettingsView::setTabFactory(SettingsTab tab, TabFactory factory)

@@ -37,6 +37,21 @@ void HoverRowButton::setFontPixelSize(qreal px)
     update();
 }
 
+void HoverRowButton::setTrailingSymbol(const QString& name)
+{
+    m_trailing = name;
+    updateGeometry();
+    update();
+}
+
+void HoverRowButton::setPadding(int horizontal, int vertical)
+{
+    m_hPadding = horizontal;
+    m_vPadding = vertical;
+    updateGeometry();
+    update();
+}
+
 double HoverRowButton::backgroundOpacity(bool pressed, bool hovering)
 {
     if (pressed)
@@ -54,8 +69,10 @@ QSize HoverRowButton::sizeHint() const
     qreal w = fm.horizontalAdvance(text());
     if (!m_symbol.isEmpty())
         w += m_fontPx * 1.25 + iconSpacing;
+    if (!m_trailing.isEmpty())
+        w += trailingSide() + 8;
     const qreal h = qMax(fm.height(), m_fontPx * 1.25);
-    return QSize(qCeil(w) + 2 * hPadding, qCeil(h) + 2 * vPadding);
+    return QSize(qCeil(w) + 2 * m_hPadding, qCeil(h) + 2 * m_vPadding);
 }
 
 void HoverRowButton::enterEvent(QEnterEvent* e)
@@ -91,7 +108,13 @@ void HoverRowButton::paintEvent(QPaintEvent*)
         p.fillPath(path, Theme::primary(opacity, this));
     }
     const QColor fg = isEnabled() ? Theme::primary(this) : Theme::tertiary(this);
-    const QRectF content = QRectF(rect()).adjusted(hPadding, vPadding, -hPadding, -vPadding);
+    QRectF content = QRectF(rect()).adjusted(m_hPadding, m_vPadding, -m_hPadding, -m_vPadding);
+    if (!m_trailing.isEmpty()) {
+        const qreal side = trailingSide();
+        IconRegistry::paint(p, m_trailing, QRectF(content.right() - side, content.center().y() - side / 2, side, side),
+                            Theme::tertiary(this), side);
+        content.setRight(content.right() - side - 8);
+    }
     qreal x = content.left();
     if (!m_symbol.isEmpty()) {
         const qreal iconSide = m_fontPx * 1.25;

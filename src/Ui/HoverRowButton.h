@@ -14,6 +14,11 @@ public:
     void setSymbolName(const QString& name);
     QString symbolName() const { return m_symbol; }
     void setFontPixelSize(qreal px);
+    // A small symbol at the right edge in the tertiary colour (a link row's
+    // arrow); the row then takes the width it is given.
+    void setTrailingSymbol(const QString& name);
+    QString trailingSymbol() const { return m_trailing; }
+    void setPadding(int horizontal, int vertical);
 
     bool isHovering() const { return m_hovering; }
     // Opacity of the primary colour behind the label: pressed wins over hover.
@@ -36,8 +41,13 @@ protected:
 
 private:
     void refreshTarget();
+    // The trailing symbol's side: the caption-2 size.
+    static qreal trailingSide() { return 10; }
 
     QString m_symbol;
+    QString m_trailing;
+    int m_hPadding = hPadding;
+    int m_vPadding = vPadding;
     qreal m_fontPx = 12;
     bool m_hovering = false;
     AnimatedValue* m_background;

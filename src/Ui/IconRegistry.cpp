@@ -74,6 +74,30 @@ const QHash<QString, Glyph>& table()
         {"circle.fill", {0xef4a}},
         {"number", {0xe9ef}},
         {"paintpalette", {0xe40a}},
+        // The editor's tools and toolbar.
+        {"circle", {0xe836}},
+        {"textformat", {0xe262}},
+        {"text.bubble", {0xe0d8}},
+        {"aqi.medium", {0xe3a5}},
+        {"plus.magnifyingglass", {0xe8ff}},
+        {"chevron.down", {0xe5cf}},
+        {"plus.circle.fill", {0xe147}},
+        {"photo.badge.plus", {0xe43e}},
+        {"lineweight", {0xe91a}},
+        {"aspectratio", {0xe85b}},
+        {"dial.medium", {0xe9e4}},
+        {"circle.dotted.circle", {0xe39e}},
+        {"circle.circle", {0xe837}},
+        {"square.grid.3x3.fill", {0xe3ec}},
+        {"app", {0xe3c6}},
+        {"t.square", {0xe167}},
+        {"checkmark", {0xe5ca}},
+        {"xmark", {0xe5cd}},
+        {"pin.fill", {0xf10d}},
+        {"circle.lefthalf.filled", {0xeb37}},
+        {"timer", {0xe425}},
+        {"arrow.up.left.and.arrow.down.right", {0xf1ce}},
+        {"slider.horizontal.below.rectangle", {0xe91c}},
     };
     return t;
 }
@@ -102,6 +126,59 @@ QFont iconFont(qreal pixelSize)
     return f;
 }
 
+// Symbols with no fitting glyph in the icon font, drawn as outlines in a unit
+// square (0…1 on both axes) scaled to the icon's size.
+using Drawer = void (*)(QPainter&, const QRectF& box, const QColor& color);
+
+void drawCursorArrow(QPainter& p, const QRectF& b, const QColor& color)
+{
+    auto at = [&b](qreal x, qreal y) { return QPointF(b.left() + x * b.width(), b.top() + y * b.height()); };
+    QPainterPath arrow;
+    arrow.moveTo(at(0.30, 0.10));
+    arrow.lineTo(at(0.30, 0.82));
+    arrow.lineTo(at(0.46, 0.66));
+    arrow.lineTo(at(0.57, 0.90));
+    arrow.lineTo(at(0.67, 0.86));
+    arrow.lineTo(at(0.56, 0.62));
+    arrow.lineTo(at(0.77, 0.62));
+    arrow.closeSubpath();
+    p.fillPath(arrow, color);
+}
+
+void drawLineDiagonal(QPainter& p, const QRectF& b, const QColor& color)
+{
+    p.setPen(QPen(color, qMax(1.0, b.width() / 11.0), Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(b.left() + 0.2 * b.width(), b.top() + 0.8 * b.height()),
+               QPointF(b.left() + 0.8 * b.width(), b.top() + 0.2 * b.height()));
+}
+
+void drawNumberCircleFill(QPainter& p, const QRectF& b, const QColor& color)
+{
+    QPainterPath disc;
+    QRectF circle(0, 0, b.width() * 0.84, b.height() * 0.84);
+    circle.moveCenter(b.center());
+    disc.addEllipse(circle);
+    // The digit is cut out of the disc, so it shows whatever lies below.
+    QFont f;
+    f.setPixelSize(qMax(1, qRound(b.height() * 0.56)));
+    f.setBold(true);
+    QPainterPath digit;
+    digit.addText(0, 0, f, QStringLiteral("1"));
+    const QRectF d = digit.boundingRect();
+    digit.translate(b.center() - d.center());
+    p.fillPath(disc.subtracted(digit), color);
+}
+
+const QHash<QString, Drawer>& drawn()
+{
+    static const QHash<QString, Drawer> t{
+        {"cursorarrow", &drawCursorArrow},
+        {"line.diagonal", &drawLineDiagonal},
+        {"number.circle.fill", &drawNumberCircleFill},
+    };
+    return t;
+}
+
 void paintFallback(QPainter& p, const QRectF& rect, const QColor& color, qreal px)
 {
     const qreal side = px * 0.7;
@@ -119,7 +196,9 @@ QString fontPath()
     return QStringLiteral("/usr/share/fonts/truetype/material-design-icons-iconfont/MaterialIcons-Regular.ttf");
 }
 
-bool knows(const QString& symbolName) { return table().contains(symbolName); }
+bool knows(const QString& symbolName) { return table().contains(symbolName) || drawn().contains(symbolName); }
+
+bool resolves(const QString& symbolName) { return drawn().contains(symbolName) || hasGlyph(symbolName); }
 
 bool hasGlyph(const QString& symbolName)
 {
@@ -140,6 +219,13 @@ void paint(QPainter& p, const QString& symbolName, const QRectF& rect, const QCo
     p.save();
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
+    if (const auto d = drawn().constFind(symbolName); d != drawn().constEnd()) {
+        QRectF box(0, 0, px, px);
+        box.moveCenter(rect.center());
+        (*d)(p, box, color);
+        p.restore();
+        return;
+    }
     const auto it = table().constFind(symbolName);
     if (it == table().constEnd() || !hasGlyph(symbolName)) {
         paintFallback(p, rect, color, px);

@@ -1,9 +1,10 @@
 #pragma once
 // Stand-ins for the symbol names the views use ("crop", "star.fill", …):
 // glyphs of the Material Icons font that Debian packages, loaded from its
-// installed path, plus a slash overlay for the "….slash" variants. Names
-// without a glyph, or a missing font, draw a neutral rounded square so a
-// view never ends up blank.
+// installed path, plus a slash overlay for the "….slash" variants, and a few
+// outlines drawn here where the font has nothing fitting. Names without
+// either, or a missing font, draw a neutral rounded square so a view never
+// ends up blank.
 #include <QColor>
 #include <QIcon>
 #include <QPixmap>
@@ -20,6 +21,9 @@ QString fontPath();
 bool hasGlyph(const QString& symbolName);
 // True when the name is one this registry knows.
 bool knows(const QString& symbolName);
+// True when the name draws as itself (a glyph or a drawn outline), not as the
+// neutral square.
+bool resolves(const QString& symbolName);
 
 // Draws the symbol centred in rect, its glyph sized to pixelSize logical pixels.
 void paint(QPainter& painter, const QString& symbolName, const QRectF& rect, const QColor& color,

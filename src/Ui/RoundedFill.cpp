@@ -8,11 +8,18 @@ RoundedFill::RoundedFill(qreal radius, Colour colour, QWidget* parent)
 {
 }
 
+void RoundedFill::paint(QPainter& p, const QRectF& rect, qreal radius, const QColor& colour)
+{
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing);
+    QPainterPath path;
+    path.addRoundedRect(rect, radius, radius);
+    p.fillPath(path, colour);
+    p.restore();
+}
+
 void RoundedFill::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
-    p.setRenderHint(QPainter::Antialiasing);
-    QPainterPath path;
-    path.addRoundedRect(QRectF(rect()), m_radius, m_radius);
-    p.fillPath(path, m_colour(this));
+    paint(p, QRectF(rect()), m_radius, m_colour(this));
 }

@@ -5,10 +5,15 @@
 #include <QWidget>
 #include <functional>
 
+class QPainter;
+
 class RoundedFill : public QWidget {
 public:
     using Colour = std::function<QColor(const QWidget*)>;
     RoundedFill(qreal radius, Colour colour, QWidget* parent = nullptr);
+
+    // Fills a rounded rectangle, antialiased, for controls that draw such a field themselves.
+    static void paint(QPainter& p, const QRectF& rect, qreal radius, const QColor& colour);
 
 protected:
     void paintEvent(QPaintEvent*) override;

@@ -1,17 +1,30 @@
 #pragma once
 // The settings window's collaborators with fakes: a German translation lookup
 // over the test's own defaults, the settings manager, the hotkey manager on a
-// recording backend, a scripted folder chooser and a counting beeper.
+// recording backend, a scripted folder chooser, a counting beeper, both
+// history stores (started empty), the permission manager on fake permissions,
+// scripted alerts, a fake owner authenticator, a recording workspace and the
+// build's facts.
 #include "Hotkeys/HotkeyManager.h"
 #include "Localization/Localizer.h"
+#include "Permissions/PermissionManager.h"
 #include "Settings/SettingsContext.h"
 #include "Settings/SettingsManager.h"
+#include "Storage/ClipboardHistoryStore.h"
+#include "Storage/ScreenshotHistoryStore.h"
+#include "fakes/FakeAlerts.h"
 #include "fakes/FakeBeeper.h"
+#include "fakes/FakeBundleInfo.h"
+#include "fakes/FakeCapturePermissions.h"
+#include "fakes/FakeClipboardService.h"
 #include "fakes/FakeFolderChooser.h"
 #include "fakes/FakeGlobalHotkeys.h"
 #include "fakes/FakeKeyboardInfo.h"
 #include "fakes/FakeLoginItemService.h"
+#include "fakes/FakeOwnerAuthenticator.h"
+#include "fakes/FakeScreenSource.h"
 #include "fakes/FakeUserDefaults.h"
+#include "fakes/FakeWorkspace.h"
 
 #include <QCoreApplication>
 #include <QKeyEvent>
@@ -25,9 +38,19 @@ struct SettingsFixture {
     FakeGlobalHotkeys backend;
     FakeFolderChooser folders;
     FakeBeeper beeper;
+    FakeClipboardService clipboard;
+    FakeCapturePermissions capturePermissions;
+    FakeScreenSource screens;
+    FakeAlerts alerts;
+    FakeOwnerAuthenticator authenticator;
+    FakeWorkspace workspace;
+    FakeBundleInfo bundle;
     std::shared_ptr<Localizer> localizer;
     std::unique_ptr<SettingsManager> settings;
     std::unique_ptr<HotkeyManager> hotkeys;
+    std::unique_ptr<ClipboardHistoryStore> clipboardStore;
+    std::unique_ptr<ScreenshotHistoryStore> screenshotStore;
+    std::unique_ptr<PermissionManager> permissions;
 
     SettingsFixture()
     {
@@ -37,8 +60,18 @@ struct SettingsFixture {
         settings = std::make_unique<SettingsManager>(defaults, login, keyboard);
         hotkeys = std::make_unique<HotkeyManager>(backend, keyboard);
         hotkeys->registerAll(*settings);
+        clipboardStore = std::make_unique<ClipboardHistoryStore>(*settings, &clipboard);
+        screenshotStore = std::make_unique<ScreenshotHistoryStore>(*settings);
+        // The folders live as long as the test process: start every case empty.
+        clipboardStore->clearAll(false);
+        screenshotStore->clearAll(false);
+        permissions = std::make_unique<PermissionManager>(capturePermissions, screens);
     }
-    ~SettingsFixture() { Localizer::setShared(nullptr); }
+    ~SettingsFixture()
+    {
+        screenshotStore->waitForPendingWrites();
+        Localizer::setShared(nullptr);
+    }
 
     SettingsContext context()
     {
@@ -48,8 +81,21 @@ struct SettingsFixture {
         c.userDefaults = &defaults;
         c.folderChooser = &folders;
         c.beeper = &beeper;
+        c.clipboardStore = clipboardStore.get();
+        c.screenshotStore = screenshotStore.get();
+        c.permissions = permissions.get();
+        c.alerts = &alerts;
+        c.authenticator = &authenticator;
+        c.workspace = &workspace;
+        c.bundle = &bundle;
+        c.websiteRoot = QStringLiteral("https://zentu.example");
+        c.checkForUpdates = [this] { ++updateChecks; };
+        c.uninstall = [this] { ++uninstallRequests; };
         return c;
     }
+
+    int updateChecks = 0;
+    int uninstallRequests = 0;
 
     // The record as it was last written.
     AppSettings stored() const

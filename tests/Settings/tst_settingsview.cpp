@@ -1,7 +1,10 @@
 // The settings window's content: the opening picture, the tab bar and its
 // pill, tabs made anew, tabs dropped in later, and a language change.
 #include "SettingsFixture.h"
+#include "Settings/AboutSettingsTab.h"
 #include "Settings/GeneralSettingsTab.h"
+#include "Settings/HistorySettingsTab.h"
+#include "Settings/PrivacySettingsTab.h"
 #include "Settings/HotkeysSettingsTab.h"
 #include "Settings/LanguagePicker.h"
 #include "Settings/SettingsIntroSplash.h"
@@ -73,12 +76,15 @@ private Q_SLOTS:
         QCOMPARE(changed.count(), 1);
         QCOMPARE(view.tabView(), shown);
 
-        // Tabs without a view of their own show their title; a view dropped in
-        // later takes over, made anew each time the tab is shown.
+        // Every tab has its view; another view dropped in later takes over,
+        // made anew each time the tab is shown.
         view.selectTab(SettingsTab::history);
-        auto* title = qobject_cast<QLabel*>(view.tabView());
-        QVERIFY(title);
-        QCOMPARE(title->text(), QStringLiteral("Verlauf"));
+        QVERIFY(qobject_cast<HistorySettingsTab*>(view.tabView()));
+        view.selectTab(SettingsTab::privacy);
+        QVERIFY(qobject_cast<PrivacySettingsTab*>(view.tabView()));
+        view.selectTab(SettingsTab::about);
+        QVERIFY(qobject_cast<AboutSettingsTab*>(view.tabView()));
+        view.selectTab(SettingsTab::history);
         int made = 0;
         view.setTabFactory(SettingsTab::history, [&made] {
             ++made;

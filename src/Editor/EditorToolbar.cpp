@@ -1,0 +1,93 @@
+#include "Editor/EditorToolbar.h"
+
+#include "Editor/ColorRow.h"
+#include "Editor/EditorPopoverFlags.h"
+#include "Editor/EditorViewModel.h"
+#include "Editor/ToolbarSlot.h"
+#include "Editor/ToolsGroup.h"
+#include "Ui/ToolbarDivider.h"
+
+#include <QHBoxLayout>
+#include <QVBoxLayout>
+
+namespace {
+QHBoxLayout* rowLayout(QWidget* row)
+{
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(EditorToolbar::groupSpacing);
+    return layout;
+}
+} // namespace
+
+EditorToolbar::EditorToolbar(EditorViewModel& vm, EditorToolbarServices services, QWidget* parent)
+    : QWidget(parent)
+    , m_vm(vm)
+    , m_flags(new EditorPopoverFlags(vm, this))
+{
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(horizontalPadding, verticalPadding, horizontalPadding, verticalPadding);
+    column->setSpacing(rowSpacing);
+
+    auto* row1 = new QWidget(this);
+    row1->setObjectName(QStringLiteral("toolbarRow1"));
+    auto* r1 = rowLayout(row1);
+    m_tools = new ToolsGroup(vm, services.scheduler, row1);
+    m_imageInsert = new ToolbarSlot(groupSpacing, row1);
+    m_colors = new ColorRow(vm, services.colorPanel, services.scheduler, row1);
+    m_stroke = new ToolbarSlot(6, row1);
+    m_history = new ToolbarSlot(4, row1);
+    r1->addWidget(m_tools);
+    r1->addWidget(m_imageInsert);
+    r1->addWidget(new ToolbarDivider(22, row1));
+    r1->addWidget(m_colors);
+    r1->addWidget(new ToolbarDivider(22, row1));
+    r1->addWidget(m_stroke);
+    r1->addSpacerItem(new QSpacerItem(8, 0, QSizePolicy::Expanding));
+    r1->addWidget(m_history);
+
+    auto* row2 = new QWidget(this);
+    row2->setObjectName(QStringLiteral("toolbarRow2"));
+    row2->setMinimumHeight(22); // the row keeps its height while its groups change
+    auto* r2 = rowLayout(row2);
+    m_row2Leading = new ToolbarSlot(groupSpacing, row2);
+    m_export = new ToolbarSlot(8, row2);
+    r2->addWidget(m_row2Leading);
+    r2->addSpacerItem(new QSpacerItem(8, 0, QSizePolicy::Expanding));
+    r2->addWidget(m_export);
+
+    column->addWidget(row1);
+    column->addWidget(row2);
+
+    // What the second row shows decides the level as much as the width does.
+    connect(&vm, &EditorViewModel::settingsChanged, this, &EditorToolbar::relevel);
+    connect(&vm, &EditorViewModel::selectionChanged, this, &EditorToolbar::relevel);
+    connect(&vm, &EditorViewModel::annotationsChanged, this, &EditorToolbar::relevel);
+    connect(&vm, &EditorViewModel::cropChanged, this, &EditorToolbar::relevel);
+    applyShape();
+}
+
+ToolbarFocus EditorToolbar::focus() const { return ToolbarFocus::of(m_vm); }
+
+void EditorToolbar::setAvailableWidth(double width)
+{
+    m_available = width;
+    relevel();
+}
+
+void EditorToolbar::relevel()
+{
+    const int level = EditorToolbarLayout::collapseLevel(m_available, focus());
+    if (level == m_level)
+        return;
+    m_level = level;
+    applyShape();
+    Q_EMIT levelChanged(level);
+}
+
+void EditorToolbar::applyShape()
+{
+    const ToolbarShape s = shape();
+    m_tools->setFolded(s.toolsFolded);
+    m_colors->setInlineCount(s.inlineColors);
+}

@@ -1,0 +1,78 @@
+#pragma once
+// The editor's two toolbar rows. Row 1: the tools, the image insert button,
+// the colours, the line width and, at its right end, undo and redo. Row 2:
+// the option groups of the annotation kind in focus with delete and reset,
+// and the export row at its right end. The toolbar folds up in steps as the
+// window narrows (see EditorToolbarLayout); the groups that join later find
+// their places in the slots below and follow levelChanged.
+#include "Editor/EditorToolbarLayout.h"
+
+#include <QWidget>
+
+class ColorPanelController;
+class ColorRow;
+class DelayScheduler;
+class EditorPopoverFlags;
+class EditorViewModel;
+class ToolbarSlot;
+class ToolsGroup;
+
+struct EditorToolbarServices {
+    DelayScheduler& scheduler;
+    ColorPanelController& colorPanel;
+};
+
+class EditorToolbar : public QWidget {
+    Q_OBJECT
+public:
+    EditorToolbar(EditorViewModel& vm, EditorToolbarServices services, QWidget* parent = nullptr);
+
+    // The width the window gives the toolbar; decides the level.
+    void setAvailableWidth(double width);
+    double availableWidth() const { return m_available; }
+
+    int level() const { return m_level; }
+    ToolbarShape shape() const { return EditorToolbarLayout::shape(m_level); }
+    ToolbarFocus focus() const;
+
+    EditorPopoverFlags& popoverFlags() const { return *m_flags; }
+    ToolsGroup* tools() const { return m_tools; }
+    ColorRow* colors() const { return m_colors; }
+
+    // Row 1, after the tools: the image insert button.
+    ToolbarSlot* imageInsertSlot() const { return m_imageInsert; }
+    // Row 1, after the colours: the line width, an inline slider at level 0
+    // and a chip from level 1 on (shape().strokeChip).
+    ToolbarSlot* strokeSlot() const { return m_stroke; }
+    // Row 1, right end: undo and redo.
+    ToolbarSlot* historySlot() const { return m_history; }
+    // Row 2: the option groups of the kind in focus, each followed by a
+    // divider, then delete and reset; compact from level 1 on (shape().compactOptions).
+    ToolbarSlot* row2LeadingSlot() const { return m_row2Leading; }
+    // Row 2, right end: the export controls.
+    ToolbarSlot* exportSlot() const { return m_export; }
+
+    static constexpr int rowSpacing = 8;
+    static constexpr int groupSpacing = 14;
+    static constexpr int horizontalPadding = 14;
+    static constexpr int verticalPadding = 10;
+
+Q_SIGNALS:
+    void levelChanged(int level);
+
+private:
+    void relevel();
+    void applyShape();
+
+    EditorViewModel& m_vm;
+    EditorPopoverFlags* m_flags;
+    ToolsGroup* m_tools;
+    ColorRow* m_colors;
+    ToolbarSlot* m_imageInsert;
+    ToolbarSlot* m_stroke;
+    ToolbarSlot* m_history;
+    ToolbarSlot* m_row2Leading;
+    ToolbarSlot* m_export;
+    double m_available = 0;
+    int m_level = 0;
+};

@@ -1,0 +1,9 @@
+#pragma once
+#include "Platform/BundleInfo.h"
+
+// The version and build number the build system passed in (CMake's project
+// version and ZENTU_BUILD_NUMBER).
+class BuildBundleInfo final : public BundleInfo {
+public:
+    QVariantMap infoDictionary() const override;
+};

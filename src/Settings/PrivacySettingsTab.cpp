@@ -1,0 +1,112 @@
+#include "Settings/PrivacySettingsTab.h"
+
+#include "Localization/Localizer.h"
+#include "Permissions/PermissionManager.h"
+#include "Platform/Beeper.h"
+#include "Platform/OwnerAuthenticator.h"
+#include "Settings/DestructiveAction.h"
+#include "Settings/PermissionRow.h"
+#include "Settings/SettingsManager.h"
+#include "Storage/ClipboardHistoryStore.h"
+#include "Storage/ScreenshotHistoryStore.h"
+#include "Ui/FormSection.h"
+#include "Ui/GroupedForm.h"
+#include "Ui/ToggleSwitch.h"
+
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QVBoxLayout>
+
+PrivacySettingsTab::PrivacySettingsTab(const Services& services, QWidget* parent)
+    : QWidget(parent)
+    , m_services(services)
+{
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto* form = new GroupedForm(this);
+    layout->addWidget(form);
+
+    FormSection* permissions = form->addSection(Localizer::t(QStringLiteral("Berechtigungen")));
+    m_screenRow = PermissionRow::screenRecording(services.permissions, PermissionRow::formMetrics());
+    permissions->addRow(m_screenRow);
+    m_accessibilityRow = PermissionRow::accessibility(services.permissions, PermissionRow::formMetrics());
+    permissions->addRow(m_accessibilityRow);
+    permissions->addRow(FormSection::makeCaption(
+        Localizer::t(
+            QStringLiteral("Änderungen an der Bildschirmaufnahme werden erst nach einem Neustart von Zentu.it wirksam.")),
+        nullptr));
+
+    FormSection* sensitive = form->addSection(Localizer::t(QStringLiteral("Sensible Inhalte")));
+    m_sensitive = sensitive->addToggle(Localizer::t(QStringLiteral("Als sensibel markierte Inhalte ignorieren")));
+    sensitive->addCaption(Localizer::t(QStringLiteral("Inhalte, die als vertraulich markiert sind ODER aus bekannten Passwort-Apps stammen (z. B. Apple Passwörter, 1Password, Bitwarden, KeePass), werden nicht im Zwischenablage-Verlauf gespeichert – auch wenn das Passwort sichtbar war.")));
+    sensitive->addCaption(Localizer::t(QStringLiteral("Zum Deaktivieren ist Touch ID bzw. das Mac-Passwort erforderlich.")));
+
+    FormSection* local = form->addSection(Localizer::t(QStringLiteral("Lokale Speicherung")));
+    local->addRow(FormSection::makeCaption(
+        Localizer::t(QStringLiteral("Alle Screenshots und Verlaufsdaten werden ausschließlich lokal auf diesem Mac gespeichert. Es findet keine Übertragung an Server statt.")),
+        nullptr));
+    m_deleteAll = DestructiveAction::button(Localizer::t(QStringLiteral("Gesamten Verlauf löschen …")));
+    local->addRow(m_deleteAll);
+
+    // On is stored at once; off only through the password check, so until
+    // then the switch goes back to on.
+    connect(m_sensitive, &QAbstractButton::clicked, this, [this](bool on) {
+        if (on)
+            m_services.settings.update([](AppSettings& s) { s.ignoreSensitiveContent = true; });
+        else
+            authenticateToDisableSensitive();
+        refresh();
+    });
+    connect(m_deleteAll, &QPushButton::clicked, this, &PrivacySettingsTab::confirmDeleteAll);
+    connect(&services.settings, &SettingsManager::settingsChanged, this, &PrivacySettingsTab::refresh);
+    refresh();
+}
+
+void PrivacySettingsTab::showEvent(QShowEvent* e)
+{
+    QWidget::showEvent(e);
+    // Once each time the tab comes up (a window restored from the taskbar is not that).
+    if (!e->spontaneous())
+        m_services.permissions.refresh();
+}
+
+void PrivacySettingsTab::refresh()
+{
+    m_sensitive->setChecked(m_services.settings.settings().ignoreSensitiveContent);
+}
+
+void PrivacySettingsTab::authenticateToDisableSensitive()
+{
+    if (!m_services.authenticator.canAuthenticate()) {
+        m_services.beeper.beep();
+        return;
+    }
+    OwnerAuthenticator::Prompt prompt;
+    prompt.reason = Localizer::t(QStringLiteral("Schutz für sensible Inhalte deaktivieren"));
+    prompt.confirmTitle = Localizer::t(QStringLiteral("Passwort verwenden"));
+    prompt.cancelTitle = Localizer::t(QStringLiteral("Abbrechen"));
+    prompt.passwordLabel = Localizer::t(QStringLiteral("Passwort"));
+    // The tab is made anew on every tab switch and language change: the answer
+    // holds on to the settings only, which outlive every tab.
+    QPointer<SettingsManager> settings(&m_services.settings);
+    m_services.authenticator.authenticate(prompt, [settings](bool success) {
+        if (success && settings)
+            settings->update([](AppSettings& s) { s.ignoreSensitiveContent = false; });
+    });
+}
+
+void PrivacySettingsTab::confirmDeleteAll()
+{
+    // The stores outlive the tab, which may be gone once the dialog returns.
+    ClipboardHistoryStore& clipboard = m_services.clipboardStore;
+    ScreenshotHistoryStore& screenshots = m_services.screenshotStore;
+    if (DestructiveAction::confirm(
+            m_services.alerts, Localizer::t(QStringLiteral("Gesamten Verlauf wirklich löschen?")),
+            Localizer::t(QStringLiteral("Zwischenablage- und Screenshot-Verlauf inklusive Favoriten werden entfernt.")),
+            Localizer::t(QStringLiteral("Alles löschen")))) {
+        clipboard.clearAll(false);
+        screenshots.clearAll(false);
+    }
+}

@@ -1,0 +1,54 @@
+#pragma once
+// The "Datenschutz" tab: the two permissions with a way to ask for each
+// missing one, the filter for content marked as sensitive (on freely; off only
+// after the account password), and deleting both histories at once.
+#include <QWidget>
+
+class Alerts;
+class Beeper;
+class ClipboardHistoryStore;
+class OwnerAuthenticator;
+class PermissionManager;
+class PermissionRow;
+class QPushButton;
+class ScreenshotHistoryStore;
+class SettingsManager;
+class ToggleSwitch;
+
+class PrivacySettingsTab : public QWidget {
+    Q_OBJECT
+public:
+    struct Services {
+        SettingsManager& settings;
+        PermissionManager& permissions;
+        ClipboardHistoryStore& clipboardStore;
+        ScreenshotHistoryStore& screenshotStore;
+        Alerts& alerts;
+        OwnerAuthenticator& authenticator;
+        Beeper& beeper;
+    };
+    explicit PrivacySettingsTab(const Services& services, QWidget* parent = nullptr);
+
+    PermissionRow* screenRecordingRow() const { return m_screenRow; }
+    PermissionRow* accessibilityRow() const { return m_accessibilityRow; }
+    ToggleSwitch* sensitiveToggle() const { return m_sensitive; }
+    QPushButton* deleteAllButton() const { return m_deleteAll; }
+
+    // Switching the filter off: stored only once the owner's password was
+    // checked. The answer may come after this tab is gone; it is written to
+    // the settings all the same.
+    void authenticateToDisableSensitive();
+
+protected:
+    void showEvent(QShowEvent* e) override;
+
+private:
+    void refresh();
+    void confirmDeleteAll();
+
+    Services m_services;
+    PermissionRow* m_screenRow;
+    PermissionRow* m_accessibilityRow;
+    ToggleSwitch* m_sensitive;
+    QPushButton* m_deleteAll;
+};

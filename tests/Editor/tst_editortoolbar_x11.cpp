@@ -1,0 +1,185 @@
+// The editor window's toolbar on a real X server: what a grab of it shows at
+// a wide and at a narrow width, the folded tools opened by resting the real
+// pointer on their chip, and a tooltip that appears under a tool.
+#include "Editor/ColorRow.h"
+#include "Editor/EditorRootView.h"
+#include "Editor/EditorViewModel.h"
+#include "Editor/EditorWindowController.h"
+#include "Editor/SwatchButton.h"
+#include "Editor/ToolButton.h"
+#include "Editor/ToolsGroup.h"
+#include "Ui/HoverExpandGroup.h"
+#include "Ui/Popover.h"
+#include "Ui/Theme.h"
+#include "Ui/TooltipHost.h"
+#include "fakes/FakeEditorEnvironment.h"
+#include "support/EditorAnnotations.h"
+#include "support/IsolatedEnvironment.h"
+
+#include <QProcess>
+#include <QScreen>
+
+namespace {
+
+bool xdotool(const QStringList& args)
+{
+    QProcess p;
+    p.start(QStringLiteral("xdotool"), args);
+    return p.waitForFinished(5000) && p.exitCode() == 0;
+}
+
+void pointAt(QPoint global) { xdotool({"mousemove", QString::number(global.x()), QString::number(global.y())}); }
+
+bool near(QColor a, QColor b, int tolerance)
+{
+    return qAbs(a.red() - b.red()) <= tolerance && qAbs(a.green() - b.green()) <= tolerance &&
+           qAbs(a.blue() - b.blue()) <= tolerance;
+}
+
+int count(const QImage& img, const QRect& area, const std::function<bool(QColor)>& match)
+{
+    int n = 0;
+    const QRect r = area.intersected(img.rect());
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x)
+            n += match(img.pixelColor(x, y));
+    return n;
+}
+
+QRect in(QWidget* part, QWidget* window) { return QRect(part->mapTo(window, QPoint(0, 0)), part->size()); }
+
+} // namespace
+
+class tst_EditorToolbarX11 : public QObject {
+    Q_OBJECT
+
+    // An editor window on a plain grey picture, as the program opens one.
+    std::unique_ptr<EditorWindowController> open()
+    {
+        QImage picture(1200, 800, QImage::Format_RGB32);
+        picture.fill(QColor(128, 128, 128));
+        auto window = std::make_unique<EditorWindowController>(picture, itemWith({}),
+                                                                std::make_unique<FakeEditorEnvironment>());
+        window->move(40, 40);
+        window->show();
+        return window;
+    }
+
+    static void resizeTo(QWidget& window, int width)
+    {
+        window.resize(width, 700);
+        QTRY_COMPARE_WITH_TIMEOUT(window.width(), width, 10000);
+    }
+
+    static QImage grab(QWidget& window)
+    {
+        QCoreApplication::processEvents();
+        return window.screen()->grabWindow(window.winId()).toImage().convertToFormat(QImage::Format_RGB32);
+    }
+
+private Q_SLOTS:
+    void toolbarAtAWideAndANarrowWidth()
+    {
+        auto window = open();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        EditorToolbar& toolbar = window->rootView().toolbar();
+        const auto& palette = RGBAColor::palette();
+        const QColor blue = palette[4].toQColor();
+        const QRect bar = in(&toolbar, window.get());
+
+        // Wide: every tool in a row, the eight swatches, the current ones marked.
+        resizeTo(*window, 1100);
+        QTRY_COMPARE(toolbar.level(), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(count(grab(*window), bar, [&](QColor c) { return near(c, blue, 12); }) > 150, 10000);
+        QImage shot = grab(*window);
+        if (qEnvironmentVariableIsSet("ZENTU_SAVE_GRABS"))
+            shot.save(QStringLiteral("/tmp/editor-toolbar-wide.png"));
+        const QColor background = shot.pixelColor(bar.left() + 4, bar.top() + 4);
+        for (ToolButton* b : toolbar.tools()->inlineButtons()) {
+            const QRect r = in(b, window.get());
+            QVERIFY2(count(shot, r, [&](QColor c) { return !near(c, background, 40); }) > 12, qPrintable(label(b->tool())));
+            const int tinted = count(shot, r, [&](QColor c) { return !near(c, background, 4) && c.blue() > c.red() + 8; });
+            QCOMPARE(tinted > r.width() * r.height() / 2, b->tool() == EditorTool::arrow);
+        }
+        const auto& swatches = toolbar.colors()->inlineSwatches();
+        QCOMPARE(swatches.size(), 8);
+        for (int i = 0; i < 8; ++i)
+            QVERIFY2(near(shot.pixelColor(in(swatches[i], window.get()).center()), palette[size_t(i)].toQColor(), 10),
+                     qPrintable(QString::number(i)));
+        // The ring around the current colour (red) and none around blue.
+        const QColor accent = Theme::accent(window.get());
+        auto ringPixels = [&](SwatchButton* s) {
+            const QRect r = in(s, window.get());
+            return count(shot, QRect(r.left(), r.top(), r.width(), 2), [&](QColor c) { return near(c, accent, 40); });
+        };
+        QVERIFY(ringPixels(swatches[0]) > 2);
+        QCOMPARE(ringPixels(swatches[4]), 0);
+
+        // Narrow: the tools fold into one chip, all colours into the palette chip.
+        resizeTo(*window, 700);
+        QTRY_COMPARE(toolbar.level(), 4);
+        QTRY_VERIFY_WITH_TIMEOUT(count(grab(*window), bar, [&](QColor c) { return near(c, blue, 12); }) == 0, 10000);
+        shot = grab(*window);
+        if (qEnvironmentVariableIsSet("ZENTU_SAVE_GRABS"))
+            shot.save(QStringLiteral("/tmp/editor-toolbar-narrow.png"));
+        HoverExpandGroup* tools = toolbar.tools()->foldedGroup();
+        const QRect chip = in(tools, window.get());
+        QVERIFY(chip.right() < 80); // at the start of the row
+        QVERIFY(count(shot, chip, [&](QColor c) { return !near(c, background, 4) && c.blue() > c.red() + 8; }) >
+                chip.width() * chip.height() / 2);
+        QVERIFY(toolbar.colors()->paletteChip()->isVisible());
+        // The well still shows the current colour.
+        QVERIFY(near(shot.pixelColor(in(toolbar.colors()->panelWell(), window.get()).center()), palette[0].toQColor(), 12));
+
+        // Resting the real pointer on the tools chip opens the grid; a click picks a tool and closes it.
+        pointAt(tools->mapToGlobal(tools->rect().center()));
+        QTRY_VERIFY_WITH_TIMEOUT(tools->isOpen(), 5000);
+        QTRY_VERIFY(tools->popover()->isVisible());
+        ToolButton* rectangle = toolbar.tools()->gridButtons()[4];
+        QTRY_VERIFY(rectangle->isVisible());
+        // On screen below the chip: the popover's light fill with the grid's dark symbols on it.
+        Popover* grid = tools->popover();
+        const QColor fill = Theme::windowBackground(grid);
+        auto gridOnScreen = [&] {
+            const QImage g = window->screen()->grabWindow(0, grid->x(), grid->y(), grid->width(), grid->height()).toImage();
+            const QRect all(0, 0, g.width(), g.height());
+            return count(g, all, [&](QColor c) { return near(c, fill, 6); }) > g.width() * g.height() / 3 &&
+                   count(g, all, [](QColor c) { return c.red() < 90 && c.green() < 90 && c.blue() < 90; }) > 100;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(gridOnScreen(), 5000);
+        QVERIFY(grid->y() >= tools->mapToGlobal(QPoint(0, tools->height())).y());
+        if (qEnvironmentVariableIsSet("ZENTU_SAVE_GRABS"))
+            window->screen()->grabWindow(0).save(QStringLiteral("/tmp/editor-toolbar-grid.png"));
+        pointAt(rectangle->mapToGlobal(rectangle->rect().center()));
+        QVERIFY(xdotool({"click", "1"}));
+        QTRY_COMPARE(window->viewModel().state().selectedTool, EditorTool::rectangle);
+        QTRY_VERIFY(!tools->isOpen());
+        pointAt({1500, 900});
+    }
+
+    void toolTooltipAppearsUnderTheTool()
+    {
+        auto window = open();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        resizeTo(*window, 1100);
+        EditorRootView& root = window->rootView();
+        QTRY_COMPARE(root.toolbar().level(), 0);
+        ToolButton* line = root.toolbar().tools()->inlineButtons()[3];
+        pointAt(line->mapToGlobal(line->rect().center()));
+        QTRY_COMPARE_WITH_TIMEOUT(root.tooltips().shownControl(), line, 5000);
+        QTRY_COMPARE(root.tooltips().appearProgress(), 1.0);
+        const QRect bubble = root.tooltips().bubbleRect().toRect().translated(root.mapTo(window.get(), QPoint(0, 0)));
+        const QColor dark = TooltipHost::background();
+        QTRY_VERIFY_WITH_TIMEOUT(count(grab(*window), bubble, [&](QColor c) { return near(c, dark, 6); }) >
+                                     bubble.width() * bubble.height() / 3,
+                                 5000);
+        if (qEnvironmentVariableIsSet("ZENTU_SAVE_GRABS"))
+            grab(*window).save(QStringLiteral("/tmp/editor-toolbar-tooltip.png"));
+        // Leaving the tool takes the tooltip away at once.
+        pointAt({1500, 900});
+        QTRY_VERIFY(!root.tooltips().isShowing());
+    }
+};
+
+ZENTU_TEST_MAIN(tst_EditorToolbarX11)
+#include "tst_editortoolbar_x11.moc"
