@@ -54,13 +54,17 @@ void AppEditorEnvironment::pinImage(const QImage& image)
     m_coordinator.pinImage(image);
 }
 
-void AppEditorEnvironment::readClipboard(QObject*,
+void AppEditorEnvironment::readClipboard(QObject* context,
                                          std::function<void(const QImage&, const std::optional<QString>&)> done)
 {
-    ClipboardService& clipboard = m_coordinator.services().clipboard();
-    // Pictures come first: their text form is only read when there is none.
-    const QImage image = clipboard.image();
-    done(image, image.isNull() ? clipboard.string() : std::nullopt);
+    // Pictures come first: the text is read only where there is none. A read
+    // that cannot vouch for its content pastes nothing.
+    ClipboardReadRequest request;
+    request.imageFirst = true;
+    m_coordinator.services().clipboard().read(request, context, [done](const ClipboardSnapshot& snapshot) {
+        if (snapshot.certain)
+            done(snapshot.image, snapshot.text);
+    });
 }
 
 std::optional<QString> AppEditorEnvironment::chooseImageFile()

@@ -120,9 +120,9 @@ private Q_SLOTS:
         QCOMPARE(coordinator.clipboardStore().items().first().sourceAppBundleID,
                  std::optional<QString>(QStringLiteral("com.quorel.zentu")));
 
-        // Another program's picture comes in with Ctrl+V.
+        // Another program's picture comes in with Ctrl+V; the text offered beside it does not.
         QProcess owner;
-        owner.start(QStringLiteral(ZENTU_CLIPBOARD_OWNER), {"image", "64", "48"});
+        owner.start(QStringLiteral(ZENTU_CLIPBOARD_OWNER), {"image", "64", "48", "text", "Bildunterschrift"});
         QVERIFY(owner.waitForStarted(5000));
         QVERIFY(QTest::qWaitFor([&] { return owner.canReadLine() || (owner.waitForReadyRead(50), owner.canReadLine()); },
                                 10000));
