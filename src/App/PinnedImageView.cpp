@@ -3,6 +3,7 @@
 #include "App/PinnedImageModel.h"
 #include "Localization/Localizer.h"
 #include "Ui/IconRegistry.h"
+#include "Ui/RoundedFill.h"
 
 #include <QEnterEvent>
 #include <QGraphicsOpacityEffect>
@@ -30,11 +31,7 @@ protected:
     void paintEvent(QPaintEvent*) override
     {
         QPainter p(this);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.setPen(Qt::NoPen);
-        p.setBrush(QColor::fromRgbF(0, 0, 0, 0.72));
-        const QRectF r = QRectF(rect());
-        p.drawRoundedRect(r, r.height() / 2, r.height() / 2);
+        RoundedFill::paint(p, QRectF(rect()), height() / 2.0, QColor::fromRgbF(0, 0, 0, 0.72));
     }
 };
 
