@@ -41,6 +41,7 @@ CursorControls::CursorControls(EditorViewModel& vm, EditorPopoverFlags& flags, C
                                    [](const EditorState& s) { return s.cursorHighlightOpacity; },
                                    [&vm](double v) { vm.setCursorHighlightOpacity(v); }, this);
 
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(8);

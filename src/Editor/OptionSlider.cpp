@@ -39,6 +39,8 @@ OptionSlider::OptionSlider(EditorViewModel& vm, EditorPopoverFlags& flags, Edito
     , m_read(std::move(read))
     , m_write(std::move(write))
 {
+    // Its own size in the row, never stretched.
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(0);

@@ -32,6 +32,8 @@ namespace {
 QWidget* hbox(std::initializer_list<QWidget*> controls, int spacing, QWidget* parent)
 {
     auto* box = new QWidget(parent);
+    // Exactly as wide as what it shows: the row's spare room goes to its end.
+    box->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     auto* row = new QHBoxLayout(box);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(spacing);

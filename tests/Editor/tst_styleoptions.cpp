@@ -273,6 +273,14 @@ private Q_SLOTS:
         QVERIFY(!f.vm.isCoalescingStyleEdit());
         QCOMPARE(f.vm.undoCount(), steps + 1);
 
+        // So does one cut short by the toolbar folding its slider away.
+        f.toolbar.setAvailableWidth(1400);
+        QTest::mousePress(inlineSlider, Qt::LeftButton, {}, QPoint(10, inlineSlider->height() / 2));
+        QVERIFY(f.vm.isCoalescingStyleEdit());
+        f.toolbar.setAvailableWidth(900);
+        QVERIFY(!f.vm.isCoalescingStyleEdit());
+        QTest::mouseRelease(inlineSlider, Qt::LeftButton);
+
         // With nothing selected a drag changes the default for new annotations only.
         f.vm.setSelectedIDs({});
         f.toolbar.setAvailableWidth(1400);
