@@ -22,6 +22,7 @@
 #include "Editor/ToolButton.h"
 #include "Editor/ToolbarChip.h"
 #include "Editor/ToolsGroup.h"
+#include "Localization/Localizer.h"
 #include "Ui/ColorPanelController.h"
 #include "Ui/Popover.h"
 #include "Ui/SegmentedControl.h"
@@ -219,6 +220,14 @@ private Q_SLOTS:
         for (QAbstractButton* b : f.row.fontFamilyPicker()->popover()->findChildren<QAbstractButton*>())
             QVERIFY(!b->accessibleName().isEmpty());
         QCOMPARE(f.toolbar.imageInsertButton()->accessibleName(), QStringLiteral("Bild"));
+
+        // The texts follow the interface language.
+        Localizer::shared().setLanguage(QStringLiteral("en"));
+        QCOMPARE(f.row.blurStylePicker()->labels(), (QStringList{QStringLiteral("Pixel"), QStringLiteral("Soft")}));
+        QCOMPARE(f.toolbar.strokeControl()->chip()->toolTip(), QStringLiteral("Line width"));
+        QCOMPARE(f.slider(Flag::magnifier)->popoverSlider()->accessibleName(), QStringLiteral("Magnifier zoom"));
+        QCOMPARE(f.toolbar.imageInsertButton()->accessibleName(), Localizer::t(QStringLiteral("Bild")));
+        Localizer::shared().setLanguage(QStringLiteral("de"));
     }
 
     void slidersMakeOneUndoStepPerDragAndOnePerKey()
