@@ -16,12 +16,7 @@ tick=$(getconf CLK_TCK)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-fresh_env() { # folder
-  mkdir -p "$1"/{home,data,config,cache,runtime}; chmod 700 "$1/runtime"
-  export HOME="$1/home" XDG_DATA_HOME="$1/data" XDG_CONFIG_HOME="$1/config" \
-         XDG_CACHE_HOME="$1/cache" XDG_RUNTIME_DIR="$1/runtime"
-  unset DBUS_SESSION_BUS_ADDRESS
-}
+source "$here/fresh-env.sh"
 
 tray_hosts() { xdotool search --class tint2 2>/dev/null || true; }
 

@@ -16,6 +16,7 @@ PACKAGES=(
   qt6-webengine-dev qt6-pdf-dev qpdf dbus-x11
   fonts-material-design-icons-iconfont
   libpam0g-dev libpam-wrapper
+  chromium evince xterm
 )
 missing=()
 for p in "${PACKAGES[@]}"; do

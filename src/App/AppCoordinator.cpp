@@ -130,9 +130,9 @@ AppCoordinator::AppCoordinator(CoordinatorServices& services, QObject* parent)
     scroll.ensureAccessibilityPermission = [self] { return self && self->m_guards->ensureAccessibilityPermission(); };
     scroll.runEngine = [] { return ScrollCapture::run(); };
     // The common end of every capture: stamp, pasteboard, toast, history, editor.
-    scroll.handleCaptured = [self](const QImage& image, CaptureKind kind) {
+    scroll.handleCaptured = [self](const CapturedScreenshot& captured) {
         if (self)
-            self->m_captureFlows->handleCaptured(CapturedScreenshot::make(image, kind));
+            self->m_captureFlows->handleCaptured(captured);
     };
     scroll.showToast = [self](const QString& text, const QString& symbol, bool sticky, double duration) {
         if (self)
@@ -237,6 +237,10 @@ void AppCoordinator::stopActivity()
     // Editors write their annotations back as they close: before the removal.
     closeEditorWindows();
     m_clipboardMonitor->stop();
+    // The histories are written in the background: on disk before the removal,
+    // so no late write brings the folder back.
+    m_screenshotStore->waitForPendingWrites();
+    m_clipboardStore->waitForPendingWrites();
     m_hotkeys->unregisterAll();
     if (QTimer* poll = m_permissions->pollTimer())
         poll->stop();

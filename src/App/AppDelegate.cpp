@@ -11,8 +11,10 @@
 AppDelegate::AppDelegate(CoordinatorServices& services, QObject* parent)
     : QObject(parent)
     , m_services(services)
-    , m_coordinator(std::make_unique<AppCoordinator>(services))
 {
+    // The coordinator loads settings and histories before the launch restarts the log.
+    DebugLog::keepEntriesForLaunch();
+    m_coordinator = std::make_unique<AppCoordinator>(services);
 }
 
 AppDelegate::~AppDelegate() = default;
@@ -31,6 +33,8 @@ void AppDelegate::applicationDidFinishLaunching()
     DebugLog::restart();
     // 5.
     DebugLog::write(QStringLiteral("App gestartet"));
+    // What settings and stores reported while loading, before the restart.
+    DebugLog::writeEarlierEntries();
     // 6.
     m_coordinator->start();
 }

@@ -142,7 +142,11 @@ void CaptureFlows::handleCaptured(std::optional<CapturedScreenshot> captured)
     if (copy && m_hooks.copyToPasteboard)
         m_hooks.copyToPasteboard(image);
 
-    if (m_hooks.showToast)
+    // An image that may lack content is kept, but never announced as a success.
+    if (m_hooks.showToast && captured->incomplete)
+        m_hooks.showToast(Localizer::t(QStringLiteral("Scroll-Aufnahme möglicherweise unvollständig")),
+                          QStringLiteral("exclamationmark.triangle.fill"), false, 3.0);
+    else if (m_hooks.showToast)
         m_hooks.showToast(copy ? Localizer::t(QStringLiteral("In Zwischenablage kopiert"))
                                : Localizer::t(QStringLiteral("Screenshot aufgenommen")),
                           QStringLiteral("checkmark.circle.fill"), false, 1.6);

@@ -83,16 +83,18 @@ QCoro::Task<void> ScrollCaptureFlow::runFlow(std::function<void()> restore)
             restore();
             co_return;
         }
-        const std::optional<QImage> image = co_await steps.runEngine();
-        if (!image) {
+        const std::optional<CapturedScreenshot> shot = co_await steps.runEngine();
+        if (!shot) {
             DebugLog::write(QStringLiteral("CAPTURE Scroll: abgebrochen"));
             restore();
             co_return;
         }
-        DebugLog::write(QStringLiteral("CAPTURE Scroll fertig: ") + QString::number(image->width()) + QLatin1Char('x')
-                        + QString::number(image->height()));
+        DebugLog::write(QStringLiteral("CAPTURE Scroll fertig")
+                        + (shot->incomplete ? QStringLiteral(" (unvollständig): ") : QStringLiteral(": "))
+                        + QString::number(shot->image.width()) + QLatin1Char('x')
+                        + QString::number(shot->image.height()));
         restore();
-        steps.handleCaptured(*image, CaptureKind::scrolling);
+        steps.handleCaptured(CapturedScreenshot::make(shot->image, CaptureKind::scrolling, shot->incomplete));
     } catch (const CaptureError& error) {
         steps.showToast(error.message(), QStringLiteral("exclamationmark.triangle.fill"), false, 1.6);
         DebugLog::write(QStringLiteral("CAPTURE Scroll-Fehler: ") + error.message());

@@ -6,6 +6,7 @@
 // toast. Whatever happens, the windows that stepped aside come back, exactly
 // once, before the result is stored and announced.
 #include "Models/CoreTypes.h"
+#include "Screenshot/CapturedScreenshot.h"
 
 #include <QCoroTask>
 #include <QImage>
@@ -26,9 +27,10 @@ public:
         std::function<void(std::function<void()> proceed, std::function<void()> cancel)> showIntro;
         std::function<QCoro::Task<bool>()> ensureScreenRecordingPermission;
         std::function<bool()> ensureAccessibilityPermission;
-        // The engine: an image, nothing when the picker was cancelled; throws.
-        std::function<QCoro::Task<std::optional<QImage>>()> runEngine;
-        std::function<void(const QImage& image, CaptureKind kind)> handleCaptured;
+        // The engine: the capture (maybe marked incomplete), nothing when the
+        // picker was cancelled; throws.
+        std::function<QCoro::Task<std::optional<CapturedScreenshot>>()> runEngine;
+        std::function<void(const CapturedScreenshot& captured)> handleCaptured;
         std::function<void(const QString& text, const QString& systemImage, bool sticky, double duration)> showToast;
     };
 

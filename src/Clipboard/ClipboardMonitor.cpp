@@ -1,10 +1,21 @@
 #include "Clipboard/ClipboardMonitor.h"
 
 #include "Clipboard/Pasteboard.h"
+#include "Models/AppSettings.h"
 #include "Platform/ApplicationIdentity.h"
 #include "Platform/ClipboardService.h"
 #include "Settings/SettingsManager.h"
 #include "Storage/ClipboardHistoryStore.h"
+
+#include <QtConcurrent/QtConcurrentRun>
+
+namespace {
+// KDE's convention, set by KeePassXC and others on Linux.
+const QString passwordHint = QStringLiteral("x-kde-passwordManagerHint");
+// Content up to this size is hashed (and an image encoded) at once; larger
+// content off the main thread.
+constexpr qsizetype preparedInline = 256 * 1024;
+} // namespace
 
 ClipboardMonitor::ClipboardMonitor(ClipboardHistoryStore& store, SettingsManager& settings,
                                    ApplicationIdentity& identity, ClipboardService* clipboard, QObject* parent)
@@ -22,6 +33,7 @@ ClipboardMonitor::ClipboardMonitor(ClipboardHistoryStore& store, SettingsManager
 
 void ClipboardMonitor::start()
 {
+    m_stopped = false;
     if (m_timer.isActive())
         return;
     m_timer.start();
@@ -30,6 +42,7 @@ void ClipboardMonitor::start()
 void ClipboardMonitor::stop()
 {
     m_timer.stop();
+    m_stopped = true;
 }
 
 const QStringList& ClipboardMonitor::markerTypes()
@@ -66,32 +79,12 @@ bool ClipboardMonitor::isPasswordManager(const std::optional<QString>& source)
     return false;
 }
 
-bool ClipboardMonitor::isSensitive()
+bool ClipboardMonitor::isSensitive(const ClipboardSnapshot& snapshot) const
 {
-    const QStringList types = m_clipboard.types();
     for (const QString& marker : markerTypes())
-        if (types.contains(marker))
+        if (snapshot.formats.contains(marker))
             return true;
-    // KDE's convention, set by KeePassXC and others on Linux.
-    const QString hint = QStringLiteral("x-kde-passwordManagerHint");
-    if (types.contains(hint)) {
-        const auto value = m_clipboard.data(hint);
-        if (value && value->trimmed() == "secret")
-            return true;
-    }
-    return false;
-}
-
-QImage ClipboardMonitor::readImage()
-{
-    for (const QString& type : {QStringLiteral("image/png"), QStringLiteral("image/tiff")}) {
-        if (const auto bytes = m_clipboard.data(type)) {
-            const QImage image = QImage::fromData(*bytes);
-            if (!image.isNull())
-                return image;
-        }
-    }
-    return m_clipboard.image();
+    return snapshot.extra.value(passwordHint).trimmed() == "secret";
 }
 
 void ClipboardMonitor::poll()
@@ -100,32 +93,80 @@ void ClipboardMonitor::poll()
     if (count == m_lastChangeCount)
         return;
     m_lastChangeCount = count; // handled from here on, whatever follows decides
+    // One read at a time: the newest content is read once this one is done.
+    if (m_busy) {
+        m_changedWhileBusy = true;
+        return;
+    }
+    handleChange();
+}
+
+void ClipboardMonitor::handleChange()
+{
     // Our own content stays out unless its writer adds it itself, also when a
     // late change notice (a previous owner quitting) arrives after our write.
     if (m_clipboard.ownedByThisProcess())
         return;
-    const AppSettings& settings = m_settings.settings();
-    if (!settings.clipboardHistoryEnabled)
+    if (!m_settings.settings().clipboardHistoryEnabled)
         return;
+    ClipboardReadRequest request;
+    // Marked content is not even fetched.
+    if (m_settings.settings().ignoreSensitiveContent)
+        request.stopFormats = markerTypes();
+    request.extraFormats = {passwordHint};
+    m_busy = true;
+    m_clipboard.read(request, this, [this](const ClipboardSnapshot& snapshot) { readFinished(snapshot); });
+}
 
-    // The owner of the clipboard took it when the content changed; the active
-    // window may already belong to another application.
-    auto app = m_identity.clipboardOwner();
+void ClipboardMonitor::readFinished(const ClipboardSnapshot& snapshot)
+{
+    const AppSettings& settings = m_settings.settings();
+    // Anything uncertain is skipped (the reader logged why), and nothing is
+    // recorded after the history was switched off during the read.
+    if (!snapshot.certain || !settings.clipboardHistoryEnabled || m_stopped)
+        return finish();
+
+    // The application whose window answered the read; its own record of the
+    // owner when the reader could not say.
+    auto app = snapshot.owner ? m_identity.applicationOfWindow(snapshot.owner) : m_identity.clipboardOwner();
     if (!app)
         app = m_identity.frontmost();
     std::optional<QString> source;
     if (app && !app->id.isEmpty())
         source = app->id;
 
-    if (m_settings.settings().ignoreSensitiveContent) {
-        if (isSensitive() || isPasswordManager(source))
-            return;
+    if (settings.ignoreSensitiveContent && (snapshot.stopped || isSensitive(snapshot) || isPasswordManager(source)))
+        return finish();
+
+    std::function<std::optional<ClipboardHistoryStore::NewEntry>()> prepare;
+    qsizetype size = 0;
+    if (snapshot.text && !snapshot.text->trimmed().isEmpty()) {
+        const QString text = *snapshot.text;
+        size = text.size() * qsizetype(sizeof(QChar));
+        prepare = [text] { return ClipboardHistoryStore::prepareText(text); };
+    } else if (!snapshot.image.isNull()) {
+        const QImage image = snapshot.image;
+        size = image.sizeInBytes();
+        prepare = [image] { return ClipboardHistoryStore::prepareImage(image); };
+    } else {
+        return finish();
     }
-    if (const auto text = m_clipboard.string(); text && !text->trimmed().isEmpty()) {
-        m_store.addText(*text, source);
-        return;
+    if (size <= preparedInline) {
+        if (const auto entry = prepare())
+            m_store.add(*entry, source);
+        return finish();
     }
-    const QImage image = readImage();
-    if (!image.isNull())
-        m_store.addImage(image, source);
+    QtConcurrent::run(prepare).then(this, [this, source](const std::optional<ClipboardHistoryStore::NewEntry>& entry) {
+        if (entry && m_settings.settings().clipboardHistoryEnabled && !m_stopped)
+            m_store.add(*entry, source);
+        finish();
+    });
+}
+
+void ClipboardMonitor::finish()
+{
+    m_busy = false;
+    Q_EMIT changeHandled();
+    if (std::exchange(m_changedWhileBusy, false))
+        handleChange();
 }

@@ -3,6 +3,12 @@
 // the clipboard history, with the application they came from. Skips, while the
 // sensitive-content filter is on, content marked as concealed, transient,
 // auto-generated or as a password, and content from password managers.
+// Another program's content is read off the main thread, one read at a time;
+// a read that cannot vouch for its content (owner changed, no answer in time,
+// too large) records nothing. Large content is hashed and encoded off the main
+// thread as well.
+#include "Platform/ClipboardSnapshot.h"
+
 #include <QObject>
 #include <QStringList>
 #include <QTimer>
@@ -22,6 +28,7 @@ public:
                      ClipboardService* clipboard = nullptr, QObject* parent = nullptr);
 
     void start();
+    // Also drops the result of a read still under way.
     void stop();
     bool isRunning() const { return m_timer.isActive(); }
 
@@ -31,14 +38,22 @@ public:
 
     // One poll step (the timer calls it).
     void poll();
+    // A change is being read or prepared.
+    bool isBusy() const { return m_busy; }
 
     static const QStringList& markerTypes();
     static const QStringList& passwordManagerTokens();
     static bool isPasswordManager(const std::optional<QString>& source);
 
+Q_SIGNALS:
+    // A change has been dealt with (recorded or not).
+    void changeHandled();
+
 private:
-    bool isSensitive();
-    QImage readImage();
+    void handleChange();
+    void readFinished(const ClipboardSnapshot& snapshot);
+    bool isSensitive(const ClipboardSnapshot& snapshot) const;
+    void finish();
 
     ClipboardHistoryStore& m_store;
     SettingsManager& m_settings;
@@ -46,4 +61,7 @@ private:
     ClipboardService& m_clipboard;
     qint64 m_lastChangeCount = 0;
     QTimer m_timer;
+    bool m_busy = false;
+    bool m_changedWhileBusy = false;
+    bool m_stopped = false;
 };

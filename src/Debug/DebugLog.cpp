@@ -10,6 +10,10 @@
 namespace {
 QMutex logMutex;
 bool stopped = false;
+// Entries written before the launch restarted the file, kept for it.
+QByteArray earlyEntries;
+bool keeping = false;
+constexpr qsizetype earlyLimit = 1 << 20;
 }
 
 namespace DebugLog {
@@ -28,6 +32,8 @@ void write(const QString& message)
     const QByteArray entry = QStringLiteral("[%1] %2\n")
                                  .arg(QTime::currentTime().toString(QStringLiteral("HH:mm:ss.zzz")), message)
                                  .toUtf8();
+    if (keeping && earlyEntries.size() + entry.size() <= earlyLimit)
+        earlyEntries += entry;
     QFile file(filePath());
     // Append only to an existing file; a missing one is created holding just this entry.
     if (file.exists() && file.open(QIODevice::WriteOnly | QIODevice::Append)) {
@@ -38,6 +44,13 @@ void write(const QString& message)
         file.write(entry);
 }
 
+void keepEntriesForLaunch()
+{
+    QMutexLocker lock(&logMutex);
+    keeping = true;
+    earlyEntries.clear();
+}
+
 void restart()
 {
     QMutexLocker lock(&logMutex);
@@ -46,6 +59,16 @@ void restart()
     QFile file(filePath());
     if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         file.write("=== Zentu Debug-Log ===\n");
+    keeping = false;
+}
+
+void writeEarlierEntries()
+{
+    QMutexLocker lock(&logMutex);
+    QFile file(filePath());
+    if (!stopped && !earlyEntries.isEmpty() && file.open(QIODevice::WriteOnly | QIODevice::Append))
+        file.write(earlyEntries);
+    earlyEntries.clear();
 }
 
 void stop()

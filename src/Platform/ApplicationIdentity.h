@@ -17,6 +17,9 @@ public:
     // The application that owned the clipboard when it took it over for the
     // current content; none when unknown (for example when it has quit).
     virtual std::optional<Info> clipboardOwner() = 0;
+    // The application of a window, such as the clipboard owner that answered
+    // a read; none when unknown.
+    virtual std::optional<Info> applicationOfWindow(quint32 window) = 0;
     // The application of the active window.
     virtual std::optional<Info> frontmost() = 0;
 };

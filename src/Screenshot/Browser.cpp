@@ -7,7 +7,7 @@ bool Browser::matches(const QString& appID) const { return appIDMatches(appID, b
 const QList<Browser>& Browser::table()
 {
     // Safari and Arc have no Linux build. The Linux ids are the desktop-file
-    // ids and WM_CLASS names the vendors' packages install.
+    // ids and WM_CLASS names the vendors' and Debian's packages install.
     static const QList<Browser> rows = {
         {QStringLiteral("Safari"), QStringLiteral("com.apple.Safari"), QStringLiteral("Safari"), true, {}},
         {QStringLiteral("Google Chrome"), QStringLiteral("com.google.Chrome"), QStringLiteral("Google Chrome"),
@@ -28,6 +28,12 @@ const QList<Browser>& Browser::table()
          {QStringLiteral("opera"), QStringLiteral("com.opera.Opera")}},
         {QStringLiteral("Opera GX"), QStringLiteral("com.operasoftware.OperaGX"), QStringLiteral("Opera GX"),
          false, {}},
+        // The browsers a Debian desktop ships; both tell the page's address
+        // over the accessibility bus while accessibility is on.
+        {QStringLiteral("Chromium"), QStringLiteral("org.chromium.Chromium"), QStringLiteral("Chromium"), false,
+         {QStringLiteral("chromium"), QStringLiteral("chromium-browser"), QStringLiteral("org.chromium.Chromium")}},
+        {QStringLiteral("Firefox"), QStringLiteral("org.mozilla.firefox"), QStringLiteral("Firefox"), false,
+         {QStringLiteral("firefox-esr"), QStringLiteral("firefox"), QStringLiteral("org.mozilla.firefox")}},
     };
     return rows;
 }

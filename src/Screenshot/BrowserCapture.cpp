@@ -1,5 +1,6 @@
 #include "Screenshot/BrowserCapture.h"
 
+#include "Debug/DebugLog.h"
 #include "Localization/Localizer.h"
 #include "Platform/BrowserBridge.h"
 #include "Platform/PdfViewerBridge.h"
@@ -7,6 +8,7 @@
 #include "Screenshot/CaptureError.h"
 #include "Screenshot/Capturer.h"
 #include "Screenshot/PdfRenderer.h"
+#include "Screenshot/PdfSignature.h"
 #include "Screenshot/ScrollCancel.h"
 
 #include <QCoreApplication>
@@ -32,7 +34,21 @@ QString noPdf(const QString& name)
 
 bool isPdfPath(const QString& path)
 {
-    return QFileInfo(path).suffix().toLower() == QLatin1String("pdf");
+    return isPdfFile(path);
+}
+
+void log(const QString& message)
+{
+    DebugLog::write(QStringLiteral("BROWSER ") + message);
+}
+
+// A recognised browser or viewer that cannot tell what it shows (accessibility
+// off, the window not listed, no open file found) is captured like any other
+// window: scrolled and stitched.
+Target scrolledInstead(const PickedWindow& picked, const QString& app, const QString& name, const CaptureError& why)
+{
+    log(app + QStringLiteral(": ") + why.message() + QStringLiteral(" — Fenster wird gescrollt"));
+    return Target::window(picked, name);
 }
 
 std::optional<double> strictNumber(const QString& piece)
@@ -132,10 +148,20 @@ Target BrowserCapture::resolveTarget(const PickedWindow& picked)
     // A section is always scrolled, whatever the application.
     if (picked.scrollRegion)
         return Target::window(picked, name + QStringLiteral(" Abschnitt"));
-    if (const Browser* browser = Browser::find(app->id))
-        return Target::tab(matchTab(*browser, picked.pid, picked.bounds));
-    if (const DocApp* viewer = DocApp::find(app->id))
-        return Target::pdf(matchDoc(*viewer, picked));
+    if (const Browser* browser = Browser::find(app->id)) {
+        try {
+            return Target::tab(matchTab(*browser, picked.pid, picked.bounds));
+        } catch (const CaptureError& error) {
+            return scrolledInstead(picked, browser->name, name, error);
+        }
+    }
+    if (const DocApp* viewer = DocApp::find(app->id)) {
+        try {
+            return Target::pdf(matchDoc(*viewer, picked));
+        } catch (const CaptureError& error) {
+            return scrolledInstead(picked, viewer->name, name, error);
+        }
+    }
     return Target::window(picked, name);
 }
 
@@ -244,22 +270,33 @@ QCoro::Task<BrowserCapture::Result> BrowserCapture::captureTarget(Target target)
         return ScrollCancel::requested();
     });
 
+    // Pages and documents are rendered whole: nothing can be missing.
+    auto whole = [](std::optional<QImage> image) -> Result {
+        if (!image)
+            return std::nullopt;
+        return CapturedScreenshot::make(std::move(*image), CaptureKind::scrolling);
+    };
+    auto renderFile = [&](const QString& path) {
+        log(QStringLiteral("PDF wird gerendert: ") + path);
+        auto doc = PdfRenderer::openFile(path);
+        return whole(renderPDF(*doc, stop));
+    };
+
     switch (target.kind()) {
     case Target::Kind::tab: {
         const QUrl url = target.tab().url;
-        if (url.isLocalFile() && isPdfPath(url.toLocalFile())) {
-            auto doc = PdfRenderer::openFile(url.toLocalFile());
-            co_return renderPDF(*doc, stop);
-        }
+        if (url.isLocalFile() && isPdfPath(url.toLocalFile()))
+            co_return renderFile(url.toLocalFile());
+        log(QStringLiteral("Seite wird gerendert: ") + url.toDisplayString());
         // co_await only as whole statements (GCC 12 coroutine code generation).
         if (m_pageCapture) {
-            Result page = co_await m_pageCapture(url);
-            co_return page;
+            std::optional<QImage> page = co_await m_pageCapture(url);
+            co_return whole(std::move(page));
         }
         Capturer capturer;
         capturer.setStopRequested(stop);
-        Result page = co_await capturer.capture(url);
-        co_return page;
+        std::optional<QImage> page = co_await capturer.capture(url);
+        co_return whole(std::move(page));
     }
     case Target::Kind::pdf: {
         const Doc doc = target.pdf();
@@ -275,11 +312,10 @@ QCoro::Task<BrowserCapture::Result> BrowserCapture::captureTarget(Target target)
                 QString path;
                 ~Remove() { QFile::remove(path); }
             } remove{*copy};
-            auto pdf = PdfRenderer::openFile(*copy);
-            co_return renderPDF(*pdf, stop);
+            log(QStringLiteral("Kopie von ") + doc.file.toLocalFile());
+            co_return renderFile(*copy);
         }
-        auto pdf = PdfRenderer::openFile(doc.file.toLocalFile());
-        co_return renderPDF(*pdf, stop);
+        co_return renderFile(doc.file.toLocalFile());
     }
     case Target::Kind::window: {
         if (!m_windowScroll)

@@ -3,6 +3,7 @@
 // tab of a known browser, the document of a known PDF viewer, or the window
 // itself) and carries that decision out, ending in one tall image.
 #include "Screenshot/Browser.h"
+#include "Screenshot/CapturedScreenshot.h"
 #include "Screenshot/DocApp.h"
 #include "Screenshot/Target.h"
 
@@ -19,10 +20,11 @@ class RunningApplications;
 
 class BrowserCapture {
 public:
-    // An image, or nothing when the user stopped the capture.
-    using Result = std::optional<QImage>;
+    // The capture (kind "scrolling"), or nothing when the user stopped it.
+    using Result = std::optional<CapturedScreenshot>;
     using WindowScroll = std::function<QCoro::Task<Result>(PickedWindow window, QString name)>;
-    using PageCapture = std::function<QCoro::Task<Result>(QUrl url)>;
+    // A page's image, or nothing when stopped.
+    using PageCapture = std::function<QCoro::Task<std::optional<QImage>>(QUrl url)>;
     using StopRequested = std::function<bool()>;
 
     struct WindowRow {

@@ -4,9 +4,11 @@
 #include "Screenshot/WindowScrollCapture.h"
 
 namespace {
-QCoro::Task<std::optional<QImage>> scrollWindow(WindowScrollCapture* loop, PickedWindow window, QString name)
+QCoro::Task<std::optional<CapturedScreenshot>> scrollWindow(WindowScrollCapture* loop, PickedWindow window,
+                                                            QString name)
 {
-    co_return co_await loop->captureWindowScrolling(std::move(window), std::move(name));
+    CapturedScreenshot shot = co_await loop->captureWindowScrolling(std::move(window), std::move(name));
+    co_return shot;
 }
 } // namespace
 
@@ -23,7 +25,7 @@ Target BrowserTargetRoad::resolveTarget(const PickedWindow& picked)
     return m_browsers.resolveTarget(picked);
 }
 
-QCoro::Task<std::optional<QImage>> BrowserTargetRoad::captureTarget(Target target)
+QCoro::Task<std::optional<CapturedScreenshot>> BrowserTargetRoad::captureTarget(Target target)
 {
     co_return co_await m_browsers.captureTarget(std::move(target));
 }

@@ -13,7 +13,7 @@ public:
     BrowserTargetRoad(BrowserCapture& browsers, WindowScrollCapture& windows);
 
     Target resolveTarget(const PickedWindow& picked) override;
-    QCoro::Task<std::optional<QImage>> captureTarget(Target target) override;
+    QCoro::Task<std::optional<CapturedScreenshot>> captureTarget(Target target) override;
 
 private:
     BrowserCapture& m_browsers;

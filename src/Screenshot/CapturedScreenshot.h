@@ -8,11 +8,15 @@
 struct CapturedScreenshot {
     QImage image;
     CaptureKind kind = CaptureKind::area;
+    // The picture may lack content: a scrolling capture that could not
+    // confirm a seam, hit a limit, or saw the window not scroll at all. It is
+    // kept, but announced as incomplete.
+    bool incomplete = false;
 
     // The picture sized in pixels: device pixel ratio 1.
-    static CapturedScreenshot make(QImage image, CaptureKind kind)
+    static CapturedScreenshot make(QImage image, CaptureKind kind, bool incomplete = false)
     {
         image.setDevicePixelRatio(1.0);
-        return {std::move(image), kind};
+        return {std::move(image), kind, incomplete};
     }
 };

@@ -99,25 +99,19 @@ std::optional<double> number(const QVariant& v)
     }
 }
 
-struct JsAwaiter {
-    QWebEnginePage* page;
-    QString script;
-    QVariant result;
-    bool await_ready() const noexcept { return false; }
-    void await_suspend(std::coroutine_handle<> h)
-    {
-        // Resumed from the event loop, not inside the engine's callback: the
-        // coroutine goes on to run further scripts, which must not happen while
-        // the engine is still dispatching this one.
-        QPointer<QWebEnginePage> guard(page);
-        page->runJavaScript(script, [this, h, guard](const QVariant& v) {
-            result = v;
-            QMetaObject::invokeMethod(guard.data(), [h] { h.resume(); }, Qt::QueuedConnection);
-        });
-    }
-    QVariant await_resume() { return result; }
-};
 }
+
+// Resumed from the event loop, not inside the engine's callback: the coroutine
+// goes on to run further scripts, which must not happen while the engine is
+// still dispatching this one. A page whose renderer is gone resumes at once
+// with an error, as does a script that never answers.
+struct Capturer::ScriptAwaiter {
+    Capturer* capturer;
+    QString script;
+    bool await_ready() const noexcept { return capturer->m_pageGone; }
+    void await_suspend(std::coroutine_handle<> h) { capturer->runScript(script, h); }
+    QVariant await_resume() { return capturer->takeScriptResult(); }
+};
 
 struct Capturer::LoadAwaiter {
     Capturer* capturer;
@@ -177,6 +171,22 @@ Capturer::Capturer(QObject* parent)
         default:
             break;
         }
+    });
+
+    // A renderer that crashes or is killed never answers a pending script.
+    connect(page, &QWebEnginePage::renderProcessTerminated, this,
+            [this](QWebEnginePage::RenderProcessTerminationStatus status, int exitCode) {
+                m_pageGone = true;
+                log(QStringLiteral("Seitenprozess beendet (Status %1, Code %2)").arg(int(status)).arg(exitCode));
+                const QString error = Localizer::t(QStringLiteral("Seite konnte nicht aufgenommen werden."));
+                finishLoad(error);
+                finishScript(m_scriptSerial, {}, error);
+            });
+    m_scriptTimeout.setSingleShot(true);
+    m_scriptTimeout.setInterval(20s);
+    connect(&m_scriptTimeout, &QTimer::timeout, this, [this] {
+        log(QStringLiteral("Skript antwortet nicht"));
+        finishScript(m_scriptSerial, {}, Localizer::t(QStringLiteral("Seite konnte nicht aufgenommen werden.")));
     });
 
     // Rendered, but never on screen.
@@ -254,10 +264,41 @@ QCoro::Task<void> Capturer::load(QUrl url)
         throw CaptureError(*m_loadError);
 }
 
+void Capturer::runScript(const QString& script, std::coroutine_handle<> h)
+{
+    m_scripting = h;
+    const quint64 serial = ++m_scriptSerial;
+    QPointer<Capturer> self(this);
+    m_view->page()->runJavaScript(script, [self, serial](const QVariant& v) {
+        if (self)
+            self->finishScript(serial, v, std::nullopt);
+    });
+    m_scriptTimeout.start();
+}
+
+void Capturer::finishScript(quint64 serial, const QVariant& result, std::optional<QString> error)
+{
+    // Exactly one resume per script; a late answer to an abandoned one is dropped.
+    if (serial != m_scriptSerial || !m_scripting)
+        return;
+    m_scriptTimeout.stop();
+    m_scriptResult = result;
+    m_scriptError = std::move(error);
+    const std::coroutine_handle<> h = std::exchange(m_scripting, {});
+    QMetaObject::invokeMethod(this, [h] { h.resume(); }, Qt::QueuedConnection);
+}
+
+QVariant Capturer::takeScriptResult()
+{
+    if (m_scriptError || m_pageGone)
+        throw CaptureError(m_scriptError.value_or(Localizer::t(QStringLiteral("Seite konnte nicht aufgenommen werden."))));
+    return std::exchange(m_scriptResult, {});
+}
+
 QCoro::Task<QVariant> Capturer::evaluate(QString script)
 {
-    // A named awaiter: the engine's callback writes into it while suspended.
-    JsAwaiter awaiter{m_view->page(), std::move(script), {}};
+    // A named awaiter: the engine's callback completes it while suspended.
+    ScriptAwaiter awaiter{this, std::move(script)};
     QVariant result = co_await awaiter;
     co_return result;
 }

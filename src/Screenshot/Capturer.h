@@ -7,7 +7,9 @@
 #include <QImage>
 #include <QList>
 #include <QObject>
+#include <QTimer>
 #include <QUrl>
+#include <QVariant>
 #include <coroutine>
 #include <functional>
 #include <memory>
@@ -42,6 +44,7 @@ public:
 
 private:
     struct LoadAwaiter;
+    struct ScriptAwaiter;
     QCoro::Task<void> load(QUrl url);
     QCoro::Task<double> primeLazyContent();
     QCoro::Task<double> scroll(double y);
@@ -51,6 +54,9 @@ private:
     QCoro::Task<QByteArray> fetch(QUrl url);
     QImage snapshot();
     void finishLoad(std::optional<QString> error);
+    void runScript(const QString& script, std::coroutine_handle<> h);
+    void finishScript(quint64 serial, const QVariant& result, std::optional<QString> error);
+    QVariant takeScriptResult();
     void onDownload(QWebEngineDownloadRequest* request);
 
     QWebEngineProfile* m_profile = nullptr;
@@ -59,4 +65,10 @@ private:
     std::optional<QString> m_loadError;
     std::optional<QUrl> m_pdfURL;
     std::function<bool()> m_stopRequested;
+    std::coroutine_handle<> m_scripting;
+    quint64 m_scriptSerial = 0;
+    QVariant m_scriptResult;
+    std::optional<QString> m_scriptError;
+    bool m_pageGone = false;
+    QTimer m_scriptTimeout;
 };

@@ -29,7 +29,7 @@ bool ScrollCapture::isRunning()
     return running;
 }
 
-QCoro::Task<std::optional<QImage>> ScrollCapture::run()
+QCoro::Task<std::optional<CapturedScreenshot>> ScrollCapture::run()
 {
     if (running) {
         DebugLog::write(QStringLiteral("SCROLL: bereits aktiv — Doppelstart ignoriert"));
@@ -59,8 +59,8 @@ QCoro::Task<std::optional<QImage>> ScrollCapture::run()
         ScrollProgressHUD::shared().show();
         reset.panel = true;
     }
-    std::optional<QImage> image = co_await targets->captureTarget(std::move(target));
-    if (image)
-        image->setDevicePixelRatio(1);
-    co_return image;
+    std::optional<CapturedScreenshot> shot = co_await targets->captureTarget(std::move(target));
+    if (shot)
+        shot->image.setDevicePixelRatio(1);
+    co_return shot;
 }

@@ -3,6 +3,7 @@
 // section of one), the target road decides what to capture and captures it,
 // and the result comes back as one image whose size in points is its size in
 // pixels. One run at a time.
+#include "Screenshot/CapturedScreenshot.h"
 #include "Screenshot/PickedWindow.h"
 
 #include <QCoroTask>
@@ -22,8 +23,9 @@ public:
     static void setPicker(Picker picker);
     static void setTargetRoad(std::shared_ptr<ScrollTargetRoad> road);
 
-    // Nothing when the picker was cancelled or a run is already under way.
-    // Errors of the target road reach the caller unchanged.
-    static QCoro::Task<std::optional<QImage>> run();
+    // The capture (kind "scrolling", maybe marked incomplete); nothing when
+    // the picker was cancelled or a run is already under way. Errors of the
+    // target road reach the caller unchanged.
+    static QCoro::Task<std::optional<CapturedScreenshot>> run();
     static bool isRunning();
 };

@@ -2,6 +2,7 @@
 // What the scrolling capture does with a picked window: decide what to capture
 // (resolveTarget) and capture it (captureTarget). The program's road is
 // BrowserTargetRoad: pages and documents rendered whole, windows scrolled.
+#include "Screenshot/CapturedScreenshot.h"
 #include "Screenshot/PickedWindow.h"
 #include "Screenshot/Target.h"
 
@@ -14,7 +15,7 @@ public:
     virtual ~ScrollTargetRoad() = default;
     // Throws CaptureError when the window cannot be captured.
     virtual Target resolveTarget(const PickedWindow& picked) = 0;
-    // The image, or nothing when the user stopped a capture that has nothing
-    // to show. Throws CaptureError.
-    virtual QCoro::Task<std::optional<QImage>> captureTarget(Target target) = 0;
+    // The capture (kind "scrolling"), or nothing when the user stopped a
+    // capture that has nothing to show. Throws CaptureError.
+    virtual QCoro::Task<std::optional<CapturedScreenshot>> captureTarget(Target target) = 0;
 };

@@ -9,19 +9,20 @@
 #include "Platform/WindowActivation.h"
 #include "Platform/WindowServer.h"
 #include "Screenshot/CaptureError.h"
+#include "Screenshot/FrameMatcher.h"
 #include "Screenshot/PickedWindowLookup.h"
 #include "Screenshot/ScrollCancel.h"
 #include "Screenshot/ScrollCoverOverlay.h"
 #include "Screenshot/ScrollProgress.h"
 #include "Screenshot/ScrollProgressHUD.h"
+#include "Screenshot/ScrollStepper.h"
 #include "Screenshot/WindowShot.h"
+#include "Screenshot/WorkerTask.h"
 
 #include <QApplication>
-#include <QCoroFuture>
 #include <QCoroTimer>
 #include <QTimer>
 #include <QWidget>
-#include <QtConcurrent>
 #include <chrono>
 #include <cmath>
 
@@ -90,7 +91,9 @@ void hideOwnTopLevels()
 WindowScrollCapture::WindowScrollCapture(Backends backends)
     : m_b(backends)
     , m_grab([](QRectF region, qreal scale) -> QCoro::Task<QImage> {
-        co_return co_await QtConcurrent::run([region, scale] { return WindowShot::image(region, scale); });
+        const auto work = [region, scale] { return WindowShot::image(region, scale); };
+        QImage image = co_await onWorker(work);
+        co_return image;
     })
     , m_sleep([](int ms) -> QCoro::Task<void> { co_await QCoro::sleepFor(std::chrono::milliseconds(ms)); })
     , m_showCover([](const QRectF& rect) { ScrollCoverOverlay::shared().show(rect); })
@@ -127,18 +130,35 @@ QCoro::Task<QImage> WindowScrollCapture::grab(const QRectF& region, qreal scale)
     co_return co_await m_grab(region, scale);
 }
 
-QCoro::Task<QImage> WindowScrollCapture::stableFrame(QRectF region, qreal scale, QSize expected)
+// Arguments by reference: GCC 12 destroys the copy of a by-value argument
+// to a coroutine twice when the call is co_awaited right away.
+QCoro::Task<FrameRows> WindowScrollCapture::rowsOf(const QImage& image)
 {
-    auto fits = [&](const QImage& image) { return !image.isNull() && image.size() == expected; };
-    // Settle: two grabs a quarter second apart that agree.
-    QImage a = co_await grab(region, scale);
-    QImage b;
-    QImage reference;
+    // Named, not a temporary: GCC 12 may destroy temporaries of a co_await twice.
+    const auto work = [image] { return FrameRows(image); };
+    FrameRows rows = co_await onWorker(work);
+    co_return rows;
+}
+
+QCoro::Task<FrameRows> WindowScrollCapture::stableFrame(QRectF region, qreal scale, QSize expected)
+{
+    auto fits = [&](const FrameRows& frame) { return !frame.isNull() && frame.image().size() == expected; };
+    // Dense comparisons: sparse samples miss sparse content (a terminal's
+    // text) and would take a frame still moving for a settled one.
+    auto same = [](const FrameRows& a, const FrameRows& b) { return FrameMatcher::sameContent(a, b); };
+    // Settle: two grabs a quarter second apart that agree. (Each co_await
+    // initialises a fresh local: GCC 12 mishandles co_await in assignments.)
+    QImage firstGrab = co_await grab(region, scale);
+    FrameRows a = co_await rowsOf(firstGrab);
+    FrameRows b;
+    FrameRows reference;
     bool settled = false;
     for (int attempt = 0; attempt < 12; ++attempt) {
         co_await m_sleep(250);
-        b = co_await grab(region, scale);
-        if (fits(a) && fits(b) && WindowShot::framesEqual(a, b)) {
+        QImage grabbed = co_await grab(region, scale);
+        FrameRows next = co_await rowsOf(grabbed);
+        b = next;
+        if (fits(a) && fits(b) && same(a, b)) {
             reference = b;
             settled = true;
             break;
@@ -152,29 +172,16 @@ QCoro::Task<QImage> WindowScrollCapture::stableFrame(QRectF region, qreal scale,
     int waited = 0;
     for (;;) {
         co_await m_sleep(200);
-        QImage next = co_await grab(region, scale);
+        QImage grabbed = co_await grab(region, scale);
+        FrameRows next = co_await rowsOf(grabbed);
         if (!fits(next))
             co_return reference;
-        if (waited >= 800 && WindowShot::framesEqual(reference, next))
+        if (waited >= 800 && same(reference, next))
             co_return next;
         if (waited >= 1600)
             co_return next;
         waited += 200;
         reference = next;
-    }
-}
-
-QCoro::Task<void> WindowScrollCapture::scrollStep(QPointF centre, int pixels)
-{
-    // The pointer cannot be decoupled from the mouse on X11: it is put back
-    // over the section before every step, so the wheel reaches the section.
-    m_b.input.warpPointer(centre);
-    if (pixels == 0)
-        co_return;
-    const int clicks = qMax(1, int(std::lround(std::abs(pixels) / double(wheelPixelsPerClick))));
-    for (int i = 0; i < clicks; ++i) {
-        m_b.input.scrollWheel(pixels > 0 ? 1 : -1);
-        co_await m_sleep(20);
     }
 }
 
@@ -187,7 +194,7 @@ bool WindowScrollCapture::focusOnTarget(qint32 pid)
     return owner && *owner == pid;
 }
 
-QCoro::Task<QImage> WindowScrollCapture::captureWindowScrolling(PickedWindow target, QString name)
+QCoro::Task<CapturedScreenshot> WindowScrollCapture::captureWindowScrolling(PickedWindow target, QString name)
 {
     const qint32 pid = target.pid;
     const bool sectionMode = target.scrollRegion.has_value();
@@ -272,18 +279,25 @@ QCoro::Task<QImage> WindowScrollCapture::captureWindowScrolling(PickedWindow tar
     const QPointF centre = rect.center();
     const std::optional<QPointF> savedPointer = m_b.input.pointerPosition();
 
-    // 8. Section mode: the pointer waits hidden over the section; it comes
-    //    back where it was however the run ends.
+    // 8. The pointer waits hidden over the content while the wheel turns (from
+    //    the start for a section, from the moment the wheel takes over for a
+    //    whole window); it comes back where it was however the run ends.
     std::optional<OnExit> restorePointer;
-    if (sectionMode) {
+    auto parkPointer = [&] {
+        if (restorePointer)
+            return false;
         InputSynthesis& input = m_b.input;
-        m_b.input.warpPointer(centre);
-        m_b.input.hidePointer();
+        input.warpPointer(centre);
+        input.hidePointer();
         restorePointer.emplace([&input, savedPointer] {
             input.showPointer();
             if (savedPointer)
                 input.warpPointer(*savedPointer);
         });
+        return true;
+    };
+    if (sectionMode) {
+        parkPointer();
         co_await m_sleep(50);
         if (m_b.lookup) {
             if (const std::optional<PickedWindow> under = m_b.lookup->windowUnderCursor(centre)) {
@@ -307,169 +321,315 @@ QCoro::Task<QImage> WindowScrollCapture::captureWindowScrolling(PickedWindow tar
     log(QStringLiteral("Fenster-Capture: ") + name + QStringLiteral(", Startbild ") + QString::number(w)
         + QLatin1Char('x') + QString::number(h) + QStringLiteral(", scale=") + decimal(scale));
 
-    const int wheelStep = int(rect.height() * 0.5);
     // Keys go to whichever window has the focus: each key step first makes
     // sure that is still the target, else the scrolling ends here.
     bool focusLost = false;
-    auto keyStep = [&](InputSynthesis::Key key, bool control) {
-        if (!focusOnTarget(pid)) {
-            if (!focusLost)
-                log(QStringLiteral("Fokus nicht mehr beim Ziel — bis hier zusammensetzen"));
-            focusLost = true;
-            return false;
-        }
-        m_b.input.pressKey(key, control);
-        return true;
+    auto keyGate = [&] {
+        if (focusOnTarget(pid))
+            return true;
+        if (!focusLost)
+            log(QStringLiteral("Fokus nicht mehr beim Ziel — bis hier zusammensetzen"));
+        focusLost = true;
+        return false;
+    };
+    ScrollStepper stepper(m_b.input, m_sleep, keyGate, centre, h,
+                          sectionMode ? ScrollStepper::Mode::wheel : ScrollStepper::Mode::keys);
+    // The keys reach nothing that scrolls (a terminal hands them to its
+    // shell): the wheel under the parked pointer takes over.
+    auto wheelTakesOver = [&]() -> bool {
+        stepper.useWheel();
+        return parkPointer();
     };
 
-    // 10. Scroll to the top.
-    QImage top = first;
+    // 10. Scroll to the top. Keys that never move the view are tried against
+    //     the wheel: either the view is at its top already, or the wheel
+    //     moves it and does the scrolling from now on.
+    // The baseline is a settled frame: the first grab may come before the
+    // window has redrawn itself for us (blank), which would look like movement.
+    FrameRows top = co_await stableFrame(rect, scale, frameSize);
+    if (top.isNull()) {
+        FrameRows firstRows = co_await rowsOf(first);
+        top = firstRows;
+    }
+    bool keysMoved = false;
     {
-        QImage previous = first;
+        FrameRows previous = top;
         int steps = 0;
         bool proceed = true;
         if (!sectionMode && bundleID != QLatin1String("com.apple.finder")) {
-            proceed = keyStep(InputSynthesis::Key::home, true);
-            if (proceed)
+            proceed = keyGate();
+            if (proceed) {
+                m_b.input.pressKey(InputSynthesis::Key::home, true);
                 co_await m_sleep(200);
-        }
-        const int limit = sectionMode ? 80 : 120;
-        while (proceed && !ScrollCancel::requested()) {
-            if (sectionMode) {
-                co_await scrollStep(centre, wheelStep);
-            } else if (!keyStep(InputSynthesis::Key::pageUp, false)) {
-                break;
             }
-            const QImage frame = co_await stableFrame(rect, scale, frameSize);
+        }
+        while (proceed && !ScrollCancel::requested()) {
+            const bool sent = co_await stepper.towardsTop();
+            if (!sent)
+                break;
+            FrameRows frame = co_await stableFrame(rect, scale, frameSize);
             if (frame.isNull()) {
                 top = previous;
                 break;
             }
             top = frame;
-            if (WindowShot::framesEqual(previous, frame))
+            const bool moved = !FrameMatcher::sameContent(previous, frame);
+            if (!moved && stepper.mode() == ScrollStepper::Mode::keys && !keysMoved) {
+                if (wheelTakesOver())
+                    co_await m_sleep(50);
+                co_await stepper.towardsTop();
+                FrameRows probe = co_await stableFrame(rect, scale, frameSize);
+                if (!probe.isNull() && !FrameMatcher::sameContent(frame, probe)) {
+                    log(QStringLiteral("Tasten bewegen die Ansicht nicht — weiter mit dem Mausrad"));
+                    previous = probe;
+                    top = probe;
+                    ++steps;
+                    continue;
+                }
+                // Nothing moves it: the top. The keys stay in charge.
+                stepper.useKeys();
+                if (!probe.isNull())
+                    top = probe;
                 break;
+            }
+            if (!moved)
+                break;
+            if (stepper.mode() == ScrollStepper::Mode::keys)
+                keysMoved = true;
             previous = frame;
-            if (++steps >= limit)
+            if (++steps >= (stepper.mode() == ScrollStepper::Mode::keys ? 120 : 80))
                 break;
         }
         log(QStringLiteral("Nach oben gescrollt"));
-        const QImage settled = co_await stableFrame(rect, scale, frameSize);
+        FrameRows settled = co_await stableFrame(rect, scale, frameSize);
         if (!settled.isNull())
             top = settled;
     }
 
     // 11.
-    const int expected = sectionMode ? h / 2 : h * 88 / 100;
-    const int largestShift = sectionMode ? h * 72 / 100 : h * 98 / 100;
     QList<StitchStrip> strips;
     qint64 accumulated = h;
-    QImage previous = top;
-    QImage last = top;
+    FrameRows previous = top;
+    FrameRows last = top;
     int smallShifts = 0;
-    bool bandsMeasured = false;
-    bool scrollbarMeasured = false;
     bool noMovementBefore = false;
-    int fixedTop = 0;
-    int fixedBottom = 0;
+    bool keysProven = keysMoved;
+    std::optional<FrameMatcher::Bands> bands; // of the last stitched step
+    // Rows of the top frame in the result (all of it until a step shows its
+    // footer), and the row of the last frame down to which the result holds
+    // its content.
+    int topCut = h;
+    int stitchedEnd = h;
+    bool scrollbarMeasured = false;
     int scrollbar = 0;
+    // The result may lack content; each cause is logged where it arises.
+    bool incomplete = false;
+    auto analyse = [](const FrameRows& a, const FrameRows& b,
+                      FrameMatcher::Request request) -> QCoro::Task<FrameMatcher::Match> {
+        const auto work = [a, b, request] { return FrameMatcher::match(a, b, request); };
+        FrameMatcher::Match match = co_await onWorker(work);
+        co_return match;
+    };
 
-    // 12. Scroll down step by step.
+    // 12. Scroll down step by step; every seam is confirmed before it is stitched.
     if (h <= maxHeightPx - 1) {
         while (strips.size() < maxStrips) {
             if (ScrollCancel::requested()) {
                 log(QStringLiteral("Abgebrochen (ESC) — bis hier zusammensetzen"));
                 break;
             }
-            if (sectionMode) {
-                co_await scrollStep(centre, -wheelStep);
-            } else if (!keyStep(InputSynthesis::Key::pageDown, false)) {
+            const bool usedKeys = stepper.mode() == ScrollStepper::Mode::keys;
+            const bool sent = co_await stepper.forward();
+            if (!sent) {
+                log(QStringLiteral("Unvollständig: Fokus verloren"));
+                incomplete = true;
                 break;
             }
-            const QImage frame = co_await stableFrame(rect, scale, frameSize);
-            if (frame.isNull() || frame.size() != frameSize)
+            FrameRows frame = co_await stableFrame(rect, scale, frameSize);
+            if (frame.isNull()) {
+                log(QStringLiteral("Unvollständig: kein Bild"));
+                incomplete = true;
                 break;
-            if (WindowShot::framesEqual(previous, frame)) {
+            }
+            FrameMatcher::Request request{stepper.expected(), stepper.expectedTrusted()};
+            if (usedKeys && !request.expected)
+                request.expected = h * 88 / 100;
+            FrameMatcher::Match match = co_await analyse(previous, frame, request);
+            if (!match.moved) {
+                if (usedKeys && !keysProven) {
+                    log(QStringLiteral("Tasten bewegen die Ansicht nicht — weiter mit dem Mausrad"));
+                    if (wheelTakesOver())
+                        co_await m_sleep(50);
+                    continue;
+                }
                 if (noMovementBefore) {
                     log(QStringLiteral("Fensterende erreicht"));
+                    // Over a stretch of nothing the view may move unseen.
+                    if (FrameMatcher::blank(frame, bands.value_or(FrameMatcher::Bands{}))) {
+                        log(QStringLiteral("Unvollständig: Ende auf leerer Fläche nicht sicher"));
+                        incomplete = true;
+                    }
                     break;
                 }
                 noMovementBefore = true;
                 previous = frame;
                 continue;
             }
-            if (!bandsMeasured) {
-                if (!sectionMode) {
-                    const WindowShot::Edges edges = WindowShot::fixedEdges(previous, frame);
-                    fixedTop = edges.top;
-                    fixedBottom = edges.bottom;
+            if (usedKeys)
+                keysProven = true;
+            noMovementBefore = false;
+            log(QStringLiteral("Schritt → Verschiebung=") + QString::number(match.shift) + QStringLiteral(" px"));
+            bool learnFromStep = true;
+            if (!match.confirmed) {
+                log(QStringLiteral("Naht nicht bestätigt: ") + QString::number(match.matchedRows)
+                    + QStringLiteral(" von ") + QString::number(match.overlapRows) + QStringLiteral(" Zeilen gleich")
+                    + (match.ambiguous ? QStringLiteral(", mehrdeutig") : QString())
+                    + QStringLiteral(" — Schritt zurück"));
+                // Back to the last confirmed frame, then smaller steps.
+                FrameRows again;
+                const bool back = co_await stepper.back();
+                if (back) {
+                    const FrameRows settledBack = co_await stableFrame(rect, scale, frameSize);
+                    again = settledBack;
                 }
-                log(QStringLiteral("Feste Ränder: oben ") + QString::number(fixedTop) + QStringLiteral(", unten ")
-                    + QString::number(fixedBottom) + QStringLiteral(" px"));
+                if (!again.isNull() && FrameMatcher::sameContent(previous, again)) {
+                    if (stepper.mode() == ScrollStepper::Mode::keys) {
+                        log(QStringLiteral("Seitenschritt zu weit — weiter mit dem Mausrad"));
+                        if (wheelTakesOver())
+                            co_await m_sleep(50);
+                        continue;
+                    }
+                    if (stepper.shrink()) {
+                        log(QStringLiteral("Kleinere Schritte: ") + QString::number(stepper.clicks())
+                            + QStringLiteral(" Klicks"));
+                        continue;
+                    }
+                    log(QStringLiteral("Unvollständig: Naht nicht bestätigt"));
+                    incomplete = true;
+                    break;
+                }
+                // Not back where it was: the frame it shows now may still
+                // continue the content.
+                if (!again.isNull()) {
+                    const FrameMatcher::Match onward = co_await analyse(previous, again, FrameMatcher::Request{});
+                    match = onward;
+                    frame = again;
+                    learnFromStep = false;
+                }
+                if (again.isNull() || !match.confirmed || match.shift <= 3) {
+                    log(QStringLiteral("Unvollständig: Naht nicht bestätigt"));
+                    incomplete = true;
+                    break;
+                }
+                log(QStringLiteral("Schritt → Verschiebung=") + QString::number(match.shift) + QStringLiteral(" px"));
             }
-            const int shift = WindowShot::contentShift(previous, frame, fixedTop, fixedBottom, largestShift, expected);
-            log(QStringLiteral("Schritt → Verschiebung=") + QString::number(shift) + QStringLiteral(" px"));
-            if (shift <= 3) {
+            if (match.shift <= 3) {
+                // The content changed in place (an animation) instead of moving.
                 if (smallShifts >= 7) {
                     log(QStringLiteral("Kein sauberer Versatz mehr — Ende (Sicherheitsnetz)"));
+                    log(QStringLiteral("Unvollständig: Inhalt ändert sich ohne zu scrollen"));
+                    incomplete = true;
                     break;
                 }
                 ++smallShifts;
-                bandsMeasured = true;
-                noMovementBefore = false;
                 previous = frame;
                 continue;
             }
-            if (!scrollbarMeasured) {
+            const FrameMatcher::Bands now = match.bands;
+            const int band = h - now.top - now.bottom;
+            if (learnFromStep)
+                stepper.learn(match.shift, band);
+            if (stepper.mode() == ScrollStepper::Mode::wheel && learnFromStep)
+                log(QStringLiteral("Mausrad: ") + QString::number(stepper.pixelsPerClick(), 'f', 1)
+                    + QStringLiteral(" px pro Klick, nächster Schritt ") + QString::number(stepper.clicks())
+                    + QStringLiteral(" Klicks"));
+            if (!bands || *bands != now)
+                log(QStringLiteral("Feste Ränder: oben ") + QString::number(now.top) + QStringLiteral(", unten ")
+                    + QString::number(now.bottom) + QStringLiteral(" px"));
+            log(QStringLiteral("Naht bestätigt: ") + QString::number(match.matchedRows) + QStringLiteral(" von ")
+                + QString::number(match.overlapRows) + QStringLiteral(" Zeilen gleich"));
+            if (!scrollbar) {
                 // Measured on the scrolling band only: header and footer do
-                // not move with the content and would hide the bar.
-                const int band = h - fixedTop - fixedBottom;
-                scrollbar = band > 0 ? WindowShot::scrollbarWidth(previous.copy(0, fixedTop, w, band),
-                                                                  frame.copy(0, fixedTop, w, band), shift)
-                                     : 0;
-                log(QStringLiteral("Scrollleiste erkannt: ") + QString::number(scrollbar) + QStringLiteral(" px"));
+                // not move with the content and would hide the bar. A thin
+                // thumb escapes the sparse rows; the shared rows are compared
+                // densely too, on every step until a bar shows.
+                const int sparse = band > 0 ? WindowShot::scrollbarWidth(previous.image().copy(0, now.top, w, band),
+                                                                         frame.image().copy(0, now.top, w, band),
+                                                                         match.shift)
+                                            : 0;
+                scrollbar = qMax(sparse, FrameMatcher::scrollbarWidth(previous, frame, match.shift, now));
+                if (!scrollbarMeasured || scrollbar)
+                    log(QStringLiteral("Scrollleiste erkannt: ") + QString::number(scrollbar) + QStringLiteral(" px"));
+                scrollbarMeasured = true;
             }
-            const int available = h - fixedBottom - fixedTop;
-            const int take = qMin(available, shift);
-            if (available >= 1) {
+            // The rows that came into view: from below what the result holds
+            // down to this frame's footer. (Footers differ from step to step
+            // where blank content next to them is taken for part of them.)
+            if (!bands) {
+                topCut = h - now.bottom;
+                stitchedEnd = topCut;
+            }
+            bands = now;
+            stitchedEnd -= match.shift;
+            if (stitchedEnd < now.top) {
+                // Rows went under the header before they were seen whole.
+                log(QStringLiteral("Unvollständig: Inhalt unter der Kopfzeile verpasst"));
+                incomplete = true;
+                stitchedEnd = now.top;
+            }
+            const int take = h - now.bottom - stitchedEnd;
+            if (take > 0) {
                 // copy(): the strip owns its rows, the frame can go.
-                const QImage strip = frame.copy(0, h - fixedBottom - take, w, take);
+                const QImage strip = frame.image().copy(0, stitchedEnd, w, take);
                 if (!strip.isNull()) {
                     strips.append({strip, take});
                     accumulated += take;
                 }
+                stitchedEnd += take;
             }
             log(QStringLiteral("Streifen ") + QString::number(strips.size()) + QStringLiteral(": +")
                 + QString::number(take) + QStringLiteral(" px"));
             ScrollProgress::shared().setStrips(int(strips.size()));
             ScrollProgress::shared().setHeightPx(int(qMin<qint64>(accumulated, INT_MAX)));
-            if (accumulated >= maxHeightPx) {
-                last = frame;
-                break;
-            }
             smallShifts = 0;
-            bandsMeasured = true;
-            scrollbarMeasured = true;
-            noMovementBefore = false;
             previous = frame;
             last = frame;
+            if (accumulated >= maxHeightPx) {
+                log(QStringLiteral("Unvollständig: Höhengrenze erreicht"));
+                incomplete = true;
+                break;
+            }
         }
+        if (strips.size() >= maxStrips) {
+            log(QStringLiteral("Unvollständig: Streifengrenze erreicht"));
+            incomplete = true;
+        }
+    } else {
+        log(QStringLiteral("Unvollständig: Höhengrenze erreicht"));
+        incomplete = true;
     }
 
     // 13. Header (once, with the top frame), strips, footer (once).
-    if (strips.isEmpty())
+    if (strips.isEmpty()) {
         log(QStringLiteral("WARNUNG: kein Streifen — Fenster reagierte evtl. nicht auf synthetisches Scrollen"));
+        if (!incomplete && !ScrollCancel::requested()) {
+            log(QStringLiteral("Unvollständig: nichts gescrollt"));
+            incomplete = true;
+        }
+    }
+    // The last frame's rows below what the result holds: its footer (and
+    // content next to it that was taken for part of it).
     QList<StitchStrip> pieces;
-    pieces.append({top.copy(0, 0, w, h - fixedBottom), h - fixedBottom});
+    pieces.append({top.image().copy(0, 0, w, topCut), topCut});
     pieces.append(strips);
-    if (fixedBottom > 0)
-        pieces.append({last.copy(0, h - fixedBottom, w, fixedBottom), fixedBottom});
+    if (stitchedEnd < h)
+        pieces.append({last.image().copy(0, stitchedEnd, w, h - stitchedEnd), h - stitchedEnd});
     qint64 total = 0;
     for (const StitchStrip& piece : pieces)
         total += piece.height;
     log(QStringLiteral("Fenster-Capture fertig: ") + QString::number(pieces.size()) + QStringLiteral(" Streifen, ")
         + QString::number(total) + QStringLiteral(" px hoch"));
     QImage result = stitchStrips(pieces, qMax(1, w - scrollbar), int(qMin<qint64>(total, INT_MAX)));
-    result.setDevicePixelRatio(1);
     // 14. The pointer comes back and the clean-up is posted as the guards end.
-    co_return result;
+    co_return CapturedScreenshot::make(std::move(result), CaptureKind::scrolling, incomplete);
 }

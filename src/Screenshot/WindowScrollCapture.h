@@ -2,10 +2,15 @@
 // The scroll-and-stitch capture of an ordinary window: brings the window to
 // the front, scrolls its content to the top, then scrolls it down step by step
 // with synthetic input (keys for a whole window, wheel clicks under a parked,
-// hidden pointer for a dragged section), takes a settled frame after each step,
-// measures how far the content moved and keeps the newly revealed rows;
-// finally stacks everything into one tall image. Runs on the main thread; the
-// frame grabs run on worker threads while it waits.
+// hidden pointer for a dragged section or where keys do not move the view),
+// takes a settled frame after each step, measures how far the content moved,
+// confirms that shift over every row the two frames share and keeps the newly
+// revealed rows; finally stacks everything into one tall image. A seam that
+// cannot be confirmed ends the scrolling with what is certain, and the result
+// says it may be incomplete. Runs on the main thread; the frame grabs and
+// their analysis run on worker threads while it waits.
+#include "Screenshot/CapturedScreenshot.h"
+#include "Screenshot/FrameRows.h"
 #include "Screenshot/PickedWindow.h"
 
 #include <QCoroTask>
@@ -54,28 +59,25 @@ public:
     void setHideOwnWindows(std::function<void()> hide) { m_hideOwnWindows = std::move(hide); }
     void setCleanup(std::function<void()> cleanup) { m_cleanup = std::move(cleanup); }
 
-    // The stitched image: frame width minus the scrollbar band (at least 1)
-    // wide. Throws CaptureError when a permission is missing, the first frame
-    // cannot be taken or the result is too large to hold. Escape, the end of
-    // the content, the limits and a window that loses the focus all end the
-    // scrolling and return what was gathered.
-    QCoro::Task<QImage> captureWindowScrolling(PickedWindow target, QString name);
+    // The stitched image (kind "scrolling"): frame width minus the scrollbar
+    // band (at least 1) wide. Throws CaptureError when a permission is
+    // missing, the first frame cannot be taken or the result is too large to
+    // hold. Escape, the end of the content, the limits, a window that loses
+    // the focus and a seam that cannot be confirmed all end the scrolling and
+    // return what was gathered; all but Escape and the end mark it incomplete.
+    QCoro::Task<CapturedScreenshot> captureWindowScrolling(PickedWindow target, QString name);
 
     // The largest on-screen ordinary window of a process (window number and
     // bounds); the first of equal ones wins, zero-area windows never.
     std::optional<std::pair<quint32, QRectF>> largestWindow(qint32 pid);
 
-    // Wheel pixels per click: how far one synthetic click is taken to scroll
-    // (the usual three lines of a toolkit). The shift of every step is
-    // measured, so this only sets the size of the steps.
-    static constexpr int wheelPixelsPerClick = 60;
     static constexpr int maxStrips = 400;
     static constexpr int maxHeightPx = 200000;
 
 private:
     QCoro::Task<QImage> grab(const QRectF& region, qreal scale);
-    QCoro::Task<QImage> stableFrame(QRectF region, qreal scale, QSize expected);
-    QCoro::Task<void> scrollStep(QPointF centre, int pixels);
+    QCoro::Task<FrameRows> rowsOf(const QImage& image);
+    QCoro::Task<FrameRows> stableFrame(QRectF region, qreal scale, QSize expected);
     bool focusOnTarget(qint32 pid);
 
     Backends m_b;

@@ -9,16 +9,15 @@
 #include "Storage/ImageOps.h"
 #include "Storage/Storage.h"
 
+#include <QCoreApplication>
 #include <QCryptographicHash>
-#include <QFile>
 #include <QFileInfo>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QSaveFile>
 #include <QTextBoundaryFinder>
 #include <algorithm>
 
 namespace {
+
+const QString logArea = QStringLiteral("ClipboardHistory");
 
 // The first n user-perceived characters.
 QString firstCharacters(const QString& text, int n)
@@ -47,6 +46,11 @@ ClipboardHistoryStore::ClipboardHistoryStore(SettingsManager& settings, Clipboar
     load();
 }
 
+ClipboardHistoryStore::~ClipboardHistoryStore()
+{
+    waitForPendingWrites();
+}
+
 QString ClipboardHistoryStore::historyFilePath() const
 {
     return Storage::baseDirectory() + QStringLiteral("/clipboard.json");
@@ -57,9 +61,30 @@ QString ClipboardHistoryStore::sha256Hex(const QByteArray& data)
     return QString::fromLatin1(QCryptographicHash::hash(data, QCryptographicHash::Sha256).toHex());
 }
 
+void ClipboardHistoryStore::waitForPendingWrites()
+{
+    m_writer.waitUntilIdle();
+    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+}
+
 void ClipboardHistoryStore::load()
 {
-    m_items = HistoryFile::read<ClipboardItem>(historyFilePath(), QStringLiteral("ClipboardHistory"));
+    const QString path = historyFilePath();
+    Storage::makePrivate(path);
+    bool skipped = false;
+    // An image entry without its picture could never be copied back.
+    m_items = HistoryFile::read<ClipboardItem>(path, logArea, [this](const ClipboardItem& item) {
+        if (item.type != ClipboardItemType::image)
+            return true;
+        const QString file = imagePath(item);
+        if (!file.isEmpty() && QFileInfo::exists(file))
+            return true;
+        DebugLog::write(QStringLiteral("ClipboardHistory: Bild fehlt, Eintrag übersprungen: %1")
+                            .arg(item.imageFileName.value_or(QString())));
+        return false;
+    }, &skipped);
+    if (skipped)
+        save();
 }
 
 QString ClipboardHistoryStore::imagePath(const ClipboardItem& item) const
@@ -93,54 +118,115 @@ bool ClipboardHistoryStore::moveDuplicateToFront(const QString& hash)
     return true;
 }
 
-void ClipboardHistoryStore::insertNew(ClipboardItem item, const std::optional<QString>& sourceAppBundleID,
-                                      const QString& contentHash)
+void ClipboardHistoryStore::insertNew(ClipboardItem item, const std::optional<QString>& sourceAppBundleID)
 {
     item.id = QUuid::createUuid();
     item.createdAt = QDateTime::currentDateTime();
     item.isFavorite = false;
     item.sourceAppBundleID = sourceAppBundleID;
-    item.contentHash = contentHash;
     m_items.prepend(item);
-    trim();
+    const QList<ClipboardItem> dropped = trim();
     save();
+    deleteImagesLater(dropped);
     Q_EMIT itemsChanged();
+}
+
+std::optional<ClipboardHistoryStore::NewEntry> ClipboardHistoryStore::prepareText(const QString& text)
+{
+    if (text.isEmpty())
+        return std::nullopt;
+    NewEntry entry;
+    entry.item.type = ClipboardItemType::text;
+    entry.item.text = text;
+    entry.item.preview = firstCharacters(text, 200).replace(QLatin1Char('\n'), QLatin1Char(' '));
+    entry.item.contentHash = sha256Hex(text.toUtf8());
+    return entry;
+}
+
+std::optional<ClipboardHistoryStore::NewEntry> ClipboardHistoryStore::prepareImage(const QImage& image)
+{
+    const auto png = ImageOps::pngData(image);
+    if (!png)
+        return std::nullopt;
+    NewEntry entry;
+    entry.item.type = ClipboardItemType::image;
+    entry.item.preview = QStringLiteral("%1×%2").arg(image.width()).arg(image.height());
+    entry.item.contentHash = sha256Hex(*png);
+    entry.image = image;
+    entry.png = *png;
+    return entry;
+}
+
+void ClipboardHistoryStore::add(const NewEntry& entry, const std::optional<QString>& sourceAppBundleID)
+{
+    if (moveDuplicateToFront(entry.item.contentHash))
+        return;
+    ClipboardItem item = entry.item;
+    if (item.type == ClipboardItemType::image) {
+        Storage::ensureDirectories();
+        const QString fileName = JsonDecoder::formatUuid(QUuid::createUuid()) + QStringLiteral(".png");
+        item.imageFileName = fileName;
+        m_pendingImages.insert(fileName, entry.image);
+        writeImageLater(fileName, entry.png);
+    }
+    insertNew(std::move(item), sourceAppBundleID);
 }
 
 void ClipboardHistoryStore::addText(const QString& text, const std::optional<QString>& sourceAppBundleID)
 {
-    if (text.isEmpty())
-        return;
-    const QString hash = sha256Hex(text.toUtf8());
-    if (moveDuplicateToFront(hash))
-        return;
-    ClipboardItem item;
-    item.type = ClipboardItemType::text;
-    item.text = text;
-    item.preview = firstCharacters(text, 200).replace(QLatin1Char('\n'), QLatin1Char(' '));
-    insertNew(std::move(item), sourceAppBundleID, hash);
+    if (const auto entry = prepareText(text))
+        add(*entry, sourceAppBundleID);
 }
 
 void ClipboardHistoryStore::addImage(const QImage& image, const std::optional<QString>& sourceAppBundleID)
 {
-    const auto png = ImageOps::pngData(image);
-    if (!png)
+    if (const auto entry = prepareImage(image))
+        add(*entry, sourceAppBundleID);
+}
+
+void ClipboardHistoryStore::writeImageLater(const QString& fileName, const QByteArray& png)
+{
+    const QString path = Storage::clipboardImagesDirectory() + QLatin1Char('/') + fileName;
+    m_writer.add([this, fileName, path, png, unwritten = m_unwritten] {
+        const bool written = Storage::writeFileAtomically(path, png);
+        if (written)
+            unwritten->remove(fileName);
+        else
+            unwritten->insert(fileName);
+        // Delivered only while the store lives (its destructor waits for this job).
+        QMetaObject::invokeMethod(this, [this, fileName, written] { imageWriteFinished(fileName, written); },
+                                  Qt::QueuedConnection);
+    });
+}
+
+void ClipboardHistoryStore::imageWriteFinished(const QString& fileName, bool written)
+{
+    m_pendingImages.remove(fileName);
+    if (written)
         return;
-    const QString hash = sha256Hex(*png);
-    if (moveDuplicateToFront(hash))
+    // An image that cannot be stored is not recorded.
+    DebugLog::write(QStringLiteral("ClipboardHistory: Bild konnte nicht gespeichert werden: %1").arg(fileName));
+    if (m_items.removeIf([&](const ClipboardItem& i) { return i.imageFileName == fileName; }) == 0)
         return;
-    Storage::ensureDirectories();
-    const QString fileName = JsonDecoder::formatUuid(QUuid::createUuid()) + QStringLiteral(".png");
-    QSaveFile file(Storage::clipboardImagesDirectory() + QLatin1Char('/') + fileName);
-    if (!file.open(QIODevice::WriteOnly) || file.write(*png) != png->size() || !file.commit()) {
-        DebugLog::write(QStringLiteral("ClipboardHistory: Bild konnte nicht gespeichert werden: %1").arg(fileName));
-        return;
+    save();
+    Q_EMIT itemsChanged();
+}
+
+void ClipboardHistoryStore::deleteImagesLater(const QList<ClipboardItem>& items)
+{
+    QStringList paths;
+    for (const ClipboardItem& item : items) {
+        if (item.imageFileName)
+            m_pendingImages.remove(*item.imageFileName);
+        if (const QString path = imagePath(item); !path.isEmpty())
+            paths.append(path);
     }
-    ClipboardItem item;
-    item.type = ClipboardItemType::image;
-    item.imageFileName = fileName;
-    item.preview = QStringLiteral("%1×%2").arg(image.width()).arg(image.height());
-    insertNew(std::move(item), sourceAppBundleID, hash);
+    if (paths.isEmpty())
+        return;
+    m_writer.add([paths] {
+        for (const QString& path : paths)
+            Storage::deleteFile(path);
+    });
 }
 
 void ClipboardHistoryStore::copyToPasteboard(const ClipboardItem& item)
@@ -186,44 +272,50 @@ void ClipboardHistoryStore::toggleFavorite(const ClipboardItem& item)
 
 void ClipboardHistoryStore::remove(const ClipboardItem& item)
 {
-    Storage::deleteFile(imagePath(item));
     m_items.removeIf([&](const ClipboardItem& i) { return i.id == item.id; });
     save();
+    deleteImagesLater({item});
     Q_EMIT itemsChanged();
 }
 
 void ClipboardHistoryStore::clearAll(bool keepFavorites)
 {
     QList<ClipboardItem> kept;
-    for (const ClipboardItem& item : std::as_const(m_items)) {
-        if (keepFavorites && item.isFavorite) {
-            kept.append(item);
-            continue;
-        }
-        const QString path = imagePath(item);
-        if (!path.isEmpty())
-            QFile::remove(path);
-    }
+    QList<ClipboardItem> dropped;
+    for (const ClipboardItem& item : std::as_const(m_items))
+        (keepFavorites && item.isFavorite ? kept : dropped).append(item);
     m_items = kept;
     save();
+    deleteImagesLater(dropped);
     Q_EMIT itemsChanged();
 }
 
 QImage ClipboardHistoryStore::image(const ClipboardItem& item) const
 {
+    if (item.imageFileName) {
+        const auto pending = m_pendingImages.constFind(*item.imageFileName);
+        if (pending != m_pendingImages.constEnd())
+            return *pending;
+    }
     const QString path = imagePath(item);
     if (path.isEmpty() || !QFileInfo::exists(path))
         return {};
     return QImage(path);
 }
 
-void ClipboardHistoryStore::trim()
+QList<ClipboardItem> ClipboardHistoryStore::trim()
 {
+    QList<ClipboardItem> dropped;
     HistoryFile::trim(m_items, m_settings.settings().maxClipboardItems,
-                      [this](const ClipboardItem& item) { Storage::deleteFile(imagePath(item)); });
+                      [&dropped](const ClipboardItem& item) { dropped.append(item); });
+    return dropped;
 }
 
 void ClipboardHistoryStore::save()
 {
-    HistoryFile::write(m_items, historyFilePath(), QStringLiteral("ClipboardHistory"));
+    m_writer.addRewrite([items = m_items, path = historyFilePath(), unwritten = m_unwritten] {
+        QList<ClipboardItem> onDisk = items;
+        onDisk.removeIf([&](const ClipboardItem& i) { return i.imageFileName && unwritten->contains(*i.imageFileName); });
+        HistoryFile::write(onDisk, path, logArea);
+    });
 }

@@ -1,6 +1,6 @@
 #pragma once
 // What the screenshot and the clipboard history share: reading their JSON file
-// all or nothing, writing it back, and trimming to the user's limit.
+// record by record, writing it back, and trimming to the user's limit.
 #include "Debug/DebugLog.h"
 #include "Storage/Storage.h"
 
@@ -8,43 +8,66 @@
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QJsonObject>
 #include <QList>
 #include <algorithm>
+#include <utility>
 
 namespace HistoryFile {
 
-// The records of the file, newest first. An absent file is an empty history;
-// a file with one unreadable record is moved aside (never overwritten by the
-// next save) and also reads as empty.
-template <typename Item>
-QList<Item> read(const QString& path, const QString& logArea)
+// Puts a copy of the file aside before a cleaned version replaces it.
+inline void keepOriginal(const QString& path, const QString& logArea)
 {
+    const QString aside = Storage::copyAside(path);
+    DebugLog::write(QStringLiteral("%1: Original von %2 beiseitegelegt als %3")
+                        .arg(logArea, QFileInfo(path).fileName(),
+                             aside.isEmpty() ? QStringLiteral("(fehlgeschlagen)") : aside));
+}
+
+// The records of the file, newest first. An absent file is an empty history.
+// A file that is not a JSON list at all is moved aside (never overwritten by
+// the next save) and reads as empty. A record that cannot be decoded (a newer
+// version's kind, a value of the wrong type) is logged and left out, and so is
+// one that `usable` turns down (it logs why); the rest is kept, a copy of the
+// original file is put aside, and `skipped` tells the caller to write the file
+// anew.
+template <typename Item, typename Usable>
+QList<Item> read(const QString& path, const QString& logArea, Usable usable, bool* skipped)
+{
+    *skipped = false;
     QFile file(path);
     if (!file.exists())
         return {};
+    const QString name = QFileInfo(path).fileName();
     bool ok = file.open(QIODevice::ReadOnly);
     QJsonParseError error{};
     const QJsonDocument doc = ok ? QJsonDocument::fromJson(file.readAll(), &error) : QJsonDocument();
     file.close();
-    ok = ok && error.error == QJsonParseError::NoError && doc.isArray();
-    QList<Item> items;
-    if (ok) {
-        for (const QJsonValue& v : doc.array()) {
-            const auto item = Item::fromJson(v);
-            if (!item) {
-                ok = false;
-                break;
-            }
-            items.append(*item);
-        }
-    }
-    if (!ok) {
+    if (!ok || error.error != QJsonParseError::NoError || !doc.isArray()) {
         const QString aside = Storage::moveAside(path);
         DebugLog::write(QStringLiteral("%1: %2 nicht lesbar, beiseitegelegt als %3")
-                            .arg(logArea, QFileInfo(path).fileName(),
-                                 aside.isEmpty() ? QStringLiteral("(fehlgeschlagen)") : aside));
+                            .arg(logArea, name, aside.isEmpty() ? QStringLiteral("(fehlgeschlagen)") : aside));
         return {};
     }
+    const QJsonArray array = doc.array();
+    QList<Item> items;
+    bool anySkipped = false;
+    for (qsizetype i = 0; i < array.size(); ++i) {
+        const auto item = Item::fromJson(array.at(i));
+        if (item && usable(*item)) {
+            items.append(*item);
+            continue;
+        }
+        if (!item)
+            DebugLog::write(QStringLiteral("%1: Eintrag %2 von %3 in %4 nicht lesbar, übersprungen (id %5)")
+                                .arg(logArea)
+                                .arg(i + 1)
+                                .arg(array.size())
+                                .arg(name, array.at(i).toObject().value(QStringLiteral("id")).toString()));
+        if (!std::exchange(anySkipped, true))
+            keepOriginal(path, logArea);
+    }
+    *skipped = anySkipped;
     std::stable_sort(items.begin(), items.end(), [](const Item& a, const Item& b) { return a.createdAt > b.createdAt; });
     return items;
 }

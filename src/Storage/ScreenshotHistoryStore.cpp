@@ -7,38 +7,12 @@
 #include "Storage/Storage.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QFileInfo>
-#include <QFuture>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QMutex>
-#include <QSaveFile>
-#include <QThreadPool>
-#include <QtConcurrent/QtConcurrentRun>
 #include <algorithm>
-
-// A full-size PNG being written in the background. Whoever removes, trims or
-// replaces the record cancels it; the writer checks the flag under the mutex
-// right before it puts the file in place, so the later operation always wins.
-struct ScreenshotHistoryStore::PendingWrite {
-    QMutex mutex;
-    bool cancelled = false;
-    QFuture<void> future;
-};
 
 namespace {
 
-QThreadPool& writerPool()
-{
-    static QThreadPool* pool = [] {
-        auto* p = new QThreadPool;
-        p->setMaxThreadCount(2);
-        p->setThreadPriority(QThread::LowPriority);
-        return p;
-    }();
-    return *pool;
-}
+const QString logArea = QStringLiteral("ScreenshotHistory");
 
 // Names from the history file are used only when they cannot point elsewhere.
 QString pathIn(const QString& folder, const QString& name)
@@ -54,28 +28,6 @@ QString fullPath(const QString& name) { return pathIn(Storage::screenshotsDirect
 QString thumbPath(const std::optional<QString>& name)
 {
     return name ? pathIn(Storage::thumbnailsDirectory(), *name) : QString();
-}
-
-bool writeAtomically(const QString& path, const QByteArray& data)
-{
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
-}
-
-void writeThumbnail(const QImage& thumb, const QString& path)
-{
-    if (path.isEmpty())
-        return;
-    const auto png = ImageOps::pngData(thumb);
-    if (!png)
-        return;
-    Storage::ensureDirectory(QFileInfo(path).absolutePath());
-    if (!writeAtomically(path, *png))
-        DebugLog::write(QStringLiteral("ScreenshotHistory: Vorschau konnte nicht geschrieben werden: %1").arg(path));
 }
 
 } // namespace
@@ -106,14 +58,27 @@ void ScreenshotHistoryStore::setClock(std::function<QDateTime()> clock)
 
 void ScreenshotHistoryStore::waitForPendingWrites()
 {
-    writerPool().waitForDone();
+    m_writer.waitUntilIdle();
     QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
 }
 
 void ScreenshotHistoryStore::load()
 {
+    m_writer.waitUntilIdle();
     Storage::ensureDirectories();
-    m_items = HistoryFile::read<ScreenshotItem>(historyFilePath(), QStringLiteral("ScreenshotHistory"));
+    const QString path = historyFilePath();
+    Storage::makePrivate(path);
+    bool skipped = false;
+    // A record without its picture would show a tile whose Copy and Edit do nothing.
+    m_items = HistoryFile::read<ScreenshotItem>(path, logArea, [](const ScreenshotItem& item) {
+        const QString full = fullPath(item.fileName);
+        if (!full.isEmpty() && QFileInfo::exists(full))
+            return true;
+        DebugLog::write(QStringLiteral("ScreenshotHistory: Bild fehlt, Eintrag übersprungen: %1").arg(item.fileName));
+        return false;
+    }, &skipped);
+    if (skipped)
+        save();
     Q_EMIT itemsChanged();
 }
 
@@ -140,76 +105,93 @@ ScreenshotItem ScreenshotHistoryStore::add(const QImage& image, CaptureKind kind
                                            const QList<AnnotationObject>& annotations)
 {
     Storage::ensureDirectories();
-    const QUuid id = QUuid::createUuid();
-    const QString stem = uniqueStem(m_clock());
-    const QString fileName = stem + QStringLiteral(".png");
-    const QString thumbnailFileName = stem + QStringLiteral("_thumb.png");
-    const QString filePath = Storage::screenshotsDirectory() + QLatin1Char('/') + fileName;
-
-    const QImage thumb = kind == CaptureKind::scrolling ? ImageOps::topThumbnail(image, 320, 96.0 / 70.0)
-                                                        : ImageOps::thumbnail(image, 320);
-    writeThumbnail(thumb, Storage::thumbnailsDirectory() + QLatin1Char('/') + thumbnailFileName);
-
-    m_pendingImageCache.insert(id, image);
-    auto write = std::make_shared<PendingWrite>();
-    m_pendingWrites.insert(id, write);
-    write->future = QtConcurrent::run(&writerPool(), [this, write, image, filePath, id] {
-        const auto png = ImageOps::pngData(image);
-        if (!png) {
-            DebugLog::write(QStringLiteral("ScreenshotHistory: PNG-Kodierung fehlgeschlagen für %1").arg(filePath));
-            return;
-        }
-        QSaveFile file(filePath);
-        bool ok = file.open(QIODevice::WriteOnly) && file.write(*png) == png->size();
-        {
-            QMutexLocker lock(&write->mutex);
-            if (write->cancelled) {
-                file.cancelWriting();
-                return;
-            }
-            ok = ok && file.commit();
-        }
-        if (!ok) {
-            DebugLog::write(QStringLiteral("ScreenshotHistory: PNG konnte nicht geschrieben werden: %1").arg(filePath));
-            return;
-        }
-        // The destructor waits for every write, so the store is alive here;
-        // the call is dropped if it goes before it is delivered.
-        QMetaObject::invokeMethod(this, [this, id, write] { pendingWriteFinished(id, write); }, Qt::QueuedConnection);
-    });
-
     ScreenshotItem item;
-    item.id = id;
-    item.createdAt = m_clock();
-    item.fileName = fileName;
-    item.thumbnailFileName = thumbnailFileName;
+    item.id = QUuid::createUuid();
+    const QString stem = uniqueStem(m_clock());
+    item.fileName = stem + QStringLiteral(".png");
+    item.thumbnailFileName = stem + QStringLiteral("_thumb.png");
     item.width = image.width();
     item.height = image.height();
     item.captureKind = kind;
     item.isFavorite = false;
     item.annotations = annotations;
+
+    const QImage thumb = kind == CaptureKind::scrolling ? ImageOps::topThumbnail(image, 320, 96.0 / 70.0)
+                                                        : ImageOps::thumbnail(image, 320);
+    m_pendingThumbnails.insert(item.id, thumb);
+    writeThumbnailLater(item.id, thumb, Storage::thumbnailsDirectory() + QLatin1Char('/') + *item.thumbnailFileName);
+    m_pendingImageCache.insert(item.id, image);
+    writePictureLater(item.id, image, Storage::screenshotsDirectory() + QLatin1Char('/') + item.fileName);
+
+    item.createdAt = m_clock();
     m_items.prepend(item);
-    trim();
+    const QList<ScreenshotItem> dropped = trim();
     save();
+    for (const ScreenshotItem& gone : dropped)
+        dropFilesLater(gone, false);
     Q_EMIT itemsChanged();
     return item;
 }
 
-void ScreenshotHistoryStore::pendingWriteFinished(const QUuid& id, const std::shared_ptr<PendingWrite>& write)
+void ScreenshotHistoryStore::writePictureLater(const QUuid& id, const QImage& image, const QString& path)
 {
-    if (m_pendingWrites.value(id) != write)
+    cancelPendingWrite(id);
+    auto cancelled = std::make_shared<std::atomic_bool>(false);
+    m_pendingWrites.insert(id, cancelled);
+    const qint64 key = image.cacheKey();
+    m_writer.add([this, id, image, path, key, cancelled, unwritten = m_unwritten] {
+        // A later edit or removal is queued behind this job and wins anyway;
+        // the flag only saves the encoding.
+        if (*cancelled)
+            return;
+        const QString name = QFileInfo(path).fileName();
+        const auto png = ImageOps::pngData(image);
+        if (!png)
+            DebugLog::write(QStringLiteral("ScreenshotHistory: PNG-Kodierung fehlgeschlagen für %1").arg(path));
+        else if (!Storage::writeFileAtomically(path, *png))
+            DebugLog::write(QStringLiteral("ScreenshotHistory: PNG konnte nicht geschrieben werden: %1").arg(path));
+        if (!png || !QFileInfo::exists(path)) {
+            // Served from memory until quit; the file never names it.
+            unwritten->insert(name);
+            return;
+        }
+        unwritten->remove(name);
+        // Delivered only while the store lives (its destructor waits for this job).
+        QMetaObject::invokeMethod(this, [this, id, key] { pictureWritten(id, key); }, Qt::QueuedConnection);
+    });
+}
+
+void ScreenshotHistoryStore::writeThumbnailLater(const QUuid& id, const QImage& thumbnail, const QString& path)
+{
+    const qint64 key = thumbnail.cacheKey();
+    m_writer.add([this, id, thumbnail, path, key] {
+        const auto png = ImageOps::pngData(thumbnail);
+        if (png && !Storage::writeFileAtomically(path, *png))
+            DebugLog::write(QStringLiteral("ScreenshotHistory: Vorschau konnte nicht geschrieben werden: %1").arg(path));
+        // Written or not, from now on the file or the full image stands in.
+        QMetaObject::invokeMethod(this, [this, id, key] { thumbnailWritten(id, key); }, Qt::QueuedConnection);
+    });
+}
+
+void ScreenshotHistoryStore::pictureWritten(const QUuid& id, qint64 imageKey)
+{
+    // An edit made meanwhile keeps its own copy until its own write.
+    if (m_pendingImageCache.value(id).cacheKey() != imageKey)
         return;
-    m_pendingWrites.remove(id);
     m_pendingImageCache.remove(id);
+    m_pendingWrites.remove(id);
+}
+
+void ScreenshotHistoryStore::thumbnailWritten(const QUuid& id, qint64 imageKey)
+{
+    if (m_pendingThumbnails.value(id).cacheKey() == imageKey)
+        m_pendingThumbnails.remove(id);
 }
 
 void ScreenshotHistoryStore::cancelPendingWrite(const QUuid& id)
 {
-    const auto write = m_pendingWrites.take(id);
-    if (!write)
-        return;
-    QMutexLocker lock(&write->mutex);
-    write->cancelled = true;
+    if (const CancelFlag flag = m_pendingWrites.take(id))
+        *flag = true;
 }
 
 QImage ScreenshotHistoryStore::image(const ScreenshotItem& item) const
@@ -225,6 +207,9 @@ QImage ScreenshotHistoryStore::image(const ScreenshotItem& item) const
 
 QImage ScreenshotHistoryStore::thumbnail(const ScreenshotItem& item) const
 {
+    const auto pending = m_pendingThumbnails.constFind(item.id);
+    if (pending != m_pendingThumbnails.constEnd() && !pending->isNull())
+        return *pending;
     const QString path = thumbPath(item.thumbnailFileName);
     if (!path.isEmpty() && QFileInfo::exists(path)) {
         const QImage thumb(path);
@@ -240,20 +225,17 @@ void ScreenshotHistoryStore::updateImage(const QImage& image, const QList<Annota
     const auto it = std::find_if(m_items.begin(), m_items.end(), [&](const ScreenshotItem& i) { return i.id == item.id; });
     if (it == m_items.end())
         return;
-    const auto png = ImageOps::pngData(image);
     const QString path = fullPath(it->fileName);
-    if (png && !path.isEmpty()) {
-        // The first PNG of a fresh capture must not land over the edited one.
-        cancelPendingWrite(it->id);
-        m_pendingImageCache.remove(it->id);
-        Storage::ensureDirectory(Storage::screenshotsDirectory());
-        if (!writeAtomically(path, *png)) {
-            DebugLog::write(QStringLiteral("ScreenshotHistory: PNG konnte nicht geschrieben werden: %1").arg(path));
-            m_pendingImageCache.insert(it->id, image); // keep serving the edit
-        }
+    if (!image.isNull() && !path.isEmpty()) {
+        // Served at once; queued behind the first write, so the edit lands last.
+        m_pendingImageCache.insert(it->id, image);
+        writePictureLater(it->id, image, path);
     }
-    if (it->thumbnailFileName)
-        writeThumbnail(ImageOps::thumbnail(image, 320), thumbPath(it->thumbnailFileName));
+    if (const QString thumb = thumbPath(it->thumbnailFileName); !thumb.isEmpty()) {
+        const QImage small = ImageOps::thumbnail(image, 320);
+        m_pendingThumbnails.insert(it->id, small);
+        writeThumbnailLater(it->id, small, thumb);
+    }
     it->width = image.width();
     it->height = image.height();
     it->annotations = annotations;
@@ -281,47 +263,56 @@ void ScreenshotHistoryStore::toggleFavorite(const ScreenshotItem& item)
     Q_EMIT itemsChanged();
 }
 
-void ScreenshotHistoryStore::dropFiles(const ScreenshotItem& item, bool toTrash)
+void ScreenshotHistoryStore::dropFilesLater(const ScreenshotItem& item, bool toTrash)
 {
     cancelPendingWrite(item.id);
     m_pendingImageCache.remove(item.id);
+    m_pendingThumbnails.remove(item.id);
     const QString full = fullPath(item.fileName);
-    if (toTrash)
-        Storage::trashFile(full);
-    else
-        Storage::deleteFile(full);
-    Storage::deleteFile(thumbPath(item.thumbnailFileName));
+    const QString thumb = thumbPath(item.thumbnailFileName);
+    m_writer.add([full, thumb, toTrash] {
+        if (toTrash)
+            Storage::trashFile(full);
+        else
+            Storage::deleteFile(full);
+        Storage::deleteFile(thumb);
+    });
 }
 
 void ScreenshotHistoryStore::remove(const ScreenshotItem& item)
 {
-    dropFiles(item, true);
     m_items.removeIf([&](const ScreenshotItem& i) { return i.id == item.id; });
     save();
+    dropFilesLater(item, true);
     Q_EMIT itemsChanged();
 }
 
 void ScreenshotHistoryStore::clearAll(bool keepFavorites)
 {
     QList<ScreenshotItem> kept;
-    for (const ScreenshotItem& item : std::as_const(m_items)) {
-        if (keepFavorites && item.isFavorite)
-            kept.append(item);
-        else
-            dropFiles(item, false);
-    }
+    QList<ScreenshotItem> dropped;
+    for (const ScreenshotItem& item : std::as_const(m_items))
+        (keepFavorites && item.isFavorite ? kept : dropped).append(item);
     m_items = kept;
     save();
+    for (const ScreenshotItem& item : std::as_const(dropped))
+        dropFilesLater(item, false);
     Q_EMIT itemsChanged();
 }
 
-void ScreenshotHistoryStore::trim()
+QList<ScreenshotItem> ScreenshotHistoryStore::trim()
 {
+    QList<ScreenshotItem> dropped;
     HistoryFile::trim(m_items, m_settings.settings().maxScreenshotItems,
-                      [this](const ScreenshotItem& item) { dropFiles(item, false); });
+                      [&dropped](const ScreenshotItem& item) { dropped.append(item); });
+    return dropped;
 }
 
 void ScreenshotHistoryStore::save()
 {
-    HistoryFile::write(m_items, historyFilePath(), QStringLiteral("ScreenshotHistory"));
+    m_writer.addRewrite([items = m_items, path = historyFilePath(), unwritten = m_unwritten] {
+        QList<ScreenshotItem> onDisk = items;
+        onDisk.removeIf([&](const ScreenshotItem& i) { return unwritten->contains(i.fileName); });
+        HistoryFile::write(onDisk, path, logArea);
+    });
 }

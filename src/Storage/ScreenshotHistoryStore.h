@@ -1,18 +1,23 @@
 #pragma once
 // The screenshot history: full-size PNGs in Screenshots/, thumbnails in
 // Thumbnails/, one record per capture in screenshots.json. Memory is the master
-// after loading; every change rewrites the whole file. Main thread only; the one
-// background step is writing a new capture's full-size PNG.
+// after loading; every change rewrites the whole file. Main thread only; every
+// file is written by the store's HistoryWriter, in order, so the file never
+// names a picture that is not on disk and a crash loses at most the newest
+// changes.
 #include "Models/AnnotationObject.h"
 #include "Models/CoreTypes.h"
 #include "Models/ScreenshotItem.h"
+#include "Storage/HistoryWriter.h"
 
 #include <QDateTime>
 #include <QHash>
 #include <QImage>
 #include <QList>
 #include <QObject>
+#include <QSet>
 #include <QUuid>
+#include <atomic>
 #include <functional>
 #include <memory>
 
@@ -23,14 +28,17 @@ class ScreenshotHistoryStore : public QObject {
 public:
     // Loads screenshots.json at once.
     explicit ScreenshotHistoryStore(SettingsManager& settings, QObject* parent = nullptr);
+    // Finishes every queued write.
     ~ScreenshotHistoryStore() override;
 
     const QList<ScreenshotItem>& items() const { return m_items; }
 
-    // Replaces the items with the file's content, newest first.
+    // Replaces the items with the file's content, newest first. Records whose
+    // picture is missing are left out (and the file is cleaned).
     void load();
-    // Stores a new capture: thumbnail and record at once, the full-size PNG in
-    // the background (image() serves the image meanwhile).
+    // Stores a new capture and returns its record at once. Thumbnail, picture
+    // and record reach the disk in that order in the background; image() and
+    // thumbnail() serve them from memory meanwhile.
     ScreenshotItem add(const QImage& image, CaptureKind kind, const QList<AnnotationObject>& annotations = {});
     // Null image when there is none.
     QImage image(const ScreenshotItem& item) const;
@@ -41,10 +49,12 @@ public:
     void remove(const ScreenshotItem& item);
     void clearAll(bool keepFavorites);
 
-    // Test seams: the clock used for new records, and waiting for background writes.
+    // Test seams: the clock used for new records, waiting for background
+    // writes, and the writer itself.
     void setClock(std::function<QDateTime()> clock);
     void waitForPendingWrites();
     bool hasPendingImage(const QUuid& id) const { return m_pendingImageCache.contains(id); }
+    HistoryWriter& writer() { return m_writer; }
 
     QString historyFilePath() const;
 
@@ -52,17 +62,25 @@ Q_SIGNALS:
     void itemsChanged();
 
 private:
-    struct PendingWrite;
-    void trim();
+    using CancelFlag = std::shared_ptr<std::atomic_bool>;
+    QList<ScreenshotItem> trim();
     void save();
+    void writePictureLater(const QUuid& id, const QImage& image, const QString& path);
+    void writeThumbnailLater(const QUuid& id, const QImage& thumbnail, const QString& path);
+    void pictureWritten(const QUuid& id, qint64 imageKey);
+    void thumbnailWritten(const QUuid& id, qint64 imageKey);
     void cancelPendingWrite(const QUuid& id);
-    void dropFiles(const ScreenshotItem& item, bool toTrash);
+    // After the rewrite that dropped the record.
+    void dropFilesLater(const ScreenshotItem& item, bool toTrash);
     QString uniqueStem(const QDateTime& date) const;
-    void pendingWriteFinished(const QUuid& id, const std::shared_ptr<PendingWrite>& write);
 
     SettingsManager& m_settings;
     QList<ScreenshotItem> m_items;
     QHash<QUuid, QImage> m_pendingImageCache;
-    QHash<QUuid, std::shared_ptr<PendingWrite>> m_pendingWrites;
+    QHash<QUuid, QImage> m_pendingThumbnails;
+    QHash<QUuid, CancelFlag> m_pendingWrites;
+    // Pictures whose write failed: left out of the file. Writer thread only.
+    std::shared_ptr<QSet<QString>> m_unwritten = std::make_shared<QSet<QString>>();
     std::function<QDateTime()> m_clock;
+    HistoryWriter m_writer;
 };

@@ -37,6 +37,14 @@ QString pictures()
     return dir;
 }
 
+// Sets the mode when it differs (the "user" bits only mirror the others).
+void restrictTo(const QString& path, QFileDevice::Permissions mode)
+{
+    const QFileDevice::Permissions modeBits(0x7077);
+    if ((QFile::permissions(path) & modeBits) != mode)
+        QFile::setPermissions(path, mode);
+}
+
 void migrateLegacyFoldersIfNeeded()
 {
     for (const QString& parent : {applicationSupport(), pictures()}) {
@@ -83,8 +91,10 @@ void ensureDirectories()
 {
     migrateLegacyFoldersIfNeeded();
     const QString base = baseDirectory();
-    if (!QFileInfo::exists(base) && QDir().mkpath(base))
-        QFile::setPermissions(base, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    // A folder made by an earlier version (or renamed from the legacy one)
+    // may be open to every local user: close it, not only new ones.
+    if (QFileInfo::exists(base) || QDir().mkpath(base))
+        restrictTo(base, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     for (const QString& dir : {screenshotsDirectory(), thumbnailsDirectory(), clipboardImagesDirectory()})
         QDir().mkpath(dir);
 }
@@ -103,16 +113,28 @@ QString screenshotStem(const QDateTime& date, bool withMillis)
 
 bool writeJSON(const QJsonValue& value, const QString& path)
 {
-    const QByteArray data = JsonWriter::pretty(value);
+    return writeFileAtomically(path, JsonWriter::pretty(value));
+}
+
+bool writeFileAtomically(const QString& path, const QByteArray& data)
+{
     ensureDirectory(QFileInfo(path).absolutePath());
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
+    // Set on the temporary file, so the finished file is never open to others.
+    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     if (file.write(data) != data.size()) {
         file.cancelWriting();
         return false;
     }
     return file.commit();
+}
+
+void makePrivate(const QString& path)
+{
+    if (QFileInfo::exists(path))
+        restrictTo(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 }
 
 void deleteFile(const QString& path)
@@ -139,15 +161,37 @@ bool isPlainFileName(const QString& name)
         && name != QLatin1String(".") && name != QLatin1String("..");
 }
 
-QString moveAside(const QString& path)
+namespace {
+QString asideName(const QString& path)
 {
-    if (!QFileInfo::exists(path))
-        return {};
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
     QString target = path + QStringLiteral(".unreadable-") + stamp;
     for (int n = 2; QFileInfo::exists(target); ++n)
         target = path + QStringLiteral(".unreadable-") + stamp + QLatin1Char('-') + QString::number(n);
-    return QFile::rename(path, target) ? target : QString();
+    return target;
+}
+}
+
+QString moveAside(const QString& path)
+{
+    if (!QFileInfo::exists(path))
+        return {};
+    const QString target = asideName(path);
+    if (!QFile::rename(path, target))
+        return {};
+    makePrivate(target);
+    return target;
+}
+
+QString copyAside(const QString& path)
+{
+    if (!QFileInfo::exists(path))
+        return {};
+    const QString target = asideName(path);
+    if (!QFile::copy(path, target))
+        return {};
+    makePrivate(target);
+    return target;
 }
 
 } // namespace Storage

@@ -129,6 +129,22 @@ private Q_SLOTS:
         QVERIFY(rig.journal.isEmpty());
     }
 
+    void incompleteScrollingCaptureIsNeverAnnouncedAsCopied()
+    {
+        Rig rig;
+        rig.settings.update([](AppSettings& s) {
+            s.stampTimestamp = false;
+            s.autoCopyToPasteboard = true;
+            s.openEditorAfterCapture = false;
+        });
+        rig.flows->handleCaptured(CapturedScreenshot{solid(Qt::red), CaptureKind::scrolling, true});
+        // Still copied and kept, but the toast says what it is.
+        QCOMPARE(rig.journal, (QStringList{"copy",
+                                           "toast Scroll-Aufnahme möglicherweise unvollständig|"
+                                           "exclamationmark.triangle.fill|0|3",
+                                           "store scrolling edit=0"}));
+    }
+
     void interactiveRoadWithIntroCard()
     {
         Rig rig;

@@ -27,11 +27,11 @@ namespace {
 class TallRoad final : public ScrollTargetRoad {
 public:
     Target resolveTarget(const PickedWindow& picked) override { return Target::window(picked, QStringLiteral("x")); }
-    QCoro::Task<std::optional<QImage>> captureTarget(Target) override
+    QCoro::Task<std::optional<CapturedScreenshot>> captureTarget(Target) override
     {
         QImage image(200, 1500, QImage::Format_ARGB32_Premultiplied);
         image.fill(Qt::darkGreen);
-        co_return image;
+        co_return CapturedScreenshot::make(image, CaptureKind::scrolling);
     }
 };
 

@@ -36,12 +36,12 @@ protected:
 class ImageRoad final : public ScrollTargetRoad {
 public:
     Target resolveTarget(const PickedWindow& picked) override { return Target::window(picked, QStringLiteral("x")); }
-    QCoro::Task<std::optional<QImage>> captureTarget(Target) override
+    QCoro::Task<std::optional<CapturedScreenshot>> captureTarget(Target) override
     {
         visibleDuringCapture = watched && watched->isVisible();
         QImage image(300, 2000, QImage::Format_ARGB32_Premultiplied);
         image.fill(Qt::darkCyan);
-        co_return image;
+        co_return CapturedScreenshot::make(image, CaptureKind::scrolling);
     }
     QPointer<QWidget> watched;
     bool visibleDuringCapture = true;
@@ -66,8 +66,9 @@ class TestScrollCaptureFlow : public QObject {
     bool accessibility = true;
     int accessibilityAsked = 0;
     int engineRuns = 0;
-    std::function<std::optional<QImage>()> engine;
+    std::function<std::optional<CapturedScreenshot>()> engine;
     QList<std::pair<QSize, CaptureKind>> stored;
+    bool storedIncomplete = false;
     bool windowsBackWhenStored = false;
     QStringList toasts;
     bool done = false;
@@ -101,15 +102,16 @@ class TestScrollCaptureFlow : public QObject {
                 done = true;
             return accessibility;
         };
-        steps.runEngine = [this]() -> QCoro::Task<std::optional<QImage>> {
+        steps.runEngine = [this]() -> QCoro::Task<std::optional<CapturedScreenshot>> {
             ++engineRuns;
             hiddenDuringEngine = !settings->isVisible() && !editor1->isVisible();
             co_await QCoro::sleepFor(std::chrono::milliseconds(5));
             done = true;
             co_return engine();
         };
-        steps.handleCaptured = [this](const QImage& image, CaptureKind kind) {
-            stored.append({image.size(), kind});
+        steps.handleCaptured = [this](const CapturedScreenshot& captured) {
+            stored.append({captured.image.size(), captured.kind});
+            storedIncomplete = captured.incomplete;
             windowsBackWhenStored = settings->isVisible() && editor1->isVisible() && editor2->isVisible();
         };
         steps.showToast = [this](const QString& text, const QString& symbol, bool sticky, double duration) {
@@ -150,7 +152,9 @@ private Q_SLOTS:
         recorder.shown.clear();
         introProceeds = screenRecording = accessibility = true;
         accessibilityAsked = engineRuns = 0;
-        engine = [] { return QImage(1440, 30000, QImage::Format_ARGB32_Premultiplied); };
+        engine = [] {
+            return CapturedScreenshot::make(QImage(1440, 30000, QImage::Format_ARGB32_Premultiplied), CaptureKind::scrolling);
+        };
         stored.clear();
         toasts.clear();
         windowsBackWhenStored = false;
@@ -170,11 +174,20 @@ private Q_SLOTS:
         QVERIFY(log.contains(QStringLiteral("CAPTURE captureScrollingWindow() (Scroll-Aufnahme) gestartet\n")));
         QVERIFY(log.contains(QStringLiteral("CAPTURE Scroll fertig: 1440x30000\n")));
         QVERIFY(toasts.isEmpty());
+        QVERIFY(!storedIncomplete);
+
+        // An image that may lack content goes the same way, marked as such.
+        init();
+        engine = [] { return CapturedScreenshot::make(QImage(300, 900, QImage::Format_RGB32), CaptureKind::scrolling, true); };
+        runFlow();
+        QCOMPARE(stored.size(), 1);
+        QVERIFY(storedIncomplete);
+        QVERIFY(logText().contains(QStringLiteral("CAPTURE Scroll fertig (unvollständig): 300x900\n")));
     }
 
     void engineErrorBecomesAToastAndStoresNothing()
     {
-        engine = []() -> std::optional<QImage> {
+        engine = []() -> std::optional<CapturedScreenshot> {
             throw CaptureError(QStringLiteral("Fenster konnte keiner App zugeordnet werden."));
         };
         runFlow();
@@ -188,7 +201,7 @@ private Q_SLOTS:
     void everyOtherOutcomeRestoresOnce()
     {
         // Picker cancelled.
-        engine = [] { return std::optional<QImage>(); };
+        engine = [] { return std::optional<CapturedScreenshot>(); };
         runFlow();
         checkRestored();
         QVERIFY(logText().contains(QStringLiteral("CAPTURE Scroll: abgebrochen\n")));

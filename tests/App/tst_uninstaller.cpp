@@ -13,6 +13,7 @@
 #include "Platform/Qt/XdgAutostartLoginItem.h"
 #include "Platform/Qt/XdgPaths.h"
 #include "Platform/Qt/XdgUserInstallation.h"
+#include "Storage/ScreenshotHistoryStore.h"
 #include "Storage/Storage.h"
 #include "fakes/FakeCoordinatorServices.h"
 #include "support/IsolatedEnvironment.h"
@@ -20,6 +21,8 @@
 
 #include <QApplication>
 #include <QDirIterator>
+#include <QFileInfo>
+#include <QRandomGenerator>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStandardPaths>
@@ -153,8 +156,18 @@ private Q_SLOTS:
         coordinator.checkForUpdates();
         QCOMPARE(services.updateFeed.fetched, QList<QUrl>{QUrl(QStringLiteral("https://updates.zentu.example/appcast.xml"))});
 
+        // A capture whose files are still being written must not bring the
+        // removed folder back.
+        QImage noise(1500, 1500, QImage::Format_RGB32);
+        for (int y = 0; y < noise.height(); ++y)
+            for (int x = 0; x < noise.width(); ++x)
+                noise.setPixel(x, y, QRandomGenerator::global()->generate());
+        coordinator.screenshotStore().add(noise, CaptureKind::area);
+
         services.alertsFake.shown.clear();
         coordinator.confirmAndUninstall();
+        coordinator.screenshotStore().waitForPendingWrites();
+        QVERIFY(!QFileInfo::exists(Storage::baseDirectory()));
         QCOMPARE(services.alertsFake.shown.first().message, QStringLiteral("Zentu.it deinstallieren?"));
         QVERIFY(!coordinator.clipboardMonitor().isRunning());
         QVERIFY(!coordinator.updater().isStarted());

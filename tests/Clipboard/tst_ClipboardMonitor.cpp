@@ -173,6 +173,67 @@ private Q_SLOTS:
         QCOMPARE(texts(), QStringList{"zurück"});
     }
 
+    void readsOneAtATimeAndKeepsNothingUncertain()
+    {
+        // While a read is out, newer changes wait for it; then the newest is read.
+        clipboard->holdReads = true;
+        clipboard->copyText(QStringLiteral("erste"));
+        monitor->poll();
+        QVERIFY(monitor->isBusy());
+        clipboard->copyText(QStringLiteral("zweite"));
+        clipboard->copyText(QStringLiteral("dritte"));
+        monitor->poll();
+        QCOMPARE(clipboard->reads, 1);
+        clipboard->finishHeldRead();
+        QCOMPARE(clipboard->reads, 2);
+        clipboard->finishHeldRead();
+        QVERIFY(!monitor->isBusy());
+        QCOMPARE(texts(), (QStringList{"dritte", "erste"}));
+
+        // A read that cannot vouch for its content records nothing.
+        clipboard->holdReads = false;
+        clipboard->uncertain = true;
+        clipboard->copyText(QStringLiteral("unsicher"));
+        monitor->poll();
+        QCOMPARE(texts(), (QStringList{"dritte", "erste"}));
+
+        // Switched off while the read was out: not recorded either.
+        clipboard->uncertain = false;
+        clipboard->holdReads = true;
+        clipboard->copyText(QStringLiteral("zu spät"));
+        monitor->poll();
+        set([](AppSettings& s) { s.clipboardHistoryEnabled = false; });
+        clipboard->finishHeldRead();
+        QCOMPARE(texts(), (QStringList{"dritte", "erste"}));
+        // Nor after the monitor was stopped (the app quits or uninstalls).
+        set([](AppSettings& s) { s.clipboardHistoryEnabled = true; });
+        clipboard->copyText(QStringLiteral("nach dem Stopp"));
+        monitor->poll();
+        monitor->stop();
+        clipboard->finishHeldRead();
+        QCOMPARE(texts(), (QStringList{"dritte", "erste"}));
+    }
+
+    void sourceIsTheOwnerThatAnswered()
+    {
+        identity.owner = FakeApplicationIdentity::app("org.gnome.TextEditor");
+        identity.windows.insert(7, FakeApplicationIdentity::app("org.keepassxc.KeePassXC"));
+        clipboard->answeringOwner = 7;
+        clipboard->copyText(QStringLiteral("pw"));
+        monitor->poll();
+        QVERIFY(store->items().isEmpty());
+    }
+
+    void largeContentIsPreparedOffTheMainThread()
+    {
+        const QString large(1 << 20, QLatin1Char('z'));
+        clipboard->copyText(large);
+        monitor->poll();
+        QTRY_VERIFY(!monitor->isBusy());
+        QCOMPARE(store->items().size(), 1);
+        QCOMPARE(store->items().front().contentHash, ClipboardHistoryStore::sha256Hex(large.toUtf8()));
+    }
+
     void timerPollsUntilStopped()
     {
         QVERIFY(!monitor->isRunning());

@@ -1,11 +1,16 @@
 // The clipboard history on a real X server: another program owns the
 // CLIPBOARD with texts, an image and marked texts; exactly the unmarked ones
 // reach clipboard.json, with that program as their source, and the app's own
-// copies never do.
+// copies never do. Owners that change while being read, answer late, never
+// finish or send too much get nothing recorded, and hotkeys keep working
+// meanwhile.
 #include "Clipboard/ClipboardMonitor.h"
 #include "Clipboard/Pasteboard.h"
+#include "Hotkeys/HotkeyManager.h"
 #include "Platform/ClipboardService.h"
 #include "Platform/X11/X11ApplicationIdentity.h"
+#include "Platform/X11/X11ClipboardService.h"
+#include "Platform/X11/X11GlobalHotkeys.h"
 #include "Settings/SettingsManager.h"
 #include "Storage/ClipboardHistoryStore.h"
 #include "Storage/Storage.h"
@@ -37,20 +42,32 @@ class tst_ClipboardMonitor_x11 : public QObject {
     // handled the change it caused.
     bool own(const QStringList& args)
     {
+        const qint64 before = Pasteboard::service().changeCount();
+        return startOwner(args) && QTest::qWaitFor([&] { return settled(before); }, 10000);
+    }
+    bool startOwner(const QStringList& args)
+    {
         release();
-        ClipboardService& clipboard = Pasteboard::service();
-        const qint64 before = clipboard.changeCount();
         owner = std::make_unique<QProcess>();
         owner->start(QStringLiteral(ZENTU_CLIPBOARD_OWNER), args);
-        if (!owner->waitForStarted(5000))
-            return false;
-        if (!QTest::qWaitFor([&] { return owner->canReadLine() || (owner->waitForReadyRead(50), owner->canReadLine()); }, 10000))
-            return false;
-        if (owner->readLine().trimmed() != "ready")
-            return false;
+        return owner->waitForStarted(5000) && said("ready");
+    }
+    // The helper has printed this line (lines before it are passed over).
+    bool said(const QByteArray& line)
+    {
         return QTest::qWaitFor([&] {
-            return clipboard.changeCount() > before && monitor->lastChangeCount() == clipboard.changeCount();
-        }, 6000);
+            while (owner->canReadLine() || owner->waitForReadyRead(20))
+                if (owner->canReadLine() && owner->readLine().trimmed() == line)
+                    return true;
+            return false;
+        }, 10000);
+    }
+    // Every change since `before` has been read and dealt with.
+    bool settled(qint64 before)
+    {
+        const ClipboardService& clipboard = Pasteboard::service();
+        return clipboard.changeCount() > before && monitor->lastChangeCount() == clipboard.changeCount()
+            && !monitor->isBusy();
     }
     void release()
     {
@@ -61,8 +78,14 @@ class tst_ClipboardMonitor_x11 : public QObject {
             owner->kill();
         owner.reset();
     }
-    static QJsonArray history()
+    static QString logText()
     {
+        QFile log(Storage::baseDirectory() + "/debug.log");
+        return log.open(QIODevice::ReadOnly) ? QString::fromUtf8(log.readAll()) : QString();
+    }
+    QJsonArray history()
+    {
+        store->waitForPendingWrites();
         QFile f(Storage::baseDirectory() + "/clipboard.json");
         if (!f.open(QIODevice::ReadOnly))
             return {};
@@ -160,7 +183,7 @@ private Q_SLOTS:
 
     void aHungOwnerDoesNotHoldUpTheApp()
     {
-        // Each read is time-boxed and a hung owner is asked only once, so the
+        // Each answer is time-boxed and a hung owner is asked only once, so the
         // change is handled long before a single untimed read would give up.
         const qsizetype before = store->items().size();
         QVERIFY(own({"stall", "nie gelesen"}));
@@ -168,9 +191,86 @@ private Q_SLOTS:
         owner->waitForFinished(5000);
         owner.reset();
         QCOMPARE(store->items().size(), before);
-        QFile log(Storage::baseDirectory() + "/debug.log");
-        QVERIFY(log.open(QIODevice::ReadOnly));
-        QVERIFY(log.readAll().contains("antwortet nicht rechtzeitig"));
+        QVERIFY(logText().contains("Besitzer antwortet nicht rechtzeitig (TARGETS)"));
+    }
+
+    void anOwnerChangeDuringTheReadRecordsNothing_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QByteArray>("lastWord");
+        // The format list comes from the first window, the text would come
+        // from the second, which marks it as concealed.
+        QTest::newRow("between format list and text")
+            << QStringList{"switch-after-formats", "offen", "geheim"} << QByteArray("switched");
+        // The first window's answer is still due when the second takes over,
+        // and arrives just before the second one's own list.
+        QTest::newRow("while an answer is due")
+            << QStringList{"late-formats", "offen", "geheim", "200"} << QByteArray("answered late");
+        QTest::newRow("after the answer timed out")
+            << QStringList{"late-formats", "offen", "geheim", "800"} << QByteArray("answered late");
+    }
+    void anOwnerChangeDuringTheReadRecordsNothing()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QByteArray, lastWord);
+        const qsizetype before = store->items().size();
+        const qint64 count = Pasteboard::service().changeCount();
+        QVERIFY(startOwner(args));
+        QVERIFY(said(lastWord));
+        // Both changes handled: the first owner's, the second's.
+        QVERIFY(QTest::qWaitFor([&] { return settled(count + 1); }, 10000));
+        QCOMPARE(store->items().size(), before);
+        for (const QJsonValue& e : history())
+            QVERIFY(!e.toObject().value("text").toString().contains("geheim"));
+        QVERIFY(own({"text", QStringLiteral("danach: %1").arg(QTest::currentDataTag())}));
+        QTRY_COMPARE_WITH_TIMEOUT(store->items().size(), before + 1, 15000);
+        release();
+    }
+
+    void anEndlessOwnerNeitherBlocksHotkeysNorIsRecorded()
+    {
+        X11GlobalHotkeys backend;
+        FakeKeyboardInfo keys;
+        HotkeyManager hotkeys(backend, keys);
+        bool readingWhenPressed = false;
+        QList<HotkeyAction> actions;
+        hotkeys.onAction = [&](HotkeyAction a) {
+            readingWhenPressed = monitor->isBusy();
+            actions << a;
+        };
+        hotkeys.registerAll(*settings);
+
+        const qsizetype before = store->items().size();
+        QVERIFY(startOwner({"endless", "450"}));
+        QVERIFY(said("piece 1"));
+        QVERIFY(monitor->isBusy());
+        // Super+Shift+6 while pieces keep coming.
+        QCOMPARE(QProcess::execute("xdotool", {"keydown", "Super_L", "keydown", "Shift_L", "key", "15", "keyup",
+                                               "Shift_L", "keyup", "Super_L"}),
+                 0);
+        QTRY_COMPARE_WITH_TIMEOUT(actions, QList<HotkeyAction>{HotkeyAction::captureFullScreen}, 10000);
+        QVERIFY(readingWhenPressed);
+        // The overall limit ends the read; nothing of it is kept.
+        QTRY_VERIFY_WITH_TIMEOUT(!monitor->isBusy(), 10000);
+        QCOMPARE(store->items().size(), before);
+        QVERIFY(logText().contains("Lesen dauert zu lange, übersprungen (UTF8_STRING)"));
+        hotkeys.unregisterAll();
+        release();
+    }
+
+    void contentAboveTheSizeLimitIsSkipped()
+    {
+        auto* x11 = dynamic_cast<X11ClipboardService*>(&Pasteboard::service());
+        QVERIFY(x11);
+        X11ClipboardReader::Limits small;
+        small.maxBytes = 100 * 1024;
+        x11->setReadLimits(small);
+        const qsizetype before = store->items().size();
+        QVERIFY(own({"image", "1000", "800", "noise"})); // several MB, in pieces
+        QCOMPARE(store->items().size(), before);
+        QVERIFY(logText().contains("Inhalt zu groß, übersprungen"));
+        x11->setReadLimits({});
+        release();
     }
 };
 

@@ -28,17 +28,29 @@ private Q_SLOTS:
 
     void restartThenAppend()
     {
-        DebugLog::write("alt");
+        // What an earlier run left goes; what this run logged while the
+        // launch kept entries comes back once, where the launch asks for it.
+        Storage::ensureDirectories();
+        QFile old(DebugLog::filePath());
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("[10:00:00.000] voriger Lauf\n");
+        old.close();
+        DebugLog::write("nicht behalten");
+        DebugLog::keepEntriesForLaunch();
+        DebugLog::write("vor dem Neustart");
         DebugLog::restart();
         DebugLog::write("App gestartet");
+        DebugLog::writeEarlierEntries();
         DebugLog::write("");
         DebugLog::write("zwei\nZeilen");
+        DebugLog::writeEarlierEntries();
         const QString text = QString::fromUtf8(logText());
-        QVERIFY2(QRegularExpression("^=== Zentu Debug-Log ===\n" + stamp + "App gestartet\n" + stamp + "\n" + stamp
-                                    + "zwei\nZeilen\n$")
+        QVERIFY2(QRegularExpression("^=== Zentu Debug-Log ===\n" + stamp + "App gestartet\n" + stamp
+                                    + "vor dem Neustart\n" + stamp + "\n" + stamp + "zwei\nZeilen\n$")
                      .match(text)
                      .hasMatch(),
                  qPrintable(text));
+        QVERIFY(!text.contains("voriger Lauf"));
     }
 
     void appendsAfterLastByte()

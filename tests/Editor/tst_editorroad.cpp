@@ -81,11 +81,12 @@ private Q_SLOTS:
         app.editor()->close();
         QVERIFY(app.coordinator().editorWindows().empty());
 
+        // The history file is written in the background.
+        app.store().waitForPendingWrites();
         const QJsonObject record = storedRecord();
         const QJsonArray annotations = record.value("annotations").toArray();
         QCOMPARE(annotations.size(), 1);
         QCOMPARE(annotations.at(0).toObject().value("kind").toString(), QStringLiteral("arrow"));
-        app.store().waitForPendingWrites();
         QCOMPARE(QImage(Storage::screenshotsDirectory() + "/" + item.fileName).convertToFormat(QImage::Format_RGB32), shot);
     }
 

@@ -278,6 +278,7 @@ private Q_SLOTS:
         const ClipboardItem image = f.clipboardStore->items().at(1);
         ClipboardRowView imageRow(image, true, *f.clipboardStore, &resolver);
         QVERIFY(imageRow.showsImageThumbnail());
+        f.clipboardStore->waitForPendingWrites();
         QVERIFY(QFile::remove(Storage::clipboardImagesDirectory() + QLatin1Char('/') + *image.imageFileName));
         ClipboardRowView missing(image, true, *f.clipboardStore, &resolver);
         QVERIFY(!missing.showsImageThumbnail());

@@ -1,7 +1,11 @@
 // Frame analysis and stitching on synthetic frames: exact shifts on content
 // that never repeats, the nearest-to-expected rule on periodic rows, the
-// threshold edges, sticky bands, scrollbar bands and stitching.
+// threshold edges, sticky bands, scrollbar bands and stitching; and the dense
+// seam check on the content that defeats sparse sampling (rows that differ
+// only in small details, sparse text, steps larger than the shared band,
+// blank overlaps).
 #include "Screenshot/CaptureError.h"
+#include "Screenshot/FrameMatcher.h"
 #include "Screenshot/WindowShot.h"
 #include "support/IsolatedEnvironment.h"
 
@@ -77,6 +81,59 @@ QImage filled(int w, int h, QRgb colour)
     QImage image(w, h, QImage::Format_RGB32);
     image.fill(colour);
     return image;
+}
+
+quint32 mix(quint32 v)
+{
+    v *= 2654435761u;
+    return v ^ (v >> 15);
+}
+
+// A list of 40-row entries on one background colour; entries differ only in
+// a small coloured icon and a short dark mark whose place depends on the
+// entry's number, a few dozen pixels of each 40-row period.
+QImage detailedListPage(int w, int h)
+{
+    QImage page = filled(w, h, qRgb(236, 236, 236));
+    for (int k = 0; k * 40 < h; ++k) {
+        const quint32 c = mix(quint32(k) + 1);
+        for (int y = k * 40 + 16; y < qMin(h, k * 40 + 24); ++y) {
+            for (int x = 10; x < 18; ++x)
+                page.setPixel(x, y, qRgb(c & 0xff, (c >> 8) & 0xff, (c >> 16) & 0xff));
+            if (y < k * 40 + 19)
+                for (int x = 40 + (k % 7) * 6; x < 45 + (k % 7) * 6; ++x)
+                    page.setPixel(x, y, qRgb(40, 40, 40));
+        }
+    }
+    return page;
+}
+
+// White with lines of "text" every 18 rows: dark marks only in columns that
+// the sparse samples (every tenth column at 400 px) never look at.
+QImage sparseTextPage(int w, int h)
+{
+    QImage page = filled(w, h, qRgb(255, 255, 255));
+    for (int line = 0; line * 18 < h; ++line)
+        for (int y = line * 18 + 4; y < qMin(h, line * 18 + 12); ++y)
+            for (int x = 3; x < w / 3; ++x)
+                if (x % 10 != 0 && (mix(quint32(line * 977 + x + y * 31)) & 3) == 0)
+                    page.setPixel(x, y, qRgb(20, 20, 20));
+    return page;
+}
+
+// A frame of `page` at `offset` under a fixed header of `header` rows.
+QImage underHeader(const QImage& page, int offset, int h, int header)
+{
+    QImage f = view(page, offset, h);
+    const QImage bar = randomPage(page.width(), qMax(1, header), 99);
+    for (int y = 0; y < header; ++y)
+        memcpy(f.scanLine(y), bar.constScanLine(y), size_t(page.width()) * 4);
+    return f;
+}
+
+FrameMatcher::Match matchFrames(const QImage& a, const QImage& b, FrameMatcher::Request request = {})
+{
+    return FrameMatcher::match(FrameRows(a), FrameRows(b), request);
 }
 
 } // namespace
@@ -307,6 +364,110 @@ private Q_SLOTS:
             return f;
         };
         QCOMPARE(WindowShot::scrollbarWidth(frame(0), frame(shift), shift), width);
+    }
+
+    void denseSeamOnRowsThatDifferOnlyInSmallDetails_data()
+    {
+        QTest::addColumn<int>("shift");
+        QTest::newRow("not a multiple of the row height") << 97;
+        QTest::newRow("exactly three rows") << 120;
+        QTest::newRow("one row") << 40;
+    }
+    void denseSeamOnRowsThatDifferOnlyInSmallDetails()
+    {
+        QFETCH(int, shift);
+        // The sparse samples see equal rows everywhere: a fixed band of a
+        // third of the frame and a shift that may be off by whole rows.
+        const QImage page = detailedListPage(300, 2000);
+        const QImage a = underHeader(page, 200, 400, 50);
+        const QImage b = underHeader(page, 200 + shift, 400, 50);
+        const FrameMatcher::Match m = matchFrames(a, b, {400 * 88 / 100, false});
+        QVERIFY(m.moved);
+        QVERIFY(m.confirmed);
+        QCOMPARE(m.shift, shift);
+        // The header, perhaps with the blank rows above the first icon, but
+        // never the entries below.
+        QVERIFY2(m.bands.top >= 50 && m.bands.top < 50 + 40, qPrintable(QString::number(m.bands.top)));
+        QVERIFY(m.bands.bottom < 40);
+        QCOMPARE(m.matchedRows, m.overlapRows);
+    }
+
+    void denseChecksSeeSparseText()
+    {
+        const QImage page = sparseTextPage(400, 1500);
+        const QImage a = view(page, 0, 360);
+        const QImage b = view(page, 45, 360);
+        // The sparse comparison takes the moved view for an unchanged one.
+        QVERIFY(WindowShot::framesEqual(a, b));
+        QVERIFY(!FrameMatcher::sameContent(FrameRows(a), FrameRows(b)));
+        const FrameMatcher::Match m = matchFrames(a, b);
+        QVERIFY(m.confirmed);
+        QCOMPARE(m.shift, 45);
+        // A view that really did not move.
+        QVERIFY(FrameMatcher::sameContent(FrameRows(a), FrameRows(view(page, 0, 360))));
+        QVERIFY(!matchFrames(a, a.copy()).moved);
+    }
+
+    void stepLargerThanTheSharedBandIsNeverConfirmed_data()
+    {
+        QTest::addColumn<int>("page");
+        QTest::newRow("rows that never repeat") << 0;
+        QTest::newRow("rows differing in details") << 1;
+        QTest::newRow("sparse text") << 2;
+    }
+    void stepLargerThanTheSharedBandIsNeverConfirmed()
+    {
+        QFETCH(int, page);
+        const QImage content = page == 0 ? smoothPage(300, 2000, 41) : page == 1 ? detailedListPage(300, 2000)
+                                                                                 : sparseTextPage(300, 2000);
+        // 60-row sticky header over a 400-row frame: 340 content rows. A
+        // step of 345 leaves nothing in common; 330 leaves 10 rows, too few.
+        for (int step : {345, 330, 600}) {
+            const FrameMatcher::Match m
+                = matchFrames(underHeader(content, 100, 400, 60), underHeader(content, 100 + step, 400, 60));
+            QVERIFY(m.moved);
+            QVERIFY2(!m.confirmed, qPrintable(QStringLiteral("step %1 confirmed as %2").arg(step).arg(m.shift)));
+        }
+        // With a third of the band in common it holds.
+        const FrameMatcher::Match m
+            = matchFrames(underHeader(content, 100, 400, 60), underHeader(content, 100 + 226, 400, 60));
+        QVERIFY(m.confirmed);
+        QCOMPARE(m.shift, 226);
+    }
+
+    void blankOrIdenticalOverlapsNeedAMeasuredExpectation()
+    {
+        // Nothing but blank rows in common: any shift fits, none is confirmed.
+        QImage page = filled(300, 2000, qRgb(255, 255, 255));
+        const QImage text = smoothPage(300, 60, 3);
+        for (int y = 0; y < 60; ++y) {
+            memcpy(page.scanLine(y), text.constScanLine(y), 300 * 4);
+            memcpy(page.scanLine(700 + y), text.constScanLine(y), 300 * 4);
+        }
+        QVERIFY(!matchFrames(view(page, 0, 400), view(page, 200, 400)).confirmed);
+
+        // Identical list rows: a shift of a whole number of rows is only
+        // settled by a step size measured before.
+        const QImage list = periodicPage(300, 2000, 40, 5);
+        const QImage a = view(list, 0, 400);
+        const QImage b = view(list, 130, 400);
+        QVERIFY(!matchFrames(a, b, {130, false}).confirmed);
+        const FrameMatcher::Match trusted = matchFrames(a, b, {131, true});
+        QVERIFY(trusted.confirmed);
+        QCOMPARE(trusted.shift, 130);
+        QVERIFY(!matchFrames(a, b, {150, true}).confirmed);
+    }
+
+    void contentChangingInPlaceIsNoShift()
+    {
+        const QImage page = smoothPage(300, 800, 7);
+        const QImage a = view(page, 0, 400);
+        QImage b = a.copy();
+        addToRows(b, 200, 206, 60); // a small animation
+        const FrameMatcher::Match m = matchFrames(a, b);
+        QVERIFY(m.moved);
+        QVERIFY(m.confirmed);
+        QCOMPARE(m.shift, 0);
     }
 
     void stitchStacksStripsIntoExactRows()

@@ -9,8 +9,13 @@
 #include "support/IsolatedEnvironment.h"
 #include "support/PdfFixtures.h"
 
+#include <QApplication>
 #include <QCoroTask>
 #include <QFile>
+#include <QWebEnginePage>
+#include <QWebEngineView>
+#include <csignal>
+#include <functional>
 #include <QTcpServer>
 #include <QTcpSocket>
 
@@ -50,9 +55,12 @@ bool near(QColor a, QColor b)
     return std::abs(a.red() - b.red()) < 8 && std::abs(a.green() - b.green()) < 8 && std::abs(a.blue() - b.blue()) < 8;
 }
 
-// Serves one body for every request, with the given content type.
+// Serves one body for every request, with the given content type; a request
+// for /held is never answered, only reported.
 class OneFileServer : public QTcpServer {
 public:
+    std::function<void()> onHeld;
+
     OneFileServer(QByteArray body, QByteArray type)
         : m_body(std::move(body))
         , m_type(std::move(type))
@@ -60,8 +68,14 @@ public:
         connect(this, &QTcpServer::newConnection, this, [this] {
             while (QTcpSocket* s = nextPendingConnection()) {
                 connect(s, &QTcpSocket::readyRead, s, [this, s] {
-                    if (!s->readAll().contains("\r\n\r\n"))
+                    const QByteArray request = s->readAll();
+                    if (!request.contains("\r\n\r\n"))
                         return;
+                    if (request.startsWith("GET /held ")) {
+                        if (onHeld)
+                            onHeld();
+                        return;
+                    }
                     s->write("HTTP/1.1 200 OK\r\nContent-Type: " + m_type + "\r\nContent-Length: "
                              + QByteArray::number(m_body.size()) + "\r\nConnection: close\r\n\r\n" + m_body);
                     s->disconnectFromHost();
@@ -152,6 +166,38 @@ private Q_SLOTS:
         QCOMPARE(image->size(), QSize(1440, 1440));
         QVERIFY(near(image->pixelColor(700, 300), Qt::red));
         QVERIFY(near(image->pixelColor(700, 1000), Qt::blue));
+    }
+
+    void aRendererThatDiesEndsTheCaptureWithAnError()
+    {
+        // Measuring the page's height asks the server synchronously, so the
+        // renderer sits in that script when it is killed.
+        OneFileServer server("<html><body style='margin:0;height:3000px'><script>"
+                             "Object.defineProperty(document.documentElement, 'scrollHeight', {get: function() {"
+                             "var x = new XMLHttpRequest(); x.open('GET', '/held', false); x.send(); return 3000; }});"
+                             "</script></body></html>",
+                             "text/html");
+        QVERIFY(server.listen(QHostAddress::LocalHost));
+        qint64 killed = 0;
+        server.onHeld = [&] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* view = qobject_cast<QWebEngineView*>(w); view && view->page()->renderProcessPid() > 0)
+                    killed = view->page()->renderProcessPid();
+            if (killed)
+                ::kill(pid_t(killed), SIGKILL);
+        };
+        Capturer capturer;
+        const QUrl url(QStringLiteral("http://127.0.0.1:%1/page").arg(server.serverPort()));
+        const CaptureOutcome outcome = awaitCapture([&] { return capturer.capture(url); });
+        QVERIFY(killed > 0);
+        QCOMPARE(outcome.error, QStringLiteral("Seite konnte nicht aufgenommen werden."));
+        QVERIFY(!outcome.image);
+        QFile log(DebugLog::filePath());
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        const QByteArray text = log.readAll();
+        QVERIFY(text.contains("BROWSER Seitenprozess beendet"));
+        // Ended by the renderer's death, not by the script's time limit.
+        QVERIFY(!text.contains("BROWSER Skript antwortet nicht"));
     }
 
     void unreachablePageFails()

@@ -28,14 +28,16 @@ public:
             throw CaptureError(*resolveError);
         return target;
     }
-    QCoro::Task<std::optional<QImage>> captureTarget(Target) override
+    QCoro::Task<std::optional<CapturedScreenshot>> captureTarget(Target) override
     {
         panelDuringCapture = ScrollProgressHUD::shared().panel() != nullptr;
         if (holdCapture)
             co_await qCoro(this, &FakeRoad::release);
         if (captureError)
             throw CaptureError(*captureError);
-        co_return image;
+        if (!image)
+            co_return std::nullopt;
+        co_return CapturedScreenshot{*image, CaptureKind::scrolling};
     }
 
     Target target = Target::window(picked, QStringLiteral("Liste"));
@@ -78,8 +80,9 @@ private Q_SLOTS:
         QImage hi(1440, 30000, QImage::Format_ARGB32_Premultiplied);
         hi.setDevicePixelRatio(2);
         road->image = hi;
-        const std::optional<QImage> image = awaitTask(ScrollCapture::run());
-        QVERIFY(image);
+        const std::optional<CapturedScreenshot> shot = awaitTask(ScrollCapture::run());
+        QVERIFY(shot);
+        const QImage* image = &shot->image;
         QCOMPARE(image->size(), QSize(1440, 30000));
         QCOMPARE(image->deviceIndependentSize(), QSizeF(1440, 30000));
         QCOMPARE(road->resolved, QList<PickedWindow>{picked});

@@ -9,33 +9,18 @@
 // size of the content; at most 0.5 % of their rows may differ from it (a
 // seam may be off by a row when a step is measured one row short or long);
 // in practice every row matches.
-#include "App/ScrollCaptureEngine.h"
-#include "Platform/X11/AtspiBrowserBridge.h"
-#include "Platform/X11/ProcPdfViewerBridge.h"
-#include "Platform/X11/X11CapturePermissions.h"
-#include "Platform/X11/X11CompositingInfo.h"
-#include "Platform/X11/X11InputSynthesis.h"
-#include "Platform/X11/X11RunningApplications.h"
-#include "Platform/X11/X11ScreenSource.h"
-#include "Platform/X11/X11WindowActivation.h"
-#include "Platform/X11/X11WindowRedirector.h"
-#include "Platform/X11/X11WindowServer.h"
-#include "Screenshot/PickedWindowLookup.h"
 #include "Screenshot/ScrollCancel.h"
 #include "Screenshot/ScrollCapture.h"
 #include "Screenshot/ScrollCoverOverlay.h"
-#include "Screenshot/ScrollProgressHUD.h"
-#include "Screenshot/WindowScrollCapture.h"
-#include "Screenshot/WindowPicker.h"
 #include "Screenshot/WindowShot.h"
-#include "fakes/FakeAccessibilityTree.h"
 #include "helpers/ScrollPattern.h"
 #include "support/AwaitTask.h"
 #include "support/IsolatedEnvironment.h"
+#include "support/ScrollEngineRig.h"
+#include "support/XTestMouse.h"
 
 #include <QCursor>
 #include <QProcess>
-#include <xcb/xtest.h>
 
 namespace {
 
@@ -79,63 +64,20 @@ int differingRows(const QImage& a, const QImage& b)
     return differ;
 }
 
-// The user's mouse, through XTest.
-struct Mouse {
-    xcb_connection_t* c = xcb_connect(nullptr, nullptr);
-    ~Mouse() { xcb_disconnect(c); }
-    void moveTo(QPoint at)
-    {
-        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
-        xcb_test_fake_input(c, XCB_MOTION_NOTIFY, 0, XCB_CURRENT_TIME, root, qint16(at.x()), qint16(at.y()), 0);
-        xcb_flush(c);
-        QVERIFY(QTest::qWaitFor([&] { return QCursor::pos() == at; }, 2000));
-    }
-    void button(quint8 button, bool down)
-    {
-        xcb_test_fake_input(c, down ? XCB_BUTTON_PRESS : XCB_BUTTON_RELEASE, button, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
-        xcb_flush(c);
-        QTest::qWait(30);
-    }
-    void key(xcb_keycode_t code)
-    {
-        xcb_test_fake_input(c, XCB_KEY_PRESS, code, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
-        xcb_test_fake_input(c, XCB_KEY_RELEASE, code, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
-        xcb_flush(c);
-    }
-    void click(QPoint at, quint8 b = 1)
-    {
-        moveTo(at);
-        button(b, true);
-        button(b, false);
-    }
-    void drag(QPoint from, QPoint to)
-    {
-        moveTo(from);
-        button(1, true);
-        for (int i = 1; i <= 4; ++i)
-            moveTo(from + (to - from) * i / 4);
-        button(1, false);
-    }
-};
-
 } // namespace
 
 class TestScrollCaptureX11 : public QObject {
     Q_OBJECT
 
-    std::shared_ptr<X11WindowServer> windows;
-    std::shared_ptr<X11ScreenSource> screens;
-    std::unique_ptr<X11CapturePermissions> permissions;
-    X11WindowActivation activation;
-    X11InputSynthesis input;
-    X11RunningApplications identity;
+    std::unique_ptr<ScrollEngineRig> rig;
+    XTestMouse mouse;
 
     bool waitForWindow(ScrollListApp& app)
     {
         if (!app.id)
             return false;
         return QTest::qWaitFor([&] {
-            for (const WindowInfo& w : windows->windowList().value_or(QList<WindowInfo>()))
+            for (const WindowInfo& w : rig->windows().windowList().value_or(QList<WindowInfo>()))
                 if (w.number == app.id && w.bounds.size() == app.rect.size())
                     app.bounds = w.bounds;
             if (app.bounds.isEmpty())
@@ -147,54 +89,22 @@ class TestScrollCaptureX11 : public QObject {
         }, 15000);
     }
 
-    FakeAccessibilityTree noAccessibility; // clicks pick whole windows
-    AtspiBrowserBridge browsers;
-    ProcPdfViewerBridge viewers;
-    std::unique_ptr<ScrollCaptureEngine> engine;
-    Mouse mouse;
-
-    // Starts a run and waits until the picker covers the screen.
-    QCoro::Task<std::optional<QImage>> startRun()
-    {
-        auto run = ScrollCapture::run();
-        const bool shown = QTest::qWaitFor([] {
-            for (QWidget* w : QApplication::topLevelWidgets())
-                if (qobject_cast<PickerView*>(w) && w->isVisible())
-                    return true;
-            return false;
-        }, 5000);
-        if (!shown)
-            qWarning("the picker did not show");
-        QTest::qWait(200); // mapped above everything
-        return run;
-    }
-
 private Q_SLOTS:
     void initTestCase()
     {
-        windows = std::make_shared<X11WindowServer>();
-        screens = std::make_shared<X11ScreenSource>();
-        permissions = std::make_unique<X11CapturePermissions>(*screens);
-        WindowShot::setBackends(windows, screens, std::make_shared<X11WindowRedirector>());
-        auto compositing = std::make_shared<X11CompositingInfo>();
-        ScrollCoverOverlay::shared().setCompositingInfo(compositing);
-        ScrollProgressHUD::shared().setCompositingInfo(compositing);
-        QVERIFY(input.isAvailable());
-        noAccessibility.available = false;
-        // The program's own assembly: picker, browser and document road, loop.
-        engine = std::make_unique<ScrollCaptureEngine>(ScrollCaptureEngine::Services{
-            *windows, *screens, noAccessibility, *permissions, activation, input, identity, browsers, viewers});
+        rig = std::make_unique<ScrollEngineRig>();
+        QVERIFY(rig->input().isAvailable());
     }
 
     void rightClickOrEscapeCancelsThePicker()
     {
-        auto run = startRun();
+        auto run = rig->startRun();
         mouse.click(QPoint(500, 500), 3);
         QCOMPARE(awaitTask(std::move(run), 10000), std::nullopt);
         QVERIFY(!ScrollCapture::isRunning());
 
-        auto again = startRun();
-        const xcb_keycode_t escape = input.keycodeFor(0xff1b);
+        auto again = rig->startRun();
+        const xcb_keycode_t escape = rig->input().keycodeFor(0xff1b);
         QVERIFY(escape);
         mouse.key(escape);
         QCOMPARE(awaitTask(std::move(again), 10000), std::nullopt);
@@ -204,11 +114,12 @@ private Q_SLOTS:
     {
         ScrollListApp app(QRect(300, 120, 420, 600), 2600, 900);
         QVERIFY(waitForWindow(app));
-        auto run = startRun();
+        auto run = rig->startRun();
         mouse.click(QPoint(500, 400));
-        const std::optional<QImage> captured = awaitTask(std::move(run), 200000);
+        const std::optional<CapturedScreenshot> captured = awaitTask(std::move(run), 200000);
         QVERIFY(captured);
-        const QImage result = *captured;
+        QVERIFY(!captured->incomplete);
+        const QImage result = captured->image;
         const QImage expected = ScrollPattern::fullRendering(420, 2600, header, footer);
         QCOMPARE(result.size(), expected.size());
         const int differ = differingRows(result, expected);
@@ -225,12 +136,13 @@ private Q_SLOTS:
         // Drag exactly over the list's content area (between its bands).
         const QPoint from(int(app.bounds.x()), int(app.bounds.y()) + header);
         const QPoint to(int(app.bounds.right()), int(app.bounds.bottom()) - footer);
-        auto run = startRun();
+        auto run = rig->startRun();
         mouse.drag(from, to);
         const QPoint before = QCursor::pos();
-        const std::optional<QImage> captured = awaitTask(std::move(run), 200000);
+        const std::optional<CapturedScreenshot> captured = awaitTask(std::move(run), 200000);
         QVERIFY(captured);
-        const QImage result = *captured;
+        QVERIFY(!captured->incomplete);
+        const QImage result = captured->image;
         const QImage expected = ScrollPattern::content(400, 2000);
         QCOMPARE(result.size(), expected.size());
         const int differ = differingRows(result, expected);

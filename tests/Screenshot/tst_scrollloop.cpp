@@ -60,11 +60,15 @@ class TestScrollLoop : public QObject {
         });
     }
 
+    // The stitched image; whether the loop called it incomplete stays in `incomplete`.
     QImage run(std::optional<QRectF> section = std::nullopt)
     {
         PickedWindow picked{FakeScrollWorld::pid, world->bounds, FakeScrollWorld::window, section};
-        return awaitTask(capture->captureWindowScrolling(picked, QStringLiteral("Liste")));
+        const CapturedScreenshot shot = awaitTask(capture->captureWindowScrolling(picked, QStringLiteral("Liste")));
+        incomplete = shot.incomplete;
+        return shot.image;
     }
+    bool incomplete = false;
 
     static QString logText()
     {
@@ -209,28 +213,43 @@ private Q_SLOTS:
         QCOMPARE(cleanups, 1); // none for the refused runs
     }
 
-    void contentThatNeverMovesGivesTheTopFrame()
+    void contentThatNeverMovesGivesTheTopFrameMarkedIncomplete()
     {
         setUpWorld(std::make_shared<FakeScrollWorld>(200, 300, 3000));
         world->frozen = true;
         const QImage result = run();
         QCOMPARE(result.convertToFormat(QImage::Format_RGB32), world->render());
-        QCOMPARE(count(world->events, QStringLiteral("pageDown")), 2);
+        // One Page Down; it moved nothing, so the wheel was tried twice more.
+        QCOMPARE(count(world->events, QStringLiteral("pageDown")), 1);
+        QVERIFY(world->events.endsWith(QStringLiteral("wheel-1")));
+        QVERIFY(incomplete); // it may simply not react to synthetic input
         const QString log = logText();
         QVERIFY(log.contains(QStringLiteral("SCROLL Fensterende erreicht\n")));
         QVERIFY(log.contains(QStringLiteral(
             "SCROLL WARNUNG: kein Streifen — Fenster reagierte evtl. nicht auf synthetisches Scrollen\n")));
         QVERIFY(log.contains(QStringLiteral("SCROLL Fenster-Capture fertig: 1 Streifen, 300 px hoch\n")));
+        QVERIFY(log.contains(QStringLiteral("SCROLL Unvollständig: nichts gescrollt\n")));
     }
 
-    void changingContentEndsOnTheEighthStepWithoutShift()
+    void contentChangingInPlace()
     {
+        // A small animation: every step confirms "no shift"; the eighth in a row ends it.
         setUpWorld(std::make_shared<FakeScrollWorld>(200, 300, 3000));
         world->noise = true;
-        const QImage result = run();
-        QCOMPARE(result.height(), 300);
+        world->noiseRows = 4;
+        QCOMPARE(run().height(), 300);
         QCOMPARE(count(world->events, QStringLiteral("pageDown")), 8);
+        QVERIFY(incomplete);
         QVERIFY(logText().contains(QStringLiteral("SCROLL Kein sauberer Versatz mehr — Ende (Sicherheitsnetz)\n")));
+
+        // A large change that is no movement: the seam cannot be confirmed,
+        // the capture ends at once with what it has.
+        setUpWorld(std::make_shared<FakeScrollWorld>(200, 300, 3000));
+        world->noise = true;
+        QCOMPARE(run().height(), 300);
+        QCOMPARE(count(world->events, QStringLiteral("pageDown")), 1);
+        QVERIFY(incomplete);
+        QVERIFY(logText().contains(QStringLiteral("SCROLL Unvollständig: Naht nicht bestätigt\n")));
     }
 
     void keysStopWhenTheTargetLosesTheFocus()
@@ -238,9 +257,12 @@ private Q_SLOTS:
         setUpWorld(std::make_shared<FakeScrollWorld>(200, 300, 3000));
         world->focusLostAfterKeys = 4; // Control+Home, Page Up, two Page Downs
         const QImage result = run();
-        QCOMPARE(world->events.size(), 4);
+        QStringList keys = world->events;
+        keys.removeIf([](const QString& e) { return e.startsWith(QStringLiteral("wheel")); });
+        QCOMPARE(keys, (QStringList{"ctrl+home", "pageUp", "pageDown", "pageDown"}));
         QCOMPARE(result.height(), 300 + 2 * 240);
         QCOMPARE(result.convertToFormat(QImage::Format_RGB32), world->fullRendering().copy(0, 0, 200, 780));
+        QVERIFY(incomplete);
         QVERIFY(logText().contains(QStringLiteral("SCROLL Fokus nicht mehr beim Ziel — bis hier zusammensetzen\n")));
 
         // A target that never gets the focus receives no key at all.
@@ -255,10 +277,75 @@ private Q_SLOTS:
         stubborn.setShowCover([](const QRectF&) {});
         stubborn.setHideOwnWindows([] {});
         stubborn.setCleanup([] {});
-        const QImage top = awaitTask(stubborn.captureWindowScrolling(
+        const CapturedScreenshot top = awaitTask(stubborn.captureWindowScrolling(
             PickedWindow{FakeScrollWorld::pid, world->bounds, FakeScrollWorld::window, std::nullopt}, QStringLiteral("x")));
-        QCOMPARE(top.height(), 300);
+        QCOMPARE(top.image.height(), 300);
+        QVERIFY(top.incomplete);
         QVERIFY(world->events.isEmpty());
+    }
+
+    void terminalScrolledByTheWheelWhenKeysGoToTheShell()
+    {
+        setUpWorld(std::make_shared<FakeScrollWorld>(300, 400, 3000, 0, 0));
+        world->keysReachView = false;
+        world->scrollTo(world->maxOffset()); // a terminal shows its last lines
+        const QImage result = run();
+        QVERIFY(!incomplete);
+        QCOMPARE(result.convertToFormat(QImage::Format_RGB32), world->fullRendering());
+        // No key after the wheel proved to work.
+        const qsizetype firstWheel = world->events.indexOf(QStringLiteral("wheel1"));
+        QVERIFY(firstWheel > 0);
+        for (qsizetype i = firstWheel; i < world->events.size(); ++i)
+            QVERIFY2(world->events[i].startsWith(QStringLiteral("wheel")), qPrintable(world->events[i]));
+        QVERIFY(logText().contains(QStringLiteral("SCROLL Tasten bewegen die Ansicht nicht — weiter mit dem Mausrad\n")));
+        QVERIFY(!world->pointerHidden); // the pointer came back
+    }
+
+    void pageStepLargerThanTheBandUnderAStickyHeader()
+    {
+        // Page Down scrolls the whole viewport, but a sticky header covers
+        // part of it: consecutive pages share nothing. The step is taken
+        // back and the wheel, sized by what it measures, takes over.
+        setUpWorld(std::make_shared<FakeScrollWorld>(300, 500, 4000, 70, 30, 14));
+        world->pageStep = world->viewportHeight() + 20;
+        world->wheelPixels = 120;
+        const QImage result = run();
+        QVERIFY(!incomplete);
+        QCOMPARE(result.convertToFormat(QImage::Format_RGB32), world->fullRendering());
+        const QString log = logText();
+        QVERIFY(log.contains(QStringLiteral("SCROLL Seitenschritt zu weit — weiter mit dem Mausrad\n")));
+        QVERIFY(log.contains(QStringLiteral("SCROLL Mausrad: 120.0 px pro Klick, nächster Schritt 2 Klicks\n")));
+    }
+
+    void sectionWheelStepsFollowTheMeasuredClickSize()
+    {
+        setUpWorld(std::make_shared<FakeScrollWorld>(300, 600, 5000));
+        world->wheelPixels = 120; // twice the click of a Qt list
+        const QRectF section = world->bounds;
+        const QImage result = run(section);
+        QVERIFY(!incomplete);
+        QCOMPARE(result.convertToFormat(QImage::Format_RGB32), world->content);
+        QVERIFY(logText().contains(QStringLiteral("SCROLL Mausrad: 120.0 px pro Klick, nächster Schritt 3 Klicks\n")));
+    }
+
+    void blankStretchTallerThanTheViewEndsIncompleteWithWhatIsCertain()
+    {
+        auto w = std::make_shared<FakeScrollWorld>(300, 400, 3000, 40, 30, 14);
+        w->movingThumb = true;
+        for (int y = 900; y < 1500; ++y) // nothing to match over 600 rows
+            memset(w->content.scanLine(y), 0xff, size_t(w->content.bytesPerLine()));
+        setUpWorld(w);
+        const QImage result = run();
+        QVERIFY(incomplete);
+        const QImage full = world->fullRendering();
+        QVERIFY(result.height() < full.height());
+        // Everything in it is right: header and content up to where it stopped, then the footer.
+        const int body = result.height() - 30;
+        QCOMPARE(result.copy(0, 0, result.width(), body).convertToFormat(QImage::Format_RGB32),
+                 full.copy(0, 0, full.width(), body));
+        QCOMPARE(result.copy(0, body, result.width(), 30).convertToFormat(QImage::Format_RGB32),
+                 full.copy(0, full.height() - 30, full.width(), 30));
+        QVERIFY(body >= 40 + 900 - 400); // the content before the blank stretch is all there
     }
 
     void escapeWhileScrollingUpReturnsTheTopFrame()
@@ -331,7 +418,7 @@ private Q_SLOTS:
                                WindowInfo{97, FakeScrollWorld::pid, QRectF(0, 0, 2000, 2000), 3, std::nullopt}};
         QCOMPARE(capture->largestWindow(FakeScrollWorld::pid)->first, FakeScrollWorld::window); // first of equals
         const QImage result = awaitTask(capture->captureWindowScrolling(
-            PickedWindow{FakeScrollWorld::pid, small, 99, std::nullopt}, QStringLiteral("Liste")));
+            PickedWindow{FakeScrollWorld::pid, small, 99, std::nullopt}, QStringLiteral("Liste"))).image;
         QCOMPARE(result.convertToFormat(QImage::Format_RGB32), world->fullRendering());
         QCOMPARE(world->activations, QList<quint32>{FakeScrollWorld::window});
         QVERIFY(logText().contains(QStringLiteral("SCROLL Größeres App-Fenster gewählt: 300x400 statt 200x100\n")));
@@ -349,9 +436,10 @@ private Q_SLOTS:
         Target target = road.resolveTarget(picked);
         QCOMPARE(target.kind(), Target::Kind::window);
         QCOMPARE(target.windowName(), QStringLiteral("Liste"));
-        const std::optional<QImage> image = awaitTask(road.captureTarget(std::move(target)));
-        QVERIFY(image);
-        QCOMPARE(image->convertToFormat(QImage::Format_RGB32), world->fullRendering());
+        const std::optional<CapturedScreenshot> shot = awaitTask(road.captureTarget(std::move(target)));
+        QVERIFY(shot);
+        QVERIFY(!shot->incomplete);
+        QCOMPARE(shot->image.convertToFormat(QImage::Format_RGB32), world->fullRendering());
     }
 
     void ownApplicationWindowsStepAsideButNotUnmanagedOnes()

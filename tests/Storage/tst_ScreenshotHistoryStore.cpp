@@ -41,6 +41,32 @@ class tst_ScreenshotHistoryStore : public QObject {
         settings->update([&](AppSettings& s) { s.maxScreenshotItems = limit; });
     }
     static QStringList filesIn(const QString& dir) { return QDir(dir).entryList(QDir::Files); }
+    static void writeHistory(const QByteArray& content)
+    {
+        Storage::ensureDirectories();
+        QFile file(historyPath());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(content);
+    }
+    static QJsonArray fileArray()
+    {
+        QFile f(historyPath());
+        return f.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(f.readAll()).array() : QJsonArray();
+    }
+    static QList<QByteArray> asideContents()
+    {
+        QList<QByteArray> out;
+        for (const QString& name : QDir(Storage::baseDirectory()).entryList({"screenshots.json.unreadable-*"})) {
+            QFile f(Storage::baseDirectory() + "/" + name);
+            out.append(f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray());
+        }
+        return out;
+    }
+    static QString logText()
+    {
+        QFile log(DebugLog::filePath());
+        return log.open(QIODevice::ReadOnly) ? QString::fromUtf8(log.readAll()) : QString();
+    }
 
 private Q_SLOTS:
     void init()
@@ -50,7 +76,7 @@ private Q_SLOTS:
         settings = std::make_unique<SettingsManager>(defaults, loginItem, keyboard);
     }
 
-    void addWritesThumbnailAtOnceAndImageInBackground()
+    void addServesAtOnceAndWritesInBackground()
     {
         ScreenshotHistoryStore store(*settings);
         QSignalSpy changed(&store, &ScreenshotHistoryStore::itemsChanged);
@@ -62,16 +88,21 @@ private Q_SLOTS:
         QCOMPARE(item.height, 400);
         QVERIFY(item.fileName.startsWith("Zentu.it_Screenshot_"));
         QCOMPARE(*item.thumbnailFileName, item.fileName.chopped(4) + "_thumb.png");
-        QCOMPARE(QImage(thumb(item)).size(), QSize(320, 128));
-        QCOMPARE(store.image(item), image); // served from memory until the file exists
+        // Served from memory until the files exist.
+        QCOMPARE(store.thumbnail(item).size(), QSize(320, 128));
+        QCOMPARE(store.image(item), image);
         store.waitForPendingWrites();
         QVERIFY(!store.hasPendingImage(item.id));
         QCOMPARE(QImage(full(item)).convertToFormat(QImage::Format_ARGB32), image);
+        QCOMPARE(QImage(thumb(item)).size(), QSize(320, 128));
         QCOMPARE(store.thumbnail(item).size(), QSize(320, 128));
+        // Nothing but the owner may read them.
+        for (const QString& path : {full(item), thumb(item), historyPath()})
+            QCOMPARE(QFile::permissions(path) & QFileDevice::Permissions(0x0077), QFileDevice::Permissions());
 
         const ScreenshotItem tall = store.add(filled(1000, 5000, Qt::red), CaptureKind::scrolling, {});
-        QCOMPARE(QImage(thumb(tall)).size(), QSize(320, 233));
         store.waitForPendingWrites();
+        QCOMPARE(QImage(thumb(tall)).size(), QSize(320, 233));
 
         ScreenshotHistoryStore reloaded(*settings);
         QCOMPARE(reloaded.items().size(), 2);
@@ -131,6 +162,7 @@ private Q_SLOTS:
         const ScreenshotItem written = store.add(filled(20, 20, Qt::red), CaptureKind::area, {});
         store.waitForPendingWrites();
         store.remove(written);
+        store.waitForPendingWrites();
         QVERIFY(!QFile::exists(full(written)));
         QVERIFY(QFile::exists(QDir(qEnvironmentVariable("XDG_DATA_HOME")).filePath("Trash/files/" + written.fileName)));
 
@@ -145,6 +177,7 @@ private Q_SLOTS:
         QCOMPARE(filesIn(Storage::screenshotsDirectory()), QStringList{favourite.fileName});
         QCOMPARE(filesIn(Storage::thumbnailsDirectory()), QStringList{*favourite.thumbnailFileName});
         store.clearAll(false);
+        store.waitForPendingWrites();
         QVERIFY(filesIn(Storage::screenshotsDirectory()).isEmpty());
         ScreenshotHistoryStore reloaded(*settings);
         QVERIFY(reloaded.items().isEmpty());
@@ -158,6 +191,7 @@ private Q_SLOTS:
         AnnotationObject arrow;
         arrow.points = {{1, 1}, {9, 9}};
         store.updateImage(cropped, {arrow}, item);
+        QCOMPARE(store.image(item), cropped); // at once
         store.waitForPendingWrites(); // the first PNG must not land over the edit
         QCOMPARE(QImage(full(item)).pixelColor(5, 5), QColor(Qt::yellow));
         QCOMPARE(QImage(full(item)).size(), QSize(600, 300));
@@ -192,9 +226,9 @@ private Q_SLOTS:
         const ScreenshotItem item = store.add(image, CaptureKind::area, {});
         store.waitForPendingWrites();
         QCOMPARE(store.image(item), image);
-        QFile log(DebugLog::filePath());
-        QVERIFY(log.open(QIODevice::ReadOnly));
-        QVERIFY(log.readAll().contains("PNG konnte nicht geschrieben werden"));
+        QVERIFY(logText().contains("PNG konnte nicht geschrieben werden"));
+        // The record of a picture that is not on disk is not written either.
+        QVERIFY(fileArray().isEmpty());
     }
 
     void sameMillisecondGetsDistinctNames()
@@ -220,51 +254,61 @@ private Q_SLOTS:
     void loadSortsNewestFirst()
     {
         Storage::ensureDirectories();
-        QFile file(historyPath());
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(R"([
+        for (const char* name : {"a.png", "b.png"})
+            QVERIFY(filled(5, 5, Qt::blue).save(Storage::screenshotsDirectory() + "/" + name));
+        writeHistory(R"([
  {"annotations":[],"captureKind":"area","createdAt":"2026-01-01T10:00:00Z","fileName":"a.png","height":1,"id":"00000000-0000-0000-0000-00000000000A","isFavorite":false,"width":1},
  {"annotations":[],"captureKind":"window","createdAt":"2026-03-01T10:00:00Z","fileName":"b.png","height":1,"id":"00000000-0000-0000-0000-00000000000B","isFavorite":true,"width":1,"unknown":3}
 ])");
-        file.close();
         ScreenshotHistoryStore store(*settings);
         QCOMPARE(store.items().size(), 2);
         QCOMPARE(store.items().at(0).fileName, QStringLiteral("b.png"));
         // No thumbnail named: the full image stands in, and edits write none.
-        QVERIFY(store.thumbnail(store.items().at(0)).isNull());
-        QImage(5, 5, QImage::Format_ARGB32).save(Storage::screenshotsDirectory() + "/b.png");
         QCOMPARE(store.thumbnail(store.items().at(0)).size(), QSize(5, 5));
         store.updateImage(filled(8, 8, Qt::red), {}, store.items().at(0));
+        store.waitForPendingWrites();
         QVERIFY(filesIn(Storage::thumbnailsDirectory()).isEmpty());
     }
 
-    void unreadableHistoryIsMovedAsideNotOverwritten_data()
+    void unreadableFileIsMovedAsideNotOverwritten()
     {
-        QTest::addColumn<QByteArray>("content");
-        QTest::newRow("not json") << QByteArray("{{{ kaputt");
-        QTest::newRow("record lacks isFavorite") << QByteArray(R"([{"annotations":[],"captureKind":"area","createdAt":"2026-01-01T10:00:00Z","fileName":"a.png","height":1,"id":"00000000-0000-0000-0000-00000000000A","width":1}])");
-        QTest::newRow("unknown kind") << QByteArray(R"([{"annotations":[],"captureKind":"video","createdAt":"2026-01-01T10:00:00Z","fileName":"a.png","height":1,"id":"00000000-0000-0000-0000-00000000000A","isFavorite":false,"width":1}])");
-    }
-    void unreadableHistoryIsMovedAsideNotOverwritten()
-    {
-        QFETCH(QByteArray, content);
-        Storage::ensureDirectories();
-        QFile file(historyPath());
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(content);
-        file.close();
+        const QByteArray content("{{{ kaputt");
+        writeHistory(content);
         ScreenshotHistoryStore store(*settings);
         QVERIFY(store.items().isEmpty());
         store.add(filled(10, 10, Qt::red), CaptureKind::area, {});
         store.waitForPendingWrites();
-        const QStringList aside = QDir(Storage::baseDirectory()).entryList({"screenshots.json.unreadable-*"});
-        QCOMPARE(aside.size(), 1);
-        QFile kept(Storage::baseDirectory() + "/" + aside.front());
-        QVERIFY(kept.open(QIODevice::ReadOnly));
-        QCOMPARE(kept.readAll(), content);
-        QFile log(DebugLog::filePath());
-        QVERIFY(log.open(QIODevice::ReadOnly));
-        QVERIFY(log.readAll().contains("screenshots.json nicht lesbar"));
+        QCOMPARE(asideContents(), QList<QByteArray>{content});
+        QVERIFY(logText().contains("screenshots.json nicht lesbar"));
+    }
+
+    void brokenRecordsAreSkippedAndTheRestShown()
+    {
+        // A newer version's kind, a missing key, a picture that is gone: only
+        // those records go, the original is kept aside, the file is cleaned.
+        Storage::ensureDirectories();
+        QVERIFY(filled(5, 5, Qt::blue).save(Storage::screenshotsDirectory() + "/a.png"));
+        const QByteArray content = R"([
+ {"annotations":[],"captureKind":"area","createdAt":"2026-01-01T10:00:00Z","fileName":"a.png","height":5,"id":"00000000-0000-0000-0000-00000000000A","isFavorite":false,"width":5},
+ {"annotations":[],"captureKind":"video","createdAt":"2026-01-01T10:00:00Z","fileName":"a.png","height":1,"id":"00000000-0000-0000-0000-00000000000B","isFavorite":false,"width":1},
+ {"annotations":[],"captureKind":"area","createdAt":"2026-01-01T10:00:00Z","fileName":"a.png","height":1,"id":"00000000-0000-0000-0000-00000000000C","width":1},
+ {"annotations":[],"captureKind":"area","createdAt":"2026-01-01T10:00:00Z","fileName":"weg.png","height":1,"id":"00000000-0000-0000-0000-00000000000D","isFavorite":false,"width":1}
+])";
+        writeHistory(content);
+        ScreenshotHistoryStore store(*settings);
+        QCOMPARE(store.items().size(), 1);
+        QCOMPARE(store.items().front().fileName, QStringLiteral("a.png"));
+        store.waitForPendingWrites();
+        QCOMPARE(asideContents(), QList<QByteArray>{content});
+        QCOMPARE(fileArray().size(), 1);
+        const QString log = logText();
+        QVERIFY(log.contains("Eintrag 2 von 4 in screenshots.json nicht lesbar, übersprungen (id 00000000-0000-0000-0000-00000000000B)"));
+        QVERIFY(log.contains("Eintrag 3 von 4 in screenshots.json nicht lesbar"));
+        QVERIFY(log.contains("Bild fehlt, Eintrag übersprungen: weg.png"));
+        // A clean file loads without another copy.
+        ScreenshotHistoryStore again(*settings);
+        QCOMPARE(again.items().size(), 1);
+        QCOMPARE(asideContents().size(), 1);
     }
 
     void hostileFileNamesTouchNothing()
@@ -275,18 +319,17 @@ private Q_SLOTS:
         QVERIFY(v.open(QIODevice::WriteOnly));
         v.write("keep me");
         v.close();
-        QFile file(historyPath());
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(R"([{"annotations":[],"captureKind":"area","createdAt":"2026-01-01T10:00:00Z","fileName":"../victim.txt","thumbnailFileName":"../victim.txt","height":1,"id":"00000000-0000-0000-0000-00000000000A","isFavorite":false,"width":1},
+        writeHistory(R"([{"annotations":[],"captureKind":"area","createdAt":"2026-01-01T10:00:00Z","fileName":"../victim.txt","thumbnailFileName":"../victim.txt","height":1,"id":"00000000-0000-0000-0000-00000000000A","isFavorite":false,"width":1},
                        {"annotations":[],"captureKind":"area","createdAt":"2026-01-01T09:00:00Z","fileName":"..","height":1,"id":"00000000-0000-0000-0000-00000000000B","isFavorite":false,"width":1}])");
-        file.close();
+        // Such names name no picture of ours: the records are not shown, and
+        // handing them in anyway touches nothing.
         ScreenshotHistoryStore store(*settings);
-        QCOMPARE(store.items().size(), 2);
-        QVERIFY(store.image(store.items().at(0)).isNull());
-        store.updateImage(filled(4, 4, Qt::red), {}, store.items().at(0));
-        store.remove(store.items().at(0));
+        QVERIFY(store.items().isEmpty());
+        const ScreenshotItem hostile = *ScreenshotItem::fromJson(QJsonDocument::fromJson(R"({"annotations":[],"captureKind":"area","createdAt":"2026-01-01T10:00:00Z","fileName":"../victim.txt","thumbnailFileName":"../victim.txt","height":1,"id":"00000000-0000-0000-0000-00000000000A","isFavorite":false,"width":1})").object());
+        QVERIFY(store.image(hostile).isNull());
+        store.remove(hostile);
         store.clearAll(false);
-        QVERIFY(QFile::exists(victim));
+        store.waitForPendingWrites();
         QVERIFY(QDir(Storage::baseDirectory()).exists());
         QFile check(victim);
         QVERIFY(check.open(QIODevice::ReadOnly));

@@ -1,7 +1,10 @@
 #pragma once
 #include "Platform/ClipboardService.h"
 
+#include <QList>
 #include <QMap>
+#include <QPointer>
+#include <functional>
 
 // An in-memory clipboard: content is a map of format -> data plus an optional
 // image object; every write and every simulated copy raises the change count.
@@ -9,21 +12,60 @@ class FakeClipboardService final : public ClipboardService {
 public:
     qint64 changeCount() const override { return count; }
     bool ownedByThisProcess() const override { return ownedByUs; }
-    QStringList types() override { return formats.keys() + (objectImage.isNull() ? QStringList() : QStringList{QStringLiteral("application/x-qt-image")}); }
-    std::optional<QByteArray> data(const QString& type) override
+    void read(const ClipboardReadRequest& request, QObject* context,
+              std::function<void(const ClipboardSnapshot&)> done) override
     {
         ++reads;
-        if (!formats.contains(type))
-            return std::nullopt;
-        return formats.value(type);
+        const ClipboardSnapshot result = snapshot(request);
+        if (!holdReads) {
+            done(result);
+            return;
+        }
+        heldReads.append([result, done, receiver = QPointer<QObject>(context)] {
+            if (receiver)
+                done(result);
+        });
     }
-    std::optional<QString> string() override
+    // Delivers the oldest held read.
+    void finishHeldRead()
+    {
+        if (!heldReads.isEmpty())
+            heldReads.takeFirst()();
+    }
+
+    // What a read of the current content gives.
+    ClipboardSnapshot snapshot(const ClipboardReadRequest& request) const
+    {
+        ClipboardSnapshot s;
+        s.certain = !uncertain;
+        s.owner = answeringOwner;
+        if (uncertain)
+            return s;
+        s.formats = formats.keys() + (objectImage.isNull() ? QStringList() : QStringList{QStringLiteral("application/x-qt-image")});
+        for (const QString& f : request.stopFormats)
+            s.stopped = s.stopped || formats.contains(f);
+        if (s.stopped)
+            return s;
+        for (const QString& f : request.extraFormats)
+            if (formats.contains(f))
+                s.extra.insert(f, formats.value(f));
+        s.text = string();
+        if (s.text && !s.text->trimmed().isEmpty())
+            return s;
+        for (const char* f : {"image/png", "image/tiff"})
+            if (s.image.isNull() && formats.contains(QString::fromLatin1(f)))
+                s.image = QImage::fromData(formats.value(QString::fromLatin1(f)));
+        if (s.image.isNull())
+            s.image = objectImage;
+        return s;
+    }
+    QImage image() const { return objectImage; }
+    std::optional<QString> string() const
     {
         if (!formats.contains(QStringLiteral("text/plain")))
             return std::nullopt;
         return QString::fromUtf8(formats.value(QStringLiteral("text/plain")));
     }
-    QImage image() override { return objectImage; }
     qint64 writeText(const QString& text) override
     {
         copyText(text);
@@ -77,4 +119,9 @@ public:
     int ownWrites = 0;
     bool ownedByUs = false;
     int reads = 0;
+    // Reads are answered at once unless held; an uncertain one vouches for nothing.
+    bool holdReads = false;
+    bool uncertain = false;
+    quint32 answeringOwner = 0; // the window a read names as owner (0: unknown)
+    QList<std::function<void()>> heldReads;
 };

@@ -74,7 +74,7 @@ public:
         if (noise) {
             // Content that changes without moving (an animation, a video).
             const QRect block(content.width() / 4, headerHeight + viewportHeight() / 4, content.width() / 2,
-                              viewportHeight() / 2);
+                              noiseRows > 0 ? noiseRows : viewportHeight() / 2);
             const int grey = (noiseSeed * 37) % 200 + 40;
             p.fillRect(block, QColor(grey, grey, grey));
         }
@@ -84,6 +84,13 @@ public:
             p.drawImage(0, headerHeight + viewportHeight(), footerImage);
         if (scrollbarWidth)
             p.drawImage(int(bounds.width()) - scrollbarWidth, 0, scrollbarImage);
+        if (scrollbarWidth && movingThumb) {
+            // A thumb over the bar, where the view stands in the content.
+            const int track = viewportHeight();
+            const int thumb = qMax(8, track * viewportHeight() / qMax(1, content.height()));
+            const int y = maxOffset() ? (track - thumb) * offset / maxOffset() : 0;
+            p.fillRect(int(bounds.width()) - scrollbarWidth, headerHeight + y, scrollbarWidth, thumb, Qt::darkGray);
+        }
         return image;
     }
 
@@ -133,7 +140,7 @@ public:
         ++keysToTarget;
         if (focusLostAfterKeys >= 0 && keysToTarget >= focusLostAfterKeys)
             active = otherWindow;
-        if (frozen)
+        if (frozen || !keysReachView)
             return;
         if (noise) {
             // Page Down changes the picture, nothing moves.
@@ -189,7 +196,10 @@ public:
     int wheelPixels = 60;
     bool frozen = false;
     bool noise = false;
+    int noiseRows = 0; // height of the changing block; 0: half the viewport
     int noiseSeed = 0;
+    bool keysReachView = true; // false: keys go elsewhere (a terminal's shell)
+    bool movingThumb = false;  // the scrollbar shows a thumb that follows the view
     QList<WindowInfo> extraWindows;
     int grabs = 0;
     int failGrabsFrom = -1; // grabs after this many fail

@@ -3,6 +3,7 @@
 // caught inside the coroutine: QCoro::waitFor never returns when the awaited
 // task throws.
 #include "Screenshot/CaptureError.h"
+#include "Screenshot/CapturedScreenshot.h"
 
 #include <QCoroTask>
 #include <QImage>
@@ -10,9 +11,23 @@
 
 struct CaptureOutcome {
     std::optional<QImage> image; // nothing: stopped, or failed
+    bool incomplete = false;     // the capture said it may lack content
     QString error;               // the CaptureError's message, if any
     bool failed() const { return !error.isNull(); }
 };
+
+inline void takeResult(CaptureOutcome& outcome, std::optional<QImage> image)
+{
+    outcome.image = std::move(image);
+}
+
+inline void takeResult(CaptureOutcome& outcome, std::optional<CapturedScreenshot> shot)
+{
+    if (!shot)
+        return;
+    outcome.image = std::move(shot->image);
+    outcome.incomplete = shot->incomplete;
+}
 
 template <typename MakeTask>
 CaptureOutcome awaitCapture(MakeTask makeTask)
@@ -22,8 +37,8 @@ CaptureOutcome awaitCapture(MakeTask makeTask)
         // inside aggregate initialisers.
         CaptureOutcome outcome;
         try {
-            std::optional<QImage> image = co_await make();
-            outcome.image = std::move(image);
+            auto result = co_await make();
+            takeResult(outcome, std::move(result));
         } catch (const CaptureError& e) {
             outcome.error = e.message().isNull() ? QStringLiteral("") : e.message();
         }

@@ -1,5 +1,7 @@
 #include "support/PdfFixtures.h"
 
+#include "helpers/CodedRows.h"
+
 #include <QFile>
 #include <QPageSize>
 #include <QPainter>
@@ -18,6 +20,30 @@ bool PdfFixtures::writeColouredPages(const QString& path, const QSizeF& pagePoin
         if (i > 0)
             writer.newPage();
         painter.fillRect(QRectF(QPointF(0, 0), pagePoints), colours[i]);
+    }
+    return painter.end();
+}
+
+bool PdfFixtures::writeCodedLines(const QString& path, int pages, int linesPerPage)
+{
+    QPdfWriter writer(path);
+    writer.setPageSize(QPageSize(QPageSize::A4));
+    writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+    writer.setResolution(72);
+    QPainter painter(&writer);
+    if (!painter.isActive())
+        return false;
+    painter.setFont(QFont(QStringLiteral("DejaVu Sans"), 10));
+    int line = 0;
+    for (int page = 0; page < pages; ++page) {
+        if (page > 0)
+            writer.newPage();
+        for (int i = 0; i < linesPerPage; ++i, ++line) {
+            const int y = 36 + i * 19;
+            painter.fillRect(QRect(36, y, 40, 14), CodedRows::colour(line));
+            painter.drawText(QPoint(86, y + 12),
+                             QStringLiteral("Zeile %1 auf Seite %2 — so weit der Text reicht").arg(line).arg(page + 1));
+        }
     }
     return painter.end();
 }

@@ -10,6 +10,9 @@
 namespace PdfFixtures {
 // Pages of the given size in points, each filled with its own colour.
 bool writeColouredPages(const QString& path, const QSizeF& pagePoints, const QList<QColor>& colours);
+// A4 pages of numbered lines, each with a block in the colour that codes its
+// number (CodedRows), `linesPerPage` to a page.
+bool writeCodedLines(const QString& path, int pages, int linesPerPage);
 // One page dictionary per entry, e.g. "/MediaBox [0 0 200 100] /Rotate 90".
 bool writeRawPages(const QString& path, const QStringList& pageEntries);
 }

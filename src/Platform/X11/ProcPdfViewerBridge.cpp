@@ -1,6 +1,7 @@
 #include "Platform/X11/ProcPdfViewerBridge.h"
 
 #include "Screenshot/DocApp.h"
+#include "Screenshot/PdfSignature.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,11 +10,6 @@
 #include <xcb/xcb.h>
 
 namespace {
-bool isPdf(const QString& path)
-{
-    return QFileInfo(path).suffix().compare(QLatin1String("pdf"), Qt::CaseInsensitive) == 0;
-}
-
 QString propertyText(xcb_connection_t* c, xcb_window_t w, xcb_atom_t property, xcb_atom_t type)
 {
     auto cookie = xcb_get_property(c, 0, w, property, type, 0, 4096);
@@ -68,7 +64,7 @@ QStringList ProcPdfViewerBridge::documents(const DocApp& app, qint64 pid, quint3
     QStringList found;
     auto add = [&](const QString& path) {
         const QString canonical = QFileInfo(path).canonicalFilePath();
-        if (!canonical.isEmpty() && QFileInfo(canonical).isFile() && isPdf(canonical) && !found.contains(canonical))
+        if (!canonical.isEmpty() && QFileInfo(canonical).isFile() && isPdfFile(canonical) && !found.contains(canonical))
             found.append(canonical);
     };
 

@@ -1,6 +1,7 @@
 #pragma once
 // The documents a Linux PDF viewer shows, read from the viewer process: files
-// named on its command line and PDF files it holds open. Where the process
+// named on its command line and files it holds open that are PDF documents
+// (by their content, whatever their names). Where the process
 // shows several, the one named in the picked window's title comes first.
 // Linux viewers offer no "save the shown state as a copy", and the system
 // viewer of the table does not exist here.

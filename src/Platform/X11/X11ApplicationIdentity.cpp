@@ -149,6 +149,16 @@ std::optional<ApplicationIdentity::Info> X11ApplicationIdentity::clipboardOwner(
     return m_owner;
 }
 
+std::optional<ApplicationIdentity::Info> X11ApplicationIdentity::applicationOfWindow(quint32 window)
+{
+    if (!m_connection || window == XCB_WINDOW_NONE)
+        return std::nullopt;
+    processEvents();
+    if (window == m_ownerWindow && m_owner)
+        return m_owner;
+    return resolveWindow(window);
+}
+
 std::optional<ApplicationIdentity::Info> X11ApplicationIdentity::frontmost()
 {
     if (!m_connection)

@@ -21,6 +21,7 @@ public:
 
     std::optional<Info> clipboardOwner() override;
     std::optional<Info> frontmost() override;
+    std::optional<Info> applicationOfWindow(quint32 window) override;
 
     // Pure look-ups, also used by tests.
     struct DesktopEntry {

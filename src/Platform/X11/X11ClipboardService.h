@@ -1,15 +1,16 @@
 #pragma once
 // The CLIPBOARD selection. Writes and the change count go through QClipboard,
 // which announces our own writes synchronously and other programs' through
-// XFixes. Another program's content is read over a connection of our own with
-// a deadline per format: QClipboard would wait up to 5 s for a slow owner.
+// XFixes. Another program's content is read by an X11ClipboardReader on a
+// thread of its own (QClipboard would read on the GUI thread and wait up to
+// 5 s for a slow owner); without an X display, QClipboard's content is read.
 #include "Platform/ClipboardService.h"
+#include "Platform/X11/X11ClipboardReader.h"
 
-#include <QHash>
-#include <QMimeData>
-#include <cstdint>
-
-struct xcb_connection_t;
+#include <QObject>
+#include <QThread>
+#include <atomic>
+#include <memory>
 
 class X11ClipboardService final : public ClipboardService {
     Q_OBJECT
@@ -19,27 +20,23 @@ public:
 
     qint64 changeCount() const override { return m_changeCount; }
     bool ownedByThisProcess() const override;
-    QStringList types() override;
-    std::optional<QByteArray> data(const QString& type) override;
-    std::optional<QString> string() override;
-    QImage image() override;
+    void read(const ClipboardReadRequest& request, QObject* context,
+              std::function<void(const ClipboardSnapshot&)> done) override;
     qint64 writeText(const QString& text) override;
     qint64 writeImage(const QImage& image, const std::optional<QByteArray>& png) override;
 
-    void setReadTimeout(int milliseconds) { m_timeoutMs = milliseconds; }
+    // For the next reads.
+    void setReadLimits(const X11ClipboardReader::Limits& limits) { m_limits = limits; }
 
 private:
-    bool readsLocally() const;
-    const QMimeData* localData() const;
-    std::optional<QByteArray> convert(const QString& target);
-    uint32_t atom(const QString& name);
-    QString atomName(uint32_t atom);
+    ClipboardSnapshot readLocally(const ClipboardReadRequest& request) const;
 
     qint64 m_changeCount = 0;
-    qint64 m_stalledAt = -1;
-    int m_timeoutMs = 500;
-    xcb_connection_t* m_connection = nullptr;
-    uint32_t m_window = 0;
-    QHash<QString, uint32_t> m_atoms;
-    QHash<uint32_t, QString> m_atomNames;
+    X11ClipboardReader::Limits m_limits;
+    bool m_hasDisplay = false;
+    std::atomic_bool m_cancel{false};
+    QThread m_thread;
+    // Lives on m_thread; its reader is made and used there only.
+    QObject* m_worker = nullptr;
+    std::unique_ptr<X11ClipboardReader> m_reader;
 };

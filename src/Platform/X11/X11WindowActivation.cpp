@@ -3,6 +3,7 @@
 #include <QMutexLocker>
 #include <cstring>
 
+// Called with the connection's lock held.
 bool X11WindowActivation::hasWindowManager()
 {
     xcb_connection_t* c = m_x.get();
@@ -16,8 +17,8 @@ void X11WindowActivation::activate(quint32 window)
 {
     if (!m_x.isValid() || window == XCB_WINDOW_NONE)
         return;
-    const xcb_atom_t active = m_x.atom("_NET_ACTIVE_WINDOW");
     QMutexLocker lock(&m_x.mutex());
+    const xcb_atom_t active = m_x.atom("_NET_ACTIVE_WINDOW");
     xcb_connection_t* c = m_x.get();
     if (hasWindowManager()) {
         xcb_client_message_event_t event;
@@ -43,8 +44,8 @@ std::optional<quint32> X11WindowActivation::activeWindow()
 {
     if (!m_x.isValid())
         return std::nullopt;
-    const xcb_atom_t active = m_x.atom("_NET_ACTIVE_WINDOW");
     QMutexLocker lock(&m_x.mutex());
+    const xcb_atom_t active = m_x.atom("_NET_ACTIVE_WINDOW");
     xcb_connection_t* c = m_x.get();
     if (hasWindowManager()) {
         XcbReply<xcb_get_property_reply_t> reply(xcb_get_property_reply(

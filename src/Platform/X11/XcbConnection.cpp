@@ -114,6 +114,9 @@ XcbConnection::~XcbConnection()
 xcb_atom_t XcbConnection::atom(const char* name)
 {
     const QByteArray key(name);
+    // Callers intern from several threads; the cache has a lock of its own so
+    // that holders of mutex() can intern too.
+    QMutexLocker lock(&m_atomsMutex);
     auto it = m_atoms.constFind(key);
     if (it != m_atoms.constEnd())
         return it.value();

@@ -34,7 +34,8 @@ public:
     bool hasRes() const { return m_hasRes; }
     bool hasXTest() const { return m_hasXTest; }
 
-    // Interned once and cached; XCB_ATOM_NONE when the server refuses.
+    // Interned once and cached; XCB_ATOM_NONE when the server refuses. Safe
+    // from any thread, with or without mutex() held.
     xcb_atom_t atom(const char* name);
     QString atomName(xcb_atom_t atom);
 
@@ -69,6 +70,7 @@ private:
     xcb_screen_t* m_screen = nullptr;
     int m_screenNumber = 0;
     QMutex m_mutex;
+    QMutex m_atomsMutex;
     QHash<QByteArray, xcb_atom_t> m_atoms;
     std::shared_ptr<ShmPool> m_shmPool;
     bool m_hasShm = false, m_hasComposite = false, m_hasXFixes = false, m_hasRandr = false, m_hasRes = false,

@@ -1,0 +1,101 @@
+#include "Screenshot/ScrollStepper.h"
+
+#include <cmath>
+
+ScrollStepper::ScrollStepper(InputSynthesis& input, Sleep sleep, KeyGate keyGate, QPointF centre, int frameHeight,
+                             Mode mode)
+    : m_input(input)
+    , m_sleep(std::move(sleep))
+    , m_keyGate(std::move(keyGate))
+    , m_centre(centre)
+    , m_frameHeight(frameHeight)
+    , m_mode(mode)
+{
+    if (mode == Mode::wheel)
+        useWheel();
+}
+
+void ScrollStepper::useWheel()
+{
+    m_mode = Mode::wheel;
+    // A third of the frame even if a click scrolls far, before anything is known.
+    if (m_pixelsPerClick <= 0)
+        m_clicks = qMax(1, m_frameHeight / 3 / generousClickPixels);
+}
+
+QCoro::Task<void> ScrollStepper::wheel(int clicks, int pauseMs)
+{
+    // The pointer cannot be decoupled from the mouse on X11: it is put back
+    // over the content before every step, so the wheel reaches it.
+    m_input.warpPointer(m_centre);
+    for (int i = 0; i < std::abs(clicks); ++i) {
+        m_input.scrollWheel(clicks > 0 ? 1 : -1);
+        co_await m_sleep(pauseMs);
+    }
+}
+
+bool ScrollStepper::key(InputSynthesis::Key key)
+{
+    if (!m_keyGate())
+        return false;
+    m_input.pressKey(key, false);
+    return true;
+}
+
+QCoro::Task<bool> ScrollStepper::forward()
+{
+    if (m_mode == Mode::keys)
+        co_return key(InputSynthesis::Key::pageDown);
+    co_await wheel(-m_clicks, 20);
+    co_return true;
+}
+
+QCoro::Task<bool> ScrollStepper::back()
+{
+    if (m_mode == Mode::keys)
+        co_return key(InputSynthesis::Key::pageUp);
+    co_await wheel(m_clicks, 20);
+    co_return true;
+}
+
+QCoro::Task<bool> ScrollStepper::towardsTop()
+{
+    if (m_mode == Mode::keys)
+        co_return key(InputSynthesis::Key::pageUp);
+    // About two frames at a usual click size, in one quick burst.
+    co_await wheel(qMax(10, m_frameHeight / 30), 5);
+    co_return true;
+}
+
+void ScrollStepper::learn(int shift, int band)
+{
+    if (shift <= 0)
+        return;
+    if (m_mode == Mode::keys) {
+        m_keyShift = shift;
+        return;
+    }
+    m_pixelsPerClick = double(shift) / m_clicks;
+    // Two thirds of the band per step: a third of it stays in both frames.
+    m_clicks = qMax(1, int(std::floor(band * 2.0 / 3.0 / m_pixelsPerClick)));
+}
+
+bool ScrollStepper::shrink()
+{
+    if (m_mode != Mode::wheel || m_clicks <= 1)
+        return false;
+    m_clicks = qMax(1, m_clicks / 2);
+    return true;
+}
+
+int ScrollStepper::expected() const
+{
+    if (m_mode == Mode::keys)
+        return m_keyShift;
+    return m_pixelsPerClick > 0 ? int(std::lround(m_clicks * m_pixelsPerClick)) : 0;
+}
+
+bool ScrollStepper::expectedTrusted() const
+{
+    return m_mode == Mode::keys ? m_keyShift > 0 : m_pixelsPerClick > 0;
+}

@@ -1,0 +1,66 @@
+#pragma once
+// How the scrolling capture moves a window's content: Page Up / Page Down to
+// the focused window, or wheel clicks under the pointer parked over the
+// content. For the wheel it learns how far one click scrolls (toolkits and
+// browsers differ: 60, 96, 120 pixels and more) from the movement each step
+// really produced, and sizes the next step so that consecutive frames share a
+// third of their content band; a step that went too far is taken back and the
+// steps get smaller.
+#include "Platform/InputSynthesis.h"
+
+#include <QCoroTask>
+#include <functional>
+
+class ScrollStepper {
+public:
+    enum class Mode { keys, wheel };
+    using Sleep = std::function<QCoro::Task<void>(int milliseconds)>;
+    // Whether a key may be sent now (the target still has the focus).
+    using KeyGate = std::function<bool()>;
+
+    ScrollStepper(InputSynthesis& input, Sleep sleep, KeyGate keyGate, QPointF centre, int frameHeight, Mode mode);
+
+    Mode mode() const { return m_mode; }
+    // The wheel from now on; the first steps are sized for a generous click.
+    void useWheel();
+    void useKeys() { m_mode = Mode::keys; }
+
+    // One step towards the end of the content. False when no input could be
+    // sent (the keys' target lost the focus).
+    QCoro::Task<bool> forward();
+    // Takes the last forward step back.
+    QCoro::Task<bool> back();
+    // One large step towards the top; overlap does not matter there.
+    QCoro::Task<bool> towardsTop();
+
+    // A confirmed forward step moved the content `shift` rows; `band` is the
+    // height of the content band between the fixed rows.
+    void learn(int shift, int band);
+    // The last forward step went too far: halves the wheel step. False when
+    // it cannot get smaller (one click, or keys).
+    bool shrink();
+
+    // The movement the next forward step should produce (0: unknown), and
+    // whether that was measured on earlier steps.
+    int expected() const;
+    bool expectedTrusted() const;
+    int clicks() const { return m_clicks; }
+    double pixelsPerClick() const { return m_pixelsPerClick; }
+
+    // A click is assumed to scroll at most this far until one is measured.
+    static constexpr int generousClickPixels = 150;
+
+private:
+    bool key(InputSynthesis::Key key);
+    QCoro::Task<void> wheel(int clicks, int pauseMs);
+
+    InputSynthesis& m_input;
+    Sleep m_sleep;
+    KeyGate m_keyGate;
+    QPointF m_centre;
+    int m_frameHeight;
+    Mode m_mode;
+    int m_clicks = 1;
+    double m_pixelsPerClick = 0; // 0: not measured yet
+    int m_keyShift = 0;          // 0: not measured yet
+};

@@ -1,0 +1,68 @@
+// Window activation against a real X server and window manager, and the
+// shared connection's atom cache used from many threads at once (frame grabs
+// and activation run on workers).
+#include "Platform/X11/X11WindowActivation.h"
+#include "Platform/X11/XcbConnection.h"
+#include "support/IsolatedEnvironment.h"
+
+#include <QThread>
+#include <QWidget>
+#include <atomic>
+
+class tst_WindowActivationX11 : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void activatesAWindowThroughTheWindowManager()
+    {
+        QWidget first, second;
+        for (QWidget* w : {&first, &second}) {
+            w->resize(200, 100);
+            w->show();
+        }
+        X11WindowActivation activation;
+        for (QWidget* w : {&first, &second, &first}) {
+            const quint32 id = quint32(w->winId());
+            activation.activate(id);
+            QTRY_COMPARE_WITH_TIMEOUT(activation.activeWindow(), std::optional<quint32>(id), 15000);
+        }
+    }
+
+    void atomsAreInternedSafelyFromManyThreads()
+    {
+        XcbConnection shared;
+        XcbConnection reference;
+        QVERIFY(shared.isValid() && reference.isValid());
+        X11WindowActivation activation;
+        std::atomic_int wrong{0};
+        QList<QThread*> threads;
+        for (int t = 0; t < 8; ++t) {
+            threads << QThread::create([&, t] {
+                // New names of this thread (the cache grows) between look-ups
+                // of names every thread has cached.
+                for (int i = 0; i < 1500; ++i) {
+                    const QByteArray name = "ZENTU_TEST_ATOM_" + QByteArray::number(t * 10000 + i);
+                    if (shared.atom(name.constData()) == XCB_ATOM_NONE)
+                        ++wrong;
+                    for (int j = 0; j < 100; ++j)
+                        if (shared.atom("WM_NAME") != XCB_ATOM_WM_NAME)
+                            ++wrong;
+                    if (i % 100 == 0)
+                        activation.activeWindow();
+                }
+            });
+            threads.last()->start();
+        }
+        for (QThread* thread : threads) {
+            QVERIFY(thread->wait(60000));
+            delete thread;
+        }
+        QCOMPARE(wrong.load(), 0);
+        for (int i = 0; i < 1500; i += 7) {
+            const QByteArray name = "ZENTU_TEST_ATOM_" + QByteArray::number(70000 + i);
+            QCOMPARE(shared.atom(name.constData()), reference.atom(name.constData()));
+        }
+    }
+};
+
+ZENTU_TEST_MAIN(tst_WindowActivationX11)
+#include "tst_windowactivation_x11.moc"

@@ -1,0 +1,48 @@
+// xterm holding 2,000 numbered lines, captured through the program's own
+// scrolling capture on a real X server. Page Up and Page Down go to the
+// terminal's program, not to its view, so the capture must notice that keys
+// move nothing and scroll with the wheel instead, both to the top and down
+// through every line. Every line must come back once, whole and in order.
+#include "Debug/DebugLog.h"
+#include "support/AwaitTask.h"
+#include "support/CodedCapture.h"
+#include "support/DebugLogMessages.h"
+#include "support/IsolatedEnvironment.h"
+#include "support/ScrollApp.h"
+#include "support/ScrollEngineRig.h"
+#include "support/XTestMouse.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+
+class TestScrollXtermX11 : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<ScrollEngineRig> rig;
+    XTestMouse mouse;
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        if (ScrollApp::executable(ScrollApp::Kind::xterm).isEmpty())
+            QSKIP("xterm is not installed");
+        rig = std::make_unique<ScrollEngineRig>();
+    }
+
+    void wholeWindowScrollsWithTheWheelWhenKeysGoToTheShell()
+    {
+        DebugLog::restart();
+        ScrollApp app(ScrollApp::Kind::xterm);
+        // As tall as the screen allows (a taller screen means fewer steps).
+        const QRect screen = QGuiApplication::primaryScreen()->geometry();
+        QVERIFY2(app.start(QRect(40, 10, 880, screen.height() - 80), rig->windows()), qPrintable(app.error()));
+        auto run = rig->startRun();
+        mouse.click(app.bounds().center().toPoint());
+        const QString fault = codedCaptureFault(awaitTask(std::move(run), 240000), app.items());
+        QVERIFY2(fault.isEmpty(), qPrintable(fault));
+        QVERIFY(debugLogMessages().contains(QStringLiteral("SCROLL Tasten bewegen die Ansicht nicht — weiter mit dem Mausrad")));
+    }
+};
+
+ZENTU_TEST_MAIN(TestScrollXtermX11)
+#include "tst_scrollxterm_x11.moc"

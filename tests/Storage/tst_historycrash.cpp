@@ -1,0 +1,173 @@
+// Crash consistency of both histories: a child process changes them while its
+// writers are held after every possible number of jobs, is killed with
+// SIGKILL there, and what it left on disk is checked and reloaded. Also: a
+// held writer never holds up the caller.
+#include "Settings/SettingsManager.h"
+#include "Storage/ClipboardHistoryStore.h"
+#include "Storage/ScreenshotHistoryStore.h"
+#include "Storage/Storage.h"
+#include "fakes/FakeClipboardService.h"
+#include "fakes/FakeKeyboardInfo.h"
+#include "fakes/FakeLoginItemService.h"
+#include "fakes/FakeUserDefaults.h"
+#include "support/IsolatedEnvironment.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+
+namespace {
+
+QJsonArray fileArray(const QString& name)
+{
+    QFile f(Storage::baseDirectory() + "/" + name);
+    return f.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(f.readAll()).array() : QJsonArray();
+}
+
+// The states the child's changes pass through, in order, as the file lists them.
+const QStringList screenshotStates{
+    "area/40/0",
+    "window/50/0,area/40/0",
+    "window/50/0,area/20/0",
+    "window/50/1,area/20/0",
+    "window/50/1",
+    "fullScreen/60/0,window/50/1",
+};
+const QStringList clipboardStates{
+    "text/erster Text,image/20×10",
+    "image/25×25,text/erster Text,image/20×10",
+    "text/zweiter Text,image/25×25,text/erster Text,image/20×10",
+    "text/zweiter Text,image/25×25,text/erster Text",
+};
+
+QString screenshotState(const QJsonArray& records)
+{
+    QStringList parts;
+    for (const QJsonValue& v : records) {
+        const QJsonObject o = v.toObject();
+        parts << QStringLiteral("%1/%2/%3").arg(o["captureKind"].toString()).arg(o["width"].toInt()).arg(int(o["isFavorite"].toBool()));
+    }
+    return parts.join(',');
+}
+
+QString clipboardState(const QJsonArray& records)
+{
+    QStringList parts;
+    for (const QJsonValue& v : records)
+        parts << v.toObject()["type"].toString() + "/" + v.toObject()["preview"].toString();
+    return parts.join(',');
+}
+
+} // namespace
+
+class tst_HistoryCrash : public QObject {
+    Q_OBJECT
+
+    FakeUserDefaults defaults;
+    FakeLoginItemService loginItem;
+    FakeKeyboardInfo keyboard;
+    FakeClipboardService clipboard;
+
+    // Every record on disk has its picture (and a screenshot its thumbnail).
+    static QString missingPictures()
+    {
+        QStringList missing;
+        for (const QJsonValue& v : fileArray("screenshots.json")) {
+            const QJsonObject o = v.toObject();
+            if (QImage(Storage::screenshotsDirectory() + "/" + o["fileName"].toString()).isNull())
+                missing << o["fileName"].toString();
+            if (QImage(Storage::thumbnailsDirectory() + "/" + o["thumbnailFileName"].toString()).isNull())
+                missing << o["thumbnailFileName"].toString();
+        }
+        for (const QJsonValue& v : fileArray("clipboard.json")) {
+            const QJsonObject o = v.toObject();
+            if (o["type"].toString() == "image" && QImage(Storage::clipboardImagesDirectory() + "/" + o["imageFileName"].toString()).isNull())
+                missing << o["imageFileName"].toString();
+        }
+        return missing.join(", ");
+    }
+
+private Q_SLOTS:
+    void killedAtEveryJobLeavesAConsistentHistory()
+    {
+        qsizetype lastShots = 0, lastTexts = 0;
+        for (int jobs = 0;; ++jobs) {
+            QDir(Storage::baseDirectory()).removeRecursively();
+            QProcess child;
+            child.start(QStringLiteral(ZENTU_HISTORY_CRASH_CHILD), {QString::number(jobs)});
+            QVERIFY(child.waitForStarted(5000));
+            QByteArray output;
+            QVERIFY(QTest::qWaitFor([&] {
+                child.waitForReadyRead(50);
+                output += child.readAllStandardOutput();
+                return output.contains("held ");
+            }, 20000));
+            child.kill(); // SIGKILL: no destructor, no flush
+            QVERIFY(child.waitForFinished(5000));
+            const QStringList lines = QString::fromUtf8(output).split('\n');
+            const QStringList acked = lines.value(0).split(' ');
+            const QStringList held = lines.value(1).split(' ');
+            QCOMPARE(acked.size(), 4);
+
+            const QString where = QStringLiteral("killed after %1 jobs").arg(jobs);
+            QVERIFY2(missingPictures().isEmpty(), qPrintable(where + ": record without picture: " + missingPictures()));
+            // On disk is always a state the changes passed through, never an
+            // older one than before: nothing acknowledged is lost.
+            const QJsonArray shots = fileArray("screenshots.json");
+            const QJsonArray texts = fileArray("clipboard.json");
+            const qsizetype shotState = screenshotStates.indexOf(screenshotState(shots));
+            const qsizetype textState = clipboardStates.indexOf(clipboardState(texts));
+            QVERIFY2(shotState >= lastShots, qPrintable(where + ": " + screenshotState(shots)));
+            QVERIFY2(textState >= lastTexts, qPrintable(where + ": " + clipboardState(texts)));
+            lastShots = shotState;
+            lastTexts = textState;
+            if (shotState < 4)
+                QCOMPARE(shots.last().toObject()["id"].toString(), acked[1]);
+            QCOMPARE(texts.last().toObject()["id"].toString(), textState < 3 ? acked[2] : acked[3]);
+
+            // Reloaded as at the next start: everything on disk is shown.
+            SettingsManager settings(defaults, loginItem, keyboard);
+            ScreenshotHistoryStore shotStore(settings);
+            ClipboardHistoryStore textStore(settings, &clipboard);
+            QCOMPARE(shotStore.items().size(), shots.size());
+            QCOMPARE(textStore.items().size(), texts.size());
+
+            if (held.value(1) == "0" && held.value(2) == "0") {
+                // Nothing was held: the last state is on disk.
+                QCOMPARE(shotState, screenshotStates.size() - 1);
+                QCOMPARE(textState, clipboardStates.size() - 1);
+                QVERIFY(jobs > 8); // every crash point was tried
+                break;
+            }
+        }
+    }
+
+    void aHeldWriterNeverHoldsUpTheCaller()
+    {
+        QDir(Storage::baseDirectory()).removeRecursively();
+        SettingsManager settings(defaults, loginItem, keyboard);
+        settings.update([](AppSettings& s) { s.maxClipboardItems = 0; });
+        ClipboardHistoryStore store(settings, &clipboard);
+        store.writer().holdAfter(0);
+        // A large entry, then changes after it: each returns while nothing can
+        // be written.
+        store.addText(QString(4 << 20, QLatin1Char('x')), std::nullopt);
+        for (int i = 0; i < 20; ++i)
+            store.addText(QStringLiteral("klein %1").arg(i), std::nullopt);
+        store.remove(store.items().at(5));
+        QCOMPARE(store.items().size(), 20);
+        QVERIFY(!QFile::exists(store.historyFilePath()));
+        store.writer().release();
+        store.waitForPendingWrites();
+        const QJsonArray onDisk = fileArray("clipboard.json");
+        QCOMPARE(onDisk.size(), 20);
+        for (int i = 0; i < 20; ++i)
+            QCOMPARE(onDisk.at(i).toObject()["id"].toString(), store.items().at(i).id.toString(QUuid::WithoutBraces).toUpper());
+    }
+};
+
+ZENTU_TEST_MAIN(tst_HistoryCrash)
+#include "tst_historycrash.moc"

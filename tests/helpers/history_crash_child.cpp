@@ -1,0 +1,71 @@
+// A process that changes both histories and then waits to be killed, for the
+// crash-consistency test. It first records a capture, a clipboard image and a
+// text and lets them reach the disk ("acked <ids>"), then stops each store's
+// writer after <jobs> further jobs, runs a fixed series of changes, and reports
+// "held <screenshot writer held> <clipboard writer held>" (0 when the writer
+// ran out of jobs first):
+//   history_crash_child <jobs>
+// It never ends by itself.
+#include "Settings/SettingsManager.h"
+#include "Storage/ClipboardHistoryStore.h"
+#include "Storage/ScreenshotHistoryStore.h"
+#include "fakes/FakeClipboardService.h"
+#include "fakes/FakeKeyboardInfo.h"
+#include "fakes/FakeLoginItemService.h"
+#include "fakes/FakeUserDefaults.h"
+
+#include <QCoreApplication>
+#include <QTextStream>
+#include <QThread>
+
+namespace {
+QImage filled(int w, int h, QColor c)
+{
+    QImage image(w, h, QImage::Format_ARGB32);
+    image.fill(c);
+    return image;
+}
+QString id(const QUuid& uuid) { return uuid.toString(QUuid::WithoutBraces).toUpper(); }
+}
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const int jobs = app.arguments().value(1).toInt();
+    QTextStream out(stdout);
+
+    FakeUserDefaults defaults;
+    FakeLoginItemService loginItem;
+    FakeKeyboardInfo keyboard;
+    FakeClipboardService clipboard;
+    SettingsManager settings(defaults, loginItem, keyboard);
+    ScreenshotHistoryStore shots(settings);
+    ClipboardHistoryStore texts(settings, &clipboard);
+
+    const ScreenshotItem a = shots.add(filled(40, 30, Qt::red), CaptureKind::area);
+    texts.addImage(filled(20, 10, Qt::blue), std::nullopt);
+    texts.addText(QStringLiteral("erster Text"), std::nullopt);
+    shots.waitForPendingWrites();
+    texts.waitForPendingWrites();
+    out << "acked " << id(a.id) << ' ' << id(texts.items().at(1).id) << ' ' << id(texts.items().at(0).id) << '\n';
+    out.flush();
+
+    shots.writer().holdAfter(jobs);
+    texts.writer().holdAfter(jobs);
+    const ScreenshotItem b = shots.add(filled(50, 50, Qt::green), CaptureKind::window);
+    shots.updateImage(filled(20, 15, Qt::yellow), {}, a);
+    shots.toggleFavorite(b);
+    shots.remove(a);
+    shots.add(filled(60, 40, Qt::cyan), CaptureKind::fullScreen);
+    const ClipboardItem firstImage = texts.items().at(1);
+    texts.addImage(filled(25, 25, Qt::magenta), std::nullopt);
+    texts.addText(QStringLiteral("zweiter Text"), std::nullopt);
+    texts.remove(firstImage);
+
+    const bool shotsHeld = shots.writer().waitUntilHeld();
+    const bool textsHeld = texts.writer().waitUntilHeld();
+    out << "held " << int(shotsHeld) << ' ' << int(textsHeld) << '\n';
+    out.flush();
+    for (;;)
+        QThread::sleep(60);
+}

@@ -1,0 +1,23 @@
+#include "support/CodedCapture.h"
+
+#include "helpers/CodedRows.h"
+#include "support/DebugLogMessages.h"
+
+#include <QTest>
+
+QString codedCaptureFault(const std::optional<CapturedScreenshot>& shot, int items, int pageBreakEvery)
+{
+    if (!shot)
+        return QStringLiteral("nothing captured");
+    if (const QByteArray keep = qgetenv("ZENTU_TEST_KEEP_IMAGES"); !keep.isEmpty())
+        shot->image.save(QString::fromLocal8Bit(keep) + QLatin1Char('/') + QTest::currentTestFunction() + ".png");
+    const CodedRows::Verdict verdict = CodedRows::verify(shot->image, items, pageBreakEvery);
+    qInfo("%d of %d items, %dx%d%s", verdict.found, items, shot->image.width(), shot->image.height(),
+          shot->incomplete ? ", incomplete" : "");
+    QString fault = verdict.problem;
+    if (fault.isEmpty() && shot->incomplete)
+        fault = QStringLiteral("all there, yet called incomplete");
+    if (!fault.isEmpty())
+        qInfo().noquote() << debugLogMessages().join(QLatin1Char('\n'));
+    return fault;
+}

@@ -1,0 +1,48 @@
+#include "support/ScrollEngineRig.h"
+
+#include "Platform/X11/X11CompositingInfo.h"
+#include "Platform/X11/X11WindowRedirector.h"
+#include "Screenshot/ScrollCapture.h"
+#include "Screenshot/ScrollCoverOverlay.h"
+#include "Screenshot/ScrollProgressHUD.h"
+#include "Screenshot/WindowPicker.h"
+#include "Screenshot/WindowShot.h"
+
+#include <QApplication>
+#include <QTest>
+
+ScrollEngineRig::ScrollEngineRig()
+    : m_windows(std::make_shared<X11WindowServer>())
+    , m_screens(std::make_shared<X11ScreenSource>())
+    , m_permissions(std::make_unique<X11CapturePermissions>(*m_screens))
+{
+    WindowShot::setBackends(m_windows, m_screens, std::make_shared<X11WindowRedirector>());
+    auto compositing = std::make_shared<X11CompositingInfo>();
+    ScrollCoverOverlay::shared().setCompositingInfo(compositing);
+    ScrollProgressHUD::shared().setCompositingInfo(compositing);
+    m_noAccessibility.available = false;
+    m_engine = std::make_unique<ScrollCaptureEngine>(ScrollCaptureEngine::Services{
+        *m_windows, *m_screens, m_noAccessibility, *m_permissions, m_activation, m_input, m_identity, m_browsers,
+        m_viewers});
+}
+
+ScrollEngineRig::~ScrollEngineRig()
+{
+    m_engine.reset();
+    WindowShot::setBackends(nullptr, nullptr);
+}
+
+QCoro::Task<std::optional<CapturedScreenshot>> ScrollEngineRig::startRun()
+{
+    auto run = ScrollCapture::run();
+    const bool shown = QTest::qWaitFor([] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (qobject_cast<PickerView*>(w) && w->isVisible())
+                return true;
+        return false;
+    }, 5000);
+    if (!shown)
+        qWarning("the picker did not show");
+    QTest::qWait(200); // mapped above everything
+    return run;
+}

@@ -1,0 +1,45 @@
+#pragma once
+// The program's own assembly of the scrolling capture on the test's X server:
+// window list, screen grabs, synthetic input, application identities, the
+// accessibility-bus browser bridge and the document viewer bridge. Clicks on
+// the picker pick whole windows (its accessibility look-up is left out).
+#include "App/ScrollCaptureEngine.h"
+#include "Platform/X11/AtspiBrowserBridge.h"
+#include "Platform/X11/ProcPdfViewerBridge.h"
+#include "Platform/X11/X11CapturePermissions.h"
+#include "Platform/X11/X11InputSynthesis.h"
+#include "Platform/X11/X11RunningApplications.h"
+#include "Platform/X11/X11ScreenSource.h"
+#include "Platform/X11/X11WindowActivation.h"
+#include "Platform/X11/X11WindowServer.h"
+#include "Screenshot/CapturedScreenshot.h"
+#include "fakes/FakeAccessibilityTree.h"
+
+#include <QCoroTask>
+#include <memory>
+#include <optional>
+
+class ScrollEngineRig {
+public:
+    ScrollEngineRig();
+    ~ScrollEngineRig();
+
+    X11WindowServer& windows() { return *m_windows; }
+    X11InputSynthesis& input() { return m_input; }
+
+    // Starts a run of the scrolling capture and returns once its picker
+    // covers the screen.
+    QCoro::Task<std::optional<CapturedScreenshot>> startRun();
+
+private:
+    std::shared_ptr<X11WindowServer> m_windows;
+    std::shared_ptr<X11ScreenSource> m_screens;
+    std::unique_ptr<X11CapturePermissions> m_permissions;
+    X11WindowActivation m_activation;
+    X11InputSynthesis m_input;
+    X11RunningApplications m_identity;
+    FakeAccessibilityTree m_noAccessibility;
+    AtspiBrowserBridge m_browsers;
+    ProcPdfViewerBridge m_viewers;
+    std::unique_ptr<ScrollCaptureEngine> m_engine;
+};
