@@ -34,7 +34,7 @@ CursorControls::CursorControls(EditorViewModel& vm, EditorPopoverFlags& flags, C
                                  &OptionValueText::whole},
                                 [](const EditorState& s) { return s.cursorHighlightSize; },
                                 [&vm](double v) { vm.setCursorHighlightSize(v); }, this);
-    OptionSliderSpec opacity{QStringLiteral("slider.horizontal.below.rectangle"), ZENTU_TEXT("Highlight-Deckkraft"),
+    OptionSliderConfig opacity{QStringLiteral("slider.horizontal.below.rectangle"), ZENTU_TEXT("Highlight-Deckkraft"),
                              0.1, 1.0, 80, &OptionValueText::percent};
     opacity.keyStep = 0.01;
     m_hlOpacity = new OptionSlider(vm, flags, Flag::cursorHlOpacity, opacity,

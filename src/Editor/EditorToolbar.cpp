@@ -67,7 +67,7 @@ EditorToolbar::EditorToolbar(EditorViewModel& vm, EditorToolbarServices services
     m_imageButton = new ImageInsertButton;
     m_imageInsert->addControl(m_imageButton);
     connect(m_imageButton, &QAbstractButton::clicked, this, &EditorToolbar::requestInsertImage);
-    OptionSliderSpec stroke{QStringLiteral("lineweight"), ZENTU_TEXT("Linienstärke"), 1, 30, 100,
+    OptionSliderConfig stroke{QStringLiteral("lineweight"), ZENTU_TEXT("Linienstärke"), 1, 30, 100,
                             [](double v) { return OptionValueText::withUnit(v, QStringLiteral("px")); }};
     stroke.inlineValueWidth = 38;
     stroke.popoverSliderWidth = 150;

@@ -30,12 +30,12 @@ QLabel* valueLabel(int width, QWidget* parent)
 } // namespace
 
 OptionSlider::OptionSlider(EditorViewModel& vm, EditorPopoverFlags& flags, EditorPopoverFlags::Flag flag,
-                           OptionSliderSpec spec, Read read, Write write, QWidget* parent)
+                           OptionSliderConfig config, Read read, Write write, QWidget* parent)
     : QWidget(parent)
     , m_vm(vm)
     , m_flags(flags)
     , m_flag(flag)
-    , m_spec(std::move(spec))
+    , m_config(std::move(config))
     , m_read(std::move(read))
     , m_write(std::move(write))
 {
@@ -44,11 +44,11 @@ OptionSlider::OptionSlider(EditorViewModel& vm, EditorPopoverFlags& flags, Edito
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(0);
-    if (!m_spec.chipOnly) {
+    if (!m_config.chipOnly) {
         m_inline = buildInline();
         row->addWidget(m_inline);
     }
-    m_chip = new ToolbarChip(m_spec.icon, this);
+    m_chip = new ToolbarChip(m_config.icon, this);
     row->addWidget(m_chip, 0, Qt::AlignVCenter);
     // The chip only opens its popover; the popover closes itself.
     connect(m_chip, &QAbstractButton::clicked, this, [this] { m_flags.setOpen(m_flag, true); });
@@ -70,7 +70,7 @@ OptionSlider::OptionSlider(EditorViewModel& vm, EditorPopoverFlags& flags, Edito
 
 StyleEditSlider* OptionSlider::makeSlider(int width, QWidget* parent)
 {
-    auto* slider = new StyleEditSlider(m_spec.minimum, m_spec.maximum, m_spec.keyStep, parent);
+    auto* slider = new StyleEditSlider(m_config.minimum, m_config.maximum, m_config.keyStep, parent);
     slider->setFixedWidth(width);
     connect(slider, &StyleEditSlider::editingBegan, this, [this] { m_vm.beginStyleEdit(); });
     connect(slider, &StyleEditSlider::editingEnded, this, [this] { m_vm.endStyleEdit(); });
@@ -85,9 +85,9 @@ QWidget* OptionSlider::buildInline()
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(6);
     m_inlineIcon = new QLabel(box);
-    m_inlineIcon->setPixmap(IconRegistry::pixmap(m_spec.icon, ToolbarChip::iconPx, Theme::secondary(box), devicePixelRatioF()));
-    m_inlineSlider = makeSlider(m_spec.inlineWidth, box);
-    m_inlineValue = valueLabel(m_spec.inlineValueWidth, box);
+    m_inlineIcon->setPixmap(IconRegistry::pixmap(m_config.icon, ToolbarChip::iconPx, Theme::secondary(box), devicePixelRatioF()));
+    m_inlineSlider = makeSlider(m_config.inlineWidth, box);
+    m_inlineValue = valueLabel(m_config.inlineValueWidth, box);
     row->addWidget(m_inlineIcon, 0, Qt::AlignVCenter);
     row->addWidget(m_inlineSlider, 0, Qt::AlignVCenter);
     row->addWidget(m_inlineValue, 0, Qt::AlignVCenter);
@@ -108,24 +108,24 @@ QWidget* OptionSlider::buildPopoverContent()
     column->addWidget(m_popTitle);
     auto* row = new QHBoxLayout;
     row->setSpacing(8);
-    m_popSlider = makeSlider(m_spec.popoverSliderWidth, content);
+    m_popSlider = makeSlider(m_config.popoverSliderWidth, content);
     row->addWidget(m_popSlider);
-    if (m_spec.stepper) {
+    if (m_config.stepper) {
         m_stepper = new Stepper(content);
-        m_stepper->setRange(int(m_spec.minimum), int(m_spec.maximum));
+        m_stepper->setRange(int(m_config.minimum), int(m_config.maximum));
         m_stepper->valueText = [this](int) { return valueText(); };
         // Every click is one undo step of its own.
         connect(m_stepper, &Stepper::valueChanged, this, [this](int shown) {
             const int delta = shown - m_stepperShown;
             m_stepperShown = shown;
-            const double next = std::clamp(m_read(m_vm.state()) + delta, m_spec.minimum, m_spec.maximum);
+            const double next = std::clamp(m_read(m_vm.state()) + delta, m_config.minimum, m_config.maximum);
             m_vm.beginStyleEdit();
             m_write(next);
             m_vm.endStyleEdit();
         });
         row->addWidget(m_stepper);
     }
-    m_popValue = valueLabel(m_spec.popoverValueWidth, content);
+    m_popValue = valueLabel(m_config.popoverValueWidth, content);
     row->addWidget(m_popValue);
     row->addStretch(1);
     column->addLayout(row);
@@ -142,7 +142,7 @@ void OptionSlider::setCompact(bool compact)
 
 void OptionSlider::applyForm()
 {
-    const bool chip = m_compact || m_spec.chipOnly;
+    const bool chip = m_compact || m_config.chipOnly;
     if (m_inline)
         m_inline->setVisible(!chip);
     m_chip->setVisible(chip);
@@ -150,14 +150,14 @@ void OptionSlider::applyForm()
         m_flags.setOpen(m_flag, false);
 }
 
-QString OptionSlider::valueText() const { return m_spec.valueText(m_read(m_vm.state())); }
+QString OptionSlider::valueText() const { return m_config.valueText(m_read(m_vm.state())); }
 
-QString OptionSlider::title() const { return Localizer::t(m_spec.title); }
+QString OptionSlider::title() const { return Localizer::t(m_config.title); }
 
 void OptionSlider::sync()
 {
     const double value = m_read(m_vm.state());
-    const QString text = m_spec.valueText(value);
+    const QString text = m_config.valueText(value);
     if (m_inline) {
         m_inlineSlider->showValue(value);
         m_inlineValue->setText(text);

@@ -18,7 +18,7 @@ class StyleEditSlider;
 class ToolbarChip;
 struct EditorState;
 
-struct OptionSliderSpec {
+struct OptionSliderConfig {
     QString icon;  // symbol name
     QString title; // German; translated where shown
     double minimum = 0;
@@ -39,7 +39,7 @@ public:
     using Read = std::function<double(const EditorState&)>;
     using Write = std::function<void(double)>;
 
-    OptionSlider(EditorViewModel& vm, EditorPopoverFlags& flags, EditorPopoverFlags::Flag flag, OptionSliderSpec spec,
+    OptionSlider(EditorViewModel& vm, EditorPopoverFlags& flags, EditorPopoverFlags::Flag flag, OptionSliderConfig config,
                  Read read, Write write, QWidget* parent = nullptr);
 
     void setCompact(bool compact);
@@ -71,7 +71,7 @@ private:
     EditorViewModel& m_vm;
     EditorPopoverFlags& m_flags;
     EditorPopoverFlags::Flag m_flag;
-    OptionSliderSpec m_spec;
+    OptionSliderConfig m_config;
     Read m_read;
     Write m_write;
     bool m_compact = false;

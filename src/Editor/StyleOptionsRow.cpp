@@ -43,12 +43,12 @@ QWidget* hbox(std::initializer_list<QWidget*> controls, int spacing, QWidget* pa
 }
 
 // The size chip of a font: a value in points, its popover slider from 8 to 160.
-OptionSliderSpec fontSizeSpec()
+OptionSliderConfig fontSizeConfig()
 {
-    OptionSliderSpec spec{QStringLiteral("textformat"), ZENTU_TEXT("Schriftgröße"), 8, 160, 0,
+    OptionSliderConfig config{QStringLiteral("textformat"), ZENTU_TEXT("Schriftgröße"), 8, 160, 0,
                           [](double v) { return OptionValueText::withUnit(v, QStringLiteral("pt")); }};
-    spec.chipOnly = true;
-    return spec;
+    config.chipOnly = true;
+    return config;
 }
 
 SegmentedControl* picker(QWidget* parent)
@@ -167,7 +167,7 @@ QWidget* StyleOptionsRow::buildCrop()
 QWidget* StyleOptionsRow::buildFont()
 {
     m_fontFamily = new FontFamilyPicker(m_vm, m_flags, this);
-    auto* size = addSlider(new OptionSlider(m_vm, m_flags, Flag::fontSize, fontSizeSpec(),
+    auto* size = addSlider(new OptionSlider(m_vm, m_flags, Flag::fontSize, fontSizeConfig(),
                                             [](const EditorState& s) { return s.fontSize; },
                                             [this](double v) { m_vm.setFontSize(v); }, this));
     return addGroup(Group::font, {m_fontFamily, size});
@@ -182,11 +182,11 @@ QWidget* StyleOptionsRow::buildBubble()
 
 QWidget* StyleOptionsRow::buildMagnifier()
 {
-    OptionSliderSpec spec{QStringLiteral("plus.magnifyingglass"), ZENTU_TEXT("Vergrößerung der Lupe"), 1.2, 6.0, 110,
+    OptionSliderConfig config{QStringLiteral("plus.magnifyingglass"), ZENTU_TEXT("Vergrößerung der Lupe"), 1.2, 6.0, 110,
                           &OptionValueText::magnification};
-    spec.keyStep = 0.1;
+    config.keyStep = 0.1;
     // Whatever reaches the binding, the loupe stays between 1.2× and 6×.
-    auto* zoom = addSlider(new OptionSlider(m_vm, m_flags, Flag::magnifier, spec,
+    auto* zoom = addSlider(new OptionSlider(m_vm, m_flags, Flag::magnifier, config,
                                             [](const EditorState& s) { return s.magnifierZoom; },
                                             [this](double v) { m_vm.setMagnification(std::clamp(v, 1.2, 6.0)); },
                                             this));
@@ -238,7 +238,7 @@ QWidget* StyleOptionsRow::buildBadge()
                             [this](const RGBAColor& c) { m_vm.setBadgeTextColor(c); });
     m_badgeColorRow = hbox({iconLabel(QStringLiteral("circle.fill"), this), m_badgeColor}, 3, this);
     m_numberColorRow = hbox({iconLabel(QStringLiteral("number"), this), m_numberColor}, 3, this);
-    auto* fontSize = addSlider(new OptionSlider(m_vm, m_flags, Flag::badgeFont, fontSizeSpec(),
+    auto* fontSize = addSlider(new OptionSlider(m_vm, m_flags, Flag::badgeFont, fontSizeConfig(),
                                                 [](const EditorState& s) { return s.badgeFontSize; },
                                                 [this](double v) { m_vm.setBadgeFontSize(v); }, this));
     return addGroup(Group::badge, {size, m_badgeColorRow, m_numberColorRow, fontSize});
