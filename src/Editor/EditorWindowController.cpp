@@ -23,6 +23,8 @@ EditorWindowController::EditorWindowController(const QImage& image, std::optiona
     , m_viewModel(std::make_unique<EditorViewModel>(image, std::move(item), *m_environment))
 {
     m_rootView = new EditorRootView(*m_viewModel);
+    // The picture button: a file dialog over this window, then the picture on the screenshot.
+    connect(m_rootView, &EditorRootView::requestInsertImage, this, [this] { m_viewModel->insertImageFromPicker(); });
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_rootView);

@@ -3,7 +3,10 @@
 // its folder, save after the write-back, text recognition and Live Text where
 // only the newest result counts, and word selection across lines.
 #include "Editor/AnnotationRenderer.h"
+#include "Editor/EditorRootView.h"
 #include "Editor/EditorViewModel.h"
+#include "Editor/EditorWindowController.h"
+#include "Editor/ImageInsertButton.h"
 #include "Editor/LiveTextSelection.h"
 #include "Editor/OCRService.h"
 #include "Storage/ShareFolder.h"
@@ -81,6 +84,14 @@ private Q_SLOTS:
         vm.insertImageFromPicker();
         QCOMPARE(vm.state().annotations.size(), 1);
         QCOMPARE(areaOf(vm.state().annotations.first()), QRectF(480, 385, 40, 30));
+
+        // The toolbar's picture button asks for the file.
+        auto windowEnv = std::make_unique<FakeEditorEnvironment>();
+        windowEnv->chosenFile = png;
+        EditorWindowController window(filled(1000, 800, Qt::white), std::nullopt, std::move(windowEnv));
+        window.rootView().toolbar().imageInsertButton()->click();
+        QCOMPARE(window.viewModel().state().annotations.size(), 1);
+        QCOMPARE(window.viewModel().state().annotations.first().kind, AnnotationKind::image);
     }
 
     void pastePrefersPictures()
