@@ -191,6 +191,15 @@ private Q_SLOTS:
         vm.pinResult();
         QCOMPARE(env.copiedImages, QList<QImage>{vm.render()});
         QCOMPARE(env.pinned, QList<QImage>{vm.render()});
+
+        // After a crop the cut picture is written back, still without the badge.
+        QVERIFY(vm.applyCrop(QRectF(100, 50, 120, 100)));
+        vm.saveResult(QStringLiteral("x.png"));
+        QCOMPARE(env.writeBacks.size(), 2);
+        QCOMPARE(env.writeBacks.last().image, picture.copy(100, 50, 120, 100));
+        QCOMPARE(env.writeBacks.last().annotations.size(), 1);
+        QCOMPARE(env.saved.last().first, vm.render());
+        QCOMPARE(env.saved.last().first.size(), QSize(120, 100));
     }
 
     void onlyTheNewestRecognitionCounts()
