@@ -114,11 +114,11 @@ void BM_RecognizeScreenOfText(benchmark::State& state)
 }
 BENCHMARK(BM_RecognizeScreenOfText)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(5);
 
-// The flattened 4K picture with 20 shapes: encoding its PNG, and rendering
-// plus encoding as a copy does.
+// A flattened 4K screen of text with 20 shapes: encoding its PNG, and
+// rendering plus encoding as a copy does.
 void BM_EncodeFlattened4K(benchmark::State& state)
 {
-    const QImage& picture = BenchAnnotations::picture(3840, 2160);
+    static const QImage picture = screenOfText(3840, 2160);
     const QList<AnnotationObject> list = BenchAnnotations::annotations(3840, 2160, 20, 0, 0);
     const QImage flat = AnnotationRenderer::render(picture, list);
     const bool withRender = state.range(0) == 1;
