@@ -9,6 +9,8 @@
 // Goal on this machine: at most 16 ms per frame at the fitted zoom with 200
 // annotations.
 //   build/bench/bench_canvas
+#include "Platform/Qt/XdgPaths.h"
+#include "Storage/Storage.h"
 #include "BenchAnnotations.h"
 #include "Editor/AnnotationCanvasView.h"
 #include "Editor/EditorViewModel.h"
@@ -148,6 +150,7 @@ int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    Storage::setPaths(std::make_shared<XdgPaths>());
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

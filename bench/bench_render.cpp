@@ -4,6 +4,8 @@
 // Gaussian at amount 100 over a whole 4K picture within 100 ms; pixelation
 // of a whole 4K picture within 30 ms.
 //   build/bench/bench_render --benchmark_filter=Render/3840
+#include "Platform/Qt/XdgPaths.h"
+#include "Storage/Storage.h"
 #include "BenchAnnotations.h"
 #include "Editor/AnnotationRenderer.h"
 #include "Editor/BlurProcessor.h"
@@ -59,6 +61,7 @@ int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
+    Storage::setPaths(std::make_shared<XdgPaths>());
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -4,6 +4,8 @@
 // longest the main thread's 10 ms timer waited meanwhile); the PNG of a
 // flattened 4K picture, which copy, save and share encode, for the record.
 //   build/bench/bench_results
+#include "Platform/Qt/XdgPaths.h"
+#include "Storage/Storage.h"
 #include "BenchAnnotations.h"
 #include "Editor/AnnotationRenderer.h"
 #include "Editor/OCRService.h"
@@ -138,6 +140,7 @@ int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
+    Storage::setPaths(std::make_shared<XdgPaths>());
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -11,6 +11,8 @@
 // Needs a display: run through bench/run-scrollcapture.sh (own Xvfb with
 // openbox). Without one only the loop's own cost per step is measured,
 // against a fake window with no waits.
+#include "Platform/Qt/XdgPaths.h"
+#include "Storage/Storage.h"
 #include "Platform/X11/X11CapturePermissions.h"
 #include "Platform/X11/X11CompositingInfo.h"
 #include "Platform/X11/X11InputSynthesis.h"
@@ -221,6 +223,7 @@ int main(int argc, char** argv)
     if (!display)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    Storage::setPaths(std::make_shared<XdgPaths>());
     if (display) {
         benchmark::RegisterBenchmark("BM_WholeWindowTenScreens", BM_WholeWindowTenScreens)
             ->Unit(benchmark::kSecond)

@@ -2,6 +2,8 @@
 // rendered off screen, and a 20-page A4 PDF rendered page by page.
 // The page part needs a display: run through bench/run-wholepage.sh (own
 // Xvfb), or with DISPLAY set; without one only the PDF part runs.
+#include "Platform/Qt/XdgPaths.h"
+#include "Storage/Storage.h"
 #include "Screenshot/Capturer.h"
 #include "Screenshot/PdfRenderer.h"
 
@@ -88,6 +90,7 @@ int main(int argc, char** argv)
     if (!display)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    Storage::setPaths(std::make_shared<XdgPaths>());
     QTemporaryDir dir;
     fixtures = &dir;
     if (display)

@@ -13,7 +13,7 @@
 #include "App/ToastPresenter.h"
 #include "App/WindowCloseWatcher.h"
 #include "Clipboard/ClipboardMonitor.h"
-#include "Debug/DebugLog.h"
+#include "Storage/DebugLog.h"
 #include "Editor/OCRService.h"
 #include "Hotkeys/HotkeyManager.h"
 #include "Localization/Localizer.h"
@@ -126,8 +126,12 @@ AppCoordinator::AppCoordinator(CoordinatorServices& services, QObject* parent)
         }
         return windows;
     };
-    scroll.showIntro = [](std::function<void()> proceed, std::function<void()> cancel) {
-        CaptureIntroPresenter::shared().show(CaptureIntroConfig::scroll(), std::move(proceed), std::move(cancel));
+    scroll.showIntro = [self](std::function<void()> proceed, std::function<void()> cancel) {
+        if (!self) {
+            cancel();
+            return;
+        }
+        self->m_introPresenter->show(CaptureIntroConfig::scroll(), std::move(proceed), std::move(cancel));
     };
     scroll.ensureScreenRecordingPermission = [self]() -> QCoro::Task<bool> {
         co_return self && self->m_guards->ensureScreenRecordingPermission();
@@ -167,8 +171,6 @@ AppCoordinator::~AppCoordinator()
     disconnect(m_langConnection);
     if (m_clipboardStore)
         m_clipboardStore->onInternalWrite = nullptr;
-    // The intro cards read this coordinator's user defaults: not beyond its life.
-    CaptureIntroPresenter::setShared(nullptr);
 }
 
 AppEnvironment AppCoordinator::environment()

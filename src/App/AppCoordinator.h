@@ -17,6 +17,7 @@
 
 class AppcastUpdater;
 class CaptureFlows;
+class CaptureIntroPresenter;
 class ClipboardHistoryStore;
 class ClipboardMonitor;
 class CoordinatorServices;
@@ -55,6 +56,7 @@ public:
     PermissionManager& permissions() { return *m_permissions; }
     HotkeyManager& hotkeys() { return *m_hotkeys; }
     PermissionGuards& permissionGuards() { return *m_guards; }
+    CaptureIntroPresenter& introPresenter() { return *m_introPresenter; }
     ScreenshotService& screenshotService() { return *m_screenshotService; }
     ToastPresenter& toast() { return *m_toast; }
     ClipboardHistoryStore& clipboardStore() { return *m_clipboardStore; }
@@ -162,6 +164,9 @@ private:
     CoordinatorServices& m_services;
     std::unique_ptr<SettingsManager> m_settings;
     std::unique_ptr<PermissionManager> m_permissions;
+    // The intro cards; they read their hide keys where the reinstall check
+    // removes them.
+    std::unique_ptr<CaptureIntroPresenter> m_introPresenter;
     std::unique_ptr<HotkeyManager> m_hotkeys;
     std::unique_ptr<ScreenshotService> m_screenshotService;
     std::unique_ptr<ToastPresenter> m_toast;

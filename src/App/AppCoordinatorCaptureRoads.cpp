@@ -8,7 +8,7 @@
 #include "App/ToastPresenter.h"
 #include "Clipboard/ClipboardMonitor.h"
 #include "Clipboard/Pasteboard.h"
-#include "Debug/DebugLog.h"
+#include "Storage/DebugLog.h"
 #include "Editor/EditorWindowController.h"
 #include "Hotkeys/HotkeyManager.h"
 #include "MenuBar/CaptureIntroPresenter.h"
@@ -24,8 +24,7 @@ void AppCoordinator::buildCaptureRoads()
 {
     // The intro cards read their hide keys where the reinstall check removes
     // them, and switch the same activation policy as the app's windows.
-    CaptureIntroPresenter::setShared(
-        std::make_shared<CaptureIntroPresenter>(m_services.userDefaults(), &m_services.activationPolicy()));
+    m_introPresenter = std::make_unique<CaptureIntroPresenter>(m_services.userDefaults(), &m_services.activationPolicy());
 
     m_guards = std::make_unique<PermissionGuards>(*m_permissions, m_services.platformPermissions(),
                                                   m_services.userDefaults(), m_services.alerts(),
@@ -77,6 +76,7 @@ void AppCoordinator::buildCaptureRoads()
         if (openEditor)
             self->openEditor(image, item);
     };
+    hooks.intro = m_introPresenter.get();
     m_captureFlows = std::make_unique<CaptureFlows>(*m_settings, std::move(hooks));
 }
 

@@ -1,6 +1,6 @@
 #include "App/CaptureFlows.h"
 
-#include "Debug/DebugLog.h"
+#include "Storage/DebugLog.h"
 #include "Localization/Localizer.h"
 #include "MenuBar/CaptureIntroPresenter.h"
 #include "Settings/SettingsManager.h"
@@ -42,7 +42,7 @@ void CaptureFlows::runInteractive()
     if (!m_hooks.beginInteractiveCapture)
         return;
     QPointer<CaptureFlows> self(this);
-    CaptureIntroPresenter* presenter = m_hooks.intro ? m_hooks.intro : &CaptureIntroPresenter::shared();
+    CaptureIntroPresenter* presenter = m_hooks.intro;
     IntroStep intro = [presenter](std::function<void(bool)> resume) {
         presenter->show(
             CaptureIntroConfig::screenshot(), [resume] { resume(true); },

@@ -46,7 +46,7 @@ public:
         // Runs work on the main thread after a delay (QTimer by default).
         std::function<void(int ms, std::function<void()>)> after;
         std::function<QDateTime()> now;
-        // The intro cards (the shared presenter by default).
+        // The intro cards; required.
         CaptureIntroPresenter* intro = nullptr;
     };
 

@@ -22,6 +22,7 @@
 #include "Platform/X11/X11ActivationPolicy.h"
 #include "Platform/X11/X11ApplicationIdentity.h"
 #include "Platform/X11/X11CapturePermissions.h"
+#include "Platform/X11/X11ClipboardService.h"
 #include "Platform/X11/X11GlobalHotkeys.h"
 #include "Platform/X11/X11CompositingInfo.h"
 #include "Platform/X11/X11InputSynthesis.h"
@@ -34,6 +35,7 @@
 #include "Platform/X11/X11WindowServer.h"
 #include "Platform/X11/XInputKeyWatch.h"
 #include "Platform/X11/XkbKeyboardInfo.h"
+#include "Screenshot/DocApp.h"
 #include "Screenshot/ScreenCapturer.h"
 #include "Screenshot/ScreenshotService.h"
 #include "Screenshot/ScrollCancel.h"
@@ -70,7 +72,12 @@ DefaultCoordinatorServices::~DefaultCoordinatorServices()
 UserDefaults& DefaultCoordinatorServices::userDefaults() { return *m_defaults; }
 ActivationPolicy& DefaultCoordinatorServices::activationPolicy() { return *m_activation; }
 AppIdentity& DefaultCoordinatorServices::appIdentity() { return *m_identity; }
-ClipboardService& DefaultCoordinatorServices::clipboard() { return Pasteboard::service(); }
+ClipboardService& DefaultCoordinatorServices::clipboard()
+{
+    if (!m_clipboard)
+        m_clipboard = std::make_unique<X11ClipboardService>();
+    return *m_clipboard;
+}
 
 std::unique_ptr<SettingsManager> DefaultCoordinatorServices::makeSettingsManager()
 {
@@ -213,7 +220,7 @@ std::unique_ptr<ScrollCaptureEngine> DefaultCoordinatorServices::makeScrollCaptu
     m_input = std::make_unique<X11InputSynthesis>();
     m_runningApps = std::make_unique<X11RunningApplications>();
     m_browsers = std::make_unique<AtspiBrowserBridge>();
-    m_viewers = std::make_unique<ProcPdfViewerBridge>();
+    m_viewers = std::make_unique<ProcPdfViewerBridge>(DocApp::viewerRules());
     return std::make_unique<ScrollCaptureEngine>(ScrollCaptureEngine::Services{
         *m_scrollWindows, screens(), *m_accessibility, *m_capturePermissions, *m_windowActivation, *m_input,
         *m_runningApps, *m_browsers, *m_viewers});
@@ -226,7 +233,7 @@ void DefaultCoordinatorServices::ensureDirectories()
 
 std::unique_ptr<ClipboardHistoryStore> DefaultCoordinatorServices::makeClipboardHistoryStore(SettingsManager& settings)
 {
-    return std::make_unique<ClipboardHistoryStore>(settings, &clipboard());
+    return std::make_unique<ClipboardHistoryStore>(settings, clipboard());
 }
 
 std::unique_ptr<ScreenshotHistoryStore> DefaultCoordinatorServices::makeScreenshotHistoryStore(SettingsManager& settings)

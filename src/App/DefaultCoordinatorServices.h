@@ -61,6 +61,8 @@ private:
     X11ScreenSource& screens();
 
     SingleInstance& m_session;
+    // Made on first use; outlives every other service, which may hold it.
+    std::unique_ptr<ClipboardService> m_clipboard;
     std::unique_ptr<UserDefaults> m_defaults;
     std::unique_ptr<LoginItemService> m_loginItem;
     std::unique_ptr<KeyboardInfo> m_keyboard;

@@ -2,7 +2,7 @@
 
 #include "Clipboard/ClipboardMonitor.h"
 #include "Clipboard/Pasteboard.h"
-#include "Debug/DebugLog.h"
+#include "Storage/DebugLog.h"
 #include "Localization/Localizer.h"
 #include "Models/AppSettings.h"
 #include "Platform/Alerts.h"

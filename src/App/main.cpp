@@ -18,19 +18,29 @@
 #include "Platform/Qt/FileDialogFolderChooser.h"
 #include "Platform/Qt/LocalSocketSingleInstance.h"
 #include "Platform/Qt/PamOwnerAuthenticator.h"
+#include "Platform/Qt/SettingsFileUserDefaults.h"
 #include "Platform/Qt/UnixSignalWatcher.h"
 #include "Platform/Qt/XdgAppNameResolver.h"
+#include "Platform/Qt/XdgPaths.h"
+#include "Platform/X11/X11DisplayCheck.h"
 #include "Settings/OnboardingView.h"
 #include "Settings/SettingsView.h"
+#include "Storage/Storage.h"
 
 #include <QApplication>
+#include <QLocale>
 #include <QTimer>
 #include <cstdio>
 
 int main(int argc, char** argv)
 {
+    Storage::setPaths(std::make_shared<XdgPaths>());
+    // The language choice lives in the same defaults file as the settings;
+    // the messages below already follow it.
+    static SettingsFileUserDefaults languageDefaults;
+    Localizer::setShared(std::make_shared<Localizer>(languageDefaults, [] { return QLocale::system().uiLanguages(); }));
     // Before Qt's platform plugin fails with an error that suggests reinstalling.
-    if (const std::optional<QString> problem = SessionRequirement::unmet()) {
+    if (const std::optional<QString> problem = SessionRequirement::unmet(X11DisplayCheck::check(), X11DisplayCheck::display())) {
         std::fputs(qPrintable(*problem + QLatin1Char('\n')), stderr);
         return 1;
     }
@@ -108,7 +118,7 @@ int main(int argc, char** argv)
         actions.quit = [] { QApplication::quit(); };
         // The app's own copy stays out of the clipboard history.
         actions.copyScreenshotImage = [&coordinator](const QImage& image) {
-            coordinator.clipboardMonitor().setLastChangeCount(Pasteboard::copyImageWithPNG(image));
+            coordinator.clipboardMonitor().setLastChangeCount(Pasteboard::copyImageWithPNG(coordinator.services().clipboard(), image));
         };
         actions.notify = [&coordinator](const QString& text) {
             coordinator.toast().show(text, QStringLiteral("exclamationmark.triangle.fill"), false, 3.0);

@@ -14,7 +14,7 @@ public:
     static qint64 copyImageWithPNG(const QImage& image);
     static qint64 copyImageWithPNG(ClipboardService& clipboard, const QImage& image);
 
-    // The clipboard the app uses (the X11 one unless another was installed).
+    // The clipboard installed with setService (no default).
     static ClipboardService& service();
     static void setService(std::shared_ptr<ClipboardService> service);
 };

@@ -2,7 +2,7 @@
 // pictures, the flattened result and what leaves the editor with it, blur
 // previews, the write-back to the screenshot history, text recognition and
 // Live Text.
-#include "Debug/DebugLog.h"
+#include "Storage/DebugLog.h"
 #include "Editor/AnnotationRenderer.h"
 #include "Editor/EditorEnvironment.h"
 #include "Editor/EditorViewModel.h"

@@ -1,6 +1,6 @@
 #include "Editor/OCRService.h"
 
-#include "Debug/DebugLog.h"
+#include "Storage/DebugLog.h"
 #include "Localization/Localizer.h"
 
 #include <QFuture>

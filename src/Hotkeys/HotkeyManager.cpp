@@ -1,6 +1,6 @@
 #include "Hotkeys/HotkeyManager.h"
 
-#include "Debug/DebugLog.h"
+#include "Storage/DebugLog.h"
 #include "Platform/GlobalHotkeys.h"
 #include "Platform/KeyboardInfo.h"
 #include "Settings/SettingsManager.h"

@@ -1,6 +1,6 @@
 #include "Localization/Localizer.h"
 
-#include "Platform/Qt/SettingsFileUserDefaults.h"
+#include "Platform/UserDefaults.h"
 
 #include <QFile>
 #include <QJsonDocument>
@@ -46,21 +46,26 @@ QHash<QString, QHash<QString, QString>> loadTables(const QString& path)
 } // namespace
 
 Localizer::Localizer(UserDefaults& defaults, PreferredLanguages preferredLanguages, const QString& tablePath)
-    : m_defaults(defaults)
+    : m_defaults(&defaults)
     , m_preferredLanguages(std::move(preferredLanguages))
     , m_tables(loadTables(tablePath))
 {
-    m_lang = resolve(m_defaults.string(QString::fromLatin1(languageKey)).value_or(QStringLiteral("auto")));
+    m_lang = resolve(m_defaults->string(QString::fromLatin1(languageKey)).value_or(QStringLiteral("auto")));
+}
+
+Localizer::Localizer(PreferredLanguages preferredLanguages)
+    : m_preferredLanguages(std::move(preferredLanguages))
+    , m_tables(loadTables(QStringLiteral(":/strings.json")))
+{
+    m_lang = resolve(QStringLiteral("auto"));
 }
 
 Localizer& Localizer::shared()
 {
     QMutexLocker lock(&sharedMutex);
     auto& instance = sharedInstance();
-    if (!instance) {
-        static SettingsFileUserDefaults defaults;
-        instance = std::make_shared<Localizer>(defaults, [] { return QLocale::system().uiLanguages(); });
-    }
+    if (!instance)
+        instance = std::make_shared<Localizer>([] { return QLocale::system().uiLanguages(); });
     return *instance;
 }
 
@@ -82,7 +87,8 @@ QString Localizer::translate(const QString& german) const
 
 void Localizer::setLanguage(const QString& choice)
 {
-    m_defaults.setValue(QString::fromLatin1(languageKey), choice);
+    if (m_defaults)
+        m_defaults->setValue(QString::fromLatin1(languageKey), choice);
     m_lang = resolve(choice);
     Q_EMIT langChanged(m_lang);
 }

@@ -21,9 +21,13 @@ public:
     // tablePath: the strings.json to load (the built-in resource by default).
     Localizer(UserDefaults& defaults, PreferredLanguages preferredLanguages,
               const QString& tablePath = QStringLiteral(":/strings.json"));
+    // Without a stored choice: follows the preferred languages, and a choice
+    // made later lasts until the process ends.
+    explicit Localizer(PreferredLanguages preferredLanguages);
 
-    // The one instance of the app, made on first use with the real user defaults
-    // and the system's preferred languages unless another was installed.
+    // The one instance of the program, installed at start with the user's
+    // stored choice. Until then (and in programs that install none) one that
+    // follows the system's preferred languages.
     static Localizer& shared();
     static void setShared(std::shared_ptr<Localizer> localizer);
 
@@ -47,7 +51,7 @@ Q_SIGNALS:
     void langChanged(const QString& lang);
 
 private:
-    UserDefaults& m_defaults;
+    UserDefaults* m_defaults = nullptr;
     PreferredLanguages m_preferredLanguages;
     QHash<QString, QHash<QString, QString>> m_tables;
     QString m_lang = QStringLiteral("de");

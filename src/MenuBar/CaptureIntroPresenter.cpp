@@ -1,7 +1,6 @@
 #include "MenuBar/CaptureIntroPresenter.h"
 
 #include "MenuBar/CaptureIntroView.h"
-#include "Platform/Qt/SettingsFileUserDefaults.h"
 #include "Platform/UserDefaults.h"
 
 #include <QApplication>
@@ -10,12 +9,6 @@
 #include <QScreen>
 
 namespace {
-std::shared_ptr<CaptureIntroPresenter>& sharedSlot()
-{
-    static std::shared_ptr<CaptureIntroPresenter> slot;
-    return slot;
-}
-
 CaptureIntroPresenter::Environment realEnvironment()
 {
     return {
@@ -51,27 +44,12 @@ CaptureIntroPresenter::CaptureIntroPresenter(UserDefaults& defaults, ActivationP
 
 CaptureIntroPresenter::~CaptureIntroPresenter()
 {
-    // The shared presenter may outlive the application object.
+    // A presenter may outlive the application object.
     if (!qApp)
         return;
     if (m_keyMonitor)
         qApp->removeEventFilter(this);
     delete m_window;
-}
-
-CaptureIntroPresenter& CaptureIntroPresenter::shared()
-{
-    auto& slot = sharedSlot();
-    if (!slot) {
-        static SettingsFileUserDefaults defaults;
-        slot = std::make_shared<CaptureIntroPresenter>(defaults, nullptr);
-    }
-    return *slot;
-}
-
-void CaptureIntroPresenter::setShared(std::shared_ptr<CaptureIntroPresenter> presenter)
-{
-    sharedSlot() = std::move(presenter);
 }
 
 void CaptureIntroPresenter::show(const CaptureIntroConfig& config, std::function<void()> proceed,

@@ -32,11 +32,6 @@ public:
     CaptureIntroPresenter(UserDefaults& defaults, ActivationPolicy* policy, QObject* parent = nullptr);
     ~CaptureIntroPresenter() override;
 
-    // The one presenter; made on first use with the real user defaults and no
-    // activation policy unless the app installed its own before.
-    static CaptureIntroPresenter& shared();
-    static void setShared(std::shared_ptr<CaptureIntroPresenter> presenter);
-
     // Returns at once; later exactly one of the callbacks runs on the main
     // thread, or proceed runs before returning when the card is hidden for good.
     void show(const CaptureIntroConfig& config, std::function<void()> proceed, std::function<void()> cancel);

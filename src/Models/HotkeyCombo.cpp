@@ -2,7 +2,6 @@
 
 #include "Localization/Localizer.h"
 #include "Models/JsonDecoder.h"
-#include "Platform/X11/CarbonKeyCodes.h"
 
 #include <QHash>
 #include <QKeyEvent>

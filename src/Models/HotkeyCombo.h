@@ -1,6 +1,8 @@
 #pragma once
 // One key combination: a Carbon virtual key code and Carbon modifier flags,
 // stored exactly so (file format). On X11: command = Super, option = Alt.
+#include "Platform/CarbonKeyCodes.h"
+
 #include <QJsonObject>
 #include <QString>
 #include <Qt>
@@ -10,10 +12,10 @@
 class QKeyEvent;
 
 struct HotkeyCombo {
-    static constexpr uint32_t command = 0x100;
-    static constexpr uint32_t shift = 0x200;
-    static constexpr uint32_t option = 0x800;
-    static constexpr uint32_t control = 0x1000;
+    static constexpr uint32_t command = CarbonKeyCodes::commandFlag;
+    static constexpr uint32_t shift = CarbonKeyCodes::shiftFlag;
+    static constexpr uint32_t option = CarbonKeyCodes::optionFlag;
+    static constexpr uint32_t control = CarbonKeyCodes::controlFlag;
 
     uint32_t keyCode = 0;
     uint32_t carbonModifiers = 0;

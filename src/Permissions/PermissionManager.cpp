@@ -1,6 +1,6 @@
 #include "Permissions/PermissionManager.h"
 
-#include "Debug/DebugLog.h"
+#include "Storage/DebugLog.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>

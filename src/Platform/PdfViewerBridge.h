@@ -2,8 +2,17 @@
 // Asks a running PDF viewer which documents it shows.
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 struct DocApp;
+
+// The app's view of viewers and documents, for bridges that find the
+// documents themselves: which viewers they may ask that way, and which files
+// count as documents.
+struct PdfViewerRules {
+    std::function<bool(const DocApp& app)> readsOpenFiles;
+    std::function<bool(const QString& path)> isDocument;
+};
 
 class PdfViewerBridge {
 public:

@@ -1,6 +1,6 @@
 #include "Screenshot/CaptureOverlayController.h"
 
-#include "Debug/DebugLog.h"
+#include "Storage/DebugLog.h"
 #include "Screenshot/CaptureOverlayView.h"
 #include "Screenshot/CaptureOverlayWindow.h"
 

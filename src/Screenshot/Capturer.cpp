@@ -1,6 +1,6 @@
 #include "Screenshot/Capturer.h"
 
-#include "Debug/DebugLog.h"
+#include "Storage/DebugLog.h"
 #include "Localization/Localizer.h"
 #include "Platform/Qt/WebEngineEnvironment.h"
 #include "Screenshot/CaptureError.h"

@@ -1,6 +1,7 @@
 #include "Screenshot/DocApp.h"
 
 #include "Screenshot/AppIDMatch.h"
+#include "Screenshot/PdfSignature.h"
 
 bool DocApp::matches(const QString& appID) const { return appIDMatches(appID, bundleID, linuxIDs); }
 
@@ -34,4 +35,9 @@ const DocApp* DocApp::find(const QString& appID)
         if (app.matches(appID))
             return &app;
     return nullptr;
+}
+
+PdfViewerRules DocApp::viewerRules()
+{
+    return {[](const DocApp& app) { return !app.isPreview(); }, isPdfFile};
 }

@@ -1,5 +1,7 @@
 #pragma once
 // A PDF viewer whose open document can be rendered instead of scrolled.
+#include "Platform/PdfViewerBridge.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -15,4 +17,6 @@ struct DocApp {
     // Searched in this order; the first row is the system viewer.
     static const QList<DocApp>& table();
     static const DocApp* find(const QString& appID);
+    // Every viewer but the system one keeps its documents as open files.
+    static PdfViewerRules viewerRules();
 };

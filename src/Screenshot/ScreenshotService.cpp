@@ -1,6 +1,6 @@
 #include "Screenshot/ScreenshotService.h"
 
-#include "Debug/DebugLog.h"
+#include "Storage/DebugLog.h"
 #include "Models/RawEnum.h"
 
 #include <QElapsedTimer>

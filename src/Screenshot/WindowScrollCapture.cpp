@@ -1,6 +1,6 @@
 #include "Screenshot/WindowScrollCapture.h"
 
-#include "Debug/DebugLog.h"
+#include "Storage/DebugLog.h"
 #include "Localization/Localizer.h"
 #include "Platform/CapturePermissions.h"
 #include "Platform/InputSynthesis.h"

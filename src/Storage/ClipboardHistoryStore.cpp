@@ -1,7 +1,6 @@
 #include "Storage/ClipboardHistoryStore.h"
 
-#include "Clipboard/Pasteboard.h"
-#include "Debug/DebugLog.h"
+#include "Storage/DebugLog.h"
 #include "Models/JsonDecoder.h"
 #include "Platform/ClipboardService.h"
 #include "Settings/SettingsManager.h"
@@ -37,10 +36,10 @@ QString firstCharacters(const QString& text, int n)
 
 } // namespace
 
-ClipboardHistoryStore::ClipboardHistoryStore(SettingsManager& settings, ClipboardService* clipboard, QObject* parent)
+ClipboardHistoryStore::ClipboardHistoryStore(SettingsManager& settings, ClipboardService& clipboard, QObject* parent)
     : QObject(parent)
     , m_settings(settings)
-    , m_clipboard(clipboard ? clipboard : &Pasteboard::service())
+    , m_clipboard(clipboard)
 {
     Storage::ensureDirectories();
     load();
@@ -235,11 +234,12 @@ void ClipboardHistoryStore::copyToPasteboard(const ClipboardItem& item)
     if (item.type == ClipboardItemType::image) {
         const QImage picture = image(item);
         if (!picture.isNull()) {
-            Pasteboard::copyImageWithPNG(*m_clipboard, picture);
+            // The PNG data beside the image, as every copy of the app.
+            m_clipboard.writeImage(picture, ImageOps::pngData(picture));
             written = true;
         }
     } else if (item.text) {
-        m_clipboard->writeText(*item.text);
+        m_clipboard.writeText(*item.text);
         written = true;
     }
     if (!written) {

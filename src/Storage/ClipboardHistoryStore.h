@@ -24,9 +24,8 @@ class ClipboardService;
 class ClipboardHistoryStore : public QObject {
     Q_OBJECT
 public:
-    // clipboard: where copyToPasteboard writes (Pasteboard::service() when null).
-    explicit ClipboardHistoryStore(SettingsManager& settings, ClipboardService* clipboard = nullptr,
-                                   QObject* parent = nullptr);
+    // clipboard: where copyToPasteboard writes.
+    ClipboardHistoryStore(SettingsManager& settings, ClipboardService& clipboard, QObject* parent = nullptr);
     // Finishes every queued write.
     ~ClipboardHistoryStore() override;
 
@@ -85,7 +84,7 @@ private:
     QString imagePath(const ClipboardItem& item) const; // empty for a missing or unsafe name
 
     SettingsManager& m_settings;
-    ClipboardService* m_clipboard;
+    ClipboardService& m_clipboard;
     QList<ClipboardItem> m_items;
     std::optional<QUuid> m_lastCopiedID;
     // Pictures not yet on disk, by file name.

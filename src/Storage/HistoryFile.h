@@ -1,7 +1,7 @@
 #pragma once
 // What the screenshot and the clipboard history share: reading their JSON file
 // record by record, writing it back, and trimming to the user's limit.
-#include "Debug/DebugLog.h"
+#include "Storage/DebugLog.h"
 #include "Storage/Storage.h"
 
 #include <QFile>

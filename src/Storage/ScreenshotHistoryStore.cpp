@@ -1,6 +1,6 @@
 #include "Storage/ScreenshotHistoryStore.h"
 
-#include "Debug/DebugLog.h"
+#include "Storage/DebugLog.h"
 #include "Settings/SettingsManager.h"
 #include "Storage/HistoryFile.h"
 #include "Storage/ImageOps.h"

@@ -1,6 +1,6 @@
 #include "Storage/ShareFolder.h"
 
-#include "Debug/DebugLog.h"
+#include "Storage/DebugLog.h"
 
 #include <QDir>
 #include <QFile>

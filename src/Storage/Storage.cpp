@@ -1,7 +1,7 @@
 #include "Storage/Storage.h"
 
 #include "Models/AppSettings.h"
-#include "Platform/Qt/XdgPaths.h"
+#include "Platform/Paths.h"
 #include "Storage/JsonWriter.h"
 
 #include <QDir>
@@ -17,7 +17,7 @@ namespace {
 QMutex pathsMutex;
 std::shared_ptr<Paths>& currentPaths()
 {
-    static std::shared_ptr<Paths> p = std::make_shared<XdgPaths>();
+    static std::shared_ptr<Paths> p;
     return p;
 }
 
@@ -68,6 +68,8 @@ void setPaths(std::shared_ptr<Paths> p)
 Paths& paths()
 {
     QMutexLocker lock(&pathsMutex);
+    if (!currentPaths())
+        qFatal("Storage: no folder services installed");
     return *currentPaths();
 }
 

@@ -11,7 +11,8 @@ struct AppSettings;
 
 namespace Storage {
 
-// The folder services used by every call below (XdgPaths unless replaced).
+// The folder services used by every call below; every program installs its
+// own at start (no default).
 void setPaths(std::shared_ptr<Paths> paths);
 Paths& paths();
 

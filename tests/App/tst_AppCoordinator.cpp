@@ -6,7 +6,7 @@
 #include "Permissions/PermissionManager.h"
 #include "Storage/ClipboardHistoryStore.h"
 #include "Storage/ScreenshotHistoryStore.h"
-#include "Debug/DebugLog.h"
+#include "Storage/DebugLog.h"
 #include "Localization/Localizer.h"
 #include "Storage/Storage.h"
 #include "fakes/FakeCoordinatorServices.h"

@@ -2,7 +2,7 @@
 // the order of the final steps and each setting's effect, the permission
 // guard's veto, the intro step, and the countdown on a hand-driven clock.
 #include "App/CaptureFlows.h"
-#include "Debug/DebugLog.h"
+#include "Storage/DebugLog.h"
 #include "MenuBar/CaptureIntroPresenter.h"
 #include "MenuBar/CaptureIntroView.h"
 #include "Settings/SettingsManager.h"

@@ -7,7 +7,7 @@
 #include "App/PermissionGuards.h"
 #include "App/ToastPresenter.h"
 #include "Clipboard/ClipboardMonitor.h"
-#include "Debug/DebugLog.h"
+#include "Storage/DebugLog.h"
 #include "Hotkeys/HotkeyManager.h"
 #include "MenuBar/CaptureIntroPresenter.h"
 #include "MenuBar/CaptureIntroView.h"
@@ -101,7 +101,7 @@ private Q_SLOTS:
         AppCoordinator coordinator(services);
         coordinator.start();
         services.globalHotkeys.press(1);
-        QTRY_VERIFY(CaptureIntroPresenter::shared().window());
+        QTRY_VERIFY(coordinator.introPresenter().window());
         QVERIFY(coordinator.screenshotService().isCapturing());
         QVERIFY(logText().contains(QStringLiteral("CAPTURE captureInteractive() (Bereich) gestartet")));
 
@@ -109,7 +109,7 @@ private Q_SLOTS:
         services.globalHotkeys.press(1);
         QTRY_VERIFY(logText().contains(QStringLiteral("beginInteractiveCapture: Freeze laeuft bereits -> ignoriere")));
 
-        CaptureIntroPresenter::shared().window()->cancelButton()->click();
+        coordinator.introPresenter().window()->cancelButton()->click();
         QVERIFY(logText().contains(QStringLiteral("CAPTURE captureInteractive ABBRUCH: Anleitung abgebrochen (Esc)")));
         QTRY_VERIFY(!coordinator.screenshotService().isCapturing());
         QVERIFY(coordinator.screenshotStore().items().isEmpty());
@@ -117,7 +117,7 @@ private Q_SLOTS:
         services.defaults.setValue(QStringLiteral("zentuHideCaptureIntro"), true);
         services.globalHotkeys.press(1);
         QTRY_VERIFY(coordinator.screenshotService().overlayController());
-        QVERIFY(!CaptureIntroPresenter::shared().window());
+        QVERIFY(!coordinator.introPresenter().window());
     }
 
     void scrollingCaptureShowsItsCardAndEndsLikeEveryCapture()
@@ -129,8 +129,8 @@ private Q_SLOTS:
         });
         ScrollCapture::setTargetRoad(std::make_shared<TallRoad>());
         coordinator.captureScrollingWindow();
-        QTRY_VERIFY(CaptureIntroPresenter::shared().window());
-        QTest::keyClick(CaptureIntroPresenter::shared().window(), Qt::Key_Return);
+        QTRY_VERIFY(coordinator.introPresenter().window());
+        QTest::keyClick(coordinator.introPresenter().window(), Qt::Key_Return);
         QTRY_COMPARE(coordinator.screenshotStore().items().size(), 1);
         QCOMPARE(coordinator.screenshotStore().items().first().captureKind, CaptureKind::scrolling);
         QCOMPARE(services.clipboardService.image().size(), QSize(200, 1500));

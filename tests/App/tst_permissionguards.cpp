@@ -2,7 +2,7 @@
 // refused with the guide, the relaunch watcher, the request left pending by a
 // relaunch, accessibility; and the relaunch command on a real shell.
 #include "App/PermissionGuards.h"
-#include "Debug/DebugLog.h"
+#include "Storage/DebugLog.h"
 #include "Permissions/PermissionManager.h"
 #include "Platform/Qt/QtProcessLauncher.h"
 #include "fakes/FakeAlerts.h"

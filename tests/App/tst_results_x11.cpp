@@ -15,6 +15,7 @@
 #include "Editor/LiveTextOverlay.h"
 #include "Editor/OCRService.h"
 #include "Platform/Qt/TesseractTextRecognizer.h"
+#include "Platform/X11/X11ClipboardService.h"
 #include "fakes/FakeEditorEnvironment.h"
 #include "Clipboard/ClipboardMonitor.h"
 #include "Clipboard/Pasteboard.h"
@@ -83,13 +84,15 @@ class tst_ResultsX11 : public QObject {
         return QList<xcb_atom_t>(atoms, atoms + v.size() / int(sizeof(xcb_atom_t)));
     }
 
+    X11ClipboardService systemClipboard;
+
 private Q_SLOTS:
     void initTestCase() { QCOMPARE(QGuiApplication::platformName(), QStringLiteral("xcb")); }
 
     void copyAndPasteThroughTheSystemClipboard()
     {
         FakeCoordinatorServices services;
-        services.realClipboard = &Pasteboard::service();
+        services.realClipboard = &systemClipboard;
         QGuiApplication::setDesktopFileName(QStringLiteral("com.quorel.zentu"));
         AppCoordinator coordinator(services);
         coordinator.settings().update([](AppSettings& s) { s.clipboardHistoryEnabled = true; });
@@ -104,7 +107,7 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowActive(&window));
 
         QVERIFY(xdotool({"key", "--clearmodifiers", "ctrl+c"}));
-        QTRY_VERIFY_WITH_TIMEOUT(Pasteboard::service().ownedByThisProcess(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(systemClipboard.ownedByThisProcess(), 10000);
         const QString seen = readClipboardElsewhere();
         QVERIFY2(seen.contains(QStringLiteral("image/png")), qPrintable(seen));
         QVERIFY2(seen.contains(QStringLiteral("image: 320x200")), qPrintable(seen));
@@ -124,7 +127,7 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitFor([&] { return owner.canReadLine() || (owner.waitForReadyRead(50), owner.canReadLine()); },
                                 10000));
         QCOMPARE(owner.readLine().trimmed(), QByteArray("ready"));
-        QTRY_VERIFY_WITH_TIMEOUT(!Pasteboard::service().ownedByThisProcess(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(!systemClipboard.ownedByThisProcess(), 10000);
         window.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&window));
         QVERIFY(xdotool({"key", "--clearmodifiers", "ctrl+v"}));

@@ -5,7 +5,7 @@
 // engine error shows its message as a toast and stores nothing.
 #include "App/AppCoordinator.h"
 #include "App/ScrollCaptureFlow.h"
-#include "Debug/DebugLog.h"
+#include "Storage/DebugLog.h"
 #include "Screenshot/CaptureError.h"
 #include "Screenshot/ScrollCapture.h"
 #include "Screenshot/ScrollTargetRoad.h"

@@ -4,7 +4,7 @@
 // history file kept aside) is in the debug log the user reads.
 #include "App/AppCoordinator.h"
 #include "App/AppDelegate.h"
-#include "Debug/DebugLog.h"
+#include "Storage/DebugLog.h"
 #include "Storage/ClipboardHistoryStore.h"
 #include "Storage/ScreenshotHistoryStore.h"
 #include "Storage/Storage.h"

@@ -7,7 +7,7 @@
 #include "App/AppCoordinator.h"
 #include "App/Uninstaller.h"
 #include "Clipboard/ClipboardMonitor.h"
-#include "Debug/DebugLog.h"
+#include "Storage/DebugLog.h"
 #include "Platform/Qt/MessageBoxAlerts.h"
 #include "Platform/Qt/SettingsFileUserDefaults.h"
 #include "Platform/Qt/XdgAutostartLoginItem.h"

@@ -45,7 +45,7 @@ private Q_SLOTS:
         Pasteboard::setService(clipboard);
         identity = {};
         settings = std::make_unique<SettingsManager>(defaults, loginItem, keyboard);
-        store = std::make_unique<ClipboardHistoryStore>(*settings);
+        store = std::make_unique<ClipboardHistoryStore>(*settings, *clipboard);
         clipboard->copyText(QStringLiteral("schon da"));
         monitor = std::make_unique<ClipboardMonitor>(*store, *settings, identity);
     }

@@ -96,9 +96,10 @@ private Q_SLOTS:
     void initTestCase()
     {
         QCOMPARE(QGuiApplication::platformName(), QStringLiteral("xcb"));
+        Pasteboard::setService(std::make_shared<X11ClipboardService>());
         settings = std::make_unique<SettingsManager>(defaults, loginItem, keyboard);
         identity = std::make_unique<X11ApplicationIdentity>();
-        store = std::make_unique<ClipboardHistoryStore>(*settings);
+        store = std::make_unique<ClipboardHistoryStore>(*settings, Pasteboard::service());
         monitor = std::make_unique<ClipboardMonitor>(*store, *settings, *identity);
         store->onInternalWrite = [this] { monitor->setLastChangeCount(Pasteboard::service().changeCount()); };
         monitor->start();

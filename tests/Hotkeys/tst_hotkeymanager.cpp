@@ -1,6 +1,6 @@
 // Registration order, de-duplication, identifiers and dispatch of the global
 // hotkeys, against a recording backend.
-#include "Debug/DebugLog.h"
+#include "Storage/DebugLog.h"
 #include "Hotkeys/HotkeyManager.h"
 #include "Settings/SettingsManager.h"
 #include "fakes/FakeGlobalHotkeys.h"

@@ -1,7 +1,7 @@
 // The global hotkeys against a real X server: XTest key presses reach the
 // action, with and without NumLock, and a combination already grabbed by
 // another client is reported.
-#include "Debug/DebugLog.h"
+#include "Storage/DebugLog.h"
 #include "Hotkeys/HotkeyManager.h"
 #include "Platform/X11/X11GlobalHotkeys.h"
 #include "Settings/SettingsManager.h"

@@ -43,7 +43,7 @@ struct PanelFixture {
             s.maxClipboardItems = 0;
             s.maxScreenshotItems = 0;
         });
-        clipboardStore = std::make_unique<ClipboardHistoryStore>(settings, &clipboard);
+        clipboardStore = std::make_unique<ClipboardHistoryStore>(settings, clipboard);
         screenshotStore = std::make_unique<ScreenshotHistoryStore>(settings);
         // The folders live as long as the test process: start every case empty.
         clipboardStore->clearAll(false);

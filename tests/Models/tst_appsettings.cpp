@@ -1,6 +1,6 @@
 #include "Localization/Localizer.h"
 #include "Models/AppSettings.h"
-#include "Platform/X11/CarbonKeyCodes.h"
+#include "Platform/CarbonKeyCodes.h"
 #include "support/IsolatedEnvironment.h"
 
 #include <QJsonDocument>

@@ -2,7 +2,7 @@
 // windows in processes of their own paint a known pattern; the window list,
 // the frozen stills, the window pictures and the pointer are checked pixel by
 // pixel.
-#include "Debug/DebugLog.h"
+#include "Storage/DebugLog.h"
 #include "Permissions/PermissionManager.h"
 #include "Platform/X11/X11CapturePermissions.h"
 #include "Platform/X11/X11ScreenSource.h"

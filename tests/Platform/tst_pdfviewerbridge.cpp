@@ -51,7 +51,7 @@ private Q_SLOTS:
         auto viewer = startViewer();
         QVERIFY(viewer);
         QString title;
-        ProcPdfViewerBridge bridge(QStringLiteral("/proc"), [&](quint32) { return title; });
+        ProcPdfViewerBridge bridge(DocApp::viewerRules(), QStringLiteral("/proc"), [&](quint32) { return title; });
         const DocApp& evince = *DocApp::find("org.gnome.Evince");
         const qint64 pid = viewer->processId();
         QCOMPARE(bridge.documents(evince, pid, 7), (QStringList{m_first, m_second}));
@@ -71,7 +71,7 @@ private Q_SLOTS:
         FakeRunningApplications apps;
         apps.apps[viewer->processId()] = {"org.gnome.Evince", "Dokumentenbetrachter"};
         FakeBrowserBridge browsers;
-        ProcPdfViewerBridge viewers(QStringLiteral("/proc"), [](quint32) { return QString(); });
+        ProcPdfViewerBridge viewers(DocApp::viewerRules(), QStringLiteral("/proc"), [](quint32) { return QString(); });
         BrowserCapture capture(apps, browsers, viewers);
         const Target target = capture.resolveTarget(PickedWindow{qint32(viewer->processId()), QRectF(0, 0, 800, 600), 7, {}});
         QCOMPARE(target.kind(), Target::Kind::pdf);

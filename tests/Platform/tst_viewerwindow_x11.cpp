@@ -6,6 +6,7 @@
 #include "Platform/X11/ProcPdfViewerBridge.h"
 #include "Platform/X11/X11RunningApplications.h"
 #include "Screenshot/BrowserCapture.h"
+#include "Screenshot/DocApp.h"
 #include "support/AwaitCapture.h"
 #include "support/IsolatedEnvironment.h"
 #include "support/PdfFixtures.h"
@@ -71,7 +72,7 @@ private Q_SLOTS:
         QCOMPARE(app->name, QStringLiteral("Dokumentenbetrachter"));
 
         AtspiBrowserBridge browsers;
-        ProcPdfViewerBridge viewers;
+        ProcPdfViewerBridge viewers(DocApp::viewerRules());
         BrowserCapture capture(running, browsers, viewers);
         const PickedWindow picked{qint32(QCoreApplication::applicationPid()), QRectF(100, 100, 640, 480), id, {}};
         const Target target = capture.resolveTarget(picked);

@@ -1,7 +1,7 @@
 // The overlay view's pointer and key handling and its drawing, and the
 // controller's presentation, finish-once, key monitor, grab retry and policy
 // restore, on the offscreen platform with a fake desktop.
-#include "Debug/DebugLog.h"
+#include "Storage/DebugLog.h"
 #include "Screenshot/CaptureOverlayController.h"
 #include "Screenshot/CaptureOverlayView.h"
 #include "Screenshot/CaptureOverlayWindow.h"

@@ -2,7 +2,7 @@
 // helper window in its own process paints a known pattern, XTest (xdotool)
 // drags, clicks and presses keys on the real overlay, and the pictures that
 // come back are checked pixel by pixel.
-#include "Debug/DebugLog.h"
+#include "Storage/DebugLog.h"
 #include "Platform/X11/X11OverlayDesktop.h"
 #include "Platform/X11/X11ScreenSource.h"
 #include "Platform/X11/X11WindowServer.h"

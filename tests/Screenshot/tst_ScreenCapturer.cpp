@@ -1,6 +1,6 @@
 // The capturer's rules on fake screens and windows: which screens a freeze
 // holds, the pixel sizes asked for, cut-outs, rounded corners, log lines.
-#include "Debug/DebugLog.h"
+#include "Storage/DebugLog.h"
 #include "Screenshot/ScreenCapturer.h"
 #include "fakes/FakeScreenSource.h"
 #include "fakes/FakeWindowServer.h"

@@ -1,7 +1,7 @@
 // The screenshot service's state machine and results with fake screens,
 // windows and desktop: re-trigger rules, intro step, failed freeze, picture
 // of each kind of choice, the window grab's fallback, the immediate capture.
-#include "Debug/DebugLog.h"
+#include "Storage/DebugLog.h"
 #include "Screenshot/CaptureOverlayView.h"
 #include "Screenshot/CaptureOverlayWindow.h"
 #include "Screenshot/ScreenshotService.h"

@@ -1,7 +1,7 @@
 // On a real X server with a private session bus: a helper application in
 // another process publishes its widgets on the accessibility bus; the picker's
 // look-up finds its list and its scroll area under a point and logs the chain.
-#include "Debug/DebugLog.h"
+#include "Storage/DebugLog.h"
 #include "Platform/X11/AtspiAccessibilityTree.h"
 #include "Screenshot/PickedWindowLookup.h"
 #include "fakes/FakeScreenSource.h"

@@ -2,7 +2,7 @@
 // a page with a fixed header and a sticky bar is captured whole and matches
 // the layout it was written with; a link that serves a PDF goes to the PDF
 // renderer.
-#include "Debug/DebugLog.h"
+#include "Storage/DebugLog.h"
 #include "Screenshot/CaptureError.h"
 #include "Screenshot/Capturer.h"
 #include "support/AwaitCapture.h"

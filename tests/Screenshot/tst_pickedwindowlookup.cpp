@@ -1,7 +1,7 @@
 // The picker's look-ups on a fake window list and accessibility tree: which
 // window is under a point, which scrollable element is chosen, and the
 // accessibility chain log line.
-#include "Debug/DebugLog.h"
+#include "Storage/DebugLog.h"
 #include "Screenshot/PickedWindowLookup.h"
 #include "fakes/FakeAccessibilityTree.h"
 #include "fakes/FakeScreenSource.h"

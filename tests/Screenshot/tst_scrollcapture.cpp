@@ -2,7 +2,7 @@
 // errors of the target road reaching the caller with the run ended, the
 // progress panel only around page and document captures, the image handed
 // back pixel for point.
-#include "Debug/DebugLog.h"
+#include "Storage/DebugLog.h"
 #include "Screenshot/CaptureError.h"
 #include "Screenshot/ScrollCapture.h"
 #include "Screenshot/ScrollProgressHUD.h"

@@ -6,7 +6,7 @@
 // overlap and the wheel takes over) and stitched; with accessibility on its
 // page is recognised and rendered whole. Every section must come back once,
 // whole and in order.
-#include "Debug/DebugLog.h"
+#include "Storage/DebugLog.h"
 #include "Screenshot/ScrollCapture.h"
 #include "support/AwaitTask.h"
 #include "support/CodedCapture.h"

@@ -3,7 +3,7 @@
 // (keys for a window, wheel clicks for a section), every way it stops, the
 // permission and grab errors, the pointer coming back, and the focus check
 // that keeps synthetic keys out of other applications.
-#include "Debug/DebugLog.h"
+#include "Storage/DebugLog.h"
 #include "Screenshot/BrowserCapture.h"
 #include "Screenshot/BrowserTargetRoad.h"
 #include "Screenshot/CaptureError.h"

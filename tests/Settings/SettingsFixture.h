@@ -60,7 +60,7 @@ struct SettingsFixture {
         settings = std::make_unique<SettingsManager>(defaults, login, keyboard);
         hotkeys = std::make_unique<HotkeyManager>(backend, keyboard);
         hotkeys->registerAll(*settings);
-        clipboardStore = std::make_unique<ClipboardHistoryStore>(*settings, &clipboard);
+        clipboardStore = std::make_unique<ClipboardHistoryStore>(*settings, clipboard);
         screenshotStore = std::make_unique<ScreenshotHistoryStore>(*settings);
         // The folders live as long as the test process: start every case empty.
         clipboardStore->clearAll(false);

@@ -1,7 +1,7 @@
 // The clipboard history against a temporary data folder and a fake clipboard:
 // duplicates, trimming with favourites, copying back, removal, and broken or
 // hostile history files.
-#include "Debug/DebugLog.h"
+#include "Storage/DebugLog.h"
 #include "Settings/SettingsManager.h"
 #include "Storage/ClipboardHistoryStore.h"
 #include "Storage/Storage.h"
@@ -28,7 +28,7 @@ class tst_ClipboardHistoryStore : public QObject {
 
     std::unique_ptr<ClipboardHistoryStore> makeStore()
     {
-        return std::make_unique<ClipboardHistoryStore>(*settings, &clipboard);
+        return std::make_unique<ClipboardHistoryStore>(*settings, clipboard);
     }
     static QImage filled(int w, int h, QColor c)
     {

@@ -1,7 +1,7 @@
 // The screenshot history against a temporary data folder: adding with the
 // background PNG write, trimming with favourites, removal and clearing while
 // writes are pending, edits, reloading, and broken or hostile history files.
-#include "Debug/DebugLog.h"
+#include "Storage/DebugLog.h"
 #include "Settings/SettingsManager.h"
 #include "Storage/ScreenshotHistoryStore.h"
 #include "Storage/Storage.h"

@@ -131,7 +131,7 @@ private Q_SLOTS:
             // Reloaded as at the next start: everything on disk is shown.
             SettingsManager settings(defaults, loginItem, keyboard);
             ScreenshotHistoryStore shotStore(settings);
-            ClipboardHistoryStore textStore(settings, &clipboard);
+            ClipboardHistoryStore textStore(settings, clipboard);
             QCOMPARE(shotStore.items().size(), shots.size());
             QCOMPARE(textStore.items().size(), texts.size());
 
@@ -150,7 +150,7 @@ private Q_SLOTS:
         QDir(Storage::baseDirectory()).removeRecursively();
         SettingsManager settings(defaults, loginItem, keyboard);
         settings.update([](AppSettings& s) { s.maxClipboardItems = 0; });
-        ClipboardHistoryStore store(settings, &clipboard);
+        ClipboardHistoryStore store(settings, clipboard);
         store.writer().holdAfter(0);
         // A large entry, then changes after it: each returns while nothing can
         // be written.

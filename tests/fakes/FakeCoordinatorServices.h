@@ -103,7 +103,7 @@ public:
     std::unique_ptr<ClipboardHistoryStore> makeClipboardHistoryStore(SettingsManager& settings) override
     {
         calls.append(QStringLiteral("makeClipboardHistoryStore"));
-        return std::make_unique<ClipboardHistoryStore>(settings, &clipboard());
+        return std::make_unique<ClipboardHistoryStore>(settings, clipboard());
     }
     std::unique_ptr<ScreenshotHistoryStore> makeScreenshotHistoryStore(SettingsManager& settings) override
     {

@@ -6,6 +6,8 @@
 // ran out of jobs first):
 //   history_crash_child <jobs>
 // It never ends by itself.
+#include "Platform/Qt/XdgPaths.h"
+#include "Storage/Storage.h"
 #include "Settings/SettingsManager.h"
 #include "Storage/ClipboardHistoryStore.h"
 #include "Storage/ScreenshotHistoryStore.h"
@@ -31,6 +33,7 @@ QString id(const QUuid& uuid) { return uuid.toString(QUuid::WithoutBraces).toUpp
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
+    Storage::setPaths(std::make_shared<XdgPaths>());
     const int jobs = app.arguments().value(1).toInt();
     QTextStream out(stdout);
 
@@ -40,7 +43,7 @@ int main(int argc, char** argv)
     FakeClipboardService clipboard;
     SettingsManager settings(defaults, loginItem, keyboard);
     ScreenshotHistoryStore shots(settings);
-    ClipboardHistoryStore texts(settings, &clipboard);
+    ClipboardHistoryStore texts(settings, clipboard);
 
     const ScreenshotItem a = shots.add(filled(40, 30, Qt::red), CaptureKind::area);
     texts.addImage(filled(20, 10, Qt::blue), std::nullopt);

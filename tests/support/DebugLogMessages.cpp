@@ -1,6 +1,6 @@
 #include "support/DebugLogMessages.h"
 
-#include "Debug/DebugLog.h"
+#include "Storage/DebugLog.h"
 
 #include <QFile>
 

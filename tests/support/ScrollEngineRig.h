@@ -13,6 +13,7 @@
 #include "Platform/X11/X11WindowActivation.h"
 #include "Platform/X11/X11WindowServer.h"
 #include "Screenshot/CapturedScreenshot.h"
+#include "Screenshot/DocApp.h"
 #include "fakes/FakeAccessibilityTree.h"
 
 #include <QCoroTask>
@@ -40,6 +41,6 @@ private:
     X11RunningApplications m_identity;
     FakeAccessibilityTree m_noAccessibility;
     AtspiBrowserBridge m_browsers;
-    ProcPdfViewerBridge m_viewers;
+    ProcPdfViewerBridge m_viewers{DocApp::viewerRules()};
     std::unique_ptr<ScrollCaptureEngine> m_engine;
 };

@@ -1,7 +1,5 @@
 #include "Platform/Qt/XdgAppNameResolver.h"
 
-#include "Storage/Storage.h"
-
 #include <QFile>
 #include <QStandardPaths>
 #include <QTextStream>
@@ -11,7 +9,8 @@ std::optional<QString> XdgAppNameResolver::displayName(const QString& appId, con
     QString id = appId;
     if (id.endsWith(QLatin1String(".desktop")))
         id.chop(8);
-    if (!Storage::isPlainFileName(id + QLatin1String(".desktop")))
+    // A plain file name only: the id comes from other programs' windows.
+    if (id.contains(QLatin1Char('/')) || id.contains(QChar(0)))
         return std::nullopt;
     const QString path = QStandardPaths::locate(QStandardPaths::ApplicationsLocation, id + QLatin1String(".desktop"));
     if (path.isEmpty())

@@ -1,8 +1,5 @@
 #include "Platform/X11/ProcPdfViewerBridge.h"
 
-#include "Screenshot/DocApp.h"
-#include "Screenshot/PdfSignature.h"
-
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -33,8 +30,9 @@ xcb_atom_t atom(xcb_connection_t* c, const char* name)
 }
 }
 
-ProcPdfViewerBridge::ProcPdfViewerBridge(QString procRoot, WindowTitle windowTitle)
-    : m_procRoot(std::move(procRoot))
+ProcPdfViewerBridge::ProcPdfViewerBridge(PdfViewerRules rules, QString procRoot, WindowTitle windowTitle)
+    : m_rules(std::move(rules))
+    , m_procRoot(std::move(procRoot))
     , m_windowTitle(windowTitle ? std::move(windowTitle) : WindowTitle(&ProcPdfViewerBridge::x11WindowTitle))
 {
 }
@@ -58,13 +56,13 @@ QString ProcPdfViewerBridge::x11WindowTitle(quint32 window)
 
 QStringList ProcPdfViewerBridge::documents(const DocApp& app, qint64 pid, quint32 window)
 {
-    if (app.isPreview() || pid <= 0)
+    if (!m_rules.readsOpenFiles(app) || pid <= 0)
         return {};
     const QString proc = m_procRoot + QLatin1Char('/') + QString::number(pid);
     QStringList found;
     auto add = [&](const QString& path) {
         const QString canonical = QFileInfo(path).canonicalFilePath();
-        if (!canonical.isEmpty() && QFileInfo(canonical).isFile() && isPdfFile(canonical) && !found.contains(canonical))
+        if (!canonical.isEmpty() && QFileInfo(canonical).isFile() && m_rules.isDocument(canonical) && !found.contains(canonical))
             found.append(canonical);
     };
 

@@ -13,7 +13,8 @@ class ProcPdfViewerBridge final : public PdfViewerBridge {
 public:
     using WindowTitle = std::function<QString(quint32 window)>;
     // windowTitle defaults to the X11 window's _NET_WM_NAME / WM_NAME.
-    explicit ProcPdfViewerBridge(QString procRoot = QStringLiteral("/proc"), WindowTitle windowTitle = {});
+    explicit ProcPdfViewerBridge(PdfViewerRules rules, QString procRoot = QStringLiteral("/proc"),
+                                 WindowTitle windowTitle = {});
 
     QStringList documents(const DocApp& app, qint64 pid, quint32 window) override;
     QString windowList(const DocApp& app, qint64 pid) override;
@@ -22,6 +23,7 @@ public:
     static QString x11WindowTitle(quint32 window);
 
 private:
+    PdfViewerRules m_rules;
     QString m_procRoot;
     WindowTitle m_windowTitle;
 };

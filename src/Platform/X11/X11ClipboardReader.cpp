@@ -1,6 +1,6 @@
 #include "Platform/X11/X11ClipboardReader.h"
 
-#include "Debug/DebugLog.h"
+#include "Storage/DebugLog.h"
 
 #include <poll.h>
 #include <xcb/xcb.h>

@@ -1,8 +1,7 @@
 #include "Platform/X11/X11GlobalHotkeys.h"
 
-#include "Debug/DebugLog.h"
-#include "Models/HotkeyCombo.h"
-#include "Platform/X11/CarbonKeyCodes.h"
+#include "Storage/DebugLog.h"
+#include "Platform/CarbonKeyCodes.h"
 
 #include <QSocketNotifier>
 #include <QTimer>
@@ -69,13 +68,13 @@ void X11GlobalHotkeys::installHandler(Handler handler) { m_handler = std::move(h
 uint16_t X11GlobalHotkeys::xModifiers(uint32_t carbon)
 {
     uint16_t mask = 0;
-    if (carbon & HotkeyCombo::command)
+    if (carbon & CarbonKeyCodes::commandFlag)
         mask |= XCB_MOD_MASK_4;
-    if (carbon & HotkeyCombo::shift)
+    if (carbon & CarbonKeyCodes::shiftFlag)
         mask |= XCB_MOD_MASK_SHIFT;
-    if (carbon & HotkeyCombo::option)
+    if (carbon & CarbonKeyCodes::optionFlag)
         mask |= XCB_MOD_MASK_1;
-    if (carbon & HotkeyCombo::control)
+    if (carbon & CarbonKeyCodes::controlFlag)
         mask |= XCB_MOD_MASK_CONTROL;
     return mask;
 }

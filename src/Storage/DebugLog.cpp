@@ -1,4 +1,4 @@
-#include "Debug/DebugLog.h"
+#include "Storage/DebugLog.h"
 
 #include "Storage/Storage.h"
 

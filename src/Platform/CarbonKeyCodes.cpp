@@ -1,4 +1,4 @@
-#include "Platform/X11/CarbonKeyCodes.h"
+#include "Platform/CarbonKeyCodes.h"
 
 #include <utility>
 #include <vector>
