@@ -1,6 +1,7 @@
 #include "App/AppCoordinator.h"
 
 #include "App/CaptureFlows.h"
+#include "App/FirstRun.h"
 #include "App/CoordinatorServices.h"
 #include "App/PermissionGuards.h"
 #include "App/PinnedImageWindowController.h"
@@ -11,7 +12,6 @@
 #include "App/ScrollCaptureEngine.h"
 #include "App/ScrollCaptureFlow.h"
 #include "App/ToastPresenter.h"
-#include "App/WindowCloseWatcher.h"
 #include "Clipboard/ClipboardMonitor.h"
 #include "Storage/DebugLog.h"
 #include "Editor/OCRService.h"
@@ -34,45 +34,9 @@
 
 #include <QApplication>
 #include <QGuiApplication>
-#include <QScreen>
 #include <QTimer>
-#include <QVBoxLayout>
 #include <QWidget>
-#include <algorithm>
-#include <cmath>
 
-namespace {
-
-// A top-level window whose content view comes from a factory (an empty view
-// while none is installed).
-std::unique_ptr<QWidget> makeWindow(Qt::WindowFlags flags, const QString& title, QSize size, QWidget* content)
-{
-    auto window = std::make_unique<QWidget>(nullptr, flags);
-    window->setWindowTitle(title);
-    auto* layout = new QVBoxLayout(window.get());
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(content ? content : new QWidget);
-    window->resize(size);
-    return window;
-}
-
-void centre(QWidget* window)
-{
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    const QRect available = screen->availableGeometry();
-    window->move(available.center() - QPoint(window->width() / 2, window->height() / 2));
-}
-
-// Drops a window from its field once its close has run to the end.
-void dropLater(std::unique_ptr<QWidget>& field)
-{
-    if (QWidget* window = field.release())
-        window->deleteLater();
-}
-
-} // namespace
 
 AppCoordinator::AppCoordinator(CoordinatorServices& services, QObject* parent)
     : QObject(parent)
@@ -91,7 +55,8 @@ AppCoordinator::AppCoordinator(CoordinatorServices& services, QObject* parent)
     // 6. The update check, started at once: it checks on its own schedule.
     m_updater = m_services.makeUpdater();
     m_updater->start();
-    // 7. No windows yet (the window fields start empty).
+    // 7. No windows yet.
+    m_windows = std::make_unique<AppWindows>(m_services.activationPolicy());
     // 8. The storage folders exist before any store is made.
     m_services.ensureDirectories();
     // 9.
@@ -120,8 +85,8 @@ AppCoordinator::AppCoordinator(CoordinatorServices& services, QObject* parent)
     scroll.contentWindows = [self] {
         QList<QWidget*> windows;
         if (self) {
-            windows = {self->m_settingsWindow.get(), self->m_onboardingWindow.get(), self->m_clipboardPanel.get()};
-            for (const auto& editor : self->m_editorWindows)
+            windows = {self->settingsWindow(), self->onboardingWindow(), self->clipboardPanel()};
+            for (const auto& editor : self->editorWindows())
                 windows.append(editor.get());
         }
         return windows;
@@ -160,15 +125,18 @@ AppCoordinator::AppCoordinator(CoordinatorServices& services, QObject* parent)
                 self->stopActivity();
         });
 
-    m_onboardingCheck.setSingleShot(true);
-    m_onboardingCheck.setTimerType(Qt::PreciseTimer);
-    m_onboardingCheck.setInterval(onboardingCheckDelayMs);
-    connect(&m_onboardingCheck, &QTimer::timeout, this, &AppCoordinator::runOnboardingCheck);
+    m_firstRun = std::make_unique<FirstRun>(
+        m_services.userDefaults(), *m_permissions, m_services.appIdentity(),
+        [self] {
+            if (self)
+                self->openOnboarding();
+        },
+        [self]() -> QWidget* { return self ? self->onboardingWindow() : nullptr; });
+    connect(m_firstRun.get(), &FirstRun::checked, this, &AppCoordinator::onboardingChecked);
 }
 
 AppCoordinator::~AppCoordinator()
 {
-    disconnect(m_langConnection);
     if (m_clipboardStore)
         m_clipboardStore->onInternalWrite = nullptr;
 }
@@ -187,12 +155,11 @@ AppEnvironment AppCoordinator::environment()
 void AppCoordinator::start()
 {
     // 1.
-    resetIntrosAfterReinstall();
+    m_firstRun->resetIntrosAfterReinstall();
     // 2.
     m_permissions->refresh();
     // 3. The first-run check, 1.2 s later, unless the first run was completed.
-    if (!m_services.userDefaults().boolValue(QString::fromLatin1(onboardingCompletedKey)))
-        m_onboardingCheck.start();
+    m_firstRun->scheduleCheck();
     // 4.
     m_guards->requestScreenRecordingIfPending();
     // Pictures shared in an earlier run are gone.
@@ -202,15 +169,9 @@ void AppCoordinator::start()
     // 6.
     m_hotkeys->registerAll(*m_settings);
     // 7.
-    updateActivationPolicy();
+    m_windows->updateActivationPolicy();
     // 8. Retitle the open windows on every language change, and once now.
-    disconnect(m_langConnection);
-    QPointer<AppCoordinator> self(this);
-    m_langConnection = connect(&Localizer::shared(), &Localizer::langChanged, this, [self] {
-        if (self)
-            self->refreshWindowTitles();
-    });
-    refreshWindowTitles();
+    m_windows->followLanguage();
 }
 
 void AppCoordinator::handle(HotkeyAction action)
@@ -253,7 +214,7 @@ void AppCoordinator::stopActivity()
     m_hotkeys->unregisterAll();
     if (QTimer* poll = m_permissions->pollTimer())
         poll->stop();
-    m_onboardingCheck.stop();
+    m_firstRun->stop();
     m_updater->stop();
 }
 
@@ -264,102 +225,35 @@ void AppCoordinator::captureScrollingWindow()
     m_scrollFlow->captureScrollingWindow();
 }
 
-QString AppCoordinator::installStamp(std::optional<qint64> executableModified, const QString& bundleVersion)
-{
-    if (executableModified)
-        return QString::number(*executableModified);
-    if (!bundleVersion.isEmpty())
-        return bundleVersion;
-    return QStringLiteral("?");
-}
-
-void AppCoordinator::resetIntrosAfterReinstall()
-{
-    const AppIdentity& identity = m_services.appIdentity();
-    const QString stamp = installStamp(identity.executableModificationTime(), identity.bundleVersion());
-    UserDefaults& defaults = m_services.userDefaults();
-    if (defaults.string(QString::fromLatin1(installStampKey)) == stamp)
-        return;
-    defaults.remove(QString::fromLatin1(hideCaptureIntroKey));
-    defaults.remove(QString::fromLatin1(hideScrollIntroKey));
-    defaults.setValue(QString::fromLatin1(installStampKey), stamp);
-    DebugLog::write(QStringLiteral("Neue Installation erkannt (stamp ") + stamp
-                    + QStringLiteral(") — Intro-Karten wieder aktiviert"));
-}
-
-void AppCoordinator::runOnboardingCheck()
-{
-    // The flags as they stand, without another refresh.
-    if (!m_onboardingWindow) {
-        if (m_permissions->screenRecordingAuthorized() && m_permissions->accessibilityAuthorized())
-            m_services.userDefaults().setValue(QString::fromLatin1(onboardingCompletedKey), true);
-        else
-            openOnboarding();
-    }
-    Q_EMIT onboardingChecked();
-}
-
 // ---- windows -------------------------------------------------------------
-
-void AppCoordinator::bringForward(QWidget* window)
-{
-    window->show();
-    window->raise();
-    window->activateWindow();
-}
 
 void AppCoordinator::showClipboardHistory()
 {
-    if (!m_clipboardPanel) {
-        QWidget* content = m_clipboardView ? m_clipboardView(environment()) : nullptr;
-        m_clipboardPanel = makeWindow(Qt::Tool | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint
-                                          | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint,
-                                      Localizer::t(QStringLiteral("Zwischenablage-Verlauf")), QSize(380, 520), content);
-        centre(m_clipboardPanel.get());
-        auto* watcher = new WindowCloseWatcher(m_clipboardPanel.get());
-        QPointer<AppCoordinator> self(this);
-        connect(watcher, &WindowCloseWatcher::closed, this, [self] {
-            if (self)
-                dropLater(self->m_clipboardPanel);
-        });
-        bringForward(m_clipboardPanel.get());
+    QWidget* panel = m_windows->window(AppWindows::Single::clipboardHistory);
+    if (!panel) {
+        m_windows->open(AppWindows::Single::clipboardHistory, m_clipboardView ? m_clipboardView(environment()) : nullptr);
         return;
     }
-    if (m_clipboardPanel->isVisible()) {
-        m_clipboardPanel->close();
+    if (panel->isVisible()) {
+        panel->close();
         return;
     }
-    bringForward(m_clipboardPanel.get());
+    AppWindows::bringForward(panel);
 }
 
 void AppCoordinator::openSettings()
 {
-    if (m_settingsWindow) {
-        bringForward(m_settingsWindow.get());
+    if (QWidget* window = settingsWindow()) {
+        AppWindows::bringForward(window);
         return;
     }
-    QWidget* content = m_settingsView ? m_settingsView(environment()) : nullptr;
-    m_settingsWindow = makeWindow(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
-                                      | Qt::WindowMinimizeButtonHint | Qt::CustomizeWindowHint,
-                                  Localizer::t(QStringLiteral("Zentu.it Einstellungen")), QSize(640, 850), content);
-    m_settingsWindow->setFixedSize(640, 850);
-    centre(m_settingsWindow.get());
-    auto* watcher = new WindowCloseWatcher(m_settingsWindow.get());
-    QPointer<AppCoordinator> self(this);
-    connect(watcher, &WindowCloseWatcher::closed, this, [self] {
-        if (!self)
-            return;
-        dropLater(self->m_settingsWindow);
-        self->updateActivationPolicy();
-    });
-    updateActivationPolicy();
-    bringForward(m_settingsWindow.get());
+    m_windows->open(AppWindows::Single::settings, m_settingsView ? m_settingsView(environment()) : nullptr);
 }
 
 void AppCoordinator::openOnboarding()
 {
-    if (m_onboardingWindow) {
-        bringForward(m_onboardingWindow.get());
+    if (QWidget* window = onboardingWindow()) {
+        AppWindows::bringForward(window);
         return;
     }
     QPointer<AppCoordinator> self(this);
@@ -372,133 +266,12 @@ void AppCoordinator::openOnboarding()
             self->fitOnboarding(height);
     };
     QWidget* content = m_onboardingView ? m_onboardingView(environment(), onClose, onHeightChange) : nullptr;
-    m_onboardingWindow = makeWindow(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
-                                        | Qt::CustomizeWindowHint,
-                                    Localizer::t(QStringLiteral("Zentu.it einrichten")), QSize(460, 520), content);
-    centre(m_onboardingWindow.get());
-    auto* watcher = new WindowCloseWatcher(m_onboardingWindow.get());
-    connect(watcher, &WindowCloseWatcher::closed, this, [self] {
-        if (self)
-            dropLater(self->m_onboardingWindow);
-    });
-    bringForward(m_onboardingWindow.get());
+    m_windows->open(AppWindows::Single::onboarding, content);
 }
 
-void AppCoordinator::finishOnboarding()
-{
-    // Done only with both permissions; otherwise the check runs again at the next start.
-    if (m_permissions->screenRecordingAuthorized() && m_permissions->accessibilityAuthorized())
-        m_services.userDefaults().setValue(QString::fromLatin1(onboardingCompletedKey), true);
-    if (m_onboardingWindow)
-        m_onboardingWindow->close();
-}
+void AppCoordinator::finishOnboarding() { m_firstRun->finish(); }
+void AppCoordinator::fitOnboarding(double measuredHeight) { m_firstRun->fit(measuredHeight); }
+bool AppCoordinator::isOnboardingCheckPending() const { return m_firstRun->isCheckPending(); }
 
-void AppCoordinator::fitOnboarding(double measuredHeight)
-{
-    QPointer<AppCoordinator> self(this);
-    QMetaObject::invokeMethod(
-        this,
-        [self, measuredHeight] {
-            if (!self || !self->m_onboardingWindow)
-                return;
-            QWidget* window = self->m_onboardingWindow.get();
-            const QRect frame = window->frameGeometry();
-            const QRect content = window->geometry();
-            const QMargins margins(content.left() - frame.left(), content.top() - frame.top(),
-                                   frame.right() - content.right(), frame.bottom() - content.bottom());
-            const QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
-            const std::optional<QRect> visible
-                = screen ? std::optional<QRect>(screen->availableGeometry()) : std::nullopt;
-            if (const std::optional<QRect> fitted = onboardingGeometry(content, margins, measuredHeight, visible))
-                window->setGeometry(*fitted);
-        },
-        Qt::QueuedConnection);
-}
-
-std::optional<QRect> AppCoordinator::onboardingGeometry(QRect content, QMargins frame, double measuredHeight,
-                                                        std::optional<QRect> visibleFrame)
-{
-    if (!std::isfinite(measuredHeight) || measuredHeight <= 0)
-        return std::nullopt;
-    const int target = int(std::ceil(measuredHeight));
-    if (std::abs(content.height() - target) <= 1)
-        return std::nullopt;
-    // The top edge stays where it was.
-    QRect fitted(content.x(), content.y(), 460, target);
-    if (visibleFrame) {
-        const QRect outer = fitted.marginsAdded(frame);
-        int dy = 0;
-        if (outer.top() < visibleFrame->top())
-            dy = visibleFrame->top() - outer.top();
-        const int bottom = outer.bottom() + dy;
-        if (bottom > visibleFrame->bottom())
-            dy -= bottom - visibleFrame->bottom();
-        fitted.translate(0, dy);
-    }
-    return fitted;
-}
-
-void AppCoordinator::adoptEditorWindow(std::unique_ptr<QWidget> window)
-{
-    if (!window)
-        return;
-    QWidget* raw = window.get();
-    raw->setWindowTitle(Localizer::t(QStringLiteral("Zentu.it Editor")));
-    auto* watcher = new WindowCloseWatcher(raw);
-    QPointer<AppCoordinator> self(this);
-    QPointer<QWidget> weakWindow(raw);
-    connect(watcher, &WindowCloseWatcher::closed, this, [self, weakWindow] {
-        if (!self || !weakWindow)
-            return;
-        auto& list = self->m_editorWindows;
-        const auto it = std::find_if(list.begin(), list.end(),
-                                     [&](const std::unique_ptr<QWidget>& w) { return w.get() == weakWindow; });
-        if (it != list.end()) {
-            it->release()->deleteLater();
-            list.erase(it);
-        }
-        self->updateActivationPolicy();
-    });
-    m_editorWindows.push_back(std::move(window));
-    raw->show();
-    raw->raise();
-    updateActivationPolicy();
-    raw->activateWindow();
-    raw->raise();
-    const auto policy = int(m_services.activationPolicy().policy());
-    auto yesNo = [](bool b) { return b ? QStringLiteral("true") : QStringLiteral("false"); };
-    DebugLog::write(QStringLiteral("openEditor: policy=") + QString::number(policy)
-                    + QStringLiteral(" active=") + yesNo(QApplication::activeWindow() != nullptr)
-                    + QStringLiteral(" onActiveSpace=") + yesNo(raw->isVisible())
-                    + QStringLiteral(" key=") + yesNo(raw->isActiveWindow())
-                    + QStringLiteral(" visible=") + yesNo(raw->isVisible()));
-}
-
-void AppCoordinator::closeEditorWindows()
-{
-    std::vector<QPointer<QWidget>> open;
-    for (const auto& w : m_editorWindows)
-        open.emplace_back(w.get());
-    for (const QPointer<QWidget>& w : open)
-        if (w)
-            w->close();
-}
-
-void AppCoordinator::updateActivationPolicy()
-{
-    const bool regular = !m_editorWindows.empty() || m_settingsWindow != nullptr;
-    m_services.activationPolicy().setPolicy(regular ? ActivationPolicy::Policy::regular
-                                                    : ActivationPolicy::Policy::accessory);
-}
-
-void AppCoordinator::refreshWindowTitles()
-{
-    if (m_settingsWindow)
-        m_settingsWindow->setWindowTitle(Localizer::t(QStringLiteral("Zentu.it Einstellungen")));
-    if (m_clipboardPanel)
-        m_clipboardPanel->setWindowTitle(Localizer::t(QStringLiteral("Zwischenablage-Verlauf")));
-    if (m_onboardingWindow)
-        m_onboardingWindow->setWindowTitle(Localizer::t(QStringLiteral("Zentu.it einrichten")));
-    for (const auto& w : m_editorWindows)
-        w->setWindowTitle(Localizer::t(QStringLiteral("Zentu.it Editor")));
-}
+void AppCoordinator::adoptEditorWindow(std::unique_ptr<QWidget> window) { m_windows->adoptEditor(std::move(window)); }
+void AppCoordinator::closeEditorWindows() { m_windows->closeEditors(); }

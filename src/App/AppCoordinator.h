@@ -1,18 +1,15 @@
 #pragma once
 // The hub of the running program: owns every long-lived service, wires them to
-// each other, runs the start-up sequence and keeps the app's windows.
+// each other and runs the start-up sequence. Its windows are kept by
+// AppWindows, the first-run logic lives in FirstRun.
 #include "App/AppEnvironment.h"
+#include "App/AppWindows.h"
 #include "Models/HotkeyAction.h"
 
-#include <QMargins>
 #include <QObject>
-#include <QPointer>
-#include <QRect>
 #include <QString>
-#include <QTimer>
 #include <functional>
 #include <memory>
-#include <optional>
 #include <vector>
 
 class AppcastUpdater;
@@ -21,6 +18,7 @@ class CaptureIntroPresenter;
 class ClipboardHistoryStore;
 class ClipboardMonitor;
 class CoordinatorServices;
+class FirstRun;
 class HotkeyManager;
 class OCRService;
 class PinnedImageWindowController;
@@ -73,7 +71,7 @@ public:
     void confirmAndUninstall();
 
     // Window contents. The windows themselves, their titles, sizes and
-    // bookkeeping belong to the coordinator; the views inside come from these.
+    // bookkeeping belong to the window registry; the views inside come from these.
     using ViewFactory = std::function<QWidget*(const AppEnvironment&)>;
     using OnboardingViewFactory = std::function<QWidget*(const AppEnvironment&, std::function<void()> onClose,
                                                          std::function<void(double)> onHeightChange)>;
@@ -121,29 +119,18 @@ public:
     CoordinatorServices& services() { return m_services; }
 
     // Windows while they exist (null otherwise).
-    QWidget* settingsWindow() const { return m_settingsWindow.get(); }
-    QWidget* clipboardPanel() const { return m_clipboardPanel.get(); }
-    QWidget* onboardingWindow() const { return m_onboardingWindow.get(); }
-    const std::vector<std::unique_ptr<QWidget>>& editorWindows() const { return m_editorWindows; }
+    AppWindows& windows() { return *m_windows; }
+    QWidget* settingsWindow() const { return m_windows->window(AppWindows::Single::settings); }
+    QWidget* clipboardPanel() const { return m_windows->window(AppWindows::Single::clipboardHistory); }
+    QWidget* onboardingWindow() const { return m_windows->window(AppWindows::Single::onboarding); }
+    const std::vector<std::unique_ptr<QWidget>>& editorWindows() const { return m_windows->editors(); }
 
+    FirstRun& firstRun() { return *m_firstRun; }
     // Called by the first-run view: its OK button, and its measured height.
     void finishOnboarding();
     void fitOnboarding(double measuredHeight);
-
-    static QString installStamp(std::optional<qint64> executableModified, const QString& bundleVersion);
-    // The first-run window's new content geometry for a measured content
-    // height, or nothing when the height stays (within one pixel).
-    static std::optional<QRect> onboardingGeometry(QRect content, QMargins frame, double measuredHeight,
-                                                   std::optional<QRect> visibleFrame);
-
-    static constexpr const char* onboardingCompletedKey = "zentu.onboarding.completed";
-    static constexpr const char* installStampKey = "zentuInstallStamp";
-    static constexpr const char* hideCaptureIntroKey = "zentuHideCaptureIntro";
-    static constexpr const char* hideScrollIntroKey = "zentuHideScrollIntro";
-    static constexpr int onboardingCheckDelayMs = 1200;
-
     // Whether the first-run check is waiting for its 1.2 s.
-    bool isOnboardingCheckPending() const { return m_onboardingCheck.isActive(); }
+    bool isOnboardingCheckPending() const;
 
 Q_SIGNALS:
     // The onboarding check ran (1.2 s after start when it was due).
@@ -155,11 +142,6 @@ private:
     void stopActivity();
     void buildCaptureRoads();
     void buildResultServices();
-    void resetIntrosAfterReinstall();
-    void runOnboardingCheck();
-    void updateActivationPolicy();
-    void refreshWindowTitles();
-    void bringForward(QWidget* window);
 
     CoordinatorServices& m_services;
     std::unique_ptr<SettingsManager> m_settings;
@@ -183,17 +165,12 @@ private:
     // Our tooltips, menus and popups, hidden before the screen is read.
     std::unique_ptr<TransientUi> m_transientUi;
     EditorFactory m_editorFactory;
-    QTimer m_onboardingCheck;
     std::unique_ptr<ResultActions> m_results;
     std::unique_ptr<OCRService> m_ocr;
     std::unique_ptr<ShareFolder> m_shareFolder;
     std::vector<std::unique_ptr<PinnedImageWindowController>> m_pinnedControllers;
-
-    std::vector<std::unique_ptr<QWidget>> m_editorWindows;
-    std::unique_ptr<QWidget> m_settingsWindow;
-    std::unique_ptr<QWidget> m_clipboardPanel;
-    std::unique_ptr<QWidget> m_onboardingWindow;
-    QMetaObject::Connection m_langConnection;
+    std::unique_ptr<AppWindows> m_windows;
+    std::unique_ptr<FirstRun> m_firstRun;
 
     ViewFactory m_settingsView;
     ViewFactory m_clipboardView;

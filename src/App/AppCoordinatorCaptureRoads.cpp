@@ -92,9 +92,9 @@ void AppCoordinator::openEditor(const QImage& image, const ScreenshotItem& item)
     }
     // Two windows on one entry would each write back their own annotations,
     // and the later close would drop the other's: the open one comes forward.
-    for (const auto& window : m_editorWindows)
+    for (const auto& window : editorWindows())
         if (auto* editor = qobject_cast<EditorWindowController*>(window.get()); editor && editor->screenshotID() == item.id) {
-            bringForward(editor);
+            AppWindows::bringForward(editor);
             return;
         }
     adoptEditorWindow(m_editorFactory(image, item));

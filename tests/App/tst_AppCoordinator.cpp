@@ -2,6 +2,7 @@
 // activation policy of the coordinator, against fake services.
 #include "App/AppCoordinator.h"
 #include "App/AppDelegate.h"
+#include "App/FirstRun.h"
 #include "Clipboard/ClipboardMonitor.h"
 #include "Permissions/PermissionManager.h"
 #include "Storage/ClipboardHistoryStore.h"
@@ -175,9 +176,9 @@ private Q_SLOTS:
 
     void installStampFallsBackToVersionThenQuestionMark()
     {
-        QCOMPARE(AppCoordinator::installStamp(1712345678, QStringLiteral("1.0")), QStringLiteral("1712345678"));
-        QCOMPARE(AppCoordinator::installStamp(std::nullopt, QStringLiteral("1.0")), QStringLiteral("1.0"));
-        QCOMPARE(AppCoordinator::installStamp(std::nullopt, QString()), QStringLiteral("?"));
+        QCOMPARE(FirstRun::installStamp(1712345678, QStringLiteral("1.0")), QStringLiteral("1712345678"));
+        QCOMPARE(FirstRun::installStamp(std::nullopt, QStringLiteral("1.0")), QStringLiteral("1.0"));
+        QCOMPARE(FirstRun::installStamp(std::nullopt, QString()), QStringLiteral("?"));
     }
 
     void reinstallReenablesIntroCardsOncePerBuild()
@@ -234,7 +235,7 @@ private Q_SLOTS:
         coordinator.start();
         QVERIFY(coordinator.isOnboardingCheckPending());
         QVERIFY(checked.wait(5000));
-        QVERIFY2(clock.elapsed() >= AppCoordinator::onboardingCheckDelayMs - 20, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY2(clock.elapsed() >= FirstRun::checkDelayMs - 20, qPrintable(QString::number(clock.elapsed())));
         QVERIFY(services.defaults.boolValue(QStringLiteral("zentu.onboarding.completed")));
         QCOMPARE(coordinator.onboardingWindow(), nullptr);
     }
@@ -407,20 +408,20 @@ private Q_SLOTS:
         const QMargins frame(1, 20, 1, 1);
         const QRect visible(0, 0, 1920, 1050);
         // Within one pixel: unchanged.
-        QVERIFY(!AppCoordinator::onboardingGeometry(content, frame, 520.4, visible));
-        QVERIFY(!AppCoordinator::onboardingGeometry(content, frame, 521.0, visible));
+        QVERIFY(!FirstRun::windowGeometry(content, frame, 520.4, visible));
+        QVERIFY(!FirstRun::windowGeometry(content, frame, 521.0, visible));
         // Two pixels taller: resized, top edge kept.
-        QCOMPARE(AppCoordinator::onboardingGeometry(content, frame, 521.2, visible), QRect(100, 200, 460, 522));
+        QCOMPARE(FirstRun::windowGeometry(content, frame, 521.2, visible), QRect(100, 200, 460, 522));
         // Grown past the bottom of the visible area: moved up until the bottoms meet.
-        QCOMPARE(AppCoordinator::onboardingGeometry(content, frame, 900, visible), QRect(100, 1050 - 1 - 900, 460, 900));
+        QCOMPARE(FirstRun::windowGeometry(content, frame, 900, visible), QRect(100, 1050 - 1 - 900, 460, 900));
         // Taller than the screen: the bottom wins (the last clamp).
-        const std::optional<QRect> huge = AppCoordinator::onboardingGeometry(content, frame, 2000, visible);
+        const std::optional<QRect> huge = FirstRun::windowGeometry(content, frame, 2000, visible);
         QCOMPARE(huge->bottom() + frame.bottom(), visible.bottom());
         // Above the visible top: moved down.
-        QCOMPARE(AppCoordinator::onboardingGeometry(QRect(100, 5, 460, 520), frame, 600, visible),
+        QCOMPARE(FirstRun::windowGeometry(QRect(100, 5, 460, 520), frame, 600, visible),
                  QRect(100, 20, 460, 600));
         // Without a screen: unclamped.
-        QCOMPARE(AppCoordinator::onboardingGeometry(content, frame, 2000, std::nullopt), QRect(100, 200, 460, 2000));
+        QCOMPARE(FirstRun::windowGeometry(content, frame, 2000, std::nullopt), QRect(100, 200, 460, 2000));
 
         FakeCoordinatorServices services;
         AppCoordinator coordinator(services);

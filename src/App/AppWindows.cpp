@@ -1,0 +1,198 @@
+#include "App/AppWindows.h"
+
+#include "App/WindowCloseWatcher.h"
+#include "Localization/Localizer.h"
+#include "Platform/ActivationPolicy.h"
+#include "Storage/DebugLog.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QPointer>
+#include <QScreen>
+#include <QVBoxLayout>
+#include <QWidget>
+#include <algorithm>
+
+namespace {
+
+struct SingleSpec {
+    Qt::WindowFlags flags;
+    QSize size;
+    bool fixedSize;
+    // Whether the window counts for the regular/accessory choice.
+    bool regular;
+};
+
+const SingleSpec& specOf(AppWindows::Single which)
+{
+    static const SingleSpec specs[] = {
+        {Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint
+             | Qt::CustomizeWindowHint,
+         QSize(640, 850), true, true},
+        {Qt::Tool | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
+             | Qt::CustomizeWindowHint,
+         QSize(380, 520), false, false},
+        {Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint,
+         QSize(460, 520), false, false},
+    };
+    return specs[std::size_t(which)];
+}
+
+QString titleOf(AppWindows::Single which)
+{
+    switch (which) {
+    case AppWindows::Single::settings:
+        return Localizer::t(QStringLiteral("Zentu.it Einstellungen"));
+    case AppWindows::Single::clipboardHistory:
+        return Localizer::t(QStringLiteral("Zwischenablage-Verlauf"));
+    case AppWindows::Single::onboarding:
+        return Localizer::t(QStringLiteral("Zentu.it einrichten"));
+    }
+    return QString();
+}
+
+QString editorTitle() { return Localizer::t(QStringLiteral("Zentu.it Editor")); }
+
+void centre(QWidget* window)
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect available = screen->availableGeometry();
+    window->move(available.center() - QPoint(window->width() / 2, window->height() / 2));
+}
+
+// Drops a window from its field once its close has run to the end.
+void dropLater(std::unique_ptr<QWidget>& field)
+{
+    if (QWidget* window = field.release())
+        window->deleteLater();
+}
+
+constexpr AppWindows::Single allSingle[] = {AppWindows::Single::settings, AppWindows::Single::clipboardHistory,
+                                            AppWindows::Single::onboarding};
+
+} // namespace
+
+AppWindows::AppWindows(ActivationPolicy& policy, QObject* parent)
+    : QObject(parent)
+    , m_policy(policy)
+{
+}
+
+AppWindows::~AppWindows()
+{
+    disconnect(m_langConnection);
+}
+
+QWidget* AppWindows::window(Single which) const { return m_single[std::size_t(which)].get(); }
+
+QWidget* AppWindows::open(Single which, QWidget* content)
+{
+    const SingleSpec& spec = specOf(which);
+    auto window = std::make_unique<QWidget>(nullptr, spec.flags);
+    window->setWindowTitle(titleOf(which));
+    auto* layout = new QVBoxLayout(window.get());
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(content ? content : new QWidget);
+    window->resize(spec.size);
+    if (spec.fixedSize)
+        window->setFixedSize(spec.size);
+    centre(window.get());
+    auto* watcher = new WindowCloseWatcher(window.get());
+    QPointer<AppWindows> self(this);
+    connect(watcher, &WindowCloseWatcher::closed, this, [self, which, regular = spec.regular] {
+        if (!self)
+            return;
+        dropLater(self->slot(which));
+        if (regular)
+            self->updateActivationPolicy();
+    });
+    slot(which) = std::move(window);
+    if (spec.regular)
+        updateActivationPolicy();
+    QWidget* raw = slot(which).get();
+    bringForward(raw);
+    return raw;
+}
+
+void AppWindows::bringForward(QWidget* window)
+{
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+void AppWindows::adoptEditor(std::unique_ptr<QWidget> window)
+{
+    if (!window)
+        return;
+    QWidget* raw = window.get();
+    raw->setWindowTitle(editorTitle());
+    auto* watcher = new WindowCloseWatcher(raw);
+    QPointer<AppWindows> self(this);
+    QPointer<QWidget> weakWindow(raw);
+    connect(watcher, &WindowCloseWatcher::closed, this, [self, weakWindow] {
+        if (!self || !weakWindow)
+            return;
+        auto& list = self->m_editors;
+        const auto it = std::find_if(list.begin(), list.end(),
+                                     [&](const std::unique_ptr<QWidget>& w) { return w.get() == weakWindow; });
+        if (it != list.end()) {
+            it->release()->deleteLater();
+            list.erase(it);
+        }
+        self->updateActivationPolicy();
+    });
+    m_editors.push_back(std::move(window));
+    raw->show();
+    raw->raise();
+    updateActivationPolicy();
+    raw->activateWindow();
+    raw->raise();
+    const auto policy = int(m_policy.policy());
+    auto yesNo = [](bool b) { return b ? QStringLiteral("true") : QStringLiteral("false"); };
+    DebugLog::write(QStringLiteral("openEditor: policy=") + QString::number(policy)
+                    + QStringLiteral(" active=") + yesNo(QApplication::activeWindow() != nullptr)
+                    + QStringLiteral(" onActiveSpace=") + yesNo(raw->isVisible())
+                    + QStringLiteral(" key=") + yesNo(raw->isActiveWindow())
+                    + QStringLiteral(" visible=") + yesNo(raw->isVisible()));
+}
+
+void AppWindows::closeEditors()
+{
+    std::vector<QPointer<QWidget>> open;
+    for (const auto& w : m_editors)
+        open.emplace_back(w.get());
+    for (const QPointer<QWidget>& w : open)
+        if (w)
+            w->close();
+}
+
+void AppWindows::followLanguage()
+{
+    disconnect(m_langConnection);
+    QPointer<AppWindows> self(this);
+    m_langConnection = connect(&Localizer::shared(), &Localizer::langChanged, this, [self] {
+        if (self)
+            self->refreshTitles();
+    });
+    refreshTitles();
+}
+
+void AppWindows::updateActivationPolicy()
+{
+    bool regular = !m_editors.empty();
+    for (Single which : allSingle)
+        regular = regular || (specOf(which).regular && window(which));
+    m_policy.setPolicy(regular ? ActivationPolicy::Policy::regular : ActivationPolicy::Policy::accessory);
+}
+
+void AppWindows::refreshTitles()
+{
+    for (Single which : allSingle)
+        if (QWidget* w = window(which))
+            w->setWindowTitle(titleOf(which));
+    for (const auto& w : m_editors)
+        w->setWindowTitle(editorTitle());
+}

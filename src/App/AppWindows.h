@@ -1,0 +1,51 @@
+#pragma once
+// The app's own windows: the three that exist once at most (settings,
+// clipboard history, first run) and any number of editors. Keeps each until
+// its close has run, retitles them all when the language changes, and makes
+// the app a regular application (task bar, Alt+Tab) while an editor or the
+// settings are open, an accessory otherwise.
+#include <QMetaObject>
+#include <QObject>
+#include <QString>
+#include <array>
+#include <memory>
+#include <vector>
+
+class ActivationPolicy;
+class QWidget;
+
+class AppWindows : public QObject {
+    Q_OBJECT
+public:
+    enum class Single { settings, clipboardHistory, onboarding };
+
+    explicit AppWindows(ActivationPolicy& policy, QObject* parent = nullptr);
+    ~AppWindows() override;
+
+    // The window while it exists, else null.
+    QWidget* window(Single which) const;
+    // Makes the window around content (an empty view when null), centred on
+    // the main screen, and brings it forward. The caller checks first that
+    // none is open.
+    QWidget* open(Single which, QWidget* content);
+    static void bringForward(QWidget* window);
+
+    // The registry keeps an editor window until it closes.
+    void adoptEditor(std::unique_ptr<QWidget> window);
+    // Each editor closes through its own close path.
+    void closeEditors();
+    const std::vector<std::unique_ptr<QWidget>>& editors() const { return m_editors; }
+
+    // Retitles every open window on each language change from now on, and once now.
+    void followLanguage();
+    void updateActivationPolicy();
+
+private:
+    std::unique_ptr<QWidget>& slot(Single which) { return m_single[std::size_t(which)]; }
+    void refreshTitles();
+
+    ActivationPolicy& m_policy;
+    std::array<std::unique_ptr<QWidget>, 3> m_single;
+    std::vector<std::unique_ptr<QWidget>> m_editors;
+    QMetaObject::Connection m_langConnection;
+};

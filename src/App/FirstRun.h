@@ -1,0 +1,64 @@
+#pragma once
+// What happens the first times the app starts: a new installation brings the
+// intro cards back, and until both permissions were granted once, the
+// first-run window opens 1.2 s after the start.
+#include <QMargins>
+#include <QObject>
+#include <QRect>
+#include <QString>
+#include <QTimer>
+#include <functional>
+#include <optional>
+
+class AppIdentity;
+class PermissionManager;
+class QWidget;
+class UserDefaults;
+
+class FirstRun : public QObject {
+    Q_OBJECT
+public:
+    // openWindow opens (or brings forward) the first-run window; window
+    // returns it while it exists.
+    FirstRun(UserDefaults& defaults, PermissionManager& permissions, const AppIdentity& identity,
+             std::function<void()> openWindow, std::function<QWidget*()> window, QObject* parent = nullptr);
+
+    // Clears the intro cards' hide keys when this is another installation
+    // than the one that last ran.
+    void resetIntrosAfterReinstall();
+    // Starts the 1.2 s wait for the check, unless the first run was completed.
+    void scheduleCheck();
+    void stop() { m_check.stop(); }
+    bool isCheckPending() const { return m_check.isActive(); }
+
+    // The first-run view's OK button, and its measured height.
+    void finish();
+    void fit(double measuredHeight);
+
+    static QString installStamp(std::optional<qint64> executableModified, const QString& bundleVersion);
+    // The first-run window's new content geometry for a measured content
+    // height, or nothing when the height stays (within one pixel).
+    static std::optional<QRect> windowGeometry(QRect content, QMargins frame, double measuredHeight,
+                                               std::optional<QRect> visibleFrame);
+
+    static constexpr const char* completedKey = "zentu.onboarding.completed";
+    static constexpr const char* installStampKey = "zentuInstallStamp";
+    static constexpr const char* hideCaptureIntroKey = "zentuHideCaptureIntro";
+    static constexpr const char* hideScrollIntroKey = "zentuHideScrollIntro";
+    static constexpr int checkDelayMs = 1200;
+
+Q_SIGNALS:
+    // The check ran (1.2 s after the start when it was due).
+    void checked();
+
+private:
+    void runCheck();
+    bool permissionsGranted() const;
+
+    UserDefaults& m_defaults;
+    PermissionManager& m_permissions;
+    const AppIdentity& m_identity;
+    std::function<void()> m_openWindow;
+    std::function<QWidget*()> m_window;
+    QTimer m_check;
+};
