@@ -67,8 +67,9 @@ class TestEditorE2EX11 : public QObject {
     QString log() const { return m_real.debugLog(); }
     static QString editorWindow() { return xdotoolOutput({"search", "--onlyvisible", "--name", "^Zentu.it Editor$"}); }
 
-    // The screen rectangle where the editor shows the picture: the pixels in
-    // the pattern's colours inside the editor's window.
+    // The screen rectangle where the editor shows the picture: the flat areas
+    // in the pattern's colours inside the editor's window (a lone pixel of
+    // such a colour at an icon's edge is not part of it).
     static QRect pictureOnScreen(const QString& window)
     {
         const QString shell = xdotoolOutput({"getwindowgeometry", "--shell", window});
@@ -81,7 +82,8 @@ class TestEditorE2EX11 : public QObject {
         for (int y = client.top(); y <= client.bottom(); y += 2)
             for (int x = client.left(); x <= client.right(); x += 2)
                 for (const QColor& c : quadrants)
-                    if (screen.pixelColor(x, y) == c)
+                    if (screen.pixelColor(x, y) == c && screen.pixelColor(x + 1, y) == c
+                        && screen.pixelColor(x, y + 1) == c && screen.pixelColor(x - 1, y - 1) == c)
                         found |= QRect(x, y, 1, 1);
         return found;
     }
