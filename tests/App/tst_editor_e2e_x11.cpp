@@ -132,6 +132,23 @@ class TestEditorE2EX11 : public QObject {
         return mid;
     }
 
+    // Shows the pattern, captures it (the history then holds `screenshots`
+    // records) and draws an arrow in the editor that opens.
+    void captureAndDrawAnArrow(qsizetype screenshots, QString& window)
+    {
+        m_pattern.showFullScreen();
+        m_pattern.activateWindow();
+        QTRY_VERIFY_WITH_TIMEOUT(grabScreen().pixelColor(10, 10) == quadrants[0], 15000);
+        captureFullScreen();
+        QTRY_COMPARE_WITH_TIMEOUT(records().size(), screenshots, 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(!(window = editorWindow()).isEmpty(), 15000);
+        m_pattern.hide();
+        QRect picture;
+        QTRY_VERIFY_WITH_TIMEOUT((picture = pictureOnScreen(window)).width() > 600, 15000);
+        const QPoint mid = drawArrow(picture);
+        QTRY_VERIFY_WITH_TIMEOUT(near(grabScreen().pixelColor(mid), arrowRed), 15000);
+    }
+
 private Q_SLOTS:
     void initTestCase()
     {
@@ -212,19 +229,11 @@ private Q_SLOTS:
 
     void zoomKeysAndCopyReachTheRealEditor()
     {
-        m_pattern.showFullScreen();
-        m_pattern.activateWindow();
-        QTRY_VERIFY_WITH_TIMEOUT(grabScreen().pixelColor(10, 10) == quadrants[0], 15000);
         const QSize screen = grabScreen().size();
-        captureFullScreen();
-        QTRY_COMPARE_WITH_TIMEOUT(records().size(), 2, 15000);
         QString window;
-        QTRY_VERIFY_WITH_TIMEOUT(!(window = editorWindow()).isEmpty(), 15000);
-        m_pattern.hide();
-        QRect picture;
-        QTRY_VERIFY_WITH_TIMEOUT((picture = pictureOnScreen(window)).width() > 600, 15000);
-        const QPoint mid = drawArrow(picture);
-        QTRY_VERIFY_WITH_TIMEOUT(near(grabScreen().pixelColor(mid), arrowRed), 15000);
+        captureAndDrawAnArrow(2, window);
+        if (QTest::currentTestFailed())
+            return;
 
         QVERIFY(xdotool({"windowactivate", "--sync", window}));
         QTRY_VERIFY_WITH_TIMEOUT(zoomPillText(window).contains(QStringLiteral("100%")), 10000);
@@ -254,18 +263,10 @@ private Q_SLOTS:
 
     void quittingWithAnEditorOpenStoresItsArrow()
     {
-        m_pattern.showFullScreen();
-        m_pattern.activateWindow();
-        QTRY_VERIFY_WITH_TIMEOUT(grabScreen().pixelColor(10, 10) == quadrants[0], 15000);
-        captureFullScreen();
-        QTRY_COMPARE_WITH_TIMEOUT(records().size(), 3, 15000);
         QString window;
-        QTRY_VERIFY_WITH_TIMEOUT(!(window = editorWindow()).isEmpty(), 15000);
-        m_pattern.hide();
-        QRect picture;
-        QTRY_VERIFY_WITH_TIMEOUT((picture = pictureOnScreen(window)).width() > 600, 15000);
-        const QPoint mid = drawArrow(picture);
-        QTRY_VERIFY_WITH_TIMEOUT(near(grabScreen().pixelColor(mid), arrowRed), 15000);
+        captureAndDrawAnArrow(3, window);
+        if (QTest::currentTestFailed())
+            return;
 
         ::kill(pid_t(m_app.processId()), SIGTERM);
         QVERIFY(m_app.waitForFinished(10000));
