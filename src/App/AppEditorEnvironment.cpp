@@ -84,3 +84,13 @@ OCRService* AppEditorEnvironment::textRecognition()
 {
     return &m_coordinator.textRecognition();
 }
+
+Workspace* AppEditorEnvironment::workspace()
+{
+    return &m_coordinator.services().workspace();
+}
+
+ProcessLauncher* AppEditorEnvironment::launcher()
+{
+    return &m_coordinator.services().launcher();
+}

@@ -26,6 +26,8 @@ public:
     std::optional<QString> chooseImageFile() override;
     QString shareFolder() override;
     OCRService* textRecognition() override;
+    Workspace* workspace() override;
+    ProcessLauncher* launcher() override;
 
 private:
     AppCoordinator& m_coordinator;

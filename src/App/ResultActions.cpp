@@ -45,8 +45,13 @@ void ResultActions::saveImageWithPanel(const QImage& image, const QString& sugge
 {
     const QString folder = Storage::exportDirectory(m_services.settings.settings());
     Storage::ensureDirectory(folder);
+    askForPlace(image, folder, suggestedName);
+}
+
+void ResultActions::askForPlace(const QImage& image, const QString& folder, const QString& name)
+{
     QPointer<ResultActions> self(this);
-    m_services.dialogs.chooseSaveLocation(folder, suggestedName, [self, image](const std::optional<QString>& path) {
+    m_services.dialogs.chooseSaveLocation(folder, name, [self, image](const std::optional<QString>& path) {
         if (self && path && !path->isEmpty())
             self->finishSave(image, *path);
     });
@@ -68,10 +73,18 @@ void ResultActions::finishSave(const QImage& image, QString path)
     alert.message = Localizer::t(QStringLiteral("Speichern fehlgeschlagen"));
     alert.informativeText = Localizer::t(QStringLiteral("Das Bild konnte nicht unter „%1“ gespeichert werden: %2"))
                                 .arg(QDir::toNativeSeparators(path), reason);
-    alert.buttons = {Localizer::t(QStringLiteral("OK"))};
+    alert.buttons = {Localizer::t(QStringLiteral("Anderen Ort wählen …")), Localizer::t(QStringLiteral("Abbrechen"))};
     alert.informational = false;
-    m_services.alerts.runModal(alert);
+    const bool again = m_services.alerts.runModal(alert) == 0;
     Q_EMIT saveFailed(path, reason);
+    if (!again)
+        return;
+    // The picture is not lost: the dialog opens again with the chosen name,
+    // in the chosen folder where it still exists.
+    const QFileInfo chosen(path);
+    const QString folder = chosen.absoluteDir().exists() ? chosen.absolutePath()
+                                                         : Storage::exportDirectory(m_services.settings.settings());
+    askForPlace(image, folder, chosen.fileName());
 }
 
 bool ResultActions::writePNG(const QImage& image, const QString& path, QString* error)

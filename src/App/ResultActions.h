@@ -5,7 +5,7 @@
 // it there once, with the app's own id as its source. A save asks for a place
 // with the save dialog (opened in the export folder) and writes a PNG there;
 // a save that fails is reported to the user with the path, never passed off
-// as done. Main thread only.
+// as done, and the dialog can open again with the chosen name. Main thread only.
 #include <QImage>
 #include <QObject>
 #include <QString>
@@ -48,6 +48,7 @@ Q_SIGNALS:
     void saveFailed(const QString& path, const QString& reason);
 
 private:
+    void askForPlace(const QImage& image, const QString& folder, const QString& name);
     void finishSave(const QImage& image, QString path);
 
     Services m_services;

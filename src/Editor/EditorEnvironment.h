@@ -14,7 +14,9 @@
 #include <optional>
 
 class OCRService;
+class ProcessLauncher;
 class QObject;
+class Workspace;
 
 class EditorEnvironment {
 public:
@@ -54,4 +56,8 @@ public:
     virtual QString shareFolder() { return {}; }
     // Text recognition off the main thread; none where the app has none.
     virtual OCRService* textRecognition() { return nullptr; }
+    // The desktop's default applications and file manager, and starting
+    // programs, for the share menu; none without the app around the editor.
+    virtual Workspace* workspace() { return nullptr; }
+    virtual ProcessLauncher* launcher() { return nullptr; }
 };

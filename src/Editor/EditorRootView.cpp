@@ -1,7 +1,13 @@
 #include "Editor/EditorRootView.h"
 
 #include "Editor/AnnotationCanvasView.h"
+#include "Editor/DeleteResetControls.h"
 #include "Editor/EditorViewModel.h"
+#include "Editor/ExportControls.h"
+#include "Editor/HistoryControls.h"
+#include "Editor/KeyCommandBridge.h"
+#include "Editor/OCRResultView.h"
+#include "Editor/ZoomControls.h"
 #include "Editor/ToolbarSlot.h"
 #include "Ui/ColorPanelController.h"
 #include "Ui/TimerDelayScheduler.h"
@@ -50,12 +56,26 @@ EditorRootView::EditorRootView(EditorViewModel& vm, QWidget* parent, std::option
     m_canvas->installEventFilter(this);
     column->addWidget(m_canvas, 1);
 
+    m_history = new HistoryControls(vm);
+    m_toolbar->historySlot()->addControl(m_history);
+    m_deleteReset = new DeleteResetControls(vm);
+    m_toolbar->row2LeadingSlot()->addControl(m_deleteReset);
+    m_export = new ExportControls(vm);
+    m_toolbar->exportSlot()->addControl(m_export);
+    const auto compactness = [this] { m_deleteReset->setCompact(m_toolbar->shape().compactOptions); };
+    connect(m_toolbar, &EditorToolbar::levelChanged, this, compactness);
+    compactness();
+    setZoomControls(new ZoomControls(vm));
+    m_keys = new KeyCommandBridge(vm, *this);
+    connect(&vm, &EditorViewModel::ocrChanged, this, &EditorRootView::syncOcrSheet);
+
     // Last, so it lies over everything; it takes no input.
     m_tooltips = new TooltipHost(services->scheduler, this);
 }
 
 EditorRootView::~EditorRootView()
 {
+    delete m_ocrSheet;
     // The toolbar's pending delays go before the scheduler that holds them.
     delete m_tooltips;
     delete m_toolbarScroll;
@@ -74,6 +94,26 @@ void EditorRootView::setZoomControls(QWidget* controls)
     controls->setParent(m_canvas);
     controls->show();
     placeZoomControls();
+}
+
+void EditorRootView::syncOcrSheet()
+{
+    const std::optional<QString>& text = m_vm.ocrText();
+    if (m_ocrSheet && (!text || *text != m_ocrSheet->text())) {
+        // A result taken back (or replaced) takes its sheet with it.
+        m_ocrSheet->disconnect(this);
+        m_ocrSheet->deleteLater();
+        m_ocrSheet = nullptr;
+    }
+    if (!text || m_ocrSheet)
+        return;
+    m_ocrSheet = new OCRResultView(*text, [this](const QString& t) { m_vm.copyText(t); }, window());
+    m_ocrSheet->setAttribute(Qt::WA_DeleteOnClose);
+    connect(m_ocrSheet, &QDialog::finished, this, [this] {
+        m_ocrSheet = nullptr;
+        m_vm.setOcrText(std::nullopt);
+    });
+    m_ocrSheet->open();
 }
 
 void EditorRootView::placeZoomControls()
@@ -102,3 +142,5 @@ bool EditorRootView::eventFilter(QObject* watched, QEvent* event)
         m_toolbarScroll->setFixedHeight(m_toolbar->sizeHint().height());
     return QWidget::eventFilter(watched, event);
 }
+
+OCRResultView* EditorRootView::ocrSheet() const { return m_ocrSheet; }

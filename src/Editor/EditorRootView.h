@@ -6,12 +6,18 @@
 // window is narrower still.
 #include "Editor/EditorToolbar.h"
 
+#include <QPointer>
 #include <QWidget>
 #include <memory>
 #include <optional>
 
 class AnnotationCanvasView;
+class DeleteResetControls;
 class EditorViewModel;
+class ExportControls;
+class HistoryControls;
+class KeyCommandBridge;
+class OCRResultView;
 class QHBoxLayout;
 class QScrollArea;
 class TimerDelayScheduler;
@@ -45,6 +51,13 @@ public:
     void setZoomControls(QWidget* controls);
     QWidget* zoomControls() const { return m_zoomControls; }
 
+    HistoryControls& historyControls() { return *m_history; }
+    DeleteResetControls& deleteResetControls() { return *m_deleteReset; }
+    ExportControls& exportControls() { return *m_export; }
+    KeyCommandBridge& keyCommands() { return *m_keys; }
+    // The text recognition sheet, while the model holds a result.
+    OCRResultView* ocrSheet() const;
+
 Q_SIGNALS:
     // The image insert button was pressed: the owner lets the user choose a
     // picture file and places it.
@@ -56,6 +69,8 @@ protected:
 
 private:
     void placeZoomControls();
+    // Shows the recognition sheet while the model holds a result; closing it clears the result.
+    void syncOcrSheet();
 
     EditorViewModel& m_vm;
     // Declared before the widgets that use it; the destructor removes them first.
@@ -65,4 +80,9 @@ private:
     AnnotationCanvasView* m_canvas;
     TooltipHost* m_tooltips;
     QWidget* m_zoomControls = nullptr;
+    HistoryControls* m_history;
+    DeleteResetControls* m_deleteReset;
+    ExportControls* m_export;
+    KeyCommandBridge* m_keys;
+    QPointer<OCRResultView> m_ocrSheet;
 };

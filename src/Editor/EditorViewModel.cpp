@@ -17,7 +17,10 @@ EditorViewModel::EditorViewModel(const QImage& image, std::optional<ScreenshotIt
     m_state = EditorState::opening(m_imagePixelSize.width(), m_item ? m_item->annotations : QList<AnnotationObject>{});
 }
 
-EditorViewModel::~EditorViewModel() = default;
+EditorViewModel::~EditorViewModel()
+{
+    removeSharedFile();
+}
 
 std::optional<QUuid> EditorViewModel::selectedAnnotationID() const
 {
@@ -285,4 +288,5 @@ void EditorViewModel::windowWillClose()
         Q_EMIT draftChanged();
     }
     endSelectionDrag();
+    removeSharedFile();
 }

@@ -40,6 +40,11 @@ public:
     static constexpr int undoLimit = 100;
     static constexpr double minZoom = 0.25;
     static constexpr double maxZoom = 40;
+    // One zoom step in or out multiplies or divides by this.
+    static constexpr double zoomStep = 1.25;
+
+    // Where a shared picture file goes from the share button's menu.
+    enum class ShareTarget { defaultViewer, email, fileManager, copyPath };
 
     // --- Published state -------------------------------------------------
     const QImage& original() const { return m_original; }
@@ -81,6 +86,10 @@ public:
     void setSelectedAnnotationID(std::optional<QUuid> id);
     // Held between minZoom and maxZoom.
     void setZoom(double zoom);
+    // One step in or out, and back to 1.
+    void zoomIn() { setZoom(m_zoom * zoomStep); }
+    void zoomOut() { setZoom(m_zoom / zoomStep); }
+    void resetZoom() { setZoom(1); }
 
     // --- Undo ------------------------------------------------------------
     // Undo and redo bring back annotations and image only, never tool
@@ -205,8 +214,15 @@ public:
     QImage render() const;
     // What sharing hands on: the URL of the flattened picture as
     // "Zentu-XXXXXXXX.png" in the share folder, or the picture itself when
-    // the file cannot be written.
+    // the file cannot be written. Each editor has one such file, rewritten
+    // on every share and removed when the window closes.
     QVariantList shareItems();
+    // Hands a shared file to the desktop: its default viewer, a new e-mail
+    // with it attached, the file manager, or its path to the clipboard.
+    // False when that could not be started.
+    bool shareFile(ShareTarget target, const QString& path);
+    // The current share file's path; empty before the first share.
+    QString sharedFilePath() const { return m_sharedFile; }
     // The flattened picture to the clipboard, to the save dialog (after the
     // write-back) or pinned to the screen.
     void copyResult();
@@ -230,7 +246,8 @@ public:
     // A text chosen in the picture (Live Text) to the clipboard.
     void copyText(const QString& text);
 
-    // The window is closing: no style edit or gesture stays open.
+    // The window is closing: no style edit or gesture stays open, and the
+    // shared file is removed.
     void windowWillClose();
 
 Q_SIGNALS:
@@ -319,6 +336,8 @@ private:
     qint64 m_liveTextImageKey = 0; // the picture last read for Live Text (0: none)
     quint64 m_liveTextGeneration = 0;
     double m_zoom = 1.0;
+    QString m_sharedFile; // this editor's file in the share folder
+    void removeSharedFile();
     QList<EditorSnapshot> m_undoStack; // oldest first
     QList<EditorSnapshot> m_redoStack;
     bool m_isCoalescingStyleEdit = false;

@@ -7,7 +7,11 @@
 #include "Editor/EditorEnvironment.h"
 #include "Editor/EditorViewModel.h"
 #include "Editor/OCRService.h"
+#include "Platform/ProcessLauncher.h"
+#include "Platform/Workspace.h"
 #include "Storage/ImageOps.h"
+
+#include <QFile>
 
 #include <QImageReader>
 #include <QSaveFile>
@@ -120,16 +124,55 @@ QVariantList EditorViewModel::shareItems()
     const QString folder = m_environment.shareFolder();
     if (!png || folder.isEmpty())
         return {QVariant::fromValue(flat)};
-    const QString name = QStringLiteral("Zentu-")
-                         + QUuid::createUuid().toString(QUuid::WithoutBraces).left(8).toUpper()
-                         + QStringLiteral(".png");
-    const QString path = folder + QLatin1Char('/') + name;
-    QSaveFile file(path);
+    // One file per editor, replaced by each share, so that sharing often
+    // leaves no trail of pictures behind.
+    if (!m_sharedFile.startsWith(folder + QLatin1Char('/')))
+        m_sharedFile = folder + QStringLiteral("/Zentu-")
+                       + QUuid::createUuid().toString(QUuid::WithoutBraces).left(8).toUpper() + QStringLiteral(".png");
+    QSaveFile file(m_sharedFile);
     if (!file.open(QIODevice::WriteOnly) || file.write(*png) != png->size() || !file.commit()) {
-        DebugLog::write(QStringLiteral("EDITOR Teilen: %1 konnte nicht geschrieben werden").arg(path));
+        DebugLog::write(QStringLiteral("EDITOR Teilen: %1 konnte nicht geschrieben werden").arg(m_sharedFile));
         return {QVariant::fromValue(flat)};
     }
-    return {QUrl::fromLocalFile(path)};
+    return {QUrl::fromLocalFile(m_sharedFile)};
+}
+
+bool EditorViewModel::shareFile(ShareTarget target, const QString& path)
+{
+    bool started = false;
+    switch (target) {
+    case ShareTarget::defaultViewer:
+        if (Workspace* workspace = m_environment.workspace())
+            started = workspace->openUrl(QUrl::fromLocalFile(path));
+        break;
+    case ShareTarget::email:
+        // xdg-email hands the file to the user's mail program as an attachment.
+        if (ProcessLauncher* launcher = m_environment.launcher())
+            started = launcher->startDetached(QStringLiteral("xdg-email"), {QStringLiteral("--attach"), path});
+        break;
+    case ShareTarget::fileManager:
+        if (Workspace* workspace = m_environment.workspace()) {
+            workspace->revealFile(path);
+            started = true;
+        }
+        break;
+    case ShareTarget::copyPath:
+        m_environment.copyText(path);
+        started = true;
+        break;
+    }
+    if (!started)
+        DebugLog::write(QStringLiteral("EDITOR Teilen: %1 konnte nicht weitergegeben werden (%2)")
+                            .arg(path, QString::number(int(target))));
+    return started;
+}
+
+void EditorViewModel::removeSharedFile()
+{
+    if (m_sharedFile.isEmpty())
+        return;
+    QFile::remove(m_sharedFile);
+    m_sharedFile.clear();
 }
 
 void EditorViewModel::copyResult()

@@ -114,16 +114,6 @@ std::function<void()> EditorWindowController::keyAction(const QKeyEvent& event) 
         if (vm.selectedIDs().isEmpty())
             return {};
         return [&vm] { vm.deleteSelected(); };
-    case Qt::Key_C:
-    case Qt::Key_V:
-        // Ctrl+C copies the flattened picture, Ctrl+V pastes a picture or a
-        // text; both leave the keys to Live Text's selection while it is on
-        // and to a text being edited.
-        if (event.modifiers() != Qt::ControlModifier || vm.liveTextEnabled() || vm.editingTextID())
-            return {};
-        if (event.key() == Qt::Key_C)
-            return [&vm] { vm.copyResult(); };
-        return [&vm] { vm.paste(); };
     default:
         return {};
     }

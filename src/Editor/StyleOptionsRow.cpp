@@ -121,7 +121,6 @@ StyleOptionsRow::StyleOptionsRow(EditorViewModel& vm, EditorPopoverFlags& flags,
     buildBlur();
     buildLineStyle();
     buildBadge();
-    m_layout->addStretch(1);
 
     for (auto signal : {&EditorViewModel::settingsChanged, &EditorViewModel::selectionChanged,
                         &EditorViewModel::annotationsChanged, &EditorViewModel::cropChanged})

@@ -1,12 +1,16 @@
 // The editor on the program's road, on a real X server with the real program:
 // a full-screen capture opens "Zentu.it Editor" showing it, an XTest drag
 // with the arrow tool draws, and closing the window (or quitting with one
-// open) stores the arrow beside the unannotated picture.
+// open) stores the arrow beside the unannotated picture. Ctrl+= zooms (the
+// pill then reads "125%") and Ctrl+C copies the picture with the arrow,
+// recorded once in the clipboard history as the program's own.
 #include "Models/AppSettings.h"
+#include "Platform/Qt/TesseractTextRecognizer.h"
 #include "Platform/Qt/SettingsFileUserDefaults.h"
 #include "support/IsolatedEnvironment.h"
 #include "support/RealApp.h"
 
+#include <QClipboard>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonObject>
@@ -65,23 +69,47 @@ class TestEditorE2EX11 : public QObject {
     QString base() const { return m_real.dataFolder(); }
     QJsonArray records() const { return m_real.historyRecords(QStringLiteral("screenshots.json")); }
     QString log() const { return m_real.debugLog(); }
+    QJsonArray clipboardRecords() const { return m_real.historyRecords(QStringLiteral("clipboard.json")); }
     static QString editorWindow() { return xdotoolOutput({"search", "--onlyvisible", "--name", "^Zentu.it Editor$"}); }
 
-    // The screen rectangle where the editor shows the picture: the pixels in
-    // the pattern's colours inside the editor's window.
-    static QRect pictureOnScreen(const QString& window)
+    static QRect clientRect(const QString& window)
     {
         const QString shell = xdotoolOutput({"getwindowgeometry", "--shell", window});
         QHash<QString, int> g;
         for (const QString& line : shell.split('\n'))
             g.insert(line.section('=', 0, 0), line.section('=', 1).toInt());
-        const QRect client(g.value("X"), g.value("Y"), g.value("WIDTH"), g.value("HEIGHT"));
+        return QRect(g.value("X"), g.value("Y"), g.value("WIDTH"), g.value("HEIGHT"));
+    }
+
+    // What the zoom pill in the window's bottom-right corner reads.
+    static QString zoomPillText(const QString& window)
+    {
+        // The pill alone, without the scroll bars a zoomed canvas shows beside it.
+        const QRect client = clientRect(window);
+        const QRect pill(client.right() - 122, client.bottom() - 64, 114, 38);
+        const QImage shot = grabScreen().copy(pill).convertToFormat(QImage::Format_Grayscale8);
+        static TesseractTextRecognizer recognizer;
+        QStringList words;
+        for (const RecognizedLine& line :
+             recognizer.recognize(shot.scaled(shot.size() * 4, Qt::KeepAspectRatio, Qt::SmoothTransformation),
+                                  {QStringLiteral("eng")}))
+            words << line.text;
+        return words.join(' ');
+    }
+
+    // The screen rectangle where the editor shows the picture: the flat areas
+    // in the pattern's colours inside the editor's window (a lone pixel of
+    // such a colour at an icon's edge is not part of it).
+    static QRect pictureOnScreen(const QString& window)
+    {
+        const QRect client = clientRect(window);
         const QImage screen = grabScreen();
         QRect found;
         for (int y = client.top(); y <= client.bottom(); y += 2)
             for (int x = client.left(); x <= client.right(); x += 2)
                 for (const QColor& c : quadrants)
-                    if (screen.pixelColor(x, y) == c)
+                    if (screen.pixelColor(x, y) == c && screen.pixelColor(x + 1, y) == c
+                        && screen.pixelColor(x, y + 1) == c && screen.pixelColor(x - 1, y - 1) == c)
                         found |= QRect(x, y, 1, 1);
         return found;
     }
@@ -104,6 +132,23 @@ class TestEditorE2EX11 : public QObject {
         return mid;
     }
 
+    // Shows the pattern, captures it (the history then holds `screenshots`
+    // records) and draws an arrow in the editor that opens.
+    void captureAndDrawAnArrow(qsizetype screenshots, QString& window)
+    {
+        m_pattern.showFullScreen();
+        m_pattern.activateWindow();
+        QTRY_VERIFY_WITH_TIMEOUT(grabScreen().pixelColor(10, 10) == quadrants[0], 15000);
+        captureFullScreen();
+        QTRY_COMPARE_WITH_TIMEOUT(records().size(), screenshots, 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(!(window = editorWindow()).isEmpty(), 15000);
+        m_pattern.hide();
+        QRect picture;
+        QTRY_VERIFY_WITH_TIMEOUT((picture = pictureOnScreen(window)).width() > 600, 15000);
+        const QPoint mid = drawArrow(picture);
+        QTRY_VERIFY_WITH_TIMEOUT(near(grabScreen().pixelColor(mid), arrowRed), 15000);
+    }
+
 private Q_SLOTS:
     void initTestCase()
     {
@@ -114,6 +159,7 @@ private Q_SLOTS:
             SettingsFileUserDefaults defaults(m_real.settingsFile());
             AppSettings settings;
             settings.openEditorAfterCapture = true;
+            settings.autoCopyToPasteboard = false; // the editor's copy is the only one
             defaults.setValue(QStringLiteral("zentu.settings.v1"), settings.encoded());
             defaults.setValue(QStringLiteral("zentu.onboarding.completed"), true);
         }
@@ -181,20 +227,46 @@ private Q_SLOTS:
         QCOMPARE(stored.convertToFormat(QImage::Format_RGB32), screen);
     }
 
+    void zoomKeysAndCopyReachTheRealEditor()
+    {
+        const QSize screen = grabScreen().size();
+        QString window;
+        captureAndDrawAnArrow(2, window);
+        if (QTest::currentTestFailed())
+            return;
+
+        QVERIFY(xdotool({"windowactivate", "--sync", window}));
+        QTRY_VERIFY_WITH_TIMEOUT(zoomPillText(window).contains(QStringLiteral("100%")), 10000);
+        QVERIFY(xdotool({"key", "--clearmodifiers", "ctrl+equal"}));
+        QTRY_VERIFY2_WITH_TIMEOUT(zoomPillText(window).contains(QStringLiteral("125%")),
+                                  qPrintable(zoomPillText(window)), 10000);
+
+        // Ctrl+C: the whole picture with the arrow, once in the history, as the program's own.
+        const qsizetype before = clipboardRecords().size();
+        QVERIFY(xdotool({"key", "--clearmodifiers", "ctrl+c"}));
+        QTRY_COMPARE_WITH_TIMEOUT(clipboardRecords().size(), before + 1, 10000);
+        const QJsonObject entry = clipboardRecords().at(0).toObject();
+        QCOMPARE(entry.value("type").toString(), QStringLiteral("image"));
+        QCOMPARE(entry.value("sourceAppBundleID").toString(), QStringLiteral("com.quorel.zentu"));
+        QImage copied;
+        QTRY_VERIFY_WITH_TIMEOUT((copied = QGuiApplication::clipboard()->image()).size() == screen, 10000);
+        // The drag went from 30 % to 60 % across and 30 % to 50 % down: its middle is red.
+        const QPoint arrowMiddle(int(0.45 * screen.width()), int(0.40 * screen.height()));
+        QVERIFY(near(copied.pixelColor(arrowMiddle), arrowRed, 40));
+        QVERIFY(near(copied.pixelColor(screen.width() / 8, screen.height() / 8), quadrants[0]));
+        // The clipboard monitor does not record the program's own copy a second time.
+        QVERIFY(!QTest::qWaitFor([&] { return clipboardRecords().size() > before + 1; }, 1500));
+
+        QVERIFY(xdotool({"key", "--clearmodifiers", "alt+F4"}));
+        QTRY_VERIFY_WITH_TIMEOUT(editorWindow().isEmpty(), 15000);
+    }
+
     void quittingWithAnEditorOpenStoresItsArrow()
     {
-        m_pattern.showFullScreen();
-        m_pattern.activateWindow();
-        QTRY_VERIFY_WITH_TIMEOUT(grabScreen().pixelColor(10, 10) == quadrants[0], 15000);
-        captureFullScreen();
-        QTRY_COMPARE_WITH_TIMEOUT(records().size(), 2, 15000);
         QString window;
-        QTRY_VERIFY_WITH_TIMEOUT(!(window = editorWindow()).isEmpty(), 15000);
-        m_pattern.hide();
-        QRect picture;
-        QTRY_VERIFY_WITH_TIMEOUT((picture = pictureOnScreen(window)).width() > 600, 15000);
-        const QPoint mid = drawArrow(picture);
-        QTRY_VERIFY_WITH_TIMEOUT(near(grabScreen().pixelColor(mid), arrowRed), 15000);
+        captureAndDrawAnArrow(3, window);
+        if (QTest::currentTestFailed())
+            return;
 
         ::kill(pid_t(m_app.processId()), SIGTERM);
         QVERIFY(m_app.waitForFinished(10000));

@@ -120,10 +120,14 @@ private Q_SLOTS:
         QCOMPARE(saved.first().first().toString(), path);
         QCOMPARE(QImage(path).convertToFormat(QImage::Format_ARGB32_Premultiplied), vm.render());
 
-        // A place that cannot be written: the user is told, with the path; nothing claims success.
+        // A place that cannot be written: the user is told, with the path;
+        // nothing claims success, and the dialog offers the chosen name again
+        // (in the export folder, as the chosen one is missing).
         const QString bad = exportFolder + QStringLiteral("/fehlt/gibt-es-nicht.png");
         dialogs.saveAnswer = bad;
+        dialogs.holdSave = true;
         vm.saveResult(QStringLiteral("x.png"));
+        dialogs.answerSave(bad);
         QCOMPARE(saved.size(), 1);
         QCOMPARE(failed.size(), 1);
         QVERIFY(!QFile::exists(bad));
@@ -131,6 +135,20 @@ private Q_SLOTS:
         const Alerts::Alert& alert = services->alertsFake.shown.first();
         QCOMPARE(alert.message, QStringLiteral("Speichern fehlgeschlagen"));
         QVERIFY2(alert.informativeText.contains(bad), qPrintable(alert.informativeText));
+        QCOMPARE(dialogs.suggestedNames.last(), QStringLiteral("gibt-es-nicht.png"));
+        QCOMPARE(dialogs.saveFolders.last(), exportFolder);
+        const QString good = exportFolder + QStringLiteral("/gibt-es-nicht.png");
+        dialogs.answerSave(good);
+        QCOMPARE(saved.size(), 2);
+        QCOMPARE(QImage(good).convertToFormat(QImage::Format_ARGB32_Premultiplied), vm.render());
+
+        // Declining a new place ends it there.
+        services->alertsFake.answers = {1};
+        const int asked = dialogs.suggestedNames.size();
+        vm.saveResult(QStringLiteral("x.png"));
+        dialogs.answerSave(bad);
+        QCOMPARE(failed.size(), 2);
+        QCOMPARE(dialogs.suggestedNames.size(), asked + 1);
     }
 
     void pinnedPicturesOpenAtTheirSizeAndCloseOnTheirButton()

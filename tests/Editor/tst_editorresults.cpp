@@ -141,7 +141,17 @@ private Q_SLOTS:
             QVERIFY2(QRegularExpression(QStringLiteral("^Zentu-[0-9A-F]{8}\\.png$")).match(QFileInfo(written).fileName()).hasMatch(),
                      qPrintable(written));
             QCOMPARE(QImage(written).convertToFormat(QImage::Format_ARGB32_Premultiplied), vm.render());
-            QVERIFY(vm.shareItems().first().toUrl().toLocalFile() != written); // a fresh name each time
+            // One file per editor: the next share rewrites it with the picture as it is then.
+            vm.placeBadge({50, 50});
+            QCOMPARE(vm.shareItems().first().toUrl().toLocalFile(), written);
+            QCOMPARE(QImage(written).convertToFormat(QImage::Format_ARGB32_Premultiplied), vm.render());
+            QCOMPARE(QDir(folderPath).entryList(QDir::Files).size(), 1);
+            EditorViewModel other(filled(30, 20, Qt::white), std::nullopt, env);
+            const QString othersFile = other.shareItems().first().toUrl().toLocalFile();
+            QVERIFY(othersFile != written);
+            other.windowWillClose(); // its window closes: its file goes, this one's stays
+            QVERIFY(!QFile::exists(othersFile));
+            QVERIFY(QFile::exists(written));
 
             folder.clear(); // the app starts
             QVERIFY(!QFile::exists(written));

@@ -47,6 +47,8 @@ public:
     std::optional<QString> chosenFile;
     QString sharedFolder;
     OCRService* ocr = nullptr;
+    Workspace* desktop = nullptr;
+    ProcessLauncher* programs = nullptr;
 
     void copyImage(const QImage& image) override { copiedImages.append(image); }
     void copyText(const QString& text) override { copiedTexts.append(text); }
@@ -59,4 +61,6 @@ public:
     std::optional<QString> chooseImageFile() override { return chosenFile; }
     QString shareFolder() override { return sharedFolder; }
     OCRService* textRecognition() override { return ocr; }
+    Workspace* workspace() override { return desktop; }
+    ProcessLauncher* launcher() override { return programs; }
 };

@@ -1,0 +1,91 @@
+#include "Editor/ExportControls.h"
+
+#include "Editor/EditorViewModel.h"
+#include "Editor/ShareButton.h"
+#include "Editor/ToggleChip.h"
+#include "Editor/ToolbarIconButton.h"
+#include "Localization/Localizer.h"
+#include "Storage/Storage.h"
+#include "Ui/TooltipHost.h"
+
+#include <QHBoxLayout>
+#include <QShortcut>
+
+namespace {
+ToolbarIconButton* iconButton(const QString& symbol, QWidget* parent)
+{
+    return new ToolbarIconButton(symbol, QSize(28, 22), parent);
+}
+} // namespace
+
+ExportControls::ExportControls(EditorViewModel& vm, QWidget* parent)
+    : QWidget(parent)
+    , m_vm(vm)
+    , m_liveText(ToggleChip::withIcon(QStringLiteral("character.cursor.ibeam"), this))
+    , m_ocr(iconButton(QStringLiteral("text.viewfinder"), this))
+    , m_pin(iconButton(QStringLiteral("pin"), this))
+    , m_share(new ShareButton([&vm] { return vm.shareItems(); },
+                              [&vm](EditorViewModel::ShareTarget target, const QString& path) {
+                                  vm.shareFile(target, path);
+                              },
+                              this))
+    , m_copy(iconButton(QStringLiteral("doc.on.doc"), this))
+    , m_save(iconButton(QStringLiteral("square.and.arrow.down"), this))
+{
+    m_save->setProminent(true);
+    auto* row = new QHBoxLayout(this);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(8);
+    for (QWidget* w : {static_cast<QWidget*>(m_liveText), static_cast<QWidget*>(m_ocr), static_cast<QWidget*>(m_pin),
+                       static_cast<QWidget*>(m_share), static_cast<QWidget*>(m_copy), static_cast<QWidget*>(m_save)})
+        row->addWidget(w);
+
+    connect(m_liveText, &QAbstractButton::toggled, &vm, &EditorViewModel::setLiveTextEnabled);
+    connect(m_ocr, &QAbstractButton::clicked, &vm, &EditorViewModel::runOCR);
+    connect(m_pin, &QAbstractButton::clicked, &vm, &EditorViewModel::pinResult);
+    connect(m_copy, &QAbstractButton::clicked, &vm, &EditorViewModel::copyResult);
+    connect(m_save, &QAbstractButton::clicked, this, &ExportControls::save);
+    // Ctrl+S saves wherever the focus is in the editor window.
+    auto* saveKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_S), m_save);
+    saveKey->setContext(Qt::WindowShortcut);
+    connect(saveKey, &QShortcut::activated, this, &ExportControls::save);
+
+    connect(&vm, &EditorViewModel::liveTextChanged, this, &ExportControls::sync);
+    connect(&vm, &EditorViewModel::ocrChanged, this, &ExportControls::sync);
+    connect(&Localizer::shared(), &Localizer::langChanged, this, &ExportControls::retranslate);
+    retranslate();
+}
+
+QString ExportControls::suggestedSaveName(const QDateTime& now)
+{
+    return Storage::screenshotStem(now, false) + QStringLiteral(".png");
+}
+
+void ExportControls::save()
+{
+    m_vm.saveResult(suggestedSaveName(QDateTime::currentDateTime()));
+}
+
+void ExportControls::sync()
+{
+    {
+        const QSignalBlocker quiet(m_liveText);
+        m_liveText->setChecked(m_vm.liveTextEnabled());
+    }
+    const bool running = m_vm.isRunningOCR();
+    m_ocr->setEnabled(!running);
+    m_ocr->setAccessibleName(running ? Localizer::t(QStringLiteral("Erkenne …"))
+                                     : Localizer::t(QStringLiteral("Text (OCR)")));
+}
+
+void ExportControls::retranslate()
+{
+    const QString liveText = Localizer::t(QStringLiteral("Text wählen"));
+    m_liveText->setAccessibleName(liveText);
+    gooeyTip(m_liveText, liveText);
+    gooeyTip(m_ocr, QStringLiteral("OCR")); // the same in every language
+    m_pin->setName(Localizer::t(QStringLiteral("Anheften")));
+    m_copy->setName(Localizer::t(QStringLiteral("Kopieren")));
+    m_save->setName(Localizer::t(QStringLiteral("Speichern")));
+    sync();
+}

@@ -1,0 +1,43 @@
+#pragma once
+// The export row at the right end of the toolbar's second row, icons only,
+// each with the toolbar's delayed tooltip: the Live Text switch, text
+// recognition ("Erkenne …" and off while it runs), pin, share, copy, and the
+// prominent save button, which Ctrl+S presses from anywhere in the window.
+// Pin, copy and save flatten the picture at the moment of the click.
+#include <QDateTime>
+#include <QWidget>
+
+class EditorViewModel;
+class QShortcut;
+class ShareButton;
+class ToggleChip;
+class ToolbarIconButton;
+
+class ExportControls : public QWidget {
+    Q_OBJECT
+public:
+    explicit ExportControls(EditorViewModel& vm, QWidget* parent = nullptr);
+
+    ToggleChip* liveTextToggle() const { return m_liveText; }
+    ToolbarIconButton* ocrButton() const { return m_ocr; }
+    ToolbarIconButton* pinButton() const { return m_pin; }
+    ShareButton* shareButton() const { return m_share; }
+    ToolbarIconButton* copyButton() const { return m_copy; }
+    ToolbarIconButton* saveButton() const { return m_save; }
+
+    // "Zentu.it_Screenshot_yyyy-MM-dd_HH-mm-ss.png" for the moment given.
+    static QString suggestedSaveName(const QDateTime& now);
+
+private:
+    void save();
+    void sync();
+    void retranslate();
+
+    EditorViewModel& m_vm;
+    ToggleChip* m_liveText;
+    ToolbarIconButton* m_ocr;
+    ToolbarIconButton* m_pin;
+    ShareButton* m_share;
+    ToolbarIconButton* m_copy;
+    ToolbarIconButton* m_save;
+};

@@ -1,0 +1,47 @@
+#include "Editor/KeyCommandBridge.h"
+
+#include "Editor/EditorViewModel.h"
+
+#include <QShortcut>
+#include <QWidget>
+
+namespace {
+QShortcut* shortcut(QKeyCombination key, QWidget& host)
+{
+    auto* s = new QShortcut(QKeySequence(key), &host);
+    s->setContext(Qt::WindowShortcut);
+    return s;
+}
+} // namespace
+
+KeyCommandBridge::KeyCommandBridge(EditorViewModel& vm, QWidget& host)
+    : QObject(&host)
+    , m_vm(vm)
+    , m_copy(shortcut(Qt::CTRL | Qt::Key_C, host))
+    , m_paste(shortcut(Qt::CTRL | Qt::Key_V, host))
+{
+    const auto bind = [&](QKeyCombination key, auto action) {
+        connect(shortcut(key, host), &QShortcut::activated, &vm, action);
+    };
+    bind(Qt::CTRL | Qt::Key_Z, &EditorViewModel::undo);
+    bind(Qt::CTRL | Qt::SHIFT | Qt::Key_Z, &EditorViewModel::redo);
+    // Plus and its unshifted key, equals, both zoom in.
+    bind(Qt::CTRL | Qt::Key_Plus, &EditorViewModel::zoomIn);
+    bind(Qt::CTRL | Qt::Key_Equal, &EditorViewModel::zoomIn);
+    bind(Qt::CTRL | Qt::Key_Minus, &EditorViewModel::zoomOut);
+    bind(Qt::CTRL | Qt::Key_0, &EditorViewModel::resetZoom);
+    connect(m_copy, &QShortcut::activated, &vm, &EditorViewModel::copyResult);
+    connect(m_paste, &QShortcut::activated, &vm, &EditorViewModel::paste);
+    connect(&vm, &EditorViewModel::liveTextChanged, this, &KeyCommandBridge::sync);
+    connect(&vm, &EditorViewModel::textEntryChanged, this, &KeyCommandBridge::sync);
+    sync();
+}
+
+void KeyCommandBridge::sync()
+{
+    // Copying inside a field being typed copies its selection, not the picture.
+    const bool typing = m_vm.pendingTextOrigin() || m_vm.editingTextID() || m_vm.editingBubbleID();
+    const bool free = !m_vm.liveTextEnabled() && !typing;
+    m_copy->setEnabled(free);
+    m_paste->setEnabled(free);
+}

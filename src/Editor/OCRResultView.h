@@ -1,0 +1,33 @@
+#pragma once
+// The sheet with the result of text recognition, 460 × 320 over the editor:
+// the recognised text, selectable and scrolling, with "Erneut kopieren" to
+// put all of it back on the clipboard; or, when nothing was found, a message
+// alone. "Schließen" (Return) closes it, as does Escape.
+#include <QDialog>
+#include <functional>
+
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+
+class OCRResultView : public QDialog {
+    Q_OBJECT
+public:
+    // copyText puts a text on the clipboard.
+    OCRResultView(const QString& text, std::function<void(const QString&)> copyText, QWidget* parent = nullptr);
+
+    QString text() const { return m_text; }
+    // Present only for a text that is not empty.
+    QPlainTextEdit* textView() const { return m_textView; }
+    QPushButton* copyAgainButton() const { return m_copyAgain; }
+    QPushButton* closeButton() const { return m_close; }
+    // The message shown when nothing was found.
+    QLabel* emptyMessage() const { return m_empty; }
+
+private:
+    QString m_text;
+    QPlainTextEdit* m_textView = nullptr;
+    QLabel* m_empty = nullptr;
+    QPushButton* m_copyAgain = nullptr;
+    QPushButton* m_close;
+};
