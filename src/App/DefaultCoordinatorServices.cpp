@@ -87,7 +87,7 @@ std::unique_ptr<SettingsManager> DefaultCoordinatorServices::makeSettingsManager
 X11ScreenSource& DefaultCoordinatorServices::screens()
 {
     if (!m_screens)
-        m_screens = std::make_unique<X11ScreenSource>();
+        m_screens = std::make_shared<X11ScreenSource>();
     return *m_screens;
 }
 
@@ -208,8 +208,9 @@ std::unique_ptr<ScrollCaptureEngine> DefaultCoordinatorServices::makeScrollCaptu
     // The frame grabs, the Escape watch, cover and panel take their backends
     // once for the program.
     m_scrollWindows = std::make_shared<X11WindowServer>();
-    std::shared_ptr<X11ScreenSource> screenSource(&screens(), [](X11ScreenSource*) {}); // owned here
-    WindowShot::setBackends(m_scrollWindows, screenSource, std::make_shared<X11WindowRedirector>());
+    screens();
+    // Shared: grabs still running on worker threads keep it alive.
+    WindowShot::setBackends(m_scrollWindows, m_screens, std::make_shared<X11WindowRedirector>());
     ScrollCancel::setKeyWatch(std::make_shared<XInputKeyWatch>());
     auto compositing = std::make_shared<X11CompositingInfo>();
     ScrollCoverOverlay::shared().setCompositingInfo(compositing);

@@ -68,7 +68,7 @@ private:
     std::unique_ptr<KeyboardInfo> m_keyboard;
     std::unique_ptr<ActivationPolicy> m_activation;
     std::unique_ptr<AppIdentity> m_identity;
-    std::unique_ptr<X11ScreenSource> m_screens;
+    std::shared_ptr<X11ScreenSource> m_screens;
     std::unique_ptr<CapturePermissions> m_capturePermissions;
     std::unique_ptr<ApplicationIdentity> m_applications;
     std::unique_ptr<WindowServer> m_windowServer;
