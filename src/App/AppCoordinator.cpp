@@ -38,6 +38,14 @@
 #include <QWidget>
 
 
+namespace {
+// Where the platform offers no scrolling capture.
+QCoro::Task<std::optional<CapturedScreenshot>> noScrollCapture()
+{
+    co_return std::nullopt;
+}
+} // namespace
+
 AppCoordinator::AppCoordinator(CoordinatorServices& services, QObject* parent)
     : QObject(parent)
     , m_services(services)
@@ -81,6 +89,7 @@ AppCoordinator::AppCoordinator(CoordinatorServices& services, QObject* parent)
 
     // The scrolling capture (its engine is static; the flow is ours).
     m_scrollEngine = m_services.makeScrollCaptureEngine();
+    m_scrollCapture = m_services.makeScrollCapture(m_scrollEngine.get());
     ScrollCaptureFlow::Steps scroll;
     scroll.contentWindows = [self] {
         QList<QWidget*> windows;
@@ -102,7 +111,11 @@ AppCoordinator::AppCoordinator(CoordinatorServices& services, QObject* parent)
         co_return self && self->m_guards->ensureScreenRecordingPermission();
     };
     scroll.ensureAccessibilityPermission = [self] { return self && self->m_guards->ensureAccessibilityPermission(); };
-    scroll.runEngine = [] { return ScrollCapture::run(); };
+    scroll.runEngine = [self] {
+        if (self && self->m_scrollCapture)
+            return self->m_scrollCapture->run();
+        return noScrollCapture();
+    };
     // The common end of every capture: stamp, pasteboard, toast, history, editor.
     scroll.handleCaptured = [self](const CapturedScreenshot& captured) {
         if (self)

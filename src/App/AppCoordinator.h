@@ -31,6 +31,7 @@ class PermissionManager;
 class QWidget;
 class ScreenshotHistoryStore;
 class ScreenshotService;
+class ScrollCapture;
 class ScrollCaptureEngine;
 class ScrollCaptureFlow;
 class SelfInstall;
@@ -153,6 +154,7 @@ private:
     std::unique_ptr<ScreenshotService> m_screenshotService;
     std::unique_ptr<ToastPresenter> m_toast;
     std::unique_ptr<ScrollCaptureEngine> m_scrollEngine;
+    std::unique_ptr<ScrollCapture> m_scrollCapture;
     std::unique_ptr<ScrollCaptureFlow> m_scrollFlow;
     std::unique_ptr<AppcastUpdater> m_updater;
     std::unique_ptr<ClipboardHistoryStore> m_clipboardStore;

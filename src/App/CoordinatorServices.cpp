@@ -6,3 +6,10 @@ std::unique_ptr<ScrollCaptureEngine> CoordinatorServices::makeScrollCaptureEngin
 {
     return nullptr;
 }
+
+std::unique_ptr<ScrollCapture> CoordinatorServices::makeScrollCapture(ScrollCaptureEngine* engine)
+{
+    if (!engine)
+        return nullptr;
+    return std::make_unique<ScrollCapture>(engine->picker(), engine->road());
+}

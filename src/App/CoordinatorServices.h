@@ -23,6 +23,7 @@ class TextRecognizer;
 class WindowDesktops;
 class PermissionManager;
 class ScreenshotHistoryStore;
+class ScrollCapture;
 class ScrollCaptureEngine;
 class ScreenshotService;
 class SettingsManager;
@@ -74,6 +75,9 @@ public:
     // The scrolling capture's picker, loop and page roads; none where the
     // platform offers no scrolling capture.
     virtual std::unique_ptr<ScrollCaptureEngine> makeScrollCaptureEngine();
+    // The entry of the scrolling capture on the engine's picker and road;
+    // none without an engine.
+    virtual std::unique_ptr<ScrollCapture> makeScrollCapture(ScrollCaptureEngine* engine);
     // Creates the storage folders before any history store is made.
     virtual void ensureDirectories() = 0;
     virtual std::unique_ptr<ClipboardHistoryStore> makeClipboardHistoryStore(SettingsManager& settings) = 0;

@@ -19,14 +19,13 @@ ScrollCaptureEngine::ScrollCaptureEngine(Services services)
     , m_pages(services.applications, services.browsers, services.viewers)
     , m_road(std::make_shared<BrowserTargetRoad>(m_pages, m_loop))
 {
-    PickedWindowLookup* lookup = &m_lookup;
-    ScreenSource* screens = &services.screens;
-    ScrollCapture::setPicker([lookup, screens] { return pickWindow(lookup, screens); });
-    ScrollCapture::setTargetRoad(m_road);
 }
 
-ScrollCaptureEngine::~ScrollCaptureEngine()
+ScrollCaptureEngine::~ScrollCaptureEngine() = default;
+
+ScrollCapture::Picker ScrollCaptureEngine::picker()
 {
-    ScrollCapture::setPicker(nullptr);
-    ScrollCapture::setTargetRoad(nullptr);
+    PickedWindowLookup* lookup = &m_lookup;
+    ScreenSource* screens = &m_services.screens;
+    return [lookup, screens] { return pickWindow(lookup, screens); };
 }

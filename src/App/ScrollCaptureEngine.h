@@ -2,11 +2,12 @@
 // Puts the scrolling capture together from the platform services: the
 // picker's look-ups, the window picker, the scroll loop, and the road that
 // sends browser tabs and PDF documents to the whole-page capture and every
-// other window to the loop; installs picker and road into ScrollCapture.
+// other window to the loop; hands picker and road to the ScrollCapture.
 // One instance for the life of the program (the shell owns it).
 #include "Screenshot/BrowserCapture.h"
 #include "Screenshot/BrowserTargetRoad.h"
 #include "Screenshot/PickedWindowLookup.h"
+#include "Screenshot/ScrollCapture.h"
 #include "Screenshot/WindowScrollCapture.h"
 
 #include <memory>
@@ -40,6 +41,10 @@ public:
 
     WindowScrollCapture& loop() { return m_loop; }
     PickedWindowLookup& lookup() { return m_lookup; }
+    // The window picker on the engine's look-ups, and the road; both for as
+    // long as the engine lives.
+    ScrollCapture::Picker picker();
+    std::shared_ptr<ScrollTargetRoad> road() const { return m_road; }
 
 private:
     Services m_services;

@@ -8,48 +8,33 @@
 
 #include <QWidget>
 
-namespace {
-bool running = false;
-ScrollCapture::Picker picker;
-std::shared_ptr<ScrollTargetRoad> road;
-} // namespace
-
-void ScrollCapture::setPicker(Picker p)
+ScrollCapture::ScrollCapture(Picker picker, std::shared_ptr<ScrollTargetRoad> road)
+    : m_state(std::make_shared<State>(State{std::move(picker), std::move(road)}))
 {
-    picker = std::move(p);
-}
-
-void ScrollCapture::setTargetRoad(std::shared_ptr<ScrollTargetRoad> r)
-{
-    road = std::move(r);
-}
-
-bool ScrollCapture::isRunning()
-{
-    return running;
 }
 
 QCoro::Task<std::optional<CapturedScreenshot>> ScrollCapture::run()
 {
-    if (running) {
+    const std::shared_ptr<State> state = m_state;
+    if (state->running) {
         DebugLog::write(QStringLiteral("SCROLL: bereits aktiv — Doppelstart ignoriert"));
         co_return std::nullopt;
     }
-    if (!picker || !road)
+    if (!state->picker || !state->road)
         co_return std::nullopt;
-    running = true;
-    // Held for the whole run, so a later set-up call cannot pull them away.
-    const std::shared_ptr<ScrollTargetRoad> targets = road;
-    const Picker pick = picker;
+    state->running = true;
+    const std::shared_ptr<ScrollTargetRoad> targets = state->road;
+    const Picker pick = state->picker;
     struct Reset {
+        State& state;
         bool panel = false;
         ~Reset()
         {
             if (panel)
                 ScrollProgressHUD::shared().hide();
-            running = false;
+            state.running = false;
         }
-    } reset;
+    } reset{*state};
 
     const std::optional<PickedWindow> picked = co_await pick();
     if (!picked)

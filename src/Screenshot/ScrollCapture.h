@@ -16,16 +16,21 @@ class ScrollTargetRoad;
 
 class ScrollCapture {
 public:
-    ScrollCapture() = delete;
-
     using Picker = std::function<QCoro::Task<std::optional<PickedWindow>>()>;
-    // Set once at start-up.
-    static void setPicker(Picker picker);
-    static void setTargetRoad(std::shared_ptr<ScrollTargetRoad> road);
+    ScrollCapture(Picker picker, std::shared_ptr<ScrollTargetRoad> road);
 
     // The capture (kind "scrolling", maybe marked incomplete); nothing when
     // the picker was cancelled or a run is already under way. Errors of the
-    // target road reach the caller unchanged.
-    static QCoro::Task<std::optional<CapturedScreenshot>> run();
-    static bool isRunning();
+    // target road reach the caller unchanged. A run keeps picker and road
+    // alive, also when this object goes away before it ends.
+    QCoro::Task<std::optional<CapturedScreenshot>> run();
+    bool isRunning() const { return m_state->running; }
+
+private:
+    struct State {
+        Picker picker;
+        std::shared_ptr<ScrollTargetRoad> road;
+        bool running = false;
+    };
+    std::shared_ptr<State> m_state;
 };

@@ -123,11 +123,11 @@ private Q_SLOTS:
     void scrollingCaptureShowsItsCardAndEndsLikeEveryCapture()
     {
         FakeCoordinatorServices services;
-        AppCoordinator coordinator(services);
-        ScrollCapture::setPicker([]() -> QCoro::Task<std::optional<PickedWindow>> {
+        services.scrollPicker = []() -> QCoro::Task<std::optional<PickedWindow>> {
             co_return PickedWindow{77, QRectF(0, 0, 200, 300), 5, std::nullopt};
-        });
-        ScrollCapture::setTargetRoad(std::make_shared<TallRoad>());
+        };
+        services.scrollRoad = std::make_shared<TallRoad>();
+        AppCoordinator coordinator(services);
         coordinator.captureScrollingWindow();
         QTRY_VERIFY(coordinator.introPresenter().window());
         QTest::keyClick(coordinator.introPresenter().window(), Qt::Key_Return);
@@ -135,8 +135,6 @@ private Q_SLOTS:
         QCOMPARE(coordinator.screenshotStore().items().first().captureKind, CaptureKind::scrolling);
         QCOMPARE(services.clipboardService.image().size(), QSize(200, 1500));
         QCOMPARE(coordinator.toast().model().text(), QStringLiteral("In Zwischenablage kopiert"));
-        ScrollCapture::setPicker(nullptr);
-        ScrollCapture::setTargetRoad(nullptr);
     }
 
     void refusedPermissionStopsTheRoad()

@@ -237,13 +237,13 @@ private Q_SLOTS:
     {
         FakeCoordinatorServices services;
         services.defaults.setValue(QStringLiteral("zentuHideScrollIntro"), true);
+        services.scrollPicker = []() -> QCoro::Task<std::optional<PickedWindow>> {
+            co_return PickedWindow{77, QRectF(0, 0, 300, 400), 5, std::nullopt};
+        };
+        auto road = std::make_shared<ImageRoad>();
+        services.scrollRoad = road;
         AppCoordinator coordinator(services);
         coordinator.permissions().refresh();
-        ScrollCapture::setPicker([]() -> QCoro::Task<std::optional<PickedWindow>> {
-            co_return PickedWindow{77, QRectF(0, 0, 300, 400), 5, std::nullopt};
-        });
-        auto road = std::make_shared<ImageRoad>();
-        ScrollCapture::setTargetRoad(road);
         coordinator.openSettings();
         QWidget* window = coordinator.settingsWindow();
         QVERIFY(window && window->isVisible());
@@ -254,8 +254,6 @@ private Q_SLOTS:
         QCOMPARE(coordinator.screenshotStore().items().first().height, 2000);
         QVERIFY(!road->visibleDuringCapture);
         QVERIFY(window->isVisible());
-        ScrollCapture::setPicker(nullptr);
-        ScrollCapture::setTargetRoad(nullptr);
     }
 
     void restoreShowsWindowsWithoutActivatingThem()

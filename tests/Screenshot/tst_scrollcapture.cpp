@@ -60,19 +60,21 @@ class TestScrollCapture : public QObject {
     std::shared_ptr<FakeRoad> road;
     std::optional<PickedWindow> pickAnswer;
     int picks = 0;
+    std::unique_ptr<ScrollCapture> capture;
 
 private Q_SLOTS:
     void init()
     {
         DebugLog::restart();
         road = std::make_shared<FakeRoad>();
-        ScrollCapture::setTargetRoad(road);
         pickAnswer = picked;
         picks = 0;
-        ScrollCapture::setPicker([this]() -> QCoro::Task<std::optional<PickedWindow>> {
-            ++picks;
-            co_return pickAnswer;
-        });
+        capture = std::make_unique<ScrollCapture>(
+            [this]() -> QCoro::Task<std::optional<PickedWindow>> {
+                ++picks;
+                co_return pickAnswer;
+            },
+            road);
     }
 
     void windowImageComesBackPixelForPoint()
@@ -80,68 +82,68 @@ private Q_SLOTS:
         QImage hi(1440, 30000, QImage::Format_ARGB32_Premultiplied);
         hi.setDevicePixelRatio(2);
         road->image = hi;
-        const std::optional<CapturedScreenshot> shot = awaitTask(ScrollCapture::run());
+        const std::optional<CapturedScreenshot> shot = awaitTask(capture->run());
         QVERIFY(shot);
         const QImage* image = &shot->image;
         QCOMPARE(image->size(), QSize(1440, 30000));
         QCOMPARE(image->deviceIndependentSize(), QSizeF(1440, 30000));
         QCOMPARE(road->resolved, QList<PickedWindow>{picked});
         QVERIFY(!road->panelDuringCapture); // a plain window shows no panel here
-        QVERIFY(!ScrollCapture::isRunning());
+        QVERIFY(!capture->isRunning());
     }
 
     void secondStartIsIgnoredWhileRunning()
     {
         road->holdCapture = true;
-        auto first = ScrollCapture::run();
-        QVERIFY(ScrollCapture::isRunning());
-        QCOMPARE(awaitTask(ScrollCapture::run()), std::nullopt);
+        auto first = capture->run();
+        QVERIFY(capture->isRunning());
+        QCOMPARE(awaitTask(capture->run()), std::nullopt);
         QCOMPARE(picks, 1);
         QFile log(DebugLog::filePath());
         QVERIFY(log.open(QIODevice::ReadOnly));
         QVERIFY(log.readAll().contains("SCROLL: bereits aktiv — Doppelstart ignoriert\n"));
         Q_EMIT road->release();
         QVERIFY(awaitTask(std::move(first)));
-        QVERIFY(!ScrollCapture::isRunning());
+        QVERIFY(!capture->isRunning());
     }
 
     void cancelledPickerEndsTheRun()
     {
         pickAnswer.reset();
-        QCOMPARE(awaitTask(ScrollCapture::run()), std::nullopt);
+        QCOMPARE(awaitTask(capture->run()), std::nullopt);
         QVERIFY(road->resolved.isEmpty());
-        QVERIFY(!ScrollCapture::isRunning());
+        QVERIFY(!capture->isRunning());
     }
 
     void roadErrorsReachTheCaller()
     {
         road->resolveError = QStringLiteral("Fenster konnte keiner App zugeordnet werden.");
         try {
-            awaitTask(ScrollCapture::run());
+            awaitTask(capture->run());
             QFAIL("no error");
         } catch (const CaptureError& e) {
             QCOMPARE(e.message(), *road->resolveError);
         }
-        QVERIFY(!ScrollCapture::isRunning());
+        QVERIFY(!capture->isRunning());
 
         road->resolveError.reset();
         road->captureError = QStringLiteral("PDF ist passwortgeschützt.");
         road->target = Target::pdf(Doc{QUrl::fromLocalFile(QStringLiteral("/tmp/a.pdf")), std::nullopt});
         try {
-            awaitTask(ScrollCapture::run());
+            awaitTask(capture->run());
             QFAIL("no error");
         } catch (const CaptureError& e) {
             QCOMPARE(e.message(), *road->captureError);
         }
         QVERIFY(road->panelDuringCapture);
         QVERIFY(!ScrollProgressHUD::shared().panel()); // hidden also after an error
-        QVERIFY(!ScrollCapture::isRunning());
+        QVERIFY(!capture->isRunning());
     }
 
     void pageCaptureShowsThePanelWhileItRuns()
     {
         road->target = Target::tab(Tab{QStringLiteral("example.org"), QUrl(QStringLiteral("https://example.org"))});
-        QVERIFY(awaitTask(ScrollCapture::run()));
+        QVERIFY(awaitTask(capture->run()));
         QVERIFY(road->panelDuringCapture);
         QVERIFY(!ScrollProgressHUD::shared().panel());
     }

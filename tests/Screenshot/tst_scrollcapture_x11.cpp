@@ -101,7 +101,7 @@ private Q_SLOTS:
         auto run = rig->startRun();
         mouse.click(QPoint(500, 500), 3);
         QCOMPARE(awaitTask(std::move(run), 10000), std::nullopt);
-        QVERIFY(!ScrollCapture::isRunning());
+        QVERIFY(!rig->capture().isRunning());
 
         auto again = rig->startRun();
         const xcb_keycode_t escape = rig->input().keycodeFor(0xff1b);

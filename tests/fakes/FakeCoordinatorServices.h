@@ -7,6 +7,7 @@
 #include "Permissions/PermissionManager.h"
 #include "Screenshot/ScreenCapturer.h"
 #include "Screenshot/ScreenshotService.h"
+#include "Screenshot/ScrollCapture.h"
 #include "Screenshot/WindowDetector.h"
 #include "Settings/SettingsManager.h"
 #include "Storage/ClipboardHistoryStore.h"
@@ -90,6 +91,14 @@ public:
         calls.append(QStringLiteral("makeScreenshotService"));
         return std::make_unique<ScreenshotService>(capturer, detector, overlayDesktop);
     }
+    // A scrolling capture on this picker and road when a test sets them
+    // (before the coordinator is made).
+    std::unique_ptr<ScrollCapture> makeScrollCapture(ScrollCaptureEngine* engine) override
+    {
+        if (!scrollPicker)
+            return CoordinatorServices::makeScrollCapture(engine);
+        return std::make_unique<ScrollCapture>(scrollPicker, scrollRoad);
+    }
     std::unique_ptr<ToastPresenter> makeToastPresenter() override
     {
         calls.append(QStringLiteral("makeToastPresenter"));
@@ -144,4 +153,6 @@ public:
     FakeOverlayDesktop overlayDesktop;
     ScreenCapturer capturer{screens, windowServer};
     WindowDetector detector{windowServer, screens};
+    ScrollCapture::Picker scrollPicker;
+    std::shared_ptr<ScrollTargetRoad> scrollRoad;
 };

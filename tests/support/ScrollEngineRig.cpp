@@ -24,17 +24,19 @@ ScrollEngineRig::ScrollEngineRig()
     m_engine = std::make_unique<ScrollCaptureEngine>(ScrollCaptureEngine::Services{
         *m_windows, *m_screens, m_noAccessibility, *m_permissions, m_activation, m_input, m_identity, m_browsers,
         m_viewers});
+    m_capture = std::make_unique<ScrollCapture>(m_engine->picker(), m_engine->road());
 }
 
 ScrollEngineRig::~ScrollEngineRig()
 {
+    m_capture.reset();
     m_engine.reset();
     WindowShot::setBackends(nullptr, nullptr);
 }
 
 QCoro::Task<std::optional<CapturedScreenshot>> ScrollEngineRig::startRun()
 {
-    auto run = ScrollCapture::run();
+    auto run = m_capture->run();
     const bool shown = QTest::qWaitFor([] {
         for (QWidget* w : QApplication::topLevelWidgets())
             if (qobject_cast<PickerView*>(w) && w->isVisible())

@@ -31,6 +31,7 @@ public:
     // Starts a run of the scrolling capture and returns once its picker
     // covers the screen.
     QCoro::Task<std::optional<CapturedScreenshot>> startRun();
+    ScrollCapture& capture() { return *m_capture; }
 
 private:
     std::shared_ptr<X11WindowServer> m_windows;
@@ -43,4 +44,5 @@ private:
     AtspiBrowserBridge m_browsers;
     ProcPdfViewerBridge m_viewers{DocApp::viewerRules()};
     std::unique_ptr<ScrollCaptureEngine> m_engine;
+    std::unique_ptr<ScrollCapture> m_capture;
 };
