@@ -1,26 +1,12 @@
 #include "MenuBar/ScrollMotifIcon.h"
 
-#include <QDateTime>
+#include "Ui/FrameClock.h"
+
 #include <QPainter>
 #include <QPainterPath>
 #include <QTimer>
 #include <QtMath>
 #include <cmath>
-
-namespace {
-
-double wallClock()
-{
-    return double(QDateTime::currentMSecsSinceEpoch()) / 1000.0;
-}
-
-std::function<double()>& motifClock()
-{
-    static std::function<double()> current = wallClock;
-    return current;
-}
-
-} // namespace
 
 ScrollMotifIcon::ScrollMotifIcon(const QColor& color, QWidget* parent)
     : QWidget(parent)
@@ -37,11 +23,6 @@ void ScrollMotifIcon::setColor(const QColor& color)
 {
     m_color = color;
     update();
-}
-
-void ScrollMotifIcon::setClock(std::function<double()> newClock)
-{
-    motifClock() = newClock ? std::move(newClock) : std::function<double()>(wallClock);
 }
 
 qreal ScrollMotifIcon::phaseAt(double secondsSinceEpoch)
@@ -116,7 +97,7 @@ void ScrollMotifIcon::drawDesignBox(QPainter& painter, qreal phase, const QColor
 void ScrollMotifIcon::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    draw(painter, size(), phaseAt(motifClock()()), m_color);
+    draw(painter, size(), phaseAt(FrameClock::now()), m_color);
 }
 
 void ScrollMotifIcon::showEvent(QShowEvent* event)

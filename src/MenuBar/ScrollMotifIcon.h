@@ -1,11 +1,10 @@
 #pragma once
 // The animated picture of the scrolling capture: a window outline whose text
 // lines glide up while its scroll thumb moves down, in one colour. Each frame
-// is a pure function of the wall clock (one cycle every 2.4 s), so all motifs
+// is a pure function of FrameClock::now() (one cycle every 2.4 s), so all motifs
 // on screen move in step. No intrinsic size: the owner gives it a geometry.
 #include <QColor>
 #include <QWidget>
-#include <functional>
 
 class QTimer;
 
@@ -25,9 +24,6 @@ public:
     // phase = (seconds mod 2.4) / 2.4. Unix seconds give the same phase as any
     // epoch that is a whole number of cycles away.
     static qreal phaseAt(double secondsSinceEpoch);
-
-    // Seconds since the epoch; replaceable so tests can stop the clock.
-    static void setClock(std::function<double()> clock);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -3,6 +3,7 @@
 // non-square frame, and the clock-driven phase.
 #include "MenuBar/ScrollMotifIcon.h"
 #include "Screenshot/ScrollProgressHUD.h"
+#include "Ui/FrameClock.h"
 #include "support/IsolatedEnvironment.h"
 
 #include <QPainter>
@@ -84,7 +85,7 @@ private Q_SLOTS:
         QVERIFY(qAbs(ScrollMotifIcon::phaseAt(2.4 * 1000 + 0.6) - 0.25) < 1e-6);
 
         double now = 1.2;
-        ScrollMotifIcon::setClock([&] { return now; });
+        FrameClock::setTimeSource([&] { return now; });
         ScrollMotifIcon icon(Qt::black);
         icon.resize(240, 240);
         auto snapshot = [&] {
@@ -96,7 +97,7 @@ private Q_SLOTS:
         QCOMPARE(alphaAt(snapshot(), 186, 178), 255); // s = 1
         now = 0;
         QVERIFY(alphaAt(snapshot(), 186, 178) < 255);
-        ScrollMotifIcon::setClock(nullptr);
+        FrameClock::setTimeSource({});
     }
 };
 
