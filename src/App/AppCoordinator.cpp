@@ -3,6 +3,8 @@
 #include "App/CaptureFlows.h"
 #include "App/CoordinatorServices.h"
 #include "App/PermissionGuards.h"
+#include "App/PinnedImageWindowController.h"
+#include "App/ResultActions.h"
 #include "App/SelfInstall.h"
 #include "App/Uninstaller.h"
 #include "MenuBar/CaptureIntroPresenter.h"
@@ -12,6 +14,7 @@
 #include "App/WindowCloseWatcher.h"
 #include "Clipboard/ClipboardMonitor.h"
 #include "Debug/DebugLog.h"
+#include "Editor/OCRService.h"
 #include "Hotkeys/HotkeyManager.h"
 #include "Localization/Localizer.h"
 #include "Permissions/PermissionManager.h"
@@ -24,6 +27,7 @@
 #include "Settings/SettingsManager.h"
 #include "Storage/ClipboardHistoryStore.h"
 #include "Storage/ScreenshotHistoryStore.h"
+#include "Storage/ShareFolder.h"
 #include "Storage/Storage.h"
 #include "Updates/AppcastUpdater.h"
 #include "Ui/TransientUi.h"
@@ -108,6 +112,7 @@ AppCoordinator::AppCoordinator(CoordinatorServices& services, QObject* parent)
             self->handle(action);
     };
     buildCaptureRoads();
+    buildResultServices();
 
     // The scrolling capture (its engine is static; the flow is ours).
     m_scrollEngine = m_services.makeScrollCaptureEngine();
@@ -188,6 +193,8 @@ void AppCoordinator::start()
         m_onboardingCheck.start();
     // 4.
     m_guards->requestScreenRecordingIfPending();
+    // Pictures shared in an earlier run are gone.
+    m_shareFolder->clear();
     // 5.
     m_clipboardMonitor->start();
     // 6.

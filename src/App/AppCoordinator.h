@@ -21,6 +21,10 @@ class ClipboardHistoryStore;
 class ClipboardMonitor;
 class CoordinatorServices;
 class HotkeyManager;
+class OCRService;
+class PinnedImageWindowController;
+class ResultActions;
+class ShareFolder;
 class PermissionGuards;
 class QImage;
 struct ScreenshotItem;
@@ -96,6 +100,24 @@ public:
     // that each editor writes its annotations back first).
     void closeEditorWindows();
 
+    // The editor's results: copied to the clipboard (recorded once in the
+    // clipboard history as the app's own copy), saved through the save
+    // dialog, or pinned above every window; text recognition for the
+    // editors, and the folder for pictures handed to other programs (emptied
+    // at start and at quit).
+    void copyImageToPasteboard(const QImage& image);
+    void copyTextToPasteboard(const QString& text);
+    void saveImageWithPanel(const QImage& image, const QString& suggestedName);
+    void pinImage(const QImage& image);
+    const std::vector<std::unique_ptr<PinnedImageWindowController>>& pinnedControllers() const
+    {
+        return m_pinnedControllers;
+    }
+    ResultActions& resultActions() { return *m_results; }
+    OCRService& textRecognition() { return *m_ocr; }
+    ShareFolder& shareFolder() { return *m_shareFolder; }
+    CoordinatorServices& services() { return m_services; }
+
     // Windows while they exist (null otherwise).
     QWidget* settingsWindow() const { return m_settingsWindow.get(); }
     QWidget* clipboardPanel() const { return m_clipboardPanel.get(); }
@@ -130,6 +152,7 @@ private:
     // Ends everything that writes the app's files (before an uninstallation).
     void stopActivity();
     void buildCaptureRoads();
+    void buildResultServices();
     void resetIntrosAfterReinstall();
     void runOnboardingCheck();
     void updateActivationPolicy();
@@ -156,6 +179,10 @@ private:
     std::unique_ptr<TransientUi> m_transientUi;
     EditorFactory m_editorFactory;
     QTimer m_onboardingCheck;
+    std::unique_ptr<ResultActions> m_results;
+    std::unique_ptr<OCRService> m_ocr;
+    std::unique_ptr<ShareFolder> m_shareFolder;
+    std::vector<std::unique_ptr<PinnedImageWindowController>> m_pinnedControllers;
 
     std::vector<std::unique_ptr<QWidget>> m_editorWindows;
     std::unique_ptr<QWidget> m_settingsWindow;

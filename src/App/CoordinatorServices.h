@@ -1,6 +1,7 @@
 #pragma once
 // Builds the coordinator's services and hands it the platform pieces it uses.
 // The coordinator calls the make* operations in its fixed start-up order.
+#include <QString>
 #include <memory>
 
 class ActivationPolicy;
@@ -17,6 +18,9 @@ class AppIdentity;
 class ClipboardHistoryStore;
 class ClipboardMonitor;
 class ClipboardService;
+class ImageFileDialogs;
+class TextRecognizer;
+class WindowDesktops;
 class PermissionManager;
 class ScreenshotHistoryStore;
 class ScrollCaptureEngine;
@@ -50,6 +54,14 @@ public:
     virtual Workspace& workspace() = 0;
     // The update check, not yet started.
     virtual std::unique_ptr<AppcastUpdater> makeUpdater() = 0;
+
+    // What the editor's results use: the dialogs for picture files, text
+    // recognition, the workspace hint of pinned windows, and a folder only
+    // the user can enter, for files handed to other programs.
+    virtual ImageFileDialogs& imageFileDialogs() = 0;
+    virtual TextRecognizer& textRecognizer() = 0;
+    virtual WindowDesktops& windowDesktops() = 0;
+    virtual QString privateTemporaryFolder() = 0;
 
     virtual std::unique_ptr<SettingsManager> makeSettingsManager() = 0;
     // Starts its own poll.

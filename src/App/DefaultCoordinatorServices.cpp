@@ -10,8 +10,10 @@
 #include "Platform/Qt/MessageBoxAlerts.h"
 #include "Platform/Qt/NetworkUpdateFeed.h"
 #include "Platform/Qt/QtAppIdentity.h"
+#include "Platform/Qt/QtImageFileDialogs.h"
 #include "Platform/Qt/QtProcessLauncher.h"
 #include "Platform/Qt/SettingsFileUserDefaults.h"
+#include "Platform/Qt/TesseractTextRecognizer.h"
 #include "Platform/Qt/XdgAutostartLoginItem.h"
 #include "Platform/Qt/XdgUserInstallation.h"
 #include "Platform/X11/AtspiAccessibilityTree.h"
@@ -28,6 +30,7 @@
 #include "Platform/X11/X11ScreenSource.h"
 #include "Platform/X11/X11WindowActivation.h"
 #include "Platform/X11/X11WindowRedirector.h"
+#include "Platform/X11/X11WindowDesktops.h"
 #include "Platform/X11/X11WindowServer.h"
 #include "Platform/X11/XInputKeyWatch.h"
 #include "Platform/X11/XkbKeyboardInfo.h"
@@ -43,6 +46,8 @@
 #include "Storage/ScreenshotHistoryStore.h"
 #include "Storage/Storage.h"
 #include "Updates/AppcastUpdater.h"
+
+#include <QStandardPaths>
 
 DefaultCoordinatorServices::DefaultCoordinatorServices(SingleInstance& session)
     : m_session(session)
@@ -124,6 +129,33 @@ std::unique_ptr<AppcastUpdater> DefaultCoordinatorServices::makeUpdater()
         m_updateFeed = std::make_unique<NetworkUpdateFeed>(QStringLiteral("Zentu.it/") + version);
     return std::make_unique<AppcastUpdater>(*m_updateFeed, alerts(), workspace(),
                                             QUrl(QStringLiteral(ZENTU_UPDATE_FEED_URL)), version);
+}
+
+ImageFileDialogs& DefaultCoordinatorServices::imageFileDialogs()
+{
+    if (!m_fileDialogs)
+        m_fileDialogs = std::make_unique<QtImageFileDialogs>();
+    return *m_fileDialogs;
+}
+
+TextRecognizer& DefaultCoordinatorServices::textRecognizer()
+{
+    if (!m_textRecognizer)
+        m_textRecognizer = std::make_unique<TesseractTextRecognizer>();
+    return *m_textRecognizer;
+}
+
+WindowDesktops& DefaultCoordinatorServices::windowDesktops()
+{
+    if (!m_windowDesktops)
+        m_windowDesktops = std::make_unique<X11WindowDesktops>();
+    return *m_windowDesktops;
+}
+
+QString DefaultCoordinatorServices::privateTemporaryFolder()
+{
+    // $XDG_RUNTIME_DIR, else a folder Qt makes for the user alone.
+    return QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
 }
 
 std::unique_ptr<PermissionManager> DefaultCoordinatorServices::makePermissionManager()

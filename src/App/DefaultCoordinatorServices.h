@@ -40,6 +40,10 @@ public:
     LoginItemService& loginItemService() override;
     Workspace& workspace() override;
     std::unique_ptr<AppcastUpdater> makeUpdater() override;
+    ImageFileDialogs& imageFileDialogs() override;
+    TextRecognizer& textRecognizer() override;
+    WindowDesktops& windowDesktops() override;
+    QString privateTemporaryFolder() override;
 
     std::unique_ptr<SettingsManager> makeSettingsManager() override;
     std::unique_ptr<PermissionManager> makePermissionManager() override;
@@ -83,4 +87,8 @@ private:
     std::unique_ptr<RunningApplications> m_runningApps;
     std::unique_ptr<BrowserBridge> m_browsers;
     std::unique_ptr<PdfViewerBridge> m_viewers;
+    // The editor's results.
+    std::unique_ptr<ImageFileDialogs> m_fileDialogs;
+    std::unique_ptr<TextRecognizer> m_textRecognizer;
+    std::unique_ptr<WindowDesktops> m_windowDesktops;
 };

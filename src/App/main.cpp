@@ -1,5 +1,6 @@
 #include "App/AppCoordinator.h"
 #include "App/AppDelegate.h"
+#include "App/AppEditorEnvironment.h"
 #include "App/DefaultCoordinatorServices.h"
 #include "App/SessionRequirement.h"
 #include "App/ToastPresenter.h"
@@ -64,7 +65,8 @@ int main(int argc, char** argv)
         return new ClipboardHistoryView(true, false, *env.clipboardStore, &appNames);
     });
     coordinator.setEditorFactory([&coordinator](const QImage& image, const ScreenshotItem& item) {
-        return EditorWindowController::forHistory(image, item, coordinator.screenshotStore());
+        return std::make_unique<EditorWindowController>(image, item,
+                                                        std::make_unique<AppEditorEnvironment>(coordinator));
     });
     // The settings window's tabs; the language choice lives in the same
     // defaults the translation lookup reads.

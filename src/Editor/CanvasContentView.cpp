@@ -2,6 +2,7 @@
 
 #include "Editor/AnnotationGeometry.h"
 #include "Editor/EditorViewModel.h"
+#include "Editor/LiveTextOverlay.h"
 
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -30,6 +31,8 @@ CanvasContentView::CanvasContentView(EditorViewModel& vm, QWidget* parent)
             [this] { repaintMoving(m_lastDraft, m_painter.draftBounds()); });
     connect(&vm, &EditorViewModel::marqueeChanged, this,
             [this] { repaintMoving(m_lastMarquee, m_painter.marqueeBounds()); });
+    // Above the drawing; the text fields made later lie above it.
+    new LiveTextOverlay(vm, *this);
 }
 
 void CanvasContentView::setContentSize(QSizeF size)

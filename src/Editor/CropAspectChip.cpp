@@ -13,8 +13,6 @@
 
 namespace {
 
-constexpr int padX = 6, padY = 3, spacing = 4, symbolSize = 13, chevronSize = 8;
-
 // One preset of the menu: its label, and a checkmark on a tinted row when current.
 class AspectRow : public QAbstractButton {
 public:
@@ -60,11 +58,10 @@ private:
 } // namespace
 
 CropAspectChip::CropAspectChip(EditorViewModel& vm, QWidget* parent)
-    : QAbstractButton(parent)
+    : ToolbarChip(QStringLiteral("aspectratio"), parent)
     , m_vm(vm)
 {
-    setCursor(Qt::ArrowCursor);
-    setFocusPolicy(Qt::TabFocus);
+    setChevron(true);
     connect(this, &QAbstractButton::clicked, this, &CropAspectChip::openMenu);
     connect(&vm, &EditorViewModel::settingsChanged, this, &CropAspectChip::refresh);
     connect(&Localizer::shared(), &Localizer::langChanged, this, &CropAspectChip::refresh);
@@ -78,33 +75,6 @@ void CropAspectChip::refresh()
     setToolTip(Localizer::t(QStringLiteral("Seitenverhältnis des Zuschnitts")));
     updateGeometry();
     update();
-}
-
-QSize CropAspectChip::sizeHint() const
-{
-    const QFontMetrics fm(Theme::font(Theme::captionSize));
-    const int w = padX + symbolSize + spacing + fm.horizontalAdvance(text()) + spacing + chevronSize + padX;
-    return {w, std::max(fm.height(), symbolSize) + 2 * padY};
-}
-
-void CropAspectChip::paintEvent(QPaintEvent*)
-{
-    QPainter p(this);
-    p.setRenderHint(QPainter::Antialiasing);
-    QPainterPath back;
-    back.addRoundedRect(QRectF(rect()), 6, 6);
-    p.fillPath(back, Theme::primary(isDown() ? 0.12 : 0.06, this));
-    const QColor ink = Theme::secondary(this);
-    const QFontMetrics fm(Theme::font(Theme::captionSize));
-    double x = padX;
-    IconRegistry::paint(p, QStringLiteral("aspectratio"), QRectF(x, 0, symbolSize, height()), ink, symbolSize);
-    x += symbolSize + spacing;
-    p.setFont(Theme::font(Theme::captionSize));
-    p.setPen(ink);
-    const int textWidth = fm.horizontalAdvance(text());
-    p.drawText(QRectF(x, 0, textWidth, height()), Qt::AlignVCenter | Qt::AlignLeft, text());
-    x += textWidth + spacing;
-    IconRegistry::paint(p, QStringLiteral("chevron.down"), QRectF(x, 0, chevronSize, height()), ink, chevronSize);
 }
 
 bool CropAspectChip::isMenuOpen() const

@@ -2,25 +2,22 @@
 // The crop tool's aspect chip: shows the current aspect preset and opens a
 // menu of the seven presets under it. Choosing one reshapes a crop draft
 // through the model and closes the menu; the chip itself only ever opens it.
-#include <QAbstractButton>
+#include "Editor/ToolbarChip.h"
+
 #include <QPointer>
 
 class EditorViewModel;
 class Popover;
 
-class CropAspectChip : public QAbstractButton {
+class CropAspectChip : public ToolbarChip {
     Q_OBJECT
 public:
     explicit CropAspectChip(EditorViewModel& vm, QWidget* parent = nullptr);
 
-    QSize sizeHint() const override;
     // The preset menu is showing.
     bool isMenuOpen() const;
     // The menu's rows, in preset order (for keyboard access and tests).
     QList<QAbstractButton*> menuRows() const;
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
 
 private:
     void openMenu();

@@ -10,7 +10,11 @@
 #include <QList>
 #include <QSizeF>
 #include <QString>
+#include <functional>
 #include <optional>
+
+class OCRService;
+class QObject;
 
 class EditorEnvironment {
 public:
@@ -26,4 +30,28 @@ public:
     // only) nothing is written.
     virtual void updateAnnotations(const QList<AnnotationObject>&, const ScreenshotItem&) {}
     virtual void updateImage(const QImage&, const QList<AnnotationObject>&, const ScreenshotItem&) {}
+
+    // --- Results out and pictures in --------------------------------------
+    // What the app does with the flattened picture or a recognised text. An
+    // editor without the app around it (measuring, tests of other parts) does
+    // nothing with them.
+    virtual void copyImage(const QImage&) {}
+    virtual void copyText(const QString&) {}
+    virtual void saveImage(const QImage&, const QString& /*suggestedName*/) {}
+    virtual void pinImage(const QImage&) {}
+    // What the clipboard holds, handed to `done` on the calling thread (at
+    // once or later, never after `context` is gone): its picture (null when
+    // none) and its text.
+    virtual void readClipboard(QObject* /*context*/,
+                               std::function<void(const QImage&, const std::optional<QString>&)> done)
+    {
+        done({}, std::nullopt);
+    }
+    // A picture file the user chooses to insert; none when cancelled.
+    virtual std::optional<QString> chooseImageFile() { return std::nullopt; }
+    // The folder for pictures handed to other programs; the app empties it
+    // when it starts and when it quits. Empty when there is none.
+    virtual QString shareFolder() { return {}; }
+    // Text recognition off the main thread; none where the app has none.
+    virtual OCRService* textRecognition() { return nullptr; }
 };

@@ -1,8 +1,6 @@
 #include "Editor/EditorRootView.h"
 
 #include "Editor/AnnotationCanvasView.h"
-#include "Editor/CropAspectChip.h"
-#include "Editor/CropConfirmControls.h"
 #include "Editor/EditorViewModel.h"
 #include "Editor/ToolbarSlot.h"
 #include "Ui/ColorPanelController.h"
@@ -46,7 +44,7 @@ EditorRootView::EditorRootView(EditorViewModel& vm, QWidget* parent, std::option
     divider->setForegroundRole(QPalette::Mid);
     column->addWidget(divider);
 
-    addCropControls();
+    connect(m_toolbar, &EditorToolbar::requestInsertImage, this, &EditorRootView::requestInsertImage);
 
     m_canvas = new AnnotationCanvasView(vm);
     m_canvas->installEventFilter(this);
@@ -66,24 +64,6 @@ EditorRootView::~EditorRootView()
 QHBoxLayout& EditorRootView::row1Trailing() { return *m_toolbar->historySlot()->layout(); }
 QHBoxLayout& EditorRootView::row2Leading() { return *m_toolbar->row2LeadingSlot()->layout(); }
 QHBoxLayout& EditorRootView::row2Trailing() { return *m_toolbar->exportSlot()->layout(); }
-
-void EditorRootView::addCropControls()
-{
-    // The aspect chip while the crop tool is chosen; the confirm pair while a
-    // draft is there to apply.
-    auto* aspect = new CropAspectChip(m_vm);
-    auto* confirm = new CropConfirmControls(m_vm);
-    row2Leading().addWidget(aspect);
-    row2Leading().addWidget(confirm);
-    const auto show = [this, aspect, confirm] {
-        const bool cropping = m_vm.state().selectedTool == EditorTool::crop;
-        aspect->setVisible(cropping);
-        confirm->setVisible(cropping && m_vm.cropDraft());
-    };
-    connect(&m_vm, &EditorViewModel::settingsChanged, this, show);
-    connect(&m_vm, &EditorViewModel::cropChanged, this, show);
-    show();
-}
 
 void EditorRootView::setZoomControls(QWidget* controls)
 {

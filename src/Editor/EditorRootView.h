@@ -45,13 +45,17 @@ public:
     void setZoomControls(QWidget* controls);
     QWidget* zoomControls() const { return m_zoomControls; }
 
+Q_SIGNALS:
+    // The image insert button was pressed: the owner lets the user choose a
+    // picture file and places it.
+    void requestInsertImage();
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void placeZoomControls();
-    void addCropControls();
 
     EditorViewModel& m_vm;
     // Declared before the widgets that use it; the destructor removes them first.

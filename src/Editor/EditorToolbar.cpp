@@ -3,6 +3,11 @@
 #include "Editor/ColorRow.h"
 #include "Editor/EditorPopoverFlags.h"
 #include "Editor/EditorViewModel.h"
+#include "Editor/ImageInsertButton.h"
+#include "Localization/Localizer.h"
+#include "Editor/OptionSlider.h"
+#include "Editor/OptionValueText.h"
+#include "Editor/StyleOptionsRow.h"
 #include "Editor/ToolbarSlot.h"
 #include "Editor/ToolsGroup.h"
 #include "Ui/ToolbarDivider.h"
@@ -59,6 +64,22 @@ EditorToolbar::EditorToolbar(EditorViewModel& vm, EditorToolbarServices services
     column->addWidget(row1);
     column->addWidget(row2);
 
+    m_imageButton = new ImageInsertButton;
+    m_imageInsert->addControl(m_imageButton);
+    connect(m_imageButton, &QAbstractButton::clicked, this, &EditorToolbar::requestInsertImage);
+    OptionSliderConfig stroke{QStringLiteral("lineweight"), ZENTU_TEXT("Linienstärke"), 1, 30, 100,
+                            [](double v) { return OptionValueText::withUnit(v, QStringLiteral("px")); }};
+    stroke.inlineValueWidth = 38;
+    stroke.popoverSliderWidth = 150;
+    stroke.popoverValueWidth = 38;
+    stroke.stepper = true;
+    m_strokeControl = new OptionSlider(vm, *m_flags, EditorPopoverFlags::Flag::stroke, stroke,
+                                       [](const EditorState& s) { return s.lineWidth; },
+                                       [&vm](double v) { vm.setLineWidth(v); });
+    m_stroke->addControl(m_strokeControl);
+    m_styleOptions = new StyleOptionsRow(vm, *m_flags, services.colorPanel);
+    m_row2Leading->addControl(m_styleOptions);
+
     // What the second row shows decides the level as much as the width does.
     connect(&vm, &EditorViewModel::settingsChanged, this, &EditorToolbar::relevel);
     connect(&vm, &EditorViewModel::selectionChanged, this, &EditorToolbar::relevel);
@@ -90,4 +111,6 @@ void EditorToolbar::applyShape()
     const ToolbarShape s = shape();
     m_tools->setFolded(s.toolsFolded);
     m_colors->setInlineCount(s.inlineColors);
+    m_strokeControl->setCompact(s.strokeChip);
+    m_styleOptions->setCompact(s.compactOptions);
 }

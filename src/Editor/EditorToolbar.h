@@ -14,6 +14,9 @@ class ColorRow;
 class DelayScheduler;
 class EditorPopoverFlags;
 class EditorViewModel;
+class ImageInsertButton;
+class OptionSlider;
+class StyleOptionsRow;
 class ToolbarSlot;
 class ToolsGroup;
 
@@ -38,6 +41,11 @@ public:
     EditorPopoverFlags& popoverFlags() const { return *m_flags; }
     ToolsGroup* tools() const { return m_tools; }
     ColorRow* colors() const { return m_colors; }
+    ImageInsertButton* imageInsertButton() const { return m_imageButton; }
+    // The line width: inline slider or chip.
+    OptionSlider* strokeControl() const { return m_strokeControl; }
+    // The option groups of the kind in focus.
+    StyleOptionsRow* styleOptions() const { return m_styleOptions; }
 
     // Row 1, after the tools: the image insert button.
     ToolbarSlot* imageInsertSlot() const { return m_imageInsert; }
@@ -59,6 +67,8 @@ public:
 
 Q_SIGNALS:
     void levelChanged(int level);
+    // The image insert button was pressed: a picture file is to be chosen and placed.
+    void requestInsertImage();
 
 private:
     void relevel();
@@ -68,6 +78,9 @@ private:
     EditorPopoverFlags* m_flags;
     ToolsGroup* m_tools;
     ColorRow* m_colors;
+    ImageInsertButton* m_imageButton;
+    OptionSlider* m_strokeControl;
+    StyleOptionsRow* m_styleOptions;
     ToolbarSlot* m_imageInsert;
     ToolbarSlot* m_stroke;
     ToolbarSlot* m_history;

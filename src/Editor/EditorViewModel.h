@@ -10,6 +10,7 @@
 #include "Editor/TextEntryBuffer.h"
 #include "Models/EditorState.h"
 #include "Models/ScreenshotItem.h"
+#include "Platform/TextRecognizer.h"
 
 #include <QImage>
 #include <QList>
@@ -19,6 +20,7 @@
 #include <QSet>
 #include <QSizeF>
 #include <QUuid>
+#include <QVariantList>
 #include <optional>
 
 class EditorEnvironment;
@@ -189,6 +191,44 @@ public:
     // Writes the annotations (and a replaced picture) back to the history
     // entry the editor was opened on; nothing for a loose image.
     void persistAnnotations();
+    // The chosen picture file, or a picture, as an image annotation: never
+    // enlarged, at most 45 % of the edited picture's width, centred; it
+    // becomes the selection and the select tool is chosen. An unreadable
+    // file or an empty picture adds nothing.
+    void insertImageFromPicker();
+    void insertImageFile(const QString& path);
+    void insertImage(const QImage& image);
+    // The clipboard's picture, else its text without surrounding blanks.
+    void paste();
+    // The picture with every committed annotation burnt in (no draft, no
+    // open text entry, no crop draft).
+    QImage render() const;
+    // What sharing hands on: the URL of the flattened picture as
+    // "Zentu-XXXXXXXX.png" in the share folder, or the picture itself when
+    // the file cannot be written.
+    QVariantList shareItems();
+    // The flattened picture to the clipboard, to the save dialog (after the
+    // write-back) or pinned to the screen.
+    void copyResult();
+    void saveResult(const QString& suggestedName);
+    void pinResult();
+
+    // --- Text recognition and Live Text ---------------------------------------
+    // Recognises the flattened picture's text; the newest recognition's
+    // result, trimmed, becomes ocrText (also when empty) and, when not
+    // empty, goes to the clipboard. Older ones still running are ignored.
+    void runOCR();
+    const std::optional<QString>& ocrText() const { return m_ocrText; }
+    void setOcrText(const std::optional<QString>& text);
+    bool isRunningOCR() const { return m_isRunningOCR; }
+    // Live Text: while on, the picture's lines are read (once per picture)
+    // and offered for selection. Only lines read from the current picture
+    // are ever offered.
+    bool liveTextEnabled() const { return m_liveTextEnabled; }
+    void setLiveTextEnabled(bool enabled);
+    const QList<RecognizedLine>& liveTextLines() const { return m_liveTextLines; }
+    // A text chosen in the picture (Live Text) to the clipboard.
+    void copyText(const QString& text);
 
     // The window is closing: no style edit or gesture stays open.
     void windowWillClose();
@@ -204,6 +244,8 @@ Q_SIGNALS:
     void zoomChanged();
     void historyChanged(); // canUndo, canRedo
     void cropChanged();    // cropDraft, cropDragMode
+    void ocrChanged();      // ocrText, isRunningOCR
+    void liveTextChanged(); // liveTextEnabled, liveTextLines
 
 private:
     // One undo or redo entry: both members share their data with the state.
@@ -267,6 +309,15 @@ private:
     std::optional<QPointF> m_cropMoveLast;
     bool m_imageWasCropped = false;
     BlurPreviewCache m_blurCache;
+    // Starts reading the current picture for Live Text unless it was read.
+    void readLiveTextIfNeeded();
+    std::optional<QString> m_ocrText;
+    bool m_isRunningOCR = false;
+    quint64 m_ocrGeneration = 0; // the recognition whose result counts
+    bool m_liveTextEnabled = false;
+    QList<RecognizedLine> m_liveTextLines;
+    qint64 m_liveTextImageKey = 0; // the picture last read for Live Text (0: none)
+    quint64 m_liveTextGeneration = 0;
     double m_zoom = 1.0;
     QList<EditorSnapshot> m_undoStack; // oldest first
     QList<EditorSnapshot> m_redoStack;

@@ -23,6 +23,8 @@ EditorWindowController::EditorWindowController(const QImage& image, std::optiona
     , m_viewModel(std::make_unique<EditorViewModel>(image, std::move(item), *m_environment))
 {
     m_rootView = new EditorRootView(*m_viewModel);
+    // The picture button: a file dialog over this window, then the picture on the screenshot.
+    connect(m_rootView, &EditorRootView::requestInsertImage, this, [this] { m_viewModel->insertImageFromPicker(); });
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_rootView);
@@ -112,6 +114,16 @@ std::function<void()> EditorWindowController::keyAction(const QKeyEvent& event) 
         if (vm.selectedIDs().isEmpty())
             return {};
         return [&vm] { vm.deleteSelected(); };
+    case Qt::Key_C:
+    case Qt::Key_V:
+        // Ctrl+C copies the flattened picture, Ctrl+V pastes a picture or a
+        // text; both leave the keys to Live Text's selection while it is on
+        // and to a text being edited.
+        if (event.modifiers() != Qt::ControlModifier || vm.liveTextEnabled() || vm.editingTextID())
+            return {};
+        if (event.key() == Qt::Key_C)
+            return [&vm] { vm.copyResult(); };
+        return [&vm] { vm.paste(); };
     default:
         return {};
     }

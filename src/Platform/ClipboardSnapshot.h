@@ -12,6 +12,8 @@ struct ClipboardReadRequest {
     QStringList stopFormats;
     // Small formats whose data is wanted as well, when offered.
     QStringList extraFormats;
+    // Pasting: a picture is read first, the text only where there is none.
+    bool imageFirst = false;
 };
 
 struct ClipboardSnapshot {
@@ -28,6 +30,7 @@ struct ClipboardSnapshot {
     QHash<QString, QByteArray> extra;
     // The plain-text form, if any.
     std::optional<QString> text;
-    // An image, read only when the text is missing or blank.
+    // An image, read only when the text is missing or blank (or first, when
+    // the request asked for that).
     QImage image;
 };

@@ -61,6 +61,8 @@ const QHash<QString, Glyph>& table()
         {"character.cursor.ibeam", {0xe262}},
         {"text.viewfinder", {0xe5fa}},
         {"pin", {0xf10d}},
+        {"pin.fill", {0xf10d}},
+        {"circle.lefthalf.filled", {0xeb37}},
         {"square.and.arrow.up", {0xe6b8}},
         {"square.and.arrow.down", {0xf090}},
         {"bubble.left", {0xe0cb}},

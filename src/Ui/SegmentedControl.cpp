@@ -61,6 +61,13 @@ void SegmentedControl::setSymbols(const QStringList& symbols, qreal symbolPx)
     update();
 }
 
+void SegmentedControl::setSymbolsOnly(bool only)
+{
+    m_symbolsOnly = only;
+    updateGeometry();
+    update();
+}
+
 void SegmentedControl::setRadii(qreal track, qreal pill)
 {
     m_trackRadius = track;
@@ -77,9 +84,12 @@ void SegmentedControl::setSlideDuration(int ms)
 
 qreal SegmentedControl::contentWidth(int index, qreal scale) const
 {
+    const bool symbol = !m_symbols.value(index).isEmpty();
+    if (m_symbolsOnly && symbol)
+        return m_symbolPx * scale;
     const QFontMetricsF fm(Theme::font(m_fontPx * scale, QFont::Medium));
     qreal w = fm.horizontalAdvance(m_labels.value(index));
-    if (!m_symbols.value(index).isEmpty())
+    if (symbol)
         w += m_symbolPx * scale + symbolSpacing;
     return w;
 }
@@ -150,10 +160,12 @@ void SegmentedControl::paintEvent(QPaintEvent*)
         const QFont font = Theme::font(m_fontPx * scale, QFont::Medium);
         const QColor colour = i == m_current ? Theme::primary(this) : Theme::secondary(this);
         const QString symbol = m_symbols.value(i);
-        const qreal symbolW = symbol.isEmpty() ? 0 : m_symbolPx * scale + symbolSpacing;
+        const bool textShown = !(m_symbolsOnly && !symbol.isEmpty());
+        const qreal symbolW = symbol.isEmpty() ? 0 : m_symbolPx * scale + (textShown ? symbolSpacing : 0);
         const qreal available = r.width() - 8 - symbolW;
-        const QString text = QFontMetricsF(font).elidedText(m_labels.at(i), Qt::ElideRight, available);
-        const qreal textW = QFontMetricsF(font).horizontalAdvance(text);
+        const QString text =
+            textShown ? QFontMetricsF(font).elidedText(m_labels.at(i), Qt::ElideRight, available) : QString();
+        const qreal textW = textShown ? QFontMetricsF(font).horizontalAdvance(text) : 0;
         qreal x = r.center().x() - (symbolW + textW) / 2;
         if (!symbol.isEmpty()) {
             const qreal side = m_symbolPx * scale;

@@ -25,6 +25,9 @@ public:
     void setMetrics(qreal fontPx, int verticalPadding);
     // Symbol names (see IconRegistry) drawn before the labels, at symbolPx.
     void setSymbols(const QStringList& symbols, qreal symbolPx);
+    // Draws the symbols alone; the labels still name the segments for screen readers.
+    void setSymbolsOnly(bool only);
+    bool symbolsOnly() const { return m_symbolsOnly; }
     void setRadii(qreal track, qreal pill);
     // The pill slides to a newly selected segment over this time (0: jumps).
     void setSlideDuration(int ms);
@@ -65,6 +68,7 @@ private:
     qreal m_fontPx = 11;
     qreal m_symbolPx = 11;
     int m_vPadding = 5;
+    bool m_symbolsOnly = false;
     qreal m_trackRadius = trackRadius;
     qreal m_pillRadius = pillRadius;
     int m_slideMs = 0;

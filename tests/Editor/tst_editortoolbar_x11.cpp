@@ -1,10 +1,14 @@
 // The editor window's toolbar on a real X server: what a grab of it shows at
 // a wide and at a narrow width, the folded tools opened by resting the real
-// pointer on their chip, and a tooltip that appears under a tool.
+// pointer on their chip, a tooltip that appears under a tool, and a real drag
+// of the line width slider over a selected arrow.
+#include "Editor/AnnotationCanvasView.h"
 #include "Editor/ColorRow.h"
 #include "Editor/EditorRootView.h"
 #include "Editor/EditorViewModel.h"
 #include "Editor/EditorWindowController.h"
+#include "Editor/OptionSlider.h"
+#include "Editor/StyleEditSlider.h"
 #include "Editor/SwatchButton.h"
 #include "Editor/ToolButton.h"
 #include "Editor/ToolsGroup.h"
@@ -178,6 +182,46 @@ private Q_SLOTS:
         // Leaving the tool takes the tooltip away at once.
         pointAt({1500, 900});
         QTRY_VERIFY(!root.tooltips().isShowing());
+    }
+
+    void lineWidthDragThickensTheArrowInOneStep()
+    {
+        auto window = open();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        resizeTo(*window, 1100);
+        EditorRootView& root = window->rootView();
+        EditorViewModel& vm = window->viewModel();
+        QTRY_COMPARE(root.toolbar().level(), 0);
+        // An arrow across the picture, selected as drawn.
+        vm.beginDrag({100, 400});
+        vm.updateDrag({100, 400});
+        vm.updateDrag({1100, 420});
+        vm.endDrag();
+        QCOMPARE(vm.selectedIDs().size(), 1);
+        const QRect canvas = in(&root.canvas(), window.get());
+        const QColor red = RGBAColor::palette()[0].toQColor();
+        auto redPixels = [&] { return count(grab(*window), canvas, [&](QColor c) { return near(c, red, 30); }); };
+        QTRY_VERIFY_WITH_TIMEOUT(redPixels() > 100, 5000);
+        const int thin = redPixels();
+        const qsizetype steps = vm.undoCount();
+
+        // The real pointer drags the slider from its left end to its right end.
+        StyleEditSlider* slider = root.toolbar().strokeControl()->inlineSlider();
+        const QPoint from = slider->mapToGlobal(QPoint(2, slider->height() / 2));
+        const QPoint to = slider->mapToGlobal(QPoint(slider->width() + 20, slider->height() / 2));
+        pointAt(from);
+        QVERIFY(xdotool({"mousedown", "1"}));
+        for (int i = 1; i <= 10; ++i)
+            pointAt(from + (to - from) * i / 10);
+        QVERIFY(xdotool({"mouseup", "1"}));
+        QTRY_COMPARE(vm.state().annotations.last().lineWidth, 30.0);
+        QTRY_VERIFY(!vm.isCoalescingStyleEdit());
+        QCOMPARE(vm.undoCount(), steps + 1);
+        QTRY_VERIFY_WITH_TIMEOUT(redPixels() > 3 * thin, 5000);
+        QCOMPARE(root.toolbar().strokeControl()->valueText(), QStringLiteral("30 px"));
+        vm.undo();
+        QTRY_VERIFY_WITH_TIMEOUT(redPixels() < 2 * thin, 5000);
+        pointAt({1500, 900});
     }
 };
 

@@ -50,14 +50,23 @@ public:
         for (const QString& f : request.extraFormats)
             if (formats.contains(f))
                 s.extra.insert(f, formats.value(f));
+        const auto readImage = [&] {
+            for (const char* f : {"image/png", "image/tiff"})
+                if (s.image.isNull() && formats.contains(QString::fromLatin1(f)))
+                    s.image = QImage::fromData(formats.value(QString::fromLatin1(f)));
+            if (s.image.isNull())
+                s.image = objectImage;
+        };
+        if (request.imageFirst) {
+            readImage();
+            if (s.image.isNull())
+                s.text = string();
+            return s;
+        }
         s.text = string();
         if (s.text && !s.text->trimmed().isEmpty())
             return s;
-        for (const char* f : {"image/png", "image/tiff"})
-            if (s.image.isNull() && formats.contains(QString::fromLatin1(f)))
-                s.image = QImage::fromData(formats.value(QString::fromLatin1(f)));
-        if (s.image.isNull())
-            s.image = objectImage;
+        readImage();
         return s;
     }
     QImage image() const { return objectImage; }

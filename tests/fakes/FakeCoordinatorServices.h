@@ -20,6 +20,7 @@
 #include "fakes/FakeCapturePermissions.h"
 #include "fakes/FakeClipboardService.h"
 #include "fakes/FakeGlobalHotkeys.h"
+#include "fakes/FakeImageFileDialogs.h"
 #include "fakes/FakeInstallation.h"
 #include "fakes/FakeKeyboardInfo.h"
 #include "fakes/FakeLoginItemService.h"
@@ -27,12 +28,15 @@
 #include "fakes/FakeProcessLauncher.h"
 #include "fakes/FakeScreenSource.h"
 #include "fakes/FakeSingleInstance.h"
+#include "fakes/FakeTextRecognizer.h"
 #include "fakes/FakeUpdateFeed.h"
 #include "fakes/FakeUserDefaults.h"
+#include "fakes/FakeWindowDesktops.h"
 #include "fakes/FakeWindowServer.h"
 #include "fakes/FakeWorkspace.h"
 
 #include <QStringList>
+#include <QTemporaryDir>
 
 class FakeCoordinatorServices final : public CoordinatorServices {
 public:
@@ -45,7 +49,7 @@ public:
     UserDefaults& userDefaults() override { return defaults; }
     ActivationPolicy& activationPolicy() override { return activation; }
     AppIdentity& appIdentity() override { return identity; }
-    ClipboardService& clipboard() override { return clipboardService; }
+    ClipboardService& clipboard() override { return realClipboard ? *realClipboard : clipboardService; }
     CapturePermissions& platformPermissions() override { return capturePermissions; }
     Alerts& alerts() override { return alertsFake; }
     ProcessLauncher& launcher() override { return launcherFake; }
@@ -60,6 +64,11 @@ public:
                                                 QUrl(QStringLiteral("https://updates.zentu.example/appcast.xml")),
                                                 identity.version);
     }
+
+    ImageFileDialogs& imageFileDialogs() override { return fileDialogs; }
+    TextRecognizer& textRecognizer() override { return recognizer; }
+    WindowDesktops& windowDesktops() override { return desktops; }
+    QString privateTemporaryFolder() override { return privateTemp.path(); }
 
     std::unique_ptr<SettingsManager> makeSettingsManager() override
     {
@@ -94,7 +103,7 @@ public:
     std::unique_ptr<ClipboardHistoryStore> makeClipboardHistoryStore(SettingsManager& settings) override
     {
         calls.append(QStringLiteral("makeClipboardHistoryStore"));
-        return std::make_unique<ClipboardHistoryStore>(settings, &clipboardService);
+        return std::make_unique<ClipboardHistoryStore>(settings, &clipboard());
     }
     std::unique_ptr<ScreenshotHistoryStore> makeScreenshotHistoryStore(SettingsManager& settings) override
     {
@@ -105,7 +114,7 @@ public:
                                                            SettingsManager& settings) override
     {
         calls.append(QStringLiteral("makeClipboardMonitor"));
-        return std::make_unique<ClipboardMonitor>(store, settings, applications, &clipboardService);
+        return std::make_unique<ClipboardMonitor>(store, settings, applications, &clipboard());
     }
 
     QStringList calls;
@@ -120,10 +129,16 @@ public:
     FakeInstallation installationFake;
     FakeSingleInstance sessionFake;
     FakeWorkspace workspaceFake;
+    FakeImageFileDialogs fileDialogs;
+    FakeTextRecognizer recognizer;
+    FakeWindowDesktops desktops;
+    QTemporaryDir privateTemp;
     FakeUpdateFeed updateFeed;
     FakeGlobalHotkeys globalHotkeys;
     FakeScreenSource screens;
     FakeClipboardService clipboardService;
+    // Set before the coordinator is made: the system clipboard instead (X11 tests).
+    ClipboardService* realClipboard = nullptr;
     FakeApplicationIdentity applications;
     FakeWindowServer windowServer;
     FakeOverlayDesktop overlayDesktop;

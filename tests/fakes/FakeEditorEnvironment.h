@@ -4,6 +4,7 @@
 // recorded in order.
 #include "Editor/EditorEnvironment.h"
 
+#include <QPair>
 #include <QStringList>
 #include <algorithm>
 
@@ -34,4 +35,28 @@ public:
     {
         writeBacks.append({item.id, annotations, image});
     }
+
+    // What left the editor, and what the clipboard, the file chooser, the
+    // share folder and text recognition offer it.
+    QList<QImage> copiedImages;
+    QStringList copiedTexts;
+    QList<QPair<QImage, QString>> saved; // picture, suggested name
+    QList<QImage> pinned;
+    QImage clipboardImage;
+    std::optional<QString> clipboardText;
+    std::optional<QString> chosenFile;
+    QString sharedFolder;
+    OCRService* ocr = nullptr;
+
+    void copyImage(const QImage& image) override { copiedImages.append(image); }
+    void copyText(const QString& text) override { copiedTexts.append(text); }
+    void saveImage(const QImage& image, const QString& name) override { saved.append({image, name}); }
+    void pinImage(const QImage& image) override { pinned.append(image); }
+    void readClipboard(QObject*, std::function<void(const QImage&, const std::optional<QString>&)> done) override
+    {
+        done(clipboardImage, clipboardText);
+    }
+    std::optional<QString> chooseImageFile() override { return chosenFile; }
+    QString shareFolder() override { return sharedFolder; }
+    OCRService* textRecognition() override { return ocr; }
 };

@@ -2,6 +2,7 @@
 // CLIPBOARD and keeps serving it until its standard input closes:
 //   clipboard_owner text <text>
 //   clipboard_owner image <width> <height> [noise]   (noise: too big for one transfer)
+//   clipboard_owner image <width> <height> text <text>   (a picture with a text beside it)
 //   clipboard_owner marked <format> <value> <text>
 //   clipboard_owner stall <text>     (takes the clipboard, then never answers)
 // or, speaking X directly, misbehaves in ways a toolkit would not allow:
@@ -269,6 +270,8 @@ int main(int argc, char** argv)
                 }
         }
         md->setImageData(image);
+        if (args.value(3) == QLatin1String("text"))
+            md->setText(args.value(4));
     } else if (args.value(0) == QLatin1String("stall")) {
         md->setText(args.value(1));
     } else if (args.value(0) == QLatin1String("marked")) {

@@ -351,9 +351,11 @@ ClipboardSnapshot X11ClipboardReader::read(const ClipboardReadRequest& request, 
             if (m_failure != Failure::none)
                 break;
         }
-        if (m_failure == Failure::none)
+        if (m_failure == Failure::none && request.imageFirst)
+            readImage(snapshot);
+        if (m_failure == Failure::none && snapshot.image.isNull())
             readText(snapshot);
-        if (m_failure == Failure::none && (!snapshot.text || snapshot.text->trimmed().isEmpty()))
+        if (m_failure == Failure::none && !request.imageFirst && (!snapshot.text || snapshot.text->trimmed().isEmpty()))
             readImage(snapshot);
     }
     // Every answer came from `owner` only when it still owns the clipboard and

@@ -99,9 +99,11 @@ ClipboardSnapshot X11ClipboardService::readLocally(const ClipboardReadRequest& r
     for (const QString& format : request.extraFormats)
         if (md->hasFormat(format))
             snapshot.extra.insert(format, md->data(format));
-    if (md->hasText())
+    if (request.imageFirst && md->hasImage())
+        snapshot.image = md->imageData().value<QImage>();
+    if (snapshot.image.isNull() && md->hasText())
         snapshot.text = md->text();
-    if ((!snapshot.text || snapshot.text->trimmed().isEmpty()) && md->hasImage())
+    if (!request.imageFirst && (!snapshot.text || snapshot.text->trimmed().isEmpty()) && md->hasImage())
         snapshot.image = md->imageData().value<QImage>();
     return snapshot;
 }

@@ -1,0 +1,64 @@
+// The coordinator's services for the editor's results: copy, save, pin,
+// text recognition and the share folder.
+#include "App/AppCoordinator.h"
+#include "App/CoordinatorServices.h"
+#include "App/PinnedImageWindowController.h"
+#include "App/ResultActions.h"
+#include "Clipboard/ClipboardMonitor.h"
+#include "Editor/OCRService.h"
+#include "Storage/ShareFolder.h"
+
+#include <QGuiApplication>
+#include <QPointer>
+#include <QScreen>
+
+void AppCoordinator::buildResultServices()
+{
+    // The app's copies name the app itself as their source.
+    const QString appID = QGuiApplication::desktopFileName();
+    m_results = std::make_unique<ResultActions>(
+        ResultActions::Services{m_services.clipboard(), *m_clipboardMonitor, *m_clipboardStore, *m_settings,
+                                m_services.imageFileDialogs(), m_services.alerts()},
+        appID.isEmpty() ? std::nullopt : std::optional(appID));
+    m_ocr = std::make_unique<OCRService>(m_services.textRecognizer());
+    m_shareFolder = std::make_unique<ShareFolder>(m_services.privateTemporaryFolder());
+}
+
+void AppCoordinator::copyImageToPasteboard(const QImage& image)
+{
+    m_results->copyImageToPasteboard(image);
+}
+
+void AppCoordinator::copyTextToPasteboard(const QString& text)
+{
+    m_results->copyTextToPasteboard(text);
+}
+
+void AppCoordinator::saveImageWithPanel(const QImage& image, const QString& suggestedName)
+{
+    m_results->saveImageWithPanel(image, suggestedName);
+}
+
+void AppCoordinator::pinImage(const QImage& image)
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    auto controller = std::make_unique<PinnedImageWindowController>(
+        image, m_services.windowDesktops(), screen ? std::optional(screen->availableGeometry()) : std::nullopt);
+    PinnedImageWindowController* pinned = controller.get();
+    QPointer<AppCoordinator> self(this);
+    QPointer<PinnedImageWindowController> weak(pinned);
+    pinned->onClose = [self, weak] {
+        if (!self || !weak)
+            return;
+        auto& list = self->m_pinnedControllers;
+        const auto it = std::find_if(list.begin(), list.end(), [&](const auto& c) { return c.get() == weak.data(); });
+        if (it == list.end())
+            return;
+        // Released once its close has run to the end.
+        it->release()->deleteLater();
+        list.erase(it);
+    };
+    m_pinnedControllers.push_back(std::move(controller));
+    // In front of everything, without activating the app or changing its policy.
+    pinned->showPinned();
+}

@@ -1,0 +1,86 @@
+#include "App/AppEditorEnvironment.h"
+
+#include "App/AppCoordinator.h"
+#include "App/CoordinatorServices.h"
+#include "Localization/Localizer.h"
+#include "Platform/ClipboardService.h"
+#include "Platform/ImageFileDialogs.h"
+#include "Platform/Paths.h"
+#include "Storage/ShareFolder.h"
+#include "Storage/Storage.h"
+
+#include <QApplication>
+
+AppEditorEnvironment::AppEditorEnvironment(AppCoordinator& coordinator)
+    : m_coordinator(coordinator)
+    , m_history(coordinator.screenshotStore())
+{
+}
+
+QSizeF AppEditorEnvironment::textSize(const QString& text, double fontSize,
+                                      const std::optional<QString>& fontName) const
+{
+    return m_history.textSize(text, fontSize, fontName);
+}
+
+void AppEditorEnvironment::updateAnnotations(const QList<AnnotationObject>& annotations, const ScreenshotItem& item)
+{
+    m_history.updateAnnotations(annotations, item);
+}
+
+void AppEditorEnvironment::updateImage(const QImage& image, const QList<AnnotationObject>& annotations,
+                                       const ScreenshotItem& item)
+{
+    m_history.updateImage(image, annotations, item);
+}
+
+void AppEditorEnvironment::copyImage(const QImage& image)
+{
+    m_coordinator.copyImageToPasteboard(image);
+}
+
+void AppEditorEnvironment::copyText(const QString& text)
+{
+    m_coordinator.copyTextToPasteboard(text);
+}
+
+void AppEditorEnvironment::saveImage(const QImage& image, const QString& suggestedName)
+{
+    m_coordinator.saveImageWithPanel(image, suggestedName);
+}
+
+void AppEditorEnvironment::pinImage(const QImage& image)
+{
+    m_coordinator.pinImage(image);
+}
+
+void AppEditorEnvironment::readClipboard(QObject* context,
+                                         std::function<void(const QImage&, const std::optional<QString>&)> done)
+{
+    // Pictures come first: the text is read only where there is none. A read
+    // that cannot vouch for its content pastes nothing.
+    ClipboardReadRequest request;
+    request.imageFirst = true;
+    m_coordinator.services().clipboard().read(request, context, [done](const ClipboardSnapshot& snapshot) {
+        if (snapshot.certain)
+            done(snapshot.image, snapshot.text);
+    });
+}
+
+std::optional<QString> AppEditorEnvironment::chooseImageFile()
+{
+    // The editor window the user clicked in carries the dialog.
+    return m_coordinator.services().imageFileDialogs().chooseImageToOpen(
+        QApplication::activeWindow(), Storage::paths().picturesDirectory(),
+        Localizer::t(QStringLiteral("Einfügen")), Localizer::t(QStringLiteral("Bilder")));
+}
+
+QString AppEditorEnvironment::shareFolder()
+{
+    return m_coordinator.shareFolder().ensure();
+}
+
+OCRService* AppEditorEnvironment::textRecognition()
+{
+    return &m_coordinator.textRecognition();
+}

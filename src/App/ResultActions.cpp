@@ -1,0 +1,93 @@
+#include "App/ResultActions.h"
+
+#include "Clipboard/ClipboardMonitor.h"
+#include "Clipboard/Pasteboard.h"
+#include "Debug/DebugLog.h"
+#include "Localization/Localizer.h"
+#include "Models/AppSettings.h"
+#include "Platform/Alerts.h"
+#include "Platform/ClipboardService.h"
+#include "Platform/ImageFileDialogs.h"
+#include "Settings/SettingsManager.h"
+#include "Storage/ClipboardHistoryStore.h"
+#include "Storage/ImageOps.h"
+#include "Storage/Storage.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QPointer>
+#include <QSaveFile>
+
+ResultActions::ResultActions(Services services, std::optional<QString> appID, QObject* parent)
+    : QObject(parent)
+    , m_services(services)
+    , m_appID(std::move(appID))
+{
+}
+
+void ResultActions::copyImageToPasteboard(const QImage& image)
+{
+    // The monitor must not take the app's own write for a new copy: the
+    // history entry below is the only one.
+    m_services.monitor.setLastChangeCount(Pasteboard::copyImageWithPNG(m_services.clipboard, image));
+    if (m_services.settings.settings().clipboardHistoryEnabled)
+        m_services.history.addImage(image, m_appID);
+}
+
+void ResultActions::copyTextToPasteboard(const QString& text)
+{
+    m_services.monitor.setLastChangeCount(m_services.clipboard.writeText(text));
+    if (m_services.settings.settings().clipboardHistoryEnabled)
+        m_services.history.addText(text, m_appID);
+}
+
+void ResultActions::saveImageWithPanel(const QImage& image, const QString& suggestedName)
+{
+    const QString folder = Storage::exportDirectory(m_services.settings.settings());
+    Storage::ensureDirectory(folder);
+    QPointer<ResultActions> self(this);
+    m_services.dialogs.chooseSaveLocation(folder, suggestedName, [self, image](const std::optional<QString>& path) {
+        if (self && path && !path->isEmpty())
+            self->finishSave(image, *path);
+    });
+}
+
+void ResultActions::finishSave(const QImage& image, QString path)
+{
+    // Only PNG is offered: a name typed without its extension gets it.
+    if (!path.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive))
+        path += QStringLiteral(".png");
+    QString reason;
+    if (writePNG(image, path, &reason)) {
+        DebugLog::write(QStringLiteral("SAVE gespeichert: %1").arg(path));
+        Q_EMIT saved(path);
+        return;
+    }
+    DebugLog::write(QStringLiteral("SAVE fehlgeschlagen: %1 (%2)").arg(path, reason));
+    Alerts::Alert alert;
+    alert.message = Localizer::t(QStringLiteral("Speichern fehlgeschlagen"));
+    alert.informativeText = Localizer::t(QStringLiteral("Das Bild konnte nicht unter „%1“ gespeichert werden: %2"))
+                                .arg(QDir::toNativeSeparators(path), reason);
+    alert.buttons = {Localizer::t(QStringLiteral("OK"))};
+    alert.informational = false;
+    m_services.alerts.runModal(alert);
+    Q_EMIT saveFailed(path, reason);
+}
+
+bool ResultActions::writePNG(const QImage& image, const QString& path, QString* error)
+{
+    const std::optional<QByteArray> png = ImageOps::pngData(image);
+    if (!png) {
+        if (error)
+            *error = Localizer::t(QStringLiteral("Das Bild ließ sich nicht als PNG kodieren."));
+        return false;
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(*png) != png->size() || !file.commit()) {
+        if (error)
+            *error = file.errorString();
+        file.cancelWriting();
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,314 @@
+// Pictures into the editor and results out of it, on the model: inserted
+// pictures scaled and centred, paste preferring pictures, the shared file and
+// its folder, save after the write-back, text recognition and Live Text where
+// only the newest result counts, and word selection across lines.
+#include "Editor/AnnotationRenderer.h"
+#include "Editor/EditorRootView.h"
+#include "Editor/EditorViewModel.h"
+#include "Editor/EditorWindowController.h"
+#include "Editor/ImageInsertButton.h"
+#include "Editor/LiveTextSelection.h"
+#include "Editor/OCRService.h"
+#include "Storage/ShareFolder.h"
+#include "fakes/FakeEditorEnvironment.h"
+#include "fakes/FakeTextRecognizer.h"
+#include "support/EditorAnnotations.h"
+#include "support/IsolatedEnvironment.h"
+
+#include <QDir>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QUrl>
+
+namespace {
+
+QImage filled(int w, int h, QColor c)
+{
+    QImage image(w, h, QImage::Format_ARGB32_Premultiplied);
+    image.fill(c);
+    return image;
+}
+
+QRectF areaOf(const AnnotationObject& a)
+{
+    return QRectF(a.points.at(0), a.points.at(1));
+}
+
+} // namespace
+
+class tst_EditorResults : public QObject {
+    Q_OBJECT
+    FakeEditorEnvironment env;
+
+private Q_SLOTS:
+    void init() { env = {}; }
+
+    void insertedPicturesAreScaledAndCentred()
+    {
+        const struct {
+            QSize screenshot, picture;
+            QRectF area;
+        } cases[] = {
+            {{2000, 1000}, {400, 300}, QRectF(QPointF(800, 350), QPointF(1200, 650))}, // never enlarged
+            {{1000, 800}, {2000, 500}, QRectF(QPointF(275, 343.75), QSizeF(450, 112.5))}, // 45 % of the width
+            {{1000, 800}, {100, 5000}, QRectF(QPointF(450, -2100), QSizeF(100, 5000))}, // height not limited
+        };
+        for (const auto& c : cases) {
+            EditorViewModel vm(filled(c.screenshot.width(), c.screenshot.height(), Qt::white), std::nullopt, env);
+            vm.insertImage(filled(c.picture.width(), c.picture.height(), Qt::red));
+            QCOMPARE(vm.state().annotations.size(), 1);
+            const AnnotationObject& a = vm.state().annotations.first();
+            QCOMPARE(a.kind, AnnotationKind::image);
+            QCOMPARE(areaOf(a), c.area);
+            QCOMPARE(a.points.first(), c.area.topLeft());
+            QCOMPARE(AnnotationRenderer::decodeEmbeddedImage(*a.imageData).size(), c.picture); // kept whole, as PNG
+            QCOMPARE(vm.selectedAnnotationID(), a.id);
+            QCOMPARE(vm.state().selectedTool, EditorTool::select);
+            QCOMPARE(vm.undoCount(), 1);
+        }
+
+        // From a file: an unreadable one, and the chooser cancelled, add nothing.
+        EditorViewModel vm(filled(1000, 800, Qt::white), std::nullopt, env);
+        QTemporaryDir dir;
+        const QString png = dir.filePath(QStringLiteral("bild.png"));
+        QVERIFY(filled(40, 30, Qt::blue).save(png));
+        QFile junk(dir.filePath(QStringLiteral("kaputt.png")));
+        QVERIFY(junk.open(QIODevice::WriteOnly) && junk.write("not a picture") > 0);
+        junk.close();
+        vm.insertImageFromPicker(); // cancelled
+        env.chosenFile = junk.fileName();
+        vm.insertImageFromPicker();
+        vm.insertImage(QImage());
+        QVERIFY(vm.state().annotations.isEmpty());
+        env.chosenFile = png;
+        vm.insertImageFromPicker();
+        QCOMPARE(vm.state().annotations.size(), 1);
+        QCOMPARE(areaOf(vm.state().annotations.first()), QRectF(480, 385, 40, 30));
+
+        // The toolbar's picture button asks for the file.
+        auto windowEnv = std::make_unique<FakeEditorEnvironment>();
+        windowEnv->chosenFile = png;
+        EditorWindowController window(filled(1000, 800, Qt::white), std::nullopt, std::move(windowEnv));
+        window.rootView().toolbar().imageInsertButton()->click();
+        QCOMPARE(window.viewModel().state().annotations.size(), 1);
+        QCOMPARE(window.viewModel().state().annotations.first().kind, AnnotationKind::image);
+    }
+
+    void pastePrefersPictures()
+    {
+        EditorViewModel vm(filled(1000, 800, Qt::white), std::nullopt, env);
+        env.clipboardImage = filled(20, 10, Qt::green);
+        env.clipboardText = QStringLiteral("Text daneben");
+        vm.paste();
+        QCOMPARE(vm.state().annotations.size(), 1);
+        QCOMPARE(vm.state().annotations.first().kind, AnnotationKind::image);
+
+        env.clipboardImage = {};
+        env.clipboardText = QStringLiteral(" \n\t ");
+        vm.paste(); // blank text: nothing
+        env.clipboardText.reset();
+        vm.paste(); // empty clipboard: nothing
+        QCOMPARE(vm.state().annotations.size(), 1);
+
+        env.clipboardText = QStringLiteral("\n  Hallo Welt  \n");
+        vm.paste();
+        QCOMPARE(vm.state().annotations.size(), 2);
+        QCOMPARE(vm.state().annotations.last().kind, AnnotationKind::text);
+        QCOMPARE(vm.state().annotations.last().text, QStringLiteral("Hallo Welt"));
+    }
+
+    void sharingWritesANamedFileIntoAFolderEmptiedAtStartAndQuit()
+    {
+        QTemporaryDir runtime;
+        const QString folderPath = runtime.filePath(QStringLiteral("com.quorel.zentu.shared"));
+        QString written;
+        {
+            ShareFolder folder(runtime.path());
+            QCOMPARE(folder.path(), folderPath);
+            env.sharedFolder = folder.ensure();
+            QCOMPARE(env.sharedFolder, folderPath);
+            const QFileDevice::Permissions others = QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup
+                                                    | QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
+            QVERIFY(!(QFile::permissions(folderPath) & others)); // the user's alone
+
+            EditorViewModel vm(filled(300, 200, Qt::white), std::nullopt, env);
+            vm.placeBadge({150, 100});
+            const QVariantList items = vm.shareItems();
+            QCOMPARE(items.size(), 1);
+            QVERIFY(items.first().canConvert<QUrl>());
+            written = items.first().toUrl().toLocalFile();
+            QCOMPARE(QFileInfo(written).absolutePath(), folderPath);
+            QVERIFY2(QRegularExpression(QStringLiteral("^Zentu-[0-9A-F]{8}\\.png$")).match(QFileInfo(written).fileName()).hasMatch(),
+                     qPrintable(written));
+            QCOMPARE(QImage(written).convertToFormat(QImage::Format_ARGB32_Premultiplied), vm.render());
+            QVERIFY(vm.shareItems().first().toUrl().toLocalFile() != written); // a fresh name each time
+
+            folder.clear(); // the app starts
+            QVERIFY(!QFile::exists(written));
+            env.sharedFolder = folder.ensure();
+            written = vm.shareItems().first().toUrl().toLocalFile();
+            QVERIFY(QFile::exists(written));
+
+            // Without a folder to write into, the picture itself is handed on.
+            env.sharedFolder.clear();
+            const QVariantList fallback = vm.shareItems();
+            QCOMPARE(fallback.size(), 1);
+            QCOMPARE(fallback.first().value<QImage>(), vm.render());
+        } // the app quits
+        QVERIFY(!QFile::exists(written));
+        QVERIFY(!QFileInfo::exists(folderPath));
+
+        // Something else under the folder's name is neither written into nor followed.
+        QTemporaryDir elsewhere;
+        QFile keep(elsewhere.filePath(QStringLiteral("fremd.txt")));
+        QVERIFY(keep.open(QIODevice::WriteOnly));
+        keep.close();
+        QVERIFY(QFile::link(elsewhere.path(), folderPath));
+        {
+            ShareFolder folder(runtime.path());
+            QCOMPARE(folder.ensure(), QString());
+        }
+        QVERIFY(QFile::exists(keep.fileName()));
+        QVERIFY(!QFileInfo(folderPath).isSymLink());
+    }
+
+    void savingWritesBackFirstAndSavesTheFlattenedPicture()
+    {
+        const QImage picture = filled(300, 200, Qt::white);
+        ScreenshotItem item = itemWith({});
+        EditorViewModel vm(picture, item, env);
+        vm.placeBadge({150, 100});
+        vm.saveResult(QStringLiteral("Zentu.it_Screenshot_2026-01-02_03-04-05.png"));
+        QCOMPARE(env.writeBacks.size(), 1);
+        QCOMPARE(env.writeBacks.first().annotations.size(), 1);
+        QVERIFY(env.writeBacks.first().image.isNull()); // no crop: the picture stays as it is
+        QCOMPARE(env.saved.size(), 1);
+        QCOMPARE(env.saved.first().first, vm.render());
+        QVERIFY(env.saved.first().first != picture);
+        QCOMPARE(env.saved.first().second, QStringLiteral("Zentu.it_Screenshot_2026-01-02_03-04-05.png"));
+
+        vm.copyResult();
+        vm.pinResult();
+        QCOMPARE(env.copiedImages, QList<QImage>{vm.render()});
+        QCOMPARE(env.pinned, QList<QImage>{vm.render()});
+
+        // After a crop the cut picture is written back, still without the badge.
+        QVERIFY(vm.applyCrop(QRectF(100, 50, 120, 100)));
+        vm.saveResult(QStringLiteral("x.png"));
+        QCOMPARE(env.writeBacks.size(), 2);
+        QCOMPARE(env.writeBacks.last().image, picture.copy(100, 50, 120, 100));
+        QCOMPARE(env.writeBacks.last().annotations.size(), 1);
+        QCOMPARE(env.saved.last().first, vm.render());
+        QCOMPARE(env.saved.last().first.size(), QSize(120, 100));
+    }
+
+    void onlyTheNewestRecognitionCounts()
+    {
+        FakeTextRecognizer recognizer;
+        recognizer.hold = true;
+        // The second picture carries a badge at (40, 40); its disc reaches (55, 40).
+        const auto isNew = [](const QImage& image) { return image.pixelColor(55, 40) != QColor(Qt::white); };
+        recognizer.answer = [isNew](const QImage& image, int) {
+            return QList<RecognizedLine>{FakeTextRecognizer::line(
+                isNew(image) ? QStringLiteral("\n neu \n") : QStringLiteral("  alt  "), QRect(0, 0, 100, 20))};
+        };
+        OCRService ocr(recognizer);
+        env.ocr = &ocr;
+        EditorViewModel vm(filled(300, 200, Qt::white), std::nullopt, env);
+        vm.runOCR();
+        QVERIFY(vm.isRunningOCR());
+        vm.placeBadge({40, 40}); // the picture changes; the user asks again
+        vm.runOCR();
+        QVERIFY(recognizer.waitForCalls(2));
+        const int newer = isNew(recognizer.imageOf(1)) ? 1 : 0;
+        recognizer.release(newer);
+        QTRY_COMPARE(vm.ocrText(), std::optional<QString>(QStringLiteral("neu")));
+        QVERIFY(!vm.isRunningOCR());
+        QCOMPARE(env.copiedTexts, QStringList{QStringLiteral("neu")});
+        recognizer.release(1 - newer); // the older one ends last: ignored
+        ocr.waitForDone();
+        QCoreApplication::sendPostedEvents(); // what came late is delivered now
+        QCOMPARE(vm.ocrText(), std::optional<QString>(QStringLiteral("neu")));
+        QCOMPARE(env.copiedTexts, QStringList{QStringLiteral("neu")});
+        QVERIFY(!vm.isRunningOCR());
+
+        // Nothing found: an empty result to show, and the clipboard left alone.
+        recognizer.hold = false;
+        recognizer.answer = nullptr;
+        vm.runOCR();
+        QTRY_COMPARE(vm.ocrText(), std::optional<QString>(QString()));
+        QCOMPARE(env.copiedTexts.size(), 1);
+        // Only the installed languages are asked for, German first.
+        QCOMPARE(recognizer.askedLanguages, (QStringList{QStringLiteral("deu"), QStringLiteral("eng")}));
+
+        // An editor closed while its recognition runs gets no result.
+        recognizer.hold = true;
+        auto closing = std::make_unique<EditorViewModel>(filled(30, 20, Qt::white), std::nullopt, env);
+        closing->runOCR();
+        QVERIFY(recognizer.waitForCalls(4));
+        closing.reset();
+        recognizer.release(3);
+        ocr.waitForDone();
+        QCoreApplication::sendPostedEvents(); // what came late is delivered now
+        QCOMPARE(env.copiedTexts.size(), 1);
+    }
+
+    void liveTextOffersOnlyTheCurrentPicturesLines()
+    {
+        FakeTextRecognizer recognizer;
+        recognizer.hold = true;
+        recognizer.answer = [](const QImage& image, int) {
+            return QList<RecognizedLine>{
+                FakeTextRecognizer::line(QStringLiteral("Breite %1").arg(image.width()), QRect(10, 10, 200, 20))};
+        };
+        OCRService ocr(recognizer);
+        env.ocr = &ocr;
+        EditorViewModel vm(filled(800, 600, Qt::white), std::nullopt, env);
+        vm.setLiveTextEnabled(false);
+        QCOMPARE(recognizer.callCount(), 0); // nothing is read before Live Text is asked for
+        vm.setLiveTextEnabled(true);
+        QVERIFY(recognizer.waitForCalls(1));
+        QVERIFY(vm.applyCrop(QRectF(0, 0, 400, 300))); // a new picture while the first is read
+        QVERIFY(recognizer.waitForCalls(2));
+        recognizer.release(1);
+        QTRY_COMPARE(vm.liveTextLines().size(), 1);
+        QCOMPARE(vm.liveTextLines().first().text, QStringLiteral("Breite 400"));
+        recognizer.release(0); // the first picture's lines arrive last: not installed
+        ocr.waitForDone();
+        QCoreApplication::sendPostedEvents(); // what came late is delivered now
+        QCOMPARE(vm.liveTextLines().first().text, QStringLiteral("Breite 400"));
+
+        // Off and on again: the same picture is not read again.
+        vm.setLiveTextEnabled(false);
+        vm.setLiveTextEnabled(true);
+        QCOMPARE(recognizer.callCount(), 2);
+        // Undo brings the first picture back: its old lines are gone at once, then read anew.
+        vm.undo();
+        QVERIFY(vm.liveTextLines().isEmpty());
+        QVERIFY(recognizer.waitForCalls(3));
+        recognizer.release(2);
+        QTRY_COMPARE(vm.liveTextLines().value(0).text, QStringLiteral("Breite 800"));
+    }
+
+    void wordsAreSelectedAcrossLines()
+    {
+        LiveTextSelection selection;
+        selection.setLines({FakeTextRecognizer::line(QStringLiteral("eins zwei drei"), QRect(0, 0, 300, 20)),
+                            FakeTextRecognizer::line(QStringLiteral("vier fünf"), QRect(0, 40, 200, 20))});
+        selection.begin({150, 10}); // on "zwei"
+        selection.extend({50, 50}); // on "vier"
+        QCOMPARE(selection.selectedText(), QStringLiteral("zwei drei\nvier"));
+        selection.extend({900, 200}); // far beyond the end: the last word
+        QCOMPARE(selection.selectedText(), QStringLiteral("zwei drei\nvier fünf"));
+        selection.extend({5, 5}); // backwards, before the anchor
+        QCOMPARE(selection.selectedText(), QStringLiteral("eins zwei"));
+        QVERIFY(selection.wordAt({150, 10}) && !selection.wordAt({150, 30}));
+        selection.begin({500, 30}); // away from words: nothing
+        selection.extend({50, 50});
+        QVERIFY(selection.isEmpty());
+        QCOMPARE(selection.selectedText(), QString());
+    }
+};
+
+ZENTU_TEST_MAIN(tst_EditorResults)
+#include "tst_editorresults.moc"
