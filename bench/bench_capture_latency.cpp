@@ -24,6 +24,7 @@
 #include <cstring>
 #include <csignal>
 #include <cstdlib>
+#include <functional>
 #include <optional>
 #include <poll.h>
 #include <spawn.h>
@@ -227,20 +228,30 @@ struct App {
 
 App* app = nullptr;
 
+// Presses the capture hotkey, times it until `arrived` reports the overlay, and
+// closes the overlay again; false (the run skipped) when it never came.
+bool overlayRound(benchmark::State& state, const std::function<std::optional<Clock::time_point>()>& arrived,
+                  const char* missing)
+{
+    const auto start = Clock::now();
+    app->press({keySuper, keyShift, key2});
+    const auto at = arrived();
+    if (!at) {
+        state.SkipWithError(missing);
+        return false;
+    }
+    state.SetIterationTime(std::chrono::duration<double>(*at - start).count());
+    usleep(150000); // the overlay takes the keyboard after it is mapped
+    app->press({keyEscape});
+    return true;
+}
+
 void hotkeyToOverlay(benchmark::State& state)
 {
     for (auto _ : state) {
         app->drainX();
-        const auto start = Clock::now();
-        app->press({keySuper, keyShift, key2});
-        const auto mapped = app->waitForScreenSizedMap(5000);
-        if (!mapped) {
-            state.SkipWithError("no overlay within 5 s");
+        if (!overlayRound(state, [] { return app->waitForScreenSizedMap(5000); }, "no overlay within 5 s"))
             return;
-        }
-        state.SetIterationTime(std::chrono::duration<double>(*mapped - start).count());
-        usleep(150000); // the overlay takes the keyboard after it is mapped
-        app->press({keyEscape});
         usleep(300000); // let the overlay close before the next round
     }
 }
@@ -252,16 +263,8 @@ void hotkeyToVisibleOverlay(benchmark::State& state)
             state.SkipWithError("the desktop is not white at the probe");
             return;
         }
-        const auto start = Clock::now();
-        app->press({keySuper, keyShift, key2});
-        const auto visible = app->waitForProbe(false, 5000);
-        if (!visible) {
-            state.SkipWithError("no overlay on screen within 5 s");
+        if (!overlayRound(state, [] { return app->waitForProbe(false, 5000); }, "no overlay on screen within 5 s"))
             return;
-        }
-        state.SetIterationTime(std::chrono::duration<double>(*visible - start).count());
-        usleep(150000); // the overlay takes the keyboard after it is mapped
-        app->press({keyEscape});
         app->waitForProbe(true, 5000);
         usleep(300000);
     }
