@@ -194,8 +194,8 @@ private Q_SLOTS:
 
         m_real.start(m_app);
         QVERIFY(m_app.waitForStarted(5000));
-        QTRY_COMPARE_WITH_TIMEOUT(m_x.trayIcons(m_app.processId()).size(), 1, 15000);
-        m_icon = m_x.rootGeometry(m_x.trayIcons(m_app.processId()).first());
+        m_icon = m_x.settledTrayIcon(m_app.processId());
+        QVERIFY(m_icon.isValid());
     }
 
     void cleanupTestCase()

@@ -89,7 +89,7 @@ private Q_SLOTS:
         m_real.start(m_app, QProcess::ForwardedChannels);
         QVERIFY(m_app.waitForStarted(5000));
         QTRY_VERIFY_WITH_TIMEOUT(readLog().contains(QStringLiteral("Hotkey registriert action=openClipboard")), 15000);
-        QTRY_COMPARE_WITH_TIMEOUT(m_x.trayIcons(m_app.processId()).size(), 1, 15000);
+        QVERIFY(m_x.settledTrayIcon(m_app.processId()).isValid());
     }
 
     void cleanupTestCase()
@@ -100,7 +100,8 @@ private Q_SLOTS:
 
     void settingsOpenFromThePanel()
     {
-        const QRect icon = m_x.rootGeometry(m_x.trayIcons(m_app.processId()).first());
+        const QRect icon = m_x.settledTrayIcon(m_app.processId());
+        QVERIFY(icon.isValid());
         m_x.click(icon.center());
         auto panel = [&]() -> QRect {
             for (xcb_window_t w : m_x.children(m_x.root())) {

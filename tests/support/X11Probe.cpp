@@ -1,5 +1,8 @@
 #include "support/X11Probe.h"
 
+#include <QDeadlineTimer>
+#include <QTest>
+
 #include <cstdlib>
 #include <cstring>
 #include <xcb/xtest.h>
@@ -93,6 +96,23 @@ QList<xcb_window_t> X11Probe::trayIcons(qint64 pid) const
             if (this->pid(w) == pid && viewable(w))
                 out.append(w);
     return out;
+}
+
+QRect X11Probe::settledTrayIcon(qint64 pid, int timeoutMs) const
+{
+    QDeadlineTimer deadline(timeoutMs);
+    QRect last;
+    int sameInARow = 0;
+    while (!deadline.hasExpired()) {
+        const QList<xcb_window_t> icons = trayIcons(pid);
+        const QRect now = icons.size() == 1 ? rootGeometry(icons.first()) : QRect();
+        sameInARow = now.isValid() && now == last ? sameInARow + 1 : 0;
+        if (sameInARow >= 3)
+            return now;
+        last = now;
+        QTest::qWait(50);
+    }
+    return {};
 }
 
 void X11Probe::click(QPoint p) const

@@ -30,6 +30,10 @@ public:
     QList<xcb_window_t> tint2Windows() const;
     // Windows of the process that sit inside the tray host: embedded icons.
     QList<xcb_window_t> trayIcons(qint64 pid) const;
+    // Waits until the process has exactly one icon in the tray and it has
+    // stopped moving (the host may unmap and re-lay it out while embedding);
+    // returns its rectangle in root coordinates, invalid on timeout.
+    QRect settledTrayIcon(qint64 pid, int timeoutMs = 15000) const;
     // A real click through the X server (XTest), each request confirmed.
     void click(QPoint p) const;
 
