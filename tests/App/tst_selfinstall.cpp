@@ -96,6 +96,9 @@ private Q_SLOTS:
         QCOMPARE(rig.session.handOvers, QStringList{rig.installed()});
         QVERIFY(!QFileInfo::exists(rig.launcher.path));
         QCOMPARE(fileContents(rig.trashed()), QByteArray("#!/bin/sh\necho v2\n"));
+        QVERIFY(!QFileInfo::exists(helper)); // the helper went along
+        QCOMPARE(fileContents(QFileInfo(rig.trashed()).absoluteDir().filePath(QStringLiteral("zentu-pagecapture"))),
+                 QByteArray("#!/bin/sh\necho helper\n"));
         QCOMPARE(rig.launcher.quits, 1);
 
         // Removing the install takes the helper too.

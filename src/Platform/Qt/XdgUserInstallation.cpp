@@ -130,6 +130,13 @@ QString XdgUserInstallation::installedHelper()
     return binDirectory() + QStringLiteral("/") + QLatin1String(helperName);
 }
 
+QStringList XdgUserInstallation::companions(const QString& program) const
+{
+    const QString helper = QFileInfo(program).absoluteDir().filePath(QLatin1String(helperName));
+    const QFileInfo info(helper);
+    return info.isFile() && info.isExecutable() ? QStringList{helper} : QStringList{};
+}
+
 bool XdgUserInstallation::isOwnInstall() const
 {
     QFile entry(desktopEntryPath());
@@ -184,8 +191,8 @@ bool XdgUserInstallation::install(const QString& program, QString* error)
         }
     }
     // The page-capture helper goes along where it lies beside the program.
-    const QString helper = QFileInfo(program).absoluteDir().filePath(QLatin1String(helperName));
-    const bool withHelper = QFileInfo(helper).isExecutable() && QFileInfo(helper).isFile();
+    const QString helper = companions(program).value(0);
+    const bool withHelper = !helper.isEmpty();
     // The launcher entry comes last: it marks the install as complete and ours.
     const std::pair<QString, std::function<bool()>> steps[] = {
         {executable, [&] { return copyExecutable(program, executable, &detail); }},

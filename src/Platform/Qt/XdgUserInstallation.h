@@ -14,6 +14,7 @@ public:
     bool install(const QString& program, QString* error) override;
     QStringList uninstall() override;
     QStringList cacheDirectories() const override;
+    QStringList companions(const QString& program) const override;
 
     static QString binDirectory();
     static QString installedHelper();
