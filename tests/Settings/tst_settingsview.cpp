@@ -43,7 +43,8 @@ private Q_SLOTS:
         QVERIFY(qobject_cast<GeneralSettingsTab*>(view.tabView()));
 
         // The picture rises into place, then gives way after 0.95 s + 0.45 s.
-        QTRY_VERIFY(view.splash()->progress() > 0.5);
+        // (On a loaded machine the whole intro may pass between two looks.)
+        QTRY_VERIFY(!view.splash() || view.splash()->progress() > 0.5);
         QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 5000);
         QVERIFY(clock.elapsed() >= SettingsView::introMs + SettingsView::revealMs);
         QVERIFY(!view.isShowingIntro());
