@@ -1,7 +1,8 @@
 // The real program with tint2 as the tray at the bottom of the screen: the
 // panel lies inside the screen's free area, its bottom edge at the tray, with
 // an empty history, while entries arrive and after the first screenshot; a
-// capture started from a hovered card holds nothing of the panel. Then the
+// capture started from a hovered card holds nothing of the panel, and Delete
+// over the new tile under the real pointer removes that screenshot. Then the
 // settings window opens from the panel's "Einstellungen", and a combination
 // recorded in its Hotkeys tab works as a global hotkey at once.
 #include "support/HelperWindow.h"
@@ -158,6 +159,27 @@ private Q_SLOTS:
         m_x.click(m_icon.center());
         QTRY_VERIFY_WITH_TIMEOUT(panel().height() >= before.height() + 80, 15000);
         checkPlaced(panel(), "after the first screenshot");
+
+        // The new tile shows the backdrop (told by its blue of 91). Under the
+        // real pointer it lights up, and Delete removes the screenshot.
+        const QRect open = panel();
+        const QImage strip = grabScreen(open);
+        QPoint sum;
+        int inTile = 0;
+        for (int y = 0; y < strip.height(); ++y)
+            for (int x = 0; x < strip.width(); ++x)
+                if (qAbs(qBlue(strip.pixel(x, y)) - 91) <= 2 && qRed(strip.pixel(x, y)) != qBlue(strip.pixel(x, y))) {
+                    sum += QPoint(x, y);
+                    ++inTile;
+                }
+        QVERIFY2(inTile > 2000, qPrintable(QString::number(inTile)));
+        const QPoint tile = open.topLeft() + sum / inTile;
+        const QRect tileArea(tile - QPoint(60, 45), QSize(120, 90));
+        const QImage resting = grabScreen(tileArea);
+        QVERIFY(xdotool({"mousemove", QString::number(tile.x()), QString::number(tile.y())}));
+        QTRY_VERIFY_WITH_TIMEOUT(grabScreen(tileArea) != resting, 10000);
+        QVERIFY(xdotool({"key", "Delete"}));
+        QTRY_COMPARE_WITH_TIMEOUT(m_real.historyRecords(QStringLiteral("screenshots.json")).size(), 0, 15000);
         QVERIFY(xdotool({"key", "Escape"}));
         QTRY_VERIFY_WITH_TIMEOUT(!panel().isValid(), 5000);
     }
