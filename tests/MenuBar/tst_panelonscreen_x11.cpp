@@ -244,10 +244,14 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(m_real.debugLog().count(registered6), 2, 15000);
         QVERIFY(!m_real.debugLog().contains(QStringLiteral("Hotkey-Event empfangen")));
 
-        // Click it again: the prompt replaces the combination; then Super+Shift+9.
-        const QImage idle = grabScreen(QRect(fullScreen - QPoint(70, 8), QSize(140, 16)));
+        // With the pointer back where it was, the field looks as it did before
+        // (it repaints after the registration, not always at once). Clicked
+        // again, the prompt replaces the combination; then Super+Shift+9.
+        const QPoint tabs = m_settings.topLeft() + QPoint(320, 32);
+        QVERIFY(xdotool({"mousemove", QString::number(tabs.x()), QString::number(tabs.y())}));
+        QTRY_VERIFY_WITH_TIMEOUT(grabScreen(QRect(fullScreen - QPoint(70, 8), QSize(140, 16))) == before, 15000);
         m_x.click(fullScreen);
-        QTRY_VERIFY_WITH_TIMEOUT(grabScreen(QRect(fullScreen - QPoint(70, 8), QSize(140, 16))) != idle, 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(grabScreen(QRect(fullScreen - QPoint(70, 8), QSize(140, 16))) != before, 15000);
         pressSuperShift("18");
         QTRY_VERIFY_WITH_TIMEOUT(
             m_real.debugLog().contains(QStringLiteral("Hotkey registriert action=captureFullScreen keyCode=25 mods=768")),
