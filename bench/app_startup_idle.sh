@@ -1,8 +1,14 @@
 #!/usr/bin/env bash
-# Start-up and idle cost of the real program on its own Xvfb + openbox + tint2:
+# Start-up and rest cost of the real program on its own Xvfb + openbox + tint2,
+# read from outside as a user's tools would (/proc):
 #  - time from process start to the tray icon embedded in tint2's tray (several runs),
-#  - CPU time and memory (RSS, PSS) over an idle period with the app's timers running.
-# Usage: bench/app_startup_idle.sh [path/to/zentu]   (env: RUNS=5 IDLE_SECONDS=60)
+#  - memory 5 s after start: RSS as ps shows it, PSS, and private dirty memory
+#    (what the process alone costs), from /proc/<pid>/status and smaps_rollup,
+#  - CPU time and wake-ups over the idle window 20-60 s after start.
+# With USE=1 the last run is used before the idle window (tray panel opened and
+# closed, an interactive capture started and cancelled) and its memory is read
+# again afterwards.
+# Usage: bench/app_startup_idle.sh [path/to/zentu]   (env: RUNS=5 IDLE_FROM=20 IDLE_TO=60 USE=0)
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 binary=$(realpath "${1:-$here/../build/src/zentu}")
@@ -11,7 +17,8 @@ if [[ "${ZENTU_BENCH_INNER:-}" != 1 ]]; then
 fi
 
 runs=${RUNS:-5}
-idle=${IDLE_SECONDS:-60}
+idle_from=${IDLE_FROM:-20}
+idle_to=${IDLE_TO:-60}
 tick=$(getconf CLK_TCK)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -30,7 +37,74 @@ embedded() { # pid -> true when one of its windows sits inside tint2
   return 1
 }
 
-for _ in $(seq 1 200); do [[ -n "$(tray_hosts)" ]] && break; sleep 0.05; done
+until_true() { # timeout in s, command...: polls the command until it succeeds
+  local deadline=$(( $(date +%s%N) + $1 * 1000000000 )); shift
+  until "$@"; do
+    (( $(date +%s%N) < deadline )) || return 1
+    sleep 0.02
+  done
+}
+
+ms_since() { echo $(( ($(date +%s%N) - $1) / 1000000 )); }
+
+sleep_until() { # seconds after $start
+  local left=$(( start + $1 * 1000000000 - $(date +%s%N) ))
+  (( left > 0 )) && sleep "$(awk -v ns="$left" 'BEGIN { printf "%.3f", ns / 1e9 }')"
+  return 0
+}
+
+memory() { # pid, label
+  local status=/proc/$1/status rollup=/proc/$1/smaps_rollup
+  awk -v label="$2" '
+    FILENAME ~ /status$/ && /^(VmRSS|RssAnon|RssFile|RssShmem):/ { v[$1] = $2 }
+    FILENAME ~ /rollup$/ && /^(Pss|Private_Dirty):/ { v[$1] = $2 }
+    END { printf "memory %s: RSS %.1f MB (anon %.1f, file %.1f, shmem %.1f), PSS %.1f MB, private dirty %.1f MB\n",
+            label, v["VmRSS:"] / 1024, v["RssAnon:"] / 1024, v["RssFile:"] / 1024, v["RssShmem:"] / 1024,
+            v["Pss:"] / 1024, v["Private_Dirty:"] / 1024 }' "$status" "$rollup"
+}
+
+cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
+wakeups() { # pid -> one line per thread: id and context switches so far
+  local task
+  for task in /proc/"$1"/task/*; do
+    awk -v id="${task##*/}" '/^(voluntary|nonvoluntary)_ctxt_switches/ { n += $2 } END { print id, n }' "$task/status" 2>/dev/null
+  done
+}
+run_ns() { # pid -> one line per thread: id and nanoseconds on a CPU so far (finer than the ticks)
+  local task
+  for task in /proc/"$1"/task/*; do
+    awk -v id="${task##*/}" '{ print id, $1 }' "$task/schedstat" 2>/dev/null
+  done
+}
+woken() { # per-thread counts before, after -> how many happened in between (threads started since count whole)
+  awk 'NR == FNR { before[$1] = $2; next } { n += $2 - ($1 in before ? before[$1] : 0) } END { print n + 0 }' \
+    <(echo "$1") <(echo "$2")
+}
+
+use_app() { # pid: the panel from the tray icon and back, a capture started and cancelled
+  local icon
+  icon=$(xdotool search --pid "$1" 2>/dev/null | while read -r w; do
+    if xwininfo -id "$w" 2>/dev/null | grep -q 'Map State: IsViewable'; then echo "$w"; fi; done | head -1)
+  panel_up() { [[ $(xdotool search --onlyvisible --pid "$1" 2>/dev/null | wc -l) -gt 1 ]]; }
+  panel_down() { ! panel_up "$1"; }
+  xdotool mousemove --window "$icon" 4 4 click 1
+  until_true 10 panel_up "$1" || echo "panel did not open"
+  sleep 1
+  xdotool key Escape
+  until_true 10 panel_down "$1" || echo "panel did not close"
+  xdotool mousemove 900 500
+  xdotool key super+shift+2
+  until_true 10 panel_up "$1" || echo "overlay did not open"
+  sleep 0.5
+  xdotool key Escape
+  until_true 10 panel_down "$1" || echo "overlay did not close"
+}
+
+setxkbmap -model pc105 -layout us 2>/dev/null || true
+# A freshly linked program's pages are still dirty in the page cache and would
+# count as its private dirty memory.
+sync "$binary" 2>/dev/null || true
+until_true 10 test -n "$(tray_hosts)" || true
 
 times=()
 for run in $(seq 1 "$runs"); do
@@ -38,28 +112,31 @@ for run in $(seq 1 "$runs"); do
   start=$(date +%s%N)
   "$binary" 2>/dev/null &
   pid=$!
-  until embedded "$pid"; do
-    if (( ($(date +%s%N) - start) > 20000000000 )); then echo "run $run: no tray icon after 20 s"; exit 1; fi
-    sleep 0.005
-  done
-  ms=$(( ($(date +%s%N) - start) / 1000000 ))
-  times+=("$ms")
-  echo "run $run: tray icon embedded after ${ms} ms"
+  if ! until_true 20 embedded "$pid"; then echo "run $run: no tray icon after 20 s"; exit 1; fi
+  times+=("$(ms_since "$start")")
+  echo "run $run: tray icon embedded after ${times[-1]} ms"
   if (( run < runs )); then kill -TERM "$pid"; wait "$pid" || true; fi
 done
 sorted=$(printf '%s\n' "${times[@]}" | sort -n)
 echo "start -> tray icon: median $(echo "$sorted" | sed -n "$(( (runs + 1) / 2 ))p") ms, min $(echo "$sorted" | head -1) ms, max $(echo "$sorted" | tail -1) ms"
 
-cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
-sleep 5 # let start-up work settle
-t0=$(cpu_ticks "$pid"); w0=$(date +%s%N)
-sleep "$idle"
-t1=$(cpu_ticks "$pid"); w1=$(date +%s%N)
-rss=$(awk '/^VmRSS/ {print $2}' "/proc/$pid/status")
-hwm=$(awk '/^VmHWM/ {print $2}' "/proc/$pid/status")
-pss=$(awk '/^Pss:/ {print $2}' "/proc/$pid/smaps_rollup" 2>/dev/null || echo "?")
-awk -v dt="$(( t1 - t0 ))" -v tick="$tick" -v wall="$(( (w1 - w0) / 1000000 ))" 'BEGIN {
-  cpu = dt / tick; printf "idle %.1f s: CPU %.3f s = %.3f %%\n", wall / 1000, cpu, 100 * cpu / (wall / 1000) }'
-echo "memory: RSS $(( rss / 1024 )) MB (peak $(( hwm / 1024 )) MB), PSS $(( pss / 1024 )) MB"
+sleep_until 5
+memory "$pid" "5 s after start"
+if [[ "${USE:-0}" == 1 ]]; then
+  use_app "$pid"
+  sleep 2
+  memory "$pid" "after use"
+fi
+
+sleep_until "$idle_from"
+t0=$(cpu_ticks "$pid"); s0=$(wakeups "$pid"); n0=$(run_ns "$pid"); w0=$(date +%s%N)
+sleep_until "$idle_to"
+t1=$(cpu_ticks "$pid"); s1=$(wakeups "$pid"); n1=$(run_ns "$pid"); w1=$(date +%s%N)
+awk -v dt="$(( t1 - t0 ))" -v tick="$tick" -v wall="$(( (w1 - w0) / 1000000 ))" -v sw="$(woken "$s0" "$s1")" \
+    -v ns="$(woken "$n0" "$n1")" -v from="$idle_from" -v to="$idle_to" 'BEGIN {
+  cpu = dt / tick; s = wall / 1000
+  printf "idle %d-%d s after start: CPU %.3f s = %.3f %% of one core (/proc/<pid>/stat); %.1f ms = %.4f %% (schedstat); %.1f wake-ups/s\n",
+         from, to, cpu, 100 * cpu / s, ns / 1e6, 100 * ns / 1e9 / s, sw / s }'
+memory "$pid" "at the end"
 grep -c . "$XDG_DATA_HOME/Zentu.it/debug.log" | xargs -I{} echo "debug.log lines after idle: {}"
 kill -TERM "$pid"; wait "$pid" || true

@@ -1,17 +1,16 @@
-// Capture time of the whole-page roads: a local HTML page of 20 screens
+// Capture time of the whole-page roads as the app runs them, through the
+// page-capture helper (its start included): a local HTML page of 20 screens
 // rendered off screen, and a 20-page A4 PDF rendered page by page.
 // The page part needs a display: run through bench/run-wholepage.sh (own
 // Xvfb), or with DISPLAY set; without one only the PDF part runs.
 #include "Platform/Qt/XdgPaths.h"
+#include "Screenshot/PageCaptureProcess.h"
 #include "Storage/Storage.h"
-#include "Screenshot/Capturer.h"
-#include "Screenshot/PdfRenderer.h"
 
 #include <QApplication>
 #include <QCoroTask>
 #include <QFile>
 #include <QPainter>
-#include <QPdfDocument>
 #include <QPdfWriter>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
@@ -64,8 +63,8 @@ void BM_PdfTwentyA4Pages(benchmark::State& state)
 {
     const QString path = pdfFixture();
     for (auto _ : state) {
-        auto doc = PdfRenderer::openFile(path);
-        const std::optional<QImage> image = renderPDF(*doc);
+        PageCaptureProcess helper;
+        const std::optional<QImage> image = QCoro::waitFor(helper.renderDocument(path));
         benchmark::DoNotOptimize(image->constBits());
         state.counters["height_px"] = image->height();
     }
@@ -76,8 +75,8 @@ void BM_PageTwentyScreens(benchmark::State& state)
 {
     const QUrl url = QUrl::fromLocalFile(htmlFixture());
     for (auto _ : state) {
-        Capturer capturer;
-        const std::optional<QImage> image = QCoro::waitFor(capturer.capture(url));
+        PageCaptureProcess helper;
+        const std::optional<QImage> image = QCoro::waitFor(helper.capturePage(url));
         benchmark::DoNotOptimize(image->constBits());
         state.counters["height_px"] = image->height();
     }

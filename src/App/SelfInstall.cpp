@@ -78,9 +78,11 @@ SelfInstall::Outcome SelfInstall::moveToApplicationsIfNeeded()
     }
     log(QStringLiteral("installierte Kopie läuft: ") + destination);
 
-    // Only now does the loose copy go to the Trash.
-    if (source != destination && !m_paths.moveToTrash(source))
-        log(QStringLiteral("konnte nicht in den Papierkorb: ") + source);
+    // Only now does the loose copy go to the Trash, with its files beside it.
+    if (source != destination)
+        for (const QString& file : QStringList{source} + m_installation.companions(source))
+            if (!m_paths.moveToTrash(file))
+                log(QStringLiteral("konnte nicht in den Papierkorb: ") + file);
 
     m_launcher.quit();
     return Outcome::handedOver;

@@ -102,11 +102,13 @@ QStringList Uninstaller::run()
     if (installLeft.isEmpty())
         log(QStringLiteral("Benutzer-Installation entfernt (falls vorhanden)"));
     if (placement == Installation::Placement::loose) {
-        if (m_services.paths.moveToTrash(program)) {
-            log(QStringLiteral("in den Papierkorb: ") + program);
-        } else {
-            log(QStringLiteral("FEHLER Papierkorb: ") + program);
-            leftovers << program;
+        for (const QString& file : QStringList{program} + m_services.installation.companions(program)) {
+            if (m_services.paths.moveToTrash(file)) {
+                log(QStringLiteral("in den Papierkorb: ") + file);
+            } else {
+                log(QStringLiteral("FEHLER Papierkorb: ") + file);
+                leftovers << file;
+            }
         }
     } else if (placement != Installation::Placement::userInstall) {
         log(QStringLiteral("bleibt (nicht von Zentu.it installiert): ") + program);

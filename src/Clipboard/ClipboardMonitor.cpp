@@ -26,23 +26,45 @@ ClipboardMonitor::ClipboardMonitor(ClipboardHistoryStore& store, SettingsManager
     , m_clipboard(clipboard ? *clipboard : Pasteboard::service())
     , m_lastChangeCount(m_clipboard.changeCount())
 {
-    m_timer.setInterval(400);
+    m_timer.setInterval(pollIntervalMs);
     m_timer.setTimerType(Qt::CoarseTimer);
     connect(&m_timer, &QTimer::timeout, this, &ClipboardMonitor::poll);
+    m_announced.setSingleShot(true);
+    connect(&m_announced, &QTimer::timeout, this, &ClipboardMonitor::poll);
+    // Queued: a writer of the clipboard sets the last change count right
+    // after its write, in the same turn, before the look.
+    connect(&m_clipboard, &ClipboardService::changed, this, &ClipboardMonitor::changeAnnounced, Qt::QueuedConnection);
 }
 
 void ClipboardMonitor::start()
 {
     m_stopped = false;
-    if (m_timer.isActive())
+    if (m_running)
         return;
-    m_timer.start();
+    m_running = true;
+    if (!m_clipboard.announcesChanges()) {
+        m_timer.start();
+        return;
+    }
+    // A change since construction was not announced to a running monitor.
+    m_announced.start(0);
 }
 
 void ClipboardMonitor::stop()
 {
     m_timer.stop();
+    m_announced.stop();
+    m_running = false;
     m_stopped = true;
+}
+
+void ClipboardMonitor::changeAnnounced()
+{
+    if (!isEventDriven() || m_announced.isActive())
+        return;
+    // No closer to the previous look than a poll would be.
+    const qint64 since = m_sinceLook.isValid() ? m_sinceLook.elapsed() : qint64(pollIntervalMs);
+    m_announced.start(int(std::max<qint64>(0, pollIntervalMs - since)));
 }
 
 const QStringList& ClipboardMonitor::markerTypes()
@@ -89,6 +111,7 @@ bool ClipboardMonitor::isSensitive(const ClipboardSnapshot& snapshot) const
 
 void ClipboardMonitor::poll()
 {
+    m_sinceLook.start();
     const qint64 count = m_clipboard.changeCount();
     if (count == m_lastChangeCount)
         return;

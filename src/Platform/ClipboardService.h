@@ -20,6 +20,9 @@ public:
     ~ClipboardService() override = default;
 
     virtual qint64 changeCount() const = 0;
+    // True when changed() announces every new content, other programs'
+    // included; otherwise the change count has to be polled.
+    virtual bool announcesChanges() const = 0;
     // True while the content is the one this process put there itself.
     virtual bool ownedByThisProcess() const = 0;
 

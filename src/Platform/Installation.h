@@ -32,4 +32,7 @@ public:
     virtual QStringList uninstall() = 0;
     // The per-user cache folders the desktop keeps for the program.
     virtual QStringList cacheDirectories() const = 0;
+    // The files beside program that belong to it (its page-capture helper):
+    // they go wherever the program goes.
+    virtual QStringList companions(const QString& program) const = 0;
 };

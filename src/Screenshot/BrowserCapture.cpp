@@ -6,16 +6,13 @@
 #include "Platform/PdfViewerBridge.h"
 #include "Platform/RunningApplications.h"
 #include "Screenshot/CaptureError.h"
-#include "Screenshot/Capturer.h"
-#include "Screenshot/PdfRenderer.h"
+#include "Screenshot/PageCaptureProcess.h"
 #include "Screenshot/PdfSignature.h"
 #include "Screenshot/ScrollCancel.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QPdfDocument>
 #include <QUuid>
 #include <cmath>
 
@@ -256,8 +253,7 @@ std::optional<QString> BrowserCapture::liveCopy(const DocApp& app, const Doc& do
 QCoro::Task<BrowserCapture::Result> BrowserCapture::captureTarget(Target target)
 {
     // The progress panel promises that Escape stops a page or document
-    // capture. Page rendering runs synchronously between the checks, so the
-    // default check lets pending events (the Escape press) arrive first.
+    // capture; the renderer asks before every band and page.
     struct EscapeWatch {
         bool active;
         explicit EscapeWatch(bool on) : active(on) { if (active) ScrollCancel::begin(); }
@@ -265,10 +261,7 @@ QCoro::Task<BrowserCapture::Result> BrowserCapture::captureTarget(Target target)
     };
     const bool ownWatch = !m_stopRequested && target.kind() != Target::Kind::window;
     EscapeWatch watch(ownWatch);
-    const StopRequested stop = m_stopRequested ? m_stopRequested : StopRequested([] {
-        QCoreApplication::processEvents();
-        return ScrollCancel::requested();
-    });
+    const StopRequested stop = m_stopRequested ? m_stopRequested : StopRequested([] { return ScrollCancel::requested(); });
 
     // Pages and documents are rendered whole: nothing can be missing.
     auto whole = [](std::optional<QImage> image) -> Result {
@@ -276,26 +269,23 @@ QCoro::Task<BrowserCapture::Result> BrowserCapture::captureTarget(Target target)
             return std::nullopt;
         return CapturedScreenshot::make(std::move(*image), CaptureKind::scrolling);
     };
-    auto renderFile = [&](const QString& path) {
-        log(QStringLiteral("PDF wird gerendert: ") + path);
-        auto doc = PdfRenderer::openFile(path);
-        return whole(renderPDF(*doc, stop));
-    };
 
     switch (target.kind()) {
     case Target::Kind::tab: {
         const QUrl url = target.tab().url;
-        if (url.isLocalFile() && isPdfPath(url.toLocalFile()))
-            co_return renderFile(url.toLocalFile());
+        if (url.isLocalFile() && isPdfPath(url.toLocalFile())) {
+            std::optional<QImage> document = co_await renderDocument(url.toLocalFile(), stop);
+            co_return whole(std::move(document));
+        }
         log(QStringLiteral("Seite wird gerendert: ") + url.toDisplayString());
         // co_await only as whole statements (GCC 12 coroutine code generation).
         if (m_pageCapture) {
             std::optional<QImage> page = co_await m_pageCapture(url);
             co_return whole(std::move(page));
         }
-        Capturer capturer;
-        capturer.setStopRequested(stop);
-        std::optional<QImage> page = co_await capturer.capture(url);
+        PageCaptureProcess helper;
+        helper.setStopRequested(stop);
+        std::optional<QImage> page = co_await helper.capturePage(url);
         co_return whole(std::move(page));
     }
     case Target::Kind::pdf: {
@@ -313,9 +303,11 @@ QCoro::Task<BrowserCapture::Result> BrowserCapture::captureTarget(Target target)
                 ~Remove() { QFile::remove(path); }
             } remove{*copy};
             log(QStringLiteral("Kopie von ") + doc.file.toLocalFile());
-            co_return renderFile(*copy);
+            std::optional<QImage> document = co_await renderDocument(*copy, stop);
+            co_return whole(std::move(document));
         }
-        co_return renderFile(doc.file.toLocalFile());
+        std::optional<QImage> document = co_await renderDocument(doc.file.toLocalFile(), stop);
+        co_return whole(std::move(document));
     }
     case Target::Kind::window: {
         if (!m_windowScroll)
@@ -325,4 +317,13 @@ QCoro::Task<BrowserCapture::Result> BrowserCapture::captureTarget(Target target)
     }
     }
     co_return std::nullopt;
+}
+
+QCoro::Task<std::optional<QImage>> BrowserCapture::renderDocument(QString path, StopRequested stop)
+{
+    log(QStringLiteral("PDF wird gerendert: ") + path);
+    PageCaptureProcess helper;
+    helper.setStopRequested(std::move(stop));
+    std::optional<QImage> image = co_await helper.renderDocument(path);
+    co_return image;
 }

@@ -37,7 +37,7 @@ public:
 
     // The scroll-and-stitch loop for plain windows (filled in by the window capture).
     void setWindowScroll(WindowScroll scroll) { m_windowScroll = std::move(scroll); }
-    // The off-screen page capture; a fresh Capturer per page unless replaced.
+    // The off-screen page capture; a fresh page-capture helper per page unless replaced.
     void setPageCapture(PageCapture capture) { m_pageCapture = std::move(capture); }
     // Asked before each band and page; true ends the capture as a stop. By
     // default the Escape watch of the scrolling capture (ScrollCancel), which
@@ -65,6 +65,9 @@ public:
     static QString liveCopyPath();
 
 private:
+    // A fresh helper renders the document.
+    QCoro::Task<std::optional<QImage>> renderDocument(QString path, StopRequested stop);
+
     RunningApplications& m_apps;
     BrowserBridge& m_browsers;
     PdfViewerBridge& m_viewers;

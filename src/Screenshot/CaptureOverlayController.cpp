@@ -3,6 +3,7 @@
 #include "Storage/DebugLog.h"
 #include "Screenshot/CaptureOverlayView.h"
 #include "Screenshot/CaptureOverlayWindow.h"
+#include "Screenshot/OverlayVeil.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -89,6 +90,16 @@ void CaptureOverlayController::present(Completion completion)
     if (!preferred && !m_overlayWindows.isEmpty())
         preferred = m_overlayWindows.first();
 
+    // The veiled still is on the screen the moment each window maps; the
+    // first paint, a few milliseconds later, draws the same pixels.
+    for (CaptureOverlayWindow* window : m_overlayWindows) {
+        CaptureOverlayView* view = window->contentView();
+        const QImage& still = view->frozen().cgImage;
+        view->setDimmedStill(OverlayVeil::dimmed(still, CaptureOverlayView::dimAlpha,
+                                                 m_desktop.backdropCanvas(still.size())));
+        if (m_desktop.setBackdrop(quint64(window->winId()), view->dimmedStill()))
+            m_backdropWindows.append(quint64(window->winId()));
+    }
     for (CaptureOverlayWindow* window : m_overlayWindows) {
         window->show();
         window->raise();
@@ -175,6 +186,8 @@ void CaptureOverlayController::finish(std::optional<OverlaySelectionResult> resu
         window->deleteLater();
     }
     m_overlayWindows.clear();
+    for (quint64 window : std::exchange(m_backdropWindows, {}))
+        m_desktop.clearBackdrop(window);
     if (m_desktop.activationPolicy() != m_previousPolicy)
         m_desktop.setActivationPolicy(m_previousPolicy);
     Completion completion = std::move(m_completion);

@@ -58,6 +58,7 @@ private:
     OverlayDesktop& m_desktop;
     QList<CaptureOverlayWindow*> m_overlayWindows;
     QList<quint64> m_shownWindowIDs;
+    QList<quint64> m_backdropWindows;
     bool m_keyMonitor = false;
     Completion m_completion;
     bool m_didFinish = false;

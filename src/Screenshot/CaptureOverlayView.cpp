@@ -1,6 +1,7 @@
 #include "Screenshot/CaptureOverlayView.h"
 
 #include "Localization/Localizer.h"
+#include "Screenshot/OverlayVeil.h"
 #include "Screenshot/ScreenCapturer.h"
 
 #include <QFontDatabase>
@@ -37,6 +38,19 @@ CaptureOverlayView::CaptureOverlayView(const FrozenScreen& frozen, const QList<D
     setFocusPolicy(Qt::StrongFocus);
     setCursor(Qt::CrossCursor);
     setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+const QImage& CaptureOverlayView::dimmedStill()
+{
+    if (m_dimmed.isNull())
+        m_dimmed = OverlayVeil::dimmed(m_frozen.cgImage, dimAlpha);
+    return m_dimmed;
+}
+
+void CaptureOverlayView::setDimmedStill(QImage dimmed)
+{
+    if (dimmed.size() == m_frozen.cgImage.size())
+        m_dimmed = std::move(dimmed);
 }
 
 void CaptureOverlayView::pointerAt(QPointF position)
@@ -125,18 +139,16 @@ void CaptureOverlayView::paintEvent(QPaintEvent*)
     if (!p.isActive())
         return;
     const QRectF bounds(QPointF(0, 0), m_geometry.size());
-    p.save();
-    p.drawImage(bounds, m_frozen.cgImage);
-    p.restore();
-
+    // The veiled still, and the plain one where the highlight lifts the veil.
+    p.drawImage(bounds, dimmedStill());
     const std::optional<QRectF> highlight =
         m_geometry.highlightRect(m_dragStart, m_dragCurrent, m_isDragging, m_hoveredWindow);
-    QPainterPath veil;
-    veil.setFillRule(Qt::OddEvenFill);
-    veil.addRect(bounds);
-    if (highlight)
-        veil.addRect(*highlight);
-    p.fillPath(veil, black(dimAlpha));
+    if (highlight) {
+        p.save();
+        p.setClipRect(*highlight);
+        p.drawImage(bounds, m_frozen.cgImage);
+        p.restore();
+    }
 
     p.setRenderHint(QPainter::Antialiasing);
     if (m_isDragging && m_dragStart && m_dragCurrent) {

@@ -22,8 +22,13 @@ public:
                        QWidget* parent = nullptr);
 
     const OverlayGeometry& geometryRules() const { return m_geometry; }
+    const FrozenScreen& frozen() const { return m_frozen; }
     // Number of completed paints (the benchmark waits for the first).
     int paintCount() const { return m_paintCount; }
+    // The still under the veil, as the view shows it outside any highlight;
+    // made on first use unless handed in.
+    const QImage& dimmedStill();
+    void setDimmedStill(QImage dimmed);
 
     static constexpr qreal dimAlpha = 0.35;
     static QColor accent() { return QColor::fromRgbF(0.16f, 0.5f, 0.95f, 1.0f); }
@@ -61,4 +66,5 @@ private:
     bool m_mouseInside = false;
     std::optional<OverlayGeometry::LocalWindow> m_hoveredWindow;
     int m_paintCount = 0;
+    QImage m_dimmed;
 };

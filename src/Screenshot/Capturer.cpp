@@ -1,8 +1,6 @@
 #include "Screenshot/Capturer.h"
 
-#include "Storage/DebugLog.h"
 #include "Localization/Localizer.h"
-#include "Platform/Qt/WebEngineEnvironment.h"
 #include "Screenshot/CaptureError.h"
 #include "Screenshot/PdfRenderer.h"
 
@@ -28,11 +26,6 @@
 using namespace std::chrono_literals;
 
 namespace {
-void log(const QString& message)
-{
-    DebugLog::write(QStringLiteral("BROWSER ") + message);
-}
-
 QCoro::Task<void> pause(std::chrono::milliseconds ms)
 {
     co_await QCoro::sleepFor(ms);
@@ -125,10 +118,10 @@ struct Capturer::LoadAwaiter {
     void await_resume() { }
 };
 
-Capturer::Capturer(QObject* parent)
+Capturer::Capturer(Log logLine, QObject* parent)
     : QObject(parent)
+    , m_log(std::move(logLine))
 {
-    WebEngineEnvironment::prepare();
     // An off-the-record profile of its own: no cache or cookies on disk, and
     // its downloads are only this capturer's.
     m_profile = new QWebEngineProfile(this);
@@ -195,6 +188,12 @@ Capturer::Capturer(QObject* parent)
     m_view->setWindowFlag(Qt::FramelessWindowHint);
     m_view->resize(int(pageWidth), int(bandHeight));
     m_view->show();
+}
+
+void Capturer::log(const QString& message) const
+{
+    if (m_log)
+        m_log(QStringLiteral("BROWSER ") + message);
 }
 
 Capturer::~Capturer()

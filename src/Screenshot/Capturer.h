@@ -2,7 +2,8 @@
 // Renders a web page off screen into one tall image: loads the URL into an
 // invisible 1440 × 900 web view, calms and primes the page, measures its full
 // height and paints one snapshot per 900-point band. A page that turns out to
-// be a PDF goes to the PDF renderer instead. One capturer per page.
+// be a PDF goes to the PDF renderer instead. One capturer per page. Runs in
+// the page-capture helper, never in the app.
 #include <QCoroTask>
 #include <QImage>
 #include <QList>
@@ -26,7 +27,12 @@ public:
     static constexpr double bandHeight = 900;
     static constexpr double heightCap = 30000;
 
-    explicit Capturer(QObject* parent = nullptr);
+    // Receives each debug-log line ("BROWSER …").
+    using Log = std::function<void(const QString&)>;
+
+    // The program prepares the web engine's process settings
+    // (WebEngineEnvironment) before its application object exists.
+    explicit Capturer(Log logLine, QObject* parent = nullptr);
     ~Capturer() override;
 
     // Asked before each band; true ends the capture as a stop (no image).
@@ -44,6 +50,7 @@ public:
 
 private:
     struct LoadAwaiter;
+    void log(const QString& message) const;
     struct ScriptAwaiter;
     QCoro::Task<void> load(QUrl url);
     QCoro::Task<double> primeLazyContent();
@@ -59,6 +66,7 @@ private:
     QVariant takeScriptResult();
     void onDownload(QWebEngineDownloadRequest* request);
 
+    Log m_log;
     QWebEngineProfile* m_profile = nullptr;
     std::unique_ptr<QWebEngineView> m_view;
     std::coroutine_handle<> m_loading;

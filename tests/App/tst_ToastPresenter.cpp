@@ -1,5 +1,4 @@
 // Toast placement, replacement, dismissal timing and the fade rules.
-#include "App/ToastPill.h"
 #include "App/ToastPresenter.h"
 #include "support/IsolatedEnvironment.h"
 
@@ -46,7 +45,7 @@ private Q_SLOTS:
         QCOMPARE(origin, QPoint(1440 + 960 - 130, 1040 - 80 - 52));
     }
 
-    void showPlacesOnePanelThatIgnoresInput()
+    void showPlacesOnePanelOnThePointersScreen()
     {
         QPoint pointer(2000, 300);
         ToastPresenter toast(twoScreens(&pointer));
@@ -54,17 +53,10 @@ private Q_SLOTS:
         QWidget* panel = toast.panel();
         QVERIFY(panel && panel->isVisible());
         QCOMPARE(toast.model().text(), QStringLiteral("Screenshot aufgenommen"));
-        QCOMPARE(toast.model().systemImage(), QStringLiteral("checkmark.circle.fill"));
-        QVERIFY(panel->windowFlags() & Qt::WindowTransparentForInput);
-        QVERIFY(panel->windowFlags() & Qt::WindowDoesNotAcceptFocus);
-        QVERIFY(panel->testAttribute(Qt::WA_ShowWithoutActivating));
         QCOMPARE(panel->pos(), ToastPresenter::panelOrigin(QRect(1440, 0, 1920, 1040), panel->size()));
         QTRY_COMPARE(panel->windowOpacity(), 1.0);
 
-        // The pill: 10 px clear border, capsule inside; a longer text is wider, never cut.
-        auto* pill = panel->findChild<ToastPill*>();
-        QVERIFY(pill);
-        QCOMPARE(pill->capsuleRect(), QRectF(10, 10, pill->width() - 20, pill->height() - 20));
+        // A longer text is wider, never cut.
         const int shortWidth = panel->width();
         toast.show(QStringLiteral("In Zwischenablage kopiert und noch viel mehr Text"));
         QCOMPARE(toast.panel(), panel); // replaced in place

@@ -1,9 +1,14 @@
 // The whole road on a real X server with the real program: a global hotkey
-// pressed through XTest ends in a stored, copied screenshot.
+// pressed through XTest ends in a stored, copied screenshot; the area hotkey
+// shows the intro card over the dimmed screen, which Esc cancels and Return
+// passes on to the overlay, where a drag stores the area. The toast after a
+// capture takes neither the focus nor the clicks at its place.
 #include "Models/AppSettings.h"
 #include "Platform/Qt/SettingsFileUserDefaults.h"
 #include "support/IsolatedEnvironment.h"
+#include "support/ScreenDriver.h"
 #include "support/RealApp.h"
+#include "support/X11Probe.h"
 
 #include <QClipboard>
 #include <QFile>
@@ -15,13 +20,14 @@
 #include <csignal>
 
 namespace {
-bool xdotool(const QStringList& args) { return QProcess::execute("xdotool", args) == 0; }
 
 // A full-screen picture no two pixels of a row or column share, above everything.
 class Pattern : public QWidget {
 public:
     Pattern() : QWidget(nullptr, Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint | Qt::WindowStaysOnTopHint) {}
+    int presses = 0;
 protected:
+    void mousePressEvent(QMouseEvent*) override { ++presses; }
     void paintEvent(QPaintEvent*) override
     {
         QPainter p(this);
@@ -31,7 +37,17 @@ protected:
     }
 };
 
-QImage grabScreen() { return QGuiApplication::primaryScreen()->grabWindow(0).toImage().convertToFormat(QImage::Format_RGB32); }
+// Where two pictures of the screen differ.
+QRect changedArea(const QImage& now, const QImage& before)
+{
+    QRect area;
+    for (int y = 0; y < now.height(); y += 2)
+        for (int x = 0; x < now.width(); x += 2)
+            if (now.pixel(x, y) != before.pixel(x, y))
+                area |= QRect(x, y, 1, 1);
+    return area;
+}
+
 }
 
 class TestCaptureE2EX11 : public QObject {
@@ -84,7 +100,19 @@ private Q_SLOTS:
 
         QVERIFY(xdotool({"keydown", "Super_L", "keydown", "Shift_L", "keydown", "15", "keyup", "15", "keyup",
                          "Shift_L", "keyup", "Super_L"}));
-        QTRY_VERIFY_WITH_TIMEOUT(readLog().contains(QStringLiteral("Hotkey-Event empfangen id=6 -> captureFullScreen")), 15000);
+        X11Probe x;
+        const QByteArray active = x.property(x.root(), x.atom("_NET_ACTIVE_WINDOW"), XCB_ATOM_WINDOW);
+        // The toast: centred low on the screen, never taking the focus, and a
+        // click at its place reaches the window beneath while it stays.
+        QRect toast;
+        QTRY_VERIFY_WITH_TIMEOUT((toast = changedArea(grabScreen(), expected)).isValid(), 15000);
+        QVERIFY2(qAbs(toast.center().x() - expected.width() / 2) <= 4 && toast.top() > expected.height() * 3 / 4,
+                 qPrintable(QStringLiteral("toast at %1,%2 %3x%4").arg(toast.x()).arg(toast.y()).arg(toast.width()).arg(toast.height())));
+        QCOMPARE(x.property(x.root(), x.atom("_NET_ACTIVE_WINDOW"), XCB_ATOM_WINDOW), active);
+        x.click(toast.center());
+        QTRY_COMPARE_WITH_TIMEOUT(m_pattern->presses, 1, 5000);
+        QVERIFY(changedArea(grabScreen(), expected).isValid());
+        QVERIFY(readLog().contains(QStringLiteral("Hotkey-Event empfangen id=6 -> captureFullScreen")));
         QVERIFY(readLog().contains(QStringLiteral("CAPTURE captureFullScreen() (Ganzer Bildschirm) gestartet")));
 
         QTRY_COMPARE_WITH_TIMEOUT(readJson(QStringLiteral("screenshots.json")).size(), 1, 10000);
@@ -109,8 +137,16 @@ private Q_SLOTS:
     {
         QTRY_VERIFY_WITH_TIMEOUT(grabScreen() == m_screen, 15000); // the toast has gone
         const QPoint inCard(960 - 172 + 6, 540);  // the card's left padding
-        QVERIFY(xdotool({"keydown", "Super_L", "keydown", "Shift_L", "keydown", "11", "keyup", "11", "keyup",
-                         "Shift_L", "keyup", "Super_L"}));
+        const QStringList areaHotkey{"keydown", "Super_L", "keydown", "Shift_L", "keydown", "11", "keyup", "11",
+                                     "keyup", "Shift_L", "keyup", "Super_L"};
+        // The card has the keyboard: Esc cancels it and nothing is captured.
+        QVERIFY(xdotool(areaHotkey));
+        QTRY_VERIFY_WITH_TIMEOUT(grabScreen().pixelColor(inCard).lightness() > 230, 15000);
+        QVERIFY(xdotool({"key", "Escape"}));
+        QTRY_VERIFY_WITH_TIMEOUT(grabScreen() == m_screen, 15000);
+        QCOMPARE(readJson(QStringLiteral("screenshots.json")).size(), 1);
+
+        QVERIFY(xdotool(areaHotkey));
         QTRY_VERIFY_WITH_TIMEOUT(grabScreen().pixelColor(inCard).lightness() > 230, 15000);
         QVERIFY(readLog().contains(QStringLiteral("CAPTURE captureInteractive() (Bereich) gestartet")));
         // Around the card the screen is dimmed.

@@ -9,18 +9,14 @@
 #include "fakes/FakeKeyboardInfo.h"
 #include "fakes/FakeLoginItemService.h"
 #include "fakes/FakeUserDefaults.h"
+#include "support/FilledImage.h"
 #include "support/DebugLogMessages.h"
 #include "support/IsolatedEnvironment.h"
 
 #include <QFile>
 
 namespace {
-QImage solid(QColor c)
-{
-    QImage img(40, 30, QImage::Format_ARGB32);
-    img.fill(c);
-    return img;
-}
+QImage solid(QColor c) { return filledImage(40, 30, c); }
 
 struct Rig {
     FakeUserDefaults defaults;

@@ -8,6 +8,7 @@
 #include "Platform/Qt/TesseractTextRecognizer.h"
 #include "Platform/Qt/SettingsFileUserDefaults.h"
 #include "support/IsolatedEnvironment.h"
+#include "support/ScreenDriver.h"
 #include "support/RealApp.h"
 
 #include <QClipboard>
@@ -21,8 +22,6 @@
 #include <csignal>
 
 namespace {
-
-bool xdotool(const QStringList& args) { return QProcess::execute("xdotool", args) == 0; }
 
 QString xdotoolOutput(const QStringList& args)
 {
@@ -48,8 +47,6 @@ protected:
         p.fillRect(w, h, width() - w, height() - h, quadrants[3]);
     }
 };
-
-QImage grabScreen() { return QGuiApplication::primaryScreen()->grabWindow(0).toImage().convertToFormat(QImage::Format_RGB32); }
 
 bool near(QColor a, QColor b, int tolerance = 12)
 {

@@ -17,6 +17,7 @@
 #include "Storage/ShareFolder.h"
 #include "Storage/Storage.h"
 #include "fakes/FakeCoordinatorServices.h"
+#include "support/FilledImage.h"
 #include "support/IsolatedEnvironment.h"
 
 #include <QDir>
@@ -25,13 +26,6 @@
 #include <QToolButton>
 
 namespace {
-
-QImage filled(int w, int h, QColor c)
-{
-    QImage image(w, h, QImage::Format_ARGB32_Premultiplied);
-    image.fill(c);
-    return image;
-}
 
 } // namespace
 
@@ -62,7 +56,7 @@ private Q_SLOTS:
     void editorCopiesAreRecordedOnceAsTheAppsOwn()
     {
         AppEditorEnvironment environment(*coordinator);
-        EditorViewModel vm(filled(120, 80, Qt::white), std::nullopt, environment);
+        EditorViewModel vm(filledImage(120, 80, Qt::white, QImage::Format_ARGB32_Premultiplied), std::nullopt, environment);
         vm.placeBadge({60, 40});
         FakeClipboardService& clipboard = services->clipboardService;
         ClipboardHistoryStore& history = coordinator->clipboardStore();
@@ -97,7 +91,7 @@ private Q_SLOTS:
     void savesLandWhereChosenAndFailuresAreReported()
     {
         AppEditorEnvironment environment(*coordinator);
-        EditorViewModel vm(filled(120, 80, Qt::white), std::nullopt, environment);
+        EditorViewModel vm(filledImage(120, 80, Qt::white, QImage::Format_ARGB32_Premultiplied), std::nullopt, environment);
         vm.placeBadge({60, 40});
         FakeImageFileDialogs& dialogs = services->fileDialogs;
         QSignalSpy saved(&coordinator->resultActions(), &ResultActions::saved);
@@ -174,8 +168,8 @@ private Q_SLOTS:
         }
 
         const QRect screen(0, 0, 1440, 900);
-        coordinator->pinImage(filled(4000, 3000, Qt::red));
-        coordinator->pinImage(filled(50, 50, Qt::blue));
+        coordinator->pinImage(filledImage(4000, 3000, Qt::red, QImage::Format_ARGB32_Premultiplied));
+        coordinator->pinImage(filledImage(50, 50, Qt::blue, QImage::Format_ARGB32_Premultiplied));
         QCOMPARE(coordinator->pinnedControllers().size(), size_t(2));
         PinnedImageWindowController* first = coordinator->pinnedControllers().front().get();
         QVERIFY(first->isVisible());
@@ -225,7 +219,7 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(left.fileName()));
 
         AppEditorEnvironment environment(*coordinator);
-        EditorViewModel vm(filled(30, 20, Qt::white), std::nullopt, environment);
+        EditorViewModel vm(filledImage(30, 20, Qt::white, QImage::Format_ARGB32_Premultiplied), std::nullopt, environment);
         const QString shared = vm.shareItems().value(0).toUrl().toLocalFile();
         QVERIFY(QFile::exists(shared));
         coordinator.reset();

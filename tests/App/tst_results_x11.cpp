@@ -26,7 +26,9 @@
 #include "Settings/SettingsManager.h"
 #include "Storage/ClipboardHistoryStore.h"
 #include "fakes/FakeCoordinatorServices.h"
+#include "support/FilledImage.h"
 #include "support/IsolatedEnvironment.h"
+#include "support/ScreenDriver.h"
 #include "support/X11Probe.h"
 
 #include <QPainter>
@@ -36,18 +38,9 @@
 
 namespace {
 
-bool xdotool(const QStringList& args) { return QProcess::execute("xdotool", args) == 0; }
-
-QImage filled(int w, int h, QColor c)
-{
-    QImage image(w, h, QImage::Format_ARGB32_Premultiplied);
-    image.fill(c);
-    return image;
-}
-
 QColor screenPixel(QPoint at)
 {
-    return QGuiApplication::primaryScreen()->grabWindow(0, at.x(), at.y(), 1, 1).toImage().pixelColor(0, 0);
+    return grabScreen(QRect(at, QSize(1, 1))).pixelColor(0, 0);
 }
 
 // What another program finds on the clipboard (clipboard_owner read).
@@ -98,7 +91,7 @@ private Q_SLOTS:
         coordinator.settings().update([](AppSettings& s) { s.clipboardHistoryEnabled = true; });
         coordinator.clipboardMonitor().start();
 
-        QImage picture = filled(320, 200, QColor(250, 250, 250));
+        QImage picture = filledImage(320, 200, QColor(250, 250, 250), QImage::Format_ARGB32_Premultiplied);
         EditorWindowController window(picture, std::nullopt, std::make_unique<AppEditorEnvironment>(coordinator));
         EditorViewModel& vm = window.viewModel();
         vm.placeBadge({4, 4}); // a red disc over the top-left corner
@@ -213,7 +206,7 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(activeWindow(), normalId, 10000);
 
         X11WindowDesktops desktops;
-        PinnedImageWindowController pin(filled(400, 300, QColor(220, 0, 0)), desktops, available);
+        PinnedImageWindowController pin(filledImage(400, 300, QColor(220, 0, 0), QImage::Format_ARGB32_Premultiplied), desktops, available);
         bool closed = false;
         pin.onClose = [&] { closed = true; };
         pin.showPinned();

@@ -69,6 +69,10 @@ private Q_SLOTS:
         QVERIFY(XdgAutostartLoginItem(earlier.launcher.path).registerApp(nullptr));
 
         Rig rig;
+        // The page-capture helper that came with the program goes along.
+        const QString helper = QFileInfo(rig.launcher.path).absoluteDir().filePath(QStringLiteral("zentu-pagecapture"));
+        QVERIFY(plantFile(helper, "#!/bin/sh\necho helper\n"));
+        QVERIFY(QFile::setPermissions(helper, QFile::permissions(helper) | QFile::ExeOwner));
         QCOMPARE(rig.selfInstall.moveToApplicationsIfNeeded(), SelfInstall::Outcome::handedOver);
         QCOMPARE(rig.alerts.shown.size(), 1);
         const Alerts::Alert& offer = rig.alerts.shown.first();
@@ -84,13 +88,23 @@ private Q_SLOTS:
         QVERIFY(fileContents(XdgUserInstallation::iconPath()).contains("<svg"));
         // No temporary sibling left beside the program.
         QCOMPARE(QDir(QFileInfo(rig.installed()).absolutePath()).entryList(QDir::Files | QDir::Hidden),
-                 QStringList{QStringLiteral("zentu")});
+                 (QStringList{QStringLiteral("zentu"), QStringLiteral("zentu-pagecapture")}));
+        QCOMPARE(fileContents(XdgUserInstallation::installedHelper()), QByteArray("#!/bin/sh\necho helper\n"));
+        QVERIFY(QFileInfo(XdgUserInstallation::installedHelper()).isExecutable());
 
         // The installed copy took over before the download went to the Trash.
         QCOMPARE(rig.session.handOvers, QStringList{rig.installed()});
         QVERIFY(!QFileInfo::exists(rig.launcher.path));
         QCOMPARE(fileContents(rig.trashed()), QByteArray("#!/bin/sh\necho v2\n"));
+        QVERIFY(!QFileInfo::exists(helper)); // the helper went along
+        QCOMPARE(fileContents(QFileInfo(rig.trashed()).absoluteDir().filePath(QStringLiteral("zentu-pagecapture"))),
+                 QByteArray("#!/bin/sh\necho helper\n"));
         QCOMPARE(rig.launcher.quits, 1);
+
+        // Removing the install takes the helper too.
+        QCOMPARE(rig.installation.uninstall(), QStringList());
+        QVERIFY(!QFileInfo::exists(rig.installed()));
+        QVERIFY(!QFileInfo::exists(XdgUserInstallation::installedHelper()));
     }
 
     void decliningLeavesNoTraceAndAsksAgain()

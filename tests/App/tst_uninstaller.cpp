@@ -53,6 +53,10 @@ private Q_SLOTS:
         // settings, histories with files, caches; this run is from a download.
         const QString download = QDir::homePath() + QStringLiteral("/Downloads/zentu");
         QVERIFY(plantFile(download, "#!/bin/sh\n"));
+        // Its page-capture helper lies beside it and goes along.
+        const QString helper = QDir::homePath() + QStringLiteral("/Downloads/zentu-pagecapture");
+        QVERIFY(plantFile(helper, "#!/bin/sh\n"));
+        QVERIFY(QFile::setPermissions(helper, QFile::permissions(helper) | QFile::ExeOwner));
         XdgUserInstallation installation;
         QVERIFY(installation.install(download, nullptr));
         XdgAutostartLoginItem loginItem(installation.installedProgram());
@@ -84,7 +88,9 @@ private Q_SLOTS:
         QCOMPARE(launcher.quits, 1);
         const QString trash = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/Trash");
         QStringList expected{pictures + QStringLiteral("/Zentu.it/mein Bild.png"), trash + QStringLiteral("/files/zentu"),
-                             trash + QStringLiteral("/info/zentu.trashinfo")};
+                             trash + QStringLiteral("/info/zentu.trashinfo"),
+                             trash + QStringLiteral("/files/zentu-pagecapture"),
+                             trash + QStringLiteral("/info/zentu-pagecapture.trashinfo")};
         expected.sort();
         QCOMPARE(filesLeft(), expected);
 

@@ -234,12 +234,34 @@ private Q_SLOTS:
         QCOMPARE(store->items().front().contentHash, ClipboardHistoryStore::sha256Hex(large.toUtf8()));
     }
 
-    void timerPollsUntilStopped()
+    void announcedChangesAreSeenWithoutPolling()
     {
         QVERIFY(!monitor->isRunning());
         monitor->start();
         monitor->start();
+        QVERIFY(monitor->isEventDriven());
+        clipboard->copyText(QStringLiteral("eins"));
+        QTRY_COMPARE_WITH_TIMEOUT(texts(), QStringList{"eins"}, 3000);
+        // Copies within 0.4 s of a look are one change, as with the poll:
+        // only the last is recorded.
+        clipboard->copyText(QStringLiteral("zwei"));
+        QTest::qWait(20);
+        clipboard->copyText(QStringLiteral("drei"));
+        QTRY_COMPARE_WITH_TIMEOUT(texts(), (QStringList{"drei", "eins"}), 3000);
+        // The app's own write, with the count set in the same turn, stays out.
+        monitor->setLastChangeCount(clipboard->writeText(QStringLiteral("eigen")));
+        clipboard->copyText(QStringLiteral("vier"));
+        QTRY_COMPARE_WITH_TIMEOUT(texts(), (QStringList{"vier", "drei", "eins"}), 3000);
+        monitor->stop();
+        QVERIFY(!monitor->isRunning());
+    }
+
+    void withoutAnnouncementsTheTimerPollsUntilStopped()
+    {
+        clipboard->announcing = false;
+        monitor->start();
         QVERIFY(monitor->isRunning());
+        QVERIFY(!monitor->isEventDriven());
         clipboard->copyText(QStringLiteral("getaktet"));
         QTRY_COMPARE_WITH_TIMEOUT(texts(), QStringList{"getaktet"}, 3000);
         monitor->stop();

@@ -1,21 +1,25 @@
-// The global hotkeys against a real X server: XTest key presses reach the
-// action, with and without NumLock, and a combination already grabbed by
-// another client is reported.
-#include "Storage/DebugLog.h"
+// The keyboard and the global hotkeys against a real X server: the layout's
+// ISO key is told, a key press becomes the combination the recorder stores,
+// XTest key presses reach the action, with and without NumLock, and a
+// combination already grabbed by another client is reported.
+#include "support/DebugLogMessages.h"
 #include "Hotkeys/HotkeyManager.h"
 #include "Platform/X11/X11GlobalHotkeys.h"
+#include "Platform/X11/XkbKeyboardInfo.h"
+#include "Models/HotkeyCombo.h"
 #include "Settings/SettingsManager.h"
 #include "fakes/FakeKeyboardInfo.h"
 #include "fakes/FakeLoginItemService.h"
 #include "fakes/FakeUserDefaults.h"
+#include "support/ScreenDriver.h"
 #include "support/IsolatedEnvironment.h"
 
-#include <QFile>
+#include <QKeyEvent>
+#include <QWidget>
 #include <QProcess>
 #include <xcb/xcb.h>
 
 namespace {
-bool xdotool(const QStringList& args) { return QProcess::execute("xdotool", args) == 0; }
 
 // Super+Shift and the key at X keycode `code` (6 = 15, 7 = 16).
 bool pressSuperShift(int code)
@@ -25,11 +29,20 @@ bool pressSuperShift(int code)
                     "keyup", "Super_L"});
 }
 
-QString logText()
-{
-    QFile f(DebugLog::filePath());
-    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
-}
+class KeyRecorder : public QWidget {
+public:
+    std::optional<HotkeyCombo> combo;
+    bool pressed = false;
+protected:
+    void keyPressEvent(QKeyEvent* e) override
+    {
+        if (e->key() == Qt::Key_Shift || e->key() == Qt::Key_Meta || e->key() == Qt::Key_Super_L)
+            return;
+        combo = HotkeyCombo::from(*e);
+        pressed = true;
+    }
+};
+
 
 struct Rig {
     FakeUserDefaults defaults;
@@ -54,6 +67,29 @@ private Q_SLOTS:
         QVERIFY(QProcess::execute("setxkbmap", {"-model", "pc105", "-layout", "us"}) == 0);
     }
 
+    void isoDetection()
+    {
+        XkbKeyboardInfo info;
+        QVERIFY(QProcess::execute("setxkbmap", {"-model", "pc105", "-layout", "de"}) == 0);
+        QVERIFY(info.isISO());
+        QVERIFY(QProcess::execute("setxkbmap", {"-model", "pc105", "-layout", "us"}) == 0);
+        QVERIFY(!info.isISO());
+    }
+
+    void realKeyPressBecomesCombo()
+    {
+        KeyRecorder w;
+        w.resize(200, 100);
+        w.show();
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        // Physical key "4" (X keycode 13) with Super+Shift, sent through XTest.
+        QVERIFY(pressSuperShift(13));
+        QTRY_VERIFY_WITH_TIMEOUT(w.pressed, 15000);
+        QVERIFY(w.combo);
+        QCOMPARE(w.combo->keyCode, 21u);
+    }
+
     void superShift6StartsTheFullScreenCapture()
     {
         Rig rig;
@@ -64,7 +100,7 @@ private Q_SLOTS:
         QVERIFY(pressSuperShift(15));
         QTRY_COMPARE_WITH_TIMEOUT(rig.actions.size(), 1, 15000);
         QCOMPARE(rig.actions[0], HotkeyAction::captureFullScreen);
-        QVERIFY(logText().contains(QStringLiteral("Hotkey-Event empfangen id=6 -> captureFullScreen")));
+        QVERIFY(debugLogText().contains(QStringLiteral("Hotkey-Event empfangen id=6 -> captureFullScreen")));
 
         // The same combination with NumLock and CapsLock on.
         QVERIFY(xdotool({"key", "Num_Lock"}));
@@ -95,7 +131,7 @@ private Q_SLOTS:
 
         Rig rig;
         rig.manager.registerAll(rig.settings);
-        QVERIFY(logText().contains(QStringLiteral("Hotkey FEHLER action=captureWindow keyCode=26 mods=768 status=10")));
+        QVERIFY(debugLogText().contains(QStringLiteral("Hotkey FEHLER action=captureWindow keyCode=26 mods=768 status=10")));
         QCOMPARE(rig.manager.refs().size(), size_t(7));
 
         // The other actions still work; the refused one gave back its partial grabs.

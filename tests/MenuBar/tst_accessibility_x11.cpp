@@ -6,6 +6,7 @@
 #include "PanelFixture.h"
 #include "support/IsolatedEnvironment.h"
 #include "support/RealApp.h"
+#include "support/ScreenDriver.h"
 #include "support/X11Probe.h"
 
 #include <QClipboard>
@@ -18,14 +19,6 @@
 #include <csignal>
 
 namespace {
-
-bool xdotool(const QStringList& args) { return QProcess::execute(QStringLiteral("xdotool"), args) == 0; }
-
-QImage grab(QRect r)
-{
-    return QGuiApplication::primaryScreen()->grabWindow(0, r.x(), r.y(), r.width(), r.height()).toImage().convertToFormat(
-        QImage::Format_RGB32);
-}
 
 // An AT-SPI object with its reference.
 using Node = std::shared_ptr<AtspiAccessible>;
@@ -245,7 +238,7 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(extents(find(history, QStringLiteral("Zweiter Text"), buttons)).isValid(), 10000);
         const QRect tip = tooltipOver(find(history, QStringLiteral("Zweiter Text"), buttons));
         QVERIFY(tip.isValid());
-        const QImage withTip = grab(tip);
+        const QImage withTip = grabScreen(tip);
         const QImage shot = captureScreen();
         QVERIFY(!shot.isNull());
         // Where the tooltip was, the capture shows the window beneath it.

@@ -1,14 +1,12 @@
 // The intro cards before a capture: exactly one callback per card, hide for
 // good, Esc and Return, a second card replacing the first, the activation
-// policy, and the card's layout.
+// policy, and the card's place on the screen.
 #include "MenuBar/CaptureIntroPresenter.h"
 #include "MenuBar/CaptureIntroView.h"
-#include "MenuBar/ScrollMotifIcon.h"
 #include "fakes/FakeActivationPolicy.h"
 #include "fakes/FakeUserDefaults.h"
 #include "support/IsolatedEnvironment.h"
 
-#include <QLabel>
 #include <QLineEdit>
 
 using Policy = ActivationPolicy::Policy;
@@ -157,16 +155,8 @@ private Q_SLOTS:
         QCOMPARE(view->geometry(), screen);
         QTRY_VERIFY(view->card()->isVisible());
         const QRect card = view->card()->geometry();
-        QCOMPARE(card.width(), CaptureIntroView::cardWidth);
         QVERIFY(qAbs(card.center().x() - screen.width() / 2) <= 1);
         QVERIFY(qAbs(card.center().y() - screen.height() / 2) <= 1);
-        QCOMPARE(view->rowCount(), 3);
-        QCOMPARE(view->headerIcon()->objectName(), QStringLiteral("crop"));
-        QStringList texts;
-        for (auto* l : view->card()->findChildren<QLabel*>())
-            texts << l->text();
-        QVERIFY(texts.contains(QStringLiteral("So wählst du den Ausschnitt:")));
-        QVERIFY(texts.contains(QStringLiteral("Ausschnitt bis zum Rand ziehen — rastet ein")));
         // OK sits at the trailing edge, right of "Nicht mehr anzeigen".
         QVERIFY(view->proceedButton()->geometry().left() > view->hideForeverButton()->geometry().right());
         QVERIFY(view->proceedButton()->geometry().right() >= card.width() - 16 - 5);
@@ -180,10 +170,6 @@ private Q_SLOTS:
         config.hideKey = QStringLiteral("testKey");
         rig.show(config, "x");
         QCOMPARE(rig.presenter.window()->rowCount(), 2);
-        auto* motif = qobject_cast<ScrollMotifIcon*>(rig.presenter.window()->headerIcon());
-        QVERIFY(motif);
-        QCOMPARE(motif->color(), IntroPalette::ink());
-        QCOMPARE(motif->size(), QSize(28, 24));
     }
 
     void noScreenGivesTheFallbackFrame()

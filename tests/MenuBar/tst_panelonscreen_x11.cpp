@@ -1,10 +1,15 @@
 // The real program with tint2 as the tray at the bottom of the screen: the
 // panel lies inside the screen's free area, its bottom edge at the tray, with
 // an empty history, while entries arrive and after the first screenshot; a
-// capture started from a hovered card holds nothing of the panel.
+// capture started from a hovered card holds nothing of the panel, and Delete
+// over the new tile under the real pointer removes that screenshot. Then the
+// settings window opens from the panel's "Einstellungen", and a combination
+// recorded in its Hotkeys tab works as a global hotkey at once.
 #include "support/HelperWindow.h"
 #include "support/IsolatedEnvironment.h"
 #include "support/RealApp.h"
+#include "support/TestFiles.h"
+#include "support/ScreenDriver.h"
 #include "support/X11Probe.h"
 
 #include <QFile>
@@ -16,13 +21,27 @@
 #include <csignal>
 
 namespace {
-bool xdotool(const QStringList& args) { return QProcess::execute(QStringLiteral("xdotool"), args) == 0; }
 
-QImage grab(QRect r)
+// Centres of the text lines drawn in a band of columns: one per dark cluster
+// of rows, top to bottom.
+QList<int> textLines(const QImage& img, int left, int right, int top, int bottom)
 {
-    return QGuiApplication::primaryScreen()->grabWindow(0, r.x(), r.y(), r.width(), r.height()).toImage().convertToFormat(
-        QImage::Format_RGB32);
+    QList<int> centres;
+    int start = -1;
+    for (int y = top; y <= bottom + 1; ++y) {
+        bool dark = false;
+        for (int x = left; y <= bottom && x <= right && !dark; ++x)
+            dark = img.pixelColor(x, y).lightness() < 110;
+        if (dark && start < 0)
+            start = y;
+        if (!dark && start >= 0) {
+            centres << (start + y - 1) / 2;
+            start = -1;
+        }
+    }
+    return centres;
 }
+
 } // namespace
 
 class TestPanelOnScreenX11 : public QObject {
@@ -34,18 +53,9 @@ class TestPanelOnScreenX11 : public QObject {
     QRect m_available;
     QRect m_icon;
     std::unique_ptr<HelperWindow> m_backdrop;
+    QRect m_settings;
 
-    QString base() const { return m_real.dataHome() + QStringLiteral("/Zentu.it"); }
-    QString readLog() const
-    {
-        QFile log(base() + QStringLiteral("/debug.log"));
-        return log.open(QIODevice::ReadOnly) ? QString::fromUtf8(log.readAll()) : QString();
-    }
-    QJsonArray screenshots() const
-    {
-        QFile f(base() + QStringLiteral("/screenshots.json"));
-        return f.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(f.readAll()).array() : QJsonArray();
-    }
+    QString base() const { return m_real.dataFolder(); }
     // The panel: the program's 340 px wide window on screen.
     QRect panel() const
     {
@@ -68,6 +78,20 @@ class TestPanelOnScreenX11 : public QObject {
         return HelperWindow::pattern(p.x() - m_backdrop->rect.x(), p.y() - m_backdrop->rect.y(), m_backdrop->seed);
     }
 
+    xcb_window_t settingsWindow() const
+    {
+        for (xcb_window_t w : m_x.descendants(m_x.root()))
+            if (m_x.pid(w) == m_app.processId() && m_x.viewable(w)
+                && m_x.property(w, m_x.atom("_NET_WM_NAME"), m_x.atom("UTF8_STRING")) == "Zentu.it Einstellungen")
+                return w;
+        return XCB_NONE;
+    }
+    void pressSuperShift(const char* x11Keycode)
+    {
+        QVERIFY(xdotool({"keydown", "Super_L", "keydown", "Shift_L", "keydown", x11Keycode, "keyup", x11Keycode,
+                         "keyup", "Shift_L", "keyup", "Super_L"}));
+    }
+
 private Q_SLOTS:
     void initTestCase()
     {
@@ -76,7 +100,7 @@ private Q_SLOTS:
         QVERIFY(QProcess::execute("setxkbmap", {"-model", "pc105", "-layout", "us"}) == 0);
         m_real.start(m_app);
         QVERIFY(m_app.waitForStarted(5000));
-        QTRY_VERIFY_WITH_TIMEOUT(readLog().contains(QStringLiteral("Hotkey registriert action=openClipboard")), 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(m_real.debugLog().contains(QStringLiteral("Hotkey registriert action=openClipboard")), 15000);
         m_icon = m_x.settledTrayIcon(m_app.processId());
         QVERIFY(m_icon.isValid());
         m_available = QGuiApplication::primaryScreen()->availableGeometry();
@@ -85,7 +109,7 @@ private Q_SLOTS:
         m_backdrop = std::make_unique<HelperWindow>(QRect(m_available.topLeft(), QSize(m_available.width(), m_icon.top() - 4)), 91);
         QVERIFY(m_backdrop->id);
         const QPoint probe(m_available.left() + 300, m_available.top() + 200);
-        QTRY_VERIFY_WITH_TIMEOUT(grab(QRect(probe, QSize(1, 1))).pixel(0, 0) == backdropAt(probe), 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(grabScreen(QRect(probe, QSize(1, 1))).pixel(0, 0) == backdropAt(probe), 15000);
     }
 
     void cleanupTestCase()
@@ -115,12 +139,12 @@ private Q_SLOTS:
         const QRect before = panel();
         const QPoint card(before.center().x(), before.top() + 90);
         const QRect cardArea(card - QPoint(40, 30), QSize(80, 60));
-        const QImage still = grab(cardArea);
+        const QImage still = grabScreen(cardArea);
         QVERIFY(xdotool({"mousemove", QString::number(card.x()), QString::number(card.y())}));
-        QTRY_VERIFY_WITH_TIMEOUT(grab(cardArea) != still, 10000); // lit and showing its hotkey
+        QTRY_VERIFY_WITH_TIMEOUT(grabScreen(cardArea) != still, 10000); // lit and showing its hotkey
         QVERIFY(xdotool({"click", "1"}));
-        QTRY_COMPARE_WITH_TIMEOUT(screenshots().size(), 1, 15000);
-        const QString png = base() + QStringLiteral("/Screenshots/") + screenshots().at(0).toObject().value("fileName").toString();
+        QTRY_COMPARE_WITH_TIMEOUT(m_real.historyRecords(QStringLiteral("screenshots.json")).size(), 1, 15000);
+        const QString png = base() + QStringLiteral("/Screenshots/") + m_real.historyRecords(QStringLiteral("screenshots.json")).at(0).toObject().value("fileName").toString();
         QImage shot;
         QTRY_VERIFY_WITH_TIMEOUT(!(shot = QImage(png)).isNull(), 10000);
         // Where the panel was, the capture shows what lies beneath it.
@@ -135,8 +159,117 @@ private Q_SLOTS:
         m_x.click(m_icon.center());
         QTRY_VERIFY_WITH_TIMEOUT(panel().height() >= before.height() + 80, 15000);
         checkPlaced(panel(), "after the first screenshot");
+
+        // The new tile shows the backdrop (told by its blue of 91). Under the
+        // real pointer it lights up, and Delete removes the screenshot.
+        const QRect open = panel();
+        const QImage strip = grabScreen(open);
+        QPoint sum;
+        int inTile = 0;
+        for (int y = 0; y < strip.height(); ++y)
+            for (int x = 0; x < strip.width(); ++x)
+                if (qAbs(qBlue(strip.pixel(x, y)) - 91) <= 2 && qRed(strip.pixel(x, y)) != qBlue(strip.pixel(x, y))) {
+                    sum += QPoint(x, y);
+                    ++inTile;
+                }
+        QVERIFY2(inTile > 2000, qPrintable(QString::number(inTile)));
+        const QPoint tile = open.topLeft() + sum / inTile;
+        const QRect tileArea(tile - QPoint(60, 45), QSize(120, 90));
+        const QImage resting = grabScreen(tileArea);
+        QVERIFY(xdotool({"mousemove", QString::number(tile.x()), QString::number(tile.y())}));
+        QTRY_VERIFY_WITH_TIMEOUT(grabScreen(tileArea) != resting, 10000);
+        QVERIFY(xdotool({"key", "Delete"}));
+        QTRY_COMPARE_WITH_TIMEOUT(m_real.historyRecords(QStringLiteral("screenshots.json")).size(), 0, 15000);
         QVERIFY(xdotool({"key", "Escape"}));
         QTRY_VERIFY_WITH_TIMEOUT(!panel().isValid(), 5000);
+    }
+
+    void settingsOpenFromThePanel()
+    {
+        // A click on the icon just after the panel closed counts as the click
+        // that closed it: the program lets it go, so a second one may be needed.
+        for (int i = 0; i < 2 && !panel().isValid(); ++i) {
+            m_x.click(m_icon.center());
+            (void)QTest::qWaitFor([&] { return panel().isValid(); }, 3000);
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(panel().isValid(), 15000);
+        const QRect p = panel();
+        m_x.click(QPoint(p.left() + 40, p.bottom() - 14)); // "Einstellungen", left in the footer
+
+        QTRY_VERIFY_WITH_TIMEOUT(settingsWindow() != XCB_NONE, 15000);
+        const xcb_window_t w = settingsWindow();
+        m_settings = m_x.rootGeometry(w);
+        QCOMPARE(m_settings.size(), QSize(640, 850));
+        // Not resizable: the window manager is told one size only.
+        // WM_NORMAL_HINTS: flags, x, y, width, height, min size, max size, …
+        const QByteArray hints = m_x.property(w, XCB_ATOM_WM_NORMAL_HINTS, XCB_ATOM_WM_SIZE_HINTS);
+        QVERIFY(hints.size() >= 9 * 4);
+        const auto* field = reinterpret_cast<const quint32*>(hints.constData());
+        constexpr quint32 minSize = 1u << 4, maxSize = 1u << 5;
+        QCOMPARE(field[0] & (minSize | maxSize), minSize | maxSize);
+        QCOMPARE(QSize(int(field[5]), int(field[6])), QSize(640, 850));
+        QCOMPARE(QSize(int(field[7]), int(field[8])), QSize(640, 850));
+    }
+
+    void recordedHotkeyWorksAtOnce()
+    {
+        QVERIFY(m_settings.isValid());
+        // After the opening picture the tab bar shows the white selection pill
+        // at its first tab.
+        const QPoint pillEdge = m_settings.topLeft() + QPoint(24, 32);
+        QTRY_VERIFY_WITH_TIMEOUT(grabScreen(QRect(pillEdge, QSize(1, 1))).pixelColor(0, 0) == QColor(Qt::white), 15000);
+        if (qEnvironmentVariableIsSet("ZENTU_SAVE_GRABS"))
+            grabScreen(m_settings).save(QStringLiteral("/tmp/settings-general.png"));
+
+        // "Hotkeys", the middle tab.
+        m_x.click(m_settings.topLeft() + QPoint(320, 32));
+        // Four recorders, one text line each, right of the labels.
+        const int left = 440, right = 555;
+        QList<int> lines;
+        const bool found = QTest::qWaitFor(
+            [&] { return (lines = textLines(grabScreen(m_settings), left, right, 70, 400)).size() >= 4; }, 15000);
+        if (qEnvironmentVariableIsSet("ZENTU_SAVE_GRABS"))
+            grabScreen(m_settings).save(QStringLiteral("/tmp/settings-hotkeys.png"));
+        QVERIFY(found);
+        const QPoint fullScreen = m_settings.topLeft() + QPoint((left + right) / 2, lines.at(1));
+        const QImage before = grabScreen(QRect(fullScreen - QPoint(70, 8), QSize(140, 16)));
+
+        // While recording the field holds the keyboard: its own combination,
+        // Super+Shift+6, is recorded (and registered again), not captured.
+        const QString registered6 = QStringLiteral("Hotkey registriert action=captureFullScreen keyCode=22 mods=768");
+        QCOMPARE(m_real.debugLog().count(registered6), 1);
+        m_x.click(fullScreen);
+        QTRY_VERIFY_WITH_TIMEOUT(grabScreen(QRect(fullScreen - QPoint(70, 8), QSize(140, 16))) != before, 15000);
+        pressSuperShift("15");
+        QTRY_COMPARE_WITH_TIMEOUT(m_real.debugLog().count(registered6), 2, 15000);
+        QVERIFY(!m_real.debugLog().contains(QStringLiteral("Hotkey-Event empfangen")));
+
+        // With the pointer back where it was, the field looks as it did before
+        // (it repaints after the registration, not always at once). Clicked
+        // again, the prompt replaces the combination; then Super+Shift+9.
+        const QPoint tabs = m_settings.topLeft() + QPoint(320, 32);
+        QVERIFY(xdotool({"mousemove", QString::number(tabs.x()), QString::number(tabs.y())}));
+        QTRY_VERIFY_WITH_TIMEOUT(grabScreen(QRect(fullScreen - QPoint(70, 8), QSize(140, 16))) == before, 15000);
+        m_x.click(fullScreen);
+        QTRY_VERIFY_WITH_TIMEOUT(grabScreen(QRect(fullScreen - QPoint(70, 8), QSize(140, 16))) != before, 15000);
+        pressSuperShift("18");
+        QTRY_VERIFY_WITH_TIMEOUT(
+            m_real.debugLog().contains(QStringLiteral("Hotkey registriert action=captureFullScreen keyCode=25 mods=768")),
+            15000);
+        QVERIFY(fileContents(m_real.settingsFile()).contains("captureFullScreen"));
+
+        // Pressed again, now globally: a full-screen capture is stored.
+        const qsizetype stored = m_real.historyRecords(QStringLiteral("screenshots.json")).size();
+        pressSuperShift("18");
+        QTRY_VERIFY_WITH_TIMEOUT(m_real.debugLog().contains(QStringLiteral("-> captureFullScreen")), 15000);
+        QTRY_COMPARE_WITH_TIMEOUT(m_real.historyRecords(QStringLiteral("screenshots.json")).size(), stored + 1, 15000);
+        const QJsonObject record = m_real.historyRecords(QStringLiteral("screenshots.json")).at(0).toObject();
+        QCOMPARE(record.value("captureKind").toString(), QStringLiteral("fullScreen"));
+        QImage picture;
+        QTRY_VERIFY_WITH_TIMEOUT(
+            !(picture = QImage(base() + QStringLiteral("/Screenshots/") + record.value("fileName").toString())).isNull(),
+            15000);
+        QCOMPARE(picture.size(), QGuiApplication::primaryScreen()->geometry().size());
     }
 };
 

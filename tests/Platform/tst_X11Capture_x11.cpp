@@ -2,7 +2,7 @@
 // windows in processes of their own paint a known pattern; the window list,
 // the frozen stills, the window pictures and the pointer are checked pixel by
 // pixel.
-#include "Storage/DebugLog.h"
+#include "support/DebugLogMessages.h"
 #include "Permissions/PermissionManager.h"
 #include "Platform/X11/X11CapturePermissions.h"
 #include "Platform/X11/X11ScreenSource.h"
@@ -226,9 +226,7 @@ private Q_SLOTS:
         PermissionManager manager(platform, source);
         QVERIFY(manager.screenRecordingAuthorized());
         QVERIFY(manager.accessibilityAuthorized());
-        QFile log(DebugLog::filePath());
-        QVERIFY(log.open(QIODevice::ReadOnly));
-        QVERIFY(log.readAll().contains("PERM refresh: CGPreflightScreenCaptureAccess=true \xc2\xb7 bundle="));
+        QVERIFY(debugLogText().contains(QStringLiteral("PERM refresh: CGPreflightScreenCaptureAccess=true · bundle=")));
     }
 
     // Last: acting as a compositing manager changes the whole display.

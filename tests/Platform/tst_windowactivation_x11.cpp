@@ -1,6 +1,7 @@
-// Window activation against a real X server and window manager, and the
-// shared connection's atom cache used from many threads at once (frame grabs
-// and activation run on workers).
+// Window activation and the taskbar policy against a real X server and window
+// manager, and the shared connection's atom cache used from many threads at
+// once (frame grabs and activation run on workers).
+#include "Platform/X11/X11ActivationPolicy.h"
 #include "Platform/X11/X11WindowActivation.h"
 #include "Platform/X11/XcbConnection.h"
 #include "support/IsolatedEnvironment.h"
@@ -35,6 +36,42 @@ private Q_SLOTS:
             activation.activate(id);
             QVERIFY2(holds(id), qPrintable(QString::number(activation.activeWindow().value_or(0))));
         }
+    }
+
+    // Accessory windows skip the taskbar; regular ones show in it, also when
+    // the policy changes while they are open.
+    void windowsFollowThePolicy()
+    {
+        X11ActivationPolicy policy;
+        policy.setPolicy(ActivationPolicy::Policy::accessory);
+        QCOMPARE(policy.policy(), ActivationPolicy::Policy::accessory);
+
+        QWidget first;
+        first.resize(200, 100);
+        first.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&first));
+        QTRY_VERIFY(X11ActivationPolicy::skipsTaskbar(&first));
+
+        // An open window follows a change of policy.
+        policy.setPolicy(ActivationPolicy::Policy::regular);
+        QTRY_VERIFY(!X11ActivationPolicy::skipsTaskbar(&first));
+
+        // A window shown under the regular policy shows in the taskbar.
+        QWidget second;
+        second.resize(200, 100);
+        second.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&second));
+        QVERIFY(!X11ActivationPolicy::skipsTaskbar(&second));
+
+        policy.setPolicy(ActivationPolicy::Policy::accessory);
+        QTRY_VERIFY(X11ActivationPolicy::skipsTaskbar(&first));
+        QTRY_VERIFY(X11ActivationPolicy::skipsTaskbar(&second));
+
+        // Hidden and shown again: still accessory.
+        second.hide();
+        second.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&second));
+        QTRY_VERIFY(X11ActivationPolicy::skipsTaskbar(&second));
     }
 
     void atomsAreInternedSafelyFromManyThreads()

@@ -157,6 +157,12 @@ private Q_SLOTS:
             windows.append(w);
         }
         QCOMPARE(windows[1]->geometry(), QRect(300, 0, 300, 200));
+        // Each window got its veiled still as backdrop before it showed, and
+        // the view paints that same image.
+        QCOMPARE(desktop.backdrops.size(), 2);
+        QCOMPARE(desktop.backdrops[1].first, quint64(windows[1]->winId()));
+        QCOMPARE(desktop.backdrops[1].second.pixel(10, 10), qRgb(130, 65, 33));
+        QCOMPARE(desktop.backdrops[1].second, windows[1]->contentView()->dimmedStill());
         QVERIFY(controller.hasInput());
         QVERIFY(debugLogLines().contains(QStringLiteral("Overlay present: prevPolicy=0 -> accessory; screens=2")));
         QVERIFY(debugLogLines().last().startsWith(
@@ -170,6 +176,7 @@ private Q_SLOTS:
         QCOMPARE(received[0]->pixelRect, QRectF(1, 2, 3, 4));
         QCOMPARE(desktop.policyWrites, (QList<int>{OverlayDesktop::accessory, OverlayDesktop::regular}));
         QCOMPARE(desktop.releases, 1);
+        QCOMPARE(desktop.clearedBackdrops, (QList<quint64>{desktop.backdrops[0].first, desktop.backdrops[1].first}));
         for (const QPointer<CaptureOverlayWindow>& w : windows)
             QVERIFY(!w || (w->isHidden() && !w->contentView()));
         QTRY_VERIFY(!windows[0] && !windows[1]);

@@ -6,6 +6,7 @@
 #include "Platform/X11/X11OverlayDesktop.h"
 #include "Platform/X11/X11ScreenSource.h"
 #include "Platform/X11/X11WindowServer.h"
+#include "Screenshot/CaptureOverlayController.h"
 #include "Screenshot/CaptureOverlayView.h"
 #include "Screenshot/CaptureOverlayWindow.h"
 #include "Screenshot/ScreenshotService.h"
@@ -128,6 +129,22 @@ private Q_SLOTS:
         QVERIFY(log.contains(QStringLiteral("Overlay-Ergebnis: kind=area windowID=nil rect=180x120")));
         QVERIFY(log.contains(QStringLiteral(
             "Overlay präsentiert: level=1000 visible=true key=true frame=1920x1080 onActiveSpace=true")));
+    }
+
+    void theVeiledStillShowsTheMomentTheOverlayMaps()
+    {
+        // Nothing runs the event loop between present() and the read-back, so
+        // the app has not painted: what shows is the server's own backdrop.
+        CaptureOverlayController controller(m_capturer.freezeAllScreens(), {}, m_desktop);
+        controller.present([](std::optional<OverlaySelectionResult>) {});
+        QVERIFY(!controller.overlayWindows().isEmpty());
+        QCOMPARE(controller.overlayWindows().first()->contentView()->paintCount(), 0);
+        QVERIFY(!m_desktop.isOffScreen(controller.shownWindowIDs().first()));
+        const QImage shown = m_desktop.grabScreenArea(QRect(700, 450, 1, 1));
+        QCOMPARE(qRed(shown.pixel(0, 0)), qRound(qRed(HelperWindow::pattern(200, 150, 33)) * 0.65));
+        const quint64 window = controller.shownWindowIDs().first();
+        controller.finish(std::nullopt);
+        QTRY_VERIFY_WITH_TIMEOUT(m_desktop.isOffScreen(window), 5000);
     }
 
     void clickOnWindowYieldsItsPictureWithRoundCorners()

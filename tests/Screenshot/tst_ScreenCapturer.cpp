@@ -174,43 +174,6 @@ private Q_SLOTS:
         QCOMPARE(cut.pixel(0, 0), qRgb(1, 2, 3));
     }
 
-    void roundedCornersRadius_data()
-    {
-        QTest::addColumn<QSize>("size");
-        QTest::addColumn<qreal>("scale");
-        QTest::addColumn<int>("radius");
-        QTest::newRow("scale 1") << QSize(200, 100) << 1.0 << 10;
-        QTest::newRow("scale 2") << QSize(200, 100) << 2.0 << 20;
-        QTest::newRow("small window") << QSize(30, 12) << 2.0 << 6;
-    }
-
-    void roundedCornersRadius()
-    {
-        QFETCH(QSize, size);
-        QFETCH(qreal, scale);
-        QFETCH(int, radius);
-        QImage source(size, QImage::Format_RGB32);
-        source.fill(QColor(10, 200, 30));
-        const QImage rounded = ScreenCapturer::roundedWindowCorners(source, scale);
-        QCOMPARE(rounded.size(), size);
-        const int w = size.width(), h = size.height();
-        // A pixel just outside the corner arc is clear, one just inside is opaque.
-        const int outside = int(radius - radius / std::sqrt(2.0)) - 1;
-        const int inside = int(radius - radius / std::sqrt(2.0)) + 2;
-        for (const QPoint corner : {QPoint(0, 0), QPoint(w - 1, 0), QPoint(0, h - 1), QPoint(w - 1, h - 1)}) {
-            const QPoint dir(corner.x() ? -1 : 1, corner.y() ? -1 : 1);
-            QCOMPARE(qAlpha(rounded.pixel(corner)), 0);
-            QCOMPARE(qAlpha(rounded.pixel(corner + dir * outside)), 0);
-            QCOMPARE(qAlpha(rounded.pixel(corner + dir * inside)), 255);
-        }
-        QCOMPARE(rounded.pixelColor(w / 2, h / 2), QColor(10, 200, 30));
-        QCOMPARE(rounded.pixelColor(w / 2, 0), QColor(10, 200, 30)); // edges untouched
-        QVERIFY(debugLogMessages().contains(QStringLiteral("roundedWindowCorners: %1x%2 radius=%3px -> OK (Ecken transparent)")
-                                           .arg(w)
-                                           .arg(h)
-                                           .arg(radius)));
-    }
-
     void roundingSkipsEmptyAndTinyImages()
     {
         QVERIFY(ScreenCapturer::roundedWindowCorners(QImage(), 2.0).isNull());

@@ -1,42 +1,11 @@
-// Stamp geometry for the sizes the capture roads produce, the label's locale
-// formats, and the plate's pixels in a real stamp.
+// The stamp on narrow pictures, the label's locale formats, and the plate's
+// pixels in a real stamp.
 #include "Screenshot/TimestampStamper.h"
 #include "support/IsolatedEnvironment.h"
 
 class TestTimestampStamper : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void measuresScaleWithTheShorterSide_data()
-    {
-        QTest::addColumn<QSize>("size");
-        QTest::addColumn<int>("s");
-        QTest::addColumn<int>("py");
-        QTest::addColumn<int>("px");
-        QTest::addColumn<int>("m");
-        QTest::newRow("retina screen") << QSize(3024, 1964) << 33 << 14 << 25 << 35;
-        QTest::newRow("small capture") << QSize(1200, 800) << 15 << 6 << 11 << 16;
-        QTest::newRow("tall scrolling capture") << QSize(1440, 20000) << 24 << 10 << 18 << 25;
-    }
-
-    void measuresScaleWithTheShorterSide()
-    {
-        QFETCH(QSize, size);
-        QFETCH(int, s);
-        QFETCH(int, py);
-        QFETCH(int, px);
-        QFETCH(int, m);
-        const TimestampStamper::Layout l = TimestampStamper::layout(size, QSizeF(200.5, 40));
-        QCOMPARE(l.fontSize, s);
-        QCOMPARE(l.insetY, py);
-        QCOMPARE(l.insetX, px);
-        QCOMPARE(l.margin, m);
-        QCOMPARE(l.plate.right(), size.width() - qreal(m));
-        QCOMPARE(l.plate.bottom(), size.height() - qreal(m));
-        QCOMPARE(l.plate.size(), QSizeF(200.5 + 2 * px, 40 + 2 * py));
-        QCOMPARE(l.textTopLeft, l.plate.topLeft() + QPointF(px, py));
-        QCOMPARE(l.cornerRadius, (40 + 2 * py) * 0.34);
-    }
-
     void narrowImageCutsThePlateOffOnTheLeft()
     {
         const TimestampStamper::Layout l = TimestampStamper::layout(QSize(100, 60), QSizeF(150, 18));

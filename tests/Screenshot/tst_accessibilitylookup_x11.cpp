@@ -1,7 +1,7 @@
 // On a real X server with a private session bus: a helper application in
 // another process publishes its widgets on the accessibility bus; the picker's
 // look-up finds its list and its scroll area under a point and logs the chain.
-#include "Storage/DebugLog.h"
+#include "support/DebugLogMessages.h"
 #include "Platform/X11/AtspiAccessibilityTree.h"
 #include "Screenshot/PickedWindowLookup.h"
 #include "fakes/FakeScreenSource.h"
@@ -120,9 +120,7 @@ private Q_SLOTS:
         QVERIFY(!lookup.scrollAreaUnder(inList, 280 * 420, pid));
 
         lookup.logAXChain(inList, pid);
-        QFile log(DebugLog::filePath());
-        QVERIFY(log.open(QIODevice::ReadOnly));
-        const QString text = QString::fromUtf8(log.readAll());
+        const QString text = debugLogText();
         QVERIFY2(text.contains(QStringLiteral("SCROLL AXChain @%1,%2 pid %3: ").arg(int(inList.x())).arg(int(inList.y())).arg(pid)),
                  qPrintable(text));
         QVERIFY2(text.contains(QStringLiteral("AXList/- 280x420")), qPrintable(text));

@@ -1,19 +1,18 @@
-// The off-screen page capture against a real web engine on the test display:
-// a page with a fixed header and a sticky bar is captured whole and matches
-// the layout it was written with; a link that serves a PDF goes to the PDF
-// renderer.
+// The off-screen page capture against a real web engine on the test display,
+// run by the page-capture helper as the app runs it: a page with a fixed
+// header and a sticky bar is captured whole and matches the layout it was
+// written with; a link that serves a PDF goes to the PDF renderer; a dying
+// renderer or helper ends the capture with the error, never a hang.
 #include "Storage/DebugLog.h"
 #include "Screenshot/CaptureError.h"
-#include "Screenshot/Capturer.h"
+#include "Screenshot/PageCaptureProcess.h"
 #include "support/AwaitCapture.h"
 #include "support/IsolatedEnvironment.h"
 #include "support/PdfFixtures.h"
 
-#include <QApplication>
 #include <QCoroTask>
+#include <QDir>
 #include <QFile>
-#include <QWebEnginePage>
-#include <QWebEngineView>
 #include <csignal>
 #include <functional>
 #include <QTcpServer>
@@ -54,6 +53,65 @@ bool near(QColor a, QColor b)
 {
     return std::abs(a.red() - b.red()) < 8 && std::abs(a.green() - b.green()) < 8 && std::abs(a.blue() - b.blue()) < 8;
 }
+
+qint64 parentOf(const QString& pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return 0;
+    const QByteArray text = stat.readAll();
+    // "pid (name) state ppid …": the name may hold spaces and parentheses.
+    const QList<QByteArray> rest = text.mid(text.lastIndexOf(')') + 2).split(' ');
+    return rest.size() > 1 ? rest[1].toLongLong() : 0;
+}
+
+QByteArray commandOf(qint64 pid)
+{
+    QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(pid));
+    return cmdline.open(QIODevice::ReadOnly) ? cmdline.readAll() : QByteArray();
+}
+
+// The web engine's renderers under the helper: what its zygote forked (they
+// keep the zygote's command line).
+QList<qint64> renderersBelow(qint64 helper)
+{
+    QList<qint64> found;
+    for (const QString& name : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        bool number = false;
+        const qint64 pid = name.toLongLong(&number);
+        const qint64 parent = number ? parentOf(name) : 0;
+        if (!commandOf(pid).contains("--type=zygote") || !commandOf(parent).contains("--type=zygote"))
+            continue;
+        for (qint64 p = parent; p > 1; p = parentOf(QString::number(p)))
+            if (p == helper) {
+                found.append(pid);
+                break;
+            }
+    }
+    return found;
+}
+
+bool running(qint64 pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray text = stat.readAll();
+    return text.mid(text.lastIndexOf(')') + 2, 1) != "Z";
+}
+
+QByteArray logText()
+{
+    QFile log(DebugLog::filePath());
+    return log.open(QIODevice::ReadOnly) ? log.readAll() : QByteArray();
+}
+
+// A page whose height measurement asks the server synchronously, so the
+// renderer sits in that script while the test does something to it.
+const QByteArray heldPage = "<html><body style='margin:0;height:3000px'><script>"
+                            "Object.defineProperty(document.documentElement, 'scrollHeight', {get: function() {"
+                            "var x = new XMLHttpRequest(); x.open('GET', '/held', false); x.send(); return 3000; }});"
+                            "</script></body></html>";
 
 // Serves one body for every request, with the given content type; a request
 // for /held is never answered, only reported.
@@ -104,8 +162,8 @@ private Q_SLOTS:
         f.write(pageHtml());
         f.close();
 
-        Capturer capturer;
-        const CaptureOutcome outcome = awaitCapture([&] { return capturer.capture(QUrl::fromLocalFile(file)); });
+        PageCaptureProcess helper;
+        const CaptureOutcome outcome = awaitCapture([&] { return helper.capturePage(QUrl::fromLocalFile(file)); });
         QCOMPARE(outcome.error, QString());
         const std::optional<QImage>& image = outcome.image;
         QVERIFY(image);
@@ -125,9 +183,7 @@ private Q_SLOTS:
         }
         QVERIFY(near(image->pixelColor(720, 420), stickyColour));
 
-        QFile log(DebugLog::filePath());
-        QVERIFY(log.open(QIODevice::ReadOnly));
-        const QByteArray text = log.readAll();
+        const QByteArray text = logText();
         QVERIFY(text.contains("BROWSER Gesamth\xc3\xb6he ermittelt: 2040 pt"));
         QVERIFY(text.contains("BROWSER Nehme 3 Kacheln auf (scale=1)"));
     }
@@ -139,10 +195,10 @@ private Q_SLOTS:
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write("<html><body style='margin:0;background:#123456'>short</body></html>");
         f.close();
-        Capturer capturer;
+        PageCaptureProcess helper;
         int asked = 0;
-        capturer.setStopRequested([&] { return ++asked > 0; });
-        const CaptureOutcome outcome = awaitCapture([&] { return capturer.capture(QUrl::fromLocalFile(file)); });
+        helper.setStopRequested([&] { return ++asked > 0; });
+        const CaptureOutcome outcome = awaitCapture([&] { return helper.capturePage(QUrl::fromLocalFile(file)); });
         QVERIFY(!outcome.failed());
         QVERIFY(!outcome.image);
         QCOMPARE(asked, 1);
@@ -157,9 +213,9 @@ private Q_SLOTS:
         OneFileServer server(f.readAll(), "application/pdf");
         QVERIFY(server.listen(QHostAddress::LocalHost));
 
-        Capturer capturer;
+        PageCaptureProcess helper;
         const QUrl url(QStringLiteral("http://127.0.0.1:%1/download?id=7").arg(server.serverPort()));
-        const CaptureOutcome outcome = awaitCapture([&] { return capturer.capture(url); });
+        const CaptureOutcome outcome = awaitCapture([&] { return helper.capturePage(url); });
         QCOMPARE(outcome.error, QString());
         const std::optional<QImage>& image = outcome.image;
         QVERIFY(image);
@@ -170,41 +226,67 @@ private Q_SLOTS:
 
     void aRendererThatDiesEndsTheCaptureWithAnError()
     {
-        // Measuring the page's height asks the server synchronously, so the
-        // renderer sits in that script when it is killed.
-        OneFileServer server("<html><body style='margin:0;height:3000px'><script>"
-                             "Object.defineProperty(document.documentElement, 'scrollHeight', {get: function() {"
-                             "var x = new XMLHttpRequest(); x.open('GET', '/held', false); x.send(); return 3000; }});"
-                             "</script></body></html>",
-                             "text/html");
+        OneFileServer server(heldPage, "text/html");
         QVERIFY(server.listen(QHostAddress::LocalHost));
-        qint64 killed = 0;
+        PageCaptureProcess helper;
+        QList<qint64> killed;
         server.onHeld = [&] {
-            for (QWidget* w : QApplication::topLevelWidgets())
-                if (auto* view = qobject_cast<QWebEngineView*>(w); view && view->page()->renderProcessPid() > 0)
-                    killed = view->page()->renderProcessPid();
-            if (killed)
-                ::kill(pid_t(killed), SIGKILL);
+            killed = renderersBelow(helper.helperProcessId());
+            for (qint64 pid : killed)
+                ::kill(pid_t(pid), SIGKILL);
         };
-        Capturer capturer;
         const QUrl url(QStringLiteral("http://127.0.0.1:%1/page").arg(server.serverPort()));
-        const CaptureOutcome outcome = awaitCapture([&] { return capturer.capture(url); });
-        QVERIFY(killed > 0);
+        const CaptureOutcome outcome = awaitCapture([&] { return helper.capturePage(url); });
+        QVERIFY(!killed.isEmpty());
         QCOMPARE(outcome.error, QStringLiteral("Seite konnte nicht aufgenommen werden."));
         QVERIFY(!outcome.image);
-        QFile log(DebugLog::filePath());
-        QVERIFY(log.open(QIODevice::ReadOnly));
-        const QByteArray text = log.readAll();
+        const QByteArray text = logText();
         QVERIFY(text.contains("BROWSER Seitenprozess beendet"));
         // Ended by the renderer's death, not by the script's time limit.
         QVERIFY(!text.contains("BROWSER Skript antwortet nicht"));
     }
 
+    void aHelperThatDiesEndsTheCaptureWithAnError()
+    {
+        // The whole engine going down (a crash of the helper itself) is the
+        // same error for the user, and the app goes on.
+        OneFileServer server(heldPage, "text/html");
+        QVERIFY(server.listen(QHostAddress::LocalHost));
+        PageCaptureProcess helper;
+        qint64 killed = 0;
+        QList<qint64> renderers;
+        server.onHeld = [&] {
+            killed = helper.helperProcessId();
+            renderers = renderersBelow(killed);
+            ::kill(pid_t(killed), SIGSEGV);
+        };
+        const QUrl url(QStringLiteral("http://127.0.0.1:%1/page").arg(server.serverPort()));
+        const CaptureOutcome outcome = awaitCapture([&] { return helper.capturePage(url); });
+        QVERIFY(killed > 0);
+        QCOMPARE(outcome.error, QStringLiteral("Seite konnte nicht aufgenommen werden."));
+        QVERIFY(!outcome.image);
+        QVERIFY(logText().contains("BROWSER Hilfsprozess abgest\xc3\xbcrzt"));
+        // Its renderers do not outlive it.
+        QVERIFY(!renderers.isEmpty());
+        QTRY_VERIFY_WITH_TIMEOUT(std::none_of(renderers.begin(), renderers.end(), running), 10000);
+    }
+
+    void aMissingHelperFailsAtOnce()
+    {
+        PageCaptureProcess helper(QDir::temp().filePath(QStringLiteral("no-such-helper")));
+        const CaptureOutcome outcome
+            = awaitCapture([&] { return helper.capturePage(QUrl(QStringLiteral("https://example.org/"))); });
+        QCOMPARE(outcome.error, QStringLiteral("Seite konnte nicht aufgenommen werden."));
+        PageCaptureProcess documents(QDir::temp().filePath(QStringLiteral("no-such-helper")));
+        QCOMPARE(awaitCapture([&] { return documents.renderDocument(QStringLiteral("/x.pdf")); }).error,
+                 QStringLiteral("PDF konnte nicht gelesen werden."));
+    }
+
     void unreachablePageFails()
     {
-        Capturer capturer;
+        PageCaptureProcess helper;
         const QUrl url = QUrl::fromLocalFile(m_dir.filePath("missing.html"));
-        const CaptureOutcome outcome = awaitCapture([&] { return capturer.capture(url); });
+        const CaptureOutcome outcome = awaitCapture([&] { return helper.capturePage(url); });
         QVERIFY(outcome.failed());
         QVERIFY(!outcome.error.isEmpty());
         QVERIFY(!outcome.image);

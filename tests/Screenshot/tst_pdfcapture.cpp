@@ -1,7 +1,10 @@
 // The whole-document PDF capture: sizes, rotation, boxes, limits and refusals,
-// on PDF files generated at test time.
+// on PDF files generated at test time, rendered by the page-capture helper as
+// the app does it.
 #include "Screenshot/CaptureError.h"
+#include "Screenshot/PageCaptureProcess.h"
 #include "Screenshot/PdfRenderer.h"
+#include "support/AwaitCapture.h"
 #include "support/CaptureErrorOf.h"
 #include "support/IsolatedEnvironment.h"
 #include "support/PdfFixtures.h"
@@ -23,11 +26,14 @@ class TestPdfCapture : public QObject {
     QTemporaryDir m_dir;
     QString path(const QString& name) const { return m_dir.filePath(name); }
 
-    QImage render(const QString& file, const PdfRenderer::StopRequested& stop = {})
+    QImage render(const QString& file, const PageCaptureProcess::StopRequested& stop = {})
     {
-        auto doc = PdfRenderer::openFile(file);
-        const std::optional<QImage> image = renderPDF(*doc, stop);
-        return image ? *image : QImage();
+        PageCaptureProcess helper;
+        helper.setStopRequested(stop);
+        const CaptureOutcome outcome = awaitCapture([&] { return helper.renderDocument(file); });
+        if (outcome.failed())
+            throw CaptureError(outcome.error);
+        return outcome.image ? *outcome.image : QImage();
     }
 
 private Q_SLOTS:
@@ -143,9 +149,8 @@ private Q_SLOTS:
         const QString file = path("stop.pdf");
         QVERIFY(PdfFixtures::writeColouredPages(file, QSizeF(720, 360), {Qt::red, Qt::green, Qt::blue}));
         int asked = 0;
-        auto doc = PdfRenderer::openFile(file);
-        const std::optional<QImage> image = renderPDF(*doc, [&] { return ++asked == 2; });
-        QVERIFY(!image);
+        const QImage image = render(file, [&] { return ++asked == 2; });
+        QVERIFY(image.isNull());
         QCOMPARE(asked, 2);
     }
 };

@@ -1,7 +1,7 @@
 // The picker's look-ups on a fake window list and accessibility tree: which
 // window is under a point, which scrollable element is chosen, and the
 // accessibility chain log line.
-#include "Storage/DebugLog.h"
+#include "support/DebugLogMessages.h"
 #include "Screenshot/PickedWindowLookup.h"
 #include "fakes/FakeAccessibilityTree.h"
 #include "fakes/FakeScreenSource.h"
@@ -15,12 +15,8 @@ constexpr qint32 ownPID = 4242;
 
 QString lastLogLine()
 {
-    QFile file(DebugLog::filePath());
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    // "[HH:mm:ss.SSS] " prefix off.
-    return lines.isEmpty() ? QString() : lines.last().mid(15);
+    const QStringList lines = debugLogMessages();
+    return lines.isEmpty() ? QString() : lines.last();
 }
 } // namespace
 

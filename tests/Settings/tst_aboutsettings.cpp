@@ -47,8 +47,6 @@ private Q_SLOTS:
         QStringList titles;
         for (HoverRowButton* row : tab->linkRows()) {
             titles << row->accessibleName();
-            QCOMPARE(row->width(), 300);
-            QCOMPARE(row->trailingSymbol(), QStringLiteral("arrow.up.right"));
             row->click();
         }
         QCOMPARE(titles, (QStringList{"Website", "Dokumentation", "Hilfe & FAQ", "Datenschutz", "Impressum", "AGB"}));

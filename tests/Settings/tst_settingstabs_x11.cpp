@@ -13,6 +13,7 @@
 #include "Ui/HoverRowButton.h"
 #include "Ui/ToggleSwitch.h"
 #include "support/IsolatedEnvironment.h"
+#include "support/ScreenDriver.h"
 #include "support/X11Probe.h"
 
 #include <QAbstractButton>
@@ -24,13 +25,6 @@
 #include <QSignalSpy>
 
 namespace {
-
-bool xdotool(const QStringList& args) { return QProcess::execute("xdotool", args) == 0; }
-
-QImage screenGrab(QRect r)
-{
-    return QGuiApplication::primaryScreen()->grabWindow(0, r.x(), r.y(), r.width(), r.height()).toImage();
-}
 
 // What of the root widget is really on screen (not scrolled away).
 bool onScreen(const QWidget* w, const QWidget* root)
@@ -75,7 +69,7 @@ QStringList clipped(const QWidget* root)
 // Dark (text) pixels the X server shows inside a widget.
 int inkOnScreen(const QWidget* w)
 {
-    const QImage shot = screenGrab(QRect(w->mapToGlobal(QPoint(0, 0)), w->size()));
+    const QImage shot = grabScreen(QRect(w->mapToGlobal(QPoint(0, 0)), w->size()));
     int dark = 0;
     for (int y = 0; y < shot.height(); ++y)
         for (int x = 0; x < shot.width(); ++x)

@@ -1,6 +1,6 @@
 // The small pieces the editor toolbar is made of: the hover group's open and
 // close timing, the delayed tooltips, the colour well with the colour panel
-// bridge, the zoom button's fill, and symbol names that all draw as themselves.
+// bridge, and symbol names that all resolve to a glyph of their own.
 #include "Editor/CompactColorWell.h"
 #include "Editor/SwatchButton.h"
 #include "Ui/ColorPanelController.h"
@@ -9,7 +9,6 @@
 #include "Ui/IconRegistry.h"
 #include "Ui/Popover.h"
 #include "Ui/TooltipHost.h"
-#include "Ui/ZoomButton.h"
 #include "fakes/ManualDelayScheduler.h"
 #include "support/IsolatedEnvironment.h"
 
@@ -268,24 +267,6 @@ private Q_SLOTS:
         QTRY_COMPARE(fillEdits.last().toQColor(), QColor(4, 5, 6));
     }
 
-    void zoomButtonPressWinsOverHover()
-    {
-        ZoomButton button(QStringLiteral("plus"), QSize(22, 22));
-        button.setToolTip(QStringLiteral("Vergrößern"));
-        QCOMPARE(button.accessibleName(), QStringLiteral("Vergrößern"));
-        button.show();
-        QCOMPARE(button.fillOpacity(), 0.0);
-        enter(&button);
-        QTRY_COMPARE(button.fillOpacity(), ZoomButton::hoverOpacity);
-        QTest::mousePress(&button, Qt::LeftButton);
-        QCOMPARE(button.fillOpacity(), ZoomButton::pressedOpacity); // at once, not faded
-        const QImage pressed = button.grab().toImage();
-        QTest::mouseRelease(&button, Qt::LeftButton);
-        QVERIFY(button.grab().toImage() != pressed);
-        leave(&button);
-        QTRY_COMPARE(button.fillOpacity(), 0.0);
-    }
-
     void everySymbolTheSourcesUseDrawsAsItself()
     {
         const QSet<QString> names = symbolNamesInSources();
@@ -299,10 +280,6 @@ private Q_SLOTS:
                 missing << name;
         missing.sort();
         QVERIFY2(missing.isEmpty(), qPrintable(QStringLiteral("would fall back: ") + missing.join(QStringLiteral(", "))));
-        // And they differ from the stand-in square.
-        const QImage square = IconRegistry::pixmap(QStringLiteral("no.such.symbol"), 24, Qt::black).toImage();
-        for (const char* drawn : {"cursorarrow", "line.diagonal", "number.circle.fill"})
-            QVERIFY2(IconRegistry::pixmap(QString::fromLatin1(drawn), 24, Qt::black).toImage() != square, drawn);
     }
 };
 

@@ -11,6 +11,7 @@
 class FakeClipboardService final : public ClipboardService {
 public:
     qint64 changeCount() const override { return count; }
+    bool announcesChanges() const override { return announcing; }
     bool ownedByThisProcess() const override { return ownedByUs; }
     void read(const ClipboardReadRequest& request, QObject* context,
               std::function<void(const ClipboardSnapshot&)> done) override
@@ -132,5 +133,6 @@ public:
     bool holdReads = false;
     bool uncertain = false;
     quint32 answeringOwner = 0; // the window a read names as owner (0: unknown)
+    bool announcing = true;     // false: a platform whose changes must be polled
     QList<std::function<void()>> heldReads;
 };

@@ -25,6 +25,7 @@ public:
         return uninstallLeftovers;
     }
     QStringList cacheDirectories() const override { return caches; }
+    QStringList companions(const QString& program) const override { return companionFiles.value(program); }
 
     // Nothing is offered by default: the program counts as installed.
     Placement otherPlacement = Placement::managed;
@@ -36,4 +37,5 @@ public:
     QStringList uninstallLeftovers;
     int uninstalls = 0;
     QStringList caches;
+    QHash<QString, QStringList> companionFiles;
 };

@@ -15,18 +15,13 @@
 #include "fakes/FakeKeyboardInfo.h"
 #include "fakes/FakeLoginItemService.h"
 #include "fakes/FakeUserDefaults.h"
+#include "support/FilledImage.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
 #include <QThread>
 
 namespace {
-QImage filled(int w, int h, QColor c)
-{
-    QImage image(w, h, QImage::Format_ARGB32);
-    image.fill(c);
-    return image;
-}
 QString id(const QUuid& uuid) { return uuid.toString(QUuid::WithoutBraces).toUpper(); }
 }
 
@@ -45,8 +40,8 @@ int main(int argc, char** argv)
     ScreenshotHistoryStore shots(settings);
     ClipboardHistoryStore texts(settings, clipboard);
 
-    const ScreenshotItem a = shots.add(filled(40, 30, Qt::red), CaptureKind::area);
-    texts.addImage(filled(20, 10, Qt::blue), std::nullopt);
+    const ScreenshotItem a = shots.add(filledImage(40, 30, Qt::red), CaptureKind::area);
+    texts.addImage(filledImage(20, 10, Qt::blue), std::nullopt);
     texts.addText(QStringLiteral("erster Text"), std::nullopt);
     shots.waitForPendingWrites();
     texts.waitForPendingWrites();
@@ -55,13 +50,13 @@ int main(int argc, char** argv)
 
     shots.writer().holdAfter(jobs);
     texts.writer().holdAfter(jobs);
-    const ScreenshotItem b = shots.add(filled(50, 50, Qt::green), CaptureKind::window);
-    shots.updateImage(filled(20, 15, Qt::yellow), {}, a);
+    const ScreenshotItem b = shots.add(filledImage(50, 50, Qt::green), CaptureKind::window);
+    shots.updateImage(filledImage(20, 15, Qt::yellow), {}, a);
     shots.toggleFavorite(b);
     shots.remove(a);
-    shots.add(filled(60, 40, Qt::cyan), CaptureKind::fullScreen);
+    shots.add(filledImage(60, 40, Qt::cyan), CaptureKind::fullScreen);
     const ClipboardItem firstImage = texts.items().at(1);
-    texts.addImage(filled(25, 25, Qt::magenta), std::nullopt);
+    texts.addImage(filledImage(25, 25, Qt::magenta), std::nullopt);
     texts.addText(QStringLiteral("zweiter Text"), std::nullopt);
     texts.remove(firstImage);
 

@@ -4,6 +4,12 @@
 
 #include <QFile>
 
+QString debugLogText()
+{
+    QFile f(DebugLog::filePath());
+    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+}
+
 QStringList debugLogMessages()
 {
     QFile f(DebugLog::filePath());

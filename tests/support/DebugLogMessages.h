@@ -3,6 +3,9 @@
 // "[HH:mm:ss.zzz] " stamp.
 #include <QStringList>
 
+// The whole log as written.
+QString debugLogText();
+
 // The stamped lines only; the header and lines without a stamp are left out.
 QStringList debugLogMessages();
 

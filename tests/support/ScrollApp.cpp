@@ -1,4 +1,5 @@
 #include "support/ScrollApp.h"
+#include "support/ScreenDriver.h"
 
 #include "Platform/WindowServer.h"
 #include "helpers/CodedRows.h"
@@ -18,15 +19,6 @@ constexpr int pdfPages = 5;
 constexpr int pdfLinesPerPage = 40;
 constexpr int terminalLines = 2000;
 const QColor stickyHeader(0x1e, 0x2a, 0x3a);
-
-QImage grab(const QRectF& r)
-{
-    const QRect rect = r.toAlignedRect();
-    return QGuiApplication::primaryScreen()
-        ->grabWindow(0, rect.x(), rect.y(), rect.width(), rect.height())
-        .toImage()
-        .convertToFormat(QImage::Format_RGB32);
-}
 
 QString rgb(const QColor& c)
 {
@@ -258,11 +250,11 @@ bool ScrollApp::waitForContent()
 {
     // Chromium and Evince open at the top, xterm shows its last lines.
     const int item = m_kind == Kind::xterm ? terminalLines - 1 : 0;
-    if (!QTest::qWaitFor([&] { return shows(grab(m_bounds), item); }, 30000))
+    if (!QTest::qWaitFor([&] { return shows(grabScreen(m_bounds.toAlignedRect()), item); }, 30000))
         return false;
     // Where the scrolling content begins: the sticky header's first row, or
     // the first row of the document's white page.
-    const QImage shot = grab(m_bounds);
+    const QImage shot = grabScreen(m_bounds.toAlignedRect());
     const int x = shot.width() / 2;
     m_contentTop = 0;
     for (int y = 0; y < shot.height() / 2; ++y) {

@@ -125,6 +125,18 @@ QString XdgUserInstallation::installedProgram() const
     return binDirectory() + QStringLiteral("/zentu");
 }
 
+QString XdgUserInstallation::installedHelper()
+{
+    return binDirectory() + QStringLiteral("/") + QLatin1String(helperName);
+}
+
+QStringList XdgUserInstallation::companions(const QString& program) const
+{
+    const QString helper = QFileInfo(program).absoluteDir().filePath(QLatin1String(helperName));
+    const QFileInfo info(helper);
+    return info.isFile() && info.isExecutable() ? QStringList{helper} : QStringList{};
+}
+
 bool XdgUserInstallation::isOwnInstall() const
 {
     QFile entry(desktopEntryPath());
@@ -178,9 +190,17 @@ bool XdgUserInstallation::install(const QString& program, QString* error)
             return false;
         }
     }
+    // The page-capture helper goes along where it lies beside the program.
+    const QString helper = companions(program).value(0);
+    const bool withHelper = !helper.isEmpty();
     // The launcher entry comes last: it marks the install as complete and ours.
     const std::pair<QString, std::function<bool()>> steps[] = {
         {executable, [&] { return copyExecutable(program, executable, &detail); }},
+        {installedHelper(), [&] {
+             // An earlier install's helper would not match this program.
+             return withHelper ? copyExecutable(helper, installedHelper(), &detail)
+                               : (QFile::remove(installedHelper()) || !QFileInfo::exists(installedHelper()));
+         }},
         {iconPath(), [&] { return writeFile(iconPath(), resource(QStringLiteral(":/ZentuAppIcon.svg")), &detail); }},
         {desktopEntryPath(), [&] { return writeFile(desktopEntryPath(), launcherEntry(executable), &detail); }},
     };
@@ -210,7 +230,7 @@ QStringList XdgUserInstallation::uninstall()
         return {};
     QStringList leftovers;
     // The marked launcher entry goes last, so a failed run can be repeated.
-    for (const QString& path : {installedProgram(), iconPath(), desktopEntryPath()})
+    for (const QString& path : {installedProgram(), installedHelper(), iconPath(), desktopEntryPath()})
         if ((QFileInfo::exists(path) || QFileInfo(path).isSymLink()) && !QFile::remove(path))
             leftovers << path;
     return leftovers;

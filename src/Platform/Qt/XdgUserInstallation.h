@@ -2,7 +2,8 @@
 #include "Platform/Installation.h"
 
 // The user-level install on a freedesktop system: the executable as "zentu"
-// in $XDG_BIN_HOME (default ~/.local/bin), the launcher entry and the icon
+// in $XDG_BIN_HOME (default ~/.local/bin) with its page-capture helper when
+// that lies beside it, the launcher entry and the icon
 // below $XDG_DATA_HOME (default ~/.local/share). The launcher entry carries a
 // marker line; only an install with that marker counts as this program's own.
 class XdgUserInstallation final : public Installation {
@@ -13,8 +14,11 @@ public:
     bool install(const QString& program, QString* error) override;
     QStringList uninstall() override;
     QStringList cacheDirectories() const override;
+    QStringList companions(const QString& program) const override;
 
     static QString binDirectory();
+    static QString installedHelper();
+    static constexpr const char* helperName = "zentu-pagecapture";
     static QString desktopEntryPath();
     static QString iconPath();
     static constexpr const char* markerLine = "X-Zentu-SelfInstalled=true";

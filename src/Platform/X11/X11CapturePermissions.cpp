@@ -8,7 +8,11 @@ X11CapturePermissions::X11CapturePermissions(X11ScreenSource& screens) : m_scree
 
 bool X11CapturePermissions::preflightScreenCapture()
 {
-    return m_screens.canGrabRoot();
+    // Whether this client may read the root window is settled for the life
+    // of its connection: once it could, the periodic check needs no grab.
+    if (!m_rootReadable)
+        m_rootReadable = m_screens.canGrabRoot();
+    return m_rootReadable;
 }
 
 bool X11CapturePermissions::requestScreenCapture() { return preflightScreenCapture(); }

@@ -21,4 +21,5 @@ public:
 private:
     X11ScreenSource& m_screens;
     std::optional<bool> m_xtest;
+    bool m_rootReadable = false;
 };

@@ -4,6 +4,8 @@
 #include <QGuiApplication>
 #include <QMimeData>
 #include <QPointer>
+#include <qguiapplication_platform.h>
+#include <xcb/xfixes.h>
 
 namespace {
 
@@ -11,6 +13,14 @@ namespace {
 QClipboard* appClipboard()
 {
     return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) ? QGuiApplication::clipboard() : nullptr;
+}
+
+bool serverHasXFixes()
+{
+    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    xcb_connection_t* c = x11 ? x11->connection() : nullptr;
+    const xcb_query_extension_reply_t* xfixes = c ? xcb_get_extension_data(c, &xcb_xfixes_id) : nullptr;
+    return xfixes && xfixes->present;
 }
 
 } // namespace
@@ -27,6 +37,7 @@ X11ClipboardService::X11ClipboardService(QObject* parent)
         });
     }
     m_hasDisplay = appClipboard() && QGuiApplication::platformName() == QLatin1String("xcb");
+    m_announcesChanges = m_hasDisplay && serverHasXFixes();
     m_thread.setObjectName(QStringLiteral("ClipboardReader"));
     m_worker = new QObject;
     m_worker->moveToThread(&m_thread);

@@ -1,7 +1,7 @@
 #pragma once
 // The CLIPBOARD selection. Writes and the change count go through QClipboard,
 // which announces our own writes synchronously and other programs' through
-// XFixes. Another program's content is read by an X11ClipboardReader on a
+// XFixes (without XFixes, only our own). Another program's content is read by an X11ClipboardReader on a
 // thread of its own (QClipboard would read on the GUI thread and wait up to
 // 5 s for a slow owner); without an X display, QClipboard's content is read.
 #include "Platform/ClipboardService.h"
@@ -19,6 +19,8 @@ public:
     ~X11ClipboardService() override;
 
     qint64 changeCount() const override { return m_changeCount; }
+    // With XFixes Qt hears of every new owner of the selection.
+    bool announcesChanges() const override { return m_announcesChanges; }
     bool ownedByThisProcess() const override;
     void read(const ClipboardReadRequest& request, QObject* context,
               std::function<void(const ClipboardSnapshot&)> done) override;
@@ -34,6 +36,7 @@ private:
     qint64 m_changeCount = 0;
     X11ClipboardReader::Limits m_limits;
     bool m_hasDisplay = false;
+    bool m_announcesChanges = false;
     std::atomic_bool m_cancel{false};
     QThread m_thread;
     // Lives on m_thread; its reader is made and used there only.

@@ -26,6 +26,47 @@ void X11OverlayDesktop::setActivationPolicy(int policy)
         m_writePolicy(policy);
 }
 
+QImage X11OverlayDesktop::backdropCanvas(QSize pixels)
+{
+    QMutexLocker lock(&m_x.mutex());
+    const QImage shared = m_x.isValid() ? m_x.sharedImage(pixels) : QImage();
+    return shared.isNull() ? QImage(pixels, QImage::Format_RGB32) : shared;
+}
+
+bool X11OverlayDesktop::setBackdrop(quint64 window, const QImage& picture)
+{
+    QMutexLocker lock(&m_x.mutex());
+    std::shared_ptr<void> keep;
+    const xcb_pixmap_t pixmap = m_x.isValid() ? m_x.pixmapOf(picture, &keep) : 0;
+    if (!pixmap)
+        return false;
+    xcb_connection_t* c = m_x.get();
+    // Checked: a window of another depth refuses the pixmap. The answer also
+    // means the server has applied it before Qt's connection maps the window.
+    xcb_generic_error_t* error = xcb_request_check(
+        c, xcb_change_window_attributes_checked(c, xcb_window_t(window), XCB_CW_BACK_PIXMAP, &pixmap));
+    xcb_free_pixmap(c, pixmap); // the window keeps its own reference
+    xcb_flush(c);
+    const bool applied = !error;
+    free(error);
+    if (applied && keep)
+        m_backdrops.insert(window, std::move(keep));
+    return applied;
+}
+
+void X11OverlayDesktop::clearBackdrop(quint64 window)
+{
+    QMutexLocker lock(&m_x.mutex());
+    if (!m_x.isValid())
+        return;
+    // The window lets go of the pixmap, and the pixmap of the memory it reads.
+    const uint32_t none = XCB_BACK_PIXMAP_NONE;
+    xcb_change_window_attributes(m_x.get(), xcb_window_t(window), XCB_CW_BACK_PIXMAP, &none);
+    XcbReply<xcb_get_input_focus_reply_t> sync(
+        xcb_get_input_focus_reply(m_x.get(), xcb_get_input_focus(m_x.get()), nullptr));
+    m_backdrops.remove(window);
+}
+
 bool X11OverlayDesktop::grabInput(quint64 window)
 {
     xcb_connection_t* c = qtConnection();

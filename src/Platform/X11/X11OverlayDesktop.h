@@ -1,11 +1,13 @@
 #pragma once
 // The overlay's desktop services on X11. Grabs go through Qt's own connection
 // (an active grab reports events to the connection that made it); screen reads
-// through a private one.
+// and backdrops through a private one.
 #include "Platform/OverlayDesktop.h"
 #include "Platform/X11/XcbConnection.h"
 
+#include <QHash>
 #include <functional>
+#include <memory>
 
 class X11OverlayDesktop final : public OverlayDesktop {
 public:
@@ -15,6 +17,9 @@ public:
 
     int activationPolicy() const override;
     void setActivationPolicy(int policy) override;
+    QImage backdropCanvas(QSize pixels) override;
+    bool setBackdrop(quint64 window, const QImage& picture) override;
+    void clearBackdrop(quint64 window) override;
     bool grabInput(quint64 window) override;
     void releaseInput() override;
     bool isOffScreen(quint64 window) override;
@@ -25,4 +30,6 @@ private:
     std::function<void(int)> m_writePolicy;
     int m_policy = accessory;
     XcbConnection m_x;
+    // The shared memory each window's backdrop is read from, while it shows.
+    QHash<quint64, std::shared_ptr<void>> m_backdrops;
 };

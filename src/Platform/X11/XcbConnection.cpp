@@ -1,6 +1,7 @@
 #include "Platform/X11/XcbConnection.h"
 
 #include <QPainter>
+#include <QElapsedTimer>
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -31,6 +32,8 @@ struct XcbConnection::ShmPool {
     QMutex mutex;
     xcb_connection_t* connection = nullptr; // null once the connection is gone
     QList<ShmSegment> idle;
+    // Segments lent out as images to draw in, by their address.
+    QHash<const void*, ShmSegment> canvases;
 
     void dispose(const ShmSegment& segment)
     {
@@ -73,6 +76,7 @@ XcbConnection::XcbConnection() : m_shmPool(std::make_shared<ShmPool>())
     if (extensionPresent(c, &xcb_shm_id)) {
         XcbReply<xcb_shm_query_version_reply_t> v(xcb_shm_query_version_reply(c, xcb_shm_query_version(c), nullptr));
         m_hasShm = bool(v);
+        m_hasShmPixmaps = v && v->shared_pixmaps && v->pixmap_format == XCB_IMAGE_FORMAT_Z_PIXMAP;
     }
     if (extensionPresent(c, &xcb_composite_id)) {
         XcbReply<xcb_composite_query_version_reply_t> v(
@@ -216,6 +220,7 @@ void XcbConnection::returnSegment(void* info)
     {
         QMutexLocker lock(&lease->pool->mutex);
         ShmPool& pool = *lease->pool;
+        pool.canvases.remove(lease->segment.address);
         if (!pool.connection) {
             pool.dispose(lease->segment);
         } else {
@@ -288,6 +293,84 @@ QImage XcbConnection::grabShm(xcb_drawable_t drawable, const QRect& rect, QStrin
     free(reply);
     // The server wrote straight into the image's memory; no copy.
     return wrap(static_cast<uint8_t*>(segment->address), rect, depth, returnSegment, lease, error);
+}
+
+QImage XcbConnection::sharedImage(QSize size)
+{
+    if (!m_connection || !m_hasShm || size.isEmpty())
+        return {};
+    const std::optional<ShmSegment> segment = takeSegment(size_t(size.width()) * size_t(size.height()) * 4);
+    if (!segment)
+        return {};
+    {
+        QMutexLocker lock(&m_shmPool->mutex);
+        m_shmPool->canvases.insert(segment->address, *segment);
+    }
+    return QImage(static_cast<uchar*>(segment->address), size.width(), size.height(), size.width() * 4,
+                  QImage::Format_RGB32, returnSegment, new ShmLease{m_shmPool, *segment});
+}
+
+xcb_pixmap_t XcbConnection::pixmapOf(const QImage& picture, std::shared_ptr<void>* keep)
+{
+    if (!m_connection || picture.isNull()
+        || (picture.format() != QImage::Format_RGB32 && picture.format() != QImage::Format_ARGB32_Premultiplied))
+        return 0;
+    const uint8_t depth = m_screen->root_depth;
+    const bool nativeOrder = (xcb_get_setup(m_connection)->image_byte_order == XCB_IMAGE_ORDER_LSB_FIRST)
+        == (Q_BYTE_ORDER == Q_LITTLE_ENDIAN);
+    if (bitsPerPixel(depth) != 32 || !nativeOrder || picture.width() > 0xffff || picture.height() > 0xffff
+        || picture.bytesPerLine() != picture.width() * 4)
+        return 0;
+    const auto width = uint16_t(picture.width());
+    const auto height = uint16_t(picture.height());
+    const xcb_pixmap_t pixmap = xcb_generate_id(m_connection);
+
+    // A picture drawn in one of our shared images needs no copy at all.
+    std::optional<ShmSegment> canvas;
+    {
+        QMutexLocker lock(&m_shmPool->mutex);
+        const auto it = m_shmPool->canvases.constFind(picture.constBits());
+        if (it != m_shmPool->canvases.constEnd())
+            canvas = it.value();
+    }
+    if (canvas && m_hasShmPixmaps && keep) {
+        // The server reads the pixels from the segment whenever it needs
+        // them, for as long as the image (and with it the segment) lives.
+        xcb_shm_create_pixmap(m_connection, pixmap, root(), width, height, depth, canvas->seg, 0);
+        *keep = std::make_shared<QImage>(picture);
+        return pixmap;
+    }
+
+    xcb_create_pixmap(m_connection, depth, pixmap, root(), width, height);
+    const xcb_gcontext_t gc = xcb_generate_id(m_connection);
+    xcb_create_gc(m_connection, gc, pixmap, 0, nullptr);
+    std::optional<ShmSegment> segment;
+    if (!canvas && m_hasShm && (segment = takeSegment(size_t(picture.sizeInBytes()))))
+        std::memcpy(segment->address, picture.constBits(), size_t(picture.sizeInBytes()));
+    if (const std::optional<ShmSegment>& from = canvas ? canvas : segment) {
+        xcb_shm_put_image(m_connection, pixmap, gc, width, height, 0, 0, width, height, 0, 0, depth,
+                          XCB_IMAGE_FORMAT_Z_PIXMAP, 0, from->seg, 0);
+    } else {
+        // Plain requests in bands that fit the server's request size.
+        const size_t maxBytes = size_t(xcb_get_maximum_request_length(m_connection)) * 4 - 64;
+        const int rowsPerBand = std::max(1, int(maxBytes / size_t(picture.bytesPerLine())));
+        for (int y = 0; y < height; y += rowsPerBand) {
+            const int rows = std::min(rowsPerBand, height - y);
+            xcb_put_image(m_connection, XCB_IMAGE_FORMAT_Z_PIXMAP, pixmap, gc, width, uint16_t(rows), 0, int16_t(y), 0,
+                          depth, uint32_t(rows * picture.bytesPerLine()), picture.constScanLine(y));
+        }
+    }
+    xcb_free_gc(m_connection, gc);
+    // Once a later request is answered the server has read the pixels.
+    XcbReply<xcb_get_input_focus_reply_t> sync(
+        xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr));
+    if (segment)
+        returnSegment(new ShmLease{m_shmPool, *segment});
+    if (!sync) {
+        xcb_free_pixmap(m_connection, pixmap);
+        return 0;
+    }
+    return pixmap;
 }
 
 void XcbConnection::compositeCursor(QImage& image, QPoint imageOrigin)

@@ -49,6 +49,15 @@ public:
     // Paints the current pointer image into `image`, whose top-left corner
     // lies at `imageOrigin` in root pixels.
     void compositeCursor(QImage& image, QPoint imageOrigin);
+    // An RGB32 image in memory shared with the server, so pixmapOf() need
+    // not copy what is drawn in it. Null without MIT-SHM.
+    QImage sharedImage(QSize size);
+    // A server-side pixmap of the root window's depth showing `picture`
+    // (RGB32 or premultiplied ARGB32); 0 on failure. The caller frees it.
+    // Where the server can, and `keep` is given, the pixmap reads a shared
+    // memory segment that `keep` holds, which must outlive the pixmap's use;
+    // otherwise the pixels are copied to the server before this returns.
+    xcb_pixmap_t pixmapOf(const QImage& picture, std::shared_ptr<void>* keep = nullptr);
 
 private:
     QImage grabShm(xcb_drawable_t drawable, const QRect& rect, QString* error);
@@ -73,7 +82,7 @@ private:
     QMutex m_atomsMutex;
     QHash<QByteArray, xcb_atom_t> m_atoms;
     std::shared_ptr<ShmPool> m_shmPool;
-    bool m_hasShm = false, m_hasComposite = false, m_hasXFixes = false, m_hasRandr = false, m_hasRes = false,
+    bool m_hasShm = false, m_hasShmPixmaps = false, m_hasComposite = false, m_hasXFixes = false, m_hasRandr = false, m_hasRes = false,
          m_hasXTest = false;
 };
 

@@ -1,0 +1,108 @@
+// zentu-pagecapture: renders one web page or PDF document into a tall image
+// for the app, which starts it for each whole-page capture and talks to it over
+// stdin and stdout (Screenshot/PageCaptureWire.h). The web engine and the PDF
+// library live only here, so the tray app stays small, and a page that crashes
+// the engine ends this process, never the app.
+#include "Localization/Localizer.h"
+#include "PageCapture/PageCaptureChannel.h"
+#include "Platform/Qt/WebEngineEnvironment.h"
+#include "Platform/UserDefaults.h"
+#include "Screenshot/CaptureError.h"
+#include "Screenshot/Capturer.h"
+#include "Screenshot/PdfRenderer.h"
+
+#include <QApplication>
+#include <QPdfDocument>
+#include <QCoroTask>
+#include <QTimer>
+#include <csignal>
+#include <sys/prctl.h>
+#include <unistd.h>
+
+namespace {
+// The helper speaks the language the app asked for, whatever the stored
+// choice: the app has resolved it already.
+class NoDefaults final : public UserDefaults {
+public:
+    QVariant value(const QString&) const override { return {}; }
+    void setValue(const QString&, const QVariant&) override { }
+    void remove(const QString&) override { }
+    bool removePersistentDomain(QString*) override { return true; }
+};
+
+void deliver(PageCaptureChannel& channel, const std::optional<QImage>& image)
+{
+    if (!image) {
+        channel.sendStopped();
+        return;
+    }
+    if (image->format() == QImage::Format_ARGB32_Premultiplied || image->format() == QImage::Format_RGB32)
+        channel.sendImage(*image);
+    else
+        channel.sendImage(image->convertToFormat(QImage::Format_ARGB32_Premultiplied));
+}
+
+QCoro::Task<void> capturePage(PageCaptureChannel& channel, QUrl url)
+{
+    Capturer capturer([&channel](const QString& line) { channel.log(line); });
+    capturer.setStopRequested([&channel] { return !channel.mayGoOn(); });
+    // The app gives up on a helper that stays silent; loading and scripts may
+    // legitimately take a while.
+    QTimer alive;
+    QObject::connect(&alive, &QTimer::timeout, [&channel] { channel.alive(); });
+    alive.start(5000);
+    try {
+        const std::optional<QImage> image = co_await capturer.capture(url);
+        deliver(channel, image);
+    } catch (const CaptureError& error) {
+        channel.sendError(error.message());
+    }
+}
+
+void renderDocument(PageCaptureChannel& channel, const QString& path)
+{
+    try {
+        auto document = PdfRenderer::openFile(path);
+        deliver(channel, renderPDF(*document, [&channel] { return !channel.mayGoOn(); }));
+    } catch (const CaptureError& error) {
+        channel.sendError(error.message());
+    }
+}
+}
+
+int main(int argc, char** argv)
+{
+    // Ends with the app that started it.
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (getppid() == 1)
+        return 1;
+    std::signal(SIGPIPE, SIG_IGN);
+    // Only messages go to the app: whatever a library prints goes to stderr.
+    const int output = dup(STDOUT_FILENO);
+    dup2(STDERR_FILENO, STDOUT_FILENO);
+    PageCaptureChannel channel(STDIN_FILENO, output);
+    const std::optional<PageCaptureWire::Request> request = channel.readRequest();
+    if (!request)
+        return 2;
+
+    using Kind = PageCaptureWire::Request::Kind;
+    if (request->kind == Kind::document) {
+        // Documents need no screen.
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    } else {
+        WebEngineEnvironment::prepare();
+        QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    }
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Zentu.it"));
+    NoDefaults defaults;
+    const QString language = request->language;
+    Localizer::setShared(std::make_shared<Localizer>(defaults, [language] { return QStringList{language}; }));
+
+    if (request->kind == Kind::document)
+        renderDocument(channel, request->path);
+    else
+        QCoro::waitFor(capturePage(channel, request->url));
+    Localizer::setShared(nullptr);
+    return 0;
+}

@@ -1,0 +1,441 @@
+// Both history stores against a temporary data folder. What they share runs
+// once per store: trimming around favourites, clearing and reloading, the
+// owner-only files, newest-first loading, broken and hostile history files.
+// Then what each does on its own: the screenshot store's background picture
+// writes racing removal and edits, the clipboard store's duplicates, previews
+// and copying back.
+#include "Settings/SettingsManager.h"
+#include "Storage/ClipboardHistoryStore.h"
+#include "Storage/ScreenshotHistoryStore.h"
+#include "Storage/Storage.h"
+#include "fakes/FakeClipboardService.h"
+#include "fakes/FakeKeyboardInfo.h"
+#include "fakes/FakeLoginItemService.h"
+#include "fakes/FakeUserDefaults.h"
+#include "support/FilledImage.h"
+#include "support/DebugLogMessages.h"
+#include "support/IsolatedEnvironment.h"
+#include "support/NoisyImage.h"
+#include "support/TestFiles.h"
+
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QRegularExpression>
+#include <QSignalSpy>
+
+namespace {
+
+QString id(char letter) { return QStringLiteral("00000000-0000-0000-0000-00000000000") + QLatin1Char(letter); }
+
+// What differs between the two stores, for the cases they share.
+struct ScreenshotStore {
+    using Store = ScreenshotHistoryStore;
+    using Item = ScreenshotItem;
+    static constexpr const char* fileName = "screenshots.json";
+    static std::unique_ptr<Store> make(SettingsManager& s, FakeClipboardService&) { return std::make_unique<Store>(s); }
+    static void add(Store& store, QColor c) { store.add(filledImage(10, 10, c), CaptureKind::area, {}); }
+    static QString pictureDir() { return Storage::screenshotsDirectory(); }
+    static QString picture(const Item& i) { return i.fileName; }
+    static void setLimit(SettingsManager& s, qint64 n) { s.update([n](AppSettings& a) { a.maxScreenshotItems = n; }); }
+    // A record of a picture named `file`; `kind` "video" stands for a newer version's.
+    static QByteArray record(char letter, const char* createdAt, const QString& file, const char* kind = "area")
+    {
+        // A hostile name goes into the thumbnail's field as well.
+        const QString thumbnail = file.contains(QLatin1String("..")) ? QStringLiteral(R"("thumbnailFileName":"%1",)").arg(file) : QString();
+        return QStringLiteral(R"({"annotations":[],"captureKind":"%1","createdAt":"%2","fileName":"%3",%5"height":1,"id":"%4","isFavorite":false,"width":1})")
+            .arg(QLatin1String(kind), QLatin1String(createdAt), file, id(letter), thumbnail).toUtf8();
+    }
+};
+
+struct ClipboardStore {
+    using Store = ClipboardHistoryStore;
+    using Item = ClipboardItem;
+    static constexpr const char* fileName = "clipboard.json";
+    static std::unique_ptr<Store> make(SettingsManager& s, FakeClipboardService& c) { return std::make_unique<Store>(s, c); }
+    static void add(Store& store, QColor c) { store.addImage(filledImage(10, 10, c), std::nullopt); }
+    static QString pictureDir() { return Storage::clipboardImagesDirectory(); }
+    static QString picture(const Item& i) { return i.imageFileName.value_or(QString()); }
+    static void setLimit(SettingsManager& s, qint64 n) { s.update([n](AppSettings& a) { a.maxClipboardItems = n; }); }
+    static QByteArray record(char letter, const char* createdAt, const QString& file, const char* type = "image")
+    {
+        return QStringLiteral(R"({"id":"%1","createdAt":"%2","type":"%3","imageFileName":"%4","preview":"1×1","isFavorite":false,"contentHash":"%1"})")
+            .arg(id(letter), QLatin1String(createdAt), QLatin1String(type), file).toUtf8();
+    }
+};
+
+QString historyPath(const char* fileName) { return Storage::baseDirectory() + QLatin1Char('/') + QLatin1String(fileName); }
+
+QJsonArray fileArray(const char* fileName) { return QJsonDocument::fromJson(fileContents(historyPath(fileName))).array(); }
+
+QList<QByteArray> asideContents(const char* fileName)
+{
+    QList<QByteArray> out;
+    for (const QString& name : QDir(Storage::baseDirectory()).entryList({QLatin1String(fileName) + ".unreadable-*"}))
+        out.append(fileContents(Storage::baseDirectory() + QLatin1Char('/') + name));
+    return out;
+}
+
+bool logHas(const QString& text)
+{
+    for (const QString& line : debugLogMessages())
+        if (line.contains(text))
+            return true;
+    return false;
+}
+
+} // namespace
+
+class tst_HistoryStores : public QObject {
+    Q_OBJECT
+
+    FakeUserDefaults defaults;
+    FakeLoginItemService loginItem;
+    FakeKeyboardInfo keyboard;
+    FakeClipboardService clipboard;
+    std::unique_ptr<SettingsManager> settings;
+
+    template <class K> auto make() { return K::make(*settings, clipboard); }
+
+    template <class K> void trimKeepsFavourites()
+    {
+        K::setLimit(*settings, 3);
+        auto store = make<K>();
+        K::add(*store, Qt::blue);
+        const auto oldest = store->items().front();
+        K::add(*store, Qt::green);
+        K::add(*store, Qt::red);
+        store->toggleFavorite(store->items().at(1));
+        K::add(*store, Qt::yellow);
+        QCOMPARE(store->items().size(), 3);
+        QVERIFY(store->items().at(2).isFavorite); // kept, older than the one trimmed
+        QVERIFY(!store->items().contains(oldest));
+        store->waitForPendingWrites();
+        QVERIFY(!QFile::exists(K::pictureDir() + QLatin1Char('/') + K::picture(oldest)));
+
+        // Only favourites at the limit: the newcomer goes at once, leaving no file.
+        K::setLimit(*settings, 2);
+        store->clearAll(false);
+        K::add(*store, Qt::blue);
+        store->toggleFavorite(store->items().front());
+        K::add(*store, Qt::green);
+        store->toggleFavorite(store->items().front());
+        K::add(*store, Qt::red);
+        QCOMPARE(store->items().size(), 2);
+        store->waitForPendingWrites();
+        QCOMPARE(QDir(K::pictureDir()).entryList(QDir::Files).size(), 2);
+
+        K::setLimit(*settings, 0); // no limit
+        for (int i = 0; i < 4; ++i)
+            K::add(*store, QColor(i, i, i));
+        QCOMPARE(store->items().size(), 6);
+    }
+
+    template <class K> void clearKeepsFavouritesAcrossAReload()
+    {
+        {
+            auto store = make<K>();
+            K::add(*store, Qt::blue);
+            K::add(*store, Qt::green);
+            store->toggleFavorite(store->items().front());
+            K::add(*store, Qt::red);
+            store->clearAll(true);
+            QCOMPARE(store->items().size(), 1);
+            store->waitForPendingWrites();
+            const QString kept = K::pictureDir() + QLatin1Char('/') + K::picture(store->items().front());
+            QCOMPARE(QDir(K::pictureDir()).entryList(QDir::Files).size(), 1);
+            // Nothing but the owner may read what is stored.
+            for (const QString& path : {kept, historyPath(K::fileName)})
+                QCOMPARE(QFile::permissions(path) & QFileDevice::Permissions(0x0077), QFileDevice::Permissions());
+        }
+        auto reloaded = make<K>();
+        QCOMPARE(reloaded->items().size(), 1);
+        QVERIFY(reloaded->items().front().isFavorite);
+        QCOMPARE(reloaded->image(reloaded->items().front()).pixelColor(0, 0), QColor(Qt::green));
+        reloaded->clearAll(false);
+        reloaded->waitForPendingWrites();
+        QVERIFY(QDir(K::pictureDir()).isEmpty());
+        QVERIFY(make<K>()->items().isEmpty());
+    }
+
+    template <class K> void loadsNewestFirstKeepingTheFileOrderOnTies()
+    {
+        for (const char* name : {"a.png", "b.png", "c.png"})
+            QVERIFY(filledImage(5, 5, Qt::blue).save(K::pictureDir() + QLatin1Char('/') + QLatin1String(name)));
+        QVERIFY(plantFile(historyPath(K::fileName),
+                          "[" + K::record('A', "2026-01-01T10:00:00Z", "a.png") + ","
+                              + K::record('B', "2026-02-01T10:00:00Z", "b.png") + ","
+                              + K::record('C', "2026-02-01T10:00:00Z", "c.png") + "]"));
+        auto store = make<K>();
+        QCOMPARE(store->items().size(), 3);
+        QCOMPARE(K::picture(store->items().at(0)), QStringLiteral("b.png"));
+        QCOMPARE(K::picture(store->items().at(1)), QStringLiteral("c.png"));
+        QCOMPARE(K::picture(store->items().at(2)), QStringLiteral("a.png"));
+    }
+
+    template <class K> void brokenFilesAreKeptAsideNotOverwritten()
+    {
+        // A record of a newer version hides nothing else; the original is kept
+        // aside and the file cleaned, once.
+        QVERIFY(filledImage(5, 5, Qt::blue).save(K::pictureDir() + QStringLiteral("/a.png")));
+        const QByteArray broken = "[" + K::record('A', "2026-01-01T10:00:00Z", "a.png") + ","
+                                  + K::record('B', "2026-01-01T10:00:00Z", "a.png", "video") + "]";
+        QVERIFY(plantFile(historyPath(K::fileName), broken));
+        {
+            auto store = make<K>();
+            QCOMPARE(store->items().size(), 1);
+            store->waitForPendingWrites();
+        }
+        QCOMPARE(asideContents(K::fileName), QList<QByteArray>{broken});
+        QCOMPARE(fileArray(K::fileName).size(), 1);
+        QVERIFY(logHas(QStringLiteral("Eintrag 2 von 2 in %1 nicht lesbar, übersprungen").arg(QLatin1String(K::fileName))));
+        QCOMPARE(make<K>()->items().size(), 1);
+        QCOMPARE(asideContents(K::fileName).size(), 1);
+
+        // A file that is no JSON at all is not overwritten by the next change.
+        QDir(Storage::baseDirectory()).removeRecursively();
+        QVERIFY(plantFile(historyPath(K::fileName), "{{{ kaputt"));
+        auto store = make<K>();
+        QVERIFY(store->items().isEmpty());
+        K::add(*store, Qt::red);
+        store->waitForPendingWrites();
+        QCOMPARE(asideContents(K::fileName), QList<QByteArray>{"{{{ kaputt"});
+        QVERIFY(logHas(QStringLiteral("%1 nicht lesbar").arg(QLatin1String(K::fileName))));
+    }
+
+    template <class K> void hostileFileNamesTouchNothing()
+    {
+        const QString victim = Storage::baseDirectory() + QStringLiteral("/victim.png");
+        QVERIFY(filledImage(4, 4, Qt::red).save(victim));
+        const QByteArray hostile = K::record('A', "2026-01-01T10:00:00Z", "../victim.png");
+        QVERIFY(plantFile(historyPath(K::fileName), "[" + hostile + "," + K::record('B', "2026-01-01T09:00:00Z", "..") + "]"));
+        // Such names name no picture of ours: not shown, and handed in anyway
+        // they touch nothing.
+        auto store = make<K>();
+        QVERIFY(store->items().isEmpty());
+        const auto item = *K::Item::fromJson(QJsonDocument::fromJson(hostile).object());
+        QVERIFY(store->image(item).isNull());
+        store->remove(item);
+        store->clearAll(false);
+        store->waitForPendingWrites();
+        QVERIFY(QFile::exists(victim));
+        QVERIFY(QDir(K::pictureDir()).exists());
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        QDir(Storage::baseDirectory()).removeRecursively();
+        Storage::ensureDirectories();
+        defaults.values.clear();
+        settings = std::make_unique<SettingsManager>(defaults, loginItem, keyboard);
+        clipboard.ownWrites = 0;
+    }
+
+    void bothStores_data()
+    {
+        QTest::addColumn<bool>("screenshots");
+        QTest::newRow("screenshots") << true;
+        QTest::newRow("clipboard") << false;
+    }
+    void bothStores()
+    {
+        QFETCH(bool, screenshots);
+        const auto each = [&](auto&& forScreenshots, auto&& forClipboard) {
+            init();
+            screenshots ? forScreenshots() : forClipboard();
+        };
+#define ZENTU_BOTH(step) each([this] { step<ScreenshotStore>(); }, [this] { step<ClipboardStore>(); }); \
+    if (QTest::currentTestFailed()) return
+        ZENTU_BOTH(trimKeepsFavourites);
+        ZENTU_BOTH(clearKeepsFavouritesAcrossAReload);
+        ZENTU_BOTH(loadsNewestFirstKeepingTheFileOrderOnTies);
+        ZENTU_BOTH(brokenFilesAreKeptAsideNotOverwritten);
+        ZENTU_BOTH(hostileFileNamesTouchNothing);
+#undef ZENTU_BOTH
+    }
+
+    // The screenshot store answers from memory while the picture is written
+    // in the background; the thumbnail keeps the picture's proportions.
+    void screenshotAddServesAtOnceAndWritesInBackground()
+    {
+        ScreenshotHistoryStore store(*settings);
+        QSignalSpy changed(&store, &ScreenshotHistoryStore::itemsChanged);
+        const QImage image = noisyImage(1000, 400);
+        const ScreenshotItem item = store.add(image, CaptureKind::area, {});
+        QCOMPARE(changed.count(), 1);
+        QVERIFY(item.fileName.startsWith("Zentu.it_Screenshot_"));
+        QCOMPARE(store.thumbnail(item).size(), QSize(320, 128));
+        QCOMPARE(store.image(item), image);
+        store.waitForPendingWrites();
+        QVERIFY(!store.hasPendingImage(item.id));
+        QCOMPARE(QImage(Storage::screenshotsDirectory() + "/" + item.fileName).convertToFormat(QImage::Format_ARGB32), image);
+        const ScreenshotItem tall = store.add(filledImage(1000, 5000, Qt::red), CaptureKind::scrolling, {});
+        store.waitForPendingWrites();
+        QCOMPARE(QImage(Storage::thumbnailsDirectory() + "/" + *tall.thumbnailFileName).size(), QSize(320, 233));
+    }
+
+    void screenshotRemoveClearAndEditsWinOverPendingWrites()
+    {
+        ScreenshotHistoryStore store(*settings);
+        const auto full = [](const ScreenshotItem& i) { return Storage::screenshotsDirectory() + "/" + i.fileName; };
+        const ScreenshotItem removed = store.add(noisyImage(1500, 1500), CaptureKind::area, {});
+        store.remove(removed);
+        QVERIFY(!store.hasPendingImage(removed.id));
+        store.waitForPendingWrites();
+        QVERIFY(!QFile::exists(full(removed)));
+        QVERIFY(!QFile::exists(Storage::thumbnailsDirectory() + "/" + *removed.thumbnailFileName));
+
+        // A written file goes to the Trash on remove.
+        const ScreenshotItem written = store.add(filledImage(20, 20, Qt::red), CaptureKind::area, {});
+        store.waitForPendingWrites();
+        store.remove(written);
+        store.waitForPendingWrites();
+        QVERIFY(QFile::exists(QDir(qEnvironmentVariable("XDG_DATA_HOME")).filePath("Trash/files/" + written.fileName)));
+
+        store.add(noisyImage(1500, 1500), CaptureKind::area, {});
+        store.clearAll(false);
+        store.waitForPendingWrites();
+        QVERIFY(QDir(Storage::screenshotsDirectory()).isEmpty());
+
+        // An edit made while the first PNG is written is what stays.
+        const ScreenshotItem item = store.add(noisyImage(1500, 1500), CaptureKind::scrolling, {});
+        AnnotationObject arrow;
+        arrow.points = {{1, 1}, {9, 9}};
+        store.updateImage(filledImage(600, 300, Qt::yellow), {arrow}, item);
+        store.waitForPendingWrites();
+        QCOMPARE(QImage(full(item)).pixelColor(5, 5), QColor(Qt::yellow));
+        QCOMPARE(QImage(Storage::thumbnailsDirectory() + "/" + *item.thumbnailFileName).size(), QSize(320, 160));
+        // Edits to a record the store does not hold change nothing.
+        ScreenshotItem stranger = item;
+        stranger.id = QUuid::createUuid();
+        store.updateAnnotations({}, stranger);
+        store.toggleFavorite(stranger);
+        ScreenshotHistoryStore reloaded(*settings);
+        QCOMPARE(reloaded.items().front().width, 600);
+        QCOMPARE(reloaded.items().front().annotations.size(), 1);
+        QVERIFY(!reloaded.items().front().isFavorite);
+    }
+
+    void screenshotFailedWriteIsLoggedAndImageKept()
+    {
+        ScreenshotHistoryStore store(*settings);
+        // A plain file where the folder should be: every PNG write fails.
+        QDir(Storage::screenshotsDirectory()).removeRecursively();
+        QVERIFY(plantFile(Storage::screenshotsDirectory()));
+        const QImage image = filledImage(30, 30, Qt::magenta);
+        const ScreenshotItem item = store.add(image, CaptureKind::area, {});
+        store.waitForPendingWrites();
+        QCOMPARE(store.image(item), image);
+        QVERIFY(logHas(QStringLiteral("PNG konnte nicht geschrieben werden")));
+        // The record of a picture that is not on disk is not written either.
+        QVERIFY(fileArray(ScreenshotStore::fileName).isEmpty());
+    }
+
+    void screenshotsInTheSameMillisecondGetDistinctNames()
+    {
+        ScreenshotHistoryStore store(*settings);
+        const QDateTime fixed = QDateTime::currentDateTime();
+        store.setClock([fixed] { return fixed; });
+        const ScreenshotItem a = store.add(filledImage(20, 20, Qt::red), CaptureKind::area, {});
+        const ScreenshotItem b = store.add(filledImage(20, 20, Qt::blue), CaptureKind::area, {});
+        QCOMPARE(b.fileName, a.fileName.chopped(4) + "-2.png");
+        store.waitForPendingWrites();
+        QCOMPARE(QImage(Storage::screenshotsDirectory() + "/" + a.fileName).pixelColor(0, 0), QColor(Qt::red));
+        QCOMPARE(QImage(Storage::screenshotsDirectory() + "/" + b.fileName).pixelColor(0, 0), QColor(Qt::blue));
+    }
+
+    void screenshotRecordsWithoutTheirPictureAreSkipped()
+    {
+        QVERIFY(filledImage(5, 5, Qt::blue).save(Storage::screenshotsDirectory() + "/a.png"));
+        QVERIFY(plantFile(historyPath(ScreenshotStore::fileName),
+                          "[" + ScreenshotStore::record('A', "2026-01-01T10:00:00Z", "a.png") + ","
+                              + ScreenshotStore::record('D', "2026-01-01T10:00:00Z", "weg.png") + "]"));
+        ScreenshotHistoryStore store(*settings);
+        QCOMPARE(store.items().size(), 1);
+        QVERIFY(logHas(QStringLiteral("Bild fehlt, Eintrag übersprungen: weg.png")));
+    }
+
+    void clipboardTextEntries()
+    {
+        ClipboardHistoryStore store(*settings, clipboard);
+        store.addText(QString(), QStringLiteral("org.example.App"));
+        QVERIFY(store.items().isEmpty());
+        store.addText(QStringLiteral("Zeile 1\nZeile 2\r\n"), QStringLiteral("org.example.App"));
+        QCOMPARE(store.items().front().preview, QStringLiteral("Zeile 1 Zeile 2\r "));
+        QCOMPARE(store.items().front().sourceAppBundleID, QStringLiteral("org.example.App"));
+        // 200 user-perceived characters, not 200 code units.
+        const QString flags = QString(300, QChar(0x1F1E9)).replace(QChar(0x1F1E9), QStringLiteral("🇩🇪"));
+        store.addText(flags, std::nullopt);
+        QCOMPARE(store.items().front().preview, flags.left(200 * 4));
+        store.waitForPendingWrites();
+        const QJsonObject first = fileArray(ClipboardStore::fileName).at(1).toObject();
+        QCOMPARE(first.value("type").toString(), QStringLiteral("text"));
+        QVERIFY(QRegularExpression("^[0-9a-f]{64}$").match(first.value("contentHash").toString()).hasMatch());
+    }
+
+    void clipboardDuplicatesMoveToTheTop()
+    {
+        settings->update([](AppSettings& s) { s.maxClipboardItems = 2; });
+        ClipboardHistoryStore store(*settings, clipboard);
+        store.addText(QStringLiteral("eins"), QStringLiteral("a"));
+        store.toggleFavorite(store.items().front());
+        store.addText(QStringLiteral("zwei"), QStringLiteral("b"));
+        const QUuid firstID = store.items().at(1).id;
+        store.addText(QStringLiteral("eins"), QStringLiteral("other"));
+        QCOMPARE(store.items().size(), 2);
+        QCOMPARE(store.items().front().id, firstID);
+        QCOMPARE(store.items().front().sourceAppBundleID, QStringLiteral("a"));
+        QVERIFY(store.items().front().isFavorite);
+        // The same picture twice is one entry and one file.
+        store.addImage(filledImage(1920, 1080, Qt::red), std::nullopt);
+        store.addImage(filledImage(1920, 1080, Qt::red), std::nullopt);
+        QCOMPARE(store.items().front().displayPreview(), QStringLiteral("Bild 1920×1080"));
+        store.waitForPendingWrites();
+        QCOMPARE(QDir(Storage::clipboardImagesDirectory()).entryList(QDir::Files).size(), 1);
+
+        settings->update([](AppSettings& s) { s.avoidDuplicates = false; });
+        store.addText(QStringLiteral("eins"), std::nullopt);
+        store.addText(QStringLiteral("eins"), std::nullopt);
+        QCOMPARE(store.items().at(0).contentHash, store.items().at(1).contentHash);
+    }
+
+    void clipboardCopyBack()
+    {
+        ClipboardHistoryStore store(*settings, clipboard);
+        int internalWrites = 0;
+        store.onInternalWrite = [&] { ++internalWrites; };
+        store.addImage(filledImage(10, 10, Qt::blue), std::nullopt);
+        store.addText(QStringLiteral("Hallo"), std::nullopt);
+        const ClipboardItem image = store.items().at(1);
+        QCOMPARE(store.image(image).pixelColor(3, 3), QColor(Qt::blue)); // before its file exists
+
+        store.copyToPasteboard(image);
+        QCOMPARE(internalWrites, 1);
+        QCOMPARE(store.lastCopiedID(), image.id);
+        QCOMPARE(store.items().front().id, image.id);
+        QCOMPARE(clipboard.objectImage.pixelColor(0, 0), QColor(Qt::blue));
+        store.copyToPasteboard(store.items().at(1));
+        QCOMPARE(QString::fromUtf8(clipboard.formats.value("text/plain")), QStringLiteral("Hallo"));
+
+        // A picture whose file has gone is not "copied": nothing changes.
+        store.waitForPendingWrites();
+        QFile::remove(Storage::clipboardImagesDirectory() + "/" + *image.imageFileName);
+        const qint64 before = clipboard.count;
+        const auto order = store.items();
+        store.copyToPasteboard(image);
+        QCOMPARE(clipboard.count, before);
+        QCOMPARE(store.items(), order);
+        QCOMPARE(internalWrites, 2);
+        // A hostile record handed in writes nothing to the clipboard.
+        store.copyToPasteboard(*ClipboardItem::fromJson(
+            QJsonDocument::fromJson(ClipboardStore::record('A', "2026-01-01T10:00:00Z", "../victim.png")).object()));
+        QCOMPARE(internalWrites, 2);
+
+        store.clearAll(false);
+        QVERIFY(store.lastCopiedID()); // kept after a clear
+    }
+};
+
+ZENTU_TEST_MAIN(tst_HistoryStores)
+#include "tst_historystores.moc"
