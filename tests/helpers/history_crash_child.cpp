@@ -7,10 +7,10 @@
 //   history_crash_child <jobs>
 // It never ends by itself.
 #include "Platform/Qt/XdgPaths.h"
-#include "Storage/Storage.h"
 #include "Settings/SettingsManager.h"
 #include "Storage/ClipboardHistoryStore.h"
 #include "Storage/ScreenshotHistoryStore.h"
+#include "Storage/Storage.h"
 #include "fakes/FakeClipboardService.h"
 #include "fakes/FakeKeyboardInfo.h"
 #include "fakes/FakeLoginItemService.h"
