@@ -247,5 +247,5 @@ std::unique_ptr<ClipboardMonitor> DefaultCoordinatorServices::makeClipboardMonit
 {
     if (!m_applications)
         m_applications = std::make_unique<X11ApplicationIdentity>();
-    return std::make_unique<ClipboardMonitor>(store, settings, *m_applications, &clipboard());
+    return std::make_unique<ClipboardMonitor>(store, settings, *m_applications, clipboard());
 }

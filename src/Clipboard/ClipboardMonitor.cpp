@@ -1,6 +1,5 @@
 #include "Clipboard/ClipboardMonitor.h"
 
-#include "Clipboard/Pasteboard.h"
 #include "Models/AppSettings.h"
 #include "Platform/ApplicationIdentity.h"
 #include "Platform/ClipboardService.h"
@@ -18,12 +17,12 @@ constexpr qsizetype preparedInline = 256 * 1024;
 } // namespace
 
 ClipboardMonitor::ClipboardMonitor(ClipboardHistoryStore& store, SettingsManager& settings,
-                                   ApplicationIdentity& identity, ClipboardService* clipboard, QObject* parent)
+                                   ApplicationIdentity& identity, ClipboardService& clipboard, QObject* parent)
     : QObject(parent)
     , m_store(store)
     , m_settings(settings)
     , m_identity(identity)
-    , m_clipboard(clipboard ? *clipboard : Pasteboard::service())
+    , m_clipboard(clipboard)
     , m_lastChangeCount(m_clipboard.changeCount())
 {
     m_timer.setInterval(pollIntervalMs);

@@ -26,10 +26,9 @@ class ApplicationIdentity;
 class ClipboardMonitor : public QObject {
     Q_OBJECT
 public:
-    // clipboard: Pasteboard::service() when null. Whatever is on the clipboard
-    // now is not recorded. Does not start polling.
+    // Whatever is on the clipboard now is not recorded. Does not start polling.
     ClipboardMonitor(ClipboardHistoryStore& store, SettingsManager& settings, ApplicationIdentity& identity,
-                     ClipboardService* clipboard = nullptr, QObject* parent = nullptr);
+                     ClipboardService& clipboard, QObject* parent = nullptr);
 
     void start();
     // Also drops the result of a read still under way.

@@ -3,7 +3,6 @@
 // writes must afterwards set ClipboardMonitor::setLastChangeCount to the count
 // returned, so that the app's own copies stay out of the clipboard history.
 #include <QImage>
-#include <memory>
 
 class ClipboardService;
 
@@ -11,10 +10,5 @@ class Pasteboard {
 public:
     // Replaces the content with the image: its PNG data as "image/png" (when it
     // encodes) plus the image itself. Returns the change count after the write.
-    static qint64 copyImageWithPNG(const QImage& image);
     static qint64 copyImageWithPNG(ClipboardService& clipboard, const QImage& image);
-
-    // The clipboard installed with setService (no default).
-    static ClipboardService& service();
-    static void setService(std::shared_ptr<ClipboardService> service);
 };

@@ -42,18 +42,16 @@ private Q_SLOTS:
         QDir(Storage::baseDirectory()).removeRecursively();
         defaults.values.clear();
         clipboard = std::make_shared<FakeClipboardService>();
-        Pasteboard::setService(clipboard);
         identity = {};
         settings = std::make_unique<SettingsManager>(defaults, loginItem, keyboard);
         store = std::make_unique<ClipboardHistoryStore>(*settings, *clipboard);
         clipboard->copyText(QStringLiteral("schon da"));
-        monitor = std::make_unique<ClipboardMonitor>(*store, *settings, identity);
+        monitor = std::make_unique<ClipboardMonitor>(*store, *settings, identity, *clipboard);
     }
     void cleanup()
     {
         monitor.reset();
         store.reset();
-        Pasteboard::setService(nullptr);
     }
 
     void recordsNewContentOnly()
@@ -150,7 +148,7 @@ private Q_SLOTS:
     {
         QImage image(8, 8, QImage::Format_ARGB32);
         image.fill(Qt::green);
-        monitor->setLastChangeCount(Pasteboard::copyImageWithPNG(image));
+        monitor->setLastChangeCount(Pasteboard::copyImageWithPNG(*clipboard, image));
         monitor->poll();
         QVERIFY(store->items().isEmpty());
         QVERIFY(clipboard->formats.contains("image/png"));

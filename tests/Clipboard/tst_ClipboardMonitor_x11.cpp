@@ -34,6 +34,7 @@ class tst_ClipboardMonitor_x11 : public QObject {
     FakeKeyboardInfo keyboard;
     std::unique_ptr<SettingsManager> settings;
     std::unique_ptr<X11ApplicationIdentity> identity;
+    std::unique_ptr<X11ClipboardService> systemClipboard;
     std::unique_ptr<ClipboardHistoryStore> store;
     std::unique_ptr<ClipboardMonitor> monitor;
     std::unique_ptr<QProcess> owner;
@@ -42,7 +43,7 @@ class tst_ClipboardMonitor_x11 : public QObject {
     // handled the change it caused.
     bool own(const QStringList& args)
     {
-        const qint64 before = Pasteboard::service().changeCount();
+        const qint64 before = systemClipboard->changeCount();
         return startOwner(args) && QTest::qWaitFor([&] { return settled(before); }, 10000);
     }
     bool startOwner(const QStringList& args)
@@ -65,7 +66,7 @@ class tst_ClipboardMonitor_x11 : public QObject {
     // Every change since `before` has been read and dealt with.
     bool settled(qint64 before)
     {
-        const ClipboardService& clipboard = Pasteboard::service();
+        const ClipboardService& clipboard = *systemClipboard;
         return clipboard.changeCount() > before && monitor->lastChangeCount() == clipboard.changeCount()
             && !monitor->isBusy();
     }
@@ -96,12 +97,12 @@ private Q_SLOTS:
     void initTestCase()
     {
         QCOMPARE(QGuiApplication::platformName(), QStringLiteral("xcb"));
-        Pasteboard::setService(std::make_shared<X11ClipboardService>());
+        systemClipboard = std::make_unique<X11ClipboardService>();
         settings = std::make_unique<SettingsManager>(defaults, loginItem, keyboard);
         identity = std::make_unique<X11ApplicationIdentity>();
-        store = std::make_unique<ClipboardHistoryStore>(*settings, Pasteboard::service());
-        monitor = std::make_unique<ClipboardMonitor>(*store, *settings, *identity);
-        store->onInternalWrite = [this] { monitor->setLastChangeCount(Pasteboard::service().changeCount()); };
+        store = std::make_unique<ClipboardHistoryStore>(*settings, *systemClipboard);
+        monitor = std::make_unique<ClipboardMonitor>(*store, *settings, *identity, *systemClipboard);
+        store->onInternalWrite = [this] { monitor->setLastChangeCount(systemClipboard->changeCount()); };
         monitor->start();
     }
     void cleanupTestCase()
@@ -148,7 +149,7 @@ private Q_SLOTS:
         const qsizetype before = store->items().size();
         QImage image(30, 20, QImage::Format_ARGB32);
         image.fill(QColor(200, 10, 10));
-        monitor->setLastChangeCount(Pasteboard::copyImageWithPNG(image));
+        monitor->setLastChangeCount(Pasteboard::copyImageWithPNG(*systemClipboard, image));
 
         QProcess reader;
         reader.start(QStringLiteral(ZENTU_CLIPBOARD_OWNER), {"read"});
@@ -217,7 +218,7 @@ private Q_SLOTS:
         QFETCH(QStringList, args);
         QFETCH(QByteArray, lastWord);
         const qsizetype before = store->items().size();
-        const qint64 count = Pasteboard::service().changeCount();
+        const qint64 count = systemClipboard->changeCount();
         QVERIFY(startOwner(args));
         QVERIFY(said(lastWord));
         // Both changes handled: the first owner's, the second's.
@@ -263,7 +264,7 @@ private Q_SLOTS:
 
     void contentAboveTheSizeLimitIsSkipped()
     {
-        auto* x11 = dynamic_cast<X11ClipboardService*>(&Pasteboard::service());
+        X11ClipboardService* x11 = systemClipboard.get();
         QVERIFY(x11);
         X11ClipboardReader::Limits small;
         small.maxBytes = 100 * 1024;

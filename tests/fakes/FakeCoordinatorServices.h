@@ -123,7 +123,7 @@ public:
                                                            SettingsManager& settings) override
     {
         calls.append(QStringLiteral("makeClipboardMonitor"));
-        return std::make_unique<ClipboardMonitor>(store, settings, applications, &clipboard());
+        return std::make_unique<ClipboardMonitor>(store, settings, applications, clipboard());
     }
 
     QStringList calls;
