@@ -15,7 +15,15 @@
 
 namespace {
 
-bool xdotool(const QStringList& args) { return QProcess::execute(QStringLiteral("xdotool"), args) == 0; }
+bool xdotool(const QStringList& args)
+{
+    QProcess p;
+    p.start(QStringLiteral("xdotool"), args);
+    const bool done = p.waitForFinished(30000);
+    if (!done)
+        p.kill();
+    return done && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+}
 
 
 } // namespace
@@ -52,8 +60,10 @@ private Q_SLOTS:
                     return w;
             return 0;
         };
-        QTRY_VERIFY_WITH_TIMEOUT(offer() != 0, 30000);
-        QVERIFY(xdotool({QStringLiteral("windowactivate"), QStringLiteral("--sync"), QString::number(offer())}));
+        // Looked up once: the window manager may remap it while placing it.
+        xcb_window_t dialog = 0;
+        QVERIFY(QTest::qWaitFor([&] { return (dialog = offer()) != 0; }, 30000));
+        QVERIFY(xdotool({QStringLiteral("windowactivate"), QStringLiteral("--sync"), QString::number(dialog)}));
         QVERIFY(xdotool({QStringLiteral("key"), QStringLiteral("Return")}));
 
         // The first process ends once the installed copy holds the session.
