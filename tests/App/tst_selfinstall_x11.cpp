@@ -63,11 +63,18 @@ private Q_SLOTS:
         // Looked up once: the window manager may remap it while placing it.
         xcb_window_t dialog = 0;
         QVERIFY(QTest::qWaitFor([&] { return (dialog = offer()) != 0; }, 30000));
-        QVERIFY(xdotool({QStringLiteral("windowactivate"), QStringLiteral("--sync"), QString::number(dialog)}));
-        QVERIFY(xdotool({QStringLiteral("key"), QStringLiteral("Return")}));
+        // Under load the key can arrive before the toolkit has taken the
+        // focus and be dropped: press again while the offer is still there.
+        bool accepted = false;
+        for (int attempt = 0; attempt < 5 && !accepted; ++attempt) {
+            if (xdotool({QStringLiteral("windowactivate"), QStringLiteral("--sync"), QString::number(dialog)}))
+                xdotool({QStringLiteral("key"), QStringLiteral("Return")});
+            accepted = QTest::qWaitFor([&] { return offer() == 0; }, 3000);
+        }
+        QVERIFY(accepted);
 
         // The first process ends once the installed copy holds the session.
-        QVERIFY(first.waitForFinished(45000));
+        QVERIFY(first.state() == QProcess::NotRunning || first.waitForFinished(45000));
         QCOMPARE(first.exitStatus(), QProcess::NormalExit);
         QCOMPARE(first.exitCode(), 0);
 
