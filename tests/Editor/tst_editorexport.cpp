@@ -24,6 +24,7 @@
 #include "fakes/FakeWorkspace.h"
 #include "fakes/ManualDelayScheduler.h"
 #include "support/EditorAnnotations.h"
+#include "support/FilledImage.h"
 #include "support/IsolatedEnvironment.h"
 
 #include <QLabel>
@@ -40,12 +41,7 @@ namespace {
 
 using K = AnnotationKind;
 
-QImage white(int w, int h)
-{
-    QImage image(w, h, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::white);
-    return image;
-}
+QImage white(int w, int h) { return filledImage(w, h, Qt::white, QImage::Format_ARGB32_Premultiplied); }
 
 // A root view on a model in an active window, with the test's own scheduler and colour panel.
 struct Editor {

@@ -13,6 +13,7 @@
 #include "fakes/FakeEditorEnvironment.h"
 #include "fakes/FakeTextRecognizer.h"
 #include "support/EditorAnnotations.h"
+#include "support/FilledImage.h"
 #include "support/IsolatedEnvironment.h"
 
 #include <QDir>
@@ -22,12 +23,7 @@
 
 namespace {
 
-QImage filled(int w, int h, QColor c)
-{
-    QImage image(w, h, QImage::Format_ARGB32_Premultiplied);
-    image.fill(c);
-    return image;
-}
+QImage filled(int w, int h, QColor c) { return filledImage(w, h, c, QImage::Format_ARGB32_Premultiplied); }
 
 QRectF areaOf(const AnnotationObject& a)
 {

@@ -19,18 +19,11 @@
 #include "fakes/FakeEditorEnvironment.h"
 #include "support/EditorAnnotations.h"
 #include "support/IsolatedEnvironment.h"
+#include "support/ScreenDriver.h"
 
-#include <QProcess>
 #include <QScreen>
 
 namespace {
-
-bool xdotool(const QStringList& args)
-{
-    QProcess p;
-    p.start(QStringLiteral("xdotool"), args);
-    return p.waitForFinished(5000) && p.exitCode() == 0;
-}
 
 void pointAt(QPoint global) { xdotool({"mousemove", QString::number(global.x()), QString::number(global.y())}); }
 
