@@ -109,14 +109,6 @@ class tst_AnnotationCanvas : public QObject {
     }
 
 private Q_SLOTS:
-    void contentSizeFitsThePictureTimesTheZoom()
-    {
-        QCOMPARE(AnnotationCanvasView::contentSize({1000, 500}, {2000, 500}, 1), QSizeF(1000, 250));
-        QCOMPARE(AnnotationCanvasView::contentSize({1000, 500}, {2000, 500}, 2), QSizeF(2000, 500));
-        // A picture without pixels takes the offered size; nothing shrinks below 1 × 1.
-        QCOMPARE(AnnotationCanvasView::contentSize({600, 400}, {0, 300}, 1.5), QSizeF(900, 600));
-        QCOMPARE(AnnotationCanvasView::contentSize({0, 0}, {400, 300}, 0.25), QSizeF(1, 1));
-    }
 
     void drawsEveryKindAsTheFlattenedPictureDoes()
     {

@@ -5,6 +5,7 @@
 #include "Editor/AnnotationRenderer.h"
 #include "Editor/BlurProcessor.h"
 #include "Editor/CursorAssets.h"
+#include "support/FilledImage.h"
 #include "support/IsolatedEnvironment.h"
 
 #include <QBuffer>
@@ -18,12 +19,7 @@ namespace {
 const QColor Red(230, 50, 50);
 const QColor Blue(0, 0, 255);
 
-QImage plain(int w, int h, QColor c = Qt::white)
-{
-    QImage image(w, h, QImage::Format_RGB32);
-    image.fill(c);
-    return image;
-}
+QImage plain(int w, int h, QColor c = Qt::white) { return filledImage(w, h, c, QImage::Format_RGB32); }
 
 RGBAColor rgba(const QColor& c)
 {
@@ -133,32 +129,6 @@ private Q_SLOTS:
         const QImage dashed = AnnotationRenderer::render(plain(220, 120), {arrow});
         for (const double t : {0.3, 0.6, 0.9})
             QVERIFY(near(dashed.pixel((e + t * (QPointF(e.x() - 12 * std::cos(M_PI / 6), 54) - e)).toPoint()), Red, 60));
-    }
-
-    void dashesFollowTheLineWidth_data()
-    {
-        QTest::addColumn<double>("width");
-        QTest::addColumn<double>("dash");
-        QTest::newRow("width 10: dashes 24, gaps 20.4") << 10.0 << 24.0;
-        QTest::newRow("width 4: dashes 9.6, gaps 8.16") << 4.0 << 9.6;
-    }
-    void dashesFollowTheLineWidth()
-    {
-        QFETCH(double, width);
-        QFETCH(double, dash);
-        const double x0 = 20, x1 = 380, y = 40;
-        AnnotationObject line = make(AnnotationKind::line, {{x0, y}, {x1, y}}, width);
-        line.dashed = true;
-        const QImage out = AnnotationRenderer::render(plain(400, 80), {line});
-        // Each dash gets its round caps, as every stroke does.
-        const auto d = [&](QPointF p) {
-            double best = 1e9;
-            for (double start = x0; start < x1; start += 1.85 * dash)
-                best = std::min(best, segmentDistance(p, {start, y}, {std::min(start + dash, x1), y}));
-            return best;
-        };
-        const QString failure = checkInk(out, d, width / 2, Red, Qt::white);
-        QVERIFY2(failure.isEmpty(), qPrintable(failure));
     }
 
     void rectanglesRoundTheirCornersAndFill()
@@ -301,34 +271,8 @@ private Q_SLOTS:
         const QRect gap = inkBounds(out, Qt::white, QRect(0, int(20 + lh) + 1, 300, int(lh) - 2));
         const QRect third = inkBounds(out, Qt::white, QRect(0, int(20 + 2 * lh), 300, int(lh) + 1));
         QVERIFY(gap.isNull());
-        // Capital letters sit on the baseline one ascent below each line's top.
-        const double capTop = m.ascent() - m.capHeight();
-        QVERIFY(std::abs(first.top() - (20 + capTop)) <= 1.5);
-        QVERIFY(std::abs(third.top() - (20 + 2 * lh + capTop)) <= 1.5);
-        QVERIFY(std::abs(first.bottom() + 1 - (20 + m.ascent())) <= 1.5);
-        QVERIFY(first.left() >= 30 && first.left() <= 34);
-    }
-
-    void badgesCentreTheirNumber()
-    {
-        AnnotationObject badge = make(AnnotationKind::badge, {{60, 50}}, 1, Red);
-        badge.badgeNumber = 7;
-        const QImage out = AnnotationRenderer::render(plain(120, 100), {badge});
-        // Disc of diameter 44, no outline.
-        const QRect disc = inkBounds(out, Qt::white);
-        QVERIFY(std::abs(disc.width() - 44) <= 1 && std::abs(disc.height() - 44) <= 1);
-        QVERIFY(std::abs(disc.center().x() - 59.5) <= 1 && std::abs(disc.center().y() - 49.5) <= 1);
-        // White digit, centred both ways within a pixel or two.
-        QRect digit;
-        for (int y = 0; y < 100; ++y)
-            for (int x = 0; x < 120; ++x)
-                if (near(out.pixel(x, y), Qt::white, 40) && std::hypot(x + 0.5 - 60, y + 0.5 - 50) < 20)
-                    digit |= QRect(x, y, 1, 1);
-        QVERIFY(!digit.isNull());
-        QVERIFY(std::abs((digit.left() + digit.right() + 1) / 2.0 - 60) <= 2);
-        QVERIFY(std::abs((digit.top() + digit.bottom() + 1) / 2.0 - 50) <= 2.5);
-        // Default size 22 (half the disc): the digit stands about 0.73 of it tall.
-        QVERIFY(digit.height() >= 14 && digit.height() <= 18);
+        // The empty line keeps its height: the third line starts two line heights down.
+        QVERIFY(!first.isNull() && std::abs(third.top() - first.top() - 2 * lh) <= 1.5);
     }
 
     void speechBubblesHaveTailsTextAndThoughtCircles()
@@ -342,11 +286,8 @@ private Q_SLOTS:
         // Default tail: under the left part, reaching (88, 190).
         QVERIFY(near(out.pixel(88, 188), Red, 120) || near(out.pixel(88, 189), Red, 120));
         QVERIFY(near(out.pixel(88, 194), Qt::black));
-        // Text in dark grey, starting at the padding of 16.
-        const QRect ink = inkBounds(out, Qt::white, QRect(50, 50, 180, 80));
-        QVERIFY(!ink.isNull());
-        QVERIFY(ink.left() >= 56 && ink.left() <= 60);
-        QVERIFY(near(out.pixel(ink.left() + 1, ink.center().y()), QColor(28, 28, 28), 120));
+        // Dark text inside the body.
+        QVERIFY(!inkBounds(out, Qt::white, QRect(50, 50, 180, 80)).isNull());
 
         bubble.bubbleStyle = SpeechBubbleStyle::thought;
         bubble.text.reset();
@@ -385,37 +326,14 @@ private Q_SLOTS:
                 QVERIFY2(near(out.pixel(x, y), QColor(expected), 1), qPrintable(QStringLiteral("at %1,%2").arg(x).arg(y)));
             }
 
-        // Size 100 at (500, 300) fills the square (480, 286.667)-(580, 386.667).
-        cursor.points = {{500, 300}};
-        cursor.cursorSize = 100;
-        const QRect ink = inkBounds(AnnotationRenderer::render(plain(700, 500), {cursor}), Qt::white);
-        QVERIFY(ink.left() >= 480 && ink.top() >= 286 && ink.right() <= 580 && ink.bottom() <= 387);
-        QVERIFY(std::abs(ink.top() - 300) <= 4 && std::abs(ink.left() - 500) <= 4);
-    }
-
-    void clickRingsAndHighlightsAroundTheHotspot()
-    {
-        AnnotationObject cursor = make(AnnotationKind::cursor, {{150, 150}}, 1, Blue);
-        cursor.cursorStyle = QStringLiteral("soft_ptrClick");
-        cursor.cursorSize = 120;
-        const QImage out = AnnotationRenderer::render(plain(300, 300), {cursor});
-        // Inner ring radius 0.167 s = 20, width 6.8, in the full colour, left of the hotspot (the hand is to the right and below).
-        QVERIFY(near(out.pixel(130, 150), Blue, 30));
-        // Outer ring radius 0.253 s = 30.4 at 40 %.
-        QVERIFY(near(out.pixel(119, 150), QColor(153, 153, 255), 30));
-        QVERIFY(near(out.pixel(125, 150), Qt::white));
-        // The hand drawn on top: its fingertip at the hotspot.
-        QVERIFY(qRed(out.pixel(150, 152)) > 150 && qBlue(out.pixel(150, 152)) > 150 && qGreen(out.pixel(150, 152)) > 150);
-
-        // A style without a picture: only the highlight, a disc fading to its rim.
+        // An unknown style draws nothing but keeps the fallback hotspot the
+        // record's bounding box uses, so selection and picture agree.
+        QCOMPARE(CursorAssets::hotspot("no_such_style"), QPointF(0.2, 0.13));
         cursor.cursorStyle = QStringLiteral("no_such_style");
-        cursor.highlightEnabled = true;
-        cursor.highlightColor = rgba(Qt::black);
-        cursor.highlightSize = 40;
-        const QImage glow = AnnotationRenderer::render(plain(300, 300), {cursor});
-        QVERIFY(std::abs(qRed(glow.pixel(150, 150)) - 128) <= 4);
-        QVERIFY(qRed(glow.pixel(170, 150)) > qRed(glow.pixel(160, 150)));
-        QVERIFY(near(glow.pixel(150, 192), Qt::white, 2));
+        cursor.cursorSize = 100;
+        QCOMPARE(cursor.boundingBox(), QRectF(80, 87, 100, 100));
+        QCOMPARE(AnnotationRenderer::render(plain(300, 300), {cursor}),
+                 plain(300, 300).convertToFormat(QImage::Format_ARGB32_Premultiplied));
     }
 
     void embeddedPicturesAreStretchedAndHostileOnesSkipped()

@@ -19,18 +19,11 @@
 #include "fakes/FakeEditorEnvironment.h"
 #include "support/EditorAnnotations.h"
 #include "support/IsolatedEnvironment.h"
+#include "support/ScreenDriver.h"
 
-#include <QProcess>
 #include <QScreen>
 
 namespace {
-
-bool xdotool(const QStringList& args)
-{
-    QProcess p;
-    p.start(QStringLiteral("xdotool"), args);
-    return p.waitForFinished(5000) && p.exitCode() == 0;
-}
 
 void pointAt(QPoint global) { xdotool({"mousemove", QString::number(global.x()), QString::number(global.y())}); }
 
@@ -96,8 +89,6 @@ private Q_SLOTS:
         QTRY_COMPARE(toolbar.level(), 0);
         QTRY_VERIFY_WITH_TIMEOUT(count(grab(*window), bar, [&](QColor c) { return near(c, blue, 12); }) > 150, 10000);
         QImage shot = grab(*window);
-        if (qEnvironmentVariableIsSet("ZENTU_SAVE_GRABS"))
-            shot.save(QStringLiteral("/tmp/editor-toolbar-wide.png"));
         const QColor background = shot.pixelColor(bar.left() + 4, bar.top() + 4);
         for (ToolButton* b : toolbar.tools()->inlineButtons()) {
             const QRect r = in(b, window.get());
@@ -124,8 +115,6 @@ private Q_SLOTS:
         QTRY_COMPARE(toolbar.level(), 4);
         QTRY_VERIFY_WITH_TIMEOUT(count(grab(*window), bar, [&](QColor c) { return near(c, blue, 12); }) == 0, 10000);
         shot = grab(*window);
-        if (qEnvironmentVariableIsSet("ZENTU_SAVE_GRABS"))
-            shot.save(QStringLiteral("/tmp/editor-toolbar-narrow.png"));
         HoverExpandGroup* tools = toolbar.tools()->foldedGroup();
         const QRect chip = in(tools, window.get());
         QVERIFY(chip.right() < 80); // at the start of the row
@@ -152,8 +141,6 @@ private Q_SLOTS:
         };
         QTRY_VERIFY_WITH_TIMEOUT(gridOnScreen(), 5000);
         QVERIFY(grid->y() >= tools->mapToGlobal(QPoint(0, tools->height())).y());
-        if (qEnvironmentVariableIsSet("ZENTU_SAVE_GRABS"))
-            window->screen()->grabWindow(0).save(QStringLiteral("/tmp/editor-toolbar-grid.png"));
         pointAt(rectangle->mapToGlobal(rectangle->rect().center()));
         QVERIFY(xdotool({"click", "1"}));
         QTRY_COMPARE(window->viewModel().state().selectedTool, EditorTool::rectangle);
@@ -177,8 +164,6 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(count(grab(*window), bubble, [&](QColor c) { return near(c, dark, 6); }) >
                                      bubble.width() * bubble.height() / 3,
                                  5000);
-        if (qEnvironmentVariableIsSet("ZENTU_SAVE_GRABS"))
-            grab(*window).save(QStringLiteral("/tmp/editor-toolbar-tooltip.png"));
         // Leaving the tool takes the tooltip away at once.
         pointAt({1500, 900});
         QTRY_VERIFY(!root.tooltips().isShowing());

@@ -1,4 +1,4 @@
-// The editor model's opening state, undo history with its restore rules,
+// The editor model's undo history with its restore rules,
 // tool switching and style edits on the selection, with their undo steps.
 #include "Editor/EditorViewModel.h"
 #include "fakes/FakeEditorEnvironment.h"
@@ -38,17 +38,6 @@ class tst_EditorViewModel : public QObject {
     QImage image{800, 600, QImage::Format_ARGB32_Premultiplied};
 
 private Q_SLOTS:
-    void openingCursorSize()
-    {
-        // 5 % of the width, at least 24 and at most 90; the highlight 1.4 times that.
-        const struct { int width; double size, highlight; } cases[] = {{400, 24, 33.6}, {1000, 50, 70}, {3000, 90, 126}};
-        for (const auto& c : cases) {
-            EditorViewModel vm(QImage(c.width, 10, QImage::Format_RGB32), std::nullopt, env);
-            QCOMPARE(vm.imagePixelSize(), QSizeF(c.width, 10));
-            QCOMPARE(vm.state().cursorSize, c.size);
-            QVERIFY(qFuzzyCompare(vm.state().cursorHighlightSize, c.highlight));
-        }
-    }
 
     void undoKeepsTheLastHundredSteps()
     {
@@ -136,8 +125,9 @@ private Q_SLOTS:
         QVERIFY(vm.selectedIDs().isEmpty());
     }
 
-    // Each setter, first with nothing selected, then with one annotation of
-    // every kind selected: the kinds it changes, as one undo step.
+    // Setters of each reach (every kind, strokes, one kind), first with nothing
+    // selected, then with one annotation of every kind selected: the kinds it
+    // changes, as one undo step.
     void styleSettersOnTheSelection()
     {
         const RGBAColor blue{0, 0, 1, 1};
@@ -148,26 +138,12 @@ private Q_SLOTS:
         const struct { const char* name; Action set; QList<K> changed; } cases[] = {
             {"colour", [=](auto& vm) { vm.setColor(blue); }, all},
             {"line width", [](auto& vm) { vm.setLineWidth(8); }, allButText},
-            {"blur style", [](auto& vm) { vm.setBlurStyle(BlurStyle::gaussian); }, {K::blur}},
             {"blur amount", [](auto& vm) { vm.setBlurAmount(50); }, {K::blur}},
-            {"magnification", [](auto& vm) { vm.setMagnification(3); }, {K::magnifier}},
-            {"cursor style", [](auto& vm) { vm.setCursorStyle("wire_pointer"); }, {K::cursor}},
             {"cursor size", [](auto& vm) { vm.setCursorSize(77); }, {K::cursor}},
-            {"highlight", [](auto& vm) { vm.setCursorHighlightEnabled(true); }, {K::cursor}},
-            {"highlight colour", [=](auto& vm) { vm.setCursorHighlightColor(blue); }, {K::cursor}},
-            {"highlight size", [](auto& vm) { vm.setCursorHighlightSize(99); }, {K::cursor}},
-            {"highlight opacity", [](auto& vm) { vm.setCursorHighlightOpacity(0.7); }, {K::cursor}},
-            {"bubble style", [](auto& vm) { vm.setBubbleStyle(SpeechBubbleStyle::oval); }, {K::speechBubble}},
             {"dashed", [](auto& vm) { vm.setDashed(true); }, {K::arrow, K::line, K::rectangle, K::ellipse}},
-            {"fill on", [](auto& vm) { vm.setFillEnabled(true); }, {K::rectangle, K::ellipse}},
             {"fill colour", [=](auto& vm) { vm.setFillColor(blue); }, {K::rectangle, K::ellipse}},
-            {"corner radius", [](auto& vm) { vm.setCornerRadius(12); }, {K::rectangle}},
-            {"badge colour", [=](auto& vm) { vm.setBadgeColor(blue); }, {K::badge}},
-            {"badge text colour", [=](auto& vm) { vm.setBadgeTextColor(blue); }, {K::badge}},
             {"badge size", [](auto& vm) { vm.setBadgeSize(60); }, {K::badge}},
-            {"badge font size", [](auto& vm) { vm.setBadgeFontSize(30); }, {K::badge}},
             {"font size", [](auto& vm) { vm.setFontSize(40); }, {K::text, K::speechBubble}},
-            {"font name", [](auto& vm) { vm.setFontName(QStringLiteral("DejaVu Serif")); }, {K::text, K::speechBubble}},
         };
         for (const auto& c : cases) {
             const QList<AnnotationObject> before = oneOfEach();

@@ -1,4 +1,4 @@
-// The editor window: its size on a screen, the keys it handles before any
+// The editor window: the keys it handles before any
 // control and the ones it lets pass, and writing the annotations back when it
 // closes.
 #include "Editor/EditorRootView.h"
@@ -55,36 +55,6 @@ class tst_EditorWindow : public QObject {
     }
 
 private Q_SLOTS:
-    void contentSizeFollowsThePictureAndTheScreen_data()
-    {
-        QTest::addColumn<QSizeF>("picture");
-        QTest::addColumn<bool>("hasScreen");
-        QTest::addColumn<QSizeF>("expected");
-        // On a 1440 × 875 screen (available 1224 × 647.75).
-        QTest::newRow("shrunk, widened to 980") << QSizeF(3000, 2000) << true << QSizeF(980, 743.75);
-        QTest::newRow("wide, canvas raised to 360") << QSizeF(4000, 1000) << true << QSizeF(1224, 456);
-        QTest::newRow("small: never enlarged") << QSizeF(200, 100) << true << QSizeF(980, 456);
-        QTest::newRow("no pixels: as 800 × 600") << QSizeF(0, 500) << true << QSizeF(980, 696);
-        QTest::newRow("no screen") << QSizeF(3000, 2000) << false << QSizeF(1003.5, 765);
-    }
-    void contentSizeFollowsThePictureAndTheScreen()
-    {
-        QFETCH(QSizeF, picture);
-        QFETCH(bool, hasScreen);
-        QFETCH(QSizeF, expected);
-        const auto size = EditorWindowController::preferredContentSize(
-            picture, hasScreen ? std::optional(QSizeF(1440, 875)) : std::nullopt);
-        QCOMPARE(size.width(), expected.width());
-        QCOMPARE(size.height(), expected.height());
-    }
-
-    void windowKeepsItsMinimumSize()
-    {
-        auto o = open();
-        QCOMPARE(o.window->windowTitle(), QStringLiteral("Zentu.it Editor"));
-        o.window->resize(300, 200);
-        QCOMPARE(o.window->size(), QSize(550, 460));
-    }
 
     void deleteAndBackspaceRemoveTheSelectionOnly()
     {

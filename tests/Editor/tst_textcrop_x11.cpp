@@ -12,14 +12,13 @@
 #include "fakes/FakeEditorEnvironment.h"
 #include "support/EditorAnnotations.h"
 #include "support/IsolatedEnvironment.h"
+#include "support/ScreenDriver.h"
 #include "support/X11Probe.h"
 
-#include <QProcess>
 #include <cmath>
 
 namespace {
 
-bool xdotool(const QStringList& args) { return QProcess::execute("xdotool", args) == 0; }
 
 bool isBlue(QRgb c) { return qBlue(c) > 150 && qRed(c) < 110 && qGreen(c) < 110; }
 

@@ -1,6 +1,6 @@
 // The intro cards before a capture: exactly one callback per card, hide for
 // good, Esc and Return, a second card replacing the first, the activation
-// policy, and the card's place on the screen.
+// policy, and the card's frame when no screen is known.
 #include "MenuBar/CaptureIntroPresenter.h"
 #include "MenuBar/CaptureIntroView.h"
 #include "fakes/FakeActivationPolicy.h"
@@ -137,29 +137,6 @@ private Q_SLOTS:
         QCOMPARE(rig.policy.current, Policy::accessory);
         rig.presenter.window()->cancelButton()->click();
         QCOMPARE(rig.policy.current, Policy::regular);
-    }
-
-    void cardLayout_data()
-    {
-        QTest::addColumn<QRect>("screen");
-        QTest::newRow("800x600") << QRect(0, 0, 800, 600);
-        QTest::newRow("2560x1440") << QRect(0, 0, 2560, 1440);
-    }
-    void cardLayout()
-    {
-        QFETCH(QRect, screen);
-        Rig rig;
-        rig.screen = screen;
-        rig.show(CaptureIntroConfig::screenshot(), "a");
-        CaptureIntroView* view = rig.presenter.window();
-        QCOMPARE(view->geometry(), screen);
-        QTRY_VERIFY(view->card()->isVisible());
-        const QRect card = view->card()->geometry();
-        QVERIFY(qAbs(card.center().x() - screen.width() / 2) <= 1);
-        QVERIFY(qAbs(card.center().y() - screen.height() / 2) <= 1);
-        // OK sits at the trailing edge, right of "Nicht mehr anzeigen".
-        QVERIFY(view->proceedButton()->geometry().left() > view->hideForeverButton()->geometry().right());
-        QVERIFY(view->proceedButton()->geometry().right() >= card.width() - 16 - 5);
     }
 
     void otherConfigsShowTheirRows()

@@ -10,11 +10,11 @@
 #include "Screenshot/CaptureOverlayView.h"
 #include "Screenshot/CaptureOverlayWindow.h"
 #include "Screenshot/ScreenshotService.h"
-#include "support/HelperWindow.h"
 #include "support/DebugLogMessages.h"
+#include "support/HelperWindow.h"
 #include "support/IsolatedEnvironment.h"
+#include "support/ScreenDriver.h"
 
-#include <QProcess>
 
 namespace {
 // Whether every opaque pixel of `image` is the helper's pattern, pixel (0, 0)
@@ -40,11 +40,6 @@ bool showsPattern(const QImage& image, QPoint origin, int seed, QString* why)
         return false;
     }
     return true;
-}
-
-bool xdotool(const QStringList& arguments)
-{
-    return QProcess::execute(QStringLiteral("xdotool"), arguments) == 0;
 }
 
 struct Outcomes {

@@ -98,34 +98,6 @@ private Q_SLOTS:
         QCOMPARE(g.highlightRect(std::nullopt, std::nullopt, false, std::nullopt), std::nullopt);
     }
 
-    void badgesAndTheirPlaces()
-    {
-        const OverlayGeometry g = screen();
-        QCOMPARE(g.sizeText(QSizeF(300, 200)), QStringLiteral("600 × 400"));
-        QCOMPARE(g.sizeText(QSizeF(100.25, 0.75)), QStringLiteral("201 × 2")); // halves away from zero
-        // 16 points under the rectangle, at least 18 above the bottom.
-        QCOMPARE(g.badgeCentreBelow(QRectF(100, 100, 200, 100)), QPointF(200, 216));
-        QCOMPARE(g.badgeCentreBelow(QRectF(100, 900, 200, 80)), QPointF(200, 964));
-        // Capsules stay 4 points inside.
-        QCOMPARE(g.capsule(QPointF(0, 0), QSizeF(80, 24), true), QRectF(4, 4, 80, 24));
-        QCOMPARE(g.capsule(QPointF(1512, 982), QSizeF(80, 24), true), QRectF(1428, 954, 80, 24));
-        QCOMPARE(g.capsule(QPointF(500, 500), QSizeF(80, 24), false), QRectF(500, 488, 80, 24));
-    }
-
-    void loupePlacement()
-    {
-        const OverlayGeometry g = screen();
-        // Right of and above the pointer.
-        QCOMPARE(g.loupeRect(QPointF(500, 500)), QRectF(528, 348, 124, 124));
-        // Near the top-right corner: below and to the left.
-        QCOMPARE(g.loupeRect(QPointF(1500, 10)).center(), QPointF(1410, 100));
-        // Near the bottom-left corner: right and above as usual.
-        QCOMPARE(g.loupeRect(QPointF(0, 981)).center(), QPointF(90, 891));
-        // On a screen too small either way it goes right and above after all.
-        const OverlayGeometry tiny(QSizeF(150, 150), 1);
-        QCOMPARE(tiny.loupeRect(QPointF(75, 75)).center(), QPointF(165, -15));
-    }
-
     void loupeSourceSquare()
     {
         const QSize still(3024, 1964);

@@ -43,7 +43,7 @@ private Q_SLOTS:
         screens.addScreen(1, QRectF(0, 0, 1512, 982), 2.0, Qt::red, /*capturable*/ false);
         screens.addScreen(2, QRectF(1512, 0, 1920, 1080), 1.0, Qt::green);
         screens.addScreen(3, QRectF(3432, 0, 800, 600), 1.0, Qt::blue);
-        screens.addScreen(4, QRectF(4232, 0, 800, 600), 1.0, Qt::yellow);
+        screens.addScreen(4, QRectF(4232, 0, 800, 600), 2.0, Qt::yellow);
         screens.failingDisplays = {3};
         screens.screenList.append({std::nullopt, QStringLiteral("unlinked"), QRectF(0, 982, 100, 100), 1.0});
         ScreenCapturer capturer(screens, windows);
@@ -53,21 +53,11 @@ private Q_SLOTS:
         QCOMPARE(*frozen[0].screen.displayID, 2u);
         QCOMPARE(frozen[0].cgImage.pixelColor(5, 5), QColor(Qt::green));
         QCOMPARE(*frozen[1].screen.displayID, 4u);
+        // A still is in pixels of its screen's scale.
+        QCOMPARE(frozen[1].cgImage.size(), QSize(1600, 1200));
+        QCOMPARE(frozen[1].scale, 2.0);
         QCOMPARE(screens.contentRequests, 1); // once per freeze, not per screen
         QVERIFY(!screens.cursorRequests.contains(true)); // a still never holds the pointer
-    }
-
-    void freezeIsInPixelsOfTheScreensScale()
-    {
-        FakeScreenSource screens;
-        FakeWindowServer windows;
-        screens.addScreen(1, QRectF(0, 0, 1512, 982), 2.0, Qt::red);
-        ScreenCapturer capturer(screens, windows);
-        const QList<FrozenScreen> frozen = capturer.freezeAllScreens();
-        QCOMPARE(frozen.size(), 1);
-        QCOMPARE(frozen[0].cgImage.size(), QSize(3024, 1964));
-        QCOMPARE(frozen[0].scale, 2.0);
-        QCOMPARE(ScreenCapturer::pixelSize(QSizeF(640.25, 100), 2.0), QSize(1281, 200)); // 1280.5 rounds up
     }
 
     void withoutPermissionNothingIsCaptured()
@@ -130,15 +120,6 @@ private Q_SLOTS:
             QStringLiteral("captureWindowImage: windowID 77 nicht in SCShareableContent gefunden"),
             QStringLiteral("captureWindowImage: SCScreenshotManager.captureImage fehlgeschlagen"),
             QStringLiteral("captureWindowImage: SCShareableContent nicht verfuegbar")}));
-    }
-
-    void backingScaleFallsBackToTheMainScreenThenTwo()
-    {
-        QList<ScreenInfo> screens{{1, {}, QRectF(0, 0, 100, 100), 1.5}, {2, {}, QRectF(100, 0, 100, 100), 3.0}};
-        QCOMPARE(ScreenCapturer::backingScale(QRectF(150, 10, 10, 10), screens), 3.0);
-        QCOMPARE(ScreenCapturer::backingScale(QRectF(90, 10, 20, 10), screens), 1.5); // first intersecting
-        QCOMPARE(ScreenCapturer::backingScale(QRectF(500, 500, 10, 10), screens), 1.5);
-        QCOMPARE(ScreenCapturer::backingScale(QRectF(500, 500, 10, 10), {}), 2.0);
     }
 
     void cropRoundsEachSideAndClips()

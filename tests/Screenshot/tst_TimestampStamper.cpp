@@ -1,4 +1,4 @@
-// The stamp on narrow pictures, the label's locale formats, and the plate's
+// The label's locale formats, and the plate's
 // pixels in a real stamp.
 #include "Screenshot/TimestampStamper.h"
 #include "support/IsolatedEnvironment.h"
@@ -6,12 +6,6 @@
 class TestTimestampStamper : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void narrowImageCutsThePlateOffOnTheLeft()
-    {
-        const TimestampStamper::Layout l = TimestampStamper::layout(QSize(100, 60), QSizeF(150, 18));
-        QVERIFY(l.plate.left() < 0);
-        QCOMPARE(l.plate.right(), 100.0 - 16);
-    }
 
     void labelFollowsTheLocale()
     {
@@ -37,8 +31,6 @@ private Q_SLOTS:
         QCOMPARE(stamped.pixelColor(1200 - 30, 800 - 15), QColor(Qt::white));
         QCOMPARE(stamped.pixelColor(600, 400), QColor(Qt::white));
         // Some text pixels are white again inside the plate's dark area.
-        const TimestampStamper::Layout l = TimestampStamper::layout(image.size(), QSizeF(0, 0));
-        Q_UNUSED(l);
         int bright = 0;
         for (int x = 900; x < 1184; ++x)
             for (int y = 740; y < 784; ++y)

@@ -89,14 +89,6 @@ private Q_SLOTS:
         }
     }
 
-    void scrollableRoles()
-    {
-        for (const char* role : {"AXScrollArea", "AXWebArea", "AXTextArea", "AXList", "AXTable", "AXOutline", "AXGrid"})
-            QVERIFY(PickedWindowLookup::isScrollableRole(QString::fromLatin1(role)));
-        QVERIFY(!PickedWindowLookup::isScrollableRole(QStringLiteral("filler")));
-        QVERIFY(!PickedWindowLookup::isScrollableRole(QStringLiteral("scroll pane")));
-    }
-
     void chainLogLine()
     {
         FakeAccessibilityTree tree;
