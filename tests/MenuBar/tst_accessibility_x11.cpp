@@ -236,17 +236,28 @@ private Q_SLOTS:
         Node history;
         QTRY_VERIFY_WITH_TIMEOUT(bool(history = window(QStringLiteral("Zwischenablage-Verlauf"))), 15000);
         QTRY_VERIFY_WITH_TIMEOUT(extents(find(history, QStringLiteral("Zweiter Text"), buttons)).isValid(), 10000);
+        const QRect screen = QGuiApplication::primaryScreen()->geometry();
+        const QImage before = grabScreen();
         const QRect tip = tooltipOver(find(history, QStringLiteral("Zweiter Text"), buttons));
         QVERIFY(tip.isValid());
-        const QImage withTip = grabScreen(tip);
+        // Mapped is not yet painted: wait until the tooltip is on the screen.
+        auto differing = [](const QImage& a, const QImage& b) {
+            int n = 0;
+            for (int y = 0; y < qMin(a.height(), b.height()); ++y)
+                for (int x = 0; x < qMin(a.width(), b.width()); ++x)
+                    n += a.pixel(x, y) != b.pixel(x, y);
+            return n;
+        };
+        QImage withTip;
+        QVERIFY(QTest::qWaitFor([&] {
+            withTip = grabScreen(tip);
+            return differing(withTip, before.copy(tip.translated(-screen.topLeft()))) > tip.width() * tip.height() / 2;
+        }, 10000));
         const QImage shot = captureScreen();
         QVERIFY(!shot.isNull());
         // Where the tooltip was, the capture shows the window beneath it.
         const QImage there = shot.copy(tip);
-        int same = 0;
-        for (int y = 0; y < there.height(); ++y)
-            for (int x = 0; x < there.width(); ++x)
-                same += there.pixel(x, y) == withTip.pixel(x, y);
+        const int same = there.width() * there.height() - differing(there, withTip);
         QVERIFY2(same < there.width() * there.height() / 4,
                  qPrintable(QStringLiteral("%1 of %2 pixels of the tooltip in the capture").arg(same).arg(there.width() * there.height())));
         QVERIFY(!tooltip().isValid());
