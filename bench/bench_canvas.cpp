@@ -9,7 +9,7 @@
 // Goal on this machine: at most 16 ms per frame at the fitted zoom with 200
 // annotations.
 //   build/bench/bench_canvas
-#include "Platform/Qt/XdgPaths.h"
+#include "BenchMain.h"
 #include "Storage/Storage.h"
 #include "BenchAnnotations.h"
 #include "Editor/AnnotationCanvasView.h"
@@ -148,11 +148,5 @@ BENCHMARK(BM_CanvasDrawingLongStroke)->Arg(1)->Arg(4)->Unit(benchmark::kMillisec
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    Storage::setPaths(std::make_shared<XdgPaths>());
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runQtBenchmarks<QApplication>(argc, argv);
 }

@@ -1,7 +1,7 @@
 // The editor model under load: undo steps on a 4K screenshot with 200
 // annotations (ten of them 2 MB pictures), and hit testing and marquee
 // selection among 1,000 annotations with long freehand strokes and texts.
-#include "Platform/Qt/XdgPaths.h"
+#include "BenchMain.h"
 #include "Storage/Storage.h"
 #include "Editor/AnnotationHitTest.h"
 #include "Editor/EditorEnvironment.h"
@@ -166,12 +166,5 @@ BENCHMARK(BM_MarqueeSelect)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    Storage::setPaths(std::make_shared<XdgPaths>());
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runQtBenchmarks(argc, argv);
 }

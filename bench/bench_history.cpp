@@ -3,7 +3,7 @@
 // change is measured twice: what the main thread spends on it (what a hotkey
 // pressed right after it waits for), and until it is on disk. The same for a
 // clipboard history holding one 50 MB text.
-#include "Platform/Qt/XdgPaths.h"
+#include "BenchMain.h"
 #include "Platform/X11/X11ClipboardService.h"
 #include "Models/ClipboardItem.h"
 #include "Models/ScreenshotItem.h"
@@ -214,11 +214,5 @@ BENCHMARK(BM_ClipboardCopyWith50MBEntry)->ArgName("untilOnDisk")->Arg(0)->Arg(1)
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QCoreApplication app(argc, argv);
-    Storage::setPaths(std::make_shared<XdgPaths>());
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runQtBenchmarks<QCoreApplication>(argc, argv);
 }

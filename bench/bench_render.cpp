@@ -4,7 +4,7 @@
 // Gaussian at amount 100 over a whole 4K picture within 100 ms; pixelation
 // of a whole 4K picture within 30 ms.
 //   build/bench/bench_render --benchmark_filter=Render/3840
-#include "Platform/Qt/XdgPaths.h"
+#include "BenchMain.h"
 #include "Storage/Storage.h"
 #include "BenchAnnotations.h"
 #include "Editor/AnnotationRenderer.h"
@@ -59,11 +59,5 @@ BENCHMARK(BM_Blur)->ArgsProduct({{0, 1}, {0, 30, 100}})->Unit(benchmark::kMillis
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    Storage::setPaths(std::make_shared<XdgPaths>());
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runQtBenchmarks(argc, argv);
 }

@@ -4,7 +4,7 @@
 // longest the main thread's 10 ms timer waited meanwhile); the PNG of a
 // flattened 4K picture, which copy, save and share encode, for the record.
 //   build/bench/bench_results
-#include "Platform/Qt/XdgPaths.h"
+#include "BenchMain.h"
 #include "Storage/Storage.h"
 #include "BenchAnnotations.h"
 #include "Editor/AnnotationRenderer.h"
@@ -138,11 +138,5 @@ BENCHMARK(BM_EncodeFlattened4K)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    Storage::setPaths(std::make_shared<XdgPaths>());
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runQtBenchmarks(argc, argv);
 }

@@ -1,7 +1,7 @@
 // One frame of the settings window's reveal (the tabs fading in out of a blur
 // over 0.45 s): it has to fit a 60 Hz frame (16.7 ms) with room to spare.
 // The worst frame is the first, with the strongest blur.
-#include "Platform/Qt/XdgPaths.h"
+#include "BenchMain.h"
 #include "Storage/Storage.h"
 #include "Settings/SettingsView.h"
 
@@ -44,10 +44,5 @@ BENCHMARK(revealFrame)->Arg(0)->Arg(50)->Arg(80)->Arg(95)->Unit(benchmark::kMill
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    Storage::setPaths(std::make_shared<XdgPaths>());
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    return 0;
+    return runQtBenchmarks<QApplication>(argc, argv);
 }
