@@ -37,7 +37,7 @@ xcb_keycode_t X11InputSynthesis::keycodeFor(quint32 keysym)
         xcb_get_keyboard_mapping_reply(c, xcb_get_keyboard_mapping(c, setup->min_keycode, count), nullptr));
     if (!map)
         return 0;
-    const xcb_keysym_t* syms = xcb_get_keyboard_mapping_keysyms(map.p);
+    const xcb_keysym_t* syms = xcb_get_keyboard_mapping_keysyms(map.get());
     const int per = map->keysyms_per_keycode;
     for (int i = 0; i < count; ++i)
         if (per > 0 && syms[i * per] == keysym)

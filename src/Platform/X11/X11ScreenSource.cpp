@@ -16,7 +16,7 @@ QList<DisplayInfo> X11ScreenSource::displaysLocked() const
         XcbReply<xcb_randr_get_monitors_reply_t> monitors(xcb_randr_get_monitors_reply(
             m_x.get(), xcb_randr_get_monitors(m_x.get(), m_x.root(), 1), nullptr));
         if (monitors) {
-            for (auto it = xcb_randr_get_monitors_monitors_iterator(monitors.p); it.rem;
+            for (auto it = xcb_randr_get_monitors_monitors_iterator(monitors.get()); it.rem;
                  xcb_randr_monitor_info_next(&it)) {
                 const xcb_randr_monitor_info_t* m = it.data;
                 if (m->width > 0 && m->height > 0)

@@ -10,7 +10,7 @@ bool X11WindowActivation::hasWindowManager()
     const xcb_atom_t check = m_x.atom("_NET_SUPPORTING_WM_CHECK");
     XcbReply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
         c, xcb_get_property(c, 0, m_x.root(), check, XCB_ATOM_WINDOW, 0, 1), nullptr));
-    return reply && xcb_get_property_value_length(reply.p) >= 4;
+    return reply && xcb_get_property_value_length(reply.get()) >= 4;
 }
 
 void X11WindowActivation::activate(quint32 window)
@@ -50,9 +50,9 @@ std::optional<quint32> X11WindowActivation::activeWindow()
     if (hasWindowManager()) {
         XcbReply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
             c, xcb_get_property(c, 0, m_x.root(), active, XCB_ATOM_WINDOW, 0, 1), nullptr));
-        if (!reply || xcb_get_property_value_length(reply.p) < 4)
+        if (!reply || xcb_get_property_value_length(reply.get()) < 4)
             return std::nullopt;
-        const quint32 window = *static_cast<const quint32*>(xcb_get_property_value(reply.p));
+        const quint32 window = *static_cast<const quint32*>(xcb_get_property_value(reply.get()));
         if (window == XCB_WINDOW_NONE)
             return std::nullopt;
         return window;

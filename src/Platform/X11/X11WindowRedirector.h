@@ -3,8 +3,9 @@
 
 #include <QMutex>
 #include <QSet>
+#include <memory>
 
-struct xcb_connection_t;
+class XcbConnection;
 
 // XComposite automatic redirection of the window's top-level frame: the server
 // keeps painting it on the screen and also keeps its picture in a pixmap,
@@ -21,8 +22,6 @@ public:
 
 private:
     QMutex m_mutex;
-    xcb_connection_t* m_connection = nullptr;
-    int m_screen = 0;
-    bool m_hasComposite = false;
+    std::unique_ptr<XcbConnection> m_x;
     QSet<quint32> m_kept; // top-level frames
 };

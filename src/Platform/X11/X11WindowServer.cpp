@@ -26,8 +26,8 @@ QList<uint32_t> X11WindowServer::cardinals(xcb_window_t window, xcb_atom_t prope
         m_x.get(), xcb_get_property(m_x.get(), 0, window, property, type, 0, max), nullptr));
     if (!r || r->format != 32 || r->type != type)
         return values;
-    const auto* data = static_cast<const uint32_t*>(xcb_get_property_value(r.p));
-    const int n = xcb_get_property_value_length(r.p) / 4;
+    const auto* data = static_cast<const uint32_t*>(xcb_get_property_value(r.get()));
+    const int n = xcb_get_property_value_length(r.get()) / 4;
     values.reserve(n);
     for (int i = 0; i < n; ++i)
         values.append(data[i]);
@@ -41,7 +41,7 @@ std::optional<qint32> X11WindowServer::pidLocked(xcb_window_t window)
         XcbReply<xcb_res_query_client_ids_reply_t> r(
             xcb_res_query_client_ids_reply(m_x.get(), xcb_res_query_client_ids(m_x.get(), 1, &spec), nullptr));
         if (r) {
-            for (auto it = xcb_res_query_client_ids_ids_iterator(r.p); it.rem; xcb_res_client_id_value_next(&it)) {
+            for (auto it = xcb_res_query_client_ids_ids_iterator(r.get()); it.rem; xcb_res_client_id_value_next(&it)) {
                 if ((it.data->spec.mask & XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID)
                     && xcb_res_client_id_value_value_length(it.data) == 1) {
                     const uint32_t pid = *xcb_res_client_id_value_value(it.data);
@@ -72,21 +72,10 @@ xcb_window_t X11WindowServer::topLevelLocked(xcb_window_t window)
     return XCB_WINDOW_NONE;
 }
 
-bool X11WindowServer::compositingLocked()
-{
-    const QByteArray name = "_NET_WM_CM_S" + QByteArray::number(m_x.screenNumber());
-    const xcb_atom_t selection = m_x.atom(name.constData());
-    if (selection == XCB_ATOM_NONE)
-        return false;
-    XcbReply<xcb_get_selection_owner_reply_t> r(
-        xcb_get_selection_owner_reply(m_x.get(), xcb_get_selection_owner(m_x.get(), selection), nullptr));
-    return r && r->owner != XCB_WINDOW_NONE;
-}
-
 bool X11WindowServer::compositingManagerRunning()
 {
     QMutexLocker lock(&m_x.mutex());
-    return m_x.isValid() && compositingLocked();
+    return m_x.isValid() && m_x.compositorRuns();
 }
 
 std::optional<QList<WindowInfo>> X11WindowServer::windowList()
@@ -107,8 +96,8 @@ std::optional<QList<WindowInfo>> X11WindowServer::windowList()
         XcbReply<xcb_query_tree_reply_t> tree(xcb_query_tree_reply(c, xcb_query_tree(c, root), nullptr));
         if (!tree)
             return std::nullopt;
-        const xcb_window_t* children = xcb_query_tree_children(tree.p);
-        clients = QList<uint32_t>(children, children + xcb_query_tree_children_length(tree.p));
+        const xcb_window_t* children = xcb_query_tree_children(tree.get());
+        clients = QList<uint32_t>(children, children + xcb_query_tree_children_length(tree.get()));
     }
     std::reverse(clients.begin(), clients.end()); // the server stacks bottom to top
 

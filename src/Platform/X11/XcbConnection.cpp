@@ -52,10 +52,10 @@ struct ShmLease {
 };
 }
 
-XcbConnection::XcbConnection() : m_shmPool(std::make_shared<ShmPool>())
+XcbConnection::XcbConnection(const QByteArray& display) : m_shmPool(std::make_shared<ShmPool>())
 {
     int screenNumber = 0;
-    xcb_connection_t* c = xcb_connect(nullptr, &screenNumber);
+    xcb_connection_t* c = xcb_connect(display.isEmpty() ? nullptr : display.constData(), &screenNumber);
     if (!c || xcb_connection_has_error(c)) {
         if (c)
             xcb_disconnect(c);
@@ -124,11 +124,31 @@ xcb_atom_t XcbConnection::atom(const char* name)
     auto it = m_atoms.constFind(key);
     if (it != m_atoms.constEnd())
         return it.value();
-    XcbReply<xcb_intern_atom_reply_t> r(
-        xcb_intern_atom_reply(m_connection, xcb_intern_atom(m_connection, 0, key.size(), name), nullptr));
-    const xcb_atom_t a = r ? r->atom : xcb_atom_t(XCB_ATOM_NONE);
+    const xcb_atom_t a = internAtom(m_connection, name);
     m_atoms.insert(key, a);
     return a;
+}
+
+xcb_atom_t XcbConnection::internAtom(xcb_connection_t* c, const char* name)
+{
+    if (!c)
+        return XCB_ATOM_NONE;
+    XcbReply<xcb_intern_atom_reply_t> r(
+        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(std::strlen(name)), name), nullptr));
+    return r ? r->atom : xcb_atom_t(XCB_ATOM_NONE);
+}
+
+bool XcbConnection::compositorRuns()
+{
+    if (!m_connection)
+        return false;
+    const QByteArray name = "_NET_WM_CM_S" + QByteArray::number(m_screenNumber);
+    const xcb_atom_t selection = atom(name.constData());
+    if (selection == XCB_ATOM_NONE)
+        return false;
+    XcbReply<xcb_get_selection_owner_reply_t> r(
+        xcb_get_selection_owner_reply(m_connection, xcb_get_selection_owner(m_connection, selection), nullptr));
+    return r && r->owner != XCB_WINDOW_NONE;
 }
 
 QString XcbConnection::atomName(xcb_atom_t atom)
@@ -136,7 +156,7 @@ QString XcbConnection::atomName(xcb_atom_t atom)
     XcbReply<xcb_get_atom_name_reply_t> r(xcb_get_atom_name_reply(m_connection, xcb_get_atom_name(m_connection, atom), nullptr));
     if (!r)
         return {};
-    return QString::fromUtf8(xcb_get_atom_name_name(r.p), xcb_get_atom_name_name_length(r.p));
+    return QString::fromUtf8(xcb_get_atom_name_name(r.get()), xcb_get_atom_name_name_length(r.get()));
 }
 
 int XcbConnection::bitsPerPixel(uint8_t depth) const
@@ -381,7 +401,7 @@ void XcbConnection::compositeCursor(QImage& image, QPoint imageOrigin)
         xcb_xfixes_get_cursor_image_reply(m_connection, xcb_xfixes_get_cursor_image(m_connection), nullptr));
     if (!cursor || cursor->width == 0 || cursor->height == 0)
         return;
-    const QImage pointer(reinterpret_cast<const uchar*>(xcb_xfixes_get_cursor_image_cursor_image(cursor.p)),
+    const QImage pointer(reinterpret_cast<const uchar*>(xcb_xfixes_get_cursor_image_cursor_image(cursor.get())),
                          cursor->width, cursor->height, cursor->width * 4, QImage::Format_ARGB32_Premultiplied);
     const QPoint topLeft(cursor->x - cursor->xhot - imageOrigin.x(), cursor->y - cursor->yhot - imageOrigin.y());
     QPainter painter(&image);

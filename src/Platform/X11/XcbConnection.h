@@ -9,13 +9,15 @@
 #include <QPoint>
 #include <QRect>
 #include <QString>
+#include <cstdlib>
 #include <memory>
 #include <optional>
 #include <xcb/xcb.h>
 
 class XcbConnection {
 public:
-    XcbConnection();
+    // `display` as in DISPLAY; empty for the default one.
+    explicit XcbConnection(const QByteArray& display = {});
     ~XcbConnection();
     XcbConnection(const XcbConnection&) = delete;
     XcbConnection& operator=(const XcbConnection&) = delete;
@@ -38,6 +40,13 @@ public:
     // from any thread, with or without mutex() held.
     xcb_atom_t atom(const char* name);
     QString atomName(xcb_atom_t atom);
+    // For connections that are not ours (Qt's own): one round trip, no cache.
+    static xcb_atom_t internAtom(xcb_connection_t* c, const char* name);
+
+    // Whether a compositing manager owns this screen's _NET_WM_CM_Sn
+    // selection. Asked anew on every call: a compositor can start or stop
+    // while we run.
+    bool compositorRuns();
 
     // Bits per pixel the server uses for images of this depth; 0 if unknown.
     int bitsPerPixel(uint8_t depth) const;
@@ -86,13 +95,8 @@ private:
          m_hasXTest = false;
 };
 
-// Frees a reply allocated by xcb when it leaves scope.
-template <typename T> struct XcbReply {
-    T* p = nullptr;
-    explicit XcbReply(T* reply) : p(reply) {}
-    ~XcbReply() { free(p); }
-    XcbReply(const XcbReply&) = delete;
-    XcbReply& operator=(const XcbReply&) = delete;
-    T* operator->() const { return p; }
-    explicit operator bool() const { return p != nullptr; }
+// Frees a reply (or event) allocated by xcb when it leaves scope.
+struct XcbFree {
+    void operator()(void* p) const { std::free(p); }
 };
+template <typename T> using XcbReply = std::unique_ptr<T, XcbFree>;
