@@ -1,32 +1,21 @@
 #include "Platform/X11/ProcPdfViewerBridge.h"
 
+#include "Platform/X11/XcbConnection.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QUrl>
-#include <xcb/xcb.h>
 
 namespace {
 QString propertyText(xcb_connection_t* c, xcb_window_t w, xcb_atom_t property, xcb_atom_t type)
 {
-    auto cookie = xcb_get_property(c, 0, w, property, type, 0, 4096);
-    xcb_get_property_reply_t* reply = xcb_get_property_reply(c, cookie, nullptr);
+    XcbReply<xcb_get_property_reply_t> reply(
+        xcb_get_property_reply(c, xcb_get_property(c, 0, w, property, type, 0, 4096), nullptr));
     if (!reply)
         return QString();
-    const int len = xcb_get_property_value_length(reply);
-    const QString text = len > 0 ? QString::fromUtf8(static_cast<const char*>(xcb_get_property_value(reply)), len)
-                                 : QString();
-    free(reply);
-    return text;
-}
-
-xcb_atom_t atom(xcb_connection_t* c, const char* name)
-{
-    auto cookie = xcb_intern_atom(c, 0, uint16_t(qstrlen(name)), name);
-    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(c, cookie, nullptr);
-    const xcb_atom_t a = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-    free(reply);
-    return a;
+    const int len = xcb_get_property_value_length(reply.get());
+    return len > 0 ? QString::fromUtf8(static_cast<const char*>(xcb_get_property_value(reply.get())), len) : QString();
 }
 }
 
@@ -41,16 +30,12 @@ QString ProcPdfViewerBridge::x11WindowTitle(quint32 window)
 {
     if (window == 0)
         return QString();
-    xcb_connection_t* c = xcb_connect(nullptr, nullptr);
-    if (!c || xcb_connection_has_error(c)) {
-        if (c)
-            xcb_disconnect(c);
+    XcbConnection x;
+    if (!x.isValid())
         return QString();
-    }
-    QString title = propertyText(c, window, atom(c, "_NET_WM_NAME"), atom(c, "UTF8_STRING"));
+    QString title = propertyText(x.get(), window, x.atom("_NET_WM_NAME"), x.atom("UTF8_STRING"));
     if (title.isEmpty())
-        title = propertyText(c, window, XCB_ATOM_WM_NAME, XCB_ATOM_STRING);
-    xcb_disconnect(c);
+        title = propertyText(x.get(), window, XCB_ATOM_WM_NAME, XCB_ATOM_STRING);
     return title;
 }
 

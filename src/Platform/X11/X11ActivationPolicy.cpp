@@ -1,5 +1,7 @@
 #include "Platform/X11/X11ActivationPolicy.h"
 
+#include "Platform/X11/XcbConnection.h"
+
 #include <QApplication>
 #include <QEvent>
 #include <QGuiApplication>
@@ -17,15 +19,6 @@ xcb_connection_t* connection()
 {
     auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
     return x11 ? x11->connection() : nullptr;
-}
-
-xcb_atom_t atom(xcb_connection_t* c, const char* name)
-{
-    xcb_intern_atom_reply_t* reply
-        = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(std::strlen(name)), name), nullptr);
-    const xcb_atom_t result = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-    std::free(reply);
-    return result;
 }
 
 std::vector<xcb_atom_t> states(xcb_connection_t* c, xcb_window_t window, xcb_atom_t netWmState)
@@ -61,7 +54,7 @@ X11ActivationPolicy::X11ActivationPolicy(QObject* parent)
         qApp->installNativeEventFilter(this);
     }
     if (xcb_connection_t* c = connection())
-        m_netWmState = atom(c, "_NET_WM_STATE");
+        m_netWmState = XcbConnection::internAtom(c, "_NET_WM_STATE");
 }
 
 X11ActivationPolicy::~X11ActivationPolicy()
@@ -141,8 +134,8 @@ void X11ActivationPolicy::apply(QWidget* w, bool mapped) const
     if (!c)
         return;
     const auto window = xcb_window_t(w->winId());
-    const xcb_atom_t netWmState = atom(c, "_NET_WM_STATE");
-    const xcb_atom_t skip = atom(c, "_NET_WM_STATE_SKIP_TASKBAR");
+    const xcb_atom_t netWmState = XcbConnection::internAtom(c, "_NET_WM_STATE");
+    const xcb_atom_t skip = XcbConnection::internAtom(c, "_NET_WM_STATE_SKIP_TASKBAR");
     if (netWmState == XCB_ATOM_NONE || skip == XCB_ATOM_NONE)
         return;
     const bool wantSkip = m_policy == Policy::accessory;
@@ -178,7 +171,7 @@ bool X11ActivationPolicy::skipsTaskbar(QWidget* w)
     xcb_connection_t* c = connection();
     if (!c || !w)
         return false;
-    const xcb_atom_t skip = atom(c, "_NET_WM_STATE_SKIP_TASKBAR");
-    const std::vector<xcb_atom_t> current = states(c, xcb_window_t(w->winId()), atom(c, "_NET_WM_STATE"));
+    const xcb_atom_t skip = XcbConnection::internAtom(c, "_NET_WM_STATE_SKIP_TASKBAR");
+    const std::vector<xcb_atom_t> current = states(c, xcb_window_t(w->winId()), XcbConnection::internAtom(c, "_NET_WM_STATE"));
     return std::find(current.begin(), current.end(), skip) != current.end();
 }

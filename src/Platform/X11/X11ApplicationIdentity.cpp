@@ -1,5 +1,7 @@
 #include "Platform/X11/X11ApplicationIdentity.h"
 
+#include "Platform/X11/XcbConnection.h"
+
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -17,12 +19,6 @@
 #include <memory>
 
 namespace {
-
-struct FreeDeleter {
-    void operator()(void* p) const { std::free(p); }
-};
-template <typename T>
-using XcbReply = std::unique_ptr<T, FreeDeleter>;
 
 QString execProgram(const QString& exec)
 {
@@ -56,14 +52,14 @@ X11ApplicationIdentity::X11ApplicationIdentity(QObject* parent)
 {
     if (QGuiApplication::platformName() != QLatin1String("xcb"))
         return;
-    m_connection = xcb_connect(nullptr, nullptr);
-    if (xcb_connection_has_error(m_connection)) {
-        xcb_disconnect(m_connection);
-        m_connection = nullptr;
+    m_x = std::make_unique<XcbConnection>();
+    if (!m_x->isValid()) {
+        m_x.reset();
         return;
     }
-    m_root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
-    m_clipboardAtom = atom("CLIPBOARD");
+    m_connection = m_x->get();
+    m_root = m_x->root();
+    m_clipboardAtom = m_x->atom("CLIPBOARD");
 
     const xcb_query_extension_reply_t* res = xcb_get_extension_data(m_connection, &xcb_res_id);
     m_hasXRes = res && res->present;
@@ -90,15 +86,7 @@ X11ApplicationIdentity::X11ApplicationIdentity(QObject* parent)
 X11ApplicationIdentity::~X11ApplicationIdentity()
 {
     delete m_notifier;
-    if (m_connection)
-        xcb_disconnect(m_connection);
-}
-
-uint32_t X11ApplicationIdentity::atom(const char* name)
-{
-    XcbReply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
-        m_connection, xcb_intern_atom(m_connection, 0, uint16_t(qstrlen(name)), name), nullptr));
-    return reply ? reply->atom : uint32_t(XCB_ATOM_NONE);
+    m_x.reset();
 }
 
 QByteArray X11ApplicationIdentity::property(uint32_t window, uint32_t atom, uint32_t type, bool* ok)
@@ -118,7 +106,7 @@ void X11ApplicationIdentity::processEvents()
     if (!m_connection)
         return;
     while (xcb_generic_event_t* raw = xcb_poll_for_event(m_connection)) {
-        std::unique_ptr<xcb_generic_event_t, FreeDeleter> ev(raw);
+        XcbReply<xcb_generic_event_t> ev(raw);
         if ((ev->response_type & 0x7f) != m_xfixesEvent + XCB_XFIXES_SELECTION_NOTIFY)
             continue;
         const auto* notify = reinterpret_cast<xcb_xfixes_selection_notify_event_t*>(ev.get());
@@ -163,7 +151,7 @@ std::optional<ApplicationIdentity::Info> X11ApplicationIdentity::frontmost()
 {
     if (!m_connection)
         return std::nullopt;
-    const QByteArray active = property(m_root, atom("_NET_ACTIVE_WINDOW"), XCB_ATOM_WINDOW);
+    const QByteArray active = property(m_root, m_x->atom("_NET_ACTIVE_WINDOW"), XCB_ATOM_WINDOW);
     if (active.size() < 4)
         return std::nullopt;
     const uint32_t window = *reinterpret_cast<const uint32_t*>(active.constData());
@@ -186,7 +174,7 @@ qint64 X11ApplicationIdentity::pidOf(uint32_t window)
             }
         }
     }
-    const QByteArray pid = property(window, atom("_NET_WM_PID"), XCB_ATOM_CARDINAL);
+    const QByteArray pid = property(window, m_x->atom("_NET_WM_PID"), XCB_ATOM_CARDINAL);
     return pid.size() >= 4 ? *reinterpret_cast<const uint32_t*>(pid.constData()) : 0;
 }
 
@@ -194,7 +182,7 @@ uint32_t X11ApplicationIdentity::toplevelOf(qint64 pid)
 {
     if (pid <= 0)
         return 0;
-    const QByteArray list = property(m_root, atom("_NET_CLIENT_LIST"), XCB_ATOM_WINDOW);
+    const QByteArray list = property(m_root, m_x->atom("_NET_CLIENT_LIST"), XCB_ATOM_WINDOW);
     const auto* windows = reinterpret_cast<const uint32_t*>(list.constData());
     for (qsizetype i = 0; i < list.size() / 4; ++i)
         if (pidOf(windows[i]) == pid)
@@ -205,9 +193,9 @@ uint32_t X11ApplicationIdentity::toplevelOf(qint64 pid)
 std::optional<ApplicationIdentity::Info> X11ApplicationIdentity::resolveWindow(uint32_t window)
 {
     const qint64 pid = pidOf(window);
-    const uint32_t utf8 = atom("UTF8_STRING");
+    const uint32_t utf8 = m_x->atom("UTF8_STRING");
     const auto hints = [&](uint32_t w, QString& gtk, QString& cls) {
-        gtk = QString::fromUtf8(property(w, atom("_GTK_APPLICATION_ID"), utf8));
+        gtk = QString::fromUtf8(property(w, m_x->atom("_GTK_APPLICATION_ID"), utf8));
         const QList<QByteArray> parts = property(w, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING).split('\0');
         cls = parts.size() >= 2 ? QString::fromLocal8Bit(parts.at(1)) : QString();
     };

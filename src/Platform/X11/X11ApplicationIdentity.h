@@ -9,9 +9,11 @@
 #include <QObject>
 #include <QList>
 #include <cstdint>
+#include <memory>
 
 struct xcb_connection_t;
 class QSocketNotifier;
+class XcbConnection;
 
 class X11ApplicationIdentity final : public QObject, public ApplicationIdentity {
     Q_OBJECT
@@ -40,10 +42,10 @@ private:
     qint64 pidOf(uint32_t window);
     uint32_t toplevelOf(qint64 pid);
     QByteArray property(uint32_t window, uint32_t atom, uint32_t type, bool* ok = nullptr);
-    uint32_t atom(const char* name);
     const QList<DesktopEntry>& entries();
 
-    xcb_connection_t* m_connection = nullptr;
+    std::unique_ptr<XcbConnection> m_x;
+    xcb_connection_t* m_connection = nullptr; // m_x's, null when not connected
     uint32_t m_root = 0;
     uint32_t m_clipboardAtom = 0;
     uint8_t m_xfixesEvent = 0;

@@ -1,6 +1,7 @@
 #include "Platform/X11/X11ClipboardReader.h"
 
 #include "Storage/DebugLog.h"
+#include "Platform/X11/XcbConnection.h"
 
 #include <poll.h>
 #include <xcb/xcb.h>
@@ -12,17 +13,14 @@
 
 namespace {
 
-struct FreeDeleter {
-    void operator()(void* p) const { std::free(p); }
-};
-template <typename T>
-using XcbReply = std::unique_ptr<T, FreeDeleter>;
 using Event = XcbReply<xcb_generic_event_t>;
 
 const QStringList textTargets{QStringLiteral("UTF8_STRING"), QStringLiteral("text/plain;charset=utf-8"),
                               QStringLiteral("text/plain")};
 
 } // namespace
+
+X11ClipboardReader::X11ClipboardReader() = default;
 
 X11ClipboardReader::~X11ClipboardReader()
 {
@@ -31,13 +29,13 @@ X11ClipboardReader::~X11ClipboardReader()
 
 bool X11ClipboardReader::connect()
 {
-    m_connection = xcb_connect(nullptr, nullptr);
-    if (xcb_connection_has_error(m_connection)) {
-        xcb_disconnect(m_connection);
-        m_connection = nullptr;
+    m_x = std::make_unique<XcbConnection>();
+    if (!m_x->isValid()) {
+        m_x.reset();
         return false;
     }
-    xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data;
+    m_connection = m_x->get();
+    xcb_screen_t* screen = m_x->screen();
     m_window = xcb_generate_id(m_connection);
     const uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
     xcb_create_window(m_connection, XCB_COPY_FROM_PARENT, m_window, screen->root, -10, -10, 1, 1, 0,
@@ -68,7 +66,7 @@ void X11ClipboardReader::disconnect()
 {
     if (!m_connection)
         return;
-    xcb_disconnect(m_connection);
+    m_x.reset();
     m_connection = nullptr;
     m_atoms.clear();
     m_atomNames.clear();
@@ -79,10 +77,7 @@ uint32_t X11ClipboardReader::atom(const QString& name)
     const auto it = m_atoms.constFind(name);
     if (it != m_atoms.constEnd())
         return *it;
-    const QByteArray n = name.toUtf8();
-    XcbReply<xcb_intern_atom_reply_t> reply(
-        xcb_intern_atom_reply(m_connection, xcb_intern_atom(m_connection, 0, n.size(), n.constData()), nullptr));
-    const uint32_t a = reply ? reply->atom : uint32_t(XCB_ATOM_NONE);
+    const uint32_t a = m_x->atom(name.toUtf8().constData());
     m_atoms.insert(name, a);
     m_atomNames.insert(a, name);
     return a;

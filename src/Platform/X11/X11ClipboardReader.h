@@ -15,8 +15,11 @@
 #include <QHash>
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <xcb/xcb.h>
+
+class XcbConnection;
 
 class X11ClipboardReader {
 public:
@@ -26,7 +29,7 @@ public:
         qint64 maxBytes = qint64(64) << 20;
     };
 
-    X11ClipboardReader() = default;
+    X11ClipboardReader();
     ~X11ClipboardReader();
     X11ClipboardReader(const X11ClipboardReader&) = delete;
     X11ClipboardReader& operator=(const X11ClipboardReader&) = delete;
@@ -58,7 +61,8 @@ private:
     void readText(ClipboardSnapshot& snapshot);
     void readImage(ClipboardSnapshot& snapshot);
 
-    xcb_connection_t* m_connection = nullptr;
+    std::unique_ptr<XcbConnection> m_x;
+    xcb_connection_t* m_connection = nullptr; // m_x's, null when not connected
     uint32_t m_window = 0;
     uint8_t m_xfixesEvent = 0;
     bool m_hasXFixes = false;

@@ -2,6 +2,7 @@
 
 #include "Storage/DebugLog.h"
 #include "Platform/CarbonKeyCodes.h"
+#include "Platform/X11/XcbConnection.h"
 
 #include <QSocketNotifier>
 #include <QTimer>
@@ -15,23 +16,18 @@
 
 namespace {
 constexpr uint32_t numLockKeysym = 0xff7f;
-
-template <typename T> struct FreeDeleter {
-    void operator()(T* p) const { std::free(p); }
-};
-template <typename T> using XcbReply = std::unique_ptr<T, FreeDeleter<T>>;
 }
 
 X11GlobalHotkeys::X11GlobalHotkeys(const QByteArray& display, QObject* parent)
     : QObject(parent)
 {
-    m_connection = xcb_connect(display.isEmpty() ? nullptr : display.constData(), nullptr);
-    if (xcb_connection_has_error(m_connection)) {
+    m_x = std::make_unique<XcbConnection>(display);
+    if (!m_x->isValid()) {
         DebugLog::write(QStringLiteral("Hotkey: keine Verbindung zum X-Server"));
-        xcb_disconnect(m_connection);
-        m_connection = nullptr;
+        m_x.reset();
         return;
     }
+    m_connection = m_x->get();
     for (auto it = xcb_setup_roots_iterator(xcb_get_setup(m_connection)); it.rem; xcb_screen_next(&it))
         m_roots.push_back(it.data->root);
     m_numLockMask = findNumLockMask();
@@ -58,7 +54,7 @@ X11GlobalHotkeys::~X11GlobalHotkeys()
     for (const Grab& g : m_grabs)
         ungrab(g);
     xcb_flush(m_connection);
-    xcb_disconnect(m_connection);
+    m_x.reset();
 }
 
 bool X11GlobalHotkeys::isConnected() const { return m_connection != nullptr; }
@@ -178,7 +174,7 @@ void X11GlobalHotkeys::readEvents()
     if (!m_connection)
         return;
     while (xcb_generic_event_t* event = xcb_poll_for_event(m_connection)) {
-        std::unique_ptr<xcb_generic_event_t, FreeDeleter<xcb_generic_event_t>> owned(event);
+        XcbReply<xcb_generic_event_t> owned(event);
         const uint8_t type = event->response_type & ~0x80;
         if (type == XCB_KEY_RELEASE) {
             m_keysDown.remove(reinterpret_cast<xcb_key_release_event_t*>(event)->detail);

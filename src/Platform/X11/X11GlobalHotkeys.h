@@ -8,9 +8,11 @@
 #include <QObject>
 #include <QSet>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 struct xcb_connection_t;
+class XcbConnection;
 class QSocketNotifier;
 
 class X11GlobalHotkeys final : public QObject, public GlobalHotkeys {
@@ -46,7 +48,8 @@ private:
     std::vector<uint16_t> lockVariants() const;
     void ungrab(const Grab& grab);
 
-    xcb_connection_t* m_connection = nullptr;
+    std::unique_ptr<XcbConnection> m_x;
+    xcb_connection_t* m_connection = nullptr; // m_x's, null when not connected
     QSocketNotifier* m_notifier = nullptr;
     std::vector<uint32_t> m_roots;
     uint16_t m_numLockMask = 0;

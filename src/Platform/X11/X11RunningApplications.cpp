@@ -1,29 +1,24 @@
 #include "Platform/X11/X11RunningApplications.h"
 
 #include "Platform/X11/X11ApplicationIdentity.h"
+#include "Platform/X11/XcbConnection.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
-#include <xcb/xcb.h>
 
 namespace {
-QByteArray property(xcb_connection_t* c, xcb_window_t w, const char* name, xcb_atom_t type)
+QByteArray property(XcbConnection& x, xcb_window_t w, const char* name, xcb_atom_t type)
 {
-    auto atomCookie = xcb_intern_atom(c, 1, uint16_t(qstrlen(name)), name);
-    xcb_intern_atom_reply_t* atomReply = xcb_intern_atom_reply(c, atomCookie, nullptr);
-    const xcb_atom_t atom = atomReply ? atomReply->atom : xcb_atom_t(XCB_ATOM_NONE);
-    free(atomReply);
+    const xcb_atom_t atom = x.atom(name);
     if (atom == XCB_ATOM_NONE)
         return QByteArray();
-    xcb_get_property_reply_t* reply
-        = xcb_get_property_reply(c, xcb_get_property(c, 0, w, atom, type, 0, 1024), nullptr);
+    XcbReply<xcb_get_property_reply_t> reply(
+        xcb_get_property_reply(x.get(), xcb_get_property(x.get(), 0, w, atom, type, 0, 1024), nullptr));
     if (!reply)
         return QByteArray();
-    const QByteArray value(static_cast<const char*>(xcb_get_property_value(reply)),
-                           xcb_get_property_value_length(reply));
-    free(reply);
-    return value;
+    return QByteArray(static_cast<const char*>(xcb_get_property_value(reply.get())),
+                      xcb_get_property_value_length(reply.get()));
 }
 
 struct WindowNames {
@@ -36,15 +31,13 @@ WindowNames windowNames(quint32 window)
     WindowNames names;
     if (window == 0)
         return names;
-    xcb_connection_t* c = xcb_connect(nullptr, nullptr);
-    if (c && !xcb_connection_has_error(c)) {
-        names.gtkApplicationID = QString::fromUtf8(property(c, window, "_GTK_APPLICATION_ID", XCB_GET_PROPERTY_TYPE_ANY));
+    XcbConnection x;
+    if (x.isValid()) {
+        names.gtkApplicationID = QString::fromUtf8(property(x, window, "_GTK_APPLICATION_ID", XCB_GET_PROPERTY_TYPE_ANY));
         // WM_CLASS is "instance\0class\0"; the class names the application.
-        const QList<QByteArray> parts = property(c, window, "WM_CLASS", XCB_ATOM_STRING).split('\0');
+        const QList<QByteArray> parts = property(x, window, "WM_CLASS", XCB_ATOM_STRING).split('\0');
         names.wmClass = QString::fromLocal8Bit(parts.value(1));
     }
-    if (c)
-        xcb_disconnect(c);
     return names;
 }
 }

@@ -1,22 +1,11 @@
 #include "Platform/X11/X11WindowDesktops.h"
 
+#include "Platform/X11/XcbConnection.h"
+
 #include <QGuiApplication>
 #include <cstdlib>
 #include <cstring>
 #include <xcb/xcb.h>
-
-namespace {
-
-xcb_atom_t intern(xcb_connection_t* c, const char* name)
-{
-    xcb_intern_atom_reply_t* reply =
-        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(strlen(name)), name), nullptr);
-    const xcb_atom_t atom = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-    free(reply);
-    return atom;
-}
-
-} // namespace
 
 void X11WindowDesktops::showOnAllDesktops(quint64 window)
 {
@@ -26,10 +15,10 @@ void X11WindowDesktops::showOnAllDesktops(quint64 window)
         return;
     const auto w = xcb_window_t(window);
     const uint32_t allDesktops = 0xFFFFFFFF;
-    xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, intern(c, "_NET_WM_DESKTOP"), XCB_ATOM_CARDINAL, 32, 1,
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, XcbConnection::internAtom(c, "_NET_WM_DESKTOP"), XCB_ATOM_CARDINAL, 32, 1,
                         &allDesktops);
     // Qt keeps state atoms it finds on the window when it sets its own.
-    const xcb_atom_t sticky = intern(c, "_NET_WM_STATE_STICKY");
-    xcb_change_property(c, XCB_PROP_MODE_APPEND, w, intern(c, "_NET_WM_STATE"), XCB_ATOM_ATOM, 32, 1, &sticky);
+    const xcb_atom_t sticky = XcbConnection::internAtom(c, "_NET_WM_STATE_STICKY");
+    xcb_change_property(c, XCB_PROP_MODE_APPEND, w, XcbConnection::internAtom(c, "_NET_WM_STATE"), XCB_ATOM_ATOM, 32, 1, &sticky);
     xcb_flush(c);
 }

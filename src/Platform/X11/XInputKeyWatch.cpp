@@ -1,5 +1,7 @@
 #include "Platform/X11/XInputKeyWatch.h"
 
+#include "Platform/X11/XcbConnection.h"
+
 #include <QSocketNotifier>
 #include <cstdlib>
 #include <xcb/xcb.h>
@@ -7,12 +9,6 @@
 
 namespace {
 constexpr quint32 keysymEscape = 0xff1b;
-
-template <typename T>
-struct Reply {
-    T* p;
-    ~Reply() { free(p); }
-};
 } // namespace
 
 XInputKeyWatch::XInputKeyWatch() = default;
@@ -26,32 +22,28 @@ bool XInputKeyWatch::start(std::function<void()> onEscape)
 {
     stop();
     m_onEscape = std::move(onEscape);
-    xcb_connection_t* c = xcb_connect(nullptr, nullptr);
-    if (!c || xcb_connection_has_error(c)) {
-        if (c)
-            xcb_disconnect(c);
+    auto x = std::make_unique<XcbConnection>();
+    if (!x->isValid())
         return false;
-    }
+    xcb_connection_t* c = x->get();
     const xcb_query_extension_reply_t* ext = xcb_get_extension_data(c, &xcb_input_id);
-    Reply<xcb_input_xi_query_version_reply_t> version {
+    XcbReply<xcb_input_xi_query_version_reply_t> version(
         ext && ext->present ? xcb_input_xi_query_version_reply(c, xcb_input_xi_query_version(c, 2, 2), nullptr)
-                            : nullptr};
-    if (!version.p || version.p->major_version < 2) {
-        xcb_disconnect(c);
+                            : nullptr);
+    if (!version || version->major_version < 2)
         return false;
-    }
     m_opcode = ext->major_opcode;
 
     // Every keycode that carries Escape in the current keyboard map.
     const xcb_setup_t* setup = xcb_get_setup(c);
     const int first = setup->min_keycode;
     const int count = setup->max_keycode - setup->min_keycode + 1;
-    Reply<xcb_get_keyboard_mapping_reply_t> mapping {
-        xcb_get_keyboard_mapping_reply(c, xcb_get_keyboard_mapping(c, setup->min_keycode, count), nullptr)};
+    XcbReply<xcb_get_keyboard_mapping_reply_t> mapping(
+        xcb_get_keyboard_mapping_reply(c, xcb_get_keyboard_mapping(c, setup->min_keycode, count), nullptr));
     m_escapeKeycodes.clear();
-    if (mapping.p) {
-        const xcb_keysym_t* syms = xcb_get_keyboard_mapping_keysyms(mapping.p);
-        const int per = mapping.p->keysyms_per_keycode;
+    if (mapping) {
+        const xcb_keysym_t* syms = xcb_get_keyboard_mapping_keysyms(mapping.get());
+        const int per = mapping->keysyms_per_keycode;
         for (int k = 0; k < count; ++k)
             for (int i = 0; i < per; ++i)
                 if (syms[k * per + i] == keysymEscape)
@@ -64,13 +56,13 @@ bool XInputKeyWatch::start(std::function<void()> onEscape)
         xcb_input_event_mask_t head;
         quint32 mask;
     } selection {{XCB_INPUT_DEVICE_ALL_MASTER, 1}, XCB_INPUT_XI_EVENT_MASK_RAW_KEY_PRESS};
-    const xcb_window_t root = xcb_setup_roots_iterator(setup).data->root;
-    xcb_generic_error_t* error = xcb_request_check(c, xcb_input_xi_select_events_checked(c, root, 1, &selection.head));
+    xcb_generic_error_t* error
+        = xcb_request_check(c, xcb_input_xi_select_events_checked(c, x->root(), 1, &selection.head));
     if (error) {
         free(error);
-        xcb_disconnect(c);
         return false;
     }
+    m_x = std::move(x);
     m_connection = c;
     m_notifier = new QSocketNotifier(xcb_get_file_descriptor(c), QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &XInputKeyWatch::readEvents);
@@ -81,8 +73,7 @@ void XInputKeyWatch::stop()
 {
     delete m_notifier;
     m_notifier = nullptr;
-    if (m_connection)
-        xcb_disconnect(m_connection);
+    m_x.reset();
     m_connection = nullptr;
     m_onEscape = nullptr;
 }

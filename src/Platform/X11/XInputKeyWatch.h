@@ -3,9 +3,11 @@
 
 #include <QObject>
 #include <QSet>
+#include <memory>
 
 struct xcb_connection_t;
 class QSocketNotifier;
+class XcbConnection;
 
 // Sees Escape on the whole X display through XInput2 raw key events selected
 // on the root window: they arrive whichever client has the focus, and unlike a
@@ -23,7 +25,8 @@ public:
 private:
     void readEvents();
 
-    xcb_connection_t* m_connection = nullptr;
+    std::unique_ptr<XcbConnection> m_x;
+    xcb_connection_t* m_connection = nullptr; // m_x's while watching
     QSocketNotifier* m_notifier = nullptr;
     quint8 m_opcode = 0;
     QSet<quint32> m_escapeKeycodes;

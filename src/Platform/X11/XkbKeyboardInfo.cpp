@@ -1,10 +1,10 @@
 #include "Platform/X11/XkbKeyboardInfo.h"
 
+#include "Platform/X11/XcbConnection.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
-#include <cstdlib>
-#include <xcb/xcb.h>
 
 bool XkbKeyboardInfo::isISOModel(const QString& model, const QString& layouts)
 {
@@ -15,30 +15,19 @@ bool XkbKeyboardInfo::isISOModel(const QString& model, const QString& layouts)
 
 bool XkbKeyboardInfo::isISO() const
 {
-    xcb_connection_t* c = xcb_connect(nullptr, nullptr);
-    if (!c || xcb_connection_has_error(c)) {
-        if (c)
-            xcb_disconnect(c);
+    XcbConnection x;
+    if (!x.isValid())
         return false;
-    }
-    const xcb_setup_t* setup = xcb_get_setup(c);
-    const xcb_screen_t* screen = xcb_setup_roots_iterator(setup).data;
-    const char name[] = "_XKB_RULES_NAMES";
-    xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(c, xcb_intern_atom(c, 1, sizeof(name) - 1, name), nullptr);
-    bool iso = false;
-    if (atom && atom->atom != XCB_ATOM_NONE) {
-        xcb_get_property_reply_t* prop = xcb_get_property_reply(
-            c, xcb_get_property(c, 0, screen->root, atom->atom, XCB_ATOM_STRING, 0, 1024), nullptr);
-        if (prop) {
-            // rules\0model\0layout\0variant\0options\0
-            const QByteArray raw(static_cast<const char*>(xcb_get_property_value(prop)), xcb_get_property_value_length(prop));
-            const QList<QByteArray> parts = raw.split('\0');
-            if (parts.size() >= 3)
-                iso = isISOModel(QString::fromLatin1(parts.at(1)), QString::fromLatin1(parts.at(2)));
-            free(prop);
-        }
-    }
-    free(atom);
-    xcb_disconnect(c);
-    return iso;
+    const xcb_atom_t rules = x.atom("_XKB_RULES_NAMES");
+    if (rules == XCB_ATOM_NONE)
+        return false;
+    XcbReply<xcb_get_property_reply_t> prop(xcb_get_property_reply(
+        x.get(), xcb_get_property(x.get(), 0, x.root(), rules, XCB_ATOM_STRING, 0, 1024), nullptr));
+    if (!prop)
+        return false;
+    // rules\0model\0layout\0variant\0options\0
+    const QByteArray raw(static_cast<const char*>(xcb_get_property_value(prop.get())),
+                         xcb_get_property_value_length(prop.get()));
+    const QList<QByteArray> parts = raw.split('\0');
+    return parts.size() >= 3 && isISOModel(QString::fromLatin1(parts.at(1)), QString::fromLatin1(parts.at(2)));
 }
