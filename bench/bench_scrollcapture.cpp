@@ -25,7 +25,9 @@
 #include "Screenshot/ScrollProgressHUD.h"
 #include "Screenshot/WindowScrollCapture.h"
 #include "Screenshot/WindowShot.h"
+#include "Screenshot/ScrollCancel.h"
 #include "fakes/FakeCapturePermissions.h"
+#include "fakes/FakeKeyWatch.h"
 #include "fakes/FakeRunningApplications.h"
 #include "fakes/FakeScreenSource.h"
 #include "fakes/FakeScrollWorld.h"
@@ -77,7 +79,9 @@ struct X11Loop {
     X11WindowActivation activation;
     X11InputSynthesis input;
     X11RunningApplications applications;
-    WindowScrollCapture loop{{permissions, *screenSource, *windows, activation, input, applications, nullptr}};
+    FakeKeyWatch keys;
+    ScrollCancel cancel{keys};
+    WindowScrollCapture loop{{permissions, *screenSource, *windows, activation, input, applications, cancel, nullptr}};
 };
 
 void captureList(benchmark::State& state, bool section)
@@ -188,12 +192,14 @@ void BM_LoopWorkTenScreensFake(benchmark::State& state)
     applications.apps.insert(FakeScrollWorld::pid, {QStringLiteral("org.example.List"), QStringLiteral("Liste")});
     auto fakeScreens = std::make_shared<FakeScreenSource>();
     fakeScreens->addScreen(1, QRectF(0, 0, 1920, 1080), 1, Qt::gray);
+    FakeKeyWatch keys;
+    ScrollCancel cancel(keys);
     for (auto _ : state) {
         state.PauseTiming();
         auto world = std::make_shared<FakeScrollWorld>(width, height, screens * viewport, header, footer);
         world->pageStep = viewport * 85 / 100;
         WindowShot::setBackends(world, fakeScreens);
-        WindowScrollCapture loop({permissions, *fakeScreens, *world, *world, *world, applications, nullptr});
+        WindowScrollCapture loop({permissions, *fakeScreens, *world, *world, *world, applications, cancel, nullptr});
         loop.setGrab([](QRectF region, qreal scale) -> QCoro::Task<QImage> { co_return WindowShot::image(region, scale); });
         loop.setSleep([](int) -> QCoro::Task<void> { co_return; });
         loop.setShowCover([](const QRectF&) {});

@@ -38,7 +38,6 @@
 #include "Screenshot/DocApp.h"
 #include "Screenshot/ScreenCapturer.h"
 #include "Screenshot/ScreenshotService.h"
-#include "Screenshot/ScrollCancel.h"
 #include "Screenshot/ScrollCoverOverlay.h"
 #include "Screenshot/ScrollProgressHUD.h"
 #include "Screenshot/WindowDetector.h"
@@ -65,7 +64,6 @@ DefaultCoordinatorServices::~DefaultCoordinatorServices()
 {
     if (m_scrollWindows) {
         WindowShot::setBackends(nullptr, nullptr);
-        ScrollCancel::setKeyWatch(nullptr);
     }
 }
 
@@ -205,13 +203,12 @@ std::unique_ptr<ScrollCaptureEngine> DefaultCoordinatorServices::makeScrollCaptu
 {
     if (!m_capturePermissions)
         m_capturePermissions = std::make_unique<X11CapturePermissions>(screens());
-    // The frame grabs, the Escape watch, cover and panel take their backends
+    // The frame grabs, cover and panel take their backends
     // once for the program.
     m_scrollWindows = std::make_shared<X11WindowServer>();
     screens();
     // Shared: grabs still running on worker threads keep it alive.
     WindowShot::setBackends(m_scrollWindows, m_screens, std::make_shared<X11WindowRedirector>());
-    ScrollCancel::setKeyWatch(std::make_shared<XInputKeyWatch>());
     auto compositing = std::make_shared<X11CompositingInfo>();
     ScrollCoverOverlay::shared().setCompositingInfo(compositing);
     ScrollProgressHUD::shared().setCompositingInfo(compositing);
@@ -222,9 +219,10 @@ std::unique_ptr<ScrollCaptureEngine> DefaultCoordinatorServices::makeScrollCaptu
     m_runningApps = std::make_unique<X11RunningApplications>();
     m_browsers = std::make_unique<AtspiBrowserBridge>();
     m_viewers = std::make_unique<ProcPdfViewerBridge>(DocApp::viewerRules());
+    m_keyWatch = std::make_unique<XInputKeyWatch>();
     return std::make_unique<ScrollCaptureEngine>(ScrollCaptureEngine::Services{
         *m_scrollWindows, screens(), *m_accessibility, *m_capturePermissions, *m_windowActivation, *m_input,
-        *m_runningApps, *m_browsers, *m_viewers});
+        *m_runningApps, *m_browsers, *m_viewers, *m_keyWatch});
 }
 
 void DefaultCoordinatorServices::ensureDirectories()

@@ -10,6 +10,7 @@ class GlobalHotkeys;
 class BrowserBridge;
 class CapturePermissions;
 class KeyboardInfo;
+class KeyWatch;
 class LoginItemService;
 class InputSynthesis;
 class OverlayDesktop;
@@ -89,6 +90,7 @@ private:
     std::unique_ptr<RunningApplications> m_runningApps;
     std::unique_ptr<BrowserBridge> m_browsers;
     std::unique_ptr<PdfViewerBridge> m_viewers;
+    std::unique_ptr<KeyWatch> m_keyWatch;
     // The editor's results.
     std::unique_ptr<ImageFileDialogs> m_fileDialogs;
     std::unique_ptr<TextRecognizer> m_textRecognizer;

@@ -14,9 +14,10 @@ QCoro::Task<std::optional<PickedWindow>> pickWindow(PickedWindowLookup* lookup, 
 ScrollCaptureEngine::ScrollCaptureEngine(Services services)
     : m_services(services)
     , m_lookup(services.windows, services.accessibility, services.screens)
+    , m_cancel(services.keys)
     , m_loop({services.permissions, services.screens, services.windows, services.activation, services.input,
-              services.applications, &m_lookup})
-    , m_pages(services.applications, services.browsers, services.viewers)
+              services.applications, m_cancel, &m_lookup})
+    , m_pages(services.applications, services.browsers, services.viewers, m_cancel)
     , m_road(std::make_shared<BrowserTargetRoad>(m_pages, m_loop))
 {
 }

@@ -7,6 +7,7 @@
 #include "Screenshot/BrowserCapture.h"
 #include "Screenshot/BrowserTargetRoad.h"
 #include "Screenshot/PickedWindowLookup.h"
+#include "Screenshot/ScrollCancel.h"
 #include "Screenshot/ScrollCapture.h"
 #include "Screenshot/WindowScrollCapture.h"
 
@@ -16,6 +17,7 @@ class AccessibilityTree;
 class BrowserBridge;
 class CapturePermissions;
 class InputSynthesis;
+class KeyWatch;
 class PdfViewerBridge;
 class RunningApplications;
 class ScreenSource;
@@ -34,6 +36,7 @@ public:
         RunningApplications& applications;
         BrowserBridge& browsers;
         PdfViewerBridge& viewers;
+        KeyWatch& keys;
     };
 
     explicit ScrollCaptureEngine(Services services);
@@ -49,6 +52,8 @@ public:
 private:
     Services m_services;
     PickedWindowLookup m_lookup;
+    // One Escape watch for the window loop and the page capture.
+    ScrollCancel m_cancel;
     WindowScrollCapture m_loop;
     BrowserCapture m_pages;
     std::shared_ptr<BrowserTargetRoad> m_road;

@@ -66,10 +66,12 @@ double area(const QRectF& r)
 }
 }
 
-BrowserCapture::BrowserCapture(RunningApplications& apps, BrowserBridge& browsers, PdfViewerBridge& viewers)
+BrowserCapture::BrowserCapture(RunningApplications& apps, BrowserBridge& browsers, PdfViewerBridge& viewers,
+                               ScrollCancel& cancel)
     : m_apps(apps)
     , m_browsers(browsers)
     , m_viewers(viewers)
+    , m_cancel(cancel)
 {
 }
 
@@ -255,13 +257,14 @@ QCoro::Task<BrowserCapture::Result> BrowserCapture::captureTarget(Target target)
     // The progress panel promises that Escape stops a page or document
     // capture; the renderer asks before every band and page.
     struct EscapeWatch {
-        bool active;
-        explicit EscapeWatch(bool on) : active(on) { if (active) ScrollCancel::begin(); }
-        ~EscapeWatch() { if (active) ScrollCancel::end(); }
+        ScrollCancel* cancel;
+        explicit EscapeWatch(ScrollCancel* c) : cancel(c) { if (cancel) cancel->begin(); }
+        ~EscapeWatch() { if (cancel) cancel->end(); }
     };
     const bool ownWatch = !m_stopRequested && target.kind() != Target::Kind::window;
-    EscapeWatch watch(ownWatch);
-    const StopRequested stop = m_stopRequested ? m_stopRequested : StopRequested([] { return ScrollCancel::requested(); });
+    EscapeWatch watch(ownWatch ? &m_cancel : nullptr);
+    ScrollCancel* cancel = &m_cancel;
+    const StopRequested stop = m_stopRequested ? m_stopRequested : StopRequested([cancel] { return cancel->requested(); });
 
     // Pages and documents are rendered whole: nothing can be missing.
     auto whole = [](std::optional<QImage> image) -> Result {

@@ -17,6 +17,7 @@
 class BrowserBridge;
 class PdfViewerBridge;
 class RunningApplications;
+class ScrollCancel;
 
 class BrowserCapture {
 public:
@@ -33,14 +34,17 @@ public:
         bool operator==(const WindowRow&) const = default;
     };
 
-    BrowserCapture(RunningApplications& apps, BrowserBridge& browsers, PdfViewerBridge& viewers);
+    // cancel: the Escape watch asked while a page or document renders, unless
+    // setStopRequested replaces it.
+    BrowserCapture(RunningApplications& apps, BrowserBridge& browsers, PdfViewerBridge& viewers,
+                   ScrollCancel& cancel);
 
     // The scroll-and-stitch loop for plain windows (filled in by the window capture).
     void setWindowScroll(WindowScroll scroll) { m_windowScroll = std::move(scroll); }
     // The off-screen page capture; a fresh page-capture helper per page unless replaced.
     void setPageCapture(PageCapture capture) { m_pageCapture = std::move(capture); }
     // Asked before each band and page; true ends the capture as a stop. By
-    // default the Escape watch of the scrolling capture (ScrollCancel), which
+    // default the Escape watch handed in, which
     // captureTarget runs while it renders a page or document.
     void setStopRequested(StopRequested stop) { m_stopRequested = std::move(stop); }
 
@@ -71,6 +75,7 @@ private:
     RunningApplications& m_apps;
     BrowserBridge& m_browsers;
     PdfViewerBridge& m_viewers;
+    ScrollCancel& m_cancel;
     WindowScroll m_windowScroll;
     PageCapture m_pageCapture;
     StopRequested m_stopRequested;

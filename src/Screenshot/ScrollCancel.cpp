@@ -5,69 +5,59 @@
 
 #include <QCoreApplication>
 #include <QKeyEvent>
-#include <QPointer>
 
 namespace {
-
-bool requestedFlag = false;
-std::shared_ptr<KeyWatch> keyWatch;
-bool watching = false;
 
 // Escape pressed in one of our own windows: raises the flag and is swallowed.
 class LocalEscapeFilter final : public QObject {
 public:
-    using QObject::QObject;
+    LocalEscapeFilter(bool& requested, QObject* parent) : QObject(parent), m_requested(requested) { }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
         if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
-            requestedFlag = true;
+            m_requested = true;
             return true;
         }
         return QObject::eventFilter(watched, event);
     }
-};
 
-QPointer<LocalEscapeFilter> localFilter;
+private:
+    bool& m_requested;
+};
 
 } // namespace
 
-void ScrollCancel::setKeyWatch(std::shared_ptr<KeyWatch> watch)
+ScrollCancel::ScrollCancel(KeyWatch& watch) : m_watch(watch) { }
+
+ScrollCancel::~ScrollCancel()
 {
-    if (watching && keyWatch)
-        keyWatch->stop();
-    watching = false;
-    keyWatch = std::move(watch);
+    end();
 }
 
 void ScrollCancel::begin()
 {
-    requestedFlag = false;
-    if (keyWatch && !watching) {
-        watching = true;
-        if (!keyWatch->start([] { requestedFlag = true; }))
+    m_requested = false;
+    if (!m_watching) {
+        m_watching = true;
+        if (!m_watch.start([this] { m_requested = true; }))
             DebugLog::write(QStringLiteral("SCROLL ESC-Überwachung außerhalb der App nicht verfügbar"));
     }
-    if (!localFilter && QCoreApplication::instance()) {
-        localFilter = new LocalEscapeFilter(QCoreApplication::instance());
-        QCoreApplication::instance()->installEventFilter(localFilter);
+    if (!m_localFilter && QCoreApplication::instance()) {
+        m_localFilter = new LocalEscapeFilter(m_requested, QCoreApplication::instance());
+        QCoreApplication::instance()->installEventFilter(m_localFilter);
     }
 }
 
 void ScrollCancel::end()
 {
-    if (keyWatch && watching)
-        keyWatch->stop();
-    watching = false;
-    if (localFilter) {
-        QCoreApplication::instance()->removeEventFilter(localFilter);
-        delete localFilter;
+    if (m_watching)
+        m_watch.stop();
+    m_watching = false;
+    if (m_localFilter) {
+        QCoreApplication::instance()->removeEventFilter(m_localFilter);
+        delete m_localFilter;
     }
-    requestedFlag = false;
-}
-
-bool ScrollCancel::requested()
-{
-    return requestedFlag;
+    m_requested = false;
 }

@@ -4,19 +4,29 @@
 // pressed in another application is seen through the desktop-wide KeyWatch (and
 // stays with that application); pressed in one of our own windows it is taken
 // by us and goes no further.
-#include <memory>
+#include <QObject>
+#include <QPointer>
 
 class KeyWatch;
 
-class ScrollCancel {
+// A QObject only so that clean-ups posted to the event loop can tell whether
+// it still exists.
+class ScrollCancel : public QObject {
 public:
-    ScrollCancel() = delete;
+    // watch: the desktop-wide watch; when it cannot watch, only our own
+    // windows see Escape. It must outlive this object.
+    explicit ScrollCancel(KeyWatch& watch);
+    ~ScrollCancel();
+    ScrollCancel(const ScrollCancel&) = delete;
+    ScrollCancel& operator=(const ScrollCancel&) = delete;
 
-    // The desktop-wide watch, installed once at start-up; none means only our
-    // own windows see Escape.
-    static void setKeyWatch(std::shared_ptr<KeyWatch> watch);
+    void begin();
+    void end();
+    bool requested() const { return m_requested; }
 
-    static void begin();
-    static void end();
-    static bool requested();
+private:
+    KeyWatch& m_watch;
+    bool m_requested = false;
+    bool m_watching = false;
+    QPointer<QObject> m_localFilter;
 };

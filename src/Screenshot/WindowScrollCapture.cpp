@@ -21,6 +21,7 @@
 
 #include <QApplication>
 #include <QCoroTimer>
+#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 #include <chrono>
@@ -98,10 +99,11 @@ WindowScrollCapture::WindowScrollCapture(Backends backends)
     , m_sleep([](int ms) -> QCoro::Task<void> { co_await QCoro::sleepFor(std::chrono::milliseconds(ms)); })
     , m_showCover([](const QRectF& rect) { ScrollCoverOverlay::shared().show(rect); })
     , m_hideOwnWindows(hideOwnTopLevels)
-    , m_cleanup([] {
+    , m_cleanup([cancel = QPointer<ScrollCancel>(&backends.cancel)] {
         ScrollCoverOverlay::shared().hide();
         ScrollProgressHUD::shared().hide();
-        ScrollCancel::end();
+        if (cancel)
+            cancel->end();
     })
 {
 }
@@ -223,7 +225,7 @@ QCoro::Task<CapturedScreenshot> WindowScrollCapture::captureWindowScrolling(Pick
     //    ends the Escape watch, after the caller has the result.
     const QList<ScreenInfo> screens = m_b.screens.screens();
     const qreal scale = screens.isEmpty() ? 2.0 : screens.first().scale;
-    ScrollCancel::begin();
+    m_b.cancel.begin();
     const std::function<void()> cleanup = m_cleanup;
     OnExit scheduleCleanup([cleanup] {
         if (cleanup)
@@ -363,7 +365,7 @@ QCoro::Task<CapturedScreenshot> WindowScrollCapture::captureWindowScrolling(Pick
                 co_await m_sleep(200);
             }
         }
-        while (proceed && !ScrollCancel::requested()) {
+        while (proceed && !m_b.cancel.requested()) {
             const bool sent = co_await stepper.towardsTop();
             if (!sent)
                 break;
@@ -434,7 +436,7 @@ QCoro::Task<CapturedScreenshot> WindowScrollCapture::captureWindowScrolling(Pick
     // 12. Scroll down step by step; every seam is confirmed before it is stitched.
     if (h <= maxHeightPx - 1) {
         while (strips.size() < maxStrips) {
-            if (ScrollCancel::requested()) {
+            if (m_b.cancel.requested()) {
                 log(QStringLiteral("Abgebrochen (ESC) — bis hier zusammensetzen"));
                 break;
             }
@@ -612,7 +614,7 @@ QCoro::Task<CapturedScreenshot> WindowScrollCapture::captureWindowScrolling(Pick
     // 13. Header (once, with the top frame), strips, footer (once).
     if (strips.isEmpty()) {
         log(QStringLiteral("WARNUNG: kein Streifen — Fenster reagierte evtl. nicht auf synthetisches Scrollen"));
-        if (!incomplete && !ScrollCancel::requested()) {
+        if (!incomplete && !m_b.cancel.requested()) {
             log(QStringLiteral("Unvollständig: nichts gescrollt"));
             incomplete = true;
         }

@@ -26,6 +26,7 @@ class InputSynthesis;
 class PickedWindowLookup;
 class RunningApplications;
 class ScreenSource;
+class ScrollCancel;
 class WindowActivation;
 class WindowServer;
 
@@ -38,6 +39,8 @@ public:
         WindowActivation& activation;
         InputSynthesis& input;
         RunningApplications& applications;
+        // The Escape watch of a run.
+        ScrollCancel& cancel;
         // Only for a diagnostic log line; may be absent.
         const PickedWindowLookup* lookup = nullptr;
     };

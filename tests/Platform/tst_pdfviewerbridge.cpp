@@ -4,7 +4,9 @@
 #include "Platform/X11/X11RunningApplications.h"
 #include "Platform/X11/ProcPdfViewerBridge.h"
 #include "Screenshot/BrowserCapture.h"
+#include "Screenshot/ScrollCancel.h"
 #include "fakes/FakeBrowserBridge.h"
+#include "fakes/FakeKeyWatch.h"
 #include "fakes/FakeRunningApplications.h"
 #include "support/AwaitCapture.h"
 #include "support/IsolatedEnvironment.h"
@@ -72,7 +74,9 @@ private Q_SLOTS:
         apps.apps[viewer->processId()] = {"org.gnome.Evince", "Dokumentenbetrachter"};
         FakeBrowserBridge browsers;
         ProcPdfViewerBridge viewers(DocApp::viewerRules(), QStringLiteral("/proc"), [](quint32) { return QString(); });
-        BrowserCapture capture(apps, browsers, viewers);
+        FakeKeyWatch keys;
+        ScrollCancel cancel(keys);
+        BrowserCapture capture(apps, browsers, viewers, cancel);
         const Target target = capture.resolveTarget(PickedWindow{qint32(viewer->processId()), QRectF(0, 0, 800, 600), 7, {}});
         QCOMPARE(target.kind(), Target::Kind::pdf);
         QCOMPARE(target.pdf().file, QUrl::fromLocalFile(m_first));

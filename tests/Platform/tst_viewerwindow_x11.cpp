@@ -7,6 +7,8 @@
 #include "Platform/X11/X11RunningApplications.h"
 #include "Screenshot/BrowserCapture.h"
 #include "Screenshot/DocApp.h"
+#include "Screenshot/ScrollCancel.h"
+#include "fakes/FakeKeyWatch.h"
 #include "support/AwaitCapture.h"
 #include "support/IsolatedEnvironment.h"
 #include "support/PdfFixtures.h"
@@ -73,7 +75,9 @@ private Q_SLOTS:
 
         AtspiBrowserBridge browsers;
         ProcPdfViewerBridge viewers(DocApp::viewerRules());
-        BrowserCapture capture(running, browsers, viewers);
+        FakeKeyWatch keys;
+        ScrollCancel cancel(keys);
+        BrowserCapture capture(running, browsers, viewers, cancel);
         const PickedWindow picked{qint32(QCoreApplication::applicationPid()), QRectF(100, 100, 640, 480), id, {}};
         const Target target = capture.resolveTarget(picked);
         QCOMPARE(target.kind(), Target::Kind::pdf);
@@ -90,7 +94,7 @@ private Q_SLOTS:
 
         // A window of an application in neither table is scrolled under its name.
         QVERIFY(entry.remove());
-        const Target plain = BrowserCapture(running, browsers, viewers).resolveTarget(picked);
+        const Target plain = BrowserCapture(running, browsers, viewers, cancel).resolveTarget(picked);
         QCOMPARE(plain.kind(), Target::Kind::window);
         QCOMPARE(plain.windowName(), wmClass);
     }

@@ -15,26 +15,26 @@ private Q_SLOTS:
     void init()
     {
         watch = std::make_shared<FakeKeyWatch>();
-        ScrollCancel::setKeyWatch(watch);
+        cancel = std::make_unique<ScrollCancel>(*watch);
     }
 
     void escapeElsewhereRaisesTheFlagUntilEnd()
     {
-        QVERIFY(!ScrollCancel::requested());
+        QVERIFY(!cancel->requested());
         watch->pressEscape(); // not watching yet
-        QVERIFY(!ScrollCancel::requested());
-        ScrollCancel::begin();
+        QVERIFY(!cancel->requested());
+        cancel->begin();
         QVERIFY(watch->watching());
         watch->pressEscape();
-        QVERIFY(ScrollCancel::requested());
-        ScrollCancel::end();
-        QVERIFY(!ScrollCancel::requested());
+        QVERIFY(cancel->requested());
+        cancel->end();
+        QVERIFY(!cancel->requested());
         QVERIFY(!watch->watching());
         QCOMPARE(watch->stops, 1);
         // The next run starts lowered.
-        ScrollCancel::begin();
-        QVERIFY(!ScrollCancel::requested());
-        ScrollCancel::end();
+        cancel->begin();
+        QVERIFY(!cancel->requested());
+        cancel->end();
     }
 
     void escapeInOwnWindowIsTakenOtherKeysPass()
@@ -43,10 +43,10 @@ private Q_SLOTS:
         edit.show();
         edit.setFocus();
         QVERIFY(QTest::qWaitForWindowExposed(&edit));
-        ScrollCancel::begin();
+        cancel->begin();
         QTest::keyClick(&edit, Qt::Key_A);
         QCOMPARE(edit.text(), QStringLiteral("a"));
-        QVERIFY(!ScrollCancel::requested());
+        QVERIFY(!cancel->requested());
 
         bool escapeReached = false;
         struct Probe : QObject {
@@ -61,26 +61,26 @@ private Q_SLOTS:
         probe.reached = &escapeReached;
         edit.installEventFilter(&probe);
         QTest::keyClick(&edit, Qt::Key_Escape);
-        QVERIFY(ScrollCancel::requested());
+        QVERIFY(cancel->requested());
         QVERIFY(!escapeReached);
-        ScrollCancel::end();
-        QVERIFY(!ScrollCancel::requested());
+        cancel->end();
+        QVERIFY(!cancel->requested());
         // After end() Escape reaches the window again.
         QTest::keyClick(&edit, Qt::Key_Escape);
         QVERIFY(escapeReached);
-        QVERIFY(!ScrollCancel::requested());
+        QVERIFY(!cancel->requested());
     }
 
     void withoutDesktopWatchOwnWindowsStillWork()
     {
         watch->available = false;
-        ScrollCancel::begin();
+        cancel->begin();
         QLineEdit edit;
         edit.show();
         QVERIFY(QTest::qWaitForWindowExposed(&edit));
         QTest::keyClick(&edit, Qt::Key_Escape);
-        QVERIFY(ScrollCancel::requested());
-        ScrollCancel::end();
+        QVERIFY(cancel->requested());
+        cancel->end();
     }
 
     void progressAnnouncesChanges()
@@ -98,6 +98,7 @@ private Q_SLOTS:
 
 private:
     std::shared_ptr<FakeKeyWatch> watch;
+    std::unique_ptr<ScrollCancel> cancel;
 };
 
 ZENTU_TEST_MAIN(TestScrollCancel)

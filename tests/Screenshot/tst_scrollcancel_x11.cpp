@@ -69,28 +69,28 @@ class TestScrollCancelX11 : public QObject {
 private Q_SLOTS:
     void escapeInAnotherApplication()
     {
-        ScrollCancel::setKeyWatch(std::make_shared<XInputKeyWatch>());
+        XInputKeyWatch keys;
+        ScrollCancel cancel(keys);
         OtherClient other;
         QVERIFY(QTest::qWaitFor([&] { return other.focus(); }, 5000));
-        ScrollCancel::begin();
+        cancel.begin();
 
         other.type(letterAKeycode);
         QTRY_COMPARE_WITH_TIMEOUT(other.keyPressesReceived(letterAKeycode), 1, 15000);
         QCoreApplication::processEvents();
-        QVERIFY(!ScrollCancel::requested());
+        QVERIFY(!cancel.requested());
 
         other.type(escapeKeycode);
-        QTRY_VERIFY_WITH_TIMEOUT(ScrollCancel::requested(), 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(cancel.requested(), 15000);
         // The other application still got its Escape.
         QTRY_COMPARE_WITH_TIMEOUT(other.keyPressesReceived(escapeKeycode), 1, 15000);
 
-        ScrollCancel::end();
-        QVERIFY(!ScrollCancel::requested());
+        cancel.end();
+        QVERIFY(!cancel.requested());
         other.type(escapeKeycode);
         QTRY_COMPARE_WITH_TIMEOUT(other.keyPressesReceived(escapeKeycode), 2, 15000);
         QCoreApplication::processEvents();
-        QVERIFY(!ScrollCancel::requested());
-        ScrollCancel::setKeyWatch(nullptr);
+        QVERIFY(!cancel.requested());
     }
 };
 

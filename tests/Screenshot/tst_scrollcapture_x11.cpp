@@ -9,7 +9,6 @@
 // size of the content; at most 0.5 % of their rows may differ from it (a
 // seam may be off by a row when a step is measured one row short or long);
 // in practice every row matches.
-#include "Screenshot/ScrollCancel.h"
 #include "Screenshot/ScrollCapture.h"
 #include "Screenshot/ScrollCoverOverlay.h"
 #include "Screenshot/WindowShot.h"

@@ -29,6 +29,7 @@ class TestScrollLoop : public QObject {
     std::shared_ptr<FakeScrollWorld> world;
     std::shared_ptr<FakeScreenSource> screens;
     std::shared_ptr<FakeKeyWatch> keyWatch;
+    std::unique_ptr<ScrollCancel> cancel;
     FakeCapturePermissions permissions;
     FakeRunningApplications apps;
     std::unique_ptr<WindowScrollCapture> capture;
@@ -42,7 +43,7 @@ class TestScrollLoop : public QObject {
         world = std::move(w);
         WindowShot::setBackends(world, screens);
         capture = std::make_unique<WindowScrollCapture>(
-            WindowScrollCapture::Backends{permissions, *screens, *world, *world, *world, apps, nullptr});
+            WindowScrollCapture::Backends{permissions, *screens, *world, *world, *world, apps, *cancel, nullptr});
         capture->setGrab([](QRectF region, qreal scale) -> QCoro::Task<QImage> {
             co_return WindowShot::image(region, scale);
         });
@@ -56,7 +57,7 @@ class TestScrollLoop : public QObject {
         capture->setHideOwnWindows([] {});
         capture->setCleanup([this] {
             ++cleanups;
-            ScrollCancel::end();
+            cancel->end();
         });
     }
 
@@ -85,8 +86,9 @@ private Q_SLOTS:
         DebugLog::restart();
         screens = std::make_shared<FakeScreenSource>();
         screens->addScreen(1, QRectF(0, 0, 1920, 1080), 1, Qt::gray);
+        cancel.reset(); // after the previous test's posted clean-up ran
         keyWatch = std::make_shared<FakeKeyWatch>();
-        ScrollCancel::setKeyWatch(keyWatch);
+        cancel = std::make_unique<ScrollCancel>(*keyWatch);
         permissions = FakeCapturePermissions();
         apps = FakeRunningApplications();
         apps.apps.insert(FakeScrollWorld::pid, {QStringLiteral("org.example.List"), QStringLiteral("Liste")});
@@ -100,7 +102,7 @@ private Q_SLOTS:
     {
         capture.reset();
         WindowShot::setBackends(nullptr, nullptr);
-        ScrollCancel::end();
+        cancel->end();
     }
 
     void wholeWindowGivesHeaderEveryRowFooterWithoutScrollbar()
@@ -272,7 +274,7 @@ private Q_SLOTS:
             void activate(quint32) override { }
             std::optional<quint32> activeWindow() override { return FakeScrollWorld::otherWindow; }
         } refusing;
-        WindowScrollCapture stubborn({permissions, *screens, *world, refusing, *world, apps, nullptr});
+        WindowScrollCapture stubborn({permissions, *screens, *world, refusing, *world, apps, *cancel, nullptr});
         stubborn.setSleep([](int) -> QCoro::Task<void> { co_return; });
         stubborn.setShowCover([](const QRectF&) {});
         stubborn.setHideOwnWindows([] {});
@@ -430,7 +432,7 @@ private Q_SLOTS:
         setUpWorld(std::make_shared<FakeScrollWorld>(200, 300, 900));
         FakeBrowserBridge browsers;
         FakePdfViewerBridge viewers;
-        BrowserCapture pages(apps, browsers, viewers);
+        BrowserCapture pages(apps, browsers, viewers, *cancel);
         BrowserTargetRoad road(pages, *capture);
         const PickedWindow picked{FakeScrollWorld::pid, world->bounds, FakeScrollWorld::window, std::nullopt};
         Target target = road.resolveTarget(picked);
@@ -449,7 +451,7 @@ private Q_SLOTS:
         editor.show();
         QWidget trayIcon(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::BypassWindowManagerHint);
         trayIcon.show();
-        WindowScrollCapture loop({permissions, *screens, *world, *world, *world, apps, nullptr});
+        WindowScrollCapture loop({permissions, *screens, *world, *world, *world, apps, *cancel, nullptr});
         loop.setGrab([](QRectF region, qreal scale) -> QCoro::Task<QImage> { co_return WindowShot::image(region, scale); });
         loop.setSleep([](int) -> QCoro::Task<void> { co_return; });
         loop.setShowCover([](const QRectF&) {});

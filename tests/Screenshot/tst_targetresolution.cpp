@@ -30,6 +30,8 @@ class TestTargetResolution : public QObject {
     FakeRunningApplications apps;
     FakeBrowserBridge browsers;
     FakePdfViewerBridge viewers;
+    FakeKeyWatch keys;
+    ScrollCancel cancel{keys};
 
 private Q_SLOTS:
     void init()
@@ -82,7 +84,7 @@ private Q_SLOTS:
 
     void browserWindowBecomesItsTab()
     {
-        BrowserCapture capture(apps, browsers, viewers);
+        BrowserCapture capture(apps, browsers, viewers, cancel);
         browsers.list = "2000\t0\t3000\t900\thttps://far.example/\n"
                         "100\t50\t1300\t850\thttps://www.example.org/news/today.html\n";
         const Target t = capture.resolveTarget(picked(chromePid));
@@ -104,7 +106,7 @@ private Q_SLOTS:
         // No usable row (accessibility off lists nothing; an empty or broken
         // URL; only another window listed) or no answer at all: the window is
         // captured by scrolling, and the log says why.
-        BrowserCapture capture(apps, browsers, viewers);
+        BrowserCapture capture(apps, browsers, viewers, cancel);
         for (const char* list : {"", "100\t50\t1300\t850\t\n", "100\t50\t1300\t850\thttp://exa mple.org/%%\n",
                                  "1400\t50\t2600\t850\thttps://unrelated.example/\n"}) {
             browsers.list = QString::fromUtf8(list);
@@ -123,7 +125,7 @@ private Q_SLOTS:
 
     void sectionsAndOtherAppsAreScrolled()
     {
-        BrowserCapture capture(apps, browsers, viewers);
+        BrowserCapture capture(apps, browsers, viewers, cancel);
         PickedWindow section = picked(chromePid);
         section.scrollRegion = QRectF(200, 300, 400, 400);
         const Target s = capture.resolveTarget(section);
@@ -148,7 +150,7 @@ private Q_SLOTS:
 
     void viewerWindowBecomesItsDocument()
     {
-        BrowserCapture capture(apps, browsers, viewers);
+        BrowserCapture capture(apps, browsers, viewers, cancel);
         viewers.docs = {"/data/notes.txt", "/data/Plan.PDF", "/data/other.pdf"};
         const Target t = capture.resolveTarget(picked(evincePid));
         QCOMPARE(t.kind(), Target::Kind::pdf);
@@ -180,7 +182,7 @@ private Q_SLOTS:
 
     void systemViewerNumbersDocumentsBeforeFiltering()
     {
-        BrowserCapture capture(apps, browsers, viewers);
+        BrowserCapture capture(apps, browsers, viewers, cancel);
         viewers.docs = {"/d/a.pdf", "/d/b.png", "/d/c.pdf"};
         const QList<Doc> docs = capture.openPDFs(DocApp::table().first(), previewPid, 0);
         QCOMPARE(docs, (QList<Doc>{{QUrl::fromLocalFile("/d/a.pdf"), 1}, {QUrl::fromLocalFile("/d/c.pdf"), 3}}));
@@ -198,7 +200,7 @@ private Q_SLOTS:
     {
         const QString file = m_dir.filePath("Folien.PDF");
         QVERIFY(PdfFixtures::writeColouredPages(file, QSizeF(720, 360), {Qt::red, Qt::green}));
-        BrowserCapture capture(apps, browsers, viewers);
+        BrowserCapture capture(apps, browsers, viewers, cancel);
         bool pageCaptured = false;
         capture.setPageCapture([&](QUrl) -> QCoro::Task<std::optional<QImage>> {
             pageCaptured = true;
@@ -227,7 +229,7 @@ private Q_SLOTS:
         const QString shown = m_dir.filePath("shown.pdf");
         QVERIFY(PdfFixtures::writeColouredPages(onDisk, QSizeF(720, 360), {Qt::red}));
         QVERIFY(PdfFixtures::writeColouredPages(shown, QSizeF(720, 360), {Qt::red, Qt::blue}));
-        BrowserCapture capture(apps, browsers, viewers);
+        BrowserCapture capture(apps, browsers, viewers, cancel);
 
         // The system viewer's live copy is rendered (two pages) and then removed.
         viewers.copySource = shown;
@@ -269,7 +271,7 @@ private Q_SLOTS:
 
     void windowsGoToTheScrollLoopAndStopsAreHonoured()
     {
-        BrowserCapture capture(apps, browsers, viewers);
+        BrowserCapture capture(apps, browsers, viewers, cancel);
         PickedWindow seen;
         QString seenName;
         capture.setWindowScroll([&](PickedWindow w, QString name) -> QCoro::Task<BrowserCapture::Result> {
@@ -296,10 +298,10 @@ private Q_SLOTS:
     void escapeStopsDocumentCapture()
     {
         auto keys = std::make_shared<FakeKeyWatch>();
-        ScrollCancel::setKeyWatch(keys);
+        ScrollCancel escape(*keys);
         const QString file = m_dir.filePath("esc.pdf");
         QVERIFY(PdfFixtures::writeColouredPages(file, QSizeF(720, 360), {Qt::red, Qt::green}));
-        BrowserCapture capture(apps, browsers, viewers);
+        BrowserCapture capture(apps, browsers, viewers, escape);
         const Target doc = Target::pdf(Doc{QUrl::fromLocalFile(file), std::nullopt});
 
         // Escape pressed elsewhere on the desktop while the pages render.
@@ -313,7 +315,6 @@ private Q_SLOTS:
         // Without Escape the same document renders whole.
         out = awaitCapture([&] { return capture.captureTarget(doc); });
         QCOMPARE(out.image->size(), QSize(1440, 1440));
-        ScrollCancel::setKeyWatch(nullptr);
     }
 
     void tablesKnowLinuxIdentities()

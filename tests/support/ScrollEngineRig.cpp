@@ -23,7 +23,7 @@ ScrollEngineRig::ScrollEngineRig()
     m_noAccessibility.available = false;
     m_engine = std::make_unique<ScrollCaptureEngine>(ScrollCaptureEngine::Services{
         *m_windows, *m_screens, m_noAccessibility, *m_permissions, m_activation, m_input, m_identity, m_browsers,
-        m_viewers});
+        m_viewers, m_keys});
     m_capture = std::make_unique<ScrollCapture>(m_engine->picker(), m_engine->road());
 }
 

@@ -15,6 +15,7 @@
 #include "Screenshot/CapturedScreenshot.h"
 #include "Screenshot/DocApp.h"
 #include "fakes/FakeAccessibilityTree.h"
+#include "fakes/FakeKeyWatch.h"
 
 #include <QCoroTask>
 #include <memory>
@@ -43,6 +44,8 @@ private:
     FakeAccessibilityTree m_noAccessibility;
     AtspiBrowserBridge m_browsers;
     ProcPdfViewerBridge m_viewers{DocApp::viewerRules()};
+    // Escape is seen in our own windows only, as the runs here need.
+    FakeKeyWatch m_keys;
     std::unique_ptr<ScrollCaptureEngine> m_engine;
     std::unique_ptr<ScrollCapture> m_capture;
 };
