@@ -73,6 +73,10 @@ XcbConnection::XcbConnection(const QByteArray& display) : m_shmPool(std::make_sh
     m_screen = it.data;
     m_screenNumber = screenNumber;
 
+    // Every backend opens one of these, some per call: ask for all extensions
+    // in one round trip instead of one each.
+    for (xcb_extension_t* ext : {&xcb_shm_id, &xcb_composite_id, &xcb_xfixes_id, &xcb_randr_id, &xcb_res_id, &xcb_test_id})
+        xcb_prefetch_extension_data(c, ext);
     if (extensionPresent(c, &xcb_shm_id)) {
         XcbReply<xcb_shm_query_version_reply_t> v(xcb_shm_query_version_reply(c, xcb_shm_query_version(c), nullptr));
         m_hasShm = bool(v);
