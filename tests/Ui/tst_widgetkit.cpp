@@ -5,7 +5,6 @@
 #include "Ui/HoverRowButton.h"
 #include "Ui/Popover.h"
 #include "Ui/SegmentedControl.h"
-#include "Ui/ToggleSwitch.h"
 #include "support/IsolatedEnvironment.h"
 
 #include <QLabel>
@@ -35,15 +34,6 @@ private Q_SLOTS:
         QCOMPARE(c.currentIndex(), 2);
         QTest::mouseClick(&c, Qt::LeftButton, {}, c.segmentRect(2).center().toPoint());
         QCOMPARE(changed.count(), 1);
-    }
-
-    void toggleSlides()
-    {
-        ToggleSwitch t;
-        t.show();
-        QTest::mouseClick(&t, Qt::LeftButton);
-        QVERIFY(t.isChecked());
-        QTRY_COMPARE(t.knobPosition(), 1.0);
     }
 
     void frameClockRunsOnlyWhileSomethingIsShown()
