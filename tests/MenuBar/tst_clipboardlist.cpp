@@ -1,7 +1,6 @@
 // The clipboard list over a real store: search and type filters, empty
-// states, pages of twenty, a click copying an entry back, the hover following
-// the pointer, and what a row says about its entry.
-#include "Localization/RelativeTimeFormatter.h"
+// states, pages of twenty, the hover following the pointer when a click copies
+// an entry back to the top, and what a row says about its entry.
 #include "MenuBar/ClipboardHistoryView.h"
 #include "MenuBar/ClipboardRowView.h"
 #include "PanelFixture.h"
@@ -125,27 +124,6 @@ private Q_SLOTS:
         QTRY_COMPARE(panel.rows().size(), 40);
     }
 
-    void aClickCopiesTheEntryBackAsTheAppsOwn()
-    {
-        PanelFixture f;
-        auto& store = *f.clipboardStore;
-        store.addText(QStringLiteral("alt"), std::nullopt);
-        store.addText(QStringLiteral("neu"), std::nullopt);
-        int internalWrites = 0;
-        store.onInternalWrite = [&] { ++internalWrites; };
-        ClipboardHistoryView view(false, true, store);
-        view.resize(316, 240);
-        view.show();
-        QTest::mouseClick(view.rows().at(1), Qt::LeftButton, {}, QPoint(20, 10));
-        QCOMPARE(f.clipboard.string(), std::optional<QString>(QStringLiteral("alt")));
-        QCOMPARE(internalWrites, 1); // so the monitor does not record it again
-        QCOMPARE(view.rows().first()->item().preview, QStringLiteral("alt"));
-        QVERIFY(view.rows().first()->justCopied());
-        // The mark moves with the next copy.
-        QTest::mouseClick(view.rows().at(1), Qt::LeftButton, {}, QPoint(20, 10));
-        QVERIFY(view.rows().first()->justCopied() && !view.rows().at(1)->justCopied());
-    }
-
     void hoverFollowsThePointer()
     {
         PanelFixture f;
@@ -170,7 +148,9 @@ private Q_SLOTS:
         QCursor::setPos(third->mapToGlobal(third->rect().center()));
         QTRY_COMPARE(hovered(), QStringList{"drei"});
         QTest::mouseClick(third, Qt::LeftButton, {}, third->rect().center());
+        QCOMPARE(f.clipboard.string(), std::optional<QString>(QStringLiteral("drei")));
         QCOMPARE(view.rows().first()->item().preview, QStringLiteral("drei"));
+        QVERIFY(view.rows().first()->justCopied() && !view.rows().at(1)->justCopied());
         QTRY_COMPARE(hovered(), QStringList{"zwei"});
         QVERIFY(!view.rows().first()->favoriteButton()->isVisible());
 
@@ -211,11 +191,6 @@ private Q_SLOTS:
         QVERIFY(ClipboardRowView(image, true, *f.clipboardStore, &resolver).showsImageThumbnail());
         QVERIFY(QFile::remove(Storage::clipboardImagesDirectory() + QLatin1Char('/') + *image.imageFileName));
         QVERIFY(!ClipboardRowView(image, true, *f.clipboardStore, &resolver).showsImageThumbnail());
-
-        // Times in the interface language.
-        const QDateTime now = QDateTime::currentDateTimeUtc();
-        QCOMPARE(RelativeTimeFormatter::abbreviated(now.addSecs(-300), now, "de"), QStringLiteral("vor 5 Min."));
-        QCOMPARE(RelativeTimeFormatter::abbreviated(now.addSecs(-3 * 86400), now, "en"), QStringLiteral("3 days ago"));
     }
 };
 

@@ -137,8 +137,6 @@ private Q_SLOTS:
         QCOMPARE(panel.tiles().size(), 12);
         QCOMPARE(panel.tiles().last()->item().id, added.first().id);
 
-        p.f.clipboardStore->addText(QStringLiteral("hallo"), std::nullopt);
-        QCOMPARE(panel.clipboardList()->rows().size(), 1);
     }
 
     void cardsCloseThePanelBeforeTheCapture()
@@ -226,13 +224,6 @@ private Q_SLOTS:
         QCOMPARE(rec.editorImages.first().pixelColor(5, 5), QColor(Qt::red));
 
         std::unique_ptr<QMenu> menu(tile.makeContextMenu());
-        trigger(menu.get(), "Favorit");
-        QVERIFY(f.screenshotStore->items().first().isFavorite);
-        tile.setItem(f.screenshotStore->items().first());
-        menu.reset(tile.makeContextMenu());
-        trigger(menu.get(), "Favorit entfernen");
-        QVERIFY(!f.screenshotStore->items().first().isFavorite);
-
         trigger(menu.get(), "Im Dateimanager zeigen");
         QCOMPARE(f.workspace.revealedFiles, QStringList{Storage::screenshotsDirectory() + QLatin1Char('/') + item.fileName});
         QVERIFY(rec.notices.isEmpty());

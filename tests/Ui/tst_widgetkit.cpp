@@ -1,13 +1,10 @@
 // The widget kit's behaviour under the pointer: clicks that land in padding
-// and on segment edges count, the frame clock stops once nothing is shown,
-// and a popover opens below its anchor.
+// and on segment edges count, and the frame clock stops once nothing is shown.
 #include "Ui/FrameClock.h"
 #include "Ui/HoverRowButton.h"
-#include "Ui/Popover.h"
 #include "Ui/SegmentedControl.h"
 #include "support/IsolatedEnvironment.h"
 
-#include <QLabel>
 #include <QSignalSpy>
 
 class TestWidgetKit : public QObject {
@@ -47,28 +44,6 @@ private Q_SLOTS:
         w.hide();
         QTRY_VERIFY(!FrameClock::shared().isRunning());
         FrameClock::shared().detach(&w);
-    }
-
-    void popoverOpensBelowItsAnchor()
-    {
-        QWidget host;
-        host.setGeometry(200, 200, 300, 200);
-        auto* anchor = new QWidget(&host);
-        anchor->setGeometry(100, 20, 40, 20);
-        host.show();
-        Popover pop;
-        auto* content = new QLabel(QStringLiteral("Inhalt"));
-        content->setFixedSize(120, 40);
-        pop.setContent(content);
-        pop.showAt(anchor);
-        QVERIFY(pop.isVisible());
-        QVERIFY(pop.arrowOnTop());
-        const QRect a(anchor->mapToGlobal(QPoint(0, 0)), anchor->size());
-        QCOMPARE(pop.y(), a.bottom() + 1);
-        QVERIFY(qAbs(pop.geometry().center().x() - a.center().x()) <= 1);
-        QSignalSpy closed(&pop, &Popover::closed);
-        pop.hide();
-        QCOMPARE(closed.count(), 1);
     }
 };
 
