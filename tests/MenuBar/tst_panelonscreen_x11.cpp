@@ -192,8 +192,15 @@ private Q_SLOTS:
             m_x.click(m_icon.center());
             (void)QTest::qWaitFor([&] { return panel().isValid(); }, 3000);
         }
-        QTRY_VERIFY_WITH_TIMEOUT(panel().isValid(), 15000);
-        const QRect p = panel();
+        // Placed again whenever its content changes size: click once it holds still.
+        QRect p, last;
+        int same = 0;
+        QVERIFY(QTest::qWaitFor([&] {
+            p = panel();
+            same = p.isValid() && p == last ? same + 1 : 0;
+            last = p;
+            return same >= 10; // about a tenth of a second
+        }, 15000));
         m_x.click(QPoint(p.left() + 40, p.bottom() - 14)); // "Einstellungen", left in the footer
         QTRY_VERIFY_WITH_TIMEOUT(settingsWindow() != XCB_NONE, 15000);
         m_settings = m_x.rootGeometry(settingsWindow());
