@@ -1,6 +1,6 @@
 // The capturer's and the window detector's rules on fake screens and windows:
 // which screens a freeze holds, the pixel sizes asked for, cut-outs, rounded
-// corners, the screen under the pointer, which windows the overlay offers.
+// corners, which windows the overlay offers.
 #include "Screenshot/ScreenCapturer.h"
 #include "Screenshot/WindowDetector.h"
 #include "fakes/FakeScreenSource.h"
@@ -115,22 +115,6 @@ private Q_SLOTS:
         QCOMPARE(cut.pixel(99, 50), qRgb(110, 70, 77));
         cut.setPixel(0, 0, qRgb(1, 2, 3));
         QCOMPARE(cut.pixel(0, 0), qRgb(1, 2, 3));
-    }
-
-    void screenUnderAPoint()
-    {
-        FakeScreenSource screens;
-        FakeWindowServer windows;
-        screens.addScreen(1, QRectF(0, 0, 1000, 800), 1.0, Qt::red);
-        screens.addScreen(2, QRectF(1000, 0, 1000, 800), 2.0, Qt::green);
-        ScreenCapturer capturer(screens, windows);
-        screens.pointer = QPointF(1000, 799.5);
-        QCOMPARE(*capturer.screenUnderPointer()->displayID, 2u);
-        screens.pointer = QPointF(999.9, 0);
-        QCOMPARE(*capturer.screenUnderPointer()->displayID, 1u);
-        screens.pointer = QPointF(1500, 800); // below every screen: the main one
-        QCOMPARE(*capturer.screenUnderPointer()->displayID, 1u);
-        QVERIFY(!ScreenCapturer::screenContaining({}, QPointF()));
     }
 
     void detectorKeepsOrdinaryVisibleWindowsInOrder()

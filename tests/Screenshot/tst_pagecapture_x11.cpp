@@ -22,7 +22,6 @@ const QList<QColor> sectionColours = {QColor(200, 30, 30), QColor(30, 160, 30), 
                                       QColor(200, 200, 30), QColor(120, 60, 20), QColor(20, 120, 120),
                                       QColor(90, 90, 90), QColor(250, 150, 0), QColor(60, 0, 120),
                                       QColor(0, 90, 40)};
-const QColor headerColour(255, 0, 255);
 const QColor stickyColour(0, 255, 255);
 
 QByteArray pageHtml()

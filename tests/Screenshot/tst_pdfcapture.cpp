@@ -14,14 +14,6 @@
 #include <QProcess>
 #include <QStandardPaths>
 
-namespace {
-bool near(QColor a, QColor b)
-{
-    return std::abs(a.red() - b.red()) < 12 && std::abs(a.green() - b.green()) < 12
-        && std::abs(a.blue() - b.blue()) < 12;
-}
-}
-
 class TestPdfCapture : public QObject {
     Q_OBJECT
     QTemporaryDir m_dir;
@@ -38,20 +30,6 @@ class TestPdfCapture : public QObject {
     }
 
 private Q_SLOTS:
-    void twoA4PagesStackTopToBottom()
-    {
-        const QString file = path("a4.pdf");
-        QVERIFY(PdfFixtures::writeColouredPages(file, QSizeF(595, 842), {Qt::red, Qt::blue}));
-        const QImage image = render(file);
-        QCOMPARE(image.size(), QSize(1440, 4076));
-        // 842 × 1440 / 595 = 2037.8 → 2038 rows per page; first page on top,
-        // no gap between the pages.
-        QVERIFY(near(image.pixelColor(700, 10), Qt::red));
-        QVERIFY(near(image.pixelColor(700, 2030), Qt::red));
-        QVERIFY(near(image.pixelColor(700, 2046), Qt::blue));
-        QVERIFY(near(image.pixelColor(700, 4070), Qt::blue));
-    }
-
     void rotationAndCropBoxDecideThePageSize_data()
     {
         QTest::addColumn<QStringList>("pages");

@@ -135,11 +135,7 @@ private Q_SLOTS:
         QCOMPARE(s.window(), section);
         QCOMPARE(browsers.askedPid, 0); // never asked for a tab
 
-        const Target w = capture.resolveTarget(picked(editorPid));
-        QCOMPARE(w.kind(), Target::Kind::window);
-        QCOMPARE(w.windowName(), QStringLiteral("Texteditor"));
-
-        apps.apps[editorPid].name.clear();
+        apps.apps[editorPid].name.clear(); // an app without a name
         QCOMPARE(capture.resolveTarget(picked(editorPid)).windowName(), QStringLiteral("Fenster"));
 
         QCOMPARE(captureErrorOf([&] { capture.resolveTarget(picked(999)); }),
@@ -156,8 +152,6 @@ private Q_SLOTS:
         const Target t = capture.resolveTarget(picked(evincePid));
         QCOMPARE(t.kind(), Target::Kind::pdf);
         QCOMPARE(t.pdf(), (Doc{QUrl::fromLocalFile("/data/Plan.PDF"), std::nullopt}));
-        QCOMPARE(viewers.askedPid, evincePid);
-        QCOMPARE(viewers.askedWindow, quint32(0x2a00007));
 
         // A document is a PDF by its content, whatever it is called.
         const QString renamed = m_dir.filePath("Bericht.dat");
