@@ -153,6 +153,11 @@ private Q_SLOTS:
         QVERIFY(view.rows().first()->justCopied() && !view.rows().at(1)->justCopied());
         QTRY_COMPARE(hovered(), QStringList{"zwei"});
         QVERIFY(!view.rows().first()->favoriteButton()->isVisible());
+        // The lit row's trash removes that entry.
+        QTRY_VERIFY(view.rows().at(2)->deleteButton()->isVisible());
+        QTest::mouseClick(view.rows().at(2)->deleteButton(), Qt::LeftButton);
+        QCOMPARE(f.clipboardStore->items().size(), 2);
+        QCOMPARE(f.clipboardStore->items().last().preview, QStringLiteral("eins"));
 
         // Closed under the pointer and opened again elsewhere: nothing lit.
         view.hide();

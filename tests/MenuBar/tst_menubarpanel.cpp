@@ -224,6 +224,12 @@ private Q_SLOTS:
         QCOMPARE(rec.editorImages.first().pixelColor(5, 5), QColor(Qt::red));
 
         std::unique_ptr<QMenu> menu(tile.makeContextMenu());
+        trigger(menu.get(), "Favorit");
+        QVERIFY(f.screenshotStore->items().first().isFavorite);
+        tile.setItem(f.screenshotStore->items().first());
+        menu.reset(tile.makeContextMenu());
+        trigger(menu.get(), "Favorit entfernen");
+        QVERIFY(!f.screenshotStore->items().first().isFavorite);
         trigger(menu.get(), "Im Dateimanager zeigen");
         QCOMPARE(f.workspace.revealedFiles, QStringList{Storage::screenshotsDirectory() + QLatin1Char('/') + item.fileName});
         QVERIFY(rec.notices.isEmpty());

@@ -320,6 +320,10 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowActive(&host.window));
         HotkeyRecorderView* recorder = tab->recorder(HotkeyAction::captureFullScreen);
         QCOMPARE(QAccessible::queryAccessibleInterface(recorder)->text(QAccessible::Name), recorder->text());
+        for (QWidget* w : tab->findChildren<QWidget*>())
+            if (w->focusPolicy() & Qt::TabFocus)
+                QVERIFY2(!QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name).isEmpty(),
+                         w->metaObject()->className());
 
         // Escape calls neither the store nor the registration.
         const int writes = f.defaults.writes;
