@@ -1,6 +1,6 @@
-// Annotation geometry: the aspect fit both ways with clamping, degenerate
-// arrows and segments, and the speech-bubble outline, including flat boxes and
-// a tip on the centre (no NaN may reach the painter).
+// Annotation geometry where it can go wrong: view points outside the picture
+// or on an empty view, arrows without a direction, and speech bubbles on flat
+// boxes or with the tip on the centre (no NaN may reach the painter).
 #include "Editor/AnnotationGeometry.h"
 #include "support/IsolatedEnvironment.h"
 
@@ -20,42 +20,18 @@ bool finite(const QRectF& r)
 class tst_AnnotationGeometry : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void fitBothWays()
+    void viewPointsAreClampedIntoThePicture()
     {
         // A 200 × 100 image in a 400 × 400 view: scale 2, letterboxed by 100 above and below.
         const struct { const char* name; QSizeF image, view; QPointF viewPt, imagePt; } cases[] = {
             {"inside", {200, 100}, {400, 400}, {100, 200}, {50, 50}},
-            {"left of the image", {200, 100}, {400, 400}, {-30, 250}, {0, 75}},
             {"beyond bottom right", {200, 100}, {400, 400}, {900, 900}, {200, 100}},
-            // Degenerate sizes map one to one, still clamped into the image.
             {"empty view", {200, 100}, {0, 300}, {150, 250}, {150, 100}},
             {"negative image", {-5, 100}, {300, 300}, {40, 40}, {0, 40}},
         };
         for (const auto& c : cases)
             QVERIFY2(imagePoint(c.viewPt, c.image, c.view) == c.imagePt, c.name);
-        QCOMPARE(viewPoint({50, 50}, {200, 100}, {400, 400}), QPointF(100, 200));
-    }
-
-    void degenerateArrowAndSegment()
-    {
-        // No direction: both head strokes collapse onto the end.
         QCOMPARE(arrowHead({7, 9}, {7, 9}, 4), std::pair(QPointF(7, 9), QPointF(7, 9)));
-        QCOMPARE(distance({50, 12}, {0, 0}, {100, 0}), 12.0);
-        QCOMPARE(distance({103, 4}, {0, 0}, {100, 0}), 5.0);  // beyond an end: to that end
-        QCOMPARE(distance({-6, -8}, {0, 0}, {100, 0}), 10.0); // before the start
-        QCOMPARE(distance({3, 4}, {0, 0}, {0, 0}), 5.0);      // ends coincide
-    }
-
-    void splicedOutline()
-    {
-        const QRectF box(100, 100, 200, 100);
-        const QPainterPath path = SpeechBubble::spliced(box, {150, 260}, {160, 200}, 0.16);
-        // The tail reaches the tip and the bubble stays closed around its body.
-        QVERIFY(path.contains(QPointF(150, 240)));
-        QVERIFY(path.contains(box.center()));
-        QVERIFY(!path.contains(QPointF(250, 240)));
-        QVERIFY(!path.contains(QPointF(101, 101))); // rounded corner cut away
-        QCOMPARE(path.boundingRect().bottom(), 260.0);
     }
 
     void degenerateBubbles()
@@ -71,7 +47,6 @@ private Q_SLOTS:
             QVERIFY(finite(SpeechBubble::spliced(box, tip, box.bottomLeft(), 0.16).boundingRect()));
         }
     }
-
 };
 
 ZENTU_TEST_MAIN(tst_AnnotationGeometry)

