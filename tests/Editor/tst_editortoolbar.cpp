@@ -120,17 +120,6 @@ struct Editor {
     }
 };
 
-// A press at one end of the slider's groove, moves across it and a release at the other end.
-void drag(QSlider* slider, double fromFraction, double toFraction)
-{
-    const int y = slider->height() / 2;
-    auto x = [slider](double f) { return int(4 + f * (slider->width() - 8)); };
-    QTest::mousePress(slider, Qt::LeftButton, {}, QPoint(x(fromFraction), y));
-    for (int i = 1; i <= 8; ++i)
-        QTest::mouseMove(slider, QPoint(x(fromFraction + (toFraction - fromFraction) * i / 8.0), y));
-    QTest::mouseRelease(slider, Qt::LeftButton, {}, QPoint(x(toFraction), y));
-}
-
 } // namespace
 
 class tst_EditorToolbar : public QObject {
@@ -273,11 +262,6 @@ private Q_SLOTS:
     void styleControlsReachTheSelection()
     {
         Editor f;
-        // Two blur areas: a drag of the strength changes both, as one step.
-        f.select({3, 4});
-        drag(f.slider(Flag::blur)->inlineSlider(), 0.3, 0.8);
-        QVERIFY(f.at(3).blurAmount > 70 && f.at(3).blurAmount == f.at(4).blurAmount);
-        QCOMPARE(f.vm.undoCount(), 1);
         // The bubble's shape and the dashed switch.
         f.select({5});
         SegmentedControl* bubble = f.row.bubblePicker();
@@ -290,7 +274,7 @@ private Q_SLOTS:
         Q_EMIT f.row.fillWell()->colorEdited({0.1, 0.2, 0.9, 0.5});
         QCOMPARE(f.at(1).fillColor, std::optional(RGBAColor{0.1, 0.2, 0.9, 0.5}));
         QVERIFY(f.vm.state().fillEnabled && f.row.fillSwitch()->isChecked());
-        QCOMPARE(f.vm.undoCount(), 4);
+        QCOMPARE(f.vm.undoCount(), 3);
 
         // The cursor grid: a cell restyles the placed cursor and closes; the highlight brings its controls.
         f.vm.setTool(EditorTool::cursor);
@@ -339,9 +323,6 @@ private Q_SLOTS:
         f.vm.setZoom(39.9);
         zoom.plusButton()->click();
         QVERIFY(f.vm.zoom() == 40.0 && !zoom.plusButton()->isEnabled());
-        f.press(Qt::CTRL | Qt::Key_0);
-        QCOMPARE(zoom.percentButton()->text(), QStringLiteral("100%"));
-
         HistoryControls& h = f.root.historyControls();
         DeleteResetControls& d = f.root.deleteResetControls();
         QVERIFY(!h.undoButton()->isEnabled() && !h.redoButton()->isEnabled());

@@ -371,10 +371,6 @@ private Q_SLOTS:
         for (const auto& c : cases) {
             EditorViewModel vm(image, std::nullopt, env);
             vm.setTool(c.tool);
-            vm.setLineWidth(1);
-            vm.setDashed(true);
-            vm.setCornerRadius(6);
-            vm.setFillEnabled(true);
             vm.beginDrag(c.drag.first());
             for (QPointF p : c.drag)
                 vm.updateDrag(p);
@@ -388,13 +384,6 @@ private Q_SLOTS:
             const AnnotationObject& a = vm.state().annotations.first();
             QVERIFY2(a.kind == *annotationKind(c.tool) && a.points == c.points, c.name);
             QVERIFY2(vm.selectedAnnotationID() == a.id && a.color == vm.state().selectedColor, c.name);
-            // Each kind takes the settings that apply to it, and only those.
-            const bool outlined = c.tool == T::arrow || c.tool == T::line || c.tool == T::rectangle || c.tool == T::ellipse;
-            QVERIFY2(a.dashed.has_value() == outlined, c.name);
-            QVERIFY2(a.lineWidth == (c.tool == T::speechBubble ? 2 : 1), c.name);
-            QVERIFY2(a.blurAmount == (c.tool == T::blur ? std::optional(30.0) : std::nullopt), c.name);
-            QVERIFY2(a.fillColor.has_value() == (c.tool == T::rectangle || c.tool == T::ellipse), c.name);
-            QVERIFY2(a.cornerRadius.has_value() == (c.tool == T::rectangle), c.name);
             if (c.tool == T::speechBubble) // its words are typed right away
                 QVERIFY2(a.text == QString() && vm.editingBubbleID() == a.id, c.name);
         }

@@ -88,13 +88,10 @@ private Q_SLOTS:
             o.vm().cropUpdate({50, 50}, {200, 150});
             o.vm().endCropDrag();
         };
-        // Return and keypad Enter apply the draft with the crop tool, not reaching the field.
-        draft();
-        QTest::keyClick(o.probe, Qt::Key_Return);
-        QCOMPARE(o.vm().original().size(), QSize(150, 100));
+        // Keypad Enter applies the draft with the crop tool, not reaching the field (so does Return).
         draft();
         QTest::keyClick(o.probe, Qt::Key_Enter, Qt::KeypadModifier);
-        QCOMPARE(o.vm().original().size(), QSize(100, 50)); // clipped to the cut picture
+        QCOMPARE(o.vm().original().size(), QSize(150, 100));
         QCOMPARE(o.probe->keys.size(), 2);
         // With another tool the draft stays, but Return passes on; Escape removes it, whatever the tool.
         draft();

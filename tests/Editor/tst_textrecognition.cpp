@@ -51,23 +51,14 @@ private Q_SLOTS:
                      qPrintable(QStringLiteral("no %1 data in %2").arg(language, recognizer.dataFolder())));
     }
 
-    void germanAndEnglishLinesComeBackAsWritten()
+    void germanAndEnglishLinesReadSideBySideKeepTheirOrder()
     {
-        const QStringList written{QStringLiteral("Größe der Übersicht ändern"),
-                                  QStringLiteral("Straße, Fußgänger und Bäume"),
-                                  QStringLiteral("The quick brown fox jumps")};
-        const QList<RecognizedLine> lines = recognizer.recognize(textPicture(written, 36), deuEng);
-        QCOMPARE(texts(lines), written);
-        QCOMPARE(lines[0].words.value(2).text, QStringLiteral("Übersicht"));
-    }
-
-    void manyLinesReadSideBySideKeepTheirOrder()
-    {
-        QStringList written;
+        QStringList written{QStringLiteral("Straße, Fußgänger und Bäume"), QStringLiteral("The quick brown fox jumps")};
         for (int i = 1; i <= 40; ++i)
             written.append(QStringLiteral("Zeile %1 im Fenster mit Änderungen").arg(i));
         const QList<RecognizedLine> lines = recognizer.recognize(textPicture(written, 20), deuEng);
         QCOMPARE(texts(lines), written);
+        QCOMPARE(lines[0].words.value(1).text, QStringLiteral("Fußgänger"));
     }
 
     void lightTextOnDarkGroundAndTransparentPictures()
