@@ -154,9 +154,9 @@ private Q_SLOTS:
         QCOMPARE(vm.state().selectedTool, EditorTool::crop);
         pair.applyButton()->click(); // no draft: nothing
         QVERIFY(!vm.canUndo());
-        draw(vm, {100, 100}, {300, 200});
+        draw(vm, {100, 100}, {300, 200}); // still 1:1
         pair.applyButton()->click();
-        QCOMPARE(vm.original().size(), QSize(200, 100));
+        QCOMPARE(vm.original().size(), QSize(200, 200));
         QCOMPARE(vm.undoCount(), 1);
     }
 };
