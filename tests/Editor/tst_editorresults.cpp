@@ -196,6 +196,8 @@ private Q_SLOTS:
         vm.runOCR();
         QTRY_COMPARE(vm.ocrText(), std::optional<QString>(QString()));
         QCOMPARE(env.copiedTexts.size(), 1);
+        // Only the installed languages are asked for, German first.
+        QCOMPARE(recognizer.askedLanguages, (QStringList{QStringLiteral("deu"), QStringLiteral("eng")}));
 
         // An editor closed while its recognition runs gets no result.
         recognizer.hold = true;
