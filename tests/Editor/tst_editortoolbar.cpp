@@ -353,9 +353,10 @@ private Q_SLOTS:
         x.copyButton()->click();
         QCOMPARE(f.env.pinned, QList<QImage>{f.vm.render()});
         QCOMPARE(f.env.copiedImages, QList<QImage>{f.vm.render()});
-        // Save writes back first, then offers the flattened picture under a timestamped name.
+        // Save writes back the annotations first, then offers the flattened picture under a timestamped name.
         x.saveButton()->click();
         QCOMPARE(f.env.writeBacks.size(), 1);
+        QVERIFY(f.env.writeBacks.first().image.isNull() && f.env.writeBacks.first().annotations.size() == 1);
         QCOMPARE(f.env.saved.first().first, f.vm.render());
         static const QRegularExpression name(
             QStringLiteral("^Zentu\\.it_Screenshot_\\d{4}-\\d\\d-\\d\\d_\\d\\d-\\d\\d-\\d\\d\\.png$"));
