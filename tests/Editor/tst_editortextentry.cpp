@@ -225,12 +225,8 @@ private Q_SLOTS:
         QVERIFY(!c.field());
         QCOMPARE(c.vm.state().annotations.first().text, QStringLiteral("Hallo\nWelt"));
 
-        // Escape drops a new text's words but keeps a bubble's; a bubble that goes away takes its field.
-        c.vm.beginText({20, 20}, K::text);
-        QTest::keyClicks(c.field(), QStringLiteral("weg"));
-        QTest::keyClick(c.field(), Qt::Key_Escape);
-        QVERIFY(!c.field() && !c.vm.pendingTextOrigin());
-        QCOMPARE(c.vm.state().annotations.size(), 1);
+        // Escape keeps a bubble's words (a new text's it drops: the real window's test); a bubble
+        // that goes away takes its field.
         c.vm.setTool(EditorTool::speechBubble);
         c.vm.beginDrag({100, 100});
         c.vm.updateDrag({300, 200});
