@@ -39,12 +39,12 @@ class tst_ClipboardMonitor : public QObject {
 private Q_SLOTS:
     void init()
     {
-        QDir(Storage::baseDirectory()).removeRecursively();
+        QDir(testFolders().baseDirectory()).removeRecursively();
         defaults.values.clear();
         clipboard = std::make_shared<FakeClipboardService>();
         identity = {};
         settings = std::make_unique<SettingsManager>(defaults, loginItem, keyboard);
-        store = std::make_unique<ClipboardHistoryStore>(*settings, *clipboard);
+        store = std::make_unique<ClipboardHistoryStore>(*settings, *clipboard, testFolders());
         clipboard->copyText(QStringLiteral("schon da"));
         monitor = std::make_unique<ClipboardMonitor>(*store, *settings, identity, *clipboard);
     }

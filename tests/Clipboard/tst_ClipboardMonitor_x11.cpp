@@ -81,13 +81,13 @@ class tst_ClipboardMonitor_x11 : public QObject {
     }
     static QString logText()
     {
-        QFile log(Storage::baseDirectory() + "/debug.log");
+        QFile log(testFolders().baseDirectory() + "/debug.log");
         return log.open(QIODevice::ReadOnly) ? QString::fromUtf8(log.readAll()) : QString();
     }
     QJsonArray history()
     {
         store->waitForPendingWrites();
-        QFile f(Storage::baseDirectory() + "/clipboard.json");
+        QFile f(testFolders().baseDirectory() + "/clipboard.json");
         if (!f.open(QIODevice::ReadOnly))
             return {};
         return QJsonDocument::fromJson(f.readAll()).array();
@@ -100,7 +100,7 @@ private Q_SLOTS:
         systemClipboard = std::make_unique<X11ClipboardService>();
         settings = std::make_unique<SettingsManager>(defaults, loginItem, keyboard);
         identity = std::make_unique<X11ApplicationIdentity>();
-        store = std::make_unique<ClipboardHistoryStore>(*settings, *systemClipboard);
+        store = std::make_unique<ClipboardHistoryStore>(*settings, *systemClipboard, testFolders());
         monitor = std::make_unique<ClipboardMonitor>(*store, *settings, *identity, *systemClipboard);
         store->onInternalWrite = [this] { monitor->setLastChangeCount(systemClipboard->changeCount()); };
         monitor->start();
@@ -131,7 +131,7 @@ private Q_SLOTS:
         const QJsonArray entries = history();
         QCOMPARE(entries.size(), 3);
         QCOMPARE(entries.at(0).toObject().value("preview").toString(), QStringLiteral("1000×800"));
-        QVERIFY(QFileInfo(Storage::clipboardImagesDirectory() + "/" + entries.at(0).toObject().value("imageFileName").toString()).size() > 1000000);
+        QVERIFY(QFileInfo(testFolders().clipboardImagesDirectory() + "/" + entries.at(0).toObject().value("imageFileName").toString()).size() > 1000000);
         const QJsonObject image = entries.at(1).toObject();
         const QJsonObject text = entries.at(2).toObject();
         QCOMPARE(text.value("type").toString(), QStringLiteral("text"));
@@ -140,7 +140,7 @@ private Q_SLOTS:
         QCOMPARE(image.value("preview").toString(), QStringLiteral("64×48"));
         for (const QJsonValue& e : entries)
             QCOMPARE(e.toObject().value("sourceAppBundleID").toString(), QStringLiteral("clipboard_owner"));
-        const QImage stored(Storage::clipboardImagesDirectory() + "/" + image.value("imageFileName").toString());
+        const QImage stored(testFolders().clipboardImagesDirectory() + "/" + image.value("imageFileName").toString());
         QCOMPARE(stored.pixelColor(10, 10), QColor(20, 120, 220));
     }
 

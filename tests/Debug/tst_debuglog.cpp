@@ -18,7 +18,7 @@ const QString stamp = QStringLiteral(R"(\[\d\d:\d\d:\d\d\.\d\d\d\] )");
 class TestDebugLog : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void init() { QDir(Storage::baseDirectory()).removeRecursively(); }
+    void init() { QDir(testFolders().baseDirectory()).removeRecursively(); }
 
     void firstEntryCreatesFileWithoutHeader()
     {
@@ -30,7 +30,7 @@ private Q_SLOTS:
     {
         // What an earlier run left goes; what this run logged while the
         // launch kept entries comes back once, where the launch asks for it.
-        Storage::ensureDirectories();
+        testFolders().ensureDirectories();
         QFile old(DebugLog::filePath());
         QVERIFY(old.open(QIODevice::WriteOnly));
         old.write("[10:00:00.000] voriger Lauf\n");
@@ -55,7 +55,7 @@ private Q_SLOTS:
 
     void appendsAfterLastByte()
     {
-        Storage::ensureDirectories();
+        testFolders().ensureDirectories();
         QFile f(DebugLog::filePath());
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write("ohne Zeilenende");
@@ -67,9 +67,9 @@ private Q_SLOTS:
     void recreatesRemovedFolders()
     {
         DebugLog::write("a");
-        QDir(Storage::baseDirectory()).removeRecursively();
+        QDir(testFolders().baseDirectory()).removeRecursively();
         DebugLog::write("Ü");
-        QVERIFY(QFile::exists(Storage::screenshotsDirectory()));
+        QVERIFY(QFile::exists(testFolders().screenshotsDirectory()));
         QVERIFY(logText().endsWith("] \xC3\x9C\n"));
     }
 };

@@ -25,6 +25,7 @@
 #include "fakes/FakeScreenSource.h"
 #include "fakes/FakeUserDefaults.h"
 #include "fakes/FakeWorkspace.h"
+#include "support/IsolatedEnvironment.h"
 
 #include <QCoreApplication>
 #include <QKeyEvent>
@@ -45,6 +46,7 @@ struct SettingsFixture {
     FakeOwnerAuthenticator authenticator;
     FakeWorkspace workspace;
     FakeBundleInfo bundle;
+    const AppFolders appFolders = testFolders();
     std::shared_ptr<Localizer> localizer;
     std::unique_ptr<SettingsManager> settings;
     std::unique_ptr<HotkeyManager> hotkeys;
@@ -60,8 +62,8 @@ struct SettingsFixture {
         settings = std::make_unique<SettingsManager>(defaults, login, keyboard);
         hotkeys = std::make_unique<HotkeyManager>(backend, keyboard);
         hotkeys->registerAll(*settings);
-        clipboardStore = std::make_unique<ClipboardHistoryStore>(*settings, clipboard);
-        screenshotStore = std::make_unique<ScreenshotHistoryStore>(*settings);
+        clipboardStore = std::make_unique<ClipboardHistoryStore>(*settings, clipboard, testFolders());
+        screenshotStore = std::make_unique<ScreenshotHistoryStore>(*settings, testFolders());
         // The folders live as long as the test process: start every case empty.
         clipboardStore->clearAll(false);
         screenshotStore->clearAll(false);
@@ -80,6 +82,7 @@ struct SettingsFixture {
         c.hotkeys = hotkeys.get();
         c.userDefaults = &defaults;
         c.folderChooser = &folders;
+        c.folders = &appFolders;
         c.beeper = &beeper;
         c.clipboardStore = clipboardStore.get();
         c.screenshotStore = screenshotStore.get();

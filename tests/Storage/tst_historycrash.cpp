@@ -23,7 +23,7 @@ namespace {
 
 QJsonArray fileArray(const QString& name)
 {
-    QFile f(Storage::baseDirectory() + "/" + name);
+    QFile f(testFolders().baseDirectory() + "/" + name);
     return f.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(f.readAll()).array() : QJsonArray();
 }
 
@@ -77,14 +77,14 @@ class tst_HistoryCrash : public QObject {
         QStringList missing;
         for (const QJsonValue& v : fileArray("screenshots.json")) {
             const QJsonObject o = v.toObject();
-            if (QImage(Storage::screenshotsDirectory() + "/" + o["fileName"].toString()).isNull())
+            if (QImage(testFolders().screenshotsDirectory() + "/" + o["fileName"].toString()).isNull())
                 missing << o["fileName"].toString();
-            if (QImage(Storage::thumbnailsDirectory() + "/" + o["thumbnailFileName"].toString()).isNull())
+            if (QImage(testFolders().thumbnailsDirectory() + "/" + o["thumbnailFileName"].toString()).isNull())
                 missing << o["thumbnailFileName"].toString();
         }
         for (const QJsonValue& v : fileArray("clipboard.json")) {
             const QJsonObject o = v.toObject();
-            if (o["type"].toString() == "image" && QImage(Storage::clipboardImagesDirectory() + "/" + o["imageFileName"].toString()).isNull())
+            if (o["type"].toString() == "image" && QImage(testFolders().clipboardImagesDirectory() + "/" + o["imageFileName"].toString()).isNull())
                 missing << o["imageFileName"].toString();
         }
         return missing.join(", ");
@@ -95,7 +95,7 @@ private Q_SLOTS:
     {
         qsizetype lastShots = 0, lastTexts = 0;
         for (int jobs = 0;; ++jobs) {
-            QDir(Storage::baseDirectory()).removeRecursively();
+            QDir(testFolders().baseDirectory()).removeRecursively();
             QProcess child;
             child.start(QStringLiteral(ZENTU_HISTORY_CRASH_CHILD), {QString::number(jobs)});
             QVERIFY(child.waitForStarted(5000));
@@ -130,8 +130,8 @@ private Q_SLOTS:
 
             // Reloaded as at the next start: everything on disk is shown.
             SettingsManager settings(defaults, loginItem, keyboard);
-            ScreenshotHistoryStore shotStore(settings);
-            ClipboardHistoryStore textStore(settings, clipboard);
+            ScreenshotHistoryStore shotStore(settings, testFolders());
+            ClipboardHistoryStore textStore(settings, clipboard, testFolders());
             QCOMPARE(shotStore.items().size(), shots.size());
             QCOMPARE(textStore.items().size(), texts.size());
 
@@ -147,10 +147,10 @@ private Q_SLOTS:
 
     void aHeldWriterNeverHoldsUpTheCaller()
     {
-        QDir(Storage::baseDirectory()).removeRecursively();
+        QDir(testFolders().baseDirectory()).removeRecursively();
         SettingsManager settings(defaults, loginItem, keyboard);
         settings.update([](AppSettings& s) { s.maxClipboardItems = 0; });
-        ClipboardHistoryStore store(settings, clipboard);
+        ClipboardHistoryStore store(settings, clipboard, testFolders());
         store.writer().holdAfter(0);
         // A large entry, then changes after it: each returns while nothing can
         // be written.

@@ -33,9 +33,9 @@ struct ScreenshotStore {
     using Store = ScreenshotHistoryStore;
     using Item = ScreenshotItem;
     static constexpr const char* fileName = "screenshots.json";
-    static std::unique_ptr<Store> make(SettingsManager& s, FakeClipboardService&) { return std::make_unique<Store>(s); }
+    static std::unique_ptr<Store> make(SettingsManager& s, FakeClipboardService&) { return std::make_unique<Store>(s, testFolders()); }
     static void add(Store& store, QColor c) { store.add(filledImage(10, 10, c), CaptureKind::area, {}); }
-    static QString pictureDir() { return Storage::screenshotsDirectory(); }
+    static QString pictureDir() { return testFolders().screenshotsDirectory(); }
     static QString picture(const Item& i) { return i.fileName; }
     static void setLimit(SettingsManager& s, qint64 n) { s.update([n](AppSettings& a) { a.maxScreenshotItems = n; }); }
     // A record of a picture named `file`; `kind` "video" stands for a newer version's.
@@ -52,9 +52,9 @@ struct ClipboardStore {
     using Store = ClipboardHistoryStore;
     using Item = ClipboardItem;
     static constexpr const char* fileName = "clipboard.json";
-    static std::unique_ptr<Store> make(SettingsManager& s, FakeClipboardService& c) { return std::make_unique<Store>(s, c); }
+    static std::unique_ptr<Store> make(SettingsManager& s, FakeClipboardService& c) { return std::make_unique<Store>(s, c, testFolders()); }
     static void add(Store& store, QColor c) { store.addImage(filledImage(10, 10, c), std::nullopt); }
-    static QString pictureDir() { return Storage::clipboardImagesDirectory(); }
+    static QString pictureDir() { return testFolders().clipboardImagesDirectory(); }
     static QString picture(const Item& i) { return i.imageFileName.value_or(QString()); }
     static void setLimit(SettingsManager& s, qint64 n) { s.update([n](AppSettings& a) { a.maxClipboardItems = n; }); }
     static QByteArray record(char letter, const char* createdAt, const QString& file, const char* type = "image")
@@ -64,15 +64,15 @@ struct ClipboardStore {
     }
 };
 
-QString historyPath(const char* fileName) { return Storage::baseDirectory() + QLatin1Char('/') + QLatin1String(fileName); }
+QString historyPath(const char* fileName) { return testFolders().baseDirectory() + QLatin1Char('/') + QLatin1String(fileName); }
 
 QJsonArray fileArray(const char* fileName) { return QJsonDocument::fromJson(fileContents(historyPath(fileName))).array(); }
 
 QList<QByteArray> asideContents(const char* fileName)
 {
     QList<QByteArray> out;
-    for (const QString& name : QDir(Storage::baseDirectory()).entryList({QLatin1String(fileName) + ".unreadable-*"}))
-        out.append(fileContents(Storage::baseDirectory() + QLatin1Char('/') + name));
+    for (const QString& name : QDir(testFolders().baseDirectory()).entryList({QLatin1String(fileName) + ".unreadable-*"}))
+        out.append(fileContents(testFolders().baseDirectory() + QLatin1Char('/') + name));
     return out;
 }
 
@@ -193,7 +193,7 @@ class tst_HistoryStores : public QObject {
         QCOMPARE(asideContents(K::fileName).size(), 1);
 
         // A file that is no JSON at all is not overwritten by the next change.
-        QDir(Storage::baseDirectory()).removeRecursively();
+        QDir(testFolders().baseDirectory()).removeRecursively();
         QVERIFY(plantFile(historyPath(K::fileName), "{{{ kaputt"));
         auto store = make<K>();
         QVERIFY(store->items().isEmpty());
@@ -205,7 +205,7 @@ class tst_HistoryStores : public QObject {
 
     template <class K> void hostileFileNamesTouchNothing()
     {
-        const QString victim = Storage::baseDirectory() + QStringLiteral("/victim.png");
+        const QString victim = testFolders().baseDirectory() + QStringLiteral("/victim.png");
         QVERIFY(filledImage(4, 4, Qt::red).save(victim));
         const QByteArray hostile = K::record('A', "2026-01-01T10:00:00Z", "../victim.png");
         QVERIFY(plantFile(historyPath(K::fileName), "[" + hostile + "," + K::record('B', "2026-01-01T09:00:00Z", "..") + "]"));
@@ -225,8 +225,8 @@ class tst_HistoryStores : public QObject {
 private Q_SLOTS:
     void init()
     {
-        QDir(Storage::baseDirectory()).removeRecursively();
-        Storage::ensureDirectories();
+        QDir(testFolders().baseDirectory()).removeRecursively();
+        testFolders().ensureDirectories();
         defaults.values.clear();
         settings = std::make_unique<SettingsManager>(defaults, loginItem, keyboard);
         clipboard.ownWrites = 0;
@@ -259,7 +259,7 @@ private Q_SLOTS:
     // in the background; the thumbnail keeps the picture's proportions.
     void screenshotAddServesAtOnceAndWritesInBackground()
     {
-        ScreenshotHistoryStore store(*settings);
+        ScreenshotHistoryStore store(*settings, testFolders());
         QSignalSpy changed(&store, &ScreenshotHistoryStore::itemsChanged);
         const QImage image = noisyImage(1000, 400);
         const ScreenshotItem item = store.add(image, CaptureKind::area, {});
@@ -269,22 +269,22 @@ private Q_SLOTS:
         QCOMPARE(store.image(item), image);
         store.waitForPendingWrites();
         QVERIFY(!store.hasPendingImage(item.id));
-        QCOMPARE(QImage(Storage::screenshotsDirectory() + "/" + item.fileName).convertToFormat(QImage::Format_ARGB32), image);
+        QCOMPARE(QImage(testFolders().screenshotsDirectory() + "/" + item.fileName).convertToFormat(QImage::Format_ARGB32), image);
         const ScreenshotItem tall = store.add(filledImage(1000, 5000, Qt::red), CaptureKind::scrolling, {});
         store.waitForPendingWrites();
-        QCOMPARE(QImage(Storage::thumbnailsDirectory() + "/" + *tall.thumbnailFileName).size(), QSize(320, 233));
+        QCOMPARE(QImage(testFolders().thumbnailsDirectory() + "/" + *tall.thumbnailFileName).size(), QSize(320, 233));
     }
 
     void screenshotRemoveClearAndEditsWinOverPendingWrites()
     {
-        ScreenshotHistoryStore store(*settings);
-        const auto full = [](const ScreenshotItem& i) { return Storage::screenshotsDirectory() + "/" + i.fileName; };
+        ScreenshotHistoryStore store(*settings, testFolders());
+        const auto full = [](const ScreenshotItem& i) { return testFolders().screenshotsDirectory() + "/" + i.fileName; };
         const ScreenshotItem removed = store.add(noisyImage(1500, 1500), CaptureKind::area, {});
         store.remove(removed);
         QVERIFY(!store.hasPendingImage(removed.id));
         store.waitForPendingWrites();
         QVERIFY(!QFile::exists(full(removed)));
-        QVERIFY(!QFile::exists(Storage::thumbnailsDirectory() + "/" + *removed.thumbnailFileName));
+        QVERIFY(!QFile::exists(testFolders().thumbnailsDirectory() + "/" + *removed.thumbnailFileName));
 
         // A written file goes to the Trash on remove.
         const ScreenshotItem written = store.add(filledImage(20, 20, Qt::red), CaptureKind::area, {});
@@ -296,7 +296,7 @@ private Q_SLOTS:
         store.add(noisyImage(1500, 1500), CaptureKind::area, {});
         store.clearAll(false);
         store.waitForPendingWrites();
-        QVERIFY(QDir(Storage::screenshotsDirectory()).isEmpty());
+        QVERIFY(QDir(testFolders().screenshotsDirectory()).isEmpty());
 
         // An edit made while the first PNG is written is what stays.
         const ScreenshotItem item = store.add(noisyImage(1500, 1500), CaptureKind::scrolling, {});
@@ -305,13 +305,13 @@ private Q_SLOTS:
         store.updateImage(filledImage(600, 300, Qt::yellow), {arrow}, item);
         store.waitForPendingWrites();
         QCOMPARE(QImage(full(item)).pixelColor(5, 5), QColor(Qt::yellow));
-        QCOMPARE(QImage(Storage::thumbnailsDirectory() + "/" + *item.thumbnailFileName).size(), QSize(320, 160));
+        QCOMPARE(QImage(testFolders().thumbnailsDirectory() + "/" + *item.thumbnailFileName).size(), QSize(320, 160));
         // Edits to a record the store does not hold change nothing.
         ScreenshotItem stranger = item;
         stranger.id = QUuid::createUuid();
         store.updateAnnotations({}, stranger);
         store.toggleFavorite(stranger);
-        ScreenshotHistoryStore reloaded(*settings);
+        ScreenshotHistoryStore reloaded(*settings, testFolders());
         QCOMPARE(reloaded.items().front().width, 600);
         QCOMPARE(reloaded.items().front().annotations.size(), 1);
         QVERIFY(!reloaded.items().front().isFavorite);
@@ -319,10 +319,10 @@ private Q_SLOTS:
 
     void screenshotFailedWriteIsLoggedAndImageKept()
     {
-        ScreenshotHistoryStore store(*settings);
+        ScreenshotHistoryStore store(*settings, testFolders());
         // A plain file where the folder should be: every PNG write fails.
-        QDir(Storage::screenshotsDirectory()).removeRecursively();
-        QVERIFY(plantFile(Storage::screenshotsDirectory()));
+        QDir(testFolders().screenshotsDirectory()).removeRecursively();
+        QVERIFY(plantFile(testFolders().screenshotsDirectory()));
         const QImage image = filledImage(30, 30, Qt::magenta);
         const ScreenshotItem item = store.add(image, CaptureKind::area, {});
         store.waitForPendingWrites();
@@ -334,31 +334,31 @@ private Q_SLOTS:
 
     void screenshotsInTheSameMillisecondGetDistinctNames()
     {
-        ScreenshotHistoryStore store(*settings);
+        ScreenshotHistoryStore store(*settings, testFolders());
         const QDateTime fixed = QDateTime::currentDateTime();
         store.setClock([fixed] { return fixed; });
         const ScreenshotItem a = store.add(filledImage(20, 20, Qt::red), CaptureKind::area, {});
         const ScreenshotItem b = store.add(filledImage(20, 20, Qt::blue), CaptureKind::area, {});
         QCOMPARE(b.fileName, a.fileName.chopped(4) + "-2.png");
         store.waitForPendingWrites();
-        QCOMPARE(QImage(Storage::screenshotsDirectory() + "/" + a.fileName).pixelColor(0, 0), QColor(Qt::red));
-        QCOMPARE(QImage(Storage::screenshotsDirectory() + "/" + b.fileName).pixelColor(0, 0), QColor(Qt::blue));
+        QCOMPARE(QImage(testFolders().screenshotsDirectory() + "/" + a.fileName).pixelColor(0, 0), QColor(Qt::red));
+        QCOMPARE(QImage(testFolders().screenshotsDirectory() + "/" + b.fileName).pixelColor(0, 0), QColor(Qt::blue));
     }
 
     void screenshotRecordsWithoutTheirPictureAreSkipped()
     {
-        QVERIFY(filledImage(5, 5, Qt::blue).save(Storage::screenshotsDirectory() + "/a.png"));
+        QVERIFY(filledImage(5, 5, Qt::blue).save(testFolders().screenshotsDirectory() + "/a.png"));
         QVERIFY(plantFile(historyPath(ScreenshotStore::fileName),
                           "[" + ScreenshotStore::record('A', "2026-01-01T10:00:00Z", "a.png") + ","
                               + ScreenshotStore::record('D', "2026-01-01T10:00:00Z", "weg.png") + "]"));
-        ScreenshotHistoryStore store(*settings);
+        ScreenshotHistoryStore store(*settings, testFolders());
         QCOMPARE(store.items().size(), 1);
         QVERIFY(logHas(QStringLiteral("Bild fehlt, Eintrag übersprungen: weg.png")));
     }
 
     void clipboardTextEntries()
     {
-        ClipboardHistoryStore store(*settings, clipboard);
+        ClipboardHistoryStore store(*settings, clipboard, testFolders());
         store.addText(QString(), QStringLiteral("org.example.App"));
         QVERIFY(store.items().isEmpty());
         store.addText(QStringLiteral("Zeile 1\nZeile 2\r\n"), QStringLiteral("org.example.App"));
@@ -377,7 +377,7 @@ private Q_SLOTS:
     void clipboardDuplicatesMoveToTheTop()
     {
         settings->update([](AppSettings& s) { s.maxClipboardItems = 2; });
-        ClipboardHistoryStore store(*settings, clipboard);
+        ClipboardHistoryStore store(*settings, clipboard, testFolders());
         store.addText(QStringLiteral("eins"), QStringLiteral("a"));
         store.toggleFavorite(store.items().front());
         store.addText(QStringLiteral("zwei"), QStringLiteral("b"));
@@ -392,7 +392,7 @@ private Q_SLOTS:
         store.addImage(filledImage(1920, 1080, Qt::red), std::nullopt);
         QCOMPARE(store.items().front().displayPreview(), QStringLiteral("Bild 1920×1080"));
         store.waitForPendingWrites();
-        QCOMPARE(QDir(Storage::clipboardImagesDirectory()).entryList(QDir::Files).size(), 1);
+        QCOMPARE(QDir(testFolders().clipboardImagesDirectory()).entryList(QDir::Files).size(), 1);
 
         settings->update([](AppSettings& s) { s.avoidDuplicates = false; });
         store.addText(QStringLiteral("eins"), std::nullopt);
@@ -402,7 +402,7 @@ private Q_SLOTS:
 
     void clipboardCopyBack()
     {
-        ClipboardHistoryStore store(*settings, clipboard);
+        ClipboardHistoryStore store(*settings, clipboard, testFolders());
         int internalWrites = 0;
         store.onInternalWrite = [&] { ++internalWrites; };
         store.addImage(filledImage(10, 10, Qt::blue), std::nullopt);
@@ -420,7 +420,7 @@ private Q_SLOTS:
 
         // A picture whose file has gone is not "copied": nothing changes.
         store.waitForPendingWrites();
-        QFile::remove(Storage::clipboardImagesDirectory() + "/" + *image.imageFileName);
+        QFile::remove(testFolders().clipboardImagesDirectory() + "/" + *image.imageFileName);
         const qint64 before = clipboard.count;
         const auto order = store.items();
         store.copyToPasteboard(image);

@@ -1,4 +1,5 @@
 #include "Models/AppSettings.h"
+#include "Platform/Qt/XdgPaths.h"
 #include "Storage/ImageOps.h"
 #include "Storage/Storage.h"
 #include "support/IsolatedEnvironment.h"
@@ -32,23 +33,23 @@ private Q_SLOTS:
 
     void foldersArePrivateAndComplete()
     {
-        QCOMPARE(Storage::baseDirectory(), appSupport() + "/Zentu.it");
-        Storage::ensureDirectories();
+        QCOMPARE(testFolders().baseDirectory(), appSupport() + "/Zentu.it");
+        testFolders().ensureDirectories();
         for (const char* sub : {"Screenshots", "Thumbnails", "ClipboardImages"})
-            QVERIFY(QFileInfo(Storage::baseDirectory() + "/" + sub).isDir());
-        QCOMPARE(QFileInfo(Storage::baseDirectory()).permissions() & (QFile::ReadGroup | QFile::ReadOther | QFile::ExeOther),
+            QVERIFY(QFileInfo(testFolders().baseDirectory() + "/" + sub).isDir());
+        QCOMPARE(QFileInfo(testFolders().baseDirectory()).permissions() & (QFile::ReadGroup | QFile::ReadOther | QFile::ExeOther),
                  QFileDevice::Permissions());
-        Storage::ensureDirectories(); // idempotent
+        testFolders().ensureDirectories(); // idempotent
     }
 
     void exportFolder()
     {
         AppSettings s;
-        QCOMPARE(Storage::exportDirectory(s), pictures() + "/Zentu.it");
+        QCOMPARE(testFolders().exportDirectory(s), pictures() + "/Zentu.it");
         s.saveDirectoryPath = QString();
-        QCOMPARE(Storage::exportDirectory(s), pictures() + "/Zentu.it");
+        QCOMPARE(testFolders().exportDirectory(s), pictures() + "/Zentu.it");
         s.saveDirectoryPath = QStringLiteral("/tmp/elsewhere");
-        QCOMPARE(Storage::exportDirectory(s), QStringLiteral("/tmp/elsewhere"));
+        QCOMPARE(testFolders().exportDirectory(s), QStringLiteral("/tmp/elsewhere"));
     }
 
     void legacyFoldersMoveOnce()
@@ -56,7 +57,7 @@ private Q_SLOTS:
         writeFile(appSupport() + "/Zentu/screenshots.json", "[]");
         writeFile(pictures() + "/Zentu/bild.png", "x");
         writeFile(pictures() + "/Zentu.it/schon-da.png", "y");
-        Storage::ensureDirectories();
+        testFolders().ensureDirectories();
         QVERIFY(QFileInfo::exists(appSupport() + "/Zentu.it/screenshots.json"));
         QVERIFY(!QFileInfo::exists(appSupport() + "/Zentu"));
         // Both exist in Pictures: nothing moves.
@@ -117,7 +118,7 @@ private Q_SLOTS:
 
     void atomicJsonWriteAndMoveAside()
     {
-        const QString path = Storage::baseDirectory() + "/screenshots.json";
+        const QString path = testFolders().baseDirectory() + "/screenshots.json";
         QVERIFY(Storage::writeJSON(QJsonArray{QJsonObject{{"a", "b/c"}}}, path));
         QFile f(path);
         QVERIFY(f.open(QIODevice::ReadOnly));
@@ -133,14 +134,15 @@ private Q_SLOTS:
     void deleteAndTrash()
     {
         Storage::deleteFile(QString());
-        Storage::trashFile(QString());
-        Storage::trashFile(appSupport() + "/nichts-da.png");
-        const QString file = Storage::screenshotsDirectory() + "/weg.png";
+        XdgPaths paths;
+        Storage::trashFile(paths, QString());
+        Storage::trashFile(paths, appSupport() + "/nichts-da.png");
+        const QString file = testFolders().screenshotsDirectory() + "/weg.png";
         writeFile(file, "x");
-        Storage::trashFile(file);
+        Storage::trashFile(paths, file);
         QVERIFY(!QFileInfo::exists(file));
         QVERIFY(QFileInfo::exists(appSupport() + "/Trash/files/weg.png"));
-        const QString other = Storage::thumbnailsDirectory() + "/weg_thumb.png";
+        const QString other = testFolders().thumbnailsDirectory() + "/weg_thumb.png";
         writeFile(other, "x");
         Storage::deleteFile(other);
         QVERIFY(!QFileInfo::exists(other));
