@@ -41,8 +41,9 @@ int main(int argc, char** argv)
     DebugLog::File log(folders);
     // The language choice lives in the same defaults file as the settings;
     // the messages below already follow it.
-    static SettingsFileUserDefaults languageDefaults;
-    Localizer::setShared(std::make_shared<Localizer>(languageDefaults, [] { return QLocale::system().uiLanguages(); }));
+    SettingsFileUserDefaults languageDefaults;
+    const Localizer::Scope localizer(
+        std::make_shared<Localizer>(languageDefaults, [] { return QLocale::system().uiLanguages(); }));
     // Before Qt's platform plugin fails with an error that suggests reinstalling.
     if (const std::optional<QString> problem = SessionRequirement::unmet(X11DisplayCheck::check(), X11DisplayCheck::display())) {
         std::fputs(qPrintable(*problem + QLatin1Char('\n')), stderr);

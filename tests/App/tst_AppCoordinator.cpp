@@ -384,7 +384,7 @@ private Q_SLOTS:
         FakeUserDefaults localizerDefaults;
         auto localizer = std::make_shared<Localizer>(localizerDefaults, [] { return QStringList{QStringLiteral("de")}; },
                                                      table.fileName());
-        Localizer::setShared(localizer);
+        const Localizer::Scope installed(localizer);
 
         FakeCoordinatorServices services;
         AppCoordinator coordinator(services);
@@ -399,7 +399,6 @@ private Q_SLOTS:
         QCOMPARE(coordinator.clipboardPanel()->windowTitle(), QStringLiteral("Clipboard history"));
         QCOMPARE(coordinator.editorWindows().front()->windowTitle(), QStringLiteral("Zentu.it Editor EN"));
         QCOMPARE(coordinator.onboardingWindow()->windowTitle(), QStringLiteral("Set up Zentu.it"));
-        Localizer::setShared(nullptr);
     }
 
     void firstRunWindowFollowsItsContentHeight()

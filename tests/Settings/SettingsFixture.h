@@ -31,6 +31,7 @@
 #include <QKeyEvent>
 #include <QWidget>
 #include <memory>
+#include <optional>
 
 struct SettingsFixture {
     FakeUserDefaults defaults;
@@ -48,6 +49,7 @@ struct SettingsFixture {
     FakeBundleInfo bundle;
     const AppFolders appFolders = testFolders();
     std::shared_ptr<Localizer> localizer;
+    std::optional<Localizer::Scope> installedLocalizer;
     std::unique_ptr<SettingsManager> settings;
     std::unique_ptr<HotkeyManager> hotkeys;
     std::unique_ptr<ClipboardHistoryStore> clipboardStore;
@@ -57,7 +59,7 @@ struct SettingsFixture {
     SettingsFixture()
     {
         localizer = std::make_shared<Localizer>(defaults, [] { return QStringList{QStringLiteral("de")}; });
-        Localizer::setShared(localizer);
+        installedLocalizer.emplace(localizer);
         defaults.setValue(SettingsManager::launchDefaultedKey, true);
         settings = std::make_unique<SettingsManager>(defaults, login, keyboard);
         hotkeys = std::make_unique<HotkeyManager>(backend, keyboard);
@@ -72,7 +74,6 @@ struct SettingsFixture {
     ~SettingsFixture()
     {
         screenshotStore->waitForPendingWrites();
-        Localizer::setShared(nullptr);
     }
 
     SettingsContext context()
