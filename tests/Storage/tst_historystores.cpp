@@ -21,7 +21,6 @@
 #include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QRegularExpression>
 #include <QSignalSpy>
 
 namespace {
@@ -74,14 +73,6 @@ QList<QByteArray> asideContents(const char* fileName)
     for (const QString& name : QDir(testFolders().baseDirectory()).entryList({QLatin1String(fileName) + ".unreadable-*"}))
         out.append(fileContents(testFolders().baseDirectory() + QLatin1Char('/') + name));
     return out;
-}
-
-bool logHas(const QString& text)
-{
-    for (const QString& line : debugLogMessages())
-        if (line.contains(text))
-            return true;
-    return false;
 }
 
 } // namespace
@@ -152,25 +143,24 @@ class tst_HistoryStores : public QObject {
         QCOMPARE(reloaded->items().size(), 1);
         QVERIFY(reloaded->items().front().isFavorite);
         QCOMPARE(reloaded->image(reloaded->items().front()).pixelColor(0, 0), QColor(Qt::green));
-        reloaded->clearAll(false);
-        reloaded->waitForPendingWrites();
-        QVERIFY(QDir(K::pictureDir()).isEmpty());
-        QVERIFY(make<K>()->items().isEmpty());
     }
 
-    template <class K> void loadsNewestFirstKeepingTheFileOrderOnTies()
+    // A record whose picture is gone would show an entry that copies nothing.
+    template <class K> void loadsNewestFirstSkippingRecordsWithoutTheirPicture()
     {
         for (const char* name : {"a.png", "b.png", "c.png"})
             QVERIFY(filledImage(5, 5, Qt::blue).save(K::pictureDir() + QLatin1Char('/') + QLatin1String(name)));
         QVERIFY(plantFile(historyPath(K::fileName),
                           "[" + K::record('A', "2026-01-01T10:00:00Z", "a.png") + ","
                               + K::record('B', "2026-02-01T10:00:00Z", "b.png") + ","
+                              + K::record('D', "2026-03-01T10:00:00Z", "weg.png") + ","
                               + K::record('C', "2026-02-01T10:00:00Z", "c.png") + "]"));
         auto store = make<K>();
-        QCOMPARE(store->items().size(), 3);
-        QCOMPARE(K::picture(store->items().at(0)), QStringLiteral("b.png"));
-        QCOMPARE(K::picture(store->items().at(1)), QStringLiteral("c.png"));
-        QCOMPARE(K::picture(store->items().at(2)), QStringLiteral("a.png"));
+        QStringList order;
+        for (const auto& item : store->items())
+            order << K::picture(item);
+        QCOMPARE(order, (QStringList{"b.png", "c.png", "a.png"}));
+        QVERIFY(debugLogText().contains(QStringLiteral("Bild fehlt, Eintrag übersprungen: weg.png")));
     }
 
     template <class K> void brokenFilesAreKeptAsideNotOverwritten()
@@ -188,7 +178,7 @@ class tst_HistoryStores : public QObject {
         }
         QCOMPARE(asideContents(K::fileName), QList<QByteArray>{broken});
         QCOMPARE(fileArray(K::fileName).size(), 1);
-        QVERIFY(logHas(QStringLiteral("Eintrag 2 von 2 in %1 nicht lesbar, übersprungen").arg(QLatin1String(K::fileName))));
+        QVERIFY(debugLogText().contains(QStringLiteral("Eintrag 2 von 2 in %1 nicht lesbar, übersprungen").arg(QLatin1String(K::fileName))));
         QCOMPARE(make<K>()->items().size(), 1);
         QCOMPARE(asideContents(K::fileName).size(), 1);
 
@@ -200,7 +190,7 @@ class tst_HistoryStores : public QObject {
         K::add(*store, Qt::red);
         store->waitForPendingWrites();
         QCOMPARE(asideContents(K::fileName), QList<QByteArray>{"{{{ kaputt"});
-        QVERIFY(logHas(QStringLiteral("%1 nicht lesbar").arg(QLatin1String(K::fileName))));
+        QVERIFY(debugLogText().contains(QStringLiteral("%1 nicht lesbar").arg(QLatin1String(K::fileName))));
     }
 
     template <class K> void hostileFileNamesTouchNothing()
@@ -249,7 +239,7 @@ private Q_SLOTS:
     if (QTest::currentTestFailed()) return
         ZENTU_BOTH(trimKeepsFavourites);
         ZENTU_BOTH(clearKeepsFavouritesAcrossAReload);
-        ZENTU_BOTH(loadsNewestFirstKeepingTheFileOrderOnTies);
+        ZENTU_BOTH(loadsNewestFirstSkippingRecordsWithoutTheirPicture);
         ZENTU_BOTH(brokenFilesAreKeptAsideNotOverwritten);
         ZENTU_BOTH(hostileFileNamesTouchNothing);
 #undef ZENTU_BOTH
@@ -264,18 +254,14 @@ private Q_SLOTS:
         const QImage image = noisyImage(1000, 400);
         const ScreenshotItem item = store.add(image, CaptureKind::area, {});
         QCOMPARE(changed.count(), 1);
-        QVERIFY(item.fileName.startsWith("Zentu.it_Screenshot_"));
         QCOMPARE(store.thumbnail(item).size(), QSize(320, 128));
         QCOMPARE(store.image(item), image);
         store.waitForPendingWrites();
         QVERIFY(!store.hasPendingImage(item.id));
         QCOMPARE(QImage(testFolders().screenshotsDirectory() + "/" + item.fileName).convertToFormat(QImage::Format_ARGB32), image);
-        const ScreenshotItem tall = store.add(filledImage(1000, 5000, Qt::red), CaptureKind::scrolling, {});
-        store.waitForPendingWrites();
-        QCOMPARE(QImage(testFolders().thumbnailsDirectory() + "/" + *tall.thumbnailFileName).size(), QSize(320, 233));
     }
 
-    void screenshotRemoveClearAndEditsWinOverPendingWrites()
+    void screenshotRemoveAndClearWinOverPendingWrites()
     {
         ScreenshotHistoryStore store(*settings, testFolders());
         const auto full = [](const ScreenshotItem& i) { return testFolders().screenshotsDirectory() + "/" + i.fileName; };
@@ -298,22 +284,15 @@ private Q_SLOTS:
         store.waitForPendingWrites();
         QVERIFY(QDir(testFolders().screenshotsDirectory()).isEmpty());
 
-        // An edit made while the first PNG is written is what stays.
-        const ScreenshotItem item = store.add(noisyImage(1500, 1500), CaptureKind::scrolling, {});
-        AnnotationObject arrow;
-        arrow.points = {{1, 1}, {9, 9}};
-        store.updateImage(filledImage(600, 300, Qt::yellow), {arrow}, item);
-        store.waitForPendingWrites();
-        QCOMPARE(QImage(full(item)).pixelColor(5, 5), QColor(Qt::yellow));
-        QCOMPARE(QImage(testFolders().thumbnailsDirectory() + "/" + *item.thumbnailFileName).size(), QSize(320, 160));
-        // Edits to a record the store does not hold change nothing.
-        ScreenshotItem stranger = item;
+        // An editor saving a record removed meanwhile changes nothing. (An
+        // edit racing the first write is the editor road's test.)
+        ScreenshotItem stranger = store.add(filledImage(20, 10, Qt::red), CaptureKind::area, {});
         stranger.id = QUuid::createUuid();
-        store.updateAnnotations({}, stranger);
+        store.updateImage(filledImage(600, 300, Qt::yellow), {}, stranger);
         store.toggleFavorite(stranger);
+        store.waitForPendingWrites();
         ScreenshotHistoryStore reloaded(*settings, testFolders());
-        QCOMPARE(reloaded.items().front().width, 600);
-        QCOMPARE(reloaded.items().front().annotations.size(), 1);
+        QCOMPARE(reloaded.items().front().width, 20);
         QVERIFY(!reloaded.items().front().isFavorite);
     }
 
@@ -327,7 +306,7 @@ private Q_SLOTS:
         const ScreenshotItem item = store.add(image, CaptureKind::area, {});
         store.waitForPendingWrites();
         QCOMPARE(store.image(item), image);
-        QVERIFY(logHas(QStringLiteral("PNG konnte nicht geschrieben werden")));
+        QVERIFY(debugLogText().contains(QStringLiteral("PNG konnte nicht geschrieben werden")));
         // The record of a picture that is not on disk is not written either.
         QVERIFY(fileArray(ScreenshotStore::fileName).isEmpty());
     }
@@ -335,25 +314,14 @@ private Q_SLOTS:
     void screenshotsInTheSameMillisecondGetDistinctNames()
     {
         ScreenshotHistoryStore store(*settings, testFolders());
-        const QDateTime fixed = QDateTime::currentDateTime();
-        store.setClock([fixed] { return fixed; });
+        store.setClock([] { return QDateTime(QDate(2026, 3, 7), QTime(9, 5, 3, 42)); });
         const ScreenshotItem a = store.add(filledImage(20, 20, Qt::red), CaptureKind::area, {});
         const ScreenshotItem b = store.add(filledImage(20, 20, Qt::blue), CaptureKind::area, {});
-        QCOMPARE(b.fileName, a.fileName.chopped(4) + "-2.png");
+        QCOMPARE(a.fileName, "Zentu.it_Screenshot_2026-03-07_09-05-03-042.png");
+        QCOMPARE(b.fileName, "Zentu.it_Screenshot_2026-03-07_09-05-03-042-2.png");
         store.waitForPendingWrites();
         QCOMPARE(QImage(testFolders().screenshotsDirectory() + "/" + a.fileName).pixelColor(0, 0), QColor(Qt::red));
         QCOMPARE(QImage(testFolders().screenshotsDirectory() + "/" + b.fileName).pixelColor(0, 0), QColor(Qt::blue));
-    }
-
-    void screenshotRecordsWithoutTheirPictureAreSkipped()
-    {
-        QVERIFY(filledImage(5, 5, Qt::blue).save(testFolders().screenshotsDirectory() + "/a.png"));
-        QVERIFY(plantFile(historyPath(ScreenshotStore::fileName),
-                          "[" + ScreenshotStore::record('A', "2026-01-01T10:00:00Z", "a.png") + ","
-                              + ScreenshotStore::record('D', "2026-01-01T10:00:00Z", "weg.png") + "]"));
-        ScreenshotHistoryStore store(*settings, testFolders());
-        QCOMPARE(store.items().size(), 1);
-        QVERIFY(logHas(QStringLiteral("Bild fehlt, Eintrag übersprungen: weg.png")));
     }
 
     void clipboardTextEntries()
@@ -368,10 +336,6 @@ private Q_SLOTS:
         const QString flags = QString(300, QChar(0x1F1E9)).replace(QChar(0x1F1E9), QStringLiteral("🇩🇪"));
         store.addText(flags, std::nullopt);
         QCOMPARE(store.items().front().preview, flags.left(200 * 4));
-        store.waitForPendingWrites();
-        const QJsonObject first = fileArray(ClipboardStore::fileName).at(1).toObject();
-        QCOMPARE(first.value("type").toString(), QStringLiteral("text"));
-        QVERIFY(QRegularExpression("^[0-9a-f]{64}$").match(first.value("contentHash").toString()).hasMatch());
     }
 
     void clipboardDuplicatesMoveToTheTop()
@@ -415,8 +379,6 @@ private Q_SLOTS:
         QCOMPARE(store.lastCopiedID(), image.id);
         QCOMPARE(store.items().front().id, image.id);
         QCOMPARE(clipboard.objectImage.pixelColor(0, 0), QColor(Qt::blue));
-        store.copyToPasteboard(store.items().at(1));
-        QCOMPARE(QString::fromUtf8(clipboard.formats.value("text/plain")), QStringLiteral("Hallo"));
 
         // A picture whose file has gone is not "copied": nothing changes.
         store.waitForPendingWrites();
@@ -426,11 +388,11 @@ private Q_SLOTS:
         store.copyToPasteboard(image);
         QCOMPARE(clipboard.count, before);
         QCOMPARE(store.items(), order);
-        QCOMPARE(internalWrites, 2);
+        QCOMPARE(internalWrites, 1);
         // A hostile record handed in writes nothing to the clipboard.
         store.copyToPasteboard(*ClipboardItem::fromJson(
             QJsonDocument::fromJson(ClipboardStore::record('A', "2026-01-01T10:00:00Z", "../victim.png")).object()));
-        QCOMPARE(internalWrites, 2);
+        QCOMPARE(internalWrites, 1);
 
         store.clearAll(false);
         QVERIFY(store.lastCopiedID()); // kept after a clear
