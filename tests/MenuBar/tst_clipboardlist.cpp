@@ -5,7 +5,6 @@
 #include "MenuBar/ClipboardRowView.h"
 #include "PanelFixture.h"
 #include "Platform/Qt/XdgAppNameResolver.h"
-#include "Storage/Storage.h"
 #include "Ui/SegmentedControl.h"
 #include "support/IsolatedEnvironment.h"
 
@@ -194,7 +193,7 @@ private Q_SLOTS:
         const ClipboardItem image = f.clipboardStore->items().first();
         f.clipboardStore->waitForPendingWrites();
         QVERIFY(ClipboardRowView(image, true, *f.clipboardStore, &resolver).showsImageThumbnail());
-        QVERIFY(QFile::remove(Storage::clipboardImagesDirectory() + QLatin1Char('/') + *image.imageFileName));
+        QVERIFY(QFile::remove(testFolders().clipboardImagesDirectory() + QLatin1Char('/') + *image.imageFileName));
         QVERIFY(!ClipboardRowView(image, true, *f.clipboardStore, &resolver).showsImageThumbnail());
     }
 };

@@ -16,7 +16,6 @@
 #include "MenuBar/TileHoverSync.h"
 #include "MenuBar/TileMouseArea.h"
 #include "PanelFixture.h"
-#include "Storage/Storage.h"
 #include "Ui/HoverRowButton.h"
 #include "Ui/Theme.h"
 #include "fakes/FakeMenuBarActions.h"
@@ -161,7 +160,7 @@ private Q_SLOTS:
         QCOMPARE(p.f.capturePermissions.openedURLs.size(), 1);
         p.f.screenshotStore->add(PanelFixture::picture(20, 20, Qt::blue), CaptureKind::area);
         QTest::mouseClick(panel.folderButton(), Qt::LeftButton);
-        QCOMPARE(p.f.workspace.openedFolders, QStringList{Storage::screenshotsDirectory()});
+        QCOMPARE(p.f.workspace.openedFolders, QStringList{testFolders().screenshotsDirectory()});
         QVERIFY(panel.isVisible());
 
         // Without a dismiss hook a card hides the window the panel lives in.
@@ -231,7 +230,7 @@ private Q_SLOTS:
         trigger(menu.get(), "Favorit entfernen");
         QVERIFY(!f.screenshotStore->items().first().isFavorite);
         trigger(menu.get(), "Im Dateimanager zeigen");
-        QCOMPARE(f.workspace.revealedFiles, QStringList{Storage::screenshotsDirectory() + QLatin1Char('/') + item.fileName});
+        QCOMPARE(f.workspace.revealedFiles, QStringList{testFolders().screenshotsDirectory() + QLatin1Char('/') + item.fileName});
         QVERIFY(rec.notices.isEmpty());
         // Neither a selecting file manager nor the folder: the user is told.
         f.workspace.revealSucceeds = false;
@@ -245,8 +244,8 @@ private Q_SLOTS:
 
         // Without a readable picture, copy and edit do nothing; the tile shows the kind.
         f.screenshotStore->waitForPendingWrites();
-        QFile::remove(Storage::screenshotsDirectory() + QLatin1Char('/') + item.fileName);
-        QFile::remove(Storage::thumbnailsDirectory() + QLatin1Char('/') + *item.thumbnailFileName);
+        QFile::remove(testFolders().screenshotsDirectory() + QLatin1Char('/') + item.fileName);
+        QFile::remove(testFolders().thumbnailsDirectory() + QLatin1Char('/') + *item.thumbnailFileName);
         rec.calls.clear();
         trigger(menu.get(), "Kopieren");
         trigger(menu.get(), "Bearbeiten");

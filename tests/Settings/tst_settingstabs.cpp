@@ -22,7 +22,6 @@
 #include "Settings/PermissionRow.h"
 #include "Settings/PrivacySettingsTab.h"
 #include "Settings/SettingsView.h"
-#include "Storage/Storage.h"
 #include "Ui/HoverRowButton.h"
 #include "Ui/SegmentedControl.h"
 #include "Ui/Stepper.h"
@@ -128,7 +127,7 @@ private Q_SLOTS:
     void delayStepperKeepsToItsRange()
     {
         SettingsFixture f;
-        GeneralSettingsTab tab(*f.settings, f.defaults, f.folders);
+        GeneralSettingsTab tab(*f.settings, f.defaults, f.folders, testFolders());
         tab.show();
         Stepper* stepper = tab.delayStepper();
         stepper->stepDown();
@@ -158,7 +157,7 @@ private Q_SLOTS:
     void controlsWriteAtOnceAndFollowChangesElsewhere()
     {
         SettingsFixture f;
-        GeneralSettingsTab tab(*f.settings, f.defaults, f.folders);
+        GeneralSettingsTab tab(*f.settings, f.defaults, f.folders, testFolders());
         tab.show();
         const AppSettings before = f.stored();
         for (ToggleSwitch* t : {tab.cursorToggle(), tab.stampToggle(), tab.copyToggle(), tab.editorToggle()})
@@ -186,7 +185,7 @@ private Q_SLOTS:
     void languagePickerSwitchesOnlyOnAChange()
     {
         SettingsFixture f;
-        auto tab = std::make_unique<GeneralSettingsTab>(*f.settings, f.defaults, f.folders);
+        auto tab = std::make_unique<GeneralSettingsTab>(*f.settings, f.defaults, f.folders, testFolders());
         LanguagePicker* picker = tab->languagePicker();
         QCOMPARE(picker->selection(), QStringLiteral("auto"));
         QSignalSpy changed(f.localizer.get(), &Localizer::langChanged);
@@ -198,7 +197,7 @@ private Q_SLOTS:
         QCOMPARE(f.localizer->lang(), QStringLiteral("fr"));
 
         // A picker made afterwards starts from the stored choice.
-        tab = std::make_unique<GeneralSettingsTab>(*f.settings, f.defaults, f.folders);
+        tab = std::make_unique<GeneralSettingsTab>(*f.settings, f.defaults, f.folders, testFolders());
         QCOMPARE(tab->languagePicker()->currentText(), QStringLiteral("Français"));
         tab->languagePicker()->choose(QStringLiteral("auto"));
         QCOMPARE(f.defaults.value(Localizer::languageKey).toString(), QStringLiteral("auto"));
@@ -208,10 +207,10 @@ private Q_SLOTS:
     void folderChooserRefusesWhatCannotBeWritten()
     {
         SettingsFixture f;
-        GeneralSettingsTab tab(*f.settings, f.defaults, f.folders);
+        GeneralSettingsTab tab(*f.settings, f.defaults, f.folders, testFolders());
         tab.resize(640, 700);
         tab.show();
-        const QString fallback = Storage::exportDirectory(AppSettings{});
+        const QString fallback = testFolders().exportDirectory(AppSettings{});
         // Cancel: nothing changes.
         tab.changeFolderButton()->click();
         QCOMPARE(f.folders.startFolders, QStringList{fallback});
@@ -236,7 +235,7 @@ private Q_SLOTS:
     void refusedLoginItemShowsTheRealStateAndSaysSo()
     {
         SettingsFixture f;
-        GeneralSettingsTab tab(*f.settings, f.defaults, f.folders);
+        GeneralSettingsTab tab(*f.settings, f.defaults, f.folders, testFolders());
         tab.show();
         QTest::mouseClick(tab.launchToggle(), Qt::LeftButton);
         QVERIFY(f.login.enabled && f.stored().launchAtLogin);
