@@ -3,16 +3,17 @@
 // progress panel only around page and document captures, the image handed
 // back pixel for point.
 #include "Storage/DebugLog.h"
-#include "Screenshot/CaptureError.h"
+#include "Screenshot/GrabExclusions.h"
 #include "Screenshot/ScrollCapture.h"
 #include "Screenshot/ScrollProgressHUD.h"
 #include "Screenshot/ScrollTargetRoad.h"
+#include "fakes/FakeCompositingInfo.h"
 #include "support/AwaitTask.h"
+#include "support/CaptureErrorOf.h"
+#include "support/DebugLogMessages.h"
 #include "support/IsolatedEnvironment.h"
 
 #include <QCoroSignal>
-#include <QFile>
-#include <QWidget>
 
 namespace {
 
@@ -21,6 +22,7 @@ const PickedWindow picked{77, QRectF(10, 20, 300, 400), 5, std::nullopt};
 class FakeRoad final : public QObject, public ScrollTargetRoad {
     Q_OBJECT
 public:
+    explicit FakeRoad(ScrollProgressHUD& panel) : panel(panel) { }
     Target resolveTarget(const PickedWindow& window) override
     {
         resolved.append(window);
@@ -30,20 +32,19 @@ public:
     }
     QCoro::Task<std::optional<CapturedScreenshot>> captureTarget(Target) override
     {
-        panelDuringCapture = ScrollProgressHUD::shared().panel() != nullptr;
+        panelDuringCapture = panel.panel() != nullptr;
         if (holdCapture)
             co_await qCoro(this, &FakeRoad::release);
         if (captureError)
             throw CaptureError(*captureError);
-        if (!image)
-            co_return std::nullopt;
-        co_return CapturedScreenshot{*image, CaptureKind::scrolling};
+        co_return CapturedScreenshot{image, CaptureKind::scrolling};
     }
 
+    ScrollProgressHUD& panel;
     Target target = Target::window(picked, QStringLiteral("Liste"));
     std::optional<QString> resolveError;
     std::optional<QString> captureError;
-    std::optional<QImage> image = QImage(1440, 30000, QImage::Format_ARGB32_Premultiplied);
+    QImage image = QImage(1440, 30000, QImage::Format_ARGB32_Premultiplied);
     bool holdCapture = false;
     bool panelDuringCapture = false;
     QList<PickedWindow> resolved;
@@ -57,6 +58,8 @@ Q_SIGNALS:
 class TestScrollCapture : public QObject {
     Q_OBJECT
 
+    GrabExclusions exclusions{nullptr};
+    ScrollProgressHUD panel{std::make_shared<FakeCompositingInfo>(), {}, exclusions};
     std::shared_ptr<FakeRoad> road;
     std::optional<PickedWindow> pickAnswer;
     int picks = 0;
@@ -66,30 +69,30 @@ private Q_SLOTS:
     void init()
     {
         DebugLog::restart();
-        road = std::make_shared<FakeRoad>();
+        road = std::make_shared<FakeRoad>(panel);
         pickAnswer = picked;
         picks = 0;
-        capture = std::make_unique<ScrollCapture>(
-            [this]() -> QCoro::Task<std::optional<PickedWindow>> {
-                ++picks;
-                co_return pickAnswer;
-            },
-            road);
+        auto pick = [this]() -> QCoro::Task<std::optional<PickedWindow>> {
+            ++picks;
+            co_return pickAnswer;
+        };
+        capture = std::make_unique<ScrollCapture>(pick, road, panel);
     }
 
-    void windowImageComesBackPixelForPoint()
+    void imageComesBackPixelForPointPanelOnlyAroundPages()
     {
-        QImage hi(1440, 30000, QImage::Format_ARGB32_Premultiplied);
-        hi.setDevicePixelRatio(2);
-        road->image = hi;
+        road->image.setDevicePixelRatio(2);
         const std::optional<CapturedScreenshot> shot = awaitTask(capture->run());
         QVERIFY(shot);
-        const QImage* image = &shot->image;
-        QCOMPARE(image->size(), QSize(1440, 30000));
-        QCOMPARE(image->deviceIndependentSize(), QSizeF(1440, 30000));
+        QCOMPARE(shot->image.deviceIndependentSize(), QSizeF(1440, 30000));
         QCOMPARE(road->resolved, QList<PickedWindow>{picked});
-        QVERIFY(!road->panelDuringCapture); // a plain window shows no panel here
+        QVERIFY(!road->panelDuringCapture); // the window loop shows its own cover
         QVERIFY(!capture->isRunning());
+
+        road->target = Target::tab(Tab{QStringLiteral("example.org"), QUrl(QStringLiteral("https://example.org"))});
+        QVERIFY(awaitTask(capture->run()));
+        QVERIFY(road->panelDuringCapture);
+        QVERIFY(!panel.panel());
     }
 
     void secondStartIsIgnoredWhileRunning()
@@ -99,9 +102,7 @@ private Q_SLOTS:
         QVERIFY(capture->isRunning());
         QCOMPARE(awaitTask(capture->run()), std::nullopt);
         QCOMPARE(picks, 1);
-        QFile log(DebugLog::filePath());
-        QVERIFY(log.open(QIODevice::ReadOnly));
-        QVERIFY(log.readAll().contains("SCROLL: bereits aktiv — Doppelstart ignoriert\n"));
+        QVERIFY(debugLogMessages().contains(QStringLiteral("SCROLL: bereits aktiv — Doppelstart ignoriert")));
         Q_EMIT road->release();
         QVERIFY(awaitTask(std::move(first)));
         QVERIFY(!capture->isRunning());
@@ -118,34 +119,16 @@ private Q_SLOTS:
     void roadErrorsReachTheCaller()
     {
         road->resolveError = QStringLiteral("Fenster konnte keiner App zugeordnet werden.");
-        try {
-            awaitTask(capture->run());
-            QFAIL("no error");
-        } catch (const CaptureError& e) {
-            QCOMPARE(e.message(), *road->resolveError);
-        }
+        QCOMPARE(captureErrorOf([&] { awaitTask(capture->run()); }), *road->resolveError);
         QVERIFY(!capture->isRunning());
 
         road->resolveError.reset();
         road->captureError = QStringLiteral("PDF ist passwortgeschützt.");
         road->target = Target::pdf(Doc{QUrl::fromLocalFile(QStringLiteral("/tmp/a.pdf")), std::nullopt});
-        try {
-            awaitTask(capture->run());
-            QFAIL("no error");
-        } catch (const CaptureError& e) {
-            QCOMPARE(e.message(), *road->captureError);
-        }
+        QCOMPARE(captureErrorOf([&] { awaitTask(capture->run()); }), *road->captureError);
         QVERIFY(road->panelDuringCapture);
-        QVERIFY(!ScrollProgressHUD::shared().panel()); // hidden also after an error
+        QVERIFY(!panel.panel()); // hidden also after an error
         QVERIFY(!capture->isRunning());
-    }
-
-    void pageCaptureShowsThePanelWhileItRuns()
-    {
-        road->target = Target::tab(Tab{QStringLiteral("example.org"), QUrl(QStringLiteral("https://example.org"))});
-        QVERIFY(awaitTask(capture->run()));
-        QVERIFY(road->panelDuringCapture);
-        QVERIFY(!ScrollProgressHUD::shared().panel());
     }
 };
 

@@ -1,57 +1,21 @@
-// On a real X server without a compositing manager: the scroll cover and the
-// progress panel lie over a window of another process, yet the frame grabs of
-// that window show the window and not them; clicks and wheel turns on the
-// cover reach the window underneath.
+// On a real X server without a compositing manager, with the scrolling
+// capture assembled as the program does it: the scroll cover and the progress
+// panel lie over a window of another process, yet the frame grabs of that
+// window show the window and not them; clicks and wheel turns on the cover
+// reach the window underneath.
 #include "Platform/X11/X11CompositingInfo.h"
-#include "Platform/X11/X11ScreenSource.h"
-#include "Platform/X11/X11WindowRedirector.h"
-#include "Platform/X11/X11WindowServer.h"
-#include "Screenshot/ScrollCoverOverlay.h"
-#include "Screenshot/ScrollProgressHUD.h"
-#include "Screenshot/WindowShot.h"
+#include "Screenshot/WindowGrabber.h"
 #include "support/HelperWindow.h"
 #include "support/IsolatedEnvironment.h"
+#include "support/ScrollEngineRig.h"
+#include "support/XTestMouse.h"
 
 #include <QMouseEvent>
 #include <QWheelEvent>
-#include <cstdlib>
-#include <xcb/xcb.h>
-#include <xcb/xtest.h>
 
 namespace {
 
-// How many pixels (every third) of a grab of `region` differ from the pattern
-// of the helper window at `bounds`.
-int mismatches(const QImage& grab, const QRectF& region, const QRectF& bounds, int seed)
-{
-    if (grab.size() != region.size().toSize())
-        return -1;
-    int wrong = 0;
-    for (int y = 0; y < grab.height(); y += 3)
-        for (int x = 0; x < grab.width(); x += 3) {
-            const int wx = int(region.x() - bounds.x()) + x;
-            const int wy = int(region.y() - bounds.y()) + y;
-            if ((grab.pixel(x, y) & 0xffffff) != (HelperWindow::pattern(wx, wy, seed) & 0xffffff))
-                ++wrong;
-        }
-    return wrong;
-}
-
-// Pointer input through XTest, as another device would send it.
-struct Pointer {
-    xcb_connection_t* c = xcb_connect(nullptr, nullptr);
-    ~Pointer() { xcb_disconnect(c); }
-    void press(QPoint at, quint8 button)
-    {
-        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
-        xcb_test_fake_input(c, XCB_MOTION_NOTIFY, 0, XCB_CURRENT_TIME, root, qint16(at.x()), qint16(at.y()), 0);
-        xcb_test_fake_input(c, XCB_BUTTON_PRESS, button, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
-        xcb_test_fake_input(c, XCB_BUTTON_RELEASE, button, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
-        xcb_flush(c);
-    }
-};
-
-class Target final : public QWidget {
+class InputTarget final : public QWidget {
 public:
     int presses = 0;
     int wheels = 0;
@@ -65,16 +29,14 @@ protected:
 
 class TestScrollCoverX11 : public QObject {
     Q_OBJECT
+
+    std::unique_ptr<ScrollEngineRig> rig;
+
 private Q_SLOTS:
     void initTestCase()
     {
-        windows = std::make_shared<X11WindowServer>();
-        screens = std::make_shared<X11ScreenSource>();
-        WindowShot::setBackends(windows, screens, std::make_shared<X11WindowRedirector>());
-        auto compositing = std::make_shared<X11CompositingInfo>();
-        QVERIFY(!compositing->isCompositing()); // the point of this test
-        ScrollCoverOverlay::shared().setCompositingInfo(compositing);
-        ScrollProgressHUD::shared().setCompositingInfo(compositing);
+        QVERIFY(!X11CompositingInfo().isCompositing()); // the point of this test
+        rig = std::make_unique<ScrollEngineRig>();
     }
 
     void coverAndPanelStayOutOfTheGrabs()
@@ -83,65 +45,68 @@ private Q_SLOTS:
         QVERIFY(helper.id);
         QRectF bounds;
         QVERIFY(QTest::qWaitFor([&] {
-            const auto list = windows->windowList();
-            for (const WindowInfo& w : list.value_or(QList<WindowInfo>()))
+            for (const WindowInfo& w : rig->windows().windowList().value_or(QList<WindowInfo>()))
                 if (w.number == helper.id)
                     bounds = w.bounds;
             return !bounds.isEmpty();
         }, 10000));
-        const QRectF region = bounds.adjusted(50, 180, -50, -40);
-        auto patternMismatches = [&](const QImage& grab, const QRectF& r) {
-            return mismatches(grab, r, bounds, helper.seed);
+        // How many pixels (every third) of a picture of r differ from the helper's pattern.
+        auto mismatches = [&](const QImage& grab, const QRectF& r) {
+            if (grab.size() != r.size().toSize())
+                return -1;
+            int wrong = 0;
+            const int dx = int(r.x() - bounds.x());
+            const int dy = int(r.y() - bounds.y());
+            for (int y = 0; y < grab.height(); y += 3)
+                for (int x = 0; x < grab.width(); x += 3)
+                    wrong += (grab.pixel(x, y) & 0xffffff) != (HelperWindow::pattern(dx + x, dy + y, helper.seed) & 0xffffff);
+            return wrong;
         };
-        QCOMPARE(patternMismatches(WindowShot::image(region, 1), region), 0);
+        auto displayGrab = [&](const QRectF& r) {
+            const ShareableDisplays content = rig->screens().shareableDisplays();
+            return rig->screens().captureDisplay(content.displays.first(), QSize(), false).copy(r.toRect());
+        };
+        const WindowGrabber& grabber = rig->engine().grabber();
+        const QRectF region = bounds.adjusted(50, 180, -50, -40);
+        QCOMPARE(mismatches(grabber.image(region, 1), region), 0);
 
-        ScrollCoverOverlay::shared().show(region);
-        ScrollProgressHUD::shared().show();
-        const QRectF panel = ScrollProgressHUD::shared().panel()->geometry();
+        rig->engine().cover().show(region);
+        rig->engine().panel().show();
+        const QRectF panel = rig->engine().panel().panel()->geometry();
         QVERIFY(bounds.contains(panel));
         // Both are really on the screen: a plain grab of the display shows them.
-        auto displayGrab = [&](const QRectF& r) {
-            const ShareableDisplays content = screens->shareableDisplays();
-            const QImage whole = screens->captureDisplay(content.displays.first(), QSize(), false);
-            return whole.copy(r.toRect());
-        };
-        QTRY_VERIFY_WITH_TIMEOUT(patternMismatches(displayGrab(region), region) > 100, 10000);
-        QTRY_VERIFY_WITH_TIMEOUT(patternMismatches(displayGrab(panel), panel) > 100, 10000);
-
+        QTRY_VERIFY_WITH_TIMEOUT(mismatches(displayGrab(region), region) > 100, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(mismatches(displayGrab(panel), panel) > 100, 10000);
         // The frame grabs do not: once the window has repainted what the
         // cover hid, its own picture is whole.
-        QTRY_COMPARE_WITH_TIMEOUT(patternMismatches(WindowShot::image(region, 1), region), 0, 10000);
-        QTRY_COMPARE_WITH_TIMEOUT(patternMismatches(WindowShot::image(panel, 1), panel), 0, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(mismatches(grabber.image(region, 1), region), 0, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(mismatches(grabber.image(panel, 1), panel), 0, 10000);
 
-        ScrollProgressHUD::shared().hide();
-        ScrollCoverOverlay::shared().hide();
-        QVERIFY(WindowShot::excludeWindowIDs().isEmpty());
-        QTRY_COMPARE_WITH_TIMEOUT(patternMismatches(displayGrab(region), region), 0, 10000);
+        rig->engine().panel().hide();
+        rig->engine().cover().hide();
+        QTRY_COMPARE_WITH_TIMEOUT(mismatches(displayGrab(region), region), 0, 10000);
     }
 
     void clicksAndWheelGoThroughTheCover()
     {
-        Target target;
+        InputTarget target;
         target.setWindowFlags(Qt::FramelessWindowHint);
         target.setGeometry(100, 600, 300, 200);
         target.show();
         QVERIFY(QTest::qWaitForWindowExposed(&target));
         const QRect global(target.mapToGlobal(QPoint(0, 0)), target.size());
-        ScrollCoverOverlay::shared().show(QRectF(global.adjusted(20, 20, -20, -20)));
-        QTRY_VERIFY_WITH_TIMEOUT(ScrollCoverOverlay::shared().window()->isVisible(), 15000);
-        QVERIFY(QTest::qWaitForWindowExposed(ScrollCoverOverlay::shared().window()));
+        ScrollCoverOverlay& cover = rig->engine().cover();
+        cover.show(QRectF(global.adjusted(20, 20, -20, -20)));
+        QTRY_VERIFY_WITH_TIMEOUT(cover.window()->isVisible(), 15000);
+        QVERIFY(QTest::qWaitForWindowExposed(cover.window()));
 
-        Pointer pointer;
-        pointer.press(global.center(), 1);
+        XTestMouse mouse;
+        mouse.click(global.center(), 1);
         QTRY_COMPARE_WITH_TIMEOUT(target.presses, 1, 15000);
-        pointer.press(global.center(), 5);
+        mouse.click(global.center(), 5);
         QTRY_VERIFY_WITH_TIMEOUT(target.wheels >= 1, 15000);
-        ScrollCoverOverlay::shared().hide();
+        cover.hide();
     }
-
-private:
-    std::shared_ptr<X11WindowServer> windows;
-    std::shared_ptr<X11ScreenSource> screens;
 };
 
 ZENTU_TEST_MAIN(TestScrollCoverX11)
