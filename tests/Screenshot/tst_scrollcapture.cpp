@@ -1,10 +1,12 @@
-// The entry of the scrolling capture: one run at a time, a cancelled picker,
-// errors of the target road reaching the caller with the run ended, the
-// progress panel only around page and document captures, the image handed
-// back pixel for point.
+// The entry of the scrolling capture: one run at a time, errors of the target
+// road reaching the caller with the run ended, the progress panel only around
+// page and document captures, the image handed back pixel for point; cover
+// and panel really translucent only with a compositor. (A cancelled picker,
+// cover and panel on screen: tst_scrollcapture_x11.)
 #include "Storage/DebugLog.h"
 #include "Screenshot/GrabExclusions.h"
 #include "Screenshot/ScrollCapture.h"
+#include "Screenshot/ScrollCoverOverlay.h"
 #include "Screenshot/ScrollProgressHUD.h"
 #include "Screenshot/ScrollTargetRoad.h"
 #include "fakes/FakeCompositingInfo.h"
@@ -13,19 +15,17 @@
 #include "support/DebugLogMessages.h"
 #include "support/IsolatedEnvironment.h"
 
-#include <QCoroSignal>
+#include <QCoroTimer>
 
 namespace {
 
 const PickedWindow picked{77, QRectF(10, 20, 300, 400), 5, std::nullopt};
 
-class FakeRoad final : public QObject, public ScrollTargetRoad {
-    Q_OBJECT
+class FakeRoad final : public ScrollTargetRoad {
 public:
     explicit FakeRoad(ScrollProgressHUD& panel) : panel(panel) { }
-    Target resolveTarget(const PickedWindow& window) override
+    Target resolveTarget(const PickedWindow&) override
     {
-        resolved.append(window);
         if (resolveError)
             throw CaptureError(*resolveError);
         return target;
@@ -33,8 +33,6 @@ public:
     QCoro::Task<std::optional<CapturedScreenshot>> captureTarget(Target) override
     {
         panelDuringCapture = panel.panel() != nullptr;
-        if (holdCapture)
-            co_await qCoro(this, &FakeRoad::release);
         if (captureError)
             throw CaptureError(*captureError);
         co_return CapturedScreenshot{image, CaptureKind::scrolling};
@@ -44,13 +42,8 @@ public:
     Target target = Target::window(picked, QStringLiteral("Liste"));
     std::optional<QString> resolveError;
     std::optional<QString> captureError;
-    QImage image = QImage(1440, 30000, QImage::Format_ARGB32_Premultiplied);
-    bool holdCapture = false;
+    QImage image = QImage(144, 3000, QImage::Format_ARGB32_Premultiplied);
     bool panelDuringCapture = false;
-    QList<PickedWindow> resolved;
-
-Q_SIGNALS:
-    void release();
 };
 
 } // namespace
@@ -58,10 +51,17 @@ Q_SIGNALS:
 class TestScrollCapture : public QObject {
     Q_OBJECT
 
+    std::shared_ptr<FakeCompositingInfo> compositing = std::make_shared<FakeCompositingInfo>();
     GrabExclusions exclusions{nullptr};
-    ScrollProgressHUD panel{std::make_shared<FakeCompositingInfo>(), {}, exclusions};
+    QList<QRect> stills;
+    Backdrop::Source backdrop = [this](const QRect& r) {
+        stills.append(r);
+        QImage still(r.size(), QImage::Format_ARGB32_Premultiplied);
+        still.fill(QColor(200, 30, 30));
+        return still;
+    };
+    ScrollProgressHUD panel{compositing, backdrop, exclusions};
     std::shared_ptr<FakeRoad> road;
-    std::optional<PickedWindow> pickAnswer;
     int picks = 0;
     std::unique_ptr<ScrollCapture> capture;
 
@@ -70,11 +70,11 @@ private Q_SLOTS:
     {
         DebugLog::restart();
         road = std::make_shared<FakeRoad>(panel);
-        pickAnswer = picked;
         picks = 0;
         auto pick = [this]() -> QCoro::Task<std::optional<PickedWindow>> {
-            ++picks;
-            co_return pickAnswer;
+            if (++picks == 1) // the first run is still picking when the second starts
+                co_await QCoro::sleepFor(std::chrono::milliseconds(50));
+            co_return picked;
         };
         capture = std::make_unique<ScrollCapture>(pick, road, panel);
     }
@@ -84,8 +84,7 @@ private Q_SLOTS:
         road->image.setDevicePixelRatio(2);
         const std::optional<CapturedScreenshot> shot = awaitTask(capture->run());
         QVERIFY(shot);
-        QCOMPARE(shot->image.deviceIndependentSize(), QSizeF(1440, 30000));
-        QCOMPARE(road->resolved, QList<PickedWindow>{picked});
+        QCOMPARE(shot->image.deviceIndependentSize(), QSizeF(144, 3000));
         QVERIFY(!road->panelDuringCapture); // the window loop shows its own cover
         QVERIFY(!capture->isRunning());
 
@@ -97,22 +96,12 @@ private Q_SLOTS:
 
     void secondStartIsIgnoredWhileRunning()
     {
-        road->holdCapture = true;
         auto first = capture->run();
         QVERIFY(capture->isRunning());
         QCOMPARE(awaitTask(capture->run()), std::nullopt);
         QCOMPARE(picks, 1);
         QVERIFY(debugLogMessages().contains(QStringLiteral("SCROLL: bereits aktiv — Doppelstart ignoriert")));
-        Q_EMIT road->release();
         QVERIFY(awaitTask(std::move(first)));
-        QVERIFY(!capture->isRunning());
-    }
-
-    void cancelledPickerEndsTheRun()
-    {
-        pickAnswer.reset();
-        QCOMPARE(awaitTask(capture->run()), std::nullopt);
-        QVERIFY(road->resolved.isEmpty());
         QVERIFY(!capture->isRunning());
     }
 
@@ -129,6 +118,31 @@ private Q_SLOTS:
         QVERIFY(road->panelDuringCapture);
         QVERIFY(!panel.panel()); // hidden also after an error
         QVERIFY(!capture->isRunning());
+    }
+
+    void translucentOnlyWithACompositor()
+    {
+        ScrollCoverOverlay cover(compositing, backdrop, exclusions);
+        stills.clear();
+        compositing->compositing = true;
+        panel.show();
+        cover.show(QRectF(100, 100, 400, 300));
+        QVERIFY(panel.panel()->testAttribute(Qt::WA_TranslucentBackground));
+        QVERIFY(cover.window()->testAttribute(Qt::WA_TranslucentBackground));
+        QVERIFY(stills.isEmpty());
+        panel.hide();
+
+        // Without one both paint over a still of what lies beneath them.
+        compositing->compositing = false;
+        cover.show(QRectF(100, 100, 400, 300));
+        QCOMPARE(stills, QList<QRect>{QRect(100, 100, 400, 300)});
+        QVERIFY(!cover.window()->testAttribute(Qt::WA_TranslucentBackground));
+        // The still shows through, darkened and blurred: reddish, darker than it.
+        const QColor corner = cover.window()->grab().toImage().pixelColor(5, 150);
+        QVERIFY(corner.red() > corner.green() + 40);
+        QVERIFY(corner.red() < 200);
+        cover.hide();
+        QVERIFY(exclusions.ids().isEmpty());
     }
 };
 

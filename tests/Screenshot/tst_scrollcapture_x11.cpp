@@ -1,23 +1,34 @@
-// The scrolling capture end to end on a real X server with openbox: the user
-// clicks a list application (in its own process) on the window picker, or
-// drags a section of it; the list is focused, scrolled with XTest (Page Down
-// for the whole window, wheel clicks for the section) and stitched; the
-// result must show the list's full rendering row for row.
-//
-// Tolerance: the whole-window result must have exactly the size of the full
-// rendering (header, every content row, footer) and the section result the
-// size of the content; at most 0.5 % of their rows may differ from it (a
-// seam may be off by a row when a step is measured one row short or long);
-// in practice every row matches.
+// The scrolling capture on a real X server with openbox and no compositing
+// manager, assembled as the program does it:
+// - the cover and the progress panel lie over a window of another process,
+//   yet the frame grabs show that window and not them; clicks and wheel turns
+//   go through the cover (the wheel in the section captures);
+// - end to end, the user clicks a list application (in its own process) on
+//   the window picker, or drags a section of it; the list is scrolled with
+//   XTest (Page Down for the whole window, wheel clicks for the section) and
+//   stitched; the result must show the list's full rendering row for row (the
+//   whole window header, every content row and footer, the section the
+//   content; at most 0.5 % of the rows may differ, a seam may be off by a row
+//   when a step is measured one row short or long; in practice none do);
+// - Escape typed into another application raises the cancel flag and still
+//   reaches it; typed into our own window it is taken by us.
+#include "Platform/X11/X11CompositingInfo.h"
+#include "Platform/X11/XInputKeyWatch.h"
+#include "Screenshot/ScrollCancel.h"
 #include "Screenshot/ScrollCapture.h"
+#include "fakes/FakeKeyWatch.h"
 #include "helpers/ScrollPattern.h"
 #include "support/AwaitTask.h"
+#include "support/HelperWindow.h"
 #include "support/IsolatedEnvironment.h"
 #include "support/ScrollEngineRig.h"
 #include "support/XTestMouse.h"
 
 #include <QCursor>
+#include <QLineEdit>
 #include <QProcess>
+#include <QMouseEvent>
+#include <cstdlib>
 
 namespace {
 
@@ -59,6 +70,54 @@ int differingRows(const QImage& a, const QImage& b)
     return differ;
 }
 
+// Counts the clicks that reach it.
+class ClickTarget final : public QWidget {
+public:
+    int presses = 0;
+
+protected:
+    void mousePressEvent(QMouseEvent*) override { ++presses; }
+};
+
+// A plain X client of its own, standing in for another application.
+struct OtherClient {
+    xcb_connection_t* c = xcb_connect(nullptr, nullptr);
+    xcb_window_t window = xcb_generate_id(c);
+    int received[256] = {};
+
+    OtherClient()
+    {
+        const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
+        const quint32 values[] = {screen->white_pixel, XCB_EVENT_MASK_KEY_PRESS | XCB_EVENT_MASK_EXPOSURE};
+        xcb_create_window(c, XCB_COPY_FROM_PARENT, window, screen->root, 100, 100, 300, 200, 0,
+                          XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, XCB_CW_BACK_PIXEL | XCB_CW_EVENT_MASK,
+                          values);
+        xcb_map_window(c, window);
+        xcb_flush(c);
+    }
+    ~OtherClient() { xcb_disconnect(c); }
+
+    bool focus()
+    {
+        xcb_set_input_focus(c, XCB_INPUT_FOCUS_POINTER_ROOT, window, XCB_CURRENT_TIME);
+        xcb_flush(c);
+        auto* reply = xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr);
+        const bool ok = reply && reply->focus == window;
+        free(reply);
+        return ok;
+    }
+    // Key presses this client has received so far, per keycode.
+    int keyPressesReceived(quint8 keycode)
+    {
+        while (xcb_generic_event_t* e = xcb_poll_for_event(c)) {
+            if ((e->response_type & 0x7f) == XCB_KEY_PRESS)
+                ++received[reinterpret_cast<xcb_key_press_event_t*>(e)->detail];
+            free(e);
+        }
+        return received[keycode];
+    }
+};
+
 } // namespace
 
 class TestScrollCaptureX11 : public QObject {
@@ -67,25 +126,96 @@ class TestScrollCaptureX11 : public QObject {
     std::unique_ptr<ScrollEngineRig> rig;
     XTestMouse mouse;
 
-    // Until the list's window is up and its header band painted.
-    bool waitForWindow(ScrollListApp& app)
+    // The window's bounds once the window server lists it (at that size, when given).
+    QRectF listedBounds(quint32 id, QSizeF size = {})
     {
-        return app.id && QTest::qWaitFor([&] {
+        QRectF bounds;
+        QTest::qWaitFor([&] {
             for (const WindowInfo& w : rig->windows().windowList().value_or(QList<WindowInfo>()))
-                if (w.number == app.id && w.bounds.size() == app.rect.size())
-                    app.bounds = w.bounds;
-            const QRectF band(app.bounds.topLeft(), QSizeF(app.bounds.width(), header));
-            const QImage grab = rig->engine().grabber().image(band, 1);
-            return !app.bounds.isEmpty() && !grab.isNull()
-                && grab.convertToFormat(QImage::Format_RGB32) == ScrollPattern::band(int(band.width()), header, 1);
+                if (w.number == id && (size.isEmpty() || w.bounds.size() == size))
+                    bounds = w.bounds;
+            return !bounds.isEmpty();
         }, 15000);
+        return bounds;
     }
 
 private Q_SLOTS:
     void initTestCase()
     {
+        QVERIFY(!X11CompositingInfo().isCompositing()); // cover and panel paint over stills
         rig = std::make_unique<ScrollEngineRig>();
         QVERIFY(rig->input().isAvailable());
+    }
+
+    void coverAndPanelStayOutOfTheGrabs()
+    {
+        HelperWindow helper(QRect(600, 20, 700, 520), 7);
+        const QRectF bounds = listedBounds(helper.id);
+        QVERIFY(!bounds.isEmpty());
+        // How many pixels (every third) of a picture of r differ from the helper's pattern.
+        auto mismatches = [&](const QImage& grab, const QRectF& r) {
+            if (grab.size() != r.size().toSize())
+                return -1;
+            int wrong = 0;
+            const int dx = int(r.x() - bounds.x());
+            const int dy = int(r.y() - bounds.y());
+            for (int y = 0; y < grab.height(); y += 3)
+                for (int x = 0; x < grab.width(); x += 3)
+                    wrong += (grab.pixel(x, y) & 0xffffff) != (HelperWindow::pattern(dx + x, dy + y, helper.seed) & 0xffffff);
+            return wrong;
+        };
+        auto displayGrab = [&](const QRectF& r) {
+            const ShareableDisplays content = rig->screens().shareableDisplays();
+            return rig->screens().captureDisplay(content.displays.first(), QSize(), false).copy(r.toRect());
+        };
+        const WindowGrabber& grabber = rig->engine().grabber();
+        ScrollCoverOverlay& cover = rig->engine().cover();
+        ScrollProgressHUD& hud = rig->engine().panel();
+        const QRectF region = bounds.adjusted(50, 180, -50, -40);
+        QCOMPARE(mismatches(grabber.image(region, 1), region), 0);
+
+        cover.show(QRectF(region.topLeft(), QSizeF(100, 100)));
+        cover.show(region); // one cover, at the new place
+        hud.progress().setStrips(5);
+        hud.show();
+        QCOMPARE(hud.progress().strips(), 0);
+        QWidget* panelWindow = hud.panel();
+        hud.show(); // shown already: nothing changes
+        QCOMPARE(hud.panel(), panelWindow);
+        QVERIFY(panelWindow->windowFlags().testFlag(Qt::WindowTransparentForInput));
+        QVERIFY(panelWindow->testAttribute(Qt::WA_ShowWithoutActivating));
+        const QRectF panel = panelWindow->geometry();
+        QVERIFY(bounds.contains(panel));
+        // Both are really on the screen: a plain grab of the display shows them.
+        QTRY_VERIFY_WITH_TIMEOUT(mismatches(displayGrab(region), region) > 100, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(mismatches(displayGrab(panel), panel) > 100, 10000);
+        // The frame grabs do not: once the window has repainted what the
+        // cover hid, its own picture is whole.
+        QTRY_COMPARE_WITH_TIMEOUT(mismatches(grabber.image(region, 1), region), 0, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(mismatches(grabber.image(panel, 1), panel), 0, 10000);
+
+        hud.hide();
+        cover.hide();
+        QTRY_COMPARE_WITH_TIMEOUT(mismatches(displayGrab(region), region), 0, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(mismatches(displayGrab(panel), panel), 0, 10000);
+    }
+
+    // (Wheel turns go through it in every section capture below.)
+    void clicksGoThroughTheCover()
+    {
+        ClickTarget target;
+        target.setWindowFlags(Qt::FramelessWindowHint);
+        target.setGeometry(100, 600, 300, 200);
+        target.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&target));
+        const QRect global(target.mapToGlobal(QPoint(0, 0)), target.size());
+        ScrollCoverOverlay& cover = rig->engine().cover();
+        cover.show(QRectF(global.adjusted(20, 20, -20, -20)));
+        QTRY_VERIFY_WITH_TIMEOUT(cover.window()->isVisible(), 15000);
+        QVERIFY(QTest::qWaitForWindowExposed(cover.window()));
+        mouse.click(global.center(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(target.presses, 1, 15000);
+        cover.hide();
     }
 
     void rightClickOrEscapeCancelsThePicker()
@@ -113,7 +243,12 @@ private Q_SLOTS:
     {
         QFETCH(bool, section);
         ScrollListApp app;
-        QVERIFY(waitForWindow(app));
+        app.bounds = listedBounds(app.id, app.rect.size());
+        const QRectF band(app.bounds.topLeft(), QSizeF(app.rect.width(), header));
+        QVERIFY(QTest::qWaitFor([&] { // painted
+            const QImage grab = rig->engine().grabber().image(band, 1).convertToFormat(QImage::Format_RGB32);
+            return grab == ScrollPattern::band(app.rect.width(), header, 1);
+        }, 15000));
         auto run = rig->startRun();
         if (section) // exactly over the list's content area, between its bands
             mouse.drag(QPoint(int(app.bounds.x()), int(app.bounds.y()) + header),
@@ -133,6 +268,61 @@ private Q_SLOTS:
         // The pointer is back where it was, the cover gone.
         QTRY_COMPARE(QCursor::pos(), before);
         QTRY_VERIFY(!rig->engine().cover().window());
+    }
+
+    void escapeInAnotherApplicationAndInOurOwnWindow()
+    {
+        constexpr quint8 escape = 9;
+        constexpr quint8 letterA = 38;
+        XInputKeyWatch keys;
+        ScrollCancel cancel(keys);
+        {
+            OtherClient other;
+            QVERIFY(QTest::qWaitFor([&] { return other.focus(); }, 5000));
+            cancel.begin();
+            mouse.key(letterA);
+            QTRY_COMPARE_WITH_TIMEOUT(other.keyPressesReceived(letterA), 1, 15000);
+            QCoreApplication::processEvents();
+            QVERIFY(!cancel.requested());
+            mouse.key(escape);
+            QTRY_VERIFY_WITH_TIMEOUT(cancel.requested(), 15000);
+            // The other application still got its Escape.
+            QTRY_COMPARE_WITH_TIMEOUT(other.keyPressesReceived(escape), 1, 15000);
+            cancel.end();
+            QVERIFY(!cancel.requested());
+            mouse.key(escape);
+            QTRY_COMPARE_WITH_TIMEOUT(other.keyPressesReceived(escape), 2, 15000);
+            QCoreApplication::processEvents();
+            QVERIFY(!cancel.requested());
+        }
+
+        // In our own window, also without the desktop-wide watch: taken by us.
+        FakeKeyWatch none;
+        none.available = false;
+        ScrollCancel own(none);
+        QLineEdit edit;
+        edit.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&edit));
+        own.begin();
+        QTest::keyClick(&edit, Qt::Key_A);
+        QCOMPARE(edit.text(), QStringLiteral("a"));
+        QVERIFY(!own.requested());
+        struct Probe : QObject {
+            int presses = 0;
+            bool eventFilter(QObject*, QEvent* e) override
+            {
+                presses += e->type() == QEvent::KeyPress;
+                return false;
+            }
+        } probe;
+        edit.installEventFilter(&probe);
+        QTest::keyClick(&edit, Qt::Key_Escape);
+        QVERIFY(own.requested());
+        QCOMPARE(probe.presses, 0);
+        own.end();
+        QTest::keyClick(&edit, Qt::Key_Escape); // reaches the window again
+        QCOMPARE(probe.presses, 1);
+        QVERIFY(!own.requested());
     }
 };
 
