@@ -70,7 +70,8 @@ public:
 
 private:
     Services m_services;
-    // Before cover and panel, which leave it as they go.
+    // Shared with the grabber, whose copies on worker threads keep it alive;
+    // made before cover and panel, which leave it as they go.
     std::shared_ptr<GrabExclusions> m_exclusions;
     WindowGrabber m_grabber;
     ScrollCoverOverlay m_cover;
