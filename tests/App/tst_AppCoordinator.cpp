@@ -53,7 +53,7 @@ class TestAppCoordinator : public QObject {
 private Q_SLOTS:
     void init()
     {
-        QDir(Storage::baseDirectory()).removeRecursively();
+        QDir(testFolders().baseDirectory()).removeRecursively();
     }
 
     void buildsServicesInOrder()
@@ -72,7 +72,7 @@ private Q_SLOTS:
         QVERIFY(!coordinator.screenshotService().isCapturing());
         QCOMPARE(coordinator.screenshotService().overlayController(), nullptr);
         QVERIFY(coordinator.permissions().pollTimer()->isActive());
-        QVERIFY(QDir(Storage::screenshotsDirectory()).exists());
+        QVERIFY(QDir(testFolders().screenshotsDirectory()).exists());
         QVERIFY(coordinator.clipboardStore().onInternalWrite);
         const AppEnvironment env = coordinator.environment();
         QCOMPARE(env.coordinator, &coordinator);
@@ -126,7 +126,7 @@ private Q_SLOTS:
 
     void launchRunsItsStepsInOrderAndRestartsTheLog()
     {
-        Storage::ensureDirectories();
+        testFolders().ensureDirectories();
         QFile old(DebugLog::filePath());
         QVERIFY(old.open(QIODevice::WriteOnly));
         old.write("[00:00:00.000] von einem früheren Lauf\n");
@@ -160,8 +160,8 @@ private Q_SLOTS:
     void launchGoesOnWhenTheLogCannotBeWritten()
     {
         // A plain file where the storage folder should be: no folder, no log.
-        QDir().mkpath(QFileInfo(Storage::baseDirectory()).absolutePath());
-        QFile blocker(Storage::baseDirectory());
+        QDir().mkpath(QFileInfo(testFolders().baseDirectory()).absolutePath());
+        QFile blocker(testFolders().baseDirectory());
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         blocker.close();
 
@@ -171,7 +171,7 @@ private Q_SLOTS:
         // The coordinator still started: reinstall check and policy step ran.
         QCOMPARE(services.activation.history, (QStringList{QStringLiteral("accessory"), QStringLiteral("accessory")}));
         QVERIFY(services.defaults.value(QStringLiteral("zentuInstallStamp")).isValid());
-        QFile::remove(Storage::baseDirectory());
+        QFile::remove(testFolders().baseDirectory());
     }
 
     void installStampFallsBackToVersionThenQuestionMark()
@@ -384,7 +384,7 @@ private Q_SLOTS:
         FakeUserDefaults localizerDefaults;
         auto localizer = std::make_shared<Localizer>(localizerDefaults, [] { return QStringList{QStringLiteral("de")}; },
                                                      table.fileName());
-        Localizer::setShared(localizer);
+        const Localizer::Scope installed(localizer);
 
         FakeCoordinatorServices services;
         AppCoordinator coordinator(services);
@@ -399,7 +399,6 @@ private Q_SLOTS:
         QCOMPARE(coordinator.clipboardPanel()->windowTitle(), QStringLiteral("Clipboard history"));
         QCOMPARE(coordinator.editorWindows().front()->windowTitle(), QStringLiteral("Zentu.it Editor EN"));
         QCOMPARE(coordinator.onboardingWindow()->windowTitle(), QStringLiteral("Set up Zentu.it"));
-        Localizer::setShared(nullptr);
     }
 
     void firstRunWindowFollowsItsContentHeight()

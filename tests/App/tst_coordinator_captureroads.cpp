@@ -47,8 +47,8 @@ class TestCoordinatorCaptureRoads : public QObject {
 private Q_SLOTS:
     void init()
     {
-        QDir(Storage::baseDirectory()).removeRecursively();
-        Storage::ensureDirectories();
+        QDir(testFolders().baseDirectory()).removeRecursively();
+        testFolders().ensureDirectories();
         DebugLog::restart();
     }
 

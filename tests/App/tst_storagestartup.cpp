@@ -42,8 +42,8 @@ private Q_SLOTS:
     void openFolderBecomesPrivateAndLoadMessagesReachTheLog()
     {
         QFETCH(QString, folder);
-        const QString parent = QFileInfo(Storage::baseDirectory()).path();
-        QDir(Storage::baseDirectory()).removeRecursively();
+        const QString parent = QFileInfo(testFolders().baseDirectory()).path();
+        QDir(testFolders().baseDirectory()).removeRecursively();
         const QString old = parent + "/" + folder;
         QVERIFY(QDir().mkpath(old));
         QVERIFY(QFile::setPermissions(old, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
@@ -63,7 +63,7 @@ private Q_SLOTS:
         QCOMPARE(coordinator.clipboardStore().items().size(), 1);
         coordinator.clipboardStore().waitForPendingWrites();
 
-        const QString base = Storage::baseDirectory();
+        const QString base = testFolders().baseDirectory();
         QCOMPARE(QFile::permissions(base) & groupAndOthers, QFileDevice::Permissions());
         for (const QString& name : QDir(base).entryList(QDir::Files))
             if (name.contains(".json"))

@@ -11,7 +11,6 @@
 #include "Platform/Qt/MessageBoxAlerts.h"
 #include "Platform/Qt/SettingsFileUserDefaults.h"
 #include "Platform/Qt/XdgAutostartLoginItem.h"
-#include "Platform/Qt/XdgPaths.h"
 #include "Platform/Qt/XdgUserInstallation.h"
 #include "Storage/ScreenshotHistoryStore.h"
 #include "Storage/Storage.h"
@@ -64,7 +63,7 @@ private Q_SLOTS:
         SettingsFileUserDefaults defaults;
         defaults.setValue(QStringLiteral("zentu.settings.v1"), QByteArray("{}"));
         DebugLog::write(QStringLiteral("App gestartet"));
-        QVERIFY(plantFile(Storage::screenshotsDirectory() + QStringLiteral("/Zentu.it_Screenshot_1.png")));
+        QVERIFY(plantFile(testFolders().screenshotsDirectory() + QStringLiteral("/Zentu.it_Screenshot_1.png")));
         for (const QString& cache : installation.cacheDirectories())
             QVERIFY(plantFile(cache + QStringLiteral("/cache.bin")));
         const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
@@ -73,10 +72,9 @@ private Q_SLOTS:
         FakeAlerts alerts;
         FakeProcessLauncher launcher;
         launcher.path = download;
-        XdgPaths paths;
         bool stoppedFirst = false;
-        Uninstaller uninstaller({alerts, loginItem, defaults, installation, launcher, paths},
-                                [&] { stoppedFirst = QFileInfo::exists(Storage::baseDirectory()); });
+        Uninstaller uninstaller({alerts, loginItem, defaults, installation, launcher, testFolders()},
+                                [&] { stoppedFirst = QFileInfo::exists(testFolders().baseDirectory()); });
         QVERIFY(uninstaller.confirmAndRun());
 
         const Alerts::Alert& confirm = alerts.shown.first();
@@ -96,7 +94,7 @@ private Q_SLOTS:
 
         // Later log lines do not bring the data folder back.
         DebugLog::write(QStringLiteral("nach der Deinstallation"));
-        QVERIFY(!QFileInfo::exists(Storage::baseDirectory()));
+        QVERIFY(!QFileInfo::exists(testFolders().baseDirectory()));
     }
 
     void returnCancels()
@@ -104,7 +102,7 @@ private Q_SLOTS:
         FakeCoordinatorServices services;
         services.alertsFake.answers = {1};
         Uninstaller uninstaller({services.alertsFake, services.loginItem, services.defaults, services.installationFake,
-                                 services.launcherFake, Storage::paths()}, {});
+                                 services.launcherFake, services.appFolders}, {});
         QVERIFY(!uninstaller.confirmAndRun());
         QCOMPARE(services.defaults.domainRemovals, 0);
         QCOMPARE(services.launcherFake.quits, 0);
@@ -138,7 +136,7 @@ private Q_SLOTS:
         int quitsAtReport = -1;
         services.alertsFake.onShow = [&](const Alerts::Alert&) { quitsAtReport = services.launcherFake.quits; };
         Uninstaller uninstaller({services.alertsFake, services.loginItem, services.defaults, services.installationFake,
-                                 services.launcherFake, Storage::paths()}, {});
+                                 services.launcherFake, services.appFolders}, {});
         QCOMPARE(uninstaller.run().size(), 4);
 
         QCOMPARE(services.alertsFake.shown.size(), 1);
@@ -173,7 +171,7 @@ private Q_SLOTS:
         services.alertsFake.shown.clear();
         coordinator.confirmAndUninstall();
         coordinator.screenshotStore().waitForPendingWrites();
-        QVERIFY(!QFileInfo::exists(Storage::baseDirectory()));
+        QVERIFY(!QFileInfo::exists(testFolders().baseDirectory()));
         QCOMPARE(services.alertsFake.shown.first().message, QStringLiteral("Zentu.it deinstallieren?"));
         QVERIFY(!coordinator.clipboardMonitor().isRunning());
         QVERIFY(!coordinator.updater().isStarted());

@@ -279,7 +279,7 @@ private Q_SLOTS:
         ClipboardRowView imageRow(image, true, *f.clipboardStore, &resolver);
         QVERIFY(imageRow.showsImageThumbnail());
         f.clipboardStore->waitForPendingWrites();
-        QVERIFY(QFile::remove(Storage::clipboardImagesDirectory() + QLatin1Char('/') + *image.imageFileName));
+        QVERIFY(QFile::remove(testFolders().clipboardImagesDirectory() + QLatin1Char('/') + *image.imageFileName));
         ClipboardRowView missing(image, true, *f.clipboardStore, &resolver);
         QVERIFY(!missing.showsImageThumbnail());
         QCOMPARE(missing.iconSymbol(), QStringLiteral("photo"));

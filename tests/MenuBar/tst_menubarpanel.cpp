@@ -112,7 +112,7 @@ private Q_SLOTS:
         QVERIFY(panel.isVisible());
         f.screenshotStore->add(PanelFixture::picture(20, 20, Qt::blue), CaptureKind::area);
         QTest::mouseClick(panel.folderButton(), Qt::LeftButton);
-        QCOMPARE(f.workspace.openedFolders, QStringList{Storage::screenshotsDirectory()});
+        QCOMPARE(f.workspace.openedFolders, QStringList{testFolders().screenshotsDirectory()});
     }
 
     void defaultDismissHidesTheWindow()

@@ -86,7 +86,7 @@ private Q_SLOTS:
 
         entry(menu.get(), "Im Dateimanager zeigen")->trigger();
         QCOMPARE(f.workspace.revealedFiles,
-                 QStringList{Storage::screenshotsDirectory() + QLatin1Char('/') + item.fileName});
+                 QStringList{testFolders().screenshotsDirectory() + QLatin1Char('/') + item.fileName});
         QVERIFY(rec.notices.isEmpty());
         // Neither a selecting file manager nor the folder: the user is told.
         f.workspace.revealSucceeds = false;
@@ -101,8 +101,8 @@ private Q_SLOTS:
 
         // Without a readable image, copy and edit do nothing; the tile shows the kind.
         f.screenshotStore->waitForPendingWrites();
-        QFile::remove(Storage::screenshotsDirectory() + QLatin1Char('/') + item.fileName);
-        QFile::remove(Storage::thumbnailsDirectory() + QLatin1Char('/') + *item.thumbnailFileName);
+        QFile::remove(testFolders().screenshotsDirectory() + QLatin1Char('/') + item.fileName);
+        QFile::remove(testFolders().thumbnailsDirectory() + QLatin1Char('/') + *item.thumbnailFileName);
         rec.calls.clear();
         entry(menu.get(), "Kopieren")->trigger();
         entry(menu.get(), "Bearbeiten")->trigger();

@@ -23,7 +23,7 @@ private Q_SLOTS:
     void delayStepperKeepsToItsRangeAndTexts()
     {
         SettingsFixture f;
-        GeneralSettingsTab tab(*f.settings, f.defaults, f.folders);
+        GeneralSettingsTab tab(*f.settings, f.defaults, f.folders, testFolders());
         tab.show();
         Stepper* stepper = tab.delayStepper();
         QCOMPARE(tab.delayValue()->text(), QStringLiteral("Sofort"));
@@ -60,7 +60,7 @@ private Q_SLOTS:
     void togglesAndFormatArePersistedAtOnce()
     {
         SettingsFixture f;
-        GeneralSettingsTab tab(*f.settings, f.defaults, f.folders);
+        GeneralSettingsTab tab(*f.settings, f.defaults, f.folders, testFolders());
         tab.show();
         const AppSettings before = f.stored();
         QTest::mouseClick(tab.cursorToggle(), Qt::LeftButton);
@@ -105,7 +105,7 @@ private Q_SLOTS:
     void languagePickerSwitchesOnlyOnAChange()
     {
         SettingsFixture f;
-        auto tab = std::make_unique<GeneralSettingsTab>(*f.settings, f.defaults, f.folders);
+        auto tab = std::make_unique<GeneralSettingsTab>(*f.settings, f.defaults, f.folders, testFolders());
         LanguagePicker* picker = tab->languagePicker();
         QCOMPARE(picker->selection(), QStringLiteral("auto"));
         QCOMPARE(picker->currentText(), QStringLiteral("Automatisch (System)"));
@@ -122,7 +122,7 @@ private Q_SLOTS:
         QCOMPARE(f.defaults.value(Localizer::languageKey).toString(), QStringLiteral("fr"));
 
         // A picker made afterwards starts from the stored choice.
-        tab = std::make_unique<GeneralSettingsTab>(*f.settings, f.defaults, f.folders);
+        tab = std::make_unique<GeneralSettingsTab>(*f.settings, f.defaults, f.folders, testFolders());
         QCOMPARE(tab->languagePicker()->selection(), QStringLiteral("fr"));
         QCOMPARE(tab->languagePicker()->currentText(), QStringLiteral("Français"));
         tab->languagePicker()->choose(QStringLiteral("auto"));
@@ -133,10 +133,10 @@ private Q_SLOTS:
     void folderChooserOpensAtTheExportFolder()
     {
         SettingsFixture f;
-        GeneralSettingsTab tab(*f.settings, f.defaults, f.folders);
+        GeneralSettingsTab tab(*f.settings, f.defaults, f.folders, testFolders());
         tab.resize(640, 700);
         tab.show();
-        const QString fallback = Storage::exportDirectory(AppSettings{});
+        const QString fallback = testFolders().exportDirectory(AppSettings{});
         QCOMPARE(tab.pathLabel()->toolTip(), fallback);
 
         // Cancel: nothing changes.
@@ -165,7 +165,7 @@ private Q_SLOTS:
     void refusedLoginItemShowsTheRealStateAndSaysSo()
     {
         SettingsFixture f;
-        GeneralSettingsTab tab(*f.settings, f.defaults, f.folders);
+        GeneralSettingsTab tab(*f.settings, f.defaults, f.folders, testFolders());
         tab.show();
         QVERIFY(!tab.launchToggle()->isChecked());
         QTest::mouseClick(tab.launchToggle(), Qt::LeftButton);

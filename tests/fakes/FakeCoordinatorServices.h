@@ -14,7 +14,6 @@
 #include "Settings/SettingsManager.h"
 #include "Storage/ClipboardHistoryStore.h"
 #include "Storage/ScreenshotHistoryStore.h"
-#include "Storage/Storage.h"
 #include "Updates/AppcastUpdater.h"
 #include "fakes/FakeActivationPolicy.h"
 #include "fakes/FakeAlerts.h"
@@ -38,6 +37,7 @@
 #include "fakes/FakeWindowDesktops.h"
 #include "fakes/FakeWindowServer.h"
 #include "fakes/FakeWorkspace.h"
+#include "support/IsolatedEnvironment.h"
 
 #include <QStringList>
 #include <QTemporaryDir>
@@ -54,6 +54,7 @@ public:
     ActivationPolicy& activationPolicy() override { return activation; }
     AppIdentity& appIdentity() override { return identity; }
     ClipboardService& clipboard() override { return realClipboard ? *realClipboard : clipboardService; }
+    const AppFolders& folders() override { return appFolders; }
     CapturePermissions& platformPermissions() override { return capturePermissions; }
     Alerts& alerts() override { return alertsFake; }
     ProcessLauncher& launcher() override { return launcherFake; }
@@ -110,17 +111,17 @@ public:
     void ensureDirectories() override
     {
         calls.append(QStringLiteral("ensureDirectories"));
-        Storage::ensureDirectories();
+        appFolders.ensureDirectories();
     }
     std::unique_ptr<ClipboardHistoryStore> makeClipboardHistoryStore(SettingsManager& settings) override
     {
         calls.append(QStringLiteral("makeClipboardHistoryStore"));
-        return std::make_unique<ClipboardHistoryStore>(settings, clipboard());
+        return std::make_unique<ClipboardHistoryStore>(settings, clipboard(), appFolders);
     }
     std::unique_ptr<ScreenshotHistoryStore> makeScreenshotHistoryStore(SettingsManager& settings) override
     {
         calls.append(QStringLiteral("makeScreenshotHistoryStore"));
-        return std::make_unique<ScreenshotHistoryStore>(settings);
+        return std::make_unique<ScreenshotHistoryStore>(settings, appFolders);
     }
     std::unique_ptr<ClipboardMonitor> makeClipboardMonitor(ClipboardHistoryStore& store,
                                                            SettingsManager& settings) override
@@ -130,6 +131,8 @@ public:
     }
 
     QStringList calls;
+    // The test environment's.
+    const AppFolders appFolders = testFolders();
     FakeUserDefaults defaults;
     FakeLoginItemService loginItem;
     FakeKeyboardInfo keyboard;
