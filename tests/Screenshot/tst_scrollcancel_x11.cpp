@@ -4,10 +4,10 @@
 #include "Platform/X11/XInputKeyWatch.h"
 #include "Screenshot/ScrollCancel.h"
 #include "support/IsolatedEnvironment.h"
+#include "support/X11Probe.h"
 
 #include <cstdlib>
 #include <xcb/xcb.h>
-#include <xcb/xtest.h>
 
 namespace {
 
@@ -40,12 +40,6 @@ struct OtherClient {
         free(reply);
         return ok;
     }
-    void type(quint8 keycode)
-    {
-        xcb_test_fake_input(c, XCB_KEY_PRESS, keycode, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
-        xcb_test_fake_input(c, XCB_KEY_RELEASE, keycode, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
-        xcb_flush(c);
-    }
     // Key presses this client has received so far, per keycode.
     int keyPressesReceived(quint8 keycode)
     {
@@ -75,19 +69,19 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitFor([&] { return other.focus(); }, 5000));
         cancel.begin();
 
-        other.type(letterAKeycode);
+        X11Probe().key(letterAKeycode);
         QTRY_COMPARE_WITH_TIMEOUT(other.keyPressesReceived(letterAKeycode), 1, 15000);
         QCoreApplication::processEvents();
         QVERIFY(!cancel.requested());
 
-        other.type(escapeKeycode);
+        X11Probe().key(escapeKeycode);
         QTRY_VERIFY_WITH_TIMEOUT(cancel.requested(), 15000);
         // The other application still got its Escape.
         QTRY_COMPARE_WITH_TIMEOUT(other.keyPressesReceived(escapeKeycode), 1, 15000);
 
         cancel.end();
         QVERIFY(!cancel.requested());
-        other.type(escapeKeycode);
+        X11Probe().key(escapeKeycode);
         QTRY_COMPARE_WITH_TIMEOUT(other.keyPressesReceived(escapeKeycode), 2, 15000);
         QCoreApplication::processEvents();
         QVERIFY(!cancel.requested());

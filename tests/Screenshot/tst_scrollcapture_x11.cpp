@@ -16,7 +16,7 @@
 #include "support/AwaitTask.h"
 #include "support/IsolatedEnvironment.h"
 #include "support/ScrollEngineRig.h"
-#include "support/XTestMouse.h"
+#include "support/X11Probe.h"
 
 #include <QCursor>
 #include <QProcess>
@@ -69,7 +69,7 @@ class TestScrollCaptureX11 : public QObject {
     Q_OBJECT
 
     std::unique_ptr<ScrollEngineRig> rig;
-    XTestMouse mouse;
+    X11Probe mouse;
 
     bool waitForWindow(ScrollListApp& app)
     {

@@ -11,12 +11,12 @@
 #include "Screenshot/WindowShot.h"
 #include "support/HelperWindow.h"
 #include "support/IsolatedEnvironment.h"
+#include "support/X11Probe.h"
 
 #include <QMouseEvent>
 #include <QWheelEvent>
 #include <cstdlib>
 #include <xcb/xcb.h>
-#include <xcb/xtest.h>
 
 namespace {
 
@@ -36,20 +36,6 @@ int mismatches(const QImage& grab, const QRectF& region, const QRectF& bounds, i
         }
     return wrong;
 }
-
-// Pointer input through XTest, as another device would send it.
-struct Pointer {
-    xcb_connection_t* c = xcb_connect(nullptr, nullptr);
-    ~Pointer() { xcb_disconnect(c); }
-    void press(QPoint at, quint8 button)
-    {
-        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
-        xcb_test_fake_input(c, XCB_MOTION_NOTIFY, 0, XCB_CURRENT_TIME, root, qint16(at.x()), qint16(at.y()), 0);
-        xcb_test_fake_input(c, XCB_BUTTON_PRESS, button, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
-        xcb_test_fake_input(c, XCB_BUTTON_RELEASE, button, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
-        xcb_flush(c);
-    }
-};
 
 class Target final : public QWidget {
 public:
@@ -131,10 +117,10 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(ScrollCoverOverlay::shared().window()->isVisible(), 15000);
         QVERIFY(QTest::qWaitForWindowExposed(ScrollCoverOverlay::shared().window()));
 
-        Pointer pointer;
-        pointer.press(global.center(), 1);
+        X11Probe pointer;
+        pointer.click(global.center(), 1);
         QTRY_COMPARE_WITH_TIMEOUT(target.presses, 1, 15000);
-        pointer.press(global.center(), 5);
+        pointer.click(global.center(), 5);
         QTRY_VERIFY_WITH_TIMEOUT(target.wheels >= 1, 15000);
         ScrollCoverOverlay::shared().hide();
     }
