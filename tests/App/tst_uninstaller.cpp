@@ -17,18 +17,23 @@
 #include "Storage/Storage.h"
 #include "fakes/FakeCoordinatorServices.h"
 #include "support/IsolatedEnvironment.h"
+#include "support/NoisyImage.h"
 #include "support/TestFiles.h"
 
 #include <QApplication>
 #include <QDirIterator>
 #include <QFileInfo>
-#include <QRandomGenerator>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QTimer>
 
 namespace {
+
+Uninstaller::Services fakeServices(FakeCoordinatorServices& s)
+{
+    return {s.alertsFake, s.loginItem, s.defaults, s.installationFake, s.launcherFake, Storage::paths()};
+}
 
 // Every file below the test's HOME and XDG folders.
 QStringList filesLeft()
@@ -103,8 +108,7 @@ private Q_SLOTS:
     {
         FakeCoordinatorServices services;
         services.alertsFake.answers = {1};
-        Uninstaller uninstaller({services.alertsFake, services.loginItem, services.defaults, services.installationFake,
-                                 services.launcherFake, Storage::paths()}, {});
+        Uninstaller uninstaller(fakeServices(services), {});
         QVERIFY(!uninstaller.confirmAndRun());
         QCOMPARE(services.defaults.domainRemovals, 0);
         QCOMPARE(services.launcherFake.quits, 0);
@@ -137,8 +141,7 @@ private Q_SLOTS:
         services.launcherFake.path = QStringLiteral("/usr/bin/zentu");
         int quitsAtReport = -1;
         services.alertsFake.onShow = [&](const Alerts::Alert&) { quitsAtReport = services.launcherFake.quits; };
-        Uninstaller uninstaller({services.alertsFake, services.loginItem, services.defaults, services.installationFake,
-                                 services.launcherFake, Storage::paths()}, {});
+        Uninstaller uninstaller(fakeServices(services), {});
         QCOMPARE(uninstaller.run().size(), 4);
 
         QCOMPARE(services.alertsFake.shown.size(), 1);
@@ -164,11 +167,7 @@ private Q_SLOTS:
 
         // A capture whose files are still being written must not bring the
         // removed folder back.
-        QImage noise(1500, 1500, QImage::Format_RGB32);
-        for (int y = 0; y < noise.height(); ++y)
-            for (int x = 0; x < noise.width(); ++x)
-                noise.setPixel(x, y, QRandomGenerator::global()->generate());
-        coordinator.screenshotStore().add(noise, CaptureKind::area);
+        coordinator.screenshotStore().add(noisyImage(1500, 1500, QImage::Format_RGB32), CaptureKind::area);
 
         services.alertsFake.shown.clear();
         coordinator.confirmAndUninstall();
