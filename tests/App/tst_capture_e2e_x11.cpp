@@ -4,13 +4,11 @@
 // hotkey shows the intro card over the dimmed screen, which Esc cancels and
 // Return passes on to the overlay, where a drag stores the area. Started
 // again with the editor on: a capture opens "Zentu.it Editor" showing it, an
-// XTest drag draws an arrow, Ctrl+= zooms (the pill reads "125%"), Ctrl+C
-// copies the picture with the arrow once into the clipboard history as the
-// program's own, Ctrl+V inserts another program's picture, and quitting
-// keeps both beside the unannotated capture.
+// XTest drag draws an arrow, Ctrl+C copies the picture with the arrow once
+// into the clipboard history as the program's own, Ctrl+V inserts another
+// program's picture, and quitting keeps both beside the unannotated capture.
 #include "Models/AppSettings.h"
 #include "Platform/Qt/SettingsFileUserDefaults.h"
-#include "Platform/Qt/TesseractTextRecognizer.h"
 #include "support/IsolatedEnvironment.h"
 #include "support/RealApp.h"
 #include "support/ScreenDriver.h"
@@ -77,43 +75,11 @@ bool near(QColor a, QColor b, int tolerance = 12)
         && std::abs(a.blue() - b.blue()) <= tolerance;
 }
 
-QString xdotoolOutput(const QStringList& args)
-{
-    QProcess p;
-    p.start("xdotool", args);
-    p.waitForFinished(5000);
-    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
-}
-
-QRect clientRect(const QString& window)
-{
-    QHash<QString, int> g;
-    for (const QString& line : xdotoolOutput({"getwindowgeometry", "--shell", window}).split('\n'))
-        g.insert(line.section('=', 0, 0), line.section('=', 1).toInt());
-    return QRect(g.value("X"), g.value("Y"), g.value("WIDTH"), g.value("HEIGHT"));
-}
-
-// What the zoom pill in the window's bottom-right corner reads (without the
-// scroll bars a zoomed canvas shows beside it).
-QString zoomPillText(const QString& window)
-{
-    const QRect client = clientRect(window);
-    const QImage shot = grabScreen(QRect(client.right() - 122, client.bottom() - 64, 114, 38))
-                            .convertToFormat(QImage::Format_Grayscale8);
-    static TesseractTextRecognizer recognizer;
-    QStringList words;
-    for (const RecognizedLine& line : recognizer.recognize(
-             shot.scaled(shot.size() * 4, Qt::KeepAspectRatio, Qt::SmoothTransformation), {QStringLiteral("eng")}))
-        words << line.text;
-    return words.join(' ');
-}
-
 // The screen rectangle where the editor shows the picture: the flat areas in
 // the quadrants' colours inside its window (a lone pixel of such a colour at
 // an icon's edge is not part of it).
-QRect pictureOnScreen(const QString& window)
+QRect pictureOnScreen(const QRect& client)
 {
-    const QRect client = clientRect(window);
     const QImage screen = grabScreen();
     QRect found;
     for (int y = client.top(); y <= client.bottom(); y += 2)
@@ -138,17 +104,28 @@ class TestCaptureE2EX11 : public QObject {
 
     RealApp m_real;
     QProcess m_app;
+    X11Probe m_x;
     std::unique_ptr<Pattern> m_pattern;
     QImage m_screen; // the pattern as the screen shows it
     QString base() const { return m_real.dataFolder(); }
     QString readLog() const { return m_real.debugLog(); }
     QJsonArray records() const { return m_real.historyRecords(QStringLiteral("screenshots.json")); }
     QJsonArray clipboardRecords() const { return m_real.historyRecords(QStringLiteral("clipboard.json")); }
+    // The editor's window, 0 while there is none.
+    xcb_window_t editorWindow() const
+    {
+        for (xcb_window_t w : m_x.descendants(m_x.root()))
+            if (m_x.pid(w) == m_app.processId() && m_x.viewable(w)
+                && m_x.property(w, m_x.atom("_NET_WM_NAME"), m_x.atom("UTF8_STRING")) == "Zentu.it Editor")
+                return w;
+        return 0;
+    }
     QImage storedPicture(int record) const
     {
         QImage stored;
         const QString png = base() + QStringLiteral("/Screenshots/") + records().at(record).toObject().value("fileName").toString();
-        QTest::qWaitFor([&] { return !(stored = QImage(png)).isNull(); }, 10000);
+        if (!QTest::qWaitFor([&] { return !(stored = QImage(png)).isNull(); }, 10000))
+            return {};
         return stored.convertToFormat(QImage::Format_RGB32);
     }
 
@@ -193,7 +170,7 @@ private Q_SLOTS:
         const QImage expected = m_screen;
         QVERIFY(readLog().contains(QStringLiteral("Hotkey registriert action=captureFullScreen keyCode=22 mods=768 id=6")));
         QVERIFY(pressSuperShift("15"));
-        X11Probe x;
+        const X11Probe& x = m_x;
         const QByteArray active = x.property(x.root(), x.atom("_NET_ACTIVE_WINDOW"), XCB_ATOM_WINDOW);
         // The toast: centred low on the screen, never taking the focus, and a
         // click at its place reaches the window beneath while it stays.
@@ -266,14 +243,14 @@ private Q_SLOTS:
 
         QVERIFY(pressSuperShift("15"));
         QTRY_COMPARE_WITH_TIMEOUT(records().size(), 3, 15000);
-        QString window;
-        QTRY_VERIFY_WITH_TIMEOUT(!(window = xdotoolOutput({"search", "--onlyvisible", "--name", "^Zentu.it Editor$"})).isEmpty(),
-                                 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(editorWindow(), 15000);
+        const QString window = QString::number(editorWindow());
         quadrantsWindow.hide();
+        const auto client = [&] { return m_x.rootGeometry(editorWindow()); };
 
         // The whole capture, shrunk, in the window: all four quadrants in their places.
         QRect picture;
-        QTRY_VERIFY_WITH_TIMEOUT((picture = pictureOnScreen(window)).width() > 600, 15000);
+        QTRY_VERIFY_WITH_TIMEOUT((picture = pictureOnScreen(client())).width() > 600, 15000);
         QVERIFY(std::abs(picture.width() / double(picture.height()) - double(screen.width()) / screen.height()) < 0.02);
         const QImage shown = grabScreen();
         const QPoint q(picture.width() / 4, picture.height() / 4);
@@ -291,12 +268,8 @@ private Q_SLOTS:
                          "mousemove", n(to.x()), n(to.y()), "mouseup", "1"}));
         QTRY_VERIFY_WITH_TIMEOUT(near(grabScreen().pixelColor(mid), arrowRed), 15000);
 
-        QVERIFY(xdotool({"windowactivate", "--sync", window}));
-        QTRY_VERIFY_WITH_TIMEOUT(zoomPillText(window).contains(QStringLiteral("100%")), 10000);
-        QVERIFY(xdotool({"key", "--clearmodifiers", "ctrl+equal"}));
-        QTRY_VERIFY2_WITH_TIMEOUT(zoomPillText(window).contains(QStringLiteral("125%")), qPrintable(zoomPillText(window)), 10000);
-
         // Ctrl+C: the whole picture with the arrow, once in the history, as the program's own.
+        QVERIFY(xdotool({"windowactivate", "--sync", window}));
         QVERIFY(xdotool({"key", "--clearmodifiers", "ctrl+c"}));
         QTRY_COMPARE_WITH_TIMEOUT(clipboardRecords().size(), 1, 10000);
         const QJsonObject entry = clipboardRecords().at(0).toObject();
@@ -317,7 +290,7 @@ private Q_SLOTS:
         QVERIFY(xdotool({"windowactivate", "--sync", window}));
         QVERIFY(xdotool({"key", "--clearmodifiers", "ctrl+v"}));
         const auto pastedShown = [&] {
-            const QImage now = grabScreen(clientRect(window));
+            const QImage now = grabScreen(client());
             for (int y = 0; y < now.height(); y += 2)
                 for (int x = 0; x < now.width(); x += 2)
                     if (now.pixelColor(x, y) == QColor(20, 120, 220))

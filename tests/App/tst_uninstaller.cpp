@@ -84,10 +84,7 @@ private Q_SLOTS:
                                 [&] { stoppedFirst = QFileInfo::exists(Storage::baseDirectory()); });
         QVERIFY(uninstaller.confirmAndRun());
 
-        const Alerts::Alert& confirm = alerts.shown.first();
-        QCOMPARE(confirm.message, QStringLiteral("Zentu.it deinstallieren?"));
-        QCOMPARE(confirm.buttons, (QStringList{QStringLiteral("Deinstallieren"), QStringLiteral("Abbrechen")}));
-        QCOMPARE(confirm.defaultButton, 1);
+        QCOMPARE(alerts.shown.first().defaultButton, 1); // "Abbrechen"
         QVERIFY(stoppedFirst);
         QCOMPARE(alerts.shown.size(), 1); // nothing left to report
         QCOMPARE(launcher.quits, 1);
