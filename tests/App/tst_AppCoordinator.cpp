@@ -1,6 +1,6 @@
-// The coordinator against fake services: what start-up and quitting switch on
-// and off, the reinstall check, finishing the first run, the window
-// registry's single windows, activation policy and retitling.
+// The coordinator against fake services: start-up over an earlier version's
+// data folder and quitting, the reinstall check, finishing the first run, the
+// window registry's single windows, activation policy and retitling.
 #include "App/AppCoordinator.h"
 #include "App/AppDelegate.h"
 #include "App/PermissionGuards.h"
@@ -20,6 +20,17 @@
 namespace {
 
 std::unique_ptr<QWidget> editorWindow() { return std::make_unique<QWidget>(); }
+
+constexpr QFileDevice::Permissions groupAndOthers(0x0077);
+
+void writeOpenToAll(const QString& path, const QByteArray& content)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(content);
+    f.close();
+    QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::Permissions(0x0444)));
+}
 
 // Turns every close request down.
 struct RefuseClose : QObject {
@@ -42,22 +53,63 @@ class TestAppCoordinator : public QObject {
 private Q_SLOTS:
     void init() { QDir(Storage::baseDirectory()).removeRecursively(); }
 
-    void launchSwitchesServicesOnAndQuittingOff()
+    void launchOverAnEarlierVersionsFolder_data()
     {
+        QTest::addColumn<QString>("folder");
+        QTest::newRow("folder of an earlier version") << QStringLiteral("Zentu.it");
+        QTest::newRow("legacy folder, renamed") << QStringLiteral("Zentu");
+    }
+    // A folder and history files open to every local user become private,
+    // and what the settings and the stores report while loading (unreadable
+    // records, a history file kept aside) follows "App gestartet" in the log.
+    // The services start, a request left pending by a relaunch is issued
+    // once, and quitting stops them.
+    void launchOverAnEarlierVersionsFolder()
+    {
+        QFETCH(QString, folder);
+        const QString old = QFileInfo(Storage::baseDirectory()).path() + "/" + folder;
+        QVERIFY(QDir().mkpath(old));
+        QVERIFY(QFile::setPermissions(old, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
+                                               | QFileDevice::ReadGroup | QFileDevice::ExeGroup
+                                               | QFileDevice::ReadOther | QFileDevice::ExeOther));
+        writeOpenToAll(old + "/clipboard.json", R"([
+ {"id":"00000000-0000-0000-0000-00000000000A","createdAt":"2026-01-01T10:00:00Z","type":"text","text":"Kontonummer","preview":"Kontonummer","isFavorite":false,"contentHash":"x"},
+ {"id":"00000000-0000-0000-0000-00000000000B","createdAt":"2026-01-01T09:00:00Z","type":"file","preview":"?","isFavorite":false,"contentHash":"y"}])");
+        writeOpenToAll(old + "/screenshots.json", "kein JSON");
+        writeOpenToAll(old + "/debug.log", "[00:00:00.000] früherer Lauf\n");
+
         FakeCoordinatorServices services;
-        services.defaults.setValue(QStringLiteral("zentu.onboarding.completed"), true);
+        services.defaults.values.insert(QStringLiteral("zentu.settings.v1"), QByteArray("{kaputt"));
         services.defaults.setValue(QString::fromLatin1(PermissionGuards::pendingRequestKey), true);
         AppDelegate delegate(services);
-        AppCoordinator& coordinator = delegate.coordinator();
-        QVERIFY(services.globalHotkeys.active.isEmpty());
         delegate.applicationDidFinishLaunching();
+        AppCoordinator& coordinator = delegate.coordinator();
+        QCOMPARE(coordinator.clipboardStore().items().size(), 1);
+        coordinator.clipboardStore().waitForPendingWrites();
+
+        const QString base = Storage::baseDirectory();
+        QCOMPARE(QFile::permissions(base) & groupAndOthers, QFileDevice::Permissions());
+        for (const QString& name : QDir(base).entryList({"*.json*"}, QDir::Files))
+            QVERIFY2((QFile::permissions(base + "/" + name) & groupAndOthers) == QFileDevice::Permissions(), qPrintable(name));
+        QCOMPARE(QDir(base).entryList({"clipboard.json.unreadable-*"}).size(), 1);
+        QCOMPARE(QDir(base).entryList({"screenshots.json.unreadable-*"}).size(), 1);
+
+        // The header, the launch line, then what loading reported.
+        const QStringList lines = debugLogLines();
+        QCOMPARE(lines.value(0), QString());
+        QCOMPARE(lines.value(1), QStringLiteral("App gestartet"));
+        const QString log = lines.join('\n');
+        QVERIFY(!log.contains("früherer Lauf"));
+        QVERIFY2(log.contains("SETTINGS: gespeicherte Einstellungen nicht lesbar"), qPrintable(log));
+        QVERIFY(log.contains("ClipboardHistory: Eintrag 2 von 2 in clipboard.json nicht lesbar, übersprungen"));
+        QVERIFY(log.contains("ClipboardHistory: Original von clipboard.json beiseitegelegt als"));
+        QVERIFY(log.contains("ScreenshotHistory: screenshots.json nicht lesbar, beiseitegelegt als"));
+
         QCOMPARE(services.globalHotkeys.active.size(), 8);
         QVERIFY(coordinator.clipboardMonitor().isRunning());
         QCOMPARE(services.activation.current, Policy::accessory);
-        // A screen-recording request left by a relaunch is issued once.
         QVERIFY(!services.defaults.boolValue(PermissionGuards::pendingRequestKey));
         QTRY_VERIFY(debugLogMessages().contains(QStringLiteral("PERM Startup-Request: SCK vorab = true")));
-
         delegate.applicationWillTerminate();
         QVERIFY(services.globalHotkeys.active.isEmpty());
         QVERIFY(!coordinator.clipboardMonitor().isRunning());
