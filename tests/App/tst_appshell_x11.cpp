@@ -5,7 +5,8 @@
 // program. Then a copy started from a download folder offers to install
 // itself, Return accepts, the installed copy takes over the session and only
 // then does the download go to the Trash and the first process end; SIGTERM
-// ends the installed copy through the normal quit path.
+// ends the installed copy through the normal quit path. Started without an X
+// display, it says plainly that it needs an X11 session and exits 1.
 #include "MenuBar/PanelFixture.h"
 #include "Storage/Storage.h"
 #include "support/IsolatedEnvironment.h"
@@ -191,6 +192,43 @@ private Q_SLOTS:
         ::kill(pid_t(secondPid), SIGTERM);
         QTRY_VERIFY_WITH_TIMEOUT(!QFileInfo::exists(lock), 15000);
         QTRY_VERIFY_WITH_TIMEOUT(x.trayIcons(secondPid).isEmpty(), 15000);
+    }
+
+    void withoutAnXSessionItSaysWhatIsMissingAndFails_data()
+    {
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<QString>("variable");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QStringList>("said");
+        QTest::newRow("a text console or ssh") << "de" << QString() << QString()
+            << QStringList{"Zentu.it braucht eine X11-Sitzung, aber die Variable DISPLAY ist nicht gesetzt."};
+        QTest::newRow("Wayland only") << "en" << "WAYLAND_DISPLAY" << "wayland-0"
+                                      << QStringList{"needs an X11 session", "WAYLAND_DISPLAY is set, DISPLAY is not"};
+        QTest::newRow("a DISPLAY that leads nowhere") << "de" << "DISPLAY" << ":947" << QStringList{"X-Server :947"};
+    }
+    // In the user's language, and with a failure status instead of Qt's plugin error.
+    void withoutAnXSessionItSaysWhatIsMissingAndFails()
+    {
+        QFETCH(QString, language);
+        QFETCH(QString, variable);
+        QFETCH(QString, value);
+        QFETCH(QStringList, said);
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            env.remove(QString::fromLatin1(name));
+        env.insert(QStringLiteral("LANGUAGE"), language);
+        if (!variable.isEmpty())
+            env.insert(variable, value);
+        QProcess app;
+        app.setProcessEnvironment(env);
+        app.start(RealApp::binary(), {});
+        QVERIFY(app.waitForFinished(20000));
+        QCOMPARE(app.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(app.exitCode(), 1);
+        const QString errors = QString::fromUtf8(app.readAllStandardError());
+        for (const QString& part : said)
+            QVERIFY2(errors.contains(part), qPrintable(errors));
+        QVERIFY2(!errors.contains(QStringLiteral("plugin")), qPrintable(errors));
     }
 };
 
