@@ -1,16 +1,17 @@
 #pragma once
 // Asks a running browser which pages its windows show.
-#include <QString>
+#include "Platform/BridgeError.h"
+#include "Platform/DocumentWindow.h"
+
+#include <QList>
 
 struct Browser;
 
 class BrowserBridge {
 public:
     virtual ~BrowserBridge() = default;
-    // One line per browser window of the process: left, top, right, bottom
-    // (top-left global screen coordinates) and the front tab's URL, separated
-    // by tab characters, each line ended by a line feed. A window whose page
-    // cannot be read is left out. Throws CaptureError when the browser cannot
-    // be asked at all.
-    virtual QString windowList(const Browser& browser, qint64 pid) = 0;
+    // The browser windows of the process, each with its front tab's URL. A
+    // window whose page cannot be read is left out. Throws BridgeError when
+    // the browser cannot be asked at all.
+    virtual QList<DocumentWindow> windowList(const Browser& browser, qint64 pid) = 0;
 };

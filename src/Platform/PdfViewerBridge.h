@@ -1,5 +1,9 @@
 #pragma once
 // Asks a running PDF viewer which documents it shows.
+#include "Platform/BridgeError.h"
+#include "Platform/DocumentWindow.h"
+
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -20,13 +24,12 @@ public:
     // For the system viewer: the paths of all its open documents in its own
     // order. For other viewers: the documents of the viewer process that owns
     // the given window, the one shown in that window first when it can be told.
-    // Throws CaptureError when the viewer cannot be asked.
+    // Throws BridgeError when the viewer cannot be asked.
     virtual QStringList documents(const DocApp& app, qint64 pid, quint32 window) = 0;
-    // The system viewer's windows in the shape of BrowserBridge::windowList,
-    // with the document path in the last column.
-    virtual QString windowList(const DocApp& app, qint64 pid) = 0;
+    // The system viewer's windows, each with the path of the document it shows.
+    virtual QList<DocumentWindow> windowList(const DocApp& app, qint64 pid) = 0;
     // Makes the viewer save document number `index` of its list, in the state
     // shown, as a copy at `path`. False where the viewer offers no such thing.
-    // Throws CaptureError when the viewer refuses.
+    // Throws BridgeError when the viewer refuses.
     virtual bool saveCopy(const DocApp& app, int index, const QString& path) = 0;
 };

@@ -48,16 +48,16 @@ Target scrolledInstead(const PickedWindow& picked, const QString& app, const QSt
     return Target::window(picked, name);
 }
 
-std::optional<double> strictNumber(const QString& piece)
+// The bridges report in their own terms; the capture roads speak CaptureError,
+// with the bridge's message unchanged.
+template <typename Ask>
+auto asked(Ask ask) -> decltype(ask())
 {
-    // The whole piece must be a finite decimal number: no blanks, no nan/inf.
-    if (piece.isEmpty() || piece.trimmed() != piece)
-        return std::nullopt;
-    bool ok = false;
-    const double v = piece.toDouble(&ok);
-    if (!ok || !std::isfinite(v))
-        return std::nullopt;
-    return v;
+    try {
+        return ask();
+    } catch (const BridgeError& error) {
+        throw CaptureError(error.message());
+    }
 }
 
 double area(const QRectF& r)
@@ -75,50 +75,18 @@ BrowserCapture::BrowserCapture(RunningApplications& apps, BrowserBridge& browser
 {
 }
 
-QList<BrowserCapture::WindowRow> BrowserCapture::windowRows(const QString& text)
-{
-    QList<WindowRow> rows;
-    const QStringList lines = text.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    for (const QString& line : lines) {
-        // At most four splits, so the last piece keeps any further tabs.
-        QStringList pieces;
-        qsizetype start = 0;
-        while (pieces.size() < 4) {
-            const qsizetype tab = line.indexOf(QLatin1Char('\t'), start);
-            if (tab < 0)
-                break;
-            pieces.append(line.mid(start, tab - start));
-            start = tab + 1;
-        }
-        pieces.append(line.mid(start));
-        pieces.removeAll(QString());
-        if (pieces.size() != 5)
-            continue;
-        std::optional<double> n[4];
-        bool ok = true;
-        for (int i = 0; i < 4; ++i) {
-            n[i] = strictNumber(pieces[i]);
-            ok = ok && n[i].has_value();
-        }
-        if (!ok)
-            continue;
-        rows.append({QRectF(*n[0], *n[1], *n[2] - *n[0], *n[3] - *n[1]), pieces[4]});
-    }
-    return rows;
-}
-
 double BrowserCapture::distance(const QRectF& a, const QRectF& b)
 {
     return std::abs(a.x() - b.x()) + std::abs(a.y() - b.y()) + std::abs(a.width() - b.width())
         + std::abs(a.height() - b.height());
 }
 
-std::optional<qsizetype> BrowserCapture::closestRow(const QList<WindowRow>& rows, const QRectF& bounds)
+std::optional<qsizetype> BrowserCapture::closestRow(const QList<DocumentWindow>& rows, const QRectF& bounds)
 {
     std::optional<qsizetype> best;
     double bestDistance = 0;
     for (qsizetype i = 0; i < rows.size(); ++i) {
-        const double d = distance(rows[i].bounds, bounds);
+        const double d = distance(QRectF(rows[i].frame), bounds);
         if (!best || d < bestDistance) {
             best = i;
             bestDistance = d;
@@ -129,7 +97,7 @@ std::optional<qsizetype> BrowserCapture::closestRow(const QList<WindowRow>& rows
     // Without a limit an unrelated window (the picked one not being listed)
     // would be captured; decorations and frame extents differ by a title bar,
     // so accept a row that overlaps the picked window by at least half.
-    const QRectF& row = rows[*best].bounds;
+    const QRectF row(rows[*best].frame);
     const double overlap = area(row.normalized().intersected(bounds.normalized()));
     const double larger = std::max(area(row.normalized()), area(bounds.normalized()));
     if (larger <= 0 || overlap < 0.5 * larger)
@@ -166,11 +134,11 @@ Target BrowserCapture::resolveTarget(const PickedWindow& picked)
 
 Tab BrowserCapture::matchTab(const Browser& browser, qint64 pid, const QRectF& bounds)
 {
-    const QList<WindowRow> rows = windowRows(m_browsers.windowList(browser, pid));
+    const QList<DocumentWindow> rows = asked([&] { return m_browsers.windowList(browser, pid); });
     const std::optional<qsizetype> best = closestRow(rows, bounds);
     if (!best)
         throw CaptureError(noTab(browser.name));
-    const QUrl url(rows[*best].payload, QUrl::StrictMode);
+    const QUrl url(rows[*best].address, QUrl::StrictMode);
     if (!url.isValid() || url.scheme().isEmpty())
         throw CaptureError(noTab(browser.name));
     QString title = url.host();
@@ -183,7 +151,7 @@ Tab BrowserCapture::matchTab(const Browser& browser, qint64 pid, const QRectF& b
 
 QList<Doc> BrowserCapture::openPDFs(const DocApp& app, qint64 pid, quint32 window)
 {
-    const QStringList paths = m_viewers.documents(app, pid, window);
+    const QStringList paths = asked([&] { return m_viewers.documents(app, pid, window); });
     QList<Doc> docs;
     if (app.isPreview()) {
         // Numbered before filtering, so they stay the viewer's own numbers.
@@ -212,14 +180,12 @@ Doc BrowserCapture::matchDoc(const DocApp& app, const PickedWindow& picked)
             throw CaptureError(noPdf(app.name));
         return docs.first();
     }
-    QList<WindowRow> rows = windowRows(m_viewers.windowList(app, picked.pid));
-    rows.erase(std::remove_if(rows.begin(), rows.end(),
-                              [](const WindowRow& r) { return !r.payload.toLower().endsWith(QLatin1String(".pdf")); }),
-               rows.end());
+    QList<DocumentWindow> rows = asked([&] { return m_viewers.windowList(app, picked.pid); });
+    rows.removeIf([](const DocumentWindow& r) { return !r.address.toLower().endsWith(QLatin1String(".pdf")); });
     const std::optional<qsizetype> best = closestRow(rows, picked.bounds);
     if (!best)
         throw CaptureError(Localizer::t(QStringLiteral("Vorschau: kein PDF im gewählten Fenster.")));
-    const QUrl file = QUrl::fromLocalFile(rows[*best].payload);
+    const QUrl file = QUrl::fromLocalFile(rows[*best].address);
     std::optional<int> index;
     try {
         for (const Doc& d : openPDFs(app, picked.pid, picked.number))
@@ -245,7 +211,7 @@ std::optional<QString> BrowserCapture::liveCopy(const DocApp& app, const Doc& do
     if (!doc.previewIndex)
         return std::nullopt;
     const QString path = liveCopyPath();
-    if (!m_viewers.saveCopy(app, *doc.previewIndex, path))
+    if (!asked([&] { return m_viewers.saveCopy(app, *doc.previewIndex, path); }))
         return std::nullopt;
     if (!QFileInfo(path).isFile())
         return std::nullopt;

@@ -2,6 +2,7 @@
 // Decides what a scrolling capture captures once a window is picked (the front
 // tab of a known browser, the document of a known PDF viewer, or the window
 // itself) and carries that decision out, ending in one tall image.
+#include "Platform/DocumentWindow.h"
 #include "Screenshot/Browser.h"
 #include "Screenshot/CapturedScreenshot.h"
 #include "Screenshot/DocApp.h"
@@ -28,12 +29,6 @@ public:
     using PageCapture = std::function<QCoro::Task<std::optional<QImage>>(QUrl url)>;
     using StopRequested = std::function<bool()>;
 
-    struct WindowRow {
-        QRectF bounds;
-        QString payload;
-        bool operator==(const WindowRow&) const = default;
-    };
-
     // cancel: the Escape watch asked while a page or document renders, unless
     // setStopRequested replaces it.
     BrowserCapture(RunningApplications& apps, BrowserBridge& browsers, PdfViewerBridge& viewers,
@@ -58,13 +53,10 @@ public:
 
     QCoro::Task<Result> captureTarget(Target target);
 
-    // Parses a window list; lines without exactly five pieces or with a
-    // non-finite number are skipped.
-    static QList<WindowRow> windowRows(const QString& text);
     static double distance(const QRectF& a, const QRectF& b);
     // The closest row (the earlier one on equal distance), accepted only when
     // it and the picked bounds cover at least half of each other.
-    static std::optional<qsizetype> closestRow(const QList<WindowRow>& rows, const QRectF& bounds);
+    static std::optional<qsizetype> closestRow(const QList<DocumentWindow>& rows, const QRectF& bounds);
     // Name of the temporary live copy: "vevevevovu-<UUID>.pdf" in the temp folder.
     static QString liveCopyPath();
 

@@ -100,6 +100,21 @@ private Q_SLOTS:
         QVERIFY2(found.isEmpty(), qPrintable(found.join(QLatin1Char('\n'))));
     }
 
+    void platformCodeReportsFailuresInItsOwnTerms()
+    {
+        // Without an include a platform interface can still promise the app's
+        // error type; the app translates the platform's errors instead.
+        QStringList found;
+        QDirIterator it(sourceRoot + QStringLiteral("Platform"), {"*.cpp", "*.h"}, QDir::Files,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            QFile file(it.next());
+            if (file.open(QIODevice::ReadOnly) && file.readAll().contains("CaptureError"))
+                found.append(file.fileName().mid(sourceRoot.size()));
+        }
+        QVERIFY2(found.isEmpty(), qPrintable(found.join(QLatin1Char('\n'))));
+    }
+
     void storageStaysBelowClipboardAndLog()
     {
         const QStringList found = violations(m_edges, [](const Edge& e) {

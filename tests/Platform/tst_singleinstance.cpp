@@ -4,7 +4,6 @@
 
 #include <QElapsedTimer>
 #include <QFile>
-#include <QLocalServer>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
@@ -12,11 +11,6 @@ class TestSingleInstance : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void usesTheRuntimeFolder()
-    {
-        QCOMPARE(LocalSocketSingleInstance::defaultFolder(), qEnvironmentVariable("XDG_RUNTIME_DIR"));
-    }
-
     void aSecondStartHandsOverToTheFirst()
     {
         QTemporaryDir dir;
@@ -33,6 +27,17 @@ private Q_SLOTS:
         LocalSocketSingleInstance third(dir.path());
         QVERIFY(!third.claim());
         QVERIFY(activations.count() == 2 || activations.wait(3000));
+
+        // A program that cannot start, and one that ends without claiming
+        // (given up when it ends, not after the whole timeout): the session stays.
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(!first.handOverTo(dir.path() + QStringLiteral("/fehlt"), 60000));
+        QVERIFY(!first.handOverTo(QStringLiteral("/bin/true"), 60000));
+        QVERIFY(clock.elapsed() < 30000);
+        LocalSocketSingleInstance later(dir.path());
+        QVERIFY(!later.claim());
+        QVERIFY(activations.count() == 3 || activations.wait(3000));
     }
 
     void anInstanceThatEndedLeavesTheSessionFree()
@@ -43,38 +48,13 @@ private Q_SLOTS:
             QVERIFY(first.claim());
         }
         // A socket file left behind by a crashed instance does not block either.
-        QLocalServer stale;
-        stale.setSocketOptions(QLocalServer::UserAccessOption);
-        QVERIFY(stale.listen(dir.path() + QStringLiteral("/com.quorel.zentu.socket")));
-        stale.close();
         QFile leftover(dir.path() + QStringLiteral("/com.quorel.zentu.socket"));
-        if (!leftover.exists()) { // recreate it as a dead file
-            QVERIFY(leftover.open(QIODevice::WriteOnly));
-            leftover.close();
-        }
+        QVERIFY(leftover.open(QIODevice::WriteOnly));
+        leftover.close();
         LocalSocketSingleInstance next(dir.path());
         QVERIFY(next.claim());
         LocalSocketSingleInstance later(dir.path());
         QSignalSpy activations(&next, &SingleInstance::activationRequested);
-        QVERIFY(!later.claim());
-        QVERIFY(activations.count() == 1 || activations.wait(3000));
-    }
-
-    void aHandOverThatFailsKeepsTheSession()
-    {
-        QTemporaryDir dir;
-        LocalSocketSingleInstance first(dir.path());
-        QVERIFY(first.claim());
-        // A program that cannot start, and one that ends without claiming
-        // (given up when it ends, not after the whole timeout).
-        QElapsedTimer clock;
-        clock.start();
-        QVERIFY(!first.handOverTo(dir.path() + QStringLiteral("/fehlt"), 60000));
-        QVERIFY(!first.handOverTo(QStringLiteral("/bin/true"), 60000));
-        QVERIFY(clock.elapsed() < 30000);
-
-        QSignalSpy activations(&first, &SingleInstance::activationRequested);
-        LocalSocketSingleInstance later(dir.path());
         QVERIFY(!later.claim());
         QVERIFY(activations.count() == 1 || activations.wait(3000));
     }

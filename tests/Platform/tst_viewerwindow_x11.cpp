@@ -1,7 +1,9 @@
-// A PDF viewer window on a real X server: its application is identified from
-// the window (WM_CLASS matched to a desktop entry), the document it shows is
-// told from its title among the PDFs its process holds open, and that
-// document is captured page by page.
+// The Linux PDF viewer bridge and application lookup on real processes and a
+// real X server: a viewer-like process names one PDF on its command line and
+// holds another open; a viewer window is identified from its class (WM_CLASS
+// matched to a desktop entry), the document it shows is told from its title
+// among the PDFs its process holds open, and that document is captured page
+// by page.
 #include "Platform/X11/AtspiBrowserBridge.h"
 #include "Platform/X11/ProcPdfViewerBridge.h"
 #include "Platform/X11/X11RunningApplications.h"
@@ -12,6 +14,7 @@
 #include "support/AwaitCapture.h"
 #include "support/IsolatedEnvironment.h"
 #include "support/PdfFixtures.h"
+#include "support/X11Probe.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,60 +22,106 @@
 #include <QWidget>
 
 namespace {
-QString wmClassOf(WId window)
+bool writeFile(const QString& path, const QByteArray& text)
 {
-    // WM_CLASS(STRING) = "instance", "Class"
-    QProcess xprop;
-    xprop.start("xprop", {"-id", QString::number(window), "WM_CLASS"});
-    if (!xprop.waitForFinished(5000))
-        return QString();
-    const QString out = QString::fromUtf8(xprop.readAllStandardOutput());
-    const QStringList quoted = out.split(QLatin1Char('"'));
-    return quoted.size() >= 4 ? quoted[3] : QString();
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(text) == text.size();
 }
 }
 
 class TestViewerWindowX11 : public QObject {
     Q_OBJECT
     QTemporaryDir m_dir;
+    QString m_first, m_second;
+
+    // A stand-in viewer: "viewer -f first.pdf" run from the fixture folder
+    // (relative argument) with second.pdf open on descriptor 3.
+    std::unique_ptr<QProcess> startViewer()
+    {
+        auto p = std::make_unique<QProcess>();
+        p->setWorkingDirectory(m_dir.path());
+        p->start("/bin/sh", {"-c", "exec 3<\"$1\"; exec tail -f \"$2\"", "sh", m_second, "first.pdf"});
+        if (!p->waitForStarted())
+            return nullptr;
+        // Wait until the shell has become tail (argv[0] changes with exec).
+        const QString cmdline = QStringLiteral("/proc/%1/cmdline").arg(p->processId());
+        QTest::qWaitFor([&] {
+            QFile f(cmdline);
+            return f.open(QIODevice::ReadOnly) && f.readAll().startsWith("tail");
+        }, 5000);
+        return p;
+    }
 
 private Q_SLOTS:
+    void initTestCase()
+    {
+        m_first = m_dir.filePath("first.pdf");
+        m_second = m_dir.filePath("second.pdf");
+        QVERIFY(PdfFixtures::writeColouredPages(m_first, QSizeF(720, 360), {Qt::red}));
+        QVERIFY(PdfFixtures::writeColouredPages(m_second, QSizeF(720, 360), {Qt::green, Qt::blue}));
+    }
+
+    void documentsAndApplicationOfTheViewerProcess()
+    {
+        auto viewer = startViewer();
+        QVERIFY(viewer);
+        QString title;
+        ProcPdfViewerBridge bridge(DocApp::viewerRules(), QStringLiteral("/proc"), [&](quint32) { return title; });
+        const DocApp& evince = *DocApp::find("org.gnome.Evince");
+        const qint64 pid = viewer->processId();
+        QCOMPARE(bridge.documents(evince, pid, 7), (QStringList{m_first, m_second}));
+        // The picked window's title names the second document: it comes first.
+        title = QStringLiteral("second.pdf — Dokumentenbetrachter");
+        QCOMPARE(bridge.documents(evince, pid, 7), (QStringList{m_second, m_first}));
+        QVERIFY(bridge.documents(evince, 999999999, 7).isEmpty());
+
+        const QString appsDir = m_dir.filePath("applications");
+        QVERIFY(QDir().mkpath(appsDir + "/kde"));
+        QVERIFY(writeFile(appsDir + "/kde/tailviewer.desktop",
+                          "[Desktop Entry]\nType=Application\nName=Tail Viewer\nName[de]=Endbetrachter\n"
+                          "Exec=tail %f\n[Desktop Action x]\nName=Other\n"));
+        QVERIFY(writeFile(appsDir + "/other.desktop", "[Desktop Entry]\nName=Other\nExec=/usr/bin/other\n"));
+        // No window to read names from: the executable decides.
+        X11RunningApplications lookup({appsDir});
+        const std::optional<RunningApplications::App> app = lookup.application(pid, 0);
+        QVERIFY(app);
+        QCOMPARE(app->id, QStringLiteral("kde-tailviewer"));
+        QCOMPARE(app->name, QStringLiteral("Tail Viewer"));
+
+        // Without a desktop entry the executable's name is the identity.
+        X11RunningApplications bare({m_dir.filePath("none")});
+        QCOMPARE(bare.application(pid, 0)->id, QStringLiteral("tail"));
+        QVERIFY(!bare.application(999999999, 0));
+        QVERIFY(!bare.application(0, 0));
+        viewer->kill();
+        viewer->waitForFinished();
+    }
+
     void viewerWindowIsFoundAndCaptured()
     {
-        const QString first = m_dir.filePath("erstes.pdf");
-        const QString second = m_dir.filePath("zweites.pdf");
-        QVERIFY(PdfFixtures::writeColouredPages(first, QSizeF(720, 360), {Qt::red}));
-        QVERIFY(PdfFixtures::writeColouredPages(second, QSizeF(720, 360), {Qt::green, Qt::blue}));
         // The "viewer" (this process) holds both documents open.
-        QFile a(first), b(second);
+        QFile a(m_first), b(m_second);
         QVERIFY(a.open(QIODevice::ReadOnly));
         QVERIFY(b.open(QIODevice::ReadOnly));
 
         QWidget window;
-        window.setWindowTitle(QStringLiteral("zweites.pdf – Dokumentenbetrachter"));
+        window.setWindowTitle(QStringLiteral("second.pdf – Dokumentenbetrachter"));
         window.setGeometry(100, 100, 640, 480);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         const quint32 id = quint32(window.winId());
-        QCOMPARE(ProcPdfViewerBridge::x11WindowTitle(id), window.windowTitle());
 
         // A desktop entry that claims this window class for the viewer.
-        const QString wmClass = wmClassOf(window.winId());
+        // WM_CLASS holds "instance\0Class\0".
+        const QByteArray wmClass = X11Probe().property(id, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING).split('\0').value(1);
         QVERIFY(!wmClass.isEmpty());
-        const QString apps = m_dir.filePath("applications");
+        const QString apps = m_dir.filePath("windowapps");
         QVERIFY(QDir().mkpath(apps));
-        QFile entry(apps + "/org.gnome.Evince.desktop");
-        QVERIFY(entry.open(QIODevice::WriteOnly));
-        entry.write("[Desktop Entry]\nType=Application\nName=Dokumentenbetrachter\nExec=evince %U\nStartupWMClass="
-                    + wmClass.toUtf8() + "\n");
-        entry.close();
+        const QString entry = apps + "/org.gnome.Evince.desktop";
+        QVERIFY(writeFile(entry, "[Desktop Entry]\nType=Application\nName=Dokumentenbetrachter\nExec=evince %U\n"
+                                 "StartupWMClass=" + wmClass + "\n"));
 
         X11RunningApplications running({apps});
-        const std::optional<RunningApplications::App> app = running.application(QCoreApplication::applicationPid(), id);
-        QVERIFY(app);
-        QCOMPARE(app->id, QStringLiteral("org.gnome.Evince"));
-        QCOMPARE(app->name, QStringLiteral("Dokumentenbetrachter"));
-
         AtspiBrowserBridge browsers;
         ProcPdfViewerBridge viewers(DocApp::viewerRules());
         FakeKeyWatch keys;
@@ -81,7 +130,7 @@ private Q_SLOTS:
         const PickedWindow picked{qint32(QCoreApplication::applicationPid()), QRectF(100, 100, 640, 480), id, {}};
         const Target target = capture.resolveTarget(picked);
         QCOMPARE(target.kind(), Target::Kind::pdf);
-        QCOMPARE(target.pdf().file, QUrl::fromLocalFile(QFileInfo(second).canonicalFilePath()));
+        QCOMPARE(target.pdf().file, QUrl::fromLocalFile(QFileInfo(m_second).canonicalFilePath()));
 
         int pages = 0;
         capture.setStopRequested([&] { ++pages; return false; });
@@ -93,10 +142,10 @@ private Q_SLOTS:
         QCOMPARE(out.image->pixelColor(700, 1000), QColor(Qt::blue));
 
         // A window of an application in neither table is scrolled under its name.
-        QVERIFY(entry.remove());
+        QVERIFY(QFile::remove(entry));
         const Target plain = BrowserCapture(running, browsers, viewers, cancel).resolveTarget(picked);
         QCOMPARE(plain.kind(), Target::Kind::window);
-        QCOMPARE(plain.windowName(), wmClass);
+        QCOMPARE(plain.windowName(), QString::fromUtf8(wmClass));
     }
 };
 

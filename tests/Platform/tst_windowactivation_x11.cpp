@@ -23,17 +23,20 @@ static bool settles(const std::function<bool()>& condition)
     }, 15000);
 }
 
+static bool shown(QWidget& w)
+{
+    w.resize(200, 100);
+    w.show();
+    return QTest::qWaitForWindowExposed(&w);
+}
+
 class tst_WindowActivationX11 : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void activatesAWindowThroughTheWindowManager()
     {
         QWidget first, second;
-        for (QWidget* w : {&first, &second}) {
-            w->resize(200, 100);
-            w->show();
-            QVERIFY(QTest::qWaitForWindowExposed(w));
-        }
+        QVERIFY(shown(first) && shown(second));
         X11WindowActivation activation;
         for (QWidget* w : {&first, &second, &first}) {
             const quint32 id = quint32(w->winId());
@@ -49,12 +52,8 @@ private Q_SLOTS:
     {
         X11ActivationPolicy policy;
         policy.setPolicy(ActivationPolicy::Policy::accessory);
-        QCOMPARE(policy.policy(), ActivationPolicy::Policy::accessory);
-
         QWidget first;
-        first.resize(200, 100);
-        first.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&first));
+        QVERIFY(shown(first));
         QVERIFY(settles([&] { return X11ActivationPolicy::skipsTaskbar(&first); }));
 
         // An open window follows a change of policy.
@@ -63,9 +62,7 @@ private Q_SLOTS:
 
         // A window shown under the regular policy shows in the taskbar.
         QWidget second;
-        second.resize(200, 100);
-        second.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&second));
+        QVERIFY(shown(second));
         QVERIFY(settles([&] { return !X11ActivationPolicy::skipsTaskbar(&second); }));
 
         policy.setPolicy(ActivationPolicy::Policy::accessory);
@@ -74,8 +71,7 @@ private Q_SLOTS:
 
         // Hidden and shown again: still accessory.
         second.hide();
-        second.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&second));
+        QVERIFY(shown(second));
         QVERIFY(settles([&] { return X11ActivationPolicy::skipsTaskbar(&second); }));
     }
 

@@ -44,49 +44,30 @@ private Q_SLOTS:
         viewers = FakePdfViewerBridge();
     }
 
-    void windowRowsParsing()
-    {
-        using Row = BrowserCapture::WindowRow;
-        const QString text = QStringLiteral(
-            "0\t0\t800\t600\thttps://a.example/x\n"
-            "\n"
-            "10\t20\t30\t40\t\n"                         // empty URL column: four pieces
-            "1.5\t2\t3\t4\thttps://b.example/q?a=1\tb=2\n" // a tab inside the URL stays
-            "nan\t0\t10\t10\thttps://nan.example\n"
-            "0\tinf\t10\t10\thttps://inf.example\n"
-            " 1\t0\t10\t10\thttps://blank.example\n"
-            "x\t0\t10\t10\thttps://word.example\n"
-            "0\t0\t10\thttps://short.example\n");
-        const QList<Row> rows = BrowserCapture::windowRows(text);
-        QCOMPARE(rows.size(), 2);
-        QCOMPARE(rows[0], (Row{QRectF(0, 0, 800, 600), "https://a.example/x"}));
-        QCOMPARE(rows[1], (Row{QRectF(1.5, 2, 1.5, 2), "https://b.example/q?a=1\tb=2"}));
-    }
-
     void matchingTakesClosestWithinTolerance()
     {
-        using Row = BrowserCapture::WindowRow;
+        using Row = DocumentWindow;
         const QRectF pick(100, 50, 1200, 800);
         // Equal distance: the earlier row wins.
-        QList<Row> rows{{QRectF(110, 50, 1200, 800), "first"}, {QRectF(90, 50, 1200, 800), "second"}};
+        QList<Row> rows{{QRect(110, 50, 1200, 800), "first"}, {QRect(90, 50, 1200, 800), "second"}};
         QCOMPARE(BrowserCapture::closestRow(rows, pick), std::optional<qsizetype>(0));
         // A strictly closer later row replaces it.
-        rows.append({QRectF(100, 52, 1200, 800), "third"});
+        rows.append({QRect(100, 52, 1200, 800), "third"});
         QCOMPARE(BrowserCapture::closestRow(rows, pick), std::optional<qsizetype>(2));
         // Frame and client area differ by a title bar: still the same window.
-        QCOMPARE(BrowserCapture::closestRow({{QRectF(100, 80, 1200, 770), "client"}}, pick),
+        QCOMPARE(BrowserCapture::closestRow({{QRect(100, 80, 1200, 770), "client"}}, pick),
                  std::optional<qsizetype>(0));
         // The only listed window lies elsewhere: no match rather than the wrong tab.
-        QCOMPARE(BrowserCapture::closestRow({{QRectF(1400, 50, 1200, 800), "other"}}, pick), std::nullopt);
-        QCOMPARE(BrowserCapture::closestRow({{QRectF(100, 50, 300, 200), "small"}}, pick), std::nullopt);
+        QCOMPARE(BrowserCapture::closestRow({{QRect(1400, 50, 1200, 800), "other"}}, pick), std::nullopt);
+        QCOMPARE(BrowserCapture::closestRow({{QRect(100, 50, 300, 200), "small"}}, pick), std::nullopt);
         QCOMPARE(BrowserCapture::closestRow({}, pick), std::nullopt);
     }
 
     void browserWindowBecomesItsTab()
     {
         BrowserCapture capture(apps, browsers, viewers, cancel);
-        browsers.list = "2000\t0\t3000\t900\thttps://far.example/\n"
-                        "100\t50\t1300\t850\thttps://www.example.org/news/today.html\n";
+        browsers.list = {{QRect(2000, 0, 1000, 900), "https://far.example/"},
+                         {QRect(100, 50, 1200, 800), "https://www.example.org/news/today.html"}};
         const Target t = capture.resolveTarget(picked(chromePid));
         QCOMPARE(t.kind(), Target::Kind::tab);
         QCOMPARE(t.tab(), (Tab{"www.example.org", QUrl("https://www.example.org/news/today.html")}));
@@ -95,9 +76,9 @@ private Q_SLOTS:
         QCOMPARE(browsers.askedPid, chromePid);
 
         // Titles: host, else the file name without extension, else the browser's name.
-        browsers.list = "100\t50\t1300\t850\tfile:///home/u/Bericht.final.html\n";
+        browsers.list = {{QRect(100, 50, 1200, 800), "file:///home/u/Bericht.final.html"}};
         QCOMPARE(capture.resolveTarget(picked(chromePid)).tab().title, QStringLiteral("Bericht.final"));
-        browsers.list = "100\t50\t1300\t850\tfile:///\n";
+        browsers.list = {{QRect(100, 50, 1200, 800), "file:///"}};
         QCOMPARE(capture.resolveTarget(picked(chromePid)).tab().title, QStringLiteral("Google Chrome"));
     }
 
@@ -107,9 +88,11 @@ private Q_SLOTS:
         // URL; only another window listed) or no answer at all: the window is
         // captured by scrolling, and the log says why.
         BrowserCapture capture(apps, browsers, viewers, cancel);
-        for (const char* list : {"", "100\t50\t1300\t850\t\n", "100\t50\t1300\t850\thttp://exa mple.org/%%\n",
-                                 "1400\t50\t2600\t850\thttps://unrelated.example/\n"}) {
-            browsers.list = QString::fromUtf8(list);
+        const QRect frame(100, 50, 1200, 800);
+        for (const QList<DocumentWindow>& list : QList<QList<DocumentWindow>>{
+                 {}, {{frame, ""}}, {{frame, "http://exa mple.org/%%"}},
+                 {{QRect(1400, 50, 1200, 800), "https://unrelated.example/"}}}) {
+            browsers.list = list;
             const Target t = capture.resolveTarget(picked(chromePid));
             QCOMPARE(t.kind(), Target::Kind::window);
             QCOMPARE(t.windowName(), QStringLiteral("Google Chrome"));
@@ -187,12 +170,12 @@ private Q_SLOTS:
         const QList<Doc> docs = capture.openPDFs(DocApp::table().first(), previewPid, 0);
         QCOMPARE(docs, (QList<Doc>{{QUrl::fromLocalFile("/d/a.pdf"), 1}, {QUrl::fromLocalFile("/d/c.pdf"), 3}}));
 
-        viewers.list = "0\t0\t500\t500\t/d/b.png\n100\t50\t1300\t850\t/d/c.pdf\n";
+        viewers.list = {{QRect(0, 0, 500, 500), "/d/b.png"}, {QRect(100, 50, 1200, 800), "/d/c.pdf"}};
         QCOMPARE(capture.resolveTarget(picked(previewPid)).pdf(), (Doc{QUrl::fromLocalFile("/d/c.pdf"), 3}));
         // The index lookup failing only costs the index.
         viewers.documentsError = QStringLiteral("x");
         QCOMPARE(capture.resolveTarget(picked(previewPid)).pdf(), (Doc{QUrl::fromLocalFile("/d/c.pdf"), std::nullopt}));
-        viewers.list = "100\t50\t1300\t850\t/d/b.png\n";
+        viewers.list = {{QRect(100, 50, 1200, 800), "/d/b.png"}};
         QCOMPARE(capture.resolveTarget(picked(previewPid)).kind(), Target::Kind::window);
     }
 

@@ -1,6 +1,5 @@
 #pragma once
 #include "Platform/PdfViewerBridge.h"
-#include "Screenshot/CaptureError.h"
 #include "Screenshot/DocApp.h"
 
 #include <QFile>
@@ -13,10 +12,10 @@ public:
         askedPid = pid;
         askedWindow = window;
         if (documentsError)
-            throw CaptureError(*documentsError);
+            throw BridgeError(*documentsError);
         return docs;
     }
-    QString windowList(const DocApp&, qint64) override { return list; }
+    QList<DocumentWindow> windowList(const DocApp&, qint64) override { return list; }
     bool saveCopy(const DocApp&, int index, const QString& path) override
     {
         savedIndex = index;
@@ -27,7 +26,7 @@ public:
     }
     QStringList docs;
     std::optional<QString> documentsError;
-    QString list;
+    QList<DocumentWindow> list;
     QString copySource; // empty: the viewer cannot make copies
     qint64 askedPid = 0;
     quint32 askedWindow = 0;

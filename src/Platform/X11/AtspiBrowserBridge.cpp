@@ -99,15 +99,15 @@ QString frontDocumentUrl(AtspiAccessible* frame)
 }
 }
 
-QString AtspiBrowserBridge::windowList(const Browser&, qint64 pid)
+QList<DocumentWindow> AtspiBrowserBridge::windowList(const Browser&, qint64 pid)
 {
     if (atspi_init() > 1) {
         DebugLog::write(QStringLiteral("BROWSER AT-SPI nicht erreichbar"));
-        return QString();
+        return {};
     }
     // Fail fast instead of waiting for D-Bus's default timeouts.
     atspi_set_timeout(1500, 3000);
-    QString out;
+    QList<DocumentWindow> out;
     Ref<AtspiAccessible> desktop(atspi_get_desktop(0));
     if (!desktop)
         return out;
@@ -143,8 +143,7 @@ QString AtspiBrowserBridge::windowList(const Browser&, qint64 pid)
                 continue;
             const QString url = frontDocumentUrl(frame.p);
             if (!url.isEmpty())
-                out += QStringLiteral("%1\t%2\t%3\t%4\t%5\n")
-                           .arg(r->x).arg(r->y).arg(r->x + r->width).arg(r->y + r->height).arg(url);
+                out.append({QRect(r->x, r->y, r->width, r->height), url});
             g_free(r);
         }
     }

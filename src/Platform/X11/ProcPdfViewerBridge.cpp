@@ -84,9 +84,9 @@ QStringList ProcPdfViewerBridge::documents(const DocApp& app, qint64 pid, quint3
     return found;
 }
 
-QString ProcPdfViewerBridge::windowList(const DocApp&, qint64)
+QList<DocumentWindow> ProcPdfViewerBridge::windowList(const DocApp&, qint64)
 {
-    return QString();
+    return {};
 }
 
 bool ProcPdfViewerBridge::saveCopy(const DocApp&, int, const QString&)

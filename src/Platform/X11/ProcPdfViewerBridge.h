@@ -17,7 +17,7 @@ public:
                                  WindowTitle windowTitle = {});
 
     QStringList documents(const DocApp& app, qint64 pid, quint32 window) override;
-    QString windowList(const DocApp& app, qint64 pid) override;
+    QList<DocumentWindow> windowList(const DocApp& app, qint64 pid) override;
     bool saveCopy(const DocApp& app, int index, const QString& path) override;
 
     static QString x11WindowTitle(quint32 window);
