@@ -1,13 +1,11 @@
-// The capturer's rules on fake screens and windows: which screens a freeze
-// holds, the pixel sizes asked for, cut-outs, rounded corners, log lines.
-#include "Storage/DebugLog.h"
+// The capturer's and the window detector's rules on fake screens and windows:
+// which screens a freeze holds, the pixel sizes asked for, cut-outs, rounded
+// corners, which windows the overlay offers.
 #include "Screenshot/ScreenCapturer.h"
+#include "Screenshot/WindowDetector.h"
 #include "fakes/FakeScreenSource.h"
 #include "fakes/FakeWindowServer.h"
-#include "support/DebugLogMessages.h"
 #include "support/IsolatedEnvironment.h"
-
-#include <QFile>
 
 namespace {
 // Every pixel tells where it is: red = x, green = y (mod 256).
@@ -20,13 +18,15 @@ QImage coordinateImage(int w, int h)
     return image;
 }
 
-WindowInfo window(quint32 number, QRectF bounds)
+WindowInfo window(quint32 number, QRectF bounds, std::optional<int> layer = 0, std::optional<double> alpha = {},
+                  std::optional<qint32> pid = 100)
 {
     WindowInfo w;
     w.number = number;
-    w.ownerPID = 4242;
+    w.ownerPID = pid;
     w.bounds = bounds;
-    w.layer = 0;
+    w.layer = layer;
+    w.alpha = alpha;
     return w;
 }
 } // namespace
@@ -34,8 +34,6 @@ WindowInfo window(quint32 number, QRectF bounds)
 class TestScreenCapturer : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void init() { QFile::remove(DebugLog::filePath()); }
-
     void freezeKeepsScreenOrderAndSkipsWhatCannotBeGrabbed()
     {
         FakeScreenSource screens;
@@ -58,36 +56,14 @@ private Q_SLOTS:
         QCOMPARE(frozen[1].scale, 2.0);
         QCOMPARE(screens.contentRequests, 1); // once per freeze, not per screen
         QVERIFY(!screens.cursorRequests.contains(true)); // a still never holds the pointer
-    }
+        QVERIFY(capturer.captureDisplayImage(ScreenInfo{99, QString(), QRectF(0, 0, 10, 10), 1.0}, false).isNull());
 
-    void withoutPermissionNothingIsCaptured()
-    {
-        FakeScreenSource screens;
-        FakeWindowServer windows;
-        screens.addScreen(1, QRectF(0, 0, 800, 600), 1.0, Qt::red);
-        screens.contentAvailable = false;
-        ScreenCapturer capturer(screens, windows);
+        screens.contentAvailable = false; // no permission
         QVERIFY(capturer.freezeAllScreens().isEmpty());
-        QVERIFY(capturer.captureDisplayImage(screens.screenList.first(), true).isNull());
-        QVERIFY(debugLogMessages().isEmpty()); // the caller logs the outcome
+        QVERIFY(capturer.captureDisplayImage(screens.screenList[1], true).isNull());
     }
 
-    void displayCaptureCarriesThePointerOnlyWhenAsked()
-    {
-        FakeScreenSource screens;
-        FakeWindowServer windows;
-        screens.addScreen(1, QRectF(0, 0, 800, 600), 1.0, Qt::red);
-        screens.addScreen(2, QRectF(800, 0, 1000, 500), 1.5, Qt::green);
-        ScreenCapturer capturer(screens, windows);
-        const QImage image = capturer.captureDisplayImage(screens.screenList[1], true);
-        QCOMPARE(image.size(), QSize(1500, 750));
-        QCOMPARE(image.pixelColor(0, 0), QColor(Qt::green));
-        QCOMPARE(screens.cursorRequests, QList<bool>{true});
-        ScreenInfo unknown{99, QString(), QRectF(0, 0, 10, 10), 1.0};
-        QVERIFY(capturer.captureDisplayImage(unknown, false).isNull());
-    }
-
-    void windowCaptureSizeScaleAndLogs()
+    void windowPictureSizesAndFailures()
     {
         FakeScreenSource screens;
         FakeWindowServer windows;
@@ -105,80 +81,69 @@ private Q_SLOTS:
         QCOMPARE(windows.cursorRequests.last(), true);
         QCOMPARE(capturer.captureWindowImage(9, false).size(), QSize(200, 100)); // on no screen: the main one's
 
-        QStringList log = debugLogMessages();
-        QVERIFY(log.contains(QStringLiteral("captureWindowImage: roh 1281x200 alphaInfo=6")));
-        QVERIFY(log.contains(QStringLiteral("roundedWindowCorners: 1281x200 radius=20px -> OK (Ecken transparent)")));
-        QVERIFY(log.contains(QStringLiteral("roundedWindowCorners: 300x200 radius=10px -> OK (Ecken transparent)")));
-
-        QFile::remove(DebugLog::filePath());
         QVERIFY(capturer.captureWindowImage(77, false).isNull());
         windows.failingWindows = {8};
         QVERIFY(capturer.captureWindowImage(8, false).isNull());
         windows.available = false;
         QVERIFY(capturer.captureWindowImage(7, false).isNull());
-        QCOMPARE(debugLogMessages(), (QStringList{
-            QStringLiteral("captureWindowImage: windowID 77 nicht in SCShareableContent gefunden"),
-            QStringLiteral("captureWindowImage: SCScreenshotManager.captureImage fehlgeschlagen"),
-            QStringLiteral("captureWindowImage: SCShareableContent nicht verfuegbar")}));
+        // Rounding leaves nothing and a single pixel as they are.
+        QVERIFY(ScreenCapturer::roundedWindowCorners(QImage(), 2.0).isNull());
+        QImage tiny(1, 1, QImage::Format_RGB32);
+        tiny.fill(Qt::red);
+        QCOMPARE(ScreenCapturer::roundedWindowCorners(tiny, 0.04).pixelColor(0, 0), QColor(Qt::red));
     }
 
     void cropRoundsEachSideAndClips()
     {
-        const QImage still = coordinateImage(200, 120);
-        const QImage cut = ScreenCapturer::crop(still, QRectF(10.5, 20.4, 99.5, 50.5));
-        QCOMPARE(cut.size(), QSize(100, 51));
-        QCOMPARE(cut.pixel(0, 0), qRgb(11, 20, 77));
-        QCOMPARE(cut.pixel(99, 50), qRgb(110, 70, 77));
-        // The cut shares the still's pixels.
-        QCOMPARE(cut.constBits(), still.constBits() + 20 * still.bytesPerLine() + 11 * 4);
-
-        const QImage half = ScreenCapturer::crop(still, QRectF(150, -30, 100, 60));
-        QCOMPARE(half.size(), QSize(50, 30));
-        QCOMPARE(half.pixel(0, 0), qRgb(150, 0, 77));
-        QVERIFY(ScreenCapturer::crop(still, QRectF(300, 300, 20, 20)).isNull());
-        QVERIFY(ScreenCapturer::crop(still, QRectF(199.6, 0, 20, 20)).isNull()); // clipped below one pixel
-        QVERIFY(ScreenCapturer::crop(still, QRectF(10, 10, 0.4, 30)).isNull());
-        QVERIFY(ScreenCapturer::crop(still, QRectF(qQNaN(), 0, 20, 20)).isNull());
-        QVERIFY(ScreenCapturer::crop(still, QRectF(0, 0, qInf(), 20)).isNull());
-        QVERIFY(ScreenCapturer::crop(still, QRectF(-3e9, 0, 6e9, 20)).isNull());
-    }
-
-    void cutOutlivesTheStill()
-    {
         QImage cut;
         {
-            const QImage still = coordinateImage(64, 64);
-            cut = ScreenCapturer::crop(still, QRectF(8, 8, 16, 16));
+            const QImage still = coordinateImage(200, 120);
+            cut = ScreenCapturer::crop(still, QRectF(10.5, 20.4, 99.5, 50.5));
+            QCOMPARE(cut.size(), QSize(100, 51));
+            QCOMPARE(cut.pixel(0, 0), qRgb(11, 20, 77));
+            const QImage half = ScreenCapturer::crop(still, QRectF(150, -30, 100, 60));
+            QCOMPARE(half.size(), QSize(50, 30));
+            QCOMPARE(half.pixel(0, 0), qRgb(150, 0, 77));
+            QVERIFY(ScreenCapturer::crop(still, QRectF(300, 300, 20, 20)).isNull());
+            QVERIFY(ScreenCapturer::crop(still, QRectF(199.6, 0, 20, 20)).isNull()); // clipped below one pixel
+            QVERIFY(ScreenCapturer::crop(still, QRectF(10, 10, 0.4, 30)).isNull());
+            QVERIFY(ScreenCapturer::crop(still, QRectF(qQNaN(), 0, 20, 20)).isNull());
+            QVERIFY(ScreenCapturer::crop(still, QRectF(0, 0, qInf(), 20)).isNull());
+            QVERIFY(ScreenCapturer::crop(still, QRectF(-3e9, 0, 6e9, 20)).isNull());
         }
-        QCOMPARE(cut.pixel(15, 15), qRgb(23, 23, 77));
-        cut.setPixel(0, 0, qRgb(1, 2, 3)); // writing makes it its own copy
+        // The cut outlives the still it shared its pixels with.
+        QCOMPARE(cut.pixel(99, 50), qRgb(110, 70, 77));
+        cut.setPixel(0, 0, qRgb(1, 2, 3));
         QCOMPARE(cut.pixel(0, 0), qRgb(1, 2, 3));
     }
 
-    void roundingSkipsEmptyAndTinyImages()
-    {
-        QVERIFY(ScreenCapturer::roundedWindowCorners(QImage(), 2.0).isNull());
-        QImage tiny(1, 1, QImage::Format_RGB32);
-        tiny.fill(Qt::red);
-        const QImage same = ScreenCapturer::roundedWindowCorners(tiny, 0.04); // radius below half a pixel
-        QCOMPARE(same.format(), QImage::Format_RGB32);
-        QCOMPARE(same.pixelColor(0, 0), QColor(Qt::red));
-    }
-
-    void screenUnderAPoint()
+    void detectorKeepsOrdinaryVisibleWindowsInOrder()
     {
         FakeScreenSource screens;
-        FakeWindowServer windows;
-        screens.addScreen(1, QRectF(0, 0, 1000, 800), 1.0, Qt::red);
-        screens.addScreen(2, QRectF(1000, 0, 1000, 800), 2.0, Qt::green);
-        ScreenCapturer capturer(screens, windows);
-        screens.pointer = QPointF(1000, 799.5);
-        QCOMPARE(*capturer.screenUnderPointer()->displayID, 2u);
-        screens.pointer = QPointF(999.9, 0);
-        QCOMPARE(*capturer.screenUnderPointer()->displayID, 1u);
-        screens.pointer = QPointF(1500, 800); // below every screen: the main one
-        QCOMPARE(*capturer.screenUnderPointer()->displayID, 1u);
-        QVERIFY(!ScreenCapturer::screenContaining({}, QPointF()));
+        screens.addScreen(1, QRectF(0, 0, 1512, 982), 2.0, Qt::red);
+        FakeWindowServer server;
+        server.windows = {
+            window(1, QRectF(0, 0, 40, 40)),                        // smallest listed
+            window(2, QRectF(0, 0, 39.9, 300)),                     // too narrow
+            window(3, QRectF(0, 0, 300, 39.9)),                     // too low
+            window(4, QRectF(0, 0, 400, 300), 0, 0.04),             // nearly transparent
+            window(5, QRectF(0, 0, 400, 300), 0, 0.05),
+            window(6, QRectF(0, 0, 400, 300), 20),                  // dock
+            window(7, QRectF(0, 0, 2000, 2000), 1000),              // overlay, whatever its size
+            window(8, QRectF(0, 0, 400, 300), std::nullopt),        // no layer known
+            window(9, QRectF(0, 0, 400, 300), 0, {}, std::nullopt), // no owner
+            window(10, QRectF(100, 50, 400, 300), 0, 1.0, 4711),
+        };
+        WindowDetector detector(server, screens);
+        const QList<DetectedWindow> windows = detector.captureWindows();
+        QList<quint32> ids;
+        for (const DetectedWindow& w : windows)
+            ids.append(w.windowID);
+        QCOMPARE(ids, (QList<quint32>{1, 5, 8, 10}));
+        QCOMPARE(windows.last().ownerPID, 4711);
+        QCOMPARE(windows.last().boundsCG, QRectF(100, 50, 400, 300));
+        server.available = false;
+        QVERIFY(detector.captureWindows().isEmpty());
     }
 };
 

@@ -1,14 +1,13 @@
 // The screenshot service's state machine and results with fake screens,
 // windows and desktop: re-trigger rules, intro step, failed freeze, picture
-// of each kind of choice, the window grab's fallback, the immediate capture.
-#include "Storage/DebugLog.h"
+// of each kind of choice, the window grab's wait and fallback, the immediate
+// capture.
 #include "Screenshot/CaptureOverlayView.h"
 #include "Screenshot/CaptureOverlayWindow.h"
 #include "Screenshot/ScreenshotService.h"
 #include "fakes/FakeOverlayDesktop.h"
 #include "fakes/FakeScreenSource.h"
 #include "fakes/FakeWindowServer.h"
-#include "support/DebugLogMessages.h"
 #include "support/IsolatedEnvironment.h"
 
 #include <QKeyEvent>
@@ -21,6 +20,7 @@ struct Outcomes {
     {
         return [this](std::optional<CapturedScreenshot> s) { received.append(std::move(s)); };
     }
+    bool endedEmpty() const { return received.size() == 1 && !received[0]; }
 };
 
 struct Rig {
@@ -49,102 +49,63 @@ struct Rig {
         frozen.cgImage.fill(QColor(10, 20, 30));
         return OverlaySelectionResult{frozen, pixelRect, kind, id};
     }
+    // Opens an overlay and makes that choice on it.
+    bool choose(Outcomes& outcomes, QRectF pixelRect, CaptureKind kind, std::optional<quint32> id = std::nullopt)
+    {
+        if (!openOverlay(outcomes))
+            return false;
+        service.overlayController()->finish(result(pixelRect, kind, id));
+        return true;
+    }
 };
 }
 
 class TestScreenshotService : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void init() { QFile::remove(DebugLog::filePath()); }
-
     void areaChoiceIsCutFromTheStill()
     {
         Rig rig;
-        Outcomes outcomes;
-        rig.service.beginInteractiveCapture(true, nullptr, outcomes.completion());
+        Outcomes area;
+        rig.service.beginInteractiveCapture(true, nullptr, area.completion());
         QVERIFY(rig.service.isCapturing());
         QVERIFY(!rig.service.overlayController()); // freezing
         QTRY_VERIFY(rig.service.overlayController());
-        QVERIFY(rig.service.isCapturing());
         QCOMPARE(rig.screens.cursorRequests, QList<bool>{false});
         rig.service.overlayController()->finish(rig.result(QRectF(10, 20, 200.4, 100.6), CaptureKind::area));
         QVERIFY(!rig.service.isCapturing());
         QVERIFY(!rig.service.overlayController());
-        QCOMPARE(outcomes.received.size(), 1);
-        QVERIFY(outcomes.received[0]);
-        const CapturedScreenshot shot = *outcomes.received[0];
-        QCOMPARE(shot.kind, CaptureKind::area);
-        QCOMPARE(shot.image.size(), QSize(200, 101)); // the cut rounds
-        QCOMPARE(shot.image.devicePixelRatio(), 1.0);
-        QCOMPARE(shot.image.pixelColor(0, 0), QColor(10, 20, 30)); // no rounded corners
-        QCOMPARE(debugLogLines(),
-                 (QStringList{QStringLiteral("beginInteractiveCapture: starte Freeze …"),
-                              QStringLiteral("beginInteractiveCapture: 1 Screen(s) eingefroren"),
-                              QStringLiteral("beginInteractiveCapture: 1 Fenster erkannt"),
-                              QStringLiteral("Overlay present: prevPolicy=1 -> accessory; screens=1"),
-                              debugLogLines().value(4),
-                              QStringLiteral("Overlay-Ergebnis: kind=area windowID=nil rect=200x100")}));
-        QVERIFY(debugLogLines().value(4).startsWith(QStringLiteral("Overlay präsentiert: level=")));
+        QCOMPARE(area.received.size(), 1);
+        QCOMPARE(area.received[0]->kind, CaptureKind::area);
+        QCOMPARE(area.received[0]->image.size(), QSize(200, 101)); // the cut rounds
+        QCOMPARE(area.received[0]->image.pixelColor(0, 0), QColor(10, 20, 30)); // no rounded corners
     }
 
-    void fullScreenChoiceAndWindowListSwitchedOff()
-    {
-        Rig rig;
-        Outcomes outcomes;
-        rig.service.beginInteractiveCapture(false, nullptr, outcomes.completion());
-        QTRY_VERIFY(rig.service.overlayController());
-        QVERIFY(debugLogLines().contains(QStringLiteral("beginInteractiveCapture: 0 Fenster erkannt")));
-        rig.service.overlayController()->finish(rig.result(QRectF(0, 0, 800, 600), CaptureKind::fullScreen));
-        QCOMPARE(outcomes.received.value(0)->kind, CaptureKind::fullScreen);
-        QCOMPARE(outcomes.received.value(0)->image.size(), QSize(800, 600));
-        QCOMPARE(qAlpha(outcomes.received.value(0)->image.pixel(0, 0)), 255);
-        QVERIFY(debugLogLines().contains(QStringLiteral("Overlay-Ergebnis: kind=fullScreen windowID=nil rect=800x600")));
-    }
-
-    void secondStartWhileOverlayShownCancelsIt()
-    {
-        Rig rig;
-        Outcomes first, second;
-        QVERIFY(rig.openOverlay(first));
-        QPointer<CaptureOverlayController> controller = rig.service.overlayController();
-        rig.service.beginInteractiveCapture(true, nullptr, second.completion());
-        // The first ends as a cancel, the second is completed at once with nothing.
-        QCOMPARE(first.received.size(), 1);
-        QVERIFY(!first.received[0]);
-        QCOMPARE(second.received.size(), 1);
-        QVERIFY(!second.received[0]);
-        QVERIFY(!rig.service.isCapturing());
-        QVERIFY(!rig.service.overlayController());
-        QVERIFY(controller->didFinish());
-        const QStringList log = debugLogLines();
-        QVERIFY(log.contains(QStringLiteral("beginInteractiveCapture: bestehendes Overlay wird verworfen (Re-Trigger)")));
-        QVERIFY(log.contains(QStringLiteral("Overlay: Abbruch (kein Ergebnis)")));
-        QCOMPARE(log.count(QStringLiteral("beginInteractiveCapture: starte Freeze …")), 1);
-        // No second overlay, and the next start works.
-        QTest::qWait(20);
-        QVERIFY(!rig.service.overlayController());
-        Outcomes third;
-        QVERIFY(rig.openOverlay(third));
-        rig.service.overlayController()->finish(std::nullopt);
-        QCOMPARE(third.received.size(), 1);
-    }
-
-    void captureHotkeyOnTheOverlayCountsAsSecondStart()
+    void secondStartOrCaptureHotkeyWhileOverlayShownCancelsIt()
     {
         Rig rig;
         rig.service.setCaptureHotkeyMatcher(
             [](const QKeyEvent& k) { return k.key() == Qt::Key_4 && k.modifiers() == Qt::ControlModifier; });
-        Outcomes outcomes;
-        QVERIFY(rig.openOverlay(outcomes));
+        Outcomes first, second, third;
+        QVERIFY(rig.openOverlay(first));
+        QPointer<CaptureOverlayController> controller = rig.service.overlayController();
+        rig.service.beginInteractiveCapture(true, nullptr, second.completion());
+        // The first ends as a cancel, the second is completed at once with nothing.
+        QVERIFY(first.endedEmpty());
+        QVERIFY(second.endedEmpty());
+        QVERIFY(!rig.service.isCapturing());
+        QVERIFY(controller->didFinish());
+        QTest::qWait(20); // no second overlay comes up
+        QVERIFY(!rig.service.overlayController());
+
+        // The overlay holds the keyboard: the capture hotkey pressed on it is a second start.
+        QVERIFY(rig.openOverlay(third));
         QWidget* view = rig.service.overlayController()->overlayWindows().first()->contentView();
         QTest::keyClick(view, Qt::Key_4);
-        QVERIFY(outcomes.received.isEmpty());
+        QVERIFY(third.received.isEmpty());
         QTest::keyClick(view, Qt::Key_4, Qt::ControlModifier);
-        QCOMPARE(outcomes.received.size(), 1);
-        QVERIFY(!outcomes.received[0]);
+        QVERIFY(third.endedEmpty());
         QVERIFY(!rig.service.isCapturing());
-        QVERIFY(debugLogLines().contains(
-            QStringLiteral("beginInteractiveCapture: bestehendes Overlay wird verworfen (Re-Trigger)")));
     }
 
     void startDuringFreezeOrIntroIsIgnored()
@@ -161,12 +122,10 @@ private Q_SLOTS:
             },
             first.completion());
         rig.service.beginInteractiveCapture(true, nullptr, second.completion()); // freeze not run yet
-        QCOMPARE(second.received.size(), 1);
-        QVERIFY(!second.received[0]);
+        QVERIFY(second.endedEmpty());
         QTRY_COMPARE(introCalls, 1);
         rig.service.beginInteractiveCapture(true, nullptr, third.completion()); // intro card shown
-        QCOMPARE(third.received.size(), 1);
-        QCOMPARE(debugLogLines().count(QStringLiteral("beginInteractiveCapture: Freeze laeuft bereits -> ignoriere")), 2);
+        QVERIFY(third.endedEmpty());
         QVERIFY(first.received.isEmpty());
         QVERIFY(!rig.service.overlayController());
         QVERIFY(rig.service.isCapturing());
@@ -180,108 +139,59 @@ private Q_SLOTS:
         QCOMPARE(introCalls, 1);
     }
 
-    void introAnsweredNoOrFailedFreezeEndsIdle()
+    void failedFreezeEndsIdle()
     {
         Rig rig;
-        Outcomes declined;
-        rig.service.beginInteractiveCapture(
-            true, [](std::function<void(bool)> continuation) { continuation(false); }, declined.completion());
-        QTRY_COMPARE(declined.received.size(), 1);
-        QVERIFY(!declined.received[0]);
-        QVERIFY(!rig.service.isCapturing());
-        QVERIFY(!rig.service.overlayController());
-        QFile::remove(DebugLog::filePath());
-
         rig.screens.contentAvailable = false; // no permission
         Outcomes outcomes;
         rig.service.beginInteractiveCapture(true, nullptr, outcomes.completion());
-        QTRY_COMPARE(outcomes.received.size(), 1);
-        QVERIFY(!outcomes.received[0]);
+        QTRY_VERIFY(outcomes.endedEmpty());
         QVERIFY(!rig.service.isCapturing());
-        QCOMPARE(debugLogLines().mid(1),
-                 (QStringList{QStringLiteral("beginInteractiveCapture: 0 Screen(s) eingefroren"),
-                              QStringLiteral("beginInteractiveCapture: KEIN Screen eingefroren -> Abbruch "
-                                             "(Berechtigung? Vollbild?)")}));
         QCOMPARE(rig.desktop.policyWrites.size(), 0); // no overlay was shown
     }
 
-    void windowChoiceGrabsTheLiveWindow()
+    void windowChoiceWaitsForTheRepaintThenGrabsTheLiveWindow()
     {
         Rig rig;
         rig.desktop.policy = OverlayDesktop::regular;
-        Outcomes outcomes;
-        QVERIFY(rig.openOverlay(outcomes));
-        rig.service.overlayController()->finish(rig.result(QRectF(100, 100, 300, 200), CaptureKind::window, 77u));
-        QCOMPARE(rig.desktop.policy, int(OverlayDesktop::regular)); // restored before the grab
-        QVERIFY(!rig.service.isCapturing());
-        QTRY_COMPARE(outcomes.received.size(), 1);
-        const CapturedScreenshot shot = *outcomes.received[0];
-        QCOMPARE(shot.kind, CaptureKind::window);
-        QCOMPARE(shot.image.size(), QSize(300, 200));
-        QCOMPARE(qAlpha(shot.image.pixel(0, 0)), 0);
-        QCOMPARE(shot.image.pixelColor(150, 100), QColor(Qt::blue)); // the live window, not the still
-        QCOMPARE(rig.windowServer.cursorRequests, QList<bool>{false});
-        const QStringList log = debugLogLines();
-        QVERIFY(log.contains(QStringLiteral("Overlay-Ergebnis: kind=window windowID=77 rect=300x200")));
-        QVERIFY(log.contains(QStringLiteral("Fenster direkt aufgenommen (ohne Ueberlappung): 300x200")));
-    }
-
-    void closedWindowFallsBackToRoundedCut()
-    {
-        Rig rig;
-        rig.windowServer.failingWindows.append(77);
-        Outcomes outcomes;
-        QVERIFY(rig.openOverlay(outcomes));
-        rig.service.overlayController()->finish(rig.result(QRectF(100, 100, 300, 200), CaptureKind::window, 77u));
-        QTRY_COMPARE(outcomes.received.size(), 1);
-        const CapturedScreenshot shot = *outcomes.received[0];
-        QCOMPARE(shot.kind, CaptureKind::window);
-        QCOMPARE(shot.image.size(), QSize(300, 200));
-        QCOMPARE(qAlpha(shot.image.pixel(0, 0)), 0);
-        QCOMPARE(shot.image.pixelColor(150, 100), QColor(10, 20, 30)); // from the still
-        QVERIFY(debugLogLines().contains(
-            QStringLiteral("Direkte Fensteraufnahme fehlgeschlagen -> Crop-Fallback (mit runden Ecken)")));
-    }
-
-    void windowGrabWaitsForTheScreenToRepaint()
-    {
-        Rig rig;
         // The screen still shows the overlay's leftovers where the window is.
         rig.desktop.screen = QImage(800, 600, QImage::Format_RGB32);
         rig.desktop.screen.fill(Qt::darkGray);
         Outcomes outcomes;
-        QVERIFY(rig.openOverlay(outcomes));
-        rig.service.overlayController()->finish(rig.result(QRectF(100, 100, 300, 200), CaptureKind::window, 77u));
+        QVERIFY(rig.choose(outcomes, QRectF(100, 100, 300, 200), CaptureKind::window, 77u));
+        QCOMPARE(rig.desktop.policy, int(OverlayDesktop::regular)); // restored before the grab
         QTest::qWait(60);
         QVERIFY(outcomes.received.isEmpty());
         QCOMPARE(rig.desktop.screenReads.value(0), QRect(100, 100, 300, 200));
         rig.desktop.screen.fill(QColor(10, 20, 30)); // repainted
         QTRY_COMPARE_WITH_TIMEOUT(outcomes.received.size(), 1, 200);
+        QCOMPARE(outcomes.received[0]->image.pixelColor(150, 100), QColor(Qt::blue)); // the live window
+        QCOMPARE(rig.windowServer.cursorRequests, QList<bool>{false});
+
         // A window that never looks like the still again is grabbed after a bounded wait.
         rig.desktop.screen.fill(Qt::darkGray);
         Outcomes late;
-        QVERIFY(rig.openOverlay(late));
-        rig.service.overlayController()->finish(rig.result(QRectF(100, 100, 300, 200), CaptureKind::window, 77u));
+        QVERIFY(rig.choose(late, QRectF(100, 100, 300, 200), CaptureKind::window, 77u));
         QTRY_COMPARE_WITH_TIMEOUT(late.received.size(), 1, ScreenshotService::repaintTimeoutMs + 500);
         QVERIFY(late.received[0]);
-    }
 
-    void cutOutsideTheStillGivesNothing()
-    {
-        Rig rig;
-        Outcomes outcomes;
-        QVERIFY(rig.openOverlay(outcomes));
-        rig.service.overlayController()->finish(rig.result(QRectF(900, 700, 50, 50), CaptureKind::area));
-        QCOMPARE(outcomes.received.size(), 1);
-        QVERIFY(!outcomes.received[0]);
-        QVERIFY(debugLogLines().contains(QStringLiteral("Crop fehlgeschlagen")));
+        // A closed window: the cut from the still, with round corners.
+        rig.windowServer.failingWindows.append(77);
+        Outcomes closed;
+        QVERIFY(rig.choose(closed, QRectF(100, 100, 300, 200), CaptureKind::window, 77u));
+        QTRY_COMPARE(closed.received.size(), 1);
+        QCOMPARE(closed.received[0]->kind, CaptureKind::window);
+        QCOMPARE(closed.received[0]->image.size(), QSize(300, 200));
+        QCOMPARE(qAlpha(closed.received[0]->image.pixel(0, 0)), 0);
+        QCOMPARE(closed.received[0]->image.pixelColor(150, 100), QColor(10, 20, 30));
         // A window choice without a window number is cut directly, rounded.
-        Outcomes window;
-        QVERIFY(rig.openOverlay(window));
-        rig.service.overlayController()->finish(rig.result(QRectF(0, 0, 40, 30), CaptureKind::window));
-        QCOMPARE(window.received.size(), 1);
-        QCOMPARE(qAlpha(window.received[0]->image.pixel(0, 0)), 0);
-        QVERIFY(rig.windowServer.requestedSizes.isEmpty());
+        Outcomes unnumbered;
+        QVERIFY(rig.choose(unnumbered, QRectF(0, 0, 40, 30), CaptureKind::window));
+        QCOMPARE(qAlpha(unnumbered.received.value(0)->image.pixel(0, 0)), 0);
+        // A cut outside the still gives nothing.
+        Outcomes outside;
+        QVERIFY(rig.choose(outside, QRectF(900, 700, 50, 50), CaptureKind::area));
+        QVERIFY(outside.endedEmpty());
     }
 
     void immediateCaptureTakesTheScreenUnderThePointer()
@@ -298,8 +208,6 @@ private Q_SLOTS:
         QCOMPARE(shot.image.size(), QSize(3024, 1964));
         QCOMPARE(shot.image.pixelColor(5, 5), QColor(90, 80, 70));
         QCOMPARE(rig.screens.cursorRequests, QList<bool>{true});
-        QCOMPARE(debugLogLines(), (QStringList{QStringLiteral("captureFullScreen: Screen 1512x982 @ 2.0x"),
-                                             QStringLiteral("captureFullScreen: OK 3024x1964")}));
 
         // Pointer on no screen: the first; it runs beside an interactive capture.
         rig.screens.pointer = QPointF(-50, -50);
@@ -314,18 +222,12 @@ private Q_SLOTS:
         rig.service.overlayController()->finish(std::nullopt);
 
         rig.screens.failingDisplays.append(1);
-        Outcomes failed;
+        Outcomes failed, none;
         rig.service.captureFullScreenImmediately(false, failed.completion());
-        QTRY_COMPARE(failed.received.size(), 1);
-        QVERIFY(!failed.received[0]);
-        QVERIFY(debugLogLines().contains(
-            QStringLiteral("captureFullScreen: captureDisplayImage == nil (Berechtigung/SCK-Fehler)")));
-
+        QTRY_VERIFY(failed.endedEmpty());
         rig.screens.screenList.clear();
-        Outcomes none;
         rig.service.captureFullScreenImmediately(false, none.completion());
-        QCOMPARE(none.received.size(), 1);
-        QVERIFY(!none.received[0]);
+        QVERIFY(none.endedEmpty());
     }
 
     void serviceGoneBeforeItsTaskRuns()

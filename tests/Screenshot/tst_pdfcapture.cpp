@@ -8,18 +8,11 @@
 #include "support/CaptureErrorOf.h"
 #include "support/IsolatedEnvironment.h"
 #include "support/PdfFixtures.h"
+#include "support/TestFiles.h"
 
 #include <QPdfDocument>
 #include <QProcess>
 #include <QStandardPaths>
-
-namespace {
-bool near(QColor a, QColor b)
-{
-    return std::abs(a.red() - b.red()) < 12 && std::abs(a.green() - b.green()) < 12
-        && std::abs(a.blue() - b.blue()) < 12;
-}
-}
 
 class TestPdfCapture : public QObject {
     Q_OBJECT
@@ -37,47 +30,27 @@ class TestPdfCapture : public QObject {
     }
 
 private Q_SLOTS:
-    void twoA4PagesStackTopToBottom()
+    void rotationAndCropBoxDecideThePageSize_data()
     {
-        const QString file = path("a4.pdf");
-        QVERIFY(PdfFixtures::writeColouredPages(file, QSizeF(595, 842), {Qt::red, Qt::blue}));
-        const QImage image = render(file);
-        QCOMPARE(image.size(), QSize(1440, 4076));
-        // 842 × 1440 / 595 = 2037.8 → 2038 rows per page; first page on top,
-        // no gap between the pages.
-        QVERIFY(near(image.pixelColor(700, 10), Qt::red));
-        QVERIFY(near(image.pixelColor(700, 2030), Qt::red));
-        QVERIFY(near(image.pixelColor(700, 2046), Qt::blue));
-        QVERIFY(near(image.pixelColor(700, 4070), Qt::blue));
-    }
-
-    void rotationSwapsQuarterTurnsOnly_data()
-    {
-        QTest::addColumn<QString>("rotate");
+        QTest::addColumn<QStringList>("pages");
         QTest::addColumn<int>("height");
         // A 200 × 100 page: upright 720 px high, turned a quarter 2880 px.
-        QTest::newRow("none") << "" << 720;
-        QTest::newRow("90") << "/Rotate 90" << 2880;
-        QTest::newRow("-90") << "/Rotate -90" << 2880;
-        QTest::newRow("180") << "/Rotate 180" << 720;
+        QTest::newRow("upright") << QStringList{"/MediaBox [0 0 200 100]"} << 720;
+        QTest::newRow("90") << QStringList{"/MediaBox [0 0 200 100] /Rotate 90"} << 2880;
+        QTest::newRow("-90") << QStringList{"/MediaBox [0 0 200 100] /Rotate -90"} << 2880;
+        QTest::newRow("180") << QStringList{"/MediaBox [0 0 200 100] /Rotate 180"} << 720;
+        // The shown part 300 × 800 of a 600 × 800 sheet; pages of other widths
+        // are scaled to 1440 as well.
+        QTest::newRow("crop box") << QStringList{"/MediaBox [0 0 600 800] /CropBox [0 0 300 800]",
+                                                 "/MediaBox [0 0 720 360]"} << 3840 + 720;
     }
-    void rotationSwapsQuarterTurnsOnly()
+    void rotationAndCropBoxDecideThePageSize()
     {
-        QFETCH(QString, rotate);
+        QFETCH(QStringList, pages);
         QFETCH(int, height);
-        const QString file = path("rot.pdf");
-        QVERIFY(PdfFixtures::writeRawPages(file, {"/MediaBox [0 0 200 100] " + rotate}));
+        const QString file = path("sized.pdf");
+        QVERIFY(PdfFixtures::writeRawPages(file, pages));
         QCOMPARE(render(file).size(), QSize(1440, height));
-    }
-
-    void cropBoxDecidesThePageSize()
-    {
-        const QString file = path("crop.pdf");
-        // Shown part 300 × 800 of a 600 × 800 sheet: 1440 wide, 3840 high; pages
-        // of different widths are all scaled to 1440.
-        QVERIFY(PdfFixtures::writeRawPages(
-            file, {"/MediaBox [0 0 600 800] /CropBox [0 0 300 800]", "/MediaBox [0 0 720 360]"}));
-        QCOMPARE(render(file).size(), QSize(1440, 3840 + 720));
     }
 
     void unusablePageSizesGiveNoPage()
@@ -108,10 +81,7 @@ private Q_SLOTS:
         QCOMPARE(captureErrorOf([&] { render(empty); }), QStringLiteral("PDF hat keine Seiten."));
 
         const QString junk = path("junk.pdf");
-        QFile f(junk);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("this is no pdf");
-        f.close();
+        QVERIFY(plantFile(junk, "this is no pdf"));
         QCOMPARE(captureErrorOf([&] { render(junk); }), QStringLiteral("PDF konnte nicht gelesen werden."));
         QCOMPARE(captureErrorOf([&] { PdfRenderer::openData("nope"); }), QStringLiteral("PDF konnte nicht gelesen werden."));
 
@@ -124,19 +94,6 @@ private Q_SLOTS:
         const QString ownerOnly = path("owner.pdf");
         QCOMPARE(QProcess::execute("qpdf", {"--encrypt", "", "owner-pw", "256", "--", plain, ownerOnly}), 0);
         QCOMPARE(render(ownerOnly).size(), QSize(1440, 2038));
-    }
-
-    void inMemoryDocument()
-    {
-        const QString file = path("mem.pdf");
-        QVERIFY(PdfFixtures::writeColouredPages(file, QSizeF(720, 360), {Qt::yellow}));
-        QFile f(file);
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        auto doc = PdfRenderer::openData(f.readAll());
-        const std::optional<QImage> image = renderPDF(*doc);
-        QVERIFY(image);
-        QCOMPARE(image->size(), QSize(1440, 720));
-        QVERIFY(near(image->pixelColor(100, 100), Qt::yellow));
     }
 
     void stopIsAskedBeforeEachPage()

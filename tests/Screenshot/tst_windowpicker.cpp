@@ -1,7 +1,8 @@
-// The window picker's rules on fake windows: hover outlines the window or its
-// scrollable section, a click picks, a drag above 20 x 20 picks a section, a
-// stray release or another button picks nothing, Escape and a right click
-// cancel once; one view per screen, all in global coordinates.
+// The window picker and its look-ups on fake windows and a fake accessibility
+// tree: the front-most window of another process under a point, the first
+// scrollable element of fitting size; hover outlines the window or its
+// section, a click picks, a stray release or another button picks nothing,
+// Escape ends once; one view per screen, all in global coordinates.
 #include "Screenshot/PickedWindowLookup.h"
 #include "Screenshot/WindowPicker.h"
 #include "fakes/FakeAccessibilityTree.h"
@@ -28,22 +29,23 @@ class TestWindowPicker : public QObject {
     std::unique_ptr<WindowPicker> picker;
 
     PickerView* view(int i = 0) { return picker->views().value(i).data(); }
+    QPoint local(QPointF global, int i) { return (global - view(i)->geometry().topLeft()).toPoint(); }
 
     // Moves the (fake) pointer and the Qt mouse to a global point on view i.
     void moveTo(QPointF global, int i = 0)
     {
         screens.pointer = global;
-        QTest::mouseMove(view(i), (global - view(i)->geometry().topLeft()).toPoint());
+        QTest::mouseMove(view(i), local(global, i));
     }
     void press(QPointF global, Qt::MouseButton button = Qt::LeftButton, int i = 0)
     {
         screens.pointer = global;
-        QTest::mousePress(view(i), button, {}, (global - view(i)->geometry().topLeft()).toPoint());
+        QTest::mousePress(view(i), button, {}, local(global, i));
     }
     void release(QPointF global, Qt::MouseButton button = Qt::LeftButton, int i = 0)
     {
         screens.pointer = global;
-        QTest::mouseRelease(view(i), button, {}, (global - view(i)->geometry().topLeft()).toPoint());
+        QTest::mouseRelease(view(i), button, {}, local(global, i));
     }
     bool open() const { return !picker->views().isEmpty(); }
 
@@ -52,6 +54,7 @@ private Q_SLOTS:
     {
         windows.windows = {{5, 77, windowBounds, 0, std::nullopt},
                            {9, ownPID, QRectF(0, 0, 1600, 600), 0, std::nullopt}};
+        windows.available = true;
         screens.screenList.clear();
         screens.displays.clear();
         screens.addScreen(1, QRectF(0, 0, 800, 600), 1, Qt::gray);
@@ -63,11 +66,45 @@ private Q_SLOTS:
         picker->setBackdropSource([](const QRect&) { return QImage(); });
     }
 
+    void frontMostWindowOfAnotherProcess()
+    {
+        windows.windows = {
+            {1, 77, QRectF(0, 0, 1920, 30), 2, std::nullopt},              // a panel above others
+            {2, ownPID, QRectF(0, 0, 1920, 1080), 0, std::nullopt},        // our own picker
+            {3, std::nullopt, QRectF(0, 0, 800, 600), 0, std::nullopt},    // owner unknown
+            {4, 100, QRectF(50, 50, 400, 300), std::nullopt, std::nullopt}, // layer unknown
+            {5, 200, QRectF(100, 50, 400, 300), 0, std::nullopt},          // front
+            {6, 300, QRectF(0, 0, 1000, 800), 0, std::nullopt},            // behind
+        };
+        QCOMPARE(lookup->windowUnderCursor(QPointF(200, 100)),
+                 (PickedWindow{200, QRectF(100, 50, 400, 300), 5, std::nullopt}));
+        QCOMPARE(lookup->windowUnderCursor(QPointF(500, 100))->number, 6u); // the right edge is outside
+        QVERIFY(!lookup->windowUnderCursor(QPointF(1500, 1000)));
+        windows.available = false;
+        QVERIFY(!lookup->windowUnderCursor(QPointF(200, 100)));
+    }
+
+    void firstScrollableAncestorOfFittingSize()
+    {
+        // Window 1000 x 800: the limit is 720000.
+        const qreal area = 1000 * 800;
+        tree.add(QStringLiteral("text"), QRectF(10, 10, 50, 20));
+        tree.add(QStringLiteral("AXList"), QRectF(0, 0, 80, 500));  // 80 wide: too narrow
+        tree.add(QStringLiteral("filler"), QRectF(0, 0, 300, 300)); // not scrollable
+        tree.add(QStringLiteral("filler"), QRectF(0, 40, 900, 800))->vBar = true; // 720000: too large
+        tree.add(QStringLiteral("AXScrollArea"), std::nullopt); // no frame
+        tree.add(QStringLiteral("filler"), QRectF(5, 60, 899, 800))->hBar = true; // 719200
+        tree.add(QStringLiteral("AXWebArea"), QRectF(0, 0, 500, 500));
+        QCOMPARE(lookup->scrollAreaUnder(QPointF(30, 20), area, 555), std::optional<QRectF>(QRectF(5, 60, 899, 800)));
+        QCOMPARE(tree.lastPID, 555);
+        tree.available = false;
+        QVERIFY(!lookup->scrollAreaUnder(QPointF(30, 20), area, 555));
+    }
+
     void oneViewPerScreenAndClickPicksTheWindow()
     {
         auto task = picker->pick();
         QCOMPARE(picker->views().size(), 2);
-        QCOMPARE(view(0)->geometry(), QRect(0, 0, 800, 600));
         QCOMPARE(view(1)->geometry(), QRect(800, 0, 800, 600));
         moveTo(QPointF(150, 150));
         QCOMPARE(view(0)->highlight(), std::optional<QRectF>(windowBounds));
@@ -75,6 +112,9 @@ private Q_SLOTS:
         QCOMPARE(view(1)->highlight(), std::optional<QRectF>(windowBounds)); // every view knows it
         moveTo(QPointF(700, 500)); // nothing there but our own window
         QVERIFY(!view(0)->highlight());
+        press(QPointF(700, 500));
+        release(QPointF(700, 500));
+        QVERIFY(open()); // a click beside every window waits for another
         press(QPointF(150, 150));
         release(QPointF(150, 150));
         QCOMPARE(awaitTask(std::move(task)), std::optional<PickedWindow>(window));
@@ -101,10 +141,8 @@ private Q_SLOTS:
         auto task = picker->pick();
         // The release of the click that opened the picker.
         release(QPointF(150, 150));
-        QVERIFY(open());
         press(QPointF(150, 150), Qt::MiddleButton);
         release(QPointF(150, 150), Qt::MiddleButton);
-        QVERIFY(open());
         // A left press released with another button does not count either.
         press(QPointF(150, 150));
         release(QPointF(150, 150), Qt::MiddleButton);
@@ -116,47 +154,14 @@ private Q_SLOTS:
         QCOMPARE(finished.size(), 1);
     }
 
-    void clickBesideEveryWindowWaitsThenRightClickCancels()
+    void backwardsDragOnTheSecondScreenOverNoWindowCancels()
     {
         auto task = picker->pick();
-        press(QPointF(700, 500));
-        release(QPointF(700, 500));
-        QVERIFY(open());
-        press(QPointF(700, 500), Qt::RightButton);
+        press(QPointF(1500, 500), Qt::LeftButton, 1);
+        moveTo(QPointF(1400, 400), 1);
+        QCOMPARE(view(1)->dragRect(), std::optional<QRectF>(QRectF(1400, 400, 100, 100)));
+        release(QPointF(1400, 400), Qt::LeftButton, 1);
         QCOMPARE(awaitTask(std::move(task)), std::nullopt);
-    }
-
-    void dragsAboveTwentyPointsPickSections()
-    {
-        {
-            auto task = picker->pick();
-            press(QPointF(110, 110));
-            moveTo(QPointF(131, 131));
-            QCOMPARE(view(0)->dragRect(), std::optional<QRectF>(QRectF(110, 110, 21, 21)));
-            QVERIFY(!view(0)->highlight());
-            release(QPointF(131, 131));
-            PickedWindow expected = window;
-            expected.scrollRegion = QRectF(110, 110, 21, 21);
-            QCOMPARE(awaitTask(std::move(task)), std::optional<PickedWindow>(expected));
-        }
-        {
-            // 20 x 300 counts as a click: the window under the pointer.
-            auto task = picker->pick();
-            press(QPointF(120, 110));
-            moveTo(QPointF(140, 410));
-            screens.pointer = QPointF(140, 120);
-            QTest::mouseRelease(view(0), Qt::LeftButton, {}, QPoint(140, 410));
-            QCOMPARE(awaitTask(std::move(task)), std::optional<PickedWindow>(window));
-        }
-        {
-            // Backwards drag on the second screen, centre over no window: cancelled.
-            auto task = picker->pick();
-            press(QPointF(1500, 500), Qt::LeftButton, 1);
-            QTest::mouseMove(view(1), QPoint(600, 400));
-            QCOMPARE(view(1)->dragRect(), std::optional<QRectF>(QRectF(1400, 400, 100, 100)));
-            QTest::mouseRelease(view(1), Qt::LeftButton, {}, QPoint(600, 400));
-            QCOMPARE(awaitTask(std::move(task)), std::nullopt);
-        }
     }
 
     void escapeTwiceEndsOnce()
