@@ -205,16 +205,15 @@ private Q_SLOTS:
         const QImage expected = m_screen;
         QVERIFY(readLog().contains(QStringLiteral("Hotkey registriert action=captureFullScreen keyCode=22 mods=768 id=6")));
         QVERIFY(pressSuperShift("15"));
-        const X11Probe& x = m_x;
-        const QByteArray active = x.property(x.root(), x.atom("_NET_ACTIVE_WINDOW"), XCB_ATOM_WINDOW);
+        const xcb_window_t active = activeWindow();
         // The toast: centred low on the screen, never taking the focus, and a
         // click at its place reaches the window beneath while it stays.
         QRect toast;
         QTRY_VERIFY_WITH_TIMEOUT((toast = changedArea(grabScreen(), expected)).isValid(), 15000);
         QVERIFY2(qAbs(toast.center().x() - expected.width() / 2) <= 4 && toast.top() > expected.height() * 3 / 4,
                  qPrintable(QStringLiteral("toast at %1,%2 %3x%4").arg(toast.x()).arg(toast.y()).arg(toast.width()).arg(toast.height())));
-        QCOMPARE(x.property(x.root(), x.atom("_NET_ACTIVE_WINDOW"), XCB_ATOM_WINDOW), active);
-        x.click(toast.center());
+        QCOMPARE(activeWindow(), active);
+        m_x.click(toast.center());
         QTRY_COMPARE_WITH_TIMEOUT(m_pattern->presses, 1, 5000);
         QVERIFY(changedArea(grabScreen(), expected).isValid());
         QVERIFY(readLog().contains(QStringLiteral("Hotkey-Event empfangen id=6 -> captureFullScreen")));
