@@ -115,7 +115,6 @@ QList<CanvasPainter::Laid> CanvasPainter::laidNow() const
 
 void CanvasPainter::buildLayer(const QRect& area, qreal dpr)
 {
-    ++m_layerBuilds;
     m_layerArea = area;
     m_layerValid = true;
     const QList<AnnotationObject>& annotations = m_vm.state().annotations;
@@ -349,7 +348,6 @@ void CanvasPainter::prepareSprites(const QList<AnnotationObject>& annotations, c
         return; // laid one by one as they come
     QtConcurrent::blockingMap(jobs, [this](Job& job) { paintSprite(*job.sprite, job.inputs); });
     for (Job& job : jobs) {
-        ++m_annotationPaints;
         const qint64 bytes = job.sprite->image.sizeInBytes();
         m_sprites.insert(job.id, job.sprite.release(), bytes);
     }
@@ -387,7 +385,6 @@ const CanvasPainter::Sprite* CanvasPainter::spriteFor(const QUuid& id, const Ann
     made->pictureKey = m_vm.original().cacheKey();
     made->origin = rects.kept.topLeft();
     made->image = QImage(rects.kept.size(), QImage::Format_ARGB32_Premultiplied);
-    ++m_annotationPaints;
     paintSprite(*made, inputsFor(shown));
     const Sprite* sprite = made.get();
     const qint64 bytes = made->image.sizeInBytes();
@@ -417,7 +414,6 @@ CanvasPainter::Inputs CanvasPainter::inputsFor(const AnnotationObject& a)
 
 void CanvasPainter::paintAnnotation(QPainter& p, const AnnotationObject& a)
 {
-    ++m_annotationPaints;
     paintShown(p, a, inputsFor(a));
 }
 

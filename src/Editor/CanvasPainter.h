@@ -48,9 +48,7 @@ public:
     QRectF draftBounds() const;
     QRectF marqueeBounds() const;
 
-    // Tests and the benchmark watch these.
-    int layerBuilds() const { return m_layerBuilds; }
-    int annotationPaints() const { return m_annotationPaints; }
+    // Tests watch the picture cache.
     const EmbeddedImageCache& pictures() const { return m_pictures; }
 
 private:
@@ -133,8 +131,6 @@ private:
     qsizetype m_middleEnd = 0;
     PartsKey m_partsKey;
     bool m_partsValid = false;
-    int m_layerBuilds = 0;
-    int m_annotationPaints = 0;
 
     // One annotation painted on its own at the current zoom.
     struct Sprite {

@@ -44,13 +44,3 @@ bool EditorPopoverFlags::holdsSlider(Flag flag)
     }
 }
 
-const char* EditorPopoverFlags::name(Flag flag)
-{
-    static constexpr const char* names[count] = {
-        "showStrokePopover",         "showBadgePopover",           "showCornerPopover",
-        "showBlurPopover",           "showMagnifierPopover",       "showCursorSizePopover",
-        "showCursorHlSizePopover",   "showCursorHlOpacityPopover", "showCursorStylePopover",
-        "showFontFamilyPopover",     "showFontSizePopover",        "showBadgeFontPopover",
-        "showCropAspectPopover"};
-    return names[size_t(flag)];
-}

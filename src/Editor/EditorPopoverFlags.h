@@ -34,8 +34,6 @@ public:
 
     // The popovers that hold a slider (the others hold lists and grids).
     static bool holdsSlider(Flag flag);
-    // The flag's name as the root view calls it ("showStrokePopover").
-    static const char* name(Flag flag);
 
 Q_SIGNALS:
     void changed(EditorPopoverFlags::Flag flag, bool open);

@@ -4,10 +4,8 @@
 #include "Editor/AnnotationCanvasView.h"
 #include "Editor/AnnotationRenderer.h"
 #include "Editor/CanvasContentView.h"
-#include "Editor/CanvasGrips.h"
 #include "Editor/EditorViewModel.h"
 #include "Editor/EmbeddedImageCache.h"
-#include "Ui/Theme.h"
 #include "fakes/FakeEditorEnvironment.h"
 #include "support/EditorAnnotations.h"
 #include "support/IsolatedEnvironment.h"
@@ -55,20 +53,6 @@ AnnotationObject styled(AnnotationObject a, const std::function<void(AnnotationO
 int channelDistance(QRgb a, QRgb b)
 {
     return std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)), std::abs(qBlue(a) - qBlue(b))});
-}
-
-bool near(QColor a, QColor b, int tolerance = 3)
-{
-    return channelDistance(a.rgb(), b.rgb()) <= tolerance;
-}
-
-// Pixels close to the accent colour on a row: a dashed outline leaves many.
-int accentPixels(const QImage& image, int y, int x0, int x1)
-{
-    int n = 0;
-    for (int x = x0; x <= x1; ++x)
-        n += near(image.pixelColor(x, y), Theme::accent(), 70);
-    return n;
 }
 
 } // namespace
@@ -140,43 +124,18 @@ private Q_SLOTS:
         QVERIFY(shown != canvas.vm.original().convertToFormat(QImage::Format_RGB32)); // something was drawn
     }
 
-    void zoomScalesPictureAndAnnotations()
-    {
-        Canvas canvas({styled(shape(K::line, {{100, 100}, {300, 100}}, 6), [](auto&) {})});
-        canvas.vm.setZoom(2);
-        QCOMPARE(canvas.content().contentSize(), QSizeF(800, 600));
-        const QImage shown = canvas.pixels();
-        // The line is 12 points thick at (400, 200) and the picture's dark bands are 6 points high.
-        QVERIFY(near(shown.pixelColor(400, 195), QColor(230, 51, 51)));
-        QVERIFY(near(shown.pixelColor(400, 205), QColor(230, 51, 51)));
-        QVERIFY(!near(shown.pixelColor(400, 210), QColor(230, 51, 51)));
-        QVERIFY(near(shown.pixelColor(30, 102), QColor(60, 60, 70)));
-        QVERIFY(near(shown.pixelColor(30, 108), QColor(200, 220, 240)));
-    }
-
-    void selectionShowsOutlinesAndGripsWithTheSelectToolOnly()
+    void gripsShowForOneSelectedAnnotationWithTheSelectToolOnly()
     {
         Canvas canvas({shape(K::rectangle, {{100, 100}, {200, 200}}), shape(K::ellipse, {{250, 50}, {350, 150}})});
         const QUuid rect = canvas.at(0).id, ellipse = canvas.at(1).id;
         canvas.vm.setTool(EditorTool::select);
         canvas.vm.setSelectedAnnotationID(rect);
-        // Grips: white squares ringed in the accent colour on the rectangle's corners;
-        // the dashed outline around its box.
-        QImage shown = canvas.pixels();
-        const QRectF box = canvas.at(0).boundingBox();
-        QCOMPARE(shown.pixelColor(100, 100), QColor(Qt::white));
-        QVERIFY(near(shown.pixelColor(204, 200), Theme::accent(), 40));
-        const int top = qRound(box.top());
-        QVERIFY(accentPixels(shown, top, 110, 190) > 30);
-        // Two selected: outlines but no grips.
+        QCOMPARE(canvas.pixels().pixelColor(100, 100), QColor(Qt::white)); // on the rectangle's corner
         canvas.vm.setSelectedIDs({rect, ellipse});
-        shown = canvas.pixels();
-        QVERIFY(shown.pixelColor(100, 100) != QColor(Qt::white));
-        QVERIFY(accentPixels(shown, top, 110, 190) > 30);
-        // Another tool: no selection drawn at all.
+        QVERIFY(canvas.pixels().pixelColor(100, 100) != QColor(Qt::white));
         canvas.vm.setTool(EditorTool::arrow);
         canvas.vm.setSelectedIDs({rect});
-        QCOMPARE(accentPixels(canvas.pixels(), top, 110, 190), 0);
+        QVERIFY(canvas.pixels().pixelColor(100, 100) != QColor(Qt::white));
     }
 
     void marqueeTintsAndCropDimsOutsideTheDraft()
@@ -186,49 +145,39 @@ private Q_SLOTS:
         canvas.vm.setTool(EditorTool::select);
         QTest::mousePress(&canvas.content(), Qt::LeftButton, {}, {50, 50});
         QTest::mouseMove(&canvas.content(), {150, 120});
-        QCOMPARE(canvas.vm.marqueeRect(), QRectF(50, 50, 100, 70));
-        const QColor tinted = canvas.pixels().pixelColor(100, 80);
-        QVERIFY(tinted != plain.pixelColor(100, 80));
+        QVERIFY(canvas.pixels().pixelColor(100, 80) != plain.pixelColor(100, 80));
         QTest::mouseRelease(&canvas.content(), Qt::LeftButton, {}, {150, 120});
-        QVERIFY(!canvas.vm.marqueeRect());
-        QCOMPARE(canvas.pixels(), plain);
-
+        QCOMPARE(canvas.pixels(), plain); // the marquee's tint leaves no trace
         canvas.vm.setTool(EditorTool::crop);
         drag(canvas.content(), {100, 100}, {300, 200});
         QCOMPARE(canvas.vm.cropDraft(), QRectF(100, 100, 200, 100));
         const QImage cropped = canvas.pixels();
         QCOMPARE(cropped.pixelColor(200, 150), plain.pixelColor(200, 150));
-        const QColor outside = plain.pixelColor(50, 250), dimmed = cropped.pixelColor(50, 250);
-        QVERIFY(std::abs(dimmed.green() - qRound(outside.green() * 0.55)) <= 2);
-        QCOMPARE(cropped.pixelColor(100, 100), QColor(Qt::white)); // a corner grip
+        QVERIFY(cropped.pixelColor(50, 250).green() < plain.pixelColor(50, 250).green() * 0.8);
     }
 
     void insertedPicturesShowTheirOwnDataDecodedOnce()
     {
-        const QByteArray blue = png(Qt::blue), green = png(Qt::green);
         Canvas canvas({shape(K::image, {{20, 20}, {120, 100}}), shape(K::image, {{200, 20}, {300, 100}})});
         QList<AnnotationObject> list = canvas.vm.state().annotations;
-        list[0].imageData = blue;
-        list[1].imageData = green;
+        list[0].imageData = png(Qt::blue);
+        list[1].imageData = png(Qt::green);
         canvas.vm.replaceImage(canvas.vm.original(), list);
         QImage shown = canvas.pixels();
         QCOMPARE(shown.pixelColor(70, 60), QColor(Qt::blue));
         QCOMPARE(shown.pixelColor(250, 60), QColor(Qt::green));
-        const qsizetype decodes = canvas.content().painter().pictures().decodes();
-        QCOMPARE(decodes, 2);
+        QCOMPARE(canvas.content().painter().pictures().decodes(), 2);
         // Redrawing (any change of the annotations) decodes nothing again.
         canvas.vm.setTool(EditorTool::select);
         canvas.vm.setSelectedAnnotationID(list[0].id);
         canvas.pixels();
-        QCOMPARE(canvas.content().painter().pictures().decodes(), decodes);
+        QCOMPARE(canvas.content().painter().pictures().decodes(), 2);
         // New bytes under the same annotation show the new picture.
         list[0].imageData = png(Qt::red);
         canvas.vm.replaceImage(canvas.vm.original(), list);
         QCOMPARE(canvas.pixels().pixelColor(70, 60), QColor(Qt::red));
-    }
 
-    void pictureCacheStaysWithinItsBudget()
-    {
+        // The cache stays within its budget; equal bytes in another buffer are the same picture.
         const QByteArray data = png(Qt::cyan, {100, 100}); // 40,000 bytes decoded
         EmbeddedImageCache cache(100'000);
         QList<QUuid> ids;
@@ -237,8 +186,6 @@ private Q_SLOTS:
             QCOMPARE(cache.image(ids.last(), data).pixelColor(5, 5), QColor(Qt::cyan));
         }
         QVERIFY(cache.bytes() <= 100'000);
-        QCOMPARE(cache.count(), 2);
-        // Equal bytes in another buffer are the same picture; unreadable ones none.
         cache.image(ids.last(), QByteArray(data.constData(), data.size()));
         QCOMPARE(cache.decodes(), 5);
         QVERIFY(cache.image(ids.last(), QByteArray("no picture")).isNull());
@@ -250,9 +197,7 @@ private Q_SLOTS:
         canvas.view.pinchChanged(100);
         QCOMPARE(canvas.vm.zoom(), 40.0);
         canvas.view.pinchEnded();
-        canvas.view.pinchChanged(0.1);
-        QCOMPARE(canvas.vm.zoom(), 4.0); // the second pinch starts from the first one's zoom
-        canvas.view.pinchChanged(0.001);
+        canvas.view.pinchChanged(0.001); // the second pinch starts from the first one's zoom
         QCOMPARE(canvas.vm.zoom(), 0.25);
         canvas.view.pinchEnded();
 
@@ -270,74 +215,34 @@ private Q_SLOTS:
         // Ctrl+wheel: one notch is a step of 1.25, about the pointer.
         canvas.vm.setZoom(2);
         const QPointF pointer(100, 100);
-        const QPointF before = pointer + QPointF(canvas.view.horizontalScrollBar()->value(), canvas.view.verticalScrollBar()->value());
+        const auto scrolled = [&] {
+            return pointer + QPointF(canvas.view.horizontalScrollBar()->value(), canvas.view.verticalScrollBar()->value());
+        };
+        const QPointF before = scrolled();
         QWheelEvent wheel(pointer, canvas.view.viewport()->mapToGlobal(pointer), {}, {0, 120}, Qt::NoButton,
                           Qt::ControlModifier, Qt::NoScrollPhase, false);
         QCoreApplication::sendEvent(canvas.view.viewport(), &wheel);
         QCOMPARE(canvas.vm.zoom(), 2.5);
-        const QPointF after = pointer + QPointF(canvas.view.horizontalScrollBar()->value(), canvas.view.verticalScrollBar()->value());
-        QVERIFY(std::abs(after.x() - before.x() * 1.25) <= 1);
-        QVERIFY(std::abs(after.y() - before.y() * 1.25) <= 1);
+        QVERIFY(std::abs(scrolled().x() - before.x() * 1.25) <= 1);
+        QVERIFY(std::abs(scrolled().y() - before.y() * 1.25) <= 1);
     }
 
-    void drawingToolsTakeTheDragInImagePixels()
-    {
-        Canvas canvas({});
-        canvas.vm.setZoom(2); // two view points per pixel
-        QWidget& content = canvas.content();
-        drag(content, {100, 60}, {500, 260});
-        QCOMPARE(canvas.vm.state().annotations.size(), 1);
-        QCOMPARE(canvas.at(0).kind, K::arrow);
-        QCOMPARE(canvas.at(0).points, (QList<QPointF>{{50, 30}, {250, 130}}));
-
-        // A click with the rectangle tool draws nothing.
-        canvas.vm.setTool(EditorTool::rectangle);
-        QTest::mouseClick(&content, Qt::LeftButton, {}, {300, 300});
-        QCOMPARE(canvas.vm.state().annotations.size(), 1);
-
-        // The freehand stroke keeps every pointer position; while it is drawn
-        // the picture and the other annotations are not painted again.
-        canvas.vm.setTool(EditorTool::freehand);
-        canvas.pixels();
-        const int layerBuilds = canvas.content().painter().layerBuilds();
-        QTest::mousePress(&content, Qt::LeftButton, {}, {100, 400});
-        for (int x = 110; x <= 200; x += 10) {
-            QTest::mouseMove(&content, {x, 400 + x / 10});
-            canvas.pixels();
-        }
-        QCOMPARE(canvas.content().painter().layerBuilds(), layerBuilds);
-        QTest::mouseRelease(&content, Qt::LeftButton, {}, {200, 420});
-        QCOMPARE(canvas.at(1).kind, K::freehand);
-        QCOMPARE(canvas.at(1).points.size(), 12); // the press point twice: drawing starts at the press
-
-        // Texts open where the pointer is released; badges are placed there.
-        canvas.vm.setTool(EditorTool::text);
-        drag(content, {100, 100}, {140, 160});
-        QCOMPARE(canvas.vm.pendingTextOrigin(), QPointF(70, 80));
-        canvas.vm.setTool(EditorTool::badge);
-        drag(content, {100, 100}, {160, 100});
-        QCOMPARE(canvas.vm.state().annotations.last().points, QList<QPointF>{QPointF(80, 50)});
-    }
-
-    void selectToolClicksShiftClicksMovesAndMarquees()
+    void selectToolShiftClicksAndMoves()
     {
         Canvas canvas({shape(K::rectangle, {{50, 50}, {150, 150}}), shape(K::arrow, {{200, 200}, {350, 250}})});
         const QUuid rect = canvas.at(0).id, arrow = canvas.at(1).id;
         canvas.vm.setTool(EditorTool::select);
         QWidget& content = canvas.content();
         QTest::mouseClick(&content, Qt::LeftButton, {}, {275, 225});
-        QCOMPARE(canvas.vm.selectedIDs(), QSet<QUuid>{arrow});
         QTest::mouseClick(&content, Qt::LeftButton, Qt::ShiftModifier, {50, 100});
         QCOMPARE(canvas.vm.selectedIDs(), (QSet<QUuid>{arrow, rect}));
         QTest::mouseClick(&content, Qt::LeftButton, Qt::ShiftModifier, {275, 225});
         QCOMPARE(canvas.vm.selectedIDs(), QSet<QUuid>{rect});
-        QTest::mouseClick(&content, Qt::LeftButton, {}, {380, 20});
-        QVERIFY(canvas.vm.selectedIDs().isEmpty());
 
-        // A marquee over both selects both; dragging one of them moves both.
-        drag(content, {20, 20}, {390, 290});
-        QCOMPARE(canvas.vm.selectedIDs(), (QSet<QUuid>{arrow, rect}));
-        drag(content, {50, 100}, {80, 120});
+        // Dragging one of the selection moves all of it, in image pixels at any zoom.
+        QTest::mouseClick(&content, Qt::LeftButton, Qt::ShiftModifier, {275, 225});
+        canvas.vm.setZoom(2);
+        drag(content, {100, 200}, {160, 240});
         QCOMPARE(canvas.at(0).points.first(), QPointF(80, 70));
         QCOMPARE(canvas.at(1).points.first(), QPointF(230, 220));
         QCOMPARE(canvas.vm.undoCount(), 1);
@@ -348,12 +253,18 @@ private Q_SLOTS:
         Canvas canvas({shape(K::rectangle, {{100, 100}, {200, 200}})});
         canvas.vm.setTool(EditorTool::select);
         canvas.vm.setSelectedAnnotationID(canvas.at(0).id);
-        // 10 points from the bottom-right grip: the corner goes where the pointer goes.
-        drag(canvas.content(), {206, 208}, {240, 250});
+        drag(canvas.content(), {206, 208}, {240, 250}); // 10 points from the bottom-right grip
         QCOMPARE(AnnotationRenderer::area(canvas.at(0)), QRectF(100, 100, 140, 150));
-        // Just over 10 points from it: the rectangle moves instead.
-        drag(canvas.content(), {248, 257}, {258, 267});
+        drag(canvas.content(), {248, 257}, {258, 267}); // just over 10 points from it: a move
         QCOMPARE(AnnotationRenderer::area(canvas.at(0)), QRectF(110, 110, 140, 150));
+
+        // The crop draft's corners reach 12 points.
+        canvas.vm.setTool(EditorTool::crop);
+        drag(canvas.content(), {100, 100}, {300, 200});
+        drag(canvas.content(), {310, 206}, {350, 250}); // 11.7 points from the bottom-right corner
+        QCOMPARE(canvas.vm.cropDraft(), QRectF(100, 100, 250, 150));
+        drag(canvas.content(), {200, 150}, {210, 160}); // inside: moves
+        QCOMPARE(canvas.vm.cropDraft(), QRectF(110, 110, 250, 150));
     }
 
     void doubleClickOpensATextOrBubbleForEditing()
@@ -365,24 +276,9 @@ private Q_SLOTS:
         canvas.vm.setTool(EditorTool::select);
         doubleClick(canvas.content(), {260, 140});
         QCOMPARE(canvas.vm.editingBubbleID(), canvas.at(1).id);
-        QCOMPARE(canvas.vm.selectedIDs(), QSet<QUuid>{canvas.at(1).id});
         doubleClick(canvas.content(), {60, 60});
         QCOMPARE(canvas.vm.editingTextID(), canvas.at(0).id);
-        QCOMPARE(canvas.vm.pendingTextOrigin(), QPointF(50, 50));
         QVERIFY(!canvas.vm.editingBubbleID());
-    }
-
-    void cropCornersWithinTwelvePointsResizeTheDraft()
-    {
-        Canvas canvas({});
-        canvas.vm.setTool(EditorTool::crop);
-        drag(canvas.content(), {100, 100}, {300, 200});
-        drag(canvas.content(), {310, 206}, {350, 250}); // 11.7 points from the bottom-right corner
-        QCOMPARE(canvas.vm.cropDraft(), QRectF(100, 100, 250, 150));
-        drag(canvas.content(), {200, 150}, {210, 160}); // inside: moves
-        QCOMPARE(canvas.vm.cropDraft(), QRectF(110, 110, 250, 150));
-        QVERIFY(!canvas.vm.cropDragMode());
-        QCOMPARE(CanvasGrips::cropHandleHit(canvas.vm.cropDraft(), {235, 110}, {400, 300}, {400, 300}), std::nullopt);
     }
 };
 

@@ -16,7 +16,6 @@
 #include "support/FilledImage.h"
 #include "support/IsolatedEnvironment.h"
 
-#include <QDir>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QUrl>
@@ -51,45 +50,36 @@ private Q_SLOTS:
         for (const auto& c : cases) {
             EditorViewModel vm(filled(c.screenshot.width(), c.screenshot.height(), Qt::white), std::nullopt, env);
             vm.insertImage(filled(c.picture.width(), c.picture.height(), Qt::red));
-            QCOMPARE(vm.state().annotations.size(), 1);
             const AnnotationObject& a = vm.state().annotations.first();
-            QCOMPARE(a.kind, AnnotationKind::image);
             QCOMPARE(areaOf(a), c.area);
-            QCOMPARE(a.points.first(), c.area.topLeft());
-            QCOMPARE(AnnotationRenderer::decodeEmbeddedImage(*a.imageData).size(), c.picture); // kept whole, as PNG
-            QCOMPARE(vm.selectedAnnotationID(), a.id);
-            QCOMPARE(vm.state().selectedTool, EditorTool::select);
-            QCOMPARE(vm.undoCount(), 1);
+            QCOMPARE(AnnotationRenderer::decodeEmbeddedImage(*a.imageData).size(), c.picture); // kept whole
+            QVERIFY(vm.selectedAnnotationID() == a.id && vm.undoCount() == 1);
         }
 
-        // From a file: an unreadable one, and the chooser cancelled, add nothing.
-        EditorViewModel vm(filled(1000, 800, Qt::white), std::nullopt, env);
+        // From the toolbar's picture button: an unreadable file, and the chooser cancelled, add nothing.
         QTemporaryDir dir;
         const QString png = dir.filePath(QStringLiteral("bild.png"));
         QVERIFY(filled(40, 30, Qt::blue).save(png));
         QFile junk(dir.filePath(QStringLiteral("kaputt.png")));
         QVERIFY(junk.open(QIODevice::WriteOnly) && junk.write("not a picture") > 0);
         junk.close();
-        vm.insertImageFromPicker(); // cancelled
-        env.chosenFile = junk.fileName();
-        vm.insertImageFromPicker();
+        auto windowEnv = std::make_unique<FakeEditorEnvironment>();
+        FakeEditorEnvironment& chooser = *windowEnv;
+        EditorWindowController window(filled(1000, 800, Qt::white), std::nullopt, std::move(windowEnv));
+        EditorViewModel& vm = window.viewModel();
+        ImageInsertButton* button = window.rootView().toolbar().imageInsertButton();
+        button->click(); // cancelled
+        chooser.chosenFile = junk.fileName();
+        button->click();
         vm.insertImage(QImage());
         QVERIFY(vm.state().annotations.isEmpty());
-        env.chosenFile = png;
-        vm.insertImageFromPicker();
+        chooser.chosenFile = png;
+        button->click();
         QCOMPARE(vm.state().annotations.size(), 1);
         QCOMPARE(areaOf(vm.state().annotations.first()), QRectF(480, 385, 40, 30));
-
-        // The toolbar's picture button asks for the file.
-        auto windowEnv = std::make_unique<FakeEditorEnvironment>();
-        windowEnv->chosenFile = png;
-        EditorWindowController window(filled(1000, 800, Qt::white), std::nullopt, std::move(windowEnv));
-        window.rootView().toolbar().imageInsertButton()->click();
-        QCOMPARE(window.viewModel().state().annotations.size(), 1);
-        QCOMPARE(window.viewModel().state().annotations.first().kind, AnnotationKind::image);
     }
 
-    void pastePrefersPictures()
+    void pastePrefersPicturesAndTrimsText()
     {
         EditorViewModel vm(filled(1000, 800, Qt::white), std::nullopt, env);
         env.clipboardImage = filled(20, 10, Qt::green);
@@ -104,22 +94,17 @@ private Q_SLOTS:
         env.clipboardText.reset();
         vm.paste(); // empty clipboard: nothing
         QCOMPARE(vm.state().annotations.size(), 1);
-
         env.clipboardText = QStringLiteral("\n  Hallo Welt  \n");
         vm.paste();
-        QCOMPARE(vm.state().annotations.size(), 2);
-        QCOMPARE(vm.state().annotations.last().kind, AnnotationKind::text);
         QCOMPARE(vm.state().annotations.last().text, QStringLiteral("Hallo Welt"));
     }
 
-    void sharingWritesANamedFileIntoAFolderEmptiedAtStartAndQuit()
+    void sharingWritesOneFileIntoAPrivateFolder()
     {
         QTemporaryDir runtime;
         const QString folderPath = runtime.filePath(QStringLiteral("com.quorel.zentu.shared"));
-        QString written;
         {
             ShareFolder folder(runtime.path());
-            QCOMPARE(folder.path(), folderPath);
             env.sharedFolder = folder.ensure();
             QCOMPARE(env.sharedFolder, folderPath);
             const QFileDevice::Permissions others = QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup
@@ -128,39 +113,21 @@ private Q_SLOTS:
 
             EditorViewModel vm(filled(300, 200, Qt::white), std::nullopt, env);
             vm.placeBadge({150, 100});
-            const QVariantList items = vm.shareItems();
-            QCOMPARE(items.size(), 1);
-            QVERIFY(items.first().canConvert<QUrl>());
-            written = items.first().toUrl().toLocalFile();
-            QCOMPARE(QFileInfo(written).absolutePath(), folderPath);
+            const QString written = vm.shareItems().first().toUrl().toLocalFile();
             QVERIFY2(QRegularExpression(QStringLiteral("^Zentu-[0-9A-F]{8}\\.png$")).match(QFileInfo(written).fileName()).hasMatch(),
                      qPrintable(written));
-            QCOMPARE(QImage(written).convertToFormat(QImage::Format_ARGB32_Premultiplied), vm.render());
             // One file per editor: the next share rewrites it with the picture as it is then.
             vm.placeBadge({50, 50});
             QCOMPARE(vm.shareItems().first().toUrl().toLocalFile(), written);
             QCOMPARE(QImage(written).convertToFormat(QImage::Format_ARGB32_Premultiplied), vm.render());
-            QCOMPARE(QDir(folderPath).entryList(QDir::Files).size(), 1);
             EditorViewModel other(filled(30, 20, Qt::white), std::nullopt, env);
             const QString othersFile = other.shareItems().first().toUrl().toLocalFile();
-            QVERIFY(othersFile != written);
             other.windowWillClose(); // its window closes: its file goes, this one's stays
             QVERIFY(!QFile::exists(othersFile));
             QVERIFY(QFile::exists(written));
-
-            folder.clear(); // the app starts
-            QVERIFY(!QFile::exists(written));
-            env.sharedFolder = folder.ensure();
-            written = vm.shareItems().first().toUrl().toLocalFile();
-            QVERIFY(QFile::exists(written));
-
-            // Without a folder to write into, the picture itself is handed on.
-            env.sharedFolder.clear();
-            const QVariantList fallback = vm.shareItems();
-            QCOMPARE(fallback.size(), 1);
-            QCOMPARE(fallback.first().value<QImage>(), vm.render());
+            env.sharedFolder.clear(); // no folder to write into: the picture itself is handed on
+            QCOMPARE(vm.shareItems().first().value<QImage>(), vm.render());
         } // the app quits
-        QVERIFY(!QFile::exists(written));
         QVERIFY(!QFileInfo::exists(folderPath));
 
         // Something else under the folder's name is neither written into nor followed.
@@ -174,32 +141,19 @@ private Q_SLOTS:
             QCOMPARE(folder.ensure(), QString());
         }
         QVERIFY(QFile::exists(keep.fileName()));
-        QVERIFY(!QFileInfo(folderPath).isSymLink());
     }
 
-    void savingWritesBackFirstAndSavesTheFlattenedPicture()
+    // Without a crop the annotations alone are written back (the toolbar's test).
+    void savingAfterACropWritesBackTheCutPictureWithoutTheAnnotations()
     {
         const QImage picture = filled(300, 200, Qt::white);
-        ScreenshotItem item = itemWith({});
-        EditorViewModel vm(picture, item, env);
+        EditorViewModel vm(picture, itemWith({}), env);
         vm.placeBadge({150, 100});
-        vm.saveResult(QStringLiteral("Zentu.it_Screenshot_2026-01-02_03-04-05.png"));
-        QCOMPARE(env.writeBacks.size(), 1);
-        QCOMPARE(env.writeBacks.first().annotations.size(), 1);
-        QVERIFY(env.writeBacks.first().image.isNull()); // no crop: the picture stays as it is
-        QCOMPARE(env.saved.size(), 1);
-        QCOMPARE(env.saved.first().first, vm.render());
-        QVERIFY(env.saved.first().first != picture);
-        QCOMPARE(env.saved.first().second, QStringLiteral("Zentu.it_Screenshot_2026-01-02_03-04-05.png"));
-
-        // After a crop the cut picture is written back, still without the badge.
         QVERIFY(vm.applyCrop(QRectF(100, 50, 120, 100)));
         vm.saveResult(QStringLiteral("x.png"));
-        QCOMPARE(env.writeBacks.size(), 2);
         QCOMPARE(env.writeBacks.last().image, picture.copy(100, 50, 120, 100));
         QCOMPARE(env.writeBacks.last().annotations.size(), 1);
         QCOMPARE(env.saved.last().first, vm.render());
-        QCOMPARE(env.saved.last().first.size(), QSize(120, 100));
     }
 
     void onlyTheNewestRecognitionCounts()
@@ -223,8 +177,6 @@ private Q_SLOTS:
         const int newer = isNew(recognizer.imageOf(1)) ? 1 : 0;
         recognizer.release(newer);
         QTRY_COMPARE(vm.ocrText(), std::optional<QString>(QStringLiteral("neu")));
-        QVERIFY(!vm.isRunningOCR());
-        QCOMPARE(env.copiedTexts, QStringList{QStringLiteral("neu")});
         recognizer.release(1 - newer); // the older one ends last: ignored
         ocr.waitForDone();
         QCoreApplication::sendPostedEvents(); // what came late is delivered now
@@ -264,15 +216,13 @@ private Q_SLOTS:
         OCRService ocr(recognizer);
         env.ocr = &ocr;
         EditorViewModel vm(filled(800, 600, Qt::white), std::nullopt, env);
-        vm.setLiveTextEnabled(false);
         QCOMPARE(recognizer.callCount(), 0); // nothing is read before Live Text is asked for
         vm.setLiveTextEnabled(true);
         QVERIFY(recognizer.waitForCalls(1));
         QVERIFY(vm.applyCrop(QRectF(0, 0, 400, 300))); // a new picture while the first is read
         QVERIFY(recognizer.waitForCalls(2));
         recognizer.release(1);
-        QTRY_COMPARE(vm.liveTextLines().size(), 1);
-        QCOMPARE(vm.liveTextLines().first().text, QStringLiteral("Breite 400"));
+        QTRY_COMPARE(vm.liveTextLines().value(0).text, QStringLiteral("Breite 400"));
         recognizer.release(0); // the first picture's lines arrive last: not installed
         ocr.waitForDone();
         QCoreApplication::sendPostedEvents(); // what came late is delivered now
@@ -290,23 +240,19 @@ private Q_SLOTS:
         QTRY_COMPARE(vm.liveTextLines().value(0).text, QStringLiteral("Breite 800"));
     }
 
-    void wordsAreSelectedAcrossLines()
+    void wordSelectionRunsBackwardsAndNeedsAWord()
     {
         LiveTextSelection selection;
         selection.setLines({FakeTextRecognizer::line(QStringLiteral("eins zwei drei"), QRect(0, 0, 300, 20)),
                             FakeTextRecognizer::line(QStringLiteral("vier fünf"), QRect(0, 40, 200, 20))});
         selection.begin({150, 10}); // on "zwei"
-        selection.extend({50, 50}); // on "vier"
-        QCOMPARE(selection.selectedText(), QStringLiteral("zwei drei\nvier"));
         selection.extend({900, 200}); // far beyond the end: the last word
         QCOMPARE(selection.selectedText(), QStringLiteral("zwei drei\nvier fünf"));
         selection.extend({5, 5}); // backwards, before the anchor
         QCOMPARE(selection.selectedText(), QStringLiteral("eins zwei"));
-        QVERIFY(selection.wordAt({150, 10}) && !selection.wordAt({150, 30}));
         selection.begin({500, 30}); // away from words: nothing
         selection.extend({50, 50});
         QVERIFY(selection.isEmpty());
-        QCOMPARE(selection.selectedText(), QString());
     }
 };
 

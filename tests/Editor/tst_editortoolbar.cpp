@@ -1,46 +1,107 @@
-// The editor toolbar: collapse levels from the window width and what the rows
-// show at each level, tools and colours reaching the model, the popover flags.
+// The editor's toolbar on a real model in a root view: which option groups the
+// second row shows for the tool and the selection, the values it prints, tools
+// and colours reaching the model, slider keys and wheel steps as undo steps,
+// the style, cursor and font pickers, the zoom pill, history, delete/reset and
+// export controls with the share menu and the recognition sheet, and which
+// Ctrl keys step aside for Live Text and for a text being typed.
+#include "Editor/AnnotationCanvasView.h"
 #include "Editor/ColorRow.h"
-#include "Editor/EditorPopoverFlags.h"
-#include "Editor/EditorToolbar.h"
+#include "Editor/CompactColorWell.h"
+#include "Editor/CropConfirmControls.h"
+#include "Editor/CursorControls.h"
+#include "Editor/CursorStylePicker.h"
+#include "Editor/CursorThumbnail.h"
+#include "Editor/DeleteResetControls.h"
+#include "Editor/EditorRootView.h"
 #include "Editor/EditorViewModel.h"
+#include "Editor/ExportControls.h"
+#include "Editor/FontFamilyPicker.h"
+#include "Editor/HistoryControls.h"
+#include "Editor/OCRResultView.h"
+#include "Editor/OCRService.h"
+#include "Editor/OptionSlider.h"
+#include "Editor/ShareButton.h"
+#include "Editor/StyleEditSlider.h"
+#include "Editor/StyleOptionsRow.h"
 #include "Editor/SwatchButton.h"
+#include "Editor/ToggleChip.h"
 #include "Editor/ToolButton.h"
+#include "Editor/ToolbarChip.h"
 #include "Editor/ToolsGroup.h"
-#include "Models/RawEnum.h"
+#include "Editor/ZoomControls.h"
+#include "Localization/Localizer.h"
 #include "Ui/ColorPanelController.h"
 #include "Ui/HoverExpandGroup.h"
 #include "Ui/Popover.h"
+#include "Ui/SegmentedControl.h"
+#include "Ui/ZoomButton.h"
 #include "fakes/FakeEditorEnvironment.h"
+#include "fakes/FakeProcessLauncher.h"
+#include "fakes/FakeTextRecognizer.h"
+#include "fakes/FakeWorkspace.h"
 #include "fakes/ManualDelayScheduler.h"
 #include "support/EditorAnnotations.h"
 #include "support/IsolatedEnvironment.h"
 
 #include <QColorDialog>
-#include <QSignalSpy>
 #include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <QUrl>
 
 namespace {
 
 using K = AnnotationKind;
+using G = StyleOptionsRow::Group;
+using Flag = EditorPopoverFlags::Flag;
 
-const QList<AnnotationObject> twoShapes{shape(K::rectangle, {{10, 10}, {100, 80}}),
-                                        shape(K::arrow, {{200, 200}, {300, 260}})};
+AnnotationObject textAt(QPointF at, K kind = K::text)
+{
+    AnnotationObject a = shape(kind, {at, at + QPointF(120, 60)});
+    a.text = QStringLiteral("Hallo");
+    return a;
+}
 
-// A toolbar on a model, with the test's own scheduler and colour panel.
-struct Fixture {
+// 0 arrow, 1 rectangle, 2 text, 3 and 4 blur areas, 5 speech bubble, 6 freehand.
+const QList<AnnotationObject> opening{shape(K::arrow, {{10, 10}, {100, 80}}),
+                                      shape(K::rectangle, {{200, 200}, {300, 260}}),
+                                      textAt({400, 40}),
+                                      shape(K::blur, {{20, 300}, {120, 380}}),
+                                      shape(K::blur, {{220, 300}, {320, 380}}),
+                                      textAt({400, 300}, K::speechBubble),
+                                      shape(K::freehand, {{500, 500}, {520, 510}, {540, 530}})};
+
+const QList<AnnotationObject> nothing;
+
+// A root view on a model in an active window, with the test's own scheduler and colour panel.
+struct Editor {
     FakeEditorEnvironment env;
     ManualDelayScheduler scheduler;
     ColorPanelController panel;
-    EditorViewModel vm{QImage(800, 600, QImage::Format_ARGB32_Premultiplied), itemWith(twoShapes), env};
+    EditorViewModel vm;
     QWidget window;
-    EditorToolbar* toolbar = new EditorToolbar(vm, {scheduler, panel}, &window);
+    EditorRootView& root;
+    EditorToolbar& toolbar;
+    StyleOptionsRow& row;
 
-    Fixture()
+    explicit Editor(const QList<AnnotationObject>& annotations = opening)
+        : vm(QImage(800, 600, QImage::Format_ARGB32_Premultiplied), itemWith(annotations), env)
+        , root(*new EditorRootView(vm, &window, EditorToolbarServices{scheduler, panel}))
+        , toolbar(root.toolbar())
+        , row(*toolbar.styleOptions())
     {
-        window.resize(1200, 120);
+        window.resize(1400, 720);
+        root.resize(window.size());
         window.show();
+        window.activateWindow();
     }
+    bool active() { return QTest::qWaitForWindowActive(&window); }
     void select(std::initializer_list<int> indexes)
     {
         QSet<QUuid> ids;
@@ -48,9 +109,14 @@ struct Fixture {
             ids.insert(vm.state().annotations[i].id);
         vm.setSelectedIDs(ids);
     }
-    int visibleCount(const auto& widgets)
+    const AnnotationObject& at(int i) const { return vm.state().annotations[i]; }
+    OptionSlider* slider(Flag flag) const { return flag == Flag::stroke ? toolbar.strokeControl() : row.slider(flag); }
+    bool shown(QWidget* w) const { return w->isVisibleTo(&row); }
+    // A key where the focus is, as the user presses it.
+    void press(QKeyCombination key)
     {
-        return int(std::count_if(widgets.begin(), widgets.end(), [&](QWidget* w) { return w->isVisibleTo(&window); }));
+        QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : &window;
+        QTest::keyClick(target, key.key(), key.keyboardModifiers());
     }
 };
 
@@ -60,169 +126,328 @@ class tst_EditorToolbar : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void focusFollowsTheSelectionAndReLevelsOnModelChanges()
+    void optionsFollowTheToolTheSelectionAndTheWidth()
     {
-        Fixture f; // arrow tool, nothing selected
-        // A single selected rectangle decides the focus, even under the arrow tool;
-        // two selected annotations fall back to the tool's kind.
-        f.select({0});
-        QCOMPARE(f.toolbar->focus().kind, std::optional<K>(K::rectangle));
-        f.select({0, 1});
-        QCOMPARE(f.toolbar->focus().kind, std::optional<K>(K::arrow));
+        Editor f;
+        f.vm.setTool(EditorTool::ellipse);
+        QVERIFY(f.shown(f.row.fillControls()) && !f.shown(f.row.cornerControls()));
+        // The crop tool's confirm pair shows once a rectangle exists.
         f.vm.setTool(EditorTool::crop);
-        QCOMPARE(f.toolbar->focus().kind, std::nullopt);
+        QVERIFY(!f.shown(f.row.cropConfirm()));
+        f.vm.cropBegin({10, 10}, std::nullopt);
+        f.vm.cropUpdate({10, 10}, {200, 150});
+        f.vm.endCropDrag();
+        QVERIFY(f.shown(f.row.cropConfirm()));
 
-        // Cursor highlighting widens the cursor options: the level drops
-        // through the model change alone, without a resize.
+        // A single selected annotation's kind wins over the tool's; several fall back to the tool.
+        f.vm.setTool(EditorTool::select);
+        f.select({5});
+        QCOMPARE(f.row.shownGroups(), (QList<G>{G::font, G::bubble}));
+        f.vm.setTool(EditorTool::blur);
+        f.select({1, 2});
+        QCOMPARE(f.row.shownGroups(), QList<G>{G::blur});
+
+        // Cursor highlighting widens the second row: the level drops without a resize.
         f.vm.setTool(EditorTool::cursor);
-        f.toolbar->setAvailableWidth(1100);
-        QCOMPARE(f.toolbar->level(), 0);
+        f.toolbar.setAvailableWidth(1100);
+        QCOMPARE(f.toolbar.level(), 0);
         f.vm.setCursorHighlightEnabled(true);
-        QCOMPARE(f.toolbar->level(), 1);
-    }
+        QCOMPARE(f.toolbar.level(), 1);
+        f.vm.setTool(EditorTool::speechBubble); // from that level on, chips instead of sliders
+        QVERIFY(f.toolbar.strokeControl()->chip()->isVisibleTo(&f.root));
+        QVERIFY(!f.toolbar.strokeControl()->inlineSlider()->isVisibleTo(&f.root));
 
-    void rowsShowWhatEachLevelHolds()
-    {
-        Fixture f;
-        QSignalSpy levels(f.toolbar, &EditorToolbar::levelChanged);
-        const struct { double width; int level, tools, swatches; bool chip, folded; } cases[] = {
-            {1002, 0, 13, 8, false, false}, {850, 2, 13, 4, true, false},
-            {741, 4, 0, 0, true, true}, {1400, 0, 13, 8, false, false}};
-        for (const auto& c : cases) {
-            f.toolbar->setAvailableWidth(c.width);
-            QCOMPARE(f.toolbar->level(), c.level);
-            QCOMPARE(f.visibleCount(f.toolbar->tools()->inlineButtons()), c.tools);
-            QCOMPARE(f.toolbar->tools()->foldedGroup()->isVisibleTo(&f.window), c.folded);
-            QCOMPARE(f.visibleCount(f.toolbar->colors()->inlineSwatches()), c.swatches);
-            QCOMPARE(f.toolbar->colors()->paletteChip() != nullptr, c.chip);
-            QVERIFY(f.toolbar->colors()->panelWell()->isVisibleTo(&f.window));
-            QCOMPARE(f.toolbar->shape().strokeChip, c.level >= 1);
-        }
-        QCOMPARE(levels.count(), 3);
         // Every control can be found by assistive technology.
-        for (ToolButton* b : f.toolbar->tools()->inlineButtons())
-            QCOMPARE(b->accessibleName(), label(b->tool()));
-        QCOMPARE(f.toolbar->colors()->panelWell()->accessibleName(), QStringLiteral("Eigene Farbe / Pipette"));
+        for (QAbstractButton* b : f.root.findChildren<QAbstractButton*>())
+            QVERIFY2(!b->accessibleName().isEmpty(), b->metaObject()->className());
+        for (QSlider* s : f.root.findChildren<QSlider*>())
+            QVERIFY(!s->accessibleName().isEmpty());
     }
 
-    void toolButtonsSetTheModelsTool()
+    void valuesAreCutTowardZeroAndFollowTheLanguage()
     {
-        Fixture f;
-        f.toolbar->setAvailableWidth(1100);
-        const auto& buttons = f.toolbar->tools()->inlineButtons();
-        QCOMPARE(buttons.size(), 13);
-        for (int i = 0; i < buttons.size(); ++i)
-            QCOMPARE(buttons[i]->tool(), allCases<EditorTool>()[size_t(i)]);
-        QTest::mouseClick(buttons[4], Qt::LeftButton); // rectangle
-        QCOMPARE(f.vm.state().selectedTool, EditorTool::rectangle);
-        QVERIFY(buttons[4]->isChecked());
-        QCOMPARE(std::count_if(buttons.begin(), buttons.end(), [](ToolButton* b) { return b->isChecked(); }), 1);
-        // The highlight follows a tool chosen elsewhere.
-        f.vm.setTool(EditorTool::text);
-        QVERIFY(buttons[7]->isChecked() && !buttons[4]->isChecked());
-        // The current tool's button sets it again, which drops the selection.
+        Editor f;
+        f.vm.setLineWidth(4.7);
+        QCOMPARE(f.toolbar.strokeControl()->inlineValueLabel()->text(), QStringLiteral("4 px"));
+        QCOMPARE(f.toolbar.strokeControl()->chip()->accessibleName(), QStringLiteral("4 px"));
+        f.vm.setCursorHighlightOpacity(0.29);
+        QCOMPARE(f.slider(Flag::cursorHlOpacity)->valueText(), QStringLiteral("29%"));
+        Localizer::shared().setLanguage(QStringLiteral("en"));
+        QCOMPARE(f.row.blurStylePicker()->labels(), (QStringList{QStringLiteral("Pixel"), QStringLiteral("Soft")}));
+        QCOMPARE(f.toolbar.strokeControl()->chip()->toolTip(), QStringLiteral("Line width"));
+        Localizer::shared().setLanguage(QStringLiteral("de"));
+    }
+
+    void toolsAndColoursReachTheModel()
+    {
+        Editor f;
+        // The highlight follows a tool chosen elsewhere; the current tool's button drops the selection.
+        ToolButton* text = f.toolbar.tools()->inlineButtons()[7];
+        f.vm.setTool(text->tool());
         f.select({0});
-        QTest::mouseClick(buttons[7], Qt::LeftButton);
-        QVERIFY(buttons[7]->isChecked());
-        QVERIFY(f.vm.selectedIDs().isEmpty());
+        QTest::mouseClick(text, Qt::LeftButton);
+        QVERIFY(text->isChecked() && f.vm.selectedIDs().isEmpty());
 
-        // Folded: the chip opens a grid of all tools; a choice sets the tool and closes it.
-        f.toolbar->setAvailableWidth(700);
-        HoverExpandGroup* group = f.toolbar->tools()->foldedGroup();
-        QTest::mouseClick(group, Qt::LeftButton);
-        QVERIFY(group->isOpen());
-        const auto& grid = f.toolbar->tools()->gridButtons();
-        QCOMPARE(grid.size(), 13);
-        QCOMPARE(grid[6]->y(), grid[0]->y() + ToolButton::frameHeight + 2); // rows of six
-        QTest::mouseClick(grid[12], Qt::LeftButton);
-        QCOMPARE(f.vm.state().selectedTool, EditorTool::cursor);
-        QVERIFY(!group->isOpen());
-        QCOMPARE(group->accessibleName(), label(EditorTool::cursor));
-    }
-
-    void colourChoicesRecolourTheSelectionInOneStep()
-    {
-        Fixture f;
-        f.toolbar->setAvailableWidth(1100);
-        ColorRow* row = f.toolbar->colors();
+        // A swatch recolours the selection in one step and moves the ring.
+        ColorRow* row = f.toolbar.colors();
         const auto& palette = RGBAColor::palette();
-        QVERIFY(row->inlineSwatches()[0]->isRinged()); // the opening red
+        f.vm.setTool(EditorTool::arrow);
         f.select({0, 1});
-        const qsizetype steps = f.vm.undoCount();
-        QTest::mouseClick(row->inlineSwatches()[4], Qt::LeftButton); // blue
+        qsizetype steps = f.vm.undoCount();
+        QTest::mouseClick(row->inlineSwatches()[4], Qt::LeftButton);
         QCOMPARE(f.vm.undoCount(), steps + 1);
-        QCOMPARE(f.vm.state().annotations[0].color, palette[4]);
-        QCOMPARE(f.vm.state().annotations[1].color, palette[4]);
-        QVERIFY(row->inlineSwatches()[4]->isRinged() && !row->inlineSwatches()[0]->isRinged());
-        f.vm.undo();
-        QCOMPARE(f.vm.state().annotations[0].color, twoShapes[0].color);
-
-        // A near colour rings nothing; the exact palette colour does.
-        f.vm.setColor({0.2, 0.7, 0.35, 0.999});
-        QVERIFY(std::none_of(row->inlineSwatches().begin(), row->inlineSwatches().end(),
-                             [](SwatchButton* s) { return s->isRinged(); }));
-        f.vm.setColor(palette[3]);
-        QVERIFY(row->inlineSwatches()[3]->isRinged());
+        QVERIFY(f.at(0).color == palette[4] && f.at(1).color == palette[4]);
+        QVERIFY(row->inlineSwatches()[4]->isRinged());
 
         // With no room in the row, the palette chip holds all eight; a choice there closes it.
-        f.toolbar->setAvailableWidth(760);
+        f.toolbar.setAvailableWidth(760);
         HoverExpandGroup* chip = row->paletteChip();
         QVERIFY(chip);
         QTest::mouseClick(chip, Qt::LeftButton);
-        QVERIFY(chip->isOpen());
-        QCOMPARE(row->chipSwatches().size(), 8);
-        QVERIFY(row->chipSwatches()[3]->isRinged());
-        QTest::mouseClick(row->chipSwatches()[7], Qt::LeftButton); // white
+        QTest::mouseClick(row->chipSwatches()[7], Qt::LeftButton);
         QCOMPARE(f.vm.state().selectedColor, palette[7]);
         QVERIFY(!chip->isOpen());
 
-        // The well hands the colour to the panel; every panel change is one colour choice.
+        // The colour panel reports one change in two steps: one undo step with the final colour.
         QTest::mouseClick(row->panelWell(), Qt::LeftButton);
-        QVERIFY(f.panel.panel() && f.panel.panel()->isVisible());
-        QCOMPARE(f.panel.panel()->currentColor().rgba(), palette[7].toQColor().rgba());
-        QCOMPARE(f.panel.presenter(), row->panelWell());
         f.select({0});
-        const qsizetype before = f.vm.undoCount();
+        steps = f.vm.undoCount();
         f.panel.panel()->setCurrentColor(QColor(10, 20, 30, 128));
-        QTRY_COMPARE(f.vm.state().annotations[0].color.toQColor(), QColor(10, 20, 30, 128));
-        QCOMPARE(f.vm.undoCount(), before + 1);
+        QTRY_COMPARE(f.at(0).color.toQColor(), QColor(10, 20, 30, 128));
+        QCOMPARE(f.vm.undoCount(), steps + 1);
         // Re-levelling keeps the well, so the open panel still reaches the model.
-        f.toolbar->setAvailableWidth(1100);
+        f.toolbar.setAvailableWidth(1400);
         f.panel.panel()->setCurrentColor(QColor(40, 50, 60));
         QTRY_COMPARE(f.vm.state().selectedColor.toQColor(), QColor(40, 50, 60));
     }
 
-    void popoverFlagsCloseTheirStyleEdits()
+    void sliderStepsAndCutShortDrags()
     {
-        Fixture f;
-        EditorPopoverFlags& flags = f.toolbar->popoverFlags();
-        for (int i = 0; i < EditorPopoverFlags::count; ++i)
-            QVERIFY(!flags.isOpen(EditorPopoverFlags::Flag(i)));
-        QCOMPARE(QString::fromLatin1(EditorPopoverFlags::name(EditorPopoverFlags::Flag::cropAspect)),
-                 QStringLiteral("showCropAspectPopover"));
-
-        auto* anchor = new QLabel(QStringLiteral("4 px"), &f.window);
-        anchor->show();
-        Popover popover;
-        popover.setContent(new QLabel(QStringLiteral("slider")));
-        flags.bind(EditorPopoverFlags::Flag::stroke, &popover, anchor);
-        flags.toggle(EditorPopoverFlags::Flag::stroke);
-        QVERIFY(popover.isVisible());
-
-        // A slider drag in progress ends when its popover is closed by a click outside.
+        Editor f;
         f.select({0});
-        f.vm.beginStyleEdit();
-        f.vm.setLineWidth(9);
+        StyleEditSlider* inlineSlider = f.toolbar.strokeControl()->inlineSlider();
+        // Keys and the wheel: every step is an undo step of its own.
+        inlineSlider->setFocus();
+        for (int i = 0; i < 3; ++i)
+            QTest::keyClick(inlineSlider, Qt::Key_Right);
+        QCOMPARE(f.vm.undoCount(), 3);
+        const QPointF middle(inlineSlider->width() / 2.0, inlineSlider->height() / 2.0);
+        QWheelEvent wheel(middle, inlineSlider->mapToGlobal(middle), QPoint(), QPoint(0, 120), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(inlineSlider, &wheel);
+        QCOMPARE(f.vm.undoCount(), 4);
+        QVERIFY(f.at(0).lineWidth > 4);
+
+        // A drag cut short by its popover closing ends the edit there.
+        f.toolbar.setAvailableWidth(900);
+        QTest::mouseClick(f.toolbar.strokeControl()->chip(), Qt::LeftButton);
+        QVERIFY(f.toolbar.popoverFlags().isOpen(Flag::stroke));
+        StyleEditSlider* popSlider = f.toolbar.strokeControl()->popoverSlider();
+        QTest::mousePress(popSlider, Qt::LeftButton, {}, QPoint(10, popSlider->height() / 2));
         QVERIFY(f.vm.isCoalescingStyleEdit());
-        popover.hide();
-        QVERIFY(!flags.isOpen(EditorPopoverFlags::Flag::stroke));
+        f.toolbar.strokeControl()->popover()->hide();
+        QVERIFY(!f.toolbar.popoverFlags().isOpen(Flag::stroke));
         QVERIFY(!f.vm.isCoalescingStyleEdit());
-        // The list popovers hold no slider and leave an edit alone.
-        f.vm.beginStyleEdit();
-        flags.setOpen(EditorPopoverFlags::Flag::fontFamily, true);
-        flags.setOpen(EditorPopoverFlags::Flag::fontFamily, false);
+        QCOMPARE(f.vm.undoCount(), 5);
+
+        // So does one cut short by the toolbar folding its slider away.
+        f.toolbar.setAvailableWidth(1400);
+        QTest::mousePress(inlineSlider, Qt::LeftButton, {}, QPoint(10, inlineSlider->height() / 2));
         QVERIFY(f.vm.isCoalescingStyleEdit());
-        f.vm.endStyleEdit();
+        f.toolbar.setAvailableWidth(900);
+        QVERIFY(!f.vm.isCoalescingStyleEdit());
+        QTest::mouseRelease(inlineSlider, Qt::LeftButton);
+    }
+
+    void styleControlsReachTheSelection()
+    {
+        Editor f;
+        // The bubble's shape and the dashed switch.
+        f.select({5});
+        SegmentedControl* bubble = f.row.bubblePicker();
+        QTest::mouseClick(bubble, Qt::LeftButton, {}, bubble->segmentRect(1).center().toPoint());
+        QCOMPARE(f.at(5).bubbleStyle, std::optional(SpeechBubbleStyle::oval));
+        f.select({1});
+        QTest::mouseClick(f.row.dashedSwitch(), Qt::LeftButton);
+        QCOMPARE(f.at(1).dashed, std::optional(true));
+        // A fill colour on a rectangle without fill switches the fill on, in one step.
+        Q_EMIT f.row.fillWell()->colorEdited({0.1, 0.2, 0.9, 0.5});
+        QCOMPARE(f.at(1).fillColor, std::optional(RGBAColor{0.1, 0.2, 0.9, 0.5}));
+        QVERIFY(f.vm.state().fillEnabled && f.row.fillSwitch()->isChecked());
+        QCOMPARE(f.vm.undoCount(), 3);
+
+        // The cursor grid: a cell restyles the placed cursor and closes; the highlight brings its controls.
+        f.vm.setTool(EditorTool::cursor);
+        f.vm.placeCursor({300, 300});
+        const int placed = int(f.vm.state().annotations.size()) - 1;
+        CursorControls* controls = f.row.cursorControls();
+        QTest::mouseClick(controls->stylePicker(), Qt::LeftButton);
+        QTest::mouseClick(controls->stylePicker()->cells()[6], Qt::LeftButton); // soft_arrowClick
+        QCOMPARE(f.at(placed).cursorStyle, std::optional(QStringLiteral("soft_arrowClick")));
+        QVERIFY(!f.toolbar.popoverFlags().isOpen(Flag::cursorStyle));
+        QVERIFY(!f.shown(controls->highlightWell()));
+        QTest::mouseClick(controls->highlightSwitch(), Qt::LeftButton);
+        QCOMPARE(f.at(placed).highlightEnabled, std::optional(true));
+        QVERIFY(f.shown(controls->highlightWell()) && f.shown(controls->highlightOpacity()));
+        // A style without a hotspot of its own rings where the renderer puts its tip.
+        QCOMPARE(CursorThumbnail::ringCentre(QStringLiteral("odd_arrowClick"), QRectF(0, 0, 100, 100), 100),
+                 QPointF(20, 13));
+    }
+
+    void fontListNamesTheSelectedTextsFont()
+    {
+        Editor f;
+        f.vm.setTool(EditorTool::select);
+        f.select({2});
+        FontFamilyPicker* picker = f.row.fontFamilyPicker();
+        const QStringList& families = FontFamilyPicker::fontFamilies();
+        QTest::mouseClick(picker, Qt::LeftButton);
+        QListWidget* list = picker->list();
+        const int pick = int(families.size()) / 2; // rows 0 and 1 are "System" and a divider
+        list->scrollToItem(list->item(pick + 2));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(pick + 2)).center());
+        QCOMPARE(f.at(2).fontName, std::optional(families[pick]));
+        QVERIFY(!f.toolbar.popoverFlags().isOpen(Flag::fontFamily));
+        // "System" takes the name away.
+        QTest::mouseClick(picker, Qt::LeftButton);
+        list->scrollToTop();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(0)).center());
+        QCOMPARE(f.at(2).fontName, std::nullopt);
+    }
+
+    void zoomHistoryAndDeleteResetFollowTheModel()
+    {
+        Editor f;
+        QVERIFY(f.active());
+        auto& zoom = *static_cast<ZoomControls*>(f.root.zoomControls());
+        f.vm.setZoom(39.9);
+        zoom.plusButton()->click();
+        QVERIFY(f.vm.zoom() == 40.0 && !zoom.plusButton()->isEnabled());
+        HistoryControls& h = f.root.historyControls();
+        DeleteResetControls& d = f.root.deleteResetControls();
+        QVERIFY(!h.undoButton()->isEnabled() && !h.redoButton()->isEnabled());
+        // Two selected: only the Delete key takes them; one selected: the button does.
+        f.select({0, 1});
+        QVERIFY(!d.deleteButton()->isEnabled());
+        f.select({1});
+        d.deleteButton()->click();
+        QCOMPARE(f.vm.state().annotations.size(), 6);
+        d.resetButton()->click();
+        QVERIFY(f.vm.state().annotations.isEmpty() && !d.resetButton()->isEnabled());
+        h.undoButton()->click();
+        f.press(Qt::CTRL | Qt::SHIFT | Qt::Key_Z); // redo
+        QVERIFY(f.vm.state().annotations.isEmpty());
+        f.press(Qt::CTRL | Qt::Key_Z);
+        f.press(Qt::CTRL | Qt::Key_Z);
+        QCOMPARE(f.vm.state().annotations.size(), 7);
+        QVERIFY(!h.undoButton()->isEnabled() && h.redoButton()->isEnabled());
+    }
+
+    void exportRowHandsOnTheFlattenedPicture()
+    {
+        Editor f(nothing);
+        QVERIFY(f.active());
+        f.vm.placeBadge({100, 100});
+        ExportControls& x = f.root.exportControls();
+        x.pinButton()->click();
+        x.copyButton()->click();
+        QCOMPARE(f.env.pinned, QList<QImage>{f.vm.render()});
+        QCOMPARE(f.env.copiedImages, QList<QImage>{f.vm.render()});
+        // Save writes back the annotations first, then offers the flattened picture under a timestamped name.
+        x.saveButton()->click();
+        QCOMPARE(f.env.writeBacks.size(), 1);
+        QVERIFY(f.env.writeBacks.first().image.isNull() && f.env.writeBacks.first().annotations.size() == 1);
+        QCOMPARE(f.env.saved.first().first, f.vm.render());
+        static const QRegularExpression name(
+            QStringLiteral("^Zentu\\.it_Screenshot_\\d{4}-\\d\\d-\\d\\d_\\d\\d-\\d\\d-\\d\\d\\.png$"));
+        QVERIFY2(name.match(f.env.saved.first().second).hasMatch(), qPrintable(f.env.saved.first().second));
+        // Ctrl+S saves with the focus anywhere in the window, here on the canvas.
+        f.root.canvas().setFocus();
+        f.press(Qt::CTRL | Qt::Key_S);
+        QCOMPARE(f.env.saved.size(), 2);
+
+        // While recognition runs the button says so and takes no second click.
+        FakeTextRecognizer recognizer;
+        recognizer.hold = true;
+        OCRService ocr(recognizer);
+        f.env.ocr = &ocr;
+        x.ocrButton()->click();
+        QVERIFY(!x.ocrButton()->isEnabled());
+        recognizer.release(0);
+        QTRY_VERIFY(x.ocrButton()->isEnabled());
+        // Nothing found: the message alone; Return closes it and the result is cleared.
+        QTRY_VERIFY(f.root.ocrSheet() && f.root.ocrSheet()->isVisible());
+        QVERIFY(f.root.ocrSheet()->emptyMessage() && !f.root.ocrSheet()->copyAgainButton());
+        QTest::keyClick(f.root.ocrSheet(), Qt::Key_Return);
+        QTRY_VERIFY(!f.root.ocrSheet());
+        QVERIFY(!f.vm.ocrText());
+
+        // A long text scrolls inside the sheet; copying again puts all of it back.
+        QStringList lines;
+        for (int i = 0; i < 60; ++i)
+            lines << QStringLiteral("Zeile %1 des erkannten Textes").arg(i);
+        const QString text = lines.join(QLatin1Char('\n'));
+        f.vm.setOcrText(text);
+        OCRResultView* sheet = f.root.ocrSheet();
+        QTRY_VERIFY(sheet && sheet->isVisible());
+        QVERIFY(sheet->textView()->verticalScrollBar()->maximum() > 0);
+        sheet->copyAgainButton()->click();
+        QCOMPARE(f.env.copiedTexts, QStringList{text});
+    }
+
+    void shareMenuHandsTheOneFileToTheDesktop()
+    {
+        Editor f(nothing);
+        QTemporaryDir folder;
+        FakeWorkspace desktop;
+        FakeProcessLauncher programs;
+        f.env.sharedFolder = folder.path();
+        f.env.desktop = &desktop;
+        f.env.programs = &programs;
+        ShareButton* share = f.root.exportControls().shareButton();
+        share->click();
+        QVERIFY(share->shareMenu() && share->shareMenu()->isVisible());
+        const QString path = f.vm.sharedFilePath();
+        QVERIFY(QFile::exists(path));
+        for (QAction* entry : share->shareMenu()->actions())
+            entry->trigger();
+        QCOMPARE(desktop.openedUrls, QStringList{QUrl::fromLocalFile(path).toString()});
+        QCOMPARE(programs.started.value(0), qMakePair(QStringLiteral("xdg-email"), QStringList{QStringLiteral("--attach"), path}));
+        QCOMPARE(desktop.revealedFiles, QStringList{path});
+        QCOMPARE(f.env.copiedTexts, QStringList{path});
+
+        // Without a file every entry is off.
+        share->setMakeItems([&] { return QVariantList{QVariant::fromValue(f.vm.render())}; });
+        share->click();
+        for (QAction* action : share->shareMenu()->actions())
+            QVERIFY(!action->isEnabled());
+        share->shareMenu()->close();
+    }
+
+    void copyAndPasteKeysStepAsideForLiveTextAndTyping()
+    {
+        Editor f(nothing);
+        QVERIFY(f.active());
+        f.env.clipboardText = QStringLiteral("eingefügt");
+        const auto annotations = [&] { return f.vm.state().annotations.size(); };
+        f.press(Qt::CTRL | Qt::Key_V);
+        QCOMPARE(annotations(), 1);
+        f.vm.setLiveTextEnabled(true); // the keys belong to its selection
+        f.press(Qt::CTRL | Qt::Key_V);
+        QCOMPARE(annotations(), 1);
+        f.vm.setLiveTextEnabled(false);
+
+        // A new text being typed: its field gets both keys, the picture is neither copied nor pasted into.
+        f.vm.setTool(EditorTool::text);
+        f.vm.beginText({300, 300}, K::text);
+        QTRY_VERIFY(QApplication::focusWidget() && QApplication::focusWidget() != &f.window);
+        f.press(Qt::CTRL | Qt::Key_C);
+        f.press(Qt::CTRL | Qt::Key_V);
+        QVERIFY(f.env.copiedImages.isEmpty());
+        QCOMPARE(annotations(), 1);
+        f.vm.cancelPendingText();
+        f.press(Qt::CTRL | Qt::Key_C);
+        QCOMPARE(f.env.copiedImages.size(), 1);
     }
 };
 

@@ -246,12 +246,6 @@ QStringList TesseractTextRecognizer::availableLanguages() const
     return languages;
 }
 
-int TesseractTextRecognizer::idleEngineCount() const
-{
-    QMutexLocker lock(&m_mutex);
-    return int(m_idle.size());
-}
-
 void TesseractTextRecognizer::releaseIdleEngines()
 {
     std::vector<std::unique_ptr<Engine>> gone;

@@ -27,8 +27,6 @@ public:
 
     // Engines reading one picture at most.
     static int parallelism();
-    // Engines kept for the next picture.
-    int idleEngineCount() const;
     // Lets every kept engine go (also done a minute after the last use).
     void releaseIdleEngines();
 

@@ -1,0 +1,251 @@
+// An editor window on a real X server, driven by XTest: what a grab of its
+// toolbar shows at a wide and at a narrow width, a tooltip under a tool, the
+// folded tools opened by resting the real pointer on their chip, a real drag
+// of the line width slider over a selected arrow, words typed into the field
+// at a click reaching the flattened picture (a click elsewhere commits once),
+// and a dragged crop applied with Return.
+#include "Editor/AnnotationCanvasView.h"
+#include "Editor/AnnotationRenderer.h"
+#include "Editor/CanvasContentView.h"
+#include "Editor/ColorRow.h"
+#include "Editor/EditorRootView.h"
+#include "Editor/EditorViewModel.h"
+#include "Editor/EditorWindowController.h"
+#include "Editor/GrowingTextView.h"
+#include "Editor/OptionSlider.h"
+#include "Editor/StyleEditSlider.h"
+#include "Editor/ToolButton.h"
+#include "Editor/ToolsGroup.h"
+#include "Ui/HoverExpandGroup.h"
+#include "Ui/Popover.h"
+#include "Ui/Theme.h"
+#include "Ui/TooltipHost.h"
+#include "fakes/FakeEditorEnvironment.h"
+#include "support/EditorAnnotations.h"
+#include "support/IsolatedEnvironment.h"
+#include "support/ScreenDriver.h"
+
+#include <QScreen>
+#include <cmath>
+
+namespace {
+
+void pointAt(QPoint global) { xdotool({"mousemove", QString::number(global.x()), QString::number(global.y())}); }
+
+void clickAt(QPoint global)
+{
+    pointAt(global);
+    xdotool({"click", "1"});
+}
+
+bool near(QColor a, QColor b, int tolerance)
+{
+    return qAbs(a.red() - b.red()) <= tolerance && qAbs(a.green() - b.green()) <= tolerance &&
+           qAbs(a.blue() - b.blue()) <= tolerance;
+}
+
+int count(const QImage& img, const QRect& area, const std::function<bool(QColor)>& match)
+{
+    int n = 0;
+    const QRect r = area.intersected(img.rect());
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x)
+            n += match(img.pixelColor(x, y));
+    return n;
+}
+
+QRect in(QWidget* part, QWidget* window) { return QRect(part->mapTo(window, QPoint(0, 0)), part->size()); }
+
+} // namespace
+
+class tst_EditorWindowX11 : public QObject {
+    Q_OBJECT
+    std::unique_ptr<EditorWindowController> window;
+
+    EditorViewModel& vm() { return window->viewModel(); }
+    EditorRootView& root() { return window->rootView(); }
+    EditorToolbar& toolbar() { return root().toolbar(); }
+    CanvasContentView& content() { return root().canvas().contentView(); }
+    // Where an image pixel is on the screen.
+    QPoint screenPoint(QPointF imagePoint) { return content().mapToGlobal(content().viewPoint(imagePoint).toPoint()); }
+    GrowingTextView* field() { return content().textFields().textView(); }
+
+    void resizeTo(int width)
+    {
+        window->resize(width, 700);
+        QTRY_COMPARE_WITH_TIMEOUT(window->width(), width, 10000);
+    }
+    QImage grab()
+    {
+        QCoreApplication::processEvents();
+        return window->screen()->grabWindow(window->winId()).toImage().convertToFormat(QImage::Format_RGB32);
+    }
+
+private Q_SLOTS:
+    // An editor window on a plain grey picture, as the program opens one.
+    void init()
+    {
+        QImage picture(1200, 800, QImage::Format_RGB32);
+        picture.fill(QColor(128, 128, 128));
+        window = std::make_unique<EditorWindowController>(picture, itemWith({}), std::make_unique<FakeEditorEnvironment>());
+        window->move(40, 40);
+        window->show();
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        QTRY_VERIFY(content().width() > 100);
+    }
+    void cleanup()
+    {
+        window.reset();
+        pointAt({1500, 900});
+    }
+
+    void toolbarAtAWideAndANarrowWidth()
+    {
+        const QColor blue = RGBAColor::palette()[4].toQColor();
+        const QRect bar = in(&toolbar(), window.get());
+
+        // Wide: every tool in a row and the eight swatches, blue among them.
+        resizeTo(1100);
+        QTRY_COMPARE(toolbar().level(), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(count(grab(), bar, [&](QColor c) { return near(c, blue, 12); }) > 150, 10000);
+        // Resting the pointer on a tool shows its tooltip; leaving takes it away at once.
+        ToolButton* line = toolbar().tools()->inlineButtons()[3];
+        pointAt(line->mapToGlobal(line->rect().center()));
+        QTRY_COMPARE_WITH_TIMEOUT(root().tooltips().shownControl(), line, 5000);
+        QTRY_COMPARE(root().tooltips().appearProgress(), 1.0);
+        const QRect bubble = root().tooltips().bubbleRect().toRect().translated(root().mapTo(window.get(), QPoint(0, 0)));
+        const QColor dark = TooltipHost::background();
+        QTRY_VERIFY_WITH_TIMEOUT(
+            count(grab(), bubble, [&](QColor c) { return near(c, dark, 6); }) > bubble.width() * bubble.height() / 3, 5000);
+        pointAt({1500, 900});
+        QTRY_VERIFY(!root().tooltips().isShowing());
+
+        // Narrow: the tools fold into one chip at the start of the row, all colours into the palette chip.
+        resizeTo(700);
+        QTRY_COMPARE(toolbar().level(), 4);
+        QTRY_VERIFY_WITH_TIMEOUT(count(grab(), bar, [&](QColor c) { return near(c, blue, 12); }) == 0, 10000);
+        HoverExpandGroup* tools = toolbar().tools()->foldedGroup();
+        QVERIFY(in(tools, window.get()).right() < 80);
+        QVERIFY(toolbar().colors()->paletteChip()->isVisible());
+
+        // Resting the real pointer on the tools chip opens the grid below it; a click picks a tool and closes it.
+        pointAt(tools->mapToGlobal(tools->rect().center()));
+        QTRY_VERIFY_WITH_TIMEOUT(tools->isOpen(), 5000);
+        ToolButton* rectangle = toolbar().tools()->gridButtons()[4];
+        QTRY_VERIFY(rectangle->isVisible());
+        Popover* grid = tools->popover();
+        const QColor fill = Theme::windowBackground(grid);
+        auto gridOnScreen = [&] {
+            const QImage g = window->screen()->grabWindow(0, grid->x(), grid->y(), grid->width(), grid->height()).toImage();
+            const QRect all(0, 0, g.width(), g.height());
+            return count(g, all, [&](QColor c) { return near(c, fill, 6); }) > g.width() * g.height() / 3 &&
+                   count(g, all, [](QColor c) { return c.red() < 90 && c.green() < 90 && c.blue() < 90; }) > 100;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(gridOnScreen(), 5000);
+        QVERIFY(grid->y() >= tools->mapToGlobal(QPoint(0, tools->height())).y());
+        clickAt(rectangle->mapToGlobal(rectangle->rect().center()));
+        QTRY_COMPARE(vm().state().selectedTool, EditorTool::rectangle);
+        QTRY_VERIFY(!tools->isOpen());
+    }
+
+    void lineWidthDragThickensTheArrowInOneStep()
+    {
+        resizeTo(1100);
+        QTRY_COMPARE(toolbar().level(), 0);
+        // An arrow across the picture, selected as drawn.
+        vm().beginDrag({100, 400});
+        vm().updateDrag({100, 400});
+        vm().updateDrag({1100, 420});
+        vm().endDrag();
+        QCOMPARE(vm().selectedIDs().size(), 1);
+        const QRect canvas = in(&root().canvas(), window.get());
+        const QColor red = RGBAColor::palette()[0].toQColor();
+        auto redPixels = [&] { return count(grab(), canvas, [&](QColor c) { return near(c, red, 30); }); };
+        QTRY_VERIFY_WITH_TIMEOUT(redPixels() > 100, 5000);
+        const int thin = redPixels();
+        const qsizetype steps = vm().undoCount();
+
+        // The real pointer drags the slider from its left end to its right end.
+        StyleEditSlider* slider = toolbar().strokeControl()->inlineSlider();
+        const QPoint from = slider->mapToGlobal(QPoint(2, slider->height() / 2));
+        const QPoint to = slider->mapToGlobal(QPoint(slider->width() + 20, slider->height() / 2));
+        pointAt(from);
+        QVERIFY(xdotool({"mousedown", "1"}));
+        for (int i = 1; i <= 10; ++i)
+            pointAt(from + (to - from) * i / 10);
+        QVERIFY(xdotool({"mouseup", "1"}));
+        QTRY_COMPARE(vm().state().annotations.last().lineWidth, 30.0);
+        QTRY_VERIFY(!vm().isCoalescingStyleEdit());
+        QCOMPARE(vm().undoCount(), steps + 1);
+        QTRY_VERIFY_WITH_TIMEOUT(redPixels() > 3 * thin, 5000);
+        QCOMPARE(toolbar().strokeControl()->valueText(), QStringLiteral("30 px"));
+        vm().undo();
+        QTRY_VERIFY_WITH_TIMEOUT(redPixels() < 2 * thin, 5000);
+    }
+
+    void typedWordsReachThePictureAndAClickElsewhereCommitsOnce()
+    {
+        vm().setTool(EditorTool::text);
+        vm().setColor({0, 0, 1, 1});
+        vm().setFontSize(48);
+        vm().setFontName(QStringLiteral("DejaVu Sans"));
+        clickAt(screenPoint({100, 100}));
+        QTRY_VERIFY(field() && field()->hasFocus());
+        QVERIFY(xdotool({"type", "--delay", "20", "Hallo"}));
+        QTRY_COMPARE(vm().textBuffer().text(), QStringLiteral("Hallo"));
+        QVERIFY(xdotool({"key", "Return"}));
+        QTRY_COMPARE(vm().state().annotations.size(), 1);
+        const AnnotationObject text = vm().state().annotations.first();
+        QCOMPARE(text.text, QStringLiteral("Hallo"));
+
+        // In the picture: blue glyphs inside the text's box at the click, nothing blue beyond it.
+        const QImage flat = AnnotationRenderer::render(vm().original(), vm().state().annotations);
+        const QRectF box(text.points.first(), AnnotationRenderer::textSize(QStringLiteral("Hallo"), 48, text.fontName));
+        QVERIFY(std::abs(box.left() - 100) <= 2 && std::abs(box.top() - 100) <= 2);
+        const auto isBlue = [](QRgb c) { return qBlue(c) > 150 && qRed(c) < 110 && qGreen(c) < 110; };
+        int inside = 0, outside = 0;
+        for (int y = 0; y < flat.height(); ++y)
+            for (int x = 0; x < flat.width(); ++x)
+                if (isBlue(flat.pixel(x, y)))
+                    ++(box.adjusted(-1, -1, 1, 1).contains(QPointF(x + 0.5, y + 0.5)) ? inside : outside);
+        QVERIFY2(inside > 400 && outside == 0, qPrintable(QStringLiteral("%1 in, %2 out").arg(inside).arg(outside)));
+
+        // A click elsewhere commits the open field once and opens the next one there.
+        clickAt(screenPoint({300, 300}));
+        QTRY_VERIFY(field() && field()->hasFocus());
+        QVERIFY(xdotool({"type", "--delay", "20", "Welt"}));
+        QTRY_COMPARE(vm().textBuffer().text(), QStringLiteral("Welt"));
+        const QPointer<GrowingTextView> first = field();
+        clickAt(screenPoint({500, 450}));
+        QTRY_VERIFY(!first && field() && field()->hasFocus());
+        QCOMPARE(vm().state().annotations.size(), 2);
+        QCOMPARE(vm().state().annotations.last().text, QStringLiteral("Welt"));
+        QCOMPARE(vm().undoCount(), 2);
+        QVERIFY(xdotool({"type", "--delay", "20", "weg"}));
+        QVERIFY(xdotool({"key", "Escape"})); // the field's, not the window's
+        QTRY_VERIFY(!field());
+        QCOMPARE(vm().state().annotations.size(), 2);
+    }
+
+    void draggedCropAppliesWithReturn()
+    {
+        vm().setTool(EditorTool::crop);
+        const QPoint from = screenPoint({200, 150}), to = screenPoint({600, 450});
+        const QPoint mid = (from + to) / 2;
+        QVERIFY(xdotool({"mousemove", QString::number(from.x()), QString::number(from.y()), "mousedown", "1",
+                         "mousemove", QString::number(mid.x()), QString::number(mid.y()), "mousemove",
+                         QString::number(to.x()), QString::number(to.y()), "mouseup", "1"}));
+        QTRY_VERIFY(vm().cropDraft() && !vm().cropDragMode());
+        const QRectF draft = *vm().cropDraft();
+        QVERIFY(std::abs(draft.width() - 400) < 6 && std::abs(draft.height() - 300) < 6);
+        QVERIFY(xdotool({"key", "Return"}));
+        const QSize cut(int(std::ceil(draft.right()) - std::floor(draft.left())),
+                        int(std::ceil(draft.bottom()) - std::floor(draft.top())));
+        QTRY_COMPARE(vm().original().size(), cut);
+        QCOMPARE(vm().state().selectedTool, EditorTool::select);
+    }
+};
+
+ZENTU_TEST_MAIN(tst_EditorWindowX11)
+#include "tst_editorwindow_x11.moc"
