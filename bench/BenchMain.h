@@ -1,9 +1,9 @@
 #pragma once
 // The common main of the benchmark programs: a Qt application of the kind the
 // benchmarks need, on the offscreen platform unless one was chosen, with the
-// app's folders taken from the XDG environment.
+// log in the app's folders of the XDG environment.
 #include "Platform/Qt/XdgPaths.h"
-#include "Storage/Storage.h"
+#include "Storage/DebugLog.h"
 
 #include <QGuiApplication>
 #include <benchmark/benchmark.h>
@@ -15,7 +15,7 @@ int runQtBenchmarks(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     Application app(argc, argv);
-    Storage::setPaths(std::make_shared<XdgPaths>());
+    DebugLog::File log(AppFolders(std::make_shared<XdgPaths>()));
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

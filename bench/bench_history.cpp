@@ -4,6 +4,7 @@
 // pressed right after it waits for), and until it is on disk. The same for a
 // clipboard history holding one 50 MB text.
 #include "BenchMain.h"
+#include "Platform/Qt/XdgPaths.h"
 #include "Platform/X11/X11ClipboardService.h"
 #include "Models/ClipboardItem.h"
 #include "Models/ScreenshotItem.h"
@@ -52,6 +53,7 @@ struct Environment {
     NoLoginItem loginItem;
     AnsiKeyboard keyboard;
     std::unique_ptr<SettingsManager> settings;
+    const AppFolders folders{std::make_shared<XdgPaths>()};
 
     Environment()
     {
@@ -62,13 +64,13 @@ struct Environment {
             s.maxScreenshotItems = 0;
             s.maxClipboardItems = 0;
         });
-        Storage::ensureDirectories();
+        folders.ensureDirectories();
         writeScreenshots();
         writeClipboard();
     }
 
 
-    static void writeScreenshots()
+    void writeScreenshots() const
     {
         QJsonArray array;
         const QDateTime start = QDateTime::currentDateTimeUtc();
@@ -92,13 +94,13 @@ struct Environment {
             item.annotations = {arrow, text};
             array.append(item.toJson());
             // Only records whose picture exists are loaded.
-            QFile picture(Storage::screenshotsDirectory() + QLatin1Char('/') + item.fileName);
+            QFile picture(folders.screenshotsDirectory() + QLatin1Char('/') + item.fileName);
             picture.open(QIODevice::WriteOnly);
         }
-        Storage::writeJSON(array, Storage::baseDirectory() + QStringLiteral("/screenshots.json"));
+        Storage::writeJSON(array, folders.baseDirectory() + QStringLiteral("/screenshots.json"));
     }
 
-    static void writeClipboard()
+    void writeClipboard() const
     {
         QJsonArray array;
         const QDateTime start = QDateTime::currentDateTimeUtc();
@@ -113,7 +115,7 @@ struct Environment {
             item.contentHash = ClipboardHistoryStore::sha256Hex(item.text->toUtf8());
             array.append(item.toJson());
         }
-        Storage::writeJSON(array, Storage::baseDirectory() + QStringLiteral("/clipboard.json"));
+        Storage::writeJSON(array, folders.baseDirectory() + QStringLiteral("/clipboard.json"));
     }
 };
 
@@ -127,7 +129,7 @@ void BM_ScreenshotHistoryLoad(benchmark::State& state)
 {
     Environment& env = environment();
     for (auto _ : state) {
-        ScreenshotHistoryStore store(*env.settings);
+        ScreenshotHistoryStore store(*env.settings, env.folders);
         benchmark::DoNotOptimize(store.items().size());
         if (store.items().size() != entries)
             state.SkipWithError("history not read");
@@ -138,7 +140,7 @@ BENCHMARK(BM_ScreenshotHistoryLoad)->Unit(benchmark::kMillisecond);
 void BM_ScreenshotHistoryChange(benchmark::State& state)
 {
     Environment& env = environment();
-    ScreenshotHistoryStore store(*env.settings);
+    ScreenshotHistoryStore store(*env.settings, env.folders);
     const bool durable = state.range(0);
     for (auto _ : state) {
         store.toggleFavorite(store.items().front()); // rewrites the whole file
@@ -160,7 +162,7 @@ void BM_ClipboardHistoryLoad(benchmark::State& state)
 {
     Environment& env = environment();
     for (auto _ : state) {
-        ClipboardHistoryStore store(*env.settings, systemClipboard());
+        ClipboardHistoryStore store(*env.settings, systemClipboard(), env.folders);
         benchmark::DoNotOptimize(store.items().size());
         if (store.items().size() != entries)
             state.SkipWithError("history not read");
@@ -171,7 +173,7 @@ BENCHMARK(BM_ClipboardHistoryLoad)->Unit(benchmark::kMillisecond);
 void BM_ClipboardHistoryChange(benchmark::State& state)
 {
     Environment& env = environment();
-    ClipboardHistoryStore store(*env.settings, systemClipboard());
+    ClipboardHistoryStore store(*env.settings, systemClipboard(), env.folders);
     const bool durable = state.range(0);
     for (auto _ : state) {
         store.toggleFavorite(store.items().front());
@@ -192,7 +194,7 @@ void BM_ClipboardCopyWith50MBEntry(benchmark::State& state)
     NoLoginItem loginItem;
     AnsiKeyboard keyboard;
     SettingsManager settings(defaults, loginItem, keyboard);
-    ClipboardHistoryStore store(settings, systemClipboard());
+    ClipboardHistoryStore store(settings, systemClipboard(), AppFolders(std::make_shared<XdgPaths>()));
     store.addText(QString(50 << 20, QLatin1Char('y')), std::nullopt);
     store.toggleFavorite(store.items().front()); // never trimmed away
     for (int i = 0; i < 199; ++i)

@@ -12,7 +12,7 @@
 // openbox). Without one only the loop's own cost per step is measured,
 // against a fake window with no waits.
 #include "Platform/Qt/XdgPaths.h"
-#include "Storage/Storage.h"
+#include "Storage/DebugLog.h"
 #include "Platform/X11/X11CapturePermissions.h"
 #include "Platform/X11/X11CompositingInfo.h"
 #include "Platform/X11/X11InputSynthesis.h"
@@ -229,7 +229,8 @@ int main(int argc, char** argv)
     if (!display)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    Storage::setPaths(std::make_shared<XdgPaths>());
+    // The log in the app folders of the XDG environment.
+    DebugLog::File log(AppFolders(std::make_shared<XdgPaths>()));
     if (display) {
         benchmark::RegisterBenchmark("BM_WholeWindowTenScreens", BM_WholeWindowTenScreens)
             ->Unit(benchmark::kSecond)

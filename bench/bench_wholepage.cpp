@@ -5,7 +5,7 @@
 // Xvfb), or with DISPLAY set; without one only the PDF part runs.
 #include "Platform/Qt/XdgPaths.h"
 #include "Screenshot/PageCaptureProcess.h"
-#include "Storage/Storage.h"
+#include "Storage/DebugLog.h"
 
 #include <QApplication>
 #include <QCoroTask>
@@ -89,7 +89,8 @@ int main(int argc, char** argv)
     if (!display)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    Storage::setPaths(std::make_shared<XdgPaths>());
+    // The log in the app folders of the XDG environment.
+    DebugLog::File log(AppFolders(std::make_shared<XdgPaths>()));
     QTemporaryDir dir;
     fixtures = &dir;
     if (display)

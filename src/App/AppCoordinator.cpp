@@ -28,7 +28,7 @@
 #include "Storage/ClipboardHistoryStore.h"
 #include "Storage/ScreenshotHistoryStore.h"
 #include "Storage/ShareFolder.h"
-#include "Storage/Storage.h"
+#include "Storage/AppFolders.h"
 #include "Updates/AppcastUpdater.h"
 #include "Ui/TransientUi.h"
 
@@ -129,10 +129,10 @@ AppCoordinator::AppCoordinator(CoordinatorServices& services, QObject* parent)
 
     // Installing for the user (the delegate's first launch step) and uninstalling.
     m_selfInstall = std::make_unique<SelfInstall>(m_services.alerts(), m_services.launcher(), m_services.installation(),
-                                                  m_services.session(), Storage::paths());
+                                                  m_services.session(), m_services.folders().paths());
     m_uninstaller = std::make_unique<Uninstaller>(
         Uninstaller::Services{m_services.alerts(), m_services.loginItemService(), m_services.userDefaults(),
-                              m_services.installation(), m_services.launcher(), Storage::paths()},
+                              m_services.installation(), m_services.launcher(), m_services.folders()},
         [self] {
             if (self)
                 self->stopActivity();

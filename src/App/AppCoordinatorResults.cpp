@@ -18,7 +18,7 @@ void AppCoordinator::buildResultServices()
     const QString appID = QGuiApplication::desktopFileName();
     m_results = std::make_unique<ResultActions>(
         ResultActions::Services{m_services.clipboard(), *m_clipboardMonitor, *m_clipboardStore, *m_settings,
-                                m_services.imageFileDialogs(), m_services.alerts()},
+                                m_services.imageFileDialogs(), m_services.alerts(), m_services.folders()},
         appID.isEmpty() ? std::nullopt : std::optional(appID));
     m_ocr = std::make_unique<OCRService>(m_services.textRecognizer());
     m_shareFolder = std::make_unique<ShareFolder>(m_services.privateTemporaryFolder());

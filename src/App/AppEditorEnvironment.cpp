@@ -7,7 +7,7 @@
 #include "Platform/ImageFileDialogs.h"
 #include "Platform/Paths.h"
 #include "Storage/ShareFolder.h"
-#include "Storage/Storage.h"
+#include "Storage/AppFolders.h"
 
 #include <QApplication>
 
@@ -71,7 +71,7 @@ std::optional<QString> AppEditorEnvironment::chooseImageFile()
 {
     // The editor window the user clicked in carries the dialog.
     return m_coordinator.services().imageFileDialogs().chooseImageToOpen(
-        QApplication::activeWindow(), Storage::paths().picturesDirectory(),
+        QApplication::activeWindow(), m_coordinator.services().folders().paths().picturesDirectory(),
         Localizer::t(QStringLiteral("Einfügen")), Localizer::t(QStringLiteral("Bilder")));
 }
 

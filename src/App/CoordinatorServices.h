@@ -6,6 +6,7 @@
 
 class ActivationPolicy;
 class Alerts;
+class AppFolders;
 class AppcastUpdater;
 class Installation;
 class LoginItemService;
@@ -39,6 +40,8 @@ public:
     virtual AppIdentity& appIdentity() = 0;
     // The clipboard the stores and the monitor share.
     virtual ClipboardService& clipboard() = 0;
+    // Where the histories live and exports go.
+    virtual const AppFolders& folders() = 0;
 
     // What the permission guards use: the platform's own permission checks,
     // alerts, and starting and ending the program.

@@ -45,13 +45,13 @@
 #include "Settings/SettingsManager.h"
 #include "Storage/ClipboardHistoryStore.h"
 #include "Storage/ScreenshotHistoryStore.h"
-#include "Storage/Storage.h"
 #include "Updates/AppcastUpdater.h"
 
 #include <QStandardPaths>
 
-DefaultCoordinatorServices::DefaultCoordinatorServices(SingleInstance& session)
+DefaultCoordinatorServices::DefaultCoordinatorServices(SingleInstance& session, AppFolders folders)
     : m_session(session)
+    , m_folders(std::move(folders))
     , m_defaults(std::make_unique<SettingsFileUserDefaults>())
     , m_loginItem(std::make_unique<XdgAutostartLoginItem>())
     , m_keyboard(std::make_unique<XkbKeyboardInfo>())
@@ -70,6 +70,8 @@ DefaultCoordinatorServices::~DefaultCoordinatorServices()
 UserDefaults& DefaultCoordinatorServices::userDefaults() { return *m_defaults; }
 ActivationPolicy& DefaultCoordinatorServices::activationPolicy() { return *m_activation; }
 AppIdentity& DefaultCoordinatorServices::appIdentity() { return *m_identity; }
+const AppFolders& DefaultCoordinatorServices::folders() { return m_folders; }
+
 ClipboardService& DefaultCoordinatorServices::clipboard()
 {
     if (!m_clipboard)
@@ -227,17 +229,17 @@ std::unique_ptr<ScrollCaptureEngine> DefaultCoordinatorServices::makeScrollCaptu
 
 void DefaultCoordinatorServices::ensureDirectories()
 {
-    Storage::ensureDirectories();
+    m_folders.ensureDirectories();
 }
 
 std::unique_ptr<ClipboardHistoryStore> DefaultCoordinatorServices::makeClipboardHistoryStore(SettingsManager& settings)
 {
-    return std::make_unique<ClipboardHistoryStore>(settings, clipboard());
+    return std::make_unique<ClipboardHistoryStore>(settings, clipboard(), m_folders);
 }
 
 std::unique_ptr<ScreenshotHistoryStore> DefaultCoordinatorServices::makeScreenshotHistoryStore(SettingsManager& settings)
 {
-    return std::make_unique<ScreenshotHistoryStore>(settings);
+    return std::make_unique<ScreenshotHistoryStore>(settings, m_folders);
 }
 
 std::unique_ptr<ClipboardMonitor> DefaultCoordinatorServices::makeClipboardMonitor(ClipboardHistoryStore& store,

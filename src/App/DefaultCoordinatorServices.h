@@ -1,5 +1,6 @@
 #pragma once
 #include "App/CoordinatorServices.h"
+#include "Storage/AppFolders.h"
 
 #include <memory>
 
@@ -25,14 +26,15 @@ class X11ScreenSource;
 // The services of the running program on X11.
 class DefaultCoordinatorServices final : public CoordinatorServices {
 public:
-    // session: the one this process claimed at start.
-    explicit DefaultCoordinatorServices(SingleInstance& session);
+    // session: the one this process claimed at start; folders: the program's.
+    DefaultCoordinatorServices(SingleInstance& session, AppFolders folders);
     ~DefaultCoordinatorServices() override;
 
     UserDefaults& userDefaults() override;
     ActivationPolicy& activationPolicy() override;
     AppIdentity& appIdentity() override;
     ClipboardService& clipboard() override;
+    const AppFolders& folders() override;
     CapturePermissions& platformPermissions() override;
     Alerts& alerts() override;
     ProcessLauncher& launcher() override;
@@ -62,6 +64,7 @@ private:
     X11ScreenSource& screens();
 
     SingleInstance& m_session;
+    const AppFolders m_folders;
     // Made on first use; outlives every other service, which may hold it.
     std::unique_ptr<ClipboardService> m_clipboard;
     std::unique_ptr<UserDefaults> m_defaults;

@@ -43,7 +43,7 @@ void ResultActions::copyTextToPasteboard(const QString& text)
 
 void ResultActions::saveImageWithPanel(const QImage& image, const QString& suggestedName)
 {
-    const QString folder = Storage::exportDirectory(m_services.settings.settings());
+    const QString folder = m_services.folders.exportDirectory(m_services.settings.settings());
     Storage::ensureDirectory(folder);
     askForPlace(image, folder, suggestedName);
 }
@@ -83,7 +83,7 @@ void ResultActions::finishSave(const QImage& image, QString path)
     // in the chosen folder where it still exists.
     const QFileInfo chosen(path);
     const QString folder = chosen.absoluteDir().exists() ? chosen.absolutePath()
-                                                         : Storage::exportDirectory(m_services.settings.settings());
+                                                         : m_services.folders.exportDirectory(m_services.settings.settings());
     askForPlace(image, folder, chosen.fileName());
 }
 

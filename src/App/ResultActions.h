@@ -6,6 +6,8 @@
 // with the save dialog (opened in the export folder) and writes a PNG there;
 // a save that fails is reported to the user with the path, never passed off
 // as done, and the dialog can open again with the chosen name. Main thread only.
+#include "Storage/AppFolders.h"
+
 #include <QImage>
 #include <QObject>
 #include <QString>
@@ -28,6 +30,8 @@ public:
         SettingsManager& settings;
         ImageFileDialogs& dialogs;
         Alerts& alerts;
+        // Where the save dialog opens.
+        AppFolders folders;
     };
     // appID: the app's own id recorded as the source of its copies (none: no source).
     ResultActions(Services services, std::optional<QString> appID, QObject* parent = nullptr);

@@ -8,7 +8,6 @@
 #include "Platform/Paths.h"
 #include "Platform/ProcessLauncher.h"
 #include "Platform/UserDefaults.h"
-#include "Storage/Storage.h"
 
 #include <QDebug>
 #include <QDir>
@@ -86,7 +85,7 @@ QStringList Uninstaller::run()
     // 4. The data folder (histories, screenshots, clipboard images, debug.log)
     // and the caches. From here on no log line may recreate the folder.
     DebugLog::stop();
-    removeTree(Storage::baseDirectory());
+    removeTree(m_services.folders.baseDirectory());
     for (const QString& cache : m_services.installation.cacheDirectories())
         removeTree(cache);
 
@@ -103,7 +102,7 @@ QStringList Uninstaller::run()
         log(QStringLiteral("Benutzer-Installation entfernt (falls vorhanden)"));
     if (placement == Installation::Placement::loose) {
         for (const QString& file : QStringList{program} + m_services.installation.companions(program)) {
-            if (m_services.paths.moveToTrash(file)) {
+            if (m_services.folders.paths().moveToTrash(file)) {
                 log(QStringLiteral("in den Papierkorb: ") + file);
             } else {
                 log(QStringLiteral("FEHLER Papierkorb: ") + file);

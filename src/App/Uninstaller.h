@@ -5,13 +5,14 @@
 // package, a system or install prefix, a build tree) is never touched. Each
 // step is logged; whatever could not be removed is listed in a last alert
 // before the app quits.
+#include "Storage/AppFolders.h"
+
 #include <QStringList>
 #include <functional>
 
 class Alerts;
 class Installation;
 class LoginItemService;
-class Paths;
 class ProcessLauncher;
 class UserDefaults;
 
@@ -23,7 +24,8 @@ public:
         UserDefaults& defaults;
         Installation& installation;
         ProcessLauncher& launcher;
-        Paths& paths;
+        // The data folder that goes, and the Trash a loose copy goes to.
+        AppFolders folders;
     };
     // stopActivity: ends everything that could write our files again (polls,
     // hotkeys, open editors); runs before anything is removed.

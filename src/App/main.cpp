@@ -25,7 +25,8 @@
 #include "Platform/X11/X11DisplayCheck.h"
 #include "Settings/OnboardingView.h"
 #include "Settings/SettingsView.h"
-#include "Storage/Storage.h"
+#include "Storage/AppFolders.h"
+#include "Storage/DebugLog.h"
 
 #include <QApplication>
 #include <QLocale>
@@ -34,11 +35,15 @@
 
 int main(int argc, char** argv)
 {
-    Storage::setPaths(std::make_shared<XdgPaths>());
+    // The app's folders in the user's XDG folders; the log opens there before
+    // anything may write to it.
+    const AppFolders folders(std::make_shared<XdgPaths>());
+    DebugLog::File log(folders);
     // The language choice lives in the same defaults file as the settings;
     // the messages below already follow it.
-    static SettingsFileUserDefaults languageDefaults;
-    Localizer::setShared(std::make_shared<Localizer>(languageDefaults, [] { return QLocale::system().uiLanguages(); }));
+    SettingsFileUserDefaults languageDefaults;
+    const Localizer::Scope localizer(
+        std::make_shared<Localizer>(languageDefaults, [] { return QLocale::system().uiLanguages(); }));
     // Before Qt's platform plugin fails with an error that suggests reinstalling.
     if (const std::optional<QString> problem = SessionRequirement::unmet(X11DisplayCheck::check(), X11DisplayCheck::display())) {
         std::fputs(qPrintable(*problem + QLatin1Char('\n')), stderr);
@@ -66,7 +71,7 @@ int main(int argc, char** argv)
     ApplicationBeeper beeper;
     PamOwnerAuthenticator authenticator;
     BuildBundleInfo bundle;
-    DefaultCoordinatorServices services(instance);
+    DefaultCoordinatorServices services(instance, folders);
     AppDelegate delegate(services);
     // The tray panel and the clipboard window's list. The panel asks the
     // coordinator for every action through MenuBarActions.
@@ -80,13 +85,14 @@ int main(int argc, char** argv)
     });
     // The settings window's tabs; the language choice lives in the same
     // defaults the translation lookup reads.
-    auto settingsView = [&coordinator, &services, &folderChooser, &beeper, &authenticator, &workspace,
-                         &bundle](const AppEnvironment& env) -> QWidget* {
+    auto settingsView = [&coordinator, &services, &folderChooser, &beeper, &authenticator, &workspace, &bundle,
+                         &folders](const AppEnvironment& env) -> QWidget* {
         SettingsContext context;
         context.settings = env.settings;
         context.hotkeys = &coordinator.hotkeys();
         context.userDefaults = &services.userDefaults();
         context.folderChooser = &folderChooser;
+        context.folders = &folders;
         context.beeper = &beeper;
         context.clipboardStore = env.clipboardStore;
         context.screenshotStore = env.screenshotStore;

@@ -7,6 +7,7 @@
 #include <QJsonObject>
 #include <QLocale>
 #include <QMutex>
+#include <utility>
 
 namespace {
 
@@ -69,10 +70,16 @@ Localizer& Localizer::shared()
     return *instance;
 }
 
-void Localizer::setShared(std::shared_ptr<Localizer> localizer)
+Localizer::Scope::Scope(std::shared_ptr<Localizer> localizer)
 {
     QMutexLocker lock(&sharedMutex);
-    sharedInstance() = std::move(localizer);
+    m_previous = std::exchange(sharedInstance(), std::move(localizer));
+}
+
+Localizer::Scope::~Scope()
+{
+    QMutexLocker lock(&sharedMutex);
+    sharedInstance() = std::move(m_previous);
 }
 
 QString Localizer::translate(const QString& german) const

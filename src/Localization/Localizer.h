@@ -29,7 +29,20 @@ public:
     // stored choice. Until then (and in programs that install none) one that
     // follows the system's preferred languages.
     static Localizer& shared();
-    static void setShared(std::shared_ptr<Localizer> localizer);
+
+    // Installs a localizer as the program's for as long as it lives, then puts
+    // back the one before: a test that returns early leaves none behind that
+    // points at its gone defaults.
+    class Scope {
+    public:
+        explicit Scope(std::shared_ptr<Localizer> localizer);
+        ~Scope();
+        Scope(const Scope&) = delete;
+        Scope& operator=(const Scope&) = delete;
+
+    private:
+        std::shared_ptr<Localizer> m_previous;
+    };
 
     // The German text in the current language (the text itself when untranslated).
     static QString t(const QString& german) { return shared().translate(german); }

@@ -13,7 +13,6 @@
 #include "Settings/SettingsManager.h"
 #include "Storage/ClipboardHistoryStore.h"
 #include "Storage/ScreenshotHistoryStore.h"
-#include "Storage/Storage.h"
 #include "Ui/AppImages.h"
 #include "Ui/HoverRowButton.h"
 #include "Ui/IconRegistry.h"
@@ -302,7 +301,7 @@ QWidget* MenuBarContentView::buildRecent(QWidget* parent)
     m_folderButton->setAccessibleName(m_folderButton->toolTip());
     m_folderButton->setStyleSheet(QStringLiteral("QToolButton { border: none; background: transparent; padding: 0; }"));
     connect(m_folderButton, &QToolButton::clicked, this,
-            [this] { m_workspace.openFolder(Storage::screenshotsDirectory()); });
+            [this] { m_workspace.openFolder(m_screenshotStore.picturesFolder()); });
     titleRow->addWidget(m_folderButton);
     column->addLayout(titleRow);
 

@@ -103,14 +103,15 @@ void ScreenshotPreviewRow::copyImage()
 
 void ScreenshotPreviewRow::toggleFavorite() { m_store.toggleFavorite(m_item); }
 
-void ScreenshotPreviewRow::revealInFileManager() { reveal(m_workspace, m_item, m_actions); }
+void ScreenshotPreviewRow::revealInFileManager() { reveal(m_workspace, m_store, m_item, m_actions); }
 
-void ScreenshotPreviewRow::reveal(Workspace& workspace, const ScreenshotItem& item, const MenuBarActions& actions)
+void ScreenshotPreviewRow::reveal(Workspace& workspace, const ScreenshotHistoryStore& store, const ScreenshotItem& item,
+                                  const MenuBarActions& actions)
 {
     if (!Storage::isPlainFileName(item.fileName))
         return;
     // The answer may come after the tile is gone: it holds its own copy of the hook.
-    workspace.revealFile(Storage::screenshotsDirectory() + QLatin1Char('/') + item.fileName,
+    workspace.revealFile(store.picturesFolder() + QLatin1Char('/') + item.fileName,
                          [notify = actions.notify](bool shown) {
                              if (!shown && notify)
                                  notify(Localizer::t(QStringLiteral("Der Dateimanager konnte nicht geöffnet werden.")));
@@ -147,7 +148,7 @@ QMenu* ScreenshotPreviewRow::makeContextMenu()
         item.isFavorite ? QStringLiteral("star.slash") : QStringLiteral("star"),
         [store, item] { store->toggleFavorite(item); });
     add(Localizer::t(QStringLiteral("Im Dateimanager zeigen")), QStringLiteral("folder"),
-        [workspace, item, actions] { reveal(*workspace, item, actions); });
+        [workspace, store, item, actions] { reveal(*workspace, *store, item, actions); });
     menu->addSeparator();
     add(Localizer::t(QStringLiteral("Löschen")), QStringLiteral("trash"), [store, item] { store->remove(item); });
     return menu;

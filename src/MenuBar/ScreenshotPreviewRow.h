@@ -50,7 +50,8 @@ protected:
 private:
     void loadThumbnail();
     void configureMouseArea();
-    static void reveal(Workspace& workspace, const ScreenshotItem& item, const MenuBarActions& actions);
+    static void reveal(Workspace& workspace, const ScreenshotHistoryStore& store, const ScreenshotItem& item,
+                       const MenuBarActions& actions);
 
     ScreenshotItem m_item;
     const MenuBarActions& m_actions;

@@ -97,12 +97,11 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("Zentu.it"));
     NoDefaults defaults;
     const QString language = request->language;
-    Localizer::setShared(std::make_shared<Localizer>(defaults, [language] { return QStringList{language}; }));
+    const Localizer::Scope localizer(std::make_shared<Localizer>(defaults, [language] { return QStringList{language}; }));
 
     if (request->kind == Kind::document)
         renderDocument(channel, request->path);
     else
         QCoro::waitFor(capturePage(channel, request->url));
-    Localizer::setShared(nullptr);
     return 0;
 }

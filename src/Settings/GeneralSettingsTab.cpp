@@ -4,7 +4,6 @@
 #include "Platform/FolderChooser.h"
 #include "Settings/LanguagePicker.h"
 #include "Settings/SettingsManager.h"
-#include "Storage/Storage.h"
 #include "Ui/FormSection.h"
 #include "Ui/GroupedForm.h"
 #include "Ui/IconRegistry.h"
@@ -56,10 +55,11 @@ QLabel* bodyText(const QString& text)
 } // namespace
 
 GeneralSettingsTab::GeneralSettingsTab(SettingsManager& settings, UserDefaults& defaults, FolderChooser& folderChooser,
-                                       QWidget* parent)
+                                       AppFolders folders, QWidget* parent)
     : QWidget(parent)
     , m_settings(settings)
     , m_folderChooser(folderChooser)
+    , m_folders(std::move(folders))
 {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -168,7 +168,7 @@ void GeneralSettingsTab::refresh()
 {
     const QScopedValueRollback<bool> guard(m_refreshing, true);
     const AppSettings& s = m_settings.settings();
-    m_fullPath = Storage::exportDirectory(s);
+    m_fullPath = m_folders.exportDirectory(s);
     showPath();
     m_cursor->setChecked(s.showCursorInScreenshot);
     m_stamp->setChecked(s.stampTimestamp);
@@ -199,7 +199,7 @@ bool GeneralSettingsTab::eventFilter(QObject* watched, QEvent* e)
 
 void GeneralSettingsTab::chooseDirectory()
 {
-    const QString start = Storage::exportDirectory(m_settings.settings());
+    const QString start = m_folders.exportDirectory(m_settings.settings());
     const std::optional<QString> chosen
         = m_folderChooser.chooseFolder(window(), Localizer::t(QStringLiteral("Speicherort für Screenshots")), start,
                                        Localizer::t(QStringLiteral("Auswählen")));

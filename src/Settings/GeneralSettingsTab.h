@@ -3,6 +3,8 @@
 // includes (pointer, date stamp, delay), what follows it (copy, editor, image
 // format) and start at login. Every change is written to the settings at once;
 // the controls follow the settings when they change elsewhere.
+#include "Storage/AppFolders.h"
+
 #include <QWidget>
 
 class FolderChooser;
@@ -18,8 +20,9 @@ class UserDefaults;
 class GeneralSettingsTab : public QWidget {
     Q_OBJECT
 public:
+    // folders: where the export folder is when none was chosen.
     GeneralSettingsTab(SettingsManager& settings, UserDefaults& defaults, FolderChooser& folderChooser,
-                       QWidget* parent = nullptr);
+                       AppFolders folders, QWidget* parent = nullptr);
 
     // The delay as the row shows it: "Sofort" (translated) for 0, else "N s".
     static QString delayText(int seconds);
@@ -52,6 +55,7 @@ private:
 
     SettingsManager& m_settings;
     FolderChooser& m_folderChooser;
+    const AppFolders m_folders;
     LanguagePicker* m_language;
     QLabel* m_path;
     QString m_fullPath;

@@ -5,6 +5,7 @@
 #include <functional>
 
 class Alerts;
+class AppFolders;
 class Beeper;
 class BundleInfo;
 class ClipboardHistoryStore;
@@ -23,6 +24,8 @@ struct SettingsContext {
     // Where the translation lookup keeps the language choice.
     UserDefaults* userDefaults = nullptr;
     FolderChooser* folderChooser = nullptr;
+    // Where the export folder is when none was chosen.
+    const AppFolders* folders = nullptr;
     Beeper* beeper = nullptr;
     ClipboardHistoryStore* clipboardStore = nullptr;
     ScreenshotHistoryStore* screenshotStore = nullptr;

@@ -78,7 +78,7 @@ SettingsIntroSplash* SettingsView::splash() const { return m_splash; }
 void SettingsView::installDefaultTabs(const SettingsContext& c)
 {
     m_factories.insert(SettingsTab::general, [c] {
-        return new GeneralSettingsTab(*c.settings, *c.userDefaults, *c.folderChooser);
+        return new GeneralSettingsTab(*c.settings, *c.userDefaults, *c.folderChooser, *c.folders);
     });
     m_factories.insert(SettingsTab::history, [c] {
         return new HistorySettingsTab(*c.settings, *c.clipboardStore, *c.screenshotStore, *c.alerts);

@@ -36,12 +36,14 @@ QString firstCharacters(const QString& text, int n)
 
 } // namespace
 
-ClipboardHistoryStore::ClipboardHistoryStore(SettingsManager& settings, ClipboardService& clipboard, QObject* parent)
+ClipboardHistoryStore::ClipboardHistoryStore(SettingsManager& settings, ClipboardService& clipboard, AppFolders folders,
+                                             QObject* parent)
     : QObject(parent)
     , m_settings(settings)
     , m_clipboard(clipboard)
+    , m_folders(std::move(folders))
 {
-    Storage::ensureDirectories();
+    m_folders.ensureDirectories();
     load();
 }
 
@@ -52,7 +54,7 @@ ClipboardHistoryStore::~ClipboardHistoryStore()
 
 QString ClipboardHistoryStore::historyFilePath() const
 {
-    return Storage::baseDirectory() + QStringLiteral("/clipboard.json");
+    return m_folders.baseDirectory() + QStringLiteral("/clipboard.json");
 }
 
 QString ClipboardHistoryStore::sha256Hex(const QByteArray& data)
@@ -94,7 +96,7 @@ QString ClipboardHistoryStore::imagePath(const ClipboardItem& item) const
         DebugLog::write(QStringLiteral("ClipboardHistory: unzulässiger Dateiname ignoriert: %1").arg(*item.imageFileName));
         return {};
     }
-    return Storage::clipboardImagesDirectory() + QLatin1Char('/') + *item.imageFileName;
+    return m_folders.clipboardImagesDirectory() + QLatin1Char('/') + *item.imageFileName;
 }
 
 void ClipboardHistoryStore::moveToFront(qsizetype index)
@@ -162,7 +164,7 @@ void ClipboardHistoryStore::add(const NewEntry& entry, const std::optional<QStri
         return;
     ClipboardItem item = entry.item;
     if (item.type == ClipboardItemType::image) {
-        Storage::ensureDirectories();
+        m_folders.ensureDirectories();
         const QString fileName = JsonDecoder::formatUuid(QUuid::createUuid()) + QStringLiteral(".png");
         item.imageFileName = fileName;
         m_pendingImages.insert(fileName, entry.image);
@@ -185,7 +187,7 @@ void ClipboardHistoryStore::addImage(const QImage& image, const std::optional<QS
 
 void ClipboardHistoryStore::writeImageLater(const QString& fileName, const QByteArray& png)
 {
-    const QString path = Storage::clipboardImagesDirectory() + QLatin1Char('/') + fileName;
+    const QString path = m_folders.clipboardImagesDirectory() + QLatin1Char('/') + fileName;
     m_writer.add([this, fileName, path, png, unwritten = m_unwritten] {
         const bool written = Storage::writeFileAtomically(path, png);
         if (written)

@@ -6,6 +6,7 @@
 // image before the record naming it), so a large history never holds up the
 // main thread.
 #include "Models/ClipboardItem.h"
+#include "Storage/AppFolders.h"
 #include "Storage/HistoryWriter.h"
 
 #include <QHash>
@@ -24,8 +25,9 @@ class ClipboardService;
 class ClipboardHistoryStore : public QObject {
     Q_OBJECT
 public:
-    // clipboard: where copyToPasteboard writes.
-    ClipboardHistoryStore(SettingsManager& settings, ClipboardService& clipboard, QObject* parent = nullptr);
+    // clipboard: where copyToPasteboard writes. Loads clipboard.json from the folders at once.
+    ClipboardHistoryStore(SettingsManager& settings, ClipboardService& clipboard, AppFolders folders,
+                          QObject* parent = nullptr);
     // Finishes every queued write.
     ~ClipboardHistoryStore() override;
 
@@ -85,6 +87,7 @@ private:
 
     SettingsManager& m_settings;
     ClipboardService& m_clipboard;
+    const AppFolders m_folders;
     QList<ClipboardItem> m_items;
     std::optional<QUuid> m_lastCopiedID;
     // Pictures not yet on disk, by file name.

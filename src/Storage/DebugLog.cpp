@@ -1,7 +1,5 @@
 #include "Storage/DebugLog.h"
 
-#include "Storage/Storage.h"
-
 #include <QFile>
 #include <QFileInfo>
 #include <QMutex>
@@ -14,27 +12,49 @@ bool stopped = false;
 QByteArray earlyEntries;
 bool keeping = false;
 constexpr qsizetype earlyLimit = 1 << 20;
+// The folders of the open log; none before the program opens it.
+const AppFolders* openFolders = nullptr;
+
+QString pathWhileLocked()
+{
+    return openFolders ? openFolders->baseDirectory() + QStringLiteral("/debug.log") : QString();
+}
 }
 
 namespace DebugLog {
 
+File::File(AppFolders folders)
+    : m_folders(std::move(folders))
+{
+    QMutexLocker lock(&logMutex);
+    m_previous = openFolders;
+    openFolders = &m_folders;
+}
+
+File::~File()
+{
+    QMutexLocker lock(&logMutex);
+    openFolders = m_previous;
+}
+
 QString filePath()
 {
-    return Storage::baseDirectory() + QStringLiteral("/debug.log");
+    QMutexLocker lock(&logMutex);
+    return pathWhileLocked();
 }
 
 void write(const QString& message)
 {
     QMutexLocker lock(&logMutex);
-    if (stopped)
+    if (stopped || !openFolders)
         return;
-    Storage::ensureDirectories();
+    openFolders->ensureDirectories();
     const QByteArray entry = QStringLiteral("[%1] %2\n")
                                  .arg(QTime::currentTime().toString(QStringLiteral("HH:mm:ss.zzz")), message)
                                  .toUtf8();
     if (keeping && earlyEntries.size() + entry.size() <= earlyLimit)
         earlyEntries += entry;
-    QFile file(filePath());
+    QFile file(pathWhileLocked());
     // Append only to an existing file; a missing one is created holding just this entry.
     if (file.exists() && file.open(QIODevice::WriteOnly | QIODevice::Append)) {
         file.write(entry);
@@ -54,9 +74,9 @@ void keepEntriesForLaunch()
 void restart()
 {
     QMutexLocker lock(&logMutex);
-    if (stopped)
+    if (stopped || !openFolders)
         return;
-    QFile file(filePath());
+    QFile file(pathWhileLocked());
     if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         file.write("=== Zentu Debug-Log ===\n");
     keeping = false;
@@ -65,8 +85,8 @@ void restart()
 void writeEarlierEntries()
 {
     QMutexLocker lock(&logMutex);
-    QFile file(filePath());
-    if (!stopped && !earlyEntries.isEmpty() && file.open(QIODevice::WriteOnly | QIODevice::Append))
+    QFile file(pathWhileLocked());
+    if (!stopped && openFolders && !earlyEntries.isEmpty() && file.open(QIODevice::WriteOnly | QIODevice::Append))
         file.write(earlyEntries);
     earlyEntries.clear();
 }

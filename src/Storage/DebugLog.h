@@ -1,9 +1,30 @@
 #pragma once
-// The diagnostic log: debug.log in the storage base folder, one line per
+// The diagnostic log: debug.log in the app's base folder, one line per
 // message: "[HH:mm:ss.SSS] message". Restarted at every launch.
+//
+// Every layer writes to it, platform code and worker threads included, so the
+// writing functions are free; where the file goes is given by the program: its
+// main opens the log in its app folders (DebugLog::File) before anything logs.
+#include "Storage/AppFolders.h"
+
 #include <QString>
 
 namespace DebugLog {
+
+// The open log, for as long as it lives (one per program; a later one takes
+// over until it ends). Entries written while no log is open are dropped.
+class File {
+public:
+    explicit File(AppFolders folders);
+    ~File();
+    File(const File&) = delete;
+    File& operator=(const File&) = delete;
+
+private:
+    const AppFolders m_folders;
+    const AppFolders* m_previous;
+};
+
 // Appends one entry; never fails visibly. Safe from any thread (frame grabs log
 // from workers).
 void write(const QString& message);
@@ -15,6 +36,7 @@ void keepEntriesForLaunch();
 void restart();
 // Appends the entries kept before the restart, once.
 void writeEarlierEntries();
+// Empty while no log is open.
 QString filePath();
 // Ends logging for the rest of the process: once the uninstaller has removed
 // the data folder, no later line may bring it back.

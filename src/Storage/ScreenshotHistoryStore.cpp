@@ -24,17 +24,12 @@ QString pathIn(const QString& folder, const QString& name)
     return folder + QLatin1Char('/') + name;
 }
 
-QString fullPath(const QString& name) { return pathIn(Storage::screenshotsDirectory(), name); }
-QString thumbPath(const std::optional<QString>& name)
-{
-    return name ? pathIn(Storage::thumbnailsDirectory(), *name) : QString();
-}
-
 } // namespace
 
-ScreenshotHistoryStore::ScreenshotHistoryStore(SettingsManager& settings, QObject* parent)
+ScreenshotHistoryStore::ScreenshotHistoryStore(SettingsManager& settings, AppFolders folders, QObject* parent)
     : QObject(parent)
     , m_settings(settings)
+    , m_folders(std::move(folders))
     , m_clock([] { return QDateTime::currentDateTime(); })
 {
     load();
@@ -48,7 +43,17 @@ ScreenshotHistoryStore::~ScreenshotHistoryStore()
 
 QString ScreenshotHistoryStore::historyFilePath() const
 {
-    return Storage::baseDirectory() + QStringLiteral("/screenshots.json");
+    return m_folders.baseDirectory() + QStringLiteral("/screenshots.json");
+}
+
+QString ScreenshotHistoryStore::fullPath(const QString& name) const
+{
+    return pathIn(m_folders.screenshotsDirectory(), name);
+}
+
+QString ScreenshotHistoryStore::thumbPath(const std::optional<QString>& name) const
+{
+    return name ? pathIn(m_folders.thumbnailsDirectory(), *name) : QString();
 }
 
 void ScreenshotHistoryStore::setClock(std::function<QDateTime()> clock)
@@ -65,12 +70,12 @@ void ScreenshotHistoryStore::waitForPendingWrites()
 void ScreenshotHistoryStore::load()
 {
     m_writer.waitUntilIdle();
-    Storage::ensureDirectories();
+    m_folders.ensureDirectories();
     const QString path = historyFilePath();
     Storage::makePrivate(path);
     bool skipped = false;
     // A record without its picture would show a tile whose Copy and Edit do nothing.
-    m_items = HistoryFile::read<ScreenshotItem>(path, logArea, [](const ScreenshotItem& item) {
+    m_items = HistoryFile::read<ScreenshotItem>(path, logArea, [this](const ScreenshotItem& item) {
         const QString full = fullPath(item.fileName);
         if (!full.isEmpty() && QFileInfo::exists(full))
             return true;
@@ -88,8 +93,8 @@ QString ScreenshotHistoryStore::uniqueStem(const QDateTime& date) const
     const auto taken = [this](const QString& stem) {
         const QString file = stem + QStringLiteral(".png");
         const QString thumb = stem + QStringLiteral("_thumb.png");
-        if (QFileInfo::exists(Storage::screenshotsDirectory() + QLatin1Char('/') + file)
-            || QFileInfo::exists(Storage::thumbnailsDirectory() + QLatin1Char('/') + thumb))
+        if (QFileInfo::exists(m_folders.screenshotsDirectory() + QLatin1Char('/') + file)
+            || QFileInfo::exists(m_folders.thumbnailsDirectory() + QLatin1Char('/') + thumb))
             return true;
         return std::any_of(m_items.begin(), m_items.end(), [&](const ScreenshotItem& i) {
             return i.fileName == file || i.thumbnailFileName == thumb;
@@ -104,7 +109,7 @@ QString ScreenshotHistoryStore::uniqueStem(const QDateTime& date) const
 ScreenshotItem ScreenshotHistoryStore::add(const QImage& image, CaptureKind kind,
                                            const QList<AnnotationObject>& annotations)
 {
-    Storage::ensureDirectories();
+    m_folders.ensureDirectories();
     ScreenshotItem item;
     item.id = QUuid::createUuid();
     const QString stem = uniqueStem(m_clock());
@@ -119,9 +124,9 @@ ScreenshotItem ScreenshotHistoryStore::add(const QImage& image, CaptureKind kind
     const QImage thumb = kind == CaptureKind::scrolling ? ImageOps::topThumbnail(image, 320, 96.0 / 70.0)
                                                         : ImageOps::thumbnail(image, 320);
     m_pendingThumbnails.insert(item.id, thumb);
-    writeThumbnailLater(item.id, thumb, Storage::thumbnailsDirectory() + QLatin1Char('/') + *item.thumbnailFileName);
+    writeThumbnailLater(item.id, thumb, m_folders.thumbnailsDirectory() + QLatin1Char('/') + *item.thumbnailFileName);
     m_pendingImageCache.insert(item.id, image);
-    writePictureLater(item.id, image, Storage::screenshotsDirectory() + QLatin1Char('/') + item.fileName);
+    writePictureLater(item.id, image, m_folders.screenshotsDirectory() + QLatin1Char('/') + item.fileName);
 
     item.createdAt = m_clock();
     m_items.prepend(item);
@@ -270,9 +275,9 @@ void ScreenshotHistoryStore::dropFilesLater(const ScreenshotItem& item, bool toT
     m_pendingThumbnails.remove(item.id);
     const QString full = fullPath(item.fileName);
     const QString thumb = thumbPath(item.thumbnailFileName);
-    m_writer.add([full, thumb, toTrash] {
+    m_writer.add([full, thumb, toTrash, folders = m_folders] {
         if (toTrash)
-            Storage::trashFile(full);
+            Storage::trashFile(folders.paths(), full);
         else
             Storage::deleteFile(full);
         Storage::deleteFile(thumb);

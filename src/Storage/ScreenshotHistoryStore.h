@@ -8,6 +8,7 @@
 #include "Models/AnnotationObject.h"
 #include "Models/CoreTypes.h"
 #include "Models/ScreenshotItem.h"
+#include "Storage/AppFolders.h"
 #include "Storage/HistoryWriter.h"
 
 #include <QDateTime>
@@ -26,8 +27,8 @@ class SettingsManager;
 class ScreenshotHistoryStore : public QObject {
     Q_OBJECT
 public:
-    // Loads screenshots.json at once.
-    explicit ScreenshotHistoryStore(SettingsManager& settings, QObject* parent = nullptr);
+    // Loads screenshots.json from the folders at once.
+    ScreenshotHistoryStore(SettingsManager& settings, AppFolders folders, QObject* parent = nullptr);
     // Finishes every queued write.
     ~ScreenshotHistoryStore() override;
 
@@ -57,6 +58,8 @@ public:
     HistoryWriter& writer() { return m_writer; }
 
     QString historyFilePath() const;
+    // The folder the full-size pictures are in.
+    QString picturesFolder() const { return m_folders.screenshotsDirectory(); }
 
 Q_SIGNALS:
     void itemsChanged();
@@ -73,8 +76,12 @@ private:
     // After the rewrite that dropped the record.
     void dropFilesLater(const ScreenshotItem& item, bool toTrash);
     QString uniqueStem(const QDateTime& date) const;
+    // Names from the history file are used only when they cannot point elsewhere.
+    QString fullPath(const QString& name) const;
+    QString thumbPath(const std::optional<QString>& name) const;
 
     SettingsManager& m_settings;
+    const AppFolders m_folders;
     QList<ScreenshotItem> m_items;
     QHash<QUuid, QImage> m_pendingImageCache;
     QHash<QUuid, QImage> m_pendingThumbnails;

@@ -1,6 +1,5 @@
 #include "Storage/Storage.h"
 
-#include "Models/AppSettings.h"
 #include "Platform/Paths.h"
 #include "Storage/JsonWriter.h"
 
@@ -8,34 +7,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
-#include <QMutex>
 #include <QSaveFile>
 #include <QTimeZone>
 
 namespace {
-
-QMutex pathsMutex;
-std::shared_ptr<Paths>& currentPaths()
-{
-    static std::shared_ptr<Paths> p;
-    return p;
-}
-
-QString applicationSupport()
-{
-    QString dir = Storage::paths().applicationSupportDirectory();
-    if (dir.isEmpty())
-        dir = Storage::paths().homeDirectory() + QStringLiteral("/.local/share");
-    return dir;
-}
-
-QString pictures()
-{
-    QString dir = Storage::paths().picturesDirectory();
-    if (dir.isEmpty())
-        dir = Storage::paths().homeDirectory() + QStringLiteral("/Pictures");
-    return dir;
-}
 
 // Sets the mode when it differs (the "user" bits only mirror the others).
 void restrictTo(const QString& path, QFileDevice::Permissions mode)
@@ -45,61 +20,9 @@ void restrictTo(const QString& path, QFileDevice::Permissions mode)
         QFile::setPermissions(path, mode);
 }
 
-void migrateLegacyFoldersIfNeeded()
-{
-    for (const QString& parent : {applicationSupport(), pictures()}) {
-        const QString oldPath = parent + QStringLiteral("/Zentu");
-        const QString newPath = parent + QStringLiteral("/Zentu.it");
-        if (QFileInfo::exists(oldPath) && !QFileInfo::exists(newPath))
-            QDir().rename(oldPath, newPath);
-    }
-}
-
 } // namespace
 
 namespace Storage {
-
-void setPaths(std::shared_ptr<Paths> p)
-{
-    QMutexLocker lock(&pathsMutex);
-    currentPaths() = std::move(p);
-}
-
-Paths& paths()
-{
-    QMutexLocker lock(&pathsMutex);
-    if (!currentPaths())
-        qFatal("Storage: no folder services installed");
-    return *currentPaths();
-}
-
-QString baseDirectory()
-{
-    return applicationSupport() + QStringLiteral("/Zentu.it");
-}
-
-QString screenshotsDirectory() { return baseDirectory() + QStringLiteral("/Screenshots"); }
-QString thumbnailsDirectory() { return baseDirectory() + QStringLiteral("/Thumbnails"); }
-QString clipboardImagesDirectory() { return baseDirectory() + QStringLiteral("/ClipboardImages"); }
-
-QString exportDirectory(const AppSettings& settings)
-{
-    if (settings.saveDirectoryPath && !settings.saveDirectoryPath->isEmpty())
-        return *settings.saveDirectoryPath;
-    return pictures() + QStringLiteral("/Zentu.it");
-}
-
-void ensureDirectories()
-{
-    migrateLegacyFoldersIfNeeded();
-    const QString base = baseDirectory();
-    // A folder made by an earlier version (or renamed from the legacy one)
-    // may be open to every local user: close it, not only new ones.
-    if (QFileInfo::exists(base) || QDir().mkpath(base))
-        restrictTo(base, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    for (const QString& dir : {screenshotsDirectory(), thumbnailsDirectory(), clipboardImagesDirectory()})
-        QDir().mkpath(dir);
-}
 
 void ensureDirectory(const QString& path)
 {
@@ -139,6 +62,11 @@ void makePrivate(const QString& path)
         restrictTo(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 }
 
+void makePrivateFolder(const QString& path)
+{
+    restrictTo(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+}
+
 void deleteFile(const QString& path)
 {
     if (path.isEmpty())
@@ -150,11 +78,11 @@ void deleteFile(const QString& path)
         QFile::remove(path);
 }
 
-void trashFile(const QString& path)
+void trashFile(Paths& paths, const QString& path)
 {
     if (path.isEmpty() || !QFileInfo(path).exists())
         return;
-    paths().moveToTrash(path);
+    paths.moveToTrash(path);
 }
 
 bool isPlainFileName(const QString& name)

@@ -1,31 +1,13 @@
 #pragma once
-// Where the app keeps its files and how it names and writes them. Every
-// location is computed anew on each call; nothing is cached.
+// How the app names and writes its files. Where they go: AppFolders.
 #include <QDateTime>
 #include <QJsonValue>
 #include <QString>
-#include <memory>
 
 class Paths;
-struct AppSettings;
 
 namespace Storage {
 
-// The folder services used by every call below; every program installs its
-// own at start (no default).
-void setPaths(std::shared_ptr<Paths> paths);
-Paths& paths();
-
-QString baseDirectory();           // <data home>/Zentu.it, not created here
-QString screenshotsDirectory();    // base/Screenshots
-QString thumbnailsDirectory();     // base/Thumbnails
-QString clipboardImagesDirectory(); // base/ClipboardImages
-QString exportDirectory(const AppSettings& settings);
-
-// Moves legacy folders, then creates base and its three subfolders. The base
-// folder holds clipboard texts and images, so it is private to the user (0700),
-// also when it existed before with another mode.
-void ensureDirectories();
 void ensureDirectory(const QString& path);
 
 QString screenshotStem(const QDateTime& date, bool withMillis);
@@ -38,9 +20,12 @@ bool writeJSON(const QJsonValue& value, const QString& path);
 bool writeFileAtomically(const QString& path, const QByteArray& data);
 // Restricts an existing file to its owner (0600).
 void makePrivate(const QString& path);
+// Restricts an existing folder to its owner (0700).
+void makePrivateFolder(const QString& path);
 
 void deleteFile(const QString& path); // empty path: nothing
-void trashFile(const QString& path);  // empty path or nothing there: nothing
+// To the user's Trash; empty path or nothing there: nothing.
+void trashFile(Paths& paths, const QString& path);
 
 // File names read from history files are joined to folders only when they are
 // plain names: not empty, no '/', no NUL, not "." or "..".

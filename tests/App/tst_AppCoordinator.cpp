@@ -51,7 +51,7 @@ class TestAppCoordinator : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void init() { QDir(Storage::baseDirectory()).removeRecursively(); }
+    void init() { QDir(testFolders().baseDirectory()).removeRecursively(); }
 
     void launchOverAnEarlierVersionsFolder_data()
     {
@@ -67,7 +67,7 @@ private Q_SLOTS:
     void launchOverAnEarlierVersionsFolder()
     {
         QFETCH(QString, folder);
-        const QString old = QFileInfo(Storage::baseDirectory()).path() + "/" + folder;
+        const QString old = QFileInfo(testFolders().baseDirectory()).path() + "/" + folder;
         QVERIFY(QDir().mkpath(old));
         QVERIFY(QFile::setPermissions(old, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
                                                | QFileDevice::ReadGroup | QFileDevice::ExeGroup
@@ -87,7 +87,7 @@ private Q_SLOTS:
         QCOMPARE(coordinator.clipboardStore().items().size(), 1);
         coordinator.clipboardStore().waitForPendingWrites();
 
-        const QString base = Storage::baseDirectory();
+        const QString base = testFolders().baseDirectory();
         QCOMPARE(QFile::permissions(base) & groupAndOthers, QFileDevice::Permissions());
         for (const QString& name : QDir(base).entryList({"*.json*"}, QDir::Files))
             QVERIFY2((QFile::permissions(base + "/" + name) & groupAndOthers) == QFileDevice::Permissions(), qPrintable(name));
@@ -118,8 +118,8 @@ private Q_SLOTS:
     void launchGoesOnWhenTheLogCannotBeWritten()
     {
         // A plain file where the storage folder should be: no folder, no log.
-        QDir().mkpath(QFileInfo(Storage::baseDirectory()).absolutePath());
-        QFile blocker(Storage::baseDirectory());
+        QDir().mkpath(QFileInfo(testFolders().baseDirectory()).absolutePath());
+        QFile blocker(testFolders().baseDirectory());
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         blocker.close();
         FakeCoordinatorServices services;
@@ -127,7 +127,7 @@ private Q_SLOTS:
         delegate.applicationDidFinishLaunching();
         QVERIFY(delegate.coordinator().clipboardMonitor().isRunning());
         QVERIFY(services.defaults.value(QStringLiteral("zentuInstallStamp")).isValid());
-        QFile::remove(Storage::baseDirectory());
+        QFile::remove(testFolders().baseDirectory());
     }
 
     void reinstallReenablesIntroCardsOncePerBuild()
@@ -259,7 +259,7 @@ private Q_SLOTS:
         FakeUserDefaults localizerDefaults;
         auto localizer = std::make_shared<Localizer>(localizerDefaults, [] { return QStringList{QStringLiteral("de")}; },
                                                      table.fileName());
-        Localizer::setShared(localizer);
+        const Localizer::Scope installed(localizer);
 
         FakeCoordinatorServices services;
         AppCoordinator coordinator(services);
@@ -274,7 +274,6 @@ private Q_SLOTS:
         QCOMPARE(coordinator.clipboardPanel()->windowTitle(), QStringLiteral("Clipboard history"));
         QCOMPARE(coordinator.editorWindows().front()->windowTitle(), QStringLiteral("Zentu.it Editor EN"));
         QCOMPARE(coordinator.onboardingWindow()->windowTitle(), QStringLiteral("Set up Zentu.it"));
-        Localizer::setShared(nullptr);
     }
 };
 

@@ -51,7 +51,7 @@ private Q_SLOTS:
             f.screenshotStore->add(PanelFixture::picture(400, 300, QColor(220, 20, 20)), CaptureKind::area);
             f.clipboardStore->addText(QStringLiteral("Text aus dem Verlauf"), std::nullopt);
         }
-        QCOMPARE(QProcess::execute(QStringLiteral("cp"), {"-a", Storage::baseDirectory(), m_app.dataFolder()}), 0);
+        QCOMPARE(QProcess::execute(QStringLiteral("cp"), {"-a", testFolders().baseDirectory(), m_app.dataFolder()}), 0);
         // A log from an earlier run is replaced.
         QVERIFY(plantFile(m_app.dataFolder() + QStringLiteral("/debug.log"), "[01:02:03.004] alter Eintrag\n"));
 

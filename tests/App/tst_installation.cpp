@@ -56,7 +56,7 @@ struct Rig {
 
 Uninstaller::Services fakeServices(FakeCoordinatorServices& s)
 {
-    return {s.alertsFake, s.loginItem, s.defaults, s.installationFake, s.launcherFake, Storage::paths()};
+    return {s.alertsFake, s.loginItem, s.defaults, s.installationFake, s.launcherFake, s.appFolders};
 }
 
 // Every file below the test's HOME and XDG folders.
@@ -211,7 +211,7 @@ private Q_SLOTS:
         SettingsFileUserDefaults defaults;
         defaults.setValue(QStringLiteral("zentu.settings.v1"), QByteArray("{}"));
         DebugLog::write(QStringLiteral("App gestartet"));
-        QVERIFY(plantFile(Storage::screenshotsDirectory() + QStringLiteral("/Zentu.it_Screenshot_1.png")));
+        QVERIFY(plantFile(testFolders().screenshotsDirectory() + QStringLiteral("/Zentu.it_Screenshot_1.png")));
         for (const QString& cache : installation.cacheDirectories())
             QVERIFY(plantFile(cache + QStringLiteral("/cache.bin")));
         const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
@@ -220,10 +220,9 @@ private Q_SLOTS:
         FakeAlerts alerts;
         FakeProcessLauncher launcher;
         launcher.path = download;
-        XdgPaths paths;
         bool stoppedFirst = false;
-        Uninstaller uninstaller({alerts, loginItem, defaults, installation, launcher, paths},
-                                [&] { stoppedFirst = QFileInfo::exists(Storage::baseDirectory()); });
+        Uninstaller uninstaller({alerts, loginItem, defaults, installation, launcher, testFolders()},
+                                [&] { stoppedFirst = QFileInfo::exists(testFolders().baseDirectory()); });
         QVERIFY(uninstaller.confirmAndRun());
 
         QCOMPARE(alerts.shown.first().defaultButton, 1); // "Abbrechen"
@@ -240,7 +239,7 @@ private Q_SLOTS:
 
         // Later log lines do not bring the data folder back.
         DebugLog::write(QStringLiteral("nach der Deinstallation"));
-        QVERIFY(!QFileInfo::exists(Storage::baseDirectory()));
+        QVERIFY(!QFileInfo::exists(testFolders().baseDirectory()));
     }
 
     void returnCancels()
@@ -311,7 +310,7 @@ private Q_SLOTS:
         services.alertsFake.shown.clear();
         coordinator.confirmAndUninstall();
         coordinator.screenshotStore().waitForPendingWrites();
-        QVERIFY(!QFileInfo::exists(Storage::baseDirectory()));
+        QVERIFY(!QFileInfo::exists(testFolders().baseDirectory()));
         QCOMPARE(services.alertsFake.shown.first().message, QStringLiteral("Zentu.it deinstallieren?"));
         QVERIFY(!coordinator.clipboardMonitor().isRunning());
         QVERIFY(!coordinator.updater().isStarted());

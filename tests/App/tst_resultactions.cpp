@@ -40,7 +40,7 @@ class tst_ResultActions : public QObject {
 private Q_SLOTS:
     void init()
     {
-        QDir(Storage::baseDirectory()).removeRecursively();
+        QDir(testFolders().baseDirectory()).removeRecursively();
         QGuiApplication::setDesktopFileName(QStringLiteral("com.quorel.zentu"));
         services = std::make_unique<FakeCoordinatorServices>();
         coordinator = std::make_unique<AppCoordinator>(*services);
@@ -92,7 +92,7 @@ private Q_SLOTS:
         FakeImageFileDialogs& dialogs = services->fileDialogs;
         QSignalSpy saved(&coordinator->resultActions(), &ResultActions::saved);
         QSignalSpy failed(&coordinator->resultActions(), &ResultActions::saveFailed);
-        const QString exportFolder = Storage::exportDirectory(coordinator->settings().settings());
+        const QString exportFolder = testFolders().exportDirectory(coordinator->settings().settings());
         QDir(exportFolder).removeRecursively();
 
         // Cancelled: nothing written, nothing said; the export folder was made for the dialog.

@@ -1,40 +1,50 @@
+#include "Platform/Paths.h"
 #include "Storage/DebugLog.h"
-#include "Storage/Storage.h"
+#include "support/DebugLogMessages.h"
 #include "support/IsolatedEnvironment.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
-#include <QFile>
 #include <QRegularExpression>
 
 namespace {
-QByteArray logText()
-{
-    QFile f(DebugLog::filePath());
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 const QString stamp = QStringLiteral(R"(\[\d\d:\d\d:\d\d\.\d\d\d\] )");
+
+// Folders below one other data folder.
+struct OtherPaths final : Paths {
+    explicit OtherPaths(QString dir) : dir(std::move(dir)) {}
+    QString homeDirectory() const override { return dir; }
+    QString applicationSupportDirectory() const override { return dir; }
+    QString picturesDirectory() const override { return dir; }
+    QString temporaryDirectory() const override { return dir; }
+    bool moveToTrash(const QString&) override { return false; }
+    QString dir;
+};
 }
 
 class TestDebugLog : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void init() { QDir(Storage::baseDirectory()).removeRecursively(); }
+    void init() { QDir(testFolders().baseDirectory()).removeRecursively(); }
 
-    void firstEntryCreatesFileWithoutHeader()
+    void appendsAndRecreatesTheFolder()
     {
         DebugLog::write("CAPTURE eins");
-        QVERIFY(QRegularExpression("^" + stamp + "CAPTURE eins\n$").match(QString::fromUtf8(logText())).hasMatch());
+        QVERIFY(QRegularExpression("^" + stamp + "CAPTURE eins\n$").match(debugLogText()).hasMatch());
+        QVERIFY(plantFile(DebugLog::filePath(), "ohne Zeilenende"));
+        DebugLog::write("x");
+        QVERIFY(debugLogText().startsWith("ohne Zeilenende["));
+        QDir(testFolders().baseDirectory()).removeRecursively();
+        DebugLog::write("Ü");
+        QVERIFY(QFile::exists(testFolders().screenshotsDirectory()));
+        QVERIFY(debugLogText().endsWith("] Ü\n"));
     }
 
     void restartThenAppend()
     {
         // What an earlier run left goes; what this run logged while the
         // launch kept entries comes back once, where the launch asks for it.
-        Storage::ensureDirectories();
-        QFile old(DebugLog::filePath());
-        QVERIFY(old.open(QIODevice::WriteOnly));
-        old.write("[10:00:00.000] voriger Lauf\n");
-        old.close();
+        QVERIFY(plantFile(DebugLog::filePath(), "[10:00:00.000] voriger Lauf\n"));
         DebugLog::write("nicht behalten");
         DebugLog::keepEntriesForLaunch();
         DebugLog::write("vor dem Neustart");
@@ -44,33 +54,28 @@ private Q_SLOTS:
         DebugLog::write("");
         DebugLog::write("zwei\nZeilen");
         DebugLog::writeEarlierEntries();
-        const QString text = QString::fromUtf8(logText());
+        const QString text = debugLogText();
         QVERIFY2(QRegularExpression("^=== Zentu Debug-Log ===\n" + stamp + "App gestartet\n" + stamp
                                     + "vor dem Neustart\n" + stamp + "\n" + stamp + "zwei\nZeilen\n$")
                      .match(text)
                      .hasMatch(),
                  qPrintable(text));
-        QVERIFY(!text.contains("voriger Lauf"));
     }
 
-    void appendsAfterLastByte()
+    void aLaterLogWritesUntilItEnds()
     {
-        Storage::ensureDirectories();
-        QFile f(DebugLog::filePath());
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("ohne Zeilenende");
-        f.close();
-        DebugLog::write("x");
-        QVERIFY(logText().startsWith("ohne Zeilenende["));
-    }
-
-    void recreatesRemovedFolders()
-    {
-        DebugLog::write("a");
-        QDir(Storage::baseDirectory()).removeRecursively();
-        DebugLog::write("Ü");
-        QVERIFY(QFile::exists(Storage::screenshotsDirectory()));
-        QVERIFY(logText().endsWith("] \xC3\x9C\n"));
+        const QString own = DebugLog::filePath();
+        QTemporaryDir other;
+        {
+            DebugLog::File later(AppFolders(std::make_shared<OtherPaths>(other.path())));
+            DebugLog::write("anderswo");
+            QCOMPARE(DebugLog::filePath(), other.path() + "/Zentu.it/debug.log");
+        }
+        // Back to the program's own; nothing points at the ended one.
+        DebugLog::write("wieder hier");
+        QCOMPARE(DebugLog::filePath(), own);
+        QCOMPARE(debugLogMessages(), QStringList{"wieder hier"});
+        QVERIFY(fileContents(other.path() + "/Zentu.it/debug.log").endsWith("] anderswo\n"));
     }
 };
 

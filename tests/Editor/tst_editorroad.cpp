@@ -28,7 +28,7 @@ QImage noisy(int w, int h)
 
 QJsonObject storedRecord()
 {
-    QFile f(Storage::baseDirectory() + QStringLiteral("/screenshots.json"));
+    QFile f(testFolders().baseDirectory() + QStringLiteral("/screenshots.json"));
     return f.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(f.readAll()).array().at(0).toObject() : QJsonObject();
 }
 
@@ -67,8 +67,8 @@ class tst_EditorRoad : public QObject {
 private Q_SLOTS:
     void init()
     {
-        QDir(Storage::baseDirectory()).removeRecursively();
-        Storage::ensureDirectories();
+        QDir(testFolders().baseDirectory()).removeRecursively();
+        testFolders().ensureDirectories();
     }
 
     void aReplacedPictureWinsOverTheCapturesPendingWrite()
@@ -87,14 +87,14 @@ private Q_SLOTS:
 
         app.store().waitForPendingWrites();
         QCoreApplication::processEvents(); // the write's completion, had it not been cancelled
-        const QString path = Storage::screenshotsDirectory() + "/" + item.fileName;
+        const QString path = testFolders().screenshotsDirectory() + "/" + item.fileName;
         QCOMPARE(QImage(path).convertToFormat(QImage::Format_RGB32), cut);
         QCOMPARE(app.store().image(item).convertToFormat(QImage::Format_RGB32), cut);
         const QJsonObject record = storedRecord();
         QCOMPARE(record.value("width").toInt(), 101);
         QCOMPARE(record.value("height").toInt(), 51);
         QCOMPARE(record.value("annotations").toArray().size(), 1);
-        const QImage thumb(Storage::thumbnailsDirectory() + "/" + *item.thumbnailFileName);
+        const QImage thumb(testFolders().thumbnailsDirectory() + "/" + *item.thumbnailFileName);
         QVERIFY(!thumb.isNull() && std::abs(thumb.width() * 51 - thumb.height() * 101) <= 101);
     }
 

@@ -12,6 +12,7 @@
 #include "fakes/FakeScreenSource.h"
 #include "fakes/FakeUserDefaults.h"
 #include "fakes/FakeWorkspace.h"
+#include "support/IsolatedEnvironment.h"
 
 #include <QImage>
 #include <memory>
@@ -43,8 +44,8 @@ struct PanelFixture {
             s.maxClipboardItems = 0;
             s.maxScreenshotItems = 0;
         });
-        clipboardStore = std::make_unique<ClipboardHistoryStore>(settings, clipboard);
-        screenshotStore = std::make_unique<ScreenshotHistoryStore>(settings);
+        clipboardStore = std::make_unique<ClipboardHistoryStore>(settings, clipboard, testFolders());
+        screenshotStore = std::make_unique<ScreenshotHistoryStore>(settings, testFolders());
         // The folders live as long as the test process: start every case empty.
         clipboardStore->clearAll(false);
         screenshotStore->clearAll(false);

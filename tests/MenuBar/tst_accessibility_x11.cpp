@@ -262,17 +262,6 @@ private Q_SLOTS:
                  qPrintable(QStringLiteral("%1 of %2 pixels of the tooltip in the capture").arg(same).arg(there.width() * there.height())));
         QVERIFY(!tooltip().isValid());
     }
-
-    void quitIsPressedByName()
-    {
-        openPanel();
-        Node quit;
-        QTRY_VERIFY_WITH_TIMEOUT(bool(quit = find(window(QStringLiteral("Zentu.it")), QStringLiteral("Beenden"), buttons)), 15000);
-        QVERIFY(press(quit));
-        QVERIFY(m_app.waitForFinished(10000));
-        QCOMPARE(m_app.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(m_app.exitCode(), 0);
-    }
 };
 
 ZENTU_TEST_MAIN(TestAccessibilityX11)

@@ -1,184 +1,337 @@
+// The tray panel's content over real stores: sections that follow the
+// histories and the permission, cards that close the panel before capturing,
+// hotkey hints that follow the settings and fit their card, a rebuild in a new
+// language; its screenshot tiles (a click or a screen reader's press opens the
+// editor, the context menu, Delete only on the hovered tile of the shown,
+// focused panel); and a name and role for every control a screen reader meets.
 #include "Localization/Localizer.h"
 #include "MenuBar/CaptureButton.h"
+#include "MenuBar/CaptureIntroConfig.h"
+#include "MenuBar/CaptureIntroView.h"
 #include "MenuBar/ClipboardHistoryView.h"
 #include "MenuBar/MenuBarContentView.h"
-#include "MenuBar/ModeSwapCaptureButton.h"
 #include "MenuBar/ScreenshotPreviewRow.h"
 #include "MenuBar/SectionHeader.h"
+#include "MenuBar/TileHoverModel.h"
+#include "MenuBar/TileHoverSync.h"
+#include "MenuBar/TileMouseArea.h"
 #include "PanelFixture.h"
-#include "Storage/Storage.h"
 #include "Ui/HoverRowButton.h"
+#include "Ui/Theme.h"
 #include "fakes/FakeMenuBarActions.h"
 #include "support/IsolatedEnvironment.h"
 
+#include <QAbstractButton>
+#include <QAccessible>
+#include <QFile>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QToolButton>
 
-class TestMenuBarPanel : public QObject {
-    Q_OBJECT
-
-    static QStringList sectionTitles(QWidget* panel)
+namespace {
+struct Panel {
+    PanelFixture f;
+    FakeMenuBarActions rec;
+    std::unique_ptr<MenuBarContentView> view;
+    explicit Panel(QWidget* host = nullptr)
+        : view(std::make_unique<MenuBarContentView>(f.settings, *f.clipboardStore, *f.screenshotStore, &f.permissions,
+                                                    f.workspace, rec.actions(), nullptr, host))
+    {
+    }
+    QStringList sectionTitles() const
     {
         QStringList titles;
-        for (SectionHeader* h : panel->findChildren<SectionHeader*>())
-            if (h->isVisibleTo(panel))
+        for (SectionHeader* h : view->findChildren<SectionHeader*>())
+            if (h->isVisibleTo(view.get()))
                 titles << h->text();
         return titles;
     }
+};
+// Controls a user can act on: buttons of every kind, text fields, and the
+// widgets that stand in for buttons (the tiles' mouse layer).
+bool isInteractive(const QWidget* w)
+{
+    return qobject_cast<const QAbstractButton*>(w) || qobject_cast<const QLineEdit*>(w)
+        || w->inherits("TileMouseArea");
+}
 
+// "Class: problem" for every interactive control below root that a screen
+// reader could not name, or that has no role a reader acts on.
+QStringList unnamed(QWidget* root)
+{
+    static const QList<QAccessible::Role> roles{QAccessible::Button, QAccessible::RadioButton, QAccessible::CheckBox,
+                                                QAccessible::EditableText};
+    QStringList out;
+    for (QWidget* w : root->findChildren<QWidget*>()) {
+        if (!isInteractive(w))
+            continue;
+        QAccessibleInterface* acc = QAccessible::queryAccessibleInterface(w);
+        const QString what = QString::fromLatin1(w->metaObject()->className());
+        if (!acc)
+            out << what + ": no interface";
+        else if (acc->text(QAccessible::Name).trimmed().isEmpty())
+            out << what + ": no name";
+        else if (!roles.contains(acc->role()))
+            out << what + ": role " + QString::number(acc->role());
+    }
+    return out;
+}
+
+void trigger(QMenu* menu, const QString& title)
+{
+    for (QAction* a : menu->actions())
+        if (a->text() == title)
+            return a->trigger();
+    QFAIL(qPrintable(title));
+}
+
+void pointAt(QWidget* w)
+{
+    QCursor::setPos(w->mapToGlobal(w->rect().center()));
+    TileHoverSync::shared().tick();
+}
+
+} // namespace
+
+class TestMenuBarPanel : public QObject {
+    Q_OBJECT
 private Q_SLOTS:
-    void layoutFollowsTheStores()
+    void sectionsFollowTheStoresAndThePermission()
     {
-        PanelFixture f;
-        FakeMenuBarActions rec;
-        MenuBarContentView panel(f.settings, *f.clipboardStore, *f.screenshotStore, &f.permissions, f.workspace, rec.actions());
+        Panel p;
+        MenuBarContentView& panel = *p.view;
+        // Refused while the panel was closed, granted again by the time it
+        // opens: read again on every appearance.
+        p.f.denyScreenRecording();
+        QTRY_VERIFY(p.f.screens.contentRequests > 0);
+        p.f.capturePermissions.preflight = true;
+        const int reads = p.f.capturePermissions.preflightCalls;
         panel.show();
-        QCOMPARE(panel.width(), 340);
-        // Screen recording permitted: no banner, the cards come first.
+        panel.hide();
+        panel.show();
+        QCOMPARE(p.f.capturePermissions.preflightCalls, reads + 2);
         QVERIFY(!panel.permissionBanner()->isVisible());
-        QVERIFY(panel.captureActions()->isVisible());
-        // Empty histories: no recent section at all, the clipboard still titled.
         QVERIFY(!panel.recentScreenshots()->isVisible());
-        QCOMPARE(sectionTitles(&panel), QStringList{QStringLiteral("ZWISCHENABLAGE")});
-        QVERIFY(panel.allButton()->isVisible());
-        QCOMPARE(panel.clipboardList()->height(), 70);
-        QVERIFY(panel.clipboardList()->isEmptyStateShown());
-        QVERIFY(!panel.clipboardList()->isSearchBlockShown());
+        QCOMPARE(p.sectionTitles(), QStringList{QStringLiteral("ZWISCHENABLAGE")});
 
-        f.denyScreenRecording();
+        // Refused: the banner comes before the cards.
+        p.f.denyScreenRecording();
         QVERIFY(panel.permissionBanner()->isVisible());
         QVERIFY(panel.permissionBanner()->y() < panel.captureActions()->y());
 
-        f.screenshotStore->add(PanelFixture::picture(40, 30, Qt::red), CaptureKind::area);
-        QVERIFY(panel.recentScreenshots()->isVisible());
-        QCOMPARE(panel.tiles().size(), 1);
-        QCOMPARE(sectionTitles(&panel), (QStringList{QStringLiteral("LETZTE SCREENSHOTS"), QStringLiteral("ZWISCHENABLAGE")}));
-
-        f.clipboardStore->addText(QStringLiteral("hallo"), std::nullopt);
-        QCOMPARE(panel.clipboardList()->height(), 240);
-        QCOMPARE(panel.clipboardList()->rows().size(), 1);
-        QCOMPARE(panel.width(), 340);
-        if (qEnvironmentVariableIsSet("ZENTU_SAVE_GRABS"))
-            panel.grab().save(QStringLiteral("/tmp/panel-headless.png"));
-    }
-
-    void showsTheTwelveNewestTiles()
-    {
-        PanelFixture f;
+        // The twelve newest screenshots, newest first.
         QDateTime t = QDateTime::currentDateTimeUtc();
-        f.screenshotStore->setClock([&t] { return t = t.addSecs(1); });
+        p.f.screenshotStore->setClock([&t] { return t = t.addSecs(1); });
         QList<ScreenshotItem> added;
         for (int i = 0; i < 13; ++i)
-            added << f.screenshotStore->add(PanelFixture::picture(20, 20, QColor(i * 10, 0, 0)), CaptureKind::fullScreen);
-        FakeMenuBarActions rec;
-        MenuBarContentView panel(f.settings, *f.clipboardStore, *f.screenshotStore, &f.permissions, f.workspace, rec.actions());
-        panel.show();
-        const auto tiles = panel.tiles();
-        QCOMPARE(tiles.size(), 12);
-        QCOMPARE(tiles.first()->item().id, added.last().id);
-        QCOMPARE(tiles.last()->item().id, added.at(1).id);
-        QCOMPARE(tiles.first()->size(), QSize(96, 70));
+            added << p.f.screenshotStore->add(PanelFixture::picture(20, 20, QColor(i * 10, 0, 0)), CaptureKind::area);
+        QCOMPARE(p.sectionTitles(), (QStringList{QStringLiteral("LETZTE SCREENSHOTS"), QStringLiteral("ZWISCHENABLAGE")}));
+        QCOMPARE(panel.tiles().size(), 12);
+        QCOMPARE(panel.tiles().first()->item().id, added.last().id);
         // Removing the newest brings the oldest into the strip.
-        f.screenshotStore->remove(added.last());
+        p.f.screenshotStore->remove(added.last());
         QCOMPARE(panel.tiles().size(), 12);
         QCOMPARE(panel.tiles().last()->item().id, added.first().id);
+
     }
 
     void cardsCloseThePanelBeforeTheCapture()
     {
-        PanelFixture f;
-        FakeMenuBarActions rec;
-        MenuBarContentView panel(f.settings, *f.clipboardStore, *f.screenshotStore, &f.permissions, f.workspace, rec.actions());
-        panel.setDismiss(rec.dismiss());
+        Panel p;
+        MenuBarContentView& panel = *p.view;
+        panel.setDismiss(p.rec.dismiss());
         panel.show();
-        rec.calls.clear();
-        const auto cards = panel.captureCards();
-        QCOMPARE(cards.size(), 3);
-        for (auto* card : cards)
+        p.rec.calls.clear();
+        for (auto* card : panel.captureCards())
             QTest::mouseClick(card, Qt::LeftButton);
-        QCOMPARE(rec.calls, (QStringList{"dismiss", "captureInteractive", "dismiss", "captureFullScreen", "dismiss",
-                                         "captureScrollingWindow"}));
+        QCOMPARE(p.rec.calls, (QStringList{"dismiss", "captureInteractive", "dismiss", "captureFullScreen", "dismiss",
+                                           "captureScrollingWindow"}));
         // The other buttons act without closing the panel.
-        rec.calls.clear();
+        p.rec.calls.clear();
         QTest::mouseClick(panel.settingsButton(), Qt::LeftButton);
         QTest::mouseClick(panel.quitButton(), Qt::LeftButton);
         QTest::mouseClick(panel.allButton(), Qt::LeftButton);
-        f.denyScreenRecording();
+        p.f.denyScreenRecording();
         QTest::mouseClick(panel.bannerButton(), Qt::LeftButton);
-        QCOMPARE(rec.calls, (QStringList{"openSettings", "quit", "showClipboardHistory"}));
-        QCOMPARE(f.capturePermissions.openedURLs.size(), 1);
-        QVERIFY(panel.isVisible());
-        f.screenshotStore->add(PanelFixture::picture(20, 20, Qt::blue), CaptureKind::area);
+        QCOMPARE(p.rec.calls, (QStringList{"openSettings", "quit", "showClipboardHistory"}));
+        QCOMPARE(p.f.capturePermissions.openedURLs.size(), 1);
+        p.f.screenshotStore->add(PanelFixture::picture(20, 20, Qt::blue), CaptureKind::area);
         QTest::mouseClick(panel.folderButton(), Qt::LeftButton);
-        QCOMPARE(f.workspace.openedFolders, QStringList{Storage::screenshotsDirectory()});
-    }
+        QCOMPARE(p.f.workspace.openedFolders, QStringList{testFolders().screenshotsDirectory()});
+        QVERIFY(panel.isVisible());
 
-    void defaultDismissHidesTheWindow()
-    {
-        PanelFixture f;
-        FakeMenuBarActions rec;
+        // Without a dismiss hook a card hides the window the panel lives in.
         QWidget popup;
-        auto* panel = new MenuBarContentView(f.settings, *f.clipboardStore, *f.screenshotStore, &f.permissions, f.workspace,
-                                             rec.actions(), nullptr, &popup);
+        Panel hosted(&popup);
         popup.show();
-        QTest::mouseClick(panel->captureCards().at(1), Qt::LeftButton);
+        QTest::mouseClick(hosted.view->captureCards().at(1), Qt::LeftButton);
         QVERIFY(!popup.isVisible());
-        QCOMPARE(rec.calls.last(), QStringLiteral("captureFullScreen"));
+        QCOMPARE(hosted.rec.calls.last(), QStringLiteral("captureFullScreen"));
     }
 
-    void refreshesPermissionsOnEveryAppearance()
+    void hintsFollowTheHotkeysAndFitTheirCard()
     {
-        PanelFixture f;
-        FakeMenuBarActions rec;
-        MenuBarContentView panel(f.settings, *f.clipboardStore, *f.screenshotStore, &f.permissions, f.workspace, rec.actions());
-        // Refused while the panel was closed; granted again by the time it opens.
-        f.denyScreenRecording();
-        QTRY_VERIFY(f.screens.contentRequests > 0);
-        f.capturePermissions.preflight = true;
-        const int before = f.capturePermissions.preflightCalls;
-        panel.show();
-        QCOMPARE(f.capturePermissions.preflightCalls, before + 1);
-        QVERIFY(!panel.permissionBanner()->isVisible());
-        panel.hide();
-        panel.show();
-        QCOMPARE(f.capturePermissions.preflightCalls, before + 2);
-    }
-
-    void hintsFollowTheHotkeySettings()
-    {
-        PanelFixture f;
-        FakeMenuBarActions rec;
-        MenuBarContentView panel(f.settings, *f.clipboardStore, *f.screenshotStore, &f.permissions, f.workspace, rec.actions());
-        const auto cards = panel.captureCards();
-        QCOMPARE(cards.at(0)->hotkey(), f.settings.hotkey(HotkeyAction::captureArea).displayString());
+        Panel p;
+        p.view->show();
+        const auto cards = p.view->captureCards();
         QCOMPARE(cards.at(1)->hotkey(), QStringLiteral("Super+Shift+6"));
-        QCOMPARE(cards.at(2)->hotkey(), QStringLiteral("Super+Shift+7"));
-        f.settings.setHotkey(HotkeyCombo{0, HotkeyCombo::control | HotkeyCombo::option}, HotkeyAction::captureFullScreen);
-        QCOMPARE(cards.at(1)->hotkey(), QStringLiteral("Ctrl+Alt+A"));
+        p.f.settings.setHotkey(HotkeyCombo{0, HotkeyCombo::command | HotkeyCombo::control | HotkeyCombo::option | HotkeyCombo::shift},
+                               HotkeyAction::captureFullScreen);
+        QCOMPARE(cards.at(1)->hotkey(), QStringLiteral("Super+Ctrl+Alt+Shift+A"));
+        // The longest names still fit inside the card, in a smaller type.
+        QVERIFY(QRectF(cards.at(1)->rect()).adjusted(4, 0, -4, 0).contains(cards.at(1)->chipRect()));
+        QVERIFY(cards.at(1)->chipFont().pointSizeF() < Theme::roundedFont(HoverCardButton::chipFontPx).pointSizeF());
     }
 
     void languageChangeRebuildsThePanel()
     {
-        PanelFixture f;
-        FakeMenuBarActions rec;
-        MenuBarContentView panel(f.settings, *f.clipboardStore, *f.screenshotStore, &f.permissions, f.workspace, rec.actions());
+        Panel p;
+        MenuBarContentView& panel = *p.view;
         panel.show();
         QPointer<HoverCardButton> before = panel.captureCards().at(1);
         const QString markBefore = panel.wordMark()->text();
         QSignalSpy rebuilt(&panel, &MenuBarContentView::rebuilt);
         Localizer::shared().setLanguage(QStringLiteral("en"));
         QCOMPARE(rebuilt.count(), 1);
-        QVERIFY(panel.captureCards().at(1) != before.data());
-        auto* full = static_cast<CaptureButton*>(panel.captureCards().at(1));
-        QCOMPARE(full->title(), Localizer::t(QStringLiteral("Bildschirm")));
-        QCOMPARE(panel.settingsButton()->text(), Localizer::t(QStringLiteral("Einstellungen")));
-        QCOMPARE(sectionTitles(&panel), QStringList{Localizer::t(QStringLiteral("Zwischenablage")).toUpper()});
-        // The brand word mark is never translated.
-        QCOMPARE(panel.wordMark()->text(), markBefore);
-        QCOMPARE(panel.width(), 340);
+        QVERIFY(before.isNull() || panel.captureCards().at(1) != before.data());
+        QCOMPARE(static_cast<CaptureButton*>(panel.captureCards().at(1))->title(), QStringLiteral("Screen"));
+        QCOMPARE(panel.settingsButton()->text(), QStringLiteral("Settings"));
+        QCOMPARE(p.sectionTitles(), QStringList{QStringLiteral("CLIPBOARD")});
+        QCOMPARE(panel.wordMark()->text(), markBefore); // the brand is never translated
         Localizer::shared().setLanguage(QStringLiteral("de"));
+    }
+
+    void tileOpensTheEditorAndItsMenuActs()
+    {
+        PanelFixture f;
+        FakeMenuBarActions rec;
+        const MenuBarActions actions = rec.actions(); // the tiles keep a reference
+        ScreenshotItem item = f.screenshotStore->add(PanelFixture::picture(30, 30, Qt::red), CaptureKind::window);
+        ScreenshotPreviewRow tile(item, actions, *f.screenshotStore, f.workspace, TileHoverModel::shared(), {96, 70});
+        tile.show();
+        // A click, or a screen reader's press, opens the editor; a press released outside does nothing.
+        TileMouseArea* area = tile.mouseArea();
+        QTest::mouseClick(area, Qt::LeftButton, {}, QPoint(10, 10));
+        QTest::mousePress(area, Qt::LeftButton, {}, QPoint(10, 10));
+        QTest::mouseRelease(area, Qt::LeftButton, {}, QPoint(200, 10));
+        QAccessible::queryAccessibleInterface(area)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        QCOMPARE(rec.calls, (QStringList{"openEditor", "openEditor"}));
+        QCOMPARE(rec.editorItems.first().id, item.id);
+        QCOMPARE(rec.editorImages.first().pixelColor(5, 5), QColor(Qt::red));
+
+        std::unique_ptr<QMenu> menu(tile.makeContextMenu());
+        trigger(menu.get(), "Favorit");
+        QVERIFY(f.screenshotStore->items().first().isFavorite);
+        tile.setItem(f.screenshotStore->items().first());
+        menu.reset(tile.makeContextMenu());
+        trigger(menu.get(), "Favorit entfernen");
+        QVERIFY(!f.screenshotStore->items().first().isFavorite);
+        trigger(menu.get(), "Im Dateimanager zeigen");
+        QCOMPARE(f.workspace.revealedFiles, QStringList{testFolders().screenshotsDirectory() + QLatin1Char('/') + item.fileName});
+        QVERIFY(rec.notices.isEmpty());
+        // Neither a selecting file manager nor the folder: the user is told.
+        f.workspace.revealSucceeds = false;
+        trigger(menu.get(), "Im Dateimanager zeigen");
+        QCOMPARE(rec.notices, QStringList{QStringLiteral("Der Dateimanager konnte nicht geöffnet werden.")});
+        rec.calls.clear();
+        trigger(menu.get(), "Kopieren");
+        trigger(menu.get(), "Bearbeiten");
+        QCOMPARE(rec.calls, (QStringList{"copyScreenshotImage", "openEditor"}));
+        QCOMPARE(rec.copiedImages.first().size(), QSize(30, 30));
+
+        // Without a readable picture, copy and edit do nothing; the tile shows the kind.
+        f.screenshotStore->waitForPendingWrites();
+        QFile::remove(testFolders().screenshotsDirectory() + QLatin1Char('/') + item.fileName);
+        QFile::remove(testFolders().thumbnailsDirectory() + QLatin1Char('/') + *item.thumbnailFileName);
+        rec.calls.clear();
+        trigger(menu.get(), "Kopieren");
+        trigger(menu.get(), "Bearbeiten");
+        QVERIFY(rec.calls.isEmpty());
+        QVERIFY(!ScreenshotPreviewRow(item, actions, *f.screenshotStore, f.workspace, TileHoverModel::shared(), {96, 70})
+                     .showsThumbnail());
+        trigger(menu.get(), "Löschen");
+        QVERIFY(f.screenshotStore->items().isEmpty());
+    }
+
+    void deleteKeyActsOnlyInTheShownPanel()
+    {
+        PanelFixture f;
+        FakeMenuBarActions rec;
+        const ScreenshotItem older = f.screenshotStore->add(PanelFixture::picture(20, 20, Qt::red), CaptureKind::area);
+        const ScreenshotItem newer = f.screenshotStore->add(PanelFixture::picture(20, 20, Qt::green), CaptureKind::area);
+        MenuBarContentView panel(f.settings, *f.clipboardStore, *f.screenshotStore, &f.permissions, f.workspace, rec.actions());
+        panel.show();
+        panel.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&panel));
+
+        // Pointer elsewhere: Delete leaves the tiles alone.
+        QCursor::setPos(panel.mapToGlobal(QPoint(5, 5)));
+        TileHoverSync::shared().tick();
+        QTest::keyClick(&panel, Qt::Key_Delete);
+        QCOMPARE(f.screenshotStore->items().size(), 2);
+
+        // Pointer on the first tile: it alone lights up.
+        ScreenshotPreviewRow* first = panel.tiles().first();
+        pointAt(first);
+        QCOMPARE(TileHoverModel::shared().hoveredID(), newer.id);
+        QVERIFY(first->isHovered() && !panel.tiles().last()->isHovered());
+
+        // While a text field has focus the key belongs to the text.
+        QLineEdit* search = panel.clipboardList()->searchField();
+        search->setFocus();
+        QTest::keyClick(search, Qt::Key_Backspace);
+        QCOMPARE(f.screenshotStore->items().size(), 2);
+        search->clearFocus();
+
+        // Another window of the app has the keyboard: nothing happens to the tiles.
+        QWidget editor;
+        editor.show();
+        editor.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&editor));
+        TileHoverSync::shared().tick();
+        QTest::keyClick(&editor, Qt::Key_Delete);
+        QCOMPARE(f.screenshotStore->items().size(), 2);
+        editor.hide();
+
+        panel.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&panel));
+        pointAt(panel.tiles().first());
+        QTest::keyClick(&panel, Qt::Key_Backspace);
+        QCOMPARE(f.screenshotStore->items().size(), 1);
+        QCOMPARE(f.screenshotStore->items().first().id, older.id);
+
+        // Hidden panel: the poll and the key watch stop, nothing stays hovered.
+        pointAt(panel.tiles().first());
+        panel.hide();
+        QVERIFY(!TileHoverSync::shared().isPolling() && !TileHoverSync::shared().hasKeyMonitor());
+        QVERIFY(TileHoverModel::shared().hoveredID().isNull());
+        QTest::keyClick(&panel, Qt::Key_Delete);
+        QCOMPARE(f.screenshotStore->items().size(), 1);
+    }
+
+    void everyControlHasANameAndARole()
+    {
+        Panel p;
+        PanelFixture& f = p.f;
+        f.denyScreenRecording(); // the banner and its button too
+        f.screenshotStore->add(PanelFixture::picture(40, 30, Qt::red), CaptureKind::window);
+        f.clipboardStore->addText(QStringLiteral("Erster Eintrag"), std::nullopt);
+        f.clipboardStore->addImage(PanelFixture::picture(20, 10, Qt::blue), std::nullopt);
+        p.view->show();
+        QStringList problems = unnamed(p.view.get());
+
+        ClipboardHistoryView window(true, false, *f.clipboardStore);
+        window.setQuery(QStringLiteral("Eintrag")); // the clear button shows
+        problems << unnamed(&window);
+
+        for (const CaptureIntroConfig& config : {CaptureIntroConfig::screenshot(), CaptureIntroConfig::scroll()}) {
+            CaptureIntroView intro(config, QImage());
+            problems << unnamed(&intro);
+        }
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));
     }
 };
 

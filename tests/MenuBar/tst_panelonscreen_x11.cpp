@@ -192,23 +192,19 @@ private Q_SLOTS:
             m_x.click(m_icon.center());
             (void)QTest::qWaitFor([&] { return panel().isValid(); }, 3000);
         }
-        QTRY_VERIFY_WITH_TIMEOUT(panel().isValid(), 15000);
-        const QRect p = panel();
+        // Placed again whenever its content changes size: click once it holds still.
+        QRect p, last;
+        int same = 0;
+        QVERIFY(QTest::qWaitFor([&] {
+            p = panel();
+            same = p.isValid() && p == last ? same + 1 : 0;
+            last = p;
+            return same >= 10; // about a tenth of a second
+        }, 15000));
         m_x.click(QPoint(p.left() + 40, p.bottom() - 14)); // "Einstellungen", left in the footer
-
         QTRY_VERIFY_WITH_TIMEOUT(settingsWindow() != XCB_NONE, 15000);
-        const xcb_window_t w = settingsWindow();
-        m_settings = m_x.rootGeometry(w);
-        QCOMPARE(m_settings.size(), QSize(640, 850));
-        // Not resizable: the window manager is told one size only.
-        // WM_NORMAL_HINTS: flags, x, y, width, height, min size, max size, …
-        const QByteArray hints = m_x.property(w, XCB_ATOM_WM_NORMAL_HINTS, XCB_ATOM_WM_SIZE_HINTS);
-        QVERIFY(hints.size() >= 9 * 4);
-        const auto* field = reinterpret_cast<const quint32*>(hints.constData());
-        constexpr quint32 minSize = 1u << 4, maxSize = 1u << 5;
-        QCOMPARE(field[0] & (minSize | maxSize), minSize | maxSize);
-        QCOMPARE(QSize(int(field[5]), int(field[6])), QSize(640, 850));
-        QCOMPARE(QSize(int(field[7]), int(field[8])), QSize(640, 850));
+        m_settings = m_x.rootGeometry(settingsWindow());
+        QCOMPARE(m_settings.size(), QSize(640, 850)); // the places clicked below depend on it
     }
 
     void recordedHotkeyWorksAtOnce()
@@ -218,8 +214,6 @@ private Q_SLOTS:
         // at its first tab.
         const QPoint pillEdge = m_settings.topLeft() + QPoint(24, 32);
         QTRY_VERIFY_WITH_TIMEOUT(grabScreen(QRect(pillEdge, QSize(1, 1))).pixelColor(0, 0) == QColor(Qt::white), 15000);
-        if (qEnvironmentVariableIsSet("ZENTU_SAVE_GRABS"))
-            grabScreen(m_settings).save(QStringLiteral("/tmp/settings-general.png"));
 
         // "Hotkeys", the middle tab.
         m_x.click(m_settings.topLeft() + QPoint(320, 32));
@@ -228,8 +222,6 @@ private Q_SLOTS:
         QList<int> lines;
         const bool found = QTest::qWaitFor(
             [&] { return (lines = textLines(grabScreen(m_settings), left, right, 70, 400)).size() >= 4; }, 15000);
-        if (qEnvironmentVariableIsSet("ZENTU_SAVE_GRABS"))
-            grabScreen(m_settings).save(QStringLiteral("/tmp/settings-hotkeys.png"));
         QVERIFY(found);
         const QPoint fullScreen = m_settings.topLeft() + QPoint((left + right) / 2, lines.at(1));
         const QImage before = grabScreen(QRect(fullScreen - QPoint(70, 8), QSize(140, 16)));

@@ -25,11 +25,13 @@
 #include "fakes/FakeScreenSource.h"
 #include "fakes/FakeUserDefaults.h"
 #include "fakes/FakeWorkspace.h"
+#include "support/IsolatedEnvironment.h"
 
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QWidget>
 #include <memory>
+#include <optional>
 
 struct SettingsFixture {
     FakeUserDefaults defaults;
@@ -45,7 +47,9 @@ struct SettingsFixture {
     FakeOwnerAuthenticator authenticator;
     FakeWorkspace workspace;
     FakeBundleInfo bundle;
+    const AppFolders appFolders = testFolders();
     std::shared_ptr<Localizer> localizer;
+    std::optional<Localizer::Scope> installedLocalizer;
     std::unique_ptr<SettingsManager> settings;
     std::unique_ptr<HotkeyManager> hotkeys;
     std::unique_ptr<ClipboardHistoryStore> clipboardStore;
@@ -55,13 +59,13 @@ struct SettingsFixture {
     SettingsFixture()
     {
         localizer = std::make_shared<Localizer>(defaults, [] { return QStringList{QStringLiteral("de")}; });
-        Localizer::setShared(localizer);
+        installedLocalizer.emplace(localizer);
         defaults.setValue(SettingsManager::launchDefaultedKey, true);
         settings = std::make_unique<SettingsManager>(defaults, login, keyboard);
         hotkeys = std::make_unique<HotkeyManager>(backend, keyboard);
         hotkeys->registerAll(*settings);
-        clipboardStore = std::make_unique<ClipboardHistoryStore>(*settings, clipboard);
-        screenshotStore = std::make_unique<ScreenshotHistoryStore>(*settings);
+        clipboardStore = std::make_unique<ClipboardHistoryStore>(*settings, clipboard, testFolders());
+        screenshotStore = std::make_unique<ScreenshotHistoryStore>(*settings, testFolders());
         // The folders live as long as the test process: start every case empty.
         clipboardStore->clearAll(false);
         screenshotStore->clearAll(false);
@@ -70,7 +74,6 @@ struct SettingsFixture {
     ~SettingsFixture()
     {
         screenshotStore->waitForPendingWrites();
-        Localizer::setShared(nullptr);
     }
 
     SettingsContext context()
@@ -80,6 +83,7 @@ struct SettingsFixture {
         c.hotkeys = hotkeys.get();
         c.userDefaults = &defaults;
         c.folderChooser = &folders;
+        c.folders = &appFolders;
         c.beeper = &beeper;
         c.clipboardStore = clipboardStore.get();
         c.screenshotStore = screenshotStore.get();

@@ -1,22 +1,30 @@
 // The settings tabs and the first-run window on a real X server, in German
 // and in English: every text fits its control (nothing cut off) and shows up
-// in the window's pixels. Then the Privacy tab's switch asks for the account
-// password in a real window through PAM's "login" service; a wrong password,
-// typed through the X server, leaves the filter on.
+// in the window's pixels. The tab bar switches tabs (also for screen readers)
+// and a language change rebuilds the window, also from the General tab's own
+// picker; the first-run window shows its ready line, reports its height and
+// hands back on OK or Return. Then the Privacy tab's switch asks for the
+// account password in a real window through PAM's "login" service; a wrong
+// password, typed through the X server, leaves the filter on.
 #include "SettingsFixture.h"
 #include "Platform/Qt/PamOwnerAuthenticator.h"
 #include "Platform/Qt/PasswordDialog.h"
 #include "Platform/Qt/PasswordField.h"
+#include "Settings/GeneralSettingsTab.h"
+#include "Settings/LanguagePicker.h"
 #include "Settings/OnboardingView.h"
+#include "Settings/PermissionRow.h"
 #include "Settings/PrivacySettingsTab.h"
 #include "Settings/SettingsView.h"
 #include "Ui/HoverRowButton.h"
+#include "Ui/SegmentedControl.h"
 #include "Ui/ToggleSwitch.h"
 #include "support/IsolatedEnvironment.h"
 #include "support/ScreenDriver.h"
 #include "support/X11Probe.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QComboBox>
 #include <QLabel>
 #include <QProcess>
@@ -77,12 +85,6 @@ int inkOnScreen(const QWidget* w)
     return dark;
 }
 
-void saveGrab(QWidget* w, const QString& name)
-{
-    if (qEnvironmentVariableIsSet("ZENTU_SAVE_GRABS"))
-        w->grab().save(QStringLiteral("/tmp/%1.png").arg(name));
-}
-
 } // namespace
 
 class TestSettingsTabsX11 : public QObject {
@@ -97,10 +99,25 @@ private Q_SLOTS:
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
         QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 10000);
+        SegmentedControl* bar = view.tabBar();
+        QSignalSpy changed(&view, &SettingsView::tabChanged);
         for (const QString lang : {QStringLiteral("de"), QStringLiteral("en")}) {
-            f.localizer->setLanguage(lang);
-            for (const SettingsTab tab : allCases<SettingsTab>()) {
-                view.selectTab(tab);
+            if (lang != QLatin1String("de")) {
+                // From the General tab's own picker: the tab is rebuilt under it.
+                view.selectTab(SettingsTab::general);
+                QPointer<GeneralSettingsTab> general = qobject_cast<GeneralSettingsTab*>(view.tabView());
+                QVERIFY(general);
+                general->languagePicker()->choose(lang);
+                QVERIFY(general.isNull() || general != view.tabView());
+                bar = view.tabBar(); // made anew
+                QCOMPARE(bar->labels(), (QStringList{"General", "History", "Hotkeys", "Privacy", "About"}));
+            }
+            for (int i = 0; i < 5; ++i) {
+                // Switched by a click on the bar; the pill slides there.
+                const SettingsTab tab = allCases<SettingsTab>()[i];
+                QTest::mouseClick(bar, Qt::LeftButton, {}, bar->segmentRect(i).center().toPoint());
+                QCOMPARE(view.tab(), tab);
+                QTRY_COMPARE(bar->pillRect(), bar->segmentRect(i));
                 QWidget* shown = view.tabView();
                 QTRY_VERIFY(shown->isVisible() && onScreen(shown, &view));
                 const QString where = lang + QLatin1Char('-') + rawValue(tab);
@@ -108,9 +125,28 @@ private Q_SLOTS:
                 QVERIFY2(cut.isEmpty(), qPrintable(where + ": " + cut.join(QStringLiteral("; "))));
                 // Drawn by the X server: text in the tab's area.
                 QTRY_VERIFY2_WITH_TIMEOUT(inkOnScreen(shown) > 400, qPrintable(where), 10000);
-                saveGrab(&view, QStringLiteral("settings-%1").arg(where));
             }
         }
+        // The selected tab again changes nothing.
+        const qsizetype switches = changed.count();
+        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->segmentRect(4).center().toPoint());
+        QCOMPARE(changed.count(), switches);
+        // Screen readers see a tab list of the five names, the selected one marked.
+        QAccessibleInterface* acc = QAccessible::queryAccessibleInterface(bar);
+        QCOMPARE(acc->role(), QAccessible::PageTabList);
+        QCOMPARE(acc->childCount(), 5);
+        QCOMPARE(acc->child(4)->role(), QAccessible::PageTab);
+        QCOMPARE(acc->child(4)->text(QAccessible::Name), QStringLiteral("About"));
+        QVERIFY(acc->child(4)->state().selected);
+
+        // A name too long for its fifth of the bar is drawn smaller, not cut
+        // early; the selected tab survives the change.
+        f.localizer->setLanguage(QStringLiteral("ru"));
+        bar = view.tabBar();
+        QVERIFY(bar->labelScale(3) < 1.0 && bar->labelScale(3) >= 0.6);
+        QCOMPARE(bar->labelScale(0), 1.0);
+        QCOMPARE(view.tab(), SettingsTab::about);
+        QCOMPARE(bar->currentIndex(), 4);
     }
 
     void firstRunWindowFitsItsTextsInGermanAndEnglish()
@@ -119,20 +155,44 @@ private Q_SLOTS:
         f.capturePermissions.trusted = false;
         f.permissions->refresh();
         QList<double> heights;
-        OnboardingView view(*f.permissions, [] {}, [&](double h) { heights << h; });
+        int closes = 0;
+        OnboardingView view(*f.permissions, [&] { ++closes; }, [&](double h) { heights << h; });
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QVERIFY(view.accessibilityCard()->activateButton()->isVisible() && !view.readyRow()->isVisible());
+        // The first measurement: the whole content.
+        QTRY_COMPARE(heights.size(), 1);
+        QCOMPARE(heights.first(), double(view.measuredHeight()));
         for (const QString lang : {QStringLiteral("de"), QStringLiteral("en")}) {
             f.localizer->setLanguage(lang);
-            QTRY_VERIFY(!heights.isEmpty());
+            QTRY_COMPARE(double(view.measuredHeight()), heights.last());
             view.resize(460, view.measuredHeight());
             QTRY_COMPARE(view.height(), view.measuredHeight());
             const QStringList cut = clipped(&view);
             QVERIFY2(cut.isEmpty(), qPrintable(lang + ": " + cut.join(QStringLiteral("; "))));
             QTRY_VERIFY_WITH_TIMEOUT(inkOnScreen(&view) > 1000, 10000);
-            // The missing permission's card shows its orange sign on screen.
-            saveGrab(&view, QStringLiteral("onboarding-") + lang);
         }
+
+        // Both granted: the ready line makes it taller.
+        const double before = heights.last();
+        f.capturePermissions.trusted = true;
+        f.permissions->refresh();
+        QVERIFY(view.accessibilityCard()->isGranted() && view.readyRow()->isVisible() && view.restartNote()->isVisible());
+        QTRY_VERIFY(heights.last() > before);
+        // Reported only above 200, and only on a change.
+        heights.clear();
+        for (double h : {200.0, 200.5, 200.5, std::numeric_limits<double>::quiet_NaN()})
+            view.reportHeight(h);
+        QCOMPARE(heights, QList<double>{200.5});
+
+        // OK, or Return wherever the focus is (also on a card's button), hands back.
+        view.okButton()->click();
+        f.capturePermissions.trusted = false;
+        f.permissions->refresh();
+        view.accessibilityCard()->activateButton()->setFocus();
+        QTest::keyClick(view.accessibilityCard()->activateButton(), Qt::Key_Return);
+        QCOMPARE(closes, 2);
+        QCOMPARE(f.capturePermissions.prompts, 0);
     }
 
     void wrongPasswordTypedOnTheKeyboardLeavesTheFilterOn()
@@ -160,7 +220,6 @@ private Q_SLOTS:
         QCOMPARE(dialog->reasonLabel()->text(), QStringLiteral("Schutz für sensible Inhalte deaktivieren"));
         QVERIFY(xdotool({"type", "--delay", "20", "kein-richtiges-Passwort"}));
         QTRY_COMPARE_WITH_TIMEOUT(dialog->field()->characterCount(), 23, 10000);
-        saveGrab(dialog, QStringLiteral("password-window"));
         QVERIFY(xdotool({"key", "Return"}));
         QTRY_VERIFY_WITH_TIMEOUT(!login.isBusy(), 20000);
         QVERIFY(toggle->isChecked());

@@ -21,7 +21,6 @@
 #include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QRegularExpression>
 #include <QSignalSpy>
 
 namespace {
@@ -33,9 +32,9 @@ struct ScreenshotStore {
     using Store = ScreenshotHistoryStore;
     using Item = ScreenshotItem;
     static constexpr const char* fileName = "screenshots.json";
-    static std::unique_ptr<Store> make(SettingsManager& s, FakeClipboardService&) { return std::make_unique<Store>(s); }
+    static std::unique_ptr<Store> make(SettingsManager& s, FakeClipboardService&) { return std::make_unique<Store>(s, testFolders()); }
     static void add(Store& store, QColor c) { store.add(filledImage(10, 10, c), CaptureKind::area, {}); }
-    static QString pictureDir() { return Storage::screenshotsDirectory(); }
+    static QString pictureDir() { return testFolders().screenshotsDirectory(); }
     static QString picture(const Item& i) { return i.fileName; }
     static void setLimit(SettingsManager& s, qint64 n) { s.update([n](AppSettings& a) { a.maxScreenshotItems = n; }); }
     // A record of a picture named `file`; `kind` "video" stands for a newer version's.
@@ -52,9 +51,9 @@ struct ClipboardStore {
     using Store = ClipboardHistoryStore;
     using Item = ClipboardItem;
     static constexpr const char* fileName = "clipboard.json";
-    static std::unique_ptr<Store> make(SettingsManager& s, FakeClipboardService& c) { return std::make_unique<Store>(s, c); }
+    static std::unique_ptr<Store> make(SettingsManager& s, FakeClipboardService& c) { return std::make_unique<Store>(s, c, testFolders()); }
     static void add(Store& store, QColor c) { store.addImage(filledImage(10, 10, c), std::nullopt); }
-    static QString pictureDir() { return Storage::clipboardImagesDirectory(); }
+    static QString pictureDir() { return testFolders().clipboardImagesDirectory(); }
     static QString picture(const Item& i) { return i.imageFileName.value_or(QString()); }
     static void setLimit(SettingsManager& s, qint64 n) { s.update([n](AppSettings& a) { a.maxClipboardItems = n; }); }
     static QByteArray record(char letter, const char* createdAt, const QString& file, const char* type = "image")
@@ -64,24 +63,16 @@ struct ClipboardStore {
     }
 };
 
-QString historyPath(const char* fileName) { return Storage::baseDirectory() + QLatin1Char('/') + QLatin1String(fileName); }
+QString historyPath(const char* fileName) { return testFolders().baseDirectory() + QLatin1Char('/') + QLatin1String(fileName); }
 
 QJsonArray fileArray(const char* fileName) { return QJsonDocument::fromJson(fileContents(historyPath(fileName))).array(); }
 
 QList<QByteArray> asideContents(const char* fileName)
 {
     QList<QByteArray> out;
-    for (const QString& name : QDir(Storage::baseDirectory()).entryList({QLatin1String(fileName) + ".unreadable-*"}))
-        out.append(fileContents(Storage::baseDirectory() + QLatin1Char('/') + name));
+    for (const QString& name : QDir(testFolders().baseDirectory()).entryList({QLatin1String(fileName) + ".unreadable-*"}))
+        out.append(fileContents(testFolders().baseDirectory() + QLatin1Char('/') + name));
     return out;
-}
-
-bool logHas(const QString& text)
-{
-    for (const QString& line : debugLogMessages())
-        if (line.contains(text))
-            return true;
-    return false;
 }
 
 } // namespace
@@ -152,25 +143,24 @@ class tst_HistoryStores : public QObject {
         QCOMPARE(reloaded->items().size(), 1);
         QVERIFY(reloaded->items().front().isFavorite);
         QCOMPARE(reloaded->image(reloaded->items().front()).pixelColor(0, 0), QColor(Qt::green));
-        reloaded->clearAll(false);
-        reloaded->waitForPendingWrites();
-        QVERIFY(QDir(K::pictureDir()).isEmpty());
-        QVERIFY(make<K>()->items().isEmpty());
     }
 
-    template <class K> void loadsNewestFirstKeepingTheFileOrderOnTies()
+    // A record whose picture is gone would show an entry that copies nothing.
+    template <class K> void loadsNewestFirstSkippingRecordsWithoutTheirPicture()
     {
         for (const char* name : {"a.png", "b.png", "c.png"})
             QVERIFY(filledImage(5, 5, Qt::blue).save(K::pictureDir() + QLatin1Char('/') + QLatin1String(name)));
         QVERIFY(plantFile(historyPath(K::fileName),
                           "[" + K::record('A', "2026-01-01T10:00:00Z", "a.png") + ","
                               + K::record('B', "2026-02-01T10:00:00Z", "b.png") + ","
+                              + K::record('D', "2026-03-01T10:00:00Z", "weg.png") + ","
                               + K::record('C', "2026-02-01T10:00:00Z", "c.png") + "]"));
         auto store = make<K>();
-        QCOMPARE(store->items().size(), 3);
-        QCOMPARE(K::picture(store->items().at(0)), QStringLiteral("b.png"));
-        QCOMPARE(K::picture(store->items().at(1)), QStringLiteral("c.png"));
-        QCOMPARE(K::picture(store->items().at(2)), QStringLiteral("a.png"));
+        QStringList order;
+        for (const auto& item : store->items())
+            order << K::picture(item);
+        QCOMPARE(order, (QStringList{"b.png", "c.png", "a.png"}));
+        QVERIFY(debugLogText().contains(QStringLiteral("Bild fehlt, Eintrag übersprungen: weg.png")));
     }
 
     template <class K> void brokenFilesAreKeptAsideNotOverwritten()
@@ -188,24 +178,24 @@ class tst_HistoryStores : public QObject {
         }
         QCOMPARE(asideContents(K::fileName), QList<QByteArray>{broken});
         QCOMPARE(fileArray(K::fileName).size(), 1);
-        QVERIFY(logHas(QStringLiteral("Eintrag 2 von 2 in %1 nicht lesbar, übersprungen").arg(QLatin1String(K::fileName))));
+        QVERIFY(debugLogText().contains(QStringLiteral("Eintrag 2 von 2 in %1 nicht lesbar, übersprungen").arg(QLatin1String(K::fileName))));
         QCOMPARE(make<K>()->items().size(), 1);
         QCOMPARE(asideContents(K::fileName).size(), 1);
 
         // A file that is no JSON at all is not overwritten by the next change.
-        QDir(Storage::baseDirectory()).removeRecursively();
+        QDir(testFolders().baseDirectory()).removeRecursively();
         QVERIFY(plantFile(historyPath(K::fileName), "{{{ kaputt"));
         auto store = make<K>();
         QVERIFY(store->items().isEmpty());
         K::add(*store, Qt::red);
         store->waitForPendingWrites();
         QCOMPARE(asideContents(K::fileName), QList<QByteArray>{"{{{ kaputt"});
-        QVERIFY(logHas(QStringLiteral("%1 nicht lesbar").arg(QLatin1String(K::fileName))));
+        QVERIFY(debugLogText().contains(QStringLiteral("%1 nicht lesbar").arg(QLatin1String(K::fileName))));
     }
 
     template <class K> void hostileFileNamesTouchNothing()
     {
-        const QString victim = Storage::baseDirectory() + QStringLiteral("/victim.png");
+        const QString victim = testFolders().baseDirectory() + QStringLiteral("/victim.png");
         QVERIFY(filledImage(4, 4, Qt::red).save(victim));
         const QByteArray hostile = K::record('A', "2026-01-01T10:00:00Z", "../victim.png");
         QVERIFY(plantFile(historyPath(K::fileName), "[" + hostile + "," + K::record('B', "2026-01-01T09:00:00Z", "..") + "]"));
@@ -225,8 +215,8 @@ class tst_HistoryStores : public QObject {
 private Q_SLOTS:
     void init()
     {
-        QDir(Storage::baseDirectory()).removeRecursively();
-        Storage::ensureDirectories();
+        QDir(testFolders().baseDirectory()).removeRecursively();
+        testFolders().ensureDirectories();
         defaults.values.clear();
         settings = std::make_unique<SettingsManager>(defaults, loginItem, keyboard);
         clipboard.ownWrites = 0;
@@ -249,7 +239,7 @@ private Q_SLOTS:
     if (QTest::currentTestFailed()) return
         ZENTU_BOTH(trimKeepsFavourites);
         ZENTU_BOTH(clearKeepsFavouritesAcrossAReload);
-        ZENTU_BOTH(loadsNewestFirstKeepingTheFileOrderOnTies);
+        ZENTU_BOTH(loadsNewestFirstSkippingRecordsWithoutTheirPicture);
         ZENTU_BOTH(brokenFilesAreKeptAsideNotOverwritten);
         ZENTU_BOTH(hostileFileNamesTouchNothing);
 #undef ZENTU_BOTH
@@ -259,32 +249,28 @@ private Q_SLOTS:
     // in the background; the thumbnail keeps the picture's proportions.
     void screenshotAddServesAtOnceAndWritesInBackground()
     {
-        ScreenshotHistoryStore store(*settings);
+        ScreenshotHistoryStore store(*settings, testFolders());
         QSignalSpy changed(&store, &ScreenshotHistoryStore::itemsChanged);
         const QImage image = noisyImage(1000, 400);
         const ScreenshotItem item = store.add(image, CaptureKind::area, {});
         QCOMPARE(changed.count(), 1);
-        QVERIFY(item.fileName.startsWith("Zentu.it_Screenshot_"));
         QCOMPARE(store.thumbnail(item).size(), QSize(320, 128));
         QCOMPARE(store.image(item), image);
         store.waitForPendingWrites();
         QVERIFY(!store.hasPendingImage(item.id));
-        QCOMPARE(QImage(Storage::screenshotsDirectory() + "/" + item.fileName).convertToFormat(QImage::Format_ARGB32), image);
-        const ScreenshotItem tall = store.add(filledImage(1000, 5000, Qt::red), CaptureKind::scrolling, {});
-        store.waitForPendingWrites();
-        QCOMPARE(QImage(Storage::thumbnailsDirectory() + "/" + *tall.thumbnailFileName).size(), QSize(320, 233));
+        QCOMPARE(QImage(testFolders().screenshotsDirectory() + "/" + item.fileName).convertToFormat(QImage::Format_ARGB32), image);
     }
 
-    void screenshotRemoveClearAndEditsWinOverPendingWrites()
+    void screenshotRemoveAndClearWinOverPendingWrites()
     {
-        ScreenshotHistoryStore store(*settings);
-        const auto full = [](const ScreenshotItem& i) { return Storage::screenshotsDirectory() + "/" + i.fileName; };
+        ScreenshotHistoryStore store(*settings, testFolders());
+        const auto full = [](const ScreenshotItem& i) { return testFolders().screenshotsDirectory() + "/" + i.fileName; };
         const ScreenshotItem removed = store.add(noisyImage(1500, 1500), CaptureKind::area, {});
         store.remove(removed);
         QVERIFY(!store.hasPendingImage(removed.id));
         store.waitForPendingWrites();
         QVERIFY(!QFile::exists(full(removed)));
-        QVERIFY(!QFile::exists(Storage::thumbnailsDirectory() + "/" + *removed.thumbnailFileName));
+        QVERIFY(!QFile::exists(testFolders().thumbnailsDirectory() + "/" + *removed.thumbnailFileName));
 
         // A written file goes to the Trash on remove.
         const ScreenshotItem written = store.add(filledImage(20, 20, Qt::red), CaptureKind::area, {});
@@ -296,69 +282,51 @@ private Q_SLOTS:
         store.add(noisyImage(1500, 1500), CaptureKind::area, {});
         store.clearAll(false);
         store.waitForPendingWrites();
-        QVERIFY(QDir(Storage::screenshotsDirectory()).isEmpty());
+        QVERIFY(QDir(testFolders().screenshotsDirectory()).isEmpty());
 
-        // An edit made while the first PNG is written is what stays.
-        const ScreenshotItem item = store.add(noisyImage(1500, 1500), CaptureKind::scrolling, {});
-        AnnotationObject arrow;
-        arrow.points = {{1, 1}, {9, 9}};
-        store.updateImage(filledImage(600, 300, Qt::yellow), {arrow}, item);
-        store.waitForPendingWrites();
-        QCOMPARE(QImage(full(item)).pixelColor(5, 5), QColor(Qt::yellow));
-        QCOMPARE(QImage(Storage::thumbnailsDirectory() + "/" + *item.thumbnailFileName).size(), QSize(320, 160));
-        // Edits to a record the store does not hold change nothing.
-        ScreenshotItem stranger = item;
+        // An editor saving a record removed meanwhile changes nothing. (An
+        // edit racing the first write is the editor road's test.)
+        ScreenshotItem stranger = store.add(filledImage(20, 10, Qt::red), CaptureKind::area, {});
         stranger.id = QUuid::createUuid();
-        store.updateAnnotations({}, stranger);
+        store.updateImage(filledImage(600, 300, Qt::yellow), {}, stranger);
         store.toggleFavorite(stranger);
-        ScreenshotHistoryStore reloaded(*settings);
-        QCOMPARE(reloaded.items().front().width, 600);
-        QCOMPARE(reloaded.items().front().annotations.size(), 1);
+        store.waitForPendingWrites();
+        ScreenshotHistoryStore reloaded(*settings, testFolders());
+        QCOMPARE(reloaded.items().front().width, 20);
         QVERIFY(!reloaded.items().front().isFavorite);
     }
 
     void screenshotFailedWriteIsLoggedAndImageKept()
     {
-        ScreenshotHistoryStore store(*settings);
+        ScreenshotHistoryStore store(*settings, testFolders());
         // A plain file where the folder should be: every PNG write fails.
-        QDir(Storage::screenshotsDirectory()).removeRecursively();
-        QVERIFY(plantFile(Storage::screenshotsDirectory()));
+        QDir(testFolders().screenshotsDirectory()).removeRecursively();
+        QVERIFY(plantFile(testFolders().screenshotsDirectory()));
         const QImage image = filledImage(30, 30, Qt::magenta);
         const ScreenshotItem item = store.add(image, CaptureKind::area, {});
         store.waitForPendingWrites();
         QCOMPARE(store.image(item), image);
-        QVERIFY(logHas(QStringLiteral("PNG konnte nicht geschrieben werden")));
+        QVERIFY(debugLogText().contains(QStringLiteral("PNG konnte nicht geschrieben werden")));
         // The record of a picture that is not on disk is not written either.
         QVERIFY(fileArray(ScreenshotStore::fileName).isEmpty());
     }
 
     void screenshotsInTheSameMillisecondGetDistinctNames()
     {
-        ScreenshotHistoryStore store(*settings);
-        const QDateTime fixed = QDateTime::currentDateTime();
-        store.setClock([fixed] { return fixed; });
+        ScreenshotHistoryStore store(*settings, testFolders());
+        store.setClock([] { return QDateTime(QDate(2026, 3, 7), QTime(9, 5, 3, 42)); });
         const ScreenshotItem a = store.add(filledImage(20, 20, Qt::red), CaptureKind::area, {});
         const ScreenshotItem b = store.add(filledImage(20, 20, Qt::blue), CaptureKind::area, {});
-        QCOMPARE(b.fileName, a.fileName.chopped(4) + "-2.png");
+        QCOMPARE(a.fileName, "Zentu.it_Screenshot_2026-03-07_09-05-03-042.png");
+        QCOMPARE(b.fileName, "Zentu.it_Screenshot_2026-03-07_09-05-03-042-2.png");
         store.waitForPendingWrites();
-        QCOMPARE(QImage(Storage::screenshotsDirectory() + "/" + a.fileName).pixelColor(0, 0), QColor(Qt::red));
-        QCOMPARE(QImage(Storage::screenshotsDirectory() + "/" + b.fileName).pixelColor(0, 0), QColor(Qt::blue));
-    }
-
-    void screenshotRecordsWithoutTheirPictureAreSkipped()
-    {
-        QVERIFY(filledImage(5, 5, Qt::blue).save(Storage::screenshotsDirectory() + "/a.png"));
-        QVERIFY(plantFile(historyPath(ScreenshotStore::fileName),
-                          "[" + ScreenshotStore::record('A', "2026-01-01T10:00:00Z", "a.png") + ","
-                              + ScreenshotStore::record('D', "2026-01-01T10:00:00Z", "weg.png") + "]"));
-        ScreenshotHistoryStore store(*settings);
-        QCOMPARE(store.items().size(), 1);
-        QVERIFY(logHas(QStringLiteral("Bild fehlt, Eintrag übersprungen: weg.png")));
+        QCOMPARE(QImage(testFolders().screenshotsDirectory() + "/" + a.fileName).pixelColor(0, 0), QColor(Qt::red));
+        QCOMPARE(QImage(testFolders().screenshotsDirectory() + "/" + b.fileName).pixelColor(0, 0), QColor(Qt::blue));
     }
 
     void clipboardTextEntries()
     {
-        ClipboardHistoryStore store(*settings, clipboard);
+        ClipboardHistoryStore store(*settings, clipboard, testFolders());
         store.addText(QString(), QStringLiteral("org.example.App"));
         QVERIFY(store.items().isEmpty());
         store.addText(QStringLiteral("Zeile 1\nZeile 2\r\n"), QStringLiteral("org.example.App"));
@@ -368,16 +336,12 @@ private Q_SLOTS:
         const QString flags = QString(300, QChar(0x1F1E9)).replace(QChar(0x1F1E9), QStringLiteral("🇩🇪"));
         store.addText(flags, std::nullopt);
         QCOMPARE(store.items().front().preview, flags.left(200 * 4));
-        store.waitForPendingWrites();
-        const QJsonObject first = fileArray(ClipboardStore::fileName).at(1).toObject();
-        QCOMPARE(first.value("type").toString(), QStringLiteral("text"));
-        QVERIFY(QRegularExpression("^[0-9a-f]{64}$").match(first.value("contentHash").toString()).hasMatch());
     }
 
     void clipboardDuplicatesMoveToTheTop()
     {
         settings->update([](AppSettings& s) { s.maxClipboardItems = 2; });
-        ClipboardHistoryStore store(*settings, clipboard);
+        ClipboardHistoryStore store(*settings, clipboard, testFolders());
         store.addText(QStringLiteral("eins"), QStringLiteral("a"));
         store.toggleFavorite(store.items().front());
         store.addText(QStringLiteral("zwei"), QStringLiteral("b"));
@@ -392,7 +356,7 @@ private Q_SLOTS:
         store.addImage(filledImage(1920, 1080, Qt::red), std::nullopt);
         QCOMPARE(store.items().front().displayPreview(), QStringLiteral("Bild 1920×1080"));
         store.waitForPendingWrites();
-        QCOMPARE(QDir(Storage::clipboardImagesDirectory()).entryList(QDir::Files).size(), 1);
+        QCOMPARE(QDir(testFolders().clipboardImagesDirectory()).entryList(QDir::Files).size(), 1);
 
         settings->update([](AppSettings& s) { s.avoidDuplicates = false; });
         store.addText(QStringLiteral("eins"), std::nullopt);
@@ -402,7 +366,7 @@ private Q_SLOTS:
 
     void clipboardCopyBack()
     {
-        ClipboardHistoryStore store(*settings, clipboard);
+        ClipboardHistoryStore store(*settings, clipboard, testFolders());
         int internalWrites = 0;
         store.onInternalWrite = [&] { ++internalWrites; };
         store.addImage(filledImage(10, 10, Qt::blue), std::nullopt);
@@ -415,22 +379,20 @@ private Q_SLOTS:
         QCOMPARE(store.lastCopiedID(), image.id);
         QCOMPARE(store.items().front().id, image.id);
         QCOMPARE(clipboard.objectImage.pixelColor(0, 0), QColor(Qt::blue));
-        store.copyToPasteboard(store.items().at(1));
-        QCOMPARE(QString::fromUtf8(clipboard.formats.value("text/plain")), QStringLiteral("Hallo"));
 
         // A picture whose file has gone is not "copied": nothing changes.
         store.waitForPendingWrites();
-        QFile::remove(Storage::clipboardImagesDirectory() + "/" + *image.imageFileName);
+        QFile::remove(testFolders().clipboardImagesDirectory() + "/" + *image.imageFileName);
         const qint64 before = clipboard.count;
         const auto order = store.items();
         store.copyToPasteboard(image);
         QCOMPARE(clipboard.count, before);
         QCOMPARE(store.items(), order);
-        QCOMPARE(internalWrites, 2);
+        QCOMPARE(internalWrites, 1);
         // A hostile record handed in writes nothing to the clipboard.
         store.copyToPasteboard(*ClipboardItem::fromJson(
             QJsonDocument::fromJson(ClipboardStore::record('A', "2026-01-01T10:00:00Z", "../victim.png")).object()));
-        QCOMPARE(internalWrites, 2);
+        QCOMPARE(internalWrites, 1);
 
         store.clearAll(false);
         QVERIFY(store.lastCopiedID()); // kept after a clear

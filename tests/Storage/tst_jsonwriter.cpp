@@ -4,7 +4,6 @@
 
 #include <QJsonArray>
 #include <QJsonObject>
-#include <QTimeZone>
 
 class TestJsonWriter : public QObject {
     Q_OBJECT
@@ -48,19 +47,15 @@ private Q_SLOTS:
         QCOMPARE(JsonWriter::number(1.0 / 3.0).toDouble(), 1.0 / 3.0);
     }
 
-    void datesAndIds()
+    // Round trips are the records' test; here what other writers may have left.
+    void datesAndIdsOfOtherWriters()
     {
-        const QDateTime d(QDate(2026, 12, 6), QTime(9, 5, 3, 42), QTimeZone(3600));
-        QCOMPARE(JsonDecoder::formatDate(d), QStringLiteral("2026-12-06T08:05:03Z"));
-        QCOMPARE(JsonDecoder::parseDate("2026-12-06T08:05:03Z"), QDateTime(QDate(2026, 12, 6), QTime(8, 5, 3), QTimeZone::utc()));
         QCOMPARE(JsonDecoder::parseDate("2026-12-06T09:05:03+01:00").toUTC().time(), QTime(8, 5, 3));
         QVERIFY(!JsonDecoder::parseDate("2026-12-06T08:05:03").isValid());
         QVERIFY(!JsonDecoder::parseDate("gestern").isValid());
-        const QUuid id = QUuid::createUuid();
-        const QString text = JsonDecoder::formatUuid(id);
-        QCOMPARE(text.size(), 36);
-        QCOMPARE(text, text.toUpper());
-        QCOMPARE(QUuid::fromString(text), id);
+        const QString id = JsonDecoder::formatUuid(QUuid::createUuid());
+        QCOMPARE(id, id.toUpper());
+        QCOMPARE(id.size(), 36);
     }
 };
 

@@ -1,15 +1,92 @@
-// The widget kit's behaviour under the pointer: clicks that land in padding
-// and on segment edges count, the frame clock stops once nothing is shown,
-// and a popover opens below its anchor.
+// The widget kit: clicks that land in padding and on segment edges count, the
+// frame clock stops once nothing is shown, the hover group's open and close
+// timing, delayed tooltips that never take clicks, the colour well with the
+// colour panel bridge, and symbol names that all resolve to a glyph of their
+// own.
+#include "Editor/CompactColorWell.h"
+#include "Editor/SwatchButton.h"
+#include "Ui/ColorPanelController.h"
 #include "Ui/FrameClock.h"
+#include "Ui/HoverExpandGroup.h"
 #include "Ui/HoverRowButton.h"
+#include "Ui/IconRegistry.h"
 #include "Ui/Popover.h"
 #include "Ui/SegmentedControl.h"
-#include "Ui/ToggleSwitch.h"
+#include "Ui/TooltipHost.h"
+#include "fakes/ManualDelayScheduler.h"
 #include "support/IsolatedEnvironment.h"
 
+#include <QColorDialog>
+#include <QDirIterator>
+#include <QEnterEvent>
 #include <QLabel>
+#include <QPushButton>
+#include <QRegularExpression>
 #include <QSignalSpy>
+#include <QSlider>
+
+namespace {
+
+void enter(QWidget* w)
+{
+    QEnterEvent e(QPointF(1, 1), QPointF(1, 1), w->mapToGlobal(QPointF(1, 1)));
+    QApplication::sendEvent(w, &e);
+}
+void leave(QWidget* w)
+{
+    QEvent e(QEvent::Leave);
+    QApplication::sendEvent(w, &e);
+}
+
+// Every symbol name the program's sources hand to the icon registry: string
+// literals in a statement that paints or names a symbol, literals returned by
+// functions that give symbol names, and dotted names anywhere (which are
+// symbols unless they are settings keys, identifiers or file names).
+QSet<QString> symbolNamesInSources()
+{
+    static const QRegularExpression literal(QStringLiteral("\"([a-z][a-z0-9]*(?:\\.[a-z0-9]+)*)\""));
+    static const QRegularExpression symbolStatement(
+        QStringLiteral("IconRegistry::|[sS]ymbol|systemImage|HoverRowButton\\(|CaptureButton\\(|ZoomButton\\(|showToast\\("));
+    static const QRegularExpression symbolFunction(
+        QStringLiteral("\\b\\w*(?:[sS]ymbol|systemImage)\\w*\\s*\\([^;{}]*\\)\\s*(?:const\\s*)?\\{"));
+    static const QRegularExpression notASymbol(
+        QStringLiteral("^(?:zentu|app|com|org|me|io|net)\\.|\\.(?:json|png|jpg|log|conf|desktop|ttf|plist|svg|txt|qm|css)$"));
+    QSet<QString> names;
+    QDirIterator it(QStringLiteral(ZENTU_SOURCE_DIR "/src"), {"*.cpp", "*.h"}, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        if (path.endsWith(QLatin1String("Ui/IconRegistry.cpp")))
+            continue;
+        QFile f(path);
+        f.open(QIODevice::ReadOnly);
+        const QString text = QString::fromUtf8(f.readAll());
+        auto collect = [&](const QString& piece, bool dottedOnly) {
+            for (auto m = literal.globalMatch(piece); m.hasNext();) {
+                const QString name = m.next().captured(1);
+                if ((!dottedOnly || name.contains(QLatin1Char('.'))) && !notASymbol.match(name).hasMatch())
+                    names.insert(name);
+            }
+        };
+        collect(text, true);
+        for (const QString& statement : text.split(QRegularExpression(QStringLiteral("[;{}]"))))
+            if (symbolStatement.match(statement).hasMatch())
+                collect(statement, false);
+        for (auto m = symbolFunction.globalMatch(text); m.hasNext();) {
+            // The function's body, up to its matching brace.
+            const auto match = m.next();
+            int depth = 1;
+            qsizetype end = match.capturedEnd();
+            while (end < text.size() && depth > 0) {
+                depth += text[end] == QLatin1Char('{') ? 1 : text[end] == QLatin1Char('}') ? -1 : 0;
+                ++end;
+            }
+            collect(text.mid(match.capturedEnd(), end - match.capturedEnd()), false);
+        }
+    }
+    return names;
+}
+
+} // namespace
 
 class TestWidgetKit : public QObject {
     Q_OBJECT
@@ -37,15 +114,6 @@ private Q_SLOTS:
         QCOMPARE(changed.count(), 1);
     }
 
-    void toggleSlides()
-    {
-        ToggleSwitch t;
-        t.show();
-        QTest::mouseClick(&t, Qt::LeftButton);
-        QVERIFY(t.isChecked());
-        QTRY_COMPARE(t.knobPosition(), 1.0);
-    }
-
     void frameClockRunsOnlyWhileSomethingIsShown()
     {
         QWidget w;
@@ -59,26 +127,179 @@ private Q_SLOTS:
         FrameClock::shared().detach(&w);
     }
 
-    void popoverOpensBelowItsAnchor()
+    void hoverGroupOpensAndClosesOnTime()
     {
-        QWidget host;
-        host.setGeometry(200, 200, 300, 200);
-        auto* anchor = new QWidget(&host);
-        anchor->setGeometry(100, 20, 40, 20);
-        host.show();
-        Popover pop;
-        auto* content = new QLabel(QStringLiteral("Inhalt"));
-        content->setFixedSize(120, 40);
-        pop.setContent(content);
-        pop.showAt(anchor);
-        QVERIFY(pop.isVisible());
-        QVERIFY(pop.arrowOnTop());
-        const QRect a(anchor->mapToGlobal(QPoint(0, 0)), anchor->size());
-        QCOMPARE(pop.y(), a.bottom() + 1);
-        QVERIFY(qAbs(pop.geometry().center().x() - a.center().x()) <= 1);
-        QSignalSpy closed(&pop, &Popover::closed);
-        pop.hide();
-        QCOMPARE(closed.count(), 1);
+        ManualDelayScheduler clock;
+        QWidget window;
+        auto* chip = new QLabel(QStringLiteral("chip"));
+        QPushButton* choice = nullptr;
+        auto* group = new HoverExpandGroup(
+            chip,
+            [&choice](std::function<void()> close) {
+                choice = new QPushButton(QStringLiteral("choose"));
+                QObject::connect(choice, &QPushButton::clicked, close);
+                return choice;
+            },
+            clock, &window);
+        window.show();
+
+        // Resting on the chip opens it; moving into the popover within 0.3 s keeps it open.
+        enter(group);
+        QVERIFY(group->isOpen() && group->popover()->isVisible());
+        QCOMPARE(group->popover()->mode(), Popover::Mode::hover);
+        leave(group);
+        clock.advance(HoverExpandGroup::closeDelayMs - 1);
+        enter(group->popover());
+        clock.advance(1000);
+        QVERIFY(group->isOpen());
+        // Leaving both closes it 0.3 s later.
+        leave(group->popover());
+        clock.advance(HoverExpandGroup::closeDelayMs);
+        QVERIFY(!group->isOpen() && !group->popover()->isVisible());
+
+        // A click toggles; a close scheduled before it never acts later.
+        enter(group);
+        leave(group);
+        QTest::mouseClick(group, Qt::LeftButton);
+        QVERIFY(!group->isOpen());
+        QCOMPARE(clock.pendingCount(), 0);
+        QTest::mouseClick(group, Qt::LeftButton);
+        QVERIFY(group->isOpen());
+        clock.advance(1000);
+        QVERIFY(group->isOpen());
+
+        // A control that closes the group closes it at once, pointer inside or not.
+        enter(group->popover());
+        QTest::mouseClick(choice, Qt::LeftButton);
+        QVERIFY(!group->isOpen());
+        // A group taken off the toolbar closes and leaves nothing pending.
+        enter(group);
+        leave(group);
+        group->hide();
+        QVERIFY(!group->isOpen());
+        QCOMPARE(clock.pendingCount(), 0);
+    }
+
+    void tooltipsAppearAfterARestAndNeverTakeClicks()
+    {
+        ManualDelayScheduler clock;
+        QWidget root;
+        root.resize(600, 300);
+        auto* a = new QPushButton(QStringLiteral("A"), &root);
+        auto* b = new QPushButton(QStringLiteral("B"), &root);
+        auto* below = new QPushButton(QStringLiteral("below"), &root);
+        a->setGeometry(20, 20, 40, 24);
+        b->setGeometry(62, 20, 40, 24);
+        below->setGeometry(0, 46, 200, 40);
+        auto* host = new TooltipHost(clock, &root);
+        root.show();
+        gooeyTip(a, QStringLiteral("Kopieren"));
+        gooeyTip(b, QStringLiteral("OCR"));
+        QCOMPARE(TooltipHost::forControl(a), host);
+
+        // Passing over in less than 0.3 s shows nothing.
+        enter(a);
+        clock.advance(TooltipHost::showDelayMs - 1);
+        leave(a);
+        clock.advance(1000);
+        QVERIFY(!host->isShowing());
+
+        enter(a);
+        clock.advance(TooltipHost::showDelayMs);
+        QCOMPARE(host->shownControl(), a);
+        // The overlay takes no clicks: the control under the tooltip gets them.
+        QCOMPARE(root.childAt(host->bubbleRect().center().toPoint()), below);
+
+        // To the neighbour: the first tip goes at once, the second comes after its own rest.
+        leave(a);
+        QVERIFY(!host->isShowing());
+        enter(b);
+        clock.advance(TooltipHost::showDelayMs);
+        QCOMPARE(host->shownText(), QStringLiteral("OCR"));
+        // A control that disappears takes its tooltip along.
+        b->hide();
+        QVERIFY(!host->isShowing());
+
+        // Controls in another window (a popover) are not served by this host.
+        Popover popover(Popover::Mode::hover, a);
+        auto* inside = new QPushButton(QStringLiteral("in"));
+        popover.setContent(inside);
+        QCOMPARE(TooltipHost::forControl(inside), nullptr);
+    }
+
+    void colourWellKeepsOpacityAndTalksToThePanel()
+    {
+        ColorPanelController panel;
+        QWidget window;
+        auto* fill = new CompactColorWell(panel, &window);
+        auto* badge = new CompactColorWell(panel, &window);
+        window.show();
+        QList<RGBAColor> fillEdits, badgeEdits;
+        connect(fill, &CompactColorWell::colorEdited, [&](const RGBAColor& c) { fillEdits << c; });
+        connect(badge, &CompactColorWell::colorEdited, [&](const RGBAColor& c) { badgeEdits << c; });
+
+        // 25 % opacity survives a palette colour; the popover stays open.
+        fill->setColor({1, 0, 0, 0.25});
+        QVERIFY(fillEdits.isEmpty());
+        QTest::mouseClick(fill, Qt::LeftButton);
+        QVERIFY(fill->isPopoverOpen());
+        QTest::mouseClick(fill->swatches()[4], Qt::LeftButton);
+        const RGBAColor blue = RGBAColor::palette()[4];
+        QCOMPARE(fillEdits.last(), (RGBAColor{blue.red, blue.green, blue.blue, 0.25}));
+        QVERIFY(fill->isPopoverOpen());
+        fill->opacitySlider()->setValue(290);
+        QCOMPARE(fillEdits.last().alpha, 0.29);
+        QCOMPARE(fill->opacityText()->text(), QStringLiteral("29%"));
+
+        // "Weitere Farben…" hands the colour to the panel and closes the popover;
+        // presenting it is no change of colour.
+        const qsizetype beforePanel = fillEdits.size();
+        QTest::mouseClick(fill->moreColorsButton(), Qt::LeftButton);
+        QVERIFY(!fill->isPopoverOpen());
+        QVERIFY(panel.panel()->isVisible());
+        QVERIFY(panel.panel()->testOption(QColorDialog::ShowAlphaChannel));
+        QCOMPARE(panel.panel()->currentColor().rgba(), fill->color().toQColor().rgba());
+        QCOMPARE(fillEdits.size(), beforePanel);
+        panel.panel()->setCurrentColor(QColor(0, 128, 0, 200));
+        QTRY_COMPARE(fillEdits.last().toQColor(), QColor(0, 128, 0, 200));
+        QCOMPARE(fillEdits.size(), beforePanel + 1); // one edit, however many steps the dialog reports
+
+        // The last well that presented the panel gets its changes, and only it.
+        QTest::mouseClick(badge, Qt::LeftButton);
+        QTest::mouseClick(badge->moreColorsButton(), Qt::LeftButton);
+        const qsizetype fillCount = fillEdits.size();
+        panel.panel()->setCurrentColor(QColor(1, 2, 3));
+        QTRY_VERIFY(!badgeEdits.isEmpty());
+        QCOMPARE(badgeEdits.last().toQColor(), QColor(1, 2, 3));
+        QCOMPARE(fillEdits.size(), fillCount);
+
+        // A well that goes away takes its callback along: later changes go nowhere.
+        delete badge;
+        QVERIFY(!panel.hasCallback());
+        panel.panel()->setCurrentColor(QColor(9, 9, 9));
+        QCoreApplication::processEvents(); // a delivery would be queued
+        QCOMPARE(fillEdits.size(), fillCount);
+        QCOMPARE(badgeEdits.last().toQColor(), QColor(1, 2, 3));
+        // Any well can present it again.
+        QTest::mouseClick(fill, Qt::LeftButton);
+        QTest::mouseClick(fill->moreColorsButton(), Qt::LeftButton);
+        panel.panel()->setCurrentColor(QColor(4, 5, 6));
+        QTRY_COMPARE(fillEdits.last().toQColor(), QColor(4, 5, 6));
+    }
+
+    void everySymbolTheSourcesUseDrawsAsItself()
+    {
+        const QSet<QString> names = symbolNamesInSources();
+        // The scan sees the names of every path: tools, toolbar, panel, toasts.
+        for (const char* expected : {"cursorarrow", "line.diagonal", "aqi.medium", "chevron.down", "plus.circle.fill",
+                                     "paintpalette", "gearshape", "exclamationmark.triangle.fill", "crop"})
+            QVERIFY2(names.contains(QString::fromLatin1(expected)), expected);
+        QStringList missing;
+        for (const QString& name : names)
+            if (!IconRegistry::resolves(name))
+                missing << name;
+        missing.sort();
+        QVERIFY2(missing.isEmpty(), qPrintable(QStringLiteral("would fall back: ") + missing.join(QStringLiteral(", "))));
     }
 };
 

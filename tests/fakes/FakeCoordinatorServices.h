@@ -12,7 +12,6 @@
 #include "Settings/SettingsManager.h"
 #include "Storage/ClipboardHistoryStore.h"
 #include "Storage/ScreenshotHistoryStore.h"
-#include "Storage/Storage.h"
 #include "Updates/AppcastUpdater.h"
 #include "fakes/FakeActivationPolicy.h"
 #include "fakes/FakeAlerts.h"
@@ -35,6 +34,7 @@
 #include "fakes/FakeWindowDesktops.h"
 #include "fakes/FakeWindowServer.h"
 #include "fakes/FakeWorkspace.h"
+#include "support/IsolatedEnvironment.h"
 
 #include <QStringList>
 #include <QTemporaryDir>
@@ -51,6 +51,7 @@ public:
     ActivationPolicy& activationPolicy() override { return activation; }
     AppIdentity& appIdentity() override { return identity; }
     ClipboardService& clipboard() override { return realClipboard ? *realClipboard : clipboardService; }
+    const AppFolders& folders() override { return appFolders; }
     CapturePermissions& platformPermissions() override { return capturePermissions; }
     Alerts& alerts() override { return alertsFake; }
     ProcessLauncher& launcher() override { return launcherFake; }
@@ -107,17 +108,17 @@ public:
     void ensureDirectories() override
     {
         calls.append(QStringLiteral("ensureDirectories"));
-        Storage::ensureDirectories();
+        appFolders.ensureDirectories();
     }
     std::unique_ptr<ClipboardHistoryStore> makeClipboardHistoryStore(SettingsManager& settings) override
     {
         calls.append(QStringLiteral("makeClipboardHistoryStore"));
-        return std::make_unique<ClipboardHistoryStore>(settings, clipboard());
+        return std::make_unique<ClipboardHistoryStore>(settings, clipboard(), appFolders);
     }
     std::unique_ptr<ScreenshotHistoryStore> makeScreenshotHistoryStore(SettingsManager& settings) override
     {
         calls.append(QStringLiteral("makeScreenshotHistoryStore"));
-        return std::make_unique<ScreenshotHistoryStore>(settings);
+        return std::make_unique<ScreenshotHistoryStore>(settings, appFolders);
     }
     std::unique_ptr<ClipboardMonitor> makeClipboardMonitor(ClipboardHistoryStore& store,
                                                            SettingsManager& settings) override
@@ -127,6 +128,8 @@ public:
     }
 
     QStringList calls;
+    // The test environment's.
+    const AppFolders appFolders = testFolders();
     FakeUserDefaults defaults;
     FakeLoginItemService loginItem;
     FakeKeyboardInfo keyboard;

@@ -10,7 +10,7 @@
 #include "Settings/SettingsManager.h"
 #include "Storage/ClipboardHistoryStore.h"
 #include "Storage/ScreenshotHistoryStore.h"
-#include "Storage/Storage.h"
+#include "Storage/DebugLog.h"
 #include "fakes/FakeClipboardService.h"
 #include "fakes/FakeKeyboardInfo.h"
 #include "fakes/FakeLoginItemService.h"
@@ -28,7 +28,8 @@ QString id(const QUuid& uuid) { return uuid.toString(QUuid::WithoutBraces).toUpp
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    Storage::setPaths(std::make_shared<XdgPaths>());
+    const AppFolders folders(std::make_shared<XdgPaths>());
+    DebugLog::File log(folders);
     const int jobs = app.arguments().value(1).toInt();
     QTextStream out(stdout);
 
@@ -37,8 +38,8 @@ int main(int argc, char** argv)
     FakeKeyboardInfo keyboard;
     FakeClipboardService clipboard;
     SettingsManager settings(defaults, loginItem, keyboard);
-    ScreenshotHistoryStore shots(settings);
-    ClipboardHistoryStore texts(settings, clipboard);
+    ScreenshotHistoryStore shots(settings, folders);
+    ClipboardHistoryStore texts(settings, clipboard, folders);
 
     const ScreenshotItem a = shots.add(filledImage(40, 30, Qt::red), CaptureKind::area);
     texts.addImage(filledImage(20, 10, Qt::blue), std::nullopt);

@@ -1,7 +1,6 @@
 #include "support/IsolatedEnvironment.h"
 
 #include "Platform/Qt/XdgPaths.h"
-#include "Storage/Storage.h"
 
 #include <QDir>
 #include <QFile>
@@ -21,6 +20,10 @@ IsolatedEnvironment::IsolatedEnvironment()
     qputenv("XDG_RUNTIME_DIR", runtime.toUtf8());
     // The interface language follows LANGUAGE; tests read the German source texts.
     qputenv("LANGUAGE", "de");
-    // The app's folders inside the isolated HOME, as the program finds them.
-    Storage::setPaths(std::make_shared<XdgPaths>());
+    m_log.emplace(testFolders());
+}
+
+AppFolders testFolders()
+{
+    return AppFolders(std::make_shared<XdgPaths>());
 }

@@ -1,9 +1,14 @@
 #pragma once
 // Every test process runs with its own HOME and XDG folders, so no test ever
-// reads or writes the real user's files.
+// reads or writes the real user's files; its debug log opens in the app's
+// folders there.
+#include "Storage/AppFolders.h"
+#include "Storage/DebugLog.h"
+
 #include <QApplication>
 #include <QTemporaryDir>
 #include <QTest>
+#include <optional>
 
 class IsolatedEnvironment {
 public:
@@ -15,7 +20,12 @@ public:
 
 private:
     QTemporaryDir m_dir;
+    std::optional<DebugLog::File> m_log;
 };
+
+// The app's folders inside the isolated HOME, found as the program finds them
+// (from the XDG environment); a new instance on each call.
+AppFolders testFolders();
 
 // QTEST_MAIN with the isolated environment set up before QApplication exists.
 #define ZENTU_TEST_MAIN(TestClass)                         \

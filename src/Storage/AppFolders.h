@@ -1,0 +1,36 @@
+#pragma once
+// The app's own folders, found in the user's folders: where the histories,
+// their pictures and the log live, and where exports go. Every location is
+// computed anew on each call (a changed environment counts at once); nothing
+// is created unless asked. Copies share the same folder services.
+#include <QString>
+#include <memory>
+
+class Paths;
+struct AppSettings;
+
+class AppFolders {
+public:
+    explicit AppFolders(std::shared_ptr<Paths> paths);
+
+    QString baseDirectory() const;            // <data home>/Zentu.it, not created here
+    QString screenshotsDirectory() const;     // base/Screenshots
+    QString thumbnailsDirectory() const;      // base/Thumbnails
+    QString clipboardImagesDirectory() const; // base/ClipboardImages
+    // The chosen folder, else <pictures>/Zentu.it.
+    QString exportDirectory(const AppSettings& settings) const;
+
+    // Moves legacy folders, then creates base and its three subfolders. The base
+    // folder holds clipboard texts and images, so it is private to the user
+    // (0700), also when it existed before with another mode.
+    void ensureDirectories() const;
+
+    // The user's folders these are found in (also their Trash).
+    Paths& paths() const { return *m_paths; }
+
+private:
+    QString dataHome() const;
+    QString pictures() const;
+
+    std::shared_ptr<Paths> m_paths;
+};
