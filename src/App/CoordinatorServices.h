@@ -78,8 +78,8 @@ public:
     // The scrolling capture's picker, loop and page roads; none where the
     // platform offers no scrolling capture.
     virtual std::unique_ptr<ScrollCaptureEngine> makeScrollCaptureEngine();
-    // The entry of the scrolling capture on the engine's picker and road;
-    // none without an engine.
+    // The entry of the scrolling capture on the engine's picker, road and
+    // progress panel; none without an engine.
     virtual std::unique_ptr<ScrollCapture> makeScrollCapture(ScrollCaptureEngine* engine);
     // Creates the storage folders before any history store is made.
     virtual void ensureDirectories() = 0;

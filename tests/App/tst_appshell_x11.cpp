@@ -158,14 +158,17 @@ private Q_SLOTS:
         QVERIFY(first.waitForStarted(5000));
         const qint64 firstPid = first.processId();
 
-        // The offer is a window of the first process titled "Zentu.it",
-        // looked up once: the window manager may remap it while placing it.
+        // The offer is a window of the first process titled "Zentu.it".
         xcb_window_t offer = 0;
         QVERIFY(QTest::qWaitFor([&] { return (offer = titled(firstPid, "Zentu.it")) != 0; }, 30000));
         // Under load the key can arrive before the toolkit has taken the
         // focus and be dropped: press again while the offer is still there.
+        // The toolkit can replace the offer's window by a new one meanwhile
+        // (seen under load), so it is looked up again each time.
         bool accepted = false;
         for (int attempt = 0; attempt < 5 && !accepted; ++attempt) {
+            if (const xcb_window_t now = titled(firstPid, "Zentu.it"))
+                offer = now;
             if (xdotool({QStringLiteral("windowactivate"), QStringLiteral("--sync"), QString::number(offer)}))
                 xdotool({QStringLiteral("key"), QStringLiteral("Return")});
             accepted = QTest::qWaitFor([&] { return titled(firstPid, "Zentu.it") == 0; }, 3000);
