@@ -4,9 +4,10 @@
 #include "Screenshot/WindowPicker.h"
 
 namespace {
-QCoro::Task<std::optional<PickedWindow>> pickWindow(PickedWindowLookup* lookup, ScreenSource* screens)
+QCoro::Task<std::optional<PickedWindow>> pickWindow(PickedWindowLookup* lookup, ScreenSource* screens,
+                                                     Backdrop::Source backdrop)
 {
-    WindowPicker picker(*lookup, *screens);
+    WindowPicker picker(*lookup, *screens, std::move(backdrop));
     co_return co_await picker.pick();
 }
 } // namespace
@@ -32,5 +33,6 @@ ScrollCapture::Picker ScrollCaptureEngine::picker()
 {
     PickedWindowLookup* lookup = &m_lookup;
     ScreenSource* screens = m_services.screens.get();
-    return [lookup, screens] { return pickWindow(lookup, screens); };
+    Backdrop::Source backdrop = m_services.backdrop;
+    return [lookup, screens, backdrop] { return pickWindow(lookup, screens, backdrop); };
 }

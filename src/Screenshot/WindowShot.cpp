@@ -119,32 +119,6 @@ qint64 bandDifference(const qint16* a, const qint16* b, int rows, int stride)
 
 } // namespace
 
-bool WindowShot::framesEqual(const QImage& a, const QImage& b)
-{
-    if (!sameSize(a, b))
-        return false;
-    const int w = a.width();
-    const int h = a.height();
-    const Pixels pa(a);
-    const Pixels pb(b);
-    if (!pa.readable() || !pb.readable())
-        return false;
-    const int step = w >= 40 ? w / 40 : 1;
-    const int rowBegin = h * 12 / 100;
-    const int rowEnd = h * 88 / 100;
-    qint64 sum = 0;
-    qint64 count = 0;
-    for (int y = rowBegin; y < rowEnd; y += 3) {
-        for (int x = 0; x < w; x += step) {
-            sum += std::abs(pa.gray(x, y) - pb.gray(x, y));
-            ++count;
-        }
-    }
-    if (count == 0)
-        return false;
-    return sum / count < 4;
-}
-
 WindowShot::Edges WindowShot::fixedEdges(const QImage& a, const QImage& b)
 {
     if (!sameSize(a, b))

@@ -1,14 +1,14 @@
 #pragma once
-// The image work of the scrolling capture: comparisons of two frames (equal?,
-// unchanging header and footer bands, scroll distance, scrollbar band) and the
+// The image work of the scrolling capture: comparisons of two frames
+// (unchanging header and footer bands, scroll distance, scrollbar band) and the
 // stacking of the collected strips into one tall image. (The frame grab
 // itself is WindowGrabber.)
 //
 // Every analysis samples a sparse grid and uses integer arithmetic only (means
 // are integer quotients), so a comparison of two full-HD frames stays far below
 // a millisecond and the capture is bound by scrolling, not by analysis. All of
-// them answer the negative result (not equal, (0, 0), 0) for frames of
-// different sizes or null frames; none of them throws.
+// them answer the negative result ((0, 0), 0) for frames of different sizes or
+// null frames; none of them throws.
 #include <QImage>
 #include <QList>
 
@@ -22,7 +22,6 @@ public:
         bool operator==(const Edges&) const = default;
     };
 
-    static bool framesEqual(const QImage& a, const QImage& b);
     // Rows at the top and at the bottom that are unchanged between a and b;
     // each at most h / 3.
     static Edges fixedEdges(const QImage& a, const QImage& b);
