@@ -1,13 +1,35 @@
-// The whole road on a real X server with the real program: a global hotkey
-// pressed through XTest ends in a stored, copied screenshot; the area hotkey
-// shows the intro card over the dimmed screen, which Esc cancels and Return
-// passes on to the overlay, where a drag stores the area. The toast after a
-// capture takes neither the focus nor the clicks at its place.
+// The whole road on a real X server with the real program. A global hotkey
+// pressed through XTest ends in a stored, copied screenshot, announced by a
+// toast that takes neither the focus nor the clicks at its place; the area
+// hotkey shows the intro card over the dimmed screen, which Esc cancels and
+// Return passes on to the overlay, where a drag stores the area. Started
+// again with the editor on: a capture opens "Zentu.it Editor" showing it, an
+// XTest drag draws an arrow, Ctrl+C copies the picture with the arrow once
+// into the clipboard history as the program's own, Ctrl+V inserts another
+// program's picture, and quitting keeps both beside the unannotated capture.
+// Then, in this process, the editor's results on the same server: Live Text
+// lets the pointer select recognised words across lines and Ctrl+C copy them;
+// a pinned picture stays above a normal window that is raised over it, is on
+// every workspace, never takes the focus, moves when dragged and closes from
+// its hover bar.
+#include "App/PinnedImageView.h"
+#include "App/PinnedImageWindowController.h"
+#include "Editor/AnnotationCanvasView.h"
+#include "Editor/CanvasContentView.h"
+#include "Editor/EditorRootView.h"
+#include "Editor/EditorViewModel.h"
+#include "Editor/EditorWindowController.h"
+#include "Editor/LiveTextOverlay.h"
+#include "Editor/OCRService.h"
 #include "Models/AppSettings.h"
 #include "Platform/Qt/SettingsFileUserDefaults.h"
+#include "Platform/Qt/TesseractTextRecognizer.h"
+#include "Platform/X11/X11WindowDesktops.h"
+#include "fakes/FakeEditorEnvironment.h"
+#include "support/FilledImage.h"
 #include "support/IsolatedEnvironment.h"
-#include "support/ScreenDriver.h"
 #include "support/RealApp.h"
+#include "support/ScreenDriver.h"
 #include "support/X11Probe.h"
 
 #include <QClipboard>
@@ -17,6 +39,7 @@
 #include <QPainter>
 #include <QProcess>
 #include <QScreen>
+#include <QToolButton>
 #include <csignal>
 
 namespace {
@@ -37,6 +60,23 @@ protected:
     }
 };
 
+// Four flat quadrants: a shrunk picture keeps their colours inside them.
+const QColor quadrants[] = {QColor(0, 128, 128), QColor(40, 60, 160), QColor(128, 128, 0), QColor(90, 90, 90)};
+const QColor arrowRed(230, 51, 51);
+
+class Quadrants : public QWidget {
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter p(this);
+        const int w = width() / 2, h = height() / 2;
+        p.fillRect(0, 0, w, h, quadrants[0]);
+        p.fillRect(w, 0, width() - w, h, quadrants[1]);
+        p.fillRect(0, h, w, height() - h, quadrants[2]);
+        p.fillRect(w, h, width() - w, height() - h, quadrants[3]);
+    }
+};
+
 // Where two pictures of the screen differ.
 QRect changedArea(const QImage& now, const QImage& before)
 {
@@ -48,18 +88,93 @@ QRect changedArea(const QImage& now, const QImage& before)
     return area;
 }
 
+bool near(QColor a, QColor b, int tolerance = 12)
+{
+    return std::abs(a.red() - b.red()) <= tolerance && std::abs(a.green() - b.green()) <= tolerance
+        && std::abs(a.blue() - b.blue()) <= tolerance;
 }
+
+// The screen rectangle where the editor shows the picture: the flat areas in
+// the quadrants' colours inside its window (a lone pixel of such a colour at
+// an icon's edge is not part of it).
+QRect pictureOnScreen(const QRect& client)
+{
+    const QImage screen = grabScreen();
+    QRect found;
+    for (int y = client.top(); y <= client.bottom(); y += 2)
+        for (int x = client.left(); x <= client.right(); x += 2)
+            for (const QColor& c : quadrants)
+                if (screen.pixelColor(x, y) == c && screen.pixelColor(x + 1, y) == c
+                    && screen.pixelColor(x, y + 1) == c && screen.pixelColor(x - 1, y - 1) == c)
+                    found |= QRect(x, y, 1, 1);
+    return found;
+}
+
+QColor screenPixel(QPoint at)
+{
+    return grabScreen(QRect(at, QSize(1, 1))).pixelColor(0, 0);
+}
+
+bool pressSuperShift(const char* keycode)
+{
+    return xdotool({"keydown", "Super_L", "keydown", "Shift_L", "keydown", keycode, "keyup", keycode, "keyup",
+                    "Shift_L", "keyup", "Super_L"});
+}
+
+} // namespace
 
 class TestCaptureE2EX11 : public QObject {
     Q_OBJECT
 
     RealApp m_real;
     QProcess m_app;
+    X11Probe m_x;
     std::unique_ptr<Pattern> m_pattern;
     QImage m_screen; // the pattern as the screen shows it
     QString base() const { return m_real.dataFolder(); }
     QString readLog() const { return m_real.debugLog(); }
-    QJsonArray readJson(const QString& name) const { return m_real.historyRecords(name); }
+    QJsonArray records() const { return m_real.historyRecords(QStringLiteral("screenshots.json")); }
+    QJsonArray clipboardRecords() const { return m_real.historyRecords(QStringLiteral("clipboard.json")); }
+    xcb_window_t activeWindow() const
+    {
+        const QByteArray v = m_x.property(m_x.root(), m_x.atom("_NET_ACTIVE_WINDOW"), XCB_ATOM_WINDOW);
+        return v.size() >= 4 ? *reinterpret_cast<const xcb_window_t*>(v.constData()) : 0;
+    }
+    QList<xcb_atom_t> states(xcb_window_t w) const
+    {
+        const QByteArray v = m_x.property(w, m_x.atom("_NET_WM_STATE"), XCB_ATOM_ATOM);
+        const auto* atoms = reinterpret_cast<const xcb_atom_t*>(v.constData());
+        return QList<xcb_atom_t>(atoms, atoms + v.size() / int(sizeof(xcb_atom_t)));
+    }
+    // The editor's window, 0 while there is none.
+    xcb_window_t editorWindow() const
+    {
+        for (xcb_window_t w : m_x.descendants(m_x.root()))
+            if (m_x.pid(w) == m_app.processId() && m_x.viewable(w)
+                && m_x.property(w, m_x.atom("_NET_WM_NAME"), m_x.atom("UTF8_STRING")) == "Zentu.it Editor")
+                return w;
+        return 0;
+    }
+    QImage storedPicture(int record) const
+    {
+        QImage stored;
+        const QString png = base() + QStringLiteral("/Screenshots/") + records().at(record).toObject().value("fileName").toString();
+        if (!QTest::qWaitFor([&] { return !(stored = QImage(png)).isNull(); }, 10000))
+            return {};
+        return stored.convertToFormat(QImage::Format_RGB32);
+    }
+
+    void startApp(bool editor)
+    {
+        AppSettings settings;
+        settings.openEditorAfterCapture = editor;
+        settings.autoCopyToPasteboard = !editor; // then the editor's copy is the only one
+        SettingsFileUserDefaults(m_real.settingsFile()).setValue(QStringLiteral("zentu.settings.v1"), settings.encoded());
+        QFile::remove(base() + QStringLiteral("/debug.log"));
+        m_real.start(m_app, QProcess::ForwardedChannels);
+        QVERIFY(m_app.waitForStarted(5000));
+        QTRY_VERIFY_WITH_TIMEOUT(readLog().contains(QStringLiteral("Hotkey registriert action=openClipboard")), 15000);
+    }
 
 private Q_SLOTS:
     void initTestCase()
@@ -67,21 +182,11 @@ private Q_SLOTS:
         QVERIFY2(QFile::exists(RealApp::binary()), qPrintable(RealApp::binary()));
         QVERIFY(m_real.useFreshFolders());
         QVERIFY(QProcess::execute("setxkbmap", {"-model", "pc105", "-layout", "us"}) == 0);
-        {
-            // The screen comparisons below want no editor window over the pattern.
-            AppSettings settings;
-            settings.openEditorAfterCapture = false;
-            SettingsFileUserDefaults(m_real.settingsFile()).setValue(QStringLiteral("zentu.settings.v1"), settings.encoded());
-        }
-
         m_pattern = std::make_unique<Pattern>();
         m_pattern->setGeometry(QGuiApplication::primaryScreen()->geometry());
         m_pattern->show();
-        QTRY_VERIFY_WITH_TIMEOUT(grabScreen().pixelColor(9, 17) == QColor(7 * 8 % 256, 5 * 16 % 256, 3 * 24 % 256), 15000);
-
-        m_real.start(m_app, QProcess::ForwardedChannels);
-        QVERIFY(m_app.waitForStarted(5000));
-        QTRY_VERIFY_WITH_TIMEOUT(readLog().contains(QStringLiteral("Hotkey registriert action=openClipboard")), 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(grabScreen().pixelColor(9, 17) == QColor(56, 80, 72), 15000);
+        startApp(false);
         // The pattern covers the tray; it stays the topmost window.
         m_pattern->raise();
         QTRY_VERIFY_WITH_TIMEOUT((m_screen = grabScreen()).pixelColor(9, 17) == QColor(56, 80, 72), 15000);
@@ -89,83 +194,276 @@ private Q_SLOTS:
 
     void cleanupTestCase()
     {
-        ::kill(pid_t(m_app.processId()), SIGTERM);
-        QVERIFY(m_app.waitForFinished(10000));
+        if (m_app.state() != QProcess::NotRunning) {
+            ::kill(pid_t(m_app.processId()), SIGTERM);
+            m_app.waitForFinished(10000);
+        }
     }
 
     void fullScreenHotkeyStoresAndCopiesTheScreen()
     {
         const QImage expected = m_screen;
         QVERIFY(readLog().contains(QStringLiteral("Hotkey registriert action=captureFullScreen keyCode=22 mods=768 id=6")));
-
-        QVERIFY(xdotool({"keydown", "Super_L", "keydown", "Shift_L", "keydown", "15", "keyup", "15", "keyup",
-                         "Shift_L", "keyup", "Super_L"}));
-        X11Probe x;
-        const QByteArray active = x.property(x.root(), x.atom("_NET_ACTIVE_WINDOW"), XCB_ATOM_WINDOW);
+        QVERIFY(pressSuperShift("15"));
+        const xcb_window_t active = activeWindow();
         // The toast: centred low on the screen, never taking the focus, and a
         // click at its place reaches the window beneath while it stays.
         QRect toast;
         QTRY_VERIFY_WITH_TIMEOUT((toast = changedArea(grabScreen(), expected)).isValid(), 15000);
         QVERIFY2(qAbs(toast.center().x() - expected.width() / 2) <= 4 && toast.top() > expected.height() * 3 / 4,
                  qPrintable(QStringLiteral("toast at %1,%2 %3x%4").arg(toast.x()).arg(toast.y()).arg(toast.width()).arg(toast.height())));
-        QCOMPARE(x.property(x.root(), x.atom("_NET_ACTIVE_WINDOW"), XCB_ATOM_WINDOW), active);
-        x.click(toast.center());
+        QCOMPARE(activeWindow(), active);
+        m_x.click(toast.center());
         QTRY_COMPARE_WITH_TIMEOUT(m_pattern->presses, 1, 5000);
         QVERIFY(changedArea(grabScreen(), expected).isValid());
         QVERIFY(readLog().contains(QStringLiteral("Hotkey-Event empfangen id=6 -> captureFullScreen")));
-        QVERIFY(readLog().contains(QStringLiteral("CAPTURE captureFullScreen() (Ganzer Bildschirm) gestartet")));
 
-        QTRY_COMPARE_WITH_TIMEOUT(readJson(QStringLiteral("screenshots.json")).size(), 1, 10000);
-        const QJsonObject record = readJson(QStringLiteral("screenshots.json")).at(0).toObject();
+        QTRY_COMPARE_WITH_TIMEOUT(records().size(), 1, 10000);
+        const QJsonObject record = records().at(0).toObject();
         QCOMPARE(record.value("captureKind").toString(), QStringLiteral("fullScreen"));
-        const QString png = base() + QStringLiteral("/Screenshots/") + record.value("fileName").toString();
-        QImage stored;
-        QTRY_VERIFY_WITH_TIMEOUT(!(stored = QImage(png)).isNull(), 10000);
-        QCOMPARE(stored.convertToFormat(QImage::Format_RGB32), expected);
+        QCOMPARE(storedPicture(0), expected);
         QVERIFY(QFile::exists(base() + QStringLiteral("/Thumbnails/") + record.value("thumbnailFileName").toString()));
 
         // The clipboard holds the picture; the clipboard history does not.
         QImage copied;
         QTRY_VERIFY_WITH_TIMEOUT(!(copied = QGuiApplication::clipboard()->image()).isNull(), 15000);
         QCOMPARE(copied.convertToFormat(QImage::Format_RGB32), expected);
-        QTest::qWait(1200); // three polls of the clipboard monitor
-        for (const auto& entry : readJson(QStringLiteral("clipboard.json")))
-            QVERIFY(entry.toObject().value("type").toString() != QLatin1String("image"));
+        QVERIFY(!QTest::qWaitFor([&] { return !clipboardRecords().isEmpty(); }, 1200)); // three monitor polls
     }
 
     void areaHotkeyShowsTheIntroCardThenADragStoresTheArea()
     {
         QTRY_VERIFY_WITH_TIMEOUT(grabScreen() == m_screen, 15000); // the toast has gone
-        const QPoint inCard(960 - 172 + 6, 540);  // the card's left padding
-        const QStringList areaHotkey{"keydown", "Super_L", "keydown", "Shift_L", "keydown", "11", "keyup", "11",
-                                     "keyup", "Shift_L", "keyup", "Super_L"};
-        // The card has the keyboard: Esc cancels it and nothing is captured.
-        QVERIFY(xdotool(areaHotkey));
+        const QPoint inCard(960 - 172 + 6, 540); // the card's left padding
+        // The card has the keyboard: Esc cancels it and nothing is captured,
+        // also when the hotkey was pressed again while it was up.
+        QVERIFY(pressSuperShift("11"));
         QTRY_VERIFY_WITH_TIMEOUT(grabScreen().pixelColor(inCard).lightness() > 230, 15000);
+        QVERIFY(pressSuperShift("11"));
+        QTRY_VERIFY_WITH_TIMEOUT(readLog().contains(QStringLiteral("Freeze laeuft bereits -> ignoriere")), 15000);
         QVERIFY(xdotool({"key", "Escape"}));
         QTRY_VERIFY_WITH_TIMEOUT(grabScreen() == m_screen, 15000);
-        QCOMPARE(readJson(QStringLiteral("screenshots.json")).size(), 1);
+        QCOMPARE(records().size(), 1);
 
-        QVERIFY(xdotool(areaHotkey));
+        QVERIFY(pressSuperShift("11"));
         QTRY_VERIFY_WITH_TIMEOUT(grabScreen().pixelColor(inCard).lightness() > 230, 15000);
-        QVERIFY(readLog().contains(QStringLiteral("CAPTURE captureInteractive() (Bereich) gestartet")));
         // Around the card the screen is dimmed.
         const QColor around = grabScreen().pixelColor(40, 40);
         QVERIFY(qAbs(around.green() - qRound(m_screen.pixelColor(40, 40).green() * 0.6)) <= 2);
-
         QVERIFY(xdotool({"key", "Return"}));
         // The overlay: the frozen screen at 65 %.
         const QColor original = m_screen.pixelColor(inCard);
         QTRY_VERIFY_WITH_TIMEOUT(qAbs(grabScreen().pixelColor(inCard).green() - qRound(original.green() * 0.65)) <= 2, 15000);
         QVERIFY(xdotool({"mousemove", "300", "200", "mousedown", "1", "mousemove", "450", "300", "mousemove", "600",
                          "400", "mouseup", "1"}));
-        QTRY_COMPARE_WITH_TIMEOUT(readJson(QStringLiteral("screenshots.json")).size(), 2, 10000);
-        const QJsonObject record = readJson(QStringLiteral("screenshots.json")).at(0).toObject();
-        QCOMPARE(record.value("captureKind").toString(), QStringLiteral("area"));
-        const QString png = base() + QStringLiteral("/Screenshots/") + record.value("fileName").toString();
-        QImage stored;
-        QTRY_VERIFY_WITH_TIMEOUT(!(stored = QImage(png)).isNull(), 10000);
-        QCOMPARE(stored.convertToFormat(QImage::Format_RGB32), m_screen.copy(300, 200, 300, 200));
+        QTRY_COMPARE_WITH_TIMEOUT(records().size(), 2, 10000);
+        QCOMPARE(records().at(0).toObject().value("captureKind").toString(), QStringLiteral("area"));
+        QCOMPARE(storedPicture(0), m_screen.copy(300, 200, 300, 200));
+    }
+
+    void theEditorShowsTheCaptureAndKeepsWhatIsDrawn()
+    {
+        ::kill(pid_t(m_app.processId()), SIGTERM);
+        QVERIFY(m_app.waitForFinished(10000));
+        m_pattern->hide();
+        Quadrants quadrantsWindow;
+        quadrantsWindow.setWindowFlag(Qt::FramelessWindowHint);
+        quadrantsWindow.showFullScreen();
+        startApp(true);
+        quadrantsWindow.activateWindow();
+        quadrantsWindow.raise();
+        QTRY_VERIFY_WITH_TIMEOUT(grabScreen().pixelColor(10, 10) == quadrants[0], 15000);
+        const QImage screen = grabScreen();
+
+        QVERIFY(pressSuperShift("15"));
+        QTRY_COMPARE_WITH_TIMEOUT(records().size(), 3, 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(editorWindow(), 15000);
+        const QString window = QString::number(editorWindow());
+        quadrantsWindow.hide();
+        const auto client = [&] { return m_x.rootGeometry(editorWindow()); };
+
+        // The whole capture, shrunk, in the window: all four quadrants in their places.
+        QRect picture;
+        QTRY_VERIFY_WITH_TIMEOUT((picture = pictureOnScreen(client())).width() > 600, 15000);
+        QVERIFY(std::abs(picture.width() / double(picture.height()) - double(screen.width()) / screen.height()) < 0.02);
+        const QImage shown = grabScreen();
+        const QPoint q(picture.width() / 4, picture.height() / 4);
+        QCOMPARE(shown.pixelColor(picture.topLeft() + q), quadrants[0]);
+        QCOMPARE(shown.pixelColor(picture.topRight() + QPoint(-q.x(), q.y())), quadrants[1]);
+        QCOMPARE(shown.pixelColor(picture.bottomLeft() + QPoint(q.x(), -q.y())), quadrants[2]);
+        QCOMPARE(shown.pixelColor(picture.bottomRight() - q), quadrants[3]);
+
+        // The default tool draws an arrow from 30 % to 60 % across and 30 % to 50 % down.
+        const QPoint from = picture.topLeft() + QPoint(picture.width() * 3 / 10, picture.height() * 3 / 10);
+        const QPoint to = picture.topLeft() + QPoint(picture.width() * 6 / 10, picture.height() * 5 / 10);
+        const QPoint mid = (from + to) / 2;
+        const auto n = [](int v) { return QString::number(v); };
+        QVERIFY(xdotool({"mousemove", n(from.x()), n(from.y()), "mousedown", "1", "mousemove", n(mid.x()), n(mid.y()),
+                         "mousemove", n(to.x()), n(to.y()), "mouseup", "1"}));
+        QTRY_VERIFY_WITH_TIMEOUT(near(grabScreen().pixelColor(mid), arrowRed), 15000);
+
+        // Ctrl+C: the whole picture with the arrow, once in the history, as the program's own.
+        QVERIFY(xdotool({"windowactivate", "--sync", window}));
+        QVERIFY(xdotool({"key", "--clearmodifiers", "ctrl+c"}));
+        QTRY_COMPARE_WITH_TIMEOUT(clipboardRecords().size(), 1, 10000);
+        const QJsonObject entry = clipboardRecords().at(0).toObject();
+        QCOMPARE(entry.value("type").toString(), QStringLiteral("image"));
+        QCOMPARE(entry.value("sourceAppBundleID").toString(), QStringLiteral("com.quorel.zentu"));
+        QImage copied;
+        QTRY_VERIFY_WITH_TIMEOUT((copied = QGuiApplication::clipboard()->image()).size() == screen.size(), 10000);
+        QVERIFY(near(copied.pixelColor(int(0.45 * screen.width()), int(0.40 * screen.height())), arrowRed, 40));
+        QVERIFY(near(copied.pixelColor(screen.width() / 8, screen.height() / 8), quadrants[0]));
+        QVERIFY(!QTest::qWaitFor([&] { return clipboardRecords().size() > 1; }, 1500));
+
+        // Ctrl+V: another program's picture comes in, not the text offered beside it.
+        QProcess owner;
+        owner.start(QStringLiteral(ZENTU_CLIPBOARD_OWNER), {"image", "64", "48", "text", "Bildunterschrift"});
+        QVERIFY(owner.waitForStarted(5000));
+        QVERIFY(QTest::qWaitFor([&] { return owner.canReadLine() || (owner.waitForReadyRead(50), owner.canReadLine()); }, 10000));
+        QCOMPARE(owner.readLine().trimmed(), QByteArray("ready"));
+        QVERIFY(xdotool({"windowactivate", "--sync", window}));
+        QVERIFY(xdotool({"key", "--clearmodifiers", "ctrl+v"}));
+        const auto pastedShown = [&] {
+            const QImage now = grabScreen(client());
+            for (int y = 0; y < now.height(); y += 2)
+                for (int x = 0; x < now.width(); x += 2)
+                    if (now.pixelColor(x, y) == QColor(20, 120, 220))
+                        return true;
+            return false;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(pastedShown(), 15000);
+
+        // Quitting with the editor open keeps both, beside the capture as it was taken.
+        ::kill(pid_t(m_app.processId()), SIGTERM);
+        QVERIFY(m_app.waitForFinished(10000));
+        owner.closeWriteChannel(); // the owner ends when its input does
+        owner.waitForFinished(5000);
+        const QJsonArray annotations = records().at(0).toObject().value("annotations").toArray();
+        QCOMPARE(annotations.size(), 2);
+        QCOMPARE(annotations.at(0).toObject().value("kind").toString(), QStringLiteral("arrow"));
+        const QJsonArray start = annotations.at(0).toObject().value("points").toArray().at(0).toArray();
+        QVERIFY(std::abs(start.at(0).toDouble() - 0.3 * screen.width()) < 0.02 * screen.width());
+        const QJsonObject pasted = annotations.at(1).toObject();
+        QCOMPARE(pasted.value("kind").toString(), QStringLiteral("image"));
+        const QJsonArray corner = pasted.value("points").toArray().at(0).toArray();
+        QCOMPARE(QPointF(corner.at(0).toDouble(), corner.at(1).toDouble()),
+                 QPointF(screen.width() / 2 - 32, screen.height() / 2 - 24));
+        QCOMPARE(storedPicture(0), screen);
+    }
+
+    void liveTextSelectsWordsAcrossLinesAndCopiesThem()
+    {
+        QImage picture(900, 300, QImage::Format_RGB32);
+        picture.fill(Qt::white);
+        QPainter p(&picture);
+        QFont font(QStringLiteral("DejaVu Sans"));
+        font.setPixelSize(40);
+        p.setFont(font);
+        p.drawText(QPoint(40, 90), QStringLiteral("Größe der Fenster"));
+        p.drawText(QPoint(40, 190), QStringLiteral("Übersicht ändern"));
+        p.end();
+
+        TesseractTextRecognizer recognizer;
+        OCRService ocr(recognizer);
+        auto environment = std::make_unique<FakeEditorEnvironment>();
+        FakeEditorEnvironment& env = *environment;
+        env.ocr = &ocr;
+        EditorWindowController window(picture, std::nullopt, std::move(environment));
+        EditorViewModel& vm = window.viewModel();
+        CanvasContentView& content = window.rootView().canvas().contentView();
+        auto* overlay = content.findChild<LiveTextOverlay*>();
+        QVERIFY(overlay);
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QVERIFY(!overlay->isVisible());
+
+        vm.setLiveTextEnabled(true);
+        QTRY_COMPARE_WITH_TIMEOUT(vm.liveTextLines().size(), 2, 20000);
+        QVERIFY(overlay->isVisible());
+        const auto onScreen = [&](const RecognizedWord& word) {
+            return content.mapToGlobal(content.viewPoint(QRectF(word.box).center()).toPoint());
+        };
+        const RecognizedWord from = vm.liveTextLines()[0].words.value(1); // "der"
+        const RecognizedWord to = vm.liveTextLines()[1].words.value(0);   // "Übersicht"
+        QCOMPARE(from.text, QStringLiteral("der"));
+        QCOMPARE(to.text, QStringLiteral("Übersicht"));
+
+        const QPoint a = onScreen(from), b = onScreen(to);
+        const auto n = [](int v) { return QString::number(v); };
+        QVERIFY(xdotool({"mousemove", n(a.x()), n(a.y())}));
+        QTRY_COMPARE_WITH_TIMEOUT(overlay->cursor().shape(), Qt::IBeamCursor, 10000); // over a word
+        QVERIFY(xdotool({"mousedown", "1", "mousemove", n((a.x() + b.x()) / 2), n((a.y() + b.y()) / 2), "mousemove",
+                         n(b.x()), n(b.y()), "mouseup", "1"}));
+        QTRY_COMPARE_WITH_TIMEOUT(overlay->selection().selectedText(), QStringLiteral("der Fenster\nÜbersicht"), 10000);
+        QVERIFY(xdotool({"key", "--clearmodifiers", "ctrl+c"}));
+        QTRY_COMPARE_WITH_TIMEOUT(env.copiedTexts, QStringList{QStringLiteral("der Fenster\nÜbersicht")}, 10000);
+        QVERIFY(env.copiedImages.isEmpty()); // not the picture while Live Text is on
+        QVERIFY(vm.state().annotations.isEmpty()); // the drag drew nothing
+
+        // Off: the canvas has the pointer again.
+        vm.setLiveTextEnabled(false);
+        QVERIFY(!overlay->isVisible());
+        QVERIFY(xdotool({"mousemove", n(a.x()), n(a.y()), "mousedown", "1", "mousemove", n(a.x() + 40), n(a.y() + 20),
+                         "mousemove", n(b.x()), n(b.y()), "mouseup", "1"}));
+        QTRY_COMPARE_WITH_TIMEOUT(vm.state().annotations.size(), 1, 10000);
+        window.close();
+    }
+
+    void aPinnedPictureStaysAboveAndNeverTakesTheFocus()
+    {
+        const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+        QWidget normal;
+        normal.setWindowTitle(QStringLiteral("normal"));
+        normal.setStyleSheet(QStringLiteral("background: rgb(0, 160, 0);"));
+        normal.setGeometry(available.center().x() - 400, available.center().y() - 300, 800, 600);
+        normal.show();
+        normal.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&normal));
+        const auto normalId = xcb_window_t(normal.winId());
+        QTRY_COMPARE_WITH_TIMEOUT(activeWindow(), normalId, 10000);
+
+        X11WindowDesktops desktops;
+        PinnedImageWindowController pin(filledImage(400, 300, QColor(220, 0, 0), QImage::Format_ARGB32_Premultiplied), desktops, available);
+        bool closed = false;
+        pin.onClose = [&] { closed = true; };
+        pin.showPinned();
+        const auto pinId = xcb_window_t(pin.winId());
+        QTRY_VERIFY_WITH_TIMEOUT(m_x.viewable(pinId), 10000);
+        const QPoint centre = available.center();
+        QTRY_COMPARE_WITH_TIMEOUT(screenPixel(centre), QColor(220, 0, 0), 10000);
+        QCOMPARE(activeWindow(), normalId); // showing it took no focus
+
+        // Above, on every workspace.
+        QVERIFY(states(pinId).contains(m_x.atom("_NET_WM_STATE_ABOVE")));
+        QCOMPARE(m_x.property(pinId, m_x.atom("_NET_WM_DESKTOP"), XCB_ATOM_CARDINAL), QByteArray(4, char(0xFF)));
+
+        // The normal window raised and activated over it stays below.
+        normal.raise();
+        normal.activateWindow();
+        QTRY_COMPARE_WITH_TIMEOUT(activeWindow(), normalId, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(screenPixel(centre), QColor(220, 0, 0), 10000);
+
+        // A click on it takes no focus either.
+        m_x.click(centre + QPoint(0, 80));
+        QTRY_VERIFY_WITH_TIMEOUT(pin.view().isHovering(), 10000);
+        QCOMPARE(activeWindow(), normalId);
+
+        // Dragged by its body it moves.
+        const QPoint before = pin.geometry().topLeft();
+        const QPoint grab = centre + QPoint(0, 80);
+        const auto n = [](int v) { return QString::number(v); };
+        QVERIFY(xdotool({"mousemove", n(grab.x()), n(grab.y()), "mousedown", "1", "mousemove", n(grab.x() + 20),
+                         n(grab.y() + 10), "mousemove", n(grab.x() + 60), n(grab.y() + 40), "mouseup", "1"}));
+        QTRY_COMPARE_WITH_TIMEOUT(pin.geometry().topLeft(), before + QPoint(60, 40), 10000);
+        QCOMPARE(activeWindow(), normalId);
+
+        // Its hover bar's close button closes it.
+        QTRY_VERIFY_WITH_TIMEOUT(pin.view().controlBar().isVisible(), 10000);
+        QToolButton& close = pin.view().closeButton();
+        m_x.click(close.mapToGlobal(close.rect().center()));
+        QTRY_VERIFY_WITH_TIMEOUT(closed, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(!m_x.viewable(pinId), 10000);
     }
 };
 

@@ -1,22 +1,24 @@
-// The capture roads from request to stored result, against recording hooks:
-// the order of the final steps and each setting's effect, the permission
-// guard's veto, the intro step, and the countdown on a hand-driven clock.
+// The capture roads from request to stored result: against recording hooks the
+// end of every capture per setting, the permission veto, hiding our own
+// windows before the grab and the countdown on a hand-driven clock; through
+// the coordinator on fake services the scrolling road with its intro card.
+#include "App/AppCoordinator.h"
 #include "App/CaptureFlows.h"
-#include "Storage/DebugLog.h"
+#include "App/ToastPresenter.h"
 #include "MenuBar/CaptureIntroPresenter.h"
 #include "MenuBar/CaptureIntroView.h"
+#include "Screenshot/ScrollTargetRoad.h"
 #include "Settings/SettingsManager.h"
-#include "fakes/FakeKeyboardInfo.h"
-#include "fakes/FakeLoginItemService.h"
-#include "fakes/FakeUserDefaults.h"
-#include "support/FilledImage.h"
+#include "Storage/DebugLog.h"
+#include "Storage/ScreenshotHistoryStore.h"
+#include "fakes/FakeCoordinatorServices.h"
 #include "support/DebugLogMessages.h"
+#include "support/FilledImage.h"
 #include "support/IsolatedEnvironment.h"
 
-#include <QFile>
+#include <QWidget>
 
 namespace {
-QImage solid(QColor c) { return filledImage(40, 30, c); }
 
 struct Rig {
     FakeUserDefaults defaults;
@@ -31,8 +33,6 @@ struct Rig {
     QList<std::function<void()>> scheduled; // the hand-driven clock
     QList<int> delays;
     bool transientUiShown = false;
-    CaptureFlows::IntroStep lastIntro;
-    CaptureFlows::Completion lastCompletion;
     QList<QImage> copied, stored;
     std::unique_ptr<CaptureFlows> flows;
 
@@ -46,14 +46,11 @@ struct Rig {
             journal << "hideTransientUi";
             return true;
         };
-        h.beginInteractiveCapture = [this](bool detect, CaptureFlows::IntroStep introStep, CaptureFlows::Completion done) {
+        h.beginInteractiveCapture = [this](bool detect, CaptureFlows::IntroStep, CaptureFlows::Completion) {
             journal << QStringLiteral("beginInteractive detect=%1").arg(detect);
-            lastIntro = std::move(introStep);
-            lastCompletion = std::move(done);
         };
-        h.captureFullScreenImmediately = [this](bool cursor, CaptureFlows::Completion done) {
+        h.captureFullScreenImmediately = [this](bool cursor, CaptureFlows::Completion) {
             journal << QStringLiteral("fullScreen cursor=%1").arg(cursor);
-            lastCompletion = std::move(done);
         };
         h.stamp = [this](const QImage& img, const QDateTime&) {
             journal << "stamp";
@@ -80,96 +77,68 @@ struct Rig {
     }
     void tick()
     {
-        const auto due = std::exchange(scheduled, {});
-        for (const auto& work : due)
+        for (const auto& work : std::exchange(scheduled, {}))
             work();
     }
 };
-}
+
+// Hands every picked window back as one tall picture, noting whether the
+// watched window was on screen meanwhile.
+class TallRoad final : public ScrollTargetRoad {
+public:
+    Target resolveTarget(const PickedWindow& picked) override { return Target::window(picked, QStringLiteral("x")); }
+    QCoro::Task<std::optional<CapturedScreenshot>> captureTarget(Target) override
+    {
+        watchedVisible = watched && watched->isVisible();
+        co_return CapturedScreenshot::make(filledImage(200, 1500, Qt::darkGreen), CaptureKind::scrolling);
+    }
+    QPointer<QWidget> watched;
+    bool watchedVisible = true;
+};
+
+} // namespace
 
 class TestCaptureFlows : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void handleCapturedRunsItsStepsInOrder()
+    void theEndOfACaptureFollowsTheSettings_data()
     {
-        Rig rig;
-        rig.settings.update([](AppSettings& s) {
-            s.stampTimestamp = true;
-            s.autoCopyToPasteboard = true;
-            s.openEditorAfterCapture = true;
-        });
-        rig.flows->handleCaptured(CapturedScreenshot{solid(Qt::red), CaptureKind::window});
-        QCOMPARE(rig.journal, (QStringList{"stamp", "copy", "toast In Zwischenablage kopiert|checkmark.circle.fill|0|1.6",
-                                           "store window edit=1"}));
-        // Every later step got the stamped picture.
-        QCOMPARE(rig.copied[0].pixelColor(39, 29), QColor(Qt::white));
-        QCOMPARE(rig.stored[0], rig.copied[0]);
+        QTest::addColumn<bool>("on");
+        QTest::addColumn<CaptureKind>("kind");
+        QTest::addColumn<bool>("incomplete");
+        QTest::addColumn<QStringList>("steps");
+        QTest::newRow("stamp, copy, edit") << true << CaptureKind::window << false
+            << QStringList{"stamp", "copy", "toast In Zwischenablage kopiert|checkmark.circle.fill|0|1.6",
+                           "store window edit=1"};
+        QTest::newRow("all off") << false << CaptureKind::fullScreen << false
+            << QStringList{"toast Screenshot aufgenommen|checkmark.circle.fill|0|1.6", "store fullScreen edit=0"};
+        // Still copied and kept, but never announced as a plain success.
+        QTest::newRow("incomplete scroll") << true << CaptureKind::scrolling << true
+            << QStringList{"stamp", "copy",
+                           "toast Scroll-Aufnahme möglicherweise unvollständig|exclamationmark.triangle.fill|0|3",
+                           "store scrolling edit=1"};
     }
-
-    void settingsSwitchStepsOff()
+    void theEndOfACaptureFollowsTheSettings()
     {
+        QFETCH(bool, on);
+        QFETCH(CaptureKind, kind);
+        QFETCH(bool, incomplete);
+        QFETCH(QStringList, steps);
         Rig rig;
-        rig.settings.update([](AppSettings& s) {
-            s.stampTimestamp = false;
-            s.autoCopyToPasteboard = false;
-            s.openEditorAfterCapture = false;
+        rig.settings.update([on](AppSettings& s) {
+            s.stampTimestamp = s.autoCopyToPasteboard = s.openEditorAfterCapture = on;
         });
-        const QImage img = solid(Qt::blue);
-        rig.flows->handleCaptured(CapturedScreenshot{img, CaptureKind::fullScreen});
-        QCOMPARE(rig.journal, (QStringList{"toast Screenshot aufgenommen|checkmark.circle.fill|0|1.6",
-                                           "store fullScreen edit=0"}));
-        QCOMPARE(rig.stored[0], img);
+        const QImage picture = filledImage(40, 30, Qt::red);
+        rig.flows->handleCaptured(CapturedScreenshot{picture, kind, incomplete});
+        QCOMPARE(rig.journal, steps);
+        // Every later step got the stamped picture.
+        QCOMPARE(rig.stored.value(0).pixelColor(39, 29), on ? QColor(Qt::white) : QColor(Qt::red));
+        if (on)
+            QCOMPARE(rig.stored.value(0), rig.copied.value(0));
 
         rig.journal.clear();
         rig.flows->handleCaptured(std::nullopt);
         QVERIFY(rig.journal.isEmpty());
-    }
-
-    void incompleteScrollingCaptureIsNeverAnnouncedAsCopied()
-    {
-        Rig rig;
-        rig.settings.update([](AppSettings& s) {
-            s.stampTimestamp = false;
-            s.autoCopyToPasteboard = true;
-            s.openEditorAfterCapture = false;
-        });
-        rig.flows->handleCaptured(CapturedScreenshot{solid(Qt::red), CaptureKind::scrolling, true});
-        // Still copied and kept, but the toast says what it is.
-        QCOMPARE(rig.journal, (QStringList{"copy",
-                                           "toast Scroll-Aufnahme möglicherweise unvollständig|"
-                                           "exclamationmark.triangle.fill|0|3",
-                                           "store scrolling edit=0"}));
-    }
-
-    void interactiveRoadWithIntroCard()
-    {
-        Rig rig;
-        rig.flows->captureInteractive();
-        QCOMPARE(debugLogMessages().value(0), QStringLiteral("CAPTURE captureInteractive() (Bereich) gestartet"));
-        QVERIFY(rig.journal.isEmpty()); // the flow runs on a later turn
-        QTRY_COMPARE(rig.journal, (QStringList{"permission", "beginInteractive detect=1"}));
-
-        // The service calls the intro step: the screenshot card is shown.
-        std::optional<bool> resumed;
-        rig.lastIntro([&](bool go) { resumed = go; });
-        QVERIFY(rig.intro.window());
-        rig.intro.window()->cancelButton()->click();
-        QCOMPARE(resumed, std::optional<bool>(false));
-        QVERIFY(debugLogMessages().contains(QStringLiteral("CAPTURE captureInteractive ABBRUCH: Anleitung abgebrochen (Esc)")));
-
-        resumed.reset();
-        rig.lastIntro([&](bool go) { resumed = go; });
-        rig.intro.window()->proceedButton()->click();
-        QCOMPARE(resumed, std::optional<bool>(true));
-
-        // A card hidden for good goes on at once.
-        rig.introDefaults.setValue("zentuHideCaptureIntro", true);
-        resumed.reset();
-        rig.lastIntro([&](bool go) { resumed = go; });
-        QCOMPARE(resumed, std::optional<bool>(true));
-
-        rig.lastCompletion(CapturedScreenshot{solid(Qt::green), CaptureKind::area});
-        QCOMPARE(rig.journal.last(), QStringLiteral("store area edit=1"));
     }
 
     void refusedPermissionEndsEitherRoad()
@@ -182,39 +151,29 @@ private Q_SLOTS:
         const QStringList log = debugLogMessages();
         QVERIFY(log.contains(QStringLiteral("CAPTURE captureInteractive ABBRUCH: keine Berechtigung")));
         QVERIFY(log.contains(QStringLiteral("CAPTURE captureFullScreen ABBRUCH: keine Berechtigung")));
-        QVERIFY(log.contains(QStringLiteral("CAPTURE captureFullScreen() (Ganzer Bildschirm) gestartet")));
     }
 
-    void fullScreenWithoutDelayCapturesAtOnce()
+    void ourTooltipsAndMenusGoBeforeTheScreenIsRead()
     {
+        // Nothing of ours shown: the screen is read at once.
         Rig rig;
         rig.settings.update([](AppSettings& s) { s.showCursorInScreenshot = true; });
         rig.flows->captureFullScreen();
         QTRY_COMPARE(rig.journal, (QStringList{"permission", "fullScreen cursor=1"}));
         QVERIFY(rig.scheduled.isEmpty());
-        rig.lastCompletion(CapturedScreenshot{solid(Qt::green), CaptureKind::fullScreen});
-        QCOMPARE(rig.journal.last(), QStringLiteral("store fullScreen edit=1"));
-    }
 
-    void ourTooltipsAndMenusGoBeforeTheScreenIsRead()
-    {
         // Shown when a road starts: hidden, then a moment for the windows
         // beneath to repaint, then the screen is read.
-        Rig rig;
-        rig.transientUiShown = true;
-        rig.flows->captureFullScreen();
-        QTRY_COMPARE(rig.journal, (QStringList{"permission", "hideTransientUi"}));
-        QCOMPARE(rig.delays, QList<int>{CaptureFlows::transientUiSettleMs});
-        rig.tick();
-        QCOMPARE(rig.journal.last(), QStringLiteral("fullScreen cursor=0"));
-
+        rig.settings.update([](AppSettings& s) { s.showCursorInScreenshot = false; });
         rig.transientUiShown = true;
         rig.flows->captureInteractive();
         QTRY_COMPARE(rig.journal.last(), QStringLiteral("hideTransientUi"));
+        QCOMPARE(rig.delays, QList<int>{CaptureFlows::transientUiSettleMs});
         rig.tick();
         QCOMPARE(rig.journal.last(), QStringLiteral("beginInteractive detect=1"));
 
-        // After a countdown, right before the grab (a tooltip may have come up meanwhile).
+        // After a countdown the countdown toast and anything that came up
+        // meanwhile go right before the grab.
         rig.settings.update([](AppSettings& s) { s.captureDelaySeconds = 1; });
         rig.flows->captureFullScreen();
         QTRY_VERIFY(!rig.scheduled.isEmpty());
@@ -241,13 +200,10 @@ private Q_SLOTS:
         rig.settings.update([delay](AppSettings& s) { s.captureDelaySeconds = delay; });
         rig.flows->captureFullScreen();
         QTRY_COMPARE(rig.journal.size(), 2);
-        QCOMPARE(rig.journal[1], QStringLiteral("toast Auslösen in %1 s|timer|1|0").arg(start));
-        for (int shown = start - 1; shown >= 1; --shown) {
-            rig.tick();
+        for (int shown = start; shown >= 1; --shown) {
             QCOMPARE(rig.journal.last(), QStringLiteral("toast Auslösen in %1 s|timer|1|0").arg(shown));
+            rig.tick();
         }
-        QVERIFY(!rig.journal.last().startsWith("fullScreen"));
-        rig.tick();
         QCOMPARE(rig.journal.mid(rig.journal.size() - 2), (QStringList{"dismiss", "fullScreen cursor=0"}));
         QVERIFY(rig.scheduled.isEmpty());
         QCOMPARE(rig.delays, QList<int>(start, 1000));
@@ -267,6 +223,29 @@ private Q_SLOTS:
         QCOMPARE(rig.journal.last(), QStringLiteral("toast Auslösen in 1 s|timer|1|0"));
         rig.tick();
         QCOMPARE(rig.journal.filter("fullScreen").size(), 2);
+    }
+
+    void scrollingRoadShowsItsCardHidesOurWindowsAndEndsLikeEveryCapture()
+    {
+        FakeCoordinatorServices services;
+        services.scrollPicker = []() -> QCoro::Task<std::optional<PickedWindow>> {
+            co_return PickedWindow{77, QRectF(0, 0, 200, 300), 5, std::nullopt};
+        };
+        auto road = std::make_shared<TallRoad>();
+        services.scrollRoad = road;
+        AppCoordinator coordinator(services);
+        coordinator.permissions().refresh();
+        coordinator.openSettings();
+        road->watched = coordinator.settingsWindow();
+        coordinator.captureScrollingWindow();
+        QTRY_VERIFY(coordinator.introPresenter().window());
+        QTest::keyClick(coordinator.introPresenter().window(), Qt::Key_Return);
+        QTRY_COMPARE(coordinator.screenshotStore().items().size(), 1);
+        QCOMPARE(coordinator.screenshotStore().items().first().captureKind, CaptureKind::scrolling);
+        QCOMPARE(services.clipboardService.image().size(), QSize(200, 1500));
+        QCOMPARE(coordinator.toast().model().text(), QStringLiteral("In Zwischenablage kopiert"));
+        QVERIFY(!road->watchedVisible);
+        QVERIFY(road->watched && road->watched->isVisible());
     }
 };
 

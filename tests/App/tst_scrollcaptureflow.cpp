@@ -1,20 +1,15 @@
-// The shell's scrolling-capture road with a fake engine: the program's windows
-// step aside and come back in order, exactly once, on every outcome (intro
-// cancelled, a permission missing, picker cancelled, engine error, success);
-// the image is stored as kind "scrolling" after the windows are back; an
-// engine error shows its message as a toast and stores nothing.
-#include "App/AppCoordinator.h"
+// The shell's scrolling-capture road with a fake engine: whatever the outcome
+// (intro cancelled, a permission missing, picker cancelled, engine error,
+// success, an image that may lack content) the program's windows step aside
+// and come back in order, exactly once, before the result is stored; an
+// engine error becomes a toast and stores nothing.
 #include "App/ScrollCaptureFlow.h"
-#include "Storage/DebugLog.h"
 #include "Screenshot/CaptureError.h"
-#include "Screenshot/ScrollCapture.h"
-#include "Screenshot/ScrollTargetRoad.h"
-#include "fakes/FakeCoordinatorServices.h"
-#include "support/AwaitTask.h"
+#include "Storage/DebugLog.h"
+#include "support/DebugLogMessages.h"
 #include "support/IsolatedEnvironment.h"
 
 #include <QCoroTimer>
-#include <QFile>
 
 namespace {
 
@@ -32,27 +27,7 @@ protected:
     }
 };
 
-// Hands every picked window back as one tall image.
-class ImageRoad final : public ScrollTargetRoad {
-public:
-    Target resolveTarget(const PickedWindow& picked) override { return Target::window(picked, QStringLiteral("x")); }
-    QCoro::Task<std::optional<CapturedScreenshot>> captureTarget(Target) override
-    {
-        visibleDuringCapture = watched && watched->isVisible();
-        QImage image(300, 2000, QImage::Format_ARGB32_Premultiplied);
-        image.fill(Qt::darkCyan);
-        co_return CapturedScreenshot::make(image, CaptureKind::scrolling);
-    }
-    QPointer<QWidget> watched;
-    bool visibleDuringCapture = true;
-};
-
-QString logText()
-{
-    QFile file(DebugLog::filePath());
-    file.open(QIODevice::ReadOnly);
-    return QString::fromUtf8(file.readAll());
-}
+enum class Engine { picture, incomplete, cancelled, error };
 
 } // namespace
 
@@ -61,85 +36,9 @@ class TestScrollCaptureFlow : public QObject {
 
     std::unique_ptr<QWidget> settings, editor1, editor2, minimised, hiddenPin;
     ShowRecorder recorder;
-    bool introProceeds = true;
-    bool screenRecording = true;
-    bool accessibility = true;
-    int accessibilityAsked = 0;
-    int engineRuns = 0;
-    std::function<std::optional<CapturedScreenshot>()> engine;
-    QList<std::pair<QSize, CaptureKind>> stored;
-    bool storedIncomplete = false;
-    bool windowsBackWhenStored = false;
-    QStringList toasts;
-    bool done = false;
-    bool hiddenDuringEngine = false;
 
-    std::unique_ptr<ScrollCaptureFlow> makeFlow()
+    void showWindows()
     {
-        ScrollCaptureFlow::Steps steps;
-        steps.contentWindows = [this] {
-            return QList<QWidget*>{settings.get(), nullptr, editor1.get(), minimised.get(), editor2.get(), hiddenPin.get()};
-        };
-        steps.showIntro = [this](std::function<void()> proceed, std::function<void()> cancel) {
-            QVERIFY(!settings->isVisible()); // gone before the card shows
-            recorder.shown.clear();
-            if (introProceeds) {
-                proceed();
-            } else {
-                cancel();
-                done = true;
-            }
-        };
-        steps.ensureScreenRecordingPermission = [this]() -> QCoro::Task<bool> {
-            co_await QCoro::sleepFor(std::chrono::milliseconds(5));
-            if (!screenRecording)
-                done = true;
-            co_return screenRecording;
-        };
-        steps.ensureAccessibilityPermission = [this] {
-            ++accessibilityAsked;
-            if (!accessibility)
-                done = true;
-            return accessibility;
-        };
-        steps.runEngine = [this]() -> QCoro::Task<std::optional<CapturedScreenshot>> {
-            ++engineRuns;
-            hiddenDuringEngine = !settings->isVisible() && !editor1->isVisible();
-            co_await QCoro::sleepFor(std::chrono::milliseconds(5));
-            done = true;
-            co_return engine();
-        };
-        steps.handleCaptured = [this](const CapturedScreenshot& captured) {
-            stored.append({captured.image.size(), captured.kind});
-            storedIncomplete = captured.incomplete;
-            windowsBackWhenStored = settings->isVisible() && editor1->isVisible() && editor2->isVisible();
-        };
-        steps.showToast = [this](const QString& text, const QString& symbol, bool sticky, double duration) {
-            toasts.append(QStringLiteral("%1|%2|%3|%4").arg(text, symbol).arg(sticky).arg(duration));
-        };
-        return std::make_unique<ScrollCaptureFlow>(steps);
-    }
-
-    void runFlow()
-    {
-        auto flow = makeFlow();
-        flow->captureScrollingWindow();
-        QTRY_VERIFY(done);
-        QTest::qWait(10);
-    }
-
-    // Every open window back, in hiding order; the minimised and the hidden one untouched.
-    void checkRestored()
-    {
-        QVERIFY(settings->isVisible() && editor1->isVisible() && editor2->isVisible());
-        QCOMPARE(recorder.shown, (QList<QObject*>{settings.get(), editor1.get(), editor2.get()}));
-        QVERIFY(!hiddenPin->isVisible());
-    }
-
-private Q_SLOTS:
-    void init()
-    {
-        DebugLog::restart();
         for (auto* w : {&settings, &editor1, &editor2, &minimised, &hiddenPin})
             *w = std::make_unique<QWidget>();
         settings->show();
@@ -150,114 +49,105 @@ private Q_SLOTS:
         for (QWidget* w : {settings.get(), editor1.get(), editor2.get(), hiddenPin.get()})
             w->installEventFilter(&recorder);
         recorder.shown.clear();
-        introProceeds = screenRecording = accessibility = true;
-        accessibilityAsked = engineRuns = 0;
-        engine = [] {
-            return CapturedScreenshot::make(QImage(1440, 30000, QImage::Format_ARGB32_Premultiplied), CaptureKind::scrolling);
+    }
+
+private Q_SLOTS:
+    void everyOutcomeBringsTheWindowsBackOnce_data()
+    {
+        QTest::addColumn<QString>("refused"); // the step that ends the road early
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<QString>("logLine");
+        QTest::newRow("stored") << QString() << int(Engine::picture) << "CAPTURE Scroll fertig: 1440x3000";
+        QTest::newRow("incomplete") << QString() << int(Engine::incomplete)
+                                    << "CAPTURE Scroll fertig (unvollständig): 1440x3000";
+        QTest::newRow("picker cancelled") << QString() << int(Engine::cancelled) << "CAPTURE Scroll: abgebrochen";
+        QTest::newRow("engine error") << QString() << int(Engine::error)
+                                      << "CAPTURE Scroll-Fehler: Fenster konnte keiner App zugeordnet werden.";
+        QTest::newRow("intro cancelled") << "intro" << 0 << "CAPTURE Scroll ABBRUCH: Anleitung abgebrochen (Esc)";
+        QTest::newRow("no screen recording") << "screen" << 0 << "CAPTURE Scroll ABBRUCH: keine Bildschirmaufnahme";
+        QTest::newRow("no accessibility") << "access" << 0 << "CAPTURE Scroll ABBRUCH: keine Bedienungshilfen";
+    }
+    void everyOutcomeBringsTheWindowsBackOnce()
+    {
+        QFETCH(QString, refused);
+        QFETCH(int, engine);
+        QFETCH(QString, logLine);
+        DebugLog::restart();
+        showWindows();
+        int accessibilityAsked = 0, engineRuns = 0;
+        bool hiddenDuringEngine = false, done = false;
+        QList<CapturedScreenshot> stored;
+        bool windowsBackWhenStored = false;
+        QStringList toasts;
+
+        ScrollCaptureFlow::Steps steps;
+        steps.contentWindows = [this] {
+            return QList<QWidget*>{settings.get(), nullptr, editor1.get(), minimised.get(), editor2.get(), hiddenPin.get()};
         };
-        stored.clear();
-        toasts.clear();
-        windowsBackWhenStored = false;
-        done = false;
-    }
-
-    void successStoresAScrollingCaptureAfterTheWindowsAreBack()
-    {
-        runFlow();
-        QCOMPARE(stored.size(), 1);
-        QCOMPARE(stored.first().first, QSize(1440, 30000));
-        QCOMPARE(stored.first().second, CaptureKind::scrolling);
-        QVERIFY(windowsBackWhenStored);
-        QVERIFY(hiddenDuringEngine);
-        checkRestored();
-        const QString log = logText();
-        QVERIFY(log.contains(QStringLiteral("CAPTURE captureScrollingWindow() (Scroll-Aufnahme) gestartet\n")));
-        QVERIFY(log.contains(QStringLiteral("CAPTURE Scroll fertig: 1440x30000\n")));
-        QVERIFY(toasts.isEmpty());
-        QVERIFY(!storedIncomplete);
-
-        // An image that may lack content goes the same way, marked as such.
-        init();
-        engine = [] { return CapturedScreenshot::make(QImage(300, 900, QImage::Format_RGB32), CaptureKind::scrolling, true); };
-        runFlow();
-        QCOMPARE(stored.size(), 1);
-        QVERIFY(storedIncomplete);
-        QVERIFY(logText().contains(QStringLiteral("CAPTURE Scroll fertig (unvollständig): 300x900\n")));
-    }
-
-    void engineErrorBecomesAToastAndStoresNothing()
-    {
-        engine = []() -> std::optional<CapturedScreenshot> {
-            throw CaptureError(QStringLiteral("Fenster konnte keiner App zugeordnet werden."));
+        steps.showIntro = [&](std::function<void()> proceed, std::function<void()> cancel) {
+            QVERIFY(!settings->isVisible()); // gone before the card shows
+            done = refused == QLatin1String("intro");
+            done ? cancel() : proceed();
         };
-        runFlow();
-        QCOMPARE(toasts, QStringList{QStringLiteral(
-                             "Fenster konnte keiner App zugeordnet werden.|exclamationmark.triangle.fill|0|1.6")});
-        QVERIFY(stored.isEmpty());
-        checkRestored();
-        QVERIFY(logText().contains(QStringLiteral("CAPTURE Scroll-Fehler: Fenster konnte keiner App zugeordnet werden.\n")));
-    }
-
-    void everyOtherOutcomeRestoresOnce()
-    {
-        // Picker cancelled.
-        engine = [] { return std::optional<CapturedScreenshot>(); };
-        runFlow();
-        checkRestored();
-        QVERIFY(logText().contains(QStringLiteral("CAPTURE Scroll: abgebrochen\n")));
-
-        // Intro card cancelled: nothing else runs.
-        init();
-        introProceeds = false;
-        runFlow();
-        checkRestored();
-        QCOMPARE(engineRuns, 0);
-        QVERIFY(logText().contains(QStringLiteral("CAPTURE Scroll ABBRUCH: Anleitung abgebrochen (Esc)\n")));
-
-        // No screen recording: accessibility is not even asked.
-        init();
-        screenRecording = false;
-        runFlow();
-        checkRestored();
-        QCOMPARE(accessibilityAsked, 0);
-        QCOMPARE(engineRuns, 0);
-        QVERIFY(logText().contains(QStringLiteral("CAPTURE Scroll ABBRUCH: keine Bildschirmaufnahme\n")));
-
-        // No accessibility.
-        init();
-        accessibility = false;
-        runFlow();
-        checkRestored();
-        QCOMPARE(engineRuns, 0);
-        QVERIFY(logText().contains(QStringLiteral("CAPTURE Scroll ABBRUCH: keine Bedienungshilfen\n")));
-        QVERIFY(stored.isEmpty() && toasts.isEmpty());
-    }
-
-    void coordinatorKeepsTheScrollingCaptureInTheHistory()
-    {
-        FakeCoordinatorServices services;
-        services.defaults.setValue(QStringLiteral("zentuHideScrollIntro"), true);
-        services.scrollPicker = []() -> QCoro::Task<std::optional<PickedWindow>> {
-            co_return PickedWindow{77, QRectF(0, 0, 300, 400), 5, std::nullopt};
+        steps.ensureScreenRecordingPermission = [&]() -> QCoro::Task<bool> {
+            co_await QCoro::sleepFor(std::chrono::milliseconds(5));
+            done = refused == QLatin1String("screen");
+            co_return !done;
         };
-        auto road = std::make_shared<ImageRoad>();
-        services.scrollRoad = road;
-        AppCoordinator coordinator(services);
-        coordinator.permissions().refresh();
-        coordinator.openSettings();
-        QWidget* window = coordinator.settingsWindow();
-        QVERIFY(window && window->isVisible());
-        road->watched = window;
-        coordinator.captureScrollingWindow();
-        QTRY_COMPARE(coordinator.screenshotStore().items().size(), 1);
-        QCOMPARE(coordinator.screenshotStore().items().first().captureKind, CaptureKind::scrolling);
-        QCOMPARE(coordinator.screenshotStore().items().first().height, 2000);
-        QVERIFY(!road->visibleDuringCapture);
-        QVERIFY(window->isVisible());
+        steps.ensureAccessibilityPermission = [&] {
+            ++accessibilityAsked;
+            done = refused == QLatin1String("access");
+            return !done;
+        };
+        steps.runEngine = [&]() -> QCoro::Task<std::optional<CapturedScreenshot>> {
+            ++engineRuns;
+            hiddenDuringEngine = !settings->isVisible() && !editor1->isVisible();
+            co_await QCoro::sleepFor(std::chrono::milliseconds(5));
+            done = true;
+            if (Engine(engine) == Engine::error)
+                throw CaptureError(QStringLiteral("Fenster konnte keiner App zugeordnet werden."));
+            if (Engine(engine) == Engine::cancelled)
+                co_return std::nullopt;
+            co_return CapturedScreenshot::make(QImage(1440, 3000, QImage::Format_RGB32), CaptureKind::scrolling,
+                                               Engine(engine) == Engine::incomplete);
+        };
+        steps.handleCaptured = [&](const CapturedScreenshot& captured) {
+            stored.append(captured);
+            windowsBackWhenStored = settings->isVisible() && editor1->isVisible() && editor2->isVisible();
+        };
+        steps.showToast = [&](const QString& text, const QString& symbol, bool sticky, double duration) {
+            toasts.append(QStringLiteral("%1|%2|%3|%4").arg(text, symbol).arg(sticky).arg(duration));
+        };
+        ScrollCaptureFlow flow(steps);
+        flow.captureScrollingWindow();
+        QTRY_VERIFY(done);
+        QTest::qWait(10);
+
+        // Every open window back, in hiding order; the minimised and the hidden one untouched.
+        QVERIFY(settings->isVisible() && editor1->isVisible() && editor2->isVisible());
+        QCOMPARE(recorder.shown, (QList<QObject*>{settings.get(), editor1.get(), editor2.get()}));
+        QVERIFY(!hiddenPin->isVisible());
+        QVERIFY2(debugLogMessages().contains(logLine), qPrintable(debugLogMessages().join('\n')));
+        QCOMPARE(engineRuns, refused.isEmpty() ? 1 : 0);
+        QCOMPARE(accessibilityAsked, int(refused.isEmpty() || refused == QLatin1String("access")));
+        QCOMPARE(hiddenDuringEngine, refused.isEmpty());
+
+        const bool picture = refused.isEmpty() && (Engine(engine) == Engine::picture || Engine(engine) == Engine::incomplete);
+        QCOMPARE(stored.size(), int(picture));
+        if (picture) {
+            QCOMPARE(stored.first().kind, CaptureKind::scrolling);
+            QCOMPARE(stored.first().incomplete, Engine(engine) == Engine::incomplete);
+            QVERIFY(windowsBackWhenStored);
+        }
+        const bool failed = refused.isEmpty() && Engine(engine) == Engine::error;
+        QCOMPARE(toasts, failed ? QStringList{QStringLiteral("Fenster konnte keiner App zugeordnet werden.|"
+                                                             "exclamationmark.triangle.fill|0|1.6")}
+                                : QStringList{});
     }
 
     void restoreShowsWindowsWithoutActivatingThem()
     {
+        showWindows();
         const auto restore = ScrollCaptureFlow::hideOwnContentWindows({settings.get(), minimised.get()});
         QVERIFY(!settings->isVisible());
         QVERIFY(minimised->isVisible()); // a minimised window is left alone
