@@ -1,7 +1,7 @@
 #pragma once
 #include "Platform/ActivationPolicy.h"
 
-#include <QStringList>
+#include <QList>
 
 class FakeActivationPolicy final : public ActivationPolicy {
 public:
@@ -9,12 +9,9 @@ public:
     void setPolicy(Policy policy) override
     {
         current = policy;
-        history.append(policy == Policy::regular ? QStringLiteral("regular") : QStringLiteral("accessory"));
-        if (journal)
-            journal->append(QStringLiteral("setPolicy:") + history.last());
+        history.append(policy);
     }
 
     Policy current = Policy::regular;
-    QStringList history;
-    QStringList* journal = nullptr; // optional shared call log
+    QList<Policy> history;
 };

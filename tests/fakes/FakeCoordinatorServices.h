@@ -1,5 +1,5 @@
 #pragma once
-// Coordinator services over fakes; every make call is written to `calls` in order.
+// Coordinator services over fakes.
 #include "App/CoordinatorServices.h"
 #include "App/ToastPresenter.h"
 #include "Clipboard/ClipboardMonitor.h"
@@ -46,14 +46,13 @@ class FakeCoordinatorServices final : public CoordinatorServices {
 public:
     FakeCoordinatorServices()
     {
-        activation.journal = &calls;
         screens.addScreen(1, QRectF(0, 0, 800, 600), 1.0, Qt::gray);
     }
 
     UserDefaults& userDefaults() override { return defaults; }
     ActivationPolicy& activationPolicy() override { return activation; }
     AppIdentity& appIdentity() override { return identity; }
-    ClipboardService& clipboard() override { return realClipboard ? *realClipboard : clipboardService; }
+    ClipboardService& clipboard() override { return clipboardService; }
     const AppFolders& folders() override { return appFolders; }
     CapturePermissions& platformPermissions() override { return capturePermissions; }
     Alerts& alerts() override { return alertsFake; }
@@ -64,7 +63,6 @@ public:
     Workspace& workspace() override { return workspaceFake; }
     std::unique_ptr<AppcastUpdater> makeUpdater() override
     {
-        calls.append(QStringLiteral("makeUpdater"));
         return std::make_unique<AppcastUpdater>(updateFeed, alertsFake, workspaceFake,
                                                 QUrl(QStringLiteral("https://updates.zentu.example/appcast.xml")),
                                                 identity.version);
@@ -77,22 +75,18 @@ public:
 
     std::unique_ptr<SettingsManager> makeSettingsManager() override
     {
-        calls.append(QStringLiteral("makeSettingsManager"));
         return std::make_unique<SettingsManager>(defaults, loginItem, keyboard);
     }
     std::unique_ptr<PermissionManager> makePermissionManager() override
     {
-        calls.append(QStringLiteral("makePermissionManager"));
         return std::make_unique<PermissionManager>(capturePermissions, screens);
     }
     std::unique_ptr<HotkeyManager> makeHotkeyManager() override
     {
-        calls.append(QStringLiteral("makeHotkeyManager"));
         return std::make_unique<HotkeyManager>(globalHotkeys, keyboard);
     }
     std::unique_ptr<ScreenshotService> makeScreenshotService() override
     {
-        calls.append(QStringLiteral("makeScreenshotService"));
         return std::make_unique<ScreenshotService>(capturer, detector, overlayDesktop);
     }
     // A scrolling capture on this picker and road when a test sets them
@@ -105,32 +99,26 @@ public:
     }
     std::unique_ptr<ToastPresenter> makeToastPresenter() override
     {
-        calls.append(QStringLiteral("makeToastPresenter"));
         return std::make_unique<ToastPresenter>();
     }
     void ensureDirectories() override
     {
-        calls.append(QStringLiteral("ensureDirectories"));
         appFolders.ensureDirectories();
     }
     std::unique_ptr<ClipboardHistoryStore> makeClipboardHistoryStore(SettingsManager& settings) override
     {
-        calls.append(QStringLiteral("makeClipboardHistoryStore"));
         return std::make_unique<ClipboardHistoryStore>(settings, clipboard(), appFolders);
     }
     std::unique_ptr<ScreenshotHistoryStore> makeScreenshotHistoryStore(SettingsManager& settings) override
     {
-        calls.append(QStringLiteral("makeScreenshotHistoryStore"));
         return std::make_unique<ScreenshotHistoryStore>(settings, appFolders);
     }
     std::unique_ptr<ClipboardMonitor> makeClipboardMonitor(ClipboardHistoryStore& store,
                                                            SettingsManager& settings) override
     {
-        calls.append(QStringLiteral("makeClipboardMonitor"));
         return std::make_unique<ClipboardMonitor>(store, settings, applications, clipboard());
     }
 
-    QStringList calls;
     // The test environment's.
     const AppFolders appFolders = testFolders();
     FakeUserDefaults defaults;
@@ -153,7 +141,6 @@ public:
     FakeScreenSource screens;
     FakeClipboardService clipboardService;
     // Set before the coordinator is made: the system clipboard instead (X11 tests).
-    ClipboardService* realClipboard = nullptr;
     FakeApplicationIdentity applications;
     FakeWindowServer windowServer;
     FakeOverlayDesktop overlayDesktop;
