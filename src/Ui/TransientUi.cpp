@@ -1,13 +1,15 @@
 #include "Ui/TransientUi.h"
 
+#include "Platform/RepaintWatch.h"
 #include "Ui/Popover.h"
 
 #include <QApplication>
 #include <QMenu>
 #include <QWidget>
 
-TransientUi::TransientUi(QObject* parent)
+TransientUi::TransientUi(std::unique_ptr<RepaintWatch> repaint, QObject* parent)
     : QObject(parent)
+    , m_repaint(std::move(repaint))
 {
     qApp->installEventFilter(this);
 }
@@ -26,12 +28,50 @@ bool TransientUi::isTransient(const QWidget* window)
 
 bool TransientUi::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::Hide && watched->isWidgetType()) {
-        const auto* w = static_cast<QWidget*>(watched);
-        if (w->isWindow() && isTransient(w))
+    const QEvent::Type type = event->type();
+    if ((type != QEvent::Hide && type != QEvent::Close) || !watched->isWidgetType())
+        return false;
+    auto* w = static_cast<QWidget*>(watched);
+    if (!w->isWindow() || !isTransient(w))
+        return false;
+    if (!m_repaint) {
+        if (type == QEvent::Hide)
             m_sinceHidden.start();
+        return false;
     }
+    // Closing comes before the unmap: drawing from then on is what the windows
+    // beneath do. A bare hide is seen after the unmap; the restart then may
+    // miss an early repaint, which costs waiting time, never a wrong picture.
+    if (type == QEvent::Close) {
+        absorbRepaint();
+        m_closing = w;
+        return false;
+    }
+    if (w != m_closing)
+        absorbRepaint();
+    m_closing = nullptr;
+    const qreal dpr = w->devicePixelRatioF();
+    const QRect g = w->geometry();
+    m_unpainted += QRect((QPointF(g.topLeft()) * dpr).toPoint(), (QSizeF(g.size()) * dpr).toSize());
+    m_sinceHidden.start();
     return false;
+}
+
+void TransientUi::absorbRepaint()
+{
+    if (!m_unpainted.isEmpty())
+        m_unpainted -= m_repaint->drawnSinceRestart();
+    m_repaint->restart();
+}
+
+std::optional<bool> TransientUi::repainted(int forgetMs)
+{
+    if (!m_repaint || !m_repaint->works())
+        return std::nullopt;
+    // Long gone windows were repainted, or never will be.
+    if (!m_sinceHidden.isValid() || m_sinceHidden.elapsed() >= forgetMs)
+        m_unpainted = {};
+    return (m_unpainted - m_repaint->drawnSinceRestart()).isEmpty();
 }
 
 bool TransientUi::hideTooltips()
