@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QMenu>
 #include <QWidget>
+#include <QWindow>
 
 TransientUi::TransientUi(std::unique_ptr<RepaintWatch> repaint, QObject* parent)
     : QObject(parent)
@@ -29,7 +30,7 @@ bool TransientUi::isTransient(const QWidget* window)
 bool TransientUi::eventFilter(QObject* watched, QEvent* event)
 {
     const QEvent::Type type = event->type();
-    if ((type != QEvent::Hide && type != QEvent::Close) || !watched->isWidgetType())
+    if ((type != QEvent::Hide && type != QEvent::Show) || !watched->isWidgetType())
         return false;
     auto* w = static_cast<QWidget*>(watched);
     if (!w->isWindow() || !isTransient(w))
@@ -39,22 +40,30 @@ bool TransientUi::eventFilter(QObject* watched, QEvent* event)
             m_sinceHidden.start();
         return false;
     }
-    // Closing comes before the unmap: drawing from then on is what the windows
-    // beneath do. A bare hide is seen after the unmap; the restart then may
-    // miss an early repaint, which costs waiting time, never a wrong picture.
-    if (type == QEvent::Close) {
-        absorbRepaint();
-        m_closing = w;
+    // The native window's visibility changes before the unmap is sent; the
+    // Hide event only comes after it, too late to tell our last drawing from
+    // the repaint beneath.
+    if (type == QEvent::Show) {
+        if (QWindow* handle = w->windowHandle())
+            connect(handle, &QWindow::visibleChanged, this, &TransientUi::nativeVisibilityChanged, Qt::UniqueConnection);
         return false;
     }
-    if (w != m_closing)
-        absorbRepaint();
-    m_closing = nullptr;
+    if (!m_restartedFor || m_restartedFor != w->windowHandle())
+        absorbRepaint(); // late: an early repaint may be missed, which costs waiting, never a wrong picture
+    m_restartedFor = nullptr;
     const qreal dpr = w->devicePixelRatioF();
     const QRect g = w->geometry();
     m_unpainted += QRect((QPointF(g.topLeft()) * dpr).toPoint(), (QSizeF(g.size()) * dpr).toSize());
     m_sinceHidden.start();
     return false;
+}
+
+void TransientUi::nativeVisibilityChanged(bool visible)
+{
+    if (visible)
+        return;
+    absorbRepaint();
+    m_restartedFor = qobject_cast<QWindow*>(sender());
 }
 
 void TransientUi::absorbRepaint()

@@ -13,6 +13,7 @@
 #include <optional>
 
 class QWidget;
+class QWindow;
 
 class TransientUi : public QObject {
     Q_OBJECT
@@ -42,9 +43,10 @@ private:
     // What was drawn since the last restart is taken off the area still to be
     // repainted, then drawing counts anew.
     void absorbRepaint();
+    void nativeVisibilityChanged(bool visible);
 
     QElapsedTimer m_sinceHidden;
     std::unique_ptr<RepaintWatch> m_repaint;
     QRegion m_unpainted;
-    QPointer<QWidget> m_closing;
+    QPointer<QWindow> m_restartedFor;
 };
