@@ -21,12 +21,14 @@
 #include "Platform/X11/X11WindowActivation.h"
 #include "Platform/X11/X11WindowRedirector.h"
 #include "Platform/X11/X11WindowServer.h"
+#include "Screenshot/GrabExclusions.h"
+#include "Screenshot/ScrollCancel.h"
 #include "Screenshot/ScrollCoverOverlay.h"
 #include "Screenshot/ScrollProgressHUD.h"
+#include "Screenshot/WindowGrabber.h"
 #include "Screenshot/WindowScrollCapture.h"
-#include "Screenshot/WindowShot.h"
-#include "Screenshot/ScrollCancel.h"
 #include "fakes/FakeCapturePermissions.h"
+#include "fakes/FakeCompositingInfo.h"
 #include "fakes/FakeKeyWatch.h"
 #include "fakes/FakeRunningApplications.h"
 #include "fakes/FakeScreenSource.h"
@@ -66,22 +68,22 @@ double equalRowShare(const QImage& result, const QImage& expected)
 
 // The scroll loop on the real X server, as the program assembles it.
 struct X11Loop {
-    X11Loop()
-    {
-        WindowShot::setBackends(windows, screenSource, std::make_shared<X11WindowRedirector>());
-        auto compositing = std::make_shared<X11CompositingInfo>();
-        ScrollCoverOverlay::shared().setCompositingInfo(compositing);
-        ScrollProgressHUD::shared().setCompositingInfo(compositing);
-    }
     std::shared_ptr<X11WindowServer> windows = std::make_shared<X11WindowServer>();
     std::shared_ptr<X11ScreenSource> screenSource = std::make_shared<X11ScreenSource>();
+    std::shared_ptr<X11WindowRedirector> redirector = std::make_shared<X11WindowRedirector>();
+    std::shared_ptr<X11CompositingInfo> compositing = std::make_shared<X11CompositingInfo>();
+    std::shared_ptr<GrabExclusions> exclusions = std::make_shared<GrabExclusions>(redirector);
+    WindowGrabber grabber{windows, screenSource, redirector, exclusions};
+    ScrollCoverOverlay cover{compositing, Backdrop::grabScreens, *exclusions};
+    ScrollProgressHUD panel{compositing, Backdrop::grabScreens, *exclusions};
     X11CapturePermissions permissions{*screenSource};
     X11WindowActivation activation;
     X11InputSynthesis input;
     X11RunningApplications applications;
     FakeKeyWatch keys;
     ScrollCancel cancel{keys};
-    WindowScrollCapture loop{{permissions, *screenSource, *windows, activation, input, applications, cancel, nullptr}};
+    WindowScrollCapture loop{
+        {permissions, *screenSource, *windows, activation, input, applications, cancel, grabber, cover, panel, nullptr}};
 };
 
 void captureList(benchmark::State& state, bool section)
@@ -194,17 +196,18 @@ void BM_LoopWorkTenScreensFake(benchmark::State& state)
     fakeScreens->addScreen(1, QRectF(0, 0, 1920, 1080), 1, Qt::gray);
     FakeKeyWatch keys;
     ScrollCancel cancel(keys);
+    const auto exclusions = std::make_shared<GrabExclusions>(nullptr);
+    const auto compositing = std::make_shared<FakeCompositingInfo>();
+    ScrollCoverOverlay cover(compositing, {}, *exclusions);
+    ScrollProgressHUD panel(compositing, {}, *exclusions);
     for (auto _ : state) {
         state.PauseTiming();
         auto world = std::make_shared<FakeScrollWorld>(width, height, screens * viewport, header, footer);
         world->pageStep = viewport * 85 / 100;
-        WindowShot::setBackends(world, fakeScreens);
-        WindowScrollCapture loop({permissions, *fakeScreens, *world, *world, *world, applications, cancel, nullptr});
-        loop.setGrab([](QRectF region, qreal scale) -> QCoro::Task<QImage> { co_return WindowShot::image(region, scale); });
+        const WindowGrabber grabber(world, fakeScreens, nullptr, exclusions);
+        WindowScrollCapture loop(
+            {permissions, *fakeScreens, *world, *world, *world, applications, cancel, grabber, cover, panel, nullptr});
         loop.setSleep([](int) -> QCoro::Task<void> { co_return; });
-        loop.setShowCover([](const QRectF&) {});
-        loop.setHideOwnWindows([] {});
-        loop.setCleanup([] {});
         const PickedWindow picked{FakeScrollWorld::pid, world->bounds, FakeScrollWorld::window, std::nullopt};
         state.ResumeTiming();
         QElapsedTimer timer;

@@ -39,15 +39,6 @@ QImage frame(int index)
     return page().copy(0, index * Shift, W, H);
 }
 
-void BM_framesEqual(benchmark::State& state)
-{
-    const QImage a = frame(0);
-    const QImage b = a.copy();
-    for (auto _ : state)
-        benchmark::DoNotOptimize(WindowShot::framesEqual(a, b));
-}
-BENCHMARK(BM_framesEqual)->Unit(benchmark::kMicrosecond);
-
 void BM_fixedEdges(benchmark::State& state)
 {
     const QImage a = frame(0);

@@ -17,5 +17,5 @@ std::unique_ptr<ScrollCapture> CoordinatorServices::makeScrollCapture(ScrollCapt
 {
     if (!engine)
         return nullptr;
-    return std::make_unique<ScrollCapture>(engine->picker(), engine->road());
+    return std::make_unique<ScrollCapture>(engine->picker(), engine->road(), engine->panel());
 }

@@ -82,8 +82,8 @@ public:
     // Tells when the screen beneath our hidden windows was painted again;
     // none where it cannot (captures then wait a fixed time).
     virtual std::unique_ptr<RepaintWatch> makeRepaintWatch();
-    // The entry of the scrolling capture on the engine's picker and road;
-    // none without an engine.
+    // The entry of the scrolling capture on the engine's picker, road and
+    // progress panel; none without an engine.
     virtual std::unique_ptr<ScrollCapture> makeScrollCapture(ScrollCaptureEngine* engine);
     // Creates the storage folders before any history store is made.
     virtual void ensureDirectories() = 0;

@@ -39,10 +39,7 @@
 #include "Screenshot/DocApp.h"
 #include "Screenshot/ScreenCapturer.h"
 #include "Screenshot/ScreenshotService.h"
-#include "Screenshot/ScrollCoverOverlay.h"
-#include "Screenshot/ScrollProgressHUD.h"
 #include "Screenshot/WindowDetector.h"
-#include "Screenshot/WindowShot.h"
 #include "Settings/SettingsManager.h"
 #include "Storage/ClipboardHistoryStore.h"
 #include "Storage/ScreenshotHistoryStore.h"
@@ -61,12 +58,7 @@ DefaultCoordinatorServices::DefaultCoordinatorServices(SingleInstance& session, 
 {
 }
 
-DefaultCoordinatorServices::~DefaultCoordinatorServices()
-{
-    if (m_scrollWindows) {
-        WindowShot::setBackends(nullptr, nullptr);
-    }
-}
+DefaultCoordinatorServices::~DefaultCoordinatorServices() = default;
 
 UserDefaults& DefaultCoordinatorServices::userDefaults() { return *m_defaults; }
 ActivationPolicy& DefaultCoordinatorServices::activationPolicy() { return *m_activation; }
@@ -211,16 +203,8 @@ std::unique_ptr<ScrollCaptureEngine> DefaultCoordinatorServices::makeScrollCaptu
 {
     if (!m_capturePermissions)
         m_capturePermissions = std::make_unique<X11CapturePermissions>(screens());
-    // The frame grabs, cover and panel take their backends
-    // once for the program.
     m_scrollWindows = std::make_shared<X11WindowServer>();
     screens();
-    // Shared: grabs still running on worker threads keep it alive.
-    WindowShot::setBackends(m_scrollWindows, m_screens, std::make_shared<X11WindowRedirector>());
-    auto compositing = std::make_shared<X11CompositingInfo>();
-    ScrollCoverOverlay::shared().setCompositingInfo(compositing);
-    ScrollProgressHUD::shared().setCompositingInfo(compositing);
-
     m_accessibility = std::make_unique<AtspiAccessibilityTree>();
     m_windowActivation = std::make_unique<X11WindowActivation>();
     m_input = std::make_unique<X11InputSynthesis>();
@@ -229,8 +213,9 @@ std::unique_ptr<ScrollCaptureEngine> DefaultCoordinatorServices::makeScrollCaptu
     m_viewers = std::make_unique<ProcPdfViewerBridge>(DocApp::viewerRules());
     m_keyWatch = std::make_unique<XInputKeyWatch>();
     return std::make_unique<ScrollCaptureEngine>(ScrollCaptureEngine::Services{
-        *m_scrollWindows, screens(), *m_accessibility, *m_capturePermissions, *m_windowActivation, *m_input,
-        *m_runningApps, *m_browsers, *m_viewers, *m_keyWatch});
+        m_scrollWindows, m_screens, std::make_shared<X11WindowRedirector>(), std::make_shared<X11CompositingInfo>(),
+        Backdrop::grabScreens, *m_accessibility, *m_capturePermissions, *m_windowActivation, *m_input, *m_runningApps,
+        *m_browsers, *m_viewers, *m_keyWatch});
 }
 
 void DefaultCoordinatorServices::ensureDirectories()

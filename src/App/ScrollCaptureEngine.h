@@ -1,14 +1,21 @@
 #pragma once
 // Puts the scrolling capture together from the platform services: the
-// picker's look-ups, the window picker, the scroll loop, and the road that
-// sends browser tabs and PDF documents to the whole-page capture and every
-// other window to the loop; hands picker and road to the ScrollCapture.
-// One instance for the life of the program (the shell owns it).
+// picker's look-ups, the window picker, the frame grab with the set of our
+// windows it leaves out, the cover and the progress panel, the scroll loop,
+// and the road that sends browser tabs and PDF documents to the whole-page
+// capture and every other window to the loop; hands picker, road and panel to
+// the ScrollCapture. One instance for the life of the program (the shell owns
+// it).
+#include "Screenshot/Backdrop.h"
 #include "Screenshot/BrowserCapture.h"
 #include "Screenshot/BrowserTargetRoad.h"
+#include "Screenshot/GrabExclusions.h"
 #include "Screenshot/PickedWindowLookup.h"
 #include "Screenshot/ScrollCancel.h"
 #include "Screenshot/ScrollCapture.h"
+#include "Screenshot/ScrollCoverOverlay.h"
+#include "Screenshot/ScrollProgressHUD.h"
+#include "Screenshot/WindowGrabber.h"
 #include "Screenshot/WindowScrollCapture.h"
 
 #include <memory>
@@ -16,19 +23,28 @@
 class AccessibilityTree;
 class BrowserBridge;
 class CapturePermissions;
+class CompositingInfo;
 class InputSynthesis;
 class KeyWatch;
 class PdfViewerBridge;
 class RunningApplications;
 class ScreenSource;
 class WindowActivation;
+class WindowRedirector;
 class WindowServer;
 
 class ScrollCaptureEngine {
 public:
     struct Services {
-        WindowServer& windows;
-        ScreenSource& screens;
+        // Shared: frame grabs still running on worker threads keep them alive.
+        std::shared_ptr<WindowServer> windows;
+        std::shared_ptr<ScreenSource> screens;
+        // Optional: keeps the grabbed window's own picture under our cover.
+        std::shared_ptr<WindowRedirector> redirector;
+        // Whether cover and panel may be translucent, and the still they
+        // paint over where they may not.
+        std::shared_ptr<CompositingInfo> compositing;
+        Backdrop::Source backdrop;
         AccessibilityTree& accessibility;
         CapturePermissions& permissions;
         WindowActivation& activation;
@@ -44,6 +60,9 @@ public:
 
     WindowScrollCapture& loop() { return m_loop; }
     PickedWindowLookup& lookup() { return m_lookup; }
+    const WindowGrabber& grabber() const { return m_grabber; }
+    ScrollCoverOverlay& cover() { return m_cover; }
+    ScrollProgressHUD& panel() { return m_panel; }
     // The window picker on the engine's look-ups, and the road; both for as
     // long as the engine lives.
     ScrollCapture::Picker picker();
@@ -51,6 +70,12 @@ public:
 
 private:
     Services m_services;
+    // Shared with the grabber, whose copies on worker threads keep it alive;
+    // made before cover and panel, which leave it as they go.
+    std::shared_ptr<GrabExclusions> m_exclusions;
+    WindowGrabber m_grabber;
+    ScrollCoverOverlay m_cover;
+    ScrollProgressHUD m_panel;
     PickedWindowLookup m_lookup;
     // One Escape watch for the window loop and the page capture.
     ScrollCancel m_cancel;

@@ -38,7 +38,6 @@ void HoverCardButton::setHotkey(const QString& hotkey)
     update();
 }
 
-double HoverCardButton::swapProgress() const { return m_swap->value(); }
 double HoverCardButton::currentBackgroundOpacity() const { return m_background->value(); }
 
 double HoverCardButton::backgroundOpacity(bool pressed, bool hovering)

@@ -22,8 +22,6 @@ public:
     bool hovering() const { return m_hovering; }
     // The title is replaced by the chip only when there is a hint to show.
     bool isSwapped() const { return m_hover && !m_hotkey.isEmpty(); }
-    // 0: title shown, 1: chip shown (springs between the two).
-    double swapProgress() const;
     double currentBackgroundOpacity() const;
 
     static double backgroundOpacity(bool pressed, bool hovering);

@@ -41,6 +41,4 @@ struct EditorState {
     // width: cursor size follows the width, annotations come from the record.
     static EditorState opening(double imagePixelWidth, const QList<AnnotationObject>& annotations = {});
 
-    QJsonObject toJson() const;
-    static std::optional<EditorState> fromJson(const QJsonValue& value);
 };

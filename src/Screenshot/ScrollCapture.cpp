@@ -8,8 +8,8 @@
 
 #include <QWidget>
 
-ScrollCapture::ScrollCapture(Picker picker, std::shared_ptr<ScrollTargetRoad> road)
-    : m_state(std::make_shared<State>(State{std::move(picker), std::move(road)}))
+ScrollCapture::ScrollCapture(Picker picker, std::shared_ptr<ScrollTargetRoad> road, ScrollProgressHUD& panel)
+    : m_state(std::make_shared<State>(State{std::move(picker), std::move(road), panel}))
 {
 }
 
@@ -31,7 +31,7 @@ QCoro::Task<std::optional<CapturedScreenshot>> ScrollCapture::run()
         ~Reset()
         {
             if (panel)
-                ScrollProgressHUD::shared().hide();
+                state.panel.hide();
             state.running = false;
         }
     } reset{*state};
@@ -41,7 +41,7 @@ QCoro::Task<std::optional<CapturedScreenshot>> ScrollCapture::run()
         co_return std::nullopt;
     Target target = targets->resolveTarget(*picked);
     if (target.kind() != Target::Kind::window) {
-        ScrollProgressHUD::shared().show();
+        state->panel.show();
         reset.panel = true;
     }
     std::optional<CapturedScreenshot> shot = co_await targets->captureTarget(std::move(target));

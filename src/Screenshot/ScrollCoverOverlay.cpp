@@ -2,8 +2,8 @@
 
 #include "Localization/Localizer.h"
 #include "Platform/CompositingInfo.h"
+#include "Screenshot/GrabExclusions.h"
 #include "Screenshot/ScrollProgressHUD.h"
-#include "Screenshot/WindowShot.h"
 
 #include <QApplication>
 #include <QFontDatabase>
@@ -113,20 +113,17 @@ private:
 
 } // namespace
 
-ScrollCoverOverlay& ScrollCoverOverlay::shared()
+ScrollCoverOverlay::ScrollCoverOverlay(std::shared_ptr<CompositingInfo> compositing, Backdrop::Source backdrop,
+                                       GrabExclusions& exclusions)
+    : m_compositing(std::move(compositing))
+    , m_backdrop(std::move(backdrop))
+    , m_exclusions(exclusions)
 {
-    static ScrollCoverOverlay* instance = new ScrollCoverOverlay;
-    return *instance;
 }
 
-void ScrollCoverOverlay::setCompositingInfo(std::shared_ptr<CompositingInfo> info)
+ScrollCoverOverlay::~ScrollCoverOverlay()
 {
-    m_compositing = std::move(info);
-}
-
-void ScrollCoverOverlay::setBackdropSource(Backdrop::Source source)
-{
-    m_backdrop = std::move(source);
+    hide();
 }
 
 qreal ScrollCoverOverlay::cardWidth(qreal coverWidth)
@@ -142,8 +139,8 @@ void ScrollCoverOverlay::show(const QRectF& rect)
         return;
     const bool translucent = m_compositing && m_compositing->isCompositing();
     QImage still;
-    if (!translucent)
-        still = m_backdrop ? m_backdrop(geometry) : Backdrop::grabScreens(geometry);
+    if (!translucent && m_backdrop)
+        still = m_backdrop(geometry);
 
     // Unmanaged (no window-manager frame that would catch the clicks the cover
     // lets through), above the windows a window manager stacks.
@@ -157,7 +154,7 @@ void ScrollCoverOverlay::show(const QRectF& rect)
     cover->setGeometry(geometry);
     m_window = cover;
     m_windowID = quint32(cover->winId());
-    WindowShot::excludeWindow(*m_windowID);
+    m_exclusions.add(*m_windowID);
     cover->show();
     cover->raise();
 }
@@ -167,7 +164,7 @@ void ScrollCoverOverlay::hide()
     if (!m_window && !m_windowID)
         return;
     if (m_windowID)
-        WindowShot::includeWindow(*m_windowID);
+        m_exclusions.remove(*m_windowID);
     m_windowID.reset();
     if (m_window) {
         m_window->hide();

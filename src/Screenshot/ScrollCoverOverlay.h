@@ -13,24 +13,25 @@
 #include <optional>
 
 class CompositingInfo;
+class GrabExclusions;
 class QTimer;
 class QVariantAnimation;
 
 class ScrollCoverOverlay : public QObject {
     Q_OBJECT
 public:
-    static ScrollCoverOverlay& shared();
+    // Real translucency only with a compositing manager; otherwise the cover
+    // paints a blurred still of the region from backdrop, taken just before
+    // it shows. The exclusions hold the cover's window while it is shown.
+    ScrollCoverOverlay(std::shared_ptr<CompositingInfo> compositing, Backdrop::Source backdrop,
+                       GrabExclusions& exclusions);
+    ~ScrollCoverOverlay() override;
 
     // Covers rect (global, top-left origin, device-independent pixels); a cover
     // already shown is hidden first.
     void show(const QRectF& rect);
     // Removes the cover; does nothing when none is shown.
     void hide();
-
-    // Real translucency only with a compositing manager; otherwise the cover
-    // paints a blurred still of the region taken just before it shows.
-    void setCompositingInfo(std::shared_ptr<CompositingInfo> info);
-    void setBackdropSource(Backdrop::Source source);
 
     QWidget* window() const { return m_window; }
     std::optional<quint32> windowID() const { return m_windowID; }
@@ -40,11 +41,11 @@ public:
     static constexpr qreal cardHeight = 182;
 
 private:
-    ScrollCoverOverlay() = default;
+    const std::shared_ptr<CompositingInfo> m_compositing;
+    const Backdrop::Source m_backdrop;
+    GrabExclusions& m_exclusions;
     QPointer<QWidget> m_window;
     std::optional<quint32> m_windowID;
-    std::shared_ptr<CompositingInfo> m_compositing;
-    Backdrop::Source m_backdrop;
 };
 
 // The card in the middle of the cover.

@@ -1,11 +1,5 @@
 #include "Screenshot/ScrollProgress.h"
 
-ScrollProgress& ScrollProgress::shared()
-{
-    static ScrollProgress* instance = new ScrollProgress;
-    return *instance;
-}
-
 void ScrollProgress::setStrips(int strips)
 {
     if (strips == m_strips)

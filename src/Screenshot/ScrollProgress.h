@@ -1,14 +1,12 @@
 #pragma once
-// The shared progress of the running scrolling capture: strips taken and the
-// height stitched so far. The scroll loop writes it, the progress panel shows it.
+// The progress of the running scrolling capture: strips taken and the height
+// stitched so far. The scroll loop writes it, the progress panel that owns it
+// shows it.
 #include <QObject>
 
 class ScrollProgress : public QObject {
     Q_OBJECT
 public:
-    // Made on first use, kept for the life of the process.
-    static ScrollProgress& shared();
-
     int strips() const { return m_strips; }
     int heightPx() const { return m_heightPx; }
     void setStrips(int strips);
@@ -19,7 +17,6 @@ Q_SIGNALS:
     void heightPxChanged(int heightPx);
 
 private:
-    ScrollProgress() = default;
     int m_strips = 0;
     int m_heightPx = 0;
 };

@@ -3,8 +3,7 @@
 #include "Localization/Localizer.h"
 #include "MenuBar/ScrollMotifIcon.h"
 #include "Platform/CompositingInfo.h"
-#include "Screenshot/ScrollProgress.h"
-#include "Screenshot/WindowShot.h"
+#include "Screenshot/GrabExclusions.h"
 
 #include <QApplication>
 #include <QFontMetricsF>
@@ -34,20 +33,20 @@ QColor withAlpha(QColor color, qreal alpha)
 // The panel's content: card with motif, title, strip count and Escape hint.
 class ScrollHUDView final : public QWidget {
 public:
-    ScrollHUDView(bool translucent, QImage backdrop)
+    ScrollHUDView(ScrollProgress& progress, bool translucent, QImage backdrop)
         : m_translucent(translucent)
         , m_backdrop(std::move(backdrop))
     {
         const QColor accent = palette().color(QPalette::Highlight);
         m_motif = new ScrollMotifIcon(accent, this);
-        m_count = ScrollProgress::shared().strips();
+        m_count = progress.strips();
         m_countAnimation = new QVariantAnimation(this);
         m_countAnimation->setDuration(200);
         m_countAnimation->setEasingCurve(QEasingCurve::InOutQuad);
         m_countAnimation->setStartValue(0.0);
         m_countAnimation->setEndValue(1.0);
         connect(m_countAnimation, &QVariantAnimation::valueChanged, this, qOverload<>(&QWidget::update));
-        connect(&ScrollProgress::shared(), &ScrollProgress::stripsChanged, this, [this](int strips) {
+        connect(&progress, &ScrollProgress::stripsChanged, this, [this](int strips) {
             m_previousCount = m_count;
             m_count = strips;
             m_countAnimation->stop();
@@ -170,20 +169,17 @@ private:
 
 } // namespace
 
-ScrollProgressHUD& ScrollProgressHUD::shared()
+ScrollProgressHUD::ScrollProgressHUD(std::shared_ptr<CompositingInfo> compositing, Backdrop::Source backdrop,
+                                     GrabExclusions& exclusions)
+    : m_compositing(std::move(compositing))
+    , m_backdrop(std::move(backdrop))
+    , m_exclusions(exclusions)
 {
-    static ScrollProgressHUD* instance = new ScrollProgressHUD;
-    return *instance;
 }
 
-void ScrollProgressHUD::setCompositingInfo(std::shared_ptr<CompositingInfo> info)
+ScrollProgressHUD::~ScrollProgressHUD()
 {
-    m_compositing = std::move(info);
-}
-
-void ScrollProgressHUD::setBackdropSource(Backdrop::Source source)
-{
-    m_backdrop = std::move(source);
+    hide();
 }
 
 QPoint ScrollProgressHUD::panelOrigin(const QRect& available)
@@ -200,18 +196,18 @@ void ScrollProgressHUD::show()
 {
     if (m_panel)
         return;
-    ScrollProgress::shared().setStrips(0);
-    ScrollProgress::shared().setHeightPx(0);
+    m_progress.setStrips(0);
+    m_progress.setHeightPx(0);
 
     QRect geometry(QPoint(0, 0), QSize(panelWidth, panelHeight));
     if (QScreen* screen = QGuiApplication::primaryScreen())
         geometry.moveTopLeft(panelOrigin(screen->availableGeometry()));
     const bool translucent = m_compositing && m_compositing->isCompositing();
     QImage backdrop;
-    if (!translucent)
-        backdrop = m_backdrop ? m_backdrop(geometry) : Backdrop::grabScreens(geometry);
+    if (!translucent && m_backdrop)
+        backdrop = m_backdrop(geometry);
 
-    auto* view = new ScrollHUDView(translucent, backdrop);
+    auto* view = new ScrollHUDView(m_progress, translucent, backdrop);
     view->setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::X11BypassWindowManagerHint
                          | Qt::WindowDoesNotAcceptFocus | Qt::WindowTransparentForInput);
     view->setAttribute(Qt::WA_ShowWithoutActivating);
@@ -223,14 +219,14 @@ void ScrollProgressHUD::show()
     // Left out of the grabs from its first frame on.
     m_panel = view;
     m_windowID = quint32(view->winId());
-    WindowShot::excludeWindow(*m_windowID);
+    m_exclusions.add(*m_windowID);
     view->show();
 }
 
 void ScrollProgressHUD::hide()
 {
     if (m_windowID) {
-        WindowShot::includeWindow(*m_windowID);
+        m_exclusions.remove(*m_windowID);
         m_windowID.reset();
     }
     if (m_panel) {

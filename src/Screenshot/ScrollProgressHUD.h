@@ -4,6 +4,7 @@
 // a title, the number of strips taken and the Escape hint. While shown its
 // window is left out of every frame grab.
 #include "Screenshot/Backdrop.h"
+#include "Screenshot/ScrollProgress.h"
 
 #include <QColor>
 #include <QObject>
@@ -13,25 +14,27 @@
 #include <optional>
 
 class CompositingInfo;
+class GrabExclusions;
 class QPainter;
 class QWidget;
 
 class ScrollProgressHUD : public QObject {
     Q_OBJECT
 public:
-    // Present from program start.
-    static ScrollProgressHUD& shared();
+    // Real translucency only with a compositing manager; without one (or
+    // without this information) the panel paints over a still from backdrop.
+    // The exclusions hold the panel's window while it is shown.
+    ScrollProgressHUD(std::shared_ptr<CompositingInfo> compositing, Backdrop::Source backdrop,
+                      GrabExclusions& exclusions);
+    ~ScrollProgressHUD() override;
 
     // Shows the panel and resets the progress; does nothing while shown.
     void show();
     // Hides and drops the panel; safe when none is shown.
     void hide();
 
-    // Real translucency only with a compositing manager; without this
-    // information (or without a compositor) the panel paints over a still.
-    void setCompositingInfo(std::shared_ptr<CompositingInfo> info);
-    void setBackdropSource(Backdrop::Source source);
-
+    // What the panel shows; the scroll loop writes it.
+    ScrollProgress& progress() { return m_progress; }
     QWidget* panel() const { return m_panel; }
     std::optional<quint32> windowID() const { return m_windowID; }
 
@@ -44,12 +47,12 @@ public:
     static QString countText(int strips);
 
 private:
-    ScrollProgressHUD() = default;
-
+    const std::shared_ptr<CompositingInfo> m_compositing;
+    const Backdrop::Source m_backdrop;
+    GrabExclusions& m_exclusions;
+    ScrollProgress m_progress;
     QPointer<QWidget> m_panel;
     std::optional<quint32> m_windowID;
-    std::shared_ptr<CompositingInfo> m_compositing;
-    Backdrop::Source m_backdrop;
 };
 
 // The scroll glyph of the cover's card: the scrolling motif in a 24 x 24

@@ -111,11 +111,12 @@ void PickerView::paintEvent(QPaintEvent*)
     p.drawRect(r.adjusted(1.5, 1.5, -1.5, -1.5));
 }
 
-WindowPicker::WindowPicker(PickedWindowLookup& lookup, ScreenSource& screens, QObject* parent)
+WindowPicker::WindowPicker(PickedWindowLookup& lookup, ScreenSource& screens, Backdrop::Source backdrop,
+                           QObject* parent)
     : QObject(parent)
     , m_lookup(lookup)
     , m_screens(screens)
-    , m_backdrop(Backdrop::grabScreens)
+    , m_backdrop(std::move(backdrop))
 {
 }
 

@@ -64,13 +64,12 @@ private:
 class WindowPicker : public QObject {
     Q_OBJECT
 public:
-    WindowPicker(PickedWindowLookup& lookup, ScreenSource& screens, QObject* parent = nullptr);
+    // backdrop: the still of a screen's rectangle painted under the picker,
+    // since a see-through window needs a compositing manager. Without one, or
+    // when it gives a null still, the view is plain black at alpha 0.001.
+    WindowPicker(PickedWindowLookup& lookup, ScreenSource& screens, Backdrop::Source backdrop,
+                 QObject* parent = nullptr);
     ~WindowPicker() override;
-
-    // Still of a screen's rectangle painted under the picker, since a
-    // see-through window needs a compositing manager; default: the screens
-    // through Qt. A null still leaves the view plain black at alpha 0.001.
-    void setBackdropSource(Backdrop::Source source) { m_backdrop = std::move(source); }
 
     // Shows the picker and waits; nothing when cancelled or when there is no screen.
     QCoro::Task<std::optional<PickedWindow>> pick();

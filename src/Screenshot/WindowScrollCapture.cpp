@@ -13,9 +13,9 @@
 #include "Screenshot/PickedWindowLookup.h"
 #include "Screenshot/ScrollCancel.h"
 #include "Screenshot/ScrollCoverOverlay.h"
-#include "Screenshot/ScrollProgress.h"
 #include "Screenshot/ScrollProgressHUD.h"
 #include "Screenshot/ScrollStepper.h"
+#include "Screenshot/WindowGrabber.h"
 #include "Screenshot/WindowShot.h"
 #include "Screenshot/WorkerTask.h"
 
@@ -74,38 +74,25 @@ private:
     std::function<void()> m_action;
 };
 
-// Our application windows step aside so the target can come to the front.
-// Unmanaged windows stay: the cover and the panel, and the tray icon's own
-// embedded window, which would not come back.
-void hideOwnTopLevels()
-{
-    const QWidget* cover = ScrollCoverOverlay::shared().window();
-    const QWidget* panel = ScrollProgressHUD::shared().panel();
-    const QList<QWidget*> windows = QApplication::topLevelWidgets();
-    for (QWidget* w : windows)
-        if (w->isVisible() && w != cover && w != panel && !w->windowFlags().testFlag(Qt::BypassWindowManagerHint))
-            w->hide();
-}
-
 } // namespace
 
 WindowScrollCapture::WindowScrollCapture(Backends backends)
     : m_b(backends)
-    , m_grab([](QRectF region, qreal scale) -> QCoro::Task<QImage> {
-        const auto work = [region, scale] { return WindowShot::image(region, scale); };
-        QImage image = co_await onWorker(work);
-        co_return image;
-    })
     , m_sleep([](int ms) -> QCoro::Task<void> { co_await QCoro::sleepFor(std::chrono::milliseconds(ms)); })
-    , m_showCover([](const QRectF& rect) { ScrollCoverOverlay::shared().show(rect); })
-    , m_hideOwnWindows(hideOwnTopLevels)
-    , m_cleanup([cancel = QPointer<ScrollCancel>(&backends.cancel)] {
-        ScrollCoverOverlay::shared().hide();
-        ScrollProgressHUD::shared().hide();
-        if (cancel)
-            cancel->end();
-    })
 {
+}
+
+// Our application windows step aside so the target can come to the front.
+// Unmanaged windows stay: the cover and the panel, and the tray icon's own
+// embedded window, which would not come back.
+void WindowScrollCapture::hideOwnWindows() const
+{
+    const QWidget* cover = m_b.cover.window();
+    const QWidget* panel = m_b.panel.panel();
+    const QList<QWidget*> windows = QApplication::topLevelWidgets();
+    for (QWidget* w : windows)
+        if (w->isVisible() && w != cover && w != panel && !w->windowFlags().testFlag(Qt::BypassWindowManagerHint))
+            w->hide();
 }
 
 std::optional<std::pair<quint32, QRectF>> WindowScrollCapture::largestWindow(qint32 pid)
@@ -129,7 +116,10 @@ std::optional<std::pair<quint32, QRectF>> WindowScrollCapture::largestWindow(qin
 
 QCoro::Task<QImage> WindowScrollCapture::grab(const QRectF& region, qreal scale)
 {
-    co_return co_await m_grab(region, scale);
+    // The worker grabs from its own copy: it keeps the backends alive.
+    const auto work = [grabber = m_b.grabber, region, scale] { return grabber.image(region, scale); };
+    QImage image = co_await onWorker(work);
+    co_return image;
 }
 
 // Arguments by reference: GCC 12 destroys the copy of a by-value argument
@@ -226,10 +216,16 @@ QCoro::Task<CapturedScreenshot> WindowScrollCapture::captureWindowScrolling(Pick
     const QList<ScreenInfo> screens = m_b.screens.screens();
     const qreal scale = screens.isEmpty() ? 2.0 : screens.first().scale;
     m_b.cancel.begin();
-    const std::function<void()> cleanup = m_cleanup;
-    OnExit scheduleCleanup([cleanup] {
-        if (cleanup)
-            QTimer::singleShot(0, QCoreApplication::instance(), cleanup);
+    OnExit scheduleCleanup([cancel = QPointer<ScrollCancel>(&m_b.cancel), cover = QPointer<ScrollCoverOverlay>(&m_b.cover),
+                            panel = QPointer<ScrollProgressHUD>(&m_b.panel)] {
+        QTimer::singleShot(0, QCoreApplication::instance(), [cancel, cover, panel] {
+            if (cover)
+                cover->hide();
+            if (panel)
+                panel->hide();
+            if (cancel)
+                cancel->end();
+        });
     });
 
     // 4. The rectangle to scroll.
@@ -252,11 +248,10 @@ QCoro::Task<CapturedScreenshot> WindowScrollCapture::captureWindowScrolling(Pick
     }
 
     // 5. Cover the target, get our own windows out of the way.
-    m_showCover(rect);
+    m_b.cover.show(rect);
     const std::optional<RunningApplications::App> app = m_b.applications.application(pid, window);
     const QString bundleID = app ? app->id : QString();
-    if (m_hideOwnWindows)
-        m_hideOwnWindows();
+    hideOwnWindows();
     co_await m_sleep(150);
 
     // 6. Raise and focus the target window.
@@ -591,8 +586,8 @@ QCoro::Task<CapturedScreenshot> WindowScrollCapture::captureWindowScrolling(Pick
             }
             log(QStringLiteral("Streifen ") + QString::number(strips.size()) + QStringLiteral(": +")
                 + QString::number(take) + QStringLiteral(" px"));
-            ScrollProgress::shared().setStrips(int(strips.size()));
-            ScrollProgress::shared().setHeightPx(int(qMin<qint64>(accumulated, INT_MAX)));
+            m_b.panel.progress().setStrips(int(strips.size()));
+            m_b.panel.progress().setHeightPx(int(qMin<qint64>(accumulated, INT_MAX)));
             smallShifts = 0;
             previous = frame;
             last = frame;

@@ -27,7 +27,10 @@ class PickedWindowLookup;
 class RunningApplications;
 class ScreenSource;
 class ScrollCancel;
+class ScrollCoverOverlay;
+class ScrollProgressHUD;
 class WindowActivation;
+class WindowGrabber;
 class WindowServer;
 
 class WindowScrollCapture {
@@ -41,26 +44,23 @@ public:
         RunningApplications& applications;
         // The Escape watch of a run.
         ScrollCancel& cancel;
+        // Frames are grabbed on worker threads from a copy of it.
+        const WindowGrabber& grabber;
+        // Shown over the scrolled region during a run.
+        ScrollCoverOverlay& cover;
+        // Hidden at the end of a run; its progress follows the strips.
+        ScrollProgressHUD& panel;
         // Only for a diagnostic log line; may be absent.
         const PickedWindowLookup* lookup = nullptr;
     };
 
-    // A grab of a region (global points) at a scale; null on failure.
-    using Grab = std::function<QCoro::Task<QImage>(QRectF region, qreal scale)>;
     // A pause of some milliseconds.
     using Sleep = std::function<QCoro::Task<void>(int milliseconds)>;
 
     explicit WindowScrollCapture(Backends backends);
 
-    // Defaults: WindowShot::image on a worker thread; a timer.
-    void setGrab(Grab grab) { m_grab = std::move(grab); }
+    // Default: a timer.
     void setSleep(Sleep sleep) { m_sleep = std::move(sleep); }
-    // Defaults: the shared scroll cover; hiding our own visible application
-    // windows (not the unmanaged ones: cover, panel, tray); the end of a run (cover
-    // and panel hidden, Escape watch ended), posted to the event loop.
-    void setShowCover(std::function<void(const QRectF&)> show) { m_showCover = std::move(show); }
-    void setHideOwnWindows(std::function<void()> hide) { m_hideOwnWindows = std::move(hide); }
-    void setCleanup(std::function<void()> cleanup) { m_cleanup = std::move(cleanup); }
 
     // The stitched image (kind "scrolling"): frame width minus the scrollbar
     // band (at least 1) wide. Throws CaptureError when a permission is
@@ -83,10 +83,8 @@ private:
     QCoro::Task<FrameRows> stableFrame(QRectF region, qreal scale, QSize expected);
     bool focusOnTarget(qint32 pid);
 
+    void hideOwnWindows() const;
+
     Backends m_b;
-    Grab m_grab;
     Sleep m_sleep;
-    std::function<void(const QRectF&)> m_showCover;
-    std::function<void()> m_hideOwnWindows;
-    std::function<void()> m_cleanup;
 };

@@ -1,12 +1,8 @@
 #include "Screenshot/WindowShot.h"
 
 #include "Localization/Localizer.h"
-#include "Platform/ScreenSource.h"
-#include "Platform/WindowRedirector.h"
-#include "Platform/WindowServer.h"
 #include "Screenshot/CaptureError.h"
 
-#include <QMutex>
 #include <QPainter>
 #include <climits>
 #include <cmath>
@@ -19,38 +15,6 @@
 #endif
 
 namespace {
-
-QMutex excludeMutex;
-QSet<quint32> excludeSet;
-
-QMutex backendMutex;
-std::shared_ptr<WindowServer> windowServer;
-std::shared_ptr<ScreenSource> screenSource;
-std::shared_ptr<WindowRedirector> windowRedirector;
-
-// Like the window server's own test: right and bottom edges are outside.
-bool containsPoint(const QRectF& r, const QPointF& p)
-{
-    return p.x() >= r.left() && p.x() < r.left() + r.width() && p.y() >= r.top() && p.y() < r.top() + r.height();
-}
-
-// The part of a picture that shows `area` (in the picture's own points, its
-// size in points being `points`): the smallest whole-pixel rectangle containing
-// it, clipped to the picture; null when nothing is left.
-QImage cropPoints(const QImage& picture, const QSizeF& points, const QRectF& area)
-{
-    if (picture.isNull() || points.width() <= 0 || points.height() <= 0)
-        return {};
-    const qreal sx = picture.width() / points.width();
-    const qreal sy = picture.height() / points.height();
-    const QRectF pixels(area.x() * sx, area.y() * sy, area.width() * sx, area.height() * sy);
-    const QRect whole = QRect(QPoint(int(std::floor(pixels.left())), int(std::floor(pixels.top()))),
-                              QPoint(int(std::ceil(pixels.right())) - 1, int(std::ceil(pixels.bottom())) - 1))
-                            .intersected(picture.rect());
-    if (whole.isEmpty())
-        return {};
-    return picture.copy(whole);
-}
 
 // Frames are compared on their raw 32-bit pixels. Grabs arrive as RGB32 or
 // ARGB32_Premultiplied; anything else is converted once.
@@ -154,125 +118,6 @@ qint64 bandDifference(const qint16* a, const qint16* b, int rows, int stride)
 }
 
 } // namespace
-
-QSet<quint32> WindowShot::excludeWindowIDs()
-{
-    QMutexLocker lock(&excludeMutex);
-    return excludeSet;
-}
-
-void WindowShot::excludeWindow(quint32 windowID)
-{
-    QMutexLocker lock(&excludeMutex);
-    excludeSet.insert(windowID);
-}
-
-void WindowShot::includeWindow(quint32 windowID)
-{
-    bool none = false;
-    {
-        QMutexLocker lock(&excludeMutex);
-        excludeSet.remove(windowID);
-        none = excludeSet.isEmpty();
-    }
-    // Nothing of ours lies on top any more: windows need not keep their pictures.
-    if (none) {
-        QMutexLocker lock(&backendMutex);
-        if (windowRedirector)
-            windowRedirector->releaseAll();
-    }
-}
-
-void WindowShot::setBackends(std::shared_ptr<WindowServer> windows, std::shared_ptr<ScreenSource> screens,
-                             std::shared_ptr<WindowRedirector> redirector)
-{
-    QMutexLocker lock(&backendMutex);
-    windowServer = std::move(windows);
-    screenSource = std::move(screens);
-    windowRedirector = std::move(redirector);
-}
-
-QImage WindowShot::image(const QRectF& region, qreal scale)
-{
-    std::shared_ptr<WindowServer> windows;
-    std::shared_ptr<ScreenSource> screens;
-    std::shared_ptr<WindowRedirector> redirector;
-    {
-        QMutexLocker lock(&backendMutex);
-        windows = windowServer;
-        screens = screenSource;
-        redirector = windowRedirector;
-    }
-    if (!region.isValid() || scale <= 0)
-        return {};
-    const QSet<quint32> excluded = excludeWindowIDs();
-    const QPointF centre = region.center();
-
-    // The window that shows the region.
-    if (windows) {
-        if (const std::optional<QList<WindowInfo>> list = windows->windowList()) {
-            for (const WindowInfo& w : *list) {
-                if (excluded.contains(w.number) || !containsPoint(w.bounds, centre))
-                    continue;
-                if (!w.bounds.contains(region))
-                    break; // the region spans several windows: the display shows it
-                if (!excluded.isEmpty() && redirector)
-                    redirector->keep(w.number);
-                const QSize pixelSize(int(w.bounds.width() * scale), int(w.bounds.height() * scale));
-                const QImage picture = windows->windowImage(w.number, pixelSize, false);
-                return cropPoints(picture, w.bounds.size(), region.translated(-w.bounds.topLeft()));
-            }
-        }
-    }
-
-    // The display under the region's centre (else the first one).
-    if (!screens)
-        return {};
-    const ShareableDisplays content = screens->shareableDisplays();
-    if (!content.ok || content.displays.isEmpty())
-        return {};
-    auto framePoints = [scale](const DisplayInfo& d) {
-        return QRectF(d.pixelRect.x() / scale, d.pixelRect.y() / scale, d.pixelRect.width() / scale,
-                      d.pixelRect.height() / scale);
-    };
-    DisplayInfo display = content.displays.first();
-    for (const DisplayInfo& d : content.displays) {
-        if (containsPoint(framePoints(d), centre)) {
-            display = d;
-            break;
-        }
-    }
-    const QRectF frame = framePoints(display);
-    const QSize pixelSize(int(scale * frame.width()), int(scale * frame.height()));
-    const QImage picture = screens->captureDisplay(display, pixelSize, false);
-    return cropPoints(picture, frame.size(), region.translated(-frame.topLeft()));
-}
-
-bool WindowShot::framesEqual(const QImage& a, const QImage& b)
-{
-    if (!sameSize(a, b))
-        return false;
-    const int w = a.width();
-    const int h = a.height();
-    const Pixels pa(a);
-    const Pixels pb(b);
-    if (!pa.readable() || !pb.readable())
-        return false;
-    const int step = w >= 40 ? w / 40 : 1;
-    const int rowBegin = h * 12 / 100;
-    const int rowEnd = h * 88 / 100;
-    qint64 sum = 0;
-    qint64 count = 0;
-    for (int y = rowBegin; y < rowEnd; y += 3) {
-        for (int x = 0; x < w; x += step) {
-            sum += std::abs(pa.gray(x, y) - pb.gray(x, y));
-            ++count;
-        }
-    }
-    if (count == 0)
-        return false;
-    return sum / count < 4;
-}
 
 WindowShot::Edges WindowShot::fixedEdges(const QImage& a, const QImage& b)
 {

@@ -28,16 +28,6 @@ int indexOf(SettingsTab tab)
     return 0;
 }
 
-// A tab whose view was taken away: its title, centred.
-QWidget* titleOnly(SettingsTab tab)
-{
-    auto* title = new QLabel(label(tab));
-    title->setAlignment(Qt::AlignCenter);
-    title->setFont(Theme::font(Theme::titleSize, QFont::DemiBold));
-    Theme::setForeground(title, Theme::secondary(title));
-    return title;
-}
-
 constexpr double startScale = 0.97;
 constexpr qreal startBlur = 8;
 
@@ -94,12 +84,6 @@ void SettingsView::installDefaultTabs(const SettingsContext& c)
     });
 }
 
-void SettingsView::setTabFactory(SettingsTab tab, TabFactory factory)
-{
-    m_factories.insert(tab, factory ? std::move(factory) : TabFactory([tab] { return titleOnly(tab); }));
-    if (tab == m_tab)
-        showTab();
-}
 
 void SettingsView::rebuild()
 {

@@ -30,9 +30,6 @@ public:
     explicit SettingsView(const SettingsContext& context, QWidget* parent = nullptr);
     ~SettingsView() override;
 
-    // Replaces what a tab shows (a tab without a view of its own shows its
-    // title); the selected tab is made anew with it at once.
-    void setTabFactory(SettingsTab tab, TabFactory factory);
 
     SettingsTab tab() const { return m_tab; }
     void selectTab(SettingsTab tab);

@@ -21,7 +21,6 @@ ToggleSwitch::ToggleSwitch(QWidget* parent)
     });
 }
 
-double ToggleSwitch::knobPosition() const { return m_position->value(); }
 
 void ToggleSwitch::paintEvent(QPaintEvent*)
 {

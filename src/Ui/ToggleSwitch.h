@@ -10,8 +10,6 @@ class ToggleSwitch : public QAbstractButton {
 public:
     explicit ToggleSwitch(QWidget* parent = nullptr);
     QSize sizeHint() const override { return QSize(38, 22); }
-    // 0 when off, 1 when on; between while sliding.
-    double knobPosition() const;
 
 protected:
     void paintEvent(QPaintEvent*) override;

@@ -60,13 +60,16 @@ private Q_SLOTS:
                     return w;
             return 0;
         };
-        // Looked up once: the window manager may remap it while placing it.
         xcb_window_t dialog = 0;
         QVERIFY(QTest::qWaitFor([&] { return (dialog = offer()) != 0; }, 30000));
         // Under load the key can arrive before the toolkit has taken the
         // focus and be dropped: press again while the offer is still there.
+        // The toolkit can replace the offer's window by a new one meanwhile
+        // (seen under load), so it is looked up again each time.
         bool accepted = false;
         for (int attempt = 0; attempt < 5 && !accepted; ++attempt) {
+            if (const xcb_window_t now = offer())
+                dialog = now;
             if (xdotool({QStringLiteral("windowactivate"), QStringLiteral("--sync"), QString::number(dialog)}))
                 xdotool({QStringLiteral("key"), QStringLiteral("Return")});
             accepted = QTest::qWaitFor([&] { return offer() == 0; }, 3000);

@@ -1,55 +1,49 @@
-// The entry of the scrolling capture: one run at a time, a cancelled picker,
-// errors of the target road reaching the caller with the run ended, the
-// progress panel only around page and document captures, the image handed
-// back pixel for point.
+// The entry of the scrolling capture: one run at a time, errors of the target
+// road reaching the caller with the run ended, the progress panel only around
+// page and document captures, the image handed back pixel for point; cover
+// and panel really translucent only with a compositor. (A cancelled picker,
+// cover and panel on screen: tst_scrollcapture_x11.)
 #include "Storage/DebugLog.h"
-#include "Screenshot/CaptureError.h"
+#include "Screenshot/GrabExclusions.h"
 #include "Screenshot/ScrollCapture.h"
+#include "Screenshot/ScrollCoverOverlay.h"
 #include "Screenshot/ScrollProgressHUD.h"
 #include "Screenshot/ScrollTargetRoad.h"
+#include "fakes/FakeCompositingInfo.h"
 #include "support/AwaitTask.h"
+#include "support/CaptureErrorOf.h"
+#include "support/DebugLogMessages.h"
 #include "support/IsolatedEnvironment.h"
 
-#include <QCoroSignal>
-#include <QFile>
-#include <QWidget>
+#include <QCoroTimer>
 
 namespace {
 
 const PickedWindow picked{77, QRectF(10, 20, 300, 400), 5, std::nullopt};
 
-class FakeRoad final : public QObject, public ScrollTargetRoad {
-    Q_OBJECT
+class FakeRoad final : public ScrollTargetRoad {
 public:
-    Target resolveTarget(const PickedWindow& window) override
+    explicit FakeRoad(ScrollProgressHUD& panel) : panel(panel) { }
+    Target resolveTarget(const PickedWindow&) override
     {
-        resolved.append(window);
         if (resolveError)
             throw CaptureError(*resolveError);
         return target;
     }
     QCoro::Task<std::optional<CapturedScreenshot>> captureTarget(Target) override
     {
-        panelDuringCapture = ScrollProgressHUD::shared().panel() != nullptr;
-        if (holdCapture)
-            co_await qCoro(this, &FakeRoad::release);
+        panelDuringCapture = panel.panel() != nullptr;
         if (captureError)
             throw CaptureError(*captureError);
-        if (!image)
-            co_return std::nullopt;
-        co_return CapturedScreenshot{*image, CaptureKind::scrolling};
+        co_return CapturedScreenshot{image, CaptureKind::scrolling};
     }
 
+    ScrollProgressHUD& panel;
     Target target = Target::window(picked, QStringLiteral("Liste"));
     std::optional<QString> resolveError;
     std::optional<QString> captureError;
-    std::optional<QImage> image = QImage(1440, 30000, QImage::Format_ARGB32_Premultiplied);
-    bool holdCapture = false;
+    QImage image = QImage(144, 3000, QImage::Format_ARGB32_Premultiplied);
     bool panelDuringCapture = false;
-    QList<PickedWindow> resolved;
-
-Q_SIGNALS:
-    void release();
 };
 
 } // namespace
@@ -57,8 +51,17 @@ Q_SIGNALS:
 class TestScrollCapture : public QObject {
     Q_OBJECT
 
+    std::shared_ptr<FakeCompositingInfo> compositing = std::make_shared<FakeCompositingInfo>();
+    GrabExclusions exclusions{nullptr};
+    QList<QRect> stills;
+    Backdrop::Source backdrop = [this](const QRect& r) {
+        stills.append(r);
+        QImage still(r.size(), QImage::Format_ARGB32_Premultiplied);
+        still.fill(QColor(200, 30, 30));
+        return still;
+    };
+    ScrollProgressHUD panel{compositing, backdrop, exclusions};
     std::shared_ptr<FakeRoad> road;
-    std::optional<PickedWindow> pickAnswer;
     int picks = 0;
     std::unique_ptr<ScrollCapture> capture;
 
@@ -66,86 +69,80 @@ private Q_SLOTS:
     void init()
     {
         DebugLog::restart();
-        road = std::make_shared<FakeRoad>();
-        pickAnswer = picked;
+        road = std::make_shared<FakeRoad>(panel);
         picks = 0;
-        capture = std::make_unique<ScrollCapture>(
-            [this]() -> QCoro::Task<std::optional<PickedWindow>> {
-                ++picks;
-                co_return pickAnswer;
-            },
-            road);
+        auto pick = [this]() -> QCoro::Task<std::optional<PickedWindow>> {
+            if (++picks == 1) // the first run is still picking when the second starts
+                co_await QCoro::sleepFor(std::chrono::milliseconds(50));
+            co_return picked;
+        };
+        capture = std::make_unique<ScrollCapture>(pick, road, panel);
     }
 
-    void windowImageComesBackPixelForPoint()
+    void imageComesBackPixelForPointPanelOnlyAroundPages()
     {
-        QImage hi(1440, 30000, QImage::Format_ARGB32_Premultiplied);
-        hi.setDevicePixelRatio(2);
-        road->image = hi;
+        road->image.setDevicePixelRatio(2);
         const std::optional<CapturedScreenshot> shot = awaitTask(capture->run());
         QVERIFY(shot);
-        const QImage* image = &shot->image;
-        QCOMPARE(image->size(), QSize(1440, 30000));
-        QCOMPARE(image->deviceIndependentSize(), QSizeF(1440, 30000));
-        QCOMPARE(road->resolved, QList<PickedWindow>{picked});
-        QVERIFY(!road->panelDuringCapture); // a plain window shows no panel here
+        QCOMPARE(shot->image.deviceIndependentSize(), QSizeF(144, 3000));
+        QVERIFY(!road->panelDuringCapture); // the window loop shows its own cover
         QVERIFY(!capture->isRunning());
+
+        road->target = Target::tab(Tab{QStringLiteral("example.org"), QUrl(QStringLiteral("https://example.org"))});
+        QVERIFY(awaitTask(capture->run()));
+        QVERIFY(road->panelDuringCapture);
+        QVERIFY(!panel.panel());
     }
 
     void secondStartIsIgnoredWhileRunning()
     {
-        road->holdCapture = true;
         auto first = capture->run();
         QVERIFY(capture->isRunning());
         QCOMPARE(awaitTask(capture->run()), std::nullopt);
         QCOMPARE(picks, 1);
-        QFile log(DebugLog::filePath());
-        QVERIFY(log.open(QIODevice::ReadOnly));
-        QVERIFY(log.readAll().contains("SCROLL: bereits aktiv — Doppelstart ignoriert\n"));
-        Q_EMIT road->release();
+        QVERIFY(debugLogMessages().contains(QStringLiteral("SCROLL: bereits aktiv — Doppelstart ignoriert")));
         QVERIFY(awaitTask(std::move(first)));
-        QVERIFY(!capture->isRunning());
-    }
-
-    void cancelledPickerEndsTheRun()
-    {
-        pickAnswer.reset();
-        QCOMPARE(awaitTask(capture->run()), std::nullopt);
-        QVERIFY(road->resolved.isEmpty());
         QVERIFY(!capture->isRunning());
     }
 
     void roadErrorsReachTheCaller()
     {
         road->resolveError = QStringLiteral("Fenster konnte keiner App zugeordnet werden.");
-        try {
-            awaitTask(capture->run());
-            QFAIL("no error");
-        } catch (const CaptureError& e) {
-            QCOMPARE(e.message(), *road->resolveError);
-        }
+        QCOMPARE(captureErrorOf([&] { awaitTask(capture->run()); }), *road->resolveError);
         QVERIFY(!capture->isRunning());
 
         road->resolveError.reset();
         road->captureError = QStringLiteral("PDF ist passwortgeschützt.");
         road->target = Target::pdf(Doc{QUrl::fromLocalFile(QStringLiteral("/tmp/a.pdf")), std::nullopt});
-        try {
-            awaitTask(capture->run());
-            QFAIL("no error");
-        } catch (const CaptureError& e) {
-            QCOMPARE(e.message(), *road->captureError);
-        }
+        QCOMPARE(captureErrorOf([&] { awaitTask(capture->run()); }), *road->captureError);
         QVERIFY(road->panelDuringCapture);
-        QVERIFY(!ScrollProgressHUD::shared().panel()); // hidden also after an error
+        QVERIFY(!panel.panel()); // hidden also after an error
         QVERIFY(!capture->isRunning());
     }
 
-    void pageCaptureShowsThePanelWhileItRuns()
+    void translucentOnlyWithACompositor()
     {
-        road->target = Target::tab(Tab{QStringLiteral("example.org"), QUrl(QStringLiteral("https://example.org"))});
-        QVERIFY(awaitTask(capture->run()));
-        QVERIFY(road->panelDuringCapture);
-        QVERIFY(!ScrollProgressHUD::shared().panel());
+        ScrollCoverOverlay cover(compositing, backdrop, exclusions);
+        stills.clear();
+        compositing->compositing = true;
+        panel.show();
+        cover.show(QRectF(100, 100, 400, 300));
+        QVERIFY(panel.panel()->testAttribute(Qt::WA_TranslucentBackground));
+        QVERIFY(cover.window()->testAttribute(Qt::WA_TranslucentBackground));
+        QVERIFY(stills.isEmpty());
+        panel.hide();
+
+        // Without one both paint over a still of what lies beneath them.
+        compositing->compositing = false;
+        cover.show(QRectF(100, 100, 400, 300));
+        QCOMPARE(stills, QList<QRect>{QRect(100, 100, 400, 300)});
+        QVERIFY(!cover.window()->testAttribute(Qt::WA_TranslucentBackground));
+        // The still shows through, darkened and blurred: reddish, darker than it.
+        const QColor corner = cover.window()->grab().toImage().pixelColor(5, 150);
+        QVERIFY(corner.red() > corner.green() + 40);
+        QVERIFY(corner.red() < 200);
+        cover.hide();
+        QVERIFY(exclusions.ids().isEmpty());
     }
 };
 

@@ -62,8 +62,7 @@ private Q_SLOTS:
         tree.chain.clear();
         tree.available = true;
         lookup = std::make_unique<PickedWindowLookup>(windows, tree, screens, ownPID);
-        picker = std::make_unique<WindowPicker>(*lookup, screens);
-        picker->setBackdropSource([](const QRect&) { return QImage(); });
+        picker = std::make_unique<WindowPicker>(*lookup, screens, [](const QRect&) { return QImage(); });
     }
 
     void frontMostWindowOfAnotherProcess()

@@ -7,7 +7,9 @@
 #include "Permissions/PermissionManager.h"
 #include "Screenshot/ScreenCapturer.h"
 #include "Screenshot/ScreenshotService.h"
+#include "Screenshot/GrabExclusions.h"
 #include "Screenshot/ScrollCapture.h"
+#include "Screenshot/ScrollProgressHUD.h"
 #include "Screenshot/WindowDetector.h"
 #include "Settings/SettingsManager.h"
 #include "Storage/ClipboardHistoryStore.h"
@@ -19,6 +21,7 @@
 #include "fakes/FakeApplicationIdentity.h"
 #include "fakes/FakeCapturePermissions.h"
 #include "fakes/FakeClipboardService.h"
+#include "fakes/FakeCompositingInfo.h"
 #include "fakes/FakeGlobalHotkeys.h"
 #include "fakes/FakeImageFileDialogs.h"
 #include "fakes/FakeInstallation.h"
@@ -98,7 +101,7 @@ public:
     {
         if (!scrollPicker)
             return CoordinatorServices::makeScrollCapture(engine);
-        return std::make_unique<ScrollCapture>(scrollPicker, scrollRoad);
+        return std::make_unique<ScrollCapture>(scrollPicker, scrollRoad, scrollPanel);
     }
     std::unique_ptr<ToastPresenter> makeToastPresenter() override
     {
@@ -158,4 +161,6 @@ public:
     WindowDetector detector{windowServer, screens};
     ScrollCapture::Picker scrollPicker;
     std::shared_ptr<ScrollTargetRoad> scrollRoad;
+    GrabExclusions scrollExclusions{nullptr};
+    ScrollProgressHUD scrollPanel{std::make_shared<FakeCompositingInfo>(), {}, scrollExclusions};
 };

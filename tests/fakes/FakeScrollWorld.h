@@ -3,7 +3,8 @@
 // through a viewport, optionally under a fixed header, above a fixed footer
 // and beside a fixed scrollbar band. Keys and wheel clicks move the viewport
 // as a real application would; the window server hands out what the window
-// shows now. Not thread-safe: the tests grab on the main thread.
+// shows now. Not thread-safe: the loop grabs on a worker thread, one grab at
+// a time, while the test's main thread waits for it.
 #include "Platform/InputSynthesis.h"
 #include "Platform/WindowActivation.h"
 #include "Platform/WindowServer.h"

@@ -3,10 +3,7 @@
 #include "Platform/X11/X11CompositingInfo.h"
 #include "Platform/X11/X11WindowRedirector.h"
 #include "Screenshot/ScrollCapture.h"
-#include "Screenshot/ScrollCoverOverlay.h"
-#include "Screenshot/ScrollProgressHUD.h"
 #include "Screenshot/WindowPicker.h"
-#include "Screenshot/WindowShot.h"
 
 #include <QApplication>
 #include <QTest>
@@ -16,23 +13,15 @@ ScrollEngineRig::ScrollEngineRig()
     , m_screens(std::make_shared<X11ScreenSource>())
     , m_permissions(std::make_unique<X11CapturePermissions>(*m_screens))
 {
-    WindowShot::setBackends(m_windows, m_screens, std::make_shared<X11WindowRedirector>());
-    auto compositing = std::make_shared<X11CompositingInfo>();
-    ScrollCoverOverlay::shared().setCompositingInfo(compositing);
-    ScrollProgressHUD::shared().setCompositingInfo(compositing);
     m_noAccessibility.available = false;
     m_engine = std::make_unique<ScrollCaptureEngine>(ScrollCaptureEngine::Services{
-        *m_windows, *m_screens, m_noAccessibility, *m_permissions, m_activation, m_input, m_identity, m_browsers,
+        m_windows, m_screens, std::make_shared<X11WindowRedirector>(), std::make_shared<X11CompositingInfo>(),
+        Backdrop::grabScreens, m_noAccessibility, *m_permissions, m_activation, m_input, m_identity, m_browsers,
         m_viewers, m_keys});
-    m_capture = std::make_unique<ScrollCapture>(m_engine->picker(), m_engine->road());
+    m_capture = std::make_unique<ScrollCapture>(m_engine->picker(), m_engine->road(), m_engine->panel());
 }
 
-ScrollEngineRig::~ScrollEngineRig()
-{
-    m_capture.reset();
-    m_engine.reset();
-    WindowShot::setBackends(nullptr, nullptr);
-}
+ScrollEngineRig::~ScrollEngineRig() = default;
 
 QCoro::Task<std::optional<CapturedScreenshot>> ScrollEngineRig::startRun()
 {

@@ -27,7 +27,9 @@ public:
     ~ScrollEngineRig();
 
     X11WindowServer& windows() { return *m_windows; }
+    X11ScreenSource& screens() { return *m_screens; }
     X11InputSynthesis& input() { return m_input; }
+    ScrollCaptureEngine& engine() { return *m_engine; }
 
     // Starts a run of the scrolling capture and returns once its picker
     // covers the screen.
