@@ -134,7 +134,7 @@ Target BrowserCapture::resolveTarget(const PickedWindow& picked)
 
 Tab BrowserCapture::matchTab(const Browser& browser, qint64 pid, const QRectF& bounds)
 {
-    const QList<DocumentWindow> rows = asked([&] { return m_browsers.windowList(browser, pid); });
+    const QList<DocumentWindow> rows = asked([&] { return m_browsers.windowList(browser.bundleID, pid); });
     const std::optional<qsizetype> best = closestRow(rows, bounds);
     if (!best)
         throw CaptureError(noTab(browser.name));
@@ -151,7 +151,7 @@ Tab BrowserCapture::matchTab(const Browser& browser, qint64 pid, const QRectF& b
 
 QList<Doc> BrowserCapture::openPDFs(const DocApp& app, qint64 pid, quint32 window)
 {
-    const QStringList paths = asked([&] { return m_viewers.documents(app, pid, window); });
+    const QStringList paths = asked([&] { return m_viewers.documents(app.bundleID, pid, window); });
     QList<Doc> docs;
     if (app.isPreview()) {
         // Numbered before filtering, so they stay the viewer's own numbers.
@@ -180,7 +180,7 @@ Doc BrowserCapture::matchDoc(const DocApp& app, const PickedWindow& picked)
             throw CaptureError(noPdf(app.name));
         return docs.first();
     }
-    QList<DocumentWindow> rows = asked([&] { return m_viewers.windowList(app, picked.pid); });
+    QList<DocumentWindow> rows = asked([&] { return m_viewers.windowList(app.bundleID, picked.pid); });
     rows.removeIf([](const DocumentWindow& r) { return !r.address.toLower().endsWith(QLatin1String(".pdf")); });
     const std::optional<qsizetype> best = closestRow(rows, picked.bounds);
     if (!best)
@@ -211,7 +211,7 @@ std::optional<QString> BrowserCapture::liveCopy(const DocApp& app, const Doc& do
     if (!doc.previewIndex)
         return std::nullopt;
     const QString path = liveCopyPath();
-    if (!asked([&] { return m_viewers.saveCopy(app, *doc.previewIndex, path); }))
+    if (!asked([&] { return m_viewers.saveCopy(app.bundleID, *doc.previewIndex, path); }))
         return std::nullopt;
     if (!QFileInfo(path).isFile())
         return std::nullopt;

@@ -39,5 +39,9 @@ const DocApp* DocApp::find(const QString& appID)
 
 PdfViewerRules DocApp::viewerRules()
 {
-    return {[](const DocApp& app) { return !app.isPreview(); }, isPdfFile};
+    return {[](const QString& appID) {
+                const DocApp* app = find(appID);
+                return app && !app->isPreview();
+            },
+            isPdfFile};
 }

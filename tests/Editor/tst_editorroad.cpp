@@ -7,7 +7,6 @@
 #include "Editor/EditorViewModel.h"
 #include "Editor/EditorWindowController.h"
 #include "Storage/ScreenshotHistoryStore.h"
-#include "Storage/Storage.h"
 #include "fakes/FakeCoordinatorServices.h"
 #include "support/EditorAnnotations.h"
 #include "support/IsolatedEnvironment.h"

@@ -24,19 +24,12 @@
 #include "support/EditorAnnotations.h"
 #include "support/IsolatedEnvironment.h"
 #include "support/ScreenDriver.h"
+#include "support/X11Probe.h"
 
 #include <QScreen>
 #include <cmath>
 
 namespace {
-
-void pointAt(QPoint global) { xdotool({"mousemove", QString::number(global.x()), QString::number(global.y())}); }
-
-void clickAt(QPoint global)
-{
-    pointAt(global);
-    xdotool({"click", "1"});
-}
 
 bool near(QColor a, QColor b, int tolerance)
 {
@@ -60,6 +53,7 @@ QRect in(QWidget* part, QWidget* window) { return QRect(part->mapTo(window, QPoi
 
 class tst_EditorWindowX11 : public QObject {
     Q_OBJECT
+    X11Probe x11;
     std::unique_ptr<EditorWindowController> window;
 
     EditorViewModel& vm() { return window->viewModel(); }
@@ -97,7 +91,7 @@ private Q_SLOTS:
     void cleanup()
     {
         window.reset();
-        pointAt({1500, 900});
+        x11.moveTo({1500, 900});
     }
 
     void toolbarAtAWideAndANarrowWidth()
@@ -111,14 +105,14 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(count(grab(), bar, [&](QColor c) { return near(c, blue, 12); }) > 150, 10000);
         // Resting the pointer on a tool shows its tooltip; leaving takes it away at once.
         ToolButton* line = toolbar().tools()->inlineButtons()[3];
-        pointAt(line->mapToGlobal(line->rect().center()));
+        x11.moveTo(line->mapToGlobal(line->rect().center()));
         QTRY_COMPARE_WITH_TIMEOUT(root().tooltips().shownControl(), line, 5000);
         QTRY_COMPARE(root().tooltips().appearProgress(), 1.0);
         const QRect bubble = root().tooltips().bubbleRect().toRect().translated(root().mapTo(window.get(), QPoint(0, 0)));
         const QColor dark = TooltipHost::background();
         QTRY_VERIFY_WITH_TIMEOUT(
             count(grab(), bubble, [&](QColor c) { return near(c, dark, 6); }) > bubble.width() * bubble.height() / 3, 5000);
-        pointAt({1500, 900});
+        x11.moveTo({1500, 900});
         QTRY_VERIFY(!root().tooltips().isShowing());
 
         // Narrow: the tools fold into one chip at the start of the row, all colours into the palette chip.
@@ -130,7 +124,7 @@ private Q_SLOTS:
         QVERIFY(toolbar().colors()->paletteChip()->isVisible());
 
         // Resting the real pointer on the tools chip opens the grid below it; a click picks a tool and closes it.
-        pointAt(tools->mapToGlobal(tools->rect().center()));
+        x11.moveTo(tools->mapToGlobal(tools->rect().center()));
         QTRY_VERIFY_WITH_TIMEOUT(tools->isOpen(), 5000);
         ToolButton* rectangle = toolbar().tools()->gridButtons()[4];
         QTRY_VERIFY(rectangle->isVisible());
@@ -144,7 +138,7 @@ private Q_SLOTS:
         };
         QTRY_VERIFY_WITH_TIMEOUT(gridOnScreen(), 5000);
         QVERIFY(grid->y() >= tools->mapToGlobal(QPoint(0, tools->height())).y());
-        clickAt(rectangle->mapToGlobal(rectangle->rect().center()));
+        x11.click(rectangle->mapToGlobal(rectangle->rect().center()));
         QTRY_COMPARE(vm().state().selectedTool, EditorTool::rectangle);
         QTRY_VERIFY(!tools->isOpen());
     }
@@ -170,11 +164,7 @@ private Q_SLOTS:
         StyleEditSlider* slider = toolbar().strokeControl()->inlineSlider();
         const QPoint from = slider->mapToGlobal(QPoint(2, slider->height() / 2));
         const QPoint to = slider->mapToGlobal(QPoint(slider->width() + 20, slider->height() / 2));
-        pointAt(from);
-        QVERIFY(xdotool({"mousedown", "1"}));
-        for (int i = 1; i <= 10; ++i)
-            pointAt(from + (to - from) * i / 10);
-        QVERIFY(xdotool({"mouseup", "1"}));
+        x11.drag(from, to);
         QTRY_COMPARE(vm().state().annotations.last().lineWidth, 30.0);
         QTRY_VERIFY(!vm().isCoalescingStyleEdit());
         QCOMPARE(vm().undoCount(), steps + 1);
@@ -190,7 +180,7 @@ private Q_SLOTS:
         vm().setColor({0, 0, 1, 1});
         vm().setFontSize(48);
         vm().setFontName(QStringLiteral("DejaVu Sans"));
-        clickAt(screenPoint({100, 100}));
+        x11.click(screenPoint({100, 100}));
         QTRY_VERIFY(field() && field()->hasFocus());
         QVERIFY(xdotool({"type", "--delay", "20", "Hallo"}));
         QTRY_COMPARE(vm().textBuffer().text(), QStringLiteral("Hallo"));
@@ -212,12 +202,12 @@ private Q_SLOTS:
         QVERIFY2(inside > 400 && outside == 0, qPrintable(QStringLiteral("%1 in, %2 out").arg(inside).arg(outside)));
 
         // A click elsewhere commits the open field once and opens the next one there.
-        clickAt(screenPoint({300, 300}));
+        x11.click(screenPoint({300, 300}));
         QTRY_VERIFY(field() && field()->hasFocus());
         QVERIFY(xdotool({"type", "--delay", "20", "Welt"}));
         QTRY_COMPARE(vm().textBuffer().text(), QStringLiteral("Welt"));
         const QPointer<GrowingTextView> first = field();
-        clickAt(screenPoint({500, 450}));
+        x11.click(screenPoint({500, 450}));
         QTRY_VERIFY(!first && field() && field()->hasFocus());
         QCOMPARE(vm().state().annotations.size(), 2);
         QCOMPARE(vm().state().annotations.last().text, QStringLiteral("Welt"));
@@ -232,10 +222,7 @@ private Q_SLOTS:
     {
         vm().setTool(EditorTool::crop);
         const QPoint from = screenPoint({200, 150}), to = screenPoint({600, 450});
-        const QPoint mid = (from + to) / 2;
-        QVERIFY(xdotool({"mousemove", QString::number(from.x()), QString::number(from.y()), "mousedown", "1",
-                         "mousemove", QString::number(mid.x()), QString::number(mid.y()), "mousemove",
-                         QString::number(to.x()), QString::number(to.y()), "mouseup", "1"}));
+        x11.drag(from, to);
         QTRY_VERIFY(vm().cropDraft() && !vm().cropDragMode());
         const QRectF draft = *vm().cropDraft();
         QVERIFY(std::abs(draft.width() - 400) < 6 && std::abs(draft.height() - 300) < 6);

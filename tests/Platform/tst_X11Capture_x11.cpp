@@ -9,7 +9,6 @@
 #include "support/HelperWindow.h"
 #include "support/IsolatedEnvironment.h"
 #include "support/X11Probe.h"
-#include "support/XTestMouse.h"
 
 #include <QtConcurrent/QtConcurrentRun>
 #include <xcb/composite.h>
@@ -103,7 +102,7 @@ private Q_SLOTS:
         QVERIFY2(showsPattern(screenFromWorker, a.rect, a.rect.topLeft(), a.seed, &why), qPrintable(why));
 
         // The pointer shows on display and window images only when asked for, never on the still.
-        QVERIFY(XTestMouse().moveTo(QPoint(250, 220)));
+        X11Probe().moveTo(QPoint(250, 220));
         QTRY_COMPARE_WITH_TIMEOUT(source.pointerPosition(), QPointF(250, 220), 15000);
         const QRect around(230, 200, 40, 40), inWindow = around.translated(-a.rect.topLeft());
         const ScreenInfo screen = source.screens().value(0);

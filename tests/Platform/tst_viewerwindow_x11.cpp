@@ -67,7 +67,7 @@ private Q_SLOTS:
         QVERIFY(viewer);
         QString title;
         ProcPdfViewerBridge bridge(DocApp::viewerRules(), QStringLiteral("/proc"), [&](quint32) { return title; });
-        const DocApp& evince = *DocApp::find("org.gnome.Evince");
+        const QString evince = DocApp::find("org.gnome.Evince")->bundleID;
         const qint64 pid = viewer->processId();
         QCOMPARE(bridge.documents(evince, pid, 7), (QStringList{m_first, m_second}));
         // The picked window's title names the second document: it comes first.

@@ -10,6 +10,7 @@
 #include "fakes/FakeOverlayDesktop.h"
 #include "support/DebugLogMessages.h"
 #include "support/IsolatedEnvironment.h"
+#include "support/TestFiles.h"
 
 #include <QCursor>
 #include <QKeyEvent>
@@ -194,7 +195,7 @@ private Q_SLOTS:
         CaptureOverlayController controller({frozenScreen(QRectF(0, 0, 300, 200))}, {}, desktop);
         controller.present([](std::optional<OverlaySelectionResult>) {});
         QTRY_VERIFY_WITH_TIMEOUT(
-            debugLogLines().contains(
+            debugLogMessages().contains(
                 QStringLiteral("Overlay: Tastatur/Maus nicht greifbar (ein anderes Programm haelt sie)")),
             3000);
         // The overlay still works with what it has; Escape through the monitor ends it.
@@ -241,13 +242,10 @@ int main(int argc, char** argv)
     IsolatedEnvironment isolatedEnvironment;
     // Two screens side by side, the second at scale 2.
     const QString config = isolatedEnvironment.root() + QStringLiteral("/screens.json");
-    QFile file(config);
-    if (!file.open(QIODevice::WriteOnly))
-        return 1;
-    file.write(R"({"screens": [
+    if (!plantFile(config, R"({"screens": [
         {"name": "left", "x": 0, "y": 0, "width": 800, "height": 600, "logicalDpi": 96, "dpr": 1},
-        {"name": "right", "x": 800, "y": 0, "width": 640, "height": 480, "logicalDpi": 96, "dpr": 2}]})");
-    file.close();
+        {"name": "right", "x": 800, "y": 0, "width": 640, "height": 480, "logicalDpi": 96, "dpr": 2}]})"))
+        return 1;
     qputenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + config).toUtf8());
     QApplication app(argc, argv);
     TestCaptureOverlay tc;

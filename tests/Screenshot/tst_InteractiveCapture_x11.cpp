@@ -1,6 +1,6 @@
 // The interactive capture on a real X server with openbox: a helper window in
 // its own process paints a known pattern; the overlay shows the veiled still
-// the moment it maps; a click (xdotool) on the window yields the live window's
+// the moment it maps; a click (XTest) on the window yields the live window's
 // own pixels with round corners and nothing of the overlay; Escape takes the
 // overlay off the screen and frees the keyboard and the pointer.
 #include "Platform/X11/X11OverlayDesktop.h"
@@ -13,6 +13,7 @@
 #include "support/HelperWindow.h"
 #include "support/IsolatedEnvironment.h"
 #include "support/ScreenDriver.h"
+#include "support/X11Probe.h"
 
 namespace {
 // Whether every opaque pixel of `image` is the helper's pattern and at most
@@ -52,6 +53,7 @@ class TestInteractiveCapture : public QObject {
     ScreenCapturer m_capturer{m_screens, m_windowServer};
     WindowDetector m_detector{m_windowServer, m_screens};
     std::unique_ptr<HelperWindow> m_helper;
+    X11Probe m_x11;
 
     // Starts a capture and waits until its overlay is on screen with the
     // keyboard and pointer, painted.
@@ -82,7 +84,7 @@ private Q_SLOTS:
                         return true;
                 return false;
             }(), 15000);
-        QVERIFY(xdotool({QStringLiteral("mousemove"), QStringLiteral("100"), QStringLiteral("100")}));
+        m_x11.moveTo(QPoint(100, 100));
     }
     void cleanupTestCase() { m_helper.reset(); }
 
@@ -107,8 +109,7 @@ private Q_SLOTS:
         ScreenshotService service(m_capturer, m_detector, m_desktop);
         Outcomes outcomes;
         QVERIFY(openOverlay(service, outcomes));
-        QVERIFY(xdotool({QStringLiteral("mousemove"), QStringLiteral("650"), QStringLiteral("400"),
-                         QStringLiteral("click"), QStringLiteral("1")}));
+        m_x11.click(QPoint(650, 400));
         QTRY_COMPARE_WITH_TIMEOUT(outcomes.received.size(), 1, 15000);
         QVERIFY(outcomes.received[0]);
         const CapturedScreenshot shot = *outcomes.received[0];

@@ -22,7 +22,7 @@
 #include "support/HelperWindow.h"
 #include "support/IsolatedEnvironment.h"
 #include "support/ScrollEngineRig.h"
-#include "support/XTestMouse.h"
+#include "support/X11Probe.h"
 
 #include <QCursor>
 #include <QLineEdit>
@@ -124,7 +124,7 @@ class TestScrollCaptureX11 : public QObject {
     Q_OBJECT
 
     std::unique_ptr<ScrollEngineRig> rig;
-    XTestMouse mouse;
+    X11Probe mouse;
 
     // The window's bounds once the window server lists it (at that size, when given).
     QRectF listedBounds(quint32 id, QSizeF size = {})

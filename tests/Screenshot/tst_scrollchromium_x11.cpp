@@ -15,7 +15,7 @@
 #include "support/ScrollApp.h"
 #include "support/ScrollEngineRig.h"
 #include "support/SessionBus.h"
-#include "support/XTestMouse.h"
+#include "support/X11Probe.h"
 
 #include <QUrl>
 
@@ -24,7 +24,7 @@ class TestScrollChromiumX11 : public QObject {
 
     std::unique_ptr<SessionBus> bus;
     std::unique_ptr<ScrollEngineRig> rig;
-    XTestMouse mouse;
+    X11Probe mouse;
 
 private Q_SLOTS:
     void initTestCase()

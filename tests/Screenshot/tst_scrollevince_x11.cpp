@@ -11,13 +11,13 @@
 #include "support/IsolatedEnvironment.h"
 #include "support/ScrollApp.h"
 #include "support/ScrollEngineRig.h"
-#include "support/XTestMouse.h"
+#include "support/X11Probe.h"
 
 class TestScrollEvinceX11 : public QObject {
     Q_OBJECT
 
     std::unique_ptr<ScrollEngineRig> rig;
-    XTestMouse mouse;
+    X11Probe mouse;
 
 private Q_SLOTS:
     void initTestCase()

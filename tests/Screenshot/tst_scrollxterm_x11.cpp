@@ -10,7 +10,7 @@
 #include "support/IsolatedEnvironment.h"
 #include "support/ScrollApp.h"
 #include "support/ScrollEngineRig.h"
-#include "support/XTestMouse.h"
+#include "support/X11Probe.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -19,7 +19,7 @@ class TestScrollXtermX11 : public QObject {
     Q_OBJECT
 
     std::unique_ptr<ScrollEngineRig> rig;
-    XTestMouse mouse;
+    X11Probe mouse;
 
 private Q_SLOTS:
     void initTestCase()

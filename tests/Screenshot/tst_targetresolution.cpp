@@ -72,7 +72,7 @@ private Q_SLOTS:
         const Target t = capture.resolveTarget(picked(chromePid));
         QCOMPARE(t.kind(), Target::Kind::tab);
         QCOMPARE(t.tab(), (Tab{"www.example.org", QUrl("https://www.example.org/news/today.html")}));
-        QCOMPARE(browsers.askedBrowser, QStringLiteral("Google Chrome"));
+        QCOMPARE(browsers.askedBrowser, QStringLiteral("com.google.Chrome"));
         QCOMPARE(apps.askedWindow, quint32(0x2a00007));
         QCOMPARE(browsers.askedPid, chromePid);
 

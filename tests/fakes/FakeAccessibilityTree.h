@@ -7,7 +7,7 @@
 class FakeAccessibleElement final : public AccessibleElement {
 public:
     QString role() const override { return roleName; }
-    QString subrole() const override { return subroleName; }
+    QString subrole() const override { return {}; }
     std::optional<QPointF> position() const override { return pos; }
     std::optional<QSizeF> size() const override { return sz; }
     bool hasVerticalScrollBar() const override { return vBar; }
@@ -15,7 +15,6 @@ public:
     std::shared_ptr<AccessibleElement> parent() const override { return up; }
 
     QString roleName;
-    QString subroleName;
     std::optional<QPointF> pos;
     std::optional<QSizeF> sz;
     bool vBar = false;
@@ -26,10 +25,9 @@ public:
 class FakeAccessibilityTree final : public AccessibilityTree {
 public:
     bool isAvailable() override { return available; }
-    std::shared_ptr<AccessibleElement> elementAt(qint32 pid, const QPointF& point) override
+    std::shared_ptr<AccessibleElement> elementAt(qint32 pid, const QPointF&) override
     {
         lastPID = pid;
-        lastPoint = point;
         return chain.isEmpty() ? nullptr : chain.first();
     }
 
@@ -51,5 +49,4 @@ public:
     bool available = true;
     QList<std::shared_ptr<FakeAccessibleElement>> chain;
     qint32 lastPID = 0;
-    QPointF lastPoint;
 };

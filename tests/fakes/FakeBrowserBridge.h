@@ -1,14 +1,13 @@
 #pragma once
 #include "Platform/BrowserBridge.h"
-#include "Screenshot/Browser.h"
 
 #include <optional>
 
 class FakeBrowserBridge final : public BrowserBridge {
 public:
-    QList<DocumentWindow> windowList(const Browser& browser, qint64 pid) override
+    QList<DocumentWindow> windowList(const QString& browserID, qint64 pid) override
     {
-        askedBrowser = browser.name;
+        askedBrowser = browserID;
         askedPid = pid;
         if (error)
             throw BridgeError(*error);

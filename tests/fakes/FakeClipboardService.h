@@ -38,10 +38,8 @@ public:
     ClipboardSnapshot snapshot(const ClipboardReadRequest& request) const
     {
         ClipboardSnapshot s;
-        s.certain = !uncertain;
+        s.certain = true;
         s.owner = answeringOwner;
-        if (uncertain)
-            return s;
         s.formats = formats.keys() + (objectImage.isNull() ? QStringList() : QStringList{QStringLiteral("application/x-qt-image")});
         for (const QString& f : request.stopFormats)
             s.stopped = s.stopped || formats.contains(f);
@@ -129,9 +127,8 @@ public:
     int ownWrites = 0;
     bool ownedByUs = false;
     int reads = 0;
-    // Reads are answered at once unless held; an uncertain one vouches for nothing.
+    // Reads are answered at once unless held.
     bool holdReads = false;
-    bool uncertain = false;
     quint32 answeringOwner = 0; // the window a read names as owner (0: unknown)
     bool announcing = true;     // false: a platform whose changes must be polled
     QList<std::function<void()>> heldReads;

@@ -7,17 +7,15 @@
 // it was asked.
 class FakeFolderChooser final : public FolderChooser {
 public:
-    std::optional<QString> chooseFolder(QWidget*, const QString& title, const QString& startFolder,
+    std::optional<QString> chooseFolder(QWidget*, const QString&, const QString& startFolder,
                                         const QString& acceptLabel) override
     {
-        titles << title;
         startFolders << startFolder;
         acceptLabels << acceptLabel;
         return answer;
     }
 
     std::optional<QString> answer;
-    QStringList titles;
     QStringList startFolders;
     QStringList acceptLabels;
 };

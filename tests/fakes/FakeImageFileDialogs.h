@@ -17,13 +17,10 @@ public:
         if (!holdSave)
             answerSave(saveAnswer);
     }
-    std::optional<QString> chooseImageToOpen(QWidget*, const QString& folder, const QString& acceptLabel,
-                                             const QString& filterLabel) override
+    // The user cancels.
+    std::optional<QString> chooseImageToOpen(QWidget*, const QString&, const QString&, const QString&) override
     {
-        openFolders << folder;
-        acceptLabels << acceptLabel;
-        filterLabels << filterLabel;
-        return openAnswer;
+        return std::nullopt;
     }
     void answerSave(const std::optional<QString>& path)
     {
@@ -32,8 +29,7 @@ public:
     }
 
     std::optional<QString> saveAnswer;
-    std::optional<QString> openAnswer;
     bool holdSave = false;
     std::function<void(const std::optional<QString>&)> pendingSave;
-    QStringList saveFolders, suggestedNames, openFolders, acceptLabels, filterLabels;
+    QStringList saveFolders, suggestedNames;
 };

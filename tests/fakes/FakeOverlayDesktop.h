@@ -14,11 +14,7 @@ public:
         policyWrites.append(p);
     }
     QImage backdropCanvas(QSize pixels) override { return QImage(pixels, QImage::Format_RGB32); }
-    bool setBackdrop(quint64 window, const QImage& picture) override
-    {
-        backdrops.append({window, picture});
-        return true;
-    }
+    bool setBackdrop(quint64, const QImage&) override { return true; }
     void clearBackdrop(quint64 window) override { clearedBackdrops.append(window); }
     bool grabInput(quint64 window) override
     {
@@ -50,6 +46,5 @@ public:
     quint64 grabbedWindow = 0;
     QImage screen;
     QList<QRect> screenReads;
-    QList<std::pair<quint64, QImage>> backdrops;
     QList<quint64> clearedBackdrops;
 };

@@ -6,11 +6,7 @@
 // Records each request; the test answers it later with answer().
 class FakeOwnerAuthenticator final : public OwnerAuthenticator {
 public:
-    bool canAuthenticate() override
-    {
-        ++availabilityChecks;
-        return available;
-    }
+    bool canAuthenticate() override { return available; }
     void authenticate(const Prompt& prompt, std::function<void(bool)> done) override
     {
         prompts.append(prompt);
@@ -27,7 +23,6 @@ public:
     }
 
     bool available = true;
-    int availabilityChecks = 0;
     QList<Prompt> prompts;
     QList<std::function<void(bool)>> pending;
 };

@@ -1,13 +1,12 @@
 #pragma once
 #include "Platform/PdfViewerBridge.h"
-#include "Screenshot/DocApp.h"
 
 #include <QFile>
 #include <optional>
 
 class FakePdfViewerBridge final : public PdfViewerBridge {
 public:
-    QStringList documents(const DocApp&, qint64 pid, quint32 window) override
+    QStringList documents(const QString&, qint64 pid, quint32 window) override
     {
         askedPid = pid;
         askedWindow = window;
@@ -15,8 +14,8 @@ public:
             throw BridgeError(*documentsError);
         return docs;
     }
-    QList<DocumentWindow> windowList(const DocApp&, qint64) override { return list; }
-    bool saveCopy(const DocApp&, int index, const QString& path) override
+    QList<DocumentWindow> windowList(const QString&, qint64) override { return list; }
+    bool saveCopy(const QString&, int index, const QString& path) override
     {
         savedIndex = index;
         savedPath = path;

@@ -14,7 +14,7 @@ public:
         ++contentRequests;
         ShareableDisplays content;
         content.ok = contentAvailable;
-        content.errorDescription = contentError;
+        content.errorDescription = QStringLiteral("Der Vorgang ist nicht zulässig.");
         if (contentAvailable)
             content.displays = displays;
         return content;
@@ -25,7 +25,7 @@ public:
         cursorRequests.append(showsCursor);
         if (failingDisplays.contains(display.displayID)) {
             if (error)
-                *error = captureError;
+                *error = QStringLiteral("Aufnahme abgelehnt");
             return {};
         }
         QImage image(pixelSize, QImage::Format_RGB32);
@@ -48,8 +48,6 @@ public:
     QHash<quint32, QColor> colors;
     QList<quint32> failingDisplays;
     bool contentAvailable = true;
-    QString contentError = QStringLiteral("Der Vorgang ist nicht zulässig.");
-    QString captureError = QStringLiteral("Aufnahme abgelehnt");
     QPointF pointer;
     int contentRequests = 0;
     QList<QSize> requestedSizes;

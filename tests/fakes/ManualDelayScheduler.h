@@ -34,7 +34,6 @@ public:
         m_now = end;
     }
     qsizetype pendingCount() const { return qsizetype(m_pending.size()); }
-    qint64 now() const { return m_now; }
 
 private:
     struct Entry {

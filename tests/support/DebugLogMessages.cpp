@@ -1,33 +1,23 @@
 #include "support/DebugLogMessages.h"
 
 #include "Storage/DebugLog.h"
+#include "support/TestFiles.h"
 
-#include <QFile>
-
-QString debugLogText()
-{
-    QFile f(DebugLog::filePath());
-    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
-}
+QString debugLogText() { return QString::fromUtf8(fileContents(DebugLog::filePath())); }
 
 QStringList debugLogMessages()
 {
-    QFile f(DebugLog::filePath());
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
     QStringList out;
-    for (const QByteArray& line : f.readAll().split('\n'))
-        if (line.startsWith('[') && line.size() > 15)
-            out << QString::fromUtf8(line.mid(15)); // drop "[HH:mm:ss.zzz] "
+    for (const QString& line : debugLogText().split(QLatin1Char('\n')))
+        if (line.startsWith(QLatin1Char('[')) && line.size() > 15)
+            out << line.mid(15); // drop "[HH:mm:ss.zzz] "
     return out;
 }
 
 QStringList debugLogLines()
 {
-    QFile file(DebugLog::filePath());
     QStringList messages;
-    if (file.open(QIODevice::ReadOnly))
-        for (const QString& line : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts))
-            messages.append(line.section(QStringLiteral("] "), 1));
+    for (const QString& line : debugLogText().split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+        messages.append(line.section(QStringLiteral("] "), 1));
     return messages;
 }

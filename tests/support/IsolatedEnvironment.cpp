@@ -9,18 +9,25 @@
 IsolatedEnvironment::IsolatedEnvironment()
 {
     m_dir.setAutoRemove(qEnvironmentVariableIsEmpty("ZENTU_KEEP_TEST_DIR"));
-    const QString runtime = root() + QStringLiteral("/runtime");
-    for (const QString& dir : {dataHome(), configHome(), home(), runtime, root() + QStringLiteral("/cache")})
-        QDir().mkpath(dir);
-    QFile::setPermissions(runtime, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    qputenv("HOME", home().toUtf8());
-    qputenv("XDG_DATA_HOME", dataHome().toUtf8());
-    qputenv("XDG_CONFIG_HOME", configHome().toUtf8());
-    qputenv("XDG_CACHE_HOME", (root() + QStringLiteral("/cache")).toUtf8());
-    qputenv("XDG_RUNTIME_DIR", runtime.toUtf8());
+    for (const auto& [name, path] : makeUserFolders(m_dir.path()))
+        qputenv(name, path.toUtf8());
     // The interface language follows LANGUAGE; tests read the German source texts.
     qputenv("LANGUAGE", "de");
     m_log.emplace(testFolders());
+}
+
+QList<std::pair<const char*, QString>> makeUserFolders(const QString& root)
+{
+    const QList<std::pair<const char*, QString>> folders{
+        {"HOME", root + QStringLiteral("/home")},           {"XDG_DATA_HOME", root + QStringLiteral("/data")},
+        {"XDG_CONFIG_HOME", root + QStringLiteral("/config")}, {"XDG_CACHE_HOME", root + QStringLiteral("/cache")},
+        {"XDG_RUNTIME_DIR", root + QStringLiteral("/runtime")}};
+    for (const auto& folder : folders)
+        if (!QDir().mkpath(folder.second))
+            return {};
+    QFile::setPermissions(folders.last().second,
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    return folders;
 }
 
 AppFolders testFolders()

@@ -14,14 +14,15 @@ class IsolatedEnvironment {
 public:
     IsolatedEnvironment();
     QString root() const { return m_dir.path(); }
-    QString dataHome() const { return root() + QStringLiteral("/data"); }
-    QString configHome() const { return root() + QStringLiteral("/config"); }
-    QString home() const { return root() + QStringLiteral("/home"); }
 
 private:
     QTemporaryDir m_dir;
     std::optional<DebugLog::File> m_log;
 };
+
+// Makes HOME and the XDG folders below root (the runtime folder private to the
+// user); returns each variable with its folder, nothing when one cannot be made.
+QList<std::pair<const char*, QString>> makeUserFolders(const QString& root);
 
 // The app's folders inside the isolated HOME, found as the program finds them
 // (from the XDG environment); a new instance on each call.

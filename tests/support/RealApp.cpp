@@ -1,4 +1,6 @@
 #include "support/RealApp.h"
+#include "support/IsolatedEnvironment.h"
+#include "support/TestFiles.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -18,19 +20,10 @@ QString RealApp::binary()
 
 bool RealApp::useFreshFolders()
 {
-    if (!m_root.isValid())
-        return false;
-    for (const char* sub : {"data", "config", "home", "runtime", "cache"})
-        if (!QDir().mkpath(m_root.path() + QLatin1Char('/') + QLatin1String(sub)))
-            return false;
-    QFile::setPermissions(m_root.path() + QStringLiteral("/runtime"),
-                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    m_env.insert(QStringLiteral("HOME"), m_root.path() + QStringLiteral("/home"));
-    m_env.insert(QStringLiteral("XDG_DATA_HOME"), dataHome());
-    m_env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_root.path() + QStringLiteral("/config"));
-    m_env.insert(QStringLiteral("XDG_CACHE_HOME"), m_root.path() + QStringLiteral("/cache"));
-    m_env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_root.path() + QStringLiteral("/runtime"));
-    return true;
+    const auto folders = m_root.isValid() ? makeUserFolders(m_root.path()) : decltype(makeUserFolders({})){};
+    for (const auto& [name, path] : folders)
+        m_env.insert(QString::fromLatin1(name), path);
+    return !folders.isEmpty();
 }
 
 void RealApp::start(QProcess& process, QProcess::ProcessChannelMode mode) const
@@ -40,14 +33,9 @@ void RealApp::start(QProcess& process, QProcess::ProcessChannelMode mode) const
     process.start(binary(), {});
 }
 
-QString RealApp::debugLog() const
-{
-    QFile log(dataFolder() + QStringLiteral("/debug.log"));
-    return log.open(QIODevice::ReadOnly) ? QString::fromUtf8(log.readAll()) : QString();
-}
+QString RealApp::debugLog() const { return QString::fromUtf8(fileContents(dataFolder() + QStringLiteral("/debug.log"))); }
 
 QJsonArray RealApp::historyRecords(const QString& fileName) const
 {
-    QFile f(dataFolder() + QLatin1Char('/') + fileName);
-    return f.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(f.readAll()).array() : QJsonArray();
+    return QJsonDocument::fromJson(fileContents(dataFolder() + QLatin1Char('/') + fileName)).array();
 }

@@ -115,13 +115,38 @@ QRect X11Probe::settledTrayIcon(qint64 pid, int timeoutMs) const
     return {};
 }
 
-void X11Probe::click(QPoint p) const
+void X11Probe::fakeInput(quint8 type, quint8 detail, QPoint at) const
 {
-    auto send = [this](uint8_t type, uint8_t detail, xcb_window_t window, QPoint at) {
-        std::free(xcb_request_check(c, xcb_test_fake_input_checked(c, type, detail, XCB_CURRENT_TIME, window,
-                                                                    int16_t(at.x()), int16_t(at.y()), 0)));
-    };
-    send(XCB_MOTION_NOTIFY, 0, root(), p);
-    send(XCB_BUTTON_PRESS, 1, XCB_NONE, {});
-    send(XCB_BUTTON_RELEASE, 1, XCB_NONE, {});
+    const xcb_window_t window = type == XCB_MOTION_NOTIFY ? root() : XCB_NONE;
+    std::free(xcb_request_check(c, xcb_test_fake_input_checked(c, type, detail, XCB_CURRENT_TIME, window,
+                                                                int16_t(at.x()), int16_t(at.y()), 0)));
+}
+
+void X11Probe::moveTo(QPoint p) const { fakeInput(XCB_MOTION_NOTIFY, 0, p); }
+
+void X11Probe::button(quint8 button, bool down) const
+{
+    fakeInput(down ? XCB_BUTTON_PRESS : XCB_BUTTON_RELEASE, button);
+}
+
+void X11Probe::click(QPoint p, quint8 b) const
+{
+    moveTo(p);
+    button(b, true);
+    button(b, false);
+}
+
+void X11Probe::drag(QPoint from, QPoint to) const
+{
+    moveTo(from);
+    button(1, true);
+    for (int i = 1; i <= 4; ++i)
+        moveTo(from + (to - from) * i / 4);
+    button(1, false);
+}
+
+void X11Probe::key(xcb_keycode_t code) const
+{
+    fakeInput(XCB_KEY_PRESS, code);
+    fakeInput(XCB_KEY_RELEASE, code);
 }

@@ -1,7 +1,7 @@
 #pragma once
 // A plain xcb connection for the tests that look at the real X server from
 // outside the program under test: the window tree, properties, the tray
-// host's embedded icons, and real clicks through XTest.
+// host's embedded icons, and the user's mouse and keyboard through XTest.
 #include <QByteArray>
 #include <QList>
 #include <QPoint>
@@ -34,9 +34,16 @@ public:
     // stopped moving (the host may unmap and re-lay it out while embedding);
     // returns its rectangle in root coordinates, invalid on timeout.
     QRect settledTrayIcon(qint64 pid, int timeoutMs = 15000) const;
-    // A real click through the X server (XTest), each request confirmed.
-    void click(QPoint p) const;
+    // Real input through the X server (XTest). Each request is confirmed by a
+    // round trip, so the server has handled it before the next one is sent.
+    void moveTo(QPoint p) const;
+    void button(quint8 button, bool down) const;
+    void click(QPoint p, quint8 button = 1) const;
+    // Press at `from`, move in a few steps, release at `to`.
+    void drag(QPoint from, QPoint to) const;
+    void key(xcb_keycode_t code) const;
 
 private:
+    void fakeInput(quint8 type, quint8 detail, QPoint at = {}) const;
     xcb_connection_t* c;
 };

@@ -99,7 +99,7 @@ QString frontDocumentUrl(AtspiAccessible* frame)
 }
 }
 
-QList<DocumentWindow> AtspiBrowserBridge::windowList(const Browser&, qint64 pid)
+QList<DocumentWindow> AtspiBrowserBridge::windowList(const QString&, qint64 pid)
 {
     if (atspi_init() > 1) {
         DebugLog::write(QStringLiteral("BROWSER AT-SPI nicht erreichbar"));

@@ -9,5 +9,5 @@
 
 class AtspiBrowserBridge final : public BrowserBridge {
 public:
-    QList<DocumentWindow> windowList(const Browser& browser, qint64 pid) override;
+    QList<DocumentWindow> windowList(const QString& browserID, qint64 pid) override;
 };

@@ -39,9 +39,9 @@ QString ProcPdfViewerBridge::x11WindowTitle(quint32 window)
     return title;
 }
 
-QStringList ProcPdfViewerBridge::documents(const DocApp& app, qint64 pid, quint32 window)
+QStringList ProcPdfViewerBridge::documents(const QString& appID, qint64 pid, quint32 window)
 {
-    if (!m_rules.readsOpenFiles(app) || pid <= 0)
+    if (!m_rules.readsOpenFiles(appID) || pid <= 0)
         return {};
     const QString proc = m_procRoot + QLatin1Char('/') + QString::number(pid);
     QStringList found;
@@ -84,12 +84,12 @@ QStringList ProcPdfViewerBridge::documents(const DocApp& app, qint64 pid, quint3
     return found;
 }
 
-QList<DocumentWindow> ProcPdfViewerBridge::windowList(const DocApp&, qint64)
+QList<DocumentWindow> ProcPdfViewerBridge::windowList(const QString&, qint64)
 {
     return {};
 }
 
-bool ProcPdfViewerBridge::saveCopy(const DocApp&, int, const QString&)
+bool ProcPdfViewerBridge::saveCopy(const QString&, int, const QString&)
 {
     return false;
 }

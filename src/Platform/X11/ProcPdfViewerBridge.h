@@ -16,9 +16,9 @@ public:
     explicit ProcPdfViewerBridge(PdfViewerRules rules, QString procRoot = QStringLiteral("/proc"),
                                  WindowTitle windowTitle = {});
 
-    QStringList documents(const DocApp& app, qint64 pid, quint32 window) override;
-    QList<DocumentWindow> windowList(const DocApp& app, qint64 pid) override;
-    bool saveCopy(const DocApp& app, int index, const QString& path) override;
+    QStringList documents(const QString& appID, qint64 pid, quint32 window) override;
+    QList<DocumentWindow> windowList(const QString& appID, qint64 pid) override;
+    bool saveCopy(const QString& appID, int index, const QString& path) override;
 
     static QString x11WindowTitle(quint32 window);
 
