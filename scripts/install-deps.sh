@@ -7,7 +7,7 @@ PACKAGES=(
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-tools-dev-tools qt6-l10n-tools
   libqt6svg6 qcoro-qt6-dev
   libx11-dev libx11-xcb-dev libxcb1-dev libxcb-shm0-dev libxcb-xfixes0-dev libxcb-randr0-dev
-  libxcb-composite0-dev libxcb-xtest0-dev libxcb-ewmh-dev libxcb-res0-dev libxcb-xkb-dev
+  libxcb-composite0-dev libxcb-damage0-dev libxcb-xtest0-dev libxcb-ewmh-dev libxcb-res0-dev libxcb-xkb-dev
   libxcb-image0-dev libxcb-util-dev libxcb-icccm4-dev libxkbcommon-dev libxkbcommon-x11-dev
   libicu-dev libbenchmark-dev
   xvfb xauth openbox tint2 x11-utils x11-xkb-utils xdotool

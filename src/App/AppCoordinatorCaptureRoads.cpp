@@ -15,6 +15,7 @@
 #include "Screenshot/ScreenshotService.h"
 #include "Screenshot/TimestampStamper.h"
 #include "Storage/ScreenshotHistoryStore.h"
+#include "Platform/RepaintWatch.h"
 #include "Ui/TransientUi.h"
 
 #include <QKeyEvent>
@@ -41,9 +42,14 @@ void AppCoordinator::buildCaptureRoads()
     hooks.ensureScreenRecordingPermission = [self] { return self && self->m_guards->ensureScreenRecordingPermission(); };
     // A capture never shows the program's own tooltips, menus or the panel,
     // nor what they left on the windows beneath before those repainted.
-    m_transientUi = std::make_unique<TransientUi>();
+    m_transientUi = std::make_unique<TransientUi>(m_services.makeRepaintWatch());
     hooks.dismissTransientUi = [self] {
-        return self && self->m_transientUi->dismiss(CaptureFlows::transientUiSettleMs);
+        return self && self->m_transientUi->dismiss(CaptureFlows::transientUiRepaintBoundMs);
+    };
+    hooks.transientUiRepainted = [self]() -> std::optional<bool> {
+        if (!self)
+            return std::nullopt;
+        return self->m_transientUi->repainted(CaptureFlows::transientUiRepaintBoundMs);
     };
     hooks.beginInteractiveCapture = [self](bool detectWindows, CaptureFlows::IntroStep intro,
                                            CaptureFlows::Completion completion) {

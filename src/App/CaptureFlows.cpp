@@ -63,10 +63,30 @@ void CaptureFlows::runInteractive()
 
 void CaptureFlows::runWithoutTransientUi(std::function<void()> action)
 {
-    if (m_hooks.dismissTransientUi && m_hooks.dismissTransientUi())
+    if (!m_hooks.dismissTransientUi || !m_hooks.dismissTransientUi())
+        action();
+    else if (!m_hooks.transientUiRepainted || !m_hooks.transientUiRepainted())
         m_hooks.after(transientUiSettleMs, std::move(action));
     else
+        waitForRepaint(m_hooks.now(), std::move(action));
+}
+
+void CaptureFlows::waitForRepaint(QDateTime since, std::function<void()> action)
+{
+    const qint64 waited = since.msecsTo(m_hooks.now());
+    const std::optional<bool> done = m_hooks.transientUiRepainted();
+    if (!done || *done || waited >= transientUiRepaintBoundMs) {
+        DebugLog::write(QStringLiteral("CAPTURE Bildschirm unter Popups neu gezeichnet nach %1 ms%2")
+                            .arg(waited)
+                            .arg(done && !*done ? QStringLiteral(" (Obergrenze)") : QString()));
         action();
+        return;
+    }
+    QPointer<CaptureFlows> self(this);
+    m_hooks.after(2, [self, since, action = std::move(action)]() mutable {
+        if (self)
+            self->waitForRepaint(since, std::move(action));
+    });
 }
 
 void CaptureFlows::runFullScreen()

@@ -28,6 +28,9 @@ public:
         // Hides the program's tooltips, menus and popups right before the
         // screen is read; true when anything was shown.
         std::function<bool()> dismissTransientUi;
+        // Whether the windows beneath them painted over where they were; none
+        // where that cannot be watched (then a fixed settle time is waited).
+        std::function<std::optional<bool>()> transientUiRepainted;
         // The screenshot service. It owns the busy guard of the interactive
         // capture (re-trigger closes an open overlay, a running freeze ignores it).
         std::function<void(bool detectWindows, IntroStep intro, Completion completion)> beginInteractiveCapture;
@@ -63,12 +66,16 @@ public:
     // Time for the windows beneath a just-hidden tooltip or menu to paint
     // themselves again before the screen is read.
     static constexpr int transientUiSettleMs = 80;
+    // The longest wait for that repaint: a program beneath that never paints
+    // must not hold the capture.
+    static constexpr int transientUiRepaintBoundMs = 500;
 
 private:
     void runInteractive();
     void runFullScreen();
     void runAfterCaptureDelay(std::function<void()> action);
     void runWithoutTransientUi(std::function<void()> action);
+    void waitForRepaint(QDateTime since, std::function<void()> action);
     void countdown(int remaining, std::function<void()> action);
     void showCountdown(int seconds);
 

@@ -1,8 +1,14 @@
 #include "App/CoordinatorServices.h"
 
 #include "App/ScrollCaptureEngine.h"
+#include "Platform/RepaintWatch.h"
 
 std::unique_ptr<ScrollCaptureEngine> CoordinatorServices::makeScrollCaptureEngine()
+{
+    return nullptr;
+}
+
+std::unique_ptr<RepaintWatch> CoordinatorServices::makeRepaintWatch()
 {
     return nullptr;
 }

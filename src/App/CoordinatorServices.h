@@ -15,6 +15,7 @@ class Workspace;
 class CapturePermissions;
 class HotkeyManager;
 class ProcessLauncher;
+class RepaintWatch;
 class AppIdentity;
 class ClipboardHistoryStore;
 class ClipboardMonitor;
@@ -78,6 +79,9 @@ public:
     // The scrolling capture's picker, loop and page roads; none where the
     // platform offers no scrolling capture.
     virtual std::unique_ptr<ScrollCaptureEngine> makeScrollCaptureEngine();
+    // Tells when the screen beneath our hidden windows was painted again;
+    // none where it cannot (captures then wait a fixed time).
+    virtual std::unique_ptr<RepaintWatch> makeRepaintWatch();
     // The entry of the scrolling capture on the engine's picker, road and
     // progress panel; none without an engine.
     virtual std::unique_ptr<ScrollCapture> makeScrollCapture(ScrollCaptureEngine* engine);

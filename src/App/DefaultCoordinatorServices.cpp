@@ -27,6 +27,7 @@
 #include "Platform/X11/X11CompositingInfo.h"
 #include "Platform/X11/X11InputSynthesis.h"
 #include "Platform/X11/X11OverlayDesktop.h"
+#include "Platform/X11/X11RepaintWatch.h"
 #include "Platform/X11/X11RunningApplications.h"
 #include "Platform/X11/X11ScreenSource.h"
 #include "Platform/X11/X11WindowActivation.h"
@@ -191,6 +192,11 @@ std::unique_ptr<ScreenshotService> DefaultCoordinatorServices::makeScreenshotSer
 std::unique_ptr<ToastPresenter> DefaultCoordinatorServices::makeToastPresenter()
 {
     return std::make_unique<ToastPresenter>();
+}
+
+std::unique_ptr<RepaintWatch> DefaultCoordinatorServices::makeRepaintWatch()
+{
+    return std::make_unique<X11RepaintWatch>();
 }
 
 std::unique_ptr<ScrollCaptureEngine> DefaultCoordinatorServices::makeScrollCaptureEngine()

@@ -54,6 +54,7 @@ public:
     std::unique_ptr<ScreenshotService> makeScreenshotService() override;
     std::unique_ptr<ToastPresenter> makeToastPresenter() override;
     std::unique_ptr<ScrollCaptureEngine> makeScrollCaptureEngine() override;
+    std::unique_ptr<RepaintWatch> makeRepaintWatch() override;
     void ensureDirectories() override;
     std::unique_ptr<ClipboardHistoryStore> makeClipboardHistoryStore(SettingsManager& settings) override;
     std::unique_ptr<ScreenshotHistoryStore> makeScreenshotHistoryStore(SettingsManager& settings) override;

@@ -1,13 +1,16 @@
 #include "Ui/TransientUi.h"
 
+#include "Platform/RepaintWatch.h"
 #include "Ui/Popover.h"
 
 #include <QApplication>
 #include <QMenu>
 #include <QWidget>
+#include <QWindow>
 
-TransientUi::TransientUi(QObject* parent)
+TransientUi::TransientUi(std::unique_ptr<RepaintWatch> repaint, QObject* parent)
     : QObject(parent)
+    , m_repaint(std::move(repaint))
 {
     qApp->installEventFilter(this);
 }
@@ -26,12 +29,58 @@ bool TransientUi::isTransient(const QWidget* window)
 
 bool TransientUi::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::Hide && watched->isWidgetType()) {
-        const auto* w = static_cast<QWidget*>(watched);
-        if (w->isWindow() && isTransient(w))
+    const QEvent::Type type = event->type();
+    if ((type != QEvent::Hide && type != QEvent::Show) || !watched->isWidgetType())
+        return false;
+    auto* w = static_cast<QWidget*>(watched);
+    if (!w->isWindow() || !isTransient(w))
+        return false;
+    if (!m_repaint) {
+        if (type == QEvent::Hide)
             m_sinceHidden.start();
+        return false;
     }
+    // The native window's visibility changes before the unmap is sent; the
+    // Hide event only comes after it, too late to tell our last drawing from
+    // the repaint beneath.
+    if (type == QEvent::Show) {
+        if (QWindow* handle = w->windowHandle())
+            connect(handle, &QWindow::visibleChanged, this, &TransientUi::nativeVisibilityChanged, Qt::UniqueConnection);
+        return false;
+    }
+    if (!m_restartedFor || m_restartedFor != w->windowHandle())
+        absorbRepaint(); // late: an early repaint may be missed, which costs waiting, never a wrong picture
+    m_restartedFor = nullptr;
+    const qreal dpr = w->devicePixelRatioF();
+    const QRect g = w->geometry();
+    m_unpainted += QRect((QPointF(g.topLeft()) * dpr).toPoint(), (QSizeF(g.size()) * dpr).toSize());
+    m_sinceHidden.start();
     return false;
+}
+
+void TransientUi::nativeVisibilityChanged(bool visible)
+{
+    if (visible)
+        return;
+    absorbRepaint();
+    m_restartedFor = qobject_cast<QWindow*>(sender());
+}
+
+void TransientUi::absorbRepaint()
+{
+    if (!m_unpainted.isEmpty())
+        m_unpainted -= m_repaint->drawnSinceRestart();
+    m_repaint->restart();
+}
+
+std::optional<bool> TransientUi::repainted(int forgetMs)
+{
+    if (!m_repaint || !m_repaint->works())
+        return std::nullopt;
+    // Long gone windows were repainted, or never will be.
+    if (!m_sinceHidden.isValid() || m_sinceHidden.elapsed() >= forgetMs)
+        m_unpainted = {};
+    return (m_unpainted - m_repaint->drawnSinceRestart()).isEmpty();
 }
 
 bool TransientUi::hideTooltips()

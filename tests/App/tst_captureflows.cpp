@@ -12,6 +12,7 @@
 #include "Storage/DebugLog.h"
 #include "Storage/ScreenshotHistoryStore.h"
 #include "fakes/FakeCoordinatorServices.h"
+#include "fakes/FakeRepaintWatch.h"
 #include "support/DebugLogMessages.h"
 #include "support/FilledImage.h"
 #include "support/IsolatedEnvironment.h"
@@ -33,6 +34,9 @@ struct Rig {
     QList<std::function<void()>> scheduled; // the hand-driven clock
     QList<int> delays;
     bool transientUiShown = false;
+    FakeRepaintWatch* repaint = nullptr; // where our hidden windows' area is watched
+    const QRegion hiddenArea{QRect(100, 100, 340, 500)};
+    QDateTime clock = QDateTime::currentDateTime();
     QList<QImage> copied, stored;
     std::unique_ptr<CaptureFlows> flows;
 
@@ -46,6 +50,12 @@ struct Rig {
             journal << "hideTransientUi";
             return true;
         };
+        h.transientUiRepainted = [this]() -> std::optional<bool> {
+            if (!repaint)
+                return std::nullopt;
+            return (hiddenArea - repaint->drawnSinceRestart()).isEmpty();
+        };
+        h.now = [this] { return clock; };
         h.beginInteractiveCapture = [this](bool detect, CaptureFlows::IntroStep, CaptureFlows::Completion) {
             journal << QStringLiteral("beginInteractive detect=%1").arg(detect);
         };
@@ -180,6 +190,31 @@ private Q_SLOTS:
         rig.transientUiShown = true;
         rig.tick();
         QCOMPARE(rig.journal.mid(rig.journal.size() - 2), (QStringList{"dismiss", "hideTransientUi"}));
+        rig.tick();
+        QCOMPARE(rig.journal.last(), QStringLiteral("fullScreen cursor=0"));
+    }
+
+    void waitsUntilTheScreenBeneathIsRepainted()
+    {
+        // Repainted already: read at once. Never repainted: read at the bound.
+        Rig rig;
+        FakeRepaintWatch watch;
+        rig.repaint = &watch;
+        watch.draw(rig.hiddenArea.boundingRect());
+        rig.transientUiShown = true;
+        rig.flows->captureFullScreen();
+        QTRY_COMPARE(rig.journal, (QStringList{"permission", "hideTransientUi", "fullScreen cursor=0"}));
+        QVERIFY(rig.delays.isEmpty());
+
+        watch.restart();
+        watch.draw(QRect(100, 100, 340, 499));
+        rig.transientUiShown = true;
+        rig.flows->captureFullScreen();
+        QTRY_COMPARE(rig.journal.size(), 5);
+        rig.clock = rig.clock.addMSecs(CaptureFlows::transientUiRepaintBoundMs - 1);
+        rig.tick();
+        QCOMPARE(rig.journal.last(), QStringLiteral("hideTransientUi"));
+        rig.clock = rig.clock.addMSecs(1);
         rig.tick();
         QCOMPARE(rig.journal.last(), QStringLiteral("fullScreen cursor=0"));
     }

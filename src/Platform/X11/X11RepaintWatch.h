@@ -1,0 +1,25 @@
+#pragma once
+// Watches drawing on the whole screen through a DAMAGE object on the root
+// window, which also reports drawing into every window on it and the server
+// painting window backgrounds. Reported only once per restart (non-empty
+// level), so an idle watch costs the server and us next to nothing.
+#include "Platform/RepaintWatch.h"
+#include "Platform/X11/XcbConnection.h"
+
+class X11RepaintWatch : public RepaintWatch {
+public:
+    X11RepaintWatch();
+    ~X11RepaintWatch() override;
+
+    bool works() override;
+    void restart() override;
+    QRegion drawnSinceRestart() override;
+
+private:
+    void dropEvents();
+
+    XcbConnection m_x;
+    uint32_t m_damage = 0;
+    uint32_t m_parts = 0;
+    QRegion m_drawn;
+};
