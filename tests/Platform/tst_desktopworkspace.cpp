@@ -32,7 +32,7 @@ class TestDesktopWorkspace : public QObject {
         });
         auto answer = std::make_shared<std::optional<bool>>();
         w.revealFile(path, [answer](bool shown) { *answer = shown; });
-        QTest::qWaitFor([&] { return answer->has_value(); }, 10000);
+        (void)QTest::qWaitFor([&] { return answer->has_value(); }, 10000);
         return *answer;
     }
 

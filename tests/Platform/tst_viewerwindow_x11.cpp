@@ -45,7 +45,7 @@ class TestViewerWindowX11 : public QObject {
             return nullptr;
         // Wait until the shell has become tail (argv[0] changes with exec).
         const QString cmdline = QStringLiteral("/proc/%1/cmdline").arg(p->processId());
-        QTest::qWaitFor([&] {
+        (void)QTest::qWaitFor([&] {
             QFile f(cmdline);
             return f.open(QIODevice::ReadOnly) && f.readAll().startsWith("tail");
         }, 5000);

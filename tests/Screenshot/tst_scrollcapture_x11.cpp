@@ -130,7 +130,7 @@ class TestScrollCaptureX11 : public QObject {
     QRectF listedBounds(quint32 id, QSizeF size = {})
     {
         QRectF bounds;
-        QTest::qWaitFor([&] {
+        (void)QTest::qWaitFor([&] {
             for (const WindowInfo& w : rig->windows().windowList().value_or(QList<WindowInfo>()))
                 if (w.number == id && (size.isEmpty() || w.bounds.size() == size))
                     bounds = w.bounds;
