@@ -458,10 +458,16 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(pin.geometry().topLeft(), before + QPoint(60, 40), 10000);
         QCOMPARE(activeWindow(), normalId);
 
-        // Its hover bar's close button closes it.
+        // Its hover bar's close button closes it. The toolkit knows the new
+        // place before the server has moved the window: aim once both agree,
+        // and press once the button has the pointer.
+        QTRY_COMPARE_WITH_TIMEOUT(m_x.rootGeometry(pinId).topLeft(), pin.geometry().topLeft(), 10000);
         QTRY_VERIFY_WITH_TIMEOUT(pin.view().controlBar().isVisible(), 10000);
         QToolButton& close = pin.view().closeButton();
-        m_x.click(close.mapToGlobal(close.rect().center()));
+        const QPoint closeAt = close.mapToGlobal(close.rect().center());
+        m_x.moveTo(closeAt);
+        QTRY_VERIFY_WITH_TIMEOUT(close.underMouse(), 10000);
+        m_x.click(closeAt);
         QTRY_VERIFY_WITH_TIMEOUT(closed, 10000);
         QTRY_VERIFY_WITH_TIMEOUT(!m_x.viewable(pinId), 10000);
     }
