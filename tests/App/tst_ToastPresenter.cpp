@@ -39,14 +39,14 @@ private Q_SLOTS:
         toast.show(QStringLiteral("Screenshot aufgenommen"));
         QWidget* panel = toast.panel();
         QVERIFY(panel && panel->isVisible());
-        QCOMPARE(panel->pos(), QPoint(1440 + 960 - panel->width() / 2, 1040 - 80 - panel->height()));
+        QCOMPARE(panel->pos(), ToastPresenter::panelOrigin(rightVisible, panel->size()));
 
         // A longer text is wider, never cut, and replaces the first in place.
         const int shortWidth = panel->width();
         toast.show(QStringLiteral("In Zwischenablage kopiert und noch viel mehr Text"));
         QCOMPARE(toast.panel(), panel);
         QVERIFY(panel->width() > shortWidth);
-        QCOMPARE(panel->pos(), ToastPresenter::panelOrigin(rightVisible, panel->size()));
+        QCOMPARE(panel->pos(), ToastPresenter::panelOrigin(rightVisible, panel->size())); // re-centred
 
         // Elsewhere the next toast re-centres there; outside every screen on the main one.
         for (const QPoint at : {QPoint(100, 100), QPoint(-50, -50)}) {

@@ -41,9 +41,8 @@ class TestScrollCaptureFlow : public QObject {
     {
         for (auto* w : {&settings, &editor1, &editor2, &minimised, &hiddenPin})
             *w = std::make_unique<QWidget>();
-        settings->show();
-        editor1->show();
-        editor2->show();
+        for (QWidget* w : {settings.get(), editor1.get(), editor2.get()})
+            w->show();
         minimised->showMinimized();
         // (A minimised window gets its own late show event; it is never hidden.)
         for (QWidget* w : {settings.get(), editor1.get(), editor2.get(), hiddenPin.get()})
@@ -75,9 +74,8 @@ private Q_SLOTS:
         DebugLog::restart();
         showWindows();
         int accessibilityAsked = 0, engineRuns = 0;
-        bool hiddenDuringEngine = false, done = false;
+        bool hiddenDuringEngine = false, done = false, windowsBackWhenStored = false;
         QList<CapturedScreenshot> stored;
-        bool windowsBackWhenStored = false;
         QStringList toasts;
 
         ScrollCaptureFlow::Steps steps;
