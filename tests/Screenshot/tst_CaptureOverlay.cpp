@@ -95,12 +95,11 @@ private Q_SLOTS:
         CaptureOverlayView view(frozenScreen(QRectF(0, 0, 600, 400)), {w}, r.onResult(), r.onCancel());
         const QRgb veiled = qRgb(130, 65, 33), still = qRgb(200, 100, 50);
         QCOMPARE(view.grab().toImage().pixel(300, 200), veiled);
-        // Hovering the window shows it unveiled with a border.
+        // Hovering the window shows it unveiled.
         mouse(&view, QEvent::MouseMove, QPointF(60, 50), Qt::NoButton, Qt::NoButton);
         QImage image = view.grab().toImage();
         QCOMPARE(image.pixel(40, 40), still);
         QCOMPARE(image.pixel(300, 300), veiled);
-        QVERIFY(image.pixelColor(21, 50).blue() > image.pixelColor(21, 50).red());
         drag(&view, QPointF(60, 50), QPointF(65, 55)); // 5 points: still a click
         QCOMPARE(r.results.value(0).kind, CaptureKind::window);
         QCOMPARE(r.results.value(0).windowID, 5u);

@@ -152,7 +152,7 @@ private Q_SLOTS:
         QCOMPARE(awaitTask(std::move(task)), std::nullopt);
     }
 
-    void escapeTwiceEndsOnce()
+    void escapeTwiceEndsOnceAndNoScreenNoPicker()
     {
         QSignalSpy finished(picker.get(), &WindowPicker::finished);
         auto task = picker->pick();
@@ -162,10 +162,7 @@ private Q_SLOTS:
         QTest::keyClick(first, Qt::Key_Escape);
         QCOMPARE(awaitTask(std::move(task)), std::nullopt);
         QCOMPARE(finished.size(), 1);
-    }
-
-    void noScreenNoPicker()
-    {
+        // No screen: no picker.
         screens.screenList.clear();
         QCOMPARE(awaitTask(picker->pick()), std::nullopt);
         QVERIFY(!open());
