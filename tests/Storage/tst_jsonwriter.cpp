@@ -55,7 +55,6 @@ private Q_SLOTS:
         QVERIFY(!JsonDecoder::parseDate("gestern").isValid());
         const QString id = JsonDecoder::formatUuid(QUuid::createUuid());
         QCOMPARE(id, id.toUpper());
-        QCOMPARE(id.size(), 36);
     }
 };
 
