@@ -21,13 +21,7 @@ QImage coordinateImage(int w, int h)
 WindowInfo window(quint32 number, QRectF bounds, std::optional<int> layer = 0, std::optional<double> alpha = {},
                   std::optional<qint32> pid = 100)
 {
-    WindowInfo w;
-    w.number = number;
-    w.ownerPID = pid;
-    w.bounds = bounds;
-    w.layer = layer;
-    w.alpha = alpha;
-    return w;
+    return WindowInfo{number, pid, bounds, layer, alpha};
 }
 } // namespace
 
@@ -104,12 +98,10 @@ private Q_SLOTS:
             const QImage half = ScreenCapturer::crop(still, QRectF(150, -30, 100, 60));
             QCOMPARE(half.size(), QSize(50, 30));
             QCOMPARE(half.pixel(0, 0), qRgb(150, 0, 77));
-            QVERIFY(ScreenCapturer::crop(still, QRectF(300, 300, 20, 20)).isNull());
-            QVERIFY(ScreenCapturer::crop(still, QRectF(199.6, 0, 20, 20)).isNull()); // clipped below one pixel
-            QVERIFY(ScreenCapturer::crop(still, QRectF(10, 10, 0.4, 30)).isNull());
-            QVERIFY(ScreenCapturer::crop(still, QRectF(qQNaN(), 0, 20, 20)).isNull());
-            QVERIFY(ScreenCapturer::crop(still, QRectF(0, 0, qInf(), 20)).isNull());
-            QVERIFY(ScreenCapturer::crop(still, QRectF(-3e9, 0, 6e9, 20)).isNull());
+            // Outside, clipped below one pixel, not a number, too large: nothing.
+            for (const QRectF& r : {QRectF(300, 300, 20, 20), QRectF(199.6, 0, 20, 20), QRectF(10, 10, 0.4, 30),
+                                    QRectF(qQNaN(), 0, 20, 20), QRectF(0, 0, qInf(), 20), QRectF(-3e9, 0, 6e9, 20)})
+                QVERIFY2(ScreenCapturer::crop(still, r).isNull(), qPrintable(QDebug::toString(r)));
         }
         // The cut outlives the still it shared its pixels with.
         QCOMPARE(cut.pixel(99, 50), qRgb(110, 70, 77));
@@ -137,8 +129,7 @@ private Q_SLOTS:
         WindowDetector detector(server, screens);
         const QList<DetectedWindow> windows = detector.captureWindows();
         QList<quint32> ids;
-        for (const DetectedWindow& w : windows)
-            ids.append(w.windowID);
+        std::ranges::transform(windows, std::back_inserter(ids), &DetectedWindow::windowID);
         QCOMPARE(ids, (QList<quint32>{1, 5, 8, 10}));
         QCOMPARE(windows.last().ownerPID, 4711);
         QCOMPARE(windows.last().boundsCG, QRectF(100, 50, 400, 300));

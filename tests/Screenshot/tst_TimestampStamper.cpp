@@ -24,8 +24,7 @@ private Q_SLOTS:
                 if (red != 255 && (x < 600 || y < 600))
                     QFAIL(qPrintable(QStringLiteral("changed at %1,%2").arg(x).arg(y)));
             }
-        QVERIFY(dark > 1000);
-        QVERIFY(text > 5);
+        QVERIFY(dark > 1000 && text > 5);
 
         QImage clear(400, 300, QImage::Format_ARGB32_Premultiplied);
         clear.fill(Qt::transparent);

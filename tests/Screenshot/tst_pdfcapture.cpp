@@ -1,6 +1,5 @@
-// The whole-document PDF capture: sizes, rotation, boxes, limits and refusals,
-// on PDF files generated at test time, rendered by the page-capture helper as
-// the app does it.
+// The whole-document PDF capture on PDF files generated at test time, rendered
+// by the page-capture helper as the app does it.
 #include "Screenshot/CaptureError.h"
 #include "Screenshot/PageCaptureProcess.h"
 #include "Screenshot/PdfRenderer.h"
@@ -56,9 +55,8 @@ private Q_SLOTS:
     void unusablePageSizesGiveNoPage()
     {
         // No width, no height or a non-number: no page rather than a division by zero.
-        QCOMPARE(PdfRenderer::pixelHeight(QSizeF(0, 800)), 0);
-        QCOMPARE(PdfRenderer::pixelHeight(QSizeF(300, 0)), 0);
-        QCOMPARE(PdfRenderer::pixelHeight(QSizeF(qQNaN(), 800)), 0);
+        for (const QSizeF& size : {QSizeF(0, 800), QSizeF(300, 0), QSizeF(qQNaN(), 800)})
+            QCOMPARE(PdfRenderer::pixelHeight(size), 0);
         QCOMPARE(PdfRenderer::pixelHeight(QSizeF(1e-9, 800)), int(PdfRenderer::heightCap + 1));
     }
 
@@ -66,24 +64,20 @@ private Q_SLOTS:
     {
         // 144 pt wide pages are scaled by 10: 3 × 6667 pt = 200010 px > 200000.
         const QString file = path("long.pdf");
-        const QString page = "/MediaBox [0 0 144 6667]";
-        QVERIFY(PdfFixtures::writeRawPages(file, {page, page, page}));
+        QVERIFY(PdfFixtures::writeRawPages(file, QStringList(3, "/MediaBox [0 0 144 6667]")));
         QCOMPARE(captureErrorOf([&] { render(file); }), QStringLiteral("PDF zu lang: 3 Seiten."));
     }
 
     void lockedEmptyAndUnreadable()
     {
-        const QString plain = path("plain.pdf");
+        const QString plain = path("plain.pdf"), empty = path("empty.pdf"), junk = path("junk.pdf");
         QVERIFY(PdfFixtures::writeColouredPages(plain, QSizeF(595, 842), {Qt::green}));
-
-        const QString empty = path("empty.pdf");
         QVERIFY(PdfFixtures::writeRawPages(empty, {}));
         QCOMPARE(captureErrorOf([&] { render(empty); }), QStringLiteral("PDF hat keine Seiten."));
-
-        const QString junk = path("junk.pdf");
         QVERIFY(plantFile(junk, "this is no pdf"));
-        QCOMPARE(captureErrorOf([&] { render(junk); }), QStringLiteral("PDF konnte nicht gelesen werden."));
-        QCOMPARE(captureErrorOf([&] { PdfRenderer::openData("nope"); }), QStringLiteral("PDF konnte nicht gelesen werden."));
+        const QString unreadable = QStringLiteral("PDF konnte nicht gelesen werden.");
+        QCOMPARE(captureErrorOf([&] { render(junk); }), unreadable);
+        QCOMPARE(captureErrorOf([&] { PdfRenderer::openData("nope"); }), unreadable);
 
         if (QStandardPaths::findExecutable("qpdf").isEmpty())
             QSKIP("qpdf is not installed (scripts/install-deps.sh)");
@@ -101,8 +95,7 @@ private Q_SLOTS:
         const QString file = path("stop.pdf");
         QVERIFY(PdfFixtures::writeColouredPages(file, QSizeF(720, 360), {Qt::red, Qt::green, Qt::blue}));
         int asked = 0;
-        const QImage image = render(file, [&] { return ++asked == 2; });
-        QVERIFY(image.isNull());
+        QVERIFY(render(file, [&] { return ++asked == 2; }).isNull());
         QCOMPARE(asked, 2);
     }
 };

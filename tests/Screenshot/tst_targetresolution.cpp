@@ -8,7 +8,6 @@
 #include "fakes/FakeRunningApplications.h"
 #include "support/AwaitCapture.h"
 #include "support/CaptureErrorOf.h"
-#include "support/DebugLogMessages.h"
 #include "support/IsolatedEnvironment.h"
 #include "support/PdfFixtures.h"
 #include "support/TestFiles.h"
@@ -33,6 +32,14 @@ class TestTargetResolution : public QObject {
     FakePdfViewerBridge viewers;
     FakeKeyWatch keys;
     ScrollCancel cancel{keys};
+    std::optional<BrowserCapture> capture;
+    Target resolve(qint64 pid) { return capture->resolveTarget(picked(pid)); }
+    CaptureOutcome render(const Target& t) { return awaitCapture([&] { return capture->captureTarget(t); }); }
+    QString pdfFile(const QString& name, const QList<QColor>& pages)
+    {
+        const QString file = m_dir.filePath(name);
+        return PdfFixtures::writeColouredPages(file, QSizeF(720, 360), pages) ? file : QString();
+    }
 
 private Q_SLOTS:
     void init()
@@ -43,173 +50,131 @@ private Q_SLOTS:
                      {previewPid, {"com.apple.Preview", "Vorschau"}}};
         browsers = FakeBrowserBridge();
         viewers = FakePdfViewerBridge();
+        capture.emplace(apps, browsers, viewers, cancel);
     }
 
     void matchingTakesClosestWithinTolerance()
     {
-        using Row = DocumentWindow;
-        const QRectF pick(100, 50, 1200, 800);
-        // Equal distance: the earlier row wins.
-        QList<Row> rows{{QRect(110, 50, 1200, 800), "first"}, {QRect(90, 50, 1200, 800), "second"}};
-        QCOMPARE(BrowserCapture::closestRow(rows, pick), std::optional<qsizetype>(0));
-        // A strictly closer later row replaces it.
+        auto closest = [](const QList<DocumentWindow>& rows) {
+            return BrowserCapture::closestRow(rows, QRectF(100, 50, 1200, 800)).value_or(-1);
+        };
+        // Equal distance: the earlier row wins; a strictly closer later row replaces it.
+        QList<DocumentWindow> rows{{QRect(110, 50, 1200, 800), "first"}, {QRect(90, 50, 1200, 800), "second"}};
+        QCOMPARE(closest(rows), 0);
         rows.append({QRect(100, 52, 1200, 800), "third"});
-        QCOMPARE(BrowserCapture::closestRow(rows, pick), std::optional<qsizetype>(2));
+        QCOMPARE(closest(rows), 2);
         // Frame and client area differ by a title bar: still the same window.
-        QCOMPARE(BrowserCapture::closestRow({{QRect(100, 80, 1200, 770), "client"}}, pick),
-                 std::optional<qsizetype>(0));
-        // The only listed window lies elsewhere: no match rather than the wrong tab.
-        QCOMPARE(BrowserCapture::closestRow({{QRect(1400, 50, 1200, 800), "other"}}, pick), std::nullopt);
-        QCOMPARE(BrowserCapture::closestRow({{QRect(100, 50, 300, 200), "small"}}, pick), std::nullopt);
-        QCOMPARE(BrowserCapture::closestRow({}, pick), std::nullopt);
+        QCOMPARE(closest({{QRect(100, 80, 1200, 770), "client"}}), 0);
+        // A much smaller window: no match rather than the wrong tab.
+        QCOMPARE(closest({{QRect(100, 50, 300, 200), "small"}}), -1);
     }
 
     void browserWindowBecomesItsTab()
     {
-        BrowserCapture capture(apps, browsers, viewers, cancel);
         browsers.list = {{QRect(2000, 0, 1000, 900), "https://far.example/"},
                          {QRect(100, 50, 1200, 800), "https://www.example.org/news/today.html"}};
-        const Target t = capture.resolveTarget(picked(chromePid));
+        const Target t = resolve(chromePid);
         QCOMPARE(t.kind(), Target::Kind::tab);
         QCOMPARE(t.tab(), (Tab{"www.example.org", QUrl("https://www.example.org/news/today.html")}));
         QCOMPARE(browsers.askedBrowser, QStringLiteral("com.google.Chrome"));
         QCOMPARE(apps.askedWindow, quint32(0x2a00007));
         QCOMPARE(browsers.askedPid, chromePid);
-
         // Titles: host, else the file name without extension, else the browser's name.
         browsers.list = {{QRect(100, 50, 1200, 800), "file:///home/u/Bericht.final.html"}};
-        QCOMPARE(capture.resolveTarget(picked(chromePid)).tab().title, QStringLiteral("Bericht.final"));
+        QCOMPARE(resolve(chromePid).tab().title, QStringLiteral("Bericht.final"));
         browsers.list = {{QRect(100, 50, 1200, 800), "file:///"}};
-        QCOMPARE(capture.resolveTarget(picked(chromePid)).tab().title, QStringLiteral("Google Chrome"));
+        QCOMPARE(resolve(chromePid).tab().title, QStringLiteral("Google Chrome"));
     }
 
     void browserThatCannotTellItsPageIsScrolled()
     {
-        // No usable row (accessibility off lists nothing; an empty or broken
-        // URL; only another window listed) or no answer at all: the window is
-        // captured by scrolling, and the log says why.
-        BrowserCapture capture(apps, browsers, viewers, cancel);
+        // No usable row (nothing listed, an empty or broken URL, only another
+        // window) or no answer at all: the window is captured by scrolling.
         const QRect frame(100, 50, 1200, 800);
         for (const QList<DocumentWindow>& list : QList<QList<DocumentWindow>>{
                  {}, {{frame, ""}}, {{frame, "http://exa mple.org/%%"}},
                  {{QRect(1400, 50, 1200, 800), "https://unrelated.example/"}}}) {
             browsers.list = list;
-            const Target t = capture.resolveTarget(picked(chromePid));
+            const Target t = resolve(chromePid);
             QCOMPARE(t.kind(), Target::Kind::window);
             QCOMPARE(t.windowName(), QStringLiteral("Google Chrome"));
             QCOMPARE(t.window(), picked(chromePid));
         }
         browsers.error = QStringLiteral("Browser antwortet nicht.");
-        QCOMPARE(capture.resolveTarget(picked(chromePid)).kind(), Target::Kind::window);
-        const QStringList log = debugLogMessages();
-        QVERIFY(log.contains(QStringLiteral(
-            "BROWSER Google Chrome: Google Chrome: kein Tab im gewählten Fenster. — Fenster wird gescrollt")));
-        QVERIFY(log.contains(QStringLiteral("BROWSER Google Chrome: Browser antwortet nicht. — Fenster wird gescrollt")));
+        QCOMPARE(resolve(chromePid).kind(), Target::Kind::window);
     }
 
     void sectionsAndOtherAppsAreScrolled()
     {
-        BrowserCapture capture(apps, browsers, viewers, cancel);
         PickedWindow section = picked(chromePid);
         section.scrollRegion = QRectF(200, 300, 400, 400);
-        const Target s = capture.resolveTarget(section);
+        const Target s = capture->resolveTarget(section);
         QCOMPARE(s.kind(), Target::Kind::window);
         QCOMPARE(s.windowName(), QStringLiteral("Google Chrome Abschnitt"));
         QCOMPARE(s.window(), section);
         QCOMPARE(browsers.askedPid, 0); // never asked for a tab
 
         apps.apps[editorPid].name.clear(); // an app without a name
-        QCOMPARE(capture.resolveTarget(picked(editorPid)).windowName(), QStringLiteral("Fenster"));
-
-        QCOMPARE(captureErrorOf([&] { capture.resolveTarget(picked(999)); }),
-                 QStringLiteral("Fenster konnte keiner App zugeordnet werden."));
+        QCOMPARE(resolve(editorPid).windowName(), QStringLiteral("Fenster"));
+        // An unknown process, or one without an identity.
+        const QString unmatched = QStringLiteral("Fenster konnte keiner App zugeordnet werden.");
+        QCOMPARE(captureErrorOf([&] { resolve(999); }), unmatched);
         apps.apps[999] = {"", "Namenlos"};
-        QCOMPARE(captureErrorOf([&] { capture.resolveTarget(picked(999)); }),
-                 QStringLiteral("Fenster konnte keiner App zugeordnet werden."));
+        QCOMPARE(captureErrorOf([&] { resolve(999); }), unmatched);
     }
 
     void viewerWindowBecomesItsDocument()
     {
-        BrowserCapture capture(apps, browsers, viewers, cancel);
         viewers.docs = {"/data/notes.txt", "/data/Plan.PDF", "/data/other.pdf"};
-        const Target t = capture.resolveTarget(picked(evincePid));
-        QCOMPARE(t.kind(), Target::Kind::pdf);
-        QCOMPARE(t.pdf(), (Doc{QUrl::fromLocalFile("/data/Plan.PDF"), std::nullopt}));
-
+        QCOMPARE(resolve(evincePid).pdf(), (Doc{QUrl::fromLocalFile("/data/Plan.PDF"), std::nullopt}));
         // A document is a PDF by its content, whatever it is called.
-        const QString renamed = m_dir.filePath("Bericht.dat");
-        QVERIFY(PdfFixtures::writeColouredPages(renamed, QSizeF(720, 360), {Qt::red}));
-        const QString fake = m_dir.filePath("fake.pdf");
+        const QString renamed = pdfFile("Bericht.dat", {Qt::red}), fake = m_dir.filePath("fake.pdf");
         QVERIFY(plantFile(fake, "not a document"));
         viewers.docs = {fake, renamed};
-        QCOMPARE(capture.resolveTarget(picked(evincePid)).pdf().file, QUrl::fromLocalFile(renamed));
-
+        QCOMPARE(resolve(evincePid).pdf().file, QUrl::fromLocalFile(renamed));
         // No PDF to be found, or no answer: the window is scrolled instead.
         viewers.docs = {"/data/picture.png"};
-        QCOMPARE(capture.resolveTarget(picked(evincePid)).kind(), Target::Kind::window);
+        QCOMPARE(resolve(evincePid).kind(), Target::Kind::window);
         viewers.documentsError = QStringLiteral("Betrachter antwortet nicht.");
-        const Target scrolled = capture.resolveTarget(picked(evincePid));
+        const Target scrolled = resolve(evincePid);
         QCOMPARE(scrolled.kind(), Target::Kind::window);
         QCOMPARE(scrolled.windowName(), QStringLiteral("Dokumentenbetrachter"));
-        QVERIFY(debugLogMessages().contains(
-            QStringLiteral("BROWSER Evince: Evince: kein PDF im gewählten Fenster. — Fenster wird gescrollt")));
     }
 
     void systemViewerNumbersDocumentsBeforeFiltering()
     {
-        BrowserCapture capture(apps, browsers, viewers, cancel);
+        const QUrl a = QUrl::fromLocalFile("/d/a.pdf"), c = QUrl::fromLocalFile("/d/c.pdf");
         viewers.docs = {"/d/a.pdf", "/d/b.png", "/d/c.pdf"};
-        const QList<Doc> docs = capture.openPDFs(DocApp::table().first(), previewPid, 0);
-        QCOMPARE(docs, (QList<Doc>{{QUrl::fromLocalFile("/d/a.pdf"), 1}, {QUrl::fromLocalFile("/d/c.pdf"), 3}}));
-
+        QCOMPARE(capture->openPDFs(DocApp::table().first(), previewPid, 0), (QList<Doc>{{a, 1}, {c, 3}}));
         viewers.list = {{QRect(0, 0, 500, 500), "/d/b.png"}, {QRect(100, 50, 1200, 800), "/d/c.pdf"}};
-        QCOMPARE(capture.resolveTarget(picked(previewPid)).pdf(), (Doc{QUrl::fromLocalFile("/d/c.pdf"), 3}));
+        QCOMPARE(resolve(previewPid).pdf(), (Doc{c, 3}));
         // The index lookup failing only costs the index.
         viewers.documentsError = QStringLiteral("x");
-        QCOMPARE(capture.resolveTarget(picked(previewPid)).pdf(), (Doc{QUrl::fromLocalFile("/d/c.pdf"), std::nullopt}));
+        QCOMPARE(resolve(previewPid).pdf(), (Doc{c, std::nullopt}));
         viewers.list = {{QRect(100, 50, 1200, 800), "/d/b.png"}};
-        QCOMPARE(capture.resolveTarget(picked(previewPid)).kind(), Target::Kind::window);
+        QCOMPARE(resolve(previewPid).kind(), Target::Kind::window);
     }
 
     void tabShowingLocalPdfIsRenderedAsDocument()
     {
-        const QString file = m_dir.filePath("Folien.PDF");
-        QVERIFY(PdfFixtures::writeColouredPages(file, QSizeF(720, 360), {Qt::red, Qt::green}));
-        BrowserCapture capture(apps, browsers, viewers, cancel);
-        bool pageCaptured = false;
-        capture.setPageCapture([&](QUrl) -> QCoro::Task<std::optional<QImage>> {
-            pageCaptured = true;
-            co_return std::nullopt;
-        });
-        const Target t = Target::tab(Tab{"Folien", QUrl::fromLocalFile(file)});
-        const CaptureOutcome out = awaitCapture([&] { return capture.captureTarget(t); });
-        QVERIFY(out.image);
-        QCOMPARE(out.image->size(), QSize(1440, 1440));
-        QVERIFY(!pageCaptured);
-
-        // Any other page goes to the page capture.
-        QUrl asked;
-        capture.setPageCapture([&](QUrl url) -> QCoro::Task<std::optional<QImage>> {
-            asked = url;
+        const QString file = pdfFile("Folien.PDF", {Qt::red, Qt::green});
+        QList<QUrl> asked;
+        capture->setPageCapture([&](QUrl url) -> QCoro::Task<std::optional<QImage>> {
+            asked.append(url);
             co_return QImage(1440, 900, QImage::Format_ARGB32_Premultiplied);
         });
-        const Target web = Target::tab(Tab{"example.org", QUrl("https://example.org/")});
-        QCOMPARE(awaitCapture([&] { return capture.captureTarget(web); }).image->size(), QSize(1440, 900));
-        QCOMPARE(asked, QUrl("https://example.org/"));
+        QCOMPARE(render(Target::tab(Tab{"Folien", QUrl::fromLocalFile(file)})).image->size(), QSize(1440, 1440));
+        QVERIFY(asked.isEmpty());
+        // Any other page goes to the page capture.
+        QCOMPARE(render(Target::tab(Tab{"example.org", QUrl("https://example.org/")})).image->size(), QSize(1440, 900));
+        QCOMPARE(asked, QList<QUrl>{QUrl("https://example.org/")});
     }
 
     void documentsRenderFromLiveCopyOrFile()
     {
-        const QString onDisk = m_dir.filePath("disk.pdf");
-        const QString shown = m_dir.filePath("shown.pdf");
-        QVERIFY(PdfFixtures::writeColouredPages(onDisk, QSizeF(720, 360), {Qt::red}));
-        QVERIFY(PdfFixtures::writeColouredPages(shown, QSizeF(720, 360), {Qt::red, Qt::blue}));
-        BrowserCapture capture(apps, browsers, viewers, cancel);
-        const Target withIndex = Target::pdf(Doc{QUrl::fromLocalFile(onDisk), 2});
-        auto render = [&](const Target& t) { return awaitCapture([&] { return capture.captureTarget(t); }); };
-
+        const Target withIndex = Target::pdf(Doc{QUrl::fromLocalFile(pdfFile("disk.pdf", {Qt::red})), 2});
         // The system viewer's live copy (two pages) is rendered, then removed.
-        viewers.copySource = shown;
+        viewers.copySource = pdfFile("shown.pdf", {Qt::red, Qt::blue});
         QCOMPARE(render(withIndex).image->size(), QSize(1440, 1440));
         QCOMPARE(viewers.savedIndex, 2);
         QCOMPARE(QFileInfo(viewers.savedPath).absolutePath(), QFileInfo(QDir::tempPath()).absoluteFilePath());
@@ -229,16 +194,14 @@ private Q_SLOTS:
 
     void windowsGoToTheScrollLoop()
     {
-        BrowserCapture capture(apps, browsers, viewers, cancel);
         PickedWindow seen;
         QString seenName;
-        capture.setWindowScroll([&](PickedWindow w, QString name) -> QCoro::Task<BrowserCapture::Result> {
+        capture->setWindowScroll([&](PickedWindow w, QString name) -> QCoro::Task<BrowserCapture::Result> {
             seen = w;
             seenName = name;
             co_return CapturedScreenshot{QImage(10, 20, QImage::Format_ARGB32_Premultiplied), CaptureKind::scrolling, true};
         });
-        const Target w = Target::window(picked(editorPid), "Texteditor");
-        const CaptureOutcome scrolled = awaitCapture([&] { return capture.captureTarget(w); });
+        const CaptureOutcome scrolled = render(Target::window(picked(editorPid), "Texteditor"));
         QCOMPARE(scrolled.image->size(), QSize(10, 20));
         QVERIFY(scrolled.incomplete); // the loop's verdict reaches the caller
         QCOMPARE(seen, picked(editorPid));
@@ -247,24 +210,14 @@ private Q_SLOTS:
 
     void escapeStopsDocumentCapture()
     {
-        auto keys = std::make_shared<FakeKeyWatch>();
-        ScrollCancel escape(*keys);
-        const QString file = m_dir.filePath("esc.pdf");
-        QVERIFY(PdfFixtures::writeColouredPages(file, QSizeF(720, 360), {Qt::red, Qt::green}));
-        BrowserCapture capture(apps, browsers, viewers, escape);
-        const Target doc = Target::pdf(Doc{QUrl::fromLocalFile(file), std::nullopt});
-
+        const Target doc = Target::pdf(Doc{QUrl::fromLocalFile(pdfFile("esc.pdf", {Qt::red, Qt::green})), std::nullopt});
         // Escape pressed elsewhere on the desktop while the pages render.
-        QTimer::singleShot(0, this, [keys] { keys->pressEscape(); });
-        CaptureOutcome out = awaitCapture([&] { return capture.captureTarget(doc); });
-        QVERIFY(!out.failed());
-        QVERIFY(!out.image);
-        QCOMPARE(keys->starts, 1);
-        QVERIFY(!keys->watching()); // the watch ends with the capture
-
+        QTimer::singleShot(0, this, [this] { keys.pressEscape(); });
+        const CaptureOutcome out = render(doc);
+        QVERIFY(!out.failed() && !out.image);
+        QVERIFY(!keys.watching()); // the watch ends with the capture
         // Without Escape the same document renders whole.
-        out = awaitCapture([&] { return capture.captureTarget(doc); });
-        QCOMPARE(out.image->size(), QSize(1440, 1440));
+        QCOMPARE(render(doc).image->size(), QSize(1440, 1440));
     }
 };
 

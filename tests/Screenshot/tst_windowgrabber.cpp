@@ -1,6 +1,5 @@
-// The scrolling capture's frame grab on fake backends: the own picture of the
-// window under our excluded windows, kept redirected while they exist; the
-// display where the region is not inside one window; the crop; failures.
+// The scrolling capture's frame grab on fake backends: the window's own picture
+// under our excluded windows, else the display; the crop; failures.
 #include "Screenshot/GrabExclusions.h"
 #include "Screenshot/WindowGrabber.h"
 #include "fakes/FakeScreenSource.h"
@@ -81,7 +80,7 @@ private Q_SLOTS:
         QVERIFY(grab(QRectF(150, 150, 300, 200)).isNull());
         screens->contentAvailable = false;
         QVERIFY(grab(QRectF(2000, 100, 100, 50)).isNull());
-        screens->contentAvailable = true;
+        screens->contentAvailable = true; // an empty region, or one on no screen
         screens->failingDisplays.clear();
         QVERIFY(grab(QRectF(150, 150, 0, 200)).isNull());
         QVERIFY(grab(QRectF(5000, 5000, 10, 10)).isNull());

@@ -1,8 +1,5 @@
 // The window picker and its look-ups on fake windows and a fake accessibility
-// tree: the front-most window of another process under a point, the first
-// scrollable element of fitting size; hover outlines the window or its
-// section, a click picks, a stray release or another button picks nothing,
-// Escape ends once; one view per screen, all in global coordinates.
+// tree; one view per screen, all in global coordinates.
 #include "Screenshot/PickedWindowLookup.h"
 #include "Screenshot/WindowPicker.h"
 #include "fakes/FakeAccessibilityTree.h"
@@ -31,21 +28,17 @@ class TestWindowPicker : public QObject {
     PickerView* view(int i = 0) { return picker->views().value(i).data(); }
     QPoint local(QPointF global, int i) { return (global - view(i)->geometry().topLeft()).toPoint(); }
 
-    // Moves the (fake) pointer and the Qt mouse to a global point on view i.
-    void moveTo(QPointF global, int i = 0)
+    // The (fake) pointer and the Qt mouse at a global point on view i.
+    enum Act { move, press, release, click };
+    void mouse(Act act, QPointF global, Qt::MouseButton button = Qt::LeftButton, int i = 0)
     {
         screens.pointer = global;
-        QTest::mouseMove(view(i), local(global, i));
-    }
-    void press(QPointF global, Qt::MouseButton button = Qt::LeftButton, int i = 0)
-    {
-        screens.pointer = global;
-        QTest::mousePress(view(i), button, {}, local(global, i));
-    }
-    void release(QPointF global, Qt::MouseButton button = Qt::LeftButton, int i = 0)
-    {
-        screens.pointer = global;
-        QTest::mouseRelease(view(i), button, {}, local(global, i));
+        if (act == move)
+            QTest::mouseMove(view(i), local(global, i));
+        if (act == press || act == click)
+            QTest::mousePress(view(i), button, {}, local(global, i));
+        if (act == release || act == click)
+            QTest::mouseRelease(view(i), button, {}, local(global, i));
     }
     bool open() const { return !picker->views().isEmpty(); }
 
@@ -54,13 +47,12 @@ private Q_SLOTS:
     {
         windows.windows = {{5, 77, windowBounds, 0, std::nullopt},
                            {9, ownPID, QRectF(0, 0, 1600, 600), 0, std::nullopt}};
-        windows.available = true;
+        windows.available = tree.available = true;
         screens.screenList.clear();
         screens.displays.clear();
         screens.addScreen(1, QRectF(0, 0, 800, 600), 1, Qt::gray);
         screens.addScreen(2, QRectF(800, 0, 800, 600), 1, Qt::gray);
         tree.chain.clear();
-        tree.available = true;
         lookup = std::make_unique<PickedWindowLookup>(windows, tree, screens, ownPID);
         picker = std::make_unique<WindowPicker>(*lookup, screens, [](const QRect&) { return QImage(); });
     }
@@ -105,17 +97,15 @@ private Q_SLOTS:
         auto task = picker->pick();
         QCOMPARE(picker->views().size(), 2);
         QCOMPARE(view(1)->geometry(), QRect(800, 0, 800, 600));
-        moveTo(QPointF(150, 150));
+        mouse(move, QPointF(150, 150));
         QCOMPARE(view(0)->highlight(), std::optional<QRectF>(windowBounds));
         QVERIFY(!view(0)->highlightIsSection());
         QCOMPARE(view(1)->highlight(), std::optional<QRectF>(windowBounds)); // every view knows it
-        moveTo(QPointF(700, 500)); // nothing there but our own window
+        mouse(move, QPointF(700, 500)); // nothing there but our own window
         QVERIFY(!view(0)->highlight());
-        press(QPointF(700, 500));
-        release(QPointF(700, 500));
+        mouse(click, QPointF(700, 500));
         QVERIFY(open()); // a click beside every window waits for another
-        press(QPointF(150, 150));
-        release(QPointF(150, 150));
+        mouse(click, QPointF(150, 150));
         QCOMPARE(awaitTask(std::move(task)), std::optional<PickedWindow>(window));
         QVERIFY(!open());
     }
@@ -124,11 +114,11 @@ private Q_SLOTS:
     {
         tree.add(QStringLiteral("AXScrollArea"), QRectF(120, 140, 300, 200));
         auto task = picker->pick();
-        moveTo(QPointF(150, 150));
+        mouse(move, QPointF(150, 150));
         QCOMPARE(view(0)->highlight(), std::optional<QRectF>(QRectF(120, 140, 300, 200)));
         QVERIFY(view(0)->highlightIsSection());
-        press(QPointF(150, 150));
-        release(QPointF(152, 151));
+        mouse(press, QPointF(150, 150));
+        mouse(release, QPointF(152, 151));
         PickedWindow expected = window;
         expected.scrollRegion = QRectF(120, 140, 300, 200);
         QCOMPARE(awaitTask(std::move(task)), std::optional<PickedWindow>(expected));
@@ -139,15 +129,14 @@ private Q_SLOTS:
         QSignalSpy finished(picker.get(), &WindowPicker::finished);
         auto task = picker->pick();
         // The release of the click that opened the picker.
-        release(QPointF(150, 150));
-        press(QPointF(150, 150), Qt::MiddleButton);
-        release(QPointF(150, 150), Qt::MiddleButton);
+        mouse(release, QPointF(150, 150));
+        mouse(click, QPointF(150, 150), Qt::MiddleButton);
         // A left press released with another button does not count either.
-        press(QPointF(150, 150));
-        release(QPointF(150, 150), Qt::MiddleButton);
+        mouse(press, QPointF(150, 150));
+        mouse(release, QPointF(150, 150), Qt::MiddleButton);
         QVERIFY(open());
         // Its left release completes the click.
-        release(QPointF(150, 150));
+        mouse(release, QPointF(150, 150));
         QVERIFY(!open());
         QCOMPARE(awaitTask(std::move(task)), std::optional<PickedWindow>(window));
         QCOMPARE(finished.size(), 1);
@@ -156,14 +145,14 @@ private Q_SLOTS:
     void backwardsDragOnTheSecondScreenOverNoWindowCancels()
     {
         auto task = picker->pick();
-        press(QPointF(1500, 500), Qt::LeftButton, 1);
-        moveTo(QPointF(1400, 400), 1);
+        mouse(press, QPointF(1500, 500), Qt::LeftButton, 1);
+        mouse(move, QPointF(1400, 400), Qt::LeftButton, 1);
         QCOMPARE(view(1)->dragRect(), std::optional<QRectF>(QRectF(1400, 400, 100, 100)));
-        release(QPointF(1400, 400), Qt::LeftButton, 1);
+        mouse(release, QPointF(1400, 400), Qt::LeftButton, 1);
         QCOMPARE(awaitTask(std::move(task)), std::nullopt);
     }
 
-    void escapeTwiceEndsOnce()
+    void escapeTwiceEndsOnceAndNoScreenNoPicker()
     {
         QSignalSpy finished(picker.get(), &WindowPicker::finished);
         auto task = picker->pick();
@@ -173,10 +162,7 @@ private Q_SLOTS:
         QTest::keyClick(first, Qt::Key_Escape);
         QCOMPARE(awaitTask(std::move(task)), std::nullopt);
         QCOMPARE(finished.size(), 1);
-    }
-
-    void noScreenNoPicker()
-    {
+        // No screen: no picker.
         screens.screenList.clear();
         QCOMPARE(awaitTask(picker->pick()), std::nullopt);
         QVERIFY(!open());
