@@ -85,7 +85,8 @@ private Q_SLOTS:
         coordinator.clipboardStore().waitForPendingWrites();
 
         const QString base = testFolders().baseDirectory();
-        for (const QString& name : QDir(base).entryList({"*.json*"}, QDir::Files) << QString())
+        const QStringList privateFiles = QDir(base).entryList({"*.json*"}, QDir::Files) << QString(); // and the folder
+        for (const QString& name : privateFiles)
             QVERIFY2(!(QFile::permissions(base + "/" + name) & groupAndOthers), qPrintable(name));
         QCOMPARE(QDir(base).entryList({"clipboard.json.unreadable-*", "screenshots.json.unreadable-*"}).size(), 2);
 
