@@ -43,8 +43,14 @@ void AppCoordinator::buildCaptureRoads()
     // A capture never shows the program's own tooltips, menus or the panel,
     // nor what they left on the windows beneath before those repainted.
     m_transientUi = std::make_unique<TransientUi>(m_services.makeRepaintWatch());
+    // Without a repaint watch only a window gone within the fixed settle
+    // time can still show; with one, any gone within the wait's bound.
     hooks.dismissTransientUi = [self] {
-        return self && self->m_transientUi->dismiss(CaptureFlows::transientUiRepaintBoundMs);
+        if (!self)
+            return false;
+        TransientUi& ui = *self->m_transientUi;
+        return ui.dismiss(ui.watchesRepaint() ? CaptureFlows::transientUiRepaintBoundMs
+                                              : CaptureFlows::transientUiSettleMs);
     };
     hooks.transientUiRepainted = [self]() -> std::optional<bool> {
         if (!self)

@@ -31,6 +31,8 @@ public:
     // Whether the screen beneath every window that went away less than
     // forgetMs ago has been painted again; none where that cannot be watched.
     std::optional<bool> repainted(int forgetMs);
+    // Whether repainting can be watched here (no compositor, DAMAGE present).
+    bool watchesRepaint() const { return m_repaint && m_repaint->works(); }
 
     // Hides a shown QToolTip at once (QToolTip::hideText waits 300 ms first).
     static bool hideTooltips();
