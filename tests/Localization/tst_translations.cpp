@@ -123,7 +123,7 @@ private Q_SLOTS:
               "Fenster %1 liegt ausserhalb des Bildschirms"}},
             {"Platform/Qt/XdgAutostartLoginItem.cpp", {"Ordner für Autostart konnte nicht angelegt werden"}},
             {"Platform/Qt/XdgUserInstallation.cpp", {" ist ein symbolischer Link", ": Ordner kann nicht angelegt werden"}},
-            {"Platform/Qt/NetworkUpdateFeed.cpp", {"Antwort größer als %1 Bytes", "Zeitüberschreitung"}},
+            {"Platform/Qt/FeedDownload.cpp", {"Antwort größer als %1 Bytes", "Zeitüberschreitung"}},
             {"Updates/Appcast.cpp",
              {"kein lesbares XML (Zeile %1): %2", "kein RSS-Feed", "kein Eintrag mit Version und Download-Adresse"}},
             {"Updates/AppcastUpdater.cpp", {"keine gültige Feed-Adresse"}},
