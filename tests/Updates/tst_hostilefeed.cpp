@@ -1,10 +1,11 @@
 // The update check against servers that answer too slowly or too much, over
-// Qt Network on loopback: a body dripping one byte a second, a header
-// arriving as slowly and one that never ends all end at the one deadline with
-// the failure alert, also when the user asks again meanwhile; 3 GB bodies with and without a
-// declared length, and chunked, are refused at the cap while the process
-// holds little more than the cap; a redirect is followed as soon as its
-// headers arrive (its own 3 GB body unread), and only to http(s).
+// loopback: a body dripping one byte a second and a head arriving as slowly
+// both end at the one deadline with the failure alert, also when the user
+// asks again meanwhile; 3 GB bodies with and without a declared length,
+// chunked, and a head without end are refused at their caps while the
+// process holds little more than the cap; a redirect is followed as soon as
+// its head arrives (its own 3 GB body unread), and only to http(s); answers
+// framed in every way HTTP/1.1 allows are read whole.
 #include "Platform/Qt/NetworkUpdateFeed.h"
 #include "Updates/AppcastUpdater.h"
 #include "fakes/FakeAlerts.h"
@@ -71,19 +72,39 @@ class TestHostileFeed : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase() { qRegisterMetaType<AppcastUpdater::Result>(); }
+    void initTestCase()
+    {
+        qRegisterMetaType<AppcastUpdater::Result>();
+        // A first ordinary check loads what every check uses once (texts,
+        // network), so the peaks below are the hostile answers' own.
+        Rig rig(FeedServer::Mode::canned);
+        rig.server.body = feed("<item><sparkle:version>1.9.2</sparkle:version><link>https://zentu.example/</link></item>");
+        QSignalSpy finished(&rig.updater, &AppcastUpdater::checkFinished);
+        rig.updater.checkForUpdates();
+        QVERIFY(finished.wait(30000));
+    }
 
     void hugeBodiesAreRefusedAtTheCap_data()
     {
         QTest::addColumn<FeedServer::Mode>("mode");
-        QTest::newRow("declared length") << FeedServer::Mode::hugeDeclared;
-        QTest::newRow("no length") << FeedServer::Mode::hugeUndeclared;
-        QTest::newRow("chunked") << FeedServer::Mode::hugeChunked;
+        QTest::addColumn<QString>("reason");
+        QTest::addColumn<qint64>("maxPeakGrowthKiB");
+        const QString body = QStringLiteral("Antwort größer als %1 Bytes").arg(NetworkUpdateFeed::maxFeedBytes);
+        // The body up to the cap and a piece or two; nothing of a body refused by its length.
+        const qint64 capKiB = NetworkUpdateFeed::maxFeedBytes / 1024 + 1536;
+        QTest::newRow("declared length") << FeedServer::Mode::hugeDeclared << body << qint64(512);
+        QTest::newRow("no length") << FeedServer::Mode::hugeUndeclared << body << capKiB;
+        QTest::newRow("chunked") << FeedServer::Mode::hugeChunked << body << capKiB;
+        QTest::newRow("endless header") << FeedServer::Mode::hugeHeader
+                                        << QStringLiteral("Antwortkopf größer als %1 Bytes").arg(NetworkUpdateFeed::maxHeaderBytes)
+                                        << qint64(512);
     }
 
     void hugeBodiesAreRefusedAtTheCap()
     {
         QFETCH(FeedServer::Mode, mode);
+        QFETCH(QString, reason);
+        QFETCH(qint64, maxPeakGrowthKiB);
         Rig rig(mode);
         QVERIFY(resetPeakMemory());
         const qint64 before = statusKiB("VmRSS");
@@ -95,14 +116,12 @@ private Q_SLOTS:
         qInfo("%s: peak grew by %lld KiB, server sent %lld KiB", QTest::currentDataTag(), peakGrowthKiB,
               rig.server.bytesSent() / 1024);
 
-        QVERIFY(loggedFailure(QStringLiteral("Antwort größer als %1 Bytes").arg(NetworkUpdateFeed::maxFeedBytes)));
+        QVERIFY2(loggedFailure(reason), qPrintable(debugLogMessages().last()));
         QCOMPARE(rig.alerts.shown.size(), 1);
         QCOMPARE(rig.alerts.shown.first().message, QStringLiteral("Suche nach Updates fehlgeschlagen"));
         // Reading stopped at the cap: the rest of the 3 GB was never asked for.
-        QVERIFY2(rig.server.bytesSent() < 64LL * 1024 * 1024, qPrintable(QString::number(rig.server.bytesSent())));
-        // The body up to the cap and a few small pieces, nothing like the answer's size.
-        QVERIFY2(peakGrowthKiB < NetworkUpdateFeed::maxFeedBytes / 1024 + 4 * 1024,
-                 qPrintable(QString::number(peakGrowthKiB)));
+        QVERIFY2(rig.server.bytesSent() < 16LL * 1024 * 1024, qPrintable(QString::number(rig.server.bytesSent())));
+        QVERIFY2(peakGrowthKiB < maxPeakGrowthKiB, qPrintable(QString::number(peakGrowthKiB)));
     }
 
     void redirectsAreFollowedAtOnceAndOnlyToTheWeb()
@@ -119,7 +138,7 @@ private Q_SLOTS:
         QVERIFY(finished.wait(30000));
         QCOMPARE(finished.first().first().value<AppcastUpdater::Result>(), AppcastUpdater::Result::upToDate);
         QVERIFY(clock.elapsed() < NetworkUpdateFeed::deadlineMs / 2);
-        QVERIFY2(statusKiB("VmHWM") - before < NetworkUpdateFeed::maxFeedBytes / 1024 + 4 * 1024,
+        QVERIFY2(statusKiB("VmHWM") - before < 1024,
                  qPrintable(QString::number(statusKiB("VmHWM") - before)));
 
         // Refused: another scheme, and a redirect to itself without end.
@@ -138,41 +157,35 @@ private Q_SLOTS:
         QVERIFY(rig.workspace.openedUrls.isEmpty());
     }
 
-    // The slow servers, and one sending a header without end as fast as it
-    // is read, all at once, so that the suite waits for the deadline once.
+    // Both slow servers at once, so that the suite waits for the deadline once.
     void slowAnswersEndAtTheDeadline()
     {
         Rig drip(FeedServer::Mode::drip);
         Rig slowHeader(FeedServer::Mode::slowHeader);
-        Rig endlessHeader(FeedServer::Mode::hugeHeader);
-        QVERIFY(resetPeakMemory());
-        const qint64 before = statusKiB("VmRSS");
         QElapsedTimer clock;
-        QList<qint64> ended(3, -1);
-        const QList<Rig*> rigs{&drip, &slowHeader, &endlessHeader};
-        for (int i = 0; i < rigs.size(); ++i)
-            connect(&rigs[i]->updater, &AppcastUpdater::checkFinished, this, [&, i] { ended[i] = clock.elapsed(); });
+        qint64 dripEnded = -1;
+        qint64 headerEnded = -1;
+        connect(&drip.updater, &AppcastUpdater::checkFinished, this, [&] { dripEnded = clock.elapsed(); });
+        connect(&slowHeader.updater, &AppcastUpdater::checkFinished, this, [&] { headerEnded = clock.elapsed(); });
         clock.start();
-        for (Rig* rig : rigs)
-            rig->updater.checkForUpdates();
+        drip.updater.checkForUpdates();
+        slowHeader.updater.checkForUpdates();
 
         // Asked again while bytes keep arriving: the running check answers, once.
         QVERIFY(QTest::qWaitFor([&] { return drip.server.bytesSent() >= 3; }, 15000));
         QVERIFY(drip.updater.isUserWaiting());
         drip.updater.checkForUpdates();
 
-        QVERIFY(QTest::qWaitFor([&] { return !ended.contains(-1); }, 40000));
-        qInfo("ended after %lld ms (drip), %lld ms (slow header), %lld ms (endless header, %lld MiB sent); "
-              "peak grew by %lld MiB",
-              ended[0], ended[1], ended[2], endlessHeader.server.bytesSent() >> 20, (statusKiB("VmHWM") - before) >> 10);
-        for (const qint64 at : ended) {
-            QVERIFY2(at >= NetworkUpdateFeed::deadlineMs, qPrintable(QString::number(at)));
-            QVERIFY2(at <= 21000, qPrintable(QString::number(at)));
+        QVERIFY(QTest::qWaitFor([&] { return dripEnded >= 0 && headerEnded >= 0; }, 40000));
+        qInfo("drip ended after %lld ms, slow header after %lld ms", dripEnded, headerEnded);
+        for (const qint64 ended : {dripEnded, headerEnded}) {
+            QVERIFY2(ended >= NetworkUpdateFeed::deadlineMs, qPrintable(QString::number(ended)));
+            QVERIFY2(ended <= 21000, qPrintable(QString::number(ended)));
         }
         // Every second brought a byte, so no silence ever ended the transfer.
         QVERIFY(drip.server.bytesSent() >= 15);
         QVERIFY(slowHeader.server.bytesSent() >= 15);
-        for (Rig* rig : rigs) {
+        for (Rig* rig : {&drip, &slowHeader}) {
             QCOMPARE(rig->alerts.shown.size(), 1);
             QCOMPARE(rig->alerts.shown.first().message, QStringLiteral("Suche nach Updates fehlgeschlagen"));
             QVERIFY(rig->workspace.openedUrls.isEmpty());

@@ -9,7 +9,7 @@ NetworkUpdateFeed::NetworkUpdateFeed(QString userAgent)
 
 void NetworkUpdateFeed::fetch(const QUrl& url, std::function<void(const Reply&)> done)
 {
-    auto* download = new FeedDownload(m_network, m_userAgent, {deadlineMs, maxFeedBytes, readPieceBytes, maxRedirects},
-                                      std::move(done));
+    auto* download = new FeedDownload(m_userAgent, {deadlineMs, maxFeedBytes, maxHeaderBytes, readPieceBytes, maxRedirects},
+                                      std::move(done), &m_downloads);
     download->start(url);
 }

@@ -1,12 +1,13 @@
 #pragma once
 #include "Platform/UpdateFeed.h"
 
-#include <QNetworkAccessManager>
+#include <QObject>
 
-// The update feed over HTTP(S) with Qt Network, each fetch a FeedDownload
-// under these limits: one deadline for the whole request, a cap on the feed's
-// size, small reads, and few redirects, each only towards an equally safe
-// address.
+// The update feed over HTTP(S) with Qt Network's sockets, each fetch a
+// FeedDownload under these limits: one deadline for the whole request, caps
+// on the answer's head and on the feed, small reads, and few redirects, each
+// only towards an equally safe address. (Qt's QNetworkAccessManager reads a
+// head of any length and keeps reading it after an abort, so it is not used.)
 class NetworkUpdateFeed final : public UpdateFeed {
 public:
     explicit NetworkUpdateFeed(QString userAgent);
@@ -15,11 +16,12 @@ public:
 
     static constexpr int deadlineMs = 20000;
     static constexpr qint64 maxFeedBytes = 2 * 1024 * 1024;
-    // What Qt Network may buffer of a body before it is read.
+    static constexpr qint64 maxHeaderBytes = 64 * 1024;
+    // What the socket may hold unread.
     static constexpr qint64 readPieceBytes = 64 * 1024;
     static constexpr int maxRedirects = 10;
 
 private:
-    QNetworkAccessManager m_network;
     QString m_userAgent;
+    QObject m_downloads; // parent of the running fetches, which end with it
 };
