@@ -207,7 +207,14 @@ void AppCoordinator::handle(HotkeyAction action)
 
 void AppCoordinator::checkForUpdates()
 {
+    // A second request while the first one's answer is pending joins it (one
+    // answer, within the feed's deadline) and says so, instead of seeming to
+    // do nothing.
+    const bool alreadyAsked = m_updater->isUserWaiting();
     m_updater->checkForUpdates();
+    if (alreadyAsked)
+        m_toast->show(Localizer::t(QStringLiteral("Die Suche nach Updates läuft bereits – das Ergebnis folgt gleich.")),
+                      QStringLiteral("timer"), false, 2.5);
 }
 
 void AppCoordinator::confirmAndUninstall()

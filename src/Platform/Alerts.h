@@ -14,6 +14,11 @@ public:
         // The button Return presses (the first by default). Where it is not
         // the first, the first is a destructive choice: only a click takes it.
         int defaultButton = 0;
+        // How message and informative text are read. Plain text shows every
+        // character as written, so a text that carries a path, an address or
+        // anything from outside (an update feed) can neither show markup or
+        // pictures nor hold a link that opens something.
+        Qt::TextFormat textFormat = Qt::PlainText;
     };
     virtual ~Alerts() = default;
     // Brings the app forward, shows the alert and waits for the answer: the

@@ -2,6 +2,8 @@
 
 #include <QXmlStreamReader>
 
+#include <algorithm>
+
 namespace {
 
 // Elements and attributes of the sparkle namespace, whatever its prefix.
@@ -29,7 +31,8 @@ std::optional<AppcastRelease> release(const Item& item)
     r.version = Appcast::parseVersion(item.version);
     if (r.version.isNull())
         return std::nullopt;
-    r.displayVersion = item.shortVersion.trimmed().isEmpty() ? item.version.trimmed() : item.shortVersion.trimmed();
+    r.displayVersion = Appcast::oneLine(item.shortVersion.trimmed().isEmpty() ? item.version : item.shortVersion,
+                                        Appcast::maxDisplayVersionChars);
     for (const QString& candidate : {item.enclosureUrl, item.link}) {
         const QUrl url(candidate.trimmed(), QUrl::StrictMode);
         if (isWebAddress(url)) {
@@ -47,6 +50,21 @@ namespace Appcast {
 QVersionNumber parseVersion(const QString& text)
 {
     return QVersionNumber::fromString(text.trimmed());
+}
+
+QString oneLine(const QString& text, qsizetype maxChars)
+{
+    QString line;
+    for (const QChar c : text.simplified()) {
+        if (c.category() != QChar::Other_Control && c.category() != QChar::Other_Format)
+            line += c;
+    }
+    if (line.size() <= maxChars)
+        return line;
+    qsizetype keep = std::max<qsizetype>(maxChars - 1, 0);
+    if (keep > 0 && line.at(keep - 1).isHighSurrogate())
+        --keep;
+    return line.left(keep) + QChar(0x2026);
 }
 
 std::optional<AppcastRelease> newestRelease(const QByteArray& feed, QString* error)

@@ -24,4 +24,10 @@ std::optional<AppcastRelease> newestRelease(const QByteArray& feed, QString* err
 // A version text as the feed and the program write it ("1.2", "1.10.3");
 // null when it holds no number.
 QVersionNumber parseVersion(const QString& text);
+// A text from the feed as one short line for the user: white space folded,
+// control and direction-changing characters dropped, cut to maxChars
+// characters with an ellipsis.
+QString oneLine(const QString& text, qsizetype maxChars);
+// The longest display version shown.
+inline constexpr qsizetype maxDisplayVersionChars = 40;
 }

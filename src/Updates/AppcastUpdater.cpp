@@ -83,15 +83,19 @@ void AppcastUpdater::finish(Result result, const AppcastRelease* release, const 
     m_userInitiated = false;
     switch (result) {
     case Result::updateAvailable: {
+        // Encoded, the address shows what the browser will be given: no
+        // look-alike letters, no hidden characters.
+        const QString address = QString::fromLatin1(release->downloadUrl.toEncoded());
         DebugLog::write(QStringLiteral("UPDATE neue Version %1 (installiert %2): %3")
-                            .arg(release->displayVersion, m_currentVersion, release->downloadUrl.toString()));
-        const int answer = m_alerts.runModal({
+                            .arg(release->displayVersion, m_currentVersion, address));
+        Alerts::Alert alert{
             Localizer::t(QStringLiteral("Neue Version verfügbar")),
             Localizer::t(QStringLiteral("Zentu.it %1 ist verfügbar – du verwendest Version %2.\n\nDownload: %3"))
-                .arg(release->displayVersion, m_currentVersion, release->downloadUrl.toString()),
+                .arg(release->displayVersion, m_currentVersion, Appcast::oneLine(address, maxShownAddressChars)),
             {Localizer::t(QStringLiteral("Herunterladen")), Localizer::t(QStringLiteral("Später"))},
-        });
-        if (answer == 0)
+        };
+        alert.textFormat = Qt::PlainText; // the feed's words, never its markup
+        if (m_alerts.runModal(alert) == 0)
             m_workspace.openUrl(release->downloadUrl);
         break;
     }

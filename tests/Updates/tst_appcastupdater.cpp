@@ -1,47 +1,25 @@
 // The update check over Qt Network against a feed served on loopback: a newer
 // version (chosen among several releases, compared as numbers, shown with its
 // download link), the same and an older version, malformed feeds, an HTTP
-// error and an unreachable server; quiet scheduled checks; a request during a
-// running check.
+// error and an unreachable server; markup and links in every text of a
+// release shown as plain text, with only the web download ever opened; quiet
+// scheduled checks; requests during a running check.
+#include "App/AppCoordinator.h"
+#include "App/ToastPresenter.h"
 #include "Platform/Qt/NetworkUpdateFeed.h"
 #include "Updates/AppcastUpdater.h"
 #include "fakes/FakeAlerts.h"
+#include "fakes/FakeCoordinatorServices.h"
 #include "fakes/FakeUpdateFeed.h"
 #include "fakes/FakeWorkspace.h"
+#include "support/FeedServer.h"
 #include "support/IsolatedEnvironment.h"
 
 #include <QSignalSpy>
-#include <QTcpServer>
-#include <QTcpSocket>
 
 Q_DECLARE_METATYPE(AppcastUpdater::Result)
 
 namespace {
-
-// Answers every request with one canned HTTP response.
-class FeedServer : public QTcpServer {
-public:
-    QByteArray status = "200 OK";
-    QByteArray body;
-
-    FeedServer()
-    {
-        listen(QHostAddress::LocalHost);
-        connect(this, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket* socket = nextPendingConnection()) {
-                connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-                connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
-                    if (!socket->readAll().contains("\r\n\r\n"))
-                        return;
-                    socket->write("HTTP/1.1 " + status + "\r\nContent-Type: application/rss+xml\r\nContent-Length: "
-                                  + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
-                    socket->disconnectFromHost();
-                });
-            }
-        });
-    }
-    QUrl url() const { return QUrl(QStringLiteral("http://127.0.0.1:%1/appcast.xml").arg(serverPort())); }
-};
 
 QByteArray item(const QByteArray& version, const QByteArray& url, const QByteArray& shortVersion = {})
 {
@@ -141,6 +119,63 @@ private Q_SLOTS:
         QCOMPARE(rig.alerts.shown.size(), 2);
         QVERIFY(rig.alerts.shown.at(1).informativeText.contains(QStringLiteral("127.0.0.1")));
         QVERIFY(rig.workspace.openedUrls.isEmpty());
+    }
+
+    void theFeedsTextsArePlainAndOnlyItsWebDownloadOpens()
+    {
+        Rig rig;
+        // Markup, pictures and links of every scheme in every text of a release.
+        const QByteArray link = "&lt;a href=&quot;file:///etc/passwd&quot;&gt;RELEASE NOTES&lt;/a&gt;";
+        const QByteArray picture = "&lt;img src=&quot;/local/picture.png&quot;&gt;";
+        rig.server.body = feed(
+            "<item><title>Zentu.it " + link + picture + "</title>"
+            "<description><![CDATA[<h1>Neu</h1><a href=\"javascript:alert(1)\">hier</a>]]></description>"
+            "<sparkle:version>99.0 " + link + picture + "</sparkle:version>"
+            "<sparkle:releaseNotesLink>file:///etc/passwd</sparkle:releaseNotesLink>"
+            "<link>data:text/html," + link + "</link>"
+            "<enclosure url=\"https://zentu.example/zentu-99.tar.gz?n=%3Cb%3E\" length=\"1\"/></item>"
+            // Not a web download: never offered, whatever its version.
+            + item("120.0", "ftp://zentu.example/z.tar.gz", "120 " + link)
+            + item("121.0", "file:///etc/passwd") + item("122.0", "javascript:alert(1)"));
+        QCOMPARE(rig.check(true), AppcastUpdater::Result::updateAvailable);
+        QCOMPARE(rig.alerts.shown.size(), 1);
+        const Alerts::Alert& alert = rig.alerts.shown.first();
+        QCOMPARE(alert.textFormat, Qt::PlainText);
+        // Shown as written, on one line and cut short.
+        QCOMPARE(alert.informativeText,
+                 QStringLiteral("Zentu.it 99.0 <a href=\"file:///etc/passwd\">RELEA\u2026 ist verfügbar – du "
+                                "verwendest Version 1.9.2.\n\nDownload: https://zentu.example/zentu-99.tar.gz?n=%3Cb%3E"));
+        QCOMPARE(rig.workspace.openedUrls.size(), 1);
+        QCOMPARE(QUrl(rig.workspace.openedUrls.first()).scheme(), QStringLiteral("https"));
+
+        // Line breaks and direction marks cannot lay out a second, made-up line.
+        rig.server.body = feed("<item><sparkle:version>99.1</sparkle:version><sparkle:shortVersionString>99.1\n\n"
+                               "Download: https://b\xe2\x80\xae" "ose.example</sparkle:shortVersionString>"
+                               "<enclosure url=\"https://zentu.example/z.tar.gz\"/></item>");
+        QCOMPARE(rig.check(false), AppcastUpdater::Result::updateAvailable);
+        QVERIFY(rig.alerts.shown.last().informativeText.startsWith(
+            QStringLiteral("Zentu.it 99.1 Download: https://bose.example ist verfügbar")));
+        for (const Alerts::Alert& shown : rig.alerts.shown)
+            QCOMPARE(shown.textFormat, Qt::PlainText);
+    }
+
+    void aSecondRequestSaysThatTheCheckRuns()
+    {
+        FakeCoordinatorServices services;
+        services.updateFeed.holdReplies = true;
+        AppCoordinator coordinator(services);
+        coordinator.checkForUpdates();
+        QCOMPARE(services.updateFeed.pending.size(), 1);
+        QVERIFY(coordinator.toast().model().text().isEmpty());
+        coordinator.checkForUpdates();
+        QCOMPARE(services.updateFeed.pending.size(), 1);
+        QCOMPARE(coordinator.toast().model().text(),
+                 QStringLiteral("Die Suche nach Updates läuft bereits – das Ergebnis folgt gleich."));
+        // One answer for both requests.
+        services.updateFeed.pending.takeFirst()({{}, QStringLiteral("Zeitüberschreitung")});
+        QCOMPARE(services.alertsFake.shown.size(), 1);
+        QCOMPARE(services.alertsFake.shown.first().message, QStringLiteral("Suche nach Updates fehlgeschlagen"));
+        QVERIFY(!coordinator.updater().isChecking());
     }
 
     void aRequestDuringAScheduledCheckGetsItsAnswer()
