@@ -64,9 +64,9 @@ void BM_PdfTwentyA4Pages(benchmark::State& state)
     const QString path = pdfFixture();
     for (auto _ : state) {
         PageCaptureProcess helper;
-        const std::optional<QImage> image = QCoro::waitFor(helper.renderDocument(path));
-        benchmark::DoNotOptimize(image->constBits());
-        state.counters["height_px"] = image->height();
+        const PageCaptureProcess::Result shot = QCoro::waitFor(helper.renderDocument(path));
+        benchmark::DoNotOptimize(shot->image.constBits());
+        state.counters["height_px"] = shot->image.height();
     }
 }
 BENCHMARK(BM_PdfTwentyA4Pages)->Unit(benchmark::kMillisecond)->Iterations(3);
@@ -76,9 +76,9 @@ void BM_PageTwentyScreens(benchmark::State& state)
     const QUrl url = QUrl::fromLocalFile(htmlFixture());
     for (auto _ : state) {
         PageCaptureProcess helper;
-        const std::optional<QImage> image = QCoro::waitFor(helper.capturePage(url));
-        benchmark::DoNotOptimize(image->constBits());
-        state.counters["height_px"] = image->height();
+        const PageCaptureProcess::Result shot = QCoro::waitFor(helper.capturePage(url));
+        benchmark::DoNotOptimize(shot->image.constBits());
+        state.counters["height_px"] = shot->image.height();
     }
 }
 }
