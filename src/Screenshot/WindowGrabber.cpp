@@ -94,8 +94,8 @@ QImage WindowGrabber::image(const QRectF& region, qreal scale) const
                 const QRectF area = region.translated(-w.bounds.topLeft());
                 if (inside)
                     return cropPoints(picture, w.bounds.size(), area);
-                // With our windows on the screen its picture would show them:
-                // the window's own picture, and nothing where the region leaves it.
+                // The display would show our windows: the window's own
+                // picture, and nothing where the region leaves it.
                 return placePoints(picture, w.bounds.size(), area);
             }
         }

@@ -23,9 +23,9 @@ public:
     // the own picture of the window showing the region (the front-most one
     // under its centre that is not ours), or from a grab of the display when
     // the region is not inside one window. While any window of ours is
-    // excluded the display is never grabbed for a region under a window:
-    // what reaches past that window stays transparent. Null on any failure.
-    // Any thread.
+    // excluded the display, which would show it, is not grabbed for a region
+    // under a window: that window's part of it, transparent beyond. Null on
+    // any failure. Any thread.
     QImage image(const QRectF& region, qreal scale) const;
 
 private:
