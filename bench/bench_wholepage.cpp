@@ -1,6 +1,7 @@
 // Capture time of the whole-page roads as the app runs them, through the
 // page-capture helper (its start included): a local HTML page of 20 screens
-// rendered off screen, and a 20-page A4 PDF rendered page by page.
+// rendered off screen, a page of 500 screens cut at the height limit (and
+// marked incomplete), and a 20-page A4 PDF rendered page by page.
 // The page part needs a display: run through bench/run-wholepage.sh (own
 // Xvfb), or with DISPLAY set; without one only the PDF part runs.
 #include "Platform/Qt/XdgPaths.h"
@@ -59,14 +60,30 @@ QString htmlFixture()
     return path;
 }
 
+QString longFixture()
+{
+    const QString path = fixtures->filePath("fivehundred.html");
+    if (QFile::exists(path))
+        return path;
+    QByteArray html = "<!doctype html><html><body style='margin:0;font:16px sans-serif'>";
+    for (int i = 0; i < 500; ++i)
+        html += "<section style='height:900px;background:hsl(" + QByteArray::number(i * 17 % 360)
+            + ",60%,85%)'><p>Bildschirm " + QByteArray::number(i + 1) + "</p></section>";
+    html += "</body></html>";
+    QFile f(path);
+    f.open(QIODevice::WriteOnly);
+    f.write(html);
+    return path;
+}
+
 void BM_PdfTwentyA4Pages(benchmark::State& state)
 {
     const QString path = pdfFixture();
     for (auto _ : state) {
         PageCaptureProcess helper;
-        const std::optional<QImage> image = QCoro::waitFor(helper.renderDocument(path));
-        benchmark::DoNotOptimize(image->constBits());
-        state.counters["height_px"] = image->height();
+        const PageCaptureProcess::Result shot = QCoro::waitFor(helper.renderDocument(path));
+        benchmark::DoNotOptimize(shot->image.constBits());
+        state.counters["height_px"] = shot->image.height();
     }
 }
 BENCHMARK(BM_PdfTwentyA4Pages)->Unit(benchmark::kMillisecond)->Iterations(3);
@@ -76,9 +93,24 @@ void BM_PageTwentyScreens(benchmark::State& state)
     const QUrl url = QUrl::fromLocalFile(htmlFixture());
     for (auto _ : state) {
         PageCaptureProcess helper;
-        const std::optional<QImage> image = QCoro::waitFor(helper.capturePage(url));
-        benchmark::DoNotOptimize(image->constBits());
-        state.counters["height_px"] = image->height();
+        const PageCaptureProcess::Result shot = QCoro::waitFor(helper.capturePage(url));
+        benchmark::DoNotOptimize(shot->image.constBits());
+        state.counters["height_px"] = shot->image.height();
+    }
+}
+
+void BM_PageFiveHundredScreensCut(benchmark::State& state)
+{
+    const QUrl url = QUrl::fromLocalFile(longFixture());
+    for (auto _ : state) {
+        PageCaptureProcess helper;
+        int bands = 0;
+        helper.setProgress([&bands](int done, int) { bands = done; });
+        const PageCaptureProcess::Result shot = QCoro::waitFor(helper.capturePage(url));
+        benchmark::DoNotOptimize(shot->image.constBits());
+        state.counters["height_px"] = shot->image.height();
+        state.counters["bands"] = bands;
+        state.counters["incomplete"] = shot->incomplete;
     }
 }
 }
@@ -93,10 +125,14 @@ int main(int argc, char** argv)
     DebugLog::File log(AppFolders(std::make_shared<XdgPaths>()));
     QTemporaryDir dir;
     fixtures = &dir;
-    if (display)
+    if (display) {
         benchmark::RegisterBenchmark("BM_PageTwentyScreens", BM_PageTwentyScreens)
             ->Unit(benchmark::kMillisecond)
             ->Iterations(1);
+        benchmark::RegisterBenchmark("BM_PageFiveHundredScreensCut", BM_PageFiveHundredScreensCut)
+            ->Unit(benchmark::kMillisecond)
+            ->Iterations(1);
+    }
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

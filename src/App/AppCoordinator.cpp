@@ -97,6 +97,10 @@ AppCoordinator::AppCoordinator(CoordinatorServices& services, QObject* parent)
             windows = {self->settingsWindow(), self->onboardingWindow(), self->clipboardPanel()};
             for (const auto& editor : self->editorWindows())
                 windows.append(editor.get());
+            // Pinned pictures float above everything: over the target they
+            // would cover what is scrolled.
+            for (const auto& pinned : self->pinnedControllers())
+                windows.append(pinned.get());
         }
         return windows;
     };

@@ -72,11 +72,16 @@ PinnedImageWindowController::Layout PinnedImageWindowController::layout(QSize pi
 
 void PinnedImageWindowController::showPinned()
 {
-    // The workspace hint must be on the window before the window manager maps it.
-    if (!isVisible())
-        m_desktops.showOnAllDesktops(winId());
     show();
     raise();
+}
+
+void PinnedImageWindowController::setVisible(bool visible)
+{
+    // The workspace hint must be on the window before the window manager maps it.
+    if (visible && !isVisible() && !m_closed)
+        m_desktops.showOnAllDesktops(winId());
+    QWidget::setVisible(visible);
 }
 
 void PinnedImageWindowController::resizeEvent(QResizeEvent* event)

@@ -27,6 +27,9 @@ public:
     PinnedImageView& view() { return *m_view; }
     // Shows the window in front without activating the app.
     void showPinned();
+    // Every showing, also after a capture hid the window, puts it on every
+    // workspace first: the window manager forgets that when it is hidden.
+    void setVisible(bool visible) override;
 
     // Run once when the window closes.
     std::function<void()> onClose;

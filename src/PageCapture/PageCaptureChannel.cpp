@@ -74,8 +74,15 @@ void PageCaptureChannel::alive()
     write(header(Type::alive, 0));
 }
 
-void PageCaptureChannel::sendImage(const QImage& image)
+void PageCaptureChannel::sendProgress(int done, int heightPx)
 {
+    write(message(Type::progress, encode(Progress{quint32(qMax(0, done)), quint32(qMax(0, heightPx))})));
+}
+
+void PageCaptureChannel::sendImage(const QImage& image, bool incomplete)
+{
+    if (incomplete)
+        write(header(Type::incomplete, 0));
     // Rows of a 32-bit QImage lie back to back: one write of the whole buffer.
     const ImageHeader description = describe(image);
     write(header(Type::image, imageHeaderSize + quint64(image.sizeInBytes())));

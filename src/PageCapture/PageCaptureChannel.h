@@ -21,7 +21,9 @@ public:
 
     void log(const QString& line);
     void alive();
-    void sendImage(const QImage& image);
+    void sendProgress(int done, int heightPx);
+    // incomplete: the image lacks content, and the app is told so first.
+    void sendImage(const QImage& image, bool incomplete);
     void sendStopped();
     void sendError(const QString& message);
 

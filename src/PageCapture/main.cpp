@@ -30,30 +30,32 @@ public:
     bool removePersistentDomain(QString*) override { return true; }
 };
 
-void deliver(PageCaptureChannel& channel, const std::optional<QImage>& image)
+void deliver(PageCaptureChannel& channel, const std::optional<CapturedScreenshot>& shot)
 {
-    if (!image) {
+    if (!shot) {
         channel.sendStopped();
         return;
     }
-    if (image->format() == QImage::Format_ARGB32_Premultiplied || image->format() == QImage::Format_RGB32)
-        channel.sendImage(*image);
+    const QImage& image = shot->image;
+    if (image.format() == QImage::Format_ARGB32_Premultiplied || image.format() == QImage::Format_RGB32)
+        channel.sendImage(image, shot->incomplete);
     else
-        channel.sendImage(image->convertToFormat(QImage::Format_ARGB32_Premultiplied));
+        channel.sendImage(image.convertToFormat(QImage::Format_ARGB32_Premultiplied), shot->incomplete);
 }
 
 QCoro::Task<void> capturePage(PageCaptureChannel& channel, QUrl url)
 {
     Capturer capturer([&channel](const QString& line) { channel.log(line); });
     capturer.setStopRequested([&channel] { return !channel.mayGoOn(); });
+    capturer.setProgress([&channel](int done, int heightPx) { channel.sendProgress(done, heightPx); });
     // The app gives up on a helper that stays silent; loading and scripts may
     // legitimately take a while.
     QTimer alive;
     QObject::connect(&alive, &QTimer::timeout, [&channel] { channel.alive(); });
     alive.start(5000);
     try {
-        const std::optional<QImage> image = co_await capturer.capture(url);
-        deliver(channel, image);
+        const std::optional<CapturedScreenshot> shot = co_await capturer.capture(url);
+        deliver(channel, shot);
     } catch (const CaptureError& error) {
         channel.sendError(error.message());
     }
@@ -63,7 +65,11 @@ void renderDocument(PageCaptureChannel& channel, const QString& path)
 {
     try {
         auto document = PdfRenderer::openFile(path);
-        deliver(channel, renderPDF(*document, [&channel] { return !channel.mayGoOn(); }));
+        PdfRenderer::Watch watch;
+        watch.stopRequested = [&channel] { return !channel.mayGoOn(); };
+        watch.progress = [&channel](int pages, int heightPx) { channel.sendProgress(pages, heightPx); };
+        watch.log = [&channel](const QString& line) { channel.log(QStringLiteral("BROWSER ") + line); };
+        deliver(channel, renderPDF(*document, watch));
     } catch (const CaptureError& error) {
         channel.sendError(error.message());
     }

@@ -9,6 +9,7 @@
 #include "Screenshot/PageCaptureProcess.h"
 #include "Screenshot/PdfSignature.h"
 #include "Screenshot/ScrollCancel.h"
+#include "Screenshot/ScrollProgress.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,14 +20,34 @@
 namespace {
 const QString previewName = QStringLiteral("Vorschau");
 
-QString noTab(const QString& name)
+// A browser's or viewer's window that shows nothing we can render: the
+// user's message, and the same in German for the log.
+class NothingToRender final : public CaptureError {
+public:
+    // german: the message's German text, with %1 for the app's name where it names it.
+    NothingToRender(const QString& german, const QString& name)
+        : CaptureError(filled(Localizer::t(german), name))
+        , m_german(filled(german, name))
+    {
+    }
+    const QString& german() const { return m_german; }
+
+private:
+    static QString filled(const QString& text, const QString& name)
+    {
+        return text.contains(QLatin1String("%1")) ? text.arg(name) : text;
+    }
+    QString m_german;
+};
+
+NothingToRender noTab(const QString& name)
 {
-    return Localizer::t(QStringLiteral("%1: kein Tab im gewählten Fenster.")).arg(name);
+    return {ZENTU_TEXT("%1: kein Tab im gewählten Fenster."), name};
 }
 
-QString noPdf(const QString& name)
+NothingToRender noPdf(const QString& name)
 {
-    return Localizer::t(QStringLiteral("%1: kein PDF im gewählten Fenster.")).arg(name);
+    return {ZENTU_TEXT("%1: kein PDF im gewählten Fenster."), name};
 }
 
 bool isPdfPath(const QString& path)
@@ -44,8 +65,31 @@ void log(const QString& message)
 // window: scrolled and stitched.
 Target scrolledInstead(const PickedWindow& picked, const QString& app, const QString& name, const CaptureError& why)
 {
-    log(app + QStringLiteral(": ") + why.message() + QStringLiteral(" — Fenster wird gescrollt"));
+    // The German message names the app already; a bridge's own does not.
+    const auto* nothing = dynamic_cast<const NothingToRender*>(&why);
+    log((nothing ? nothing->german() : app + QStringLiteral(": ") + why.message())
+        + QStringLiteral(" — Fenster wird gescrollt"));
     return Target::window(picked, name);
+}
+
+QString whole(qreal v)
+{
+    return QString::number(qint64(v));
+}
+
+// A section reaching past its window would be grabbed from the screen, where
+// our cover and its card lie over it: only the part inside the window is
+// scrolled and captured.
+PickedWindow clippedToWindow(PickedWindow picked)
+{
+    const QRectF inside = picked.scrollRegion->intersected(picked.bounds);
+    if (inside.isEmpty() || inside == *picked.scrollRegion)
+        return picked;
+    DebugLog::write(QStringLiteral("SCROLL Abschnitt auf das Fenster beschnitten: ") + whole(inside.width())
+                    + QLatin1Char('x') + whole(inside.height()) + QStringLiteral(" @ ") + whole(inside.x())
+                    + QLatin1Char(',') + whole(inside.y()));
+    picked.scrollRegion = inside;
+    return picked;
 }
 
 // The bridges report in their own terms; the capture roads speak CaptureError,
@@ -67,11 +111,12 @@ double area(const QRectF& r)
 }
 
 BrowserCapture::BrowserCapture(RunningApplications& apps, BrowserBridge& browsers, PdfViewerBridge& viewers,
-                               ScrollCancel& cancel)
+                               ScrollCancel& cancel, ScrollProgress& progress)
     : m_apps(apps)
     , m_browsers(browsers)
     , m_viewers(viewers)
     , m_cancel(cancel)
+    , m_progress(progress)
 {
 }
 
@@ -114,7 +159,7 @@ Target BrowserCapture::resolveTarget(const PickedWindow& picked)
 
     // A section is always scrolled, whatever the application.
     if (picked.scrollRegion)
-        return Target::window(picked, name + QStringLiteral(" Abschnitt"));
+        return Target::window(clippedToWindow(picked), name + QStringLiteral(" Abschnitt"));
     if (const Browser* browser = Browser::find(app->id)) {
         try {
             return Target::tab(matchTab(*browser, picked.pid, picked.bounds));
@@ -137,10 +182,10 @@ Tab BrowserCapture::matchTab(const Browser& browser, qint64 pid, const QRectF& b
     const QList<DocumentWindow> rows = asked([&] { return m_browsers.windowList(browser.bundleID, pid); });
     const std::optional<qsizetype> best = closestRow(rows, bounds);
     if (!best)
-        throw CaptureError(noTab(browser.name));
+        throw noTab(browser.name);
     const QUrl url(rows[*best].address, QUrl::StrictMode);
     if (!url.isValid() || url.scheme().isEmpty())
-        throw CaptureError(noTab(browser.name));
+        throw noTab(browser.name);
     QString title = url.host();
     if (title.isEmpty())
         title = QFileInfo(url.path()).completeBaseName();
@@ -177,14 +222,14 @@ Doc BrowserCapture::matchDoc(const DocApp& app, const PickedWindow& picked)
         // The bridge names the picked window's document first where it can.
         const QList<Doc> docs = openPDFs(app, picked.pid, picked.number);
         if (docs.isEmpty())
-            throw CaptureError(noPdf(app.name));
+            throw noPdf(app.name);
         return docs.first();
     }
     QList<DocumentWindow> rows = asked([&] { return m_viewers.windowList(app.bundleID, picked.pid); });
     rows.removeIf([](const DocumentWindow& r) { return !r.address.toLower().endsWith(QLatin1String(".pdf")); });
     const std::optional<qsizetype> best = closestRow(rows, picked.bounds);
     if (!best)
-        throw CaptureError(Localizer::t(QStringLiteral("Vorschau: kein PDF im gewählten Fenster.")));
+        throw NothingToRender(ZENTU_TEXT("Vorschau: kein PDF im gewählten Fenster."), app.name);
     const QUrl file = QUrl::fromLocalFile(rows[*best].address);
     std::optional<int> index;
     try {
@@ -232,30 +277,21 @@ QCoro::Task<BrowserCapture::Result> BrowserCapture::captureTarget(Target target)
     ScrollCancel* cancel = &m_cancel;
     const StopRequested stop = m_stopRequested ? m_stopRequested : StopRequested([cancel] { return cancel->requested(); });
 
-    // Pages and documents are rendered whole: nothing can be missing.
-    auto whole = [](std::optional<QImage> image) -> Result {
-        if (!image)
-            return std::nullopt;
-        return CapturedScreenshot::make(std::move(*image), CaptureKind::scrolling);
-    };
-
     switch (target.kind()) {
     case Target::Kind::tab: {
         const QUrl url = target.tab().url;
         if (url.isLocalFile() && isPdfPath(url.toLocalFile())) {
-            std::optional<QImage> document = co_await renderDocument(url.toLocalFile(), stop);
-            co_return whole(std::move(document));
+            Result document = co_await renderDocument(url.toLocalFile(), stop);
+            co_return document;
         }
         log(QStringLiteral("Seite wird gerendert: ") + url.toDisplayString());
         // co_await only as whole statements (GCC 12 coroutine code generation).
         if (m_pageCapture) {
-            std::optional<QImage> page = co_await m_pageCapture(url);
-            co_return whole(std::move(page));
+            Result page = co_await m_pageCapture(url);
+            co_return page;
         }
-        PageCaptureProcess helper;
-        helper.setStopRequested(stop);
-        std::optional<QImage> page = co_await helper.capturePage(url);
-        co_return whole(std::move(page));
+        Result page = co_await renderPage(url, stop);
+        co_return page;
     }
     case Target::Kind::pdf: {
         const Doc doc = target.pdf();
@@ -272,11 +308,11 @@ QCoro::Task<BrowserCapture::Result> BrowserCapture::captureTarget(Target target)
                 ~Remove() { QFile::remove(path); }
             } remove{*copy};
             log(QStringLiteral("Kopie von ") + doc.file.toLocalFile());
-            std::optional<QImage> document = co_await renderDocument(*copy, stop);
-            co_return whole(std::move(document));
+            Result document = co_await renderDocument(*copy, stop);
+            co_return document;
         }
-        std::optional<QImage> document = co_await renderDocument(doc.file.toLocalFile(), stop);
-        co_return whole(std::move(document));
+        Result document = co_await renderDocument(doc.file.toLocalFile(), stop);
+        co_return document;
     }
     case Target::Kind::window: {
         if (!m_windowScroll)
@@ -288,11 +324,30 @@ QCoro::Task<BrowserCapture::Result> BrowserCapture::captureTarget(Target target)
     co_return std::nullopt;
 }
 
-QCoro::Task<std::optional<QImage>> BrowserCapture::renderDocument(QString path, StopRequested stop)
+std::function<void(int, int)> BrowserCapture::countProgress()
+{
+    ScrollProgress* progress = &m_progress;
+    return [progress](int done, int heightPx) {
+        progress->setStrips(done);
+        progress->setHeightPx(heightPx);
+    };
+}
+
+QCoro::Task<BrowserCapture::Result> BrowserCapture::renderPage(QUrl url, StopRequested stop)
+{
+    PageCaptureProcess helper;
+    helper.setStopRequested(std::move(stop));
+    helper.setProgress(countProgress());
+    Result page = co_await helper.capturePage(std::move(url));
+    co_return page;
+}
+
+QCoro::Task<BrowserCapture::Result> BrowserCapture::renderDocument(QString path, StopRequested stop)
 {
     log(QStringLiteral("PDF wird gerendert: ") + path);
     PageCaptureProcess helper;
     helper.setStopRequested(std::move(stop));
-    std::optional<QImage> image = co_await helper.renderDocument(path);
+    helper.setProgress(countProgress());
+    Result image = co_await helper.renderDocument(path);
     co_return image;
 }

@@ -19,20 +19,22 @@ class BrowserBridge;
 class PdfViewerBridge;
 class RunningApplications;
 class ScrollCancel;
+class ScrollProgress;
 
 class BrowserCapture {
 public:
     // The capture (kind "scrolling"), or nothing when the user stopped it.
     using Result = std::optional<CapturedScreenshot>;
     using WindowScroll = std::function<QCoro::Task<Result>(PickedWindow window, QString name)>;
-    // A page's image, or nothing when stopped.
-    using PageCapture = std::function<QCoro::Task<std::optional<QImage>>(QUrl url)>;
+    // A page's capture (maybe marked incomplete), or nothing when stopped.
+    using PageCapture = std::function<QCoro::Task<Result>(QUrl url)>;
     using StopRequested = std::function<bool()>;
 
     // cancel: the Escape watch asked while a page or document renders, unless
-    // setStopRequested replaces it.
+    // setStopRequested replaces it. progress: what the progress panel shows,
+    // counted up with every band or page rendered.
     BrowserCapture(RunningApplications& apps, BrowserBridge& browsers, PdfViewerBridge& viewers,
-                   ScrollCancel& cancel);
+                   ScrollCancel& cancel, ScrollProgress& progress);
 
     // The scroll-and-stitch loop for plain windows (filled in by the window capture).
     void setWindowScroll(WindowScroll scroll) { m_windowScroll = std::move(scroll); }
@@ -43,6 +45,8 @@ public:
     // captureTarget runs while it renders a page or document.
     void setStopRequested(StopRequested stop) { m_stopRequested = std::move(stop); }
 
+    // A section is scrolled in its window: clipped to the window's bounds, so
+    // no frame reaches past the window onto what lies beside it (our cover).
     Target resolveTarget(const PickedWindow& picked);
     Tab matchTab(const Browser& browser, qint64 pid, const QRectF& bounds);
     Doc matchDoc(const DocApp& app, const PickedWindow& picked);
@@ -61,13 +65,17 @@ public:
     static QString liveCopyPath();
 
 private:
-    // A fresh helper renders the document.
-    QCoro::Task<std::optional<QImage>> renderDocument(QString path, StopRequested stop);
+    // A fresh helper renders the page or the document.
+    QCoro::Task<Result> renderPage(QUrl url, StopRequested stop);
+    QCoro::Task<Result> renderDocument(QString path, StopRequested stop);
+    // Writes the helper's progress into what the panel shows.
+    std::function<void(int done, int heightPx)> countProgress();
 
     RunningApplications& m_apps;
     BrowserBridge& m_browsers;
     PdfViewerBridge& m_viewers;
     ScrollCancel& m_cancel;
+    ScrollProgress& m_progress;
     WindowScroll m_windowScroll;
     PageCapture m_pageCapture;
     StopRequested m_stopRequested;

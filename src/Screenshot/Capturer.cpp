@@ -318,6 +318,9 @@ QCoro::Task<double> Capturer::scroll(double y)
     co_return reported ? *reported : y;
 }
 
+// The page's height after scrolling through it once (lazily loaded content
+// grows it); only the part above the height cap is scrolled through, but the
+// height reported is the whole page's, so a cut can be told.
 QCoro::Task<double> Capturer::primeLazyContent()
 {
     double h = co_await height();
@@ -336,7 +339,7 @@ QCoro::Task<double> Capturer::primeLazyContent()
     co_await scroll(0);
     co_await pause(400ms);
     const double last = co_await height();
-    co_return std::min(last, heightCap);
+    co_return last;
 }
 
 QImage Capturer::snapshot()
@@ -378,7 +381,7 @@ QCoro::Task<QByteArray> Capturer::fetch(QUrl url)
     co_return reply->readAll();
 }
 
-QCoro::Task<std::optional<QImage>> Capturer::capture(QUrl url)
+QCoro::Task<std::optional<CapturedScreenshot>> Capturer::capture(QUrl url)
 {
     // The view leaves the screen (and stops rendering) on every way out.
     struct Hide {
@@ -394,14 +397,21 @@ QCoro::Task<std::optional<QImage>> Capturer::capture(QUrl url)
         log(QStringLiteral("Tab ist PDF, lade Datei nach: ") + m_pdfURL->toString(QUrl::FullyEncoded));
         const QByteArray data = co_await fetch(*m_pdfURL);
         auto doc = PdfRenderer::openData(data);
-        co_return renderPDF(*doc, m_stopRequested);
+        co_return renderPDF(*doc, {m_stopRequested, m_progress, [this](const QString& line) { log(line); }});
     }
 
     co_await pause(1000ms);
     co_await evaluate(QString::fromUtf8(calmPageScript));
 
-    const double H = co_await primeLazyContent();
+    const double whole = co_await primeLazyContent();
+    const double H = std::min(whole, heightCap);
     log(QStringLiteral("Gesamthöhe ermittelt: %1 pt").arg(static_cast<long long>(H)));
+    // The rest of a taller page is missing: never announced as the whole page.
+    bool incomplete = whole > heightCap;
+    if (incomplete)
+        log(QStringLiteral("Unvollständig: Höhengrenze erreicht — %1 von %2 pt")
+                .arg(static_cast<long long>(H))
+                .arg(static_cast<long long>(whole)));
     const QList<double> offsets = bandOffsets(H);
 
     const double s = m_view->devicePixelRatioF();
@@ -427,9 +437,15 @@ QCoro::Task<std::optional<QImage>> Capturer::capture(QUrl url)
             co_await evaluate(QString::fromUtf8(unpinOverlaysScript));
         co_await pause(250ms);
         const QImage tile = co_await snapshotTile(i);
+        if (!isPainted(tile)) {
+            log(QStringLiteral("Unvollständig: Kachel %1 blieb leer").arg(i));
+            incomplete = true;
+        }
         // Placed where the page says it scrolled to, not where it was asked to.
         painter.drawImage(QRectF(0, s * a, s * pageWidth, s * bandHeight), tile);
+        if (m_progress)
+            m_progress(i + 1, int(std::min(s * (a + bandHeight), double(out.height()))));
     }
     painter.end();
-    co_return out;
+    co_return CapturedScreenshot::make(std::move(out), CaptureKind::scrolling, incomplete);
 }

@@ -1,9 +1,13 @@
 #pragma once
 // Renders a web page off screen into one tall image: loads the URL into an
 // invisible 1440 × 900 web view, calms and primes the page, measures its full
-// height and paints one snapshot per 900-point band. A page that turns out to
-// be a PDF goes to the PDF renderer instead. One capturer per page. Runs in
-// the page-capture helper, never in the app.
+// height and paints one snapshot per 900-point band. A page taller than the
+// height cap is cut there and the picture marked incomplete, as is one with a
+// band that never painted. A page that turns out to be a PDF goes to the PDF
+// renderer instead. One capturer per page. Runs in the page-capture helper,
+// never in the app.
+#include "Screenshot/CapturedScreenshot.h"
+
 #include <QCoroTask>
 #include <QImage>
 #include <QList>
@@ -37,10 +41,14 @@ public:
 
     // Asked before each band; true ends the capture as a stop (no image).
     void setStopRequested(std::function<bool()> stop) { m_stopRequested = std::move(stop); }
+    // Told after each band (or page of a PDF): how many are done, and the
+    // rows of the image they fill.
+    using Progress = std::function<void(int done, int heightPx)>;
+    void setProgress(Progress progress) { m_progress = std::move(progress); }
 
-    // The page as one image (width 1440 × scale), or nothing when stopped.
-    // Throws CaptureError.
-    QCoro::Task<std::optional<QImage>> capture(QUrl url);
+    // The page as one image (width 1440 × scale, kind "scrolling", maybe
+    // marked incomplete), or nothing when stopped. Throws CaptureError.
+    QCoro::Task<std::optional<CapturedScreenshot>> capture(QUrl url);
 
     // Band offsets for a page of the given height: 0, 900, … below
     // max(H − 900, 0), then that value, so the last band ends at the bottom.
@@ -73,6 +81,7 @@ private:
     std::optional<QString> m_loadError;
     std::optional<QUrl> m_pdfURL;
     std::function<bool()> m_stopRequested;
+    Progress m_progress;
     std::coroutine_handle<> m_scripting;
     quint64 m_scriptSerial = 0;
     QVariant m_scriptResult;

@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QProcess>
+#include <climits>
 
 using namespace PageCaptureWire;
 
@@ -61,7 +62,7 @@ qint64 PageCaptureProcess::helperProcessId() const
     return m_process && m_process->state() == QProcess::Running ? m_process->processId() : 0;
 }
 
-QCoro::Task<std::optional<QImage>> PageCaptureProcess::capturePage(QUrl url)
+QCoro::Task<PageCaptureProcess::Result> PageCaptureProcess::capturePage(QUrl url)
 {
     Request request;
     request.kind = Request::Kind::page;
@@ -69,7 +70,7 @@ QCoro::Task<std::optional<QImage>> PageCaptureProcess::capturePage(QUrl url)
     return run(std::move(request));
 }
 
-QCoro::Task<std::optional<QImage>> PageCaptureProcess::renderDocument(QString path)
+QCoro::Task<PageCaptureProcess::Result> PageCaptureProcess::renderDocument(QString path)
 {
     Request request;
     request.kind = Request::Kind::document;
@@ -77,7 +78,7 @@ QCoro::Task<std::optional<QImage>> PageCaptureProcess::renderDocument(QString pa
     return run(std::move(request));
 }
 
-QCoro::Task<std::optional<QImage>> PageCaptureProcess::run(Request request)
+QCoro::Task<PageCaptureProcess::Result> PageCaptureProcess::run(Request request)
 {
     Q_ASSERT(!m_process);
     m_kind = request.kind;
@@ -112,7 +113,9 @@ QCoro::Task<std::optional<QImage>> PageCaptureProcess::run(Request request)
     co_await completion;
     if (m_error)
         throw CaptureError(*m_error);
-    co_return std::move(m_result);
+    if (!m_result)
+        co_return std::nullopt;
+    co_return CapturedScreenshot::make(*std::exchange(m_result, std::nullopt), CaptureKind::scrolling, m_incomplete);
 }
 
 void PageCaptureProcess::readMessages()
@@ -200,6 +203,18 @@ void PageCaptureProcess::handle(Type type, const QByteArray& payload)
         DebugLog::write(QString::fromUtf8(payload));
         return;
     case Type::alive:
+        return;
+    case Type::progress:
+        if (const std::optional<PageCaptureWire::Progress> p = decodeProgress(payload)) {
+            if (m_progress)
+                m_progress(int(qMin<quint32>(p->done, INT_MAX)), int(qMin<quint32>(p->heightPx, INT_MAX)));
+            return;
+        }
+        log(QStringLiteral("Hilfsprozess sendet Unverständliches"));
+        fail();
+        return;
+    case Type::incomplete:
+        m_incomplete = true;
         return;
     case Type::stopped:
         conclude(std::nullopt, std::nullopt);

@@ -3,9 +3,12 @@
 // program zentu-pagecapture, started for this one capture: the app never
 // loads the web engine or the PDF library itself, and a page that crashes the
 // engine ends only the helper. Before every band or page the helper asks
-// whether to go on, and the stop check answers; the helper's log lines go to
-// the debug log. A helper that dies, cannot start or stays silent for a minute
-// ends the capture with the road's own error, never a hang.
+// whether to go on, and the stop check answers; after each one it reports its
+// progress; the helper's log lines go to the debug log. A picture the helper
+// says lacks content comes back marked incomplete. A helper that dies, cannot
+// start or stays silent for a minute ends the capture with the road's own
+// error, never a hang.
+#include "Screenshot/CapturedScreenshot.h"
 #include "Screenshot/PageCaptureWire.h"
 
 #include <QCoroTask>
@@ -30,10 +33,15 @@ public:
 
     // Asked before each band or page; true ends the capture as a stop.
     void setStopRequested(StopRequested stop) { m_stopRequested = std::move(stop); }
+    // Told after each band or page: how many are done, and the rows they fill.
+    using Progress = std::function<void(int done, int heightPx)>;
+    void setProgress(Progress progress) { m_progress = std::move(progress); }
 
-    // One capture per object. Nothing when stopped; throws CaptureError.
-    QCoro::Task<std::optional<QImage>> capturePage(QUrl url);
-    QCoro::Task<std::optional<QImage>> renderDocument(QString path);
+    // One capture per object: the picture (kind "scrolling", maybe marked
+    // incomplete); nothing when stopped; throws CaptureError.
+    using Result = std::optional<CapturedScreenshot>;
+    QCoro::Task<Result> capturePage(QUrl url);
+    QCoro::Task<Result> renderDocument(QString path);
 
     // The helper's process id while it runs, else 0.
     qint64 helperProcessId() const;
@@ -45,7 +53,7 @@ public:
 
 private:
     struct Completion;
-    QCoro::Task<std::optional<QImage>> run(PageCaptureWire::Request request);
+    QCoro::Task<Result> run(PageCaptureWire::Request request);
     void readMessages();
     bool readImage();
     void handle(PageCaptureWire::Type type, const QByteArray& payload);
@@ -57,6 +65,7 @@ private:
     QString m_helper;
     QProcess* m_process = nullptr;
     StopRequested m_stopRequested;
+    Progress m_progress;
     PageCaptureWire::Request::Kind m_kind = PageCaptureWire::Request::Kind::page;
     QTimer m_silence;
 
@@ -67,6 +76,7 @@ private:
     quint64 m_imageBytesRead = 0;
 
     bool m_concluded = false;
+    bool m_incomplete = false;
     std::optional<QImage> m_result;
     std::optional<QString> m_error;
     std::coroutine_handle<> m_waiting;

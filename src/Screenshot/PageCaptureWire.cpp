@@ -23,7 +23,7 @@ std::optional<Header> parseHeader(const char (&bytes)[headerSize])
 {
     const quint64 length = qFromBigEndian<quint64>(bytes);
     const auto type = Type(quint8(bytes[8]));
-    if (quint8(type) < quint8(Type::request) || quint8(type) > quint8(Type::error))
+    if (quint8(type) < quint8(Type::request) || quint8(type) > quint8(Type::incomplete))
         return std::nullopt;
     if (type != Type::image && length > maxSmallPayload)
         return std::nullopt;
@@ -60,6 +60,21 @@ std::optional<Request> decodeRequest(const QByteArray& payload)
     if (r.kind == Request::Kind::page ? !r.url.isValid() : r.path.isEmpty())
         return std::nullopt;
     return r;
+}
+
+QByteArray encode(const Progress& progress)
+{
+    QByteArray bytes(8, '\0');
+    qToBigEndian(progress.done, bytes.data());
+    qToBigEndian(progress.heightPx, bytes.data() + 4);
+    return bytes;
+}
+
+std::optional<Progress> decodeProgress(const QByteArray& payload)
+{
+    if (payload.size() != 8)
+        return std::nullopt;
+    return Progress{qFromBigEndian<quint32>(payload.constData()), qFromBigEndian<quint32>(payload.constData() + 4)};
 }
 
 QByteArray encode(const ImageHeader& header)

@@ -5,9 +5,11 @@
 //
 // Every message is a header of nine bytes (payload length as unsigned 64-bit
 // big endian, then the type) followed by the payload. The app sends one
-// request; the helper asks before every band or page whether to go on and ends
-// with exactly one of image, stopped or error. An image's payload is its
-// ImageHeader followed by the raw pixel rows.
+// request; the helper asks before every band or page whether to go on, reports
+// each one rendered, and ends with exactly one of image, stopped or error. An
+// image that lacks content (a page cut at its height limit, a band or page
+// that stayed blank) is announced by incomplete just before it. An image's
+// payload is its ImageHeader followed by the raw pixel rows.
 #include <QByteArray>
 #include <QImage>
 #include <QString>
@@ -26,6 +28,8 @@ enum class Type : quint8 {
     image,       // helper -> app: the result
     stopped,     // helper -> app: ended without an image, as asked
     error,       // helper -> app: the user's message (UTF-8, already translated)
+    progress,    // helper -> app: Progress, after each band or page
+    incomplete,  // helper -> app: the image that follows lacks content
 };
 
 constexpr int headerSize = 9;
@@ -62,6 +66,15 @@ struct ImageHeader {
     quint32 format = 0;
     quint32 bytesPerLine = 0;
 };
+
+// Bands or pages rendered so far and the height they fill in pixels, as two
+// unsigned 32-bit big endian numbers.
+struct Progress {
+    quint32 done = 0;
+    quint32 heightPx = 0;
+};
+QByteArray encode(const Progress& progress);
+std::optional<Progress> decodeProgress(const QByteArray& payload);
 
 QByteArray encode(const ImageHeader& header);
 // Null unless it describes a 32-bit image whose rows fill `payloadLength`.

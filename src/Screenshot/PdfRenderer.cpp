@@ -85,7 +85,7 @@ int PdfRenderer::pixelHeight(const QSizeF& size)
     return int(std::clamp<long long>(h, 0, heightCap + 1));
 }
 
-std::optional<QImage> renderPDF(QPdfDocument& document, const PdfRenderer::StopRequested& stopRequested)
+std::optional<CapturedScreenshot> renderPDF(QPdfDocument& document, const PdfRenderer::Watch& watch)
 {
     using namespace PdfRenderer;
     if (document.error() == QPdfDocument::Error::IncorrectPassword)
@@ -124,14 +124,24 @@ std::optional<QImage> renderPDF(QPdfDocument& document, const PdfRenderer::StopR
     QPainter painter(&out);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     int y = 0;
+    int drawn = 0;
+    bool incomplete = false;
     for (const Page& p : pages) {
-        if (stopRequested && stopRequested())
+        if (watch.stopRequested && watch.stopRequested())
             return std::nullopt;
         const QImage page = document.render(p.index, QSize(outputWidth, p.pixelHeight));
-        if (!page.isNull())
+        if (!page.isNull()) {
             painter.drawImage(QRect(0, y, outputWidth, p.pixelHeight), page);
+        } else {
+            // A white gap where the page belongs: kept, but never passed off as whole.
+            incomplete = true;
+            if (watch.log)
+                watch.log(QStringLiteral("Unvollständig: Seite %1 nicht gezeichnet").arg(p.index + 1));
+        }
         y += p.pixelHeight;
+        if (watch.progress)
+            watch.progress(++drawn, y);
     }
     painter.end();
-    return out;
+    return CapturedScreenshot::make(std::move(out), CaptureKind::scrolling, incomplete);
 }

@@ -5,6 +5,7 @@
 #include "Platform/WindowServer.h"
 #include "Screenshot/GrabExclusions.h"
 
+#include <QPainter>
 #include <cmath>
 
 namespace {
@@ -15,6 +16,15 @@ bool containsPoint(const QRectF& r, const QPointF& p)
     return p.x() >= r.left() && p.x() < r.left() + r.width() && p.y() >= r.top() && p.y() < r.top() + r.height();
 }
 
+// The smallest whole-pixel rectangle containing `area` (in a picture's own
+// points) at sx, sy pixels per point.
+QRect pixelRect(const QRectF& area, qreal sx, qreal sy)
+{
+    const QRectF pixels(area.x() * sx, area.y() * sy, area.width() * sx, area.height() * sy);
+    return QRect(QPoint(int(std::floor(pixels.left())), int(std::floor(pixels.top()))),
+                 QPoint(int(std::ceil(pixels.right())) - 1, int(std::ceil(pixels.bottom())) - 1));
+}
+
 // The part of a picture that shows `area` (in the picture's own points, its
 // size in points being `points`): the smallest whole-pixel rectangle containing
 // it, clipped to the picture; null when nothing is left.
@@ -22,15 +32,31 @@ QImage cropPoints(const QImage& picture, const QSizeF& points, const QRectF& are
 {
     if (picture.isNull() || points.width() <= 0 || points.height() <= 0)
         return {};
-    const qreal sx = picture.width() / points.width();
-    const qreal sy = picture.height() / points.height();
-    const QRectF pixels(area.x() * sx, area.y() * sy, area.width() * sx, area.height() * sy);
-    const QRect whole = QRect(QPoint(int(std::floor(pixels.left())), int(std::floor(pixels.top()))),
-                              QPoint(int(std::ceil(pixels.right())) - 1, int(std::ceil(pixels.bottom())) - 1))
+    const QRect whole = pixelRect(area, picture.width() / points.width(), picture.height() / points.height())
                             .intersected(picture.rect());
     if (whole.isEmpty())
         return {};
     return picture.copy(whole);
+}
+
+// `area` (in the picture's own points) reaching past the picture: the
+// picture's part of it, transparent beyond, in a frame of the whole area's
+// size; null when the picture has nothing of it.
+QImage placePoints(const QImage& picture, const QSizeF& points, const QRectF& area)
+{
+    if (picture.isNull() || points.width() <= 0 || points.height() <= 0)
+        return {};
+    const QRect whole = pixelRect(area, picture.width() / points.width(), picture.height() / points.height());
+    const QRect inside = whole.intersected(picture.rect());
+    if (whole.isEmpty() || inside.isEmpty())
+        return {};
+    QImage frame(whole.size(), QImage::Format_ARGB32_Premultiplied);
+    frame.fill(Qt::transparent);
+    QPainter painter(&frame);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.drawImage(inside.topLeft() - whole.topLeft(), picture, inside);
+    painter.end();
+    return frame;
 }
 
 } // namespace
@@ -58,13 +84,19 @@ QImage WindowGrabber::image(const QRectF& region, qreal scale) const
             for (const WindowInfo& w : *list) {
                 if (excluded.contains(w.number) || !containsPoint(w.bounds, centre))
                     continue;
-                if (!w.bounds.contains(region))
+                const bool inside = w.bounds.contains(region);
+                if (!inside && excluded.isEmpty())
                     break; // the region spans several windows: the display shows it
                 if (!excluded.isEmpty() && m_redirector)
                     m_redirector->keep(w.number);
                 const QSize pixelSize(int(w.bounds.width() * scale), int(w.bounds.height() * scale));
                 const QImage picture = m_windows->windowImage(w.number, pixelSize, false);
-                return cropPoints(picture, w.bounds.size(), region.translated(-w.bounds.topLeft()));
+                const QRectF area = region.translated(-w.bounds.topLeft());
+                if (inside)
+                    return cropPoints(picture, w.bounds.size(), area);
+                // The display would show our windows: the window's own
+                // picture, and nothing where the region leaves it.
+                return placePoints(picture, w.bounds.size(), area);
             }
         }
     }

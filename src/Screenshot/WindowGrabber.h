@@ -22,7 +22,10 @@ public:
     // point, without the pointer and without our excluded windows: cut from
     // the own picture of the window showing the region (the front-most one
     // under its centre that is not ours), or from a grab of the display when
-    // the region is not inside one window. Null on any failure. Any thread.
+    // the region is not inside one window. While any window of ours is
+    // excluded the display, which would show it, is not grabbed for a region
+    // under a window: that window's part of it, transparent beyond. Null on
+    // any failure. Any thread.
     QImage image(const QRectF& region, qreal scale) const;
 
 private:

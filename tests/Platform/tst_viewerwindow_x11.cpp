@@ -10,6 +10,7 @@
 #include "Screenshot/BrowserCapture.h"
 #include "Screenshot/DocApp.h"
 #include "Screenshot/ScrollCancel.h"
+#include "Screenshot/ScrollProgress.h"
 #include "fakes/FakeKeyWatch.h"
 #include "support/AwaitCapture.h"
 #include "support/IsolatedEnvironment.h"
@@ -126,7 +127,8 @@ private Q_SLOTS:
         ProcPdfViewerBridge viewers(DocApp::viewerRules());
         FakeKeyWatch keys;
         ScrollCancel cancel(keys);
-        BrowserCapture capture(running, browsers, viewers, cancel);
+        ScrollProgress progress;
+        BrowserCapture capture(running, browsers, viewers, cancel, progress);
         const PickedWindow picked{qint32(QCoreApplication::applicationPid()), QRectF(100, 100, 640, 480), id, {}};
         const Target target = capture.resolveTarget(picked);
         QCOMPARE(target.kind(), Target::Kind::pdf);
@@ -143,7 +145,7 @@ private Q_SLOTS:
 
         // A window of an application in neither table is scrolled under its name.
         QVERIFY(QFile::remove(entry));
-        const Target plain = BrowserCapture(running, browsers, viewers, cancel).resolveTarget(picked);
+        const Target plain = BrowserCapture(running, browsers, viewers, cancel, progress).resolveTarget(picked);
         QCOMPARE(plain.kind(), Target::Kind::window);
         QCOMPARE(plain.windowName(), QString::fromUtf8(wmClass));
     }

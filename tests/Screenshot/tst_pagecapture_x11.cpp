@@ -1,8 +1,9 @@
 // The off-screen page capture against a real web engine on the test display,
 // run by the page-capture helper as the app runs it: a page with a fixed
-// header and a sticky bar is captured whole and matches the layout it was
-// written with; a link that serves a PDF goes to the PDF renderer; a dying
-// renderer or helper ends the capture with the error, never a hang.
+// header and a sticky bar is captured whole, band by band as reported, and
+// matches the layout it was written with; a link that serves a PDF goes to the
+// PDF renderer; a dying renderer or helper ends the capture with the error,
+// never a hang. (The page cut at its height limit: tst_scrollshell_x11.)
 #include "Screenshot/PageCaptureProcess.h"
 #include "support/AwaitCapture.h"
 #include "support/DebugLogMessages.h"
@@ -141,11 +142,16 @@ private Q_SLOTS:
         QVERIFY(plantFile(file, pageHtml()));
 
         PageCaptureProcess helper;
+        QList<QPair<int, int>> progress;
+        helper.setProgress([&](int done, int heightPx) { progress.append({done, heightPx}); });
         const CaptureOutcome outcome = awaitCapture([&] { return helper.capturePage(QUrl::fromLocalFile(file)); });
         QCOMPARE(outcome.error, QString());
         const std::optional<QImage>& image = outcome.image;
         QVERIFY(image);
         QCOMPARE(image->size(), QSize(1440, 2040));
+        QVERIFY(!outcome.incomplete);
+        // Each band reported as it was painted, with the rows it reaches.
+        QCOMPARE(progress, (QList<QPair<int, int>>{{1, 900}, {2, 1800}, {3, 2040}}));
         // Every 10th row at three columns matches the unpinned layout: the
         // fixed header shows in no band, the sticky bar only where it belongs
         // (bands start at 0, 900 and 1140).

@@ -49,7 +49,7 @@ private Q_SLOTS:
         QVERIFY2(fault.isEmpty(), qPrintable(fault));
         const QStringList log = debugLogMessages();
         QVERIFY(log.contains(QStringLiteral(
-            "BROWSER Chromium: Chromium: kein Tab im gewählten Fenster. — Fenster wird gescrollt")));
+            "BROWSER Chromium: kein Tab im gewählten Fenster. — Fenster wird gescrollt")));
     }
 
     void sectionIsScrolledWithTheWheel()

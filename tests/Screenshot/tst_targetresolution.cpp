@@ -1,18 +1,23 @@
 // Which target a picked window becomes and how each target is captured, with
 // fake application, browser and viewer bridges.
+#include "Localization/Localizer.h"
 #include "Screenshot/BrowserCapture.h"
 #include "Screenshot/ScrollCancel.h"
+#include "Screenshot/ScrollProgress.h"
+#include "Storage/DebugLog.h"
 #include "fakes/FakeBrowserBridge.h"
 #include "fakes/FakeKeyWatch.h"
 #include "fakes/FakePdfViewerBridge.h"
 #include "fakes/FakeRunningApplications.h"
 #include "support/AwaitCapture.h"
 #include "support/CaptureErrorOf.h"
+#include "support/DebugLogMessages.h"
 #include "support/IsolatedEnvironment.h"
 #include "support/PdfFixtures.h"
 #include "support/TestFiles.h"
 
 #include <QDir>
+#include <QSignalSpy>
 #include <QTimer>
 
 namespace {
@@ -32,6 +37,7 @@ class TestTargetResolution : public QObject {
     FakePdfViewerBridge viewers;
     FakeKeyWatch keys;
     ScrollCancel cancel{keys};
+    ScrollProgress progress;
     std::optional<BrowserCapture> capture;
     Target resolve(qint64 pid) { return capture->resolveTarget(picked(pid)); }
     CaptureOutcome render(const Target& t) { return awaitCapture([&] { return capture->captureTarget(t); }); }
@@ -50,7 +56,8 @@ private Q_SLOTS:
                      {previewPid, {"com.apple.Preview", "Vorschau"}}};
         browsers = FakeBrowserBridge();
         viewers = FakePdfViewerBridge();
-        capture.emplace(apps, browsers, viewers, cancel);
+        capture.emplace(apps, browsers, viewers, cancel, progress);
+        DebugLog::restart();
     }
 
     void matchingTakesClosestWithinTolerance()
@@ -88,6 +95,8 @@ private Q_SLOTS:
 
     void browserThatCannotTellItsPageIsScrolled()
     {
+        // (An English session: the log stays German.)
+        const Localizer::Scope english(std::make_shared<Localizer>([] { return QStringList{QStringLiteral("en")}; }));
         // No usable row (nothing listed, an empty or broken URL, only another
         // window) or no answer at all: the window is captured by scrolling.
         const QRect frame(100, 50, 1200, 800);
@@ -102,6 +111,15 @@ private Q_SLOTS:
         }
         browsers.error = QStringLiteral("Browser antwortet nicht.");
         QCOMPARE(resolve(chromePid).kind(), Target::Kind::window);
+        // The log names the browser once, in German whatever the language.
+        const QStringList log = debugLogMessages();
+        QVERIFY(log.contains(
+            QStringLiteral("BROWSER Google Chrome: kein Tab im gewählten Fenster. — Fenster wird gescrollt")));
+        QVERIFY(log.contains(QStringLiteral("BROWSER Google Chrome: Browser antwortet nicht. — Fenster wird gescrollt")));
+        // The user's text is translated.
+        browsers.error.reset();
+        QCOMPARE(captureErrorOf([&] { capture->matchTab(*Browser::find("chromium"), chromePid, QRectF()); }),
+                 QStringLiteral("Chromium: no tab in the chosen window."));
     }
 
     void sectionsAndOtherAppsAreScrolled()
@@ -113,6 +131,11 @@ private Q_SLOTS:
         QCOMPARE(s.windowName(), QStringLiteral("Google Chrome Abschnitt"));
         QCOMPARE(s.window(), section);
         QCOMPARE(browsers.askedPid, 0); // never asked for a tab
+        // A section reaching past its window's edges is scrolled inside the
+        // window only: beyond it the grabs would show the screen, our cover on it.
+        section.scrollRegion = QRectF(1000, 600, 500, 400);
+        QCOMPARE(capture->resolveTarget(section).window().scrollRegion, QRectF(1000, 600, 300, 250));
+        QVERIFY(debugLogMessages().contains(QStringLiteral("SCROLL Abschnitt auf das Fenster beschnitten: 300x250 @ 1000,600")));
 
         apps.apps[editorPid].name.clear(); // an app without a name
         QCOMPARE(resolve(editorPid).windowName(), QStringLiteral("Fenster"));
@@ -159,9 +182,10 @@ private Q_SLOTS:
     {
         const QString file = pdfFile("Folien.PDF", {Qt::red, Qt::green});
         QList<QUrl> asked;
-        capture->setPageCapture([&](QUrl url) -> QCoro::Task<std::optional<QImage>> {
+        capture->setPageCapture([&](QUrl url) -> QCoro::Task<BrowserCapture::Result> {
             asked.append(url);
-            co_return QImage(1440, 900, QImage::Format_ARGB32_Premultiplied);
+            co_return CapturedScreenshot::make(QImage(1440, 900, QImage::Format_ARGB32_Premultiplied),
+                                               CaptureKind::scrolling);
         });
         QCOMPARE(render(Target::tab(Tab{"Folien", QUrl::fromLocalFile(file)})).image->size(), QSize(1440, 1440));
         QVERIFY(asked.isEmpty());
@@ -216,8 +240,13 @@ private Q_SLOTS:
         const CaptureOutcome out = render(doc);
         QVERIFY(!out.failed() && !out.image);
         QVERIFY(!keys.watching()); // the watch ends with the capture
-        // Without Escape the same document renders whole.
+        // Without Escape the same document renders whole, and the panel
+        // counts its pages as they are drawn.
+        progress.setStrips(0); // as the panel does when it shows
+        QSignalSpy counted(&progress, &ScrollProgress::stripsChanged);
         QCOMPARE(render(doc).image->size(), QSize(1440, 1440));
+        QCOMPARE(counted, (QList<QVariantList>{{1}, {2}}));
+        QCOMPARE(progress.heightPx(), 1440);
     }
 };
 

@@ -1,5 +1,6 @@
 // The scrolling capture's frame grab on fake backends: the window's own picture
-// under our excluded windows, else the display; the crop; failures.
+// under our excluded windows, else the display (never under a window while
+// ours are on the screen); the crop; failures.
 #include "Screenshot/GrabExclusions.h"
 #include "Screenshot/WindowGrabber.h"
 #include "fakes/FakeScreenSource.h"
@@ -67,6 +68,23 @@ private Q_SLOTS:
         QCOMPARE(grab(QRectF(2000, 100, 100, 50)).pixelColor(0, 0), QColor(Qt::green));
         QCOMPARE(screens->requestedSizes.last(), QSize(1280, 1024));
         QCOMPARE(grab(QRectF(3150, 1000, 80, 40)).size(), QSize(50, 24)); // clipped
+    }
+
+    void withOurWindowsOnScreenTheDisplayIsNeverGrabbedUnderAWindow()
+    {
+        // A region reaching past the target's right edge (at 850), our cover
+        // on the screen: the target's own part, nothing beyond, same size.
+        exclusions->add(9);
+        const QImage wide = grab(QRectF(650, 500, 300, 100), 2);
+        QCOMPARE(wide.size(), QSize(600, 200));
+        QCOMPARE(wide.pixelColor(399, 100), QColor(Qt::blue));
+        QCOMPARE(wide.pixelColor(400, 100).alpha(), 0);
+        QCOMPARE(wide.pixelColor(599, 199).alpha(), 0);
+        QVERIFY(screens->requestedSizes.isEmpty());
+        QCOMPARE(redirector->kept, QList<quint32>{5});
+        // Outside every window there is nothing but the display.
+        windows->windows.clear();
+        QCOMPARE(grab(QRectF(2000, 100, 100, 50)).pixelColor(0, 0), QColor(Qt::green));
     }
 
     void failuresGiveNothing()
