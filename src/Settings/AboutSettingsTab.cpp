@@ -2,9 +2,11 @@
 
 #include "Localization/Localizer.h"
 #include "Permissions/PermissionManager.h"
+#include "Permissions/RefusalTexts.h"
 #include "Platform/BundleInfo.h"
 #include "Platform/Workspace.h"
 #include "Settings/DestructiveAction.h"
+#include "Ui/ButtonText.h"
 #include "Ui/AppImages.h"
 #include "Ui/HoverRowButton.h"
 #include "Ui/SymbolLabel.h"
@@ -54,7 +56,7 @@ void addInset(QVBoxLayout* column, QWidget* w, int inset, Qt::Alignment align = 
 
 QPushButton* smallButton(const QString& text)
 {
-    auto* b = new QPushButton(text);
+    auto* b = new QPushButton(ButtonText::escaped(text));
     b->setFont(Theme::font(11));
     b->setAccessibleName(text);
     b->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
@@ -160,11 +162,14 @@ AboutSettingsTab::AboutSettingsTab(PermissionManager& permissions, Workspace& wo
     status->setSpacing(6);
     m_status = new SymbolLabel(QString(), QString(), Theme::font(Theme::calloutSize));
     status->addWidget(m_status, 0, Qt::AlignHCenter);
-    m_openSettings = new QPushButton(Localizer::t(QStringLiteral("Bildschirmaufnahme-Einstellungen öffnen")));
-    m_openSettings->setAccessibleName(m_openSettings->text());
-    m_openSettings->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-    connect(m_openSettings, &QPushButton::clicked, &permissions, &PermissionManager::openScreenRecordingSettings);
-    status->addWidget(m_openSettings, 0, Qt::AlignHCenter);
+    // X11 has no settings page for this: no button, but what to do instead.
+    m_statusHelp = new QLabel(RefusalTexts::screenUnreadable());
+    m_statusHelp->setFont(Theme::font(Theme::captionSize));
+    Theme::setForeground(m_statusHelp, Theme::secondary(m_statusHelp));
+    m_statusHelp->setWordWrap(true);
+    m_statusHelp->setAlignment(Qt::AlignHCenter);
+    m_statusHelp->setContentsMargins(32, 0, 32, 0);
+    status->addWidget(m_statusHelp);
     column->addLayout(status);
     showScreenRecording(permissions.screenRecordingAuthorized());
     connect(&permissions, &PermissionManager::screenRecordingAuthorizedChanged, this,
@@ -201,7 +206,7 @@ AboutSettingsTab::AboutSettingsTab(PermissionManager& permissions, Workspace& wo
             uninstall();
     });
     addInset(column, m_uninstall, 0);
-    auto* removes = new QLabel(Localizer::t(QStringLiteral("Entfernt die App, alle Daten und Berechtigungen.")));
+    auto* removes = new QLabel(Localizer::t(QStringLiteral("Entfernt die App, ihre Einstellungen und alle Daten.")));
     removes->setFont(Theme::font(Theme::captionSize));
     Theme::setForeground(removes, Theme::tertiary(removes));
     addInset(column, removes, 0);
@@ -210,6 +215,7 @@ AboutSettingsTab::AboutSettingsTab(PermissionManager& permissions, Workspace& wo
 
 void AboutSettingsTab::showScreenRecording(bool authorized)
 {
+    m_statusHelp->setVisible(!authorized);
     if (authorized) {
         m_status->setSymbol(QStringLiteral("checkmark.circle.fill"));
         m_status->setIconColor(Theme::green());

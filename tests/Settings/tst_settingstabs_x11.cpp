@@ -5,7 +5,8 @@
 // picker; the first-run window shows its ready line, reports its height and
 // hands back on OK or Return. Then the Privacy tab's switch asks for the
 // account password in a real window through PAM's "login" service; a wrong
-// password, typed through the X server, leaves the filter on.
+// password, typed through the X server, is said so in the same window, which
+// takes the next try; Escape leaves the filter on.
 #include "SettingsFixture.h"
 #include "Platform/Qt/PamOwnerAuthenticator.h"
 #include "Platform/Qt/PasswordDialog.h"
@@ -17,6 +18,7 @@
 #include "Settings/PrivacySettingsTab.h"
 #include "Settings/SettingsView.h"
 #include "Ui/HoverRowButton.h"
+#include "Ui/ProminentButton.h"
 #include "Ui/SegmentedControl.h"
 #include "Ui/ToggleSwitch.h"
 #include "support/IsolatedEnvironment.h"
@@ -83,6 +85,19 @@ int inkOnScreen(const QWidget* w)
         for (int x = 0; x < shot.width(); ++x)
             dark += shot.pixelColor(x, y).lightness() < 120;
     return dark;
+}
+
+// Reddish (warning text) pixels the X server shows inside a widget.
+int redOnScreen(const QWidget* w)
+{
+    const QImage shot = grabScreen(QRect(w->mapToGlobal(QPoint(0, 0)), w->size()));
+    int red = 0;
+    for (int y = 0; y < shot.height(); ++y)
+        for (int x = 0; x < shot.width(); ++x) {
+            const QColor c = shot.pixelColor(x, y);
+            red += c.red() > c.green() + 60 && c.red() > c.blue() + 60;
+        }
+    return red;
 }
 
 } // namespace
@@ -159,7 +174,7 @@ private Q_SLOTS:
         OnboardingView view(*f.permissions, [&] { ++closes; }, [&](double h) { heights << h; });
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
-        QVERIFY(view.accessibilityCard()->activateButton()->isVisible() && !view.readyRow()->isVisible());
+        QVERIFY(view.accessibilityCard()->refusalLabel()->isVisible() && !view.readyRow()->isVisible());
         // The first measurement: the whole content.
         QTRY_COMPARE(heights.size(), 1);
         QCOMPARE(heights.first(), double(view.measuredHeight()));
@@ -173,29 +188,32 @@ private Q_SLOTS:
             QTRY_VERIFY_WITH_TIMEOUT(inkOnScreen(&view) > 1000, 10000);
         }
 
-        // Both granted: the ready line makes it taller.
+        // Both there: the refusal goes, the ready line comes, the height is
+        // measured and reported again.
         const double before = heights.last();
         f.capturePermissions.trusted = true;
         f.permissions->refresh();
-        QVERIFY(view.accessibilityCard()->isGranted() && view.readyRow()->isVisible() && view.restartNote()->isVisible());
-        QTRY_VERIFY(heights.last() > before);
+        QVERIFY(view.accessibilityCard()->isGranted() && view.readyRow()->isVisible() && view.note()->isVisible());
+        QVERIFY(view.accessibilityCard()->refusalLabel()->isHidden());
+        QTRY_VERIFY(heights.last() != before);
+        QCOMPARE(heights.last(), double(view.measuredHeight()));
         // Reported only above 200, and only on a change.
         heights.clear();
         for (double h : {200.0, 200.5, 200.5, std::numeric_limits<double>::quiet_NaN()})
             view.reportHeight(h);
         QCOMPARE(heights, QList<double>{200.5});
 
-        // OK, or Return wherever the focus is (also on a card's button), hands back.
+        // OK, or Return wherever the focus is, hands back.
         view.okButton()->click();
         f.capturePermissions.trusted = false;
         f.permissions->refresh();
-        view.accessibilityCard()->activateButton()->setFocus();
-        QTest::keyClick(view.accessibilityCard()->activateButton(), Qt::Key_Return);
+        view.okButton()->clearFocus();
+        QTest::keyClick(&view, Qt::Key_Return);
         QCOMPARE(closes, 2);
         QCOMPARE(f.capturePermissions.prompts, 0);
     }
 
-    void wrongPasswordTypedOnTheKeyboardLeavesTheFilterOn()
+    void wrongPasswordTypedOnTheKeyboardIsSaidAndTheWindowStays()
     {
         SettingsFixture f;
         PamOwnerAuthenticator login; // the "login" service, as the program uses it
@@ -216,12 +234,34 @@ private Q_SLOTS:
         x.click(toggle->mapToGlobal(toggle->rect().center()));
 
         QTRY_VERIFY_WITH_TIMEOUT(login.dialog() && login.dialog()->isActiveWindow(), 15000);
-        PasswordDialog* dialog = login.dialog();
+        const QPointer<PasswordDialog> dialog = login.dialog();
         QCOMPARE(dialog->reasonLabel()->text(), QStringLiteral("Schutz für sensible Inhalte deaktivieren"));
-        QVERIFY(xdotool({"type", "--delay", "20", "kein-richtiges-Passwort"}));
-        QTRY_COMPARE_WITH_TIMEOUT(dialog->field()->characterCount(), 23, 10000);
-        QVERIFY(xdotool({"key", "Return"}));
-        QTRY_VERIFY_WITH_TIMEOUT(!login.isBusy(), 20000);
+        // The field names the account whose password it wants.
+        QAccessibleInterface* field = QAccessible::queryAccessibleInterface(dialog->field());
+        QCOMPARE(field->text(QAccessible::Name), QStringLiteral("Passwort für „%1“").arg(login.accountName()));
+        const QString wrong = QStringLiteral("Das Passwort war falsch. Bitte versuche es noch einmal.");
+        // Twice wrong, typed through the X server: each time the same window
+        // says so, takes the next try, and the filter stays on.
+        for (const char* typed : {"kein-richtiges-Passwort", "auch-falsch"}) {
+            QVERIFY(xdotool({"type", "--delay", "20", QString::fromLatin1(typed)}));
+            QTRY_COMPARE_WITH_TIMEOUT(dialog->field()->characterCount(), int(qstrlen(typed)), 10000);
+            QVERIFY(xdotool({"key", "Return"}));
+            // (Before Return arrives the field still holds the typing; while
+            // PAM works the note says so and the field is off.)
+            QTRY_VERIFY_WITH_TIMEOUT(dialog && dialog->note() == wrong && dialog->field()->isEnabled()
+                                         && dialog->field()->isEmpty(), 20000);
+            QAccessibleInterface* note = QAccessible::queryAccessibleInterface(dialog->noteLabel());
+            QCOMPARE(note->text(QAccessible::Name), wrong);
+            QVERIFY(!note->state().invisible);
+            QCOMPARE(login.dialog(), dialog.data());
+            QVERIFY(dialog->isVisible() && login.isBusy());
+            // Drawn by the X server, in the warning red.
+            QTRY_VERIFY_WITH_TIMEOUT(redOnScreen(dialog->noteLabel()) > 20, 10000);
+            QVERIFY(toggle->isChecked());
+        }
+        // Escape ends it: the window goes, the filter stays on.
+        QVERIFY(xdotool({"key", "Escape"}));
+        QTRY_VERIFY_WITH_TIMEOUT(!login.isBusy() && !dialog, 20000);
         QVERIFY(toggle->isChecked());
         QCOMPARE(f.stored().ignoreSensitiveContent, true);
     }
