@@ -3,7 +3,9 @@
 // in the window's pixels. The tab bar switches tabs (also for screen readers)
 // and a language change rebuilds the window, also from the General tab's own
 // picker; the first-run window shows its ready line, reports its height and
-// hands back on OK or Return. Then the Privacy tab's switch asks for the
+// hands back on OK or Return. The Hotkeys tab's note, with keys typed through
+// the X server, says why each refused combination is refused (Shift+Escape
+// too) and goes when its recording ends. Then the Privacy tab's switch asks for the
 // account password in a real window through PAM's "login" service; a wrong
 // password, typed through the X server, is said so in the same window, which
 // takes the next try; Escape leaves the filter on.
@@ -12,6 +14,8 @@
 #include "Platform/Qt/PasswordDialog.h"
 #include "Platform/Qt/PasswordField.h"
 #include "Settings/GeneralSettingsTab.h"
+#include "Settings/HotkeyRecorderView.h"
+#include "Settings/HotkeysSettingsTab.h"
 #include "Settings/LanguagePicker.h"
 #include "Settings/OnboardingView.h"
 #include "Settings/PermissionRow.h"
@@ -211,6 +215,64 @@ private Q_SLOTS:
         QTest::keyClick(&view, Qt::Key_Return);
         QCOMPARE(closes, 2);
         QCOMPARE(f.capturePermissions.prompts, 0);
+    }
+
+    void hotkeyNotesSayWhyEveryTimeAndGoWithTheRecording()
+    {
+        SettingsFixture f;
+        SettingsView view(f.context());
+        QSignalSpy finished(&view, &SettingsView::introFinished);
+        view.show();
+        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 10000);
+        view.selectTab(SettingsTab::hotkeys);
+        auto* tab = qobject_cast<HotkeysSettingsTab*>(view.tabView());
+        QVERIFY(tab);
+        HotkeyRecorderView* full = tab->recorder(HotkeyAction::captureFullScreen);
+        HotkeyRecorderView* clipboard = tab->recorder(HotkeyAction::openClipboard);
+        QTRY_VERIFY(onScreen(full, &view) && onScreen(clipboard, &view));
+        X11Probe x;
+        auto startRecording = [&](HotkeyRecorderView* r) {
+            for (int attempt = 0; attempt < 5 && !r->isRecording(); ++attempt) {
+                x.click(r->mapToGlobal(r->rect().center()));
+                (void)QTest::qWaitFor([&] { return r->isRecording() && QWidget::keyboardGrabber() == r; }, 3000);
+            }
+            return r->isRecording();
+        };
+        // The note as a screen reader gets it.
+        auto spoken = [&] {
+            const QList<QLabel*> notes = tab->findChildren<QLabel*>();
+            for (QLabel* l : notes)
+                if (!l->isHidden() && l->text() == tab->hint() && !tab->hint().isEmpty())
+                    return QAccessible::queryAccessibleInterface(l)->text(QAccessible::Name);
+            return QString();
+        };
+        auto press = [&](const char* keys, const QString& expected) {
+            const int beeps = f.beeper.beeps;
+            return xdotool({"key", QString::fromLatin1(keys)})
+                && QTest::qWaitFor([&] { return f.beeper.beeps == beeps + 1 && tab->hint() == expected && spoken() == expected; }, 10000);
+        };
+
+        // Typed through the X server: every refusal says why, also the same
+        // one twice and Shift+Escape (Escape with a modifier is no cancel).
+        QVERIFY(startRecording(full));
+        QVERIFY(press("a", HotkeyRecorderView::needsModifier()));
+        QVERIFY(press("a", HotkeyRecorderView::needsModifier()));
+        const QString shiftOnly = tab->refusalReason(HotkeyAction::captureFullScreen, HotkeyCombo{53, HotkeyCombo::shift});
+        QVERIFY(!shiftOnly.isEmpty());
+        QVERIFY(press("shift+Escape", shiftOnly));
+        QVERIFY(full->isRecording());
+        // Escape ends the recording and its note.
+        QVERIFY(xdotool({"key", "Escape"}));
+        QTRY_VERIFY_WITH_TIMEOUT(!full->isRecording() && tab->hint().isEmpty(), 10000);
+
+        // Recording in another row ends this one, and the note goes with it.
+        QVERIFY(startRecording(full));
+        QVERIFY(press("shift+a", tab->refusalReason(HotkeyAction::captureFullScreen, HotkeyCombo{0, HotkeyCombo::shift})));
+        QVERIFY(startRecording(clipboard));
+        QTRY_VERIFY(!full->isRecording() && tab->hint().isEmpty());
+        QVERIFY(xdotool({"key", "Escape"}));
+        QTRY_VERIFY_WITH_TIMEOUT(!clipboard->isRecording(), 10000);
+        QCOMPARE(f.settings->hotkey(HotkeyAction::captureFullScreen), f.settings->defaultHotkey(HotkeyAction::captureFullScreen));
     }
 
     void wrongPasswordTypedOnTheKeyboardIsSaidAndTheWindowStays()
