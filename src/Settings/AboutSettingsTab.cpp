@@ -54,6 +54,18 @@ void addInset(QVBoxLayout* column, QWidget* w, int inset, Qt::Alignment align = 
     column->addLayout(holder);
 }
 
+// A secondary text across the column, wrapped and centred.
+QLabel* centredNote(const QString& text, qreal px)
+{
+    auto* label = new QLabel(text);
+    label->setFont(Theme::font(px));
+    Theme::setForeground(label, Theme::secondary(label));
+    label->setWordWrap(true);
+    label->setAlignment(Qt::AlignHCenter);
+    label->setContentsMargins(32, 0, 32, 0);
+    return label;
+}
+
 QPushButton* smallButton(const QString& text)
 {
     auto* b = new QPushButton(ButtonText::escaped(text));
@@ -128,13 +140,9 @@ AboutSettingsTab::AboutSettingsTab(PermissionManager& permissions, Workspace& wo
     mark->setText(zentuMark(Theme::font(Theme::titleSize, QFont::Bold), 32, this));
     addInset(column, mark, 0);
 
-    auto* about = new QLabel(Localizer::t(QStringLiteral("Screenshots aufnehmen, annotieren und teilen – mit Verlauf für Zwischenablage und Aufnahmen.")));
-    about->setFont(Theme::font(Theme::calloutSize));
-    Theme::setForeground(about, Theme::secondary(about));
-    about->setWordWrap(true);
-    about->setAlignment(Qt::AlignHCenter);
-    about->setContentsMargins(32, 0, 32, 0);
-    column->addWidget(about);
+    column->addWidget(centredNote(
+        Localizer::t(QStringLiteral("Screenshots aufnehmen, annotieren und teilen – mit Verlauf für Zwischenablage und Aufnahmen.")),
+        Theme::calloutSize));
 
     m_version = new QLabel(Localizer::t(QStringLiteral("Version")) + QLatin1Char(' ')
                            + versionString(bundle.infoDictionary()));
@@ -163,12 +171,7 @@ AboutSettingsTab::AboutSettingsTab(PermissionManager& permissions, Workspace& wo
     m_status = new SymbolLabel(QString(), QString(), Theme::font(Theme::calloutSize));
     status->addWidget(m_status, 0, Qt::AlignHCenter);
     // X11 has no settings page for this: no button, but what to do instead.
-    m_statusHelp = new QLabel(RefusalTexts::screenUnreadable());
-    m_statusHelp->setFont(Theme::font(Theme::captionSize));
-    Theme::setForeground(m_statusHelp, Theme::secondary(m_statusHelp));
-    m_statusHelp->setWordWrap(true);
-    m_statusHelp->setAlignment(Qt::AlignHCenter);
-    m_statusHelp->setContentsMargins(32, 0, 32, 0);
+    m_statusHelp = centredNote(RefusalTexts::screenUnreadable(), Theme::captionSize);
     status->addWidget(m_statusHelp);
     column->addLayout(status);
     showScreenRecording(permissions.screenRecordingAuthorized());

@@ -91,6 +91,17 @@ int inkOnScreen(const QWidget* w)
     return dark;
 }
 
+// The window on screen past its opening splash, showing the tab.
+QWidget* shownTab(SettingsView& view, SettingsTab tab)
+{
+    QSignalSpy finished(&view, &SettingsView::introFinished);
+    view.show();
+    if (!QTest::qWaitFor([&] { return finished.count() == 1; }, 10000))
+        return nullptr;
+    view.selectTab(tab);
+    return view.tabView();
+}
+
 // Reddish (warning text) pixels the X server shows inside a widget.
 int redOnScreen(const QWidget* w)
 {
@@ -221,11 +232,7 @@ private Q_SLOTS:
     {
         SettingsFixture f;
         SettingsView view(f.context());
-        QSignalSpy finished(&view, &SettingsView::introFinished);
-        view.show();
-        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 10000);
-        view.selectTab(SettingsTab::hotkeys);
-        auto* tab = qobject_cast<HotkeysSettingsTab*>(view.tabView());
+        auto* tab = qobject_cast<HotkeysSettingsTab*>(shownTab(view, SettingsTab::hotkeys));
         QVERIFY(tab);
         HotkeyRecorderView* full = tab->recorder(HotkeyAction::captureFullScreen);
         HotkeyRecorderView* clipboard = tab->recorder(HotkeyAction::openClipboard);
@@ -282,11 +289,7 @@ private Q_SLOTS:
         SettingsContext context = f.context();
         context.authenticator = &login;
         SettingsView view(context);
-        QSignalSpy finished(&view, &SettingsView::introFinished);
-        view.show();
-        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 10000);
-        view.selectTab(SettingsTab::privacy);
-        auto* tab = qobject_cast<PrivacySettingsTab*>(view.tabView());
+        auto* tab = qobject_cast<PrivacySettingsTab*>(shownTab(view, SettingsTab::privacy));
         QVERIFY(tab);
         if (!login.canAuthenticate())
             QSKIP("PAM cannot start the login service on this machine");
