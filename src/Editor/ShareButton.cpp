@@ -1,7 +1,7 @@
 #include "Editor/ShareButton.h"
 
 #include "Localization/Localizer.h"
-#include "Ui/ButtonText.h"
+#include "Platform/ButtonText.h"
 
 #include <QMenu>
 #include <QUrl>

@@ -2,7 +2,7 @@
 
 #include "Localization/Localizer.h"
 #include "MenuBar/ScrollMotifIcon.h"
-#include "Ui/ButtonText.h"
+#include "Platform/ButtonText.h"
 #include "Ui/IconRegistry.h"
 
 #include <QFontDatabase>

@@ -3,10 +3,10 @@
 #include "Localization/Localizer.h"
 #include "MenuBar/TileHoverModel.h"
 #include "MenuBar/TileMouseArea.h"
+#include "Platform/ButtonText.h"
 #include "Platform/Workspace.h"
 #include "Storage/ScreenshotHistoryStore.h"
 #include "Storage/Storage.h"
-#include "Ui/ButtonText.h"
 #include "Ui/IconRegistry.h"
 #include "Ui/Theme.h"
 

@@ -1,10 +1,10 @@
 #include "Settings/GeneralSettingsTab.h"
 
 #include "Localization/Localizer.h"
+#include "Platform/ButtonText.h"
 #include "Platform/FolderChooser.h"
 #include "Settings/LanguagePicker.h"
 #include "Settings/SettingsManager.h"
-#include "Ui/ButtonText.h"
 #include "Ui/FormSection.h"
 #include "Ui/GroupedForm.h"
 #include "Ui/IconRegistry.h"

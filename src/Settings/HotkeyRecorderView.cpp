@@ -2,7 +2,7 @@
 
 #include "Localization/Localizer.h"
 #include "Platform/Beeper.h"
-#include "Ui/ButtonText.h"
+#include "Platform/ButtonText.h"
 
 #include <QKeyEvent>
 

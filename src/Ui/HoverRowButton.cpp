@@ -1,7 +1,7 @@
 #include "Ui/HoverRowButton.h"
 
+#include "Platform/ButtonText.h"
 #include "Ui/AnimatedValue.h"
-#include "Ui/ButtonText.h"
 #include "Ui/IconRegistry.h"
 #include "Ui/Theme.h"
 

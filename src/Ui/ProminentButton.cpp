@@ -1,6 +1,6 @@
 #include "Ui/ProminentButton.h"
 
-#include "Ui/ButtonText.h"
+#include "Platform/ButtonText.h"
 #include "Ui/Theme.h"
 
 #include <QPainter>

@@ -1,6 +1,6 @@
 #include "Platform/Qt/FileDialogFolderChooser.h"
 
-#include "Ui/ButtonText.h"
+#include "Platform/ButtonText.h"
 
 #include <QDir>
 #include <QFileDialog>

@@ -1,6 +1,6 @@
 #include "Platform/Qt/MessageBoxAlerts.h"
 
-#include "Ui/ButtonText.h"
+#include "Platform/ButtonText.h"
 
 #include <QAbstractButton>
 #include <QMessageBox>

@@ -1,8 +1,7 @@
 #include "Platform/Qt/PasswordDialog.h"
 
+#include "Platform/ButtonText.h"
 #include "Platform/Qt/PasswordField.h"
-#include "Ui/ButtonText.h"
-#include "Ui/Theme.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -96,7 +95,10 @@ void PasswordDialog::showRefusal(const QString& text)
 
 void PasswordDialog::setNote(const QString& text, bool warning)
 {
-    Theme::setForeground(m_note, warning ? Theme::red() : Theme::secondary(this));
+    // A warning in red; the checking note in the placeholder grey.
+    QPalette p = m_note->palette();
+    p.setColor(QPalette::WindowText, warning ? QColor(255, 59, 48) : palette().color(QPalette::PlaceholderText));
+    m_note->setPalette(p);
     m_note->setText(text);
     m_note->setAccessibleName(text);
     m_note->setVisible(!text.isEmpty());

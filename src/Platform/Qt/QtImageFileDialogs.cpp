@@ -1,6 +1,6 @@
 #include "Platform/Qt/QtImageFileDialogs.h"
 
-#include "Ui/ButtonText.h"
+#include "Platform/ButtonText.h"
 
 #include <QFileDialog>
 #include <QImageReader>

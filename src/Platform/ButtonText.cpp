@@ -1,4 +1,4 @@
-#include "Ui/ButtonText.h"
+#include "Platform/ButtonText.h"
 
 namespace ButtonText {
 
