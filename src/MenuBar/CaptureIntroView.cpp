@@ -225,7 +225,8 @@ QRectF IntroCancelButton::keycapRect() const
 QSize IntroCancelButton::sizeHint() const
 {
     const QFontMetricsF fm(font());
-    const qreal w = fm.horizontalAdvance(QStringLiteral("esc")) + 12 + 8 + fm.horizontalAdvance(ButtonText::shown(text()));
+    const qreal w
+        = fm.horizontalAdvance(QStringLiteral("esc")) + 12 + 8 + fm.horizontalAdvance(ButtonText::shown(text()));
     return QSize(qCeil(w) + 1, qCeil(fm.height() + 4) + 1);
 }
 

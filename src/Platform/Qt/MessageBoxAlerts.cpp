@@ -14,7 +14,8 @@ int MessageBoxAlerts::runModal(const Alert& alert)
     box.setWindowFlag(Qt::WindowStaysOnTopHint);
     QList<QPushButton*> buttons;
     for (int i = 0; i < alert.buttons.size(); ++i) {
-        QPushButton* b = box.addButton(ButtonText::escaped(alert.buttons[i]), i == 0 ? QMessageBox::AcceptRole : QMessageBox::RejectRole);
+        QPushButton* b = box.addButton(ButtonText::escaped(alert.buttons[i]),
+                                       i == 0 ? QMessageBox::AcceptRole : QMessageBox::RejectRole);
         // Return goes to the default button even while another one has focus.
         b->setAutoDefault(i == alert.defaultButton);
         buttons << b;
