@@ -16,6 +16,7 @@ PACKAGES=(
   qt6-webengine-dev qt6-pdf-dev qpdf dbus-x11
   fonts-material-design-icons-iconfont
   libpam0g-dev libpam-wrapper
+  qt6-translations-l10n
   chromium evince xterm
   libtesseract-dev tesseract-ocr-deu tesseract-ocr-eng tesseract-ocr-spa tesseract-ocr-fra tesseract-ocr-ita
   tesseract-ocr-jpn tesseract-ocr-rus tesseract-ocr-tur tesseract-ocr-chi-sim

@@ -3,6 +3,7 @@
 #include "Storage/DebugLog.h"
 #include "Localization/Localizer.h"
 #include "Permissions/PermissionManager.h"
+#include "Permissions/RefusalTexts.h"
 #include "Platform/Alerts.h"
 #include "Platform/CapturePermissions.h"
 #include "Platform/ProcessLauncher.h"
@@ -45,19 +46,16 @@ bool PermissionGuards::ensureScreenRecordingPermission()
     m_permissions.openScreenRecordingSettings();
     armPermissionAutoRelaunch();
 
-    const int answer = m_alerts.runModal({
-        Localizer::t(QStringLiteral("Bildschirmaufnahme erlauben")),
-        // One text, translated as a whole.
-        Localizer::t(QStringLiteral("Die Einstellungen sind geöffnet. Aktiviere unter „Bildschirm- & Systemaudioaufnahme“ den Schalter für „Zentu.it“ – Zentu.it startet dann automatisch neu und Screenshots funktionieren.\n\nFalls „Zentu.it“ dort NICHT in der Liste steht, klicke unten „Zentu.it eintragen“.")),
-        {Localizer::t(QStringLiteral("Zentu.it eintragen")), Localizer::t(QStringLiteral("Später"))},
+    // X11 has no setting that grants this and no list to be entered into:
+    // the alert says what refuses and what the user can do, and offers
+    // nothing that would only restart into the same refusal.
+    m_alerts.runModal({
+        Localizer::t(QStringLiteral("Bildschirmaufnahme nicht möglich")),
+        RefusalTexts::screenUnreadable(),
+        {Localizer::t(QStringLiteral("OK"))},
         true,
     });
-    DebugLog::write(QStringLiteral("CAPTURE -> Alert-Antwort = ")
-                    + (answer == 0 ? QStringLiteral("Zentu eintragen") : QStringLiteral("Später")));
-    if (answer == 0) {
-        m_defaults.setValue(QString::fromLatin1(pendingRequestKey), true);
-        relaunchApp();
-    }
+    DebugLog::write(QStringLiteral("CAPTURE -> Alert-Antwort = ") + QStringLiteral("Später"));
     return false;
 }
 
@@ -142,13 +140,12 @@ bool PermissionGuards::ensureAccessibilityPermission()
     if (m_platform.isAccessibilityTrusted())
         return true;
     m_platform.promptAccessibility();
-    const int answer = m_alerts.runModal({
-        Localizer::t(QStringLiteral("Bedienungshilfen erlauben")),
-        Localizer::t(QStringLiteral("Für Scroll-Aufnahmen muss Zentu.it das gewählte Fenster scrollen dürfen. Aktiviere „Zentu.it“ unter Systemeinstellungen › Datenschutz & Sicherheit › Bedienungshilfen und nimm dann erneut auf.")),
-        {Localizer::t(QStringLiteral("Einstellungen öffnen")), Localizer::t(QStringLiteral("Später"))},
+    // Nothing on X11 turns XTEST on for us: no settings button.
+    m_alerts.runModal({
+        Localizer::t(QStringLiteral("Scroll-Aufnahme nicht möglich")),
+        RefusalTexts::xtestMissing(),
+        {Localizer::t(QStringLiteral("OK"))},
         true,
     });
-    if (answer == 0)
-        m_permissions.openAccessibilitySettings();
     return false;
 }

@@ -1,8 +1,8 @@
 #pragma once
 // Makes sure a capture may read the screen (and, for the scrolling capture,
-// drive other applications). Where the system grants screen recording only to
-// a restarted process, it guides the user, watches for the grant and restarts
-// the app by itself.
+// drive other applications). When the X server refuses, it tells the user
+// what refuses and what they can do; it keeps watching and restarts the app
+// by itself once the screen can be read.
 #include <QObject>
 #include <functional>
 
@@ -18,9 +18,10 @@ public:
     PermissionGuards(PermissionManager& permissions, CapturePermissions& platform, UserDefaults& defaults,
                      Alerts& alerts, ProcessLauncher& launcher, QObject* parent = nullptr);
 
-    // True when capturing may go on; otherwise guides the user and returns false.
+    // True when capturing may go on; otherwise tells the user why not and returns false.
     bool ensureScreenRecordingPermission();
-    // True when the app may drive other applications; otherwise asks and returns false.
+    // True when the app may drive other applications (XTEST); otherwise tells
+    // the user why not and returns false.
     bool ensureAccessibilityPermission();
     // At start-up: issues the request a permission relaunch left pending.
     void requestScreenRecordingIfPending();

@@ -6,6 +6,7 @@
 #include "Platform/Paths.h"
 #include "Platform/ProcessLauncher.h"
 #include "Platform/SingleInstance.h"
+#include "Ui/HomeRelativePath.h"
 
 #include <QDebug>
 #include <QFileInfo>
@@ -52,8 +53,9 @@ SelfInstall::Outcome SelfInstall::moveToApplicationsIfNeeded()
 
     // Declining leaves no trace: the offer comes again at the next launch.
     const int answer = m_alerts.runModal({
-        Localizer::t(QStringLiteral("Zentu.it in den Programme-Ordner verschieben?")),
-        Localizer::t(QStringLiteral("Nur so bleiben erteilte Berechtigungen (Bildschirmaufnahme, Bedienungshilfen) dauerhaft und nach Updates erhalten. Aus dem Download-Ordner gestartet gehen sie sonst jedes Mal verloren. Zentu.it wird dabei in den Programme-Ordner verschoben und neu gestartet.")),
+        Localizer::t(QStringLiteral("Zentu.it für dein Benutzerkonto installieren?")),
+        Localizer::t(QStringLiteral("Zentu.it wird nach %1 verschoben und von dort neu gestartet. So steht es im Anwendungsmenü, und der Start bei der Anmeldung findet es immer am selben Ort. Die heruntergeladene Datei kommt in den Papierkorb."))
+            .arg(installFolder()),
         {Localizer::t(QStringLiteral("Verschieben & neu starten")), Localizer::t(QStringLiteral("Nicht verschieben"))},
     });
     if (answer != 0)
@@ -88,11 +90,17 @@ SelfInstall::Outcome SelfInstall::moveToApplicationsIfNeeded()
     return Outcome::handedOver;
 }
 
+QString SelfInstall::installFolder() const
+{
+    return homeRelativePath(QFileInfo(m_installation.installedProgram()).absolutePath(), m_paths.homeDirectory());
+}
+
 void SelfInstall::showFailure()
 {
     m_alerts.runModal({
         Localizer::t(QStringLiteral("Installation fehlgeschlagen")),
-        Localizer::t(QStringLiteral("Zentu.it konnte nicht in den Programme-Ordner verschoben werden. Du kannst die App auch manuell dorthin ziehen.")),
+        Localizer::t(QStringLiteral("Zentu.it konnte nicht nach %1 verschoben und von dort gestartet werden. Es läuft von hier aus weiter; beim nächsten Start wird das Verschieben wieder angeboten."))
+            .arg(installFolder()),
         {Localizer::t(QStringLiteral("OK"))},
     });
 }

@@ -5,6 +5,8 @@
 // Trash and ends this process. Installed copies (its own user-level install, a
 // package, a system or install prefix) and development builds are never asked
 // about and never touched.
+#include <QString>
+
 class Alerts;
 class Installation;
 class Paths;
@@ -27,6 +29,8 @@ public:
     static constexpr int handOverTimeoutMs = 20000;
 
 private:
+    // Where the program goes, as the user reads it ("~/.local/bin").
+    QString installFolder() const;
     void showFailure();
 
     Alerts& m_alerts;

@@ -9,6 +9,7 @@
 #include "Clipboard/Pasteboard.h"
 #include "Editor/EditorWindowController.h"
 #include "Localization/Localizer.h"
+#include "Localization/QtCatalogue.h"
 #include "MenuBar/ClipboardHistoryView.h"
 #include "MenuBar/MenuBarContentView.h"
 #include "Permissions/PermissionManager.h"
@@ -55,6 +56,8 @@ int main(int argc, char** argv)
     QApplication::setDesktopFileName(QStringLiteral("com.quorel.zentu"));
     // Closing an editor or the settings must not end the tray app.
     QApplication::setQuitOnLastWindowClosed(false);
+    // Qt's own dialog texts follow the interface language too.
+    QtCatalogue qtCatalogue(Localizer::shared());
 
     // One instance per session: a later start hands over before it touches
     // anything (not even the running instance's debug log).

@@ -2,6 +2,7 @@
 
 #include "Editor/EditorViewModel.h"
 #include "Localization/Localizer.h"
+#include "Platform/ButtonText.h"
 #include "Ui/IconRegistry.h"
 #include "Ui/Theme.h"
 
@@ -38,10 +39,10 @@ CropConfirmControls::CropConfirmControls(EditorViewModel& vm, QWidget* parent)
 
 void CropConfirmControls::retranslate()
 {
-    m_apply->setText(Localizer::t(QStringLiteral("Zuschneiden")));
-    m_apply->setAccessibleName(m_apply->text());
+    m_apply->setText(ButtonText::escaped(Localizer::t(QStringLiteral("Zuschneiden"))));
+    m_apply->setAccessibleName(Localizer::t(QStringLiteral("Zuschneiden")));
     m_apply->setToolTip(Localizer::t(QStringLiteral("Zuschnitt anwenden (⏎)")));
-    m_cancel->setText(Localizer::t(QStringLiteral("Abbrechen")));
-    m_cancel->setAccessibleName(m_cancel->text());
+    m_cancel->setText(ButtonText::escaped(Localizer::t(QStringLiteral("Abbrechen"))));
+    m_cancel->setAccessibleName(Localizer::t(QStringLiteral("Abbrechen")));
     m_cancel->setToolTip(Localizer::t(QStringLiteral("Abbrechen (Esc)")));
 }

@@ -2,6 +2,7 @@
 
 #include "Editor/EditorViewModel.h"
 #include "Localization/Localizer.h"
+#include "Platform/ButtonText.h"
 #include "Ui/IconRegistry.h"
 #include "Ui/Theme.h"
 
@@ -60,8 +61,9 @@ void DeleteResetControls::retranslate()
 {
     for (auto [b, text] : {std::pair{m_delete, ZENTU_TEXT("Auswahl löschen")},
                            std::pair{m_reset, ZENTU_TEXT("Alles zurücksetzen")}}) {
-        b->setText(Localizer::t(text));
-        b->setToolTip(b->text());
-        b->setAccessibleName(b->text());
+        const QString shown = Localizer::t(text);
+        b->setText(ButtonText::escaped(shown));
+        b->setToolTip(shown);
+        b->setAccessibleName(shown);
     }
 }

@@ -1,6 +1,7 @@
 #include "Editor/OCRResultView.h"
 
 #include "Localization/Localizer.h"
+#include "Platform/ButtonText.h"
 #include "Ui/Theme.h"
 
 #include <QHBoxLayout>
@@ -58,18 +59,18 @@ OCRResultView::OCRResultView(const QString& text, std::function<void(const QStri
     }
     footer->addStretch(1);
     if (!text.isEmpty()) {
-        m_copyAgain = new QPushButton(Localizer::t(QStringLiteral("Erneut kopieren")));
+        m_copyAgain = new QPushButton(ButtonText::escaped(Localizer::t(QStringLiteral("Erneut kopieren"))));
         m_copyAgain->setAutoDefault(false);
-        m_copyAgain->setAccessibleName(m_copyAgain->text());
+        m_copyAgain->setAccessibleName(Localizer::t(QStringLiteral("Erneut kopieren")));
         connect(m_copyAgain, &QPushButton::clicked, this, [this, copyText = std::move(copyText)] {
             if (copyText)
                 copyText(m_text);
         });
         footer->addWidget(m_copyAgain);
     }
-    m_close = new QPushButton(Localizer::t(QStringLiteral("Schließen")));
+    m_close = new QPushButton(ButtonText::escaped(Localizer::t(QStringLiteral("Schließen"))));
     m_close->setDefault(true);
-    m_close->setAccessibleName(m_close->text());
+    m_close->setAccessibleName(Localizer::t(QStringLiteral("Schließen")));
     connect(m_close, &QPushButton::clicked, this, &QDialog::accept);
     footer->addWidget(m_close);
     column->addLayout(footer);

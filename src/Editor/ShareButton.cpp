@@ -1,6 +1,7 @@
 #include "Editor/ShareButton.h"
 
 #include "Localization/Localizer.h"
+#include "Platform/ButtonText.h"
 
 #include <QMenu>
 #include <QUrl>
@@ -40,7 +41,7 @@ void ShareButton::share()
         {Target::copyPath, Localizer::t(QStringLiteral("Dateipfad kopieren"))},
     };
     for (const auto& [target, title] : entries) {
-        QAction* action = m_menu->addAction(title);
+        QAction* action = m_menu->addAction(ButtonText::escaped(title));
         action->setEnabled(!path.isEmpty());
         connect(action, &QAction::triggered, this, [this, target, path] {
             if (m_shareTo)

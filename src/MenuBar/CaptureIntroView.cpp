@@ -2,6 +2,7 @@
 
 #include "Localization/Localizer.h"
 #include "MenuBar/ScrollMotifIcon.h"
+#include "Platform/ButtonText.h"
 #include "Ui/IconRegistry.h"
 
 #include <QFontDatabase>
@@ -126,7 +127,7 @@ IntroButton::IntroButton(Style style, const QString& text, QWidget* parent)
     , m_style(style)
     , m_animation(new QVariantAnimation(this))
 {
-    setText(text);
+    setText(ButtonText::escaped(text));
     setFont(IntroFonts::introBody(12, QFont::DemiBold));
     setFocusPolicy(Qt::NoFocus);
     m_animation->setDuration(120);
@@ -148,7 +149,7 @@ IntroButton::IntroButton(Style style, const QString& text, QWidget* parent)
 QSize IntroButton::sizeHint() const
 {
     const qreal padding = m_style == Style::light ? 14 : 18;
-    const qreal w = QFontMetricsF(font()).horizontalAdvance(text()) + 2 * padding;
+    const qreal w = QFontMetricsF(font()).horizontalAdvance(ButtonText::shown(text())) + 2 * padding;
     return QSize(qCeil(w) + 2 * buttonShadowMargin, 34 + 2 * buttonShadowMargin);
 }
 
@@ -202,13 +203,13 @@ void IntroButton::paintEvent(QPaintEvent*)
 
     p.setFont(font());
     p.setPen(light ? IntroPalette::ink() : QColor(Qt::white));
-    p.drawText(body, Qt::AlignCenter, text());
+    p.drawText(body, Qt::AlignCenter, ButtonText::shown(text()));
 }
 
 IntroCancelButton::IntroCancelButton(const QString& text, QWidget* parent)
     : QAbstractButton(parent)
 {
-    setText(text);
+    setText(ButtonText::escaped(text));
     setFont(IntroFonts::introBody(10.5, QFont::DemiBold));
     setFocusPolicy(Qt::NoFocus);
 }
@@ -224,7 +225,8 @@ QRectF IntroCancelButton::keycapRect() const
 QSize IntroCancelButton::sizeHint() const
 {
     const QFontMetricsF fm(font());
-    const qreal w = fm.horizontalAdvance(QStringLiteral("esc")) + 12 + 8 + fm.horizontalAdvance(text());
+    const qreal w
+        = fm.horizontalAdvance(QStringLiteral("esc")) + 12 + 8 + fm.horizontalAdvance(ButtonText::shown(text()));
     return QSize(qCeil(w) + 1, qCeil(fm.height() + 4) + 1);
 }
 
@@ -255,7 +257,7 @@ void IntroCancelButton::paintEvent(QPaintEvent*)
     p.setPen(IntroPalette::ink());
     p.drawText(cap, Qt::AlignCenter, QStringLiteral("esc"));
     p.drawText(QRectF(cap.right() + 8, 0, width() - cap.right() - 8, height()), Qt::AlignVCenter | Qt::AlignLeft,
-               text());
+               ButtonText::shown(text()));
 }
 
 CaptureIntroView::CaptureIntroView(const CaptureIntroConfig& config, const QImage& backdrop, QWidget* parent)

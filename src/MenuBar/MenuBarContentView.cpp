@@ -9,6 +9,8 @@
 #include "MenuBar/SectionHeader.h"
 #include "MenuBar/TileHoverModel.h"
 #include "Permissions/PermissionManager.h"
+#include "Permissions/RefusalTexts.h"
+#include "Platform/ButtonText.h"
 #include "Platform/Workspace.h"
 #include "Settings/SettingsManager.h"
 #include "Storage/ClipboardHistoryStore.h"
@@ -49,7 +51,8 @@ protected:
 
 QPushButton* borderlessButton(const QString& text, qreal px, QFont::Weight weight, QWidget* parent)
 {
-    auto* b = new QPushButton(text, parent);
+    auto* b = new QPushButton(ButtonText::escaped(text), parent);
+    b->setAccessibleName(text);
     b->setFlat(true);
     b->setFont(Theme::font(px, weight));
     b->setCursor(Qt::PointingHandCursor);
@@ -234,17 +237,10 @@ QWidget* MenuBarContentView::buildBanner(QWidget* parent)
     auto* title = new QLabel(Localizer::t(QStringLiteral("Bildschirmaufnahme erforderlich")), banner);
     title->setFont(Theme::font(12, QFont::DemiBold));
     column->addWidget(title);
-    auto* text = secondaryLabel(
-        Localizer::t(QStringLiteral("Zentu.it benötigt die Berechtigung, um Screenshots zu erstellen.")), 11, banner);
-    text->setWordWrap(true);
-    column->addWidget(text);
-    column->addSpacing(2);
-    m_bannerButton = borderlessButton(Localizer::t(QStringLiteral("Einstellungen öffnen")), 11, QFont::Medium, banner);
-    connect(m_bannerButton, &QPushButton::clicked, this, [this] {
-        if (m_permissions)
-            m_permissions->openScreenRecordingSettings();
-    });
-    column->addWidget(m_bannerButton, 0, Qt::AlignLeft);
+    // What refuses and what to do; X11 has no settings page to open.
+    m_bannerText = secondaryLabel(RefusalTexts::screenUnreadable(), 11, banner);
+    m_bannerText->setWordWrap(true);
+    column->addWidget(m_bannerText);
     row->addLayout(column, 1);
     return banner;
 }

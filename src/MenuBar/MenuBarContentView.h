@@ -64,7 +64,7 @@ public:
     ClipboardHistoryView* clipboardList() const { return m_clipboardList; }
     QToolButton* folderButton() const { return m_folderButton; }
     QPushButton* allButton() const { return m_allButton; }
-    QPushButton* bannerButton() const { return m_bannerButton; }
+    QLabel* bannerText() const { return m_bannerText; }
     HoverRowButton* settingsButton() const { return m_settingsButton; }
     HoverRowButton* quitButton() const { return m_quitButton; }
     QLabel* wordMark() const { return m_wordMark; }
@@ -103,7 +103,7 @@ private:
     QWidget* m_header = nullptr;
     QLabel* m_wordMark = nullptr;
     QWidget* m_banner = nullptr;
-    QPushButton* m_bannerButton = nullptr;
+    QLabel* m_bannerText = nullptr;
     QWidget* m_cards = nullptr;
     QList<HoverCardButton*> m_cardButtons;
     QWidget* m_recent = nullptr;

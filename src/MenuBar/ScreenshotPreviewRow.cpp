@@ -3,6 +3,7 @@
 #include "Localization/Localizer.h"
 #include "MenuBar/TileHoverModel.h"
 #include "MenuBar/TileMouseArea.h"
+#include "Platform/ButtonText.h"
 #include "Platform/Workspace.h"
 #include "Storage/ScreenshotHistoryStore.h"
 #include "Storage/Storage.h"
@@ -131,7 +132,7 @@ QMenu* ScreenshotPreviewRow::makeContextMenu()
     ScreenshotHistoryStore* store = &m_store;
     Workspace* workspace = &m_workspace;
     auto add = [&](const QString& title, const QString& symbol, std::function<void()> handler) {
-        QAction* a = menu->addAction(IconRegistry::icon(symbol, 16, iconColor), title);
+        QAction* a = menu->addAction(IconRegistry::icon(symbol, 16, iconColor), ButtonText::escaped(title));
         QObject::connect(a, &QAction::triggered, menu, [handler = std::move(handler)] { handler(); });
     };
     add(Localizer::t(QStringLiteral("Bearbeiten")), QStringLiteral("pencil"), [store, item, actions] {

@@ -49,13 +49,13 @@ QString whole(qreal v)
 
 QString screenRecordingMessage()
 {
-    // One literal, so the translation table can be built from the source.
-    return Localizer::t(QStringLiteral("Bildschirmaufnahme erlauben: Systemeinstellungen › Datenschutz & Sicherheit › Bildschirmaufnahme › Zentu einschalten. Danach Zentu über das Menü beenden und neu öffnen, dann erneut aufnehmen."));
+    // Short: it ends as a toast.
+    return Localizer::t(QStringLiteral("Der X-Server verweigert das Lesen des Bildschirms."));
 }
 
 QString accessibilityMessage()
 {
-    return Localizer::t(QStringLiteral("Bedienungshilfen erlauben: Systemeinstellungen › Datenschutz & Sicherheit › Bedienungshilfen › Zentu einschalten. Ohne diese Berechtigung kann Zentu das Fenster nicht scrollen. Danach erneut versuchen."));
+    return Localizer::t(QStringLiteral("Ohne XTEST im X-Server kann Zentu.it das Fenster nicht scrollen."));
 }
 
 // Runs its action when the scope ends, however it ends.

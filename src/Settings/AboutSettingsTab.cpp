@@ -2,7 +2,9 @@
 
 #include "Localization/Localizer.h"
 #include "Permissions/PermissionManager.h"
+#include "Permissions/RefusalTexts.h"
 #include "Platform/BundleInfo.h"
+#include "Platform/ButtonText.h"
 #include "Platform/Workspace.h"
 #include "Settings/DestructiveAction.h"
 #include "Ui/AppImages.h"
@@ -52,9 +54,21 @@ void addInset(QVBoxLayout* column, QWidget* w, int inset, Qt::Alignment align = 
     column->addLayout(holder);
 }
 
+// A secondary text across the column, wrapped and centred.
+QLabel* centredNote(const QString& text, qreal px)
+{
+    auto* label = new QLabel(text);
+    label->setFont(Theme::font(px));
+    Theme::setForeground(label, Theme::secondary(label));
+    label->setWordWrap(true);
+    label->setAlignment(Qt::AlignHCenter);
+    label->setContentsMargins(32, 0, 32, 0);
+    return label;
+}
+
 QPushButton* smallButton(const QString& text)
 {
-    auto* b = new QPushButton(text);
+    auto* b = new QPushButton(ButtonText::escaped(text));
     b->setFont(Theme::font(11));
     b->setAccessibleName(text);
     b->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
@@ -126,13 +140,9 @@ AboutSettingsTab::AboutSettingsTab(PermissionManager& permissions, Workspace& wo
     mark->setText(zentuMark(Theme::font(Theme::titleSize, QFont::Bold), 32, this));
     addInset(column, mark, 0);
 
-    auto* about = new QLabel(Localizer::t(QStringLiteral("Screenshots aufnehmen, annotieren und teilen – mit Verlauf für Zwischenablage und Aufnahmen.")));
-    about->setFont(Theme::font(Theme::calloutSize));
-    Theme::setForeground(about, Theme::secondary(about));
-    about->setWordWrap(true);
-    about->setAlignment(Qt::AlignHCenter);
-    about->setContentsMargins(32, 0, 32, 0);
-    column->addWidget(about);
+    column->addWidget(centredNote(
+        Localizer::t(QStringLiteral("Screenshots aufnehmen, annotieren und teilen – mit Verlauf für Zwischenablage und Aufnahmen.")),
+        Theme::calloutSize));
 
     m_version = new QLabel(Localizer::t(QStringLiteral("Version")) + QLatin1Char(' ')
                            + versionString(bundle.infoDictionary()));
@@ -160,11 +170,9 @@ AboutSettingsTab::AboutSettingsTab(PermissionManager& permissions, Workspace& wo
     status->setSpacing(6);
     m_status = new SymbolLabel(QString(), QString(), Theme::font(Theme::calloutSize));
     status->addWidget(m_status, 0, Qt::AlignHCenter);
-    m_openSettings = new QPushButton(Localizer::t(QStringLiteral("Bildschirmaufnahme-Einstellungen öffnen")));
-    m_openSettings->setAccessibleName(m_openSettings->text());
-    m_openSettings->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-    connect(m_openSettings, &QPushButton::clicked, &permissions, &PermissionManager::openScreenRecordingSettings);
-    status->addWidget(m_openSettings, 0, Qt::AlignHCenter);
+    // X11 has no settings page for this: no button, but what to do instead.
+    m_statusHelp = centredNote(RefusalTexts::screenUnreadable(), Theme::captionSize);
+    status->addWidget(m_statusHelp);
     column->addLayout(status);
     showScreenRecording(permissions.screenRecordingAuthorized());
     connect(&permissions, &PermissionManager::screenRecordingAuthorizedChanged, this,
@@ -201,7 +209,7 @@ AboutSettingsTab::AboutSettingsTab(PermissionManager& permissions, Workspace& wo
             uninstall();
     });
     addInset(column, m_uninstall, 0);
-    auto* removes = new QLabel(Localizer::t(QStringLiteral("Entfernt die App, alle Daten und Berechtigungen.")));
+    auto* removes = new QLabel(Localizer::t(QStringLiteral("Entfernt die App, ihre Einstellungen und alle Daten.")));
     removes->setFont(Theme::font(Theme::captionSize));
     Theme::setForeground(removes, Theme::tertiary(removes));
     addInset(column, removes, 0);
@@ -210,6 +218,7 @@ AboutSettingsTab::AboutSettingsTab(PermissionManager& permissions, Workspace& wo
 
 void AboutSettingsTab::showScreenRecording(bool authorized)
 {
+    m_statusHelp->setVisible(!authorized);
     if (authorized) {
         m_status->setSymbol(QStringLiteral("checkmark.circle.fill"));
         m_status->setIconColor(Theme::green());

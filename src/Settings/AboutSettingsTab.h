@@ -1,7 +1,8 @@
 #pragma once
 // The "Über" tab: logo, word mark, what the app does, its version and build,
-// a manual update check, whether screen recording is permitted, links to the
-// web site's pages and the way to uninstall. Holds no settings of its own.
+// a manual update check, whether the screen can be read (and, where the X
+// server refuses, why and what to do), links to the web site's pages and the
+// way to uninstall. Holds no settings of its own.
 #include <QList>
 #include <QUrl>
 #include <QVariantMap>
@@ -44,7 +45,8 @@ public:
     QLabel* versionLabel() const { return m_version; }
     QPushButton* updateButton() const { return m_update; }
     SymbolLabel* screenRecordingStatus() const { return m_status; }
-    QPushButton* screenRecordingSettingsButton() const { return m_openSettings; }
+    // Why the screen cannot be read; hidden while it can.
+    QLabel* screenRecordingHelp() const { return m_statusHelp; }
     QList<HoverRowButton*> linkRows() const { return m_linkRows; }
     QPushButton* uninstallButton() const { return m_uninstall; }
 
@@ -54,7 +56,7 @@ private:
     QLabel* m_version;
     QPushButton* m_update;
     SymbolLabel* m_status;
-    QPushButton* m_openSettings;
+    QLabel* m_statusHelp;
     QList<HoverRowButton*> m_linkRows;
     QPushButton* m_uninstall;
 };

@@ -2,6 +2,7 @@
 
 #include "Localization/Localizer.h"
 #include "Platform/Alerts.h"
+#include "Platform/ButtonText.h"
 #include "Ui/IconRegistry.h"
 #include "Ui/Theme.h"
 
@@ -11,7 +12,7 @@ namespace DestructiveAction {
 
 QPushButton* button(const QString& text, const QString& symbolName)
 {
-    auto* b = new QPushButton(text);
+    auto* b = new QPushButton(ButtonText::escaped(text));
     b->setAccessibleName(text);
     QPalette p = b->palette();
     p.setColor(QPalette::ButtonText, Theme::red());

@@ -1,6 +1,7 @@
 #include "Settings/GeneralSettingsTab.h"
 
 #include "Localization/Localizer.h"
+#include "Platform/ButtonText.h"
 #include "Platform/FolderChooser.h"
 #include "Settings/LanguagePicker.h"
 #include "Settings/SettingsManager.h"
@@ -82,8 +83,8 @@ GeneralSettingsTab::GeneralSettingsTab(SettingsManager& settings, UserDefaults& 
     m_path->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_path->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     m_path->installEventFilter(this);
-    m_changeFolder = new QPushButton(Localizer::t(QStringLiteral("Ändern …")));
-    m_changeFolder->setAccessibleName(m_changeFolder->text());
+    m_changeFolder = new QPushButton(ButtonText::escaped(Localizer::t(QStringLiteral("Ändern …"))));
+    m_changeFolder->setAccessibleName(Localizer::t(QStringLiteral("Ändern …")));
     auto* folderRow = hbox({m_path, m_changeFolder});
     static_cast<QHBoxLayout*>(folderRow->layout())->setStretch(0, 1);
     folder->addRow(folderRow);

@@ -2,6 +2,7 @@
 
 #include "Localization/Localizer.h"
 #include "Platform/Beeper.h"
+#include "Platform/ButtonText.h"
 
 #include <QKeyEvent>
 
@@ -49,6 +50,16 @@ HotkeyRecorderView::HotkeyRecorderView(const HotkeyCombo& combo, Beeper& beeper,
 
 QString HotkeyRecorderView::prompt() { return Localizer::t(QStringLiteral("Taste drücken …")); }
 
+QString HotkeyRecorderView::needsModifier()
+{
+    return Localizer::t(QStringLiteral("Eine Taste allein ist kein Hotkey – bitte zusammen mit Super, Ctrl, Alt oder Shift drücken."));
+}
+
+QString HotkeyRecorderView::unusableKey()
+{
+    return Localizer::t(QStringLiteral("Diese Taste kann Zentu.it nicht als Hotkey verwenden."));
+}
+
 void HotkeyRecorderView::setCombo(const HotkeyCombo& combo)
 {
     if (m_recording)
@@ -60,7 +71,7 @@ void HotkeyRecorderView::setCombo(const HotkeyCombo& combo)
 void HotkeyRecorderView::showCombo()
 {
     const QString text = m_currentCombo ? m_currentCombo->displayString() : QString();
-    setText(text);
+    setText(ButtonText::escaped(text));
     setAccessibleName(text);
 }
 
@@ -75,8 +86,10 @@ void HotkeyRecorderView::toggleRecording()
 void HotkeyRecorderView::startRecording()
 {
     m_recording = true;
-    setText(prompt());
+    setText(ButtonText::escaped(prompt()));
     setAccessibleName(prompt());
+    if (onRecordingChanged)
+        onRecordingChanged(true);
     if (!isVisible())
         return;
     setFocus(Qt::OtherFocusReason);
@@ -90,6 +103,15 @@ void HotkeyRecorderView::stopRecording()
         releaseKeyboard();
     showCombo();
     clearFocus();
+    if (onRecordingChanged)
+        onRecordingChanged(false);
+}
+
+void HotkeyRecorderView::refuse(const QString& why)
+{
+    m_beeper.beep();
+    if (onRefused)
+        onRefused(why);
 }
 
 bool HotkeyRecorderView::event(QEvent* e)
@@ -126,15 +148,13 @@ void HotkeyRecorderView::keyPressEvent(QKeyEvent* e)
     }
     const std::optional<HotkeyCombo> combo = HotkeyCombo::from(*e);
     if (!combo) {
-        m_beeper.beep();
+        // Caps Lock is no modifier of a hotkey.
+        refuse(HotkeyCombo::carbonModifiersFrom(e->modifiers()) == 0 ? needsModifier() : unusableKey());
         return;
     }
     if (refusalReason) {
-        const QString why = refusalReason(*combo);
-        if (!why.isEmpty()) {
-            m_beeper.beep();
-            if (onRefused)
-                onRefused(why);
+        if (const QString why = refusalReason(*combo); !why.isEmpty()) {
+            refuse(why);
             return;
         }
     }

@@ -3,7 +3,8 @@
 // the combination; a click asks for a key press ("Taste drücken …"); the next
 // press that carries Super, Shift, Alt or Ctrl becomes the new combination and
 // is reported through onChange. Escape alone, a second click or losing the
-// focus ends recording without a change; a key without a modifier beeps.
+// focus ends recording without a change. A key that cannot be taken beeps
+// and is handed with the reason to onRefused, every time; recording goes on.
 // While recording the field holds the keyboard, so neither our own global
 // hotkeys nor the desktop's shortcuts swallow the keys being recorded.
 #include "Models/HotkeyCombo.h"
@@ -29,9 +30,16 @@ public:
     // Asked before a combination is taken: a non-empty answer refuses it (the
     // field beeps, keeps asking and hands the answer to onRefused).
     std::function<QString(const HotkeyCombo&)> refusalReason;
+    // Why a key press was not taken: the answer above, or the field's own
+    // (a key without a modifier, a key no hotkey can hold).
     std::function<void(const QString&)> onRefused;
+    // Recording started (true) or ended, however it ended.
+    std::function<void(bool recording)> onRecordingChanged;
 
     static QString prompt();
+    // The field's own reasons.
+    static QString needsModifier();
+    static QString unusableKey();
 
 protected:
     bool event(QEvent* e) override;
@@ -44,6 +52,7 @@ private:
     // Back to idle showing the stored combination.
     void stopRecording();
     void showCombo();
+    void refuse(const QString& why);
 
     Beeper& m_beeper;
     bool m_recording = false;

@@ -10,6 +10,7 @@
 #include "Ui/IconRegistry.h"
 #include "Ui/Theme.h"
 
+#include <QAccessible>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QToolButton>
@@ -43,6 +44,9 @@ HotkeysSettingsTab::HotkeysSettingsTab(SettingsManager& settings, HotkeyManager&
         recorder->setAccessibleDescription(label(action));
         recorder->refusalReason = [this, action](const HotkeyCombo& combo) { return refusalReason(action, combo); };
         recorder->onRefused = [this](const QString& why) { showHint(why); };
+        // A note belongs to the recording it answered: gone when a recording
+        // starts or ends (Escape, a click elsewhere, another row).
+        recorder->onRecordingChanged = [this](bool) { showHint({}); };
         recorder->onChange = [this, action](const HotkeyCombo& combo) { apply(action, combo); };
         h->addWidget(recorder);
 
@@ -76,7 +80,13 @@ QString HotkeysSettingsTab::hint() const { return m_hint->isHidden() ? QString()
 void HotkeysSettingsTab::showHint(const QString& text)
 {
     m_hint->setText(text);
+    m_hint->setAccessibleName(text);
     m_hint->setVisible(!text.isEmpty());
+    // Said every time, also when the same note comes again.
+    if (!text.isEmpty()) {
+        QAccessibleEvent alert(m_hint, QAccessible::Alert);
+        QAccessible::updateAccessibility(&alert);
+    }
 }
 
 QString HotkeysSettingsTab::refusalReason(HotkeyAction action, const HotkeyCombo& combo) const

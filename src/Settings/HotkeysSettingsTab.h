@@ -2,9 +2,10 @@
 // The "Hotkeys" tab: one row per hotkey action with its label, a recorder and
 // a button that restores the default. A change is stored and all global
 // hotkeys are registered again at once. A combination that cannot work as a
-// global hotkey (Shift alone on a typing key, one another action already has,
-// or one the desktop refuses to hand over) is turned down with a beep and a
-// short hint, and the row keeps its working combination.
+// global hotkey (no modifier, Shift alone on a typing key, one another action
+// already has, or one the desktop refuses to hand over) is turned down with a
+// beep and a short note saying why, every time, and the row keeps its working
+// combination. The note goes when the recording it answered ends.
 #include "Models/HotkeyAction.h"
 #include "Models/HotkeyCombo.h"
 

@@ -128,7 +128,7 @@ void OnboardingView::rebuild()
     header->addWidget(logo, 0, Qt::AlignHCenter);
     header->addWidget(centredText(Localizer::t(QStringLiteral("Willkommen bei Zentu.it")), 21, QFont::Bold, ink()));
     QLabel* intro = centredText(
-        Localizer::t(QStringLiteral("Erlaube die folgenden zwei Berechtigungen, dann ist Zentu.it startklar.")),
+        Localizer::t(QStringLiteral("Zentu.it braucht zwei Dinge vom X-Server. Sobald beide verfügbar sind, ist Zentu.it startklar.")),
         Theme::calloutSize, QFont::Normal, ink3());
     intro->setContentsMargins(30, 0, 30, 0);
     header->addWidget(intro);
@@ -145,12 +145,9 @@ void OnboardingView::rebuild()
     cards->addWidget(new Card(m_accessibilityCard));
     stack->addLayout(cards);
 
-    m_restartNote = centredText(
-        Localizer::t(
-            QStringLiteral("Änderungen an der Bildschirmaufnahme werden erst nach einem Neustart von Zentu.it wirksam.")),
-        Theme::captionSize, QFont::Normal, ink3());
-    m_restartNote->setContentsMargins(26, 12, 26, 0);
-    stack->addWidget(m_restartNote);
+    m_note = centredText(PermissionRow::nothingToGrantNote(), Theme::captionSize, QFont::Normal, ink3());
+    m_note->setContentsMargins(26, 12, 26, 0);
+    stack->addWidget(m_note);
 
     m_ready = new QWidget;
     auto* ready = new QHBoxLayout(m_ready);

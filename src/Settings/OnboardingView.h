@@ -1,8 +1,8 @@
 #pragma once
 // The first-run window's content, 460 wide and always light: a welcome, one
-// card per permission the app needs with its state and a button that asks for
-// it, a note that screen recording changes need a restart, a ready line once
-// both are granted, and "OK" (also Return) that hands back to the window's
+// card for each of the two things the app needs from the X server with its
+// state (and, where refused, why and what to do), a note that X11 has nothing
+// to grant, a ready line once both are there, and "OK" (also Return) that hands back to the window's
 // owner. It never closes its window itself. Made anew in a new interface
 // language. Reports its height (above 200, when it changed) so the window can
 // fit it.
@@ -30,7 +30,7 @@ public:
     PermissionRow* screenRecordingCard() const { return m_screenCard; }
     PermissionRow* accessibilityCard() const { return m_accessibilityCard; }
     QWidget* readyRow() const { return m_ready; }
-    QLabel* restartNote() const { return m_restartNote; }
+    QLabel* note() const { return m_note; }
     ProminentButton* okButton() const { return m_ok; }
     // The room above "OK": 12 under the ready line, else 20.
     int okTopPadding() const;
@@ -62,7 +62,7 @@ private:
     PermissionRow* m_screenCard = nullptr;
     PermissionRow* m_accessibilityCard = nullptr;
     QWidget* m_ready = nullptr;
-    QLabel* m_restartNote = nullptr;
+    QLabel* m_note = nullptr;
     QWidget* m_okHolder = nullptr;
     ProminentButton* m_ok = nullptr;
 };

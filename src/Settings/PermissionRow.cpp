@@ -2,6 +2,7 @@
 
 #include "Localization/Localizer.h"
 #include "Permissions/PermissionManager.h"
+#include "Permissions/RefusalTexts.h"
 #include "Ui/IconRegistry.h"
 #include "Ui/SymbolLabel.h"
 #include "Ui/Theme.h"
@@ -12,25 +13,28 @@
 
 PermissionRow::Metrics PermissionRow::formMetrics()
 {
-    return {15, 22, 11, 13, QFont::Medium, Theme::captionSize, ProminentButton::Size::small, QColor()};
+    return {15, 22, 11, 13, QFont::Medium, Theme::captionSize, QColor()};
 }
 
 PermissionRow::Metrics PermissionRow::cardMetrics()
 {
-    return {18, 26, 12, 14, QFont::DemiBold, Theme::calloutSize, ProminentButton::Size::regular, QColor()};
+    return {18, 26, 12, 14, QFont::DemiBold, Theme::calloutSize, QColor()};
 }
 
 PermissionRow::PermissionRow(const QString& symbolName, const QString& title, const QString& subtitle,
-                             const Metrics& metrics, QWidget* parent)
+                             const QString& refusal, const Metrics& metrics, QWidget* parent)
     : QWidget(parent)
     , m_symbol(symbolName)
     , m_metrics(metrics)
     , m_icon(new QLabel(this))
     , m_title(new QLabel(title, this))
     , m_subtitle(new QLabel(subtitle, this))
+    , m_refusal(new QLabel(refusal, this))
     , m_grantedLabel(new SymbolLabel(QStringLiteral("checkmark.circle.fill"), Localizer::t(QStringLiteral("Erlaubt")),
-                                     Theme::font(metrics.grantedSize, QFont::DemiBold), this))
-    , m_activate(new ProminentButton(Localizer::t(QStringLiteral("Aktivieren")), metrics.buttonSize, this))
+                                     Theme::font(metrics.stateSize, QFont::DemiBold), this))
+    , m_unavailableLabel(new SymbolLabel(QStringLiteral("exclamationmark.triangle.fill"),
+                                         Localizer::t(QStringLiteral("Nicht verfügbar")),
+                                         Theme::font(metrics.stateSize, QFont::DemiBold), this))
 {
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(0, 2, 0, 2);
@@ -42,23 +46,22 @@ PermissionRow::PermissionRow(const QString& symbolName, const QString& title, co
     auto* texts = new QVBoxLayout;
     texts->setSpacing(2);
     m_title->setFont(Theme::font(metrics.titleSize, metrics.titleWeight));
-    m_subtitle->setFont(Theme::font(Theme::captionSize));
-    m_subtitle->setWordWrap(true);
-    Theme::setForeground(m_subtitle, metrics.subtitleColor.isValid() ? metrics.subtitleColor
-                                                                      : Theme::secondary(m_subtitle));
+    const QColor secondary = metrics.subtitleColor.isValid() ? metrics.subtitleColor : Theme::secondary(m_subtitle);
+    for (QLabel* caption : {m_subtitle, m_refusal}) {
+        caption->setFont(Theme::font(Theme::captionSize));
+        caption->setWordWrap(true);
+        Theme::setForeground(caption, secondary);
+    }
     texts->addWidget(m_title);
     texts->addWidget(m_subtitle);
+    texts->addWidget(m_refusal);
     row->addLayout(texts, 1);
     row->addSpacing(8);
 
     m_grantedLabel->setColor(Theme::green());
+    m_unavailableLabel->setColor(Theme::orange());
     row->addWidget(m_grantedLabel, 0, Qt::AlignVCenter);
-    m_activate->setAccessibleDescription(title);
-    row->addWidget(m_activate, 0, Qt::AlignVCenter);
-    connect(m_activate, &QPushButton::clicked, this, [this] {
-        if (onActivate)
-            onActivate();
-    });
+    row->addWidget(m_unavailableLabel, 0, Qt::AlignVCenter);
     setGranted(false);
 }
 
@@ -67,32 +70,34 @@ PermissionRow* PermissionRow::screenRecording(PermissionManager& permissions, co
     auto* row = new PermissionRow(QStringLiteral("rectangle.dashed.badge.record"),
                                   Localizer::t(QStringLiteral("Bildschirmaufnahme")),
                                   Localizer::t(QStringLiteral("Für Screenshots und Scroll-Aufnahmen — erforderlich.")),
-                                  metrics);
+                                  RefusalTexts::screenUnreadable(), metrics);
     row->setGranted(permissions.screenRecordingAuthorized());
     connect(&permissions, &PermissionManager::screenRecordingAuthorizedChanged, row, &PermissionRow::setGranted);
-    row->onActivate = [&permissions] {
-        permissions.requestScreenRecording();
-        permissions.openScreenRecordingSettings();
-    };
     return row;
 }
 
 PermissionRow* PermissionRow::accessibility(PermissionManager& permissions, const Metrics& metrics)
 {
     auto* row = new PermissionRow(
-        QStringLiteral("accessibility"), Localizer::t(QStringLiteral("Bedienungshilfen")),
-        Localizer::t(QStringLiteral("Für Scroll-Aufnahmen — Zentu.it scrollt dabei das gewählte Fenster.")), metrics);
+        QStringLiteral("computermouse"), Localizer::t(QStringLiteral("Fenster scrollen (XTEST)")),
+        Localizer::t(QStringLiteral("Für Scroll-Aufnahmen — Zentu.it scrollt dabei das gewählte Fenster.")),
+        RefusalTexts::xtestMissing(), metrics);
     row->setGranted(permissions.accessibilityAuthorized());
     connect(&permissions, &PermissionManager::accessibilityAuthorizedChanged, row, &PermissionRow::setGranted);
-    row->onActivate = [&permissions] { permissions.requestAccessibility(); };
     return row;
+}
+
+QString PermissionRow::nothingToGrantNote()
+{
+    return Localizer::t(QStringLiteral("Unter X11 gibt es hierfür keine Freigaben zu erteilen: Zentu.it prüft nur, ob der X-Server das Lesen des Bildschirms und XTEST erlaubt."));
 }
 
 void PermissionRow::setGranted(bool granted)
 {
     m_granted = granted;
     m_grantedLabel->setVisible(granted);
-    m_activate->setVisible(!granted);
+    m_unavailableLabel->setVisible(!granted);
+    m_refusal->setVisible(!granted);
     refreshIcon();
 }
 

@@ -1,14 +1,13 @@
 #pragma once
-// The state of one permission the app needs: its symbol (green when granted,
-// orange when not), title and what it is for, then "Erlaubt" with a check
-// mark or an "Aktivieren" button that asks for it. Used as a row of the
-// Privacy tab and, larger, as a card of the first-run window.
-#include "Ui/ProminentButton.h"
-
+// The state of one thing the app needs from the X server: its symbol (green
+// when there, orange when not), title and what it is for, then "Erlaubt"
+// with a check mark or "Nicht verfügbar" with a warning sign and, below, what
+// refuses it and what the user can do. X11 has nothing to grant, so there is
+// no button that asks. Used as a row of the Privacy tab and, larger, as a
+// card of the first-run window.
 #include <QColor>
 #include <QFont>
 #include <QWidget>
-#include <functional>
 
 class PermissionManager;
 class QLabel;
@@ -23,32 +22,34 @@ public:
         int spacing;
         qreal titleSize;
         QFont::Weight titleWeight;
-        qreal grantedSize;
-        ProminentButton::Size buttonSize;
+        qreal stateSize;
         // The subtitle's colour; the secondary label colour when invalid.
         QColor subtitleColor;
     };
     static Metrics formMetrics();
     static Metrics cardMetrics();
 
-    PermissionRow(const QString& symbolName, const QString& title, const QString& subtitle, const Metrics& metrics,
-                  QWidget* parent = nullptr);
+    // refusal: shown under the subtitle while the thing is not available.
+    PermissionRow(const QString& symbolName, const QString& title, const QString& subtitle, const QString& refusal,
+                  const Metrics& metrics, QWidget* parent = nullptr);
 
-    // Screen recording: asks the system, then opens its settings page.
+    // Reading the screen: every capture.
     static PermissionRow* screenRecording(PermissionManager& permissions, const Metrics& metrics);
-    // Accessibility: asks, which prompts and opens its page itself when needed.
+    // XTEST: the scrolling capture.
     static PermissionRow* accessibility(PermissionManager& permissions, const Metrics& metrics);
+
+    // The note under the rows (Privacy tab) and the cards (first-run window).
+    static QString nothingToGrantNote();
 
     void setGranted(bool granted);
     bool isGranted() const { return m_granted; }
     QColor iconColor() const;
 
-    std::function<void()> onActivate;
-
     QLabel* titleLabel() const { return m_title; }
     QLabel* subtitleLabel() const { return m_subtitle; }
+    QLabel* refusalLabel() const { return m_refusal; }
     SymbolLabel* grantedLabel() const { return m_grantedLabel; }
-    ProminentButton* activateButton() const { return m_activate; }
+    SymbolLabel* unavailableLabel() const { return m_unavailableLabel; }
 
 private:
     void refreshIcon();
@@ -59,6 +60,7 @@ private:
     QLabel* m_icon;
     QLabel* m_title;
     QLabel* m_subtitle;
+    QLabel* m_refusal;
     SymbolLabel* m_grantedLabel;
-    ProminentButton* m_activate;
+    SymbolLabel* m_unavailableLabel;
 };

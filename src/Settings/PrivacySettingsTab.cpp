@@ -7,10 +7,13 @@
 #include "Settings/DestructiveAction.h"
 #include "Settings/PermissionRow.h"
 #include "Settings/SettingsManager.h"
+#include "Platform/Paths.h"
+#include "Storage/AppFolders.h"
 #include "Storage/ClipboardHistoryStore.h"
 #include "Storage/ScreenshotHistoryStore.h"
 #include "Ui/FormSection.h"
 #include "Ui/GroupedForm.h"
+#include "Ui/HomeRelativePath.h"
 #include "Ui/ToggleSwitch.h"
 
 #include <QLabel>
@@ -33,19 +36,21 @@ PrivacySettingsTab::PrivacySettingsTab(const Services& services, QWidget* parent
     permissions->addRow(m_screenRow);
     m_accessibilityRow = PermissionRow::accessibility(services.permissions, PermissionRow::formMetrics());
     permissions->addRow(m_accessibilityRow);
-    permissions->addRow(FormSection::makeCaption(
-        Localizer::t(
-            QStringLiteral("Änderungen an der Bildschirmaufnahme werden erst nach einem Neustart von Zentu.it wirksam.")),
-        nullptr));
+    permissions->addRow(FormSection::makeCaption(PermissionRow::nothingToGrantNote(), nullptr));
 
     FormSection* sensitive = form->addSection(Localizer::t(QStringLiteral("Sensible Inhalte")));
     m_sensitive = sensitive->addToggle(Localizer::t(QStringLiteral("Als sensibel markierte Inhalte ignorieren")));
-    sensitive->addCaption(Localizer::t(QStringLiteral("Inhalte, die als vertraulich markiert sind ODER aus bekannten Passwort-Apps stammen (z. B. Apple Passwörter, 1Password, Bitwarden, KeePass), werden nicht im Zwischenablage-Verlauf gespeichert – auch wenn das Passwort sichtbar war.")));
-    sensitive->addCaption(Localizer::t(QStringLiteral("Zum Deaktivieren ist Touch ID bzw. das Mac-Passwort erforderlich.")));
+    sensitive->addCaption(Localizer::t(QStringLiteral("Inhalte, die als vertraulich markiert sind ODER aus bekannten Passwort-Apps stammen (z. B. KeePassXC, 1Password, Bitwarden, Seahorse), werden nicht im Zwischenablage-Verlauf gespeichert – auch wenn das Passwort sichtbar war.")));
+    const QString account = services.authenticator.accountName();
+    sensitive->addCaption(
+        account.isEmpty()
+            ? Localizer::t(QStringLiteral("Zum Deaktivieren ist das Passwort deines Benutzerkontos erforderlich; Zentu.it lässt es von PAM prüfen."))
+            : Localizer::t(QStringLiteral("Zum Deaktivieren ist das Passwort deines Benutzerkontos „%1“ erforderlich; Zentu.it lässt es von PAM prüfen.")).arg(account));
 
     FormSection* local = form->addSection(Localizer::t(QStringLiteral("Lokale Speicherung")));
     local->addRow(FormSection::makeCaption(
-        Localizer::t(QStringLiteral("Alle Screenshots und Verlaufsdaten werden ausschließlich lokal auf diesem Mac gespeichert. Es findet keine Übertragung an Server statt.")),
+        Localizer::t(QStringLiteral("Alle Screenshots und Verlaufsdaten werden ausschließlich lokal auf diesem Computer gespeichert (in %1). Es findet keine Übertragung an Server statt."))
+            .arg(homeRelativePath(services.folders.baseDirectory(), services.folders.paths().homeDirectory())),
         nullptr));
     m_deleteAll = DestructiveAction::button(Localizer::t(QStringLiteral("Gesamten Verlauf löschen …")));
     local->addRow(m_deleteAll);
@@ -83,11 +88,15 @@ void PrivacySettingsTab::authenticateToDisableSensitive()
         m_services.beeper.beep();
         return;
     }
+    const QString account = m_services.authenticator.accountName();
     OwnerAuthenticator::Prompt prompt;
     prompt.reason = Localizer::t(QStringLiteral("Schutz für sensible Inhalte deaktivieren"));
     prompt.confirmTitle = Localizer::t(QStringLiteral("Passwort verwenden"));
     prompt.cancelTitle = Localizer::t(QStringLiteral("Abbrechen"));
-    prompt.passwordLabel = Localizer::t(QStringLiteral("Passwort"));
+    prompt.passwordLabel = Localizer::t(QStringLiteral("Passwort für „%1“")).arg(account);
+    prompt.checking = Localizer::t(QStringLiteral("Passwort wird geprüft …"));
+    prompt.wrongPassword = Localizer::t(QStringLiteral("Das Passwort war falsch. Bitte versuche es noch einmal."));
+    prompt.refused = Localizer::t(QStringLiteral("PAM lässt das Konto „%1“ gerade nicht zu, etwa weil es gesperrt oder abgelaufen ist.")).arg(account);
     // The tab is made anew on every tab switch and language change: the answer
     // holds on to the settings only, which outlive every tab.
     QPointer<SettingsManager> settings(&m_services.settings);

@@ -1,10 +1,12 @@
 #pragma once
-// The "Datenschutz" tab: the two permissions with a way to ask for each
-// missing one, the filter for content marked as sensitive (on freely; off only
-// after the account password), and deleting both histories at once.
+// The "Datenschutz" tab: what the app needs from the X server (and, where it
+// is refused, why and what to do), the filter for content marked as
+// sensitive (on freely; off only after the password of the user's account,
+// checked by PAM), where the data stays, and deleting both histories at once.
 #include <QWidget>
 
 class Alerts;
+class AppFolders;
 class Beeper;
 class ClipboardHistoryStore;
 class OwnerAuthenticator;
@@ -26,6 +28,8 @@ public:
         Alerts& alerts;
         OwnerAuthenticator& authenticator;
         Beeper& beeper;
+        // Where the histories are kept, named in the local-storage note.
+        const AppFolders& folders;
     };
     explicit PrivacySettingsTab(const Services& services, QWidget* parent = nullptr);
 

@@ -19,7 +19,7 @@ QString symbolName(SettingsTab tab)
     switch (tab) {
     case SettingsTab::general: return QStringLiteral("gearshape");
     case SettingsTab::history: return QStringLiteral("clock");
-    case SettingsTab::hotkeys: return QStringLiteral("command");
+    case SettingsTab::hotkeys: return QStringLiteral("keyboard");
     case SettingsTab::privacy: return QStringLiteral("lock.shield");
     case SettingsTab::about: return QStringLiteral("info.circle");
     }

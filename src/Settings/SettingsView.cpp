@@ -76,7 +76,7 @@ void SettingsView::installDefaultTabs(const SettingsContext& c)
     m_factories.insert(SettingsTab::hotkeys, [c] { return new HotkeysSettingsTab(*c.settings, *c.hotkeys, *c.beeper); });
     m_factories.insert(SettingsTab::privacy, [c] {
         return new PrivacySettingsTab({*c.settings, *c.permissions, *c.clipboardStore, *c.screenshotStore, *c.alerts,
-                                       *c.authenticator, *c.beeper});
+                                       *c.authenticator, *c.beeper, *c.folders});
     });
     m_factories.insert(SettingsTab::about, [c] {
         const QString root = c.websiteRoot.isEmpty() ? AboutSettingsTab::configuredWebsiteRoot() : c.websiteRoot;

@@ -1,5 +1,6 @@
 #include "Ui/HoverRowButton.h"
 
+#include "Platform/ButtonText.h"
 #include "Ui/AnimatedValue.h"
 #include "Ui/IconRegistry.h"
 #include "Ui/Theme.h"
@@ -14,7 +15,7 @@ HoverRowButton::HoverRowButton(const QString& symbolName, const QString& title, 
     , m_symbol(symbolName)
     , m_background(new AnimatedValue(0.0, this))
 {
-    setText(title);
+    setText(ButtonText::escaped(title));
     setCursor(Qt::ArrowCursor);
     setAttribute(Qt::WA_Hover);
     m_background->setEaseOut(100);
@@ -66,7 +67,7 @@ void HoverRowButton::refreshTarget() { m_background->animateTo(backgroundOpacity
 QSize HoverRowButton::sizeHint() const
 {
     const QFontMetricsF fm(Theme::font(m_fontPx));
-    qreal w = fm.horizontalAdvance(text());
+    qreal w = fm.horizontalAdvance(ButtonText::shown(text()));
     if (!m_symbol.isEmpty())
         w += m_fontPx * 1.25 + iconSpacing;
     if (!m_trailing.isEmpty())
@@ -125,5 +126,5 @@ void HoverRowButton::paintEvent(QPaintEvent*)
     p.setFont(Theme::font(m_fontPx));
     p.setPen(fg);
     p.drawText(QRectF(x, content.top(), content.right() - x, content.height()), Qt::AlignVCenter | Qt::AlignLeft,
-               text());
+               ButtonText::shown(text()));
 }

@@ -1,5 +1,6 @@
 #include "Ui/ProminentButton.h"
 
+#include "Platform/ButtonText.h"
 #include "Ui/Theme.h"
 
 #include <QPainter>
@@ -7,7 +8,7 @@
 #include <QStyleOptionFocusRect>
 
 ProminentButton::ProminentButton(const QString& text, Size size, QWidget* parent)
-    : QPushButton(text, parent)
+    : QPushButton(ButtonText::escaped(text), parent)
     , m_size(size)
 {
     setFont(labelFont());
@@ -40,7 +41,7 @@ QSize ProminentButton::sizeHint() const
 {
     const QFontMetrics fm(labelFont());
     const QMargins m = padding();
-    return QSize(fm.horizontalAdvance(text()) + m.left() + m.right() + 2,
+    return QSize(fm.horizontalAdvance(ButtonText::shown(text())) + m.left() + m.right() + 2,
                  fm.height() + m.top() + m.bottom());
 }
 
@@ -63,5 +64,5 @@ void ProminentButton::paintEvent(QPaintEvent*)
     }
     p.setFont(labelFont());
     p.setPen(Qt::white);
-    p.drawText(rect(), Qt::AlignCenter, text());
+    p.drawText(rect(), Qt::AlignCenter, ButtonText::shown(text()));
 }

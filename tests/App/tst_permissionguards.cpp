@@ -1,6 +1,7 @@
 // The permission guards through fakes: granted, granted by the test capture,
-// refused with the guide, the relaunch watcher, the request left pending by a
-// relaunch, accessibility; and the relaunch command on a real shell.
+// refused with an alert that says what refuses on X11 and offers no button
+// that cannot help, the relaunch watcher, a request left pending by an
+// earlier version, XTEST missing; and the relaunch command on a real shell.
 #include "App/PermissionGuards.h"
 #include "Permissions/PermissionManager.h"
 #include "Platform/Qt/QtProcessLauncher.h"
@@ -87,15 +88,21 @@ private Q_SLOTS:
         QVERIFY(!rig.guards->isWatching());
     }
 
-    void refusedShowsTheGuideAndTheWatcherRelaunchesOnGrant()
+    void refusedSaysWhatRefusesAndTheWatcherRelaunchesOnGrant()
     {
         Rig rig(false);
-        rig.alerts.answers = {1}; // "Später"
+        rig.alerts.answers = {0};
         QVERIFY(!rig.guards->ensureScreenRecordingPermission());
-        QCOMPARE(rig.platform.openedURLs.size(), 1);
-        QCOMPARE(rig.alerts.shown.value(0).message, QStringLiteral("Bildschirmaufnahme erlauben"));
+        const Alerts::Alert alert = rig.alerts.shown.value(0);
+        QCOMPARE(alert.message, QStringLiteral("Bildschirmaufnahme nicht möglich"));
+        QVERIFY2(alert.informativeText.contains(QStringLiteral("X-Server")) && alert.informativeText.contains(QStringLiteral("ssh -Y")),
+                 qPrintable(alert.informativeText));
+        // Nothing to enter the app into and no settings to open: only OK.
+        QCOMPARE(alert.buttons, QStringList{QStringLiteral("OK")});
         QVERIFY(!rig.defaults.boolValue(PermissionGuards::pendingRequestKey));
         QVERIFY(rig.launcher.started.isEmpty());
+        QCOMPARE(rig.launcher.quits, 0);
+        QVERIFY(debugLogMessages().contains(QStringLiteral("CAPTURE -> Alert-Antwort = Später")));
 
         // Armed again (a second refusal): one watcher remains.
         QVERIFY(rig.guards->isWatching());
@@ -105,22 +112,17 @@ private Q_SLOTS:
         QCOMPARE(rig.scheduled.size(), 1);
         rig.tick();
         QCOMPARE(rig.launcher.quits, 0);
-        rig.platform.preflight = true; // the user flips the switch
+        rig.platform.preflight = true; // the screen can be read now
         rig.tick();
         QCOMPARE(rig.launcher.started.size(), 1);
         QCOMPARE(rig.launcher.quits, 1);
         QVERIFY(rig.scheduled.isEmpty());
     }
 
-    void firstButtonRelaunchesAndTheNewProcessAsks()
+    void aRequestLeftPendingByAnEarlierVersionIsIssuedOnce()
     {
         Rig rig(false);
-        rig.alerts.answers = {0};
-        QVERIFY(!rig.guards->ensureScreenRecordingPermission());
-        QVERIFY(rig.defaults.boolValue(PermissionGuards::pendingRequestKey));
-        QCOMPARE(rig.launcher.quits, 1);
-
-        // The fresh process finds the flag, asks once and watches.
+        rig.defaults.setValue(PermissionGuards::pendingRequestKey, true);
         PermissionGuards fresh(*rig.permissions, rig.platform, rig.defaults, rig.alerts, rig.launcher);
         fresh.setScheduler([](int, std::function<void()>) {});
         rig.platform.requestAnswer = false;
@@ -128,7 +130,7 @@ private Q_SLOTS:
         QVERIFY(!rig.defaults.boolValue(PermissionGuards::pendingRequestKey));
         QTRY_VERIFY(fresh.isWatching());
         QCOMPARE(rig.platform.requestCalls, 1);
-        QCOMPARE(rig.platform.openedURLs.size(), 2);
+        QCOMPARE(rig.platform.openedURLs.size(), 1);
 
         // Without the flag nothing happens.
         fresh.requestScreenRecordingIfPending();
@@ -174,13 +176,16 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(marker), 5000);
     }
 
-    void accessibilityRefusedAsksAndNeverRelaunches()
+    void xtestMissingSaysSoAndNeverRelaunches()
     {
         Rig rig(true);
         rig.platform.trusted = false;
         QVERIFY(!rig.guards->ensureAccessibilityPermission());
         QCOMPARE(rig.platform.prompts, 1);
-        QCOMPARE(rig.alerts.shown[0].message, QStringLiteral("Bedienungshilfen erlauben"));
+        QCOMPARE(rig.alerts.shown[0].message, QStringLiteral("Scroll-Aufnahme nicht möglich"));
+        QVERIFY(rig.alerts.shown[0].informativeText.contains(QStringLiteral("XTEST")));
+        QCOMPARE(rig.alerts.shown[0].buttons, QStringList{QStringLiteral("OK")});
+        QCOMPARE(rig.platform.openedURLs.size(), 0);
         QVERIFY(!rig.guards->isWatching());
         QVERIFY(rig.launcher.started.isEmpty());
 

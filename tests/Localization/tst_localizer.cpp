@@ -1,4 +1,5 @@
 #include "Localization/Localizer.h"
+#include "Localization/QtCatalogue.h"
 #include "fakes/FakeUserDefaults.h"
 #include "support/IsolatedEnvironment.h"
 
@@ -70,6 +71,44 @@ private Q_SLOTS:
         }
         Localizer missing(defaults, {}, "/nonexistent/strings.json");
         QCOMPARE(missing.lang(), QStringLiteral("en"));
+    }
+
+    // Qt's own texts (standard dialogs, text field menus) follow the
+    // interface language: each language loads its catalogue, a change swaps
+    // it, and without catalogues Qt's English stays.
+    void qtCatalogueFollowsTheLanguage()
+    {
+        if (!QFile::exists(QtCatalogue::defaultFolder() + QStringLiteral("/qtbase_de.qm")))
+            QSKIP("Qt's catalogues are not installed (Debian qt6-translations-l10n)");
+        FakeUserDefaults defaults;
+        defaults.setValue(Localizer::languageKey, "de");
+        Localizer l(defaults, {});
+        auto lookIn = [] { return QCoreApplication::translate("QFileDialog", "Look in:"); };
+        auto cancel = [] { return QCoreApplication::translate("QPlatformTheme", "Cancel"); };
+        {
+            QtCatalogue catalogue(l);
+            QCOMPARE(catalogue.installedLanguage(), QStringLiteral("de"));
+            QCOMPARE(lookIn(), QStringLiteral("Suchen in:"));
+            QCOMPARE(cancel(), QStringLiteral("Abbrechen"));
+            QSet<QString> seen{lookIn()};
+            for (const QString& lang : Localizer::supported()) {
+                if (lang == QLatin1String("de") || lang == QLatin1String("en"))
+                    continue;
+                l.setLanguage(lang);
+                QCOMPARE(catalogue.installedLanguage(), lang);
+                QVERIFY2(!seen.contains(lookIn()) && lookIn() != QLatin1String("Look in:"), qPrintable(lang + ": " + lookIn()));
+                seen.insert(lookIn());
+            }
+            l.setLanguage("en");
+            QCOMPARE(lookIn(), QStringLiteral("Look in:"));
+            l.setLanguage("de");
+            QCOMPARE(cancel(), QStringLiteral("Abbrechen"));
+        }
+        // Gone with its owner; a folder without catalogues leaves Qt's English.
+        QCOMPARE(lookIn(), QStringLiteral("Look in:"));
+        QtCatalogue none(l, m_dir.filePath(QStringLiteral("nowhere")));
+        QVERIFY(none.installedLanguage().isEmpty());
+        QCOMPARE(cancel(), QStringLiteral("Cancel"));
     }
 };
 

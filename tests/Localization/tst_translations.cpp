@@ -1,6 +1,8 @@
 // Every German text the code passes to the translation lookup has a
 // translation in every other supported language, with the same placeholders;
-// and no German text reaches the user without passing through it.
+// no German text reaches the user without passing through it; and no text,
+// in any language, names places of another operating system (its settings
+// panes, Touch ID, Finder, the Dock, the ⌘ key, "this Mac").
 #include "Localization/Localizer.h"
 #include "support/IsolatedEnvironment.h"
 
@@ -150,6 +152,45 @@ private Q_SLOTS:
             }
         }
         QVERIFY2(bypassing.isEmpty(), qPrintable("German texts shown without Localizer::t:\n" + bypassing.join('\n')));
+    }
+
+    void noTextNamesAnotherSystem()
+    {
+        // Names as that system's own translations spell them.
+        static const QRegularExpression anyLanguage(QStringLiteral(
+            "\\bMac\\b|macOS|Touch ID|触控 ID|\\bFinder\\b|⌘|\\bDock\\b|\\bApple\\b|iCloud|Spotlight|Launchpad"));
+        static const QHash<QString, QRegularExpression> perLanguage{
+            {"de", QRegularExpression(QStringLiteral("Systemeinstellungen|Programme-Ordner|Bedienungshilfen|Systemaudioaufnahme|Datenschutz & Sicherheit"))},
+            {"en", QRegularExpression(QStringLiteral("System Settings|System Preferences|Applications folder|Privacy & Security|System Audio Recording"))},
+            {"fr", QRegularExpression(QStringLiteral("Réglages Système|Préférences Système|dossier Applications|Confidentialité et sécurité"))},
+            {"tr", QRegularExpression(QStringLiteral("Sistem Ayarları|Uygulamalar klasör|Gizlilik ve Güvenlik"))},
+            {"ru", QRegularExpression(QStringLiteral("Системные настройки|«Программы»|Универсальный доступ|Конфиденциальность и безопасность"))},
+            {"it", QRegularExpression(QStringLiteral("Impostazioni di Sistema|cartella Applicazioni|Privacy e sicurezza"))},
+            {"es", QRegularExpression(QStringLiteral("Ajustes del Sistema|carpeta Aplicaciones|Privacidad y seguridad"))},
+            {"zh", QRegularExpression(QStringLiteral("系统设置|应用程序”文件夹|隐私与安全性|辅助功能|废纸篓"))},
+            {"ja", QRegularExpression(QStringLiteral("システム設定|アプリケーションフォルダ|プライバシーとセキュリティ"))},
+        };
+        QFile f(":/strings.json");
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QJsonObject tables = QJsonDocument::fromJson(f.readAll()).object();
+        QHash<QString, QStringList> texts; // language -> texts
+        for (const QString& key : literalKeys())
+            texts[QStringLiteral("de")] << key;
+        for (auto lang = tables.begin(); lang != tables.end(); ++lang) {
+            const QJsonObject table = lang.value().toObject();
+            for (auto e = table.begin(); e != table.end(); ++e) {
+                texts[QStringLiteral("de")] << e.key();
+                texts[lang.key()] << e.value().toString();
+            }
+        }
+        QCOMPARE(texts.size(), Localizer::supported().size());
+        QStringList found;
+        for (auto it = texts.cbegin(); it != texts.cend(); ++it)
+            for (const QString& text : it.value())
+                if (anyLanguage.match(text).hasMatch() || perLanguage.value(it.key()).match(text).hasMatch())
+                    found << it.key() + ": " + text;
+        found.removeDuplicates();
+        QVERIFY2(found.isEmpty(), qPrintable("Texts naming another system:\n" + found.join('\n')));
     }
 
     void everyTextIsTranslated()

@@ -2,7 +2,9 @@
 // makes PAM read this test's own service files, and pam_matrix checks the
 // password against this test's own password file, so nothing of the system's
 // configuration is touched. Covers the password conversation, the account
-// check, and the password window up to the answer on the main thread.
+// check (a wrong password told from an account PAM turns down), and the
+// password window up to the answer on the main thread: a wrong password is
+// said in the same window, which takes the next try.
 #include "Platform/Qt/PamOwnerAuthenticator.h"
 #include "Platform/Qt/PasswordDialog.h"
 #include "Platform/Qt/PasswordField.h"
@@ -11,6 +13,7 @@
 #include <QAccessible>
 #include <QFile>
 #include <QKeyEvent>
+#include <QPointer>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QThread>
@@ -27,7 +30,8 @@ SecretBytes secret(const QString& text)
 OwnerAuthenticator::Prompt prompt()
 {
     return {QStringLiteral("Schutz für sensible Inhalte deaktivieren"), QStringLiteral("Passwort verwenden"),
-            QStringLiteral("Abbrechen"), QStringLiteral("Passwort")};
+            QStringLiteral("Abbrechen"), QStringLiteral("Passwort"), QStringLiteral("wird geprüft"),
+            QStringLiteral("falsch"), QStringLiteral("abgelehnt")};
 }
 
 } // namespace
@@ -68,6 +72,11 @@ private Q_SLOTS:
 
     void checkAsksForThePasswordAndTheAccount()
     {
+        using Verdict = PamOwnerAuthenticator::Verdict;
+        QCOMPARE(PamOwnerAuthenticator::check(QStringLiteral("zentu-test"), m_user, secret("falsch")), Verdict::wrongPassword);
+        QCOMPARE(PamOwnerAuthenticator::check(QStringLiteral("zentu-test"), m_user, secret("richtig-geheim")), Verdict::accepted);
+        QCOMPARE(PamOwnerAuthenticator::check(QStringLiteral("zentu-test"), QString(), secret("richtig-geheim")), Verdict::refused);
+        QCOMPARE(PamOwnerAuthenticator(QStringLiteral("zentu-test")).accountName(), m_user);
         QVERIFY(PamOwnerAuthenticator::verify(QStringLiteral("zentu-test"), m_user, secret("richtig-geheim")));
         QVERIFY(!PamOwnerAuthenticator::verify(QStringLiteral("zentu-test"), m_user, secret("falsch")));
         QVERIFY(!PamOwnerAuthenticator::verify(QStringLiteral("zentu-test"), m_user, SecretBytes()));
@@ -114,6 +123,24 @@ private Q_SLOTS:
         QVERIFY(onMainThread);
         QVERIFY(!auth.isBusy());
 
+        // Wrong, then right, in the same window: the first is said there,
+        // the field takes the next try, and only the right one answers.
+        auth.authenticate(prompt(), done);
+        const QPointer<PasswordDialog> same = auth.dialog();
+        QVERIFY(QTest::qWaitForWindowExposed(same));
+        QTest::keyClicks(same->field(), QStringLiteral("daneben"));
+        QTest::keyClick(same->field(), Qt::Key_Return);
+        QTRY_COMPARE(same->note(), QStringLiteral("falsch"));
+        QVERIFY(same->isVisible() && same->field()->isEmpty() && same->field()->isEnabled());
+        QVERIFY(!same->confirmButton()->isEnabled());
+        QCOMPARE(answers.size(), 1);
+        QVERIFY(auth.isBusy());
+        QTest::keyClicks(same->field(), QStringLiteral("richtig-geheim"));
+        same->confirmButton()->click();
+        QTRY_COMPARE(answers, (QList<bool>{true, true}));
+        QTRY_VERIFY(!same);
+        answers.removeLast();
+
         // Cancelled, by the button and by Escape: no, and later, not during the call.
         auth.authenticate(prompt(), done);
         QVERIFY(QTest::qWaitForWindowExposed(auth.dialog()));
@@ -127,6 +154,18 @@ private Q_SLOTS:
         QTRY_COMPARE(answers, (QList<bool>{true, false, false}));
         QVERIFY(onMainThread);
         QTRY_VERIFY(!auth.dialog());
+
+        // Cancelled while PAM is still at work: one answer, no; the late
+        // verdict changes nothing.
+        auth.authenticate(prompt(), done);
+        QVERIFY(QTest::qWaitForWindowExposed(auth.dialog()));
+        QTest::keyClicks(auth.dialog()->field(), QStringLiteral("richtig-geheim"));
+        QTest::keyClick(auth.dialog()->field(), Qt::Key_Return);
+        auth.dialog()->cancelButton()->click();
+        QTRY_COMPARE(answers, (QList<bool>{true, false, false, false}));
+        QTest::qWait(300);
+        QCOMPARE(answers.size(), 4);
+        QVERIFY(!auth.isBusy());
     }
 };
 

@@ -108,12 +108,12 @@ private Q_SLOTS:
         // A failing test capture ends the run before anything is shown.
         setUpWorld(200, 300, 300);
         screens->failingDisplays = {1};
-        QVERIFY(captureErrorOf([&] { run(); }).startsWith(QStringLiteral("Bildschirmaufnahme erlauben: ")));
+        QVERIFY(captureErrorOf([&] { run(); }).startsWith(QStringLiteral("Der X-Server verweigert das Lesen des Bildschirms")));
         QCOMPARE(permissions.requestCalls, 1);
         // No synthetic input.
         permissions.preflight = true;
         permissions.trusted = false;
-        QVERIFY(captureErrorOf([&] { run(); }).startsWith(QStringLiteral("Bedienungshilfen erlauben: ")));
+        QVERIFY(captureErrorOf([&] { run(); }).startsWith(QStringLiteral("Ohne XTEST im X-Server")));
         QCOMPARE(permissions.prompts, 1);
         QVERIFY(!cover.window());
         QVERIFY(world->events.isEmpty());

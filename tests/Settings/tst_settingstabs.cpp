@@ -3,12 +3,14 @@
 // range without rewriting a stored value, the language switches only on a
 // change, an unwritable folder and a refused login item are turned down with
 // a note. Hotkeys: the recorder's states, Escape and reset, and combinations
-// that cannot work turned down. History: preset and custom limits, a typed
+// that cannot work turned down with a reason every time, the note gone when
+// its recording ends. History: preset and custom limits, a typed
 // limit that counts only when editing finishes (never a trim on the way),
 // confirmations before clearing. Privacy: the sensitive-content filter goes
 // off only with the owner's password (also when the tab was rebuilt
-// meanwhile), permission rows ask for what is missing, deleting everything
-// asks first. About: version fallbacks, links, the hand-over to the update
+// meanwhile), permission rows say what refuses and offer no button that
+// cannot work, the notes name the account and the data folder, deleting
+// everything asks first. About: version fallbacks, links, the hand-over to the update
 // check and the uninstaller. And the settings record at start-up: the login
 // item, a record kept aside.
 #include "SettingsFixture.h"
@@ -100,7 +102,7 @@ QImage picture(QColor colour)
 PrivacySettingsTab* privacyTab(SettingsFixture& f)
 {
     return new PrivacySettingsTab({*f.settings, *f.permissions, *f.clipboardStore, *f.screenshotStore, f.alerts,
-                                   f.authenticator, f.beeper});
+                                   f.authenticator, f.beeper, f.appFolders});
 }
 
 // The controls a user can reach with Tab that tell screen readers no name.
@@ -355,11 +357,34 @@ private Q_SLOTS:
         pressKey(recorder, Qt::Key_Escape, XKey::escape);
         QCOMPARE(f.defaults.writes, writes);
         QCOMPARE(f.backend.attempts.size(), attempts);
+        // The note went with the recording it answered.
+        QVERIFY(tab->hint().isEmpty());
+
+        // Every refusal says why, each time: a bare key, the same again,
+        // Shift+Escape (Escape with a modifier is no cancel), a key no hotkey
+        // can hold. Recording in another row ends this one and its note.
+        recorder->click();
+        pressKey(recorder, Qt::Key_A, XKey::a);
+        QCOMPARE(tab->hint(), HotkeyRecorderView::needsModifier());
+        pressKey(recorder, Qt::Key_A, XKey::a);
+        QCOMPARE(tab->hint(), HotkeyRecorderView::needsModifier());
+        pressKey(recorder, Qt::Key_Escape, XKey::escape, Qt::ShiftModifier, 0x1);
+        QVERIFY(recorder->isRecording());
+        QVERIFY2(tab->hint().startsWith(QStringLiteral("Nur mit Shift")), qPrintable(tab->hint()));
+        pressKey(recorder, Qt::Key_Pause, 127, Qt::ControlModifier, 0x4);
+        QCOMPARE(tab->hint(), HotkeyRecorderView::unusableKey());
+        QCOMPARE(f.beeper.beeps, 6);
+        HotkeyRecorderView* other = tab->recorder(HotkeyAction::openClipboard);
+        other->click();
+        QTRY_VERIFY(!recorder->isRecording() && other->isRecording());
+        QVERIFY(tab->hint().isEmpty());
+        pressKey(other, Qt::Key_Escape, XKey::escape);
+        QVERIFY(!other->isRecording());
 
         // A combination the desktop will not hand over: the working one stays.
         f.backend.refuse.insert(qMakePair(25u, superShift), 10);
         pressSuperShiftNine();
-        QCOMPARE(f.beeper.beeps, 3);
+        QCOMPARE(f.beeper.beeps, 7);
         QCOMPARE(f.settings->hotkey(HotkeyAction::captureFullScreen), before);
         QVERIFY(!f.stored().hotkeys.contains(QStringLiteral("captureFullScreen")));
         QVERIFY(f.hotkeys->isRegistered(HotkeyAction::captureFullScreen, before));
@@ -370,7 +395,7 @@ private Q_SLOTS:
         f.settings->setHotkey({1, superShift}, HotkeyAction::captureArea);
         f.settings->setHotkey({19, superShift}, HotkeyAction::openClipboard);
         tab->resetButton(HotkeyAction::captureArea)->click();
-        QCOMPARE(f.beeper.beeps, 4);
+        QCOMPARE(f.beeper.beeps, 8);
         QCOMPARE(f.settings->hotkey(HotkeyAction::captureArea), (HotkeyCombo{1, superShift}));
     }
 
@@ -531,7 +556,7 @@ private Q_SLOTS:
         QCOMPARE(f.stored().ignoreSensitiveContent, false);
     }
 
-    void permissionRowsFollowTheStateAndAskForWhatIsMissing()
+    void permissionRowsSayWhatRefusesAndOfferNothingThatCannotWork()
     {
         SettingsFixture f;
         const int readsBefore = f.capturePermissions.preflightCalls;
@@ -540,25 +565,40 @@ private Q_SLOTS:
         QCOMPARE(f.capturePermissions.preflightCalls, readsBefore + 1); // read again when shown
         PermissionRow* screen = tab->screenRecordingRow();
         PermissionRow* access = tab->accessibilityRow();
+        QVERIFY(screen->isGranted() && screen->grantedLabel()->isVisible() && screen->refusalLabel()->isHidden());
 
-        // Accessibility missing: its row offers "Aktivieren", which only asks.
+        // XTEST missing: the row says so and why; X11 has nothing to ask.
         f.capturePermissions.trusted = false;
         f.permissions->refresh();
-        QVERIFY(screen->isGranted() && access->activateButton()->isVisible());
-        QCOMPARE(access->activateButton()->accessibleDescription(), QStringLiteral("Bedienungshilfen"));
-        access->activateButton()->click();
-        QCOMPARE(f.capturePermissions.prompts, 1);
-        QCOMPARE(f.capturePermissions.requestCalls, 0);
+        QVERIFY(screen->isGranted() && !access->isGranted());
+        QVERIFY(access->unavailableLabel()->isVisible() && access->refusalLabel()->isVisible());
+        QVERIFY(access->refusalLabel()->text().contains(QStringLiteral("XTEST")));
+        QCOMPARE(access->titleLabel()->text(), QStringLiteral("Fenster scrollen (XTEST)"));
 
-        // Screen recording missing: asks the system and opens its settings page.
+        // The screen refused: what refuses it and what to do.
         f.capturePermissions.preflight = false;
         f.screens.contentAvailable = false;
         f.permissions->refresh();
-        QTRY_VERIFY(screen->activateButton()->isVisible());
-        f.capturePermissions.openedURLs.clear();
-        screen->activateButton()->click();
-        QCOMPARE(f.capturePermissions.requestCalls, 1);
-        QCOMPARE(f.capturePermissions.openedURLs.size(), 1);
+        QTRY_VERIFY(screen->refusalLabel()->isVisible());
+        QVERIFY(screen->refusalLabel()->text().contains(QStringLiteral("X-Server")));
+        QVERIFY(screen->findChildren<QAbstractButton*>().isEmpty() && access->findChildren<QAbstractButton*>().isEmpty());
+        QCOMPARE(f.capturePermissions.prompts, 0);
+        QCOMPARE(f.capturePermissions.openedURLs.size(), 0);
+
+        // The notes name this system: the account whose password is asked
+        // for, and the folder the data stays in.
+        QStringList captions;
+        for (const QLabel* l : tab->findChildren<QLabel*>())
+            captions << l->text();
+        const QString all = captions.join(QLatin1Char('\n'));
+        QVERIFY2(all.contains(QStringLiteral("„tester“")) && all.contains(QStringLiteral("PAM")), qPrintable(all));
+        QVERIFY2(all.contains(QStringLiteral("/Zentu.it)")) && all.contains(QStringLiteral("diesem Computer")), qPrintable(all));
+        f.authenticator.account.clear();
+        std::unique_ptr<PrivacySettingsTab> nameless(privacyTab(f));
+        captions.clear();
+        for (const QLabel* l : nameless->findChildren<QLabel*>())
+            captions << l->text();
+        QVERIFY(captions.contains(QStringLiteral("Zum Deaktivieren ist das Passwort deines Benutzerkontos erforderlich; Zentu.it lässt es von PAM prüfen.")));
     }
 
     void deleteAllAsksThenClearsBothHistories()
@@ -601,10 +641,16 @@ private Q_SLOTS:
                              {[&f] { ++f.updateChecks; }, [&f] { ++f.uninstallRequests; }});
         tab.show();
         QCOMPARE(tab.screenRecordingStatus()->text(), QStringLiteral("Bildschirmaufnahme wird für Screenshots benötigt."));
+        // What refuses and what to do, and no button: X11 has no settings page.
+        QVERIFY(tab.screenRecordingHelp()->isVisible());
+        QVERIFY(tab.screenRecordingHelp()->text().contains(QStringLiteral("X11-Sitzung")));
+        for (const QAbstractButton* b : tab.findChildren<QAbstractButton*>())
+            QVERIFY2(!b->text().contains(QStringLiteral("Einstellungen")), qPrintable(b->text()));
         // Permitted while the tab is open.
         f.capturePermissions.preflight = true;
         f.permissions->refresh();
         QCOMPARE(tab.screenRecordingStatus()->text(), QStringLiteral("Bildschirmaufnahme ist erlaubt."));
+        QVERIFY(tab.screenRecordingHelp()->isHidden());
 
         tab.linkRows().at(1)->click();
         QCOMPARE(f.workspace.openedUrls, QStringList{QStringLiteral("https://zentu.example/docs/index.html")});

@@ -3,20 +3,26 @@
 // in the window's pixels. The tab bar switches tabs (also for screen readers)
 // and a language change rebuilds the window, also from the General tab's own
 // picker; the first-run window shows its ready line, reports its height and
-// hands back on OK or Return. Then the Privacy tab's switch asks for the
+// hands back on OK or Return. The Hotkeys tab's note, with keys typed through
+// the X server, says why each refused combination is refused (Shift+Escape
+// too) and goes when its recording ends. Then the Privacy tab's switch asks for the
 // account password in a real window through PAM's "login" service; a wrong
-// password, typed through the X server, leaves the filter on.
+// password, typed through the X server, is said so in the same window, which
+// takes the next try; Escape leaves the filter on.
 #include "SettingsFixture.h"
 #include "Platform/Qt/PamOwnerAuthenticator.h"
 #include "Platform/Qt/PasswordDialog.h"
 #include "Platform/Qt/PasswordField.h"
 #include "Settings/GeneralSettingsTab.h"
+#include "Settings/HotkeyRecorderView.h"
+#include "Settings/HotkeysSettingsTab.h"
 #include "Settings/LanguagePicker.h"
 #include "Settings/OnboardingView.h"
 #include "Settings/PermissionRow.h"
 #include "Settings/PrivacySettingsTab.h"
 #include "Settings/SettingsView.h"
 #include "Ui/HoverRowButton.h"
+#include "Ui/ProminentButton.h"
 #include "Ui/SegmentedControl.h"
 #include "Ui/ToggleSwitch.h"
 #include "support/IsolatedEnvironment.h"
@@ -83,6 +89,30 @@ int inkOnScreen(const QWidget* w)
         for (int x = 0; x < shot.width(); ++x)
             dark += shot.pixelColor(x, y).lightness() < 120;
     return dark;
+}
+
+// The window on screen past its opening splash, showing the tab.
+QWidget* shownTab(SettingsView& view, SettingsTab tab)
+{
+    QSignalSpy finished(&view, &SettingsView::introFinished);
+    view.show();
+    if (!QTest::qWaitFor([&] { return finished.count() == 1; }, 10000))
+        return nullptr;
+    view.selectTab(tab);
+    return view.tabView();
+}
+
+// Reddish (warning text) pixels the X server shows inside a widget.
+int redOnScreen(const QWidget* w)
+{
+    const QImage shot = grabScreen(QRect(w->mapToGlobal(QPoint(0, 0)), w->size()));
+    int red = 0;
+    for (int y = 0; y < shot.height(); ++y)
+        for (int x = 0; x < shot.width(); ++x) {
+            const QColor c = shot.pixelColor(x, y);
+            red += c.red() > c.green() + 60 && c.red() > c.blue() + 60;
+        }
+    return red;
 }
 
 } // namespace
@@ -159,7 +189,7 @@ private Q_SLOTS:
         OnboardingView view(*f.permissions, [&] { ++closes; }, [&](double h) { heights << h; });
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
-        QVERIFY(view.accessibilityCard()->activateButton()->isVisible() && !view.readyRow()->isVisible());
+        QVERIFY(view.accessibilityCard()->refusalLabel()->isVisible() && !view.readyRow()->isVisible());
         // The first measurement: the whole content.
         QTRY_COMPARE(heights.size(), 1);
         QCOMPARE(heights.first(), double(view.measuredHeight()));
@@ -173,40 +203,93 @@ private Q_SLOTS:
             QTRY_VERIFY_WITH_TIMEOUT(inkOnScreen(&view) > 1000, 10000);
         }
 
-        // Both granted: the ready line makes it taller.
+        // Both there: the refusal goes, the ready line comes, the height is
+        // measured and reported again.
         const double before = heights.last();
         f.capturePermissions.trusted = true;
         f.permissions->refresh();
-        QVERIFY(view.accessibilityCard()->isGranted() && view.readyRow()->isVisible() && view.restartNote()->isVisible());
-        QTRY_VERIFY(heights.last() > before);
+        QVERIFY(view.accessibilityCard()->isGranted() && view.readyRow()->isVisible() && view.note()->isVisible());
+        QVERIFY(view.accessibilityCard()->refusalLabel()->isHidden());
+        QTRY_VERIFY(heights.last() != before);
+        QCOMPARE(heights.last(), double(view.measuredHeight()));
         // Reported only above 200, and only on a change.
         heights.clear();
         for (double h : {200.0, 200.5, 200.5, std::numeric_limits<double>::quiet_NaN()})
             view.reportHeight(h);
         QCOMPARE(heights, QList<double>{200.5});
 
-        // OK, or Return wherever the focus is (also on a card's button), hands back.
+        // OK, or Return wherever the focus is, hands back.
         view.okButton()->click();
         f.capturePermissions.trusted = false;
         f.permissions->refresh();
-        view.accessibilityCard()->activateButton()->setFocus();
-        QTest::keyClick(view.accessibilityCard()->activateButton(), Qt::Key_Return);
+        view.okButton()->clearFocus();
+        QTest::keyClick(&view, Qt::Key_Return);
         QCOMPARE(closes, 2);
         QCOMPARE(f.capturePermissions.prompts, 0);
     }
 
-    void wrongPasswordTypedOnTheKeyboardLeavesTheFilterOn()
+    void hotkeyNotesSayWhyEveryTimeAndGoWithTheRecording()
+    {
+        SettingsFixture f;
+        SettingsView view(f.context());
+        auto* tab = qobject_cast<HotkeysSettingsTab*>(shownTab(view, SettingsTab::hotkeys));
+        QVERIFY(tab);
+        HotkeyRecorderView* full = tab->recorder(HotkeyAction::captureFullScreen);
+        HotkeyRecorderView* clipboard = tab->recorder(HotkeyAction::openClipboard);
+        QTRY_VERIFY(onScreen(full, &view) && onScreen(clipboard, &view));
+        X11Probe x;
+        auto startRecording = [&](HotkeyRecorderView* r) {
+            for (int attempt = 0; attempt < 5 && !r->isRecording(); ++attempt) {
+                x.click(r->mapToGlobal(r->rect().center()));
+                (void)QTest::qWaitFor([&] { return r->isRecording() && QWidget::keyboardGrabber() == r; }, 3000);
+            }
+            return r->isRecording();
+        };
+        // The note as a screen reader gets it.
+        auto spoken = [&] {
+            const QList<QLabel*> notes = tab->findChildren<QLabel*>();
+            for (QLabel* l : notes)
+                if (!l->isHidden() && l->text() == tab->hint() && !tab->hint().isEmpty())
+                    return QAccessible::queryAccessibleInterface(l)->text(QAccessible::Name);
+            return QString();
+        };
+        auto press = [&](const char* keys, const QString& expected) {
+            const int beeps = f.beeper.beeps;
+            return xdotool({"key", QString::fromLatin1(keys)})
+                && QTest::qWaitFor([&] { return f.beeper.beeps == beeps + 1 && tab->hint() == expected && spoken() == expected; }, 10000);
+        };
+
+        // Typed through the X server: every refusal says why, also the same
+        // one twice and Shift+Escape (Escape with a modifier is no cancel).
+        QVERIFY(startRecording(full));
+        QVERIFY(press("a", HotkeyRecorderView::needsModifier()));
+        QVERIFY(press("a", HotkeyRecorderView::needsModifier()));
+        const QString shiftOnly = tab->refusalReason(HotkeyAction::captureFullScreen, HotkeyCombo{53, HotkeyCombo::shift});
+        QVERIFY(!shiftOnly.isEmpty());
+        QVERIFY(press("shift+Escape", shiftOnly));
+        QVERIFY(full->isRecording());
+        // Escape ends the recording and its note.
+        QVERIFY(xdotool({"key", "Escape"}));
+        QTRY_VERIFY_WITH_TIMEOUT(!full->isRecording() && tab->hint().isEmpty(), 10000);
+
+        // Recording in another row ends this one, and the note goes with it.
+        QVERIFY(startRecording(full));
+        QVERIFY(press("shift+a", tab->refusalReason(HotkeyAction::captureFullScreen, HotkeyCombo{0, HotkeyCombo::shift})));
+        QVERIFY(startRecording(clipboard));
+        QTRY_VERIFY(!full->isRecording() && tab->hint().isEmpty());
+        QVERIFY(xdotool({"key", "Escape"}));
+        QTRY_VERIFY_WITH_TIMEOUT(!clipboard->isRecording(), 10000);
+        QCOMPARE(f.settings->hotkey(HotkeyAction::captureFullScreen), f.settings->defaultHotkey(HotkeyAction::captureFullScreen));
+    }
+
+    void wrongPasswordTypedOnTheKeyboardIsSaidAndTheWindowStays()
     {
         SettingsFixture f;
         PamOwnerAuthenticator login; // the "login" service, as the program uses it
         SettingsContext context = f.context();
         context.authenticator = &login;
         SettingsView view(context);
-        QSignalSpy finished(&view, &SettingsView::introFinished);
-        view.show();
-        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 10000);
-        view.selectTab(SettingsTab::privacy);
-        auto* tab = qobject_cast<PrivacySettingsTab*>(view.tabView());
+        auto* tab = qobject_cast<PrivacySettingsTab*>(shownTab(view, SettingsTab::privacy));
         QVERIFY(tab);
         if (!login.canAuthenticate())
             QSKIP("PAM cannot start the login service on this machine");
@@ -216,12 +299,34 @@ private Q_SLOTS:
         x.click(toggle->mapToGlobal(toggle->rect().center()));
 
         QTRY_VERIFY_WITH_TIMEOUT(login.dialog() && login.dialog()->isActiveWindow(), 15000);
-        PasswordDialog* dialog = login.dialog();
+        const QPointer<PasswordDialog> dialog = login.dialog();
         QCOMPARE(dialog->reasonLabel()->text(), QStringLiteral("Schutz für sensible Inhalte deaktivieren"));
-        QVERIFY(xdotool({"type", "--delay", "20", "kein-richtiges-Passwort"}));
-        QTRY_COMPARE_WITH_TIMEOUT(dialog->field()->characterCount(), 23, 10000);
-        QVERIFY(xdotool({"key", "Return"}));
-        QTRY_VERIFY_WITH_TIMEOUT(!login.isBusy(), 20000);
+        // The field names the account whose password it wants.
+        QAccessibleInterface* field = QAccessible::queryAccessibleInterface(dialog->field());
+        QCOMPARE(field->text(QAccessible::Name), QStringLiteral("Passwort für „%1“").arg(login.accountName()));
+        const QString wrong = QStringLiteral("Das Passwort war falsch. Bitte versuche es noch einmal.");
+        // Twice wrong, typed through the X server: each time the same window
+        // says so, takes the next try, and the filter stays on.
+        for (const char* typed : {"kein-richtiges-Passwort", "auch-falsch"}) {
+            QVERIFY(xdotool({"type", "--delay", "20", QString::fromLatin1(typed)}));
+            QTRY_COMPARE_WITH_TIMEOUT(dialog->field()->characterCount(), int(qstrlen(typed)), 10000);
+            QVERIFY(xdotool({"key", "Return"}));
+            // (Before Return arrives the field still holds the typing; while
+            // PAM works the note says so and the field is off.)
+            QTRY_VERIFY_WITH_TIMEOUT(dialog && dialog->note() == wrong && dialog->field()->isEnabled()
+                                         && dialog->field()->isEmpty(), 20000);
+            QAccessibleInterface* note = QAccessible::queryAccessibleInterface(dialog->noteLabel());
+            QCOMPARE(note->text(QAccessible::Name), wrong);
+            QVERIFY(!note->state().invisible);
+            QCOMPARE(login.dialog(), dialog.data());
+            QVERIFY(dialog->isVisible() && login.isBusy());
+            // Drawn by the X server, in the warning red.
+            QTRY_VERIFY_WITH_TIMEOUT(redOnScreen(dialog->noteLabel()) > 20, 10000);
+            QVERIFY(toggle->isChecked());
+        }
+        // Escape ends it: the window goes, the filter stays on.
+        QVERIFY(xdotool({"key", "Escape"}));
+        QTRY_VERIFY_WITH_TIMEOUT(!login.isBusy() && !dialog, 20000);
         QVERIFY(toggle->isChecked());
         QCOMPARE(f.stored().ignoreSensitiveContent, true);
     }

@@ -5,17 +5,20 @@
 // own.
 #include "Editor/CompactColorWell.h"
 #include "Editor/SwatchButton.h"
+#include "Platform/ButtonText.h"
 #include "Ui/ColorPanelController.h"
 #include "Ui/FrameClock.h"
 #include "Ui/HoverExpandGroup.h"
 #include "Ui/HoverRowButton.h"
 #include "Ui/IconRegistry.h"
 #include "Ui/Popover.h"
+#include "Ui/ProminentButton.h"
 #include "Ui/SegmentedControl.h"
 #include "Ui/TooltipHost.h"
 #include "fakes/ManualDelayScheduler.h"
 #include "support/IsolatedEnvironment.h"
 
+#include <QAccessible>
 #include <QColorDialog>
 #include <QDirIterator>
 #include <QEnterEvent>
@@ -285,6 +288,22 @@ private Q_SLOTS:
         QTest::mouseClick(fill->moreColorsButton(), Qt::LeftButton);
         panel.panel()->setCurrentColor(QColor(4, 5, 6));
         QTRY_COMPARE(fillEdits.last().toQColor(), QColor(4, 5, 6));
+    }
+
+    // An "&" in a text is shown as written, by Qt's own buttons and by ours
+    // that paint themselves, and makes no Alt shortcut.
+    void ampersandsShowAsWritten()
+    {
+        const QString text = QStringLiteral("Hilfe & FAQ");
+        QCOMPARE(ButtonText::shown(ButtonText::escaped(text)), text);
+        QCOMPARE(ButtonText::shown(QStringLiteral("&Datei")), QStringLiteral("Datei"));
+        QPushButton plain(ButtonText::escaped(text));
+        HoverRowButton row(QString(), text);
+        ProminentButton prominent(text);
+        for (QAbstractButton* b : std::initializer_list<QAbstractButton*>{&plain, &row, &prominent}) {
+            QVERIFY(b->shortcut().isEmpty());
+            QCOMPARE(QAccessible::queryAccessibleInterface(b)->text(QAccessible::Name), text);
+        }
     }
 
     void everySymbolTheSourcesUseDrawsAsItself()

@@ -6,6 +6,7 @@
 // Records each request; the test answers it later with answer().
 class FakeOwnerAuthenticator final : public OwnerAuthenticator {
 public:
+    QString accountName() const override { return account; }
     bool canAuthenticate() override { return available; }
     void authenticate(const Prompt& prompt, std::function<void(bool)> done) override
     {
@@ -23,6 +24,7 @@ public:
     }
 
     bool available = true;
+    QString account = QStringLiteral("tester");
     QList<Prompt> prompts;
     QList<std::function<void(bool)>> pending;
 };

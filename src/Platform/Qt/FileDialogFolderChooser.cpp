@@ -1,5 +1,7 @@
 #include "Platform/Qt/FileDialogFolderChooser.h"
 
+#include "Platform/ButtonText.h"
+
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -26,7 +28,7 @@ std::optional<QString> FileDialogFolderChooser::chooseFolder(QWidget* parent, co
     dialog.setFileMode(QFileDialog::Directory);
     dialog.setOption(QFileDialog::ShowDirsOnly, true);
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
-    dialog.setLabelText(QFileDialog::Accept, acceptLabel);
+    dialog.setLabelText(QFileDialog::Accept, ButtonText::escaped(acceptLabel));
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     const QStringList chosen = dialog.selectedFiles();

@@ -1,5 +1,7 @@
 #include "Platform/Qt/MessageBoxAlerts.h"
 
+#include "Platform/ButtonText.h"
+
 #include <QAbstractButton>
 #include <QLabel>
 #include <QMessageBox>
@@ -22,7 +24,8 @@ int MessageBoxAlerts::runModal(const Alert& alert)
     }
     QList<QPushButton*> buttons;
     for (int i = 0; i < alert.buttons.size(); ++i) {
-        QPushButton* b = box.addButton(alert.buttons[i], i == 0 ? QMessageBox::AcceptRole : QMessageBox::RejectRole);
+        QPushButton* b = box.addButton(ButtonText::escaped(alert.buttons[i]),
+                                       i == 0 ? QMessageBox::AcceptRole : QMessageBox::RejectRole);
         // Return goes to the default button even while another one has focus.
         b->setAutoDefault(i == alert.defaultButton);
         buttons << b;

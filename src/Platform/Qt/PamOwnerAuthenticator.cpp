@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <utility>
 #include <pwd.h>
 #include <security/pam_appl.h>
 #include <string.h>
@@ -103,22 +104,30 @@ bool PamOwnerAuthenticator::canAuthenticate()
     return started == PAM_SUCCESS;
 }
 
-bool PamOwnerAuthenticator::verify(const QString& service, const QString& user, const SecretBytes& password)
+PamOwnerAuthenticator::Verdict PamOwnerAuthenticator::check(const QString& service, const QString& user,
+                                                             const SecretBytes& password)
 {
-    if (user.isEmpty() || password.isEmpty())
-        return false;
+    if (user.isEmpty())
+        return Verdict::refused;
+    if (password.isEmpty())
+        return Verdict::wrongPassword;
     Conversation conversation{&password, user.toLocal8Bit()};
     const pam_conv conv{converse, &conversation};
     pam_handle_t* handle = nullptr;
     int result = pam_start(service.toLocal8Bit().constData(), conversation.user.constData(), &conv, &handle);
-    if (result == PAM_SUCCESS)
+    const bool started = result == PAM_SUCCESS;
+    if (started)
         result = pam_authenticate(handle, PAM_DISALLOW_NULL_AUTHTOK);
+    const bool passwordAccepted = started && result == PAM_SUCCESS;
+    const bool passwordRejected = started && result == PAM_AUTH_ERR;
     // A locked or expired account does not count as its owner being here.
-    if (result == PAM_SUCCESS)
+    if (passwordAccepted)
         result = pam_acct_mgmt(handle, PAM_DISALLOW_NULL_AUTHTOK);
     if (handle)
         pam_end(handle, result);
-    return result == PAM_SUCCESS;
+    if (result == PAM_SUCCESS)
+        return Verdict::accepted;
+    return passwordRejected ? Verdict::wrongPassword : Verdict::refused;
 }
 
 void PamOwnerAuthenticator::finish(const std::function<void(bool)>& done, bool success)
@@ -142,25 +151,47 @@ void PamOwnerAuthenticator::authenticate(const Prompt& prompt, std::function<voi
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setWindowModality(Qt::ApplicationModal);
     m_dialog = dialog;
-    connect(dialog, &QDialog::finished, this, [this, dialog, done](int result) {
-        if (result != QDialog::Accepted) {
-            // Later, like every answer.
-            QTimer::singleShot(0, this, [this, done] { finish(done, false); });
+    // One answer per request, however the window ends and whatever checks
+    // are still under way then; always later, never during the call.
+    auto answered = std::make_shared<bool>(false);
+    auto answer = [this, done, answered](bool success) {
+        if (std::exchange(*answered, true))
             return;
-        }
+        QTimer::singleShot(0, this, [this, done, success] { finish(done, success); });
+    };
+    connect(dialog, &QDialog::finished, this, [answer](int result) {
+        if (result != QDialog::Accepted)
+            answer(false);
+    });
+    connect(dialog, &PasswordDialog::submitted, this, [this, dialog, prompt, answer, answered] {
         auto password = std::make_shared<SecretBytes>(dialog->takePassword());
-        auto* watcher = new QFutureWatcher<bool>(this);
-        connect(watcher, &QFutureWatcher<bool>::finished, this, [this, watcher, done] {
-            const bool success = watcher->future().resultCount() > 0 && watcher->result();
+        dialog->showChecking(prompt.checking);
+        QPointer<PasswordDialog> window(dialog);
+        auto* watcher = new QFutureWatcher<Verdict>(this);
+        connect(watcher, &QFutureWatcher<Verdict>::finished, this, [watcher, window, prompt, answer, answered] {
+            const Verdict verdict = watcher->future().resultCount() > 0 ? watcher->result() : Verdict::refused;
             watcher->deleteLater();
-            finish(done, success);
+            if (*answered || !window)
+                return; // cancelled while PAM was at work
+            switch (verdict) {
+            case Verdict::accepted:
+                answer(true);
+                window->accept();
+                break;
+            case Verdict::wrongPassword:
+                window->showRefusal(prompt.wrongPassword);
+                break;
+            case Verdict::refused:
+                window->showRefusal(prompt.refused);
+                break;
+            }
         });
         const QString service = m_service;
         const QString user = m_user;
         watcher->setFuture(QtConcurrent::run([service, user, password] {
-            const bool success = verify(service, user, *password);
+            const Verdict verdict = check(service, user, *password);
             password->clear();
-            return success;
+            return verdict;
         }));
     });
     dialog->show();

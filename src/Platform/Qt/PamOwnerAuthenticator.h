@@ -2,8 +2,10 @@
 // Owner authentication through PAM: our own password window, then
 // pam_authenticate and pam_acct_mgmt for the current user on a worker
 // thread (modules may take seconds, e.g. the delay after a wrong password).
-// The answer comes back on the main thread; the password is wiped as soon as
-// PAM has it and is never written anywhere.
+// A failed check is said in the window, which stays for the next try; the
+// answer comes back on the main thread once a password was right or the
+// window was cancelled. Each password is wiped as soon as PAM has it and is
+// never written anywhere.
 #include "Platform/OwnerAuthenticator.h"
 #include "Platform/Qt/SecretBytes.h"
 
@@ -21,6 +23,7 @@ public:
                                    QObject* parent = nullptr);
     ~PamOwnerAuthenticator() override;
 
+    QString accountName() const override { return m_user; }
     bool canAuthenticate() override;
     void authenticate(const Prompt& prompt, std::function<void(bool success)> done) override;
 
@@ -28,9 +31,17 @@ public:
     PasswordDialog* dialog() const;
     bool isBusy() const { return m_busy; }
 
-    // The blocking check itself, on the calling thread: true when PAM accepts
-    // the password for the user and the account may be used now.
-    static bool verify(const QString& service, const QString& user, const SecretBytes& password);
+    enum class Verdict {
+        accepted,      // right password, and the account may be used now
+        wrongPassword, // PAM turned the password down
+        refused,       // anything else: unknown or locked account, PAM failure
+    };
+    // The blocking check itself, on the calling thread.
+    static Verdict check(const QString& service, const QString& user, const SecretBytes& password);
+    static bool verify(const QString& service, const QString& user, const SecretBytes& password)
+    {
+        return check(service, user, password) == Verdict::accepted;
+    }
     // The name of the account this process runs as; empty when unknown.
     static QString currentUserName();
 

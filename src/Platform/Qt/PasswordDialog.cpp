@@ -1,7 +1,9 @@
 #include "Platform/Qt/PasswordDialog.h"
 
+#include "Platform/ButtonText.h"
 #include "Platform/Qt/PasswordField.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -12,8 +14,9 @@ PasswordDialog::PasswordDialog(const OwnerAuthenticator::Prompt& prompt, QWidget
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint)
     , m_field(new PasswordField(this))
     , m_reason(new QLabel(prompt.reason, this))
-    , m_confirm(new QPushButton(prompt.confirmTitle, this))
-    , m_cancel(new QPushButton(prompt.cancelTitle, this))
+    , m_note(new QLabel(this))
+    , m_confirm(new QPushButton(ButtonText::escaped(prompt.confirmTitle), this))
+    , m_cancel(new QPushButton(ButtonText::escaped(prompt.cancelTitle), this))
 {
     setWindowTitle(QStringLiteral("Zentu.it"));
     setModal(true);
@@ -41,6 +44,11 @@ PasswordDialog::PasswordDialog(const OwnerAuthenticator::Prompt& prompt, QWidget
     m_field->setAccessibleName(prompt.passwordLabel);
     stack->addWidget(m_field);
 
+    m_note->setWordWrap(true);
+    m_note->setTextFormat(Qt::PlainText);
+    m_note->hide();
+    stack->addWidget(m_note);
+
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     m_cancel->setAccessibleName(prompt.cancelTitle);
@@ -52,14 +60,51 @@ PasswordDialog::PasswordDialog(const OwnerAuthenticator::Prompt& prompt, QWidget
     stack->addLayout(buttons);
 
     connect(m_field, &PasswordField::edited, this, [this] { m_confirm->setEnabled(!m_field->isEmpty()); });
-    connect(m_confirm, &QPushButton::clicked, this, &QDialog::accept);
+    connect(m_confirm, &QPushButton::clicked, this, [this] {
+        if (!m_field->isEmpty())
+            Q_EMIT submitted();
+    });
     connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
     m_field->setFocus();
 }
+
+QString PasswordDialog::note() const { return m_note->isHidden() ? QString() : m_note->text(); }
 
 SecretBytes PasswordDialog::takePassword()
 {
     SecretBytes password = m_field->takePassword();
     m_confirm->setEnabled(false);
     return password;
+}
+
+void PasswordDialog::showChecking(const QString& text)
+{
+    setNote(text, false);
+    m_field->setEnabled(false);
+    m_confirm->setEnabled(false);
+}
+
+void PasswordDialog::showRefusal(const QString& text)
+{
+    m_field->clear();
+    m_field->setEnabled(true);
+    m_confirm->setEnabled(false);
+    setNote(text, true);
+    m_field->setFocus();
+}
+
+void PasswordDialog::setNote(const QString& text, bool warning)
+{
+    // A warning in red; the checking note in the placeholder grey.
+    QPalette p = m_note->palette();
+    p.setColor(QPalette::WindowText, warning ? QColor(255, 59, 48) : palette().color(QPalette::PlaceholderText));
+    m_note->setPalette(p);
+    m_note->setText(text);
+    m_note->setAccessibleName(text);
+    m_note->setVisible(!text.isEmpty());
+    // Screen readers say it at once, also when the same note comes again.
+    if (warning) {
+        QAccessibleEvent alert(m_note, QAccessible::Alert);
+        QAccessible::updateAccessibility(&alert);
+    }
 }

@@ -1,5 +1,7 @@
 #include "Platform/Qt/QtImageFileDialogs.h"
 
+#include "Platform/ButtonText.h"
+
 #include <QFileDialog>
 #include <QImageReader>
 #include <QPointer>
@@ -35,7 +37,7 @@ std::optional<QString> QtImageFileDialogs::chooseImageToOpen(QWidget* parent, co
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilter(filterLabel + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')'));
-    dialog.setLabelText(QFileDialog::Accept, acceptLabel);
+    dialog.setLabelText(QFileDialog::Accept, ButtonText::escaped(acceptLabel));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles().first();
