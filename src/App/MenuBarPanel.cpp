@@ -64,9 +64,7 @@ MenuBarPanel::MenuBarPanel(QWidget* content, QWidget* parent)
 
 void MenuBarPanel::retranslate()
 {
-    m_note->setText(Localizer::t(QStringLiteral(
-        "Kein Infobereich (Tray) gefunden, deshalb hat Zentu.it kein Symbol. Die Tastenkürzel funktionieren "
-        "weiterhin, und ein erneuter Start von Zentu.it öffnet dieses Panel.")));
+    m_note->setText(Localizer::t(QStringLiteral("Kein Infobereich (Tray) gefunden, deshalb hat Zentu.it kein Symbol. Die Tastenkürzel funktionieren weiterhin, und ein erneuter Start von Zentu.it öffnet dieses Panel.")));
 }
 
 void MenuBarPanel::setForm(bool asWindow)

@@ -59,10 +59,12 @@ void TrayPresence::changed()
 void TrayPresence::waitForHost()
 {
     m_grace.start(graceMs, [this] {
-        const QString line = QStringLiteral("TRAY kein Infobereich: Panel wird als Fenster geöffnet");
-        DebugLog::write(line);
         // Also where a user who started the program from a terminal sees it.
-        qInfo().noquote() << QStringLiteral("Zentu:") << line;
+        const auto log = [](const QString& line) {
+            DebugLog::write(line);
+            qInfo().noquote() << QStringLiteral("Zentu:") << line;
+        };
+        log(QStringLiteral("TRAY kein Infobereich: Panel wird als Fenster geöffnet"));
         Q_EMIT trayMissing();
     });
 }

@@ -37,8 +37,17 @@ ZentuApp::~ZentuApp() = default;
 
 void ZentuApp::hostAppeared()
 {
-    // The toolkit docks the icon in the new tray by itself. A panel open as a
-    // window stays open, but its note (no tray) is no longer true.
+    // The toolkit docks the icon in a new XEmbed tray by itself. With a new
+    // StatusNotifierItem watcher it registers the icon as soon as the
+    // watcher's name appears, which can be before the watcher answers (the
+    // icon then stays away): now that a host is registered there, the icon is
+    // made anew, which registers it again.
+    if (m_presence->host() == TrayPresence::Host::statusNotifier) {
+        m_tray->hide();
+        m_tray->show();
+    }
+    // A panel open as a window stays open, but its note (no tray) is no
+    // longer true.
     if (m_panel && m_panel->isWindow())
         m_panel->setNoteVisible(false);
 }

@@ -4,6 +4,7 @@
 // tree's positions, a tooltip under the pointer neither outlives the panel nor
 // shows up in a capture.
 #include "PanelFixture.h"
+#include "support/AtspiNodes.h"
 #include "support/IsolatedEnvironment.h"
 #include "support/RealApp.h"
 #include "support/ScreenDriver.h"
@@ -15,61 +16,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QScreen>
-#include <atspi/atspi.h>
 #include <csignal>
-
-namespace {
-
-// An AT-SPI object with its reference.
-using Node = std::shared_ptr<AtspiAccessible>;
-Node wrap(AtspiAccessible* a) { return Node(a, [](AtspiAccessible* p) { if (p) g_object_unref(p); }); }
-int childCount(const Node& n) { return n ? atspi_accessible_get_child_count(n.get(), nullptr) : 0; }
-Node childOf(const Node& n, int i) { return wrap(atspi_accessible_get_child_at_index(n.get(), i, nullptr)); }
-QString nameOf(const Node& n)
-{
-    gchar* name = atspi_accessible_get_name(n.get(), nullptr);
-    const QString out = QString::fromUtf8(name);
-    g_free(name);
-    return out;
-}
-
-// The first node below n with this name and one of the roles.
-Node find(const Node& n, const QString& name, const QList<AtspiRole>& roles, int depth = 0)
-{
-    for (int i = 0; depth < 30 && i < childCount(n); ++i) {
-        const Node c = childOf(n, i);
-        if (c && roles.contains(atspi_accessible_get_role(c.get(), nullptr)) && nameOf(c) == name)
-            return c;
-        if (const Node found = c ? find(c, name, roles, depth + 1) : Node())
-            return found;
-    }
-    return {};
-}
-
-// Its first action: "Press" for Qt's buttons.
-bool press(const Node& n)
-{
-    AtspiAction* action = n ? atspi_accessible_get_action_iface(n.get()) : nullptr;
-    const bool done = action && atspi_action_do_action(action, 0, nullptr);
-    if (action)
-        g_object_unref(action);
-    return done;
-}
-
-QRect extents(const Node& n)
-{
-    AtspiComponent* c = n ? atspi_accessible_get_component_iface(n.get()) : nullptr;
-    AtspiRect* r = c ? atspi_component_get_extents(c, ATSPI_COORD_TYPE_SCREEN, nullptr) : nullptr;
-    const QRect out = r ? QRect(r->x, r->y, r->width, r->height) : QRect();
-    g_free(r);
-    if (c)
-        g_object_unref(c);
-    return out;
-}
-
-const QList<AtspiRole> buttons{ATSPI_ROLE_PUSH_BUTTON, ATSPI_ROLE_TOGGLE_BUTTON};
-
-} // namespace
 
 class TestAccessibilityX11 : public QObject {
     Q_OBJECT
@@ -93,24 +40,8 @@ class TestAccessibilityX11 : public QObject {
                 return e.toObject().value("isFavorite").toBool();
         return false;
     }
-    Node application() const
-    {
-        const Node desktop = wrap(atspi_get_desktop(0));
-        for (int i = 0; i < childCount(desktop); ++i)
-            if (const Node app = childOf(desktop, i);
-                app && atspi_accessible_get_process_id(app.get(), nullptr) == guint(m_app.processId()))
-                return app;
-        return {};
-    }
     // The window of the program with this title (the panel has "Zentu.it").
-    Node window(const QString& title) const
-    {
-        const Node app = application();
-        for (int i = 0; i < childCount(app); ++i)
-            if (const Node w = childOf(app, i); w && nameOf(w) == title)
-                return w;
-        return {};
-    }
+    Node window(const QString& title) const { return windowOf(m_app.processId(), title); }
     QRect panel() const
     {
         for (xcb_window_t w : m_x.children(m_x.root()))
