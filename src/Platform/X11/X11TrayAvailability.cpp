@@ -3,11 +3,9 @@
 #include "Platform/X11/XcbConnection.h"
 
 #include <QDBusConnection>
-#include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
-#include <QDBusReply>
 #include <QDBusServiceWatcher>
 #include <QDBusVariant>
 #include <QGuiApplication>
@@ -78,8 +76,13 @@ X11TrayAvailability::X11TrayAvailability(QObject* parent)
             });
     for (const char* signal : {"StatusNotifierHostRegistered", "StatusNotifierHostUnregistered"})
         bus.connect(watcherService, watcherPath, watcherService, QString::fromLatin1(signal), this, SLOT(hostsChanged()));
-    const QDBusReply<bool> registered = bus.interface()->isServiceRegistered(watcherService);
-    if (registered.isValid() && registered.value())
+    // Both with a short timeout: a bus that does not answer must not hold up the start.
+    QDBusMessage owned = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"),
+                                                        QStringLiteral("/org/freedesktop/DBus"),
+                                                        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("NameHasOwner"));
+    owned << watcherService;
+    const QDBusMessage registered = bus.call(owned, QDBus::Block, 2000);
+    if (registered.type() == QDBusMessage::ReplyMessage && registered.arguments().value(0).toBool())
         m_statusNotifier = hostAnswer(bus.call(hostQuestion(), QDBus::Block, 2000));
 }
 
