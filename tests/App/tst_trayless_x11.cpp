@@ -5,7 +5,8 @@
 // that goes away brings the window back once. Then a StatusNotifierItem host
 // (gtk-sni-tray-standalone with its own watcher) on the session bus: the icon
 // is registered there from the start, shows in its bar, comes back after the
-// host restarts, and the window opens while the host is away.
+// host restarts, and the window opens while the host is away (in English).
+#include "Localization/Localizer.h"
 #include "support/AtspiNodes.h"
 #include "support/IsolatedEnvironment.h"
 #include "support/RealApp.h"
@@ -70,6 +71,7 @@ class TestTraylessX11 : public QObject {
     QProcess m_app;
     QProcess m_tray;
     X11Probe x;
+    QString m_note = note; // in the program's language
 
     int logged(const QString& line) const { return int(m_real.debugLog().count(line)); }
     // The panel as a window the window manager framed (a popup is not).
@@ -92,7 +94,7 @@ class TestTraylessX11 : public QObject {
     }
     bool noteShown() const
     {
-        return extents(find(windowOf(m_app.processId(), QStringLiteral("Zentu.it")), note, {ATSPI_ROLE_LABEL})).isValid();
+        return extents(find(windowOf(m_app.processId(), QStringLiteral("Zentu.it")), m_note, {ATSPI_ROLE_LABEL})).isValid();
     }
     void stopApp()
     {
@@ -207,6 +209,9 @@ private Q_SLOTS:
         startHost();
 
         // Chosen at start: the icon goes to the host's bar and no window opens.
+        m_real.setEnvironmentVariable(QStringLiteral("LANGUAGE"), QStringLiteral("en"));
+        m_note = Localizer([] { return QStringList{QStringLiteral("en")}; }).translate(note);
+        QVERIFY(m_note.startsWith(QStringLiteral("No system tray found")));
         m_real.start(m_app);
         QVERIFY(m_app.waitForStarted(5000));
         QTRY_VERIFY_WITH_TIMEOUT(m_real.debugLog().contains(QStringLiteral("TRAY Symbol im Infobereich (StatusNotifierItem)")), 30000);
@@ -220,6 +225,7 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(iconRed(bar) == 0, 15000);
         QTRY_VERIFY_WITH_TIMEOUT(logged(openedAsWindow) == 1, 30000);
         QTRY_VERIFY_WITH_TIMEOUT(managedPanel() != 0, 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(noteShown(), 20000);
 
         // It comes back: the icon is registered with it again.
         startHost();

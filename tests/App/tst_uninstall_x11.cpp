@@ -4,7 +4,9 @@
 // state to keep; the About tab's "Zentu.it deinstallieren…" is confirmed
 // with a click. The last alert reports what went, the program quits, its
 // install lies in the Trash, and no file of ours is left anywhere (no
-// QtProject.conf either). Driven through the screen reader's view (AT-SPI).
+// QtProject.conf either). Driven through the screen reader's view (AT-SPI),
+// in German and in English.
+#include "Localization/Localizer.h"
 #include "Platform/Qt/XdgAutostartLoginItem.h"
 #include "Platform/Qt/XdgUserInstallation.h"
 #include "support/AtspiNodes.h"
@@ -45,6 +47,7 @@ class TestUninstallX11 : public QObject {
     RealApp m_real; // in this test's own folders
     QProcess m_app;
     X11Probe x;
+    std::unique_ptr<Localizer> m_texts;
 
     // A viewable window of the program with this title.
     xcb_window_t dialogTitled(const QByteArray& title) const
@@ -55,6 +58,8 @@ class TestUninstallX11 : public QObject {
                 return w;
         return 0;
     }
+    // The German text in the language of the current row.
+    QString t(const char* german) const { return m_texts->translate(QString::fromUtf8(german)); }
     bool pressWhenThere(const QString& name, const QList<AtspiRole>& roles)
     {
         Node node;
@@ -81,8 +86,22 @@ private Q_SLOTS:
         }
     }
 
+    void anUninstallLeavesOurProgramInTheTrashAndNoFileOfOurs_data()
+    {
+        QTest::addColumn<QString>("language");
+        QTest::newRow("de") << QStringLiteral("de");
+        QTest::newRow("en") << QStringLiteral("en");
+    }
     void anUninstallLeavesOurProgramInTheTrashAndNoFileOfOurs()
     {
+        QFETCH(QString, language);
+        m_texts = std::make_unique<Localizer>([language] { return QStringList{language}; });
+        m_real.setEnvironmentVariable(QStringLiteral("LANGUAGE"), language);
+        // A home as new as the user's first day.
+        for (const char* folder : {"HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME", "XDG_STATE_HOME"}) {
+            QDir(qEnvironmentVariable(folder)).removeRecursively();
+            QVERIFY(QDir().mkpath(qEnvironmentVariable(folder)));
+        }
         // Installed for the user as the program installs itself, starting at login.
         XdgUserInstallation installation;
         QString error;
@@ -99,43 +118,44 @@ private Q_SLOTS:
         QVERIFY(icon.isValid());
 
         // The settings, through the panel.
-        for (int attempt = 0; attempt < 10 && !anywhere(m_app.processId(), QStringLiteral("Einstellungen"), buttons); ++attempt) {
+        for (int attempt = 0; attempt < 10 && !anywhere(m_app.processId(), t("Einstellungen"), buttons); ++attempt) {
             x.click(icon.center());
-            (void)QTest::qWaitFor([&] { return bool(anywhere(m_app.processId(), QStringLiteral("Einstellungen"), buttons)); }, 1500);
+            (void)QTest::qWaitFor([&] { return bool(anywhere(m_app.processId(), t("Einstellungen"), buttons)); }, 1500);
         }
-        QVERIFY(pressWhenThere(QStringLiteral("Einstellungen"), buttons));
-        QTRY_VERIFY_WITH_TIMEOUT(dialogTitled("Zentu.it Einstellungen") != 0, 20000);
+        QVERIFY(pressWhenThere(t("Einstellungen"), buttons));
+        QTRY_VERIFY_WITH_TIMEOUT(dialogTitled(t("Zentu.it Einstellungen").toUtf8()) != 0, 20000);
 
         // The folder chooser, closed again: Qt's dialog writes what it remembers.
-        QVERIFY(pressWhenThere(QStringLiteral("Ändern …"), buttons));
+        QVERIFY(pressWhenThere(t("Ändern …"), buttons));
+        const QByteArray chooserTitle = t("Speicherort für Screenshots").toUtf8();
         xcb_window_t chooser = 0;
-        QVERIFY(QTest::qWaitFor([&] { return (chooser = dialogTitled("Speicherort für Screenshots")) != 0; }, 20000));
-        for (int attempt = 0; attempt < 5 && dialogTitled("Speicherort für Screenshots"); ++attempt) {
-            if (const xcb_window_t now = dialogTitled("Speicherort für Screenshots"))
+        QVERIFY(QTest::qWaitFor([&] { return (chooser = dialogTitled(chooserTitle)) != 0; }, 20000));
+        for (int attempt = 0; attempt < 5 && dialogTitled(chooserTitle); ++attempt) {
+            if (const xcb_window_t now = dialogTitled(chooserTitle))
                 chooser = now;
             if (xdotool({QStringLiteral("windowactivate"), QStringLiteral("--sync"), QString::number(chooser)}))
                 xdotool({QStringLiteral("key"), QStringLiteral("Escape")});
-            (void)QTest::qWaitFor([&] { return dialogTitled("Speicherort für Screenshots") == 0; }, 3000);
+            (void)QTest::qWaitFor([&] { return dialogTitled(chooserTitle) == 0; }, 3000);
         }
-        QCOMPARE(dialogTitled("Speicherort für Screenshots"), xcb_window_t(0));
+        QCOMPARE(dialogTitled(chooserTitle), xcb_window_t(0));
         const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
         const QString dialogState = installation.dialogStateDirectory() + QStringLiteral("/QtProject.conf");
         QTRY_VERIFY_WITH_TIMEOUT(fileContents(dialogState).contains("[FileDialog]"), 10000);
         QVERIFY(!QFileInfo::exists(config + QStringLiteral("/QtProject.conf")));
 
         // "Über", "Zentu.it deinstallieren…", and the click on "Deinstallieren".
-        QVERIFY(pressWhenThere(QStringLiteral("Über"), {ATSPI_ROLE_PAGE_TAB}));
-        QVERIFY(pressWhenThere(QStringLiteral("Zentu.it deinstallieren…"), buttons));
-        QVERIFY(pressWhenThere(QStringLiteral("Deinstallieren"), buttons));
+        QVERIFY(pressWhenThere(t("Über"), {ATSPI_ROLE_PAGE_TAB}));
+        QVERIFY(pressWhenThere(t("Zentu.it deinstallieren…"), buttons));
+        QVERIFY(pressWhenThere(t("Deinstallieren"), buttons));
 
         // The last alert, before the program quits.
         const QString trash = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/Trash");
         Node report;
         QVERIFY(QTest::qWaitFor([&] {
-            return bool(report = anywhere(m_app.processId(), QStringLiteral("Zentu.it wurde deinstalliert"), {ATSPI_ROLE_LABEL}));
+            return bool(report = anywhere(m_app.processId(), t("Zentu.it wurde deinstalliert"), {ATSPI_ROLE_LABEL}));
         }, 30000));
         QCOMPARE(m_app.state(), QProcess::Running);
-        QVERIFY(pressWhenThere(QStringLiteral("OK"), buttons));
+        QVERIFY(pressWhenThere(t("OK"), buttons));
         QVERIFY(m_app.waitForFinished(20000));
         QCOMPARE(m_app.exitStatus(), QProcess::NormalExit);
         QCOMPARE(m_app.exitCode(), 0);
