@@ -11,6 +11,7 @@ PACKAGES=(
   libxcb-image0-dev libxcb-util-dev libxcb-icccm4-dev libxkbcommon-dev libxkbcommon-x11-dev
   libicu-dev libbenchmark-dev
   xvfb xauth openbox tint2 x11-utils x11-xkb-utils xdotool
+  haskell-gtk-sni-tray-utils
   fonts-dejavu-core fonts-noto-cjk
   libatspi2.0-dev at-spi2-core dbus-daemon libxcb-xinput-dev
   qt6-webengine-dev qt6-pdf-dev qpdf dbus-x11

@@ -136,7 +136,11 @@ AppCoordinator::AppCoordinator(CoordinatorServices& services, QObject* parent)
                                                   m_services.session(), m_services.folders().paths());
     m_uninstaller = std::make_unique<Uninstaller>(
         Uninstaller::Services{m_services.alerts(), m_services.loginItemService(), m_services.userDefaults(),
-                              m_services.installation(), m_services.launcher(), m_services.folders()},
+                              m_services.installation(), m_services.launcher(), m_services.folders(),
+                              [self] {
+                                  return self ? self->m_services.folders().exportDirectory(self->m_settings->settings())
+                                              : QString();
+                              }},
         [self] {
             if (self)
                 self->stopActivity();

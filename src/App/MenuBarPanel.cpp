@@ -1,21 +1,53 @@
 #include "App/MenuBarPanel.h"
 
+#include "Localization/Localizer.h"
+#include "Ui/RoundedFill.h"
+#include "Ui/Theme.h"
 #include "Ui/TransientUi.h"
 
 #include <QEvent>
+#include <QLabel>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QVBoxLayout>
 #include <algorithm>
 
+namespace {
+constexpr Qt::WindowFlags popupFlags = Qt::Popup | Qt::FramelessWindowHint;
+} // namespace
+
 MenuBarPanel::MenuBarPanel(QWidget* content, QWidget* parent)
-    : QFrame(parent, Qt::Popup | Qt::FramelessWindowHint)
+    : QFrame(parent, popupFlags)
     , m_content(content)
+    , m_noteRow(new QWidget(this))
+    , m_note(new QLabel)
     , m_scroll(new QScrollArea(this))
 {
     setWindowTitle(QStringLiteral("Zentu.it"));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    // The note of the window form, in the panel's own look.
+    auto* noteLayout = new QVBoxLayout(m_noteRow);
+    noteLayout->setContentsMargins(12, 12, 12, 0);
+    auto* fill = new RoundedFill(10, [](const QWidget* w) { return Theme::withAlpha(Theme::accent(w), 0.12); }, m_noteRow);
+    auto* fillLayout = new QVBoxLayout(fill);
+    fillLayout->setContentsMargins(10, 8, 10, 8);
+    m_note->setParent(fill);
+    m_note->setWordWrap(true);
+    m_note->setFont(Theme::font(Theme::calloutSize));
+    fillLayout->addWidget(m_note);
+    noteLayout->addWidget(fill);
+    m_noteRow->setFixedWidth(contentWidth);
+    m_noteRow->hide();
+    layout->addWidget(m_noteRow);
+    retranslate();
+    connect(&Localizer::shared(), &Localizer::langChanged, this, [this] {
+        retranslate();
+        fit();
+    });
+
     // Scrolls only on a screen too low for the whole panel.
     m_scroll->setFrameShape(QFrame::NoFrame);
     m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -30,11 +62,45 @@ MenuBarPanel::MenuBarPanel(QWidget* content, QWidget* parent)
     fit();
 }
 
+void MenuBarPanel::retranslate()
+{
+    m_note->setText(Localizer::t(QStringLiteral("Kein Infobereich (Tray) gefunden, deshalb hat Zentu.it kein Symbol. Die Tastenkürzel funktionieren weiterhin, und ein erneuter Start von Zentu.it öffnet dieses Panel.")));
+}
+
+void MenuBarPanel::setForm(bool asWindow)
+{
+    if (asWindow == m_asWindow)
+        return;
+    m_asWindow = asWindow;
+    // Changing the flags hides the window; it is shown again by the caller.
+    setWindowFlags(asWindow ? Qt::WindowFlags(Qt::Window) : popupFlags);
+}
+
+void MenuBarPanel::setNoteVisible(bool visible)
+{
+    m_noteRow->setVisible(visible && m_asWindow);
+    fit();
+}
+
 void MenuBarPanel::showAt(const QRect& iconRect, const QRect& availableArea)
 {
+    setForm(false);
     m_iconRect = iconRect;
     m_available = availableArea;
-    fit();
+    setNoteVisible(false);
+    show();
+    raise();
+    activateWindow();
+}
+
+void MenuBarPanel::showAsWindow(const QRect& availableArea)
+{
+    const bool placed = m_asWindow && isVisible();
+    setForm(true);
+    m_available = availableArea;
+    setNoteVisible(true);
+    if (!placed && !availableArea.isEmpty())
+        move(availableArea.center() - QPoint(width() / 2, height() / 2));
     show();
     raise();
     activateWindow();
@@ -48,11 +114,15 @@ void MenuBarPanel::fit()
         m_content->layout()->activate();
     m_content->adjustSize();
     const QSize wanted = m_content->size();
-    const bool tooLow = !m_available.isEmpty() && wanted.height() > m_available.height();
-    const int height = tooLow ? m_available.height() : wanted.height();
+    const int note = m_noteRow->isVisibleTo(this) ? m_noteRow->layout()->totalHeightForWidth(contentWidth) : 0;
+    const int room = m_available.isEmpty() ? wanted.height() : m_available.height() - note;
+    const bool tooLow = wanted.height() > room;
     const int width = wanted.width() + (tooLow ? m_scroll->verticalScrollBar()->sizeHint().width() : 0);
-    setFixedSize(width, height);
-    move(placement(m_iconRect, size(), m_available));
+    m_scroll->setFixedHeight(tooLow ? std::max(0, room) : wanted.height());
+    setFixedSize(width, note + m_scroll->height());
+    // A window stays where it is (the user may have moved it).
+    if (!m_asWindow)
+        move(placement(m_iconRect, size(), m_available));
 }
 
 bool MenuBarPanel::eventFilter(QObject* watched, QEvent* event)

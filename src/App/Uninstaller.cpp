@@ -15,7 +15,7 @@
 #include <QFileInfo>
 
 Uninstaller::Uninstaller(Services services, std::function<void()> stopActivity)
-    : m_services(services)
+    : m_services(std::move(services))
     , m_stopActivity(std::move(stopActivity))
 {
 }
@@ -43,34 +43,54 @@ bool Uninstaller::confirmAndRun()
     return true;
 }
 
-QStringList Uninstaller::run()
+void Uninstaller::removeTree(const QString& path, const QString& shownAs, Report& report)
 {
-    QStringList leftovers;
-    auto removeTree = [&](const QString& path) {
-        const QFileInfo info(path);
-        if (!info.exists() && !info.isSymLink()) {
-            log(QStringLiteral("nicht vorhanden: ") + path);
-            return;
-        }
-        const bool removed = info.isDir() && !info.isSymLink() ? QDir(path).removeRecursively() : QFile::remove(path);
-        if (removed && !QFileInfo::exists(path)) {
-            log(QStringLiteral("entfernt: ") + path);
-        } else {
-            log(QStringLiteral("FEHLER nicht entfernt: ") + path);
-            leftovers << path;
-        }
-    };
+    const QFileInfo info(path);
+    if (!info.exists() && !info.isSymLink()) {
+        log(QStringLiteral("nicht vorhanden: ") + path);
+        return;
+    }
+    const bool removed = info.isDir() && !info.isSymLink() ? QDir(path).removeRecursively() : QFile::remove(path);
+    if (removed && !QFileInfo::exists(path)) {
+        log(QStringLiteral("entfernt: ") + path);
+        report.removed << shownAs;
+    } else {
+        log(QStringLiteral("FEHLER nicht entfernt: ") + path);
+        report.left << path;
+    }
+}
 
+void Uninstaller::trash(const QStringList& files, Report& report)
+{
+    for (const QString& file : files) {
+        if (m_services.folders.paths().moveToTrash(file)) {
+            log(QStringLiteral("in den Papierkorb: ") + file);
+            report.trashed << file;
+        } else {
+            log(QStringLiteral("FEHLER Papierkorb: ") + file);
+            report.left << file;
+        }
+    }
+}
+
+Uninstaller::Report Uninstaller::run()
+{
+    Report report;
     if (m_stopActivity)
         m_stopActivity();
+    // Read while the settings still exist.
+    const QString pictures = m_services.exportFolder ? m_services.exportFolder() : QString();
 
     // 1. The login item.
     QString error;
+    const bool hadLoginItem = m_services.loginItem.status() != LoginItemService::Status::notRegistered;
     if (m_services.loginItem.unregisterApp(&error)) {
         log(QStringLiteral("Autostart entfernt"));
+        if (hadLoginItem)
+            report.removed << Localizer::t(QStringLiteral("Autostart-Eintrag"));
     } else {
         log(QStringLiteral("FEHLER Autostart: ") + error);
-        leftovers << Localizer::t(QStringLiteral("Autostart-Eintrag")) + QStringLiteral(": ") + error;
+        report.left << Localizer::t(QStringLiteral("Autostart-Eintrag")) + QStringLiteral(": ") + error;
     }
     // 2. X11 keeps no per-program privacy grants to reset.
     log(QStringLiteral("Berechtigungen: nichts zurückzusetzen"));
@@ -78,61 +98,76 @@ QStringList Uninstaller::run()
     error.clear();
     if (m_services.defaults.removePersistentDomain(&error)) {
         log(QStringLiteral("Einstellungen entfernt"));
+        report.removed << Localizer::t(QStringLiteral("Einstellungen"));
     } else {
         log(QStringLiteral("FEHLER Einstellungen: ") + error);
-        leftovers << error;
+        report.left << error;
     }
-    // 4. The data folder (histories, screenshots, clipboard images, debug.log)
-    // and the caches. From here on no log line may recreate the folder.
+    // 4. The data folder (histories, screenshots, clipboard images, debug.log),
+    // the caches and what the toolkit's dialogs remember. From here on no log
+    // line may recreate the data folder.
     DebugLog::stop();
-    removeTree(m_services.folders.baseDirectory());
-    for (const QString& cache : m_services.installation.cacheDirectories())
-        removeTree(cache);
+    const QString data = m_services.folders.baseDirectory();
+    removeTree(data, Localizer::t(QStringLiteral("Screenshots, Verläufe und Protokoll: %1")).arg(data), report);
+    QStringList folders = m_services.installation.cacheDirectories();
+    folders << m_services.installation.dialogStateDirectory();
+    for (const QString& folder : std::as_const(folders))
+        if (!folder.isEmpty())
+            removeTree(folder, folder, report);
 
-    // 5. The program: the user-level install goes, a loose copy goes to the
-    // Trash, a copy installed by other means stays and is named below.
-    QString keptProgram;
+    // 5. The program goes to the Trash: the user-level install as a whole,
+    // or the loose copy this runs from; a copy installed by other means stays
+    // and is named below.
     const QString program = m_services.launcher.programPath();
     const Installation::Placement placement = m_services.installation.placement(program);
-    const QStringList installLeft = m_services.installation.uninstall();
-    for (const QString& path : installLeft)
-        log(QStringLiteral("FEHLER nicht entfernt: ") + path);
-    leftovers << installLeft;
-    if (installLeft.isEmpty())
-        log(QStringLiteral("Benutzer-Installation entfernt (falls vorhanden)"));
+    const Installation::Removal install = m_services.installation.uninstall();
+    for (const QString& path : install.trashed)
+        log(QStringLiteral("in den Papierkorb: ") + path);
+    for (const QString& path : install.left)
+        log(QStringLiteral("FEHLER Papierkorb: ") + path);
+    report.trashed << install.trashed;
+    report.left << install.left;
     if (placement == Installation::Placement::loose) {
-        for (const QString& file : QStringList{program} + m_services.installation.companions(program)) {
-            if (m_services.folders.paths().moveToTrash(file)) {
-                log(QStringLiteral("in den Papierkorb: ") + file);
-            } else {
-                log(QStringLiteral("FEHLER Papierkorb: ") + file);
-                leftovers << file;
-            }
-        }
+        trash(QStringList{program} + m_services.installation.companions(program), report);
     } else if (placement != Installation::Placement::userInstall) {
         log(QStringLiteral("bleibt (nicht von Zentu.it installiert): ") + program);
-        keptProgram = program;
+        report.keptProgram = program;
     }
+    if (!pictures.isEmpty() && QFileInfo(pictures).isDir() && !QDir(pictures).isEmpty())
+        report.keptPictures = pictures;
 
-    // 6. Nothing is left unsaid: what remains is listed before the app quits.
-    if (!leftovers.isEmpty() || !keptProgram.isEmpty()) {
-        QStringList parts;
-        if (!leftovers.isEmpty())
-            parts << Localizer::t(QStringLiteral("Folgendes konnte nicht entfernt werden:")) + u'\n'
-                    + leftovers.join(u'\n');
-        if (!keptProgram.isEmpty())
-            parts << Localizer::t(QStringLiteral("Das Programm selbst wurde nicht von Zentu.it installiert und bleibt erhalten. Entferne es auf dem Weg, auf dem es installiert wurde (z. B. mit der Paketverwaltung): %1"))
-                         .arg(keptProgram);
-        m_services.alerts.runModal({
-            Localizer::t(QStringLiteral("Deinstallation unvollständig")),
-            parts.join(QStringLiteral("\n\n")),
-            {Localizer::t(QStringLiteral("OK"))},
-            false,
-        });
-    }
+    // 6. Nothing is left unsaid: the user learns what went and what stays
+    // before the app quits.
+    tell(report);
     log(QStringLiteral("fertig, App wird beendet"));
     m_services.launcher.quit();
-    if (!keptProgram.isEmpty())
-        leftovers << keptProgram;
-    return leftovers;
+    return report;
+}
+
+void Uninstaller::tell(const Report& report)
+{
+    const auto list = [](const QString& heading, const QStringList& lines) {
+        return heading + u'\n' + QStringLiteral("• ") + lines.join(QStringLiteral("\n• "));
+    };
+    QStringList parts;
+    if (!report.removed.isEmpty())
+        parts << list(Localizer::t(QStringLiteral("Entfernt:")), report.removed);
+    if (!report.trashed.isEmpty())
+        parts << list(Localizer::t(QStringLiteral("In den Papierkorb verschoben (dort wiederherstellbar, bis du ihn leerst):")),
+                      report.trashed);
+    if (!report.left.isEmpty())
+        parts << list(Localizer::t(QStringLiteral("Folgendes konnte nicht entfernt werden:")), report.left);
+    if (!report.keptProgram.isEmpty())
+        parts << Localizer::t(QStringLiteral("Das Programm selbst wurde nicht von Zentu.it installiert und bleibt erhalten. Entferne es auf dem Weg, auf dem es installiert wurde (z. B. mit der Paketverwaltung): %1"))
+                     .arg(report.keptProgram);
+    if (!report.keptPictures.isEmpty())
+        parts << Localizer::t(QStringLiteral("Deine gespeicherten Bilder bleiben erhalten: %1")).arg(report.keptPictures);
+    const bool complete = report.left.isEmpty() && report.keptProgram.isEmpty();
+    m_services.alerts.runModal({
+        complete ? Localizer::t(QStringLiteral("Zentu.it wurde deinstalliert"))
+                 : Localizer::t(QStringLiteral("Deinstallation unvollständig")),
+        parts.join(QStringLiteral("\n\n")),
+        {Localizer::t(QStringLiteral("OK"))},
+        complete,
+    });
 }

@@ -1,5 +1,7 @@
 #pragma once
 // The app's face while idle: the tray icon, whose activation opens the panel.
+// Without a tray the panel opens once as a normal window, so the program is
+// not invisible; a tray that appears later gets the icon.
 #include "App/AppEnvironment.h"
 
 #include <QElapsedTimer>
@@ -8,9 +10,12 @@
 #include <memory>
 
 class AppCoordinator;
+class DelayScheduler;
 class MenuBarPanel;
 class QSystemTrayIcon;
 class QWidget;
+class TrayAvailability;
+class TrayPresence;
 
 class ZentuApp : public QObject {
     Q_OBJECT
@@ -18,20 +23,27 @@ public:
     // Makes the panel's content view; called once, when the panel first opens.
     using PanelContentFactory = std::function<QWidget*(const AppEnvironment&)>;
 
-    ZentuApp(AppCoordinator& coordinator, PanelContentFactory panelContent, QObject* parent = nullptr);
+    ZentuApp(AppCoordinator& coordinator, PanelContentFactory panelContent, TrayAvailability& trays,
+             DelayScheduler& scheduler, QObject* parent = nullptr);
     ~ZentuApp() override;
 
     QSystemTrayIcon& statusItem() { return *m_tray; }
+    TrayPresence& trayPresence() { return *m_presence; }
     MenuBarPanel* panel() const { return m_panel.get(); }
 
 public Q_SLOTS:
     void togglePanel();
+    // At the icon, or as a window with a note while there is no tray.
     void showPanel();
 
 private:
+    void makePanel();
+    void hostAppeared();
+
     AppCoordinator& m_coordinator;
     PanelContentFactory m_panelContent;
     std::unique_ptr<QSystemTrayIcon> m_tray;
+    std::unique_ptr<TrayPresence> m_presence;
     std::unique_ptr<MenuBarPanel> m_panel;
     // When the panel last closed: the click on the icon that closed it must
     // not open it again at once.

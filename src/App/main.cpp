@@ -23,14 +23,18 @@
 #include "Platform/Qt/UnixSignalWatcher.h"
 #include "Platform/Qt/XdgAppNameResolver.h"
 #include "Platform/Qt/XdgPaths.h"
+#include "Platform/Installation.h"
 #include "Platform/X11/X11DisplayCheck.h"
+#include "Platform/X11/X11TrayAvailability.h"
 #include "Settings/OnboardingView.h"
 #include "Settings/SettingsView.h"
 #include "Storage/AppFolders.h"
 #include "Storage/DebugLog.h"
+#include "Ui/TimerDelayScheduler.h"
 
 #include <QApplication>
 #include <QLocale>
+#include <QSettings>
 #include <QTimer>
 #include <cstdio>
 
@@ -75,6 +79,12 @@ int main(int argc, char** argv)
     PamOwnerAuthenticator authenticator;
     BuildBundleInfo bundle;
     DefaultCoordinatorServices services(instance, folders);
+    // Qt's own file and colour dialogs keep their state in "QtProject.conf" of
+    // Qt's user scope, which every Qt program shares: ours goes to a folder of
+    // our own, which an uninstall removes. (Our settings use a file of their
+    // own path, which this does not move.)
+    for (const QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat})
+        QSettings::setPath(format, QSettings::UserScope, services.installation().dialogStateDirectory());
     AppDelegate delegate(services);
     // The tray panel and the clipboard window's list. The panel asks the
     // coordinator for every action through MenuBarActions.
@@ -114,6 +124,9 @@ int main(int argc, char** argv)
                                             std::function<void(double)> onHeightChange) -> QWidget* {
         return new OnboardingView(*env.permissions, std::move(onClose), std::move(onHeightChange));
     });
+    // The tray hosts the icon may go to, watched for as long as the program runs.
+    X11TrayAvailability trays;
+    TimerDelayScheduler scheduler;
     ZentuApp scene(coordinator, [&coordinator, &workspace, &appNames](const AppEnvironment& env) -> QWidget* {
         MenuBarActions actions;
         actions.captureInteractive = [&coordinator] { coordinator.captureInteractive(); };
@@ -134,7 +147,7 @@ int main(int argc, char** argv)
         };
         return new MenuBarContentView(*env.settings, *env.clipboardStore, *env.screenshotStore, env.permissions,
                                       workspace, actions, &appNames);
-    });
+    }, trays, scheduler);
     QObject::connect(&instance, &SingleInstance::activationRequested, &scene, &ZentuApp::showPanel);
 
     UnixSignalWatcher signals;

@@ -27,11 +27,20 @@ public:
     // new file is complete. On failure nothing new is left behind and *error
     // says why.
     virtual bool install(const QString& program, QString* error) = 0;
-    // Removes the user-level install this program made, nothing else; returns
-    // the paths that could not be removed.
-    virtual QStringList uninstall() = 0;
+    // What removing the user-level install did.
+    struct Removal {
+        QStringList trashed; // moved to the user's Trash, where they can be restored
+        QStringList left;    // could not be moved
+    };
+    // Moves the user-level install this program made to the Trash, nothing
+    // else; without an install of ours, does nothing.
+    virtual Removal uninstall() = 0;
     // The per-user cache folders the desktop keeps for the program.
     virtual QStringList cacheDirectories() const = 0;
+    // Where the toolkit's own dialogs (files, colours) keep their state for
+    // this program: last folder, sidebar, custom colours. Not the file all
+    // programs of the toolkit share, so that an uninstall can remove it.
+    virtual QString dialogStateDirectory() const = 0;
     // The files beside program that belong to it (its page-capture helper):
     // they go wherever the program goes.
     virtual QStringList companions(const QString& program) const = 0;

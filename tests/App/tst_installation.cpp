@@ -3,10 +3,11 @@
 // install, the hand-over before the download goes to the Trash, declining,
 // the places that are never offered, and the failure paths (files that cannot
 // be written, an installed copy that does not start). Uninstalling after a
-// real install, settings, login item, data and caches: nothing of ours is
-// left but the loose copy in the Trash (the user's exported pictures stay);
-// Return cancels; what cannot be removed and a program installed by other
-// means are listed before the app quits; the coordinator's entry point waits
+// real install, settings, login item, data, caches and dialog state: nothing
+// of ours is left but the program in the Trash (the user's exported pictures
+// stay), and a last alert says what went where; a Trash that refuses leaves
+// the install whole; Return cancels; what cannot be removed and a program
+// installed by other means are listed before the app quits; the coordinator's entry point waits
 // for history writes still under way, and reaches the update check.
 #include "App/AppCoordinator.h"
 #include "App/SelfInstall.h"
@@ -56,7 +57,7 @@ struct Rig {
 
 Uninstaller::Services fakeServices(FakeCoordinatorServices& s)
 {
-    return {s.alertsFake, s.loginItem, s.defaults, s.installationFake, s.launcherFake, s.appFolders};
+    return {s.alertsFake, s.loginItem, s.defaults, s.installationFake, s.launcherFake, s.appFolders, {}};
 }
 
 void plantHelper(const QString& folder)
@@ -64,6 +65,13 @@ void plantHelper(const QString& folder)
     const QString helper = folder + QStringLiteral("/zentu-pagecapture");
     QVERIFY(plantFile(helper, "#!/bin/sh\necho helper\n"));
     QVERIFY(QFile::setPermissions(helper, QFile::permissions(helper) | QFile::ExeOwner));
+}
+
+// The files in the user's Trash (not their .trashinfo records).
+QStringList trashedFiles()
+{
+    const QString files = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/Trash/files");
+    return QDir(files).entryList(QDir::Files | QDir::Hidden | QDir::System);
 }
 
 // Every file below the test's HOME and XDG folders.
@@ -125,10 +133,15 @@ private Q_SLOTS:
         QVERIFY(QFileInfo::exists(QFileInfo(rig.trashed()).absoluteDir().filePath(QStringLiteral("zentu-pagecapture"))));
         QCOMPARE(rig.launcher.quits, 1);
 
-        // Removing the install takes the helper too.
-        QCOMPARE(rig.installation.uninstall(), QStringList());
-        QVERIFY(!QFileInfo::exists(rig.installed()));
-        QVERIFY(!QFileInfo::exists(XdgUserInstallation::installedHelper()));
+        // Removing the install puts all of it in the Trash, the marked
+        // launcher entry last.
+        const Installation::Removal removal = rig.installation.uninstall();
+        QCOMPARE(removal.trashed, (QStringList{rig.installed(), XdgUserInstallation::installedHelper(),
+                                               XdgUserInstallation::iconPath(), XdgUserInstallation::desktopEntryPath()}));
+        QVERIFY(removal.left.isEmpty());
+        for (const QString& path : removal.trashed)
+            QVERIFY2(!QFileInfo::exists(path), qPrintable(path));
+        QCOMPARE(trashedFiles().size(), 6); // with the download and its helper
     }
 
     void decliningLeavesNoTraceAndAsksAgain()
@@ -198,7 +211,8 @@ private Q_SLOTS:
     void removesEverythingOfOursAndQuits()
     {
         // What a user's runs leave: a user-level install, a login item,
-        // settings, histories with files, caches; this run is from a download.
+        // settings, histories with files, caches, the dialogs' state; this
+        // run is from a download.
         const QString download = QDir::homePath() + QStringLiteral("/Downloads/zentu");
         QVERIFY(plantFile(download, "#!/bin/sh\n"));
         plantHelper(QFileInfo(download).absolutePath()); // goes along
@@ -212,32 +226,68 @@ private Q_SLOTS:
         QVERIFY(plantFile(testFolders().screenshotsDirectory() + QStringLiteral("/Zentu.it_Screenshot_1.png")));
         for (const QString& cache : installation.cacheDirectories())
             QVERIFY(plantFile(cache + QStringLiteral("/cache.bin")));
-        const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
-        QVERIFY(plantFile(pictures + QStringLiteral("/Zentu.it/mein Bild.png")));
+        QVERIFY(plantFile(installation.dialogStateDirectory() + QStringLiteral("/QtProject.conf"), "[FileDialog]\n"));
+        const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation) + QStringLiteral("/Zentu.it");
+        QVERIFY(plantFile(pictures + QStringLiteral("/mein Bild.png")));
 
         FakeAlerts alerts;
         FakeProcessLauncher launcher;
         launcher.path = download;
         bool stoppedFirst = false;
-        Uninstaller uninstaller({alerts, loginItem, defaults, installation, launcher, testFolders()},
+        Uninstaller uninstaller({alerts, loginItem, defaults, installation, launcher, testFolders(), [&] { return pictures; }},
                                 [&] { stoppedFirst = QFileInfo::exists(testFolders().baseDirectory()); });
+        int quitsAtReport = -1;
+        alerts.onShow = [&](const Alerts::Alert&) { quitsAtReport = launcher.quits; };
         QVERIFY(uninstaller.confirmAndRun());
 
         QCOMPARE(alerts.shown.first().defaultButton, 1); // "Abbrechen"
         QVERIFY(stoppedFirst);
-        QCOMPARE(alerts.shown.size(), 1); // nothing left to report
         QCOMPARE(launcher.quits, 1);
-        const QString trash = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/Trash");
-        QStringList expected{pictures + QStringLiteral("/Zentu.it/mein Bild.png"), trash + QStringLiteral("/files/zentu"),
-                             trash + QStringLiteral("/info/zentu.trashinfo"),
-                             trash + QStringLiteral("/files/zentu-pagecapture"),
-                             trash + QStringLiteral("/info/zentu-pagecapture.trashinfo")};
-        expected.sort();
-        QCOMPARE(filesLeft(), expected);
+        // Only the user's own pictures and our program in the Trash are left.
+        QStringList left = filesLeft();
+        const QString trash = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/Trash/");
+        left.removeIf([&](const QString& file) { return file.startsWith(trash); });
+        QCOMPARE(left, QStringList{pictures + QStringLiteral("/mein Bild.png")});
+        QCOMPARE(trashedFiles().size(), 6); // the install's four files, the download and its helper
+        QCOMPARE(QDir(trash + QStringLiteral("info")).entryList(QDir::Files).size(), 6);
+
+        // Before quitting, the user learns what went where and what stays.
+        QCOMPARE(alerts.shown.size(), 2);
+        QCOMPARE(quitsAtReport, 0);
+        const Alerts::Alert& report = alerts.shown.last();
+        QCOMPARE(report.message, QStringLiteral("Zentu.it wurde deinstalliert"));
+        QCOMPARE(report.buttons, QStringList{QStringLiteral("OK")});
+        for (const QString& part : {QStringLiteral("Entfernt:\n• Autostart-Eintrag\n• Einstellungen\n• Screenshots, Verläufe und Protokoll: ")
+                                        + testFolders().baseDirectory(),
+                                    QStringLiteral("• ") + installation.dialogStateDirectory(),
+                                    QStringLiteral("In den Papierkorb verschoben"), QStringLiteral("• ") + installation.installedProgram(),
+                                    QStringLiteral("• ") + download,
+                                    QStringLiteral("Deine gespeicherten Bilder bleiben erhalten: ") + pictures})
+            QVERIFY2(report.informativeText.contains(part), qPrintable(part + QStringLiteral(" in ") + report.informativeText));
+        QVERIFY(!report.informativeText.contains(QStringLiteral("nicht entfernt")));
 
         // Later log lines do not bring the data folder back.
         DebugLog::write(QStringLiteral("nach der Deinstallation"));
         QVERIFY(!QFileInfo::exists(testFolders().baseDirectory()));
+    }
+
+    void aTrashThatRefusesLeavesTheInstallWhole()
+    {
+        // The Trash cannot be written: the program stays, and so does the
+        // marked launcher entry, so the uninstallation can be repeated.
+        const QString download = QDir::homePath() + QStringLiteral("/Downloads/zentu");
+        QVERIFY(plantFile(download, "#!/bin/sh\n"));
+        XdgUserInstallation installation;
+        QVERIFY(installation.install(download, nullptr));
+        const QString trash = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/Trash");
+        QVERIFY(plantFile(trash, "kein Ordner"));
+        const Installation::Removal removal = installation.uninstall();
+        QVERIFY(removal.trashed.isEmpty());
+        QCOMPARE(removal.left, (QStringList{installation.installedProgram(), XdgUserInstallation::iconPath(),
+                                            XdgUserInstallation::desktopEntryPath()}));
+        QCOMPARE(installation.placement(installation.installedProgram()), Installation::Placement::userInstall);
+        // Nothing went to a "Trash" of the toolkit's own choosing either.
+        QVERIFY(!QFileInfo::exists(QDir::currentPath() + QStringLiteral("/files")));
     }
 
     void returnCancels()
@@ -276,13 +326,16 @@ private Q_SLOTS:
         int quitsAtReport = -1;
         services.alertsFake.onShow = [&](const Alerts::Alert&) { quitsAtReport = services.launcherFake.quits; };
         Uninstaller uninstaller(fakeServices(services), {});
-        QCOMPARE(uninstaller.run().size(), 4);
+        const Uninstaller::Report result = uninstaller.run();
+        QCOMPARE(result.left.size(), 3);
+        QCOMPARE(result.keptProgram, QStringLiteral("/usr/bin/zentu"));
 
         QCOMPARE(services.alertsFake.shown.size(), 1);
         QCOMPARE(quitsAtReport, 0);
         QCOMPARE(services.launcherFake.quits, 1);
         const Alerts::Alert& report = services.alertsFake.shown.first();
         QCOMPARE(report.message, QStringLiteral("Deinstallation unvollständig"));
+        QVERIFY(!report.informational);
         for (const QString& part : {QStringLiteral("Folgendes konnte nicht entfernt werden:\n"),
                                     QStringLiteral("Autostart-Eintrag: abgelehnt"), services.defaults.removalError,
                                     QStringLiteral("/home/u/.local/bin/zentu"),

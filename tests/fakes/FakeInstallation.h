@@ -9,14 +9,16 @@ public:
     QString installedProgram() const override { return QStringLiteral("/home/u/.local/bin/zentu"); }
     bool isPlaceTaken() const override { return false; }
     bool install(const QString&, QString*) override { return true; }
-    QStringList uninstall() override
+    Removal uninstall() override
     {
         ++uninstalls;
-        return uninstallLeftovers;
+        return {uninstallTrashed, uninstallLeftovers};
     }
     QStringList cacheDirectories() const override { return {}; }
+    QString dialogStateDirectory() const override { return {}; }
     QStringList companions(const QString&) const override { return {}; }
 
+    QStringList uninstallTrashed;
     QStringList uninstallLeftovers;
     int uninstalls = 0;
 };

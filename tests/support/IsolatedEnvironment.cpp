@@ -21,7 +21,7 @@ QList<std::pair<const char*, QString>> makeUserFolders(const QString& root)
     const QList<std::pair<const char*, QString>> folders{
         {"HOME", root + QStringLiteral("/home")},           {"XDG_DATA_HOME", root + QStringLiteral("/data")},
         {"XDG_CONFIG_HOME", root + QStringLiteral("/config")}, {"XDG_CACHE_HOME", root + QStringLiteral("/cache")},
-        {"XDG_RUNTIME_DIR", root + QStringLiteral("/runtime")}};
+        {"XDG_STATE_HOME", root + QStringLiteral("/state")},   {"XDG_RUNTIME_DIR", root + QStringLiteral("/runtime")}};
     for (const auto& folder : folders)
         if (!QDir().mkpath(folder.second))
             return {};

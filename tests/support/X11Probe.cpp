@@ -150,3 +150,16 @@ void X11Probe::key(xcb_keycode_t code) const
     fakeInput(XCB_KEY_PRESS, code);
     fakeInput(XCB_KEY_RELEASE, code);
 }
+
+void X11Probe::close(xcb_window_t w) const
+{
+    xcb_client_message_event_t message{};
+    message.response_type = XCB_CLIENT_MESSAGE;
+    message.format = 32;
+    message.window = w;
+    message.type = atom("WM_PROTOCOLS");
+    message.data.data32[0] = atom("WM_DELETE_WINDOW");
+    message.data.data32[1] = XCB_CURRENT_TIME;
+    xcb_send_event(c, false, w, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&message));
+    xcb_flush(c);
+}

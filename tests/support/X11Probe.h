@@ -42,6 +42,9 @@ public:
     // Press at `from`, move in a few steps, release at `to`.
     void drag(QPoint from, QPoint to) const;
     void key(xcb_keycode_t code) const;
+    // Asks the window to close, as a window manager's close button does
+    // (WM_DELETE_WINDOW).
+    void close(xcb_window_t w) const;
 
 private:
     void fakeInput(quint8 type, quint8 detail, QPoint at = {}) const;

@@ -1,5 +1,7 @@
 #include "Platform/Qt/XdgPaths.h"
 
+#include "Platform/Qt/FreedesktopTrash.h"
+
 #include <QDir>
 #include <QFile>
 #include <QStandardPaths>
@@ -29,5 +31,5 @@ QString XdgPaths::temporaryDirectory() const
 
 bool XdgPaths::moveToTrash(const QString& path)
 {
-    return QFile::moveToTrash(path);
+    return FreedesktopTrash::moveToTrash(path);
 }

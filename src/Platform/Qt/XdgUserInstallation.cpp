@@ -1,6 +1,7 @@
 #include "Platform/Qt/XdgUserInstallation.h"
 
 #include "Platform/Qt/DesktopEntryText.h"
+#include "Platform/Qt/FreedesktopTrash.h"
 #include "Platform/Qt/XdgAutostartLoginItem.h"
 
 #include <QDir>
@@ -224,20 +225,37 @@ bool XdgUserInstallation::install(const QString& program, QString* error)
     return true;
 }
 
-QStringList XdgUserInstallation::uninstall()
+Installation::Removal XdgUserInstallation::uninstall()
 {
     if (!isOwnInstall())
         return {};
-    QStringList leftovers;
-    // The marked launcher entry goes last, so a failed run can be repeated.
-    for (const QString& path : {installedProgram(), installedHelper(), iconPath(), desktopEntryPath()})
-        if ((QFileInfo::exists(path) || QFileInfo(path).isSymLink()) && !QFile::remove(path))
-            leftovers << path;
-    return leftovers;
+    Removal removal;
+    // To the Trash, as a whole: restoring the files there restores the
+    // install. The marked launcher entry goes only after the rest, so a run
+    // that left something can be repeated.
+    for (const QString& path : {installedProgram(), installedHelper(), iconPath(), desktopEntryPath()}) {
+        if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink())
+            continue;
+        if (path == desktopEntryPath() && !removal.left.isEmpty())
+            removal.left << path;
+        else if (FreedesktopTrash::moveToTrash(path))
+            removal.trashed << path;
+        else
+            removal.left << path;
+    }
+    return removal;
 }
 
 QStringList XdgUserInstallation::cacheDirectories() const
 {
     const QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
     return {cache + QStringLiteral("/com.quorel.zentu"), cache + QStringLiteral("/Zentu.it")};
+}
+
+QString XdgUserInstallation::dialogStateDirectory() const
+{
+    // Qt 6.4 knows no state location of its own.
+    const QString state = qEnvironmentVariable("XDG_STATE_HOME");
+    const QString base = QDir::isAbsolutePath(state) ? QDir::cleanPath(state) : QDir::homePath() + QStringLiteral("/.local/state");
+    return base + QStringLiteral("/com.quorel.zentu");
 }

@@ -6,14 +6,17 @@
 // that lies beside it, the launcher entry and the icon
 // below $XDG_DATA_HOME (default ~/.local/share). The launcher entry carries a
 // marker line; only an install with that marker counts as this program's own.
+// Dialog state lives in $XDG_STATE_HOME/com.quorel.zentu (default
+// ~/.local/state), the base directories' place for such state.
 class XdgUserInstallation final : public Installation {
 public:
     Placement placement(const QString& program) const override;
     QString installedProgram() const override;
     bool isPlaceTaken() const override;
     bool install(const QString& program, QString* error) override;
-    QStringList uninstall() override;
+    Removal uninstall() override;
     QStringList cacheDirectories() const override;
+    QString dialogStateDirectory() const override;
     QStringList companions(const QString& program) const override;
 
     static QString binDirectory();
