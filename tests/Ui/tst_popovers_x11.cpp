@@ -5,7 +5,8 @@
 // what changes there while it is open; a compositor
 // that starts while one is open makes it really translucent, and one that
 // stops cuts it again; undo and redo show the app's own tip, below their
-// button and never over it, and the platform's yellow one never comes.
+// button and never over it, clicks pass through it, and the platform's
+// yellow tip never comes.
 #include "Editor/CompactColorWell.h"
 #include "Editor/CropAspectChip.h"
 #include "Editor/CursorControls.h"
@@ -125,6 +126,19 @@ public:
 private:
     XcbConnection m_x; // closing it gives the selection up
     xcb_window_t m_window = 0;
+};
+
+// Notes a mouse press on the widget it watches.
+class PressWatch : public QObject {
+public:
+    bool pressed = false;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        pressed = pressed || event->type() == QEvent::MouseButtonPress;
+        return false;
+    }
 };
 
 } // namespace
@@ -357,6 +371,15 @@ private Q_SLOTS:
                     QVERIFY2(!(w->inherits("QTipLabel") && w->isVisible()), "the platform's tooltip showed");
             }
             QCOMPARE(host.shownControl(), static_cast<QWidget*>(button));
+
+            // A click on the tip goes to what lies beneath it.
+            QWidget* beneath = QApplication::widgetAt(tip.center());
+            QVERIFY(beneath && beneath->window() == window.get());
+            PressWatch watch;
+            beneath->installEventFilter(&watch);
+            x11.click(tip.center());
+            QTRY_VERIFY_WITH_TIMEOUT(watch.pressed, 5000);
+            beneath->removeEventFilter(&watch);
         }
         x11.moveTo(parked);
         QTRY_VERIFY(!host.isShowing());
