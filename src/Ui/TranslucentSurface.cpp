@@ -45,10 +45,18 @@ QRegion TranslucentSurface::touchedPixels(const QPainterPath& shape, QSize size)
 void TranslucentSurface::reshape()
 {
     QWidget& window = surfaceWindow();
-    if (m_compositing)
+    if (m_compositing) {
         window.clearMask();
-    else
-        window.setMask(touchedPixels(surfaceShape(), window.size()));
+    } else {
+        // Showing reshapes a few times over (size, arrow, compositor): the cut is worked out once.
+        const QPainterPath shape = surfaceShape();
+        if (shape != m_cutShape || window.size() != m_cutSize) {
+            m_cutShape = shape;
+            m_cutSize = window.size();
+            m_cut = touchedPixels(shape, m_cutSize);
+        }
+        window.setMask(m_cut);
+    }
     window.update();
 }
 

@@ -48,4 +48,7 @@ protected:
 private:
     bool m_compositing = false;
     QImage m_still;
+    QPainterPath m_cutShape;
+    QSize m_cutSize;
+    QRegion m_cut;
 };
