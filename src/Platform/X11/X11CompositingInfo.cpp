@@ -29,7 +29,10 @@ X11CompositingInfo::X11CompositingInfo(const QByteArray& display, QObject* paren
     readEvents();
 }
 
-X11CompositingInfo::~X11CompositingInfo() = default;
+X11CompositingInfo::~X11CompositingInfo()
+{
+    delete m_notifier; // before the connection closes its socket
+}
 
 bool X11CompositingInfo::isCompositing() const
 {
