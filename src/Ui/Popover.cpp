@@ -10,7 +10,8 @@
 Popover::Popover(Mode mode, QWidget* parent)
     : QWidget(parent,
               mode == Mode::click ? Qt::Popup | Qt::FramelessWindowHint
-                                  : Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus)
+                                  : Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus
+                                        | Qt::WindowStaysOnTopHint) // as Qt makes every tooltip window
     , m_mode(mode)
 {
     setAttribute(Qt::WA_TranslucentBackground);

@@ -21,8 +21,10 @@ QFont tipFont() { return Theme::font(textPx, QFont::Medium); }
 } // namespace
 
 TooltipWindow::TooltipWindow(QWidget* parent)
+    // Every hint Qt adds to a tooltip window itself: a differing one makes it
+    // recreate the native window, which then lets the mouse in.
     : QWidget(parent, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowTransparentForInput
-                          | Qt::WindowDoesNotAcceptFocus | Qt::X11BypassWindowManagerHint)
+                          | Qt::WindowDoesNotAcceptFocus | Qt::X11BypassWindowManagerHint | Qt::WindowStaysOnTopHint)
 {
     setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_ShowWithoutActivating);
