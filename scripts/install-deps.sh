@@ -19,6 +19,7 @@ PACKAGES=(
   libpam0g-dev libpam-wrapper
   qt6-translations-l10n
   chromium evince xterm
+  xcompmgr
   libtesseract-dev tesseract-ocr-deu tesseract-ocr-eng tesseract-ocr-spa tesseract-ocr-fra tesseract-ocr-ita
   tesseract-ocr-jpn tesseract-ocr-rus tesseract-ocr-tur tesseract-ocr-chi-sim
 )

@@ -12,6 +12,7 @@
 #include "Editor/EditorWindowController.h"
 #include "Hotkeys/HotkeyManager.h"
 #include "MenuBar/CaptureIntroPresenter.h"
+#include "Screenshot/Backdrop.h"
 #include "Screenshot/ScreenshotService.h"
 #include "Screenshot/TimestampStamper.h"
 #include "Storage/ScreenshotHistoryStore.h"
@@ -41,8 +42,10 @@ void AppCoordinator::buildCaptureRoads()
     CaptureFlows::Hooks hooks;
     hooks.ensureScreenRecordingPermission = [self] { return self && self->m_guards->ensureScreenRecordingPermission(); };
     // A capture never shows the program's own tooltips, menus or the panel,
-    // nor what they left on the windows beneath before those repainted.
-    m_transientUi = std::make_unique<TransientUi>(m_services.makeRepaintWatch());
+    // nor what they left on the windows beneath before those repainted. Its
+    // popovers and tooltips follow the compositor.
+    m_transientUi = std::make_unique<TransientUi>(m_services.makeRepaintWatch(), m_services.compositing(),
+                                                  Backdrop::grabScreens);
     // Without a repaint watch only a window gone within the fixed settle
     // time can still show; with one, any gone within the wait's bound.
     hooks.dismissTransientUi = [self] {

@@ -1,6 +1,7 @@
 #include "App/CoordinatorServices.h"
 
 #include "App/ScrollCaptureEngine.h"
+#include "Platform/CompositingInfo.h"
 #include "Platform/RepaintWatch.h"
 
 std::unique_ptr<ScrollCaptureEngine> CoordinatorServices::makeScrollCaptureEngine()
@@ -9,6 +10,11 @@ std::unique_ptr<ScrollCaptureEngine> CoordinatorServices::makeScrollCaptureEngin
 }
 
 std::unique_ptr<RepaintWatch> CoordinatorServices::makeRepaintWatch()
+{
+    return nullptr;
+}
+
+std::shared_ptr<CompositingInfo> CoordinatorServices::compositing()
 {
     return nullptr;
 }

@@ -20,6 +20,7 @@ class AppIdentity;
 class ClipboardHistoryStore;
 class ClipboardMonitor;
 class ClipboardService;
+class CompositingInfo;
 class ImageFileDialogs;
 class TextRecognizer;
 class WindowDesktops;
@@ -82,6 +83,10 @@ public:
     // Tells when the screen beneath our hidden windows was painted again;
     // none where it cannot (captures then wait a fixed time).
     virtual std::unique_ptr<RepaintWatch> makeRepaintWatch();
+    // Whether a compositing manager runs, followed as it starts and stops;
+    // one for the whole program. None where it cannot be known (popovers and
+    // tooltips then take none to run).
+    virtual std::shared_ptr<CompositingInfo> compositing();
     // The entry of the scrolling capture on the engine's picker, road and
     // progress panel; none without an engine.
     virtual std::unique_ptr<ScrollCapture> makeScrollCapture(ScrollCaptureEngine* engine);

@@ -199,6 +199,13 @@ std::unique_ptr<RepaintWatch> DefaultCoordinatorServices::makeRepaintWatch()
     return std::make_unique<X11RepaintWatch>();
 }
 
+std::shared_ptr<CompositingInfo> DefaultCoordinatorServices::compositing()
+{
+    if (!m_compositing)
+        m_compositing = std::make_shared<X11CompositingInfo>();
+    return m_compositing;
+}
+
 std::unique_ptr<ScrollCaptureEngine> DefaultCoordinatorServices::makeScrollCaptureEngine()
 {
     if (!m_capturePermissions)
@@ -213,7 +220,7 @@ std::unique_ptr<ScrollCaptureEngine> DefaultCoordinatorServices::makeScrollCaptu
     m_viewers = std::make_unique<ProcPdfViewerBridge>(DocApp::viewerRules());
     m_keyWatch = std::make_unique<XInputKeyWatch>();
     return std::make_unique<ScrollCaptureEngine>(ScrollCaptureEngine::Services{
-        m_scrollWindows, m_screens, std::make_shared<X11WindowRedirector>(), std::make_shared<X11CompositingInfo>(),
+        m_scrollWindows, m_screens, std::make_shared<X11WindowRedirector>(), compositing(),
         Backdrop::grabScreens, *m_accessibility, *m_capturePermissions, *m_windowActivation, *m_input, *m_runningApps,
         *m_browsers, *m_viewers, *m_keyWatch});
 }

@@ -55,6 +55,7 @@ public:
     std::unique_ptr<ToastPresenter> makeToastPresenter() override;
     std::unique_ptr<ScrollCaptureEngine> makeScrollCaptureEngine() override;
     std::unique_ptr<RepaintWatch> makeRepaintWatch() override;
+    std::shared_ptr<CompositingInfo> compositing() override;
     void ensureDirectories() override;
     std::unique_ptr<ClipboardHistoryStore> makeClipboardHistoryStore(SettingsManager& settings) override;
     std::unique_ptr<ScreenshotHistoryStore> makeScreenshotHistoryStore(SettingsManager& settings) override;
@@ -99,4 +100,5 @@ private:
     std::unique_ptr<ImageFileDialogs> m_fileDialogs;
     std::unique_ptr<TextRecognizer> m_textRecognizer;
     std::unique_ptr<WindowDesktops> m_windowDesktops;
+    std::shared_ptr<CompositingInfo> m_compositing;
 };

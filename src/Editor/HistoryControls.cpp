@@ -33,6 +33,6 @@ void HistoryControls::sync()
 
 void HistoryControls::retranslate()
 {
-    m_undo->setName(Localizer::t(QStringLiteral("Rückgängig (Ctrl+Z)")), true);
-    m_redo->setName(Localizer::t(QStringLiteral("Wiederholen (Ctrl+Shift+Z)")), true);
+    m_undo->setName(Localizer::t(QStringLiteral("Rückgängig (Ctrl+Z)")));
+    m_redo->setName(Localizer::t(QStringLiteral("Wiederholen (Ctrl+Shift+Z)")));
 }

@@ -23,13 +23,10 @@ void ToolbarIconButton::setProminent(bool prominent)
     update();
 }
 
-void ToolbarIconButton::setName(const QString& name, bool platformTip)
+void ToolbarIconButton::setName(const QString& name)
 {
     setAccessibleName(name);
-    if (platformTip)
-        setToolTip(name);
-    else
-        gooeyTip(this, name);
+    gooeyTip(this, name);
 }
 
 void ToolbarIconButton::enterEvent(QEnterEvent* e)

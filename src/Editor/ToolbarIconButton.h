@@ -12,9 +12,8 @@ public:
     ToolbarIconButton(const QString& symbolName, QSize size, QWidget* parent = nullptr);
 
     void setProminent(bool prominent);
-    // The accessible name; shown as the toolbar's delayed tooltip (gooeyTip)
-    // or, with platformTip, as the platform's own tooltip.
-    void setName(const QString& name, bool platformTip = false);
+    // The accessible name; shown as the toolbar's delayed tooltip (gooeyTip).
+    void setName(const QString& name);
 
     QSize sizeHint() const override { return m_size; }
     QSize minimumSizeHint() const override { return m_size; }

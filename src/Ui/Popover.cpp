@@ -10,7 +10,8 @@
 Popover::Popover(Mode mode, QWidget* parent)
     : QWidget(parent,
               mode == Mode::click ? Qt::Popup | Qt::FramelessWindowHint
-                                  : Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus)
+                                  : Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus
+                                        | Qt::WindowStaysOnTopHint) // as Qt makes every tooltip window
     , m_mode(mode)
 {
     setAttribute(Qt::WA_TranslucentBackground);
@@ -56,15 +57,14 @@ void Popover::showAt(QWidget* anchor)
     int x = a.center().x() - width() / 2;
     x = qBound(avail.left(), x, qMax(avail.left(), avail.right() - width() + 1));
     m_arrowX = qBound<qreal>(radius + arrowWidth / 2.0, a.center().x() - x, width() - radius - arrowWidth / 2.0);
+    reshape(); // the arrow's side and place are part of the cut
     move(x, y);
     show();
     raise();
 }
 
-void Popover::paintEvent(QPaintEvent*)
+QPainterPath Popover::cardShape() const
 {
-    QPainter p(this);
-    p.setRenderHint(QPainter::Antialiasing);
     const QRectF body = m_arrowOnTop ? QRectF(0.5, arrowHeight + 0.5, width() - 1, height() - arrowHeight - 1)
                                      : QRectF(0.5, 0.5, width() - 1, height() - arrowHeight - 1);
     QPainterPath path;
@@ -80,10 +80,33 @@ void Popover::paintEvent(QPaintEvent*)
         arrow.lineTo(m_arrowX + arrowWidth / 2.0, body.bottom() - 1);
     }
     arrow.closeSubpath();
-    path = path.united(arrow);
+    return path.united(arrow);
+}
+
+void Popover::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    paintBeneath(p, Theme::windowBackground(this));
+    p.setRenderHint(QPainter::Antialiasing);
+    const QPainterPath path = cardShape();
     p.fillPath(path, Theme::windowBackground(this));
     p.setPen(QPen(Theme::primary(0.15, this), 1));
     p.drawPath(path);
+}
+
+void Popover::moveEvent(QMoveEvent* e)
+{
+    QWidget::moveEvent(e);
+    if (isVisible())
+        dropStill();
+}
+
+void Popover::resizeEvent(QResizeEvent* e)
+{
+    QWidget::resizeEvent(e);
+    if (isVisible())
+        dropStill();
+    reshape();
 }
 
 void Popover::hideEvent(QHideEvent* e)

@@ -2,11 +2,14 @@
 // A floating rounded panel with an arrow pointing at the control that opened
 // it. Click mode is a popup (closed by any click outside); hover mode is a
 // tool window that never takes the mouse grab or focus, so the anchor keeps
-// receiving its enter and leave events.
+// receiving its enter and leave events. Its corners and the room beside the
+// arrow are see-through (see TranslucentSurface).
+#include "Ui/TranslucentSurface.h"
+
 #include <QPointer>
 #include <QWidget>
 
-class Popover : public QWidget {
+class Popover : public QWidget, public TranslucentSurface {
     Q_OBJECT
 public:
     enum class Mode { click, hover };
@@ -20,6 +23,8 @@ public:
     // kept inside the anchor's screen; above it when there is no room below.
     void showAt(QWidget* anchor);
     bool arrowOnTop() const { return m_arrowOnTop; }
+    // The card with its arrow, in window coordinates: what is drawn opaque.
+    QPainterPath cardShape() const;
 
     static constexpr int arrowHeight = 8;
     static constexpr int arrowWidth = 16;
@@ -32,6 +37,10 @@ Q_SIGNALS:
 protected:
     void paintEvent(QPaintEvent*) override;
     void hideEvent(QHideEvent*) override;
+    void moveEvent(QMoveEvent*) override;
+    void resizeEvent(QResizeEvent*) override;
+    QWidget& surfaceWindow() override { return *this; }
+    QPainterPath surfaceShape() const override { return cardShape(); }
 
 private:
     void relayout();

@@ -1,111 +1,91 @@
 #include "Ui/TooltipHost.h"
 
-#include "Ui/Theme.h"
-#include "Ui/ToolbarShapes.h"
+#include "Ui/TooltipWindow.h"
 
+#include <QApplication>
+#include <QCursor>
 #include <QEvent>
-#include <QFontMetricsF>
-#include <QPainter>
-#include <QPainterPath>
+#include <QScreen>
 #include <QVariantAnimation>
+#include <QWidget>
 
 namespace {
 
-constexpr qreal textPx = 11.5;
-constexpr qreal hPadding = 10;
-constexpr qreal vPadding = 5;
-constexpr qreal cornerRadius = 7;
-constexpr qreal startOffset = 5; // a new tooltip slides down this far while it fades in
+constexpr const char* tipProperty = "zentuGooeyTip";
 
-QFont tipFont() { return Theme::font(textPx, QFont::Medium); }
-
-// Watches one control's hover and hands it to the host that serves it.
-QString objectNameOfFilter() { return QStringLiteral("zentu-gooey-tip"); }
-
-class GooeyTipFilter : public QObject {
-public:
-    GooeyTipFilter(QWidget* control, QString text) : QObject(control), m_control(control), m_text(std::move(text))
-    {
-        setObjectName(objectNameOfFilter());
-        control->installEventFilter(this);
-    }
-    void setText(const QString& text) { m_text = text; }
-    const QString& text() const { return m_text; }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (watched != m_control)
-            return false;
-        switch (event->type()) {
-        case QEvent::Enter:
-            if (TooltipHost* host = TooltipHost::forControl(m_control))
-                host->controlEntered(m_control, m_text);
-            break;
-        case QEvent::Leave:
-        case QEvent::Hide:
-            if (TooltipHost* host = TooltipHost::forControl(m_control))
-                host->controlLeft(m_control);
-            break;
-        default: break;
-        }
-        return false;
-    }
-
-private:
-    QWidget* m_control;
-    QString m_text;
-};
-
-GooeyTipFilter* filterOf(const QWidget* control)
+// Windows that belong to the control they were opened from: popovers, hover
+// groups, menus. A dialog or an ordinary window is a place of its own.
+bool opensFromItsParent(const QWidget* window)
 {
-    // Found by name: the filter has no meta-object of its own to cast by.
-    return control ? static_cast<GooeyTipFilter*>(
-                         control->findChild<QObject*>(objectNameOfFilter(), Qt::FindDirectChildrenOnly))
-                   : nullptr;
+    const Qt::WindowType type = window->windowType();
+    return type == Qt::Popup || type == Qt::ToolTip;
 }
 
 } // namespace
 
-TooltipHost::TooltipHost(DelayScheduler& scheduler, QWidget* parent)
-    : QWidget(parent)
+TooltipHost::TooltipHost(DelayScheduler& scheduler, QWidget* area)
+    : QObject(area)
+    , m_area(area)
     , m_showWork(scheduler)
     , m_fade(new QVariantAnimation(this))
 {
-    setAttribute(Qt::WA_TransparentForMouseEvents);
-    setAttribute(Qt::WA_NoSystemBackground);
-    setFocusPolicy(Qt::NoFocus);
     m_fade->setDuration(fadeInMs);
     m_fade->setEasingCurve(QEasingCurve::OutQuad);
     m_fade->setStartValue(0.0);
     m_fade->setEndValue(1.0);
     connect(m_fade, &QVariantAnimation::valueChanged, this, [this](const QVariant& v) {
-        const QRectF before = currentRect();
         m_progress = v.toDouble();
-        update(before.united(currentRect()).toAlignedRect().adjusted(-12, -12, 12, 12));
+        if (m_window)
+            m_window->setProgress(m_progress);
     });
-    if (parent) {
-        setGeometry(parent->rect());
-        parent->installEventFilter(this);
-    }
+    qApp->installEventFilter(this);
 }
 
-TooltipHost::~TooltipHost() { m_showWork.cancel(); }
+TooltipHost::~TooltipHost()
+{
+    if (qApp)
+        qApp->removeEventFilter(this);
+    m_showWork.cancel();
+    delete m_window;
+}
 
 TooltipHost* TooltipHost::forControl(QWidget* control)
 {
     for (QWidget* w = control; w; w = w->parentWidget()) {
         if (auto* host = w->findChild<TooltipHost*>(QString(), Qt::FindDirectChildrenOnly))
             return host;
+        if (w->isWindow() && !opensFromItsParent(w))
+            break;
+    }
+    return nullptr;
+}
+
+QString TooltipHost::tipText(const QWidget* control)
+{
+    if (!control)
+        return {};
+    const QString own = gooeyTipText(control);
+    return own.isEmpty() ? control->toolTip() : own;
+}
+
+QWidget* TooltipHost::tipOwner(QWidget* widget)
+{
+    for (QWidget* w = widget; w; w = w->parentWidget()) {
+        if (!tipText(w).isEmpty())
+            return w;
         if (w->isWindow())
             break;
     }
     return nullptr;
 }
 
+bool TooltipHost::serves(QWidget* widget) const { return widget && forControl(widget) == this; }
+
 void TooltipHost::controlEntered(QWidget* control, const QString& text)
 {
     m_showWork.cancel();
+    if (m_shown && m_shown != control)
+        hideTip();
     m_pending = control;
     m_showWork.start(showDelayMs, [this, text] {
         if (m_pending && m_pending->isVisible())
@@ -126,100 +106,90 @@ void TooltipHost::controlLeft(QWidget* control)
 
 void TooltipHost::show(QWidget* control, const QString& text)
 {
-    const QRectF before = currentRect();
+    if (!m_window)
+        m_window = new TooltipWindow(m_area);
+    m_window->hide(); // shown anew: a fresh still where no compositor runs
     m_shown = control;
     m_text = text;
-    raise(); // above whatever was added to the parent since
-    update(before.toAlignedRect().adjusted(-12, -12, 12, 12));
+    const QRect rect(control->mapToGlobal(QPoint(0, 0)), control->size());
+    QScreen* screen = control->screen() ? control->screen() : QGuiApplication::primaryScreen();
+    m_window->place(text, rect, screen ? screen->geometry() : QRect(0, 0, 1 << 16, 1 << 16));
     m_fade->stop();
     m_progress = 0.0;
+    m_window->setProgress(0.0);
+    m_window->show();
+    m_window->raise(); // above the popover its control may sit in
     m_fade->start();
 }
 
 void TooltipHost::hideTip()
 {
-    const QRectF before = currentRect();
     m_fade->stop();
     m_shown = nullptr;
     m_text.clear();
-    update(before.toAlignedRect().adjusted(-12, -12, 12, 12));
+    if (m_window)
+        m_window->hide();
 }
 
-QRectF TooltipHost::tooltipRect(const QString& text, QPointF centre)
-{
-    const QFontMetricsF fm(tipFont());
-    // Never wrapped: the bubble is as wide as its one line.
-    const QSizeF bubble(fm.horizontalAdvance(text) + 2 * hPadding, fm.height() + 2 * vPadding);
-    QRectF r(0, 0, qMax(bubble.width(), arrowWidth), bubble.height() + arrowHeight);
-    r.moveCenter(centre);
-    return r;
-}
+QRectF TooltipHost::bubbleRect() const { return m_shown && m_window ? m_window->tipRect() : QRectF(); }
 
-QColor TooltipHost::background() { return QColor::fromRgbF(0.14f, 0.14f, 0.14f, 1.0f); }
-
-QRectF TooltipHost::bubbleRect() const
+void TooltipHost::pointerMovedOnto(QWidget* widget)
 {
-    if (!m_shown)
-        return {};
-    const QRect a(mapFromGlobal(m_shown->mapToGlobal(QPoint(0, 0))), m_shown->size());
-    const QPointF centre(a.left() + a.width() / 2.0, a.top() + a.height() + gapBelowControl);
-    return tooltipRect(m_text, centre);
-}
-
-QRectF TooltipHost::currentRect() const
-{
-    return bubbleRect().translated(0, -startOffset * (1.0 - m_progress));
+    QWidget* owner = tipOwner(widget);
+    if (!owner || owner == m_pending || owner == m_shown)
+        return;
+    controlEntered(owner, tipText(owner));
 }
 
 bool TooltipHost::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == parentWidget() && event->type() == QEvent::Resize)
-        setGeometry(parentWidget()->rect());
-    return QWidget::eventFilter(watched, event);
-}
-
-void TooltipHost::paintEvent(QPaintEvent*)
-{
-    if (!m_shown)
-        return;
-    const QRectF r = currentRect();
-    QPainter p(this);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setOpacity(m_progress);
-
-    const QRectF arrow(r.center().x() - arrowWidth / 2, r.top(), arrowWidth, arrowHeight);
-    const QRectF bubble(r.left(), r.top() + arrowHeight, r.width(), r.height() - arrowHeight);
-    QPainterPath shape;
-    shape.addRoundedRect(bubble, cornerRadius, cornerRadius);
-    shape = shape.united(ToolbarShapes::tooltipTriangle(arrow));
-
-    // A soft shadow 2 points down: a few widening strokes of falling strength.
-    const QPainterPath shadow = shape.translated(0, 2);
-    for (int i = 5; i >= 1; --i) {
-        p.setPen(QPen(QColor::fromRgbF(0, 0, 0, 0.18f / 5), 2.0 * i, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-        p.setBrush(Qt::NoBrush);
-        p.drawPath(shadow);
+    const QEvent::Type type = event->type();
+    if (!watched->isWidgetType()
+        || (type != QEvent::ToolTip && type != QEvent::Enter && type != QEvent::Leave && type != QEvent::Hide
+            && type != QEvent::MouseButtonPress))
+        return false;
+    auto* w = static_cast<QWidget*>(watched);
+    switch (type) {
+    case QEvent::ToolTip:
+        // The platform's tooltip never shows where the app draws its own.
+        return serves(w);
+    case QEvent::Enter:
+        if (serves(w))
+            pointerMovedOnto(w);
+        break;
+    case QEvent::Leave:
+        if (w == m_pending || w == m_shown) {
+            controlLeft(w);
+            // Back on a surrounding control that has a tip of its own.
+            if (QWidget* under = QApplication::widgetAt(QCursor::pos()); under && serves(under) && !w->isAncestorOf(under))
+                pointerMovedOnto(under);
+        }
+        break;
+    case QEvent::Hide:
+        if (w == m_window && m_shown)
+            hideTip(); // hidden from outside, before a capture
+        else if (w == m_pending || w == m_shown)
+            controlLeft(w);
+        break;
+    case QEvent::MouseButtonPress:
+        // A press takes the tip away: the control is being used.
+        if (m_shown && (w == m_shown || m_shown->isAncestorOf(w)))
+            hideTip();
+        else if (m_pending && (w == m_pending || m_pending->isAncestorOf(w)))
+            controlLeft(m_pending);
+        break;
+    default: break;
     }
-    p.fillPath(shadow, QColor::fromRgbF(0, 0, 0, 0.18f));
-    p.fillPath(shape, background());
-
-    p.setFont(tipFont());
-    p.setPen(Qt::white);
-    p.drawText(bubble, Qt::AlignCenter | Qt::TextSingleLine, m_text);
+    return false;
 }
 
 void gooeyTip(QWidget* control, const QString& text)
 {
-    if (!control)
-        return;
-    if (GooeyTipFilter* existing = filterOf(control))
-        existing->setText(text);
-    else
-        new GooeyTipFilter(control, text);
+    if (control)
+        control->setProperty(tipProperty, text);
 }
 
 QString gooeyTipText(const QWidget* control)
 {
-    const GooeyTipFilter* f = filterOf(control);
-    return f ? f->text() : QString();
+    return control ? control->property(tipProperty).toString() : QString();
 }

@@ -1,18 +1,25 @@
 #include "Ui/TransientUi.h"
 
+#include "Platform/CompositingInfo.h"
 #include "Platform/RepaintWatch.h"
 #include "Ui/Popover.h"
+#include "Ui/TranslucentSurface.h"
 
 #include <QApplication>
 #include <QMenu>
 #include <QWidget>
 #include <QWindow>
 
-TransientUi::TransientUi(std::unique_ptr<RepaintWatch> repaint, QObject* parent)
+TransientUi::TransientUi(std::unique_ptr<RepaintWatch> repaint, std::shared_ptr<CompositingInfo> compositing,
+                         StillSource still, QObject* parent)
     : QObject(parent)
     , m_repaint(std::move(repaint))
+    , m_compositing(std::move(compositing))
+    , m_still(std::move(still))
 {
     qApp->installEventFilter(this);
+    if (m_compositing)
+        connect(m_compositing.get(), &CompositingInfo::compositingChanged, this, &TransientUi::compositingChanged);
 }
 
 TransientUi::~TransientUi()
@@ -35,6 +42,9 @@ bool TransientUi::eventFilter(QObject* watched, QEvent* event)
     auto* w = static_cast<QWidget*>(watched);
     if (!w->isWindow() || !isTransient(w))
         return false;
+    if (type == QEvent::Show && m_compositing)
+        if (auto* surface = dynamic_cast<TranslucentSurface*>(w))
+            prepareSurface(*w, *surface);
     if (!m_repaint) {
         if (type == QEvent::Hide)
             m_sinceHidden.start();
@@ -56,6 +66,23 @@ bool TransientUi::eventFilter(QObject* watched, QEvent* event)
     m_unpainted += QRect((QPointF(g.topLeft()) * dpr).toPoint(), (QSizeF(g.size()) * dpr).toSize());
     m_sinceHidden.start();
     return false;
+}
+
+void TransientUi::prepareSurface(QWidget& window, TranslucentSurface& surface)
+{
+    // The Show event comes before the window maps: the screen still shows
+    // what lies beneath it.
+    const bool compositing = m_compositing->isCompositing();
+    surface.setCompositing(compositing, compositing || !m_still ? QImage() : m_still(window.geometry()));
+}
+
+void TransientUi::compositingChanged(bool compositing)
+{
+    // Windows on screen now lie over what a still would have to show: they
+    // go without one until they show again.
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* surface = dynamic_cast<TranslucentSurface*>(w); surface && w->isVisible())
+            surface->setCompositing(compositing);
 }
 
 void TransientUi::nativeVisibilityChanged(bool visible)

@@ -1,26 +1,40 @@
 #pragma once
 // The program's short-lived windows: tooltips, menus, popups (the tray panel
 // among them) and popovers. They must not outlive the window they belong to,
-// nor show up in a capture. Watches the application for them going away, so
-// a capture can tell whether the windows beneath had time to paint again.
+// nor show up in a capture, nor show black where they are see-through while
+// no compositing manager runs. Watches the application for them going away,
+// so a capture can tell whether the windows beneath had time to paint again.
 #include "Platform/RepaintWatch.h"
 
 #include <QElapsedTimer>
+#include <QImage>
 #include <QObject>
 #include <QPointer>
 #include <QRegion>
+#include <functional>
 #include <memory>
 #include <optional>
 
+class CompositingInfo;
 class QWidget;
 class QWindow;
+class TranslucentSurface;
 
 class TransientUi : public QObject {
     Q_OBJECT
 public:
+    // A still of a rectangle of the screen (global coordinates); null when none can be taken.
+    using StillSource = std::function<QImage(const QRect& globalRect)>;
+
     // With `repaint`, notes where its windows left the screen so a capture can
-    // wait for exactly that area to be painted again.
-    explicit TransientUi(std::unique_ptr<RepaintWatch> repaint = nullptr, QObject* parent = nullptr);
+    // wait for exactly that area to be painted again. With `compositing`, tells
+    // every see-through window (TranslucentSurface) whether it may be really
+    // translucent, as it shows and whenever a compositor starts or stops;
+    // without a compositor it hands it a still from `still`, taken just
+    // before the window maps.
+    explicit TransientUi(std::unique_ptr<RepaintWatch> repaint = nullptr,
+                         std::shared_ptr<CompositingInfo> compositing = nullptr, StillSource still = {},
+                         QObject* parent = nullptr);
     ~TransientUi() override;
 
     // Hides every tooltip (and toast) and closes every open menu, popup and
@@ -46,9 +60,14 @@ private:
     // repainted, then drawing counts anew.
     void absorbRepaint();
     void nativeVisibilityChanged(bool visible);
+    // The see-through window is about to map: translucent, or cut over a still.
+    void prepareSurface(QWidget& window, TranslucentSurface& surface);
+    void compositingChanged(bool compositing);
 
     QElapsedTimer m_sinceHidden;
     std::unique_ptr<RepaintWatch> m_repaint;
     QRegion m_unpainted;
     QPointer<QWindow> m_restartedFor;
+    std::shared_ptr<CompositingInfo> m_compositing;
+    StillSource m_still;
 };

@@ -108,10 +108,15 @@ private Q_SLOTS:
         x11.moveTo(line->mapToGlobal(line->rect().center()));
         QTRY_COMPARE_WITH_TIMEOUT(root().tooltips().shownControl(), line, 5000);
         QTRY_COMPARE(root().tooltips().appearProgress(), 1.0);
-        const QRect bubble = root().tooltips().bubbleRect().toRect().translated(root().mapTo(window.get(), QPoint(0, 0)));
-        const QColor dark = TooltipHost::background();
+        const QRect bubble = root().tooltips().bubbleRect().toRect();
+        const QColor dark = TooltipWindow::background();
+        const auto screenGrab = [&] {
+            QCoreApplication::processEvents();
+            return window->screen()->grabWindow(0).toImage().convertToFormat(QImage::Format_RGB32);
+        };
         QTRY_VERIFY_WITH_TIMEOUT(
-            count(grab(), bubble, [&](QColor c) { return near(c, dark, 6); }) > bubble.width() * bubble.height() / 3, 5000);
+            count(screenGrab(), bubble, [&](QColor c) { return near(c, dark, 6); }) > bubble.width() * bubble.height() / 3,
+            5000);
         x11.moveTo({1500, 900});
         QTRY_VERIFY(!root().tooltips().isShowing());
 

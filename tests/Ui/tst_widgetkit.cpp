@@ -1,6 +1,7 @@
 // The widget kit: clicks that land in padding and on segment edges count, the
 // frame clock stops once nothing is shown, the hover group's open and close
-// timing, delayed tooltips that never take clicks, the colour well with the
+// timing, one kind of delayed tooltip that never covers its control nor takes
+// clicks, see-through windows that follow the compositor, the colour well with the
 // colour panel bridge, and symbol names that all resolve to a glyph of their
 // own.
 #include "Editor/CompactColorWell.h"
@@ -15,6 +16,8 @@
 #include "Ui/ProminentButton.h"
 #include "Ui/SegmentedControl.h"
 #include "Ui/TooltipHost.h"
+#include "Ui/TransientUi.h"
+#include "fakes/FakeCompositingInfo.h"
 #include "fakes/ManualDelayScheduler.h"
 #include "support/IsolatedEnvironment.h"
 
@@ -183,21 +186,24 @@ private Q_SLOTS:
         QCOMPARE(clock.pendingCount(), 0);
     }
 
-    void tooltipsAppearAfterARestAndNeverTakeClicks()
+    void oneKindOfTooltipThatNeverCoversItsControl()
     {
+        QCursor::setPos(5000, 5000); // the pointer rests on none of the controls
         ManualDelayScheduler clock;
         QWidget root;
-        root.resize(600, 300);
+        root.setGeometry(100, 100, 600, 300);
         auto* a = new QPushButton(QStringLiteral("A"), &root);
         auto* b = new QPushButton(QStringLiteral("B"), &root);
-        auto* below = new QPushButton(QStringLiteral("below"), &root);
+        auto* undo = new QPushButton(QStringLiteral("U"), &root);
         a->setGeometry(20, 20, 40, 24);
         b->setGeometry(62, 20, 40, 24);
-        below->setGeometry(0, 46, 200, 40);
+        undo->setGeometry(104, 20, 26, 22);
         auto* host = new TooltipHost(clock, &root);
         root.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&root));
         gooeyTip(a, QStringLiteral("Kopieren"));
         gooeyTip(b, QStringLiteral("OCR"));
+        undo->setToolTip(QStringLiteral("Rückgängig (Ctrl+Z)"));
         QCOMPARE(TooltipHost::forControl(a), host);
 
         // Passing over in less than 0.3 s shows nothing.
@@ -210,24 +216,156 @@ private Q_SLOTS:
         enter(a);
         clock.advance(TooltipHost::showDelayMs);
         QCOMPARE(host->shownControl(), a);
-        // The overlay takes no clicks: the control under the tooltip gets them.
-        QCOMPARE(root.childAt(host->bubbleRect().center().toPoint()), below);
+        TooltipWindow* tip = host->window();
+        QVERIFY(tip && tip->isVisible());
+        // A window of its own that takes neither clicks nor the focus.
+        QVERIFY(tip->windowFlags().testFlag(Qt::WindowTransparentForInput));
+        QVERIFY(tip->testAttribute(Qt::WA_TransparentForMouseEvents));
+        // Centred under its control and never over it, also where it starts sliding in.
+        const QRect aOnScreen(a->mapToGlobal(QPoint(0, 0)), a->size());
+        QVERIFY(host->bubbleRect().top() - tip->startLift() >= aOnScreen.top() + aOnScreen.height());
+        QVERIFY(qAbs(host->bubbleRect().center().x() - (aOnScreen.left() + aOnScreen.width() / 2.0)) <= 1);
+
+        // A control that only has the platform's tooltip text gets the app's
+        // tip; the platform's own never shows.
+        QHelpEvent help(QEvent::ToolTip, QPoint(2, 2), undo->mapToGlobal(QPoint(2, 2)));
+        QVERIFY(QApplication::sendEvent(undo, &help));
+        for (QWidget* w : QApplication::topLevelWidgets())
+            QVERIFY(!(w->inherits("QTipLabel") && w->isVisible()));
+        leave(a);
+        QVERIFY(!host->isShowing() && !tip->isVisible());
+        enter(undo);
+        clock.advance(TooltipHost::showDelayMs);
+        QCOMPARE(host->shownControl(), undo);
+        QCOMPARE(host->shownText(), QStringLiteral("Rückgängig (Ctrl+Z)"));
 
         // To the neighbour: the first tip goes at once, the second comes after its own rest.
-        leave(a);
+        leave(undo);
         QVERIFY(!host->isShowing());
         enter(b);
         clock.advance(TooltipHost::showDelayMs);
         QCOMPARE(host->shownText(), QStringLiteral("OCR"));
-        // A control that disappears takes its tooltip along.
-        b->hide();
+        // Pressing the control takes its tip away; so does the control disappearing.
+        QTest::mousePress(b, Qt::LeftButton);
+        QVERIFY(!host->isShowing());
+        QTest::mouseRelease(b, Qt::LeftButton);
+        enter(a);
+        clock.advance(TooltipHost::showDelayMs);
+        a->hide();
         QVERIFY(!host->isShowing());
 
-        // Controls in another window (a popover) are not served by this host.
-        Popover popover(Popover::Mode::hover, a);
+        // Controls in a popover opened from the window are served too, and
+        // their tips may reach beyond the popover; a dialog is a place of its own.
+        Popover popover(Popover::Mode::hover, b);
         auto* inside = new QPushButton(QStringLiteral("in"));
+        inside->setToolTip(QStringLiteral("Rechteck (R)"));
         popover.setContent(inside);
-        QCOMPARE(TooltipHost::forControl(inside), nullptr);
+        popover.showAt(b);
+        QCOMPARE(TooltipHost::forControl(inside), host);
+        enter(inside);
+        clock.advance(TooltipHost::showDelayMs);
+        QCOMPARE(host->shownControl(), inside);
+        QVERIFY(!popover.geometry().contains(host->bubbleRect().toRect()));
+        QWidget dialog(&root, Qt::Dialog);
+        QCOMPARE(TooltipHost::forControl(new QPushButton(&dialog)), nullptr);
+
+        // Where the screen ends below the control, the tip hangs above it, on the screen.
+        const QRect screen = QGuiApplication::primaryScreen()->geometry();
+        QWidget low;
+        low.setGeometry(screen.right() - 60, screen.bottom() - 39, 60, 40);
+        auto* corner = new QPushButton(QStringLiteral("C"), &low);
+        corner->setGeometry(30, 10, 30, 24);
+        corner->setToolTip(QStringLiteral("Ein langer Text am Rand des Bildschirms"));
+        auto* lowHost = new TooltipHost(clock, &low);
+        low.show();
+        enter(corner);
+        clock.advance(TooltipHost::showDelayMs);
+        QVERIFY(lowHost->isShowing());
+        QVERIFY(!lowHost->window()->pointsUp());
+        QVERIFY(lowHost->bubbleRect().bottom() <= corner->mapToGlobal(QPoint(0, 0)).y());
+        QVERIFY(QRectF(screen).contains(lowHost->bubbleRect()));
+    }
+
+    void seeThroughWindowsFollowTheCompositor()
+    {
+        auto compositor = std::make_shared<FakeCompositingInfo>();
+        const QColor magenta(255, 0, 255);
+        QList<QRect> stills;
+        TransientUi ui(nullptr, compositor, [&](const QRect& r) {
+            stills << r;
+            QImage still(r.size(), QImage::Format_ARGB32_Premultiplied);
+            still.fill(magenta);
+            return still;
+        });
+        QWidget window;
+        window.setGeometry(100, 100, 400, 300);
+        auto* anchor = new QPushButton(QStringLiteral("chip"), &window);
+        anchor->setGeometry(150, 20, 60, 24);
+        window.show();
+        Popover popover(Popover::Mode::hover, anchor);
+        auto* content = new QWidget;
+        content->setFixedSize(200, 80);
+        popover.setContent(content);
+        const auto blackOrClear = [&](const QImage& shot, const QRegion& where) {
+            for (const QRect& r : where)
+                for (int y = r.top(); y <= r.bottom(); ++y)
+                    for (int x = r.left(); x <= r.right(); ++x) {
+                        const QRgb c = shot.pixel(x, y);
+                        if (qAlpha(c) < 255 || qRed(c) + qGreen(c) + qBlue(c) < 150)
+                            return true;
+                    }
+            return false;
+        };
+
+        // No compositor: cut to the card and its arrow, edge pixels over a
+        // still of the popover's own rectangle taken as it shows.
+        popover.showAt(anchor);
+        QCOMPARE(stills, QList<QRect>{popover.geometry()});
+        QVERIFY(!popover.isCompositing() && popover.hasStill());
+        const QRegion cut = popover.mask();
+        QVERIFY(cut.contains(popover.rect().center()));
+        QVERIFY(!cut.contains(QPoint(0, Popover::arrowHeight))); // a rounded corner
+        QVERIFY(!cut.contains(QPoint(0, 0)));                     // beside the arrow
+        QCOMPARE(cut, TranslucentSurface::touchedPixels(popover.cardShape(), popover.size()));
+        QImage shot = popover.grab().toImage();
+        QVERIFY(!blackOrClear(shot, cut));
+        int tinted = 0;
+        for (const QRect& r : cut)
+            for (int x = r.left(); x <= r.right(); ++x)
+                tinted += qRed(shot.pixel(x, r.top())) > qGreen(shot.pixel(x, r.top())) + 30;
+        QVERIFY2(tinted > 10, "the edge pixels blend the card into what lay beneath");
+
+        // A compositor starts: really translucent, uncut, no still.
+        compositor->set(true);
+        QVERIFY(popover.isCompositing() && !popover.hasStill() && popover.mask().isEmpty());
+        QCOMPARE(qAlpha(popover.grab().toImage().pixel(0, Popover::arrowHeight)), 0);
+        popover.hide();
+        stills.clear();
+        popover.showAt(anchor);
+        QVERIFY(stills.isEmpty());
+
+        // It stops while the popover is open: cut again at once; the screen
+        // beneath is covered now, so the edges take the card's colour.
+        compositor->set(false);
+        QVERIFY(!popover.isCompositing() && !popover.hasStill());
+        QCOMPARE(popover.mask(), cut);
+        QVERIFY(!blackOrClear(popover.grab().toImage(), cut));
+        // Shown anew it takes a still again, which a move leaves behind.
+        popover.hide();
+        popover.showAt(anchor);
+        QVERIFY(popover.hasStill());
+        popover.move(popover.pos() + QPoint(10, 0));
+        QVERIFY(!popover.hasStill());
+
+        // The tooltip window is one of them.
+        ManualDelayScheduler clock;
+        auto* host = new TooltipHost(clock, &window);
+        gooeyTip(anchor, QStringLiteral("Seitenverhältnis"));
+        enter(anchor);
+        clock.advance(TooltipHost::showDelayMs);
+        QVERIFY(host->isShowing());
+        QCOMPARE(stills.last(), host->window()->geometry());
+        QVERIFY(host->window()->hasStill() && !host->window()->mask().isEmpty());
     }
 
     void colourWellKeepsOpacityAndTalksToThePanel()

@@ -4,5 +4,13 @@
 class FakeCompositingInfo final : public CompositingInfo {
 public:
     bool isCompositing() const override { return compositing; }
+    // A compositor starting or stopping.
+    void set(bool on)
+    {
+        if (on == compositing)
+            return;
+        compositing = on;
+        Q_EMIT compositingChanged(on);
+    }
     bool compositing = false;
 };

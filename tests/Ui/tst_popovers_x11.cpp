@@ -1,0 +1,390 @@
+// The editor's popovers and tooltips on a real X server with openbox alone:
+// each of the six popovers opened by the real pointer over a known picture
+// and a known window of another process leaves every pixel outside its card
+// as it was (no black corners, no black strip beside the notch), and shows
+// what changes there while it is open; a compositor
+// that starts while one is open makes it really translucent, and one that
+// stops cuts it again; undo and redo show the app's own tip, below their
+// button and never over it, clicks pass through it, and the platform's
+// yellow tip never comes.
+#include "Editor/CompactColorWell.h"
+#include "Editor/CropAspectChip.h"
+#include "Editor/CursorControls.h"
+#include "Editor/CursorStylePicker.h"
+#include "Editor/EditorRootView.h"
+#include "Editor/EditorToolbar.h"
+#include "Editor/EditorViewModel.h"
+#include "Editor/EditorWindowController.h"
+#include "Editor/HistoryControls.h"
+#include "Editor/OptionSlider.h"
+#include "Editor/StyleOptionsRow.h"
+#include "Editor/ToolbarChip.h"
+#include "Editor/ToolbarIconButton.h"
+#include "Editor/ToolsGroup.h"
+#include "Platform/X11/X11CompositingInfo.h"
+#include "Platform/X11/XcbConnection.h"
+#include "Screenshot/Backdrop.h"
+#include "Ui/HoverExpandGroup.h"
+#include "Ui/Popover.h"
+#include "Ui/Theme.h"
+#include "Ui/TooltipHost.h"
+#include "Ui/TransientUi.h"
+#include "fakes/FakeEditorEnvironment.h"
+#include "support/EditorAnnotations.h"
+#include "support/HelperWindow.h"
+#include "support/IsolatedEnvironment.h"
+#include "support/X11Probe.h"
+
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QScreen>
+#include <QStandardPaths>
+
+namespace {
+
+const QPoint parked(1900, 1060); // over the background window, far from every control
+
+QImage screenGrab()
+{
+    QCoreApplication::processEvents();
+    return QGuiApplication::primaryScreen()->grabWindow(0).toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+// The screen once nothing on it changes any more.
+QImage settledScreen()
+{
+    QImage last = screenGrab();
+    for (int i = 0; i < 100; ++i) {
+        QTest::qWait(50);
+        QImage next = screenGrab();
+        if (next == last)
+            return next;
+        last = next;
+    }
+    return last;
+}
+
+// A picture no popover's colour can be mistaken for: saturated diagonal stripes.
+QImage stripes(QSize size)
+{
+    QImage picture(size, QImage::Format_RGB32);
+    for (int y = 0; y < size.height(); ++y)
+        for (int x = 0; x < size.width(); ++x)
+            picture.setPixelColor(x, y, QColor::fromHsv(((x + y) / 6 * 37) % 360, 220, 230));
+    return picture;
+}
+
+// Where a popover lies on the screen, and the pixels its card touches.
+struct Footprint {
+    QRect rect;
+    QRegion card;
+    explicit Footprint(const Popover& p)
+        : rect(p.geometry())
+        , card(TranslucentSurface::touchedPixels(p.cardShape(), p.size()).translated(p.pos()))
+    {
+    }
+};
+
+// Pixels of the popover's rectangle outside its card that differ between two pictures.
+int changedAroundCard(const Footprint& popover, const QImage& before, const QImage& after)
+{
+    int changed = 0;
+    const QRect area = popover.rect.intersected(after.rect());
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x) {
+            if (popover.card.contains(QPoint(x, y)))
+                continue;
+            const QRgb a = before.pixel(x, y), b = after.pixel(x, y);
+            changed += qAbs(qRed(a) - qRed(b)) > 2 || qAbs(qGreen(a) - qGreen(b)) > 2 || qAbs(qBlue(a) - qBlue(b)) > 2;
+        }
+    return changed;
+}
+
+bool cardDrawn(const Popover& popover)
+{
+    const QImage shot = screenGrab();
+    // Inside the card, above the content's padding.
+    const QPoint inside(qRound(Popover::radius) + 2, popover.arrowOnTop() ? Popover::arrowHeight + 3 : 3);
+    const QColor c = shot.pixelColor(popover.pos() + inside);
+    const QColor card = Theme::windowBackground(&popover);
+    return qAbs(c.red() - card.red()) < 8 && qAbs(c.green() - card.green()) < 8 && qAbs(c.blue() - card.blue()) < 8;
+}
+
+// Owns _NET_WM_CM_S0 the way a compositing manager does, without compositing.
+class SelectionOwner {
+public:
+    SelectionOwner()
+    {
+        xcb_connection_t* c = m_x.get();
+        m_window = xcb_generate_id(c);
+        xcb_create_window(c, XCB_COPY_FROM_PARENT, m_window, m_x.root(), -1, -1, 1, 1, 0,
+                          XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
+        xcb_set_selection_owner(c, m_window, m_x.atom("_NET_WM_CM_S0"), XCB_CURRENT_TIME);
+        xcb_flush(c);
+    }
+
+private:
+    XcbConnection m_x; // closing it gives the selection up
+    xcb_window_t m_window = 0;
+};
+
+// Notes a mouse press on the widget it watches.
+class PressWatch : public QObject {
+public:
+    bool pressed = false;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        pressed = pressed || event->type() == QEvent::MouseButtonPress;
+        return false;
+    }
+};
+
+} // namespace
+
+class tst_PopoversX11 : public QObject {
+    Q_OBJECT
+    X11Probe x11;
+    std::shared_ptr<X11CompositingInfo> compositor;
+    std::unique_ptr<TransientUi> transient;
+    std::unique_ptr<HelperWindow> background;
+    std::unique_ptr<EditorWindowController> window;
+
+    EditorViewModel& vm() { return window->viewModel(); }
+    EditorToolbar& toolbar() { return window->rootView().toolbar(); }
+    StyleOptionsRow& options() { return *toolbar().styleOptions(); }
+    static QPoint centreOf(QWidget* w) { return w->mapToGlobal(w->rect().center()); }
+
+    // Opens a popover from its control with the real pointer; once a click
+    // popover is open the pointer is parked away from everything.
+    Popover* open(QWidget* control, std::function<Popover*()> popover, bool byHover)
+    {
+        if (byHover)
+            x11.moveTo(centreOf(control));
+        else
+            x11.click(centreOf(control));
+        if (!QTest::qWaitFor([&] { return popover() && popover()->isVisible(); }, 10000))
+            return nullptr;
+        if (!byHover)
+            x11.moveTo(parked);
+        return popover();
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        compositor = std::make_shared<X11CompositingInfo>();
+        QVERIFY(compositor->watches());
+        QVERIFY(!compositor->isCompositing()); // openbox alone
+        transient = std::make_unique<TransientUi>(nullptr, compositor, Backdrop::grabScreens);
+        background = std::make_unique<HelperWindow>(QRect(0, 0, 1920, 1080), 77);
+        QVERIFY(background->id);
+    }
+    void cleanupTestCase()
+    {
+        transient.reset();
+        background.reset();
+    }
+
+    // An editor on a striped picture at a width where the tools fold and
+    // every option is a chip, near the screen's left edge so that popovers
+    // also reach over the other program's window.
+    void init()
+    {
+        x11.moveTo(parked);
+        window = std::make_unique<EditorWindowController>(stripes({900, 700}), itemWith({}),
+                                                          std::make_unique<FakeEditorEnvironment>());
+        window->setGeometry(20, 40, 700, 640);
+        window->show();
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        QTRY_COMPARE_WITH_TIMEOUT(toolbar().level(), 4, 10000);
+    }
+    void cleanup()
+    {
+        window.reset();
+        x11.moveTo(parked);
+    }
+
+    void eachPopoverLeavesWhatLiesAroundItsCard_data()
+    {
+        QTest::addColumn<int>("which");
+        QTest::newRow("crop aspect") << 0;
+        QTest::newRow("folded tools") << 1;
+        QTest::newRow("blur strength") << 2;
+        QTest::newRow("font size") << 3;
+        QTest::newRow("fill colour") << 4;
+        QTest::newRow("cursor style") << 5;
+    }
+    void eachPopoverLeavesWhatLiesAroundItsCard()
+    {
+        QFETCH(int, which);
+        const EditorTool tools[] = {EditorTool::crop, EditorTool::arrow, EditorTool::blur,
+                                    EditorTool::text, EditorTool::rectangle, EditorTool::cursor};
+        vm().setTool(tools[which]);
+        QWidget* control = nullptr;
+        std::function<Popover*()> popover;
+        switch (which) {
+        case 0:
+            control = options().cropAspectChip();
+            popover = [control] { return control->findChild<Popover*>(); };
+            break;
+        case 1: {
+            HoverExpandGroup* group = toolbar().tools()->foldedGroup();
+            control = group;
+            popover = [group] { return group->popover(); };
+            break;
+        }
+        case 2:
+        case 3: {
+            OptionSlider* slider = options().slider(which == 2 ? EditorPopoverFlags::Flag::blur
+                                                                : EditorPopoverFlags::Flag::fontSize);
+            control = slider->chip();
+            popover = [slider] { return slider->popover(); };
+            break;
+        }
+        case 4: {
+            CompactColorWell* well = options().fillWell();
+            control = well;
+            popover = [well] { return well->popover(); };
+            break;
+        }
+        case 5: {
+            CursorStylePicker* picker = options().cursorControls()->stylePicker();
+            control = picker;
+            popover = [picker] { return picker->grid(); };
+            break;
+        }
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(control->isVisible(), 10000);
+        const QImage before = settledScreen();
+
+        Popover* shown = open(control, popover, which == 1);
+        QVERIFY(shown);
+        QVERIFY(!shown->isCompositing());
+        QTRY_VERIFY_WITH_TIMEOUT(cardDrawn(*shown), 10000);
+        const QImage after = settledScreen();
+        const Footprint footprint(*shown);
+        QCOMPARE(changedAroundCard(footprint, before, after), 0);
+        if (which == 1) // the folded tools reach over the other program's window
+            QVERIFY(shown->x() < window->geometry().left());
+
+        // What changes beneath the open popover shows around its card at
+        // once: the screen there is live, not a still.
+        vm().setZoom(2.5);
+        const QImage during = settledScreen();
+        QVERIFY(changedAroundCard(footprint, before, during) > 0);
+        shown->hide();
+        QCOMPARE(changedAroundCard(footprint, during, settledScreen()), 0);
+    }
+
+    void popoversFollowACompositorThatStartsAndStops()
+    {
+        vm().setTool(EditorTool::rectangle);
+        CompactColorWell* well = options().fillWell();
+        QTRY_VERIFY_WITH_TIMEOUT(well->isVisible(), 10000);
+        Popover* popover = open(well, [well] { return well->popover(); }, false);
+        QVERIFY(popover);
+        QVERIFY(!popover->mask().isEmpty());
+
+        // Something takes the compositor's selection: reported without asking,
+        // and the open popover gives up its cut.
+        {
+            SelectionOwner owner;
+            QTRY_VERIFY_WITH_TIMEOUT(compositor->isCompositing(), 10000);
+            QVERIFY(popover->isCompositing() && popover->mask().isEmpty());
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(!compositor->isCompositing(), 10000);
+        QVERIFY(!popover->isCompositing());
+        QCOMPARE(popover->mask(), TranslucentSurface::touchedPixels(popover->cardShape(), popover->size()));
+        popover->hide();
+
+        // A real compositing manager: the uncut popover is really translucent,
+        // so what lies around its card shows through.
+        if (QStandardPaths::findExecutable(QStringLiteral("xcompmgr")).isEmpty())
+            QSKIP("xcompmgr is not installed (scripts/install-deps.sh)");
+        QProcess xcompmgr;
+        xcompmgr.start(QStringLiteral("xcompmgr"), {});
+        QVERIFY(xcompmgr.waitForStarted(5000));
+        QTRY_VERIFY_WITH_TIMEOUT(compositor->isCompositing(), 10000);
+        const QImage before = settledScreen();
+        popover = open(well, [well] { return well->popover(); }, false);
+        QVERIFY(popover);
+        QVERIFY(popover->isCompositing() && popover->mask().isEmpty());
+        QTRY_VERIFY_WITH_TIMEOUT(cardDrawn(*popover), 10000);
+        QCOMPARE(changedAroundCard(Footprint(*popover), before, settledScreen()), 0);
+
+        // It stops while the popover is open: cut again at once, nothing black.
+        xcompmgr.terminate();
+        QVERIFY(xcompmgr.waitForFinished(5000));
+        QTRY_VERIFY_WITH_TIMEOUT(!compositor->isCompositing(), 10000);
+        QVERIFY(!popover->isCompositing() && !popover->mask().isEmpty());
+        popover->hide();
+        // Shown anew over the plain screen: a still, and the surroundings as they were.
+        const QImage plain = settledScreen();
+        popover = open(well, [well] { return well->popover(); }, false);
+        QVERIFY(popover && popover->hasStill());
+        QTRY_VERIFY_WITH_TIMEOUT(cardDrawn(*popover), 10000);
+        QCOMPARE(changedAroundCard(Footprint(*popover), plain, settledScreen()), 0);
+        popover->hide();
+    }
+
+    void undoAndRedoShowTheAppsTipBelowTheirButton()
+    {
+        // A step to take back and one to bring back, so both buttons are live.
+        for (int i = 0; i < 2; ++i) {
+            vm().beginDrag({100.0 + 50 * i, 100});
+            vm().updateDrag({100.0 + 50 * i, 100});
+            vm().updateDrag({300.0 + 50 * i, 200});
+            vm().endDrag();
+        }
+        vm().undo();
+        TooltipHost& host = window->rootView().tooltips();
+        for (ToolbarIconButton* button : {window->rootView().historyControls().undoButton(),
+                                          window->rootView().historyControls().redoButton()}) {
+            x11.moveTo(centreOf(button));
+            QTRY_COMPARE_WITH_TIMEOUT(host.shownControl(), static_cast<QWidget*>(button), 5000);
+            QTRY_COMPARE(host.appearProgress(), 1.0);
+            const QRect onScreen(button->mapToGlobal(QPoint(0, 0)), button->size());
+            const QRect tip = host.bubbleRect().toAlignedRect();
+            QVERIFY(!tip.intersects(onScreen));
+            QVERIFY(tip.top() >= onScreen.bottom());
+            QCOMPARE(host.shownText(), button->accessibleName());
+            // All of it on the screen, even past the editor's right edge.
+            const QColor dark = TooltipWindow::background();
+            int darkPixels = 0;
+            const QImage shot = screenGrab();
+            for (int y = tip.top(); y <= tip.bottom(); ++y)
+                for (int x = tip.left(); x <= tip.right(); ++x) {
+                    const QColor c = shot.pixelColor(x, y);
+                    darkPixels += qAbs(c.red() - dark.red()) < 8 && qAbs(c.green() - dark.green()) < 8
+                        && qAbs(c.blue() - dark.blue()) < 8;
+                }
+            QVERIFY(darkPixels > tip.width() * tip.height() / 3);
+            // Resting on the button longer than the platform's tooltip waits shows no yellow one.
+            QElapsedTimer rest;
+            rest.start();
+            while (rest.elapsed() < 1500) {
+                QTest::qWait(50);
+                for (QWidget* w : QApplication::topLevelWidgets())
+                    QVERIFY2(!(w->inherits("QTipLabel") && w->isVisible()), "the platform's tooltip showed");
+            }
+            QCOMPARE(host.shownControl(), static_cast<QWidget*>(button));
+
+            // A click on the tip goes to what lies beneath it.
+            QWidget* beneath = QApplication::widgetAt(tip.center());
+            QVERIFY(beneath && beneath->window() == window.get());
+            PressWatch watch;
+            beneath->installEventFilter(&watch);
+            x11.click(tip.center());
+            QTRY_VERIFY_WITH_TIMEOUT(watch.pressed, 5000);
+            beneath->removeEventFilter(&watch);
+        }
+        x11.moveTo(parked);
+        QTRY_VERIFY(!host.isShowing());
+    }
+};
+
+ZENTU_TEST_MAIN(tst_PopoversX11)
+#include "tst_popovers_x11.moc"
