@@ -15,7 +15,11 @@ CanvasContentView::CanvasContentView(EditorViewModel& vm, QWidget* parent)
     , m_painter(vm)
     , m_gestures(vm)
 {
-    setAttribute(Qt::WA_OpaquePaintEvent, false);
+    // Every frame covers all of itself (the page colour where the picture is
+    // transparent), so nothing beneath is painted first: at 4K that saves
+    // filling eight million pixels that are painted over at once.
+    setAttribute(Qt::WA_OpaquePaintEvent, true);
+    m_painter.setBackdrop(palette().color(QPalette::Window));
     setFocusPolicy(Qt::ClickFocus);
     setMouseTracking(false);
     for (auto signal : {&EditorViewModel::annotationsChanged, &EditorViewModel::selectionChanged,
@@ -38,11 +42,23 @@ CanvasContentView::CanvasContentView(EditorViewModel& vm, QWidget* parent)
 void CanvasContentView::setContentSize(QSizeF size)
 {
     m_painter.setContentSize(size);
+    // A window being shown paints soon: its picture is scaled meanwhile (not
+    // while the window is only being built, when its sizes are not final).
+    if (!window()->isHidden())
+        m_painter.prefetch(devicePixelRatioF());
     // Rounded, not rounded up: a fitted side must not outgrow the view by a
     // fraction and bring up a scroll bar.
     setFixedSize(QSize(std::max(qRound(size.width()), 1), std::max(qRound(size.height()), 1)));
     m_textFields.setContentSize(size);
     update();
+}
+
+void CanvasContentView::changeEvent(QEvent* event)
+{
+    // Placed in the canvas it takes on the page colour around the picture.
+    if (event->type() == QEvent::PaletteChange)
+        m_painter.setBackdrop(palette().color(QPalette::Window));
+    QWidget::changeEvent(event);
 }
 
 QPointF CanvasContentView::imagePoint(QPointF v) const
