@@ -8,6 +8,8 @@
 #include "Platform/Qt/SettingsFileUserDefaults.h"
 #include "Settings/SettingsManager.h"
 
+#include <benchmark/benchmark.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -136,3 +138,22 @@ struct BenchProgram {
             std::free(e);
     }
 };
+
+// The main of a benchmark against the program: starts it (App derives from
+// BenchProgram and has start() and stop()), points `current` at it, runs the
+// benchmarks and stops it.
+template <typename App>
+int runAgainstProgram(int argc, char** argv, App*& current, const char* name)
+{
+    benchmark::Initialize(&argc, argv);
+    App instance;
+    current = &instance;
+    if (!instance.start()) {
+        std::fprintf(stderr, "%s: the program did not start (set ZENTU_BINARY; needs DISPLAY)\n", name);
+        instance.stop();
+        return 1;
+    }
+    benchmark::RunSpecifiedBenchmarks();
+    instance.stop();
+    return 0;
+}

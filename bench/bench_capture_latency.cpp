@@ -191,17 +191,4 @@ BENCHMARK(hotkeyToVisibleOverlay)->UseManualTime()->Unit(benchmark::kMillisecond
 BENCHMARK(hotkeyToOverlay)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(9)->ReportAggregatesOnly(true);
 BENCHMARK(hotkeyToPng)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(9)->ReportAggregatesOnly(true);
 
-int main(int argc, char** argv)
-{
-    benchmark::Initialize(&argc, argv);
-    App instance;
-    app = &instance;
-    if (!instance.start()) {
-        std::fprintf(stderr, "bench_capture_latency: the program did not start (set ZENTU_BINARY; needs DISPLAY)\n");
-        instance.stop();
-        return 1;
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    instance.stop();
-    return 0;
-}
+int main(int argc, char** argv) { return runAgainstProgram(argc, argv, app, "bench_capture_latency"); }

@@ -285,17 +285,4 @@ void hotkeyToSettledEditor(benchmark::State& state)
 
 BENCHMARK(hotkeyToSettledEditor)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(11)->ReportAggregatesOnly(true);
 
-int main(int argc, char** argv)
-{
-    benchmark::Initialize(&argc, argv);
-    App instance;
-    app = &instance;
-    if (!instance.start()) {
-        std::fprintf(stderr, "bench_editor_latency: the program did not start (set ZENTU_BINARY; needs DISPLAY and XDamage)\n");
-        instance.stop();
-        return 1;
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    instance.stop();
-    return 0;
-}
+int main(int argc, char** argv) { return runAgainstProgram(argc, argv, app, "bench_editor_latency"); }

@@ -13,6 +13,7 @@ ToolbarScrollEdge::ToolbarScrollEdge(Side side, QWidget* parent)
     , m_side(side)
 {
     setCursor(Qt::ArrowCursor);
+    setAttribute(Qt::WA_Hover); // repainted as the pointer comes and goes
     // No focus of its own: Tab reaches the hidden controls themselves, and they slide in.
     setFocusPolicy(Qt::NoFocus);
     setAutoRepeat(true);
@@ -26,20 +27,6 @@ void ToolbarScrollEdge::retranslate()
 {
     setAccessibleName(m_side == Side::leading ? Localizer::t(QStringLiteral("Nach links blättern"))
                                               : Localizer::t(QStringLiteral("Nach rechts blättern")));
-}
-
-void ToolbarScrollEdge::enterEvent(QEnterEvent* e)
-{
-    m_hovering = true;
-    update();
-    QAbstractButton::enterEvent(e);
-}
-
-void ToolbarScrollEdge::leaveEvent(QEvent* e)
-{
-    m_hovering = false;
-    update();
-    QAbstractButton::leaveEvent(e);
 }
 
 void ToolbarScrollEdge::paintEvent(QPaintEvent*)
@@ -57,7 +44,7 @@ void ToolbarScrollEdge::paintEvent(QPaintEvent*)
 
     const qreal side = 20;
     const QRectF knob(leading ? 0 : width - side, (height() - side) / 2, side, side);
-    if (isDown() || m_hovering)
+    if (isDown() || underMouse())
         RoundedFill::paint(p, knob, 5, Theme::primary(isDown() ? 0.14 : 0.07, this));
     IconRegistry::paint(p, leading ? QStringLiteral("chevron.left") : QStringLiteral("chevron.right"), knob,
                         Theme::secondary(this), 16);

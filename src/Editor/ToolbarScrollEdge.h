@@ -17,12 +17,9 @@ public:
 
 protected:
     void paintEvent(QPaintEvent*) override;
-    void enterEvent(QEnterEvent*) override;
-    void leaveEvent(QEvent*) override;
 
 private:
     void retranslate();
 
     Side m_side;
-    bool m_hovering = false;
 };

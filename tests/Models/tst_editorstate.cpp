@@ -5,6 +5,7 @@
 #include "Models/EditorState.h"
 #include "Storage/JsonWriter.h"
 #include "support/IsolatedEnvironment.h"
+#include "support/JsonEdits.h"
 #include "support/TestFiles.h"
 
 #include <QJsonArray>
@@ -66,15 +67,6 @@ EditorState everyFieldChanged()
     return s;
 }
 
-QJsonObject with(QJsonObject o, const QString& key, const QJsonValue& value)
-{
-    if (value.isUndefined())
-        o.remove(key);
-    else
-        o[key] = value;
-    return o;
-}
-
 } // namespace
 
 class TestEditorState : public QObject {
@@ -107,7 +99,7 @@ private Q_SLOTS:
         QVERIFY(*back == s);
         QCOMPARE(back->toJson(), o);
         // Keys of a later version are passed over; a null font name is an absent one.
-        QJsonObject later = with(o, "rulerVisible", true);
+        QJsonObject later = withKey(o, "rulerVisible", true);
         later["selectedFontName"] = QJsonValue::Null;
         const auto lenient = EditorState::fromJson(later);
         QVERIFY(lenient && !lenient->selectedFontName);
@@ -139,7 +131,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, key);
         QFETCH(QJsonValue, value);
-        QVERIFY(!EditorState::fromJson(with(golden(), key, value)));
+        QVERIFY(!EditorState::fromJson(withKey(golden(), key, value)));
         QVERIFY(!EditorState::fromJson(QJsonArray{golden()}));
     }
 
@@ -148,7 +140,7 @@ private Q_SLOTS:
         EditorState named;
         named.selectedFontName = QStringLiteral("DejaVu Sans");
         QVERIFY(!(named == EditorState()));
-        const auto unnamed = EditorState::fromJson(with(named.toJson(), "selectedFontName", QJsonValue::Undefined));
+        const auto unnamed = EditorState::fromJson(withKey(named.toJson(), "selectedFontName", QJsonValue::Undefined));
         QVERIFY(unnamed && *unnamed == EditorState());
     }
 
