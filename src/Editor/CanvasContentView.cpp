@@ -42,9 +42,11 @@ CanvasContentView::CanvasContentView(EditorViewModel& vm, QWidget* parent)
 void CanvasContentView::setContentSize(QSizeF size)
 {
     m_painter.setContentSize(size);
-    // A window being shown paints soon: its picture is scaled meanwhile (not
-    // while the window is only being built, when its sizes are not final).
-    if (!window()->isHidden())
+    // The first frame of a window being shown comes once the window manager
+    // has mapped it: the picture is scaled meanwhile. (Not while the window is
+    // only being built, when its sizes are not final, and not for later
+    // zoom steps, which would only queue up behind each other.)
+    if (!m_painted && !window()->isHidden())
         m_painter.prefetch(devicePixelRatioF());
     // Rounded, not rounded up: a fitted side must not outgrow the view by a
     // fraction and bring up a scroll bar.
@@ -89,6 +91,7 @@ void CanvasContentView::paintEvent(QPaintEvent* event)
 {
     QPainter p(this);
     m_painter.paint(p, event->rect(), visibleRegion().boundingRect());
+    m_painted = true;
 }
 
 void CanvasContentView::mousePressEvent(QMouseEvent* event)

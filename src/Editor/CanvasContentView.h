@@ -45,6 +45,7 @@ private:
     EditorViewModel& m_vm;
     CanvasPainter m_painter;
     CanvasGestures m_gestures;
+    bool m_painted = false;
     QRectF m_lastDraft;
     QRectF m_lastMarquee;
     InPlaceTextFields m_textFields{m_vm, *this};

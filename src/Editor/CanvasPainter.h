@@ -74,14 +74,14 @@ private:
     void buildLayer(const QRect& area, qreal dpr);
     static QImage blankLayer(const QRect& area, qreal dpr, const QColor& fill);
     void paintPicture(QPainter& p, const QRect& area, qreal dpr);
-    // Where the picture goes in the content frame, and the size its scaled
-    // copy has in device pixels; none for a picture that is not shrunk
-    // (or too large a copy to keep).
+    // Where the picture goes in the content frame (none without a picture).
     struct Placement {
         QRectF target;
         qreal scale = 1;
     };
     std::optional<Placement> placement() const;
+    // The size of its kept scaled copy in device pixels; none for a picture
+    // that is not shrunk, or too large a copy to keep.
     std::optional<QSize> scaledDeviceSize(const Placement& at, qreal dpr) const;
     // The picture at `device` pixels: the kept copy, the one being made, or made now.
     const QImage& scaledPicture(QSize device, qreal dpr);
