@@ -8,7 +8,9 @@
 // editor. The desktop shows a page of text-like lines, coloured blocks and a
 // photo-like area, so the capture costs what a real one does.
 // Counters: mapped (the editor's frame mapped) and first (its first pixels).
-// Run through bench/editor_latency.sh, which provides the X server and the program.
+// ZENTU_BENCH_DAMAGE=1 prints every change the server reported in a round, to
+// see which repaints came last. Run through bench/editor_latency.sh, which
+// provides the X server and the program.
 #include "BenchProgram.h"
 
 #include <benchmark/benchmark.h>
