@@ -7,146 +7,51 @@
 // the overlay's dimming shows at the screen's centre. Each road runs 9 times;
 // read the median.
 // Run through bench/capture_latency.sh, which provides the X server and the program.
-#include "Models/AppSettings.h"
-#include "Platform/Qt/SettingsFileUserDefaults.h"
-#include "Settings/SettingsManager.h"
+#include "BenchProgram.h"
 
 #include <benchmark/benchmark.h>
 
-#include <QDir>
-#include <QDateTime>
-#include <QFile>
-#include <QFileInfo>
-#include <QSize>
 #include <QPoint>
-#include <QString>
 #include <chrono>
 #include <cstring>
-#include <csignal>
-#include <cstdlib>
-#include <functional>
 #include <optional>
 #include <poll.h>
-#include <spawn.h>
-#include <string>
 #include <sys/inotify.h>
-#include <sys/wait.h>
-#include <unistd.h>
-#include <xcb/xcb.h>
-#include <xcb/xtest.h>
-
-extern char** environ;
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr uint8_t keySuper = 133, keyShift = 50, key2 = 11, key6 = 15, keyEscape = 9;
+constexpr uint8_t keySuper = BenchProgram::keySuper, keyShift = BenchProgram::keyShift, key2 = BenchProgram::key2,
+                  key6 = BenchProgram::key6, keyEscape = BenchProgram::keyEscape;
 
-struct App {
-    QString root;
-    QString screenshots;
-    pid_t pid = -1;
-    xcb_connection_t* x = nullptr;
-    xcb_window_t rootWindow = 0;
-    QSize screen;
+struct App : BenchProgram {
     QPoint probe;
     int inotify = -1;
 
     bool start()
     {
-        const char* binary = std::getenv("ZENTU_BINARY");
-        if (!binary)
-            return false;
-        char tmpl[] = "/tmp/zentu-bench-XXXXXX";
-        root = QString::fromLocal8Bit(mkdtemp(tmpl));
-        for (const char* sub : {"home", "data", "config", "cache", "runtime"})
-            QDir().mkpath(root + "/" + sub);
-        QFile::setPermissions(root + "/runtime", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        setenv("HOME", qPrintable(root + "/home"), 1);
-        setenv("XDG_DATA_HOME", qPrintable(root + "/data"), 1);
-        setenv("XDG_CONFIG_HOME", qPrintable(root + "/config"), 1);
-        setenv("XDG_CACHE_HOME", qPrintable(root + "/cache"), 1);
-        setenv("XDG_RUNTIME_DIR", qPrintable(root + "/runtime"), 1);
-        unsetenv("DBUS_SESSION_BUS_ADDRESS");
-        {
-            // No intro card and no editor window: only the road itself is timed.
-            SettingsFileUserDefaults defaults(root + "/config/com.quorel.zentu.conf");
-            AppSettings s;
-            s.openEditorAfterCapture = false;
-            s.launchAtLogin = false;
-            defaults.setValue(QString::fromLatin1(SettingsManager::settingsKey), s.encoded());
-            defaults.setValue(QString::fromLatin1(SettingsManager::launchDefaultedKey), true);
-            defaults.setValue(QStringLiteral("zentuHideCaptureIntro"), true);
-            defaults.setValue(QStringLiteral("zentu.onboarding.completed"), true);
-            // Not a new installation, or the reinstall check would bring the card back.
-            defaults.setValue(QStringLiteral("zentuInstallStamp"),
-                              QString::number(QFileInfo(QString::fromLocal8Bit(binary)).lastModified().toSecsSinceEpoch()));
-        }
-        screenshots = root + "/data/Zentu.it/Screenshots";
-        QDir().mkpath(screenshots);
-
-        x = xcb_connect(nullptr, nullptr);
-        if (xcb_connection_has_error(x))
-            return false;
-        xcb_screen_t* s = xcb_setup_roots_iterator(xcb_get_setup(x)).data;
-        rootWindow = s->root;
-        screen = QSize(s->width_in_pixels, s->height_in_pixels);
-        const uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
-        xcb_change_window_attributes(x, rootWindow, XCB_CW_EVENT_MASK, &mask);
-        xcb_change_window_attributes(x, rootWindow, XCB_CW_BACK_PIXEL, &s->white_pixel);
-        xcb_clear_area(x, 0, rootWindow, 0, 0, 0, 0);
-        probe = QPoint(screen.width() / 2, screen.height() / 2);
-        xcb_warp_pointer(x, XCB_WINDOW_NONE, rootWindow, 0, 0, 0, 0, int16_t(screen.width() * 3 / 4),
-                         int16_t(screen.height() / 4));
-        xcb_flush(x);
-
-        char* argv[] = {const_cast<char*>(binary), nullptr};
-        if (posix_spawn(&pid, binary, nullptr, nullptr, argv, environ) != 0)
-            return false;
-        inotify = inotify_init1(IN_NONBLOCK);
-        inotify_add_watch(inotify, qPrintable(screenshots), IN_CLOSE_WRITE | IN_MOVED_TO | IN_CREATE);
-        // (QSaveFile links a finished unnamed file into place: IN_CREATE.)
-        // Ready when the hotkeys are registered.
-        const QString log = root + "/data/Zentu.it/debug.log";
-        for (int i = 0; i < 400; ++i) {
-            QFile f(log);
-            if (f.open(QIODevice::ReadOnly) && f.readAll().contains("Hotkey registriert action=openClipboard"))
-                return true;
-            usleep(25000);
-        }
-        return false;
+        // No editor window: only the road itself is timed. The desktop is white
+        // with the pointer in its upper right quarter.
+        const bool started = BenchProgram::start([](AppSettings& s) { s.openEditorAfterCapture = false; }, [this] {
+            const uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+            xcb_change_window_attributes(x, rootWindow, XCB_CW_EVENT_MASK, &mask);
+            xcb_change_window_attributes(x, rootWindow, XCB_CW_BACK_PIXEL, &screenInfo->white_pixel);
+            xcb_clear_area(x, 0, rootWindow, 0, 0, 0, 0);
+            probe = QPoint(screen.width() / 2, screen.height() / 2);
+            warpPointer(screen.width() * 3 / 4, screen.height() / 4);
+            inotify = inotify_init1(IN_NONBLOCK);
+            // (QSaveFile links a finished unnamed file into place: IN_CREATE.)
+            inotify_add_watch(inotify, qPrintable(screenshotsFolder()), IN_CLOSE_WRITE | IN_MOVED_TO | IN_CREATE);
+        });
+        return started;
     }
 
     void stop()
     {
-        if (std::getenv("ZENTU_BENCH_LOG")) {
-            QFile f(root + "/data/Zentu.it/debug.log");
-            if (f.open(QIODevice::ReadOnly))
-                std::fprintf(stderr, "%s\n", f.readAll().constData());
-        }
-        if (pid > 0) {
-            kill(pid, SIGTERM);
-            waitpid(pid, nullptr, 0);
-        }
-        if (x)
-            xcb_disconnect(x);
+        BenchProgram::stop();
         if (inotify >= 0)
             close(inotify);
-        QDir(root).removeRecursively();
-    }
-
-    void key(uint8_t code, bool down)
-    {
-        xcb_test_fake_input(x, down ? XCB_KEY_PRESS : XCB_KEY_RELEASE, code, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
-    }
-    void press(std::initializer_list<uint8_t> codes)
-    {
-        for (uint8_t c : codes)
-            key(c, true);
-        for (auto it = std::rbegin(codes); it != std::rend(codes); ++it)
-            key(*it, false);
-        xcb_flush(x);
     }
 
     // The next mapped window as large as the screen.
@@ -219,11 +124,6 @@ struct App {
         }
         return std::nullopt;
     }
-    void drainX()
-    {
-        while (xcb_generic_event_t* e = xcb_poll_for_event(x))
-            std::free(e);
-    }
 };
 
 App* app = nullptr;
@@ -291,17 +191,4 @@ BENCHMARK(hotkeyToVisibleOverlay)->UseManualTime()->Unit(benchmark::kMillisecond
 BENCHMARK(hotkeyToOverlay)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(9)->ReportAggregatesOnly(true);
 BENCHMARK(hotkeyToPng)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(9)->ReportAggregatesOnly(true);
 
-int main(int argc, char** argv)
-{
-    benchmark::Initialize(&argc, argv);
-    App instance;
-    app = &instance;
-    if (!instance.start()) {
-        std::fprintf(stderr, "bench_capture_latency: the program did not start (set ZENTU_BINARY; needs DISPLAY)\n");
-        instance.stop();
-        return 1;
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    instance.stop();
-    return 0;
-}
+int main(int argc, char** argv) { return runAgainstProgram(argc, argv, app, "bench_capture_latency"); }

@@ -4,10 +4,10 @@
 
 #include "App/CaptureFlows.h"
 #include "App/CoordinatorServices.h"
+#include "App/DeferredImageCopy.h"
 #include "App/PermissionGuards.h"
 #include "App/ToastPresenter.h"
 #include "Clipboard/ClipboardMonitor.h"
-#include "Clipboard/Pasteboard.h"
 #include "Storage/DebugLog.h"
 #include "Editor/EditorWindowController.h"
 #include "Hotkeys/HotkeyManager.h"
@@ -70,11 +70,15 @@ void AppCoordinator::buildCaptureRoads()
             self->m_screenshotService->captureFullScreenImmediately(showsCursor, std::move(completion));
     };
     hooks.stamp = [](const QImage& image, const QDateTime& date) { return TimestampStamper::stamp(image, date); };
-    hooks.copyToPasteboard = [self](const QImage& image) {
+    // The PNG is made off the main thread: the editor opens meanwhile.
+    auto copier = std::make_shared<DeferredImageCopy>(m_services.clipboard());
+    hooks.copyToPasteboard = [self, copier](const QImage& image) {
         if (!self)
             return;
-        const qint64 count = Pasteboard::copyImageWithPNG(self->m_services.clipboard(), image);
-        self->m_clipboardMonitor->setLastChangeCount(count);
+        copier->copy(image, [self](qint64 count) {
+            if (self)
+                self->m_clipboardMonitor->setLastChangeCount(count);
+        });
     };
     hooks.showToast = [self](const QString& text, const QString& symbol, bool sticky, double seconds) {
         if (self)

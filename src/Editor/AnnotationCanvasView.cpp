@@ -52,7 +52,8 @@ QSizeF AnnotationCanvasView::contentSize(QSizeF offered, QSizeF px, double zoom)
 {
     QSizeF fitted = offered;
     if (offered.width() > 0 && offered.height() > 0 && px.width() > 0 && px.height() > 0) {
-        const double f = std::min(offered.width() / px.width(), offered.height() / px.height());
+        // Never enlarged: at zoom 1 a picture that fits is shown pixel for pixel.
+        const double f = std::min({offered.width() / px.width(), offered.height() / px.height(), 1.0});
         fitted = px * f;
     }
     return QSizeF(std::max(fitted.width() * zoom, 1.0), std::max(fitted.height() * zoom, 1.0));

@@ -1,7 +1,8 @@
 #pragma once
 // The central view of an editor window: the screenshot with its annotations
 // at the current zoom in a view that scrolls both ways, centred while it is
-// smaller than the view. At zoom 1 the picture fits the view; Ctrl+wheel and
+// smaller than the view. At zoom 1 the picture fits the view, shrunk where it
+// is larger and pixel for pixel where it is not; Ctrl+wheel and
 // a touchpad pinch zoom about the pointer, between the model's limits.
 #include <QPointF>
 #include <QScrollArea>
@@ -19,8 +20,8 @@ public:
     // The picture's frame; overlays on the picture are its children.
     CanvasContentView& contentView() { return *m_content; }
 
-    // The content size for an offered view size: the picture fitted into it,
-    // times the zoom, never below 1 × 1 (the offered size itself when either
+    // The content size for an offered view size: the picture fitted into it
+    // (never enlarged), times the zoom, never below 1 × 1 (the offered size itself when either
     // has no area).
     static QSizeF contentSize(QSizeF offered, QSizeF pixelSize, double zoom);
 

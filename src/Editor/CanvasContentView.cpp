@@ -15,7 +15,11 @@ CanvasContentView::CanvasContentView(EditorViewModel& vm, QWidget* parent)
     , m_painter(vm)
     , m_gestures(vm)
 {
-    setAttribute(Qt::WA_OpaquePaintEvent, false);
+    // Every frame covers all of itself (the page colour where the picture is
+    // transparent), so nothing beneath is painted first: at 4K that saves
+    // filling eight million pixels that are painted over at once.
+    setAttribute(Qt::WA_OpaquePaintEvent, true);
+    m_painter.setBackdrop(palette().color(QPalette::Window));
     setFocusPolicy(Qt::ClickFocus);
     setMouseTracking(false);
     for (auto signal : {&EditorViewModel::annotationsChanged, &EditorViewModel::selectionChanged,
@@ -38,11 +42,25 @@ CanvasContentView::CanvasContentView(EditorViewModel& vm, QWidget* parent)
 void CanvasContentView::setContentSize(QSizeF size)
 {
     m_painter.setContentSize(size);
+    // The first frame of a window being shown comes once the window manager
+    // has mapped it: the picture is scaled meanwhile. (Not while the window is
+    // only being built, when its sizes are not final, and not for later
+    // zoom steps, which would only queue up behind each other.)
+    if (!m_painted && !window()->isHidden())
+        m_painter.prefetch(devicePixelRatioF());
     // Rounded, not rounded up: a fitted side must not outgrow the view by a
     // fraction and bring up a scroll bar.
     setFixedSize(QSize(std::max(qRound(size.width()), 1), std::max(qRound(size.height()), 1)));
     m_textFields.setContentSize(size);
     update();
+}
+
+void CanvasContentView::changeEvent(QEvent* event)
+{
+    // Placed in the canvas it takes on the page colour around the picture.
+    if (event->type() == QEvent::PaletteChange)
+        m_painter.setBackdrop(palette().color(QPalette::Window));
+    QWidget::changeEvent(event);
 }
 
 QPointF CanvasContentView::imagePoint(QPointF v) const
@@ -73,6 +91,7 @@ void CanvasContentView::paintEvent(QPaintEvent* event)
 {
     QPainter p(this);
     m_painter.paint(p, event->rect(), visibleRegion().boundingRect());
+    m_painted = true;
 }
 
 void CanvasContentView::mousePressEvent(QMouseEvent* event)

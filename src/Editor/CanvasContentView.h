@@ -32,6 +32,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -44,6 +45,7 @@ private:
     EditorViewModel& m_vm;
     CanvasPainter m_painter;
     CanvasGestures m_gestures;
+    bool m_painted = false;
     QRectF m_lastDraft;
     QRectF m_lastMarquee;
     InPlaceTextFields m_textFields{m_vm, *this};

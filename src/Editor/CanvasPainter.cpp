@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QtConcurrent/QtConcurrentMap>
+#include <QtConcurrent/QtConcurrentRun>
 #include <QTransform>
 #include <algorithm>
 #include <cmath>
@@ -58,6 +59,7 @@ CanvasPainter::CanvasPainter(EditorViewModel& vm)
     : m_vm(vm)
     , m_sprites(spriteBudgetBytes)
 {
+    m_scalers.setMaxThreadCount(1);
 }
 
 void CanvasPainter::setContentSize(QSizeF size)
@@ -71,7 +73,85 @@ void CanvasPainter::setContentSize(QSizeF size)
 void CanvasPainter::invalidatePicture()
 {
     m_scaled = QImage();
+    m_scaling.reset(); // a copy still being made is of the old picture
     m_layerValid = false;
+}
+
+std::optional<CanvasPainter::Placement> CanvasPainter::placement() const
+{
+    const QImage& picture = m_vm.original();
+    const QSizeF px = m_vm.imagePixelSize();
+    if (picture.isNull() || !(px.width() > 0 && px.height() > 0))
+        return std::nullopt;
+    const auto fit = AnnotationGeometry::fittedTransform(px, m_contentSize);
+    return Placement{QRectF(fit.offset, px * fit.scale), fit.scale};
+}
+
+std::optional<QSize> CanvasPainter::scaledDeviceSize(const Placement& at, qreal dpr) const
+{
+    const QSize device = (at.target.size() * dpr).toSize();
+    if (at.scale * dpr < 1 && qint64(device.width()) * device.height() <= scaledPictureLimit && !device.isEmpty())
+        return device;
+    return std::nullopt;
+}
+
+void CanvasPainter::prefetch(qreal dpr)
+{
+    const auto at = placement();
+    const auto device = at ? scaledDeviceSize(*at, dpr) : std::nullopt;
+    const QImage& picture = m_vm.original();
+    if (!device || (!m_scaled.isNull() && m_scaledKey == picture.cacheKey() && m_scaled.size() == *device))
+        return;
+    if (m_scaling && m_scaling->pictureKey == picture.cacheKey() && m_scaling->device == *device)
+        return;
+    const QSize size = *device;
+    m_scaling = Scaling{QtConcurrent::run(&m_scalers, [picture, size] {
+                            return picture.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+                        }),
+                        picture.cacheKey(), size};
+}
+
+const QImage& CanvasPainter::scaledPicture(QSize device, qreal dpr)
+{
+    const QImage& picture = m_vm.original();
+    if (!m_scaled.isNull() && m_scaledKey == picture.cacheKey() && m_scaled.size() == device
+        && m_scaled.devicePixelRatioF() == dpr)
+        return m_scaled;
+    if (m_scaling && m_scaling->pictureKey == picture.cacheKey() && m_scaling->device == device)
+        m_scaled = m_scaling->result.result();
+    else
+        m_scaled = picture.scaled(device, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    m_scaling.reset();
+    m_scaled.setDevicePixelRatio(dpr);
+    m_scaledKey = picture.cacheKey();
+    return m_scaled;
+}
+
+std::optional<QImage> CanvasPainter::pictureOnly(const QRect& area, qreal dpr)
+{
+    const QImage& picture = m_vm.original();
+    const auto at = placement();
+    // Whole device pixels only, and the picture hiding everything beneath.
+    if (!at || picture.hasAlphaChannel() || dpr != std::round(dpr))
+        return std::nullopt;
+    const QPointF shift = (QPointF(area.topLeft()) - at->target.topLeft()) * dpr;
+    const QPoint origin(qRound(shift.x()), qRound(shift.y()));
+    if (std::abs(shift.x() - origin.x()) > 1e-6 || std::abs(shift.y() - origin.y()) > 1e-6)
+        return std::nullopt;
+    const QRect wanted(origin, area.size() * int(dpr));
+    QImage source;
+    if (const auto device = scaledDeviceSize(*at, dpr))
+        source = scaledPicture(*device, dpr);
+    else if (std::abs(at->scale * dpr - 1) < 1e-9)
+        source = picture; // pixel for pixel
+    else
+        return std::nullopt;
+    if (!source.rect().contains(wanted))
+        return std::nullopt;
+    QImage part = wanted == source.rect() ? source : source.copy(wanted);
+    if (part.devicePixelRatioF() != dpr)
+        part.setDevicePixelRatio(dpr);
+    return part;
 }
 
 QRectF CanvasPainter::toView(const QRectF& imageRect) const
@@ -141,17 +221,26 @@ void CanvasPainter::buildLayer(const QRect& area, qreal dpr)
         m_middleBegin = sameCount ? first : now.size();
         m_middleEnd = sameCount ? last : now.size();
         prepareSprites(annotations, now, area, dpr);
-        m_below = blankLayer(area, dpr);
-        QPainter below(&m_below);
-        below.translate(-area.topLeft());
-        below.setClipRect(area);
-        paintPicture(below, area, dpr);
-        for (qsizetype i = 0; i < m_middleBegin; ++i)
-            layAnnotation(below, annotations[i], now[i], area, dpr);
-        below.end();
+        if (auto picture = pictureOnly(area, dpr)) {
+            m_below = std::move(*picture);
+        } else {
+            m_below = blankLayer(area, dpr, m_backdrop);
+            QPainter picturePainter(&m_below);
+            picturePainter.translate(-area.topLeft());
+            picturePainter.setClipRect(area);
+            paintPicture(picturePainter, area, dpr);
+        }
+        // (A painter on a share of the scaled picture would copy it: only when needed.)
+        if (m_middleBegin > 0) {
+            QPainter below(&m_below);
+            below.translate(-area.topLeft());
+            below.setClipRect(area);
+            for (qsizetype i = 0; i < m_middleBegin; ++i)
+                layAnnotation(below, annotations[i], now[i], area, dpr);
+        }
         m_above = QImage();
         if (m_middleEnd < now.size()) {
-            m_above = blankLayer(area, dpr);
+            m_above = blankLayer(area, dpr, Qt::transparent);
             QPainter above(&m_above);
             above.translate(-area.topLeft());
             above.setClipRect(area);
@@ -175,45 +264,45 @@ void CanvasPainter::buildLayer(const QRect& area, qreal dpr)
         lp.drawImage(QPointF(area.topLeft()), m_above);
 }
 
-QImage CanvasPainter::blankLayer(const QRect& area, qreal dpr)
+QImage CanvasPainter::blankLayer(const QRect& area, qreal dpr, const QColor& fill)
 {
     QImage image((QSizeF(area.size()) * dpr).toSize(), QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(dpr);
-    image.fill(Qt::transparent);
+    image.fill(fill);
     return image;
+}
+
+void CanvasPainter::setBackdrop(const QColor& colour)
+{
+    if (colour == m_backdrop)
+        return;
+    m_backdrop = colour;
+    m_layerValid = false;
+    m_partsValid = false;
 }
 
 void CanvasPainter::paintPicture(QPainter& p, const QRect& area, qreal dpr)
 {
     const QImage& picture = m_vm.original();
-    const QSizeF px = m_vm.imagePixelSize();
-    if (picture.isNull() || !(px.width() > 0 && px.height() > 0))
+    const auto at = placement();
+    if (!at)
         return;
-    const auto fit = AnnotationGeometry::fittedTransform(px, m_contentSize);
-    const QRectF target(fit.offset, px * fit.scale);
-    const QSize device = (target.size() * dpr).toSize();
+    const QRectF target = at->target;
+    const double scale = at->scale;
     // Shrinking: a copy scaled once by area averaging looks better than the
     // painter's bilinear sampling, and costs a plain copy per frame.
-    if (fit.scale * dpr < 1 && qint64(device.width()) * device.height() <= scaledPictureLimit
-        && !device.isEmpty()) {
-        if (m_scaled.isNull() || m_scaledKey != picture.cacheKey() || m_scaledSize != target.size()
-            || m_scaled.devicePixelRatioF() != dpr) {
-            m_scaled = picture.scaled(device, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-            m_scaled.setDevicePixelRatio(dpr);
-            m_scaledKey = picture.cacheKey();
-            m_scaledSize = target.size();
-        }
-        p.drawImage(target.topLeft(), m_scaled);
+    if (const auto device = scaledDeviceSize(*at, dpr)) {
+        p.drawImage(target.topLeft(), scaledPicture(*device, dpr));
         return;
     }
     // Only the part of the picture under `area`, with a pixel of margin for the filter.
-    const QRectF wanted((QPointF(area.topLeft()) - fit.offset) / fit.scale, QSizeF(area.size()) / fit.scale);
+    const QRectF wanted((QPointF(area.topLeft()) - target.topLeft()) / scale, QSizeF(area.size()) / scale);
     const QRect source = wanted.toAlignedRect().adjusted(-1, -1, 1, 1) & picture.rect();
     if (source.isEmpty())
         return;
     p.save();
     p.setRenderHint(QPainter::SmoothPixmapTransform);
-    p.drawImage(QRectF(fit.offset + QPointF(source.topLeft()) * fit.scale, QSizeF(source.size()) * fit.scale),
+    p.drawImage(QRectF(target.topLeft() + QPointF(source.topLeft()) * scale, QSizeF(source.size()) * scale),
                 picture, source);
     p.restore();
 }

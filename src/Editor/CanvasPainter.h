@@ -16,7 +16,9 @@
 #include "Models/AnnotationObject.h"
 
 #include <QCache>
+#include <QFuture>
 #include <QImage>
+#include <QThreadPool>
 #include <QRect>
 #include <QRectF>
 #include <QSizeF>
@@ -32,11 +34,19 @@ public:
     // The content frame's size in view points.
     void setContentSize(QSizeF size);
     QSizeF contentSize() const { return m_contentSize; }
+    // Starts scaling the picture to the content size on a worker thread, so a
+    // frame painted soon (the first one of a window being mapped) finds it
+    // ready. Painting without it works the same, only slower.
+    void prefetch(qreal dpr);
 
     // Paints the `exposed` part of a frame. `visible` is the part of the
     // content the user sees; the layer is built for it, so a repaint of a
     // small piece of it costs a copy.
     void paint(QPainter& painter, const QRect& exposed, const QRect& visible);
+
+    // What shows through where the picture is transparent or does not
+    // reach; with an opaque colour every frame covers all it paints.
+    void setBackdrop(const QColor& colour);
 
     // Something the layer shows has changed.
     void invalidateLayer() { m_layerValid = false; }
@@ -62,8 +72,23 @@ private:
     QList<Laid> laidNow() const;
 
     void buildLayer(const QRect& area, qreal dpr);
-    static QImage blankLayer(const QRect& area, qreal dpr);
+    static QImage blankLayer(const QRect& area, qreal dpr, const QColor& fill);
     void paintPicture(QPainter& p, const QRect& area, qreal dpr);
+    // Where the picture goes in the content frame (none without a picture).
+    struct Placement {
+        QRectF target;
+        qreal scale = 1;
+    };
+    std::optional<Placement> placement() const;
+    // The size of its kept scaled copy in device pixels; none for a picture
+    // that is not shrunk, or too large a copy to keep.
+    std::optional<QSize> scaledDeviceSize(const Placement& at, qreal dpr) const;
+    // The picture at `device` pixels: the kept copy, the one being made, or made now.
+    const QImage& scaledPicture(QSize device, qreal dpr);
+    // The picture alone as the bottom of a layer over `area`, without any
+    // painting, where it is opaque and covers the area at whole pixels: a
+    // share of its scaled copy, or a plain copy at 100 %.
+    std::optional<QImage> pictureOnly(const QRect& area, qreal dpr);
     // One annotation of the layer: from its kept copy when it has not
     // changed, then its selection.
     void layAnnotation(QPainter& p, const AnnotationObject& a, const Laid& laid, const QRectF& area, qreal dpr);
@@ -105,11 +130,21 @@ private:
 
     EditorViewModel& m_vm;
     QSizeF m_contentSize;
+    QColor m_backdrop = Qt::transparent;
     EmbeddedImageCache m_pictures;
 
     QImage m_scaled; // the picture at the content size, when that is small enough
     qint64 m_scaledKey = 0;
-    QSizeF m_scaledSize;
+    // The scaled copy being made off the main thread, and what it will be.
+    struct Scaling {
+        QFuture<QImage> result;
+        qint64 pictureKey = 0;
+        QSize device;
+    };
+    std::optional<Scaling> m_scaling;
+    // Not the shared pool: Qt spreads a smooth scale over that one's threads,
+    // but not when it is itself running on one of them.
+    QThreadPool m_scalers;
 
     QImage m_layer;
     QRect m_layerArea;

@@ -16,7 +16,6 @@
 #include <QEvent>
 #include <QFrame>
 #include <QHBoxLayout>
-#include <QScrollArea>
 #include <QVBoxLayout>
 
 EditorRootView::EditorRootView(EditorViewModel& vm, QWidget* parent, std::optional<EditorToolbarServices> services)
@@ -31,24 +30,16 @@ EditorRootView::EditorRootView(EditorViewModel& vm, QWidget* parent, std::option
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
 
+    // The toolbar never runs past the window: its rows slide what does not fit.
     m_toolbar = new EditorToolbar(vm, *services);
-    m_toolbarScroll = new QScrollArea;
-    m_toolbarScroll->setFrameShape(QFrame::NoFrame);
-    m_toolbarScroll->setWidgetResizable(true);
-    m_toolbarScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_toolbarScroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_toolbarScroll->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
-    m_toolbarScroll->setWidget(m_toolbar);
-    // As high as its rows, however wide the window.
-    m_toolbarScroll->setFixedHeight(m_toolbar->sizeHint().height());
-    m_toolbar->installEventFilter(this);
-    column->addWidget(m_toolbarScroll);
+    m_toolbar->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    column->addWidget(m_toolbar);
 
-    auto* divider = new QFrame;
-    divider->setFrameShape(QFrame::HLine);
-    divider->setFrameShadow(QFrame::Plain);
-    divider->setForegroundRole(QPalette::Mid);
-    column->addWidget(divider);
+    m_divider = new QFrame;
+    m_divider->setFrameShape(QFrame::HLine);
+    m_divider->setFrameShadow(QFrame::Plain);
+    m_divider->setForegroundRole(QPalette::Mid);
+    column->addWidget(m_divider);
 
     connect(m_toolbar, &EditorToolbar::requestInsertImage, this, &EditorRootView::requestInsertImage);
 
@@ -78,7 +69,7 @@ EditorRootView::~EditorRootView()
     delete m_ocrSheet;
     // The toolbar's pending delays go before the scheduler that holds them.
     delete m_tooltips;
-    delete m_toolbarScroll;
+    delete m_toolbar;
 }
 
 QHBoxLayout& EditorRootView::row1Trailing() { return *m_toolbar->historySlot()->layout(); }
@@ -137,10 +128,12 @@ bool EditorRootView::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_canvas && event->type() == QEvent::Resize)
         placeZoomControls();
-    // The toolbar's height follows what its rows hold.
-    if (watched == m_toolbar && event->type() == QEvent::LayoutRequest)
-        m_toolbarScroll->setFixedHeight(m_toolbar->sizeHint().height());
     return QWidget::eventFilter(watched, event);
 }
 
 OCRResultView* EditorRootView::ocrSheet() const { return m_ocrSheet; }
+
+int EditorRootView::chromeHeight() const
+{
+    return m_toolbar->sizeHint().height() + m_divider->sizeHint().height();
+}

@@ -2,8 +2,8 @@
 // The root view of an editor window: the two toolbar rows above the canvas,
 // with a slot over the canvas's bottom-right corner for the zoom controls and
 // one overlay over everything for the toolbar's delayed tooltips. The toolbar
-// folds up in steps as the window narrows and scrolls sideways when the
-// window is narrower still.
+// folds up in steps as the window narrows; what still does not fit slides
+// sideways inside its row, while undo, redo and the export row stay in view.
 #include "Editor/EditorToolbar.h"
 
 #include <QPointer>
@@ -18,8 +18,8 @@ class ExportControls;
 class HistoryControls;
 class KeyCommandBridge;
 class OCRResultView;
+class QFrame;
 class QHBoxLayout;
-class QScrollArea;
 class TimerDelayScheduler;
 class TooltipHost;
 
@@ -55,6 +55,9 @@ public:
     DeleteResetControls& deleteResetControls() { return *m_deleteReset; }
     ExportControls& exportControls() { return *m_export; }
     KeyCommandBridge& keyCommands() { return *m_keys; }
+    // How much of the window's height the toolbar and the line under it take
+    // above the canvas.
+    int chromeHeight() const;
     // The text recognition sheet, while the model holds a result.
     OCRResultView* ocrSheet() const;
 
@@ -75,8 +78,8 @@ private:
     EditorViewModel& m_vm;
     // Declared before the widgets that use it; the destructor removes them first.
     std::unique_ptr<TimerDelayScheduler> m_ownScheduler;
-    QScrollArea* m_toolbarScroll;
     EditorToolbar* m_toolbar;
+    QFrame* m_divider;
     AnnotationCanvasView* m_canvas;
     TooltipHost* m_tooltips;
     QWidget* m_zoomControls = nullptr;

@@ -8,6 +8,7 @@
 #include "Editor/OptionSlider.h"
 #include "Editor/OptionValueText.h"
 #include "Editor/StyleOptionsRow.h"
+#include "Editor/ToolbarScroller.h"
 #include "Editor/ToolbarSlot.h"
 #include "Editor/ToolsGroup.h"
 #include "Ui/ToolbarDivider.h"
@@ -34,30 +35,40 @@ EditorToolbar::EditorToolbar(EditorViewModel& vm, EditorToolbarServices services
     column->setContentsMargins(horizontalPadding, verticalPadding, horizontalPadding, verticalPadding);
     column->setSpacing(rowSpacing);
 
+    // Each row: a run of controls that slides sideways when the window is too
+    // narrow for it, then the controls that stay in view at the right end.
     auto* row1 = new QWidget(this);
     row1->setObjectName(QStringLiteral("toolbarRow1"));
     auto* r1 = rowLayout(row1);
-    m_tools = new ToolsGroup(vm, services.scheduler, row1);
-    m_imageInsert = new ToolbarSlot(groupSpacing, row1);
-    m_colors = new ColorRow(vm, services.colorPanel, services.scheduler, row1);
-    m_stroke = new ToolbarSlot(6, row1);
+    auto* row1Run = new QWidget;
+    auto* run1 = rowLayout(row1Run);
+    m_tools = new ToolsGroup(vm, services.scheduler, row1Run);
+    m_imageInsert = new ToolbarSlot(groupSpacing, row1Run);
+    m_colors = new ColorRow(vm, services.colorPanel, services.scheduler, row1Run);
+    m_stroke = new ToolbarSlot(6, row1Run);
+    run1->addWidget(m_tools);
+    run1->addWidget(m_imageInsert);
+    run1->addWidget(new ToolbarDivider(22, row1Run));
+    run1->addWidget(m_colors);
+    run1->addWidget(new ToolbarDivider(22, row1Run));
+    run1->addWidget(m_stroke);
+    m_row1Scroller = new ToolbarScroller(row1Run, row1);
     m_history = new ToolbarSlot(4, row1);
-    r1->addWidget(m_tools);
-    r1->addWidget(m_imageInsert);
-    r1->addWidget(new ToolbarDivider(22, row1));
-    r1->addWidget(m_colors);
-    r1->addWidget(new ToolbarDivider(22, row1));
-    r1->addWidget(m_stroke);
+    r1->addWidget(m_row1Scroller);
     r1->addSpacerItem(new QSpacerItem(8, 0, QSizePolicy::Expanding));
     r1->addWidget(m_history);
 
     auto* row2 = new QWidget(this);
     row2->setObjectName(QStringLiteral("toolbarRow2"));
-    row2->setMinimumHeight(22); // the row keeps its height while its groups change
+    // The row keeps its height whatever its groups: as tall as the tallest
+    // (the cursor style chip), so the canvas below never changes size with
+    // the tool and a picture shown pixel for pixel stays so.
+    row2->setMinimumHeight(row2Height);
     auto* r2 = rowLayout(row2);
-    m_row2Leading = new ToolbarSlot(groupSpacing, row2);
+    m_row2Leading = new ToolbarSlot(groupSpacing);
+    m_row2Scroller = new ToolbarScroller(m_row2Leading, row2);
     m_export = new ToolbarSlot(8, row2);
-    r2->addWidget(m_row2Leading);
+    r2->addWidget(m_row2Scroller);
     r2->addSpacerItem(new QSpacerItem(8, 0, QSizePolicy::Expanding));
     r2->addWidget(m_export);
 

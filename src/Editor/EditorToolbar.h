@@ -3,8 +3,9 @@
 // the colours, the line width and, at its right end, undo and redo. Row 2:
 // the option groups of the annotation kind in focus with delete and reset,
 // and the export row at its right end. The toolbar folds up in steps as the
-// window narrows (see EditorToolbarLayout); the groups that join later find
-// their places in the slots below and follow levelChanged.
+// window narrows (see EditorToolbarLayout); what still does not fit slides
+// sideways, while undo, redo and the export row stay in view. The groups
+// that join later find their places in the slots below and follow levelChanged.
 #include "Editor/EditorToolbarLayout.h"
 
 #include <QWidget>
@@ -17,6 +18,7 @@ class EditorViewModel;
 class ImageInsertButton;
 class OptionSlider;
 class StyleOptionsRow;
+class ToolbarScroller;
 class ToolbarSlot;
 class ToolsGroup;
 
@@ -59,11 +61,17 @@ public:
     ToolbarSlot* row2LeadingSlot() const { return m_row2Leading; }
     // Row 2, right end: the export controls.
     ToolbarSlot* exportSlot() const { return m_export; }
+    // The runs that slide sideways when the window is too narrow for them:
+    // row 1 up to the line width, row 2's option groups. Undo and redo and
+    // the export controls stay in view at every width.
+    ToolbarScroller* row1Scroller() const { return m_row1Scroller; }
+    ToolbarScroller* row2Scroller() const { return m_row2Scroller; }
 
     static constexpr int rowSpacing = 8;
     static constexpr int groupSpacing = 14;
     static constexpr int horizontalPadding = 14;
     static constexpr int verticalPadding = 10;
+    static constexpr int row2Height = 26;
 
 Q_SIGNALS:
     void levelChanged(int level);
@@ -86,6 +94,8 @@ private:
     ToolbarSlot* m_history;
     ToolbarSlot* m_row2Leading;
     ToolbarSlot* m_export;
+    ToolbarScroller* m_row1Scroller;
+    ToolbarScroller* m_row2Scroller;
     double m_available = 0;
     int m_level = 0;
 };

@@ -29,6 +29,7 @@ EditorWindowController::EditorWindowController(const QImage& image, std::optiona
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_rootView);
 
+    followPalette();
     setWindowTitle(Localizer::t(QStringLiteral("Zentu.it Editor")));
     // The screen the user works on: the one under the pointer.
     QScreen* screen = QGuiApplication::screenAt(QCursor::pos());
@@ -36,8 +37,14 @@ EditorWindowController::EditorWindowController(const QImage& image, std::optiona
         screen = QGuiApplication::primaryScreen();
     const std::optional<QSizeF> available =
         screen ? std::optional(QSizeF(screen->availableGeometry().size())) : std::nullopt;
-    const QSize size = preferredContentSize(image.size(), available).toSize().expandedTo(minimumContentSize);
+    // The toolbar as it stands for this window, not an allowance: the canvas
+    // below it is what the picture is fitted into.
+    const double chrome = m_rootView->chromeHeight();
+    const QSize size = preferredContentSize(image.size(), available, chrome).toSize().expandedTo(minimumContentSize);
     setMinimumSize(minimumContentSize);
+    // The toolbar takes the shape of this width now: shown, the window lays
+    // out once and paints once, instead of folding up after its first frame.
+    m_rootView->toolbar().setAvailableWidth(size.width());
     if (screen)
         setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size, screen->availableGeometry()));
     else
@@ -71,10 +78,10 @@ std::optional<QUuid> EditorWindowController::screenshotID() const
     return std::nullopt;
 }
 
-QSizeF EditorWindowController::preferredContentSize(QSizeF px, std::optional<QSizeF> available)
+QSizeF EditorWindowController::preferredContentSize(QSizeF px, std::optional<QSizeF> available, double chrome)
 {
-    const QSizeF area = available ? QSizeF(available->width() * 0.85, available->height() * 0.85 - toolbarAllowance)
-                                  : QSizeF(1224, 669);
+    const QSizeF area = available ? QSizeF(available->width() * 0.85, available->height() * 0.85 - chrome)
+                                  : QSizeF(1224, 765 - chrome);
     double w = px.width(), h = px.height();
     if (!(std::min(w, h) > 0))
         w = 800, h = 600;
@@ -87,7 +94,7 @@ QSizeF EditorWindowController::preferredContentSize(QSizeF px, std::optional<QSi
         width = std::min(std::max(w, 980.0), area.width());
         height = std::max(h, 360.0);
     }
-    return QSizeF(width, height + toolbarAllowance);
+    return QSizeF(width, height + chrome);
 }
 
 std::function<void()> EditorWindowController::keyAction(const QKeyEvent& event) const
@@ -135,6 +142,35 @@ bool EditorWindowController::eventFilter(QObject* watched, QEvent* event)
     if (type == QEvent::KeyPress)
         action();
     return true;
+}
+
+void EditorWindowController::followPalette()
+{
+    // The same look whether the window has the focus or not: a window that
+    // gains it (as a new editor does right after its first frame) repaints
+    // nothing, instead of the whole picture a second time.
+    QPalette steady = QApplication::palette();
+    for (int role = 0; role < QPalette::NColorRoles; ++role)
+        steady.setBrush(QPalette::Inactive, QPalette::ColorRole(role),
+                        steady.brush(QPalette::Active, QPalette::ColorRole(role)));
+    setPalette(steady);
+}
+
+void EditorWindowController::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    // Nested layouts hand size changes up one level per turn of the event
+    // loop. Settled here, before the window is mapped, its first frame is
+    // its final one, rather than the toolbar shifting a few frames later.
+    for (int pass = 0; pass < 10; ++pass)
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+}
+
+void EditorWindowController::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::ApplicationPaletteChange)
+        followPalette();
+    QWidget::changeEvent(event);
 }
 
 void EditorWindowController::stopKeyHandling()

@@ -38,22 +38,26 @@ public:
 
     // The smallest content the user can drag the window down to.
     static constexpr QSize minimumContentSize{550, 460};
-    // The height the toolbar takes above the canvas in the size rule.
-    static constexpr double toolbarAllowance = 96;
     // Content size for a picture of this many pixels on a screen whose
-    // available area is `available` (none: no screen): the picture shrunk to
-    // fit 85 % of the area less the toolbar, never enlarged, at least 980
-    // wide (as the area allows) with a canvas at least 360 high.
-    static QSizeF preferredContentSize(QSizeF imagePixelSize, std::optional<QSizeF> available);
+    // available area is `available` (none: no screen), below a toolbar (with
+    // its divider) `chromeHeight` high: the picture shrunk to fit 85 % of the
+    // area less the toolbar, never enlarged, at least 980 wide (as the area
+    // allows) with a canvas at least 360 high. The canvas gets exactly the
+    // height asked for, so a picture that fits is shown pixel for pixel at 100 %.
+    static QSizeF preferredContentSize(QSizeF imagePixelSize, std::optional<QSizeF> available, double chromeHeight);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     // What a key does in this window, or nothing to let it pass on.
     std::function<void()> keyAction(const QKeyEvent& event) const;
     void stopKeyHandling();
+    // The application's palette, alike for the active and the inactive window.
+    void followPalette();
 
     std::unique_ptr<EditorEnvironment> m_environment;
     std::unique_ptr<EditorViewModel> m_viewModel;

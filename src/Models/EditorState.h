@@ -41,4 +41,10 @@ struct EditorState {
     // width: cursor size follows the width, annotations come from the record.
     static EditorState opening(double imagePixelWidth, const QList<AnnotationObject>& annotations = {});
 
+    // One key per field, named as the field; the font name only when set.
+    QJsonObject toJson() const;
+    // All or nothing: every key but "selectedFontName" is required, enumerations
+    // must be known raw values and every annotation must decode. Unknown keys
+    // are ignored; numbers are held to the ranges of their toolbar controls.
+    static std::optional<EditorState> fromJson(const QJsonValue& value);
 };

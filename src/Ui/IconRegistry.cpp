@@ -82,6 +82,8 @@ const QHash<QString, Glyph>& table()
         {"aqi.medium", {0xe3a5}},
         {"plus.magnifyingglass", {0xe8ff}},
         {"chevron.down", {0xe5cf}},
+        {"chevron.left", {0xe5cb}},
+        {"chevron.right", {0xe5cc}},
         {"plus.circle.fill", {0xe147}},
         {"photo.badge.plus", {0xe43e}},
         {"lineweight", {0xe91a}},

@@ -124,6 +124,42 @@ private Q_SLOTS:
         QVERIFY(shown != canvas.vm.original().convertToFormat(QImage::Format_RGB32)); // something was drawn
     }
 
+    // At zoom 1 a larger picture is its smooth shrunk copy, annotations drawn
+    // over it never reach that kept copy, a smaller one is shown pixel for
+    // pixel (never enlarged), and a transparent one shows the page beneath.
+    void zoomOneShrinksLargerPicturesAndNeverEnlarges()
+    {
+        const QImage large = stripes(800, 600);
+        Canvas shrunk({shape(K::rectangle, {{100, 100}, {300, 200}})}, large);
+        shrunk.view.resize(400, 300);
+        QTRY_COMPARE(shrunk.content().contentSize(), QSizeF(400, 300));
+        const QImage expected = large.scaled(400, 300, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        const auto differing = [](const QImage& a, const QImage& b, const QRect& skip) {
+            int n = 0;
+            for (int y = 0; y < a.height(); ++y)
+                for (int x = 0; x < a.width(); ++x)
+                    n += !skip.contains(x, y) && a.pixel(x, y) != b.pixel(x, y);
+            return n;
+        };
+        const QImage withFrame = shrunk.pixels();
+        QCOMPARE(differing(withFrame, expected, QRect(40, 40, 120, 70)), 0);
+        QVERIFY(withFrame != expected);
+        shrunk.vm.resetAll();
+        QTRY_COMPARE(differing(shrunk.pixels(), expected, QRect()), 0);
+
+        const QImage small = stripes(200, 100);
+        Canvas fitted({}, small);
+        fitted.view.resize(400, 300);
+        QTRY_COMPARE(fitted.content().contentSize(), QSizeF(200, 100));
+        QCOMPARE(fitted.pixels(), small);
+
+        QImage clear(400, 300, QImage::Format_ARGB32_Premultiplied);
+        clear.fill(Qt::transparent);
+        Canvas see({}, clear);
+        const QColor page = see.view.viewport()->palette().color(QPalette::Window);
+        QCOMPARE(QColor(see.pixels().pixel(200, 150)), page);
+    }
+
     void gripsShowForOneSelectedAnnotationWithTheSelectToolOnly()
     {
         Canvas canvas({shape(K::rectangle, {{100, 100}, {200, 200}}), shape(K::ellipse, {{250, 50}, {350, 150}})});

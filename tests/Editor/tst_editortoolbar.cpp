@@ -27,6 +27,9 @@
 #include "Editor/ToggleChip.h"
 #include "Editor/ToolButton.h"
 #include "Editor/ToolbarChip.h"
+#include "Editor/ToolbarIconButton.h"
+#include "Editor/ToolbarScrollEdge.h"
+#include "Editor/ToolbarScroller.h"
 #include "Editor/ToolsGroup.h"
 #include "Editor/ZoomControls.h"
 #include "Localization/Localizer.h"
@@ -162,6 +165,80 @@ private Q_SLOTS:
             QVERIFY2(!b->accessibleName().isEmpty(), b->metaObject()->className());
         for (QSlider* s : f.root.findChildren<QSlider*>())
             QVERIFY(!s->accessibleName().isEmpty());
+    }
+
+    // At the window's narrowest with the widest options (the cursor tool with
+    // its highlight): undo, redo and the export row stay whole in the window;
+    // the options slide sideways behind an edge that shows more lies beyond,
+    // brought in by a click on it, the wheel, or the keyboard reaching a control.
+    void narrowToolbarKeepsExportInViewAndSlidesTheRest()
+    {
+        Editor f(nothing);
+        QVERIFY(f.active());
+        f.window.resize(550, 600);
+        f.root.resize(f.window.size());
+        f.vm.setTool(EditorTool::cursor);
+        f.vm.setCursorHighlightEnabled(true);
+        QCOMPARE(f.toolbar.level(), EditorToolbarLayout::mostCompactLevel);
+        const auto in = [&](const QWidget* w) { return QRect(w->mapTo(&f.root, QPoint(0, 0)), w->size()); };
+        ExportControls& out = f.root.exportControls();
+        HistoryControls& history = f.root.historyControls();
+        const QList<QWidget*> kept{out.liveTextToggle(), out.ocrButton(), out.pinButton(), out.shareButton(),
+                                   out.copyButton(), out.saveButton(), history.undoButton(), history.redoButton()};
+        for (QWidget* w : kept)
+            QTRY_VERIFY2(w->isVisible() && f.root.rect().contains(in(w)), w->metaObject()->className());
+
+        ToolbarScroller* run = f.toolbar.row2Scroller();
+        QTRY_VERIFY(run->maximumOffset() > 0);
+        QVERIFY(!in(run).intersects(in(&out)));
+        QVERIFY(run->trailingEdge()->isVisible() && !run->leadingEdge()->isVisible());
+        // What the edges leave in view of the run.
+        const auto inView = [&](const QWidget* w) {
+            QRect view = in(run);
+            if (run->leadingEdge()->isVisible())
+                view.setLeft(view.left() + ToolbarScrollEdge::width);
+            if (run->trailingEdge()->isVisible())
+                view.setRight(view.right() - ToolbarScrollEdge::width);
+            return view.contains(in(w));
+        };
+        QWidget* opacity = f.row.cursorControls()->highlightOpacity();
+        QVERIFY(!inView(opacity));
+        for (int i = 0; i < 10 && run->trailingEdge()->isVisible(); ++i)
+            QTest::mouseClick(run->trailingEdge(), Qt::LeftButton);
+        QVERIFY(!run->trailingEdge()->isVisible() && run->leadingEdge()->isVisible());
+        QCOMPARE(run->offset(), run->maximumOffset());
+        QVERIFY(inView(opacity));
+
+        // An upright wheel turns it back; so does the keyboard reaching the first control.
+        QWheelEvent wheel(QPointF(10, 10), run->mapToGlobal(QPointF(10, 10)), {}, QPoint(0, 120), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(run, &wheel);
+        QVERIFY(run->offset() < run->maximumOffset());
+        QWidget* style = f.row.cursorControls()->stylePicker();
+        style->setFocus(Qt::TabFocusReason);
+        QTRY_VERIFY(inView(style));
+        QCOMPARE(run->offset(), 0);
+    }
+
+    // The canvas below never changes size with the tool, the options or the
+    // width, so a picture shown pixel for pixel stays so.
+    void toolbarKeepsOneHeight()
+    {
+        Editor f(nothing);
+        const int height = f.root.chromeHeight();
+        for (int width : {1400, 1000, 800, 700, 550}) {
+            f.toolbar.setAvailableWidth(width);
+            for (EditorTool tool : allCases<EditorTool>()) {
+                f.vm.setTool(tool);
+                for (bool highlight : {false, true}) {
+                    f.vm.setCursorHighlightEnabled(highlight);
+                    for (int pass = 0; pass < 10; ++pass)
+                        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+                    QVERIFY2(f.root.chromeHeight() == height,
+                             qPrintable(QStringLiteral("%1 at %2").arg(rawValue(tool)).arg(width)));
+                }
+            }
+        }
     }
 
     void valuesAreCutTowardZeroAndFollowTheLanguage()

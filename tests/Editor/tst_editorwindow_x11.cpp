@@ -3,7 +3,9 @@
 // folded tools opened by resting the real pointer on their chip, a real drag
 // of the line width slider over a selected arrow, words typed into the field
 // at a click reaching the flattened picture (a click elsewhere commits once),
-// and a dragged crop applied with Return.
+// a dragged crop applied with Return, Copy and Save whole inside the window at
+// its narrowest with the widest options, and a capture that fits shown pixel
+// for pixel on screen at 100 %.
 #include "Editor/AnnotationCanvasView.h"
 #include "Editor/AnnotationRenderer.h"
 #include "Editor/CanvasContentView.h"
@@ -11,9 +13,17 @@
 #include "Editor/EditorRootView.h"
 #include "Editor/EditorViewModel.h"
 #include "Editor/EditorWindowController.h"
+#include "Editor/CursorControls.h"
+#include "Editor/ExportControls.h"
+#include "Editor/HistoryControls.h"
+#include "Editor/ToolbarIconButton.h"
+#include "Editor/ToolbarScrollEdge.h"
+#include "Editor/ToolbarScroller.h"
+#include "Editor/ZoomControls.h"
 #include "Editor/GrowingTextView.h"
 #include "Editor/OptionSlider.h"
 #include "Editor/StyleEditSlider.h"
+#include "Editor/StyleOptionsRow.h"
 #include "Editor/ToolButton.h"
 #include "Editor/ToolsGroup.h"
 #include "Ui/HoverExpandGroup.h"
@@ -26,6 +36,7 @@
 #include "support/ScreenDriver.h"
 #include "support/X11Probe.h"
 
+#include <QRandomGenerator>
 #include <QScreen>
 #include <cmath>
 
@@ -221,6 +232,69 @@ private Q_SLOTS:
         QVERIFY(xdotool({"key", "Escape"})); // the field's, not the window's
         QTRY_VERIFY(!field());
         QCOMPARE(vm().state().annotations.size(), 2);
+    }
+
+    // The narrowest window with the cursor tool and its highlight: undo, redo,
+    // Copy and Save are on screen inside the window; the options that do not
+    // fit end in an edge with an arrow, and a real click on it brings them in.
+    void exportControlsStayInTheWindowAtItsNarrowest()
+    {
+        vm().setTool(EditorTool::cursor);
+        vm().setCursorHighlightEnabled(true);
+        resizeTo(EditorWindowController::minimumContentSize.width());
+        QTRY_COMPARE(toolbar().level(), EditorToolbarLayout::mostCompactLevel);
+        ExportControls& out = root().exportControls();
+        const QRect whole = window->rect();
+        for (QWidget* w : QList<QWidget*>{out.copyButton(), out.saveButton(), root().historyControls().undoButton(),
+                                          root().historyControls().redoButton()})
+            QTRY_VERIFY2(w->isVisible() && whole.contains(in(w, window.get())), w->metaObject()->className());
+        // Save, filled with the accent colour, is there in the window's pixels.
+        const QRect save = in(out.saveButton(), window.get());
+        const QColor accent = Theme::accent(out.saveButton());
+        QTRY_VERIFY_WITH_TIMEOUT(count(grab(), save, [&](QColor c) { return near(c, accent, 16); }) > save.width() * save.height() / 2,
+                                 10000);
+
+        ToolbarScroller* run = toolbar().row2Scroller();
+        QTRY_VERIFY(run->trailingEdge()->isVisible());
+        QWidget* opacity = toolbar().styleOptions()->cursorControls()->highlightOpacity();
+        const auto shown = [&] {
+            const QRect r = in(opacity, window.get());
+            const QRect edge = in(run->trailingEdge(), window.get());
+            return whole.contains(r) && (!run->trailingEdge()->isVisible() || r.right() < edge.left());
+        };
+        QVERIFY(!shown());
+        ToolbarScrollEdge* edge = run->trailingEdge();
+        for (int i = 0; i < 10 && edge->isVisible(); ++i) {
+            const int before = run->offset();
+            x11.click(edge->mapToGlobal(edge->rect().center()));
+            QTRY_VERIFY(run->offset() > before);
+        }
+        QTRY_VERIFY(shown());
+        QVERIFY(run->leadingEdge()->isVisible());
+        for (QWidget* w : QList<QWidget*>{out.copyButton(), out.saveButton()})
+            QVERIFY(whole.contains(in(w, window.get())));
+    }
+
+    // A 600 x 430 capture opens in a window sized by the editor's own rule;
+    // at the zoom that reads 100 % the screen shows exactly its pixels.
+    void aFittingCaptureIsShownPixelForPixelAt100()
+    {
+        QImage capture(600, 430, QImage::Format_RGB32);
+        QRandomGenerator noise(430);
+        for (int y = 0; y < capture.height(); ++y)
+            for (int x = 0; x < capture.width(); ++x)
+                capture.setPixel(x, y, noise.generate() | 0xff000000u);
+        window = std::make_unique<EditorWindowController>(capture, itemWith({}), std::make_unique<FakeEditorEnvironment>());
+        window->show();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        QCOMPARE(vm().zoom(), 1.0);
+        QCOMPARE(ZoomControls::percentText(vm().zoom()), QStringLiteral("100%"));
+        QTRY_COMPARE(content().size(), capture.size());
+        const auto onScreen = [&] {
+            const QPoint at = content().mapToGlobal(QPoint(0, 0));
+            return window->screen()->grabWindow(0, at.x(), at.y(), 600, 430).toImage().convertToFormat(QImage::Format_RGB32);
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(onScreen(), capture, 10000);
     }
 
     void draggedCropAppliesWithReturn()

@@ -7,6 +7,7 @@
 #include "Models/ClipboardItem.h"
 #include "Models/ScreenshotItem.h"
 #include "support/IsolatedEnvironment.h"
+#include "support/JsonEdits.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -67,12 +68,7 @@ std::optional<QJsonObject> reload(const QString& kind, const QJsonObject& o)
 // The record of that kind with one key changed; an undefined value removes it.
 QJsonObject changed(const QString& kind, const QString& key, const QJsonValue& value)
 {
-    QJsonObject o = record(kind);
-    if (value.isUndefined())
-        o.remove(key);
-    else
-        o[key] = value;
-    return o;
+    return withKey(record(kind), key, value);
 }
 
 } // namespace
