@@ -31,7 +31,7 @@ bool Uninstaller::confirmAndRun()
 {
     Alerts::Alert alert{
         Localizer::t(QStringLiteral("Zentu.it deinstallieren?")),
-        Localizer::t(QStringLiteral("Zentu.it wird beendet und vollständig entfernt: die App, alle Screenshots und der Verlauf, deine Einstellungen und die erteilten Berechtigungen. Das lässt sich nicht rückgängig machen.")),
+        Localizer::t(QStringLiteral("Zentu.it wird beendet und entfernt: Das Programm kommt in den Papierkorb; alle Screenshots, der Verlauf und deine Einstellungen werden gelöscht. Das Löschen lässt sich nicht rückgängig machen.")),
         {Localizer::t(QStringLiteral("Deinstallieren")), Localizer::t(QStringLiteral("Abbrechen"))},
         false,
     };
