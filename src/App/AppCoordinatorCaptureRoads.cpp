@@ -67,11 +67,16 @@ void AppCoordinator::buildCaptureRoads()
             self->m_screenshotService->captureFullScreenImmediately(showsCursor, std::move(completion));
     };
     hooks.stamp = [](const QImage& image, const QDateTime& date) { return TimestampStamper::stamp(image, date); };
-    hooks.copyToPasteboard = [self](const QImage& image) {
+    // A copy another program made since the hotkey is recorded before the
+    // capture may replace it.
+    hooks.copyToPasteboard = [self](const QImage& image, std::function<void(bool)> done) {
         if (!self)
             return;
-        const qint64 count = Pasteboard::copyImageWithPNG(self->m_services.clipboard(), image);
-        self->m_clipboardMonitor->setLastChangeCount(count);
+        self->m_clipboardMonitor->writeAfterPendingChanges(
+            [self, image] {
+                return self ? Pasteboard::copyImageWithPNG(self->m_services.clipboard(), image) : ClipboardWrite{};
+            },
+            [done](const ClipboardWrite& write) { done(write.held); });
     };
     hooks.showToast = [self](const QString& text, const QString& symbol, bool sticky, double seconds) {
         if (self)
@@ -80,6 +85,10 @@ void AppCoordinator::buildCaptureRoads()
     hooks.dismissToast = [self] {
         if (self)
             self->m_toast->dismiss();
+    };
+    hooks.hideToast = [self] {
+        if (self)
+            self->m_toast->hideNow();
     };
     hooks.store = [self](const QImage& image, CaptureKind kind, bool openEditor) {
         if (!self)

@@ -232,17 +232,15 @@ void ClipboardHistoryStore::deleteImagesLater(const QList<ClipboardItem>& items)
 
 void ClipboardHistoryStore::copyToPasteboard(const ClipboardItem& item)
 {
-    bool written = false;
+    std::optional<ClipboardWrite> written;
     if (item.type == ClipboardItemType::image) {
         const QImage picture = image(item);
         if (!picture.isNull()) {
             // The PNG data beside the image, as every copy of the app.
-            m_clipboard.writeImage(picture, ImageOps::pngData(picture));
-            written = true;
+            written = m_clipboard.writeImage(picture, ImageOps::pngData(picture));
         }
     } else if (item.text) {
-        m_clipboard.writeText(*item.text);
-        written = true;
+        written = m_clipboard.writeText(*item.text);
     }
     if (!written) {
         // Nothing reached the clipboard: do not pretend it did.
@@ -259,7 +257,7 @@ void ClipboardHistoryStore::copyToPasteboard(const ClipboardItem& item)
         Q_EMIT itemsChanged();
     }
     if (onInternalWrite)
-        onInternalWrite();
+        onInternalWrite(*written);
 }
 
 void ClipboardHistoryStore::toggleFavorite(const ClipboardItem& item)

@@ -22,7 +22,10 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QDeadlineTimer>
+#include <QDir>
 #include <QProcess>
+#include <QUrl>
 #include <QWidget>
 
 class tst_ClipboardMonitor_x11 : public QObject {
@@ -93,7 +96,7 @@ private Q_SLOTS:
         identity = std::make_unique<X11ApplicationIdentity>();
         store = std::make_unique<ClipboardHistoryStore>(*settings, *systemClipboard, testFolders());
         monitor = std::make_unique<ClipboardMonitor>(*store, *settings, *identity, *systemClipboard);
-        store->onInternalWrite = [this] { monitor->setLastChangeCount(systemClipboard->changeCount()); };
+        store->onInternalWrite = [this](const ClipboardWrite& write) { monitor->ownWrite(write); };
         monitor->start();
     }
     void cleanupTestCase()
@@ -138,7 +141,7 @@ private Q_SLOTS:
         const qsizetype before = store->items().size();
         QImage image(30, 20, QImage::Format_ARGB32);
         image.fill(QColor(200, 10, 10));
-        monitor->setLastChangeCount(Pasteboard::copyImageWithPNG(*systemClipboard, image));
+        monitor->ownWrite(Pasteboard::copyImageWithPNG(*systemClipboard, image));
 
         // Copying an entry back is an own write too.
         store->copyToPasteboard(store->items().back());
@@ -152,6 +155,57 @@ private Q_SLOTS:
         QCOMPARE(entries.at(0).toObject().value("text").toString(), QStringLiteral("danach"));
         for (const QJsonValue& e : entries)
             QVERIFY(e.toObject().value("preview").toString() != QStringLiteral("30×20"));
+    }
+
+    void aWriteThatLostToANewerCopyLeavesThatCopyRecorded()
+    {
+        const qsizetype before = store->items().size();
+        // Another program takes the clipboard now; this process has seen no
+        // event since, so its write stands for an earlier moment and the
+        // server refuses it (the GUI loop must not run in between).
+        owner = std::make_unique<QProcess>();
+        owner->start(QStringLiteral(ZENTU_CLIPBOARD_OWNER), {"text", "schneller"});
+        QVERIFY(owner->waitForStarted(5000));
+        QDeadlineTimer deadline(10000);
+        while (!owner->canReadLine() && !deadline.hasExpired())
+            owner->waitForReadyRead(50);
+        QCOMPARE(owner->readLine().trimmed(), QByteArray("ready"));
+        const ClipboardWrite write = systemClipboard->writeText(QStringLiteral("zu spät"));
+        QVERIFY(!write.held);
+        monitor->ownWrite(write);
+        // That copy is recorded, and so is every later one: the monitor
+        // never takes the refused write for content of its own.
+        QTRY_COMPARE_WITH_TIMEOUT(store->items().size(), before + 1, 15000);
+        QCOMPARE(store->items().first().text, std::optional<QString>(QStringLiteral("schneller")));
+        for (int i = 0; i < 3; ++i) {
+            QVERIFY(own({"text", QStringLiteral("später %1").arg(i)}));
+            QTRY_COMPARE_WITH_TIMEOUT(store->items().first().text, std::optional<QString>(QStringLiteral("später %1").arg(i)), 15000);
+        }
+        release();
+        QVERIFY(debugLogText().contains("eigener Inhalt nicht übernommen"));
+    }
+
+    void aFileIsOfferedAsFileManagersPasteIt()
+    {
+        const qsizetype before = store->items().size();
+        const QString path = QDir::tempPath() + QStringLiteral("/Zentu Bild.png");
+        const ClipboardWrite write = systemClipboard->writeFile(path);
+        QVERIFY(write.held);
+        monitor->ownWrite(write);
+        QProcess reader;
+        reader.start(QStringLiteral(ZENTU_CLIPBOARD_OWNER), {"read"});
+        QVERIFY(reader.waitForStarted(5000));
+        QTRY_VERIFY_WITH_TIMEOUT(reader.state() == QProcess::NotRunning, 15000);
+        const QString out = QString::fromUtf8(reader.readAll());
+        const QString url = QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded);
+        for (const char* format : {"text/uri-list", "x-special/gnome-copied-files", "text/plain"})
+            QVERIFY2(out.section("formats: ", 1).section('\n', 0, 0).split(',').contains(QLatin1String(format)), qPrintable(out));
+        QVERIFY2(out.contains("urls: " + QUrl::fromLocalFile(path).toString()), qPrintable(out));
+        QVERIFY2(out.contains("gnome: copy|" + url), qPrintable(out));
+        QVERIFY2(out.contains("text: " + path), qPrintable(out));
+        // An own write: not recorded by the monitor.
+        QTest::qWait(2 * ClipboardMonitor::pollIntervalMs);
+        QCOMPARE(store->items().size(), before);
     }
 
     void activeWindowNamesItsApplication()

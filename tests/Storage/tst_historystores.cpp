@@ -363,7 +363,7 @@ private Q_SLOTS:
     {
         ClipboardHistoryStore store(*settings, clipboard, testFolders());
         int internalWrites = 0;
-        store.onInternalWrite = [&] { ++internalWrites; };
+        store.onInternalWrite = [&](const ClipboardWrite&) { ++internalWrites; };
         store.addImage(filledImage(10, 10, Qt::blue), std::nullopt);
         store.addText(QStringLiteral("Hallo"), std::nullopt);
         const ClipboardItem image = store.items().at(1);

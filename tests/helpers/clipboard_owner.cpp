@@ -17,7 +17,8 @@
 //       sends its text in incremental pieces, one every <ms>, never the last
 //   (these print "switched" or "piece <n>" as they go)
 // or reads the clipboard as any other program would and prints what it got:
-//   clipboard_owner read   ->  "formats: a,b,c" and "image: WxH"
+//   clipboard_owner read   ->  "formats: a,b,c", "image: WxH", and where offered
+//                              "urls: …", "gnome: …" (x-special/gnome-copied-files), "text: …"
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QImage>
@@ -25,6 +26,7 @@
 #include <QSocketNotifier>
 #include <QTextStream>
 #include <QTimer>
+#include <QUrl>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -249,6 +251,12 @@ int main(int argc, char** argv)
             out << "image: " << image.width() << "x" << image.height() << "\n";
             if (!image.isNull())
                 out << "pixel: " << QColor(image.pixel(0, 0)).name() << "\n";
+            if (md && md->hasUrls())
+                out << "urls: " << QUrl::toStringList(md->urls()).join(' ') << "\n";
+            if (md && md->hasFormat(QStringLiteral("x-special/gnome-copied-files")))
+                out << "gnome: " << QString::fromUtf8(md->data(QStringLiteral("x-special/gnome-copied-files"))).replace('\n', '|') << "\n";
+            if (md && md->hasText())
+                out << "text: " << md->text() << "\n";
             out.flush();
             app.quit();
         });
