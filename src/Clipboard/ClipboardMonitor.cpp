@@ -5,6 +5,7 @@
 #include "Platform/ClipboardService.h"
 #include "Settings/SettingsManager.h"
 #include "Storage/ClipboardHistoryStore.h"
+#include "Storage/DebugLog.h"
 
 #include <QGuiApplication>
 #include <QtConcurrent/QtConcurrentRun>
@@ -33,7 +34,10 @@ ClipboardMonitor::ClipboardMonitor(ClipboardHistoryStore& store, SettingsManager
     m_announced.setSingleShot(true);
     connect(&m_announced, &QTimer::timeout, this, &ClipboardMonitor::poll);
     m_settleBound.setSingleShot(true);
-    connect(&m_settleBound, &QTimer::timeout, this, &ClipboardMonitor::runWaitingWrites);
+    connect(&m_settleBound, &QTimer::timeout, this, [this] {
+        DebugLog::write(QStringLiteral("Clipboard: fremde Kopie nicht rechtzeitig gelesen, eigene Kopie wartet nicht länger"));
+        runWaitingWrites();
+    });
     // Queued: a writer of the clipboard sets the last change count right
     // after its write, in the same turn, before the look.
     connect(&m_clipboard, &ClipboardService::changed, this, &ClipboardMonitor::changeAnnounced, Qt::QueuedConnection);

@@ -13,6 +13,9 @@
 //       leaves the format request unanswered; <ms> later the second window
 //       takes over, and when it is asked for its own list, the first window's
 //       unmarked answer goes out just before it
+//   clipboard_owner on-line <text>
+//       takes the clipboard (at the server's current time) when a line comes
+//       in on its standard input, and prints "taken"
 //   clipboard_owner endless <ms>
 //       sends its text in incremental pieces, one every <ms>, never the last
 //   (these print "switched" or "piece <n>" as they go)
@@ -62,7 +65,8 @@ public:
 
     int run()
     {
-        xcb_set_selection_owner(m_c, m_a, m_clipboard, XCB_CURRENT_TIME);
+        if (m_mode != "on-line")
+            xcb_set_selection_owner(m_c, m_a, m_clipboard, XCB_CURRENT_TIME);
         xcb_flush(m_c);
         say("ready");
         for (;;) {
@@ -84,6 +88,12 @@ public:
                 char buf[64];
                 if (::read(STDIN_FILENO, buf, sizeof buf) <= 0)
                     return 0;
+                if (m_mode == "on-line") {
+                    // Now, as a program does when the user copies.
+                    xcb_set_selection_owner(m_c, m_a, m_clipboard, XCB_CURRENT_TIME);
+                    xcb_flush(m_c);
+                    say("taken");
+                }
             }
             if (xcb_connection_has_error(m_c))
                 return 1;
@@ -236,6 +246,8 @@ int main(int argc, char** argv)
         return RawOwner(mode, argv[2], argv[3], 0).run();
     if (mode == "late-formats" && argc == 5)
         return RawOwner(mode, argv[2], argv[3], std::atoi(argv[4])).run();
+    if (mode == "on-line" && argc == 3)
+        return RawOwner(mode, argv[2], "", 0).run();
     if (mode == "endless" && argc == 3)
         return RawOwner(mode, "", "", std::atoi(argv[2])).run();
 
