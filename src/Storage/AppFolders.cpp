@@ -55,6 +55,10 @@ void AppFolders::ensureDirectories() const
     // may be open to every local user: close it, not only new ones.
     if (QFileInfo::exists(base) || QDir().mkpath(base))
         Storage::makePrivateFolder(base);
-    for (const QString& dir : {screenshotsDirectory(), thumbnailsDirectory(), clipboardImagesDirectory()})
-        QDir().mkpath(dir);
+    for (const QString& dir : {screenshotsDirectory(), thumbnailsDirectory(), clipboardImagesDirectory()}) {
+        // Our pictures never go where a planted link points.
+        Storage::replaceLink(dir);
+        if (QFileInfo::exists(dir) || QDir().mkpath(dir))
+            Storage::makePrivateFolder(dir);
+    }
 }
