@@ -17,6 +17,7 @@ PACKAGES=(
   fonts-material-design-icons-iconfont
   libpam0g-dev libpam-wrapper
   chromium evince xterm
+  xclip
   libtesseract-dev tesseract-ocr-deu tesseract-ocr-eng tesseract-ocr-spa tesseract-ocr-fra tesseract-ocr-ita
   tesseract-ocr-jpn tesseract-ocr-rus tesseract-ocr-tur tesseract-ocr-chi-sim
 )
