@@ -1,11 +1,15 @@
 // The clipboard history on a real X server: another program owns the
 // CLIPBOARD with texts, an image and marked texts; exactly the unmarked ones
 // reach clipboard.json, with that program as their source, and the app's own
-// copies never do. Owners that change while being read, answer late, never
-// finish or send too much get nothing recorded, and hotkeys keep working
-// meanwhile.
+// copies never do, while a copy the user makes in our own window (Ctrl+C in
+// the recognised-text sheet) is recorded once. A write of ours that the server
+// refuses for a newer copy leaves that copy recorded, and every later one. A
+// copied file is offered as file managers paste it. Owners that change while
+// being read, answer late, never finish or send too much get nothing
+// recorded, and hotkeys keep working meanwhile.
 #include "Clipboard/ClipboardMonitor.h"
 #include "Clipboard/Pasteboard.h"
+#include "Editor/OCRResultView.h"
 #include "Hotkeys/HotkeyManager.h"
 #include "Platform/ClipboardService.h"
 #include "Platform/X11/X11ApplicationIdentity.h"
@@ -24,6 +28,7 @@
 #include <QJsonDocument>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QPlainTextEdit>
 #include <QProcess>
 #include <QUrl>
 #include <QWidget>
@@ -206,6 +211,27 @@ private Q_SLOTS:
         // An own write: not recorded by the monitor.
         QTest::qWait(2 * ClipboardMonitor::pollIntervalMs);
         QCOMPARE(store->items().size(), before);
+    }
+
+    void ctrlCInTheRecognisedTextSheetIsRecordedOnce()
+    {
+        // A copy the user makes in one of our windows is no own write handed
+        // to the monitor: it is recorded, once, under the app's own id.
+        QGuiApplication::setDesktopFileName(QStringLiteral("com.quorel.zentu"));
+        const qsizetype before = store->items().size();
+        OCRResultView sheet(QStringLiteral("Rechnung 2024\nBetrag 17,50 EUR"), {});
+        sheet.show();
+        sheet.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&sheet, 15000));
+        sheet.textView()->setFocus();
+        // The second line, selected with the keyboard, then Ctrl+C.
+        QVERIFY(QProcess::execute("xdotool", {"key", "ctrl+End", "shift+Home", "ctrl+c"}) == 0);
+        QTRY_COMPARE_WITH_TIMEOUT(store->items().size(), before + 1, 15000);
+        QCOMPARE(store->items().first().text, std::optional<QString>(QStringLiteral("Betrag 17,50 EUR")));
+        QCOMPARE(store->items().first().sourceAppBundleID, std::optional<QString>(QStringLiteral("com.quorel.zentu")));
+        QTest::qWait(3 * ClipboardMonitor::pollIntervalMs);
+        QCOMPARE(store->items().size(), before + 1);
+        QGuiApplication::setDesktopFileName(QString());
     }
 
     void activeWindowNamesItsApplication()
