@@ -3,10 +3,8 @@
 // taken away before the screen is read, so both pictures show the screen as
 // it is beneath, and the second is not held up waiting for a repaint that the
 // toast's clipped corners would never get.
-#include "Models/AppSettings.h"
-#include "Platform/Qt/SettingsFileUserDefaults.h"
-#include "Settings/SettingsManager.h"
 #include "support/IsolatedEnvironment.h"
+#include "support/QuietStart.h"
 #include "support/RealApp.h"
 #include "support/ScreenDriver.h"
 
@@ -54,28 +52,12 @@ class TestCaptureTwiceX11 : public QObject {
 private Q_SLOTS:
     void initTestCase()
     {
-        QVERIFY(QFileInfo::exists(RealApp::binary()));
         QVERIFY(m_real.useFreshFolders());
-        QCOMPARE(QProcess::execute("setxkbmap", {"-model", "pc105", "-layout", "us"}), 0);
-        SettingsFileUserDefaults defaults(m_real.settingsFile());
-        AppSettings settings;
-        settings.openEditorAfterCapture = false;
-        settings.launchAtLogin = false;
-        defaults.setValue(QString::fromLatin1(SettingsManager::settingsKey), settings.encoded());
-        defaults.setValue(QString::fromLatin1(SettingsManager::launchDefaultedKey), true);
-        defaults.setValue(QStringLiteral("zentu.onboarding.completed"), true);
-        defaults.setValue(QStringLiteral("zentuInstallStamp"),
-                          QString::number(QFileInfo(RealApp::binary()).lastModified().toSecsSinceEpoch()));
-        m_real.start(m_app, QProcess::ForwardedChannels);
-        QVERIFY(m_app.waitForStarted(5000));
-        QTRY_VERIFY_WITH_TIMEOUT(m_real.debugLog().contains(QStringLiteral("Hotkey registriert action=openClipboard")), 15000);
+        QVERIFY(startQuietly(m_real, m_app));
     }
     void cleanupTestCase()
     {
-        if (m_app.state() != QProcess::NotRunning) {
-            ::kill(pid_t(m_app.processId()), SIGTERM);
-            m_app.waitForFinished(10000);
-        }
+        stopQuietly(m_app);
     }
 
     void theSecondCaptureShowsNoToastAndDoesNotWait()

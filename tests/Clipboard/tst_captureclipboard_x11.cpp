@@ -5,10 +5,8 @@
 // announced as copied only when the clipboard took it. A copy by a program
 // whose selection window names no application (xclip) while one of our
 // windows is in front is not recorded as ours.
-#include "Models/AppSettings.h"
-#include "Platform/Qt/SettingsFileUserDefaults.h"
-#include "Settings/SettingsManager.h"
 #include "support/IsolatedEnvironment.h"
+#include "support/QuietStart.h"
 #include "support/RealApp.h"
 #include "support/ScreenDriver.h"
 #include "support/X11Probe.h"
@@ -60,21 +58,8 @@ class TestCaptureClipboardX11 : public QObject {
 private Q_SLOTS:
     void initTestCase()
     {
-        QVERIFY(QFileInfo::exists(RealApp::binary()));
         QVERIFY(m_real.useFreshFolders());
-        QCOMPARE(QProcess::execute("setxkbmap", {"-model", "pc105", "-layout", "us"}), 0);
-        SettingsFileUserDefaults defaults(m_real.settingsFile());
-        AppSettings settings;
-        settings.openEditorAfterCapture = false; // auto-copy stays on, as by default
-        settings.launchAtLogin = false;
-        defaults.setValue(QString::fromLatin1(SettingsManager::settingsKey), settings.encoded());
-        defaults.setValue(QString::fromLatin1(SettingsManager::launchDefaultedKey), true);
-        defaults.setValue(QStringLiteral("zentu.onboarding.completed"), true);
-        defaults.setValue(QStringLiteral("zentuInstallStamp"),
-                          QString::number(QFileInfo(RealApp::binary()).lastModified().toSecsSinceEpoch()));
-        m_real.start(m_app, QProcess::ForwardedChannels);
-        QVERIFY(m_app.waitForStarted(5000));
-        QTRY_VERIFY_WITH_TIMEOUT(m_real.debugLog().contains(QStringLiteral("Hotkey registriert action=openClipboard")), 15000);
+        QVERIFY(startQuietly(m_real, m_app));
     }
     void cleanupTestCase()
     {
@@ -83,10 +68,7 @@ private Q_SLOTS:
             if (!owner->waitForFinished(5000))
                 owner->kill();
         }
-        if (m_app.state() != QProcess::NotRunning) {
-            ::kill(pid_t(m_app.processId()), SIGTERM);
-            m_app.waitForFinished(10000);
-        }
+        stopQuietly(m_app);
     }
 
     void everyCopyAroundACaptureIsRecorded()

@@ -8,11 +8,10 @@
 // bad token keeps its valid records (the file itself is kept aside), and
 // thumbnails no record names are gone. The settings file is never written
 // through a link either, and is private from its first write.
-#include "Models/AppSettings.h"
 #include "Platform/Qt/SettingsFileUserDefaults.h"
-#include "Settings/SettingsManager.h"
 #include "support/FilledImage.h"
 #include "support/IsolatedEnvironment.h"
+#include "support/QuietStart.h"
 #include "support/RealApp.h"
 #include "support/ScreenDriver.h"
 #include "support/TestFiles.h"
@@ -54,42 +53,23 @@ class TestDataFolderX11 : public QObject {
     QTemporaryDir m_outside;
     QString base() const { return m_real.dataFolder(); }
 
-    void startApp()
-    {
-        m_real.start(m_app, QProcess::ForwardedChannels);
-        QVERIFY(m_app.waitForStarted(5000));
-        QTRY_VERIFY_WITH_TIMEOUT(m_real.debugLog().contains(QStringLiteral("Hotkey registriert action=openClipboard")), 15000);
-    }
+    void startApp() { QVERIFY(startQuietly(m_real, m_app)); }
     void quitApp()
     {
-        ::kill(pid_t(m_app.processId()), SIGTERM);
-        QVERIFY(m_app.waitForFinished(15000));
+        stopQuietly(m_app);
+        QCOMPARE(m_app.state(), QProcess::NotRunning);
     }
     void plantLink(const QString& target, const QString& at) { QVERIFY(QFile::link(target, at)); }
 
 private Q_SLOTS:
     void initTestCase()
     {
-        QVERIFY(QFileInfo::exists(RealApp::binary()));
         QVERIFY(m_real.useFreshFolders());
         QVERIFY(m_outside.isValid());
-        QCOMPARE(QProcess::execute("setxkbmap", {"-model", "pc105", "-layout", "us"}), 0);
-        SettingsFileUserDefaults defaults(m_real.settingsFile());
-        AppSettings settings;
-        settings.openEditorAfterCapture = false;
-        settings.launchAtLogin = false;
-        defaults.setValue(QString::fromLatin1(SettingsManager::settingsKey), settings.encoded());
-        defaults.setValue(QString::fromLatin1(SettingsManager::launchDefaultedKey), true);
-        defaults.setValue(QStringLiteral("zentu.onboarding.completed"), true);
-        defaults.setValue(QStringLiteral("zentuInstallStamp"),
-                          QString::number(QFileInfo(RealApp::binary()).lastModified().toSecsSinceEpoch()));
     }
     void cleanupTestCase()
     {
-        if (m_app.state() != QProcess::NotRunning) {
-            m_app.kill();
-            m_app.waitForFinished(5000);
-        }
+        stopQuietly(m_app);
     }
 
     void plantedLinksAreReplacedNeverWrittenThrough()
