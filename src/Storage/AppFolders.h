@@ -26,6 +26,11 @@ public:
     // subfolder is replaced by a folder of ours.
     void ensureDirectories() const;
 
+    // A symbolic link at `path` (planted where the app keeps a file or folder
+    // of its own) is removed, so what comes next makes a file or folder of
+    // ours instead of writing where it points; logged. True when there was one.
+    static bool replaceLink(const QString& path);
+
     // The user's folders these are found in (also their Trash).
     Paths& paths() const { return *m_paths; }
 

@@ -1,7 +1,5 @@
 #include "Storage/DebugLog.h"
 
-#include "Storage/Storage.h"
-
 #include <QFile>
 #include <QFileInfo>
 #include <QMutex>
@@ -30,7 +28,7 @@ const QFileDevice::Permissions privateFile = QFileDevice::ReadOwner | QFileDevic
 // the user alone, also when an earlier version made it open to others.
 bool openLog(QFile& file, QIODevice::OpenMode mode)
 {
-    Storage::replaceLink(file.fileName());
+    AppFolders::replaceLink(file.fileName());
     if (!file.open(mode, privateFile))
         return false;
     if ((file.permissions() & QFileDevice::Permissions(0x0077)) != 0)

@@ -1,6 +1,7 @@
 #pragma once
 // What the screenshot and the clipboard history share: reading their JSON file
 // record by record, writing it back, and trimming to the user's limit.
+#include "Storage/AppFolders.h"
 #include "Storage/DebugLog.h"
 #include "Storage/Storage.h"
 
@@ -43,7 +44,7 @@ template <typename Item, typename Usable>
 QList<Item> read(const QString& path, const QString& logArea, Usable usable, bool* skipped)
 {
     *skipped = false;
-    if (Storage::replaceLink(path))
+    if (AppFolders::replaceLink(path))
         return {};
     QFile file(path);
     if (!file.exists())

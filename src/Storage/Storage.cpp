@@ -1,7 +1,7 @@
 #include "Storage/Storage.h"
 
 #include "Platform/Paths.h"
-#include "Storage/DebugLog.h"
+#include "Storage/AppFolders.h"
 #include "Storage/JsonWriter.h"
 
 #include <QDir>
@@ -46,7 +46,7 @@ bool writeFileAtomically(const QString& path, const QByteArray& data)
 {
     ensureDirectory(QFileInfo(path).absolutePath());
     // QSaveFile would follow a link and replace the file it points to.
-    replaceLink(path);
+    AppFolders::replaceLink(path);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
@@ -57,19 +57,6 @@ bool writeFileAtomically(const QString& path, const QByteArray& data)
         return false;
     }
     return file.commit();
-}
-
-bool replaceLink(const QString& path)
-{
-    const QFileInfo info(path);
-    if (!info.isSymLink())
-        return false;
-    const QString target = info.symLinkTarget();
-    const bool removed = QFile::remove(path);
-    DebugLog::write(QStringLiteral("STORAGE Verknüpfung statt eigener Datei: %1 zeigte auf %2, %3")
-                        .arg(path, target, removed ? QStringLiteral("durch eigene Datei ersetzt")
-                                                   : QStringLiteral("nicht entfernbar")));
-    return true;
 }
 
 void makePrivate(const QString& path)

@@ -19,10 +19,6 @@ bool writeJSON(const QJsonValue& value, const QString& path);
 // alone (0600), creating its folder. A link in its place is replaced, never
 // written through. False when nothing was written.
 bool writeFileAtomically(const QString& path, const QByteArray& data);
-// A symbolic link at `path` (planted where the app keeps a file or folder of
-// its own) is removed, so what comes next makes a file or folder of ours
-// instead of writing where it points; logged. True when there was one.
-bool replaceLink(const QString& path);
 // Restricts an existing file to its owner (0600); a link is left alone.
 void makePrivate(const QString& path);
 // Restricts an existing folder to its owner (0700).
