@@ -20,6 +20,7 @@ PACKAGES=(
   qt6-translations-l10n
   chromium evince xterm
   xcompmgr
+  xclip
   libtesseract-dev tesseract-ocr-deu tesseract-ocr-eng tesseract-ocr-spa tesseract-ocr-fra tesseract-ocr-ita
   tesseract-ocr-jpn tesseract-ocr-rus tesseract-ocr-tur tesseract-ocr-chi-sim
 )

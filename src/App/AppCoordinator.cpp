@@ -75,9 +75,9 @@ AppCoordinator::AppCoordinator(CoordinatorServices& services, QObject* parent)
     m_clipboardMonitor = m_services.makeClipboardMonitor(*m_clipboardStore, *m_settings);
     // 12. The store's own copies must not come back as new history entries.
     QPointer<AppCoordinator> self(this);
-    m_clipboardStore->onInternalWrite = [self] {
+    m_clipboardStore->onInternalWrite = [self](const ClipboardWrite& write) {
         if (self)
-            self->m_clipboardMonitor->setLastChangeCount(self->m_services.clipboard().changeCount());
+            self->m_clipboardMonitor->ownWrite(write);
     };
     // 13.
     m_hotkeys->onAction = [self](HotkeyAction action) {

@@ -108,6 +108,7 @@ public:
     // at start and at quit).
     void copyImageToPasteboard(const QImage& image);
     void copyTextToPasteboard(const QString& text);
+    void copyFileToPasteboard(const QString& path);
     void saveImageWithPanel(const QImage& image, const QString& suggestedName);
     void pinImage(const QImage& image);
     const std::vector<std::unique_ptr<PinnedImageWindowController>>& pinnedControllers() const

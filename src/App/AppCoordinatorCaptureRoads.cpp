@@ -70,15 +70,19 @@ void AppCoordinator::buildCaptureRoads()
             self->m_screenshotService->captureFullScreenImmediately(showsCursor, std::move(completion));
     };
     hooks.stamp = [](const QImage& image, const QDateTime& date) { return TimestampStamper::stamp(image, date); };
-    // The PNG is made off the main thread: the editor opens meanwhile.
-    auto copier = std::make_shared<DeferredImageCopy>(m_services.clipboard());
-    hooks.copyToPasteboard = [self, copier](const QImage& image) {
-        if (!self)
-            return;
-        copier->copy(image, [self](qint64 count) {
-            if (self)
-                self->m_clipboardMonitor->setLastChangeCount(count);
+    // The PNG is made off the main thread: the editor opens meanwhile. A copy
+    // another program made since the hotkey is recorded before the capture
+    // may replace it.
+    QPointer<ClipboardMonitor> monitor(m_clipboardMonitor.get());
+    auto copier = std::make_shared<DeferredImageCopy>(
+        m_services.clipboard(), [monitor](DeferredImageCopy::Write write, std::function<void(const ClipboardWrite&)> done) {
+            if (monitor)
+                monitor->writeAfterPendingChanges(std::move(write), std::move(done));
+            else
+                done({});
         });
+    hooks.copyToPasteboard = [copier](const QImage& image, std::function<void(bool)> done) {
+        copier->copy(image, std::move(done));
     };
     hooks.showToast = [self](const QString& text, const QString& symbol, bool sticky, double seconds) {
         if (self)
@@ -87,6 +91,10 @@ void AppCoordinator::buildCaptureRoads()
     hooks.dismissToast = [self] {
         if (self)
             self->m_toast->dismiss();
+    };
+    hooks.hideToast = [self] {
+        if (self)
+            self->m_toast->hideNow();
     };
     hooks.store = [self](const QImage& image, CaptureKind kind, bool openEditor) {
         if (!self)

@@ -34,6 +34,11 @@ void AppCoordinator::copyTextToPasteboard(const QString& text)
     m_results->copyTextToPasteboard(text);
 }
 
+void AppCoordinator::copyFileToPasteboard(const QString& path)
+{
+    m_results->copyFileToPasteboard(path);
+}
+
 void AppCoordinator::saveImageWithPanel(const QImage& image, const QString& suggestedName)
 {
     m_results->saveImageWithPanel(image, suggestedName);

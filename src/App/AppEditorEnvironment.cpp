@@ -44,6 +44,11 @@ void AppEditorEnvironment::copyText(const QString& text)
     m_coordinator.copyTextToPasteboard(text);
 }
 
+void AppEditorEnvironment::copyFile(const QString& path)
+{
+    m_coordinator.copyFileToPasteboard(path);
+}
+
 void AppEditorEnvironment::saveImage(const QImage& image, const QString& suggestedName)
 {
     m_coordinator.saveImageWithPanel(image, suggestedName);

@@ -19,6 +19,7 @@ public:
 
     void copyImage(const QImage& image) override;
     void copyText(const QString& text) override;
+    void copyFile(const QString& path) override;
     void saveImage(const QImage& image, const QString& suggestedName) override;
     void pinImage(const QImage& image) override;
     void readClipboard(QObject* context,

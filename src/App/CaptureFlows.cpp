@@ -63,6 +63,10 @@ void CaptureFlows::runInteractive()
 
 void CaptureFlows::runWithoutTransientUi(std::function<void()> action)
 {
+    // A toast of the previous capture is ours: it goes first, without its
+    // fade, and only the screen beneath it has to be painted again.
+    if (m_hooks.hideToast)
+        m_hooks.hideToast();
     if (!m_hooks.dismissTransientUi || !m_hooks.dismissTransientUi())
         action();
     else if (!m_hooks.transientUiRepainted || !m_hooks.transientUiRepainted())
@@ -159,18 +163,36 @@ void CaptureFlows::handleCaptured(std::optional<CapturedScreenshot> captured)
         image = m_hooks.stamp(image, m_hooks.now());
 
     const bool copy = m_settings.settings().autoCopyToPasteboard;
-    if (copy && m_hooks.copyToPasteboard)
-        m_hooks.copyToPasteboard(image);
+    const bool incomplete = captured->incomplete;
+    if (copy && m_hooks.copyToPasteboard) {
+        QPointer<CaptureFlows> self(this);
+        m_hooks.copyToPasteboard(image, [self, incomplete](bool copied) {
+            if (self)
+                self->announce(incomplete, true, copied);
+        });
+    } else {
+        announce(incomplete, copy, false);
+    }
 
+    if (m_hooks.store)
+        m_hooks.store(image, captured->kind, m_settings.settings().openEditorAfterCapture);
+}
+
+void CaptureFlows::announce(bool incomplete, bool copy, bool copied)
+{
+    if (copy && !copied)
+        DebugLog::write(QStringLiteral("CAPTURE nicht in die Zwischenablage kopiert: ein anderes Programm hat sie "
+                                       "inzwischen neu belegt"));
     // An image that may lack content is kept, but never announced as a success.
-    if (m_hooks.showToast && captured->incomplete)
+    if (m_hooks.showToast && incomplete)
         m_hooks.showToast(Localizer::t(QStringLiteral("Scroll-Aufnahme möglicherweise unvollständig")),
+                          QStringLiteral("exclamationmark.triangle.fill"), false, 3.0);
+    else if (m_hooks.showToast && copy && !copied)
+        // Another program's copy came after the capture began and stays.
+        m_hooks.showToast(Localizer::t(QStringLiteral("Screenshot aufgenommen – nicht kopiert, Zwischenablage inzwischen neu belegt")),
                           QStringLiteral("exclamationmark.triangle.fill"), false, 3.0);
     else if (m_hooks.showToast)
         m_hooks.showToast(copy ? Localizer::t(QStringLiteral("In Zwischenablage kopiert"))
                                : Localizer::t(QStringLiteral("Screenshot aufgenommen")),
                           QStringLiteral("checkmark.circle.fill"), false, 1.6);
-
-    if (m_hooks.store)
-        m_hooks.store(image, captured->kind, m_settings.settings().openEditorAfterCapture);
 }

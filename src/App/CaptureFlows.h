@@ -25,6 +25,9 @@ public:
     struct Hooks {
         // Every capture road first makes sure the screen may be recorded.
         std::function<bool()> ensureScreenRecordingPermission;
+        // Takes the app's own toast off the screen at once (no fade) before
+        // the screen is read.
+        std::function<void()> hideToast;
         // Hides the program's tooltips, menus and popups right before the
         // screen is read; true when anything was shown.
         std::function<bool()> dismissTransientUi;
@@ -38,8 +41,9 @@ public:
         // Burns date and time into the image.
         std::function<QImage(const QImage&, const QDateTime&)> stamp;
         // Puts the image on the clipboard and tells the clipboard monitor to
-        // skip that change.
-        std::function<void(const QImage&)> copyToPasteboard;
+        // skip that change, then calls back (at once or a moment later) with
+        // false when another program's newer copy won.
+        std::function<void(const QImage&, std::function<void(bool copied)>)> copyToPasteboard;
         // The toast presenter.
         std::function<void(const QString& text, const QString& symbol, bool sticky, double seconds)> showToast;
         std::function<void()> dismissToast;
@@ -78,6 +82,7 @@ private:
     void waitForRepaint(QDateTime since, std::function<void()> action);
     void countdown(int remaining, std::function<void()> action);
     void showCountdown(int seconds);
+    void announce(bool incomplete, bool copy, bool copied);
 
     SettingsManager& m_settings;
     Hooks m_hooks;

@@ -1,36 +1,56 @@
 #include "App/DeferredImageCopy.h"
 
-#include "Platform/ClipboardService.h"
 #include "Storage/DebugLog.h"
 #include "Storage/ImageOps.h"
 
+#include <QPointer>
 #include <QtConcurrent/QtConcurrentRun>
 
-DeferredImageCopy::DeferredImageCopy(ClipboardService& clipboard, QObject* parent)
+DeferredImageCopy::DeferredImageCopy(ClipboardService& clipboard, Place place, QObject* parent)
     : QObject(parent)
     , m_clipboard(clipboard)
+    , m_place(std::move(place))
 {
 }
 
-void DeferredImageCopy::copy(const QImage& image, std::function<void(qint64)> written)
+void DeferredImageCopy::copy(const QImage& image, std::function<void(bool)> done)
 {
     const quint64 request = ++m_latest;
+    // Asking for the content brings the change count up to date.
+    m_clipboard.currentContent();
     const qint64 before = m_clipboard.changeCount();
     ++m_pending;
     // The continuation runs on this object's thread, and not at all once it is gone.
     QtConcurrent::run([image] { return ImageOps::pngData(image); })
-        .then(this, [this, image, request, before, written = std::move(written)](std::optional<QByteArray> png) {
-            --m_pending;
-            // Only the latest request, and only onto the content it was meant to replace.
-            if (request != m_latest || m_clipboard.changeCount() != before) {
+        .then(this, [this, image, request, before, done = std::move(done)](std::optional<QByteArray> png) {
+            const auto newer = [this, request, before] {
+                m_clipboard.currentContent();
+                return request != m_latest || m_clipboard.changeCount() != before;
+            };
+            if (newer()) {
                 DebugLog::write(QStringLiteral("CAPTURE Kopie übersprungen: Zwischenablage inzwischen neu belegt"));
-                Q_EMIT finished(false);
-                return;
+                return end(false, done);
             }
-            // The picture goes on even when no PNG could be made of it.
-            const qint64 count = m_clipboard.writeImage(image, png);
-            if (written)
-                written(count);
-            Q_EMIT finished(true);
+            QPointer<DeferredImageCopy> self(this);
+            m_place(
+                [self, image, png, newer]() -> ClipboardWrite {
+                    // Changes read while the write waited are newer than this picture.
+                    if (!self || newer())
+                        return {};
+                    // The picture goes on even when no PNG could be made of it.
+                    return self->m_clipboard.writeImage(image, png);
+                },
+                [self, done](const ClipboardWrite& write) {
+                    if (self)
+                        self->end(write.held, done);
+                });
         });
+}
+
+void DeferredImageCopy::end(bool written, const std::function<void(bool)>& done)
+{
+    --m_pending;
+    if (done)
+        done(written);
+    Q_EMIT finished(written);
 }

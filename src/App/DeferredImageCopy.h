@@ -2,25 +2,30 @@
 // The automatic copy of a fresh capture: the picture goes on the clipboard
 // with its PNG data, as every copy of a picture does, but the PNG (about
 // 90 ms for 1920x1080, 300 ms for 3840x2160) is encoded on a worker thread,
-// so the toast, the history entry and the editor do not wait for it. The
-// clipboard is written back on this object's thread once the data is ready,
-// and `written` gets the change count in that same turn, as the clipboard
-// monitor's rule for own writes asks. A copy that finds the clipboard changed
-// meanwhile (a later copy of ours, or another program's) leaves it alone: the
-// newer content wins.
+// so the history entry and the editor do not wait for it. Once the data is
+// ready the write is handed to `place` (the clipboard monitor's
+// writeAfterPendingChanges), which looks at any change still unread before it
+// lets the write replace it, and reports what the write left. A copy that
+// finds the clipboard changed since it was asked for (a later copy of ours,
+// or another program's) leaves it alone: the newer content wins, and the copy
+// is reported as not made.
+#include "Platform/ClipboardService.h"
+
 #include <QImage>
 #include <QObject>
 #include <functional>
 
-class ClipboardService;
-
 class DeferredImageCopy : public QObject {
     Q_OBJECT
 public:
-    explicit DeferredImageCopy(ClipboardService& clipboard, QObject* parent = nullptr);
+    using Write = std::function<ClipboardWrite()>;
+    using Place = std::function<void(Write write, std::function<void(const ClipboardWrite&)> done)>;
 
-    void copy(const QImage& image, std::function<void(qint64 changeCount)> written);
-    // A copy is still encoding.
+    DeferredImageCopy(ClipboardService& clipboard, Place place, QObject* parent = nullptr);
+
+    // `done` learns whether the picture is on the clipboard.
+    void copy(const QImage& image, std::function<void(bool copied)> done);
+    // A copy is still encoding or waiting to be written.
     bool isPending() const { return m_pending > 0; }
 
 Q_SIGNALS:
@@ -28,7 +33,10 @@ Q_SIGNALS:
     void finished(bool written);
 
 private:
+    void end(bool written, const std::function<void(bool)>& done);
+
     ClipboardService& m_clipboard;
+    Place m_place;
     quint64 m_latest = 0;
     int m_pending = 0;
 };

@@ -29,15 +29,27 @@ void ResultActions::copyImageToPasteboard(const QImage& image)
 {
     // The monitor must not take the app's own write for a new copy: the
     // history entry below is the only one.
-    m_services.monitor.setLastChangeCount(Pasteboard::copyImageWithPNG(m_services.clipboard, image));
-    if (m_services.settings.settings().clipboardHistoryEnabled)
+    const ClipboardWrite write = Pasteboard::copyImageWithPNG(m_services.clipboard, image);
+    m_services.monitor.ownWrite(write);
+    if (write.held && m_services.settings.settings().clipboardHistoryEnabled)
         m_services.history.addImage(image, m_appID);
 }
 
 void ResultActions::copyTextToPasteboard(const QString& text)
 {
-    m_services.monitor.setLastChangeCount(m_services.clipboard.writeText(text));
-    if (m_services.settings.settings().clipboardHistoryEnabled)
+    record(m_services.clipboard.writeText(text), text);
+}
+
+void ResultActions::copyFileToPasteboard(const QString& path)
+{
+    // A file manager pastes the file; the history keeps its path.
+    record(m_services.clipboard.writeFile(path), path);
+}
+
+void ResultActions::record(const ClipboardWrite& write, const QString& text)
+{
+    m_services.monitor.ownWrite(write);
+    if (write.held && m_services.settings.settings().clipboardHistoryEnabled)
         m_services.history.addText(text, m_appID);
 }
 

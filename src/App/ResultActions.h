@@ -2,7 +2,8 @@
 // The copy and save services the editor calls with its flattened picture or
 // its recognised text. A copy writes the clipboard, tells the clipboard
 // monitor the write was ours and, while the clipboard history is on, records
-// it there once, with the app's own id as its source. A save asks for a place
+// it there once, with the app's own id as its source (not when another
+// program's newer copy won). A save asks for a place
 // with the save dialog (opened in the export folder) and writes a PNG there;
 // a save that fails is reported to the user with the path, never passed off
 // as done, and the dialog can open again with the chosen name. Main thread only.
@@ -14,6 +15,7 @@
 #include <optional>
 
 class Alerts;
+struct ClipboardWrite;
 class ClipboardHistoryStore;
 class ClipboardMonitor;
 class ClipboardService;
@@ -38,6 +40,8 @@ public:
 
     void copyImageToPasteboard(const QImage& image);
     void copyTextToPasteboard(const QString& text);
+    // The file itself for file managers, and its path as text.
+    void copyFileToPasteboard(const QString& path);
     // Returns at once; the dialog decides later.
     void saveImageWithPanel(const QImage& image, const QString& suggestedName);
 
@@ -52,6 +56,8 @@ Q_SIGNALS:
     void saveFailed(const QString& path, const QString& reason);
 
 private:
+    // Tells the monitor of the own write and records what it left, once.
+    void record(const ClipboardWrite& write, const QString& text);
     void askForPlace(const QImage& image, const QString& folder, const QString& name);
     void finishSave(const QImage& image, QString path);
 

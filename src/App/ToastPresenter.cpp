@@ -132,6 +132,23 @@ void ToastPresenter::dismiss()
     });
 }
 
+void ToastPresenter::hideNow()
+{
+    m_dismissWork.stop();
+    if (m_fade) {
+        m_fade->disconnect(this);
+        m_fade->stop();
+        m_fade->deleteLater();
+        m_fade = nullptr;
+    }
+    if (!m_panel)
+        return;
+    ++m_generation;
+    m_panel->hide();
+    m_panel.reset();
+    Q_EMIT dismissed();
+}
+
 void ToastPresenter::fadeTo(qreal opacity, std::function<void()> done)
 {
     if (m_fade) {

@@ -43,6 +43,8 @@ public:
               bool sticky = false, double duration = 1.6);
     void present();
     void dismiss();
+    // Off the screen at once, without the fade (before a capture).
+    void hideNow();
 
     // The visible frame of the first screen holding the pointer, else of the main screen.
     static std::optional<QRect> visibleFrameFor(const QList<Screen>& screens, QPoint pointer,

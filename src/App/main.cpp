@@ -140,7 +140,7 @@ int main(int argc, char** argv)
         actions.quit = [] { QApplication::quit(); };
         // The app's own copy stays out of the clipboard history.
         actions.copyScreenshotImage = [&coordinator](const QImage& image) {
-            coordinator.clipboardMonitor().setLastChangeCount(Pasteboard::copyImageWithPNG(coordinator.services().clipboard(), image));
+            coordinator.clipboardMonitor().ownWrite(Pasteboard::copyImageWithPNG(coordinator.services().clipboard(), image));
         };
         actions.notify = [&coordinator](const QString& text) {
             coordinator.toast().show(text, QStringLiteral("exclamationmark.triangle.fill"), false, 3.0);

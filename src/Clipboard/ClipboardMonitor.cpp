@@ -5,7 +5,9 @@
 #include "Platform/ClipboardService.h"
 #include "Settings/SettingsManager.h"
 #include "Storage/ClipboardHistoryStore.h"
+#include "Storage/DebugLog.h"
 
+#include <QGuiApplication>
 #include <QtConcurrent/QtConcurrentRun>
 
 namespace {
@@ -24,12 +26,18 @@ ClipboardMonitor::ClipboardMonitor(ClipboardHistoryStore& store, SettingsManager
     , m_identity(identity)
     , m_clipboard(clipboard)
     , m_lastChangeCount(m_clipboard.changeCount())
+    , m_seenContent(m_clipboard.currentContent())
 {
     m_timer.setInterval(pollIntervalMs);
     m_timer.setTimerType(Qt::CoarseTimer);
     connect(&m_timer, &QTimer::timeout, this, &ClipboardMonitor::poll);
     m_announced.setSingleShot(true);
     connect(&m_announced, &QTimer::timeout, this, &ClipboardMonitor::poll);
+    m_settleBound.setSingleShot(true);
+    connect(&m_settleBound, &QTimer::timeout, this, [this] {
+        DebugLog::write(QStringLiteral("Clipboard: fremde Kopie nicht rechtzeitig gelesen, eigene Kopie wartet nicht länger"));
+        runWaitingWrites();
+    });
     // Queued: a writer of the clipboard sets the last change count right
     // after its write, in the same turn, before the look.
     connect(&m_clipboard, &ClipboardService::changed, this, &ClipboardMonitor::changeAnnounced, Qt::QueuedConnection);
@@ -55,6 +63,50 @@ void ClipboardMonitor::stop()
     m_announced.stop();
     m_running = false;
     m_stopped = true;
+}
+
+void ClipboardMonitor::ownWrite(const ClipboardWrite& write)
+{
+    if (!write.held)
+        return;
+    m_lastChangeCount = write.changeCount;
+    m_ownContent = write.content;
+}
+
+void ClipboardMonitor::writeAfterPendingChanges(std::function<ClipboardWrite()> write,
+                                                std::function<void(const ClipboardWrite&)> done)
+{
+    m_waitingWrites.append({std::move(write), std::move(done)});
+    if (!m_running || settled())
+        return runWaitingWrites();
+    if (m_settleBound.isActive())
+        return;
+    // Looked at now, not after the usual pause; a slow owner holds the write
+    // no longer than the bound.
+    m_announced.stop();
+    poll();
+    if (settled())
+        return runWaitingWrites();
+    m_settleBound.start(settleBoundMs);
+}
+
+bool ClipboardMonitor::settled()
+{
+    // Asking for the content also brings the change count up to date.
+    m_clipboard.currentContent();
+    return !m_busy && m_clipboard.changeCount() == m_lastChangeCount;
+}
+
+void ClipboardMonitor::runWaitingWrites()
+{
+    m_settleBound.stop();
+    const QList<WaitingWrite> writes = std::exchange(m_waitingWrites, {});
+    for (const WaitingWrite& w : writes) {
+        const ClipboardWrite result = w.write();
+        ownWrite(result);
+        if (w.done)
+            w.done(result);
+    }
 }
 
 void ClipboardMonitor::changeAnnounced()
@@ -125,10 +177,14 @@ void ClipboardMonitor::poll()
 
 void ClipboardMonitor::handleChange()
 {
-    // Our own content stays out unless its writer adds it itself, also when a
-    // late change notice (a previous owner quitting) arrives after our write.
-    if (m_clipboard.ownedByThisProcess())
-        return;
+    // What the clipboard holds decides, not who wrote last: an own write
+    // stays out also when a late notice brings it up again, and content
+    // looked at once is not looked at again.
+    if (const quint64 content = m_clipboard.currentContent()) {
+        if (content == m_ownContent || content == m_seenContent)
+            return;
+        m_seenContent = content;
+    }
     if (!m_settings.settings().clipboardHistoryEnabled)
         return;
     ClipboardReadRequest request;
@@ -148,14 +204,7 @@ void ClipboardMonitor::readFinished(const ClipboardSnapshot& snapshot)
     if (!snapshot.certain || !settings.clipboardHistoryEnabled || m_stopped)
         return finish();
 
-    // The application whose window answered the read; its own record of the
-    // owner when the reader could not say.
-    auto app = snapshot.owner ? m_identity.applicationOfWindow(snapshot.owner) : m_identity.clipboardOwner();
-    if (!app)
-        app = m_identity.frontmost();
-    std::optional<QString> source;
-    if (app && !app->id.isEmpty())
-        source = app->id;
+    const std::optional<QString> source = sourceOf(snapshot);
 
     if (settings.ignoreSensitiveContent && (snapshot.stopped || isSensitive(snapshot) || isPasswordManager(source)))
         return finish();
@@ -185,10 +234,37 @@ void ClipboardMonitor::readFinished(const ClipboardSnapshot& snapshot)
     });
 }
 
+std::optional<QString> ClipboardMonitor::sourceOf(const ClipboardSnapshot& snapshot)
+{
+    const qint64 self = QCoreApplication::applicationPid();
+    // The application whose window answered the read; its own record of the
+    // owner when the reader could not say.
+    auto app = snapshot.owner ? m_identity.applicationOfWindow(snapshot.owner) : m_identity.clipboardOwner();
+    if (!app) {
+        // Only a guess: an owner that names no application (xclip, say) is
+        // another program, never the app's own window in front.
+        app = m_identity.frontmost();
+        if (app && app->pid == self)
+            app.reset();
+    }
+    if (!app)
+        return std::nullopt;
+    // A copy made in one of our own windows, under the app's own id.
+    if (app->pid == self && !QGuiApplication::desktopFileName().isEmpty())
+        return QGuiApplication::desktopFileName();
+    if (app->id.isEmpty())
+        return std::nullopt;
+    return app->id;
+}
+
 void ClipboardMonitor::finish()
 {
     m_busy = false;
     Q_EMIT changeHandled();
     if (std::exchange(m_changedWhileBusy, false))
         handleChange();
+    if (!m_waitingWrites.isEmpty() && settled())
+        runWaitingWrites();
+    else if (!m_waitingWrites.isEmpty() && !m_busy)
+        poll(); // another change came in meanwhile
 }

@@ -10,9 +10,17 @@
 // a read that cannot vouch for its content (owner changed, no answer in time,
 // too large) records nothing. Large content is hashed and encoded off the main
 // thread as well.
+// The app's own writes stay out when their writer hands them in (ownWrite):
+// the change they made is not looked at, and neither is their content when a
+// late notice brings it up again. Everything else is recorded, also a copy the
+// user makes in one of the app's own windows (with the app as its source). A
+// copy from another program is never attributed to the app.
+#include "Platform/ClipboardService.h"
 #include "Platform/ClipboardSnapshot.h"
 
 #include <QElapsedTimer>
+#include <QList>
+#include <functional>
 #include <QObject>
 #include <QStringList>
 #include <QTimer>
@@ -20,7 +28,6 @@
 
 class ClipboardHistoryStore;
 class SettingsManager;
-class ClipboardService;
 class ApplicationIdentity;
 
 class ClipboardMonitor : public QObject {
@@ -38,8 +45,17 @@ public:
     bool isEventDriven() const { return m_running && !m_timer.isActive(); }
 
     qint64 lastChangeCount() const { return m_lastChangeCount; }
-    // Writers of the clipboard set this to the count after their write.
     void setLastChangeCount(qint64 count) { m_lastChangeCount = count; }
+    // Writers of the clipboard hand in what their write left, in the same
+    // turn. A write that lost to another program's newer copy changes
+    // nothing: that copy is recorded like any other.
+    void ownWrite(const ClipboardWrite& write);
+    // An own write that must not replace another program's copy unseen: it
+    // runs once every change before it has been looked at (at most
+    // settleBoundMs later), is handed to ownWrite, then to `done`.
+    void writeAfterPendingChanges(std::function<ClipboardWrite()> write,
+                                  std::function<void(const ClipboardWrite&)> done);
+    static constexpr int settleBoundMs = 300;
 
     // One look at the change count (the poll timer, or an announced change).
     void poll();
@@ -61,13 +77,21 @@ private:
     void handleChange();
     void readFinished(const ClipboardSnapshot& snapshot);
     bool isSensitive(const ClipboardSnapshot& snapshot) const;
+    // The application the content came from; none when unknown.
+    std::optional<QString> sourceOf(const ClipboardSnapshot& snapshot);
     void finish();
+    // Nothing announced or read is waiting to be looked at.
+    bool settled();
+    void runWaitingWrites();
 
     ClipboardHistoryStore& m_store;
     SettingsManager& m_settings;
     ApplicationIdentity& m_identity;
     ClipboardService& m_clipboard;
     qint64 m_lastChangeCount = 0;
+    // The content of the newest own write, and the last content looked at.
+    quint64 m_ownContent = 0;
+    quint64 m_seenContent = 0;
     QTimer m_timer;
     // An announced change waiting for its look.
     QTimer m_announced;
@@ -76,4 +100,10 @@ private:
     bool m_busy = false;
     bool m_changedWhileBusy = false;
     bool m_stopped = false;
+    struct WaitingWrite {
+        std::function<ClipboardWrite()> write;
+        std::function<void(const ClipboardWrite&)> done;
+    };
+    QList<WaitingWrite> m_waitingWrites;
+    QTimer m_settleBound;
 };

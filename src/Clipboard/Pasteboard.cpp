@@ -1,9 +1,8 @@
 #include "Clipboard/Pasteboard.h"
 
-#include "Platform/ClipboardService.h"
 #include "Storage/ImageOps.h"
 
-qint64 Pasteboard::copyImageWithPNG(ClipboardService& clipboard, const QImage& image)
+ClipboardWrite Pasteboard::copyImageWithPNG(ClipboardService& clipboard, const QImage& image)
 {
     // The image goes on the clipboard even when no PNG could be made of it.
     return clipboard.writeImage(image, ImageOps::pngData(image));

@@ -39,6 +39,8 @@ public:
     // nothing with them.
     virtual void copyImage(const QImage&) {}
     virtual void copyText(const QString&) {}
+    // A file as file managers paste it, with its path as text.
+    virtual void copyFile(const QString&) {}
     virtual void saveImage(const QImage&, const QString& /*suggestedName*/) {}
     virtual void pinImage(const QImage&) {}
     // What the clipboard holds, handed to `done` on the calling thread (at

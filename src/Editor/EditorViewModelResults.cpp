@@ -157,7 +157,7 @@ bool EditorViewModel::shareFile(ShareTarget target, const QString& path)
         }
         break;
     case ShareTarget::copyPath:
-        m_environment.copyText(path);
+        m_environment.copyFile(path);
         started = true;
         break;
     }

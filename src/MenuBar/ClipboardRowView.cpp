@@ -100,7 +100,12 @@ std::optional<QString> ClipboardRowView::sourceAppName(const std::optional<QStri
                 n.chop(4);
             return n;
         }
-    return bundleID->section(QLatin1Char('.'), -1);
+    // A reverse-domain id (org.example.Notes) shows its last part; any other
+    // name, also one with a dot in it (Zentu.it, Node.js), shows whole.
+    const QStringList parts = bundleID->split(QLatin1Char('.'));
+    const bool reverseDomain = parts.size() >= 3 && !parts.contains(QString())
+        && parts.first() == parts.first().toLower();
+    return reverseDomain ? parts.last() : *bundleID;
 }
 
 std::optional<QString> ClipboardRowView::sourceAppName() const

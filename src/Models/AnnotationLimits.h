@@ -35,4 +35,6 @@ inline constexpr ValueRange cursorSize{5, 240};
 inline constexpr ValueRange highlightSize{20, 220};
 inline constexpr ValueRange highlightOpacity{0.1, 1};
 inline constexpr double defaultLineWidth = 4;
+// Annotation points, in picture pixels (also off the picture's edge).
+inline constexpr ValueRange coordinate{-(1 << 24), 1 << 24};
 } // namespace AnnotationLimits

@@ -172,7 +172,9 @@ std::optional<AnnotationObject> AnnotationObject::fromJson(const QJsonValue& val
             ok = false;
             break;
         }
-        a.points.append(QPointF(pair.at(0).toDouble(), pair.at(1).toDouble()));
+        // Held to where a picture can be: a point at 1e308 breaks drawing.
+        a.points.append(QPointF(AnnotationLimits::coordinate.bound(pair.at(0).toDouble(), 0),
+                                AnnotationLimits::coordinate.bound(pair.at(1).toDouble(), 0)));
     }
     a.text = d.optionalString("text");
     a.fontSize = d.optionalNumber("fontSize");

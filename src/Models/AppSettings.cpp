@@ -4,6 +4,7 @@
 #include "Storage/JsonWriter.h"
 
 #include <QJsonDocument>
+#include <limits>
 
 QJsonObject AppSettings::toJson() const
 {
@@ -37,12 +38,12 @@ std::optional<AppSettings> AppSettings::fromJson(const QJsonValue& value)
     s.saveDirectoryPath = d.optionalString("saveDirectoryPath");
     s.autoCopyToPasteboard = d.boolean("autoCopyToPasteboard");
     s.openEditorAfterCapture = d.boolean("openEditorAfterCapture");
-    s.captureDelaySeconds = d.integer("captureDelaySeconds");
+    s.captureDelaySeconds = d.integer("captureDelaySeconds", 0, maxCaptureDelaySeconds);
     s.showCursorInScreenshot = d.boolean("showCursorInScreenshot");
     s.stampTimestamp = d.boolean("stampTimestamp");
     s.clipboardHistoryEnabled = d.boolean("clipboardHistoryEnabled");
-    s.maxClipboardItems = d.integer("maxClipboardItems");
-    s.maxScreenshotItems = d.integer("maxScreenshotItems");
+    s.maxClipboardItems = d.integer("maxClipboardItems", std::numeric_limits<int>::min(), std::numeric_limits<int>::max());
+    s.maxScreenshotItems = d.integer("maxScreenshotItems", std::numeric_limits<int>::min(), std::numeric_limits<int>::max());
     s.avoidDuplicates = d.boolean("avoidDuplicates");
     s.ignoreSensitiveContent = d.boolean("ignoreSensitiveContent");
     s.launchAtLogin = d.boolean("launchAtLogin");

@@ -20,7 +20,7 @@ struct AppSettings {
     std::optional<QString> saveDirectoryPath;
     bool autoCopyToPasteboard = true;
     bool openEditorAfterCapture = true;
-    qint64 captureDelaySeconds = 0;
+    qint64 captureDelaySeconds = 0;   // read back held to 0 … maxCaptureDelaySeconds
     bool showCursorInScreenshot = false;
     bool stampTimestamp = false;
     bool clipboardHistoryEnabled = true;
@@ -33,6 +33,12 @@ struct AppSettings {
     QMap<QString, HotkeyCombo> hotkeys; // keyed by HotkeyAction raw value
 
     bool operator==(const AppSettings&) const = default;
+
+    // Far beyond the countdown the settings offer (30 s); a value between is
+    // kept as stored and shown at the nearest end.
+    static constexpr qint64 maxCaptureDelaySeconds = 3600;
+    // History limits are read back held to the range the limit field takes
+    // (a whole number of 32 bits).
 
     QJsonObject toJson() const;
     static std::optional<AppSettings> fromJson(const QJsonValue& value);

@@ -1,6 +1,7 @@
 #include "Models/JsonDecoder.h"
 
 #include <QTimeZone>
+#include <algorithm>
 #include <cmath>
 
 JsonDecoder::JsonDecoder(const QJsonValue& value)
@@ -25,15 +26,20 @@ double JsonDecoder::number(const char* key)
     return v.toDouble();
 }
 
-qint64 JsonDecoder::integer(const char* key)
+qint64 JsonDecoder::integer(const char* key, qint64 min, qint64 max)
 {
     const QJsonValue v = m_object.value(QLatin1String(key));
     const double d = v.toDouble();
-    if (!v.isDouble() || d != std::trunc(d)) {
+    if (!v.isDouble() || !std::isfinite(d) || d != std::trunc(d)) {
         m_ok = false;
         return 0;
     }
-    return v.toInteger(static_cast<qint64>(d));
+    // Compared as doubles first: converting one beyond 64 bits is undefined.
+    if (d <= double(min))
+        return min;
+    if (d >= double(max))
+        return max;
+    return std::clamp(v.toInteger(static_cast<qint64>(d)), min, max);
 }
 
 QString JsonDecoder::string(const char* key)

@@ -19,7 +19,10 @@ public:
 
     bool boolean(const char* key);
     double number(const char* key);
-    qint64 integer(const char* key);
+    // A whole number held to [min, max]: files are edited by hand, and a
+    // number beyond what a double holds exactly would come back as another.
+    qint64 integer(const char* key, qint64 min = -maxExact, qint64 max = maxExact);
+    static constexpr qint64 maxExact = qint64(1) << 53;
     QString string(const char* key);
     QUuid uuid(const char* key);
     QDateTime date(const char* key);

@@ -32,8 +32,8 @@ std::optional<ScreenshotItem> ScreenshotItem::fromJson(const QJsonValue& value)
     item.createdAt = d.date("createdAt");
     item.fileName = d.string("fileName");
     item.thumbnailFileName = d.optionalString("thumbnailFileName");
-    item.width = d.integer("width");
-    item.height = d.integer("height");
+    item.width = d.integer("width", 0, maxPixels);
+    item.height = d.integer("height", 0, maxPixels);
     item.captureKind = d.enumeration<CaptureKind>("captureKind");
     item.isFavorite = d.boolean("isFavorite");
     for (const QJsonValue& v : d.array("annotations")) {

@@ -2,9 +2,11 @@
 
 #include "Models/AppSettings.h"
 #include "Platform/Paths.h"
+#include "Storage/DebugLog.h"
 #include "Storage/Storage.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 AppFolders::AppFolders(std::shared_ptr<Paths> paths)
@@ -41,6 +43,19 @@ QString AppFolders::exportDirectory(const AppSettings& settings) const
     return pictures() + QStringLiteral("/Zentu.it");
 }
 
+bool AppFolders::replaceLink(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.isSymLink())
+        return false;
+    const QString target = info.symLinkTarget();
+    const bool removed = QFile::remove(path);
+    DebugLog::write(QStringLiteral("STORAGE Verknüpfung statt eigener Datei: %1 zeigte auf %2, %3")
+                        .arg(path, target, removed ? QStringLiteral("durch eigene Datei ersetzt")
+                                                   : QStringLiteral("nicht entfernbar")));
+    return true;
+}
+
 void AppFolders::ensureDirectories() const
 {
     // Folders of the earlier name move to the current one.
@@ -55,6 +70,10 @@ void AppFolders::ensureDirectories() const
     // may be open to every local user: close it, not only new ones.
     if (QFileInfo::exists(base) || QDir().mkpath(base))
         Storage::makePrivateFolder(base);
-    for (const QString& dir : {screenshotsDirectory(), thumbnailsDirectory(), clipboardImagesDirectory()})
-        QDir().mkpath(dir);
+    for (const QString& dir : {screenshotsDirectory(), thumbnailsDirectory(), clipboardImagesDirectory()}) {
+        // Our pictures never go where a planted link points.
+        replaceLink(dir);
+        if (QFileInfo::exists(dir) || QDir().mkpath(dir))
+            Storage::makePrivateFolder(dir);
+    }
 }

@@ -20,10 +20,16 @@ public:
     // The chosen folder, else <pictures>/Zentu.it.
     QString exportDirectory(const AppSettings& settings) const;
 
-    // Moves legacy folders, then creates base and its three subfolders. The base
-    // folder holds clipboard texts and images, so it is private to the user
-    // (0700), also when it existed before with another mode.
+    // Moves legacy folders, then creates base and its three subfolders. They
+    // hold clipboard texts and images, so they are private to the user (0700),
+    // also when they existed before with another mode; a link in place of a
+    // subfolder is replaced by a folder of ours.
     void ensureDirectories() const;
+
+    // A symbolic link at `path` (planted where the app keeps a file or folder
+    // of its own) is removed, so what comes next makes a file or folder of
+    // ours instead of writing where it points; logged. True when there was one.
+    static bool replaceLink(const QString& path);
 
     // The user's folders these are found in (also their Trash).
     Paths& paths() const { return *m_paths; }

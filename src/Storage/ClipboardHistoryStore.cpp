@@ -72,6 +72,7 @@ void ClipboardHistoryStore::load()
 {
     const QString path = historyFilePath();
     Storage::makePrivate(path);
+    Storage::makeFilesPrivate(m_folders.clipboardImagesDirectory());
     bool skipped = false;
     // An image entry without its picture could never be copied back.
     m_items = HistoryFile::read<ClipboardItem>(path, logArea, [this](const ClipboardItem& item) {
@@ -217,8 +218,12 @@ void ClipboardHistoryStore::deleteImagesLater(const QList<ClipboardItem>& items)
 {
     QStringList paths;
     for (const ClipboardItem& item : items) {
-        if (item.imageFileName)
-            m_pendingImages.remove(*item.imageFileName);
+        // A picture another entry still names stays.
+        if (!item.imageFileName || std::any_of(m_items.cbegin(), m_items.cend(), [&](const ClipboardItem& i) {
+                return i.imageFileName == item.imageFileName;
+            }))
+            continue;
+        m_pendingImages.remove(*item.imageFileName);
         if (const QString path = imagePath(item); !path.isEmpty())
             paths.append(path);
     }
@@ -232,17 +237,15 @@ void ClipboardHistoryStore::deleteImagesLater(const QList<ClipboardItem>& items)
 
 void ClipboardHistoryStore::copyToPasteboard(const ClipboardItem& item)
 {
-    bool written = false;
+    std::optional<ClipboardWrite> written;
     if (item.type == ClipboardItemType::image) {
         const QImage picture = image(item);
         if (!picture.isNull()) {
             // The PNG data beside the image, as every copy of the app.
-            m_clipboard.writeImage(picture, ImageOps::pngData(picture));
-            written = true;
+            written = m_clipboard.writeImage(picture, ImageOps::pngData(picture));
         }
     } else if (item.text) {
-        m_clipboard.writeText(*item.text);
-        written = true;
+        written = m_clipboard.writeText(*item.text);
     }
     if (!written) {
         // Nothing reached the clipboard: do not pretend it did.
@@ -259,7 +262,7 @@ void ClipboardHistoryStore::copyToPasteboard(const ClipboardItem& item)
         Q_EMIT itemsChanged();
     }
     if (onInternalWrite)
-        onInternalWrite();
+        onInternalWrite(*written);
 }
 
 void ClipboardHistoryStore::toggleFavorite(const ClipboardItem& item)

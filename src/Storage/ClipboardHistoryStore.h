@@ -21,6 +21,7 @@
 
 class SettingsManager;
 class ClipboardService;
+struct ClipboardWrite;
 
 class ClipboardHistoryStore : public QObject {
     Q_OBJECT
@@ -47,8 +48,8 @@ public:
     // The entry last put back on the clipboard; kept when that entry goes.
     std::optional<QUuid> lastCopiedID() const { return m_lastCopiedID; }
 
-    // Run after the store itself wrote the clipboard.
-    std::function<void()> onInternalWrite;
+    // Run after the store itself wrote the clipboard, with what the write left.
+    std::function<void(const ClipboardWrite&)> onInternalWrite;
 
     void addText(const QString& text, const std::optional<QString>& sourceAppBundleID);
     void addImage(const QImage& image, const std::optional<QString>& sourceAppBundleID);

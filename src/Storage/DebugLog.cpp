@@ -3,10 +3,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMutex>
+#include <QRecursiveMutex>
 #include <QTime>
 
 namespace {
-QMutex logMutex;
+// Recursive: making sure of the folders may itself log (a replaced link).
+QRecursiveMutex logMutex;
 bool stopped = false;
 // Entries written before the launch restarted the file, kept for it.
 QByteArray earlyEntries;
@@ -18,6 +20,20 @@ const AppFolders* openFolders = nullptr;
 QString pathWhileLocked()
 {
     return openFolders ? openFolders->baseDirectory() + QStringLiteral("/debug.log") : QString();
+}
+
+const QFileDevice::Permissions privateFile = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+
+// Opens the log for writing, never through a planted link, and readable by
+// the user alone, also when an earlier version made it open to others.
+bool openLog(QFile& file, QIODevice::OpenMode mode)
+{
+    AppFolders::replaceLink(file.fileName());
+    if (!file.open(mode, privateFile))
+        return false;
+    if ((file.permissions() & QFileDevice::Permissions(0x0077)) != 0)
+        file.setPermissions(privateFile);
+    return true;
 }
 }
 
@@ -56,11 +72,7 @@ void write(const QString& message)
         earlyEntries += entry;
     QFile file(pathWhileLocked());
     // Append only to an existing file; a missing one is created holding just this entry.
-    if (file.exists() && file.open(QIODevice::WriteOnly | QIODevice::Append)) {
-        file.write(entry);
-        return;
-    }
-    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    if (openLog(file, QIODevice::WriteOnly | QIODevice::Append))
         file.write(entry);
 }
 
@@ -77,7 +89,7 @@ void restart()
     if (stopped || !openFolders)
         return;
     QFile file(pathWhileLocked());
-    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    if (openLog(file, QIODevice::WriteOnly | QIODevice::Truncate))
         file.write("=== Zentu Debug-Log ===\n");
     keeping = false;
 }
@@ -86,7 +98,7 @@ void writeEarlierEntries()
 {
     QMutexLocker lock(&logMutex);
     QFile file(pathWhileLocked());
-    if (!stopped && openFolders && !earlyEntries.isEmpty() && file.open(QIODevice::WriteOnly | QIODevice::Append))
+    if (!stopped && openFolders && !earlyEntries.isEmpty() && openLog(file, QIODevice::WriteOnly | QIODevice::Append))
         file.write(earlyEntries);
     earlyEntries.clear();
 }

@@ -7,6 +7,8 @@
 #include "Storage/Storage.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <algorithm>
 
@@ -73,6 +75,8 @@ void ScreenshotHistoryStore::load()
     m_folders.ensureDirectories();
     const QString path = historyFilePath();
     Storage::makePrivate(path);
+    Storage::makeFilesPrivate(m_folders.screenshotsDirectory());
+    Storage::makeFilesPrivate(m_folders.thumbnailsDirectory());
     bool skipped = false;
     // A record without its picture would show a tile whose Copy and Edit do nothing.
     m_items = HistoryFile::read<ScreenshotItem>(path, logArea, [this](const ScreenshotItem& item) {
@@ -84,7 +88,33 @@ void ScreenshotHistoryStore::load()
     }, &skipped);
     if (skipped)
         save();
+    removeOrphanedThumbnails();
     Q_EMIT itemsChanged();
+}
+
+void ScreenshotHistoryStore::removeOrphanedThumbnails()
+{
+    // A kill between a capture's thumbnail and its record leaves the
+    // thumbnail behind; nothing else would ever remove it. (A full-size
+    // picture without its record stays: it may be the only copy of a capture.)
+    QSet<QString> named;
+    for (const ScreenshotItem& item : std::as_const(m_items))
+        if (item.thumbnailFileName)
+            named.insert(*item.thumbnailFileName);
+    int removed = 0;
+    const QDir thumbnails(m_folders.thumbnailsDirectory());
+    for (const QString& name : thumbnails.entryList({QStringLiteral("*_thumb.png")}, QDir::Files | QDir::System))
+        if (!named.contains(name) && QFile::remove(thumbnails.filePath(name)))
+            ++removed;
+    if (removed)
+        DebugLog::write(QStringLiteral("ScreenshotHistory: %1 verwaiste Vorschauen entfernt").arg(removed));
+}
+
+bool ScreenshotHistoryStore::namedByAnyRecord(const QString& fileName) const
+{
+    return std::any_of(m_items.cbegin(), m_items.cend(), [&](const ScreenshotItem& i) {
+        return i.fileName == fileName || i.thumbnailFileName == fileName;
+    });
 }
 
 QString ScreenshotHistoryStore::uniqueStem(const QDateTime& date) const
@@ -273,8 +303,11 @@ void ScreenshotHistoryStore::dropFilesLater(const ScreenshotItem& item, bool toT
     cancelPendingWrite(item.id);
     m_pendingImageCache.remove(item.id);
     m_pendingThumbnails.remove(item.id);
-    const QString full = fullPath(item.fileName);
-    const QString thumb = thumbPath(item.thumbnailFileName);
+    // A file another record still names stays (two records of one picture,
+    // say after an edit by hand).
+    const QString full = namedByAnyRecord(item.fileName) ? QString() : fullPath(item.fileName);
+    const QString thumb = item.thumbnailFileName && namedByAnyRecord(*item.thumbnailFileName)
+        ? QString() : thumbPath(item.thumbnailFileName);
     m_writer.add([full, thumb, toTrash, folders = m_folders] {
         if (toTrash)
             Storage::trashFile(folders.paths(), full);

@@ -35,7 +35,8 @@ public:
     const QList<ScreenshotItem>& items() const { return m_items; }
 
     // Replaces the items with the file's content, newest first. Records whose
-    // picture is missing are left out (and the file is cleaned).
+    // picture is missing are left out (and the file is cleaned); thumbnails
+    // no record names are removed; every file is made private to the user.
     void load();
     // Stores a new capture and returns its record at once. Thumbnail, picture
     // and record reach the disk in that order in the background; image() and
@@ -73,8 +74,11 @@ private:
     void pictureWritten(const QUuid& id, qint64 imageKey);
     void thumbnailWritten(const QUuid& id, qint64 imageKey);
     void cancelPendingWrite(const QUuid& id);
-    // After the rewrite that dropped the record.
+    // After the rewrite that dropped the record; files other records still
+    // name stay.
     void dropFilesLater(const ScreenshotItem& item, bool toTrash);
+    bool namedByAnyRecord(const QString& fileName) const;
+    void removeOrphanedThumbnails();
     QString uniqueStem(const QDateTime& date) const;
     // Names from the history file are used only when they cannot point elsewhere.
     QString fullPath(const QString& name) const;

@@ -1,6 +1,7 @@
 #include "Storage/Storage.h"
 
 #include "Platform/Paths.h"
+#include "Storage/AppFolders.h"
 #include "Storage/JsonWriter.h"
 
 #include <QDir>
@@ -44,6 +45,8 @@ bool writeJSON(const QJsonValue& value, const QString& path)
 bool writeFileAtomically(const QString& path, const QByteArray& data)
 {
     ensureDirectory(QFileInfo(path).absolutePath());
+    // QSaveFile would follow a link and replace the file it points to.
+    AppFolders::replaceLink(path);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
@@ -58,8 +61,16 @@ bool writeFileAtomically(const QString& path, const QByteArray& data)
 
 void makePrivate(const QString& path)
 {
-    if (QFileInfo::exists(path))
+    const QFileInfo info(path);
+    // chmod would change the file a link points to.
+    if (info.exists() && !info.isSymLink())
         restrictTo(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+}
+
+void makeFilesPrivate(const QString& folder)
+{
+    for (const QFileInfo& file : QDir(folder).entryInfoList(QDir::Files | QDir::Hidden | QDir::System))
+        makePrivate(file.filePath());
 }
 
 void makePrivateFolder(const QString& path)

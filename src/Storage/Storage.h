@@ -16,12 +16,16 @@ QString screenshotStem(const QDateTime& date, bool withMillis);
 // False when nothing was written.
 bool writeJSON(const QJsonValue& value, const QString& path);
 // The whole content of a file, written atomically and readable by the user
-// alone (0600), creating its folder. False when nothing was written.
+// alone (0600), creating its folder. A link in its place is replaced, never
+// written through. False when nothing was written.
 bool writeFileAtomically(const QString& path, const QByteArray& data);
-// Restricts an existing file to its owner (0600).
+// Restricts an existing file to its owner (0600); a link is left alone.
 void makePrivate(const QString& path);
 // Restricts an existing folder to its owner (0700).
 void makePrivateFolder(const QString& path);
+// Every file directly in the folder restricted to its owner (0600): files
+// an earlier version left open to others.
+void makeFilesPrivate(const QString& folder);
 
 void deleteFile(const QString& path); // empty path: nothing
 // To the user's Trash; empty path or nothing there: nothing.

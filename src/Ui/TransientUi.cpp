@@ -61,9 +61,13 @@ bool TransientUi::eventFilter(QObject* watched, QEvent* event)
     if (!m_restartedFor || m_restartedFor != w->windowHandle())
         absorbRepaint(); // late: an early repaint may be missed, which costs waiting, never a wrong picture
     m_restartedFor = nullptr;
+    // Only what the window covered is painted again: a shaped window (the
+    // toast's capsule) leaves its clipped corners alone.
     const qreal dpr = w->devicePixelRatioF();
     const QRect g = w->geometry();
-    m_unpainted += QRect((QPointF(g.topLeft()) * dpr).toPoint(), (QSizeF(g.size()) * dpr).toSize());
+    const QRegion covered = w->mask().isEmpty() ? QRegion(0, 0, g.width(), g.height()) : w->mask();
+    for (const QRect& r : covered.translated(g.topLeft()))
+        m_unpainted += QRect((QPointF(r.topLeft()) * dpr).toPoint(), (QSizeF(r.size()) * dpr).toSize());
     m_sinceHidden.start();
     return false;
 }

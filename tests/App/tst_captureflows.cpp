@@ -34,10 +34,12 @@ struct Rig {
     QList<std::function<void()>> scheduled; // the hand-driven clock
     QList<int> delays;
     bool transientUiShown = false;
+    bool toastShown = false; // a toast of the previous capture
     FakeRepaintWatch* repaint = nullptr; // where our hidden windows' area is watched
     const QRegion hiddenArea{QRect(100, 100, 340, 500)};
     QDateTime clock = QDateTime::currentDateTime();
     QList<QImage> copied, stored;
+    bool copyHeld = true; // false: another program's newer copy won
     std::unique_ptr<CaptureFlows> flows;
 
     Rig()
@@ -57,11 +59,19 @@ struct Rig {
             img.setPixelColor(img.width() - 1, img.height() - 1, Qt::white);
             return img;
         };
-        h.copyToPasteboard = [this](const QImage& img) { journal << "copy"; copied << img; };
+        h.copyToPasteboard = [this](const QImage& img, std::function<void(bool)> done) {
+            journal << "copy";
+            copied << img;
+            done(copyHeld);
+        };
         h.showToast = [note](const QString& text, const QString& symbol, bool sticky, double seconds) {
             note(QStringLiteral("toast %1|%2|%3|%4").arg(text, symbol).arg(sticky).arg(seconds));
         };
         h.dismissToast = [note] { note("dismiss"); };
+        h.hideToast = [this] {
+            if (std::exchange(toastShown, false))
+                journal << "hideToast";
+        };
         h.store = [this](const QImage& img, CaptureKind kind, bool edit) {
             journal << QStringLiteral("store %1 edit=%2").arg(rawValue(kind)).arg(edit);
             stored << img;
@@ -102,25 +112,35 @@ private Q_SLOTS:
         QTest::addColumn<bool>("on");
         QTest::addColumn<CaptureKind>("kind");
         QTest::addColumn<bool>("incomplete");
+        QTest::addColumn<bool>("copyHeld");
         QTest::addColumn<QStringList>("steps");
-        QTest::newRow("stamp, copy, edit") << true << CaptureKind::window << false
+        QTest::newRow("stamp, copy, edit") << true << CaptureKind::window << false << true
             << QStringList{"stamp", "copy", "toast In Zwischenablage kopiert|checkmark.circle.fill|0|1.6",
                            "store window edit=1"};
-        QTest::newRow("all off") << false << CaptureKind::fullScreen << false
+        QTest::newRow("all off") << false << CaptureKind::fullScreen << false << true
             << QStringList{"toast Screenshot aufgenommen|checkmark.circle.fill|0|1.6", "store fullScreen edit=0"};
         // Still copied and kept, but never announced as a plain success.
-        QTest::newRow("incomplete scroll") << true << CaptureKind::scrolling << true
+        QTest::newRow("incomplete scroll") << true << CaptureKind::scrolling << true << true
             << QStringList{"stamp", "copy",
                            "toast Scroll-Aufnahme möglicherweise unvollständig|exclamationmark.triangle.fill|0|3",
                            "store scrolling edit=1"};
+        // Another program copied after the capture began: its copy stays,
+        // and the toast says so instead of "copied".
+        QTest::newRow("copy lost") << true << CaptureKind::fullScreen << false << false
+            << QStringList{"stamp", "copy",
+                           "toast Screenshot aufgenommen – nicht kopiert, Zwischenablage inzwischen neu "
+                           "belegt|exclamationmark.triangle.fill|0|3",
+                           "store fullScreen edit=1"};
     }
     void theEndOfACaptureFollowsTheSettings()
     {
         QFETCH(bool, on);
         QFETCH(CaptureKind, kind);
         QFETCH(bool, incomplete);
+        QFETCH(bool, copyHeld);
         QFETCH(QStringList, steps);
         Rig rig;
+        rig.copyHeld = copyHeld;
         rig.settings.update([on](AppSettings& s) {
             s.stampTimestamp = s.autoCopyToPasteboard = s.openEditorAfterCapture = on;
         });
@@ -154,6 +174,10 @@ private Q_SLOTS:
         rig.flows->captureFullScreen();
         QTRY_COMPARE(rig.journal, (QStringList{"permission", "fullScreen cursor=1"}));
         QVERIFY(rig.scheduled.isEmpty());
+        // The previous capture's toast goes first, without its fade.
+        rig.toastShown = true;
+        rig.flows->captureFullScreen();
+        QTRY_COMPARE(rig.journal.mid(2), (QStringList{"permission", "hideToast", "fullScreen cursor=1"}));
 
         // Shown when a road starts: hidden, then a moment for the windows
         // beneath to repaint, then the screen is read.
@@ -258,9 +282,10 @@ private Q_SLOTS:
         QTRY_VERIFY(coordinator.introPresenter().window());
         QTest::keyClick(coordinator.introPresenter().window(), Qt::Key_Return);
         QTRY_COMPARE(coordinator.screenshotStore().items().size(), 1);
-        QCOMPARE(coordinator.toast().model().text(), QStringLiteral("In Zwischenablage kopiert"));
-        // Its PNG is made off the main thread; the picture lands on the clipboard once it is.
+        // Its PNG is made off the main thread; the picture lands on the clipboard
+        // once it is, and only then is it announced as copied.
         QTRY_COMPARE(services.clipboardService.image().size(), QSize(200, 1500));
+        QTRY_COMPARE(coordinator.toast().model().text(), QStringLiteral("In Zwischenablage kopiert"));
         QVERIFY(!road->watchedVisible);
         QVERIFY(road->watched && road->watched->isVisible());
     }

@@ -62,7 +62,7 @@ private Q_SLOTS:
         FakeClipboardService& clipboard = services->clipboardService;
         ClipboardHistoryStore& history = coordinator->clipboardStore();
         const auto pollAsForeign = [&] {
-            clipboard.ownedByUs = false; // the monitor knows a write was ours, even if the content no longer says so
+            clipboard.lateNotice(); // a notice that arrives after our write does not make it a new copy
             coordinator->clipboardMonitor().poll();
         };
         setHistory(true);

@@ -243,7 +243,8 @@ private Q_SLOTS:
         const std::optional<ScreenshotItem> item = stored(coordinator, 200000);
         QVERIFY(item);
         QCOMPARE(coordinator.screenshotStore().image(*item).size(), QSize(1440, 30000));
-        QCOMPARE(coordinator.toast().model().text(), QStringLiteral("Scroll-Aufnahme möglicherweise unvollständig"));
+        // Announced once the picture is on the clipboard (its PNG is made off the main thread).
+        QTRY_COMPARE_WITH_TIMEOUT(coordinator.toast().model().text(), QStringLiteral("Scroll-Aufnahme möglicherweise unvollständig"), 10000);
         const QStringList log = debugLogMessages();
         QVERIFY(log.contains(QStringLiteral("BROWSER Unvollständig: Höhengrenze erreicht — 30000 von 450000 pt")));
         QVERIFY(log.contains(QStringLiteral("CAPTURE Scroll fertig (unvollständig): 1440x30000")));

@@ -15,6 +15,7 @@
 #include "support/IsolatedEnvironment.h"
 
 #include <QDir>
+#include <QGuiApplication>
 
 class tst_ClipboardMonitor : public QObject {
     Q_OBJECT
@@ -97,6 +98,27 @@ private Q_SLOTS:
         clipboard->copyText(QStringLiteral("y"));
         monitor->poll();
         QVERIFY(!store->items().front().sourceAppBundleID);
+
+        // An owner that names no application (xclip) while our own window is
+        // in front: unknown, never the app itself.
+        const qint64 self = QCoreApplication::applicationPid();
+        identity.front = ApplicationIdentity::Info{QStringLiteral("Zentu.it"), QStringLiteral("Zentu.it"), self};
+        clipboard->copyText(QStringLiteral("aus xclip"));
+        monitor->poll();
+        QCOMPARE(texts().first(), QStringLiteral("aus xclip"));
+        QVERIFY(!store->items().front().sourceAppBundleID);
+        // A copy the user made in one of our windows (not an own write handed
+        // in) is recorded once, under the app's own id.
+        QGuiApplication::setDesktopFileName(QStringLiteral("com.quorel.zentu"));
+        identity.windows.insert(9, ApplicationIdentity::Info{QStringLiteral("Zentu.it"), QStringLiteral("Zentu.it"), self});
+        clipboard->answeringOwner = 9;
+        clipboard->copyText(QStringLiteral("markiert im Textfeld"));
+        monitor->poll();
+        clipboard->lateNotice();
+        monitor->poll();
+        QGuiApplication::setDesktopFileName(QString());
+        QCOMPARE(texts().mid(0, 2), (QStringList{"markiert im Textfeld", "aus xclip"}));
+        QCOMPARE(store->items().front().sourceAppBundleID, QStringLiteral("com.quorel.zentu"));
     }
 
     // Marked content is driven for real by the X11 test; here: the password
@@ -122,11 +144,23 @@ private Q_SLOTS:
 
     void ownCopiesAndSwitchedOffHistoryStayOut()
     {
-        monitor->setLastChangeCount(Pasteboard::copyImageWithPNG(*clipboard, filledImage(8, 8, Qt::green)));
+        monitor->ownWrite(Pasteboard::copyImageWithPNG(*clipboard, filledImage(8, 8, Qt::green)));
         // A change notice arriving after our write does not make it a foreign copy.
         clipboard->lateNotice();
         monitor->poll();
         QVERIFY(store->items().isEmpty());
+
+        // A write that lost to another program's newer copy: that copy is
+        // recorded, also when it came in before the write returned.
+        clipboard->loseWrites = true;
+        monitor->ownWrite(clipboard->writeText(QStringLiteral("unsere")));
+        monitor->poll();
+        QCOMPARE(texts(), QStringList{"schneller"});
+        clipboard->loseWrites = false;
+        clipboard->lateNotice(); // content looked at once is not recorded again
+        monitor->poll();
+        QCOMPARE(store->items().size(), 1);
+        store->clearAll(false);
 
         set([](AppSettings& s) { s.clipboardHistoryEnabled = false; });
         clipboard->copyText(QStringLiteral("aus"));

@@ -1,11 +1,15 @@
 // The clipboard history on a real X server: another program owns the
 // CLIPBOARD with texts, an image and marked texts; exactly the unmarked ones
 // reach clipboard.json, with that program as their source, and the app's own
-// copies never do. Owners that change while being read, answer late, never
-// finish or send too much get nothing recorded, and hotkeys keep working
-// meanwhile.
+// copies never do, while a copy the user makes in our own window (Ctrl+C in
+// the recognised-text sheet) is recorded once. A write of ours that the server
+// refuses for a newer copy leaves that copy recorded, and every later one. A
+// copied file is offered as file managers paste it. Owners that change while
+// being read, answer late, never finish or send too much get nothing
+// recorded, and hotkeys keep working meanwhile.
 #include "Clipboard/ClipboardMonitor.h"
 #include "Clipboard/Pasteboard.h"
+#include "Editor/OCRResultView.h"
 #include "Hotkeys/HotkeyManager.h"
 #include "Platform/ClipboardService.h"
 #include "Platform/X11/X11ApplicationIdentity.h"
@@ -22,7 +26,11 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QPlainTextEdit>
 #include <QProcess>
+#include <QUrl>
 #include <QWidget>
 
 class tst_ClipboardMonitor_x11 : public QObject {
@@ -93,7 +101,7 @@ private Q_SLOTS:
         identity = std::make_unique<X11ApplicationIdentity>();
         store = std::make_unique<ClipboardHistoryStore>(*settings, *systemClipboard, testFolders());
         monitor = std::make_unique<ClipboardMonitor>(*store, *settings, *identity, *systemClipboard);
-        store->onInternalWrite = [this] { monitor->setLastChangeCount(systemClipboard->changeCount()); };
+        store->onInternalWrite = [this](const ClipboardWrite& write) { monitor->ownWrite(write); };
         monitor->start();
     }
     void cleanupTestCase()
@@ -138,7 +146,7 @@ private Q_SLOTS:
         const qsizetype before = store->items().size();
         QImage image(30, 20, QImage::Format_ARGB32);
         image.fill(QColor(200, 10, 10));
-        monitor->setLastChangeCount(Pasteboard::copyImageWithPNG(*systemClipboard, image));
+        monitor->ownWrite(Pasteboard::copyImageWithPNG(*systemClipboard, image));
 
         // Copying an entry back is an own write too.
         store->copyToPasteboard(store->items().back());
@@ -152,6 +160,78 @@ private Q_SLOTS:
         QCOMPARE(entries.at(0).toObject().value("text").toString(), QStringLiteral("danach"));
         for (const QJsonValue& e : entries)
             QVERIFY(e.toObject().value("preview").toString() != QStringLiteral("30×20"));
+    }
+
+    void aWriteThatLostToANewerCopyLeavesThatCopyRecorded()
+    {
+        const qsizetype before = store->items().size();
+        // Another program takes the clipboard now; this process has seen no
+        // event since, so its write stands for an earlier moment and the
+        // server refuses it (the GUI loop must not run in between).
+        owner = std::make_unique<QProcess>();
+        owner->start(QStringLiteral(ZENTU_CLIPBOARD_OWNER), {"text", "schneller"});
+        QVERIFY(owner->waitForStarted(5000));
+        QDeadlineTimer deadline(10000);
+        while (!owner->canReadLine() && !deadline.hasExpired())
+            owner->waitForReadyRead(50);
+        QCOMPARE(owner->readLine().trimmed(), QByteArray("ready"));
+        const ClipboardWrite write = systemClipboard->writeText(QStringLiteral("zu spät"));
+        QVERIFY(!write.held);
+        monitor->ownWrite(write);
+        // That copy is recorded, and so is every later one: the monitor
+        // never takes the refused write for content of its own.
+        QTRY_COMPARE_WITH_TIMEOUT(store->items().size(), before + 1, 15000);
+        QCOMPARE(store->items().first().text, std::optional<QString>(QStringLiteral("schneller")));
+        for (int i = 0; i < 3; ++i) {
+            QVERIFY(own({"text", QStringLiteral("später %1").arg(i)}));
+            QTRY_COMPARE_WITH_TIMEOUT(store->items().first().text, std::optional<QString>(QStringLiteral("später %1").arg(i)), 15000);
+        }
+        release();
+        QVERIFY(debugLogText().contains("eigener Inhalt nicht übernommen"));
+    }
+
+    void aFileIsOfferedAsFileManagersPasteIt()
+    {
+        const qsizetype before = store->items().size();
+        const QString path = QDir::tempPath() + QStringLiteral("/Zentu Bild.png");
+        const ClipboardWrite write = systemClipboard->writeFile(path);
+        QVERIFY(write.held);
+        monitor->ownWrite(write);
+        QProcess reader;
+        reader.start(QStringLiteral(ZENTU_CLIPBOARD_OWNER), {"read"});
+        QVERIFY(reader.waitForStarted(5000));
+        QTRY_VERIFY_WITH_TIMEOUT(reader.state() == QProcess::NotRunning, 15000);
+        const QString out = QString::fromUtf8(reader.readAll());
+        const QString url = QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded);
+        for (const char* format : {"text/uri-list", "x-special/gnome-copied-files", "text/plain"})
+            QVERIFY2(out.section("formats: ", 1).section('\n', 0, 0).split(',').contains(QLatin1String(format)), qPrintable(out));
+        QVERIFY2(out.contains("urls: " + QUrl::fromLocalFile(path).toString()), qPrintable(out));
+        QVERIFY2(out.contains("gnome: copy|" + url), qPrintable(out));
+        QVERIFY2(out.contains("text: " + path), qPrintable(out));
+        // An own write: not recorded by the monitor.
+        QTest::qWait(2 * ClipboardMonitor::pollIntervalMs);
+        QCOMPARE(store->items().size(), before);
+    }
+
+    void ctrlCInTheRecognisedTextSheetIsRecordedOnce()
+    {
+        // A copy the user makes in one of our windows is no own write handed
+        // to the monitor: it is recorded, once, under the app's own id.
+        QGuiApplication::setDesktopFileName(QStringLiteral("com.quorel.zentu"));
+        const qsizetype before = store->items().size();
+        OCRResultView sheet(QStringLiteral("Rechnung 2024\nBetrag 17,50 EUR"), {});
+        sheet.show();
+        sheet.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&sheet, 15000));
+        sheet.textView()->setFocus();
+        // The second line, selected with the keyboard, then Ctrl+C.
+        QVERIFY(QProcess::execute("xdotool", {"key", "ctrl+End", "shift+Home", "ctrl+c"}) == 0);
+        QTRY_COMPARE_WITH_TIMEOUT(store->items().size(), before + 1, 15000);
+        QCOMPARE(store->items().first().text, std::optional<QString>(QStringLiteral("Betrag 17,50 EUR")));
+        QCOMPARE(store->items().first().sourceAppBundleID, std::optional<QString>(QStringLiteral("com.quorel.zentu")));
+        QTest::qWait(3 * ClipboardMonitor::pollIntervalMs);
+        QCOMPARE(store->items().size(), before + 1);
+        QGuiApplication::setDesktopFileName(QString());
     }
 
     void activeWindowNamesItsApplication()

@@ -491,7 +491,7 @@ private Q_SLOTS:
         QCOMPARE(desktop.openedUrls, QStringList{QUrl::fromLocalFile(path).toString()});
         QCOMPARE(programs.started.value(0), qMakePair(QStringLiteral("xdg-email"), QStringList{QStringLiteral("--attach"), path}));
         QCOMPARE(desktop.revealedFiles, QStringList{path});
-        QCOMPARE(f.env.copiedTexts, QStringList{path});
+        QCOMPARE(f.env.copiedFiles, QStringList{path}); // as a file, for file managers
 
         // Without a file every entry is off.
         share->setMakeItems([&] { return QVariantList{QVariant::fromValue(f.vm.render())}; });

@@ -183,8 +183,16 @@ private Q_SLOTS:
         QCOMPARE(name(QStringLiteral("org.example.Notes"), "fr"), std::optional<QString>(QStringLiteral("Notes")));
         QCOMPARE(name(QStringLiteral("com.vendor.Missing"), "de"), std::optional<QString>(QStringLiteral("Missing")));
         QCOMPARE(name(QStringLiteral("keepassxc"), "de"), std::optional<QString>(QStringLiteral("keepassxc")));
+        // Names with a dot in them are not cut at it.
+        QCOMPARE(name(QStringLiteral("Zentu.it"), "de"), std::optional<QString>(QStringLiteral("Zentu.it")));
+        QCOMPARE(name(QStringLiteral("Node.js"), "de"), std::optional<QString>(QStringLiteral("Node.js")));
+        // The app's own id names the app, installed or not.
+        QGuiApplication::setDesktopFileName(QStringLiteral("com.quorel.zentu"));
+        QGuiApplication::setApplicationDisplayName(QStringLiteral("Zentu.it"));
+        QCOMPARE(name(QStringLiteral("com.quorel.zentu"), "de"), std::optional<QString>(QStringLiteral("Zentu.it")));
+        QGuiApplication::setDesktopFileName(QString());
         // Never looked up as a path.
-        QCOMPARE(name(QStringLiteral("../../etc/passwd"), "de"), std::optional<QString>(QStringLiteral("/etc/passwd")));
+        QCOMPARE(name(QStringLiteral("../../etc/passwd"), "de"), std::optional<QString>(QStringLiteral("../../etc/passwd")));
         QVERIFY(!name(QString(), "de") && !name(std::nullopt, "de"));
 
         // An image whose file is gone shows a badge instead of a broken picture.

@@ -167,6 +167,24 @@ private Q_SLOTS:
         a.clampToControlRanges();
         QCOMPARE(a.lineWidth, 4.0);
         QVERIFY(!a.fontSize && !a.blurAmount); // the drawing default applies
+
+        // Whole numbers far out of reason are held to their range and written
+        // back as such, never wrapped around to a negative number.
+        QJsonObject settings = AppSettings().toJson();
+        settings.insert("maxClipboardItems", 1e308);
+        settings.insert("maxScreenshotItems", -1e308);
+        settings.insert("captureDelaySeconds", 1e308);
+        const auto s = AppSettings::fromJson(settings);
+        QVERIFY(s);
+        QCOMPARE(s->maxClipboardItems, qint64(std::numeric_limits<int>::max()));
+        QCOMPARE(s->maxScreenshotItems, qint64(std::numeric_limits<int>::min()));
+        QCOMPARE(s->captureDelaySeconds, AppSettings::maxCaptureDelaySeconds);
+        QVERIFY(AppSettings::decode(s->encoded())->maxClipboardItems > 0);
+        const auto shot = ScreenshotItem::fromJson(changed("screenshot", QStringLiteral("width"), 1e308));
+        QVERIFY(shot && shot->width == ScreenshotItem::maxPixels);
+        QJsonObject far = changed("annotation", QStringLiteral("lineWidth"), 4);
+        far.insert("points", QJsonArray{QJsonArray{1e308, -1e308}});
+        QCOMPARE(AnnotationObject::fromJson(far)->points.value(0), QPointF(1 << 24, -(1 << 24)));
     }
 
     void shapesWithTooFewPointsHaveNoOrAPointBox()

@@ -211,6 +211,57 @@ class tst_HistoryStores : public QObject {
         QVERIFY(QDir(K::pictureDir()).exists());
     }
 
+    // Two records of one picture: trimming or removing one keeps the file the
+    // other still names; a number beyond reason is held to its range.
+    template <class K> void aPictureTwoRecordsNameStays()
+    {
+        QVERIFY(filledImage(6, 6, Qt::green).save(K::pictureDir() + QStringLiteral("/shared.png")));
+        QByteArray favourite = K::record('A', "2026-01-01T10:00:00Z", "shared.png");
+        favourite.replace("\"isFavorite\":false", "\"isFavorite\":true");
+        QByteArray absurd = K::record('B', "2026-01-01T09:00:00Z", "shared.png");
+        absurd.replace("\"width\":1", "\"width\":1e308");
+        QVERIFY(plantFile(historyPath(K::fileName), "[" + favourite + "," + absurd + "]"));
+        K::setLimit(*settings, 2);
+        auto store = make<K>();
+        QCOMPARE(store->items().size(), 2);
+        K::add(*store, Qt::red); // trims the absurd record
+        store->waitForPendingWrites();
+        QCOMPARE(store->items().size(), 2);
+        QVERIFY(store->items().at(1).isFavorite);
+        QVERIFY(QFile::exists(K::pictureDir() + QStringLiteral("/shared.png")));
+        QVERIFY(!store->image(store->items().at(1)).isNull());
+        // Written back within its range, never as a wrapped-around number.
+        for (const QJsonValue& v : fileArray(K::fileName))
+            if (v.toObject().contains("width"))
+                QVERIFY(v.toObject().value("width").toDouble() >= 0);
+    }
+
+    // One bad token or a nesting too deep for the parser: the unreadable file
+    // is kept aside, every valid record stays in the history.
+    template <class K> void oneBadTokenHidesNothingElse()
+    {
+        for (const char* file : {"a.png", "b.png"})
+            QVERIFY(filledImage(5, 5, Qt::blue).save(K::pictureDir() + QLatin1Char('/') + QLatin1String(file)));
+        const QByteArray deep = QByteArray(100000, '[') + QByteArray(100000, ']');
+        for (const QByteArray& bad : {QByteArray(R"({"id": NaN, "createdAt": "2026-01-01T08:00:00Z"})"),
+                                      QByteArray(R"({"annotations": )") + deep + "}"}) {
+            init();
+            const QByteArray content = "[\n" + K::record('A', "2026-01-01T10:00:00Z", "a.png") + ",\n" + bad + ",\n"
+                                       + K::record('B', "2026-01-01T09:00:00Z", "b.png") + "\n]";
+            QVERIFY(plantFile(historyPath(K::fileName), content));
+            for (const char* file : {"a.png", "b.png"})
+                QVERIFY(filledImage(5, 5, Qt::blue).save(K::pictureDir() + QLatin1Char('/') + QLatin1String(file)));
+            {
+                auto store = make<K>();
+                QCOMPARE(store->items().size(), 2);
+                store->waitForPendingWrites();
+            }
+            QCOMPARE(asideContents(K::fileName), QList<QByteArray>{content});
+            QCOMPARE(fileArray(K::fileName).size(), 2);
+            QVERIFY(debugLogText().contains(QStringLiteral("2 von 3 Einträgen aus %1 gerettet").arg(QLatin1String(K::fileName))));
+        }
+    }
+
 private Q_SLOTS:
     void init()
     {
@@ -241,6 +292,8 @@ private Q_SLOTS:
         ZENTU_BOTH(loadsNewestFirstSkippingRecordsWithoutTheirPicture);
         ZENTU_BOTH(brokenFilesAreKeptAsideNotOverwritten);
         ZENTU_BOTH(hostileFileNamesTouchNothing);
+        ZENTU_BOTH(aPictureTwoRecordsNameStays);
+        ZENTU_BOTH(oneBadTokenHidesNothingElse);
 #undef ZENTU_BOTH
     }
 
@@ -363,7 +416,7 @@ private Q_SLOTS:
     {
         ClipboardHistoryStore store(*settings, clipboard, testFolders());
         int internalWrites = 0;
-        store.onInternalWrite = [&] { ++internalWrites; };
+        store.onInternalWrite = [&](const ClipboardWrite&) { ++internalWrites; };
         store.addImage(filledImage(10, 10, Qt::blue), std::nullopt);
         store.addText(QStringLiteral("Hallo"), std::nullopt);
         const ClipboardItem image = store.items().at(1);

@@ -4,15 +4,17 @@
 #include <QList>
 #include <QMap>
 #include <QPointer>
+#include <QUrl>
 #include <functional>
 
 // An in-memory clipboard: content is a map of format -> data plus an optional
-// image object; every write and every simulated copy raises the change count.
+// image object; every write and every simulated copy raises the change count
+// and names a new content.
 class FakeClipboardService final : public ClipboardService {
 public:
     qint64 changeCount() const override { return count; }
     bool announcesChanges() const override { return announcing; }
-    bool ownedByThisProcess() const override { return ownedByUs; }
+    quint64 currentContent() override { return content; }
     void read(const ClipboardReadRequest& request, QObject* context,
               std::function<void(const ClipboardSnapshot&)> done) override
     {
@@ -74,24 +76,32 @@ public:
             return std::nullopt;
         return QString::fromUtf8(formats.value(QStringLiteral("text/plain")));
     }
-    qint64 writeText(const QString& text) override
+    ClipboardWrite writeText(const QString& text) override { return ownWrite({{QStringLiteral("text/plain"), text.toUtf8()}}); }
+    ClipboardWrite writeImage(const QImage& image, const std::optional<QByteArray>& png) override
     {
-        copyText(text);
-        ownedByUs = true;
-        ++ownWrites;
-        return count;
-    }
-    qint64 writeImage(const QImage& image, const std::optional<QByteArray>& png) override
-    {
-        formats.clear();
+        QMap<QString, QByteArray> content;
         if (png)
-            formats.insert(QStringLiteral("image/png"), *png);
-        objectImage = image;
-        ownedByUs = true;
-        ++count;
+            content.insert(QStringLiteral("image/png"), *png);
+        return ownWrite(content, image);
+    }
+    ClipboardWrite writeFile(const QString& path) override
+    {
+        const QByteArray url = QUrl::fromLocalFile(path).toEncoded();
+        return ownWrite({{QStringLiteral("text/plain"), path.toUtf8()},
+                         {QStringLiteral("text/uri-list"), url + "\r\n"},
+                         {QStringLiteral("x-special/gnome-copied-files"), "copy\n" + url}});
+    }
+    // An own write: lost when another program's copy is newer (loseWrites).
+    ClipboardWrite ownWrite(const QMap<QString, QByteArray>& content, const QImage& object = {})
+    {
         ++ownWrites;
-        Q_EMIT changed();
-        return count;
+        if (loseWrites) {
+            // Another program's copy came in just before and stays.
+            copyText(QStringLiteral("schneller"));
+            return {count, false, 0};
+        }
+        copy(content, object);
+        return {count, true, this->content};
     }
 
     // A change notice that arrives late, after the content was replaced again
@@ -105,18 +115,15 @@ public:
     // What another program would do.
     void copyText(const QString& text, const QMap<QString, QByteArray>& extra = {})
     {
-        ownedByUs = false;
-        formats = extra;
-        formats.insert(QStringLiteral("text/plain"), text.toUtf8());
-        objectImage = {};
-        ++count;
-        Q_EMIT changed();
+        QMap<QString, QByteArray> all = extra;
+        all.insert(QStringLiteral("text/plain"), text.toUtf8());
+        copy(all);
     }
-    void copy(const QMap<QString, QByteArray>& content, const QImage& object = {})
+    void copy(const QMap<QString, QByteArray>& newFormats, const QImage& object = {})
     {
-        ownedByUs = false;
-        formats = content;
+        formats = newFormats;
         objectImage = object;
+        ++content;
         ++count;
         Q_EMIT changed();
     }
@@ -124,8 +131,9 @@ public:
     QMap<QString, QByteArray> formats;
     QImage objectImage;
     qint64 count = 100;
+    quint64 content = 1;
     int ownWrites = 0;
-    bool ownedByUs = false;
+    bool loseWrites = false;
     int reads = 0;
     // Reads are answered at once unless held.
     bool holdReads = false;

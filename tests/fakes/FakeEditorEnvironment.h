@@ -40,6 +40,7 @@ public:
     // share folder and text recognition offer it.
     QList<QImage> copiedImages;
     QStringList copiedTexts;
+    QStringList copiedFiles;
     QList<QPair<QImage, QString>> saved; // picture, suggested name
     QList<QImage> pinned;
     QImage clipboardImage;
@@ -52,6 +53,7 @@ public:
 
     void copyImage(const QImage& image) override { copiedImages.append(image); }
     void copyText(const QString& text) override { copiedTexts.append(text); }
+    void copyFile(const QString& path) override { copiedFiles.append(path); }
     void saveImage(const QImage& image, const QString& name) override { saved.append({image, name}); }
     void pinImage(const QImage& image) override { pinned.append(image); }
     void readClipboard(QObject*, std::function<void(const QImage&, const std::optional<QString>&)> done) override

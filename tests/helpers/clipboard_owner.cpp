@@ -13,11 +13,15 @@
 //       leaves the format request unanswered; <ms> later the second window
 //       takes over, and when it is asked for its own list, the first window's
 //       unmarked answer goes out just before it
+//   clipboard_owner on-line <text>
+//       takes the clipboard (at the server's current time) when a line comes
+//       in on its standard input, and prints "taken"
 //   clipboard_owner endless <ms>
 //       sends its text in incremental pieces, one every <ms>, never the last
 //   (these print "switched" or "piece <n>" as they go)
 // or reads the clipboard as any other program would and prints what it got:
-//   clipboard_owner read   ->  "formats: a,b,c" and "image: WxH"
+//   clipboard_owner read   ->  "formats: a,b,c", "image: WxH", and where offered
+//                              "urls: …", "gnome: …" (x-special/gnome-copied-files), "text: …"
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QImage>
@@ -25,6 +29,7 @@
 #include <QSocketNotifier>
 #include <QTextStream>
 #include <QTimer>
+#include <QUrl>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -60,7 +65,8 @@ public:
 
     int run()
     {
-        xcb_set_selection_owner(m_c, m_a, m_clipboard, XCB_CURRENT_TIME);
+        if (m_mode != "on-line")
+            xcb_set_selection_owner(m_c, m_a, m_clipboard, XCB_CURRENT_TIME);
         xcb_flush(m_c);
         say("ready");
         for (;;) {
@@ -82,6 +88,12 @@ public:
                 char buf[64];
                 if (::read(STDIN_FILENO, buf, sizeof buf) <= 0)
                     return 0;
+                if (m_mode == "on-line") {
+                    // Now, as a program does when the user copies.
+                    xcb_set_selection_owner(m_c, m_a, m_clipboard, XCB_CURRENT_TIME);
+                    xcb_flush(m_c);
+                    say("taken");
+                }
             }
             if (xcb_connection_has_error(m_c))
                 return 1;
@@ -234,6 +246,8 @@ int main(int argc, char** argv)
         return RawOwner(mode, argv[2], argv[3], 0).run();
     if (mode == "late-formats" && argc == 5)
         return RawOwner(mode, argv[2], argv[3], std::atoi(argv[4])).run();
+    if (mode == "on-line" && argc == 3)
+        return RawOwner(mode, argv[2], "", 0).run();
     if (mode == "endless" && argc == 3)
         return RawOwner(mode, "", "", std::atoi(argv[2])).run();
 
@@ -249,6 +263,12 @@ int main(int argc, char** argv)
             out << "image: " << image.width() << "x" << image.height() << "\n";
             if (!image.isNull())
                 out << "pixel: " << QColor(image.pixel(0, 0)).name() << "\n";
+            if (md && md->hasUrls())
+                out << "urls: " << QUrl::toStringList(md->urls()).join(' ') << "\n";
+            if (md && md->hasFormat(QStringLiteral("x-special/gnome-copied-files")))
+                out << "gnome: " << QString::fromUtf8(md->data(QStringLiteral("x-special/gnome-copied-files"))).replace('\n', '|') << "\n";
+            if (md && md->hasText())
+                out << "text: " << md->text() << "\n";
             out.flush();
             app.quit();
         });

@@ -1,6 +1,7 @@
 #include "Platform/Qt/XdgAppNameResolver.h"
 
 #include <QFile>
+#include <QGuiApplication>
 #include <QStandardPaths>
 #include <QTextStream>
 
@@ -13,6 +14,9 @@ std::optional<QString> XdgAppNameResolver::displayName(const QString& appId, con
     if (id.contains(QLatin1Char('/')) || id.contains(QChar(0)))
         return std::nullopt;
     const QString path = QStandardPaths::locate(QStandardPaths::ApplicationsLocation, id + QLatin1String(".desktop"));
+    // The app's own copies carry its id also where it is not installed.
+    if (path.isEmpty() && !id.isEmpty() && id == QGuiApplication::desktopFileName())
+        return QGuiApplication::applicationDisplayName();
     if (path.isEmpty())
         return std::nullopt;
     QFile file(path);

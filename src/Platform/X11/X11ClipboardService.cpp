@@ -1,9 +1,14 @@
 #include "Platform/X11/X11ClipboardService.h"
 
+#include "Platform/X11/XcbConnection.h"
+#include "Storage/DebugLog.h"
+
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMimeData>
 #include <QPointer>
+#include <QSocketNotifier>
+#include <QUrl>
 #include <qguiapplication_platform.h>
 #include <xcb/xfixes.h>
 
@@ -15,12 +20,10 @@ QClipboard* appClipboard()
     return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) ? QGuiApplication::clipboard() : nullptr;
 }
 
-bool serverHasXFixes()
+xcb_connection_t* qtConnection()
 {
     auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    xcb_connection_t* c = x11 ? x11->connection() : nullptr;
-    const xcb_query_extension_reply_t* xfixes = c ? xcb_get_extension_data(c, &xcb_xfixes_id) : nullptr;
-    return xfixes && xfixes->present;
+    return x11 ? x11->connection() : nullptr;
 }
 
 } // namespace
@@ -28,7 +31,32 @@ bool serverHasXFixes()
 X11ClipboardService::X11ClipboardService(QObject* parent)
     : ClipboardService(parent)
 {
-    if (QClipboard* clipboard = appClipboard()) {
+    m_hasDisplay = appClipboard() && QGuiApplication::platformName() == QLatin1String("xcb");
+    if (m_hasDisplay) {
+        if (xcb_connection_t* qt = qtConnection()) {
+            const xcb_setup_t* setup = xcb_get_setup(qt);
+            m_qtIdBase = setup->resource_id_base;
+            m_qtIdMask = setup->resource_id_mask;
+        }
+        auto x = std::make_unique<XcbConnection>();
+        const xcb_query_extension_reply_t* fixes =
+            x->isValid() && x->hasXFixes() ? xcb_get_extension_data(x->get(), &xcb_xfixes_id) : nullptr;
+        if (fixes && m_qtIdMask) {
+            m_owners = std::move(x);
+            xcb_connection_t* c = m_owners->get();
+            m_xfixesEvent = fixes->first_event;
+            m_clipboardAtom = m_owners->atom("CLIPBOARD");
+            xcb_xfixes_select_selection_input(c, m_owners->root(), m_clipboardAtom,
+                                              XCB_XFIXES_SELECTION_EVENT_MASK_SET_SELECTION_OWNER
+                                                  | XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_WINDOW_DESTROY
+                                                  | XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_CLIENT_CLOSE);
+            m_owner = askOwner();
+            m_notifier = new QSocketNotifier(xcb_get_file_descriptor(c), QSocketNotifier::Read, this);
+            connect(m_notifier, &QSocketNotifier::activated, this, &X11ClipboardService::takeEvents);
+        }
+    }
+    // Without a server that tells of other owners, only our own writes count.
+    if (QClipboard* clipboard = appClipboard(); clipboard && !m_owners) {
         connect(clipboard, &QClipboard::changed, this, [this](QClipboard::Mode mode) {
             if (mode != QClipboard::Clipboard)
                 return;
@@ -36,8 +64,6 @@ X11ClipboardService::X11ClipboardService(QObject* parent)
             Q_EMIT changed();
         });
     }
-    m_hasDisplay = appClipboard() && QGuiApplication::platformName() == QLatin1String("xcb");
-    m_announcesChanges = m_hasDisplay && serverHasXFixes();
     m_thread.setObjectName(QStringLiteral("ClipboardReader"));
     m_worker = new QObject;
     m_worker->moveToThread(&m_thread);
@@ -53,12 +79,122 @@ X11ClipboardService::~X11ClipboardService()
     m_thread.wait();
     delete m_worker;
     m_reader.reset();
+    delete m_notifier;
 }
 
-bool X11ClipboardService::ownedByThisProcess() const
+bool X11ClipboardService::isQtWindow(uint32_t window) const
 {
-    const QClipboard* clipboard = appClipboard();
-    return clipboard && clipboard->ownsClipboard();
+    return window != XCB_WINDOW_NONE && m_qtIdMask && (window & ~m_qtIdMask) == m_qtIdBase;
+}
+
+void X11ClipboardService::takeEvents()
+{
+    if (!m_owners)
+        return;
+    bool any = false;
+    while (xcb_generic_event_t* raw = xcb_poll_for_event(m_owners->get())) {
+        XcbReply<xcb_generic_event_t> event(raw);
+        if ((event->response_type & 0x7f) != m_xfixesEvent + XCB_XFIXES_SELECTION_NOTIFY)
+            continue;
+        const auto* notify = reinterpret_cast<const xcb_xfixes_selection_notify_event_t*>(event.get());
+        if (notify->selection != m_clipboardAtom)
+            continue;
+        // Every new owner is new content, also a program taking the
+        // selection again for its next copy; an owner that goes leaves none.
+        const bool taken = notify->subtype == XCB_XFIXES_SELECTION_EVENT_SET_SELECTION_OWNER;
+        m_owner = taken ? notify->owner : uint32_t(XCB_WINDOW_NONE);
+        m_ownerSince = taken ? notify->selection_timestamp : 0;
+        if (taken && isQtWindow(notify->owner))
+            ++m_ourTakeovers;
+        ++m_changeCount;
+        any = true;
+    }
+    if (any)
+        Q_EMIT changed();
+}
+
+uint32_t X11ClipboardService::askOwner()
+{
+    xcb_connection_t* c = m_owners->get();
+    XcbReply<xcb_get_selection_owner_reply_t> reply(
+        xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, m_clipboardAtom), nullptr));
+    // The server sent every event of an earlier change before this answer.
+    takeEvents();
+    return reply ? reply->owner : uint32_t(XCB_WINDOW_NONE);
+}
+
+quint64 X11ClipboardService::currentContent()
+{
+    if (!m_owners)
+        return 0;
+    const uint32_t owner = askOwner();
+    if (owner == XCB_WINDOW_NONE)
+        return 0;
+    // An owner from before we started listening is known by its window alone.
+    const uint32_t since = owner == m_owner ? m_ownerSince : 0;
+    return (quint64(owner) << 32) | since;
+}
+
+ClipboardWrite X11ClipboardService::write(QMimeData* data)
+{
+    QClipboard* clipboard = appClipboard();
+    if (!clipboard) {
+        delete data;
+        return {m_changeCount, false, 0};
+    }
+    if (!m_owners) {
+        // Nothing can tell otherwise here.
+        clipboard->setMimeData(data, QClipboard::Clipboard);
+        return {m_changeCount, true, 0};
+    }
+    askOwner();
+    const quint64 takeoversBefore = m_ourTakeovers;
+    clipboard->setMimeData(data, QClipboard::Clipboard);
+    const uint32_t owner = askOwner();
+    if (isQtWindow(owner) && owner == m_owner && m_ourTakeovers > takeoversBefore)
+        return {m_changeCount, true, currentContent()};
+    if (m_ourTakeovers == takeoversBefore) {
+        // The server refused: another program took the clipboard at a later
+        // moment than the one our write stands for. QClipboard still believes
+        // it owns the clipboard; giving up at that same moment is refused as
+        // well, so the other program's copy stays.
+        clipboard->clear(QClipboard::Clipboard);
+        takeEvents();
+    }
+    DebugLog::write(QStringLiteral("Clipboard: eigener Inhalt nicht übernommen, ein anderes Programm hat die "
+                                   "Zwischenablage inzwischen neu belegt"));
+    return {m_changeCount, false, 0};
+}
+
+ClipboardWrite X11ClipboardService::writeText(const QString& text)
+{
+    auto* md = new QMimeData;
+    md->setText(text);
+    return write(md);
+}
+
+ClipboardWrite X11ClipboardService::writeImage(const QImage& image, const std::optional<QByteArray>& png)
+{
+    auto* md = new QMimeData;
+    md->setImageData(image);
+    if (png)
+        md->setData(QStringLiteral("image/png"), *png);
+    return write(md);
+}
+
+QMimeData* X11ClipboardService::fileMimeData(const QString& path)
+{
+    auto* md = new QMimeData;
+    const QUrl url = QUrl::fromLocalFile(path);
+    md->setUrls({url});
+    md->setData(QStringLiteral("x-special/gnome-copied-files"), "copy\n" + url.toEncoded());
+    md->setText(path);
+    return md;
+}
+
+ClipboardWrite X11ClipboardService::writeFile(const QString& path)
+{
+    return write(fileMimeData(path));
 }
 
 void X11ClipboardService::read(const ClipboardReadRequest& request, QObject* context,
@@ -106,23 +242,4 @@ ClipboardSnapshot X11ClipboardService::readLocally(const ClipboardReadRequest& r
     if (!request.imageFirst && (!snapshot.text || snapshot.text->trimmed().isEmpty()) && md->hasImage())
         snapshot.image = md->imageData().value<QImage>();
     return snapshot;
-}
-
-qint64 X11ClipboardService::writeText(const QString& text)
-{
-    if (QClipboard* clipboard = appClipboard())
-        clipboard->setText(text, QClipboard::Clipboard);
-    return m_changeCount;
-}
-
-qint64 X11ClipboardService::writeImage(const QImage& image, const std::optional<QByteArray>& png)
-{
-    if (QClipboard* clipboard = appClipboard()) {
-        auto* md = new QMimeData;
-        md->setImageData(image);
-        if (png)
-            md->setData(QStringLiteral("image/png"), *png);
-        clipboard->setMimeData(md, QClipboard::Clipboard);
-    }
-    return m_changeCount;
 }

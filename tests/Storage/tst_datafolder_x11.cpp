@@ -1,0 +1,178 @@
+// The real program's data folder on a real X server, as a hostile or an
+// earlier setup leaves it. Links planted in place of debug.log, the two
+// history files and the Thumbnails folder are replaced by files and a folder
+// of the program's own, and logged: a capture and a copy leave every file
+// they point to unchanged, byte for byte and in its mode. After the start
+// every file in the folder is the user's alone (0600), every folder too
+// (0700), also what an earlier version left open. A history file with one
+// bad token keeps its valid records (the file itself is kept aside), and
+// thumbnails no record names are gone. The settings file is never written
+// through a link either, and is private from its first write.
+#include "Platform/Qt/SettingsFileUserDefaults.h"
+#include "support/FilledImage.h"
+#include "support/IsolatedEnvironment.h"
+#include "support/QuietStart.h"
+#include "support/RealApp.h"
+#include "support/ScreenDriver.h"
+#include "support/TestFiles.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFileInfo>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <csignal>
+
+namespace {
+
+constexpr QFileDevice::Permissions openToAll(0x6644);
+constexpr QFileDevice::Permissions groupAndOthers(0x0077);
+
+struct Snapshot {
+    QByteArray bytes;
+    QFileDevice::Permissions mode;
+    bool operator==(const Snapshot&) const = default;
+};
+Snapshot snapshot(const QString& path) { return {fileContents(path), QFile::permissions(path)}; }
+
+QByteArray screenshotRecord(char letter, const char* file)
+{
+    return QStringLiteral(R"({"annotations":[],"captureKind":"area","createdAt":"2026-01-01T10:00:00Z","fileName":"%2","height":5,"id":"00000000-0000-0000-0000-00000000000%1","isFavorite":false,"width":5})")
+        .arg(QString(QLatin1Char(letter)), QLatin1String(file))
+        .toUtf8();
+}
+
+} // namespace
+
+class TestDataFolderX11 : public QObject {
+    Q_OBJECT
+
+    RealApp m_real;
+    QProcess m_app;
+    QTemporaryDir m_outside;
+    QString base() const { return m_real.dataFolder(); }
+
+    void startApp() { QVERIFY(startQuietly(m_real, m_app)); }
+    void quitApp()
+    {
+        stopQuietly(m_app);
+        QCOMPARE(m_app.state(), QProcess::NotRunning);
+    }
+    void plantLink(const QString& target, const QString& at) { QVERIFY(QFile::link(target, at)); }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY(m_real.useFreshFolders());
+        QVERIFY(m_outside.isValid());
+    }
+    void cleanupTestCase()
+    {
+        stopQuietly(m_app);
+    }
+
+    void plantedLinksAreReplacedNeverWrittenThrough()
+    {
+        // Files elsewhere, open to all as the user's own files often are.
+        const QString out = m_outside.path();
+        QVERIFY(QDir().mkpath(out + "/thumbs"));
+        QStringList outsideFiles;
+        for (const char* name : {"/log.txt", "/clip.json", "/shots.json", "/thumbs/keep.png"}) {
+            QVERIFY(plantFile(out + name, QByteArray("fremder Inhalt ") + name));
+            QVERIFY(QFile::setPermissions(out + name, openToAll));
+            outsideFiles << out + name;
+        }
+        QMap<QString, Snapshot> before;
+        for (const QString& f : outsideFiles)
+            before.insert(f, snapshot(f));
+
+        // A data folder of an earlier version: open to all, with the links.
+        QVERIFY(QDir().mkpath(base() + "/Screenshots"));
+        QVERIFY(QDir().mkpath(base() + "/ClipboardImages"));
+        for (const QString& dir : {base(), base() + "/Screenshots", base() + "/ClipboardImages"})
+            QVERIFY(QFile::setPermissions(dir, QFileDevice::Permissions(0x7755)));
+        QVERIFY(filledImage(5, 5, Qt::blue).save(base() + "/Screenshots/older.png"));
+        QVERIFY(QFile::setPermissions(base() + "/Screenshots/older.png", openToAll));
+        plantLink(out + "/log.txt", base() + "/debug.log");
+        plantLink(out + "/clip.json", base() + "/clipboard.json");
+        plantLink(out + "/shots.json", base() + "/screenshots.json");
+        plantLink(out + "/thumbs", base() + "/Thumbnails");
+
+        startApp();
+        // A capture writes its picture, thumbnail and record; another
+        // program's copy writes the clipboard history.
+        QVERIFY(xdotool({"keydown", "Super_L", "keydown", "Shift_L", "key", "15", "keyup", "Shift_L", "keyup", "Super_L"}));
+        QTRY_COMPARE_WITH_TIMEOUT(m_real.historyRecords(QStringLiteral("screenshots.json")).size(), 1, 15000);
+        QProcess owner;
+        owner.start(QStringLiteral(ZENTU_CLIPBOARD_OWNER), {"text", "kopiert"});
+        QTRY_COMPARE_WITH_TIMEOUT(m_real.historyRecords(QStringLiteral("clipboard.json")).size(), 1, 15000);
+        owner.closeWriteChannel();
+        owner.waitForFinished(5000);
+        const QString thumbnail = m_real.historyRecords(QStringLiteral("screenshots.json")).at(0).toObject().value("thumbnailFileName").toString();
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(base() + "/Thumbnails/" + thumbnail), 15000);
+        quitApp();
+
+        int untouched = 0;
+        for (const QString& f : outsideFiles)
+            untouched += snapshot(f) == before.value(f);
+        qInfo("outside files untouched: %d of %lld", untouched, qlonglong(outsideFiles.size()));
+        QCOMPARE(untouched, outsideFiles.size());
+        QCOMPARE(QDir(out + "/thumbs").entryList(QDir::Files), QStringList{"keep.png"});
+        for (const char* name : {"/debug.log", "/clipboard.json", "/screenshots.json", "/Thumbnails"})
+            QVERIFY2(!QFileInfo(base() + name).isSymLink() && QFileInfo::exists(base() + name), name);
+        QVERIFY(m_real.debugLog().contains(QStringLiteral("Verknüpfung statt eigener Datei")));
+        QVERIFY(m_real.debugLog().contains(QStringLiteral("Hotkey registriert")));
+
+        // Every file and folder is the user's alone now.
+        QDirIterator it(base(), QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+        int files = 0;
+        while (it.hasNext()) {
+            const QFileInfo info(it.next());
+            QVERIFY2(!(info.permissions() & groupAndOthers), qPrintable(info.filePath()));
+            files += info.isFile();
+        }
+        QVERIFY(!(QFile::permissions(base()) & groupAndOthers));
+        QVERIFY(files >= 6); // log, two histories, two pictures, a thumbnail
+    }
+
+    void aStartOverADamagedHistoryKeepsItsValidRecordsAndDropsOrphans()
+    {
+        for (const char* file : {"a.png", "b.png"})
+            QVERIFY(filledImage(5, 5, Qt::green).save(base() + "/Screenshots/" + file));
+        const QByteArray damaged = "[" + screenshotRecord('A', "a.png") + ",{\"id\": NaN}," + screenshotRecord('B', "b.png") + "]";
+        QVERIFY(plantFile(base() + "/screenshots.json", damaged));
+        QVERIFY(plantFile(base() + "/Thumbnails/Zentu.it_Screenshot_2026-01-01_10-00-00-000_thumb.png"));
+        startApp();
+        QTRY_COMPARE_WITH_TIMEOUT(m_real.historyRecords(QStringLiteral("screenshots.json")).size(), 2, 15000);
+        const QStringList aside = QDir(base()).entryList({"screenshots.json.unreadable-*"});
+        QCOMPARE(aside.size(), 1);
+        QCOMPARE(fileContents(base() + "/" + aside.first()), damaged);
+        // No record names a thumbnail any more (the capture's record went with
+        // the replaced file): none is left.
+        QTRY_COMPARE_WITH_TIMEOUT(QDir(base() + "/Thumbnails").entryList(QDir::Files), QStringList(), 15000);
+        quitApp();
+    }
+
+    void theSettingsFileIsNeverWrittenThroughALink()
+    {
+        const QString outside = m_outside.path() + "/other.conf";
+        QVERIFY(plantFile(outside, "[General]\nfremd=1\n"));
+        QVERIFY(QFile::setPermissions(outside, openToAll));
+        const Snapshot before = snapshot(outside);
+        const QString path = m_outside.path() + "/config/com.quorel.zentu.conf";
+        QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+        plantLink(outside, path);
+        {
+            SettingsFileUserDefaults defaults(path);
+            defaults.setValue(QStringLiteral("zentu.settings.v1"), QByteArray("{}"));
+        }
+        QVERIFY(snapshot(outside) == before);
+        QVERIFY(!QFileInfo(path).isSymLink());
+        QCOMPARE(QFile::permissions(path) & groupAndOthers, QFileDevice::Permissions());
+        QCOMPARE(SettingsFileUserDefaults(path).value(QStringLiteral("zentu.settings.v1")).toByteArray(), QByteArray("{}"));
+    }
+};
+
+ZENTU_TEST_MAIN(TestDataFolderX11)
+#include "tst_datafolder_x11.moc"

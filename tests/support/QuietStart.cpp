@@ -1,0 +1,41 @@
+#include "support/QuietStart.h"
+
+#include "Models/AppSettings.h"
+#include "Platform/Qt/SettingsFileUserDefaults.h"
+#include "Settings/SettingsManager.h"
+#include "support/RealApp.h"
+
+#include <QFileInfo>
+#include <QTest>
+#include <csignal>
+
+bool startQuietly(const RealApp& real, QProcess& app)
+{
+    if (!QFileInfo::exists(RealApp::binary())
+        || QProcess::execute(QStringLiteral("setxkbmap"), {"-model", "pc105", "-layout", "us"}) != 0)
+        return false;
+    {
+        SettingsFileUserDefaults defaults(real.settingsFile());
+        AppSettings settings;
+        settings.openEditorAfterCapture = false;
+        settings.launchAtLogin = false;
+        defaults.setValue(QString::fromLatin1(SettingsManager::settingsKey), settings.encoded());
+        defaults.setValue(QString::fromLatin1(SettingsManager::launchDefaultedKey), true);
+        defaults.setValue(QStringLiteral("zentu.onboarding.completed"), true);
+        defaults.setValue(QStringLiteral("zentuInstallStamp"),
+                          QString::number(QFileInfo(RealApp::binary()).lastModified().toSecsSinceEpoch()));
+    }
+    real.start(app, QProcess::ForwardedChannels);
+    return app.waitForStarted(5000) && QTest::qWaitFor([&] {
+        return real.debugLog().contains(QStringLiteral("Hotkey registriert action=openClipboard"));
+    }, 15000);
+}
+
+void stopQuietly(QProcess& app)
+{
+    if (app.state() == QProcess::NotRunning)
+        return;
+    ::kill(pid_t(app.processId()), SIGTERM);
+    if (!app.waitForFinished(15000))
+        app.kill();
+}
