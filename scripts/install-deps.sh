@@ -16,7 +16,7 @@ PACKAGES=(
   qt6-webengine-dev qt6-pdf-dev qpdf dbus-x11
   fonts-material-design-icons-iconfont
   libpam0g-dev libpam-wrapper
-  chromium evince xterm
+  chromium evince xterm firefox-esr zenity mousepad
   libtesseract-dev tesseract-ocr-deu tesseract-ocr-eng tesseract-ocr-spa tesseract-ocr-fra tesseract-ocr-ita
   tesseract-ocr-jpn tesseract-ocr-rus tesseract-ocr-tur tesseract-ocr-chi-sim
 )

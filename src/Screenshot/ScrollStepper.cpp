@@ -46,7 +46,7 @@ QCoro::Task<bool> ScrollStepper::forward()
 {
     if (m_mode == Mode::keys)
         co_return key(InputSynthesis::Key::pageDown);
-    co_await wheel(-m_clicks, 20);
+    co_await wheel(-m_clicks, clickPauseMs);
     co_return true;
 }
 
@@ -54,7 +54,7 @@ QCoro::Task<bool> ScrollStepper::back()
 {
     if (m_mode == Mode::keys)
         co_return key(InputSynthesis::Key::pageUp);
-    co_await wheel(m_clicks, 20);
+    co_await wheel(m_clicks, clickPauseMs);
     co_return true;
 }
 
@@ -76,8 +76,14 @@ void ScrollStepper::learn(int shift, int band)
         return;
     }
     m_pixelsPerClick = double(shift) / m_clicks;
-    // Two thirds of the band per step: a third of it stays in both frames.
-    m_clicks = qMax(1, int(std::floor(band * 2.0 / 3.0 / m_pixelsPerClick)));
+    // As far as the seam can still be confirmed with room to spare: a fifth
+    // of the band (at least 64 rows) stays in both frames.
+    m_clicks = qMax(1, int(std::floor((band - qMax(band / 5, 64)) / m_pixelsPerClick)));
+}
+
+QCoro::Task<void> ScrollStepper::wheelBack(int clicks)
+{
+    co_await wheel(clicks, clickPauseMs);
 }
 
 bool ScrollStepper::shrink()
