@@ -109,11 +109,14 @@ struct ColumnKinds {
     int evidence = 0;   // cells that fit the movement and not standing still
     int moving = 0;     // cell columns that move only
     int changing = 0;   // cell columns that fit neither
+    int mismatched = 0; // cells of columns not standing still that do not fit the movement
     FrameMatcher::Columns fixed;
+    // A hovered link or a blinking caret may differ; a wrong shift leaves
+    // whole blocks unmatched.
     bool holds() const
     {
         return overlap.rows >= FrameMatcher::minOverlapRows && moving > 0 && evidence >= 32
-            && changing <= qMax(2, moving / 4);
+            && mismatched <= qMax(24, evidence / 40);
     }
 };
 
@@ -163,6 +166,8 @@ ColumnKinds columnsAt(const FrameRows& a, const FrameRows& b, const FrameMatcher
         } else {
             ++out.changing;
         }
+        if (!standsStill)
+            out.mismatched += n - moved;
     }
     const View moving{a, b, movingCells, ignore};
     for (int y = bands.top; y < bands.top + rows; ++y)
@@ -416,7 +421,7 @@ FrameMatcher::Match FrameMatcher::match(const FrameRows& a, const FrameRows& b, 
         if (s == candidates.front())
             strongest = {s, bs, cols};
         if (qEnvironmentVariableIsSet("ZENTU_MATCH_DEBUG"))
-            qInfo("cand %d w=%.1f bands %d/%d rows %d matched %d moving %d changing %d evidence %d", s, weight[size_t(s)], bs.top, bs.bottom, cols.overlap.rows, cols.overlap.matched, cols.moving, cols.changing, cols.evidence);
+            qInfo("cand %d w=%.1f bands %d/%d rows %d matched %d moving %d changing %d evidence %d mismatched %d", s, weight[size_t(s)], bs.top, bs.bottom, cols.overlap.rows, cols.overlap.matched, cols.moving, cols.changing, cols.evidence, cols.mismatched);
         // Two rows' worth of evidence at least: one text row is no proof.
         if (cols.holds() && weight[size_t(s)] >= 2.0)
             holding.push_back({s, bs, cols});

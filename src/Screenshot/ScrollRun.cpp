@@ -294,8 +294,24 @@ QCoro::Task<FrameRows> ScrollRun::settled(const FrameRows& before, int reactMs)
 QCoro::Task<FrameMatcher::Match> ScrollRun::analyse(const FrameRows& a, const FrameRows& b, int expected,
                                                     bool trusted)
 {
-    // The worker works on copies; the mask is the run's as it stands now.
-    const auto work = [a, b, expected, trusted, mask = m_settler.volatileCells()] {
+    // The worker works on copies. Left out: the cells that change by
+    // themselves, and the columns known to stand still beside the content
+    // (which may still move where the page ends, as a sticky column does at
+    // the bottom of its container: they show in the first frame only).
+    CellMask mask = m_settler.volatileCells();
+    if (!m_fixed.empty() && !a.isNull()) {
+        if (mask.rows() != a.height() || mask.cells() != a.cells())
+            mask = CellMask(a.height(), a.cells());
+        for (int c = 0; c < a.cells(); ++c) {
+            bool fixed = true;
+            for (int x = a.cellLeft(c); x < a.cellRight(c) && fixed; ++x)
+                fixed = x < int(m_fixed.size()) && m_fixed[size_t(x)];
+            if (fixed)
+                for (int y = 0; y < a.height(); ++y)
+                    mask.insert(y, c);
+        }
+    }
+    const auto work = [a, b, expected, trusted, mask] {
         const FrameMatcher::Request request{expected, trusted, mask.isEmpty() ? nullptr : &mask};
         return FrameMatcher::match(a, b, request);
     };
