@@ -109,14 +109,14 @@ struct ColumnKinds {
     int evidence = 0;   // cells that fit the movement and not standing still
     int moving = 0;     // cell columns that move only
     int changing = 0;   // cell columns that fit neither
-    int mismatched = 0; // cells of columns not standing still that do not fit the movement
+    int mismatched = 0; // cells of columns not standing still that fit neither the movement nor standing still
     FrameMatcher::Columns fixed;
     // A hovered link or a blinking caret may differ; a wrong shift leaves
     // whole blocks unmatched.
     bool holds() const
     {
         return overlap.rows >= FrameMatcher::minOverlapRows && moving > 0 && evidence >= 32
-            && mismatched <= qMax(24, evidence / 40);
+            && mismatched <= qMax(12, evidence / 200);
     }
 };
 
@@ -139,7 +139,7 @@ ColumnKinds columnsAt(const FrameRows& a, const FrameRows& b, const FrameMatcher
     std::vector<Kind> kind(size_t(a.cells()), neither);
     std::vector<int> movingCells;
     for (int c = 0; c < a.cells(); ++c) {
-        int n = 0, moved = 0, stayed = 0, evidence = 0;
+        int n = 0, moved = 0, stayed = 0, evidence = 0, neither = 0;
         for (int y = bands.top; y < bands.top + rows; ++y) {
             if (skip(y + shift, c) || skip(y, c))
                 continue;
@@ -149,6 +149,7 @@ ColumnKinds columnsAt(const FrameRows& a, const FrameRows& b, const FrameMatcher
             moved += m;
             stayed += s;
             evidence += m && !s;
+            neither += !m && !s;
         }
         const bool movesWith = qint64(moved) * 100 >= qint64(n) * 97;
         // Standing still allows more: a table of contents marks the section
@@ -166,8 +167,10 @@ ColumnKinds columnsAt(const FrameRows& a, const FrameRows& b, const FrameMatcher
         } else {
             ++out.changing;
         }
+        // A cell that stands still is no contradiction (a fixed badge over
+        // the content); one that fits neither is.
         if (!standsStill)
-            out.mismatched += n - moved;
+            out.mismatched += neither;
     }
     const View moving{a, b, movingCells, ignore};
     for (int y = bands.top; y < bands.top + rows; ++y)
@@ -420,10 +423,10 @@ FrameMatcher::Match FrameMatcher::match(const FrameRows& a, const FrameRows& b, 
         const ColumnKinds cols = columnsAt(a, b, bs, s, ignore);
         if (s == candidates.front())
             strongest = {s, bs, cols};
-        if (qEnvironmentVariableIsSet("ZENTU_MATCH_DEBUG"))
-            qInfo("cand %d w=%.1f bands %d/%d rows %d matched %d moving %d changing %d evidence %d mismatched %d", s, weight[size_t(s)], bs.top, bs.bottom, cols.overlap.rows, cols.overlap.matched, cols.moving, cols.changing, cols.evidence, cols.mismatched);
-        // Two rows' worth of evidence at least: one text row is no proof.
-        if (cols.holds() && weight[size_t(s)] >= 2.0)
+        // Two rows' worth of evidence at least: one text row is no proof
+        // (rows of a coloured block are as common as the block is tall, yet
+        // its cells prove the shift).
+        if (cols.holds() && (weight[size_t(s)] >= 2.0 || cols.evidence >= 96))
             holding.push_back({s, bs, cols});
     }
     if (!candidates.empty()) {

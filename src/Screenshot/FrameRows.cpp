@@ -45,11 +45,12 @@ bool oneColour(const uchar* bytes, int pixels)
     return true;
 }
 
-int differing(const uchar* a, const uchar* b, int pixels)
+// Pixels that differ by more than `tolerance` (summed over the channels).
+int differing(const uchar* a, const uchar* b, int pixels, int tolerance = 48)
 {
     int differ = 0;
     for (int x = 0; x < pixels; ++x, a += 4, b += 4)
-        if (std::abs(a[0] - b[0]) + std::abs(a[1] - b[1]) + std::abs(a[2] - b[2]) > 48)
+        if (std::abs(a[0] - b[0]) + std::abs(a[1] - b[1]) + std::abs(a[2] - b[2]) > tolerance)
             ++differ;
     return differ;
 }
@@ -90,7 +91,7 @@ bool FrameRows::cellAlike(int y, int c, const FrameRows& other, int otherY) cons
         return true;
     const int left = cellLeft(c);
     return differing(m_image.constScanLine(y) + qsizetype(left) * 4,
-                     other.m_image.constScanLine(otherY) + qsizetype(left) * 4, cellRight(c) - left)
+                     other.m_image.constScanLine(otherY) + qsizetype(left) * 4, cellRight(c) - left, 12)
         == 0;
 }
 

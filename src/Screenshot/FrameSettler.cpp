@@ -20,11 +20,33 @@ void FrameSettler::learn(const FrameRows& a, const FrameRows& b)
     if (m_volatile.rows() != a.height() || m_volatile.cells() != a.cells())
         m_volatile = CellMask(a.height(), a.cells());
     const FrameMatcher::Change change = FrameMatcher::change(a, b, ignore());
-    // Only what a scroll cannot have done, and never most of the frame.
+    // Only what a scroll cannot have done, and only where it changes again
+    // the next time: a clock ticks on, while a late repaint of a piece of the
+    // view (a tile drawn after the others) happens once and must not hide
+    // that piece from every later comparison. Never most of the frame.
+    const CellMask before = m_recent;
+    m_recent = CellMask();
     if (!FrameMatcher::localChange(change))
         return;
+    m_recent = CellMask(change.changed.rows(), change.changed.cells());
+    m_recent.unite(change.changed, 3, 1);
+    CellMask again(change.changed.rows(), change.changed.cells());
+    bool repeated = false;
+    for (int y = 0; y < change.changed.rows(); ++y)
+        for (int c = 0; c < change.changed.cells(); ++c)
+            if (change.changed.contains(y, c) && before.contains(y, c)) {
+                again.insert(y, c);
+                repeated = true;
+            }
+    if (!repeated)
+        return;
+    // The whole box around it: the other digits of a clock change too, only
+    // less often.
     CellMask grown = m_volatile;
-    grown.unite(change.changed, 3, 1);
+    const QRect box = again.boundingBox().adjusted(-2, -4, 2, 4);
+    for (int y = box.top(); y <= box.bottom(); ++y)
+        for (int c = box.left(); c <= box.right(); ++c)
+            grown.insert(y, c);
     if (qint64(grown.count()) * 4 <= qint64(change.total))
         m_volatile = grown;
 }

@@ -1,9 +1,9 @@
 #pragma once
 // Waits for the scrolled view to come to rest: grabs frame after frame and
 // returns as soon as two grabs in a row agree, instead of a fixed pause. Cells
-// that change while nothing scrolls (a ticking clock, a spinner, a blinking
-// caret: a small change in one place rather than rows all over the frame) are
-// learned and left out of "agree" and of every later comparison. A view still
+// that keep changing while nothing scrolls (a ticking clock, a spinner: a
+// small change in one place, again and again, rather than rows all over the
+// frame) are learned and left out of "agree" and of every later comparison. A view still
 // moving after the bounded maximum is returned as it stands.
 #include "Screenshot/CellMask.h"
 #include "Screenshot/FrameRows.h"
@@ -49,4 +49,6 @@ private:
     Sleep m_sleep;
     QSize m_size;
     CellMask m_volatile;
+    // The small change seen between the last two grabs (grown a little).
+    CellMask m_recent;
 };

@@ -538,6 +538,13 @@ QCoro::Task<void> ScrollRun::scrollDown()
             m_keysProven = true;
         noMovementBefore = false;
         log(QStringLiteral("Schritt → Verschiebung=") + QString::number(step.match.shift) + QStringLiteral(" px"));
+        if (!step.match.confirmed && FrameMatcher::blank(step.frame, m_bands.value_or(FrameMatcher::Bands{}))) {
+            // Nothing but one colour came into view: no picture can tell
+            // how far it moved.
+            log(QStringLiteral("Nur noch leere Fläche im Bild"));
+            co_await endOnBlank(step.frame);
+            break;
+        }
         if (!step.match.confirmed) {
             const Retry retry = co_await retrySeam(step);
             if (retry == Retry::stepAgain)
@@ -642,41 +649,77 @@ QCoro::Task<ScrollRun::Retry> ScrollRun::retrySeam(Step& step)
     co_return Retry::failed;
 }
 
-// The view stopped on a stretch of one colour, where movement cannot be
-// seen. Going back by what was sent since the last strip tells: a view that
-// stood at the end of the content comes back further than that strip's frame,
-// by what it could not move; a view that moved all the way comes back to
-// exactly that frame, and the stretch may go on.
+// The view shows a stretch of one colour, where movement cannot be seen. A
+// probe tells whether it is the end of the content: a few frames further on
+// it must still be blank, and going back by everything sent since the last
+// strip must show more than that strip's frame did (the view stood at the
+// end and could not move as far as asked); the difference is the blank
+// tail's height. A view that moved all the way comes back to exactly that
+// frame: the stretch may go on, and the result says it may be incomplete.
 QCoro::Task<void> ScrollRun::endOnBlank(const FrameRows& frame)
 {
-    const int clicks = m_clicksSinceStrip;
-    const int pages = m_pagesSinceStrip;
-    const double sent = clicks * m_stepper->pixelsPerClick() + pages * double(m_stepper->keyShift());
-    const bool measurable = (clicks > 0 && m_stepper->pixelsPerClick() > 0) || (pages > 0 && m_stepper->keyShift() > 0);
-    if (!measurable || m_strips.isEmpty()) {
+    const bool keys = m_stepper->mode() == ScrollStepper::Mode::keys;
+    const double perClick = m_stepper->pixelsPerClick();
+    const int perPage = m_stepper->keyShift();
+    if ((keys ? perPage <= 0 : perClick <= 0) || m_strips.isEmpty()) {
         markIncomplete(QStringLiteral("Ende auf leerer Fläche nicht sicher"));
         co_return;
     }
-    if (clicks > 0) {
-        co_await m_stepper->wheelBack(clicks);
-    }
-    for (int i = 0; i < pages && keyGate(); ++i)
-        m_b.input.pressKey(InputSynthesis::Key::pageUp, false);
-    const FrameRows returned = co_await settled(frame);
-    if (returned.isNull()) {
-        markIncomplete(QStringLiteral("Ende auf leerer Fläche nicht sicher"));
-        co_return;
-    }
-    const FrameMatcher::Match m = co_await analyse(returned, m_last, 0, false);
-    const int tail = int(std::lround(sent)) - m.shift;
-    if (!m.moved || !m.confirmed || m.shift <= 0 || tail < 0) {
-        markIncomplete(QStringLiteral("Ende auf leerer Fläche nicht sicher"));
-        co_return;
-    }
-    m_blankTail = tail;
     const FrameMatcher::Bands bands = m_bands.value_or(FrameMatcher::Bands{});
+    // On towards the end, three frames' worth.
+    const int extra = keys ? 3 : qMax(1, int(std::ceil(3.0 * m_h / perClick)));
+    if (keys) {
+        for (int i = 0; i < extra && keyGate(); ++i)
+            m_b.input.pressKey(InputSynthesis::Key::pageDown, false);
+    } else {
+        co_await m_stepper->wheelBack(-extra);
+    }
+    const FrameRows further = co_await settled(frame);
+    if (further.isNull() || !FrameMatcher::blank(further, bands)) {
+        markIncomplete(QStringLiteral("Ende auf leerer Fläche nicht sicher"));
+        co_return;
+    }
+    // Back in half frames until content shows again; where it stands
+    // against the last strip's frame tells how far the view had come.
+    const int back = keys ? 1 : qMax(1, int(m_h / 2 / perClick));
+    const double stepPixels = keys ? double(perPage) : back * perClick;
+    double total = 0;
+    std::optional<int> tail;
+    FrameRows shown = further;
+    for (int i = 0; i < 60 && !gone() && !tail; ++i) {
+        if (keys) {
+            if (!keyGate())
+                break;
+            m_b.input.pressKey(InputSynthesis::Key::pageUp, false);
+        } else {
+            co_await m_stepper->wheelBack(back);
+        }
+        total += stepPixels;
+        const FrameRows returned = co_await settled(shown);
+        if (returned.isNull())
+            break;
+        shown = returned;
+        if (FrameMatcher::blank(returned, bands))
+            continue;
+        const FrameMatcher::Match below = co_await analyse(m_last, returned, 0, false);
+        if (below.moved && below.confirmed && below.shift > 0) {
+            tail = int(std::lround(total)) + below.shift;
+            break;
+        }
+        const FrameMatcher::Match above = co_await analyse(returned, m_last, 0, false);
+        if (!above.moved)
+            tail = int(std::lround(total));
+        else if (above.confirmed && above.shift > 0)
+            tail = int(std::lround(total)) - above.shift;
+        break;
+    }
+    if (!tail || *tail < 0) {
+        markIncomplete(QStringLiteral("Ende auf leerer Fläche nicht sicher"));
+        co_return;
+    }
+    m_blankTail = *tail;
+    log(QStringLiteral("Leeres Ende des Inhalts: ") + QString::number(*tail) + QStringLiteral(" px"));
     m_blankColour = frame.image().pixel(0, qBound(0, m_h - bands.bottom - 1, m_h - 1));
-    log(QStringLiteral("Leeres Ende des Inhalts: ") + QString::number(tail) + QStringLiteral(" px"));
 }
 
 // The rows of a frame below the first frame: the columns that stand still

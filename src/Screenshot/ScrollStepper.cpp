@@ -75,7 +75,13 @@ void ScrollStepper::learn(int shift, int band)
         m_keyShift = shift;
         return;
     }
-    m_pixelsPerClick = double(shift) / m_clicks;
+    const double measured = double(shift) / m_clicks;
+    // A view caught while it still glided (smooth scrolling), or one that
+    // stopped at the end, moved less than the clicks ask: that says nothing
+    // about a click.
+    if (m_pixelsPerClick > 0 && (measured < m_pixelsPerClick / 2 || measured > m_pixelsPerClick * 2))
+        return;
+    m_pixelsPerClick = measured;
     // As far as the seam can still be confirmed with room to spare: a fifth
     // of the band (at least 64 rows) stays in both frames.
     m_clicks = qMax(1, int(std::floor((band - qMax(band / 5, 64)) / m_pixelsPerClick)));

@@ -79,6 +79,15 @@ public:
             const int grey = (noiseSeed * 37) % 200 + 40;
             p.fillRect(block, QColor(grey, grey, grey));
         }
+        if (sidebarWidth)
+            // A sticky column beside the content: its own picture, standing still.
+            p.drawImage(0, headerHeight, sidebarImage, 0, 0, sidebarWidth, viewportHeight());
+        if (!clock.isEmpty()) {
+            // A fixed clock that changes on every grab.
+            const int tick = grabs * 29;
+            p.fillRect(clock, QColor(250, 240, 200));
+            p.fillRect(clock.adjusted(4 + tick % 9, 4, -4 - (tick / 9) % 7, -4), QColor(tick % 200, 60, 90));
+        }
         if (headerHeight)
             p.drawImage(0, 0, headerImage);
         if (footerHeight)
@@ -192,6 +201,9 @@ public:
     QRectF bounds;
     int headerHeight, footerHeight, scrollbarWidth;
     QImage content, headerImage, footerImage, scrollbarImage;
+    int sidebarWidth = 0;                          // a sticky column at the left of the content
+    QImage sidebarImage = band(400, 2000, 4);
+    QRect clock;                                   // a fixed clock, in window pixels
     int offset = 0;
     int pageStep = 0;
     int wheelPixels = 60;

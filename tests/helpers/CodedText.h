@@ -12,6 +12,7 @@
 #include <QList>
 #include <QString>
 #include <cmath>
+#include <vector>
 
 namespace CodedText {
 
@@ -44,25 +45,44 @@ inline QList<Line> read(const QImage& source)
             return false;
         return qGray(image.pixel(x, y)) < 110;
     };
-    // The code starts in the leftmost column that is dark in many rows.
+    // The code starts in the leftmost column crossed by many short dark runs
+    // (one per line; a window border or a caret is one long run).
+    auto shortRuns = [&](int x) {
+        int runs = 0;
+        for (int y = 0; y < image.height();) {
+            if (!dark(x, y)) {
+                ++y;
+                continue;
+            }
+            const int start = y;
+            while (y < image.height() && dark(x, y))
+                ++y;
+            runs += y - start >= 3 && y - start <= 30;
+        }
+        return runs;
+    };
+    int most = 0;
+    std::vector<int> runs(size_t(image.width() / 2), 0);
+    for (int x = 0; x < int(runs.size()); ++x)
+        most = qMax(most, runs[size_t(x)] = shortRuns(x));
     int x0 = -1;
-    for (int x = 0; x < image.width() / 2 && x0 < 0; ++x) {
-        int count = 0;
-        for (int y = 0; y < image.height(); ++y)
-            count += dark(x, y);
-        if (count > image.height() / 20)
+    for (int x = 0; x < int(runs.size()) && x0 < 0; ++x)
+        if (runs[size_t(x)] >= 5 && runs[size_t(x)] * 3 >= most)
             x0 = x;
-    }
     QList<Line> out;
     if (x0 < 0)
         return out;
     for (int y = 0; y < image.height(); ++y) {
-        if (!dark(x0 + 1, y))
+        if (!dark(x0 + 2, y))
             continue;
         // One line's blocks: the rows dark at the start of the sync mark.
         int end = y;
-        while (end < image.height() && dark(x0 + 1, end))
+        while (end < image.height() && dark(x0 + 2, end))
             ++end;
+        if (end - y < 3 || end - y > 30) {
+            y = end;
+            continue;
+        }
         const int mid = (y + end) / 2;
         // Cell width from the sync mark: dark, light, dark.
         int x = x0;
@@ -95,7 +115,12 @@ inline QList<Line> read(const QImage& source)
 inline CodedRows::Verdict verify(const QImage& image, int expected)
 {
     CodedRows::Verdict v;
-    const QList<Line> lines = read(image);
+    QList<Line> lines = read(image);
+    // The window's own bars above and below the text are no lines.
+    while (!lines.isEmpty() && lines.first().item < 0)
+        lines.removeFirst();
+    while (!lines.isEmpty() && lines.last().item < 0)
+        lines.removeLast();
     if (lines.isEmpty()) {
         v.problem = QStringLiteral("no coded lines");
         return v;

@@ -45,9 +45,7 @@ public:
     int pageBreakEvery() const;
     // Reads the items back from a capture of the content.
     CodedRows::Verdict verify(const QImage& image) const;
-    // zenity: presses the dialog's OK button and returns what it printed
-    // (the selected row; empty when none was selected).
-    QString acceptDialog();
+
     // The page's address (Chromium) or the document (Evince).
     QString document() const { return m_document; }
 
