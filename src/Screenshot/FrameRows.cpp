@@ -46,7 +46,7 @@ bool oneColour(const uchar* bytes, int pixels)
 }
 
 // Pixels that differ by more than `tolerance` (summed over the channels).
-int differing(const uchar* a, const uchar* b, int pixels, int tolerance = 48)
+int differing(const uchar* a, const uchar* b, int pixels, int tolerance)
 {
     int differ = 0;
     for (int x = 0; x < pixels; ++x, a += 4, b += 4)
@@ -93,17 +93,4 @@ bool FrameRows::cellAlike(int y, int c, const FrameRows& other, int otherY) cons
     return differing(m_image.constScanLine(y) + qsizetype(left) * 4,
                      other.m_image.constScanLine(otherY) + qsizetype(left) * 4, cellRight(c) - left, 12)
         == 0;
-}
-
-int FrameRows::differingBodyPixels(int y, const FrameRows& other, int otherY) const
-{
-    return differing(m_image.constScanLine(y), other.m_image.constScanLine(otherY),
-                     qMin(m_bodyWidth, other.m_bodyWidth));
-}
-
-bool FrameRows::bodyAlike(int y, const FrameRows& other, int otherY) const
-{
-    if (m_body[y] == other.m_body[otherY])
-        return true;
-    return differingBodyPixels(y, other, otherY) <= qMax(1, m_bodyWidth / 200);
 }

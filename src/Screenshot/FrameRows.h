@@ -41,13 +41,6 @@ public:
     // would look alike to any looser test.)
     bool cellAlike(int y, int c, const FrameRows& other, int otherY) const;
 
-    // Pixels of body row `y` of this frame that differ clearly from body row
-    // `otherY` of `other` (more than 16 levels per channel on average).
-    int differingBodyPixels(int y, const FrameRows& other, int otherY) const;
-    // The two body rows show the same: equal, or apart from a handful of
-    // pixels (a caret, an underline under the pointer): at most 1 in 200.
-    bool bodyAlike(int y, const FrameRows& other, int otherY) const;
-
     // Width of the right edge for a frame of this width.
     static int edgeWidth(int width) { return qMin(width / 6, 48); }
 

@@ -103,12 +103,6 @@ ScrollRun::ScrollRun(const WindowScrollCapture::Backends& backends, WindowScroll
 
 ScrollRun::~ScrollRun() = default;
 
-void ScrollRun::markIncomplete(const QString& cause)
-{
-    log(QStringLiteral("Unvollständig: ") + cause);
-    m_incomplete = true;
-}
-
 QCoro::Task<CapturedScreenshot> ScrollRun::run()
 {
     readScale();
@@ -472,14 +466,16 @@ QCoro::Task<void> ScrollRun::scrollDown()
     m_topCut = m_h;
     m_stitchedEnd = m_h;
     if (m_h > WindowScrollCapture::maxHeightPx - 1) {
-        markIncomplete(QStringLiteral("Höhengrenze erreicht"));
+        log(QStringLiteral("Unvollständig: Höhengrenze erreicht"));
+        m_incomplete = true;
         co_return;
     }
     int smallShifts = 0;
     bool noMovementBefore = false;
     while (m_strips.size() < WindowScrollCapture::maxStrips) {
         if (gone()) {
-            markIncomplete(QStringLiteral("Aufnahme beendet"));
+            log(QStringLiteral("Unvollständig: Aufnahme beendet"));
+            m_incomplete = true;
             break;
         }
         if (m_b.cancel.requested()) {
@@ -489,12 +485,14 @@ QCoro::Task<void> ScrollRun::scrollDown()
         const bool usedKeys = m_stepper->mode() == ScrollStepper::Mode::keys;
         const bool sent = co_await forward();
         if (!sent) {
-            markIncomplete(QStringLiteral("Fokus verloren"));
+            log(QStringLiteral("Unvollständig: Fokus verloren"));
+            m_incomplete = true;
             break;
         }
         const FrameRows settledFrame = co_await settled(m_previous);
         if (settledFrame.isNull()) {
-            markIncomplete(QStringLiteral("kein Bild"));
+            log(QStringLiteral("Unvollständig: kein Bild"));
+            m_incomplete = true;
             break;
         }
         int expected = m_stepper->expected();
@@ -550,7 +548,8 @@ QCoro::Task<void> ScrollRun::scrollDown()
             if (retry == Retry::stepAgain)
                 continue;
             if (retry == Retry::failed) {
-                markIncomplete(QStringLiteral("Naht nicht bestätigt"));
+                log(QStringLiteral("Unvollständig: Naht nicht bestätigt"));
+                m_incomplete = true;
                 break;
             }
         }
@@ -558,7 +557,8 @@ QCoro::Task<void> ScrollRun::scrollDown()
             // The content changed in place (an animation) instead of moving.
             if (smallShifts >= 7) {
                 log(QStringLiteral("Kein sauberer Versatz mehr — Ende (Sicherheitsnetz)"));
-                markIncomplete(QStringLiteral("Inhalt ändert sich ohne zu scrollen"));
+                log(QStringLiteral("Unvollständig: Inhalt ändert sich ohne zu scrollen"));
+                m_incomplete = true;
                 break;
             }
             ++smallShifts;
@@ -568,12 +568,15 @@ QCoro::Task<void> ScrollRun::scrollDown()
         smallShifts = 0;
         stitch(step);
         if (m_accumulated >= WindowScrollCapture::maxHeightPx) {
-            markIncomplete(QStringLiteral("Höhengrenze erreicht"));
+            log(QStringLiteral("Unvollständig: Höhengrenze erreicht"));
+            m_incomplete = true;
             break;
         }
     }
-    if (m_strips.size() >= WindowScrollCapture::maxStrips)
-        markIncomplete(QStringLiteral("Streifengrenze erreicht"));
+    if (m_strips.size() >= WindowScrollCapture::maxStrips) {
+        log(QStringLiteral("Unvollständig: Streifengrenze erreicht"));
+        m_incomplete = true;
+    }
 }
 
 // A seam that cannot be confirmed is looked at again before it is given up:
@@ -581,13 +584,14 @@ QCoro::Task<void> ScrollRun::scrollDown()
 // then back to the last confirmed frame and forward with smaller steps.
 QCoro::Task<ScrollRun::Retry> ScrollRun::retrySeam(Step& step)
 {
-    auto unconfirmed = [](const FrameMatcher::Match& m, const QString& then) {
+    auto unconfirmed = [](const FrameMatcher::Match& m, bool stepBack) {
         log(QStringLiteral("Naht nicht bestätigt: ") + QString::number(m.matchedRows) + QStringLiteral(" von ")
             + QString::number(m.overlapRows) + QStringLiteral(" Zeilen gleich")
-            + (m.ambiguous ? QStringLiteral(", mehrdeutig") : QString()) + QStringLiteral(" — ") + then);
+            + (m.ambiguous ? QStringLiteral(", mehrdeutig") : QString())
+            + (stepBack ? QStringLiteral(" — Schritt zurück") : QStringLiteral(" — länger warten")));
     };
     auto usable = [](const FrameMatcher::Match& m) { return m.moved && m.confirmed && m.shift > 3; };
-    unconfirmed(step.match, QStringLiteral("länger warten"));
+    unconfirmed(step.match, false);
     co_await m_sleep(longerSettleMs);
     if (gone())
         co_return Retry::failed;
@@ -600,7 +604,7 @@ QCoro::Task<ScrollRun::Retry> ScrollRun::retrySeam(Step& step)
             step = Step{later, again, true};
             co_return Retry::confirmed;
         }
-        unconfirmed(again, QStringLiteral("Schritt zurück"));
+        unconfirmed(again, true);
     }
     for (int round = 0; round < seamRetries && !gone(); ++round) {
         const bool wentBack = co_await back();
@@ -643,7 +647,7 @@ QCoro::Task<ScrollRun::Retry> ScrollRun::retrySeam(Step& step)
             step = Step{smaller, m, true};
             co_return Retry::confirmed;
         }
-        unconfirmed(m, QStringLiteral("Schritt zurück"));
+        unconfirmed(m, true);
         step.frame = smaller;
     }
     co_return Retry::failed;
@@ -662,7 +666,8 @@ QCoro::Task<void> ScrollRun::endOnBlank(const FrameRows& frame)
     const double perClick = m_stepper->pixelsPerClick();
     const int perPage = m_stepper->keyShift();
     if ((keys ? perPage <= 0 : perClick <= 0) || m_strips.isEmpty()) {
-        markIncomplete(QStringLiteral("Ende auf leerer Fläche nicht sicher"));
+        log(QStringLiteral("Unvollständig: Ende auf leerer Fläche nicht sicher"));
+        m_incomplete = true;
         co_return;
     }
     const FrameMatcher::Bands bands = m_bands.value_or(FrameMatcher::Bands{});
@@ -676,7 +681,8 @@ QCoro::Task<void> ScrollRun::endOnBlank(const FrameRows& frame)
     }
     const FrameRows further = co_await settled(frame);
     if (further.isNull() || !FrameMatcher::blank(further, bands)) {
-        markIncomplete(QStringLiteral("Ende auf leerer Fläche nicht sicher"));
+        log(QStringLiteral("Unvollständig: Ende auf leerer Fläche nicht sicher"));
+        m_incomplete = true;
         co_return;
     }
     // Back in half frames until content shows again; where it stands
@@ -714,7 +720,8 @@ QCoro::Task<void> ScrollRun::endOnBlank(const FrameRows& frame)
         break;
     }
     if (!tail || *tail < 0) {
-        markIncomplete(QStringLiteral("Ende auf leerer Fläche nicht sicher"));
+        log(QStringLiteral("Unvollständig: Ende auf leerer Fläche nicht sicher"));
+        m_incomplete = true;
         co_return;
     }
     m_blankTail = *tail;
@@ -801,7 +808,8 @@ void ScrollRun::stitch(const Step& step)
     m_stitchedEnd -= match.shift;
     if (m_stitchedEnd < now.top) {
         // Rows went under the header before they were seen whole.
-        markIncomplete(QStringLiteral("Inhalt unter der Kopfzeile verpasst"));
+        log(QStringLiteral("Unvollständig: Inhalt unter der Kopfzeile verpasst"));
+        m_incomplete = true;
         m_stitchedEnd = now.top;
     }
     const int take = m_h - now.bottom - m_stitchedEnd;
@@ -831,8 +839,10 @@ CapturedScreenshot ScrollRun::assemble()
 {
     if (m_strips.isEmpty()) {
         log(QStringLiteral("WARNUNG: kein Streifen — Fenster reagierte evtl. nicht auf synthetisches Scrollen"));
-        if (!m_incomplete && !(!gone() && m_b.cancel.requested()))
-            markIncomplete(QStringLiteral("nichts gescrollt"));
+        if (!m_incomplete && !(!gone() && m_b.cancel.requested())) {
+            log(QStringLiteral("Unvollständig: nichts gescrollt"));
+            m_incomplete = true;
+        }
     }
     QList<StitchStrip> pieces;
     pieces.append({m_top.image().copy(0, 0, m_w, m_topCut), m_topCut});

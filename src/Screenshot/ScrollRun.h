@@ -40,7 +40,6 @@ private:
     };
 
     bool gone() const { return m_owner.expired(); }
-    void markIncomplete(const QString& cause);
 
     // Phases, in order.
     void readScale();
