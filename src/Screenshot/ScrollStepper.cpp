@@ -85,6 +85,9 @@ void ScrollStepper::learn(int shift, int band)
     // As far as the seam can still be confirmed with room to spare: a fifth
     // of the band (at least 64 rows) stays in both frames.
     m_clicks = qMax(1, int(std::floor((band - qMax(band / 5, 64)) / m_pixelsPerClick)));
+    // Never again as far as a step whose seam could not be confirmed.
+    if (m_ceiling > 0)
+        m_clicks = qMin(m_clicks, m_ceiling);
 }
 
 QCoro::Task<void> ScrollStepper::wheelBack(int clicks)
@@ -96,6 +99,7 @@ bool ScrollStepper::shrink()
 {
     if (m_mode != Mode::wheel || m_clicks <= 1)
         return false;
+    m_ceiling = m_clicks - 1;
     m_clicks = qMax(1, m_clicks / 2);
     return true;
 }

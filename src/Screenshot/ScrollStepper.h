@@ -69,4 +69,5 @@ private:
     int m_clicks = 1;
     double m_pixelsPerClick = 0; // 0: not measured yet
     int m_keyShift = 0;          // 0: not measured yet
+    int m_ceiling = 0;           // clicks below a step that went too far; 0: none
 };

@@ -7,6 +7,7 @@
 #include "support/PdfFixtures.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QGuiApplication>
 #include <QPixmap>
@@ -359,14 +360,24 @@ bool ScrollApp::waitForWindow(WindowServer& windows, const QRect& rect)
     if (!QTest::qWaitFor(find, 30000))
         return false;
     if (m_kind != Kind::chromium && m_kind != Kind::xterm) {
-        // No geometry option (or only a size): the window manager places it.
-        QProcess::execute(QStringLiteral("xdotool"),
-                          {QStringLiteral("windowsize"), QString::number(m_window), QString::number(rect.width()),
-                           QString::number(rect.height()), QStringLiteral("windowmove"), QString::number(m_window),
-                           QString::number(rect.x()), QString::number(rect.y())});
+        // No geometry option (or only a size): the window manager places it,
+        // then we move it, asking again while it is still being managed.
+        QElapsedTimer asked;
+        auto place = [&] {
+            if (asked.isValid() && asked.elapsed() < 1000)
+                return;
+            asked.start();
+            QProcess::execute(QStringLiteral("xdotool"),
+                              {QStringLiteral("windowsize"), QString::number(m_window), QString::number(rect.width()),
+                               QString::number(rect.height()), QStringLiteral("windowmove"), QString::number(m_window),
+                               QString::number(rect.x()), QString::number(rect.y())});
+        };
         return QTest::qWaitFor(
-            [&] { return find() && qAbs(m_bounds.height() - rect.height()) < 60 && qAbs(m_bounds.x() - rect.x()) < 60; },
-            15000);
+            [&] {
+                place();
+                return find() && qAbs(m_bounds.height() - rect.height()) < 60 && qAbs(m_bounds.x() - rect.x()) < 60;
+            },
+            30000);
     }
     return true;
 }
