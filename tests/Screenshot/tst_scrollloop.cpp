@@ -313,6 +313,20 @@ private Q_SLOTS:
         QVERIFY(world->events.contains(QStringLiteral("pageDown")));
     }
 
+    void seamOfAHalfRedrawnViewIsLookedAtAgain()
+    {
+        setUpWorld(300, 400, 3000, 40, 30);
+        world->wheelPixels = 40;
+        // Scrolled a few steps in, the view is caught half redrawn.
+        onSleep = [this] {
+            if (world->tornFrom < 0 && world->events.count(QStringLiteral("wheel-1")) > 12)
+                world->tornFrom = world->grabs + 1;
+        };
+        QCOMPARE(run(world->bounds.adjusted(0, 40, 0, -30)), world->content);
+        QVERIFY(!incomplete);
+        QVERIFY(logged(QStringLiteral("Naht nach längerem Warten bestätigt")));
+    }
+
     void blankEndOfTheContentIsTheEnd()
     {
         setUpWorld(300, 400, 3000);

@@ -132,6 +132,14 @@ public:
         if (w != window)
             return {};
         QImage image = render();
+        if (grabs >= tornFrom && grabs < tornFrom + 3 && lastClean.size() == image.size()) {
+            // A view caught half redrawn for a while: its lower half still
+            // the picture before.
+            for (int y = image.height() / 2; y < image.height(); ++y)
+                memcpy(image.scanLine(y), lastClean.constScanLine(y), size_t(image.bytesPerLine()));
+        } else {
+            lastClean = image;
+        }
         if (pixelSize.isValid() && pixelSize != image.size())
             image = image.scaled(pixelSize);
         return image;
@@ -204,6 +212,8 @@ public:
     int sidebarWidth = 0;                          // a sticky column at the left of the content
     QImage sidebarImage = band(400, 2000, 4);
     QRect clock;                                   // a fixed clock, in window pixels
+    int tornFrom = -1;                             // three grabs from this one show a half-redrawn view
+    QImage lastClean;
     int offset = 0;
     int pageStep = 0;
     int wheelPixels = 60;

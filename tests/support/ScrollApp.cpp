@@ -386,29 +386,33 @@ bool ScrollApp::waitForContent()
 {
     // The others open at the top, xterm shows its last lines.
     const int item = m_kind == Kind::xterm ? terminalLines - 1 : 0;
-    // Shown, and no longer changing (a viewer lays its pages out anew once
-    // the document is loaded).
-    QImage last;
-    auto showsFirst = [&] {
-        const QImage shot = grabScreen(m_bounds.toAlignedRect());
-        const bool settled = shot == last;
-        last = shot;
-        if (!settled)
-            return false;
+    // Shown, and unchanged for a second (a viewer lays its pages out anew
+    // once the document is loaded and the window has its size).
+    auto showsFirst = [&](const QImage& shot) {
         if (m_kind == Kind::mousepad) {
             const QList<CodedText::Line> lines = CodedText::read(shot);
             return std::any_of(lines.begin(), lines.end(), [](const CodedText::Line& l) { return l.item == 0; });
         }
         return shows(shot, item);
     };
-    if (!QTest::qWaitFor([&] { return showsFirst() || (QTest::qWait(300), showsFirst()); }, 60000)) {
-        if (const QByteArray keep = qgetenv("ZENTU_TEST_KEEP_IMAGES"); !keep.isEmpty())
-            grabScreen(m_bounds.toAlignedRect()).save(QString::fromLocal8Bit(keep) + QStringLiteral("/content-not-shown.png"));
-        return false;
+    QImage last;
+    int still = 0;
+    QElapsedTimer waited;
+    waited.start();
+    while (still < 2) {
+        if (waited.elapsed() > 60000) {
+            if (const QByteArray keep = qgetenv("ZENTU_TEST_KEEP_IMAGES"); !keep.isEmpty())
+                last.save(QString::fromLocal8Bit(keep) + QStringLiteral("/content-not-shown.png"));
+            return false;
+        }
+        QTest::qWait(500);
+        const QImage shot = grabScreen(m_bounds.toAlignedRect());
+        still = shot == last && showsFirst(shot) ? still + 1 : 0;
+        last = shot;
     }
     // Where the scrolling content begins: the sticky header's first row, or
     // the first row of the document's white page.
-    const QImage shot = grabScreen(m_bounds.toAlignedRect());
+    const QImage& shot = last;
     const int x = shot.width() / 2;
     m_contentTop = 0;
     for (int y = 0; y < shot.height() / 2; ++y) {
