@@ -342,6 +342,26 @@ private Q_SLOTS:
                        + debugLogMessages().filter(QStringLiteral("Leeres Ende")).value(0).section(QLatin1Char(' '), -2)));
     }
 
+    void runOutlivingItsCaptureStopsAndKeepsWhatItHas()
+    {
+        setUpWorld(200, 300, 3000);
+        auto running = capture->captureWindowScrolling(
+            PickedWindow{FakeScrollWorld::pid, world->bounds, FakeScrollWorld::window, std::nullopt}, QStringLiteral("Liste"));
+        onSleep = [this] {
+            if (capture && world->events.count(QStringLiteral("pageDown")) == 3)
+                capture.reset();
+        };
+        const CapturedScreenshot shot = awaitTask(std::move(running));
+        QVERIFY(!capture);
+        QVERIFY(shot.incomplete);
+        QVERIFY(logged(QStringLiteral("Unvollständig: Aufnahme beendet")));
+        const qsizetype keys = world->events.size();
+        QTest::qWait(50);
+        QCOMPARE(world->events.size(), keys); // nothing sent after it went
+        QCOMPARE(shot.image.convertToFormat(QImage::Format_RGB32),
+                 world->fullRendering().copy(0, 0, 200, shot.image.height()));
+    }
+
     void largestWindowOfTheApplicationIsTaken()
     {
         setUpWorld(300, 400, 1200);
