@@ -27,14 +27,17 @@ ScrollEngineRig::~ScrollEngineRig() = default;
 QCoro::Task<std::optional<CapturedScreenshot>> ScrollEngineRig::startRun()
 {
     auto run = m_capture->run();
-    const bool shown = QTest::qWaitFor([] {
+    QWidget* picker = nullptr;
+    const bool shown = QTest::qWaitFor([&picker] {
         for (QWidget* w : QApplication::topLevelWidgets())
             if (qobject_cast<PickerView*>(w) && w->isVisible())
-                return true;
-        return false;
+                picker = w;
+        return picker != nullptr;
     }, 5000);
-    if (!shown)
+    // Exposed, so the X server has it mapped above everything: a drag that
+    // reached the application underneath instead would select and scroll it.
+    if (!shown || !QTest::qWaitForWindowExposed(picker, 15000))
         qWarning("the picker did not show");
-    QTest::qWait(200); // mapped above everything
+    QTest::qWait(300);
     return run;
 }
