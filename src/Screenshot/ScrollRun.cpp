@@ -429,30 +429,23 @@ QCoro::Task<void> ScrollRun::scrollToTop()
     m_keysProven = m_keysMoved;
 }
 
-QCoro::Task<bool> ScrollRun::forward()
+// One step down (`direction` 1) or back up (-1), counted against the
+// newest strip.
+QCoro::Task<bool> ScrollRun::scrollStep(int direction)
 {
     const bool keys = m_stepper->mode() == ScrollStepper::Mode::keys;
     const int clicks = m_stepper->clicks();
-    const bool sent = co_await m_stepper->forward();
-    if (sent) {
-        if (keys)
-            ++m_pagesSinceStrip;
-        else
-            m_clicksSinceStrip += clicks;
+    bool sent = false;
+    if (direction > 0) {
+        const bool down = co_await m_stepper->forward();
+        sent = down;
+    } else {
+        const bool up = co_await m_stepper->back();
+        sent = up;
     }
-    co_return sent;
-}
-
-QCoro::Task<bool> ScrollRun::back()
-{
-    const bool keys = m_stepper->mode() == ScrollStepper::Mode::keys;
-    const int clicks = m_stepper->clicks();
-    const bool sent = co_await m_stepper->back();
     if (sent) {
-        if (keys)
-            --m_pagesSinceStrip;
-        else
-            m_clicksSinceStrip -= clicks;
+        m_pagesSinceStrip += keys ? direction : 0;
+        m_clicksSinceStrip += keys ? 0 : direction * clicks;
     }
     co_return sent;
 }
@@ -483,7 +476,7 @@ QCoro::Task<void> ScrollRun::scrollDown()
             break;
         }
         const bool usedKeys = m_stepper->mode() == ScrollStepper::Mode::keys;
-        const bool sent = co_await forward();
+        const bool sent = co_await scrollStep(1);
         if (!sent) {
             log(QStringLiteral("Unvollständig: Fokus verloren"));
             m_incomplete = true;
@@ -607,7 +600,7 @@ QCoro::Task<ScrollRun::Retry> ScrollRun::retrySeam(Step& step)
         unconfirmed(again, true);
     }
     for (int round = 0; round < seamRetries && !gone(); ++round) {
-        const bool wentBack = co_await back();
+        const bool wentBack = co_await scrollStep(-1);
         FrameRows returned;
         if (wentBack) {
             const FrameRows settledBack = co_await settled(step.frame);
@@ -634,7 +627,7 @@ QCoro::Task<ScrollRun::Retry> ScrollRun::retrySeam(Step& step)
         if (!m_stepper->shrink())
             co_return Retry::failed;
         log(QStringLiteral("Kleinere Schritte: ") + QString::number(m_stepper->clicks()) + QStringLiteral(" Klicks"));
-        const bool sent = co_await forward();
+        const bool sent = co_await scrollStep(1);
         if (!sent)
             co_return Retry::failed;
         const FrameRows smaller = co_await settled(m_previous);

@@ -55,8 +55,7 @@ private:
     QCoro::Task<FrameRows> grabRows();
     QCoro::Task<FrameRows> settled(const FrameRows& before, int reactMs = FrameSettler::reactMs);
     QCoro::Task<FrameMatcher::Match> analyse(const FrameRows& a, const FrameRows& b, int expected, bool trusted);
-    QCoro::Task<bool> forward();
-    QCoro::Task<bool> back();
+    QCoro::Task<bool> scrollStep(int direction);
     QCoro::Task<Retry> retrySeam(Step& step);
     QCoro::Task<void> endOnBlank(const FrameRows& frame);
     void stitch(const Step& step);
