@@ -18,7 +18,7 @@ PACKAGES=(
   fonts-material-design-icons-iconfont
   libpam0g-dev libpam-wrapper
   qt6-translations-l10n
-  chromium evince xterm
+  chromium evince xterm firefox-esr zenity mousepad
   xcompmgr
   xclip
   libtesseract-dev tesseract-ocr-deu tesseract-ocr-eng tesseract-ocr-spa tesseract-ocr-fra tesseract-ocr-ita

@@ -14,6 +14,33 @@ bool comparable(const FrameRows& a, const FrameRows& b)
     return !a.isNull() && !b.isNull() && a.width() == b.width() && a.height() == b.height();
 }
 
+// The cells a comparison looks at, with the cells that change by themselves
+// left out.
+struct View {
+    const FrameRows& a;
+    const FrameRows& b;
+    std::vector<int> cells;
+    const CellMask* ignore = nullptr;
+
+    bool skip(int y, int c) const { return ignore && ignore->contains(y, c); }
+    // Row ya of a and row yb of b show the same over the view's cells.
+    bool alike(int ya, int yb) const
+    {
+        for (int c : cells)
+            if (!skip(ya, c) && !skip(yb, c) && !a.cellAlike(ya, c, b, yb))
+                return false;
+        return true;
+    }
+};
+
+std::vector<int> allCells(const FrameRows& f)
+{
+    std::vector<int> cells(size_t(f.cells()));
+    for (int c = 0; c < f.cells(); ++c)
+        cells[size_t(c)] = c;
+    return cells;
+}
+
 // Rows of the overlap at `shift` and how many of them match.
 struct Overlap {
     int rows = 0;
@@ -21,15 +48,160 @@ struct Overlap {
     bool holds() const { return rows >= FrameMatcher::minOverlapRows && qint64(matched) * 100 >= qint64(rows) * 97; }
 };
 
-Overlap overlapAt(const FrameRows& a, const FrameRows& b, const FrameMatcher::Bands& bands, int shift)
+Overlap overlapAt(const View& v, const FrameMatcher::Bands& bands, int shift)
 {
     Overlap o;
-    const int h = a.height();
+    const int h = v.a.height();
     o.rows = qMax(0, h - bands.bottom - shift - bands.top);
     for (int y = bands.top; y < bands.top + o.rows; ++y)
-        if (a.bodyAlike(y + shift, b, y))
+        if (v.alike(y + shift, y))
             ++o.matched;
     return o;
+}
+
+// The unchanging rows at the top and bottom for a given shift: rows equal in
+// both frames, up to a third of the height each. A band row is equal in both
+// frames and does not fit the movement. A row that fits both (blank, say)
+// belongs to the band only when band rows follow it; a row that moved with
+// the content, or one that cannot be told apart from new content, ends the
+// band; a few rows that changed otherwise (a blinking element, a page
+// number) are bridged.
+FrameMatcher::Bands bandsAt(const View& v, int shift)
+{
+    FrameMatcher::Bands result;
+    const int h = v.a.height();
+    const int limit = h / 3;
+    int misses = 0;
+    for (int y = 0; y < limit; ++y) {
+        const bool same = v.alike(y, y);
+        const bool known = y + shift < h;
+        const bool moved = known && shift > 0 && v.alike(y + shift, y);
+        if (same && !moved) {
+            result.top = y + 1;
+            misses = 0;
+        } else if (!same && (moved || !known || ++misses > 24)) {
+            break;
+        }
+    }
+    misses = 0;
+    for (int k = 0; k < limit; ++k) {
+        const int y = h - 1 - k;
+        const bool same = v.alike(y, y);
+        const bool known = y - shift >= 0;
+        const bool moved = known && shift > 0 && v.alike(y, y - shift);
+        if (same && !moved) {
+            result.bottom = k + 1;
+            misses = 0;
+        } else if (!same && (moved || !known || ++misses > 24)) {
+            break;
+        }
+    }
+    return result;
+}
+
+// How the columns of the overlap at `shift` behave: each cell column moves
+// with the content, stands still (a sticky sidebar), fits both (blank) or
+// neither (changed in place, a hovered link). The seam holds when enough
+// cells that can only fit the movement do, and hardly any column fits
+// neither.
+struct ColumnKinds {
+    Overlap overlap;
+    int evidence = 0;   // cells that fit the movement and not standing still
+    int moving = 0;     // cell columns that move only
+    int changing = 0;   // cell columns that fit neither
+    int mismatched = 0; // cells of columns not standing still that fit neither the movement nor standing still
+    FrameMatcher::Columns fixed;
+    // A hovered link or a blinking caret may differ; a wrong shift leaves
+    // whole blocks unmatched.
+    bool holds() const
+    {
+        return overlap.rows >= FrameMatcher::minOverlapRows && moving > 0 && evidence >= 32
+            && mismatched <= qMax(12, evidence / 200);
+    }
+};
+
+bool pixelAlike(const uchar* p, const uchar* q)
+{
+    return std::abs(p[0] - q[0]) + std::abs(p[1] - q[1]) + std::abs(p[2] - q[2]) <= 48;
+}
+
+ColumnKinds columnsAt(const FrameRows& a, const FrameRows& b, const FrameMatcher::Bands& bands, int shift,
+                  const CellMask* ignore)
+{
+    ColumnKinds out;
+    const int h = a.height();
+    const int rows = qMax(0, h - bands.bottom - shift - bands.top);
+    out.overlap.rows = rows;
+    if (rows < FrameMatcher::minOverlapRows)
+        return out;
+    auto skip = [ignore](int y, int c) { return ignore && ignore->contains(y, c); };
+    enum Kind { moves, still, blank, neither };
+    std::vector<Kind> kind(size_t(a.cells()), neither);
+    std::vector<int> movingCells;
+    for (int c = 0; c < a.cells(); ++c) {
+        int n = 0, moved = 0, stayed = 0, evidence = 0, neither = 0;
+        for (int y = bands.top; y < bands.top + rows; ++y) {
+            if (skip(y + shift, c) || skip(y, c))
+                continue;
+            ++n;
+            const bool m = a.cellAlike(y + shift, c, b, y);
+            const bool s = a.cellAlike(y, c, b, y);
+            moved += m;
+            stayed += s;
+            evidence += m && !s;
+            neither += !m && !s;
+        }
+        const bool movesWith = qint64(moved) * 100 >= qint64(n) * 97;
+        // Standing still allows more: a table of contents marks the section
+        // in view.
+        const bool standsStill = qint64(stayed) * 100 >= qint64(n) * 90;
+        if (movesWith && standsStill) {
+            kind[size_t(c)] = blank;
+        } else if (movesWith) {
+            kind[size_t(c)] = moves;
+            ++out.moving;
+            out.evidence += evidence;
+            movingCells.push_back(c);
+        } else if (standsStill) {
+            kind[size_t(c)] = still;
+        } else {
+            ++out.changing;
+        }
+        // A cell that stands still is no contradiction (a fixed badge over
+        // the content); one that fits neither is.
+        if (!standsStill)
+            out.mismatched += neither;
+    }
+    const View moving{a, b, movingCells, ignore};
+    for (int y = bands.top; y < bands.top + rows; ++y)
+        if (moving.alike(y + shift, y))
+            ++out.overlap.matched;
+
+    // Fixed columns: cells that stand still, to the pixel where they border
+    // moving ones (a column of a bordering cell that follows the content
+    // belongs to the content).
+    auto pixelColumnMoves = [&](int x) {
+        int alike = 0;
+        for (int y = bands.top; y < bands.top + rows; ++y)
+            alike += pixelAlike(a.image().constScanLine(y + shift) + qsizetype(x) * 4,
+                                b.image().constScanLine(y) + qsizetype(x) * 4);
+        return qint64(alike) * 100 >= qint64(rows) * 97;
+    };
+    for (int c = 0; c < a.cells(); ++c) {
+        if (kind[size_t(c)] != still)
+            continue;
+        const bool borders = (c > 0 && kind[size_t(c - 1)] == moves)
+            || (c + 1 < a.cells() && kind[size_t(c + 1)] == moves);
+        for (int x = a.cellLeft(c); x < a.cellRight(c); ++x) {
+            if (borders && pixelColumnMoves(x))
+                continue;
+            if (!out.fixed.isEmpty() && out.fixed.last().second == x)
+                out.fixed.last().second = x + 1;
+            else
+                out.fixed.append({x, x + 1});
+        }
+    }
+    return out;
 }
 
 // Sum of the colour differences over `rows` rows of the overlap at `shift`
@@ -54,26 +226,6 @@ bool closeTo(int shift, int expected)
 }
 
 } // namespace
-
-bool FrameMatcher::sameContent(const FrameRows& a, const FrameRows& b)
-{
-    if (!comparable(a, b))
-        return false;
-    const int h = a.height();
-    // A caret or a small animation may change; moved content changes far
-    // more. The right edge does not count: an overlay scrollbar fades in and
-    // out there whether or not the content moves.
-    const qint64 allowed = qMax<qint64>(16, qint64(a.bodyWidth()) * h / 5000);
-    qint64 differ = 0;
-    for (int y = 0; y < h; ++y) {
-        if (a.body(y) == b.body(y))
-            continue;
-        differ += a.differingBodyPixels(y, b, y);
-        if (differ > allowed)
-            return false;
-    }
-    return true;
-}
 
 bool FrameMatcher::blank(const FrameRows& frame, const Bands& bands)
 {
@@ -123,44 +275,45 @@ int FrameMatcher::scrollbarWidth(const FrameRows& a, const FrameRows& b, int shi
     return width >= 3 && width <= 40 ? width : 0;
 }
 
-FrameMatcher::Bands FrameMatcher::bands(const FrameRows& a, const FrameRows& b, int shift)
+
+FrameMatcher::Change FrameMatcher::change(const FrameRows& a, const FrameRows& b, const CellMask* ignore)
 {
-    Bands result;
+    Change out;
     if (!comparable(a, b))
-        return result;
+        return out;
     const int h = a.height();
-    const int limit = h / 3;
-    // A band row is equal in both frames and does not fit the movement. A
-    // row that fits both (blank, say) belongs to the band only when band
-    // rows follow it; a row that moved with the content, or one that cannot
-    // be told apart from new content, ends the band; a few rows that changed
-    // otherwise (a blinking element, a page number) are bridged.
-    int misses = 0;
-    for (int y = 0; y < limit; ++y) {
-        const bool same = a.bodyAlike(y, b, y);
-        const bool known = y + shift < h;
-        const bool moved = known && shift > 0 && a.bodyAlike(y + shift, b, y);
-        if (same && !moved) {
-            result.top = y + 1;
-            misses = 0;
-        } else if (!same && (moved || !known || ++misses > 24)) {
-            break;
+    out.changed = CellMask(h, a.cells());
+    out.total = h * a.cells();
+    for (int y = 0; y < h; ++y) {
+        if (a.body(y) == b.body(y))
+            continue;
+        for (int c = 0; c < a.cells(); ++c) {
+            if ((ignore && ignore->contains(y, c)) || a.cellAlike(y, c, b, y))
+                continue;
+            out.changed.insert(y, c);
+            ++out.cells;
         }
     }
-    misses = 0;
-    for (int k = 0; k < limit; ++k) {
-        const int y = h - 1 - k;
-        const bool same = a.bodyAlike(y, b, y);
-        const bool known = y - shift >= 0;
-        const bool moved = known && shift > 0 && b.bodyAlike(y - shift, a, y);
-        if (same && !moved) {
-            result.bottom = k + 1;
-            misses = 0;
-        } else if (!same && (moved || !known || ++misses > 24)) {
-            break;
-        }
-    }
-    return result;
+    return out;
+}
+
+bool FrameMatcher::sameContent(const FrameRows& a, const FrameRows& b, const CellMask* ignore)
+{
+    if (!comparable(a, b))
+        return false;
+    // A caret or a small animation may change; moved content changes far
+    // more. The right edge does not count: an overlay scrollbar fades in and
+    // out there whether or not the content moves.
+    const Change c = change(a, b, ignore);
+    return c.cells <= qMax(8, c.total / 2000);
+}
+
+bool FrameMatcher::localChange(const Change& change)
+{
+    if (change.cells <= 0 || change.total <= 0)
+        return false;
+    const QRect box = change.changed.boundingBox();
+    return qint64(change.cells) * 10 <= change.total && qint64(box.width()) * box.height() * 4 <= change.total;
 }
 
 FrameMatcher::Match FrameMatcher::match(const FrameRows& a, const FrameRows& b, const Request& request)
@@ -168,22 +321,65 @@ FrameMatcher::Match FrameMatcher::match(const FrameRows& a, const FrameRows& b, 
     Match m;
     if (!comparable(a, b))
         return m;
-    m.moved = !sameContent(a, b);
+    const CellMask* ignore = request.ignore;
+    m.moved = !sameContent(a, b, ignore);
     if (!m.moved)
         return m;
     const int h = a.height();
+    auto skip = [ignore](int y, int c) { return ignore && ignore->contains(y, c); };
+
+    // The columns that changed at all; a sidebar standing still does not.
+    std::vector<int> active;
+    {
+        std::vector<int> changedRows(size_t(a.cells()), 0);
+        for (int y = 0; y < h; ++y) {
+            if (a.body(y) == b.body(y))
+                continue;
+            for (int c = 0; c < a.cells(); ++c)
+                if (!skip(y, c) && !a.cellAlike(y, c, b, y))
+                    ++changedRows[size_t(c)];
+        }
+        for (int c = 0; c < a.cells(); ++c)
+            if (changedRows[size_t(c)] >= qMax(4, h / 50))
+                active.push_back(c);
+        if (active.empty())
+            for (int c = 0; c < a.cells(); ++c)
+                if (changedRows[size_t(c)] > 0)
+                    active.push_back(c);
+    }
+    const View view{a, b, active, ignore};
+    // A row's key over the active columns; 0 where an ignored cell lies in it.
+    auto keys = [&](const FrameRows& f) {
+        std::vector<quint64> k(size_t(h), 0);
+        for (int y = 0; y < h; ++y) {
+            quint64 key = 0x51ed27;
+            bool usable = true;
+            for (int c : active) {
+                if (skip(y, c)) {
+                    usable = false;
+                    break;
+                }
+                key = (key ^ f.cell(y, c)) * 0x100000001b3ull + quint64(c);
+            }
+            k[size_t(y)] = usable ? (key ? key : 1) : 0;
+        }
+        return k;
+    };
+    const std::vector<quint64> ka = keys(a);
+    const std::vector<quint64> kb = keys(b);
 
     // Evidence per shift: every row of b that changed and shows a row of a
     // further down votes for that distance, with the weight 1 / (how often
     // that row occurs in a): a line of text decides, a blank row hardly counts.
     QHash<quint64, QList<int>> rowsOfA;
     for (int y = 0; y < h; ++y)
-        rowsOfA[a.body(y)].append(y);
+        if (ka[size_t(y)])
+            rowsOfA[ka[size_t(y)]].append(y);
     std::vector<double> weight(size_t(h), 0.0);
     for (int y = 0; y < h; ++y) {
-        if (a.body(y) == b.body(y))
+        if (!kb[size_t(y)] || ka[size_t(y)] == kb[size_t(y)])
             continue;
-        const auto it = rowsOfA.constFind(b.body(y));
+        const auto it = rowsOfA.constFind(kb[size_t(y)]);
         if (it == rowsOfA.cend() || it->size() > 256)
             continue;
         const double w = 1.0 / double(it->size());
@@ -211,25 +407,31 @@ FrameMatcher::Match FrameMatcher::match(const FrameRows& a, const FrameRows& b, 
     struct Holding {
         int shift;
         Bands bands;
-        Overlap overlap;
+        ColumnKinds columns;
+    };
+    auto take = [&m](const Holding& h2) {
+        m.shift = h2.shift;
+        m.bands = h2.bands;
+        m.overlapRows = h2.columns.overlap.rows;
+        m.matchedRows = h2.columns.overlap.matched;
+        m.fixedColumns = h2.columns.fixed;
     };
     std::vector<Holding> holding;
     Holding strongest{0, {}, {}};
     for (int s : candidates) {
-        const Bands bs = bands(a, b, s);
-        const Overlap o = overlapAt(a, b, bs, s);
+        const Bands bs = bandsAt(view, s);
+        const ColumnKinds cols = columnsAt(a, b, bs, s, ignore);
         if (s == candidates.front())
-            strongest = {s, bs, o};
-        // Two rows' worth of evidence at least: one text row is no proof.
-        if (o.holds() && weight[size_t(s)] >= 2.0)
-            holding.push_back({s, bs, o});
+            strongest = {s, bs, cols};
+        // Two rows' worth of evidence at least: one text row is no proof
+        // (rows of a coloured block are as common as the block is tall, yet
+        // its cells prove the shift).
+        if (cols.holds() && (weight[size_t(s)] >= 2.0 || cols.evidence >= 96))
+            holding.push_back({s, bs, cols});
     }
     if (!candidates.empty()) {
         if (holding.empty()) {
-            m.shift = strongest.shift;
-            m.bands = strongest.bands;
-            m.overlapRows = strongest.overlap.rows;
-            m.matchedRows = strongest.overlap.matched;
+            take(strongest);
             if (weight[size_t(strongest.shift)] >= 2.0)
                 return m; // real evidence, but no shift holds: not confirmed
         } else {
@@ -241,10 +443,7 @@ FrameMatcher::Match FrameMatcher::match(const FrameRows& a, const FrameRows& b, 
                     if (std::abs(h2.shift - request.expected) < std::abs(chosen->shift - request.expected))
                         chosen = &h2;
             m.ambiguous = holding.size() > 1 && !(request.trustExpected && closeTo(chosen->shift, request.expected));
-            m.shift = chosen->shift;
-            m.bands = chosen->bands;
-            m.overlapRows = chosen->overlap.rows;
-            m.matchedRows = chosen->overlap.matched;
+            take(*chosen);
             m.confirmed = !m.ambiguous;
             return m;
         }
@@ -252,11 +451,14 @@ FrameMatcher::Match FrameMatcher::match(const FrameRows& a, const FrameRows& b, 
 
     // Nothing reappears elsewhere, but nearly everything is where it was:
     // the content changed in place (an animation) instead of moving.
-    const Overlap inPlace = overlapAt(a, b, Bands{}, 0);
+    const View everything{a, b, allCells(a), ignore};
+    const Overlap inPlace = overlapAt(everything, Bands{}, 0);
     if (inPlace.holds()) {
-        m.bands = bands(a, b, 0);
+        m.shift = 0;
+        m.bands = bandsAt(everything, 0);
         m.overlapRows = inPlace.rows;
         m.matchedRows = inPlace.matched;
+        m.fixedColumns.clear();
         m.confirmed = true;
         return m;
     }
@@ -269,16 +471,14 @@ FrameMatcher::Match FrameMatcher::match(const FrameRows& a, const FrameRows& b, 
     const int proposed = WindowShot::contentShift(a.image(), b.image(), guess.top, guess.bottom, h * 98 / 100, expected);
     if (proposed <= 0)
         return m;
-    m.shift = proposed;
-    m.bands = bands(a, b, proposed);
-    const Overlap o = overlapAt(a, b, m.bands, proposed);
-    m.overlapRows = o.rows;
-    m.matchedRows = o.matched;
-    if (!o.holds())
+    const Bands bs = bandsAt(view, proposed);
+    const ColumnKinds cols = columnsAt(a, b, bs, proposed, ignore);
+    take({proposed, bs, cols});
+    if (!cols.holds())
         return m;
-    const qint64 here = differenceAt(a, b, m.bands, proposed, o.rows);
+    const qint64 here = differenceAt(a, b, m.bands, proposed, cols.overlap.rows);
     for (int neighbour : {proposed - 1, proposed + 1}) {
-        if (differenceAt(a, b, m.bands, neighbour, o.rows) <= 2 * here) {
+        if (differenceAt(a, b, m.bands, neighbour, cols.overlap.rows) <= 2 * here) {
             m.ambiguous = true;
             return m;
         }

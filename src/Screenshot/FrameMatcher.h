@@ -1,17 +1,24 @@
 #pragma once
 // Decides, densely, how two consecutive frames of a scrolling capture relate:
 // whether anything moved, how far the content moved, which rows at the top
-// and the bottom stayed put (a toolbar, a sticky header, a footer), and
-// whether that shift holds over every row the two frames share. Only a
+// and the bottom stayed put (a toolbar, a sticky header, a footer), which
+// columns stayed put (a sticky sidebar, a table of contents, a gutter), and
+// whether that shift holds over every cell the two frames share. Only a
 // confirmed shift may be stitched: a step that moved further than the frames
 // overlap, content that repeats so that several shifts fit, or content that
 // changed while it moved all leave the seam unconfirmed.
 //
 // The shift is found from rows that changed and reappear elsewhere in the
-// previous frame, each weighted by how rare it is there (a blank or repeated
-// row says little, a row of text a lot); a sparse search stands in when no row
-// reappears exactly (content redrawn with noise).
+// previous frame (over the columns that changed at all, so a sidebar that
+// stands still does not hide them), each weighted by how rare it is there (a
+// blank or repeated row says little, a row of text a lot); a sparse search
+// stands in when no row reappears exactly (content redrawn with noise). Cells
+// that change by themselves (a ticking clock) can be left out of everything.
+#include "Screenshot/CellMask.h"
 #include "Screenshot/FrameRows.h"
+
+#include <QList>
+#include <utility>
 
 class FrameMatcher {
 public:
@@ -29,23 +36,43 @@ public:
         // The expected movement was measured on earlier steps of the same
         // kind, so it may settle between shifts that fit equally well.
         bool trustExpected = false;
+        // Cells that change by themselves; left out of every comparison.
+        const CellMask* ignore = nullptr;
     };
+
+    // Columns [first, second) of the body.
+    using Columns = QList<std::pair<int, int>>;
 
     struct Match {
         bool moved = false;     // the content changed at all
-        bool confirmed = false; // the shift holds over the shared rows
+        bool confirmed = false; // the shift holds over the shared cells
         int shift = 0;          // rows the content moved up (row y of b shows row y + shift of a)
         Bands bands;            // unchanging rows above and below the content, for this shift
         int overlapRows = 0;    // content rows both frames show
-        int matchedRows = 0;    // of them, rows that match at the shift
+        int matchedRows = 0;    // of them, rows that match at the shift over the moving columns
         bool ambiguous = false; // other shifts fit as well
+        // Columns that do not move with the content and show something (a
+        // sticky sidebar): left out of the strips below the first frame.
+        Columns fixedColumns;
+    };
+
+    // How two frames taken one after the other differ in place.
+    struct Change {
+        int cells = 0;    // cells that differ (the ignored ones left out)
+        CellMask changed; // which
+        int total = 0;    // cells compared
     };
 
     // Rows of content both frames must share for a seam to count.
     static constexpr int minOverlapRows = 16;
 
-    // The bodies of both frames show the same, apart from a few pixels.
-    static bool sameContent(const FrameRows& a, const FrameRows& b);
+    static Change change(const FrameRows& a, const FrameRows& b, const CellMask* ignore = nullptr);
+    // The bodies of both frames show the same, apart from a few pixels and
+    // the ignored cells.
+    static bool sameContent(const FrameRows& a, const FrameRows& b, const CellMask* ignore = nullptr);
+    // A change that a scroll cannot have made: a few cells close together (a
+    // clock, a spinner, a caret), not rows all over the frame.
+    static bool localChange(const Change& change);
     // The body between the bands is one colour only: nothing in it tells
     // whether it moved.
     static bool blank(const FrameRows& frame, const Bands& bands);
@@ -54,9 +81,4 @@ public:
     // over the rows both frames share (a scrollbar whose thumb or arrows
     // moved differently); 0 when there is none or it cannot be seen here.
     static int scrollbarWidth(const FrameRows& a, const FrameRows& b, int shift, const Bands& bands);
-    // The unchanging rows at the top and bottom for a given shift: rows equal
-    // in both frames, up to a third of the height each; a row that moved with
-    // the content ends a band, a few rows that changed otherwise (a blinking
-    // element, a page number) are bridged.
-    static Bands bands(const FrameRows& a, const FrameRows& b, int shift);
 };

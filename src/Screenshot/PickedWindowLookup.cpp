@@ -85,6 +85,26 @@ std::optional<QRectF> PickedWindowLookup::scrollAreaUnder(const QPointF& point, 
     return std::nullopt;
 }
 
+bool PickedWindowLookup::keysMoveSelection(const QPointF& point, qint32 pid) const
+{
+    if (!m_accessibility.isAvailable())
+        return false;
+    static const QStringList selecting = {QStringLiteral("AXList"), QStringLiteral("AXTable"),
+                                          QStringLiteral("AXOutline"), QStringLiteral("AXGrid"),
+                                          QStringLiteral("AXTextArea")};
+    bool found = false;
+    std::shared_ptr<AccessibleElement> element = m_accessibility.elementAt(pid, point);
+    for (int visited = 0; element && visited < 50; ++visited) {
+        const QString role = element->role();
+        // Lists and text fields inside a page scroll with the page's keys.
+        if (role == QLatin1String("AXWebArea"))
+            return false;
+        found = found || selecting.contains(role);
+        element = element->parent();
+    }
+    return found;
+}
+
 QPointF PickedWindowLookup::cursorTopLeft() const
 {
     return m_screens.pointerPosition();

@@ -21,6 +21,10 @@ public:
     std::optional<PickedWindow> windowUnderCursor(const QPointF& point) const;
     // windowArea: the picked window's width times height.
     std::optional<QRectF> scrollAreaUnder(const QPointF& point, qreal windowArea, qint32 pid) const;
+    // Keys sent to process pid would move a selection or a caret at point: a
+    // list, a table, a tree or an editable text lies there, outside any web
+    // page. False when the accessibility tree cannot be read.
+    bool keysMoveSelection(const QPointF& point, qint32 pid) const;
     QPointF cursorTopLeft() const;
     void logAXChain(const QPointF& point, qint32 pid) const;
 

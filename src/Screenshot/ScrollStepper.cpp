@@ -46,7 +46,7 @@ QCoro::Task<bool> ScrollStepper::forward()
 {
     if (m_mode == Mode::keys)
         co_return key(InputSynthesis::Key::pageDown);
-    co_await wheel(-m_clicks, 20);
+    co_await wheel(-m_clicks, clickPauseMs);
     co_return true;
 }
 
@@ -54,7 +54,7 @@ QCoro::Task<bool> ScrollStepper::back()
 {
     if (m_mode == Mode::keys)
         co_return key(InputSynthesis::Key::pageUp);
-    co_await wheel(m_clicks, 20);
+    co_await wheel(m_clicks, clickPauseMs);
     co_return true;
 }
 
@@ -75,15 +75,31 @@ void ScrollStepper::learn(int shift, int band)
         m_keyShift = shift;
         return;
     }
-    m_pixelsPerClick = double(shift) / m_clicks;
-    // Two thirds of the band per step: a third of it stays in both frames.
-    m_clicks = qMax(1, int(std::floor(band * 2.0 / 3.0 / m_pixelsPerClick)));
+    const double measured = double(shift) / m_clicks;
+    // A view caught while it still glided (smooth scrolling), or one that
+    // stopped at the end, moved less than the clicks ask: that says nothing
+    // about a click.
+    if (m_pixelsPerClick > 0 && (measured < m_pixelsPerClick / 2 || measured > m_pixelsPerClick * 2))
+        return;
+    m_pixelsPerClick = measured;
+    // As far as the seam can still be confirmed with room to spare: a fifth
+    // of the band (at least 64 rows) stays in both frames.
+    m_clicks = qMax(1, int(std::floor((band - qMax(band / 5, 64)) / m_pixelsPerClick)));
+    // Never again as far as a step whose seam could not be confirmed.
+    if (m_ceiling > 0)
+        m_clicks = qMin(m_clicks, m_ceiling);
+}
+
+QCoro::Task<void> ScrollStepper::wheelBack(int clicks)
+{
+    co_await wheel(clicks, clickPauseMs);
 }
 
 bool ScrollStepper::shrink()
 {
     if (m_mode != Mode::wheel || m_clicks <= 1)
         return false;
+    m_ceiling = m_clicks - 1;
     m_clicks = qMax(1, m_clicks / 2);
     return true;
 }

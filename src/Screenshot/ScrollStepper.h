@@ -4,7 +4,7 @@
 // content. For the wheel it learns how far one click scrolls (toolkits and
 // browsers differ: 60, 96, 120 pixels and more) from the movement each step
 // really produced, and sizes the next step so that consecutive frames share a
-// third of their content band; a step that went too far is taken back and the
+// fifth of their content band; a step that went too far is taken back and the
 // steps get smaller.
 #include "Platform/InputSynthesis.h"
 
@@ -32,6 +32,8 @@ public:
     QCoro::Task<bool> back();
     // One large step towards the top; overlap does not matter there.
     QCoro::Task<bool> towardsTop();
+    // Wheel clicks towards the top, under the parked pointer.
+    QCoro::Task<void> wheelBack(int clicks);
 
     // A confirmed forward step moved the content `shift` rows; `band` is the
     // height of the content band between the fixed rows.
@@ -46,9 +48,13 @@ public:
     bool expectedTrusted() const;
     int clicks() const { return m_clicks; }
     double pixelsPerClick() const { return m_pixelsPerClick; }
+    // Rows one page key moved the content; 0 until measured.
+    int keyShift() const { return m_keyShift; }
 
     // A click is assumed to scroll at most this far until one is measured.
     static constexpr int generousClickPixels = 150;
+    // Between two wheel clicks of one step.
+    static constexpr int clickPauseMs = 5;
 
 private:
     bool key(InputSynthesis::Key key);
@@ -63,4 +69,5 @@ private:
     int m_clicks = 1;
     double m_pixelsPerClick = 0; // 0: not measured yet
     int m_keyShift = 0;          // 0: not measured yet
+    int m_ceiling = 0;           // clicks below a step that went too far; 0: none
 };

@@ -3,14 +3,16 @@
 // the front, scrolls its content to the top, then scrolls it down step by step
 // with synthetic input (keys for a whole window, wheel clicks under a parked,
 // hidden pointer for a dragged section or where keys do not move the view),
-// takes a settled frame after each step, measures how far the content moved,
-// confirms that shift over every row the two frames share and keeps the newly
-// revealed rows; finally stacks everything into one tall image. A seam that
-// cannot be confirmed ends the scrolling with what is certain, and the result
+// takes a frame once the view is at rest after each step, measures how far
+// the content moved, confirms that shift over every cell the two frames share
+// (sticky columns and cells that change by themselves left out) and keeps the
+// newly revealed rows; finally stacks everything into one tall image. A seam
+// that cannot be confirmed is looked at again, then approached with smaller
+// steps; only then the scrolling ends with what is certain, and the result
 // says it may be incomplete. Runs on the main thread; the frame grabs and
-// their analysis run on worker threads while it waits.
+// their analysis run on worker threads while it waits. Each run is a
+// ScrollRun.
 #include "Screenshot/CapturedScreenshot.h"
-#include "Screenshot/FrameRows.h"
 #include "Screenshot/PickedWindow.h"
 
 #include <QCoroTask>
@@ -18,6 +20,7 @@
 #include <QRectF>
 #include <QString>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <utility>
 
@@ -58,6 +61,9 @@ public:
     using Sleep = std::function<QCoro::Task<void>(int milliseconds)>;
 
     explicit WindowScrollCapture(Backends backends);
+    // A run still under way stops at its next step and touches none of the
+    // backends again.
+    ~WindowScrollCapture();
 
     // Default: a timer.
     void setSleep(Sleep sleep) { m_sleep = std::move(sleep); }
@@ -72,19 +78,14 @@ public:
 
     // The largest on-screen ordinary window of a process (window number and
     // bounds); the first of equal ones wins, zero-area windows never.
-    std::optional<std::pair<quint32, QRectF>> largestWindow(qint32 pid);
+    static std::optional<std::pair<quint32, QRectF>> largestWindow(WindowServer& windows, qint32 pid);
 
     static constexpr int maxStrips = 400;
     static constexpr int maxHeightPx = 200000;
 
 private:
-    QCoro::Task<QImage> grab(const QRectF& region, qreal scale);
-    QCoro::Task<FrameRows> rowsOf(const QImage& image);
-    QCoro::Task<FrameRows> stableFrame(QRectF region, qreal scale, QSize expected);
-    bool focusOnTarget(qint32 pid);
-
-    void hideOwnWindows() const;
-
     Backends m_b;
     Sleep m_sleep;
+    // Runs hold it weakly: gone, the backends are gone too.
+    std::shared_ptr<const int> m_alive;
 };

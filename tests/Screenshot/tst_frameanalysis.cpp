@@ -433,6 +433,41 @@ private Q_SLOTS:
         QCOMPARE(m.shift, 0);
     }
 
+    void stickyColumnAndChangingCellsStayOutOfTheSeam()
+    {
+        // A 64-px column that stands still beside the content, and a clock
+        // over the content that changes between any two frames.
+        const QImage page = smoothPage(300, 1500, 7);
+        const QImage column = randomPage(64, 360, 51);
+        auto frame = [&](int offset, int tick) {
+            QImage f = underBands(page, offset, 400, 40);
+            for (int y = 40; y < 400; ++y)
+                memcpy(f.scanLine(y), column.constScanLine(y - 40), 64 * 4);
+            for (int y = 60; y < 76; ++y)
+                for (int x = 200; x < 240; ++x)
+                    f.setPixel(x, y, qRgb(tick * 40 % 256, 10, 10));
+            return f;
+        };
+        const FrameRows a(frame(100, 1));
+        const FrameRows b(frame(180, 2));
+        // The clock contradicts every shift...
+        QVERIFY(!FrameMatcher::match(a, b, {}).confirmed);
+        // ...until its cells are left out; the column is reported as fixed.
+        CellMask clock(400, a.cells());
+        for (int y = 56; y < 80; ++y)
+            for (int c = 12; c < 16; ++c)
+                clock.insert(y, c);
+        const FrameMatcher::Match m = FrameMatcher::match(a, b, {0, false, &clock});
+        QVERIFY(m.confirmed);
+        QCOMPARE(m.shift, 80);
+        QCOMPARE(m.fixedColumns, (FrameMatcher::Columns{{0, 64}}));
+        // What the settle step learns from: a change in place in one spot,
+        // while a scroll changes rows all over the frame.
+        QVERIFY(FrameMatcher::localChange(FrameMatcher::change(FrameRows(frame(100, 1)), FrameRows(frame(100, 2)))));
+        QVERIFY(!FrameMatcher::localChange(FrameMatcher::change(a, b)));
+        QVERIFY(FrameMatcher::sameContent(FrameRows(frame(100, 1)), FrameRows(frame(100, 2)), &clock));
+    }
+
     void stitchStacksStripsIntoExactRows()
     {
         QList<StitchStrip> strips;

@@ -1,5 +1,7 @@
 // The window scroll loop against a fake scrollable window: stitching, keys and
-// wheel, every stop, errors, the pointer coming back, the focus check.
+// wheel, every stop, errors, the pointer coming back, the focus check; a
+// sticky column, a ticking clock, a list whose selection keys would move, and
+// a blank end of the content.
 #include "Storage/DebugLog.h"
 #include "Screenshot/GrabExclusions.h"
 #include "Screenshot/ScrollCancel.h"
@@ -7,6 +9,8 @@
 #include "Screenshot/ScrollProgressHUD.h"
 #include "Screenshot/WindowGrabber.h"
 #include "Screenshot/WindowScrollCapture.h"
+#include "Screenshot/PickedWindowLookup.h"
+#include "fakes/FakeAccessibilityTree.h"
 #include "fakes/FakeCapturePermissions.h"
 #include "fakes/FakeCompositingInfo.h"
 #include "fakes/FakeKeyWatch.h"
@@ -51,10 +55,14 @@ class TestScrollLoop : public QObject {
         grabber.emplace(world, screens, nullptr, exclusions);
         useActivation(*world);
     }
+    FakeAccessibilityTree accessibility;
+    std::optional<PickedWindowLookup> lookup;
+
     void useActivation(WindowActivation& activation)
     {
+        lookup.emplace(*world, accessibility, *screens);
         capture = std::make_unique<WindowScrollCapture>(WindowScrollCapture::Backends{
-            permissions, *screens, *world, activation, *world, apps, cancel, *grabber, cover, panel, nullptr});
+            permissions, *screens, *world, activation, *world, apps, cancel, *grabber, cover, panel, &*lookup});
         capture->setSleep([this](int) -> QCoro::Task<void> {
             if (onSleep)
                 onSleep();
@@ -80,6 +88,8 @@ private Q_SLOTS:
         screens->addScreen(1, QRectF(0, 0, 1920, 1080), 1, Qt::gray);
         permissions = FakeCapturePermissions();
         onSleep = nullptr;
+        accessibility.available = false;
+        accessibility.chain.clear();
     }
 
     void cleanup()
@@ -249,6 +259,107 @@ private Q_SLOTS:
         };
         QCOMPARE(run(), world->fullRendering().copy(0, 0, 200, 300 + 3 * 240));
         QVERIFY(!incomplete);
+    }
+
+    void stickyColumnShowsOnceAndTheContentWhole()
+    {
+        setUpWorld(400, 500, 3000, 40, 0, 14);
+        world->sidebarWidth = 96;
+        const QImage result = run();
+        QVERIFY(!incomplete);
+        const QImage full = world->fullRendering();
+        QCOMPARE(result.size(), full.size());
+        // The content beside the column, row for row.
+        QCOMPARE(result.copy(96, 0, result.width() - 96, result.height()), full.copy(96, 0, full.width() - 96, full.height()));
+        // The column as in the first frame, then one colour per pixel column.
+        QCOMPARE(result.copy(0, 40, 96, 460), world->sidebarImage.copy(0, 0, 96, 460));
+        for (int x = 0; x < 96; x += 7)
+            for (int y = 600; y < result.height(); y += 13)
+                QCOMPARE(result.pixel(x, y), result.pixel(x, 600));
+    }
+
+    void tickingClockNeitherStallsNorBreaksTheSeams()
+    {
+        setUpWorld(300, 500, 3000, 40, 30, 14);
+        world->clock = QRect(180, 60, 80, 30);
+        world->scrollTo(600);
+        const QImage result = run();
+        QVERIFY(!incomplete);
+        const QImage full = world->fullRendering();
+        QCOMPARE(result.size(), full.size());
+        // Below the clock's rows every row is the content's.
+        QCOMPARE(result.copy(0, 100, result.width(), result.height() - 100), full.copy(0, 100, full.width(), full.height() - 100));
+        // No phase waits for a still frame that never comes: a few grabs a step.
+        QVERIFY2(world->grabs < 400, qPrintable(QString::number(world->grabs)));
+    }
+
+    void listScrolledByTheWheelKeepsItsSelection()
+    {
+        setUpWorld(300, 400, 3000);
+        accessibility.available = true;
+        accessibility.add(QStringLiteral("table cell"));
+        accessibility.add(QStringLiteral("AXOutline"));
+        accessibility.add(QStringLiteral("AXScrollArea"));
+        world->scrollTo(700);
+        QCOMPARE(run(), world->fullRendering());
+        QVERIFY(!incomplete);
+        QVERIFY(logged(QStringLiteral("Liste oder Text unter dem Fenstermittelpunkt — Mausrad statt Tasten")));
+        for (const QString& e : world->events)
+            QVERIFY2(e.startsWith(QStringLiteral("wheel")), qPrintable(e));
+        // A list inside a web page scrolls with the page's keys.
+        setUpWorld(300, 400, 1200);
+        accessibility.add(QStringLiteral("AXWebArea"));
+        run();
+        QVERIFY(world->events.contains(QStringLiteral("pageDown")));
+    }
+
+    void seamOfAHalfRedrawnViewIsLookedAtAgain()
+    {
+        setUpWorld(300, 400, 3000, 40, 30);
+        world->wheelPixels = 40;
+        // Scrolled a few steps in, the view is caught half redrawn.
+        onSleep = [this] {
+            if (world->tornFrom < 0 && world->events.count(QStringLiteral("wheel-1")) > 12)
+                world->tornFrom = world->grabs + 1;
+        };
+        QCOMPARE(run(world->bounds.adjusted(0, 40, 0, -30)), world->content);
+        QVERIFY(!incomplete);
+        QVERIFY(logged(QStringLiteral("Naht nach längerem Warten bestätigt")));
+    }
+
+    void blankEndOfTheContentIsTheEnd()
+    {
+        setUpWorld(300, 400, 3000);
+        world->wheelPixels = 40;
+        for (int y = 2200; y < 3000; ++y) // the document ends in 800 blank rows
+            memset(world->content.scanLine(y), 0xff, size_t(world->content.bytesPerLine()));
+        const QImage blankEnd = run(world->bounds);
+        if (blankEnd.size() != world->content.size())
+            qInfo().noquote() << debugLogMessages().join(QLatin1Char('\n'));
+        QCOMPARE(blankEnd, world->content);
+        QVERIFY(!incomplete);
+        QVERIFY(logged(QStringLiteral("Leeres Ende des Inhalts: ")
+                       + debugLogMessages().filter(QStringLiteral("Leeres Ende")).value(0).section(QLatin1Char(' '), -2)));
+    }
+
+    void runOutlivingItsCaptureStopsAndKeepsWhatItHas()
+    {
+        setUpWorld(200, 300, 3000);
+        auto running = capture->captureWindowScrolling(
+            PickedWindow{FakeScrollWorld::pid, world->bounds, FakeScrollWorld::window, std::nullopt}, QStringLiteral("Liste"));
+        onSleep = [this] {
+            if (capture && world->events.count(QStringLiteral("pageDown")) == 3)
+                capture.reset();
+        };
+        const CapturedScreenshot shot = awaitTask(std::move(running));
+        QVERIFY(!capture);
+        QVERIFY(shot.incomplete);
+        QVERIFY(logged(QStringLiteral("Unvollständig: Aufnahme beendet")));
+        const qsizetype keys = world->events.size();
+        QTest::qWait(50);
+        QCOMPARE(world->events.size(), keys); // nothing sent after it went
+        QCOMPARE(shot.image.convertToFormat(QImage::Format_RGB32),
+                 world->fullRendering().copy(0, 0, 200, shot.image.height()));
     }
 
     void largestWindowOfTheApplicationIsTaken()

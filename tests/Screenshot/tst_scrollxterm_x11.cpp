@@ -1,4 +1,4 @@
-// xterm holding 2,000 numbered lines, captured through the program's own
+// xterm holding 3,000 numbered lines, captured through the program's own
 // scrolling capture on a real X server. Page Up and Page Down go to the
 // terminal's program, not to its view, so the capture must notice that keys
 // move nothing and scroll with the wheel instead, both to the top and down

@@ -79,6 +79,15 @@ public:
             const int grey = (noiseSeed * 37) % 200 + 40;
             p.fillRect(block, QColor(grey, grey, grey));
         }
+        if (sidebarWidth)
+            // A sticky column beside the content: its own picture, standing still.
+            p.drawImage(0, headerHeight, sidebarImage, 0, 0, sidebarWidth, viewportHeight());
+        if (!clock.isEmpty()) {
+            // A fixed clock that changes on every grab.
+            const int tick = grabs * 29;
+            p.fillRect(clock, QColor(250, 240, 200));
+            p.fillRect(clock.adjusted(4 + tick % 9, 4, -4 - (tick / 9) % 7, -4), QColor(tick % 200, 60, 90));
+        }
         if (headerHeight)
             p.drawImage(0, 0, headerImage);
         if (footerHeight)
@@ -123,6 +132,14 @@ public:
         if (w != window)
             return {};
         QImage image = render();
+        if (grabs >= tornFrom && grabs < tornFrom + 3 && lastClean.size() == image.size()) {
+            // A view caught half redrawn for a while: its lower half still
+            // the picture before.
+            for (int y = image.height() / 2; y < image.height(); ++y)
+                memcpy(image.scanLine(y), lastClean.constScanLine(y), size_t(image.bytesPerLine()));
+        } else {
+            lastClean = image;
+        }
         if (pixelSize.isValid() && pixelSize != image.size())
             image = image.scaled(pixelSize);
         return image;
@@ -192,6 +209,11 @@ public:
     QRectF bounds;
     int headerHeight, footerHeight, scrollbarWidth;
     QImage content, headerImage, footerImage, scrollbarImage;
+    int sidebarWidth = 0;                          // a sticky column at the left of the content
+    QImage sidebarImage = band(400, 2000, 4);
+    QRect clock;                                   // a fixed clock, in window pixels
+    int tornFrom = -1;                             // three grabs from this one show a half-redrawn view
+    QImage lastClean;
     int offset = 0;
     int pageStep = 0;
     int wheelPixels = 60;

@@ -13,12 +13,12 @@
 
 namespace CodedRows {
 
-// Channel levels 24, 40, ..., 232 (14 per channel, far from white
+// Channel levels 24, 40, ..., 248 (15 per channel, far from white
 // backgrounds and black text), never all three alike: greys are what text
 // edges and toolbars are made of.
-constexpr int levels = 14;
+constexpr int levels = 15;
 constexpr int codes = levels * levels * levels;
-constexpr int greyEvery = 1 + levels + levels * levels; // 211: the codes v, v, v
+constexpr int greyEvery = 1 + levels + levels * levels; // 241: the codes v, v, v
 constexpr int maxItems = codes - codes / greyEvery - 1;
 
 inline QColor colour(int n)

@@ -3,8 +3,11 @@
 
 #include "Platform/WindowServer.h"
 #include "helpers/CodedRows.h"
+#include "helpers/CodedText.h"
 #include "support/PdfFixtures.h"
 
+#include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QGuiApplication>
 #include <QPixmap>
@@ -14,10 +17,11 @@
 #include <QUrl>
 
 namespace {
-constexpr int pageSections = 40;
-constexpr int pdfPages = 5;
+constexpr int pdfPages = 40;
 constexpr int pdfLinesPerPage = 40;
-constexpr int terminalLines = 2000;
+constexpr int terminalLines = 3000;
+constexpr int listRows = 800;
+constexpr int editorLines = 2000;
 const QColor stickyHeader(0x1e, 0x2a, 0x3a);
 
 QString rgb(const QColor& c)
@@ -25,26 +29,68 @@ QString rgb(const QColor& c)
     return QStringLiteral("rgb(%1,%2,%3)").arg(c.red()).arg(c.green()).arg(c.blue());
 }
 
-// A long page: a sticky header, then sections of a coded block beside a
-// heading and a paragraph.
-QByteArray page()
+int sectionsOf(ScrollApp::Page page)
 {
+    switch (page) {
+    case ScrollApp::Page::plain:
+        return 40;
+    case ScrollApp::Page::longPage:
+        return 110;
+    case ScrollApp::Page::stickySidebar:
+        return 120;
+    case ScrollApp::Page::tickingClock:
+        return 60;
+    }
+    return 0;
+}
+
+// A long page: a sticky header, then sections of a coded block beside a
+// heading and a paragraph; as the page asks, beside a sticky navigation
+// column (as documentation sites have) or under a clock that ticks.
+QByteArray page(ScrollApp::Page kind)
+{
+    const int sections = sectionsOf(kind);
+    const int header = kind == ScrollApp::Page::plain ? 64 : 56;
+    const int sectionHeight = kind == ScrollApp::Page::plain ? 180 : kind == ScrollApp::Page::stickySidebar ? 100 : 120;
     QString html = QStringLiteral(
         "<!doctype html><html><head><meta charset=\"utf-8\"><title>Lange Seite</title><style>"
         "body{margin:0;font:15px 'DejaVu Sans',sans-serif;color:#222;background:#fff}"
-        "header{position:sticky;top:0;height:64px;line-height:64px;padding-left:16px;font-size:22px;"
+        "header{position:sticky;top:0;height:%2px;line-height:%2px;padding-left:16px;font-size:22px;"
         "color:#fff;background:%1;z-index:1}"
-        "section{display:flex;height:180px}.code{width:64px;flex:none}.text{padding:12px 20px}"
-        "h2{margin:0 0 8px;font-size:18px}</style></head><body>"
+        "section{display:flex;height:%3px}.code{width:64px;flex:none}.text{padding:12px 20px}"
+        "h2{margin:0 0 8px;font-size:18px}"
+        ".page{display:flex;align-items:flex-start}main{flex:1}"
+        "nav{position:sticky;top:%2px;width:250px;flex:none;height:calc(100vh - %2px);overflow:hidden;"
+        "background:#eef1f5;border-right:1px solid #c8cfd8;padding:12px 0}"
+        "nav a{display:block;padding:5px 18px;color:#1a4f8b;text-decoration:none;font-size:14px}"
+        "#clock{position:fixed;top:%4px;right:28px;font:bold 22px 'DejaVu Sans Mono',monospace;"
+        "background:#fff7d6;color:#5a4300;padding:6px 10px;border:1px solid #d9c27a;z-index:2}"
+        "</style></head><body>"
         "<header>Lange Seite — die Kopfzeile bleibt stehen</header>")
-                       .arg(rgb(stickyHeader));
-    for (int i = 0; i < pageSections; ++i)
-        html += QStringLiteral("<section><div class=\"code\" style=\"background:%1\"></div><div class=\"text\">"
+                       .arg(rgb(stickyHeader))
+                       .arg(header)
+                       .arg(sectionHeight)
+                       .arg(header + 16);
+    if (kind == ScrollApp::Page::tickingClock)
+        html += QStringLiteral(
+            "<div id=\"clock\">00:00:00.000</div><script>setInterval(function(){var d=new Date();"
+            "document.getElementById('clock').textContent=d.toISOString().substr(11,12);},40);</script>");
+    html += QStringLiteral("<div class=\"page\">");
+    if (kind == ScrollApp::Page::stickySidebar) {
+        html += QStringLiteral("<nav>");
+        for (int i = 0; i < 40; ++i)
+            html += QStringLiteral("<a href=\"#s%1\">Kapitel %1: Abschnitte %2 bis %3</a>").arg(i + 1).arg(i * 3).arg(i * 3 + 2);
+        html += QStringLiteral("</nav>");
+    }
+    html += QStringLiteral("<main>");
+    for (int i = 0; i < sections; ++i)
+        html += QStringLiteral("<section id=\"s%3\"><div class=\"code\" style=\"background:%1\"></div><div class=\"text\">"
                                "<h2>Abschnitt %2</h2><p>Dieser Abschnitt trägt die Nummer %2. Ein Absatz Text, "
                                "wie er auf langen Seiten steht, damit jede Zeile anders aussieht.</p></div></section>")
                     .arg(rgb(CodedRows::colour(i)))
-                    .arg(i);
-    html += QStringLiteral("</body></html>");
+                    .arg(i)
+                    .arg(i / 3 + 1);
+    html += QStringLiteral("</main></div></body></html>");
     return html.toUtf8();
 }
 
@@ -64,6 +110,14 @@ QByteArray terminalText()
     return out;
 }
 
+QByteArray editorText()
+{
+    QString out;
+    for (int i = 0; i < editorLines; ++i)
+        out += CodedText::line(i) + QLatin1Char('\n');
+    return out.toUtf8();
+}
+
 bool shows(const QImage& image, int item)
 {
     for (int y = 0; y < image.height(); y += 2)
@@ -72,10 +126,19 @@ bool shows(const QImage& image, int item)
                 return true;
     return false;
 }
+
+// A small picture of one colour, for a list row.
+bool writeSwatch(const QString& path, const QColor& colour)
+{
+    QImage swatch(40, 14, QImage::Format_RGB32);
+    swatch.fill(colour);
+    return swatch.save(path, "PNG");
+}
 } // namespace
 
-ScrollApp::ScrollApp(Kind kind)
+ScrollApp::ScrollApp(Kind kind, Page page)
     : m_kind(kind)
+    , m_page(page)
 {
     m_process.setProcessChannelMode(QProcess::MergedChannels);
 }
@@ -96,6 +159,12 @@ QString ScrollApp::executable(Kind kind)
     switch (kind) {
     case Kind::chromium:
         return QStandardPaths::findExecutable(QStringLiteral("chromium"));
+    case Kind::firefox:
+        return QStandardPaths::findExecutable(QStringLiteral("firefox-esr"));
+    case Kind::zenity:
+        return QStandardPaths::findExecutable(QStringLiteral("zenity"));
+    case Kind::mousepad:
+        return QStandardPaths::findExecutable(QStringLiteral("mousepad"));
     case Kind::evince:
         return QStandardPaths::findExecutable(QStringLiteral("evince"));
     case Kind::xterm:
@@ -108,13 +177,25 @@ int ScrollApp::items() const
 {
     switch (m_kind) {
     case Kind::chromium:
-        return pageSections;
+    case Kind::firefox:
+        return sectionsOf(m_page);
     case Kind::evince:
         return pdfPages * pdfLinesPerPage;
     case Kind::xterm:
         return terminalLines;
+    case Kind::zenity:
+        return listRows;
+    case Kind::mousepad:
+        return editorLines;
     }
     return 0;
+}
+
+CodedRows::Verdict ScrollApp::verify(const QImage& image) const
+{
+    if (m_kind == Kind::mousepad)
+        return CodedText::verify(image, items());
+    return CodedRows::verify(image, items(), pageBreakEvery());
 }
 
 int ScrollApp::pageBreakEvery() const
@@ -127,10 +208,21 @@ bool ScrollApp::writeContent()
     if (!m_dir.isValid())
         return false;
     switch (m_kind) {
-    case Kind::chromium: {
+    case Kind::chromium:
+    case Kind::firefox: {
         m_document = m_dir.filePath(QStringLiteral("lange-seite.html"));
         QFile f(m_document);
-        return f.open(QIODevice::WriteOnly) && f.write(page()) > 0;
+        return f.open(QIODevice::WriteOnly) && f.write(page(m_page)) > 0;
+    }
+    case Kind::zenity:
+        for (int i = 0; i < listRows; ++i)
+            if (!writeSwatch(m_dir.filePath(QStringLiteral("zeile%1.png").arg(i)), CodedRows::colour(i)))
+                return false;
+        return true;
+    case Kind::mousepad: {
+        m_document = m_dir.filePath(QStringLiteral("notizen.txt"));
+        QFile f(m_document);
+        return f.open(QIODevice::WriteOnly) && f.write(editorText()) > 0;
     }
     case Kind::evince:
         // No ".pdf" in the name, as with many downloads: a PDF by its content.
@@ -186,6 +278,40 @@ bool ScrollApp::start(const QRect& rect, WindowServer& windows, bool accessibili
             args.append(QStringLiteral("--force-renderer-accessibility"));
         args.append(QUrl::fromLocalFile(m_document).toString());
         break;
+    case Kind::firefox: {
+        // A profile of its own that skips every first-start page.
+        const QString profile = m_dir.filePath(QStringLiteral("profile"));
+        QDir().mkpath(profile);
+        QFile prefs(profile + QStringLiteral("/user.js"));
+        if (!prefs.open(QIODevice::WriteOnly)
+            || prefs.write("user_pref(\"browser.shell.checkDefaultBrowser\", false);\n"
+                           "user_pref(\"browser.startup.homepage_override.mstone\", \"ignore\");\n"
+                           "user_pref(\"browser.aboutwelcome.enabled\", false);\n"
+                           "user_pref(\"datareporting.policy.dataSubmissionEnabled\", false);\n"
+                           "user_pref(\"toolkit.telemetry.reportingpolicy.firstRun\", false);\n"
+                           "user_pref(\"browser.sessionstore.resume_from_crash\", false);\n"
+                           "user_pref(\"app.update.auto\", false);\n"
+                           "user_pref(\"layout.css.devPixelsPerPx\", \"1.0\");\n")
+                < 0) {
+            m_error = QStringLiteral("profile not written");
+            return false;
+        }
+        prefs.close();
+        args = {QStringLiteral("--no-remote"), QStringLiteral("--new-instance"), QStringLiteral("--profile"), profile,
+                QStringLiteral("-width"), QString::number(rect.width()), QStringLiteral("-height"),
+                QString::number(rect.height()), QUrl::fromLocalFile(m_document).toString()};
+        break;
+    }
+    case Kind::zenity:
+        args = {QStringLiteral("--list"), QStringLiteral("--imagelist"), QStringLiteral("--title=Liste"),
+                QStringLiteral("--text=Einträge"), QStringLiteral("--column=Farbe"), QStringLiteral("--column=Eintrag"),
+                QStringLiteral("--width=%1").arg(rect.width()), QStringLiteral("--height=%1").arg(rect.height())};
+        for (int i = 0; i < listRows; ++i)
+            args << m_dir.filePath(QStringLiteral("zeile%1.png").arg(i)) << QStringLiteral("Eintrag %1").arg(i, 4, 10, QLatin1Char('0'));
+        break;
+    case Kind::mousepad:
+        args = {QStringLiteral("--disable-server"), m_document};
+        break;
     case Kind::evince:
         args = {m_document};
         break;
@@ -233,33 +359,68 @@ bool ScrollApp::waitForWindow(WindowServer& windows, const QRect& rect)
     };
     if (!QTest::qWaitFor(find, 30000))
         return false;
-    if (m_kind == Kind::evince) {
-        // Evince has no geometry option: the window manager places it.
-        QProcess::execute(QStringLiteral("xdotool"),
-                          {QStringLiteral("windowsize"), QString::number(m_window), QString::number(rect.width()),
-                           QString::number(rect.height()), QStringLiteral("windowmove"), QString::number(m_window),
-                           QString::number(rect.x()), QString::number(rect.y())});
+    if (m_kind != Kind::chromium && m_kind != Kind::xterm) {
+        // No geometry option (or only a size): the window manager places it,
+        // then we move it, asking again while it is still being managed.
+        QElapsedTimer asked;
+        auto place = [&] {
+            if (asked.isValid() && asked.elapsed() < 1000)
+                return;
+            asked.start();
+            QProcess::execute(QStringLiteral("xdotool"),
+                              {QStringLiteral("windowsize"), QString::number(m_window), QString::number(rect.width()),
+                               QString::number(rect.height()), QStringLiteral("windowmove"), QString::number(m_window),
+                               QString::number(rect.x()), QString::number(rect.y())});
+        };
         return QTest::qWaitFor(
-            [&] { return find() && qAbs(m_bounds.height() - rect.height()) < 60 && qAbs(m_bounds.x() - rect.x()) < 60; },
-            15000);
+            [&] {
+                place();
+                return find() && qAbs(m_bounds.height() - rect.height()) < 60 && qAbs(m_bounds.x() - rect.x()) < 60;
+            },
+            30000);
     }
     return true;
 }
 
 bool ScrollApp::waitForContent()
 {
-    // Chromium and Evince open at the top, xterm shows its last lines.
+    // The others open at the top, xterm shows its last lines.
     const int item = m_kind == Kind::xterm ? terminalLines - 1 : 0;
-    if (!QTest::qWaitFor([&] { return shows(grabScreen(m_bounds.toAlignedRect()), item); }, 30000))
-        return false;
+    // Shown, and unchanged for a second (a viewer lays its pages out anew
+    // once the document is loaded and the window has its size).
+    auto showsFirst = [&](const QImage& shot) {
+        if (m_kind == Kind::mousepad) {
+            const QList<CodedText::Line> lines = CodedText::read(shot);
+            return std::any_of(lines.begin(), lines.end(), [](const CodedText::Line& l) { return l.item == 0; });
+        }
+        return shows(shot, item);
+    };
+    QImage last;
+    int still = 0;
+    QElapsedTimer waited;
+    waited.start();
+    while (still < 2) {
+        if (waited.elapsed() > 60000) {
+            if (const QByteArray keep = qgetenv("ZENTU_TEST_KEEP_IMAGES"); !keep.isEmpty())
+                last.save(QString::fromLocal8Bit(keep) + QStringLiteral("/content-not-shown.png"));
+            return false;
+        }
+        QTest::qWait(500);
+        const QImage shot = grabScreen(m_bounds.toAlignedRect());
+        // The left third holds the coded items; a clock elsewhere may tick.
+        const QRect codes(0, 0, shot.width() / 3, shot.height());
+        still = !last.isNull() && shot.copy(codes) == last.copy(codes) && showsFirst(shot) ? still + 1 : 0;
+        last = shot;
+    }
     // Where the scrolling content begins: the sticky header's first row, or
     // the first row of the document's white page.
-    const QImage shot = grabScreen(m_bounds.toAlignedRect());
+    const QImage& shot = last;
     const int x = shot.width() / 2;
     m_contentTop = 0;
     for (int y = 0; y < shot.height() / 2; ++y) {
         const QColor c = shot.pixelColor(x, y);
-        if ((m_kind == Kind::chromium && c == stickyHeader) || (m_kind == Kind::evince && c == QColor(Qt::white))) {
+        if (((m_kind == Kind::chromium || m_kind == Kind::firefox) && c == stickyHeader)
+            || (m_kind == Kind::evince && c == QColor(Qt::white))) {
             m_contentTop = y;
             break;
         }

@@ -1,8 +1,13 @@
 #pragma once
 // The applications people take scrolling captures of, started on the test's
-// X server with content the test can read back (CodedRows): a long page with
-// a sticky header in Chromium, a multi-page PDF in Evince, numbered lines in
-// xterm. start() returns once the window shows the content.
+// X server with content the test can read back (CodedRows, CodedText): pages
+// of our own in Chromium and Firefox (a long page under a sticky header, one
+// with a sticky navigation column, one with a ticking clock), a 40-page PDF in
+// Evince, 3,000 numbered lines in xterm, an 800-row list in zenity and a
+// 2,000-line file in Mousepad. start() returns once the window shows the
+// content.
+#include "helpers/CodedRows.h"
+
 #include <QProcess>
 #include <QRect>
 #include <QString>
@@ -12,9 +17,16 @@ class WindowServer;
 
 class ScrollApp {
 public:
-    enum class Kind { chromium, evince, xterm };
+    enum class Kind { chromium, firefox, evince, xterm, zenity, mousepad };
+    // The browsers' page.
+    enum class Page {
+        plain,        // 40 sections under a 64 px sticky header
+        longPage,     // 110 sections under a 56 px sticky header
+        stickySidebar, // 120 sections beside a sticky navigation column, under a sticky header
+        tickingClock, // 60 sections under a fixed clock that changes every 40 ms
+    };
 
-    explicit ScrollApp(Kind kind);
+    explicit ScrollApp(Kind kind, Page page = Page::plain);
     ~ScrollApp();
     ScrollApp(const ScrollApp&) = delete;
     ScrollApp& operator=(const ScrollApp&) = delete;
@@ -31,6 +43,9 @@ public:
     // Coded items in the content, and after how many a page break comes (0: none).
     int items() const;
     int pageBreakEvery() const;
+    // Reads the items back from a capture of the content.
+    CodedRows::Verdict verify(const QImage& image) const;
+
     // The page's address (Chromium) or the document (Evince).
     QString document() const { return m_document; }
 
@@ -47,6 +62,7 @@ private:
     bool waitForContent();
 
     Kind m_kind;
+    Page m_page;
     QTemporaryDir m_dir;
     QString m_document;
     QProcess m_process;

@@ -1,9 +1,12 @@
 #pragma once
 // The program's own assembly of the scrolling capture on the test's X server:
 // window list, screen grabs, synthetic input, application identities, the
-// accessibility-bus browser bridge and the document viewer bridge. Clicks on
-// the picker pick whole windows (its accessibility look-up is left out).
+// accessibility-bus browser bridge and the document viewer bridge. Without
+// `accessibility` clicks on the picker pick whole windows (its accessibility
+// look-up is left out); with it, the applications' trees are read from the
+// accessibility bus of the test's session bus, as on a desktop.
 #include "App/ScrollCaptureEngine.h"
+#include "Platform/X11/AtspiAccessibilityTree.h"
 #include "Platform/X11/AtspiBrowserBridge.h"
 #include "Platform/X11/ProcPdfViewerBridge.h"
 #include "Platform/X11/X11CapturePermissions.h"
@@ -23,7 +26,7 @@
 
 class ScrollEngineRig {
 public:
-    ScrollEngineRig();
+    explicit ScrollEngineRig(bool accessibility = false);
     ~ScrollEngineRig();
 
     X11WindowServer& windows() { return *m_windows; }
@@ -44,6 +47,7 @@ private:
     X11InputSynthesis m_input;
     X11RunningApplications m_identity;
     FakeAccessibilityTree m_noAccessibility;
+    AtspiAccessibilityTree m_accessibility{1.0};
     AtspiBrowserBridge m_browsers;
     ProcPdfViewerBridge m_viewers{DocApp::viewerRules()};
     // Escape is seen in our own windows only, as the runs here need.

@@ -1,0 +1,90 @@
+#include "Screenshot/FrameSettler.h"
+
+#include "Screenshot/FrameMatcher.h"
+
+#include <QElapsedTimer>
+
+FrameSettler::FrameSettler(Grab grab, Sleep sleep)
+    : m_grab(std::move(grab))
+    , m_sleep(std::move(sleep))
+{
+}
+
+bool FrameSettler::fits(const FrameRows& frame) const
+{
+    return !frame.isNull() && (!m_size.isValid() || frame.image().size() == m_size);
+}
+
+void FrameSettler::learn(const FrameRows& a, const FrameRows& b)
+{
+    if (m_volatile.rows() != a.height() || m_volatile.cells() != a.cells())
+        m_volatile = CellMask(a.height(), a.cells());
+    const FrameMatcher::Change change = FrameMatcher::change(a, b, ignore());
+    // Only what a scroll cannot have done, and only where it changes again
+    // the next time: a clock ticks on, while a late repaint of a piece of the
+    // view (a tile drawn after the others) happens once and must not hide
+    // that piece from every later comparison. Never most of the frame.
+    const CellMask before = m_recent;
+    m_recent = CellMask();
+    if (!FrameMatcher::localChange(change))
+        return;
+    m_recent = CellMask(change.changed.rows(), change.changed.cells());
+    m_recent.unite(change.changed, 3, 1);
+    CellMask again(change.changed.rows(), change.changed.cells());
+    bool repeated = false;
+    for (int y = 0; y < change.changed.rows(); ++y)
+        for (int c = 0; c < change.changed.cells(); ++c)
+            if (change.changed.contains(y, c) && before.contains(y, c)) {
+                again.insert(y, c);
+                repeated = true;
+            }
+    if (!repeated)
+        return;
+    // The whole box around it: the other digits of a clock change too, only
+    // less often.
+    CellMask grown = m_volatile;
+    const QRect box = again.boundingBox().adjusted(-2, -4, 2, 4);
+    for (int y = box.top(); y <= box.bottom(); ++y)
+        for (int c = box.left(); c <= box.right(); ++c)
+            grown.insert(y, c);
+    if (qint64(grown.count()) * 4 <= qint64(change.total))
+        m_volatile = grown;
+}
+
+QCoro::Task<FrameRows> FrameSettler::settle(const FrameRows& before, int reactMs, int maximumMs)
+{
+    // Time counts the pauses asked for and the grabs themselves, so a pause
+    // that returns at once (in tests) still ends the wait.
+    QElapsedTimer grabbing;
+    qint64 waited = 0;
+    auto next = [&]() -> QCoro::Task<FrameRows> {
+        grabbing.start();
+        FrameRows frame = co_await m_grab();
+        waited += grabbing.elapsed();
+        co_return frame;
+    };
+    FrameRows previous = co_await next();
+    FrameRows newest = previous;
+    int attempts = 0;
+    while (waited < maximumMs && ++attempts <= maximumMs / intervalMs) {
+        co_await m_sleep(intervalMs);
+        waited += intervalMs;
+        FrameRows current = co_await next();
+        if (!fits(current)) {
+            previous = current;
+            continue;
+        }
+        newest = current;
+        if (fits(previous)) {
+            learn(previous, current);
+            const bool agree = FrameMatcher::sameContent(previous, current, ignore());
+            const bool reacted = before.isNull() || !FrameMatcher::sameContent(before, current, ignore());
+            if (agree && (reacted || waited >= reactMs))
+                co_return current;
+        }
+        previous = current;
+    }
+    if (!fits(newest))
+        co_return FrameRows();
+    co_return newest;
+}

@@ -1,0 +1,54 @@
+#pragma once
+// Waits for the scrolled view to come to rest: grabs frame after frame and
+// returns as soon as two grabs in a row agree, instead of a fixed pause. Cells
+// that keep changing while nothing scrolls (a ticking clock, a spinner: a
+// small change in one place, again and again, rather than rows all over the
+// frame) are learned and left out of "agree" and of every later comparison. A view still
+// moving after the bounded maximum is returned as it stands.
+#include "Screenshot/CellMask.h"
+#include "Screenshot/FrameRows.h"
+
+#include <QCoroTask>
+#include <QSize>
+#include <functional>
+
+class FrameSettler {
+public:
+    // A frame grabbed and fingerprinted; null on failure.
+    using Grab = std::function<QCoro::Task<FrameRows>()>;
+    using Sleep = std::function<QCoro::Task<void>(int milliseconds)>;
+
+    FrameSettler(Grab grab, Sleep sleep);
+
+    // Frames not of this size count as failed grabs.
+    void setExpectedSize(QSize size) { m_size = size; }
+
+    // The frame once the view is at rest. `before`: the frame before the
+    // input; a view still showing it has perhaps not reacted yet, so it is
+    // taken only after `reactMs`. (By reference: GCC 12 destroys a by-value
+    // argument of a coroutine twice; the caller keeps it until the result.) Gives up after `maximumMs` (of pauses and
+    // grabs) with the newest frame; null only when no grab succeeded.
+    QCoro::Task<FrameRows> settle(const FrameRows& before, int reactMs, int maximumMs);
+
+    // Cells that change by themselves, learned so far (empty before the first
+    // frame).
+    const CellMask& volatileCells() const { return m_volatile; }
+    const CellMask* ignore() const { return m_volatile.isEmpty() ? nullptr : &m_volatile; }
+
+    // Pause between two grabs.
+    static constexpr int intervalMs = 40;
+    // Defaults for a scroll step and for a frame taken without input.
+    static constexpr int reactMs = 350;
+    static constexpr int maximumMs = 3000;
+
+private:
+    bool fits(const FrameRows& frame) const;
+    void learn(const FrameRows& a, const FrameRows& b);
+
+    Grab m_grab;
+    Sleep m_sleep;
+    QSize m_size;
+    CellMask m_volatile;
+    // The small change seen between the last two grabs (grown a little).
+    CellMask m_recent;
+};

@@ -1,0 +1,861 @@
+#include "Screenshot/ScrollRun.h"
+
+#include "Localization/Localizer.h"
+#include "Platform/CapturePermissions.h"
+#include "Platform/InputSynthesis.h"
+#include "Platform/RunningApplications.h"
+#include "Platform/ScreenSource.h"
+#include "Platform/WindowActivation.h"
+#include "Platform/WindowServer.h"
+#include "Screenshot/CaptureError.h"
+#include "Screenshot/PickedWindowLookup.h"
+#include "Screenshot/ScrollCancel.h"
+#include "Screenshot/ScrollCoverOverlay.h"
+#include "Screenshot/ScrollProgressHUD.h"
+#include "Screenshot/WorkerTask.h"
+#include "Storage/DebugLog.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QHash>
+#include <QPainter>
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+#include <cmath>
+
+namespace {
+
+void log(const QString& message)
+{
+    DebugLog::write(QStringLiteral("SCROLL ") + message);
+}
+
+// A number as the log writes decimals: always with a fraction ("1.0", "1.5").
+QString decimal(qreal v)
+{
+    if (v == std::floor(v))
+        return QString::number(v, 'f', 1);
+    return QString::number(v);
+}
+
+QString whole(qreal v)
+{
+    return QString::number(qint64(v));
+}
+
+// Runs its action when the scope ends, however it ends.
+class OnExit {
+public:
+    explicit OnExit(std::function<void()> action) : m_action(std::move(action)) { }
+    ~OnExit()
+    {
+        if (m_action)
+            m_action();
+    }
+    OnExit(const OnExit&) = delete;
+    OnExit& operator=(const OnExit&) = delete;
+
+private:
+    std::function<void()> m_action;
+};
+
+// The most frequent colour of column x over rows [from, to) of an image.
+QRgb commonColour(const QImage& image, int x, int from, int to)
+{
+    QHash<QRgb, int> counts;
+    QRgb best = image.pixel(x, qBound(0, from, image.height() - 1));
+    int bestCount = 0;
+    for (int y = qMax(0, from); y < qMin(to, image.height()); ++y) {
+        const QRgb p = image.pixel(x, y);
+        const int n = ++counts[p];
+        if (n > bestCount) {
+            best = p;
+            bestCount = n;
+        }
+    }
+    return best;
+}
+
+// Settling the frame of a step: the application needs a moment to react to
+// the input before an unchanged view means anything.
+constexpr int longerSettleMs = 600;
+// Seam retries: each a step back and a smaller step.
+constexpr int seamRetries = 4;
+// Scrolling to the top ends after this long even on a view that keeps
+// changing; the content is captured from where it then stands.
+constexpr int topPhaseMs = 30000;
+
+} // namespace
+
+ScrollRun::ScrollRun(const WindowScrollCapture::Backends& backends, WindowScrollCapture::Sleep sleep,
+                     std::weak_ptr<const int> owner, const PickedWindow& target, const QString& name)
+    : m_b(backends)
+    , m_sleep(std::move(sleep))
+    , m_owner(std::move(owner))
+    , m_grabber(backends.grabber)
+    , m_target(target)
+    , m_name(name)
+    , m_section(target.scrollRegion.has_value())
+    , m_settler([this] { return grabRows(); }, m_sleep)
+{
+}
+
+ScrollRun::~ScrollRun() = default;
+
+QCoro::Task<CapturedScreenshot> ScrollRun::run()
+{
+    readScale();
+
+    // From here on every end of the run hides the cover and the panel and
+    // ends the Escape watch, after the caller has the result.
+    m_b.cancel.begin();
+    OnExit scheduleCleanup([cancel = QPointer<ScrollCancel>(&m_b.cancel), cover = QPointer<ScrollCoverOverlay>(&m_b.cover),
+                            panel = QPointer<ScrollProgressHUD>(&m_b.panel)] {
+        QTimer::singleShot(0, QCoreApplication::instance(), [cancel, cover, panel] {
+            if (cover)
+                cover->hide();
+            if (panel)
+                panel->hide();
+            if (cancel)
+                cancel->end();
+        });
+    });
+    chooseRectangle();
+    co_await bringToFront();
+    // The pointer comes back where it was however the run ends.
+    OnExit restorePointer([this] { putPointerBack(); });
+    co_await takeFirstFrame();
+    chooseInput();
+    co_await scrollToTop();
+    co_await scrollDown();
+    CapturedScreenshot shot = assemble();
+    co_return shot;
+}
+
+void ScrollRun::readScale()
+{
+    const QList<ScreenInfo> screens = m_b.screens.screens();
+    m_scale = screens.isEmpty() ? 2.0 : screens.first().scale;
+}
+
+// The section, or the largest window of the application.
+void ScrollRun::chooseRectangle()
+{
+    m_window = m_target.number;
+    if (m_section) {
+        m_rect = *m_target.scrollRegion;
+        log(QStringLiteral("Abschnitt gewählt: ") + whole(m_rect.width()) + QLatin1Char('x') + whole(m_rect.height())
+            + QStringLiteral(" @ ") + whole(m_rect.x()) + QLatin1Char(',') + whole(m_rect.y()));
+        return;
+    }
+    m_rect = m_target.bounds;
+    if (const auto largest = WindowScrollCapture::largestWindow(m_b.windows, m_target.pid)) {
+        m_window = largest->first;
+        m_rect = largest->second;
+    }
+    if (m_rect != m_target.bounds)
+        log(QStringLiteral("Größeres App-Fenster gewählt: ") + whole(m_rect.width()) + QLatin1Char('x')
+            + whole(m_rect.height()) + QStringLiteral(" statt ") + whole(m_target.bounds.width()) + QLatin1Char('x')
+            + whole(m_target.bounds.height()));
+}
+
+// Our application windows step aside so the target can come to the front.
+// Unmanaged windows stay: the cover and the panel, and the tray icon's own
+// embedded window, which would not come back.
+void ScrollRun::hideOwnWindows() const
+{
+    const QWidget* cover = m_b.cover.window();
+    const QWidget* panel = m_b.panel.panel();
+    const QList<QWidget*> windows = QApplication::topLevelWidgets();
+    for (QWidget* w : windows)
+        if (w->isVisible() && w != cover && w != panel && !w->windowFlags().testFlag(Qt::BypassWindowManagerHint))
+            w->hide();
+}
+
+bool ScrollRun::focusOnTarget()
+{
+    if (gone())
+        return false;
+    const std::optional<quint32> active = m_b.activation.activeWindow();
+    if (!active)
+        return false;
+    const std::optional<qint32> owner = m_b.windows.ownerPID(*active);
+    return owner && *owner == m_target.pid;
+}
+
+// Keys go to whichever window has the focus: each key step first makes sure
+// that is still the target, else the scrolling ends there.
+bool ScrollRun::keyGate()
+{
+    if (focusOnTarget())
+        return true;
+    if (!m_focusLost)
+        log(QStringLiteral("Fokus nicht mehr beim Ziel — bis hier zusammensetzen"));
+    m_focusLost = true;
+    return false;
+}
+
+QCoro::Task<void> ScrollRun::bringToFront()
+{
+    m_b.cover.show(m_rect);
+    const std::optional<RunningApplications::App> app = m_b.applications.application(m_target.pid, m_window);
+    m_bundleID = app ? app->id : QString();
+    hideOwnWindows();
+    co_await m_sleep(150);
+    if (gone())
+        co_return;
+
+    // Raise and focus the target window, then wait until it has the focus
+    // (a moment more for it to draw itself in front).
+    m_b.activation.activate(m_window);
+    for (int waited = 0; waited < 600 && !focusOnTarget(); waited += 50)
+        co_await m_sleep(50);
+    co_await m_sleep(100);
+    if (gone())
+        co_return;
+
+    QString frontName = QStringLiteral("?");
+    qint64 frontPID = -1;
+    if (const std::optional<quint32> active = m_b.activation.activeWindow()) {
+        if (const std::optional<qint32> owner = m_b.windows.ownerPID(*active)) {
+            frontPID = *owner;
+            const auto front = m_b.applications.application(*owner, *active);
+            if (front && !front->name.isEmpty())
+                frontName = front->name;
+        }
+    }
+    log(QStringLiteral("Nach Aktivierung vorne: ") + frontName + QStringLiteral(" (pid ") + QString::number(frontPID)
+        + QStringLiteral(", Ziel-pid ") + QString::number(m_target.pid) + QLatin1Char(')'));
+    m_centre = m_rect.center();
+    m_savedPointer = m_b.input.pointerPosition();
+
+    // The pointer waits hidden over the content while the wheel turns (from
+    // the start for a section, from the moment the wheel takes over for a
+    // whole window).
+    if (m_section) {
+        parkPointer();
+        co_await m_sleep(50);
+        if (!gone() && m_b.lookup) {
+            if (const std::optional<PickedWindow> under = m_b.lookup->windowUnderCursor(m_centre)) {
+                const auto underApp = m_b.applications.application(under->pid, under->number);
+                log(QStringLiteral("Unter Cursor bei (") + decimal(m_centre.x()) + QStringLiteral(", ")
+                    + decimal(m_centre.y()) + QStringLiteral("): ")
+                    + (underApp && !underApp->name.isEmpty() ? underApp->name : QStringLiteral("?"))
+                    + QStringLiteral(" (pid ") + QString::number(under->pid) + QStringLiteral(", Ziel ")
+                    + QString::number(m_target.pid) + QLatin1Char(')'));
+            }
+        }
+    }
+}
+
+bool ScrollRun::parkPointer()
+{
+    if (m_pointerParked || gone())
+        return false;
+    m_b.input.warpPointer(m_centre);
+    m_b.input.hidePointer();
+    m_pointerParked = true;
+    return true;
+}
+
+void ScrollRun::putPointerBack()
+{
+    if (!m_pointerParked || gone())
+        return;
+    m_b.input.showPointer();
+    if (m_savedPointer)
+        m_b.input.warpPointer(*m_savedPointer);
+    m_pointerParked = false;
+}
+
+QCoro::Task<FrameRows> ScrollRun::grabRows()
+{
+    // The worker grabs from the run's own copy, which keeps the backends alive.
+    const auto work = [grabber = m_grabber, region = m_rect, scale = m_scale] {
+        return FrameRows(grabber.image(region, scale));
+    };
+    FrameRows rows = co_await onWorker(work);
+    co_return rows;
+}
+
+QCoro::Task<FrameRows> ScrollRun::settled(const FrameRows& before, int reactMs)
+{
+    FrameRows frame = co_await m_settler.settle(before, reactMs, FrameSettler::maximumMs);
+    co_return frame;
+}
+
+QCoro::Task<FrameMatcher::Match> ScrollRun::analyse(const FrameRows& a, const FrameRows& b, int expected,
+                                                    bool trusted)
+{
+    // The worker works on copies. Left out: the cells that change by
+    // themselves, and the columns known to stand still beside the content
+    // (which may still move where the page ends, as a sticky column does at
+    // the bottom of its container: they show in the first frame only).
+    CellMask mask = m_settler.volatileCells();
+    if (!m_fixed.empty() && !a.isNull()) {
+        if (mask.rows() != a.height() || mask.cells() != a.cells())
+            mask = CellMask(a.height(), a.cells());
+        for (int c = 0; c < a.cells(); ++c) {
+            bool fixed = true;
+            for (int x = a.cellLeft(c); x < a.cellRight(c) && fixed; ++x)
+                fixed = x < int(m_fixed.size()) && m_fixed[size_t(x)];
+            if (fixed)
+                for (int y = 0; y < a.height(); ++y)
+                    mask.insert(y, c);
+        }
+    }
+    const auto work = [a, b, expected, trusted, mask] {
+        const FrameMatcher::Request request{expected, trusted, mask.isEmpty() ? nullptr : &mask};
+        return FrameMatcher::match(a, b, request);
+    };
+    FrameMatcher::Match match = co_await onWorker(work);
+    co_return match;
+}
+
+QCoro::Task<void> ScrollRun::takeFirstFrame()
+{
+    const FrameRows first = co_await grabRows();
+    if (first.isNull() || gone())
+        throw CaptureError(Localizer::t(QStringLiteral("Fenster konnte nicht abfotografiert werden. Bildschirmaufnahme erlaubt?")));
+    m_first = first.image();
+    m_frameSize = m_first.size();
+    m_w = m_frameSize.width();
+    m_h = m_frameSize.height();
+    m_settler.setExpectedSize(m_frameSize);
+    log(QStringLiteral("Fenster-Capture: ") + m_name + QStringLiteral(", Startbild ") + QString::number(m_w)
+        + QLatin1Char('x') + QString::number(m_h) + QStringLiteral(", scale=") + decimal(m_scale));
+    m_stepper = std::make_unique<ScrollStepper>(m_b.input, m_sleep, [this] { return keyGate(); }, m_centre, m_h,
+                                                m_section ? ScrollStepper::Mode::wheel : ScrollStepper::Mode::keys);
+}
+
+// Keys move a selection or a caret where the window shows a list, a table, a
+// tree or an editable text: there the wheel scrolls, which leaves what the
+// user had selected alone.
+void ScrollRun::chooseInput()
+{
+    if (m_section || !m_b.lookup || gone())
+        return;
+    if (m_b.lookup->keysMoveSelection(m_centre, m_target.pid)) {
+        log(QStringLiteral("Liste oder Text unter dem Fenstermittelpunkt — Mausrad statt Tasten"));
+        m_stepper->useWheel();
+        parkPointer();
+    }
+}
+
+// Keys that never move the view are tried against the wheel: either the view
+// is at its top already, or the wheel moves it and does the scrolling from
+// now on (a terminal hands the keys to its shell). The phase ends as soon as
+// the view stops moving.
+QCoro::Task<void> ScrollRun::scrollToTop()
+{
+    // The baseline is a settled frame: the first grab may come before the
+    // window has redrawn itself for us (blank), which would look like movement.
+    const FrameRows none;
+    const FrameRows baseline = co_await settled(none);
+    if (!baseline.isNull())
+        m_top = baseline;
+    else
+        m_top = FrameRows(m_first);
+    auto wheelTakesOver = [this] {
+        m_stepper->useWheel();
+        return parkPointer();
+    };
+    const bool keys = m_stepper->mode() == ScrollStepper::Mode::keys;
+    FrameRows previous = m_top;
+    int steps = 0;
+    bool proceed = !gone();
+    if (proceed && keys && m_bundleID != QLatin1String("com.apple.finder")) {
+        proceed = keyGate();
+        if (proceed) {
+            m_b.input.pressKey(InputSynthesis::Key::home, true);
+            const FrameRows home = co_await settled(previous);
+            if (!home.isNull()) {
+                m_keysMoved = !FrameMatcher::sameContent(previous, home, m_settler.ignore());
+                previous = home;
+                m_top = home;
+            }
+        }
+    }
+    QElapsedTimer phase;
+    phase.start();
+    while (proceed && !gone() && !m_b.cancel.requested()) {
+        const bool sent = co_await m_stepper->towardsTop();
+        if (!sent || gone())
+            break;
+        const FrameRows frame = co_await settled(previous);
+        if (frame.isNull()) {
+            m_top = previous;
+            break;
+        }
+        m_top = frame;
+        const bool moved = !FrameMatcher::sameContent(previous, frame, m_settler.ignore());
+        if (!moved && m_stepper->mode() == ScrollStepper::Mode::keys && !m_keysMoved) {
+            if (wheelTakesOver())
+                co_await m_sleep(50);
+            co_await m_stepper->towardsTop();
+            const FrameRows probe = co_await settled(frame);
+            if (!probe.isNull() && !FrameMatcher::sameContent(frame, probe, m_settler.ignore())) {
+                log(QStringLiteral("Tasten bewegen die Ansicht nicht — weiter mit dem Mausrad"));
+                previous = probe;
+                m_top = probe;
+                ++steps;
+                continue;
+            }
+            // Nothing moves it: the top. The keys stay in charge.
+            m_stepper->useKeys();
+            if (!probe.isNull())
+                m_top = probe;
+            break;
+        }
+        if (!moved)
+            break;
+        if (m_stepper->mode() == ScrollStepper::Mode::keys)
+            m_keysMoved = true;
+        previous = frame;
+        if (++steps >= (m_stepper->mode() == ScrollStepper::Mode::keys ? 120 : 80))
+            break;
+        if (phase.elapsed() > topPhaseMs) {
+            log(QStringLiteral("Nach oben: Ansicht kommt nicht zur Ruhe — weiter von hier"));
+            break;
+        }
+    }
+    log(QStringLiteral("Nach oben gescrollt"));
+    if (!gone()) {
+        const FrameRows again = co_await settled(m_top);
+        if (!again.isNull())
+            m_top = again;
+    }
+    m_keysProven = m_keysMoved;
+}
+
+// One step down (`direction` 1) or back up (-1), counted against the
+// newest strip.
+QCoro::Task<bool> ScrollRun::scrollStep(int direction)
+{
+    const bool keys = m_stepper->mode() == ScrollStepper::Mode::keys;
+    const int clicks = m_stepper->clicks();
+    bool sent = false;
+    if (direction > 0) {
+        const bool down = co_await m_stepper->forward();
+        sent = down;
+    } else {
+        const bool up = co_await m_stepper->back();
+        sent = up;
+    }
+    if (sent) {
+        m_pagesSinceStrip += keys ? direction : 0;
+        m_clicksSinceStrip += keys ? 0 : direction * clicks;
+    }
+    co_return sent;
+}
+
+// Scrolls down step by step; every seam is confirmed before it is stitched.
+QCoro::Task<void> ScrollRun::scrollDown()
+{
+    m_accumulated = m_h;
+    m_previous = m_top;
+    m_last = m_top;
+    m_topCut = m_h;
+    m_stitchedEnd = m_h;
+    if (m_h > WindowScrollCapture::maxHeightPx - 1) {
+        log(QStringLiteral("Unvollständig: Höhengrenze erreicht"));
+        m_incomplete = true;
+        co_return;
+    }
+    int smallShifts = 0;
+    bool noMovementBefore = false;
+    while (m_strips.size() < WindowScrollCapture::maxStrips) {
+        if (gone()) {
+            log(QStringLiteral("Unvollständig: Aufnahme beendet"));
+            m_incomplete = true;
+            break;
+        }
+        if (m_b.cancel.requested()) {
+            log(QStringLiteral("Abgebrochen (ESC) — bis hier zusammensetzen"));
+            break;
+        }
+        const bool usedKeys = m_stepper->mode() == ScrollStepper::Mode::keys;
+        const bool sent = co_await scrollStep(1);
+        if (!sent) {
+            log(QStringLiteral("Unvollständig: Fokus verloren"));
+            m_incomplete = true;
+            break;
+        }
+        const FrameRows settledFrame = co_await settled(m_previous);
+        if (settledFrame.isNull()) {
+            log(QStringLiteral("Unvollständig: kein Bild"));
+            m_incomplete = true;
+            break;
+        }
+        int expected = m_stepper->expected();
+        if (usedKeys && !expected)
+            expected = m_h * 88 / 100;
+        const FrameMatcher::Match first = co_await analyse(m_previous, settledFrame, expected,
+                                                           m_stepper->expectedTrusted());
+        Step step{settledFrame, first, true};
+        if (!step.match.moved) {
+            if (usedKeys && !m_keysProven) {
+                log(QStringLiteral("Tasten bewegen die Ansicht nicht — weiter mit dem Mausrad"));
+                m_stepper->useWheel();
+                if (parkPointer())
+                    co_await m_sleep(50);
+                continue;
+            }
+            if (!noMovementBefore) {
+                // A slow application: a second look after a longer wait.
+                co_await m_sleep(longerSettleMs);
+                const FrameRows later = co_await settled(m_previous, 0);
+                if (later.isNull()) {
+                    noMovementBefore = true;
+                    continue;
+                }
+                const FrameMatcher::Match again = co_await analyse(m_previous, later, expected,
+                                                                   m_stepper->expectedTrusted());
+                if (!again.moved) {
+                    noMovementBefore = true;
+                    continue;
+                }
+                step = Step{later, again, true};
+            } else {
+                log(QStringLiteral("Fensterende erreicht"));
+                // Over a stretch of nothing the view may move unseen.
+                if (FrameMatcher::blank(settledFrame, m_bands.value_or(FrameMatcher::Bands{})))
+                    co_await endOnBlank(settledFrame);
+                break;
+            }
+        }
+        if (usedKeys)
+            m_keysProven = true;
+        noMovementBefore = false;
+        log(QStringLiteral("Schritt → Verschiebung=") + QString::number(step.match.shift) + QStringLiteral(" px"));
+        if (!step.match.confirmed && FrameMatcher::blank(step.frame, m_bands.value_or(FrameMatcher::Bands{}))) {
+            // Nothing but one colour came into view: no picture can tell
+            // how far it moved.
+            log(QStringLiteral("Nur noch leere Fläche im Bild"));
+            co_await endOnBlank(step.frame);
+            break;
+        }
+        if (!step.match.confirmed) {
+            const Retry retry = co_await retrySeam(step);
+            if (retry == Retry::stepAgain)
+                continue;
+            if (retry == Retry::failed) {
+                log(QStringLiteral("Unvollständig: Naht nicht bestätigt"));
+                m_incomplete = true;
+                break;
+            }
+        }
+        if (step.match.shift <= 3) {
+            // The content changed in place (an animation) instead of moving.
+            if (smallShifts >= 7) {
+                log(QStringLiteral("Kein sauberer Versatz mehr — Ende (Sicherheitsnetz)"));
+                log(QStringLiteral("Unvollständig: Inhalt ändert sich ohne zu scrollen"));
+                m_incomplete = true;
+                break;
+            }
+            ++smallShifts;
+            m_previous = step.frame;
+            continue;
+        }
+        smallShifts = 0;
+        stitch(step);
+        if (m_accumulated >= WindowScrollCapture::maxHeightPx) {
+            log(QStringLiteral("Unvollständig: Höhengrenze erreicht"));
+            m_incomplete = true;
+            break;
+        }
+    }
+    if (m_strips.size() >= WindowScrollCapture::maxStrips) {
+        log(QStringLiteral("Unvollständig: Streifengrenze erreicht"));
+        m_incomplete = true;
+    }
+}
+
+// A seam that cannot be confirmed is looked at again before it is given up:
+// first the same view after a longer wait (it may still have been moving),
+// then back to the last confirmed frame and forward with smaller steps.
+QCoro::Task<ScrollRun::Retry> ScrollRun::retrySeam(Step& step)
+{
+    auto unconfirmed = [](const FrameMatcher::Match& m, bool stepBack) {
+        log(QStringLiteral("Naht nicht bestätigt: ") + QString::number(m.matchedRows) + QStringLiteral(" von ")
+            + QString::number(m.overlapRows) + QStringLiteral(" Zeilen gleich")
+            + (m.ambiguous ? QStringLiteral(", mehrdeutig") : QString())
+            + (stepBack ? QStringLiteral(" — Schritt zurück") : QStringLiteral(" — länger warten")));
+    };
+    auto usable = [](const FrameMatcher::Match& m) { return m.moved && m.confirmed && m.shift > 3; };
+    unconfirmed(step.match, false);
+    co_await m_sleep(longerSettleMs);
+    if (gone())
+        co_return Retry::failed;
+    const FrameRows later = co_await settled(step.frame, 0);
+    if (!later.isNull()) {
+        const FrameMatcher::Match again = co_await analyse(m_previous, later, m_stepper->expected(),
+                                                           m_stepper->expectedTrusted());
+        if (usable(again)) {
+            log(QStringLiteral("Naht nach längerem Warten bestätigt"));
+            step = Step{later, again, true};
+            co_return Retry::confirmed;
+        }
+        unconfirmed(again, true);
+    }
+    for (int round = 0; round < seamRetries && !gone(); ++round) {
+        const bool wentBack = co_await scrollStep(-1);
+        FrameRows returned;
+        if (wentBack) {
+            const FrameRows settledBack = co_await settled(step.frame);
+            returned = settledBack;
+        }
+        if (returned.isNull())
+            co_return Retry::failed;
+        if (!FrameMatcher::sameContent(m_previous, returned, m_settler.ignore())) {
+            // Not back where it was: the frame it shows now may still
+            // continue the content.
+            const FrameMatcher::Match onward = co_await analyse(m_previous, returned, 0, false);
+            if (!usable(onward))
+                co_return Retry::failed;
+            step = Step{returned, onward, false};
+            co_return Retry::confirmed;
+        }
+        if (m_stepper->mode() == ScrollStepper::Mode::keys) {
+            log(QStringLiteral("Seitenschritt zu weit — weiter mit dem Mausrad"));
+            m_stepper->useWheel();
+            if (parkPointer())
+                co_await m_sleep(50);
+            co_return Retry::stepAgain;
+        }
+        if (!m_stepper->shrink())
+            co_return Retry::failed;
+        log(QStringLiteral("Kleinere Schritte: ") + QString::number(m_stepper->clicks()) + QStringLiteral(" Klicks"));
+        const bool sent = co_await scrollStep(1);
+        if (!sent)
+            co_return Retry::failed;
+        const FrameRows smaller = co_await settled(m_previous);
+        if (smaller.isNull())
+            co_return Retry::failed;
+        const FrameMatcher::Match m = co_await analyse(m_previous, smaller, m_stepper->expected(),
+                                                       m_stepper->expectedTrusted());
+        log(QStringLiteral("Schritt → Verschiebung=") + QString::number(m.shift) + QStringLiteral(" px"));
+        if (usable(m)) {
+            step = Step{smaller, m, true};
+            co_return Retry::confirmed;
+        }
+        unconfirmed(m, true);
+        step.frame = smaller;
+    }
+    co_return Retry::failed;
+}
+
+// The view shows a stretch of one colour, where movement cannot be seen. A
+// probe tells whether it is the end of the content: a few frames further on
+// it must still be blank, and going back by everything sent since the last
+// strip must show more than that strip's frame did (the view stood at the
+// end and could not move as far as asked); the difference is the blank
+// tail's height. A view that moved all the way comes back to exactly that
+// frame: the stretch may go on, and the result says it may be incomplete.
+QCoro::Task<void> ScrollRun::endOnBlank(const FrameRows& frame)
+{
+    const bool keys = m_stepper->mode() == ScrollStepper::Mode::keys;
+    const double perClick = m_stepper->pixelsPerClick();
+    const int perPage = m_stepper->keyShift();
+    if ((keys ? perPage <= 0 : perClick <= 0) || m_strips.isEmpty()) {
+        log(QStringLiteral("Unvollständig: Ende auf leerer Fläche nicht sicher"));
+        m_incomplete = true;
+        co_return;
+    }
+    const FrameMatcher::Bands bands = m_bands.value_or(FrameMatcher::Bands{});
+    // On towards the end, three frames' worth.
+    const int extra = keys ? 3 : qMax(1, int(std::ceil(3.0 * m_h / perClick)));
+    if (keys) {
+        for (int i = 0; i < extra && keyGate(); ++i)
+            m_b.input.pressKey(InputSynthesis::Key::pageDown, false);
+    } else {
+        co_await m_stepper->wheelBack(-extra);
+    }
+    const FrameRows further = co_await settled(frame);
+    if (further.isNull() || !FrameMatcher::blank(further, bands)) {
+        log(QStringLiteral("Unvollständig: Ende auf leerer Fläche nicht sicher"));
+        m_incomplete = true;
+        co_return;
+    }
+    // Back in half frames until content shows again; where it stands
+    // against the last strip's frame tells how far the view had come.
+    const int back = keys ? 1 : qMax(1, int(m_h / 2 / perClick));
+    const double stepPixels = keys ? double(perPage) : back * perClick;
+    double total = 0;
+    std::optional<int> tail;
+    FrameRows shown = further;
+    for (int i = 0; i < 60 && !gone() && !tail; ++i) {
+        if (keys) {
+            if (!keyGate())
+                break;
+            m_b.input.pressKey(InputSynthesis::Key::pageUp, false);
+        } else {
+            co_await m_stepper->wheelBack(back);
+        }
+        total += stepPixels;
+        const FrameRows returned = co_await settled(shown);
+        if (returned.isNull())
+            break;
+        shown = returned;
+        if (FrameMatcher::blank(returned, bands))
+            continue;
+        const FrameMatcher::Match below = co_await analyse(m_last, returned, 0, false);
+        if (below.moved && below.confirmed && below.shift > 0) {
+            tail = int(std::lround(total)) + below.shift;
+            break;
+        }
+        const FrameMatcher::Match above = co_await analyse(returned, m_last, 0, false);
+        if (!above.moved)
+            tail = int(std::lround(total));
+        else if (above.confirmed && above.shift > 0)
+            tail = int(std::lround(total)) - above.shift;
+        break;
+    }
+    if (!tail || *tail < 0) {
+        log(QStringLiteral("Unvollständig: Ende auf leerer Fläche nicht sicher"));
+        m_incomplete = true;
+        co_return;
+    }
+    m_blankTail = *tail;
+    log(QStringLiteral("Leeres Ende des Inhalts: ") + QString::number(*tail) + QStringLiteral(" px"));
+    m_blankColour = frame.image().pixel(0, qBound(0, m_h - bands.bottom - 1, m_h - 1));
+}
+
+// The rows of a frame below the first frame: the columns that stand still
+// beside the content show once, in the first frame; here they get the colour
+// they show there most. `firstRow` is the frame row of the image's first
+// row; rows from `contentEnd` on are the footer and stay whole.
+QImage ScrollRun::masked(QImage rows, int firstRow, int contentEnd)
+{
+    if (m_fixed.empty() || rows.isNull())
+        return rows;
+    rows = rows.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    const int bodyRows = qMin(rows.height(), contentEnd - firstRow);
+    for (int x = 0; x < int(m_fixed.size()) && x < rows.width(); ++x) {
+        if (!m_fixed[size_t(x)])
+            continue;
+        for (int y = 0; y < bodyRows; ++y)
+            rows.setPixel(x, y, m_fill[size_t(x)]);
+    }
+    return rows;
+}
+
+void ScrollRun::stitch(const Step& step)
+{
+    const FrameRows& frame = step.frame;
+    const FrameMatcher::Match& match = step.match;
+    const FrameMatcher::Bands now = match.bands;
+    const int band = m_h - now.top - now.bottom;
+    if (step.learn)
+        m_stepper->learn(match.shift, band);
+    if (m_stepper->mode() == ScrollStepper::Mode::wheel && step.learn)
+        log(QStringLiteral("Mausrad: ") + QString::number(m_stepper->pixelsPerClick(), 'f', 1)
+            + QStringLiteral(" px pro Klick, nächster Schritt ") + QString::number(m_stepper->clicks())
+            + QStringLiteral(" Klicks"));
+    if (!m_bands || *m_bands != now)
+        log(QStringLiteral("Feste Ränder: oben ") + QString::number(now.top) + QStringLiteral(", unten ")
+            + QString::number(now.bottom) + QStringLiteral(" px"));
+    log(QStringLiteral("Naht bestätigt: ") + QString::number(match.matchedRows) + QStringLiteral(" von ")
+        + QString::number(match.overlapRows) + QStringLiteral(" Zeilen gleich"));
+    if (!m_scrollbar) {
+        // Measured on the scrolling band only: header and footer do not move
+        // with the content and would hide the bar. A thin thumb escapes the
+        // sparse rows; the shared rows are compared densely too, on every
+        // step until a bar shows.
+        const int sparse = band > 0 ? WindowShot::scrollbarWidth(m_previous.image().copy(0, now.top, m_w, band),
+                                                                 frame.image().copy(0, now.top, m_w, band),
+                                                                 match.shift)
+                                    : 0;
+        m_scrollbar = qMax(sparse, FrameMatcher::scrollbarWidth(m_previous, frame, match.shift, now));
+        if (!m_scrollbarMeasured || m_scrollbar)
+            log(QStringLiteral("Scrollleiste erkannt: ") + QString::number(m_scrollbar) + QStringLiteral(" px"));
+        m_scrollbarMeasured = true;
+    }
+    // Columns standing still beside the content, once they are known: their
+    // colour below the first frame is the one they show most in it.
+    if (!match.fixedColumns.isEmpty()) {
+        if (m_fixed.empty()) {
+            m_fixed.assign(size_t(m_w), false);
+            m_fill.assign(size_t(m_w), 0);
+        }
+        int added = 0;
+        for (const auto& [left, right] : match.fixedColumns)
+            for (int x = left; x < right && x < m_w; ++x)
+                if (!m_fixed[size_t(x)]) {
+                    m_fixed[size_t(x)] = true;
+                    m_fill[size_t(x)] = commonColour(m_top.image(), x, now.top, m_h - now.bottom);
+                    ++added;
+                }
+        if (added)
+            log(QStringLiteral("Feste Spalten: ") + QString::number(added) + QStringLiteral(" px breit"));
+    }
+    // The rows that came into view: from below what the result holds down to
+    // this frame's footer. (Footers differ from step to step where blank
+    // content next to them is taken for part of them.)
+    if (!m_bands) {
+        m_topCut = m_h - now.bottom;
+        m_stitchedEnd = m_topCut;
+    }
+    m_bands = now;
+    m_stitchedEnd -= match.shift;
+    if (m_stitchedEnd < now.top) {
+        // Rows went under the header before they were seen whole.
+        log(QStringLiteral("Unvollständig: Inhalt unter der Kopfzeile verpasst"));
+        m_incomplete = true;
+        m_stitchedEnd = now.top;
+    }
+    const int take = m_h - now.bottom - m_stitchedEnd;
+    if (take > 0) {
+        // copy(): the strip owns its rows, the frame can go.
+        const QImage strip = masked(frame.image().copy(0, m_stitchedEnd, m_w, take), m_stitchedEnd, m_h - now.bottom);
+        if (!strip.isNull()) {
+            m_strips.append({strip, take});
+            m_accumulated += take;
+        }
+        m_stitchedEnd += take;
+    }
+    log(QStringLiteral("Streifen ") + QString::number(m_strips.size()) + QStringLiteral(": +") + QString::number(take)
+        + QStringLiteral(" px"));
+    if (!gone()) {
+        m_b.panel.progress().setStrips(int(m_strips.size()));
+        m_b.panel.progress().setHeightPx(int(qMin<qint64>(m_accumulated, INT_MAX)));
+    }
+    m_previous = frame;
+    m_last = frame;
+    m_clicksSinceStrip = 0;
+    m_pagesSinceStrip = 0;
+}
+
+// Header (once, with the top frame), strips, a blank end, footer (once).
+CapturedScreenshot ScrollRun::assemble()
+{
+    if (m_strips.isEmpty()) {
+        log(QStringLiteral("WARNUNG: kein Streifen — Fenster reagierte evtl. nicht auf synthetisches Scrollen"));
+        if (!m_incomplete && !(!gone() && m_b.cancel.requested())) {
+            log(QStringLiteral("Unvollständig: nichts gescrollt"));
+            m_incomplete = true;
+        }
+    }
+    QList<StitchStrip> pieces;
+    pieces.append({m_top.image().copy(0, 0, m_w, m_topCut), m_topCut});
+    pieces.append(m_strips);
+    const int contentEnd = m_h - (m_bands ? m_bands->bottom : 0);
+    if (m_blankTail > 0) {
+        QImage tail(m_w, m_blankTail, QImage::Format_ARGB32_Premultiplied);
+        tail.fill(m_blankColour);
+        pieces.append({masked(tail, m_stitchedEnd - m_blankTail, m_stitchedEnd), m_blankTail});
+    }
+    // The last frame's rows below what the result holds: its footer (and
+    // content next to it that was taken for part of it).
+    if (m_stitchedEnd < m_h)
+        pieces.append({masked(m_last.image().copy(0, m_stitchedEnd, m_w, m_h - m_stitchedEnd), m_stitchedEnd, contentEnd),
+                       m_h - m_stitchedEnd});
+    qint64 total = 0;
+    for (const StitchStrip& piece : pieces)
+        total += piece.height;
+    log(QStringLiteral("Fenster-Capture fertig: ") + QString::number(pieces.size()) + QStringLiteral(" Streifen, ")
+        + QString::number(total) + QStringLiteral(" px hoch"));
+    QImage result = stitchStrips(pieces, qMax(1, m_w - m_scrollbar), int(qMin<qint64>(total, INT_MAX)));
+    return CapturedScreenshot::make(std::move(result), CaptureKind::scrolling, m_incomplete);
+}

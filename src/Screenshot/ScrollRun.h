@@ -1,0 +1,119 @@
+#pragma once
+// One run of the window scroll capture, phase by phase, over the state it
+// needs (once the permissions are confirmed): choosing the rectangle, bringing the target
+// to the front, the first frame, choosing keys or wheel, scrolling to the top,
+// scrolling down with a confirmed seam per step (retried before it is given
+// up), and stacking the pieces.
+//
+// The run owns what it reads on worker threads (a copy of the frame grab) and
+// its own state; the platform services it names belong to the capture that
+// started it, and every phase checks, after each pause, that the capture is
+// still there before it touches them again.
+#include "Screenshot/FrameMatcher.h"
+#include "Screenshot/FrameSettler.h"
+#include "Screenshot/ScrollStepper.h"
+#include "Screenshot/WindowGrabber.h"
+#include "Screenshot/WindowScrollCapture.h"
+#include "Screenshot/WindowShot.h"
+
+#include <memory>
+#include <vector>
+
+class ScrollRun {
+public:
+    // `owner` expires when the capture that started the run goes away.
+    ScrollRun(const WindowScrollCapture::Backends& backends, WindowScrollCapture::Sleep sleep,
+              std::weak_ptr<const int> owner, const PickedWindow& target, const QString& name);
+    ~ScrollRun();
+    ScrollRun(const ScrollRun&) = delete;
+    ScrollRun& operator=(const ScrollRun&) = delete;
+
+    QCoro::Task<CapturedScreenshot> run();
+
+private:
+    // How a seam that could not be confirmed came out after the retries.
+    enum class Retry { confirmed, stepAgain, failed };
+    struct Step {
+        FrameRows frame;
+        FrameMatcher::Match match;
+        bool learn = true; // the step's shift tells the size of a forward step
+    };
+
+    bool gone() const { return m_owner.expired(); }
+
+    // Phases, in order.
+    void readScale();
+    void chooseRectangle();
+    QCoro::Task<void> bringToFront();
+    QCoro::Task<void> takeFirstFrame();
+    void chooseInput();
+    QCoro::Task<void> scrollToTop();
+    QCoro::Task<void> scrollDown();
+    CapturedScreenshot assemble();
+
+    // Pieces of the phases.
+    QCoro::Task<FrameRows> grabRows();
+    QCoro::Task<FrameRows> settled(const FrameRows& before, int reactMs = FrameSettler::reactMs);
+    QCoro::Task<FrameMatcher::Match> analyse(const FrameRows& a, const FrameRows& b, int expected, bool trusted);
+    QCoro::Task<bool> scrollStep(int direction);
+    QCoro::Task<Retry> retrySeam(Step& step);
+    QCoro::Task<void> endOnBlank(const FrameRows& frame);
+    void stitch(const Step& step);
+    QImage masked(QImage rows, int firstRow, int contentEnd);
+    bool parkPointer();
+    void putPointerBack();
+    bool focusOnTarget();
+    bool keyGate();
+    void hideOwnWindows() const;
+
+    const WindowScrollCapture::Backends m_b;
+    const WindowScrollCapture::Sleep m_sleep;
+    const std::weak_ptr<const int> m_owner;
+    const WindowGrabber m_grabber; // a copy: its grabs run on worker threads
+    const PickedWindow m_target;
+    const QString m_name;
+    const bool m_section;
+
+    QRectF m_rect;
+    quint32 m_window = 0;
+    QString m_bundleID;
+    qreal m_scale = 2.0;
+    QPointF m_centre;
+    std::optional<QPointF> m_savedPointer;
+    bool m_pointerParked = false;
+    bool m_focusLost = false;
+    QSize m_frameSize;
+    int m_w = 0;
+    int m_h = 0;
+    QImage m_first;
+
+    FrameSettler m_settler;
+    std::unique_ptr<ScrollStepper> m_stepper;
+    bool m_keysMoved = false;  // keys moved the view on the way to the top
+    bool m_keysProven = false; // keys moved it downwards
+
+    FrameRows m_top;
+    FrameRows m_previous; // the frame the next one is compared with
+    FrameRows m_last;     // the frame of the newest strip
+    QList<StitchStrip> m_strips;
+    qint64 m_accumulated = 0;
+    std::optional<FrameMatcher::Bands> m_bands; // of the last stitched step
+    // Rows of the top frame in the result (all of it until a step shows its
+    // footer), and the row of the last frame down to which the result holds
+    // its content.
+    int m_topCut = 0;
+    int m_stitchedEnd = 0;
+    int m_scrollbar = 0;
+    bool m_scrollbarMeasured = false;
+    // Columns that stand still beside the content (a sticky sidebar) and the
+    // colour each shows below the first frame.
+    std::vector<bool> m_fixed;
+    std::vector<QRgb> m_fill;
+    // What was sent since the newest strip: wheel clicks and page keys, net.
+    int m_clicksSinceStrip = 0;
+    int m_pagesSinceStrip = 0;
+    // Blank rows at the end of the content, below the last strip.
+    int m_blankTail = 0;
+    QRgb m_blankColour = 0;
+    bool m_incomplete = false;
+};
