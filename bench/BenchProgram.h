@@ -6,6 +6,7 @@
 // log at the end.)
 #include "Models/AppSettings.h"
 #include "Platform/Qt/SettingsFileUserDefaults.h"
+#include "Platform/SettingsKeys.h"
 #include "Settings/SettingsManager.h"
 
 #include <benchmark/benchmark.h>
@@ -62,13 +63,13 @@ struct BenchProgram {
             AppSettings s;
             s.launchAtLogin = false;
             configure(s);
-            defaults.setValue(QString::fromLatin1(SettingsManager::settingsKey), s.encoded());
-            defaults.setValue(QString::fromLatin1(SettingsManager::launchDefaultedKey), true);
+            defaults.setValue(QString::fromLatin1(SettingsKeys::settings), s.encoded());
+            defaults.setValue(QString::fromLatin1(SettingsKeys::launchAtLoginDefaulted), true);
             // No intro card: only the road itself is timed.
-            defaults.setValue(QStringLiteral("zentuHideCaptureIntro"), true);
-            defaults.setValue(QStringLiteral("zentu.onboarding.completed"), true);
+            defaults.setValue(QString::fromLatin1(SettingsKeys::hideCaptureIntro), true);
+            defaults.setValue(QString::fromLatin1(SettingsKeys::onboardingCompleted), true);
             // Not a new installation, or the reinstall check would bring the card back.
-            defaults.setValue(QStringLiteral("zentuInstallStamp"),
+            defaults.setValue(QString::fromLatin1(SettingsKeys::installStamp),
                               QString::number(QFileInfo(QString::fromLocal8Bit(binary)).lastModified().toSecsSinceEpoch()));
         }
         QDir().mkpath(screenshotsFolder());

@@ -2,6 +2,7 @@
 
 #include "Permissions/PermissionManager.h"
 #include "Platform/AppIdentity.h"
+#include "Platform/SettingsKeys.h"
 #include "Platform/UserDefaults.h"
 #include "Storage/DebugLog.h"
 
@@ -38,18 +39,18 @@ QString FirstRun::installStamp(std::optional<qint64> executableModified, const Q
 void FirstRun::resetIntrosAfterReinstall()
 {
     const QString stamp = installStamp(m_identity.executableModificationTime(), m_identity.bundleVersion());
-    if (m_defaults.string(QString::fromLatin1(installStampKey)) == stamp)
+    if (m_defaults.string(QString::fromLatin1(SettingsKeys::installStamp)) == stamp)
         return;
-    m_defaults.remove(QString::fromLatin1(hideCaptureIntroKey));
-    m_defaults.remove(QString::fromLatin1(hideScrollIntroKey));
-    m_defaults.setValue(QString::fromLatin1(installStampKey), stamp);
+    m_defaults.remove(QString::fromLatin1(SettingsKeys::hideCaptureIntro));
+    m_defaults.remove(QString::fromLatin1(SettingsKeys::hideScrollIntro));
+    m_defaults.setValue(QString::fromLatin1(SettingsKeys::installStamp), stamp);
     DebugLog::write(QStringLiteral("Neue Installation erkannt (stamp ") + stamp
                     + QStringLiteral(") — Intro-Karten wieder aktiviert"));
 }
 
 void FirstRun::scheduleCheck()
 {
-    if (!m_defaults.boolValue(QString::fromLatin1(completedKey)))
+    if (!m_defaults.boolValue(QString::fromLatin1(SettingsKeys::onboardingCompleted)))
         m_check.start();
 }
 
@@ -63,7 +64,7 @@ void FirstRun::runCheck()
     // The flags as they stand, without another refresh.
     if (!m_window()) {
         if (permissionsGranted())
-            m_defaults.setValue(QString::fromLatin1(completedKey), true);
+            m_defaults.setValue(QString::fromLatin1(SettingsKeys::onboardingCompleted), true);
         else
             m_openWindow();
     }
@@ -74,7 +75,7 @@ void FirstRun::finish()
 {
     // Done only with both permissions; otherwise the check runs again at the next start.
     if (permissionsGranted())
-        m_defaults.setValue(QString::fromLatin1(completedKey), true);
+        m_defaults.setValue(QString::fromLatin1(SettingsKeys::onboardingCompleted), true);
     if (QWidget* window = m_window())
         window->close();
 }

@@ -41,10 +41,6 @@ public:
     static std::optional<QRect> windowGeometry(QRect content, QMargins frame, double measuredHeight,
                                                std::optional<QRect> visibleFrame);
 
-    static constexpr const char* completedKey = "zentu.onboarding.completed";
-    static constexpr const char* installStampKey = "zentuInstallStamp";
-    static constexpr const char* hideCaptureIntroKey = "zentuHideCaptureIntro";
-    static constexpr const char* hideScrollIntroKey = "zentuHideScrollIntro";
     static constexpr int checkDelayMs = 1200;
 
 Q_SIGNALS:

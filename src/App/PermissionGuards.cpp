@@ -7,6 +7,7 @@
 #include "Platform/Alerts.h"
 #include "Platform/CapturePermissions.h"
 #include "Platform/ProcessLauncher.h"
+#include "Platform/SettingsKeys.h"
 #include "Platform/UserDefaults.h"
 
 #include <QPointer>
@@ -61,7 +62,7 @@ bool PermissionGuards::ensureScreenRecordingPermission()
 
 void PermissionGuards::requestScreenRecordingIfPending()
 {
-    const QString key = QString::fromLatin1(pendingRequestKey);
+    const QString key = QString::fromLatin1(SettingsKeys::pendingScreenRecordingRequest);
     if (!m_defaults.boolValue(key))
         return;
     m_defaults.setValue(key, false);

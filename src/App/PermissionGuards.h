@@ -38,7 +38,6 @@ public:
     // Delayed main-thread work (QTimer by default); tests drive it by hand.
     void setScheduler(std::function<void(int ms, std::function<void()>)> after) { m_after = std::move(after); }
 
-    static constexpr const char* pendingRequestKey = "Zentu.pendingScreenRecordingRequest";
     static constexpr int watcherIntervalMs = 1500;
     static constexpr int watcherMaxChecks = 120;
 

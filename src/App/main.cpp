@@ -12,6 +12,8 @@
 #include "Localization/QtCatalogue.h"
 #include "MenuBar/ClipboardHistoryView.h"
 #include "MenuBar/MenuBarContentView.h"
+#include "MenuBar/TileHoverModel.h"
+#include "MenuBar/TileHoverSync.h"
 #include "Permissions/PermissionManager.h"
 #include "Platform/Qt/ApplicationBeeper.h"
 #include "Platform/Qt/BuildBundleInfo.h"
@@ -30,6 +32,8 @@
 #include "Settings/SettingsView.h"
 #include "Storage/AppFolders.h"
 #include "Storage/DebugLog.h"
+#include "Ui/ColorPanelController.h"
+#include "Ui/FrameClock.h"
 #include "Ui/TimerDelayScheduler.h"
 
 #include <QApplication>
@@ -78,6 +82,14 @@ int main(int argc, char** argv)
     ApplicationBeeper beeper;
     PamOwnerAuthenticator authenticator;
     BuildBundleInfo bundle;
+    // The interface's own program-wide pieces: the delays of hovers and
+    // tooltips, the one colour panel of the editor windows, the clock of the
+    // panel's animations, and what follows the pointer over its tiles.
+    TimerDelayScheduler scheduler;
+    ColorPanelController colorPanel;
+    FrameClock frameClock;
+    TileHoverModel tileHover;
+    TileHoverSync tileHoverSync(tileHover);
     DefaultCoordinatorServices services(instance, folders);
     // Qt's own file and colour dialogs keep their state in "QtProject.conf" of
     // Qt's user scope, which every Qt program shares: ours goes to a folder of
@@ -92,9 +104,9 @@ int main(int argc, char** argv)
     coordinator.setClipboardHistoryViewFactory([&appNames](const AppEnvironment& env) -> QWidget* {
         return new ClipboardHistoryView(true, false, *env.clipboardStore, &appNames);
     });
-    coordinator.setEditorFactory([&coordinator](const QImage& image, const ScreenshotItem& item) {
-        return std::make_unique<EditorWindowController>(image, item,
-                                                        std::make_unique<AppEditorEnvironment>(coordinator));
+    coordinator.setEditorFactory([&coordinator, &scheduler, &colorPanel](const QImage& image, const ScreenshotItem& item) {
+        return std::make_unique<EditorWindowController>(image, item, std::make_unique<AppEditorEnvironment>(coordinator),
+                                                        EditorToolbarServices{scheduler, colorPanel});
     });
     // The settings window's tabs; the language choice lives in the same
     // defaults the translation lookup reads.
@@ -126,8 +138,8 @@ int main(int argc, char** argv)
     });
     // The tray hosts the icon may go to, watched for as long as the program runs.
     X11TrayAvailability trays;
-    TimerDelayScheduler scheduler;
-    ZentuApp scene(coordinator, [&coordinator, &workspace, &appNames](const AppEnvironment& env) -> QWidget* {
+    ZentuApp scene(coordinator, [&coordinator, &workspace, &appNames, &frameClock,
+                                 &tileHoverSync](const AppEnvironment& env) -> QWidget* {
         MenuBarActions actions;
         actions.captureInteractive = [&coordinator] { coordinator.captureInteractive(); };
         actions.captureFullScreen = [&coordinator] { coordinator.captureFullScreen(); };
@@ -146,7 +158,7 @@ int main(int argc, char** argv)
             coordinator.toast().show(text, QStringLiteral("exclamationmark.triangle.fill"), false, 3.0);
         };
         return new MenuBarContentView(*env.settings, *env.clipboardStore, *env.screenshotStore, env.permissions,
-                                      workspace, actions, &appNames);
+                                      workspace, frameClock, tileHoverSync, actions, &appNames);
     }, trays, scheduler);
     QObject::connect(&instance, &SingleInstance::activationRequested, &scene, &ZentuApp::showPanel);
 

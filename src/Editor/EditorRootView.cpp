@@ -24,7 +24,8 @@ EditorRootView::EditorRootView(EditorViewModel& vm, QWidget* parent, std::option
 {
     if (!services) {
         m_ownScheduler = std::make_unique<TimerDelayScheduler>();
-        services.emplace(EditorToolbarServices{*m_ownScheduler, ColorPanelController::shared()});
+        m_ownColorPanel = std::make_unique<ColorPanelController>();
+        services.emplace(EditorToolbarServices{*m_ownScheduler, *m_ownColorPanel});
     }
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);

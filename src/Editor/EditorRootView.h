@@ -12,6 +12,7 @@
 #include <optional>
 
 class AnnotationCanvasView;
+class ColorPanelController;
 class DeleteResetControls;
 class EditorViewModel;
 class ExportControls;
@@ -27,7 +28,7 @@ class EditorRootView : public QWidget {
     Q_OBJECT
 public:
     // services: the delays and the colour panel the toolbar uses; by default
-    // the program's own timers and the shared colour panel.
+    // timers and a colour panel of this view's own.
     explicit EditorRootView(EditorViewModel& vm, QWidget* parent = nullptr,
                             std::optional<EditorToolbarServices> services = std::nullopt);
     ~EditorRootView() override;
@@ -78,6 +79,7 @@ private:
     EditorViewModel& m_vm;
     // Declared before the widgets that use it; the destructor removes them first.
     std::unique_ptr<TimerDelayScheduler> m_ownScheduler;
+    std::unique_ptr<ColorPanelController> m_ownColorPanel;
     EditorToolbar* m_toolbar;
     QFrame* m_divider;
     AnnotationCanvasView* m_canvas;

@@ -17,12 +17,13 @@
 #include <cmath>
 
 EditorWindowController::EditorWindowController(const QImage& image, std::optional<ScreenshotItem> item,
-                                               std::unique_ptr<EditorEnvironment> environment, QWidget* parent)
+                                               std::unique_ptr<EditorEnvironment> environment,
+                                               std::optional<EditorToolbarServices> toolbarServices, QWidget* parent)
     : QWidget(parent, Qt::Window)
     , m_environment(std::move(environment))
     , m_viewModel(std::make_unique<EditorViewModel>(image, std::move(item), *m_environment))
 {
-    m_rootView = new EditorRootView(*m_viewModel);
+    m_rootView = new EditorRootView(*m_viewModel, nullptr, toolbarServices);
     // The picture button: a file dialog over this window, then the picture on the screenshot.
     connect(m_rootView, &EditorRootView::requestInsertImage, this, [this] { m_viewModel->insertImageFromPicker(); });
     auto* layout = new QVBoxLayout(this);

@@ -4,6 +4,7 @@
 // minimum size, handles the editor's plain keys before any control sees them,
 // and on closing writes the annotations back to the screenshot's history entry.
 // A closed window is never shown again; its owner drops it.
+#include "Editor/EditorToolbar.h"
 #include "Models/ScreenshotItem.h"
 
 #include <QImage>
@@ -24,8 +25,11 @@ class EditorWindowController : public QWidget {
     Q_OBJECT
 public:
     // item: the history entry the picture belongs to, none for a loose picture.
+    // toolbarServices: the program's delays and colour panel, which its editor
+    // windows share (see EditorRootView for none).
     EditorWindowController(const QImage& image, std::optional<ScreenshotItem> item,
-                           std::unique_ptr<EditorEnvironment> environment, QWidget* parent = nullptr);
+                           std::unique_ptr<EditorEnvironment> environment,
+                           std::optional<EditorToolbarServices> toolbarServices = std::nullopt, QWidget* parent = nullptr);
     ~EditorWindowController() override;
     // A window on a history entry that writes back into `store`.
     static std::unique_ptr<EditorWindowController> forHistory(const QImage& image, const ScreenshotItem& item,

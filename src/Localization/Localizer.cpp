@@ -1,12 +1,15 @@
 #include "Localization/Localizer.h"
 
+#include "Platform/SettingsKeys.h"
 #include "Platform/UserDefaults.h"
+#include "Storage/DebugLog.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLocale>
-#include <QMutex>
+#include <QThread>
 #include <utility>
 
 namespace {
@@ -15,6 +18,21 @@ QMutex sharedMutex;
 std::shared_ptr<Localizer>& sharedInstance()
 {
     static std::shared_ptr<Localizer> instance;
+    return instance;
+}
+
+// The installed localizer, or the one following the system when none is; the
+// copy keeps it alive while the caller uses it, whatever a Scope does meanwhile.
+std::shared_ptr<Localizer> installed()
+{
+    QMutexLocker lock(&sharedMutex);
+    auto& instance = sharedInstance();
+    if (!instance) {
+        instance = std::make_shared<Localizer>([] { return QLocale::system().uiLanguages(); });
+        // Made by a worker's lookup, it still belongs to the main thread.
+        if (QCoreApplication::instance() && instance->thread() != QCoreApplication::instance()->thread())
+            instance->moveToThread(QCoreApplication::instance()->thread());
+    }
     return instance;
 }
 
@@ -51,7 +69,7 @@ Localizer::Localizer(UserDefaults& defaults, PreferredLanguages preferredLanguag
     , m_preferredLanguages(std::move(preferredLanguages))
     , m_tables(loadTables(tablePath))
 {
-    m_lang = resolve(m_defaults->string(QString::fromLatin1(languageKey)).value_or(QStringLiteral("auto")));
+    m_lang = resolve(m_defaults->string(QString::fromLatin1(SettingsKeys::language)).value_or(QStringLiteral("auto")));
 }
 
 Localizer::Localizer(PreferredLanguages preferredLanguages)
@@ -63,11 +81,22 @@ Localizer::Localizer(PreferredLanguages preferredLanguages)
 
 Localizer& Localizer::shared()
 {
-    QMutexLocker lock(&sharedMutex);
-    auto& instance = sharedInstance();
-    if (!instance)
-        instance = std::make_shared<Localizer>([] { return QLocale::system().uiLanguages(); });
+    const std::shared_ptr<Localizer> instance = installed();
+    instance->onOwnThread("shared");
     return *instance;
+}
+
+QString Localizer::t(const QString& german)
+{
+    return installed()->translate(german);
+}
+
+bool Localizer::onOwnThread(const char* operation) const
+{
+    if (QThread::currentThread() == thread())
+        return true;
+    DebugLog::write(QStringLiteral("LOCALIZER: %1 außerhalb des Hauptthreads aufgerufen").arg(QLatin1String(operation)));
+    return false;
 }
 
 Localizer::Scope::Scope(std::shared_ptr<Localizer> localizer)
@@ -84,20 +113,36 @@ Localizer::Scope::~Scope()
 
 QString Localizer::translate(const QString& german) const
 {
-    if (m_lang == QLatin1String("de"))
+    const QString current = lang();
+    if (current == QLatin1String("de"))
         return german;
-    const auto table = m_tables.constFind(m_lang);
+    const auto table = m_tables.constFind(current);
     if (table == m_tables.constEnd())
         return german;
     return table->value(german, german);
 }
 
+QString Localizer::lang() const
+{
+    QMutexLocker lock(&m_langMutex);
+    return m_lang;
+}
+
 void Localizer::setLanguage(const QString& choice)
 {
+    if (!onOwnThread("setLanguage")) {
+        // The views that follow the language hear of it on their own thread.
+        QMetaObject::invokeMethod(this, [this, choice] { setLanguage(choice); }, Qt::QueuedConnection);
+        return;
+    }
     if (m_defaults)
-        m_defaults->setValue(QString::fromLatin1(languageKey), choice);
-    m_lang = resolve(choice);
-    Q_EMIT langChanged(m_lang);
+        m_defaults->setValue(QString::fromLatin1(SettingsKeys::language), choice);
+    const QString resolved = resolve(choice);
+    {
+        QMutexLocker lock(&m_langMutex);
+        m_lang = resolved;
+    }
+    Q_EMIT langChanged(resolved);
 }
 
 QString Localizer::resolve(const QString& choice) const

@@ -2,6 +2,7 @@
 // The translation lookup: the German text is the key, translations come from
 // the resource strings.json (language code -> German text -> translation).
 #include <QHash>
+#include <QMutex>
 #include <QObject>
 #include <QStringList>
 #include <functional>
@@ -13,6 +14,12 @@ class UserDefaults;
 // it is shown, so the translation table check finds it.
 #define ZENTU_TEXT(text) QStringLiteral(text)
 
+// Threads: the lookup (t, translate, lang) answers on any thread, so text
+// recognition, frame grabs and other workers may word their errors. Everything
+// else (shared(), setLanguage, the Scope, the langChanged connections) belongs
+// to the main thread, where the views that follow the language live; a call
+// from another thread is logged, and a language change from there is carried
+// over to the main thread before anyone hears of it.
 class Localizer : public QObject {
     Q_OBJECT
 public:
@@ -27,12 +34,14 @@ public:
 
     // The one instance of the program, installed at start with the user's
     // stored choice. Until then (and in programs that install none) one that
-    // follows the system's preferred languages.
+    // follows the system's preferred languages. Main thread only: the
+    // reference is good for as long as the installed Scope lives.
     static Localizer& shared();
 
     // Installs a localizer as the program's for as long as it lives, then puts
     // back the one before: a test that returns early leaves none behind that
-    // points at its gone defaults.
+    // points at its gone defaults. A lookup under way on a worker keeps the
+    // localizer it started with alive.
     class Scope {
     public:
         explicit Scope(std::shared_ptr<Localizer> localizer);
@@ -44,11 +53,13 @@ public:
         std::shared_ptr<Localizer> m_previous;
     };
 
-    // The German text in the current language (the text itself when untranslated).
-    static QString t(const QString& german) { return shared().translate(german); }
+    // The German text in the current language (the text itself when
+    // untranslated). Any thread.
+    static QString t(const QString& german);
     QString translate(const QString& german) const;
 
-    QString lang() const { return m_lang; }
+    // Any thread.
+    QString lang() const;
     // choice: "auto" or a language code; stored as given, then resolved.
     void setLanguage(const QString& choice);
     QString resolve(const QString& choice) const;
@@ -58,14 +69,17 @@ public:
     static const QHash<QString, QString>& displayName();
     static const QHash<QString, QString>& autoLabel();
 
-    static constexpr const char* languageKey = "app.language";
-
 Q_SIGNALS:
     void langChanged(const QString& lang);
 
 private:
+    // False, after logging, when called off the localizer's own thread.
+    bool onOwnThread(const char* operation) const;
+
     UserDefaults* m_defaults = nullptr;
     PreferredLanguages m_preferredLanguages;
-    QHash<QString, QHash<QString, QString>> m_tables;
-    QString m_lang = QStringLiteral("de");
+    // Read-only once loaded.
+    const QHash<QString, QHash<QString, QString>> m_tables;
+    mutable QMutex m_langMutex;
+    QString m_lang = QStringLiteral("de"); // guarded by m_langMutex
 };

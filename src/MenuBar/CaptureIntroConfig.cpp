@@ -1,6 +1,7 @@
 #include "MenuBar/CaptureIntroConfig.h"
 
 #include "Localization/Localizer.h"
+#include "Platform/SettingsKeys.h"
 
 namespace IntroPalette {
 QColor ink() { return QColor(30, 32, 36); }
@@ -25,7 +26,7 @@ const CaptureIntroConfig& CaptureIntroConfig::screenshot()
              ZENTU_TEXT("Ausschnitt bis zum Rand ziehen — rastet ein")},
         },
         ZENTU_TEXT("Fenster wird beim Überfahren hervorgehoben"),
-        QStringLiteral("zentuHideCaptureIntro"),
+        QString::fromLatin1(SettingsKeys::hideCaptureIntro),
         false,
     };
     return config;
@@ -46,7 +47,7 @@ const CaptureIntroConfig& CaptureIntroConfig::scroll()
              ZENTU_TEXT("mit der Maus aufziehen")},
         },
         ZENTU_TEXT("Fenster offen & im Vordergrund — nicht minimiert"),
-        QStringLiteral("zentuHideScrollIntro"),
+        QString::fromLatin1(SettingsKeys::hideScrollIntro),
         true,
     };
     return config;

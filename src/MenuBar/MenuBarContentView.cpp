@@ -7,7 +7,6 @@
 #include "MenuBar/ScreenshotPreviewRow.h"
 #include "MenuBar/ScrollCaptureButton.h"
 #include "MenuBar/SectionHeader.h"
-#include "MenuBar/TileHoverModel.h"
 #include "Permissions/PermissionManager.h"
 #include "Permissions/RefusalTexts.h"
 #include "Platform/ButtonText.h"
@@ -77,14 +76,16 @@ QLabel* secondaryLabel(const QString& text, qreal px, QWidget* parent)
 
 MenuBarContentView::MenuBarContentView(SettingsManager& settings, ClipboardHistoryStore& clipboardStore,
                                        ScreenshotHistoryStore& screenshotStore, PermissionManager* permissions,
-                                       Workspace& workspace, MenuBarActions actions, const AppNameResolver* appNames,
-                                       QWidget* parent)
+                                       Workspace& workspace, FrameClock& frameClock, TileHoverSync& tileHover,
+                                       MenuBarActions actions, const AppNameResolver* appNames, QWidget* parent)
     : QWidget(parent)
     , m_settings(settings)
     , m_clipboardStore(clipboardStore)
     , m_screenshotStore(screenshotStore)
     , m_permissions(permissions)
     , m_workspace(workspace)
+    , m_frameClock(frameClock)
+    , m_tileHover(tileHover)
     , m_actions(std::move(actions))
     , m_appNames(appNames)
 {
@@ -252,7 +253,7 @@ QWidget* MenuBarContentView::buildCards(QWidget* parent)
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(8);
     // Each card closes the panel first, then starts its capture.
-    auto* area = new ModeSwapCaptureButton(QString(), [this] {
+    auto* area = new ModeSwapCaptureButton(m_frameClock, QString(), [this] {
         dismiss();
         runAction(m_actions.captureInteractive);
     }, cards);
@@ -260,7 +261,7 @@ QWidget* MenuBarContentView::buildCards(QWidget* parent)
         dismiss();
         runAction(m_actions.captureFullScreen);
     }, cards);
-    auto* scroll = new ScrollCaptureButton(QString(), [this] {
+    auto* scroll = new ScrollCaptureButton(m_frameClock, QString(), [this] {
         dismiss();
         runAction(m_actions.captureScrollingWindow);
     }, cards);
@@ -327,7 +328,7 @@ void MenuBarContentView::refreshTiles()
     const int count = qMin(maxTiles, int(items.size()));
     QWidget* host = m_strip->widget();
     m_tiles.sync(m_tileLayout, items, count, [&](const ScreenshotItem& item) {
-        return new ScreenshotPreviewRow(item, m_actions, m_screenshotStore, m_workspace, TileHoverModel::shared(),
+        return new ScreenshotPreviewRow(item, m_actions, m_screenshotStore, m_workspace, m_tileHover,
                                         tileSize, host);
     });
     m_recent->setVisible(!items.isEmpty());

@@ -17,6 +17,7 @@
 class AppNameResolver;
 class ClipboardHistoryStore;
 class ClipboardHistoryView;
+class FrameClock;
 class HoverCardButton;
 class HoverRowButton;
 class PermissionManager;
@@ -28,15 +29,19 @@ class QToolButton;
 class ScreenshotHistoryStore;
 class ScreenshotPreviewRow;
 class SettingsManager;
+class TileHoverSync;
 class Workspace;
 
 class MenuBarContentView : public QWidget {
     Q_OBJECT
 public:
-    // permissions: drives the banner; without one screen recording counts as granted.
+    // permissions: drives the banner; without one screen recording counts as
+    // granted. frameClock animates the capture cards; tileHover follows the
+    // pointer over the screenshot tiles.
     MenuBarContentView(SettingsManager& settings, ClipboardHistoryStore& clipboardStore,
                        ScreenshotHistoryStore& screenshotStore, PermissionManager* permissions, Workspace& workspace,
-                       MenuBarActions actions, const AppNameResolver* appNames = nullptr, QWidget* parent = nullptr);
+                       FrameClock& frameClock, TileHoverSync& tileHover, MenuBarActions actions,
+                       const AppNameResolver* appNames = nullptr, QWidget* parent = nullptr);
 
     void setActions(MenuBarActions actions);
     const MenuBarActions& actions() const { return m_actions; }
@@ -95,6 +100,8 @@ private:
     ScreenshotHistoryStore& m_screenshotStore;
     PermissionManager* m_permissions;
     Workspace& m_workspace;
+    FrameClock& m_frameClock;
+    TileHoverSync& m_tileHover;
     MenuBarActions m_actions;
     const AppNameResolver* m_appNames;
     std::function<void()> m_dismiss;

@@ -8,8 +8,10 @@
 #include <QPainter>
 #include <cmath>
 
-ModeSwapCaptureButton::ModeSwapCaptureButton(QString hotkey, std::function<void()> action, QWidget* parent)
+ModeSwapCaptureButton::ModeSwapCaptureButton(FrameClock& clock, QString hotkey, std::function<void()> action,
+                                             QWidget* parent)
     : HoverCardButton(std::move(hotkey), std::move(action), parent)
+    , m_clock(clock)
 {
     setAccessibleName(Localizer::t(QStringLiteral("Bereich")) + QLatin1Char('/') +
                       Localizer::t(QStringLiteral("Fenster")));
@@ -47,13 +49,13 @@ void ModeSwapCaptureButton::hoverChanged(bool hover)
 void ModeSwapCaptureButton::showEvent(QShowEvent* e)
 {
     HoverCardButton::showEvent(e);
-    FrameClock::shared().attach(this);
+    m_clock.attach(this);
 }
 
 void ModeSwapCaptureButton::hideEvent(QHideEvent* e)
 {
     HoverCardButton::hideEvent(e);
-    FrameClock::shared().detach(this);
+    m_clock.detach(this);
 }
 
 void ModeSwapCaptureButton::paintIcon(QPainter& p, const QRectF& area, const QColor& color)

@@ -5,10 +5,13 @@
 // stood when the pointer came.
 #include "MenuBar/HoverCardButton.h"
 
+class FrameClock;
+
 class ModeSwapCaptureButton : public HoverCardButton {
     Q_OBJECT
 public:
-    ModeSwapCaptureButton(QString hotkey, std::function<void()> action, QWidget* parent = nullptr);
+    // clock: repaints the card while it is shown.
+    ModeSwapCaptureButton(FrameClock& clock, QString hotkey, std::function<void()> action, QWidget* parent = nullptr);
 
     // 0 ("Bereich" shown) … 1 ("Fenster" shown) for a time in seconds.
     static double fensterAmount(double seconds);
@@ -27,5 +30,6 @@ protected:
     void hideEvent(QHideEvent*) override;
 
 private:
+    FrameClock& m_clock;
     double m_frozen = 0;
 };

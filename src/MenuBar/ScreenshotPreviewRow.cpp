@@ -2,6 +2,7 @@
 
 #include "Localization/Localizer.h"
 #include "MenuBar/TileHoverModel.h"
+#include "MenuBar/TileHoverSync.h"
 #include "MenuBar/TileMouseArea.h"
 #include "Platform/ButtonText.h"
 #include "Platform/Workspace.h"
@@ -17,15 +18,15 @@
 
 ScreenshotPreviewRow::ScreenshotPreviewRow(ScreenshotItem item, const MenuBarActions& actions,
                                            ScreenshotHistoryStore& store, Workspace& workspace,
-                                           TileHoverModel& hoverModel, QSize size, QWidget* parent)
+                                           TileHoverSync& hover, QSize size, QWidget* parent)
     : QWidget(parent)
     , m_item(std::move(item))
     , m_actions(actions)
     , m_store(store)
     , m_workspace(workspace)
-    , m_hoverModel(hoverModel)
+    , m_hoverModel(hover.model())
     , m_size(size)
-    , m_mouse(new TileMouseArea(this))
+    , m_mouse(new TileMouseArea(hover, this))
 {
     setFixedSize(size);
     m_mouse->setGeometry(rect());

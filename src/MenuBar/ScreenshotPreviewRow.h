@@ -13,6 +13,7 @@
 class QMenu;
 class ScreenshotHistoryStore;
 class TileHoverModel;
+class TileHoverSync;
 class TileMouseArea;
 class Workspace;
 
@@ -20,7 +21,7 @@ class ScreenshotPreviewRow : public QWidget {
     Q_OBJECT
 public:
     ScreenshotPreviewRow(ScreenshotItem item, const MenuBarActions& actions, ScreenshotHistoryStore& store,
-                         Workspace& workspace, TileHoverModel& hoverModel, QSize size, QWidget* parent = nullptr);
+                         Workspace& workspace, TileHoverSync& hover, QSize size, QWidget* parent = nullptr);
 
     const ScreenshotItem& item() const { return m_item; }
     void setItem(const ScreenshotItem& item);

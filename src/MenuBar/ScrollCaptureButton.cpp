@@ -7,8 +7,10 @@
 
 #include <QPainter>
 
-ScrollCaptureButton::ScrollCaptureButton(QString hotkey, std::function<void()> action, QWidget* parent)
+ScrollCaptureButton::ScrollCaptureButton(FrameClock& clock, QString hotkey, std::function<void()> action,
+                                         QWidget* parent)
     : HoverCardButton(std::move(hotkey), std::move(action), parent)
+    , m_clock(clock)
 {
     setAccessibleName(Localizer::t(QStringLiteral("Scroll")));
 }
@@ -16,13 +18,13 @@ ScrollCaptureButton::ScrollCaptureButton(QString hotkey, std::function<void()> a
 void ScrollCaptureButton::showEvent(QShowEvent* e)
 {
     HoverCardButton::showEvent(e);
-    FrameClock::shared().attach(this);
+    m_clock.attach(this);
 }
 
 void ScrollCaptureButton::hideEvent(QHideEvent* e)
 {
     HoverCardButton::hideEvent(e);
-    FrameClock::shared().detach(this);
+    m_clock.detach(this);
 }
 
 void ScrollCaptureButton::paintIcon(QPainter& p, const QRectF& area, const QColor& color)

@@ -2,10 +2,13 @@
 // The scrolling-capture card: the animated scrolling motif above "Scroll".
 #include "MenuBar/HoverCardButton.h"
 
+class FrameClock;
+
 class ScrollCaptureButton : public HoverCardButton {
     Q_OBJECT
 public:
-    ScrollCaptureButton(QString hotkey, std::function<void()> action, QWidget* parent = nullptr);
+    // clock: repaints the card while it is shown.
+    ScrollCaptureButton(FrameClock& clock, QString hotkey, std::function<void()> action, QWidget* parent = nullptr);
 
     static constexpr QSizeF motifSize{30, 26};
 
@@ -15,4 +18,7 @@ protected:
     void paintTitle(QPainter& p, const QRectF& area, const QColor& color) override;
     void showEvent(QShowEvent*) override;
     void hideEvent(QHideEvent*) override;
+
+private:
+    FrameClock& m_clock;
 };

@@ -1,11 +1,5 @@
 #include "MenuBar/TileHoverModel.h"
 
-TileHoverModel& TileHoverModel::shared()
-{
-    static TileHoverModel* model = new TileHoverModel; // lives as long as the process
-    return *model;
-}
-
 void TileHoverModel::setHovered(const QUuid& id)
 {
     if (id == m_hoveredID)

@@ -1,13 +1,12 @@
 #pragma once
-// Which screenshot tile the pointer is over: one identifier shared by all tiles,
-// published only when it changes, so an idle pointer wakes nobody.
+// Which screenshot tile the pointer is over: one identifier shared by the tiles
+// of a panel, published only when it changes, so an idle pointer wakes nobody.
 #include <QObject>
 #include <QUuid>
 
 class TileHoverModel : public QObject {
     Q_OBJECT
 public:
-    static TileHoverModel& shared();
     explicit TileHoverModel(QObject* parent = nullptr) : QObject(parent) {}
 
     QUuid hoveredID() const { return m_hoveredID; } // null: no tile

@@ -12,17 +12,15 @@
 #include <QTextEdit>
 #include <algorithm>
 
-TileHoverSync& TileHoverSync::shared()
-{
-    static TileHoverSync* sync = new TileHoverSync; // lives as long as the process
-    return *sync;
-}
-
-TileHoverSync::TileHoverSync()
+TileHoverSync::TileHoverSync(TileHoverModel& model, QObject* parent)
+    : QObject(parent)
+    , m_model(model)
 {
     m_timer.setInterval(pollIntervalMs);
     connect(&m_timer, &QTimer::timeout, this, &TileHoverSync::tick);
 }
+
+TileMouseArea* TileHoverSync::hoveredTile() const { return m_hoveredTile; }
 
 int TileHoverSync::tileCount() const
 {
@@ -77,7 +75,7 @@ void TileHoverSync::stop()
     m_timer.stop();
     removeKeyMonitor();
     m_hoveredTile = nullptr;
-    TileHoverModel::shared().setHovered(QUuid());
+    m_model.setHovered(QUuid());
 }
 
 void TileHoverSync::tick()
@@ -89,7 +87,7 @@ void TileHoverSync::tick()
     }
     QWidget* window = live.front()->window();
     if (!window || !window->isVisible()) {
-        TileHoverModel::shared().setHovered(QUuid());
+        m_model.setHovered(QUuid());
         m_hoveredTile = nullptr;
         return;
     }
@@ -107,7 +105,7 @@ void TileHoverSync::tick()
         }
     }
     m_hoveredTile = found;
-    TileHoverModel::shared().setHovered(found ? found->itemID() : QUuid());
+    m_model.setHovered(found ? found->itemID() : QUuid());
 }
 
 void TileHoverSync::installKeyMonitor()

@@ -6,8 +6,9 @@
 #include <QMenu>
 #include <QMouseEvent>
 
-TileMouseArea::TileMouseArea(QWidget* parent)
+TileMouseArea::TileMouseArea(TileHoverSync& hover, QWidget* parent)
     : QWidget(parent)
+    , m_hover(hover)
 {
     static const bool factoryInstalled = (QAccessible::installFactory(&TileMouseAreaAccessible::factory), true);
     Q_UNUSED(factoryInstalled);
@@ -15,7 +16,7 @@ TileMouseArea::TileMouseArea(QWidget* parent)
     setMouseTracking(false);
 }
 
-TileMouseArea::~TileMouseArea() { TileHoverSync::shared().unregisterTile(this); }
+TileMouseArea::~TileMouseArea() { m_hover.unregisterTile(this); }
 
 void TileMouseArea::configure(const QUuid& itemID, std::function<void()> onClick, std::function<QMenu*()> makeMenu,
                               std::function<void()> deleteAction, const QString& toolTip)
@@ -78,13 +79,13 @@ void TileMouseArea::contextMenuEvent(QContextMenuEvent* e)
 void TileMouseArea::showEvent(QShowEvent* e)
 {
     QWidget::showEvent(e);
-    TileHoverSync::shared().registerTile(this);
+    m_hover.registerTile(this);
 }
 
 void TileMouseArea::hideEvent(QHideEvent* e)
 {
     QWidget::hideEvent(e);
-    TileHoverSync::shared().unregisterTile(this);
+    m_hover.unregisterTile(this);
 }
 
 TileMouseAreaAccessible::TileMouseAreaAccessible(QWidget* w)

@@ -1,18 +1,19 @@
 #pragma once
 // The transparent layer over a screenshot tile that takes its mouse input: a
 // click is a press and a release both inside it; a right click asks for a fresh
-// context menu. While shown it is registered with the shared TileHoverSync.
+// context menu. While shown it is registered with the panel's TileHoverSync.
 #include <QAccessibleWidget>
 #include <QUuid>
 #include <QWidget>
 #include <functional>
 
 class QMenu;
+class TileHoverSync;
 
 class TileMouseArea : public QWidget {
     Q_OBJECT
 public:
-    explicit TileMouseArea(QWidget* parent = nullptr);
+    explicit TileMouseArea(TileHoverSync& hover, QWidget* parent = nullptr);
     ~TileMouseArea() override;
 
     // Copies the identifier and the actions in; runs on every update of the tile.
@@ -35,6 +36,7 @@ protected:
     void hideEvent(QHideEvent*) override;
 
 private:
+    TileHoverSync& m_hover;
     QUuid m_itemID;
     std::function<void()> m_onClick;
     std::function<QMenu*()> m_makeMenu;

@@ -1,5 +1,5 @@
 #pragma once
-// Everything the user sets. Persisted as JSON under "zentu.settings.v1";
+// Everything the user sets. Persisted as JSON under SettingsKeys::settings;
 // reading is all or nothing.
 #include "Models/HotkeyCombo.h"
 #include "Models/RawEnum.h"

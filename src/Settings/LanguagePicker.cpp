@@ -1,11 +1,12 @@
 #include "Settings/LanguagePicker.h"
 
 #include "Localization/Localizer.h"
+#include "Platform/SettingsKeys.h"
 #include "Platform/UserDefaults.h"
 
 LanguagePicker::LanguagePicker(UserDefaults& defaults, QWidget* parent)
     : QComboBox(parent)
-    , m_selection(defaults.string(QString::fromLatin1(Localizer::languageKey)).value_or(QStringLiteral("auto")))
+    , m_selection(defaults.string(QString::fromLatin1(SettingsKeys::language)).value_or(QStringLiteral("auto")))
 {
     const QString lang = Localizer::shared().lang();
     addItem(Localizer::autoLabel().value(lang, QStringLiteral("Automatic (system)")), QStringLiteral("auto"));

@@ -3,6 +3,7 @@
 #include "Storage/DebugLog.h"
 #include "Platform/KeyboardInfo.h"
 #include "Platform/LoginItemService.h"
+#include "Platform/SettingsKeys.h"
 #include "Platform/UserDefaults.h"
 
 #include <QtGlobal>
@@ -14,23 +15,23 @@ SettingsManager::SettingsManager(UserDefaults& defaults, LoginItemService& login
     , m_loginItem(loginItem)
     , m_keyboard(keyboard)
 {
-    const QString key = QString::fromLatin1(settingsKey);
+    const QString key = QString::fromLatin1(SettingsKeys::settings);
     if (const auto data = m_defaults.data(key)) {
         if (const auto decoded = AppSettings::decode(*data)) {
             m_settings = *decoded;
         } else {
             // The defaults are written back below; keep what the user had so a
             // record from another version is not silently lost.
-            m_defaults.setValue(QString::fromLatin1(unreadableKey), *data);
+            m_defaults.setValue(QString::fromLatin1(SettingsKeys::unreadableSettings), *data);
             DebugLog::write(QStringLiteral("SETTINGS: gespeicherte Einstellungen nicht lesbar, gesichert unter %1")
-                                .arg(QString::fromLatin1(unreadableKey)));
+                                .arg(QString::fromLatin1(SettingsKeys::unreadableSettings)));
         }
     }
     syncLaunchAtLoginState();
 
-    if (m_defaults.boolValue(QString::fromLatin1(launchDefaultedKey)))
+    if (m_defaults.boolValue(QString::fromLatin1(SettingsKeys::launchAtLoginDefaulted)))
         return;
-    m_defaults.setValue(QString::fromLatin1(launchDefaultedKey), true);
+    m_defaults.setValue(QString::fromLatin1(SettingsKeys::launchAtLoginDefaulted), true);
     if (loginItemEnabled())
         return;
     setLaunchAtLogin(true);
@@ -52,7 +53,7 @@ void SettingsManager::update(const std::function<void(AppSettings&)>& change)
 
 void SettingsManager::persist()
 {
-    m_defaults.setValue(QString::fromLatin1(settingsKey), m_settings.encoded());
+    m_defaults.setValue(QString::fromLatin1(SettingsKeys::settings), m_settings.encoded());
 }
 
 bool SettingsManager::loginItemEnabled() const

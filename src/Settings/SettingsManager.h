@@ -32,9 +32,6 @@ public:
 
     static HotkeyCombo defaultHotkey(HotkeyAction action, bool isoKeyboard);
 
-    static constexpr const char* settingsKey = "zentu.settings.v1";
-    static constexpr const char* unreadableKey = "zentu.settings.v1.unreadable";
-    static constexpr const char* launchDefaultedKey = "zentu.launchAtLogin.defaulted";
 
 Q_SIGNALS:
     void settingsChanged();

@@ -1,6 +1,5 @@
 #include "Ui/ColorPanelController.h"
 
-#include <QApplication>
 #include <QColorDialog>
 #include <QSignalBlocker>
 
@@ -10,17 +9,6 @@ ColorPanelController::~ColorPanelController()
 {
     disconnect(m_presenterGone);
     delete m_panel;
-}
-
-ColorPanelController& ColorPanelController::shared()
-{
-    static ColorPanelController* controller = [] {
-        auto* c = new ColorPanelController; // lives as long as the process
-        // The panel is a window: it must go while the application still exists.
-        QObject::connect(qApp, &QCoreApplication::aboutToQuit, c, [c] { delete c->m_panel; });
-        return c;
-    }();
-    return *controller;
 }
 
 void ColorPanelController::present(const QColor& color, QObject* presenter, OnChange onChange)

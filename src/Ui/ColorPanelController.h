@@ -1,6 +1,7 @@
 #pragma once
 // The bridge to the one colour panel of the program (a non-modal colour
-// dialog with opacity): a control presents it with its colour and a callback,
+// dialog with opacity), made by the composition root and handed to every
+// editor window: a control presents it with its colour and a callback,
 // and from then on every change in the panel goes to that callback until
 // another control presents it. The callback is held for as long as the
 // control that presented it lives: once that control is gone, panel changes
@@ -18,10 +19,8 @@ public:
     using OnChange = std::function<void(const QColor&)>;
 
     explicit ColorPanelController(QObject* parent = nullptr);
+    // Closes the panel: the owner ends it while the application still exists.
     ~ColorPanelController() override;
-
-    // The one instance the editor windows share, made on first use.
-    static ColorPanelController& shared();
 
     // Replaces the stored callback, sets the panel to color and brings it to
     // the front without taking the keyboard focus. The user closes the panel.

@@ -3,35 +3,15 @@
 #include <QDateTime>
 #include <algorithm>
 
-namespace {
-std::function<double()>& timeSource()
-{
-    static std::function<double()> source;
-    return source;
-}
-} // namespace
-
-FrameClock& FrameClock::shared()
-{
-    static FrameClock* clock = new FrameClock; // lives as long as the process
-    return *clock;
-}
-
-FrameClock::FrameClock()
+FrameClock::FrameClock(QObject* parent)
+    : QObject(parent)
 {
     m_timer.setInterval(frameIntervalMs);
     m_timer.setTimerType(Qt::PreciseTimer);
     connect(&m_timer, &QTimer::timeout, this, &FrameClock::tick);
 }
 
-double FrameClock::now()
-{
-    if (timeSource())
-        return timeSource()();
-    return double(QDateTime::currentMSecsSinceEpoch()) / 1000.0;
-}
-
-void FrameClock::setTimeSource(std::function<double()> source) { timeSource() = std::move(source); }
+double FrameClock::now() { return double(QDateTime::currentMSecsSinceEpoch()) / 1000.0; }
 
 void FrameClock::attach(QWidget* widget)
 {

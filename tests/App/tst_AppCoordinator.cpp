@@ -7,6 +7,7 @@
 #include "Clipboard/ClipboardMonitor.h"
 #include "Localization/Localizer.h"
 #include "Permissions/PermissionManager.h"
+#include "Platform/SettingsKeys.h"
 #include "Storage/DebugLog.h"
 #include "Storage/Storage.h"
 #include "fakes/FakeCoordinatorServices.h"
@@ -77,7 +78,7 @@ private Q_SLOTS:
 
         FakeCoordinatorServices services;
         services.defaults.values.insert(QStringLiteral("zentu.settings.v1"), QByteArray("{kaputt"));
-        services.defaults.setValue(QString::fromLatin1(PermissionGuards::pendingRequestKey), true);
+        services.defaults.setValue(QString::fromLatin1(SettingsKeys::pendingScreenRecordingRequest), true);
         AppDelegate delegate(services);
         delegate.applicationDidFinishLaunching();
         AppCoordinator& coordinator = delegate.coordinator();
@@ -104,7 +105,7 @@ private Q_SLOTS:
         QCOMPARE(services.globalHotkeys.active.size(), 8);
         QVERIFY(coordinator.clipboardMonitor().isRunning());
         QCOMPARE(services.activation.current, Policy::accessory);
-        QVERIFY(!services.defaults.boolValue(PermissionGuards::pendingRequestKey));
+        QVERIFY(!services.defaults.boolValue(SettingsKeys::pendingScreenRecordingRequest));
         QTRY_VERIFY(debugLogMessages().contains(QStringLiteral("PERM Startup-Request: SCK vorab = true")));
         delegate.applicationWillTerminate();
         QVERIFY(services.globalHotkeys.active.isEmpty());

@@ -4,6 +4,7 @@
 // earlier version, XTEST missing; and the relaunch command on a real shell.
 #include "App/PermissionGuards.h"
 #include "Permissions/PermissionManager.h"
+#include "Platform/SettingsKeys.h"
 #include "Platform/Qt/QtProcessLauncher.h"
 #include "Storage/DebugLog.h"
 #include "fakes/FakeAlerts.h"
@@ -99,7 +100,7 @@ private Q_SLOTS:
                  qPrintable(alert.informativeText));
         // Nothing to enter the app into and no settings to open: only OK.
         QCOMPARE(alert.buttons, QStringList{QStringLiteral("OK")});
-        QVERIFY(!rig.defaults.boolValue(PermissionGuards::pendingRequestKey));
+        QVERIFY(!rig.defaults.boolValue(SettingsKeys::pendingScreenRecordingRequest));
         QVERIFY(rig.launcher.started.isEmpty());
         QCOMPARE(rig.launcher.quits, 0);
         QVERIFY(debugLogMessages().contains(QStringLiteral("CAPTURE -> Alert-Antwort = Später")));
@@ -122,12 +123,12 @@ private Q_SLOTS:
     void aRequestLeftPendingByAnEarlierVersionIsIssuedOnce()
     {
         Rig rig(false);
-        rig.defaults.setValue(PermissionGuards::pendingRequestKey, true);
+        rig.defaults.setValue(SettingsKeys::pendingScreenRecordingRequest, true);
         PermissionGuards fresh(*rig.permissions, rig.platform, rig.defaults, rig.alerts, rig.launcher);
         fresh.setScheduler([](int, std::function<void()>) {});
         rig.platform.requestAnswer = false;
         fresh.requestScreenRecordingIfPending();
-        QVERIFY(!rig.defaults.boolValue(PermissionGuards::pendingRequestKey));
+        QVERIFY(!rig.defaults.boolValue(SettingsKeys::pendingScreenRecordingRequest));
         QTRY_VERIFY(fresh.isWatching());
         QCOMPARE(rig.platform.requestCalls, 1);
         QCOMPARE(rig.platform.openedURLs.size(), 1);

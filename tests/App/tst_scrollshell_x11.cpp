@@ -10,10 +10,10 @@
 //   announced as incomplete (toast and log), never as copied, while the
 //   progress panel counts the bands as the helper renders them.
 #include "App/AppCoordinator.h"
-#include "App/FirstRun.h"
 #include "App/PinnedImageWindowController.h"
 #include "App/ToastModel.h"
 #include "App/ToastPresenter.h"
+#include "Platform/SettingsKeys.h"
 #include "Screenshot/BrowserCapture.h"
 #include "Screenshot/ScrollCancel.h"
 #include "Screenshot/ScrollTargetRoad.h"
@@ -108,7 +108,7 @@ class TestScrollShellX11 : public QObject {
     static void prepare(FakeCoordinatorServices& services, ScrollCapture::Picker picker,
                         std::shared_ptr<ScrollTargetRoad> road)
     {
-        services.defaults.setValue(QString::fromLatin1(FirstRun::hideScrollIntroKey), true);
+        services.defaults.setValue(QString::fromLatin1(SettingsKeys::hideScrollIntro), true);
         services.scrollPicker = std::move(picker);
         services.scrollRoad = std::move(road);
     }

@@ -1,11 +1,18 @@
 #include "Localization/Localizer.h"
 #include "Localization/QtCatalogue.h"
+#include "Platform/SettingsKeys.h"
 #include "fakes/FakeUserDefaults.h"
+#include "support/DebugLogMessages.h"
 #include "support/IsolatedEnvironment.h"
 
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QThread>
+#include <atomic>
+#include <optional>
+#include <thread>
+#include <vector>
 
 class TestLocalizer : public QObject {
     Q_OBJECT
@@ -43,7 +50,7 @@ private Q_SLOTS:
     void lookup()
     {
         FakeUserDefaults defaults;
-        defaults.setValue(Localizer::languageKey, "de");
+        defaults.setValue(SettingsKeys::language, "de");
         const QString path = table(R"({"de":{"Bereich":"FALSCH"},"en":{"Bereich":"Area"}})");
         Localizer l(defaults, [] { return QStringList{"fr-FR"}; }, path);
         QCOMPARE(l.lang(), QStringLiteral("de"));
@@ -55,7 +62,7 @@ private Q_SLOTS:
         QCOMPARE(l.translate("Fenster"), QStringLiteral("Fenster"));
         l.setLanguage("auto"); // fr has no table: German stays
         QCOMPARE(l.lang(), QStringLiteral("fr"));
-        QCOMPARE(defaults.value(Localizer::languageKey).toString(), QStringLiteral("auto"));
+        QCOMPARE(defaults.value(SettingsKeys::language).toString(), QStringLiteral("auto"));
         QCOMPARE(l.translate("Bereich"), QStringLiteral("Bereich"));
         l.setLanguage("fr"); // same code again still notifies
         QCOMPARE(spy.count(), 3);
@@ -64,13 +71,74 @@ private Q_SLOTS:
     void malformedTablesMeanGerman()
     {
         FakeUserDefaults defaults;
-        defaults.setValue(Localizer::languageKey, "en");
+        defaults.setValue(SettingsKeys::language, "en");
         for (const QByteArray& bad : {QByteArray(R"({"en":{"Bereich":"Area","Zahl":1}})"), QByteArray("[]"), QByteArray("{")}) {
             Localizer l(defaults, {}, table(bad));
             QCOMPARE(l.translate("Bereich"), QStringLiteral("Bereich"));
         }
         Localizer missing(defaults, {}, "/nonexistent/strings.json");
         QCOMPARE(missing.lang(), QStringLiteral("en"));
+    }
+
+    // Workers word their errors through the lookup while the user switches
+    // the language and while another localizer is installed: every answer is
+    // a whole text of one language. The rest belongs to the main thread: a
+    // call from elsewhere is logged, and a change from there reaches the
+    // views on the main thread.
+    void lookupsOnWorkersAndTheMainThreadsShare()
+    {
+        FakeUserDefaults defaults;
+        defaults.setValue(SettingsKeys::language, "de");
+        const QString path = table(R"({"en":{"Bereich":"Area"},"fr":{"Bereich":"Zone"}})");
+        const auto make = [&] { return std::make_shared<Localizer>(defaults, Localizer::PreferredLanguages(), path); };
+        const std::shared_ptr<Localizer> first = make();
+        std::optional<Localizer::Scope> installed(std::in_place, first);
+
+        std::atomic<bool> stop{false};
+        std::atomic<int> lookups{0};
+        std::atomic<int> wrong{0};
+        std::vector<std::thread> workers;
+        for (int i = 0; i < 4; ++i)
+            workers.emplace_back([&] {
+                while (!stop) {
+                    const QString text = Localizer::t(QStringLiteral("Bereich"));
+                    if (text != QLatin1String("Bereich") && text != QLatin1String("Area") && text != QLatin1String("Zone"))
+                        ++wrong;
+                    ++lookups;
+                }
+            });
+        for (int round = 0; round < 300; ++round) {
+            Localizer& current = Localizer::shared();
+            current.setLanguage(round % 3 == 0 ? "en" : round % 3 == 1 ? "fr" : "de");
+            // Gone and replaced while lookups run: none of them may use it after its end.
+            if (round % 30 == 0)
+                installed.emplace(make());
+        }
+        QTRY_VERIFY(lookups > 1000);
+        stop = true;
+        for (std::thread& worker : workers)
+            worker.join();
+        QCOMPARE(wrong.load(), 0);
+
+        installed.emplace(first);
+        first->setLanguage("de");
+        const QThread* mainThread = QThread::currentThread();
+        QList<const QThread*> heardOn;
+        connect(first.get(), &Localizer::langChanged, this, [&] { heardOn << QThread::currentThread(); });
+        QString answeredRightAfter;
+        std::thread([&] {
+            Localizer::shared().setLanguage("en");
+            answeredRightAfter = Localizer::t(QStringLiteral("Bereich"));
+        }).join();
+        QCOMPARE(answeredRightAfter, QStringLiteral("Bereich")); // changed on the main thread, later
+        QVERIFY(heardOn.isEmpty());
+        QTRY_COMPARE(heardOn, QList<const QThread*>{mainThread});
+        QCOMPARE(first->lang(), QStringLiteral("en"));
+        QCOMPARE(defaults.value(SettingsKeys::language).toString(), QStringLiteral("en"));
+        const QStringList log = debugLogMessages();
+        QVERIFY(log.contains(QStringLiteral("LOCALIZER: shared außerhalb des Hauptthreads aufgerufen")));
+        QVERIFY(log.contains(QStringLiteral("LOCALIZER: setLanguage außerhalb des Hauptthreads aufgerufen")));
+        first->disconnect(this);
     }
 
     // Qt's own texts (standard dialogs, text field menus) follow the
@@ -81,7 +149,7 @@ private Q_SLOTS:
         if (!QFile::exists(QtCatalogue::defaultFolder() + QStringLiteral("/qtbase_de.qm")))
             QSKIP("Qt's catalogues are not installed (Debian qt6-translations-l10n)");
         FakeUserDefaults defaults;
-        defaults.setValue(Localizer::languageKey, "de");
+        defaults.setValue(SettingsKeys::language, "de");
         Localizer l(defaults, {});
         auto lookIn = [] { return QCoreApplication::translate("QFileDialog", "Look in:"); };
         auto cancel = [] { return QCoreApplication::translate("QPlatformTheme", "Cancel"); };

@@ -1,10 +1,13 @@
 #pragma once
 // The real settings and history stores over fakes of the platform, in the
 // test's own temporary folders (IsolatedEnvironment), for the panel tests.
+#include "MenuBar/TileHoverModel.h"
+#include "MenuBar/TileHoverSync.h"
 #include "Permissions/PermissionManager.h"
 #include "Settings/SettingsManager.h"
 #include "Storage/ClipboardHistoryStore.h"
 #include "Storage/ScreenshotHistoryStore.h"
+#include "Ui/FrameClock.h"
 #include "fakes/FakeCapturePermissions.h"
 #include "fakes/FakeClipboardService.h"
 #include "fakes/FakeKeyboardInfo.h"
@@ -29,6 +32,10 @@ struct PanelFixture {
     FakeCapturePermissions capturePermissions;
     FakeScreenSource screens;
     PermissionManager permissions{capturePermissions, screens};
+    // The program-wide pieces of the interface, new for every case.
+    FrameClock frameClock;
+    TileHoverModel tileHover;
+    TileHoverSync tileHoverSync{tileHover};
 
     // Screen recording refused, and the test capture fails too.
     void denyScreenRecording()

@@ -15,6 +15,7 @@
 #include "MenuBar/TileHoverModel.h"
 #include "MenuBar/TileHoverSync.h"
 #include "MenuBar/TileMouseArea.h"
+#include "Ui/FrameClock.h"
 #include "PanelFixture.h"
 #include "Ui/HoverRowButton.h"
 #include "fakes/FakeMenuBarActions.h"
@@ -37,7 +38,8 @@ struct Panel {
     std::unique_ptr<MenuBarContentView> view;
     explicit Panel(QWidget* host = nullptr)
         : view(std::make_unique<MenuBarContentView>(f.settings, *f.clipboardStore, *f.screenshotStore, &f.permissions,
-                                                    f.workspace, rec.actions(), nullptr, host))
+                                                    f.workspace, f.frameClock, f.tileHoverSync, rec.actions(), nullptr,
+                                                    host))
     {
     }
     QStringList sectionTitles() const
@@ -78,10 +80,10 @@ void trigger(QMenu* menu, const QString& title)
     QFAIL(qPrintable(title));
 }
 
-void pointAt(QWidget* w, std::optional<QPoint> at = {})
+void pointAt(TileHoverSync& hover, QWidget* w, std::optional<QPoint> at = {})
 {
     QCursor::setPos(w->mapToGlobal(at.value_or(w->rect().center())));
-    TileHoverSync::shared().tick();
+    hover.tick();
 }
 
 } // namespace
@@ -199,7 +201,7 @@ private Q_SLOTS:
         FakeMenuBarActions rec;
         const MenuBarActions actions = rec.actions(); // the tiles keep a reference
         ScreenshotItem item = f.screenshotStore->add(PanelFixture::picture(30, 30, Qt::red), CaptureKind::window);
-        ScreenshotPreviewRow tile(item, actions, *f.screenshotStore, f.workspace, TileHoverModel::shared(), {96, 70});
+        ScreenshotPreviewRow tile(item, actions, *f.screenshotStore, f.workspace, f.tileHoverSync, {96, 70});
         tile.show();
         // A click, or a screen reader's press, opens the editor; a press released outside does nothing.
         TileMouseArea* area = tile.mouseArea();
@@ -239,7 +241,7 @@ private Q_SLOTS:
         trigger(menu.get(), "Kopieren");
         trigger(menu.get(), "Bearbeiten");
         QVERIFY(rec.calls.isEmpty());
-        QVERIFY(!ScreenshotPreviewRow(item, actions, *f.screenshotStore, f.workspace, TileHoverModel::shared(), {96, 70})
+        QVERIFY(!ScreenshotPreviewRow(item, actions, *f.screenshotStore, f.workspace, f.tileHoverSync, {96, 70})
                      .showsThumbnail());
         trigger(menu.get(), "Löschen");
         QVERIFY(f.screenshotStore->items().isEmpty());
@@ -251,21 +253,42 @@ private Q_SLOTS:
         FakeMenuBarActions rec;
         const ScreenshotItem older = f.screenshotStore->add(PanelFixture::picture(20, 20, Qt::red), CaptureKind::area);
         const ScreenshotItem newer = f.screenshotStore->add(PanelFixture::picture(20, 20, Qt::green), CaptureKind::area);
-        MenuBarContentView panel(f.settings, *f.clipboardStore, *f.screenshotStore, &f.permissions, f.workspace, rec.actions());
+        MenuBarContentView panel(f.settings, *f.clipboardStore, *f.screenshotStore, &f.permissions, f.workspace,
+                                 f.frameClock, f.tileHoverSync, rec.actions());
         panel.show();
         panel.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&panel));
 
         // Pointer elsewhere: Delete leaves the tiles alone.
-        pointAt(&panel, QPoint(5, 5));
+        pointAt(f.tileHoverSync, &panel, QPoint(5, 5));
         QTest::keyClick(&panel, Qt::Key_Delete);
         QCOMPARE(f.screenshotStore->items().size(), 2);
 
         // Pointer on the first tile: it alone lights up.
         ScreenshotPreviewRow* first = panel.tiles().first();
-        pointAt(first);
-        QCOMPARE(TileHoverModel::shared().hoveredID(), newer.id);
+        pointAt(f.tileHoverSync, first);
+        QCOMPARE(f.tileHover.hoveredID(), newer.id);
         QVERIFY(first->isHovered() && !panel.tiles().last()->isHovered());
+
+        // A second panel with a clock and a hover state of its own: what the
+        // first one shows and follows never reaches it, and it stops alone.
+        FrameClock otherClock;
+        TileHoverModel otherHover;
+        TileHoverSync otherSync(otherHover);
+        auto other = std::make_unique<MenuBarContentView>(f.settings, *f.clipboardStore, *f.screenshotStore,
+                                                          &f.permissions, f.workspace, otherClock, otherSync,
+                                                          rec.actions());
+        other->move(panel.geometry().topRight() + QPoint(40, 0));
+        other->show();
+        QVERIFY(otherSync.isPolling() && otherClock.isRunning());
+        pointAt(otherSync, first);
+        QVERIFY(otherHover.hoveredID().isNull() && !other->tiles().first()->isHovered());
+        QCOMPARE(f.tileHover.hoveredID(), newer.id);
+        other->hide();
+        QVERIFY(!otherSync.isPolling() && !otherSync.hasKeyMonitor() && !otherClock.isRunning());
+        QVERIFY(f.tileHoverSync.isPolling() && f.frameClock.isRunning());
+        panel.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&panel));
 
         // While a text field has focus the key belongs to the text.
         QLineEdit* search = panel.clipboardList()->searchField();
@@ -279,23 +302,23 @@ private Q_SLOTS:
         editor.show();
         editor.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&editor));
-        TileHoverSync::shared().tick();
+        f.tileHoverSync.tick();
         QTest::keyClick(&editor, Qt::Key_Delete);
         QCOMPARE(f.screenshotStore->items().size(), 2);
         editor.hide();
 
         panel.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&panel));
-        pointAt(panel.tiles().first());
+        pointAt(f.tileHoverSync, panel.tiles().first());
         QTest::keyClick(&panel, Qt::Key_Backspace);
         QCOMPARE(f.screenshotStore->items().size(), 1);
         QCOMPARE(f.screenshotStore->items().first().id, older.id);
 
         // Hidden panel: the poll and the key watch stop, nothing stays hovered.
-        pointAt(panel.tiles().first());
+        pointAt(f.tileHoverSync, panel.tiles().first());
         panel.hide();
-        QVERIFY(!TileHoverSync::shared().isPolling() && !TileHoverSync::shared().hasKeyMonitor());
-        QVERIFY(TileHoverModel::shared().hoveredID().isNull());
+        QVERIFY(!f.tileHoverSync.isPolling() && !f.tileHoverSync.hasKeyMonitor());
+        QVERIFY(f.tileHover.hoveredID().isNull());
         QTest::keyClick(&panel, Qt::Key_Delete);
         QCOMPARE(f.screenshotStore->items().size(), 1);
     }

@@ -1,5 +1,6 @@
 #include "Platform/Qt/SettingsFileUserDefaults.h"
 #include "Platform/Qt/XdgAutostartLoginItem.h"
+#include "Platform/SettingsKeys.h"
 #include "Platform/X11/XkbKeyboardInfo.h"
 #include "support/IsolatedEnvironment.h"
 
@@ -59,6 +60,24 @@ private Q_SLOTS:
         QCOMPARE(again.string("app.language"), std::optional<QString>("auto"));
         again.remove("app.language");
         QVERIFY(!again.string("app.language"));
+
+        // Every key of the app keeps the name users' files already hold.
+        {
+            SettingsFileUserDefaults d;
+            for (const char* key : {SettingsKeys::settings, SettingsKeys::unreadableSettings,
+                                    SettingsKeys::launchAtLoginDefaulted, SettingsKeys::language,
+                                    SettingsKeys::onboardingCompleted, SettingsKeys::pendingScreenRecordingRequest,
+                                    SettingsKeys::installStamp, SettingsKeys::hideCaptureIntro,
+                                    SettingsKeys::hideScrollIntro})
+                d.setValue(QString::fromLatin1(key), true);
+        }
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray text = file.readAll();
+        for (const char* stored : {"zentu.settings.v1=", "zentu.settings.v1.unreadable=", "zentu.launchAtLogin.defaulted=",
+                                   "app.language=", "zentu.onboarding.completed=", "Zentu.pendingScreenRecordingRequest=",
+                                   "zentuInstallStamp=", "zentuHideCaptureIntro=", "zentuHideScrollIntro="})
+            QVERIFY2(text.contains(QByteArray("\n") + stored + "true\n"), stored);
     }
 
     void isoRule()

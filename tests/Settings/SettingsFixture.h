@@ -9,6 +9,7 @@
 #include "Localization/Localizer.h"
 #include "Permissions/PermissionManager.h"
 #include "Settings/SettingsContext.h"
+#include "Platform/SettingsKeys.h"
 #include "Settings/SettingsManager.h"
 #include "Storage/ClipboardHistoryStore.h"
 #include "Storage/ScreenshotHistoryStore.h"
@@ -60,7 +61,7 @@ struct SettingsFixture {
     {
         localizer = std::make_shared<Localizer>(defaults, [] { return QStringList{QStringLiteral("de")}; });
         installedLocalizer.emplace(localizer);
-        defaults.setValue(SettingsManager::launchDefaultedKey, true);
+        defaults.setValue(SettingsKeys::launchAtLoginDefaulted, true);
         settings = std::make_unique<SettingsManager>(defaults, login, keyboard);
         hotkeys = std::make_unique<HotkeyManager>(backend, keyboard);
         hotkeys->registerAll(*settings);
@@ -104,7 +105,7 @@ struct SettingsFixture {
     // The record as it was last written.
     AppSettings stored() const
     {
-        return AppSettings::decode(defaults.value(SettingsManager::settingsKey).toByteArray()).value_or(AppSettings{});
+        return AppSettings::decode(defaults.value(SettingsKeys::settings).toByteArray()).value_or(AppSettings{});
     }
 };
 

@@ -14,6 +14,7 @@
 // check and the uninstaller. And the settings record at start-up: the login
 // item, a record kept aside.
 #include "SettingsFixture.h"
+#include "Platform/SettingsKeys.h"
 #include "Settings/AboutSettingsTab.h"
 #include "Settings/GeneralSettingsTab.h"
 #include "Settings/HistoryLimitRow.h"
@@ -118,7 +119,7 @@ QStringList unnamedControls(QWidget* root)
 // The settings record as last written to these defaults.
 std::optional<AppSettings> storedIn(FakeUserDefaults& d)
 {
-    return AppSettings::decode(d.value(SettingsManager::settingsKey).toByteArray());
+    return AppSettings::decode(d.value(SettingsKeys::settings).toByteArray());
 }
 
 } // namespace
@@ -193,7 +194,7 @@ private Q_SLOTS:
         QSignalSpy changed(f.localizer.get(), &Localizer::langChanged);
         picker->choose(QStringLiteral("auto"));
         QCOMPARE(changed.count(), 0);
-        QVERIFY(!f.defaults.values.contains(Localizer::languageKey));
+        QVERIFY(!f.defaults.values.contains(SettingsKeys::language));
         picker->choose(QStringLiteral("fr"));
         QCOMPARE(changed.count(), 1);
         QCOMPARE(f.localizer->lang(), QStringLiteral("fr"));
@@ -202,7 +203,7 @@ private Q_SLOTS:
         tab = std::make_unique<GeneralSettingsTab>(*f.settings, f.defaults, f.folders, testFolders());
         QCOMPARE(tab->languagePicker()->currentText(), QStringLiteral("Français"));
         tab->languagePicker()->choose(QStringLiteral("auto"));
-        QCOMPARE(f.defaults.value(Localizer::languageKey).toString(), QStringLiteral("auto"));
+        QCOMPARE(f.defaults.value(SettingsKeys::language).toString(), QStringLiteral("auto"));
         QCOMPARE(f.localizer->lang(), QStringLiteral("de")); // the system's language again
     }
 
@@ -683,10 +684,10 @@ private Q_SLOTS:
         QJsonObject o = mine.toJson();
         o.remove("imageFormat");
         const QByteArray old = QJsonDocument(o).toJson(QJsonDocument::Compact);
-        defaults.setValue(SettingsManager::settingsKey, old);
+        defaults.setValue(SettingsKeys::settings, old);
         SettingsManager manager(defaults, login, keyboard);
         QCOMPARE(manager.settings().maxClipboardItems, 200);
-        QCOMPARE(defaults.value(SettingsManager::unreadableKey).toByteArray(), old);
+        QCOMPARE(defaults.value(SettingsKeys::unreadableSettings).toByteArray(), old);
         QCOMPARE(storedIn(defaults)->maxClipboardItems, 200);
     }
 };

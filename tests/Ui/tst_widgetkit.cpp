@@ -26,6 +26,7 @@
 #include <QDirIterator>
 #include <QEnterEvent>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSignalSpy>
@@ -122,15 +123,18 @@ private Q_SLOTS:
 
     void frameClockRunsOnlyWhileSomethingIsShown()
     {
+        FrameClock clock;
+        FrameClock other; // a clock of its own: nothing attached to the first one runs it
         QWidget w;
-        FrameClock::shared().attach(&w);
-        QVERIFY(!FrameClock::shared().isRunning());
+        clock.attach(&w);
+        QVERIFY(!clock.isRunning());
         w.show();
-        FrameClock::shared().attach(&w);
-        QVERIFY(FrameClock::shared().isRunning());
+        clock.attach(&w);
+        QVERIFY(clock.isRunning());
+        QVERIFY(!other.isRunning() && other.attachedCount() == 0);
         w.hide();
-        QTRY_VERIFY(!FrameClock::shared().isRunning());
-        FrameClock::shared().detach(&w);
+        QTRY_VERIFY(!clock.isRunning());
+        clock.detach(&w);
     }
 
     void hoverGroupOpensAndClosesOnTime()
@@ -426,6 +430,16 @@ private Q_SLOTS:
         QTest::mouseClick(fill->moreColorsButton(), Qt::LeftButton);
         panel.panel()->setCurrentColor(QColor(4, 5, 6));
         QTRY_COMPARE(fillEdits.last().toQColor(), QColor(4, 5, 6));
+
+        // Another controller has a panel of its own, which its end closes
+        // (the program ends its one before the application).
+        auto other = std::make_unique<ColorPanelController>();
+        other->present(Qt::red, &window, [](const QColor&) {});
+        QPointer<QColorDialog> otherPanel = other->panel();
+        QVERIFY(otherPanel && otherPanel != panel.panel() && panel.hasCallback());
+        other.reset();
+        QVERIFY(otherPanel.isNull());
+        QVERIFY(panel.panel()->isVisible());
     }
 
     // An "&" in a text is shown as written, by Qt's own buttons and by ours
