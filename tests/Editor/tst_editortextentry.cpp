@@ -201,6 +201,57 @@ private Q_SLOTS:
         QCOMPARE(vm.state().annotations.first().text, QStringLiteral("offen"));
     }
 
+    // The model's own operations settle the open words through the text
+    // entry: a tool change, a press elsewhere, a new bubble, a reset.
+    void openWordsSettleWhenTheModelMovesOn()
+    {
+        const AnnotationObject b = bubble(QStringLiteral("alt"));
+        const AnnotationObject t = textAt({100, 100}, QStringLiteral("Hallo"));
+        EditorViewModel vm(image, itemWith({b, t}), env);
+        TextEntry entry(vm, env);
+        entry.beginText({20, 20}, K::text);
+        entry.textBuffer().setText(QStringLiteral("behalten"));
+        entry.beginEditingBubble(b.id); // the new text is committed first
+        entry.textBuffer().setText(QStringLiteral("neu"));
+        vm.setTool(EditorTool::select); // keeps a bubble's words
+        QCOMPARE(vm.state().annotations[0].text, QStringLiteral("neu"));
+        QVERIFY(!vm.editingBubbleID() && vm.selectedAnnotationID() == b.id);
+
+        entry.beginText({20, 20}, K::text);
+        entry.textBuffer().setText(QStringLiteral("verworfen"));
+        vm.setTool(EditorTool::arrow); // drops a new text not yet confirmed
+        QVERIFY(!vm.pendingTextOrigin() && entry.textBuffer().text().isEmpty());
+        QCOMPARE(vm.state().annotations.size(), 3);
+
+        vm.setTool(EditorTool::select);
+        entry.beginEditingText(t.id);
+        entry.textBuffer().setText(QStringLiteral("Welt"));
+        vm.beginSelectionDrag({110, 110}); // on the text itself: still typing
+        vm.endSelectionDrag();
+        QCOMPARE(vm.editingTextID(), std::optional(t.id));
+        vm.beginSelectionDrag({700, 500}); // elsewhere: committed
+        vm.endSelectionDrag();
+        QVERIFY(!vm.editingTextID());
+        QCOMPARE(vm.state().annotations[1].text, QStringLiteral("Welt"));
+
+        // A second bubble drawn while the first one's words are open: those
+        // words are a step before the new bubble, so undo takes the bubble alone.
+        vm.setTool(EditorTool::speechBubble);
+        entry.beginEditingBubble(b.id);
+        entry.textBuffer().setText(QStringLiteral("danach"));
+        vm.beginDrag({400, 100});
+        vm.updateDrag({550, 200});
+        vm.endDrag();
+        QCOMPARE(vm.editingBubbleID(), std::optional(vm.state().annotations.last().id));
+        vm.undo();
+        QCOMPARE(vm.state().annotations.size(), 3);
+        QCOMPARE(vm.state().annotations[0].text, QStringLiteral("danach"));
+
+        entry.beginText({20, 20}, K::text);
+        vm.resetAll(); // the open entry goes with the annotations
+        QVERIFY(!vm.pendingTextOrigin() && vm.state().annotations.isEmpty());
+    }
+
     void pastedTextIsCentredWhereItFits()
     {
         // The fake metrics make "Hallo" at 28 70 × 35.
