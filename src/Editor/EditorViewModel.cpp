@@ -1,7 +1,5 @@
 #include "Editor/EditorViewModel.h"
 
-#include "Editor/EditorEnvironment.h"
-
 #include <algorithm>
 #include <cmath>
 
@@ -122,7 +120,8 @@ void EditorViewModel::resetAll()
 
 void EditorViewModel::setTool(EditorTool tool)
 {
-    // The words of an open bubble are kept, a new text not yet confirmed is not.
+    // Open words settle first (see TextEntry): a bubble's are kept, a new
+    // text not yet confirmed is not.
     Q_EMIT toolAboutToChange();
     endStyleEdit();
     if (m_state.selectedTool != tool) {
@@ -294,7 +293,8 @@ void EditorViewModel::endDrag()
         d.points = {d.points[0], d.points[1], QPointF(body.left() + 0.28 * body.width(), body.bottom() + tail),
                     QPointF(body.left() + 0.3 * body.width(), body.bottom())};
     }
-    // The words of an earlier bubble are kept; a new bubble's words open at once.
+    // Open words settle around the new annotation (see TextEntry): an
+    // earlier bubble's are kept as a step before it, a new bubble's open at once.
     Q_EMIT drawingAboutToBeAdded(d.kind);
     addAnnotation(d);
     Q_EMIT drawingAdded(d.id, d.kind);
