@@ -13,7 +13,7 @@
 #include "Storage/Storage.h"
 #include "BenchAnnotations.h"
 #include "Editor/AnnotationCanvasView.h"
-#include "Editor/EditorViewModel.h"
+#include "Editor/EditorSession.h"
 #include "fakes/FakeEditorEnvironment.h"
 
 #include <QApplication>
@@ -43,7 +43,8 @@ QList<AnnotationObject> longStroke()
 
 struct Canvas {
     FakeEditorEnvironment env;
-    EditorViewModel vm;
+    EditorSession session;
+    EditorViewModel& vm;
     AnnotationCanvasView view;
     QImage target;
 
@@ -54,8 +55,9 @@ struct Canvas {
         return item;
     }
     Canvas(const QList<AnnotationObject>& list, double zoom)
-        : vm(picture(pictureWidth, pictureHeight), entry(list), env)
-        , view(vm)
+        : session(picture(pictureWidth, pictureHeight), entry(list), env)
+        , vm(session.model())
+        , view(session)
     {
         view.resize(1224, 650);
         view.show();

@@ -1,7 +1,7 @@
 #include "Editor/AnnotationCanvasView.h"
 
 #include "Editor/CanvasContentView.h"
-#include "Editor/EditorViewModel.h"
+#include "Editor/EditorSession.h"
 
 #include <QNativeGestureEvent>
 #include <QScrollBar>
@@ -14,10 +14,10 @@ namespace {
 constexpr double wheelZoomStep = 1.25;
 }
 
-AnnotationCanvasView::AnnotationCanvasView(EditorViewModel& vm, QWidget* parent)
+AnnotationCanvasView::AnnotationCanvasView(EditorSession& session, QWidget* parent)
     : QScrollArea(parent)
-    , m_vm(vm)
-    , m_content(new CanvasContentView(vm))
+    , m_vm(session.model())
+    , m_content(new CanvasContentView(session))
 {
     setFrameShape(QFrame::NoFrame);
     setAlignment(Qt::AlignCenter);
@@ -31,7 +31,7 @@ AnnotationCanvasView::AnnotationCanvasView(EditorViewModel& vm, QWidget* parent)
     viewport()->setAutoFillBackground(true);
     setWidget(m_content);
     m_content->installEventFilter(this);
-    connect(&vm, &EditorViewModel::zoomChanged, this, [this] {
+    connect(&m_vm, &EditorViewModel::zoomChanged, this, [this] {
         const auto anchor = m_zoomAnchor;
         m_zoomAnchor.reset();
         const QPoint before = m_content->pos();
@@ -44,7 +44,7 @@ AnnotationCanvasView::AnnotationCanvasView(EditorViewModel& vm, QWidget* parent)
         horizontalScrollBar()->setValue(qRound(fraction.x() * size.width() - at.x()));
         verticalScrollBar()->setValue(qRound(fraction.y() * size.height() - at.y()));
     });
-    connect(&vm, &EditorViewModel::imageChanged, this, &AnnotationCanvasView::relayout);
+    connect(&m_vm, &EditorViewModel::imageChanged, this, &AnnotationCanvasView::relayout);
     relayout();
 }
 

@@ -10,12 +10,13 @@
 #include <optional>
 
 class CanvasContentView;
+class EditorSession;
 class EditorViewModel;
 
 class AnnotationCanvasView : public QScrollArea {
     Q_OBJECT
 public:
-    explicit AnnotationCanvasView(EditorViewModel& vm, QWidget* parent = nullptr);
+    explicit AnnotationCanvasView(EditorSession& session, QWidget* parent = nullptr);
 
     // The picture's frame; overlays on the picture are its children.
     CanvasContentView& contentView() { return *m_content; }

@@ -1,7 +1,7 @@
 #include "Editor/CanvasContentView.h"
 
 #include "Editor/AnnotationGeometry.h"
-#include "Editor/EditorViewModel.h"
+#include "Editor/EditorSession.h"
 #include "Editor/LiveTextOverlay.h"
 
 #include <QMouseEvent>
@@ -9,12 +9,14 @@
 #include <QPainter>
 #include <cmath>
 
-CanvasContentView::CanvasContentView(EditorViewModel& vm, QWidget* parent)
+CanvasContentView::CanvasContentView(EditorSession& session, QWidget* parent)
     : QWidget(parent)
-    , m_vm(vm)
-    , m_painter(vm)
-    , m_gestures(vm)
+    , m_vm(session.model())
+    , m_painter(m_vm)
+    , m_gestures(m_vm, session.crop(), session.textEntry())
+    , m_textFields(m_vm, session.textEntry(), *this)
 {
+    EditorViewModel& vm = m_vm;
     // Every frame covers all of itself (the page colour where the picture is
     // transparent), so nothing beneath is painted first: at 4K that saves
     // filling eight million pixels that are painted over at once.
@@ -36,7 +38,7 @@ CanvasContentView::CanvasContentView(EditorViewModel& vm, QWidget* parent)
     connect(&vm, &EditorViewModel::marqueeChanged, this,
             [this] { repaintMoving(m_lastMarquee, m_painter.marqueeBounds()); });
     // Above the drawing; the text fields made later lie above it.
-    new LiveTextOverlay(vm, *this);
+    new LiveTextOverlay(session.recognition(), *this);
 }
 
 void CanvasContentView::setContentSize(QSizeF size)

@@ -13,12 +13,13 @@
 #include <QRectF>
 #include <QWidget>
 
+class EditorSession;
 class EditorViewModel;
 
 class CanvasContentView : public QWidget {
     Q_OBJECT
 public:
-    explicit CanvasContentView(EditorViewModel& vm, QWidget* parent = nullptr);
+    explicit CanvasContentView(EditorSession& session, QWidget* parent = nullptr);
 
     // The content frame in view points; the widget is as large, rounded.
     void setContentSize(QSizeF size);
@@ -48,5 +49,5 @@ private:
     bool m_painted = false;
     QRectF m_lastDraft;
     QRectF m_lastMarquee;
-    InPlaceTextFields m_textFields{m_vm, *this};
+    InPlaceTextFields m_textFields;
 };

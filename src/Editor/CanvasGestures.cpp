@@ -2,10 +2,14 @@
 
 #include "Editor/AnnotationGeometry.h"
 #include "Editor/CanvasGrips.h"
+#include "Editor/CropTool.h"
 #include "Editor/EditorViewModel.h"
+#include "Editor/TextEntry.h"
 
-CanvasGestures::CanvasGestures(EditorViewModel& vm)
+CanvasGestures::CanvasGestures(EditorViewModel& vm, CropTool& crop, TextEntry& textEntry)
     : m_vm(vm)
+    , m_crop(crop)
+    , m_textEntry(textEntry)
 {
 }
 
@@ -63,9 +67,9 @@ void CanvasGestures::changed(QPointF at, QSizeF c)
             m_vm.updateSelectionDrag(p);
         break;
     case EditorTool::crop:
-        if (!m_vm.cropDragMode())
-            m_vm.cropBegin(s0, CanvasGrips::cropHandleHit(m_vm.cropDraft(), *m_start, c, m_vm.imagePixelSize()));
-        m_vm.cropUpdate(s0, p);
+        if (!m_crop.cropDragMode())
+            m_crop.cropBegin(s0, CanvasGrips::cropHandleHit(m_vm.cropDraft(), *m_start, c, m_vm.imagePixelSize()));
+        m_crop.cropUpdate(s0, p);
         break;
     default:
         if (!m_vm.draftAnnotation())
@@ -105,7 +109,7 @@ void CanvasGestures::release(QPointF at, QSizeF c)
     if (!toggled) {
         switch (m_vm.state().selectedTool) {
         case EditorTool::text:
-            m_vm.beginText(p, AnnotationKind::text);
+            m_textEntry.beginText(p, AnnotationKind::text);
             break;
         case EditorTool::badge:
             m_vm.placeBadge(p);
@@ -117,7 +121,7 @@ void CanvasGestures::release(QPointF at, QSizeF c)
             m_vm.endSelectionDrag();
             break;
         case EditorTool::crop:
-            m_vm.endCropDrag();
+            m_crop.endCropDrag();
             break;
         default:
             m_vm.endDrag();
@@ -126,6 +130,6 @@ void CanvasGestures::release(QPointF at, QSizeF c)
     }
     if (m_doubleClick) {
         m_doubleClick = false;
-        m_vm.handleDoubleClick(p);
+        m_textEntry.handleDoubleClick(p);
     }
 }

@@ -1,5 +1,6 @@
 #pragma once
-// Turns the canvas's pointer input into calls on the editor model: a press,
+// Turns the canvas's pointer input into calls on the editor model, its crop
+// tool and its text entry: a press,
 // drag and release routed by the current tool, Shift+click to add an
 // annotation to the selection or take it out, and a double click that opens a
 // text or speech bubble for editing. Points arrive in view points of the
@@ -11,11 +12,13 @@
 #include <QSizeF>
 #include <optional>
 
+class CropTool;
 class EditorViewModel;
+class TextEntry;
 
 class CanvasGestures {
 public:
-    explicit CanvasGestures(EditorViewModel& vm);
+    CanvasGestures(EditorViewModel& vm, CropTool& crop, TextEntry& textEntry);
 
     // `contentSize` is the content frame the points are in.
     void press(QPointF at, QSizeF contentSize, bool shift = false);
@@ -32,6 +35,8 @@ private:
     QPointF toImage(QPointF view, QSizeF contentSize) const;
 
     EditorViewModel& m_vm;
+    CropTool& m_crop;
+    TextEntry& m_textEntry;
     std::optional<QPointF> m_start; // view points
     bool m_doubleClick = false;
     // A Shift+click changed the selection; the rest of that drag does nothing.

@@ -1,5 +1,6 @@
 #include "Editor/CropAspectChip.h"
 
+#include "Editor/CropTool.h"
 #include "Editor/EditorViewModel.h"
 #include "Localization/Localizer.h"
 #include "Models/RawEnum.h"
@@ -57,9 +58,10 @@ private:
 
 } // namespace
 
-CropAspectChip::CropAspectChip(EditorViewModel& vm, QWidget* parent)
+CropAspectChip::CropAspectChip(const EditorViewModel& vm, CropTool& crop, QWidget* parent)
     : ToolbarChip(QStringLiteral("aspectratio"), parent)
     , m_vm(vm)
+    , m_crop(crop)
 {
     setChevron(true);
     connect(this, &QAbstractButton::clicked, this, &CropAspectChip::openMenu);
@@ -103,7 +105,7 @@ void CropAspectChip::openMenu()
         layout->addWidget(row);
         // The same preset again re-applies it all the same.
         connect(row, &QAbstractButton::clicked, this, [this, aspect, menu] {
-            m_vm.setCropAspect(aspect);
+            m_crop.setCropAspect(aspect);
             menu->close();
         });
     }

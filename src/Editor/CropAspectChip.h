@@ -1,18 +1,19 @@
 #pragma once
 // The crop tool's aspect chip: shows the current aspect preset and opens a
 // menu of the seven presets under it. Choosing one reshapes a crop draft
-// through the model and closes the menu; the chip itself only ever opens it.
+// through the crop tool and closes the menu; the chip itself only ever opens it.
 #include "Editor/ToolbarChip.h"
 
 #include <QPointer>
 
+class CropTool;
 class EditorViewModel;
 class Popover;
 
 class CropAspectChip : public ToolbarChip {
     Q_OBJECT
 public:
-    explicit CropAspectChip(EditorViewModel& vm, QWidget* parent = nullptr);
+    CropAspectChip(const EditorViewModel& vm, CropTool& crop, QWidget* parent = nullptr);
 
     // The preset menu is showing.
     bool isMenuOpen() const;
@@ -23,6 +24,7 @@ private:
     void openMenu();
     void refresh();
 
-    EditorViewModel& m_vm;
+    const EditorViewModel& m_vm;
+    CropTool& m_crop;
     QPointer<Popover> m_menu;
 };

@@ -1,5 +1,6 @@
 #include "Editor/CropConfirmControls.h"
 
+#include "Editor/CropTool.h"
 #include "Editor/EditorViewModel.h"
 #include "Localization/Localizer.h"
 #include "Platform/ButtonText.h"
@@ -10,9 +11,10 @@
 #include <QPushButton>
 #include <QToolButton>
 
-CropConfirmControls::CropConfirmControls(EditorViewModel& vm, QWidget* parent)
+CropConfirmControls::CropConfirmControls(const EditorViewModel& vm, CropTool& crop, QWidget* parent)
     : QWidget(parent)
     , m_vm(vm)
+    , m_crop(crop)
     , m_apply(new QPushButton(this))
     , m_cancel(new QToolButton(this))
 {
@@ -30,9 +32,9 @@ CropConfirmControls::CropConfirmControls(EditorViewModel& vm, QWidget* parent)
     connect(m_apply, &QPushButton::clicked, this, [this] {
         // The draft may have gone just before the click arrived.
         if (const auto draft = m_vm.cropDraft())
-            m_vm.applyCrop(*draft);
+            m_crop.applyCrop(*draft);
     });
-    connect(m_cancel, &QToolButton::clicked, this, [this] { m_vm.cancelCrop(); });
+    connect(m_cancel, &QToolButton::clicked, this, [this] { m_crop.cancelCrop(); });
     connect(&Localizer::shared(), &Localizer::langChanged, this, &CropConfirmControls::retranslate);
     retranslate();
 }

@@ -3,6 +3,7 @@
 // discards it (keeping the aspect preset and the crop tool, recording nothing).
 #include <QWidget>
 
+class CropTool;
 class EditorViewModel;
 class QPushButton;
 class QToolButton;
@@ -10,7 +11,7 @@ class QToolButton;
 class CropConfirmControls : public QWidget {
     Q_OBJECT
 public:
-    explicit CropConfirmControls(EditorViewModel& vm, QWidget* parent = nullptr);
+    CropConfirmControls(const EditorViewModel& vm, CropTool& crop, QWidget* parent = nullptr);
 
     QPushButton* applyButton() const { return m_apply; }
     QToolButton* cancelButton() const { return m_cancel; }
@@ -18,7 +19,8 @@ public:
 private:
     void retranslate();
 
-    EditorViewModel& m_vm;
+    const EditorViewModel& m_vm;
+    CropTool& m_crop;
     QPushButton* m_apply;
     QToolButton* m_cancel;
 };

@@ -1,8 +1,8 @@
 #pragma once
-// What an editor's model needs from the rest of the program, handed to its
-// constructor so the model stays free of widgets and process-wide state. The
-// program hands in HistoryEditorEnvironment; tests hand in a fake. Later
-// collaborators (pasteboard, coordinator actions) join here.
+// What an editor's model and the collaborators that work on it need from the
+// rest of the program, handed to their constructors so they stay free of
+// widgets and process-wide state. The program hands in HistoryEditorEnvironment
+// (or the coordinator's AppEditorEnvironment); tests hand in a fake.
 #include "Models/AnnotationObject.h"
 #include "Models/ScreenshotItem.h"
 

@@ -2,7 +2,7 @@
 
 #include "Editor/AnnotationCanvasView.h"
 #include "Editor/DeleteResetControls.h"
-#include "Editor/EditorViewModel.h"
+#include "Editor/EditorSession.h"
 #include "Editor/ExportControls.h"
 #include "Editor/HistoryControls.h"
 #include "Editor/KeyCommandBridge.h"
@@ -18,10 +18,12 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
-EditorRootView::EditorRootView(EditorViewModel& vm, QWidget* parent, std::optional<EditorToolbarServices> services)
+EditorRootView::EditorRootView(EditorSession& session, QWidget* parent, std::optional<EditorToolbarServices> services)
     : QWidget(parent)
-    , m_vm(vm)
+    , m_session(session)
+    , m_vm(session.model())
 {
+    EditorViewModel& vm = m_vm;
     if (!services) {
         m_ownScheduler = std::make_unique<TimerDelayScheduler>();
         m_ownColorPanel = std::make_unique<ColorPanelController>();
@@ -32,7 +34,7 @@ EditorRootView::EditorRootView(EditorViewModel& vm, QWidget* parent, std::option
     column->setSpacing(0);
 
     // The toolbar never runs past the window: its rows slide what does not fit.
-    m_toolbar = new EditorToolbar(vm, *services);
+    m_toolbar = new EditorToolbar(vm, session.crop(), *services);
     m_toolbar->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     column->addWidget(m_toolbar);
 
@@ -44,7 +46,7 @@ EditorRootView::EditorRootView(EditorViewModel& vm, QWidget* parent, std::option
 
     connect(m_toolbar, &EditorToolbar::requestInsertImage, this, &EditorRootView::requestInsertImage);
 
-    m_canvas = new AnnotationCanvasView(vm);
+    m_canvas = new AnnotationCanvasView(session);
     m_canvas->installEventFilter(this);
     column->addWidget(m_canvas, 1);
 
@@ -52,14 +54,14 @@ EditorRootView::EditorRootView(EditorViewModel& vm, QWidget* parent, std::option
     m_toolbar->historySlot()->addControl(m_history);
     m_deleteReset = new DeleteResetControls(vm);
     m_toolbar->row2LeadingSlot()->addControl(m_deleteReset);
-    m_export = new ExportControls(vm);
+    m_export = new ExportControls(session.results(), session.sharing(), session.recognition());
     m_toolbar->exportSlot()->addControl(m_export);
     const auto compactness = [this] { m_deleteReset->setCompact(m_toolbar->shape().compactOptions); };
     connect(m_toolbar, &EditorToolbar::levelChanged, this, compactness);
     compactness();
     setZoomControls(new ZoomControls(vm));
-    m_keys = new KeyCommandBridge(vm, *this);
-    connect(&vm, &EditorViewModel::ocrChanged, this, &EditorRootView::syncOcrSheet);
+    m_keys = new KeyCommandBridge(session, *this);
+    connect(&session.recognition(), &EditorTextRecognition::ocrChanged, this, &EditorRootView::syncOcrSheet);
 
     // Last, so it lies over everything; it takes no input.
     m_tooltips = new TooltipHost(services->scheduler, this);
@@ -90,7 +92,8 @@ void EditorRootView::setZoomControls(QWidget* controls)
 
 void EditorRootView::syncOcrSheet()
 {
-    const std::optional<QString>& text = m_vm.ocrText();
+    EditorTextRecognition& recognition = m_session.recognition();
+    const std::optional<QString>& text = recognition.ocrText();
     if (m_ocrSheet && (!text || *text != m_ocrSheet->text())) {
         // A result taken back (or replaced) takes its sheet with it.
         m_ocrSheet->disconnect(this);
@@ -99,11 +102,11 @@ void EditorRootView::syncOcrSheet()
     }
     if (!text || m_ocrSheet)
         return;
-    m_ocrSheet = new OCRResultView(*text, [this](const QString& t) { m_vm.copyText(t); }, window());
+    m_ocrSheet = new OCRResultView(*text, [&recognition](const QString& t) { recognition.copyText(t); }, window());
     m_ocrSheet->setAttribute(Qt::WA_DeleteOnClose);
     connect(m_ocrSheet, &QDialog::finished, this, [this] {
         m_ocrSheet = nullptr;
-        m_vm.setOcrText(std::nullopt);
+        m_session.recognition().setOcrText(std::nullopt);
     });
     m_ocrSheet->open();
 }

@@ -14,6 +14,7 @@
 class AnnotationCanvasView;
 class ColorPanelController;
 class DeleteResetControls;
+class EditorSession;
 class EditorViewModel;
 class ExportControls;
 class HistoryControls;
@@ -29,10 +30,11 @@ class EditorRootView : public QWidget {
 public:
     // services: the delays and the colour panel the toolbar uses; by default
     // timers and a colour panel of this view's own.
-    explicit EditorRootView(EditorViewModel& vm, QWidget* parent = nullptr,
+    explicit EditorRootView(EditorSession& session, QWidget* parent = nullptr,
                             std::optional<EditorToolbarServices> services = std::nullopt);
     ~EditorRootView() override;
 
+    EditorSession& session() { return m_session; }
     EditorViewModel& viewModel() { return m_vm; }
     AnnotationCanvasView& canvas() { return *m_canvas; }
     EditorToolbar& toolbar() { return *m_toolbar; }
@@ -59,7 +61,7 @@ public:
     // How much of the window's height the toolbar and the line under it take
     // above the canvas.
     int chromeHeight() const;
-    // The text recognition sheet, while the model holds a result.
+    // The text recognition sheet, while there is a result to show.
     OCRResultView* ocrSheet() const;
 
 Q_SIGNALS:
@@ -73,9 +75,10 @@ protected:
 
 private:
     void placeZoomControls();
-    // Shows the recognition sheet while the model holds a result; closing it clears the result.
+    // Shows the recognition sheet while there is a result; closing it clears the result.
     void syncOcrSheet();
 
+    EditorSession& m_session;
     EditorViewModel& m_vm;
     // Declared before the widgets that use it; the destructor removes them first.
     std::unique_ptr<TimerDelayScheduler> m_ownScheduler;

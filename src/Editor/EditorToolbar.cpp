@@ -26,7 +26,7 @@ QHBoxLayout* rowLayout(QWidget* row)
 }
 } // namespace
 
-EditorToolbar::EditorToolbar(EditorViewModel& vm, EditorToolbarServices services, QWidget* parent)
+EditorToolbar::EditorToolbar(EditorViewModel& vm, CropTool& crop, EditorToolbarServices services, QWidget* parent)
     : QWidget(parent)
     , m_vm(vm)
     , m_flags(new EditorPopoverFlags(vm, this))
@@ -88,7 +88,7 @@ EditorToolbar::EditorToolbar(EditorViewModel& vm, EditorToolbarServices services
                                        [](const EditorState& s) { return s.lineWidth; },
                                        [&vm](double v) { vm.setLineWidth(v); });
     m_stroke->addControl(m_strokeControl);
-    m_styleOptions = new StyleOptionsRow(vm, *m_flags, services.colorPanel);
+    m_styleOptions = new StyleOptionsRow(vm, crop, *m_flags, services.colorPanel);
     m_row2Leading->addControl(m_styleOptions);
 
     // What the second row shows decides the level as much as the width does.

@@ -12,6 +12,7 @@
 
 class ColorPanelController;
 class ColorRow;
+class CropTool;
 class DelayScheduler;
 class EditorPopoverFlags;
 class EditorViewModel;
@@ -30,7 +31,7 @@ struct EditorToolbarServices {
 class EditorToolbar : public QWidget {
     Q_OBJECT
 public:
-    EditorToolbar(EditorViewModel& vm, EditorToolbarServices services, QWidget* parent = nullptr);
+    EditorToolbar(EditorViewModel& vm, CropTool& crop, EditorToolbarServices services, QWidget* parent = nullptr);
 
     // The width the window gives the toolbar; decides the level.
     void setAvailableWidth(double width);

@@ -1,25 +1,17 @@
 #include "Editor/EditorViewModel.h"
 
-#include "Editor/EditorEnvironment.h"
-
 #include <algorithm>
 #include <cmath>
 
 EditorViewModel::EditorViewModel(const QImage& image, std::optional<ScreenshotItem> item,
                                  EditorEnvironment& environment, QObject* parent)
     : QObject(parent)
-    , m_environment(environment)
     , m_hitTest(environment)
     , m_original(image)
     , m_item(std::move(item))
     , m_imagePixelSize(image.size())
 {
     m_state = EditorState::opening(m_imagePixelSize.width(), m_item ? m_item->annotations : QList<AnnotationObject>{});
-}
-
-EditorViewModel::~EditorViewModel()
-{
-    removeSharedFile();
 }
 
 std::optional<QUuid> EditorViewModel::selectedAnnotationID() const
@@ -121,14 +113,16 @@ void EditorViewModel::resetAll()
     m_state.annotations.clear();
     Q_EMIT annotationsChanged();
     setSelectedAnnotationID(std::nullopt);
-    cancelPendingText();
+    Q_EMIT annotationsReset();
 }
 
 // --- Tools and drawing ------------------------------------------------------
 
 void EditorViewModel::setTool(EditorTool tool)
 {
-    commitBubbleEdit();
+    // Open words settle first (see TextEntry): a bubble's are kept, a new
+    // text not yet confirmed is not.
+    Q_EMIT toolAboutToChange();
     endStyleEdit();
     if (m_state.selectedTool != tool) {
         m_state.selectedTool = tool;
@@ -136,7 +130,6 @@ void EditorViewModel::setTool(EditorTool tool)
     }
     if (tool != EditorTool::select)
         setSelectedAnnotationID(std::nullopt);
-    cancelPendingText();
 }
 
 AnnotationObject EditorViewModel::newAnnotation(AnnotationKind kind, const RGBAColor& color,
@@ -156,6 +149,67 @@ void EditorViewModel::addAnnotation(const AnnotationObject& annotation)
     m_state.annotations.append(annotation);
     Q_EMIT annotationsChanged();
     setSelectedAnnotationID(annotation.id);
+}
+
+void EditorViewModel::changeAnnotation(const AnnotationObject& changed, bool asNewStep)
+{
+    const qsizetype i = indexOf(changed.id);
+    if (i < 0)
+        return;
+    if (asNewStep)
+        pushUndo();
+    m_state.annotations[i] = changed;
+    Q_EMIT annotationsChanged();
+}
+
+void EditorViewModel::removeAnnotation(const QUuid& id)
+{
+    const qsizetype i = indexOf(id);
+    if (i < 0)
+        return;
+    pushUndo();
+    m_state.annotations.removeAt(i);
+    Q_EMIT annotationsChanged();
+    setSelectedAnnotationID(std::nullopt);
+}
+
+void EditorViewModel::replaceImage(const QImage& image, const QList<AnnotationObject>& annotations)
+{
+    pushUndo();
+    m_original = image;
+    m_imagePixelSize = image.size();
+    m_imageWasCropped = true;
+    m_blurCache.clear();
+    m_state.annotations = annotations;
+    Q_EMIT imageChanged();
+    Q_EMIT annotationsChanged();
+    setSelectedAnnotationID(std::nullopt);
+}
+
+QImage EditorViewModel::blurredImage(BlurStyle style, double amount)
+{
+    if (m_original.isNull())
+        return {};
+    return m_blurCache.blurred(m_original, style, amount);
+}
+
+void EditorViewModel::setTextEntry(std::optional<QPointF> origin, std::optional<QUuid> textID,
+                                   std::optional<QUuid> bubbleID)
+{
+    if (origin == m_pendingTextOrigin && textID == m_editingTextID && bubbleID == m_editingBubbleID)
+        return;
+    m_pendingTextOrigin = origin;
+    m_editingTextID = textID;
+    m_editingBubbleID = bubbleID;
+    Q_EMIT textEntryChanged();
+}
+
+void EditorViewModel::setCropDraft(const std::optional<QRectF>& draft)
+{
+    if (draft == m_cropDraft)
+        return;
+    m_cropDraft = draft;
+    Q_EMIT cropChanged();
 }
 
 void EditorViewModel::beginDrag(QPointF p)
@@ -239,14 +293,11 @@ void EditorViewModel::endDrag()
         d.points = {d.points[0], d.points[1], QPointF(body.left() + 0.28 * body.width(), body.bottom() + tail),
                     QPointF(body.left() + 0.3 * body.width(), body.bottom())};
     }
-    if (d.kind == AnnotationKind::speechBubble)
-        commitBubbleEdit(); // the words of an earlier bubble are kept
+    // Open words settle around the new annotation (see TextEntry): an
+    // earlier bubble's are kept as a step before it, a new bubble's open at once.
+    Q_EMIT drawingAboutToBeAdded(d.kind);
     addAnnotation(d);
-    if (d.kind == AnnotationKind::speechBubble) {
-        beginEditingBubble(d.id);
-        // Its first words belong to the step that drew it.
-        m_newBubbleVersion = m_historyVersion;
-    }
+    Q_EMIT drawingAdded(d.id, d.kind);
 }
 
 void EditorViewModel::placeBadge(QPointF p)
@@ -279,14 +330,10 @@ void EditorViewModel::placeCursor(QPointF p)
 
 void EditorViewModel::windowWillClose()
 {
-    // Words still in an open field are kept, as a click elsewhere would.
-    commitPendingText();
-    commitBubbleEdit();
     endStyleEdit();
     if (m_draft) {
         m_draft.reset();
         Q_EMIT draftChanged();
     }
     endSelectionDrag();
-    removeSharedFile();
 }

@@ -1,16 +1,21 @@
 #pragma once
 // The model behind one editor window: the image being edited, its annotations
-// and tool settings, the selection, the gestures in progress and the undo
-// history. Views read its state and call its operations; each published group
-// of fields announces its changes with a signal. Every coordinate is in pixels
-// of the edited image, origin top-left, y downwards. Main thread only.
+// and tool settings, the selection, the drawing and select-tool gestures in
+// progress, and the undo history. Where a text is being typed and the crop
+// rectangle being prepared are part of its published state, but the
+// operations on them, like everything that brings pictures in or carries
+// results out, belong to the collaborators that work on the model (TextEntry,
+// CropTool, ImageInsertion, EditorResults, ResultSharing,
+// EditorTextRecognition; EditorSession builds them together). Views read its
+// state and call its operations; each published group of fields announces its
+// changes with a signal. Every coordinate is in pixels of the edited image,
+// origin top-left, y downwards. Main thread only.
 #include "Editor/AnnotationGeometry.h"
 #include "Editor/AnnotationHitTest.h"
 #include "Editor/BlurPreviewCache.h"
-#include "Editor/TextEntryBuffer.h"
+#include "Editor/ShareTarget.h"
 #include "Models/EditorState.h"
 #include "Models/ScreenshotItem.h"
-#include "Platform/TextRecognizer.h"
 
 #include <QImage>
 #include <QList>
@@ -20,7 +25,6 @@
 #include <QSet>
 #include <QSizeF>
 #include <QUuid>
-#include <QVariantList>
 #include <optional>
 
 class EditorEnvironment;
@@ -31,11 +35,6 @@ public:
     // item: the history entry the image belongs to, none for a loose image.
     EditorViewModel(const QImage& image, std::optional<ScreenshotItem> item, EditorEnvironment& environment,
                     QObject* parent = nullptr);
-    ~EditorViewModel() override;
-
-    // The crop gesture in progress: a new rectangle, moving the draft, or
-    // pulling one of its corners (`cropResizeHandle`).
-    enum class CropDragMode { newRect, move, resize };
 
     static constexpr int undoLimit = 100;
     static constexpr double minZoom = 0.25;
@@ -43,8 +42,8 @@ public:
     // One zoom step in or out multiplies or divides by this.
     static constexpr double zoomStep = 1.25;
 
-    // Where a shared picture file goes from the share button's menu.
-    enum class ShareTarget { defaultViewer, email, fileManager, copyPath };
+    // The share button's menu still names its targets through the model.
+    using ShareTarget = ::ShareTarget;
 
     // --- Published state -------------------------------------------------
     const QImage& original() const { return m_original; }
@@ -59,6 +58,9 @@ public:
     const std::optional<QRectF>& marqueeRect() const { return m_marqueeRect; }
     // The topmost annotation under an image point.
     std::optional<QUuid> annotationAt(QPointF at) const;
+    // Where the first annotation with this identifier lies in the drawing
+    // order; -1 when there is none.
+    qsizetype indexOf(const QUuid& id) const;
     bool isDraggingSelection() const { return m_isDraggingSelection; }
     std::optional<DragHandle> activeHandle() const { return m_activeHandle; }
     double zoom() const { return m_zoom; }
@@ -67,18 +69,19 @@ public:
     qsizetype undoCount() const { return m_undoStack.size(); }
     qsizetype redoCount() const { return m_redoStack.size(); }
     bool isCoalescingStyleEdit() const { return m_isCoalescingStyleEdit; }
-    // Text entry: where a new text's field is open, and the text or bubble
-    // whose words are being edited.
+    // Text entry (TextEntry writes it): where a new text's field is open, and
+    // the text or bubble whose words are being edited.
     const std::optional<QPointF>& pendingTextOrigin() const { return m_pendingTextOrigin; }
     const std::optional<QUuid>& editingTextID() const { return m_editingTextID; }
     const std::optional<QUuid>& editingBubbleID() const { return m_editingBubbleID; }
-    // The crop rectangle being prepared, in image pixels.
+    // The crop rectangle being prepared, in image pixels (CropTool writes it).
     const std::optional<QRectF>& cropDraft() const { return m_cropDraft; }
-    std::optional<CropDragMode> cropDragMode() const { return m_cropDragMode; }
-    std::optional<DragHandle> cropResizeHandle() const { return m_cropResizeHandle; }
     // Set once a new picture replaced the opened one; the write-back then
     // stores the picture too.
     bool imageWasCropped() const { return m_imageWasCropped; }
+    // The whole picture blurred for the canvas's preview of blur areas, kept
+    // for later frames until the picture changes; null when it cannot be made.
+    QImage blurredImage(BlurStyle style, double amount);
 
     // Writes of the selection (also from a view binding); a single selected
     // cursor's settings become the cursor tool's settings.
@@ -98,6 +101,9 @@ public:
     void redo();
     // Removes every annotation as one undoable step; image and settings stay.
     void resetAll();
+    // Counts every change of the history, so an edit can tell whether the
+    // step it belongs to is still the latest.
+    quint64 historyVersion() const { return m_historyVersion; }
 
     // --- Tools and drawing -------------------------------------------------
     void setTool(EditorTool tool);
@@ -153,101 +159,30 @@ public:
     void setFontSize(double size);
     void setFontName(const std::optional<QString>& name);
 
-    // --- Text entry --------------------------------------------------------
-    // The words of the open field, written by the field as the user types.
-    TextEntryBuffer& textBuffer() { return m_textBuffer; }
-    // What a new entry creates: a text or a speech bubble.
-    AnnotationKind pendingKind() const { return m_pendingKind; }
-    // A double click: a text or speech bubble under the point opens for editing.
-    void handleDoubleClick(QPointF at);
-    // A text-tool click: an entry for a new annotation of the kind opens at
-    // the point; an open entry is committed first.
-    void beginText(QPointF at, AnnotationKind kind);
-    // Opens the words of a text annotation again and selects it.
-    void beginEditingText(QUuid id);
-    // Opens the words of a speech bubble for editing and selects it.
-    void beginEditingBubble(QUuid id);
-    // The buffer becomes the bubble's words, as typed.
-    void commitBubbleEdit();
-    // The trimmed buffer becomes a new text or the re-edited one's words; an
-    // emptied re-edited text is deleted.
-    void commitPendingText();
-    void cancelPendingText();
-    // A pasted text as a new text annotation centred on the picture.
-    void insertText(const QString& text);
-
-    // --- Crop ----------------------------------------------------------------
-    // A crop-tool drag: begin on its first event (with the draft's corner
-    // under the press, if any), then one update per event with the drag's
-    // start and current point, end on release.
-    void cropBegin(QPointF at, std::optional<DragHandle> handle);
-    void cropUpdate(QPointF start, QPointF to);
-    void endCropDrag();
-    void cancelCrop();
-    // The preset reshapes a draft at once.
-    void setCropAspect(CropAspect aspect);
-    // Cuts the picture to the rectangle as one undo step; false (and nothing
-    // changed) for less than 8 × 8 pixels, the whole picture or no bitmap.
-    bool applyCrop(const QRectF& rect);
-
-    // --- Pictures and results ------------------------------------------------
+    // --- Edits the collaborators make --------------------------------------
+    // A new annotation with a fresh identifier and the current line width;
+    // the rest of its style is the caller's.
+    AnnotationObject newAnnotation(AnnotationKind kind, const RGBAColor& color, QList<QPointF> points) const;
+    // Adds it on top as one undo step and selects it alone.
+    void addAnnotation(const AnnotationObject& annotation);
+    // Replaces the annotation with the same identifier: as an undo step of
+    // its own, or as part of the latest one. Nothing when it is gone.
+    void changeAnnotation(const AnnotationObject& changed, bool asNewStep = true);
+    // Removes that annotation as one undo step; nothing stays selected.
+    void removeAnnotation(const QUuid& id);
     // Makes `image` the edited picture with these annotations, as one undo
     // step; nothing stays selected.
     void replaceImage(const QImage& image, const QList<AnnotationObject>& annotations);
-    // The whole picture blurred for the canvas's preview of blur areas, kept
-    // for later frames; null when it cannot be made.
-    QImage blurredImage(BlurStyle style, double amount);
-    // Writes the annotations (and a replaced picture) back to the history
-    // entry the editor was opened on; nothing for a loose image.
-    void persistAnnotations();
-    // The chosen picture file, or a picture, as an image annotation: never
-    // enlarged, at most 45 % of the edited picture's width, centred; it
-    // becomes the selection and the select tool is chosen. An unreadable
-    // file or an empty picture adds nothing.
-    void insertImageFromPicker();
-    void insertImageFile(const QString& path);
-    void insertImage(const QImage& image);
-    // The clipboard's picture, else its text without surrounding blanks.
-    void paste();
-    // The picture with every committed annotation burnt in (no draft, no
-    // open text entry, no crop draft).
-    QImage render() const;
-    // What sharing hands on: the URL of the flattened picture as
-    // "Zentu-XXXXXXXX.png" in the share folder, or the picture itself when
-    // the file cannot be written. Each editor has one such file, rewritten
-    // on every share and removed when the window closes.
-    QVariantList shareItems();
-    // Hands a shared file to the desktop: its default viewer, a new e-mail
-    // with it attached, the file manager, or its path to the clipboard.
-    // False when that could not be started.
-    bool shareFile(ShareTarget target, const QString& path);
-    // The current share file's path; empty before the first share.
-    QString sharedFilePath() const { return m_sharedFile; }
-    // The flattened picture to the clipboard, to the save dialog (after the
-    // write-back) or pinned to the screen.
-    void copyResult();
-    void saveResult(const QString& suggestedName);
-    void pinResult();
+    // Where text is being typed: a new entry's origin, the re-edited text,
+    // the bubble whose words are edited.
+    void setTextEntry(std::optional<QPointF> pendingTextOrigin, std::optional<QUuid> editingTextID,
+                      std::optional<QUuid> editingBubbleID);
+    void setCropDraft(const std::optional<QRectF>& draft);
+    // The crop tool's ratio preset as a tool setting (CropTool reshapes the
+    // draft to it).
+    void storeCropAspect(CropAspect aspect);
 
-    // --- Text recognition and Live Text ---------------------------------------
-    // Recognises the flattened picture's text; the newest recognition's
-    // result, trimmed, becomes ocrText (also when empty) and, when not
-    // empty, goes to the clipboard. Older ones still running are ignored.
-    void runOCR();
-    const std::optional<QString>& ocrText() const { return m_ocrText; }
-    void setOcrText(const std::optional<QString>& text);
-    bool isRunningOCR() const { return m_isRunningOCR; }
-    // Live Text: while on, the picture's lines are read (once per picture)
-    // and offered for selection. Only lines read from the current picture
-    // are ever offered.
-    bool liveTextEnabled() const { return m_liveTextEnabled; }
-    void setLiveTextEnabled(bool enabled);
-    const QList<RecognizedLine>& liveTextLines() const { return m_liveTextLines; }
-    // A text chosen in the picture (Live Text) to the clipboard.
-    void copyText(const QString& text);
-
-    // The window is closing: no style edit or gesture stays open, and the
-    // shared file is removed.
+    // The window is closing: no style edit or gesture stays open.
     void windowWillClose();
 
 Q_SIGNALS:
@@ -260,9 +195,17 @@ Q_SIGNALS:
     void textEntryChanged(); // pendingTextOrigin, editingTextID, editingBubbleID
     void zoomChanged();
     void historyChanged(); // canUndo, canRedo
-    void cropChanged();    // cropDraft, cropDragMode
-    void ocrChanged();      // ocrText, isRunningOCR
-    void liveTextChanged(); // liveTextEnabled, liveTextLines
+    void cropChanged();    // cropDraft
+
+    // The moments at which open words are settled before the model goes on
+    // (TextEntry listens; emitted and handled synchronously): a tool change,
+    // a select-tool press, a drawn annotation before and after it is added,
+    // and every annotation removed by resetAll().
+    void toolAboutToChange();
+    void selectionDragAboutToBegin(QPointF at);
+    void drawingAboutToBeAdded(AnnotationKind kind);
+    void drawingAdded(QUuid id, AnnotationKind kind);
+    void annotationsReset();
 
 private:
     // One undo or redo entry: both members share their data with the state.
@@ -279,12 +222,7 @@ private:
     void restore(const EditorSnapshot& snapshot);
     void adoptCursorStateIfNeeded();
     std::optional<qsizetype> topHit(QPointF at) const;
-    qsizetype indexOf(const QUuid& id) const;
     void setMarquee(std::optional<QRectF> rect);
-    // A new annotation with the current line width; the rest of its style is the caller's.
-    AnnotationObject newAnnotation(AnnotationKind kind, const RGBAColor& color, QList<QPointF> points) const;
-    // Adds it on top as one undo step and selects it alone.
-    void addAnnotation(const AnnotationObject& annotation);
     // Changes one annotation as part of a drag whose undo step is taken on
     // its first real change; false when nothing changed.
     bool changeDuringDrag(qsizetype index, const AnnotationObject& changed, bool& didPushUndo);
@@ -297,12 +235,9 @@ private:
     static KindSet kinds(std::initializer_list<AnnotationKind> list);
     static constexpr KindSet everyKind = ~0u;
 
-    QRectF constrainedCrop(const QRectF& rect) const;
-
     static std::optional<QPointF> oppositeCorner(const AnnotationObject& a, DragHandle handle);
     static void resizeCursor(AnnotationObject& a, DragHandle handle, QPointF to);
 
-    EditorEnvironment& m_environment;
     AnnotationHitTest m_hitTest;
     QImage m_original;
     std::optional<ScreenshotItem> m_item;
@@ -314,30 +249,11 @@ private:
     std::optional<QUuid> m_editingBubbleID;
     std::optional<QUuid> m_editingTextID;
     std::optional<QPointF> m_pendingTextOrigin;
-    AnnotationKind m_pendingKind = AnnotationKind::text;
-    TextEntryBuffer m_textBuffer;
-    // Counts every change of the history, so a new bubble's first words can
-    // tell whether its creation is still the latest step.
     quint64 m_historyVersion = 0;
-    std::optional<quint64> m_newBubbleVersion;
     std::optional<QRectF> m_cropDraft;
-    std::optional<CropDragMode> m_cropDragMode;
-    std::optional<DragHandle> m_cropResizeHandle;
-    std::optional<QPointF> m_cropMoveLast;
     bool m_imageWasCropped = false;
     BlurPreviewCache m_blurCache;
-    // Starts reading the current picture for Live Text unless it was read.
-    void readLiveTextIfNeeded();
-    std::optional<QString> m_ocrText;
-    bool m_isRunningOCR = false;
-    quint64 m_ocrGeneration = 0; // the recognition whose result counts
-    bool m_liveTextEnabled = false;
-    QList<RecognizedLine> m_liveTextLines;
-    qint64 m_liveTextImageKey = 0; // the picture last read for Live Text (0: none)
-    quint64 m_liveTextGeneration = 0;
     double m_zoom = 1.0;
-    QString m_sharedFile; // this editor's file in the share folder
-    void removeSharedFile();
     QList<EditorSnapshot> m_undoStack; // oldest first
     QList<EditorSnapshot> m_redoStack;
     bool m_isCoalescingStyleEdit = false;

@@ -37,22 +37,14 @@ void EditorViewModel::setMarquee(std::optional<QRectF> rect)
 
 void EditorViewModel::beginSelectionDrag(QPointF p)
 {
-    const auto hitID = [&]() -> std::optional<QUuid> {
-        if (const auto i = topHit(p))
-            return m_state.annotations[*i].id;
-        return std::nullopt;
-    };
     // A press away from the words being edited finishes that edit.
-    if (m_editingBubbleID && hitID() != m_editingBubbleID)
-        commitBubbleEdit();
-    if (m_editingTextID && hitID() != m_editingTextID)
-        commitPendingText();
+    Q_EMIT selectionDragAboutToBegin(p);
 
     m_isDraggingSelection = true;
     m_didPushMoveUndo = false;
     m_marqueeStart.reset();
     setMarquee(std::nullopt);
-    if (const auto hit = hitID()) {
+    if (const auto hit = annotationAt(p)) {
         // A press on part of a multiple selection keeps the whole selection.
         if (!m_selectedIDs.contains(*hit))
             setSelectedAnnotationID(*hit);

@@ -207,3 +207,8 @@ void EditorViewModel::setFontName(const std::optional<QString>& name)
     applyToSelected(kinds({AnnotationKind::text, AnnotationKind::speechBubble}),
                     [&](AnnotationObject& a) { a.fontName = name; });
 }
+
+void EditorViewModel::storeCropAspect(CropAspect aspect)
+{
+    setSetting(&EditorState::cropAspect, aspect);
+}

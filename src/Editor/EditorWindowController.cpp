@@ -2,7 +2,7 @@
 
 #include "Editor/EditorEnvironment.h"
 #include "Editor/EditorRootView.h"
-#include "Editor/EditorViewModel.h"
+#include "Editor/EditorSession.h"
 #include "Editor/HistoryEditorEnvironment.h"
 #include "Localization/Localizer.h"
 
@@ -21,11 +21,12 @@ EditorWindowController::EditorWindowController(const QImage& image, std::optiona
                                                std::optional<EditorToolbarServices> toolbarServices, QWidget* parent)
     : QWidget(parent, Qt::Window)
     , m_environment(std::move(environment))
-    , m_viewModel(std::make_unique<EditorViewModel>(image, std::move(item), *m_environment))
+    , m_session(std::make_unique<EditorSession>(image, std::move(item), *m_environment))
 {
-    m_rootView = new EditorRootView(*m_viewModel, nullptr, toolbarServices);
+    m_rootView = new EditorRootView(*m_session, nullptr, toolbarServices);
     // The picture button: a file dialog over this window, then the picture on the screenshot.
-    connect(m_rootView, &EditorRootView::requestInsertImage, this, [this] { m_viewModel->insertImageFromPicker(); });
+    connect(m_rootView, &EditorRootView::requestInsertImage, this,
+            [this] { m_session->insertion().insertImageFromPicker(); });
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_rootView);
@@ -60,9 +61,9 @@ EditorWindowController::EditorWindowController(const QImage& image, std::optiona
 EditorWindowController::~EditorWindowController()
 {
     stopKeyHandling();
-    // The model refers to the environment: it goes first.
+    // The model and its collaborators refer to the environment: they go first.
     delete m_rootView;
-    m_viewModel.reset();
+    m_session.reset();
 }
 
 std::unique_ptr<EditorWindowController> EditorWindowController::forHistory(const QImage& image,
@@ -72,9 +73,14 @@ std::unique_ptr<EditorWindowController> EditorWindowController::forHistory(const
     return std::make_unique<EditorWindowController>(image, item, std::make_unique<HistoryEditorEnvironment>(store));
 }
 
+EditorViewModel& EditorWindowController::viewModel()
+{
+    return m_session->model();
+}
+
 std::optional<QUuid> EditorWindowController::screenshotID() const
 {
-    if (const auto& item = m_viewModel->item())
+    if (const auto& item = m_session->model().item())
         return item->id;
     return std::nullopt;
 }
@@ -100,7 +106,8 @@ QSizeF EditorWindowController::preferredContentSize(QSizeF px, std::optional<QSi
 
 std::function<void()> EditorWindowController::keyAction(const QKeyEvent& event) const
 {
-    EditorViewModel& vm = *m_viewModel;
+    EditorViewModel& vm = m_session->model();
+    CropTool& crop = m_session->crop();
     // An open entry field gets every key.
     if (vm.pendingTextOrigin() || vm.editingBubbleID())
         return {};
@@ -109,14 +116,14 @@ std::function<void()> EditorWindowController::keyAction(const QKeyEvent& event) 
     case Qt::Key_Enter:
         if (vm.state().selectedTool != EditorTool::crop || !vm.cropDraft())
             return {};
-        return [&vm] {
+        return [&vm, &crop] {
             if (const auto draft = vm.cropDraft())
-                vm.applyCrop(*draft);
+                crop.applyCrop(*draft);
         };
     case Qt::Key_Escape:
         if (!vm.cropDraft())
             return {};
-        return [&vm] { vm.cancelCrop(); };
+        return [&crop] { crop.cancelCrop(); };
     case Qt::Key_Backspace:
     case Qt::Key_Delete:
         if (vm.selectedIDs().isEmpty())
@@ -188,7 +195,7 @@ void EditorWindowController::closeEvent(QCloseEvent* event)
     if (m_closed)
         return;
     m_closed = true;
-    m_viewModel->windowWillClose();
-    m_viewModel->persistAnnotations();
+    m_session->windowWillClose();
+    m_session->results().persistAnnotations();
     stopKeyHandling();
 }

@@ -1,6 +1,6 @@
 #pragma once
-// One editor window for one screenshot: builds the window's model and root
-// view, sizes the window to the picture and the screen, keeps it above its
+// One editor window for one screenshot: builds the window's model with its
+// collaborators (EditorSession) and the root view, sizes the window to the picture and the screen, keeps it above its
 // minimum size, handles the editor's plain keys before any control sees them,
 // and on closing writes the annotations back to the screenshot's history entry.
 // A closed window is never shown again; its owner drops it.
@@ -17,6 +17,7 @@
 
 class EditorEnvironment;
 class EditorRootView;
+class EditorSession;
 class EditorViewModel;
 class QKeyEvent;
 class ScreenshotHistoryStore;
@@ -35,7 +36,8 @@ public:
     static std::unique_ptr<EditorWindowController> forHistory(const QImage& image, const ScreenshotItem& item,
                                                               ScreenshotHistoryStore& store);
 
-    EditorViewModel& viewModel() { return *m_viewModel; }
+    EditorSession& session() { return *m_session; }
+    EditorViewModel& viewModel();
     EditorRootView& rootView() { return *m_rootView; }
     // The history entry this window edits, if any.
     std::optional<QUuid> screenshotID() const;
@@ -64,7 +66,7 @@ private:
     void followPalette();
 
     std::unique_ptr<EditorEnvironment> m_environment;
-    std::unique_ptr<EditorViewModel> m_viewModel;
+    std::unique_ptr<EditorSession> m_session;
     EditorRootView* m_rootView;
     bool m_keyHandling = false;
     bool m_closed = false;

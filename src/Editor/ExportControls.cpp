@@ -1,6 +1,8 @@
 #include "Editor/ExportControls.h"
 
-#include "Editor/EditorViewModel.h"
+#include "Editor/EditorResults.h"
+#include "Editor/EditorTextRecognition.h"
+#include "Editor/ResultSharing.h"
 #include "Editor/ShareButton.h"
 #include "Editor/ToggleChip.h"
 #include "Editor/ToolbarIconButton.h"
@@ -18,16 +20,16 @@ ToolbarIconButton* iconButton(const QString& symbol, QWidget* parent)
 }
 } // namespace
 
-ExportControls::ExportControls(EditorViewModel& vm, QWidget* parent)
+ExportControls::ExportControls(EditorResults& results, ResultSharing& sharing, EditorTextRecognition& recognition,
+                               QWidget* parent)
     : QWidget(parent)
-    , m_vm(vm)
+    , m_results(results)
+    , m_recognition(recognition)
     , m_liveText(ToggleChip::withIcon(QStringLiteral("character.cursor.ibeam"), this))
     , m_ocr(iconButton(QStringLiteral("text.viewfinder"), this))
     , m_pin(iconButton(QStringLiteral("pin"), this))
-    , m_share(new ShareButton([&vm] { return vm.shareItems(); },
-                              [&vm](EditorViewModel::ShareTarget target, const QString& path) {
-                                  vm.shareFile(target, path);
-                              },
+    , m_share(new ShareButton([&sharing] { return sharing.shareItems(); },
+                              [&sharing](ShareTarget target, const QString& path) { sharing.shareFile(target, path); },
                               this))
     , m_copy(iconButton(QStringLiteral("doc.on.doc"), this))
     , m_save(iconButton(QStringLiteral("square.and.arrow.down"), this))
@@ -40,18 +42,18 @@ ExportControls::ExportControls(EditorViewModel& vm, QWidget* parent)
                        static_cast<QWidget*>(m_share), static_cast<QWidget*>(m_copy), static_cast<QWidget*>(m_save)})
         row->addWidget(w);
 
-    connect(m_liveText, &QAbstractButton::toggled, &vm, &EditorViewModel::setLiveTextEnabled);
-    connect(m_ocr, &QAbstractButton::clicked, &vm, &EditorViewModel::runOCR);
-    connect(m_pin, &QAbstractButton::clicked, &vm, &EditorViewModel::pinResult);
-    connect(m_copy, &QAbstractButton::clicked, &vm, &EditorViewModel::copyResult);
+    connect(m_liveText, &QAbstractButton::toggled, &recognition, &EditorTextRecognition::setLiveTextEnabled);
+    connect(m_ocr, &QAbstractButton::clicked, &recognition, &EditorTextRecognition::runOCR);
+    connect(m_pin, &QAbstractButton::clicked, this, [&results] { results.pinResult(); });
+    connect(m_copy, &QAbstractButton::clicked, this, [&results] { results.copyResult(); });
     connect(m_save, &QAbstractButton::clicked, this, &ExportControls::save);
     // Ctrl+S saves wherever the focus is in the editor window.
     auto* saveKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_S), m_save);
     saveKey->setContext(Qt::WindowShortcut);
     connect(saveKey, &QShortcut::activated, this, &ExportControls::save);
 
-    connect(&vm, &EditorViewModel::liveTextChanged, this, &ExportControls::sync);
-    connect(&vm, &EditorViewModel::ocrChanged, this, &ExportControls::sync);
+    connect(&recognition, &EditorTextRecognition::liveTextChanged, this, &ExportControls::sync);
+    connect(&recognition, &EditorTextRecognition::ocrChanged, this, &ExportControls::sync);
     connect(&Localizer::shared(), &Localizer::langChanged, this, &ExportControls::retranslate);
     retranslate();
 }
@@ -63,16 +65,16 @@ QString ExportControls::suggestedSaveName(const QDateTime& now)
 
 void ExportControls::save()
 {
-    m_vm.saveResult(suggestedSaveName(QDateTime::currentDateTime()));
+    m_results.saveResult(suggestedSaveName(QDateTime::currentDateTime()));
 }
 
 void ExportControls::sync()
 {
     {
         const QSignalBlocker quiet(m_liveText);
-        m_liveText->setChecked(m_vm.liveTextEnabled());
+        m_liveText->setChecked(m_recognition.liveTextEnabled());
     }
-    const bool running = m_vm.isRunningOCR();
+    const bool running = m_recognition.isRunningOCR();
     m_ocr->setEnabled(!running);
     m_ocr->setAccessibleName(running ? Localizer::t(QStringLiteral("Erkenne …"))
                                      : Localizer::t(QStringLiteral("Text (OCR)")));

@@ -7,7 +7,9 @@
 #include <QDateTime>
 #include <QWidget>
 
-class EditorViewModel;
+class EditorResults;
+class EditorTextRecognition;
+class ResultSharing;
 class QShortcut;
 class ShareButton;
 class ToggleChip;
@@ -16,7 +18,8 @@ class ToolbarIconButton;
 class ExportControls : public QWidget {
     Q_OBJECT
 public:
-    explicit ExportControls(EditorViewModel& vm, QWidget* parent = nullptr);
+    ExportControls(EditorResults& results, ResultSharing& sharing, EditorTextRecognition& recognition,
+                   QWidget* parent = nullptr);
 
     ToggleChip* liveTextToggle() const { return m_liveText; }
     ToolbarIconButton* ocrButton() const { return m_ocr; }
@@ -33,7 +36,8 @@ private:
     void sync();
     void retranslate();
 
-    EditorViewModel& m_vm;
+    EditorResults& m_results;
+    EditorTextRecognition& m_recognition;
     ToggleChip* m_liveText;
     ToolbarIconButton* m_ocr;
     ToolbarIconButton* m_pin;

@@ -1,6 +1,6 @@
 #pragma once
 // The editable text of an in-place field on the canvas: plain text that never
-// wraps, whose size follows its content, bound both ways to the model's text
+// wraps, whose size follows its content, bound both ways to the text entry's
 // buffer. Return or keypad Enter asks for a commit (with Shift they break the
 // line), Escape for a cancel, and losing the focus to another control of the
 // window commits. Each field asks exactly once: after its first request, or

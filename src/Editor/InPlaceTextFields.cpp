@@ -4,6 +4,7 @@
 #include "Editor/AnnotationGeometry.h"
 #include "Editor/EditorViewModel.h"
 #include "Editor/GrowingTextView.h"
+#include "Editor/TextEntry.h"
 #include "Ui/Theme.h"
 
 #include <QApplication>
@@ -103,8 +104,9 @@ std::optional<InPlaceTextFields::Look> InPlaceTextFields::bubbleFieldLook(const 
     return look;
 }
 
-InPlaceTextFields::InPlaceTextFields(EditorViewModel& vm, QWidget& content)
+InPlaceTextFields::InPlaceTextFields(const EditorViewModel& vm, TextEntry& textEntry, QWidget& content)
     : m_vm(vm)
+    , m_textEntry(textEntry)
     , m_content(content)
     , m_contentSize(content.size())
 {
@@ -163,14 +165,14 @@ void InPlaceTextFields::sync()
     }
     if (!m_field) {
         m_field = new FieldFrame(look->framed, &m_content);
-        m_text = new GrowingTextView(m_vm.textBuffer(), m_field);
+        m_text = new GrowingTextView(m_textEntry.textBuffer(), m_field);
         m_field->layout()->addWidget(m_text);
         // Escape in a bubble keeps its words as well.
         const bool bubble = m_owner->bubble;
-        connect(m_text, &GrowingTextView::commitRequested, &m_vm,
-                [vm = &m_vm, bubble] { bubble ? vm->commitBubbleEdit() : vm->commitPendingText(); });
-        connect(m_text, &GrowingTextView::cancelRequested, &m_vm,
-                [vm = &m_vm, bubble] { bubble ? vm->commitBubbleEdit() : vm->cancelPendingText(); });
+        connect(m_text, &GrowingTextView::commitRequested, &m_textEntry,
+                [entry = &m_textEntry, bubble] { bubble ? entry->commitBubbleEdit() : entry->commitPendingText(); });
+        connect(m_text, &GrowingTextView::cancelRequested, &m_textEntry,
+                [entry = &m_textEntry, bubble] { bubble ? entry->commitBubbleEdit() : entry->cancelPendingText(); });
     }
     m_text->setTextFont(look->font);
     m_text->setTextColor(look->color);

@@ -3,7 +3,8 @@
 // re-edited text at the model's pending origin, and the field inside a speech
 // bubble whose words are edited. At most one is open, as a child of the
 // canvas content above the drawing; every opening builds a new field, which
-// goes away when the model closes the entry (or the bubble is gone).
+// goes away when the model closes the entry (or the bubble is gone). The
+// field writes the text entry's buffer and hands Return and Escape to it.
 #include <QColor>
 #include <QFont>
 #include <QObject>
@@ -15,6 +16,7 @@
 
 class EditorViewModel;
 class GrowingTextView;
+class TextEntry;
 class QPaintDevice;
 class QWidget;
 
@@ -38,7 +40,7 @@ public:
                                                const QPaintDevice& device);
 
     // Lives no longer than the content widget (its owner's member).
-    InPlaceTextFields(EditorViewModel& vm, QWidget& content);
+    InPlaceTextFields(const EditorViewModel& vm, TextEntry& textEntry, QWidget& content);
     ~InPlaceTextFields() override;
 
     // The canvas content changed size (zoom, window size).
@@ -59,7 +61,8 @@ private:
     void sync();
     void close();
 
-    EditorViewModel& m_vm;
+    const EditorViewModel& m_vm;
+    TextEntry& m_textEntry;
     QWidget& m_content;
     QSizeF m_contentSize;
     QPointer<QWidget> m_field;

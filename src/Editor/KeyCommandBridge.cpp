@@ -1,6 +1,6 @@
 #include "Editor/KeyCommandBridge.h"
 
-#include "Editor/EditorViewModel.h"
+#include "Editor/EditorSession.h"
 
 #include <QShortcut>
 #include <QWidget>
@@ -14,12 +14,13 @@ QShortcut* shortcut(QKeyCombination key, QWidget& host)
 }
 } // namespace
 
-KeyCommandBridge::KeyCommandBridge(EditorViewModel& vm, QWidget& host)
+KeyCommandBridge::KeyCommandBridge(EditorSession& session, QWidget& host)
     : QObject(&host)
-    , m_vm(vm)
+    , m_session(session)
     , m_copy(shortcut(Qt::CTRL | Qt::Key_C, host))
     , m_paste(shortcut(Qt::CTRL | Qt::Key_V, host))
 {
+    EditorViewModel& vm = session.model();
     const auto bind = [&](QKeyCombination key, auto action) {
         connect(shortcut(key, host), &QShortcut::activated, &vm, action);
     };
@@ -30,9 +31,9 @@ KeyCommandBridge::KeyCommandBridge(EditorViewModel& vm, QWidget& host)
     bind(Qt::CTRL | Qt::Key_Equal, &EditorViewModel::zoomIn);
     bind(Qt::CTRL | Qt::Key_Minus, &EditorViewModel::zoomOut);
     bind(Qt::CTRL | Qt::Key_0, &EditorViewModel::resetZoom);
-    connect(m_copy, &QShortcut::activated, &vm, &EditorViewModel::copyResult);
-    connect(m_paste, &QShortcut::activated, &vm, &EditorViewModel::paste);
-    connect(&vm, &EditorViewModel::liveTextChanged, this, &KeyCommandBridge::sync);
+    connect(m_copy, &QShortcut::activated, this, [&session] { session.results().copyResult(); });
+    connect(m_paste, &QShortcut::activated, &session.insertion(), &ImageInsertion::paste);
+    connect(&session.recognition(), &EditorTextRecognition::liveTextChanged, this, &KeyCommandBridge::sync);
     connect(&vm, &EditorViewModel::textEntryChanged, this, &KeyCommandBridge::sync);
     sync();
 }
@@ -40,8 +41,9 @@ KeyCommandBridge::KeyCommandBridge(EditorViewModel& vm, QWidget& host)
 void KeyCommandBridge::sync()
 {
     // Copying inside a field being typed copies its selection, not the picture.
-    const bool typing = m_vm.pendingTextOrigin() || m_vm.editingTextID() || m_vm.editingBubbleID();
-    const bool free = !m_vm.liveTextEnabled() && !typing;
+    const EditorViewModel& vm = m_session.model();
+    const bool typing = vm.pendingTextOrigin() || vm.editingTextID() || vm.editingBubbleID();
+    const bool free = !m_session.recognition().liveTextEnabled() && !typing;
     m_copy->setEnabled(free);
     m_paste->setEnabled(free);
 }

@@ -8,7 +8,7 @@
 #include <QObject>
 #include <QList>
 
-class EditorViewModel;
+class EditorSession;
 class QShortcut;
 class QWidget;
 
@@ -16,7 +16,7 @@ class KeyCommandBridge : public QObject {
     Q_OBJECT
 public:
     // host: a widget of the editor window that lives as long as the bridge.
-    KeyCommandBridge(EditorViewModel& vm, QWidget& host);
+    KeyCommandBridge(EditorSession& session, QWidget& host);
 
     QShortcut* copyShortcut() const { return m_copy; }
     QShortcut* pasteShortcut() const { return m_paste; }
@@ -24,7 +24,7 @@ public:
 private:
     void sync();
 
-    EditorViewModel& m_vm;
+    EditorSession& m_session;
     QShortcut* m_copy;
     QShortcut* m_paste;
 };

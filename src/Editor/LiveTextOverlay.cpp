@@ -1,33 +1,33 @@
 #include "Editor/LiveTextOverlay.h"
 
 #include "Editor/CanvasContentView.h"
-#include "Editor/EditorViewModel.h"
+#include "Editor/EditorTextRecognition.h"
 #include "Ui/Theme.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
-LiveTextOverlay::LiveTextOverlay(EditorViewModel& vm, CanvasContentView& content)
+LiveTextOverlay::LiveTextOverlay(EditorTextRecognition& recognition, CanvasContentView& content)
     : QWidget(&content)
-    , m_vm(vm)
+    , m_recognition(recognition)
     , m_content(content)
 {
     setMouseTracking(true);
     setFocusPolicy(Qt::ClickFocus);
     setGeometry(content.rect());
     content.installEventFilter(this);
-    connect(&vm, &EditorViewModel::liveTextChanged, this, &LiveTextOverlay::sync);
+    connect(&recognition, &EditorTextRecognition::liveTextChanged, this, &LiveTextOverlay::sync);
     sync();
 }
 
 void LiveTextOverlay::sync()
 {
-    if (m_selection.lines().size() != m_vm.liveTextLines().size()
-        || !std::equal(m_selection.lines().begin(), m_selection.lines().end(), m_vm.liveTextLines().begin(),
+    if (m_selection.lines().size() != m_recognition.liveTextLines().size()
+        || !std::equal(m_selection.lines().begin(), m_selection.lines().end(), m_recognition.liveTextLines().begin(),
                        [](const RecognizedLine& a, const RecognizedLine& b) { return a.box == b.box && a.text == b.text; }))
-        m_selection.setLines(m_vm.liveTextLines());
-    setVisible(m_vm.liveTextEnabled());
+        m_selection.setLines(m_recognition.liveTextLines());
+    setVisible(m_recognition.liveTextEnabled());
     update();
 }
 
@@ -93,7 +93,7 @@ void LiveTextOverlay::keyPressEvent(QKeyEvent* event)
     if (event->matches(QKeySequence::Copy)) {
         const QString text = m_selection.selectedText();
         if (!text.isEmpty())
-            m_vm.copyText(text);
+            m_recognition.copyText(text);
         event->accept();
         return;
     }

@@ -1,5 +1,5 @@
 #pragma once
-// Live Text on the canvas: while the model's Live Text is on, the words
+// Live Text on the canvas: while the editor's Live Text is on, the words
 // recognised in the picture can be selected like text by dragging across
 // them (over several lines), the pointer is an I-beam over a word, and
 // Ctrl+C copies the selection. While off the overlay is hidden and the
@@ -10,12 +10,12 @@
 #include <QWidget>
 
 class CanvasContentView;
-class EditorViewModel;
+class EditorTextRecognition;
 
 class LiveTextOverlay : public QWidget {
     Q_OBJECT
 public:
-    LiveTextOverlay(EditorViewModel& vm, CanvasContentView& content);
+    LiveTextOverlay(EditorTextRecognition& recognition, CanvasContentView& content);
 
     const LiveTextSelection& selection() const { return m_selection; }
 
@@ -31,7 +31,7 @@ private:
     void sync();
     QPointF imagePoint(QPointF viewPoint) const;
 
-    EditorViewModel& m_vm;
+    EditorTextRecognition& m_recognition;
     CanvasContentView& m_content;
     LiveTextSelection m_selection;
     bool m_dragging = false;

@@ -102,10 +102,11 @@ QLabel* iconLabel(const QString& name, QWidget* parent)
 
 } // namespace
 
-StyleOptionsRow::StyleOptionsRow(EditorViewModel& vm, EditorPopoverFlags& flags, ColorPanelController& panel,
-                                 QWidget* parent)
+StyleOptionsRow::StyleOptionsRow(EditorViewModel& vm, CropTool& crop, EditorPopoverFlags& flags,
+                                 ColorPanelController& panel, QWidget* parent)
     : QWidget(parent)
     , m_vm(vm)
+    , m_crop(crop)
     , m_flags(flags)
     , m_panel(panel)
     , m_layout(new QHBoxLayout(this))
@@ -158,8 +159,8 @@ QWidget* StyleOptionsRow::cornerControls() const { return slider(Flag::corner); 
 
 QWidget* StyleOptionsRow::buildCrop()
 {
-    m_cropAspect = new CropAspectChip(m_vm, this);
-    m_cropConfirm = new CropConfirmControls(m_vm, this);
+    m_cropAspect = new CropAspectChip(m_vm, m_crop, this);
+    m_cropConfirm = new CropConfirmControls(m_vm, m_crop, this);
     return addGroup(Group::crop, {m_cropAspect, m_cropConfirm});
 }
 

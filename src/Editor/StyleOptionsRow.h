@@ -15,6 +15,7 @@ class ColorPanelController;
 class CompactColorWell;
 class CropAspectChip;
 class CropConfirmControls;
+class CropTool;
 class CursorControls;
 class EditorViewModel;
 class FontFamilyPicker;
@@ -29,7 +30,7 @@ public:
     // In the order the row shows them.
     enum class Group { crop, font, bubble, magnifier, cursor, blur, lineStyle, badge };
 
-    StyleOptionsRow(EditorViewModel& vm, EditorPopoverFlags& flags, ColorPanelController& panel,
+    StyleOptionsRow(EditorViewModel& vm, CropTool& crop, EditorPopoverFlags& flags, ColorPanelController& panel,
                     QWidget* parent = nullptr);
 
     void setCompact(bool compact);
@@ -71,6 +72,7 @@ private:
     void retranslate();
 
     EditorViewModel& m_vm;
+    CropTool& m_crop;
     EditorPopoverFlags& m_flags;
     ColorPanelController& m_panel;
     QHBoxLayout* m_layout;

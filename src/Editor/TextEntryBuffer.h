@@ -1,7 +1,7 @@
 #pragma once
-// The words in the editor's open text field. One per editor model, shared by
+// The words in the editor's open text field. One per text entry, shared by
 // the new-text field and the bubble field: the field writes it as the user
-// types, the model reads it when the entry is committed.
+// types, the text entry reads it when the entry is committed.
 #include <QObject>
 #include <QString>
 

@@ -17,7 +17,7 @@
 #include "Editor/AnnotationCanvasView.h"
 #include "Editor/CanvasContentView.h"
 #include "Editor/EditorRootView.h"
-#include "Editor/EditorViewModel.h"
+#include "Editor/EditorSession.h"
 #include "Editor/EditorWindowController.h"
 #include "Editor/LiveTextOverlay.h"
 #include "Editor/OCRService.h"
@@ -370,6 +370,7 @@ private Q_SLOTS:
         env.ocr = &ocr;
         EditorWindowController window(picture, std::nullopt, std::move(environment));
         EditorViewModel& vm = window.viewModel();
+        EditorTextRecognition& recognition = window.session().recognition();
         CanvasContentView& content = window.rootView().canvas().contentView();
         auto* overlay = content.findChild<LiveTextOverlay*>();
         QVERIFY(overlay);
@@ -378,14 +379,14 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowActive(&window));
         QVERIFY(!overlay->isVisible());
 
-        vm.setLiveTextEnabled(true);
-        QTRY_COMPARE_WITH_TIMEOUT(vm.liveTextLines().size(), 2, 20000);
+        recognition.setLiveTextEnabled(true);
+        QTRY_COMPARE_WITH_TIMEOUT(recognition.liveTextLines().size(), 2, 20000);
         QVERIFY(overlay->isVisible());
         const auto onScreen = [&](const RecognizedWord& word) {
             return content.mapToGlobal(content.viewPoint(QRectF(word.box).center()).toPoint());
         };
-        const RecognizedWord from = vm.liveTextLines()[0].words.value(1); // "der"
-        const RecognizedWord to = vm.liveTextLines()[1].words.value(0);   // "Übersicht"
+        const RecognizedWord from = recognition.liveTextLines()[0].words.value(1); // "der"
+        const RecognizedWord to = recognition.liveTextLines()[1].words.value(0);   // "Übersicht"
         QCOMPARE(from.text, QStringLiteral("der"));
         QCOMPARE(to.text, QStringLiteral("Übersicht"));
 
@@ -402,7 +403,7 @@ private Q_SLOTS:
         QVERIFY(vm.state().annotations.isEmpty()); // the drag drew nothing
 
         // Off: the canvas has the pointer again.
-        vm.setLiveTextEnabled(false);
+        recognition.setLiveTextEnabled(false);
         QVERIFY(!overlay->isVisible());
         QVERIFY(xdotool({"mousemove", n(a.x()), n(a.y()), "mousedown", "1", "mousemove", n(a.x() + 40), n(a.y() + 20),
                          "mousemove", n(b.x()), n(b.y()), "mouseup", "1"}));

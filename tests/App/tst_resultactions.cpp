@@ -11,7 +11,7 @@
 #include "App/PinnedImageWindowController.h"
 #include "App/ResultActions.h"
 #include "Clipboard/ClipboardMonitor.h"
-#include "Editor/EditorViewModel.h"
+#include "Editor/EditorSession.h"
 #include "Settings/SettingsManager.h"
 #include "Storage/ClipboardHistoryStore.h"
 #include "Storage/ShareFolder.h"
@@ -30,7 +30,7 @@ class tst_ResultActions : public QObject {
     std::unique_ptr<FakeCoordinatorServices> services;
     std::unique_ptr<AppCoordinator> coordinator;
     std::unique_ptr<AppEditorEnvironment> environment;
-    std::unique_ptr<EditorViewModel> vm;
+    std::unique_ptr<EditorSession> editor;
 
     void setHistory(bool on)
     {
@@ -45,13 +45,13 @@ private Q_SLOTS:
         services = std::make_unique<FakeCoordinatorServices>();
         coordinator = std::make_unique<AppCoordinator>(*services);
         environment = std::make_unique<AppEditorEnvironment>(*coordinator);
-        vm = std::make_unique<EditorViewModel>(filledImage(120, 80, Qt::white, QImage::Format_ARGB32_Premultiplied),
+        editor = std::make_unique<EditorSession>(filledImage(120, 80, Qt::white, QImage::Format_ARGB32_Premultiplied),
                                                std::nullopt, *environment);
-        vm->placeBadge({60, 40});
+        editor->model().placeBadge({60, 40});
     }
     void cleanup()
     {
-        vm.reset();
+        editor.reset();
         environment.reset();
         coordinator.reset();
         services.reset();
@@ -66,7 +66,7 @@ private Q_SLOTS:
             coordinator->clipboardMonitor().poll();
         };
         setHistory(true);
-        vm->copyResult();
+        editor->results().copyResult();
         coordinator->copyTextToPasteboard(QStringLiteral("erkannter Text"));
         pollAsForeign();
         QCOMPARE(history.items().size(), 2);
@@ -79,9 +79,9 @@ private Q_SLOTS:
 
         // With the history off: on the clipboard, in no history, not even through the poll.
         setHistory(false);
-        vm->placeBadge({20, 20});
-        vm->copyResult();
-        QCOMPARE(clipboard.objectImage, vm->render());
+        editor->model().placeBadge({20, 20});
+        editor->results().copyResult();
+        QCOMPARE(clipboard.objectImage, editor->results().render());
         setHistory(true);
         pollAsForeign();
         QCOMPARE(history.items().size(), 2);
@@ -96,24 +96,24 @@ private Q_SLOTS:
         QDir(exportFolder).removeRecursively();
 
         // Cancelled: nothing written, nothing said; the export folder was made for the dialog.
-        vm->saveResult(QStringLiteral("Zentu.it_Screenshot_2026-03-04_05-06-07.png"));
+        editor->results().saveResult(QStringLiteral("Zentu.it_Screenshot_2026-03-04_05-06-07.png"));
         QCOMPARE(dialogs.saveFolders, QStringList{exportFolder});
         QVERIFY(QFileInfo(exportFolder).isDir());
         QCOMPARE(saved.size() + failed.size(), 0);
 
         // A name typed without the extension gets ".png"; the file is the flattened picture.
         dialogs.saveAnswer = exportFolder + QStringLiteral("/Ergebnis");
-        vm->saveResult(QStringLiteral("x.png"));
+        editor->results().saveResult(QStringLiteral("x.png"));
         const QString path = exportFolder + QStringLiteral("/Ergebnis.png");
         QCOMPARE(saved.value(0).value(0).toString(), path);
-        QCOMPARE(QImage(path).convertToFormat(QImage::Format_ARGB32_Premultiplied), vm->render());
+        QCOMPARE(QImage(path).convertToFormat(QImage::Format_ARGB32_Premultiplied), editor->results().render());
 
         // A place that cannot be written: the user is told, with the path;
         // nothing claims success, and the dialog offers the chosen name again
         // (in the export folder, as the chosen one is missing).
         const QString bad = exportFolder + QStringLiteral("/fehlt/gibt-es-nicht.png");
         dialogs.holdSave = true;
-        vm->saveResult(QStringLiteral("x.png"));
+        editor->results().saveResult(QStringLiteral("x.png"));
         dialogs.answerSave(bad);
         QCOMPARE(QList<int>({int(saved.size()), int(failed.size())}), QList<int>({1, 1}));
         QVERIFY(!QFile::exists(bad));
@@ -126,12 +126,12 @@ private Q_SLOTS:
         const QString good = exportFolder + QStringLiteral("/gibt-es-nicht.png");
         dialogs.answerSave(good);
         QCOMPARE(saved.size(), 2);
-        QCOMPARE(QImage(good).convertToFormat(QImage::Format_ARGB32_Premultiplied), vm->render());
+        QCOMPARE(QImage(good).convertToFormat(QImage::Format_ARGB32_Premultiplied), editor->results().render());
 
         // Declining a new place ends it there.
         services->alertsFake.answers = {1};
         const int asked = dialogs.suggestedNames.size();
-        vm->saveResult(QStringLiteral("x.png"));
+        editor->results().saveResult(QStringLiteral("x.png"));
         dialogs.answerSave(bad);
         QCOMPARE(failed.size(), 2);
         QCOMPARE(dialogs.suggestedNames.size(), asked + 1);
@@ -179,7 +179,7 @@ private Q_SLOTS:
         QVERIFY(QFile(left).open(QIODevice::WriteOnly));
         coordinator->start();
         QVERIFY(!QFile::exists(left));
-        const QString shared = vm->shareItems().value(0).toUrl().toLocalFile();
+        const QString shared = editor->sharing().shareItems().value(0).toUrl().toLocalFile();
         QVERIFY(QFile::exists(shared));
         coordinator.reset(); // the app quits
         QVERIFY(!QFile::exists(shared));

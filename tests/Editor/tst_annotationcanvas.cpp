@@ -4,7 +4,7 @@
 #include "Editor/AnnotationCanvasView.h"
 #include "Editor/AnnotationRenderer.h"
 #include "Editor/CanvasContentView.h"
-#include "Editor/EditorViewModel.h"
+#include "Editor/EditorSession.h"
 #include "Editor/EmbeddedImageCache.h"
 #include "fakes/FakeEditorEnvironment.h"
 #include "support/EditorAnnotations.h"
@@ -63,11 +63,13 @@ class tst_AnnotationCanvas : public QObject {
     // A 400 × 300 picture on a canvas of the same size: one view point per pixel at zoom 1.
     struct Canvas {
         FakeEditorEnvironment env;
-        EditorViewModel vm;
+        EditorSession session;
+        EditorViewModel& vm;
         AnnotationCanvasView view;
         Canvas(const QList<AnnotationObject>& annotations, QImage picture = stripes(400, 300))
-            : vm(picture, itemWith(annotations), env)
-            , view(vm)
+            : session(picture, itemWith(annotations), env)
+            , vm(session.model())
+            , view(session)
         {
             view.resize(picture.size());
             view.show();

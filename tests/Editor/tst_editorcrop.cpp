@@ -1,8 +1,9 @@
-// Crop: the draft under each drag and ratio preset, applying it (the cut
+// The crop tool: the draft under each drag and ratio preset, applying it (the cut
 // pixels, annotations moved or dropped, one undo step), the crops that are
 // refused, and the ratio chip and apply/cancel pair of the toolbar.
 #include "Editor/CropAspectChip.h"
 #include "Editor/CropConfirmControls.h"
+#include "Editor/CropTool.h"
 #include "Editor/EditorViewModel.h"
 #include "fakes/FakeEditorEnvironment.h"
 #include "support/EditorAnnotations.h"
@@ -39,12 +40,12 @@ class tst_EditorCrop : public QObject {
     QImage image = positional(800, 600);
 
     // A new-rectangle drag as the canvas makes it.
-    static void draw(EditorViewModel& vm, QPointF from, QPointF to, std::optional<DragHandle> handle = {})
+    static void draw(CropTool& crop, QPointF from, QPointF to, std::optional<DragHandle> handle = {})
     {
-        vm.cropBegin(from, handle);
-        vm.cropUpdate(from, (from + to) / 2);
-        vm.cropUpdate(from, to);
-        vm.endCropDrag();
+        crop.cropBegin(from, handle);
+        crop.cropUpdate(from, (from + to) / 2);
+        crop.cropUpdate(from, to);
+        crop.endCropDrag();
     }
 
 private Q_SLOTS:
@@ -57,15 +58,17 @@ private Q_SLOTS:
         };
         for (const auto& c : cases) {
             EditorViewModel vm(image, std::nullopt, env);
-            vm.setCropAspect(c.aspect);
-            draw(vm, c.from, c.to);
+            CropTool crop(vm);
+            crop.setCropAspect(c.aspect);
+            draw(crop, c.from, c.to);
             QVERIFY2(fuzzyRect(*vm.cropDraft(), c.draft), qPrintable(rawValue(c.aspect)));
         }
 
         // Choosing a preset reshapes the draft, clipped to the bottom edge; no undo step.
         EditorViewModel vm(image, std::nullopt, env);
-        draw(vm, {100, 100}, {500, 200});
-        vm.setCropAspect(CropAspect::r3_4);
+        CropTool crop(vm);
+        draw(crop, {100, 100}, {500, 200});
+        crop.setCropAspect(CropAspect::r3_4);
         QVERIFY(fuzzyRect(*vm.cropDraft(), {100, 100, 375, 500}));
         QVERIFY(!vm.canUndo());
     }
@@ -73,17 +76,18 @@ private Q_SLOTS:
     void moveAndCornerDrags()
     {
         EditorViewModel vm(image, std::nullopt, env);
+        CropTool crop(vm);
         vm.setTool(EditorTool::crop);
-        draw(vm, {100, 100}, {300, 200});
-        draw(vm, {150, 150}, {-50, 100}); // a press inside moves the draft, even beyond the picture
+        draw(crop, {100, 100}, {300, 200});
+        draw(crop, {150, 150}, {-50, 100}); // a press inside moves the draft, even beyond the picture
         QCOMPARE(*vm.cropDraft(), QRectF(-100, 50, 200, 100));
         // A corner drag past the opposite corner flips the rectangle.
-        draw(vm, {100, 100}, {300, 200});
-        vm.cropBegin({300, 200}, DragHandle::bottomRight);
-        vm.cropUpdate({300, 200}, {50, 60});
+        draw(crop, {100, 100}, {300, 200});
+        crop.cropBegin({300, 200}, DragHandle::bottomRight);
+        crop.cropUpdate({300, 200}, {50, 60});
         QCOMPARE(*vm.cropDraft(), QRectF(50, 60, 50, 40));
-        vm.endCropDrag();
-        QVERIFY(!vm.cropDragMode());
+        crop.endCropDrag();
+        QVERIFY(!crop.cropDragMode());
     }
 
     void applyCuts()
@@ -92,9 +96,10 @@ private Q_SLOTS:
         const AnnotationObject outside = shape(K::rectangle, {{600, 400}, {700, 500}});
         const AnnotationObject badge = shape(K::badge, {{90, 40}}); // box reaches into the cut
         EditorViewModel vm(image, itemWith({arrow, outside, badge}), env);
+        CropTool crop(vm);
         vm.setTool(EditorTool::crop);
         vm.setSelectedAnnotationID(arrow.id);
-        QVERIFY(vm.applyCrop({100, 50, 300, 250}));
+        QVERIFY(crop.applyCrop({100, 50, 300, 250}));
         QCOMPARE(vm.original(), image.copy(100, 50, 300, 250));
         QCOMPARE(vm.state().annotations.size(), 2);
         QCOMPARE(vm.state().annotations[0].points, (QList<QPointF>{{20, 10}, {200, 150}}));
@@ -109,7 +114,8 @@ private Q_SLOTS:
 
         // A draft moved half out of the picture cuts the part inside.
         EditorViewModel moved(image, std::nullopt, env);
-        QVERIFY(moved.applyCrop({-100, 500, 300, 300}));
+        CropTool movedCrop(moved);
+        QVERIFY(movedCrop.applyCrop({-100, 500, 300, 300}));
         QCOMPARE(moved.original(), image.copy(0, 500, 200, 100));
     }
 
@@ -125,9 +131,10 @@ private Q_SLOTS:
         };
         for (const auto& c : cases) {
             EditorViewModel vm(c.picture, itemWith({shape(K::line, {{0, 0}, {50, 50}})}), env);
-            draw(vm, {1, 1}, {20, 20});
+            CropTool crop(vm);
+            draw(crop, {1, 1}, {20, 20});
             const QRectF draft = *vm.cropDraft();
-            QVERIFY2(!vm.applyCrop(c.rect), c.name);
+            QVERIFY2(!crop.applyCrop(c.rect), c.name);
             QVERIFY2(vm.cropDraft() == draft && !vm.canUndo() && !vm.imageWasCropped(), c.name);
             QVERIFY2(vm.original().size() == c.picture.size(), c.name);
         }
@@ -136,11 +143,12 @@ private Q_SLOTS:
     void ratioChipAndConfirmPair()
     {
         EditorViewModel vm(image, std::nullopt, env);
+        CropTool crop(vm);
         vm.setTool(EditorTool::crop);
-        CropAspectChip chip(vm);
-        CropConfirmControls pair(vm);
+        CropAspectChip chip(vm, crop);
+        CropConfirmControls pair(vm, crop);
         chip.show();
-        draw(vm, {100, 100}, {500, 150});
+        draw(crop, {100, 100}, {500, 150});
         QTest::mouseClick(&chip, Qt::LeftButton);
         QTest::mouseClick(&chip, Qt::LeftButton); // the chip only ever opens its menu
         QVERIFY(chip.isMenuOpen());
@@ -154,7 +162,7 @@ private Q_SLOTS:
         QCOMPARE(vm.state().selectedTool, EditorTool::crop);
         pair.applyButton()->click(); // no draft: nothing
         QVERIFY(!vm.canUndo());
-        draw(vm, {100, 100}, {300, 200}); // still 1:1
+        draw(crop, {100, 100}, {300, 200}); // still 1:1
         pair.applyButton()->click();
         QCOMPARE(vm.original().size(), QSize(200, 200));
         QCOMPARE(vm.undoCount(), 1);

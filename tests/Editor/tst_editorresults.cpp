@@ -1,10 +1,11 @@
-// Pictures into the editor and results out of it, on the model: inserted
+// Pictures into the editor and results out of it, on the collaborators that
+// work on its model: inserted
 // pictures scaled and centred, paste preferring pictures, the shared file and
 // its folder, save after the write-back, text recognition and Live Text where
 // only the newest result counts, and word selection across lines.
 #include "Editor/AnnotationRenderer.h"
 #include "Editor/EditorRootView.h"
-#include "Editor/EditorViewModel.h"
+#include "Editor/EditorSession.h"
 #include "Editor/EditorWindowController.h"
 #include "Editor/ImageInsertButton.h"
 #include "Editor/LiveTextSelection.h"
@@ -48,8 +49,9 @@ private Q_SLOTS:
             {{1000, 800}, {2000, 500}, QRectF(QPointF(275, 343.75), QSizeF(450, 112.5))}, // 45 % of the width
         };
         for (const auto& c : cases) {
-            EditorViewModel vm(filled(c.screenshot.width(), c.screenshot.height(), Qt::white), std::nullopt, env);
-            vm.insertImage(filled(c.picture.width(), c.picture.height(), Qt::red));
+            EditorSession editor(filled(c.screenshot.width(), c.screenshot.height(), Qt::white), std::nullopt, env);
+            EditorViewModel& vm = editor.model();
+            editor.insertion().insertImage(filled(c.picture.width(), c.picture.height(), Qt::red));
             const AnnotationObject& a = vm.state().annotations.first();
             QCOMPARE(areaOf(a), c.area);
             QCOMPARE(AnnotationRenderer::decodeEmbeddedImage(*a.imageData).size(), c.picture); // kept whole
@@ -66,12 +68,13 @@ private Q_SLOTS:
         auto windowEnv = std::make_unique<FakeEditorEnvironment>();
         FakeEditorEnvironment& chooser = *windowEnv;
         EditorWindowController window(filled(1000, 800, Qt::white), std::nullopt, std::move(windowEnv));
-        EditorViewModel& vm = window.viewModel();
+        EditorSession& editor = window.session();
+        EditorViewModel& vm = editor.model();
         ImageInsertButton* button = window.rootView().toolbar().imageInsertButton();
         button->click(); // cancelled
         chooser.chosenFile = junk.fileName();
         button->click();
-        vm.insertImage(QImage());
+        editor.insertion().insertImage(QImage());
         QVERIFY(vm.state().annotations.isEmpty());
         chooser.chosenFile = png;
         button->click();
@@ -81,21 +84,22 @@ private Q_SLOTS:
 
     void pastePrefersPicturesAndTrimsText()
     {
-        EditorViewModel vm(filled(1000, 800, Qt::white), std::nullopt, env);
+        EditorSession editor(filled(1000, 800, Qt::white), std::nullopt, env);
+        EditorViewModel& vm = editor.model();
         env.clipboardImage = filled(20, 10, Qt::green);
         env.clipboardText = QStringLiteral("Text daneben");
-        vm.paste();
+        editor.insertion().paste();
         QCOMPARE(vm.state().annotations.size(), 1);
         QCOMPARE(vm.state().annotations.first().kind, AnnotationKind::image);
 
         env.clipboardImage = {};
         env.clipboardText = QStringLiteral(" \n\t ");
-        vm.paste(); // blank text: nothing
+        editor.insertion().paste(); // blank text: nothing
         env.clipboardText.reset();
-        vm.paste(); // empty clipboard: nothing
+        editor.insertion().paste(); // empty clipboard: nothing
         QCOMPARE(vm.state().annotations.size(), 1);
         env.clipboardText = QStringLiteral("\n  Hallo Welt  \n");
-        vm.paste();
+        editor.insertion().paste();
         QCOMPARE(vm.state().annotations.last().text, QStringLiteral("Hallo Welt"));
     }
 
@@ -111,22 +115,23 @@ private Q_SLOTS:
                                                     | QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
             QVERIFY(!(QFile::permissions(folderPath) & others)); // the user's alone
 
-            EditorViewModel vm(filled(300, 200, Qt::white), std::nullopt, env);
+            EditorSession editor(filled(300, 200, Qt::white), std::nullopt, env);
+            EditorViewModel& vm = editor.model();
             vm.placeBadge({150, 100});
-            const QString written = vm.shareItems().first().toUrl().toLocalFile();
+            const QString written = editor.sharing().shareItems().first().toUrl().toLocalFile();
             QVERIFY2(QRegularExpression(QStringLiteral("^Zentu-[0-9A-F]{8}\\.png$")).match(QFileInfo(written).fileName()).hasMatch(),
                      qPrintable(written));
             // One file per editor: the next share rewrites it with the picture as it is then.
             vm.placeBadge({50, 50});
-            QCOMPARE(vm.shareItems().first().toUrl().toLocalFile(), written);
-            QCOMPARE(QImage(written).convertToFormat(QImage::Format_ARGB32_Premultiplied), vm.render());
-            EditorViewModel other(filled(30, 20, Qt::white), std::nullopt, env);
-            const QString othersFile = other.shareItems().first().toUrl().toLocalFile();
+            QCOMPARE(editor.sharing().shareItems().first().toUrl().toLocalFile(), written);
+            QCOMPARE(QImage(written).convertToFormat(QImage::Format_ARGB32_Premultiplied), editor.results().render());
+            EditorSession other(filled(30, 20, Qt::white), std::nullopt, env);
+            const QString othersFile = other.sharing().shareItems().first().toUrl().toLocalFile();
             other.windowWillClose(); // its window closes: its file goes, this one's stays
             QVERIFY(!QFile::exists(othersFile));
             QVERIFY(QFile::exists(written));
             env.sharedFolder.clear(); // no folder to write into: the picture itself is handed on
-            QCOMPARE(vm.shareItems().first().value<QImage>(), vm.render());
+            QCOMPARE(editor.sharing().shareItems().first().value<QImage>(), editor.results().render());
         } // the app quits
         QVERIFY(!QFileInfo::exists(folderPath));
 
@@ -147,13 +152,14 @@ private Q_SLOTS:
     void savingAfterACropWritesBackTheCutPictureWithoutTheAnnotations()
     {
         const QImage picture = filled(300, 200, Qt::white);
-        EditorViewModel vm(picture, itemWith({}), env);
+        EditorSession editor(picture, itemWith({}), env);
+        EditorViewModel& vm = editor.model();
         vm.placeBadge({150, 100});
-        QVERIFY(vm.applyCrop(QRectF(100, 50, 120, 100)));
-        vm.saveResult(QStringLiteral("x.png"));
+        QVERIFY(editor.crop().applyCrop(QRectF(100, 50, 120, 100)));
+        editor.results().saveResult(QStringLiteral("x.png"));
         QCOMPARE(env.writeBacks.last().image, picture.copy(100, 50, 120, 100));
         QCOMPARE(env.writeBacks.last().annotations.size(), 1);
-        QCOMPARE(env.saved.last().first, vm.render());
+        QCOMPARE(env.saved.last().first, editor.results().render());
     }
 
     void onlyTheNewestRecognitionCounts()
@@ -168,35 +174,36 @@ private Q_SLOTS:
         };
         OCRService ocr(recognizer);
         env.ocr = &ocr;
-        EditorViewModel vm(filled(300, 200, Qt::white), std::nullopt, env);
-        vm.runOCR();
-        QVERIFY(vm.isRunningOCR());
+        EditorSession editor(filled(300, 200, Qt::white), std::nullopt, env);
+        EditorViewModel& vm = editor.model();
+        editor.recognition().runOCR();
+        QVERIFY(editor.recognition().isRunningOCR());
         vm.placeBadge({40, 40}); // the picture changes; the user asks again
-        vm.runOCR();
+        editor.recognition().runOCR();
         QVERIFY(recognizer.waitForCalls(2));
         const int newer = isNew(recognizer.imageOf(1)) ? 1 : 0;
         recognizer.release(newer);
-        QTRY_COMPARE(vm.ocrText(), std::optional<QString>(QStringLiteral("neu")));
+        QTRY_COMPARE(editor.recognition().ocrText(), std::optional<QString>(QStringLiteral("neu")));
         recognizer.release(1 - newer); // the older one ends last: ignored
         ocr.waitForDone();
         QCoreApplication::sendPostedEvents(); // what came late is delivered now
-        QCOMPARE(vm.ocrText(), std::optional<QString>(QStringLiteral("neu")));
+        QCOMPARE(editor.recognition().ocrText(), std::optional<QString>(QStringLiteral("neu")));
         QCOMPARE(env.copiedTexts, QStringList{QStringLiteral("neu")});
-        QVERIFY(!vm.isRunningOCR());
+        QVERIFY(!editor.recognition().isRunningOCR());
 
         // Nothing found: an empty result to show, and the clipboard left alone.
         recognizer.hold = false;
         recognizer.answer = nullptr;
-        vm.runOCR();
-        QTRY_COMPARE(vm.ocrText(), std::optional<QString>(QString()));
+        editor.recognition().runOCR();
+        QTRY_COMPARE(editor.recognition().ocrText(), std::optional<QString>(QString()));
         QCOMPARE(env.copiedTexts.size(), 1);
         // Only the installed languages are asked for, German first.
         QCOMPARE(recognizer.askedLanguages, (QStringList{QStringLiteral("deu"), QStringLiteral("eng")}));
 
         // An editor closed while its recognition runs gets no result.
         recognizer.hold = true;
-        auto closing = std::make_unique<EditorViewModel>(filled(30, 20, Qt::white), std::nullopt, env);
-        closing->runOCR();
+        auto closing = std::make_unique<EditorSession>(filled(30, 20, Qt::white), std::nullopt, env);
+        closing->recognition().runOCR();
         QVERIFY(recognizer.waitForCalls(4));
         closing.reset();
         recognizer.release(3);
@@ -215,29 +222,30 @@ private Q_SLOTS:
         };
         OCRService ocr(recognizer);
         env.ocr = &ocr;
-        EditorViewModel vm(filled(800, 600, Qt::white), std::nullopt, env);
+        EditorSession editor(filled(800, 600, Qt::white), std::nullopt, env);
+        EditorViewModel& vm = editor.model();
         QCOMPARE(recognizer.callCount(), 0); // nothing is read before Live Text is asked for
-        vm.setLiveTextEnabled(true);
+        editor.recognition().setLiveTextEnabled(true);
         QVERIFY(recognizer.waitForCalls(1));
-        QVERIFY(vm.applyCrop(QRectF(0, 0, 400, 300))); // a new picture while the first is read
+        QVERIFY(editor.crop().applyCrop(QRectF(0, 0, 400, 300))); // a new picture while the first is read
         QVERIFY(recognizer.waitForCalls(2));
         recognizer.release(1);
-        QTRY_COMPARE(vm.liveTextLines().value(0).text, QStringLiteral("Breite 400"));
+        QTRY_COMPARE(editor.recognition().liveTextLines().value(0).text, QStringLiteral("Breite 400"));
         recognizer.release(0); // the first picture's lines arrive last: not installed
         ocr.waitForDone();
         QCoreApplication::sendPostedEvents(); // what came late is delivered now
-        QCOMPARE(vm.liveTextLines().first().text, QStringLiteral("Breite 400"));
+        QCOMPARE(editor.recognition().liveTextLines().first().text, QStringLiteral("Breite 400"));
 
         // Off and on again: the same picture is not read again.
-        vm.setLiveTextEnabled(false);
-        vm.setLiveTextEnabled(true);
+        editor.recognition().setLiveTextEnabled(false);
+        editor.recognition().setLiveTextEnabled(true);
         QCOMPARE(recognizer.callCount(), 2);
         // Undo brings the first picture back: its old lines are gone at once, then read anew.
         vm.undo();
-        QVERIFY(vm.liveTextLines().isEmpty());
+        QVERIFY(editor.recognition().liveTextLines().isEmpty());
         QVERIFY(recognizer.waitForCalls(3));
         recognizer.release(2);
-        QTRY_COMPARE(vm.liveTextLines().value(0).text, QStringLiteral("Breite 800"));
+        QTRY_COMPARE(editor.recognition().liveTextLines().value(0).text, QStringLiteral("Breite 800"));
     }
 
     void wordSelectionRunsBackwardsAndNeedsAWord()

@@ -4,7 +4,7 @@
 // with an editor open are driven with the real program on X11.)
 #include "App/AppCoordinator.h"
 #include "App/AppDelegate.h"
-#include "Editor/EditorViewModel.h"
+#include "Editor/EditorSession.h"
 #include "Editor/EditorWindowController.h"
 #include "Storage/ScreenshotHistoryStore.h"
 #include "fakes/FakeCoordinatorServices.h"
@@ -79,7 +79,7 @@ private Q_SLOTS:
         app.coordinator().openEditor(shot, item);
         EditorViewModel& vm = app.editor()->viewModel();
         vm.setTool(EditorTool::crop);
-        QVERIFY(vm.applyCrop({10.4, 20.6, 100.2, 50.1})); // the whole pixels around it
+        QVERIFY(app.editor()->session().crop().applyCrop({10.4, 20.6, 100.2, 50.1})); // the whole pixels around it
         const QImage cut = shot.copy(10, 20, 101, 51);
         drawArrow(vm);
         app.editor()->close();

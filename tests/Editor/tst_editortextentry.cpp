@@ -1,10 +1,11 @@
-// Text entry: on the model new texts, re-editing texts and bubble words, what
+// Text entry: new texts, re-editing texts and bubble words, what
 // commit and cancel keep, whitespace, undo steps and pasted text; on the
 // canvas the in-place fields growing with the words, the keys that commit or
 // cancel, a single commit when the focus leaves, and the text's own look.
 #include "Editor/EditorViewModel.h"
 #include "Editor/GrowingTextView.h"
 #include "Editor/InPlaceTextFields.h"
+#include "Editor/TextEntry.h"
 #include "fakes/FakeEditorEnvironment.h"
 #include "support/EditorAnnotations.h"
 #include "support/IsolatedEnvironment.h"
@@ -37,6 +38,7 @@ AnnotationObject bubble(const QString& text)
 struct Canvas {
     explicit Canvas(EditorEnvironment& env, const QList<AnnotationObject>& annotations = {})
         : vm(QImage(600, 400, QImage::Format_ARGB32_Premultiplied), itemWith(annotations), env)
+        , entry(vm, env)
     {
         content->setGeometry(0, 0, 300, 200);
         other->setGeometry(0, 210, 100, 20);
@@ -46,10 +48,11 @@ struct Canvas {
     GrowingTextView* field() const { return fields.textView(); }
 
     EditorViewModel vm; // outlives the fields, as the window's model does
+    TextEntry entry;
     QWidget window;
     QWidget* content = new QWidget(&window);
     QLineEdit* other = new QLineEdit(&window);
-    InPlaceTextFields fields{vm, *content};
+    InPlaceTextFields fields{vm, entry, *content};
 };
 
 } // namespace
@@ -65,11 +68,12 @@ private Q_SLOTS:
     void newText()
     {
         EditorViewModel vm(image, std::nullopt, env);
+        TextEntry entry(vm, env);
         vm.setTool(EditorTool::text);
         vm.setFontSize(33);
-        vm.beginText({40, 60}, K::text);
-        vm.textBuffer().setText(QStringLiteral("  Wort \n"));
-        vm.commitPendingText();
+        entry.beginText({40, 60}, K::text);
+        entry.textBuffer().setText(QStringLiteral("  Wort \n"));
+        entry.commitPendingText();
         const AnnotationObject& a = vm.state().annotations.first();
         QCOMPARE(a.text, QStringLiteral("Wort"));
         QCOMPARE(a.points, QList<QPointF>{QPointF(40, 60)});
@@ -79,9 +83,10 @@ private Q_SLOTS:
         // Empty or blank: nothing added, no step.
         for (const char* typed : {"", " \t\n "}) {
             EditorViewModel blank(image, std::nullopt, env);
-            blank.beginText({10, 10}, K::text);
-            blank.textBuffer().setText(QString::fromUtf8(typed));
-            blank.commitPendingText();
+            TextEntry blankEntry(blank, env);
+            blankEntry.beginText({10, 10}, K::text);
+            blankEntry.textBuffer().setText(QString::fromUtf8(typed));
+            blankEntry.commitPendingText();
             QVERIFY(blank.state().annotations.isEmpty() && !blank.canUndo() && !blank.pendingTextOrigin());
         }
     }
@@ -91,41 +96,42 @@ private Q_SLOTS:
         const AnnotationObject t = textAt({100, 100}, QStringLiteral("Hallo"));
         const AnnotationObject arrow = shape(K::arrow, {{400, 400}, {500, 500}});
         EditorViewModel vm(image, itemWith({t, arrow}), env);
+        TextEntry entry(vm, env);
         vm.setTool(EditorTool::text);
 
-        vm.handleDoubleClick({450, 450}); // an arrow: nothing
+        entry.handleDoubleClick({450, 450}); // an arrow: nothing
         QVERIFY(!vm.pendingTextOrigin());
-        vm.handleDoubleClick({120, 120});
-        QCOMPARE(vm.textBuffer().text(), QStringLiteral("Hallo"));
-        vm.textBuffer().setText(QStringLiteral("Hallo Welt"));
-        vm.cancelPendingText(); // Escape keeps the old words
+        entry.handleDoubleClick({120, 120});
+        QCOMPARE(entry.textBuffer().text(), QStringLiteral("Hallo"));
+        entry.textBuffer().setText(QStringLiteral("Hallo Welt"));
+        entry.cancelPendingText(); // Escape keeps the old words
         QCOMPARE(vm.state().annotations.first(), t);
 
-        vm.handleDoubleClick({120, 120});
-        vm.commitPendingText(); // unchanged: no step
+        entry.handleDoubleClick({120, 120});
+        entry.commitPendingText(); // unchanged: no step
         QVERIFY(!vm.canUndo());
 
-        vm.handleDoubleClick({120, 120});
-        vm.textBuffer().setText(QStringLiteral(" Tschüss "));
-        vm.commitPendingText();
+        entry.handleDoubleClick({120, 120});
+        entry.textBuffer().setText(QStringLiteral(" Tschüss "));
+        entry.commitPendingText();
         AnnotationObject expected = t;
         expected.text = QStringLiteral("Tschüss"); // origin, font and colour stay
         QCOMPARE(vm.state().annotations.first(), expected);
         QCOMPARE(vm.undoCount(), 1);
 
-        vm.handleDoubleClick({120, 120});
-        vm.textBuffer().setText(QStringLiteral("  \n"));
-        vm.commitPendingText(); // emptied: deleted, as one step
+        entry.handleDoubleClick({120, 120});
+        entry.textBuffer().setText(QStringLiteral("  \n"));
+        entry.commitPendingText(); // emptied: deleted, as one step
         QCOMPARE(vm.state().annotations, QList<AnnotationObject>{arrow});
         vm.undo();
         QCOMPARE(vm.state().annotations.first(), expected);
 
         // The annotation went away meanwhile: the words are dropped.
-        vm.handleDoubleClick({120, 120});
+        entry.handleDoubleClick({120, 120});
         vm.setSelectedAnnotationID(t.id);
         vm.deleteSelected();
-        vm.textBuffer().setText(QStringLiteral("weg"));
-        vm.commitPendingText();
+        entry.textBuffer().setText(QStringLiteral("weg"));
+        entry.commitPendingText();
         QCOMPARE(vm.state().annotations, QList<AnnotationObject>{arrow});
     }
 
@@ -135,20 +141,21 @@ private Q_SLOTS:
     {
         const AnnotationObject b = bubble(QStringLiteral("alt"));
         EditorViewModel vm(image, itemWith({b}), env);
+        TextEntry entry(vm, env);
         vm.setTool(EditorTool::select);
         vm.placeBadge({50, 50}); // an unrelated earlier step
-        vm.handleDoubleClick({400, 350});
-        QCOMPARE(vm.textBuffer().text(), QStringLiteral("alt"));
-        vm.textBuffer().setText(QStringLiteral("  neu  "));
-        vm.commitBubbleEdit();
+        entry.handleDoubleClick({400, 350});
+        QCOMPARE(entry.textBuffer().text(), QStringLiteral("alt"));
+        entry.textBuffer().setText(QStringLiteral("  neu  "));
+        entry.commitBubbleEdit();
         QCOMPARE(vm.state().annotations.first().text, QStringLiteral("  neu  "));
         QCOMPARE(vm.undoCount(), 2);
         vm.undo();
         QCOMPARE(vm.state().annotations.first().text, QStringLiteral("alt"));
         QCOMPARE(vm.state().annotations.size(), 2); // the badge stays
 
-        vm.beginEditingBubble(b.id);
-        vm.commitBubbleEdit(); // unchanged: no step
+        entry.beginEditingBubble(b.id);
+        entry.commitBubbleEdit(); // unchanged: no step
         QCOMPARE(vm.undoCount(), 1);
 
         // A new bubble's first words belong to the step that drew it.
@@ -157,8 +164,8 @@ private Q_SLOTS:
         vm.updateDrag({250, 380});
         vm.endDrag();
         QVERIFY(vm.editingBubbleID());
-        vm.textBuffer().setText(QStringLiteral("Hi"));
-        vm.commitBubbleEdit();
+        entry.textBuffer().setText(QStringLiteral("Hi"));
+        entry.commitBubbleEdit();
         QCOMPARE(vm.state().annotations.last().text, QStringLiteral("Hi"));
         vm.undo();
         QCOMPARE(vm.state().annotations.size(), 2);
@@ -171,49 +178,103 @@ private Q_SLOTS:
         const AnnotationObject b = bubble(QString());
         const AnnotationObject t = textAt({100, 100}, QStringLiteral("Hallo"));
         EditorViewModel vm(image, itemWith({b, t}), env);
-        vm.beginEditingBubble(b.id);
-        vm.textBuffer().setText(QStringLiteral("Blase"));
-        vm.beginEditingText(t.id);
+        TextEntry entry(vm, env);
+        entry.beginEditingBubble(b.id);
+        entry.textBuffer().setText(QStringLiteral("Blase"));
+        entry.beginEditingText(t.id);
         QCOMPARE(vm.state().annotations[0].text, QStringLiteral("Blase"));
         QVERIFY(!vm.editingBubbleID());
-        QCOMPARE(vm.textBuffer().text(), QStringLiteral("Hallo"));
-        vm.textBuffer().setText(QStringLiteral("Text"));
-        vm.beginEditingBubble(b.id);
+        QCOMPARE(entry.textBuffer().text(), QStringLiteral("Hallo"));
+        entry.textBuffer().setText(QStringLiteral("Text"));
+        entry.beginEditingBubble(b.id);
         QCOMPARE(vm.state().annotations[1].text, QStringLiteral("Text"));
         QVERIFY(!vm.pendingTextOrigin() && !vm.editingTextID());
 
         vm.resetAll(); // takes the bubble away; its edit finds nothing to write
-        vm.commitBubbleEdit();
+        entry.commitBubbleEdit();
         QVERIFY(vm.state().annotations.isEmpty());
 
-        vm.beginText({20, 20}, K::text);
-        vm.textBuffer().setText(QStringLiteral("offen"));
-        vm.windowWillClose();
+        entry.beginText({20, 20}, K::text);
+        entry.textBuffer().setText(QStringLiteral("offen"));
+        entry.windowWillClose();
         QCOMPARE(vm.state().annotations.size(), 1);
         QCOMPARE(vm.state().annotations.first().text, QStringLiteral("offen"));
+    }
+
+    // The model's own operations settle the open words through the text
+    // entry: a tool change, a press elsewhere, a new bubble, a reset.
+    void openWordsSettleWhenTheModelMovesOn()
+    {
+        const AnnotationObject b = bubble(QStringLiteral("alt"));
+        const AnnotationObject t = textAt({100, 100}, QStringLiteral("Hallo"));
+        EditorViewModel vm(image, itemWith({b, t}), env);
+        TextEntry entry(vm, env);
+        entry.beginText({20, 20}, K::text);
+        entry.textBuffer().setText(QStringLiteral("behalten"));
+        entry.beginEditingBubble(b.id); // the new text is committed first
+        entry.textBuffer().setText(QStringLiteral("neu"));
+        vm.setTool(EditorTool::select); // keeps a bubble's words
+        QCOMPARE(vm.state().annotations[0].text, QStringLiteral("neu"));
+        QVERIFY(!vm.editingBubbleID() && vm.selectedAnnotationID() == b.id);
+
+        entry.beginText({20, 20}, K::text);
+        entry.textBuffer().setText(QStringLiteral("verworfen"));
+        vm.setTool(EditorTool::arrow); // drops a new text not yet confirmed
+        QVERIFY(!vm.pendingTextOrigin() && entry.textBuffer().text().isEmpty());
+        QCOMPARE(vm.state().annotations.size(), 3);
+
+        vm.setTool(EditorTool::select);
+        entry.beginEditingText(t.id);
+        entry.textBuffer().setText(QStringLiteral("Welt"));
+        vm.beginSelectionDrag({110, 110}); // on the text itself: still typing
+        vm.endSelectionDrag();
+        QCOMPARE(vm.editingTextID(), std::optional(t.id));
+        vm.beginSelectionDrag({700, 500}); // elsewhere: committed
+        vm.endSelectionDrag();
+        QVERIFY(!vm.editingTextID());
+        QCOMPARE(vm.state().annotations[1].text, QStringLiteral("Welt"));
+
+        // A second bubble drawn while the first one's words are open: those
+        // words are a step before the new bubble, so undo takes the bubble alone.
+        vm.setTool(EditorTool::speechBubble);
+        entry.beginEditingBubble(b.id);
+        entry.textBuffer().setText(QStringLiteral("danach"));
+        vm.beginDrag({400, 100});
+        vm.updateDrag({550, 200});
+        vm.endDrag();
+        QCOMPARE(vm.editingBubbleID(), std::optional(vm.state().annotations.last().id));
+        vm.undo();
+        QCOMPARE(vm.state().annotations.size(), 3);
+        QCOMPARE(vm.state().annotations[0].text, QStringLiteral("danach"));
+
+        entry.beginText({20, 20}, K::text);
+        vm.resetAll(); // the open entry goes with the annotations
+        QVERIFY(!vm.pendingTextOrigin() && vm.state().annotations.isEmpty());
     }
 
     void pastedTextIsCentredWhereItFits()
     {
         // The fake metrics make "Hallo" at 28 70 × 35.
         EditorViewModel vm(image, std::nullopt, env);
+        TextEntry entry(vm, env);
         vm.setTool(EditorTool::arrow);
-        vm.insertText(QStringLiteral("Hallo"));
+        entry.insertText(QStringLiteral("Hallo"));
         const AnnotationObject& a = vm.state().annotations.first();
         QCOMPARE(a.points, QList<QPointF>{QPointF(365, 282.5)});
         QCOMPARE(vm.state().selectedTool, EditorTool::select);
         QCOMPARE(vm.selectedAnnotationID(), std::optional(a.id));
-        vm.insertText(QString(100, QLatin1Char('x'))); // wider than the picture: left edge
+        entry.insertText(QString(100, QLatin1Char('x'))); // wider than the picture: left edge
         QCOMPARE(vm.state().annotations.last().points.first(), QPointF(0, 282.5));
         EditorViewModel none(QImage(), std::nullopt, env);
-        none.insertText(QStringLiteral("Hallo"));
+        TextEntry noneEntry(none, env);
+        noneEntry.insertText(QStringLiteral("Hallo"));
         QVERIFY(none.state().annotations.isEmpty() && !none.canUndo());
     }
     void typingGrowsAndTheKeysCommitOrCancel()
     {
         Canvas c(env);
         c.fields.setContentSize({300, 200});
-        c.vm.beginText({200, 100}, K::text);
+        c.entry.beginText({200, 100}, K::text);
         const QSize empty = c.field()->size();
         QTest::keyClicks(c.field(), QStringLiteral("Hallo"));
         const QSize typed = c.field()->size();
@@ -235,7 +296,7 @@ private Q_SLOTS:
         QTest::keyClick(c.field(), Qt::Key_Escape);
         QVERIFY(!c.field());
         QCOMPARE(c.vm.state().annotations.last().text, QStringLiteral(" Hi "));
-        c.vm.beginEditingBubble(c.vm.state().annotations.last().id);
+        c.entry.beginEditingBubble(c.vm.state().annotations.last().id);
         c.vm.deleteSelected();
         QVERIFY(!c.field());
     }
@@ -245,7 +306,7 @@ private Q_SLOTS:
         Canvas c(env);
         c.fields.setContentSize({300, 200});
         QVERIFY(QTest::qWaitForWindowActive(&c.window));
-        c.vm.beginText({100, 100}, K::text);
+        c.entry.beginText({100, 100}, K::text);
         QPointer<GrowingTextView> first = c.field();
         QTRY_VERIFY(first->hasFocus()); // focused as soon as it shows
         QSignalSpy commits(first.data(), &GrowingTextView::commitRequested);
@@ -256,13 +317,13 @@ private Q_SLOTS:
 
         // Return closes the field, and its focus leaving then asks nothing more,
         // not even of an entry opened right after.
-        c.vm.beginText({300, 300}, K::text);
+        c.entry.beginText({300, 300}, K::text);
         QPointer<GrowingTextView> second = c.field();
         QTRY_VERIFY(second->hasFocus());
         QSignalSpy again(second.data(), &GrowingTextView::commitRequested);
         QTest::keyClicks(second, QStringLiteral("zwei"));
         QTest::keyClick(second, Qt::Key_Return);
-        c.vm.beginText({400, 300}, K::text);
+        c.entry.beginText({400, 300}, K::text);
         QTRY_VERIFY(!second);
         QCOMPARE(again.count(), 1);
         QVERIFY(c.vm.pendingTextOrigin() && c.field() && c.field()->hasFocus());
@@ -273,7 +334,7 @@ private Q_SLOTS:
     {
         const AnnotationObject text = textAt({50, 50}, QStringLiteral("Hallo"));
         Canvas c(env, {text});
-        c.vm.beginEditingText(text.id);
+        c.entry.beginEditingText(text.id);
         const auto look = InPlaceTextFields::entryFieldLook(c.vm, {300, 200}, *c.content);
         QCOMPARE(look->font.family(), QStringLiteral("DejaVu Serif"));
         QCOMPARE(look->font.pointSizeF() * c.content->logicalDpiY() / 72.0, 20.0); // half size, as shown

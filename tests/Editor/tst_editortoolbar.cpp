@@ -13,7 +13,7 @@
 #include "Editor/CursorThumbnail.h"
 #include "Editor/DeleteResetControls.h"
 #include "Editor/EditorRootView.h"
-#include "Editor/EditorViewModel.h"
+#include "Editor/EditorSession.h"
 #include "Editor/ExportControls.h"
 #include "Editor/FontFamilyPicker.h"
 #include "Editor/HistoryControls.h"
@@ -87,15 +87,17 @@ struct Editor {
     FakeEditorEnvironment env;
     ManualDelayScheduler scheduler;
     ColorPanelController panel;
-    EditorViewModel vm;
+    EditorSession session;
+    EditorViewModel& vm;
     QWidget window;
     EditorRootView& root;
     EditorToolbar& toolbar;
     StyleOptionsRow& row;
 
     explicit Editor(const QList<AnnotationObject>& annotations = opening)
-        : vm(QImage(800, 600, QImage::Format_ARGB32_Premultiplied), itemWith(annotations), env)
-        , root(*new EditorRootView(vm, &window, EditorToolbarServices{scheduler, panel}))
+        : session(QImage(800, 600, QImage::Format_ARGB32_Premultiplied), itemWith(annotations), env)
+        , vm(session.model())
+        , root(*new EditorRootView(session, &window, EditorToolbarServices{scheduler, panel}))
         , toolbar(root.toolbar())
         , row(*toolbar.styleOptions())
     {
@@ -137,9 +139,9 @@ private Q_SLOTS:
         // The crop tool's confirm pair shows once a rectangle exists.
         f.vm.setTool(EditorTool::crop);
         QVERIFY(!f.shown(f.row.cropConfirm()));
-        f.vm.cropBegin({10, 10}, std::nullopt);
-        f.vm.cropUpdate({10, 10}, {200, 150});
-        f.vm.endCropDrag();
+        f.session.crop().cropBegin({10, 10}, std::nullopt);
+        f.session.crop().cropUpdate({10, 10}, {200, 150});
+        f.session.crop().endCropDrag();
         QVERIFY(f.shown(f.row.cropConfirm()));
 
         // A single selected annotation's kind wins over the tool's; several fall back to the tool.
@@ -428,13 +430,13 @@ private Q_SLOTS:
         ExportControls& x = f.root.exportControls();
         x.pinButton()->click();
         x.copyButton()->click();
-        QCOMPARE(f.env.pinned, QList<QImage>{f.vm.render()});
-        QCOMPARE(f.env.copiedImages, QList<QImage>{f.vm.render()});
+        QCOMPARE(f.env.pinned, QList<QImage>{f.session.results().render()});
+        QCOMPARE(f.env.copiedImages, QList<QImage>{f.session.results().render()});
         // Save writes back the annotations first, then offers the flattened picture under a timestamped name.
         x.saveButton()->click();
         QCOMPARE(f.env.writeBacks.size(), 1);
         QVERIFY(f.env.writeBacks.first().image.isNull() && f.env.writeBacks.first().annotations.size() == 1);
-        QCOMPARE(f.env.saved.first().first, f.vm.render());
+        QCOMPARE(f.env.saved.first().first, f.session.results().render());
         static const QRegularExpression name(
             QStringLiteral("^Zentu\\.it_Screenshot_\\d{4}-\\d\\d-\\d\\d_\\d\\d-\\d\\d-\\d\\d\\.png$"));
         QVERIFY2(name.match(f.env.saved.first().second).hasMatch(), qPrintable(f.env.saved.first().second));
@@ -457,14 +459,14 @@ private Q_SLOTS:
         QVERIFY(f.root.ocrSheet()->emptyMessage() && !f.root.ocrSheet()->copyAgainButton());
         QTest::keyClick(f.root.ocrSheet(), Qt::Key_Return);
         QTRY_VERIFY(!f.root.ocrSheet());
-        QVERIFY(!f.vm.ocrText());
+        QVERIFY(!f.session.recognition().ocrText());
 
         // A long text scrolls inside the sheet; copying again puts all of it back.
         QStringList lines;
         for (int i = 0; i < 60; ++i)
             lines << QStringLiteral("Zeile %1 des erkannten Textes").arg(i);
         const QString text = lines.join(QLatin1Char('\n'));
-        f.vm.setOcrText(text);
+        f.session.recognition().setOcrText(text);
         OCRResultView* sheet = f.root.ocrSheet();
         QTRY_VERIFY(sheet && sheet->isVisible());
         QVERIFY(sheet->textView()->verticalScrollBar()->maximum() > 0);
@@ -484,7 +486,7 @@ private Q_SLOTS:
         ShareButton* share = f.root.exportControls().shareButton();
         share->click();
         QVERIFY(share->shareMenu() && share->shareMenu()->isVisible());
-        const QString path = f.vm.sharedFilePath();
+        const QString path = f.session.sharing().sharedFilePath();
         QVERIFY(QFile::exists(path));
         for (QAction* entry : share->shareMenu()->actions())
             entry->trigger();
@@ -494,7 +496,7 @@ private Q_SLOTS:
         QCOMPARE(f.env.copiedFiles, QStringList{path}); // as a file, for file managers
 
         // Without a file every entry is off.
-        share->setMakeItems([&] { return QVariantList{QVariant::fromValue(f.vm.render())}; });
+        share->setMakeItems([&] { return QVariantList{QVariant::fromValue(f.session.results().render())}; });
         share->click();
         for (QAction* action : share->shareMenu()->actions())
             QVERIFY(!action->isEnabled());
@@ -509,20 +511,20 @@ private Q_SLOTS:
         const auto annotations = [&] { return f.vm.state().annotations.size(); };
         f.press(Qt::CTRL | Qt::Key_V);
         QCOMPARE(annotations(), 1);
-        f.vm.setLiveTextEnabled(true); // the keys belong to its selection
+        f.session.recognition().setLiveTextEnabled(true); // the keys belong to its selection
         f.press(Qt::CTRL | Qt::Key_V);
         QCOMPARE(annotations(), 1);
-        f.vm.setLiveTextEnabled(false);
+        f.session.recognition().setLiveTextEnabled(false);
 
         // A new text being typed: its field gets both keys, the picture is neither copied nor pasted into.
         f.vm.setTool(EditorTool::text);
-        f.vm.beginText({300, 300}, K::text);
+        f.session.textEntry().beginText({300, 300}, K::text);
         QTRY_VERIFY(QApplication::focusWidget() && QApplication::focusWidget() != &f.window);
         f.press(Qt::CTRL | Qt::Key_C);
         f.press(Qt::CTRL | Qt::Key_V);
         QVERIFY(f.env.copiedImages.isEmpty());
         QCOMPARE(annotations(), 1);
-        f.vm.cancelPendingText();
+        f.session.textEntry().cancelPendingText();
         f.press(Qt::CTRL | Qt::Key_C);
         QCOMPARE(f.env.copiedImages.size(), 1);
     }

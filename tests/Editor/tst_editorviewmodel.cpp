@@ -4,6 +4,7 @@
 // drag adds), with the undo steps they take.
 #include "Editor/AnnotationHitTest.h"
 #include "Editor/EditorViewModel.h"
+#include "Editor/TextEntry.h"
 #include "fakes/FakeEditorEnvironment.h"
 #include "support/EditorAnnotations.h"
 #include "support/IsolatedEnvironment.h"
@@ -370,6 +371,7 @@ private Q_SLOTS:
         };
         for (const auto& c : cases) {
             EditorViewModel vm(image, std::nullopt, env);
+            TextEntry entry(vm, env); // a drawn bubble's words open at once
             vm.setTool(c.tool);
             vm.beginDrag(c.drag.first());
             for (QPointF p : c.drag)

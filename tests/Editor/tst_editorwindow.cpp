@@ -2,7 +2,7 @@
 // control and the ones it lets pass, and writing the annotations back when it
 // closes.
 #include "Editor/EditorRootView.h"
-#include "Editor/EditorViewModel.h"
+#include "Editor/EditorSession.h"
 #include "Editor/EditorWindowController.h"
 #include "fakes/FakeEditorEnvironment.h"
 #include "support/EditorAnnotations.h"
@@ -39,6 +39,7 @@ class tst_EditorWindow : public QObject {
         std::unique_ptr<EditorWindowController> window;
         KeyProbe* probe;
         EditorViewModel& vm() { return window->viewModel(); }
+        EditorSession& session() { return window->session(); }
     };
     Opened open(const QList<AnnotationObject>& annotations = {shape(AnnotationKind::rectangle, {{100, 100}, {300, 200}})})
     {
@@ -84,9 +85,9 @@ private Q_SLOTS:
 
         const auto draft = [&o] {
             o.vm().setTool(EditorTool::crop);
-            o.vm().cropBegin({50, 50}, std::nullopt);
-            o.vm().cropUpdate({50, 50}, {200, 150});
-            o.vm().endCropDrag();
+            o.session().crop().cropBegin({50, 50}, std::nullopt);
+            o.session().crop().cropUpdate({50, 50}, {200, 150});
+            o.session().crop().endCropDrag();
         };
         // Keypad Enter applies the draft with the crop tool, not reaching the field (so does Return).
         draft();
@@ -114,7 +115,7 @@ private Q_SLOTS:
         // A text entry is open: Delete belongs to it.
         o.vm().setTool(EditorTool::select);
         o.vm().setSelectedAnnotationID(o.vm().state().annotations[0].id);
-        o.vm().beginText({20, 20}, AnnotationKind::text);
+        o.session().textEntry().beginText({20, 20}, AnnotationKind::text);
         QTest::keyClick(o.probe, Qt::Key_Delete);
         QCOMPARE(o.vm().state().annotations.size(), 1);
         QCOMPARE(o.probe->keys, QList<int>{Qt::Key_Delete});

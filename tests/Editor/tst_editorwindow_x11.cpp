@@ -11,7 +11,7 @@
 #include "Editor/CanvasContentView.h"
 #include "Editor/ColorRow.h"
 #include "Editor/EditorRootView.h"
-#include "Editor/EditorViewModel.h"
+#include "Editor/EditorSession.h"
 #include "Editor/EditorWindowController.h"
 #include "Editor/CursorControls.h"
 #include "Editor/ExportControls.h"
@@ -68,6 +68,7 @@ class tst_EditorWindowX11 : public QObject {
     std::unique_ptr<EditorWindowController> window;
 
     EditorViewModel& vm() { return window->viewModel(); }
+    EditorSession& session() { return window->session(); }
     EditorRootView& root() { return window->rootView(); }
     EditorToolbar& toolbar() { return root().toolbar(); }
     CanvasContentView& content() { return root().canvas().contentView(); }
@@ -199,7 +200,7 @@ private Q_SLOTS:
         x11.click(screenPoint({100, 100}));
         QTRY_VERIFY(field() && field()->hasFocus());
         QVERIFY(xdotool({"type", "--delay", "20", "Hallo"}));
-        QTRY_COMPARE(vm().textBuffer().text(), QStringLiteral("Hallo"));
+        QTRY_COMPARE(session().textEntry().textBuffer().text(), QStringLiteral("Hallo"));
         QVERIFY(xdotool({"key", "Return"}));
         QTRY_COMPARE(vm().state().annotations.size(), 1);
         const AnnotationObject text = vm().state().annotations.first();
@@ -221,7 +222,7 @@ private Q_SLOTS:
         x11.click(screenPoint({300, 300}));
         QTRY_VERIFY(field() && field()->hasFocus());
         QVERIFY(xdotool({"type", "--delay", "20", "Welt"}));
-        QTRY_COMPARE(vm().textBuffer().text(), QStringLiteral("Welt"));
+        QTRY_COMPARE(session().textEntry().textBuffer().text(), QStringLiteral("Welt"));
         const QPointer<GrowingTextView> first = field();
         x11.click(screenPoint({500, 450}));
         QTRY_VERIFY(!first && field() && field()->hasFocus());
@@ -302,7 +303,7 @@ private Q_SLOTS:
         vm().setTool(EditorTool::crop);
         const QPoint from = screenPoint({200, 150}), to = screenPoint({600, 450});
         x11.drag(from, to);
-        QTRY_VERIFY(vm().cropDraft() && !vm().cropDragMode());
+        QTRY_VERIFY(vm().cropDraft() && !session().crop().cropDragMode());
         const QRectF draft = *vm().cropDraft();
         QVERIFY(std::abs(draft.width() - 400) < 6 && std::abs(draft.height() - 300) < 6);
         QVERIFY(xdotool({"key", "Return"}));

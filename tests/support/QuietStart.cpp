@@ -2,7 +2,7 @@
 
 #include "Models/AppSettings.h"
 #include "Platform/Qt/SettingsFileUserDefaults.h"
-#include "Settings/SettingsManager.h"
+#include "Platform/SettingsKeys.h"
 #include "support/RealApp.h"
 
 #include <QFileInfo>
@@ -19,8 +19,8 @@ bool startQuietly(const RealApp& real, QProcess& app)
         AppSettings settings;
         settings.openEditorAfterCapture = false;
         settings.launchAtLogin = false;
-        defaults.setValue(QString::fromLatin1(SettingsManager::settingsKey), settings.encoded());
-        defaults.setValue(QString::fromLatin1(SettingsManager::launchDefaultedKey), true);
+        defaults.setValue(QString::fromLatin1(SettingsKeys::settings), settings.encoded());
+        defaults.setValue(QString::fromLatin1(SettingsKeys::launchAtLoginDefaulted), true);
         defaults.setValue(QStringLiteral("zentu.onboarding.completed"), true);
         defaults.setValue(QStringLiteral("zentuInstallStamp"),
                           QString::number(QFileInfo(RealApp::binary()).lastModified().toSecsSinceEpoch()));

@@ -1,0 +1,47 @@
+#pragma once
+// The crop tool of one editor: the drags that draw, move and reshape the crop
+// rectangle, the ratio presets, and cutting the picture with the annotations
+// moved along. Works on the model, which publishes the rectangle being
+// prepared (cropDraft) and takes the cut as one undo step.
+#include "Editor/AnnotationGeometry.h"
+#include "Models/CoreTypes.h"
+
+#include <QPointF>
+#include <QRectF>
+#include <optional>
+
+class EditorViewModel;
+
+class CropTool {
+public:
+    explicit CropTool(EditorViewModel& vm);
+
+    // The crop gesture in progress: a new rectangle, moving the draft, or
+    // pulling one of its corners (`cropResizeHandle`).
+    enum class CropDragMode { newRect, move, resize };
+
+    std::optional<CropDragMode> cropDragMode() const { return m_cropDragMode; }
+    std::optional<DragHandle> cropResizeHandle() const { return m_cropResizeHandle; }
+
+    // A crop-tool drag: begin on its first event (with the draft's corner
+    // under the press, if any), then one update per event with the drag's
+    // start and current point, end on release.
+    void cropBegin(QPointF at, std::optional<DragHandle> handle);
+    void cropUpdate(QPointF start, QPointF to);
+    void endCropDrag();
+    void cancelCrop();
+    // The preset reshapes a draft at once.
+    void setCropAspect(CropAspect aspect);
+    // Cuts the picture to the rectangle as one undo step; false (and nothing
+    // changed) for less than 8 × 8 pixels, the whole picture or no bitmap.
+    bool applyCrop(const QRectF& rect);
+
+private:
+    QRectF constrainedCrop(const QRectF& rect) const;
+    void endGesture();
+
+    EditorViewModel& m_vm;
+    std::optional<CropDragMode> m_cropDragMode;
+    std::optional<DragHandle> m_cropResizeHandle;
+    std::optional<QPointF> m_cropMoveLast;
+};

@@ -1,0 +1,19 @@
+#include "Editor/EditorSession.h"
+
+EditorSession::EditorSession(const QImage& image, std::optional<ScreenshotItem> item, EditorEnvironment& environment)
+    : m_model(image, std::move(item), environment)
+    , m_textEntry(m_model, environment)
+    , m_crop(m_model)
+    , m_results(m_model, environment)
+    , m_sharing(m_results, environment)
+    , m_recognition(m_model, m_results, environment)
+    , m_insertion(m_model, m_textEntry, environment)
+{
+}
+
+void EditorSession::windowWillClose()
+{
+    m_textEntry.windowWillClose();
+    m_model.windowWillClose();
+    m_sharing.windowWillClose();
+}
