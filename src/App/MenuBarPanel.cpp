@@ -7,6 +7,7 @@
 
 #include <QEvent>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QVBoxLayout>
@@ -119,10 +120,18 @@ void MenuBarPanel::fit()
     const bool tooLow = wanted.height() > room;
     const int width = wanted.width() + (tooLow ? m_scroll->verticalScrollBar()->sizeHint().width() : 0);
     m_scroll->setFixedHeight(tooLow ? std::max(0, room) : wanted.height());
-    setFixedSize(width, note + m_scroll->height());
+    const QSize size(width, note + m_scroll->height());
     // A window stays where it is (the user may have moved it).
-    if (!m_asWindow)
-        move(placement(m_iconRect, size(), m_available));
+    if (m_asWindow) {
+        setFixedSize(size);
+        return;
+    }
+    // Placed and sized in one step: resized first and moved after, a panel
+    // that grows would show for a moment at its old place, past the screen's edge.
+    setMinimumSize(0, 0);
+    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    setGeometry(QRect(placement(m_iconRect, size, m_available), size));
+    setFixedSize(size);
 }
 
 bool MenuBarPanel::eventFilter(QObject* watched, QEvent* event)
@@ -151,5 +160,12 @@ void MenuBarPanel::hideEvent(QHideEvent* event)
     // A tooltip of the panel must not stay behind on the desktop.
     TransientUi::hideTooltips();
     QFrame::hideEvent(event);
-    Q_EMIT hidden();
+}
+
+void MenuBarPanel::mousePressEvent(QMouseEvent* event)
+{
+    // A popup receives every press while it is open; one outside closes it.
+    if (!m_asWindow && !rect().contains(event->position().toPoint()))
+        Q_EMIT dismissedByPress(event->globalPosition().toPoint());
+    QFrame::mousePressEvent(event);
 }

@@ -34,11 +34,15 @@ public:
     static constexpr int contentWidth = 340;
 
 Q_SIGNALS:
-    void hidden();
+    // The popup closes because of a press outside it, at this point on the
+    // screen. The toolkit hands that press on to what lies beneath, which may
+    // be the tray icon.
+    void dismissedByPress(QPoint globalPos);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
 
 private:
     // Sizes the window to its content (scrolling where the area is too low)

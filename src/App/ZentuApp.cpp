@@ -58,8 +58,12 @@ void ZentuApp::togglePanel()
         m_panel->hide();
         return;
     }
-    if (m_sinceHidden.isValid() && m_sinceHidden.elapsed() < 250)
-        return;
+    if (m_sinceDismissedOnIcon.isValid()) {
+        const bool sameClick = m_sinceDismissedOnIcon.elapsed() < 250;
+        m_sinceDismissedOnIcon.invalidate();
+        if (sameClick)
+            return;
+    }
     showPanel();
 }
 
@@ -69,7 +73,12 @@ void ZentuApp::makePanel()
         return;
     QWidget* content = m_panelContent ? m_panelContent(m_coordinator.environment()) : nullptr;
     m_panel = std::make_unique<MenuBarPanel>(content);
-    connect(m_panel.get(), &MenuBarPanel::hidden, this, [this] { m_sinceHidden.start(); });
+    connect(m_panel.get(), &MenuBarPanel::dismissedByPress, this, [this](QPoint at) {
+        // Where the host does not say where the icon is, any press may have been on it.
+        const QRect icon = m_tray->geometry();
+        if (!icon.isValid() || icon.contains(at))
+            m_sinceDismissedOnIcon.start();
+    });
 }
 
 void ZentuApp::showPanel()

@@ -45,7 +45,9 @@ private:
     std::unique_ptr<QSystemTrayIcon> m_tray;
     std::unique_ptr<TrayPresence> m_presence;
     std::unique_ptr<MenuBarPanel> m_panel;
-    // When the panel last closed: the click on the icon that closed it must
-    // not open it again at once.
-    QElapsedTimer m_sinceHidden;
+    // Since a press on the icon closed the panel: the toolkit hands that
+    // press on to the icon, which must not open the panel again at once. A
+    // panel closed any other way (a capture, Escape, a click elsewhere)
+    // opens at the first click.
+    QElapsedTimer m_sinceDismissedOnIcon;
 };

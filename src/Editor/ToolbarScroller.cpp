@@ -4,8 +4,49 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QLayout>
 #include <QWheelEvent>
 #include <algorithm>
+#include <functional>
+#include <memory>
+
+namespace {
+
+// Puts the scroller in the window's chain of layouts like every other box of
+// the toolbar: a control shown in the run gets its place, and the row its new
+// width, within that same call, as nested layouts do. Outside the chain the
+// scroller would hear of it only through posted requests, a few turns of the
+// event loop later, and a control looked up meanwhile (to open its popover, to
+// bring it into view) would still sit at its old place.
+class RunLayout final : public QLayout {
+public:
+    RunLayout(QWidget* content, std::function<void()> place, QWidget* scroller)
+        : QLayout(scroller)
+        , m_item(std::make_unique<QWidgetItem>(content))
+        , m_place(std::move(place))
+    {
+        setContentsMargins(0, 0, 0, 0);
+    }
+
+    void addItem(QLayoutItem* item) override { delete item; } // holds the run alone
+    int count() const override { return m_item ? 1 : 0; }
+    QLayoutItem* itemAt(int index) const override { return index == 0 ? m_item.get() : nullptr; }
+    QLayoutItem* takeAt(int index) override { return index == 0 ? m_item.release() : nullptr; }
+    QSize sizeHint() const override { return m_item ? m_item->sizeHint() : QSize(); }
+    QSize minimumSize() const override { return parentWidget()->minimumSizeHint(); }
+    Qt::Orientations expandingDirections() const override { return {}; }
+    void setGeometry(const QRect& rect) override
+    {
+        QLayout::setGeometry(rect);
+        m_place();
+    }
+
+private:
+    std::unique_ptr<QWidgetItem> m_item;
+    std::function<void()> m_place;
+};
+
+} // namespace
 
 ToolbarScroller::ToolbarScroller(QWidget* content, QWidget* parent)
     : QWidget(parent)
@@ -15,6 +56,7 @@ ToolbarScroller::ToolbarScroller(QWidget* content, QWidget* parent)
 {
     m_content->setParent(this);
     m_content->installEventFilter(this);
+    new RunLayout(m_content, [this] { relayout(); }, this);
     m_leading->hide();
     m_trailing->hide();
     if (m_content->isHidden())
@@ -78,29 +120,12 @@ void ToolbarScroller::relayout()
     m_trailing->raise();
 }
 
-bool ToolbarScroller::event(QEvent* e)
-{
-    // The run changed what it shows (its layout asks its parent, this one):
-    // its width is asked again.
-    if (e->type() == QEvent::LayoutRequest) {
-        updateGeometry();
-        relayout();
-    }
-    return QWidget::event(e);
-}
-
 bool ToolbarScroller::eventFilter(QObject* watched, QEvent* e)
 {
     // Hidden with the run, so an empty one takes no room in its row.
     if (watched == m_content && (e->type() == QEvent::ShowToParent || e->type() == QEvent::HideToParent))
         setVisible(e->type() == QEvent::ShowToParent);
     return QWidget::eventFilter(watched, e);
-}
-
-void ToolbarScroller::resizeEvent(QResizeEvent* e)
-{
-    QWidget::resizeEvent(e);
-    relayout();
 }
 
 void ToolbarScroller::wheelEvent(QWheelEvent* e)

@@ -31,9 +31,7 @@ public:
     QSize minimumSizeHint() const override;
 
 protected:
-    bool event(QEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
-    void resizeEvent(QResizeEvent* e) override;
     void wheelEvent(QWheelEvent* e) override;
 
 private:

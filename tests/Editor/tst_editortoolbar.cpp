@@ -222,6 +222,34 @@ private Q_SLOTS:
         QCOMPARE(run->offset(), 0);
     }
 
+    // A control that joins the sliding row has its place, and the row its
+    // width, as soon as the tool changes, not a few turns of the event loop
+    // later: a click or a lookup right away finds the control where it is drawn.
+    void controlJoiningTheSlidingRowIsPlacedAtOnce()
+    {
+        Editor f(nothing);
+        QVERIFY(f.active());
+        f.window.resize(700, 640);
+        f.root.resize(f.window.size());
+        const auto settle = [] {
+            for (int pass = 0; pass < 10; ++pass)
+                QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        };
+        f.vm.setTool(EditorTool::arrow);
+        settle();
+        const auto in = [&](const QWidget* w) { return QRect(w->mapTo(&f.root, QPoint(0, 0)), w->size()); };
+        CompactColorWell* well = f.row.fillWell();
+        ToolbarScroller* run = f.toolbar.row2Scroller();
+
+        f.vm.setTool(EditorTool::rectangle);
+        QVERIFY(well->isVisible());
+        const QRect wellAtOnce = in(well), runAtOnce = in(run);
+        settle();
+        QCOMPARE(in(well), wellAtOnce);
+        QCOMPARE(in(run), runAtOnce);
+        QVERIFY(runAtOnce.contains(wellAtOnce));
+    }
+
     // The canvas below never changes size with the tool, the options or the
     // width, so a picture shown pixel for pixel stays so.
     void toolbarKeepsOneHeight()

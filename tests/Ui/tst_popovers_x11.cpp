@@ -2,17 +2,19 @@
 // each of the six popovers opened by the real pointer over a known picture
 // and a known window of another process leaves every pixel outside its card
 // as it was (no black corners, no black strip beside the notch), and shows
-// what changes there while it is open; a compositor
-// that starts while one is open makes it really translucent, and one that
-// stops cuts it again; undo and redo show the app's own tip, below their
-// button and never over it, clicks pass through it, and the platform's
-// yellow tip never comes.
+// what changes there while it is open; at the window's narrowest each opens
+// too, and so do the last options of the sliding row, brought in by its
+// arrow; a compositor that starts while one is open makes it really
+// translucent, and one that stops cuts it again; undo and redo show the app's
+// own tip, below their button and never over it, clicks pass through it, and
+// the platform's yellow tip never comes.
 #include "Editor/CompactColorWell.h"
 #include "Editor/CropAspectChip.h"
 #include "Editor/CursorControls.h"
 #include "Editor/CursorStylePicker.h"
 #include "Editor/EditorRootView.h"
 #include "Editor/EditorToolbar.h"
+#include "Editor/EditorToolbarLayout.h"
 #include "Editor/EditorViewModel.h"
 #include "Editor/EditorWindowController.h"
 #include "Editor/HistoryControls.h"
@@ -20,6 +22,8 @@
 #include "Editor/StyleOptionsRow.h"
 #include "Editor/ToolbarChip.h"
 #include "Editor/ToolbarIconButton.h"
+#include "Editor/ToolbarScrollEdge.h"
+#include "Editor/ToolbarScroller.h"
 #include "Editor/ToolsGroup.h"
 #include "Platform/X11/X11CompositingInfo.h"
 #include "Platform/X11/XcbConnection.h"
@@ -171,6 +175,46 @@ class tst_PopoversX11 : public QObject {
         return popover();
     }
 
+    // The control that opens popover `which` with its tool chosen, and the popover.
+    std::pair<QWidget*, std::function<Popover*()>> popoverControl(int which)
+    {
+        const EditorTool tools[] = {EditorTool::crop,      EditorTool::arrow,  EditorTool::blur,
+                                    EditorTool::text,      EditorTool::rectangle, EditorTool::cursor,
+                                    EditorTool::rectangle, EditorTool::cursor};
+        vm().setTool(tools[which]);
+        if (which == 7)
+            vm().setCursorHighlightEnabled(true);
+        switch (which) {
+        case 0: {
+            QWidget* chip = options().cropAspectChip();
+            return {chip, [chip] { return chip->findChild<Popover*>(); }};
+        }
+        case 1: {
+            HoverExpandGroup* group = toolbar().tools()->foldedGroup();
+            return {group, [group] { return group->popover(); }};
+        }
+        case 2:
+        case 3: {
+            OptionSlider* slider = options().slider(which == 2 ? EditorPopoverFlags::Flag::blur
+                                                                : EditorPopoverFlags::Flag::fontSize);
+            return {slider->chip(), [slider] { return slider->popover(); }};
+        }
+        case 4: {
+            CompactColorWell* well = options().fillWell();
+            return {well, [well] { return well->popover(); }};
+        }
+        case 5: {
+            CursorStylePicker* picker = options().cursorControls()->stylePicker();
+            return {picker, [picker] { return picker->grid(); }};
+        }
+        default: { // the last option of its row
+            OptionSlider* slider = which == 6 ? options().slider(EditorPopoverFlags::Flag::corner)
+                                              : options().cursorControls()->highlightOpacity();
+            return {slider->chip(), [slider] { return slider->popover(); }};
+        }
+        }
+    }
+
 private Q_SLOTS:
     void initTestCase()
     {
@@ -220,43 +264,7 @@ private Q_SLOTS:
     void eachPopoverLeavesWhatLiesAroundItsCard()
     {
         QFETCH(int, which);
-        const EditorTool tools[] = {EditorTool::crop, EditorTool::arrow, EditorTool::blur,
-                                    EditorTool::text, EditorTool::rectangle, EditorTool::cursor};
-        vm().setTool(tools[which]);
-        QWidget* control = nullptr;
-        std::function<Popover*()> popover;
-        switch (which) {
-        case 0:
-            control = options().cropAspectChip();
-            popover = [control] { return control->findChild<Popover*>(); };
-            break;
-        case 1: {
-            HoverExpandGroup* group = toolbar().tools()->foldedGroup();
-            control = group;
-            popover = [group] { return group->popover(); };
-            break;
-        }
-        case 2:
-        case 3: {
-            OptionSlider* slider = options().slider(which == 2 ? EditorPopoverFlags::Flag::blur
-                                                                : EditorPopoverFlags::Flag::fontSize);
-            control = slider->chip();
-            popover = [slider] { return slider->popover(); };
-            break;
-        }
-        case 4: {
-            CompactColorWell* well = options().fillWell();
-            control = well;
-            popover = [well] { return well->popover(); };
-            break;
-        }
-        case 5: {
-            CursorStylePicker* picker = options().cursorControls()->stylePicker();
-            control = picker;
-            popover = [picker] { return picker->grid(); };
-            break;
-        }
-        }
+        const auto [control, popover] = popoverControl(which);
         QTRY_VERIFY_WITH_TIMEOUT(control->isVisible(), 10000);
         const QImage before = settledScreen();
 
@@ -277,6 +285,45 @@ private Q_SLOTS:
         QVERIFY(changedAroundCard(footprint, before, during) > 0);
         shown->hide();
         QCOMPARE(changedAroundCard(footprint, during, settledScreen()), 0);
+    }
+
+    // At the window's narrowest every popover still opens by the real
+    // pointer: a control the sliding row hides is brought in by clicks on
+    // the edge's arrow, then clicked (or hovered) itself.
+    void eachPopoverOpensAtTheNarrowestWidth_data()
+    {
+        eachPopoverLeavesWhatLiesAroundItsCard_data();
+        QTest::newRow("corner radius") << 6;
+        QTest::newRow("highlight opacity") << 7;
+    }
+    void eachPopoverOpensAtTheNarrowestWidth()
+    {
+        QFETCH(int, which);
+        window->resize(EditorWindowController::minimumContentSize.width(), 640);
+        QTRY_COMPARE_WITH_TIMEOUT(toolbar().level(), EditorToolbarLayout::mostCompactLevel, 10000);
+        const auto [control, popover] = popoverControl(which);
+        QTRY_VERIFY_WITH_TIMEOUT(control->isVisible(), 10000);
+        ToolbarScroller* run = toolbar().row1Scroller()->isAncestorOf(control) ? toolbar().row1Scroller()
+                                                                               : toolbar().row2Scroller();
+        QVERIFY(run->isAncestorOf(control));
+        const auto inView = [&] {
+            QRect view(run->mapToGlobal(QPoint(0, 0)), run->size());
+            if (run->leadingEdge()->isVisible())
+                view.setLeft(view.left() + ToolbarScrollEdge::width);
+            if (run->trailingEdge()->isVisible())
+                view.setRight(view.right() - ToolbarScrollEdge::width);
+            return view.contains(QRect(control->mapToGlobal(QPoint(0, 0)), control->size()));
+        };
+        for (int i = 0; i < 10 && !inView() && run->trailingEdge()->isVisible(); ++i) {
+            const int before = run->offset();
+            x11.click(centreOf(run->trailingEdge()));
+            QTRY_VERIFY_WITH_TIMEOUT(run->offset() > before, 10000);
+        }
+        QVERIFY(inView());
+        Popover* shown = open(control, popover, which == 1);
+        QVERIFY(shown);
+        QTRY_VERIFY_WITH_TIMEOUT(cardDrawn(*shown), 10000);
+        shown->hide();
     }
 
     void popoversFollowACompositorThatStartsAndStops()
