@@ -73,14 +73,5 @@ protected:
     // Never deleted through this type: every instance is a constant of AnnotationKinds.
     ~AnnotationKindBehaviour() = default;
 
-    // What several kinds share.
-    // Within the tolerance of the segment from point 0 to point 1.
-    static bool nearSegment(const AnnotationObject& a, QPointF point, double tolerance);
-    // Inside the area of points 0 and 1 grown by the tolerance.
-    static bool inGrownArea(const AnnotationObject& a, QPointF point, double tolerance);
-    // The ends of a segment: point 0, point 1.
-    static QList<CanvasGrips::Grip> endGrips(const AnnotationObject& a, QSizeF viewSize, QSizeF pixelSize);
-    // The four corners of the area of points 0 and 1.
-    static QList<CanvasGrips::Grip> areaGrips(const AnnotationObject& a, QSizeF viewSize, QSizeF pixelSize);
 };
 Q_DECLARE_OPERATORS_FOR_FLAGS(AnnotationKindBehaviour::Options)

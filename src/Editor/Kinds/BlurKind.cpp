@@ -4,16 +4,6 @@
 
 #include <QPainter>
 
-bool BlurKind::hits(const AnnotationObject& a, QPointF p, double tolerance, const AnnotationHitTest&) const
-{
-    return inGrownArea(a, p, tolerance);
-}
-
-QList<CanvasGrips::Grip> BlurKind::grips(const AnnotationObject& a, QSizeF view, QSizeF px) const
-{
-    return areaGrips(a, view, px);
-}
-
 void BlurKind::paint(const AnnotationObject& a, QPainter& p, const AnnotationBackdrop& backdrop) const
 {
     if (a.points.size() < 2 || !backdrop.blurred || backdrop.blurred->isNull())

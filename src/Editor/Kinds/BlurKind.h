@@ -1,13 +1,11 @@
 #pragma once
 // The area of points 0 and 1 showing the picture pixelated or blurred, never
 // the annotations beneath it.
-#include "Editor/Kinds/AnnotationKindBehaviour.h"
+#include "Editor/Kinds/AreaKind.h"
 
-class BlurKind final : public AnnotationKindBehaviour {
+class BlurKind final : public AreaKind {
 public:
     constexpr AnnotationKind kind() const override { return AnnotationKind::blur; }
-    bool hits(const AnnotationObject& a, QPointF point, double tolerance, const AnnotationHitTest& test) const override;
-    QList<CanvasGrips::Grip> grips(const AnnotationObject& a, QSizeF viewSize, QSizeF pixelSize) const override;
     // The backdrop's blurred picture, clipped to the area.
     void paint(const AnnotationObject& a, QPainter& painter, const AnnotationBackdrop& backdrop) const override;
     Source source() const override { return Source::blurredPicture; }

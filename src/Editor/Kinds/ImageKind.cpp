@@ -5,16 +5,6 @@
 
 #include <QPainter>
 
-bool ImageKind::hits(const AnnotationObject& a, QPointF p, double tolerance, const AnnotationHitTest&) const
-{
-    return inGrownArea(a, p, tolerance);
-}
-
-QList<CanvasGrips::Grip> ImageKind::grips(const AnnotationObject& a, QSizeF view, QSizeF px) const
-{
-    return areaGrips(a, view, px);
-}
-
 void ImageKind::paint(const AnnotationObject& a, QPainter& p, const AnnotationBackdrop& backdrop) const
 {
     if (a.points.size() < 2 || !a.imageData)

@@ -1,17 +1,21 @@
 #include "Editor/Kinds/LineKind.h"
 
+#include "Editor/AnnotationGeometry.h"
 #include "Editor/Kinds/AnnotationInk.h"
 
 #include <QPainter>
 
 bool LineKind::hits(const AnnotationObject& a, QPointF p, double tolerance, const AnnotationHitTest&) const
 {
-    return nearSegment(a, p, tolerance);
+    return a.points.size() >= 2 && AnnotationGeometry::distance(p, a.points[0], a.points[1]) <= tolerance;
 }
 
 QList<CanvasGrips::Grip> LineKind::grips(const AnnotationObject& a, QSizeF view, QSizeF px) const
 {
-    return endGrips(a, view, px);
+    if (a.points.size() < 2)
+        return {};
+    return {{DragHandle::arrowStart, AnnotationGeometry::viewPoint(a.points[0], px, view)},
+            {DragHandle::arrowEnd, AnnotationGeometry::viewPoint(a.points[1], px, view)}};
 }
 
 void LineKind::paintShaft(const AnnotationObject& a, QPainter& p, const QPen& pen)

@@ -7,16 +7,6 @@
 #include <QPainterPath>
 #include <algorithm>
 
-bool MagnifierKind::hits(const AnnotationObject& a, QPointF p, double tolerance, const AnnotationHitTest&) const
-{
-    return inGrownArea(a, p, tolerance);
-}
-
-QList<CanvasGrips::Grip> MagnifierKind::grips(const AnnotationObject& a, QSizeF view, QSizeF px) const
-{
-    return areaGrips(a, view, px);
-}
-
 void MagnifierKind::paint(const AnnotationObject& a, QPainter& p, const AnnotationBackdrop& backdrop) const
 {
     if (a.points.size() < 2 || !backdrop.picture || backdrop.picture->isNull())

@@ -7,18 +7,13 @@
 #include <QPainter>
 #include <algorithm>
 
-bool RectangleKind::hits(const AnnotationObject& a, QPointF p, double tolerance, const AnnotationHitTest&) const
+bool RectangleKind::hits(const AnnotationObject& a, QPointF p, double tolerance, const AnnotationHitTest& test) const
 {
-    if (!inGrownArea(a, p, tolerance))
+    if (!AreaKind::hits(a, p, tolerance, test))
         return false;
     // Only the outline band counts, unless the rectangle is too small to have an inside.
     const QRectF inner = AnnotationRenderer::area(a).adjusted(tolerance, tolerance, -tolerance, -tolerance);
     return inner.width() <= 0 || inner.height() <= 0 || !AnnotationHitTest::contains(inner, p);
-}
-
-QList<CanvasGrips::Grip> RectangleKind::grips(const AnnotationObject& a, QSizeF view, QSizeF px) const
-{
-    return areaGrips(a, view, px);
 }
 
 void RectangleKind::paint(const AnnotationObject& a, QPainter& p, const AnnotationBackdrop&) const
