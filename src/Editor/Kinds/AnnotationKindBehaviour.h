@@ -50,7 +50,7 @@ public:
                       const AnnotationHitTest& test) const = 0;
     // Its grips in view points of a content frame of `viewSize` showing a
     // picture of `pixelSize`, in the order they are hit; none by default.
-    virtual QList<CanvasGrips::Grip> grips(const AnnotationObject& a, QSizeF viewSize, QSizeF pixelSize) const;
+    virtual QList<CanvasGrips::Grip> grips(const AnnotationObject&, QSizeF, QSizeF) const { return {}; }
     // Paints it; the painter may carry any transform on top of image pixels.
     // The annotation is already held to drawable numbers (AnnotationRenderer).
     virtual void paint(const AnnotationObject& a, QPainter& painter, const AnnotationBackdrop& backdrop) const = 0;
@@ -72,6 +72,5 @@ public:
 protected:
     // Never deleted through this type: every instance is a constant of AnnotationKinds.
     ~AnnotationKindBehaviour() = default;
-
 };
 Q_DECLARE_OPERATORS_FOR_FLAGS(AnnotationKindBehaviour::Options)
