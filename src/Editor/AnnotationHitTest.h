@@ -15,8 +15,9 @@ class AnnotationHitTest {
 public:
     explicit AnnotationHitTest(const EditorEnvironment& environment) : m_environment(environment) {}
 
-    // Whether the point lies on the annotation, with a tolerance of
-    // max(line width, 8) + 4 pixels where the kind has one.
+    // Whether the point lies on the annotation (as its kind decides, see
+    // AnnotationKinds), with a tolerance of max(line width, 8) + 4 pixels
+    // where the kind has one.
     bool hits(const AnnotationObject& annotation, QPointF point) const;
     // Index of the topmost annotation hit (the last one in drawing order).
     std::optional<qsizetype> topHit(const QList<AnnotationObject>& annotations, QPointF point) const;
@@ -25,6 +26,9 @@ public:
     static bool contains(const QRectF& rect, QPointF point);
     // Closed rectangles: touching edges and rectangles of no area count.
     static bool intersects(const QRectF& a, const QRectF& b);
+
+    // The size of a text annotation's lines, as the environment measures them.
+    QSizeF textSize(const AnnotationObject& text) const;
 
 private:
     // Texts are measured once per text, size and font: a press may test
@@ -39,7 +43,6 @@ private:
             return qHashMulti(seed, k.text, k.fontSize, k.fontName.value_or(QString()), k.fontName.has_value());
         }
     };
-    QSizeF textSize(const AnnotationObject& text) const;
 
     const EditorEnvironment& m_environment;
     mutable QHash<TextKey, QSizeF> m_textSizes;

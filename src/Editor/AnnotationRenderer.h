@@ -2,13 +2,14 @@
 // Burns annotations into a picture: the one drawing code behind copy, save,
 // share, pins and text recognition, and the shapes of the canvas's preview.
 // Everything works in image pixels, origin top-left, y downwards, on any
-// QPainter; nothing here keeps state between calls.
+// QPainter; nothing here keeps state between calls. How each kind looks is
+// its own (AnnotationKinds); this holds what all of them share.
+#include "Editor/Kinds/AnnotationBackdrop.h"
 #include "Models/AnnotationObject.h"
 
 #include <QImage>
 #include <QList>
 #include <QPainter>
-#include <QPainterPath>
 #include <QSizeF>
 #include <optional>
 
@@ -20,29 +21,18 @@ public:
     // A picture without pixels comes back unchanged.
     static QImage render(const QImage& image, const QList<AnnotationObject>& annotations);
 
-    // One annotation of any kind but blur and magnifier (those need the
-    // picture; see render, drawLoupe). The painter may carry any transform on
-    // top of image pixels, such as the canvas's zoom.
-    static void draw(const AnnotationObject& annotation, QPainter& painter);
-    // The same, with an image annotation's picture already decoded, for a view
-    // that redraws often and keeps its pictures.
-    static void draw(const AnnotationObject& annotation, QPainter& painter, const QImage& decodedPicture);
-    // A loupe: `source` magnified about the area's centre inside the ellipse
-    // of the area, with its ring.
-    static void drawLoupe(const AnnotationObject& magnifier, const QImage& source, QPainter& painter);
+    // One annotation of any kind, showing what it needs of the backdrop (a
+    // blur area or loupe without its part of the backdrop paints nothing).
+    // The painter may carry any transform on top of image pixels, such as
+    // the canvas's zoom.
+    static void paint(const AnnotationObject& annotation, QPainter& painter, const AnnotationBackdrop& backdrop = {});
 
     // The size the lines of a text take in the font of the text rule.
     static QSizeF textSize(const QString& text, double fontSize, const std::optional<QString>& fontName);
 
     // The rectangle two points span (points 0 and 1); empty with fewer points.
     static QRectF area(const AnnotationObject& annotation);
-    // The freehand curve: quadratic pieces through the midpoints between
-    // samples, each sample the control point of its piece.
-    static QPainterPath smoothedPath(const QList<QPointF>& points);
     // An inserted picture's data decoded within a fixed memory budget, so a
     // crafted history file cannot exhaust memory; null when it cannot be read.
     static QImage decodeEmbeddedImage(const QByteArray& data);
-
-private:
-    static void drawAnnotation(const AnnotationObject& annotation, QPainter& painter, const QImage* decodedPicture);
 };

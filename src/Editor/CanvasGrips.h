@@ -30,9 +30,13 @@ double displayScale(QSizeF viewSize, QSizeF pixelSize);
 // The view rectangle of an image rectangle (normalised first).
 QRectF viewRect(const QRectF& imageRect, QSizeF viewSize, QSizeF pixelSize);
 
-// The grips of an annotation in hit-test order: arrow and line ends; the four
-// corners of areas; a bubble's corners, tail tip and tail base; a cursor
-// picture's corners. None for the other kinds or too few points.
+// The four corner grips of an image rectangle (normalised first), in the
+// order top-left, top-right, bottom-left, bottom-right.
+QList<Grip> corners(const QRectF& imageRect, QSizeF viewSize, QSizeF pixelSize);
+// The grips of an annotation in hit-test order, as its kind places them
+// (AnnotationKinds): arrow and line ends; the four corners of areas; a
+// bubble's corners, tail tip and tail base; a cursor picture's corners. None
+// for the other kinds or too few points.
 QList<Grip> handlePositions(const AnnotationObject& annotation, QSizeF viewSize, QSizeF pixelSize);
 // The grip nearest to the point within `radius`; of equal distances the earlier.
 std::optional<DragHandle> nearestGrip(const QList<Grip>& grips, QPointF point, double radius = handleHitRadius);

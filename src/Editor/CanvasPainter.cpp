@@ -4,6 +4,7 @@
 #include "Editor/AnnotationRenderer.h"
 #include "Editor/CanvasGrips.h"
 #include "Editor/EditorViewModel.h"
+#include "Editor/Kinds/AnnotationKinds.h"
 #include "Ui/Theme.h"
 
 #include <QPainter>
@@ -311,46 +312,7 @@ QRectF CanvasPainter::paintExtent(const AnnotationObject& a) const
 {
     if (a.points.isEmpty())
         return {};
-    const QPointF p0 = a.points.first();
-    QRectF r;
-    switch (a.kind) {
-    case AnnotationKind::text: {
-        const double size = a.fontSize.value_or(28);
-        // Glyphs may reach a little beyond the measured lines.
-        r = QRectF(p0, AnnotationRenderer::textSize(a.text.value_or(QString()), size, a.fontName))
-                .adjusted(-0.5 * size, -0.5 * size, 0.5 * size, 0.5 * size);
-        break;
-    }
-    case AnnotationKind::badge: {
-        // The number may be wider than its disc.
-        const double half = std::max(a.badgeSize.value_or(44) / 2, 1.5 * a.fontSize.value_or(22));
-        r = QRectF(p0.x() - half, p0.y() - half, 2 * half, 2 * half);
-        break;
-    }
-    case AnnotationKind::cursor: {
-        // Click rings reach a little beyond the picture on its left and top.
-        const double side = a.cursorSize.value_or(120);
-        r = a.boundingBox() | QRectF(p0.x() - 0.3 * side, p0.y() - 0.3 * side, 0.6 * side, 0.6 * side);
-        break;
-    }
-    case AnnotationKind::speechBubble: {
-        r = a.boundingBox();
-        const QRectF box = AnnotationRenderer::area(a);
-        if (a.points.size() == 2) // the default tail hangs below the box
-            r.setBottom(r.bottom() + std::max(0.5 * box.height(), 28.0));
-        // Words are never wrapped: they may run out of the bubble.
-        if (a.text && !a.text->isEmpty()) {
-            const double size = a.fontSize.value_or(22);
-            const double pad = std::max(0.16 * std::min(box.width(), box.height()), 8.0);
-            r |= QRectF(box.topLeft() + QPointF(pad, pad), AnnotationRenderer::textSize(*a.text, size, a.fontName))
-                     .adjusted(-0.5 * size, -0.5 * size, 0.5 * size, 0.5 * size);
-        }
-        break;
-    }
-    default:
-        r = a.boundingBox();
-        break;
-    }
+    const QRectF r = AnnotationKinds::of(a.kind).paintExtent(a);
     const double lw = std::isfinite(a.lineWidth) ? std::clamp(a.lineWidth, 0.0, 4000.0) : 0.0;
     // Arrow heads spread sideways beyond the end point by up to twice the width.
     const double m = std::max(4 * lw, 12.0) + lw;
@@ -360,13 +322,8 @@ QRectF CanvasPainter::paintExtent(const AnnotationObject& a) const
 std::optional<AnnotationObject> CanvasPainter::shownAs(const AnnotationObject& a) const
 {
     // The entry field shows the words while they are edited.
-    if (a.kind == AnnotationKind::text && m_vm.editingTextID() == a.id)
-        return std::nullopt;
-    if (a.kind == AnnotationKind::speechBubble && m_vm.editingBubbleID() == a.id && a.text) {
-        AnnotationObject shape = a;
-        shape.text.reset();
-        return shape;
-    }
+    if (a.id == m_vm.editingTextID() || a.id == m_vm.editingBubbleID())
+        return AnnotationKinds::of(a.kind).whileWordsEdited(a);
     return a;
 }
 
@@ -388,7 +345,7 @@ std::optional<CanvasPainter::SpriteRects> CanvasPainter::spriteRects(const Annot
 
 bool CanvasPainter::spriteFits(const Sprite& sprite, const AnnotationObject& shown, const QRect& needed, qreal dpr) const
 {
-    const bool usesPicture = shown.kind == AnnotationKind::blur || shown.kind == AnnotationKind::magnifier;
+    const bool usesPicture = AnnotationKinds::of(shown.kind).showsPicture();
     return sprite.shown == shown && sprite.contentSize == m_contentSize && sprite.dpr == dpr
         && (!usesPicture || sprite.pictureKey == m_vm.original().cacheKey())
         && QRect(sprite.origin, sprite.image.size()).contains(needed);
@@ -494,10 +451,19 @@ void CanvasPainter::paintSprite(Sprite& sprite, const Inputs& inputs) const
 CanvasPainter::Inputs CanvasPainter::inputsFor(const AnnotationObject& a)
 {
     Inputs inputs;
-    if (a.kind == AnnotationKind::blur && a.points.size() >= 2)
-        inputs.blurred = m_vm.blurredImage(a.blurStyle.value_or(BlurStyle::pixelated), a.blurAmount.value_or(18));
-    else if (a.kind == AnnotationKind::image && a.imageData)
-        inputs.picture = m_pictures.image(a.id, *a.imageData);
+    switch (AnnotationKinds::of(a.kind).source()) {
+    case AnnotationKindBehaviour::Source::blurredPicture:
+        if (a.points.size() >= 2)
+            inputs.blurred = m_vm.blurredImage(a.blurStyle.value_or(BlurStyle::pixelated), a.blurAmount.value_or(18));
+        break;
+    case AnnotationKindBehaviour::Source::embeddedPicture:
+        if (a.imageData)
+            inputs.picture = m_pictures.image(a.id, *a.imageData);
+        break;
+    case AnnotationKindBehaviour::Source::picture: // read where it is painted
+    case AnnotationKindBehaviour::Source::none:
+        break;
+    }
     return inputs;
 }
 
@@ -514,39 +480,19 @@ void CanvasPainter::paintShown(QPainter& p, const AnnotationObject& a, const Inp
     toViewPoints.translate(fit.offset.x(), fit.offset.y());
     toViewPoints.scale(fit.scale, fit.scale);
 
+    AnnotationBackdrop backdrop;
+    backdrop.picture = &m_vm.original();
+    backdrop.blurred = &inputs.blurred;
+    backdrop.decoded = &inputs.picture;
     p.save();
     p.setTransform(toViewPoints, true);
-    switch (a.kind) {
-    case AnnotationKind::blur:
-        if (a.points.size() < 2 || inputs.blurred.isNull())
-            break;
-        p.setRenderHint(QPainter::SmoothPixmapTransform);
-        p.setClipRect(AnnotationRenderer::area(a), Qt::IntersectClip);
-        p.drawImage(QPointF(0, 0), inputs.blurred);
-        break;
-    case AnnotationKind::magnifier:
-        AnnotationRenderer::drawLoupe(a, m_vm.original(), p);
-        break;
-    case AnnotationKind::image:
-        AnnotationRenderer::draw(a, p, inputs.picture);
-        break;
-    default:
-        AnnotationRenderer::draw(a, p);
-        break;
-    }
+    AnnotationRenderer::paint(a, p, backdrop);
     p.restore();
 }
 
 void CanvasPainter::paintSelection(QPainter& p, const AnnotationObject& a, bool grips)
 {
-    QRectF outline;
-    if (a.kind == AnnotationKind::speechBubble && a.points.size() >= 2)
-        outline = AnnotationRenderer::area(a);
-    else if (a.kind == AnnotationKind::text)
-        outline = QRectF(a.points.value(0), AnnotationRenderer::textSize(a.text.value_or(QString()),
-                                                                         a.fontSize.value_or(28), a.fontName));
-    else
-        outline = a.boundingBox();
+    const QRectF outline = AnnotationKinds::of(a.kind).selectionOutline(a);
 
     p.save();
     p.setRenderHint(QPainter::Antialiasing);

@@ -2,7 +2,9 @@
 // The built-in mouse-pointer pictures of the cursor tool and their hotspots:
 // where the pointer's tip sits, as fractions of the picture's side from its
 // top-left corner. Every place that draws, sizes or hit-tests a cursor
-// annotation asks here, so they all agree.
+// annotation asks here or, below the editor, CursorHotspots, so they all agree.
+#include "Models/CursorHotspots.h"
+
 #include <QHash>
 #include <QImage>
 #include <QPointF>
@@ -11,16 +13,13 @@
 
 class CursorAssets {
 public:
-    // Style name -> hotspot. Built once, never changes.
-    static const QHash<QString, QPointF>& hotspots();
-    // The picture a click variant shows is its base style's picture:
-    // "…arrowClick" loses "Click", "…ptrClick" becomes "…pointer".
-    static QString baseStyle(const QString& name);
-    // Used wherever a style is not in the table.
-    static constexpr double defaultHotspotX = 0.2;
-    static constexpr double defaultHotspotY = 0.13;
-    // The hotspot of any style name: its base style's entry, else the default.
-    static QPointF hotspot(const QString& style);
+    // The hotspots are plain geometry the record's bounding box needs as
+    // well: they live with the record (CursorHotspots); these read them.
+    static const QHash<QString, QPointF>& hotspots() { return CursorHotspots::table(); }
+    static QString baseStyle(const QString& name) { return CursorHotspots::baseStyle(name); }
+    static constexpr double defaultHotspotX = CursorHotspots::defaultX;
+    static constexpr double defaultHotspotY = CursorHotspots::defaultY;
+    static QPointF hotspot(const QString& style) { return CursorHotspots::of(style); }
 
     // Side of every picture in pixels.
     static constexpr int pictureSide = 180;

@@ -1,6 +1,7 @@
 #include "Editor/EditorToolbarLayout.h"
 
 #include "Editor/EditorViewModel.h"
+#include "Editor/Kinds/AnnotationKinds.h"
 
 #include <algorithm>
 
@@ -18,28 +19,39 @@ namespace EditorToolbarLayout {
 
 namespace {
 
-// Width of the option groups of one kind: compact, full.
+using Option = AnnotationKindBehaviour::Option;
+
+// Width of each option group: compact, full.
+struct GroupWidth {
+    Option option;
+    double compact;
+    double full;
+};
+constexpr GroupWidth groupWidths[] = {
+    {Option::font, 108, 108},   {Option::bubble, 150, 290}, {Option::magnifier, 66, 184},
+    {Option::cursor, 150, 300}, {Option::blur, 140, 288},   {Option::dashed, 40, 126},
+    {Option::fill, 64, 132},    {Option::corner, 58, 146},  {Option::badge, 214, 214},
+};
+// The cursor's highlight controls, while the highlight is on: compact, full.
+constexpr std::pair<double, double> cursorHighlight{150, 260};
+
+// Width of the option groups the kind in focus offers: compact, full.
 std::pair<double, double> kindWidth(const ToolbarFocus& f)
 {
     if (!f.kind)
         return {0, 0};
-    switch (*f.kind) {
-    case AnnotationKind::arrow:
-    case AnnotationKind::line: return {40, 126};
-    case AnnotationKind::rectangle: return {40 + 64 + 58, 126 + 132 + 146};
-    case AnnotationKind::ellipse: return {40 + 64, 126 + 132};
-    case AnnotationKind::freehand:
-    case AnnotationKind::image: return {0, 0};
-    case AnnotationKind::text: return {108, 108};
-    case AnnotationKind::blur: return {140, 288};
-    case AnnotationKind::badge: return {214, 214};
-    case AnnotationKind::speechBubble: return {108 + 150, 108 + 290};
-    case AnnotationKind::magnifier: return {66, 184};
-    case AnnotationKind::cursor:
-        return f.cursorHighlightEnabled ? std::pair<double, double>{150 + 150, 300 + 260}
-                                        : std::pair<double, double>{150, 300};
+    const AnnotationKindBehaviour::Options offered = AnnotationKinds::of(*f.kind).options();
+    double compact = 0, full = 0;
+    for (const GroupWidth& g : groupWidths)
+        if (offered.testFlag(g.option)) {
+            compact += g.compact;
+            full += g.full;
+        }
+    if (offered.testFlag(Option::cursor) && f.cursorHighlightEnabled) {
+        compact += cursorHighlight.first;
+        full += cursorHighlight.second;
     }
-    return {0, 0};
+    return {compact, full};
 }
 
 // The first row's widest layout at each level, before the second row is asked.

@@ -1,8 +1,9 @@
 #pragma once
 // How far the editor toolbar folds up for the width it has. Level 0 is the
 // full toolbar, 4 the most compact. The decision uses fixed width estimates
-// of the second row's options for the annotation kind in focus, never the
-// measured widgets, so it is the same on every layout pass.
+// of the second row's option groups for the annotation kind in focus (the
+// groups its kind offers, AnnotationKinds), never the measured widgets, so it
+// is the same on every layout pass.
 #include "Models/CoreTypes.h"
 
 #include <optional>

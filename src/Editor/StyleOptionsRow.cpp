@@ -7,6 +7,7 @@
 #include "Editor/EditorToolbarLayout.h"
 #include "Editor/EditorViewModel.h"
 #include "Editor/FontFamilyPicker.h"
+#include "Editor/Kinds/AnnotationKinds.h"
 #include "Editor/OptionSlider.h"
 #include "Editor/OptionValueText.h"
 #include "Editor/StyleBindings.h"
@@ -25,7 +26,6 @@
 #include <QSignalBlocker>
 
 using Flag = EditorPopoverFlags::Flag;
-using K = AnnotationKind;
 
 namespace {
 
@@ -301,22 +301,22 @@ QList<StyleOptionsRow::Group> StyleOptionsRow::shownGroups() const
 
 void StyleOptionsRow::refresh()
 {
-    const std::optional<K> kind = EditorToolbarLayout::activeStyleKind(m_vm);
-    const auto is = [&kind](std::initializer_list<K> kinds) {
-        return kind && std::find(kinds.begin(), kinds.end(), *kind) != kinds.end();
-    };
+    using Option = AnnotationKindBehaviour::Option;
+    const std::optional<AnnotationKind> kind = EditorToolbarLayout::activeStyleKind(m_vm);
+    const AnnotationKindBehaviour::Options offered =
+        kind ? AnnotationKinds::of(*kind).options() : AnnotationKindBehaviour::Options();
     const bool cropping = m_vm.state().selectedTool == EditorTool::crop;
     const bool shown[] = {cropping,
-                          is({K::text, K::speechBubble}),
-                          is({K::speechBubble}),
-                          is({K::magnifier}),
-                          is({K::cursor}),
-                          is({K::blur}),
-                          is({K::arrow, K::line, K::rectangle, K::ellipse}),
-                          is({K::badge})};
+                          offered.testFlag(Option::font),
+                          offered.testFlag(Option::bubble),
+                          offered.testFlag(Option::magnifier),
+                          offered.testFlag(Option::cursor),
+                          offered.testFlag(Option::blur),
+                          bool(offered & (Option::dashed | Option::fill | Option::corner)),
+                          offered.testFlag(Option::badge)};
     for (size_t i = 0; i < m_groups.size(); ++i)
         m_groups[i]->setVisible(shown[i]);
     m_cropConfirm->setVisible(cropping && m_vm.cropDraft());
-    m_fillGroup->setVisible(is({K::rectangle, K::ellipse}));
-    slider(Flag::corner)->setVisible(is({K::rectangle}));
+    m_fillGroup->setVisible(offered.testFlag(Option::fill));
+    slider(Flag::corner)->setVisible(offered.testFlag(Option::corner));
 }

@@ -1,7 +1,7 @@
 #include "Models/AnnotationObject.h"
 
-#include "Editor/CursorAssets.h"
 #include "Models/AnnotationLimits.h"
+#include "Models/CursorHotspots.h"
 #include "Models/JsonDecoder.h"
 
 #include <QHashFunctions>
@@ -80,7 +80,7 @@ QRectF AnnotationObject::boundingBox() const
     const QPointF p0 = points.first();
     switch (kind) {
     case AnnotationKind::cursor: {
-        QRectF r = cursorRect(CursorAssets::hotspot(cursorStyle.value_or(QString())));
+        QRectF r = cursorRect(CursorHotspots::of(cursorStyle.value_or(QString())));
         if (highlightEnabled.value_or(false)) {
             const double radius = highlightSize.value_or(60);
             r = unite(r, QRectF(p0.x() - radius, p0.y() - radius, 2 * radius, 2 * radius));

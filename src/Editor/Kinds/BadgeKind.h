@@ -1,0 +1,12 @@
+#pragma once
+// A numbered disc centred on point 0; hit within its radius and the tolerance.
+#include "Editor/Kinds/AnnotationKindBehaviour.h"
+
+class BadgeKind final : public AnnotationKindBehaviour {
+public:
+    constexpr AnnotationKind kind() const override { return AnnotationKind::badge; }
+    bool hits(const AnnotationObject& a, QPointF point, double tolerance, const AnnotationHitTest& test) const override;
+    void paint(const AnnotationObject& a, QPainter& painter, const AnnotationBackdrop& backdrop) const override;
+    QRectF paintExtent(const AnnotationObject& a) const override;
+    Options options() const override { return Option::badge; }
+};
