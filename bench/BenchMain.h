@@ -3,7 +3,8 @@
 // benchmarks need, on the offscreen platform unless one was chosen, with the
 // log in the app's folders of the XDG environment.
 #include "Platform/Qt/XdgPaths.h"
-#include "Storage/DebugLog.h"
+#include "Debug/DebugLog.h"
+#include "Storage/AppFolders.h"
 
 #include <QGuiApplication>
 #include <benchmark/benchmark.h>
@@ -15,7 +16,7 @@ int runQtBenchmarks(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     Application app(argc, argv);
-    DebugLog::File log(AppFolders(std::make_shared<XdgPaths>()));
+    DebugLog::File log(AppFolders(std::make_shared<XdgPaths>()).debugLog());
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

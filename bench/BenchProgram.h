@@ -7,7 +7,7 @@
 #include "Models/AppSettings.h"
 #include "Platform/Qt/SettingsFileUserDefaults.h"
 #include "Platform/SettingsKeys.h"
-#include "Settings/SettingsManager.h"
+#include "Storage/SettingsManager.h"
 
 #include <benchmark/benchmark.h>
 

@@ -11,7 +11,7 @@
 #include "Platform/KeyboardInfo.h"
 #include "Platform/LoginItemService.h"
 #include "Platform/UserDefaults.h"
-#include "Settings/SettingsManager.h"
+#include "Storage/SettingsManager.h"
 #include "Storage/ClipboardHistoryStore.h"
 #include "Storage/ScreenshotHistoryStore.h"
 #include "Storage/Storage.h"

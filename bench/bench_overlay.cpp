@@ -4,7 +4,8 @@
 // to measure, e.g.
 //   ZENTU_XVFB_SCREEN=3840x2160x24 tests/support/with-x11.sh build/bench/bench_overlay
 #include "Platform/Qt/XdgPaths.h"
-#include "Storage/DebugLog.h"
+#include "Debug/DebugLog.h"
+#include "Storage/AppFolders.h"
 #include "Platform/X11/X11OverlayDesktop.h"
 #include "Platform/X11/X11ScreenSource.h"
 #include "Platform/X11/X11WindowServer.h"
@@ -78,7 +79,7 @@ int main(int argc, char** argv)
     qputenv("XDG_DATA_HOME", data.path().toUtf8());
     QApplication app(argc, argv);
     // The log in the app folders of the XDG environment.
-    DebugLog::File log(AppFolders(std::make_shared<XdgPaths>()));
+    DebugLog::File log(AppFolders(std::make_shared<XdgPaths>()).debugLog());
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -14,7 +14,8 @@
 // openbox). Without one only the loop's own cost per step is measured,
 // against a fake window with no waits.
 #include "Platform/Qt/XdgPaths.h"
-#include "Storage/DebugLog.h"
+#include "Debug/DebugLog.h"
+#include "Storage/AppFolders.h"
 #include "Platform/X11/X11CapturePermissions.h"
 #include "Platform/X11/X11CompositingInfo.h"
 #include "Platform/X11/X11InputSynthesis.h"
@@ -245,7 +246,7 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     // The log in the app folders of the XDG environment.
-    DebugLog::File log(AppFolders(std::make_shared<XdgPaths>()));
+    DebugLog::File log(AppFolders(std::make_shared<XdgPaths>()).debugLog());
     if (display) {
         benchmark::RegisterBenchmark("BM_WholeWindowTenScreens", BM_WholeWindowTenScreens)
             ->Unit(benchmark::kSecond)

@@ -6,7 +6,8 @@
 // Xvfb), or with DISPLAY set; without one only the PDF part runs.
 #include "Platform/Qt/XdgPaths.h"
 #include "Screenshot/PageCaptureProcess.h"
-#include "Storage/DebugLog.h"
+#include "Debug/DebugLog.h"
+#include "Storage/AppFolders.h"
 
 #include <QApplication>
 #include <QCoroTask>
@@ -122,7 +123,7 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     // The log in the app folders of the XDG environment.
-    DebugLog::File log(AppFolders(std::make_shared<XdgPaths>()));
+    DebugLog::File log(AppFolders(std::make_shared<XdgPaths>()).debugLog());
     QTemporaryDir dir;
     fixtures = &dir;
     if (display) {

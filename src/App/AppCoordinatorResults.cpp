@@ -2,7 +2,7 @@
 // text recognition and the share folder.
 #include "App/AppCoordinator.h"
 #include "App/CoordinatorServices.h"
-#include "App/PinnedImageWindowController.h"
+#include "Pinned/PinnedImageWindowController.h"
 #include "App/ResultActions.h"
 #include "Clipboard/ClipboardMonitor.h"
 #include "Editor/OCRService.h"

@@ -4,7 +4,7 @@
 #include "App/CoordinatorServices.h"
 #include "App/SelfInstall.h"
 #include "Clipboard/ClipboardMonitor.h"
-#include "Storage/DebugLog.h"
+#include "Debug/DebugLog.h"
 #include "Hotkeys/HotkeyManager.h"
 #include "Platform/ActivationPolicy.h"
 

@@ -3,7 +3,7 @@
 #include "App/WindowCloseWatcher.h"
 #include "Localization/Localizer.h"
 #include "Platform/ActivationPolicy.h"
-#include "Storage/DebugLog.h"
+#include "Debug/DebugLog.h"
 
 #include <QApplication>
 #include <QGuiApplication>

@@ -1,9 +1,9 @@
 #include "App/CaptureFlows.h"
 
-#include "Storage/DebugLog.h"
+#include "Debug/DebugLog.h"
 #include "Localization/Localizer.h"
 #include "MenuBar/CaptureIntroPresenter.h"
-#include "Settings/SettingsManager.h"
+#include "Storage/SettingsManager.h"
 
 #include <QPointer>
 #include <QTimer>

@@ -1,7 +1,7 @@
 #include "App/DefaultCoordinatorServices.h"
 
 #include "App/ScrollCaptureEngine.h"
-#include "App/ToastPresenter.h"
+#include "Toasts/ToastPresenter.h"
 #include "Clipboard/ClipboardMonitor.h"
 #include "Hotkeys/HotkeyManager.h"
 #include "Clipboard/Pasteboard.h"
@@ -40,7 +40,7 @@
 #include "Screenshot/ScreenCapturer.h"
 #include "Screenshot/ScreenshotService.h"
 #include "Screenshot/WindowDetector.h"
-#include "Settings/SettingsManager.h"
+#include "Storage/SettingsManager.h"
 #include "Storage/ClipboardHistoryStore.h"
 #include "Storage/ScreenshotHistoryStore.h"
 #include "Updates/AppcastUpdater.h"

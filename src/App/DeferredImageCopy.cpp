@@ -1,6 +1,6 @@
 #include "App/DeferredImageCopy.h"
 
-#include "Storage/DebugLog.h"
+#include "Debug/DebugLog.h"
 #include "Storage/ImageOps.h"
 
 #include <QPointer>

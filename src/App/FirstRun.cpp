@@ -4,7 +4,7 @@
 #include "Platform/AppIdentity.h"
 #include "Platform/SettingsKeys.h"
 #include "Platform/UserDefaults.h"
-#include "Storage/DebugLog.h"
+#include "Debug/DebugLog.h"
 
 #include <QGuiApplication>
 #include <QPointer>

@@ -1,6 +1,6 @@
 #include "App/PermissionGuards.h"
 
-#include "Storage/DebugLog.h"
+#include "Debug/DebugLog.h"
 #include "Localization/Localizer.h"
 #include "Permissions/PermissionManager.h"
 #include "Permissions/RefusalTexts.h"

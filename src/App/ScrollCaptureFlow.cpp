@@ -1,6 +1,6 @@
 #include "App/ScrollCaptureFlow.h"
 
-#include "Storage/DebugLog.h"
+#include "Debug/DebugLog.h"
 #include "Screenshot/CaptureError.h"
 
 #include <memory>

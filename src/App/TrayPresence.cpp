@@ -1,7 +1,7 @@
 #include "App/TrayPresence.h"
 
 #include "Platform/TrayAvailability.h"
-#include "Storage/DebugLog.h"
+#include "Debug/DebugLog.h"
 
 #include <QDebug>
 

@@ -1,6 +1,6 @@
 #include "App/Uninstaller.h"
 
-#include "Storage/DebugLog.h"
+#include "Debug/DebugLog.h"
 #include "Localization/Localizer.h"
 #include "Platform/Alerts.h"
 #include "Platform/Installation.h"

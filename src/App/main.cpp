@@ -3,7 +3,7 @@
 #include "App/AppEditorEnvironment.h"
 #include "App/DefaultCoordinatorServices.h"
 #include "App/SessionRequirement.h"
-#include "App/ToastPresenter.h"
+#include "Toasts/ToastPresenter.h"
 #include "App/ZentuApp.h"
 #include "Clipboard/ClipboardMonitor.h"
 #include "Clipboard/Pasteboard.h"
@@ -31,7 +31,7 @@
 #include "Settings/OnboardingView.h"
 #include "Settings/SettingsView.h"
 #include "Storage/AppFolders.h"
-#include "Storage/DebugLog.h"
+#include "Debug/DebugLog.h"
 #include "Ui/ColorPanelController.h"
 #include "Ui/FrameClock.h"
 #include "Ui/TimerDelayScheduler.h"
@@ -47,7 +47,7 @@ int main(int argc, char** argv)
     // The app's folders in the user's XDG folders; the log opens there before
     // anything may write to it.
     const AppFolders folders(std::make_shared<XdgPaths>());
-    DebugLog::File log(folders);
+    DebugLog::File log(folders.debugLog());
     // The language choice lives in the same defaults file as the settings;
     // the messages below already follow it.
     SettingsFileUserDefaults languageDefaults;

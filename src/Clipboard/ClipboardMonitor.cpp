@@ -3,9 +3,9 @@
 #include "Models/AppSettings.h"
 #include "Platform/ApplicationIdentity.h"
 #include "Platform/ClipboardService.h"
-#include "Settings/SettingsManager.h"
+#include "Storage/SettingsManager.h"
 #include "Storage/ClipboardHistoryStore.h"
-#include "Storage/DebugLog.h"
+#include "Debug/DebugLog.h"
 
 #include <QGuiApplication>
 #include <QtConcurrent/QtConcurrentRun>

@@ -3,7 +3,7 @@
 #include "Editor/EditorEnvironment.h"
 #include "Editor/EditorViewModel.h"
 #include "Editor/TextEntry.h"
-#include "Storage/DebugLog.h"
+#include "Debug/DebugLog.h"
 #include "Storage/ImageOps.h"
 
 #include <QImageReader>

@@ -1,6 +1,6 @@
 #include "Editor/OCRService.h"
 
-#include "Storage/DebugLog.h"
+#include "Debug/DebugLog.h"
 #include "Localization/Localizer.h"
 
 #include <QFuture>

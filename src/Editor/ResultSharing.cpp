@@ -4,7 +4,7 @@
 #include "Editor/EditorResults.h"
 #include "Platform/ProcessLauncher.h"
 #include "Platform/Workspace.h"
-#include "Storage/DebugLog.h"
+#include "Debug/DebugLog.h"
 #include "Storage/ImageOps.h"
 
 #include <QFile>

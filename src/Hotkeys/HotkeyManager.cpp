@@ -1,9 +1,9 @@
 #include "Hotkeys/HotkeyManager.h"
 
-#include "Storage/DebugLog.h"
+#include "Debug/DebugLog.h"
 #include "Platform/GlobalHotkeys.h"
 #include "Platform/KeyboardInfo.h"
-#include "Settings/SettingsManager.h"
+#include "Storage/SettingsManager.h"
 
 #include <QKeyEvent>
 #include <QPointer>

@@ -2,7 +2,7 @@
 
 #include "Platform/SettingsKeys.h"
 #include "Platform/UserDefaults.h"
-#include "Storage/DebugLog.h"
+#include "Debug/DebugLog.h"
 
 #include <QCoreApplication>
 #include <QFile>

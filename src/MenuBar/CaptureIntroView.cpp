@@ -1,7 +1,7 @@
 #include "MenuBar/CaptureIntroView.h"
 
 #include "Localization/Localizer.h"
-#include "MenuBar/ScrollMotifIcon.h"
+#include "Ui/ScrollMotifIcon.h"
 #include "Platform/ButtonText.h"
 #include "Ui/IconRegistry.h"
 

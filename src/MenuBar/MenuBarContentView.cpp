@@ -11,7 +11,7 @@
 #include "Permissions/RefusalTexts.h"
 #include "Platform/ButtonText.h"
 #include "Platform/Workspace.h"
-#include "Settings/SettingsManager.h"
+#include "Storage/SettingsManager.h"
 #include "Storage/ClipboardHistoryStore.h"
 #include "Storage/ScreenshotHistoryStore.h"
 #include "Ui/AppImages.h"

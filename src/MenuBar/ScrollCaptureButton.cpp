@@ -1,7 +1,7 @@
 #include "MenuBar/ScrollCaptureButton.h"
 
 #include "Localization/Localizer.h"
-#include "MenuBar/ScrollMotifIcon.h"
+#include "Ui/ScrollMotifIcon.h"
 #include "Ui/FrameClock.h"
 #include "Ui/Theme.h"
 

@@ -1,7 +1,7 @@
 #include "Models/AppSettings.h"
 
 #include "Models/JsonDecoder.h"
-#include "Storage/JsonWriter.h"
+#include "Models/JsonWriter.h"
 
 #include <QJsonDocument>
 #include <limits>

@@ -1,6 +1,6 @@
 #include "Permissions/PermissionManager.h"
 
-#include "Storage/DebugLog.h"
+#include "Debug/DebugLog.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>

@@ -1,6 +1,6 @@
 #include "Screenshot/BrowserCapture.h"
 
-#include "Storage/DebugLog.h"
+#include "Debug/DebugLog.h"
 #include "Localization/Localizer.h"
 #include "Platform/BrowserBridge.h"
 #include "Platform/PdfViewerBridge.h"

@@ -1,6 +1,6 @@
 #include "Screenshot/CaptureOverlayController.h"
 
-#include "Storage/DebugLog.h"
+#include "Debug/DebugLog.h"
 #include "Screenshot/CaptureOverlayView.h"
 #include "Screenshot/CaptureOverlayWindow.h"
 #include "Screenshot/OverlayVeil.h"

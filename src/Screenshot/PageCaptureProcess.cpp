@@ -1,6 +1,6 @@
 #include "Screenshot/PageCaptureProcess.h"
 
-#include "Storage/DebugLog.h"
+#include "Debug/DebugLog.h"
 #include "Localization/Localizer.h"
 #include "Screenshot/CaptureError.h"
 

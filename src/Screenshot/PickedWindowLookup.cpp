@@ -1,6 +1,6 @@
 #include "Screenshot/PickedWindowLookup.h"
 
-#include "Storage/DebugLog.h"
+#include "Debug/DebugLog.h"
 #include "Platform/AccessibilityTree.h"
 #include "Platform/ScreenSource.h"
 #include "Platform/WindowServer.h"

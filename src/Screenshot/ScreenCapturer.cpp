@@ -1,6 +1,6 @@
 #include "Screenshot/ScreenCapturer.h"
 
-#include "Storage/DebugLog.h"
+#include "Debug/DebugLog.h"
 
 #include <QColorSpace>
 #include <QPainter>

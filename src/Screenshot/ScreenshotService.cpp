@@ -1,6 +1,6 @@
 #include "Screenshot/ScreenshotService.h"
 
-#include "Storage/DebugLog.h"
+#include "Debug/DebugLog.h"
 #include "Models/RawEnum.h"
 
 #include <QElapsedTimer>

@@ -1,6 +1,6 @@
 #include "Screenshot/ScrollCancel.h"
 
-#include "Storage/DebugLog.h"
+#include "Debug/DebugLog.h"
 #include "Platform/KeyWatch.h"
 
 #include <QCoreApplication>

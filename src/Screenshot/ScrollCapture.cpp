@@ -1,6 +1,6 @@
 #include "Screenshot/ScrollCapture.h"
 
-#include "Storage/DebugLog.h"
+#include "Debug/DebugLog.h"
 #include "Screenshot/ScrollTargetRoad.h"
 
 #include <QWidget> // before the panel's header, which hands out a QWidget*

@@ -1,7 +1,7 @@
 #include "Screenshot/ScrollProgressHUD.h"
 
 #include "Localization/Localizer.h"
-#include "MenuBar/ScrollMotifIcon.h"
+#include "Ui/ScrollMotifIcon.h"
 #include "Platform/CompositingInfo.h"
 #include "Screenshot/GrabExclusions.h"
 

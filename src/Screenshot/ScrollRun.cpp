@@ -13,7 +13,7 @@
 #include "Screenshot/ScrollCoverOverlay.h"
 #include "Screenshot/ScrollProgressHUD.h"
 #include "Screenshot/WorkerTask.h"
-#include "Storage/DebugLog.h"
+#include "Debug/DebugLog.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,6 +1,6 @@
 #include "Screenshot/WindowScrollCapture.h"
 
-#include "Storage/DebugLog.h"
+#include "Debug/DebugLog.h"
 #include "Localization/Localizer.h"
 #include "Platform/CapturePermissions.h"
 #include "Platform/ScreenSource.h"

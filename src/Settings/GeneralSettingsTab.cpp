@@ -4,7 +4,7 @@
 #include "Platform/ButtonText.h"
 #include "Platform/FolderChooser.h"
 #include "Settings/LanguagePicker.h"
-#include "Settings/SettingsManager.h"
+#include "Storage/SettingsManager.h"
 #include "Ui/FormSection.h"
 #include "Ui/GroupedForm.h"
 #include "Ui/IconRegistry.h"

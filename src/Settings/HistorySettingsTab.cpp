@@ -3,7 +3,7 @@
 #include "Localization/Localizer.h"
 #include "Settings/DestructiveAction.h"
 #include "Settings/HistoryLimitRow.h"
-#include "Settings/SettingsManager.h"
+#include "Storage/SettingsManager.h"
 #include "Storage/ClipboardHistoryStore.h"
 #include "Storage/ScreenshotHistoryStore.h"
 #include "Ui/FormSection.h"

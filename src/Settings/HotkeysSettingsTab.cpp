@@ -4,7 +4,7 @@
 #include "Localization/Localizer.h"
 #include "Platform/Beeper.h"
 #include "Settings/HotkeyRecorderView.h"
-#include "Settings/SettingsManager.h"
+#include "Storage/SettingsManager.h"
 #include "Ui/FormSection.h"
 #include "Ui/GroupedForm.h"
 #include "Ui/IconRegistry.h"

@@ -6,7 +6,7 @@
 #include "Platform/OwnerAuthenticator.h"
 #include "Settings/DestructiveAction.h"
 #include "Settings/PermissionRow.h"
-#include "Settings/SettingsManager.h"
+#include "Storage/SettingsManager.h"
 #include "Platform/Paths.h"
 #include "Storage/AppFolders.h"
 #include "Storage/ClipboardHistoryStore.h"

@@ -2,7 +2,7 @@
 
 #include "Models/AppSettings.h"
 #include "Platform/Paths.h"
-#include "Storage/DebugLog.h"
+#include "Debug/DebugLog.h"
 #include "Storage/Storage.h"
 
 #include <QDir>
@@ -41,6 +41,16 @@ QString AppFolders::exportDirectory(const AppSettings& settings) const
     if (settings.saveDirectoryPath && !settings.saveDirectoryPath->isEmpty())
         return *settings.saveDirectoryPath;
     return pictures() + QStringLiteral("/Zentu.it");
+}
+
+DebugLog::Place AppFolders::debugLog() const
+{
+    const AppFolders folders = *this;
+    const auto path = [folders] { return folders.baseDirectory() + QStringLiteral("/debug.log"); };
+    return {path, [folders, path] {
+                folders.ensureDirectories();
+                replaceLink(path());
+            }};
 }
 
 bool AppFolders::replaceLink(const QString& path)

@@ -3,6 +3,8 @@
 // their pictures and the log live, and where exports go. Every location is
 // computed anew on each call (a changed environment counts at once); nothing
 // is created unless asked. Copies share the same folder services.
+#include "Debug/DebugLog.h"
+
 #include <QString>
 #include <memory>
 
@@ -30,6 +32,10 @@ public:
     // of its own) is removed, so what comes next makes a file or folder of
     // ours instead of writing where it points; logged. True when there was one.
     static bool replaceLink(const QString& path);
+
+    // Where the program's log goes: debug.log in the base folder, made ready
+    // (folders created, never written through a planted link) before each write.
+    DebugLog::Place debugLog() const;
 
     // The user's folders these are found in (also their Trash).
     Paths& paths() const { return *m_paths; }

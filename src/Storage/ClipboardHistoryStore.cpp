@@ -1,9 +1,9 @@
 #include "Storage/ClipboardHistoryStore.h"
 
-#include "Storage/DebugLog.h"
+#include "Debug/DebugLog.h"
 #include "Models/JsonDecoder.h"
 #include "Platform/ClipboardService.h"
-#include "Settings/SettingsManager.h"
+#include "Storage/SettingsManager.h"
 #include "Storage/HistoryFile.h"
 #include "Storage/ImageOps.h"
 #include "Storage/Storage.h"

@@ -2,7 +2,7 @@
 // What the screenshot and the clipboard history share: reading their JSON file
 // record by record, writing it back, and trimming to the user's limit.
 #include "Storage/AppFolders.h"
-#include "Storage/DebugLog.h"
+#include "Debug/DebugLog.h"
 #include "Storage/Storage.h"
 
 #include <QFile>

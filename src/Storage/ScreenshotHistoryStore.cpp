@@ -1,7 +1,7 @@
 #include "Storage/ScreenshotHistoryStore.h"
 
-#include "Storage/DebugLog.h"
-#include "Settings/SettingsManager.h"
+#include "Debug/DebugLog.h"
+#include "Storage/SettingsManager.h"
 #include "Storage/HistoryFile.h"
 #include "Storage/ImageOps.h"
 #include "Storage/Storage.h"

@@ -1,6 +1,6 @@
 #include "Storage/ShareFolder.h"
 
-#include "Storage/DebugLog.h"
+#include "Debug/DebugLog.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,7 +2,7 @@
 
 #include "Platform/Paths.h"
 #include "Storage/AppFolders.h"
-#include "Storage/JsonWriter.h"
+#include "Models/JsonWriter.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #include "Updates/AppcastUpdater.h"
 
-#include "Storage/DebugLog.h"
+#include "Debug/DebugLog.h"
 #include "Localization/Localizer.h"
 #include "Platform/Alerts.h"
 #include "Platform/UpdateFeed.h"

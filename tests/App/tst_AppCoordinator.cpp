@@ -8,7 +8,7 @@
 #include "Localization/Localizer.h"
 #include "Permissions/PermissionManager.h"
 #include "Platform/SettingsKeys.h"
-#include "Storage/DebugLog.h"
+#include "Debug/DebugLog.h"
 #include "Storage/Storage.h"
 #include "fakes/FakeCoordinatorServices.h"
 #include "support/DebugLogMessages.h"

@@ -12,8 +12,8 @@
 // a pinned picture stays above a normal window that is raised over it, is on
 // every workspace, never takes the focus, moves when dragged and closes from
 // its hover bar.
-#include "App/PinnedImageView.h"
-#include "App/PinnedImageWindowController.h"
+#include "Pinned/PinnedImageView.h"
+#include "Pinned/PinnedImageWindowController.h"
 #include "Editor/AnnotationCanvasView.h"
 #include "Editor/CanvasContentView.h"
 #include "Editor/EditorRootView.h"

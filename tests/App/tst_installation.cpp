@@ -18,7 +18,7 @@
 #include "Platform/Qt/XdgAutostartLoginItem.h"
 #include "Platform/Qt/XdgPaths.h"
 #include "Platform/Qt/XdgUserInstallation.h"
-#include "Storage/DebugLog.h"
+#include "Debug/DebugLog.h"
 #include "Storage/ScreenshotHistoryStore.h"
 #include "Storage/Storage.h"
 #include "fakes/FakeCoordinatorServices.h"

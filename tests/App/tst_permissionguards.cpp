@@ -6,7 +6,7 @@
 #include "Permissions/PermissionManager.h"
 #include "Platform/SettingsKeys.h"
 #include "Platform/Qt/QtProcessLauncher.h"
-#include "Storage/DebugLog.h"
+#include "Debug/DebugLog.h"
 #include "fakes/FakeAlerts.h"
 #include "fakes/FakeCapturePermissions.h"
 #include "fakes/FakeProcessLauncher.h"

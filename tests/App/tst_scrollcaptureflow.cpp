@@ -5,7 +5,7 @@
 // engine error becomes a toast and stores nothing.
 #include "App/ScrollCaptureFlow.h"
 #include "Screenshot/CaptureError.h"
-#include "Storage/DebugLog.h"
+#include "Debug/DebugLog.h"
 #include "support/DebugLogMessages.h"
 #include "support/IsolatedEnvironment.h"
 

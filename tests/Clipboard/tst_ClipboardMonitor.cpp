@@ -3,7 +3,7 @@
 // reads that end after the history was switched off, and how it watches.
 #include "Clipboard/ClipboardMonitor.h"
 #include "Clipboard/Pasteboard.h"
-#include "Settings/SettingsManager.h"
+#include "Storage/SettingsManager.h"
 #include "Storage/ClipboardHistoryStore.h"
 #include "Storage/ImageOps.h"
 #include "fakes/FakeApplicationIdentity.h"

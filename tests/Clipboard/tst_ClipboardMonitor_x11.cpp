@@ -15,7 +15,7 @@
 #include "Platform/X11/X11ApplicationIdentity.h"
 #include "Platform/X11/X11ClipboardService.h"
 #include "Platform/X11/X11GlobalHotkeys.h"
-#include "Settings/SettingsManager.h"
+#include "Storage/SettingsManager.h"
 #include "Storage/ClipboardHistoryStore.h"
 #include "fakes/FakeKeyboardInfo.h"
 #include "fakes/FakeLoginItemService.h"

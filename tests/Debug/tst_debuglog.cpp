@@ -1,5 +1,5 @@
 #include "Platform/Paths.h"
-#include "Storage/DebugLog.h"
+#include "Debug/DebugLog.h"
 #include "support/DebugLogMessages.h"
 #include "support/IsolatedEnvironment.h"
 #include "support/TestFiles.h"
@@ -67,7 +67,7 @@ private Q_SLOTS:
         const QString own = DebugLog::filePath();
         QTemporaryDir other;
         {
-            DebugLog::File later(AppFolders(std::make_shared<OtherPaths>(other.path())));
+            DebugLog::File later(AppFolders(std::make_shared<OtherPaths>(other.path())).debugLog());
             DebugLog::write("anderswo");
             QCOMPARE(DebugLog::filePath(), other.path() + "/Zentu.it/debug.log");
         }

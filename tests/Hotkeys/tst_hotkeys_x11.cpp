@@ -6,7 +6,7 @@
 #include "Hotkeys/HotkeyManager.h"
 #include "Platform/X11/X11GlobalHotkeys.h"
 #include "Platform/X11/XkbKeyboardInfo.h"
-#include "Settings/SettingsManager.h"
+#include "Storage/SettingsManager.h"
 #include "fakes/FakeKeyboardInfo.h"
 #include "fakes/FakeLoginItemService.h"
 #include "fakes/FakeUserDefaults.h"

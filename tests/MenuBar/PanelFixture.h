@@ -4,7 +4,7 @@
 #include "MenuBar/TileHoverModel.h"
 #include "MenuBar/TileHoverSync.h"
 #include "Permissions/PermissionManager.h"
-#include "Settings/SettingsManager.h"
+#include "Storage/SettingsManager.h"
 #include "Storage/ClipboardHistoryStore.h"
 #include "Storage/ScreenshotHistoryStore.h"
 #include "Ui/FrameClock.h"

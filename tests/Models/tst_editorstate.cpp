@@ -3,7 +3,7 @@
 // equal, a missing key or an unknown value refuses the whole record, and the
 // values an editor opens with follow the picture's width.
 #include "Models/EditorState.h"
-#include "Storage/JsonWriter.h"
+#include "Models/JsonWriter.h"
 #include "support/IsolatedEnvironment.h"
 #include "support/JsonEdits.h"
 #include "support/TestFiles.h"

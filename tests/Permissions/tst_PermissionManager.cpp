@@ -1,6 +1,6 @@
 // The permission flags, their refresh and poll rules and their log lines,
 // with the denied paths that only a fake platform can produce.
-#include "Storage/DebugLog.h"
+#include "Debug/DebugLog.h"
 #include "Permissions/PermissionManager.h"
 #include "fakes/FakeCapturePermissions.h"
 #include "fakes/FakeScreenSource.h"

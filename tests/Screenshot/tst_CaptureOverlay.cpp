@@ -1,7 +1,7 @@
 // The selection overlay on the offscreen platform configured with two screens
 // (the second at scale 2) and a fake desktop: the view's input and drawing; the
 // controller's windows, finish-once, key monitor, grab retry, policy restore.
-#include "Storage/DebugLog.h"
+#include "Debug/DebugLog.h"
 #include "Screenshot/CaptureOverlayController.h"
 #include "Screenshot/CaptureOverlayView.h"
 #include "Screenshot/CaptureOverlayWindow.h"

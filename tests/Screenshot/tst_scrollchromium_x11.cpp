@@ -8,7 +8,7 @@
 // whole and in order. A plain long page of 110 sections under a 56 px sticky
 // header, Chromium maximised, is captured several times in a row: each run
 // must come back complete and the same.
-#include "Storage/DebugLog.h"
+#include "Debug/DebugLog.h"
 #include "Screenshot/ScrollCapture.h"
 #include "support/AwaitTask.h"
 #include "support/CodedCapture.h"

@@ -5,7 +5,7 @@
 // 40 ms. Every section must come back once, whole and in order, and the
 // capture must call itself complete; the navigation column shows once, in
 // the first screen, never again further down.
-#include "Storage/DebugLog.h"
+#include "Debug/DebugLog.h"
 #include "support/IsolatedEnvironment.h"
 #include "support/ScrollApp.h"
 #include "support/ScrollAppCapture.h"

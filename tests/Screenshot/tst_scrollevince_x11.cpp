@@ -4,7 +4,7 @@
 // step) and stitched; the whole window is recognised as a document viewer,
 // whose file (a PDF by its content, its name has no ".pdf") is rendered
 // whole. Every line must come back once, whole and in order.
-#include "Storage/DebugLog.h"
+#include "Debug/DebugLog.h"
 #include "support/AwaitTask.h"
 #include "support/CodedCapture.h"
 #include "support/DebugLogMessages.h"

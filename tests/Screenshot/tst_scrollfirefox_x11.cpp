@@ -5,7 +5,7 @@
 // whole window and (twice) a dragged section; a sticky navigation column; a
 // fixed clock that changes every 40 ms. Every section must come back once,
 // whole and in order, and the capture must call itself complete.
-#include "Storage/DebugLog.h"
+#include "Debug/DebugLog.h"
 #include "support/IsolatedEnvironment.h"
 #include "support/ScrollApp.h"
 #include "support/ScrollAppCapture.h"

@@ -6,7 +6,7 @@
 // the wheel: the list's selection stays as it was (none), and every row and
 // line must come back once, whole and in order, with the capture calling
 // itself complete.
-#include "Storage/DebugLog.h"
+#include "Debug/DebugLog.h"
 #include "support/DebugLogMessages.h"
 #include "support/IsolatedEnvironment.h"
 #include "helpers/CodedRows.h"

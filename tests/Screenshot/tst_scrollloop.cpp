@@ -2,7 +2,7 @@
 // wheel, every stop, errors, the pointer coming back, the focus check; a
 // sticky column, a ticking clock, a list whose selection keys would move, and
 // a blank end of the content.
-#include "Storage/DebugLog.h"
+#include "Debug/DebugLog.h"
 #include "Screenshot/GrabExclusions.h"
 #include "Screenshot/ScrollCancel.h"
 #include "Screenshot/ScrollCoverOverlay.h"

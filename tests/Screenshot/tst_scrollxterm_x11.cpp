@@ -3,7 +3,7 @@
 // terminal's program, not to its view, so the capture must notice that keys
 // move nothing and scroll with the wheel instead, both to the top and down
 // through every line. Every line must come back once, whole and in order.
-#include "Storage/DebugLog.h"
+#include "Debug/DebugLog.h"
 #include "support/AwaitTask.h"
 #include "support/CodedCapture.h"
 #include "support/DebugLogMessages.h"

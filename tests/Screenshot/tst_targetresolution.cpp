@@ -4,7 +4,7 @@
 #include "Screenshot/BrowserCapture.h"
 #include "Screenshot/ScrollCancel.h"
 #include "Screenshot/ScrollProgress.h"
-#include "Storage/DebugLog.h"
+#include "Debug/DebugLog.h"
 #include "fakes/FakeBrowserBridge.h"
 #include "fakes/FakeKeyWatch.h"
 #include "fakes/FakePdfViewerBridge.h"

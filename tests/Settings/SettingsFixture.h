@@ -10,7 +10,7 @@
 #include "Permissions/PermissionManager.h"
 #include "Settings/SettingsContext.h"
 #include "Platform/SettingsKeys.h"
-#include "Settings/SettingsManager.h"
+#include "Storage/SettingsManager.h"
 #include "Storage/ClipboardHistoryStore.h"
 #include "Storage/ScreenshotHistoryStore.h"
 #include "fakes/FakeAlerts.h"

@@ -3,7 +3,7 @@
 // SIGKILL there, and what it left on disk is checked and reloaded. The child
 // reports only after its changes returned: a held writer never holds up the
 // caller.
-#include "Settings/SettingsManager.h"
+#include "Storage/SettingsManager.h"
 #include "Storage/ClipboardHistoryStore.h"
 #include "Storage/ScreenshotHistoryStore.h"
 #include "fakes/FakeClipboardService.h"

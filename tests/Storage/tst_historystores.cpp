@@ -4,7 +4,7 @@
 // Then what each does on its own: the screenshot store's background picture
 // writes racing removal and edits, the clipboard store's duplicates, previews
 // and copying back.
-#include "Settings/SettingsManager.h"
+#include "Storage/SettingsManager.h"
 #include "Storage/ClipboardHistoryStore.h"
 #include "Storage/ScreenshotHistoryStore.h"
 #include "fakes/FakeClipboardService.h"

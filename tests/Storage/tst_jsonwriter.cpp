@@ -1,5 +1,5 @@
 #include "Models/JsonDecoder.h"
-#include "Storage/JsonWriter.h"
+#include "Models/JsonWriter.h"
 #include "support/IsolatedEnvironment.h"
 
 #include <QJsonArray>

@@ -5,7 +5,7 @@
 // release shown as plain text, with only the web download ever opened; quiet
 // scheduled checks; requests during a running check.
 #include "App/AppCoordinator.h"
-#include "App/ToastPresenter.h"
+#include "Toasts/ToastPresenter.h"
 #include "Platform/Qt/NetworkUpdateFeed.h"
 #include "Updates/AppcastUpdater.h"
 #include "fakes/FakeAlerts.h"

@@ -1,7 +1,7 @@
 #pragma once
 // Coordinator services over fakes.
 #include "App/CoordinatorServices.h"
-#include "App/ToastPresenter.h"
+#include "Toasts/ToastPresenter.h"
 #include "Clipboard/ClipboardMonitor.h"
 #include "Hotkeys/HotkeyManager.h"
 #include "Permissions/PermissionManager.h"
@@ -11,7 +11,7 @@
 #include "Screenshot/ScrollCapture.h"
 #include "Screenshot/ScrollProgressHUD.h"
 #include "Screenshot/WindowDetector.h"
-#include "Settings/SettingsManager.h"
+#include "Storage/SettingsManager.h"
 #include "Storage/ClipboardHistoryStore.h"
 #include "Storage/ScreenshotHistoryStore.h"
 #include "Updates/AppcastUpdater.h"

@@ -7,10 +7,10 @@
 //   history_crash_child <jobs>
 // It never ends by itself.
 #include "Platform/Qt/XdgPaths.h"
-#include "Settings/SettingsManager.h"
+#include "Storage/SettingsManager.h"
 #include "Storage/ClipboardHistoryStore.h"
 #include "Storage/ScreenshotHistoryStore.h"
-#include "Storage/DebugLog.h"
+#include "Debug/DebugLog.h"
 #include "fakes/FakeClipboardService.h"
 #include "fakes/FakeKeyboardInfo.h"
 #include "fakes/FakeLoginItemService.h"
@@ -29,7 +29,7 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     const AppFolders folders(std::make_shared<XdgPaths>());
-    DebugLog::File log(folders);
+    DebugLog::File log(folders.debugLog());
     const int jobs = app.arguments().value(1).toInt();
     QTextStream out(stdout);
 

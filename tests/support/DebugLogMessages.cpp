@@ -1,6 +1,6 @@
 #include "support/DebugLogMessages.h"
 
-#include "Storage/DebugLog.h"
+#include "Debug/DebugLog.h"
 #include "support/TestFiles.h"
 
 QString debugLogText() { return QString::fromUtf8(fileContents(DebugLog::filePath())); }

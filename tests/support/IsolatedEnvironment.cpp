@@ -13,7 +13,7 @@ IsolatedEnvironment::IsolatedEnvironment()
         qputenv(name, path.toUtf8());
     // The interface language follows LANGUAGE; tests read the German source texts.
     qputenv("LANGUAGE", "de");
-    m_log.emplace(testFolders());
+    m_log.emplace(testFolders().debugLog());
 }
 
 QList<std::pair<const char*, QString>> makeUserFolders(const QString& root)

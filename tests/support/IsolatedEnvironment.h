@@ -3,7 +3,7 @@
 // reads or writes the real user's files; its debug log opens in the app's
 // folders there.
 #include "Storage/AppFolders.h"
-#include "Storage/DebugLog.h"
+#include "Debug/DebugLog.h"
 
 #include <QApplication>
 #include <QTemporaryDir>

@@ -1,6 +1,6 @@
 #include "Platform/Qt/SettingsFileUserDefaults.h"
 
-#include "Storage/DebugLog.h"
+#include "Debug/DebugLog.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #include "Platform/X11/AtspiBrowserBridge.h"
 
-#include "Storage/DebugLog.h"
+#include "Debug/DebugLog.h"
 
 #include <QList>
 #include <vector>

@@ -1,6 +1,6 @@
 #include "Platform/X11/X11ClipboardReader.h"
 
-#include "Storage/DebugLog.h"
+#include "Debug/DebugLog.h"
 #include "Platform/X11/XcbConnection.h"
 
 #include <poll.h>

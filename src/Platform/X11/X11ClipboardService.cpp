@@ -1,7 +1,7 @@
 #include "Platform/X11/X11ClipboardService.h"
 
 #include "Platform/X11/XcbConnection.h"
-#include "Storage/DebugLog.h"
+#include "Debug/DebugLog.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

@@ -1,6 +1,6 @@
 #include "Platform/X11/X11GlobalHotkeys.h"
 
-#include "Storage/DebugLog.h"
+#include "Debug/DebugLog.h"
 #include "Platform/CarbonKeyCodes.h"
 #include "Platform/X11/XcbConnection.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 // The one toast of the app: a dark pill near the bottom of the screen under the
 // pointer, never focused, never clicked. A new toast replaces the old one.
-#include "App/ToastModel.h"
+#include "Toasts/ToastModel.h"
 
 #include <QList>
 #include <QObject>

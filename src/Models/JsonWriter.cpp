@@ -1,4 +1,4 @@
-#include "Storage/JsonWriter.h"
+#include "Models/JsonWriter.h"
 
 #include <QJsonArray>
 #include <QJsonObject>

@@ -1,6 +1,6 @@
-#include "App/ToastPill.h"
+#include "Toasts/ToastPill.h"
 
-#include "App/ToastModel.h"
+#include "Toasts/ToastModel.h"
 
 #include <QFontMetricsF>
 #include <QPainter>

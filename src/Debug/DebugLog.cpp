@@ -1,4 +1,4 @@
-#include "Storage/DebugLog.h"
+#include "Debug/DebugLog.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -7,19 +7,19 @@
 #include <QTime>
 
 namespace {
-// Recursive: making sure of the folders may itself log (a replaced link).
+// Recursive: making the place ready may itself log (a replaced link).
 QRecursiveMutex logMutex;
 bool stopped = false;
 // Entries written before the launch restarted the file, kept for it.
 QByteArray earlyEntries;
 bool keeping = false;
 constexpr qsizetype earlyLimit = 1 << 20;
-// The folders of the open log; none before the program opens it.
-const AppFolders* openFolders = nullptr;
+// Where the open log goes; none before the program opens it.
+const DebugLog::Place* openPlace = nullptr;
 
 QString pathWhileLocked()
 {
-    return openFolders ? openFolders->baseDirectory() + QStringLiteral("/debug.log") : QString();
+    return openPlace ? openPlace->path() : QString();
 }
 
 const QFileDevice::Permissions privateFile = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
@@ -28,7 +28,8 @@ const QFileDevice::Permissions privateFile = QFileDevice::ReadOwner | QFileDevic
 // the user alone, also when an earlier version made it open to others.
 bool openLog(QFile& file, QIODevice::OpenMode mode)
 {
-    AppFolders::replaceLink(file.fileName());
+    if (openPlace->prepare)
+        openPlace->prepare();
     if (!file.open(mode, privateFile))
         return false;
     if ((file.permissions() & QFileDevice::Permissions(0x0077)) != 0)
@@ -39,18 +40,18 @@ bool openLog(QFile& file, QIODevice::OpenMode mode)
 
 namespace DebugLog {
 
-File::File(AppFolders folders)
-    : m_folders(std::move(folders))
+File::File(Place place)
+    : m_place(std::move(place))
 {
     QMutexLocker lock(&logMutex);
-    m_previous = openFolders;
-    openFolders = &m_folders;
+    m_previous = openPlace;
+    openPlace = &m_place;
 }
 
 File::~File()
 {
     QMutexLocker lock(&logMutex);
-    openFolders = m_previous;
+    openPlace = m_previous;
 }
 
 QString filePath()
@@ -62,9 +63,8 @@ QString filePath()
 void write(const QString& message)
 {
     QMutexLocker lock(&logMutex);
-    if (stopped || !openFolders)
+    if (stopped || !openPlace)
         return;
-    openFolders->ensureDirectories();
     const QByteArray entry = QStringLiteral("[%1] %2\n")
                                  .arg(QTime::currentTime().toString(QStringLiteral("HH:mm:ss.zzz")), message)
                                  .toUtf8();
@@ -86,7 +86,7 @@ void keepEntriesForLaunch()
 void restart()
 {
     QMutexLocker lock(&logMutex);
-    if (stopped || !openFolders)
+    if (stopped || !openPlace)
         return;
     QFile file(pathWhileLocked());
     if (openLog(file, QIODevice::WriteOnly | QIODevice::Truncate))
@@ -98,7 +98,7 @@ void writeEarlierEntries()
 {
     QMutexLocker lock(&logMutex);
     QFile file(pathWhileLocked());
-    if (!stopped && openFolders && !earlyEntries.isEmpty() && openLog(file, QIODevice::WriteOnly | QIODevice::Append))
+    if (!stopped && openPlace && !earlyEntries.isEmpty() && openLog(file, QIODevice::WriteOnly | QIODevice::Append))
         file.write(earlyEntries);
     earlyEntries.clear();
 }

@@ -5,24 +5,32 @@
 // Every layer writes to it, platform code and worker threads included, so the
 // writing functions are free; where the file goes is given by the program: its
 // main opens the log in its app folders (DebugLog::File) before anything logs.
-#include "Storage/AppFolders.h"
-
+// It stands below everything else, so it knows nothing of the app's folders.
 #include <QString>
+#include <functional>
 
 namespace DebugLog {
+
+// Where the log goes: its file (asked anew for each entry), and what makes
+// that place ready before the file is opened (folders created, a link planted
+// in the file's place removed).
+struct Place {
+    std::function<QString()> path;
+    std::function<void()> prepare;
+};
 
 // The open log, for as long as it lives (one per program; a later one takes
 // over until it ends). Entries written while no log is open are dropped.
 class File {
 public:
-    explicit File(AppFolders folders);
+    explicit File(Place place);
     ~File();
     File(const File&) = delete;
     File& operator=(const File&) = delete;
 
 private:
-    const AppFolders m_folders;
-    const AppFolders* m_previous;
+    const Place m_place;
+    const Place* m_previous;
 };
 
 // Appends one entry; never fails visibly. Safe from any thread (frame grabs log

@@ -1,4 +1,4 @@
-#include "App/PinnedImageModel.h"
+#include "Pinned/PinnedImageModel.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "MenuBar/ScrollMotifIcon.h"
+#include "Ui/ScrollMotifIcon.h"
 
 #include "Ui/FrameClock.h"
 

@@ -1,4 +1,4 @@
-#include "App/ToastModel.h"
+#include "Toasts/ToastModel.h"
 
 void ToastModel::setText(const QString& text)
 {

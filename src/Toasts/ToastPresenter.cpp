@@ -1,6 +1,6 @@
-#include "App/ToastPresenter.h"
+#include "Toasts/ToastPresenter.h"
 
-#include "App/ToastPill.h"
+#include "Toasts/ToastPill.h"
 
 #include <QCursor>
 #include <QGuiApplication>

@@ -1,7 +1,7 @@
 // The toast on the pointer's screen, replaced in place, and its dismissal:
 // a newer toast restarts it, survives an older fade-out, and a sticky one
 // waits for dismiss().
-#include "App/ToastPresenter.h"
+#include "Toasts/ToastPresenter.h"
 #include "support/IsolatedEnvironment.h"
 
 #include <QElapsedTimer>

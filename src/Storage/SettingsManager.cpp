@@ -1,6 +1,6 @@
-#include "Settings/SettingsManager.h"
+#include "Storage/SettingsManager.h"
 
-#include "Storage/DebugLog.h"
+#include "Debug/DebugLog.h"
 #include "Platform/KeyboardInfo.h"
 #include "Platform/LoginItemService.h"
 #include "Platform/SettingsKeys.h"

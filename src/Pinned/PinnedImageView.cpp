@@ -1,6 +1,6 @@
-#include "App/PinnedImageView.h"
+#include "Pinned/PinnedImageView.h"
 
-#include "App/PinnedImageModel.h"
+#include "Pinned/PinnedImageModel.h"
 #include "Localization/Localizer.h"
 #include "Ui/IconRegistry.h"
 #include "Ui/RoundedFill.h"

@@ -1,7 +1,7 @@
-#include "App/PinnedImageWindowController.h"
+#include "Pinned/PinnedImageWindowController.h"
 
-#include "App/PinnedImageModel.h"
-#include "App/PinnedImageView.h"
+#include "Pinned/PinnedImageModel.h"
+#include "Pinned/PinnedImageView.h"
 #include "Platform/WindowDesktops.h"
 #include "Storage/ImageOps.h"
 
