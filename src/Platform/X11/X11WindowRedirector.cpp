@@ -1,5 +1,6 @@
 #include "Platform/X11/X11WindowRedirector.h"
 
+#include "Platform/CompositingInfo.h"
 #include "Platform/X11/XcbConnection.h"
 
 #include <cstdlib>
@@ -26,7 +27,11 @@ xcb_window_t topLevel(xcb_connection_t* c, xcb_window_t window)
 
 } // namespace
 
-X11WindowRedirector::X11WindowRedirector() : m_x(std::make_unique<XcbConnection>()) {}
+X11WindowRedirector::X11WindowRedirector(std::shared_ptr<CompositingInfo> compositing)
+    : m_compositing(std::move(compositing))
+    , m_x(std::make_unique<XcbConnection>())
+{
+}
 
 X11WindowRedirector::~X11WindowRedirector()
 {
@@ -36,7 +41,7 @@ X11WindowRedirector::~X11WindowRedirector()
 void X11WindowRedirector::keep(quint32 window)
 {
     QMutexLocker lock(&m_mutex);
-    if (!m_x->isValid() || !m_x->hasComposite() || m_x->compositorRuns())
+    if (!m_x->isValid() || !m_x->hasComposite() || m_compositing->isCompositing())
         return;
     xcb_connection_t* c = m_x->get();
     const xcb_window_t frame = topLevel(c, window);

@@ -72,12 +72,6 @@ xcb_window_t X11WindowServer::topLevelLocked(xcb_window_t window)
     return XCB_WINDOW_NONE;
 }
 
-bool X11WindowServer::compositingManagerRunning()
-{
-    QMutexLocker lock(&m_x.mutex());
-    return m_x.isValid() && m_x.compositorRuns();
-}
-
 std::optional<QList<WindowInfo>> X11WindowServer::windowList()
 {
     QMutexLocker lock(&m_x.mutex());
@@ -202,7 +196,7 @@ QImage X11WindowServer::windowImage(quint32 window, QSize pixelSize, bool showsC
         const xcb_pixmap_t pixmap = xcb_generate_id(c);
         xcb_generic_error_t* e = xcb_request_check(c, xcb_composite_name_window_pixmap_checked(c, frame, pixmap));
         if (!e) {
-            image = m_x.grab(pixmap, QRect(QPoint(0, 0), outer.size()), true, error);
+            image = m_images.grab(pixmap, QRect(QPoint(0, 0), outer.size()), true, error);
             xcb_free_pixmap(c, pixmap);
         }
         free(e);
@@ -213,7 +207,7 @@ QImage X11WindowServer::windowImage(quint32 window, QSize pixelSize, bool showsC
         const QRect visible = outer.intersected(screen);
         if (visible.isEmpty())
             return fail(QStringLiteral("Fenster %1 liegt ausserhalb des Bildschirms").arg(window));
-        image = m_x.grab(m_x.root(), visible, true, error);
+        image = m_images.grab(m_x.root(), visible, true, error);
         if (!image.isNull() && visible != outer) {
             // Keep the window's own size: what lies off the screen stays transparent.
             QImage whole(outer.size(), QImage::Format_ARGB32_Premultiplied);
@@ -227,7 +221,7 @@ QImage X11WindowServer::windowImage(quint32 window, QSize pixelSize, bool showsC
     if (image.isNull())
         return image;
     if (showsCursor)
-        m_x.compositeCursor(image, origin);
+        m_images.compositeCursor(image, origin);
     if (pixelSize.isValid() && pixelSize != image.size())
         image = image.scaled(pixelSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     return image;
