@@ -26,21 +26,6 @@ bool showsPattern(const QImage& image, const HelperWindow& window)
     return true;
 }
 
-// The window manager's frame around the window: the child of the root above it.
-xcb_window_t frameOf(const X11Probe& x, xcb_window_t window)
-{
-    for (int depth = 0; depth < 64; ++depth) {
-        XcbReply<xcb_query_tree_reply_t> tree(
-            xcb_query_tree_reply(x.connection(), xcb_query_tree(x.connection(), window), nullptr));
-        if (!tree)
-            return XCB_WINDOW_NONE;
-        if (tree->parent == tree->root)
-            return window;
-        window = tree->parent;
-    }
-    return XCB_WINDOW_NONE;
-}
-
 // Whether the server keeps the window's picture off the screen: only then can
 // a pixmap be named for it.
 bool keepsOwnPicture(const X11Probe& x, xcb_window_t frame)
@@ -131,7 +116,9 @@ private Q_SLOTS:
         QVERIFY(a.id != 0);
         X11Probe probe;
         xcb_window_t frame = XCB_WINDOW_NONE;
-        QTRY_VERIFY_WITH_TIMEOUT((frame = frameOf(probe, a.id)) != XCB_WINDOW_NONE && probe.viewable(frame), 15000);
+        const XcbConnection x;
+        QTRY_VERIFY_WITH_TIMEOUT(
+            (frame = x.topLevelOf(a.id)) != XCB_WINDOW_NONE && frame != a.id && probe.viewable(frame), 15000);
         QVERIFY(!keepsOwnPicture(probe, frame));
 
         const auto compositing = std::make_shared<FakeCompositingInfo>();

@@ -57,21 +57,6 @@ std::optional<qint32> X11WindowServer::pidLocked(xcb_window_t window)
     return std::nullopt;
 }
 
-xcb_window_t X11WindowServer::topLevelLocked(xcb_window_t window)
-{
-    // The ancestor that is a child of the root: the window manager's frame.
-    xcb_window_t current = window;
-    for (int depth = 0; depth < 64; ++depth) {
-        XcbReply<xcb_query_tree_reply_t> tree(xcb_query_tree_reply(m_x.get(), xcb_query_tree(m_x.get(), current), nullptr));
-        if (!tree)
-            return XCB_WINDOW_NONE;
-        if (tree->parent == tree->root || tree->parent == XCB_WINDOW_NONE)
-            return current;
-        current = tree->parent;
-    }
-    return XCB_WINDOW_NONE;
-}
-
 std::optional<QList<WindowInfo>> X11WindowServer::windowList()
 {
     QMutexLocker lock(&m_x.mutex());
@@ -106,7 +91,7 @@ std::optional<QList<WindowInfo>> X11WindowServer::windowList()
 
     QList<WindowInfo> windows;
     for (const uint32_t client : clients) {
-        const xcb_window_t frame = managed ? topLevelLocked(client) : client;
+        const xcb_window_t frame = managed ? m_x.topLevelOf(client) : client;
         if (frame == XCB_WINDOW_NONE)
             continue;
         XcbReply<xcb_get_window_attributes_reply_t> attributes(
@@ -175,7 +160,7 @@ QImage X11WindowServer::windowImage(quint32 window, QSize pixelSize, bool showsC
     if (!m_x.isValid())
         return fail(QStringLiteral("Keine Verbindung zum X-Server"));
     xcb_connection_t* c = m_x.get();
-    const xcb_window_t frame = topLevelLocked(window);
+    const xcb_window_t frame = m_x.topLevelOf(window);
     if (frame == XCB_WINDOW_NONE)
         return fail(QStringLiteral("Fenster %1 existiert nicht").arg(window));
     XcbReply<xcb_get_window_attributes_reply_t> attributes(

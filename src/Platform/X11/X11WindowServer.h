@@ -18,7 +18,6 @@ public:
 
 private:
     std::optional<qint32> pidLocked(xcb_window_t window);
-    xcb_window_t topLevelLocked(xcb_window_t window);
     QList<uint32_t> cardinals(xcb_window_t window, xcb_atom_t property, xcb_atom_t type, uint32_t max = 1024);
 
     XcbConnection m_x;

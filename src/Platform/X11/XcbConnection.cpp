@@ -106,6 +106,19 @@ QString XcbConnection::atomName(xcb_atom_t atom)
     return QString::fromUtf8(xcb_get_atom_name_name(r.get()), xcb_get_atom_name_name_length(r.get()));
 }
 
+xcb_window_t XcbConnection::topLevelOf(xcb_window_t window) const
+{
+    for (int depth = 0; depth < 64 && window != XCB_WINDOW_NONE; ++depth) {
+        XcbReply<xcb_query_tree_reply_t> tree(xcb_query_tree_reply(m_connection, xcb_query_tree(m_connection, window), nullptr));
+        if (!tree)
+            return XCB_WINDOW_NONE;
+        if (tree->parent == tree->root || tree->parent == XCB_WINDOW_NONE)
+            return window;
+        window = tree->parent;
+    }
+    return XCB_WINDOW_NONE;
+}
+
 int XcbConnection::bitsPerPixel(uint8_t depth) const
 {
     const xcb_setup_t* setup = xcb_get_setup(m_connection);

@@ -44,6 +44,10 @@ public:
     // For connections that are not ours (Qt's own): one round trip, no cache.
     static xcb_atom_t internAtom(xcb_connection_t* c, const char* name);
 
+    // The child of the root that holds the window: its window manager's frame,
+    // or the window itself where it has none. XCB_WINDOW_NONE once it is gone.
+    xcb_window_t topLevelOf(xcb_window_t window) const;
+
     // Bits per pixel the server uses for images of this depth; 0 if unknown.
     int bitsPerPixel(uint8_t depth) const;
     // Whether the server's image byte order is this machine's.
