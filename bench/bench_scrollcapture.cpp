@@ -75,8 +75,8 @@ double equalRowShare(const QImage& result, const QImage& expected)
 struct X11Loop {
     std::shared_ptr<X11WindowServer> windows = std::make_shared<X11WindowServer>();
     std::shared_ptr<X11ScreenSource> screenSource = std::make_shared<X11ScreenSource>();
-    std::shared_ptr<X11WindowRedirector> redirector = std::make_shared<X11WindowRedirector>();
     std::shared_ptr<X11CompositingInfo> compositing = std::make_shared<X11CompositingInfo>();
+    std::shared_ptr<X11WindowRedirector> redirector = std::make_shared<X11WindowRedirector>(compositing);
     std::shared_ptr<GrabExclusions> exclusions = std::make_shared<GrabExclusions>(redirector);
     WindowGrabber grabber{windows, screenSource, redirector, exclusions};
     ScrollCoverOverlay cover{compositing, Backdrop::grabScreens, *exclusions};

@@ -196,7 +196,7 @@ std::unique_ptr<ToastPresenter> DefaultCoordinatorServices::makeToastPresenter()
 
 std::unique_ptr<RepaintWatch> DefaultCoordinatorServices::makeRepaintWatch()
 {
-    return std::make_unique<X11RepaintWatch>();
+    return std::make_unique<X11RepaintWatch>(compositing());
 }
 
 std::shared_ptr<CompositingInfo> DefaultCoordinatorServices::compositing()
@@ -220,7 +220,7 @@ std::unique_ptr<ScrollCaptureEngine> DefaultCoordinatorServices::makeScrollCaptu
     m_viewers = std::make_unique<ProcPdfViewerBridge>(DocApp::viewerRules());
     m_keyWatch = std::make_unique<XInputKeyWatch>();
     return std::make_unique<ScrollCaptureEngine>(ScrollCaptureEngine::Services{
-        m_scrollWindows, m_screens, std::make_shared<X11WindowRedirector>(), compositing(),
+        m_scrollWindows, m_screens, std::make_shared<X11WindowRedirector>(compositing()), compositing(),
         Backdrop::grabScreens, *m_accessibility, *m_capturePermissions, *m_windowActivation, *m_input, *m_runningApps,
         *m_browsers, *m_viewers, *m_keyWatch});
 }

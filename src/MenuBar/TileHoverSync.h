@@ -6,6 +6,8 @@
 // removes the tile under the pointer only while the tiles' own window is shown
 // and has the keyboard, and no text field is being edited; everything else
 // passes on untouched. With the last tile hidden the poll and the key watch stop.
+#include "MenuBar/TileMouseArea.h"
+
 #include <QObject>
 #include <QPointer>
 #include <QTimer>

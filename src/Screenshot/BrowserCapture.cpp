@@ -285,7 +285,6 @@ QCoro::Task<BrowserCapture::Result> BrowserCapture::captureTarget(Target target)
             co_return document;
         }
         log(QStringLiteral("Seite wird gerendert: ") + url.toDisplayString());
-        // co_await only as whole statements (GCC 12 coroutine code generation).
         if (m_pageCapture) {
             Result page = co_await m_pageCapture(url);
             co_return page;

@@ -304,8 +304,6 @@ QCoro::Task<QVariant> Capturer::evaluate(QString script)
 
 QCoro::Task<double> Capturer::height()
 {
-    // co_await only as a whole statement: GCC 12 mishandles it inside
-    // larger expressions.
     const QVariant result = co_await evaluate(QString::fromUtf8(heightScript));
     const std::optional<double> h = number(result);
     co_return h ? std::max(*h, bandHeight) : bandHeight;

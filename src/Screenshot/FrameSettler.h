@@ -25,9 +25,9 @@ public:
 
     // The frame once the view is at rest. `before`: the frame before the
     // input; a view still showing it has perhaps not reacted yet, so it is
-    // taken only after `reactMs`. (By reference: GCC 12 destroys a by-value
-    // argument of a coroutine twice; the caller keeps it until the result.) Gives up after `maximumMs` (of pauses and
-    // grabs) with the newest frame; null only when no grab succeeded.
+    // taken only after `reactMs` (the caller keeps it until the result).
+    // Gives up after `maximumMs` (of pauses and grabs) with the newest frame;
+    // null only when no grab succeeded.
     QCoro::Task<FrameRows> settle(const FrameRows& before, int reactMs, int maximumMs);
 
     // Cells that change by themselves, learned so far (empty before the first

@@ -10,6 +10,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QRectF>
+#include <QWidget>
 #include <memory>
 #include <optional>
 

@@ -2,11 +2,16 @@
 // Runs a piece of work on the thread pool and lets a coroutine on the main
 // thread await its result while the event loop goes on.
 //
-// Built with GCC 12, a coroutine destroys a by-value class argument twice, and
-// QCoro's own future awaiter does the same to the result: either corrupts the
-// heap once the object holds implicitly shared Qt data. So the work is taken
-// by reference (it is copied into the pool before the first suspension) and
-// the result is read from a watcher the coroutine owns.
+// The coroutine rule of this code: in a statement that holds co_await, GCC 12
+// destroys twice every temporary made by a lambda expression or by braces,
+// and an aggregate member initialised by co_await itself; with implicitly
+// shared Qt data inside, that corrupts the heap. So such objects are named in
+// a statement of their own before the co_await:
+//     const auto work = [image] { return FrameRows(image); };
+//     FrameRows rows = co_await onWorker(work);
+// Arguments taken by value, results of QCoro's awaiters and co_await inside
+// assignments, calls or conditions come out right. tests/Screenshot/
+// tst_workertask.cpp proves the fault on the compiler it is built with.
 #include <QCoroSignal>
 #include <QCoroTask>
 #include <QFutureWatcher>

@@ -3,6 +3,7 @@
 // the frozen stills, the window pictures and the pointer are checked pixel by
 // pixel.
 #include "Platform/X11/X11CapturePermissions.h"
+#include "Platform/X11/X11CompositingInfo.h"
 #include "Platform/X11/X11ScreenSource.h"
 #include "Platform/X11/X11WindowServer.h"
 #include "Screenshot/ScreenCapturer.h"
@@ -63,7 +64,7 @@ private Q_SLOTS:
         QVERIFY(a.id != 0);
         X11ScreenSource source;
         X11WindowServer server;
-        QVERIFY(!server.compositingManagerRunning());
+        QVERIFY(!X11CompositingInfo().isCompositing());
 
         // Listed with its owner and bounds.
         std::optional<WindowInfo> info;
@@ -185,7 +186,7 @@ private Q_SLOTS:
 
         X11ScreenSource source;
         X11WindowServer server;
-        QVERIFY(server.compositingManagerRunning());
+        QVERIFY(X11CompositingInfo().isCompositing());
         HelperWindow a(QRect(100, 500, 300, 200), 44);
         HelperWindow b(QRect(250, 550, 300, 200), 55);
         QVERIFY(a.id && b.id);

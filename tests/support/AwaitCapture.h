@@ -34,7 +34,7 @@ CaptureOutcome awaitCapture(MakeTask makeTask)
 {
     auto run = [](MakeTask make) -> QCoro::Task<CaptureOutcome> {
         // Plain statements around co_await: GCC 12 mishandles co_await
-        // inside aggregate initialisers.
+        // inside aggregate initialisers (see WorkerTask.h).
         CaptureOutcome outcome;
         try {
             auto result = co_await make();

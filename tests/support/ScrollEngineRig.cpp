@@ -14,8 +14,9 @@ ScrollEngineRig::ScrollEngineRig(bool accessibility)
     , m_permissions(std::make_unique<X11CapturePermissions>(*m_screens))
 {
     m_noAccessibility.available = false;
+    const auto compositing = std::make_shared<X11CompositingInfo>();
     m_engine = std::make_unique<ScrollCaptureEngine>(ScrollCaptureEngine::Services{
-        m_windows, m_screens, std::make_shared<X11WindowRedirector>(), std::make_shared<X11CompositingInfo>(),
+        m_windows, m_screens, std::make_shared<X11WindowRedirector>(compositing), compositing,
         Backdrop::grabScreens, accessibility ? static_cast<AccessibilityTree&>(m_accessibility) : m_noAccessibility,
         *m_permissions, m_activation, m_input, m_identity, m_browsers,
         m_viewers, m_keys});

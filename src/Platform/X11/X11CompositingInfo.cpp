@@ -24,7 +24,7 @@ X11CompositingInfo::X11CompositingInfo(const QByteArray& display, QObject* paren
         m_notifier = new QSocketNotifier(xcb_get_file_descriptor(c), QSocketNotifier::Read, this);
         connect(m_notifier, &QSocketNotifier::activated, this, &X11CompositingInfo::readEvents);
     }
-    m_compositing = m_x->compositorRuns();
+    m_compositing = askOwner();
     // Waiting for that answer may have queued events the socket no longer announces.
     readEvents();
 }
@@ -40,9 +40,19 @@ bool X11CompositingInfo::isCompositing() const
         return false;
     if (!m_notifier) {
         QMutexLocker lock(&m_x->mutex());
-        return m_x->compositorRuns();
+        return askOwner();
     }
     return m_compositing;
+}
+
+bool X11CompositingInfo::askOwner() const
+{
+    if (m_selection == XCB_ATOM_NONE)
+        return false;
+    xcb_connection_t* c = m_x->get();
+    XcbReply<xcb_get_selection_owner_reply_t> r(
+        xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, m_selection), nullptr));
+    return r && r->owner != XCB_WINDOW_NONE;
 }
 
 void X11CompositingInfo::readEvents()

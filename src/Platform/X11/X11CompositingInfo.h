@@ -12,7 +12,8 @@ class XcbConnection;
 // _NET_WM_CM_S<screen> of the default screen. One connection of our own
 // watches that owner through XFixes, so asking costs no round trip and a
 // compositor that starts or stops is reported at once. Without XFixes the
-// owner is asked on every call (still on the one connection).
+// owner is asked on every call (still on the one connection). The other X11
+// services that care whether a compositor runs are handed this one instance.
 class X11CompositingInfo final : public CompositingInfo {
     Q_OBJECT
 public:
@@ -26,6 +27,8 @@ public:
 
 private:
     void readEvents();
+    // One round trip: whether the selection has an owner now.
+    bool askOwner() const;
     void update(bool compositing);
 
     std::unique_ptr<XcbConnection> m_x;

@@ -29,7 +29,7 @@ void X11OverlayDesktop::setActivationPolicy(int policy)
 QImage X11OverlayDesktop::backdropCanvas(QSize pixels)
 {
     QMutexLocker lock(&m_x.mutex());
-    const QImage shared = m_x.isValid() ? m_x.sharedImage(pixels) : QImage();
+    const QImage shared = m_x.isValid() ? m_images.sharedImage(pixels) : QImage();
     return shared.isNull() ? QImage(pixels, QImage::Format_RGB32) : shared;
 }
 
@@ -37,7 +37,7 @@ bool X11OverlayDesktop::setBackdrop(quint64 window, const QImage& picture)
 {
     QMutexLocker lock(&m_x.mutex());
     std::shared_ptr<void> keep;
-    const xcb_pixmap_t pixmap = m_x.isValid() ? m_x.pixmapOf(picture, &keep) : 0;
+    const xcb_pixmap_t pixmap = m_x.isValid() ? m_images.pixmapOf(picture, &keep) : 0;
     if (!pixmap)
         return false;
     xcb_connection_t* c = m_x.get();
@@ -122,5 +122,5 @@ QImage X11OverlayDesktop::grabScreenArea(const QRect& pixels)
     const QRect area = pixels.intersected(root);
     if (area.isEmpty())
         return {};
-    return m_x.grab(m_x.root(), area, true, nullptr);
+    return m_images.grab(m_x.root(), area, true, nullptr);
 }

@@ -4,6 +4,7 @@
 // and backdrops through a private one.
 #include "Platform/OverlayDesktop.h"
 #include "Platform/X11/XcbConnection.h"
+#include "Platform/X11/XcbImageTransfer.h"
 
 #include <QHash>
 #include <functional>
@@ -30,6 +31,7 @@ private:
     std::function<void(int)> m_writePolicy;
     int m_policy = accessory;
     XcbConnection m_x;
+    XcbImageTransfer m_images{m_x};
     // The shared memory each window's backdrop is read from, while it shows.
     QHash<quint64, std::shared_ptr<void>> m_backdrops;
 };

@@ -1,9 +1,11 @@
 #include "Platform/X11/X11RepaintWatch.h"
 
+#include "Platform/CompositingInfo.h"
+
 #include <xcb/damage.h>
 #include <xcb/xfixes.h>
 
-X11RepaintWatch::X11RepaintWatch()
+X11RepaintWatch::X11RepaintWatch(std::shared_ptr<CompositingInfo> compositing) : m_compositing(std::move(compositing))
 {
     xcb_connection_t* c = m_x.get();
     if (!m_x.isValid() || !m_x.hasXFixes())
@@ -33,7 +35,7 @@ X11RepaintWatch::~X11RepaintWatch()
 
 bool X11RepaintWatch::works()
 {
-    return m_damage && !m_x.compositorRuns();
+    return m_damage && !m_compositing->isCompositing();
 }
 
 void X11RepaintWatch::dropEvents()

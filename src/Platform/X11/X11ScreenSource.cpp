@@ -97,11 +97,11 @@ QImage X11ScreenSource::captureDisplay(const DisplayInfo& display, QSize pixelSi
     }
     const QRect root(0, 0, m_x.screen()->width_in_pixels, m_x.screen()->height_in_pixels);
     const QRect rect = display.pixelRect.intersected(root);
-    QImage image = m_x.grab(m_x.root(), rect, m_method == GrabMethod::automatic, error);
+    QImage image = m_images.grab(m_x.root(), rect, m_method == GrabMethod::automatic, error);
     if (image.isNull())
         return image;
     if (showsCursor)
-        m_x.compositeCursor(image, rect.topLeft());
+        m_images.compositeCursor(image, rect.topLeft());
     if (pixelSize.isValid() && pixelSize != image.size())
         image = image.scaled(pixelSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     return image;
@@ -118,5 +118,5 @@ bool X11ScreenSource::canGrabRoot()
     QMutexLocker lock(&m_x.mutex());
     if (isWaylandSession() || !m_x.isValid())
         return false;
-    return !m_x.grab(m_x.root(), QRect(0, 0, 1, 1), false, nullptr).isNull();
+    return !m_images.grab(m_x.root(), QRect(0, 0, 1, 1), false, nullptr).isNull();
 }

@@ -4,6 +4,7 @@
 // GetImage as fallback; the pointer from XFixes.
 #include "Platform/ScreenSource.h"
 #include "Platform/X11/XcbConnection.h"
+#include "Platform/X11/XcbImageTransfer.h"
 
 class X11ScreenSource final : public ScreenSource {
 public:
@@ -23,5 +24,6 @@ public:
 private:
     QList<DisplayInfo> displaysLocked() const;
     mutable XcbConnection m_x;
+    XcbImageTransfer m_images{m_x};
     GrabMethod m_method;
 };

@@ -1,32 +1,17 @@
 #include "Platform/X11/X11WindowRedirector.h"
 
+#include "Platform/CompositingInfo.h"
 #include "Platform/X11/XcbConnection.h"
 
 #include <cstdlib>
 #include <xcb/composite.h>
 #include <xcb/xcb.h>
 
-namespace {
-
-// The child of the root that holds the window (its frame under a window manager).
-xcb_window_t topLevel(xcb_connection_t* c, xcb_window_t window)
+X11WindowRedirector::X11WindowRedirector(std::shared_ptr<CompositingInfo> compositing)
+    : m_compositing(std::move(compositing))
+    , m_x(std::make_unique<XcbConnection>())
 {
-    for (int depth = 0; depth < 64 && window != XCB_WINDOW_NONE; ++depth) {
-        XcbReply<xcb_query_tree_reply_t> tree(xcb_query_tree_reply(c, xcb_query_tree(c, window), nullptr));
-        if (!tree)
-            return XCB_WINDOW_NONE;
-        const xcb_window_t parent = tree->parent;
-        const xcb_window_t root = tree->root;
-        if (parent == root || parent == XCB_WINDOW_NONE)
-            return window;
-        window = parent;
-    }
-    return XCB_WINDOW_NONE;
 }
-
-} // namespace
-
-X11WindowRedirector::X11WindowRedirector() : m_x(std::make_unique<XcbConnection>()) {}
 
 X11WindowRedirector::~X11WindowRedirector()
 {
@@ -36,10 +21,10 @@ X11WindowRedirector::~X11WindowRedirector()
 void X11WindowRedirector::keep(quint32 window)
 {
     QMutexLocker lock(&m_mutex);
-    if (!m_x->isValid() || !m_x->hasComposite() || m_x->compositorRuns())
+    if (!m_x->isValid() || !m_x->hasComposite() || m_compositing->isCompositing())
         return;
     xcb_connection_t* c = m_x->get();
-    const xcb_window_t frame = topLevel(c, window);
+    const xcb_window_t frame = m_x->topLevelOf(window);
     if (frame == XCB_WINDOW_NONE || m_kept.contains(frame))
         return;
     xcb_generic_error_t* error

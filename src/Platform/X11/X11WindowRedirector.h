@@ -5,22 +5,25 @@
 #include <QSet>
 #include <memory>
 
+class CompositingInfo;
 class XcbConnection;
 
 // XComposite automatic redirection of the window's top-level frame: the server
 // keeps painting it on the screen and also keeps its picture in a pixmap,
 // which the window server backend reads. Not needed (and not done) while a
-// compositing manager runs: it redirects every window itself. A connection of
-// its own holds the redirections; they end with releaseAll() or when it closes.
+// compositing manager runs (as `compositing` tells): it redirects every window
+// itself. A connection of its own holds the redirections; they end with
+// releaseAll() or when it closes.
 class X11WindowRedirector final : public WindowRedirector {
 public:
-    X11WindowRedirector();
+    explicit X11WindowRedirector(std::shared_ptr<CompositingInfo> compositing);
     ~X11WindowRedirector() override;
 
     void keep(quint32 window) override;
     void releaseAll() override;
 
 private:
+    const std::shared_ptr<CompositingInfo> m_compositing;
     QMutex m_mutex;
     std::unique_ptr<XcbConnection> m_x;
     QSet<quint32> m_kept; // top-level frames

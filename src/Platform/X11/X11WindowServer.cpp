@@ -57,27 +57,6 @@ std::optional<qint32> X11WindowServer::pidLocked(xcb_window_t window)
     return std::nullopt;
 }
 
-xcb_window_t X11WindowServer::topLevelLocked(xcb_window_t window)
-{
-    // The ancestor that is a child of the root: the window manager's frame.
-    xcb_window_t current = window;
-    for (int depth = 0; depth < 64; ++depth) {
-        XcbReply<xcb_query_tree_reply_t> tree(xcb_query_tree_reply(m_x.get(), xcb_query_tree(m_x.get(), current), nullptr));
-        if (!tree)
-            return XCB_WINDOW_NONE;
-        if (tree->parent == tree->root || tree->parent == XCB_WINDOW_NONE)
-            return current;
-        current = tree->parent;
-    }
-    return XCB_WINDOW_NONE;
-}
-
-bool X11WindowServer::compositingManagerRunning()
-{
-    QMutexLocker lock(&m_x.mutex());
-    return m_x.isValid() && m_x.compositorRuns();
-}
-
 std::optional<QList<WindowInfo>> X11WindowServer::windowList()
 {
     QMutexLocker lock(&m_x.mutex());
@@ -112,7 +91,7 @@ std::optional<QList<WindowInfo>> X11WindowServer::windowList()
 
     QList<WindowInfo> windows;
     for (const uint32_t client : clients) {
-        const xcb_window_t frame = managed ? topLevelLocked(client) : client;
+        const xcb_window_t frame = managed ? m_x.topLevelOf(client) : client;
         if (frame == XCB_WINDOW_NONE)
             continue;
         XcbReply<xcb_get_window_attributes_reply_t> attributes(
@@ -181,7 +160,7 @@ QImage X11WindowServer::windowImage(quint32 window, QSize pixelSize, bool showsC
     if (!m_x.isValid())
         return fail(QStringLiteral("Keine Verbindung zum X-Server"));
     xcb_connection_t* c = m_x.get();
-    const xcb_window_t frame = topLevelLocked(window);
+    const xcb_window_t frame = m_x.topLevelOf(window);
     if (frame == XCB_WINDOW_NONE)
         return fail(QStringLiteral("Fenster %1 existiert nicht").arg(window));
     XcbReply<xcb_get_window_attributes_reply_t> attributes(
@@ -202,7 +181,7 @@ QImage X11WindowServer::windowImage(quint32 window, QSize pixelSize, bool showsC
         const xcb_pixmap_t pixmap = xcb_generate_id(c);
         xcb_generic_error_t* e = xcb_request_check(c, xcb_composite_name_window_pixmap_checked(c, frame, pixmap));
         if (!e) {
-            image = m_x.grab(pixmap, QRect(QPoint(0, 0), outer.size()), true, error);
+            image = m_images.grab(pixmap, QRect(QPoint(0, 0), outer.size()), true, error);
             xcb_free_pixmap(c, pixmap);
         }
         free(e);
@@ -213,7 +192,7 @@ QImage X11WindowServer::windowImage(quint32 window, QSize pixelSize, bool showsC
         const QRect visible = outer.intersected(screen);
         if (visible.isEmpty())
             return fail(QStringLiteral("Fenster %1 liegt ausserhalb des Bildschirms").arg(window));
-        image = m_x.grab(m_x.root(), visible, true, error);
+        image = m_images.grab(m_x.root(), visible, true, error);
         if (!image.isNull() && visible != outer) {
             // Keep the window's own size: what lies off the screen stays transparent.
             QImage whole(outer.size(), QImage::Format_ARGB32_Premultiplied);
@@ -227,7 +206,7 @@ QImage X11WindowServer::windowImage(quint32 window, QSize pixelSize, bool showsC
     if (image.isNull())
         return image;
     if (showsCursor)
-        m_x.compositeCursor(image, origin);
+        m_images.compositeCursor(image, origin);
     if (pixelSize.isValid() && pixelSize != image.size())
         image = image.scaled(pixelSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     return image;

@@ -6,6 +6,7 @@
 // are not in it), otherwise it is cut from a grab of the root window.
 #include "Platform/WindowServer.h"
 #include "Platform/X11/XcbConnection.h"
+#include "Platform/X11/XcbImageTransfer.h"
 
 class X11WindowServer final : public WindowServer {
 public:
@@ -15,13 +16,10 @@ public:
     std::optional<qint32> ownerPID(quint32 window) override;
     QImage windowImage(quint32 window, QSize pixelSize, bool showsCursor, QString* error = nullptr) override;
 
-    // Whether a compositing manager owns the screen's _NET_WM_CM_Sn selection.
-    bool compositingManagerRunning();
-
 private:
     std::optional<qint32> pidLocked(xcb_window_t window);
-    xcb_window_t topLevelLocked(xcb_window_t window);
     QList<uint32_t> cardinals(xcb_window_t window, xcb_atom_t property, xcb_atom_t type, uint32_t max = 1024);
 
     XcbConnection m_x;
+    XcbImageTransfer m_images{m_x};
 };

@@ -1,17 +1,16 @@
 #pragma once
-// A private connection to the X server for the capture backends. Qt's own
-// connection belongs to the GUI thread; grabs may run on workers, so each
-// backend owns one of these and serialises its requests with mutex().
+// A private connection to the X server for the X11 backends: the screen, which
+// extensions the server has, and interned atoms. Qt's own connection belongs to
+// the GUI thread; backends may run on workers, so each owns one of these and
+// serialises its requests with mutex(). Moving pictures over it is
+// XcbImageTransfer's job.
 #include <QByteArray>
 #include <QHash>
-#include <QImage>
 #include <QMutex>
-#include <QPoint>
-#include <QRect>
 #include <QString>
+#include <cstdint>
 #include <cstdlib>
 #include <memory>
-#include <optional>
 #include <xcb/xcb.h>
 
 class XcbConnection {
@@ -29,7 +28,9 @@ public:
     int screenNumber() const { return m_screenNumber; }
     QMutex& mutex() { return m_mutex; }
 
+    // MIT-SHM, and whether it makes pixmaps of shared memory (Z format).
     bool hasShm() const { return m_hasShm; }
+    bool hasShmPixmaps() const { return m_hasShmPixmaps; }
     bool hasComposite() const { return m_hasComposite; }
     bool hasXFixes() const { return m_hasXFixes; }
     bool hasRandr() const { return m_hasRandr; }
@@ -43,56 +44,24 @@ public:
     // For connections that are not ours (Qt's own): one round trip, no cache.
     static xcb_atom_t internAtom(xcb_connection_t* c, const char* name);
 
-    // Whether a compositing manager owns this screen's _NET_WM_CM_Sn
-    // selection. Asked anew on every call: a compositor can start or stop
-    // while we run.
-    bool compositorRuns();
+    // The child of the root that holds the window: its window manager's frame,
+    // or the window itself where it has none. XCB_WINDOW_NONE once it is gone.
+    xcb_window_t topLevelOf(xcb_window_t window) const;
 
     // Bits per pixel the server uses for images of this depth; 0 if unknown.
     int bitsPerPixel(uint8_t depth) const;
-
-    // The picture of a rectangle of a drawable (window or pixmap, coordinates
-    // relative to it), through MIT-SHM when allowed and available, else a
-    // plain GetImage. Depth 24 gives RGB32, depth 32 premultiplied ARGB32.
-    QImage grab(xcb_drawable_t drawable, const QRect& rect, bool allowShm, QString* error);
-    // Paints the current pointer image into `image`, whose top-left corner
-    // lies at `imageOrigin` in root pixels.
-    void compositeCursor(QImage& image, QPoint imageOrigin);
-    // An RGB32 image in memory shared with the server, so pixmapOf() need
-    // not copy what is drawn in it. Null without MIT-SHM.
-    QImage sharedImage(QSize size);
-    // A server-side pixmap of the root window's depth showing `picture`
-    // (RGB32 or premultiplied ARGB32); 0 on failure. The caller frees it.
-    // Where the server can, and `keep` is given, the pixmap reads a shared
-    // memory segment that `keep` holds, which must outlive the pixmap's use;
-    // otherwise the pixels are copied to the server before this returns.
-    xcb_pixmap_t pixmapOf(const QImage& picture, std::shared_ptr<void>* keep = nullptr);
+    // Whether the server's image byte order is this machine's.
+    bool hasNativeByteOrder() const;
 
 private:
-    QImage grabShm(xcb_drawable_t drawable, const QRect& rect, QString* error);
-public:
-    struct ShmSegment {
-        uint32_t seg = 0;
-        void* address = nullptr;
-        size_t size = 0;
-    };
-    struct ShmPool;
-
-private:
-    std::optional<ShmSegment> takeSegment(size_t size);
-    static void returnSegment(void* lease);
-    QImage grabPlain(xcb_drawable_t drawable, const QRect& rect, QString* error);
-    QImage wrap(uint8_t* data, const QRect& rect, uint8_t depth, void (*cleanup)(void*), void* info, QString* error);
-
     xcb_connection_t* m_connection = nullptr;
     xcb_screen_t* m_screen = nullptr;
     int m_screenNumber = 0;
     QMutex m_mutex;
     QMutex m_atomsMutex;
     QHash<QByteArray, xcb_atom_t> m_atoms;
-    std::shared_ptr<ShmPool> m_shmPool;
-    bool m_hasShm = false, m_hasShmPixmaps = false, m_hasComposite = false, m_hasXFixes = false, m_hasRandr = false, m_hasRes = false,
-         m_hasXTest = false;
+    bool m_hasShm = false, m_hasShmPixmaps = false, m_hasComposite = false, m_hasXFixes = false, m_hasRandr = false,
+         m_hasRes = false, m_hasXTest = false;
 };
 
 // Frees a reply (or event) allocated by xcb when it leaves scope.
