@@ -305,6 +305,33 @@ private Q_SLOTS:
         QCOMPARE(canvas.session.crop().cropDraft(), QRectF(110, 110, 250, 150));
     }
 
+    // Each tool makes its kind the way the kind is made: a drag draws (a
+    // click draws nothing), a click places a badge or cursor, a click opens a
+    // text's field.
+    void eachToolMakesItsKindByDragOrClick()
+    {
+        const struct { EditorTool tool; qsizetype afterClick, afterDrag; bool fieldOpen; } cases[] = {
+            {EditorTool::rectangle, 0, 1, false},
+            {EditorTool::badge, 1, 2, false},
+            {EditorTool::cursor, 1, 2, false},
+            {EditorTool::text, 0, 0, true},
+        };
+        const QList<QPointF> clicked{{100, 100}};
+        for (const auto& c : cases) {
+            const QByteArray tool = rawValue(c.tool).toUtf8();
+            const char* name = tool.constData();
+            Canvas canvas({});
+            canvas.vm.setTool(c.tool);
+            QTest::mouseClick(&canvas.content(), Qt::LeftButton, {}, {100, 100});
+            QVERIFY2(canvas.vm.state().annotations.size() == c.afterClick, name);
+            if (c.afterClick)
+                QVERIFY2(canvas.at(0).kind == annotationKind(c.tool) && canvas.at(0).points == clicked, name);
+            QVERIFY2(canvas.session.textEntry().pendingTextOrigin().has_value() == c.fieldOpen, name);
+            drag(canvas.content(), {150, 150}, {250, 200});
+            QVERIFY2(canvas.vm.state().annotations.size() == c.afterDrag, name);
+        }
+    }
+
     void doubleClickOpensATextOrBubbleForEditing()
     {
         auto text = shape(K::text, {{50, 50}});
