@@ -85,6 +85,7 @@ public:
     // step it belongs to is still the latest.
     quint64 historyVersion() const { return m_historyVersion; }
 
+    // --- Tool and selection edits --------------------------------------------
     // Open words settle first (toolAboutToChange); any tool but the select
     // tool leaves nothing selected.
     void setTool(EditorTool tool);
@@ -127,9 +128,9 @@ public:
 
     // --- Edits the collaborators make --------------------------------------
     // A new annotation of the kind in the current tool settings: a fresh
-    // identifier, the colour, the line width (at least the kind's least), the
-    // settings of the option groups the kind offers, and what the kind adds
-    // of its own (AnnotationKinds).
+    // identifier, the colour, the line width (never below the kind's
+    // minimum), the settings of the option groups the kind offers, and what
+    // the kind adds of its own (AnnotationKinds).
     AnnotationObject newAnnotation(AnnotationKind kind, QList<QPointF> points) const;
     // Adds it on top as one undo step and selects it alone.
     void addAnnotation(const AnnotationObject& annotation);
@@ -137,7 +138,8 @@ public:
     // its own, or as part of the latest one. Nothing (false) when it is gone
     // or unchanged.
     bool changeAnnotation(const AnnotationObject& changed, bool asNewStep = true);
-    // Moves the annotations with these identifiers by the offset, likewise.
+    // Moves the (first) annotations with these identifiers by the offset,
+    // likewise; nothing for no offset.
     bool moveAnnotations(const QSet<QUuid>& ids, QPointF offset, bool asNewStep = true);
     // Removes that annotation as one undo step; nothing stays selected.
     void removeAnnotation(const QUuid& id);
@@ -169,6 +171,7 @@ private:
         QImage image;
         QSizeF pixelSize;
     };
+
     EditorSnapshot snapshot() const;
     void pushUndo();
     void step(QList<EditorSnapshot>& from, QList<EditorSnapshot>& to);
