@@ -52,14 +52,6 @@ class tst_EditorViewModel : public QObject {
     FakeEditorEnvironment env;
     QImage image{800, 600, QImage::Format_ARGB32_Premultiplied};
 
-    // A model with the select tool on the given annotations.
-    std::unique_ptr<EditorViewModel> selecting(const QList<AnnotationObject>& annotations)
-    {
-        auto vm = std::make_unique<EditorViewModel>(image, itemWith(annotations), env);
-        vm->setTool(EditorTool::select);
-        return vm;
-    }
-
 private Q_SLOTS:
     void undoKeepsTheLastHundredSteps()
     {
@@ -237,19 +229,20 @@ private Q_SLOTS:
         });
         const auto other = with(cursor, [](auto& a) { a.id = QUuid::createUuid(); });
         const auto rect = shape(K::rectangle, {{0, 0}, {9, 9}});
-        auto vm = selecting({rect, cursor, other});
-        const EditorState before = vm->state();
-        vm->deleteSelected();
-        QVERIFY(!vm->canUndo());
-        vm->setSelectedIDs({cursor.id, other.id});
-        QCOMPARE(vm->state(), before); // several: settings stay
-        vm->setSelectedAnnotationID(cursor.id); // one cursor: the tool takes its settings
-        QCOMPARE(vm->state().cursorStyle, QStringLiteral("wire_pointer"));
-        QCOMPARE(vm->state().cursorSize, 77.0);
-        vm->setSelectedIDs({rect.id, other.id});
-        vm->deleteSelected();
-        QCOMPARE(vm->state().annotations, QList<AnnotationObject>{cursor});
-        QCOMPARE(vm->undoCount(), 1);
+        EditorViewModel vm(image, itemWith({rect, cursor, other}), env);
+        vm.setTool(EditorTool::select);
+        const EditorState before = vm.state();
+        vm.deleteSelected();
+        QVERIFY(!vm.canUndo());
+        vm.setSelectedIDs({cursor.id, other.id});
+        QCOMPARE(vm.state(), before); // several: settings stay
+        vm.setSelectedAnnotationID(cursor.id); // one cursor: the tool takes its settings
+        QCOMPARE(vm.state().cursorStyle, QStringLiteral("wire_pointer"));
+        QCOMPARE(vm.state().cursorSize, 77.0);
+        vm.setSelectedIDs({rect.id, other.id});
+        vm.deleteSelected();
+        QCOMPARE(vm.state().annotations, QList<AnnotationObject>{cursor});
+        QCOMPARE(vm.undoCount(), 1);
     }
 };
 
