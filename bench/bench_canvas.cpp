@@ -83,14 +83,14 @@ void BM_CanvasMove(benchmark::State& state)
     Canvas canvas(n ? mixed(n) : longStroke(), zoom);
     const QPointF grip = canvas.vm.state().annotations.first().points.first();
     canvas.vm.setTool(EditorTool::select);
-    canvas.vm.beginSelectionDrag(grip);
+    canvas.session.selectionDrag().begin(grip);
     // The drag's first frame sets apart what lies below and above the moved
     // annotation (as a zoom step costs); the frames after it count.
-    canvas.vm.updateSelectionDrag(grip + QPointF(40, 0));
+    canvas.session.selectionDrag().update(grip + QPointF(40, 0));
     canvas.frame();
     int step = 0;
     for (auto _ : state) {
-        canvas.vm.updateSelectionDrag(grip + QPointF(++step % 40, 0));
+        canvas.session.selectionDrag().update(grip + QPointF(++step % 40, 0));
         canvas.frame();
     }
     state.SetLabel(label(n, zoom).toStdString());
@@ -115,10 +115,10 @@ void BM_CanvasDraft(benchmark::State& state)
     const int n = int(state.range(0));
     const double zoom = double(state.range(1));
     Canvas canvas(n ? mixed(n) : longStroke(), zoom);
-    canvas.vm.beginDrag(QPointF(900, 500));
+    canvas.session.drawing().beginDrag(QPointF(900, 500));
     int step = 0;
     for (auto _ : state) {
-        canvas.vm.updateDrag(QPointF(900 + (step % 200), 500 + (step % 150)));
+        canvas.session.drawing().updateDrag(QPointF(900 + (step % 200), 500 + (step % 150)));
         ++step;
         canvas.frame();
     }
@@ -130,12 +130,12 @@ void BM_CanvasDrawingLongStroke(benchmark::State& state)
 {
     Canvas canvas({}, double(state.range(0)));
     canvas.vm.setTool(EditorTool::freehand);
-    canvas.vm.beginDrag(QPointF(100, 540));
+    canvas.session.drawing().beginDrag(QPointF(100, 540));
     for (const AnnotationObject& a = longStroke().first(); const QPointF& p : a.points)
-        canvas.vm.updateDrag(p);
+        canvas.session.drawing().updateDrag(p);
     int step = 0;
     for (auto _ : state) {
-        canvas.vm.updateDrag(QPointF(1800 + (step % 50), 540));
+        canvas.session.drawing().updateDrag(QPointF(1800 + (step % 50), 540));
         ++step;
         canvas.frame();
     }

@@ -5,6 +5,7 @@
 #include "Storage/Storage.h"
 #include "Editor/AnnotationHitTest.h"
 #include "Editor/EditorEnvironment.h"
+#include "Editor/EditorSession.h"
 #include "Editor/EditorViewModel.h"
 #include "support/EditorAnnotations.h"
 
@@ -150,12 +151,13 @@ void BM_MarqueeSelect(benchmark::State& state)
 {
     FontMetricsEnvironment env;
     QImage image(size4K.toSize(), QImage::Format_ARGB32_Premultiplied);
-    EditorViewModel vm(image, itemWith(annotations(1000, 50, 2000, 200, 0, size4K)), env);
+    EditorSession editor(image, itemWith(annotations(1000, 50, 2000, 200, 0, size4K)), env);
+    EditorViewModel& vm = editor.model();
     vm.setTool(EditorTool::select);
     for (auto _ : state) {
-        vm.beginSelectionDrag({-10, -10});
-        vm.updateSelectionDrag({4000, 3000});
-        vm.endSelectionDrag();
+        editor.selectionDrag().begin({-10, -10});
+        editor.selectionDrag().update({4000, 3000});
+        editor.selectionDrag().end();
     }
     if (vm.selectedIDs().size() != 1000)
         state.SkipWithError("the marquee missed annotations");

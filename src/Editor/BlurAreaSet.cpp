@@ -2,6 +2,7 @@
 
 #include "Editor/AnnotationRenderer.h"
 #include "Editor/BlurProcessor.h"
+#include "Editor/Kinds/AnnotationKinds.h"
 
 #include <algorithm>
 #include <cmath>
@@ -40,7 +41,8 @@ BlurAreaSet::BlurAreaSet(const QImage& source, const QList<AnnotationObject>& an
     };
     std::vector<Group> groups;
     for (const AnnotationObject& a : annotations) {
-        if (a.kind != AnnotationKind::blur)
+        // The kinds painted from the blurred picture (the renderer asks for their pieces).
+        if (AnnotationKinds::of(a.kind).source() != AnnotationKindBehaviour::Source::blurredPicture)
             continue;
         const QRect r = pixelArea(a);
         if (r.isEmpty())

@@ -12,8 +12,8 @@
 CanvasContentView::CanvasContentView(EditorSession& session, QWidget* parent)
     : QWidget(parent)
     , m_vm(session.model())
-    , m_painter(m_vm)
-    , m_gestures(m_vm, session.crop(), session.textEntry())
+    , m_painter(session)
+    , m_gestures(session)
     , m_textFields(m_vm, session.textEntry(), *this)
 {
     EditorViewModel& vm = m_vm;
@@ -25,17 +25,18 @@ CanvasContentView::CanvasContentView(EditorSession& session, QWidget* parent)
     setFocusPolicy(Qt::ClickFocus);
     setMouseTracking(false);
     for (auto signal : {&EditorViewModel::annotationsChanged, &EditorViewModel::selectionChanged,
-                        &EditorViewModel::settingsChanged, &EditorViewModel::textEntryChanged})
+                        &EditorViewModel::settingsChanged})
         connect(&vm, signal, this, &CanvasContentView::repaintAll);
+    connect(&session.textEntry(), &TextEntry::textEntryChanged, this, &CanvasContentView::repaintAll);
     connect(&vm, &EditorViewModel::imageChanged, this, [this] {
         m_painter.invalidatePicture();
         repaintAll();
     });
     // The crop overlay dims the whole content; the cached layer is not touched.
-    connect(&vm, &EditorViewModel::cropChanged, this, qOverload<>(&QWidget::update));
-    connect(&vm, &EditorViewModel::draftChanged, this,
+    connect(&session.crop(), &CropTool::cropChanged, this, qOverload<>(&QWidget::update));
+    connect(&session.drawing(), &DrawingGesture::draftChanged, this,
             [this] { repaintMoving(m_lastDraft, m_painter.draftBounds()); });
-    connect(&vm, &EditorViewModel::marqueeChanged, this,
+    connect(&session.selectionDrag(), &SelectionDrag::marqueeChanged, this,
             [this] { repaintMoving(m_lastMarquee, m_painter.marqueeBounds()); });
     // Above the drawing; the text fields made later lie above it.
     new LiveTextOverlay(session.recognition(), *this);

@@ -2,9 +2,10 @@
 // The content frame of the canvas: the picture with its annotations at the
 // current zoom, one widget of exactly the content size inside the canvas's
 // scroll view. Paints through CanvasPainter, hands pointer input to
-// CanvasGestures, and repaints what the model's changes touch: everything
-// when the picture, annotations or selection change, only the old and new
-// place of the draft or marquee while one is dragged. Overlays that belong to
+// CanvasGestures, and repaints what the changes of the model and its
+// collaborators touch: everything when the picture, annotations, selection or
+// text entry change, only the old and new place of the draft or marquee while
+// one is dragged. Overlays that belong to
 // the picture (text entry fields, Live Text) are children of this widget.
 #include "Editor/CanvasGestures.h"
 #include "Editor/CanvasPainter.h"

@@ -2,14 +2,17 @@
 
 #include "Editor/AnnotationGeometry.h"
 #include "Editor/CanvasGrips.h"
-#include "Editor/CropTool.h"
-#include "Editor/EditorViewModel.h"
-#include "Editor/TextEntry.h"
+#include "Editor/EditorSession.h"
+#include "Editor/Kinds/AnnotationKinds.h"
 
-CanvasGestures::CanvasGestures(EditorViewModel& vm, CropTool& crop, TextEntry& textEntry)
-    : m_vm(vm)
-    , m_crop(crop)
-    , m_textEntry(textEntry)
+using Drawn = AnnotationKindBehaviour::Drawn;
+
+CanvasGestures::CanvasGestures(EditorSession& session)
+    : m_vm(session.model())
+    , m_drawing(session.drawing())
+    , m_selection(session.selectionDrag())
+    , m_crop(session.crop())
+    , m_textEntry(session.textEntry())
 {
 }
 
@@ -53,30 +56,25 @@ void CanvasGestures::changed(QPointF at, QSizeF c)
 {
     const QPointF p = toImage(at, c);
     const QPointF s0 = toImage(*m_start, c);
-    switch (m_vm.state().selectedTool) {
-    case EditorTool::text:
-    case EditorTool::badge:
-    case EditorTool::cursor:
-        break; // these act on release
-    case EditorTool::select:
-        if (!m_vm.isDraggingSelection() && !m_vm.activeHandle())
+    const EditorTool tool = m_vm.state().selectedTool;
+    if (tool == EditorTool::select) {
+        if (!m_selection.isDragging() && !m_selection.activeHandle())
             beginSelectDrag(*m_start, s0, c);
-        if (m_vm.activeHandle())
-            m_vm.updateHandleDrag(p);
+        if (m_selection.activeHandle())
+            m_selection.updateHandleDrag(p);
         else
-            m_vm.updateSelectionDrag(p);
-        break;
-    case EditorTool::crop:
+            m_selection.update(p);
+    } else if (tool == EditorTool::crop) {
         if (!m_crop.cropDragMode())
-            m_crop.cropBegin(s0, CanvasGrips::cropHandleHit(m_vm.cropDraft(), *m_start, c, m_vm.imagePixelSize()));
+            m_crop.cropBegin(s0, CanvasGrips::cropHandleHit(m_crop.cropDraft(), *m_start, c, m_vm.imagePixelSize()));
         m_crop.cropUpdate(s0, p);
-        break;
-    default:
-        if (!m_vm.draftAnnotation())
-            m_vm.beginDrag(s0);
-        m_vm.updateDrag(p);
-        break;
+    } else if (const std::optional<AnnotationKind> kind = annotationKind(tool);
+               kind && AnnotationKinds::of(*kind).drawn() == Drawn::byDrag) {
+        if (!m_drawing.draft())
+            m_drawing.beginDrag(s0);
+        m_drawing.updateDrag(p);
     }
+    // The kinds placed or typed at a click act on release.
 }
 
 // The first change of a select-tool drag: a grip of the one selected
@@ -89,13 +87,13 @@ void CanvasGestures::beginSelectDrag(QPointF startView, QPointF startImage, QSiz
                 continue;
             const auto grips = CanvasGrips::handlePositions(a, c, m_vm.imagePixelSize());
             if (const auto grip = CanvasGrips::nearestGrip(grips, startView)) {
-                m_vm.beginHandleDrag(*grip, *id);
+                m_selection.beginHandleDrag(*grip, *id);
                 return;
             }
             break;
         }
     }
-    m_vm.beginSelectionDrag(startImage);
+    m_selection.begin(startImage);
 }
 
 void CanvasGestures::release(QPointF at, QSizeF c)
@@ -106,30 +104,31 @@ void CanvasGestures::release(QPointF at, QSizeF c)
     const bool toggled = m_toggled;
     m_start.reset();
     m_toggled = false;
-    if (!toggled) {
-        switch (m_vm.state().selectedTool) {
-        case EditorTool::text:
-            m_textEntry.beginText(p, AnnotationKind::text);
-            break;
-        case EditorTool::badge:
-            m_vm.placeBadge(p);
-            break;
-        case EditorTool::cursor:
-            m_vm.placeCursor(p);
-            break;
-        case EditorTool::select:
-            m_vm.endSelectionDrag();
-            break;
-        case EditorTool::crop:
-            m_crop.endCropDrag();
-            break;
-        default:
-            m_vm.endDrag();
-            break;
-        }
-    }
+    if (!toggled)
+        finish(p);
     if (m_doubleClick) {
         m_doubleClick = false;
         m_textEntry.handleDoubleClick(p);
+    }
+}
+
+void CanvasGestures::finish(QPointF p)
+{
+    const EditorTool tool = m_vm.state().selectedTool;
+    if (tool == EditorTool::select) {
+        m_selection.end();
+        return;
+    }
+    if (tool == EditorTool::crop) {
+        m_crop.endCropDrag();
+        return;
+    }
+    const std::optional<AnnotationKind> kind = annotationKind(tool);
+    if (!kind)
+        return;
+    switch (AnnotationKinds::of(*kind).drawn()) {
+    case Drawn::byDrag: m_drawing.endDrag(); break;
+    case Drawn::byClick: m_drawing.place(*kind, p); break;
+    case Drawn::byTyping: m_textEntry.beginText(p, *kind); break;
     }
 }

@@ -3,7 +3,7 @@
 #include "Editor/AnnotationGeometry.h"
 #include "Editor/AnnotationRenderer.h"
 #include "Editor/CanvasGrips.h"
-#include "Editor/EditorViewModel.h"
+#include "Editor/EditorSession.h"
 #include "Editor/Kinds/AnnotationKinds.h"
 #include "Ui/Theme.h"
 
@@ -56,8 +56,12 @@ void paintGrip(QPainter& p, QPointF at, bool round)
 
 } // namespace
 
-CanvasPainter::CanvasPainter(EditorViewModel& vm)
-    : m_vm(vm)
+CanvasPainter::CanvasPainter(EditorSession& session)
+    : m_vm(session.model())
+    , m_drawing(session.drawing())
+    , m_selection(session.selectionDrag())
+    , m_crop(session.crop())
+    , m_textEntry(session.textEntry())
     , m_sprites(spriteBudgetBytes)
 {
     m_scalers.setMaxThreadCount(1);
@@ -75,6 +79,7 @@ void CanvasPainter::invalidatePicture()
 {
     m_scaled = QImage();
     m_scaling.reset(); // a copy still being made is of the old picture
+    m_blurred.clear();
     m_layerValid = false;
 }
 
@@ -174,7 +179,7 @@ void CanvasPainter::paint(QPainter& p, const QRect& exposed, const QRect& visibl
 
     p.save();
     p.setClipRect(wanted);
-    if (const auto& draft = m_vm.draftAnnotation())
+    if (const auto& draft = m_drawing.draft())
         if (toView(paintExtent(*draft)).intersects(wanted))
             paintAnnotation(p, *draft);
     paintMarquee(p);
@@ -322,7 +327,7 @@ QRectF CanvasPainter::paintExtent(const AnnotationObject& a) const
 std::optional<AnnotationObject> CanvasPainter::shownAs(const AnnotationObject& a) const
 {
     // The entry field shows the words while they are edited.
-    if (a.id == m_vm.editingTextID() || a.id == m_vm.editingBubbleID())
+    if (a.id == m_textEntry.editingTextID() || a.id == m_textEntry.editingBubbleID())
         return AnnotationKinds::of(a.kind).whileWordsEdited(a);
     return a;
 }
@@ -454,7 +459,9 @@ CanvasPainter::Inputs CanvasPainter::inputsFor(const AnnotationObject& a)
     switch (AnnotationKinds::of(a.kind).source()) {
     case AnnotationKindBehaviour::Source::blurredPicture:
         if (a.points.size() >= 2)
-            inputs.blurred = m_vm.blurredImage(a.blurStyle.value_or(BlurStyle::pixelated), a.blurAmount.value_or(18));
+            if (!m_vm.original().isNull())
+                inputs.blurred = m_blurred.blurred(m_vm.original(), a.blurStyle.value_or(BlurStyle::pixelated),
+                                                   a.blurAmount.value_or(18));
         break;
     case AnnotationKindBehaviour::Source::embeddedPicture:
         if (a.imageData)
@@ -511,7 +518,7 @@ void CanvasPainter::paintSelection(QPainter& p, const AnnotationObject& a, bool 
 
 void CanvasPainter::paintMarquee(QPainter& p)
 {
-    const auto& marquee = m_vm.marqueeRect();
+    const auto& marquee = m_selection.marqueeRect();
     if (!marquee)
         return;
     const QRectF v = toView(*marquee);
@@ -525,7 +532,7 @@ void CanvasPainter::paintMarquee(QPainter& p)
 
 void CanvasPainter::paintCropOverlay(QPainter& p)
 {
-    const auto& draft = m_vm.cropDraft();
+    const auto& draft = m_crop.cropDraft();
     if (!draft)
         return;
     const QRectF k = toView(*draft);
@@ -549,12 +556,12 @@ void CanvasPainter::paintCropOverlay(QPainter& p)
 
 QRectF CanvasPainter::draftBounds() const
 {
-    const auto& draft = m_vm.draftAnnotation();
+    const auto& draft = m_drawing.draft();
     return draft ? toView(paintExtent(*draft)).adjusted(-2, -2, 2, 2) : QRectF();
 }
 
 QRectF CanvasPainter::marqueeBounds() const
 {
-    const auto& marquee = m_vm.marqueeRect();
+    const auto& marquee = m_selection.marqueeRect();
     return marquee ? toView(*marquee).adjusted(-2, -2, 2, 2) : QRectF();
 }

@@ -1,7 +1,8 @@
 #pragma once
 // Paints frames of the editor's canvas: the picture at the current zoom, every
 // annotation through the shared renderer, the selection outlines and grips,
-// the annotation being drawn, the marquee and the crop overlay. Works in view
+// the annotation being drawn, the marquee and the crop overlay, as the model
+// and its collaborators (drawing, select-tool drags, crop, text entry) hold them. Works in view
 // points of the content frame (the fitted picture times the zoom, origin
 // top-left).
 //
@@ -11,7 +12,9 @@
 // copies from it and paints only what moves on top: the draft, the marquee
 // and the crop overlay. The picture scaled to the zoom is kept as well, and
 // each annotation as painted at the current zoom, so a rebuild after one
-// annotation changed paints that one and copies the others.
+// annotation changed paints that one and copies the others. The whole
+// picture blurred for blur areas is kept too, until the picture changes.
+#include "Editor/BlurPreviewCache.h"
 #include "Editor/EmbeddedImageCache.h"
 #include "Models/AnnotationObject.h"
 
@@ -24,12 +27,17 @@
 #include <QSizeF>
 #include <optional>
 
+class CropTool;
+class DrawingGesture;
+class EditorSession;
 class EditorViewModel;
 class QPainter;
+class SelectionDrag;
+class TextEntry;
 
 class CanvasPainter {
 public:
-    explicit CanvasPainter(EditorViewModel& vm);
+    explicit CanvasPainter(EditorSession& session);
 
     // The content frame's size in view points.
     void setContentSize(QSizeF size);
@@ -50,7 +58,7 @@ public:
 
     // Something the layer shows has changed.
     void invalidateLayer() { m_layerValid = false; }
-    // The picture itself changed (also drops the scaled copy).
+    // The picture itself changed (also drops the scaled and blurred copies).
     void invalidatePicture();
 
     // The view rectangle a frame's moving parts cover now (empty when absent),
@@ -129,9 +137,14 @@ private:
     QRectF toView(const QRectF& imageRect) const;
 
     EditorViewModel& m_vm;
+    const DrawingGesture& m_drawing;
+    const SelectionDrag& m_selection;
+    const CropTool& m_crop;
+    const TextEntry& m_textEntry;
     QSizeF m_contentSize;
     QColor m_backdrop = Qt::transparent;
     EmbeddedImageCache m_pictures;
+    BlurPreviewCache m_blurred;
 
     QImage m_scaled; // the picture at the content size, when that is small enough
     qint64 m_scaledKey = 0;

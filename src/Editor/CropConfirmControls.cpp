@@ -1,7 +1,6 @@
 #include "Editor/CropConfirmControls.h"
 
 #include "Editor/CropTool.h"
-#include "Editor/EditorViewModel.h"
 #include "Localization/Localizer.h"
 #include "Platform/ButtonText.h"
 #include "Ui/IconRegistry.h"
@@ -11,9 +10,8 @@
 #include <QPushButton>
 #include <QToolButton>
 
-CropConfirmControls::CropConfirmControls(const EditorViewModel& vm, CropTool& crop, QWidget* parent)
+CropConfirmControls::CropConfirmControls(CropTool& crop, QWidget* parent)
     : QWidget(parent)
-    , m_vm(vm)
     , m_crop(crop)
     , m_apply(new QPushButton(this))
     , m_cancel(new QToolButton(this))
@@ -31,7 +29,7 @@ CropConfirmControls::CropConfirmControls(const EditorViewModel& vm, CropTool& cr
     m_cancel->setToolButtonStyle(Qt::ToolButtonIconOnly);
     connect(m_apply, &QPushButton::clicked, this, [this] {
         // The draft may have gone just before the click arrived.
-        if (const auto draft = m_vm.cropDraft())
+        if (const auto draft = m_crop.cropDraft())
             m_crop.applyCrop(*draft);
     });
     connect(m_cancel, &QToolButton::clicked, this, [this] { m_crop.cancelCrop(); });

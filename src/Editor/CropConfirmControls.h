@@ -4,14 +4,13 @@
 #include <QWidget>
 
 class CropTool;
-class EditorViewModel;
 class QPushButton;
 class QToolButton;
 
 class CropConfirmControls : public QWidget {
     Q_OBJECT
 public:
-    CropConfirmControls(const EditorViewModel& vm, CropTool& crop, QWidget* parent = nullptr);
+    explicit CropConfirmControls(CropTool& crop, QWidget* parent = nullptr);
 
     QPushButton* applyButton() const { return m_apply; }
     QToolButton* cancelButton() const { return m_cancel; }
@@ -19,7 +18,6 @@ public:
 private:
     void retranslate();
 
-    const EditorViewModel& m_vm;
     CropTool& m_crop;
     QPushButton* m_apply;
     QToolButton* m_cancel;

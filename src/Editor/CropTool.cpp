@@ -15,14 +15,23 @@ QRectF spanned(double x0, double y0, double x1, double y1)
 
 } // namespace
 
-CropTool::CropTool(EditorViewModel& vm)
-    : m_vm(vm)
+CropTool::CropTool(EditorViewModel& vm, QObject* parent)
+    : QObject(parent)
+    , m_vm(vm)
 {
+}
+
+void CropTool::setCropDraft(const std::optional<QRectF>& draft)
+{
+    if (draft == m_cropDraft)
+        return;
+    m_cropDraft = draft;
+    Q_EMIT cropChanged();
 }
 
 void CropTool::cropBegin(QPointF p, std::optional<DragHandle> handle)
 {
-    const std::optional<QRectF>& draft = m_vm.cropDraft();
+    const std::optional<QRectF> draft = m_cropDraft;
     endGesture();
     if (handle && draft) {
         m_cropDragMode = CropDragMode::resize;
@@ -32,7 +41,7 @@ void CropTool::cropBegin(QPointF p, std::optional<DragHandle> handle)
         m_cropMoveLast = p;
     } else {
         m_cropDragMode = CropDragMode::newRect;
-        m_vm.setCropDraft(QRectF(p, QSizeF(0, 0)));
+        setCropDraft(QRectF(p, QSizeF(0, 0)));
     }
 }
 
@@ -40,7 +49,7 @@ void CropTool::cropUpdate(QPointF s, QPointF p)
 {
     if (!m_cropDragMode)
         return;
-    std::optional<QRectF> draft = m_vm.cropDraft();
+    std::optional<QRectF> draft = m_cropDraft;
     switch (*m_cropDragMode) {
     case CropDragMode::move:
         if (!draft || !m_cropMoveLast)
@@ -69,7 +78,7 @@ void CropTool::cropUpdate(QPointF s, QPointF p)
         break;
     }
     }
-    m_vm.setCropDraft(draft);
+    setCropDraft(draft);
 }
 
 void CropTool::endCropDrag()
@@ -80,7 +89,7 @@ void CropTool::endCropDrag()
 void CropTool::cancelCrop()
 {
     endGesture();
-    m_vm.setCropDraft(std::nullopt);
+    setCropDraft(std::nullopt);
 }
 
 void CropTool::endGesture()
@@ -93,8 +102,8 @@ void CropTool::endGesture()
 void CropTool::setCropAspect(CropAspect aspect)
 {
     m_vm.storeCropAspect(aspect);
-    if (const std::optional<QRectF> draft = m_vm.cropDraft())
-        m_vm.setCropDraft(constrainedCrop(*draft));
+    if (const std::optional<QRectF> draft = m_cropDraft)
+        setCropDraft(constrainedCrop(*draft));
 }
 
 QRectF CropTool::constrainedCrop(const QRectF& rect) const
@@ -152,7 +161,7 @@ bool CropTool::applyCrop(const QRectF& c)
     }
     m_vm.replaceImage(cut, kept);
     endGesture();
-    m_vm.setCropDraft(std::nullopt);
+    setCropDraft(std::nullopt);
     m_vm.setTool(EditorTool::select);
     return true;
 }

@@ -3,6 +3,8 @@
 EditorSession::EditorSession(const QImage& image, std::optional<ScreenshotItem> item, EditorEnvironment& environment)
     : m_model(image, std::move(item), environment)
     , m_textEntry(m_model, environment)
+    , m_drawing(m_model, m_textEntry)
+    , m_selectionDrag(m_model, m_textEntry)
     , m_crop(m_model)
     , m_results(m_model, environment)
     , m_sharing(m_results, environment)
@@ -14,6 +16,8 @@ EditorSession::EditorSession(const QImage& image, std::optional<ScreenshotItem> 
 void EditorSession::windowWillClose()
 {
     m_textEntry.windowWillClose();
-    m_model.windowWillClose();
+    m_model.endStyleEdit();
+    m_drawing.windowWillClose();
+    m_selectionDrag.end();
     m_sharing.windowWillClose();
 }

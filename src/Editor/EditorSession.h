@@ -4,11 +4,13 @@
 // and torn down in reverse. The editor window owns one; its views take the
 // parts whose operations they call.
 #include "Editor/CropTool.h"
+#include "Editor/DrawingGesture.h"
 #include "Editor/EditorResults.h"
 #include "Editor/EditorTextRecognition.h"
 #include "Editor/EditorViewModel.h"
 #include "Editor/ImageInsertion.h"
 #include "Editor/ResultSharing.h"
+#include "Editor/SelectionDrag.h"
 #include "Editor/TextEntry.h"
 
 class EditorSession {
@@ -20,6 +22,8 @@ public:
 
     EditorViewModel& model() { return m_model; }
     TextEntry& textEntry() { return m_textEntry; }
+    DrawingGesture& drawing() { return m_drawing; }
+    SelectionDrag& selectionDrag() { return m_selectionDrag; }
     CropTool& crop() { return m_crop; }
     EditorResults& results() { return m_results; }
     ResultSharing& sharing() { return m_sharing; }
@@ -33,6 +37,8 @@ public:
 private:
     EditorViewModel m_model;
     TextEntry m_textEntry;
+    DrawingGesture m_drawing;
+    SelectionDrag m_selectionDrag;
     CropTool m_crop;
     EditorResults m_results;
     ResultSharing m_sharing;

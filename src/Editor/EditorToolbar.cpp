@@ -1,6 +1,7 @@
 #include "Editor/EditorToolbar.h"
 
 #include "Editor/ColorRow.h"
+#include "Editor/CropTool.h"
 #include "Editor/EditorPopoverFlags.h"
 #include "Editor/EditorViewModel.h"
 #include "Editor/ImageInsertButton.h"
@@ -29,6 +30,7 @@ QHBoxLayout* rowLayout(QWidget* row)
 EditorToolbar::EditorToolbar(EditorViewModel& vm, CropTool& crop, EditorToolbarServices services, QWidget* parent)
     : QWidget(parent)
     , m_vm(vm)
+    , m_crop(crop)
     , m_flags(new EditorPopoverFlags(vm, this))
 {
     auto* column = new QVBoxLayout(this);
@@ -95,11 +97,11 @@ EditorToolbar::EditorToolbar(EditorViewModel& vm, CropTool& crop, EditorToolbarS
     connect(&vm, &EditorViewModel::settingsChanged, this, &EditorToolbar::relevel);
     connect(&vm, &EditorViewModel::selectionChanged, this, &EditorToolbar::relevel);
     connect(&vm, &EditorViewModel::annotationsChanged, this, &EditorToolbar::relevel);
-    connect(&vm, &EditorViewModel::cropChanged, this, &EditorToolbar::relevel);
+    connect(&crop, &CropTool::cropChanged, this, &EditorToolbar::relevel);
     applyShape();
 }
 
-ToolbarFocus EditorToolbar::focus() const { return ToolbarFocus::of(m_vm); }
+ToolbarFocus EditorToolbar::focus() const { return ToolbarFocus::of(m_vm, m_crop); }
 
 void EditorToolbar::setAvailableWidth(double width)
 {

@@ -84,6 +84,7 @@ private:
     void applyShape();
 
     EditorViewModel& m_vm;
+    const CropTool& m_crop;
     EditorPopoverFlags* m_flags;
     ToolsGroup* m_tools;
     ColorRow* m_colors;

@@ -1,16 +1,17 @@
 #include "Editor/EditorToolbarLayout.h"
 
+#include "Editor/CropTool.h"
 #include "Editor/EditorViewModel.h"
 #include "Editor/Kinds/AnnotationKinds.h"
 
 #include <algorithm>
 
-ToolbarFocus ToolbarFocus::of(const EditorViewModel& vm)
+ToolbarFocus ToolbarFocus::of(const EditorViewModel& vm, const CropTool& crop)
 {
     ToolbarFocus f;
     f.tool = vm.state().selectedTool;
     f.kind = EditorToolbarLayout::activeStyleKind(vm);
-    f.cropDrafted = vm.cropDraft().has_value();
+    f.cropDrafted = crop.cropDraft().has_value();
     f.cursorHighlightEnabled = vm.state().cursorHighlightEnabled;
     return f;
 }

@@ -8,6 +8,7 @@
 
 #include <optional>
 
+class CropTool;
 class EditorViewModel;
 
 // What the second row shows, which decides its estimated width.
@@ -19,7 +20,7 @@ struct ToolbarFocus {
     bool cropDrafted = false;
     bool cursorHighlightEnabled = false;
 
-    static ToolbarFocus of(const EditorViewModel& vm);
+    static ToolbarFocus of(const EditorViewModel& vm, const CropTool& crop);
 };
 
 // How the rows look at one level.

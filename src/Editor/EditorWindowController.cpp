@@ -108,20 +108,21 @@ std::function<void()> EditorWindowController::keyAction(const QKeyEvent& event) 
 {
     EditorViewModel& vm = m_session->model();
     CropTool& crop = m_session->crop();
+    const TextEntry& entry = m_session->textEntry();
     // An open entry field gets every key.
-    if (vm.pendingTextOrigin() || vm.editingBubbleID())
+    if (entry.pendingTextOrigin() || entry.editingBubbleID())
         return {};
     switch (event.key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        if (vm.state().selectedTool != EditorTool::crop || !vm.cropDraft())
+        if (vm.state().selectedTool != EditorTool::crop || !crop.cropDraft())
             return {};
-        return [&vm, &crop] {
-            if (const auto draft = vm.cropDraft())
+        return [&crop] {
+            if (const auto draft = crop.cropDraft())
                 crop.applyCrop(*draft);
         };
     case Qt::Key_Escape:
-        if (!vm.cropDraft())
+        if (!crop.cropDraft())
             return {};
         return [&crop] { crop.cancelCrop(); };
     case Qt::Key_Backspace:

@@ -56,8 +56,7 @@ void ImageInsertion::insertImage(const QImage& image)
     const double s = std::min(w, insertedWidthShare * W) / w;
     const QPointF centre(W / 2, H / 2);
     const QPointF half(w * s / 2, h * s / 2);
-    AnnotationObject a =
-        m_vm.newAnnotation(AnnotationKind::image, m_vm.state().selectedColor, {centre - half, centre + half});
+    AnnotationObject a = m_vm.newAnnotation(AnnotationKind::image, {centre - half, centre + half});
     a.imageData = *png;
     m_vm.addAnnotation(a);
     m_vm.setTool(EditorTool::select);

@@ -69,28 +69,30 @@ const AnnotationObject* annotationWithID(const EditorViewModel& vm, const std::o
 
 } // namespace
 
-std::optional<InPlaceTextFields::Look> InPlaceTextFields::entryFieldLook(const EditorViewModel& vm, QSizeF content,
+std::optional<InPlaceTextFields::Look> InPlaceTextFields::entryFieldLook(const EditorViewModel& vm,
+                                                                         const TextEntry& entry, QSizeF content,
                                                                          const QPaintDevice& device)
 {
-    if (!vm.pendingTextOrigin())
+    if (!entry.pendingTextOrigin())
         return std::nullopt;
     const EditorState& s = vm.state();
-    const AnnotationObject* edited = annotationWithID(vm, vm.editingTextID());
+    const AnnotationObject* edited = annotationWithID(vm, entry.editingTextID());
     const double size = edited && edited->fontSize ? *edited->fontSize : s.fontSize;
     const std::optional<QString> name = edited && edited->fontName ? edited->fontName : s.selectedFontName;
     const RGBAColor colour = edited ? edited->color : s.selectedColor;
     Look look;
-    look.topLeft = AnnotationGeometry::viewPoint(*vm.pendingTextOrigin(), vm.imagePixelSize(), content);
+    look.topLeft = AnnotationGeometry::viewPoint(*entry.pendingTextOrigin(), vm.imagePixelSize(), content);
     look.font = fieldFont(name, displayScale(vm, content) * size, device);
     look.color = colour.toQColor();
     look.framed = true;
     return look;
 }
 
-std::optional<InPlaceTextFields::Look> InPlaceTextFields::bubbleFieldLook(const EditorViewModel& vm, QSizeF content,
+std::optional<InPlaceTextFields::Look> InPlaceTextFields::bubbleFieldLook(const EditorViewModel& vm,
+                                                                          const TextEntry& entry, QSizeF content,
                                                                           const QPaintDevice& device)
 {
-    const AnnotationObject* bubble = annotationWithID(vm, vm.editingBubbleID());
+    const AnnotationObject* bubble = annotationWithID(vm, entry.editingBubbleID());
     if (!bubble || bubble->points.size() < 2)
         return std::nullopt;
     const QRectF box = QRectF(bubble->points[0], bubble->points[1]).normalized();
@@ -110,9 +112,10 @@ InPlaceTextFields::InPlaceTextFields(const EditorViewModel& vm, TextEntry& textE
     , m_content(content)
     , m_contentSize(content.size())
 {
-    for (auto signal : {&EditorViewModel::textEntryChanged, &EditorViewModel::annotationsChanged,
-                        &EditorViewModel::settingsChanged, &EditorViewModel::imageChanged})
+    for (auto signal :
+         {&EditorViewModel::annotationsChanged, &EditorViewModel::settingsChanged, &EditorViewModel::imageChanged})
         connect(&vm, signal, this, &InPlaceTextFields::sync);
+    connect(&textEntry, &TextEntry::textEntryChanged, this, &InPlaceTextFields::sync);
     sync();
 }
 
@@ -135,10 +138,10 @@ void InPlaceTextFields::setContentSize(QSizeF size)
 
 std::optional<InPlaceTextFields::Owner> InPlaceTextFields::currentOwner() const
 {
-    if (annotationWithID(m_vm, m_vm.editingBubbleID()))
-        return Owner{true, m_vm.editingBubbleID(), std::nullopt};
-    if (m_vm.pendingTextOrigin())
-        return Owner{false, m_vm.editingTextID(), m_vm.pendingTextOrigin()};
+    if (annotationWithID(m_vm, m_textEntry.editingBubbleID()))
+        return Owner{true, m_textEntry.editingBubbleID(), std::nullopt};
+    if (m_textEntry.pendingTextOrigin())
+        return Owner{false, m_textEntry.editingTextID(), m_textEntry.pendingTextOrigin()};
     return std::nullopt;
 }
 
@@ -146,8 +149,8 @@ std::optional<InPlaceTextFields::Look> InPlaceTextFields::currentLook() const
 {
     if (!m_owner)
         return std::nullopt;
-    return m_owner->bubble ? bubbleFieldLook(m_vm, m_contentSize, m_content)
-                           : entryFieldLook(m_vm, m_contentSize, m_content);
+    return m_owner->bubble ? bubbleFieldLook(m_vm, m_textEntry, m_contentSize, m_content)
+                           : entryFieldLook(m_vm, m_textEntry, m_contentSize, m_content);
 }
 
 void InPlaceTextFields::sync()

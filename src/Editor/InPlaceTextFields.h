@@ -1,9 +1,9 @@
 #pragma once
 // The in-place text fields of the canvas: the entry field of a new or
-// re-edited text at the model's pending origin, and the field inside a speech
-// bubble whose words are edited. At most one is open, as a child of the
+// re-edited text at the text entry's pending origin, and the field inside a
+// speech bubble whose words are edited. At most one is open, as a child of the
 // canvas content above the drawing; every opening builds a new field, which
-// goes away when the model closes the entry (or the bubble is gone). The
+// goes away when the text entry closes (or the bubble is gone). The
 // field writes the text entry's buffer and hands Return and Escape to it.
 #include <QColor>
 #include <QFont>
@@ -33,11 +33,11 @@ public:
     };
     // The field of a new text (the current font, size and colour) or of a
     // re-edited one (its own); none while no entry is open.
-    static std::optional<Look> entryFieldLook(const EditorViewModel& vm, QSizeF contentSize,
-                                              const QPaintDevice& device);
+    static std::optional<Look> entryFieldLook(const EditorViewModel& vm, const TextEntry& entry,
+                                              QSizeF contentSize, const QPaintDevice& device);
     // Inside the edited bubble, in its dark text colour; none without one.
-    static std::optional<Look> bubbleFieldLook(const EditorViewModel& vm, QSizeF contentSize,
-                                               const QPaintDevice& device);
+    static std::optional<Look> bubbleFieldLook(const EditorViewModel& vm, const TextEntry& entry,
+                                               QSizeF contentSize, const QPaintDevice& device);
 
     // Lives no longer than the content widget (its owner's member).
     InPlaceTextFields(const EditorViewModel& vm, TextEntry& textEntry, QWidget& content);

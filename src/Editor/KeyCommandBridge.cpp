@@ -34,15 +34,15 @@ KeyCommandBridge::KeyCommandBridge(EditorSession& session, QWidget& host)
     connect(m_copy, &QShortcut::activated, this, [&session] { session.results().copyResult(); });
     connect(m_paste, &QShortcut::activated, &session.insertion(), &ImageInsertion::paste);
     connect(&session.recognition(), &EditorTextRecognition::liveTextChanged, this, &KeyCommandBridge::sync);
-    connect(&vm, &EditorViewModel::textEntryChanged, this, &KeyCommandBridge::sync);
+    connect(&session.textEntry(), &TextEntry::textEntryChanged, this, &KeyCommandBridge::sync);
     sync();
 }
 
 void KeyCommandBridge::sync()
 {
     // Copying inside a field being typed copies its selection, not the picture.
-    const EditorViewModel& vm = m_session.model();
-    const bool typing = vm.pendingTextOrigin() || vm.editingTextID() || vm.editingBubbleID();
+    const TextEntry& entry = m_session.textEntry();
+    const bool typing = entry.pendingTextOrigin() || entry.editingTextID() || entry.editingBubbleID();
     const bool free = !m_session.recognition().liveTextEnabled() && !typing;
     m_copy->setEnabled(free);
     m_paste->setEnabled(free);

@@ -33,7 +33,7 @@ void ShareButton::share()
     delete m_menu;
     m_menu = new QMenu(this);
     m_menu->setAttribute(Qt::WA_DeleteOnClose);
-    using Target = EditorViewModel::ShareTarget;
+    using Target = ShareTarget;
     const std::pair<Target, QString> entries[] = {
         {Target::defaultViewer, Localizer::t(QStringLiteral("Im Standardprogramm öffnen"))},
         {Target::email, Localizer::t(QStringLiteral("Per E-Mail senden"))},

@@ -4,7 +4,7 @@
 // under the button of what the desktop offers for the shared file: its
 // default viewer, a new e-mail with it attached, the file manager, and
 // copying its path. Without a file (only a picture) the entries are off.
-#include "Editor/EditorViewModel.h"
+#include "Editor/ShareTarget.h"
 #include "Editor/ToolbarIconButton.h"
 
 #include <QPointer>
@@ -17,7 +17,7 @@ class ShareButton : public ToolbarIconButton {
     Q_OBJECT
 public:
     using MakeItems = std::function<QVariantList()>;
-    using ShareTo = std::function<void(EditorViewModel::ShareTarget, const QString& path)>;
+    using ShareTo = std::function<void(ShareTarget, const QString& path)>;
 
     ShareButton(MakeItems makeItems, ShareTo shareTo, QWidget* parent = nullptr);
 

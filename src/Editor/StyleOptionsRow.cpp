@@ -3,6 +3,7 @@
 #include "Editor/CompactColorWell.h"
 #include "Editor/CropAspectChip.h"
 #include "Editor/CropConfirmControls.h"
+#include "Editor/CropTool.h"
 #include "Editor/CursorControls.h"
 #include "Editor/EditorToolbarLayout.h"
 #include "Editor/EditorViewModel.h"
@@ -123,9 +124,10 @@ StyleOptionsRow::StyleOptionsRow(EditorViewModel& vm, CropTool& crop, EditorPopo
     buildLineStyle();
     buildBadge();
 
-    for (auto signal : {&EditorViewModel::settingsChanged, &EditorViewModel::selectionChanged,
-                        &EditorViewModel::annotationsChanged, &EditorViewModel::cropChanged})
+    for (auto signal :
+         {&EditorViewModel::settingsChanged, &EditorViewModel::selectionChanged, &EditorViewModel::annotationsChanged})
         connect(&vm, signal, this, &StyleOptionsRow::refresh);
+    connect(&crop, &CropTool::cropChanged, this, &StyleOptionsRow::refresh);
     connect(&Localizer::shared(), &Localizer::langChanged, this, &StyleOptionsRow::retranslate);
     setCompact(false);
     retranslate();
@@ -160,7 +162,7 @@ QWidget* StyleOptionsRow::cornerControls() const { return slider(Flag::corner); 
 QWidget* StyleOptionsRow::buildCrop()
 {
     m_cropAspect = new CropAspectChip(m_vm, m_crop, this);
-    m_cropConfirm = new CropConfirmControls(m_vm, m_crop, this);
+    m_cropConfirm = new CropConfirmControls(m_crop, this);
     return addGroup(Group::crop, {m_cropAspect, m_cropConfirm});
 }
 
@@ -316,7 +318,7 @@ void StyleOptionsRow::refresh()
                           offered.testFlag(Option::badge)};
     for (size_t i = 0; i < m_groups.size(); ++i)
         m_groups[i]->setVisible(shown[i]);
-    m_cropConfirm->setVisible(cropping && m_vm.cropDraft());
+    m_cropConfirm->setVisible(cropping && m_crop.cropDraft());
     m_fillGroup->setVisible(offered.testFlag(Option::fill));
     slider(Flag::corner)->setVisible(offered.testFlag(Option::corner));
 }

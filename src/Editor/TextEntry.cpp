@@ -2,8 +2,20 @@
 
 #include "Editor/EditorEnvironment.h"
 #include "Editor/EditorViewModel.h"
+#include "Editor/Kinds/AnnotationKinds.h"
 
 #include <algorithm>
+
+using Words = AnnotationKindBehaviour::Words;
+
+namespace {
+
+Words wordsOf(const AnnotationObject& a)
+{
+    return AnnotationKinds::of(a.kind).words();
+}
+
+} // namespace
 
 TextEntry::TextEntry(EditorViewModel& vm, const EditorEnvironment& environment, QObject* parent)
     : QObject(parent)
@@ -14,13 +26,17 @@ TextEntry::TextEntry(EditorViewModel& vm, const EditorEnvironment& environment, 
         commitBubbleEdit();
         cancelPendingText();
     });
-    connect(&vm, &EditorViewModel::selectionDragAboutToBegin, this, &TextEntry::selectionPress);
-    connect(&vm, &EditorViewModel::drawingAboutToBeAdded, this, [this](AnnotationKind kind) {
-        if (kind == AnnotationKind::speechBubble)
-            commitBubbleEdit(); // the words of an earlier bubble are kept
-    });
-    connect(&vm, &EditorViewModel::drawingAdded, this, &TextEntry::drawingAdded);
     connect(&vm, &EditorViewModel::annotationsReset, this, &TextEntry::cancelPendingText);
+}
+
+void TextEntry::setEntry(std::optional<QPointF> origin, std::optional<QUuid> textID, std::optional<QUuid> bubbleID)
+{
+    if (origin == m_pendingTextOrigin && textID == m_editingTextID && bubbleID == m_editingBubbleID)
+        return;
+    m_pendingTextOrigin = origin;
+    m_editingTextID = textID;
+    m_editingBubbleID = bubbleID;
+    Q_EMIT textEntryChanged();
 }
 
 void TextEntry::handleDoubleClick(QPointF p)
@@ -29,14 +45,18 @@ void TextEntry::handleDoubleClick(QPointF p)
     if (!hit)
         return;
     const AnnotationObject& a = m_vm.state().annotations[m_vm.indexOf(*hit)];
-    if (a.kind == AnnotationKind::text) {
-        const QUuid id = a.id;
+    const QUuid id = a.id;
+    switch (wordsOf(a)) {
+    case Words::atOrigin:
         m_vm.setSelectedAnnotationID(id);
         beginEditingText(id);
-    } else if (a.kind == AnnotationKind::speechBubble) {
-        const QUuid id = a.id;
+        break;
+    case Words::inside:
         m_vm.setSelectedAnnotationID(id);
         beginEditingBubble(id);
+        break;
+    case Words::none:
+        break;
     }
 }
 
@@ -46,11 +66,11 @@ void TextEntry::handleDoubleClick(QPointF p)
 void TextEntry::beginText(QPointF p, AnnotationKind kind)
 {
     commitBubbleEdit();
-    if (m_vm.pendingTextOrigin() || m_vm.editingTextID())
+    if (m_pendingTextOrigin || m_editingTextID)
         commitPendingText();
     m_pendingKind = kind;
     m_textBuffer.setText(QString());
-    m_vm.setTextEntry(p, m_vm.editingTextID(), m_vm.editingBubbleID());
+    setEntry(p, m_editingTextID, m_editingBubbleID);
 }
 
 void TextEntry::beginEditingText(QUuid id)
@@ -59,25 +79,26 @@ void TextEntry::beginEditingText(QUuid id)
     if (i < 0)
         return;
     const AnnotationObject& a = m_vm.state().annotations[i];
-    if (a.kind != AnnotationKind::text || a.points.isEmpty())
+    if (wordsOf(a) != Words::atOrigin || a.points.isEmpty())
         return;
+    const AnnotationKind kind = a.kind;
     const QPointF origin = a.points.first();
     const QString text = a.text.value_or(QString());
     commitBubbleEdit();
     m_vm.setSelectedAnnotationID(id);
-    m_pendingKind = AnnotationKind::text;
+    m_pendingKind = kind;
     m_textBuffer.setText(text);
-    m_vm.setTextEntry(origin, id, m_vm.editingBubbleID());
+    setEntry(origin, id, m_editingBubbleID);
 }
 
 void TextEntry::beginEditingBubble(QUuid id)
 {
     const qsizetype i = m_vm.indexOf(id);
-    if (i < 0 || m_vm.state().annotations[i].kind != AnnotationKind::speechBubble)
+    if (i < 0 || wordsOf(m_vm.state().annotations[i]) != Words::inside)
         return;
-    if (m_vm.editingBubbleID() != id)
+    if (m_editingBubbleID != id)
         commitBubbleEdit();
-    if (m_vm.pendingTextOrigin() || m_vm.editingTextID())
+    if (m_pendingTextOrigin || m_editingTextID)
         commitPendingText();
     // Looked up again: a commit may have removed an annotation before it.
     const qsizetype j = m_vm.indexOf(id);
@@ -87,12 +108,18 @@ void TextEntry::beginEditingBubble(QUuid id)
     m_vm.setSelectedAnnotationID(id);
     m_newBubbleVersion.reset();
     m_textBuffer.setText(text);
-    m_vm.setTextEntry(m_vm.pendingTextOrigin(), m_vm.editingTextID(), id);
+    setEntry(m_pendingTextOrigin, m_editingTextID, id);
+}
+
+void TextEntry::beginWordsOfNewBubble(QUuid id)
+{
+    beginEditingBubble(id);
+    m_newBubbleVersion = m_vm.historyVersion();
 }
 
 void TextEntry::commitBubbleEdit()
 {
-    const std::optional<QUuid> editing = m_vm.editingBubbleID();
+    const std::optional<QUuid> editing = m_editingBubbleID;
     if (!editing)
         return;
     const qsizetype i = m_vm.indexOf(*editing);
@@ -107,13 +134,13 @@ void TextEntry::commitBubbleEdit()
     }
     m_newBubbleVersion.reset();
     m_textBuffer.setText(QString());
-    m_vm.setTextEntry(m_vm.pendingTextOrigin(), m_vm.editingTextID(), std::nullopt);
+    setEntry(m_pendingTextOrigin, m_editingTextID, std::nullopt);
 }
 
 void TextEntry::commitPendingText()
 {
     const QString t = m_textBuffer.text().trimmed();
-    if (const std::optional<QUuid> editing = m_vm.editingTextID()) {
+    if (const std::optional<QUuid> editing = m_editingTextID) {
         const qsizetype i = m_vm.indexOf(*editing);
         if (i >= 0 && t.isEmpty()) {
             m_vm.removeAnnotation(*editing);
@@ -123,14 +150,9 @@ void TextEntry::commitPendingText()
             changed.text = t;
             m_vm.changeAnnotation(changed);
         }
-    } else if (const std::optional<QPointF> origin = m_vm.pendingTextOrigin(); origin && !t.isEmpty()) {
-        const EditorState& s = m_vm.state();
-        AnnotationObject a = m_vm.newAnnotation(m_pendingKind, s.selectedColor, {*origin});
-        if (a.kind == AnnotationKind::speechBubble)
-            a.lineWidth = std::max(a.lineWidth, 2.0);
+    } else if (const std::optional<QPointF> origin = m_pendingTextOrigin; origin && !t.isEmpty()) {
+        AnnotationObject a = m_vm.newAnnotation(m_pendingKind, {*origin});
         a.text = t;
-        a.fontSize = s.fontSize;
-        a.fontName = s.selectedFontName;
         m_vm.addAnnotation(a);
     }
     cancelPendingText();
@@ -139,9 +161,9 @@ void TextEntry::commitPendingText()
 void TextEntry::cancelPendingText()
 {
     // The buffer also serves an open bubble edit.
-    if (!m_vm.editingBubbleID())
+    if (!m_editingBubbleID)
         m_textBuffer.setText(QString());
-    m_vm.setTextEntry(std::nullopt, std::nullopt, m_vm.editingBubbleID());
+    setEntry(std::nullopt, std::nullopt, m_editingBubbleID);
 }
 
 void TextEntry::insertText(const QString& s)
@@ -154,10 +176,8 @@ void TextEntry::insertText(const QString& s)
     const QSizeF size = m_environment.textSize(s, state.fontSize, state.selectedFontName);
     // A text larger than the picture starts at its top-left corner.
     const QPointF origin(std::max((W - size.width()) * 0.5, 0.0), std::max((H - size.height()) * 0.5, 0.0));
-    AnnotationObject a = m_vm.newAnnotation(AnnotationKind::text, state.selectedColor, {origin});
+    AnnotationObject a = m_vm.newAnnotation(AnnotationKind::text, {origin});
     a.text = s;
-    a.fontSize = state.fontSize;
-    a.fontName = state.selectedFontName;
     m_vm.addAnnotation(a);
     m_vm.setTool(EditorTool::select);
 }
@@ -168,19 +188,10 @@ void TextEntry::windowWillClose()
     commitBubbleEdit();
 }
 
-void TextEntry::selectionPress(QPointF p)
+void TextEntry::selectPress(QPointF p)
 {
-    if (m_vm.editingBubbleID() && m_vm.annotationAt(p) != m_vm.editingBubbleID())
+    if (m_editingBubbleID && m_vm.annotationAt(p) != m_editingBubbleID)
         commitBubbleEdit();
-    if (m_vm.editingTextID() && m_vm.annotationAt(p) != m_vm.editingTextID())
+    if (m_editingTextID && m_vm.annotationAt(p) != m_editingTextID)
         commitPendingText();
-}
-
-void TextEntry::drawingAdded(QUuid id, AnnotationKind kind)
-{
-    if (kind != AnnotationKind::speechBubble)
-        return;
-    // A new bubble's words are typed right away, and they belong to the step that drew it.
-    beginEditingBubble(id);
-    m_newBubbleVersion = m_vm.historyVersion();
 }

@@ -47,7 +47,7 @@ private Q_SLOTS:
         environment = std::make_unique<AppEditorEnvironment>(*coordinator);
         editor = std::make_unique<EditorSession>(filledImage(120, 80, Qt::white, QImage::Format_ARGB32_Premultiplied),
                                                std::nullopt, *environment);
-        editor->model().placeBadge({60, 40});
+        editor->drawing().place(AnnotationKind::badge, {60, 40});
     }
     void cleanup()
     {
@@ -79,7 +79,7 @@ private Q_SLOTS:
 
         // With the history off: on the clipboard, in no history, not even through the poll.
         setHistory(false);
-        editor->model().placeBadge({20, 20});
+        editor->drawing().place(AnnotationKind::badge, {20, 20});
         editor->results().copyResult();
         QCOMPARE(clipboard.objectImage, editor->results().render());
         setHistory(true);

@@ -188,7 +188,7 @@ private Q_SLOTS:
         QCOMPARE(canvas.pixels(), plain); // the marquee's tint leaves no trace
         canvas.vm.setTool(EditorTool::crop);
         drag(canvas.content(), {100, 100}, {300, 200});
-        QCOMPARE(canvas.vm.cropDraft(), QRectF(100, 100, 200, 100));
+        QCOMPARE(canvas.session.crop().cropDraft(), QRectF(100, 100, 200, 100));
         const QImage cropped = canvas.pixels();
         QCOMPARE(cropped.pixelColor(200, 150), plain.pixelColor(200, 150));
         QVERIFY(cropped.pixelColor(50, 250).green() < plain.pixelColor(50, 250).green() * 0.8);
@@ -300,9 +300,36 @@ private Q_SLOTS:
         canvas.vm.setTool(EditorTool::crop);
         drag(canvas.content(), {100, 100}, {300, 200});
         drag(canvas.content(), {310, 206}, {350, 250}); // 11.7 points from the bottom-right corner
-        QCOMPARE(canvas.vm.cropDraft(), QRectF(100, 100, 250, 150));
+        QCOMPARE(canvas.session.crop().cropDraft(), QRectF(100, 100, 250, 150));
         drag(canvas.content(), {200, 150}, {210, 160}); // inside: moves
-        QCOMPARE(canvas.vm.cropDraft(), QRectF(110, 110, 250, 150));
+        QCOMPARE(canvas.session.crop().cropDraft(), QRectF(110, 110, 250, 150));
+    }
+
+    // Each tool makes its kind the way the kind is made: a drag draws (a
+    // click draws nothing), a click places a badge or cursor, a click opens a
+    // text's field.
+    void eachToolMakesItsKindByDragOrClick()
+    {
+        const struct { EditorTool tool; qsizetype afterClick, afterDrag; bool fieldOpen; } cases[] = {
+            {EditorTool::rectangle, 0, 1, false},
+            {EditorTool::badge, 1, 2, false},
+            {EditorTool::cursor, 1, 2, false},
+            {EditorTool::text, 0, 0, true},
+        };
+        const QList<QPointF> clicked{{100, 100}};
+        for (const auto& c : cases) {
+            const QByteArray tool = rawValue(c.tool).toUtf8();
+            const char* name = tool.constData();
+            Canvas canvas({});
+            canvas.vm.setTool(c.tool);
+            QTest::mouseClick(&canvas.content(), Qt::LeftButton, {}, {100, 100});
+            QVERIFY2(canvas.vm.state().annotations.size() == c.afterClick, name);
+            if (c.afterClick)
+                QVERIFY2(canvas.at(0).kind == annotationKind(c.tool) && canvas.at(0).points == clicked, name);
+            QVERIFY2(canvas.session.textEntry().pendingTextOrigin().has_value() == c.fieldOpen, name);
+            drag(canvas.content(), {150, 150}, {250, 200});
+            QVERIFY2(canvas.vm.state().annotations.size() == c.afterDrag, name);
+        }
     }
 
     void doubleClickOpensATextOrBubbleForEditing()
@@ -313,10 +340,10 @@ private Q_SLOTS:
         Canvas canvas({text, shape(K::speechBubble, {{200, 100}, {350, 180}})});
         canvas.vm.setTool(EditorTool::select);
         doubleClick(canvas.content(), {260, 140});
-        QCOMPARE(canvas.vm.editingBubbleID(), canvas.at(1).id);
+        QCOMPARE(canvas.session.textEntry().editingBubbleID(), canvas.at(1).id);
         doubleClick(canvas.content(), {60, 60});
-        QCOMPARE(canvas.vm.editingTextID(), canvas.at(0).id);
-        QVERIFY(!canvas.vm.editingBubbleID());
+        QCOMPARE(canvas.session.textEntry().editingTextID(), canvas.at(0).id);
+        QVERIFY(!canvas.session.textEntry().editingBubbleID());
     }
 };
 

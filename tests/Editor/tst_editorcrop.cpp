@@ -61,7 +61,7 @@ private Q_SLOTS:
             CropTool crop(vm);
             crop.setCropAspect(c.aspect);
             draw(crop, c.from, c.to);
-            QVERIFY2(fuzzyRect(*vm.cropDraft(), c.draft), qPrintable(rawValue(c.aspect)));
+            QVERIFY2(fuzzyRect(*crop.cropDraft(), c.draft), qPrintable(rawValue(c.aspect)));
         }
 
         // Choosing a preset reshapes the draft, clipped to the bottom edge; no undo step.
@@ -69,7 +69,7 @@ private Q_SLOTS:
         CropTool crop(vm);
         draw(crop, {100, 100}, {500, 200});
         crop.setCropAspect(CropAspect::r3_4);
-        QVERIFY(fuzzyRect(*vm.cropDraft(), {100, 100, 375, 500}));
+        QVERIFY(fuzzyRect(*crop.cropDraft(), {100, 100, 375, 500}));
         QVERIFY(!vm.canUndo());
     }
 
@@ -80,12 +80,12 @@ private Q_SLOTS:
         vm.setTool(EditorTool::crop);
         draw(crop, {100, 100}, {300, 200});
         draw(crop, {150, 150}, {-50, 100}); // a press inside moves the draft, even beyond the picture
-        QCOMPARE(*vm.cropDraft(), QRectF(-100, 50, 200, 100));
+        QCOMPARE(*crop.cropDraft(), QRectF(-100, 50, 200, 100));
         // A corner drag past the opposite corner flips the rectangle.
         draw(crop, {100, 100}, {300, 200});
         crop.cropBegin({300, 200}, DragHandle::bottomRight);
         crop.cropUpdate({300, 200}, {50, 60});
-        QCOMPARE(*vm.cropDraft(), QRectF(50, 60, 50, 40));
+        QCOMPARE(*crop.cropDraft(), QRectF(50, 60, 50, 40));
         crop.endCropDrag();
         QVERIFY(!crop.cropDragMode());
     }
@@ -104,7 +104,7 @@ private Q_SLOTS:
         QCOMPARE(vm.state().annotations.size(), 2);
         QCOMPARE(vm.state().annotations[0].points, (QList<QPointF>{{20, 10}, {200, 150}}));
         QCOMPARE(vm.state().annotations[1].id, badge.id);
-        QVERIFY(vm.selectedIDs().isEmpty() && !vm.cropDraft());
+        QVERIFY(vm.selectedIDs().isEmpty() && !crop.cropDraft());
         QCOMPARE(vm.state().selectedTool, EditorTool::select);
         QCOMPARE(vm.undoCount(), 1);
         vm.undo();
@@ -133,9 +133,9 @@ private Q_SLOTS:
             EditorViewModel vm(c.picture, itemWith({shape(K::line, {{0, 0}, {50, 50}})}), env);
             CropTool crop(vm);
             draw(crop, {1, 1}, {20, 20});
-            const QRectF draft = *vm.cropDraft();
+            const QRectF draft = *crop.cropDraft();
             QVERIFY2(!crop.applyCrop(c.rect), c.name);
-            QVERIFY2(vm.cropDraft() == draft && !vm.canUndo() && !vm.imageWasCropped(), c.name);
+            QVERIFY2(crop.cropDraft() == draft && !vm.canUndo() && !vm.imageWasCropped(), c.name);
             QVERIFY2(vm.original().size() == c.picture.size(), c.name);
         }
     }
@@ -146,19 +146,19 @@ private Q_SLOTS:
         CropTool crop(vm);
         vm.setTool(EditorTool::crop);
         CropAspectChip chip(vm, crop);
-        CropConfirmControls pair(vm, crop);
+        CropConfirmControls pair(crop);
         chip.show();
         draw(crop, {100, 100}, {500, 150});
         QTest::mouseClick(&chip, Qt::LeftButton);
         QTest::mouseClick(&chip, Qt::LeftButton); // the chip only ever opens its menu
         QVERIFY(chip.isMenuOpen());
         QTest::mouseClick(chip.menuRows()[1], Qt::LeftButton); // "1:1" reshapes the draft and closes
-        QCOMPARE(*vm.cropDraft(), QRectF(100, 100, 400, 400));
+        QCOMPARE(*crop.cropDraft(), QRectF(100, 100, 400, 400));
         QTRY_VERIFY(!chip.isMenuOpen());
         QCOMPARE(chip.text(), QStringLiteral("1:1"));
 
         pair.cancelButton()->click(); // the draft goes; tool stays; nothing recorded
-        QVERIFY(!vm.cropDraft());
+        QVERIFY(!crop.cropDraft());
         QCOMPARE(vm.state().selectedTool, EditorTool::crop);
         pair.applyButton()->click(); // no draft: nothing
         QVERIFY(!vm.canUndo());

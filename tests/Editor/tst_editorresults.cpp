@@ -117,12 +117,12 @@ private Q_SLOTS:
 
             EditorSession editor(filled(300, 200, Qt::white), std::nullopt, env);
             EditorViewModel& vm = editor.model();
-            vm.placeBadge({150, 100});
+            editor.drawing().place(AnnotationKind::badge, {150, 100});
             const QString written = editor.sharing().shareItems().first().toUrl().toLocalFile();
             QVERIFY2(QRegularExpression(QStringLiteral("^Zentu-[0-9A-F]{8}\\.png$")).match(QFileInfo(written).fileName()).hasMatch(),
                      qPrintable(written));
             // One file per editor: the next share rewrites it with the picture as it is then.
-            vm.placeBadge({50, 50});
+            editor.drawing().place(AnnotationKind::badge, {50, 50});
             QCOMPARE(editor.sharing().shareItems().first().toUrl().toLocalFile(), written);
             QCOMPARE(QImage(written).convertToFormat(QImage::Format_ARGB32_Premultiplied), editor.results().render());
             EditorSession other(filled(30, 20, Qt::white), std::nullopt, env);
@@ -154,7 +154,7 @@ private Q_SLOTS:
         const QImage picture = filled(300, 200, Qt::white);
         EditorSession editor(picture, itemWith({}), env);
         EditorViewModel& vm = editor.model();
-        vm.placeBadge({150, 100});
+        editor.drawing().place(AnnotationKind::badge, {150, 100});
         QVERIFY(editor.crop().applyCrop(QRectF(100, 50, 120, 100)));
         editor.results().saveResult(QStringLiteral("x.png"));
         QCOMPARE(env.writeBacks.last().image, picture.copy(100, 50, 120, 100));
@@ -178,7 +178,7 @@ private Q_SLOTS:
         EditorViewModel& vm = editor.model();
         editor.recognition().runOCR();
         QVERIFY(editor.recognition().isRunningOCR());
-        vm.placeBadge({40, 40}); // the picture changes; the user asks again
+        editor.drawing().place(AnnotationKind::badge, {40, 40}); // the picture changes; the user asks again
         editor.recognition().runOCR();
         QVERIFY(recognizer.waitForCalls(2));
         const int newer = isNew(recognizer.imageOf(1)) ? 1 : 0;

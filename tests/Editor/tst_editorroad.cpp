@@ -55,12 +55,12 @@ class tst_EditorRoad : public QObject {
         }
     };
 
-    static void drawArrow(EditorViewModel& vm)
+    static void drawArrow(EditorSession& editor)
     {
-        vm.setTool(EditorTool::arrow);
-        vm.beginDrag({20, 30});
-        vm.updateDrag({120, 90});
-        vm.endDrag();
+        editor.model().setTool(EditorTool::arrow);
+        editor.drawing().beginDrag({20, 30});
+        editor.drawing().updateDrag({120, 90});
+        editor.drawing().endDrag();
     }
 
 private Q_SLOTS:
@@ -81,7 +81,7 @@ private Q_SLOTS:
         vm.setTool(EditorTool::crop);
         QVERIFY(app.editor()->session().crop().applyCrop({10.4, 20.6, 100.2, 50.1})); // the whole pixels around it
         const QImage cut = shot.copy(10, 20, 101, 51);
-        drawArrow(vm);
+        drawArrow(app.editor()->session());
         app.editor()->close();
 
         app.store().waitForPendingWrites();

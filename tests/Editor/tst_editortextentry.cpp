@@ -2,9 +2,11 @@
 // commit and cancel keep, whitespace, undo steps and pasted text; on the
 // canvas the in-place fields growing with the words, the keys that commit or
 // cancel, a single commit when the focus leaves, and the text's own look.
+#include "Editor/DrawingGesture.h"
 #include "Editor/EditorViewModel.h"
 #include "Editor/GrowingTextView.h"
 #include "Editor/InPlaceTextFields.h"
+#include "Editor/SelectionDrag.h"
 #include "Editor/TextEntry.h"
 #include "fakes/FakeEditorEnvironment.h"
 #include "support/EditorAnnotations.h"
@@ -39,6 +41,7 @@ struct Canvas {
     explicit Canvas(EditorEnvironment& env, const QList<AnnotationObject>& annotations = {})
         : vm(QImage(600, 400, QImage::Format_ARGB32_Premultiplied), itemWith(annotations), env)
         , entry(vm, env)
+        , drawing(vm, entry)
     {
         content->setGeometry(0, 0, 300, 200);
         other->setGeometry(0, 210, 100, 20);
@@ -49,6 +52,7 @@ struct Canvas {
 
     EditorViewModel vm; // outlives the fields, as the window's model does
     TextEntry entry;
+    DrawingGesture drawing;
     QWidget window;
     QWidget* content = new QWidget(&window);
     QLineEdit* other = new QLineEdit(&window);
@@ -87,7 +91,7 @@ private Q_SLOTS:
             blankEntry.beginText({10, 10}, K::text);
             blankEntry.textBuffer().setText(QString::fromUtf8(typed));
             blankEntry.commitPendingText();
-            QVERIFY(blank.state().annotations.isEmpty() && !blank.canUndo() && !blank.pendingTextOrigin());
+            QVERIFY(blank.state().annotations.isEmpty() && !blank.canUndo() && !blankEntry.pendingTextOrigin());
         }
     }
 
@@ -100,7 +104,7 @@ private Q_SLOTS:
         vm.setTool(EditorTool::text);
 
         entry.handleDoubleClick({450, 450}); // an arrow: nothing
-        QVERIFY(!vm.pendingTextOrigin());
+        QVERIFY(!entry.pendingTextOrigin());
         entry.handleDoubleClick({120, 120});
         QCOMPARE(entry.textBuffer().text(), QStringLiteral("Hallo"));
         entry.textBuffer().setText(QStringLiteral("Hallo Welt"));
@@ -142,8 +146,9 @@ private Q_SLOTS:
         const AnnotationObject b = bubble(QStringLiteral("alt"));
         EditorViewModel vm(image, itemWith({b}), env);
         TextEntry entry(vm, env);
+        DrawingGesture drawing(vm, entry);
         vm.setTool(EditorTool::select);
-        vm.placeBadge({50, 50}); // an unrelated earlier step
+        drawing.place(K::badge, {50, 50}); // an unrelated earlier step
         entry.handleDoubleClick({400, 350});
         QCOMPARE(entry.textBuffer().text(), QStringLiteral("alt"));
         entry.textBuffer().setText(QStringLiteral("  neu  "));
@@ -160,10 +165,10 @@ private Q_SLOTS:
 
         // A new bubble's first words belong to the step that drew it.
         vm.setTool(EditorTool::speechBubble);
-        vm.beginDrag({100, 300});
-        vm.updateDrag({250, 380});
-        vm.endDrag();
-        QVERIFY(vm.editingBubbleID());
+        drawing.beginDrag({100, 300});
+        drawing.updateDrag({250, 380});
+        drawing.endDrag();
+        QVERIFY(entry.editingBubbleID());
         entry.textBuffer().setText(QStringLiteral("Hi"));
         entry.commitBubbleEdit();
         QCOMPARE(vm.state().annotations.last().text, QStringLiteral("Hi"));
@@ -183,12 +188,12 @@ private Q_SLOTS:
         entry.textBuffer().setText(QStringLiteral("Blase"));
         entry.beginEditingText(t.id);
         QCOMPARE(vm.state().annotations[0].text, QStringLiteral("Blase"));
-        QVERIFY(!vm.editingBubbleID());
+        QVERIFY(!entry.editingBubbleID());
         QCOMPARE(entry.textBuffer().text(), QStringLiteral("Hallo"));
         entry.textBuffer().setText(QStringLiteral("Text"));
         entry.beginEditingBubble(b.id);
         QCOMPARE(vm.state().annotations[1].text, QStringLiteral("Text"));
-        QVERIFY(!vm.pendingTextOrigin() && !vm.editingTextID());
+        QVERIFY(!entry.pendingTextOrigin() && !entry.editingTextID());
 
         vm.resetAll(); // takes the bubble away; its edit finds nothing to write
         entry.commitBubbleEdit();
@@ -201,37 +206,39 @@ private Q_SLOTS:
         QCOMPARE(vm.state().annotations.first().text, QStringLiteral("offen"));
     }
 
-    // The model's own operations settle the open words through the text
-    // entry: a tool change, a press elsewhere, a new bubble, a reset.
+    // The editor moving on settles the open words: a tool change, a press
+    // elsewhere, a new bubble, a reset.
     void openWordsSettleWhenTheModelMovesOn()
     {
         const AnnotationObject b = bubble(QStringLiteral("alt"));
         const AnnotationObject t = textAt({100, 100}, QStringLiteral("Hallo"));
         EditorViewModel vm(image, itemWith({b, t}), env);
         TextEntry entry(vm, env);
+        DrawingGesture drawing(vm, entry);
+        SelectionDrag selection(vm, entry);
         entry.beginText({20, 20}, K::text);
         entry.textBuffer().setText(QStringLiteral("behalten"));
         entry.beginEditingBubble(b.id); // the new text is committed first
         entry.textBuffer().setText(QStringLiteral("neu"));
         vm.setTool(EditorTool::select); // keeps a bubble's words
         QCOMPARE(vm.state().annotations[0].text, QStringLiteral("neu"));
-        QVERIFY(!vm.editingBubbleID() && vm.selectedAnnotationID() == b.id);
+        QVERIFY(!entry.editingBubbleID() && vm.selectedAnnotationID() == b.id);
 
         entry.beginText({20, 20}, K::text);
         entry.textBuffer().setText(QStringLiteral("verworfen"));
         vm.setTool(EditorTool::arrow); // drops a new text not yet confirmed
-        QVERIFY(!vm.pendingTextOrigin() && entry.textBuffer().text().isEmpty());
+        QVERIFY(!entry.pendingTextOrigin() && entry.textBuffer().text().isEmpty());
         QCOMPARE(vm.state().annotations.size(), 3);
 
         vm.setTool(EditorTool::select);
         entry.beginEditingText(t.id);
         entry.textBuffer().setText(QStringLiteral("Welt"));
-        vm.beginSelectionDrag({110, 110}); // on the text itself: still typing
-        vm.endSelectionDrag();
-        QCOMPARE(vm.editingTextID(), std::optional(t.id));
-        vm.beginSelectionDrag({700, 500}); // elsewhere: committed
-        vm.endSelectionDrag();
-        QVERIFY(!vm.editingTextID());
+        selection.begin({110, 110}); // on the text itself: still typing
+        selection.end();
+        QCOMPARE(entry.editingTextID(), std::optional(t.id));
+        selection.begin({700, 500}); // elsewhere: committed
+        selection.end();
+        QVERIFY(!entry.editingTextID());
         QCOMPARE(vm.state().annotations[1].text, QStringLiteral("Welt"));
 
         // A second bubble drawn while the first one's words are open: those
@@ -239,17 +246,17 @@ private Q_SLOTS:
         vm.setTool(EditorTool::speechBubble);
         entry.beginEditingBubble(b.id);
         entry.textBuffer().setText(QStringLiteral("danach"));
-        vm.beginDrag({400, 100});
-        vm.updateDrag({550, 200});
-        vm.endDrag();
-        QCOMPARE(vm.editingBubbleID(), std::optional(vm.state().annotations.last().id));
+        drawing.beginDrag({400, 100});
+        drawing.updateDrag({550, 200});
+        drawing.endDrag();
+        QCOMPARE(entry.editingBubbleID(), std::optional(vm.state().annotations.last().id));
         vm.undo();
         QCOMPARE(vm.state().annotations.size(), 3);
         QCOMPARE(vm.state().annotations[0].text, QStringLiteral("danach"));
 
         entry.beginText({20, 20}, K::text);
         vm.resetAll(); // the open entry goes with the annotations
-        QVERIFY(!vm.pendingTextOrigin() && vm.state().annotations.isEmpty());
+        QVERIFY(!entry.pendingTextOrigin() && vm.state().annotations.isEmpty());
     }
 
     void pastedTextIsCentredWhereItFits()
@@ -289,9 +296,9 @@ private Q_SLOTS:
         // Escape keeps a bubble's words (a new text's it drops: the real window's test); a bubble
         // that goes away takes its field.
         c.vm.setTool(EditorTool::speechBubble);
-        c.vm.beginDrag({100, 100});
-        c.vm.updateDrag({300, 200});
-        c.vm.endDrag();
+        c.drawing.beginDrag({100, 100});
+        c.drawing.updateDrag({300, 200});
+        c.drawing.endDrag();
         QTest::keyClicks(c.field(), QStringLiteral(" Hi "));
         QTest::keyClick(c.field(), Qt::Key_Escape);
         QVERIFY(!c.field());
@@ -326,7 +333,7 @@ private Q_SLOTS:
         c.entry.beginText({400, 300}, K::text);
         QTRY_VERIFY(!second);
         QCOMPARE(again.count(), 1);
-        QVERIFY(c.vm.pendingTextOrigin() && c.field() && c.field()->hasFocus());
+        QVERIFY(c.entry.pendingTextOrigin() && c.field() && c.field()->hasFocus());
         QCOMPARE(c.vm.undoCount(), 2);
     }
 
@@ -335,7 +342,7 @@ private Q_SLOTS:
         const AnnotationObject text = textAt({50, 50}, QStringLiteral("Hallo"));
         Canvas c(env, {text});
         c.entry.beginEditingText(text.id);
-        const auto look = InPlaceTextFields::entryFieldLook(c.vm, {300, 200}, *c.content);
+        const auto look = InPlaceTextFields::entryFieldLook(c.vm, c.entry, {300, 200}, *c.content);
         QCOMPARE(look->font.family(), QStringLiteral("DejaVu Serif"));
         QCOMPARE(look->font.pointSizeF() * c.content->logicalDpiY() / 72.0, 20.0); // half size, as shown
         QCOMPARE(look->color, text.color.toQColor());

@@ -385,7 +385,7 @@ private Q_SLOTS:
 
         // The cursor grid: a cell restyles the placed cursor and closes; the highlight brings its controls.
         f.vm.setTool(EditorTool::cursor);
-        f.vm.placeCursor({300, 300});
+        f.session.drawing().place(K::cursor, {300, 300});
         const int placed = int(f.vm.state().annotations.size()) - 1;
         CursorControls* controls = f.row.cursorControls();
         QTest::mouseClick(controls->stylePicker(), Qt::LeftButton);
@@ -454,7 +454,7 @@ private Q_SLOTS:
     {
         Editor f(nothing);
         QVERIFY(f.active());
-        f.vm.placeBadge({100, 100});
+        f.session.drawing().place(K::badge, {100, 100});
         ExportControls& x = f.root.exportControls();
         x.pinButton()->click();
         x.copyButton()->click();

@@ -99,7 +99,7 @@ private Q_SLOTS:
         o.vm().setTool(EditorTool::arrow);
         QTest::keyClick(o.probe, Qt::Key_Return);
         QTest::keyClick(o.probe, Qt::Key_Escape);
-        QVERIFY(!o.vm().cropDraft());
+        QVERIFY(!o.session().crop().cropDraft());
         QCOMPARE(o.probe->keys.size(), 3);
     }
 
@@ -125,9 +125,9 @@ private Q_SLOTS:
     {
         auto o = open();
         o.vm().setTool(EditorTool::arrow);
-        o.vm().beginDrag({10, 10});
-        o.vm().updateDrag({200, 150});
-        o.vm().endDrag();
+        o.session().drawing().beginDrag({10, 10});
+        o.session().drawing().updateDrag({200, 150});
+        o.session().drawing().endDrag();
         o.window->close();
         QCOMPARE(o.env->writeBacks.size(), 1);
         const auto& written = o.env->writeBacks.first();

@@ -165,10 +165,10 @@ private Q_SLOTS:
         resizeTo(1100);
         QTRY_COMPARE(toolbar().level(), 0);
         // An arrow across the picture, selected as drawn.
-        vm().beginDrag({100, 400});
-        vm().updateDrag({100, 400});
-        vm().updateDrag({1100, 420});
-        vm().endDrag();
+        session().drawing().beginDrag({100, 400});
+        session().drawing().updateDrag({100, 400});
+        session().drawing().updateDrag({1100, 420});
+        session().drawing().endDrag();
         QCOMPARE(vm().selectedIDs().size(), 1);
         const QRect canvas = in(&root().canvas(), window.get());
         const QColor red = RGBAColor::palette()[0].toQColor();
@@ -303,8 +303,8 @@ private Q_SLOTS:
         vm().setTool(EditorTool::crop);
         const QPoint from = screenPoint({200, 150}), to = screenPoint({600, 450});
         x11.drag(from, to);
-        QTRY_VERIFY(vm().cropDraft() && !session().crop().cropDragMode());
-        const QRectF draft = *vm().cropDraft();
+        QTRY_VERIFY(session().crop().cropDraft() && !session().crop().cropDragMode());
+        const QRectF draft = *session().crop().cropDraft();
         QVERIFY(std::abs(draft.width() - 400) < 6 && std::abs(draft.height() - 300) < 6);
         QVERIFY(xdotool({"key", "Return"}));
         const QSize cut(int(std::ceil(draft.right()) - std::floor(draft.left())),

@@ -13,6 +13,7 @@
 #include "Editor/CursorControls.h"
 #include "Editor/CursorStylePicker.h"
 #include "Editor/EditorRootView.h"
+#include "Editor/EditorSession.h"
 #include "Editor/EditorToolbar.h"
 #include "Editor/EditorToolbarLayout.h"
 #include "Editor/EditorViewModel.h"
@@ -156,6 +157,7 @@ class tst_PopoversX11 : public QObject {
     std::unique_ptr<EditorWindowController> window;
 
     EditorViewModel& vm() { return window->viewModel(); }
+    DrawingGesture& drawing() { return window->session().drawing(); }
     EditorToolbar& toolbar() { return window->rootView().toolbar(); }
     StyleOptionsRow& options() { return *toolbar().styleOptions(); }
     static QPoint centreOf(QWidget* w) { return w->mapToGlobal(w->rect().center()); }
@@ -381,10 +383,10 @@ private Q_SLOTS:
     {
         // A step to take back and one to bring back, so both buttons are live.
         for (int i = 0; i < 2; ++i) {
-            vm().beginDrag({100.0 + 50 * i, 100});
-            vm().updateDrag({100.0 + 50 * i, 100});
-            vm().updateDrag({300.0 + 50 * i, 200});
-            vm().endDrag();
+            drawing().beginDrag({100.0 + 50 * i, 100});
+            drawing().updateDrag({100.0 + 50 * i, 100});
+            drawing().updateDrag({300.0 + 50 * i, 200});
+            drawing().endDrag();
         }
         vm().undo();
         TooltipHost& host = window->rootView().tooltips();

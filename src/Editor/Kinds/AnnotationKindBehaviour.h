@@ -1,10 +1,13 @@
 #pragma once
 // What one kind of annotation is beyond its record: where it is hit, the grips
-// it offers, how it paints, how far its paint reaches, the outline its
-// selection shows and the option groups the toolbar offers for it. One small
-// class per kind implements it; AnnotationKinds maps every kind to its class,
-// and the renderer, the hit test, the grips, the canvas and the toolbar ask
-// there. The record's own bounding box stays with the record.
+// it offers and how dragging them reshapes it, how it paints, how far its
+// paint reaches, the outline its selection shows, the option groups the
+// toolbar offers for it (which are also the tool settings a new one takes),
+// how its tool makes a new one and where its words are typed. One small class
+// per kind implements it; AnnotationKinds maps every kind to its class, and
+// the renderer, the hit test, the grips, the canvas, the toolbar, the model's
+// style edits and the gestures that draw and reshape ask there. The record's
+// own bounding box stays with the record.
 //
 // Geometry is in image pixels (origin top-left, y downwards) unless said
 // otherwise. The classes hold no state: one constant instance serves every
@@ -42,6 +45,13 @@ public:
     // What painting reads besides the record (fetched on the main thread).
     enum class Source { none, picture, blurredPicture, embeddedPicture };
 
+    // How its tool makes a new one: by a drag, placed where a click lands, or
+    // typed into a field that opens at a click. (No tool makes pictures.)
+    enum class Drawn { byDrag, byClick, byTyping };
+    // Where its words are typed: nowhere, in a field at its origin (a text),
+    // or inside it (a speech bubble, whose words open as soon as it is drawn).
+    enum class Words { none, atOrigin, inside };
+
     virtual constexpr AnnotationKind kind() const = 0;
 
     // Whether the point lies on the annotation, `tolerance` pixels counting
@@ -68,6 +78,35 @@ public:
     virtual std::optional<AnnotationObject> whileWordsEdited(const AnnotationObject& a) const { return a; }
 
     virtual Options options() const { return {}; }
+    // Whether the line width of the toolbar's first row acts on it; the
+    // colour acts on every kind.
+    virtual bool hasLineWidth() const { return true; }
+
+    // --- Making one ----------------------------------------------------------
+    virtual Drawn drawn() const { return Drawn::byDrag; }
+    virtual Words words() const { return Words::none; }
+    // A new one is never drawn thinner than this.
+    virtual double minimumLineWidth() const { return 0; }
+    // What a new one takes beyond the tool settings of its option groups,
+    // given the annotations already there.
+    virtual void setUpNew(AnnotationObject&, const QList<AnnotationObject>&) const {}
+    // A drawing drag reaches `to`: the points of the one being drawn (none yet
+    // at the press). By default two, where the press was and where the pointer is.
+    virtual void dragTo(QList<QPointF>& points, QPointF to) const;
+    // Whether a finished drag drew anything: by default a drag of at least 3
+    // pixels, so that a click draws nothing.
+    virtual bool isDrawn(const QList<QPointF>& points) const;
+    // The last touch to one just drawn, before it is added.
+    virtual void finishDrawing(AnnotationObject&) const {}
+
+    // --- Reshaping it --------------------------------------------------------
+    // It with one of its grips dragged to `to`. `start` is it as the drag
+    // found it: a dragged corner's opposite corner stays where it was then,
+    // so dragging on past it flips the shape. By default a corner spans the
+    // rectangle of points 0 and 1 anew and an end moves point 0 or 1; the body
+    // changes nothing.
+    virtual AnnotationObject gripDragged(const AnnotationObject& a, DragHandle grip, QPointF to,
+                                         const AnnotationObject& start) const;
 
 protected:
     // Never deleted through this type: every instance is a constant of AnnotationKinds.

@@ -48,3 +48,12 @@ QRectF BadgeKind::paintExtent(const AnnotationObject& a) const
     const double half = std::max(a.badgeSize.value_or(defaultDiameter) / 2, 1.5 * a.fontSize.value_or(22));
     return QRectF(p0.x() - half, p0.y() - half, 2 * half, 2 * half);
 }
+
+void BadgeKind::setUpNew(AnnotationObject& a, const QList<AnnotationObject>& others) const
+{
+    qint64 highest = 0;
+    for (const AnnotationObject& o : others)
+        if (o.kind == AnnotationKind::badge && o.badgeNumber)
+            highest = std::max(highest, *o.badgeNumber);
+    a.badgeNumber = highest + 1;
+}

@@ -9,4 +9,7 @@ public:
     void paint(const AnnotationObject& a, QPainter& painter, const AnnotationBackdrop& backdrop) const override;
     QRectF paintExtent(const AnnotationObject& a) const override;
     Options options() const override { return Option::badge; }
+    Drawn drawn() const override { return Drawn::byClick; }
+    // The next number: one above the highest present, so gaps are never refilled.
+    void setUpNew(AnnotationObject& a, const QList<AnnotationObject>& others) const override;
 };

@@ -6,6 +6,7 @@
 
 #include <QPainter>
 #include <QRadialGradient>
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -78,4 +79,28 @@ QRectF CursorKind::paintExtent(const AnnotationObject& a) const
     // Click rings reach a little beyond the picture on its left and top.
     const double side = a.cursorSize.value_or(defaultSide);
     return a.boundingBox() | QRectF(p0.x() - 0.3 * side, p0.y() - 0.3 * side, 0.6 * side, 0.6 * side);
+}
+
+AnnotationObject CursorKind::gripDragged(const AnnotationObject& a, DragHandle grip, QPointF to,
+                                         const AnnotationObject&) const
+{
+    AnnotationObject changed = a;
+    if (a.points.isEmpty())
+        return changed;
+    const QPointF hotspot = CursorAssets::hotspot(a.cursorStyle.value_or(QString()));
+    const double hx = hotspot.x(), hy = hotspot.y();
+    // Where the dragged corner sits relative to the hotspot, in picture sides.
+    double fx = 0, fy = 0;
+    switch (grip) {
+    case DragHandle::topLeft: fx = -hx, fy = -hy; break;
+    case DragHandle::topRight: fx = 1 - hx, fy = -hy; break;
+    case DragHandle::bottomLeft: fx = -hx, fy = 1 - hy; break;
+    case DragHandle::bottomRight: fx = 1 - hx, fy = 1 - hy; break;
+    default: return changed;
+    }
+    const QPointF hot = a.points[0];
+    const double alongX = std::abs(fx) > 0.01 ? std::abs((to.x() - hot.x()) / fx) : 0;
+    const double alongY = std::abs(fy) > 0.01 ? std::abs((to.y() - hot.y()) / fy) : 0;
+    changed.cursorSize = std::clamp(std::max(alongX, alongY), 5.0, 240.0);
+    return changed;
 }

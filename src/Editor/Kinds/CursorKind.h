@@ -11,4 +11,8 @@ public:
     void paint(const AnnotationObject& a, QPainter& painter, const AnnotationBackdrop& backdrop) const override;
     QRectF paintExtent(const AnnotationObject& a) const override;
     Options options() const override { return Option::cursor; }
+    Drawn drawn() const override { return Drawn::byClick; }
+    // A corner grip scales the picture about its hotspot, which stays put.
+    AnnotationObject gripDragged(const AnnotationObject& a, DragHandle grip, QPointF to,
+                                 const AnnotationObject& start) const override;
 };

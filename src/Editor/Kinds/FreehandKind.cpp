@@ -57,3 +57,8 @@ void FreehandKind::paint(const AnnotationObject& a, QPainter& p, const Annotatio
     const AnnotationInk::ShapeState state(p);
     p.strokePath(smoothedPath(a.points), AnnotationInk::stroke(AnnotationInk::colour(a.color), a.lineWidth));
 }
+
+void FreehandKind::dragTo(QList<QPointF>& points, QPointF to) const
+{
+    points.append(to);
+}

@@ -125,3 +125,30 @@ std::optional<AnnotationObject> SpeechBubbleKind::whileWordsEdited(const Annotat
     shape->text.reset();
     return shape;
 }
+
+void SpeechBubbleKind::setUpNew(AnnotationObject& a, const QList<AnnotationObject>&) const
+{
+    a.text = QString();
+}
+
+void SpeechBubbleKind::finishDrawing(AnnotationObject& a) const
+{
+    if (a.points.size() < 2)
+        return;
+    const QRectF body = QRectF(a.points[0], a.points[1]).normalized();
+    const double tail = std::max(0.55 * body.height(), 30.0);
+    a.points = {a.points[0], a.points[1], QPointF(body.left() + 0.28 * body.width(), body.bottom() + tail),
+                QPointF(body.left() + 0.3 * body.width(), body.bottom())};
+}
+
+AnnotationObject SpeechBubbleKind::gripDragged(const AnnotationObject& a, DragHandle grip, QPointF to,
+                                               const AnnotationObject& start) const
+{
+    const qsizetype point = grip == DragHandle::tail ? 2 : grip == DragHandle::tailBase ? 3 : -1;
+    if (point < 0)
+        return AnnotationKindBehaviour::gripDragged(a, grip, to, start);
+    AnnotationObject changed = a;
+    if (a.points.size() > point)
+        changed.points[point] = to;
+    return changed;
+}

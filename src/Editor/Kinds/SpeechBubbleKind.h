@@ -15,6 +15,15 @@ public:
     QRectF selectionOutline(const AnnotationObject& a) const override;
     std::optional<AnnotationObject> whileWordsEdited(const AnnotationObject& a) const override;
     Options options() const override { return Option::font | Option::bubble; }
+    Words words() const override { return Words::inside; }
+    double minimumLineWidth() const override { return 2; }
+    // Its words start empty.
+    void setUpNew(AnnotationObject& a, const QList<AnnotationObject>& others) const override;
+    // The tail hangs below the drawn body, near its left side.
+    void finishDrawing(AnnotationObject& a) const override;
+    // Besides the corners, the tail's tip and where it leaves the body.
+    AnnotationObject gripDragged(const AnnotationObject& a, DragHandle grip, QPointF to,
+                                 const AnnotationObject& start) const override;
 
     // How round the body's corners are, as a fraction of its shorter side.
     static double radiusFraction(SpeechBubbleStyle style);

@@ -12,4 +12,8 @@ public:
     QRectF selectionOutline(const AnnotationObject& a) const override;
     std::optional<AnnotationObject> whileWordsEdited(const AnnotationObject& a) const override;
     Options options() const override { return Option::font; }
+    // Its size is its font's.
+    bool hasLineWidth() const override { return false; }
+    Drawn drawn() const override { return Drawn::byTyping; }
+    Words words() const override { return Words::atOrigin; }
 };

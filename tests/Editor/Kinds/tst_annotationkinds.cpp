@@ -1,7 +1,8 @@
-// The kind table against the two places that still act on kinds by
-// themselves: the model's style setters must change exactly the kinds whose
-// option groups the toolbar shows, and the toolbar's width estimate per kind
-// must stay the sum of those groups.
+// The kind table's option groups against what the toolbar shows them for: the
+// model's style setters must change exactly the kinds whose option groups the
+// toolbar shows, a new annotation must take the tool settings of exactly
+// those groups, and the toolbar's width estimate per kind must stay the sum
+// of those groups.
 #include "Editor/EditorToolbarLayout.h"
 #include "Editor/EditorViewModel.h"
 #include "Editor/Kinds/AnnotationKinds.h"
@@ -17,6 +18,28 @@ namespace {
 using K = AnnotationKind;
 using Option = AnnotationKindBehaviour::Option;
 
+const RGBAColor blue{0, 0, 1, 1};
+
+// Each group: a setter of one of its settings, and whether an annotation has that setting.
+struct Group {
+    Option option;
+    std::function<void(EditorViewModel&)> set;
+    std::function<bool(const AnnotationObject&)> has;
+};
+const Group groups[] = {
+    {Option::font, [](auto& vm) { vm.setFontSize(40); }, [](auto& a) { return a.fontSize == 40.0; }},
+    {Option::bubble, [](auto& vm) { vm.setBubbleStyle(SpeechBubbleStyle::thought); },
+     [](auto& a) { return a.bubbleStyle == SpeechBubbleStyle::thought; }},
+    {Option::magnifier, [](auto& vm) { vm.setMagnification(4); }, [](auto& a) { return a.magnification == 4.0; }},
+    {Option::cursor, [](auto& vm) { vm.setCursorSize(77); }, [](auto& a) { return a.cursorSize == 77.0; }},
+    {Option::blur, [](auto& vm) { vm.setBlurStyle(BlurStyle::gaussian); },
+     [](auto& a) { return a.blurStyle == BlurStyle::gaussian; }},
+    {Option::dashed, [](auto& vm) { vm.setDashed(true); }, [](auto& a) { return a.dashed == true; }},
+    {Option::fill, [](auto& vm) { vm.setFillColor(blue); }, [](auto& a) { return a.fillColor == blue; }},
+    {Option::corner, [](auto& vm) { vm.setCornerRadius(9); }, [](auto& a) { return a.cornerRadius == 9.0; }},
+    {Option::badge, [](auto& vm) { vm.setBadgeSize(60); }, [](auto& a) { return a.badgeSize == 60.0; }},
+};
+
 } // namespace
 
 class tst_AnnotationKinds : public QObject {
@@ -28,21 +51,6 @@ private Q_SLOTS:
     // A control that shows for a kind changes it; one that is hidden would not.
     void optionGroupsReachExactlyTheirKinds()
     {
-        const RGBAColor blue{0, 0, 1, 1};
-        const struct {
-            Option option;
-            std::function<void(EditorViewModel&)> set;
-        } groups[] = {
-            {Option::font, [](auto& vm) { vm.setFontSize(40); }},
-            {Option::bubble, [](auto& vm) { vm.setBubbleStyle(SpeechBubbleStyle::thought); }},
-            {Option::magnifier, [](auto& vm) { vm.setMagnification(4); }},
-            {Option::cursor, [](auto& vm) { vm.setCursorSize(77); }},
-            {Option::blur, [](auto& vm) { vm.setBlurStyle(BlurStyle::gaussian); }},
-            {Option::dashed, [](auto& vm) { vm.setDashed(true); }},
-            {Option::fill, [=](auto& vm) { vm.setFillColor(blue); }},
-            {Option::corner, [](auto& vm) { vm.setCornerRadius(9); }},
-            {Option::badge, [](auto& vm) { vm.setBadgeSize(60); }},
-        };
         QList<AnnotationObject> oneOfEach;
         QSet<QUuid> all;
         for (K k : allCases<K>()) {
@@ -59,6 +67,20 @@ private Q_SLOTS:
                 QVERIFY2(changed == AnnotationKinds::of(k).options().testFlag(g.option),
                          qPrintable(rawValue(k) + QString::number(int(g.option))));
             }
+        }
+    }
+
+    // What the toolbar shows for a kind is what a new one of it starts with.
+    void aNewAnnotationTakesTheSettingsOfItsGroups()
+    {
+        EditorViewModel vm(image, std::nullopt, env);
+        for (const Group& g : groups)
+            g.set(vm); // nothing selected: the tool settings alone
+        for (K k : allCases<K>()) {
+            const AnnotationObject a = vm.newAnnotation(k, {{10, 10}, {60, 60}});
+            for (const Group& g : groups)
+                QVERIFY2(g.has(a) == AnnotationKinds::of(k).options().testFlag(g.option),
+                         qPrintable(rawValue(k) + QString::number(int(g.option))));
         }
     }
 
