@@ -16,7 +16,7 @@ bool homeTrashUsable()
     for (const QString& dir : {trash, trash + QStringLiteral("/files"), trash + QStringLiteral("/info")}) {
         const QFileInfo info(dir);
         if (!info.exists() && !info.isSymLink()) {
-            // Private to the user, as the specification asks.
+            // Private to the user: other accounts must not list what was deleted.
             if (!QDir().mkdir(dir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner))
                 return false;
         } else if (info.isSymLink() || !info.isDir() || !info.isWritable()) {
