@@ -6,6 +6,7 @@
 #include "Debug/DebugLog.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QGuiApplication>
 #include <QPointer>
 #include <QScreen>
@@ -80,10 +81,7 @@ AppWindows::AppWindows(ActivationPolicy& policy, QObject* parent)
 {
 }
 
-AppWindows::~AppWindows()
-{
-    disconnect(m_langConnection);
-}
+AppWindows::~AppWindows() = default;
 
 QWidget* AppWindows::window(Single which) const { return m_single[std::size_t(which)].get(); }
 
@@ -92,6 +90,7 @@ QWidget* AppWindows::open(Single which, QWidget* content)
     const SingleSpec& spec = specOf(which);
     auto window = std::make_unique<QWidget>(nullptr, spec.flags);
     window->setWindowTitle(titleOf(which));
+    window->installEventFilter(this);
     auto* layout = new QVBoxLayout(window.get());
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(content ? content : new QWidget);
@@ -129,6 +128,7 @@ void AppWindows::adoptEditor(std::unique_ptr<QWidget> window)
         return;
     QWidget* raw = window.get();
     raw->setWindowTitle(editorTitle());
+    raw->installEventFilter(this);
     auto* watcher = new WindowCloseWatcher(raw);
     QPointer<AppWindows> self(this);
     QPointer<QWidget> weakWindow(raw);
@@ -171,13 +171,16 @@ void AppWindows::closeEditors()
 
 void AppWindows::followLanguage()
 {
-    disconnect(m_langConnection);
-    QPointer<AppWindows> self(this);
-    m_langConnection = connect(&Localizer::shared(), &Localizer::langChanged, this, [self] {
-        if (self)
-            self->refreshTitles();
-    });
+    m_followsLanguage = true;
     refreshTitles();
+}
+
+bool AppWindows::eventFilter(QObject* watched, QEvent* event)
+{
+    // Each window hears of the change; a title already in the new language is left as it is.
+    if (m_followsLanguage && event->type() == QEvent::LanguageChange)
+        refreshTitles();
+    return QObject::eventFilter(watched, event);
 }
 
 void AppWindows::updateActivationPolicy()

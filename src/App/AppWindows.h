@@ -4,7 +4,6 @@
 // its close has run, retitles them all when the language changes, and makes
 // the app a regular application (task bar, Alt+Tab) while an editor or the
 // settings are open, an accessory otherwise.
-#include <QMetaObject>
 #include <QObject>
 #include <QString>
 #include <array>
@@ -40,6 +39,10 @@ public:
     void followLanguage();
     void updateActivationPolicy();
 
+protected:
+    // A language change reaches every window: the titles follow it.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     std::unique_ptr<QWidget>& slot(Single which) { return m_single[std::size_t(which)]; }
     void refreshTitles();
@@ -47,5 +50,5 @@ private:
     ActivationPolicy& m_policy;
     std::array<std::unique_ptr<QWidget>, 3> m_single;
     std::vector<std::unique_ptr<QWidget>> m_editors;
-    QMetaObject::Connection m_langConnection;
+    bool m_followsLanguage = false;
 };

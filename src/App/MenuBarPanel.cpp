@@ -44,10 +44,6 @@ MenuBarPanel::MenuBarPanel(QWidget* content, QWidget* parent)
     m_noteRow->hide();
     layout->addWidget(m_noteRow);
     retranslate();
-    connect(&Localizer::shared(), &Localizer::langChanged, this, [this] {
-        retranslate();
-        fit();
-    });
 
     // Scrolls only on a screen too low for the whole panel.
     m_scroll->setFrameShape(QFrame::NoFrame);
@@ -168,4 +164,16 @@ void MenuBarPanel::mousePressEvent(QMouseEvent* event)
     if (!m_asWindow && !rect().contains(event->position().toPoint()))
         Q_EMIT dismissedByPress(event->globalPosition().toPoint());
     QFrame::mousePressEvent(event);
+}
+
+bool MenuBarPanel::event(QEvent* e)
+{
+    // Qt hands a language change on to the children after this frame's own
+    // handling: the fit waits until the content is built in the new language.
+    const bool handled = QFrame::event(e);
+    if (e->type() == QEvent::LanguageChange) {
+        retranslate();
+        fit();
+    }
+    return handled;
 }

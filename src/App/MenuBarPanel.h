@@ -40,6 +40,7 @@ Q_SIGNALS:
     void dismissedByPress(QPoint globalPos);
 
 protected:
+    bool event(QEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void hideEvent(QHideEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;

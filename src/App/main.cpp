@@ -51,8 +51,9 @@ int main(int argc, char** argv)
     // The language choice lives in the same defaults file as the settings;
     // the messages below already follow it.
     SettingsFileUserDefaults languageDefaults;
-    const Localizer::Scope localizer(
-        std::make_shared<Localizer>(languageDefaults, [] { return QLocale::system().uiLanguages(); }));
+    const auto localizer =
+        std::make_shared<Localizer>(languageDefaults, [] { return QLocale::system().uiLanguages(); });
+    const Localizer::Scope installedLocalizer(localizer);
     // Before Qt's platform plugin fails with an error that suggests reinstalling.
     if (const std::optional<QString> problem = SessionRequirement::unmet(X11DisplayCheck::check(), X11DisplayCheck::display())) {
         std::fputs(qPrintable(*problem + QLatin1Char('\n')), stderr);
@@ -65,7 +66,7 @@ int main(int argc, char** argv)
     // Closing an editor or the settings must not end the tray app.
     QApplication::setQuitOnLastWindowClosed(false);
     // Qt's own dialog texts follow the interface language too.
-    QtCatalogue qtCatalogue(Localizer::shared());
+    QtCatalogue qtCatalogue(*localizer);
 
     // One instance per session: a later start hands over before it touches
     // anything (not even the running instance's debug log).
@@ -110,11 +111,12 @@ int main(int argc, char** argv)
     });
     // The settings window's tabs; the language choice lives in the same
     // defaults the translation lookup reads.
-    auto settingsView = [&coordinator, &services, &folderChooser, &beeper, &authenticator, &workspace, &bundle,
-                         &folders](const AppEnvironment& env) -> QWidget* {
+    auto settingsView = [&coordinator, &services, &localizer, &folderChooser, &beeper, &authenticator, &workspace,
+                         &bundle, &folders](const AppEnvironment& env) -> QWidget* {
         SettingsContext context;
         context.settings = env.settings;
         context.hotkeys = &coordinator.hotkeys();
+        context.localizer = localizer.get();
         context.userDefaults = &services.userDefaults();
         context.folderChooser = &folderChooser;
         context.folders = &folders;

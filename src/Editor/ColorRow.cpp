@@ -10,6 +10,7 @@
 #include "Ui/RoundedFill.h"
 #include "Ui/Theme.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QPainter>
 #include <QPointer>
@@ -73,7 +74,6 @@ ColorRow::ColorRow(EditorViewModel& vm, ColorPanelController& panel, DelaySchedu
     // Swatches reserve room for their ring, so their visible gap is 6.
     m_layout->setSpacing(6 - 2 * SwatchButton::ringRoom);
     connect(&vm, &EditorViewModel::settingsChanged, this, &ColorRow::refreshRings);
-    connect(&Localizer::shared(), &Localizer::langChanged, this, &ColorRow::retranslate);
     setInlineCount(8);
 }
 
@@ -169,4 +169,11 @@ void ColorRow::refreshRings()
         s->setRinged(isSelectedColor(s->color(), current));
     for (SwatchButton* s : m_inChip)
         s->setRinged(isSelectedColor(s->color(), current));
+}
+
+void ColorRow::changeEvent(QEvent* e)
+{
+    if (e->type() == QEvent::LanguageChange)
+        retranslate();
+    QWidget::changeEvent(e);
 }

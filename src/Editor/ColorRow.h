@@ -51,6 +51,9 @@ public:
     const QList<SwatchButton*>& chipSwatches() const { return m_inChip; }
     ColorPanelWell* panelWell() const { return m_well; }
 
+protected:
+    void changeEvent(QEvent* e) override;
+
 private:
     void rebuild();
     void refreshRings();

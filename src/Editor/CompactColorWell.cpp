@@ -8,6 +8,7 @@
 #include "Ui/Popover.h"
 #include "Ui/Theme.h"
 
+#include <QEvent>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -36,19 +37,6 @@ CompactColorWell::CompactColorWell(ColorPanelController& panel, QWidget* parent)
     setCursor(Qt::ArrowCursor);
     setAccessibleName(Localizer::t(QStringLiteral("Farbe")));
     connect(this, &QAbstractButton::clicked, this, &CompactColorWell::togglePopover);
-    // The popover's texts are built in the language of the moment: the next
-    // opening builds them anew.
-    connect(&Localizer::shared(), &Localizer::langChanged, this, [this] {
-        if (!m_popover)
-            return;
-        m_popover->hide();
-        m_popover->deleteLater();
-        m_popover = nullptr;
-        m_swatches.clear();
-        m_opacity = nullptr;
-        m_percent = nullptr;
-        m_more = nullptr;
-    });
 }
 
 CompactColorWell::~CompactColorWell() = default;
@@ -190,4 +178,20 @@ void CompactColorWell::syncContent()
     const QSignalBlocker quiet(m_opacity);
     m_opacity->setValue(int(std::lround(m_color.alpha * sliderSteps)));
     m_percent->setText(percentText(m_color.alpha));
+}
+
+void CompactColorWell::changeEvent(QEvent* e)
+{
+    // The popover's texts are built in the language of the moment: the next
+    // opening builds them anew.
+    if (e->type() == QEvent::LanguageChange && m_popover) {
+        m_popover->hide();
+        m_popover->deleteLater();
+        m_popover = nullptr;
+        m_swatches.clear();
+        m_opacity = nullptr;
+        m_percent = nullptr;
+        m_more = nullptr;
+    }
+    QAbstractButton::changeEvent(e);
 }

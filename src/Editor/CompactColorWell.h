@@ -49,6 +49,7 @@ Q_SIGNALS:
     void colorEdited(const RGBAColor& color);
 
 protected:
+    void changeEvent(QEvent* e) override;
     void paintEvent(QPaintEvent*) override;
 
 private:

@@ -8,6 +8,7 @@
 #include "Ui/Popover.h"
 #include "Ui/Theme.h"
 
+#include <QEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QVBoxLayout>
@@ -66,7 +67,6 @@ CropAspectChip::CropAspectChip(const EditorViewModel& vm, CropTool& crop, QWidge
     setChevron(true);
     connect(this, &QAbstractButton::clicked, this, &CropAspectChip::openMenu);
     connect(&vm, &EditorViewModel::settingsChanged, this, &CropAspectChip::refresh);
-    connect(&Localizer::shared(), &Localizer::langChanged, this, &CropAspectChip::refresh);
     refresh();
 }
 
@@ -112,4 +112,11 @@ void CropAspectChip::openMenu()
     menu->setContent(list);
     m_menu = menu;
     menu->showAt(this);
+}
+
+void CropAspectChip::changeEvent(QEvent* e)
+{
+    if (e->type() == QEvent::LanguageChange)
+        refresh();
+    ToolbarChip::changeEvent(e);
 }

@@ -20,6 +20,9 @@ public:
     // The menu's rows, in preset order (for keyboard access and tests).
     QList<QAbstractButton*> menuRows() const;
 
+protected:
+    void changeEvent(QEvent* e) override;
+
 private:
     void openMenu();
     void refresh();

@@ -6,6 +6,7 @@
 #include "Ui/IconRegistry.h"
 #include "Ui/Theme.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QToolButton>
@@ -33,7 +34,6 @@ CropConfirmControls::CropConfirmControls(CropTool& crop, QWidget* parent)
             m_crop.applyCrop(*draft);
     });
     connect(m_cancel, &QToolButton::clicked, this, [this] { m_crop.cancelCrop(); });
-    connect(&Localizer::shared(), &Localizer::langChanged, this, &CropConfirmControls::retranslate);
     retranslate();
 }
 
@@ -45,4 +45,11 @@ void CropConfirmControls::retranslate()
     m_cancel->setText(ButtonText::escaped(Localizer::t(QStringLiteral("Abbrechen"))));
     m_cancel->setAccessibleName(Localizer::t(QStringLiteral("Abbrechen")));
     m_cancel->setToolTip(Localizer::t(QStringLiteral("Abbrechen (Esc)")));
+}
+
+void CropConfirmControls::changeEvent(QEvent* e)
+{
+    if (e->type() == QEvent::LanguageChange)
+        retranslate();
+    QWidget::changeEvent(e);
 }

@@ -15,6 +15,9 @@ public:
     QPushButton* applyButton() const { return m_apply; }
     QToolButton* cancelButton() const { return m_cancel; }
 
+protected:
+    void changeEvent(QEvent* e) override;
+
 private:
     void retranslate();
 

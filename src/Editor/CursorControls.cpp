@@ -8,6 +8,7 @@
 #include "Localization/Localizer.h"
 #include "Ui/ToolbarDivider.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
 
 using Flag = EditorPopoverFlags::Flag;
@@ -50,7 +51,6 @@ CursorControls::CursorControls(EditorViewModel& vm, EditorPopoverFlags& flags, C
         row->addWidget(w, 0, Qt::AlignVCenter);
 
     connect(&vm, &EditorViewModel::settingsChanged, this, &CursorControls::sync);
-    connect(&Localizer::shared(), &Localizer::langChanged, this, &CursorControls::retranslate);
     retranslate();
     sync();
 }
@@ -71,4 +71,11 @@ void CursorControls::retranslate()
     const QString colour = Localizer::t(QStringLiteral("Highlight-Farbe"));
     m_well->setToolTip(colour);
     m_well->setAccessibleName(colour);
+}
+
+void CursorControls::changeEvent(QEvent* e)
+{
+    if (e->type() == QEvent::LanguageChange)
+        retranslate();
+    QWidget::changeEvent(e);
 }

@@ -25,6 +25,9 @@ public:
     OptionSlider* highlightSize() const { return m_hlSize; }
     OptionSlider* highlightOpacity() const { return m_hlOpacity; }
 
+protected:
+    void changeEvent(QEvent* e) override;
+
 private:
     void sync();
     void retranslate();

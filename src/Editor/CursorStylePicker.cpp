@@ -9,6 +9,7 @@
 #include "Ui/Popover.h"
 #include "Ui/Theme.h"
 
+#include <QEvent>
 #include <QGridLayout>
 #include <QPainter>
 #include <QPainterPath>
@@ -84,7 +85,6 @@ CursorStylePicker::CursorStylePicker(EditorViewModel& vm, EditorPopoverFlags& fl
         updateGeometry();
         update();
     });
-    connect(&Localizer::shared(), &Localizer::langChanged, this, &CursorStylePicker::retranslate);
     retranslate();
 }
 
@@ -151,4 +151,11 @@ void CursorStylePicker::paintLeading(QPainter& p, const QRectF& box, const QColo
         ToolbarChip::paintLeading(p, box, ink);
     else
         CursorThumbnail::paint(p, style, box, chipPicture, m_vm.state().cursorHighlightColor.toQColor());
+}
+
+void CursorStylePicker::changeEvent(QEvent* e)
+{
+    if (e->type() == QEvent::LanguageChange)
+        retranslate();
+    ToolbarChip::changeEvent(e);
 }

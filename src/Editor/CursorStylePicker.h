@@ -33,6 +33,7 @@ public:
     static constexpr int chipFrame = 26;
 
 protected:
+    void changeEvent(QEvent* e) override;
     QSizeF leadingSize() const override;
     void paintLeading(QPainter& p, const QRectF& box, const QColor& ink) override;
 

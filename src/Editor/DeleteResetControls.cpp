@@ -6,6 +6,7 @@
 #include "Ui/IconRegistry.h"
 #include "Ui/Theme.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QToolButton>
 
@@ -39,7 +40,6 @@ DeleteResetControls::DeleteResetControls(EditorViewModel& vm, QWidget* parent)
     connect(m_reset, &QToolButton::clicked, &vm, &EditorViewModel::resetAll);
     connect(&vm, &EditorViewModel::selectionChanged, this, &DeleteResetControls::sync);
     connect(&vm, &EditorViewModel::annotationsChanged, this, &DeleteResetControls::sync);
-    connect(&Localizer::shared(), &Localizer::langChanged, this, &DeleteResetControls::retranslate);
     retranslate();
     sync();
 }
@@ -66,4 +66,11 @@ void DeleteResetControls::retranslate()
         b->setToolTip(shown);
         b->setAccessibleName(shown);
     }
+}
+
+void DeleteResetControls::changeEvent(QEvent* e)
+{
+    if (e->type() == QEvent::LanguageChange)
+        retranslate();
+    QWidget::changeEvent(e);
 }

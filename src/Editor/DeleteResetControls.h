@@ -17,6 +17,9 @@ public:
     QToolButton* deleteButton() const { return m_delete; }
     QToolButton* resetButton() const { return m_reset; }
 
+protected:
+    void changeEvent(QEvent* e) override;
+
 private:
     void sync();
     void retranslate();

@@ -10,6 +10,7 @@
 #include "Storage/Storage.h"
 #include "Ui/TooltipHost.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QShortcut>
 
@@ -54,7 +55,6 @@ ExportControls::ExportControls(EditorResults& results, ResultSharing& sharing, E
 
     connect(&recognition, &EditorTextRecognition::liveTextChanged, this, &ExportControls::sync);
     connect(&recognition, &EditorTextRecognition::ocrChanged, this, &ExportControls::sync);
-    connect(&Localizer::shared(), &Localizer::langChanged, this, &ExportControls::retranslate);
     retranslate();
 }
 
@@ -90,4 +90,11 @@ void ExportControls::retranslate()
     m_copy->setName(Localizer::t(QStringLiteral("Kopieren")));
     m_save->setName(Localizer::t(QStringLiteral("Speichern")));
     sync();
+}
+
+void ExportControls::changeEvent(QEvent* e)
+{
+    if (e->type() == QEvent::LanguageChange)
+        retranslate();
+    QWidget::changeEvent(e);
 }

@@ -31,6 +31,9 @@ public:
     // "Zentu.it_Screenshot_yyyy-MM-dd_HH-mm-ss.png" for the moment given.
     static QString suggestedSaveName(const QDateTime& now);
 
+protected:
+    void changeEvent(QEvent* e) override;
+
 private:
     void save();
     void sync();

@@ -4,6 +4,7 @@
 #include "Editor/ToolbarIconButton.h"
 #include "Localization/Localizer.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
 
 HistoryControls::HistoryControls(EditorViewModel& vm, QWidget* parent)
@@ -20,7 +21,6 @@ HistoryControls::HistoryControls(EditorViewModel& vm, QWidget* parent)
     connect(m_undo, &QAbstractButton::clicked, &vm, &EditorViewModel::undo);
     connect(m_redo, &QAbstractButton::clicked, &vm, &EditorViewModel::redo);
     connect(&vm, &EditorViewModel::historyChanged, this, &HistoryControls::sync);
-    connect(&Localizer::shared(), &Localizer::langChanged, this, &HistoryControls::retranslate);
     retranslate();
     sync();
 }
@@ -35,4 +35,11 @@ void HistoryControls::retranslate()
 {
     m_undo->setName(Localizer::t(QStringLiteral("Rückgängig (Ctrl+Z)")));
     m_redo->setName(Localizer::t(QStringLiteral("Wiederholen (Ctrl+Shift+Z)")));
+}
+
+void HistoryControls::changeEvent(QEvent* e)
+{
+    if (e->type() == QEvent::LanguageChange)
+        retranslate();
+    QWidget::changeEvent(e);
 }

@@ -14,6 +14,9 @@ public:
     ToolbarIconButton* undoButton() const { return m_undo; }
     ToolbarIconButton* redoButton() const { return m_redo; }
 
+protected:
+    void changeEvent(QEvent* e) override;
+
 private:
     void sync();
     void retranslate();

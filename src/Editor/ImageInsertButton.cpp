@@ -6,6 +6,7 @@
 #include "Ui/Theme.h"
 #include "Ui/TooltipHost.h"
 
+#include <QEvent>
 #include <QPainter>
 
 ImageInsertButton::ImageInsertButton(QWidget* parent)
@@ -14,7 +15,6 @@ ImageInsertButton::ImageInsertButton(QWidget* parent)
     setFixedSize(frameWidth, frameHeight);
     setCursor(Qt::ArrowCursor);
     setFocusPolicy(Qt::TabFocus);
-    connect(&Localizer::shared(), &Localizer::langChanged, this, &ImageInsertButton::retranslate);
     retranslate();
 }
 
@@ -31,4 +31,11 @@ void ImageInsertButton::paintEvent(QPaintEvent*)
     if (isDown() || hasFocus())
         RoundedFill::paint(p, QRectF(rect()), 6, Theme::primary(isDown() ? 0.12 : 0.06, this));
     IconRegistry::paint(p, QStringLiteral("photo.badge.plus"), QRectF(rect()), Theme::primary(this), iconPx);
+}
+
+void ImageInsertButton::changeEvent(QEvent* e)
+{
+    if (e->type() == QEvent::LanguageChange)
+        retranslate();
+    QAbstractButton::changeEvent(e);
 }

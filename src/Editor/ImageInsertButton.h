@@ -14,6 +14,7 @@ public:
     static constexpr qreal iconPx = 15;
 
 protected:
+    void changeEvent(QEvent* e) override;
     void paintEvent(QPaintEvent*) override;
 
 private:

@@ -42,7 +42,7 @@ QStringList OCRService::languages(const QString& interfaceLanguage)
 
 QStringList OCRService::currentLanguages() const
 {
-    QStringList wanted = languages(Localizer::shared().lang());
+    QStringList wanted = languages(Localizer::language());
     const QStringList installed = m_recognizer.availableLanguages();
     wanted.removeIf([&](const QString& code) { return !installed.contains(code); });
     if (wanted.isEmpty())

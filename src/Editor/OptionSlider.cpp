@@ -9,6 +9,7 @@
 #include "Ui/Stepper.h"
 #include "Ui/Theme.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QSignalBlocker>
@@ -62,7 +63,6 @@ OptionSlider::OptionSlider(EditorViewModel& vm, EditorPopoverFlags& flags, Edito
     });
 
     connect(&vm, &EditorViewModel::settingsChanged, this, &OptionSlider::sync);
-    connect(&Localizer::shared(), &Localizer::langChanged, this, &OptionSlider::retranslate);
     applyForm();
     retranslate();
     sync();
@@ -189,4 +189,11 @@ void OptionSlider::retranslate()
     m_popSlider->setAccessibleName(t);
     if (m_stepper)
         m_stepper->setAccessibleName(t);
+}
+
+void OptionSlider::changeEvent(QEvent* e)
+{
+    if (e->type() == QEvent::LanguageChange)
+        retranslate();
+    QWidget::changeEvent(e);
 }

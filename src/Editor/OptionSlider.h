@@ -60,6 +60,9 @@ public:
     Stepper* stepper() const { return m_stepper; }
     QLabel* inlineValueLabel() const { return m_inlineValue; }
 
+protected:
+    void changeEvent(QEvent* e) override;
+
 private:
     StyleEditSlider* makeSlider(int width, QWidget* parent);
     QWidget* buildInline();

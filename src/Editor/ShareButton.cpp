@@ -3,6 +3,7 @@
 #include "Localization/Localizer.h"
 #include "Platform/ButtonText.h"
 
+#include <QEvent>
 #include <QMenu>
 #include <QUrl>
 
@@ -12,7 +13,6 @@ ShareButton::ShareButton(MakeItems makeItems, ShareTo shareTo, QWidget* parent)
     , m_shareTo(std::move(shareTo))
 {
     connect(this, &QAbstractButton::clicked, this, &ShareButton::share);
-    connect(&Localizer::shared(), &Localizer::langChanged, this, &ShareButton::retranslate);
     retranslate();
 }
 
@@ -49,4 +49,11 @@ void ShareButton::share()
         });
     }
     m_menu->popup(mapToGlobal(QPoint(0, height())));
+}
+
+void ShareButton::changeEvent(QEvent* e)
+{
+    if (e->type() == QEvent::LanguageChange)
+        retranslate();
+    ToolbarIconButton::changeEvent(e);
 }

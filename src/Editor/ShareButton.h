@@ -26,6 +26,9 @@ public:
     // The menu of the last click, while it exists.
     QMenu* shareMenu() const { return m_menu; }
 
+protected:
+    void changeEvent(QEvent* e) override;
+
 private:
     void share();
     void retranslate();

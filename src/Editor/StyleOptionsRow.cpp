@@ -21,6 +21,7 @@
 #include "Ui/ToolbarDivider.h"
 #include "Ui/ToolbarShapes.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
@@ -128,7 +129,6 @@ StyleOptionsRow::StyleOptionsRow(EditorViewModel& vm, CropTool& crop, EditorPopo
          {&EditorViewModel::settingsChanged, &EditorViewModel::selectionChanged, &EditorViewModel::annotationsChanged})
         connect(&vm, signal, this, &StyleOptionsRow::refresh);
     connect(&crop, &CropTool::cropChanged, this, &StyleOptionsRow::refresh);
-    connect(&Localizer::shared(), &Localizer::langChanged, this, &StyleOptionsRow::retranslate);
     setCompact(false);
     retranslate();
     refresh();
@@ -321,4 +321,11 @@ void StyleOptionsRow::refresh()
     m_cropConfirm->setVisible(cropping && m_crop.cropDraft());
     m_fillGroup->setVisible(offered.testFlag(Option::fill));
     slider(Flag::corner)->setVisible(offered.testFlag(Option::corner));
+}
+
+void StyleOptionsRow::changeEvent(QEvent* e)
+{
+    if (e->type() == QEvent::LanguageChange)
+        retranslate();
+    QWidget::changeEvent(e);
 }

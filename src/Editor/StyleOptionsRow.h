@@ -58,6 +58,9 @@ public:
     QWidget* fillControls() const { return m_fillGroup; }
     QWidget* cornerControls() const;
 
+protected:
+    void changeEvent(QEvent* e) override;
+
 private:
     QWidget* addGroup(Group g, std::initializer_list<QWidget*> controls);
     OptionSlider* addSlider(OptionSlider* slider);

@@ -5,6 +5,7 @@
 #include "Ui/RoundedFill.h"
 #include "Ui/Theme.h"
 
+#include <QEvent>
 #include <QLinearGradient>
 #include <QPainter>
 
@@ -19,7 +20,6 @@ ToolbarScrollEdge::ToolbarScrollEdge(Side side, QWidget* parent)
     setAutoRepeat(true);
     setAutoRepeatDelay(400);
     setAutoRepeatInterval(120);
-    connect(&Localizer::shared(), &Localizer::langChanged, this, &ToolbarScrollEdge::retranslate);
     retranslate();
 }
 
@@ -48,4 +48,11 @@ void ToolbarScrollEdge::paintEvent(QPaintEvent*)
         RoundedFill::paint(p, knob, 5, Theme::primary(isDown() ? 0.14 : 0.07, this));
     IconRegistry::paint(p, leading ? QStringLiteral("chevron.left") : QStringLiteral("chevron.right"), knob,
                         Theme::secondary(this), 16);
+}
+
+void ToolbarScrollEdge::changeEvent(QEvent* e)
+{
+    if (e->type() == QEvent::LanguageChange)
+        retranslate();
+    QAbstractButton::changeEvent(e);
 }

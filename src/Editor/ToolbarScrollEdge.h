@@ -16,6 +16,7 @@ public:
     static constexpr int width = 30;
 
 protected:
+    void changeEvent(QEvent* e) override;
     void paintEvent(QPaintEvent*) override;
 
 private:

@@ -7,6 +7,7 @@
 #include "Models/RawEnum.h"
 #include "Ui/HoverExpandGroup.h"
 
+#include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 
@@ -33,13 +34,6 @@ ToolsGroup::ToolsGroup(EditorViewModel& vm, DelayScheduler& scheduler, QWidget* 
 
     retranslate();
     connect(&vm, &EditorViewModel::settingsChanged, this, &ToolsGroup::retranslate);
-    connect(&Localizer::shared(), &Localizer::langChanged, this, [this] {
-        for (ToolButton* b : m_inline)
-            b->retranslate();
-        for (ToolButton* b : m_grid)
-            b->retranslate();
-        retranslate();
-    });
 }
 
 void ToolsGroup::setFolded(bool folded)
@@ -77,4 +71,16 @@ void ToolsGroup::retranslate()
 {
     // The folded chip reads as the tool it stands for.
     m_group->setAccessibleName(label(m_vm.state().selectedTool));
+}
+
+void ToolsGroup::changeEvent(QEvent* e)
+{
+    if (e->type() == QEvent::LanguageChange) {
+        for (ToolButton* b : m_inline)
+            b->retranslate();
+        for (ToolButton* b : m_grid)
+            b->retranslate();
+        retranslate();
+    }
+    QWidget::changeEvent(e);
 }

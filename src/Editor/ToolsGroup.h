@@ -29,6 +29,9 @@ public:
     static constexpr int gridColumns = 6;
     static constexpr int gridWidth = 180;
 
+protected:
+    void changeEvent(QEvent* e) override;
+
 private:
     QWidget* buildGrid(std::function<void()> close);
     void retranslate();

@@ -5,6 +5,7 @@
 #include "Ui/Theme.h"
 #include "Ui/ZoomButton.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QPainter>
 #include <QPainterPath>
@@ -37,7 +38,6 @@ ZoomControls::ZoomControls(EditorViewModel& vm, QWidget* parent)
     connect(m_percent, &QAbstractButton::clicked, &vm, &EditorViewModel::resetZoom);
     connect(m_plus, &QAbstractButton::clicked, &vm, &EditorViewModel::zoomIn);
     connect(&vm, &EditorViewModel::zoomChanged, this, &ZoomControls::sync);
-    connect(&Localizer::shared(), &Localizer::langChanged, this, &ZoomControls::retranslate);
     retranslate();
     sync();
 }
@@ -80,4 +80,11 @@ void ZoomControls::paintEvent(QPaintEvent*)
     p.fillPath(capsule, Theme::withAlpha(Theme::windowBackground(this), 0.92));
     p.setPen(QPen(Theme::primary(0.08, this), 1));
     p.drawPath(capsule);
+}
+
+void ZoomControls::changeEvent(QEvent* e)
+{
+    if (e->type() == QEvent::LanguageChange)
+        retranslate();
+    QWidget::changeEvent(e);
 }

@@ -21,6 +21,7 @@ public:
     static QString percentText(double zoom);
 
 protected:
+    void changeEvent(QEvent* e) override;
     void paintEvent(QPaintEvent*) override;
 
 private:

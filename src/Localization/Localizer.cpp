@@ -5,6 +5,7 @@
 #include "Debug/DebugLog.h"
 
 #include <QCoreApplication>
+#include <QEvent>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -14,8 +15,8 @@
 
 namespace {
 
-QMutex sharedMutex;
-std::shared_ptr<Localizer>& sharedInstance()
+QMutex installedMutex;
+std::shared_ptr<Localizer>& installedSlot()
 {
     static std::shared_ptr<Localizer> instance;
     return instance;
@@ -25,8 +26,8 @@ std::shared_ptr<Localizer>& sharedInstance()
 // copy keeps it alive while the caller uses it, whatever a Scope does meanwhile.
 std::shared_ptr<Localizer> installed()
 {
-    QMutexLocker lock(&sharedMutex);
-    auto& instance = sharedInstance();
+    QMutexLocker lock(&installedMutex);
+    auto& instance = installedSlot();
     if (!instance) {
         instance = std::make_shared<Localizer>([] { return QLocale::system().uiLanguages(); });
         // Made by a worker's lookup, it still belongs to the main thread.
@@ -79,16 +80,20 @@ Localizer::Localizer(PreferredLanguages preferredLanguages)
     m_lang = resolve(QStringLiteral("auto"));
 }
 
-Localizer& Localizer::shared()
-{
-    const std::shared_ptr<Localizer> instance = installed();
-    instance->onOwnThread("shared");
-    return *instance;
-}
-
 QString Localizer::t(const QString& german)
 {
     return installed()->translate(german);
+}
+
+QString Localizer::language()
+{
+    return installed()->lang();
+}
+
+bool Localizer::isInstalled() const
+{
+    QMutexLocker lock(&installedMutex);
+    return installedSlot().get() == this;
 }
 
 bool Localizer::onOwnThread(const char* operation) const
@@ -101,14 +106,14 @@ bool Localizer::onOwnThread(const char* operation) const
 
 Localizer::Scope::Scope(std::shared_ptr<Localizer> localizer)
 {
-    QMutexLocker lock(&sharedMutex);
-    m_previous = std::exchange(sharedInstance(), std::move(localizer));
+    QMutexLocker lock(&installedMutex);
+    m_previous = std::exchange(installedSlot(), std::move(localizer));
 }
 
 Localizer::Scope::~Scope()
 {
-    QMutexLocker lock(&sharedMutex);
-    sharedInstance() = std::move(m_previous);
+    QMutexLocker lock(&installedMutex);
+    installedSlot() = std::move(m_previous);
 }
 
 QString Localizer::translate(const QString& german) const
@@ -138,9 +143,17 @@ void Localizer::setLanguage(const QString& choice)
     if (m_defaults)
         m_defaults->setValue(QString::fromLatin1(SettingsKeys::language), choice);
     const QString resolved = resolve(choice);
+    QString previous;
     {
         QMutexLocker lock(&m_langMutex);
-        m_lang = resolved;
+        previous = std::exchange(m_lang, resolved);
+    }
+    // As installing a translator does: QApplication posts the event to every
+    // window, and each passes it down to its children. A localizer that is
+    // not the program's leaves the views alone.
+    if (resolved != previous && isInstalled() && QCoreApplication::instance()) {
+        QEvent change(QEvent::LanguageChange);
+        QCoreApplication::sendEvent(QCoreApplication::instance(), &change);
     }
     Q_EMIT langChanged(resolved);
 }

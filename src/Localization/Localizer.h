@@ -14,12 +14,18 @@ class UserDefaults;
 // it is shown, so the translation table check finds it.
 #define ZENTU_TEXT(text) QStringLiteral(text)
 
-// Threads: the lookup (t, translate, lang) answers on any thread, so text
-// recognition, frame grabs and other workers may word their errors. Everything
-// else (shared(), setLanguage, the Scope, the langChanged connections) belongs
-// to the main thread, where the views that follow the language live; a call
-// from another thread is logged, and a language change from there is carried
-// over to the main thread before anyone hears of it.
+// The program's localizer is installed with a Scope, the way Qt installs its
+// translators: the static t and language look up over it, and a change of its
+// language reaches the views as Qt's QEvent::LanguageChange (handled in their
+// changeEvent). Whoever holds a localizer itself (the language picker, Qt's
+// catalogue) changes it and hears of changes through langChanged.
+//
+// Threads: the lookup (t, language, translate, lang) answers on any thread, so
+// text recognition, frame grabs and other workers may word their errors.
+// Everything else (setLanguage, the Scope, the langChanged connections)
+// belongs to the main thread, where the views that follow the language live;
+// a call from another thread is logged, and a language change from there is
+// carried over to the main thread before anyone hears of it.
 class Localizer : public QObject {
     Q_OBJECT
 public:
@@ -32,16 +38,12 @@ public:
     // made later lasts until the process ends.
     explicit Localizer(PreferredLanguages preferredLanguages);
 
-    // The one instance of the program, installed at start with the user's
-    // stored choice. Until then (and in programs that install none) one that
-    // follows the system's preferred languages. Main thread only: the
-    // reference is good for as long as the installed Scope lives.
-    static Localizer& shared();
-
     // Installs a localizer as the program's for as long as it lives, then puts
     // back the one before: a test that returns early leaves none behind that
     // points at its gone defaults. A lookup under way on a worker keeps the
-    // localizer it started with alive.
+    // localizer it started with alive. The program installs one at start with
+    // the user's stored choice; until then (and in programs that install none)
+    // the lookup follows the system's preferred languages.
     class Scope {
     public:
         explicit Scope(std::shared_ptr<Localizer> localizer);
@@ -53,14 +55,18 @@ public:
         std::shared_ptr<Localizer> m_previous;
     };
 
-    // The German text in the current language (the text itself when
-    // untranslated). Any thread.
+    // The German text in the installed localizer's language (the text itself
+    // when untranslated). Any thread.
     static QString t(const QString& german);
+    // The installed localizer's language code. Any thread.
+    static QString language();
     QString translate(const QString& german) const;
 
     // Any thread.
     QString lang() const;
     // choice: "auto" or a language code; stored as given, then resolved.
+    // Emits langChanged each time; the installed localizer also sends Qt's
+    // LanguageChange to the application when the language is a different one.
     void setLanguage(const QString& choice);
     QString resolve(const QString& choice) const;
     static QString resolve(const QString& choice, const QStringList& preferredLanguages);
@@ -75,6 +81,7 @@ Q_SIGNALS:
 private:
     // False, after logging, when called off the localizer's own thread.
     bool onOwnThread(const char* operation) const;
+    bool isInstalled() const;
 
     UserDefaults* m_defaults = nullptr;
     PreferredLanguages m_preferredLanguages;

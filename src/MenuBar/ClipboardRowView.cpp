@@ -110,7 +110,7 @@ std::optional<QString> ClipboardRowView::sourceAppName(const std::optional<QStri
 
 std::optional<QString> ClipboardRowView::sourceAppName() const
 {
-    return sourceAppName(m_item.sourceAppBundleID, m_appNames, Localizer::shared().lang());
+    return sourceAppName(m_item.sourceAppBundleID, m_appNames, Localizer::language());
 }
 
 QColor ClipboardRowView::backgroundFill() const
@@ -125,7 +125,7 @@ QColor ClipboardRowView::backgroundFill() const
 QString ClipboardRowView::relativeString() const
 {
     return RelativeTimeFormatter::abbreviated(m_item.createdAt, QDateTime::currentDateTimeUtc(),
-                                              Localizer::shared().lang());
+                                              Localizer::language());
 }
 
 QString ClipboardRowView::iconSymbol() const

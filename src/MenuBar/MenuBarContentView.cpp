@@ -21,6 +21,7 @@
 #include "Ui/Theme.h"
 #include "Ui/ZentuMark.h"
 
+#include <QEvent>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -96,7 +97,6 @@ MenuBarContentView::MenuBarContentView(SettingsManager& settings, ClipboardHisto
     root->setSpacing(0);
     root->setSizeConstraint(QLayout::SetFixedSize);
     rebuild();
-    connect(&Localizer::shared(), &Localizer::langChanged, this, &MenuBarContentView::rebuild);
     connect(&m_settings, &SettingsManager::settingsChanged, this, &MenuBarContentView::refreshHotkeys);
     connect(&m_screenshotStore, &ScreenshotHistoryStore::itemsChanged, this, &MenuBarContentView::refreshTiles);
     connect(&m_clipboardStore, &ClipboardHistoryStore::itemsChanged, this, &MenuBarContentView::refreshClipboardHeight);
@@ -372,4 +372,11 @@ QWidget* MenuBarContentView::buildFooter(QWidget* parent)
     row->addStretch(1);
     row->addWidget(m_quitButton);
     return footer;
+}
+
+void MenuBarContentView::changeEvent(QEvent* e)
+{
+    if (e->type() == QEvent::LanguageChange)
+        rebuild();
+    QWidget::changeEvent(e);
 }

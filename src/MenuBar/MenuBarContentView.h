@@ -79,6 +79,7 @@ Q_SIGNALS:
     void rebuilt();
 
 protected:
+    void changeEvent(QEvent* e) override;
     void showEvent(QShowEvent*) override;
 
 private:

@@ -82,7 +82,7 @@ QCoro::Task<PageCaptureProcess::Result> PageCaptureProcess::run(Request request)
 {
     Q_ASSERT(!m_process);
     m_kind = request.kind;
-    request.language = Localizer::shared().lang();
+    request.language = Localizer::language();
     m_process = new QProcess(this);
     // The engine's own complaints stay visible where the app's are.
     m_process->setProcessChannelMode(QProcess::ForwardedErrorChannel);

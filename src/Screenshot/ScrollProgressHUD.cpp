@@ -6,6 +6,7 @@
 #include "Screenshot/GrabExclusions.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPainterPath>
@@ -52,7 +53,6 @@ public:
             m_countAnimation->stop();
             m_countAnimation->start();
         });
-        connect(&Localizer::shared(), &Localizer::langChanged, this, qOverload<>(&QWidget::update));
     }
 
     QRectF cardRect() const
@@ -62,6 +62,13 @@ public:
     }
 
 protected:
+    void changeEvent(QEvent* e) override
+    {
+        if (e->type() == QEvent::LanguageChange)
+            update();
+        QWidget::changeEvent(e);
+    }
+
     void resizeEvent(QResizeEvent*) override
     {
         const QRectF card = cardRect();

@@ -55,8 +55,8 @@ QLabel* bodyText(const QString& text)
 
 } // namespace
 
-GeneralSettingsTab::GeneralSettingsTab(SettingsManager& settings, UserDefaults& defaults, FolderChooser& folderChooser,
-                                       AppFolders folders, QWidget* parent)
+GeneralSettingsTab::GeneralSettingsTab(SettingsManager& settings, UserDefaults& defaults, Localizer& localizer,
+                                       FolderChooser& folderChooser, AppFolders folders, QWidget* parent)
     : QWidget(parent)
     , m_settings(settings)
     , m_folderChooser(folderChooser)
@@ -71,7 +71,7 @@ GeneralSettingsTab::GeneralSettingsTab(SettingsManager& settings, UserDefaults& 
     FormSection* language = form->addSection(Localizer::t(QStringLiteral("Sprache")));
     auto* globe = new QLabel;
     globe->setPixmap(IconRegistry::pixmap(QStringLiteral("globe"), 15, Theme::secondary(globe), devicePixelRatioF()));
-    m_language = new LanguagePicker(defaults);
+    m_language = new LanguagePicker(localizer, defaults);
     m_language->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     language->addRow(hbox({globe, m_language}));
 

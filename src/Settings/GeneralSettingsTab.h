@@ -9,6 +9,7 @@
 
 class FolderChooser;
 class LanguagePicker;
+class Localizer;
 class QLabel;
 class QPushButton;
 class SegmentedControl;
@@ -20,9 +21,10 @@ class UserDefaults;
 class GeneralSettingsTab : public QWidget {
     Q_OBJECT
 public:
+    // localizer: the program's, keeping the language choice in defaults.
     // folders: where the export folder is when none was chosen.
-    GeneralSettingsTab(SettingsManager& settings, UserDefaults& defaults, FolderChooser& folderChooser,
-                       AppFolders folders, QWidget* parent = nullptr);
+    GeneralSettingsTab(SettingsManager& settings, UserDefaults& defaults, Localizer& localizer,
+                       FolderChooser& folderChooser, AppFolders folders, QWidget* parent = nullptr);
 
     // The delay as the row shows it: "Sofort" (translated) for 0, else "N s".
     static QString delayText(int seconds);

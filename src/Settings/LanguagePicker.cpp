@@ -4,11 +4,12 @@
 #include "Platform/SettingsKeys.h"
 #include "Platform/UserDefaults.h"
 
-LanguagePicker::LanguagePicker(UserDefaults& defaults, QWidget* parent)
+LanguagePicker::LanguagePicker(Localizer& localizer, UserDefaults& defaults, QWidget* parent)
     : QComboBox(parent)
+    , m_localizer(localizer)
     , m_selection(defaults.string(QString::fromLatin1(SettingsKeys::language)).value_or(QStringLiteral("auto")))
 {
-    const QString lang = Localizer::shared().lang();
+    const QString lang = m_localizer.lang();
     addItem(Localizer::autoLabel().value(lang, QStringLiteral("Automatic (system)")), QStringLiteral("auto"));
     insertSeparator(count());
     for (const QString& code : Localizer::supported())
@@ -28,5 +29,5 @@ void LanguagePicker::choose(const QString& choice)
     const int index = findData(choice);
     if (index >= 0 && index != currentIndex())
         setCurrentIndex(index);
-    Localizer::shared().setLanguage(choice);
+    m_localizer.setLanguage(choice);
 }

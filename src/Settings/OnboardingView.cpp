@@ -8,6 +8,7 @@
 #include "Ui/SymbolLabel.h"
 #include "Ui/Theme.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
@@ -93,7 +94,6 @@ OnboardingView::OnboardingView(PermissionManager& permissions, std::function<voi
         });
     }
     rebuild();
-    connect(&Localizer::shared(), &Localizer::langChanged, this, &OnboardingView::rebuild);
     connect(&permissions, &PermissionManager::screenRecordingAuthorizedChanged, this, &OnboardingView::showState);
     connect(&permissions, &PermissionManager::accessibilityAuthorizedChanged, this, &OnboardingView::showState);
 }
@@ -221,4 +221,11 @@ void OnboardingView::showEvent(QShowEvent* e)
     QWidget::showEvent(e);
     if (!e->spontaneous())
         m_permissions.refresh();
+}
+
+void OnboardingView::changeEvent(QEvent* e)
+{
+    if (e->type() == QEvent::LanguageChange)
+        rebuild();
+    QWidget::changeEvent(e);
 }

@@ -45,6 +45,7 @@ Q_SIGNALS:
     void rebuilt();
 
 protected:
+    void changeEvent(QEvent* e) override;
     void showEvent(QShowEvent* e) override;
 
 private:

@@ -11,6 +11,7 @@ class BundleInfo;
 class ClipboardHistoryStore;
 class FolderChooser;
 class HotkeyManager;
+class Localizer;
 class OwnerAuthenticator;
 class PermissionManager;
 class ScreenshotHistoryStore;
@@ -21,7 +22,8 @@ class Workspace;
 struct SettingsContext {
     SettingsManager* settings = nullptr;
     HotkeyManager* hotkeys = nullptr;
-    // Where the translation lookup keeps the language choice.
+    // The program's localizer, and where it keeps the language choice.
+    Localizer* localizer = nullptr;
     UserDefaults* userDefaults = nullptr;
     FolderChooser* folderChooser = nullptr;
     // Where the export folder is when none was chosen.

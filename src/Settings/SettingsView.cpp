@@ -12,6 +12,7 @@
 #include "Ui/SegmentedControl.h"
 #include "Ui/Theme.h"
 
+#include <QEvent>
 #include <QFrame>
 #include <QLabel>
 #include <QPainter>
@@ -56,7 +57,6 @@ SettingsView::SettingsView(const SettingsContext& context, QWidget* parent)
     m_splash = new SettingsIntroSplash(this);
     m_splash->setGeometry(rect());
     m_splash->raise();
-    connect(&Localizer::shared(), &Localizer::langChanged, this, &SettingsView::rebuild);
 }
 
 SettingsView::~SettingsView() = default;
@@ -68,7 +68,7 @@ SettingsIntroSplash* SettingsView::splash() const { return m_splash; }
 void SettingsView::installDefaultTabs(const SettingsContext& c)
 {
     m_factories.insert(SettingsTab::general, [c] {
-        return new GeneralSettingsTab(*c.settings, *c.userDefaults, *c.folderChooser, *c.folders);
+        return new GeneralSettingsTab(*c.settings, *c.userDefaults, *c.localizer, *c.folderChooser, *c.folders);
     });
     m_factories.insert(SettingsTab::history, [c] {
         return new HistorySettingsTab(*c.settings, *c.clipboardStore, *c.screenshotStore, *c.alerts);
@@ -250,4 +250,11 @@ void SettingsView::paintRevealFrame(QPainter& p, QSize size, const QImage& colum
     p.restore();
     p.setOpacity(1.0 - t);
     p.drawImage(area, splash);
+}
+
+void SettingsView::changeEvent(QEvent* e)
+{
+    if (e->type() == QEvent::LanguageChange)
+        rebuild();
+    QWidget::changeEvent(e);
 }

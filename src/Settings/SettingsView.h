@@ -59,6 +59,7 @@ Q_SIGNALS:
     void rebuilt();
 
 protected:
+    void changeEvent(QEvent* e) override;
     void showEvent(QShowEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
 

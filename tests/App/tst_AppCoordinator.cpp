@@ -261,6 +261,7 @@ private Q_SLOTS:
         coordinator.adoptEditorWindow(editorWindow());
 
         localizer->setLanguage(QStringLiteral("en"));
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
         QCOMPARE(coordinator.settingsWindow()->windowTitle(), QStringLiteral("Zentu.it Settings"));
         QCOMPARE(coordinator.clipboardPanel()->windowTitle(), QStringLiteral("Clipboard history"));
         QCOMPARE(coordinator.editorWindows().front()->windowTitle(), QStringLiteral("Zentu.it Editor EN"));

@@ -273,16 +273,19 @@ private Q_SLOTS:
 
     void valuesAreCutTowardZeroAndFollowTheLanguage()
     {
+        const auto localizer = std::make_shared<Localizer>([] { return QStringList{QStringLiteral("de")}; });
+        const Localizer::Scope installed(localizer);
         Editor f;
         f.vm.setLineWidth(4.7);
         QCOMPARE(f.toolbar.strokeControl()->inlineValueLabel()->text(), QStringLiteral("4 px"));
         QCOMPARE(f.toolbar.strokeControl()->chip()->accessibleName(), QStringLiteral("4 px"));
         f.vm.setCursorHighlightOpacity(0.29);
         QCOMPARE(f.slider(Flag::cursorHlOpacity)->valueText(), QStringLiteral("29%"));
-        Localizer::shared().setLanguage(QStringLiteral("en"));
+        localizer->setLanguage(QStringLiteral("en"));
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
         QCOMPARE(f.row.blurStylePicker()->labels(), (QStringList{QStringLiteral("Pixel"), QStringLiteral("Soft")}));
         QCOMPARE(f.toolbar.strokeControl()->chip()->toolTip(), QStringLiteral("Line width"));
-        Localizer::shared().setLanguage(QStringLiteral("de"));
+        localizer->setLanguage(QStringLiteral("de"));
     }
 
     void toolsAndColoursReachTheModel()

@@ -140,9 +140,11 @@ private Q_SLOTS:
         QCOMPARE((HotkeyCombo{53, 0x800}).displayString(), QStringLiteral("Alt+Esc"));
         QCOMPARE(HotkeyCombo::keyName(50), QStringLiteral("Taste 50"));
         // Words follow the interface language; key caps do not.
-        Localizer::shared().setLanguage(QStringLiteral("en"));
+        const auto localizer = std::make_shared<Localizer>([] { return QStringList{QStringLiteral("de")}; });
+        const Localizer::Scope installed(localizer);
+        localizer->setLanguage(QStringLiteral("en"));
         QCOMPARE((HotkeyCombo{49, 0x1000}).displayString(), QStringLiteral("Ctrl+Space"));
-        Localizer::shared().setLanguage(QStringLiteral("de"));
+        localizer->setLanguage(QStringLiteral("de"));
         QCOMPARE((HotkeyCombo{49, 0}).displayString(), QStringLiteral("Leertaste"));
 
         // Every named key maps to one X key of its own and back.

@@ -9,6 +9,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QWidget>
 #include <atomic>
 #include <optional>
 #include <thread>
@@ -93,6 +94,7 @@ private Q_SLOTS:
         const auto make = [&] { return std::make_shared<Localizer>(defaults, Localizer::PreferredLanguages(), path); };
         const std::shared_ptr<Localizer> first = make();
         std::optional<Localizer::Scope> installed(std::in_place, first);
+        std::shared_ptr<Localizer> current = first;
 
         std::atomic<bool> stop{false};
         std::atomic<int> lookups{0};
@@ -108,11 +110,10 @@ private Q_SLOTS:
                 }
             });
         for (int round = 0; round < 300; ++round) {
-            Localizer& current = Localizer::shared();
-            current.setLanguage(round % 3 == 0 ? "en" : round % 3 == 1 ? "fr" : "de");
+            current->setLanguage(round % 3 == 0 ? "en" : round % 3 == 1 ? "fr" : "de");
             // Gone and replaced while lookups run: none of them may use it after its end.
             if (round % 30 == 0)
-                installed.emplace(make());
+                installed.emplace(current = make());
         }
         QTRY_VERIFY(lookups > 1000);
         stop = true;
@@ -127,7 +128,7 @@ private Q_SLOTS:
         connect(first.get(), &Localizer::langChanged, this, [&] { heardOn << QThread::currentThread(); });
         QString answeredRightAfter;
         std::thread([&] {
-            Localizer::shared().setLanguage("en");
+            first->setLanguage("en");
             answeredRightAfter = Localizer::t(QStringLiteral("Bereich"));
         }).join();
         QCOMPARE(answeredRightAfter, QStringLiteral("Bereich")); // changed on the main thread, later
@@ -136,9 +137,51 @@ private Q_SLOTS:
         QCOMPARE(first->lang(), QStringLiteral("en"));
         QCOMPARE(defaults.value(SettingsKeys::language).toString(), QStringLiteral("en"));
         const QStringList log = debugLogMessages();
-        QVERIFY(log.contains(QStringLiteral("LOCALIZER: shared außerhalb des Hauptthreads aufgerufen")));
         QVERIFY(log.contains(QStringLiteral("LOCALIZER: setLanguage außerhalb des Hauptthreads aufgerufen")));
         first->disconnect(this);
+    }
+
+    // The views follow the program's localizer through Qt's LanguageChange,
+    // which reaches the children of hidden and shown windows alike. Another
+    // localizer's change, or the same language chosen again, leaves them alone.
+    void onlyTheInstalledLocalizerRetranslatesTheViews()
+    {
+        struct View : QWidget {
+            using QWidget::QWidget;
+            QStringList heard;
+            void changeEvent(QEvent* e) override
+            {
+                if (e->type() == QEvent::LanguageChange)
+                    heard << Localizer::t(QStringLiteral("Bereich"));
+                QWidget::changeEvent(e);
+            }
+        };
+        FakeUserDefaults defaults;
+        defaults.setValue(SettingsKeys::language, "de");
+        const QString path = table(R"({"en":{"Bereich":"Area"},"fr":{"Bereich":"Zone"}})");
+        const auto program = std::make_shared<Localizer>(defaults, Localizer::PreferredLanguages(), path);
+        Localizer other(defaults, {}, path);
+        const Localizer::Scope installed(program);
+        QWidget hidden;
+        QWidget shown;
+        auto* inHidden = new View(&hidden);
+        auto* inShown = new View(&shown);
+        shown.show();
+        const auto deliver = [] { QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange); };
+
+        other.setLanguage("en");
+        deliver();
+        QCOMPARE(inHidden->heard, QStringList());
+        QCOMPARE(Localizer::language(), QStringLiteral("de"));
+
+        program->setLanguage("fr");
+        deliver();
+        QCOMPARE(inHidden->heard, QStringList{QStringLiteral("Zone")});
+        QCOMPARE(inShown->heard, QStringList{QStringLiteral("Zone")});
+        QCOMPARE(Localizer::language(), QStringLiteral("fr"));
+        program->setLanguage("fr");
+        deliver();
+        QCOMPARE(inShown->heard.size(), 1);
     }
 
     // Qt's own texts (standard dialogs, text field menus) follow the

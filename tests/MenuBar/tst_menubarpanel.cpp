@@ -180,19 +180,22 @@ private Q_SLOTS:
 
     void languageChangeRebuildsThePanel()
     {
+        const auto localizer = std::make_shared<Localizer>([] { return QStringList{QStringLiteral("de")}; });
+        const Localizer::Scope installed(localizer);
         Panel p;
         MenuBarContentView& panel = *p.view;
         panel.show();
         QPointer<HoverCardButton> before = panel.captureCards().at(1);
         const QString markBefore = panel.wordMark()->text();
         QSignalSpy rebuilt(&panel, &MenuBarContentView::rebuilt);
-        Localizer::shared().setLanguage(QStringLiteral("en"));
+        localizer->setLanguage(QStringLiteral("en"));
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
         QCOMPARE(rebuilt.count(), 1);
         QVERIFY(before.isNull() || panel.captureCards().at(1) != before.data());
         QCOMPARE(static_cast<CaptureButton*>(panel.captureCards().at(1))->title(), QStringLiteral("Screen"));
         QCOMPARE(p.sectionTitles(), QStringList{QStringLiteral("CLIPBOARD")});
         QCOMPARE(panel.wordMark()->text(), markBefore); // the brand is never translated
-        Localizer::shared().setLanguage(QStringLiteral("de"));
+        localizer->setLanguage(QStringLiteral("de"));
     }
 
     void tileOpensTheEditorAndItsMenuActs()

@@ -82,6 +82,7 @@ struct SettingsFixture {
         SettingsContext c;
         c.settings = settings.get();
         c.hotkeys = hotkeys.get();
+        c.localizer = localizer.get();
         c.userDefaults = &defaults;
         c.folderChooser = &folders;
         c.folders = &appFolders;

@@ -130,7 +130,7 @@ private Q_SLOTS:
     void delayStepperKeepsToItsRange()
     {
         SettingsFixture f;
-        GeneralSettingsTab tab(*f.settings, f.defaults, f.folders, testFolders());
+        GeneralSettingsTab tab(*f.settings, f.defaults, *f.localizer, f.folders, testFolders());
         tab.show();
         Stepper* stepper = tab.delayStepper();
         stepper->stepDown();
@@ -160,7 +160,7 @@ private Q_SLOTS:
     void controlsWriteAtOnceAndFollowChangesElsewhere()
     {
         SettingsFixture f;
-        GeneralSettingsTab tab(*f.settings, f.defaults, f.folders, testFolders());
+        GeneralSettingsTab tab(*f.settings, f.defaults, *f.localizer, f.folders, testFolders());
         tab.show();
         const AppSettings before = f.stored();
         for (ToggleSwitch* t : {tab.cursorToggle(), tab.stampToggle(), tab.copyToggle(), tab.editorToggle()})
@@ -188,7 +188,7 @@ private Q_SLOTS:
     void languagePickerSwitchesOnlyOnAChange()
     {
         SettingsFixture f;
-        auto tab = std::make_unique<GeneralSettingsTab>(*f.settings, f.defaults, f.folders, testFolders());
+        auto tab = std::make_unique<GeneralSettingsTab>(*f.settings, f.defaults, *f.localizer, f.folders, testFolders());
         LanguagePicker* picker = tab->languagePicker();
         QCOMPARE(picker->selection(), QStringLiteral("auto"));
         QSignalSpy changed(f.localizer.get(), &Localizer::langChanged);
@@ -200,7 +200,7 @@ private Q_SLOTS:
         QCOMPARE(f.localizer->lang(), QStringLiteral("fr"));
 
         // A picker made afterwards starts from the stored choice.
-        tab = std::make_unique<GeneralSettingsTab>(*f.settings, f.defaults, f.folders, testFolders());
+        tab = std::make_unique<GeneralSettingsTab>(*f.settings, f.defaults, *f.localizer, f.folders, testFolders());
         QCOMPARE(tab->languagePicker()->currentText(), QStringLiteral("Français"));
         tab->languagePicker()->choose(QStringLiteral("auto"));
         QCOMPARE(f.defaults.value(SettingsKeys::language).toString(), QStringLiteral("auto"));
@@ -210,7 +210,7 @@ private Q_SLOTS:
     void folderChooserRefusesWhatCannotBeWritten()
     {
         SettingsFixture f;
-        GeneralSettingsTab tab(*f.settings, f.defaults, f.folders, testFolders());
+        GeneralSettingsTab tab(*f.settings, f.defaults, *f.localizer, f.folders, testFolders());
         tab.resize(640, 700);
         tab.show();
         const QString fallback = testFolders().exportDirectory(AppSettings{});
@@ -238,7 +238,7 @@ private Q_SLOTS:
     void refusedLoginItemShowsTheRealStateAndSaysSo()
     {
         SettingsFixture f;
-        GeneralSettingsTab tab(*f.settings, f.defaults, f.folders, testFolders());
+        GeneralSettingsTab tab(*f.settings, f.defaults, *f.localizer, f.folders, testFolders());
         tab.show();
         QTest::mouseClick(tab.launchToggle(), Qt::LeftButton);
         QVERIFY(f.login.enabled && f.stored().launchAtLogin);

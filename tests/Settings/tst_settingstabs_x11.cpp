@@ -138,6 +138,7 @@ private Q_SLOTS:
                 QPointer<GeneralSettingsTab> general = qobject_cast<GeneralSettingsTab*>(view.tabView());
                 QVERIFY(general);
                 general->languagePicker()->choose(lang);
+                QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
                 QVERIFY(general.isNull() || general != view.tabView());
                 bar = view.tabBar(); // made anew
                 QCOMPARE(bar->labels(), (QStringList{"General", "History", "Hotkeys", "Privacy", "About"}));
@@ -172,6 +173,7 @@ private Q_SLOTS:
         // A name too long for its fifth of the bar is drawn smaller, not cut
         // early; the selected tab survives the change.
         f.localizer->setLanguage(QStringLiteral("ru"));
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
         bar = view.tabBar();
         QVERIFY(bar->labelScale(3) < 1.0 && bar->labelScale(3) >= 0.6);
         QCOMPARE(bar->labelScale(0), 1.0);
