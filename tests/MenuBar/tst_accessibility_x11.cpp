@@ -7,7 +7,9 @@
 #include "support/AtspiNodes.h"
 #include "support/IsolatedEnvironment.h"
 #include "support/RealApp.h"
+#include "support/QuietStart.h"
 #include "support/ScreenDriver.h"
+#include "support/ScreenReader.h"
 #include "support/X11Probe.h"
 
 #include <QClipboard>
@@ -16,7 +18,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QScreen>
-#include <csignal>
 
 using Node = AtspiNode;
 using namespace AtspiNodes;
@@ -28,7 +29,7 @@ const QList<AtspiRole>& buttons = buttonRoles();
 class TestAccessibilityX11 : public QObject {
     Q_OBJECT
 
-    QProcess m_bus;
+    ScreenReader m_reader;
     RealApp m_real;
     QProcess m_app;
     X11Probe m_x;
@@ -72,19 +73,13 @@ class TestAccessibilityX11 : public QObject {
     }
     void openPanel()
     {
-        // A click right after the panel closed is taken for the closing one.
-        for (int attempt = 0; attempt < 10 && !panel().isValid(); ++attempt) {
-            m_x.click(m_icon.center());
-            (void)QTest::qWaitFor([&] { return panel().isValid(); }, 1500);
-        }
-        QVERIFY(panel().isValid());
+        QVERIFY(m_x.clickUntil([&] { return m_icon; }, [&] { return panel().isValid(); }));
     }
     // Full-screen hotkey; the stored capture.
     QImage captureScreen()
     {
         const int before = readJson(QStringLiteral("screenshots.json")).size();
-        if (!xdotool({"keydown", "Super_L", "keydown", "Shift_L", "keydown", "15", "keyup", "15", "keyup", "Shift_L",
-                      "keyup", "Super_L"}))
+        if (!pressHotkey("15"))
             return {};
         if (!QTest::qWaitFor([&] { return readJson(QStringLiteral("screenshots.json")).size() > before; }, 15000))
             return {};
@@ -114,14 +109,7 @@ private Q_SLOTS:
             f.clipboardStore->addText(QStringLiteral("Erster Text"), std::nullopt);
         }
         QVERIFY(QProcess::execute("setxkbmap", {"-model", "pc105", "-layout", "us"}) == 0);
-        m_bus.start(QStringLiteral("dbus-daemon"), {"--session", "--nofork", "--print-address=1"});
-        QVERIFY(m_bus.waitForStarted());
-        QTRY_VERIFY_WITH_TIMEOUT(m_bus.canReadLine(), 10000);
-        const QByteArray address = m_bus.readLine().trimmed();
-        qputenv("DBUS_SESSION_BUS_ADDRESS", address);
-        m_real.setEnvironmentVariable(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QString::fromUtf8(address));
-        m_real.setEnvironmentVariable(QStringLiteral("QT_LINUX_ACCESSIBILITY_ALWAYS_ON"), QStringLiteral("1"));
-        QCOMPARE(atspi_init(), 0);
+        QVERIFY(m_reader.attach(m_real));
 
         m_real.start(m_app);
         QVERIFY(m_app.waitForStarted(5000));
@@ -129,15 +117,7 @@ private Q_SLOTS:
         QVERIFY(m_icon.isValid());
     }
 
-    void cleanupTestCase()
-    {
-        if (m_app.state() != QProcess::NotRunning) {
-            ::kill(pid_t(m_app.processId()), SIGTERM);
-            m_app.waitForFinished(10000);
-        }
-        m_bus.kill();
-        m_bus.waitForFinished();
-    }
+    void cleanupTestCase() { stopQuietly(m_app); }
 
     void controlsAreFoundAndPressedByName()
     {
@@ -169,8 +149,7 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(!tooltip().isValid(), 1500);
 
         // On the clipboard window, which stays open: hidden before the screen is read.
-        QVERIFY(xdotool({"keydown", "Super_L", "keydown", "Shift_L", "keydown", "55", "keyup", "55", "keyup", "Shift_L",
-                         "keyup", "Super_L"}));
+        QVERIFY(pressHotkey("55"));
         Node history;
         QTRY_VERIFY_WITH_TIMEOUT(bool(history = window(QStringLiteral("Zwischenablage-Verlauf"))), 15000);
         QTRY_VERIFY_WITH_TIMEOUT(extents(find(history, QStringLiteral("Zweiter Text"), buttons)).isValid(), 10000);

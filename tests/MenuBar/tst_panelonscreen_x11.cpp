@@ -9,6 +9,7 @@
 // Hotkeys tab works as a global hotkey at once.
 #include "support/HelperWindow.h"
 #include "support/IsolatedEnvironment.h"
+#include "support/QuietStart.h"
 #include "support/RealApp.h"
 #include "support/TestFiles.h"
 #include "support/ScreenDriver.h"
@@ -20,7 +21,6 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QScreen>
-#include <csignal>
 
 namespace {
 
@@ -81,20 +81,8 @@ class TestPanelOnScreenX11 : public QObject {
     }
 
     // The program's window of this title on screen, or none.
-    xcb_window_t windowNamed(const QByteArray& title) const
-    {
-        for (xcb_window_t w : m_x.descendants(m_x.root()))
-            if (m_x.pid(w) == m_app.processId() && m_x.viewable(w)
-                && m_x.property(w, m_x.atom("_NET_WM_NAME"), m_x.atom("UTF8_STRING")) == title)
-                return w;
-        return XCB_NONE;
-    }
+    xcb_window_t windowNamed(const QByteArray& title) const { return m_x.windowTitled(m_app.processId(), title); }
     xcb_window_t settingsWindow() const { return windowNamed("Zentu.it Einstellungen"); }
-    void pressSuperShift(const char* x11Keycode)
-    {
-        QVERIFY(xdotool({"keydown", "Super_L", "keydown", "Shift_L", "keydown", x11Keycode, "keyup", x11Keycode,
-                         "keyup", "Shift_L", "keyup", "Super_L"}));
-    }
 
 private Q_SLOTS:
     void initTestCase()
@@ -116,11 +104,7 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(grabScreen(QRect(probe, QSize(1, 1))).pixel(0, 0) == backdropAt(probe), 15000);
     }
 
-    void cleanupTestCase()
-    {
-        ::kill(pid_t(m_app.processId()), SIGTERM);
-        m_app.waitForFinished(10000);
-    }
+    void cleanupTestCase() { stopQuietly(m_app); }
 
     void staysInsideTheScreenAsItGrows()
     {
@@ -244,7 +228,7 @@ private Q_SLOTS:
         QCOMPARE(m_real.debugLog().count(registered6), 1);
         m_x.click(fullScreen);
         QTRY_VERIFY_WITH_TIMEOUT(grabScreen(QRect(fullScreen - QPoint(70, 8), QSize(140, 16))) != before, 15000);
-        pressSuperShift("15");
+        QVERIFY(pressHotkey("15"));
         QTRY_COMPARE_WITH_TIMEOUT(m_real.debugLog().count(registered6), 2, 15000);
         QVERIFY(!m_real.debugLog().contains(QStringLiteral("Hotkey-Event empfangen")));
 
@@ -256,7 +240,7 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(grabScreen(QRect(fullScreen - QPoint(70, 8), QSize(140, 16))) == before, 15000);
         m_x.click(fullScreen);
         QTRY_VERIFY_WITH_TIMEOUT(grabScreen(QRect(fullScreen - QPoint(70, 8), QSize(140, 16))) != before, 15000);
-        pressSuperShift("18");
+        QVERIFY(pressHotkey("18"));
         QTRY_VERIFY_WITH_TIMEOUT(
             m_real.debugLog().contains(QStringLiteral("Hotkey registriert action=captureFullScreen keyCode=25 mods=768")),
             15000);
@@ -264,7 +248,7 @@ private Q_SLOTS:
 
         // Pressed again, now globally: a full-screen capture is stored.
         const qsizetype stored = m_real.historyRecords(QStringLiteral("screenshots.json")).size();
-        pressSuperShift("18");
+        QVERIFY(pressHotkey("18"));
         QTRY_VERIFY_WITH_TIMEOUT(m_real.debugLog().contains(QStringLiteral("-> captureFullScreen")), 15000);
         QTRY_COMPARE_WITH_TIMEOUT(m_real.historyRecords(QStringLiteral("screenshots.json")).size(), stored + 1, 15000);
         const QJsonObject record = m_real.historyRecords(QStringLiteral("screenshots.json")).at(0).toObject();
