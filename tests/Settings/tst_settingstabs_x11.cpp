@@ -5,10 +5,11 @@
 // picker; the first-run window shows its ready line, reports its height and
 // hands back on OK or Return. The Hotkeys tab's note, with keys typed through
 // the X server, says why each refused combination is refused (Shift+Escape
-// too) and goes when its recording ends. Then the Privacy tab's switch asks for the
-// account password in a real window through PAM's "login" service; a wrong
-// password, typed through the X server, is said so in the same window, which
-// takes the next try; Escape leaves the filter on.
+// too), to screen readers as well, and goes when its recording ends. Then the
+// Privacy tab's switch asks for the account password in a real window through
+// PAM's "login" service; a wrong password, typed through the X server, is
+// said so in the same window, which takes the next try; Escape leaves the
+// filter on.
 #include "SettingsFixture.h"
 #include "Platform/Qt/PamOwnerAuthenticator.h"
 #include "Platform/Qt/PasswordDialog.h"
@@ -80,15 +81,20 @@ QStringList clipped(const QWidget* root)
     return out;
 }
 
-// Dark (text) pixels the X server shows inside a widget.
-int inkOnScreen(const QWidget* w)
+// Pixels the X server shows inside a widget that pass the test.
+int onScreenWhere(const QWidget* w, const std::function<bool(QColor)>& test)
 {
     const QImage shot = grabScreen(QRect(w->mapToGlobal(QPoint(0, 0)), w->size()));
-    int dark = 0;
+    int n = 0;
     for (int y = 0; y < shot.height(); ++y)
         for (int x = 0; x < shot.width(); ++x)
-            dark += shot.pixelColor(x, y).lightness() < 120;
-    return dark;
+            n += test(shot.pixelColor(x, y));
+    return n;
+}
+// Dark (text) pixels.
+int inkOnScreen(const QWidget* w)
+{
+    return onScreenWhere(w, [](QColor c) { return c.lightness() < 120; });
 }
 
 // The window on screen past its opening splash, showing the tab.
@@ -100,19 +106,6 @@ QWidget* shownTab(SettingsView& view, SettingsTab tab)
         return nullptr;
     view.selectTab(tab);
     return view.tabView();
-}
-
-// Reddish (warning text) pixels the X server shows inside a widget.
-int redOnScreen(const QWidget* w)
-{
-    const QImage shot = grabScreen(QRect(w->mapToGlobal(QPoint(0, 0)), w->size()));
-    int red = 0;
-    for (int y = 0; y < shot.height(); ++y)
-        for (int x = 0; x < shot.width(); ++x) {
-            const QColor c = shot.pixelColor(x, y);
-            red += c.red() > c.green() + 60 && c.red() > c.blue() + 60;
-        }
-    return red;
 }
 
 } // namespace
@@ -235,50 +228,32 @@ private Q_SLOTS:
         auto* tab = qobject_cast<HotkeysSettingsTab*>(shownTab(view, SettingsTab::hotkeys));
         QVERIFY(tab);
         HotkeyRecorderView* full = tab->recorder(HotkeyAction::captureFullScreen);
-        HotkeyRecorderView* clipboard = tab->recorder(HotkeyAction::openClipboard);
-        QTRY_VERIFY(onScreen(full, &view) && onScreen(clipboard, &view));
+        QTRY_VERIFY(onScreen(full, &view));
         X11Probe x;
-        auto startRecording = [&](HotkeyRecorderView* r) {
-            for (int attempt = 0; attempt < 5 && !r->isRecording(); ++attempt) {
-                x.click(r->mapToGlobal(r->rect().center()));
-                (void)QTest::qWaitFor([&] { return r->isRecording() && QWidget::keyboardGrabber() == r; }, 3000);
-            }
-            return r->isRecording();
-        };
+        QVERIFY(x.clickUntil([&] { return QRect(full->mapToGlobal(QPoint(0, 0)), full->size()); },
+                             [&] { return full->isRecording() && QWidget::keyboardGrabber() == full; }, 5, 3000));
         // The note as a screen reader gets it.
         auto spoken = [&] {
-            const QList<QLabel*> notes = tab->findChildren<QLabel*>();
-            for (QLabel* l : notes)
+            for (QLabel* l : tab->findChildren<QLabel*>())
                 if (!l->isHidden() && l->text() == tab->hint() && !tab->hint().isEmpty())
                     return QAccessible::queryAccessibleInterface(l)->text(QAccessible::Name);
             return QString();
         };
         auto press = [&](const char* keys, const QString& expected) {
             const int beeps = f.beeper.beeps;
-            return xdotool({"key", QString::fromLatin1(keys)})
+            return !expected.isEmpty() && xdotool({"key", QString::fromLatin1(keys)})
                 && QTest::qWaitFor([&] { return f.beeper.beeps == beeps + 1 && tab->hint() == expected && spoken() == expected; }, 10000);
         };
 
         // Typed through the X server: every refusal says why, also the same
         // one twice and Shift+Escape (Escape with a modifier is no cancel).
-        QVERIFY(startRecording(full));
         QVERIFY(press("a", HotkeyRecorderView::needsModifier()));
         QVERIFY(press("a", HotkeyRecorderView::needsModifier()));
-        const QString shiftOnly = tab->refusalReason(HotkeyAction::captureFullScreen, HotkeyCombo{53, HotkeyCombo::shift});
-        QVERIFY(!shiftOnly.isEmpty());
-        QVERIFY(press("shift+Escape", shiftOnly));
+        QVERIFY(press("shift+Escape", tab->refusalReason(HotkeyAction::captureFullScreen, HotkeyCombo{53, HotkeyCombo::shift})));
         QVERIFY(full->isRecording());
         // Escape ends the recording and its note.
         QVERIFY(xdotool({"key", "Escape"}));
         QTRY_VERIFY_WITH_TIMEOUT(!full->isRecording() && tab->hint().isEmpty(), 10000);
-
-        // Recording in another row ends this one, and the note goes with it.
-        QVERIFY(startRecording(full));
-        QVERIFY(press("shift+a", tab->refusalReason(HotkeyAction::captureFullScreen, HotkeyCombo{0, HotkeyCombo::shift})));
-        QVERIFY(startRecording(clipboard));
-        QTRY_VERIFY(!full->isRecording() && tab->hint().isEmpty());
-        QVERIFY(xdotool({"key", "Escape"}));
-        QTRY_VERIFY_WITH_TIMEOUT(!clipboard->isRecording(), 10000);
         QCOMPARE(f.settings->hotkey(HotkeyAction::captureFullScreen), f.settings->defaultHotkey(HotkeyAction::captureFullScreen));
     }
 
@@ -321,7 +296,9 @@ private Q_SLOTS:
             QCOMPARE(login.dialog(), dialog.data());
             QVERIFY(dialog->isVisible() && login.isBusy());
             // Drawn by the X server, in the warning red.
-            QTRY_VERIFY_WITH_TIMEOUT(redOnScreen(dialog->noteLabel()) > 20, 10000);
+            QTRY_VERIFY_WITH_TIMEOUT(onScreenWhere(dialog->noteLabel(), [](QColor c) {
+                return c.red() > c.green() + 60 && c.red() > c.blue() + 60;
+            }) > 20, 10000);
             QVERIFY(toggle->isChecked());
         }
         // Escape ends it: the window goes, the filter stays on.
