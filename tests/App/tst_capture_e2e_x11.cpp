@@ -29,6 +29,7 @@
 #include "fakes/FakeEditorEnvironment.h"
 #include "support/FilledImage.h"
 #include "support/IsolatedEnvironment.h"
+#include "support/PixelCount.h"
 #include "support/RealApp.h"
 #include "support/ScreenDriver.h"
 #include "support/X11Probe.h"
@@ -87,12 +88,6 @@ QRect changedArea(const QImage& now, const QImage& before)
             if (now.pixel(x, y) != before.pixel(x, y))
                 area |= QRect(x, y, 1, 1);
     return area;
-}
-
-bool near(QColor a, QColor b, int tolerance = 12)
-{
-    return std::abs(a.red() - b.red()) <= tolerance && std::abs(a.green() - b.green()) <= tolerance
-        && std::abs(a.blue() - b.blue()) <= tolerance;
 }
 
 // The screen rectangle where the editor shows the picture: the flat areas in

@@ -9,6 +9,7 @@
 #include "Localization/Localizer.h"
 #include "support/AtspiNodes.h"
 #include "support/IsolatedEnvironment.h"
+#include "support/PixelCount.h"
 #include "support/RealApp.h"
 #include "support/QuietStart.h"
 #include "support/ScreenDriver.h"
@@ -54,14 +55,7 @@ bool registeredItemOf(qint64 pid)
 // Pixels of the tray icon's red in the area.
 int iconRed(const QRect& area)
 {
-    const QImage shot = grabScreen(area);
-    int n = 0;
-    for (int y = 0; y < shot.height(); ++y)
-        for (int x = 0; x < shot.width(); ++x) {
-            const QColor c = shot.pixelColor(x, y);
-            n += c.red() > 170 && c.green() < 110 && c.blue() < 110;
-        }
-    return n;
+    return countPixels(grabScreen(area), {}, [](QColor c) { return c.red() > 170 && c.green() < 110 && c.blue() < 110; });
 }
 } // namespace
 

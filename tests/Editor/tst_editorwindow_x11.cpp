@@ -28,30 +28,15 @@
 #include "fakes/FakeEditorEnvironment.h"
 #include "support/EditorAnnotations.h"
 #include "support/IsolatedEnvironment.h"
+#include "support/NoisyImage.h"
+#include "support/PixelCount.h"
 #include "support/ScreenDriver.h"
 #include "support/X11Probe.h"
 
-#include <QRandomGenerator>
 #include <QScreen>
 #include <cmath>
 
 namespace {
-
-bool near(QColor a, QColor b, int tolerance)
-{
-    return qAbs(a.red() - b.red()) <= tolerance && qAbs(a.green() - b.green()) <= tolerance &&
-           qAbs(a.blue() - b.blue()) <= tolerance;
-}
-
-int count(const QImage& img, const QRect& area, const std::function<bool(QColor)>& match)
-{
-    int n = 0;
-    const QRect r = area.intersected(img.rect());
-    for (int y = r.top(); y <= r.bottom(); ++y)
-        for (int x = r.left(); x <= r.right(); ++x)
-            n += match(img.pixelColor(x, y));
-    return n;
-}
 
 QRect in(QWidget* part, QWidget* window) { return QRect(part->mapTo(window, QPoint(0, 0)), part->size()); }
 
@@ -109,7 +94,7 @@ private Q_SLOTS:
         // Wide: every tool in a row and the eight swatches, blue among them.
         resizeTo(1100);
         QTRY_COMPARE(toolbar().level(), 0);
-        QTRY_VERIFY_WITH_TIMEOUT(count(grab(), bar, [&](QColor c) { return near(c, blue, 12); }) > 150, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(countPixels(grab(), bar, [&](QColor c) { return near(c, blue, 12); }) > 150, 10000);
         // Resting the pointer on a tool shows its tooltip; leaving takes it away at once.
         ToolButton* line = toolbar().tools()->inlineButtons()[3];
         x11.moveTo(line->mapToGlobal(line->rect().center()));
@@ -122,7 +107,7 @@ private Q_SLOTS:
             return window->screen()->grabWindow(0).toImage().convertToFormat(QImage::Format_RGB32);
         };
         QTRY_VERIFY_WITH_TIMEOUT(
-            count(screenGrab(), bubble, [&](QColor c) { return near(c, dark, 6); }) > bubble.width() * bubble.height() / 3,
+            countPixels(screenGrab(), bubble, [&](QColor c) { return near(c, dark, 6); }) > bubble.width() * bubble.height() / 3,
             5000);
         x11.moveTo({1500, 900});
         QTRY_VERIFY(!root().tooltips().isShowing());
@@ -130,7 +115,7 @@ private Q_SLOTS:
         // Narrow: the tools fold into one chip at the start of the row, all colours into the palette chip.
         resizeTo(700);
         QTRY_COMPARE(toolbar().level(), 4);
-        QTRY_VERIFY_WITH_TIMEOUT(count(grab(), bar, [&](QColor c) { return near(c, blue, 12); }) == 0, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(countPixels(grab(), bar, [&](QColor c) { return near(c, blue, 12); }) == 0, 10000);
         HoverExpandGroup* tools = toolbar().tools()->foldedGroup();
         QVERIFY(in(tools, window.get()).right() < 80);
         QVERIFY(toolbar().colors()->paletteChip()->isVisible());
@@ -145,8 +130,8 @@ private Q_SLOTS:
         auto gridOnScreen = [&] {
             const QImage g = window->screen()->grabWindow(0, grid->x(), grid->y(), grid->width(), grid->height()).toImage();
             const QRect all(0, 0, g.width(), g.height());
-            return count(g, all, [&](QColor c) { return near(c, fill, 6); }) > g.width() * g.height() / 3 &&
-                   count(g, all, [](QColor c) { return c.red() < 90 && c.green() < 90 && c.blue() < 90; }) > 100;
+            return countPixels(g, all, [&](QColor c) { return near(c, fill, 6); }) > g.width() * g.height() / 3 &&
+                   countPixels(g, all, [](QColor c) { return c.red() < 90 && c.green() < 90 && c.blue() < 90; }) > 100;
         };
         QTRY_VERIFY_WITH_TIMEOUT(gridOnScreen(), 5000);
         QVERIFY(grid->y() >= tools->mapToGlobal(QPoint(0, tools->height())).y());
@@ -167,7 +152,7 @@ private Q_SLOTS:
         QCOMPARE(vm().selectedIDs().size(), 1);
         const QRect canvas = in(&root().canvas(), window.get());
         const QColor red = RGBAColor::palette()[0].toQColor();
-        auto redPixels = [&] { return count(grab(), canvas, [&](QColor c) { return near(c, red, 30); }); };
+        auto redPixels = [&] { return countPixels(grab(), canvas, [&](QColor c) { return near(c, red, 30); }); };
         QTRY_VERIFY_WITH_TIMEOUT(redPixels() > 100, 5000);
         const int thin = redPixels();
         const qsizetype steps = vm().undoCount();
@@ -247,7 +232,7 @@ private Q_SLOTS:
         // Save, filled with the accent colour, is there in the window's pixels.
         const QRect save = in(out.saveButton(), window.get());
         const QColor accent = Theme::accent(out.saveButton());
-        QTRY_VERIFY_WITH_TIMEOUT(count(grab(), save, [&](QColor c) { return near(c, accent, 16); }) > save.width() * save.height() / 2,
+        QTRY_VERIFY_WITH_TIMEOUT(countPixels(grab(), save, [&](QColor c) { return near(c, accent, 16); }) > save.width() * save.height() / 2,
                                  10000);
     }
 
@@ -255,11 +240,7 @@ private Q_SLOTS:
     // at the zoom that reads 100 % the screen shows exactly its pixels.
     void aFittingCaptureIsShownPixelForPixelAt100()
     {
-        QImage capture(600, 430, QImage::Format_RGB32);
-        QRandomGenerator noise(430);
-        for (int y = 0; y < capture.height(); ++y)
-            for (int x = 0; x < capture.width(); ++x)
-                capture.setPixel(x, y, noise.generate() | 0xff000000u);
+        const QImage capture = noisyImage(600, 430, QImage::Format_RGB32);
         window = std::make_unique<EditorWindowController>(capture, itemWith({}), std::make_unique<FakeEditorEnvironment>());
         window->show();
         QVERIFY(QTest::qWaitForWindowActive(window.get()));

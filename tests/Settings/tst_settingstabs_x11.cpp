@@ -27,6 +27,7 @@
 #include "Ui/SegmentedControl.h"
 #include "Ui/ToggleSwitch.h"
 #include "support/IsolatedEnvironment.h"
+#include "support/PixelCount.h"
 #include "support/ScreenDriver.h"
 #include "support/X11Probe.h"
 
@@ -84,12 +85,7 @@ QStringList clipped(const QWidget* root)
 // Pixels the X server shows inside a widget that pass the test.
 int onScreenWhere(const QWidget* w, const std::function<bool(QColor)>& test)
 {
-    const QImage shot = grabScreen(QRect(w->mapToGlobal(QPoint(0, 0)), w->size()));
-    int n = 0;
-    for (int y = 0; y < shot.height(); ++y)
-        for (int x = 0; x < shot.width(); ++x)
-            n += test(shot.pixelColor(x, y));
-    return n;
+    return countPixels(grabScreen(QRect(w->mapToGlobal(QPoint(0, 0)), w->size())), {}, test);
 }
 // Dark (text) pixels.
 int inkOnScreen(const QWidget* w)

@@ -35,6 +35,7 @@
 #include "support/EditorAnnotations.h"
 #include "support/HelperWindow.h"
 #include "support/IsolatedEnvironment.h"
+#include "support/PixelCount.h"
 #include "support/ToolbarRowView.h"
 #include "support/X11Probe.h"
 
@@ -108,9 +109,7 @@ bool cardDrawn(const Popover& popover)
     const QImage shot = screenGrab();
     // Inside the card, above the content's padding.
     const QPoint inside(qRound(Popover::radius) + 2, popover.arrowOnTop() ? Popover::arrowHeight + 3 : 3);
-    const QColor c = shot.pixelColor(popover.pos() + inside);
-    const QColor card = Theme::windowBackground(&popover);
-    return qAbs(c.red() - card.red()) < 8 && qAbs(c.green() - card.green()) < 8 && qAbs(c.blue() - card.blue()) < 8;
+    return near(shot.pixelColor(popover.pos() + inside), Theme::windowBackground(&popover), 7);
 }
 
 // Notes a mouse press on the widget it watches.
@@ -361,16 +360,8 @@ private Q_SLOTS:
             QVERIFY(tip.top() > onScreen.bottom());
             QCOMPARE(host.shownText(), button->accessibleName());
             // All of it on the screen, even past the editor's right edge.
-            const QColor dark = TooltipWindow::background();
-            int darkPixels = 0;
-            const QImage shot = screenGrab();
-            for (int y = tip.top(); y <= tip.bottom(); ++y)
-                for (int x = tip.left(); x <= tip.right(); ++x) {
-                    const QColor c = shot.pixelColor(x, y);
-                    darkPixels += qAbs(c.red() - dark.red()) < 8 && qAbs(c.green() - dark.green()) < 8
-                        && qAbs(c.blue() - dark.blue()) < 8;
-                }
-            QVERIFY(darkPixels > tip.width() * tip.height() / 3);
+            const auto dark = [](QColor c) { return near(c, TooltipWindow::background(), 7); };
+            QVERIFY(countPixels(screenGrab(), tip, dark) > tip.width() * tip.height() / 3);
             // Resting on the button longer than the platform's tooltip waits shows no yellow one.
             QElapsedTimer rest;
             rest.start();
