@@ -26,14 +26,7 @@ class TestAppShellX11 : public QObject {
     RealApp m_app;
     X11Probe x;
 
-    // The first viewable window of the process whose title is `title`.
-    xcb_window_t titled(qint64 pid, const QByteArray& title) const
-    {
-        for (xcb_window_t w : x.descendants(x.root()))
-            if (x.pid(w) == pid && x.viewable(w) && x.property(w, x.atom("_NET_WM_NAME"), x.atom("UTF8_STRING")) == title)
-                return w;
-        return 0;
-    }
+    xcb_window_t titled(qint64 pid, const QByteArray& title) const { return x.windowTitled(pid, title); }
 
 private Q_SLOTS:
     void initTestCase()

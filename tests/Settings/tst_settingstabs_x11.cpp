@@ -3,20 +3,15 @@
 // in the window's pixels. The tab bar switches tabs (also for screen readers)
 // and a language change rebuilds the window, also from the General tab's own
 // picker; the first-run window shows its ready line, reports its height and
-// hands back on OK or Return. The Hotkeys tab's note, with keys typed through
-// the X server, says why each refused combination is refused (Shift+Escape
-// too), to screen readers as well, and goes when its recording ends. Then the
-// Privacy tab's switch asks for the account password in a real window through
-// PAM's "login" service; a wrong password, typed through the X server, is
-// said so in the same window, which takes the next try; Escape leaves the
-// filter on.
+// hands back on OK or Return. Then the Privacy tab's switch asks for the
+// account password in a real window through PAM's "login" service; a wrong
+// password, typed through the X server, is said so in the same window, which
+// takes the next try; Escape leaves the filter on.
 #include "SettingsFixture.h"
 #include "Platform/Qt/PamOwnerAuthenticator.h"
 #include "Platform/Qt/PasswordDialog.h"
 #include "Platform/Qt/PasswordField.h"
 #include "Settings/GeneralSettingsTab.h"
-#include "Settings/HotkeyRecorderView.h"
-#include "Settings/HotkeysSettingsTab.h"
 #include "Settings/LanguagePicker.h"
 #include "Settings/OnboardingView.h"
 #include "Settings/PermissionRow.h"
@@ -114,10 +109,7 @@ private Q_SLOTS:
         SettingsFixture f;
         f.bundle.info = {{"shortVersion", "2.3"}, {"build", "41"}};
         SettingsView view(f.context());
-        QSignalSpy finished(&view, &SettingsView::introFinished);
-        view.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&view));
-        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 10000);
+        QVERIFY(shownTab(view, SettingsTab::general));
         SegmentedControl* bar = view.tabBar();
         QSignalSpy changed(&view, &SettingsView::tabChanged);
         for (const QString lang : {QStringLiteral("de"), QStringLiteral("en")}) {
@@ -215,42 +207,6 @@ private Q_SLOTS:
         QTest::keyClick(&view, Qt::Key_Return);
         QCOMPARE(closes, 2);
         QCOMPARE(f.capturePermissions.prompts, 0);
-    }
-
-    void hotkeyNotesSayWhyEveryTimeAndGoWithTheRecording()
-    {
-        SettingsFixture f;
-        SettingsView view(f.context());
-        auto* tab = qobject_cast<HotkeysSettingsTab*>(shownTab(view, SettingsTab::hotkeys));
-        QVERIFY(tab);
-        HotkeyRecorderView* full = tab->recorder(HotkeyAction::captureFullScreen);
-        QTRY_VERIFY(onScreen(full, &view));
-        X11Probe x;
-        QVERIFY(x.clickUntil([&] { return QRect(full->mapToGlobal(QPoint(0, 0)), full->size()); },
-                             [&] { return full->isRecording() && QWidget::keyboardGrabber() == full; }, 5, 3000));
-        // The note as a screen reader gets it.
-        auto spoken = [&] {
-            for (QLabel* l : tab->findChildren<QLabel*>())
-                if (!l->isHidden() && l->text() == tab->hint() && !tab->hint().isEmpty())
-                    return QAccessible::queryAccessibleInterface(l)->text(QAccessible::Name);
-            return QString();
-        };
-        auto press = [&](const char* keys, const QString& expected) {
-            const int beeps = f.beeper.beeps;
-            return !expected.isEmpty() && xdotool({"key", QString::fromLatin1(keys)})
-                && QTest::qWaitFor([&] { return f.beeper.beeps == beeps + 1 && tab->hint() == expected && spoken() == expected; }, 10000);
-        };
-
-        // Typed through the X server: every refusal says why, also the same
-        // one twice and Shift+Escape (Escape with a modifier is no cancel).
-        QVERIFY(press("a", HotkeyRecorderView::needsModifier()));
-        QVERIFY(press("a", HotkeyRecorderView::needsModifier()));
-        QVERIFY(press("shift+Escape", tab->refusalReason(HotkeyAction::captureFullScreen, HotkeyCombo{53, HotkeyCombo::shift})));
-        QVERIFY(full->isRecording());
-        // Escape ends the recording and its note.
-        QVERIFY(xdotool({"key", "Escape"}));
-        QTRY_VERIFY_WITH_TIMEOUT(!full->isRecording() && tab->hint().isEmpty(), 10000);
-        QCOMPARE(f.settings->hotkey(HotkeyAction::captureFullScreen), f.settings->defaultHotkey(HotkeyAction::captureFullScreen));
     }
 
     void wrongPasswordTypedOnTheKeyboardIsSaidAndTheWindowStays()
