@@ -25,9 +25,13 @@ bool startQuietly(const RealApp& real, QProcess& app)
         defaults.setValue(QStringLiteral("zentuInstallStamp"),
                           QString::number(QFileInfo(RealApp::binary()).lastModified().toSecsSinceEpoch()));
     }
+    // A restart finds the last run's log, hotkeys and all, until the program
+    // begins its own: wait for a log that no longer starts with that one.
+    const QString earlier = real.debugLog();
     real.start(app, QProcess::ForwardedChannels);
     return app.waitForStarted(5000) && QTest::qWaitFor([&] {
-        return real.debugLog().contains(QStringLiteral("Hotkey registriert action=openClipboard"));
+        const QString log = real.debugLog();
+        return (earlier.isEmpty() || !log.startsWith(earlier)) && log.contains(QStringLiteral("Hotkey registriert action=openClipboard"));
     }, 15000);
 }
 
