@@ -182,7 +182,6 @@ private Q_SLOTS:
     void fullScreenHotkeyStoresAndCopiesTheScreen()
     {
         const QImage expected = m_screen;
-        QVERIFY(readLog().contains(QStringLiteral("Hotkey registriert action=captureFullScreen keyCode=22 mods=768 id=6")));
         QVERIFY(pressHotkey("15"));
         const xcb_window_t active = activeWindow();
         // The toast: centred low on the screen, never taking the focus, and a
@@ -195,7 +194,6 @@ private Q_SLOTS:
         m_x.click(toast.center());
         QTRY_COMPARE_WITH_TIMEOUT(m_pattern->presses, 1, 5000);
         QVERIFY(changedArea(grabScreen(), expected).isValid());
-        QVERIFY(readLog().contains(QStringLiteral("Hotkey-Event empfangen id=6 -> captureFullScreen")));
 
         // Pressed again while the toast is up: the toast goes before the
         // screen is read, and the repaint beneath it is seen, not waited out
