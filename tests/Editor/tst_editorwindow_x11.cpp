@@ -1,6 +1,6 @@
 // An editor window on a real X server, driven by XTest: what a grab of its
-// toolbar shows at a wide and at a narrow width, a tooltip under a tool, the
-// folded tools opened by resting the real pointer on their chip, a real drag
+// toolbar shows at a wide and at a narrow width (the tips under its buttons
+// are the popover test's), the folded tools opened by resting the real pointer on their chip, a real drag
 // of the line width slider over a selected arrow, words typed into the field
 // at a click reaching the flattened picture (a click elsewhere commits once),
 // a dragged crop applied with Return, Copy and Save whole inside the window at
@@ -24,7 +24,6 @@
 #include "Ui/HoverExpandGroup.h"
 #include "Ui/Popover.h"
 #include "Ui/Theme.h"
-#include "Ui/TooltipHost.h"
 #include "fakes/FakeEditorEnvironment.h"
 #include "support/EditorAnnotations.h"
 #include "support/IsolatedEnvironment.h"
@@ -95,22 +94,6 @@ private Q_SLOTS:
         resizeTo(1100);
         QTRY_COMPARE(toolbar().level(), 0);
         QTRY_VERIFY_WITH_TIMEOUT(countPixels(grab(), bar, [&](QColor c) { return near(c, blue, 12); }) > 150, 10000);
-        // Resting the pointer on a tool shows its tooltip; leaving takes it away at once.
-        ToolButton* line = toolbar().tools()->inlineButtons()[3];
-        x11.moveTo(line->mapToGlobal(line->rect().center()));
-        QTRY_COMPARE_WITH_TIMEOUT(root().tooltips().shownControl(), line, 5000);
-        QTRY_COMPARE(root().tooltips().appearProgress(), 1.0);
-        const QRect bubble = root().tooltips().bubbleRect().toRect();
-        const QColor dark = TooltipWindow::background();
-        const auto screenGrab = [&] {
-            QCoreApplication::processEvents();
-            return window->screen()->grabWindow(0).toImage().convertToFormat(QImage::Format_RGB32);
-        };
-        QTRY_VERIFY_WITH_TIMEOUT(
-            countPixels(screenGrab(), bubble, [&](QColor c) { return near(c, dark, 6); }) > bubble.width() * bubble.height() / 3,
-            5000);
-        x11.moveTo({1500, 900});
-        QTRY_VERIFY(!root().tooltips().isShowing());
 
         // Narrow: the tools fold into one chip at the start of the row, all colours into the palette chip.
         resizeTo(700);
