@@ -23,13 +23,13 @@
 #include "Editor/LiveTextOverlay.h"
 #include "Editor/OCRService.h"
 #include "Models/AppSettings.h"
-#include "Platform/Qt/SettingsFileUserDefaults.h"
 #include "Platform/Qt/TesseractTextRecognizer.h"
 #include "Platform/X11/X11WindowDesktops.h"
 #include "fakes/FakeEditorEnvironment.h"
 #include "support/FilledImage.h"
 #include "support/IsolatedEnvironment.h"
 #include "support/PixelCount.h"
+#include "support/QuietStart.h"
 #include "support/RealApp.h"
 #include "support/ScreenDriver.h"
 #include "support/X11Probe.h"
@@ -145,14 +145,11 @@ class TestCaptureE2EX11 : public QObject {
 
     void startApp(bool editor)
     {
-        AppSettings settings;
-        settings.openEditorAfterCapture = editor;
-        settings.autoCopyToPasteboard = !editor; // then the editor's copy is the only one
-        SettingsFileUserDefaults(m_real.settingsFile()).setValue(QStringLiteral("zentu.settings.v1"), settings.encoded());
-        QFile::remove(base() + QStringLiteral("/debug.log"));
-        m_real.start(m_app, QProcess::ForwardedChannels);
-        QVERIFY(m_app.waitForStarted(5000));
-        QTRY_VERIFY_WITH_TIMEOUT(readLog().contains(QStringLiteral("Hotkey registriert action=openClipboard")), 15000);
+        // With the editor on, the editor's copy is the only one.
+        QVERIFY(startQuietly(m_real, m_app, [editor](AppSettings& s) {
+            s.openEditorAfterCapture = editor;
+            s.autoCopyToPasteboard = !editor;
+        }));
     }
 
 private Q_SLOTS:
@@ -160,7 +157,6 @@ private Q_SLOTS:
     {
         QVERIFY2(QFile::exists(RealApp::binary()), qPrintable(RealApp::binary()));
         QVERIFY(m_real.useFreshFolders());
-        QVERIFY(QProcess::execute("setxkbmap", {"-model", "pc105", "-layout", "us"}) == 0);
         m_pattern = std::make_unique<Pattern>();
         m_pattern->setGeometry(QGuiApplication::primaryScreen()->geometry());
         m_pattern->show();

@@ -11,6 +11,7 @@
 // panel's controls and the clipboard rows by name and works them through
 // their actions; with the same tree's positions, a tooltip under the pointer
 // neither outlives the panel nor shows up in a capture.
+#include "Models/AppSettings.h"
 #include "support/AtspiNodes.h"
 #include "support/HelperWindow.h"
 #include "support/IsolatedEnvironment.h"
@@ -145,11 +146,8 @@ private Q_SLOTS:
     {
         QVERIFY2(QFile::exists(RealApp::binary()), qPrintable(RealApp::binary()));
         QVERIFY(m_real.useFreshFolders());
-        QVERIFY(QProcess::execute("setxkbmap", {"-model", "pc105", "-layout", "us"}) == 0);
         QVERIFY(m_reader.attach(m_real));
-        m_real.start(m_app);
-        QVERIFY(m_app.waitForStarted(5000));
-        QTRY_VERIFY_WITH_TIMEOUT(m_real.debugLog().contains(QStringLiteral("Hotkey registriert action=openClipboard")), 15000);
+        QVERIFY(startQuietly(m_real, m_app, [](AppSettings& s) { s.openEditorAfterCapture = true; }));
         m_icon = m_x.settledTrayIcon(m_app.processId());
         QVERIFY(m_icon.isValid());
         m_available = QGuiApplication::primaryScreen()->availableGeometry();

@@ -9,7 +9,7 @@
 #include <QTest>
 #include <csignal>
 
-bool startQuietly(const RealApp& real, QProcess& app)
+bool startQuietly(const RealApp& real, QProcess& app, const std::function<void(AppSettings&)>& adjust)
 {
     if (!QFileInfo::exists(RealApp::binary())
         || QProcess::execute(QStringLiteral("setxkbmap"), {"-model", "pc105", "-layout", "us"}) != 0)
@@ -19,6 +19,8 @@ bool startQuietly(const RealApp& real, QProcess& app)
         AppSettings settings;
         settings.openEditorAfterCapture = false;
         settings.launchAtLogin = false;
+        if (adjust)
+            adjust(settings);
         defaults.setValue(QString::fromLatin1(SettingsKeys::settings), settings.encoded());
         defaults.setValue(QString::fromLatin1(SettingsKeys::launchAtLoginDefaulted), true);
         defaults.setValue(QStringLiteral("zentu.onboarding.completed"), true);
