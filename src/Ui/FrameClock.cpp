@@ -32,11 +32,6 @@ void FrameClock::detach(QWidget* widget)
     updateTimer();
 }
 
-int FrameClock::attachedCount() const
-{
-    return int(std::count_if(m_widgets.begin(), m_widgets.end(), [](const QPointer<QWidget>& w) { return !w.isNull(); }));
-}
-
 void FrameClock::tick()
 {
     m_widgets.erase(std::remove_if(m_widgets.begin(), m_widgets.end(), [](const QPointer<QWidget>& w) { return !w; }),

@@ -23,7 +23,6 @@ public:
     void attach(QWidget* widget);
     void detach(QWidget* widget);
     bool isRunning() const { return m_timer.isActive(); }
-    int attachedCount() const;
 
     static constexpr int frameIntervalMs = 16;
 

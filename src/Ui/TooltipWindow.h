@@ -23,8 +23,6 @@ public:
     QString text() const { return m_text; }
     // Arrow and bubble at rest, in global coordinates.
     QRectF tipRect() const { return m_tip.translated(pos()); }
-    // True when the tip hangs below its control, arrow on top.
-    bool pointsUp() const { return m_pointsUp; }
     // How far above its rest a new tip starts while it fades in.
     qreal startLift() const { return m_slide; }
 

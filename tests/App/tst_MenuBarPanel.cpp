@@ -1,9 +1,26 @@
 // Where the tray panel opens, and that it stays anchored to the tray while its
-// content grows and shrinks.
+// content grows and shrinks. Without a tray: a missing host gets its grace
+// period, then the panel opens once as a window with its note; a panel that
+// restarts within the grace period goes unreported; the kind of host is the
+// one the toolkit picked at start; a tray that appears drops the note, and the
+// icon opens the panel as its popup again. Logged as "TRAY …".
+#include "App/AppCoordinator.h"
 #include "App/MenuBarPanel.h"
+#include "App/TrayPresence.h"
+#include "App/ZentuApp.h"
+#include "fakes/FakeCoordinatorServices.h"
+#include "fakes/FakeTrayAvailability.h"
+#include "fakes/ManualDelayScheduler.h"
+#include "support/DebugLogMessages.h"
 #include "support/IsolatedEnvironment.h"
 
+#include <QLabel>
+#include <QSignalSpy>
 #include <QVBoxLayout>
+
+namespace {
+int logged(const QString& part) { return int(debugLogMessages().filter(part).size()); }
+} // namespace
 
 class TestMenuBarPanel : public QObject {
     Q_OBJECT
@@ -56,6 +73,116 @@ private Q_SLOTS:
         QTRY_COMPARE(panel.height(), 300);
         QCOMPARE(panel.geometry().bottom(), 769);
         QCOMPARE(panel.width(), 340);
+    }
+
+    void aMissingTrayIsReportedOnceAfterTheGracePeriod()
+    {
+        FakeTrayAvailability trays;
+        ManualDelayScheduler time;
+        TrayPresence presence(trays, time);
+        QSignalSpy missing(&presence, &TrayPresence::trayMissing);
+        QSignalSpy appeared(&presence, &TrayPresence::hostAppeared);
+        QCOMPARE(presence.host(), TrayPresence::Host::xembed);
+        QVERIFY(!presence.isIconShown());
+        QCOMPARE(logged(QStringLiteral("TRAY noch kein Infobereich")), 1);
+
+        time.advance(TrayPresence::graceMs - 1);
+        QCOMPARE(missing.size(), 0);
+        time.advance(1);
+        QCOMPARE(missing.size(), 1);
+        QCOMPARE(logged(QStringLiteral("TRAY kein Infobereich: Panel wird als Fenster geöffnet")), 1);
+        time.advance(60000);
+        QCOMPARE(missing.size(), 1);
+
+        // A host of the other kind cannot take the icon before a restart: said once.
+        trays.set(false, true);
+        trays.set(false, true);
+        QVERIFY(!presence.isIconShown());
+        QCOMPARE(appeared.size(), 0);
+        QCOMPARE(logged(QStringLiteral("erscheint dort erst nach einem Neustart")), 1);
+
+        trays.set(true, true);
+        QVERIFY(presence.isIconShown());
+        QCOMPARE(appeared.size(), 1);
+        QCOMPARE(logged(QStringLiteral("TRAY Infobereich verfügbar (XEmbed)")), 1);
+    }
+
+    void aPanelRestartWithinTheGracePeriodGoesUnreported()
+    {
+        FakeTrayAvailability trays;
+        trays.xembed = true;
+        ManualDelayScheduler time;
+        TrayPresence presence(trays, time);
+        QSignalSpy missing(&presence, &TrayPresence::trayMissing);
+        QSignalSpy appeared(&presence, &TrayPresence::hostAppeared);
+        QVERIFY(presence.isIconShown());
+        QCOMPARE(time.pendingCount(), 0);
+
+        trays.set(false, false);
+        time.advance(TrayPresence::graceMs / 2);
+        trays.set(true, false);
+        time.advance(TrayPresence::graceMs * 2);
+        QCOMPARE(missing.size(), 0);
+        QCOMPARE(appeared.size(), 1);
+
+        // Gone for good: reported once per absence.
+        trays.set(false, false);
+        time.advance(TrayPresence::graceMs * 3);
+        QCOMPARE(missing.size(), 1);
+        trays.set(true, false);
+        trays.set(false, false);
+        time.advance(TrayPresence::graceMs);
+        QCOMPARE(missing.size(), 2);
+    }
+
+    void theKindOfHostIsTheOneOfTheStart()
+    {
+        // A StatusNotifierItem host at start: the icon goes there and is gone
+        // with it, even where an XEmbed tray is left.
+        FakeTrayAvailability trays;
+        trays.xembed = true;
+        trays.statusNotifier = true;
+        ManualDelayScheduler time;
+        TrayPresence presence(trays, time);
+        QSignalSpy missing(&presence, &TrayPresence::trayMissing);
+        QCOMPARE(presence.host(), TrayPresence::Host::statusNotifier);
+        QCOMPARE(logged(QStringLiteral("TRAY Symbol im Infobereich (StatusNotifierItem)")), 1);
+        trays.set(true, false);
+        QVERIFY(!presence.isIconShown());
+        time.advance(TrayPresence::graceMs);
+        QCOMPARE(missing.size(), 1);
+    }
+
+    void thePanelOpensAsAWindowWithItsNoteUntilATrayComes()
+    {
+        FakeCoordinatorServices services;
+        AppCoordinator coordinator(services);
+        FakeTrayAvailability trays;
+        ManualDelayScheduler time;
+        ZentuApp scene(coordinator, [](const AppEnvironment&) {
+            auto* content = new QWidget;
+            content->setFixedHeight(300);
+            return content;
+        }, trays, time);
+        QVERIFY(!scene.panel());
+        time.advance(TrayPresence::graceMs);
+        MenuBarPanel* panel = scene.panel();
+        QVERIFY(panel && panel->isVisible() && panel->isWindow());
+        QVERIFY(panel->note()->isVisibleTo(panel));
+        QVERIFY(panel->height() > 300);
+
+        // A second start asks again: the same window, not a popup without an icon.
+        scene.showPanel();
+        QVERIFY(panel->isWindow());
+
+        // A tray comes: the note would be wrong now and goes; the icon's
+        // click makes the panel the popup at the icon again.
+        trays.set(true, false);
+        QVERIFY(!panel->note()->isVisibleTo(panel));
+        QTRY_COMPARE(panel->height(), 300);
+        scene.togglePanel();
+        QVERIFY(panel->isVisible() && !panel->isWindow());
+        QCOMPARE(panel->windowFlags() & Qt::Popup, Qt::Popup);
     }
 };
 

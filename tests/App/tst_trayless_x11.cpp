@@ -9,9 +9,11 @@
 #include "Localization/Localizer.h"
 #include "support/AtspiNodes.h"
 #include "support/IsolatedEnvironment.h"
+#include "support/PixelCount.h"
 #include "support/RealApp.h"
+#include "support/QuietStart.h"
 #include "support/ScreenDriver.h"
-#include "support/SessionBus.h"
+#include "support/ScreenReader.h"
 #include "support/X11Probe.h"
 
 using namespace AtspiNodes;
@@ -21,7 +23,6 @@ using namespace AtspiNodes;
 #include <QDBusMessage>
 #include <QDBusVariant>
 #include <QStandardPaths>
-#include <csignal>
 
 namespace {
 const QString note = QStringLiteral("Kein Infobereich (Tray) gefunden, deshalb hat Zentu.it kein Symbol. Die Tastenkürzel funktionieren weiterhin, und ein erneuter Start von Zentu.it öffnet dieses Panel.");
@@ -54,21 +55,14 @@ bool registeredItemOf(qint64 pid)
 // Pixels of the tray icon's red in the area.
 int iconRed(const QRect& area)
 {
-    const QImage shot = grabScreen(area);
-    int n = 0;
-    for (int y = 0; y < shot.height(); ++y)
-        for (int x = 0; x < shot.width(); ++x) {
-            const QColor c = shot.pixelColor(x, y);
-            n += c.red() > 170 && c.green() < 110 && c.blue() < 110;
-        }
-    return n;
+    return countPixels(grabScreen(area), {}, [](QColor c) { return c.red() > 170 && c.green() < 110 && c.blue() < 110; });
 }
 } // namespace
 
 class TestTraylessX11 : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<SessionBus> m_bus;
+    ScreenReader m_reader;
     RealApp m_real;
     QProcess m_app;
     QProcess m_tray;
@@ -98,13 +92,6 @@ class TestTraylessX11 : public QObject {
     {
         return extents(find(window(m_app.processId(), QStringLiteral("Zentu.it")), m_note, {ATSPI_ROLE_LABEL})).isValid();
     }
-    void stopApp()
-    {
-        if (m_app.state() == QProcess::NotRunning)
-            return;
-        ::kill(pid_t(m_app.processId()), SIGTERM);
-        QVERIFY(m_app.waitForFinished(15000));
-    }
     void stopTray()
     {
         if (m_tray.state() == QProcess::NotRunning)
@@ -121,11 +108,7 @@ private Q_SLOTS:
         QVERIFY2(x.tint2Windows().isEmpty(), "this test needs a display without a tray (ZENTU_NO_TRAY=1)");
         // A session bus without any StatusNotifierItem watcher, for the
         // screen reader's view.
-        m_bus = std::make_unique<SessionBus>();
-        QVERIFY(m_bus->isRunning());
-        m_real.setEnvironmentVariable(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QString::fromUtf8(m_bus->address()));
-        m_real.setEnvironmentVariable(QStringLiteral("QT_LINUX_ACCESSIBILITY_ALWAYS_ON"), QStringLiteral("1"));
-        QCOMPARE(atspi_init(), 0);
+        QVERIFY(m_reader.attach(m_real));
         m_tray.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         QProcessEnvironment trayEnv = QProcessEnvironment::systemEnvironment();
         trayEnv.insert(QStringLiteral("HOME"), m_real.root()); // no user configuration
@@ -134,7 +117,7 @@ private Q_SLOTS:
 
     void cleanupTestCase()
     {
-        stopApp();
+        stopQuietly(m_app);
         stopTray();
     }
 
@@ -143,7 +126,6 @@ private Q_SLOTS:
         m_real.start(m_app);
         QVERIFY(m_app.waitForStarted(5000));
         QTRY_VERIFY_WITH_TIMEOUT(logged(openedAsWindow) == 1, 30000);
-        QVERIFY(m_real.debugLog().contains(QStringLiteral("TRAY noch kein Infobereich")));
         QTRY_VERIFY_WITH_TIMEOUT(managedPanel() != 0, 15000);
         QTRY_VERIFY_WITH_TIMEOUT(noteShown(), 20000);
         // The panel's own controls are there as on the popup.
@@ -170,18 +152,13 @@ private Q_SLOTS:
         QVERIFY(m_tray.waitForStarted(5000));
         const QRect icon = x.settledTrayIcon(m_app.processId(), 30000);
         QVERIFY(icon.isValid());
-        QTRY_VERIFY_WITH_TIMEOUT(m_real.debugLog().contains(QStringLiteral("TRAY Infobereich verfügbar (XEmbed)")), 15000);
         // The open window stays, without the note that is no longer true.
         QTRY_VERIFY_WITH_TIMEOUT(managedPanel() && x.rootGeometry(managedPanel()).height() < withNote, 15000);
         x.close(managedPanel());
         QTRY_VERIFY_WITH_TIMEOUT(managedPanel() == 0, 15000);
 
         // The icon opens the panel as its popup at the icon.
-        for (int attempt = 0; attempt < 10 && !popupPanel().isValid(); ++attempt) {
-            x.click(icon.center());
-            (void)QTest::qWaitFor([&] { return popupPanel().isValid(); }, 1500);
-        }
-        QVERIFY(popupPanel().isValid());
+        QVERIFY(x.clickUntil([&] { return icon; }, [&] { return popupPanel().isValid(); }));
         QVERIFY(popupPanel().bottom() <= icon.top());
         QVERIFY(xdotool({QStringLiteral("key"), QStringLiteral("Escape")}));
         QTRY_VERIFY_WITH_TIMEOUT(!popupPanel().isValid(), 15000);
@@ -190,11 +167,10 @@ private Q_SLOTS:
     void aTrayThatGoesAwayBringsTheWindowBackOnce()
     {
         stopTray();
-        QTRY_VERIFY_WITH_TIMEOUT(m_real.debugLog().contains(QStringLiteral("TRAY Infobereich verschwunden (XEmbed)")), 15000);
         QTRY_VERIFY_WITH_TIMEOUT(logged(openedAsWindow) == 2, 30000);
         QTRY_VERIFY_WITH_TIMEOUT(managedPanel() != 0, 15000);
         QTRY_VERIFY_WITH_TIMEOUT(noteShown(), 15000);
-        stopApp();
+        stopQuietly(m_app);
     }
 
     void aStatusNotifierItemHostShowsTheIcon()
@@ -216,8 +192,7 @@ private Q_SLOTS:
         QVERIFY(m_note.startsWith(QStringLiteral("No system tray found")));
         m_real.start(m_app);
         QVERIFY(m_app.waitForStarted(5000));
-        QTRY_VERIFY_WITH_TIMEOUT(m_real.debugLog().contains(QStringLiteral("TRAY Symbol im Infobereich (StatusNotifierItem)")), 30000);
-        QTRY_VERIFY_WITH_TIMEOUT(registeredItemOf(m_app.processId()), 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(registeredItemOf(m_app.processId()), 30000);
         const QRect bar(0, 0, 200, 40);
         QTRY_VERIFY_WITH_TIMEOUT(iconRed(bar) > 100, 15000);
         QVERIFY(managedPanel() == 0);
@@ -231,10 +206,9 @@ private Q_SLOTS:
 
         // It comes back: the icon is registered with it again.
         startHost();
-        QTRY_VERIFY_WITH_TIMEOUT(m_real.debugLog().contains(QStringLiteral("TRAY Infobereich verfügbar (StatusNotifierItem)")), 15000);
         QTRY_VERIFY_WITH_TIMEOUT(registeredItemOf(m_app.processId()), 15000);
         QTRY_VERIFY_WITH_TIMEOUT(iconRed(bar) > 100, 15000);
-        stopApp();
+        stopQuietly(m_app);
         stopTray();
     }
 };

@@ -1,8 +1,10 @@
 // The clipboard monitor on a fake clipboard: what gets recorded and from
 // whom, what the sensitive-content filter keeps out, the app's own copies,
 // reads that end after the history was switched off, and how it watches.
+// And how a process is named as the source of a copy.
 #include "Clipboard/ClipboardMonitor.h"
 #include "Clipboard/Pasteboard.h"
+#include "Platform/X11/X11ApplicationIdentity.h"
 #include "Storage/SettingsManager.h"
 #include "Storage/ClipboardHistoryStore.h"
 #include "Storage/ImageOps.h"
@@ -13,6 +15,7 @@
 #include "fakes/FakeUserDefaults.h"
 #include "support/FilledImage.h"
 #include "support/IsolatedEnvironment.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QGuiApplication>
@@ -227,6 +230,35 @@ private Q_SLOTS:
         }
         monitor->stop();
         QVERIFY(!monitor->isRunning());
+    }
+
+    // How a process is named as a source application: desktop files, GTK
+    // application ids, WM_CLASS and the executable, in that order of trust.
+    void sourceApplicationsAreNamedFromDesktopEntries()
+    {
+        QTemporaryDir dir;
+        QVERIFY(plantFile(dir.filePath("org.keepassxc.KeePassXC.desktop"),
+                          "[Desktop Entry]\nName=KeePassXC\nExec=keepassxc %f\nStartupWMClass=keepassxc\n"
+                          "[Desktop Action New]\nName=Neu\nExec=other\n"));
+        QVERIFY(plantFile(dir.filePath("kde/kate.desktop"), "[Desktop Entry]\nName=Kate\nExec=env QT_X=1 /usr/bin/kate -b %U\n"));
+        QVERIFY(plantFile(dir.filePath("gone.desktop"), "[Desktop Entry]\nName=Weg\nExec=gone\nHidden=true\n"));
+        const auto entries = X11ApplicationIdentity::readDesktopEntries({dir.path()});
+        QCOMPARE(entries.size(), 2);
+
+        using Info = ApplicationIdentity::Info;
+        // A GTK application id is the desktop-file id itself.
+        QCOMPARE(X11ApplicationIdentity::identify(7, "org.gnome.TextEditor", "gnome-text-editor", "x", entries),
+                 (Info{"org.gnome.TextEditor", "org.gnome.TextEditor", 7}));
+        QCOMPARE(X11ApplicationIdentity::identify(7, "org.keepassxc.KeePassXC", "", "", entries)->name,
+                 QStringLiteral("KeePassXC"));
+        // WM_CLASS matched through StartupWMClass, then the executable through Exec.
+        QCOMPARE(X11ApplicationIdentity::identify(7, "", "KeePassXC", "", entries),
+                 (Info{"org.keepassxc.KeePassXC", "KeePassXC", 7}));
+        QCOMPARE(X11ApplicationIdentity::identify(7, "", "", "kate", entries), (Info{"kde-kate", "Kate", 7}));
+        // Nothing known: the class, else the executable, else nothing.
+        QCOMPARE(X11ApplicationIdentity::identify(7, "", "Xterm", "xterm", entries)->id, QStringLiteral("Xterm"));
+        QCOMPARE(X11ApplicationIdentity::identify(7, "", "", "gone", entries)->id, QStringLiteral("gone"));
+        QVERIFY(!X11ApplicationIdentity::identify(7, "", "", "", entries));
     }
 };
 

@@ -22,6 +22,7 @@
 #include "fakes/FakeUserDefaults.h"
 #include "support/DebugLogMessages.h"
 #include "support/IsolatedEnvironment.h"
+#include "support/ScreenDriver.h"
 #include "support/TestFiles.h"
 
 #include <QJsonArray>
@@ -182,12 +183,9 @@ private Q_SLOTS:
         // never takes the refused write for content of its own.
         QTRY_COMPARE_WITH_TIMEOUT(store->items().size(), before + 1, 15000);
         QCOMPARE(store->items().first().text, std::optional<QString>(QStringLiteral("schneller")));
-        for (int i = 0; i < 3; ++i) {
-            QVERIFY(own({"text", QStringLiteral("später %1").arg(i)}));
-            QTRY_COMPARE_WITH_TIMEOUT(store->items().first().text, std::optional<QString>(QStringLiteral("später %1").arg(i)), 15000);
-        }
+        QVERIFY(own({"text", "später"}));
+        QTRY_COMPARE_WITH_TIMEOUT(store->items().first().text, std::optional<QString>(QStringLiteral("später")), 15000);
         release();
-        QVERIFY(debugLogText().contains("eigener Inhalt nicht übernommen"));
     }
 
     void aFileIsOfferedAsFileManagersPasteIt()
@@ -225,7 +223,7 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowActive(&sheet, 15000));
         sheet.textView()->setFocus();
         // The second line, selected with the keyboard, then Ctrl+C.
-        QVERIFY(QProcess::execute("xdotool", {"key", "ctrl+End", "shift+Home", "ctrl+c"}) == 0);
+        QVERIFY(xdotool({"key", "ctrl+End", "shift+Home", "ctrl+c"}));
         QTRY_COMPARE_WITH_TIMEOUT(store->items().size(), before + 1, 15000);
         QCOMPARE(store->items().first().text, std::optional<QString>(QStringLiteral("Betrag 17,50 EUR")));
         QCOMPARE(store->items().first().sourceAppBundleID, std::optional<QString>(QStringLiteral("com.quorel.zentu")));

@@ -28,8 +28,6 @@
 #include "Editor/ToolButton.h"
 #include "Editor/ToolbarChip.h"
 #include "Editor/ToolbarIconButton.h"
-#include "Editor/ToolbarScrollEdge.h"
-#include "Editor/ToolbarScroller.h"
 #include "Editor/ToolsGroup.h"
 #include "Editor/ZoomControls.h"
 #include "Localization/Localizer.h"
@@ -45,6 +43,7 @@
 #include "fakes/ManualDelayScheduler.h"
 #include "support/EditorAnnotations.h"
 #include "support/IsolatedEnvironment.h"
+#include "support/ToolbarRowView.h"
 
 #include <QColorDialog>
 #include <QLabel>
@@ -194,22 +193,12 @@ private Q_SLOTS:
         QTRY_VERIFY(run->maximumOffset() > 0);
         QVERIFY(!in(run).intersects(in(&out)));
         QVERIFY(run->trailingEdge()->isVisible() && !run->leadingEdge()->isVisible());
-        // What the edges leave in view of the run.
-        const auto inView = [&](const QWidget* w) {
-            QRect view = in(run);
-            if (run->leadingEdge()->isVisible())
-                view.setLeft(view.left() + ToolbarScrollEdge::width);
-            if (run->trailingEdge()->isVisible())
-                view.setRight(view.right() - ToolbarScrollEdge::width);
-            return view.contains(in(w));
-        };
         QWidget* opacity = f.row.cursorControls()->highlightOpacity();
-        QVERIFY(!inView(opacity));
+        QVERIFY(!inViewOf(*run, opacity));
         for (int i = 0; i < 10 && run->trailingEdge()->isVisible(); ++i)
             QTest::mouseClick(run->trailingEdge(), Qt::LeftButton);
         QVERIFY(!run->trailingEdge()->isVisible() && run->leadingEdge()->isVisible());
-        QCOMPARE(run->offset(), run->maximumOffset());
-        QVERIFY(inView(opacity));
+        QVERIFY(inViewOf(*run, opacity));
 
         // An upright wheel turns it back; so does the keyboard reaching the first control.
         QWheelEvent wheel(QPointF(10, 10), run->mapToGlobal(QPointF(10, 10)), {}, QPoint(0, 120), Qt::NoButton,
@@ -218,7 +207,7 @@ private Q_SLOTS:
         QVERIFY(run->offset() < run->maximumOffset());
         QWidget* style = f.row.cursorControls()->stylePicker();
         style->setFocus(Qt::TabFocusReason);
-        QTRY_VERIFY(inView(style));
+        QTRY_VERIFY(inViewOf(*run, style));
         QCOMPARE(run->offset(), 0);
     }
 

@@ -18,14 +18,6 @@
 
 namespace {
 
-// Super+Shift and the key at X keycode `code` (6 = 15, 7 = 16).
-bool pressSuperShift(int code)
-{
-    const QString k = QString::number(code);
-    return xdotool({"keydown", "Super_L", "keydown", "Shift_L", "keydown", k, "keyup", k, "keyup", "Shift_L",
-                    "keyup", "Super_L"});
-}
-
 struct Rig {
     FakeUserDefaults defaults;
     FakeLoginItemService login;
@@ -65,24 +57,24 @@ private Q_SLOTS:
         rig.manager.registerAll(rig.settings);
         QCOMPARE(rig.manager.refs().size(), size_t(8));
 
-        QVERIFY(pressSuperShift(15));
+        QVERIFY(pressHotkey("15"));
         QTRY_COMPARE_WITH_TIMEOUT(rig.actions.size(), 1, 15000);
         QCOMPARE(rig.actions[0], HotkeyAction::captureFullScreen);
         QVERIFY(debugLogText().contains(QStringLiteral("Hotkey-Event empfangen id=6 -> captureFullScreen")));
 
         // The same combination with NumLock and CapsLock on.
         QVERIFY(xdotool({"key", "Num_Lock"}));
-        QVERIFY(pressSuperShift(15));
+        QVERIFY(pressHotkey("15"));
         QTRY_COMPARE_WITH_TIMEOUT(rig.actions.size(), 2, 15000);
         QVERIFY(xdotool({"key", "Caps_Lock"}));
-        QVERIFY(pressSuperShift(16));
+        QVERIFY(pressHotkey("16"));
         QTRY_COMPARE_WITH_TIMEOUT(rig.actions.size(), 3, 15000);
         QCOMPARE(rig.actions[2], HotkeyAction::captureWindow);
         QVERIFY(xdotool({"key", "Num_Lock", "key", "Caps_Lock"}));
 
         // After unregistering, the key is free again and nothing arrives.
         rig.manager.unregisterAll();
-        QVERIFY(pressSuperShift(15));
+        QVERIFY(pressHotkey("15"));
         QTest::qWait(300);
         QCOMPARE(rig.actions.size(), 3);
     }
@@ -103,10 +95,10 @@ private Q_SLOTS:
         QCOMPARE(rig.manager.refs().size(), size_t(7));
 
         // The other actions still work; the refused one gave back its partial grabs.
-        QVERIFY(pressSuperShift(15));
+        QVERIFY(pressHotkey("15"));
         QTRY_COMPARE_WITH_TIMEOUT(rig.actions.size(), 1, 15000);
         QVERIFY(xdotool({"key", "Num_Lock"}));
-        QVERIFY(pressSuperShift(16));
+        QVERIFY(pressHotkey("16"));
         QTest::qWait(300);
         QCOMPARE(rig.actions.size(), 1);
         QVERIFY(xdotool({"key", "Num_Lock"}));
@@ -114,7 +106,7 @@ private Q_SLOTS:
         xcb_disconnect(other);
         rig.manager.registerAll(rig.settings);
         QCOMPARE(rig.manager.refs().size(), size_t(8));
-        QVERIFY(pressSuperShift(16));
+        QVERIFY(pressHotkey("16"));
         QTRY_COMPARE_WITH_TIMEOUT(rig.actions.size(), 2, 15000);
         QCOMPARE(rig.actions[1], HotkeyAction::captureWindow);
     }

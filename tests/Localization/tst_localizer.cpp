@@ -135,7 +135,6 @@ private Q_SLOTS:
         QVERIFY(heardOn.isEmpty());
         QTRY_COMPARE(heardOn, QList<const QThread*>{mainThread});
         QCOMPARE(first->lang(), QStringLiteral("en"));
-        QCOMPARE(defaults.value(SettingsKeys::language).toString(), QStringLiteral("en"));
         const QStringList log = debugLogMessages();
         QVERIFY(log.contains(QStringLiteral("LOCALIZER: setLanguage außerhalb des Hauptthreads aufgerufen")));
         first->disconnect(this);

@@ -2,18 +2,57 @@
 // translation in every other supported language, with the same placeholders;
 // no German text reaches the user without passing through it; and no text,
 // in any language, names places of another operating system (its settings
-// panes, Touch ID, Finder, the Dock, the ⌘ key, "this Mac").
+// panes, Touch ID, Finder, the Dock, the ⌘ key, "this Mac"). And every text
+// of every language can be drawn with the fonts the install step brings: no
+// character falls through every font (the boxes a missing CJK font leaves);
+// Qt picks fallback fonts through fontconfig, as the running program does.
 #include "Localization/Localizer.h"
+#include "Models/HotkeyCombo.h"
+#include "Ui/Theme.h"
 #include "support/IsolatedEnvironment.h"
 
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QGlyphRun>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
+#include <QTextLayout>
 
 namespace {
+// The translation tables, language by language.
+QJsonObject stringTables()
+{
+    QFile f(QStringLiteral(":/strings.json"));
+    return f.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(f.readAll()).object() : QJsonObject();
+}
+
+bool drawable(const QString& text, const QFont& font)
+{
+    QTextLayout layout(QString(text).replace(QLatin1Char('\n'), QLatin1Char(' ')), font);
+    layout.beginLayout();
+    while (layout.createLine().isValid()) {
+    }
+    layout.endLayout();
+    for (const QGlyphRun& run : layout.glyphRuns())
+        if (run.glyphIndexes().contains(0)) // .notdef: no font has the character
+            return false;
+    return true;
+}
+
+// The characters of text that no font can draw, for the failure message.
+QString undrawable(const QString& text, const QFont& font)
+{
+    QString out;
+    for (const uint c : text.toUcs4()) {
+        const QString one = QString::fromUcs4(reinterpret_cast<const char32_t*>(&c), 1);
+        if (!drawable(one, font))
+            out += QStringLiteral("U+%1 ").arg(c, 4, 16, QLatin1Char('0'));
+    }
+    return out;
+}
+
 QSet<QString> literalKeys()
 {
     static const QRegularExpression call(
@@ -170,9 +209,8 @@ private Q_SLOTS:
             {"zh", QRegularExpression(QStringLiteral("系统设置|应用程序”文件夹|隐私与安全性|辅助功能|废纸篓"))},
             {"ja", QRegularExpression(QStringLiteral("システム設定|アプリケーションフォルダ|プライバシーとセキュリティ"))},
         };
-        QFile f(":/strings.json");
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        const QJsonObject tables = QJsonDocument::fromJson(f.readAll()).object();
+        const QJsonObject tables = stringTables();
+        QVERIFY(!tables.isEmpty());
         QHash<QString, QStringList> texts; // language -> texts
         for (const QString& key : literalKeys())
             texts[QStringLiteral("de")] << key;
@@ -195,9 +233,8 @@ private Q_SLOTS:
 
     void everyTextIsTranslated()
     {
-        QFile f(":/strings.json");
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        const QJsonObject tables = QJsonDocument::fromJson(f.readAll()).object();
+        const QJsonObject tables = stringTables();
+        QVERIFY(!tables.isEmpty());
         const QSet<QString> keys = literalKeys();
         QVERIFY(keys.size() > 10);
         QStringList missing;
@@ -215,6 +252,39 @@ private Q_SLOTS:
         }
         missing.sort();
         QVERIFY2(missing.isEmpty(), qPrintable(QString::number(missing.size()) + " missing, e.g.\n" + missing.mid(0, 40).join('\n')));
+    }
+
+    void detectsACharacterNoFontHas()
+    {
+        const QFont font = Theme::font(12);
+        QVERIFY(drawable(QStringLiteral("Zwischenablage"), font));
+        QVERIFY(!drawable(QStringLiteral("a\u0378b"), font)); // unassigned: in no font
+    }
+
+    void everyLanguageIsDrawable()
+    {
+        const QJsonObject tables = stringTables();
+        QStringList texts;
+        for (const QString& lang : tables.keys()) {
+            const QJsonObject table = tables.value(lang).toObject();
+            for (auto e = table.begin(); e != table.end(); ++e)
+                texts << e.key() << e.value().toString();
+        }
+        QVERIFY(texts.size() > 500);
+        // Shown outside the table: the language menu and the hotkey names.
+        for (const QString& lang : Localizer::supported())
+            texts << Localizer::displayName().value(lang) << Localizer::autoLabel().value(lang);
+        for (uint32_t code = 0; code < 128; ++code)
+            texts << HotkeyCombo::keyName(code);
+
+        QStringList missing;
+        for (const QFont& font : {Theme::font(12), Theme::font(12, QFont::DemiBold), Theme::roundedFont(10.5, QFont::DemiBold)})
+            for (const QString& text : std::as_const(texts))
+                if (!drawable(text, font))
+                    missing << font.family() + ": " + text + "  [" + undrawable(text, font).trimmed() + "]";
+        missing.removeDuplicates();
+        QVERIFY2(missing.isEmpty(), qPrintable(QString::number(missing.size()) + " texts with characters no installed font has:\n"
+                                               + missing.mid(0, 30).join('\n')));
     }
 };
 

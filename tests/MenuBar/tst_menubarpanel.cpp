@@ -15,7 +15,6 @@
 #include "MenuBar/TileHoverModel.h"
 #include "MenuBar/TileHoverSync.h"
 #include "MenuBar/TileMouseArea.h"
-#include "Ui/FrameClock.h"
 #include "PanelFixture.h"
 #include "Ui/HoverRowButton.h"
 #include "fakes/FakeMenuBarActions.h"
@@ -272,26 +271,6 @@ private Q_SLOTS:
         pointAt(f.tileHoverSync, first);
         QCOMPARE(f.tileHover.hoveredID(), newer.id);
         QVERIFY(first->isHovered() && !panel.tiles().last()->isHovered());
-
-        // A second panel with a clock and a hover state of its own: what the
-        // first one shows and follows never reaches it, and it stops alone.
-        FrameClock otherClock;
-        TileHoverModel otherHover;
-        TileHoverSync otherSync(otherHover);
-        auto other = std::make_unique<MenuBarContentView>(f.settings, *f.clipboardStore, *f.screenshotStore,
-                                                          &f.permissions, f.workspace, otherClock, otherSync,
-                                                          rec.actions());
-        other->move(panel.geometry().topRight() + QPoint(40, 0));
-        other->show();
-        QVERIFY(otherSync.isPolling() && otherClock.isRunning());
-        pointAt(otherSync, first);
-        QVERIFY(otherHover.hoveredID().isNull() && !other->tiles().first()->isHovered());
-        QCOMPARE(f.tileHover.hoveredID(), newer.id);
-        other->hide();
-        QVERIFY(!otherSync.isPolling() && !otherSync.hasKeyMonitor() && !otherClock.isRunning());
-        QVERIFY(f.tileHoverSync.isPolling() && f.frameClock.isRunning());
-        panel.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&panel));
 
         // While a text field has focus the key belongs to the text.
         QLineEdit* search = panel.clipboardList()->searchField();

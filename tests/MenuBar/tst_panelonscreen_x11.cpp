@@ -6,21 +6,32 @@
 // closed by a capture or Escape opens again at the first click on the icon; a
 // click on the icon closes an open one for good. Then the settings window
 // opens from the panel's "Einstellungen", and a combination recorded in its
-// Hotkeys tab works as a global hotkey at once.
+// Hotkeys tab works as a global hotkey at once. All along, accessibility is
+// on over a private session bus: a screen reader's view over AT-SPI finds the
+// panel's controls and the clipboard rows by name and works them through
+// their actions; with the same tree's positions, a tooltip under the pointer
+// neither outlives the panel nor shows up in a capture.
+#include "Models/AppSettings.h"
+#include "support/AtspiNodes.h"
 #include "support/HelperWindow.h"
 #include "support/IsolatedEnvironment.h"
+#include "support/QuietStart.h"
 #include "support/RealApp.h"
 #include "support/TestFiles.h"
 #include "support/ScreenDriver.h"
+#include "support/ScreenReader.h"
 #include "support/X11Probe.h"
 
+#include <QClipboard>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QScreen>
-#include <csignal>
+
+using Node = AtspiNode;
+using namespace AtspiNodes;
 
 namespace {
 
@@ -49,6 +60,7 @@ QList<int> textLines(const QImage& img, int left, int right, int top, int bottom
 class TestPanelOnScreenX11 : public QObject {
     Q_OBJECT
 
+    ScreenReader m_reader;
     RealApp m_real;
     QProcess m_app;
     X11Probe m_x;
@@ -81,19 +93,52 @@ class TestPanelOnScreenX11 : public QObject {
     }
 
     // The program's window of this title on screen, or none.
-    xcb_window_t windowNamed(const QByteArray& title) const
-    {
-        for (xcb_window_t w : m_x.descendants(m_x.root()))
-            if (m_x.pid(w) == m_app.processId() && m_x.viewable(w)
-                && m_x.property(w, m_x.atom("_NET_WM_NAME"), m_x.atom("UTF8_STRING")) == title)
-                return w;
-        return XCB_NONE;
-    }
+    xcb_window_t windowNamed(const QByteArray& title) const { return m_x.windowTitled(m_app.processId(), title); }
     xcb_window_t settingsWindow() const { return windowNamed("Zentu.it Einstellungen"); }
-    void pressSuperShift(const char* x11Keycode)
+    // The screen reader's node of the program's window with this title.
+    Node window(const QString& title) const { return AtspiNodes::window(m_app.processId(), title); }
+    QRect tooltip() const
     {
-        QVERIFY(xdotool({"keydown", "Super_L", "keydown", "Shift_L", "keydown", x11Keycode, "keyup", x11Keycode,
-                         "keyup", "Shift_L", "keyup", "Super_L"}));
+        const xcb_atom_t type = m_x.atom("_NET_WM_WINDOW_TYPE_TOOLTIP");
+        for (xcb_window_t w : m_x.children(m_x.root())) {
+            if (!m_x.viewable(w) || m_x.pid(w) != m_app.processId())
+                continue;
+            const QByteArray types = m_x.property(w, m_x.atom("_NET_WM_WINDOW_TYPE"), XCB_ATOM_ATOM);
+            const auto* atoms = reinterpret_cast<const xcb_atom_t*>(types.constData());
+            if (std::find(atoms, atoms + types.size() / 4, type) != atoms + types.size() / 4
+                && m_x.property(w, m_x.atom("_NET_WM_NAME"), m_x.atom("UTF8_STRING")) != "Zentu.it Toast")
+                return m_x.rootGeometry(w);
+        }
+        return {};
+    }
+    // Rests the pointer on the node until its tooltip shows; the tooltip's place.
+    QRect tooltipOver(const Node& node)
+    {
+        const QPoint centre = extents(node).center();
+        xdotool({"mousemove", QString::number(centre.x()), QString::number(centre.y())});
+        QRect tip;
+        (void)QTest::qWaitFor([&] { return (tip = tooltip()).isValid(); }, 10000);
+        return tip;
+    }
+    // Another program's copy of this text, once the history has it.
+    bool copied(const QString& text)
+    {
+        QProcess owner;
+        owner.start(QStringLiteral(ZENTU_CLIPBOARD_OWNER), {"text", text});
+        const bool recorded = owner.waitForStarted() && QTest::qWaitFor([&] {
+            const QJsonArray records = m_real.historyRecords(QStringLiteral("clipboard.json"));
+            return !records.isEmpty() && records.at(0).toObject().value("text").toString() == text;
+        }, 15000);
+        owner.closeWriteChannel();
+        owner.waitForFinished(5000);
+        return recorded;
+    }
+    bool isFavorite(const QString& text) const
+    {
+        for (const auto& e : m_real.historyRecords(QStringLiteral("clipboard.json")))
+            if (e.toObject().value("text").toString() == text)
+                return e.toObject().value("isFavorite").toBool();
+        return false;
     }
 
 private Q_SLOTS:
@@ -101,10 +146,8 @@ private Q_SLOTS:
     {
         QVERIFY2(QFile::exists(RealApp::binary()), qPrintable(RealApp::binary()));
         QVERIFY(m_real.useFreshFolders());
-        QVERIFY(QProcess::execute("setxkbmap", {"-model", "pc105", "-layout", "us"}) == 0);
-        m_real.start(m_app);
-        QVERIFY(m_app.waitForStarted(5000));
-        QTRY_VERIFY_WITH_TIMEOUT(m_real.debugLog().contains(QStringLiteral("Hotkey registriert action=openClipboard")), 15000);
+        QVERIFY(m_reader.attach(m_real));
+        QVERIFY(startQuietly(m_real, m_app, [](AppSettings& s) { s.openEditorAfterCapture = true; }));
         m_icon = m_x.settledTrayIcon(m_app.processId());
         QVERIFY(m_icon.isValid());
         m_available = QGuiApplication::primaryScreen()->availableGeometry();
@@ -116,11 +159,7 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(grabScreen(QRect(probe, QSize(1, 1))).pixel(0, 0) == backdropAt(probe), 15000);
     }
 
-    void cleanupTestCase()
-    {
-        ::kill(pid_t(m_app.processId()), SIGTERM);
-        m_app.waitForFinished(10000);
-    }
+    void cleanupTestCase() { stopQuietly(m_app); }
 
     void staysInsideTheScreenAsItGrows()
     {
@@ -244,7 +283,7 @@ private Q_SLOTS:
         QCOMPARE(m_real.debugLog().count(registered6), 1);
         m_x.click(fullScreen);
         QTRY_VERIFY_WITH_TIMEOUT(grabScreen(QRect(fullScreen - QPoint(70, 8), QSize(140, 16))) != before, 15000);
-        pressSuperShift("15");
+        QVERIFY(pressHotkey("15"));
         QTRY_COMPARE_WITH_TIMEOUT(m_real.debugLog().count(registered6), 2, 15000);
         QVERIFY(!m_real.debugLog().contains(QStringLiteral("Hotkey-Event empfangen")));
 
@@ -256,7 +295,7 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(grabScreen(QRect(fullScreen - QPoint(70, 8), QSize(140, 16))) == before, 15000);
         m_x.click(fullScreen);
         QTRY_VERIFY_WITH_TIMEOUT(grabScreen(QRect(fullScreen - QPoint(70, 8), QSize(140, 16))) != before, 15000);
-        pressSuperShift("18");
+        QVERIFY(pressHotkey("18"));
         QTRY_VERIFY_WITH_TIMEOUT(
             m_real.debugLog().contains(QStringLiteral("Hotkey registriert action=captureFullScreen keyCode=25 mods=768")),
             15000);
@@ -264,8 +303,7 @@ private Q_SLOTS:
 
         // Pressed again, now globally: a full-screen capture is stored.
         const qsizetype stored = m_real.historyRecords(QStringLiteral("screenshots.json")).size();
-        pressSuperShift("18");
-        QTRY_VERIFY_WITH_TIMEOUT(m_real.debugLog().contains(QStringLiteral("-> captureFullScreen")), 15000);
+        QVERIFY(pressHotkey("18"));
         QTRY_COMPARE_WITH_TIMEOUT(m_real.historyRecords(QStringLiteral("screenshots.json")).size(), stored + 1, 15000);
         const QJsonObject record = m_real.historyRecords(QStringLiteral("screenshots.json")).at(0).toObject();
         QCOMPARE(record.value("captureKind").toString(), QStringLiteral("fullScreen"));
@@ -274,6 +312,77 @@ private Q_SLOTS:
             !(picture = QImage(base() + QStringLiteral("/Screenshots/") + record.value("fileName").toString())).isNull(),
             15000);
         QCOMPARE(picture.size(), QGuiApplication::primaryScreen()->geometry().size());
+    }
+
+    void controlsAreFoundAndPressedByName()
+    {
+        QVERIFY(copied(QStringLiteral("Zweiter Text")) && copied(QStringLiteral("Erster Text")));
+        const QList<AtspiRole>& buttons = buttonRoles();
+        QVERIFY(m_x.clickUntil([&] { return m_icon; }, [&] { return panel().isValid(); }));
+        Node panelWindow;
+        QTRY_VERIFY_WITH_TIMEOUT(bool(panelWindow = window(QStringLiteral("Zentu.it"))), 20000);
+        for (const char* name : {"Bildschirm", "Scroll", "Alle", "Einstellungen", "Beenden"})
+            QVERIFY2(find(panelWindow, QString::fromUtf8(name), buttons), name);
+        QVERIFY(find(panelWindow, QStringLiteral("Suchen"), {ATSPI_ROLE_TEXT, ATSPI_ROLE_ENTRY}));
+        QVERIFY(find(panelWindow, QStringLiteral("Bild"), {ATSPI_ROLE_RADIO_BUTTON}));
+
+        // A row copies its entry back.
+        QVERIFY(press(find(panelWindow, QStringLiteral("Zweiter Text"), buttons)));
+        QTRY_COMPARE_WITH_TIMEOUT(QGuiApplication::clipboard()->text(), QStringLiteral("Zweiter Text"), 10000);
+
+        // The star of another row marks that entry, without copying it.
+        QVERIFY(press(find(find(panelWindow, QStringLiteral("Erster Text"), buttons), QStringLiteral("Favorit"), buttons)));
+        QTRY_VERIFY_WITH_TIMEOUT(isFavorite(QStringLiteral("Erster Text")), 10000);
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("Zweiter Text"));
+    }
+
+    void aTooltipNeitherOutlivesThePanelNorShowsInACapture()
+    {
+        // On the panel: it goes with the panel (Escape), not seconds later.
+        const QList<AtspiRole>& buttons = buttonRoles();
+        QVERIFY(m_x.clickUntil([&] { return m_icon; }, [&] { return panel().isValid(); }));
+        QVERIFY(tooltipOver(find(window(QStringLiteral("Zentu.it")), QStringLiteral("Erster Text"), buttons)).isValid());
+        QVERIFY(xdotool({"key", "Escape"}));
+        QTRY_VERIFY_WITH_TIMEOUT(!panel().isValid(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(!tooltip().isValid(), 1500);
+
+        // On the clipboard window, which stays open: hidden before the screen is read.
+        QVERIFY(pressHotkey("55"));
+        Node history;
+        QTRY_VERIFY_WITH_TIMEOUT(bool(history = window(QStringLiteral("Zwischenablage-Verlauf"))), 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(extents(find(history, QStringLiteral("Zweiter Text"), buttons)).isValid(), 10000);
+        const QRect screen = QGuiApplication::primaryScreen()->geometry();
+        const QImage before = grabScreen();
+        const QRect tip = tooltipOver(find(history, QStringLiteral("Zweiter Text"), buttons));
+        QVERIFY(tip.isValid());
+        // Mapped is not yet painted: wait until the tooltip is on the screen.
+        auto differing = [](const QImage& a, const QImage& b) {
+            int n = 0;
+            for (int y = 0; y < qMin(a.height(), b.height()); ++y)
+                for (int x = 0; x < qMin(a.width(), b.width()); ++x)
+                    n += a.pixel(x, y) != b.pixel(x, y);
+            return n;
+        };
+        QImage withTip;
+        QVERIFY(QTest::qWaitFor([&] {
+            withTip = grabScreen(tip);
+            return differing(withTip, before.copy(tip.translated(-screen.topLeft()))) > tip.width() * tip.height() / 2;
+        }, 10000));
+        // The full-screen hotkey as recorded above (Super+Shift+9).
+        const qsizetype stored = m_real.historyRecords(QStringLiteral("screenshots.json")).size();
+        QVERIFY(pressHotkey("18"));
+        QTRY_COMPARE_WITH_TIMEOUT(m_real.historyRecords(QStringLiteral("screenshots.json")).size(), stored + 1, 15000);
+        QImage shot;
+        const QString png = base() + QStringLiteral("/Screenshots/")
+                            + m_real.historyRecords(QStringLiteral("screenshots.json")).at(0).toObject().value("fileName").toString();
+        QTRY_VERIFY_WITH_TIMEOUT(!(shot = QImage(png)).isNull(), 10000);
+        shot = shot.convertToFormat(QImage::Format_RGB32);
+        // Where the tooltip was, the capture shows the window beneath it.
+        const QImage there = shot.copy(tip);
+        const int same = there.width() * there.height() - differing(there, withTip);
+        QVERIFY2(same < there.width() * there.height() / 4,
+                 qPrintable(QStringLiteral("%1 of %2 pixels of the tooltip in the capture").arg(same).arg(there.width() * there.height())));
+        QVERIFY(!tooltip().isValid());
     }
 };
 

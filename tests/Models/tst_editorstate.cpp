@@ -76,13 +76,10 @@ private Q_SLOTS:
     // for the absent font name.
     void declaredStateIsTheGoldenText()
     {
-        const QByteArray expected = fileContents(goldenPath());
-        QVERIFY(!expected.isEmpty());
-        QCOMPARE(JsonWriter::pretty(EditorState().toJson()), expected.trimmed());
+        QCOMPARE(JsonWriter::pretty(EditorState().toJson()), fileContents(goldenPath()).trimmed());
         QVERIFY(!golden().contains(QStringLiteral("selectedFontName")));
-        const auto read = EditorState::fromJson(golden());
-        QVERIFY(read);
-        QVERIFY(*read == EditorState());
+        QVERIFY(EditorState::fromJson(golden()) == EditorState());
+        QVERIFY(!EditorState::fromJson(QJsonArray{golden()})); // not an object
     }
 
     void everyFieldSurvivesARoundTrip()
@@ -92,12 +89,8 @@ private Q_SLOTS:
         QCOMPARE(o.value("selectedFontName").toString(), QStringLiteral("DejaVu Sans"));
         QCOMPARE(o.value("cropAspect").toString(), QStringLiteral("r9_16"));
         QCOMPARE(o.value("selectedTool").toString(), QStringLiteral("speechBubble"));
-        QCOMPARE(o.value("annotations").toArray().size(), 3);
         // Through the text as well, as a file would carry it.
-        const auto back = EditorState::fromJson(QJsonDocument::fromJson(JsonWriter::pretty(o)).object());
-        QVERIFY(back);
-        QVERIFY(*back == s);
-        QCOMPARE(back->toJson(), o);
+        QVERIFY(EditorState::fromJson(QJsonDocument::fromJson(JsonWriter::pretty(o)).object()) == s);
         // Keys of a later version are passed over; a null font name is an absent one.
         QJsonObject later = withKey(o, "rulerVisible", true);
         later["selectedFontName"] = QJsonValue::Null;
@@ -132,7 +125,6 @@ private Q_SLOTS:
         QFETCH(QString, key);
         QFETCH(QJsonValue, value);
         QVERIFY(!EditorState::fromJson(withKey(golden(), key, value)));
-        QVERIFY(!EditorState::fromJson(QJsonArray{golden()}));
     }
 
     void fontNameAloneMakesStatesUnequal()

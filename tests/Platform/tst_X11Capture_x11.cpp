@@ -1,17 +1,34 @@
 // The X11 capture backend against a real X server with openbox: helper
 // windows in processes of their own paint a known pattern; the window list,
 // the frozen stills, the window pictures and the pointer are checked pixel by
-// pixel.
+// pixel. And the pieces the backends share: grabs in shared memory that
+// outlive their pool and connection, pictures drawn in shared memory made
+// into pixmaps, and the services that step aside while a compositor runs, as
+// the one compositing watch they are handed tells. Window activation and the
+// taskbar policy through the window manager, and the shared connection's atom
+// cache used from many threads at once (frame grabs and activation run on
+// workers).
+#include "Platform/X11/X11ActivationPolicy.h"
 #include "Platform/X11/X11CapturePermissions.h"
 #include "Platform/X11/X11CompositingInfo.h"
 #include "Platform/X11/X11ScreenSource.h"
+#include "Platform/X11/X11RepaintWatch.h"
+#include "Platform/X11/X11WindowRedirector.h"
+#include "Platform/X11/X11WindowActivation.h"
 #include "Platform/X11/X11WindowServer.h"
+#include "Platform/X11/XcbConnection.h"
+#include "Platform/X11/XcbImageTransfer.h"
 #include "Screenshot/ScreenCapturer.h"
+#include "fakes/FakeCompositingInfo.h"
 #include "support/HelperWindow.h"
 #include "support/IsolatedEnvironment.h"
 #include "support/X11Probe.h"
 
+#include <QThread>
+#include <QWidget>
 #include <QtConcurrent/QtConcurrentRun>
+#include <atomic>
+#include <functional>
 #include <xcb/composite.h>
 
 namespace {
@@ -39,6 +56,29 @@ bool showsPattern(const QImage& image, QRect area, QPoint origin, int seed, QStr
     return true;
 }
 
+// The whole of the helper window, and nothing else.
+bool shows(const QImage& image, const HelperWindow& window)
+{
+    return image.size() == window.rect.size() && showsPattern(image, image.rect(), QPoint(0, 0), window.seed);
+}
+
+// Whether the server keeps the window's picture off the screen: only then can
+// a pixmap be named for it.
+bool keepsOwnPicture(const X11Probe& x, xcb_window_t frame)
+{
+    xcb_connection_t* c = x.connection();
+    free(xcb_composite_query_version_reply(c, xcb_composite_query_version(c, 0, 4), nullptr));
+    const xcb_pixmap_t pixmap = xcb_generate_id(c);
+    xcb_generic_error_t* error = xcb_request_check(c, xcb_composite_name_window_pixmap_checked(c, frame, pixmap));
+    if (error) {
+        free(error);
+        return false;
+    }
+    xcb_free_pixmap(c, pixmap);
+    xcb_flush(c);
+    return true;
+}
+
 int indexOf(const QList<WindowInfo>& list, quint32 id)
 {
     for (int i = 0; i < list.size(); ++i)
@@ -52,6 +92,25 @@ std::optional<WindowInfo> findWindow(X11WindowServer& server, quint32 id)
     const QList<WindowInfo> list = server.windowList().value_or(QList<WindowInfo>());
     const int i = indexOf(list, id);
     return i < 0 ? std::nullopt : std::optional<WindowInfo>(list[i]);
+}
+
+// The window manager may still change a window after our request (hand the
+// focus to a newly mapped window, drop the state of a window it withdraws):
+// a result counts when it holds, not when it flashes by.
+bool settles(const std::function<bool()>& condition)
+{
+    int inARow = 0;
+    return QTest::qWaitFor([&] {
+        inARow = condition() ? inARow + 1 : 0;
+        return inARow >= 20;
+    }, 15000);
+}
+
+bool shown(QWidget& w)
+{
+    w.resize(200, 100);
+    w.show();
+    return QTest::qWaitForWindowExposed(&w);
 }
 } // namespace
 
@@ -170,6 +229,98 @@ private Q_SLOTS:
         QVERIFY(granted.preflightScreenCapture() && granted.isAccessibilityTrusted());
     }
 
+    void grabsInSharedMemoryOutliveTheirConnection()
+    {
+        HelperWindow a(QRect(100, 120, 300, 200), 31);
+        QVERIFY(a.id != 0);
+        auto x = std::make_unique<XcbConnection>();
+        auto images = std::make_unique<XcbImageTransfer>(*x);
+        QVERIFY(x->isValid() && x->hasShm());
+        QString error;
+        QImage first;
+        QTRY_VERIFY_WITH_TIMEOUT(shows(first = images->grab(x->root(), a.rect, true, &error), a), 15000);
+
+        // A second grab while the first is out gets memory of its own; given
+        // back, that memory serves the next grab still attached.
+        QImage second = images->grab(x->root(), a.rect, true, &error);
+        QVERIFY(shows(second, a));
+        QVERIFY(second.constBits() != first.constBits());
+        const uchar* reused = second.constBits();
+        second = QImage();
+        const QImage third = images->grab(x->root(), a.rect, true, &error);
+        QCOMPARE(third.constBits(), reused);
+
+        // The pictures stay whole after the pool and the connection are gone.
+        images.reset();
+        x.reset();
+        QVERIFY(shows(first, a));
+        QVERIFY(shows(third, a));
+    }
+
+    void picturesBecomePixmaps()
+    {
+        XcbConnection x;
+        XcbImageTransfer images(x);
+        QVERIFY(x.hasShm());
+        const QSize size(320, 180);
+        auto readBack = [&](xcb_pixmap_t pixmap) {
+            QString error;
+            const QImage image = images.grab(pixmap, QRect(QPoint(0, 0), size), false, &error);
+            xcb_free_pixmap(x.get(), pixmap);
+            return image;
+        };
+
+        // Drawn in shared memory: the pixmap reads that memory, no copy.
+        QImage canvas = images.sharedImage(size);
+        QVERIFY(!canvas.isNull());
+        canvas.fill(qRgb(10, 200, 30));
+        canvas.setPixel(319, 179, qRgb(250, 1, 2));
+        std::shared_ptr<void> keep;
+        const xcb_pixmap_t shared = images.pixmapOf(canvas, &keep);
+        QVERIFY(shared != 0);
+        QVERIFY(keep);
+        QImage back = readBack(shared);
+        QCOMPARE(back.pixel(0, 0), qRgb(10, 200, 30));
+        QCOMPARE(back.pixel(319, 179), qRgb(250, 1, 2));
+
+        // Any other picture is copied to the server.
+        QImage plain(size, QImage::Format_RGB32);
+        plain.fill(qRgb(40, 50, 60));
+        keep.reset();
+        back = readBack(images.pixmapOf(plain, &keep));
+        QVERIFY(!keep);
+        QCOMPARE(back.pixel(160, 90), qRgb(40, 50, 60));
+    }
+
+    void servicesStepAsideWhileTheCompositorTheyAreHandedRuns()
+    {
+        HelperWindow a(QRect(400, 300, 200, 150), 12);
+        QVERIFY(a.id != 0);
+        X11Probe probe;
+        xcb_window_t frame = XCB_WINDOW_NONE;
+        const XcbConnection x;
+        QTRY_VERIFY_WITH_TIMEOUT(
+            (frame = x.topLevelOf(a.id)) != XCB_WINDOW_NONE && frame != a.id && probe.viewable(frame), 15000);
+        QVERIFY(!keepsOwnPicture(probe, frame));
+
+        const auto compositing = std::make_shared<FakeCompositingInfo>();
+        X11RepaintWatch repaint(compositing);
+        X11WindowRedirector redirector(compositing);
+        QVERIFY(repaint.works());
+
+        // A compositor keeps every window's picture and leaves nothing behind.
+        compositing->set(true);
+        QVERIFY(!repaint.works());
+        redirector.keep(a.id);
+        QVERIFY(!keepsOwnPicture(probe, frame));
+
+        compositing->set(false);
+        QVERIFY(repaint.works());
+        redirector.keep(a.id);
+        QVERIFY(keepsOwnPicture(probe, frame));
+        redirector.releaseAll(); // sent without waiting for the server
+        QTRY_VERIFY_WITH_TIMEOUT(!keepsOwnPicture(probe, frame), 10000);
+    }
     // Last: acting as a compositing manager changes the whole display.
     void withACompositorTheWindowPictureHasNoOverlap()
     {
@@ -197,6 +348,84 @@ private Q_SLOTS:
             qPrintable(why), 15000);
         // ... while the screen shows the other window over it.
         QVERIFY(showsPattern(capturer.freezeAllScreens()[0].cgImage, b.rect, b.rect.topLeft(), b.seed));
+    }
+
+    void activatesAWindowThroughTheWindowManager()
+    {
+        QWidget first, second;
+        QVERIFY(shown(first) && shown(second));
+        X11WindowActivation activation;
+        for (QWidget* w : {&first, &second, &first}) {
+            const quint32 id = quint32(w->winId());
+            activation.activate(id);
+            QVERIFY2(settles([&] { return activation.activeWindow() == std::optional<quint32>(id); }),
+                     qPrintable(QString::number(activation.activeWindow().value_or(0))));
+        }
+    }
+
+    // Accessory windows skip the taskbar; regular ones show in it, also when
+    // the policy changes while they are open.
+    void windowsFollowThePolicy()
+    {
+        X11ActivationPolicy policy;
+        policy.setPolicy(ActivationPolicy::Policy::accessory);
+        QWidget first;
+        QVERIFY(shown(first));
+        QVERIFY(settles([&] { return X11ActivationPolicy::skipsTaskbar(&first); }));
+
+        // An open window follows a change of policy.
+        policy.setPolicy(ActivationPolicy::Policy::regular);
+        QVERIFY(settles([&] { return !X11ActivationPolicy::skipsTaskbar(&first); }));
+
+        // A window shown under the regular policy shows in the taskbar.
+        QWidget second;
+        QVERIFY(shown(second));
+        QVERIFY(settles([&] { return !X11ActivationPolicy::skipsTaskbar(&second); }));
+
+        policy.setPolicy(ActivationPolicy::Policy::accessory);
+        QVERIFY(settles([&] { return X11ActivationPolicy::skipsTaskbar(&first); }));
+        QVERIFY(settles([&] { return X11ActivationPolicy::skipsTaskbar(&second); }));
+
+        // Hidden and shown again: still accessory.
+        second.hide();
+        QVERIFY(shown(second));
+        QVERIFY(settles([&] { return X11ActivationPolicy::skipsTaskbar(&second); }));
+    }
+
+    void atomsAreInternedSafelyFromManyThreads()
+    {
+        XcbConnection shared;
+        XcbConnection reference;
+        QVERIFY(shared.isValid() && reference.isValid());
+        X11WindowActivation activation;
+        std::atomic_int wrong{0};
+        QList<QThread*> threads;
+        for (int t = 0; t < 8; ++t) {
+            threads << QThread::create([&, t] {
+                // New names of this thread (the cache grows) between look-ups
+                // of names every thread has cached.
+                for (int i = 0; i < 1500; ++i) {
+                    const QByteArray name = "ZENTU_TEST_ATOM_" + QByteArray::number(t * 10000 + i);
+                    if (shared.atom(name.constData()) == XCB_ATOM_NONE)
+                        ++wrong;
+                    for (int j = 0; j < 100; ++j)
+                        if (shared.atom("WM_NAME") != XCB_ATOM_WM_NAME)
+                            ++wrong;
+                    if (i % 100 == 0)
+                        activation.activeWindow();
+                }
+            });
+            threads.last()->start();
+        }
+        for (QThread* thread : threads) {
+            QVERIFY(thread->wait(60000));
+            delete thread;
+        }
+        QCOMPARE(wrong.load(), 0);
+        for (int i = 0; i < 1500; i += 7) {
+            const QByteArray name = "ZENTU_TEST_ATOM_" + QByteArray::number(70000 + i);
+            QCOMPARE(shared.atom(name.constData()), reference.atom(name.constData()));
+        }
     }
 };
 

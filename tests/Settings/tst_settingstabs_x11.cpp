@@ -3,9 +3,7 @@
 // in the window's pixels. The tab bar switches tabs (also for screen readers)
 // and a language change rebuilds the window, also from the General tab's own
 // picker; the first-run window shows its ready line, reports its height and
-// hands back on OK or Return. The Hotkeys tab's note, with keys typed through
-// the X server, says why each refused combination is refused (Shift+Escape
-// too) and goes when its recording ends. Then the Privacy tab's switch asks for the
+// hands back on OK or Return. Then the Privacy tab's switch asks for the
 // account password in a real window through PAM's "login" service; a wrong
 // password, typed through the X server, is said so in the same window, which
 // takes the next try; Escape leaves the filter on.
@@ -14,8 +12,6 @@
 #include "Platform/Qt/PasswordDialog.h"
 #include "Platform/Qt/PasswordField.h"
 #include "Settings/GeneralSettingsTab.h"
-#include "Settings/HotkeyRecorderView.h"
-#include "Settings/HotkeysSettingsTab.h"
 #include "Settings/LanguagePicker.h"
 #include "Settings/OnboardingView.h"
 #include "Settings/PermissionRow.h"
@@ -26,6 +22,7 @@
 #include "Ui/SegmentedControl.h"
 #include "Ui/ToggleSwitch.h"
 #include "support/IsolatedEnvironment.h"
+#include "support/PixelCount.h"
 #include "support/ScreenDriver.h"
 #include "support/X11Probe.h"
 
@@ -80,15 +77,15 @@ QStringList clipped(const QWidget* root)
     return out;
 }
 
-// Dark (text) pixels the X server shows inside a widget.
+// Pixels the X server shows inside a widget that pass the test.
+int onScreenWhere(const QWidget* w, const std::function<bool(QColor)>& test)
+{
+    return countPixels(grabScreen(QRect(w->mapToGlobal(QPoint(0, 0)), w->size())), {}, test);
+}
+// Dark (text) pixels.
 int inkOnScreen(const QWidget* w)
 {
-    const QImage shot = grabScreen(QRect(w->mapToGlobal(QPoint(0, 0)), w->size()));
-    int dark = 0;
-    for (int y = 0; y < shot.height(); ++y)
-        for (int x = 0; x < shot.width(); ++x)
-            dark += shot.pixelColor(x, y).lightness() < 120;
-    return dark;
+    return onScreenWhere(w, [](QColor c) { return c.lightness() < 120; });
 }
 
 // The window on screen past its opening splash, showing the tab.
@@ -102,19 +99,6 @@ QWidget* shownTab(SettingsView& view, SettingsTab tab)
     return view.tabView();
 }
 
-// Reddish (warning text) pixels the X server shows inside a widget.
-int redOnScreen(const QWidget* w)
-{
-    const QImage shot = grabScreen(QRect(w->mapToGlobal(QPoint(0, 0)), w->size()));
-    int red = 0;
-    for (int y = 0; y < shot.height(); ++y)
-        for (int x = 0; x < shot.width(); ++x) {
-            const QColor c = shot.pixelColor(x, y);
-            red += c.red() > c.green() + 60 && c.red() > c.blue() + 60;
-        }
-    return red;
-}
-
 } // namespace
 
 class TestSettingsTabsX11 : public QObject {
@@ -125,10 +109,7 @@ private Q_SLOTS:
         SettingsFixture f;
         f.bundle.info = {{"shortVersion", "2.3"}, {"build", "41"}};
         SettingsView view(f.context());
-        QSignalSpy finished(&view, &SettingsView::introFinished);
-        view.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&view));
-        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 10000);
+        QVERIFY(shownTab(view, SettingsTab::general));
         SegmentedControl* bar = view.tabBar();
         QSignalSpy changed(&view, &SettingsView::tabChanged);
         for (const QString lang : {QStringLiteral("de"), QStringLiteral("en")}) {
@@ -230,60 +211,6 @@ private Q_SLOTS:
         QCOMPARE(f.capturePermissions.prompts, 0);
     }
 
-    void hotkeyNotesSayWhyEveryTimeAndGoWithTheRecording()
-    {
-        SettingsFixture f;
-        SettingsView view(f.context());
-        auto* tab = qobject_cast<HotkeysSettingsTab*>(shownTab(view, SettingsTab::hotkeys));
-        QVERIFY(tab);
-        HotkeyRecorderView* full = tab->recorder(HotkeyAction::captureFullScreen);
-        HotkeyRecorderView* clipboard = tab->recorder(HotkeyAction::openClipboard);
-        QTRY_VERIFY(onScreen(full, &view) && onScreen(clipboard, &view));
-        X11Probe x;
-        auto startRecording = [&](HotkeyRecorderView* r) {
-            for (int attempt = 0; attempt < 5 && !r->isRecording(); ++attempt) {
-                x.click(r->mapToGlobal(r->rect().center()));
-                (void)QTest::qWaitFor([&] { return r->isRecording() && QWidget::keyboardGrabber() == r; }, 3000);
-            }
-            return r->isRecording();
-        };
-        // The note as a screen reader gets it.
-        auto spoken = [&] {
-            const QList<QLabel*> notes = tab->findChildren<QLabel*>();
-            for (QLabel* l : notes)
-                if (!l->isHidden() && l->text() == tab->hint() && !tab->hint().isEmpty())
-                    return QAccessible::queryAccessibleInterface(l)->text(QAccessible::Name);
-            return QString();
-        };
-        auto press = [&](const char* keys, const QString& expected) {
-            const int beeps = f.beeper.beeps;
-            return xdotool({"key", QString::fromLatin1(keys)})
-                && QTest::qWaitFor([&] { return f.beeper.beeps == beeps + 1 && tab->hint() == expected && spoken() == expected; }, 10000);
-        };
-
-        // Typed through the X server: every refusal says why, also the same
-        // one twice and Shift+Escape (Escape with a modifier is no cancel).
-        QVERIFY(startRecording(full));
-        QVERIFY(press("a", HotkeyRecorderView::needsModifier()));
-        QVERIFY(press("a", HotkeyRecorderView::needsModifier()));
-        const QString shiftOnly = tab->refusalReason(HotkeyAction::captureFullScreen, HotkeyCombo{53, HotkeyCombo::shift});
-        QVERIFY(!shiftOnly.isEmpty());
-        QVERIFY(press("shift+Escape", shiftOnly));
-        QVERIFY(full->isRecording());
-        // Escape ends the recording and its note.
-        QVERIFY(xdotool({"key", "Escape"}));
-        QTRY_VERIFY_WITH_TIMEOUT(!full->isRecording() && tab->hint().isEmpty(), 10000);
-
-        // Recording in another row ends this one, and the note goes with it.
-        QVERIFY(startRecording(full));
-        QVERIFY(press("shift+a", tab->refusalReason(HotkeyAction::captureFullScreen, HotkeyCombo{0, HotkeyCombo::shift})));
-        QVERIFY(startRecording(clipboard));
-        QTRY_VERIFY(!full->isRecording() && tab->hint().isEmpty());
-        QVERIFY(xdotool({"key", "Escape"}));
-        QTRY_VERIFY_WITH_TIMEOUT(!clipboard->isRecording(), 10000);
-        QCOMPARE(f.settings->hotkey(HotkeyAction::captureFullScreen), f.settings->defaultHotkey(HotkeyAction::captureFullScreen));
-    }
-
     void wrongPasswordTypedOnTheKeyboardIsSaidAndTheWindowStays()
     {
         SettingsFixture f;
@@ -323,7 +250,9 @@ private Q_SLOTS:
             QCOMPARE(login.dialog(), dialog.data());
             QVERIFY(dialog->isVisible() && login.isBusy());
             // Drawn by the X server, in the warning red.
-            QTRY_VERIFY_WITH_TIMEOUT(redOnScreen(dialog->noteLabel()) > 20, 10000);
+            QTRY_VERIFY_WITH_TIMEOUT(onScreenWhere(dialog->noteLabel(), [](QColor c) {
+                return c.red() > c.green() + 60 && c.red() > c.blue() + 60;
+            }) > 20, 10000);
             QVERIFY(toggle->isChecked());
         }
         // Escape ends it: the window goes, the filter stays on.

@@ -4,8 +4,8 @@
 // as it was (no black corners, no black strip beside the notch), and shows
 // what changes there while it is open; at the window's narrowest each opens
 // too, and so do the last options of the sliding row, brought in by its
-// arrow; a compositor that starts while one is open makes it really
-// translucent, and one that stops cuts it again; undo and redo show the app's
+// arrow; a compositor that starts while one is open uncuts it, shown anew it
+// is really translucent, and a compositor that stops cuts it again; undo and redo show the app's
 // own tip, below their button and never over it, clicks pass through it, and
 // the platform's yellow tip never comes.
 #include "Editor/CompactColorWell.h"
@@ -23,11 +23,8 @@
 #include "Editor/StyleOptionsRow.h"
 #include "Editor/ToolbarChip.h"
 #include "Editor/ToolbarIconButton.h"
-#include "Editor/ToolbarScrollEdge.h"
-#include "Editor/ToolbarScroller.h"
 #include "Editor/ToolsGroup.h"
 #include "Platform/X11/X11CompositingInfo.h"
-#include "Platform/X11/XcbConnection.h"
 #include "Screenshot/Backdrop.h"
 #include "Ui/HoverExpandGroup.h"
 #include "Ui/Popover.h"
@@ -38,6 +35,8 @@
 #include "support/EditorAnnotations.h"
 #include "support/HelperWindow.h"
 #include "support/IsolatedEnvironment.h"
+#include "support/PixelCount.h"
+#include "support/ToolbarRowView.h"
 #include "support/X11Probe.h"
 
 #include <QElapsedTimer>
@@ -110,28 +109,8 @@ bool cardDrawn(const Popover& popover)
     const QImage shot = screenGrab();
     // Inside the card, above the content's padding.
     const QPoint inside(qRound(Popover::radius) + 2, popover.arrowOnTop() ? Popover::arrowHeight + 3 : 3);
-    const QColor c = shot.pixelColor(popover.pos() + inside);
-    const QColor card = Theme::windowBackground(&popover);
-    return qAbs(c.red() - card.red()) < 8 && qAbs(c.green() - card.green()) < 8 && qAbs(c.blue() - card.blue()) < 8;
+    return near(shot.pixelColor(popover.pos() + inside), Theme::windowBackground(&popover), 7);
 }
-
-// Owns _NET_WM_CM_S0 the way a compositing manager does, without compositing.
-class SelectionOwner {
-public:
-    SelectionOwner()
-    {
-        xcb_connection_t* c = m_x.get();
-        m_window = xcb_generate_id(c);
-        xcb_create_window(c, XCB_COPY_FROM_PARENT, m_window, m_x.root(), -1, -1, 1, 1, 0,
-                          XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
-        xcb_set_selection_owner(c, m_window, m_x.atom("_NET_WM_CM_S0"), XCB_CURRENT_TIME);
-        xcb_flush(c);
-    }
-
-private:
-    XcbConnection m_x; // closing it gives the selection up
-    xcb_window_t m_window = 0;
-};
 
 // Notes a mouse press on the widget it watches.
 class PressWatch : public QObject {
@@ -272,7 +251,6 @@ private Q_SLOTS:
 
         Popover* shown = open(control, popover, which == 1);
         QVERIFY(shown);
-        QVERIFY(!shown->isCompositing());
         QTRY_VERIFY_WITH_TIMEOUT(cardDrawn(*shown), 10000);
         const QImage after = settledScreen();
         const Footprint footprint(*shown);
@@ -307,21 +285,12 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(control->isVisible(), 10000);
         ToolbarScroller* run = toolbar().row1Scroller()->isAncestorOf(control) ? toolbar().row1Scroller()
                                                                                : toolbar().row2Scroller();
-        QVERIFY(run->isAncestorOf(control));
-        const auto inView = [&] {
-            QRect view(run->mapToGlobal(QPoint(0, 0)), run->size());
-            if (run->leadingEdge()->isVisible())
-                view.setLeft(view.left() + ToolbarScrollEdge::width);
-            if (run->trailingEdge()->isVisible())
-                view.setRight(view.right() - ToolbarScrollEdge::width);
-            return view.contains(QRect(control->mapToGlobal(QPoint(0, 0)), control->size()));
-        };
-        for (int i = 0; i < 10 && !inView() && run->trailingEdge()->isVisible(); ++i) {
+        for (int i = 0; i < 10 && !inViewOf(*run, control) && run->trailingEdge()->isVisible(); ++i) {
             const int before = run->offset();
             x11.click(centreOf(run->trailingEdge()));
             QTRY_VERIFY_WITH_TIMEOUT(run->offset() > before, 10000);
         }
-        QVERIFY(inView());
+        QVERIFY(inViewOf(*run, control));
         Popover* shown = open(control, popover, which == 1);
         QVERIFY(shown);
         QTRY_VERIFY_WITH_TIMEOUT(cardDrawn(*shown), 10000);
@@ -330,49 +299,40 @@ private Q_SLOTS:
 
     void popoversFollowACompositorThatStartsAndStops()
     {
+        if (QStandardPaths::findExecutable(QStringLiteral("xcompmgr")).isEmpty())
+            QSKIP("xcompmgr is not installed (scripts/install-deps.sh)");
         vm().setTool(EditorTool::rectangle);
         CompactColorWell* well = options().fillWell();
         QTRY_VERIFY_WITH_TIMEOUT(well->isVisible(), 10000);
-        Popover* popover = open(well, [well] { return well->popover(); }, false);
-        QVERIFY(popover);
-        QVERIFY(!popover->mask().isEmpty());
+        const auto openWell = [&] { return open(well, [well] { return well->popover(); }, false); };
+        Popover* popover = openWell();
+        QVERIFY(popover && !popover->mask().isEmpty());
 
-        // Something takes the compositor's selection: reported without asking,
-        // and the open popover gives up its cut.
-        {
-            SelectionOwner owner;
-            QTRY_VERIFY_WITH_TIMEOUT(compositor->isCompositing(), 10000);
-            QVERIFY(popover->isCompositing() && popover->mask().isEmpty());
-        }
-        QTRY_VERIFY_WITH_TIMEOUT(!compositor->isCompositing(), 10000);
-        QVERIFY(!popover->isCompositing());
-        QCOMPARE(popover->mask(), TranslucentSurface::touchedPixels(popover->cardShape(), popover->size()));
-        popover->hide();
-
-        // A real compositing manager: the uncut popover is really translucent,
-        // so what lies around its card shows through.
-        if (QStandardPaths::findExecutable(QStringLiteral("xcompmgr")).isEmpty())
-            QSKIP("xcompmgr is not installed (scripts/install-deps.sh)");
+        // A compositing manager starts while it is open: reported without
+        // asking, and the popover gives up its cut. Shown anew it is really
+        // translucent, so what lies around its card shows through.
         QProcess xcompmgr;
         xcompmgr.start(QStringLiteral("xcompmgr"), {});
         QVERIFY(xcompmgr.waitForStarted(5000));
         QTRY_VERIFY_WITH_TIMEOUT(compositor->isCompositing(), 10000);
-        const QImage before = settledScreen();
-        popover = open(well, [well] { return well->popover(); }, false);
-        QVERIFY(popover);
         QVERIFY(popover->isCompositing() && popover->mask().isEmpty());
+        popover->hide();
+        const QImage before = settledScreen();
+        popover = openWell();
+        QVERIFY(popover && popover->isCompositing());
         QTRY_VERIFY_WITH_TIMEOUT(cardDrawn(*popover), 10000);
         QCOMPARE(changedAroundCard(Footprint(*popover), before, settledScreen()), 0);
 
-        // It stops while the popover is open: cut again at once, nothing black.
+        // It stops while the popover is open: cut again at once.
         xcompmgr.terminate();
         QVERIFY(xcompmgr.waitForFinished(5000));
         QTRY_VERIFY_WITH_TIMEOUT(!compositor->isCompositing(), 10000);
-        QVERIFY(!popover->isCompositing() && !popover->mask().isEmpty());
+        QVERIFY(!popover->isCompositing());
+        QCOMPARE(popover->mask(), TranslucentSurface::touchedPixels(popover->cardShape(), popover->size()));
         popover->hide();
         // Shown anew over the plain screen: a still, and the surroundings as they were.
         const QImage plain = settledScreen();
-        popover = open(well, [well] { return well->popover(); }, false);
+        popover = openWell();
         QVERIFY(popover && popover->hasStill());
         QTRY_VERIFY_WITH_TIMEOUT(cardDrawn(*popover), 10000);
         QCOMPARE(changedAroundCard(Footprint(*popover), plain, settledScreen()), 0);
@@ -397,20 +357,11 @@ private Q_SLOTS:
             QTRY_COMPARE(host.appearProgress(), 1.0);
             const QRect onScreen(button->mapToGlobal(QPoint(0, 0)), button->size());
             const QRect tip = host.bubbleRect().toAlignedRect();
-            QVERIFY(!tip.intersects(onScreen));
-            QVERIFY(tip.top() >= onScreen.bottom());
+            QVERIFY(tip.top() > onScreen.bottom());
             QCOMPARE(host.shownText(), button->accessibleName());
             // All of it on the screen, even past the editor's right edge.
-            const QColor dark = TooltipWindow::background();
-            int darkPixels = 0;
-            const QImage shot = screenGrab();
-            for (int y = tip.top(); y <= tip.bottom(); ++y)
-                for (int x = tip.left(); x <= tip.right(); ++x) {
-                    const QColor c = shot.pixelColor(x, y);
-                    darkPixels += qAbs(c.red() - dark.red()) < 8 && qAbs(c.green() - dark.green()) < 8
-                        && qAbs(c.blue() - dark.blue()) < 8;
-                }
-            QVERIFY(darkPixels > tip.width() * tip.height() / 3);
+            const auto dark = [](QColor c) { return near(c, TooltipWindow::background(), 7); };
+            QVERIFY(countPixels(screenGrab(), tip, dark) > tip.width() * tip.height() / 3);
             // Resting on the button longer than the platform's tooltip waits shows no yellow one.
             QElapsedTimer rest;
             rest.start();

@@ -3,21 +3,36 @@
 // download link), the same and an older version, malformed feeds, an HTTP
 // error and an unreachable server; markup and links in every text of a
 // release shown as plain text, with only the web download ever opened; quiet
-// scheduled checks; requests during a running check.
+// scheduled checks; requests during a running check. Then servers that answer
+// too slowly or too much: a body dripping one byte a second and a head
+// arriving as slowly both end at the one deadline with the failure alert, also
+// when the user asks again meanwhile; 3 GB bodies with and without a declared
+// length, chunked, and a head without end are refused at their caps while the
+// process holds little more than the cap; a redirect is followed as soon as
+// its head arrives (its own 3 GB body unread), and only to http(s). The HTTP
+// reader itself, given answers whole and one byte at a time: every framing
+// HTTP/1.1 allows is read whole, and malformed, truncated or oversized answers
+// fail with their reason.
 #include "App/AppCoordinator.h"
 #include "Toasts/ToastPresenter.h"
+#include "Platform/Qt/HttpResponseReader.h"
 #include "Platform/Qt/NetworkUpdateFeed.h"
 #include "Updates/AppcastUpdater.h"
 #include "fakes/FakeAlerts.h"
 #include "fakes/FakeCoordinatorServices.h"
 #include "fakes/FakeUpdateFeed.h"
 #include "fakes/FakeWorkspace.h"
+#include "support/DebugLogMessages.h"
 #include "support/FeedServer.h"
 #include "support/IsolatedEnvironment.h"
 
+#include <QElapsedTimer>
+#include <QFile>
+#include <QRegularExpression>
 #include <QSignalSpy>
 
 Q_DECLARE_METATYPE(AppcastUpdater::Result)
+Q_DECLARE_METATYPE(FeedServer::Mode)
 
 namespace {
 
@@ -38,6 +53,8 @@ QByteArray feed(const QByteArray& items)
 }
 
 struct Rig {
+    explicit Rig(FeedServer::Mode mode = FeedServer::Mode::canned) { server.mode = mode; }
+
     FeedServer server;
     NetworkUpdateFeed network{QStringLiteral("Zentu.it/test")};
     FakeAlerts alerts;
@@ -54,13 +71,71 @@ struct Rig {
     }
 };
 
+// A field of /proc/self/status in KiB ("VmHWM", "VmRSS"), -1 when missing.
+qint64 statusKiB(const char* field)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    const QRegularExpression line(QStringLiteral("^%1:\\s+(\\d+) kB$").arg(QLatin1String(field)),
+                                  QRegularExpression::MultilineOption);
+    const QRegularExpressionMatch m = line.match(QString::fromLatin1(status.readAll()));
+    return m.hasMatch() ? m.captured(1).toLongLong() : -1;
+}
+
+// Starts the peak (VmHWM) afresh at the present resident size.
+bool resetPeakMemory()
+{
+    QFile refs(QStringLiteral("/proc/self/clear_refs"));
+    return refs.open(QIODevice::WriteOnly) && refs.write("5") == 1;
+}
+
+// Whether the last check logged its failure for this reason.
+bool loggedFailure(const QString& reason)
+{
+    const QStringList lines = debugLogMessages().filter(QRegularExpression(QStringLiteral("^UPDATE (?!Prüfung)")));
+    return !lines.isEmpty() && lines.last() == QStringLiteral("UPDATE FEHLER: ") + reason;
+}
+
+const QByteArray upToDate = "<item><sparkle:version>1.9.2</sparkle:version><link>https://zentu.example/</link></item>";
+
+using State = HttpResponseReader::State;
+
+struct Outcome {
+    State state;
+    QByteArray body;
+    QString error;
+};
+
+// Reads the answer in pieces of the given size, reading the body whatever the
+// status, then tells of the closed connection.
+Outcome read(const QByteArray& answer, qsizetype piece, qint64 maxBody = 64)
+{
+    HttpResponseReader reader({256, maxBody});
+    for (qsizetype at = 0; at < answer.size() && reader.state() != State::failed && reader.state() != State::complete;
+         at += piece) {
+        if (reader.take(QByteArrayView(answer).sliced(at, std::min(piece, answer.size() - at))) == State::headerDone)
+            reader.readBody();
+    }
+    reader.closed();
+    return {reader.state(), reader.takeBody(), reader.error()};
+}
+
 } // namespace
 
 class TestAppcastUpdater : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase() { qRegisterMetaType<AppcastUpdater::Result>(); }
+    void initTestCase()
+    {
+        qRegisterMetaType<AppcastUpdater::Result>();
+        // A first ordinary check loads what every check uses once (texts,
+        // network), so the memory peaks below are the hostile answers' own.
+        Rig rig;
+        rig.server.body = feed(upToDate);
+        QCOMPARE(rig.check(true), AppcastUpdater::Result::upToDate);
+    }
 
     void aNewerVersionIsShownWithItsDownload()
     {
@@ -193,6 +268,155 @@ private Q_SLOTS:
         QCOMPARE(alerts.shown.size(), 1);
         QCOMPARE(alerts.shown.first().message, QStringLiteral("Zentu.it ist auf dem neuesten Stand"));
         QVERIFY(!updater.isChecking());
+    }
+
+    void hugeBodiesAreRefusedAtTheCap_data()
+    {
+        QTest::addColumn<FeedServer::Mode>("mode");
+        QTest::addColumn<QString>("reason");
+        QTest::addColumn<qint64>("maxPeakGrowthKiB");
+        const QString body = QStringLiteral("Antwort größer als %1 Bytes").arg(NetworkUpdateFeed::maxFeedBytes);
+        // The body up to the cap and a piece or two; nothing of a body refused by its length.
+        const qint64 capKiB = NetworkUpdateFeed::maxFeedBytes / 1024 + 1536;
+        QTest::newRow("declared length") << FeedServer::Mode::hugeDeclared << body << qint64(512);
+        QTest::newRow("no length") << FeedServer::Mode::hugeUndeclared << body << capKiB;
+        QTest::newRow("chunked") << FeedServer::Mode::hugeChunked << body << capKiB;
+        QTest::newRow("endless header") << FeedServer::Mode::hugeHeader
+                                        << QStringLiteral("Antwortkopf größer als %1 Bytes").arg(NetworkUpdateFeed::maxHeaderBytes)
+                                        << qint64(512);
+    }
+    void hugeBodiesAreRefusedAtTheCap()
+    {
+        QFETCH(FeedServer::Mode, mode);
+        QFETCH(QString, reason);
+        QFETCH(qint64, maxPeakGrowthKiB);
+        Rig rig(mode);
+        QVERIFY(resetPeakMemory());
+        const qint64 before = statusKiB("VmRSS");
+        QCOMPARE(rig.check(true), AppcastUpdater::Result::failed);
+        const qint64 peakGrowthKiB = statusKiB("VmHWM") - before;
+        QVERIFY2(loggedFailure(reason), qPrintable(debugLogMessages().last()));
+        // Reading stopped at the cap: the rest of the 3 GB was never asked for.
+        QVERIFY2(rig.server.bytesSent() < 16LL * 1024 * 1024, qPrintable(QString::number(rig.server.bytesSent())));
+        QVERIFY2(peakGrowthKiB < maxPeakGrowthKiB, qPrintable(QString::number(peakGrowthKiB)));
+    }
+
+    void redirectsAreFollowedAtOnceAndOnlyToTheWeb()
+    {
+        // A redirect's own 3 GB body is never read: the feed behind it answers.
+        Rig rig(FeedServer::Mode::redirect);
+        rig.server.body = feed(upToDate);
+        QVERIFY(resetPeakMemory());
+        const qint64 before = statusKiB("VmRSS");
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(rig.check(true), AppcastUpdater::Result::upToDate);
+        QVERIFY(clock.elapsed() < NetworkUpdateFeed::deadlineMs / 2);
+        QVERIFY2(statusKiB("VmHWM") - before < 1024, qPrintable(QString::number(statusKiB("VmHWM") - before)));
+
+        // Refused: another scheme, and a redirect to itself without end.
+        for (const auto& [location, reason] : {std::pair{"file:///etc/passwd", "Weiterleitung nach file:///etc/passwd abgelehnt"},
+                                               {"/appcast.xml", "zu viele Weiterleitungen"}}) {
+            rig.server.redirectTo = location;
+            QCOMPARE(rig.check(true), AppcastUpdater::Result::failed);
+            QVERIFY2(loggedFailure(QString::fromUtf8(reason)), reason);
+        }
+        QVERIFY(rig.workspace.openedUrls.isEmpty());
+    }
+
+    // Both slow servers at once, so that the suite waits for the deadline once.
+    void slowAnswersEndAtTheDeadline()
+    {
+        Rig drip(FeedServer::Mode::drip);
+        Rig slowHeader(FeedServer::Mode::slowHeader);
+        QElapsedTimer clock;
+        qint64 dripEnded = -1;
+        qint64 headerEnded = -1;
+        connect(&drip.updater, &AppcastUpdater::checkFinished, this, [&] { dripEnded = clock.elapsed(); });
+        connect(&slowHeader.updater, &AppcastUpdater::checkFinished, this, [&] { headerEnded = clock.elapsed(); });
+        clock.start();
+        drip.updater.checkForUpdates();
+        slowHeader.updater.checkForUpdates();
+
+        // Asked again while bytes keep arriving: the running check answers, once.
+        QVERIFY(QTest::qWaitFor([&] { return drip.server.bytesSent() >= 3; }, 15000));
+        QVERIFY(drip.updater.isUserWaiting());
+        drip.updater.checkForUpdates();
+
+        QVERIFY(QTest::qWaitFor([&] { return dripEnded >= 0 && headerEnded >= 0; }, 40000));
+        for (const qint64 ended : {dripEnded, headerEnded}) {
+            QVERIFY2(ended >= NetworkUpdateFeed::deadlineMs, qPrintable(QString::number(ended)));
+            QVERIFY2(ended <= 21000, qPrintable(QString::number(ended)));
+        }
+        // Every second brought a byte, so no silence ever ended the transfer.
+        QVERIFY(drip.server.bytesSent() >= 15);
+        QVERIFY(slowHeader.server.bytesSent() >= 15);
+        for (Rig* rig : {&drip, &slowHeader}) {
+            QCOMPARE(rig->alerts.shown.size(), 1);
+            QCOMPARE(rig->alerts.shown.first().message, QStringLiteral("Suche nach Updates fehlgeschlagen"));
+            QVERIFY(rig->workspace.openedUrls.isEmpty());
+            QVERIFY(!rig->updater.isChecking());
+        }
+        QVERIFY(loggedFailure(QStringLiteral("Zeitüberschreitung")));
+    }
+
+    void answersAreReadAsFramed_data()
+    {
+        QTest::addColumn<QByteArray>("answer");
+        QTest::addColumn<QByteArray>("body");   // when read whole
+        QTest::addColumn<QString>("error");     // else the reason
+        const QString unreadable = QStringLiteral("HTTP-Antwort unlesbar (%1)");
+        QTest::newRow("length") << QByteArray("HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nfeed!trailing") << QByteArray("feed!") << QString();
+        QTest::newRow("same length twice") << QByteArray("HTTP/1.1 200 OK\r\nContent-Length: 4, 4\r\n\r\nfeed") << QByteArray("feed") << QString();
+        QTest::newRow("chunked") << QByteArray("HTTP/1.1 200 OK\r\ntransfer-encoding: Chunked\r\n\r\n3;x=y\r\nfee\r\n"
+                                               "A\r\nd-and-more\r\n0\r\nTrailer: t\r\n\r\n")
+                                 << QByteArray("feed-and-more") << QString();
+        QTest::newRow("until close, LF only") << QByteArray("HTTP/1.0 200 OK\nServer: x\n\n<rss/>") << QByteArray("<rss/>") << QString();
+        QTest::newRow("interim answer first") << QByteArray("HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok")
+                                              << QByteArray("ok") << QString();
+        QTest::newRow("no body") << QByteArray("HTTP/1.1 204 No Content\r\n\r\n") << QByteArray() << QString();
+
+        QTest::newRow("status line") << QByteArray("ICY 200 OK\r\n\r\nx") << QByteArray() << unreadable.arg("Statuszeile");
+        QTest::newRow("header line") << QByteArray("HTTP/1.1 200 OK\r\nNo colon\r\n\r\n") << QByteArray() << unreadable.arg("Kopfzeile");
+        QTest::newRow("two lengths") << QByteArray("HTTP/1.1 200 OK\r\nContent-Length: 4\r\nContent-Length: 5\r\n\r\nfeed!")
+                                     << QByteArray() << unreadable.arg("Content-Length");
+        QTest::newRow("length list") << QByteArray("HTTP/1.1 200 OK\r\nContent-Length: 4, 5\r\n\r\nfeed!") << QByteArray()
+                                     << unreadable.arg("Content-Length");
+        QTest::newRow("negative length") << QByteArray("HTTP/1.1 200 OK\r\nContent-Length: -1\r\n\r\n") << QByteArray()
+                                         << unreadable.arg("Content-Length");
+        QTest::newRow("gzip transfer") << QByteArray("HTTP/1.1 200 OK\r\nTransfer-Encoding: gzip\r\n\r\n") << QByteArray()
+                                       << unreadable.arg("Transfer-Encoding");
+        QTest::newRow("chunk size") << QByteArray("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nzz\r\n") << QByteArray()
+                                    << unreadable.arg("Chunk");
+        QTest::newRow("chunk end") << QByteArray("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n2\r\nabc\r\n") << QByteArray()
+                                   << unreadable.arg("Chunk");
+        QTest::newRow("huge chunk") << QByteArray("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nffffffffffffffffffff\r\n")
+                                    << QByteArray() << unreadable.arg("Chunk");
+        QTest::newRow("chunk over cap") << QByteArray("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n41\r\n") << QByteArray()
+                                        << QStringLiteral("Antwort größer als 64 Bytes");
+        QTest::newRow("declared over cap") << QByteArray("HTTP/1.1 200 OK\r\nContent-Length: 3221225472\r\n\r\n") << QByteArray()
+                                           << QStringLiteral("Antwort größer als 64 Bytes");
+        QTest::newRow("grows over cap") << QByteArray("HTTP/1.1 200 OK\r\n\r\n" + QByteArray(65, 'x')) << QByteArray()
+                                        << QStringLiteral("Antwort größer als 64 Bytes");
+        QTest::newRow("head over cap") << QByteArray("HTTP/1.1 200 OK\r\nX: " + QByteArray(300, 'x')) << QByteArray()
+                                       << QStringLiteral("Antwortkopf größer als 256 Bytes");
+        QTest::newRow("cut short") << QByteArray("HTTP/1.1 200 OK\r\nContent-Length: 9\r\n\r\nfeed") << QByteArray()
+                                   << QStringLiteral("Verbindung vor dem Ende der Antwort geschlossen");
+        QTest::newRow("no head") << QByteArray("HTTP/1.1 200 OK\r\n") << QByteArray()
+                                 << QStringLiteral("Verbindung vor dem Ende der Antwort geschlossen");
+    }
+
+    void answersAreReadAsFramed()
+    {
+        QFETCH(QByteArray, answer);
+        QFETCH(QByteArray, body);
+        QFETCH(QString, error);
+        for (const qsizetype piece : {answer.size(), qsizetype(1)}) {
+            const Outcome got = read(answer, piece);
+            QCOMPARE(got.error, error);
+            QCOMPARE(got.state, error.isEmpty() ? State::complete : State::failed);
+            QCOMPARE(got.body, body);
+        }
     }
 };
 

@@ -12,6 +12,11 @@ bool xdotool(const QStringList& args)
     return p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
 }
 
+bool pressHotkey(const QString& key)
+{
+    return xdotool({"keydown", "Super_L", "keydown", "Shift_L", "key", key, "keyup", "Shift_L", "keyup", "Super_L"});
+}
+
 QImage grabScreen(QRect area)
 {
     QScreen* screen = QGuiApplication::primaryScreen();

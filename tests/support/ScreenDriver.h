@@ -8,5 +8,7 @@
 // Runs xdotool with the arguments (a minute at most: "--sync" waits for the
 // window manager); true when it finished and succeeded.
 bool xdotool(const QStringList& args);
+// Super+Shift+key, the program's hotkeys (key: an X keycode, "15" is 6 on a US layout).
+bool pressHotkey(const QString& key);
 // The screen's pixels in `area` (the whole screen when empty), as RGB32.
 QImage grabScreen(QRect area = {});

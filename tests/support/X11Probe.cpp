@@ -67,6 +67,20 @@ bool X11Probe::viewable(xcb_window_t w) const
     return v;
 }
 
+xcb_window_t X11Probe::windowTitled(qint64 pid, const QByteArray& title) const
+{
+    for (xcb_window_t w : descendants(root()))
+        if (this->pid(w) == pid && viewable(w) && property(w, atom("_NET_WM_NAME"), atom("UTF8_STRING")) == title)
+            return w;
+    return 0;
+}
+
+xcb_window_t X11Probe::activeWindow() const
+{
+    const QByteArray v = property(root(), atom("_NET_ACTIVE_WINDOW"), XCB_ATOM_WINDOW);
+    return v.size() >= 4 ? *reinterpret_cast<const xcb_window_t*>(v.constData()) : 0;
+}
+
 QRect X11Probe::rootGeometry(xcb_window_t w) const
 {
     QRect rect;
@@ -134,6 +148,17 @@ void X11Probe::click(QPoint p, quint8 b) const
     moveTo(p);
     button(b, true);
     button(b, false);
+}
+
+bool X11Probe::clickUntil(const std::function<QRect()>& target, const std::function<bool()>& done, int attempts,
+                          int waitMs) const
+{
+    for (int attempt = 0; attempt < attempts && !done(); ++attempt) {
+        if (const QRect r = target(); r.isValid())
+            click(r.center());
+        (void)QTest::qWaitFor(done, waitMs);
+    }
+    return done();
 }
 
 void X11Probe::drag(QPoint from, QPoint to) const

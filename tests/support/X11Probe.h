@@ -6,6 +6,7 @@
 #include <QList>
 #include <QPoint>
 #include <QRect>
+#include <functional>
 #include <xcb/xcb.h>
 
 class X11Probe {
@@ -24,6 +25,10 @@ public:
     // _NET_WM_PID of the window, -1 without one.
     qint64 pid(xcb_window_t w) const;
     bool viewable(xcb_window_t w) const;
+    // The first viewable window of the process with this title (_NET_WM_NAME), 0 without one.
+    xcb_window_t windowTitled(qint64 pid, const QByteArray& title) const;
+    // The window manager's active window, 0 without one.
+    xcb_window_t activeWindow() const;
     // The window's rectangle in root coordinates (invalid if it is gone).
     QRect rootGeometry(xcb_window_t w) const;
     // The windows of the test's tint2 (the tray host).
@@ -39,6 +44,11 @@ public:
     void moveTo(QPoint p) const;
     void button(quint8 button, bool down) const;
     void click(QPoint p, quint8 button = 1) const;
+    // Clicks the centre of `target` (when it is valid) until `done` holds,
+    // waiting a while after each click: a click can fall on a window still
+    // being mapped, or right after a popup closed be taken for the closing one.
+    bool clickUntil(const std::function<QRect()>& target, const std::function<bool()>& done, int attempts = 10,
+                    int waitMs = 1500) const;
     // Press at `from`, move in a few steps, release at `to`.
     void drag(QPoint from, QPoint to) const;
     void key(xcb_keycode_t code) const;
