@@ -32,7 +32,6 @@
 #include "support/X11Probe.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -41,17 +40,6 @@
 using namespace AtspiNodes;
 
 namespace {
-// Every file below the test's HOME and XDG folders, sockets and the like left out.
-QStringList filesBelow(const QString& root)
-{
-    QStringList files;
-    QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext())
-        files << it.next();
-    files.sort();
-    return files;
-}
-
 // Every name of the window's buttons and labels (what a screen reader reads).
 QStringList wordsOf(const AtspiNode& window)
 {
@@ -135,12 +123,7 @@ private Q_SLOTS:
         // A click on the icon opens the panel (340 px wide) with the seeded
         // picture below its header.
         x.click(icon.center());
-        auto panel = [&]() -> QRect {
-            for (xcb_window_t w : x.children(x.root()))
-                if (x.pid(w) == pid && x.viewable(w) && x.rootGeometry(w).width() == 340)
-                    return x.rootGeometry(w);
-            return {};
-        };
+        const auto panel = [&] { return x.topLevelOfWidth(pid, 340); };
         QTRY_VERIFY_WITH_TIMEOUT(panel().isValid(), 15000);
         const QRect p = panel();
         const auto redPixels = [](const QImage& img) {

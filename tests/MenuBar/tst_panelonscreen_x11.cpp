@@ -71,13 +71,7 @@ class TestPanelOnScreenX11 : public QObject {
 
     QString base() const { return m_real.dataFolder(); }
     // The panel: the program's 340 px wide window on screen.
-    QRect panel() const
-    {
-        for (xcb_window_t w : m_x.children(m_x.root()))
-            if (m_x.viewable(w) && m_x.pid(w) == m_app.processId() && m_x.rootGeometry(w).width() == 340)
-                return m_x.rootGeometry(w);
-        return {};
-    }
+    QRect panel() const { return m_x.topLevelOfWidth(m_app.processId(), 340); }
     // Inside the free area, its bottom edge on the tray icon's top edge.
     void checkPlaced(QRect p, const char* when)
     {
