@@ -15,6 +15,7 @@
 #include "support/AtspiNodes.h"
 #include "support/HelperWindow.h"
 #include "support/IsolatedEnvironment.h"
+#include "support/PixelCount.h"
 #include "support/QuietStart.h"
 #include "support/RealApp.h"
 #include "support/TestFiles.h"
@@ -205,16 +206,11 @@ private Q_SLOTS:
         // real pointer it lights up, and Delete removes the screenshot.
         const QRect open = panel();
         const QImage strip = grabScreen(open);
-        QPoint sum;
-        int inTile = 0;
-        for (int y = 0; y < strip.height(); ++y)
-            for (int x = 0; x < strip.width(); ++x)
-                if (qAbs(qBlue(strip.pixel(x, y)) - 91) <= 2 && qRed(strip.pixel(x, y)) != qBlue(strip.pixel(x, y))) {
-                    sum += QPoint(x, y);
-                    ++inTile;
-                }
-        QVERIFY2(inTile > 2000, qPrintable(QString::number(inTile)));
-        const QPoint tile = open.topLeft() + sum / inTile;
+        const PixelMatches inTile = matchingPixels(strip, {}, [](QColor c) {
+            return qAbs(c.blue() - 91) <= 2 && c.red() != c.blue();
+        });
+        QVERIFY2(inTile.count > 2000, qPrintable(QString::number(inTile.count)));
+        const QPoint tile = open.topLeft() + inTile.centre;
         const QRect tileArea(tile - QPoint(60, 45), QSize(120, 90));
         const QImage resting = grabScreen(tileArea);
         QVERIFY(xdotool({"mousemove", QString::number(tile.x()), QString::number(tile.y())}));
