@@ -24,6 +24,7 @@
 #include "Storage/Storage.h"
 #include "support/AtspiNodes.h"
 #include "support/IsolatedEnvironment.h"
+#include "support/PixelCount.h"
 #include "support/QuietStart.h"
 #include "support/RealApp.h"
 #include "support/ScreenDriver.h"
@@ -32,7 +33,6 @@
 #include "support/X11Probe.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -41,17 +41,6 @@
 using namespace AtspiNodes;
 
 namespace {
-// Every file below the test's HOME and XDG folders, sockets and the like left out.
-QStringList filesBelow(const QString& root)
-{
-    QStringList files;
-    QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext())
-        files << it.next();
-    files.sort();
-    return files;
-}
-
 // Every name of the window's buttons and labels (what a screen reader reads).
 QStringList wordsOf(const AtspiNode& window)
 {
@@ -135,37 +124,18 @@ private Q_SLOTS:
         // A click on the icon opens the panel (340 px wide) with the seeded
         // picture below its header.
         x.click(icon.center());
-        auto panel = [&]() -> QRect {
-            for (xcb_window_t w : x.children(x.root()))
-                if (x.pid(w) == pid && x.viewable(w) && x.rootGeometry(w).width() == 340)
-                    return x.rootGeometry(w);
-            return {};
-        };
+        const auto panel = [&] { return x.topLevelOfWidth(pid, 340); };
         QTRY_VERIFY_WITH_TIMEOUT(panel().isValid(), 15000);
         const QRect p = panel();
-        const auto redPixels = [](const QImage& img) {
-            int n = 0;
-            for (int py = 60; py < img.height(); ++py)
-                for (int px = 0; px < img.width(); ++px) {
-                    const QColor c = img.pixelColor(px, py);
-                    n += c.red() > 170 && c.green() < 70 && c.blue() < 70;
-                }
-            return n;
-        };
+        const auto red = [](QColor c) { return c.red() > 170 && c.green() < 70 && c.blue() < 70; };
+        const QRect belowHeader(0, 60, p.width(), p.height() - 60);
         QImage shot;
-        QTRY_VERIFY_WITH_TIMEOUT((shot = grabScreen(p), redPixels(shot) > 96 * 70 * 3 / 4), 15000);
+        QTRY_VERIFY_WITH_TIMEOUT((shot = grabScreen(p), countPixels(shot, belowHeader, red) > 96 * 70 * 3 / 4), 15000);
         // "Alle" is the one accent-coloured text at the right edge.
-        QPoint sum;
-        int accent = 0;
-        for (int py = 40; py < shot.height() - 40; ++py)
-            for (int px = 280; px < 340; ++px) {
-                const QColor c = shot.pixelColor(px, py);
-                if (c.blue() > c.red() + 60 && c.blue() > 120) {
-                    sum += QPoint(px, py);
-                    ++accent;
-                }
-            }
-        QVERIFY(accent > 5);
+        const PixelMatches accent = matchingPixels(shot, QRect(280, 40, 60, shot.height() - 80), [](QColor c) {
+            return c.blue() > c.red() + 60 && c.blue() > 120;
+        });
+        QVERIFY(accent.count > 5);
 
         // A click elsewhere closes the panel.
         x.click(QPoint(600, 400));
@@ -185,7 +155,7 @@ private Q_SLOTS:
         QCOMPARE(m_app.debugLog().count(QStringLiteral("App gestartet")), 1);
 
         // "Alle" opens the clipboard history window.
-        x.click(p.topLeft() + sum / accent);
+        x.click(p.topLeft() + accent.centre);
         QTRY_VERIFY_WITH_TIMEOUT(titled(pid, "Zwischenablage-Verlauf"), 15000);
         QCOMPARE(x.rootGeometry(titled(pid, "Zwischenablage-Verlauf")).size(), QSize(380, 520));
 

@@ -27,7 +27,6 @@
 #include "support/TestFiles.h"
 
 #include <QApplication>
-#include <QDirIterator>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStandardPaths>
@@ -72,17 +71,6 @@ QStringList trashedFiles()
 {
     const QString files = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/Trash/files");
     return QDir(files).entryList(QDir::Files | QDir::Hidden | QDir::System);
-}
-
-// Every file below the test's HOME and XDG folders.
-QStringList filesLeft()
-{
-    QStringList files;
-    QDirIterator it(QFileInfo(QDir::homePath()).absolutePath(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext())
-        files << it.next();
-    files.sort();
-    return files;
 }
 
 } // namespace
@@ -244,7 +232,7 @@ private Q_SLOTS:
         QVERIFY(stoppedFirst);
         QCOMPARE(launcher.quits, 1);
         // Only the user's own pictures and our program in the Trash are left.
-        QStringList left = filesLeft();
+        QStringList left = filesBelow(QFileInfo(QDir::homePath()).absolutePath());
         const QString trash = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/Trash/");
         left.removeIf([&](const QString& file) { return file.startsWith(trash); });
         QCOMPARE(left, QStringList{pictures + QStringLiteral("/mein Bild.png")});

@@ -4,9 +4,9 @@
 // Besides, only the composition roots pick concrete X11/Qt backends, and
 // platform code reports failures in its own terms.
 #include "support/IsolatedEnvironment.h"
+#include "support/ProgramSources.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QMap>
 #include <QRegularExpression>
@@ -65,14 +65,8 @@ QStringList includedNames(const QString& text)
 QList<Edge> includeEdges()
 {
     QList<Edge> edges;
-    QDirIterator it(sourceRoot, {"*.cpp", "*.h"}, QDir::Files, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        const QString from = path.mid(sourceRoot.size());
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly))
-            continue;
-        for (const QString& name : includedNames(QString::fromUtf8(file.readAll()))) {
+    for (const auto& [from, text] : programSources().asKeyValueRange()) {
+        for (const QString& name : includedNames(text)) {
             QString to;
             if (QFile::exists(sourceRoot + name))
                 to = name;
@@ -139,9 +133,8 @@ private Q_SLOTS:
     void everyAreaHasARank()
     {
         QSet<QString> unranked;
-        QDirIterator it(sourceRoot, {"*.cpp", "*.h"}, QDir::Files, QDirIterator::Subdirectories);
-        while (it.hasNext())
-            if (const QString a = area(it.next().mid(sourceRoot.size())); !a.isEmpty() && !ranks().contains(a))
+        for (const QString& file : programSources().keys())
+            if (const QString a = area(file); !a.isEmpty() && !ranks().contains(a))
                 unranked.insert(a);
         QVERIFY2(unranked.isEmpty(), qPrintable(QStringList(unranked.begin(), unranked.end()).join(QLatin1Char(' '))));
     }
@@ -169,13 +162,9 @@ private Q_SLOTS:
         // Without an include a platform interface can still promise the app's
         // error type; the app translates the platform's errors instead.
         QStringList found;
-        QDirIterator it(sourceRoot + QStringLiteral("Platform"), {"*.cpp", "*.h"}, QDir::Files,
-                        QDirIterator::Subdirectories);
-        while (it.hasNext()) {
-            QFile file(it.next());
-            if (file.open(QIODevice::ReadOnly) && file.readAll().contains("CaptureError"))
-                found.append(file.fileName().mid(sourceRoot.size()));
-        }
+        for (const auto& [file, text] : programSources().asKeyValueRange())
+            if (file.startsWith(QLatin1String("Platform/")) && text.contains(QLatin1String("CaptureError")))
+                found.append(file);
         QVERIFY2(found.isEmpty(), qPrintable(found.join(QLatin1Char('\n'))));
     }
 

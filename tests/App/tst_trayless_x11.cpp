@@ -81,13 +81,7 @@ class TestTraylessX11 : public QObject {
                 return w;
         return 0;
     }
-    QRect popupPanel() const
-    {
-        for (xcb_window_t w : x.children(x.root()))
-            if (x.pid(w) == m_app.processId() && x.viewable(w) && x.rootGeometry(w).width() == 340)
-                return x.rootGeometry(w);
-        return {};
-    }
+    QRect popupPanel() const { return x.topLevelOfWidth(m_app.processId(), 340); }
     bool noteShown() const
     {
         return extents(find(window(m_app.processId(), QStringLiteral("Zentu.it")), m_note, {ATSPI_ROLE_LABEL})).isValid();

@@ -53,24 +53,19 @@ std::vector<double> referenceGaussian(const QImage& src, double sigma)
         total += k[size_t(i + r)] = std::exp(-double(i) * i / (2 * sigma * sigma));
     for (double& v : k)
         v /= total;
-    std::vector<double> mid(size_t(W) * H * 4), out(size_t(W) * H * 4);
-    for (int y = 0; y < H; ++y)
-        for (int x = 0; x < W; ++x)
-            for (int c = 0; c < 4; ++c) {
-                double acc = 0;
-                for (int i = -r; i <= r; ++i)
-                    acc += k[size_t(i + r)] * channel(src.pixel(std::clamp(x + i, 0, W - 1), y), c);
-                mid[(size_t(y) * W + x) * 4 + c] = acc;
-            }
-    for (int y = 0; y < H; ++y)
-        for (int x = 0; x < W; ++x)
-            for (int c = 0; c < 4; ++c) {
-                double acc = 0;
-                for (int i = -r; i <= r; ++i)
-                    acc += k[size_t(i + r)] * mid[(size_t(std::clamp(y + i, 0, H - 1)) * W + x) * 4 + c];
-                out[(size_t(y) * W + x) * 4 + c] = acc;
-            }
-    return out;
+    // One pass along x (dx 1) or y; `at` reads channel c of the pass's input at x, y.
+    const auto pass = [&](int dx, const auto& at) {
+        std::vector<double> out(size_t(W) * H * 4);
+        for (int y = 0; y < H; ++y)
+            for (int x = 0; x < W; ++x)
+                for (int c = 0; c < 4; ++c)
+                    for (int i = -r; i <= r; ++i)
+                        out[(size_t(y) * W + x) * 4 + c] += k[size_t(i + r)]
+                            * at(std::clamp(x + i * dx, 0, W - 1), std::clamp(y + i * (1 - dx), 0, H - 1), c);
+        return out;
+    };
+    const std::vector<double> mid = pass(1, [&](int x, int y, int c) { return double(channel(src.pixel(x, y), c)); });
+    return pass(0, [&](int x, int y, int c) { return mid[(size_t(y) * W + x) * 4 + c]; });
 }
 
 double maxDifference(const QImage& image, const std::vector<double>& reference)

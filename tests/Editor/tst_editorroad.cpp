@@ -11,6 +11,7 @@
 #include "support/EditorAnnotations.h"
 #include "support/IsolatedEnvironment.h"
 #include "support/NoisyImage.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -27,8 +28,8 @@ QImage noisy(int w, int h)
 
 QJsonObject storedRecord()
 {
-    QFile f(testFolders().baseDirectory() + QStringLiteral("/screenshots.json"));
-    return f.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(f.readAll()).array().at(0).toObject() : QJsonObject();
+    return QJsonDocument::fromJson(fileContents(testFolders().baseDirectory() + QStringLiteral("/screenshots.json")))
+        .array().at(0).toObject();
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "fakes/FakeUserDefaults.h"
 #include "support/DebugLogMessages.h"
 #include "support/IsolatedEnvironment.h"
+#include "support/TestFiles.h"
 
 #include <QFile>
 #include <QSignalSpy>
@@ -22,10 +23,7 @@ class TestLocalizer : public QObject {
     {
         static int n = 0;
         const QString path = m_dir.filePath(QString("strings-%1.json").arg(++n));
-        QFile f(path);
-        f.open(QIODevice::WriteOnly);
-        f.write(json);
-        return path;
+        return plantFile(path, json) ? path : QString();
     }
 
 private Q_SLOTS:

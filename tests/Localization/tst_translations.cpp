@@ -10,9 +10,8 @@
 #include "Models/HotkeyCombo.h"
 #include "Ui/Theme.h"
 #include "support/IsolatedEnvironment.h"
+#include "support/ProgramSources.h"
 
-#include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QGlyphRun>
 #include <QJsonDocument>
@@ -58,11 +57,7 @@ QSet<QString> literalKeys()
     static const QRegularExpression call(
         QStringLiteral("(?:Localizer::t\\(\\s*(?:QStringLiteral\\(|QString::fromUtf8\\(|QLatin1String\\()?|ZENTU_TEXT\\()\\s*\"((?:[^\"\\\\]|\\\\.)*)\""));
     QSet<QString> keys;
-    QDirIterator it(QStringLiteral(ZENTU_SOURCE_DIR "/src"), {"*.cpp", "*.h"}, QDir::Files, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        QFile f(it.next());
-        f.open(QIODevice::ReadOnly);
-        const QString text = QString::fromUtf8(f.readAll());
+    for (const QString& text : programSources()) {
         for (auto m = call.globalMatch(text); m.hasNext();) {
             QString key = m.next().captured(1);
             key.replace(QStringLiteral("\\n"), QStringLiteral("\n")).replace(QStringLiteral("\\\""), QStringLiteral("\""));
@@ -176,14 +171,10 @@ private Q_SLOTS:
             // The same name, and the window's label in the scrolling capture's log.
             {"Screenshot/BrowserCapture.cpp", {"Vorschau", "Fenster", " Abschnitt"}},
         };
-        const QDir src(QStringLiteral(ZENTU_SOURCE_DIR "/src"));
         QStringList bypassing;
-        QDirIterator it(src.path(), {"*.cpp", "*.h"}, QDir::Files, QDirIterator::Subdirectories);
-        while (it.hasNext()) {
-            QFile f(it.next());
-            QVERIFY(f.open(QIODevice::ReadOnly));
-            const QString file = src.relativeFilePath(f.fileName());
-            for (const Literal& l : literalsOf(QString::fromUtf8(f.readAll()))) {
+        QVERIFY(!programSources().isEmpty());
+        for (const auto& [file, text] : programSources().asKeyValueRange()) {
+            for (const Literal& l : literalsOf(text)) {
                 if (!german.match(l.text).hasMatch() || lookup.match(l.before).hasMatch()
                     || logCall.match(l.statement).hasMatch() || allowed.value(file).contains(l.text))
                     continue;

@@ -15,6 +15,7 @@
 #include "support/AtspiNodes.h"
 #include "support/HelperWindow.h"
 #include "support/IsolatedEnvironment.h"
+#include "support/PixelCount.h"
 #include "support/QuietStart.h"
 #include "support/RealApp.h"
 #include "support/TestFiles.h"
@@ -71,13 +72,7 @@ class TestPanelOnScreenX11 : public QObject {
 
     QString base() const { return m_real.dataFolder(); }
     // The panel: the program's 340 px wide window on screen.
-    QRect panel() const
-    {
-        for (xcb_window_t w : m_x.children(m_x.root()))
-            if (m_x.viewable(w) && m_x.pid(w) == m_app.processId() && m_x.rootGeometry(w).width() == 340)
-                return m_x.rootGeometry(w);
-        return {};
-    }
+    QRect panel() const { return m_x.topLevelOfWidth(m_app.processId(), 340); }
     // Inside the free area, its bottom edge on the tray icon's top edge.
     void checkPlaced(QRect p, const char* when)
     {
@@ -211,16 +206,11 @@ private Q_SLOTS:
         // real pointer it lights up, and Delete removes the screenshot.
         const QRect open = panel();
         const QImage strip = grabScreen(open);
-        QPoint sum;
-        int inTile = 0;
-        for (int y = 0; y < strip.height(); ++y)
-            for (int x = 0; x < strip.width(); ++x)
-                if (qAbs(qBlue(strip.pixel(x, y)) - 91) <= 2 && qRed(strip.pixel(x, y)) != qBlue(strip.pixel(x, y))) {
-                    sum += QPoint(x, y);
-                    ++inTile;
-                }
-        QVERIFY2(inTile > 2000, qPrintable(QString::number(inTile)));
-        const QPoint tile = open.topLeft() + sum / inTile;
+        const PixelMatches inTile = matchingPixels(strip, {}, [](QColor c) {
+            return qAbs(c.blue() - 91) <= 2 && c.red() != c.blue();
+        });
+        QVERIFY2(inTile.count > 2000, qPrintable(QString::number(inTile.count)));
+        const QPoint tile = open.topLeft() + inTile.centre;
         const QRect tileArea(tile - QPoint(60, 45), QSize(120, 90));
         const QImage resting = grabScreen(tileArea);
         QVERIFY(xdotool({"mousemove", QString::number(tile.x()), QString::number(tile.y())}));

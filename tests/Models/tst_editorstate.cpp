@@ -153,13 +153,11 @@ private Q_SLOTS:
 
     void openingFollowsThePictureWidth()
     {
-        const EditorState wide = EditorState::opening(2000);
-        QCOMPARE(wide.cursorSize, 90.0);
-        QCOMPARE(wide.cursorHighlightSize, 1.4 * 90);
-        const EditorState narrow = EditorState::opening(100);
-        QCOMPARE(narrow.cursorSize, 24.0);
-        QCOMPARE(narrow.cursorHighlightSize, 1.4 * 24);
-        QCOMPARE(EditorState::opening(1000).cursorHighlightSize, 70.0);
+        // A twentieth of the width, held between 24 and 90; the highlight 1.4 times that.
+        for (const auto& [width, cursor] : {std::pair{2000.0, 90.0}, {100.0, 24.0}, {1000.0, 50.0}}) {
+            QCOMPARE(EditorState::opening(width).cursorSize, cursor);
+            QCOMPARE(EditorState::opening(width).cursorHighlightSize, 1.4 * cursor);
+        }
         const QList<AnnotationObject> three = everyFieldChanged().annotations;
         QCOMPARE(EditorState::opening(800, three).annotations, three);
         QVERIFY(EditorState::opening(800).annotations.isEmpty());

@@ -367,29 +367,27 @@ private Q_SLOTS:
     // the policy changes while they are open.
     void windowsFollowThePolicy()
     {
+        const auto skips = [](QWidget& w, bool skipping) {
+            return settles([&] { return X11ActivationPolicy::skipsTaskbar(&w) == skipping; });
+        };
         X11ActivationPolicy policy;
         policy.setPolicy(ActivationPolicy::Policy::accessory);
         QWidget first;
-        QVERIFY(shown(first));
-        QVERIFY(settles([&] { return X11ActivationPolicy::skipsTaskbar(&first); }));
+        QVERIFY(shown(first) && skips(first, true));
 
         // An open window follows a change of policy.
         policy.setPolicy(ActivationPolicy::Policy::regular);
-        QVERIFY(settles([&] { return !X11ActivationPolicy::skipsTaskbar(&first); }));
+        QVERIFY(skips(first, false));
 
         // A window shown under the regular policy shows in the taskbar.
         QWidget second;
-        QVERIFY(shown(second));
-        QVERIFY(settles([&] { return !X11ActivationPolicy::skipsTaskbar(&second); }));
-
+        QVERIFY(shown(second) && skips(second, false));
         policy.setPolicy(ActivationPolicy::Policy::accessory);
-        QVERIFY(settles([&] { return X11ActivationPolicy::skipsTaskbar(&first); }));
-        QVERIFY(settles([&] { return X11ActivationPolicy::skipsTaskbar(&second); }));
+        QVERIFY(skips(first, true) && skips(second, true));
 
         // Hidden and shown again: still accessory.
         second.hide();
-        QVERIFY(shown(second));
-        QVERIFY(settles([&] { return X11ActivationPolicy::skipsTaskbar(&second); }));
+        QVERIFY(shown(second) && skips(second, true));
     }
 
     void atomsAreInternedSafelyFromManyThreads()

@@ -13,19 +13,21 @@
 
 namespace {
 
+const QStringList schemes{"file", "http", "https", "javascript", "data", "ftp"};
+
 // Stands in for the desktop's opener of every scheme a link could name.
 class UrlRecorder : public QObject {
     Q_OBJECT
 public:
     UrlRecorder()
     {
-        for (const char* scheme : {"file", "http", "https", "javascript", "data", "ftp"})
-            QDesktopServices::setUrlHandler(QString::fromLatin1(scheme), this, "open");
+        for (const QString& scheme : schemes)
+            QDesktopServices::setUrlHandler(scheme, this, "open");
     }
     ~UrlRecorder() override
     {
-        for (const char* scheme : {"file", "http", "https", "javascript", "data", "ftp"})
-            QDesktopServices::unsetUrlHandler(QString::fromLatin1(scheme));
+        for (const QString& scheme : schemes)
+            QDesktopServices::unsetUrlHandler(scheme);
     }
     QList<QUrl> opened;
 

@@ -7,9 +7,9 @@
 #include "Platform/SettingsKeys.h"
 #include "Platform/X11/XkbKeyboardInfo.h"
 #include "support/IsolatedEnvironment.h"
+#include "support/TestFiles.h"
 
 #include <QElapsedTimer>
-#include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
@@ -24,17 +24,12 @@ private Q_SLOTS:
         QString error;
         QVERIFY(item.registerApp(&error));
         QCOMPARE(item.status(), LoginItemService::Status::enabled);
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        const QByteArray text = f.readAll();
+        const QByteArray text = fileContents(path);
         QVERIFY(text.startsWith("[Desktop Entry]\n"));
         QVERIFY(text.contains("Exec=\"/opt/zentu dir/zentu\"\n"));
-        f.close();
 
         // Desktops switch entries off without deleting them.
-        QVERIFY(f.open(QIODevice::Append));
-        f.write("Hidden=true\n");
-        f.close();
+        QVERIFY(plantFile(path, text + "Hidden=true\n"));
         QCOMPARE(item.status(), LoginItemService::Status::notRegistered);
 
         QVERIFY(item.unregisterApp(&error));
@@ -44,9 +39,7 @@ private Q_SLOTS:
         // Any path survives the desktop's quoting, escaping and field codes.
         XdgAutostartLoginItem odd(QString::fromUtf8(R"(/home/a "b"/$x`y\z/100%/zentu)"));
         QVERIFY(odd.registerApp(&error));
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        QVERIFY(f.readAll().contains(R"(Exec="/home/a \\"b\\"/\\$x\\`y\\\\z/100%%/zentu")" "\n"));
-        f.close();
+        QVERIFY(fileContents(path).contains(R"(Exec="/home/a \\"b\\"/\\$x\\`y\\\\z/100%%/zentu")" "\n"));
         QVERIFY(odd.unregisterApp(&error));
     }
 
@@ -78,9 +71,7 @@ private Q_SLOTS:
                                     SettingsKeys::hideScrollIntro})
                 d.setValue(QString::fromLatin1(key), true);
         }
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QByteArray text = file.readAll();
+        const QByteArray text = fileContents(path);
         for (const char* stored : {"zentu.settings.v1=", "zentu.settings.v1.unreadable=", "zentu.launchAtLogin.defaulted=",
                                    "app.language=", "zentu.onboarding.completed=", "Zentu.pendingScreenRecordingRequest=",
                                    "zentuInstallStamp=", "zentuHideCaptureIntro=", "zentuHideScrollIntro="})
@@ -132,9 +123,7 @@ private Q_SLOTS:
             QVERIFY(first.claim());
         }
         // A socket file left behind by a crashed instance does not block either.
-        QFile leftover(dir.path() + QStringLiteral("/com.quorel.zentu.socket"));
-        QVERIFY(leftover.open(QIODevice::WriteOnly));
-        leftover.close();
+        QVERIFY(plantFile(dir.path() + QStringLiteral("/com.quorel.zentu.socket"), {}));
         LocalSocketSingleInstance next(dir.path());
         QVERIFY(next.claim());
         LocalSocketSingleInstance later(dir.path());

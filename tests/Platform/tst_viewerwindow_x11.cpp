@@ -15,20 +15,13 @@
 #include "support/AwaitCapture.h"
 #include "support/IsolatedEnvironment.h"
 #include "support/PdfFixtures.h"
+#include "support/TestFiles.h"
 #include "support/X11Probe.h"
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QWidget>
-
-namespace {
-bool writeFile(const QString& path, const QByteArray& text)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(text) == text.size();
-}
-}
 
 class TestViewerWindowX11 : public QObject {
     Q_OBJECT
@@ -78,10 +71,10 @@ private Q_SLOTS:
 
         const QString appsDir = m_dir.filePath("applications");
         QVERIFY(QDir().mkpath(appsDir + "/kde"));
-        QVERIFY(writeFile(appsDir + "/kde/tailviewer.desktop",
+        QVERIFY(plantFile(appsDir + "/kde/tailviewer.desktop",
                           "[Desktop Entry]\nType=Application\nName=Tail Viewer\nName[de]=Endbetrachter\n"
                           "Exec=tail %f\n[Desktop Action x]\nName=Other\n"));
-        QVERIFY(writeFile(appsDir + "/other.desktop", "[Desktop Entry]\nName=Other\nExec=/usr/bin/other\n"));
+        QVERIFY(plantFile(appsDir + "/other.desktop", "[Desktop Entry]\nName=Other\nExec=/usr/bin/other\n"));
         // No window to read names from: the executable decides.
         X11RunningApplications lookup({appsDir});
         const std::optional<RunningApplications::App> app = lookup.application(pid, 0);
@@ -119,7 +112,7 @@ private Q_SLOTS:
         const QString apps = m_dir.filePath("windowapps");
         QVERIFY(QDir().mkpath(apps));
         const QString entry = apps + "/org.gnome.Evince.desktop";
-        QVERIFY(writeFile(entry, "[Desktop Entry]\nType=Application\nName=Dokumentenbetrachter\nExec=evince %U\n"
+        QVERIFY(plantFile(entry, "[Desktop Entry]\nType=Application\nName=Dokumentenbetrachter\nExec=evince %U\n"
                                  "StartupWMClass=" + wmClass + "\n"));
 
         X11RunningApplications running({apps});

@@ -201,50 +201,40 @@ private Q_SLOTS:
         QVERIFY(near(image->pixelColor(700, 1000), Qt::blue));
     }
 
-    void aRendererThatDiesEndsTheCaptureWithAnError()
+    // A renderer killed, or the whole engine going down (a crash of the
+    // helper itself): the same error for the user, and the app goes on.
+    void aRendererOrHelperThatDiesEndsTheCaptureWithAnError_data()
     {
+        QTest::addColumn<bool>("helperDies");
+        QTest::addColumn<QString>("logged");
+        QTest::newRow("renderer") << false << QStringLiteral("BROWSER Seitenprozess beendet");
+        QTest::newRow("helper") << true << QStringLiteral("BROWSER Hilfsprozess abgestürzt");
+    }
+    void aRendererOrHelperThatDiesEndsTheCaptureWithAnError()
+    {
+        QFETCH(bool, helperDies);
+        QFETCH(QString, logged);
         OneFileServer server(heldPage, "text/html");
         QVERIFY(server.listen(QHostAddress::LocalHost));
         PageCaptureProcess helper;
-        QList<qint64> killed;
+        QList<qint64> renderers;
         server.onHeld = [&] {
-            killed = renderersBelow(helper.helperProcessId());
-            for (qint64 pid : killed)
-                ::kill(pid_t(pid), SIGKILL);
+            renderers = renderersBelow(helper.helperProcessId());
+            if (helperDies && helper.helperProcessId() > 0)
+                ::kill(pid_t(helper.helperProcessId()), SIGSEGV);
+            else
+                for (qint64 pid : renderers)
+                    ::kill(pid_t(pid), SIGKILL);
         };
         const QUrl url(QStringLiteral("http://127.0.0.1:%1/page").arg(server.serverPort()));
         const CaptureOutcome outcome = awaitCapture([&] { return helper.capturePage(url); });
-        QVERIFY(!killed.isEmpty());
+        QVERIFY(!renderers.isEmpty());
         QCOMPARE(outcome.error, QStringLiteral("Seite konnte nicht aufgenommen werden."));
         QVERIFY(!outcome.image);
         const QString log = debugLogText();
-        QVERIFY(log.contains(QStringLiteral("BROWSER Seitenprozess beendet")));
-        // Ended by the renderer's death, not by the script's time limit.
+        QVERIFY2(log.contains(logged), qPrintable(log));
+        // Ended by the death, not by the script's time limit; no renderer outlives its helper.
         QVERIFY(!log.contains(QStringLiteral("BROWSER Skript antwortet nicht")));
-    }
-
-    void aHelperThatDiesEndsTheCaptureWithAnError()
-    {
-        // The whole engine going down (a crash of the helper itself) is the
-        // same error for the user, and the app goes on.
-        OneFileServer server(heldPage, "text/html");
-        QVERIFY(server.listen(QHostAddress::LocalHost));
-        PageCaptureProcess helper;
-        qint64 killed = 0;
-        QList<qint64> renderers;
-        server.onHeld = [&] {
-            killed = helper.helperProcessId();
-            renderers = renderersBelow(killed);
-            ::kill(pid_t(killed), SIGSEGV);
-        };
-        const QUrl url(QStringLiteral("http://127.0.0.1:%1/page").arg(server.serverPort()));
-        const CaptureOutcome outcome = awaitCapture([&] { return helper.capturePage(url); });
-        QVERIFY(killed > 0);
-        QCOMPARE(outcome.error, QStringLiteral("Seite konnte nicht aufgenommen werden."));
-        QVERIFY(!outcome.image);
-        QVERIFY(debugLogText().contains(QStringLiteral("BROWSER Hilfsprozess abgestürzt")));
-        // Its renderers do not outlive it.
-        QVERIFY(!renderers.isEmpty());
         QTRY_VERIFY_WITH_TIMEOUT(std::none_of(renderers.begin(), renderers.end(), running), 10000);
     }
 

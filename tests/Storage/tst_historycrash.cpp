@@ -11,6 +11,7 @@
 #include "fakes/FakeLoginItemService.h"
 #include "fakes/FakeUserDefaults.h"
 #include "support/IsolatedEnvironment.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -23,8 +24,7 @@ namespace {
 
 QJsonArray fileArray(const QString& name)
 {
-    QFile f(testFolders().baseDirectory() + "/" + name);
-    return f.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(f.readAll()).array() : QJsonArray();
+    return QJsonDocument::fromJson(fileContents(testFolders().baseDirectory() + "/" + name)).array();
 }
 
 // The states the child's changes pass through, in order, as the file lists them.

@@ -240,8 +240,6 @@ class tst_HistoryStores : public QObject {
     // is kept aside, every valid record stays in the history.
     template <class K> void oneBadTokenHidesNothingElse()
     {
-        for (const char* file : {"a.png", "b.png"})
-            QVERIFY(filledImage(5, 5, Qt::blue).save(K::pictureDir() + QLatin1Char('/') + QLatin1String(file)));
         const QByteArray deep = QByteArray(100000, '[') + QByteArray(100000, ']');
         for (const QByteArray& bad : {QByteArray(R"({"id": NaN, "createdAt": "2026-01-01T08:00:00Z"})"),
                                       QByteArray(R"({"annotations": )") + deep + "}"}) {

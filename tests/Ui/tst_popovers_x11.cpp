@@ -142,7 +142,8 @@ class tst_PopoversX11 : public QObject {
     static QPoint centreOf(QWidget* w) { return w->mapToGlobal(w->rect().center()); }
 
     // Opens a popover from its control with the real pointer; once a click
-    // popover is open the pointer is parked away from everything.
+    // popover is open the pointer is parked away from everything. Null unless
+    // its card is drawn on the screen.
     Popover* open(QWidget* control, std::function<Popover*()> popover, bool byHover)
     {
         if (byHover)
@@ -153,7 +154,7 @@ class tst_PopoversX11 : public QObject {
             return nullptr;
         if (!byHover)
             x11.moveTo(parked);
-        return popover();
+        return QTest::qWaitFor([&] { return cardDrawn(*popover()); }, 10000) ? popover() : nullptr;
     }
 
     // The control that opens popover `which` with its tool chosen, and the popover.
@@ -251,7 +252,6 @@ private Q_SLOTS:
 
         Popover* shown = open(control, popover, which == 1);
         QVERIFY(shown);
-        QTRY_VERIFY_WITH_TIMEOUT(cardDrawn(*shown), 10000);
         const QImage after = settledScreen();
         const Footprint footprint(*shown);
         QCOMPARE(changedAroundCard(footprint, before, after), 0);
@@ -293,7 +293,6 @@ private Q_SLOTS:
         QVERIFY(inViewOf(*run, control));
         Popover* shown = open(control, popover, which == 1);
         QVERIFY(shown);
-        QTRY_VERIFY_WITH_TIMEOUT(cardDrawn(*shown), 10000);
         shown->hide();
     }
 
@@ -304,9 +303,14 @@ private Q_SLOTS:
         vm().setTool(EditorTool::rectangle);
         CompactColorWell* well = options().fillWell();
         QTRY_VERIFY_WITH_TIMEOUT(well->isVisible(), 10000);
-        const auto openWell = [&] { return open(well, [well] { return well->popover(); }, false); };
-        Popover* popover = openWell();
-        QVERIFY(popover && !popover->mask().isEmpty());
+        Popover* popover = nullptr;
+        // Opens it anew over what the screen shows now: drawn, and the surroundings as they were.
+        const auto reopen = [&] {
+            const QImage before = settledScreen();
+            popover = open(well, [well] { return well->popover(); }, false);
+            return popover && changedAroundCard(Footprint(*popover), before, settledScreen()) == 0;
+        };
+        QVERIFY(reopen() && !popover->mask().isEmpty());
 
         // A compositing manager starts while it is open: reported without
         // asking, and the popover gives up its cut. Shown anew it is really
@@ -317,11 +321,7 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(compositor->isCompositing(), 10000);
         QVERIFY(popover->isCompositing() && popover->mask().isEmpty());
         popover->hide();
-        const QImage before = settledScreen();
-        popover = openWell();
-        QVERIFY(popover && popover->isCompositing());
-        QTRY_VERIFY_WITH_TIMEOUT(cardDrawn(*popover), 10000);
-        QCOMPARE(changedAroundCard(Footprint(*popover), before, settledScreen()), 0);
+        QVERIFY(reopen() && popover->isCompositing());
 
         // It stops while the popover is open: cut again at once.
         xcompmgr.terminate();
@@ -330,12 +330,8 @@ private Q_SLOTS:
         QVERIFY(!popover->isCompositing());
         QCOMPARE(popover->mask(), TranslucentSurface::touchedPixels(popover->cardShape(), popover->size()));
         popover->hide();
-        // Shown anew over the plain screen: a still, and the surroundings as they were.
-        const QImage plain = settledScreen();
-        popover = openWell();
-        QVERIFY(popover && popover->hasStill());
-        QTRY_VERIFY_WITH_TIMEOUT(cardDrawn(*popover), 10000);
-        QCOMPARE(changedAroundCard(Footprint(*popover), plain, settledScreen()), 0);
+        // Shown anew over the plain screen: a still.
+        QVERIFY(reopen() && popover->hasStill());
         popover->hide();
     }
 

@@ -20,10 +20,10 @@
 #include "fakes/FakeCompositingInfo.h"
 #include "fakes/ManualDelayScheduler.h"
 #include "support/IsolatedEnvironment.h"
+#include "support/ProgramSources.h"
 
 #include <QAccessible>
 #include <QColorDialog>
-#include <QDirIterator>
 #include <QEnterEvent>
 #include <QLabel>
 #include <QPointer>
@@ -59,14 +59,9 @@ QSet<QString> symbolNamesInSources()
     static const QRegularExpression notASymbol(
         QStringLiteral("^(?:zentu|app|com|org|me|io|net)\\.|\\.(?:json|png|jpg|log|conf|desktop|ttf|plist|svg|txt|qm|css)$"));
     QSet<QString> names;
-    QDirIterator it(QStringLiteral(ZENTU_SOURCE_DIR "/src"), {"*.cpp", "*.h"}, QDir::Files, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        if (path.endsWith(QLatin1String("Ui/IconRegistry.cpp")))
+    for (const auto& [path, text] : programSources().asKeyValueRange()) {
+        if (path == QLatin1String("Ui/IconRegistry.cpp"))
             continue;
-        QFile f(path);
-        f.open(QIODevice::ReadOnly);
-        const QString text = QString::fromUtf8(f.readAll());
         auto collect = [&](const QString& piece, bool dottedOnly) {
             for (auto m = literal.globalMatch(piece); m.hasNext();) {
                 const QString name = m.next().captured(1);

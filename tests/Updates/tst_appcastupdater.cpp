@@ -344,14 +344,11 @@ private Q_SLOTS:
         drip.updater.checkForUpdates();
 
         QVERIFY(QTest::qWaitFor([&] { return dripEnded >= 0 && headerEnded >= 0; }, 40000));
-        for (const qint64 ended : {dripEnded, headerEnded}) {
-            QVERIFY2(ended >= NetworkUpdateFeed::deadlineMs, qPrintable(QString::number(ended)));
-            QVERIFY2(ended <= 21000, qPrintable(QString::number(ended)));
-        }
-        // Every second brought a byte, so no silence ever ended the transfer.
-        QVERIFY(drip.server.bytesSent() >= 15);
-        QVERIFY(slowHeader.server.bytesSent() >= 15);
+        for (const qint64 ended : {dripEnded, headerEnded})
+            QVERIFY2(ended >= NetworkUpdateFeed::deadlineMs && ended <= 21000, qPrintable(QString::number(ended)));
         for (Rig* rig : {&drip, &slowHeader}) {
+            // Every second brought a byte, so no silence ever ended the transfer.
+            QVERIFY(rig->server.bytesSent() >= 15);
             QCOMPARE(rig->alerts.shown.size(), 1);
             QCOMPARE(rig->alerts.shown.first().message, QStringLiteral("Suche nach Updates fehlgeschlagen"));
             QVERIFY(rig->workspace.openedUrls.isEmpty());
@@ -365,45 +362,39 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("answer");
         QTest::addColumn<QByteArray>("body");   // when read whole
         QTest::addColumn<QString>("error");     // else the reason
-        const QString unreadable = QStringLiteral("HTTP-Antwort unlesbar (%1)");
-        QTest::newRow("length") << QByteArray("HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nfeed!trailing") << QByteArray("feed!") << QString();
-        QTest::newRow("same length twice") << QByteArray("HTTP/1.1 200 OK\r\nContent-Length: 4, 4\r\n\r\nfeed") << QByteArray("feed") << QString();
-        QTest::newRow("chunked") << QByteArray("HTTP/1.1 200 OK\r\ntransfer-encoding: Chunked\r\n\r\n3;x=y\r\nfee\r\n"
-                                               "A\r\nd-and-more\r\n0\r\nTrailer: t\r\n\r\n")
-                                 << QByteArray("feed-and-more") << QString();
-        QTest::newRow("until close, LF only") << QByteArray("HTTP/1.0 200 OK\nServer: x\n\n<rss/>") << QByteArray("<rss/>") << QString();
-        QTest::newRow("interim answer first") << QByteArray("HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok")
-                                              << QByteArray("ok") << QString();
-        QTest::newRow("no body") << QByteArray("HTTP/1.1 204 No Content\r\n\r\n") << QByteArray() << QString();
+        const auto whole = [](const char* name, const QByteArray& answer, const char* body) {
+            QTest::newRow(name) << answer << QByteArray(body) << QString();
+        };
+        const auto fails = [](const char* name, const QByteArray& answer, const QString& error) {
+            QTest::newRow(name) << answer << QByteArray() << error;
+        };
+        const auto unreadable = [](const char* what) { return QStringLiteral("HTTP-Antwort unlesbar (%1)").arg(QLatin1String(what)); };
+        const QString tooBig = QStringLiteral("Antwort größer als 64 Bytes");
+        const QString cut = QStringLiteral("Verbindung vor dem Ende der Antwort geschlossen");
+        const QByteArray ok = "HTTP/1.1 200 OK\r\n", chunked = ok + "Transfer-Encoding: chunked\r\n\r\n";
+        whole("length", ok + "Content-Length: 5\r\n\r\nfeed!trailing", "feed!");
+        whole("same length twice", ok + "Content-Length: 4, 4\r\n\r\nfeed", "feed");
+        whole("chunked", ok + "transfer-encoding: Chunked\r\n\r\n3;x=y\r\nfee\r\nA\r\nd-and-more\r\n0\r\nTrailer: t\r\n\r\n",
+              "feed-and-more");
+        whole("until close, LF only", "HTTP/1.0 200 OK\nServer: x\n\n<rss/>", "<rss/>");
+        whole("interim answer first", "HTTP/1.1 100 Continue\r\n\r\n" + ok + "Content-Length: 2\r\n\r\nok", "ok");
+        whole("no body", "HTTP/1.1 204 No Content\r\n\r\n", "");
 
-        QTest::newRow("status line") << QByteArray("ICY 200 OK\r\n\r\nx") << QByteArray() << unreadable.arg("Statuszeile");
-        QTest::newRow("header line") << QByteArray("HTTP/1.1 200 OK\r\nNo colon\r\n\r\n") << QByteArray() << unreadable.arg("Kopfzeile");
-        QTest::newRow("two lengths") << QByteArray("HTTP/1.1 200 OK\r\nContent-Length: 4\r\nContent-Length: 5\r\n\r\nfeed!")
-                                     << QByteArray() << unreadable.arg("Content-Length");
-        QTest::newRow("length list") << QByteArray("HTTP/1.1 200 OK\r\nContent-Length: 4, 5\r\n\r\nfeed!") << QByteArray()
-                                     << unreadable.arg("Content-Length");
-        QTest::newRow("negative length") << QByteArray("HTTP/1.1 200 OK\r\nContent-Length: -1\r\n\r\n") << QByteArray()
-                                         << unreadable.arg("Content-Length");
-        QTest::newRow("gzip transfer") << QByteArray("HTTP/1.1 200 OK\r\nTransfer-Encoding: gzip\r\n\r\n") << QByteArray()
-                                       << unreadable.arg("Transfer-Encoding");
-        QTest::newRow("chunk size") << QByteArray("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nzz\r\n") << QByteArray()
-                                    << unreadable.arg("Chunk");
-        QTest::newRow("chunk end") << QByteArray("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n2\r\nabc\r\n") << QByteArray()
-                                   << unreadable.arg("Chunk");
-        QTest::newRow("huge chunk") << QByteArray("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nffffffffffffffffffff\r\n")
-                                    << QByteArray() << unreadable.arg("Chunk");
-        QTest::newRow("chunk over cap") << QByteArray("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n41\r\n") << QByteArray()
-                                        << QStringLiteral("Antwort größer als 64 Bytes");
-        QTest::newRow("declared over cap") << QByteArray("HTTP/1.1 200 OK\r\nContent-Length: 3221225472\r\n\r\n") << QByteArray()
-                                           << QStringLiteral("Antwort größer als 64 Bytes");
-        QTest::newRow("grows over cap") << QByteArray("HTTP/1.1 200 OK\r\n\r\n" + QByteArray(65, 'x')) << QByteArray()
-                                        << QStringLiteral("Antwort größer als 64 Bytes");
-        QTest::newRow("head over cap") << QByteArray("HTTP/1.1 200 OK\r\nX: " + QByteArray(300, 'x')) << QByteArray()
-                                       << QStringLiteral("Antwortkopf größer als 256 Bytes");
-        QTest::newRow("cut short") << QByteArray("HTTP/1.1 200 OK\r\nContent-Length: 9\r\n\r\nfeed") << QByteArray()
-                                   << QStringLiteral("Verbindung vor dem Ende der Antwort geschlossen");
-        QTest::newRow("no head") << QByteArray("HTTP/1.1 200 OK\r\n") << QByteArray()
-                                 << QStringLiteral("Verbindung vor dem Ende der Antwort geschlossen");
+        fails("status line", "ICY 200 OK\r\n\r\nx", unreadable("Statuszeile"));
+        fails("header line", ok + "No colon\r\n\r\n", unreadable("Kopfzeile"));
+        fails("two lengths", ok + "Content-Length: 4\r\nContent-Length: 5\r\n\r\nfeed!", unreadable("Content-Length"));
+        fails("length list", ok + "Content-Length: 4, 5\r\n\r\nfeed!", unreadable("Content-Length"));
+        fails("negative length", ok + "Content-Length: -1\r\n\r\n", unreadable("Content-Length"));
+        fails("gzip transfer", ok + "Transfer-Encoding: gzip\r\n\r\n", unreadable("Transfer-Encoding"));
+        fails("chunk size", chunked + "zz\r\n", unreadable("Chunk"));
+        fails("chunk end", chunked + "2\r\nabc\r\n", unreadable("Chunk"));
+        fails("huge chunk", chunked + "ffffffffffffffffffff\r\n", unreadable("Chunk"));
+        fails("chunk over cap", chunked + "41\r\n", tooBig);
+        fails("declared over cap", ok + "Content-Length: 3221225472\r\n\r\n", tooBig);
+        fails("grows over cap", ok + "\r\n" + QByteArray(65, 'x'), tooBig);
+        fails("head over cap", ok + "X: " + QByteArray(300, 'x'), QStringLiteral("Antwortkopf größer als 256 Bytes"));
+        fails("cut short", ok + "Content-Length: 9\r\n\r\nfeed", cut);
+        fails("no head", ok, cut);
     }
 
     void answersAreReadAsFramed()

@@ -95,15 +95,15 @@ struct Verdict {
     QString problem;    // the first fault, empty when none
 };
 
-// Reads the items back: they must be 0, 1, 2, ... in order, each once, each
-// as tall as the others (within one row), and evenly spaced except where
-// `gapEvery` items end (a page break). `expected` items make it complete.
-inline Verdict verify(const QImage& image, int expected, int gapEvery = 0)
+// Items in the order their rows were read: they must be 0, 1, 2, ... each
+// once, evenly spaced except where `gapEvery` items end (a page break), and
+// with `sameHeight` each as tall as the others (within one row). `expected`
+// items make it complete; `noun` names them in the problem.
+inline Verdict inOrder(const QList<Run>& found, int expected, int gapEvery, bool sameHeight, const QString& noun)
 {
     Verdict v;
-    const QList<Run> found = runs(image, blockColumn(image));
     if (found.isEmpty()) {
-        v.problem = QStringLiteral("no coded rows");
+        v.problem = QStringLiteral("no coded %1s").arg(noun);
         return v;
     }
     QList<int> heights;
@@ -120,18 +120,19 @@ inline Verdict verify(const QImage& image, int expected, int gapEvery = 0)
     for (qsizetype i = 0; i < found.size(); ++i) {
         const Run& r = found[i];
         if (r.item != i) {
-            v.problem = QStringLiteral("item %1 where %2 belongs (row %3)").arg(r.item).arg(i).arg(r.top);
+            v.problem = r.item < 0 ? QStringLiteral("unreadable %1 where %2 belongs (row %3)").arg(noun).arg(i).arg(r.top)
+                                   : QStringLiteral("%1 %2 where %3 belongs (row %4)").arg(noun).arg(r.item).arg(i).arg(r.top);
             return v;
         }
         // The last one found may be cut short where an incomplete capture ended.
         const bool cutShort = i == found.size() - 1 && i + 1 < expected && r.height < height;
-        if (std::abs(r.height - height) > 1 && !cutShort) {
+        if (sameHeight && std::abs(r.height - height) > 1 && !cutShort) {
             v.problem = QStringLiteral("item %1 is %2 rows tall instead of %3 (row %4)").arg(i).arg(r.height).arg(height).arg(r.top);
             return v;
         }
         if (i > 0 && (!gapEvery || r.item % gapEvery != 0) && std::abs(r.top - found[i - 1].top - spacing) > 1) {
-            v.problem = QStringLiteral("item %1 starts %2 rows after item %3 instead of %4")
-                            .arg(i).arg(r.top - found[i - 1].top).arg(i - 1).arg(spacing);
+            v.problem = QStringLiteral("%1 %2 starts %3 rows after %1 %4 instead of %5")
+                            .arg(noun).arg(i).arg(r.top - found[i - 1].top).arg(i - 1).arg(spacing);
             return v;
         }
         if (i > 0 && gapEvery && r.item % gapEvery == 0 && r.top - found[i - 1].top < spacing) {
@@ -141,8 +142,14 @@ inline Verdict verify(const QImage& image, int expected, int gapEvery = 0)
         v.found = int(i) + 1;
     }
     if (v.found < expected)
-        v.problem = QStringLiteral("only %1 of %2 items").arg(v.found).arg(expected);
+        v.problem = QStringLiteral("only %1 of %2 %3s").arg(v.found).arg(expected).arg(noun);
     return v;
+}
+
+// Reads the items back from the column of their blocks, each as tall as the others.
+inline Verdict verify(const QImage& image, int expected, int gapEvery = 0)
+{
+    return inOrder(runs(image, blockColumn(image)), expected, gapEvery, true, QStringLiteral("item"));
 }
 
 } // namespace CodedRows

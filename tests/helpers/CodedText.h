@@ -114,38 +114,15 @@ inline QList<Line> read(const QImage& source)
 // complete.
 inline CodedRows::Verdict verify(const QImage& image, int expected)
 {
-    CodedRows::Verdict v;
-    QList<Line> lines = read(image);
+    QList<CodedRows::Run> lines;
+    for (const Line& l : read(image))
+        lines.append({l.item, l.top, 0});
     // The window's own bars above and below the text are no lines.
     while (!lines.isEmpty() && lines.first().item < 0)
         lines.removeFirst();
     while (!lines.isEmpty() && lines.last().item < 0)
         lines.removeLast();
-    if (lines.isEmpty()) {
-        v.problem = QStringLiteral("no coded lines");
-        return v;
-    }
-    QList<int> spacings;
-    for (qsizetype i = 1; i < lines.size(); ++i)
-        spacings.append(lines[i].top - lines[i - 1].top);
-    std::sort(spacings.begin(), spacings.end());
-    const int spacing = spacings.isEmpty() ? 0 : spacings[spacings.size() / 2];
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        if (lines[i].item != i) {
-            v.problem = lines[i].item < 0 ? QStringLiteral("unreadable line where %1 belongs (row %2)").arg(i).arg(lines[i].top)
-                                          : QStringLiteral("line %1 where %2 belongs (row %3)").arg(lines[i].item).arg(i).arg(lines[i].top);
-            return v;
-        }
-        if (i > 0 && std::abs(lines[i].top - lines[i - 1].top - spacing) > 1) {
-            v.problem = QStringLiteral("line %1 starts %2 rows after line %3 instead of %4")
-                            .arg(i).arg(lines[i].top - lines[i - 1].top).arg(i - 1).arg(spacing);
-            return v;
-        }
-        v.found = int(i) + 1;
-    }
-    if (v.found < expected)
-        v.problem = QStringLiteral("only %1 of %2 lines").arg(v.found).arg(expected);
-    return v;
+    return CodedRows::inOrder(lines, expected, 0, false, QStringLiteral("line"));
 }
 
 } // namespace CodedText

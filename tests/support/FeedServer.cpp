@@ -32,12 +32,20 @@ FeedServer::FeedServer()
 void FeedServer::answer(QTcpSocket* socket, const QByteArray& request)
 {
     const QByteArray huge = QByteArray::number(hugeBytes);
+    const QByteArray ok = "HTTP/1.1 200 OK\r\nContent-Type: application/rss+xml\r\n";
     switch (mode) {
     case Mode::canned:
         socket->write("HTTP/1.1 " + status + "\r\nContent-Type: application/rss+xml\r\nContent-Length: "
                       + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
         m_bytesSent += body.size();
         socket->disconnectFromHost();
+        return;
+    case Mode::drip:
+        socket->write(ok + "Content-Length: 100000\r\n\r\n");
+        trickle(socket, QByteArray(100000, ' '));
+        return;
+    case Mode::slowHeader:
+        trickle(socket, ok + "X-Padding: " + QByteArray(100000, 'x') + "\r\n\r\n");
         return;
     case Mode::redirect:
         if (request.startsWith("GET /moved ")) {
@@ -47,33 +55,22 @@ void FeedServer::answer(QTcpSocket* socket, const QByteArray& request)
             return;
         }
         socket->write("HTTP/1.1 302 Found\r\nLocation: " + redirectTo + "\r\nContent-Length: " + huge + "\r\n\r\n");
-        pump(socket, hugeBytes, false);
-        return;
-    case Mode::drip:
-        socket->write("HTTP/1.1 200 OK\r\nContent-Type: application/rss+xml\r\nContent-Length: 100000\r\n\r\n");
-        trickle(socket, QByteArray(100000, ' '));
-        return;
-    case Mode::slowHeader:
-        trickle(socket, "HTTP/1.1 200 OK\r\nContent-Type: application/rss+xml\r\nX-Padding: "
-                            + QByteArray(100000, 'x') + "\r\n\r\n");
-        return;
+        break;
     case Mode::hugeDeclared:
-        socket->write("HTTP/1.1 200 OK\r\nContent-Type: application/rss+xml\r\nContent-Length: " + huge + "\r\n\r\n");
-        pump(socket, hugeBytes, false);
-        return;
+        socket->write(ok + "Content-Length: " + huge + "\r\n\r\n");
+        break;
     case Mode::hugeUndeclared:
-        socket->write("HTTP/1.1 200 OK\r\nContent-Type: application/rss+xml\r\nConnection: close\r\n\r\n");
-        pump(socket, hugeBytes, false);
-        return;
+        socket->write(ok + "Connection: close\r\n\r\n");
+        break;
     case Mode::hugeHeader:
         socket->write("HTTP/1.1 200 OK\r\nX-Padding: ");
-        pump(socket, hugeBytes, false);
-        return;
+        break;
     case Mode::hugeChunked:
-        socket->write("HTTP/1.1 200 OK\r\nContent-Type: application/rss+xml\r\nTransfer-Encoding: chunked\r\n\r\n");
-        pump(socket, hugeBytes, true);
-        return;
+        socket->write(ok + "Transfer-Encoding: chunked\r\n\r\n");
+        break;
     }
+    // The rest of the modes: a body (or header line) of hugeBytes.
+    pump(socket, hugeBytes, mode == Mode::hugeChunked);
 }
 
 // Writes the next pieces of a generated body whenever the socket has room.

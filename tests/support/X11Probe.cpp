@@ -75,6 +75,14 @@ xcb_window_t X11Probe::windowTitled(qint64 pid, const QByteArray& title) const
     return 0;
 }
 
+QRect X11Probe::topLevelOfWidth(qint64 pid, int width) const
+{
+    for (xcb_window_t w : children(root()))
+        if (this->pid(w) == pid && viewable(w) && rootGeometry(w).width() == width)
+            return rootGeometry(w);
+    return {};
+}
+
 xcb_window_t X11Probe::activeWindow() const
 {
     const QByteArray v = property(root(), atom("_NET_ACTIVE_WINDOW"), XCB_ATOM_WINDOW);

@@ -27,6 +27,9 @@ public:
     bool viewable(xcb_window_t w) const;
     // The first viewable window of the process with this title (_NET_WM_NAME), 0 without one.
     xcb_window_t windowTitled(qint64 pid, const QByteArray& title) const;
+    // Where the process's first viewable top-level window `width` wide lies
+    // (the program's panel is 340), invalid without one.
+    QRect topLevelOfWidth(qint64 pid, int width) const;
     // The window manager's active window, 0 without one.
     xcb_window_t activeWindow() const;
     // The window's rectangle in root coordinates (invalid if it is gone).
