@@ -113,11 +113,17 @@ struct ColumnKinds {
     FrameMatcher::Columns fixed;
     // A hovered link or a blinking caret may differ; a wrong shift leaves
     // whole blocks unmatched.
-    bool holds() const
+    FrameMatcher::Doubt doubt() const
     {
-        return overlap.rows >= FrameMatcher::minOverlapRows && moving > 0 && evidence >= 32
-            && mismatched <= qMax(12, evidence / 200);
+        if (overlap.rows < FrameMatcher::minOverlapRows)
+            return FrameMatcher::Doubt::shortOverlap;
+        if (moving == 0 || evidence < 32)
+            return FrameMatcher::Doubt::littleContent;
+        if (mismatched > qMax(12, evidence / 200))
+            return FrameMatcher::Doubt::contradicted;
+        return FrameMatcher::Doubt::none;
     }
+    bool holds() const { return doubt() == FrameMatcher::Doubt::none; }
 };
 
 bool pixelAlike(const uchar* p, const uchar* q)
@@ -172,8 +178,9 @@ ColumnKinds columnsAt(const FrameRows& a, const FrameRows& b, const FrameMatcher
         if (!standsStill)
             out.mismatched += neither;
     }
+    // (Rows with no moving cell prove nothing.)
     const View moving{a, b, movingCells, ignore};
-    for (int y = bands.top; y < bands.top + rows; ++y)
+    for (int y = bands.top; y < bands.top + rows && !movingCells.empty(); ++y)
         if (moving.alike(y + shift, y))
             ++out.overlap.matched;
 
@@ -199,6 +206,85 @@ ColumnKinds columnsAt(const FrameRows& a, const FrameRows& b, const FrameMatcher
                 out.fixed.last().second = x + 1;
             else
                 out.fixed.append({x, x + 1});
+        }
+    }
+    return out;
+}
+
+// Compact blocks standing still over moving content (a fixed clock, a
+// badge, a floating button): cells that show something and are the same at
+// the same place in both frames, in rows that are not the same throughout,
+// gathered into boxes far shorter than the frame. Columns that stand still
+// over half the frame are a sticky column's, which the column kinds handle.
+// Whatever changes inside such a box (a clock's digits) or right at its edge
+// is no contradiction of a shift, and the box makes no column stand still.
+CellMask badgeCells(const FrameRows& a, const FrameRows& b, const CellMask* ignore)
+{
+    const int h = a.height();
+    const int n = a.cells();
+    CellMask out(h, n);
+    std::vector<char> still(size_t(h) * size_t(n), 0);
+    std::vector<int> first(size_t(n), h);
+    std::vector<int> last(size_t(n), -1);
+    auto at = [n](int y, int c) { return size_t(y) * size_t(n) + size_t(c); };
+    for (int y = 0; y < h; ++y) {
+        if (a.body(y) == b.body(y))
+            continue;
+        for (int c = 0; c < n; ++c) {
+            if ((ignore && ignore->contains(y, c)) || b.uniform(y, c) || !a.cellAlike(y, c, b, y))
+                continue;
+            still[at(y, c)] = 1;
+            first[size_t(c)] = qMin(first[size_t(c)], y);
+            last[size_t(c)] = qMax(last[size_t(c)], y);
+        }
+    }
+    for (int c = 0; c < n; ++c)
+        if (last[size_t(c)] - first[size_t(c)] > h / 2)
+            for (int y = first[size_t(c)]; y <= last[size_t(c)]; ++y)
+                still[at(y, c)] = 0;
+    // Cells a few rows or two cells apart belong to one block (the glyphs of
+    // a clock, the border of its box).
+    constexpr int rowGap = 3;
+    constexpr int cellGap = 2;
+    std::vector<std::pair<int, int>> queue;
+    for (int y0 = 0; y0 < h; ++y0) {
+        for (int c0 = 0; c0 < n; ++c0) {
+            if (still[at(y0, c0)] != 1)
+                continue;
+            QRect box(c0, y0, 1, 1);
+            queue.assign(1, {y0, c0});
+            still[at(y0, c0)] = 2;
+            for (size_t i = 0; i < queue.size(); ++i) {
+                const auto [y, c] = queue[i];
+                box |= QRect(c, y, 1, 1);
+                for (int dy = -rowGap; dy <= rowGap; ++dy)
+                    for (int dc = -cellGap; dc <= cellGap; ++dc) {
+                        const int yy = y + dy;
+                        const int cc = c + dc;
+                        if (yy >= 0 && yy < h && cc >= 0 && cc < n && still[at(yy, cc)] == 1) {
+                            still[at(yy, cc)] = 2;
+                            queue.push_back({yy, cc});
+                        }
+                    }
+            }
+            if (box.height() > h / 4)
+                continue;
+            // Sideways over what stands still in the block's rows: its
+            // plain background, digits that change by themselves; up and
+            // down by its padding and border, which show nothing to tell.
+            auto stands = [&](int c) {
+                for (int y = box.top(); y <= box.bottom(); ++y)
+                    if (!(ignore && ignore->contains(y, c)) && !a.cellAlike(y, c, b, y))
+                        return false;
+                return true;
+            };
+            while (box.left() > 0 && stands(box.left() - 1))
+                box.setLeft(box.left() - 1);
+            while (box.right() < n - 1 && stands(box.right() + 1))
+                box.setRight(box.right() + 1);
+            for (int y = box.top() - 8; y <= box.bottom() + 8; ++y)
+                for (int c = box.left() - 1; c <= box.right() + 1; ++c)
+                    out.insert(y, c);
         }
     }
     return out;
@@ -348,6 +434,12 @@ FrameMatcher::Match FrameMatcher::match(const FrameRows& a, const FrameRows& b, 
                     active.push_back(c);
     }
     const View view{a, b, active, ignore};
+    // The cells the column kinds leave out: those that change by themselves
+    // and the badges standing still over the content.
+    CellMask beside = badgeCells(a, b, ignore);
+    if (ignore)
+        beside.unite(*ignore);
+    const CellMask* besides = beside.isEmpty() ? nullptr : &beside;
     // A row's key over the active columns; 0 where an ignored cell lies in it.
     auto keys = [&](const FrameRows& f) {
         std::vector<quint64> k(size_t(h), 0);
@@ -415,12 +507,17 @@ FrameMatcher::Match FrameMatcher::match(const FrameRows& a, const FrameRows& b, 
         m.overlapRows = h2.columns.overlap.rows;
         m.matchedRows = h2.columns.overlap.matched;
         m.fixedColumns = h2.columns.fixed;
+        m.evidence = h2.columns.evidence;
+        m.contradicting = h2.columns.mismatched;
+        m.doubt = h2.columns.doubt();
     };
+    // Nothing found yet.
+    m.doubt = Doubt::noShift;
     std::vector<Holding> holding;
     Holding strongest{0, {}, {}};
     for (int s : candidates) {
         const Bands bs = bandsAt(view, s);
-        const ColumnKinds cols = columnsAt(a, b, bs, s, ignore);
+        const ColumnKinds cols = columnsAt(a, b, bs, s, besides);
         if (s == candidates.front())
             strongest = {s, bs, cols};
         // Two rows' worth of evidence at least: one text row is no proof
@@ -432,6 +529,8 @@ FrameMatcher::Match FrameMatcher::match(const FrameRows& a, const FrameRows& b, 
     if (!candidates.empty()) {
         if (holding.empty()) {
             take(strongest);
+            if (m.doubt == Doubt::none)
+                m.doubt = Doubt::littleContent; // it holds, but on a single row's evidence
             if (weight[size_t(strongest.shift)] >= 2.0)
                 return m; // real evidence, but no shift holds: not confirmed
         } else {
@@ -445,6 +544,7 @@ FrameMatcher::Match FrameMatcher::match(const FrameRows& a, const FrameRows& b, 
             m.ambiguous = holding.size() > 1 && !(request.trustExpected && closeTo(chosen->shift, request.expected));
             take(*chosen);
             m.confirmed = !m.ambiguous;
+            m.doubt = m.ambiguous ? Doubt::ambiguous : Doubt::none;
             return m;
         }
     }
@@ -460,6 +560,7 @@ FrameMatcher::Match FrameMatcher::match(const FrameRows& a, const FrameRows& b, 
         m.matchedRows = inPlace.matched;
         m.fixedColumns.clear();
         m.confirmed = true;
+        m.doubt = Doubt::none;
         return m;
     }
 
@@ -472,7 +573,7 @@ FrameMatcher::Match FrameMatcher::match(const FrameRows& a, const FrameRows& b, 
     if (proposed <= 0)
         return m;
     const Bands bs = bandsAt(view, proposed);
-    const ColumnKinds cols = columnsAt(a, b, bs, proposed, ignore);
+    const ColumnKinds cols = columnsAt(a, b, bs, proposed, besides);
     take({proposed, bs, cols});
     if (!cols.holds())
         return m;
@@ -480,6 +581,7 @@ FrameMatcher::Match FrameMatcher::match(const FrameRows& a, const FrameRows& b, 
     for (int neighbour : {proposed - 1, proposed + 1}) {
         if (differenceAt(a, b, m.bands, neighbour, cols.overlap.rows) <= 2 * here) {
             m.ambiguous = true;
+            m.doubt = Doubt::ambiguous;
             return m;
         }
     }

@@ -77,9 +77,56 @@ QRgb commonColour(const QImage& image, int x, int from, int to)
     return best;
 }
 
+// A seam that may be stitched.
+bool usable(const FrameMatcher::Match& m)
+{
+    return m.moved && m.confirmed && m.shift > 3;
+}
+
+// Nothing moved, or the shift is certain (if small).
+bool decided(const FrameMatcher::Match& m)
+{
+    return !m.moved || m.confirmed;
+}
+
+// What stood against a seam, as the log says it.
+QString seamDoubt(const FrameMatcher::Match& m)
+{
+    if (!m.moved)
+        return QStringLiteral("Ansicht unverändert");
+    const QString at = QStringLiteral("bei ") + QString::number(m.shift) + QStringLiteral(" px ");
+    const QString rows = QString::number(m.matchedRows) + QStringLiteral(" von ") + QString::number(m.overlapRows)
+        + QStringLiteral(" Zeilen gleich, aber ");
+    switch (m.doubt) {
+    case FrameMatcher::Doubt::none:
+        return at + QStringLiteral("kaum bewegt");
+    case FrameMatcher::Doubt::noShift:
+        return QStringLiteral("kein Versatz mit gemeinsamen Zeilen gefunden");
+    case FrameMatcher::Doubt::shortOverlap:
+        return at + QStringLiteral("nur ") + QString::number(m.overlapRows) + QStringLiteral(" gemeinsame Zeilen");
+    case FrameMatcher::Doubt::littleContent:
+        return at + rows + QStringLiteral("nur ") + QString::number(m.evidence)
+            + QStringLiteral(" Zellen belegen den Versatz");
+    case FrameMatcher::Doubt::contradicted:
+        return at + rows + QString::number(m.contradicting)
+            + QStringLiteral(" Zellen passen weder zum Versatz noch zum Stillstand");
+    case FrameMatcher::Doubt::ambiguous:
+        return at + rows + QStringLiteral("andere Versätze passen ebenso");
+    }
+    return QString();
+}
+
+void logUnconfirmed(const FrameMatcher::Match& m, const QString& next)
+{
+    log(QStringLiteral("Naht nicht bestätigt: ") + seamDoubt(m) + QStringLiteral(" — ") + next);
+}
+
 // Settling the frame of a step: the application needs a moment to react to
 // the input before an unchanged view means anything.
 constexpr int longerSettleMs = 600;
+// A step that moved clearly less than expected is looked at again after at
+// most this long.
+constexpr int stillGlidingMs = 250;
 // Seam retries: each a step back and a smaller step.
 constexpr int seamRetries = 4;
 // Scrolling to the top ends after this long even on a view that keeps
@@ -494,6 +541,16 @@ QCoro::Task<void> ScrollRun::scrollDown()
         const FrameMatcher::Match first = co_await analyse(m_previous, settledFrame, expected,
                                                            m_stepper->expectedTrusted());
         Step step{settledFrame, first, true};
+        if (m_stepper->expectedTrusted() && first.moved && first.shift < expected * 9 / 10) {
+            // Clearly short of what such a step does: perhaps still on its
+            // way (a smooth scroll held up on a busy machine), one more look.
+            const FrameRows later = co_await settled(settledFrame, stillGlidingMs);
+            if (!later.isNull() && !FrameMatcher::sameContent(settledFrame, later, m_settler.ignore())) {
+                const FrameMatcher::Match further = co_await analyse(m_previous, later, expected,
+                                                                     m_stepper->expectedTrusted());
+                step = Step{later, further, true};
+            }
+        }
         if (!step.match.moved) {
             if (usedKeys && !m_keysProven) {
                 log(QStringLiteral("Tasten bewegen die Ansicht nicht — weiter mit dem Mausrad"));
@@ -546,6 +603,28 @@ QCoro::Task<void> ScrollRun::scrollDown()
                 break;
             }
         }
+        const int band = m_h - step.match.bands.top - step.match.bands.bottom;
+        if (m_stepper->mode() == ScrollStepper::Mode::keys && step.learn && usable(step.match)
+            && band - step.match.shift < ScrollStepper::keyOverlapNeeded(band)) {
+            // A page key that leaves hardly any rows in both frames (a
+            // browser keeps two lines) puts this and every later seam at
+            // risk, and brings what stands over the top of the content (a
+            // fixed badge) into the strips: back, and on with the wheel,
+            // whose steps can be sized.
+            log(QStringLiteral("Seitenschritt lässt nur ") + QString::number(band - step.match.shift)
+                + QStringLiteral(" Zeilen Überlappung — zurück, weiter mit dem Mausrad"));
+            const Retry back = co_await stepBack(step);
+            m_stepper->useWheel();
+            if (parkPointer())
+                co_await m_sleep(50);
+            if (back == Retry::failed) {
+                log(QStringLiteral("Unvollständig: Naht nicht bestätigt"));
+                m_incomplete = true;
+                break;
+            }
+            if (back == Retry::stepAgain)
+                continue;
+        }
         if (step.match.shift <= 3) {
             // The content changed in place (an animation) instead of moving.
             if (smallShifts >= 7) {
@@ -573,50 +652,22 @@ QCoro::Task<void> ScrollRun::scrollDown()
 }
 
 // A seam that cannot be confirmed is looked at again before it is given up:
-// first the same view after a longer wait (it may still have been moving),
-// then back to the last confirmed frame and forward with smaller steps.
+// first the same view after a longer wait (it may still have been moving, or
+// something in it changing), then back towards the last confirmed frame and
+// forward with smaller steps, each looked at twice as well.
 QCoro::Task<ScrollRun::Retry> ScrollRun::retrySeam(Step& step)
 {
-    auto unconfirmed = [](const FrameMatcher::Match& m, bool stepBack) {
-        log(QStringLiteral("Naht nicht bestätigt: ") + QString::number(m.matchedRows) + QStringLiteral(" von ")
-            + QString::number(m.overlapRows) + QStringLiteral(" Zeilen gleich")
-            + (m.ambiguous ? QStringLiteral(", mehrdeutig") : QString())
-            + (stepBack ? QStringLiteral(" — Schritt zurück") : QStringLiteral(" — länger warten")));
-    };
-    auto usable = [](const FrameMatcher::Match& m) { return m.moved && m.confirmed && m.shift > 3; };
-    unconfirmed(step.match, false);
-    co_await m_sleep(longerSettleMs);
-    if (gone())
-        co_return Retry::failed;
-    const FrameRows later = co_await settled(step.frame, 0);
-    if (!later.isNull()) {
-        const FrameMatcher::Match again = co_await analyse(m_previous, later, m_stepper->expected(),
-                                                           m_stepper->expectedTrusted());
-        if (usable(again)) {
-            log(QStringLiteral("Naht nach längerem Warten bestätigt"));
-            step = Step{later, again, true};
-            co_return Retry::confirmed;
-        }
-        unconfirmed(again, true);
-    }
+    const int failedClicks = m_stepper->clicks();
+    // A view that changed in place says nothing about the step's size.
+    const bool tooFar = step.match.doubt != FrameMatcher::Doubt::contradicted;
+    logUnconfirmed(step.match, QStringLiteral("länger warten"));
+    if (co_await lookAgain(step))
+        co_return Retry::confirmed;
     for (int round = 0; round < seamRetries && !gone(); ++round) {
-        const bool wentBack = co_await scrollStep(-1);
-        FrameRows returned;
-        if (wentBack) {
-            const FrameRows settledBack = co_await settled(step.frame);
-            returned = settledBack;
-        }
-        if (returned.isNull())
-            co_return Retry::failed;
-        if (!FrameMatcher::sameContent(m_previous, returned, m_settler.ignore())) {
-            // Not back where it was: the frame it shows now may still
-            // continue the content.
-            const FrameMatcher::Match onward = co_await analyse(m_previous, returned, 0, false);
-            if (!usable(onward))
-                co_return Retry::failed;
-            step = Step{returned, onward, false};
-            co_return Retry::confirmed;
-        }
+        logUnconfirmed(step.match, QStringLiteral("Schritt zurück"));
+        const Retry back = co_await stepBack(step);
+        if (back != Retry::stepAgain)
+            co_return back;
         if (m_stepper->mode() == ScrollStepper::Mode::keys) {
             log(QStringLiteral("Seitenschritt zu weit — weiter mit dem Mausrad"));
             m_stepper->useWheel();
@@ -624,11 +675,10 @@ QCoro::Task<ScrollRun::Retry> ScrollRun::retrySeam(Step& step)
                 co_await m_sleep(50);
             co_return Retry::stepAgain;
         }
-        if (!m_stepper->shrink())
-            co_return Retry::failed;
-        log(QStringLiteral("Kleinere Schritte: ") + QString::number(m_stepper->clicks()) + QStringLiteral(" Klicks"));
-        const bool sent = co_await scrollStep(1);
-        if (!sent)
+        // At one click already the same step is tried again.
+        if (m_stepper->shrink())
+            log(QStringLiteral("Kleinere Schritte: ") + QString::number(m_stepper->clicks()) + QStringLiteral(" Klicks"));
+        if (!(co_await scrollStep(1)))
             co_return Retry::failed;
         const FrameRows smaller = co_await settled(m_previous);
         if (smaller.isNull())
@@ -636,14 +686,112 @@ QCoro::Task<ScrollRun::Retry> ScrollRun::retrySeam(Step& step)
         const FrameMatcher::Match m = co_await analyse(m_previous, smaller, m_stepper->expected(),
                                                        m_stepper->expectedTrusted());
         log(QStringLiteral("Schritt → Verschiebung=") + QString::number(m.shift) + QStringLiteral(" px"));
-        if (usable(m)) {
-            step = Step{smaller, m, true};
-            co_return Retry::confirmed;
+        step = Step{smaller, m, true};
+        if (!decided(m)) {
+            logUnconfirmed(m, QStringLiteral("länger warten"));
+            if (!(co_await lookAgain(step)))
+                continue;
         }
-        unconfirmed(m, true);
-        step.frame = smaller;
+        if (tooFar && usable(step.match) && m_stepper->clicks() < failedClicks)
+            m_stepper->keepBelow(failedClicks);
+        co_return Retry::confirmed;
     }
     co_return Retry::failed;
+}
+
+// Takes the last step back and finds where the view then stands: showing
+// content further down than the newest strip (confirmed: the step shows
+// it), back there or above it (stepAgain: the seams are measured from there
+// now), or nowhere the seams can tell (failed).
+QCoro::Task<ScrollRun::Retry> ScrollRun::stepBack(Step& step)
+{
+    if (!(co_await scrollStep(-1)))
+        co_return Retry::failed;
+    const FrameRows back = co_await settled(step.frame);
+    if (back.isNull())
+        co_return Retry::failed;
+    FrameMatcher::Match found;
+    Place place = co_await locate(back, found);
+    FrameRows at = back;
+    if (place == Place::unknown && !gone()) {
+        // Perhaps still on its way back.
+        co_await m_sleep(longerSettleMs);
+        const FrameRows later = co_await settled(back, 0);
+        if (!later.isNull()) {
+            at = later;
+            place = co_await locate(later, found);
+        }
+    }
+    switch (place) {
+    case Place::below:
+        // Not back where it was: what it shows continues the content.
+        log(QStringLiteral("Naht nach dem Schritt zurück bestätigt"));
+        step = Step{at, found, false};
+        co_return Retry::confirmed;
+    case Place::above:
+        log(QStringLiteral("Zu weit zurück: ") + QString::number(found.shift)
+            + QStringLiteral(" px über dem letzten Streifen"));
+        rebase(at, found.shift);
+        co_return Retry::stepAgain;
+    case Place::there:
+        co_return Retry::stepAgain;
+    case Place::unknown:
+        break;
+    }
+    log(QStringLiteral("Ansicht nach dem Schritt zurück nicht wiedergefunden"));
+    co_return Retry::failed;
+}
+
+// The step's view once more after a longer wait (the step then shows it);
+// true when that settles the seam.
+QCoro::Task<bool> ScrollRun::lookAgain(Step& step)
+{
+    co_await m_sleep(longerSettleMs);
+    if (gone())
+        co_return false;
+    const FrameRows later = co_await settled(step.frame, 0);
+    if (later.isNull())
+        co_return false;
+    const FrameMatcher::Match again = co_await analyse(m_previous, later, m_stepper->expected(),
+                                                       m_stepper->expectedTrusted());
+    step.frame = later;
+    step.match = again;
+    if (usable(again))
+        log(QStringLiteral("Naht nach längerem Warten bestätigt"));
+    co_return decided(again);
+}
+
+// Where `frame` stands against the frame of the newest strip: there still,
+// further down (`match` is the seam from there), further up (`match` is the
+// seam from `frame` to there), or nowhere the seams can tell.
+QCoro::Task<ScrollRun::Place> ScrollRun::locate(const FrameRows& frame, FrameMatcher::Match& match)
+{
+    const FrameMatcher::Match below = co_await analyse(m_previous, frame, 0, false);
+    if (!below.moved || (below.confirmed && below.shift <= 3))
+        co_return Place::there;
+    if (usable(below)) {
+        match = below;
+        co_return Place::below;
+    }
+    const FrameMatcher::Match above = co_await analyse(frame, m_previous, 0, false);
+    if (usable(above)) {
+        match = above;
+        co_return Place::above;
+    }
+    match = below;
+    co_return Place::unknown;
+}
+
+// The view went back above the frame of the newest strip: from now on the
+// seams are measured from `frame`, where the content the result holds ends
+// `rowsAbove` rows further down.
+void ScrollRun::rebase(const FrameRows& frame, int rowsAbove)
+{
+    m_previous = frame;
+    m_last = frame;
+    m_stitchedEnd += rowsAbove;
+    m_clicksSinceStrip = 0;
+    m_pagesSinceStrip = 0;
 }
 
 // The view shows a stretch of one colour, where movement cannot be seen. A
@@ -794,8 +942,11 @@ void ScrollRun::stitch(const Step& step)
     // this frame's footer. (Footers differ from step to step where blank
     // content next to them is taken for part of them.)
     if (!m_bands) {
+        // The top frame's footer comes once, at the end. (m_stitchedEnd
+        // starts at m_h, lower by what a step back above the top frame
+        // moved it.)
         m_topCut = m_h - now.bottom;
-        m_stitchedEnd = m_topCut;
+        m_stitchedEnd -= now.bottom;
     }
     m_bands = now;
     m_stitchedEnd -= match.shift;
@@ -815,8 +966,9 @@ void ScrollRun::stitch(const Step& step)
         }
         m_stitchedEnd += take;
     }
-    log(QStringLiteral("Streifen ") + QString::number(m_strips.size()) + QStringLiteral(": +") + QString::number(take)
-        + QStringLiteral(" px"));
+    if (take > 0)
+        log(QStringLiteral("Streifen ") + QString::number(m_strips.size()) + QStringLiteral(": +") + QString::number(take)
+            + QStringLiteral(" px"));
     if (!gone()) {
         m_b.panel.progress().setStrips(int(m_strips.size()));
         m_b.panel.progress().setHeightPx(int(qMin<qint64>(m_accumulated, INT_MAX)));
@@ -847,10 +999,13 @@ CapturedScreenshot ScrollRun::assemble()
         pieces.append({masked(tail, m_stitchedEnd - m_blankTail, m_stitchedEnd), m_blankTail});
     }
     // The last frame's rows below what the result holds: its footer (and
-    // content next to it that was taken for part of it).
-    if (m_stitchedEnd < m_h)
-        pieces.append({masked(m_last.image().copy(0, m_stitchedEnd, m_w, m_h - m_stitchedEnd), m_stitchedEnd, contentEnd),
-                       m_h - m_stitchedEnd});
+    // content next to it that was taken for part of it). After a step back
+    // past the newest strip the result may hold more than the frame shows:
+    // then only the footer.
+    const int footerFrom = qMin(m_stitchedEnd, contentEnd);
+    if (footerFrom < m_h)
+        pieces.append({masked(m_last.image().copy(0, footerFrom, m_w, m_h - footerFrom), footerFrom, contentEnd),
+                       m_h - footerFrom});
     qint64 total = 0;
     for (const StitchStrip& piece : pieces)
         total += piece.height;

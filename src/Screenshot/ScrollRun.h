@@ -38,6 +38,8 @@ private:
         FrameMatcher::Match match;
         bool learn = true; // the step's shift tells the size of a forward step
     };
+    // Where a view stands against the frame of the newest strip.
+    enum class Place { there, below, above, unknown };
 
     bool gone() const { return m_owner.expired(); }
 
@@ -57,6 +59,10 @@ private:
     QCoro::Task<FrameMatcher::Match> analyse(const FrameRows& a, const FrameRows& b, int expected, bool trusted);
     QCoro::Task<bool> scrollStep(int direction);
     QCoro::Task<Retry> retrySeam(Step& step);
+    QCoro::Task<Retry> stepBack(Step& step);
+    QCoro::Task<bool> lookAgain(Step& step);
+    QCoro::Task<Place> locate(const FrameRows& frame, FrameMatcher::Match& match);
+    void rebase(const FrameRows& frame, int rowsAbove);
     QCoro::Task<void> endOnBlank(const FrameRows& frame);
     void stitch(const Step& step);
     QImage masked(QImage rows, int firstRow, int contentEnd);

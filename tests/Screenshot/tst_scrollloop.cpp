@@ -327,6 +327,34 @@ private Q_SLOTS:
         QVERIFY(logged(QStringLiteral("Naht nach längerem Warten bestätigt")));
     }
 
+    // On a busy machine a smooth scroll stalls on its way: two grabs in a row
+    // agree while the view is still moving. Page keys that leave two lines
+    // in both frames give way to the wheel. The result is exact and complete
+    // however the steps come out.
+    void viewGlidingInFitsAndStartsIsStitchedExactly_data()
+    {
+        QTest::addColumn<bool>("section");
+        QTest::addColumn<int>("pageOverlap");
+        QTest::newRow("window, page keys") << false << 90;
+        QTest::newRow("window, page keys leaving two lines") << false << 38;
+        QTest::newRow("section, wheel") << true << 0;
+    }
+    void viewGlidingInFitsAndStartsIsStitchedExactly()
+    {
+        QFETCH(bool, section);
+        QFETCH(int, pageOverlap);
+        setUpWorld(300, 600, 4000, 40, 30, 14);
+        world->glide = 45;
+        world->wheelPixels = 57;
+        if (pageOverlap)
+            world->pageStep = world->viewportHeight() - pageOverlap;
+        QCOMPARE(run(section ? std::optional<QRectF>(world->bounds.adjusted(0, 40, 0, -30)) : std::nullopt),
+                 section ? world->content : world->fullRendering());
+        QVERIFY(!incomplete);
+        QCOMPARE(logged(QStringLiteral("Seitenschritt lässt nur 38 Zeilen Überlappung — zurück, weiter mit dem Mausrad")),
+                 pageOverlap == 38);
+    }
+
     void blankEndOfTheContentIsTheEnd()
     {
         setUpWorld(300, 400, 3000);

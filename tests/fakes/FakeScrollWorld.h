@@ -49,7 +49,14 @@ public:
 
     int viewportHeight() const { return int(bounds.height()) - headerHeight - footerHeight; }
     int maxOffset() const { return qMax(0, content.height() - viewportHeight()); }
-    void scrollTo(int y) { offset = qBound(0, y, maxOffset()); }
+    void scrollTo(int y) { target = offset = qBound(0, y, maxOffset()); }
+    // Where input sends the view: at once, or gliding there (`glide`).
+    void send(int y)
+    {
+        target = qBound(0, y, maxOffset());
+        if (!glide)
+            offset = target;
+    }
 
     // The whole content as a perfect capture shows it: header, every content
     // row, footer; without the scrollbar band.
@@ -127,6 +134,8 @@ public:
     QImage windowImage(quint32 w, QSize pixelSize, bool, QString* = nullptr) override
     {
         ++grabs;
+        if (glide && grabs % 2)
+            offset = target > offset ? qMin(target, offset + glide) : qMax(target, offset - glide);
         if (failGrabsFrom >= 0 && grabs > failGrabsFrom)
             return {};
         if (w != window)
@@ -167,18 +176,18 @@ public:
             return;
         }
         if (key == Key::pageDown)
-            scrollTo(offset + pageStep);
+            send(target + pageStep);
         else if (key == Key::pageUp)
-            scrollTo(offset - pageStep);
+            send(target - pageStep);
         else if (control)
-            scrollTo(0);
+            send(0);
     }
     void scrollWheel(int clicks) override
     {
         events.append(QStringLiteral("wheel%1").arg(clicks));
         if (!pointer || !bounds.contains(*pointer) || frozen)
             return;
-        scrollTo(offset - clicks * wheelPixels);
+        send(target - clicks * wheelPixels);
     }
     void warpPointer(const QPointF& point) override
     {
@@ -215,6 +224,11 @@ public:
     int tornFrom = -1;                             // three grabs from this one show a half-redrawn view
     QImage lastClean;
     int offset = 0;
+    int target = 0; // where the view is on its way to
+    // Rows a gliding view moves on every other grab (a smooth scroll on a
+    // busy machine: two grabs in a row agree while it is still under way);
+    // 0: input moves it at once.
+    int glide = 0;
     int pageStep = 0;
     int wheelPixels = 60;
     bool frozen = false;
