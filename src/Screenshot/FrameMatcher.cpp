@@ -131,62 +131,169 @@ bool pixelAlike(const uchar* p, const uchar* q)
     return std::abs(p[0] - q[0]) + std::abs(p[1] - q[1]) + std::abs(p[2] - q[2]) <= 48;
 }
 
+// What a cell of the rows two frames share at a shift does: moves with the
+// content, stays where it was, both (blank) or neither; left out when it
+// changes by itself.
+enum Fit : signed char { leftOut = -1, neither = 0, moves = 1, stays = 2, both = 3 };
+
+// Badges: compact blocks standing still over the moving content (a fixed
+// clock, a badge, a floating button). Cells that show something and only
+// stand still, a few rows or two cells apart, make a block; it counts when
+// it is far shorter than the frame and its columns do not stand still down
+// most of the shared rows (those are a sticky column's). It reaches sideways
+// over what stands still in its rows (its plain background, digits that
+// change by themselves) and up and down by its padding. Whatever changes
+// inside a badge or at its edge is no contradiction of a shift, and a badge
+// makes no column stand still. `fit` holds `rows` rows of cells from frame
+// row `top`; the badges are in frame rows.
+CellMask badgesAt(const std::vector<signed char>& fit, const FrameRows& b, int top, int rows)
+{
+    const int n = b.cells();
+    CellMask out(b.height(), n);
+    auto at = [n](int i, int c) { return size_t(i) * size_t(n) + size_t(c); };
+    std::vector<char> still(fit.size(), 0);
+    std::vector<int> first(size_t(n), rows);
+    std::vector<int> last(size_t(n), -1);
+    for (int i = 0; i < rows; ++i)
+        for (int c = 0; c < n; ++c)
+            if (fit[at(i, c)] == stays && !b.uniform(top + i, c)) {
+                still[at(i, c)] = 1;
+                first[size_t(c)] = qMin(first[size_t(c)], i);
+                last[size_t(c)] = qMax(last[size_t(c)], i);
+            }
+    for (int c = 0; c < n; ++c)
+        if (last[size_t(c)] - first[size_t(c)] >= rows * 3 / 4)
+            for (int i = first[size_t(c)]; i <= last[size_t(c)]; ++i)
+                still[at(i, c)] = 0;
+    constexpr int rowGap = 3;
+    constexpr int cellGap = 2;
+    auto stands = [&](int i, int c) { return fit[at(i, c)] == leftOut || (fit[at(i, c)] & stays); };
+    std::vector<std::pair<int, int>> queue;
+    for (int i0 = 0; i0 < rows; ++i0) {
+        for (int c0 = 0; c0 < n; ++c0) {
+            if (still[at(i0, c0)] != 1)
+                continue;
+            QRect box(c0, i0, 1, 1);
+            queue.assign(1, {i0, c0});
+            still[at(i0, c0)] = 2;
+            for (size_t k = 0; k < queue.size(); ++k) {
+                const auto [i, c] = queue[k];
+                box |= QRect(c, i, 1, 1);
+                for (int di = -rowGap; di <= rowGap; ++di)
+                    for (int dc = -cellGap; dc <= cellGap; ++dc) {
+                        const int ii = i + di;
+                        const int cc = c + dc;
+                        if (ii >= 0 && ii < rows && cc >= 0 && cc < n && still[at(ii, cc)] == 1) {
+                            still[at(ii, cc)] = 2;
+                            queue.push_back({ii, cc});
+                        }
+                    }
+            }
+            if (box.height() > b.height() / 4)
+                continue;
+            auto columnStands = [&](int c) {
+                for (int i = box.top(); i <= box.bottom(); ++i)
+                    if (!stands(i, c))
+                        return false;
+                return true;
+            };
+            while (box.left() > 0 && columnStands(box.left() - 1))
+                box.setLeft(box.left() - 1);
+            while (box.right() < n - 1 && columnStands(box.right() + 1))
+                box.setRight(box.right() + 1);
+            for (int y = top + box.top() - 8; y <= top + box.bottom() + 8; ++y)
+                for (int c = box.left() - 1; c <= box.right() + 1; ++c)
+                    out.insert(y, c);
+        }
+    }
+    return out;
+}
+
 ColumnKinds columnsAt(const FrameRows& a, const FrameRows& b, const FrameMatcher::Bands& bands, int shift,
                   const CellMask* ignore)
 {
     ColumnKinds out;
     const int h = a.height();
+    const int n = a.cells();
     const int rows = qMax(0, h - bands.bottom - shift - bands.top);
     out.overlap.rows = rows;
     if (rows < FrameMatcher::minOverlapRows)
         return out;
-    auto skip = [ignore](int y, int c) { return ignore && ignore->contains(y, c); };
-    enum Kind { moves, still, blank, neither };
-    std::vector<Kind> kind(size_t(a.cells()), neither);
-    std::vector<int> movingCells;
-    for (int c = 0; c < a.cells(); ++c) {
-        int n = 0, moved = 0, stayed = 0, evidence = 0, neither = 0;
-        for (int y = bands.top; y < bands.top + rows; ++y) {
-            if (skip(y + shift, c) || skip(y, c))
+    auto at = [n](int i, int c) { return size_t(i) * size_t(n) + size_t(c); };
+    std::vector<signed char> fit(size_t(rows) * size_t(n));
+    for (int i = 0; i < rows; ++i) {
+        const int y = bands.top + i;
+        for (int c = 0; c < n; ++c) {
+            if (ignore && (ignore->contains(y + shift, c) || ignore->contains(y, c))) {
+                fit[at(i, c)] = leftOut;
                 continue;
-            ++n;
-            const bool m = a.cellAlike(y + shift, c, b, y);
-            const bool s = a.cellAlike(y, c, b, y);
-            moved += m;
-            stayed += s;
-            evidence += m && !s;
-            neither += !m && !s;
+            }
+            fit[at(i, c)] = Fit((a.cellAlike(y + shift, c, b, y) ? moves : neither)
+                                | (a.cellAlike(y, c, b, y) ? stays : neither));
         }
-        const bool movesWith = qint64(moved) * 100 >= qint64(n) * 97;
+    }
+    // Left out from here on: what changes by itself, and the badges, in
+    // both frames (a badge seen lower down in the first frame as well).
+    CellMask skipped = badgesAt(fit, b, bands.top, rows);
+    if (ignore)
+        skipped.unite(*ignore);
+    auto skip = [&](int i, int c) {
+        const int y = bands.top + i;
+        return fit[at(i, c)] == leftOut || skipped.contains(y, c) || skipped.contains(y + shift, c);
+    };
+    enum Kind { movesWith, standsStill, blank, changing };
+    std::vector<Kind> kind(size_t(n), changing);
+    std::vector<bool> fixedColumn(size_t(n), false);
+    std::vector<int> movingCells;
+    for (int c = 0; c < n; ++c) {
+        int counted = 0, moved = 0, stayed = 0, evidence = 0, misfits = 0;
+        int firstStill = rows, lastStill = -1;
+        for (int i = 0; i < rows; ++i) {
+            if (skip(i, c))
+                continue;
+            const signed char f = fit[at(i, c)];
+            ++counted;
+            moved += (f & moves) != 0;
+            stayed += (f & stays) != 0;
+            evidence += f == moves;
+            misfits += f == neither;
+            if (f == stays && !b.uniform(bands.top + i, c)) {
+                firstStill = qMin(firstStill, i);
+                lastStill = i;
+            }
+        }
+        const bool movesAlong = qint64(moved) * 100 >= qint64(counted) * 97;
         // Standing still allows more: a table of contents marks the section
         // in view.
-        const bool standsStill = qint64(stayed) * 100 >= qint64(n) * 90;
-        if (movesWith && standsStill) {
+        const bool still = qint64(stayed) * 100 >= qint64(counted) * 90;
+        if (movesAlong && still) {
             kind[size_t(c)] = blank;
-        } else if (movesWith) {
-            kind[size_t(c)] = moves;
+        } else if (movesAlong) {
+            kind[size_t(c)] = movesWith;
             ++out.moving;
             out.evidence += evidence;
             movingCells.push_back(c);
-        } else if (standsStill) {
-            kind[size_t(c)] = still;
+        } else if (still) {
+            kind[size_t(c)] = standsStill;
+            // A sticky column shows what stands still from top to bottom.
+            fixedColumn[size_t(c)] = lastStill - firstStill >= rows * 3 / 4;
         } else {
             ++out.changing;
         }
-        // A cell that stands still is no contradiction (a fixed badge over
-        // the content); one that fits neither is.
-        if (!standsStill)
-            out.mismatched += neither;
+        // A cell that stands still is no contradiction; one that fits
+        // neither is.
+        if (!still)
+            out.mismatched += misfits;
     }
     // (Rows with no moving cell prove nothing.)
-    const View moving{a, b, movingCells, ignore};
+    const View moving{a, b, movingCells, &skipped};
     for (int y = bands.top; y < bands.top + rows && !movingCells.empty(); ++y)
         if (moving.alike(y + shift, y))
             ++out.overlap.matched;
 
-    // Fixed columns: cells that stand still, to the pixel where they border
-    // moving ones (a column of a bordering cell that follows the content
-    // belongs to the content).
+    // Fixed columns: cells of a sticky column, to the pixel where they
+    // border moving ones (a column of a bordering cell that follows the
+    // content belongs to the content).
     auto pixelColumnMoves = [&](int x) {
         int alike = 0;
         for (int y = bands.top; y < bands.top + rows; ++y)
@@ -194,11 +301,11 @@ ColumnKinds columnsAt(const FrameRows& a, const FrameRows& b, const FrameMatcher
                                 b.image().constScanLine(y) + qsizetype(x) * 4);
         return qint64(alike) * 100 >= qint64(rows) * 97;
     };
-    for (int c = 0; c < a.cells(); ++c) {
-        if (kind[size_t(c)] != still)
+    for (int c = 0; c < n; ++c) {
+        if (!fixedColumn[size_t(c)])
             continue;
-        const bool borders = (c > 0 && kind[size_t(c - 1)] == moves)
-            || (c + 1 < a.cells() && kind[size_t(c + 1)] == moves);
+        const bool borders = (c > 0 && kind[size_t(c - 1)] == movesWith)
+            || (c + 1 < n && kind[size_t(c + 1)] == movesWith);
         for (int x = a.cellLeft(c); x < a.cellRight(c); ++x) {
             if (borders && pixelColumnMoves(x))
                 continue;
@@ -206,85 +313,6 @@ ColumnKinds columnsAt(const FrameRows& a, const FrameRows& b, const FrameMatcher
                 out.fixed.last().second = x + 1;
             else
                 out.fixed.append({x, x + 1});
-        }
-    }
-    return out;
-}
-
-// Compact blocks standing still over moving content (a fixed clock, a
-// badge, a floating button): cells that show something and are the same at
-// the same place in both frames, in rows that are not the same throughout,
-// gathered into boxes far shorter than the frame. Columns that stand still
-// over half the frame are a sticky column's, which the column kinds handle.
-// Whatever changes inside such a box (a clock's digits) or right at its edge
-// is no contradiction of a shift, and the box makes no column stand still.
-CellMask badgeCells(const FrameRows& a, const FrameRows& b, const CellMask* ignore)
-{
-    const int h = a.height();
-    const int n = a.cells();
-    CellMask out(h, n);
-    std::vector<char> still(size_t(h) * size_t(n), 0);
-    std::vector<int> first(size_t(n), h);
-    std::vector<int> last(size_t(n), -1);
-    auto at = [n](int y, int c) { return size_t(y) * size_t(n) + size_t(c); };
-    for (int y = 0; y < h; ++y) {
-        if (a.body(y) == b.body(y))
-            continue;
-        for (int c = 0; c < n; ++c) {
-            if ((ignore && ignore->contains(y, c)) || b.uniform(y, c) || !a.cellAlike(y, c, b, y))
-                continue;
-            still[at(y, c)] = 1;
-            first[size_t(c)] = qMin(first[size_t(c)], y);
-            last[size_t(c)] = qMax(last[size_t(c)], y);
-        }
-    }
-    for (int c = 0; c < n; ++c)
-        if (last[size_t(c)] - first[size_t(c)] > h / 2)
-            for (int y = first[size_t(c)]; y <= last[size_t(c)]; ++y)
-                still[at(y, c)] = 0;
-    // Cells a few rows or two cells apart belong to one block (the glyphs of
-    // a clock, the border of its box).
-    constexpr int rowGap = 3;
-    constexpr int cellGap = 2;
-    std::vector<std::pair<int, int>> queue;
-    for (int y0 = 0; y0 < h; ++y0) {
-        for (int c0 = 0; c0 < n; ++c0) {
-            if (still[at(y0, c0)] != 1)
-                continue;
-            QRect box(c0, y0, 1, 1);
-            queue.assign(1, {y0, c0});
-            still[at(y0, c0)] = 2;
-            for (size_t i = 0; i < queue.size(); ++i) {
-                const auto [y, c] = queue[i];
-                box |= QRect(c, y, 1, 1);
-                for (int dy = -rowGap; dy <= rowGap; ++dy)
-                    for (int dc = -cellGap; dc <= cellGap; ++dc) {
-                        const int yy = y + dy;
-                        const int cc = c + dc;
-                        if (yy >= 0 && yy < h && cc >= 0 && cc < n && still[at(yy, cc)] == 1) {
-                            still[at(yy, cc)] = 2;
-                            queue.push_back({yy, cc});
-                        }
-                    }
-            }
-            if (box.height() > h / 4)
-                continue;
-            // Sideways over what stands still in the block's rows: its
-            // plain background, digits that change by themselves; up and
-            // down by its padding and border, which show nothing to tell.
-            auto stands = [&](int c) {
-                for (int y = box.top(); y <= box.bottom(); ++y)
-                    if (!(ignore && ignore->contains(y, c)) && !a.cellAlike(y, c, b, y))
-                        return false;
-                return true;
-            };
-            while (box.left() > 0 && stands(box.left() - 1))
-                box.setLeft(box.left() - 1);
-            while (box.right() < n - 1 && stands(box.right() + 1))
-                box.setRight(box.right() + 1);
-            for (int y = box.top() - 8; y <= box.bottom() + 8; ++y)
-                for (int c = box.left() - 1; c <= box.right() + 1; ++c)
-                    out.insert(y, c);
         }
     }
     return out;
@@ -434,12 +462,6 @@ FrameMatcher::Match FrameMatcher::match(const FrameRows& a, const FrameRows& b, 
                     active.push_back(c);
     }
     const View view{a, b, active, ignore};
-    // The cells the column kinds leave out: those that change by themselves
-    // and the badges standing still over the content.
-    CellMask beside = badgeCells(a, b, ignore);
-    if (ignore)
-        beside.unite(*ignore);
-    const CellMask* besides = beside.isEmpty() ? nullptr : &beside;
     // A row's key over the active columns; 0 where an ignored cell lies in it.
     auto keys = [&](const FrameRows& f) {
         std::vector<quint64> k(size_t(h), 0);
@@ -517,7 +539,7 @@ FrameMatcher::Match FrameMatcher::match(const FrameRows& a, const FrameRows& b, 
     Holding strongest{0, {}, {}};
     for (int s : candidates) {
         const Bands bs = bandsAt(view, s);
-        const ColumnKinds cols = columnsAt(a, b, bs, s, besides);
+        const ColumnKinds cols = columnsAt(a, b, bs, s, ignore);
         if (s == candidates.front())
             strongest = {s, bs, cols};
         // Two rows' worth of evidence at least: one text row is no proof
@@ -573,7 +595,7 @@ FrameMatcher::Match FrameMatcher::match(const FrameRows& a, const FrameRows& b, 
     if (proposed <= 0)
         return m;
     const Bands bs = bandsAt(view, proposed);
-    const ColumnKinds cols = columnsAt(a, b, bs, proposed, besides);
+    const ColumnKinds cols = columnsAt(a, b, bs, proposed, ignore);
     take({proposed, bs, cols});
     if (!cols.holds())
         return m;

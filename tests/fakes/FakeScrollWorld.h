@@ -187,7 +187,7 @@ public:
         events.append(QStringLiteral("wheel%1").arg(clicks));
         if (!pointer || !bounds.contains(*pointer) || frozen)
             return;
-        send(target - clicks * wheelPixels);
+        send(target - clicks * (clicks > 0 && wheelUpPixels ? wheelUpPixels : wheelPixels));
     }
     void warpPointer(const QPointF& point) override
     {
@@ -231,6 +231,7 @@ public:
     int glide = 0;
     int pageStep = 0;
     int wheelPixels = 60;
+    int wheelUpPixels = 0; // a click up moves this far; 0: as far as one down
     bool frozen = false;
     bool noise = false;
     int noiseRows = 0; // height of the changing block; 0: half the viewport
