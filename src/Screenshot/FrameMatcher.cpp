@@ -111,6 +111,7 @@ struct ColumnKinds {
     int changing = 0;   // cell columns that fit neither
     int mismatched = 0; // cells of columns not standing still that fit neither the movement nor standing still
     FrameMatcher::Columns fixed;
+    CellMask badges;
     // A hovered link or a blinking caret may differ; a wrong shift leaves
     // whole blocks unmatched.
     FrameMatcher::Doubt doubt() const
@@ -197,10 +198,29 @@ CellMask badgesAt(const std::vector<signed char>& fit, const FrameRows& b, int t
                         return false;
                 return true;
             };
-            while (box.left() > 0 && columnStands(box.left() - 1))
-                box.setLeft(box.left() - 1);
-            while (box.right() < n - 1 && columnStands(box.right() + 1))
-                box.setRight(box.right() + 1);
+            // Nothing in it follows the content: a digit that changed now
+            // and then (too seldom to be learned as changing by itself).
+            auto columnApart = [&](int c) {
+                for (int i = box.top(); i <= box.bottom(); ++i)
+                    if (fit[at(i, c)] != leftOut && (fit[at(i, c)] & moves))
+                        return false;
+                return true;
+            };
+            // Over what stands, and over at most two such cells more.
+            for (int side : {-1, 1}) {
+                int apart = 2;
+                for (;;) {
+                    const int c = side < 0 ? box.left() - 1 : box.right() + 1;
+                    if (c < 0 || c >= n)
+                        break;
+                    if (!columnStands(c) && !(apart > 0 && columnApart(c) && apart--))
+                        break;
+                    if (side < 0)
+                        box.setLeft(c);
+                    else
+                        box.setRight(c);
+                }
+            }
             for (int y = top + box.top() - 8; y <= top + box.bottom() + 8; ++y)
                 for (int c = box.left() - 1; c <= box.right() + 1; ++c)
                     out.insert(y, c);
@@ -234,7 +254,8 @@ ColumnKinds columnsAt(const FrameRows& a, const FrameRows& b, const FrameMatcher
     }
     // Left out from here on: what changes by itself, and the badges, in
     // both frames (a badge seen lower down in the first frame as well).
-    CellMask skipped = badgesAt(fit, b, bands.top, rows);
+    out.badges = badgesAt(fit, b, bands.top, rows);
+    CellMask skipped = out.badges;
     if (ignore)
         skipped.unite(*ignore);
     auto skip = [&](int i, int c) {
@@ -529,6 +550,7 @@ FrameMatcher::Match FrameMatcher::match(const FrameRows& a, const FrameRows& b, 
         m.overlapRows = h2.columns.overlap.rows;
         m.matchedRows = h2.columns.overlap.matched;
         m.fixedColumns = h2.columns.fixed;
+        m.badges = h2.columns.badges;
         m.evidence = h2.columns.evidence;
         m.contradicting = h2.columns.mismatched;
         m.doubt = h2.columns.doubt();

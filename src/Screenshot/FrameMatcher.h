@@ -67,6 +67,10 @@ public:
         // Columns that do not move with the content and show something (a
         // sticky sidebar): left out of the strips below the first frame.
         Columns fixedColumns;
+        // Blocks standing still over the moving content (a fixed clock, a
+        // badge), in frame cells: whatever changes in them later is no
+        // movement of the content.
+        CellMask badges;
     };
 
     // How two frames taken one after the other differ in place.

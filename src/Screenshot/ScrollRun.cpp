@@ -336,10 +336,18 @@ QCoro::Task<FrameMatcher::Match> ScrollRun::analyse(const FrameRows& a, const Fr
                                                     bool trusted)
 {
     // The worker works on copies. Left out: the cells that change by
-    // themselves, and the columns known to stand still beside the content
-    // (which may still move where the page ends, as a sticky column does at
-    // the bottom of its container: they show in the first frame only).
+    // themselves, the badges seen standing over the content (a clock's
+    // first digits change too seldom to be learned, and when they do,
+    // nothing moved), and the columns known to stand still beside the
+    // content (which may still move where the page ends, as a sticky column
+    // does at the bottom of its container: they show in the first frame
+    // only).
     CellMask mask = m_settler.volatileCells();
+    if (!m_badges.isEmpty() && !a.isNull()) {
+        if (mask.rows() != a.height() || mask.cells() != a.cells())
+            mask = CellMask(a.height(), a.cells());
+        mask.unite(m_badges);
+    }
     if (!m_fixed.empty() && !a.isNull()) {
         if (mask.rows() != a.height() || mask.cells() != a.cells())
             mask = CellMask(a.height(), a.cells());
@@ -511,6 +519,9 @@ QCoro::Task<void> ScrollRun::scrollDown()
         co_return;
     }
     int smallShifts = 0;
+    // Steps taken again since the newest strip: a seam that keeps failing
+    // ends the run (marked incomplete) instead of stepping forever.
+    int stepsAgain = 0;
     bool noMovementBefore = false;
     while (m_strips.size() < WindowScrollCapture::maxStrips) {
         if (gone()) {
@@ -595,6 +606,12 @@ QCoro::Task<void> ScrollRun::scrollDown()
         }
         if (!step.match.confirmed) {
             const Retry retry = co_await retrySeam(step);
+            if (retry == Retry::stepAgain && ++stepsAgain > seamRetries) {
+                log(QStringLiteral("Unvollständig: Naht nicht bestätigt, auch nach ") + QString::number(seamRetries)
+                    + QStringLiteral(" neuen Anläufen"));
+                m_incomplete = true;
+                break;
+            }
             if (retry == Retry::stepAgain)
                 continue;
             if (retry == Retry::failed) {
@@ -613,6 +630,7 @@ QCoro::Task<void> ScrollRun::scrollDown()
             // whose steps can be sized.
             log(QStringLiteral("Seitenschritt lässt nur ") + QString::number(band - step.match.shift)
                 + QStringLiteral(" Zeilen Überlappung — zurück, weiter mit dem Mausrad"));
+            rememberBadges(step.match);
             const Retry back = co_await stepBack(step);
             m_stepper->useWheel();
             if (parkPointer())
@@ -624,6 +642,28 @@ QCoro::Task<void> ScrollRun::scrollDown()
             }
             if (back == Retry::stepAgain)
                 continue;
+        }
+        if (usable(step.match) && takesBadge(step.match)) {
+            // The step went so far that the rows it brings would hold a
+            // badge standing over the top of the content (a fixed clock)
+            // instead of what passes beneath it: back, and smaller steps.
+            log(QStringLiteral("Neue Zeilen enthielten ein festes Element über dem Inhalt — zurück, kleinere Schritte"));
+            rememberBadges(step.match);
+            const int clicks = m_stepper->clicks();
+            const Retry back = co_await stepBack(step);
+            if (m_stepper->mode() == ScrollStepper::Mode::keys) {
+                m_stepper->useWheel();
+                if (parkPointer())
+                    co_await m_sleep(50);
+            } else {
+                m_stepper->keepBelow(clicks);
+            }
+            if (back == Retry::failed || ++stepsAgain > seamRetries) {
+                log(QStringLiteral("Unvollständig: Naht nicht bestätigt"));
+                m_incomplete = true;
+                break;
+            }
+            continue;
         }
         if (step.match.shift <= 3) {
             // The content changed in place (an animation) instead of moving.
@@ -638,6 +678,7 @@ QCoro::Task<void> ScrollRun::scrollDown()
             continue;
         }
         smallShifts = 0;
+        stepsAgain = 0;
         stitch(step);
         if (m_accumulated >= WindowScrollCapture::maxHeightPx) {
             log(QStringLiteral("Unvollständig: Höhengrenze erreicht"));
@@ -920,6 +961,7 @@ void ScrollRun::stitch(const Step& step)
             log(QStringLiteral("Scrollleiste erkannt: ") + QString::number(m_scrollbar) + QStringLiteral(" px"));
         m_scrollbarMeasured = true;
     }
+    rememberBadges(match);
     // Columns standing still beside the content, once they are known: their
     // colour below the first frame is the one they show most in it.
     if (!match.fixedColumns.isEmpty()) {
@@ -977,6 +1019,34 @@ void ScrollRun::stitch(const Step& step)
     m_last = frame;
     m_clicksSinceStrip = 0;
     m_pagesSinceStrip = 0;
+}
+
+// Whether the rows a seam would add reach a badge standing over the upper
+// half of the content (one lower down comes with every strip, unavoidably).
+bool ScrollRun::takesBadge(const FrameMatcher::Match& match) const
+{
+    const int from = qMax(match.bands.top, (m_bands ? m_stitchedEnd : m_stitchedEnd - match.bands.bottom) - match.shift);
+    const int to = qMin(m_h - match.bands.bottom, m_h / 2);
+    for (const CellMask* mask : {&match.badges, &m_badges})
+        for (int y = from; y < to; ++y)
+            for (int c = 0; c < mask->cells(); ++c)
+                if (mask->contains(y, c))
+                    return true;
+    return false;
+}
+
+// The badges a confirmed seam found over the content, as long as they stay
+// small beside it.
+void ScrollRun::rememberBadges(const FrameMatcher::Match& match)
+{
+    if (match.badges.isEmpty())
+        return;
+    CellMask badges = m_badges.rows() == match.badges.rows() && m_badges.cells() == match.badges.cells()
+        ? m_badges
+        : CellMask(match.badges.rows(), match.badges.cells());
+    badges.unite(match.badges);
+    if (qint64(badges.count()) * 8 <= qint64(badges.rows()) * badges.cells())
+        m_badges = badges;
 }
 
 // Header (once, with the top frame), strips, a blank end, footer (once).

@@ -65,6 +65,8 @@ private:
     void rebase(const FrameRows& frame, int rowsAbove);
     QCoro::Task<void> endOnBlank(const FrameRows& frame);
     void stitch(const Step& step);
+    void rememberBadges(const FrameMatcher::Match& match);
+    bool takesBadge(const FrameMatcher::Match& match) const;
     QImage masked(QImage rows, int firstRow, int contentEnd);
     bool parkPointer();
     void putPointerBack();
@@ -113,6 +115,7 @@ private:
     bool m_scrollbarMeasured = false;
     // Columns that stand still beside the content (a sticky sidebar) and the
     // colour each shows below the first frame.
+    CellMask m_badges; // blocks standing over the content, left out of comparisons
     std::vector<bool> m_fixed;
     std::vector<QRgb> m_fill;
     // What was sent since the newest strip: wheel clicks and page keys, net.

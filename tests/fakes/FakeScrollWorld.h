@@ -93,7 +93,23 @@ public:
             // A fixed clock that changes on every grab.
             const int tick = grabs * 29;
             p.fillRect(clock, QColor(250, 240, 200));
-            p.fillRect(clock.adjusted(4 + tick % 9, 4, -4 - (tick / 9) % 7, -4), QColor(tick % 200, 60, 90));
+            if (clockSlowEvery > 0) {
+                // Digits as a real clock has them, in a bordered box: the
+                // last ones change on every grab, the first ones, far to the
+                // left, only now and then.
+                const int slow = grabs / clockSlowEvery;
+                p.setPen(QColor(0x99, 0x99, 0x99));
+                p.drawRect(clock.adjusted(0, 0, -1, -1));
+                for (int x : {clock.left() + 40, clock.left() + 70}) // the colons
+                    for (int y : {clock.top() + 12, clock.bottom() - 14})
+                        p.fillRect(x, y, 4, 4, QColor(0x33, 0x33, 0x33));
+                const QRect fast(clock.right() - 30, clock.top() + 4, 26, clock.height() - 8);
+                p.fillRect(fast.adjusted(tick % 9, 0, -((tick / 9) % 7), 0), QColor(tick % 200, 60, 90));
+                p.fillRect(QRect(clock.left() + 4, clock.top() + 4, 12 + slow % 5, clock.height() - 8),
+                           QColor(40 + slow * 53 % 160, 60, 90));
+            } else {
+                p.fillRect(clock.adjusted(4 + tick % 9, 4, -4 - (tick / 9) % 7, -4), QColor(tick % 200, 60, 90));
+            }
         }
         if (headerHeight)
             p.drawImage(0, 0, headerImage);
@@ -221,6 +237,7 @@ public:
     int sidebarWidth = 0;                          // a sticky column at the left of the content
     QImage sidebarImage = band(400, 2000, 4);
     QRect clock;                                   // a fixed clock, in window pixels
+    int clockSlowEvery = 0; // > 0: the clock's first digits change only on every so many grabs
     int tornFrom = -1;                             // three grabs from this one show a half-redrawn view
     QImage lastClean;
     int offset = 0;
