@@ -89,36 +89,40 @@ bool decided(const FrameMatcher::Match& m)
     return !m.moved || m.confirmed;
 }
 
-// What stood against a seam, as the log says it.
-QString seamDoubt(const FrameMatcher::Match& m)
+// A seam not confirmed: what stood against it, and what comes `then`.
+void log(const FrameMatcher::Match& m, const QString& then)
 {
-    if (!m.moved)
-        return QStringLiteral("Ansicht unverändert");
-    const QString at = QStringLiteral("bei ") + QString::number(m.shift) + QStringLiteral(" px ");
-    const QString rows = QString::number(m.matchedRows) + QStringLiteral(" von ") + QString::number(m.overlapRows)
-        + QStringLiteral(" Zeilen gleich, aber ");
+    const QString shift = QString::number(m.shift);
+    const QString rows = QString::number(m.matchedRows);
+    const QString common = QString::number(m.overlapRows);
+    if (!m.moved) {
+        log(QStringLiteral("Naht nicht bestätigt: Ansicht unverändert — %1").arg(then));
+        return;
+    }
     switch (m.doubt) {
     case FrameMatcher::Doubt::none:
-        return at + QStringLiteral("kaum bewegt");
+        log(QStringLiteral("Naht nicht bestätigt: bei %1 px kaum bewegt — %2").arg(shift, then));
+        return;
     case FrameMatcher::Doubt::noShift:
-        return QStringLiteral("kein Versatz mit gemeinsamen Zeilen gefunden");
+        log(QStringLiteral("Naht nicht bestätigt: kein Versatz mit gemeinsamen Zeilen gefunden — %1").arg(then));
+        return;
     case FrameMatcher::Doubt::shortOverlap:
-        return at + QStringLiteral("nur ") + QString::number(m.overlapRows) + QStringLiteral(" gemeinsame Zeilen");
+        log(QStringLiteral("Naht nicht bestätigt: bei %1 px nur %2 gemeinsame Zeilen — %3").arg(shift, common, then));
+        return;
     case FrameMatcher::Doubt::littleContent:
-        return at + rows + QStringLiteral("nur ") + QString::number(m.evidence)
-            + QStringLiteral(" Zellen belegen den Versatz");
+        log(QStringLiteral("Naht nicht bestätigt: bei %1 px %2 von %3 Zeilen gleich, aber nur %4 Zellen belegen den Versatz — %5")
+                .arg(shift, rows, common, QString::number(m.evidence), then));
+        return;
     case FrameMatcher::Doubt::contradicted:
-        return at + rows + QString::number(m.contradicting)
-            + QStringLiteral(" Zellen passen weder zum Versatz noch zum Stillstand");
+        log(QStringLiteral("Naht nicht bestätigt: bei %1 px %2 von %3 Zeilen gleich, aber %4 Zellen passen weder zum "
+                           "Versatz noch zum Stillstand — %5")
+                .arg(shift, rows, common, QString::number(m.contradicting), then));
+        return;
     case FrameMatcher::Doubt::ambiguous:
-        return at + rows + QStringLiteral("andere Versätze passen ebenso");
+        log(QStringLiteral("Naht nicht bestätigt: bei %1 px %2 von %3 Zeilen gleich, aber andere Versätze passen ebenso — %4")
+                .arg(shift, rows, common, then));
+        return;
     }
-    return QString();
-}
-
-void logUnconfirmed(const FrameMatcher::Match& m, const QString& next)
-{
-    log(QStringLiteral("Naht nicht bestätigt: ") + seamDoubt(m) + QStringLiteral(" — ") + next);
 }
 
 // Settling the frame of a step: the application needs a moment to react to
@@ -701,11 +705,11 @@ QCoro::Task<ScrollRun::Retry> ScrollRun::retrySeam(Step& step)
     const int failedClicks = m_stepper->clicks();
     // A view that changed in place says nothing about the step's size.
     const bool tooFar = step.match.doubt != FrameMatcher::Doubt::contradicted;
-    logUnconfirmed(step.match, QStringLiteral("länger warten"));
+    log(step.match, QStringLiteral("länger warten"));
     if (co_await lookAgain(step))
         co_return Retry::confirmed;
     for (int round = 0; round < seamRetries && !gone(); ++round) {
-        logUnconfirmed(step.match, QStringLiteral("Schritt zurück"));
+        log(step.match, QStringLiteral("Schritt zurück"));
         const Retry back = co_await stepBack(step);
         if (back != Retry::stepAgain)
             co_return back;
@@ -729,7 +733,7 @@ QCoro::Task<ScrollRun::Retry> ScrollRun::retrySeam(Step& step)
         log(QStringLiteral("Schritt → Verschiebung=") + QString::number(m.shift) + QStringLiteral(" px"));
         step = Step{smaller, m, true};
         if (!decided(m)) {
-            logUnconfirmed(m, QStringLiteral("länger warten"));
+            log(m, QStringLiteral("länger warten"));
             if (!(co_await lookAgain(step)))
                 continue;
         }
