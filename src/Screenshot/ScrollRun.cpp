@@ -662,8 +662,14 @@ QCoro::Task<void> ScrollRun::scrollDown()
             } else {
                 m_stepper->keepBelow(clicks);
             }
-            if (back == Retry::failed || ++stepsAgain > seamRetries) {
+            if (back == Retry::failed) {
                 log(QStringLiteral("Unvollständig: Naht nicht bestätigt"));
+                m_incomplete = true;
+                break;
+            }
+            if (++stepsAgain > seamRetries) {
+                log(QStringLiteral("Unvollständig: festes Element über dem Inhalt auch nach ")
+                    + QString::number(seamRetries) + QStringLiteral(" kleineren Schritten in den neuen Zeilen"));
                 m_incomplete = true;
                 break;
             }
