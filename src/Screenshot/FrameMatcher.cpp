@@ -111,13 +111,20 @@ struct ColumnKinds {
     int changing = 0;   // cell columns that fit neither
     int mismatched = 0; // cells of columns not standing still that fit neither the movement nor standing still
     FrameMatcher::Columns fixed;
+    CellMask badges;
     // A hovered link or a blinking caret may differ; a wrong shift leaves
     // whole blocks unmatched.
-    bool holds() const
+    FrameMatcher::Doubt doubt() const
     {
-        return overlap.rows >= FrameMatcher::minOverlapRows && moving > 0 && evidence >= 32
-            && mismatched <= qMax(12, evidence / 200);
+        if (overlap.rows < FrameMatcher::minOverlapRows)
+            return FrameMatcher::Doubt::shortOverlap;
+        if (moving == 0 || evidence < 32)
+            return FrameMatcher::Doubt::littleContent;
+        if (mismatched > qMax(12, evidence / 200))
+            return FrameMatcher::Doubt::contradicted;
+        return FrameMatcher::Doubt::none;
     }
+    bool holds() const { return doubt() == FrameMatcher::Doubt::none; }
 };
 
 bool pixelAlike(const uchar* p, const uchar* q)
@@ -125,61 +132,189 @@ bool pixelAlike(const uchar* p, const uchar* q)
     return std::abs(p[0] - q[0]) + std::abs(p[1] - q[1]) + std::abs(p[2] - q[2]) <= 48;
 }
 
+// What a cell of the rows two frames share at a shift does: moves with the
+// content, stays where it was, both (blank) or neither; left out when it
+// changes by itself.
+enum Fit : signed char { leftOut = -1, neither = 0, moves = 1, stays = 2, both = 3 };
+
+// Badges: compact blocks standing still over the moving content (a fixed
+// clock, a badge, a floating button). Cells that show something and only
+// stand still, a few rows or two cells apart, make a block; it counts when
+// it is far shorter than the frame and its columns do not stand still down
+// most of the shared rows (those are a sticky column's). It reaches sideways
+// over what stands still in its rows (its plain background, digits that
+// change by themselves) and up and down by its padding. Whatever changes
+// inside a badge or at its edge is no contradiction of a shift, and a badge
+// makes no column stand still. `fit` holds `rows` rows of cells from frame
+// row `top`; the badges are in frame rows.
+CellMask badgesAt(const std::vector<signed char>& fit, const FrameRows& b, int top, int rows)
+{
+    const int n = b.cells();
+    CellMask out(b.height(), n);
+    auto at = [n](int i, int c) { return size_t(i) * size_t(n) + size_t(c); };
+    std::vector<char> still(fit.size(), 0);
+    std::vector<int> first(size_t(n), rows);
+    std::vector<int> last(size_t(n), -1);
+    for (int i = 0; i < rows; ++i)
+        for (int c = 0; c < n; ++c)
+            if (fit[at(i, c)] == stays && !b.uniform(top + i, c)) {
+                still[at(i, c)] = 1;
+                first[size_t(c)] = qMin(first[size_t(c)], i);
+                last[size_t(c)] = qMax(last[size_t(c)], i);
+            }
+    for (int c = 0; c < n; ++c)
+        if (last[size_t(c)] - first[size_t(c)] >= rows * 3 / 4)
+            for (int i = first[size_t(c)]; i <= last[size_t(c)]; ++i)
+                still[at(i, c)] = 0;
+    constexpr int rowGap = 3;
+    constexpr int cellGap = 2;
+    auto stands = [&](int i, int c) { return fit[at(i, c)] == leftOut || (fit[at(i, c)] & stays); };
+    std::vector<std::pair<int, int>> queue;
+    for (int i0 = 0; i0 < rows; ++i0) {
+        for (int c0 = 0; c0 < n; ++c0) {
+            if (still[at(i0, c0)] != 1)
+                continue;
+            QRect box(c0, i0, 1, 1);
+            queue.assign(1, {i0, c0});
+            still[at(i0, c0)] = 2;
+            for (size_t k = 0; k < queue.size(); ++k) {
+                const auto [i, c] = queue[k];
+                box |= QRect(c, i, 1, 1);
+                for (int di = -rowGap; di <= rowGap; ++di)
+                    for (int dc = -cellGap; dc <= cellGap; ++dc) {
+                        const int ii = i + di;
+                        const int cc = c + dc;
+                        if (ii >= 0 && ii < rows && cc >= 0 && cc < n && still[at(ii, cc)] == 1) {
+                            still[at(ii, cc)] = 2;
+                            queue.push_back({ii, cc});
+                        }
+                    }
+            }
+            if (box.height() > b.height() / 4)
+                continue;
+            auto columnStands = [&](int c) {
+                for (int i = box.top(); i <= box.bottom(); ++i)
+                    if (!stands(i, c))
+                        return false;
+                return true;
+            };
+            // Nothing in it follows the content: a digit that changed now
+            // and then (too seldom to be learned as changing by itself).
+            auto columnApart = [&](int c) {
+                for (int i = box.top(); i <= box.bottom(); ++i)
+                    if (fit[at(i, c)] != leftOut && (fit[at(i, c)] & moves))
+                        return false;
+                return true;
+            };
+            // Over what stands, and over at most two such cells more.
+            for (int side : {-1, 1}) {
+                int apart = 2;
+                for (;;) {
+                    const int c = side < 0 ? box.left() - 1 : box.right() + 1;
+                    if (c < 0 || c >= n)
+                        break;
+                    if (!columnStands(c) && !(apart > 0 && columnApart(c) && apart--))
+                        break;
+                    if (side < 0)
+                        box.setLeft(c);
+                    else
+                        box.setRight(c);
+                }
+            }
+            for (int y = top + box.top() - 8; y <= top + box.bottom() + 8; ++y)
+                for (int c = box.left() - 1; c <= box.right() + 1; ++c)
+                    out.insert(y, c);
+        }
+    }
+    return out;
+}
+
 ColumnKinds columnsAt(const FrameRows& a, const FrameRows& b, const FrameMatcher::Bands& bands, int shift,
                   const CellMask* ignore)
 {
     ColumnKinds out;
     const int h = a.height();
+    const int n = a.cells();
     const int rows = qMax(0, h - bands.bottom - shift - bands.top);
     out.overlap.rows = rows;
     if (rows < FrameMatcher::minOverlapRows)
         return out;
-    auto skip = [ignore](int y, int c) { return ignore && ignore->contains(y, c); };
-    enum Kind { moves, still, blank, neither };
-    std::vector<Kind> kind(size_t(a.cells()), neither);
-    std::vector<int> movingCells;
-    for (int c = 0; c < a.cells(); ++c) {
-        int n = 0, moved = 0, stayed = 0, evidence = 0, neither = 0;
-        for (int y = bands.top; y < bands.top + rows; ++y) {
-            if (skip(y + shift, c) || skip(y, c))
+    auto at = [n](int i, int c) { return size_t(i) * size_t(n) + size_t(c); };
+    std::vector<signed char> fit(size_t(rows) * size_t(n));
+    for (int i = 0; i < rows; ++i) {
+        const int y = bands.top + i;
+        for (int c = 0; c < n; ++c) {
+            if (ignore && (ignore->contains(y + shift, c) || ignore->contains(y, c))) {
+                fit[at(i, c)] = leftOut;
                 continue;
-            ++n;
-            const bool m = a.cellAlike(y + shift, c, b, y);
-            const bool s = a.cellAlike(y, c, b, y);
-            moved += m;
-            stayed += s;
-            evidence += m && !s;
-            neither += !m && !s;
+            }
+            fit[at(i, c)] = Fit((a.cellAlike(y + shift, c, b, y) ? moves : neither)
+                                | (a.cellAlike(y, c, b, y) ? stays : neither));
         }
-        const bool movesWith = qint64(moved) * 100 >= qint64(n) * 97;
+    }
+    // Left out from here on: what changes by itself, and the badges, in
+    // both frames (a badge seen lower down in the first frame as well).
+    out.badges = badgesAt(fit, b, bands.top, rows);
+    CellMask skipped = out.badges;
+    if (ignore)
+        skipped.unite(*ignore);
+    auto skip = [&](int i, int c) {
+        const int y = bands.top + i;
+        return fit[at(i, c)] == leftOut || skipped.contains(y, c) || skipped.contains(y + shift, c);
+    };
+    enum Kind { movesWith, standsStill, blank, changing };
+    std::vector<Kind> kind(size_t(n), changing);
+    std::vector<bool> fixedColumn(size_t(n), false);
+    std::vector<int> movingCells;
+    for (int c = 0; c < n; ++c) {
+        int counted = 0, moved = 0, stayed = 0, evidence = 0, misfits = 0;
+        int firstStill = rows, lastStill = -1;
+        for (int i = 0; i < rows; ++i) {
+            if (skip(i, c))
+                continue;
+            const signed char f = fit[at(i, c)];
+            ++counted;
+            moved += (f & moves) != 0;
+            stayed += (f & stays) != 0;
+            evidence += f == moves;
+            misfits += f == neither;
+            if (f == stays && !b.uniform(bands.top + i, c)) {
+                firstStill = qMin(firstStill, i);
+                lastStill = i;
+            }
+        }
+        const bool movesAlong = qint64(moved) * 100 >= qint64(counted) * 97;
         // Standing still allows more: a table of contents marks the section
         // in view.
-        const bool standsStill = qint64(stayed) * 100 >= qint64(n) * 90;
-        if (movesWith && standsStill) {
+        const bool still = qint64(stayed) * 100 >= qint64(counted) * 90;
+        if (movesAlong && still) {
             kind[size_t(c)] = blank;
-        } else if (movesWith) {
-            kind[size_t(c)] = moves;
+        } else if (movesAlong) {
+            kind[size_t(c)] = movesWith;
             ++out.moving;
             out.evidence += evidence;
             movingCells.push_back(c);
-        } else if (standsStill) {
-            kind[size_t(c)] = still;
+        } else if (still) {
+            kind[size_t(c)] = standsStill;
+            // A sticky column shows what stands still from top to bottom.
+            fixedColumn[size_t(c)] = lastStill - firstStill >= rows * 3 / 4;
         } else {
             ++out.changing;
         }
-        // A cell that stands still is no contradiction (a fixed badge over
-        // the content); one that fits neither is.
-        if (!standsStill)
-            out.mismatched += neither;
+        // A cell that stands still is no contradiction; one that fits
+        // neither is.
+        if (!still)
+            out.mismatched += misfits;
     }
-    const View moving{a, b, movingCells, ignore};
-    for (int y = bands.top; y < bands.top + rows; ++y)
+    // (Rows with no moving cell prove nothing.)
+    const View moving{a, b, movingCells, &skipped};
+    for (int y = bands.top; y < bands.top + rows && !movingCells.empty(); ++y)
         if (moving.alike(y + shift, y))
             ++out.overlap.matched;
 
-    // Fixed columns: cells that stand still, to the pixel where they border
-    // moving ones (a column of a bordering cell that follows the content
-    // belongs to the content).
+    // Fixed columns: cells of a sticky column, to the pixel where they
+    // border moving ones (a column of a bordering cell that follows the
+    // content belongs to the content).
     auto pixelColumnMoves = [&](int x) {
         int alike = 0;
         for (int y = bands.top; y < bands.top + rows; ++y)
@@ -187,11 +322,11 @@ ColumnKinds columnsAt(const FrameRows& a, const FrameRows& b, const FrameMatcher
                                 b.image().constScanLine(y) + qsizetype(x) * 4);
         return qint64(alike) * 100 >= qint64(rows) * 97;
     };
-    for (int c = 0; c < a.cells(); ++c) {
-        if (kind[size_t(c)] != still)
+    for (int c = 0; c < n; ++c) {
+        if (!fixedColumn[size_t(c)])
             continue;
-        const bool borders = (c > 0 && kind[size_t(c - 1)] == moves)
-            || (c + 1 < a.cells() && kind[size_t(c + 1)] == moves);
+        const bool borders = (c > 0 && kind[size_t(c - 1)] == movesWith)
+            || (c + 1 < n && kind[size_t(c + 1)] == movesWith);
         for (int x = a.cellLeft(c); x < a.cellRight(c); ++x) {
             if (borders && pixelColumnMoves(x))
                 continue;
@@ -415,7 +550,13 @@ FrameMatcher::Match FrameMatcher::match(const FrameRows& a, const FrameRows& b, 
         m.overlapRows = h2.columns.overlap.rows;
         m.matchedRows = h2.columns.overlap.matched;
         m.fixedColumns = h2.columns.fixed;
+        m.badges = h2.columns.badges;
+        m.evidence = h2.columns.evidence;
+        m.contradicting = h2.columns.mismatched;
+        m.doubt = h2.columns.doubt();
     };
+    // Nothing found yet.
+    m.doubt = Doubt::noShift;
     std::vector<Holding> holding;
     Holding strongest{0, {}, {}};
     for (int s : candidates) {
@@ -432,6 +573,8 @@ FrameMatcher::Match FrameMatcher::match(const FrameRows& a, const FrameRows& b, 
     if (!candidates.empty()) {
         if (holding.empty()) {
             take(strongest);
+            if (m.doubt == Doubt::none)
+                m.doubt = Doubt::littleContent; // it holds, but on a single row's evidence
             if (weight[size_t(strongest.shift)] >= 2.0)
                 return m; // real evidence, but no shift holds: not confirmed
         } else {
@@ -445,6 +588,7 @@ FrameMatcher::Match FrameMatcher::match(const FrameRows& a, const FrameRows& b, 
             m.ambiguous = holding.size() > 1 && !(request.trustExpected && closeTo(chosen->shift, request.expected));
             take(*chosen);
             m.confirmed = !m.ambiguous;
+            m.doubt = m.ambiguous ? Doubt::ambiguous : Doubt::none;
             return m;
         }
     }
@@ -460,6 +604,7 @@ FrameMatcher::Match FrameMatcher::match(const FrameRows& a, const FrameRows& b, 
         m.matchedRows = inPlace.matched;
         m.fixedColumns.clear();
         m.confirmed = true;
+        m.doubt = Doubt::none;
         return m;
     }
 
@@ -480,6 +625,7 @@ FrameMatcher::Match FrameMatcher::match(const FrameRows& a, const FrameRows& b, 
     for (int neighbour : {proposed - 1, proposed + 1}) {
         if (differenceAt(a, b, m.bands, neighbour, cols.overlap.rows) <= 2 * here) {
             m.ambiguous = true;
+            m.doubt = Doubt::ambiguous;
             return m;
         }
     }

@@ -43,9 +43,22 @@ public:
     // Columns [first, second) of the body.
     using Columns = QList<std::pair<int, int>>;
 
+    // Why a seam of frames that changed is not confirmed.
+    enum class Doubt {
+        none,
+        noShift,       // nothing of the new frame shows in the old one: moved past the overlap, or redrawn
+        shortOverlap,  // the shift leaves fewer than minOverlapRows rows in common
+        littleContent, // the rows in common hold too little that only this shift explains (blank, repeated)
+        contradicted,  // cells of the rows in common fit neither the shift nor standing still
+        ambiguous,     // other shifts fit as well
+    };
+
     struct Match {
         bool moved = false;     // the content changed at all
         bool confirmed = false; // the shift holds over the shared cells
+        Doubt doubt = Doubt::none; // why not, when it moved
+        int evidence = 0;       // cells in common that only the shift explains
+        int contradicting = 0;  // cells in common that fit neither the shift nor standing still
         int shift = 0;          // rows the content moved up (row y of b shows row y + shift of a)
         Bands bands;            // unchanging rows above and below the content, for this shift
         int overlapRows = 0;    // content rows both frames show
@@ -54,6 +67,10 @@ public:
         // Columns that do not move with the content and show something (a
         // sticky sidebar): left out of the strips below the first frame.
         Columns fixedColumns;
+        // Blocks standing still over the moving content (a fixed clock, a
+        // badge), in frame cells: whatever changes in them later is no
+        // movement of the content.
+        CellMask badges;
     };
 
     // How two frames taken one after the other differ in place.

@@ -66,6 +66,10 @@ QCoro::Task<FrameRows> FrameSettler::settle(const FrameRows& before, int reactMs
     FrameRows previous = co_await next();
     FrameRows newest = previous;
     int attempts = 0;
+    // A view seen moving must agree twice in a row: a smooth scroll held up
+    // on a busy machine stands still for a moment on its way.
+    bool moving = false;
+    int calm = 0;
     while (waited < maximumMs && ++attempts <= maximumMs / intervalMs) {
         co_await m_sleep(intervalMs);
         waited += intervalMs;
@@ -78,8 +82,10 @@ QCoro::Task<FrameRows> FrameSettler::settle(const FrameRows& before, int reactMs
         if (fits(previous)) {
             learn(previous, current);
             const bool agree = FrameMatcher::sameContent(previous, current, ignore());
+            moving = moving || !agree;
+            calm = agree ? calm + 1 : 0;
             const bool reacted = before.isNull() || !FrameMatcher::sameContent(before, current, ignore());
-            if (agree && (reacted || waited >= reactMs))
+            if (calm >= (moving ? 2 : 1) && (reacted || waited >= reactMs))
                 co_return current;
         }
         previous = current;

@@ -1,6 +1,7 @@
 #pragma once
 // Waits for the scrolled view to come to rest: grabs frame after frame and
-// returns as soon as two grabs in a row agree, instead of a fixed pause. Cells
+// returns as soon as two grabs in a row agree (three, once it was seen
+// moving), instead of a fixed pause. Cells
 // that keep changing while nothing scrolls (a ticking clock, a spinner: a
 // small change in one place, again and again, rather than rows all over the
 // frame) are learned and left out of "agree" and of every later comparison. A view still

@@ -77,9 +77,60 @@ QRgb commonColour(const QImage& image, int x, int from, int to)
     return best;
 }
 
+// A seam that may be stitched.
+bool usable(const FrameMatcher::Match& m)
+{
+    return m.moved && m.confirmed && m.shift > 3;
+}
+
+// Nothing moved, or the shift is certain (if small).
+bool decided(const FrameMatcher::Match& m)
+{
+    return !m.moved || m.confirmed;
+}
+
+// A seam not confirmed: what stood against it, and what comes `then`.
+void log(const FrameMatcher::Match& m, const QString& then)
+{
+    const QString shift = QString::number(m.shift);
+    const QString rows = QString::number(m.matchedRows);
+    const QString common = QString::number(m.overlapRows);
+    if (!m.moved) {
+        log(QStringLiteral("Naht nicht bestätigt: Ansicht unverändert — %1").arg(then));
+        return;
+    }
+    switch (m.doubt) {
+    case FrameMatcher::Doubt::none:
+        log(QStringLiteral("Naht nicht bestätigt: bei %1 px kaum bewegt — %2").arg(shift, then));
+        return;
+    case FrameMatcher::Doubt::noShift:
+        log(QStringLiteral("Naht nicht bestätigt: kein Versatz mit gemeinsamen Zeilen gefunden — %1").arg(then));
+        return;
+    case FrameMatcher::Doubt::shortOverlap:
+        log(QStringLiteral("Naht nicht bestätigt: bei %1 px nur %2 gemeinsame Zeilen — %3").arg(shift, common, then));
+        return;
+    case FrameMatcher::Doubt::littleContent:
+        log(QStringLiteral("Naht nicht bestätigt: bei %1 px %2 von %3 Zeilen gleich, aber nur %4 Zellen belegen den Versatz — %5")
+                .arg(shift, rows, common, QString::number(m.evidence), then));
+        return;
+    case FrameMatcher::Doubt::contradicted:
+        log(QStringLiteral("Naht nicht bestätigt: bei %1 px %2 von %3 Zeilen gleich, aber %4 Zellen passen weder zum "
+                           "Versatz noch zum Stillstand — %5")
+                .arg(shift, rows, common, QString::number(m.contradicting), then));
+        return;
+    case FrameMatcher::Doubt::ambiguous:
+        log(QStringLiteral("Naht nicht bestätigt: bei %1 px %2 von %3 Zeilen gleich, aber andere Versätze passen ebenso — %4")
+                .arg(shift, rows, common, then));
+        return;
+    }
+}
+
 // Settling the frame of a step: the application needs a moment to react to
 // the input before an unchanged view means anything.
 constexpr int longerSettleMs = 600;
+// A step that moved clearly less than expected is looked at again after at
+// most this long.
+constexpr int stillGlidingMs = 250;
 // Seam retries: each a step back and a smaller step.
 constexpr int seamRetries = 4;
 // Scrolling to the top ends after this long even on a view that keeps
@@ -289,10 +340,18 @@ QCoro::Task<FrameMatcher::Match> ScrollRun::analyse(const FrameRows& a, const Fr
                                                     bool trusted)
 {
     // The worker works on copies. Left out: the cells that change by
-    // themselves, and the columns known to stand still beside the content
-    // (which may still move where the page ends, as a sticky column does at
-    // the bottom of its container: they show in the first frame only).
+    // themselves, the badges seen standing over the content (a clock's
+    // first digits change too seldom to be learned, and when they do,
+    // nothing moved), and the columns known to stand still beside the
+    // content (which may still move where the page ends, as a sticky column
+    // does at the bottom of its container: they show in the first frame
+    // only).
     CellMask mask = m_settler.volatileCells();
+    if (!m_badges.isEmpty() && !a.isNull()) {
+        if (mask.rows() != a.height() || mask.cells() != a.cells())
+            mask = CellMask(a.height(), a.cells());
+        mask.unite(m_badges);
+    }
     if (!m_fixed.empty() && !a.isNull()) {
         if (mask.rows() != a.height() || mask.cells() != a.cells())
             mask = CellMask(a.height(), a.cells());
@@ -464,6 +523,9 @@ QCoro::Task<void> ScrollRun::scrollDown()
         co_return;
     }
     int smallShifts = 0;
+    // Steps taken again since the newest strip: a seam that keeps failing
+    // ends the run (marked incomplete) instead of stepping forever.
+    int stepsAgain = 0;
     bool noMovementBefore = false;
     while (m_strips.size() < WindowScrollCapture::maxStrips) {
         if (gone()) {
@@ -494,6 +556,16 @@ QCoro::Task<void> ScrollRun::scrollDown()
         const FrameMatcher::Match first = co_await analyse(m_previous, settledFrame, expected,
                                                            m_stepper->expectedTrusted());
         Step step{settledFrame, first, true};
+        if (m_stepper->expectedTrusted() && first.moved && first.shift < expected * 9 / 10) {
+            // Clearly short of what such a step does: perhaps still on its
+            // way (a smooth scroll held up on a busy machine), one more look.
+            const FrameRows later = co_await settled(settledFrame, stillGlidingMs);
+            if (!later.isNull() && !FrameMatcher::sameContent(settledFrame, later, m_settler.ignore())) {
+                const FrameMatcher::Match further = co_await analyse(m_previous, later, expected,
+                                                                     m_stepper->expectedTrusted());
+                step = Step{later, further, true};
+            }
+        }
         if (!step.match.moved) {
             if (usedKeys && !m_keysProven) {
                 log(QStringLiteral("Tasten bewegen die Ansicht nicht — weiter mit dem Mausrad"));
@@ -538,6 +610,12 @@ QCoro::Task<void> ScrollRun::scrollDown()
         }
         if (!step.match.confirmed) {
             const Retry retry = co_await retrySeam(step);
+            if (retry == Retry::stepAgain && ++stepsAgain > seamRetries) {
+                log(QStringLiteral("Unvollständig: Naht nicht bestätigt, auch nach ") + QString::number(seamRetries)
+                    + QStringLiteral(" neuen Anläufen"));
+                m_incomplete = true;
+                break;
+            }
             if (retry == Retry::stepAgain)
                 continue;
             if (retry == Retry::failed) {
@@ -545,6 +623,57 @@ QCoro::Task<void> ScrollRun::scrollDown()
                 m_incomplete = true;
                 break;
             }
+        }
+        const int band = m_h - step.match.bands.top - step.match.bands.bottom;
+        if (m_stepper->mode() == ScrollStepper::Mode::keys && step.learn && usable(step.match)
+            && band - step.match.shift < ScrollStepper::keyOverlapNeeded(band)) {
+            // A page key that leaves hardly any rows in both frames (a
+            // browser keeps two lines) puts this and every later seam at
+            // risk, and brings what stands over the top of the content (a
+            // fixed badge) into the strips: back, and on with the wheel,
+            // whose steps can be sized.
+            log(QStringLiteral("Seitenschritt lässt nur ") + QString::number(band - step.match.shift)
+                + QStringLiteral(" Zeilen Überlappung — zurück, weiter mit dem Mausrad"));
+            rememberBadges(step.match);
+            const Retry back = co_await stepBack(step);
+            m_stepper->useWheel();
+            if (parkPointer())
+                co_await m_sleep(50);
+            if (back == Retry::failed) {
+                log(QStringLiteral("Unvollständig: Naht nicht bestätigt"));
+                m_incomplete = true;
+                break;
+            }
+            if (back == Retry::stepAgain)
+                continue;
+        }
+        if (usable(step.match) && takesBadge(step.match)) {
+            // The step went so far that the rows it brings would hold a
+            // badge standing over the top of the content (a fixed clock)
+            // instead of what passes beneath it: back, and smaller steps.
+            log(QStringLiteral("Neue Zeilen enthielten ein festes Element über dem Inhalt — zurück, kleinere Schritte"));
+            rememberBadges(step.match);
+            const int clicks = m_stepper->clicks();
+            const Retry back = co_await stepBack(step);
+            if (m_stepper->mode() == ScrollStepper::Mode::keys) {
+                m_stepper->useWheel();
+                if (parkPointer())
+                    co_await m_sleep(50);
+            } else {
+                m_stepper->keepBelow(clicks);
+            }
+            if (back == Retry::failed) {
+                log(QStringLiteral("Unvollständig: Naht nicht bestätigt"));
+                m_incomplete = true;
+                break;
+            }
+            if (++stepsAgain > seamRetries) {
+                log(QStringLiteral("Unvollständig: festes Element über dem Inhalt auch nach ")
+                    + QString::number(seamRetries) + QStringLiteral(" kleineren Schritten in den neuen Zeilen"));
+                m_incomplete = true;
+                break;
+            }
+            continue;
         }
         if (step.match.shift <= 3) {
             // The content changed in place (an animation) instead of moving.
@@ -559,6 +688,7 @@ QCoro::Task<void> ScrollRun::scrollDown()
             continue;
         }
         smallShifts = 0;
+        stepsAgain = 0;
         stitch(step);
         if (m_accumulated >= WindowScrollCapture::maxHeightPx) {
             log(QStringLiteral("Unvollständig: Höhengrenze erreicht"));
@@ -573,50 +703,22 @@ QCoro::Task<void> ScrollRun::scrollDown()
 }
 
 // A seam that cannot be confirmed is looked at again before it is given up:
-// first the same view after a longer wait (it may still have been moving),
-// then back to the last confirmed frame and forward with smaller steps.
+// first the same view after a longer wait (it may still have been moving, or
+// something in it changing), then back towards the last confirmed frame and
+// forward with smaller steps, each looked at twice as well.
 QCoro::Task<ScrollRun::Retry> ScrollRun::retrySeam(Step& step)
 {
-    auto unconfirmed = [](const FrameMatcher::Match& m, bool stepBack) {
-        log(QStringLiteral("Naht nicht bestätigt: ") + QString::number(m.matchedRows) + QStringLiteral(" von ")
-            + QString::number(m.overlapRows) + QStringLiteral(" Zeilen gleich")
-            + (m.ambiguous ? QStringLiteral(", mehrdeutig") : QString())
-            + (stepBack ? QStringLiteral(" — Schritt zurück") : QStringLiteral(" — länger warten")));
-    };
-    auto usable = [](const FrameMatcher::Match& m) { return m.moved && m.confirmed && m.shift > 3; };
-    unconfirmed(step.match, false);
-    co_await m_sleep(longerSettleMs);
-    if (gone())
-        co_return Retry::failed;
-    const FrameRows later = co_await settled(step.frame, 0);
-    if (!later.isNull()) {
-        const FrameMatcher::Match again = co_await analyse(m_previous, later, m_stepper->expected(),
-                                                           m_stepper->expectedTrusted());
-        if (usable(again)) {
-            log(QStringLiteral("Naht nach längerem Warten bestätigt"));
-            step = Step{later, again, true};
-            co_return Retry::confirmed;
-        }
-        unconfirmed(again, true);
-    }
+    const int failedClicks = m_stepper->clicks();
+    // A view that changed in place says nothing about the step's size.
+    const bool tooFar = step.match.doubt != FrameMatcher::Doubt::contradicted;
+    log(step.match, QStringLiteral("länger warten"));
+    if (co_await lookAgain(step))
+        co_return Retry::confirmed;
     for (int round = 0; round < seamRetries && !gone(); ++round) {
-        const bool wentBack = co_await scrollStep(-1);
-        FrameRows returned;
-        if (wentBack) {
-            const FrameRows settledBack = co_await settled(step.frame);
-            returned = settledBack;
-        }
-        if (returned.isNull())
-            co_return Retry::failed;
-        if (!FrameMatcher::sameContent(m_previous, returned, m_settler.ignore())) {
-            // Not back where it was: the frame it shows now may still
-            // continue the content.
-            const FrameMatcher::Match onward = co_await analyse(m_previous, returned, 0, false);
-            if (!usable(onward))
-                co_return Retry::failed;
-            step = Step{returned, onward, false};
-            co_return Retry::confirmed;
-        }
+        log(step.match, QStringLiteral("Schritt zurück"));
+        const Retry back = co_await stepBack(step);
+        if (back != Retry::stepAgain)
+            co_return back;
         if (m_stepper->mode() == ScrollStepper::Mode::keys) {
             log(QStringLiteral("Seitenschritt zu weit — weiter mit dem Mausrad"));
             m_stepper->useWheel();
@@ -624,11 +726,10 @@ QCoro::Task<ScrollRun::Retry> ScrollRun::retrySeam(Step& step)
                 co_await m_sleep(50);
             co_return Retry::stepAgain;
         }
-        if (!m_stepper->shrink())
-            co_return Retry::failed;
-        log(QStringLiteral("Kleinere Schritte: ") + QString::number(m_stepper->clicks()) + QStringLiteral(" Klicks"));
-        const bool sent = co_await scrollStep(1);
-        if (!sent)
+        // At one click already the same step is tried again.
+        if (m_stepper->shrink())
+            log(QStringLiteral("Kleinere Schritte: ") + QString::number(m_stepper->clicks()) + QStringLiteral(" Klicks"));
+        if (!(co_await scrollStep(1)))
             co_return Retry::failed;
         const FrameRows smaller = co_await settled(m_previous);
         if (smaller.isNull())
@@ -636,14 +737,112 @@ QCoro::Task<ScrollRun::Retry> ScrollRun::retrySeam(Step& step)
         const FrameMatcher::Match m = co_await analyse(m_previous, smaller, m_stepper->expected(),
                                                        m_stepper->expectedTrusted());
         log(QStringLiteral("Schritt → Verschiebung=") + QString::number(m.shift) + QStringLiteral(" px"));
-        if (usable(m)) {
-            step = Step{smaller, m, true};
-            co_return Retry::confirmed;
+        step = Step{smaller, m, true};
+        if (!decided(m)) {
+            log(m, QStringLiteral("länger warten"));
+            if (!(co_await lookAgain(step)))
+                continue;
         }
-        unconfirmed(m, true);
-        step.frame = smaller;
+        if (tooFar && usable(step.match) && m_stepper->clicks() < failedClicks)
+            m_stepper->keepBelow(failedClicks);
+        co_return Retry::confirmed;
     }
     co_return Retry::failed;
+}
+
+// Takes the last step back and finds where the view then stands: showing
+// content further down than the newest strip (confirmed: the step shows
+// it), back there or above it (stepAgain: the seams are measured from there
+// now), or nowhere the seams can tell (failed).
+QCoro::Task<ScrollRun::Retry> ScrollRun::stepBack(Step& step)
+{
+    if (!(co_await scrollStep(-1)))
+        co_return Retry::failed;
+    const FrameRows back = co_await settled(step.frame);
+    if (back.isNull())
+        co_return Retry::failed;
+    FrameMatcher::Match found;
+    Place place = co_await locate(back, found);
+    FrameRows at = back;
+    if (place == Place::unknown && !gone()) {
+        // Perhaps still on its way back.
+        co_await m_sleep(longerSettleMs);
+        const FrameRows later = co_await settled(back, 0);
+        if (!later.isNull()) {
+            at = later;
+            place = co_await locate(later, found);
+        }
+    }
+    switch (place) {
+    case Place::below:
+        // Not back where it was: what it shows continues the content.
+        log(QStringLiteral("Naht nach dem Schritt zurück bestätigt"));
+        step = Step{at, found, false};
+        co_return Retry::confirmed;
+    case Place::above:
+        log(QStringLiteral("Zu weit zurück: ") + QString::number(found.shift)
+            + QStringLiteral(" px über dem letzten Streifen"));
+        rebase(at, found.shift);
+        co_return Retry::stepAgain;
+    case Place::there:
+        co_return Retry::stepAgain;
+    case Place::unknown:
+        break;
+    }
+    log(QStringLiteral("Ansicht nach dem Schritt zurück nicht wiedergefunden"));
+    co_return Retry::failed;
+}
+
+// The step's view once more after a longer wait (the step then shows it);
+// true when that settles the seam.
+QCoro::Task<bool> ScrollRun::lookAgain(Step& step)
+{
+    co_await m_sleep(longerSettleMs);
+    if (gone())
+        co_return false;
+    const FrameRows later = co_await settled(step.frame, 0);
+    if (later.isNull())
+        co_return false;
+    const FrameMatcher::Match again = co_await analyse(m_previous, later, m_stepper->expected(),
+                                                       m_stepper->expectedTrusted());
+    step.frame = later;
+    step.match = again;
+    if (usable(again))
+        log(QStringLiteral("Naht nach längerem Warten bestätigt"));
+    co_return decided(again);
+}
+
+// Where `frame` stands against the frame of the newest strip: there still,
+// further down (`match` is the seam from there), further up (`match` is the
+// seam from `frame` to there), or nowhere the seams can tell.
+QCoro::Task<ScrollRun::Place> ScrollRun::locate(const FrameRows& frame, FrameMatcher::Match& match)
+{
+    const FrameMatcher::Match below = co_await analyse(m_previous, frame, 0, false);
+    if (!below.moved || (below.confirmed && below.shift <= 3))
+        co_return Place::there;
+    if (usable(below)) {
+        match = below;
+        co_return Place::below;
+    }
+    const FrameMatcher::Match above = co_await analyse(frame, m_previous, 0, false);
+    if (usable(above)) {
+        match = above;
+        co_return Place::above;
+    }
+    match = below;
+    co_return Place::unknown;
+}
+
+// The view went back above the frame of the newest strip: from now on the
+// seams are measured from `frame`, where the content the result holds ends
+// `rowsAbove` rows further down.
+void ScrollRun::rebase(const FrameRows& frame, int rowsAbove)
+{
+    m_previous = frame;
+    m_last = frame;
+    m_stitchedEnd += rowsAbove;
+    m_clicksSinceStrip = 0;
+    m_pagesSinceStrip = 0;
 }
 
 // The view shows a stretch of one colour, where movement cannot be seen. A
@@ -772,6 +971,7 @@ void ScrollRun::stitch(const Step& step)
             log(QStringLiteral("Scrollleiste erkannt: ") + QString::number(m_scrollbar) + QStringLiteral(" px"));
         m_scrollbarMeasured = true;
     }
+    rememberBadges(match);
     // Columns standing still beside the content, once they are known: their
     // colour below the first frame is the one they show most in it.
     if (!match.fixedColumns.isEmpty()) {
@@ -794,8 +994,11 @@ void ScrollRun::stitch(const Step& step)
     // this frame's footer. (Footers differ from step to step where blank
     // content next to them is taken for part of them.)
     if (!m_bands) {
+        // The top frame's footer comes once, at the end. (m_stitchedEnd
+        // starts at m_h, lower by what a step back above the top frame
+        // moved it.)
         m_topCut = m_h - now.bottom;
-        m_stitchedEnd = m_topCut;
+        m_stitchedEnd -= now.bottom;
     }
     m_bands = now;
     m_stitchedEnd -= match.shift;
@@ -815,8 +1018,9 @@ void ScrollRun::stitch(const Step& step)
         }
         m_stitchedEnd += take;
     }
-    log(QStringLiteral("Streifen ") + QString::number(m_strips.size()) + QStringLiteral(": +") + QString::number(take)
-        + QStringLiteral(" px"));
+    if (take > 0)
+        log(QStringLiteral("Streifen ") + QString::number(m_strips.size()) + QStringLiteral(": +") + QString::number(take)
+            + QStringLiteral(" px"));
     if (!gone()) {
         m_b.panel.progress().setStrips(int(m_strips.size()));
         m_b.panel.progress().setHeightPx(int(qMin<qint64>(m_accumulated, INT_MAX)));
@@ -825,6 +1029,34 @@ void ScrollRun::stitch(const Step& step)
     m_last = frame;
     m_clicksSinceStrip = 0;
     m_pagesSinceStrip = 0;
+}
+
+// Whether the rows a seam would add reach a badge standing over the upper
+// half of the content (one lower down comes with every strip, unavoidably).
+bool ScrollRun::takesBadge(const FrameMatcher::Match& match) const
+{
+    const int from = qMax(match.bands.top, (m_bands ? m_stitchedEnd : m_stitchedEnd - match.bands.bottom) - match.shift);
+    const int to = qMin(m_h - match.bands.bottom, m_h / 2);
+    for (const CellMask* mask : {&match.badges, &m_badges})
+        for (int y = from; y < to; ++y)
+            for (int c = 0; c < mask->cells(); ++c)
+                if (mask->contains(y, c))
+                    return true;
+    return false;
+}
+
+// The badges a confirmed seam found over the content, as long as they stay
+// small beside it.
+void ScrollRun::rememberBadges(const FrameMatcher::Match& match)
+{
+    if (match.badges.isEmpty())
+        return;
+    CellMask badges = m_badges.rows() == match.badges.rows() && m_badges.cells() == match.badges.cells()
+        ? m_badges
+        : CellMask(match.badges.rows(), match.badges.cells());
+    badges.unite(match.badges);
+    if (qint64(badges.count()) * 8 <= qint64(badges.rows()) * badges.cells())
+        m_badges = badges;
 }
 
 // Header (once, with the top frame), strips, a blank end, footer (once).
@@ -847,10 +1079,13 @@ CapturedScreenshot ScrollRun::assemble()
         pieces.append({masked(tail, m_stitchedEnd - m_blankTail, m_stitchedEnd), m_blankTail});
     }
     // The last frame's rows below what the result holds: its footer (and
-    // content next to it that was taken for part of it).
-    if (m_stitchedEnd < m_h)
-        pieces.append({masked(m_last.image().copy(0, m_stitchedEnd, m_w, m_h - m_stitchedEnd), m_stitchedEnd, contentEnd),
-                       m_h - m_stitchedEnd});
+    // content next to it that was taken for part of it). After a step back
+    // past the newest strip the result may hold more than the frame shows:
+    // then only the footer.
+    const int footerFrom = qMin(m_stitchedEnd, contentEnd);
+    if (footerFrom < m_h)
+        pieces.append({masked(m_last.image().copy(0, footerFrom, m_w, m_h - footerFrom), footerFrom, contentEnd),
+                       m_h - footerFrom});
     qint64 total = 0;
     for (const StitchStrip& piece : pieces)
         total += piece.height;

@@ -38,6 +38,8 @@ private:
         FrameMatcher::Match match;
         bool learn = true; // the step's shift tells the size of a forward step
     };
+    // Where a view stands against the frame of the newest strip.
+    enum class Place { there, below, above, unknown };
 
     bool gone() const { return m_owner.expired(); }
 
@@ -57,8 +59,14 @@ private:
     QCoro::Task<FrameMatcher::Match> analyse(const FrameRows& a, const FrameRows& b, int expected, bool trusted);
     QCoro::Task<bool> scrollStep(int direction);
     QCoro::Task<Retry> retrySeam(Step& step);
+    QCoro::Task<Retry> stepBack(Step& step);
+    QCoro::Task<bool> lookAgain(Step& step);
+    QCoro::Task<Place> locate(const FrameRows& frame, FrameMatcher::Match& match);
+    void rebase(const FrameRows& frame, int rowsAbove);
     QCoro::Task<void> endOnBlank(const FrameRows& frame);
     void stitch(const Step& step);
+    void rememberBadges(const FrameMatcher::Match& match);
+    bool takesBadge(const FrameMatcher::Match& match) const;
     QImage masked(QImage rows, int firstRow, int contentEnd);
     bool parkPointer();
     void putPointerBack();
@@ -107,6 +115,7 @@ private:
     bool m_scrollbarMeasured = false;
     // Columns that stand still beside the content (a sticky sidebar) and the
     // colour each shows below the first frame.
+    CellMask m_badges; // blocks standing over the content, left out of comparisons
     std::vector<bool> m_fixed;
     std::vector<QRgb> m_fill;
     // What was sent since the newest strip: wheel clicks and page keys, net.

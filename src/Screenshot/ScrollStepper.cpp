@@ -72,20 +72,20 @@ void ScrollStepper::learn(int shift, int band)
     if (shift <= 0)
         return;
     if (m_mode == Mode::keys) {
-        m_keyShift = shift;
+        // The largest, as for the wheel below.
+        m_keyShift = qMax(m_keyShift, shift);
         return;
     }
     const double measured = double(shift) / m_clicks;
     // A view caught while it still glided (smooth scrolling), or one that
     // stopped at the end, moved less than the clicks ask: that says nothing
-    // about a click.
-    if (m_pixelsPerClick > 0 && (measured < m_pixelsPerClick / 2 || measured > m_pixelsPerClick * 2))
-        return;
-    m_pixelsPerClick = measured;
-    // As far as the seam can still be confirmed with room to spare: a fifth
-    // of the band (at least 64 rows) stays in both frames.
-    m_clicks = qMax(1, int(std::floor((band - qMax(band / 5, 64)) / m_pixelsPerClick)));
-    // Never again as far as a step whose seam could not be confirmed.
+    // about a click. The largest measurement holds (it sizes the smallest
+    // steps); one of more than twice that is no click either.
+    if (m_pixelsPerClick <= 0 || (measured > m_pixelsPerClick && measured <= m_pixelsPerClick * 2))
+        m_pixelsPerClick = measured;
+    // As far as the seam can still be confirmed with room to spare.
+    m_clicks = qMax(1, int(std::floor((band - overlapWanted(band)) / m_pixelsPerClick)));
+    // Never again as far as a step that went too far.
     if (m_ceiling > 0)
         m_clicks = qMin(m_clicks, m_ceiling);
 }
@@ -99,9 +99,16 @@ bool ScrollStepper::shrink()
 {
     if (m_mode != Mode::wheel || m_clicks <= 1)
         return false;
-    m_ceiling = m_clicks - 1;
     m_clicks = qMax(1, m_clicks / 2);
     return true;
+}
+
+void ScrollStepper::keepBelow(int clicks)
+{
+    if (clicks <= 1)
+        return;
+    m_ceiling = m_ceiling > 0 ? qMin(m_ceiling, clicks - 1) : clicks - 1;
+    m_clicks = qMin(m_clicks, m_ceiling);
 }
 
 int ScrollStepper::expected() const

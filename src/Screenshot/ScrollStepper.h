@@ -38,9 +38,19 @@ public:
     // A confirmed forward step moved the content `shift` rows; `band` is the
     // height of the content band between the fixed rows.
     void learn(int shift, int band);
-    // The last forward step went too far: halves the wheel step. False when
-    // it cannot get smaller (one click, or keys).
+    // The last forward step's seam could not be confirmed: halves the wheel
+    // step. False when it cannot get smaller (one click, or keys).
     bool shrink();
+    // A step of `clicks` went too far and a smaller one did not: no later
+    // step is that large again.
+    void keepBelow(int clicks);
+
+    // Rows of content a step should leave in both frames, for a content band
+    // of `band` rows: a fifth, at least 64.
+    static int overlapWanted(int band) { return qMax(band / 5, 64); }
+    // A page key that leaves fewer rows than this in both frames goes too
+    // far to be relied on (the wheel can be sized instead).
+    static int keyOverlapNeeded(int band) { return qMin(band / 5, 64); }
 
     // The movement the next forward step should produce (0: unknown), and
     // whether that was measured on earlier steps.
@@ -69,5 +79,5 @@ private:
     int m_clicks = 1;
     double m_pixelsPerClick = 0; // 0: not measured yet
     int m_keyShift = 0;          // 0: not measured yet
-    int m_ceiling = 0;           // clicks below a step that went too far; 0: none
+    int m_ceiling = 0;           // most clicks a step may have; 0: no limit
 };

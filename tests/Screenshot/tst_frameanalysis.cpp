@@ -3,12 +3,14 @@
 // threshold edges, sticky bands, scrollbar bands and stitching; and the dense
 // seam check on the content that defeats sparse sampling (rows that differ
 // only in small details, sparse text, steps larger than the shared band,
-// blank overlaps).
+// blank overlaps), badges standing over the content, and the reason a seam
+// is refused.
 #include "Screenshot/CaptureError.h"
 #include "Screenshot/FrameMatcher.h"
 #include "Screenshot/WindowShot.h"
 #include "support/IsolatedEnvironment.h"
 
+#include <QPainter>
 #include <QRandomGenerator>
 #include <QtMath>
 
@@ -466,6 +468,60 @@ private Q_SLOTS:
         QVERIFY(FrameMatcher::localChange(FrameMatcher::change(FrameRows(frame(100, 1)), FrameRows(frame(100, 2)))));
         QVERIFY(!FrameMatcher::localChange(FrameMatcher::change(a, b)));
         QVERIFY(FrameMatcher::sameContent(FrameRows(frame(100, 1)), FrameRows(frame(100, 2)), &clock));
+    }
+
+    void badgeOverTheContentStaysOutOfSeamAndColumns()
+    {
+        // A boxed clock standing still over text that scrolls beneath it;
+        // some of its digits change between the two frames. Beside the text
+        // the page is blank, so the clock's columns hold nothing that moves.
+        const QImage page = sparseTextPage(300, 2000);
+        auto frame = [&](int offset, int time) {
+            QImage f = underBands(page, offset, 400, 40);
+            QPainter p(&f);
+            p.fillRect(QRect(170, 60, 100, 40), QColor(0x99, 0x99, 0x99));
+            p.fillRect(QRect(171, 61, 98, 38), QColor(0xf2, 0xf2, 0xf2));
+            p.end();
+            for (int i = 0, rest = time; i < 6; ++i, rest /= 10)
+                for (int y = 0; y < 20; ++y)
+                    for (int x = 0; x < 10; ++x)
+                        if (mix(quint32((rest % 10) * 1000 + y * 10 + x)) & 1)
+                            f.setPixel(250 - i * 14 + x, 70 + y, qRgb(51, 51, 51));
+            return f;
+        };
+        const FrameMatcher::Match m = matchFrames(frame(100, 123456), frame(260, 123479));
+        QVERIFY(m.confirmed);
+        QCOMPARE(m.shift, 160);
+        QVERIFY(m.fixedColumns.isEmpty());
+    }
+
+    void unconfirmedSeamSaysWhy()
+    {
+        using Doubt = FrameMatcher::Doubt;
+        // Under a 60-row header, 340 content rows: past them, ten rows in
+        // common, a third of them.
+        const QImage content = smoothPage(300, 2000, 41);
+        auto step = [&](int rows) {
+            return matchFrames(underBands(content, 100, 400, 60), underBands(content, 100 + rows, 400, 60));
+        };
+        QCOMPARE(step(600).doubt, Doubt::noShift);
+        QCOMPARE(step(330).doubt, Doubt::shortOverlap);
+        QCOMPARE(step(226).doubt, Doubt::none);
+        // Identical list rows, no step size known.
+        const QImage list = periodicPage(300, 2000, 40, 5);
+        QCOMPARE(matchFrames(view(list, 0, 400), view(list, 130, 400), {130, false}).doubt, Doubt::ambiguous);
+        // A block changing by itself over the content, not left out.
+        const QImage page = smoothPage(300, 1500, 7);
+        auto clocked = [&](int offset, int tick) {
+            QImage f = underBands(page, offset, 400, 40);
+            for (int y = 60; y < 76; ++y)
+                for (int x = 200; x < 240; ++x)
+                    f.setPixel(x, y, qRgb(tick * 40 % 256, 10, 10));
+            return f;
+        };
+        const FrameMatcher::Match changed = matchFrames(clocked(100, 1), clocked(180, 2));
+        QCOMPARE(changed.doubt, Doubt::contradicted);
+        QVERIFY(changed.contradicting > 12);
     }
 
     void stitchStacksStripsIntoExactRows()

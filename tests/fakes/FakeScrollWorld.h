@@ -49,7 +49,14 @@ public:
 
     int viewportHeight() const { return int(bounds.height()) - headerHeight - footerHeight; }
     int maxOffset() const { return qMax(0, content.height() - viewportHeight()); }
-    void scrollTo(int y) { offset = qBound(0, y, maxOffset()); }
+    void scrollTo(int y) { target = offset = qBound(0, y, maxOffset()); }
+    // Where input sends the view: at once, or gliding there (`glide`).
+    void send(int y)
+    {
+        target = qBound(0, y, maxOffset());
+        if (!glide)
+            offset = target;
+    }
 
     // The whole content as a perfect capture shows it: header, every content
     // row, footer; without the scrollbar band.
@@ -86,7 +93,23 @@ public:
             // A fixed clock that changes on every grab.
             const int tick = grabs * 29;
             p.fillRect(clock, QColor(250, 240, 200));
-            p.fillRect(clock.adjusted(4 + tick % 9, 4, -4 - (tick / 9) % 7, -4), QColor(tick % 200, 60, 90));
+            if (clockSlowEvery > 0) {
+                // Digits as a real clock has them, in a bordered box: the
+                // last ones change on every grab, the first ones, far to the
+                // left, only now and then.
+                const int slow = grabs / clockSlowEvery;
+                p.setPen(QColor(0x99, 0x99, 0x99));
+                p.drawRect(clock.adjusted(0, 0, -1, -1));
+                for (int x : {clock.left() + 40, clock.left() + 70}) // the colons
+                    for (int y : {clock.top() + 12, clock.bottom() - 14})
+                        p.fillRect(x, y, 4, 4, QColor(0x33, 0x33, 0x33));
+                const QRect fast(clock.right() - 30, clock.top() + 4, 26, clock.height() - 8);
+                p.fillRect(fast.adjusted(tick % 9, 0, -((tick / 9) % 7), 0), QColor(tick % 200, 60, 90));
+                p.fillRect(QRect(clock.left() + 4, clock.top() + 4, 12 + slow % 5, clock.height() - 8),
+                           QColor(40 + slow * 53 % 160, 60, 90));
+            } else {
+                p.fillRect(clock.adjusted(4 + tick % 9, 4, -4 - (tick / 9) % 7, -4), QColor(tick % 200, 60, 90));
+            }
         }
         if (headerHeight)
             p.drawImage(0, 0, headerImage);
@@ -127,6 +150,8 @@ public:
     QImage windowImage(quint32 w, QSize pixelSize, bool, QString* = nullptr) override
     {
         ++grabs;
+        if (glide && grabs % 2)
+            offset = target > offset ? qMin(target, offset + glide) : qMax(target, offset - glide);
         if (failGrabsFrom >= 0 && grabs > failGrabsFrom)
             return {};
         if (w != window)
@@ -167,18 +192,18 @@ public:
             return;
         }
         if (key == Key::pageDown)
-            scrollTo(offset + pageStep);
+            send(target + pageStep);
         else if (key == Key::pageUp)
-            scrollTo(offset - pageStep);
+            send(target - pageStep);
         else if (control)
-            scrollTo(0);
+            send(0);
     }
     void scrollWheel(int clicks) override
     {
         events.append(QStringLiteral("wheel%1").arg(clicks));
         if (!pointer || !bounds.contains(*pointer) || frozen)
             return;
-        scrollTo(offset - clicks * wheelPixels);
+        send(target - clicks * (clicks > 0 && wheelUpPixels ? wheelUpPixels : wheelPixels));
     }
     void warpPointer(const QPointF& point) override
     {
@@ -212,11 +237,18 @@ public:
     int sidebarWidth = 0;                          // a sticky column at the left of the content
     QImage sidebarImage = band(400, 2000, 4);
     QRect clock;                                   // a fixed clock, in window pixels
+    int clockSlowEvery = 0; // > 0: the clock's first digits change only on every so many grabs
     int tornFrom = -1;                             // three grabs from this one show a half-redrawn view
     QImage lastClean;
     int offset = 0;
+    int target = 0; // where the view is on its way to
+    // Rows a gliding view moves on every other grab (a smooth scroll on a
+    // busy machine: two grabs in a row agree while it is still under way);
+    // 0: input moves it at once.
+    int glide = 0;
     int pageStep = 0;
     int wheelPixels = 60;
+    int wheelUpPixels = 0; // a click up moves this far; 0: as far as one down
     bool frozen = false;
     bool noise = false;
     int noiseRows = 0; // height of the changing block; 0: half the viewport

@@ -22,7 +22,8 @@ QString codedCaptureFault(const std::optional<CapturedScreenshot>& shot, int ite
     QString fault = verdict.problem;
     if (fault.isEmpty() && shot->incomplete)
         fault = QStringLiteral("all there, yet called incomplete");
-    if (!fault.isEmpty())
+    // ZENTU_TEST_SHOW_LOG: the capture's log after every run, not only after a failed one.
+    if (!fault.isEmpty() || !qEnvironmentVariableIsEmpty("ZENTU_TEST_SHOW_LOG"))
         qInfo().noquote() << debugLogMessages().join(QLatin1Char('\n'));
     return fault;
 }

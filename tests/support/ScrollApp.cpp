@@ -57,14 +57,15 @@ QByteArray page(ScrollApp::Page kind)
         "body{margin:0;font:15px 'DejaVu Sans',sans-serif;color:#222;background:#fff}"
         "header{position:sticky;top:0;height:%2px;line-height:%2px;padding-left:16px;font-size:22px;"
         "color:#fff;background:%1;z-index:1}"
-        "section{display:flex;height:%3px}.code{width:64px;flex:none}.text{padding:12px 20px}"
+        "section{display:flex;height:%3px;position:relative}.code{width:64px;flex:none}.text{padding:12px 20px}"
+        ".mark{position:absolute;right:60px;bottom:0;width:24px;height:50%}"
         "h2{margin:0 0 8px;font-size:18px}"
         ".page{display:flex;align-items:flex-start}main{flex:1}"
         "nav{position:sticky;top:%2px;width:250px;flex:none;height:calc(100vh - %2px);overflow:hidden;"
         "background:#eef1f5;border-right:1px solid #c8cfd8;padding:12px 0}"
         "nav a{display:block;padding:5px 18px;color:#1a4f8b;text-decoration:none;font-size:14px}"
         "#clock{position:fixed;top:%4px;right:28px;font:bold 22px 'DejaVu Sans Mono',monospace;"
-        "background:#fff7d6;color:#5a4300;padding:6px 10px;border:1px solid #d9c27a;z-index:2}"
+        "background:#f2f2f2;color:#333;padding:6px 10px;border:1px solid #999;z-index:2}"
         "</style></head><body>"
         "<header>Lange Seite — die Kopfzeile bleibt stehen</header>")
                        .arg(rgb(stickyHeader))
@@ -83,13 +84,19 @@ QByteArray page(ScrollApp::Page kind)
         html += QStringLiteral("</nav>");
     }
     html += QStringLiteral("<main>");
+    // Under the clock's columns a second coded block, in the lower half of
+    // each section (the clock covers the upper half of the first): content
+    // that passes beneath a fixed badge must come back whole, the badge not.
     for (int i = 0; i < sections; ++i)
         html += QStringLiteral("<section id=\"s%3\"><div class=\"code\" style=\"background:%1\"></div><div class=\"text\">"
                                "<h2>Abschnitt %2</h2><p>Dieser Abschnitt trägt die Nummer %2. Ein Absatz Text, "
-                               "wie er auf langen Seiten steht, damit jede Zeile anders aussieht.</p></div></section>")
+                               "wie er auf langen Seiten steht, damit jede Zeile anders aussieht.</p></div>%4</section>")
                     .arg(rgb(CodedRows::colour(i)))
                     .arg(i)
-                    .arg(i / 3 + 1);
+                    .arg(i / 3 + 1)
+                    .arg(kind == ScrollApp::Page::tickingClock
+                             ? QStringLiteral("<div class=\"mark\" style=\"background:%1\"></div>").arg(rgb(CodedRows::colour(i)))
+                             : QString());
     html += QStringLiteral("</main></div></body></html>");
     return html.toUtf8();
 }
@@ -195,7 +202,14 @@ CodedRows::Verdict ScrollApp::verify(const QImage& image) const
 {
     if (m_kind == Kind::mousepad)
         return CodedText::verify(image, items());
-    return CodedRows::verify(image, items(), pageBreakEvery());
+    CodedRows::Verdict verdict = CodedRows::verify(image, items(), pageBreakEvery());
+    if (verdict.problem.isEmpty() && m_page == Page::tickingClock && (m_kind == Kind::chromium || m_kind == Kind::firefox)) {
+        // The blocks under the clock, in the right half.
+        const CodedRows::Verdict right = CodedRows::verify(image.copy(image.width() / 2, 0, image.width() - image.width() / 2, image.height()), items());
+        if (!right.problem.isEmpty())
+            verdict.problem = QStringLiteral("under the clock: ") + right.problem;
+    }
+    return verdict;
 }
 
 int ScrollApp::pageBreakEvery() const
