@@ -23,4 +23,9 @@ SessionBus::~SessionBus()
     m_daemon.terminate();
     if (!m_daemon.waitForFinished(3000))
         m_daemon.kill();
+    // The accessibility bus launcher leaves its address on the root window;
+    // a GTK program started later on this display would find the dead bus
+    // there first and abort.
+    if (!qEnvironmentVariableIsEmpty("DISPLAY"))
+        QProcess::execute(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("-remove"), QStringLiteral("AT_SPI_BUS")});
 }
