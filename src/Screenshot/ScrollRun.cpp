@@ -569,9 +569,7 @@ QCoro::Task<void> ScrollRun::scrollDown()
         if (!step.match.moved) {
             if (usedKeys && !m_keysProven) {
                 log(QStringLiteral("Tasten bewegen die Ansicht nicht — weiter mit dem Mausrad"));
-                m_stepper->useWheel();
-                if (parkPointer())
-                    co_await m_sleep(50);
+                co_await onWithTheWheel();
                 continue;
             }
             if (!noMovementBefore) {
@@ -634,11 +632,7 @@ QCoro::Task<void> ScrollRun::scrollDown()
             // whose steps can be sized.
             log(QStringLiteral("Seitenschritt lässt nur ") + QString::number(band - step.match.shift)
                 + QStringLiteral(" Zeilen Überlappung — zurück, weiter mit dem Mausrad"));
-            rememberBadges(step.match);
-            const Retry back = co_await stepBack(step);
-            m_stepper->useWheel();
-            if (parkPointer())
-                co_await m_sleep(50);
+            const Retry back = co_await backToSmallerSteps(step);
             if (back == Retry::failed) {
                 log(QStringLiteral("Unvollständig: Naht nicht bestätigt"));
                 m_incomplete = true;
@@ -652,16 +646,7 @@ QCoro::Task<void> ScrollRun::scrollDown()
             // badge standing over the top of the content (a fixed clock)
             // instead of what passes beneath it: back, and smaller steps.
             log(QStringLiteral("Neue Zeilen enthielten ein festes Element über dem Inhalt — zurück, kleinere Schritte"));
-            rememberBadges(step.match);
-            const int clicks = m_stepper->clicks();
-            const Retry back = co_await stepBack(step);
-            if (m_stepper->mode() == ScrollStepper::Mode::keys) {
-                m_stepper->useWheel();
-                if (parkPointer())
-                    co_await m_sleep(50);
-            } else {
-                m_stepper->keepBelow(clicks);
-            }
+            const Retry back = co_await backToSmallerSteps(step);
             if (back == Retry::failed) {
                 log(QStringLiteral("Unvollständig: Naht nicht bestätigt"));
                 m_incomplete = true;
@@ -721,9 +706,7 @@ QCoro::Task<ScrollRun::Retry> ScrollRun::retrySeam(Step& step)
             co_return back;
         if (m_stepper->mode() == ScrollStepper::Mode::keys) {
             log(QStringLiteral("Seitenschritt zu weit — weiter mit dem Mausrad"));
-            m_stepper->useWheel();
-            if (parkPointer())
-                co_await m_sleep(50);
+            co_await onWithTheWheel();
             co_return Retry::stepAgain;
         }
         // At one click already the same step is tried again.
@@ -791,6 +774,29 @@ QCoro::Task<ScrollRun::Retry> ScrollRun::stepBack(Step& step)
     }
     log(QStringLiteral("Ansicht nach dem Schritt zurück nicht wiedergefunden"));
     co_return Retry::failed;
+}
+
+// A step that brought a badge over the content into its rows, or left too
+// few rows in both frames, is taken back; the next ones are smaller: the
+// wheel instead of page keys, or fewer clicks than this one.
+QCoro::Task<ScrollRun::Retry> ScrollRun::backToSmallerSteps(Step& step)
+{
+    rememberBadges(step.match);
+    const int clicks = m_stepper->clicks();
+    const Retry back = co_await stepBack(step);
+    if (m_stepper->mode() == ScrollStepper::Mode::keys)
+        co_await onWithTheWheel();
+    else
+        m_stepper->keepBelow(clicks);
+    co_return back;
+}
+
+// From now on the wheel, under the pointer parked over the content.
+QCoro::Task<void> ScrollRun::onWithTheWheel()
+{
+    m_stepper->useWheel();
+    if (parkPointer())
+        co_await m_sleep(50);
 }
 
 // The step's view once more after a longer wait (the step then shows it);

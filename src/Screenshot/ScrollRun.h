@@ -60,6 +60,8 @@ private:
     QCoro::Task<bool> scrollStep(int direction);
     QCoro::Task<Retry> retrySeam(Step& step);
     QCoro::Task<Retry> stepBack(Step& step);
+    QCoro::Task<Retry> backToSmallerSteps(Step& step);
+    QCoro::Task<void> onWithTheWheel();
     QCoro::Task<bool> lookAgain(Step& step);
     QCoro::Task<Place> locate(const FrameRows& frame, FrameMatcher::Match& match);
     void rebase(const FrameRows& frame, int rowsAbove);
