@@ -4,12 +4,12 @@
 // library live only here, so the tray app stays small, and a page that crashes
 // the engine ends this process, never the app.
 #include "Localization/Localizer.h"
+#include "PageCapture/Capturer.h"
 #include "PageCapture/PageCaptureChannel.h"
+#include "PageCapture/PdfRenderer.h"
 #include "Platform/Qt/WebEngineEnvironment.h"
 #include "Platform/UserDefaults.h"
 #include "Screenshot/CaptureError.h"
-#include "Screenshot/Capturer.h"
-#include "Screenshot/PdfRenderer.h"
 
 #include <QApplication>
 #include <QPdfDocument>
