@@ -175,7 +175,7 @@ private Q_SLOTS:
     void unreadableFeedsAndServersFail()
     {
         Rig rig;
-        for (const QByteArray body : {QByteArray("<rss><channel><item>"), QByteArray("kein XML"), feed({}),
+        for (const QByteArray& body : {QByteArray("<rss><channel><item>"), QByteArray("kein XML"), feed({}),
                                       QByteArray("<html><body>1.10.0</body></html>")}) {
             rig.server.body = body;
             QCOMPARE(rig.check(false), AppcastUpdater::Result::failed);
