@@ -62,6 +62,9 @@ public:
         m_incr = atom("INCR");
         m_concealed = atom("org.nspasteboard.ConcealedType");
     }
+    ~RawOwner() { xcb_disconnect(m_c); }
+    RawOwner(const RawOwner&) = delete;
+    RawOwner& operator=(const RawOwner&) = delete;
 
     int run()
     {
