@@ -1,6 +1,7 @@
 #include "App/DefaultCoordinatorServices.h"
 
 #include "App/ScrollCaptureEngine.h"
+#include "BuildSettings.h"
 #include "Toasts/ToastPresenter.h"
 #include "Clipboard/ClipboardMonitor.h"
 #include "Hotkeys/HotkeyManager.h"
@@ -128,7 +129,7 @@ std::unique_ptr<AppcastUpdater> DefaultCoordinatorServices::makeUpdater()
     if (!m_updateFeed)
         m_updateFeed = std::make_unique<NetworkUpdateFeed>(QStringLiteral("Zentu.it/") + version);
     return std::make_unique<AppcastUpdater>(*m_updateFeed, alerts(), workspace(),
-                                            QUrl(QStringLiteral(ZENTU_UPDATE_FEED_URL)), version);
+                                            QUrl(QString::fromUtf8(BuildSettings::updateFeedUrl)), version);
 }
 
 ImageFileDialogs& DefaultCoordinatorServices::imageFileDialogs()

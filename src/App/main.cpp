@@ -5,6 +5,7 @@
 #include "App/SessionRequirement.h"
 #include "Toasts/ToastPresenter.h"
 #include "App/ZentuApp.h"
+#include "BuildSettings.h"
 #include "Clipboard/ClipboardMonitor.h"
 #include "Clipboard/Pasteboard.h"
 #include "Editor/EditorWindowController.h"
@@ -61,7 +62,7 @@ int main(int argc, char** argv)
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Zentu.it"));
-    QApplication::setApplicationVersion(QStringLiteral(ZENTU_VERSION));
+    QApplication::setApplicationVersion(QString::fromUtf8(BuildSettings::version));
     QApplication::setDesktopFileName(QStringLiteral("com.quorel.zentu"));
     // Closing an editor or the settings must not end the tray app.
     QApplication::setQuitOnLastWindowClosed(false);

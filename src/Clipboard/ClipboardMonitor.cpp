@@ -245,7 +245,7 @@ std::optional<QString> ClipboardMonitor::sourceOf(const ClipboardSnapshot& snaps
         // another program, never the app's own window in front.
         app = m_identity.frontmost();
         if (app && app->pid == self)
-            app.reset();
+            return std::nullopt;
     }
     if (!app)
         return std::nullopt;

@@ -57,7 +57,8 @@ void OCRService::recognizeLines(const QImage& image, QObject* context,
     TextRecognizer* recognizer = &m_recognizer;
     QObject* deliverer = &m_deliverer;
     // The context is looked at only on its own thread, when the result arrives.
-    QtConcurrent::run(&m_pool, [recognizer, deliverer, image, languages, context = QPointer<QObject>(context),
+    // The result travels by the queued call, not by the future.
+    (void)QtConcurrent::run(&m_pool, [recognizer, deliverer, image, languages, context = QPointer<QObject>(context),
                                 completion = std::move(completion)]() mutable {
         const QList<RecognizedLine> lines =
             languages.isEmpty() ? QList<RecognizedLine>() : recognizer->recognize(image, languages);

@@ -1,5 +1,6 @@
 #include "Screenshot/PageCaptureProcess.h"
 
+#include "BuildSettings.h"
 #include "Debug/DebugLog.h"
 #include "Localization/Localizer.h"
 #include "Screenshot/CaptureError.h"
@@ -54,7 +55,7 @@ QString PageCaptureProcess::locateHelper()
     const QString beside = QCoreApplication::applicationDirPath() + QStringLiteral("/zentu-pagecapture");
     if (QFileInfo(beside).isExecutable())
         return beside;
-    return QStringLiteral(ZENTU_INSTALL_BINDIR "/zentu-pagecapture");
+    return QString::fromUtf8(BuildSettings::installBinDir) + QStringLiteral("/zentu-pagecapture");
 }
 
 qint64 PageCaptureProcess::helperProcessId() const

@@ -1,5 +1,6 @@
 #include "Settings/AboutSettingsTab.h"
 
+#include "BuildSettings.h"
 #include "Localization/Localizer.h"
 #include "Permissions/PermissionManager.h"
 #include "Permissions/RefusalTexts.h"
@@ -18,10 +19,6 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QVBoxLayout>
-
-#ifndef ZENTU_WEBSITE_ROOT
-#define ZENTU_WEBSITE_ROOT "https://zentu.example"
-#endif
 
 namespace {
 
@@ -96,7 +93,7 @@ QString AboutSettingsTab::versionString(const QVariantMap& info)
         + textOf(info, BundleInfo::buildKey, QStringLiteral("1")) + QLatin1Char(')');
 }
 
-QString AboutSettingsTab::configuredWebsiteRoot() { return QStringLiteral(ZENTU_WEBSITE_ROOT); }
+QString AboutSettingsTab::configuredWebsiteRoot() { return QString::fromUtf8(BuildSettings::websiteRoot); }
 
 QUrl AboutSettingsTab::linkDestination(const QString& root, const QString& path)
 {

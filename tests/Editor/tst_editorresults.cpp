@@ -116,7 +116,6 @@ private Q_SLOTS:
             QVERIFY(!(QFile::permissions(folderPath) & others)); // the user's alone
 
             EditorSession editor(filled(300, 200, Qt::white), std::nullopt, env);
-            EditorViewModel& vm = editor.model();
             editor.drawing().place(AnnotationKind::badge, {150, 100});
             const QString written = editor.sharing().shareItems().first().toUrl().toLocalFile();
             QVERIFY2(QRegularExpression(QStringLiteral("^Zentu-[0-9A-F]{8}\\.png$")).match(QFileInfo(written).fileName()).hasMatch(),
@@ -153,7 +152,6 @@ private Q_SLOTS:
     {
         const QImage picture = filled(300, 200, Qt::white);
         EditorSession editor(picture, itemWith({}), env);
-        EditorViewModel& vm = editor.model();
         editor.drawing().place(AnnotationKind::badge, {150, 100});
         QVERIFY(editor.crop().applyCrop(QRectF(100, 50, 120, 100)));
         editor.results().saveResult(QStringLiteral("x.png"));
@@ -175,7 +173,6 @@ private Q_SLOTS:
         OCRService ocr(recognizer);
         env.ocr = &ocr;
         EditorSession editor(filled(300, 200, Qt::white), std::nullopt, env);
-        EditorViewModel& vm = editor.model();
         editor.recognition().runOCR();
         QVERIFY(editor.recognition().isRunningOCR());
         editor.drawing().place(AnnotationKind::badge, {40, 40}); // the picture changes; the user asks again

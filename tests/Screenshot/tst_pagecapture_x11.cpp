@@ -220,8 +220,10 @@ private Q_SLOTS:
         QList<qint64> renderers;
         server.onHeld = [&] {
             renderers = renderersBelow(helper.helperProcessId());
+            // An abort, as from a failed check (a sanitizer build would report
+            // a SIGSEGV from outside as a fault and exit instead).
             if (helperDies && helper.helperProcessId() > 0)
-                ::kill(pid_t(helper.helperProcessId()), SIGSEGV);
+                ::kill(pid_t(helper.helperProcessId()), SIGABRT);
             else
                 for (qint64 pid : renderers)
                     ::kill(pid_t(pid), SIGKILL);

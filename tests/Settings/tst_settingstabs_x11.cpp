@@ -112,7 +112,7 @@ private Q_SLOTS:
         QVERIFY(shownTab(view, SettingsTab::general));
         SegmentedControl* bar = view.tabBar();
         QSignalSpy changed(&view, &SettingsView::tabChanged);
-        for (const QString lang : {QStringLiteral("de"), QStringLiteral("en")}) {
+        for (const QString& lang : {QStringLiteral("de"), QStringLiteral("en")}) {
             if (lang != QLatin1String("de")) {
                 // From the General tab's own picker: the tab is rebuilt under it.
                 view.selectTab(SettingsTab::general);
@@ -176,7 +176,7 @@ private Q_SLOTS:
         // The first measurement: the whole content.
         QTRY_COMPARE(heights.size(), 1);
         QCOMPARE(heights.first(), double(view.measuredHeight()));
-        for (const QString lang : {QStringLiteral("de"), QStringLiteral("en")}) {
+        for (const QString& lang : {QStringLiteral("de"), QStringLiteral("en")}) {
             f.localizer->setLanguage(lang);
             QTRY_COMPARE(double(view.measuredHeight()), heights.last());
             view.resize(460, view.measuredHeight());

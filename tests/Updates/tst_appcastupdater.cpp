@@ -83,6 +83,14 @@ qint64 statusKiB(const char* field)
     return m.hasMatch() ? m.captured(1).toLongLong() : -1;
 }
 
+// AddressSanitizer keeps freed memory aside and shadows every byte, so resident
+// sizes say nothing about what the reader holds.
+#ifdef __SANITIZE_ADDRESS__
+constexpr bool residentSizesTell = false;
+#else
+constexpr bool residentSizesTell = true;
+#endif
+
 // Starts the peak (VmHWM) afresh at the present resident size.
 bool resetPeakMemory()
 {
@@ -175,7 +183,7 @@ private Q_SLOTS:
     void unreadableFeedsAndServersFail()
     {
         Rig rig;
-        for (const QByteArray body : {QByteArray("<rss><channel><item>"), QByteArray("kein XML"), feed({}),
+        for (const QByteArray& body : {QByteArray("<rss><channel><item>"), QByteArray("kein XML"), feed({}),
                                       QByteArray("<html><body>1.10.0</body></html>")}) {
             rig.server.body = body;
             QCOMPARE(rig.check(false), AppcastUpdater::Result::failed);
@@ -298,7 +306,7 @@ private Q_SLOTS:
         QVERIFY2(loggedFailure(reason), qPrintable(debugLogMessages().last()));
         // Reading stopped at the cap: the rest of the 3 GB was never asked for.
         QVERIFY2(rig.server.bytesSent() < 16LL * 1024 * 1024, qPrintable(QString::number(rig.server.bytesSent())));
-        QVERIFY2(peakGrowthKiB < maxPeakGrowthKiB, qPrintable(QString::number(peakGrowthKiB)));
+        QVERIFY2(!residentSizesTell || peakGrowthKiB < maxPeakGrowthKiB, qPrintable(QString::number(peakGrowthKiB)));
     }
 
     void redirectsAreFollowedAtOnceAndOnlyToTheWeb()
@@ -312,7 +320,8 @@ private Q_SLOTS:
         clock.start();
         QCOMPARE(rig.check(true), AppcastUpdater::Result::upToDate);
         QVERIFY(clock.elapsed() < NetworkUpdateFeed::deadlineMs / 2);
-        QVERIFY2(statusKiB("VmHWM") - before < 1024, qPrintable(QString::number(statusKiB("VmHWM") - before)));
+        QVERIFY2(!residentSizesTell || statusKiB("VmHWM") - before < 1024,
+                 qPrintable(QString::number(statusKiB("VmHWM") - before)));
 
         // Refused: another scheme, and a redirect to itself without end.
         for (const auto& [location, reason] : {std::pair{"file:///etc/passwd", "Weiterleitung nach file:///etc/passwd abgelehnt"},

@@ -62,6 +62,9 @@ public:
         m_incr = atom("INCR");
         m_concealed = atom("org.nspasteboard.ConcealedType");
     }
+    ~RawOwner() { xcb_disconnect(m_c); }
+    RawOwner(const RawOwner&) = delete;
+    RawOwner& operator=(const RawOwner&) = delete;
 
     int run()
     {
@@ -104,7 +107,7 @@ private:
     xcb_atom_t atom(const char* name)
     {
         xcb_intern_atom_reply_t* r = xcb_intern_atom_reply(m_c, xcb_intern_atom(m_c, 0, uint16_t(std::strlen(name)), name), nullptr);
-        const xcb_atom_t a = r ? r->atom : XCB_ATOM_NONE;
+        const xcb_atom_t a = r ? r->atom : xcb_atom_t(XCB_ATOM_NONE);
         std::free(r);
         return a;
     }

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <poll.h>
 #include <unistd.h>
 #include <vector>
@@ -43,7 +44,9 @@ int main(int argc, char** argv)
     if (argc != 6)
         return 2;
     const int x = atoi(argv[1]), y = atoi(argv[2]), width = atoi(argv[3]), height = atoi(argv[4]), seed = atoi(argv[5]);
-    xcb_connection_t* c = xcb_connect(nullptr, nullptr);
+    const std::unique_ptr<xcb_connection_t, decltype(&xcb_disconnect)> connection(xcb_connect(nullptr, nullptr),
+                                                                                 &xcb_disconnect);
+    xcb_connection_t* c = connection.get();
     if (xcb_connection_has_error(c))
         return 1;
     xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;

@@ -1,7 +1,7 @@
 #pragma once
 #include "Platform/BundleInfo.h"
 
-// The version and build number the build system passed in (CMake's project
+// The version and build number of the build's settings (CMake's project
 // version and ZENTU_BUILD_NUMBER).
 class BuildBundleInfo final : public BundleInfo {
 public:

@@ -1,5 +1,7 @@
 #include "Platform/Qt/TesseractTextRecognizer.h"
 
+#include "BuildSettings.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFuture>
@@ -10,13 +12,6 @@
 #include <algorithm>
 #include <optional>
 #include <tesseract/capi.h>
-
-#ifndef ZENTU_TESSDATA_DIR
-#define ZENTU_TESSDATA_DIR "/usr/share/tesseract-ocr/5/tessdata"
-#endif
-#ifndef ZENTU_TESSERACT_MAJOR
-#define ZENTU_TESSERACT_MAJOR 5
-#endif
 
 namespace {
 
@@ -65,7 +60,7 @@ private:
     static std::optional<Tesseract> open()
     {
         // Never unloaded: engines may live until the app ends.
-        QLibrary library(QStringLiteral("tesseract"), ZENTU_TESSERACT_MAJOR);
+        QLibrary library(QStringLiteral("tesseract"), BuildSettings::tesseractMajor);
         if (!library.load())
             return std::nullopt;
         Tesseract t;
@@ -216,7 +211,7 @@ TesseractTextRecognizer::TesseractTextRecognizer(const QString& dataFolder, QObj
     if (m_dataFolder.isEmpty())
         m_dataFolder = qEnvironmentVariable("TESSDATA_PREFIX");
     if (m_dataFolder.isEmpty())
-        m_dataFolder = QStringLiteral(ZENTU_TESSDATA_DIR);
+        m_dataFolder = QString::fromUtf8(BuildSettings::tessdataDir);
     m_helpers.setMaxThreadCount(std::max(1, parallelism() - 1));
     m_releaseTimer.setSingleShot(true);
     m_releaseTimer.setInterval(idleReleaseMs);

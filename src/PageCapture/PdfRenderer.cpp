@@ -1,4 +1,4 @@
-#include "Screenshot/PdfRenderer.h"
+#include "PageCapture/PdfRenderer.h"
 
 #include "Localization/Localizer.h"
 #include "Screenshot/CaptureError.h"

@@ -1,8 +1,8 @@
 // The whole-document PDF capture on PDF files generated at test time, rendered
 // by the page-capture helper as the app does it.
+#include "PageCapture/PdfRenderer.h"
 #include "Screenshot/CaptureError.h"
 #include "Screenshot/PageCaptureProcess.h"
-#include "Screenshot/PdfRenderer.h"
 #include "support/AwaitCapture.h"
 #include "support/CaptureErrorOf.h"
 #include "support/IsolatedEnvironment.h"

@@ -1,8 +1,8 @@
-#include "Screenshot/Capturer.h"
+#include "PageCapture/Capturer.h"
 
 #include "Localization/Localizer.h"
+#include "PageCapture/PdfRenderer.h"
 #include "Screenshot/CaptureError.h"
-#include "Screenshot/PdfRenderer.h"
 
 #include <QCoroNetworkReply>
 #include <QCoroTimer>
