@@ -33,8 +33,10 @@
 #include "Storage/AppFolders.h"
 #include "Debug/DebugLog.h"
 #include "Ui/ColorPanelController.h"
+#include "Ui/FocusRing.h"
 #include "Ui/FrameClock.h"
 #include "Ui/TimerDelayScheduler.h"
+#include "Ui/TooltipHost.h"
 
 #include <QApplication>
 #include <QLocale>
@@ -84,9 +86,11 @@ int main(int argc, char** argv)
     PamOwnerAuthenticator authenticator;
     BuildBundleInfo bundle;
     // The interface's own program-wide pieces: the delays of hovers and
-    // tooltips, the one colour panel of the editor windows, the clock of the
-    // panel's animations, and what follows the pointer over its tiles.
+    // tooltips, the ring around the control the keyboard is on, the one colour
+    // panel of the editor windows, the clock of the panel's animations, and
+    // what follows the pointer over its tiles.
     TimerDelayScheduler scheduler;
+    FocusRing focusRing;
     ColorPanelController colorPanel;
     FrameClock frameClock;
     TileHoverModel tileHover;
@@ -102,8 +106,12 @@ int main(int argc, char** argv)
     // The tray panel and the clipboard window's list. The panel asks the
     // coordinator for every action through MenuBarActions.
     AppCoordinator& coordinator = delegate.coordinator();
-    coordinator.setClipboardHistoryViewFactory([&appNames](const AppEnvironment& env) -> QWidget* {
-        return new ClipboardHistoryView(true, false, *env.clipboardStore, &appNames);
+    // The panel, the clipboard window and the settings show the editor's
+    // dark tooltips too, never the platform's.
+    coordinator.setClipboardHistoryViewFactory([&appNames, &scheduler](const AppEnvironment& env) -> QWidget* {
+        auto* view = new ClipboardHistoryView(true, false, *env.clipboardStore, &appNames);
+        new TooltipHost(scheduler, view);
+        return view;
     });
     coordinator.setEditorFactory([&coordinator, &scheduler, &colorPanel](const QImage& image, const ScreenshotItem& item) {
         return std::make_unique<EditorWindowController>(image, item, std::make_unique<AppEditorEnvironment>(coordinator),
@@ -112,7 +120,7 @@ int main(int argc, char** argv)
     // The settings window's tabs; the language choice lives in the same
     // defaults the translation lookup reads.
     auto settingsView = [&coordinator, &services, &localizer, &folderChooser, &beeper, &authenticator, &workspace,
-                         &bundle, &folders](const AppEnvironment& env) -> QWidget* {
+                         &bundle, &folders, &scheduler](const AppEnvironment& env) -> QWidget* {
         SettingsContext context;
         context.settings = env.settings;
         context.hotkeys = &coordinator.hotkeys();
@@ -130,7 +138,9 @@ int main(int argc, char** argv)
         context.bundle = &bundle;
         context.checkForUpdates = [&coordinator] { coordinator.checkForUpdates(); };
         context.uninstall = [&coordinator] { coordinator.confirmAndUninstall(); };
-        return new SettingsView(context);
+        auto* view = new SettingsView(context);
+        new TooltipHost(scheduler, view);
+        return view;
     };
     coordinator.setSettingsViewFactory(settingsView);
     // The first-run window, opened by the start-up check while a permission is missing.
@@ -140,8 +150,8 @@ int main(int argc, char** argv)
     });
     // The tray hosts the icon may go to, watched for as long as the program runs.
     X11TrayAvailability trays;
-    ZentuApp scene(coordinator, [&coordinator, &workspace, &appNames, &frameClock,
-                                 &tileHoverSync](const AppEnvironment& env) -> QWidget* {
+    ZentuApp scene(coordinator, [&coordinator, &workspace, &appNames, &frameClock, &tileHoverSync,
+                                 &scheduler](const AppEnvironment& env) -> QWidget* {
         MenuBarActions actions;
         actions.captureInteractive = [&coordinator] { coordinator.captureInteractive(); };
         actions.captureFullScreen = [&coordinator] { coordinator.captureFullScreen(); };
@@ -159,8 +169,10 @@ int main(int argc, char** argv)
         actions.notify = [&coordinator](const QString& text) {
             coordinator.toast().show(text, QStringLiteral("exclamationmark.triangle.fill"), false, 3.0);
         };
-        return new MenuBarContentView(*env.settings, *env.clipboardStore, *env.screenshotStore, env.permissions,
-                                      workspace, frameClock, tileHoverSync, actions, &appNames);
+        auto* view = new MenuBarContentView(*env.settings, *env.clipboardStore, *env.screenshotStore, env.permissions,
+                                            workspace, frameClock, tileHoverSync, actions, &appNames);
+        new TooltipHost(scheduler, view);
+        return view;
     }, trays, scheduler);
     QObject::connect(&instance, &SingleInstance::activationRequested, &scene, &ZentuApp::showPanel);
 
