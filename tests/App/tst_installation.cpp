@@ -97,7 +97,7 @@ private Q_SLOTS:
         qputenv("XDG_BIN_HOME", (QDir::homePath() + QStringLiteral("/eigene bin")).toUtf8());
         Rig earlier("#!/bin/sh\necho v1\n");
         QVERIFY(earlier.installation.install(earlier.launcher.path, nullptr));
-        QVERIFY(XdgAutostartLoginItem(earlier.launcher.path).registerApp(nullptr));
+        QVERIFY(XdgAutostartLoginItem(earlier.installation, earlier.launcher.path).registerApp(nullptr));
 
         Rig rig;
         // The page-capture helper that came with the program goes along.
@@ -206,7 +206,7 @@ private Q_SLOTS:
         plantHelper(QFileInfo(download).absolutePath()); // goes along
         XdgUserInstallation installation;
         QVERIFY(installation.install(download, nullptr));
-        XdgAutostartLoginItem loginItem(installation.installedProgram());
+        XdgAutostartLoginItem loginItem(installation, installation.installedProgram());
         QVERIFY(loginItem.registerApp(nullptr));
         SettingsFileUserDefaults defaults;
         defaults.setValue(QStringLiteral("zentu.settings.v1"), QByteArray("{}"));
