@@ -19,6 +19,7 @@
 #include "Platform/Qt/BuildBundleInfo.h"
 #include "Platform/Qt/DesktopWorkspace.h"
 #include "Platform/Qt/FileDialogFolderChooser.h"
+#include "Platform/Qt/GlibcHeapTrimmer.h"
 #include "Platform/Qt/LocalSocketSingleInstance.h"
 #include "Platform/Qt/PamOwnerAuthenticator.h"
 #include "Platform/Qt/SettingsFileUserDefaults.h"
@@ -46,6 +47,8 @@
 
 int main(int argc, char** argv)
 {
+    // Before any thread starts: every later thread shares the heaps this sets up.
+    const auto heap = std::make_shared<GlibcHeapTrimmer>();
     // The app's folders in the user's XDG folders; the log opens there before
     // anything may write to it.
     const AppFolders folders(std::make_shared<XdgPaths>());
@@ -95,7 +98,7 @@ int main(int argc, char** argv)
     FrameClock frameClock;
     TileHoverModel tileHover;
     TileHoverSync tileHoverSync(tileHover);
-    DefaultCoordinatorServices services(instance, folders);
+    DefaultCoordinatorServices services(instance, folders, heap);
     // Qt's own file and colour dialogs keep their state in "QtProject.conf" of
     // Qt's user scope, which every Qt program shares: ours goes to a folder of
     // our own, which an uninstall removes. (Our settings use a file of their
