@@ -48,6 +48,8 @@ struct Rig {
     {
         launcher.path = QDir::homePath() + QStringLiteral("/Downloads/zentu (1) 'neu'");
         QVERIFY(plantFile(launcher.path, program));
+        // Started by the user, so it can be: a login item may start it too.
+        QVERIFY(QFile::setPermissions(launcher.path, QFile::permissions(launcher.path) | QFile::ExeOwner));
     }
     QString installed() const { return installation.installedProgram(); }
     QString trashed() const { return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)

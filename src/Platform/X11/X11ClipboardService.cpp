@@ -1,7 +1,7 @@
 #include "Platform/X11/X11ClipboardService.h"
 
 #include "Debug/DebugLog.h"
-#include "Platform/Qt/EncodedImageMimeData.h"
+#include "Platform/X11/EncodedImageMimeData.h"
 #include "Platform/X11/XcbConnection.h"
 
 #include <QClipboard>

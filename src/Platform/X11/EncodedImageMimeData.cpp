@@ -1,4 +1,4 @@
-#include "Platform/Qt/EncodedImageMimeData.h"
+#include "Platform/X11/EncodedImageMimeData.h"
 
 #include <QImage>
 
