@@ -40,6 +40,7 @@ struct MemoryDefaults final : UserDefaults {
 };
 struct NoLoginItem final : LoginItemService {
     Status status() const override { return Status::notRegistered; }
+    bool isRegistrable() const override { return true; }
     bool registerApp(QString*) override { return true; }
     bool unregisterApp(QString*) override { return true; }
 };

@@ -79,8 +79,8 @@ struct X11Loop {
     std::shared_ptr<X11WindowRedirector> redirector = std::make_shared<X11WindowRedirector>(compositing);
     std::shared_ptr<GrabExclusions> exclusions = std::make_shared<GrabExclusions>(redirector);
     WindowGrabber grabber{windows, screenSource, redirector, exclusions};
-    ScrollCoverOverlay cover{compositing, Backdrop::grabScreens, *exclusions};
     ScrollProgressHUD panel{compositing, Backdrop::grabScreens, *exclusions};
+    ScrollCoverOverlay cover{compositing, Backdrop::grabScreens, *exclusions, panel.progress()};
     X11CapturePermissions permissions{*screenSource};
     X11WindowActivation activation;
     X11InputSynthesis input;
@@ -211,8 +211,8 @@ void BM_LoopWorkTenScreensFake(benchmark::State& state)
     ScrollCancel cancel(keys);
     const auto exclusions = std::make_shared<GrabExclusions>(nullptr);
     const auto compositing = std::make_shared<FakeCompositingInfo>();
-    ScrollCoverOverlay cover(compositing, {}, *exclusions);
     ScrollProgressHUD panel(compositing, {}, *exclusions);
+    ScrollCoverOverlay cover(compositing, {}, *exclusions, panel.progress());
     for (auto _ : state) {
         state.PauseTiming();
         auto world = std::make_shared<FakeScrollWorld>(width, height, screens * viewport, header, footer);

@@ -64,7 +64,7 @@ AppCoordinator::AppCoordinator(CoordinatorServices& services, QObject* parent)
     m_updater = m_services.makeUpdater();
     m_updater->start();
     // 7. No windows yet.
-    m_windows = std::make_unique<AppWindows>(m_services.activationPolicy());
+    m_windows = std::make_unique<AppWindows>(m_services.activationPolicy(), m_services.heapTrimmer());
     // 8. The storage folders exist before any store is made.
     m_services.ensureDirectories();
     // 9.

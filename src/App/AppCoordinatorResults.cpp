@@ -3,6 +3,7 @@
 #include "App/AppCoordinator.h"
 #include "App/CoordinatorServices.h"
 #include "Pinned/PinnedImageWindowController.h"
+#include "Screenshot/Backdrop.h"
 #include "App/ResultActions.h"
 #include "Clipboard/ClipboardMonitor.h"
 #include "Editor/OCRService.h"
@@ -47,8 +48,10 @@ void AppCoordinator::saveImageWithPanel(const QImage& image, const QString& sugg
 void AppCoordinator::pinImage(const QImage& image)
 {
     const QScreen* screen = QGuiApplication::primaryScreen();
+    // Faded, it shows what lies beneath: really, or over a still where no compositor runs.
     auto controller = std::make_unique<PinnedImageWindowController>(
-        image, m_services.windowDesktops(), screen ? std::optional(screen->availableGeometry()) : std::nullopt);
+        image, m_services.windowDesktops(), screen ? std::optional(screen->availableGeometry()) : std::nullopt,
+        m_services.compositing(), Backdrop::grabScreens);
     PinnedImageWindowController* pinned = controller.get();
     QPointer<AppCoordinator> self(this);
     QPointer<PinnedImageWindowController> weak(pinned);

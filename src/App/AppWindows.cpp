@@ -3,6 +3,7 @@
 #include "App/WindowCloseWatcher.h"
 #include "Localization/Localizer.h"
 #include "Platform/ActivationPolicy.h"
+#include "Platform/HeapTrimmer.h"
 #include "Debug/DebugLog.h"
 
 #include <QApplication>
@@ -10,6 +11,7 @@
 #include <QGuiApplication>
 #include <QPointer>
 #include <QScreen>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QWidget>
 #include <algorithm>
@@ -75,10 +77,25 @@ constexpr AppWindows::Single allSingle[] = {AppWindows::Single::settings, AppWin
 
 } // namespace
 
-AppWindows::AppWindows(ActivationPolicy& policy, QObject* parent)
+AppWindows::AppWindows(ActivationPolicy& policy, std::shared_ptr<HeapTrimmer> trimmer, QObject* parent)
     : QObject(parent)
     , m_policy(policy)
+    , m_trimmer(std::move(trimmer))
+    , m_trim(new QTimer(this))
+    , m_lateTrim(new QTimer(this))
 {
+    const auto trim = [this] {
+        if (m_trimmer && m_editors.empty()) {
+            m_trimmer->trim();
+            DebugLog::write(QStringLiteral("SPEICHER nach dem Editor an das System zurückgegeben"));
+        }
+    };
+    m_trim->setSingleShot(true);
+    m_trim->setInterval(trimDelayMs);
+    m_lateTrim->setSingleShot(true);
+    m_lateTrim->setInterval(lateTrimDelayMs);
+    connect(m_trim, &QTimer::timeout, this, trim);
+    connect(m_lateTrim, &QTimer::timeout, this, trim);
 }
 
 AppWindows::~AppWindows() = default;
@@ -128,6 +145,12 @@ void AppWindows::adoptEditor(std::unique_ptr<QWidget> window)
         return;
     QWidget* raw = window.get();
     raw->setWindowTitle(editorTitle());
+    // An editor holds the picture several times over (canvas, undo, blur
+    // previews): once it is gone, what it freed goes back to the system.
+    connect(raw, &QObject::destroyed, this, [this] {
+        m_trim->start();
+        m_lateTrim->start();
+    });
     raw->installEventFilter(this);
     auto* watcher = new WindowCloseWatcher(raw);
     QPointer<AppWindows> self(this);

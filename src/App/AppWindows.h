@@ -11,6 +11,8 @@
 #include <vector>
 
 class ActivationPolicy;
+class HeapTrimmer;
+class QTimer;
 class QWidget;
 
 class AppWindows : public QObject {
@@ -18,7 +20,10 @@ class AppWindows : public QObject {
 public:
     enum class Single { settings, clipboardHistory, onboarding };
 
-    explicit AppWindows(ActivationPolicy& policy, QObject* parent = nullptr);
+    // With a trimmer, the memory an editor freed goes back to the system
+    // shortly after its window is gone.
+    explicit AppWindows(ActivationPolicy& policy, std::shared_ptr<HeapTrimmer> trimmer = nullptr,
+                        QObject* parent = nullptr);
     ~AppWindows() override;
 
     // The window while it exists, else null.
@@ -34,6 +39,10 @@ public:
     // Each editor closes through its own close path.
     void closeEditors();
     const std::vector<std::unique_ptr<QWidget>>& editors() const { return m_editors; }
+    // Freed memory goes back shortly after an editor is gone, and once more
+    // when the workers it kept busy have ended (idle pool threads end after 30 s).
+    static constexpr int trimDelayMs = 2000;
+    static constexpr int lateTrimDelayMs = 40000;
 
     // Retitles every open window on each language change from now on, and once now.
     void followLanguage();
@@ -48,6 +57,10 @@ private:
     void refreshTitles();
 
     ActivationPolicy& m_policy;
+    std::shared_ptr<HeapTrimmer> m_trimmer;
+    // Waits for the deletions an editor's going sets off before trimming.
+    QTimer* m_trim;
+    QTimer* m_lateTrim;
     std::array<std::unique_ptr<QWidget>, 3> m_single;
     std::vector<std::unique_ptr<QWidget>> m_editors;
     bool m_followsLanguage = false;

@@ -2,6 +2,7 @@
 
 #include "App/ScrollCaptureEngine.h"
 #include "Platform/CompositingInfo.h"
+#include "Platform/HeapTrimmer.h"
 #include "Platform/RepaintWatch.h"
 
 std::unique_ptr<ScrollCaptureEngine> CoordinatorServices::makeScrollCaptureEngine()
@@ -10,6 +11,11 @@ std::unique_ptr<ScrollCaptureEngine> CoordinatorServices::makeScrollCaptureEngin
 }
 
 std::unique_ptr<RepaintWatch> CoordinatorServices::makeRepaintWatch()
+{
+    return nullptr;
+}
+
+std::shared_ptr<HeapTrimmer> CoordinatorServices::heapTrimmer()
 {
     return nullptr;
 }

@@ -13,6 +13,7 @@ class LoginItemService;
 class SingleInstance;
 class Workspace;
 class CapturePermissions;
+class HeapTrimmer;
 class HotkeyManager;
 class ProcessLauncher;
 class RepaintWatch;
@@ -83,6 +84,9 @@ public:
     // Tells when the screen beneath our hidden windows was painted again;
     // none where it cannot (captures then wait a fixed time).
     virtual std::unique_ptr<RepaintWatch> makeRepaintWatch();
+    // Gives freed memory back to the system once editors are gone; none
+    // where the platform cannot.
+    virtual std::shared_ptr<HeapTrimmer> heapTrimmer();
     // Whether a compositing manager runs, followed as it starts and stops;
     // one for the whole program. None where it cannot be known (popovers and
     // tooltips then take none to run).

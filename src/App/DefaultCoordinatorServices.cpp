@@ -48,15 +48,18 @@
 
 #include <QStandardPaths>
 
-DefaultCoordinatorServices::DefaultCoordinatorServices(SingleInstance& session, AppFolders folders)
+DefaultCoordinatorServices::DefaultCoordinatorServices(SingleInstance& session, AppFolders folders,
+                                                       std::shared_ptr<HeapTrimmer> heapTrimmer)
     : m_session(session)
     , m_folders(std::move(folders))
     , m_defaults(std::make_unique<SettingsFileUserDefaults>())
-    , m_loginItem(std::make_unique<XdgAutostartLoginItem>())
     , m_keyboard(std::make_unique<XkbKeyboardInfo>())
     , m_activation(std::make_unique<X11ActivationPolicy>())
     , m_identity(std::make_unique<QtAppIdentity>())
 {
+    // Only an installed program starts at login: the entry asks where it lies.
+    m_loginItem = std::make_unique<XdgAutostartLoginItem>(installation());
+    m_heapTrimmer = std::move(heapTrimmer);
 }
 
 DefaultCoordinatorServices::~DefaultCoordinatorServices() = default;
@@ -199,6 +202,8 @@ std::unique_ptr<RepaintWatch> DefaultCoordinatorServices::makeRepaintWatch()
 {
     return std::make_unique<X11RepaintWatch>(compositing());
 }
+
+std::shared_ptr<HeapTrimmer> DefaultCoordinatorServices::heapTrimmer() { return m_heapTrimmer; }
 
 std::shared_ptr<CompositingInfo> DefaultCoordinatorServices::compositing()
 {

@@ -27,7 +27,10 @@ class X11ScreenSource;
 class DefaultCoordinatorServices final : public CoordinatorServices {
 public:
     // session: the one this process claimed at start; folders: the program's.
-    DefaultCoordinatorServices(SingleInstance& session, AppFolders folders);
+    // heapTrimmer: made by the program before its threads start; none hands
+    // nothing back.
+    DefaultCoordinatorServices(SingleInstance& session, AppFolders folders,
+                               std::shared_ptr<HeapTrimmer> heapTrimmer = nullptr);
     ~DefaultCoordinatorServices() override;
 
     UserDefaults& userDefaults() override;
@@ -56,6 +59,7 @@ public:
     std::unique_ptr<ScrollCaptureEngine> makeScrollCaptureEngine() override;
     std::unique_ptr<RepaintWatch> makeRepaintWatch() override;
     std::shared_ptr<CompositingInfo> compositing() override;
+    std::shared_ptr<HeapTrimmer> heapTrimmer() override;
     void ensureDirectories() override;
     std::unique_ptr<ClipboardHistoryStore> makeClipboardHistoryStore(SettingsManager& settings) override;
     std::unique_ptr<ScreenshotHistoryStore> makeScreenshotHistoryStore(SettingsManager& settings) override;
@@ -85,6 +89,7 @@ private:
     std::unique_ptr<Alerts> m_alerts;
     std::unique_ptr<ProcessLauncher> m_launcher;
     std::unique_ptr<Installation> m_installation;
+    std::shared_ptr<HeapTrimmer> m_heapTrimmer;
     std::unique_ptr<Workspace> m_workspace;
     std::unique_ptr<UpdateFeed> m_updateFeed;
     // The scrolling capture's platform pieces.

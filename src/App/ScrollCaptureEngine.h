@@ -74,8 +74,9 @@ private:
     // made before cover and panel, which leave it as they go.
     std::shared_ptr<GrabExclusions> m_exclusions;
     WindowGrabber m_grabber;
-    ScrollCoverOverlay m_cover;
+    // The panel first: the cover counts the strips of the panel's progress.
     ScrollProgressHUD m_panel;
+    ScrollCoverOverlay m_cover;
     PickedWindowLookup m_lookup;
     // One Escape watch for the window loop and the page capture.
     ScrollCancel m_cancel;

@@ -20,6 +20,7 @@
 #include "Platform/Qt/BuildBundleInfo.h"
 #include "Platform/Qt/DesktopWorkspace.h"
 #include "Platform/Qt/FileDialogFolderChooser.h"
+#include "Platform/Qt/GlibcHeapTrimmer.h"
 #include "Platform/Qt/LocalSocketSingleInstance.h"
 #include "Platform/Qt/PamOwnerAuthenticator.h"
 #include "Platform/Qt/SettingsFileUserDefaults.h"
@@ -34,8 +35,10 @@
 #include "Storage/AppFolders.h"
 #include "Debug/DebugLog.h"
 #include "Ui/ColorPanelController.h"
+#include "Ui/FocusRing.h"
 #include "Ui/FrameClock.h"
 #include "Ui/TimerDelayScheduler.h"
+#include "Ui/TooltipHost.h"
 
 #include <QApplication>
 #include <QLocale>
@@ -45,6 +48,8 @@
 
 int main(int argc, char** argv)
 {
+    // Before any thread starts: every later thread shares the heaps this sets up.
+    const auto heap = std::make_shared<GlibcHeapTrimmer>();
     // The app's folders in the user's XDG folders; the log opens there before
     // anything may write to it.
     const AppFolders folders(std::make_shared<XdgPaths>());
@@ -85,14 +90,16 @@ int main(int argc, char** argv)
     PamOwnerAuthenticator authenticator;
     BuildBundleInfo bundle;
     // The interface's own program-wide pieces: the delays of hovers and
-    // tooltips, the one colour panel of the editor windows, the clock of the
-    // panel's animations, and what follows the pointer over its tiles.
+    // tooltips, the ring around the control the keyboard is on, the one colour
+    // panel of the editor windows, the clock of the panel's animations, and
+    // what follows the pointer over its tiles.
     TimerDelayScheduler scheduler;
+    FocusRing focusRing;
     ColorPanelController colorPanel;
     FrameClock frameClock;
     TileHoverModel tileHover;
     TileHoverSync tileHoverSync(tileHover);
-    DefaultCoordinatorServices services(instance, folders);
+    DefaultCoordinatorServices services(instance, folders, heap);
     // Qt's own file and colour dialogs keep their state in "QtProject.conf" of
     // Qt's user scope, which every Qt program shares: ours goes to a folder of
     // our own, which an uninstall removes. (Our settings use a file of their
@@ -103,8 +110,12 @@ int main(int argc, char** argv)
     // The tray panel and the clipboard window's list. The panel asks the
     // coordinator for every action through MenuBarActions.
     AppCoordinator& coordinator = delegate.coordinator();
-    coordinator.setClipboardHistoryViewFactory([&appNames](const AppEnvironment& env) -> QWidget* {
-        return new ClipboardHistoryView(true, false, *env.clipboardStore, &appNames);
+    // The panel, the clipboard window and the settings show the editor's
+    // dark tooltips too, never the platform's.
+    coordinator.setClipboardHistoryViewFactory([&appNames, &scheduler](const AppEnvironment& env) -> QWidget* {
+        auto* view = new ClipboardHistoryView(true, false, *env.clipboardStore, &appNames);
+        new TooltipHost(scheduler, view);
+        return view;
     });
     coordinator.setEditorFactory([&coordinator, &scheduler, &colorPanel](const QImage& image, const ScreenshotItem& item) {
         return std::make_unique<EditorWindowController>(image, item, std::make_unique<AppEditorEnvironment>(coordinator),
@@ -113,7 +124,7 @@ int main(int argc, char** argv)
     // The settings window's tabs; the language choice lives in the same
     // defaults the translation lookup reads.
     auto settingsView = [&coordinator, &services, &localizer, &folderChooser, &beeper, &authenticator, &workspace,
-                         &bundle, &folders](const AppEnvironment& env) -> QWidget* {
+                         &bundle, &folders, &scheduler](const AppEnvironment& env) -> QWidget* {
         SettingsContext context;
         context.settings = env.settings;
         context.hotkeys = &coordinator.hotkeys();
@@ -131,7 +142,9 @@ int main(int argc, char** argv)
         context.bundle = &bundle;
         context.checkForUpdates = [&coordinator] { coordinator.checkForUpdates(); };
         context.uninstall = [&coordinator] { coordinator.confirmAndUninstall(); };
-        return new SettingsView(context);
+        auto* view = new SettingsView(context);
+        new TooltipHost(scheduler, view);
+        return view;
     };
     coordinator.setSettingsViewFactory(settingsView);
     // The first-run window, opened by the start-up check while a permission is missing.
@@ -141,8 +154,8 @@ int main(int argc, char** argv)
     });
     // The tray hosts the icon may go to, watched for as long as the program runs.
     X11TrayAvailability trays;
-    ZentuApp scene(coordinator, [&coordinator, &workspace, &appNames, &frameClock,
-                                 &tileHoverSync](const AppEnvironment& env) -> QWidget* {
+    ZentuApp scene(coordinator, [&coordinator, &workspace, &appNames, &frameClock, &tileHoverSync,
+                                 &scheduler](const AppEnvironment& env) -> QWidget* {
         MenuBarActions actions;
         actions.captureInteractive = [&coordinator] { coordinator.captureInteractive(); };
         actions.captureFullScreen = [&coordinator] { coordinator.captureFullScreen(); };
@@ -160,8 +173,10 @@ int main(int argc, char** argv)
         actions.notify = [&coordinator](const QString& text) {
             coordinator.toast().show(text, QStringLiteral("exclamationmark.triangle.fill"), false, 3.0);
         };
-        return new MenuBarContentView(*env.settings, *env.clipboardStore, *env.screenshotStore, env.permissions,
-                                      workspace, frameClock, tileHoverSync, actions, &appNames);
+        auto* view = new MenuBarContentView(*env.settings, *env.clipboardStore, *env.screenshotStore, env.permissions,
+                                            workspace, frameClock, tileHoverSync, actions, &appNames);
+        new TooltipHost(scheduler, view);
+        return view;
     }, trays, scheduler);
     QObject::connect(&instance, &SingleInstance::activationRequested, &scene, &ZentuApp::showPanel);
 

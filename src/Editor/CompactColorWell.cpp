@@ -4,6 +4,7 @@
 #include "Localization/Localizer.h"
 #include "Ui/AlphaCheckerboard.h"
 #include "Ui/ColorPanelController.h"
+#include "Ui/FocusRing.h"
 #include "Ui/HoverRowButton.h"
 #include "Ui/Popover.h"
 #include "Ui/Theme.h"
@@ -34,6 +35,7 @@ CompactColorWell::CompactColorWell(ColorPanelController& panel, QWidget* parent)
     : QAbstractButton(parent), m_panel(panel)
 {
     setFixedSize(chipWidth, chipHeight);
+    FocusRing::setShape(this, 4);
     setCursor(Qt::ArrowCursor);
     setAccessibleName(Localizer::t(QStringLiteral("Farbe")));
     connect(this, &QAbstractButton::clicked, this, &CompactColorWell::togglePopover);

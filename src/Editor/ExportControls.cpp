@@ -26,7 +26,7 @@ ExportControls::ExportControls(EditorResults& results, ResultSharing& sharing, E
     : QWidget(parent)
     , m_results(results)
     , m_recognition(recognition)
-    , m_liveText(ToggleChip::withIcon(QStringLiteral("character.cursor.ibeam"), this))
+    , m_liveText(ToggleChip::withIcon(QString::fromLatin1(liveTextSymbol), this))
     , m_ocr(iconButton(QStringLiteral("text.viewfinder"), this))
     , m_pin(iconButton(QStringLiteral("pin"), this))
     , m_share(new ShareButton([&sharing] { return sharing.shareItems(); },

@@ -21,6 +21,10 @@ public:
     ExportControls(EditorResults& results, ResultSharing& sharing, EditorTextRecognition& recognition,
                    QWidget* parent = nullptr);
 
+    // The Live Text switch's symbol: a marked line of text with a text
+    // cursor, never the text tool's pair of letters.
+    static constexpr const char* liveTextSymbol = "character.cursor.ibeam";
+
     ToggleChip* liveTextToggle() const { return m_liveText; }
     ToolbarIconButton* ocrButton() const { return m_ocr; }
     ToolbarIconButton* pinButton() const { return m_pin; }

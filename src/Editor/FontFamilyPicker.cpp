@@ -8,6 +8,7 @@
 #include "Ui/Theme.h"
 
 #include <QFontDatabase>
+#include <QHash>
 #include <QListWidget>
 #include <QPainter>
 #include <QPainterPath>
@@ -60,9 +61,7 @@ public:
             clip.addRoundedRect(r, 5, 5);
             p->fillPath(clip, Theme::withAlpha(Theme::accent(view), current ? 0.12 : 0.06));
         }
-        QFont font = Theme::font(family.isValid() ? FontFamilyPicker::rowFontPx : Theme::bodySize);
-        if (family.isValid())
-            font.setFamilies({family.toString()});
+        const QFont font = family.isValid() ? FontFamilyPicker::rowFont(family.toString()) : Theme::font(Theme::bodySize);
         p->setFont(font);
         p->setPen(Theme::primary(view));
         const QRectF textRect = r.adjusted(8, 0, current ? -8 - 16 : -8, 0);
@@ -103,6 +102,25 @@ const QStringList& FontFamilyPicker::fontFamilies()
         return list;
     }();
     return families;
+}
+
+QFont FontFamilyPicker::rowFont(const QString& family)
+{
+    // Asked for every row painted: the answer per family is kept.
+    static QHash<QString, bool> ownName;
+    auto known = ownName.constFind(family);
+    if (known == ownName.constEnd()) {
+        QFont alone(family);
+        alone.setStyleStrategy(QFont::NoFontMerging);
+        const QFontMetrics metrics(alone);
+        const bool readable = !QFontDatabase::writingSystems(family).contains(QFontDatabase::Symbol)
+            && std::all_of(family.begin(), family.end(), [&](QChar c) { return !c.isLetter() || metrics.inFont(c); });
+        known = ownName.insert(family, readable);
+    }
+    QFont font = Theme::font(rowFontPx);
+    if (*known)
+        font.setFamilies({family});
+    return font;
 }
 
 std::optional<QString> FontFamilyPicker::rowValue(QListWidget* list, int row)

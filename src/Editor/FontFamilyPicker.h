@@ -26,6 +26,10 @@ public:
     QListWidget* list() const { return m_list; }
     // The family a row stands for; none for "System" (and the divider).
     static std::optional<QString> rowValue(QListWidget* list, int row);
+    // The font a row's name is written in: the family itself, or the
+    // interface's font for a symbol font (which would draw its name as
+    // symbols) and one that lacks a letter of its name.
+    static QFont rowFont(const QString& family);
 
     static constexpr int listWidth = 240;
     static constexpr int listHeight = 320;

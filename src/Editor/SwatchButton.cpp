@@ -1,5 +1,6 @@
 #include "Editor/SwatchButton.h"
 
+#include "Ui/FocusRing.h"
 #include "Ui/Theme.h"
 
 #include <QPainter>
@@ -8,6 +9,7 @@ SwatchButton::SwatchButton(const RGBAColor& color, const QString& title, QWidget
     : QAbstractButton(parent), m_color(color)
 {
     setFixedSize(side, side);
+    FocusRing::setShape(this, FocusRing::capsule);
     setCursor(Qt::ArrowCursor);
     setTitle(title);
     setAccessibleDescription(color.toQColor().name(QColor::HexArgb));

@@ -1,7 +1,10 @@
 #include "Editor/ToolbarSlot.h"
 
+#include "Ui/FocusRing.h"
+
 #include <QEvent>
 #include <QHBoxLayout>
+#include <algorithm>
 
 ToolbarSlot::ToolbarSlot(int spacing, QWidget* parent) : QWidget(parent), m_layout(new QHBoxLayout(this))
 {
@@ -20,7 +23,11 @@ void ToolbarSlot::clear()
     }
 }
 
-bool ToolbarSlot::isEmpty() const { return findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly).isEmpty(); }
+bool ToolbarSlot::isEmpty() const
+{
+    const QList<QWidget*> children = findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
+    return std::all_of(children.begin(), children.end(), [](const QWidget* w) { return FocusRing::isRing(w); });
+}
 
 bool ToolbarSlot::event(QEvent* e)
 {

@@ -8,18 +8,34 @@
 
 namespace RelativeTimeFormatter {
 
+namespace {
+struct Step {
+    double size; // seconds
+    URelativeDateTimeUnit unit;
+};
+// Largest first; below the last one the text counts seconds.
+constexpr Step steps[] = {
+    {365.0 * 86400, UDAT_REL_UNIT_YEAR}, {30.0 * 86400, UDAT_REL_UNIT_MONTH}, {7.0 * 86400, UDAT_REL_UNIT_WEEK},
+    {86400, UDAT_REL_UNIT_DAY},          {3600, UDAT_REL_UNIT_HOUR},          {60, UDAT_REL_UNIT_MINUTE},
+};
+} // namespace
+
+qint64 msUntilChange(const QDateTime& date, const QDateTime& now)
+{
+    const qint64 age = qMax<qint64>(0, date.msecsTo(now));
+    qint64 unit = 1000;
+    for (const Step& s : steps)
+        if (age >= qint64(s.size) * 1000) {
+            unit = qint64(s.size) * 1000;
+            break;
+        }
+    return unit - age % unit;
+}
+
 QString abbreviated(const QDateTime& date, const QDateTime& now, const QString& languageCode)
 {
     const double seconds = double(now.msecsTo(date)) / 1000.0; // negative: in the past
     const double magnitude = std::fabs(seconds);
-    struct Step {
-        double size;
-        URelativeDateTimeUnit unit;
-    };
-    static constexpr Step steps[] = {
-        {365.0 * 86400, UDAT_REL_UNIT_YEAR}, {30.0 * 86400, UDAT_REL_UNIT_MONTH}, {7.0 * 86400, UDAT_REL_UNIT_WEEK},
-        {86400, UDAT_REL_UNIT_DAY},          {3600, UDAT_REL_UNIT_HOUR},          {60, UDAT_REL_UNIT_MINUTE},
-    };
     double value = std::trunc(magnitude);
     URelativeDateTimeUnit unit = UDAT_REL_UNIT_SECOND;
     for (const Step& s : steps)

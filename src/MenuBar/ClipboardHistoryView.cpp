@@ -1,6 +1,7 @@
 #include "MenuBar/ClipboardHistoryView.h"
 
 #include "Localization/Localizer.h"
+#include "Localization/RelativeTimeFormatter.h"
 #include "MenuBar/ClipboardRowView.h"
 #include "Storage/ClipboardHistoryStore.h"
 #include "Ui/IconRegistry.h"
@@ -37,7 +38,10 @@ ClipboardHistoryView::ClipboardHistoryView(bool showsHeader, bool compact, Clipb
     , m_compact(compact)
     , m_store(store)
     , m_appNames(appNames)
+    , m_clock(new QTimer(this))
 {
+    m_clock->setSingleShot(true);
+    connect(m_clock, &QTimer::timeout, this, &ClipboardHistoryView::tickTimes);
     auto* column = new QVBoxLayout(this);
     column->setSpacing(compact ? 6 : 10);
     const int margin = compact ? 0 : 12;
@@ -266,6 +270,9 @@ void ClipboardHistoryView::refresh()
     m_emptyText->setText(queryEmpty && m_typeFilter == TypeFilter::all ? Localizer::t(QStringLiteral("Noch keine Einträge"))
                                                                         : Localizer::t(QStringLiteral("Keine Treffer")));
     scheduleVisibilityCheck();
+    // New rows may count seconds where the others count hours.
+    if (isVisible())
+        tickTimes();
 }
 
 void ClipboardHistoryView::refreshCopied()
@@ -279,6 +286,29 @@ void ClipboardHistoryView::showEvent(QShowEvent* e)
 {
     QWidget::showEvent(e);
     scheduleVisibilityCheck();
+    tickTimes();
+}
+
+void ClipboardHistoryView::hideEvent(QHideEvent* e)
+{
+    m_clock->stop();
+    QWidget::hideEvent(e);
+}
+
+void ClipboardHistoryView::tickTimes()
+{
+    // All rows at the same moment, so no two of them disagree; again as soon
+    // as the first of them would read differently.
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    qint64 next = -1;
+    for (const auto& r : m_rows.order)
+        if (r) {
+            r->refreshTime();
+            const qint64 change = RelativeTimeFormatter::msUntilChange(r->item().createdAt, now);
+            next = next < 0 ? change : qMin(next, change);
+        }
+    if (isVisible() && next >= 0)
+        m_clock->start(int(qMin<qint64>(next + tickSlackMs, maximumTickMs)));
 }
 
 void ClipboardHistoryView::resizeEvent(QResizeEvent* e)

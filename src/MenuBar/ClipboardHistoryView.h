@@ -16,6 +16,7 @@ class ClipboardRowView;
 class QLabel;
 class QLineEdit;
 class QScrollArea;
+class QTimer;
 class QToolButton;
 class QVBoxLayout;
 class SegmentedControl;
@@ -52,9 +53,15 @@ public:
     QScrollArea* scrollArea() const { return m_scroll; }
 
     static constexpr int pageSize = 20;
+    // While shown, the rows' times follow the clock together, woken just
+    // after the first of them changes (at least once an hour).
+    static constexpr int tickSlackMs = 20;
+    static constexpr int maximumTickMs = 3600 * 1000;
+    QTimer* clock() const { return m_clock; }
 
 protected:
     void showEvent(QShowEvent*) override;
+    void hideEvent(QHideEvent*) override;
     void resizeEvent(QResizeEvent*) override;
 
 private:
@@ -63,6 +70,7 @@ private:
     void scheduleVisibilityCheck();
     void checkLastRowVisible();
     void refreshHover();
+    void tickTimes();
 
     bool m_showsHeader;
     bool m_compact;
@@ -87,4 +95,5 @@ private:
     QLabel* m_emptyText;
     KeyedRows<ClipboardRowView> m_rows;
     bool m_checkScheduled = false;
+    QTimer* m_clock;
 };

@@ -5,6 +5,8 @@
 #include "Platform/AppNameResolver.h"
 #include "Storage/ClipboardHistoryStore.h"
 #include "Ui/AnimatedValue.h"
+#include "Ui/BidiControls.h"
+#include "Ui/FocusRing.h"
 #include "Ui/IconRegistry.h"
 #include "Ui/Theme.h"
 
@@ -46,6 +48,7 @@ ClipboardRowView::ClipboardRowView(ClipboardItem item, bool compact, ClipboardHi
     , m_copiedOpacity(new AnimatedValue(0.0, this))
 {
     setAttribute(Qt::WA_Hover);
+    FocusRing::setShape(this, radius);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     setToolTip(Localizer::t(QStringLiteral("Klicken zum Kopieren")));
     m_copiedOpacity->setEaseOut(220);
@@ -57,6 +60,7 @@ ClipboardRowView::ClipboardRowView(ClipboardItem item, bool compact, ClipboardHi
     m_delete->setAccessibleName(m_delete->toolTip());
     m_favorite->setAccessibleName(m_favorite->toolTip());
     refreshAccessibleText();
+    m_time = relativeString();
     // Each action works on the entry as stored when clicked, by identifier.
     connect(this, &QAbstractButton::clicked, this, [this] { m_store.copyToPasteboard(m_item); });
     connect(m_favorite, &QToolButton::clicked, this, [this] { m_store.toggleFavorite(m_item); });
@@ -74,6 +78,7 @@ void ClipboardRowView::setItem(const ClipboardItem& item)
     refreshAccessibleText();
     refreshButtons();
     refreshCopiedState();
+    m_time = relativeString();
     updateGeometry();
     update();
 }
@@ -126,6 +131,15 @@ QString ClipboardRowView::relativeString() const
 {
     return RelativeTimeFormatter::abbreviated(m_item.createdAt, QDateTime::currentDateTimeUtc(),
                                               Localizer::language());
+}
+
+void ClipboardRowView::refreshTime()
+{
+    QString now = relativeString();
+    if (now == m_time)
+        return;
+    m_time = std::move(now);
+    update();
 }
 
 QString ClipboardRowView::iconSymbol() const
@@ -223,7 +237,7 @@ QRectF ClipboardRowView::textColumn() const
 
 QStringList ClipboardRowView::previewLines(qreal width) const
 {
-    const QString text = m_item.displayPreview();
+    const QString text = BidiControls::revealed(m_item.displayPreview());
     const QFont font = Theme::font(previewPx);
     QTextLayout layout(text, font);
     QStringList lines;
@@ -307,9 +321,8 @@ void ClipboardRowView::paintEvent(QPaintEvent*)
     p.setPen(Theme::secondary(this));
     qreal x = column.left();
     const qreal baseline = y + dfm.ascent();
-    const QString time = relativeString();
-    p.drawText(QPointF(x, baseline), time);
-    x += dfm.horizontalAdvance(time) + 6;
+    p.drawText(QPointF(x, baseline), m_time);
+    x += dfm.horizontalAdvance(m_time) + 6;
     if (const auto app = sourceAppName()) {
         p.drawText(QPointF(x, baseline), QStringLiteral("·"));
         x += dfm.horizontalAdvance(QStringLiteral("·")) + 6;

@@ -35,6 +35,10 @@ public:
                                                 const QString& lang);
     QColor backgroundFill() const;
     QString relativeString() const;
+    // The time since the copy as the row shows it, and bringing it up to now
+    // (a redraw only when the words change).
+    QString shownTime() const { return m_time; }
+    void refreshTime();
     bool showsImageThumbnail() const { return !m_thumbnail.isNull(); }
     QString iconSymbol() const; // "photo" or "doc.plaintext" when no thumbnail is shown
 
@@ -84,4 +88,5 @@ private:
     QToolButton* m_favorite;
     QToolButton* m_delete;
     AnimatedValue* m_copiedOpacity;
+    QString m_time;
 };

@@ -1,6 +1,7 @@
 #include "MenuBar/HoverCardButton.h"
 
 #include "Ui/AnimatedValue.h"
+#include "Ui/FocusRing.h"
 #include "Ui/Theme.h"
 
 #include <QEnterEvent>
@@ -16,6 +17,7 @@ HoverCardButton::HoverCardButton(QString hotkey, std::function<void()> action, Q
     , m_background(new AnimatedValue(backgroundOpacity(false, false), this))
 {
     setAttribute(Qt::WA_Hover);
+    FocusRing::setShape(this, cornerRadius);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     m_swap->setSpring(0.28, 0.72);
     m_background->setEaseOut(120);

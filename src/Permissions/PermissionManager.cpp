@@ -108,14 +108,14 @@ bool PermissionManager::requestAccessibility()
     return trusted;
 }
 
+// X11 keeps no settings page that grants either permission: a request to
+// open one is only noted.
 void PermissionManager::openScreenRecordingSettings()
 {
-    m_platform.openSettingsURL(
-        QStringLiteral("x-apple.systempreferences:com.apple.preference.security?Privacy_ScreenCapture"));
+    DebugLog::write(QStringLiteral("PERM Einstellungsseite Bildschirmaufnahme: gibt es unter X11 nicht"));
 }
 
 void PermissionManager::openAccessibilitySettings()
 {
-    m_platform.openSettingsURL(
-        QStringLiteral("x-apple.systempreferences:com.apple.preference.security?Privacy_Accessibility"));
+    DebugLog::write(QStringLiteral("PERM Einstellungsseite Bedienungshilfen: gibt es unter X11 nicht"));
 }

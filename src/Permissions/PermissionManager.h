@@ -29,6 +29,7 @@ public:
     // Prompts and opens the settings page only when not trusted; returns the
     // trust read before prompting.
     bool requestAccessibility();
+    // There is no settings page to open on X11: both note the request in the log.
     void openScreenRecordingSettings();
     void openAccessibilitySettings();
 

@@ -226,17 +226,20 @@ void PinnedImageView::mouseMoveEvent(QMouseEvent* event)
     const QPoint delta = event->globalPosition().toPoint() - *m_dragStart;
     QWidget* win = window();
     if (!m_dragEdges) {
-        win->move(m_dragStartGeometry.topLeft() + delta);
+        Q_EMIT geometryRequested(m_dragStartGeometry.translated(delta));
         return;
     }
     const QScreen* screen = win->screen() ? win->screen() : QGuiApplication::primaryScreen();
     const QSize bounds = screen ? screen->availableGeometry().size() : QSize();
-    win->setGeometry(resized(m_dragStartGeometry, m_dragEdges, delta, win->minimumSize(), bounds));
+    Q_EMIT geometryRequested(resized(m_dragStartGeometry, m_dragEdges, delta, win->minimumSize(), bounds));
 }
 
 void PinnedImageView::mouseReleaseEvent(QMouseEvent* event)
 {
+    const bool dragged = m_dragStart.has_value();
     m_dragStart.reset();
     m_dragEdges = {};
     event->accept();
+    if (dragged)
+        Q_EMIT gestureEnded();
 }

@@ -36,6 +36,12 @@ public:
     // Which edges a point of a widget of `size` grabs.
     static Qt::Edges edgesAt(QPoint at, QSize size);
 
+Q_SIGNALS:
+    // A drag of the picture or its rim wants the window there (global).
+    void geometryRequested(const QRect& geometry);
+    // The drag is over.
+    void gestureEnded();
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;

@@ -2,10 +2,15 @@
 
 #include "Pinned/PinnedImageModel.h"
 #include "Pinned/PinnedImageView.h"
+#include "Platform/CompositingInfo.h"
 #include "Platform/WindowDesktops.h"
 #include "Storage/ImageOps.h"
+#include "Ui/Theme.h"
 
 #include <QCloseEvent>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QScreen>
 #include <QPainterPath>
 #include <QPointer>
 #include <QRegion>
@@ -14,10 +19,14 @@
 #include <algorithm>
 
 PinnedImageWindowController::PinnedImageWindowController(const QImage& image, WindowDesktops& desktops,
-                                                         std::optional<QRect> visibleFrame, QWidget* parent)
+                                                         std::optional<QRect> visibleFrame,
+                                                         std::shared_ptr<CompositingInfo> compositing,
+                                                         StillSource still, QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus)
     , m_model(std::make_unique<PinnedImageModel>(image))
     , m_desktops(desktops)
+    , m_compositing(std::move(compositing))
+    , m_still(std::move(still))
 {
     setWindowTitle(QStringLiteral("Zentu.it"));
     setAttribute(Qt::WA_ShowWithoutActivating);
@@ -40,6 +49,94 @@ PinnedImageWindowController::PinnedImageWindowController(const QImage& image, Wi
         if (self)
             self->close();
     };
+    connect(m_view, &PinnedImageView::geometryRequested, this, &PinnedImageWindowController::moveDuringGesture);
+    connect(m_view, &PinnedImageView::gestureEnded, this, [this] {
+        m_inGesture = false;
+        m_desktop = {};
+    });
+    m_stepAside.setSingleShot(true);
+    m_stepAside.setInterval(stepAsideMs);
+    connect(&m_stepAside, &QTimer::timeout, this, [this] {
+        if (!compositorRuns())
+            setCompositing(false, m_still ? m_still(geometry()) : QImage()); // puts the cut back too
+    });
+    if (m_compositing)
+        connect(m_compositing.get(), &CompositingInfo::compositingChanged, this,
+                &PinnedImageWindowController::compositingChanged);
+}
+
+bool PinnedImageWindowController::compositorRuns() const { return m_compositing && m_compositing->isCompositing(); }
+
+QPainterPath PinnedImageWindowController::surfaceShape() const
+{
+    QPainterPath shape;
+    shape.addRoundedRect(QRectF(rect()), PinnedImageView::cornerRadius, PinnedImageView::cornerRadius);
+    return shape;
+}
+
+void PinnedImageWindowController::showEvent(QShowEvent* event)
+{
+    // Before the window maps: the screen still shows what lies beneath it.
+    m_stepAside.stop();
+    const bool real = compositorRuns();
+    setCompositing(real, real || !m_still ? QImage() : m_still(geometry()));
+    QWidget::showEvent(event);
+}
+
+void PinnedImageWindowController::compositingChanged(bool compositing)
+{
+    if (!isVisible())
+        return;
+    if (compositing) {
+        m_stepAside.stop();
+        setCompositing(true);
+    } else {
+        stepAsideForStill();
+    }
+}
+
+void PinnedImageWindowController::paintEvent(QPaintEvent*)
+{
+    if (isCompositing())
+        return;
+    QPainter painter(this);
+    paintBeneath(painter, Theme::windowBackground(this));
+}
+
+void PinnedImageWindowController::moveDuringGesture(const QRect& geometry)
+{
+    if (!m_inGesture) {
+        m_inGesture = true;
+        // One picture of the desktop as the gesture begins, with the still of
+        // the window's own place pasted in: every later place is cut from it.
+        if (!compositorRuns() && m_still && hasStill()) {
+            const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+            m_desktopArea = screen ? screen->virtualGeometry() : QRect();
+            m_desktop = m_desktopArea.isEmpty() ? QImage() : m_still(m_desktopArea);
+            if (!m_desktop.isNull()) {
+                QPainter paste(&m_desktop);
+                paste.setCompositionMode(QPainter::CompositionMode_Source);
+                paste.drawImage(this->geometry().topLeft() - m_desktopArea.topLeft(), still());
+            }
+        }
+    }
+    if (!m_desktop.isNull() && !compositorRuns()) {
+        QImage still(geometry.size(), QImage::Format_ARGB32_Premultiplied);
+        still.fill(Theme::windowBackground(this));
+        QPainter cut(&still);
+        cut.drawImage(QPoint(0, 0), m_desktop, geometry.translated(-m_desktopArea.topLeft()));
+        cut.end();
+        setCompositing(false, still);
+    }
+    setGeometry(geometry);
+}
+
+void PinnedImageWindowController::stepAsideForStill()
+{
+    // Shaped to nothing the window stays mapped (no flicker of the window
+    // manager's stacking) while the windows beneath paint themselves.
+    setMask(QRegion(-1, -1, 1, 1));
+    m_stepAside.start();
 }
 
 PinnedImageWindowController::~PinnedImageWindowController() = default;
@@ -88,9 +185,17 @@ void PinnedImageWindowController::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
     // Without a compositor the clear corners would show black: cut them off.
-    QPainterPath shape;
-    shape.addRoundedRect(QRectF(rect()), PinnedImageView::cornerRadius, PinnedImageView::cornerRadius);
-    setMask(QRegion(shape.toFillPolygon().toPolygon()));
+    if (!m_stepAside.isActive())
+        reshape();
+}
+
+void PinnedImageWindowController::moveEvent(QMoveEvent* event)
+{
+    QWidget::moveEvent(event);
+    // Moved by the window manager or the keyboard, not by a drag of ours:
+    // the still no longer lies beneath.
+    if (isVisible() && !m_inGesture && !compositorRuns() && m_still)
+        stepAsideForStill();
 }
 
 void PinnedImageWindowController::closeEvent(QCloseEvent* event)

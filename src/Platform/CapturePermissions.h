@@ -15,6 +15,4 @@ public:
     virtual bool isAccessibilityTrusted() = 0;
     // Shows the system's own prompt for that permission, where there is one.
     virtual void promptAccessibility() = 0;
-    // Opens a settings page given by its link.
-    virtual void openSettingsURL(const QString& url) = 0;
 };

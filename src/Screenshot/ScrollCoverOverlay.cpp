@@ -3,6 +3,7 @@
 #include "Localization/Localizer.h"
 #include "Platform/CompositingInfo.h"
 #include "Screenshot/GrabExclusions.h"
+#include "Screenshot/ScrollProgress.h"
 #include "Screenshot/ScrollProgressHUD.h"
 
 #include <QApplication>
@@ -36,16 +37,27 @@ const QColor glyph = QColor::fromRgbF(0.28f, 0.28f, 0.28f);
 const QColor hint = QColor::fromRgbF(0.55f, 0.55f, 0.55f);
 
 // The bright line sweeping from the bottom edge to the top edge; its glow
-// reaches 8 px to either side.
+// reaches 8 px to either side. It passes behind the card: the card's glass
+// would let it run through the texts.
 class ScanLine final : public QWidget {
 public:
-    using QWidget::QWidget;
+    ScanLine(const QRectF& card, QWidget* parent)
+        : QWidget(parent)
+        , m_card(card)
+    {
+    }
     static constexpr int glow = 8;
 
 protected:
     void paintEvent(QPaintEvent*) override
     {
         QPainter p(this);
+        QPainterPath outside;
+        outside.addRect(QRectF(rect()));
+        QPainterPath card;
+        card.addRoundedRect(m_card.translated(-QPointF(pos())), ScrollCoverOverlay::cardRadius,
+                            ScrollCoverOverlay::cardRadius);
+        p.setClipPath(outside.subtracted(card));
         const qreal mid = height() / 2.0;
         QLinearGradient halo(0, 0, 0, height());
         halo.setColorAt(0, QColor(255, 255, 255, 0));
@@ -54,11 +66,14 @@ protected:
         p.fillRect(rect(), halo);
         p.fillRect(QRectF(0, mid - 1, width(), 2), QColor(255, 255, 255, int(0.85 * 255)));
     }
+
+private:
+    QRectF m_card; // in the cover's coordinates
 };
 
 class CoverWindow final : public QWidget {
 public:
-    CoverWindow(const QSize& size, bool translucent, QImage still)
+    CoverWindow(const QSize& size, bool translucent, QImage still, const ScrollProgress& progress)
         : m_translucent(translucent)
     {
         if (!still.isNull()) {
@@ -68,7 +83,11 @@ public:
             p.fillRect(m_background.rect(), QColor(28, 28, 30, int(0.35 * 255)));
         }
         resize(size);
-        m_scan = new ScanLine(this);
+        const qreal pw = ScrollCoverOverlay::cardWidth(size.width());
+        const QRect card = QRectF((size.width() - pw) / 2, (size.height() - ScrollCoverOverlay::cardHeight) / 2, pw,
+                                  ScrollCoverOverlay::cardHeight)
+                               .toRect();
+        m_scan = new ScanLine(card, this);
         m_scan->setGeometry(0, size.height() - ScanLine::glow - 1, size.width(), 2 + 2 * ScanLine::glow);
         auto* sweep = new QVariantAnimation(this);
         sweep->setStartValue(0.0);
@@ -81,11 +100,8 @@ public:
         });
         sweep->start();
 
-        const qreal pw = ScrollCoverOverlay::cardWidth(size.width());
-        m_card = new PillView(this);
-        m_card->setGeometry(QRectF((size.width() - pw) / 2, (size.height() - ScrollCoverOverlay::cardHeight) / 2, pw,
-                                   ScrollCoverOverlay::cardHeight)
-                                .toRect());
+        m_card = new PillView(progress, this);
+        m_card->setGeometry(card);
     }
 
 protected:
@@ -114,10 +130,11 @@ private:
 } // namespace
 
 ScrollCoverOverlay::ScrollCoverOverlay(std::shared_ptr<CompositingInfo> compositing, Backdrop::Source backdrop,
-                                       GrabExclusions& exclusions)
+                                       GrabExclusions& exclusions, ScrollProgress& progress)
     : m_compositing(std::move(compositing))
     , m_backdrop(std::move(backdrop))
     , m_exclusions(exclusions)
+    , m_progress(progress)
 {
 }
 
@@ -133,6 +150,11 @@ qreal ScrollCoverOverlay::cardWidth(qreal coverWidth)
 
 void ScrollCoverOverlay::show(const QRectF& rect)
 {
+    // A new run counts from nothing; a cover moved during the run goes on.
+    if (!m_window) {
+        m_progress.setStrips(0);
+        m_progress.setHeightPx(0);
+    }
     hide();
     const QRect geometry = rect.toAlignedRect();
     if (geometry.isEmpty())
@@ -144,7 +166,7 @@ void ScrollCoverOverlay::show(const QRectF& rect)
 
     // Unmanaged (no window-manager frame that would catch the clicks the cover
     // lets through), above the windows a window manager stacks.
-    auto* cover = new CoverWindow(geometry.size(), translucent, still);
+    auto* cover = new CoverWindow(geometry.size(), translucent, still, m_progress);
     cover->setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::X11BypassWindowManagerHint
                           | Qt::WindowDoesNotAcceptFocus | Qt::WindowTransparentForInput);
     cover->setAttribute(Qt::WA_ShowWithoutActivating);
@@ -173,12 +195,16 @@ void ScrollCoverOverlay::hide()
     m_window = nullptr;
 }
 
-PillView::PillView(QWidget* parent)
+PillView::PillView(const ScrollProgress& progress, QWidget* parent)
     : QWidget(parent)
+    , m_progress(progress)
     , m_status(Localizer::t(QStringLiteral("Nehme auf …")))
 {
     setAttribute(Qt::WA_TransparentForMouseEvents);
+    connect(&progress, &ScrollProgress::stripsChanged, this, qOverload<>(&QWidget::update));
 }
+
+QString PillView::countText() const { return ScrollProgressHUD::countText(m_progress.strips()); }
 
 void PillView::tick()
 {
@@ -260,7 +286,8 @@ void PillView::paintEvent(QPaintEvent*)
     const qreal W = width();
 
     QPainterPath card;
-    card.addRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 22, 22);
+    card.addRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), ScrollCoverOverlay::cardRadius,
+                        ScrollCoverOverlay::cardRadius);
     p.fillPath(card, QColor(255, 255, 255, int(0.68 * 255)));
     p.strokePath(card, QPen(QColor(0, 0, 0, int(0.08 * 255)), 1));
 
@@ -269,19 +296,22 @@ void PillView::paintEvent(QPaintEvent*)
     p.setFont(preferredFont(this, 13, QFont::DemiBold));
     p.setPen(ink);
     p.drawText(QRectF(0, 90, W, 18), Qt::AlignHCenter | Qt::AlignTop, m_status);
+    p.setFont(preferredFont(this, 11.5, QFont::Normal));
+    p.setPen(muted);
+    p.drawText(QRectF(0, 111, W, 16), Qt::AlignHCenter | Qt::AlignTop, countText());
 
     const QString label = Localizer::t(QStringLiteral("Abbrechen"));
     const QFont labelFont = preferredFont(this, 11.5, QFont::Normal);
     const qreal lw = std::ceil(QFontMetricsF(labelFont).horizontalAdvance(label));
     const qreal kw = qMax(std::ceil(QFontMetricsF(systemFont(this, 10.4, QFont::DemiBold)).horizontalAdvance(QStringLiteral("esc"))) + 14, qreal(20));
     const qreal x = (W - (lw + kw + 8)) / 2;
-    pillKeycap(p, QStringLiteral("esc"), QPointF(x, 120), 20, ink);
+    pillKeycap(p, QStringLiteral("esc"), QPointF(x, 138), 20, ink);
     p.setFont(labelFont);
     p.setPen(muted);
-    p.drawText(QRectF(x + kw + 8, 123, lw + 4, 20), Qt::AlignLeft | Qt::AlignTop, label);
+    p.drawText(QRectF(x + kw + 8, 141, lw + 4, 20), Qt::AlignLeft | Qt::AlignTop, label);
 
     p.setFont(systemFont(this, 10, QFont::Normal));
     p.setPen(hint);
-    p.drawText(QRectF(8, 146, W - 16, 14), Qt::AlignHCenter | Qt::AlignTop,
+    p.drawText(QRectF(8, 164, W - 16, 14), Qt::AlignHCenter | Qt::AlignTop,
                Localizer::t(QStringLiteral("Fenster vorn lassen — nicht minimieren")));
 }

@@ -1,9 +1,10 @@
 #pragma once
 // Lays a dark, blurred cover exactly over the region a scrolling capture
-// scrolls: a bright scan line sweeps over it and a card in its middle shows the
-// scroll glyph, "Nehme auf …", an "esc" keycap and a hint. Clicks and wheel
-// events go through to the window underneath, and the cover's window is left
-// out of every frame grab, so the grabs show that window and not the cover.
+// scrolls: a bright scan line sweeps over it (passing behind the card) and a
+// card in its middle shows the scroll glyph, "Nehme auf …", the number of
+// strips taken so far, an "esc" keycap and a hint. Clicks and wheel events go
+// through to the window underneath, and the cover's window is left out of
+// every frame grab, so the grabs show that window and not the cover.
 #include "Screenshot/Backdrop.h"
 
 #include <QPointer>
@@ -14,6 +15,7 @@
 
 class CompositingInfo;
 class GrabExclusions;
+class ScrollProgress;
 class QTimer;
 class QVariantAnimation;
 
@@ -23,12 +25,13 @@ public:
     // Real translucency only with a compositing manager; otherwise the cover
     // paints a blurred still of the region from backdrop, taken just before
     // it shows. The exclusions hold the cover's window while it is shown.
+    // The card counts the strips the scroll loop reports in progress.
     ScrollCoverOverlay(std::shared_ptr<CompositingInfo> compositing, Backdrop::Source backdrop,
-                       GrabExclusions& exclusions);
+                       GrabExclusions& exclusions, ScrollProgress& progress);
     ~ScrollCoverOverlay() override;
 
     // Covers rect (global, top-left origin, device-independent pixels); a cover
-    // already shown is hidden first.
+    // already shown is hidden first. A first cover starts the count at 0.
     void show(const QRectF& rect);
     // Removes the cover; does nothing when none is shown.
     void hide();
@@ -38,12 +41,14 @@ public:
 
     // Width of the card for a cover of width w: between 190 and 272.
     static qreal cardWidth(qreal coverWidth);
-    static constexpr qreal cardHeight = 182;
+    static constexpr qreal cardHeight = 200;
+    static constexpr qreal cardRadius = 22;
 
 private:
     const std::shared_ptr<CompositingInfo> m_compositing;
     const Backdrop::Source m_backdrop;
     GrabExclusions& m_exclusions;
+    ScrollProgress& m_progress;
     QPointer<QWidget> m_window;
     std::optional<quint32> m_windowID;
 };
@@ -52,9 +57,11 @@ private:
 class PillView : public QWidget {
     Q_OBJECT
 public:
-    explicit PillView(QWidget* parent = nullptr);
+    explicit PillView(const ScrollProgress& progress, QWidget* parent = nullptr);
 
     QString status() const { return m_status; }
+    // The second line: how many strips were taken.
+    QString countText() const;
     qreal phase() const { return m_phase; }
     // One animation step: the phase grows by 1/90 and wraps below 1.
     void tick();
@@ -73,6 +80,7 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
+    const ScrollProgress& m_progress;
     QString m_status;
     qreal m_phase = 0;
     QTimer* m_timer = nullptr;

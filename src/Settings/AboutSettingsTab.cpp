@@ -208,7 +208,7 @@ AboutSettingsTab::AboutSettingsTab(PermissionManager& permissions, Workspace& wo
     addInset(column, m_uninstall, 0);
     auto* removes = new QLabel(Localizer::t(QStringLiteral("Entfernt die App, ihre Einstellungen und alle Daten.")));
     removes->setFont(Theme::font(Theme::captionSize));
-    Theme::setForeground(removes, Theme::tertiary(removes));
+    Theme::setForeground(removes, Theme::readableSecondary(removes));
     addInset(column, removes, 0);
     column->addStretch(1);
 }

@@ -124,6 +124,12 @@ GeneralSettingsTab::GeneralSettingsTab(SettingsManager& settings, UserDefaults& 
     FormSection* start = form->addSection(Localizer::t(QStringLiteral("Start")));
     m_launch = start->addToggle(Localizer::t(QStringLiteral("Bei Anmeldung starten")));
     m_launchError = errorCaption(start);
+    // A build of the program never starts at login: the switch stays off and says why.
+    if (!m_settings.launchAtLoginAvailable()) {
+        m_launch->setEnabled(false);
+        m_launchUnavailable = start->addCaption(Localizer::t(
+            QStringLiteral("Startet nur als installiertes Programm bei der Anmeldung: dieses läuft aus einem Build-Ordner.")));
+    }
 
     // User changes (clicked, never the programmatic updates of refresh()).
     auto field = [this](ToggleSwitch* toggle, bool AppSettings::*member) {

@@ -47,6 +47,8 @@ public:
     SegmentedControl* formatPicker() const { return m_format; }
     ToggleSwitch* launchToggle() const { return m_launch; }
     QLabel* launchError() const { return m_launchError; }
+    // Why the switch is off for good; none where the program may start at login.
+    QLabel* launchUnavailable() const { return m_launchUnavailable; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
@@ -72,6 +74,7 @@ private:
     SegmentedControl* m_format;
     ToggleSwitch* m_launch;
     QLabel* m_launchError;
+    QLabel* m_launchUnavailable = nullptr;
     // Set while the controls are brought in line with the settings, so that
     // showing a value never writes it back.
     bool m_refreshing = false;

@@ -29,6 +29,10 @@ SettingsManager::SettingsManager(UserDefaults& defaults, LoginItemService& login
     }
     syncLaunchAtLoginState();
 
+    // A build of the program is never registered, and leaves the first start
+    // at login to the installed copy.
+    if (!launchAtLoginAvailable())
+        return;
     if (m_defaults.boolValue(QString::fromLatin1(SettingsKeys::launchAtLoginDefaulted)))
         return;
     m_defaults.setValue(QString::fromLatin1(SettingsKeys::launchAtLoginDefaulted), true);
@@ -61,9 +65,11 @@ bool SettingsManager::loginItemEnabled() const
     return m_loginItem.status() == LoginItemService::Status::enabled;
 }
 
+bool SettingsManager::launchAtLoginAvailable() const { return m_loginItem.isRegistrable(); }
+
 void SettingsManager::syncLaunchAtLoginState()
 {
-    const bool enabled = loginItemEnabled();
+    const bool enabled = launchAtLoginAvailable() && loginItemEnabled();
     update([enabled](AppSettings& s) { s.launchAtLogin = enabled; });
 }
 
@@ -104,6 +110,10 @@ void SettingsManager::resetHotkey(HotkeyAction action)
 
 void SettingsManager::setLaunchAtLogin(bool on)
 {
+    if (!launchAtLoginAvailable()) {
+        syncLaunchAtLoginState();
+        return;
+    }
     update([on](AppSettings& s) { s.launchAtLogin = on; });
     const bool enabled = loginItemEnabled();
     if (on == enabled)

@@ -29,6 +29,9 @@ public:
     void setHotkey(const HotkeyCombo& combo, HotkeyAction action);
     void resetHotkey(HotkeyAction action);
     void setLaunchAtLogin(bool on);
+    // False for a program that may not start at login (a development build):
+    // the switch stays off.
+    bool launchAtLoginAvailable() const;
 
     static HotkeyCombo defaultHotkey(HotkeyAction action, bool isoKeyboard);
 

@@ -59,7 +59,6 @@ const QHash<QString, Glyph>& table()
         {"arrow.uturn.backward", {0xe166}},
         {"arrow.uturn.forward", {0xe15a}},
         {"arrow.counterclockwise", {0xe5d5}},
-        {"character.cursor.ibeam", {0xe262}},
         {"text.viewfinder", {0xe5fa}},
         {"pin", {0xf10d}},
         {"pin.fill", {0xf10d}},
@@ -172,9 +171,29 @@ void drawNumberCircleFill(QPainter& p, const QRectF& b, const QColor& color)
     p.fillPath(disc.subtracted(digit), color);
 }
 
+// Selecting text: three lines of text, the middle one marked, and a text
+// cursor at its end (the text tool's glyph is a pair of letters).
+void drawTextSelection(QPainter& p, const QRectF& b, const QColor& color)
+{
+    auto at = [&b](qreal x, qreal y) { return QPointF(b.left() + x * b.width(), b.top() + y * b.height()); };
+    const qreal stroke = qMax(1.0, b.width() / 12.0);
+    p.setPen(QPen(color, stroke, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(at(0.12, 0.24), at(0.62, 0.24));
+    p.drawLine(at(0.12, 0.76), at(0.50, 0.76));
+    QColor marked = color;
+    marked.setAlphaF(color.alphaF() * 0.35f);
+    p.fillRect(QRectF(at(0.08, 0.38), at(0.70, 0.62)), marked);
+    p.drawLine(at(0.12, 0.50), at(0.62, 0.50));
+    // The I-beam: a bar with short serifs at both ends.
+    p.drawLine(at(0.80, 0.16), at(0.80, 0.84));
+    p.drawLine(at(0.70, 0.16), at(0.90, 0.16));
+    p.drawLine(at(0.70, 0.84), at(0.90, 0.84));
+}
+
 const QHash<QString, Drawer>& drawn()
 {
     static const QHash<QString, Drawer> t{
+        {"character.cursor.ibeam", &drawTextSelection},
         {"cursorarrow", &drawCursorArrow},
         {"line.diagonal", &drawLineDiagonal},
         {"number.circle.fill", &drawNumberCircleFill},

@@ -1,6 +1,7 @@
 #include "Ui/SegmentedControl.h"
 
 #include "Ui/AnimatedValue.h"
+#include "Ui/FocusRing.h"
 #include "Ui/IconRegistry.h"
 #include "Ui/SegmentedControlAccessible.h"
 #include "Ui/Theme.h"
@@ -20,6 +21,7 @@ SegmentedControl::SegmentedControl(const QStringList& labels, QWidget* parent)
     SegmentedControlAccessible::install();
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     setFocusPolicy(Qt::TabFocus);
+    FocusRing::setShape(this, m_trackRadius);
     connect(m_pillPosition, &AnimatedValue::valueChanged, this, qOverload<>(&QWidget::update));
 }
 
@@ -71,6 +73,7 @@ void SegmentedControl::setSymbolsOnly(bool only)
 void SegmentedControl::setRadii(qreal track, qreal pill)
 {
     m_trackRadius = track;
+    FocusRing::setShape(this, track);
     m_pillRadius = pill;
     update();
 }

@@ -1,5 +1,6 @@
 #include "Ui/Stepper.h"
 
+#include "Ui/FocusRing.h"
 #include "Ui/Theme.h"
 
 #include <QAccessibleValueInterface>
@@ -63,6 +64,7 @@ Stepper::Stepper(QWidget* parent)
     Q_UNUSED(installed);
     setFixedSize(sizeHint());
     setFocusPolicy(Qt::TabFocus);
+    FocusRing::setShape(this, 5);
 }
 
 void Stepper::setRange(int minimum, int maximum)

@@ -6,6 +6,7 @@
 #include <QPalette>
 #include <QScreen>
 #include <QWidget>
+#include <cmath>
 
 namespace Theme {
 
@@ -64,6 +65,40 @@ QColor tertiary(const QWidget* w) { return primary(tertiaryOpacity, w); }
 QColor accent(const QWidget* w) { return paletteOf(w).color(QPalette::Highlight); }
 QColor textBackground(const QWidget* w) { return paletteOf(w).color(QPalette::Base); }
 QColor windowBackground(const QWidget* w) { return paletteOf(w).color(QPalette::Window); }
+
+namespace {
+qreal luminance(const QColor& c)
+{
+    auto linear = [](qreal v) { return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+    return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+}
+
+QColor over(const QColor& top, qreal opacity, const QColor& below)
+{
+    const auto mix = [opacity](qreal a, qreal b) { return float(a * opacity + b * (1 - opacity)); };
+    return QColor::fromRgbF(mix(top.redF(), below.redF()), mix(top.greenF(), below.greenF()),
+                            mix(top.blueF(), below.blueF()));
+}
+} // namespace
+
+qreal contrastRatio(const QColor& a, const QColor& b)
+{
+    const qreal la = luminance(a), lb = luminance(b);
+    return (qMax(la, lb) + 0.05) / (qMin(la, lb) + 0.05);
+}
+
+QColor readableSecondary(const QWidget* w)
+{
+    const QColor text = primary(w);
+    const QColor background = windowBackground(w);
+    qreal opacity = secondaryOpacity * text.alphaF();
+    QColor shown = over(text, opacity, background);
+    while (contrastRatio(shown, background) < readableContrast && opacity < 1) {
+        opacity = qMin<qreal>(1, opacity + 0.02);
+        shown = over(text, opacity, background);
+    }
+    return shown;
+}
 
 QColor orange() { return QColor(255, 149, 0); }
 QColor yellow() { return QColor(255, 204, 0); }

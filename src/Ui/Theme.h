@@ -32,6 +32,14 @@ QColor accent(const QWidget* w = nullptr);
 QColor textBackground(const QWidget* w = nullptr);
 QColor windowBackground(const QWidget* w = nullptr);
 
+// Small secondary text that stays readable: the secondary colour made just
+// strong enough for 4.5:1 against the window background, as an opaque colour.
+QColor readableSecondary(const QWidget* w = nullptr);
+// The contrast ratio of two opaque colours (1 to 21), as accessibility
+// guidelines measure it.
+qreal contrastRatio(const QColor& a, const QColor& b);
+constexpr qreal readableContrast = 4.5;
+
 constexpr qreal secondaryOpacity = 0.5;
 constexpr qreal tertiaryOpacity = 0.26;
 

@@ -1,6 +1,7 @@
 #include "Ui/ToggleSwitch.h"
 
 #include "Ui/AnimatedValue.h"
+#include "Ui/FocusRing.h"
 #include "Ui/Theme.h"
 
 #include <QPainter>
@@ -10,6 +11,7 @@ ToggleSwitch::ToggleSwitch(QWidget* parent)
     , m_position(new AnimatedValue(0.0, this))
 {
     setCheckable(true);
+    FocusRing::setShape(this, FocusRing::capsule);
     setFixedSize(sizeHint());
     m_position->setEaseOut(150);
     connect(m_position, &AnimatedValue::valueChanged, this, qOverload<>(&QWidget::update));

@@ -109,7 +109,11 @@ void TooltipHost::show(QWidget* control, const QString& text)
     if (!m_window)
         m_window = new TooltipWindow(m_area);
     m_window->hide(); // shown anew: a fresh still where no compositor runs
+    if (m_shown && m_shown != control)
+        disconnect(m_shown, &QObject::destroyed, this, &TooltipHost::hideTip);
     m_shown = control;
+    // A control that goes (a row filtered away, a list rebuilt) takes its tip along.
+    connect(control, &QObject::destroyed, this, &TooltipHost::hideTip, Qt::UniqueConnection);
     m_text = text;
     const QRect rect(control->mapToGlobal(QPoint(0, 0)), control->size());
     QScreen* screen = control->screen() ? control->screen() : QGuiApplication::primaryScreen();
@@ -124,6 +128,8 @@ void TooltipHost::show(QWidget* control, const QString& text)
 
 void TooltipHost::hideTip()
 {
+    if (m_shown)
+        disconnect(m_shown, &QObject::destroyed, this, &TooltipHost::hideTip);
     m_fade->stop();
     m_shown = nullptr;
     m_text.clear();

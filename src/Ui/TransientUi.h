@@ -5,6 +5,7 @@
 // no compositing manager runs. Watches the application for them going away,
 // so a capture can tell whether the windows beneath had time to paint again.
 #include "Platform/RepaintWatch.h"
+#include "Ui/TranslucentSurface.h"
 
 #include <QElapsedTimer>
 #include <QImage>
@@ -18,13 +19,11 @@
 class CompositingInfo;
 class QWidget;
 class QWindow;
-class TranslucentSurface;
 
 class TransientUi : public QObject {
     Q_OBJECT
 public:
-    // A still of a rectangle of the screen (global coordinates); null when none can be taken.
-    using StillSource = std::function<QImage(const QRect& globalRect)>;
+    using StillSource = TranslucentSurface::StillSource;
 
     // With `repaint`, notes where its windows left the screen so a capture can
     // wait for exactly that area to be painted again. With `compositing`, tells

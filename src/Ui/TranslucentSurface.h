@@ -14,12 +14,16 @@
 #include <QImage>
 #include <QPainterPath>
 #include <QRegion>
+#include <functional>
 
 class QPainter;
 class QWidget;
 
 class TranslucentSurface {
 public:
+    // A still of a rectangle of the screen (global coordinates); null when none can be taken.
+    using StillSource = std::function<QImage(const QRect& globalRect)>;
+
     virtual ~TranslucentSurface() = default;
 
     // With a compositor: no cut, no still. Without: the cut, and `still`, the
@@ -36,6 +40,8 @@ protected:
     // Its opaque shape in window coordinates, with the outline drawn on it.
     virtual QPainterPath surfaceShape() const = 0;
 
+    // The still the window paints over; null when none.
+    const QImage& still() const { return m_still; }
     // To call after the shape or the window's size changed.
     void reshape();
     // To call when the window moved or changed size while shown: the still

@@ -2,6 +2,7 @@
 // data folder and quitting, the reinstall check, finishing the first run, the
 // window registry's single windows, activation policy and retitling.
 #include "App/AppCoordinator.h"
+#include "App/AppWindows.h"
 #include "App/AppDelegate.h"
 #include "App/PermissionGuards.h"
 #include "Clipboard/ClipboardMonitor.h"
@@ -220,9 +221,12 @@ private Q_SLOTS:
         QCOMPARE(services.activation.current, Policy::regular);
         coordinator.openSettings();
 
-        // Closing the last editor while the settings are open keeps it regular.
+        // Closing the last editor while the settings are open keeps it regular;
+        // what the editor freed goes back to the system once it is gone.
         coordinator.editorWindows().front()->close();
         QCOMPARE(services.activation.current, Policy::regular);
+        QCOMPARE(services.heap->trims, 0);
+        QTRY_COMPARE_WITH_TIMEOUT(services.heap->trims, 1, 2 * AppWindows::trimDelayMs);
         coordinator.settingsWindow()->close();
         QCOMPARE(services.activation.current, Policy::accessory);
 

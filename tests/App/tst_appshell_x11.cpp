@@ -1,5 +1,6 @@
 // The real program on a real X server with a tray host, over seeded
-// histories: the tray icon gets embedded and the log restarted; the icon opens
+// histories: the tray icon gets embedded and the log restarted, and this first
+// start from the build tree writes no login item; the icon opens
 // the panel showing the seeded picture; a second start hands over and leaves
 // one instance; "Alle" opens the clipboard history; "Beenden" ends the
 // program. Then, from a throw-away home and driven through the screen
@@ -120,6 +121,11 @@ private Q_SLOTS:
         // as done and no first-run window opens.
         QTRY_VERIFY_WITH_TIMEOUT(fileContents(m_app.settingsFile()).contains("zentu.onboarding.completed=true"), 15000);
         QCOMPARE(titled(pid, "Zentu.it einrichten"), xcb_window_t(0));
+        // A first start from the build tree registers no start at login: the
+        // entry would start a build that may be gone. The installed copy's
+        // first start still will (the first-start mark is left for it).
+        QVERIFY(!QFileInfo::exists(m_app.root() + QStringLiteral("/config/autostart/com.quorel.zentu.desktop")));
+        QVERIFY(!fileContents(m_app.settingsFile()).contains("zentu.launchAtLogin.defaulted"));
 
         // A click on the icon opens the panel (340 px wide) with the seeded
         // picture below its header.
@@ -271,7 +277,7 @@ private Q_SLOTS:
         QString error;
         QVERIFY2(installation.install(RealApp::binary(), &error), qPrintable(error));
         const QString program = installation.installedProgram();
-        QVERIFY(XdgAutostartLoginItem(program).registerApp(nullptr));
+        QVERIFY(XdgAutostartLoginItem(installation, program).registerApp(nullptr));
         const qint64 programSize = QFileInfo(program).size();
         startProgram(program);
         const QRect icon = x.settledTrayIcon(m_program.processId(), 30000);

@@ -12,7 +12,10 @@
 // lets the pointer select recognised words across lines and Ctrl+C copy them;
 // a pinned picture stays above a normal window that is raised over it, is on
 // every workspace, never takes the focus, moves when dragged and closes from
-// its hover bar.
+// its hover bar; faded to 30 % it shows the window beneath through it, over a
+// still that follows it when dragged or moved where no compositor runs, and
+// really translucent while xcompmgr runs.
+#include "Pinned/PinnedImageModel.h"
 #include "Pinned/PinnedImageView.h"
 #include "Pinned/PinnedImageWindowController.h"
 #include "Editor/AnnotationCanvasView.h"
@@ -24,7 +27,9 @@
 #include "Editor/OCRService.h"
 #include "Models/AppSettings.h"
 #include "Platform/Qt/TesseractTextRecognizer.h"
+#include "Platform/X11/X11CompositingInfo.h"
 #include "Platform/X11/X11WindowDesktops.h"
+#include "Screenshot/Backdrop.h"
 #include "fakes/FakeEditorEnvironment.h"
 #include "support/FilledImage.h"
 #include "support/IsolatedEnvironment.h"
@@ -41,6 +46,7 @@
 #include <QPainter>
 #include <QProcess>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QToolButton>
 #include <csignal>
 
@@ -451,6 +457,74 @@ private Q_SLOTS:
         m_x.click(closeAt);
         QTRY_VERIFY_WITH_TIMEOUT(closed, 10000);
         QTRY_VERIFY_WITH_TIMEOUT(!m_x.viewable(pinId), 10000);
+    }
+
+    void aFadedPinShowsWhatLiesBeneathWithAndWithoutACompositor()
+    {
+        // Beneath: a window of two halves, green left and blue right.
+        const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+        QWidget beneath;
+        beneath.setStyleSheet(QStringLiteral("background: rgb(0, 160, 0);"));
+        auto* right = new QWidget(&beneath);
+        right->setStyleSheet(QStringLiteral("background: rgb(0, 0, 200);"));
+        beneath.setGeometry(available.center().x() - 600, available.center().y() - 300, 1200, 600);
+        right->setGeometry(600, 0, 600, 600);
+        beneath.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&beneath));
+        const QPoint centre = available.center();
+        QTRY_COMPARE_WITH_TIMEOUT(screenPixel(centre - QPoint(100, 0)), QColor(0, 160, 0), 10000);
+
+        auto compositor = std::make_shared<X11CompositingInfo>();
+        QVERIFY(!compositor->isCompositing()); // openbox alone
+        X11WindowDesktops desktops;
+        PinnedImageWindowController pin(filledImage(400, 300, QColor(220, 0, 0), QImage::Format_ARGB32_Premultiplied),
+                                        desktops, available, compositor, Backdrop::grabScreens);
+        pin.model().setOpacity(0.3);
+        pin.showPinned();
+        // 30 % red over what lies beneath: green on the left half, blue on the right.
+        const auto blend = [](QColor below) {
+            return QColor(qRound(0.3 * 220 + 0.7 * below.red()), qRound(0.7 * below.green()), qRound(0.7 * below.blue()));
+        };
+        const auto near = [](QColor a, QColor b) {
+            return qAbs(a.red() - b.red()) + qAbs(a.green() - b.green()) + qAbs(a.blue() - b.blue()) <= 12;
+        };
+        const auto showsThrough = [&](QPoint at, QColor below) {
+            return QTest::qWaitFor([&] { return near(screenPixel(at), blend(below)); }, 10000);
+        };
+        QVERIFY2(showsThrough(centre - QPoint(100, 0), QColor(0, 160, 0)), qPrintable(screenPixel(centre - QPoint(100, 0)).name()));
+        QVERIFY(showsThrough(centre + QPoint(100, 0), QColor(0, 0, 200)));
+        QVERIFY(!pin.isCompositing() && pin.hasStill());
+
+        // Dragged 260 px to the right, its still comes along: blue beneath its
+        // left half now, and the place it left shows green again.
+        const QPoint grab = centre + QPoint(0, 80);
+        const auto n = [](int v) { return QString::number(v); };
+        QVERIFY(xdotool({"mousemove", n(grab.x()), n(grab.y()), "mousedown", "1", "mousemove", n(grab.x() + 60),
+                         n(grab.y()), "mousemove", n(grab.x() + 260), n(grab.y()), "mouseup", "1"}));
+        QTRY_COMPARE_WITH_TIMEOUT(pin.geometry().center(), centre + QPoint(260, 0), 10000);
+        QVERIFY(showsThrough(centre + QPoint(170, 0), QColor(0, 0, 200)));
+        QVERIFY(showsThrough(centre + QPoint(440, 0), QColor(0, 0, 200)));
+        QTRY_COMPARE_WITH_TIMEOUT(screenPixel(centre - QPoint(100, 0)), QColor(0, 160, 0), 10000);
+
+        // Moved any other way than by its own drag: a new still.
+        pin.move(pin.pos() - QPoint(520, 0));
+        QVERIFY(showsThrough(pin.geometry().center() - QPoint(100, 0), QColor(0, 160, 0)));
+
+        if (QStandardPaths::findExecutable(QStringLiteral("xcompmgr")).isEmpty())
+            QSKIP("xcompmgr is not installed (scripts/install-deps.sh)");
+        // A compositor starts: really translucent, no still, no cut.
+        QProcess xcompmgr;
+        xcompmgr.start(QStringLiteral("xcompmgr"), {});
+        QVERIFY(xcompmgr.waitForStarted(5000));
+        QTRY_VERIFY_WITH_TIMEOUT(compositor->isCompositing(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(pin.isCompositing() && pin.mask().isEmpty(), 10000);
+        QVERIFY(showsThrough(pin.geometry().center() - QPoint(100, 0), QColor(0, 160, 0)));
+        // It stops: a still again, taken with the pin out of the way.
+        xcompmgr.terminate();
+        QVERIFY(xcompmgr.waitForFinished(5000));
+        QTRY_VERIFY_WITH_TIMEOUT(!pin.isCompositing() && pin.hasStill(), 10000);
+        QVERIFY(showsThrough(pin.geometry().center() - QPoint(100, 0), QColor(0, 160, 0)));
+        pin.close();
     }
 };
 

@@ -48,6 +48,8 @@ struct Rig {
     {
         launcher.path = QDir::homePath() + QStringLiteral("/Downloads/zentu (1) 'neu'");
         QVERIFY(plantFile(launcher.path, program));
+        // Started by the user, so it can be: a login item may start it too.
+        QVERIFY(QFile::setPermissions(launcher.path, QFile::permissions(launcher.path) | QFile::ExeOwner));
     }
     QString installed() const { return installation.installedProgram(); }
     QString trashed() const { return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
@@ -97,7 +99,7 @@ private Q_SLOTS:
         qputenv("XDG_BIN_HOME", (QDir::homePath() + QStringLiteral("/eigene bin")).toUtf8());
         Rig earlier("#!/bin/sh\necho v1\n");
         QVERIFY(earlier.installation.install(earlier.launcher.path, nullptr));
-        QVERIFY(XdgAutostartLoginItem(earlier.launcher.path).registerApp(nullptr));
+        QVERIFY(XdgAutostartLoginItem(earlier.installation, earlier.launcher.path).registerApp(nullptr));
 
         Rig rig;
         // The page-capture helper that came with the program goes along.
@@ -206,7 +208,7 @@ private Q_SLOTS:
         plantHelper(QFileInfo(download).absolutePath()); // goes along
         XdgUserInstallation installation;
         QVERIFY(installation.install(download, nullptr));
-        XdgAutostartLoginItem loginItem(installation.installedProgram());
+        XdgAutostartLoginItem loginItem(installation, installation.installedProgram());
         QVERIFY(loginItem.registerApp(nullptr));
         SettingsFileUserDefaults defaults;
         defaults.setValue(QStringLiteral("zentu.settings.v1"), QByteArray("{}"));

@@ -30,6 +30,9 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QPlainTextEdit>
+#include <QBuffer>
+#include <QClipboard>
+#include <QMimeData>
 #include <QProcess>
 #include <QUrl>
 #include <QWidget>
@@ -209,6 +212,31 @@ private Q_SLOTS:
         // An own write: not recorded by the monitor.
         QTest::qWait(2 * ClipboardMonitor::pollIntervalMs);
         QCOMPARE(store->items().size(), before);
+    }
+
+    void aPictureWaitsAsItsPngAndPastesInEveryForm()
+    {
+        // Our own picture copy keeps only its PNG; a program that pastes it
+        // still gets the whole picture, as PNG or in any other image form.
+        QImage picture(320, 200, QImage::Format_RGB32);
+        picture.fill(QColor(12, 200, 90));
+        QByteArray png;
+        QBuffer buffer(&png);
+        QVERIFY(buffer.open(QIODevice::WriteOnly) && picture.save(&buffer, "PNG"));
+        const ClipboardWrite write = systemClipboard->writeImage(picture, png);
+        QVERIFY(write.held);
+        monitor->ownWrite(write);
+        const QMimeData* ours = QGuiApplication::clipboard()->mimeData(QClipboard::Clipboard);
+        QVERIFY(ours && ours->data(QStringLiteral("image/png")) == png);
+        QProcess reader;
+        reader.start(QStringLiteral(ZENTU_CLIPBOARD_OWNER), {"read"});
+        QVERIFY(reader.waitForStarted(5000));
+        QTRY_VERIFY_WITH_TIMEOUT(reader.state() == QProcess::NotRunning, 15000);
+        const QString out = QString::fromUtf8(reader.readAll());
+        const QStringList formats = out.section("formats: ", 1).section('\n', 0, 0).split(',');
+        for (const char* format : {"image/png", "image/bmp"})
+            QVERIFY2(formats.contains(QLatin1String(format)), qPrintable(out));
+        QVERIFY2(out.contains("image: 320x200") && out.contains("pixel: #0cc85a"), qPrintable(out));
     }
 
     void ctrlCInTheRecognisedTextSheetIsRecordedOnce()

@@ -31,6 +31,7 @@
 #include "Editor/ToolsGroup.h"
 #include "Editor/ZoomControls.h"
 #include "Localization/Localizer.h"
+#include "Ui/IconRegistry.h"
 #include "Ui/ColorPanelController.h"
 #include "Ui/HoverExpandGroup.h"
 #include "Ui/Popover.h"
@@ -412,6 +413,24 @@ private Q_SLOTS:
         list->scrollToTop();
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(0)).center());
         QCOMPARE(f.at(2).fontName, std::nullopt);
+
+        // A symbol font would write its own name in symbols: the interface's
+        // font writes it (the icon font is one, and always installed).
+        const QString symbols = QStringLiteral("Material Icons");
+        QVERIFY(families.contains(symbols));
+        QVERIFY(FontFamilyPicker::rowFont(symbols).families().value(0) != symbols);
+        const QString plain = QStringLiteral("DejaVu Sans");
+        if (families.contains(plain))
+            QCOMPARE(FontFamilyPicker::rowFont(plain).families().value(0), plain);
+    }
+
+    void liveTextLooksUnlikeAnyTool()
+    {
+        // Its symbol against every tool's: no two draw the same pixels.
+        const QImage live = IconRegistry::pixmap(QString::fromLatin1(ExportControls::liveTextSymbol), 24, Qt::black, 1).toImage();
+        for (EditorTool tool : allCases<EditorTool>())
+            QVERIFY2(IconRegistry::pixmap(systemImage(tool), 24, Qt::black, 1).toImage() != live,
+                     qPrintable(systemImage(tool)));
     }
 
     void zoomHistoryAndDeleteResetFollowTheModel()

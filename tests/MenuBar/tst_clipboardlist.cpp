@@ -1,21 +1,28 @@
 // The clipboard list over a real store: search and type filters, empty
 // states, pages of twenty, the hover following the pointer when a click copies
-// an entry back to the top, and what a row says about its entry.
+// an entry back to the top, and what a row says about its entry: its text as
+// it is (direction controls by name), how long ago (kept current while shown),
+// and a tooltip that goes with the row.
 #include "MenuBar/ClipboardHistoryView.h"
 #include "MenuBar/ClipboardRowView.h"
 #include "PanelFixture.h"
 #include "Platform/Qt/XdgAppNameResolver.h"
+#include "Localization/RelativeTimeFormatter.h"
 #include "Ui/SegmentedControl.h"
+#include "Ui/TooltipHost.h"
+#include "fakes/ManualDelayScheduler.h"
 #include "support/IsolatedEnvironment.h"
 
 #include <QAccessible>
 #include <QCursor>
 #include <QDir>
+#include <QEnterEvent>
 #include <QFile>
 #include <QLineEdit>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStandardPaths>
+#include <QTimer>
 #include <QToolButton>
 
 using Filter = ClipboardHistoryView::TypeFilter;
@@ -203,6 +210,58 @@ private Q_SLOTS:
         QVERIFY(ClipboardRowView(image, true, *f.clipboardStore, &resolver).showsImageThumbnail());
         QVERIFY(QFile::remove(testFolders().clipboardImagesDirectory() + QLatin1Char('/') + *image.imageFileName));
         QVERIFY(!ClipboardRowView(image, true, *f.clipboardStore, &resolver).showsImageThumbnail());
+    }
+
+    void rowsSayWhatIsThereAndHowLongAgoUntilTheyGo()
+    {
+        PanelFixture f;
+        auto& store = *f.clipboardStore;
+        // A right-to-left override would show "Rechnung" + "exe.pdf": the row
+        // writes the mark by name instead, exactly as that text would look.
+        store.addText(QStringLiteral("Rechnung\u202Efdp.exe"), std::nullopt);
+        store.addText(QStringLiteral("Rechnung[RLO]fdp.exe"), std::nullopt);
+        const auto picture = [&](const ClipboardItem& item) {
+            ClipboardRowView row(item, false, store, nullptr);
+            row.resize(360, row.heightForWidth(360));
+            return row.grab().toImage();
+        };
+        ClipboardItem overridden = store.items().at(1), named = store.items().at(0);
+        // Two days ago: the same time text, whenever the rows are drawn.
+        overridden.createdAt = named.createdAt = QDateTime::currentDateTimeUtc().addDays(-2);
+        QCOMPARE(picture(overridden), picture(named));
+
+        // Shown, the rows' times follow the clock, all together; hidden, nothing ticks.
+        QCursor::setPos(5000, 5000);
+        ManualDelayScheduler delays;
+        ClipboardHistoryView view(true, false, store);
+        auto* tips = new TooltipHost(delays, &view);
+        view.resize(380, 520);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        const QList<ClipboardRowView*> rows = view.rows();
+        QCOMPARE(rows.size(), 2);
+        const QString first = rows[0]->shownTime();
+        QTRY_VERIFY(view.clock()->isActive() && view.clock()->remainingTime() <= 1000 + ClipboardHistoryView::tickSlackMs);
+        QTRY_VERIFY_WITH_TIMEOUT(rows[0]->shownTime() != first, 3000);
+        QCOMPARE(rows[1]->shownTime(), rows[0]->shownTime());
+        // A minute on, the next change is a minute away, not a second.
+        QDateTime minuteAgo = QDateTime::currentDateTimeUtc().addSecs(-61);
+        QVERIFY(RelativeTimeFormatter::msUntilChange(minuteAgo, minuteAgo.addSecs(61)) == 59 * 1000);
+        QVERIFY(RelativeTimeFormatter::msUntilChange(minuteAgo, minuteAgo.addMSecs(500)) == 500);
+        QCOMPARE(RelativeTimeFormatter::msUntilChange(minuteAgo, minuteAgo.addSecs(3 * 3600 + 5)), qint64(3600 - 5) * 1000);
+
+        // "Klicken zum Kopieren" goes with its row when a search filters it away.
+        QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), rows[1]->mapToGlobal(QPointF(5, 5)));
+        QApplication::sendEvent(rows[1], &enter);
+        delays.advance(TooltipHost::showDelayMs);
+        QCOMPARE(tips->shownText(), QStringLiteral("Klicken zum Kopieren"));
+        QVERIFY(tips->window()->isVisible());
+        view.setQuery(QStringLiteral("[RLO]"));
+        QCOMPARE(view.rows().size(), 1);
+        QVERIFY(!tips->isShowing() && !tips->window()->isVisible());
+
+        view.hide();
+        QVERIFY(!view.clock()->isActive());
     }
 };
 

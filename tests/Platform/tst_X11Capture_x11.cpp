@@ -2,7 +2,8 @@
 // windows in processes of their own paint a known pattern; the window list,
 // the frozen stills, the window pictures and the pointer are checked pixel by
 // pixel. And the pieces the backends share: grabs in shared memory that
-// outlive their pool and connection, pictures drawn in shared memory made
+// outlive their pool and connection, and shared memory given back once the
+// pool has been idle a while, pictures drawn in shared memory made
 // into pixmaps, and the services that step aside while a compositor runs, as
 // the one compositing watch they are handed tells. Window activation and the
 // taskbar policy through the window manager, and the shared connection's atom
@@ -18,12 +19,14 @@
 #include "Platform/X11/X11WindowServer.h"
 #include "Platform/X11/XcbConnection.h"
 #include "Platform/X11/XcbImageTransfer.h"
+#include "Platform/X11/XcbShmPool.h"
 #include "Screenshot/ScreenCapturer.h"
 #include "fakes/FakeCompositingInfo.h"
 #include "support/HelperWindow.h"
 #include "support/IsolatedEnvironment.h"
 #include "support/X11Probe.h"
 
+#include <QFile>
 #include <QThread>
 #include <QWidget>
 #include <QtConcurrent/QtConcurrentRun>
@@ -255,6 +258,27 @@ private Q_SLOTS:
         x.reset();
         QVERIFY(shows(first, a));
         QVERIFY(shows(third, a));
+    }
+
+    void idleSharedMemoryGoesBackAfterAWhile()
+    {
+        // Attached segments a program at rest no longer needs are given back.
+        XcbConnection x;
+        QVERIFY(x.isValid() && x.hasShm());
+        XcbShmPool pool(x, 200);
+        const auto attachedSegments = [] {
+            QFile maps(QStringLiteral("/proc/self/maps"));
+            return maps.open(QIODevice::ReadOnly) ? int(maps.readAll().count("/SYSV")) : -1;
+        };
+        const int before = attachedSegments();
+        std::optional<XcbShmPool::Segment> segment = pool.take(1920 * 1080 * 4);
+        QVERIFY(segment);
+        QImage picture = pool.image(*segment, QSize(1920, 1080), QImage::Format_RGB32);
+        QCOMPARE(attachedSegments(), before + 1);
+        picture = QImage();
+        QCOMPARE(pool.idleCount(), 1); // kept for the next grab
+        QTRY_COMPARE_WITH_TIMEOUT(pool.idleCount(), 0, 5000);
+        QCOMPARE(attachedSegments(), before);
     }
 
     void picturesBecomePixmaps()

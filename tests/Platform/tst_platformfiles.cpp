@@ -4,11 +4,13 @@
 #include "Platform/Qt/LocalSocketSingleInstance.h"
 #include "Platform/Qt/SettingsFileUserDefaults.h"
 #include "Platform/Qt/XdgAutostartLoginItem.h"
+#include "Platform/Qt/XdgUserInstallation.h"
 #include "Platform/SettingsKeys.h"
 #include "Platform/X11/XkbKeyboardInfo.h"
 #include "support/IsolatedEnvironment.h"
 #include "support/TestFiles.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -19,14 +21,20 @@ private Q_SLOTS:
     void autostartEntry()
     {
         const QString path = qEnvironmentVariable("XDG_CONFIG_HOME") + "/autostart/com.quorel.zentu.desktop";
-        XdgAutostartLoginItem item("/opt/zentu dir/zentu");
+        const QString programs = QDir::homePath() + "/opt/zentu dir";
+        QVERIFY(plantFile(programs + "/zentu", "#!/bin/sh\n"));
+        QFile::setPermissions(programs + "/zentu", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        XdgUserInstallation installation;
+        XdgAutostartLoginItem item(installation, programs + "/zentu");
+        QVERIFY(item.isRegistrable());
         QCOMPARE(item.status(), LoginItemService::Status::notRegistered);
         QString error;
         QVERIFY(item.registerApp(&error));
         QCOMPARE(item.status(), LoginItemService::Status::enabled);
         const QByteArray text = fileContents(path);
         QVERIFY(text.startsWith("[Desktop Entry]\n"));
-        QVERIFY(text.contains("Exec=\"/opt/zentu dir/zentu\"\n"));
+        QVERIFY(text.contains("Exec=\"" + programs.toUtf8() + "/zentu\"\n"));
+        QCOMPARE(XdgAutostartLoginItem::registeredProgram(), programs + "/zentu");
 
         // Desktops switch entries off without deleting them.
         QVERIFY(plantFile(path, text + "Hidden=true\n"));
@@ -37,10 +45,28 @@ private Q_SLOTS:
         QVERIFY(item.unregisterApp(&error));
 
         // Any path survives the desktop's quoting, escaping and field codes.
-        XdgAutostartLoginItem odd(QString::fromUtf8(R"(/home/a "b"/$x`y\z/100%/zentu)"));
+        const QString oddPath = QDir::homePath() + QString::fromUtf8(R"(/a "b"/$x`y\z/100%/zentu)");
+        XdgAutostartLoginItem odd(installation, oddPath);
         QVERIFY(odd.registerApp(&error));
-        QVERIFY(fileContents(path).contains(R"(Exec="/home/a \\"b\\"/\\$x\\`y\\\\z/100%%/zentu")" "\n"));
+        QVERIFY(fileContents(path).contains(QString(R"(Exec=")" + QDir::homePath() + R"(/a \\"b\\"/\\$x\\`y\\\\z/100%%/zentu")" "\n").toUtf8()));
+        QCOMPARE(XdgAutostartLoginItem::registeredProgram(), oddPath);
+        // A program that is gone starts nothing: no entry worth showing as on.
+        QCOMPARE(odd.status(), LoginItemService::Status::notRegistered);
         QVERIFY(odd.unregisterApp(&error));
+
+        // A build tree (a CMakeCache.txt in the program's folder or above) is
+        // never registered, and an entry an earlier version wrote for one
+        // counts as none.
+        const QString build = QDir::homePath() + "/src/zentu/build";
+        QVERIFY(plantFile(build + "/CMakeCache.txt"));
+        QVERIFY(plantFile(build + "/src/zentu", "#!/bin/sh\n"));
+        QFile::setPermissions(build + "/src/zentu", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        XdgAutostartLoginItem built(installation, build + "/src/zentu");
+        QVERIFY(!built.isRegistrable());
+        QVERIFY(!built.registerApp(&error) && error.contains(build));
+        QVERIFY(!QFile::exists(path));
+        QVERIFY(plantFile(path, "[Desktop Entry]\nType=Application\nExec=" + build.toUtf8() + "/src/zentu\n"));
+        QCOMPARE(item.status(), LoginItemService::Status::notRegistered);
     }
 
     void userDefaultsFile()

@@ -112,7 +112,7 @@ private Q_SLOTS:
 
     void translucentOnlyWithACompositor()
     {
-        ScrollCoverOverlay cover(compositing, backdrop, exclusions);
+        ScrollCoverOverlay cover(compositing, backdrop, exclusions, panel.progress());
         stills.clear();
         compositing->compositing = true;
         panel.show();
@@ -131,6 +131,42 @@ private Q_SLOTS:
         QVERIFY2(corner.red() > corner.green() + 40 && corner.red() < 200, qPrintable(corner.name()));
         cover.hide();
         QVERIFY(exclusions.ids().isEmpty());
+    }
+
+    void theCoverCountsStripsAndItsScanLinePassesBehindTheCard()
+    {
+        ScrollCoverOverlay cover(compositing, backdrop, exclusions, panel.progress());
+        compositing->compositing = false;
+        panel.progress().setStrips(4); // left by an earlier run
+        cover.show(QRectF(100, 100, 400, 500));
+        auto* card = cover.window()->findChild<PillView*>();
+        QVERIFY(card);
+        QCOMPARE(card->countText(), QStringLiteral("0 Abschnitte erfasst"));
+        panel.progress().setStrips(7); // as the scroll loop reports each strip
+        QCOMPARE(card->countText(), QStringLiteral("7 Abschnitte erfasst"));
+        // Moved during the run, the cover keeps counting.
+        cover.show(QRectF(120, 100, 400, 500));
+        card = cover.window()->findChild<PillView*>();
+        QCOMPARE(card->countText(), QStringLiteral("7 Abschnitte erfasst"));
+
+        // The sweeping line over the card's middle leaves the card's texts alone.
+        QWidget* line = nullptr;
+        for (QWidget* w : cover.window()->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+            if (w != card)
+                line = w;
+        QVERIFY(line);
+        const auto cardPixels = [&] { return cover.window()->grab(card->geometry()).toImage(); };
+        line->move(0, -100);
+        const QImage clear = cardPixels();
+        line->move(0, card->geometry().center().y() - line->height() / 2);
+        QCOMPARE(cardPixels(), clear);
+        // Beside the card it shows.
+        const QRect beside(0, line->geometry().center().y() - 1, card->x(), 2);
+        line->move(0, -100);
+        const QImage without = cover.window()->grab(beside).toImage();
+        line->move(0, card->geometry().center().y() - line->height() / 2);
+        QVERIFY(cover.window()->grab(beside).toImage() != without);
+        cover.hide();
     }
 };
 

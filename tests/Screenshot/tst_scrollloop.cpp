@@ -39,8 +39,8 @@ class TestScrollLoop : public QObject {
     std::shared_ptr<FakeScreenSource> screens;
     const std::shared_ptr<GrabExclusions> exclusions = std::make_shared<GrabExclusions>(nullptr);
     const std::shared_ptr<FakeCompositingInfo> compositing = std::make_shared<FakeCompositingInfo>();
-    ScrollCoverOverlay cover{compositing, {}, *exclusions};
     ScrollProgressHUD panel{compositing, {}, *exclusions};
+    ScrollCoverOverlay cover{compositing, {}, *exclusions, panel.progress()};
     std::shared_ptr<FakeScrollWorld> world;
     std::optional<WindowGrabber> grabber;
     std::unique_ptr<WindowScrollCapture> capture;

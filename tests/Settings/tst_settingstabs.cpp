@@ -29,7 +29,9 @@
 #include "Ui/SegmentedControl.h"
 #include "Ui/Stepper.h"
 #include "Ui/SymbolLabel.h"
+#include "Ui/Theme.h"
 #include "Ui/ToggleSwitch.h"
+#include "support/DarkPalette.h"
 #include "support/IsolatedEnvironment.h"
 
 #include <QAccessible>
@@ -253,6 +255,39 @@ private Q_SLOTS:
         QTest::mouseClick(tab.launchToggle(), Qt::LeftButton);
         QVERIFY(!tab.launchToggle()->isChecked() && !f.login.enabled);
         QVERIFY(!tab.launchError()->isVisible());
+    }
+
+    void aBuildOfTheProgramNeverStartsAtLogin()
+    {
+        // A development build, where the installed copy's entry exists.
+        FakeUserDefaults defaults;
+        FakeLoginItemService login;
+        FakeKeyboardInfo keyboard;
+        login.registrable = false;
+        login.enabled = true;
+        SettingsManager manager(defaults, login, keyboard);
+        QCOMPARE(login.registerCalls, 0);
+        QVERIFY(!manager.settings().launchAtLogin && !manager.launchAtLoginAvailable());
+        // The first start at login is left to the installed copy.
+        QVERIFY(!defaults.boolValue(SettingsKeys::launchAtLoginDefaulted));
+        manager.setLaunchAtLogin(true);
+        QVERIFY(login.registerCalls == 0 && login.unregisterCalls == 0 && !manager.settings().launchAtLogin);
+
+        // The switch stays off, cannot be turned on, and says why under it.
+        SettingsFixture f;
+        f.login.registrable = false;
+        SettingsManager settings(f.defaults, f.login, f.keyboard);
+        GeneralSettingsTab tab(settings, f.defaults, *f.localizer, f.folders, testFolders());
+        tab.show();
+        QVERIFY(!tab.launchToggle()->isChecked() && !tab.launchToggle()->isEnabled());
+        QVERIFY(tab.launchUnavailable() && tab.launchUnavailable()->isVisible());
+        QVERIFY(tab.launchUnavailable()->text().contains(QStringLiteral("Build-Ordner")));
+        QTest::mouseClick(tab.launchToggle(), Qt::LeftButton);
+        QVERIFY(!tab.launchToggle()->isChecked() && f.login.registerCalls == 0);
+        // An installed program has no such line.
+        f.login.registrable = true;
+        GeneralSettingsTab installed(*f.settings, f.defaults, *f.localizer, f.folders, testFolders());
+        QVERIFY(!installed.launchUnavailable());
     }
 
     void recorderStateTable()
@@ -587,7 +622,6 @@ private Q_SLOTS:
         QVERIFY(screen->refusalLabel()->text().contains(QStringLiteral("X-Server")));
         QVERIFY(screen->findChildren<QAbstractButton*>().isEmpty() && access->findChildren<QAbstractButton*>().isEmpty());
         QCOMPARE(f.capturePermissions.prompts, 0);
-        QCOMPARE(f.capturePermissions.openedURLs.size(), 0);
 
         // The notes name this system: the account whose password is asked
         // for, and the folder the data stays in.
@@ -658,6 +692,23 @@ private Q_SLOTS:
 
         tab.linkRows().at(1)->click();
         QCOMPARE(f.workspace.openedUrls, QStringList{QStringLiteral("https://zentu.example/docs/index.html")});
+        // The small line under "Zentu.it deinstallieren…" reads at 4.5:1 or
+        // more, on the light palette and on a dark one.
+        for (const QPalette& palette : {QPalette(), darkPalette()}) {
+            QApplication::setPalette(palette);
+            AboutSettingsTab shown(*f.permissions, f.workspace, f.bundle, QStringLiteral("https://zentu.example"), {});
+            const QString caption = QStringLiteral("Entfernt die App, ihre Einstellungen und alle Daten.");
+            const QLabel* label = nullptr;
+            for (const QLabel* l : shown.findChildren<QLabel*>())
+                if (l->text() == caption)
+                    label = l;
+            QVERIFY(label);
+            const QColor ink = label->palette().color(QPalette::WindowText);
+            QCOMPARE(ink.alpha(), 255);
+            const qreal contrast = Theme::contrastRatio(ink, shown.palette().color(QPalette::Window));
+            QVERIFY2(contrast >= 4.5, qPrintable(QString::number(contrast)));
+        }
+        QApplication::setPalette(QPalette());
         tab.updateButton()->click();
         tab.uninstallButton()->click();
         QCOMPARE(f.updateChecks, 1);

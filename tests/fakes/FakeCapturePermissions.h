@@ -17,7 +17,6 @@ public:
     }
     bool isAccessibilityTrusted() override { return trusted; }
     void promptAccessibility() override { ++prompts; }
-    void openSettingsURL(const QString& url) override { openedURLs.append(url); }
 
     bool preflight = true;
     bool requestAnswer = true;
@@ -25,5 +24,4 @@ public:
     int preflightCalls = 0;
     int requestCalls = 0;
     int prompts = 0;
-    QStringList openedURLs;
 };

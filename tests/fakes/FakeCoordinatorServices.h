@@ -24,6 +24,7 @@
 #include "fakes/FakeCompositingInfo.h"
 #include "fakes/FakeGlobalHotkeys.h"
 #include "fakes/FakeImageFileDialogs.h"
+#include "fakes/FakeHeapTrimmer.h"
 #include "fakes/FakeInstallation.h"
 #include "fakes/FakeKeyboardInfo.h"
 #include "fakes/FakeLoginItemService.h"
@@ -58,6 +59,7 @@ public:
     Alerts& alerts() override { return alertsFake; }
     ProcessLauncher& launcher() override { return launcherFake; }
     Installation& installation() override { return installationFake; }
+    std::shared_ptr<HeapTrimmer> heapTrimmer() override { return heap; }
     SingleInstance& session() override { return sessionFake; }
     LoginItemService& loginItemService() override { return loginItem; }
     Workspace& workspace() override { return workspaceFake; }
@@ -130,6 +132,7 @@ public:
     FakeAlerts alertsFake;
     FakeProcessLauncher launcherFake;
     FakeInstallation installationFake;
+    std::shared_ptr<FakeHeapTrimmer> heap = std::make_shared<FakeHeapTrimmer>();
     FakeSingleInstance sessionFake;
     FakeWorkspace workspaceFake;
     FakeImageFileDialogs fileDialogs;

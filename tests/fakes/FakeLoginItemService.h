@@ -4,6 +4,7 @@
 class FakeLoginItemService final : public LoginItemService {
 public:
     Status status() const override { return enabled ? Status::enabled : Status::notRegistered; }
+    bool isRegistrable() const override { return registrable; }
     bool registerApp(QString* error) override
     {
         ++registerCalls;
@@ -26,6 +27,7 @@ public:
     }
 
     bool enabled = false;
+    bool registrable = true;
     bool failing = false;
     int registerCalls = 0;
     int unregisterCalls = 0;

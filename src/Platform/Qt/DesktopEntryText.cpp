@@ -1,5 +1,7 @@
 #include "Platform/Qt/DesktopEntryText.h"
 
+#include <QRegularExpression>
+
 #include <algorithm>
 
 namespace DesktopEntryText {
@@ -33,6 +35,36 @@ QString execValue(const QString& program)
             value += c;
     }
     return value;
+}
+
+QString programOf(const QString& execValue)
+{
+    // The string-value level first.
+    QString argument;
+    for (qsizetype i = 0; i < execValue.size(); ++i) {
+        const QChar c = execValue.at(i);
+        if (c != u'\\' || i + 1 == execValue.size()) {
+            argument += c;
+            continue;
+        }
+        const QChar next = execValue.at(++i);
+        argument += next == u's' ? QChar(u' ') : next == u'n' ? QChar(u'\n') : next == u't' ? QChar(u'\t')
+                  : next == u'r' ? QChar(u'\r') : next;
+    }
+    argument.replace(QStringLiteral("%%"), QStringLiteral("%"));
+    if (!argument.startsWith(u'"'))
+        return argument.section(QRegularExpression(QStringLiteral("\\s")), 0, 0);
+    QString program;
+    for (qsizetype i = 1; i < argument.size(); ++i) {
+        const QChar c = argument.at(i);
+        if (c == u'"')
+            break;
+        if (c == u'\\' && i + 1 < argument.size())
+            program += argument.at(++i);
+        else
+            program += c;
+    }
+    return program;
 }
 
 } // namespace DesktopEntryText

@@ -7,4 +7,7 @@ namespace DesktopEntryText {
 // path holds reserved characters, "%" doubled, and escaped once more as a
 // string value, so any path survives the desktop's own parsing.
 QString execValue(const QString& program);
+// The program an Exec value starts (its first argument), with the escapes and
+// quotes of execValue() undone.
+QString programOf(const QString& execValue);
 }

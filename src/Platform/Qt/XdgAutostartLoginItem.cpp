@@ -1,5 +1,6 @@
 #include "Platform/Qt/XdgAutostartLoginItem.h"
 
+#include "Platform/Installation.h"
 #include "Platform/Qt/DesktopEntryText.h"
 
 #include <QCoreApplication>
@@ -10,9 +11,33 @@
 #include <QSettings>
 #include <QStandardPaths>
 
-XdgAutostartLoginItem::XdgAutostartLoginItem(QString executable)
-    : m_executable(std::move(executable))
+XdgAutostartLoginItem::XdgAutostartLoginItem(const Installation& installation, QString executable)
+    : m_installation(installation)
+    , m_executable(std::move(executable))
 {
+}
+
+QString XdgAutostartLoginItem::program() const
+{
+    return m_executable.isEmpty() ? QCoreApplication::applicationFilePath() : m_executable;
+}
+
+bool XdgAutostartLoginItem::isRegistrable() const
+{
+    return m_installation.placement(program()) != Installation::Placement::developmentBuild;
+}
+
+QString XdgAutostartLoginItem::registeredProgram()
+{
+    QFile entry(entryPath());
+    if (!entry.open(QIODevice::ReadOnly))
+        return {};
+    while (!entry.atEnd()) {
+        const QString line = QString::fromUtf8(entry.readLine()).trimmed();
+        if (line.startsWith(QLatin1String("Exec=")))
+            return DesktopEntryText::programOf(line.mid(5));
+    }
+    return {};
 }
 
 QString XdgAutostartLoginItem::entryPath()
@@ -31,19 +56,30 @@ LoginItemService::Status XdgAutostartLoginItem::status() const
     entry.beginGroup(QStringLiteral("Desktop Entry"));
     const bool hidden = entry.value(QStringLiteral("Hidden")).toString() == QLatin1String("true");
     const bool disabled = entry.value(QStringLiteral("X-GNOME-Autostart-enabled")).toString() == QLatin1String("false");
-    return (hidden || disabled) ? Status::notRegistered : Status::enabled;
+    if (hidden || disabled)
+        return Status::notRegistered;
+    // An entry that would start nothing, or a build tree, starts no Zentu.it worth keeping.
+    const QString starts = registeredProgram();
+    if (!QFileInfo(starts).isExecutable()
+        || m_installation.placement(starts) == Installation::Placement::developmentBuild)
+        return Status::notRegistered;
+    return Status::enabled;
 }
 
 bool XdgAutostartLoginItem::registerApp(QString* error)
 {
+    if (!isRegistrable()) {
+        if (error)
+            *error = program() + QStringLiteral(": liegt in einem Build-Ordner");
+        return false;
+    }
     const QString path = entryPath();
     if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
         if (error)
             *error = QStringLiteral("Ordner für Autostart konnte nicht angelegt werden");
         return false;
     }
-    const QString exec = DesktopEntryText::execValue(m_executable.isEmpty() ? QCoreApplication::applicationFilePath()
-                                                                             : m_executable);
+    const QString exec = DesktopEntryText::execValue(program());
     const QByteArray text = "[Desktop Entry]\n"
                             "Type=Application\n"
                             "Name=Zentu.it\n"

@@ -219,9 +219,8 @@ bool XdgUserInstallation::install(const QString& program, QString* error)
             created << path;
     }
     // A login item made by this copy would start the one left behind.
-    XdgAutostartLoginItem autostart;
-    if (autostart.status() == LoginItemService::Status::enabled)
-        XdgAutostartLoginItem(executable).registerApp(nullptr);
+    if (XdgAutostartLoginItem(*this).status() == LoginItemService::Status::enabled)
+        XdgAutostartLoginItem(*this, executable).registerApp(nullptr);
     return true;
 }
 

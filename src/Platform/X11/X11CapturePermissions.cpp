@@ -1,6 +1,5 @@
 #include "Platform/X11/X11CapturePermissions.h"
 
-#include "Debug/DebugLog.h"
 #include "Platform/X11/X11ScreenSource.h"
 #include "Platform/X11/XcbConnection.h"
 
@@ -31,7 +30,3 @@ bool X11CapturePermissions::isAccessibilityTrusted()
 
 void X11CapturePermissions::promptAccessibility() { }
 
-void X11CapturePermissions::openSettingsURL(const QString& url)
-{
-    DebugLog::write(QStringLiteral("PERM Einstellungsseite gibt es unter X11 nicht: ") + url);
-}

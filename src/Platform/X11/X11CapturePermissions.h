@@ -16,7 +16,6 @@ public:
     bool requestScreenCapture() override;
     bool isAccessibilityTrusted() override;
     void promptAccessibility() override;
-    void openSettingsURL(const QString& url) override;
 
 private:
     X11ScreenSource& m_screens;

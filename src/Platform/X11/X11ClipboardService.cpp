@@ -1,7 +1,8 @@
 #include "Platform/X11/X11ClipboardService.h"
 
-#include "Platform/X11/XcbConnection.h"
 #include "Debug/DebugLog.h"
+#include "Platform/X11/EncodedImageMimeData.h"
+#include "Platform/X11/XcbConnection.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -175,10 +176,12 @@ ClipboardWrite X11ClipboardService::writeText(const QString& text)
 
 ClipboardWrite X11ClipboardService::writeImage(const QImage& image, const std::optional<QByteArray>& png)
 {
+    // With its PNG at hand the picture waits on the clipboard as that file
+    // alone, not as a screen's worth of pixels.
+    if (png && !png->isEmpty())
+        return write(new EncodedImageMimeData(*png));
     auto* md = new QMimeData;
     md->setImageData(image);
-    if (png)
-        md->setData(QStringLiteral("image/png"), *png);
     return write(md);
 }
 

@@ -5,6 +5,8 @@
 #include <QHash>
 #include <QList>
 #include <QMutex>
+#include <QPointer>
+#include <QTimer>
 #include <algorithm>
 #include <atomic>
 #include <sys/ipc.h>
@@ -20,6 +22,8 @@ struct XcbShmPool::Shared {
     QList<Segment> idle;
     // Segments lent out as images to draw in, by their address.
     QHash<const void*, Segment> canvases;
+    // Restarted by every segment that comes back; null once the pool is gone.
+    QPointer<QTimer> release;
 
     void dispose(const Segment& segment)
     {
@@ -44,6 +48,16 @@ struct XcbShmPool::Shared {
         std::sort(idle.begin(), idle.end(), [](const Segment& a, const Segment& b) { return a.size > b.size; });
         while (idle.size() > maxIdle)
             dispose(idle.takeLast());
+        if (QTimer* timer = release.data())
+            QMetaObject::invokeMethod(timer, qOverload<>(&QTimer::start), Qt::QueuedConnection);
+    }
+
+    void releaseIdle()
+    {
+        QMutexLocker lock(&mutex);
+        for (const Segment& segment : std::as_const(idle))
+            dispose(segment);
+        idle.clear();
     }
 };
 
@@ -59,15 +73,22 @@ void XcbShmPool::endLease(void* info)
     delete lease;
 }
 
-XcbShmPool::XcbShmPool(XcbConnection& x) : m_shared(std::make_shared<Shared>())
+XcbShmPool::XcbShmPool(XcbConnection& x, int releaseAfterMs)
+    : m_shared(std::make_shared<Shared>())
+    , m_release(std::make_unique<QTimer>())
 {
     m_shared->connection = x.get();
     m_shared->available = x.isValid() && x.hasShm();
+    m_release->setSingleShot(true);
+    m_release->setInterval(releaseAfterMs);
+    QObject::connect(m_release.get(), &QTimer::timeout, [shared = m_shared] { shared->releaseIdle(); });
+    m_shared->release = m_release.get();
 }
 
 XcbShmPool::~XcbShmPool()
 {
     QMutexLocker lock(&m_shared->mutex);
+    m_shared->release = nullptr;
     for (const Segment& segment : std::as_const(m_shared->idle))
         m_shared->dispose(segment);
     m_shared->idle.clear();
@@ -128,6 +149,12 @@ QImage XcbShmPool::canvas(const Segment& segment, QSize size)
         m_shared->canvases.insert(segment.address, segment);
     }
     return image(segment, size, QImage::Format_RGB32);
+}
+
+int XcbShmPool::idleCount() const
+{
+    QMutexLocker lock(&m_shared->mutex);
+    return int(m_shared->idle.size());
 }
 
 std::optional<XcbShmPool::Segment> XcbShmPool::canvasOf(const void* pixels) const

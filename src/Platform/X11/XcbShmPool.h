@@ -4,8 +4,9 @@
 // one, with no copy through the socket. A segment comes back when its image
 // dies, on whatever thread; a few stay attached, so the next grab writes into
 // pages already mapped (a fresh segment costs more in page faults than the
-// whole copy). Images may outlive the pool and its connection: theirs are then
-// only unmapped.
+// whole copy), until the pool has lent nothing for a while: a program at rest
+// holds no screen-sized buffers. Images may outlive the pool and its
+// connection: theirs are then only unmapped.
 #include <QImage>
 #include <QSize>
 #include <cstddef>
@@ -13,6 +14,7 @@
 #include <memory>
 #include <optional>
 
+class QTimer;
 class XcbConnection;
 
 class XcbShmPool {
@@ -23,8 +25,10 @@ public:
         size_t size = 0;
     };
 
-    // Lends nothing when the connection has no MIT-SHM.
-    explicit XcbShmPool(XcbConnection& x);
+    // Lends nothing when the connection has no MIT-SHM. Idle segments go
+    // when nothing came back for releaseAfterMs (on the event loop of the
+    // thread that makes the pool).
+    explicit XcbShmPool(XcbConnection& x, int releaseAfterMs = defaultReleaseAfterMs);
     ~XcbShmPool();
     XcbShmPool(const XcbShmPool&) = delete;
     XcbShmPool& operator=(const XcbShmPool&) = delete;
@@ -43,6 +47,10 @@ public:
     // the image lives.
     QImage canvas(const Segment& segment, QSize size);
     std::optional<Segment> canvasOf(const void* pixels) const;
+    // Segments attached and waiting to be lent again.
+    int idleCount() const;
+
+    static constexpr int defaultReleaseAfterMs = 20000;
 
 private:
     struct Shared;
@@ -50,4 +58,5 @@ private:
     static void endLease(void* lease);
 
     std::shared_ptr<Shared> m_shared;
+    std::unique_ptr<QTimer> m_release;
 };
