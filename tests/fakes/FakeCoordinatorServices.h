@@ -28,6 +28,7 @@
 #include "fakes/FakeKeyboardInfo.h"
 #include "fakes/FakeLoginItemService.h"
 #include "fakes/FakeOverlayDesktop.h"
+#include "fakes/FakeWindowRedirector.h"
 #include "fakes/FakeProcessLauncher.h"
 #include "fakes/FakeScreenSource.h"
 #include "fakes/FakeSingleInstance.h"
@@ -87,7 +88,7 @@ public:
     }
     std::unique_ptr<ScreenshotService> makeScreenshotService() override
     {
-        return std::make_unique<ScreenshotService>(capturer, detector, overlayDesktop);
+        return std::make_unique<ScreenshotService>(capturer, detector, overlayDesktop, redirector);
     }
     // A scrolling capture on this picker and road when a test sets them
     // (before the coordinator is made).
@@ -144,6 +145,7 @@ public:
     FakeApplicationIdentity applications;
     FakeWindowServer windowServer;
     FakeOverlayDesktop overlayDesktop;
+    FakeWindowRedirector redirector;
     ScreenCapturer capturer{screens, windowServer};
     WindowDetector detector{windowServer, screens};
     ScrollCapture::Picker scrollPicker;

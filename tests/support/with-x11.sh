@@ -2,6 +2,12 @@
 # Runs one test against its own X server: Xvfb on a free display (chosen by
 # Xvfb itself, so parallel tests never collide), openbox as window manager and
 # tint2 as tray host. Waits for each to be ready instead of sleeping.
+# The desktop can be set up as people have theirs:
+#   ZENTU_XVFB_SCREEN    the screen, WIDTHxHEIGHTxDEPTH (default 1920x1080x24)
+#   ZENTU_XVFB_MONITORS  RandR monitors on that screen, "WxH+X+Y ..." (a
+#                        screen split into monitors, as two displays side by side)
+#   ZENTU_XFT_DPI        the X resource Xft.dpi, as desktop settings write it for
+#                        a HiDPI screen (192 for twice the size)
 set -u
 test_binary="$1"; shift
 geometry="${ZENTU_XVFB_SCREEN:-1920x1080x24}"
@@ -37,6 +43,22 @@ wait_for() { # condition, description
   echo "with-x11: timed out waiting for $2"; return 1
 }
 wait_for "xdpyinfo" "the X server" || exit 1
+
+if [[ -n "${ZENTU_XFT_DPI:-}" ]]; then
+  echo "Xft.dpi: $ZENTU_XFT_DPI" | xrdb -nocpp -merge || { echo "with-x11: xrdb failed"; exit 1; }
+fi
+if [[ -n "${ZENTU_XVFB_MONITORS:-}" ]]; then
+  n=0
+  for m in $ZENTU_XVFB_MONITORS; do
+    w=${m%%x*}; rest=${m#*x}; h=${rest%%+*}
+    # The first monitor takes the screen's output (so RandR lists only ours).
+    output=none; ((n == 0)) && output=screen
+    xrandr --setmonitor "zentu$n" "$w/$((w * 254 / 960))x$h/$((h * 254 / 960))${m#"${w}x${h}"}" "$output" > /dev/null \
+      || { echo "with-x11: xrandr --setmonitor $m failed"; exit 1; }
+    n=$((n + 1))
+  done
+  wait_for "[[ \$(xrandr --listmonitors | head -1) == 'Monitors: $n' ]]" "$n monitors" || exit 1
+fi
 
 # openbox with a config that gives no window decorations a test did not ask for.
 HOME_FOR_WM="$workdir/wmhome"; mkdir -p "$HOME_FOR_WM"
