@@ -3,7 +3,9 @@
 // clipboard history, first run) and any number of editors. Keeps each until
 // its close has run, retitles them all when the language changes, and makes
 // the app a regular application (task bar, Alt+Tab) while an editor or the
-// settings are open, an accessory otherwise.
+// settings are open, an accessory otherwise. The clipboard history and the
+// editors are on every workspace, as the pinned pictures are; each window
+// opens on the screen under the pointer.
 #include <QObject>
 #include <QString>
 #include <array>
@@ -12,22 +14,28 @@
 
 class ActivationPolicy;
 class QWidget;
+class WindowDesktops;
 
 class AppWindows : public QObject {
     Q_OBJECT
 public:
     enum class Single { settings, clipboardHistory, onboarding };
 
-    explicit AppWindows(ActivationPolicy& policy, QObject* parent = nullptr);
+    AppWindows(ActivationPolicy& policy, WindowDesktops& desktops, QObject* parent = nullptr);
     ~AppWindows() override;
 
     // The window while it exists, else null.
     QWidget* window(Single which) const;
     // Makes the window around content (an empty view when null), centred on
-    // the main screen, and brings it forward. The caller checks first that
-    // none is open.
+    // the screen under the pointer, and brings it forward. The caller checks
+    // first that none is open.
     QWidget* open(Single which, QWidget* content);
-    static void bringForward(QWidget* window);
+    // Whether the user sees the window now: shown, not minimised, on the
+    // workspace looked at.
+    bool isSeen(QWidget* window);
+    // Brings the window forward where the user looks, also from another
+    // workspace or from the task bar.
+    void present(QWidget* window);
 
     // The registry keeps an editor window until it closes.
     void adoptEditor(std::unique_ptr<QWidget> window);
@@ -46,8 +54,11 @@ protected:
 private:
     std::unique_ptr<QWidget>& slot(Single which) { return m_single[std::size_t(which)]; }
     void refreshTitles();
+    static void bringForward(QWidget* window);
+    bool joinsEveryWorkspace(const QWidget* window) const;
 
     ActivationPolicy& m_policy;
+    WindowDesktops& m_desktops;
     std::array<std::unique_ptr<QWidget>, 3> m_single;
     std::vector<std::unique_ptr<QWidget>> m_editors;
     bool m_followsLanguage = false;

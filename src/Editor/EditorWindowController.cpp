@@ -42,7 +42,10 @@ EditorWindowController::EditorWindowController(const QImage& image, std::optiona
     // The toolbar as it stands for this window, not an allowance: the canvas
     // below it is what the picture is fitted into.
     const double chrome = m_rootView->chromeHeight();
-    const QSize size = preferredContentSize(image.size(), available, chrome).toSize().expandedTo(minimumContentSize);
+    // The picture's size on this screen: its pixels are the screen's.
+    const qreal dpr = screen ? screen->devicePixelRatio() : 1.0;
+    const QSize size =
+        preferredContentSize(QSizeF(image.size()) / dpr, available, chrome).toSize().expandedTo(minimumContentSize);
     setMinimumSize(minimumContentSize);
     // The toolbar takes the shape of this width now: shown, the window lays
     // out once and paints once, instead of folding up after its first frame.

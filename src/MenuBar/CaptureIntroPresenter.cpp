@@ -4,21 +4,29 @@
 #include "Platform/UserDefaults.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QKeyEvent>
 #include <QPixmap>
 #include <QScreen>
 
 namespace {
+// The screen the user works on: the one under the pointer.
+QScreen* pointerScreen()
+{
+    QScreen* screen = QGuiApplication::screenAt(QCursor::pos());
+    return screen ? screen : QGuiApplication::primaryScreen();
+}
+
 CaptureIntroPresenter::Environment realEnvironment()
 {
     return {
-        [] () -> std::optional<QRect> {
-            if (QScreen* screen = QGuiApplication::primaryScreen())
+        []() -> std::optional<QRect> {
+            if (QScreen* screen = pointerScreen())
                 return screen->geometry();
             return std::nullopt;
         },
         [](const QRect& frame) {
-            QScreen* screen = QGuiApplication::primaryScreen();
+            QScreen* screen = QGuiApplication::screenAt(frame.center());
             if (!screen)
                 return QImage();
             const QRect local = frame.translated(-screen->geometry().topLeft());
@@ -88,8 +96,8 @@ void CaptureIntroPresenter::show(const CaptureIntroConfig& config, std::function
         }
     };
 
-    const QRect frame = m_environment.mainScreenFrame ? m_environment.mainScreenFrame().value_or(fallbackFrame)
-                                                      : fallbackFrame;
+    const QRect frame = m_environment.screenFrame ? m_environment.screenFrame().value_or(fallbackFrame)
+                                                  : fallbackFrame;
     const QImage still = m_environment.backdrop ? m_environment.backdrop(frame) : QImage();
 
     auto* view = new CaptureIntroView(config, still);
