@@ -5,6 +5,7 @@
 #include "Clipboard/ClipboardMonitor.h"
 #include "Hotkeys/HotkeyManager.h"
 #include "Permissions/PermissionManager.h"
+#include "Platform/RepaintWatch.h"
 #include "Screenshot/ScreenCapturer.h"
 #include "Screenshot/ScreenshotService.h"
 #include "Screenshot/GrabExclusions.h"
@@ -102,6 +103,9 @@ public:
     {
         return std::make_unique<ToastPresenter>();
     }
+    // The real desktop's watches where a test hands them in (X11 tests).
+    std::unique_ptr<RepaintWatch> makeRepaintWatch() override { return repaintWatch ? repaintWatch() : nullptr; }
+    std::shared_ptr<CompositingInfo> compositing() override { return compositingInfo; }
     void ensureDirectories() override
     {
         appFolders.ensureDirectories();
@@ -150,6 +154,8 @@ public:
     WindowDetector detector{windowServer, screens};
     ScrollCapture::Picker scrollPicker;
     std::shared_ptr<ScrollTargetRoad> scrollRoad;
+    std::function<std::unique_ptr<RepaintWatch>()> repaintWatch;
+    std::shared_ptr<CompositingInfo> compositingInfo;
     GrabExclusions scrollExclusions{nullptr};
     ScrollProgressHUD scrollPanel{std::make_shared<FakeCompositingInfo>(), {}, scrollExclusions};
 };
