@@ -42,10 +42,11 @@ EditorWindowController::EditorWindowController(const QImage& image, std::optiona
     // The toolbar as it stands for this window, not an allowance: the canvas
     // below it is what the picture is fitted into.
     const double chrome = m_rootView->chromeHeight();
-    // The picture's size on this screen: its pixels are the screen's.
+    // The picture's size on this screen, its pixels being the screen's,
+    // in whole points: a window a fraction short would shrink it a hair.
     const qreal dpr = screen ? screen->devicePixelRatio() : 1.0;
-    const QSize size =
-        preferredContentSize(QSizeF(image.size()) / dpr, available, chrome).toSize().expandedTo(minimumContentSize);
+    const QSizeF points(std::ceil(image.width() / dpr), std::ceil(image.height() / dpr));
+    const QSize size = preferredContentSize(points, available, chrome).toSize().expandedTo(minimumContentSize);
     setMinimumSize(minimumContentSize);
     // The toolbar takes the shape of this width now: shown, the window lays
     // out once and paints once, instead of folding up after its first frame.

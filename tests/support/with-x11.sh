@@ -8,12 +8,14 @@
 #                        screen split into monitors, as two displays side by side)
 #   ZENTU_XFT_DPI        the X resource Xft.dpi, as desktop settings write it for
 #                        a HiDPI screen (192 for twice the size)
+#   ZENTU_COMPOSITOR=1   a compositing manager (xcompmgr) besides openbox
 set -u
 test_binary="$1"; shift
 geometry="${ZENTU_XVFB_SCREEN:-1920x1080x24}"
 workdir=$(mktemp -d)
 cleanup() {
   [[ -n "${tint_pid:-}" ]] && kill "$tint_pid" 2>/dev/null
+  [[ -n "${cm_pid:-}" ]] && kill "$cm_pid" 2>/dev/null
   [[ -n "${wm_pid:-}" ]] && kill "$wm_pid" 2>/dev/null
   [[ -n "${xvfb_pid:-}" ]] && kill "$xvfb_pid" 2>/dev/null
   wait 2>/dev/null
@@ -65,6 +67,11 @@ HOME_FOR_WM="$workdir/wmhome"; mkdir -p "$HOME_FOR_WM"
 HOME="$HOME_FOR_WM" openbox --sm-disable > "$workdir/openbox.log" 2>&1 &
 wm_pid=$!
 wait_for "xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'" "openbox" || exit 1
+
+if [[ "${ZENTU_COMPOSITOR:-}" == 1 ]]; then
+  xcompmgr > "$workdir/xcompmgr.log" 2>&1 &
+  cm_pid=$!
+fi
 
 if [[ "${ZENTU_NO_TRAY:-}" != 1 ]] && command -v tint2 >/dev/null; then
   HOME="$HOME_FOR_WM" tint2 > "$workdir/tint2.log" 2>&1 &
