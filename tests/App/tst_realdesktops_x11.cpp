@@ -10,6 +10,8 @@
 //   none of the window over it, its square corners included; the editor
 //   shows them one to one at 100 % and is on every workspace.
 // - A dragged area is stored as the screen's pixels and shown one to one.
+// - The scrolling capture's picker outlines exactly the window under the
+//   pointer.
 // - The clipboard window is on every workspace, and its hotkey closes it
 //   where it is seen, opens it again where the user looks.
 #include "Models/AppSettings.h"
@@ -309,6 +311,32 @@ private Q_SLOTS:
         QString why;
         QVERIFY2(editorShowsOneToOne(shot, &why), qPrintable(why));
         closeEditor();
+    }
+
+    void scrollingCapturesPickerOutlinesTheWindowUnderThePointer()
+    {
+        const HelperWindow& a = *m_window;
+        const QPoint inside = a.rect.topLeft() + QPoint(300, 250);
+        const QPoint justInside = a.rect.topLeft() + QPoint(12, 300), justOutside = a.rect.topLeft() + QPoint(-12, 300);
+        const QRgb bareInside = pixelAt(justInside), bareOutside = pixelAt(justOutside);
+        const auto near = [](QRgb a, QRgb b) {
+            return qAbs(qRed(a) - qRed(b)) <= 2 && qAbs(qGreen(a) - qGreen(b)) <= 2 && qAbs(qBlue(a) - qBlue(b)) <= 2;
+        };
+        m_x.moveTo(inside);
+        QVERIFY(pressHotkey(QStringLiteral("16")));
+        QTRY_VERIFY_WITH_TIMEOUT(qGray(pixelAt(lastMonitor().center())) > 230, 15000); // its intro card
+        QVERIFY(xdotool({QStringLiteral("key"), QStringLiteral("Return")}));
+        // The picker over the screen as it was: the window under the pointer
+        // tinted to its edge, nothing beyond it.
+        QTRY_VERIFY_WITH_TIMEOUT(
+            [&] {
+                m_x.moveTo(inside + QPoint(4, 4));
+                m_x.moveTo(inside);
+                return qBlue(pixelAt(justInside)) > qBlue(bareInside) + 15 && near(pixelAt(justOutside), bareOutside);
+            }(),
+            15000);
+        QVERIFY(xdotool({QStringLiteral("key"), QStringLiteral("Escape")}));
+        QTRY_COMPARE_WITH_TIMEOUT(pixelAt(justInside), bareInside, 15000);
     }
 
     void clipboardWindowIsOnEveryWorkspaceItsHotkeyTogglesWhatIsSeen()
