@@ -172,6 +172,28 @@ class TestRealDesktopsX11 : public QObject {
         }, 15000);
     }
 
+    // One capture more was stored, of this kind, holding exactly the helper
+    // window's pixels in `part` (window pixels), and its editor shows it one
+    // to one.
+    void storedExactly(qsizetype before, const QString& kind, const QRect& part, bool* ok)
+    {
+        *ok = false;
+        QTRY_COMPARE_WITH_TIMEOUT(records().size(), before + 1, 15000);
+        QCOMPARE(records().at(0).toObject().value("captureKind").toString(), kind);
+        const QImage shot = stored(0);
+        QCOMPARE(shot.size(), part.size());
+        QCOMPARE(wrongPixels(shot.convertToFormat(QImage::Format_ARGB32), part.topLeft(), m_window->seed), 0);
+        QString why;
+        QVERIFY2(editorShowsOneToOne(shot, &why), qPrintable(why));
+        *ok = true;
+    }
+    bool storedExactly(qsizetype before, const QString& kind, const QRect& part)
+    {
+        bool ok = false;
+        storedExactly(before, kind, part, &ok);
+        return ok;
+    }
+
     void closeEditor()
     {
         const xcb_window_t window = editor();
@@ -311,15 +333,9 @@ private Q_SLOTS:
 
         const qsizetype before = records().size();
         m_x.click(inside);
-        QTRY_COMPARE_WITH_TIMEOUT(records().size(), before + 1, 15000);
-        QCOMPARE(records().at(0).toObject().value("captureKind").toString(), QStringLiteral("window"));
-        const QImage shot = stored(0);
-        QCOMPARE(shot.size(), QSize(816, 599));
         // Its own pixels: none of the window over its corner, its square
         // corners opaque.
-        QCOMPARE(wrongPixels(shot.convertToFormat(QImage::Format_ARGB32), QPoint(0, 0), a.seed), 0);
-        QString why;
-        QVERIFY2(editorShowsOneToOne(shot, &why), qPrintable(why));
+        QVERIFY(storedExactly(before, QStringLiteral("window"), QRect(0, 0, 816, 599)));
         // The editor is on every workspace.
         QCOMPARE(m_x.property(editor(), m_x.atom("_NET_WM_DESKTOP"), XCB_ATOM_CARDINAL), allWorkspaces);
         closeEditor();
@@ -332,13 +348,7 @@ private Q_SLOTS:
         QVERIFY(openOverlay(from + QPoint(50, 50)));
         const qsizetype before = records().size();
         m_x.drag(from, to);
-        QTRY_COMPARE_WITH_TIMEOUT(records().size(), before + 1, 15000);
-        QCOMPARE(records().at(0).toObject().value("captureKind").toString(), QStringLiteral("area"));
-        const QImage shot = stored(0);
-        QCOMPARE(shot.size(), QSize(300, 200));
-        QCOMPARE(wrongPixels(shot.convertToFormat(QImage::Format_ARGB32), QPoint(40, 30), a.seed), 0);
-        QString why;
-        QVERIFY2(editorShowsOneToOne(shot, &why), qPrintable(why));
+        QVERIFY(storedExactly(before, QStringLiteral("area"), QRect(40, 30, 300, 200)));
         closeEditor();
     }
 

@@ -159,6 +159,24 @@ class tst_PopoversX11 : public QObject {
         return QTest::qWaitFor([&] { return cardDrawn(*popover()); }, 10000) ? popover() : nullptr;
     }
 
+    // Opens popover `which` by the real pointer; a control the sliding row
+    // hides is brought in first by clicks on the edge's arrow.
+    Popover* openInView(int which)
+    {
+        const auto [control, popover] = popoverControl(which);
+        if (!QTest::qWaitFor([&] { return control->isVisible(); }, 10000))
+            return nullptr;
+        ToolbarScroller* run = toolbar().row1Scroller()->isAncestorOf(control) ? toolbar().row1Scroller()
+                                                                               : toolbar().row2Scroller();
+        for (int i = 0; i < 10 && !inViewOf(*run, control) && run->trailingEdge()->isVisible(); ++i) {
+            const int before = run->offset();
+            x11.click(centreOf(run->trailingEdge()));
+            if (!QTest::qWaitFor([&] { return run->offset() > before; }, 10000))
+                return nullptr;
+        }
+        return inViewOf(*run, control) ? open(control, popover, which == 1) : nullptr;
+    }
+
     // The control that opens popover `which` with its tool chosen, and the popover.
     std::pair<QWidget*, std::function<Popover*()>> popoverControl(int which)
     {
@@ -286,23 +304,15 @@ private Q_SLOTS:
         eachPopoverLeavesWhatLiesAroundItsCard_data();
         QTest::newRow("corner radius") << 6;
         QTest::newRow("highlight opacity") << 7;
+        QTest::newRow("font family") << 8;
+        QTest::newRow("line width") << 9;
     }
     void eachPopoverOpensAtTheNarrowestWidth()
     {
         QFETCH(int, which);
         window->resize(EditorWindowController::minimumContentSize.width(), 640);
         QTRY_COMPARE_WITH_TIMEOUT(toolbar().level(), EditorToolbarLayout::mostCompactLevel, 10000);
-        const auto [control, popover] = popoverControl(which);
-        QTRY_VERIFY_WITH_TIMEOUT(control->isVisible(), 10000);
-        ToolbarScroller* run = toolbar().row1Scroller()->isAncestorOf(control) ? toolbar().row1Scroller()
-                                                                               : toolbar().row2Scroller();
-        for (int i = 0; i < 10 && !inViewOf(*run, control) && run->trailingEdge()->isVisible(); ++i) {
-            const int before = run->offset();
-            x11.click(centreOf(run->trailingEdge()));
-            QTRY_VERIFY_WITH_TIMEOUT(run->offset() > before, 10000);
-        }
-        QVERIFY(inViewOf(*run, control));
-        Popover* shown = open(control, popover, which == 1);
+        Popover* shown = openInView(which);
         QVERIFY(shown);
         shown->hide();
     }
@@ -311,18 +321,12 @@ private Q_SLOTS:
     // content is held to (the font list 240 x 320, each slider's panel 280
     // wide), and a chip that only opens its popover leaves it open when
     // pressed again.
-    void everyPopoverHoldsItsContent_data()
-    {
-        eachPopoverOpensAtTheNarrowestWidth_data();
-        QTest::newRow("font family") << 8;
-        QTest::newRow("line width") << 9;
-    }
+    void everyPopoverHoldsItsContent_data() { eachPopoverOpensAtTheNarrowestWidth_data(); }
     void everyPopoverHoldsItsContent()
     {
         QFETCH(int, which);
         const auto [control, popover] = popoverControl(which);
-        QTRY_VERIFY_WITH_TIMEOUT(control->isVisible(), 10000);
-        Popover* shown = open(control, popover, which == 1);
+        Popover* shown = openInView(which);
         QVERIFY(shown);
         QWidget* content = shown->content();
         QVERIFY(content);
