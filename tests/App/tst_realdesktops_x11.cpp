@@ -11,12 +11,14 @@
 //   shows them one to one at 100 % and is on every workspace.
 // - A dragged area is stored as the screen's pixels and shown one to one.
 // - The scrolling capture's picker outlines exactly the window under the
-//   pointer.
+//   pointer; a pinned picture takes as many pixels of the screen as it has.
 // - The clipboard window is on every workspace, and its hotkey closes it
 //   where it is seen, opens it again where the user looks.
 #include "Models/AppSettings.h"
+#include "Pinned/PinnedImageWindowController.h"
 #include "Platform/Qt/TesseractTextRecognizer.h"
 #include "Platform/X11/X11CompositingInfo.h"
+#include "Platform/X11/X11WindowDesktops.h"
 #include "Platform/X11/X11ScreenSource.h"
 #include "support/HelperWindow.h"
 #include "support/IsolatedEnvironment.h"
@@ -121,10 +123,11 @@ class TestRealDesktopsX11 : public QObject {
     }
     xcb_window_t editor() const { return m_x.windowTitled(m_app.processId(), "Zentu.it Editor"); }
 
-    // The area hotkey, the intro card (Return goes on), the overlay up.
+    // The area hotkey, the intro card (Return goes on), the overlay up: the
+    // window's pixel at `watched` veiled.
     bool openOverlay(QPoint watched)
     {
-        const QRgb before = pixelAt(watched);
+        const QRgb before = patternAt(*m_window, watched);
         const QPoint cardCentre = lastMonitor().center();
         return pressHotkey(QStringLiteral("11"))
             && QTest::qWaitFor([&] { return qGray(pixelAt(cardCentre)) > 230; }, 15000)
@@ -275,7 +278,12 @@ private Q_SLOTS:
 
         // The countdown shows on that monitor, then that monitor is taken at
         // its own size.
-        const QImage still = grabPixels(screen);
+        // The screen at rest (the card's area painted again), then the countdown.
+        QImage still = grabPixels(screen);
+        QTRY_VERIFY_WITH_TIMEOUT([&] {
+            const QImage now = grabPixels(screen);
+            return std::exchange(still, now) == now;
+        }(), 15000);
         const qsizetype before = records().size();
         QVERIFY(pressHotkey(QStringLiteral("15")));
         QRect toast;
@@ -376,6 +384,26 @@ private Q_SLOTS:
             15000);
         QVERIFY(xdotool({QStringLiteral("key"), QStringLiteral("Escape")}));
         QTRY_COMPARE_WITH_TIMEOUT(pixelAt(justInside), bareInside, 15000);
+    }
+
+    void aPinnedPictureTakesItsPixelsOnTheScreen()
+    {
+        // In this process, scaled as the program is: 900 x 450 pixels pinned
+        // take 900 x 450 pixels of the screen, whatever the scale.
+        X11WindowDesktops desktops;
+        QImage picture(900, 450, QImage::Format_RGB32);
+        picture.fill(QColor(30, 90, 150));
+        QScreen* screen = QGuiApplication::screens().last();
+        PinnedImageWindowController pin(picture, desktops, screen->availableGeometry());
+        pin.showPinned();
+        const auto id = xcb_window_t(pin.winId());
+        QTRY_VERIFY_WITH_TIMEOUT(m_x.viewable(id), 15000);
+        // (At 1.5 openbox, given the window's minimum size in pixels, may
+        // take one pixel off its width.)
+        QTRY_VERIFY2_WITH_TIMEOUT(qAbs(m_x.rootGeometry(id).width() - picture.width()) <= 1
+                                      && m_x.rootGeometry(id).height() == picture.height(),
+                                  qPrintable(QDebug::toString(m_x.rootGeometry(id))), 15000);
+        QVERIFY(lastMonitor().contains(m_x.rootGeometry(id)));
     }
 
     void clipboardWindowIsOnEveryWorkspaceItsHotkeyTogglesWhatIsSeen()
