@@ -4,10 +4,10 @@
 #include "Localization/Localizer.h"
 #include "Platform/ActivationPolicy.h"
 #include "Platform/WindowDesktops.h"
+#include "Ui/PointerScreen.h"
 #include "Debug/DebugLog.h"
 
 #include <QApplication>
-#include <QCursor>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QPointer>
@@ -58,10 +58,7 @@ QString editorTitle() { return Localizer::t(QStringLiteral("Zentu.it Editor")); 
 
 void centre(QWidget* window)
 {
-    // The screen the user works on: the one under the pointer.
-    const QScreen* screen = QGuiApplication::screenAt(QCursor::pos());
-    if (!screen)
-        screen = QGuiApplication::primaryScreen();
+    const QScreen* screen = pointerScreen();
     if (!screen)
         return;
     const QRect available = screen->availableGeometry();

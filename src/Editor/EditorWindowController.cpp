@@ -5,10 +5,10 @@
 #include "Editor/EditorSession.h"
 #include "Editor/HistoryEditorEnvironment.h"
 #include "Localization/Localizer.h"
+#include "Ui/PointerScreen.h"
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QCursor>
 #include <QKeyEvent>
 #include <QScreen>
 #include <QStyle>
@@ -33,10 +33,7 @@ EditorWindowController::EditorWindowController(const QImage& image, std::optiona
 
     followPalette();
     setWindowTitle(Localizer::t(QStringLiteral("Zentu.it Editor")));
-    // The screen the user works on: the one under the pointer.
-    QScreen* screen = QGuiApplication::screenAt(QCursor::pos());
-    if (!screen)
-        screen = QGuiApplication::primaryScreen();
+    QScreen* screen = pointerScreen();
     const std::optional<QSizeF> available =
         screen ? std::optional(QSizeF(screen->availableGeometry().size())) : std::nullopt;
     // The toolbar as it stands for this window, not an allowance: the canvas

@@ -2,21 +2,14 @@
 
 #include "MenuBar/CaptureIntroView.h"
 #include "Platform/UserDefaults.h"
+#include "Ui/PointerScreen.h"
 
 #include <QApplication>
-#include <QCursor>
 #include <QKeyEvent>
 #include <QPixmap>
 #include <QScreen>
 
 namespace {
-// The screen the user works on: the one under the pointer.
-QScreen* pointerScreen()
-{
-    QScreen* screen = QGuiApplication::screenAt(QCursor::pos());
-    return screen ? screen : QGuiApplication::primaryScreen();
-}
-
 CaptureIntroPresenter::Environment realEnvironment()
 {
     return {
