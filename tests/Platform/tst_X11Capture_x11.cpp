@@ -204,7 +204,7 @@ private Q_SLOTS:
     {
         // Rounded by its shape, as a compositor's frame may be: outside the
         // shape the picture is transparent, inside it is the window's own.
-        HelperWindow round(QRect(600, 100, 200, 120), 17, HelperWindow::Shape::rounded);
+        HelperWindow round(QRect(600, 100, 200, 120), 17, HelperWindow::Style::rounded);
         QVERIFY(round.id != 0);
         X11WindowServer server;
         QImage picture;

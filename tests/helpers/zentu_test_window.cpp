@@ -1,10 +1,11 @@
 // A plain X11 window for the capture tests, in a process of its own so that
 // window owners can be checked.
-// Usage: zentu_test_window x y width height seed [rounded]
+// Usage: zentu_test_window x y width height seed [rounded|slow]
 // It paints pixel (x, y) as rgb(x mod 256, y mod 256, seed), has no window
 // decorations, and prints its window id once the first paint is done. It
 // repaints on every expose and quits when stdin closes. "rounded" shapes it
-// (X shape extension) with corners cut round, 12 pixels in radius.
+// (X shape extension) with corners cut round, 12 pixels in radius; "slow"
+// repaints 150 ms after an expose (after the first paint), as a busy program does.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -65,6 +66,7 @@ int main(int argc, char** argv)
     if (argc != 6 && argc != 7)
         return 2;
     const bool rounded = argc == 7 && strcmp(argv[6], "rounded") == 0;
+    const bool slow = argc == 7 && strcmp(argv[6], "slow") == 0;
     const int x = atoi(argv[1]), y = atoi(argv[2]), width = atoi(argv[3]), height = atoi(argv[4]), seed = atoi(argv[5]);
     xcb_connection_t* c = xcb_connect(nullptr, nullptr);
     if (xcb_connection_has_error(c))
@@ -97,6 +99,8 @@ int main(int argc, char** argv)
         while (xcb_generic_event_t* e = xcb_poll_for_event(c)) {
             const uint8_t type = e->response_type & 0x7f;
             if (type == XCB_EXPOSE && reinterpret_cast<xcb_expose_event_t*>(e)->count == 0) {
+                if (slow && announced)
+                    poll(nullptr, 0, 150);
                 paint(c, w, gc, width, height, seed);
                 xcb_get_input_focus_reply_t* sync = xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr);
                 free(sync);
