@@ -8,6 +8,8 @@
 #include "Storage/AppFolders.h"
 #include "Platform/X11/X11OverlayDesktop.h"
 #include "Platform/X11/X11ScreenSource.h"
+#include "Platform/X11/X11CompositingInfo.h"
+#include "Platform/X11/X11WindowRedirector.h"
 #include "Platform/X11/X11WindowServer.h"
 #include "Screenshot/CaptureOverlayView.h"
 #include "Screenshot/CaptureOverlayWindow.h"
@@ -36,9 +38,10 @@ void BM_CaptureRequestToOverlayMapped(benchmark::State& state)
     X11ScreenSource screens;
     X11WindowServer windowServer;
     X11OverlayDesktop desktop;
+    X11WindowRedirector redirector(std::make_shared<X11CompositingInfo>());
     ScreenCapturer capturer(screens, windowServer);
     WindowDetector detector(windowServer, screens);
-    ScreenshotService service(capturer, detector, desktop);
+    ScreenshotService service(capturer, detector, desktop, redirector);
     const QList<ScreenInfo> list = screens.screens();
     if (list.isEmpty()) {
         state.SkipWithError("no X display");

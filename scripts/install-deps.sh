@@ -8,9 +8,9 @@ PACKAGES=(
   libqt6svg6 qcoro-qt6-dev
   libx11-dev libx11-xcb-dev libxcb1-dev libxcb-shm0-dev libxcb-xfixes0-dev libxcb-randr0-dev
   libxcb-composite0-dev libxcb-damage0-dev libxcb-xtest0-dev libxcb-ewmh-dev libxcb-res0-dev libxcb-xkb-dev
-  libxcb-image0-dev libxcb-util-dev libxcb-icccm4-dev libxkbcommon-dev libxkbcommon-x11-dev
+  libxcb-image0-dev libxcb-util-dev libxcb-icccm4-dev libxcb-shape0-dev libxkbcommon-dev libxkbcommon-x11-dev
   libicu-dev libbenchmark-dev
-  xvfb xauth openbox tint2 x11-utils x11-xkb-utils xdotool
+  xvfb xauth openbox tint2 x11-utils x11-xkb-utils x11-xserver-utils xdotool
   haskell-gtk-sni-tray-utils
   fonts-dejavu-core fonts-noto-cjk
   libatspi2.0-dev at-spi2-core dbus-daemon libxcb-xinput-dev

@@ -64,7 +64,8 @@ AppCoordinator::AppCoordinator(CoordinatorServices& services, QObject* parent)
     m_updater = m_services.makeUpdater();
     m_updater->start();
     // 7. No windows yet.
-    m_windows = std::make_unique<AppWindows>(m_services.activationPolicy(), m_services.heapTrimmer());
+    m_windows = std::make_unique<AppWindows>(m_services.activationPolicy(), m_services.windowDesktops(),
+                                             m_services.heapTrimmer());
     // 8. The storage folders exist before any store is made.
     m_services.ensureDirectories();
     // 9.
@@ -110,6 +111,10 @@ AppCoordinator::AppCoordinator(CoordinatorServices& services, QObject* parent)
             return;
         }
         self->m_introPresenter->show(CaptureIntroConfig::scroll(), std::move(proceed), std::move(cancel));
+    };
+    scroll.whenScreenRepainted = [self](std::function<void()> action) {
+        if (self)
+            self->m_captureFlows->runWithoutTransientUi(std::move(action));
     };
     scroll.ensureScreenRecordingPermission = [self]() -> QCoro::Task<bool> {
         co_return self && self->m_guards->ensureScreenRecordingPermission();
@@ -262,17 +267,19 @@ void AppCoordinator::showClipboardHistory()
         m_windows->open(AppWindows::Single::clipboardHistory, m_clipboardView ? m_clipboardView(environment()) : nullptr);
         return;
     }
-    if (panel->isVisible()) {
+    // The hotkey toggles the window the user sees: one left on another
+    // workspace, or minimised, comes here instead.
+    if (m_windows->isSeen(panel)) {
         panel->close();
         return;
     }
-    AppWindows::bringForward(panel);
+    m_windows->present(panel);
 }
 
 void AppCoordinator::openSettings()
 {
     if (QWidget* window = settingsWindow()) {
-        AppWindows::bringForward(window);
+        m_windows->present(window);
         return;
     }
     m_windows->open(AppWindows::Single::settings, m_settingsView ? m_settingsView(environment()) : nullptr);
@@ -281,7 +288,7 @@ void AppCoordinator::openSettings()
 void AppCoordinator::openOnboarding()
 {
     if (QWidget* window = onboardingWindow()) {
-        AppWindows::bringForward(window);
+        m_windows->present(window);
         return;
     }
     QPointer<AppCoordinator> self(this);

@@ -121,7 +121,7 @@ void AppCoordinator::openEditor(const QImage& image, const ScreenshotItem& item)
     // and the later close would drop the other's: the open one comes forward.
     for (const auto& window : editorWindows())
         if (auto* editor = qobject_cast<EditorWindowController*>(window.get()); editor && editor->screenshotID() == item.id) {
-            AppWindows::bringForward(editor);
+            m_windows->present(editor);
             return;
         }
     adoptEditorWindow(m_editorFactory(image, item));

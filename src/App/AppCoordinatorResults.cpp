@@ -8,6 +8,7 @@
 #include "Clipboard/ClipboardMonitor.h"
 #include "Editor/OCRService.h"
 #include "Storage/ShareFolder.h"
+#include "Ui/PointerScreen.h"
 
 #include <QGuiApplication>
 #include <QPointer>
@@ -47,7 +48,7 @@ void AppCoordinator::saveImageWithPanel(const QImage& image, const QString& sugg
 
 void AppCoordinator::pinImage(const QImage& image)
 {
-    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QScreen* screen = pointerScreen();
     // Faded, it shows what lies beneath: really, or over a still where no compositor runs.
     auto controller = std::make_unique<PinnedImageWindowController>(
         image, m_services.windowDesktops(), screen ? std::optional(screen->availableGeometry()) : std::nullopt,

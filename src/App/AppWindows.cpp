@@ -4,6 +4,8 @@
 #include "Localization/Localizer.h"
 #include "Platform/ActivationPolicy.h"
 #include "Platform/HeapTrimmer.h"
+#include "Platform/WindowDesktops.h"
+#include "Ui/PointerScreen.h"
 #include "Debug/DebugLog.h"
 
 #include <QApplication>
@@ -58,7 +60,7 @@ QString editorTitle() { return Localizer::t(QStringLiteral("Zentu.it Editor")); 
 
 void centre(QWidget* window)
 {
-    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QScreen* screen = pointerScreen();
     if (!screen)
         return;
     const QRect available = screen->availableGeometry();
@@ -77,9 +79,11 @@ constexpr AppWindows::Single allSingle[] = {AppWindows::Single::settings, AppWin
 
 } // namespace
 
-AppWindows::AppWindows(ActivationPolicy& policy, std::shared_ptr<HeapTrimmer> trimmer, QObject* parent)
+AppWindows::AppWindows(ActivationPolicy& policy, WindowDesktops& desktops, std::shared_ptr<HeapTrimmer> trimmer,
+                       QObject* parent)
     : QObject(parent)
     , m_policy(policy)
+    , m_desktops(desktops)
     , m_trimmer(std::move(trimmer))
     , m_trim(new QTimer(this))
     , m_lateTrim(new QTimer(this))
@@ -96,6 +100,31 @@ AppWindows::AppWindows(ActivationPolicy& policy, std::shared_ptr<HeapTrimmer> tr
     m_lateTrim->setInterval(lateTrimDelayMs);
     connect(m_trim, &QTimer::timeout, this, trim);
     connect(m_lateTrim, &QTimer::timeout, this, trim);
+}
+
+bool AppWindows::joinsEveryWorkspace(const QWidget* window) const
+{
+    if (window && window == m_single[std::size_t(Single::clipboardHistory)].get())
+        return true;
+    return std::any_of(m_editors.begin(), m_editors.end(), [&](const auto& w) { return w.get() == window; });
+}
+
+bool AppWindows::isSeen(QWidget* window)
+{
+    return window && window->isVisible() && !window->isMinimized() && m_desktops.isOnCurrentDesktop(window->winId());
+}
+
+void AppWindows::present(QWidget* window)
+{
+    if (!window)
+        return;
+    // Left on another workspace (a window manager that does not keep it on
+    // all): it comes here.
+    if (window->isVisible() && joinsEveryWorkspace(window) && !m_desktops.isOnCurrentDesktop(window->winId()))
+        m_desktops.showOnAllDesktops(window->winId());
+    if (window->isMinimized())
+        window->showNormal();
+    bringForward(window);
 }
 
 AppWindows::~AppWindows() = default;
@@ -200,6 +229,13 @@ void AppWindows::followLanguage()
 
 bool AppWindows::eventFilter(QObject* watched, QEvent* event)
 {
+    // Each time before it maps: a window manager forgets a window's
+    // workspaces when it is hidden.
+    if (event->type() == QEvent::Show && watched->isWidgetType()) {
+        auto* window = static_cast<QWidget*>(watched);
+        if (window->isWindow() && joinsEveryWorkspace(window))
+            m_desktops.showOnAllDesktops(window->winId());
+    }
     // Each window hears of the change; a title already in the new language is left as it is.
     if (m_followsLanguage && event->type() == QEvent::LanguageChange)
         refreshTitles();

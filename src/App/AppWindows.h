@@ -3,7 +3,9 @@
 // clipboard history, first run) and any number of editors. Keeps each until
 // its close has run, retitles them all when the language changes, and makes
 // the app a regular application (task bar, Alt+Tab) while an editor or the
-// settings are open, an accessory otherwise.
+// settings are open, an accessory otherwise. The clipboard history and the
+// editors are on every workspace, as the pinned pictures are; each window
+// opens on the screen under the pointer.
 #include <QObject>
 #include <QString>
 #include <array>
@@ -14,6 +16,7 @@ class ActivationPolicy;
 class HeapTrimmer;
 class QTimer;
 class QWidget;
+class WindowDesktops;
 
 class AppWindows : public QObject {
     Q_OBJECT
@@ -22,17 +25,22 @@ public:
 
     // With a trimmer, the memory an editor freed goes back to the system
     // shortly after its window is gone.
-    explicit AppWindows(ActivationPolicy& policy, std::shared_ptr<HeapTrimmer> trimmer = nullptr,
-                        QObject* parent = nullptr);
+    AppWindows(ActivationPolicy& policy, WindowDesktops& desktops, std::shared_ptr<HeapTrimmer> trimmer = nullptr,
+               QObject* parent = nullptr);
     ~AppWindows() override;
 
     // The window while it exists, else null.
     QWidget* window(Single which) const;
     // Makes the window around content (an empty view when null), centred on
-    // the main screen, and brings it forward. The caller checks first that
-    // none is open.
+    // the screen under the pointer, and brings it forward. The caller checks
+    // first that none is open.
     QWidget* open(Single which, QWidget* content);
-    static void bringForward(QWidget* window);
+    // Whether the user sees the window now: shown, not minimised, on the
+    // workspace looked at.
+    bool isSeen(QWidget* window);
+    // Brings the window forward where the user looks, also from another
+    // workspace or from the task bar.
+    void present(QWidget* window);
 
     // The registry keeps an editor window until it closes.
     void adoptEditor(std::unique_ptr<QWidget> window);
@@ -55,8 +63,11 @@ protected:
 private:
     std::unique_ptr<QWidget>& slot(Single which) { return m_single[std::size_t(which)]; }
     void refreshTitles();
+    static void bringForward(QWidget* window);
+    bool joinsEveryWorkspace(const QWidget* window) const;
 
     ActivationPolicy& m_policy;
+    WindowDesktops& m_desktops;
     std::shared_ptr<HeapTrimmer> m_trimmer;
     // Waits for the deletions an editor's going sets off before trimming.
     QTimer* m_trim;

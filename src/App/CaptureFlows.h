@@ -66,6 +66,13 @@ public:
     // The end of every capture road; none (cancelled or failed) does nothing.
     void handleCaptured(std::optional<CapturedScreenshot> captured);
 
+    // Runs the action once the program's toast, tooltips, menus and popups
+    // are off the screen and what lay beneath them, and beneath any window of
+    // ours that just went away, has painted itself again (or the wait's bound
+    // has passed): the moment the screen may be read. At once when nothing
+    // went away.
+    void runWithoutTransientUi(std::function<void()> action);
+
     static constexpr int maxCountdownSteps = 30;
     // Time for the windows beneath a just-hidden tooltip or menu to paint
     // themselves again before the screen is read.
@@ -78,7 +85,6 @@ private:
     void runInteractive();
     void runFullScreen();
     void runAfterCaptureDelay(std::function<void()> action);
-    void runWithoutTransientUi(std::function<void()> action);
     void waitForRepaint(QDateTime since, std::function<void()> action);
     void countdown(int remaining, std::function<void()> action);
     void showCountdown(int seconds);

@@ -27,6 +27,7 @@
 #include "Platform/X11/X11GlobalHotkeys.h"
 #include "Platform/X11/X11CompositingInfo.h"
 #include "Platform/X11/X11InputSynthesis.h"
+#include "Platform/X11/X11ScreenLayout.h"
 #include "Platform/X11/X11OverlayDesktop.h"
 #include "Platform/X11/X11RepaintWatch.h"
 #include "Platform/X11/X11RunningApplications.h"
@@ -86,6 +87,13 @@ X11ScreenSource& DefaultCoordinatorServices::screens()
     if (!m_screens)
         m_screens = std::make_shared<X11ScreenSource>();
     return *m_screens;
+}
+
+std::shared_ptr<const X11ScreenLayout> DefaultCoordinatorServices::screenLayout()
+{
+    if (!m_screenLayout)
+        m_screenLayout = std::make_shared<X11ScreenLayout>();
+    return m_screenLayout;
 }
 
 CapturePermissions& DefaultCoordinatorServices::platformPermissions()
@@ -177,7 +185,7 @@ std::unique_ptr<HotkeyManager> DefaultCoordinatorServices::makeHotkeyManager()
 std::unique_ptr<ScreenshotService> DefaultCoordinatorServices::makeScreenshotService()
 {
     if (!m_windowServer)
-        m_windowServer = std::make_unique<X11WindowServer>();
+        m_windowServer = std::make_unique<X11WindowServer>(screenLayout());
     if (!m_overlayDesktop) {
         // The overlay switches the app's policy through the shell's own service.
         ActivationPolicy* activation = m_activation.get();
@@ -190,7 +198,9 @@ std::unique_ptr<ScreenshotService> DefaultCoordinatorServices::makeScreenshotSer
     }
     m_capturer = std::make_unique<ScreenCapturer>(screens(), *m_windowServer);
     m_windowDetector = std::make_unique<WindowDetector>(*m_windowServer, screens());
-    return std::make_unique<ScreenshotService>(*m_capturer, *m_windowDetector, *m_overlayDesktop);
+    // Its own: the scrolling capture lets go of its windows when it ends.
+    m_captureRedirector = std::make_unique<X11WindowRedirector>(compositing());
+    return std::make_unique<ScreenshotService>(*m_capturer, *m_windowDetector, *m_overlayDesktop, *m_captureRedirector);
 }
 
 std::unique_ptr<ToastPresenter> DefaultCoordinatorServices::makeToastPresenter()
@@ -216,13 +226,13 @@ std::unique_ptr<ScrollCaptureEngine> DefaultCoordinatorServices::makeScrollCaptu
 {
     if (!m_capturePermissions)
         m_capturePermissions = std::make_unique<X11CapturePermissions>(screens());
-    m_scrollWindows = std::make_shared<X11WindowServer>();
+    m_scrollWindows = std::make_shared<X11WindowServer>(screenLayout());
     screens();
-    m_accessibility = std::make_unique<AtspiAccessibilityTree>();
+    m_accessibility = std::make_unique<AtspiAccessibilityTree>(screenLayout());
     m_windowActivation = std::make_unique<X11WindowActivation>();
-    m_input = std::make_unique<X11InputSynthesis>();
+    m_input = std::make_unique<X11InputSynthesis>(screenLayout());
     m_runningApps = std::make_unique<X11RunningApplications>();
-    m_browsers = std::make_unique<AtspiBrowserBridge>();
+    m_browsers = std::make_unique<AtspiBrowserBridge>(screenLayout());
     m_viewers = std::make_unique<ProcPdfViewerBridge>(DocApp::viewerRules());
     m_keyWatch = std::make_unique<XInputKeyWatch>();
     return std::make_unique<ScrollCaptureEngine>(ScrollCaptureEngine::Services{

@@ -20,7 +20,9 @@ class RunningApplications;
 class ScreenCapturer;
 class WindowActivation;
 class WindowDetector;
+class WindowRedirector;
 class WindowServer;
+class X11ScreenLayout;
 class X11ScreenSource;
 
 // The services of the running program on X11.
@@ -68,6 +70,8 @@ public:
 
 private:
     X11ScreenSource& screens();
+    // How the backends turn the server's pixels into points; one for all.
+    std::shared_ptr<const X11ScreenLayout> screenLayout();
 
     SingleInstance& m_session;
     const AppFolders m_folders;
@@ -79,12 +83,14 @@ private:
     std::unique_ptr<ActivationPolicy> m_activation;
     std::unique_ptr<AppIdentity> m_identity;
     std::shared_ptr<X11ScreenSource> m_screens;
+    std::shared_ptr<const X11ScreenLayout> m_screenLayout;
     std::unique_ptr<CapturePermissions> m_capturePermissions;
     std::unique_ptr<ApplicationIdentity> m_applications;
     std::unique_ptr<WindowServer> m_windowServer;
     std::unique_ptr<OverlayDesktop> m_overlayDesktop;
     std::unique_ptr<ScreenCapturer> m_capturer;
     std::unique_ptr<WindowDetector> m_windowDetector;
+    std::unique_ptr<WindowRedirector> m_captureRedirector;
     std::unique_ptr<GlobalHotkeys> m_globalHotkeys;
     std::unique_ptr<Alerts> m_alerts;
     std::unique_ptr<ProcessLauncher> m_launcher;

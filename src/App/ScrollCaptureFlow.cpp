@@ -66,12 +66,17 @@ void ScrollCaptureFlow::captureScrollingWindow()
 void ScrollCaptureFlow::beginScrollingCaptureFlow(std::function<void()> restoreWindows)
 {
     // Runs on by itself; the task object may go.
-    runFlow(std::move(restoreWindows));
+    if (!m_steps.whenScreenRepainted) {
+        runFlow(m_steps, std::move(restoreWindows));
+        return;
+    }
+    m_steps.whenScreenRepainted([steps = m_steps, restoreWindows = std::move(restoreWindows)] {
+        runFlow(steps, restoreWindows);
+    });
 }
 
-QCoro::Task<void> ScrollCaptureFlow::runFlow(std::function<void()> restore)
+QCoro::Task<void> ScrollCaptureFlow::runFlow(const Steps steps, std::function<void()> restore)
 {
-    const Steps steps = m_steps; // the flow keeps what it needs
     try {
         if (!co_await steps.ensureScreenRecordingPermission()) {
             DebugLog::write(QStringLiteral("CAPTURE Scroll ABBRUCH: keine Bildschirmaufnahme"));

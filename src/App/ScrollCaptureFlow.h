@@ -25,6 +25,10 @@ public:
         // Shows the scroll intro card (or proceeds at once when the user
         // turned it off).
         std::function<void(std::function<void()> proceed, std::function<void()> cancel)> showIntro;
+        // Runs the action once the screen beneath the windows that stepped
+        // aside (and the card) has painted again, so the picker's still shows
+        // what lies there; at once when not given.
+        std::function<void(std::function<void()> action)> whenScreenRepainted;
         std::function<QCoro::Task<bool>()> ensureScreenRecordingPermission;
         std::function<bool()> ensureAccessibilityPermission;
         // The engine: the capture (maybe marked incomplete), nothing when the
@@ -45,7 +49,8 @@ public:
 
 private:
     void beginScrollingCaptureFlow(std::function<void()> restoreWindows);
-    QCoro::Task<void> runFlow(std::function<void()> restoreWindows);
+    // Keeps its own copy of the steps: it outlives the call that started it.
+    static QCoro::Task<void> runFlow(const Steps steps, std::function<void()> restoreWindows);
 
     Steps m_steps;
 };

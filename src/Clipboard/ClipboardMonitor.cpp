@@ -113,9 +113,10 @@ void ClipboardMonitor::changeAnnounced()
 {
     if (!isEventDriven() || m_announced.isActive())
         return;
-    // No closer to the previous look than a poll would be.
-    const qint64 since = m_sinceLook.isValid() ? m_sinceLook.elapsed() : qint64(pollIntervalMs);
-    m_announced.start(int(std::max<qint64>(0, pollIntervalMs - since)));
+    // Looked at one interval after the first change, as a poll would at the
+    // latest: copies that follow within it are one change, the last wins,
+    // also right after a quiet spell.
+    m_announced.start(pollIntervalMs);
 }
 
 const QStringList& ClipboardMonitor::markerTypes()
@@ -162,7 +163,6 @@ bool ClipboardMonitor::isSensitive(const ClipboardSnapshot& snapshot) const
 
 void ClipboardMonitor::poll()
 {
-    m_sinceLook.start();
     const qint64 count = m_clipboard.changeCount();
     if (count == m_lastChangeCount)
         return;

@@ -1,9 +1,9 @@
 #pragma once
 // Watches the system clipboard and hands new texts and images to the
 // clipboard history, with the application they came from. Where the clipboard
-// announces its changes it looks when told (at most once every 0.4 s, so a
-// burst of copies counts as one change, as with polling); elsewhere it polls
-// every 0.4 s. At rest it does nothing at all. Skips, while the
+// announces its changes it looks 0.4 s after a change is announced (so a
+// burst of copies counts as one change, the last one, as with polling);
+// elsewhere it polls every 0.4 s. At rest it does nothing at all. Skips, while the
 // sensitive-content filter is on, content marked as concealed, transient,
 // auto-generated or as a password, and content from password managers.
 // Another program's content is read off the main thread, one read at a time;
@@ -18,7 +18,6 @@
 #include "Platform/ClipboardService.h"
 #include "Platform/ClipboardSnapshot.h"
 
-#include <QElapsedTimer>
 #include <QList>
 #include <functional>
 #include <QObject>
@@ -95,7 +94,6 @@ private:
     QTimer m_timer;
     // An announced change waiting for its look.
     QTimer m_announced;
-    QElapsedTimer m_sinceLook;
     bool m_running = false;
     bool m_busy = false;
     bool m_changedWhileBusy = false;

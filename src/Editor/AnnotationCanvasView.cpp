@@ -62,8 +62,10 @@ QSizeF AnnotationCanvasView::contentSize(QSizeF offered, QSizeF px, double zoom)
 void AnnotationCanvasView::relayout()
 {
     // Fitted to the whole area, as if no scroll bars took room: showing them
-    // must not change the fit.
-    m_content->setContentSize(contentSize(QSizeF(maximumViewportSize()), m_vm.imagePixelSize(), m_vm.zoom()));
+    // must not change the fit. At 100 % one pixel of the picture is one
+    // pixel of the screen, which on a scaled screen is less than a point.
+    const QSizeF points = m_vm.imagePixelSize() / devicePixelRatioF();
+    m_content->setContentSize(contentSize(QSizeF(maximumViewportSize()), points, m_vm.zoom()));
 }
 
 void AnnotationCanvasView::resizeEvent(QResizeEvent* event)

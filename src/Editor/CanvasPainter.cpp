@@ -93,10 +93,17 @@ std::optional<CanvasPainter::Placement> CanvasPainter::placement() const
     return Placement{QRectF(fit.offset, px * fit.scale), fit.scale};
 }
 
+bool CanvasPainter::isOneToOne(const Placement& at, qreal dpr)
+{
+    // 100 % at a scale of 1.5 gives 0.666… x 1.5, a hair below 1.
+    return std::abs(at.scale * dpr - 1) < 1e-6;
+}
+
 std::optional<QSize> CanvasPainter::scaledDeviceSize(const Placement& at, qreal dpr) const
 {
     const QSize device = (at.target.size() * dpr).toSize();
-    if (at.scale * dpr < 1 && qint64(device.width()) * device.height() <= scaledPictureLimit && !device.isEmpty())
+    if (at.scale * dpr < 1 && !isOneToOne(at, dpr) && qint64(device.width()) * device.height() <= scaledPictureLimit
+        && !device.isEmpty())
         return device;
     return std::nullopt;
 }
@@ -138,17 +145,17 @@ std::optional<QImage> CanvasPainter::pictureOnly(const QRect& area, qreal dpr)
     const QImage& picture = m_vm.original();
     const auto at = placement();
     // Whole device pixels only, and the picture hiding everything beneath.
-    if (!at || picture.hasAlphaChannel() || dpr != std::round(dpr))
+    if (!at || picture.hasAlphaChannel())
         return std::nullopt;
     const QPointF shift = (QPointF(area.topLeft()) - at->target.topLeft()) * dpr;
     const QPoint origin(qRound(shift.x()), qRound(shift.y()));
     if (std::abs(shift.x() - origin.x()) > 1e-6 || std::abs(shift.y() - origin.y()) > 1e-6)
         return std::nullopt;
-    const QRect wanted(origin, area.size() * int(dpr));
+    const QRect wanted(origin, (QSizeF(area.size()) * dpr).toSize());
     QImage source;
     if (const auto device = scaledDeviceSize(*at, dpr))
         source = scaledPicture(*device, dpr);
-    else if (std::abs(at->scale * dpr - 1) < 1e-9)
+    else if (isOneToOne(*at, dpr))
         source = picture; // pixel for pixel
     else
         return std::nullopt;
@@ -174,8 +181,13 @@ void CanvasPainter::paint(QPainter& p, const QRect& exposed, const QRect& visibl
     const qreal dpr = p.device() ? p.device()->devicePixelRatioF() : 1.0;
     if (!m_layerValid || m_layer.devicePixelRatioF() != dpr || !m_layerArea.contains(wanted))
         buildLayer((wanted | visible) & content, dpr);
-    const QRectF source(QPointF(wanted.topLeft() - m_layerArea.topLeft()) * dpr, QSizeF(wanted.size()) * dpr);
-    p.drawImage(QPointF(wanted.topLeft()), m_layer, source);
+    // Whole pixels of the layer, each on one device pixel: at a fractional
+    // scale a piece starting between two pixels would be resampled (the
+    // exposed area clips what lies beyond it).
+    const QRect source = QRectF(QPointF(wanted.topLeft() - m_layerArea.topLeft()) * dpr, QSizeF(wanted.size()) * dpr)
+                             .toAlignedRect()
+                             .intersected(m_layer.rect());
+    p.drawImage(QPointF(m_layerArea.topLeft()) + QPointF(source.topLeft()) / dpr, m_layer, source);
 
     p.save();
     p.setClipRect(wanted);
@@ -299,6 +311,14 @@ void CanvasPainter::paintPicture(QPainter& p, const QRect& area, qreal dpr)
     // painter's bilinear sampling, and costs a plain copy per frame.
     if (const auto device = scaledDeviceSize(*at, dpr)) {
         p.drawImage(target.topLeft(), scaledPicture(*device, dpr));
+        return;
+    }
+    // One to one (100 % on a screen of any scale): each of the picture's
+    // pixels on one device pixel, never filtered across their borders.
+    if (isOneToOne(*at, dpr)) {
+        QImage pixels = picture; // shares the pixels
+        pixels.setDevicePixelRatio(dpr);
+        p.drawImage(target.topLeft(), pixels);
         return;
     }
     // Only the part of the picture under `area`, with a pixel of margin for the filter.

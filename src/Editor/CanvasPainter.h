@@ -91,6 +91,8 @@ private:
     // The size of its kept scaled copy in device pixels; none for a picture
     // that is not shrunk, or too large a copy to keep.
     std::optional<QSize> scaledDeviceSize(const Placement& at, qreal dpr) const;
+    // Each pixel of the picture on one device pixel.
+    static bool isOneToOne(const Placement& at, qreal dpr);
     // The picture at `device` pixels: the kept copy, the one being made, or made now.
     const QImage& scaledPicture(QSize device, qreal dpr);
     // The picture alone as the bottom of a layer over `area`, without any

@@ -94,6 +94,7 @@ void CropAspectChip::openMenu()
     if (isMenuOpen())
         return;
     auto* menu = new Popover(Popover::Mode::click, this);
+    menu->setAnchorPressKeepsOpen(true); // the chip only opens it
     connect(menu, &Popover::closed, menu, &QWidget::deleteLater);
     auto* list = new QWidget;
     auto* layout = new QVBoxLayout(list);

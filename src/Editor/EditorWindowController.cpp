@@ -5,10 +5,10 @@
 #include "Editor/EditorSession.h"
 #include "Editor/HistoryEditorEnvironment.h"
 #include "Localization/Localizer.h"
+#include "Ui/PointerScreen.h"
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QCursor>
 #include <QKeyEvent>
 #include <QScreen>
 #include <QStyle>
@@ -33,16 +33,17 @@ EditorWindowController::EditorWindowController(const QImage& image, std::optiona
 
     followPalette();
     setWindowTitle(Localizer::t(QStringLiteral("Zentu.it Editor")));
-    // The screen the user works on: the one under the pointer.
-    QScreen* screen = QGuiApplication::screenAt(QCursor::pos());
-    if (!screen)
-        screen = QGuiApplication::primaryScreen();
+    QScreen* screen = pointerScreen();
     const std::optional<QSizeF> available =
         screen ? std::optional(QSizeF(screen->availableGeometry().size())) : std::nullopt;
     // The toolbar as it stands for this window, not an allowance: the canvas
     // below it is what the picture is fitted into.
     const double chrome = m_rootView->chromeHeight();
-    const QSize size = preferredContentSize(image.size(), available, chrome).toSize().expandedTo(minimumContentSize);
+    // The picture's size on this screen, its pixels being the screen's,
+    // in whole points: a window a fraction short would shrink it a hair.
+    const qreal dpr = screen ? screen->devicePixelRatio() : 1.0;
+    const QSizeF points(std::ceil(image.width() / dpr), std::ceil(image.height() / dpr));
+    const QSize size = preferredContentSize(points, available, chrome).toSize().expandedTo(minimumContentSize);
     setMinimumSize(minimumContentSize);
     // The toolbar takes the shape of this width now: shown, the window lays
     // out once and paints once, instead of folding up after its first frame.

@@ -44,13 +44,14 @@ public:
 
     // The smallest content the user can drag the window down to.
     static constexpr QSize minimumContentSize{550, 460};
-    // Content size for a picture of this many pixels on a screen whose
+    // Content size for a picture this many points large (its pixels over the
+    // screen's scale) on a screen whose
     // available area is `available` (none: no screen), below a toolbar (with
     // its divider) `chromeHeight` high: the picture shrunk to fit 85 % of the
     // area less the toolbar, never enlarged, at least 980 wide (as the area
     // allows) with a canvas at least 360 high. The canvas gets exactly the
     // height asked for, so a picture that fits is shown pixel for pixel at 100 %.
-    static QSizeF preferredContentSize(QSizeF imagePixelSize, std::optional<QSizeF> available, double chromeHeight);
+    static QSizeF preferredContentSize(QSizeF imagePoints, std::optional<QSizeF> available, double chromeHeight);
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -88,6 +88,7 @@ FontFamilyPicker::FontFamilyPicker(EditorViewModel& vm, EditorPopoverFlags& flag
     setChevron(true);
     setSpacing(3);
     m_popover = new Popover(Popover::Mode::click, this);
+    m_popover->setAnchorPressKeepsOpen(true); // the chip only opens it
     flags.bind(EditorPopoverFlags::Flag::fontFamily, m_popover, this);
     connect(this, &QAbstractButton::clicked, this, &FontFamilyPicker::open);
     connect(&vm, &EditorViewModel::settingsChanged, this, &FontFamilyPicker::refresh);

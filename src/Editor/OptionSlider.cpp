@@ -55,6 +55,7 @@ OptionSlider::OptionSlider(EditorViewModel& vm, EditorPopoverFlags& flags, Edito
     connect(m_chip, &QAbstractButton::clicked, this, [this] { m_flags.setOpen(m_flag, true); });
 
     m_popover = new Popover(Popover::Mode::click, m_chip);
+    m_popover->setAnchorPressKeepsOpen(true); // the chip only opens it
     m_popover->setContent(buildPopoverContent());
     m_flags.bind(m_flag, m_popover, m_chip);
     connect(&m_flags, &EditorPopoverFlags::changed, this, [this](EditorPopoverFlags::Flag f, bool open) {

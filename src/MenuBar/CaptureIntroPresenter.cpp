@@ -2,6 +2,7 @@
 
 #include "MenuBar/CaptureIntroView.h"
 #include "Platform/UserDefaults.h"
+#include "Ui/PointerScreen.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -12,13 +13,13 @@ namespace {
 CaptureIntroPresenter::Environment realEnvironment()
 {
     return {
-        [] () -> std::optional<QRect> {
-            if (QScreen* screen = QGuiApplication::primaryScreen())
+        []() -> std::optional<QRect> {
+            if (QScreen* screen = pointerScreen())
                 return screen->geometry();
             return std::nullopt;
         },
         [](const QRect& frame) {
-            QScreen* screen = QGuiApplication::primaryScreen();
+            QScreen* screen = QGuiApplication::screenAt(frame.center());
             if (!screen)
                 return QImage();
             const QRect local = frame.translated(-screen->geometry().topLeft());
@@ -88,8 +89,8 @@ void CaptureIntroPresenter::show(const CaptureIntroConfig& config, std::function
         }
     };
 
-    const QRect frame = m_environment.mainScreenFrame ? m_environment.mainScreenFrame().value_or(fallbackFrame)
-                                                      : fallbackFrame;
+    const QRect frame = m_environment.screenFrame ? m_environment.screenFrame().value_or(fallbackFrame)
+                                                  : fallbackFrame;
     const QImage still = m_environment.backdrop ? m_environment.backdrop(frame) : QImage();
 
     auto* view = new CaptureIntroView(config, still);

@@ -19,8 +19,9 @@ class CaptureIntroPresenter : public QObject {
     Q_OBJECT
 public:
     struct Environment {
-        // The main screen's frame; nothing when there is no screen.
-        std::function<std::optional<QRect>()> mainScreenFrame;
+        // The frame of the screen the user works on (the one under the
+        // pointer); nothing when there is no screen.
+        std::function<std::optional<QRect>()> screenFrame;
         // A still of the screen area the card will cover (what the dimmed
         // backdrop shows where windows cannot be translucent); may be null.
         std::function<QImage(const QRect&)> backdrop;

@@ -10,10 +10,10 @@
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QPainter>
-#include <QScreen>
 #include <QPainterPath>
 #include <QPointer>
 #include <QRegion>
+#include <QScreen>
 #include <QStyle>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -36,7 +36,11 @@ PinnedImageWindowController::PinnedImageWindowController(const QImage& image, Wi
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_view);
 
-    const Layout sizes = this->layout(image.size(),
+    // Shown pixel for pixel: on a scaled screen the picture is fewer points
+    // than pixels.
+    const QScreen* screen = visibleFrame ? QGuiApplication::screenAt(visibleFrame->center()) : nullptr;
+    const qreal dpr = screen ? screen->devicePixelRatio() : devicePixelRatioF();
+    const Layout sizes = this->layout((QSizeF(image.size()) / dpr).toSize(),
                                       visibleFrame ? std::optional(visibleFrame->size()) : std::nullopt);
     setMinimumSize(sizes.minimum);
     if (visibleFrame)
@@ -141,12 +145,12 @@ void PinnedImageWindowController::stepAsideForStill()
 
 PinnedImageWindowController::~PinnedImageWindowController() = default;
 
-PinnedImageWindowController::Layout PinnedImageWindowController::layout(QSize pixelSize,
+PinnedImageWindowController::Layout PinnedImageWindowController::layout(QSize pointSize,
                                                                        std::optional<QSize> visibleFrame)
 {
     const double maxW = visibleFrame ? 0.5 * visibleFrame->width() : 720;
     const double maxH = visibleFrame ? 0.6 * visibleFrame->height() : 540;
-    double w = pixelSize.width(), h = pixelSize.height();
+    double w = pointSize.width(), h = pointSize.height();
     if (!(std::min(w, h) > 0))
         w = 400, h = 300;
     const double s = std::min({maxW / w, maxH / h, 1.0});

@@ -53,9 +53,10 @@ public:
         QSize content;
         QSize minimum;
     };
-    // Window and minimum size for a picture of this many pixels on a screen
-    // whose available area has this size (none: no screen).
-    static Layout layout(QSize pixelSize, std::optional<QSize> visibleFrame);
+    // Window and minimum size for a picture this many points large (its
+    // pixels over the screen's scale) on a screen whose available area has
+    // this size (none: no screen).
+    static Layout layout(QSize pointSize, std::optional<QSize> visibleFrame);
 
     // How long the window stays out of the picture for a new still, so the
     // windows beneath can paint themselves again.

@@ -4,14 +4,22 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QScreen>
+#include <algorithm>
 
 namespace Backdrop {
 
 QImage grabScreens(const QRect& globalRect)
 {
-    QImage still(globalRect.size(), QImage::Format_ARGB32_Premultiplied);
+    // In the screens' own pixels: on a scaled screen a still of points would
+    // be shown enlarged and soft.
+    qreal scale = 1.0;
+    for (const QScreen* screen : QGuiApplication::screens())
+        if (screen->geometry().intersects(globalRect))
+            scale = std::max(scale, screen->devicePixelRatio());
+    QImage still((QSizeF(globalRect.size()) * scale).toSize(), QImage::Format_ARGB32_Premultiplied);
     if (still.isNull())
         return {};
+    still.setDevicePixelRatio(scale);
     still.fill(Qt::transparent);
     bool any = false;
     QPainter painter(&still);

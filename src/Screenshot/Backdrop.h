@@ -8,10 +8,12 @@
 
 namespace Backdrop {
 // Takes a still of a rectangle of the desktop (global coordinates in device
-// independent pixels); a null image when none can be taken.
+// independent pixels), in device pixels with their ratio set; a null image
+// when none can be taken.
 using Source = std::function<QImage(const QRect& globalRect)>;
 
-// The screens' own picture of the rectangle, through Qt.
+// The screens' own picture of the rectangle, through Qt, at the highest scale
+// of the screens it covers.
 QImage grabScreens(const QRect& globalRect);
 // A soft blur of about `radius` pixels (downscale and smooth upscale).
 QImage blurred(const QImage& image, int radius);

@@ -3,6 +3,7 @@
 #include "Localization/Localizer.h"
 #include "Screenshot/OverlayVeil.h"
 #include "Screenshot/ScreenCapturer.h"
+#include "Ui/ExactPointer.h"
 
 #include <QFontDatabase>
 #include <QFontMetricsF>
@@ -31,7 +32,8 @@ CaptureOverlayView::CaptureOverlayView(const FrozenScreen& frozen, const QList<D
       m_geometry(frozen.screen.frame.size(), frozen.scale,
                  OverlayGeometry::localWindows(windows, frozen.screen.frame)),
       m_onResult(std::move(onResult)),
-      m_onCancel(std::move(onCancel))
+      m_onCancel(std::move(onCancel)),
+      m_pointer(new ExactPointer(*this))
 {
     resize(frozen.screen.frame.size().toSize());
     setMouseTracking(true);
@@ -61,7 +63,7 @@ void CaptureOverlayView::pointerAt(QPointF position)
     update();
 }
 
-void CaptureOverlayView::enterEvent(QEnterEvent* event) { pointerAt(event->position()); }
+void CaptureOverlayView::enterEvent(QEnterEvent* event) { pointerAt(m_pointer->position(*event)); }
 
 void CaptureOverlayView::leaveEvent(QEvent*)
 {
@@ -71,7 +73,7 @@ void CaptureOverlayView::leaveEvent(QEvent*)
 
 void CaptureOverlayView::mouseMoveEvent(QMouseEvent* event)
 {
-    const QPointF position = event->position();
+    const QPointF position = m_pointer->position(*event);
     if (!m_dragStart) {
         pointerAt(position);
         return;
@@ -88,7 +90,7 @@ void CaptureOverlayView::mousePressEvent(QMouseEvent* event)
     // Only the left button selects; the others do nothing.
     if (event->button() != Qt::LeftButton)
         return;
-    m_dragStart = m_dragCurrent = m_mousePoint = event->position();
+    m_dragStart = m_dragCurrent = m_mousePoint = m_pointer->position(*event);
     m_isDragging = false;
     m_mouseInside = true;
     update();
@@ -100,7 +102,7 @@ void CaptureOverlayView::mouseReleaseEvent(QMouseEvent* event)
     // started the capture, or one begun elsewhere) selects nothing.
     if (event->button() != Qt::LeftButton || !m_dragStart)
         return;
-    const QPointF position = event->position();
+    const QPointF position = m_pointer->position(*event);
     m_mousePoint = position;
     const QPointF start = *m_dragStart;
     const bool dragging = m_isDragging;

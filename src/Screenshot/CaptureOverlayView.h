@@ -14,6 +14,8 @@
 #include <functional>
 #include <optional>
 
+class ExactPointer;
+
 class CaptureOverlayView : public QWidget {
     Q_OBJECT
 public:
@@ -58,6 +60,8 @@ private:
     OverlayGeometry m_geometry;
     std::function<void(const OverlaySelectionResult&)> m_onResult;
     std::function<void()> m_onCancel;
+    // Places to the device pixel, not to the point.
+    ExactPointer* m_pointer;
 
     std::optional<QPointF> m_dragStart;
     std::optional<QPointF> m_dragCurrent;

@@ -3,8 +3,6 @@
 #include "Debug/DebugLog.h"
 
 #include <QColorSpace>
-#include <QPainter>
-#include <QPainterPath>
 #include <cmath>
 
 ScreenCapturer::ScreenCapturer(ScreenSource& screens, WindowServer& windowServer)
@@ -17,9 +15,13 @@ QSize ScreenCapturer::pixelSize(QSizeF points, qreal scale)
     return QSize(int(std::round(points.width() * scale)), int(std::round(points.height() * scale)));
 }
 
-QImage ScreenCapturer::captureImage(const DisplayInfo& display, QSizeF points, qreal scale, bool showsCursor)
+QImage ScreenCapturer::captureImage(const DisplayInfo& display, const ScreenInfo& screen, bool showsCursor)
 {
-    return m_screens.captureDisplay(display, pixelSize(points, scale), showsCursor);
+    // A screen's logical size is rounded at a fractional scale: its pixels
+    // are what the display has, not what the rounded size times the scale gives.
+    const QSize pixels =
+        display.pixelRect.isValid() ? display.pixelRect.size() : pixelSize(screen.frame.size(), screen.scale);
+    return m_screens.captureDisplay(display, pixels, showsCursor);
 }
 
 QList<FrozenScreen> ScreenCapturer::freezeAllScreens()
@@ -36,7 +38,7 @@ QList<FrozenScreen> ScreenCapturer::freezeAllScreens()
                                           [&](const DisplayInfo& d) { return d.displayID == *screen.displayID; });
         if (display == content.displays.cend())
             continue;
-        QImage image = captureImage(*display, screen.frame.size(), screen.scale, false);
+        QImage image = captureImage(*display, screen, false);
         if (!image.isNull())
             frozen.append(FrozenScreen{screen, image, screen.scale});
     }
@@ -50,16 +52,8 @@ QImage ScreenCapturer::captureDisplayImage(const ScreenInfo& screen, bool showsC
         return {};
     for (const DisplayInfo& display : content.displays)
         if (display.displayID == *screen.displayID)
-            return captureImage(display, screen.frame.size(), screen.scale, showsCursor);
+            return captureImage(display, screen, showsCursor);
     return {};
-}
-
-qreal ScreenCapturer::backingScale(const QRectF& windowBounds, const QList<ScreenInfo>& screens)
-{
-    for (const ScreenInfo& screen : screens)
-        if (screen.frame.intersects(windowBounds))
-            return screen.scale;
-    return screens.isEmpty() ? 2.0 : screens.first().scale;
 }
 
 QImage ScreenCapturer::captureWindowImage(quint32 windowID, bool showsCursor)
@@ -75,8 +69,8 @@ QImage ScreenCapturer::captureWindowImage(quint32 windowID, bool showsCursor)
         DebugLog::write(QStringLiteral("captureWindowImage: windowID %1 nicht in SCShareableContent gefunden").arg(windowID));
         return {};
     }
-    const qreal scale = backingScale(window->bounds, m_screens.screens());
-    const QImage image = m_windowServer.windowImage(windowID, pixelSize(window->bounds.size(), scale), showsCursor);
+    // Its own size: the window's pixels are the picture, never resampled.
+    const QImage image = m_windowServer.windowImage(windowID, QSize(), showsCursor);
     if (image.isNull()) {
         DebugLog::write(QStringLiteral("captureWindowImage: SCScreenshotManager.captureImage fehlgeschlagen"));
         return {};
@@ -85,37 +79,7 @@ QImage ScreenCapturer::captureWindowImage(quint32 windowID, bool showsCursor)
                         .arg(image.width())
                         .arg(image.height())
                         .arg(alphaInfo(image.format())));
-    return roundedWindowCorners(image, scale);
-}
-
-QImage ScreenCapturer::roundedWindowCorners(const QImage& image, qreal scale)
-{
-    const int w = image.width();
-    const int h = image.height();
-    if (w < 1 || h < 1)
-        return image;
-    const qreal r = std::min(10.0 * scale, std::min(w, h) * 0.5);
-    if (r < 0.5)
-        return image;
-    QImage rounded(w, h, QImage::Format_ARGB32_Premultiplied);
-    if (rounded.isNull()) {
-        DebugLog::write(QStringLiteral("roundedWindowCorners: CGContext-Erzeugung fehlgeschlagen -> ohne runde Ecken"));
-        return image;
-    }
-    rounded.setColorSpace(QColorSpace::SRgb);
-    rounded.fill(Qt::transparent);
-    {
-        QPainter painter(&rounded);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(QBrush(image)); // the picture as texture, anchored at (0, 0)
-        painter.drawRoundedRect(QRectF(0, 0, w, h), r, r);
-    }
-    DebugLog::write(QStringLiteral("roundedWindowCorners: %1x%2 radius=%3px -> OK (Ecken transparent)")
-                        .arg(w)
-                        .arg(h)
-                        .arg(int(r)));
-    return rounded;
+    return image;
 }
 
 QImage ScreenCapturer::crop(const QImage& cgImage, const QRectF& pixelRect)

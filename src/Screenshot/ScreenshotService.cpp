@@ -37,14 +37,25 @@ bool sameColours(QImage a, QImage b)
 }
 
 ScreenshotService::ScreenshotService(ScreenCapturer& capturer, WindowDetector& windowDetector, OverlayDesktop& desktop,
-                                     QObject* parent)
-    : QObject(parent), m_capturer(capturer), m_windowDetector(windowDetector), m_desktop(desktop)
+                                     WindowRedirector& redirector, QObject* parent)
+    : QObject(parent)
+    , m_capturer(capturer)
+    , m_windowDetector(windowDetector)
+    , m_desktop(desktop)
+    , m_redirector(redirector)
 {
 }
 
 ScreenshotService::~ScreenshotService()
 {
     delete m_overlayController.data();
+    m_redirector.releaseAll();
+}
+
+void ScreenshotService::releaseWindows()
+{
+    if (!m_isCapturing && m_pendingGrabs == 0)
+        m_redirector.releaseAll();
 }
 
 void ScreenshotService::beginInteractiveCapture(bool detectWindows, Intro intro, Completion completion)
@@ -80,6 +91,10 @@ void ScreenshotService::runCapture(bool detectWindows, Intro intro, Completion c
     }
     QList<DetectedWindow> windows = detectWindows ? m_windowDetector.captureWindows() : QList<DetectedWindow>();
     DebugLog::write(QStringLiteral("beginInteractiveCapture: %1 Fenster erkannt").arg(windows.size()));
+    // From now on each keeps its own picture: what lies over it now has
+    // repainted itself into that picture by the time one is clicked.
+    for (const DetectedWindow& w : std::as_const(windows))
+        m_redirector.keep(w.windowID);
 
     if (!intro) {
         presentOverlay(std::move(frozen), std::move(windows), std::move(completion));
@@ -95,6 +110,7 @@ void ScreenshotService::runCapture(bool detectWindows, Intro intro, Completion c
             weak->presentOverlay(frozen, windows, completion);
         } else {
             weak->m_isCapturing = false;
+            weak->releaseWindows();
             complete(completion, std::nullopt);
         }
     });
@@ -133,6 +149,7 @@ void ScreenshotService::finishInteractive(std::optional<OverlaySelectionResult> 
 {
     if (!result) {
         DebugLog::write(QStringLiteral("Overlay: Abbruch (kein Ergebnis)"));
+        releaseWindows();
         complete(completion, std::nullopt);
         return;
     }
@@ -145,6 +162,7 @@ void ScreenshotService::finishInteractive(std::optional<OverlaySelectionResult> 
         grabWindowWhenSettled(*result, std::move(overlayWindowIDs), std::move(completion));
         return;
     }
+    releaseWindows();
     finishByCrop(*result, completion);
 }
 
@@ -172,6 +190,7 @@ void ScreenshotService::grabWindowWhenSettled(const OverlaySelectionResult& resu
     auto goneAt = std::make_shared<qint64>(-1);
     auto timer = new QTimer(this);
     timer->setInterval(settlePollMs);
+    ++m_pendingGrabs;
     QPointer<ScreenshotService> weak(this);
     auto step = [weak, timer, clock, goneAt, result, overlayWindowIDs, completion] {
         if (!weak) {
@@ -192,6 +211,8 @@ void ScreenshotService::grabWindowWhenSettled(const OverlaySelectionResult& resu
         timer->deleteLater();
 
         const QImage image = weak->m_capturer.captureWindowImage(*result.windowID, false);
+        --weak->m_pendingGrabs;
+        weak->releaseWindows();
         if (!image.isNull()) {
             DebugLog::write(QStringLiteral("Fenster direkt aufgenommen (ohne Ueberlappung): %1x%2")
                                 .arg(image.width())
@@ -199,7 +220,7 @@ void ScreenshotService::grabWindowWhenSettled(const OverlaySelectionResult& resu
             complete(completion, CapturedScreenshot::make(image, CaptureKind::window));
             return;
         }
-        DebugLog::write(QStringLiteral("Direkte Fensteraufnahme fehlgeschlagen -> Crop-Fallback (mit runden Ecken)"));
+        DebugLog::write(QStringLiteral("Direkte Fensteraufnahme fehlgeschlagen -> Crop-Fallback"));
         weak->finishByCrop(result, completion);
     };
     connect(timer, &QTimer::timeout, this, step);
@@ -214,16 +235,9 @@ void ScreenshotService::finishByCrop(const OverlaySelectionResult& result, const
         complete(completion, std::nullopt);
         return;
     }
-    QImage picture;
-    if (result.kind == CaptureKind::window) {
-        picture = ScreenCapturer::roundedWindowCorners(cut, result.screen.scale);
-        if (picture.isNull())
-            picture = cut;
-    } else {
-        picture = cut;
-    }
     // An own copy: the picture outlives the still, which can then be freed.
-    complete(completion, CapturedScreenshot::make(picture.copy(), result.kind));
+    // A window cut keeps the corners it had on the screen.
+    complete(completion, CapturedScreenshot::make(cut.copy(), result.kind));
 }
 
 void ScreenshotService::captureFullScreenImmediately(bool showsCursor, Completion completion)

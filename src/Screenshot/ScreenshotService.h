@@ -3,8 +3,11 @@
 // optional intro step, the selection overlay, the picture of the choice) and
 // the immediate full-screen capture of the screen under the pointer. Both end
 // in a completion with a CapturedScreenshot or nothing (cancelled or failed).
-// Main thread only.
+// From the freeze until its picture is taken, every listed window keeps its
+// own picture (the redirector), so a window that is clicked is taken as it
+// is, not with what lies over it. Main thread only.
 #include "Platform/OverlayDesktop.h"
+#include "Platform/WindowRedirector.h"
 #include "Screenshot/CaptureOverlayController.h"
 #include "Screenshot/CapturedScreenshot.h"
 #include "Screenshot/OverlaySelectionResult.h"
@@ -27,7 +30,7 @@ public:
     using Intro = std::function<void(std::function<void(bool)>)>;
 
     ScreenshotService(ScreenCapturer& capturer, WindowDetector& windowDetector, OverlayDesktop& desktop,
-                      QObject* parent = nullptr);
+                      WindowRedirector& redirector, QObject* parent = nullptr);
     ~ScreenshotService() override;
 
     // A start while the overlay is shown closes it as a cancel; a start while
@@ -60,11 +63,15 @@ private:
     void grabWindowWhenSettled(const OverlaySelectionResult& result, QList<quint64> overlayWindowIDs,
                                Completion completion);
     bool screenShowsStill(const OverlaySelectionResult& result);
+    // Lets the listed windows go once no capture needs them any more.
+    void releaseWindows();
 
     ScreenCapturer& m_capturer;
     WindowDetector& m_windowDetector;
     OverlayDesktop& m_desktop;
+    WindowRedirector& m_redirector;
     QPointer<CaptureOverlayController> m_overlayController;
     bool m_isCapturing = false;
+    int m_pendingGrabs = 0;
     std::function<bool(const QKeyEvent&)> m_hotkeyMatcher;
 };

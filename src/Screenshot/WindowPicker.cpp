@@ -2,6 +2,7 @@
 
 #include "Platform/ScreenSource.h"
 #include "Screenshot/PickedWindowLookup.h"
+#include "Ui/ExactPointer.h"
 
 #include <QCoreApplication>
 #include <QCoroSignal>
@@ -18,6 +19,7 @@ PickerView::PickerView(const QRect& screenFrame, QImage still, QWidget* parent)
                   | Qt::Tool)
     , m_origin(screenFrame.topLeft())
     , m_still(std::move(still))
+    , m_pointer(new ExactPointer(*this))
 {
     setAttribute(Qt::WA_DeleteOnClose, false);
     setMouseTracking(true);
@@ -36,7 +38,7 @@ void PickerView::setHighlight(std::optional<QRectF> rect, bool isSection)
 void PickerView::mouseMoveEvent(QMouseEvent* event)
 {
     if (m_dragStart) {
-        const QPointF p = global(event->position());
+        const QPointF p = global(m_pointer->position(*event));
         m_dragRect = QRectF(QPointF(qMin(p.x(), m_dragStart->x()), qMin(p.y(), m_dragStart->y())),
                             QSizeF(std::abs(p.x() - m_dragStart->x()), std::abs(p.y() - m_dragStart->y())));
         m_highlight.reset();
@@ -56,7 +58,7 @@ void PickerView::mousePressEvent(QMouseEvent* event)
     }
     if (event->button() != Qt::LeftButton)
         return;
-    m_dragStart = global(event->position());
+    m_dragStart = global(m_pointer->position(*event));
     m_dragRect.reset();
 }
 

@@ -17,6 +17,7 @@
 #include <functional>
 #include <optional>
 
+class ExactPointer;
 class PickedWindowLookup;
 class ScreenSource;
 
@@ -38,6 +39,8 @@ public:
     std::optional<QRectF> highlight() const { return m_highlight; }
     bool highlightIsSection() const { return m_highlightIsSection; }
     std::optional<QPointF> dragStart() const { return m_dragStart; }
+    // What the view shows beneath its outlines: the screen as it was.
+    const QImage& still() const { return m_still; }
     std::optional<QRectF> dragRect() const { return m_dragRect; }
 
     static const QColor sectionColor; // green
@@ -55,6 +58,7 @@ private:
 
     QPointF m_origin;
     QImage m_still;
+    ExactPointer* m_pointer; // places to the device pixel
     std::optional<QRectF> m_highlight;
     bool m_highlightIsSection = false;
     std::optional<QPointF> m_dragStart; // global

@@ -3,9 +3,11 @@
 #include "Ui/Theme.h"
 
 #include <QGuiApplication>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QScreen>
+#include <algorithm>
 
 Popover::Popover(Mode mode, QWidget* parent)
     : QWidget(parent,
@@ -33,7 +35,12 @@ void Popover::relayout()
 {
     if (!m_content)
         return;
-    const QSize inner = m_content->sizeHint().expandedTo(m_content->minimumSizeHint());
+    // A content of a fixed size (a list 240 x 320, a panel 280 wide) may hint
+    // at less: what it is held to counts.
+    QSize inner = m_content->sizeHint().expandedTo(m_content->minimumSizeHint()).expandedTo(m_content->minimumSize());
+    inner = inner.boundedTo(m_content->maximumSize());
+    if (m_content->hasHeightForWidth())
+        inner.setHeight(std::max(inner.height(), m_content->heightForWidth(inner.width())));
     const int top = m_arrowOnTop ? arrowHeight : 0;
     m_content->setGeometry(contentPadding, top + contentPadding, inner.width(), inner.height());
     resize(inner.width() + 2 * contentPadding, inner.height() + 2 * contentPadding + arrowHeight);
@@ -43,6 +50,7 @@ void Popover::showAt(QWidget* anchor)
 {
     if (!anchor)
         return;
+    m_anchor = anchor;
     m_arrowOnTop = true;
     relayout();
     const QRect a(anchor->mapToGlobal(QPoint(0, 0)), anchor->size());
@@ -92,6 +100,19 @@ void Popover::paintEvent(QPaintEvent*)
     p.fillPath(path, Theme::windowBackground(this));
     p.setPen(QPen(Theme::primary(0.15, this), 1));
     p.drawPath(path);
+}
+
+void Popover::mousePressEvent(QMouseEvent* e)
+{
+    // Outside presses come here while a click popover is up.
+    if (m_anchorPressKeepsOpen && m_anchor && !rect().contains(e->position().toPoint())) {
+        const QPoint onAnchor = m_anchor->mapFromGlobal(e->globalPosition().toPoint());
+        if (m_anchor->isVisible() && m_anchor->rect().contains(onAnchor)) {
+            e->accept();
+            return;
+        }
+    }
+    QWidget::mousePressEvent(e);
 }
 
 void Popover::moveEvent(QMoveEvent* e)

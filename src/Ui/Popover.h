@@ -22,6 +22,10 @@ public:
     // Shows the popover below the anchor (arrow pointing up at its centre),
     // kept inside the anchor's screen; above it when there is no room below.
     void showAt(QWidget* anchor);
+    // A click popover opened by a control that only opens it: a press on that
+    // control leaves it open (by default the press closes it, as any press
+    // outside does).
+    void setAnchorPressKeepsOpen(bool keeps) { m_anchorPressKeepsOpen = keeps; }
     bool arrowOnTop() const { return m_arrowOnTop; }
     // The card with its arrow, in window coordinates: what is drawn opaque.
     QPainterPath cardShape() const;
@@ -36,6 +40,7 @@ Q_SIGNALS:
 
 protected:
     void paintEvent(QPaintEvent*) override;
+    void mousePressEvent(QMouseEvent* event) override;
     void hideEvent(QHideEvent*) override;
     void moveEvent(QMoveEvent*) override;
     void resizeEvent(QResizeEvent*) override;
@@ -43,10 +48,14 @@ protected:
     QPainterPath surfaceShape() const override { return cardShape(); }
 
 private:
+    // Sized to hold the content as it asks: its size hint, but never below
+    // its minimum or above its maximum (a fixed size is both).
     void relayout();
 
     Mode m_mode;
     QPointer<QWidget> m_content;
+    QPointer<QWidget> m_anchor;
+    bool m_anchorPressKeepsOpen = false;
     bool m_arrowOnTop = true;
     qreal m_arrowX = 0;
 };

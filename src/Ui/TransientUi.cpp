@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QMenu>
+#include <QScreen>
 #include <QWidget>
 #include <QWindow>
 
@@ -40,9 +41,9 @@ bool TransientUi::eventFilter(QObject* watched, QEvent* event)
     if ((type != QEvent::Hide && type != QEvent::Show) || !watched->isWidgetType())
         return false;
     auto* w = static_cast<QWidget*>(watched);
-    if (!w->isWindow() || !isTransient(w))
+    if (!w->isWindow())
         return false;
-    if (type == QEvent::Show && m_compositing)
+    if (type == QEvent::Show && m_compositing && isTransient(w))
         if (auto* surface = dynamic_cast<TranslucentSurface*>(w))
             prepareSurface(*w, *surface);
     if (!m_repaint) {
@@ -63,11 +64,13 @@ bool TransientUi::eventFilter(QObject* watched, QEvent* event)
     m_restartedFor = nullptr;
     // Only what the window covered is painted again: a shaped window (the
     // toast's capsule) leaves its clipped corners alone.
+    // In root pixels: a screen keeps its corner and scales what lies on it.
     const qreal dpr = w->devicePixelRatioF();
+    const QPoint screen = w->screen() ? w->screen()->geometry().topLeft() : QPoint();
     const QRect g = w->geometry();
     const QRegion covered = w->mask().isEmpty() ? QRegion(0, 0, g.width(), g.height()) : w->mask();
-    for (const QRect& r : covered.translated(g.topLeft()))
-        m_unpainted += QRect((QPointF(r.topLeft()) * dpr).toPoint(), (QSizeF(r.size()) * dpr).toSize());
+    for (const QRect& r : covered.translated(g.topLeft() - screen))
+        m_unpainted += QRect(screen + (QPointF(r.topLeft()) * dpr).toPoint(), (QSizeF(r.size()) * dpr).toSize());
     m_sinceHidden.start();
     return false;
 }

@@ -2,8 +2,9 @@
 // The program's short-lived windows: tooltips, menus, popups (the tray panel
 // among them) and popovers. They must not outlive the window they belong to,
 // nor show up in a capture, nor show black where they are see-through while
-// no compositing manager runs. Watches the application for them going away,
-// so a capture can tell whether the windows beneath had time to paint again.
+// no compositing manager runs. Watches the application for any of its windows
+// going away (these, and those a capture hides), so a capture can tell
+// whether the windows beneath had time to paint again.
 #include "Platform/RepaintWatch.h"
 #include "Ui/TranslucentSurface.h"
 
@@ -37,8 +38,9 @@ public:
     ~TransientUi() override;
 
     // Hides every tooltip (and toast) and closes every open menu, popup and
-    // popover at once. True when any was on screen now or went away less than recentMs
-    // ago: the windows beneath may not have painted themselves yet.
+    // popover at once. True when any was on screen now or any window of ours
+    // went away less than recentMs ago: the windows beneath may not have
+    // painted themselves yet.
     bool dismiss(int recentMs = 0);
 
     // Whether the screen beneath every window that went away less than

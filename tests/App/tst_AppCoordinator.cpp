@@ -206,6 +206,17 @@ private Q_SLOTS:
         coordinator.showClipboardHistory();
         QCOMPARE(coordinator.clipboardPanel(), clipboard.data());
         QVERIFY(clipboard->isVisible());
+        // It joins every workspace each time it shows; left on another one
+        // (a window manager that would not keep it on all), the hotkey brings
+        // it where the user looks instead of closing what is not seen.
+        const quint64 id = clipboard->winId();
+        QCOMPARE(services.desktops.shown.count(id), 2);
+        services.desktops.elsewhere.insert(id);
+        coordinator.showClipboardHistory();
+        QVERIFY(clipboard && clipboard->isVisible());
+        QCOMPARE(services.desktops.shown.count(id), 3);
+        coordinator.showClipboardHistory();
+        QTRY_VERIFY(clipboard.isNull());
     }
 
     void activationPolicyFollowsEditorAndSettingsWindows()
@@ -219,7 +230,10 @@ private Q_SLOTS:
         QCOMPARE(services.activation.current, Policy::accessory);
         coordinator.adoptEditorWindow(editorWindow());
         QCOMPARE(services.activation.current, Policy::regular);
+        // An editor is on every workspace; the settings stay where they opened.
+        QVERIFY(services.desktops.shown.contains(coordinator.editorWindows().front()->winId()));
         coordinator.openSettings();
+        QVERIFY(!services.desktops.shown.contains(coordinator.settingsWindow()->winId()));
 
         // Closing the last editor while the settings are open keeps it regular;
         // what the editor freed goes back to the system once it is gone.

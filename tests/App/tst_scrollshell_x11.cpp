@@ -3,6 +3,8 @@
 // - a pinned picture over the target steps aside with the program's other
 //   windows, shows in no frame, and comes back where it was, above the target,
 //   put on every workspace again;
+// - the picker's still shows what lay beneath a pinned picture and an editor
+//   that stepped aside, once that has painted itself again;
 // - a section dragged past its window's edges is captured inside the window
 //   only: every row of the result is a row of the list, none shows our cover
 //   or its card;
@@ -25,11 +27,15 @@
 #include "fakes/FakeKeyWatch.h"
 #include "fakes/FakePdfViewerBridge.h"
 #include "fakes/FakeRunningApplications.h"
+#include "Platform/X11/X11CompositingInfo.h"
+#include "Platform/X11/X11RepaintWatch.h"
 #include "helpers/ScrollPattern.h"
 #include "support/AwaitTask.h"
 #include "support/DebugLogMessages.h"
+#include "support/HelperWindow.h"
 #include "support/IsolatedEnvironment.h"
 #include "support/ScrollEngineRig.h"
+#include "support/ScreenDriver.h"
 #include "support/ScrollListProcess.h"
 #include "support/TestFiles.h"
 #include "support/X11Probe.h"
@@ -181,6 +187,62 @@ private Q_SLOTS:
                 listIndex = i;
         }
         QVERIFY(pinIndex >= 0 && listIndex >= 0 && pinIndex < listIndex);
+    }
+
+    void thePickersStillShowsWhatLiesBeneathTheWindowsThatStepAside()
+    {
+        // A pinned picture and an editor over another program's window, no
+        // intro card: the picker's still is taken once the window beneath
+        // has painted where they were, not before (black there, or they
+        // themselves).
+        // A busy program: it paints what was covered 150 ms later.
+        HelperWindow beneath(QRect(150, 100, 1160, 700), 61, HelperWindow::Style::slowToRepaint);
+        QVERIFY(beneath.id);
+        FakeCoordinatorServices services;
+        const auto compositing = std::make_shared<X11CompositingInfo>();
+        QVERIFY(!compositing->isCompositing());
+        services.compositingInfo = compositing;
+        services.repaintWatch = [compositing] { return std::make_unique<X11RepaintWatch>(compositing); };
+        prepare(services, rig->engine().picker(), rig->engine().road());
+        AppCoordinator coordinator(services);
+        coordinator.setEditorFactory([](const QImage&, const ScreenshotItem&) {
+            auto editor = std::make_unique<QWidget>();
+            editor->setStyleSheet(QStringLiteral("background: rgb(0, 200, 0);"));
+            editor->setGeometry(200, 150, 500, 400);
+            return editor;
+        });
+        coordinator.openEditor(QImage(), ScreenshotItem{});
+        QImage picture(600, 400, QImage::Format_RGB32);
+        picture.fill(QColor(255, 0, 255));
+        coordinator.pinImage(picture);
+        QWidget* editor = coordinator.editorWindows().front().get();
+        QWidget* pinned = coordinator.pinnedControllers().front().get();
+        const QRect pinnedAt = pinned->geometry(), editorAt = editor->geometry();
+        QTRY_VERIFY_WITH_TIMEOUT(x.viewable(xcb_window_t(pinned->winId())) && x.viewable(xcb_window_t(editor->winId())),
+                                 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(grabScreen(QRect(pinnedAt.center(), QSize(1, 1))).pixelColor(0, 0) == QColor(255, 0, 255),
+                                 15000);
+
+        coordinator.captureScrollingWindow();
+        PickerView* view = nullptr;
+        QVERIFY(QTest::qWaitFor([&] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* v = qobject_cast<PickerView*>(w); v && v->isVisible())
+                    view = v;
+            return view != nullptr;
+        }, 15000));
+        const QImage still = view->still().convertToFormat(QImage::Format_RGB32);
+        QCOMPARE(still.size(), QSize(1920, 1080));
+        int wrong = 0;
+        for (const QRect& area : {pinnedAt, editorAt})
+            for (int y = area.top(); y <= area.bottom(); y += 3)
+                for (int x = area.left(); x <= area.right(); x += 3)
+                    wrong += (still.pixel(x, y) & 0xFFFFFF)
+                        != (HelperWindow::pattern(x - beneath.rect.x(), y - beneath.rect.y(), beneath.seed) & 0xFFFFFF);
+        QVERIFY(xdotool({QStringLiteral("key"), QStringLiteral("Escape")}));
+        const QString log = debugLogText();
+        QVERIFY2(wrong == 0, qPrintable(QStringLiteral("%1 pixels wrong; %2").arg(wrong).arg(log.mid(log.indexOf("neu gezeichnet") - 40, 120))));
+        QTRY_VERIFY_WITH_TIMEOUT(pinned->isVisible() && editor->isVisible(), 15000);
     }
 
     void sectionPastItsWindowsEdgesHoldsNothingOfOurs()

@@ -222,11 +222,19 @@ private Q_SLOTS:
         clipboard->copyText(QStringLiteral("eins"));
         QTRY_COMPARE_WITH_TIMEOUT(texts(), QStringList{"eins"}, 3000);
         if (announcing) {
-            // Copies within 0.4 s of a look are one change, as with the poll.
+            // Copies within 0.4 s are one change, as with the poll, the last
+            // one recorded: right after a look, and after a quiet spell.
             clipboard->copyText(QStringLiteral("zwei"));
             QTest::qWait(20);
             clipboard->copyText(QStringLiteral("drei"));
             QTRY_COMPARE_WITH_TIMEOUT(texts(), (QStringList{"drei", "eins"}), 3000);
+            QTest::qWait(ClipboardMonitor::pollIntervalMs * 3);
+            clipboard->copyText(QStringLiteral("vier"));
+            QTest::qWait(8);
+            clipboard->copyText(QStringLiteral("fünf"));
+            QTRY_COMPARE_WITH_TIMEOUT(texts(), (QStringList{"fünf", "drei", "eins"}), 3000);
+            QTest::qWait(ClipboardMonitor::pollIntervalMs);
+            QCOMPARE(texts(), (QStringList{"fünf", "drei", "eins"}));
         }
         monitor->stop();
         QVERIFY(!monitor->isRunning());

@@ -4,9 +4,10 @@
 // copies never do, while a copy the user makes in our own window (Ctrl+C in
 // the recognised-text sheet) is recorded once. A write of ours that the server
 // refuses for a newer copy leaves that copy recorded, and every later one. A
-// copied file is offered as file managers paste it. Owners that change while
-// being read, answer late, never finish or send too much get nothing
-// recorded, and hotkeys keep working meanwhile.
+// copied file is offered as file managers paste it. Copies of two programs
+// a few milliseconds apart are one change; a picture of 8192 x 8192 is
+// recorded. Owners that change while being read, answer late, never finish
+// or send too much get nothing recorded, and hotkeys keep working meanwhile.
 #include "Clipboard/ClipboardMonitor.h"
 #include "Clipboard/Pasteboard.h"
 #include "Editor/OCRResultView.h"
@@ -29,6 +30,7 @@
 #include <QJsonDocument>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QImageReader>
 #include <QPlainTextEdit>
 #include <QBuffer>
 #include <QClipboard>
@@ -346,6 +348,48 @@ private Q_SLOTS:
         QCOMPARE(store->items().size(), before);
         QVERIFY(debugLogText().contains("Lesen dauert zu lange, übersprungen (UTF8_STRING)"));
         hotkeys.unregisterAll();
+        release();
+    }
+
+    void aBurstOfCopiesIsOneChangeTheLastRecorded()
+    {
+        // Two programs copy 6 ms apart after a quiet second: one change, the
+        // last copy is recorded.
+        QProcess first, second;
+        const auto ready = [](QProcess& p, const QByteArray& line) {
+            return QTest::qWaitFor([&] { return p.canReadLine() ? p.readLine().trimmed() == line : (p.waitForReadyRead(20), false); },
+                                   10000);
+        };
+        first.start(QStringLiteral(ZENTU_CLIPBOARD_OWNER), {"on-line", "zuerst kopiert"});
+        second.start(QStringLiteral(ZENTU_CLIPBOARD_OWNER), {"on-line", "gleich danach kopiert"});
+        QVERIFY(ready(first, "ready") && ready(second, "ready"));
+        const qsizetype before = store->items().size();
+        const qint64 changes = systemClipboard->changeCount();
+        QTest::qWait(1000); // the quiet spell
+        first.write("\n");
+        QVERIFY(ready(first, "taken"));
+        QTest::qWait(6);
+        second.write("\n");
+        QVERIFY(ready(second, "taken"));
+        QTRY_VERIFY_WITH_TIMEOUT(systemClipboard->changeCount() >= changes + 2 && settled(changes), 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(store->items().size(), before + 1, 10000);
+        QCOMPARE(store->items().first().text, QStringLiteral("gleich danach kopiert"));
+        QVERIFY(!QTest::qWaitFor([&] { return store->items().size() > before + 1; }, 1200));
+        for (QProcess* p : {&first, &second}) {
+            p->closeWriteChannel();
+            p->waitForFinished(5000);
+        }
+    }
+
+    void aLargePictureFromAnotherProgramIsRecorded()
+    {
+        // 8192 x 8192 pixels, 256 MB decoded: twice what Qt decodes unasked.
+        const qsizetype before = store->items().size();
+        QVERIFY(own({"image", "8192", "8192"}));
+        QTRY_COMPARE_WITH_TIMEOUT(store->items().size(), before + 1, 60000);
+        QCOMPARE(store->items().first().preview, QStringLiteral("8192×8192"));
+        const QString file = testFolders().clipboardImagesDirectory() + "/" + *store->items().first().imageFileName;
+        QTRY_COMPARE_WITH_TIMEOUT(QImageReader(file).size(), QSize(8192, 8192), 60000);
         release();
     }
 

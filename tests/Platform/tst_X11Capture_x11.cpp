@@ -1,9 +1,10 @@
 // The X11 capture backend against a real X server with openbox: helper
 // windows in processes of their own paint a known pattern; the window list,
-// the frozen stills, the window pictures and the pointer are checked pixel by
-// pixel. And the pieces the backends share: grabs in shared memory that
-// outlive their pool and connection, and shared memory given back once the
-// pool has been idle a while, pictures drawn in shared memory made
+// the frozen stills, the window pictures (square, or as shaped; without what
+// lies over them while kept) and the pointer are checked pixel by pixel. And
+// the pieces the backends share: grabs in shared memory that outlive their
+// pool and connection, and shared memory given back once the pool has been
+// idle a while, pictures drawn in shared memory made
 // into pixmaps, and the services that step aside while a compositor runs, as
 // the one compositing watch they are handed tells. Window activation and the
 // taskbar policy through the window manager, and the shared connection's atom
@@ -146,12 +147,11 @@ private Q_SLOTS:
             }(),
             qPrintable(why), 15000);
 
-        // Its own picture: its pixels with transparent corners.
+        // Its own picture: its pixels, its square corners opaque.
         const QImage picture = capturer.captureWindowImage(a.id, false);
         QCOMPARE(picture.size(), a.rect.size());
-        QCOMPARE(qAlpha(picture.pixel(0, 0)), 0);
-        QCOMPARE(qAlpha(picture.pixel(299, 199)), 0);
-        QCOMPARE(qAlpha(picture.pixel(150, 100)), 255); // only the corners are transparent
+        for (const QPoint corner : {QPoint(0, 0), QPoint(299, 0), QPoint(0, 199), QPoint(299, 199)})
+            QCOMPARE(picture.pixel(corner), HelperWindow::pattern(corner.x(), corner.y(), a.seed) | 0xFF000000);
         QVERIFY2(showsPattern(picture, picture.rect(), QPoint(0, 0), a.seed, &why), qPrintable(why));
         QString error;
         QVERIFY(server.windowImage(0x7fffff0, QSize(), false, &error).isNull()); // no such window
@@ -195,6 +195,31 @@ private Q_SLOTS:
         const QImage covered = capturer.captureWindowImage(a.id, false);
         QVERIFY(showsPattern(covered, QRect(20, 20, 150, 100), QPoint(0, 0), a.seed, &why));
         QCOMPARE(covered.pixel(250, 150) & 0xFFFFFF, HelperWindow::pattern(50, 20, b.seed) & 0xFFFFFF);
+        // Kept by the redirector (as an interactive capture keeps the listed
+        // windows), it repaints into a picture of its own: none of the window
+        // over it is in it.
+        X11WindowRedirector redirector(std::make_shared<FakeCompositingInfo>());
+        redirector.keep(a.id);
+        QTRY_VERIFY2_WITH_TIMEOUT(shows(capturer.captureWindowImage(a.id, false), a), "overlap in the kept window", 10000);
+        redirector.releaseAll();
+    }
+
+    void aShapedWindowKeepsItsShapeASquareOneItsCorners()
+    {
+        // Rounded by its shape, as a compositor's frame may be: outside the
+        // shape the picture is transparent, inside it is the window's own.
+        HelperWindow round(QRect(600, 100, 200, 120), 17, HelperWindow::Style::rounded);
+        QVERIFY(round.id != 0);
+        X11WindowServer server;
+        QImage picture;
+        QTRY_VERIFY_WITH_TIMEOUT(!(picture = server.windowImage(round.id, QSize(), false)).isNull(), 10000);
+        QCOMPARE(picture.size(), QSize(200, 120));
+        QString why;
+        QVERIFY2(showsPattern(picture, picture.rect(), QPoint(0, 0), round.seed, &why), qPrintable(why));
+        for (const QPoint corner : {QPoint(0, 0), QPoint(199, 0), QPoint(0, 119), QPoint(199, 119)})
+            QCOMPARE(qAlpha(picture.pixel(corner)), 0);
+        QCOMPARE(qAlpha(picture.pixel(100, 0)), 255);
+        QCOMPARE(qAlpha(picture.pixel(0, 60)), 255);
     }
 
     void windowPartlyOffTheScreenKeepsItsSize()

@@ -1,6 +1,8 @@
 // The capturer's and the window detector's rules on fake screens and windows:
-// which screens a freeze holds, the pixel sizes asked for, cut-outs, rounded
-// corners, which windows the overlay offers.
+// which screens a freeze holds, the pixel sizes asked for (the display's and
+// the window's own, at any scale), cut-outs, which windows the overlay
+// offers; and how the server's pixels become points on scaled screens.
+#include "Platform/DesktopPixels.h"
 #include "Screenshot/ScreenCapturer.h"
 #include "Screenshot/WindowDetector.h"
 #include "fakes/FakeScreenSource.h"
@@ -57,6 +59,41 @@ private Q_SLOTS:
         QVERIFY(capturer.captureDisplayImage(screens.screenList[1], true).isNull());
     }
 
+    void stillsKeepTheDisplaysOwnPixelsAtEveryScale()
+    {
+        // 1366 x 768 pixels at 1.25 are 1092.8 x 614.4 points: Qt rounds the
+        // screen to whole points, the still keeps the display's pixels.
+        FakeScreenSource screens;
+        FakeWindowServer windows;
+        screens.screenList.append({1, QStringLiteral("laptop"), QRectF(0, 0, 1093, 614), 1.25});
+        screens.displays.append({1, QRect(0, 0, 1366, 768)});
+        ScreenCapturer capturer(screens, windows);
+        QCOMPARE(capturer.freezeAllScreens().value(0).cgImage.size(), QSize(1366, 768));
+        QCOMPARE(capturer.captureDisplayImage(screens.screenList.first(), false).size(), QSize(1366, 768));
+        QCOMPARE(screens.requestedSizes, (QList<QSize>{QSize(1366, 768), QSize(1366, 768)}));
+    }
+
+    void serverPixelsBecomePointsScreenByScreen()
+    {
+        // Two 1920 x 1080 monitors side by side at scale 2, as Qt lays them
+        // out: each keeps its corner, the second starts at point 1920.
+        const DesktopPixels layout = DesktopPixels::of({{1, "L", QRectF(0, 0, 960, 540), 2.0},
+                                                        {2, "R", QRectF(1920, 0, 960, 540), 2.0}});
+        QCOMPARE(layout.toPoints(QRectF(100, 200, 816, 599)), QRectF(50, 100, 408, 299.5));
+        QCOMPARE(layout.toPoints(QRectF(2020, 200, 816, 600)), QRectF(1970, 100, 408, 300));
+        QCOMPARE(layout.toPixels(QRectF(1970, 100, 408, 300)), QRectF(2020, 200, 816, 600));
+        QCOMPARE(layout.toPixels(QPointF(50, 100)), QPointF(100, 200));
+        // A place between or beyond the screens belongs to the nearest one;
+        // the edge between two to the next.
+        QCOMPARE(layout.toPoints(QPointF(1920, 0)), QPointF(1920, 0));
+        QCOMPARE(layout.toPoints(QPointF(5000, 100)), QPointF(1920 + 3080 / 2.0, 50));
+        QCOMPARE(layout.toPixels(QPointF(1000, 10)), QPointF(2000, 20));
+        // A fractional scale, and no screens at all: points are pixels.
+        const DesktopPixels laptop = DesktopPixels::of({{1, "eDP", QRectF(0, 0, 1536, 864), 1.25}});
+        QCOMPARE(laptop.toPoints(QRectF(0, 0, 816, 600)), QRectF(0, 0, 652.8, 480));
+        QCOMPARE(DesktopPixels().toPoints(QPointF(7, 9)), QPointF(7, 9));
+    }
+
     void windowPictureSizesAndFailures()
     {
         FakeScreenSource screens;
@@ -67,24 +104,22 @@ private Q_SLOTS:
                            window(9, QRectF(5000, 5000, 100, 50))};
         ScreenCapturer capturer(screens, windows);
 
+        // The window's own pixels, never resampled to a size of our reckoning,
+        // its corners as it has them.
+        windows.pixelsPerPoint = 2.0;
         const QImage picture = capturer.captureWindowImage(7, false);
         QCOMPARE(picture.size(), QSize(1281, 200));
-        QCOMPARE(qAlpha(picture.pixel(0, 0)), 0); // corners transparent
+        QCOMPARE(windows.requestedSizes.last(), QSize());
+        QCOMPARE(picture.pixelColor(0, 0), QColor(Qt::blue));
         QCOMPARE(picture.pixelColor(640, 100), QColor(Qt::blue));
-        QCOMPARE(capturer.captureWindowImage(8, true).size(), QSize(300, 200)); // on the scale-1 screen
+        QCOMPARE(capturer.captureWindowImage(8, true).size(), QSize(600, 400));
         QCOMPARE(windows.cursorRequests.last(), true);
-        QCOMPARE(capturer.captureWindowImage(9, false).size(), QSize(200, 100)); // on no screen: the main one's
 
         QVERIFY(capturer.captureWindowImage(77, false).isNull());
         windows.failingWindows = {8};
         QVERIFY(capturer.captureWindowImage(8, false).isNull());
         windows.available = false;
         QVERIFY(capturer.captureWindowImage(7, false).isNull());
-        // Rounding leaves nothing and a single pixel as they are.
-        QVERIFY(ScreenCapturer::roundedWindowCorners(QImage(), 2.0).isNull());
-        QImage tiny(1, 1, QImage::Format_RGB32);
-        tiny.fill(Qt::red);
-        QCOMPARE(ScreenCapturer::roundedWindowCorners(tiny, 0.04).pixelColor(0, 0), QColor(Qt::red));
     }
 
     void cropRoundsEachSideAndClips()

@@ -5,6 +5,7 @@
 #include "Screenshot/ScreenshotService.h"
 #include "fakes/FakeOverlayDesktop.h"
 #include "fakes/FakeScreenSource.h"
+#include "fakes/FakeWindowRedirector.h"
 #include "fakes/FakeWindowServer.h"
 #include "support/IsolatedEnvironment.h"
 
@@ -25,9 +26,10 @@ struct Rig {
     FakeScreenSource screens;
     FakeWindowServer windowServer;
     FakeOverlayDesktop desktop;
+    FakeWindowRedirector redirector;
     ScreenCapturer capturer{screens, windowServer};
     WindowDetector detector{windowServer, screens};
-    ScreenshotService service{capturer, detector, desktop};
+    ScreenshotService service{capturer, detector, desktop, redirector};
 
     Rig()
     {
@@ -152,15 +154,23 @@ private Q_SLOTS:
         rig.desktop.screen = QImage(800, 600, QImage::Format_RGB32);
         rig.desktop.screen.fill(Qt::darkGray);
         Outcomes outcomes;
-        QVERIFY(rig.choose(outcomes, QRectF(100, 100, 300, 200), CaptureKind::window, 77u));
+        QVERIFY(rig.openOverlay(outcomes));
+        // Listed windows keep their own pictures from the freeze to the grab.
+        QCOMPARE(rig.redirector.kept, QList<quint32>{77});
+        rig.service.overlayController()->finish(rig.result(QRectF(100, 100, 300, 200), CaptureKind::window, 77u));
         QCOMPARE(rig.desktop.policy, int(OverlayDesktop::regular)); // restored before the grab
         QTest::qWait(60);
         QVERIFY(outcomes.received.isEmpty());
+        QCOMPARE(rig.redirector.kept, QList<quint32>{77});
         QCOMPARE(rig.desktop.screenReads.value(0), QRect(100, 100, 300, 200));
         rig.desktop.screen.fill(QColor(10, 20, 30)); // repainted
         QTRY_COMPARE_WITH_TIMEOUT(outcomes.received.size(), 1, 200);
-        QCOMPARE(outcomes.received[0]->image.pixelColor(150, 100), QColor(Qt::blue)); // the live window
+        // The live window at its own size, its square corners kept.
+        const QImage live = outcomes.received[0]->image;
+        QCOMPARE(live.size(), QSize(300, 200));
+        QCOMPARE(live.pixelColor(0, 0), QColor(Qt::blue));
         QCOMPARE(rig.windowServer.cursorRequests, QList<bool>{false});
+        QVERIFY(rig.redirector.kept.isEmpty() && rig.redirector.releases == 1);
 
         // A window that never looks like the still again is grabbed after a bounded wait.
         rig.desktop.screen.fill(Qt::darkGray);
@@ -169,7 +179,7 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(late.received.size(), 1, ScreenshotService::repaintTimeoutMs + 500);
         QVERIFY(late.received[0]);
 
-        // A closed window: the cut from the still, with round corners.
+        // A closed window: the cut from the still, corners as they were there.
         rig.windowServer.failingWindows.append(77);
         Outcomes closed;
         QVERIFY(rig.choose(closed, QRectF(100, 100, 300, 200), CaptureKind::window, 77u));
@@ -177,15 +187,19 @@ private Q_SLOTS:
         const QImage cut = closed.received[0]->image;
         QCOMPARE(closed.received[0]->kind, CaptureKind::window);
         QCOMPARE(cut.size(), QSize(300, 200));
-        QVERIFY(qAlpha(cut.pixel(0, 0)) == 0 && cut.pixelColor(150, 100) == QColor(10, 20, 30));
-        // A window choice without a window number is cut directly, rounded.
+        QVERIFY(cut.pixelColor(0, 0) == QColor(10, 20, 30) && cut.pixelColor(150, 100) == QColor(10, 20, 30));
+        // A window choice without a window number is cut directly.
         Outcomes unnumbered;
         QVERIFY(rig.choose(unnumbered, QRectF(0, 0, 40, 30), CaptureKind::window));
-        QCOMPARE(qAlpha(unnumbered.received.value(0)->image.pixel(0, 0)), 0);
-        // A cut outside the still gives nothing.
+        QCOMPARE(unnumbered.received.value(0)->image.pixelColor(0, 0), QColor(10, 20, 30));
+        // A cut outside the still gives nothing; a cancel lets the windows go too.
         Outcomes outside;
         QVERIFY(rig.choose(outside, QRectF(900, 700, 50, 50), CaptureKind::area));
         QVERIFY(outside.endedEmpty());
+        Outcomes cancelled;
+        QVERIFY(rig.openOverlay(cancelled) && !rig.redirector.kept.isEmpty());
+        rig.service.overlayController()->finish(std::nullopt);
+        QVERIFY(cancelled.endedEmpty() && rig.redirector.kept.isEmpty());
     }
 
     void immediateCaptureTakesTheScreenUnderThePointer()

@@ -6,7 +6,7 @@
 // hands back on OK or Return. Then the Privacy tab's switch asks for the
 // account password in a real window through PAM's "login" service; a wrong
 // password, typed through the X server, is said so in the same window, which
-// takes the next try; Escape leaves the filter on.
+// grows to show every line and takes the next try; Escape leaves the filter on.
 #include "SettingsFixture.h"
 #include "Platform/Qt/PamOwnerAuthenticator.h"
 #include "Platform/Qt/PasswordDialog.h"
@@ -249,6 +249,9 @@ private Q_SLOTS:
             QVERIFY(!note->state().invisible);
             QCOMPARE(login.dialog(), dialog.data());
             QVERIFY(dialog->isVisible() && login.isBusy());
+            // The window grew with the note: no line of it, nor of the
+            // headline, is cut.
+            QTRY_VERIFY2(clipped(dialog).isEmpty(), qPrintable(clipped(dialog).join(QStringLiteral("; "))));
             // Drawn by the X server, in the warning red.
             QTRY_VERIFY_WITH_TIMEOUT(onScreenWhere(dialog->noteLabel(), [](QColor c) {
                 return c.red() > c.green() + 60 && c.red() > c.blue() + 60;

@@ -4,7 +4,8 @@
 // as it was (no black corners, no black strip beside the notch), and shows
 // what changes there while it is open; at the window's narrowest each opens
 // too, and so do the last options of the sliding row, brought in by its
-// arrow; a compositor that starts while one is open uncuts it, shown anew it
+// arrow; each holds its content inside its card, and a chip that only opens
+// its popover leaves it open; a compositor that starts while one is open uncuts it, shown anew it
 // is really translucent, and a compositor that stops cuts it again; undo and redo show the app's
 // own tip, below their button and never over it, clicks pass through it, and
 // the platform's yellow tip never comes.
@@ -18,6 +19,7 @@
 #include "Editor/EditorToolbarLayout.h"
 #include "Editor/EditorViewModel.h"
 #include "Editor/EditorWindowController.h"
+#include "Editor/FontFamilyPicker.h"
 #include "Editor/HistoryControls.h"
 #include "Editor/OptionSlider.h"
 #include "Editor/StyleOptionsRow.h"
@@ -146,15 +148,37 @@ class tst_PopoversX11 : public QObject {
     // its card is drawn on the screen.
     Popover* open(QWidget* control, std::function<Popover*()> popover, bool byHover)
     {
+        const auto isOpen = [&] { return popover() && popover()->isVisible(); };
         if (byHover)
             x11.moveTo(centreOf(control));
-        else
-            x11.click(centreOf(control));
-        if (!QTest::qWaitFor([&] { return popover() && popover()->isVisible(); }, 10000))
+        // A click can come while the row still slides after its arrow's
+        // click, and miss: it is given again.
+        const bool opened = byHover
+            ? QTest::qWaitFor(isOpen, 10000)
+            : x11.clickUntil([&] { return QRect(control->mapToGlobal(QPoint(0, 0)), control->size()); }, isOpen, 4, 3000);
+        if (!opened)
             return nullptr;
         if (!byHover)
             x11.moveTo(parked);
         return QTest::qWaitFor([&] { return cardDrawn(*popover()); }, 10000) ? popover() : nullptr;
+    }
+
+    // Opens popover `which` by the real pointer; a control the sliding row
+    // hides is brought in first by clicks on the edge's arrow.
+    Popover* openInView(int which)
+    {
+        const auto [control, popover] = popoverControl(which);
+        if (!QTest::qWaitFor([&] { return control->isVisible(); }, 10000))
+            return nullptr;
+        ToolbarScroller* run = toolbar().row1Scroller()->isAncestorOf(control) ? toolbar().row1Scroller()
+                                                                               : toolbar().row2Scroller();
+        for (int i = 0; i < 10 && !inViewOf(*run, control) && run->trailingEdge()->isVisible(); ++i) {
+            const int before = run->offset();
+            x11.click(centreOf(run->trailingEdge()));
+            if (!QTest::qWaitFor([&] { return run->offset() > before; }, 10000))
+                return nullptr;
+        }
+        return inViewOf(*run, control) ? open(control, popover, which == 1) : nullptr;
     }
 
     // The control that opens popover `which` with its tool chosen, and the popover.
@@ -162,7 +186,8 @@ class tst_PopoversX11 : public QObject {
     {
         const EditorTool tools[] = {EditorTool::crop,      EditorTool::arrow,  EditorTool::blur,
                                     EditorTool::text,      EditorTool::rectangle, EditorTool::cursor,
-                                    EditorTool::rectangle, EditorTool::cursor};
+                                    EditorTool::rectangle, EditorTool::cursor, EditorTool::text,
+                                    EditorTool::arrow};
         vm().setTool(tools[which]);
         if (which == 7)
             vm().setCursorHighlightEnabled(true);
@@ -188,6 +213,14 @@ class tst_PopoversX11 : public QObject {
         case 5: {
             CursorStylePicker* picker = options().cursorControls()->stylePicker();
             return {picker, [picker] { return picker->grid(); }};
+        }
+        case 8: {
+            FontFamilyPicker* picker = options().fontFamilyPicker();
+            return {picker, [picker] { return picker->popover(); }};
+        }
+        case 9: {
+            OptionSlider* slider = toolbar().strokeControl();
+            return {slider->chip(), [slider] { return slider->popover(); }};
         }
         default: { // the last option of its row
             OptionSlider* slider = which == 6 ? options().slider(EditorPopoverFlags::Flag::corner)
@@ -275,25 +308,47 @@ private Q_SLOTS:
         eachPopoverLeavesWhatLiesAroundItsCard_data();
         QTest::newRow("corner radius") << 6;
         QTest::newRow("highlight opacity") << 7;
+        QTest::newRow("font family") << 8;
+        QTest::newRow("line width") << 9;
     }
     void eachPopoverOpensAtTheNarrowestWidth()
     {
         QFETCH(int, which);
         window->resize(EditorWindowController::minimumContentSize.width(), 640);
         QTRY_COMPARE_WITH_TIMEOUT(toolbar().level(), EditorToolbarLayout::mostCompactLevel, 10000);
-        const auto [control, popover] = popoverControl(which);
-        QTRY_VERIFY_WITH_TIMEOUT(control->isVisible(), 10000);
-        ToolbarScroller* run = toolbar().row1Scroller()->isAncestorOf(control) ? toolbar().row1Scroller()
-                                                                               : toolbar().row2Scroller();
-        for (int i = 0; i < 10 && !inViewOf(*run, control) && run->trailingEdge()->isVisible(); ++i) {
-            const int before = run->offset();
-            x11.click(centreOf(run->trailingEdge()));
-            QTRY_VERIFY_WITH_TIMEOUT(run->offset() > before, 10000);
-        }
-        QVERIFY(inViewOf(*run, control));
-        Popover* shown = open(control, popover, which == 1);
+        Popover* shown = openInView(which);
         QVERIFY(shown);
         shown->hide();
+    }
+
+    // Every popover holds its content inside its card, at the sizes the
+    // content is held to (the font list 240 x 320, each slider's panel 280
+    // wide), and a chip that only opens its popover leaves it open when
+    // pressed again.
+    void everyPopoverHoldsItsContent_data() { eachPopoverOpensAtTheNarrowestWidth_data(); }
+    void everyPopoverHoldsItsContent()
+    {
+        QFETCH(int, which);
+        const auto [control, popover] = popoverControl(which);
+        Popover* shown = openInView(which);
+        QVERIFY(shown);
+        QWidget* content = shown->content();
+        QVERIFY(content);
+        const QPainterPath card = shown->cardShape();
+        QVERIFY2(card.contains(QRectF(content->geometry())), qPrintable(QDebug::toString(content->geometry())));
+        for (const QWidget* child : content->findChildren<QWidget*>())
+            if (child->isVisible() && child->isWindow() == false && child->parentWidget() == content)
+                QVERIFY2(content->rect().contains(child->geometry()), qPrintable(child->metaObject()->className()));
+        if (which == 8)
+            QCOMPARE(content->size(), QSize(240, 320));
+        const bool slider = which == 2 || which == 3 || which == 6 || which == 7 || which == 9;
+        if (slider)
+            QCOMPARE(shown->width(), 280);
+        if (slider || which == 0 || which == 8) {
+            x11.click(centreOf(control));
+            QVERIFY(!QTest::qWaitFor([&] { return !popover() || !popover()->isVisible(); }, 800));
+        }
+        popover()->hide();
     }
 
     void popoversFollowACompositorThatStartsAndStops()

@@ -5,6 +5,7 @@
 #include "Clipboard/ClipboardMonitor.h"
 #include "Hotkeys/HotkeyManager.h"
 #include "Permissions/PermissionManager.h"
+#include "Platform/RepaintWatch.h"
 #include "Screenshot/ScreenCapturer.h"
 #include "Screenshot/ScreenshotService.h"
 #include "Screenshot/GrabExclusions.h"
@@ -29,6 +30,7 @@
 #include "fakes/FakeKeyboardInfo.h"
 #include "fakes/FakeLoginItemService.h"
 #include "fakes/FakeOverlayDesktop.h"
+#include "fakes/FakeWindowRedirector.h"
 #include "fakes/FakeProcessLauncher.h"
 #include "fakes/FakeScreenSource.h"
 #include "fakes/FakeSingleInstance.h"
@@ -89,7 +91,7 @@ public:
     }
     std::unique_ptr<ScreenshotService> makeScreenshotService() override
     {
-        return std::make_unique<ScreenshotService>(capturer, detector, overlayDesktop);
+        return std::make_unique<ScreenshotService>(capturer, detector, overlayDesktop, redirector);
     }
     // A scrolling capture on this picker and road when a test sets them
     // (before the coordinator is made).
@@ -103,6 +105,9 @@ public:
     {
         return std::make_unique<ToastPresenter>();
     }
+    // The real desktop's watches where a test hands them in (X11 tests).
+    std::unique_ptr<RepaintWatch> makeRepaintWatch() override { return repaintWatch ? repaintWatch() : nullptr; }
+    std::shared_ptr<CompositingInfo> compositing() override { return compositingInfo; }
     void ensureDirectories() override
     {
         appFolders.ensureDirectories();
@@ -147,10 +152,13 @@ public:
     FakeApplicationIdentity applications;
     FakeWindowServer windowServer;
     FakeOverlayDesktop overlayDesktop;
+    FakeWindowRedirector redirector;
     ScreenCapturer capturer{screens, windowServer};
     WindowDetector detector{windowServer, screens};
     ScrollCapture::Picker scrollPicker;
     std::shared_ptr<ScrollTargetRoad> scrollRoad;
+    std::function<std::unique_ptr<RepaintWatch>()> repaintWatch;
+    std::shared_ptr<CompositingInfo> compositingInfo;
     GrabExclusions scrollExclusions{nullptr};
     ScrollProgressHUD scrollPanel{std::make_shared<FakeCompositingInfo>(), {}, scrollExclusions};
 };

@@ -3,7 +3,9 @@
 
 #include <QColor>
 
-// A window list set by the test; window pictures are filled with one colour.
+// A window list set by the test; window pictures are filled with one colour,
+// as large as asked or, when not asked, as the window (pixelsPerPoint pixels
+// to a point, rounded).
 class FakeWindowServer final : public WindowServer {
 public:
     std::optional<QList<WindowInfo>> windowList() override
@@ -28,7 +30,11 @@ public:
                 *error = QStringLiteral("grab failed");
             return {};
         }
-        QImage image(pixelSize, QImage::Format_RGB32);
+        QSize size = pixelSize;
+        for (const WindowInfo& w : windows)
+            if (!size.isValid() && w.number == window)
+                size = QSize(qRound(w.bounds.width() * pixelsPerPoint), qRound(w.bounds.height() * pixelsPerPoint));
+        QImage image(size, QImage::Format_RGB32);
         image.fill(color);
         return image;
     }
@@ -37,6 +43,7 @@ public:
     QList<WindowInfo> windows;
     QList<quint32> failingWindows;
     QColor color = Qt::blue;
+    qreal pixelsPerPoint = 1.0;
     QList<QSize> requestedSizes;
     QList<bool> cursorRequests;
 };

@@ -1,8 +1,11 @@
 // A plain X11 window for the capture tests, in a process of its own so that
-// window owners can be checked. Usage: zentu_test_window x y width height seed
+// window owners can be checked.
+// Usage: zentu_test_window x y width height seed [rounded|slow]
 // It paints pixel (x, y) as rgb(x mod 256, y mod 256, seed), has no window
 // decorations, and prints its window id once the first paint is done. It
-// repaints on every expose and quits when stdin closes.
+// repaints on every expose and quits when stdin closes. "rounded" shapes it
+// (X shape extension) with corners cut round, 12 pixels in radius; "slow"
+// repaints 150 ms after an expose (after the first paint), as a busy program does.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -11,6 +14,8 @@
 #include <poll.h>
 #include <unistd.h>
 #include <vector>
+#include <cmath>
+#include <xcb/shape.h>
 #include <xcb/xcb.h>
 
 namespace {
@@ -20,6 +25,24 @@ xcb_atom_t atom(xcb_connection_t* c, const char* name)
     const xcb_atom_t a = r ? r->atom : 0;
     free(r);
     return a;
+}
+
+// The window's bounding shape: its rectangle with the corners cut round.
+void shapeRounded(xcb_connection_t* c, xcb_window_t w, int width, int height)
+{
+    const int r = 12;
+    std::vector<xcb_rectangle_t> rows;
+    for (int y = 0; y < height; ++y) {
+        const int fromEdge = std::min(y, height - 1 - y);
+        int inset = 0;
+        if (fromEdge < r) {
+            const double dy = r - fromEdge - 0.5;
+            inset = int(std::ceil(r - std::sqrt(double(r) * r - dy * dy)));
+        }
+        rows.push_back({int16_t(inset), int16_t(y), uint16_t(width - 2 * inset), 1});
+    }
+    xcb_shape_rectangles(c, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING, XCB_CLIP_ORDERING_UNSORTED, w, 0, 0,
+                         uint32_t(rows.size()), rows.data());
 }
 
 void paint(xcb_connection_t* c, xcb_window_t w, xcb_gcontext_t gc, int width, int height, int seed)
@@ -41,8 +64,10 @@ void paint(xcb_connection_t* c, xcb_window_t w, xcb_gcontext_t gc, int width, in
 
 int main(int argc, char** argv)
 {
-    if (argc != 6)
+    if (argc != 6 && argc != 7)
         return 2;
+    const bool rounded = argc == 7 && strcmp(argv[6], "rounded") == 0;
+    const bool slow = argc == 7 && strcmp(argv[6], "slow") == 0;
     const int x = atoi(argv[1]), y = atoi(argv[2]), width = atoi(argv[3]), height = atoi(argv[4]), seed = atoi(argv[5]);
     const std::unique_ptr<xcb_connection_t, decltype(&xcb_disconnect)> connection(xcb_connect(nullptr, nullptr),
                                                                                  &xcb_disconnect);
@@ -66,6 +91,8 @@ int main(int argc, char** argv)
     xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8, sizeof(title) - 1, title);
     const xcb_gcontext_t gc = xcb_generate_id(c);
     xcb_create_gc(c, gc, w, 0, nullptr);
+    if (rounded)
+        shapeRounded(c, w, width, height);
     xcb_map_window(c, w);
     xcb_flush(c);
 
@@ -75,6 +102,8 @@ int main(int argc, char** argv)
         while (xcb_generic_event_t* e = xcb_poll_for_event(c)) {
             const uint8_t type = e->response_type & 0x7f;
             if (type == XCB_EXPOSE && reinterpret_cast<xcb_expose_event_t*>(e)->count == 0) {
+                if (slow && announced)
+                    poll(nullptr, 0, 150);
                 paint(c, w, gc, width, height, seed);
                 xcb_get_input_focus_reply_t* sync = xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr);
                 free(sync);

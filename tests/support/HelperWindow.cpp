@@ -16,11 +16,13 @@ QList<quint32> managedClients()
 }
 } // namespace
 
-HelperWindow::HelperWindow(QRect rect, int seed) : rect(rect), seed(seed)
+HelperWindow::HelperWindow(QRect rect, int seed, Style style) : rect(rect), seed(seed)
 {
-    process.start(QCoreApplication::applicationDirPath() + QStringLiteral("/zentu_test_window"),
-                  {QString::number(rect.x()), QString::number(rect.y()), QString::number(rect.width()),
-                   QString::number(rect.height()), QString::number(seed)});
+    QStringList args{QString::number(rect.x()), QString::number(rect.y()), QString::number(rect.width()),
+                     QString::number(rect.height()), QString::number(seed)};
+    if (style != Style::plain)
+        args.append(style == Style::rounded ? QStringLiteral("rounded") : QStringLiteral("slow"));
+    process.start(QCoreApplication::applicationDirPath() + QStringLiteral("/zentu_test_window"), args);
     if (process.waitForStarted(5000) && process.waitForReadyRead(10000))
         id = process.readLine().trimmed().toUInt();
 }

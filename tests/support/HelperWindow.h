@@ -10,7 +10,10 @@ public:
     // Pixel (x, y) of a helper window with this seed.
     static QRgb pattern(int x, int y, int seed) { return qRgb(x % 256, y % 256, seed); }
 
-    HelperWindow(QRect rect, int seed);
+    // A plain rectangle; one whose X shape cuts 12 pixels round from each
+    // corner; one that repaints 150 ms after it is uncovered (a busy program).
+    enum class Style { plain, rounded, slowToRepaint };
+    HelperWindow(QRect rect, int seed, Style style = Style::plain);
     // Ends the helper and waits until the window manager has let go of its
     // window: the next helper's window may get the same id, and the window
     // manager would take it for the old one.

@@ -47,7 +47,7 @@ private:
     X11InputSynthesis m_input;
     X11RunningApplications m_identity;
     FakeAccessibilityTree m_noAccessibility;
-    AtspiAccessibilityTree m_accessibility{1.0};
+    AtspiAccessibilityTree m_accessibility;
     AtspiBrowserBridge m_browsers;
     ProcPdfViewerBridge m_viewers{DocApp::viewerRules()};
     // Escape is seen in our own windows only, as the runs here need.

@@ -93,6 +93,17 @@ void PasswordDialog::showRefusal(const QString& text)
     m_field->setFocus();
 }
 
+void PasswordDialog::fitContent()
+{
+    // Wrapped lines need their height at the window's width; the layout's
+    // minimum alone grows the window by a line's spacing and clips the rest.
+    if (QLayout* l = layout())
+        l->activate();
+    const int needed = hasHeightForWidth() ? heightForWidth(width()) : sizeHint().height();
+    if (needed > height())
+        resize(width(), needed);
+}
+
 void PasswordDialog::setNote(const QString& text, bool warning)
 {
     // A warning in red; the checking note in the placeholder grey.
@@ -102,6 +113,7 @@ void PasswordDialog::setNote(const QString& text, bool warning)
     m_note->setText(text);
     m_note->setAccessibleName(text);
     m_note->setVisible(!text.isEmpty());
+    fitContent();
     // Screen readers say it at once, also when the same note comes again.
     if (warning) {
         QAccessibleEvent alert(m_note, QAccessible::Alert);

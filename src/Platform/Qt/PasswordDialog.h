@@ -40,6 +40,8 @@ Q_SIGNALS:
 
 private:
     void setNote(const QString& text, bool warning);
+    // Grows the window to show every line of its texts.
+    void fitContent();
 
     PasswordField* m_field;
     QLabel* m_reason;

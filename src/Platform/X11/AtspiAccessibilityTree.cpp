@@ -1,5 +1,7 @@
 #include "Platform/X11/AtspiAccessibilityTree.h"
 
+#include "Platform/X11/X11ScreenLayout.h"
+
 #include <QRectF>
 #include <atspi/atspi.h>
 
@@ -36,7 +38,8 @@ bool ok(GError*& error)
     return false;
 }
 
-std::optional<QRectF> extents(AtspiAccessible* acc, double scale)
+// In device pixels, as the toolkits report them.
+std::optional<QRectF> extents(AtspiAccessible* acc)
 {
     AtspiComponent* component = atspi_accessible_get_component_iface(acc);
     if (!component)
@@ -46,7 +49,7 @@ std::optional<QRectF> extents(AtspiAccessible* acc, double scale)
     g_object_unref(component);
     if (!ok(error) || !r)
         return std::nullopt;
-    const QRectF rect(r->x / scale, r->y / scale, r->width / scale, r->height / scale);
+    const QRectF rect(r->x, r->y, r->width, r->height);
     g_free(r);
     if (rect.width() < 0 || rect.height() < 0)
         return std::nullopt;
@@ -55,9 +58,9 @@ std::optional<QRectF> extents(AtspiAccessible* acc, double scale)
 
 class AtspiElement final : public AccessibleElement {
 public:
-    AtspiElement(AtspiAccessible* acc, double scale)
+    AtspiElement(AtspiAccessible* acc, DesktopPixels layout)
         : m_acc(acc)
-        , m_scale(scale)
+        , m_layout(std::move(layout))
     {
     }
     ~AtspiElement() override { g_object_unref(m_acc); }
@@ -83,12 +86,12 @@ public:
     QString subrole() const override { return {}; }
     std::optional<QPointF> position() const override
     {
-        const auto r = extents(m_acc, m_scale);
+        const auto r = frame();
         return r ? std::optional<QPointF>(r->topLeft()) : std::nullopt;
     }
     std::optional<QSizeF> size() const override
     {
-        const auto r = extents(m_acc, m_scale);
+        const auto r = frame();
         return r ? std::optional<QSizeF>(r->size()) : std::nullopt;
     }
     bool hasVerticalScrollBar() const override { return scrollBar(Qt::Vertical); }
@@ -107,7 +110,7 @@ public:
             return nullptr;
         }
         ok(roleError);
-        return std::make_shared<AtspiElement>(p, m_scale);
+        return std::make_shared<AtspiElement>(p, m_layout);
     }
 
 private:
@@ -154,7 +157,7 @@ private:
             g_object_unref(states);
         if (!vertical && !horizontal) {
             // No orientation given: a bar taller than wide is vertical.
-            const auto r = extents(bar, m_scale);
+            const auto r = extents(bar);
             if (!r)
                 return false;
             vertical = r->height() > r->width();
@@ -163,16 +166,24 @@ private:
         return orientation == Qt::Vertical ? vertical : horizontal;
     }
 
+    std::optional<QRectF> frame() const
+    {
+        const auto r = extents(m_acc);
+        return r ? std::optional(m_layout.toPoints(*r)) : std::nullopt;
+    }
+
     AtspiAccessible* m_acc;
-    double m_scale;
+    DesktopPixels m_layout;
 };
 
 } // namespace
 
-AtspiAccessibilityTree::AtspiAccessibilityTree(double scale)
-    : m_scale(scale > 0 ? scale : 1.0)
+AtspiAccessibilityTree::AtspiAccessibilityTree(std::shared_ptr<const X11ScreenLayout> layout)
+    : m_layout(layout ? std::move(layout) : std::make_shared<X11ScreenLayout>())
 {
 }
+
+AtspiAccessibilityTree::~AtspiAccessibilityTree() = default;
 
 QString AtspiAccessibilityTree::mappedRole(int atspiRole, bool multiLine, const QString& atspiName)
 {
@@ -225,8 +236,10 @@ std::shared_ptr<AccessibleElement> AtspiAccessibilityTree::elementAt(qint32 pid,
 {
     if (!isAvailable() || pid <= 0)
         return nullptr;
-    const int px = int(point.x() * m_scale);
-    const int py = int(point.y() * m_scale);
+    const DesktopPixels layout = m_layout->current();
+    const QPointF pixel = layout.toPixels(point);
+    const int px = int(pixel.x());
+    const int py = int(pixel.y());
     Ref desktop(atspi_get_desktop(0));
     if (!desktop.p)
         return nullptr;
@@ -248,7 +261,7 @@ std::shared_ptr<AccessibleElement> AtspiAccessibilityTree::elementAt(qint32 pid,
             Ref window(atspi_accessible_get_child_at_index(app.p, w, &error));
             if (!ok(error) || !window.p)
                 continue;
-            const auto frame = extents(window.p, 1.0);
+            const auto frame = extents(window.p);
             if (!frame || !frame->contains(QPointF(px, py)))
                 continue;
             AtspiAccessible* current = window.release();
@@ -268,7 +281,7 @@ std::shared_ptr<AccessibleElement> AtspiAccessibilityTree::elementAt(qint32 pid,
                 g_object_unref(current);
                 current = child;
             }
-            return std::make_shared<AtspiElement>(current, m_scale);
+            return std::make_shared<AtspiElement>(current, layout);
         }
     }
     return nullptr;

@@ -2,15 +2,20 @@
 #include "Platform/AccessibilityTree.h"
 
 #include <QElapsedTimer>
+#include <memory>
+
+class X11ScreenLayout;
 
 // Reads the trees that applications publish on the AT-SPI2 accessibility bus
 // (GTK always publishes; Qt and browsers while the session's accessibility
 // switch is on). Read only: the session's switch is left as it is. Calls are
 // synchronous with a short time-out, so a hung application costs at most a
-// moment. `scale` is device pixels per point.
+// moment. The toolkits speak in device pixels; the layout turns them into
+// points (without one the tree follows the application's screens itself).
 class AtspiAccessibilityTree final : public AccessibilityTree {
 public:
-    explicit AtspiAccessibilityTree(double scale = 1.0);
+    explicit AtspiAccessibilityTree(std::shared_ptr<const X11ScreenLayout> layout = nullptr);
+    ~AtspiAccessibilityTree() override;
     bool isAvailable() override;
     std::shared_ptr<AccessibleElement> elementAt(qint32 pid, const QPointF& point) override;
 
@@ -19,7 +24,7 @@ public:
     static QString mappedRole(int atspiRole, bool multiLine, const QString& atspiName);
 
 private:
-    double m_scale;
+    std::shared_ptr<const X11ScreenLayout> m_layout;
     bool m_available = false;
     // A bus that did not answer is asked again after a while, not on every
     // pointer move.

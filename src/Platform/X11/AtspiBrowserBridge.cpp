@@ -1,6 +1,7 @@
 #include "Platform/X11/AtspiBrowserBridge.h"
 
 #include "Debug/DebugLog.h"
+#include "Platform/X11/X11ScreenLayout.h"
 
 #include <QList>
 #include <vector>
@@ -99,6 +100,13 @@ QString frontDocumentUrl(AtspiAccessible* frame)
 }
 }
 
+AtspiBrowserBridge::AtspiBrowserBridge(std::shared_ptr<const X11ScreenLayout> layout)
+    : m_layout(layout ? std::move(layout) : std::make_shared<X11ScreenLayout>())
+{
+}
+
+AtspiBrowserBridge::~AtspiBrowserBridge() = default;
+
 QList<DocumentWindow> AtspiBrowserBridge::windowList(const QString&, qint64 pid)
 {
     if (atspi_init() > 1) {
@@ -108,6 +116,7 @@ QList<DocumentWindow> AtspiBrowserBridge::windowList(const QString&, qint64 pid)
     // Fail fast instead of waiting for D-Bus's default timeouts.
     atspi_set_timeout(1500, 3000);
     QList<DocumentWindow> out;
+    const DesktopPixels layout = m_layout->current();
     Ref<AtspiAccessible> desktop(atspi_get_desktop(0));
     if (!desktop)
         return out;
@@ -143,7 +152,7 @@ QList<DocumentWindow> AtspiBrowserBridge::windowList(const QString&, qint64 pid)
                 continue;
             const QString url = frontDocumentUrl(frame.p);
             if (!url.isEmpty())
-                out.append({QRect(r->x, r->y, r->width, r->height), url});
+                out.append({layout.toPoints(QRectF(r->x, r->y, r->width, r->height)).toRect(), url});
             g_free(r);
         }
     }

@@ -1,6 +1,7 @@
 #include "Platform/X11/X11ClipboardReader.h"
 
 #include "Debug/DebugLog.h"
+#include "Platform/LargeImageReader.h"
 #include "Platform/X11/XcbConnection.h"
 
 #include <poll.h>
@@ -184,7 +185,13 @@ std::optional<QByteArray> X11ClipboardReader::convert(const QString& target)
     xcb_delete_property(m_connection, m_window, property);
     xcb_convert_selection(m_connection, m_window, selection, targetAtom, property, XCB_CURRENT_TIME);
     xcb_flush(m_connection);
-    m_answer = QDeadlineTimer(m_limits.answerMs);
+    if (target.startsWith(QLatin1String("image/"))) {
+        m_answer = QDeadlineTimer(m_limits.pictureMs);
+        if (m_total.remainingTime() < m_limits.pictureMs)
+            m_total = QDeadlineTimer(m_limits.pictureMs);
+    } else {
+        m_answer = QDeadlineTimer(m_limits.answerMs);
+    }
     for (;;) {
         const Event ev(nextEvent());
         if (!ev)
@@ -294,9 +301,16 @@ void X11ClipboardReader::readImage(ClipboardSnapshot& snapshot)
             return;
         if (!bytes)
             continue;
-        const QImage image = QImage::fromData(*bytes);
-        if (!image.isNull()) {
-            snapshot.image = image;
+        const LargeImageReader::Result picture = LargeImageReader::decode(*bytes);
+        if (picture.tooLarge) {
+            // Not recorded; said once, not for each of its formats.
+            DebugLog::write(QStringLiteral("Clipboard: Bild zu groß (%1 × %2 Pixel), nicht in den Verlauf übernommen")
+                                .arg(picture.size.width())
+                                .arg(picture.size.height()));
+            return;
+        }
+        if (!picture.image.isNull()) {
+            snapshot.image = picture.image;
             return;
         }
     }

@@ -26,6 +26,9 @@ public:
     struct Limits {
         int answerMs = 500; // for each answer, and for each piece of a large transfer
         int totalMs = 3000; // for the whole read
+        // For a picture's first answer, and the read from it on: owners make
+        // the picture's data when asked, which for a large one takes seconds.
+        int pictureMs = 8000;
         qint64 maxBytes = qint64(64) << 20;
     };
 

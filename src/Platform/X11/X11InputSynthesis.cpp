@@ -1,5 +1,7 @@
 #include "Platform/X11/X11InputSynthesis.h"
 
+#include "Platform/X11/X11ScreenLayout.h"
+
 #include <QMutexLocker>
 #include <cmath>
 #include <xcb/xfixes.h>
@@ -12,7 +14,10 @@ constexpr quint32 keysymNext = 0xff56;
 constexpr quint32 keysymControlL = 0xffe3;
 } // namespace
 
-X11InputSynthesis::X11InputSynthesis() = default;
+X11InputSynthesis::X11InputSynthesis(std::shared_ptr<const X11ScreenLayout> layout)
+    : m_layout(layout ? std::move(layout) : std::make_shared<X11ScreenLayout>())
+{
+}
 
 X11InputSynthesis::~X11InputSynthesis()
 {
@@ -85,8 +90,9 @@ void X11InputSynthesis::warpPointer(const QPointF& point)
         return;
     QMutexLocker lock(&m_x.mutex());
     xcb_connection_t* c = m_x.get();
-    const qint16 x = qint16(std::lround(point.x()));
-    const qint16 y = qint16(std::lround(point.y()));
+    const QPointF pixel = m_layout->current().toPixels(point);
+    const qint16 x = qint16(std::lround(pixel.x()));
+    const qint16 y = qint16(std::lround(pixel.y()));
     // A real motion where XTEST exists, so the application under the pointer
     // learns where it is before the wheel turns.
     if (m_x.hasXTest())
@@ -105,7 +111,7 @@ std::optional<QPointF> X11InputSynthesis::pointerPosition()
     XcbReply<xcb_query_pointer_reply_t> reply(xcb_query_pointer_reply(c, xcb_query_pointer(c, m_x.root()), nullptr));
     if (!reply)
         return std::nullopt;
-    return QPointF(reply->root_x, reply->root_y);
+    return m_layout->current().toPoints(QPointF(reply->root_x, reply->root_y));
 }
 
 void X11InputSynthesis::hidePointer()

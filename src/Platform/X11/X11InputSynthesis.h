@@ -2,13 +2,18 @@
 // Synthetic input on X11 through XTEST: keys by their keysym's keycode, the
 // wheel as clicks of buttons 4 (up) and 5 (down), the pointer moved as a real
 // motion; hidden with XFixes, which holds only while this connection lives, so
-// the backend keeps its own.
+// the backend keeps its own. Places are turned into the server's device pixels
+// through the screen layout (without one it follows the application's screens).
 #include "Platform/InputSynthesis.h"
 #include "Platform/X11/XcbConnection.h"
 
+#include <memory>
+
+class X11ScreenLayout;
+
 class X11InputSynthesis final : public InputSynthesis {
 public:
-    X11InputSynthesis();
+    explicit X11InputSynthesis(std::shared_ptr<const X11ScreenLayout> layout = nullptr);
     ~X11InputSynthesis() override;
 
     bool isAvailable() override;
@@ -23,6 +28,7 @@ public:
     xcb_keycode_t keycodeFor(quint32 keysym);
 
 private:
+    std::shared_ptr<const X11ScreenLayout> m_layout;
     XcbConnection m_x;
     bool m_hidden = false;
 };

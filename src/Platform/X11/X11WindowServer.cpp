@@ -1,10 +1,14 @@
 #include "Platform/X11/X11WindowServer.h"
 
+#include "Platform/X11/X11ScreenLayout.h"
+
 #include <QMutexLocker>
 #include <QPainter>
+#include <QRegion>
 #include <algorithm>
 #include <xcb/composite.h>
 #include <xcb/res.h>
+#include <xcb/shape.h>
 
 namespace {
 // Window layers: ordinary windows 0, windows kept
@@ -15,7 +19,12 @@ constexpr int dockLayer = 20;
 constexpr int overrideRedirectLayer = 1000;
 }
 
-X11WindowServer::X11WindowServer() = default;
+X11WindowServer::X11WindowServer(std::shared_ptr<const X11ScreenLayout> layout)
+    : m_layout(layout ? std::move(layout) : std::make_shared<X11ScreenLayout>())
+{
+}
+
+X11WindowServer::~X11WindowServer() = default;
 
 QList<uint32_t> X11WindowServer::cardinals(xcb_window_t window, xcb_atom_t property, xcb_atom_t type, uint32_t max)
 {
@@ -89,6 +98,7 @@ std::optional<QList<WindowInfo>> X11WindowServer::windowList()
     const xcb_atom_t stateHidden = m_x.atom("_NET_WM_STATE_HIDDEN");
     const xcb_atom_t stateAbove = m_x.atom("_NET_WM_STATE_ABOVE");
 
+    const DesktopPixels layout = m_layout->current();
     QList<WindowInfo> windows;
     for (const uint32_t client : clients) {
         const xcb_window_t frame = managed ? m_x.topLevelOf(client) : client;
@@ -123,7 +133,7 @@ std::optional<QList<WindowInfo>> X11WindowServer::windowList()
         WindowInfo info;
         info.number = client;
         info.ownerPID = pidLocked(client);
-        info.bounds = QRectF(bounds);
+        info.bounds = layout.toPoints(QRectF(bounds));
         int layer = 0;
         if (attributes->override_redirect)
             layer = overrideRedirectLayer;
@@ -205,9 +215,43 @@ QImage X11WindowServer::windowImage(quint32 window, QSize pixelSize, bool showsC
     }
     if (image.isNull())
         return image;
+    cutToShape(frame, image);
     if (showsCursor)
         m_images.compositeCursor(image, origin);
     if (pixelSize.isValid() && pixelSize != image.size())
         image = image.scaled(pixelSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     return image;
+}
+
+void X11WindowServer::cutToShape(xcb_window_t frame, QImage& image)
+{
+    xcb_connection_t* c = m_x.get();
+    const xcb_query_extension_reply_t* shape = xcb_get_extension_data(c, &xcb_shape_id);
+    if (!shape || !shape->present)
+        return;
+    XcbReply<xcb_shape_query_extents_reply_t> extents(
+        xcb_shape_query_extents_reply(c, xcb_shape_query_extents(c, frame), nullptr));
+    if (!extents || !extents->bounding_shaped)
+        return;
+    XcbReply<xcb_shape_get_rectangles_reply_t> parts(xcb_shape_get_rectangles_reply(
+        c, xcb_shape_get_rectangles(c, frame, XCB_SHAPE_SK_BOUNDING), nullptr));
+    if (!parts)
+        return;
+    // The shape is given relative to the window's inside; the picture starts
+    // at its border.
+    XcbReply<xcb_get_geometry_reply_t> geometry(xcb_get_geometry_reply(c, xcb_get_geometry(c, frame), nullptr));
+    const int border = geometry ? geometry->border_width : 0;
+    QRegion inside;
+    const xcb_rectangle_t* r = xcb_shape_get_rectangles_rectangles(parts.get());
+    for (int i = 0, n = xcb_shape_get_rectangles_rectangles_length(parts.get()); i < n; ++i)
+        inside += QRect(r[i].x + border, r[i].y + border, r[i].width, r[i].height);
+    const QRegion outside = QRegion(image.rect()) - inside;
+    if (outside.isEmpty())
+        return;
+    if (!image.hasAlphaChannel())
+        image = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    QPainter painter(&image);
+    painter.setCompositionMode(QPainter::CompositionMode_Clear);
+    for (const QRect& part : outside)
+        painter.fillRect(part, Qt::transparent);
 }
