@@ -4,6 +4,7 @@
 // pressed right after it waits for), and until it is on disk. The same for a
 // clipboard history holding one 50 MB text.
 #include "BenchMain.h"
+#include "Platform/Qt/PosixFileCalls.h"
 #include "Platform/Qt/XdgPaths.h"
 #include "Platform/X11/X11ClipboardService.h"
 #include "Models/ClipboardItem.h"
@@ -53,7 +54,7 @@ struct Environment {
     NoLoginItem loginItem;
     AnsiKeyboard keyboard;
     std::unique_ptr<SettingsManager> settings;
-    const AppFolders folders{std::make_shared<XdgPaths>()};
+    const AppFolders folders{std::make_shared<XdgPaths>(), std::make_shared<PosixFileCalls>()};
 
     Environment()
     {
@@ -97,7 +98,7 @@ struct Environment {
             QFile picture(folders.screenshotsDirectory() + QLatin1Char('/') + item.fileName);
             picture.open(QIODevice::WriteOnly);
         }
-        Storage::writeJSON(array, folders.baseDirectory() + QStringLiteral("/screenshots.json"));
+        Storage::writeJSON(folders.files(), array, folders.baseDirectory() + QStringLiteral("/screenshots.json"));
     }
 
     void writeClipboard() const
@@ -115,7 +116,7 @@ struct Environment {
             item.contentHash = ClipboardHistoryStore::sha256Hex(item.text->toUtf8());
             array.append(item.toJson());
         }
-        Storage::writeJSON(array, folders.baseDirectory() + QStringLiteral("/clipboard.json"));
+        Storage::writeJSON(folders.files(), array, folders.baseDirectory() + QStringLiteral("/clipboard.json"));
     }
 };
 
@@ -194,7 +195,7 @@ void BM_ClipboardCopyWith50MBEntry(benchmark::State& state)
     NoLoginItem loginItem;
     AnsiKeyboard keyboard;
     SettingsManager settings(defaults, loginItem, keyboard);
-    ClipboardHistoryStore store(settings, systemClipboard(), AppFolders(std::make_shared<XdgPaths>()));
+    ClipboardHistoryStore store(settings, systemClipboard(), AppFolders(std::make_shared<XdgPaths>(), std::make_shared<PosixFileCalls>()));
     store.addText(QString(50 << 20, QLatin1Char('y')), std::nullopt);
     store.toggleFavorite(store.items().front()); // never trimmed away
     for (int i = 0; i < 199; ++i)

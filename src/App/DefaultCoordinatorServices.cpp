@@ -50,8 +50,8 @@
 DefaultCoordinatorServices::DefaultCoordinatorServices(SingleInstance& session, AppFolders folders)
     : m_session(session)
     , m_folders(std::move(folders))
-    , m_defaults(std::make_unique<SettingsFileUserDefaults>())
-    , m_loginItem(std::make_unique<XdgAutostartLoginItem>())
+    , m_defaults(std::make_unique<SettingsFileUserDefaults>(m_folders.files()))
+    , m_loginItem(std::make_unique<XdgAutostartLoginItem>(m_folders.files()))
     , m_keyboard(std::make_unique<XkbKeyboardInfo>())
     , m_activation(std::make_unique<X11ActivationPolicy>())
     , m_identity(std::make_unique<QtAppIdentity>())
@@ -108,7 +108,7 @@ ProcessLauncher& DefaultCoordinatorServices::launcher()
 Installation& DefaultCoordinatorServices::installation()
 {
     if (!m_installation)
-        m_installation = std::make_unique<XdgUserInstallation>();
+        m_installation = std::make_unique<XdgUserInstallation>(m_folders.files());
     return *m_installation;
 }
 

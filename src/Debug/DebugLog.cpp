@@ -5,6 +5,7 @@
 #include <QMutex>
 #include <QRecursiveMutex>
 #include <QTime>
+#include <cstdio>
 
 namespace {
 // Recursive: making the place ready may itself log (a replaced link).
@@ -88,6 +89,10 @@ void restart()
     QMutexLocker lock(&logMutex);
     if (stopped || !openPlace)
         return;
+    // The previous run's log is kept beside the new one: what it said about
+    // a failure (a full disk, a kill) is still there after the restart.
+    const QByteArray path = QFile::encodeName(pathWhileLocked());
+    std::rename(path.constData(), (path + ".1").constData());
     QFile file(pathWhileLocked());
     if (openLog(file, QIODevice::WriteOnly | QIODevice::Truncate))
         file.write("=== Zentu Debug-Log ===\n");

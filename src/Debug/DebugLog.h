@@ -1,6 +1,7 @@
 #pragma once
 // The diagnostic log: debug.log in the app's base folder, one line per
-// message: "[HH:mm:ss.SSS] message". Restarted at every launch.
+// message: "[HH:mm:ss.SSS] message". Restarted at every launch; the previous
+// run's log is kept as debug.log.1.
 //
 // Every layer writes to it, platform code and worker threads included, so the
 // writing functions are free; where the file goes is given by the program: its
@@ -40,7 +41,8 @@ void write(const QString& message);
 // and the stores load before the launch restarts the file, and what they
 // report (an unreadable history, say) belongs in this run's log.
 void keepEntriesForLaunch();
-// Replaces the whole file with the header line; used once at launch.
+// Keeps the file as debug.log.1 (replacing an older one) and starts a new
+// one with the header line; used once at launch.
 void restart();
 // Appends the entries kept before the restart, once.
 void writeEarlierEntries();

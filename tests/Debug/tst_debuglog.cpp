@@ -1,3 +1,4 @@
+#include "Platform/Qt/PosixFileCalls.h"
 #include "Platform/Paths.h"
 #include "Debug/DebugLog.h"
 #include "support/DebugLogMessages.h"
@@ -67,7 +68,7 @@ private Q_SLOTS:
         const QString own = DebugLog::filePath();
         QTemporaryDir other;
         {
-            DebugLog::File later(AppFolders(std::make_shared<OtherPaths>(other.path())).debugLog());
+            DebugLog::File later(AppFolders(std::make_shared<OtherPaths>(other.path()), std::make_shared<PosixFileCalls>()).debugLog());
             DebugLog::write("anderswo");
             QCOMPARE(DebugLog::filePath(), other.path() + "/Zentu.it/debug.log");
         }

@@ -19,7 +19,7 @@ private Q_SLOTS:
     void autostartEntry()
     {
         const QString path = qEnvironmentVariable("XDG_CONFIG_HOME") + "/autostart/com.quorel.zentu.desktop";
-        XdgAutostartLoginItem item("/opt/zentu dir/zentu");
+        XdgAutostartLoginItem item(testFileCalls(), "/opt/zentu dir/zentu");
         QCOMPARE(item.status(), LoginItemService::Status::notRegistered);
         QString error;
         QVERIFY(item.registerApp(&error));
@@ -37,7 +37,7 @@ private Q_SLOTS:
         QVERIFY(item.unregisterApp(&error));
 
         // Any path survives the desktop's quoting, escaping and field codes.
-        XdgAutostartLoginItem odd(QString::fromUtf8(R"(/home/a "b"/$x`y\z/100%/zentu)"));
+        XdgAutostartLoginItem odd(testFileCalls(), QString::fromUtf8(R"(/home/a "b"/$x`y\z/100%/zentu)"));
         QVERIFY(odd.registerApp(&error));
         QVERIFY(fileContents(path).contains(R"(Exec="/home/a \\"b\\"/\\$x\\`y\\\\z/100%%/zentu")" "\n"));
         QVERIFY(odd.unregisterApp(&error));
@@ -47,13 +47,13 @@ private Q_SLOTS:
     {
         const QString path = qEnvironmentVariable("XDG_CONFIG_HOME") + "/com.quorel.zentu.conf";
         {
-            SettingsFileUserDefaults d;
+            SettingsFileUserDefaults d(testFileCalls());
             d.setValue("zentu.settings.v1", QByteArray("{\"a\":1}"));
             d.setValue("zentu.onboarding.completed", true);
             d.setValue("app.language", "auto");
         }
         QVERIFY(QFile::exists(path));
-        SettingsFileUserDefaults again;
+        SettingsFileUserDefaults again(testFileCalls());
         QCOMPARE(again.data("zentu.settings.v1"), std::optional<QByteArray>("{\"a\":1}"));
         QVERIFY(again.boolValue("zentu.onboarding.completed"));
         QVERIFY(!again.boolValue("zentuHideCaptureIntro"));
@@ -63,7 +63,7 @@ private Q_SLOTS:
 
         // Every key of the app keeps the name users' files already hold.
         {
-            SettingsFileUserDefaults d;
+            SettingsFileUserDefaults d(testFileCalls());
             for (const char* key : {SettingsKeys::settings, SettingsKeys::unreadableSettings,
                                     SettingsKeys::launchAtLoginDefaulted, SettingsKeys::language,
                                     SettingsKeys::onboardingCompleted, SettingsKeys::pendingScreenRecordingRequest,
@@ -91,16 +91,16 @@ private Q_SLOTS:
         QTemporaryDir dir;
         LocalSocketSingleInstance first(dir.path());
         QSignalSpy activations(&first, &SingleInstance::activationRequested);
-        QVERIFY(first.claim());
-        QVERIFY(first.claim()); // claiming again changes nothing
+        QCOMPARE(first.claim(), SingleInstance::Claim::claimed);
+        QCOMPARE(first.claim(), SingleInstance::Claim::claimed); // claiming again changes nothing
 
         LocalSocketSingleInstance second(dir.path());
-        QVERIFY(!second.claim());
+        QCOMPARE(second.claim(), SingleInstance::Claim::otherInstance);
         QVERIFY(activations.count() == 1 || activations.wait(3000));
         QCOMPARE(activations.count(), 1);
 
         LocalSocketSingleInstance third(dir.path());
-        QVERIFY(!third.claim());
+        QCOMPARE(third.claim(), SingleInstance::Claim::otherInstance);
         QVERIFY(activations.count() == 2 || activations.wait(3000));
 
         // A program that cannot start, and one that ends without claiming
@@ -111,7 +111,7 @@ private Q_SLOTS:
         QVERIFY(!first.handOverTo(QStringLiteral("/bin/true"), 60000));
         QVERIFY(clock.elapsed() < 30000);
         LocalSocketSingleInstance later(dir.path());
-        QVERIFY(!later.claim());
+        QCOMPARE(later.claim(), SingleInstance::Claim::otherInstance);
         QVERIFY(activations.count() == 3 || activations.wait(3000));
     }
 
@@ -120,15 +120,15 @@ private Q_SLOTS:
         QTemporaryDir dir;
         {
             LocalSocketSingleInstance first(dir.path());
-            QVERIFY(first.claim());
+            QCOMPARE(first.claim(), SingleInstance::Claim::claimed);
         }
         // A socket file left behind by a crashed instance does not block either.
         QVERIFY(plantFile(dir.path() + QStringLiteral("/com.quorel.zentu.socket"), {}));
         LocalSocketSingleInstance next(dir.path());
-        QVERIFY(next.claim());
+        QCOMPARE(next.claim(), SingleInstance::Claim::claimed);
         LocalSocketSingleInstance later(dir.path());
         QSignalSpy activations(&next, &SingleInstance::activationRequested);
-        QVERIFY(!later.claim());
+        QCOMPARE(later.claim(), SingleInstance::Claim::otherInstance);
         QVERIFY(activations.count() == 1 || activations.wait(3000));
     }
 };

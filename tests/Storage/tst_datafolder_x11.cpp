@@ -191,13 +191,13 @@ private Q_SLOTS:
         QVERIFY(QDir().mkpath(QFileInfo(path).path()));
         QVERIFY(QFile::link(outside, path));
         {
-            SettingsFileUserDefaults defaults(path);
+            SettingsFileUserDefaults defaults(testFileCalls(), path);
             defaults.setValue(QStringLiteral("zentu.settings.v1"), QByteArray("{}"));
         }
         QVERIFY(snapshot(outside) == before);
         QVERIFY(!QFileInfo(path).isSymLink());
         QCOMPARE(QFile::permissions(path) & groupAndOthers, QFileDevice::Permissions());
-        QCOMPARE(SettingsFileUserDefaults(path).value(QStringLiteral("zentu.settings.v1")).toByteArray(), QByteArray("{}"));
+        QCOMPARE(SettingsFileUserDefaults(testFileCalls(), path).value(QStringLiteral("zentu.settings.v1")).toByteArray(), QByteArray("{}"));
     }
 
     void everyCopyAroundACaptureIsRecorded()

@@ -10,6 +10,7 @@
 #include "fakes/FakeKeyboardInfo.h"
 #include "fakes/FakeLoginItemService.h"
 #include "fakes/FakeUserDefaults.h"
+#include "support/HistoryOnDisk.h"
 #include "support/IsolatedEnvironment.h"
 #include "support/TestFiles.h"
 
@@ -24,7 +25,7 @@ namespace {
 
 QJsonArray fileArray(const QString& name)
 {
-    return QJsonDocument::fromJson(fileContents(testFolders().baseDirectory() + "/" + name)).array();
+    return historyOnDisk(testFolders().baseDirectory() + "/" + name);
 }
 
 // The states the child's changes pass through, in order, as the file lists them.

@@ -13,6 +13,7 @@
 #include "fakes/FakeUserDefaults.h"
 #include "support/FilledImage.h"
 #include "support/DebugLogMessages.h"
+#include "support/HistoryOnDisk.h"
 #include "support/IsolatedEnvironment.h"
 #include "support/NoisyImage.h"
 #include "support/TestFiles.h"
@@ -64,7 +65,7 @@ struct ClipboardStore {
 
 QString historyPath(const char* fileName) { return testFolders().baseDirectory() + QLatin1Char('/') + QLatin1String(fileName); }
 
-QJsonArray fileArray(const char* fileName) { return QJsonDocument::fromJson(fileContents(historyPath(fileName))).array(); }
+QJsonArray fileArray(const char* fileName) { return historyOnDisk(historyPath(fileName)); }
 
 QList<QByteArray> asideContents(const char* fileName)
 {
@@ -353,7 +354,7 @@ private Q_SLOTS:
         const ScreenshotItem item = store.add(image, CaptureKind::area, {});
         store.waitForPendingWrites();
         QCOMPARE(store.image(item), image);
-        QVERIFY(debugLogText().contains(QStringLiteral("PNG konnte nicht geschrieben werden")));
+        QVERIFY(debugLogText().contains(QStringLiteral("STORAGE nicht geschrieben, wird wiederholt: ") + testFolders().screenshotsDirectory()));
         // The record of a picture that is not on disk is not written either.
         QVERIFY(fileArray(ScreenshotStore::fileName).isEmpty());
     }

@@ -6,6 +6,7 @@
 // ran out of jobs first):
 //   history_crash_child <jobs>
 // It never ends by itself.
+#include "Platform/Qt/PosixFileCalls.h"
 #include "Platform/Qt/XdgPaths.h"
 #include "Storage/SettingsManager.h"
 #include "Storage/ClipboardHistoryStore.h"
@@ -28,7 +29,7 @@ QString id(const QUuid& uuid) { return uuid.toString(QUuid::WithoutBraces).toUpp
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    const AppFolders folders(std::make_shared<XdgPaths>());
+    const AppFolders folders(std::make_shared<XdgPaths>(), std::make_shared<PosixFileCalls>());
     DebugLog::File log(folders.debugLog());
     const int jobs = app.arguments().value(1).toInt();
     QTextStream out(stdout);

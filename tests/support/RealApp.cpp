@@ -1,4 +1,5 @@
 #include "support/RealApp.h"
+#include "support/HistoryOnDisk.h"
 #include "support/IsolatedEnvironment.h"
 #include "support/TestFiles.h"
 
@@ -37,5 +38,5 @@ QString RealApp::debugLog() const { return QString::fromUtf8(fileContents(dataFo
 
 QJsonArray RealApp::historyRecords(const QString& fileName) const
 {
-    return QJsonDocument::fromJson(fileContents(dataFolder() + QLatin1Char('/') + fileName)).array();
+    return historyOnDisk(dataFolder() + QLatin1Char('/') + fileName);
 }

@@ -1,17 +1,18 @@
 #include "Platform/Qt/XdgAutostartLoginItem.h"
 
+#include "Platform/AtomicFile.h"
 #include "Platform/Qt/DesktopEntryText.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QSettings>
 #include <QStandardPaths>
 
-XdgAutostartLoginItem::XdgAutostartLoginItem(QString executable)
-    : m_executable(std::move(executable))
+XdgAutostartLoginItem::XdgAutostartLoginItem(FileCalls& files, QString executable)
+    : m_files(files)
+    , m_executable(std::move(executable))
 {
 }
 
@@ -51,13 +52,10 @@ bool XdgAutostartLoginItem::registerApp(QString* error)
                             "Icon=com.quorel.zentu\n"
                             "X-GNOME-Autostart-enabled=true\n"
                             "NoDisplay=true\n";
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit()) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    return true;
+    const FileWriteOutcome written = AtomicFile::write(m_files, path, text, 0644);
+    if (!written.ok() && error)
+        *error = written.describe();
+    return written.ok();
 }
 
 bool XdgAutostartLoginItem::unregisterApp(QString* error)
