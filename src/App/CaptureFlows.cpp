@@ -218,6 +218,7 @@ void CaptureFlows::announce(const Ending& ending)
         else
             text = full ? Localizer::t(QStringLiteral("Nicht gespeichert – Speicherplatz voll"))
                         : Localizer::t(QStringLiteral("Nicht gespeichert – Datenordner nicht beschreibbar"));
+        DebugLog::write(QStringLiteral("CAPTURE nicht gespeichert, gemeldet: %1").arg(text));
         if (m_hooks.storageProblemAnnounced)
             m_hooks.storageProblemAnnounced();
         m_hooks.showToast(text, warning, false, 4.0);

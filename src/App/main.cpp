@@ -81,10 +81,8 @@ int main(int argc, char** argv)
         std::fputs(qPrintable(Localizer::t(QStringLiteral("Zentu.it läuft bereits.")) + QLatin1Char('\n')), stderr);
         return 0;
     case SingleInstance::Claim::failed:
-        std::fputs(qPrintable(Localizer::t(QStringLiteral("Zentu.it kann nicht starten: die Sperrdatei lässt sich nicht "
-                                                          "anlegen (%1).")).arg(instance.failure())
-                              + QLatin1Char('\n')),
-                   stderr);
+        const QString message = Localizer::t(QStringLiteral("Zentu.it kann nicht starten: die Sperrdatei lässt sich nicht anlegen (%1)."));
+        std::fputs(qPrintable(message.arg(instance.failure()) + QLatin1Char('\n')), stderr);
         return 1;
     }
 

@@ -5,6 +5,7 @@
 #include <QMutex>
 #include <QRecursiveMutex>
 #include <QTime>
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -13,6 +14,9 @@ QRecursiveMutex logMutex;
 bool stopped = false;
 // Entries written before the launch restarted the file, kept for it.
 QByteArray earlyEntries;
+// Entries the disk did not take (it was full): written before the next one.
+QByteArray unwrittenEntries;
+constexpr qsizetype unwrittenLimit = 256 << 10;
 bool keeping = false;
 constexpr qsizetype earlyLimit = 1 << 20;
 // Where the open log goes; none before the program opens it.
@@ -71,10 +75,17 @@ void write(const QString& message)
                                  .toUtf8();
     if (keeping && earlyEntries.size() + entry.size() <= earlyLimit)
         earlyEntries += entry;
+    // What a full disk refused is kept and written first once it takes it
+    // again: the lines that say why writes failed are the ones that matter.
+    QByteArray text = unwrittenEntries + entry;
     QFile file(pathWhileLocked());
     // Append only to an existing file; a missing one is created holding just this entry.
-    if (openLog(file, QIODevice::WriteOnly | QIODevice::Append))
-        file.write(entry);
+    const qint64 written = openLog(file, QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered)
+        ? file.write(text) : 0;
+    text.remove(0, std::max<qint64>(written, 0));
+    if (text.size() > unwrittenLimit)
+        text = "[…] " + text.right(unwrittenLimit);
+    unwrittenEntries = text;
 }
 
 void keepEntriesForLaunch()

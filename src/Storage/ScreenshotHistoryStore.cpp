@@ -438,7 +438,10 @@ void ScreenshotHistoryStore::toggleFavorite(const ScreenshotItem& item)
 
 void ScreenshotHistoryStore::dropRecord(const ScreenshotItem& item, bool toTrash)
 {
-    cancelPendingWrite(item.id);
+    // A picture still being written is written and then deleted: were it
+    // skipped, changes queued before this one would wait for it and reach the
+    // disk after later ones.
+    m_pendingPictures.remove(item.id);
     m_pendingImageCache.remove(item.id);
     m_pendingThumbnails.remove(item.id);
     m_announcements.remove(item.id);

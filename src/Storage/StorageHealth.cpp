@@ -69,6 +69,7 @@ bool StorageHealth::takeAnnouncement()
     if (!m_problem || m_announced)
         return false;
     m_announced = true;
+    DebugLog::write(QStringLiteral("STORAGE dem Benutzer gemeldet: %1").arg(text(*m_problem)));
     return true;
 }
 

@@ -235,14 +235,18 @@ private Q_SLOTS:
         QCOMPARE(rec.calls, (QStringList{"copyScreenshotImage", "openEditor"}));
         QCOMPARE(rec.copiedImages.first().size(), QSize(30, 30));
 
-        // Without a readable picture, copy and edit do nothing; the tile shows the kind.
+        // Without a readable picture, copy and edit say why and do nothing
+        // else; the tile shows the kind.
         f.screenshotStore->waitForPendingWrites();
         QFile::remove(testFolders().screenshotsDirectory() + QLatin1Char('/') + item.fileName);
         QFile::remove(testFolders().thumbnailsDirectory() + QLatin1Char('/') + *item.thumbnailFileName);
         rec.calls.clear();
+        rec.notices.clear();
         trigger(menu.get(), "Kopieren");
         trigger(menu.get(), "Bearbeiten");
-        QVERIFY(rec.calls.isEmpty());
+        QTest::mouseClick(area, Qt::LeftButton, {}, QPoint(10, 10));
+        QCOMPARE(rec.calls, (QStringList{"notify", "notify", "notify"}));
+        QCOMPARE(rec.notices.first(), QStringLiteral("Bild nicht geöffnet: Datei fehlt"));
         QVERIFY(!ScreenshotPreviewRow(item, actions, *f.screenshotStore, f.workspace, f.tileHoverSync, {96, 70})
                      .showsThumbnail());
         trigger(menu.get(), "Löschen");
