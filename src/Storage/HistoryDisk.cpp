@@ -66,7 +66,7 @@ void HistoryDisk::report(const FileWriteOutcome& outcome)
         m_loggedFailures.insert(outcome.path);
         DebugLog::write(QStringLiteral("STORAGE nicht geschrieben, wird wiederholt: %1").arg(outcome.describe()));
     }
-    const int pending = m_journal.pendingCount();
+    const int pending = m_journal.pendingCount() + (m_pendingReplace ? 1 : 0);
     const int failed = int(m_failedWrites.size());
     QMetaObject::invokeMethod(
         this,
@@ -88,6 +88,13 @@ FileWriteOutcome HistoryDisk::writeNow(const QString& path, const Data& data)
 
 FileWriteOutcome HistoryDisk::flushNow()
 {
+    // Changes continue the new file: none is appended before it is written.
+    if (m_pendingReplace) {
+        const FileWriteOutcome replaced = m_journal.replace(*m_pendingReplace);
+        if (!replaced.ok())
+            return replaced;
+        m_pendingReplace.reset();
+    }
     FileWriteOutcome flushed = m_journal.flush();
     if (flushed.ok() && m_journal.pendingCount() == 0) {
         // Folding is a saving, not a need: a failure leaves the journal whole.
@@ -148,7 +155,10 @@ void HistoryDisk::deleteFiles(const QList<HistoryJournal::Drop>& drops)
 
 void HistoryDisk::replace(QByteArray history)
 {
-    m_writer.add([this, history = std::move(history)] { report(m_journal.replace(history)); });
+    m_writer.add([this, history = std::move(history)] {
+        m_pendingReplace = history;
+        report(flushNow());
+    });
 }
 
 void HistoryDisk::retry()
@@ -172,6 +182,8 @@ void HistoryDisk::retry()
 void HistoryDisk::compact()
 {
     m_writer.add([this] {
+        if (m_pendingReplace)
+            return;
         const FileWriteOutcome folded = m_journal.compact();
         if (!folded.ok())
             DebugLog::write(QStringLiteral("STORAGE Journal nicht zusammengeführt: %1").arg(folded.describe()));

@@ -81,6 +81,8 @@ private:
         CancelFlag cancelled;
     };
     QHash<QString, FailedWrite> m_failedWrites;
+    // A whole new history file that could not be written yet.
+    std::optional<QByteArray> m_pendingReplace;
     QSet<QString> m_loggedFailures;
     // Main thread: the counts the last outcome reported.
     int m_unreadable = 0;

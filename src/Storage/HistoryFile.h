@@ -120,8 +120,11 @@ Contents<Item> read(FileCalls& calls, const QString& path, HistoryDisk::Files& f
         DebugLog::write(QStringLiteral("%1: Original von %2 beiseitegelegt als %3")
                             .arg(logArea, name, kept.isEmpty() ? QStringLiteral("(fehlgeschlagen)") : kept));
     }
-    if (movedAside)
-        files.history.clear(); // what continues is a new file
+    if (movedAside) {
+        // What continues is a new file; the journal of the old one is folded in.
+        files.history.clear();
+        files.journal.belongsToHistory = false;
+    }
     std::stable_sort(items.begin(), items.end(), [](const Item& a, const Item& b) { return a.createdAt > b.createdAt; });
     out.items = items;
     return out;
