@@ -117,7 +117,16 @@ void ClipboardHistoryStore::loadFiles(HistoryDisk::Files& files, QList<Clipboard
         recordChange(*it, true);
     }
     std::stable_sort(m_items.begin(), m_items.end(), [](const auto& a, const auto& b) { return a.createdAt > b.createdAt; });
+    m_contentCounts.clear();
+    for (const ClipboardItem& item : std::as_const(m_items))
+        ++m_contentCounts[item.contentHash];
     Q_EMIT itemsChanged();
+}
+
+void ClipboardHistoryStore::forget(const ClipboardItem& item)
+{
+    if (--m_contentCounts[item.contentHash] <= 0)
+        m_contentCounts.remove(item.contentHash);
 }
 
 void ClipboardHistoryStore::retryWrites()
@@ -162,7 +171,8 @@ void ClipboardHistoryStore::moveToFront(qsizetype index)
 
 bool ClipboardHistoryStore::moveDuplicateToFront(const QString& hash)
 {
-    if (!m_settings.settings().avoidDuplicates)
+    // Most copies are new: the count of each content answers at once.
+    if (!m_settings.settings().avoidDuplicates || m_contentCounts.value(hash) == 0)
         return false;
     const auto it = std::find_if(m_items.cbegin(), m_items.cend(), [&](const ClipboardItem& i) { return i.contentHash == hash; });
     if (it == m_items.cend())
@@ -180,7 +190,10 @@ void ClipboardHistoryStore::insertNew(ClipboardItem item, const std::optional<QS
     item.isFavorite = false;
     item.sourceAppBundleID = sourceAppBundleID;
     m_items.prepend(item);
+    ++m_contentCounts[item.contentHash];
     const QList<ClipboardItem> dropped = trim();
+    for (const ClipboardItem& gone : dropped)
+        forget(gone);
     recordChange(item, true);
     dropEntries(dropped);
     Q_EMIT itemsChanged();
@@ -314,7 +327,9 @@ void ClipboardHistoryStore::toggleFavorite(const ClipboardItem& item)
 
 void ClipboardHistoryStore::remove(const ClipboardItem& item)
 {
-    m_items.removeIf([&](const ClipboardItem& i) { return i.id == item.id; });
+    for (qsizetype i = m_items.size() - 1; i >= 0; --i)
+        if (m_items.at(i).id == item.id)
+            forget(m_items.takeAt(i));
     dropEntries({item});
     Q_EMIT itemsChanged();
 }
@@ -326,6 +341,8 @@ void ClipboardHistoryStore::clearAll(bool keepFavorites)
     for (const ClipboardItem& item : std::as_const(m_items))
         (keepFavorites && item.isFavorite ? kept : dropped).append(item);
     m_items = kept;
+    for (const ClipboardItem& item : std::as_const(dropped))
+        forget(item);
     dropEntries(dropped);
     Q_EMIT itemsChanged();
 }

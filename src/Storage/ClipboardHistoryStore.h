@@ -102,6 +102,8 @@ private:
     // A new entry of this type and content, on top, with a fresh id and time.
     void insertNew(ClipboardItem item, const std::optional<QString>& sourceAppBundleID);
     void imageWritten(const FileWriteOutcome& outcome);
+    // An entry left the list.
+    void forget(const ClipboardItem& item);
     // The entries are gone: from the file, then their pictures.
     void dropEntries(const QList<ClipboardItem>& items);
     QString imagePath(const ClipboardItem& item) const; // empty for a missing or unsafe name
@@ -111,6 +113,8 @@ private:
     const AppFolders m_folders;
     QList<ClipboardItem> m_items;
     std::optional<QUuid> m_lastCopiedID;
+    // How many entries hold each content (by hash).
+    QHash<QString, int> m_contentCounts;
     // Pictures not yet on disk, by path.
     QHash<QString, QImage> m_pendingImages;
     HistoryDisk m_disk;

@@ -107,10 +107,9 @@ Contents<Item> read(FileCalls& calls, const QString& path, HistoryDisk::Files& f
     if (files.journal.belongsToHistory && !files.journal.changes.isEmpty()) {
         const auto make = [](const QJsonObject& o) { return Item::fromJson(o); };
         const auto idOf = [](const Item& i) { return idText(i.id); };
-        for (const HistoryJournal::Change& change : std::as_const(files.journal.changes)) {
-            HistoryJournal::apply(items, change, make, idOf);
+        items = HistoryJournal::replay(items, files.journal.changes, make, idOf);
+        for (const HistoryJournal::Change& change : std::as_const(files.journal.changes))
             out.drops += change.drops;
-        }
         out.rewrite = true;
     }
     const qsizetype before = items.size();

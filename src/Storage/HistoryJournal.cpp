@@ -268,8 +268,7 @@ std::optional<QJsonArray> HistoryJournal::fold(const QByteArray& history, const 
     if (contents.belongsToHistory) {
         const auto same = [](const QJsonObject& o) { return std::optional<QJsonObject>(o); };
         const auto idOf = [](const QJsonObject& o) { return o.value(QStringLiteral("id")).toString(); };
-        for (const Change& change : contents.changes)
-            apply(list, change, same, idOf);
+        list = replay(list, contents.changes, same, idOf);
     }
     QJsonArray folded;
     for (const QJsonObject& o : std::as_const(list))

@@ -13,6 +13,7 @@
 // Used on the history's writer thread only, except the reading at load.
 #include "Platform/AtomicFile.h"
 
+#include <QHash>
 #include <QJsonArray>
 #include <algorithm>
 #include <QJsonObject>
@@ -95,28 +96,53 @@ public:
     FileWriteOutcome replace(const QByteArray& history);
     bool hasJournal() const { return m_journalSize > 0; }
 
-    // Applies one change to a list of records, found by `idOf`; records come
-    // from `make` (none: the change is skipped).
-    template <typename List, typename Make, typename IdOf>
-    static void apply(List& list, const Change& change, Make make, IdOf idOf)
+    // The records after the changes, in one pass (the cost grows with the
+    // records plus the changes, not their product): each record's last put
+    // brings it to the front (the latest first), a set replaces it where it
+    // stands, a remove takes it out; records come from `make` (none: the
+    // change is skipped), found by `idOf`.
+    template <typename Item, typename Make, typename IdOf>
+    static QList<Item> replay(const QList<Item>& records, const QList<Change>& changes, Make make, IdOf idOf)
     {
-        const auto at = std::find_if(list.begin(), list.end(), [&](const auto& r) { return idOf(r) == change.id; });
-        if (change.kind == Change::Kind::remove) {
-            if (at != list.end())
-                list.erase(at);
-            return;
+        struct Fate {
+            std::optional<Item> value;
+            qsizetype lastPut = -1;
+            bool removed = false;
+        };
+        QHash<QString, Fate> fates;
+        for (qsizetype i = 0; i < changes.size(); ++i) {
+            const Change& change = changes.at(i);
+            Fate& fate = fates[change.id];
+            if (change.kind == Change::Kind::remove) {
+                fate.removed = true;
+                fate.lastPut = -1;
+                continue;
+            }
+            const std::optional<Item> made = make(change.record);
+            if (!made)
+                continue;
+            if (change.kind == Change::Kind::put) {
+                fate = {made, i, false};
+            } else if (!fate.removed) {
+                fate.value = made; // in place: where its put or the file put it
+            }
         }
-        const auto made = make(change.record);
-        if (!made)
-            return;
-        if (change.kind == Change::Kind::set) {
-            if (at != list.end())
-                *at = *made;
-            return;
+        QList<std::pair<qsizetype, Item>> front;
+        for (auto it = fates.cbegin(); it != fates.cend(); ++it)
+            if (it->lastPut >= 0 && it->value)
+                front.append({it->lastPut, *it->value});
+        std::sort(front.begin(), front.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+        QList<Item> out;
+        for (const auto& [at, item] : front)
+            out.append(item);
+        for (const Item& record : records) {
+            const auto fate = fates.constFind(idOf(record));
+            if (fate == fates.cend())
+                out.append(record);
+            else if (!fate->removed && fate->lastPut < 0)
+                out.append(fate->value.value_or(record));
         }
-        if (at != list.end())
-            list.erase(at);
-        list.prepend(*made);
+        return out;
     }
 
 private:
