@@ -23,7 +23,6 @@
 #include "support/TestFiles.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QJsonObject>
 #include <QSet>
 #include <cerrno>
@@ -94,33 +93,9 @@ struct Rig {
     }
 };
 
-// What is wrong with the histories on disk (none: empty), and the ids they hold.
 QStringList faults(const AppFolders& folders, QSet<QString>* ids)
 {
-    QStringList wrong;
-    for (const QJsonValue& v : historyOnDisk(folders.baseDirectory() + QStringLiteral("/screenshots.json"))) {
-        const QJsonObject o = v.toObject();
-        ids->insert(o["id"].toString());
-        const QImage picture(folders.screenshotsDirectory() + '/' + o["fileName"].toString());
-        if (picture.size() != QSize(o["width"].toInt(), o["height"].toInt()))
-            wrong << o["fileName"].toString();
-        if (QImage(folders.thumbnailsDirectory() + '/' + o["thumbnailFileName"].toString()).isNull())
-            wrong << o["thumbnailFileName"].toString();
-    }
-    for (const QJsonValue& v : historyOnDisk(folders.baseDirectory() + QStringLiteral("/clipboard.json"))) {
-        const QJsonObject o = v.toObject();
-        ids->insert(o["id"].toString());
-        if (o["type"].toString() != QStringLiteral("image"))
-            continue;
-        // The picture is the very data the entry was recorded with.
-        const QByteArray png = fileContents(folders.clipboardImagesDirectory() + '/' + o["imageFileName"].toString());
-        if (ClipboardHistoryStore::sha256Hex(png) != o["contentHash"].toString() || QImage::fromData(png).isNull())
-            wrong << o["imageFileName"].toString();
-    }
-    for (QDirIterator it(folders.baseDirectory(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories); it.hasNext();)
-        if (const QString name = QFileInfo(it.next()).fileName(); name.contains(QStringLiteral("zentu-tmp")))
-            wrong << name;
-    return wrong;
+    return historyFaults(folders.baseDirectory(), ids);
 }
 
 QString idOf(const QUuid& id) { return id.toString(QUuid::WithoutBraces).toUpper(); }

@@ -1,10 +1,46 @@
 #include "support/HistoryOnDisk.h"
 
 #include "Platform/Qt/PosixFileCalls.h"
+#include "Storage/ClipboardHistoryStore.h"
 #include "Storage/HistoryJournal.h"
+#include "support/TestFiles.h"
+
+#include <QDirIterator>
+#include <QFileInfo>
+#include <QImage>
+#include <QJsonObject>
 
 QJsonArray historyOnDisk(const QString& historyPath)
 {
     PosixFileCalls calls;
     return HistoryJournal::records(calls, historyPath).value_or(QJsonArray());
+}
+
+QStringList historyFaults(const QString& dataFolder, QSet<QString>* ids)
+{
+    QStringList wrong;
+    for (const QJsonValue& v : historyOnDisk(dataFolder + QStringLiteral("/screenshots.json"))) {
+        const QJsonObject o = v.toObject();
+        if (ids)
+            ids->insert(o["id"].toString());
+        const QImage picture(dataFolder + QStringLiteral("/Screenshots/") + o["fileName"].toString());
+        if (picture.size() != QSize(o["width"].toInt(), o["height"].toInt()))
+            wrong << o["fileName"].toString();
+        if (QImage(dataFolder + QStringLiteral("/Thumbnails/") + o["thumbnailFileName"].toString()).isNull())
+            wrong << o["thumbnailFileName"].toString();
+    }
+    for (const QJsonValue& v : historyOnDisk(dataFolder + QStringLiteral("/clipboard.json"))) {
+        const QJsonObject o = v.toObject();
+        if (ids)
+            ids->insert(o["id"].toString());
+        if (o["type"].toString() != QStringLiteral("image"))
+            continue;
+        const QByteArray png = fileContents(dataFolder + QStringLiteral("/ClipboardImages/") + o["imageFileName"].toString());
+        if (ClipboardHistoryStore::sha256Hex(png) != o["contentHash"].toString() || QImage::fromData(png).isNull())
+            wrong << o["imageFileName"].toString();
+    }
+    for (QDirIterator it(dataFolder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories); it.hasNext();)
+        if (const QString name = QFileInfo(it.next()).fileName(); name.contains(QStringLiteral("zentu-tmp")))
+            wrong << name;
+    return wrong;
 }
