@@ -324,6 +324,13 @@ void AppCoordinator::watchStorage()
     // disk takes it; a picture the user asked for that cannot be opened is said.
     m_storageHealth = std::make_unique<StorageHealth>(m_services.storageRetryMilliseconds());
     QPointer<AppCoordinator> self(this);
+    connect(m_storageHealth.get(), &StorageHealth::episodeStarted, this, [self](StorageHealth::Problem problem) {
+        // After the capture whose write failed had its say: its own toast tells it.
+        QTimer::singleShot(0, self, [self, problem] {
+            if (self && self->m_storageHealth->takeAnnouncement())
+                self->m_toast->show(StorageHealth::text(problem), QStringLiteral("exclamationmark.triangle.fill"), false, 4.0);
+        });
+    });
     const auto watch = [this](auto* store) {
         using Store = std::remove_pointer_t<decltype(store)>;
         connect(store, &Store::writeOutcome, m_storageHealth.get(), &StorageHealth::report);
@@ -335,13 +342,6 @@ void AppCoordinator::watchStorage()
     };
     watch(m_clipboardStore.get());
     watch(m_screenshotStore.get());
-    connect(m_storageHealth.get(), &StorageHealth::episodeStarted, this, [self](StorageHealth::Problem problem) {
-        // After the capture whose write failed had its say: its own toast tells it.
-        QTimer::singleShot(0, self, [self, problem] {
-            if (self && self->m_storageHealth->takeAnnouncement())
-                self->m_toast->show(StorageHealth::text(problem), QStringLiteral("exclamationmark.triangle.fill"), false, 4.0);
-        });
-    });
     connect(m_clipboardStore.get(), &ClipboardHistoryStore::problem, this, [self](const QString& text) {
         if (self)
             self->m_toast->show(text, QStringLiteral("exclamationmark.triangle.fill"), false, 3.0);

@@ -73,8 +73,13 @@ void write(const QString& message)
     const QByteArray entry = QStringLiteral("[%1] %2\n")
                                  .arg(QTime::currentTime().toString(QStringLiteral("HH:mm:ss.zzz")), message)
                                  .toUtf8();
-    if (keeping && earlyEntries.size() + entry.size() <= earlyLimit)
-        earlyEntries += entry;
+    // Kept for this run's log only: written to the previous one, they would
+    // end up in both once the launch keeps that as debug.log.1.
+    if (keeping) {
+        if (earlyEntries.size() + entry.size() <= earlyLimit)
+            earlyEntries += entry;
+        return;
+    }
     // What a full disk refused is kept and written first once it takes it
     // again: the lines that say why writes failed are the ones that matter.
     QByteArray text = unwrittenEntries + entry;

@@ -37,9 +37,9 @@ private:
 // Appends one entry; never fails visibly. Safe from any thread (frame grabs log
 // from workers).
 void write(const QString& message);
-// From now until the restart, entries are also kept in memory: the settings
-// and the stores load before the launch restarts the file, and what they
-// report (an unreadable history, say) belongs in this run's log.
+// From now until the restart, entries are kept in memory instead: the
+// settings and the stores load before the launch restarts the file, and what
+// they report (an unreadable history, say) belongs in this run's log.
 void keepEntriesForLaunch();
 // Keeps the file as debug.log.1 (replacing an older one) and starts a new
 // one with the header line; used once at launch.
