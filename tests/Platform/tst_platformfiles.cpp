@@ -115,6 +115,16 @@ private Q_SLOTS:
         QVERIFY(activations.count() == 3 || activations.wait(3000));
     }
 
+    void aLockThatCannotBeMadeIsNoOtherInstance()
+    {
+        // A folder the lock cannot go into: nobody runs, and the reason is given.
+        QTemporaryDir dir;
+        LocalSocketSingleInstance instance(dir.path() + QStringLiteral("/fehlt"));
+        QCOMPARE(instance.claim(), SingleInstance::Claim::failed);
+        QVERIFY2(instance.failure().startsWith(dir.path() + QStringLiteral("/fehlt/com.quorel.zentu.lock: ")),
+                 qPrintable(instance.failure()));
+    }
+
     void anInstanceThatEndedLeavesTheSessionFree()
     {
         QTemporaryDir dir;
