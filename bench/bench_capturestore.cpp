@@ -5,6 +5,7 @@
 // encoding shared by both (as the app does) and, for comparison, with each
 // encoding on its own (as earlier versions did).
 #include "BenchMain.h"
+#include "BenchServices.h"
 #include "Platform/KeyboardInfo.h"
 #include "Platform/LoginItemService.h"
 #include "Platform/Qt/PosixFileCalls.h"
@@ -22,22 +23,6 @@
 #include <ctime>
 
 namespace {
-
-struct MemoryDefaults final : UserDefaults {
-    QVariant value(const QString& key) const override { return values.value(key); }
-    void setValue(const QString& key, const QVariant& v) override { values.insert(key, v); }
-    void remove(const QString& key) override { values.remove(key); }
-    bool removePersistentDomain(QString*) override { return true; }
-    QHash<QString, QVariant> values;
-};
-struct NoLoginItem final : LoginItemService {
-    Status status() const override { return Status::notRegistered; }
-    bool registerApp(QString*) override { return true; }
-    bool unregisterApp(QString*) override { return true; }
-};
-struct AnsiKeyboard final : KeyboardInfo {
-    bool isISO() const override { return false; }
-};
 
 // A desktop as a capture sees it: a wallpaper gradient, windows with title
 // bars and lines of text.
@@ -73,10 +58,8 @@ void BM_CaptureStoredAndCopied(benchmark::State& state)
     const bool shared = state.range(0);
     QTemporaryDir dir;
     qputenv("XDG_DATA_HOME", dir.path().toUtf8());
-    MemoryDefaults defaults;
-    NoLoginItem loginItem;
-    AnsiKeyboard keyboard;
-    SettingsManager settings(defaults, loginItem, keyboard);
+    BenchSettings benchSettings;
+    SettingsManager& settings = benchSettings.manager;
     settings.update([](AppSettings& s) { s.maxScreenshotItems = 5; });
     ScreenshotHistoryStore store(settings, AppFolders(std::make_shared<XdgPaths>(), std::make_shared<PosixFileCalls>()));
     const QImage image = desktop();

@@ -10,6 +10,7 @@
 // the journal into the file included; beside it, what rewriting the whole
 // file on every change (as earlier versions did) costs.
 #include "BenchMain.h"
+#include "BenchServices.h"
 #include "Platform/Qt/PosixFileCalls.h"
 #include "Platform/Qt/XdgPaths.h"
 #include "Platform/X11/X11ClipboardService.h"
@@ -37,26 +38,6 @@
 namespace {
 
 constexpr int entries = 10000;
-
-struct MemoryDefaults final : UserDefaults {
-    QVariant value(const QString& key) const override { return values.value(key); }
-    void setValue(const QString& key, const QVariant& v) override { values.insert(key, v); }
-    void remove(const QString& key) override { values.remove(key); }
-    bool removePersistentDomain(QString*) override
-    {
-        values.clear();
-        return true;
-    }
-    QHash<QString, QVariant> values;
-};
-struct NoLoginItem final : LoginItemService {
-    Status status() const override { return Status::notRegistered; }
-    bool registerApp(QString*) override { return true; }
-    bool unregisterApp(QString*) override { return true; }
-};
-struct AnsiKeyboard final : KeyboardInfo {
-    bool isISO() const override { return false; }
-};
 
 struct Environment {
     QTemporaryDir dir;
@@ -201,10 +182,8 @@ void BM_ClipboardCopyWith50MBEntry(benchmark::State& state)
 {
     QTemporaryDir dir;
     qputenv("XDG_DATA_HOME", dir.path().toUtf8());
-    MemoryDefaults defaults;
-    NoLoginItem loginItem;
-    AnsiKeyboard keyboard;
-    SettingsManager settings(defaults, loginItem, keyboard);
+    BenchSettings benchSettings;
+    SettingsManager& settings = benchSettings.manager;
     ClipboardHistoryStore store(settings, systemClipboard(), AppFolders(std::make_shared<XdgPaths>(), std::make_shared<PosixFileCalls>()));
     store.addText(QString(50 << 20, QLatin1Char('y')), std::nullopt);
     store.toggleFavorite(store.items().front()); // never trimmed away
@@ -281,10 +260,8 @@ void BM_ClipboardCopyCost(benchmark::State& state)
         items.append(copiedText(-i));
     const QString path = folders.baseDirectory() + QStringLiteral("/clipboard.json");
     Storage::writeJSON(*calls, QJsonDocument::fromJson(HistoryFile::text(items)).array(), path);
-    MemoryDefaults defaults;
-    NoLoginItem loginItem;
-    AnsiKeyboard keyboard;
-    SettingsManager settings(defaults, loginItem, keyboard);
+    BenchSettings benchSettings;
+    SettingsManager& settings = benchSettings.manager;
     settings.update([entries](AppSettings& s) { s.maxClipboardItems = entries; });
     ClipboardHistoryStore store(settings, systemClipboard(), folders);
     store.waitForPendingWrites();

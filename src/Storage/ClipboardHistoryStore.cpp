@@ -131,16 +131,8 @@ void ClipboardHistoryStore::forget(const ClipboardItem& item)
 
 void ClipboardHistoryStore::retryWrites()
 {
-    if (m_disk.unreadableError()) {
-        HistoryDisk::Files files;
-        if (!m_disk.read(files, logArea))
-            return;
-        const QList<ClipboardItem> added = std::exchange(m_items, {});
-        DebugLog::write(QStringLiteral("ClipboardHistory: %1 wieder lesbar, %2 neue Einträge ergänzt")
-                            .arg(historyFilePath())
-                            .arg(added.size()));
-        loadFiles(files, added);
-    }
+    HistoryFile::readAgain(m_disk, m_items, historyFilePath(), logArea,
+                           [this](HistoryDisk::Files& files, const QList<ClipboardItem>& added) { loadFiles(files, added); });
     m_disk.retry();
 }
 

@@ -129,6 +129,19 @@ Contents<Item> read(FileCalls& calls, const QString& path, HistoryDisk::Files& f
     return out;
 }
 
+// Reads a history that could not be read before again; once it can,
+// `load` gets its files and the records made meanwhile (all in memory only).
+template <typename Item, typename Load>
+void readAgain(HistoryDisk& disk, QList<Item>& items, const QString& path, const QString& logArea, Load load)
+{
+    HistoryDisk::Files files;
+    if (!disk.unreadableError() || !disk.read(files, logArea))
+        return;
+    const QList<Item> added = std::exchange(items, {});
+    DebugLog::write(QStringLiteral("%1: %2 wieder lesbar, %3 neue Einträge ergänzt").arg(logArea, path).arg(added.size()));
+    load(files, added);
+}
+
 // The text of the history file for these records.
 template <typename Item>
 QByteArray text(const QList<Item>& items)

@@ -496,16 +496,7 @@ QList<ScreenshotItem> ScreenshotHistoryStore::trim()
 
 void ScreenshotHistoryStore::retryWrites()
 {
-    if (m_disk.unreadableError()) {
-        HistoryDisk::Files files;
-        if (!m_disk.read(files, logArea))
-            return;
-        // Readable again: its records and what was added meanwhile.
-        const QList<ScreenshotItem> added = std::exchange(m_items, {});
-        DebugLog::write(QStringLiteral("ScreenshotHistory: %1 wieder lesbar, %2 neue Einträge ergänzt")
-                            .arg(historyFilePath())
-                            .arg(added.size()));
-        loadFiles(files, added);
-    }
+    HistoryFile::readAgain(m_disk, m_items, historyFilePath(), logArea,
+                           [this](HistoryDisk::Files& files, const QList<ScreenshotItem>& added) { loadFiles(files, added); });
     m_disk.retry();
 }

@@ -17,6 +17,7 @@
 // names no application (xclip) while one of our windows is in front is not
 // recorded as ours.
 #include "Platform/Qt/SettingsFileUserDefaults.h"
+#include "support/ClipboardOwners.h"
 #include "support/FilledImage.h"
 #include "support/IsolatedEnvironment.h"
 #include "support/QuietStart.h"
@@ -61,7 +62,7 @@ class TestDataFolderX11 : public QObject {
     QProcess m_app;
     QTemporaryDir m_outside;
     QString base() const { return m_real.dataFolder(); }
-    std::vector<std::unique_ptr<QProcess>> m_owners;
+    ClipboardOwners m_owners;
 
     QStringList recordedTexts() const
     {
@@ -73,16 +74,7 @@ class TestDataFolderX11 : public QObject {
     qsizetype captures() const { return m_real.historyRecords(QStringLiteral("screenshots.json")).size(); }
     // Another program takes the clipboard with a text and keeps serving it;
     // with `onLine`, started ready and taking it when told (takeNow).
-    QProcess* copyFromOtherProgram(const QString& text, bool onLine = false)
-    {
-        auto owner = std::make_unique<QProcess>();
-        owner->start(QStringLiteral(ZENTU_CLIPBOARD_OWNER), {onLine ? "on-line" : "text", text});
-        m_owners.push_back(std::move(owner));
-        QProcess* p = m_owners.back().get();
-        if (onLine)
-            (void)QTest::qWaitFor([&] { return p->canReadLine() && p->readLine().trimmed() == "ready"; }, 10000);
-        return p;
-    }
+    QProcess* copyFromOtherProgram(const QString& text, bool onLine = false) { return m_owners.copy(text, onLine); }
     // What any other program reads from the clipboard now.
     QString clipboardAsOthersSeeIt()
     {
@@ -100,15 +92,7 @@ private Q_SLOTS:
         QVERIFY(m_real.useFreshFolders());
         QVERIFY(m_outside.isValid());
     }
-    void cleanupTestCase()
-    {
-        for (auto& owner : m_owners) {
-            owner->closeWriteChannel();
-            if (!owner->waitForFinished(5000))
-                owner->kill();
-        }
-        stopQuietly(m_app);
-    }
+    void cleanupTestCase() { stopQuietly(m_app); }
 
     void plantedLinksAreReplacedNeverWrittenThrough()
     {

@@ -6,6 +6,7 @@
 // pictures folder or a data folder it may not write: captures and copies are
 // kept in memory, said once, and written once it may write again. A lock it
 // cannot make is reported as such, not as "already running".
+#include "support/ClipboardOwners.h"
 #include "support/HistoryOnDisk.h"
 #include "support/IsolatedEnvironment.h"
 #include "support/QuietStart.h"
@@ -29,40 +30,24 @@ class TestDataPermissionsX11 : public QObject {
 
     RealApp m_real;
     QProcess m_app;
-    std::vector<std::unique_ptr<QProcess>> m_owners;
-    int m_lost = 0, m_wrong = 0;
+    ClipboardOwners m_owners;
+    HistoryWatch m_history{m_real.dataFolder()};
 
     QString base() const { return m_real.dataFolder(); }
-    qsizetype count(const char* history) const { return m_real.historyRecords(QLatin1String(history)).size(); }
-    QSet<QString> onDisk() const
-    {
-        QSet<QString> ids;
-        historyFaults(base(), &ids);
-        return ids;
-    }
+    qsizetype count(const char* history) const { return m_history.count(history); }
+    QSet<QString> onDisk() const { return m_history.ids(); }
+    // Every record that was on disk still is, and all agree with their pictures.
     void verify(const QSet<QString>& before, const QString& step)
     {
-        QSet<QString> now;
-        const QStringList wrong = historyFaults(base(), &now);
-        m_lost += int((before - now).size());
-        m_wrong += int(wrong.size());
-        QVERIFY2(wrong.isEmpty(), qPrintable(step + ": " + wrong.join(' ')));
-        QVERIFY2((before - now).isEmpty(), qPrintable(step + ": records lost"));
+        const QString problem = m_history.check(before);
+        QVERIFY2(problem.isEmpty(), qPrintable(step + ": " + problem));
     }
-    int logged(const QString& line) const
-    {
-        return int((QString::fromUtf8(fileContents(base() + "/debug.log.1")) + m_real.debugLog()).count(line));
-    }
+    int logged(const QString& line) const { return m_history.logged(line); }
     static bool own(const QString& path, uint uid)
     {
         return QProcess::execute(QStringLiteral("chown"), {QStringLiteral("%1:%1").arg(uid), path}) == 0;
     }
-    void copy(const QString& text)
-    {
-        auto owner = std::make_unique<QProcess>();
-        owner->start(QStringLiteral(ZENTU_CLIPBOARD_OWNER), {"text", text});
-        m_owners.push_back(std::move(owner));
-    }
+    void copy(const QString& text) { m_owners.copy(text); }
     // The full-screen hotkey, done once the capture is on disk.
     bool takeCapture(qsizetype stored)
     {
@@ -86,13 +71,8 @@ private Q_SLOTS:
     }
     void cleanupTestCase()
     {
-        for (auto& owner : m_owners) {
-            owner->closeWriteChannel();
-            if (!owner->waitForFinished(5000))
-                owner->kill();
-        }
         stopQuietly(m_app);
-        qInfo("permissions: %d records lost, %d records not agreeing with their pictures", m_lost, m_wrong);
+        qInfo("permissions: %d records lost, %d records not agreeing with their pictures", m_history.lost, m_history.wrong);
     }
 
     void historiesOfAnotherOwnerAreLeftAlone()

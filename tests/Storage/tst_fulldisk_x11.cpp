@@ -6,6 +6,7 @@
 // with it, a capture that was not stored is never announced as stored, each
 // episode is told once, and what was kept in memory reaches the disk once
 // there is room. A restart keeps the previous run's log.
+#include "support/ClipboardOwners.h"
 #include "support/HistoryOnDisk.h"
 #include "support/IsolatedEnvironment.h"
 #include "support/NoisyImage.h"
@@ -33,9 +34,10 @@ class TestFullDiskX11 : public QObject {
     RealApp m_real;
     QProcess m_app;
     bool m_mounted = false;
-    std::vector<std::unique_ptr<QProcess>> m_owners;
+    ClipboardOwners m_owners;
     // Totals for the record.
-    int m_lost = 0, m_wrong = 0, m_episodes = 0;
+    HistoryWatch m_history{m_real.dataFolder()};
+    int m_episodes = 0;
 
     QString base() const { return m_real.dataFolder(); }
     QString filler() const { return m_real.dataHome() + QStringLiteral("/filler"); }
@@ -58,27 +60,15 @@ class TestFullDiskX11 : public QObject {
     }
     void makeRoom() { QFile::remove(filler()); }
 
-    qsizetype count(const char* history) const { return m_real.historyRecords(QLatin1String(history)).size(); }
+    qsizetype count(const char* history) const { return m_history.count(history); }
+    QSet<QString> onDisk() const { return m_history.ids(); }
     // Every record that was on disk still is, and all agree with their pictures.
     void verify(const QSet<QString>& before, const QString& step)
     {
-        QSet<QString> now;
-        const QStringList wrong = historyFaults(base(), &now);
-        m_lost += int((before - now).size());
-        m_wrong += int(wrong.size());
-        QVERIFY2(wrong.isEmpty(), qPrintable(step + ": " + wrong.join(' ')));
-        QVERIFY2((before - now).isEmpty(), qPrintable(step + ": records lost"));
+        const QString problem = m_history.check(before);
+        QVERIFY2(problem.isEmpty(), qPrintable(step + ": " + problem));
     }
-    QSet<QString> onDisk() const
-    {
-        QSet<QString> ids;
-        historyFaults(base(), &ids);
-        return ids;
-    }
-    int logged(const QString& line) const
-    {
-        return int((QString::fromUtf8(fileContents(base() + "/debug.log.1")) + m_real.debugLog()).count(line));
-    }
+    int logged(const QString& line) const { return m_history.logged(line); }
 
     // The toast near the bottom of the screen, as any window of the program there.
     bool toastShown() const
@@ -95,12 +85,7 @@ class TestFullDiskX11 : public QObject {
         return QTest::qWaitFor([&] { return !toastShown(); }, 10000) && pressHotkey("15")
             && QTest::qWaitFor([&] { return toastShown(); }, 15000);
     }
-    void copy(const QString& text)
-    {
-        auto owner = std::make_unique<QProcess>();
-        owner->start(QStringLiteral(ZENTU_CLIPBOARD_OWNER), {"text", text});
-        m_owners.push_back(std::move(owner));
-    }
+    void copy(const QString& text) { m_owners.copy(text); }
     bool recorded(const QString& text) const
     {
         for (const QJsonValue& v : m_real.historyRecords(QStringLiteral("clipboard.json")))
@@ -125,15 +110,10 @@ private Q_SLOTS:
     }
     void cleanupTestCase()
     {
-        for (auto& owner : m_owners) {
-            owner->closeWriteChannel();
-            if (!owner->waitForFinished(5000))
-                owner->kill();
-        }
         stopQuietly(m_app);
         if (m_mounted)
             ::umount2(QFile::encodeName(m_real.dataHome()).constData(), MNT_DETACH);
-        qInfo("full disk: %d records lost, %d records not agreeing with their pictures, %d episodes", m_lost, m_wrong,
+        qInfo("full disk: %d records lost, %d records not agreeing with their pictures, %d episodes", m_history.lost, m_history.wrong,
               m_episodes);
     }
 

@@ -126,20 +126,24 @@ class TestStorageFaults : public QObject {
     // Totals over every sweep, for the record.
     int m_runs = 0, m_failedRuns = 0, m_lost = 0, m_wrong = 0, m_episodes = 0, m_told = 0;
 
+    // How much `act` writes after the seed when the disk takes it all.
+    static qint64 written(const std::function<void(Rig&)>& act)
+    {
+        QDir(testFolders().baseDirectory()).removeRecursively();
+        Rig rig;
+        rig.open();
+        rig.seed();
+        const qint64 before = rig.calls->written();
+        act(rig);
+        return rig.calls->written() - before;
+    }
+
     void sweep(const Change& change)
     {
-        // How much the change writes when the disk takes it all.
-        QDir(testFolders().baseDirectory()).removeRecursively();
-        qint64 total = 0;
-        {
-            Rig rig;
-            rig.open();
-            rig.seed();
-            const qint64 before = rig.calls->written();
+        const qint64 total = written([&](Rig& rig) {
             change.act(rig);
             rig.settle();
-            total = rig.calls->written() - before;
-        }
+        });
         QVERIFY(total > 0);
         for (const qint64 budget : budgets(total)) {
             const QString where = QStringLiteral("%1, failing after %2 of %3 bytes").arg(QLatin1String(change.name)).arg(budget).arg(total);
@@ -232,16 +236,7 @@ private Q_SLOTS:
     // it, the next start still reads every record.
     void aQuit()
     {
-        QDir(testFolders().baseDirectory()).removeRecursively();
-        qint64 total = 0;
-        {
-            Rig rig;
-            rig.open();
-            rig.seed();
-            const qint64 before = rig.calls->written();
-            rig.close();
-            total = rig.calls->written() - before;
-        }
+        const qint64 total = written([](Rig& rig) { rig.close(); });
         QVERIFY(total > 0);
         for (const qint64 budget : budgets(total)) {
             QDir(testFolders().baseDirectory()).removeRecursively();

@@ -16,6 +16,36 @@ QJsonArray historyOnDisk(const QString& historyPath)
     return HistoryJournal::records(calls, historyPath).value_or(QJsonArray());
 }
 
+QSet<QString> HistoryWatch::ids() const
+{
+    QSet<QString> ids;
+    historyFaults(m_folder, &ids);
+    return ids;
+}
+
+qsizetype HistoryWatch::count(const char* historyFile) const
+{
+    return historyOnDisk(m_folder + QLatin1Char('/') + QLatin1String(historyFile)).size();
+}
+
+QString HistoryWatch::check(const QSet<QString>& before)
+{
+    QSet<QString> now;
+    const QStringList faults = historyFaults(m_folder, &now);
+    const QSet<QString> gone = before - now;
+    lost += int(gone.size());
+    wrong += int(faults.size());
+    if (gone.isEmpty() && faults.isEmpty())
+        return {};
+    return QStringLiteral("lost: %1; wrong: %2").arg(QStringList(gone.begin(), gone.end()).join(' '), faults.join(' '));
+}
+
+int HistoryWatch::logged(const QString& line) const
+{
+    return int(QString::fromUtf8(fileContents(m_folder + QStringLiteral("/debug.log.1")) + fileContents(m_folder + QStringLiteral("/debug.log")))
+                   .count(line));
+}
+
 QStringList historyFaults(const QString& dataFolder, QSet<QString>* ids)
 {
     QStringList wrong;

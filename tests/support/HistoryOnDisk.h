@@ -15,3 +15,24 @@ QJsonArray historyOnDisk(const QString& historyPath);
 // recorded (its hash), a temporary file left behind. `ids` (when given)
 // receives the id of every record on disk.
 QStringList historyFaults(const QString& dataFolder, QSet<QString>* ids = nullptr);
+
+// The histories of a running program's data folder, looked at step by step.
+class HistoryWatch {
+public:
+    explicit HistoryWatch(QString dataFolder) : m_folder(std::move(dataFolder)) {}
+    // The ids of every record on disk.
+    QSet<QString> ids() const;
+    qsizetype count(const char* historyFile) const;
+    // Whether every record of `before` is still on disk and every record
+    // agrees with its picture: empty when so, else what is wrong. What was
+    // lost and what is wrong is counted.
+    QString check(const QSet<QString>& before);
+    // How often a line stands in this run's log and the previous run's.
+    int logged(const QString& line) const;
+
+    int lost = 0;
+    int wrong = 0;
+
+private:
+    QString m_folder;
+};
