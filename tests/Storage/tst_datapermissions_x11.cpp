@@ -34,15 +34,12 @@ class TestDataPermissionsX11 : public QObject {
     HistoryWatch m_history{m_real.dataFolder()};
 
     QString base() const { return m_real.dataFolder(); }
-    qsizetype count(const char* history) const { return m_history.count(history); }
-    QSet<QString> onDisk() const { return m_history.ids(); }
     // Every record that was on disk still is, and all agree with their pictures.
     void verify(const QSet<QString>& before, const QString& step)
     {
         const QString problem = m_history.check(before);
         QVERIFY2(problem.isEmpty(), qPrintable(step + ": " + problem));
     }
-    int logged(const QString& line) const { return m_history.logged(line); }
     static bool own(const QString& path, uint uid)
     {
         return QProcess::execute(QStringLiteral("chown"), {QStringLiteral("%1:%1").arg(uid), path}) == 0;
@@ -51,7 +48,7 @@ class TestDataPermissionsX11 : public QObject {
     // The full-screen hotkey, done once the capture is on disk.
     bool takeCapture(qsizetype stored)
     {
-        return pressHotkey("15") && QTest::qWaitFor([&] { return count("screenshots.json") == stored + 1; }, 15000);
+        return pressHotkey("15") && QTest::qWaitFor([&] { return m_history.count("screenshots.json") == stored + 1; }, 15000);
     }
 
 private Q_SLOTS:
@@ -65,7 +62,7 @@ private Q_SLOTS:
         for (int i = 1; i <= 3; ++i) {
             QVERIFY(takeCapture(i - 1));
             copy(QStringLiteral("Kopie %1").arg(i));
-            QTRY_COMPARE_WITH_TIMEOUT(count("clipboard.json"), i, 15000);
+            QTRY_COMPARE_WITH_TIMEOUT(m_history.count("clipboard.json"), i, 15000);
         }
         stopQuietly(m_app);
     }
@@ -77,7 +74,7 @@ private Q_SLOTS:
 
     void historiesOfAnotherOwnerAreLeftAlone()
     {
-        const QSet<QString> before = onDisk();
+        const QSet<QString> before = m_history.ids();
         QCOMPARE(before.size(), 6);
         const QStringList thumbnails = QDir(base() + "/Thumbnails").entryList(QDir::Files);
         for (const char* name : {"/screenshots.json", "/clipboard.json"}) {
@@ -87,7 +84,7 @@ private Q_SLOTS:
         const QByteArray shots = fileContents(base() + "/screenshots.json");
         QVERIFY(startQuietly(m_real, m_app));
         QVERIFY(m_real.debugLog().contains(QStringLiteral("screenshots.json nicht lesbar")));
-        QTRY_COMPARE_WITH_TIMEOUT(logged(QStringLiteral("STORAGE dem Benutzer gemeldet: Verlauf nicht lesbar")), 1, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(m_history.logged(QStringLiteral("STORAGE dem Benutzer gemeldet: Verlauf nicht lesbar")), 1, 10000);
         // Recorded meanwhile: only in memory, the files untouched.
         QVERIFY(pressHotkey("15"));
         copy(QStringLiteral("Kopie 4"));
@@ -98,16 +95,16 @@ private Q_SLOTS:
         // The files are the user's again: read at the next retry, joined.
         for (const char* name : {"/screenshots.json", "/clipboard.json"})
             QVERIFY(own(base() + name, nobody));
-        QTRY_COMPARE_WITH_TIMEOUT(count("screenshots.json"), 4, 30000);
-        QTRY_COMPARE_WITH_TIMEOUT(count("clipboard.json"), 4, 15000);
+        QTRY_COMPARE_WITH_TIMEOUT(m_history.count("screenshots.json"), 4, 30000);
+        QTRY_COMPARE_WITH_TIMEOUT(m_history.count("clipboard.json"), 4, 15000);
         verify(before, QStringLiteral("history files of another owner"));
-        QCOMPARE(logged(QStringLiteral("STORAGE dem Benutzer gemeldet")), 1);
+        QCOMPARE(m_history.logged(QStringLiteral("STORAGE dem Benutzer gemeldet")), 1);
     }
 
     void aPicturesFolderItMayNotWrite()
     {
-        const QSet<QString> before = onDisk();
-        const int told = logged(QStringLiteral("STORAGE dem Benutzer gemeldet"));
+        const QSet<QString> before = m_history.ids();
+        const int told = m_history.logged(QStringLiteral("STORAGE dem Benutzer gemeldet"));
         const QString pictures = base() + "/Screenshots";
         QVERIFY(own(pictures, 0));
         QVERIFY(QFile::setPermissions(pictures, QFileDevice::Permissions(0x7755)));
@@ -117,27 +114,27 @@ private Q_SLOTS:
                                      "CAPTURE nicht gespeichert, gemeldet: Kopiert, aber nicht gespeichert – Datenordner nicht beschreibbar")),
                                  15000);
         verify(before, QStringLiteral("pictures folder not writable"));
-        QCOMPARE(count("screenshots.json"), 4);
+        QCOMPARE(m_history.count("screenshots.json"), 4);
         QVERIFY(own(pictures, nobody));
-        QTRY_VERIFY_WITH_TIMEOUT(count("screenshots.json") >= 5, 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(m_history.count("screenshots.json") >= 5, 30000);
         verify(before, QStringLiteral("pictures folder writable again"));
-        QTRY_VERIFY_WITH_TIMEOUT(logged(QStringLiteral("STORAGE alles gesichert")) > 0, 15000);
-        QCOMPARE(logged(QStringLiteral("STORAGE dem Benutzer gemeldet")) - told, 1);
+        QTRY_VERIFY_WITH_TIMEOUT(m_history.logged(QStringLiteral("STORAGE alles gesichert")) > 0, 15000);
+        QCOMPARE(m_history.logged(QStringLiteral("STORAGE dem Benutzer gemeldet")) - told, 1);
         stopQuietly(m_app);
     }
 
     void aDataFolderItMayNotWrite()
     {
-        const QSet<QString> before = onDisk();
+        const QSet<QString> before = m_history.ids();
         QVERIFY(own(base(), 0));
         QVERIFY(QFile::setPermissions(base(), QFileDevice::Permissions(0x7755)));
         QVERIFY(startQuietly(m_real, m_app));
-        const int told = logged(QStringLiteral("STORAGE dem Benutzer gemeldet: Datenordner nicht beschreibbar"));
+        const int told = m_history.logged(QStringLiteral("STORAGE dem Benutzer gemeldet: Datenordner nicht beschreibbar"));
         copy(QStringLiteral("Kopie 5"));
-        QTRY_COMPARE_WITH_TIMEOUT(logged(QStringLiteral("STORAGE dem Benutzer gemeldet: Datenordner nicht beschreibbar")), told + 1, 15000);
+        QTRY_COMPARE_WITH_TIMEOUT(m_history.logged(QStringLiteral("STORAGE dem Benutzer gemeldet: Datenordner nicht beschreibbar")), told + 1, 15000);
         verify(before, QStringLiteral("data folder not writable"));
         QVERIFY(own(base(), nobody));
-        QTRY_COMPARE_WITH_TIMEOUT(count("clipboard.json"), 5, 30000);
+        QTRY_COMPARE_WITH_TIMEOUT(m_history.count("clipboard.json"), 5, 30000);
         verify(before, QStringLiteral("data folder writable again"));
         stopQuietly(m_app);
     }

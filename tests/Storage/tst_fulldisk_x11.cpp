@@ -60,15 +60,12 @@ class TestFullDiskX11 : public QObject {
     }
     void makeRoom() { QFile::remove(filler()); }
 
-    qsizetype count(const char* history) const { return m_history.count(history); }
-    QSet<QString> onDisk() const { return m_history.ids(); }
     // Every record that was on disk still is, and all agree with their pictures.
     void verify(const QSet<QString>& before, const QString& step)
     {
         const QString problem = m_history.check(before);
         QVERIFY2(problem.isEmpty(), qPrintable(step + ": " + problem));
     }
-    int logged(const QString& line) const { return m_history.logged(line); }
 
     // The toast near the bottom of the screen, as any window of the program there.
     bool toastShown() const
@@ -122,11 +119,11 @@ private Q_SLOTS:
         QVERIFY(start());
         for (int i = 1; i <= 5; ++i) {
             QVERIFY(pressHotkey("15"));
-            QTRY_COMPARE_WITH_TIMEOUT(count("screenshots.json"), i, 15000);
+            QTRY_COMPARE_WITH_TIMEOUT(m_history.count("screenshots.json"), i, 15000);
             copy(QStringLiteral("Kopie %1").arg(i));
             QTRY_VERIFY_WITH_TIMEOUT(recorded(QStringLiteral("Kopie %1").arg(i)), 15000);
         }
-        const QSet<QString> before = onDisk();
+        const QSet<QString> before = m_history.ids();
         QCOMPARE(before.size(), 10);
         QVERIFY(fill(0));
         copy(QStringLiteral("Kopie 6"));
@@ -137,19 +134,19 @@ private Q_SLOTS:
         makeRoom();
         QVERIFY(start());
         verify(before, QStringLiteral("space freed, start"));
-        QCOMPARE(count("clipboard.json"), 5);
+        QCOMPARE(m_history.count("clipboard.json"), 5);
         ++m_episodes;
     }
 
     void aCaptureAndAKillOnAFullDisk()
     {
-        const QSet<QString> before = onDisk();
+        const QSet<QString> before = m_history.ids();
         const QStringList thumbnails = QDir(base() + "/Thumbnails").entryList(QDir::Files);
         QVERIFY(fill(0));
         QVERIFY(capture());
         // While it runs the history on disk is whole, the capture not in it.
         verify(before, QStringLiteral("full disk, one more capture"));
-        QCOMPARE(count("screenshots.json"), 5);
+        QCOMPARE(m_history.count("screenshots.json"), 5);
         m_app.kill();
         QVERIFY(m_app.waitForFinished(5000));
         makeRoom();
@@ -161,25 +158,25 @@ private Q_SLOTS:
 
     void threeCapturesOnAFullDiskAreWrittenOnceThereIsRoom()
     {
-        const QSet<QString> before = onDisk();
+        const QSet<QString> before = m_history.ids();
         const QString notSaved = QStringLiteral("CAPTURE nicht gespeichert, gemeldet: Kopiert, aber nicht gespeichert – Speicherplatz voll");
-        const int told = logged(QStringLiteral("STORAGE dem Benutzer gemeldet"));
-        const int said = logged(notSaved);
+        const int told = m_history.logged(QStringLiteral("STORAGE dem Benutzer gemeldet"));
+        const int said = m_history.logged(notSaved);
         QVERIFY(fill(0));
         for (int i = 0; i < 3; ++i)
             QVERIFY(capture());
         verify(before, QStringLiteral("full disk, three captures"));
-        QCOMPARE(count("screenshots.json"), 5);
+        QCOMPARE(m_history.count("screenshots.json"), 5);
         for (const QFileInfo& png : QDir(base() + "/Screenshots").entryInfoList(QDir::Files))
             QVERIFY2(png.size() > 0, qPrintable(png.fileName()));
         makeRoom();
         // Kept in memory, written at the next retry.
-        QTRY_COMPARE_WITH_TIMEOUT(count("screenshots.json"), 8, 30000);
+        QTRY_COMPARE_WITH_TIMEOUT(m_history.count("screenshots.json"), 8, 30000);
         verify(before, QStringLiteral("space freed"));
-        QTRY_VERIFY_WITH_TIMEOUT(logged(QStringLiteral("STORAGE alles gesichert")) > 0, 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(m_history.logged(QStringLiteral("STORAGE alles gesichert")) > 0, 15000);
         // Each capture said it was not saved; the episode was told once.
-        QCOMPARE(logged(notSaved) - said, 3);
-        QCOMPARE(logged(QStringLiteral("STORAGE dem Benutzer gemeldet")) - told, 1);
+        QCOMPARE(m_history.logged(notSaved) - said, 3);
+        QCOMPARE(m_history.logged(QStringLiteral("STORAGE dem Benutzer gemeldet")) - told, 1);
         ++m_episodes;
     }
 
@@ -192,15 +189,15 @@ private Q_SLOTS:
         noise.move(300, 200);
         noise.show();
         QVERIFY(QTest::qWaitForWindowExposed(&noise));
-        const QSet<QString> before = onDisk();
+        const QSet<QString> before = m_history.ids();
         QVERIFY(fill(150 * 1024));
         for (int i = 0; i < 3; ++i)
             QVERIFY(capture());
         verify(before, QStringLiteral("150 KB free, three captures"));
-        const qsizetype stored = count("screenshots.json");
+        const qsizetype stored = m_history.count("screenshots.json");
         QVERIFY2(stored >= 8 && stored < 11, qPrintable(QString::number(stored)));
         makeRoom();
-        QTRY_COMPARE_WITH_TIMEOUT(count("screenshots.json"), 11, 30000);
+        QTRY_COMPARE_WITH_TIMEOUT(m_history.count("screenshots.json"), 11, 30000);
         verify(before, QStringLiteral("space freed"));
         // A restart keeps what the last run logged about the failures.
         QTRY_VERIFY_WITH_TIMEOUT(m_real.debugLog().contains(QStringLiteral("STORAGE nicht geschrieben, wird wiederholt")), 15000);
@@ -208,7 +205,7 @@ private Q_SLOTS:
         QVERIFY(start());
         QVERIFY(QString::fromUtf8(fileContents(base() + "/debug.log.1")).contains(QStringLiteral("STORAGE nicht geschrieben, wird wiederholt")));
         verify(before, QStringLiteral("restart"));
-        QCOMPARE(count("screenshots.json"), 11);
+        QCOMPARE(m_history.count("screenshots.json"), 11);
         ++m_episodes;
     }
 };
