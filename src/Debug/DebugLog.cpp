@@ -107,6 +107,10 @@ void restart()
         return;
     // The previous run's log is kept beside the new one: what it said about
     // a failure (a full disk, a kill) is still there after the restart.
+    // A link planted in the log's place is replaced first: it never becomes
+    // the kept log.
+    if (openPlace->prepare)
+        openPlace->prepare();
     const QByteArray path = QFile::encodeName(pathWhileLocked());
     std::rename(path.constData(), (path + ".1").constData());
     QFile file(pathWhileLocked());

@@ -56,7 +56,8 @@ QStringList historyFaults(const QString& dataFolder, QSet<QString>* ids)
         const QImage picture(dataFolder + QStringLiteral("/Screenshots/") + o["fileName"].toString());
         if (picture.size() != QSize(o["width"].toInt(), o["height"].toInt()))
             wrong << o["fileName"].toString();
-        if (QImage(dataFolder + QStringLiteral("/Thumbnails/") + o["thumbnailFileName"].toString()).isNull())
+        if (o.contains("thumbnailFileName")
+            && QImage(dataFolder + QStringLiteral("/Thumbnails/") + o["thumbnailFileName"].toString()).isNull())
             wrong << o["thumbnailFileName"].toString();
     }
     for (const QJsonValue& v : historyOnDisk(dataFolder + QStringLiteral("/clipboard.json"))) {

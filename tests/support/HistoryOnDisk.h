@@ -10,8 +10,8 @@
 // Empty when there is none or it does not parse.
 QJsonArray historyOnDisk(const QString& historyPath);
 // What is wrong with both histories of a data folder: a screenshot whose
-// picture does not decode or is not of the record's size, a thumbnail that
-// does not decode, a clipboard picture whose data is not what the entry
+// picture does not decode or is not of the record's size, a thumbnail it
+// names that does not decode, a clipboard picture whose data is not what the entry
 // recorded (its hash), a temporary file left behind. `ids` (when given)
 // receives the id of every record on disk.
 QStringList historyFaults(const QString& dataFolder, QSet<QString>* ids = nullptr);
