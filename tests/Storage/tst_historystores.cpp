@@ -69,12 +69,26 @@ QString historyPath(const char* fileName) { return testFolders().baseDirectory()
 
 QJsonArray fileArray(const char* fileName) { return historyOnDisk(historyPath(fileName)); }
 
+// What was set aside (links planted at such names left out).
 QList<QByteArray> asideContents(const char* fileName)
 {
     QList<QByteArray> out;
-    for (const QString& name : QDir(testFolders().baseDirectory()).entryList({QLatin1String(fileName) + ".unreadable-*"}))
-        out.append(fileContents(testFolders().baseDirectory() + QLatin1Char('/') + name));
+    for (const QFileInfo& aside : QDir(testFolders().baseDirectory()).entryInfoList({QLatin1String(fileName) + ".unreadable-*"}))
+        if (!aside.isSymLink())
+            out.append(fileContents(aside.filePath()));
     return out;
+}
+
+// Links planted at the names a file would be set aside to in the next
+// seconds, all pointing at one file of someone else.
+QString plantAsideLinks(const char* fileName)
+{
+    const QString victim = qEnvironmentVariable("HOME") + QStringLiteral("/fremde-datei");
+    plantFile(victim, "fremd");
+    const QDateTime now = QDateTime::currentDateTime();
+    for (int s = -1; s <= 5; ++s)
+        QFile::link(victim, historyPath(fileName) + QStringLiteral(".unreadable-") + now.addSecs(s).toString(QStringLiteral("yyyyMMdd-HHmmss")));
+    return victim;
 }
 
 } // namespace
@@ -173,12 +187,16 @@ class tst_HistoryStores : public QObject {
         const QByteArray broken = "[" + K::record('A', "2026-01-01T10:00:00Z", "a.png") + ","
                                   + K::record('B', "2026-01-01T10:00:00Z", "a.png", "video") + "]";
         QVERIFY(plantFile(historyPath(K::fileName), broken));
+        // Links planted at the names it would be set aside to are never
+        // written through or replaced: it goes to a name of its own.
+        const QString victim = plantAsideLinks(K::fileName);
         {
             auto store = make<K>();
             QCOMPARE(store->items().size(), 1);
             store->waitForPendingWrites();
         }
         QCOMPARE(asideContents(K::fileName), QList<QByteArray>{broken});
+        QCOMPARE(fileContents(victim), QByteArray("fremd"));
         QCOMPARE(fileArray(K::fileName).size(), 1);
         QVERIFY(debugLogText().contains(QStringLiteral("Eintrag 2 von 2 in %1 nicht lesbar, übersprungen").arg(QLatin1String(K::fileName))));
         QCOMPARE(make<K>()->items().size(), 1);
@@ -187,12 +205,15 @@ class tst_HistoryStores : public QObject {
         // A file that is no JSON at all is not overwritten by the next change.
         QDir(testFolders().baseDirectory()).removeRecursively();
         QVERIFY(plantFile(historyPath(K::fileName), "{{{ kaputt"));
+        plantAsideLinks(K::fileName);
         auto store = make<K>();
         QVERIFY(store->items().isEmpty());
         K::add(*store, Qt::red);
         store->waitForPendingWrites();
+        QCOMPARE(fileContents(victim), QByteArray("fremd"));
         QCOMPARE(asideContents(K::fileName), QList<QByteArray>{"{{{ kaputt"});
         QVERIFY(debugLogText().contains(QStringLiteral("%1 nicht lesbar").arg(QLatin1String(K::fileName))));
+        QFile::remove(victim);
     }
 
     template <class K> void hostileFileNamesTouchNothing()
