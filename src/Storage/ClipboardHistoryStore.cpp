@@ -102,8 +102,8 @@ void ClipboardHistoryStore::loadFiles(HistoryDisk::Files& files, QList<Clipboard
     });
     m_items = contents.items;
     m_disk.resume(files);
-    if (contents.rewrite)
-        m_disk.replace(HistoryFile::text(m_items));
+    // What a kill kept the journal's changes from deleting, before the
+    // journal is folded.
     QList<HistoryJournal::Drop> unnamed;
     for (const HistoryJournal::Drop& drop : std::as_const(contents.drops)) {
         const QString name = QFileInfo(drop.path).fileName();
@@ -111,6 +111,8 @@ void ClipboardHistoryStore::loadFiles(HistoryDisk::Files& files, QList<Clipboard
             unnamed.append(drop);
     }
     m_disk.deleteFiles(unnamed);
+    if (contents.rewrite)
+        m_disk.replace(HistoryFile::text(m_items));
     // Entries made while the file could not be read join it, oldest first.
     for (auto it = added.crbegin(); it != added.crend(); ++it) {
         m_items.prepend(*it);

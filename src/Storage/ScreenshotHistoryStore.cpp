@@ -127,14 +127,18 @@ void ScreenshotHistoryStore::loadFiles(HistoryDisk::Files& files, QList<Screensh
     });
     m_items = contents.items;
     m_disk.resume(files);
+    // What a kill kept the journal's changes from deleting (never taken
+    // back): gone before the journal is folded, which still names the rest.
+    QList<HistoryJournal::Drop> unnamed;
+    QSet<QString> letGo;
+    for (const HistoryJournal::Drop& drop : std::as_const(contents.drops))
+        if (!namedByAnyRecord(QFileInfo(drop.path).fileName())) {
+            unnamed.append(drop);
+            letGo.insert(QFileInfo(drop.path).fileName());
+        }
+    m_disk.deleteFiles(unnamed);
     if (contents.rewrite)
         m_disk.replace(HistoryFile::text(m_items));
-    // What a kill kept the journal's changes from deleting.
-    QList<HistoryJournal::Drop> unnamed;
-    for (const HistoryJournal::Drop& drop : std::as_const(contents.drops))
-        if (!namedByAnyRecord(QFileInfo(drop.path).fileName()))
-            unnamed.append(drop);
-    m_disk.deleteFiles(unnamed);
     // Records made while the file could not be read join it, oldest first.
     std::stable_sort(added.begin(), added.end(), [](const auto& a, const auto& b) { return a.createdAt < b.createdAt; });
     for (const ScreenshotItem& item : std::as_const(added)) {
@@ -142,7 +146,7 @@ void ScreenshotHistoryStore::loadFiles(HistoryDisk::Files& files, QList<Screensh
         recordChange(item, true);
     }
     std::stable_sort(m_items.begin(), m_items.end(), [](const auto& a, const auto& b) { return a.createdAt > b.createdAt; });
-    recoverPictures();
+    recoverPictures(letGo);
     removeOrphanedThumbnails();
     Q_EMIT itemsChanged();
 }
@@ -161,11 +165,12 @@ void ScreenshotHistoryStore::removeStaleFiles()
     sweep(m_folders.thumbnailsDirectory(), {QStringLiteral(".*")});
 }
 
-void ScreenshotHistoryStore::recoverPictures()
+void ScreenshotHistoryStore::recoverPictures(const QSet<QString>& letGo)
 {
     // A picture without its record (the record was not written before a
-    // kill, the history could not be read, the file was lost) is taken back.
-    QSet<QString> named;
+    // kill, the history could not be read, the file was lost) is taken back;
+    // one a change let go (the picture an edit replaced) is not.
+    QSet<QString> named = letGo;
     for (const ScreenshotItem& item : std::as_const(m_items))
         named.insert(item.fileName);
     const QDir folder(m_folders.screenshotsDirectory());

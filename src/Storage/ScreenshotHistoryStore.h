@@ -99,7 +99,7 @@ private:
     // The records of the files, those added meanwhile (while the file could
     // not be read) joined to them.
     void loadFiles(HistoryDisk::Files& files, QList<ScreenshotItem> added);
-    void recoverPictures();
+    void recoverPictures(const QSet<QString>& letGo);
     void removeStaleFiles();
     void removeOrphanedThumbnails();
     QList<ScreenshotItem> trim();

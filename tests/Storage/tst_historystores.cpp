@@ -490,6 +490,35 @@ private Q_SLOTS:
         QCOMPARE(texts(), (QStringList{"vier", "drei", "zwei"}));
     }
 
+    // A kill after an edit's record reached the journal but before the
+    // replaced picture was deleted: the next start deletes it, never takes it
+    // back as a capture of its own.
+    void aPictureAnEditReplacedIsNotTakenBack()
+    {
+        const QString path = historyPath(ScreenshotStore::fileName);
+        QByteArray journal, original;
+        QString originalName;
+        {
+            ScreenshotHistoryStore store(*settings, testFolders());
+            const ScreenshotItem item = store.add(filledImage(40, 30, Qt::red), CaptureKind::area);
+            store.waitForPendingWrites();
+            originalName = item.fileName;
+            original = fileContents(testFolders().screenshotsDirectory() + '/' + originalName);
+            store.updateImage(filledImage(20, 15, Qt::blue), {}, item);
+            store.waitForPendingWrites();
+            journal = fileContents(path + ".journal");
+        }
+        QFile::remove(path);
+        QVERIFY(plantFile(path + ".journal", journal));
+        QVERIFY(plantFile(testFolders().screenshotsDirectory() + '/' + originalName, original));
+        ScreenshotHistoryStore store(*settings, testFolders());
+        QCOMPARE(store.items().size(), 1);
+        QCOMPARE(store.items().front().width, 20);
+        store.waitForPendingWrites();
+        QVERIFY(!QFile::exists(testFolders().screenshotsDirectory() + '/' + originalName));
+        QCOMPARE(QDir(testFolders().screenshotsDirectory()).entryList(QDir::Files).size(), 1);
+    }
+
     void clipboardTextEntries()
     {
         ClipboardHistoryStore store(*settings, clipboard, testFolders());
