@@ -190,6 +190,8 @@ private Q_SLOTS:
         noise.show();
         QVERIFY(QTest::qWaitForWindowExposed(&noise));
         const QSet<QString> before = m_history.ids();
+        const int told = m_history.logged(QStringLiteral("STORAGE dem Benutzer gemeldet"));
+        const int ended = m_history.logged(QStringLiteral("STORAGE alles gesichert"));
         QVERIFY(fill(150 * 1024));
         for (int i = 0; i < 3; ++i)
             QVERIFY(capture());
@@ -199,6 +201,8 @@ private Q_SLOTS:
         makeRoom();
         QTRY_COMPARE_WITH_TIMEOUT(m_history.count("screenshots.json"), 11, 30000);
         verify(before, QStringLiteral("space freed"));
+        QTRY_VERIFY_WITH_TIMEOUT(m_history.logged(QStringLiteral("STORAGE alles gesichert")) > ended, 15000);
+        QCOMPARE(m_history.logged(QStringLiteral("STORAGE dem Benutzer gemeldet")) - told, 1);
         // A restart keeps what the last run logged about the failures.
         QTRY_VERIFY_WITH_TIMEOUT(m_real.debugLog().contains(QStringLiteral("STORAGE nicht geschrieben, wird wiederholt")), 15000);
         stopQuietly(m_app);
