@@ -5,6 +5,7 @@
 // Ready once its hotkeys are registered. (ZENTU_BENCH_LOG=1 prints its debug
 // log at the end.)
 #include "Models/AppSettings.h"
+#include "Platform/Qt/PosixFileCalls.h"
 #include "Platform/Qt/SettingsFileUserDefaults.h"
 #include "Platform/SettingsKeys.h"
 #include "Storage/SettingsManager.h"
@@ -59,7 +60,8 @@ struct BenchProgram {
         setenv("XDG_RUNTIME_DIR", qPrintable(root + "/runtime"), 1);
         unsetenv("DBUS_SESSION_BUS_ADDRESS");
         {
-            SettingsFileUserDefaults defaults(root + "/config/com.quorel.zentu.conf");
+            PosixFileCalls files;
+            SettingsFileUserDefaults defaults(files, root + "/config/com.quorel.zentu.conf");
             AppSettings s;
             s.launchAtLogin = false;
             configure(s);

@@ -3,6 +3,7 @@
 // overlay windows, first paint. Run it under an X server of the screen size
 // to measure, e.g.
 //   ZENTU_XVFB_SCREEN=3840x2160x24 tests/support/with-x11.sh build/bench/bench_overlay
+#include "Platform/Qt/PosixFileCalls.h"
 #include "Platform/Qt/XdgPaths.h"
 #include "Debug/DebugLog.h"
 #include "Storage/AppFolders.h"
@@ -82,7 +83,7 @@ int main(int argc, char** argv)
     qputenv("XDG_DATA_HOME", data.path().toUtf8());
     QApplication app(argc, argv);
     // The log in the app folders of the XDG environment.
-    DebugLog::File log(AppFolders(std::make_shared<XdgPaths>()).debugLog());
+    DebugLog::File log(AppFolders(std::make_shared<XdgPaths>(), std::make_shared<PosixFileCalls>()).debugLog());
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

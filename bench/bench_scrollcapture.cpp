@@ -13,6 +13,7 @@
 // Needs a display: run through bench/run-scrollcapture.sh (own Xvfb with
 // openbox). Without one only the loop's own cost per step is measured,
 // against a fake window with no waits.
+#include "Platform/Qt/PosixFileCalls.h"
 #include "Platform/Qt/XdgPaths.h"
 #include "Debug/DebugLog.h"
 #include "Storage/AppFolders.h"
@@ -246,7 +247,7 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     // The log in the app folders of the XDG environment.
-    DebugLog::File log(AppFolders(std::make_shared<XdgPaths>()).debugLog());
+    DebugLog::File log(AppFolders(std::make_shared<XdgPaths>(), std::make_shared<PosixFileCalls>()).debugLog());
     if (display) {
         benchmark::RegisterBenchmark("BM_WholeWindowTenScreens", BM_WholeWindowTenScreens)
             ->Unit(benchmark::kSecond)

@@ -4,6 +4,7 @@
 // marked incomplete), and a 20-page A4 PDF rendered page by page.
 // The page part needs a display: run through bench/run-wholepage.sh (own
 // Xvfb), or with DISPLAY set; without one only the PDF part runs.
+#include "Platform/Qt/PosixFileCalls.h"
 #include "Platform/Qt/XdgPaths.h"
 #include "Screenshot/PageCaptureProcess.h"
 #include "Debug/DebugLog.h"
@@ -123,7 +124,7 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     // The log in the app folders of the XDG environment.
-    DebugLog::File log(AppFolders(std::make_shared<XdgPaths>()).debugLog());
+    DebugLog::File log(AppFolders(std::make_shared<XdgPaths>(), std::make_shared<PosixFileCalls>()).debugLog());
     QTemporaryDir dir;
     fixtures = &dir;
     if (display) {

@@ -14,6 +14,9 @@
 #include "Toasts/ToastPresenter.h"
 #include "Clipboard/ClipboardMonitor.h"
 #include "Debug/DebugLog.h"
+#include "Editor/EditorResults.h"
+#include "Editor/EditorSession.h"
+#include "Editor/EditorWindowController.h"
 #include "Editor/OCRService.h"
 #include "Hotkeys/HotkeyManager.h"
 #include "Localization/Localizer.h"
@@ -28,6 +31,7 @@
 #include "Storage/ClipboardHistoryStore.h"
 #include "Storage/ScreenshotHistoryStore.h"
 #include "Storage/ShareFolder.h"
+#include "Storage/StorageHealth.h"
 #include "Storage/AppFolders.h"
 #include "Updates/AppcastUpdater.h"
 #include "Ui/TransientUi.h"
@@ -85,6 +89,7 @@ AppCoordinator::AppCoordinator(CoordinatorServices& services, QObject* parent)
         if (self)
             self->handle(action);
     };
+    watchStorage();
     buildCaptureRoads();
     buildResultServices();
 
@@ -310,3 +315,42 @@ bool AppCoordinator::isOnboardingCheckPending() const { return m_firstRun->isChe
 
 void AppCoordinator::adoptEditorWindow(std::unique_ptr<QWidget> window) { m_windows->adoptEditor(std::move(window)); }
 void AppCoordinator::closeEditorWindows() { m_windows->closeEditors(); }
+
+void AppCoordinator::persistOpenEditors()
+{
+    for (const auto& window : editorWindows())
+        if (auto* editor = qobject_cast<EditorWindowController*>(window.get()))
+            editor->session().results().persistAnnotations();
+    m_screenshotStore->waitForPendingWrites();
+    DebugLog::write(QStringLiteral("APP Verbindung zum X-Server verloren: Anmerkungen offener Editoren gesichert"));
+}
+
+void AppCoordinator::watchStorage()
+{
+    // A write that fails is said once per episode and tried again until the
+    // disk takes it; a picture the user asked for that cannot be opened is said.
+    m_storageHealth = std::make_unique<StorageHealth>(m_services.storageRetryMilliseconds());
+    QPointer<AppCoordinator> self(this);
+    connect(m_storageHealth.get(), &StorageHealth::episodeStarted, this, [self](StorageHealth::Problem problem) {
+        // After the capture whose write failed had its say: its own toast tells it.
+        QTimer::singleShot(0, self, [self, problem] {
+            if (self && self->m_storageHealth->takeAnnouncement())
+                self->m_toast->show(StorageHealth::text(problem), QStringLiteral("exclamationmark.triangle.fill"), false, 4.0);
+        });
+    });
+    const auto watch = [this](auto* store) {
+        using Store = std::remove_pointer_t<decltype(store)>;
+        connect(store, &Store::writeOutcome, m_storageHealth.get(), &StorageHealth::report);
+        connect(store, &Store::historyUnreadable, m_storageHealth.get(), &StorageHealth::reportUnreadable);
+        m_storageHealth->addSource([store] { return store->hasUnwrittenChanges(); }, [store] { store->retryWrites(); });
+        // Read (or not) before anyone listened.
+        if (store->unreadableError())
+            m_storageHealth->reportUnreadable();
+    };
+    watch(m_clipboardStore.get());
+    watch(m_screenshotStore.get());
+    connect(m_clipboardStore.get(), &ClipboardHistoryStore::problem, this, [self](const QString& text) {
+        if (self)
+            self->m_toast->show(text, QStringLiteral("exclamationmark.triangle.fill"), false, 3.0);
+    });
+}

@@ -36,6 +36,7 @@ class ScrollCaptureEngine;
 class ScrollCaptureFlow;
 class SelfInstall;
 class SettingsManager;
+class StorageHealth;
 class ToastPresenter;
 class TransientUi;
 class Uninstaller;
@@ -61,6 +62,8 @@ public:
     ClipboardHistoryStore& clipboardStore() { return *m_clipboardStore; }
     ScreenshotHistoryStore& screenshotStore() { return *m_screenshotStore; }
     ClipboardMonitor& clipboardMonitor() { return *m_clipboardMonitor; }
+    // Whether the histories reach the disk.
+    StorageHealth& storageHealth() { return *m_storageHealth; }
     AppcastUpdater& updater() { return *m_updater; }
     SelfInstall& selfInstall() { return *m_selfInstall; }
     Uninstaller& uninstaller() { return *m_uninstaller; }
@@ -100,6 +103,10 @@ public:
     // Closes every editor window through its own close path (used on quit, so
     // that each editor writes its annotations back first).
     void closeEditorWindows();
+    // Writes back what every open editor holds and waits until it is on disk,
+    // leaving the windows as they are: the display is gone and the process
+    // ends right after.
+    void persistOpenEditors();
 
     // The editor's results: copied to the clipboard (recorded once in the
     // clipboard history as the app's own copy), saved through the save
@@ -142,6 +149,7 @@ private:
     void handle(HotkeyAction action);
     // Ends everything that writes the app's files (before an uninstallation).
     void stopActivity();
+    void watchStorage();
     void buildCaptureRoads();
     void buildResultServices();
 
@@ -161,6 +169,7 @@ private:
     std::unique_ptr<ClipboardHistoryStore> m_clipboardStore;
     std::unique_ptr<ScreenshotHistoryStore> m_screenshotStore;
     std::unique_ptr<ClipboardMonitor> m_clipboardMonitor;
+    std::unique_ptr<StorageHealth> m_storageHealth;
     std::unique_ptr<PermissionGuards> m_guards;
     std::unique_ptr<CaptureFlows> m_captureFlows;
     std::unique_ptr<SelfInstall> m_selfInstall;

@@ -16,6 +16,7 @@
 #include "Screenshot/ScreenshotService.h"
 #include "Screenshot/TimestampStamper.h"
 #include "Storage/ScreenshotHistoryStore.h"
+#include "Storage/StorageHealth.h"
 #include "Platform/RepaintWatch.h"
 #include "Ui/TransientUi.h"
 
@@ -81,8 +82,8 @@ void AppCoordinator::buildCaptureRoads()
             else
                 done({});
         });
-    hooks.copyToPasteboard = [copier](const QImage& image, std::function<void(bool)> done) {
-        copier->copy(image, std::move(done));
+    hooks.copyToPasteboard = [copier](const QImage& image, CaptureFlows::PngData png, std::function<void(bool)> done) {
+        copier->copy(image, std::move(done), png);
     };
     hooks.showToast = [self](const QString& text, const QString& symbol, bool sticky, double seconds) {
         if (self)
@@ -96,12 +97,17 @@ void AppCoordinator::buildCaptureRoads()
         if (self)
             self->m_toast->hideNow();
     };
-    hooks.store = [self](const QImage& image, CaptureKind kind, bool openEditor) {
+    hooks.store = [self](const QImage& image, CaptureFlows::PngData png, CaptureKind kind, bool openEditor,
+                         std::function<void(const FileWriteOutcome&)> stored) {
         if (!self)
             return;
-        const ScreenshotItem item = self->m_screenshotStore->add(image, kind);
+        const ScreenshotItem item = self->m_screenshotStore->add(image, kind, {}, png, std::move(stored));
         if (openEditor)
             self->openEditor(image, item);
+    };
+    hooks.storageProblemAnnounced = [self] {
+        if (self)
+            self->m_storageHealth->takeAnnouncement();
     };
     hooks.intro = m_introPresenter.get();
     m_captureFlows = std::make_unique<CaptureFlows>(*m_settings, std::move(hooks));

@@ -3,10 +3,13 @@
 #include "Debug/DebugLog.h"
 #include "Localization/Localizer.h"
 #include "MenuBar/CaptureIntroPresenter.h"
+#include "Storage/ImageOps.h"
 #include "Storage/SettingsManager.h"
+#include "Storage/StorageHealth.h"
 
 #include <QPointer>
 #include <QTimer>
+#include <QtConcurrent/QtConcurrentRun>
 #include <algorithm>
 
 CaptureFlows::CaptureFlows(SettingsManager& settings, Hooks hooks, QObject* parent)
@@ -162,37 +165,74 @@ void CaptureFlows::handleCaptured(std::optional<CapturedScreenshot> captured)
     if (m_settings.settings().stampTimestamp && m_hooks.stamp)
         image = m_hooks.stamp(image, m_hooks.now());
 
-    const bool copy = m_settings.settings().autoCopyToPasteboard;
-    const bool incomplete = captured->incomplete;
-    if (copy && m_hooks.copyToPasteboard) {
-        QPointer<CaptureFlows> self(this);
-        m_hooks.copyToPasteboard(image, [self, incomplete](bool copied) {
-            if (self)
-                self->announce(incomplete, true, copied);
-        });
-    } else {
-        announce(incomplete, copy, false);
-    }
+    // One PNG for the clipboard and the history, made off the main thread.
+    const PngData png = m_hooks.encode ? m_hooks.encode(image)
+                                       : QtConcurrent::run([image] { return ImageOps::pngData(image); });
+    auto ending = std::make_shared<Ending>();
+    ending->incomplete = captured->incomplete;
+    ending->copy = m_settings.settings().autoCopyToPasteboard;
+    QPointer<CaptureFlows> self(this);
+    const auto settle = [self, ending] {
+        if (self && !ending->told && (!ending->copy || ending->copied) && ending->stored) {
+            ending->told = true;
+            self->announce(*ending);
+        }
+    };
+    if (!ending->copy || !m_hooks.copyToPasteboard)
+        ending->copy = false;
+    if (!m_hooks.store)
+        ending->stored = FileWriteOutcome{};
 
+    if (ending->copy) {
+        m_hooks.copyToPasteboard(image, png, [ending, settle](bool copied) {
+            ending->copied = copied;
+            settle();
+        });
+    }
     if (m_hooks.store)
-        m_hooks.store(image, captured->kind, m_settings.settings().openEditorAfterCapture);
+        m_hooks.store(image, png, captured->kind, m_settings.settings().openEditorAfterCapture,
+                      [ending, settle](const FileWriteOutcome& stored) {
+                          ending->stored = stored;
+                          settle();
+                      });
+    settle();
 }
 
-void CaptureFlows::announce(bool incomplete, bool copy, bool copied)
+void CaptureFlows::announce(const Ending& ending)
 {
-    if (copy && !copied)
+    if (!m_hooks.showToast)
+        return;
+    const bool copied = ending.copied.value_or(false);
+    if (ending.copy && !copied)
         DebugLog::write(QStringLiteral("CAPTURE nicht in die Zwischenablage kopiert: ein anderes Programm hat sie "
                                        "inzwischen neu belegt"));
+    const QString warning = QStringLiteral("exclamationmark.triangle.fill");
+    // A capture that is not on disk is never announced as stored; what
+    // reached the clipboard is said too.
+    if (ending.stored && !ending.stored->ok()) {
+        const bool full = StorageHealth::problemOf(ending.stored->error) == StorageHealth::Problem::diskFull;
+        QString text;
+        if (copied)
+            text = full ? Localizer::t(QStringLiteral("Kopiert, aber nicht gespeichert – Speicherplatz voll"))
+                        : Localizer::t(QStringLiteral("Kopiert, aber nicht gespeichert – Datenordner nicht beschreibbar"));
+        else
+            text = full ? Localizer::t(QStringLiteral("Nicht gespeichert – Speicherplatz voll"))
+                        : Localizer::t(QStringLiteral("Nicht gespeichert – Datenordner nicht beschreibbar"));
+        DebugLog::write(QStringLiteral("CAPTURE nicht gespeichert, gemeldet: %1").arg(text));
+        if (m_hooks.storageProblemAnnounced)
+            m_hooks.storageProblemAnnounced();
+        m_hooks.showToast(text, warning, false, 4.0);
+        return;
+    }
     // An image that may lack content is kept, but never announced as a success.
-    if (m_hooks.showToast && incomplete)
-        m_hooks.showToast(Localizer::t(QStringLiteral("Scroll-Aufnahme möglicherweise unvollständig")),
-                          QStringLiteral("exclamationmark.triangle.fill"), false, 3.0);
-    else if (m_hooks.showToast && copy && !copied)
+    if (ending.incomplete)
+        m_hooks.showToast(Localizer::t(QStringLiteral("Scroll-Aufnahme möglicherweise unvollständig")), warning, false, 3.0);
+    else if (ending.copy && !copied)
         // Another program's copy came after the capture began and stays.
         m_hooks.showToast(Localizer::t(QStringLiteral("Screenshot aufgenommen – nicht kopiert, Zwischenablage inzwischen neu belegt")),
-                          QStringLiteral("exclamationmark.triangle.fill"), false, 3.0);
-    else if (m_hooks.showToast)
-        m_hooks.showToast(copy ? Localizer::t(QStringLiteral("In Zwischenablage kopiert"))
-                               : Localizer::t(QStringLiteral("Screenshot aufgenommen")),
+                          warning, false, 3.0);
+    else
+        m_hooks.showToast(ending.copy ? Localizer::t(QStringLiteral("In Zwischenablage kopiert"))
+                                      : Localizer::t(QStringLiteral("Screenshot aufgenommen")),
                           QStringLiteral("checkmark.circle.fill"), false, 1.6);
 }

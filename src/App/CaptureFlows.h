@@ -4,9 +4,11 @@
 // The screenshot service, the stores and the toast are reached through the
 // hooks the coordinator binds, so every step can be watched in tests.
 #include "Models/CoreTypes.h"
+#include "Platform/AtomicFile.h"
 #include "Screenshot/CapturedScreenshot.h"
 
 #include <QDateTime>
+#include <QFuture>
 #include <QImage>
 #include <QObject>
 #include <functional>
@@ -19,6 +21,9 @@ class CaptureFlows : public QObject {
     Q_OBJECT
 public:
     using Completion = std::function<void(std::optional<CapturedScreenshot>)>;
+    // The capture's PNG data, made once off the main thread for the clipboard
+    // and the history alike.
+    using PngData = QFuture<std::optional<QByteArray>>;
     // The intro step receives a continuation: true goes on to the overlay.
     using IntroStep = std::function<void(std::function<void(bool)>)>;
 
@@ -40,16 +45,24 @@ public:
         std::function<void(bool showsCursor, Completion completion)> captureFullScreenImmediately;
         // Burns date and time into the image.
         std::function<QImage(const QImage&, const QDateTime&)> stamp;
+        // Makes the PNG data (off the main thread by default).
+        std::function<PngData(const QImage&)> encode;
         // Puts the image on the clipboard and tells the clipboard monitor to
         // skip that change, then calls back (at once or a moment later) with
         // false when another program's newer copy won.
-        std::function<void(const QImage&, std::function<void(bool copied)>)> copyToPasteboard;
+        std::function<void(const QImage&, PngData, std::function<void(bool copied)>)> copyToPasteboard;
         // The toast presenter.
         std::function<void(const QString& text, const QString& symbol, bool sticky, double seconds)> showToast;
         std::function<void()> dismissToast;
         // Adds the image to the screenshot history and then, when asked, opens
-        // the editor on the new history item.
-        std::function<void(const QImage&, CaptureKind, bool openEditor)> store;
+        // the editor on the new history item; calls back once thumbnail and
+        // picture were written, or with why they were not.
+        std::function<void(const QImage&, PngData, CaptureKind, bool openEditor,
+                           std::function<void(const FileWriteOutcome&)> stored)>
+            store;
+        // A capture's own toast told of a problem with the disk: the
+        // problem's toast need not come too.
+        std::function<void()> storageProblemAnnounced;
         // Runs work on the main thread after a delay (QTimer by default).
         std::function<void(int ms, std::function<void()>)> after;
         std::function<QDateTime()> now;
@@ -88,7 +101,15 @@ private:
     void waitForRepaint(QDateTime since, std::function<void()> action);
     void countdown(int remaining, std::function<void()> action);
     void showCountdown(int seconds);
-    void announce(bool incomplete, bool copy, bool copied);
+    // What the end of one capture learnt, told in one toast once all is known.
+    struct Ending {
+        bool incomplete = false;
+        bool copy = false;
+        std::optional<bool> copied;
+        std::optional<FileWriteOutcome> stored;
+        bool told = false;
+    };
+    void announce(const Ending& ending);
 
     SettingsManager& m_settings;
     Hooks m_hooks;

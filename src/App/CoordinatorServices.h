@@ -96,6 +96,8 @@ public:
     virtual std::unique_ptr<ScrollCapture> makeScrollCapture(ScrollCaptureEngine* engine);
     // Creates the storage folders before any history store is made.
     virtual void ensureDirectories() = 0;
+    // How often writes that failed (a full disk) are tried again.
+    virtual int storageRetryMilliseconds() const { return 10000; }
     virtual std::unique_ptr<ClipboardHistoryStore> makeClipboardHistoryStore(SettingsManager& settings) = 0;
     // Made with its history read from disk.
     virtual std::unique_ptr<ScreenshotHistoryStore> makeScreenshotHistoryStore(SettingsManager& settings) = 0;

@@ -53,13 +53,13 @@ DefaultCoordinatorServices::DefaultCoordinatorServices(SingleInstance& session, 
                                                        std::shared_ptr<HeapTrimmer> heapTrimmer)
     : m_session(session)
     , m_folders(std::move(folders))
-    , m_defaults(std::make_unique<SettingsFileUserDefaults>())
+    , m_defaults(std::make_unique<SettingsFileUserDefaults>(m_folders.files()))
     , m_keyboard(std::make_unique<XkbKeyboardInfo>())
     , m_activation(std::make_unique<X11ActivationPolicy>())
     , m_identity(std::make_unique<QtAppIdentity>())
 {
     // Only an installed program starts at login: the entry asks where it lies.
-    m_loginItem = std::make_unique<XdgAutostartLoginItem>(installation());
+    m_loginItem = std::make_unique<XdgAutostartLoginItem>(installation(), m_folders.files());
     m_heapTrimmer = std::move(heapTrimmer);
 }
 
@@ -120,7 +120,7 @@ ProcessLauncher& DefaultCoordinatorServices::launcher()
 Installation& DefaultCoordinatorServices::installation()
 {
     if (!m_installation)
-        m_installation = std::make_unique<XdgUserInstallation>();
+        m_installation = std::make_unique<XdgUserInstallation>(m_folders.files());
     return *m_installation;
 }
 

@@ -13,7 +13,7 @@ DeferredImageCopy::DeferredImageCopy(ClipboardService& clipboard, Place place, Q
 {
 }
 
-void DeferredImageCopy::copy(const QImage& image, std::function<void(bool)> done)
+void DeferredImageCopy::copy(const QImage& image, std::function<void(bool)> done, std::optional<PngData> png)
 {
     const quint64 request = ++m_latest;
     // Asking for the content brings the change count up to date.
@@ -21,8 +21,9 @@ void DeferredImageCopy::copy(const QImage& image, std::function<void(bool)> done
     const qint64 before = m_clipboard.changeCount();
     ++m_pending;
     // The continuation runs on this object's thread, and not at all once it is gone.
-    QtConcurrent::run([image] { return ImageOps::pngData(image); })
-        .then(this, [this, image, request, before, done = std::move(done)](std::optional<QByteArray> png) {
+    if (!png)
+        png = QtConcurrent::run([image] { return ImageOps::pngData(image); });
+    png->then(this, [this, image, request, before, done = std::move(done)](std::optional<QByteArray> png) {
             const auto newer = [this, request, before] {
                 m_clipboard.currentContent();
                 return request != m_latest || m_clipboard.changeCount() != before;

@@ -11,6 +11,7 @@
 // is reported as not made.
 #include "Platform/ClipboardService.h"
 
+#include <QFuture>
 #include <QImage>
 #include <QObject>
 #include <functional>
@@ -19,12 +20,14 @@ class DeferredImageCopy : public QObject {
     Q_OBJECT
 public:
     using Write = std::function<ClipboardWrite()>;
+    using PngData = QFuture<std::optional<QByteArray>>;
     using Place = std::function<void(Write write, std::function<void(const ClipboardWrite&)> done)>;
 
     DeferredImageCopy(ClipboardService& clipboard, Place place, QObject* parent = nullptr);
 
-    // `done` learns whether the picture is on the clipboard.
-    void copy(const QImage& image, std::function<void(bool copied)> done);
+    // `done` learns whether the picture is on the clipboard. `png`: its PNG
+    // data when it is being made anyway (for the history); else it is made here.
+    void copy(const QImage& image, std::function<void(bool copied)> done, std::optional<PngData> png = std::nullopt);
     // A copy is still encoding or waiting to be written.
     bool isPending() const { return m_pending > 0; }
 

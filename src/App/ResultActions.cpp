@@ -1,4 +1,5 @@
 #include "App/ResultActions.h"
+#include "Platform/AtomicFile.h"
 
 #include "Clipboard/ClipboardMonitor.h"
 #include "Clipboard/Pasteboard.h"
@@ -15,8 +16,8 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <cstring>
 #include <QPointer>
-#include <QSaveFile>
 
 ResultActions::ResultActions(Services services, std::optional<QString> appID, QObject* parent)
     : QObject(parent)
@@ -107,12 +108,9 @@ bool ResultActions::writePNG(const QImage& image, const QString& path, QString* 
             *error = Localizer::t(QStringLiteral("Das Bild ließ sich nicht als PNG kodieren."));
         return false;
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(*png) != png->size() || !file.commit()) {
-        if (error)
-            *error = file.errorString();
-        file.cancelWriting();
-        return false;
-    }
-    return true;
+    // All or nothing: a full disk leaves an earlier file of that name whole.
+    const FileWriteOutcome written = AtomicFile::write(m_services.folders.files(), path, *png, 0666);
+    if (!written.ok() && error)
+        *error = QString::fromLocal8Bit(std::strerror(written.error));
+    return written.ok();
 }

@@ -47,7 +47,7 @@ public:
 
     // Writes the picture as PNG to `path` through a temporary file, so an
     // existing file stays whole on failure. False with the reason when failing.
-    static bool writePNG(const QImage& image, const QString& path, QString* error);
+    bool writePNG(const QImage& image, const QString& path, QString* error);
 
 Q_SIGNALS:
     // A save finished: the file is on disk.

@@ -26,6 +26,7 @@
 #include "Platform/Qt/SettingsFileUserDefaults.h"
 #include "Platform/Qt/UnixSignalWatcher.h"
 #include "Platform/Qt/XdgAppNameResolver.h"
+#include "Platform/Qt/PosixFileCalls.h"
 #include "Platform/Qt/XdgPaths.h"
 #include "Platform/Installation.h"
 #include "Platform/X11/X11DisplayCheck.h"
@@ -45,6 +46,8 @@
 #include <QSettings>
 #include <QTimer>
 #include <cstdio>
+#include <cstdlib>
+#include <utility>
 
 int main(int argc, char** argv)
 {
@@ -52,11 +55,11 @@ int main(int argc, char** argv)
     const auto heap = std::make_shared<GlibcHeapTrimmer>();
     // The app's folders in the user's XDG folders; the log opens there before
     // anything may write to it.
-    const AppFolders folders(std::make_shared<XdgPaths>());
+    const AppFolders folders(std::make_shared<XdgPaths>(), std::make_shared<PosixFileCalls>());
     DebugLog::File log(folders.debugLog());
     // The language choice lives in the same defaults file as the settings;
     // the messages below already follow it.
-    SettingsFileUserDefaults languageDefaults;
+    SettingsFileUserDefaults languageDefaults(folders.files());
     const auto localizer =
         std::make_shared<Localizer>(languageDefaults, [] { return QLocale::system().uiLanguages(); });
     const Localizer::Scope installedLocalizer(localizer);
@@ -77,9 +80,16 @@ int main(int argc, char** argv)
     // One instance per session: a later start hands over before it touches
     // anything (not even the running instance's debug log).
     LocalSocketSingleInstance instance;
-    if (!instance.claim()) {
+    switch (instance.claim()) {
+    case SingleInstance::Claim::claimed:
+        break;
+    case SingleInstance::Claim::otherInstance:
         std::fputs(qPrintable(Localizer::t(QStringLiteral("Zentu.it läuft bereits.")) + QLatin1Char('\n')), stderr);
         return 0;
+    case SingleInstance::Claim::failed:
+        const QString message = Localizer::t(QStringLiteral("Zentu.it kann nicht starten: die Sperrdatei lässt sich nicht anlegen (%1)."));
+        std::fputs(qPrintable(message.arg(instance.failure()) + QLatin1Char('\n')), stderr);
+        return 1;
     }
 
     // Outlive the coordinator and its windows, which use them.
@@ -184,5 +194,16 @@ int main(int argc, char** argv)
     QObject::connect(&signals, &UnixSignalWatcher::terminationRequested, &app, [] { QApplication::quit(); });
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &delegate, [&delegate] { delegate.applicationWillTerminate(); });
     QTimer::singleShot(0, &delegate, [&delegate] { delegate.applicationDidFinishLaunching(); });
-    return QApplication::exec();
+    // When the X server goes away, Qt ends the process with exit() from the
+    // event loop, past every quit handler: what the open editors hold is
+    // written before the process ends, as on SIGTERM.
+    static AppCoordinator* displayLost = nullptr;
+    displayLost = &coordinator;
+    std::atexit([] {
+        if (AppCoordinator* open = std::exchange(displayLost, nullptr))
+            open->persistOpenEditors();
+    });
+    const int status = QApplication::exec();
+    displayLost = nullptr;
+    return status;
 }

@@ -5,6 +5,8 @@
 #include <QMutex>
 #include <QRecursiveMutex>
 #include <QTime>
+#include <algorithm>
+#include <cstdio>
 
 namespace {
 // Recursive: making the place ready may itself log (a replaced link).
@@ -12,6 +14,9 @@ QRecursiveMutex logMutex;
 bool stopped = false;
 // Entries written before the launch restarted the file, kept for it.
 QByteArray earlyEntries;
+// Entries the disk did not take (it was full): written before the next one.
+QByteArray unwrittenEntries;
+constexpr qsizetype unwrittenLimit = 256 << 10;
 bool keeping = false;
 constexpr qsizetype earlyLimit = 1 << 20;
 // Where the open log goes; none before the program opens it.
@@ -68,12 +73,24 @@ void write(const QString& message)
     const QByteArray entry = QStringLiteral("[%1] %2\n")
                                  .arg(QTime::currentTime().toString(QStringLiteral("HH:mm:ss.zzz")), message)
                                  .toUtf8();
-    if (keeping && earlyEntries.size() + entry.size() <= earlyLimit)
-        earlyEntries += entry;
+    // Kept for this run's log only: written to the previous one, they would
+    // end up in both once the launch keeps that as debug.log.1.
+    if (keeping) {
+        if (earlyEntries.size() + entry.size() <= earlyLimit)
+            earlyEntries += entry;
+        return;
+    }
+    // What a full disk refused is kept and written first once it takes it
+    // again: the lines that say why writes failed are the ones that matter.
+    QByteArray text = unwrittenEntries + entry;
     QFile file(pathWhileLocked());
     // Append only to an existing file; a missing one is created holding just this entry.
-    if (openLog(file, QIODevice::WriteOnly | QIODevice::Append))
-        file.write(entry);
+    const qint64 written = openLog(file, QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered)
+        ? file.write(text) : 0;
+    text.remove(0, std::max<qint64>(written, 0));
+    if (text.size() > unwrittenLimit)
+        text = "[…] " + text.right(unwrittenLimit);
+    unwrittenEntries = text;
 }
 
 void keepEntriesForLaunch()
@@ -88,6 +105,14 @@ void restart()
     QMutexLocker lock(&logMutex);
     if (stopped || !openPlace)
         return;
+    // The previous run's log is kept beside the new one: what it said about
+    // a failure (a full disk, a kill) is still there after the restart.
+    // A link planted in the log's place is replaced first: it never becomes
+    // the kept log.
+    if (openPlace->prepare)
+        openPlace->prepare();
+    const QByteArray path = QFile::encodeName(pathWhileLocked());
+    std::rename(path.constData(), (path + ".1").constData());
     QFile file(pathWhileLocked());
     if (openLog(file, QIODevice::WriteOnly | QIODevice::Truncate))
         file.write("=== Zentu Debug-Log ===\n");

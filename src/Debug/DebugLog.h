@@ -1,6 +1,7 @@
 #pragma once
 // The diagnostic log: debug.log in the app's base folder, one line per
-// message: "[HH:mm:ss.SSS] message". Restarted at every launch.
+// message: "[HH:mm:ss.SSS] message". Restarted at every launch; the previous
+// run's log is kept as debug.log.1.
 //
 // Every layer writes to it, platform code and worker threads included, so the
 // writing functions are free; where the file goes is given by the program: its
@@ -36,11 +37,12 @@ private:
 // Appends one entry; never fails visibly. Safe from any thread (frame grabs log
 // from workers).
 void write(const QString& message);
-// From now until the restart, entries are also kept in memory: the settings
-// and the stores load before the launch restarts the file, and what they
-// report (an unreadable history, say) belongs in this run's log.
+// From now until the restart, entries are kept in memory instead: the
+// settings and the stores load before the launch restarts the file, and what
+// they report (an unreadable history, say) belongs in this run's log.
 void keepEntriesForLaunch();
-// Replaces the whole file with the header line; used once at launch.
+// Keeps the file as debug.log.1 (replacing an older one) and starts a new
+// one with the header line; used once at launch.
 void restart();
 // Appends the entries kept before the restart, once.
 void writeEarlierEntries();

@@ -8,6 +8,7 @@
 #include "Storage/ImageOps.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QUrl>
 #include <QUuid>
@@ -36,7 +37,9 @@ QVariantList ResultSharing::shareItems()
         m_sharedFile = folder + QStringLiteral("/Zentu-")
                        + QUuid::createUuid().toString(QUuid::WithoutBraces).left(8).toUpper() + QStringLiteral(".png");
     QSaveFile file(m_sharedFile);
-    if (!file.open(QIODevice::WriteOnly) || file.write(*png) != png->size() || !file.commit()) {
+    // A small file's failed last write is reported by nothing but its size.
+    if (!file.open(QIODevice::WriteOnly) || file.write(*png) != png->size() || !file.commit()
+        || QFileInfo(m_sharedFile).size() != png->size()) {
         DebugLog::write(QStringLiteral("EDITOR Teilen: %1 konnte nicht geschrieben werden").arg(m_sharedFile));
         return {QVariant::fromValue(flat)};
     }

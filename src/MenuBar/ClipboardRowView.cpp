@@ -4,6 +4,7 @@
 #include "Localization/RelativeTimeFormatter.h"
 #include "Platform/AppNameResolver.h"
 #include "Storage/ClipboardHistoryStore.h"
+#include "Storage/ImageOps.h"
 #include "Ui/AnimatedValue.h"
 #include "Ui/BidiControls.h"
 #include "Ui/FocusRing.h"
@@ -157,9 +158,7 @@ void ClipboardRowView::loadThumbnail()
         return;
     const qreal dpr = devicePixelRatioF();
     const int side = qRound(iconSide * dpr);
-    QImage filled = image.scaled(side, side, Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation);
-    filled = filled.copy((filled.width() - side) / 2, (filled.height() - side) / 2, side, side);
-    m_thumbnail = QPixmap::fromImage(filled);
+    m_thumbnail = QPixmap::fromImage(ImageOps::filled(image, QSize(side, side)));
     m_thumbnail.setDevicePixelRatio(dpr);
 }
 

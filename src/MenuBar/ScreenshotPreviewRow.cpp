@@ -7,6 +7,7 @@
 #include "Platform/ButtonText.h"
 #include "Platform/Workspace.h"
 #include "Storage/ScreenshotHistoryStore.h"
+#include "Storage/ImageOps.h"
 #include "Storage/Storage.h"
 #include "Ui/IconRegistry.h"
 #include "Ui/Theme.h"
@@ -37,7 +38,9 @@ ScreenshotPreviewRow::ScreenshotPreviewRow(ScreenshotItem item, const MenuBarAct
 
 void ScreenshotPreviewRow::setItem(const ScreenshotItem& item)
 {
-    const bool filesChanged = item.fileName != m_item.fileName || item.thumbnailFileName != m_item.thumbnailFileName;
+    // An edited picture has names of its own: the tile shows the new one at once.
+    const bool filesChanged = item.fileName != m_item.fileName || item.thumbnailFileName != m_item.thumbnailFileName
+        || item.width != m_item.width || item.height != m_item.height;
     m_item = item;
     if (filesChanged)
         loadThumbnail();
@@ -69,11 +72,7 @@ void ScreenshotPreviewRow::loadThumbnail()
     if (image.isNull())
         return;
     const qreal dpr = devicePixelRatioF();
-    const QSize target = m_size * dpr;
-    QImage filled = image.scaled(target, Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation);
-    filled = filled.copy((filled.width() - target.width()) / 2, (filled.height() - target.height()) / 2,
-                         target.width(), target.height());
-    m_thumbnail = QPixmap::fromImage(filled);
+    m_thumbnail = QPixmap::fromImage(ImageOps::filled(image, m_size * dpr));
     m_thumbnail.setDevicePixelRatio(dpr);
 }
 
@@ -87,20 +86,32 @@ void ScreenshotPreviewRow::configureMouseArea()
         [self] { if (self) self->deleteItem(); }, label(m_item.captureKind));
 }
 
-void ScreenshotPreviewRow::openInEditor()
+void ScreenshotPreviewRow::openInEditor() { open(m_store, m_item, m_actions); }
+
+void ScreenshotPreviewRow::copyImage() { copy(m_store, m_item, m_actions); }
+
+QImage ScreenshotPreviewRow::picture(const ScreenshotHistoryStore& store, const ScreenshotItem& item,
+                                     const MenuBarActions& actions)
 {
-    const QImage image = m_store.image(m_item);
-    if (image.isNull() || !m_actions.openEditor)
-        return;
-    m_actions.openEditor(image, m_item);
+    // A picture that cannot be opened is said, never passed over in silence.
+    const ImageOps::Read read = store.readImage(item);
+    if (read.image.isNull() && actions.notify)
+        actions.notify(ImageOps::problemText(read.problem));
+    return read.image;
 }
 
-void ScreenshotPreviewRow::copyImage()
+void ScreenshotPreviewRow::open(const ScreenshotHistoryStore& store, const ScreenshotItem& item,
+                                const MenuBarActions& actions)
 {
-    const QImage image = m_store.image(m_item);
-    if (image.isNull() || !m_actions.copyScreenshotImage)
-        return;
-    m_actions.copyScreenshotImage(image);
+    if (const QImage image = picture(store, item, actions); !image.isNull() && actions.openEditor)
+        actions.openEditor(image, item);
+}
+
+void ScreenshotPreviewRow::copy(const ScreenshotHistoryStore& store, const ScreenshotItem& item,
+                                const MenuBarActions& actions)
+{
+    if (const QImage image = picture(store, item, actions); !image.isNull() && actions.copyScreenshotImage)
+        actions.copyScreenshotImage(image);
 }
 
 void ScreenshotPreviewRow::toggleFavorite() { m_store.toggleFavorite(m_item); }
@@ -136,16 +147,8 @@ QMenu* ScreenshotPreviewRow::makeContextMenu()
         QAction* a = menu->addAction(IconRegistry::icon(symbol, 16, iconColor), ButtonText::escaped(title));
         QObject::connect(a, &QAction::triggered, menu, [handler = std::move(handler)] { handler(); });
     };
-    add(Localizer::t(QStringLiteral("Bearbeiten")), QStringLiteral("pencil"), [store, item, actions] {
-        const QImage image = store->image(item);
-        if (!image.isNull() && actions.openEditor)
-            actions.openEditor(image, item);
-    });
-    add(Localizer::t(QStringLiteral("Kopieren")), QStringLiteral("doc.on.doc"), [store, item, actions] {
-        const QImage image = store->image(item);
-        if (!image.isNull() && actions.copyScreenshotImage)
-            actions.copyScreenshotImage(image);
-    });
+    add(Localizer::t(QStringLiteral("Bearbeiten")), QStringLiteral("pencil"), [store, item, actions] { open(*store, item, actions); });
+    add(Localizer::t(QStringLiteral("Kopieren")), QStringLiteral("doc.on.doc"), [store, item, actions] { copy(*store, item, actions); });
     add(item.isFavorite ? Localizer::t(QStringLiteral("Favorit entfernen")) : Localizer::t(QStringLiteral("Favorit")),
         item.isFavorite ? QStringLiteral("star.slash") : QStringLiteral("star"),
         [store, item] { store->toggleFavorite(item); });

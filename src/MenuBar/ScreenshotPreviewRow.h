@@ -53,6 +53,10 @@ private:
     void configureMouseArea();
     static void reveal(Workspace& workspace, const ScreenshotHistoryStore& store, const ScreenshotItem& item,
                        const MenuBarActions& actions);
+    // The full picture, or none after telling the user why.
+    static QImage picture(const ScreenshotHistoryStore& store, const ScreenshotItem& item, const MenuBarActions& actions);
+    static void open(const ScreenshotHistoryStore& store, const ScreenshotItem& item, const MenuBarActions& actions);
+    static void copy(const ScreenshotHistoryStore& store, const ScreenshotItem& item, const MenuBarActions& actions);
 
     ScreenshotItem m_item;
     const MenuBarActions& m_actions;

@@ -9,9 +9,14 @@ class SingleInstance : public QObject {
 public:
     using QObject::QObject;
     ~SingleInstance() override = default;
-    // True when this process is now the session's instance. False when another
-    // instance runs; it has been told about this start.
-    virtual bool claim() = 0;
+    enum class Claim {
+        claimed,       // this process is now the session's instance
+        otherInstance, // another instance runs; it has been told about this start
+        failed,        // whether another runs is unknown: the lock could not be made
+    };
+    virtual Claim claim() = 0;
+    // Why the last claim failed (a folder, a reason), for the user.
+    virtual QString failure() const = 0;
     // Starts program as the session's next instance and waits (at most
     // timeoutMs) until it has claimed the session. True: the new instance
     // runs and holds the session, and this one should end. False: it did not

@@ -9,10 +9,11 @@
 #include <QFile>
 #include <QFileInfo>
 
-AppFolders::AppFolders(std::shared_ptr<Paths> paths)
+AppFolders::AppFolders(std::shared_ptr<Paths> paths, std::shared_ptr<FileCalls> files)
     : m_paths(std::move(paths))
+    , m_files(std::move(files))
 {
-    Q_ASSERT(m_paths);
+    Q_ASSERT(m_paths && m_files);
 }
 
 QString AppFolders::dataHome() const

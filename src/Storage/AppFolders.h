@@ -2,18 +2,20 @@
 // The app's own folders, found in the user's folders: where the histories,
 // their pictures and the log live, and where exports go. Every location is
 // computed anew on each call (a changed environment counts at once); nothing
-// is created unless asked. Copies share the same folder services.
+// is created unless asked. Copies share the same services: the user's
+// folders, and the file calls every file of the app is written with.
 #include "Debug/DebugLog.h"
 
 #include <QString>
 #include <memory>
 
+class FileCalls;
 class Paths;
 struct AppSettings;
 
 class AppFolders {
 public:
-    explicit AppFolders(std::shared_ptr<Paths> paths);
+    AppFolders(std::shared_ptr<Paths> paths, std::shared_ptr<FileCalls> files);
 
     QString baseDirectory() const;            // <data home>/Zentu.it, not created here
     QString screenshotsDirectory() const;     // base/Screenshots
@@ -39,10 +41,13 @@ public:
 
     // The user's folders these are found in (also their Trash).
     Paths& paths() const { return *m_paths; }
+    // What writes (and reads) the files in them.
+    FileCalls& files() const { return *m_files; }
 
 private:
     QString dataHome() const;
     QString pictures() const;
 
     std::shared_ptr<Paths> m_paths;
+    std::shared_ptr<FileCalls> m_files;
 };

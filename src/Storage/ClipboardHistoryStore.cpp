@@ -3,6 +3,7 @@
 #include "Debug/DebugLog.h"
 #include "Models/JsonDecoder.h"
 #include "Platform/ClipboardService.h"
+#include "Platform/FileCalls.h"
 #include "Storage/SettingsManager.h"
 #include "Storage/HistoryFile.h"
 #include "Storage/ImageOps.h"
@@ -10,6 +11,7 @@
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
+#include <QFile>
 #include <QFileInfo>
 #include <QTextBoundaryFinder>
 #include <algorithm>
@@ -42,7 +44,10 @@ ClipboardHistoryStore::ClipboardHistoryStore(SettingsManager& settings, Clipboar
     , m_settings(settings)
     , m_clipboard(clipboard)
     , m_folders(std::move(folders))
+    , m_disk(m_folders, m_folders.baseDirectory() + QStringLiteral("/clipboard.json"))
 {
+    connect(&m_disk, &HistoryDisk::fileWritten, this, &ClipboardHistoryStore::imageWritten);
+    connect(&m_disk, &HistoryDisk::outcome, this, &ClipboardHistoryStore::writeOutcome);
     m_folders.ensureDirectories();
     load();
 }
@@ -64,8 +69,7 @@ QString ClipboardHistoryStore::sha256Hex(const QByteArray& data)
 
 void ClipboardHistoryStore::waitForPendingWrites()
 {
-    m_writer.waitUntilIdle();
-    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+    m_disk.waitUntilIdle();
 }
 
 void ClipboardHistoryStore::load()
@@ -73,20 +77,72 @@ void ClipboardHistoryStore::load()
     const QString path = historyFilePath();
     Storage::makePrivate(path);
     Storage::makeFilesPrivate(m_folders.clipboardImagesDirectory());
-    bool skipped = false;
-    // An image entry without its picture could never be copied back.
-    m_items = HistoryFile::read<ClipboardItem>(path, logArea, [this](const ClipboardItem& item) {
+    HistoryDisk::Files files;
+    if (!m_disk.read(files, logArea)) {
+        Q_EMIT historyUnreadable(path, m_disk.unreadableError());
+        return;
+    }
+    loadFiles(files, {});
+}
+
+void ClipboardHistoryStore::loadFiles(HistoryDisk::Files& files, QList<ClipboardItem> added)
+{
+    // An image entry without its picture could never be copied back; one
+    // whose folder may not be looked into is kept.
+    auto contents = HistoryFile::read<ClipboardItem>(m_folders.files(), historyFilePath(), files, logArea,
+                                                     [this](const ClipboardItem& item) {
         if (item.type != ClipboardItemType::image)
             return true;
         const QString file = imagePath(item);
-        if (!file.isEmpty() && QFileInfo::exists(file))
+        if (!file.isEmpty() && Storage::presence(file) != Storage::Presence::absent)
             return true;
         DebugLog::write(QStringLiteral("ClipboardHistory: Bild fehlt, Eintrag übersprungen: %1")
                             .arg(item.imageFileName.value_or(QString())));
         return false;
-    }, &skipped);
-    if (skipped)
-        save();
+    });
+    m_items = contents.items;
+    m_disk.resume(files);
+    // What a kill kept the journal's changes from deleting, before the
+    // journal is folded.
+    QList<HistoryJournal::Drop> unnamed;
+    for (const HistoryJournal::Drop& drop : std::as_const(contents.drops)) {
+        const QString name = QFileInfo(drop.path).fileName();
+        if (std::none_of(m_items.cbegin(), m_items.cend(), [&](const ClipboardItem& i) { return i.imageFileName == name; }))
+            unnamed.append(drop);
+    }
+    m_disk.deleteFiles(unnamed);
+    if (contents.rewrite)
+        m_disk.replace(HistoryFile::text(m_items));
+    // Entries made while the file could not be read join it, oldest first.
+    for (auto it = added.crbegin(); it != added.crend(); ++it) {
+        m_items.prepend(*it);
+        recordChange(*it, true);
+    }
+    std::stable_sort(m_items.begin(), m_items.end(), [](const auto& a, const auto& b) { return a.createdAt > b.createdAt; });
+    m_contentCounts.clear();
+    for (const ClipboardItem& item : std::as_const(m_items))
+        ++m_contentCounts[item.contentHash];
+    Q_EMIT itemsChanged();
+}
+
+void ClipboardHistoryStore::forget(const ClipboardItem& item)
+{
+    if (--m_contentCounts[item.contentHash] <= 0)
+        m_contentCounts.remove(item.contentHash);
+}
+
+void ClipboardHistoryStore::retryWrites()
+{
+    HistoryFile::readAgain(m_disk, m_items, historyFilePath(), logArea,
+                           [this](HistoryDisk::Files& files, const QList<ClipboardItem>& added) { loadFiles(files, added); });
+    m_disk.retry();
+}
+
+void ClipboardHistoryStore::recordChange(const ClipboardItem& item, bool front)
+{
+    const QString image = imagePath(item);
+    m_disk.change({front ? HistoryJournal::Change::Kind::put : HistoryJournal::Change::Kind::set,
+                   HistoryFile::idText(item.id), item.toJson(), image.isEmpty() ? QStringList() : QStringList{image}, {}});
 }
 
 QString ClipboardHistoryStore::imagePath(const ClipboardItem& item) const
@@ -109,13 +165,14 @@ void ClipboardHistoryStore::moveToFront(qsizetype index)
 
 bool ClipboardHistoryStore::moveDuplicateToFront(const QString& hash)
 {
-    if (!m_settings.settings().avoidDuplicates)
+    // Most copies are new: the count of each content answers at once.
+    if (!m_settings.settings().avoidDuplicates || m_contentCounts.value(hash) == 0)
         return false;
     const auto it = std::find_if(m_items.cbegin(), m_items.cend(), [&](const ClipboardItem& i) { return i.contentHash == hash; });
     if (it == m_items.cend())
         return false;
     moveToFront(it - m_items.cbegin());
-    save();
+    recordChange(m_items.front(), true);
     Q_EMIT itemsChanged();
     return true;
 }
@@ -127,9 +184,12 @@ void ClipboardHistoryStore::insertNew(ClipboardItem item, const std::optional<QS
     item.isFavorite = false;
     item.sourceAppBundleID = sourceAppBundleID;
     m_items.prepend(item);
+    ++m_contentCounts[item.contentHash];
     const QList<ClipboardItem> dropped = trim();
-    save();
-    deleteImagesLater(dropped);
+    for (const ClipboardItem& gone : dropped)
+        forget(gone);
+    recordChange(item, true);
+    dropEntries(dropped);
     Q_EMIT itemsChanged();
 }
 
@@ -167,9 +227,11 @@ void ClipboardHistoryStore::add(const NewEntry& entry, const std::optional<QStri
     if (item.type == ClipboardItemType::image) {
         m_folders.ensureDirectories();
         const QString fileName = JsonDecoder::formatUuid(QUuid::createUuid()) + QStringLiteral(".png");
+        const QString path = m_folders.clipboardImagesDirectory() + QLatin1Char('/') + fileName;
         item.imageFileName = fileName;
-        m_pendingImages.insert(fileName, entry.image);
-        writeImageLater(fileName, entry.png);
+        // Served from memory until written (also while the disk is full).
+        m_pendingImages.insert(path, entry.image);
+        m_disk.writeFile(path, [png = entry.png]() -> std::optional<QByteArray> { return png; });
     }
     insertNew(std::move(item), sourceAppBundleID);
 }
@@ -186,63 +248,45 @@ void ClipboardHistoryStore::addImage(const QImage& image, const std::optional<QS
         add(*entry, sourceAppBundleID);
 }
 
-void ClipboardHistoryStore::writeImageLater(const QString& fileName, const QByteArray& png)
+void ClipboardHistoryStore::imageWritten(const FileWriteOutcome& outcome)
 {
-    const QString path = m_folders.clipboardImagesDirectory() + QLatin1Char('/') + fileName;
-    m_writer.add([this, fileName, path, png, unwritten = m_unwritten] {
-        const bool written = Storage::writeFileAtomically(path, png);
-        if (written)
-            unwritten->remove(fileName);
-        else
-            unwritten->insert(fileName);
-        // Delivered only while the store lives (its destructor waits for this job).
-        QMetaObject::invokeMethod(this, [this, fileName, written] { imageWriteFinished(fileName, written); },
-                                  Qt::QueuedConnection);
-    });
+    if (outcome.ok())
+        m_pendingImages.remove(outcome.path);
+    else if (m_pendingImages.contains(outcome.path))
+        DebugLog::write(QStringLiteral("ClipboardHistory: Bild vorerst nicht gespeichert: %1").arg(outcome.describe()));
 }
 
-void ClipboardHistoryStore::imageWriteFinished(const QString& fileName, bool written)
+void ClipboardHistoryStore::dropEntries(const QList<ClipboardItem>& items)
 {
-    m_pendingImages.remove(fileName);
-    if (written)
-        return;
-    // An image that cannot be stored is not recorded.
-    DebugLog::write(QStringLiteral("ClipboardHistory: Bild konnte nicht gespeichert werden: %1").arg(fileName));
-    if (m_items.removeIf([&](const ClipboardItem& i) { return i.imageFileName == fileName; }) == 0)
-        return;
-    save();
-    Q_EMIT itemsChanged();
-}
-
-void ClipboardHistoryStore::deleteImagesLater(const QList<ClipboardItem>& items)
-{
-    QStringList paths;
     for (const ClipboardItem& item : items) {
+        QList<HistoryJournal::Drop> drops;
         // A picture another entry still names stays.
-        if (!item.imageFileName || std::any_of(m_items.cbegin(), m_items.cend(), [&](const ClipboardItem& i) {
+        const QString path = imagePath(item);
+        if (!path.isEmpty() && std::none_of(m_items.cbegin(), m_items.cend(), [&](const ClipboardItem& i) {
                 return i.imageFileName == item.imageFileName;
-            }))
-            continue;
-        m_pendingImages.remove(*item.imageFileName);
-        if (const QString path = imagePath(item); !path.isEmpty())
-            paths.append(path);
+            })) {
+            m_pendingImages.remove(path);
+            drops.append({path, false});
+        }
+        m_disk.change({HistoryJournal::Change::Kind::remove, HistoryFile::idText(item.id), {}, {}, drops});
     }
-    if (paths.isEmpty())
-        return;
-    m_writer.add([paths] {
-        for (const QString& path : paths)
-            Storage::deleteFile(path);
-    });
 }
 
 void ClipboardHistoryStore::copyToPasteboard(const ClipboardItem& item)
 {
     std::optional<ClipboardWrite> written;
     if (item.type == ClipboardItemType::image) {
-        const QImage picture = image(item);
-        if (!picture.isNull()) {
-            // The PNG data beside the image, as every copy of the app.
-            written = m_clipboard.writeImage(picture, ImageOps::pngData(picture));
+        const ImageOps::Read picture = readImage(item);
+        if (!picture.image.isNull()) {
+            // The PNG data beside the image, as every copy of the app: the
+            // stored file is that data already.
+            QByteArray png;
+            const QString path = imagePath(item);
+            if (m_pendingImages.contains(path) || m_folders.files().readAll(QFile::encodeName(path), &png) != 0)
+                png = ImageOps::pngData(picture.image).value_or(QByteArray());
+            written = m_clipboard.writeImage(picture.image, png.isEmpty() ? std::nullopt : std::optional(png));
+        } else if (!imagePath(item).isEmpty()) {
+            Q_EMIT problem(ImageOps::problemText(picture.problem));
         }
     } else if (item.text) {
         written = m_clipboard.writeText(*item.text);
@@ -258,7 +302,7 @@ void ClipboardHistoryStore::copyToPasteboard(const ClipboardItem& item)
     const auto it = std::find_if(m_items.cbegin(), m_items.cend(), [&](const ClipboardItem& i) { return i.id == item.id; });
     if (it != m_items.cend()) {
         moveToFront(it - m_items.cbegin());
-        save();
+        recordChange(m_items.front(), true);
         Q_EMIT itemsChanged();
     }
     if (onInternalWrite)
@@ -271,15 +315,16 @@ void ClipboardHistoryStore::toggleFavorite(const ClipboardItem& item)
     if (it == m_items.end())
         return;
     it->isFavorite = !it->isFavorite;
-    save();
+    recordChange(*it, false);
     Q_EMIT itemsChanged();
 }
 
 void ClipboardHistoryStore::remove(const ClipboardItem& item)
 {
-    m_items.removeIf([&](const ClipboardItem& i) { return i.id == item.id; });
-    save();
-    deleteImagesLater({item});
+    for (qsizetype i = m_items.size() - 1; i >= 0; --i)
+        if (m_items.at(i).id == item.id)
+            forget(m_items.takeAt(i));
+    dropEntries({item});
     Q_EMIT itemsChanged();
 }
 
@@ -290,22 +335,26 @@ void ClipboardHistoryStore::clearAll(bool keepFavorites)
     for (const ClipboardItem& item : std::as_const(m_items))
         (keepFavorites && item.isFavorite ? kept : dropped).append(item);
     m_items = kept;
-    save();
-    deleteImagesLater(dropped);
+    for (const ClipboardItem& item : std::as_const(dropped))
+        forget(item);
+    dropEntries(dropped);
     Q_EMIT itemsChanged();
+}
+
+ImageOps::Read ClipboardHistoryStore::readImage(const ClipboardItem& item) const
+{
+    const QString path = imagePath(item);
+    if (path.isEmpty())
+        return {{}, ImageOps::ReadProblem::missing};
+    const auto pending = m_pendingImages.constFind(path);
+    if (pending != m_pendingImages.constEnd())
+        return {*pending, ImageOps::ReadProblem::none};
+    return ImageOps::readImage(path);
 }
 
 QImage ClipboardHistoryStore::image(const ClipboardItem& item) const
 {
-    if (item.imageFileName) {
-        const auto pending = m_pendingImages.constFind(*item.imageFileName);
-        if (pending != m_pendingImages.constEnd())
-            return *pending;
-    }
-    const QString path = imagePath(item);
-    if (path.isEmpty() || !QFileInfo::exists(path))
-        return {};
-    return QImage(path);
+    return readImage(item).image;
 }
 
 QList<ClipboardItem> ClipboardHistoryStore::trim()
@@ -314,13 +363,4 @@ QList<ClipboardItem> ClipboardHistoryStore::trim()
     HistoryFile::trim(m_items, m_settings.settings().maxClipboardItems,
                       [&dropped](const ClipboardItem& item) { dropped.append(item); });
     return dropped;
-}
-
-void ClipboardHistoryStore::save()
-{
-    m_writer.addRewrite([items = m_items, path = historyFilePath(), unwritten = m_unwritten] {
-        QList<ClipboardItem> onDisk = items;
-        onDisk.removeIf([&](const ClipboardItem& i) { return i.imageFileName && unwritten->contains(*i.imageFileName); });
-        HistoryFile::write(onDisk, path, logArea);
-    });
 }

@@ -22,23 +22,8 @@ HistoryWriter::~HistoryWriter()
 
 void HistoryWriter::add(Job job)
 {
-    enqueue(std::move(job), false);
-}
-
-void HistoryWriter::addRewrite(Job job)
-{
-    enqueue(std::move(job), true);
-}
-
-void HistoryWriter::enqueue(Job job, bool rewrite)
-{
     QMutexLocker lock(&m_mutex);
-    // Only the last queued job may be replaced: anything behind an older
-    // rewrite (a deletion, a picture) relies on it running first.
-    if (rewrite && !m_queue.empty() && m_queue.back().rewrite)
-        m_queue.back().job = std::move(job);
-    else
-        m_queue.push_back({std::move(job), rewrite});
+    m_queue.push_back(std::move(job));
     m_changed.wakeAll();
 }
 
@@ -84,7 +69,7 @@ void HistoryWriter::run()
             m_changed.wait(&m_mutex);
             continue;
         }
-        Job job = std::move(m_queue.front().job);
+        Job job = std::move(m_queue.front());
         m_queue.pop_front();
         m_running = true;
         if (m_holdAfter > 0)

@@ -3,8 +3,6 @@
 // in the order they were handed in. So the main thread never waits for the
 // disk, a record reaches the history file only after its picture, and a
 // picture is deleted only after the history that no longer names it.
-// A rewrite of the whole history file that still waits at the end of the
-// queue is replaced by a newer one: the newer holds everything the older did.
 #include <QMutex>
 #include <QWaitCondition>
 #include <deque>
@@ -24,7 +22,6 @@ public:
     HistoryWriter& operator=(const HistoryWriter&) = delete;
 
     void add(Job job);
-    void addRewrite(Job job);
     // Blocks until every job handed in so far has run.
     void waitUntilIdle();
 
@@ -36,16 +33,11 @@ public:
     void release();
 
 private:
-    struct Entry {
-        Job job;
-        bool rewrite = false;
-    };
-    void enqueue(Job job, bool rewrite);
     void run();
 
     QMutex m_mutex;
     QWaitCondition m_changed;
-    std::deque<Entry> m_queue;
+    std::deque<Job> m_queue;
     bool m_running = false;
     bool m_stopping = false;
     int m_holdAfter = -1;

@@ -1,16 +1,17 @@
 #include "Storage/ScreenshotHistoryStore.h"
 
 #include "Debug/DebugLog.h"
-#include "Storage/SettingsManager.h"
 #include "Storage/HistoryFile.h"
-#include "Storage/ImageOps.h"
+#include "Storage/SettingsManager.h"
 #include "Storage/Storage.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 namespace {
 
@@ -26,6 +27,18 @@ QString pathIn(const QString& folder, const QString& name)
     return folder + QLatin1Char('/') + name;
 }
 
+// The stem new names of an edited picture are made from: its capture's stem
+// without the number an earlier edit or a same-millisecond capture added.
+QString editBase(const QString& fileName)
+{
+    static const QRegularExpression numbered(
+        QStringLiteral("^(Zentu\\.it_Screenshot_\\d{4}-\\d\\d-\\d\\d_\\d\\d-\\d\\d-\\d\\d-\\d{3})(-\\d+)?\\.png$"));
+    const QRegularExpressionMatch m = numbered.match(fileName);
+    if (m.hasMatch())
+        return m.captured(1);
+    return fileName.endsWith(QLatin1String(".png")) ? fileName.chopped(4) : fileName;
+}
+
 } // namespace
 
 ScreenshotHistoryStore::ScreenshotHistoryStore(SettingsManager& settings, AppFolders folders, QObject* parent)
@@ -33,7 +46,10 @@ ScreenshotHistoryStore::ScreenshotHistoryStore(SettingsManager& settings, AppFol
     , m_settings(settings)
     , m_folders(std::move(folders))
     , m_clock([] { return QDateTime::currentDateTime(); })
+    , m_disk(m_folders, m_folders.baseDirectory() + QStringLiteral("/screenshots.json"))
 {
+    connect(&m_disk, &HistoryDisk::fileWritten, this, &ScreenshotHistoryStore::fileWritten);
+    connect(&m_disk, &HistoryDisk::outcome, this, &ScreenshotHistoryStore::writeOutcome);
     load();
 }
 
@@ -58,6 +74,14 @@ QString ScreenshotHistoryStore::thumbPath(const std::optional<QString>& name) co
     return name ? pathIn(m_folders.thumbnailsDirectory(), *name) : QString();
 }
 
+QStringList ScreenshotHistoryStore::needs(const ScreenshotItem& item) const
+{
+    QStringList paths{fullPath(item.fileName)};
+    if (const QString thumb = thumbPath(item.thumbnailFileName); !thumb.isEmpty())
+        paths.append(thumb);
+    return paths;
+}
+
 void ScreenshotHistoryStore::setClock(std::function<QDateTime()> clock)
 {
     m_clock = std::move(clock);
@@ -65,38 +89,134 @@ void ScreenshotHistoryStore::setClock(std::function<QDateTime()> clock)
 
 void ScreenshotHistoryStore::waitForPendingWrites()
 {
-    m_writer.waitUntilIdle();
-    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+    m_disk.waitUntilIdle();
+}
+
+bool ScreenshotHistoryStore::hasUnwrittenChanges() const
+{
+    return m_disk.hasUnwrittenChanges();
 }
 
 void ScreenshotHistoryStore::load()
 {
-    m_writer.waitUntilIdle();
+    m_disk.waitUntilIdle();
     m_folders.ensureDirectories();
-    const QString path = historyFilePath();
-    Storage::makePrivate(path);
+    Storage::makePrivate(historyFilePath());
     Storage::makeFilesPrivate(m_folders.screenshotsDirectory());
     Storage::makeFilesPrivate(m_folders.thumbnailsDirectory());
-    bool skipped = false;
-    // A record without its picture would show a tile whose Copy and Edit do nothing.
-    m_items = HistoryFile::read<ScreenshotItem>(path, logArea, [this](const ScreenshotItem& item) {
+    removeStaleFiles();
+    HistoryDisk::Files files;
+    if (!m_disk.read(files, logArea)) {
+        Q_EMIT historyUnreadable(historyFilePath(), m_disk.unreadableError());
+        return;
+    }
+    loadFiles(files, {});
+}
+
+void ScreenshotHistoryStore::loadFiles(HistoryDisk::Files& files, QList<ScreenshotItem> added)
+{
+    // A record without its picture would show a tile whose Copy and Edit do
+    // nothing; one whose folder may not be looked into is kept.
+    auto contents = HistoryFile::read<ScreenshotItem>(m_folders.files(), historyFilePath(), files, logArea,
+                                                      [this](const ScreenshotItem& item) {
         const QString full = fullPath(item.fileName);
-        if (!full.isEmpty() && QFileInfo::exists(full))
+        if (!full.isEmpty() && Storage::presence(full) != Storage::Presence::absent)
             return true;
         DebugLog::write(QStringLiteral("ScreenshotHistory: Bild fehlt, Eintrag übersprungen: %1").arg(item.fileName));
         return false;
-    }, &skipped);
-    if (skipped)
-        save();
+    });
+    m_items = contents.items;
+    m_disk.resume(files);
+    // What a kill kept the journal's changes from deleting (never taken
+    // back): gone before the journal is folded, which still names the rest.
+    QList<HistoryJournal::Drop> unnamed;
+    QSet<QString> letGo;
+    for (const HistoryJournal::Drop& drop : std::as_const(contents.drops))
+        if (!namedByAnyRecord(QFileInfo(drop.path).fileName())) {
+            unnamed.append(drop);
+            letGo.insert(QFileInfo(drop.path).fileName());
+        }
+    m_disk.deleteFiles(unnamed);
+    if (contents.rewrite)
+        m_disk.replace(HistoryFile::text(m_items));
+    // Records made while the file could not be read join it, oldest first.
+    std::stable_sort(added.begin(), added.end(), [](const auto& a, const auto& b) { return a.createdAt < b.createdAt; });
+    for (const ScreenshotItem& item : std::as_const(added)) {
+        m_items.prepend(item);
+        recordChange(item, true);
+    }
+    std::stable_sort(m_items.begin(), m_items.end(), [](const auto& a, const auto& b) { return a.createdAt > b.createdAt; });
+    recoverPictures(letGo);
     removeOrphanedThumbnails();
     Q_EMIT itemsChanged();
+}
+
+void ScreenshotHistoryStore::removeStaleFiles()
+{
+    // Temporary files of writes a kill cut short.
+    const auto sweep = [](const QString& folder, const QStringList& patterns) {
+        const QDir dir(folder);
+        for (const QString& name : dir.entryList(patterns, QDir::Files | QDir::Hidden | QDir::System))
+            if (AtomicFile::isTemporaryName(name))
+                QFile::remove(dir.filePath(name));
+    };
+    sweep(m_folders.baseDirectory(), {QStringLiteral(".screenshots.json*")});
+    sweep(m_folders.screenshotsDirectory(), {QStringLiteral(".*")});
+    sweep(m_folders.thumbnailsDirectory(), {QStringLiteral(".*")});
+}
+
+void ScreenshotHistoryStore::recoverPictures(const QSet<QString>& letGo)
+{
+    // A picture without its record (the record was not written before a
+    // kill, the history could not be read, the file was lost) is taken back;
+    // one a change let go (the picture an edit replaced) is not.
+    QSet<QString> named = letGo;
+    for (const ScreenshotItem& item : std::as_const(m_items))
+        named.insert(item.fileName);
+    const QDir folder(m_folders.screenshotsDirectory());
+    QList<ScreenshotItem> recovered;
+    for (const QFileInfo& file : folder.entryInfoList({QStringLiteral("*.png")}, QDir::Files, QDir::Name)) {
+        if (named.contains(file.fileName()))
+            continue;
+        const ImageOps::Read read = ImageOps::readImage(file.filePath());
+        if (read.image.isNull()) {
+            if (read.problem == ImageOps::ReadProblem::damaged) {
+                const QString aside = Storage::moveAside(m_folders.files(), file.filePath());
+                DebugLog::write(QStringLiteral("ScreenshotHistory: Bild ohne Eintrag nicht lesbar, beiseitegelegt: %1")
+                                    .arg(aside.isEmpty() ? file.fileName() : aside));
+            }
+            continue;
+        }
+        ScreenshotItem item;
+        item.id = QUuid::createUuid();
+        item.createdAt = Storage::screenshotDate(file.fileName()).value_or(file.lastModified());
+        item.fileName = file.fileName();
+        item.thumbnailFileName = uniqueStem(file.completeBaseName()) + QStringLiteral("_thumb.png");
+        item.width = read.image.width();
+        item.height = read.image.height();
+        item.captureKind = CaptureKind::area;
+        const QImage thumb = ImageOps::thumbnail(read.image, 320);
+        m_pendingThumbnails.insert(item.id, thumb);
+        writeThumbnail(item.id, thumb, m_folders.thumbnailsDirectory() + QLatin1Char('/') + *item.thumbnailFileName);
+        recovered.append(item);
+        named.insert(item.fileName);
+        DebugLog::write(QStringLiteral("ScreenshotHistory: Bild ohne Eintrag wieder aufgenommen: %1").arg(item.fileName));
+    }
+    if (recovered.isEmpty())
+        return;
+    std::stable_sort(recovered.begin(), recovered.end(), [](const auto& a, const auto& b) { return a.createdAt < b.createdAt; });
+    for (const ScreenshotItem& item : std::as_const(recovered)) {
+        m_items.append(item);
+        recordChange(item, true);
+    }
+    std::stable_sort(m_items.begin(), m_items.end(), [](const auto& a, const auto& b) { return a.createdAt > b.createdAt; });
 }
 
 void ScreenshotHistoryStore::removeOrphanedThumbnails()
 {
     // A kill between a capture's thumbnail and its record leaves the
     // thumbnail behind; nothing else would ever remove it. (A full-size
-    // picture without its record stays: it may be the only copy of a capture.)
+    // picture without its record is taken back instead.)
     QSet<QString> named;
     for (const ScreenshotItem& item : std::as_const(m_items))
         if (item.thumbnailFileName)
@@ -117,18 +237,16 @@ bool ScreenshotHistoryStore::namedByAnyRecord(const QString& fileName) const
     });
 }
 
-QString ScreenshotHistoryStore::uniqueStem(const QDateTime& date) const
+QString ScreenshotHistoryStore::uniqueStem(const QString& base) const
 {
-    const QString base = Storage::screenshotStem(date, true);
     const auto taken = [this](const QString& stem) {
         const QString file = stem + QStringLiteral(".png");
         const QString thumb = stem + QStringLiteral("_thumb.png");
-        if (QFileInfo::exists(m_folders.screenshotsDirectory() + QLatin1Char('/') + file)
-            || QFileInfo::exists(m_folders.thumbnailsDirectory() + QLatin1Char('/') + thumb))
-            return true;
-        return std::any_of(m_items.begin(), m_items.end(), [&](const ScreenshotItem& i) {
-            return i.fileName == file || i.thumbnailFileName == thumb;
-        });
+        const QString filePath = m_folders.screenshotsDirectory() + QLatin1Char('/') + file;
+        const QString thumbPath = m_folders.thumbnailsDirectory() + QLatin1Char('/') + thumb;
+        return Storage::presence(filePath) != Storage::Presence::absent
+            || Storage::presence(thumbPath) != Storage::Presence::absent || m_pendingPaths.contains(filePath)
+            || m_pendingPaths.contains(thumbPath) || namedByAnyRecord(file) || namedByAnyRecord(thumb);
     };
     QString stem = base;
     for (int n = 2; taken(stem); ++n)
@@ -136,13 +254,36 @@ QString ScreenshotHistoryStore::uniqueStem(const QDateTime& date) const
     return stem;
 }
 
+void ScreenshotHistoryStore::recordChange(const ScreenshotItem& item, bool front, QList<HistoryJournal::Drop> drops)
+{
+    m_disk.change({front ? HistoryJournal::Change::Kind::put : HistoryJournal::Change::Kind::set,
+                   HistoryFile::idText(item.id), item.toJson(), needs(item), std::move(drops)});
+}
+
+void ScreenshotHistoryStore::writePicture(const QUuid& id, const QString& path, HistoryDisk::Data data)
+{
+    // An earlier version not written yet is not written at all.
+    cancelPendingWrite(id);
+    auto cancelled = std::make_shared<std::atomic_bool>(false);
+    m_pendingPictures.insert(id, {path, cancelled});
+    m_pendingPaths.insert(path, id);
+    m_disk.writeFile(path, std::move(data), cancelled);
+}
+
+void ScreenshotHistoryStore::writeThumbnail(const QUuid& id, const QImage& thumbnail, const QString& path)
+{
+    m_pendingPaths.insert(path, id);
+    m_disk.writeFile(path, [thumbnail] { return ImageOps::pngData(thumbnail); });
+}
+
 ScreenshotItem ScreenshotHistoryStore::add(const QImage& image, CaptureKind kind,
-                                           const QList<AnnotationObject>& annotations)
+                                           const QList<AnnotationObject>& annotations, std::optional<PngData> png,
+                                           Stored stored)
 {
     m_folders.ensureDirectories();
     ScreenshotItem item;
     item.id = QUuid::createUuid();
-    const QString stem = uniqueStem(m_clock());
+    const QString stem = uniqueStem(Storage::screenshotStem(m_clock(), true));
     item.fileName = stem + QStringLiteral(".png");
     item.thumbnailFileName = stem + QStringLiteral("_thumb.png");
     item.width = image.width();
@@ -151,93 +292,79 @@ ScreenshotItem ScreenshotHistoryStore::add(const QImage& image, CaptureKind kind
     item.isFavorite = false;
     item.annotations = annotations;
 
+    if (stored)
+        m_announcements.insert(item.id, {2, {}, std::move(stored)});
     const QImage thumb = kind == CaptureKind::scrolling ? ImageOps::topThumbnail(image, 320, 96.0 / 70.0)
                                                         : ImageOps::thumbnail(image, 320);
     m_pendingThumbnails.insert(item.id, thumb);
-    writeThumbnailLater(item.id, thumb, m_folders.thumbnailsDirectory() + QLatin1Char('/') + *item.thumbnailFileName);
+    writeThumbnail(item.id, thumb, m_folders.thumbnailsDirectory() + QLatin1Char('/') + *item.thumbnailFileName);
     m_pendingImageCache.insert(item.id, image);
-    writePictureLater(item.id, image, m_folders.screenshotsDirectory() + QLatin1Char('/') + item.fileName);
+    HistoryDisk::Data data = [image] { return ImageOps::pngData(image); };
+    if (png)
+        data = [png = *png]() mutable { return png.result(); };
+    writePicture(item.id, m_folders.screenshotsDirectory() + QLatin1Char('/') + item.fileName, std::move(data));
 
     item.createdAt = m_clock();
     m_items.prepend(item);
     const QList<ScreenshotItem> dropped = trim();
-    save();
+    recordChange(item, true);
     for (const ScreenshotItem& gone : dropped)
-        dropFilesLater(gone, false);
+        dropRecord(gone, false);
     Q_EMIT itemsChanged();
     return item;
 }
 
-void ScreenshotHistoryStore::writePictureLater(const QUuid& id, const QImage& image, const QString& path)
+void ScreenshotHistoryStore::fileWritten(const FileWriteOutcome& outcome)
 {
-    cancelPendingWrite(id);
-    auto cancelled = std::make_shared<std::atomic_bool>(false);
-    m_pendingWrites.insert(id, cancelled);
-    const qint64 key = image.cacheKey();
-    m_writer.add([this, id, image, path, key, cancelled, unwritten = m_unwritten] {
-        // A later edit or removal is queued behind this job and wins anyway;
-        // the flag only saves the encoding.
-        if (*cancelled)
-            return;
-        const QString name = QFileInfo(path).fileName();
-        const auto png = ImageOps::pngData(image);
-        if (!png)
-            DebugLog::write(QStringLiteral("ScreenshotHistory: PNG-Kodierung fehlgeschlagen für %1").arg(path));
-        else if (!Storage::writeFileAtomically(path, *png))
-            DebugLog::write(QStringLiteral("ScreenshotHistory: PNG konnte nicht geschrieben werden: %1").arg(path));
-        if (!png || !QFileInfo::exists(path)) {
-            // Served from memory until quit; the file never names it.
-            unwritten->insert(name);
-            return;
-        }
-        unwritten->remove(name);
-        // Delivered only while the store lives (its destructor waits for this job).
-        QMetaObject::invokeMethod(this, [this, id, key] { pictureWritten(id, key); }, Qt::QueuedConnection);
-    });
-}
-
-void ScreenshotHistoryStore::writeThumbnailLater(const QUuid& id, const QImage& thumbnail, const QString& path)
-{
-    const qint64 key = thumbnail.cacheKey();
-    m_writer.add([this, id, thumbnail, path, key] {
-        const auto png = ImageOps::pngData(thumbnail);
-        if (png && !Storage::writeFileAtomically(path, *png))
-            DebugLog::write(QStringLiteral("ScreenshotHistory: Vorschau konnte nicht geschrieben werden: %1").arg(path));
-        // Written or not, from now on the file or the full image stands in.
-        QMetaObject::invokeMethod(this, [this, id, key] { thumbnailWritten(id, key); }, Qt::QueuedConnection);
-    });
-}
-
-void ScreenshotHistoryStore::pictureWritten(const QUuid& id, qint64 imageKey)
-{
-    // An edit made meanwhile keeps its own copy until its own write.
-    if (m_pendingImageCache.value(id).cacheKey() != imageKey)
+    const QUuid id = m_pendingPaths.value(outcome.path);
+    if (id.isNull())
         return;
-    m_pendingImageCache.remove(id);
-    m_pendingWrites.remove(id);
-}
-
-void ScreenshotHistoryStore::thumbnailWritten(const QUuid& id, qint64 imageKey)
-{
-    if (m_pendingThumbnails.value(id).cacheKey() == imageKey)
-        m_pendingThumbnails.remove(id);
+    if (outcome.ok()) {
+        m_pendingPaths.remove(outcome.path);
+        if (m_pendingPictures.value(id).path == outcome.path)
+            m_pendingPictures.remove(id);
+        // Served from memory until every file of its latest version is written.
+        if (std::find(m_pendingPaths.cbegin(), m_pendingPaths.cend(), id) == m_pendingPaths.cend()) {
+            m_pendingImageCache.remove(id);
+            m_pendingThumbnails.remove(id);
+        }
+    }
+    const auto announcement = m_announcements.find(id);
+    if (announcement == m_announcements.end())
+        return;
+    if (!outcome.ok() && announcement->first.ok())
+        announcement->first = outcome;
+    if (--announcement->awaiting > 0)
+        return;
+    const Announcement done = *announcement;
+    m_announcements.erase(announcement);
+    if (!done.first.ok())
+        DebugLog::write(QStringLiteral("ScreenshotHistory: Aufnahme nicht gespeichert: %1").arg(done.first.describe()));
+    done.stored(done.first.ok() ? outcome : done.first);
 }
 
 void ScreenshotHistoryStore::cancelPendingWrite(const QUuid& id)
 {
-    if (const CancelFlag flag = m_pendingWrites.take(id))
-        *flag = true;
+    const PendingPicture pending = m_pendingPictures.take(id);
+    if (pending.cancelled)
+        *pending.cancelled = true;
+    m_pendingPaths.remove(pending.path);
+}
+
+ImageOps::Read ScreenshotHistoryStore::readImage(const ScreenshotItem& item) const
+{
+    const auto cached = m_pendingImageCache.constFind(item.id);
+    if (cached != m_pendingImageCache.constEnd())
+        return {*cached, ImageOps::ReadProblem::none};
+    const QString path = fullPath(item.fileName);
+    if (path.isEmpty())
+        return {{}, ImageOps::ReadProblem::missing};
+    return ImageOps::readImage(path);
 }
 
 QImage ScreenshotHistoryStore::image(const ScreenshotItem& item) const
 {
-    const auto cached = m_pendingImageCache.constFind(item.id);
-    if (cached != m_pendingImageCache.constEnd())
-        return *cached;
-    const QString path = fullPath(item.fileName);
-    if (path.isEmpty() || !QFileInfo::exists(path))
-        return {};
-    return QImage(path);
+    return readImage(item).image;
 }
 
 QImage ScreenshotHistoryStore::thumbnail(const ScreenshotItem& item) const
@@ -245,9 +372,8 @@ QImage ScreenshotHistoryStore::thumbnail(const ScreenshotItem& item) const
     const auto pending = m_pendingThumbnails.constFind(item.id);
     if (pending != m_pendingThumbnails.constEnd() && !pending->isNull())
         return *pending;
-    const QString path = thumbPath(item.thumbnailFileName);
-    if (!path.isEmpty() && QFileInfo::exists(path)) {
-        const QImage thumb(path);
+    if (const QString path = thumbPath(item.thumbnailFileName); !path.isEmpty()) {
+        const QImage thumb = ImageOps::readImage(path).image;
         if (!thumb.isNull())
             return thumb;
     }
@@ -260,21 +386,38 @@ void ScreenshotHistoryStore::updateImage(const QImage& image, const QList<Annota
     const auto it = std::find_if(m_items.begin(), m_items.end(), [&](const ScreenshotItem& i) { return i.id == item.id; });
     if (it == m_items.end())
         return;
-    const QString path = fullPath(it->fileName);
-    if (!image.isNull() && !path.isEmpty()) {
-        // Served at once; queued behind the first write, so the edit lands last.
-        m_pendingImageCache.insert(it->id, image);
-        writePictureLater(it->id, image, path);
+    if (image.isNull() || fullPath(it->fileName).isEmpty()) {
+        updateAnnotations(annotations, item);
+        return;
     }
-    if (const QString thumb = thumbPath(it->thumbnailFileName); !thumb.isEmpty()) {
-        const QImage small = ImageOps::thumbnail(image, 320);
-        m_pendingThumbnails.insert(it->id, small);
-        writeThumbnailLater(it->id, small, thumb);
-    }
+    // Under new names: the old picture stays whole until the record names the new one.
+    const ScreenshotItem before = *it;
+    const QString stem = uniqueStem(editBase(it->fileName));
+    it->fileName = stem + QStringLiteral(".png");
+    if (it->thumbnailFileName)
+        it->thumbnailFileName = stem + QStringLiteral("_thumb.png");
     it->width = image.width();
     it->height = image.height();
     it->annotations = annotations;
-    save();
+    m_pendingImageCache.insert(it->id, image);
+    // A capture edited before its first picture was written is announced
+    // once the edited one is.
+    if (const auto announcement = m_announcements.find(it->id); announcement != m_announcements.end())
+        announcement->awaiting = it->thumbnailFileName ? 2 : 1;
+    if (it->thumbnailFileName) {
+        const QImage small = ImageOps::thumbnail(image, 320);
+        m_pendingThumbnails.insert(it->id, small);
+        writeThumbnail(it->id, small, thumbPath(it->thumbnailFileName));
+    } else {
+        m_pendingThumbnails.remove(it->id);
+    }
+    writePicture(it->id, fullPath(it->fileName), [image] { return ImageOps::pngData(image); });
+    QList<HistoryJournal::Drop> drops;
+    if (!namedByAnyRecord(before.fileName))
+        drops.append({fullPath(before.fileName), false});
+    if (const QString thumb = thumbPath(before.thumbnailFileName); !thumb.isEmpty() && !namedByAnyRecord(*before.thumbnailFileName))
+        drops.append({thumb, false});
+    recordChange(*it, false, drops);
     Q_EMIT itemsChanged();
 }
 
@@ -284,7 +427,7 @@ void ScreenshotHistoryStore::updateAnnotations(const QList<AnnotationObject>& an
     if (it == m_items.end())
         return;
     it->annotations = annotations;
-    save();
+    recordChange(*it, false);
     Q_EMIT itemsChanged();
 }
 
@@ -294,34 +437,45 @@ void ScreenshotHistoryStore::toggleFavorite(const ScreenshotItem& item)
     if (it == m_items.end())
         return;
     it->isFavorite = !it->isFavorite;
-    save();
+    recordChange(*it, false);
     Q_EMIT itemsChanged();
 }
 
-void ScreenshotHistoryStore::dropFilesLater(const ScreenshotItem& item, bool toTrash)
+void ScreenshotHistoryStore::dropRecord(const ScreenshotItem& item, bool toTrash)
 {
-    cancelPendingWrite(item.id);
+    // A picture still being written is written and then deleted: were it
+    // skipped, changes queued before this one would wait for it and reach the
+    // disk after later ones.
+    m_pendingPictures.remove(item.id);
     m_pendingImageCache.remove(item.id);
     m_pendingThumbnails.remove(item.id);
+    m_announcements.remove(item.id);
+    m_pendingPaths.removeIf([&](const auto& entry) { return entry.value() == item.id; });
     // A file another record still names stays (two records of one picture,
     // say after an edit by hand).
-    const QString full = namedByAnyRecord(item.fileName) ? QString() : fullPath(item.fileName);
-    const QString thumb = item.thumbnailFileName && namedByAnyRecord(*item.thumbnailFileName)
-        ? QString() : thumbPath(item.thumbnailFileName);
-    m_writer.add([full, thumb, toTrash, folders = m_folders] {
-        if (toTrash)
-            Storage::trashFile(folders.paths(), full);
-        else
-            Storage::deleteFile(full);
-        Storage::deleteFile(thumb);
-    });
+    QList<HistoryJournal::Drop> drops;
+    if (const QString full = fullPath(item.fileName); !full.isEmpty() && !namedByAnyRecord(item.fileName))
+        drops.append({full, toTrash});
+    if (const QString thumb = thumbPath(item.thumbnailFileName); !thumb.isEmpty() && !namedByAnyRecord(*item.thumbnailFileName))
+        drops.append({thumb, false});
+    m_disk.change({HistoryJournal::Change::Kind::remove, HistoryFile::idText(item.id), {}, {}, drops});
 }
 
 void ScreenshotHistoryStore::remove(const ScreenshotItem& item)
 {
+    const auto it = std::find_if(m_items.cbegin(), m_items.cend(), [&](const ScreenshotItem& i) { return i.id == item.id; });
+    const ScreenshotItem current = it != m_items.cend() ? *it : item;
     m_items.removeIf([&](const ScreenshotItem& i) { return i.id == item.id; });
-    save();
-    dropFilesLater(item, true);
+    dropRecord(current, true);
+    // Files the argument names go too, when no record names them.
+    if (current.fileName != item.fileName || current.thumbnailFileName != item.thumbnailFileName) {
+        QList<HistoryJournal::Drop> drops;
+        if (const QString full = fullPath(item.fileName); !full.isEmpty() && !namedByAnyRecord(item.fileName))
+            drops.append({full, true});
+        if (const QString thumb = thumbPath(item.thumbnailFileName); !thumb.isEmpty() && !namedByAnyRecord(*item.thumbnailFileName))
+            drops.append({thumb, false});
+        m_disk.deleteFiles(drops);
+    }
     Q_EMIT itemsChanged();
 }
 
@@ -332,9 +486,8 @@ void ScreenshotHistoryStore::clearAll(bool keepFavorites)
     for (const ScreenshotItem& item : std::as_const(m_items))
         (keepFavorites && item.isFavorite ? kept : dropped).append(item);
     m_items = kept;
-    save();
     for (const ScreenshotItem& item : std::as_const(dropped))
-        dropFilesLater(item, false);
+        dropRecord(item, false);
     Q_EMIT itemsChanged();
 }
 
@@ -346,11 +499,9 @@ QList<ScreenshotItem> ScreenshotHistoryStore::trim()
     return dropped;
 }
 
-void ScreenshotHistoryStore::save()
+void ScreenshotHistoryStore::retryWrites()
 {
-    m_writer.addRewrite([items = m_items, path = historyFilePath(), unwritten = m_unwritten] {
-        QList<ScreenshotItem> onDisk = items;
-        onDisk.removeIf([&](const ScreenshotItem& i) { return unwritten->contains(i.fileName); });
-        HistoryFile::write(onDisk, path, logArea);
-    });
+    HistoryFile::readAgain(m_disk, m_items, historyFilePath(), logArea,
+                           [this](HistoryDisk::Files& files, const QList<ScreenshotItem>& added) { loadFiles(files, added); });
+    m_disk.retry();
 }

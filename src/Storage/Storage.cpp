@@ -1,5 +1,6 @@
 #include "Storage/Storage.h"
 
+#include "Platform/FileCalls.h"
 #include "Platform/Paths.h"
 #include "Storage/AppFolders.h"
 #include "Models/JsonWriter.h"
@@ -8,8 +9,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
-#include <QSaveFile>
-#include <QTimeZone>
+#include <QRegularExpression>
+#include <cerrno>
+#include <sys/stat.h>
 
 namespace {
 
@@ -19,6 +21,28 @@ void restrictTo(const QString& path, QFileDevice::Permissions mode)
     const QFileDevice::Permissions modeBits(0x7077);
     if ((QFile::permissions(path) & modeBits) != mode)
         QFile::setPermissions(path, mode);
+}
+
+QString asideName(const QString& path, int n)
+{
+    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    return path + QStringLiteral(".unreadable-") + stamp + (n > 1 ? QLatin1Char('-') + QString::number(n) : QString());
+}
+
+// Tries one new name after the other until `place` succeeds or fails for
+// another reason than a taken name.
+template <typename Place>
+QString placeAside(const QString& path, Place place)
+{
+    for (int n = 1; n < 1000; ++n) {
+        const QString target = asideName(path, n);
+        const int error = place(target);
+        if (error == 0)
+            return target;
+        if (error != EEXIST)
+            return {};
+    }
+    return {};
 }
 
 } // namespace
@@ -37,26 +61,30 @@ QString screenshotStem(const QDateTime& date, bool withMillis)
     return QStringLiteral("Zentu.it_Screenshot_") + QLocale::c().toString(date.toLocalTime(), pattern);
 }
 
-bool writeJSON(const QJsonValue& value, const QString& path)
+std::optional<QDateTime> screenshotDate(const QString& fileName)
 {
-    return writeFileAtomically(path, JsonWriter::pretty(value));
+    static const QRegularExpression stem(
+        QStringLiteral("^Zentu\\.it_Screenshot_(\\d{4}-\\d\\d-\\d\\d_\\d\\d-\\d\\d-\\d\\d)(?:-(\\d{3}))?(?:-\\d+)?\\.png$"));
+    const QRegularExpressionMatch m = stem.match(fileName);
+    if (!m.hasMatch())
+        return std::nullopt;
+    QDateTime date = QLocale::c().toDateTime(m.captured(1), QStringLiteral("yyyy-MM-dd_HH-mm-ss"));
+    if (!date.isValid())
+        return std::nullopt;
+    return date.addMSecs(m.captured(2).toInt());
 }
 
-bool writeFileAtomically(const QString& path, const QByteArray& data)
+FileWriteOutcome writeJSON(FileCalls& calls, const QJsonValue& value, const QString& path)
+{
+    return writeFileAtomically(calls, path, JsonWriter::pretty(value));
+}
+
+FileWriteOutcome writeFileAtomically(FileCalls& calls, const QString& path, const QByteArray& data)
 {
     ensureDirectory(QFileInfo(path).absolutePath());
-    // QSaveFile would follow a link and replace the file it points to.
+    // The rename would replace a link anyway; this says so in the log.
     AppFolders::replaceLink(path);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    // Set on the temporary file, so the finished file is never open to others.
-    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    if (file.write(data) != data.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return AtomicFile::write(calls, path, data, 0600);
 }
 
 void makePrivate(const QString& path)
@@ -102,37 +130,26 @@ bool isPlainFileName(const QString& name)
         && name != QLatin1String(".") && name != QLatin1String("..");
 }
 
-namespace {
-QString asideName(const QString& path)
+Presence presence(const QString& path)
 {
-    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    QString target = path + QStringLiteral(".unreadable-") + stamp;
-    for (int n = 2; QFileInfo::exists(target); ++n)
-        target = path + QStringLiteral(".unreadable-") + stamp + QLatin1Char('-') + QString::number(n);
-    return target;
-}
+    struct stat st {};
+    if (::lstat(QFile::encodeName(path).constData(), &st) == 0)
+        return Presence::present;
+    return errno == ENOENT || errno == ENOTDIR ? Presence::absent : Presence::unknown;
 }
 
-QString moveAside(const QString& path)
+QString moveAside(FileCalls& calls, const QString& path)
 {
-    if (!QFileInfo::exists(path))
-        return {};
-    const QString target = asideName(path);
-    if (!QFile::rename(path, target))
-        return {};
-    makePrivate(target);
+    const QByteArray from = QFile::encodeName(path);
+    const QString target = placeAside(path, [&](const QString& to) { return -calls.renameNoReplace(from, QFile::encodeName(to)); });
+    if (!target.isEmpty())
+        makePrivate(target);
     return target;
 }
 
-QString copyAside(const QString& path)
+QString copyAside(FileCalls& calls, const QString& path, const QByteArray& content)
 {
-    if (!QFileInfo::exists(path))
-        return {};
-    const QString target = asideName(path);
-    if (!QFile::copy(path, target))
-        return {};
-    makePrivate(target);
-    return target;
+    return placeAside(path, [&](const QString& to) { return AtomicFile::writeNew(calls, to, content, 0600).error; });
 }
 
 } // namespace Storage

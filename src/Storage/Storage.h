@@ -1,9 +1,13 @@
 #pragma once
 // How the app names and writes its files. Where they go: AppFolders.
+#include "Platform/AtomicFile.h"
+
 #include <QDateTime>
 #include <QJsonValue>
 #include <QString>
+#include <optional>
 
+class FileCalls;
 class Paths;
 
 namespace Storage {
@@ -11,14 +15,16 @@ namespace Storage {
 void ensureDirectory(const QString& path);
 
 QString screenshotStem(const QDateTime& date, bool withMillis);
+// The time a screenshot's file name tells (its stem, local time), none when
+// the name is not one of ours.
+std::optional<QDateTime> screenshotDate(const QString& fileName);
 
-// Pretty, sorted-key JSON, written atomically (temporary file + fsync + rename).
-// False when nothing was written.
-bool writeJSON(const QJsonValue& value, const QString& path);
-// The whole content of a file, written atomically and readable by the user
-// alone (0600), creating its folder. A link in its place is replaced, never
-// written through. False when nothing was written.
-bool writeFileAtomically(const QString& path, const QByteArray& data);
+// Pretty, sorted-key JSON, written all or nothing.
+FileWriteOutcome writeJSON(FileCalls& calls, const QJsonValue& value, const QString& path);
+// The whole content of a file of the app's data, written all or nothing
+// (AtomicFile) and readable by the user alone (0600), creating its folder.
+// A link in its place is replaced (and logged), never written through.
+FileWriteOutcome writeFileAtomically(FileCalls& calls, const QString& path, const QByteArray& data);
 // Restricts an existing file to its owner (0600); a link is left alone.
 void makePrivate(const QString& path);
 // Restricts an existing folder to its owner (0700).
@@ -35,10 +41,18 @@ void trashFile(Paths& paths, const QString& path);
 // plain names: not empty, no '/', no NUL, not "." or "..".
 bool isPlainFileName(const QString& name);
 
-// Keeps a file that could not be read before anything overwrites it:
-// renames it to "<name>.unreadable-<yyyyMMdd-HHmmss>". Returns the new path or empty.
-QString moveAside(const QString& path);
-// The same name, but a copy: the original stays where it is.
-QString copyAside(const QString& path);
+// What is known of a file without reading it.
+enum class Presence { present, absent, unknown };
+// `unknown` when its folder may not be searched or the disk fails: such a
+// file may well exist, and nothing may be concluded from its absence.
+Presence presence(const QString& path);
+
+// Keeps a file that could not be read before anything overwrites it: gives it
+// the new name "<name>.unreadable-<yyyyMMdd-HHmmss>" (with a number when
+// taken), never replacing anything of that name, a planted link included.
+// Returns the new path or empty.
+QString moveAside(FileCalls& calls, const QString& path);
+// The same name, but a copy of the bytes already read: the original stays.
+QString copyAside(FileCalls& calls, const QString& path, const QByteArray& content);
 
 } // namespace Storage

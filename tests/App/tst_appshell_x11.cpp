@@ -273,11 +273,11 @@ private Q_SLOTS:
             QVERIFY(QDir().mkpath(qEnvironmentVariable(folder)));
         }
         // Installed for the user as the program installs itself, starting at login.
-        XdgUserInstallation installation;
+        XdgUserInstallation installation(testFileCalls());
         QString error;
         QVERIFY2(installation.install(RealApp::binary(), &error), qPrintable(error));
         const QString program = installation.installedProgram();
-        QVERIFY(XdgAutostartLoginItem(installation, program).registerApp(nullptr));
+        QVERIFY(XdgAutostartLoginItem(installation, testFileCalls(), program).registerApp(nullptr));
         const qint64 programSize = QFileInfo(program).size();
         startProgram(program);
         const QRect icon = x.settledTrayIcon(m_program.processId(), 30000);

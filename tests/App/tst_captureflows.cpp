@@ -15,6 +15,7 @@
 #include "Screenshot/ScrollTargetRoad.h"
 #include "Storage/SettingsManager.h"
 #include "Debug/DebugLog.h"
+#include "Storage/ImageOps.h"
 #include "Storage/ScreenshotHistoryStore.h"
 #include "fakes/FakeClipboardService.h"
 #include "fakes/FakeCoordinatorServices.h"
@@ -47,6 +48,10 @@ struct Rig {
     QDateTime clock = QDateTime::currentDateTime();
     QList<QImage> copied, stored;
     bool copyHeld = true; // false: another program's newer copy won
+    int storeError = 0;   // the store's picture write fails with this error
+    int encodes = 0;
+    QList<QByteArray> copiedPng, storedPng;
+    int announcedProblems = 0;
     std::unique_ptr<CaptureFlows> flows;
 
     Rig()
@@ -66,9 +71,14 @@ struct Rig {
             img.setPixelColor(img.width() - 1, img.height() - 1, Qt::white);
             return img;
         };
-        h.copyToPasteboard = [this](const QImage& img, std::function<void(bool)> done) {
+        h.encode = [this](const QImage& img) {
+            ++encodes;
+            return QtFuture::makeReadyFuture(ImageOps::pngData(img));
+        };
+        h.copyToPasteboard = [this](const QImage& img, CaptureFlows::PngData png, std::function<void(bool)> done) {
             journal << "copy";
             copied << img;
+            copiedPng << png.result().value_or(QByteArray());
             done(copyHeld);
         };
         h.showToast = [note](const QString& text, const QString& symbol, bool sticky, double seconds) {
@@ -79,10 +89,14 @@ struct Rig {
             if (std::exchange(toastShown, false))
                 journal << "hideToast";
         };
-        h.store = [this](const QImage& img, CaptureKind kind, bool edit) {
+        h.store = [this](const QImage& img, CaptureFlows::PngData png, CaptureKind kind, bool edit,
+                         std::function<void(const FileWriteOutcome&)> done) {
             journal << QStringLiteral("store %1 edit=%2").arg(rawValue(kind)).arg(edit);
             stored << img;
+            storedPng << png.result().value_or(QByteArray());
+            done({storeError, storeError ? QStringLiteral("schreiben") : QString(), QStringLiteral("/x.png")});
         };
+        h.storageProblemAnnounced = [this] { ++announcedProblems; };
         h.after = [this](int ms, std::function<void()> work) { delays << ms; scheduled << std::move(work); };
         h.intro = &intro;
         flows = std::make_unique<CaptureFlows>(settings, std::move(h));
@@ -134,24 +148,30 @@ private Q_SLOTS:
         QTest::addColumn<CaptureKind>("kind");
         QTest::addColumn<bool>("incomplete");
         QTest::addColumn<bool>("copyHeld");
+        QTest::addColumn<int>("storeError");
         QTest::addColumn<QStringList>("steps");
-        QTest::newRow("stamp, copy, edit") << true << CaptureKind::window << false << true
-            << QStringList{"stamp", "copy", "toast In Zwischenablage kopiert|checkmark.circle.fill|0|1.6",
-                           "store window edit=1"};
-        QTest::newRow("all off") << false << CaptureKind::fullScreen << false << true
-            << QStringList{"toast Screenshot aufgenommen|checkmark.circle.fill|0|1.6", "store fullScreen edit=0"};
+        QTest::newRow("stamp, copy, edit") << true << CaptureKind::window << false << true << 0
+            << QStringList{"stamp", "copy", "store window edit=1",
+                           "toast In Zwischenablage kopiert|checkmark.circle.fill|0|1.6"};
+        QTest::newRow("all off") << false << CaptureKind::fullScreen << false << true << 0
+            << QStringList{"store fullScreen edit=0", "toast Screenshot aufgenommen|checkmark.circle.fill|0|1.6"};
         // Still copied and kept, but never announced as a plain success.
-        QTest::newRow("incomplete scroll") << true << CaptureKind::scrolling << true << true
-            << QStringList{"stamp", "copy",
-                           "toast Scroll-Aufnahme möglicherweise unvollständig|exclamationmark.triangle.fill|0|3",
-                           "store scrolling edit=1"};
+        QTest::newRow("incomplete scroll") << true << CaptureKind::scrolling << true << true << 0
+            << QStringList{"stamp", "copy", "store scrolling edit=1",
+                           "toast Scroll-Aufnahme möglicherweise unvollständig|exclamationmark.triangle.fill|0|3"};
         // Another program copied after the capture began: its copy stays,
         // and the toast says so instead of "copied".
-        QTest::newRow("copy lost") << true << CaptureKind::fullScreen << false << false
-            << QStringList{"stamp", "copy",
+        QTest::newRow("copy lost") << true << CaptureKind::fullScreen << false << false << 0
+            << QStringList{"stamp", "copy", "store fullScreen edit=1",
                            "toast Screenshot aufgenommen – nicht kopiert, Zwischenablage inzwischen neu "
-                           "belegt|exclamationmark.triangle.fill|0|3",
-                           "store fullScreen edit=1"};
+                           "belegt|exclamationmark.triangle.fill|0|3"};
+        // Not on disk: never announced as stored, and why is said.
+        QTest::newRow("disk full") << true << CaptureKind::area << false << true << ENOSPC
+            << QStringList{"stamp", "copy", "store area edit=1",
+                           "toast Kopiert, aber nicht gespeichert – Speicherplatz voll|exclamationmark.triangle.fill|0|4"};
+        QTest::newRow("folder closed") << false << CaptureKind::area << false << true << EACCES
+            << QStringList{"store area edit=0",
+                           "toast Nicht gespeichert – Datenordner nicht beschreibbar|exclamationmark.triangle.fill|0|4"};
     }
     void theEndOfACaptureFollowsTheSettings()
     {
@@ -159,9 +179,11 @@ private Q_SLOTS:
         QFETCH(CaptureKind, kind);
         QFETCH(bool, incomplete);
         QFETCH(bool, copyHeld);
+        QFETCH(int, storeError);
         QFETCH(QStringList, steps);
         Rig rig;
         rig.copyHeld = copyHeld;
+        rig.storeError = storeError;
         rig.settings.update([on](AppSettings& s) {
             s.stampTimestamp = s.autoCopyToPasteboard = s.openEditorAfterCapture = on;
         });
@@ -172,6 +194,12 @@ private Q_SLOTS:
         QCOMPARE(rig.stored.value(0).pixelColor(39, 29), on ? QColor(Qt::white) : QColor(Qt::red));
         if (on)
             QCOMPARE(rig.stored.value(0), rig.copied.value(0));
+        // One PNG for clipboard and history.
+        QCOMPARE(rig.encodes, 1);
+        if (on)
+            QCOMPARE(rig.storedPng.value(0), rig.copiedPng.value(0));
+        QCOMPARE(QImage::fromData(rig.storedPng.value(0)).convertToFormat(QImage::Format_RGB32), rig.stored.value(0).convertToFormat(QImage::Format_RGB32));
+        QCOMPARE(rig.announcedProblems, storeError ? 1 : 0);
 
         rig.journal.clear();
         rig.flows->handleCaptured(std::nullopt);

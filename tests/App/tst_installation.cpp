@@ -38,7 +38,7 @@ struct Rig {
     FakeAlerts alerts;
     FakeProcessLauncher launcher;
     FakeSingleInstance session;
-    XdgUserInstallation installation;
+    XdgUserInstallation installation{testFileCalls()};
     XdgPaths paths;
     SelfInstall selfInstall{alerts, launcher, installation, session, paths};
 
@@ -99,7 +99,7 @@ private Q_SLOTS:
         qputenv("XDG_BIN_HOME", (QDir::homePath() + QStringLiteral("/eigene bin")).toUtf8());
         Rig earlier("#!/bin/sh\necho v1\n");
         QVERIFY(earlier.installation.install(earlier.launcher.path, nullptr));
-        QVERIFY(XdgAutostartLoginItem(earlier.installation, earlier.launcher.path).registerApp(nullptr));
+        QVERIFY(XdgAutostartLoginItem(earlier.installation, testFileCalls(), earlier.launcher.path).registerApp(nullptr));
 
         Rig rig;
         // The page-capture helper that came with the program goes along.
@@ -206,11 +206,11 @@ private Q_SLOTS:
         const QString download = QDir::homePath() + QStringLiteral("/Downloads/zentu");
         QVERIFY(plantFile(download, "#!/bin/sh\n"));
         plantHelper(QFileInfo(download).absolutePath()); // goes along
-        XdgUserInstallation installation;
+        XdgUserInstallation installation(testFileCalls());
         QVERIFY(installation.install(download, nullptr));
-        XdgAutostartLoginItem loginItem(installation, installation.installedProgram());
+        XdgAutostartLoginItem loginItem(installation, testFileCalls(), installation.installedProgram());
         QVERIFY(loginItem.registerApp(nullptr));
-        SettingsFileUserDefaults defaults;
+        SettingsFileUserDefaults defaults(testFileCalls());
         defaults.setValue(QStringLiteral("zentu.settings.v1"), QByteArray("{}"));
         DebugLog::write(QStringLiteral("App gestartet"));
         QVERIFY(plantFile(testFolders().screenshotsDirectory() + QStringLiteral("/Zentu.it_Screenshot_1.png")));
@@ -267,7 +267,7 @@ private Q_SLOTS:
         // marked launcher entry, so the uninstallation can be repeated.
         const QString download = QDir::homePath() + QStringLiteral("/Downloads/zentu");
         QVERIFY(plantFile(download, "#!/bin/sh\n"));
-        XdgUserInstallation installation;
+        XdgUserInstallation installation(testFileCalls());
         QVERIFY(installation.install(download, nullptr));
         const QString trash = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/Trash");
         QVERIFY(plantFile(trash, "kein Ordner"));

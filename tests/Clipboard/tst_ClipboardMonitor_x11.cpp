@@ -22,6 +22,7 @@
 #include "fakes/FakeLoginItemService.h"
 #include "fakes/FakeUserDefaults.h"
 #include "support/DebugLogMessages.h"
+#include "support/HistoryOnDisk.h"
 #include "support/IsolatedEnvironment.h"
 #include "support/ScreenDriver.h"
 #include "support/TestFiles.h"
@@ -95,7 +96,7 @@ class tst_ClipboardMonitor_x11 : public QObject {
     QJsonArray history()
     {
         store->waitForPendingWrites();
-        return QJsonDocument::fromJson(fileContents(store->historyFilePath())).array();
+        return historyOnDisk(store->historyFilePath());
     }
 
 private Q_SLOTS:

@@ -1,3 +1,4 @@
+#include "Platform/Qt/PosixFileCalls.h"
 #include "Platform/Paths.h"
 #include "Debug/DebugLog.h"
 #include "support/DebugLogMessages.h"
@@ -42,8 +43,8 @@ private Q_SLOTS:
 
     void restartThenAppend()
     {
-        // What an earlier run left goes; what this run logged while the
-        // launch kept entries comes back once, where the launch asks for it.
+        // What an earlier run left goes aside; what this run logged while
+        // the launch kept entries comes once, where the launch asks for it.
         QVERIFY(plantFile(DebugLog::filePath(), "[10:00:00.000] voriger Lauf\n"));
         DebugLog::write("nicht behalten");
         DebugLog::keepEntriesForLaunch();
@@ -60,6 +61,11 @@ private Q_SLOTS:
                      .match(text)
                      .hasMatch(),
                  qPrintable(text));
+        // The earlier run's log is kept beside it, as it was.
+        const QString earlier = QString::fromUtf8(fileContents(DebugLog::filePath() + ".1"));
+        QVERIFY2(earlier.startsWith("[10:00:00.000] voriger Lauf\n") && earlier.contains("nicht behalten")
+                     && !earlier.contains("vor dem Neustart"),
+                 qPrintable(earlier));
     }
 
     void aLaterLogWritesUntilItEnds()
@@ -67,7 +73,7 @@ private Q_SLOTS:
         const QString own = DebugLog::filePath();
         QTemporaryDir other;
         {
-            DebugLog::File later(AppFolders(std::make_shared<OtherPaths>(other.path())).debugLog());
+            DebugLog::File later(AppFolders(std::make_shared<OtherPaths>(other.path()), std::make_shared<PosixFileCalls>()).debugLog());
             DebugLog::write("anderswo");
             QCOMPARE(DebugLog::filePath(), other.path() + "/Zentu.it/debug.log");
         }

@@ -159,6 +159,9 @@ private Q_SLOTS:
               "Fenster %1 liegt ausserhalb des Bildschirms"}},
             {"Platform/Qt/XdgAutostartLoginItem.cpp",
              {"Ordner für Autostart konnte nicht angelegt werden", ": liegt in einem Build-Ordner"}},
+            // The step of a file write that failed, for the log.
+            {"Platform/AtomicFile.cpp", {"Größe prüfen", "schließen"}},
+            {"Storage/HistoryJournal.cpp", {"öffnen", "kürzen", "anhängen", "Inhalt geändert", "zusammenführen"}},
             {"Platform/Qt/XdgUserInstallation.cpp", {" ist ein symbolischer Link", ": Ordner kann nicht angelegt werden"}},
             {"Platform/Qt/FeedDownload.cpp", {"Zeitüberschreitung", "keine Web-Adresse: %1"}},
             {"Platform/Qt/HttpResponseReader.cpp",

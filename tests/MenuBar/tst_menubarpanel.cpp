@@ -3,7 +3,9 @@
 // hotkey hints that follow the settings and fit their card, a rebuild in a new
 // language; its screenshot tiles (a click or a screen reader's press opens the
 // editor, the context menu, Delete only on the hovered tile of the shown,
-// focused panel); and a name and role for every control a screen reader meets.
+// focused panel; a tile follows its picture when it is cut, and a picture as
+// tall as a long scrolling capture opens and copies from disk); and a name
+// and role for every control a screen reader meets.
 #include "Localization/Localizer.h"
 #include "MenuBar/CaptureButton.h"
 #include "MenuBar/CaptureIntroConfig.h"
@@ -235,18 +237,62 @@ private Q_SLOTS:
         QCOMPARE(rec.calls, (QStringList{"copyScreenshotImage", "openEditor"}));
         QCOMPARE(rec.copiedImages.first().size(), QSize(30, 30));
 
-        // Without a readable picture, copy and edit do nothing; the tile shows the kind.
+        // Without a readable picture, copy and edit say why and do nothing
+        // else; the tile shows the kind.
         f.screenshotStore->waitForPendingWrites();
         QFile::remove(testFolders().screenshotsDirectory() + QLatin1Char('/') + item.fileName);
         QFile::remove(testFolders().thumbnailsDirectory() + QLatin1Char('/') + *item.thumbnailFileName);
         rec.calls.clear();
+        rec.notices.clear();
         trigger(menu.get(), "Kopieren");
         trigger(menu.get(), "Bearbeiten");
-        QVERIFY(rec.calls.isEmpty());
+        QTest::mouseClick(area, Qt::LeftButton, {}, QPoint(10, 10));
+        QCOMPARE(rec.calls, (QStringList{"notify", "notify", "notify"}));
+        QCOMPARE(rec.notices.first(), QStringLiteral("Bild nicht geöffnet: Datei fehlt"));
         QVERIFY(!ScreenshotPreviewRow(item, actions, *f.screenshotStore, f.workspace, f.tileHoverSync, {96, 70})
                      .showsThumbnail());
         trigger(menu.get(), "Löschen");
         QVERIFY(f.screenshotStore->items().isEmpty());
+    }
+
+    // A cut picture shows in its tile at once, whether the panel is shown or
+    // not; a picture as tall as a long scrolling capture, stored and opened
+    // again from disk, is copied whole.
+    void tilesFollowTheirPicturesAtAnySize()
+    {
+        Panel p;
+        MenuBarContentView& panel = *p.view;
+        const ScreenshotItem item = p.f.screenshotStore->add(PanelFixture::picture(400, 300, Qt::red), CaptureKind::area);
+        panel.show();
+        const auto centre = [&] {
+            ScreenshotPreviewRow* tile = panel.tiles().value(0);
+            return tile ? tile->grab().toImage().pixelColor(tile->width() / 2, tile->height() / 2) : QColor();
+        };
+        QCOMPARE(centre(), QColor(Qt::red));
+        p.f.screenshotStore->updateImage(PanelFixture::picture(200, 150, Qt::blue), {}, item);
+        QCOMPARE(centre(), QColor(Qt::blue));
+        p.f.screenshotStore->waitForPendingWrites();
+        panel.hide();
+        p.f.screenshotStore->updateImage(PanelFixture::picture(100, 75, Qt::green), {}, p.f.screenshotStore->items().front());
+        p.f.screenshotStore->waitForPendingWrites();
+        panel.show();
+        QCOMPARE(centre(), QColor(Qt::green));
+
+        QImage tall(1440, 45000, QImage::Format_RGB32);
+        tall.fill(Qt::darkCyan);
+        tall.setPixel(1439, 44999, qRgb(255, 0, 0));
+        const ScreenshotItem stored = p.f.screenshotStore->add(tall, CaptureKind::scrolling);
+        tall = QImage();
+        p.f.screenshotStore->waitForPendingWrites();
+        ScreenshotHistoryStore reopened(p.f.settings, testFolders());
+        const MenuBarActions actions = p.rec.actions();
+        ScreenshotPreviewRow tile(reopened.items().front(), actions, reopened, p.f.workspace, p.f.tileHoverSync, {96, 70});
+        QCOMPARE(tile.item().id, stored.id);
+        QVERIFY(tile.showsThumbnail());
+        tile.copyImage();
+        QCOMPARE(p.rec.notices, QStringList());
+        QCOMPARE(p.rec.copiedImages.last().size(), QSize(1440, 45000));
+        QCOMPARE(p.rec.copiedImages.last().pixel(1439, 44999), qRgb(255, 0, 0));
     }
 
     void deleteKeyActsOnlyInTheShownPanel()

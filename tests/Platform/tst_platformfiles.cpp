@@ -24,8 +24,8 @@ private Q_SLOTS:
         const QString programs = QDir::homePath() + "/opt/zentu dir";
         QVERIFY(plantFile(programs + "/zentu", "#!/bin/sh\n"));
         QFile::setPermissions(programs + "/zentu", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        XdgUserInstallation installation;
-        XdgAutostartLoginItem item(installation, programs + "/zentu");
+        XdgUserInstallation installation(testFileCalls());
+        XdgAutostartLoginItem item(installation, testFileCalls(), programs + "/zentu");
         QVERIFY(item.isRegistrable());
         QCOMPARE(item.status(), LoginItemService::Status::notRegistered);
         QString error;
@@ -46,7 +46,7 @@ private Q_SLOTS:
 
         // Any path survives the desktop's quoting, escaping and field codes.
         const QString oddPath = QDir::homePath() + QString::fromUtf8(R"(/a "b"/$x`y\z/100%/zentu)");
-        XdgAutostartLoginItem odd(installation, oddPath);
+        XdgAutostartLoginItem odd(installation, testFileCalls(), oddPath);
         QVERIFY(odd.registerApp(&error));
         QVERIFY(fileContents(path).contains(QString(R"(Exec=")" + QDir::homePath() + R"(/a \\"b\\"/\\$x\\`y\\\\z/100%%/zentu")" "\n").toUtf8()));
         QCOMPARE(XdgAutostartLoginItem::registeredProgram(), oddPath);
@@ -61,7 +61,7 @@ private Q_SLOTS:
         QVERIFY(plantFile(build + "/CMakeCache.txt"));
         QVERIFY(plantFile(build + "/src/zentu", "#!/bin/sh\n"));
         QFile::setPermissions(build + "/src/zentu", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        XdgAutostartLoginItem built(installation, build + "/src/zentu");
+        XdgAutostartLoginItem built(installation, testFileCalls(), build + "/src/zentu");
         QVERIFY(!built.isRegistrable());
         QVERIFY(!built.registerApp(&error) && error.contains(build));
         QVERIFY(!QFile::exists(path));
@@ -73,13 +73,13 @@ private Q_SLOTS:
     {
         const QString path = qEnvironmentVariable("XDG_CONFIG_HOME") + "/com.quorel.zentu.conf";
         {
-            SettingsFileUserDefaults d;
+            SettingsFileUserDefaults d(testFileCalls());
             d.setValue("zentu.settings.v1", QByteArray("{\"a\":1}"));
             d.setValue("zentu.onboarding.completed", true);
             d.setValue("app.language", "auto");
         }
         QVERIFY(QFile::exists(path));
-        SettingsFileUserDefaults again;
+        SettingsFileUserDefaults again(testFileCalls());
         QCOMPARE(again.data("zentu.settings.v1"), std::optional<QByteArray>("{\"a\":1}"));
         QVERIFY(again.boolValue("zentu.onboarding.completed"));
         QVERIFY(!again.boolValue("zentuHideCaptureIntro"));
@@ -89,7 +89,7 @@ private Q_SLOTS:
 
         // Every key of the app keeps the name users' files already hold.
         {
-            SettingsFileUserDefaults d;
+            SettingsFileUserDefaults d(testFileCalls());
             for (const char* key : {SettingsKeys::settings, SettingsKeys::unreadableSettings,
                                     SettingsKeys::launchAtLoginDefaulted, SettingsKeys::language,
                                     SettingsKeys::onboardingCompleted, SettingsKeys::pendingScreenRecordingRequest,
@@ -117,16 +117,16 @@ private Q_SLOTS:
         QTemporaryDir dir;
         LocalSocketSingleInstance first(dir.path());
         QSignalSpy activations(&first, &SingleInstance::activationRequested);
-        QVERIFY(first.claim());
-        QVERIFY(first.claim()); // claiming again changes nothing
+        QCOMPARE(first.claim(), SingleInstance::Claim::claimed);
+        QCOMPARE(first.claim(), SingleInstance::Claim::claimed); // claiming again changes nothing
 
         LocalSocketSingleInstance second(dir.path());
-        QVERIFY(!second.claim());
+        QCOMPARE(second.claim(), SingleInstance::Claim::otherInstance);
         QVERIFY(activations.count() == 1 || activations.wait(3000));
         QCOMPARE(activations.count(), 1);
 
         LocalSocketSingleInstance third(dir.path());
-        QVERIFY(!third.claim());
+        QCOMPARE(third.claim(), SingleInstance::Claim::otherInstance);
         QVERIFY(activations.count() == 2 || activations.wait(3000));
 
         // A program that cannot start, and one that ends without claiming
@@ -137,8 +137,18 @@ private Q_SLOTS:
         QVERIFY(!first.handOverTo(QStringLiteral("/bin/true"), 60000));
         QVERIFY(clock.elapsed() < 30000);
         LocalSocketSingleInstance later(dir.path());
-        QVERIFY(!later.claim());
+        QCOMPARE(later.claim(), SingleInstance::Claim::otherInstance);
         QVERIFY(activations.count() == 3 || activations.wait(3000));
+    }
+
+    void aLockThatCannotBeMadeIsNoOtherInstance()
+    {
+        // A folder the lock cannot go into: nobody runs, and the reason is given.
+        QTemporaryDir dir;
+        LocalSocketSingleInstance instance(dir.path() + QStringLiteral("/fehlt"));
+        QCOMPARE(instance.claim(), SingleInstance::Claim::failed);
+        QVERIFY2(instance.failure().startsWith(dir.path() + QStringLiteral("/fehlt/com.quorel.zentu.lock: ")),
+                 qPrintable(instance.failure()));
     }
 
     void anInstanceThatEndedLeavesTheSessionFree()
@@ -146,15 +156,15 @@ private Q_SLOTS:
         QTemporaryDir dir;
         {
             LocalSocketSingleInstance first(dir.path());
-            QVERIFY(first.claim());
+            QCOMPARE(first.claim(), SingleInstance::Claim::claimed);
         }
         // A socket file left behind by a crashed instance does not block either.
         QVERIFY(plantFile(dir.path() + QStringLiteral("/com.quorel.zentu.socket"), {}));
         LocalSocketSingleInstance next(dir.path());
-        QVERIFY(next.claim());
+        QCOMPARE(next.claim(), SingleInstance::Claim::claimed);
         LocalSocketSingleInstance later(dir.path());
         QSignalSpy activations(&next, &SingleInstance::activationRequested);
-        QVERIFY(!later.claim());
+        QCOMPARE(later.claim(), SingleInstance::Claim::otherInstance);
         QVERIFY(activations.count() == 1 || activations.wait(3000));
     }
 };

@@ -5,8 +5,8 @@
 // they point to unchanged, byte for byte and in its mode. After the start
 // every file in the folder is the user's alone (0600), every folder too
 // (0700), also what an earlier version left open. A history file with one
-// bad token keeps its valid records, and thumbnails no record names are
-// gone. The settings file is never written through a link either, and is
+// bad token keeps its valid records, pictures whose records went with it are
+// taken back, and thumbnails no record names are gone. The settings file is never written through a link either, and is
 // private from its first write.
 //
 // Then the clipboard history beside the program's captures: another program
@@ -17,7 +17,9 @@
 // names no application (xclip) while one of our windows is in front is not
 // recorded as ours.
 #include "Platform/Qt/SettingsFileUserDefaults.h"
+#include "support/ClipboardOwners.h"
 #include "support/FilledImage.h"
+#include "support/HistoryOnDisk.h"
 #include "support/IsolatedEnvironment.h"
 #include "support/QuietStart.h"
 #include "support/RealApp.h"
@@ -61,7 +63,7 @@ class TestDataFolderX11 : public QObject {
     QProcess m_app;
     QTemporaryDir m_outside;
     QString base() const { return m_real.dataFolder(); }
-    std::vector<std::unique_ptr<QProcess>> m_owners;
+    ClipboardOwners m_owners;
 
     QStringList recordedTexts() const
     {
@@ -73,16 +75,7 @@ class TestDataFolderX11 : public QObject {
     qsizetype captures() const { return m_real.historyRecords(QStringLiteral("screenshots.json")).size(); }
     // Another program takes the clipboard with a text and keeps serving it;
     // with `onLine`, started ready and taking it when told (takeNow).
-    QProcess* copyFromOtherProgram(const QString& text, bool onLine = false)
-    {
-        auto owner = std::make_unique<QProcess>();
-        owner->start(QStringLiteral(ZENTU_CLIPBOARD_OWNER), {onLine ? "on-line" : "text", text});
-        m_owners.push_back(std::move(owner));
-        QProcess* p = m_owners.back().get();
-        if (onLine)
-            (void)QTest::qWaitFor([&] { return p->canReadLine() && p->readLine().trimmed() == "ready"; }, 10000);
-        return p;
-    }
+    QProcess* copyFromOtherProgram(const QString& text, bool onLine = false) { return m_owners.copy(text, onLine); }
     // What any other program reads from the clipboard now.
     QString clipboardAsOthersSeeIt()
     {
@@ -100,15 +93,7 @@ private Q_SLOTS:
         QVERIFY(m_real.useFreshFolders());
         QVERIFY(m_outside.isValid());
     }
-    void cleanupTestCase()
-    {
-        for (auto& owner : m_owners) {
-            owner->closeWriteChannel();
-            if (!owner->waitForFinished(5000))
-                owner->kill();
-        }
-        stopQuietly(m_app);
-    }
+    void cleanupTestCase() { stopQuietly(m_app); }
 
     void plantedLinksAreReplacedNeverWrittenThrough()
     {
@@ -166,18 +151,23 @@ private Q_SLOTS:
         QVERIFY(files >= 6); // log, two histories, two pictures, a thumbnail
     }
 
-    void aStartOverADamagedHistoryKeepsItsValidRecordsAndDropsOrphans()
+    void aStartOverADamagedHistoryKeepsItsValidRecordsAndTakesBackPictures()
     {
         for (const char* file : {"a.png", "b.png"})
             QVERIFY(filledImage(5, 5, Qt::green).save(base() + "/Screenshots/" + file));
         const QByteArray damaged = "[" + screenshotRecord('A', "a.png") + ",{\"id\": NaN}," + screenshotRecord('B', "b.png") + "]";
         QVERIFY(plantFile(base() + "/screenshots.json", damaged));
-        QVERIFY(plantFile(base() + "/Thumbnails/Zentu.it_Screenshot_2026-01-01_10-00-00-000_thumb.png"));
+        const QString stale = base() + "/Thumbnails/Zentu.it_Screenshot_2026-01-01_10-00-00-000_thumb.png";
+        QVERIFY(plantFile(stale));
         QVERIFY(startQuietly(m_real, m_app));
-        QTRY_COMPARE_WITH_TIMEOUT(m_real.historyRecords(QStringLiteral("screenshots.json")).size(), 2, 15000);
-        // No record names a thumbnail any more (the capture's record went with
-        // the replaced file): none is left.
-        QTRY_COMPARE_WITH_TIMEOUT(QDir(base() + "/Thumbnails").entryList(QDir::Files), QStringList(), 15000);
+        // The two valid records, and the pictures whose records went with the
+        // replaced file (the capture and the earlier version's picture),
+        // taken back with new thumbnails.
+        QTRY_COMPARE_WITH_TIMEOUT(m_real.historyRecords(QStringLiteral("screenshots.json")).size(), 4, 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(historyFaults(base()).isEmpty(), 15000);
+        // A thumbnail no record names is gone; the two taken back have theirs.
+        QVERIFY(!QFile::exists(stale));
+        QCOMPARE(QDir(base() + "/Thumbnails").entryList(QDir::Files).size(), 2);
         stopQuietly(m_app);
     }
 
@@ -191,13 +181,13 @@ private Q_SLOTS:
         QVERIFY(QDir().mkpath(QFileInfo(path).path()));
         QVERIFY(QFile::link(outside, path));
         {
-            SettingsFileUserDefaults defaults(path);
+            SettingsFileUserDefaults defaults(testFileCalls(), path);
             defaults.setValue(QStringLiteral("zentu.settings.v1"), QByteArray("{}"));
         }
         QVERIFY(snapshot(outside) == before);
         QVERIFY(!QFileInfo(path).isSymLink());
         QCOMPARE(QFile::permissions(path) & groupAndOthers, QFileDevice::Permissions());
-        QCOMPARE(SettingsFileUserDefaults(path).value(QStringLiteral("zentu.settings.v1")).toByteArray(), QByteArray("{}"));
+        QCOMPARE(SettingsFileUserDefaults(testFileCalls(), path).value(QStringLiteral("zentu.settings.v1")).toByteArray(), QByteArray("{}"));
     }
 
     void everyCopyAroundACaptureIsRecorded()

@@ -2,10 +2,12 @@
 // once per store: trimming around favourites, clearing and reloading, the
 // owner-only files, newest-first loading, broken and hostile history files.
 // Then what each does on its own: the screenshot store's background picture
-// writes racing removal and edits, the clipboard store's duplicates, previews
-// and copying back.
+// writes racing removal and edits, pictures taken back at start, the
+// clipboard store's duplicates, previews and copying back, and the journal
+// of changes beside a history file.
 #include "Storage/SettingsManager.h"
 #include "Storage/ClipboardHistoryStore.h"
+#include "Storage/HistoryFile.h"
 #include "Storage/ScreenshotHistoryStore.h"
 #include "fakes/FakeClipboardService.h"
 #include "fakes/FakeKeyboardInfo.h"
@@ -13,6 +15,7 @@
 #include "fakes/FakeUserDefaults.h"
 #include "support/FilledImage.h"
 #include "support/DebugLogMessages.h"
+#include "support/HistoryOnDisk.h"
 #include "support/IsolatedEnvironment.h"
 #include "support/NoisyImage.h"
 #include "support/TestFiles.h"
@@ -64,14 +67,28 @@ struct ClipboardStore {
 
 QString historyPath(const char* fileName) { return testFolders().baseDirectory() + QLatin1Char('/') + QLatin1String(fileName); }
 
-QJsonArray fileArray(const char* fileName) { return QJsonDocument::fromJson(fileContents(historyPath(fileName))).array(); }
+QJsonArray fileArray(const char* fileName) { return historyOnDisk(historyPath(fileName)); }
 
+// What was set aside (links planted at such names left out).
 QList<QByteArray> asideContents(const char* fileName)
 {
     QList<QByteArray> out;
-    for (const QString& name : QDir(testFolders().baseDirectory()).entryList({QLatin1String(fileName) + ".unreadable-*"}))
-        out.append(fileContents(testFolders().baseDirectory() + QLatin1Char('/') + name));
+    for (const QFileInfo& aside : QDir(testFolders().baseDirectory()).entryInfoList({QLatin1String(fileName) + ".unreadable-*"}))
+        if (!aside.isSymLink())
+            out.append(fileContents(aside.filePath()));
     return out;
+}
+
+// Links planted at the names a file would be set aside to in the next
+// seconds, all pointing at one file of someone else.
+QString plantAsideLinks(const char* fileName)
+{
+    const QString victim = qEnvironmentVariable("HOME") + QStringLiteral("/fremde-datei");
+    plantFile(victim, "fremd");
+    const QDateTime now = QDateTime::currentDateTime();
+    for (int s = -1; s <= 5; ++s)
+        QFile::link(victim, historyPath(fileName) + QStringLiteral(".unreadable-") + now.addSecs(s).toString(QStringLiteral("yyyyMMdd-HHmmss")));
+    return victim;
 }
 
 } // namespace
@@ -170,12 +187,16 @@ class tst_HistoryStores : public QObject {
         const QByteArray broken = "[" + K::record('A', "2026-01-01T10:00:00Z", "a.png") + ","
                                   + K::record('B', "2026-01-01T10:00:00Z", "a.png", "video") + "]";
         QVERIFY(plantFile(historyPath(K::fileName), broken));
+        // Links planted at the names it would be set aside to are never
+        // written through or replaced: it goes to a name of its own.
+        const QString victim = plantAsideLinks(K::fileName);
         {
             auto store = make<K>();
             QCOMPARE(store->items().size(), 1);
             store->waitForPendingWrites();
         }
         QCOMPARE(asideContents(K::fileName), QList<QByteArray>{broken});
+        QCOMPARE(fileContents(victim), QByteArray("fremd"));
         QCOMPARE(fileArray(K::fileName).size(), 1);
         QVERIFY(debugLogText().contains(QStringLiteral("Eintrag 2 von 2 in %1 nicht lesbar, übersprungen").arg(QLatin1String(K::fileName))));
         QCOMPARE(make<K>()->items().size(), 1);
@@ -184,12 +205,15 @@ class tst_HistoryStores : public QObject {
         // A file that is no JSON at all is not overwritten by the next change.
         QDir(testFolders().baseDirectory()).removeRecursively();
         QVERIFY(plantFile(historyPath(K::fileName), "{{{ kaputt"));
+        plantAsideLinks(K::fileName);
         auto store = make<K>();
         QVERIFY(store->items().isEmpty());
         K::add(*store, Qt::red);
         store->waitForPendingWrites();
+        QCOMPARE(fileContents(victim), QByteArray("fremd"));
         QCOMPARE(asideContents(K::fileName), QList<QByteArray>{"{{{ kaputt"});
         QVERIFY(debugLogText().contains(QStringLiteral("%1 nicht lesbar").arg(QLatin1String(K::fileName))));
+        QFile::remove(victim);
     }
 
     template <class K> void hostileFileNamesTouchNothing()
@@ -353,7 +377,7 @@ private Q_SLOTS:
         const ScreenshotItem item = store.add(image, CaptureKind::area, {});
         store.waitForPendingWrites();
         QCOMPARE(store.image(item), image);
-        QVERIFY(debugLogText().contains(QStringLiteral("PNG konnte nicht geschrieben werden")));
+        QVERIFY(debugLogText().contains(QStringLiteral("STORAGE nicht geschrieben, wird wiederholt: ") + testFolders().screenshotsDirectory()));
         // The record of a picture that is not on disk is not written either.
         QVERIFY(fileArray(ScreenshotStore::fileName).isEmpty());
     }
@@ -369,6 +393,130 @@ private Q_SLOTS:
         store.waitForPendingWrites();
         QCOMPARE(QImage(testFolders().screenshotsDirectory() + "/" + a.fileName).pixelColor(0, 0), QColor(Qt::red));
         QCOMPARE(QImage(testFolders().screenshotsDirectory() + "/" + b.fileName).pixelColor(0, 0), QColor(Qt::blue));
+    }
+
+    // A picture in Screenshots/ that no record names (its record was not
+    // written before a kill, or the history could not be read) is taken back:
+    // its date from its name, kind area, a new thumbnail. One that does not
+    // decode is set aside and never listed.
+    void screenshotPicturesWithoutRecordsAreTakenBack()
+    {
+        const QString dir = testFolders().screenshotsDirectory();
+        QVERIFY(noisyImage(30, 20).save(dir + "/Zentu.it_Screenshot_2026-03-07_09-05-03-042-2.png"));
+        QVERIFY(filledImage(12, 8, Qt::green).save(dir + "/eigenes.png"));
+        QVERIFY(plantFile(dir + "/kaputt.png", "kein PNG"));
+        {
+            ScreenshotHistoryStore store(*settings, testFolders());
+            QCOMPARE(store.items().size(), 2);
+            const ScreenshotItem named = store.items().constLast().width == 30 ? store.items().constLast() : store.items().constFirst();
+            QCOMPARE(named.createdAt, QDateTime(QDate(2026, 3, 7), QTime(9, 5, 3, 42)));
+            QCOMPARE(named.captureKind, CaptureKind::area);
+            QCOMPARE(QSize(named.width, named.height), QSize(30, 20));
+            store.waitForPendingWrites();
+            QCOMPARE(QImage(testFolders().thumbnailsDirectory() + '/' + *named.thumbnailFileName).size(), QSize(30, 20));
+        }
+        QVERIFY(!QFile::exists(dir + "/kaputt.png"));
+        QCOMPARE(QDir(dir).entryList({"kaputt.png.unreadable-*"}).size(), 1);
+        // Taken back once: the next start finds them recorded.
+        QCOMPARE(ScreenshotHistoryStore(*settings, testFolders()).items().size(), 2);
+        QVERIFY(historyFaults(testFolders().baseDirectory()).isEmpty());
+    }
+
+    // The journal beside a history file holds the changes since the file was
+    // written whole; a quit folds it into the file, which keeps its format. A
+    // journal that names other content (the file was written whole after it,
+    // by this program before a kill or by an older version) is ignored; a line
+    // a kill cut short is dropped, the lines before it kept.
+    void theJournalContinuesOnlyItsOwnFile()
+    {
+        const QString path = historyPath(ClipboardStore::fileName);
+        const QString journal = path + ".journal";
+        const auto texts = [&] {
+            const ClipboardHistoryStore store(*settings, clipboard, testFolders());
+            QStringList out;
+            for (const ClipboardItem& item : store.items())
+                out << item.text.value_or(QString());
+            return out;
+        };
+        // Both files as a kill leaves them while the store runs.
+        std::optional<QByteArray> killedFile;
+        QByteArray killedJournal;
+        const auto killHere = [&](ClipboardHistoryStore& store) {
+            store.waitForPendingWrites();
+            killedFile = QFile::exists(path) ? std::optional(fileContents(path)) : std::nullopt;
+            killedJournal = fileContents(journal);
+        };
+        const auto restoreKilled = [&] {
+            return (killedFile ? plantFile(path, *killedFile) : QFile::remove(path)) && plantFile(journal, killedJournal);
+        };
+        {
+            ClipboardHistoryStore store(*settings, clipboard, testFolders());
+            store.addText(QStringLiteral("eins"), std::nullopt);
+            store.addText(QStringLiteral("zwei"), std::nullopt);
+            killHere(store);
+            QVERIFY(!killedJournal.isEmpty());
+            QVERIFY(!QFile::exists(path)); // nothing but the journal so far
+        }
+        // Folded at quit, in the file's own format.
+        QVERIFY(!QFile::exists(journal));
+        QCOMPARE(fileContents(path), HistoryFile::text(ClipboardHistoryStore(*settings, clipboard, testFolders()).items()));
+        QCOMPARE(texts(), (QStringList{"zwei", "eins"}));
+        // Killed before the quit: the journal carries the changes.
+        QVERIFY(restoreKilled());
+        QCOMPARE(texts(), (QStringList{"zwei", "eins"}));
+        // A journal older than the file it lies beside changes nothing.
+        {
+            ClipboardHistoryStore store(*settings, clipboard, testFolders());
+            store.addText(QStringLiteral("drei"), std::nullopt);
+            store.remove(store.items().back());
+            killHere(store);
+        }
+        const QByteArray folded = fileContents(path);
+        QVERIFY(plantFile(journal, killedJournal));
+        QCOMPARE(texts(), (QStringList{"drei", "zwei"}));
+        // An older version wrote the file whole: its content wins.
+        QVERIFY(restoreKilled());
+        QVERIFY(plantFile(path, "[]"));
+        QCOMPARE(texts(), QStringList());
+        // A line cut short by a kill is dropped; the lines before it stay.
+        QVERIFY(plantFile(path, folded));
+        {
+            ClipboardHistoryStore store(*settings, clipboard, testFolders());
+            store.addText(QStringLiteral("vier"), std::nullopt);
+            killHere(store);
+        }
+        QVERIFY(plantFile(path, killedFile.value()));
+        QVERIFY(plantFile(journal, killedJournal + "{\"op\":\"put\",\"record\":{\"id\":\"00000000-0000-0000-0000-00000000000A\",\"crea"));
+        QCOMPARE(texts(), (QStringList{"vier", "drei", "zwei"}));
+    }
+
+    // A kill after an edit's record reached the journal but before the
+    // replaced picture was deleted: the next start deletes it, never takes it
+    // back as a capture of its own.
+    void aPictureAnEditReplacedIsNotTakenBack()
+    {
+        const QString path = historyPath(ScreenshotStore::fileName);
+        QByteArray journal, original;
+        QString originalName;
+        {
+            ScreenshotHistoryStore store(*settings, testFolders());
+            const ScreenshotItem item = store.add(filledImage(40, 30, Qt::red), CaptureKind::area);
+            store.waitForPendingWrites();
+            originalName = item.fileName;
+            original = fileContents(testFolders().screenshotsDirectory() + '/' + originalName);
+            store.updateImage(filledImage(20, 15, Qt::blue), {}, item);
+            store.waitForPendingWrites();
+            journal = fileContents(path + ".journal");
+        }
+        QFile::remove(path);
+        QVERIFY(plantFile(path + ".journal", journal));
+        QVERIFY(plantFile(testFolders().screenshotsDirectory() + '/' + originalName, original));
+        ScreenshotHistoryStore store(*settings, testFolders());
+        QCOMPARE(store.items().size(), 1);
+        QCOMPARE(store.items().front().width, 20);
+        store.waitForPendingWrites();
+        QVERIFY(!QFile::exists(testFolders().screenshotsDirectory() + '/' + originalName));
+        QCOMPARE(QDir(testFolders().screenshotsDirectory()).entryList(QDir::Files).size(), 1);
     }
 
     void clipboardTextEntries()

@@ -1,5 +1,7 @@
 // The app's folders in the test's XDG folders, the names read from history
-// files, and the thumbnails the histories show.
+// files, and the thumbnails the histories show: of every kind of PNG a
+// picture may come as (1, 2, 4, 8 and 16 bits, palette, grey, alpha), a
+// thumbnail shows the picture, never the noise of a one-bit one scaled as is.
 #include "Models/AppSettings.h"
 #include "Storage/AppFolders.h"
 #include "Storage/ImageOps.h"
@@ -75,6 +77,74 @@ private Q_SLOTS:
         const QImage t = top ? ImageOps::topThumbnail(image, 320, 96.0 / 70.0) : ImageOps::thumbnail(image, 320);
         QCOMPARE(t.size(), expected);
         QCOMPARE(t.pixelColor(t.width() / 2, qMax(0, t.height() - 4)), QColor(Qt::red));
+    }
+
+    void everyKindOfPngMakesAThumbnail_data()
+    {
+        QTest::addColumn<int>("format");
+        QTest::addColumn<int>("colors");
+        QTest::newRow("1 bit") << int(QImage::Format_Mono) << 2;
+        QTest::newRow("2 bit palette") << int(QImage::Format_Indexed8) << 4;
+        QTest::newRow("4 bit palette") << int(QImage::Format_Indexed8) << 16;
+        QTest::newRow("8 bit palette with alpha") << int(QImage::Format_Indexed8) << 200;
+        QTest::newRow("8 bit grey") << int(QImage::Format_Grayscale8) << 0;
+        QTest::newRow("16 bit grey") << int(QImage::Format_Grayscale16) << 0;
+        QTest::newRow("8 bit alpha") << int(QImage::Format_ARGB32) << 0;
+        QTest::newRow("16 bit alpha") << int(QImage::Format_RGBA64) << 0;
+    }
+    void everyKindOfPngMakesAThumbnail()
+    {
+        QFETCH(int, format);
+        QFETCH(int, colors);
+        // Black and white pixels in turn: at any smaller size a flat grey.
+        QImage source(800, 600, QImage::Format_RGB32);
+        for (int y = 0; y < source.height(); ++y)
+            for (int x = 0; x < source.width(); ++x)
+                source.setPixel(x, y, (x + y) % 2 ? qRgb(255, 255, 255) : qRgb(0, 0, 0));
+        QImage picture;
+        if (colors) {
+            QList<QRgb> palette{qRgb(0, 0, 0), qRgb(255, 255, 255)};
+            for (int i = 2; i < colors; ++i)
+                palette << qRgba(i, 255 - i, i / 2, 255 - i % 3); // unused, but sets the bit depth
+            picture = source.convertToFormat(QImage::Format(format), palette, Qt::ThresholdDither);
+        } else {
+            picture = source.convertToFormat(QImage::Format(format));
+        }
+        const QString path = QDir::tempPath() + QStringLiteral("/zentu-kind-%1.png").arg(QTest::currentDataTag()).replace(' ', '-');
+        QVERIFY(picture.save(path, "PNG"));
+        const ImageOps::Read read = ImageOps::readImage(path);
+        QFile::remove(path);
+        QCOMPARE(read.problem, ImageOps::ReadProblem::none);
+        for (const QImage& shown : {ImageOps::thumbnail(read.image, 320), ImageOps::filled(read.image, {96, 70})}) {
+            int low = 255, high = 0;
+            for (int y = 2; y < shown.height() - 2; ++y)
+                for (int x = 2; x < shown.width() - 2; ++x) {
+                    const int grey = qGray(shown.pixel(x, y));
+                    low = std::min(low, grey);
+                    high = std::max(high, grey);
+                }
+            QVERIFY2(high - low < 40 && low > 80 && high < 180,
+                     qPrintable(QStringLiteral("%1: grey from %2 to %3").arg(QTest::currentDataTag()).arg(low).arg(high)));
+        }
+    }
+
+    // What the app stores it opens, however large (Qt's own limit is 128 MB),
+    // and says why when it cannot.
+    void storedPicturesOpenAtAnySizeOrSayWhy()
+    {
+        const QString path = QDir::tempPath() + QStringLiteral("/zentu-tall.png");
+        QImage tall(1440, 45000, QImage::Format_RGB32);
+        tall.fill(Qt::darkCyan);
+        tall.setPixel(1439, 44999, qRgb(255, 0, 0));
+        QVERIFY(tall.save(path, "PNG", 9));
+        const ImageOps::Read read = ImageOps::readImage(path);
+        QCOMPARE(read.image.size(), tall.size());
+        QCOMPARE(read.image.pixel(1439, 44999), qRgb(255, 0, 0));
+        QVERIFY(plantFile(path, "kein PNG"));
+        QCOMPARE(ImageOps::readImage(path).problem, ImageOps::ReadProblem::damaged);
+        QFile::remove(path);
+        QCOMPARE(ImageOps::readImage(path).problem, ImageOps::ReadProblem::missing);
+        QCOMPARE(ImageOps::problemText(ImageOps::ReadProblem::missing), QStringLiteral("Bild nicht geöffnet: Datei fehlt"));
     }
 };
 

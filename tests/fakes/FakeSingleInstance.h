@@ -5,7 +5,8 @@
 
 class FakeSingleInstance final : public SingleInstance {
 public:
-    bool claim() override { return true; }
+    Claim claim() override { return Claim::claimed; }
+    QString failure() const override { return {}; }
     bool handOverTo(const QString& program, int) override
     {
         handOvers << program;

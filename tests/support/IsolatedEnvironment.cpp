@@ -1,5 +1,6 @@
 #include "support/IsolatedEnvironment.h"
 
+#include "Platform/Qt/PosixFileCalls.h"
 #include "Platform/Qt/XdgPaths.h"
 
 #include <QDir>
@@ -32,5 +33,11 @@ QList<std::pair<const char*, QString>> makeUserFolders(const QString& root)
 
 AppFolders testFolders()
 {
-    return AppFolders(std::make_shared<XdgPaths>());
+    return AppFolders(std::make_shared<XdgPaths>(), std::make_shared<PosixFileCalls>());
+}
+
+FileCalls& testFileCalls()
+{
+    static PosixFileCalls calls;
+    return calls;
 }

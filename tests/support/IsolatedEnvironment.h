@@ -27,6 +27,8 @@ QList<std::pair<const char*, QString>> makeUserFolders(const QString& root);
 // The app's folders inside the isolated HOME, found as the program finds them
 // (from the XDG environment); a new instance on each call.
 AppFolders testFolders();
+// The system's file calls, for the platform's file writers in tests.
+FileCalls& testFileCalls();
 
 // QTEST_MAIN with the isolated environment set up before QApplication exists.
 #define ZENTU_TEST_MAIN(TestClass)                         \

@@ -1,4 +1,5 @@
 #include "support/QuietStart.h"
+#include "support/IsolatedEnvironment.h"
 
 #include "Models/AppSettings.h"
 #include "Platform/Qt/SettingsFileUserDefaults.h"
@@ -15,7 +16,7 @@ bool startQuietly(const RealApp& real, QProcess& app, const std::function<void(A
         || QProcess::execute(QStringLiteral("setxkbmap"), {"-model", "pc105", "-layout", "us"}) != 0)
         return false;
     {
-        SettingsFileUserDefaults defaults(real.settingsFile());
+        SettingsFileUserDefaults defaults(testFileCalls(), real.settingsFile());
         AppSettings settings;
         settings.openEditorAfterCapture = false;
         settings.launchAtLogin = false;

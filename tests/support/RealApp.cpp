@@ -1,4 +1,5 @@
 #include "support/RealApp.h"
+#include "support/HistoryOnDisk.h"
 #include "support/IsolatedEnvironment.h"
 #include "support/TestFiles.h"
 
@@ -30,12 +31,29 @@ void RealApp::start(QProcess& process, QProcess::ProcessChannelMode mode) const
 {
     process.setProcessEnvironment(m_env);
     process.setProcessChannelMode(mode);
-    process.start(binary(), {});
+    if (!m_user) {
+        process.start(binary(), {});
+        return;
+    }
+    const auto [uid, gid] = *m_user;
+    // The settings the test just wrote are the user's.
+    QProcess::execute(QStringLiteral("chown"), {"-R", QStringLiteral("%1:%2").arg(uid).arg(gid), root() + QStringLiteral("/config")});
+    process.start(QStringLiteral("setpriv"), {QStringLiteral("--reuid=%1").arg(uid), QStringLiteral("--regid=%1").arg(gid),
+                                               QStringLiteral("--clear-groups"), binary()});
+}
+
+void RealApp::runAs(uint uid, uint gid)
+{
+    m_user = {uid, gid};
+    // The other user reaches the folders through the root, and owns them.
+    QFile::setPermissions(root(), QFileDevice::Permissions(0x7755));
+    for (const QString& folder : QDir(root()).entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+        QProcess::execute(QStringLiteral("chown"), {"-R", QStringLiteral("%1:%2").arg(uid).arg(gid), root() + '/' + folder});
 }
 
 QString RealApp::debugLog() const { return QString::fromUtf8(fileContents(dataFolder() + QStringLiteral("/debug.log"))); }
 
 QJsonArray RealApp::historyRecords(const QString& fileName) const
 {
-    return QJsonDocument::fromJson(fileContents(dataFolder() + QLatin1Char('/') + fileName)).array();
+    return historyOnDisk(dataFolder() + QLatin1Char('/') + fileName);
 }

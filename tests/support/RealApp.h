@@ -7,6 +7,8 @@
 #include <QProcessEnvironment>
 #include <QString>
 #include <QTemporaryDir>
+#include <optional>
+#include <utility>
 
 class RealApp {
 public:
@@ -32,8 +34,12 @@ public:
     void setEnvironmentVariable(const QString& name, const QString& value) { m_env.insert(name, value); }
 
     void start(QProcess& process, QProcess::ProcessChannelMode mode = QProcess::ForwardedErrorChannel) const;
+    // Starts the program as another user from now on (root only): the fresh
+    // folders are given to that user now, the settings before each start.
+    void runAs(uint uid, uint gid);
 
 private:
     QTemporaryDir m_root;
     QProcessEnvironment m_env;
+    std::optional<std::pair<uint, uint>> m_user;
 };

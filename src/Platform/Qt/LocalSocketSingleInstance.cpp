@@ -7,7 +7,9 @@
 #include <QLocalSocket>
 #include <QProcess>
 #include <QThread>
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <unistd.h>
 
 namespace {
@@ -62,16 +64,25 @@ QString LocalSocketSingleInstance::socketPath() const
     return m_folder + QStringLiteral("/com.quorel.zentu.socket");
 }
 
-bool LocalSocketSingleInstance::claim()
+SingleInstance::Claim LocalSocketSingleInstance::claim()
 {
     if (m_server)
-        return true;
+        return Claim::claimed;
     m_lock = std::make_unique<QLockFile>(lockPath());
     m_lock->setStaleLockTime(0); // a lock is stale only when its process is gone
     if (!m_lock->tryLock(0)) {
+        const QLockFile::LockError error = m_lock->error();
         m_lock.reset();
+        if (error != QLockFile::LockFailedError) {
+            // Not "already running": nobody may hold the lock at all (a
+            // runtime folder of another user after su, a read-only folder).
+            m_failure = lockPath() + QStringLiteral(": ")
+                + (error == QLockFile::PermissionError ? QString::fromLocal8Bit(std::strerror(EACCES))
+                                                       : QString::fromLocal8Bit(std::strerror(EIO)));
+            return Claim::failed;
+        }
         handOver();
-        return false;
+        return Claim::otherInstance;
     }
     // We hold the lock, so any socket left behind belongs to a dead instance.
     QLocalServer::removeServer(socketPath());
@@ -91,7 +102,7 @@ bool LocalSocketSingleInstance::claim()
     // Without the socket this instance still runs; a later start then simply
     // cannot reach it and exits on the lock.
     m_server->listen(socketPath());
-    return true;
+    return Claim::claimed;
 }
 
 bool LocalSocketSingleInstance::handOver()
@@ -147,5 +158,5 @@ bool LocalSocketSingleInstance::handOverTo(const QString& program, int timeoutMs
     }
     // Take the session back. Should another instance hold it by now (the new
     // one, late), that one runs and this one must end.
-    return !claim();
+    return claim() == Claim::otherInstance;
 }

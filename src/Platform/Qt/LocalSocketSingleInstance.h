@@ -16,7 +16,8 @@ public:
     explicit LocalSocketSingleInstance(QString folder = {}, QObject* parent = nullptr);
     ~LocalSocketSingleInstance() override;
 
-    bool claim() override;
+    Claim claim() override;
+    QString failure() const override { return m_failure; }
     bool handOverTo(const QString& program, int timeoutMs) override;
 
     static QString defaultFolder();
@@ -31,6 +32,7 @@ private:
     qint64 lockHolder() const;
 
     QString m_folder;
+    QString m_failure;
     std::unique_ptr<QLockFile> m_lock;
     QLocalServer* m_server = nullptr;
 };

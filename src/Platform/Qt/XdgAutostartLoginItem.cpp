@@ -1,5 +1,6 @@
 #include "Platform/Qt/XdgAutostartLoginItem.h"
 
+#include "Platform/AtomicFile.h"
 #include "Platform/Installation.h"
 #include "Platform/Qt/DesktopEntryText.h"
 
@@ -7,12 +8,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QSettings>
 #include <QStandardPaths>
 
-XdgAutostartLoginItem::XdgAutostartLoginItem(const Installation& installation, QString executable)
+XdgAutostartLoginItem::XdgAutostartLoginItem(const Installation& installation, FileCalls& files, QString executable)
     : m_installation(installation)
+    , m_files(files)
     , m_executable(std::move(executable))
 {
 }
@@ -87,13 +88,10 @@ bool XdgAutostartLoginItem::registerApp(QString* error)
                             "Icon=com.quorel.zentu\n"
                             "X-GNOME-Autostart-enabled=true\n"
                             "NoDisplay=true\n";
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit()) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    return true;
+    const FileWriteOutcome written = AtomicFile::write(m_files, path, text, 0644);
+    if (!written.ok() && error)
+        *error = written.describe();
+    return written.ok();
 }
 
 bool XdgAutostartLoginItem::unregisterApp(QString* error)

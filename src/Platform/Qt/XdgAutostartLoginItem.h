@@ -1,17 +1,18 @@
 #pragma once
 #include "Platform/LoginItemService.h"
 
+class FileCalls;
 class Installation;
 
 // The login item as an XDG autostart entry:
-// $XDG_CONFIG_HOME/autostart/com.quorel.zentu.desktop. A program inside a
-// build tree is never registered, and an entry that starts one (or a program
-// that is gone) counts as none.
+// $XDG_CONFIG_HOME/autostart/com.quorel.zentu.desktop, written all or nothing.
+// A program inside a build tree is never registered, and an entry that starts
+// one (or a program that is gone) counts as none.
 class XdgAutostartLoginItem final : public LoginItemService {
 public:
     // executable: the command the entry starts (the running program by
     // default); the installation tells where a program lies.
-    explicit XdgAutostartLoginItem(const Installation& installation, QString executable = {});
+    XdgAutostartLoginItem(const Installation& installation, FileCalls& files, QString executable = {});
 
     static QString entryPath();
     // The program the entry starts; empty without an entry.
@@ -26,5 +27,6 @@ private:
     QString program() const;
 
     const Installation& m_installation;
+    FileCalls& m_files;
     QString m_executable;
 };

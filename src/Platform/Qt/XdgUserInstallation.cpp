@@ -2,12 +2,14 @@
 
 #include "Platform/Qt/DesktopEntryText.h"
 #include "Platform/Qt/FreedesktopTrash.h"
+#include "Platform/AtomicFile.h"
+#include "Platform/FileCalls.h"
 #include "Platform/Qt/XdgAutostartLoginItem.h"
 
 #include <QDir>
+#include <cstring>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <functional>
 
@@ -29,54 +31,28 @@ QString dataHome()
     return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
 }
 
-bool copyExecutable(const QString& source, const QString& destination, QString* error)
+// Written beside its place and renamed over it only when whole, so an
+// earlier install stays whole until the new one is complete.
+bool writeFile(FileCalls& files, const QString& path, const QByteArray& data, mode_t mode, QString* error)
 {
-    if (QFileInfo(destination).isSymLink()) {
-        *error = destination + QStringLiteral(" ist ein symbolischer Link");
+    if (QFileInfo(path).isSymLink()) {
+        *error = path + QStringLiteral(" ist ein symbolischer Link");
         return false;
     }
-    QFile in(source);
-    if (!in.open(QIODevice::ReadOnly)) {
-        *error = source + QStringLiteral(": ") + in.errorString();
-        return false;
-    }
-    // QSaveFile writes a temporary file beside the destination and renames it
-    // over the destination only on commit.
-    QSaveFile out(destination);
-    if (!out.open(QIODevice::WriteOnly)) {
-        *error = destination + QStringLiteral(": ") + out.errorString();
-        return false;
-    }
-    while (!in.atEnd()) {
-        const QByteArray chunk = in.read(1 << 20);
-        if (chunk.isEmpty() && in.error() != QFileDevice::NoError) {
-            *error = source + QStringLiteral(": ") + in.errorString();
-            out.cancelWriting();
-            return false;
-        }
-        if (out.write(chunk) != chunk.size()) {
-            *error = destination + QStringLiteral(": ") + out.errorString();
-            out.cancelWriting();
-            return false;
-        }
-    }
-    out.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner | QFileDevice::ReadGroup
-                       | QFileDevice::ExeGroup | QFileDevice::ReadOther | QFileDevice::ExeOther);
-    if (!out.commit()) {
-        *error = destination + QStringLiteral(": ") + out.errorString();
-        return false;
-    }
-    return true;
+    const FileWriteOutcome written = AtomicFile::write(files, path, data, mode);
+    if (!written.ok())
+        *error = written.describe();
+    return written.ok();
 }
 
-bool writeFile(const QString& path, const QByteArray& data, QString* error)
+bool copyExecutable(FileCalls& files, const QString& source, const QString& destination, QString* error)
 {
-    QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly) || out.write(data) != data.size() || !out.commit()) {
-        *error = path + QStringLiteral(": ") + out.errorString();
+    QByteArray program;
+    if (const int failed = -files.readAll(QFile::encodeName(source), &program)) {
+        *error = source + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(failed));
         return false;
     }
-    return true;
+    return writeFile(files, destination, program, 0755, error);
 }
 
 QByteArray resource(const QString& name)
@@ -196,14 +172,16 @@ bool XdgUserInstallation::install(const QString& program, QString* error)
     const bool withHelper = !helper.isEmpty();
     // The launcher entry comes last: it marks the install as complete and ours.
     const std::pair<QString, std::function<bool()>> steps[] = {
-        {executable, [&] { return copyExecutable(program, executable, &detail); }},
+        {executable, [&] { return copyExecutable(m_files, program, executable, &detail); }},
         {installedHelper(), [&] {
              // An earlier install's helper would not match this program.
-             return withHelper ? copyExecutable(helper, installedHelper(), &detail)
+             return withHelper ? copyExecutable(m_files, helper, installedHelper(), &detail)
                                : (QFile::remove(installedHelper()) || !QFileInfo::exists(installedHelper()));
          }},
-        {iconPath(), [&] { return writeFile(iconPath(), resource(QStringLiteral(":/ZentuAppIcon.svg")), &detail); }},
-        {desktopEntryPath(), [&] { return writeFile(desktopEntryPath(), launcherEntry(executable), &detail); }},
+        {iconPath(), [&] {
+             return writeFile(m_files, iconPath(), resource(QStringLiteral(":/ZentuAppIcon.svg")), 0644, &detail);
+         }},
+        {desktopEntryPath(), [&] { return writeFile(m_files, desktopEntryPath(), launcherEntry(executable), 0644, &detail); }},
     };
     QStringList created;
     for (const auto& [path, write] : steps) {
@@ -219,8 +197,8 @@ bool XdgUserInstallation::install(const QString& program, QString* error)
             created << path;
     }
     // A login item made by this copy would start the one left behind.
-    if (XdgAutostartLoginItem(*this).status() == LoginItemService::Status::enabled)
-        XdgAutostartLoginItem(*this, executable).registerApp(nullptr);
+    if (XdgAutostartLoginItem(*this, m_files).status() == LoginItemService::Status::enabled)
+        XdgAutostartLoginItem(*this, m_files, executable).registerApp(nullptr);
     return true;
 }
 

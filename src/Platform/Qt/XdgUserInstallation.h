@@ -1,6 +1,8 @@
 #pragma once
 #include "Platform/Installation.h"
 
+class FileCalls;
+
 // The user-level install on a freedesktop system: the executable as "zentu"
 // in $XDG_BIN_HOME (default ~/.local/bin) with its page-capture helper when
 // that lies beside it, the launcher entry and the icon
@@ -10,6 +12,9 @@
 // ~/.local/state), the base directories' place for such state.
 class XdgUserInstallation final : public Installation {
 public:
+    // files: what every file of the install is written with, all or nothing.
+    explicit XdgUserInstallation(FileCalls& files) : m_files(files) {}
+
     Placement placement(const QString& program) const override;
     QString installedProgram() const override;
     bool isPlaceTaken() const override;
@@ -28,4 +33,6 @@ public:
 
 private:
     bool isOwnInstall() const;
+
+    FileCalls& m_files;
 };
