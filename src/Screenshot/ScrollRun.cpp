@@ -12,6 +12,7 @@
 #include "Screenshot/ScrollCancel.h"
 #include "Screenshot/ScrollCoverOverlay.h"
 #include "Screenshot/ScrollProgressHUD.h"
+#include "Screenshot/ScrollInputPolicy.h"
 #include "Screenshot/WorkerTask.h"
 #include "Debug/DebugLog.h"
 
@@ -252,6 +253,7 @@ QCoro::Task<void> ScrollRun::bringToFront()
     m_b.cover.show(m_rect);
     const std::optional<RunningApplications::App> app = m_b.applications.application(m_target.pid, m_window);
     m_bundleID = app ? app->id : QString();
+    m_inputKind = app ? ScrollInputPolicy::kindOf(app->id, app->windowClass) : ScrollInputPolicy::Kind::ordinary;
     hideOwnWindows();
     co_await m_sleep(150);
     if (gone())
@@ -389,13 +391,21 @@ QCoro::Task<void> ScrollRun::takeFirstFrame()
 }
 
 // Keys move a selection or a caret where the window shows a list, a table, a
-// tree or an editable text: there the wheel scrolls, which leaves what the
-// user had selected alone.
+// tree or an editable text, and a terminal hands them to its program: there
+// the wheel scrolls, which leaves what the user had selected alone and
+// sends no command. Neither is ever given a key.
 void ScrollRun::chooseInput()
 {
-    if (m_section || !m_b.lookup || gone())
+    if (m_section || gone())
         return;
-    if (m_b.lookup->keysMoveSelection(m_centre, m_target.pid)) {
+    if (!ScrollInputPolicy::keysAllowed(m_inputKind)) {
+        log(m_inputKind == ScrollInputPolicy::Kind::terminal ? QStringLiteral("Terminal — nur das Mausrad, keine Tasten")
+                                                             : QStringLiteral("Texteditor — nur das Mausrad, keine Tasten"));
+        m_stepper->useWheel();
+        parkPointer();
+        return;
+    }
+    if (m_b.lookup && m_b.lookup->keysMoveSelection(m_centre, m_target.pid)) {
         log(QStringLiteral("Liste oder Text unter dem Fenstermittelpunkt — Mausrad statt Tasten"));
         m_stepper->useWheel();
         parkPointer();

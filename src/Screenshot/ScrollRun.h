@@ -11,6 +11,7 @@
 // still there before it touches them again.
 #include "Screenshot/FrameMatcher.h"
 #include "Screenshot/FrameSettler.h"
+#include "Screenshot/ScrollInputPolicy.h"
 #include "Screenshot/ScrollStepper.h"
 #include "Screenshot/WindowGrabber.h"
 #include "Screenshot/WindowScrollCapture.h"
@@ -87,6 +88,7 @@ private:
     QRectF m_rect;
     quint32 m_window = 0;
     QString m_bundleID;
+    ScrollInputPolicy::Kind m_inputKind = ScrollInputPolicy::Kind::ordinary;
     qreal m_scale = 2.0;
     QPointF m_centre;
     std::optional<QPointF> m_savedPointer;

@@ -313,6 +313,31 @@ private Q_SLOTS:
         QVERIFY(world->events.contains(QStringLiteral("pageDown")));
     }
 
+    void terminalsAndEditorsGetTheWheelOnly_data()
+    {
+        QTest::addColumn<QString>("id");
+        QTest::addColumn<QString>("windowClass");
+        QTest::newRow("xterm") << QStringLiteral("debian-xterm") << QStringLiteral("XTerm");
+        QTest::newRow("GNOME Terminal") << QStringLiteral("org.gnome.Terminal") << QStringLiteral("Gnome-terminal");
+        QTest::newRow("Konsole, by its class") << QStringLiteral("konsole-bin") << QStringLiteral("konsole");
+        QTest::newRow("Mousepad") << QStringLiteral("org.xfce.mousepad") << QStringLiteral("Mousepad");
+    }
+    void terminalsAndEditorsGetTheWheelOnly()
+    {
+        // No accessibility bus: the window's class alone tells.
+        QFETCH(QString, id);
+        QFETCH(QString, windowClass);
+        setUpWorld(300, 400, 2000);
+        world->scrollTo(500);
+        apps.apps.insert(FakeScrollWorld::pid, {id, QStringLiteral("Programm"), windowClass});
+        const QImage result = run();
+        apps.apps.clear();
+        QCOMPARE(result, world->fullRendering());
+        QVERIFY(!incomplete);
+        for (const QString& e : world->events)
+            QVERIFY2(e.startsWith(QStringLiteral("wheel")), qPrintable(e));
+    }
+
     void seamOfAHalfRedrawnViewIsLookedAtAgain()
     {
         setUpWorld(300, 400, 3000, 40, 30);

@@ -4,9 +4,9 @@
 #include "Platform/WindowServer.h"
 #include "helpers/CodedRows.h"
 #include "helpers/CodedText.h"
+#include "support/BrowserLaunch.h"
 #include "support/PdfFixtures.h"
 
-#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QGuiApplication>
@@ -275,47 +275,22 @@ bool ScrollApp::start(const QRect& rect, WindowServer& windows, bool accessibili
 
     QStringList args;
     switch (m_kind) {
-    case Kind::chromium:
-        // As root Chromium needs --no-sandbox; the rest keeps a first start
-        // quiet and offline.
-        args = {QStringLiteral("--no-sandbox"), QStringLiteral("--test-type"), QStringLiteral("--no-first-run"),
-                QStringLiteral("--no-default-browser-check"), QStringLiteral("--disable-background-networking"),
-                QStringLiteral("--disable-component-update"), QStringLiteral("--disable-sync"),
-                QStringLiteral("--disable-default-apps"), QStringLiteral("--disable-extensions"),
-                QStringLiteral("--password-store=basic"), QStringLiteral("--disable-gpu"),
-                QStringLiteral("--force-device-scale-factor=1"),
-                QStringLiteral("--disable-features=Translate,MediaRouter,OptimizationHints"),
-                QStringLiteral("--user-data-dir=") + m_dir.filePath(QStringLiteral("profile")),
-                QStringLiteral("--window-position=%1,%2").arg(rect.x()).arg(rect.y()),
-                QStringLiteral("--window-size=%1,%2").arg(rect.width()).arg(rect.height())};
-        if (accessibility)
-            args.append(QStringLiteral("--force-renderer-accessibility"));
-        args.append(QUrl::fromLocalFile(m_document).toString());
+    case Kind::chromium: {
+        BrowserLaunch::Options options;
+        options.accessibility = accessibility;
+        args = BrowserLaunch::chromium(m_dir.filePath(QStringLiteral("profile")), rect, options,
+                                       QUrl::fromLocalFile(m_document).toString());
         break;
-    case Kind::firefox: {
+    }
+    case Kind::firefox:
         // A profile of its own that skips every first-start page.
-        const QString profile = m_dir.filePath(QStringLiteral("profile"));
-        QDir().mkpath(profile);
-        QFile prefs(profile + QStringLiteral("/user.js"));
-        if (!prefs.open(QIODevice::WriteOnly)
-            || prefs.write("user_pref(\"browser.shell.checkDefaultBrowser\", false);\n"
-                           "user_pref(\"browser.startup.homepage_override.mstone\", \"ignore\");\n"
-                           "user_pref(\"browser.aboutwelcome.enabled\", false);\n"
-                           "user_pref(\"datareporting.policy.dataSubmissionEnabled\", false);\n"
-                           "user_pref(\"toolkit.telemetry.reportingpolicy.firstRun\", false);\n"
-                           "user_pref(\"browser.sessionstore.resume_from_crash\", false);\n"
-                           "user_pref(\"app.update.auto\", false);\n"
-                           "user_pref(\"layout.css.devPixelsPerPx\", \"1.0\");\n")
-                < 0) {
+        args = BrowserLaunch::firefox(m_dir.filePath(QStringLiteral("profile")), rect, {},
+                                      QUrl::fromLocalFile(m_document).toString());
+        if (args.isEmpty()) {
             m_error = QStringLiteral("profile not written");
             return false;
         }
-        prefs.close();
-        args = {QStringLiteral("--no-remote"), QStringLiteral("--new-instance"), QStringLiteral("--profile"), profile,
-                QStringLiteral("-width"), QString::number(rect.width()), QStringLiteral("-height"),
-                QString::number(rect.height()), QUrl::fromLocalFile(m_document).toString()};
         break;
-    }
     case Kind::zenity:
         args = {QStringLiteral("--list"), QStringLiteral("--imagelist"), QStringLiteral("--title=Liste"),
                 QStringLiteral("--text=Einträge"), QStringLiteral("--column=Farbe"), QStringLiteral("--column=Eintrag"),
@@ -360,39 +335,12 @@ bool ScrollApp::start(const QRect& rect, WindowServer& windows, bool accessibili
 
 bool ScrollApp::waitForWindow(WindowServer& windows, const QRect& rect)
 {
-    auto find = [&] {
-        m_window = 0;
-        for (const WindowInfo& w : windows.windowList().value_or(QList<WindowInfo>()))
-            if (w.ownerPID && *w.ownerPID == pid() && w.layer && *w.layer == 0 && w.bounds.width() > 200
-                && w.bounds.height() > 200
-                && (!m_window || w.bounds.width() * w.bounds.height() > m_bounds.width() * m_bounds.height())) {
-                m_window = w.number;
-                m_bounds = w.bounds;
-            }
-        return m_window != 0;
-    };
-    if (!QTest::qWaitFor(find, 30000))
+    // Chromium and xterm take a geometry of their own.
+    const auto window = BrowserLaunch::awaitWindow(windows, pid(), rect, m_kind != Kind::chromium && m_kind != Kind::xterm);
+    if (!window)
         return false;
-    if (m_kind != Kind::chromium && m_kind != Kind::xterm) {
-        // No geometry option (or only a size): the window manager places it,
-        // then we move it, asking again while it is still being managed.
-        QElapsedTimer asked;
-        auto place = [&] {
-            if (asked.isValid() && asked.elapsed() < 1000)
-                return;
-            asked.start();
-            QProcess::execute(QStringLiteral("xdotool"),
-                              {QStringLiteral("windowsize"), QString::number(m_window), QString::number(rect.width()),
-                               QString::number(rect.height()), QStringLiteral("windowmove"), QString::number(m_window),
-                               QString::number(rect.x()), QString::number(rect.y())});
-        };
-        return QTest::qWaitFor(
-            [&] {
-                place();
-                return find() && qAbs(m_bounds.height() - rect.height()) < 60 && qAbs(m_bounds.x() - rect.x()) < 60;
-            },
-            30000);
-    }
+    m_window = window->number;
+    m_bounds = window->bounds;
     return true;
 }
 

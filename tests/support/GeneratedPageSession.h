@@ -1,0 +1,87 @@
+#pragma once
+// One real browser showing generated pages (GeneratedPage) one seed after
+// the other, and scrolling captures of them through the program's own
+// engine as the user takes them: the picker is shown, the user clicks the
+// page or drags a section over the browser's view, and the result is held
+// against the page. Where the browser's view lies is measured once, on a
+// calibration page of one colour. A browser that stops answering is started
+// again.
+#include "support/BrowserLaunch.h"
+#include "support/GeneratedPage.h"
+#include "support/GeneratedPageServer.h"
+#include "support/ScrollAppCapture.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <map>
+#include <memory>
+#include <optional>
+
+class ScrollEngineRig;
+class X11Probe;
+
+struct GeneratedOutcome {
+    GeneratedPage::Verdict verdict;
+    bool captured = false;
+    bool calledComplete = false;
+    double seconds = 0; // from the pick to the result
+    double screens = 0; // of output, in heights of what was picked
+    // Every item once, whole and in order, and the capture said so.
+    bool complete() const { return captured && calledComplete && verdict.whole(); }
+    // Not called complete unless it is.
+    bool honest() const { return !captured || !calledComplete || verdict.whole(); }
+    QString summary() const;
+};
+
+class GeneratedPageSession {
+public:
+    enum class Browser { chromium, firefox };
+
+    GeneratedPageSession(Browser browser, BrowserLaunch::Options options, QRect window);
+    ~GeneratedPageSession();
+    GeneratedPageSession(const GeneratedPageSession&) = delete;
+    GeneratedPageSession& operator=(const GeneratedPageSession&) = delete;
+
+    static bool installed(Browser browser);
+
+    // Starts the browser (again) and measures its view.
+    bool start(ScrollEngineRig& rig);
+    QString error() const { return m_error; }
+    // The browser's view on the screen, below its toolbar and any bar.
+    QRect view() const { return m_view; }
+
+    // Shows the page and waits until its first item shows and stands still.
+    bool show(ScrollEngineRig& rig, const GeneratedPage& page);
+    GeneratedOutcome capture(ScrollEngineRig& rig, const X11Probe& mouse, const GeneratedPage& page, Pick pick);
+
+private:
+    bool go(const QUrl& url);
+    void stop();
+
+    Browser m_browser;
+    BrowserLaunch::Options m_options;
+    QRect m_window;
+    GeneratedPageServer m_server;
+    std::unique_ptr<QTemporaryDir> m_profile;
+    QProcess m_process;
+    BrowserLaunch::AppWindow m_app;
+    QRect m_view;
+    QString m_error;
+};
+
+// Captures of generated pages in one browser, seed after seed: a browser of
+// its own for each device scale a seed asks for.
+class GeneratedPageRuns {
+public:
+    GeneratedPageRuns(GeneratedPageSession::Browser browser, QRect window);
+
+    // Shows the seed's page and captures it; nothing when the page could not
+    // be shown (`error` says why).
+    std::optional<GeneratedOutcome> capture(ScrollEngineRig& rig, const X11Probe& mouse, const GeneratedPage& page,
+                                            Pick pick, QString* error = nullptr);
+
+private:
+    GeneratedPageSession::Browser m_browser;
+    QRect m_window;
+    std::map<int, std::unique_ptr<GeneratedPageSession>> m_sessions;
+};
