@@ -7,7 +7,8 @@
 // complete that lost, repeated or tore anything) and seconds per screen of
 // output (from the pick to the result).
 // Needs a display: run through bench/run-scrollgenerated.sh.
-// Arguments: [first seed] [count] [chromium|firefox|both] [window|section|both]
+// Arguments: [first seed] [count] [chromium|firefox|both] [window|section|both];
+// "describe [first seed] [count]" only lists what the seeds give.
 #include "Debug/DebugLog.h"
 #include "Platform/Qt/XdgPaths.h"
 #include "Storage/AppFolders.h"
@@ -49,6 +50,12 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     DebugLog::File log(AppFolders(std::make_shared<XdgPaths>()).debugLog());
     const QStringList args = app.arguments();
+    if (args.value(1) == QLatin1String("describe")) {
+        const quint32 from = args.value(2, QStringLiteral("1")).toUInt();
+        for (quint32 seed = from; seed < from + args.value(3, QStringLiteral("200")).toUInt(); ++seed)
+            std::printf("%s\n", qPrintable(GeneratedPage(seed).description()));
+        return 0;
+    }
     const quint32 first = args.value(1, QStringLiteral("1")).toUInt();
     const int count = args.value(2, QStringLiteral("200")).toInt();
     const QString browsers = args.value(3, QStringLiteral("both"));

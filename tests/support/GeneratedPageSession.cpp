@@ -12,6 +12,7 @@
 #include <QProcessEnvironment>
 #include <QStandardPaths>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -40,13 +41,14 @@ QString GeneratedOutcome::summary() const
 {
     if (!captured)
         return QStringLiteral("nothing captured");
-    return QStringLiteral("%1 of %2 items, called %3%4, %5 s, %6 screens")
+    return QStringLiteral("%1 of %2 items, called %3%4, %5 s, %6 screens%7")
         .arg(verdict.found)
         .arg(verdict.total)
         .arg(calledComplete ? QStringLiteral("complete") : QStringLiteral("incomplete"))
         .arg(verdict.whole() ? QString() : QStringLiteral(" (") + verdict.problem + QLatin1Char(')'))
         .arg(seconds, 0, 'f', 1)
-        .arg(screens, 0, 'f', 1);
+        .arg(screens, 0, 'f', 1)
+        .arg(stopped ? QStringLiteral(", stopped with Escape") : QString());
 }
 
 GeneratedPageSession::GeneratedPageSession(Browser browser, BrowserLaunch::Options options, QRect window)
@@ -143,6 +145,8 @@ bool GeneratedPageSession::show(ScrollEngineRig& rig, const GeneratedPage& page)
             m_process.kill();
             continue;
         }
+        // In front of the other browsers of the run (they lie at the same place).
+        xdotool({QStringLiteral("windowactivate"), QStringLiteral("--sync"), QString::number(m_app.number)});
         // The first item's top mark shows, in the same place twice.
         QRect last;
         const bool shown = QTest::qWaitFor(
@@ -173,11 +177,20 @@ GeneratedOutcome GeneratedPageSession::capture(ScrollEngineRig& rig, const X11Pr
         mouse.drag(section.topLeft(), section.bottomRight());
     else
         mouse.click(m_view.center());
-    const std::optional<CapturedScreenshot> shot = awaitTask(std::move(run), 280000);
+    // A capture that goes on and on is stopped as the user would stop it.
+    QTimer escape;
+    escape.setSingleShot(true);
+    QObject::connect(&escape, &QTimer::timeout, [&rig, &out] {
+        out.stopped = true;
+        rig.keys().pressEscape();
+    });
+    escape.start(maximumSeconds * 1000);
+    const std::optional<CapturedScreenshot> shot = awaitTask(std::move(run), (maximumSeconds + 120) * 1000);
     out.seconds = timer.elapsed() / 1000.0;
     if (!shot)
         return out;
     out.captured = true;
+    m_lastImage = shot->image;
     out.calledComplete = !shot->incomplete;
     out.verdict = page.check(shot->image);
     const double frame = pick == Pick::section ? section.height() : m_app.bounds.height();

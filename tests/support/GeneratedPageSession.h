@@ -26,10 +26,12 @@ struct GeneratedOutcome {
     bool calledComplete = false;
     double seconds = 0; // from the pick to the result
     double screens = 0; // of output, in heights of what was picked
+    bool stopped = false; // it took so long that Escape ended it
     // Every item once, whole and in order, and the capture said so.
-    bool complete() const { return captured && calledComplete && verdict.whole(); }
-    // Not called complete unless it is.
-    bool honest() const { return !captured || !calledComplete || verdict.whole(); }
+    bool complete() const { return captured && !stopped && calledComplete && verdict.whole(); }
+    // Not called complete unless it is (a capture ended with Escape is
+    // what the user asked for).
+    bool honest() const { return !captured || stopped || !calledComplete || verdict.whole(); }
     QString summary() const;
 };
 
@@ -47,12 +49,18 @@ public:
     // Starts the browser (again) and measures its view.
     bool start(ScrollEngineRig& rig);
     QString error() const { return m_error; }
-    // The browser's view on the screen, below its toolbar and any bar.
+    // The browser's view on the screen, below its toolbar and any bar, and
+    // its window.
     QRect view() const { return m_view; }
+    QRect window() const { return m_app.bounds.toAlignedRect(); }
+    // The picture the last capture gave.
+    const QImage& lastImage() const { return m_lastImage; }
 
     // Shows the page and waits until its first item shows and stands still.
     bool show(ScrollEngineRig& rig, const GeneratedPage& page);
     GeneratedOutcome capture(ScrollEngineRig& rig, const X11Probe& mouse, const GeneratedPage& page, Pick pick);
+    // A capture still running after this long is ended with Escape.
+    static constexpr int maximumSeconds = 200;
 
 private:
     bool go(const QUrl& url);
@@ -66,6 +74,7 @@ private:
     QProcess m_process;
     BrowserLaunch::AppWindow m_app;
     QRect m_view;
+    QImage m_lastImage;
     QString m_error;
 };
 

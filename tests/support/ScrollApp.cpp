@@ -22,6 +22,9 @@ constexpr int pdfLinesPerPage = 40;
 constexpr int terminalLines = 3000;
 constexpr int listRows = 800;
 constexpr int editorLines = 2000;
+constexpr int pagerLines = 600;
+constexpr int manualLines = 300;
+constexpr int sparseLines = 400;
 const QColor stickyHeader(0x1e, 0x2a, 0x3a);
 
 QString rgb(const QColor& c)
@@ -32,6 +35,13 @@ QString rgb(const QColor& c)
 int sectionsOf(ScrollApp::Page page)
 {
     switch (page) {
+    case ScrollApp::Page::pdf:
+        return pdfPages * pdfLinesPerPage;
+    case ScrollApp::Page::pager:
+    case ScrollApp::Page::pagerWithMouse:
+    case ScrollApp::Page::manual:
+    case ScrollApp::Page::sparse:
+        return 0;
     case ScrollApp::Page::plain:
         return 40;
     case ScrollApp::Page::longPage:
@@ -102,10 +112,10 @@ QByteArray page(ScrollApp::Page kind)
 }
 
 // Terminal output: numbered lines, each with a coded block of four cells.
-QByteArray terminalText()
+QByteArray terminalText(int lines)
 {
     QByteArray out;
-    for (int i = 0; i < terminalLines; ++i) {
+    for (int i = 0; i < lines; ++i) {
         const QColor c = CodedRows::colour(i);
         out += QStringLiteral("Zeile %1  \033[48;2;%2;%3;%4m    \033[0m  Ausgabe\n")
                    .arg(i, 4, 10, QLatin1Char('0'))
@@ -117,10 +127,20 @@ QByteArray terminalText()
     return out;
 }
 
-QByteArray editorText()
+// Coded lines, each followed by `blankLines` empty ones.
+QByteArray editorText(int lines, int blankLines = 0)
 {
     QString out;
-    for (int i = 0; i < editorLines; ++i)
+    for (int i = 0; i < lines; ++i)
+        out += CodedText::line(i) + QString(1 + blankLines, QLatin1Char('\n'));
+    return out.toUtf8();
+}
+
+// A manual page of coded lines, set as they stand.
+QByteArray manualPage()
+{
+    QString out = QStringLiteral(".TH ZEILEN 1\n.SH BESCHREIBUNG\n.nf\n");
+    for (int i = 0; i < manualLines; ++i)
         out += CodedText::line(i) + QLatin1Char('\n');
     return out.toUtf8();
 }
@@ -189,18 +209,20 @@ int ScrollApp::items() const
     case Kind::evince:
         return pdfPages * pdfLinesPerPage;
     case Kind::xterm:
-        return terminalLines;
+        return m_page == Page::manual ? manualLines
+            : m_page == Page::pager || m_page == Page::pagerWithMouse ? pagerLines
+                                                                      : terminalLines;
     case Kind::zenity:
         return listRows;
     case Kind::mousepad:
-        return editorLines;
+        return m_page == Page::sparse ? sparseLines : editorLines;
     }
     return 0;
 }
 
 CodedRows::Verdict ScrollApp::verify(const QImage& image) const
 {
-    if (m_kind == Kind::mousepad)
+    if (m_kind == Kind::mousepad || m_page == Page::manual)
         return CodedText::verify(image, items());
     CodedRows::Verdict verdict = CodedRows::verify(image, items(), pageBreakEvery());
     if (verdict.problem.isEmpty() && m_page == Page::tickingClock && (m_kind == Kind::chromium || m_kind == Kind::firefox)) {
@@ -214,7 +236,7 @@ CodedRows::Verdict ScrollApp::verify(const QImage& image) const
 
 int ScrollApp::pageBreakEvery() const
 {
-    return m_kind == Kind::evince ? pdfLinesPerPage : 0;
+    return m_kind == Kind::evince || m_page == Page::pdf ? pdfLinesPerPage : 0;
 }
 
 bool ScrollApp::writeContent()
@@ -224,6 +246,10 @@ bool ScrollApp::writeContent()
     switch (m_kind) {
     case Kind::chromium:
     case Kind::firefox: {
+        if (m_page == Page::pdf) {
+            m_document = m_dir.filePath(QStringLiteral("bericht.pdf"));
+            return PdfFixtures::writeCodedLines(m_document, pdfPages, pdfLinesPerPage);
+        }
         m_document = m_dir.filePath(QStringLiteral("lange-seite.html"));
         QFile f(m_document);
         return f.open(QIODevice::WriteOnly) && f.write(page(m_page)) > 0;
@@ -236,16 +262,20 @@ bool ScrollApp::writeContent()
     case Kind::mousepad: {
         m_document = m_dir.filePath(QStringLiteral("notizen.txt"));
         QFile f(m_document);
-        return f.open(QIODevice::WriteOnly) && f.write(editorText()) > 0;
+        return f.open(QIODevice::WriteOnly)
+            && f.write(m_page == Page::sparse ? editorText(sparseLines, 2) : editorText(editorLines)) > 0;
     }
     case Kind::evince:
         // No ".pdf" in the name, as with many downloads: a PDF by its content.
         m_document = m_dir.filePath(QStringLiteral("bericht"));
         return PdfFixtures::writeCodedLines(m_document, pdfPages, pdfLinesPerPage);
     case Kind::xterm: {
-        m_document = m_dir.filePath(QStringLiteral("ausgabe.txt"));
+        m_document = m_dir.filePath(m_page == Page::manual ? QStringLiteral("zeilen.1") : QStringLiteral("ausgabe.txt"));
         QFile f(m_document);
-        return f.open(QIODevice::WriteOnly) && f.write(terminalText()) > 0;
+        const QByteArray text = m_page == Page::manual ? manualPage()
+            : m_page == Page::plain                    ? terminalText(terminalLines)
+                                                       : terminalText(pagerLines);
+        return f.open(QIODevice::WriteOnly) && f.write(text) > 0;
     }
     }
     return false;
@@ -276,7 +306,7 @@ bool ScrollApp::start(const QRect& rect, WindowServer& windows, bool accessibili
     QStringList args;
     switch (m_kind) {
     case Kind::chromium: {
-        BrowserLaunch::Options options;
+        BrowserLaunch::Options options = m_browserOptions;
         options.accessibility = accessibility;
         args = BrowserLaunch::chromium(m_dir.filePath(QStringLiteral("profile")), rect, options,
                                        QUrl::fromLocalFile(m_document).toString());
@@ -284,7 +314,7 @@ bool ScrollApp::start(const QRect& rect, WindowServer& windows, bool accessibili
     }
     case Kind::firefox:
         // A profile of its own that skips every first-start page.
-        args = BrowserLaunch::firefox(m_dir.filePath(QStringLiteral("profile")), rect, {},
+        args = BrowserLaunch::firefox(m_dir.filePath(QStringLiteral("profile")), rect, m_browserOptions,
                                       QUrl::fromLocalFile(m_document).toString());
         if (args.isEmpty()) {
             m_error = QStringLiteral("profile not written");
@@ -312,8 +342,26 @@ bool ScrollApp::start(const QRect& rect, WindowServer& windows, bool accessibili
         args = {QStringLiteral("-sl"), QStringLiteral("5000"), QStringLiteral("-fa"), QStringLiteral("DejaVu Sans Mono"),
                 QStringLiteral("-fs"), QStringLiteral("9"), QStringLiteral("-geometry"),
                 QStringLiteral("%1x%2+%3+%4").arg(columns).arg(rows).arg(rect.x()).arg(rect.y()), QStringLiteral("-e"),
-                QStringLiteral("sh"), QStringLiteral("-c"),
-                QStringLiteral("stty -echo; cat '%1'; exec sleep 100000").arg(m_document)};
+                QStringLiteral("sh"), QStringLiteral("-c")};
+        // A pager holds the screen until it is told to quit.
+        switch (m_page) {
+        case Page::pager:
+            args << QStringLiteral("exec less -R '%1'").arg(m_document);
+            break;
+        case Page::pagerWithMouse:
+            args << QStringLiteral("exec less -R --mouse '%1'").arg(m_document);
+            break;
+        case Page::manual:
+            env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+            env.insert(QStringLiteral("MANPAGER"), QStringLiteral("less"));
+            env.remove(QStringLiteral("LESS"));
+            m_process.setProcessEnvironment(env);
+            args << QStringLiteral("exec man -l '%1'").arg(m_document);
+            break;
+        default:
+            args << QStringLiteral("stty -echo; cat '%1'; exec sleep 100000").arg(m_document);
+            break;
+        }
         break;
     }
     }
@@ -346,12 +394,12 @@ bool ScrollApp::waitForWindow(WindowServer& windows, const QRect& rect)
 
 bool ScrollApp::waitForContent()
 {
-    // The others open at the top, xterm shows its last lines.
-    const int item = m_kind == Kind::xterm ? terminalLines - 1 : 0;
+    // The others open at the top, xterm shows its last lines (unless a pager holds them).
+    const int item = m_kind == Kind::xterm && m_page == Page::plain ? terminalLines - 1 : 0;
     // Shown, and unchanged for a second (a viewer lays its pages out anew
     // once the document is loaded and the window has its size).
     auto showsFirst = [&](const QImage& shot) {
-        if (m_kind == Kind::mousepad) {
+        if (m_kind == Kind::mousepad || m_page == Page::manual) {
             const QList<CodedText::Line> lines = CodedText::read(shot);
             return std::any_of(lines.begin(), lines.end(), [](const CodedText::Line& l) { return l.item == 0; });
         }
