@@ -228,12 +228,12 @@ void ScrollRun::narrowTo(const QRectF& view)
     m_rect = view;
 }
 
-// The first step down tells which rows of the window move: only those are
-// the view. The window's rows above them are the top frame's, at the top of
-// the content; from here on frames show the view only.
+// The first step down tells which rows of the window (or of the section)
+// move: only those are the view. The rows above them are the top frame's,
+// at the top of the content; from here on frames show the view only.
 FrameRows ScrollRun::narrowToMovingRows(const FrameRows& frame)
 {
-    if (m_section || !m_windowRect.isEmpty() || !m_strips.isEmpty() || gone())
+    if (!m_windowRect.isEmpty() || !m_strips.isEmpty() || gone())
         return frame;
     const std::optional<ScrolledView::Rows> rows = ScrolledView::movingRows(m_previous, frame, m_settler.ignore());
     if (!rows)

@@ -25,14 +25,15 @@ struct Seed {
     quint32 seed;
     Pick pick;
     bool complete; // comes out whole and called complete with the capture as it is
+    int pastBottom = 0; // a section reaching this far below the window
 };
 
 // Chosen to cover every feature of the generator at least once.
 const Seed chromiumSeeds[] = {
-    {1, Pick::window, false}, {2, Pick::section, false}, {3, Pick::window, false}, {4, Pick::section, false},
+    {145, Pick::window, true}, {145, Pick::section, true}, {135, Pick::section, true, 80},
 };
 const Seed firefoxSeeds[] = {
-    {1, Pick::window, false}, {2, Pick::section, false}, {3, Pick::window, false}, {4, Pick::section, false},
+    {145, Pick::window, true}, {145, Pick::section, true}, {135, Pick::section, true, 80},
 };
 
 } // namespace
@@ -62,6 +63,7 @@ private Q_SLOTS:
         QTest::addColumn<quint32>("seed");
         QTest::addColumn<Pick>("pick");
         QTest::addColumn<bool>("complete");
+        QTest::addColumn<int>("pastBottom");
         const struct {
             B browser;
             const char* name;
@@ -74,8 +76,9 @@ private Q_SLOTS:
                 continue;
             for (size_t i = 0; i < b.count; ++i) {
                 const Seed& s = b.seeds[i];
-                QTest::addRow("%s seed %u %s", b.name, s.seed, s.pick == Pick::window ? "window" : "section")
-                    << b.browser << s.seed << s.pick << s.complete;
+                QTest::addRow("%s seed %u %s%s", b.name, s.seed, s.pick == Pick::window ? "window" : "section",
+                              s.pastBottom ? " past the window's bottom" : "")
+                    << b.browser << s.seed << s.pick << s.complete << s.pastBottom;
             }
         }
     }
@@ -85,6 +88,7 @@ private Q_SLOTS:
         QFETCH(quint32, seed);
         QFETCH(Pick, pick);
         QFETCH(bool, complete);
+        QFETCH(int, pastBottom);
         if (!GeneratedPageSession::installed(browser))
             QSKIP("the browser is not installed");
         auto& browserRuns = runs[browser];
@@ -92,7 +96,7 @@ private Q_SLOTS:
             browserRuns = std::make_unique<GeneratedPageRuns>(browser, QRect(60, 30, 1000, 860));
         const GeneratedPage page(seed);
         QString error;
-        const std::optional<GeneratedOutcome> outcome = browserRuns->capture(*rig, mouse, page, pick, &error);
+        const std::optional<GeneratedOutcome> outcome = browserRuns->capture(*rig, mouse, page, pick, &error, pastBottom);
         QVERIFY2(outcome, qPrintable(error));
         qInfo("%s: %s", qPrintable(page.description()), qPrintable(outcome->summary()));
         QVERIFY2(outcome->honest(), qPrintable(QStringLiteral("called complete: ") + outcome->verdict.problem));

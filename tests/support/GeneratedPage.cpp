@@ -167,6 +167,8 @@ void GeneratedPage::generate()
             (atTop(edge) ? top : bottom) = qMax(atTop(edge) ? top : bottom, size);
     m_topPad = top;
     m_bottomPad = bottom;
+    m_endMark = std::none_of(m_fixed.begin(), m_fixed.end(), [](const Fixed& f) { return atBottom(f.edge); })
+        && !(m_clock && atBottom(m_clockEdge) && atLeft(m_clockEdge)) && !(m_dot && atBottom(m_dotEdge) && atLeft(m_dotEdge));
 
     const int count = m_scale == 2 ? between(18, 34) : between(30, 64);
     const bool lazy = chance(25);
@@ -259,7 +261,7 @@ QByteArray GeneratedPage::html(const QString& imagePath, const QString& script) 
     QString html = QStringLiteral(
         "<!doctype html><html><head><meta charset=\"utf-8\"><title>Seite %1</title><style>"
         "html,body{margin:0;padding:0}body{background:%2;color:%3;font:15px/20px 'DejaVu Sans',sans-serif}"
-        "#page{display:flex;align-items:flex-start;%4}main{flex:1;min-width:0;padding:%5px 0 %6px 0}"
+        "#page{display:flex;align-items:flex-start;%4}main{position:relative;flex:1;min-width:0;padding:%5px 0 %6px 0}"
         ".item{position:relative;padding:14px 24px 14px 56px}.t{margin:0;overflow:hidden}"
         ".item img{display:block}.m{position:absolute;left:12px;width:%7px;height:%8px}.m.a{top:0}.m.b{bottom:0}"
         "header{position:sticky;top:0;z-index:3;background:%9;color:#fff;font-size:20px;padding-left:16px}"
@@ -331,7 +333,10 @@ QByteArray GeneratedPage::html(const QString& imagePath, const QString& script) 
         }
         }
     }
-    html += QStringLiteral("<div id=\"end\" style=\"height:1px\"></div></main>");
+    html += QStringLiteral("<div id=\"end\" style=\"height:1px\"></div>");
+    if (m_endMark)
+        html += QStringLiteral("<div class=\"m b\" style=\"background:%1\"></div>").arg(code(2 * item));
+    html += QStringLiteral("</main>");
     if (m_stickyRight)
         html += nav(m_stickyRight);
     html += QStringLiteral("</div>");
@@ -428,7 +433,7 @@ GeneratedPage::Verdict GeneratedPage::check(const QImage& capture) const
     Verdict v;
     v.total = items();
     const QImage image = capture.convertToFormat(QImage::Format_RGB32);
-    const int codes = 2 * v.total;
+    const int codes = 2 * v.total + (m_endMark ? 1 : 0);
     // Where each mark lies on the page, in device pixels from the first.
     QList<int> expected;
     int y = 0;
@@ -439,6 +444,8 @@ GeneratedPage::Verdict GeneratedPage::check(const QImage& capture) const
         }
         y += b.height;
     }
+    if (m_endMark)
+        expected.append((y + 1 + m_bottomPad - markHeight) * m_scale);
     const QList<Mark> marks = marksDown(image, markColumn(image, codes), codes);
     const int tall = markHeight * m_scale;
     auto itemOf = [](int code) { return code / 2; };
@@ -447,6 +454,7 @@ GeneratedPage::Verdict GeneratedPage::check(const QImage& capture) const
         const Mark& m = marks[i];
         if (m.code != next) {
             v.problem = m.code < next ? QStringLiteral("item %1 again at row %2").arg(itemOf(m.code)).arg(m.top)
+                : next == 2 * v.total     ? QStringLiteral("the page's end missing")
                                       : QStringLiteral("item %1 %2 missing (row %3 shows item %4)")
                                             .arg(itemOf(next))
                                             .arg(next % 2 ? QStringLiteral("bottom") : QStringLiteral("top"))
@@ -469,18 +477,22 @@ GeneratedPage::Verdict GeneratedPage::check(const QImage& capture) const
             const int want = expected[m.code] - expected[m.code - 1];
             if (std::abs(distance - want) > 1) {
                 v.problem = QStringLiteral("%1 %2: %3 rows where %4 belong (row %5)")
-                                .arg(m.code % 2 ? QStringLiteral("inside item") : QStringLiteral("before item"))
-                                .arg(itemOf(m.code))
+                                .arg(m.code == 2 * v.total ? QStringLiteral("at the end, after item")
+                                         : m.code % 2     ? QStringLiteral("inside item")
+                                                          : QStringLiteral("before item"))
+                                .arg(qMin(itemOf(m.code), v.total - 1))
                                 .arg(distance)
                                 .arg(want)
                                 .arg(m.top);
                 break;
             }
         }
-        if (m.code % 2)
+        if (m.code % 2 && m.code < 2 * v.total)
             v.found = itemOf(m.code) + 1;
         ++next;
     }
+    if (v.problem.isEmpty() && m_endMark && v.found == v.total && next == 2 * v.total)
+        v.problem = QStringLiteral("the page's last %1 rows missing").arg((m_bottomPad + 1) * m_scale);
     if (v.problem.isEmpty() && marks.isEmpty())
         v.problem = QStringLiteral("no marks");
     if (!v.problem.isEmpty())

@@ -62,8 +62,10 @@ public:
     // and `script` (the caller's own) is added at its end.
     QByteArray html(const QString& imagePath, const QString& script = QString()) const;
 
-    // Marks: item i has code 2i at its top and 2i + 1 at its bottom; the inner
-    // box's items and the fixed elements have codes of their own.
+    // Marks: item i has code 2i at its top and 2i + 1 at its bottom; where
+    // nothing fixed covers the page's last rows, its very end has code 2n
+    // (n items). The inner box's items and the fixed elements have codes of
+    // their own.
     static constexpr int markHeight = 10;
     static constexpr int markWidth = 28;
     static constexpr int innerCodes = 1000;
@@ -95,7 +97,8 @@ private:
     bool m_dot = false;
     Edge m_clockEdge = Edge::topRight;
     Edge m_dotEdge = Edge::bottomLeft;
-    int m_appendBatch = 0;   // items shown per batch once appending starts; 0: all at once
+    int m_appendBatch = 0;
+    bool m_endMark = false;   // items shown per batch once appending starts; 0: all at once
     QList<Block> m_blocks;
     QList<Fixed> m_fixed;
 };

@@ -165,14 +165,14 @@ bool GeneratedPageSession::show(ScrollEngineRig& rig, const GeneratedPage& page)
 }
 
 GeneratedOutcome GeneratedPageSession::capture(ScrollEngineRig& rig, const X11Probe& mouse, const GeneratedPage& page,
-                                               Pick pick)
+                                               Pick pick, int pastBottom)
 {
     GeneratedOutcome out;
     auto run = rig.startRun();
     QElapsedTimer timer;
     timer.start();
     // A section: the view, a little in from the window's sides.
-    const QRect section = m_view.adjusted(4, 0, -4, 0);
+    const QRect section = m_view.adjusted(4, 0, -4, pastBottom);
     if (pick == Pick::section)
         mouse.drag(section.topLeft(), section.bottomRight());
     else
@@ -217,7 +217,8 @@ GeneratedPageRuns::GeneratedPageRuns(GeneratedPageSession::Browser browser, QRec
 }
 
 std::optional<GeneratedOutcome> GeneratedPageRuns::capture(ScrollEngineRig& rig, const X11Probe& mouse,
-                                                           const GeneratedPage& page, Pick pick, QString* error)
+                                                           const GeneratedPage& page, Pick pick, QString* error,
+                                                           int pastBottom)
 {
     auto& session = m_sessions[page.scale()];
     if (!session) {
@@ -230,5 +231,5 @@ std::optional<GeneratedOutcome> GeneratedPageRuns::capture(ScrollEngineRig& rig,
             *error = session->error();
         return std::nullopt;
     }
-    return session->capture(rig, mouse, page, pick);
+    return session->capture(rig, mouse, page, pick, pastBottom);
 }

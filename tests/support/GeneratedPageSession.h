@@ -58,7 +58,9 @@ public:
 
     // Shows the page and waits until its first item shows and stands still.
     bool show(ScrollEngineRig& rig, const GeneratedPage& page);
-    GeneratedOutcome capture(ScrollEngineRig& rig, const X11Probe& mouse, const GeneratedPage& page, Pick pick);
+    // `pastBottom`: a section reaches that far below the window's bottom edge.
+    GeneratedOutcome capture(ScrollEngineRig& rig, const X11Probe& mouse, const GeneratedPage& page, Pick pick,
+                             int pastBottom = 0);
     // A capture still running after this long is ended with Escape.
     static constexpr int maximumSeconds = 200;
 
@@ -87,7 +89,7 @@ public:
     // Shows the seed's page and captures it; nothing when the page could not
     // be shown (`error` says why).
     std::optional<GeneratedOutcome> capture(ScrollEngineRig& rig, const X11Probe& mouse, const GeneratedPage& page,
-                                            Pick pick, QString* error = nullptr);
+                                            Pick pick, QString* error = nullptr, int pastBottom = 0);
 
 private:
     GeneratedPageSession::Browser m_browser;
