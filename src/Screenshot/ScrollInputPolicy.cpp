@@ -1,6 +1,5 @@
 #include "Screenshot/ScrollInputPolicy.h"
 
-#include <QStringList>
 
 namespace {
 
@@ -11,52 +10,55 @@ QString plainName(const QString& name)
     return name.section(QLatin1Char('.'), -1).toLower();
 }
 
-bool isTerminal(const QString& name)
-{
-    static const QStringList terminals = {
-        QStringLiteral("konsole"),     QStringLiteral("yakuake"),   QStringLiteral("rxvt"),
-        QStringLiteral("urxvt"),       QStringLiteral("alacritty"), QStringLiteral("kitty"),
-        QStringLiteral("tilix"),       QStringLiteral("terminator"), QStringLiteral("terminology"),
-        QStringLiteral("foot"),        QStringLiteral("footclient"), QStringLiteral("kgx"),
-        QStringLiteral("console"),     QStringLiteral("guake"),     QStringLiteral("tilda"),
-        QStringLiteral("sakura"),      QStringLiteral("blackbox"),  QStringLiteral("ptyxis"),
-        QStringLiteral("st"),          QStringLiteral("st-256color"), QStringLiteral("contour"),
-        QStringLiteral("cool-retro-term"), QStringLiteral("termite"), QStringLiteral("hyper"),
-    };
-    // xterm, uxterm, debian-xterm, wezterm, mlterm, gnome-terminal,
-    // xfce4-terminal, lxterminal, qterminal, mate-terminal, terminal-server, …
-    return name.endsWith(QLatin1String("term")) || name.contains(QLatin1String("terminal"))
-        || terminals.contains(name);
-}
+// Programs named neither "…term" nor "…terminal" that are terminals, and text editors.
+struct Known {
+    const char* name;
+    ScrollInputPolicy::Kind kind;
+};
+constexpr ScrollInputPolicy::Kind terminal = ScrollInputPolicy::Kind::terminal;
+constexpr ScrollInputPolicy::Kind editor = ScrollInputPolicy::Kind::textEditor;
+constexpr Known known[] = {
+    {"konsole", terminal},     {"yakuake", terminal},    {"rxvt", terminal},        {"urxvt", terminal},
+    {"alacritty", terminal},   {"kitty", terminal},      {"tilix", terminal},       {"terminator", terminal},
+    {"terminology", terminal}, {"foot", terminal},       {"footclient", terminal},  {"kgx", terminal},
+    {"console", terminal},     {"guake", terminal},      {"tilda", terminal},       {"sakura", terminal},
+    {"blackbox", terminal},    {"ptyxis", terminal},     {"st", terminal},          {"st-256color", terminal},
+    {"contour", terminal},     {"termite", terminal},    {"hyper", terminal},       {"mousepad", editor},
+    {"gedit", editor},         {"texteditor", editor},   {"gnome-text-editor", editor}, {"kate", editor},
+    {"kwrite", editor},        {"pluma", editor},        {"xed", editor},           {"featherpad", editor},
+    {"leafpad", editor},       {"l3afpad", editor},      {"geany", editor},         {"gvim", editor},
+    {"emacs", editor},         {"code", editor},         {"codium", editor},        {"vscodium", editor},
+    {"sublime_text", editor},  {"notepadqq", editor},    {"scite", editor},         {"nedit", editor},
+    {"gnome-builder", editor}, {"builder", editor},      {"ghostwriter", editor},   {"texstudio", editor},
+    {"kile", editor},          {"lapce", editor},        {"zed", editor},           {"cudatext", editor},
+    {"xedit", editor},
+};
 
-bool isTextEditor(const QString& name)
+ScrollInputPolicy::Kind kindByName(const QString& name)
 {
-    static const QStringList editors = {
-        QStringLiteral("mousepad"),   QStringLiteral("gedit"),       QStringLiteral("texteditor"),
-        QStringLiteral("gnome-text-editor"), QStringLiteral("kate"), QStringLiteral("kwrite"),
-        QStringLiteral("pluma"),      QStringLiteral("xed"),         QStringLiteral("featherpad"),
-        QStringLiteral("leafpad"),    QStringLiteral("l3afpad"),     QStringLiteral("geany"),
-        QStringLiteral("gvim"),       QStringLiteral("emacs"),       QStringLiteral("code"),
-        QStringLiteral("codium"),     QStringLiteral("vscodium"),    QStringLiteral("sublime_text"),
-        QStringLiteral("notepadqq"),  QStringLiteral("scite"),       QStringLiteral("nedit"),
-        QStringLiteral("gnome-builder"), QStringLiteral("builder"),  QStringLiteral("ghostwriter"),
-        QStringLiteral("texstudio"),  QStringLiteral("kile"),        QStringLiteral("lapce"),
-        QStringLiteral("zed"),        QStringLiteral("cudatext"),    QStringLiteral("xedit"),
-    };
-    return editors.contains(name);
+    // xterm, uxterm, debian-xterm, wezterm, mlterm, cool-retro-term,
+    // gnome-terminal, xfce4-terminal, lxterminal, qterminal, mate-terminal, …
+    if (name.endsWith(QLatin1String("term")) || name.contains(QLatin1String("terminal")))
+        return terminal;
+    for (const Known& k : known)
+        if (name == QLatin1String(k.name))
+            return k.kind;
+    return ScrollInputPolicy::Kind::ordinary;
 }
 
 } // namespace
 
 ScrollInputPolicy::Kind ScrollInputPolicy::kindOf(const QString& applicationID, const QString& windowClass)
 {
-    const QString names[] = {plainName(windowClass), plainName(applicationID), windowClass.toLower(),
-                             applicationID.toLower()};
-    for (const QString& name : names)
-        if (!name.isEmpty() && isTerminal(name))
-            return Kind::terminal;
-    for (const QString& name : names)
-        if (!name.isEmpty() && isTextEditor(name))
-            return Kind::textEditor;
-    return Kind::ordinary;
+    // A terminal by any of its names wins over an editor by another.
+    Kind found = Kind::ordinary;
+    for (const QString& name : {plainName(windowClass), plainName(applicationID), windowClass.toLower(),
+                                applicationID.toLower()}) {
+        const Kind kind = name.isEmpty() ? Kind::ordinary : kindByName(name);
+        if (kind == Kind::terminal)
+            return kind;
+        if (kind != Kind::ordinary)
+            found = kind;
+    }
+    return found;
 }

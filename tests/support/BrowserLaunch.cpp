@@ -52,6 +52,17 @@ QStringList firefox(const QString& profile, const QRect& rect, const Options& op
             QString::number(rect.height()), url};
 }
 
+void stop(QProcess& process)
+{
+    if (process.state() == QProcess::NotRunning)
+        return;
+    process.terminate();
+    if (!process.waitForFinished(5000)) {
+        process.kill();
+        process.waitForFinished(3000);
+    }
+}
+
 std::optional<AppWindow> awaitWindow(WindowServer& windows, qint64 pid, const QRect& rect, bool place)
 {
     AppWindow found;

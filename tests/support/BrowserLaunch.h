@@ -10,6 +10,7 @@
 #include <QStringList>
 #include <optional>
 
+class QProcess;
 class WindowServer;
 
 namespace BrowserLaunch {
@@ -25,6 +26,9 @@ struct Options {
 QStringList chromium(const QString& profile, const QRect& rect, const Options& options, const QString& url);
 // Writes the profile's preferences first; empty when they cannot be written.
 QStringList firefox(const QString& profile, const QRect& rect, const Options& options, const QString& url);
+
+// Ends a program the test started: asked first, killed when it does not go.
+void stop(QProcess& process);
 
 struct AppWindow {
     quint32 number = 0;

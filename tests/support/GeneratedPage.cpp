@@ -384,29 +384,6 @@ QByteArray GeneratedPage::html(const QString& imagePath, const QString& script) 
 
 namespace {
 
-struct Mark {
-    int code = -1;
-    int top = 0;
-    int height = 0;
-};
-
-// The runs of item marks (codes below `limit`) down column x.
-QList<Mark> marksDown(const QImage& image, int x, int limit)
-{
-    QList<Mark> out;
-    for (int y = 0; y < image.height(); ++y) {
-        const int n = CodedRows::decode(image.pixel(x, y));
-        if (n < 0 || n >= limit)
-            continue;
-        if (!out.isEmpty() && out.last().code == n && out.last().top + out.last().height == y)
-            ++out.last().height;
-        else
-            out.append({n, y, 1});
-    }
-    out.removeIf([](const Mark& m) { return m.height < 3; });
-    return out;
-}
-
 // The column crossing the most item marks.
 int markColumn(const QImage& image, int limit)
 {
@@ -446,27 +423,28 @@ GeneratedPage::Verdict GeneratedPage::check(const QImage& capture) const
     }
     if (m_endMark)
         expected.append((y + 1 + m_bottomPad - markHeight) * m_scale);
-    const QList<Mark> marks = marksDown(image, markColumn(image, codes), codes);
+    QList<CodedRows::Run> marks = CodedRows::runs(image, markColumn(image, codes));
+    marks.removeIf([codes](const CodedRows::Run& r) { return r.item >= codes; });
     const int tall = markHeight * m_scale;
     auto itemOf = [](int code) { return code / 2; };
     int next = 0;
     for (qsizetype i = 0; i < marks.size() && v.problem.isEmpty(); ++i) {
-        const Mark& m = marks[i];
-        if (m.code != next) {
-            v.problem = m.code < next ? QStringLiteral("item %1 again at row %2").arg(itemOf(m.code)).arg(m.top)
+        const CodedRows::Run& m = marks[i];
+        if (m.item != next) {
+            v.problem = m.item < next ? QStringLiteral("item %1 again at row %2").arg(itemOf(m.item)).arg(m.top)
                 : next == 2 * v.total     ? QStringLiteral("the page's end missing")
                                       : QStringLiteral("item %1 %2 missing (row %3 shows item %4)")
                                             .arg(itemOf(next))
                                             .arg(next % 2 ? QStringLiteral("bottom") : QStringLiteral("top"))
                                             .arg(m.top)
-                                            .arg(itemOf(m.code));
+                                            .arg(itemOf(m.item));
             break;
         }
         // A capture that ends inside a mark cuts it short.
         const bool last = i == marks.size() - 1;
         if (std::abs(m.height - tall) > 1 && !(last && m.top + m.height >= image.height() - 1)) {
             v.problem = QStringLiteral("item %1: mark %2 rows tall instead of %3 (row %4)")
-                            .arg(itemOf(m.code))
+                            .arg(itemOf(m.item))
                             .arg(m.height)
                             .arg(tall)
                             .arg(m.top);
@@ -474,21 +452,21 @@ GeneratedPage::Verdict GeneratedPage::check(const QImage& capture) const
         }
         if (i > 0) {
             const int distance = m.top - marks[i - 1].top;
-            const int want = expected[m.code] - expected[m.code - 1];
+            const int want = expected[m.item] - expected[m.item - 1];
             if (std::abs(distance - want) > 1) {
                 v.problem = QStringLiteral("%1 %2: %3 rows where %4 belong (row %5)")
-                                .arg(m.code == 2 * v.total ? QStringLiteral("at the end, after item")
-                                         : m.code % 2     ? QStringLiteral("inside item")
+                                .arg(m.item == 2 * v.total ? QStringLiteral("at the end, after item")
+                                         : m.item % 2     ? QStringLiteral("inside item")
                                                           : QStringLiteral("before item"))
-                                .arg(qMin(itemOf(m.code), v.total - 1))
+                                .arg(qMin(itemOf(m.item), v.total - 1))
                                 .arg(distance)
                                 .arg(want)
                                 .arg(m.top);
                 break;
             }
         }
-        if (m.code % 2 && m.code < 2 * v.total)
-            v.found = itemOf(m.code) + 1;
+        if (m.item % 2 && m.item < 2 * v.total)
+            v.found = itemOf(m.item) + 1;
         ++next;
     }
     if (v.problem.isEmpty() && m_endMark && v.found == v.total && next == 2 * v.total)

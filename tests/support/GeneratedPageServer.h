@@ -6,15 +6,14 @@
 // load sends them. A calibration page of one colour shows where a browser's
 // view lies on the screen.
 #include <QHash>
-#include <QTcpServer>
+#include "support/LoopbackServer.h"
+
 #include <QUrl>
 
 class QTcpSocket;
 
-class GeneratedPageServer : public QTcpServer {
+class GeneratedPageServer : public LoopbackServer {
 public:
-    GeneratedPageServer();
-
     QUrl pageUrl(quint32 seed) const;
     QUrl calibrationUrl() const;
     // The colour (a CodedRows code) that fills the calibration page.
@@ -26,7 +25,7 @@ public:
     QString loaded() const { return m_loaded; }
 
 private:
-    void answer(QTcpSocket* socket, const QByteArray& request);
+    void answer(QTcpSocket* socket, const QByteArray& request) override;
     void reply(QTcpSocket* socket, const QByteArray& type, const QByteArray& body);
     QString script() const;
 

@@ -61,7 +61,7 @@ GeneratedPageSession::GeneratedPageSession(Browser browser, BrowserLaunch::Optio
 
 GeneratedPageSession::~GeneratedPageSession()
 {
-    stop();
+    BrowserLaunch::stop(m_process);
 }
 
 bool GeneratedPageSession::installed(Browser browser)
@@ -69,20 +69,9 @@ bool GeneratedPageSession::installed(Browser browser)
     return !program(browser).isEmpty();
 }
 
-void GeneratedPageSession::stop()
-{
-    if (m_process.state() == QProcess::NotRunning)
-        return;
-    m_process.terminate();
-    if (!m_process.waitForFinished(5000)) {
-        m_process.kill();
-        m_process.waitForFinished(3000);
-    }
-}
-
 bool GeneratedPageSession::start(ScrollEngineRig& rig)
 {
-    stop();
+    BrowserLaunch::stop(m_process);
     m_profile = std::make_unique<QTemporaryDir>();
     m_view = QRect();
     const QString profile = m_profile->filePath(QStringLiteral("profile"));

@@ -66,7 +66,6 @@ public:
 
 private:
     bool go(const QUrl& url);
-    void stop();
 
     Browser m_browser;
     BrowserLaunch::Options m_options;

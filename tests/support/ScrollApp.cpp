@@ -172,13 +172,7 @@ ScrollApp::ScrollApp(Kind kind, Page page)
 
 ScrollApp::~ScrollApp()
 {
-    if (m_process.state() == QProcess::NotRunning)
-        return;
-    m_process.terminate();
-    if (!m_process.waitForFinished(5000)) {
-        m_process.kill();
-        m_process.waitForFinished(3000);
-    }
+    BrowserLaunch::stop(m_process);
 }
 
 QString ScrollApp::executable(Kind kind)
