@@ -36,6 +36,11 @@ const Seed firefoxSeeds[] = {
     {145, Pick::window, true}, {145, Pick::section, true}, {135, Pick::section, true, 80},
 };
 
+// A page with an inner scrolling box (and a sticky header).
+constexpr quint32 innerBoxSeed = 78;
+// Whether a section over an inner box ends where the box ends.
+constexpr bool innerBoxStops = false;
+
 } // namespace
 
 class TestScrollGeneratedX11 : public QObject {
@@ -102,6 +107,44 @@ private Q_SLOTS:
         QVERIFY2(outcome->honest(), qPrintable(QStringLiteral("called complete: ") + outcome->verdict.problem));
         if (complete)
             QVERIFY2(outcome->complete(), qPrintable(outcome->summary()));
+    }
+
+    void innerBoxTwice_data()
+    {
+        using B = GeneratedPageSession::Browser;
+        QTest::addColumn<B>("browser");
+        if (wanted("chromium"))
+            QTest::newRow("chromium") << B::chromium;
+        if (wanted("firefox"))
+            QTest::newRow("firefox") << B::firefox;
+    }
+    void innerBoxTwice()
+    {
+        // A section over an inner scrolling box, twice over the same spot.
+        // The capture does not yet stop where the box ends (the page goes on
+        // scrolling and is stitched on, called complete): until it does, the
+        // results are printed and only the reading of the box is held.
+        QFETCH(GeneratedPageSession::Browser, browser);
+        if (!GeneratedPageSession::installed(browser))
+            QSKIP("the browser is not installed");
+        const GeneratedPage page(innerBoxSeed);
+        QVERIFY(page.hasInner());
+        GeneratedPageSession session(browser, {}, QRect(60, 30, 1000, 860));
+        QVERIFY2(session.start(*rig) && session.show(*rig, page, true), qPrintable(session.error()));
+        std::optional<GeneratedOutcome> first;
+        for (int run = 0; run < 2; ++run) {
+            DebugLog::restart();
+            const GeneratedOutcome outcome = session.captureInnerBox(*rig, mouse, page);
+            qInfo("inner box, capture %d: %s", run + 1, qPrintable(outcome.summary()));
+            QVERIFY(outcome.captured);
+            QVERIFY(outcome.verdict.found > 0);
+            if (innerBoxStops) {
+                QVERIFY2(outcome.honest(), qPrintable(outcome.verdict.problem));
+                if (first)
+                    QVERIFY2(!first->complete() || outcome.complete(), qPrintable(outcome.summary()));
+            }
+            first = outcome;
+        }
     }
 };
 

@@ -105,6 +105,12 @@ int GeneratedPage::items() const
     return int(std::count_if(m_blocks.begin(), m_blocks.end(), [](const Block& b) { return b.kind == Block::Kind::item; }));
 }
 
+bool GeneratedPage::hasInner() const
+{
+    return std::any_of(m_blocks.begin(), m_blocks.end(),
+                       [](const Block& b) { return b.kind == Block::Kind::inner && !b.appended; });
+}
+
 void GeneratedPage::generate()
 {
     QRandomGenerator r(m_seed);
@@ -268,7 +274,7 @@ QByteArray GeneratedPage::html(const QString& imagePath, const QString& script) 
         "nav{position:sticky;flex:none;overflow:hidden;background:%10;padding:10px 0}"
         "nav a{display:block;padding:4px 14px;color:#3a78c8;text-decoration:none}"
         ".inner{overflow:auto;margin:0 40px 0 56px;border:3px solid %11;box-sizing:border-box}"
-        ".inner div{position:relative;height:60px;padding-left:44px}.fx{position:fixed;z-index:5;overflow:hidden}"
+        ".inner>div{position:relative;height:60px;padding-left:44px}.fx{position:fixed;z-index:5;overflow:hidden}"
         "</style></head><body>")
                        .arg(m_seed)
                        .arg(background, text)
@@ -375,8 +381,9 @@ QByteArray GeneratedPage::html(const QString& imagePath, const QString& script) 
                 "if(pending||!batch)return;var later=document.querySelectorAll('[data-later]');if(!later.length)return;"
                 "if(end.getBoundingClientRect().top>innerHeight+200)return;pending=true;setTimeout(function(){"
                 "var shown=0;for(var i=0;i<later.length;i++){var e=later[i];e.removeAttribute('data-later');"
-                "e.style.display='';if(e.className=='item'&&++shown>=batch)break;}pending=false;},500);},150);})();"
-                "</script>")
+                "e.style.display='';if(e.className=='item'&&++shown>=batch)break;}pending=false;},500);},150);"
+                "if(location.search.indexOf('inner=1')>=0){var b=document.querySelector('.inner');"
+                "if(b)b.scrollIntoView({block:'center'});}})();</script>")
                 .arg(m_appendBatch);
     html += script + QStringLiteral("</body></html>");
     return html.toUtf8();
@@ -384,20 +391,20 @@ QByteArray GeneratedPage::html(const QString& imagePath, const QString& script) 
 
 namespace {
 
-// The column crossing the most item marks.
-int markColumn(const QImage& image, int limit)
+// The column crossing the most marks of codes [base, base + count).
+int markColumn(const QImage& image, int base, int count)
 {
     int best = 0;
     int bestCount = -1;
     for (int x = 0; x < image.width() / 2; x += 2) {
-        int count = 0;
+        int hits = 0;
         for (int y = 0; y < image.height(); y += 2) {
             const int n = CodedRows::decode(image.pixel(x, y));
-            count += n >= 0 && n < limit;
+            hits += n >= base && n < base + count;
         }
-        if (count > bestCount) {
+        if (hits > bestCount) {
             best = x;
-            bestCount = count;
+            bestCount = hits;
         }
     }
     return best;
@@ -405,26 +412,19 @@ int markColumn(const QImage& image, int limit)
 
 } // namespace
 
-GeneratedPage::Verdict GeneratedPage::check(const QImage& capture) const
+// Items whose marks have codes base + 2i (top) and base + 2i + 1 (bottom),
+// and where there is one, an end mark base + 2n: `expected` holds where each
+// mark lies, in device pixels from the first.
+GeneratedPage::Verdict GeneratedPage::readMarks(const QImage& image, int base, int items, const QList<int>& expected) const
 {
     Verdict v;
-    v.total = items();
-    const QImage image = capture.convertToFormat(QImage::Format_RGB32);
-    const int codes = 2 * v.total + (m_endMark ? 1 : 0);
-    // Where each mark lies on the page, in device pixels from the first.
-    QList<int> expected;
-    int y = 0;
-    for (const Block& b : m_blocks) {
-        if (b.kind == Block::Kind::item) {
-            expected.append(y * m_scale);
-            expected.append((y + b.height - markHeight) * m_scale);
-        }
-        y += b.height;
-    }
-    if (m_endMark)
-        expected.append((y + 1 + m_bottomPad - markHeight) * m_scale);
-    QList<CodedRows::Run> marks = CodedRows::runs(image, markColumn(image, codes));
-    marks.removeIf([codes](const CodedRows::Run& r) { return r.item >= codes; });
+    v.total = items;
+    const int codes = int(expected.size());
+    const bool endMark = codes > 2 * items;
+    QList<CodedRows::Run> marks = CodedRows::runs(image, markColumn(image, base, codes));
+    marks.removeIf([base, codes](const CodedRows::Run& r) { return r.item < base || r.item >= base + codes; });
+    for (CodedRows::Run& r : marks)
+        r.item -= base;
     const int tall = markHeight * m_scale;
     auto itemOf = [](int code) { return code / 2; };
     int next = 0;
@@ -432,7 +432,7 @@ GeneratedPage::Verdict GeneratedPage::check(const QImage& capture) const
         const CodedRows::Run& m = marks[i];
         if (m.item != next) {
             v.problem = m.item < next ? QStringLiteral("item %1 again at row %2").arg(itemOf(m.item)).arg(m.top)
-                : next == 2 * v.total     ? QStringLiteral("the page's end missing")
+                : next == 2 * items   ? QStringLiteral("the page's end missing")
                                       : QStringLiteral("item %1 %2 missing (row %3 shows item %4)")
                                             .arg(itemOf(next))
                                             .arg(next % 2 ? QStringLiteral("bottom") : QStringLiteral("top"))
@@ -455,24 +455,54 @@ GeneratedPage::Verdict GeneratedPage::check(const QImage& capture) const
             const int want = expected[m.item] - expected[m.item - 1];
             if (std::abs(distance - want) > 1) {
                 v.problem = QStringLiteral("%1 %2: %3 rows where %4 belong (row %5)")
-                                .arg(m.item == 2 * v.total ? QStringLiteral("at the end, after item")
-                                         : m.item % 2     ? QStringLiteral("inside item")
-                                                          : QStringLiteral("before item"))
-                                .arg(qMin(itemOf(m.item), v.total - 1))
+                                .arg(m.item == 2 * items ? QStringLiteral("at the end, after item")
+                                         : m.item % 2   ? QStringLiteral("inside item")
+                                                        : QStringLiteral("before item"))
+                                .arg(qMin(itemOf(m.item), items - 1))
                                 .arg(distance)
                                 .arg(want)
                                 .arg(m.top);
                 break;
             }
         }
-        if (m.item % 2 && m.item < 2 * v.total)
+        if (m.item % 2 && m.item < 2 * items)
             v.found = itemOf(m.item) + 1;
         ++next;
     }
-    if (v.problem.isEmpty() && m_endMark && v.found == v.total && next == 2 * v.total)
-        v.problem = QStringLiteral("the page's last %1 rows missing").arg((m_bottomPad + 1) * m_scale);
+    if (v.problem.isEmpty() && endMark && v.found == items && next == 2 * items)
+        v.problem = QStringLiteral("the page's last %1 rows missing").arg(expected.last() - expected[2 * items - 1]);
     if (v.problem.isEmpty() && marks.isEmpty())
         v.problem = QStringLiteral("no marks");
+    return v;
+}
+
+GeneratedPage::Verdict GeneratedPage::checkInner(const QImage& capture) const
+{
+    // Each inner item is 60 pixels tall, its marks at its top and bottom.
+    QList<int> expected;
+    for (int j = 0; j < m_innerItems; ++j)
+        expected << j * 60 * m_scale << (j * 60 + 60 - markHeight) * m_scale;
+    Verdict v = readMarks(capture.convertToFormat(QImage::Format_RGB32), innerCodes, m_innerItems, expected);
+    if (v.problem.isEmpty() && v.found < v.total)
+        v.problem = QStringLiteral("only %1 of %2 items").arg(v.found).arg(v.total);
+    return v;
+}
+
+GeneratedPage::Verdict GeneratedPage::check(const QImage& capture) const
+{
+    const QImage image = capture.convertToFormat(QImage::Format_RGB32);
+    QList<int> expected;
+    int y = 0;
+    for (const Block& b : m_blocks) {
+        if (b.kind == Block::Kind::item) {
+            expected.append(y * m_scale);
+            expected.append((y + b.height - markHeight) * m_scale);
+        }
+        y += b.height;
+    }
+    if (m_endMark)
+        expected.append((y + 1 + m_bottomPad - markHeight) * m_scale);
+    Verdict v = readMarks(image, 0, items(), expected);
     if (!v.problem.isEmpty())
         return v;
     // Each fixed element once at most: the rows showing its colour make one run.

@@ -51,7 +51,8 @@ public:
     int scale() const { return m_scale; }
     bool dark() const { return m_dark; }
     bool wide() const { return m_wide; }
-    bool hasInner() const { return m_innerItems > 0; }
+    // An inner scrolling box shown from the start.
+    bool hasInner() const;
     int items() const;
     const QList<Block>& blocks() const { return m_blocks; }
     const QList<Fixed>& fixedElements() const { return m_fixed; }
@@ -79,9 +80,12 @@ public:
     };
     // Reads the items back from a capture of the page (device pixels).
     Verdict check(const QImage& capture) const;
+    // The same for a capture of the inner box alone.
+    Verdict checkInner(const QImage& capture) const;
 
 private:
     void generate();
+    Verdict readMarks(const QImage& image, int base, int items, const QList<int>& expected) const;
 
     quint32 m_seed;
     int m_scale = 1;

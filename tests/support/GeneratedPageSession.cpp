@@ -124,12 +124,16 @@ bool GeneratedPageSession::go(const QUrl& url)
     return QTest::qWaitFor([&] { return m_server.loaded() == path; }, 30000);
 }
 
-bool GeneratedPageSession::show(ScrollEngineRig& rig, const GeneratedPage& page)
+bool GeneratedPageSession::show(ScrollEngineRig& rig, const GeneratedPage& page, bool innerBox)
 {
+    const int firstMark = innerBox ? GeneratedPage::innerCodes : 0;
     for (int attempt = 0; attempt < 2; ++attempt) {
         if ((attempt > 0 || m_process.state() != QProcess::Running) && !start(rig))
             continue;
-        if (!go(m_server.pageUrl(page.seed()))) {
+        QUrl url = m_server.pageUrl(page.seed());
+        if (innerBox)
+            url.setQuery(QStringLiteral("inner=1"));
+        if (!go(url)) {
             m_error = QStringLiteral("the page did not load");
             m_process.kill();
             continue;
@@ -140,7 +144,7 @@ bool GeneratedPageSession::show(ScrollEngineRig& rig, const GeneratedPage& page)
         QRect last;
         const bool shown = QTest::qWaitFor(
             [&] {
-                const QRect mark = boxOf(grabScreen(m_view), 0);
+                const QRect mark = boxOf(grabScreen(m_view), firstMark);
                 const bool same = mark.isValid() && mark == last;
                 last = mark;
                 return same;
@@ -156,14 +160,31 @@ bool GeneratedPageSession::show(ScrollEngineRig& rig, const GeneratedPage& page)
 GeneratedOutcome GeneratedPageSession::capture(ScrollEngineRig& rig, const X11Probe& mouse, const GeneratedPage& page,
                                                Pick pick, int pastBottom)
 {
+    // A section: the view, a little in from the window's sides.
+    return captureSection(rig, mouse, page,
+                          pick == Pick::section ? std::optional<QRect>(m_view.adjusted(4, 0, -4, pastBottom)) : std::nullopt,
+                          false);
+}
+
+GeneratedOutcome GeneratedPageSession::captureInnerBox(ScrollEngineRig& rig, const X11Probe& mouse,
+                                                       const GeneratedPage& page)
+{
+    // Inside the box's border, which has a colour of its own.
+    const QRect box = boxOf(grabScreen(m_view), GeneratedPage::innerCodes - 1).translated(m_view.topLeft());
+    const int border = 4 * page.scale();
+    return captureSection(rig, mouse, page, box.adjusted(border, border, -border, -border), true);
+}
+
+GeneratedOutcome GeneratedPageSession::captureSection(ScrollEngineRig& rig, const X11Probe& mouse,
+                                                      const GeneratedPage& page, std::optional<QRect> section,
+                                                      bool innerBox)
+{
     GeneratedOutcome out;
     auto run = rig.startRun();
     QElapsedTimer timer;
     timer.start();
-    // A section: the view, a little in from the window's sides.
-    const QRect section = m_view.adjusted(4, 0, -4, pastBottom);
-    if (pick == Pick::section)
-        mouse.drag(section.topLeft(), section.bottomRight());
+    if (section)
+        mouse.drag(section->topLeft(), section->bottomRight());
     else
         mouse.click(m_view.center());
     // A capture that goes on and on is stopped as the user would stop it.
@@ -181,8 +202,8 @@ GeneratedOutcome GeneratedPageSession::capture(ScrollEngineRig& rig, const X11Pr
     out.captured = true;
     m_lastImage = shot->image;
     out.calledComplete = !shot->incomplete;
-    out.verdict = page.check(shot->image);
-    const double frame = pick == Pick::section ? section.height() : m_app.bounds.height();
+    out.verdict = innerBox ? page.checkInner(shot->image) : page.check(shot->image);
+    const double frame = section ? section->height() : m_app.bounds.height();
     out.screens = shot->image.height() / frame;
     // The picture and the capture's log, for a look afterwards.
     if (const QByteArray keep = qgetenv("ZENTU_TEST_KEEP_IMAGES"); !keep.isEmpty()) {
@@ -190,7 +211,9 @@ GeneratedOutcome GeneratedPageSession::capture(ScrollEngineRig& rig, const X11Pr
                                  .arg(QString::fromLocal8Bit(keep))
                                  .arg(page.seed())
                                  .arg(m_browser == Browser::chromium ? QStringLiteral("chromium") : QStringLiteral("firefox"))
-                                 .arg(pick == Pick::section ? QStringLiteral("section") : QStringLiteral("window"));
+                                 .arg(innerBox  ? QStringLiteral("inner")
+                                      : section ? QStringLiteral("section")
+                                                : QStringLiteral("window"));
         shot->image.save(stem + QStringLiteral(".png"));
         QFile log(stem + QStringLiteral(".log"));
         if (log.open(QIODevice::WriteOnly))

@@ -56,16 +56,22 @@ public:
     // The picture the last capture gave.
     const QImage& lastImage() const { return m_lastImage; }
 
-    // Shows the page and waits until its first item shows and stands still.
-    bool show(ScrollEngineRig& rig, const GeneratedPage& page);
+    // Shows the page and waits until its first item shows and stands still;
+    // with `innerBox`, the page scrolled to its inner box, whose first item
+    // shows.
+    bool show(ScrollEngineRig& rig, const GeneratedPage& page, bool innerBox = false);
     // `pastBottom`: a section reaches that far below the window's bottom edge.
     GeneratedOutcome capture(ScrollEngineRig& rig, const X11Probe& mouse, const GeneratedPage& page, Pick pick,
                              int pastBottom = 0);
+    // A section dragged over the inner box (shown by show()), held against its items.
+    GeneratedOutcome captureInnerBox(ScrollEngineRig& rig, const X11Probe& mouse, const GeneratedPage& page);
     // A capture still running after this long is ended with Escape.
     static constexpr int maximumSeconds = 200;
 
 private:
     bool go(const QUrl& url);
+    GeneratedOutcome captureSection(ScrollEngineRig& rig, const X11Probe& mouse, const GeneratedPage& page,
+                                    std::optional<QRect> section, bool innerBox);
 
     Browser m_browser;
     BrowserLaunch::Options m_options;
