@@ -7,7 +7,10 @@
 // complete that lost, repeated or tore anything) and seconds per screen of
 // output (from the pick to the result).
 // Needs a display: run through bench/run-scrollgenerated.sh.
-// Arguments: [first seed] [count] [chromium|firefox|both] [window|section|both];
+// A third pick, "inner", drags a section over a page's inner scrolling box
+// (seeds without one are passed over) and holds the result against the
+// box's own items.
+// Arguments: [first seed] [count] [chromium|firefox|both] [window|section|both|inner];
 // "describe [first seed] [count]" only lists what the seeds give.
 #include "Debug/DebugLog.h"
 #include "Platform/Qt/XdgPaths.h"
@@ -68,9 +71,12 @@ int main(int argc, char** argv)
     if (browsers != QLatin1String("chromium"))
         which.append({Browser::firefox, "firefox"});
     QList<std::pair<Pick, const char*>> pickList;
-    if (picks != QLatin1String("section"))
+    const bool inner = picks == QLatin1String("inner");
+    if (inner)
+        pickList.append({Pick::section, "inner"});
+    if (!inner && picks != QLatin1String("section"))
         pickList.append({Pick::window, "window"});
-    if (picks != QLatin1String("window"))
+    if (!inner && picks != QLatin1String("window"))
         pickList.append({Pick::section, "section"});
 
     ScrollEngineRig rig;
@@ -85,10 +91,13 @@ int main(int argc, char** argv)
         GeneratedPageRuns runs(browser, window);
         for (quint32 seed = first; seed < first + quint32(count); ++seed) {
             const GeneratedPage page(seed);
+            if (inner && !page.hasInner())
+                continue;
             for (const auto& [pick, pickName] : pickList) {
                 DebugLog::restart();
                 QString error;
-                const std::optional<GeneratedOutcome> result = runs.capture(rig, mouse, page, pick, &error);
+                const std::optional<GeneratedOutcome> result = inner ? runs.captureInnerBox(rig, mouse, page, &error)
+                                                                     : runs.capture(rig, mouse, page, pick, &error);
                 if (!result) {
                     std::printf("%s %s seed %u: not shown (%s)\n", browserName, pickName, seed, qPrintable(error));
                     continue;

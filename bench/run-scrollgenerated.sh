@@ -2,7 +2,7 @@
 # Runs the scrolling capture on generated pages in Chromium and Firefox ESR,
 # each share of the seeds on its own Xvfb display with openbox, and prints the
 # share complete, the share honest and seconds per screen per browser and pick.
-# Usage: bench/run-scrollgenerated.sh [build-dir] [seeds per browser] [shards] [window|section|both]
+# Usage: bench/run-scrollgenerated.sh [build-dir] [seeds per browser] [shards] [window|section|both|inner]
 set -eu
 here="$(cd "$(dirname "$0")" && pwd)"
 build="${1:-$here/../build}"
@@ -23,7 +23,7 @@ for ((i = 0; i < shards; i++)); do
 done
 for p in "${pids[@]}"; do wait "$p" || true; done
 # Every capture line, then the shares over all shards.
-cat "$out"/shard*.txt | grep -E '^(chromium|firefox) (window|section) seed' | sort -t' ' -k4,4n
+cat "$out"/shard*.txt | grep -E '^(chromium|firefox) (window|section|inner) seed' | sort -t' ' -k4,4n
 cat "$out"/shard*.txt | awk '
   $1 == "RESULT" {
     for (i = 0; i < 2; i++) {

@@ -228,9 +228,7 @@ GeneratedPageRuns::GeneratedPageRuns(GeneratedPageSession::Browser browser, QRec
 {
 }
 
-std::optional<GeneratedOutcome> GeneratedPageRuns::capture(ScrollEngineRig& rig, const X11Probe& mouse,
-                                                           const GeneratedPage& page, Pick pick, QString* error,
-                                                           int pastBottom)
+GeneratedPageSession& GeneratedPageRuns::session(const GeneratedPage& page)
 {
     auto& session = m_sessions[page.scale()];
     if (!session) {
@@ -238,10 +236,30 @@ std::optional<GeneratedOutcome> GeneratedPageRuns::capture(ScrollEngineRig& rig,
         options.scale = page.scale();
         session = std::make_unique<GeneratedPageSession>(m_browser, options, m_window);
     }
-    if (!session->show(rig, page)) {
+    return *session;
+}
+
+std::optional<GeneratedOutcome> GeneratedPageRuns::capture(ScrollEngineRig& rig, const X11Probe& mouse,
+                                                           const GeneratedPage& page, Pick pick, QString* error,
+                                                           int pastBottom)
+{
+    GeneratedPageSession& browser = session(page);
+    if (!browser.show(rig, page)) {
         if (error)
-            *error = session->error();
+            *error = browser.error();
         return std::nullopt;
     }
-    return session->capture(rig, mouse, page, pick, pastBottom);
+    return browser.capture(rig, mouse, page, pick, pastBottom);
+}
+
+std::optional<GeneratedOutcome> GeneratedPageRuns::captureInnerBox(ScrollEngineRig& rig, const X11Probe& mouse,
+                                                                   const GeneratedPage& page, QString* error)
+{
+    GeneratedPageSession& browser = session(page);
+    if (!page.hasInner() || !browser.show(rig, page, true)) {
+        if (error)
+            *error = page.hasInner() ? browser.error() : QStringLiteral("no inner box");
+        return std::nullopt;
+    }
+    return browser.captureInnerBox(rig, mouse, page);
 }

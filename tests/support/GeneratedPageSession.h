@@ -95,8 +95,13 @@ public:
     // be shown (`error` says why).
     std::optional<GeneratedOutcome> capture(ScrollEngineRig& rig, const X11Probe& mouse, const GeneratedPage& page,
                                             Pick pick, QString* error = nullptr, int pastBottom = 0);
+    // A section over the page's inner box, scrolled into view first.
+    std::optional<GeneratedOutcome> captureInnerBox(ScrollEngineRig& rig, const X11Probe& mouse,
+                                                    const GeneratedPage& page, QString* error = nullptr);
 
 private:
+    GeneratedPageSession& session(const GeneratedPage& page);
+
     GeneratedPageSession::Browser m_browser;
     QRect m_window;
     std::map<int, std::unique_ptr<GeneratedPageSession>> m_sessions;
