@@ -10,6 +10,7 @@ public:
     struct App {
         QString id;   // desktop-file id, else WM_CLASS, else the executable's name
         QString name; // display name; empty when unknown
+        QString windowClass = {}; // the class of the window asked about (WM_CLASS); empty when unknown
         bool operator==(const App&) const = default;
     };
     virtual ~RunningApplications() = default;

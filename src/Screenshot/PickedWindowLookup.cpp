@@ -4,6 +4,7 @@
 #include "Platform/AccessibilityTree.h"
 #include "Platform/ScreenSource.h"
 #include "Platform/WindowServer.h"
+#include "Screenshot/ScrolledView.h"
 
 #include <QCoreApplication>
 #include <QStringList>
@@ -103,6 +104,11 @@ bool PickedWindowLookup::keysMoveSelection(const QPointF& point, qint32 pid) con
         element = element->parent();
     }
     return found;
+}
+
+std::optional<QRectF> PickedWindowLookup::scrolledView(const QPointF& point, const QRectF& window, qint32 pid) const
+{
+    return ScrolledView::fromAccessibility(m_accessibility, point, window, pid);
 }
 
 QPointF PickedWindowLookup::cursorTopLeft() const

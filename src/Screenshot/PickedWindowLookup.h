@@ -25,6 +25,9 @@ public:
     // list, a table, a tree or an editable text lies there, outside any web
     // page. False when the accessibility tree cannot be read.
     bool keysMoveSelection(const QPointF& point, qint32 pid) const;
+    // The view of process pid under point inside window that scrolls its
+    // content, when the accessibility tree tells it (ScrolledView).
+    std::optional<QRectF> scrolledView(const QPointF& point, const QRectF& window, qint32 pid) const;
     QPointF cursorTopLeft() const;
     void logAXChain(const QPointF& point, qint32 pid) const;
 

@@ -12,6 +12,7 @@
 #include "Screenshot/ScrollCancel.h"
 #include "Screenshot/ScrollCoverOverlay.h"
 #include "Screenshot/ScrollProgressHUD.h"
+#include "Screenshot/ScrollInputPolicy.h"
 #include "Screenshot/WorkerTask.h"
 #include "Debug/DebugLog.h"
 
@@ -179,7 +180,9 @@ QCoro::Task<CapturedScreenshot> ScrollRun::run()
     co_await takeFirstFrame();
     chooseInput();
     co_await scrollToTop();
+    co_await takeWindowRows(true);
     co_await scrollDown();
+    co_await takeWindowRows(false);
     CapturedScreenshot shot = assemble();
     co_return shot;
 }
@@ -209,6 +212,73 @@ void ScrollRun::chooseRectangle()
         log(QStringLiteral("Größeres App-Fenster gewählt: ") + whole(m_rect.width()) + QLatin1Char('x')
             + whole(m_rect.height()) + QStringLiteral(" statt ") + whole(m_target.bounds.width()) + QLatin1Char('x')
             + whole(m_target.bounds.height()));
+    if (m_b.lookup)
+        if (const std::optional<QRectF> view = m_b.lookup->scrolledView(m_rect.center(), m_rect, m_target.pid)) {
+            log(QStringLiteral("Ansicht laut Bedienungshilfen: ") + whole(view->width()) + QLatin1Char('x')
+                + whole(view->height()) + QStringLiteral(" @ ") + whole(view->x()) + QLatin1Char(',') + whole(view->y()));
+            narrowTo(*view);
+        }
+}
+
+// From now on frames show the view only; the window's rows around it come
+// once, from grabs of the whole window.
+void ScrollRun::narrowTo(const QRectF& view)
+{
+    m_windowRect = m_rect;
+    m_rect = view;
+}
+
+// The first step down tells which rows of the window (or of the section)
+// move: only those are the view. The rows above them are the top frame's,
+// at the top of the content; from here on frames show the view only.
+FrameRows ScrollRun::narrowToMovingRows(const FrameRows& frame)
+{
+    if (!m_windowRect.isEmpty() || !m_strips.isEmpty() || gone())
+        return frame;
+    const std::optional<ScrolledView::Rows> rows = ScrolledView::movingRows(m_previous, frame, m_settler.ignore());
+    if (!rows)
+        return frame;
+    log(QStringLiteral("Ansicht: Zeilen ") + QString::number(rows->top) + QStringLiteral(" bis ")
+        + QString::number(rows->bottom) + QStringLiteral(" von ") + QString::number(m_h)
+        + QStringLiteral(" bewegen sich"));
+    narrowTo(QRectF(m_rect.x(), m_rect.y() + rows->top / m_scale, m_rect.width(), (rows->bottom - rows->top) / m_scale));
+    const int h = rows->bottom - rows->top;
+    auto crop = [&](const FrameRows& f) { return FrameRows(f.image().copy(0, rows->top, m_w, h)); };
+    m_windowAbove = m_top.image().copy(0, 0, m_w, rows->top);
+    m_top = crop(m_top);
+    m_previous = crop(m_previous);
+    m_last = crop(m_last);
+    m_first = m_first.copy(0, rows->top, m_w, h);
+    m_frameSize = m_first.size();
+    m_h = h;
+    m_accumulated = m_h;
+    m_topCut = m_h;
+    m_stitchedEnd = m_h;
+    // What it learned was in the window's rows.
+    m_settler = FrameSettler([this] { return grabRows(); }, m_sleep);
+    m_settler.setExpectedSize(m_frameSize);
+    return crop(frame);
+}
+
+// The window's rows above the view (at the top of the content) or below it
+// (at its end), as wide as the view; those above only where the view was
+// known before the first frame.
+QCoro::Task<void> ScrollRun::takeWindowRows(bool above)
+{
+    if (m_windowRect.isEmpty() || gone())
+        co_return;
+    const auto work = [grabber = m_grabber, region = m_windowRect, scale = m_scale] {
+        return grabber.image(region, scale);
+    };
+    const QImage window = co_await onWorker(work);
+    if (window.isNull())
+        co_return;
+    const int left = int(std::lround((m_rect.left() - m_windowRect.left()) * m_scale));
+    const int top = int(std::lround((m_rect.top() - m_windowRect.top()) * m_scale));
+    if (above && m_windowAbove.isNull())
+        m_windowAbove = window.copy(left, 0, m_w, top);
+    else
+        m_windowBelow = window.copy(left, top + m_h, m_w, window.height() - top - m_h);
 }
 
 // Our application windows step aside so the target can come to the front.
@@ -252,6 +322,7 @@ QCoro::Task<void> ScrollRun::bringToFront()
     m_b.cover.show(m_rect);
     const std::optional<RunningApplications::App> app = m_b.applications.application(m_target.pid, m_window);
     m_bundleID = app ? app->id : QString();
+    m_inputKind = app ? ScrollInputPolicy::kindOf(app->id, app->windowClass) : ScrollInputPolicy::Kind::ordinary;
     hideOwnWindows();
     co_await m_sleep(150);
     if (gone())
@@ -389,13 +460,21 @@ QCoro::Task<void> ScrollRun::takeFirstFrame()
 }
 
 // Keys move a selection or a caret where the window shows a list, a table, a
-// tree or an editable text: there the wheel scrolls, which leaves what the
-// user had selected alone.
+// tree or an editable text, and a terminal hands them to its program: there
+// the wheel scrolls, which leaves what the user had selected alone and
+// sends no command. Neither is ever given a key.
 void ScrollRun::chooseInput()
 {
-    if (m_section || !m_b.lookup || gone())
+    if (m_section || gone())
         return;
-    if (m_b.lookup->keysMoveSelection(m_centre, m_target.pid)) {
+    if (!ScrollInputPolicy::keysAllowed(m_inputKind)) {
+        log(m_inputKind == ScrollInputPolicy::Kind::terminal ? QStringLiteral("Terminal — nur das Mausrad, keine Tasten")
+                                                             : QStringLiteral("Texteditor — nur das Mausrad, keine Tasten"));
+        m_stepper->useWheel();
+        parkPointer();
+        return;
+    }
+    if (m_b.lookup && m_b.lookup->keysMoveSelection(m_centre, m_target.pid)) {
         log(QStringLiteral("Liste oder Text unter dem Fenstermittelpunkt — Mausrad statt Tasten"));
         m_stepper->useWheel();
         parkPointer();
@@ -544,12 +623,13 @@ QCoro::Task<void> ScrollRun::scrollDown()
             m_incomplete = true;
             break;
         }
-        const FrameRows settledFrame = co_await settled(m_previous);
+        FrameRows settledFrame = co_await settled(m_previous);
         if (settledFrame.isNull()) {
             log(QStringLiteral("Unvollständig: kein Bild"));
             m_incomplete = true;
             break;
         }
+        settledFrame = narrowToMovingRows(settledFrame);
         int expected = m_stepper->expected();
         if (usedKeys && !expected)
             expected = m_h * 88 / 100;
@@ -1076,6 +1156,8 @@ CapturedScreenshot ScrollRun::assemble()
         }
     }
     QList<StitchStrip> pieces;
+    if (!m_windowAbove.isNull() && m_windowAbove.height() > 0)
+        pieces.append({m_windowAbove, m_windowAbove.height()});
     pieces.append({m_top.image().copy(0, 0, m_w, m_topCut), m_topCut});
     pieces.append(m_strips);
     const int contentEnd = m_h - (m_bands ? m_bands->bottom : 0);
@@ -1092,6 +1174,8 @@ CapturedScreenshot ScrollRun::assemble()
     if (footerFrom < m_h)
         pieces.append({masked(m_last.image().copy(0, footerFrom, m_w, m_h - footerFrom), footerFrom, contentEnd),
                        m_h - footerFrom});
+    if (!m_windowBelow.isNull() && m_windowBelow.height() > 0)
+        pieces.append({m_windowBelow, m_windowBelow.height()});
     qint64 total = 0;
     for (const StitchStrip& piece : pieces)
         total += piece.height;

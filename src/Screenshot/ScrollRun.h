@@ -11,7 +11,9 @@
 // still there before it touches them again.
 #include "Screenshot/FrameMatcher.h"
 #include "Screenshot/FrameSettler.h"
+#include "Screenshot/ScrollInputPolicy.h"
 #include "Screenshot/ScrollStepper.h"
+#include "Screenshot/ScrolledView.h"
 #include "Screenshot/WindowGrabber.h"
 #include "Screenshot/WindowScrollCapture.h"
 #include "Screenshot/WindowShot.h"
@@ -55,6 +57,9 @@ private:
 
     // Pieces of the phases.
     QCoro::Task<FrameRows> grabRows();
+    void narrowTo(const QRectF& view);
+    FrameRows narrowToMovingRows(const FrameRows& frame);
+    QCoro::Task<void> takeWindowRows(bool above);
     QCoro::Task<FrameRows> settled(const FrameRows& before, int reactMs = FrameSettler::reactMs);
     QCoro::Task<FrameMatcher::Match> analyse(const FrameRows& a, const FrameRows& b, int expected, bool trusted);
     QCoro::Task<bool> scrollStep(int direction);
@@ -85,8 +90,14 @@ private:
     const bool m_section;
 
     QRectF m_rect;
+    // Where the view lies in a larger window: the window, and its rows
+    // above and below the view (taken once, at the top and at the end).
+    QRectF m_windowRect;
+    QImage m_windowAbove;
+    QImage m_windowBelow;
     quint32 m_window = 0;
     QString m_bundleID;
+    ScrollInputPolicy::Kind m_inputKind = ScrollInputPolicy::Kind::ordinary;
     qreal m_scale = 2.0;
     QPointF m_centre;
     std::optional<QPointF> m_savedPointer;

@@ -289,6 +289,8 @@ private Q_SLOTS:
         QCOMPARE(result.size(), full.size());
         // Below the clock's rows every row is the content's.
         QCOMPARE(result.copy(0, 100, result.width(), result.height() - 100), full.copy(0, 100, full.width(), full.height() - 100));
+        // Only the rows between header and footer were compared.
+        QVERIFY(logged(QStringLiteral("Ansicht: Zeilen 40 bis 470 von 500 bewegen sich")));
         // No phase waits for a still frame that never comes: a few grabs a step.
         QVERIFY2(world->grabs < 400, qPrintable(QString::number(world->grabs)));
     }
@@ -311,6 +313,31 @@ private Q_SLOTS:
         accessibility.add(QStringLiteral("AXWebArea"));
         run();
         QVERIFY(world->events.contains(QStringLiteral("pageDown")));
+    }
+
+    void terminalsAndEditorsGetTheWheelOnly_data()
+    {
+        QTest::addColumn<QString>("id");
+        QTest::addColumn<QString>("windowClass");
+        QTest::newRow("xterm") << QStringLiteral("debian-xterm") << QStringLiteral("XTerm");
+        QTest::newRow("GNOME Terminal") << QStringLiteral("org.gnome.Terminal") << QStringLiteral("Gnome-terminal");
+        QTest::newRow("Konsole, by its class") << QStringLiteral("konsole-bin") << QStringLiteral("konsole");
+        QTest::newRow("Mousepad") << QStringLiteral("org.xfce.mousepad") << QStringLiteral("Mousepad");
+    }
+    void terminalsAndEditorsGetTheWheelOnly()
+    {
+        // No accessibility bus: the window's class alone tells.
+        QFETCH(QString, id);
+        QFETCH(QString, windowClass);
+        setUpWorld(300, 400, 2000);
+        world->scrollTo(500);
+        apps.apps.insert(FakeScrollWorld::pid, {id, QStringLiteral("Programm"), windowClass});
+        const QImage result = run();
+        apps.apps.clear();
+        QCOMPARE(result, world->fullRendering());
+        QVERIFY(!incomplete);
+        for (const QString& e : world->events)
+            QVERIFY2(e.startsWith(QStringLiteral("wheel")), qPrintable(e));
     }
 
     void seamOfAHalfRedrawnViewIsLookedAtAgain()

@@ -12,22 +12,6 @@ constexpr qint64 piece = 64 * 1024;
 constexpr qint64 maxQueued = 4 * piece;
 }
 
-FeedServer::FeedServer()
-{
-    listen(QHostAddress::LocalHost);
-    connect(this, &QTcpServer::newConnection, this, [this] {
-        while (QTcpSocket* socket = nextPendingConnection()) {
-            connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-            auto request = std::make_shared<QByteArray>();
-            connect(socket, &QTcpSocket::readyRead, socket, [this, socket, request] {
-                const bool complete = request->contains("\r\n\r\n");
-                *request += socket->readAll();
-                if (!complete && request->contains("\r\n\r\n"))
-                    answer(socket, *request);
-            });
-        }
-    });
-}
 
 void FeedServer::answer(QTcpSocket* socket, const QByteArray& request)
 {

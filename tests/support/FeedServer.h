@@ -4,12 +4,13 @@
 // server answers. Large bodies are generated as the client reads them, never
 // held: at most a few pieces wait in the socket.
 #include <QByteArray>
-#include <QTcpServer>
+#include "support/LoopbackServer.h"
+
 #include <QUrl>
 
 class QTcpSocket;
 
-class FeedServer : public QTcpServer {
+class FeedServer : public LoopbackServer {
 public:
     enum class Mode {
         canned,         // status and body, with their length
@@ -22,7 +23,6 @@ public:
         hugeHeader,     // a header line of hugeBytes, as fast as it is read
     };
 
-    FeedServer();
 
     QUrl url() const { return QUrl(QStringLiteral("http://127.0.0.1:%1/appcast.xml").arg(serverPort())); }
     // Generated or canned bytes handed to sockets so far, over all connections.
@@ -35,7 +35,7 @@ public:
     QByteArray redirectTo = "/moved";
 
 private:
-    void answer(QTcpSocket* socket, const QByteArray& request);
+    void answer(QTcpSocket* socket, const QByteArray& request) override;
     void pump(QTcpSocket* socket, qint64 total, bool chunked);
     void trickle(QTcpSocket* socket, QByteArray text);
 

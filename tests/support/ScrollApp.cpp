@@ -4,9 +4,9 @@
 #include "Platform/WindowServer.h"
 #include "helpers/CodedRows.h"
 #include "helpers/CodedText.h"
+#include "support/BrowserLaunch.h"
 #include "support/PdfFixtures.h"
 
-#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QGuiApplication>
@@ -22,6 +22,9 @@ constexpr int pdfLinesPerPage = 40;
 constexpr int terminalLines = 3000;
 constexpr int listRows = 800;
 constexpr int editorLines = 2000;
+constexpr int pagerLines = 600;
+constexpr int manualLines = 300;
+constexpr int sparseLines = 400;
 const QColor stickyHeader(0x1e, 0x2a, 0x3a);
 
 QString rgb(const QColor& c)
@@ -32,6 +35,13 @@ QString rgb(const QColor& c)
 int sectionsOf(ScrollApp::Page page)
 {
     switch (page) {
+    case ScrollApp::Page::pdf:
+        return pdfPages * pdfLinesPerPage;
+    case ScrollApp::Page::pager:
+    case ScrollApp::Page::pagerWithMouse:
+    case ScrollApp::Page::manual:
+    case ScrollApp::Page::sparse:
+        return 0;
     case ScrollApp::Page::plain:
         return 40;
     case ScrollApp::Page::longPage:
@@ -102,10 +112,10 @@ QByteArray page(ScrollApp::Page kind)
 }
 
 // Terminal output: numbered lines, each with a coded block of four cells.
-QByteArray terminalText()
+QByteArray terminalText(int lines)
 {
     QByteArray out;
-    for (int i = 0; i < terminalLines; ++i) {
+    for (int i = 0; i < lines; ++i) {
         const QColor c = CodedRows::colour(i);
         out += QStringLiteral("Zeile %1  \033[48;2;%2;%3;%4m    \033[0m  Ausgabe\n")
                    .arg(i, 4, 10, QLatin1Char('0'))
@@ -117,10 +127,20 @@ QByteArray terminalText()
     return out;
 }
 
-QByteArray editorText()
+// Coded lines, each followed by `blankLines` empty ones.
+QByteArray editorText(int lines, int blankLines = 0)
 {
     QString out;
-    for (int i = 0; i < editorLines; ++i)
+    for (int i = 0; i < lines; ++i)
+        out += CodedText::line(i) + QString(1 + blankLines, QLatin1Char('\n'));
+    return out.toUtf8();
+}
+
+// A manual page of coded lines, set as they stand.
+QByteArray manualPage()
+{
+    QString out = QStringLiteral(".TH ZEILEN 1\n.SH BESCHREIBUNG\n.nf\n");
+    for (int i = 0; i < manualLines; ++i)
         out += CodedText::line(i) + QLatin1Char('\n');
     return out.toUtf8();
 }
@@ -152,13 +172,7 @@ ScrollApp::ScrollApp(Kind kind, Page page)
 
 ScrollApp::~ScrollApp()
 {
-    if (m_process.state() == QProcess::NotRunning)
-        return;
-    m_process.terminate();
-    if (!m_process.waitForFinished(5000)) {
-        m_process.kill();
-        m_process.waitForFinished(3000);
-    }
+    BrowserLaunch::stop(m_process);
 }
 
 QString ScrollApp::executable(Kind kind)
@@ -189,18 +203,20 @@ int ScrollApp::items() const
     case Kind::evince:
         return pdfPages * pdfLinesPerPage;
     case Kind::xterm:
-        return terminalLines;
+        return m_page == Page::manual ? manualLines
+            : m_page == Page::pager || m_page == Page::pagerWithMouse ? pagerLines
+                                                                      : terminalLines;
     case Kind::zenity:
         return listRows;
     case Kind::mousepad:
-        return editorLines;
+        return m_page == Page::sparse ? sparseLines : editorLines;
     }
     return 0;
 }
 
 CodedRows::Verdict ScrollApp::verify(const QImage& image) const
 {
-    if (m_kind == Kind::mousepad)
+    if (m_kind == Kind::mousepad || m_page == Page::manual)
         return CodedText::verify(image, items());
     CodedRows::Verdict verdict = CodedRows::verify(image, items(), pageBreakEvery());
     if (verdict.problem.isEmpty() && m_page == Page::tickingClock && (m_kind == Kind::chromium || m_kind == Kind::firefox)) {
@@ -214,7 +230,7 @@ CodedRows::Verdict ScrollApp::verify(const QImage& image) const
 
 int ScrollApp::pageBreakEvery() const
 {
-    return m_kind == Kind::evince ? pdfLinesPerPage : 0;
+    return m_kind == Kind::evince || m_page == Page::pdf ? pdfLinesPerPage : 0;
 }
 
 bool ScrollApp::writeContent()
@@ -224,6 +240,10 @@ bool ScrollApp::writeContent()
     switch (m_kind) {
     case Kind::chromium:
     case Kind::firefox: {
+        if (m_page == Page::pdf) {
+            m_document = m_dir.filePath(QStringLiteral("bericht.pdf"));
+            return PdfFixtures::writeCodedLines(m_document, pdfPages, pdfLinesPerPage);
+        }
         m_document = m_dir.filePath(QStringLiteral("lange-seite.html"));
         QFile f(m_document);
         return f.open(QIODevice::WriteOnly) && f.write(page(m_page)) > 0;
@@ -236,16 +256,20 @@ bool ScrollApp::writeContent()
     case Kind::mousepad: {
         m_document = m_dir.filePath(QStringLiteral("notizen.txt"));
         QFile f(m_document);
-        return f.open(QIODevice::WriteOnly) && f.write(editorText()) > 0;
+        return f.open(QIODevice::WriteOnly)
+            && f.write(m_page == Page::sparse ? editorText(sparseLines, 2) : editorText(editorLines)) > 0;
     }
     case Kind::evince:
         // No ".pdf" in the name, as with many downloads: a PDF by its content.
         m_document = m_dir.filePath(QStringLiteral("bericht"));
         return PdfFixtures::writeCodedLines(m_document, pdfPages, pdfLinesPerPage);
     case Kind::xterm: {
-        m_document = m_dir.filePath(QStringLiteral("ausgabe.txt"));
+        m_document = m_dir.filePath(m_page == Page::manual ? QStringLiteral("zeilen.1") : QStringLiteral("ausgabe.txt"));
         QFile f(m_document);
-        return f.open(QIODevice::WriteOnly) && f.write(terminalText()) > 0;
+        const QByteArray text = m_page == Page::manual ? manualPage()
+            : m_page == Page::plain                    ? terminalText(terminalLines)
+                                                       : terminalText(pagerLines);
+        return f.open(QIODevice::WriteOnly) && f.write(text) > 0;
     }
     }
     return false;
@@ -275,47 +299,22 @@ bool ScrollApp::start(const QRect& rect, WindowServer& windows, bool accessibili
 
     QStringList args;
     switch (m_kind) {
-    case Kind::chromium:
-        // As root Chromium needs --no-sandbox; the rest keeps a first start
-        // quiet and offline.
-        args = {QStringLiteral("--no-sandbox"), QStringLiteral("--test-type"), QStringLiteral("--no-first-run"),
-                QStringLiteral("--no-default-browser-check"), QStringLiteral("--disable-background-networking"),
-                QStringLiteral("--disable-component-update"), QStringLiteral("--disable-sync"),
-                QStringLiteral("--disable-default-apps"), QStringLiteral("--disable-extensions"),
-                QStringLiteral("--password-store=basic"), QStringLiteral("--disable-gpu"),
-                QStringLiteral("--force-device-scale-factor=1"),
-                QStringLiteral("--disable-features=Translate,MediaRouter,OptimizationHints"),
-                QStringLiteral("--user-data-dir=") + m_dir.filePath(QStringLiteral("profile")),
-                QStringLiteral("--window-position=%1,%2").arg(rect.x()).arg(rect.y()),
-                QStringLiteral("--window-size=%1,%2").arg(rect.width()).arg(rect.height())};
-        if (accessibility)
-            args.append(QStringLiteral("--force-renderer-accessibility"));
-        args.append(QUrl::fromLocalFile(m_document).toString());
+    case Kind::chromium: {
+        BrowserLaunch::Options options = m_browserOptions;
+        options.accessibility = accessibility;
+        args = BrowserLaunch::chromium(m_dir.filePath(QStringLiteral("profile")), rect, options,
+                                       QUrl::fromLocalFile(m_document).toString());
         break;
-    case Kind::firefox: {
+    }
+    case Kind::firefox:
         // A profile of its own that skips every first-start page.
-        const QString profile = m_dir.filePath(QStringLiteral("profile"));
-        QDir().mkpath(profile);
-        QFile prefs(profile + QStringLiteral("/user.js"));
-        if (!prefs.open(QIODevice::WriteOnly)
-            || prefs.write("user_pref(\"browser.shell.checkDefaultBrowser\", false);\n"
-                           "user_pref(\"browser.startup.homepage_override.mstone\", \"ignore\");\n"
-                           "user_pref(\"browser.aboutwelcome.enabled\", false);\n"
-                           "user_pref(\"datareporting.policy.dataSubmissionEnabled\", false);\n"
-                           "user_pref(\"toolkit.telemetry.reportingpolicy.firstRun\", false);\n"
-                           "user_pref(\"browser.sessionstore.resume_from_crash\", false);\n"
-                           "user_pref(\"app.update.auto\", false);\n"
-                           "user_pref(\"layout.css.devPixelsPerPx\", \"1.0\");\n")
-                < 0) {
+        args = BrowserLaunch::firefox(m_dir.filePath(QStringLiteral("profile")), rect, m_browserOptions,
+                                      QUrl::fromLocalFile(m_document).toString());
+        if (args.isEmpty()) {
             m_error = QStringLiteral("profile not written");
             return false;
         }
-        prefs.close();
-        args = {QStringLiteral("--no-remote"), QStringLiteral("--new-instance"), QStringLiteral("--profile"), profile,
-                QStringLiteral("-width"), QString::number(rect.width()), QStringLiteral("-height"),
-                QString::number(rect.height()), QUrl::fromLocalFile(m_document).toString()};
         break;
-    }
     case Kind::zenity:
         args = {QStringLiteral("--list"), QStringLiteral("--imagelist"), QStringLiteral("--title=Liste"),
                 QStringLiteral("--text=Einträge"), QStringLiteral("--column=Farbe"), QStringLiteral("--column=Eintrag"),
@@ -337,8 +336,26 @@ bool ScrollApp::start(const QRect& rect, WindowServer& windows, bool accessibili
         args = {QStringLiteral("-sl"), QStringLiteral("5000"), QStringLiteral("-fa"), QStringLiteral("DejaVu Sans Mono"),
                 QStringLiteral("-fs"), QStringLiteral("9"), QStringLiteral("-geometry"),
                 QStringLiteral("%1x%2+%3+%4").arg(columns).arg(rows).arg(rect.x()).arg(rect.y()), QStringLiteral("-e"),
-                QStringLiteral("sh"), QStringLiteral("-c"),
-                QStringLiteral("stty -echo; cat '%1'; exec sleep 100000").arg(m_document)};
+                QStringLiteral("sh"), QStringLiteral("-c")};
+        // A pager holds the screen until it is told to quit.
+        switch (m_page) {
+        case Page::pager:
+            args << QStringLiteral("exec less -R '%1'").arg(m_document);
+            break;
+        case Page::pagerWithMouse:
+            args << QStringLiteral("exec less -R --mouse '%1'").arg(m_document);
+            break;
+        case Page::manual:
+            env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+            env.insert(QStringLiteral("MANPAGER"), QStringLiteral("less"));
+            env.remove(QStringLiteral("LESS"));
+            m_process.setProcessEnvironment(env);
+            args << QStringLiteral("exec man -l '%1'").arg(m_document);
+            break;
+        default:
+            args << QStringLiteral("stty -echo; cat '%1'; exec sleep 100000").arg(m_document);
+            break;
+        }
         break;
     }
     }
@@ -360,50 +377,23 @@ bool ScrollApp::start(const QRect& rect, WindowServer& windows, bool accessibili
 
 bool ScrollApp::waitForWindow(WindowServer& windows, const QRect& rect)
 {
-    auto find = [&] {
-        m_window = 0;
-        for (const WindowInfo& w : windows.windowList().value_or(QList<WindowInfo>()))
-            if (w.ownerPID && *w.ownerPID == pid() && w.layer && *w.layer == 0 && w.bounds.width() > 200
-                && w.bounds.height() > 200
-                && (!m_window || w.bounds.width() * w.bounds.height() > m_bounds.width() * m_bounds.height())) {
-                m_window = w.number;
-                m_bounds = w.bounds;
-            }
-        return m_window != 0;
-    };
-    if (!QTest::qWaitFor(find, 30000))
+    // Chromium and xterm take a geometry of their own.
+    const auto window = BrowserLaunch::awaitWindow(windows, pid(), rect, m_kind != Kind::chromium && m_kind != Kind::xterm);
+    if (!window)
         return false;
-    if (m_kind != Kind::chromium && m_kind != Kind::xterm) {
-        // No geometry option (or only a size): the window manager places it,
-        // then we move it, asking again while it is still being managed.
-        QElapsedTimer asked;
-        auto place = [&] {
-            if (asked.isValid() && asked.elapsed() < 1000)
-                return;
-            asked.start();
-            QProcess::execute(QStringLiteral("xdotool"),
-                              {QStringLiteral("windowsize"), QString::number(m_window), QString::number(rect.width()),
-                               QString::number(rect.height()), QStringLiteral("windowmove"), QString::number(m_window),
-                               QString::number(rect.x()), QString::number(rect.y())});
-        };
-        return QTest::qWaitFor(
-            [&] {
-                place();
-                return find() && qAbs(m_bounds.height() - rect.height()) < 60 && qAbs(m_bounds.x() - rect.x()) < 60;
-            },
-            30000);
-    }
+    m_window = window->number;
+    m_bounds = window->bounds;
     return true;
 }
 
 bool ScrollApp::waitForContent()
 {
-    // The others open at the top, xterm shows its last lines.
-    const int item = m_kind == Kind::xterm ? terminalLines - 1 : 0;
+    // The others open at the top, xterm shows its last lines (unless a pager holds them).
+    const int item = m_kind == Kind::xterm && m_page == Page::plain ? terminalLines - 1 : 0;
     // Shown, and unchanged for a second (a viewer lays its pages out anew
     // once the document is loaded and the window has its size).
     auto showsFirst = [&](const QImage& shot) {
-        if (m_kind == Kind::mousepad) {
+        if (m_kind == Kind::mousepad || m_page == Page::manual) {
             const QList<CodedText::Line> lines = CodedText::read(shot);
             return std::any_of(lines.begin(), lines.end(), [](const CodedText::Line& l) { return l.item == 0; });
         }

@@ -7,6 +7,7 @@
 // 2,000-line file in Mousepad. start() returns once the window shows the
 // content.
 #include "helpers/CodedRows.h"
+#include "support/BrowserLaunch.h"
 
 #include <QProcess>
 #include <QRect>
@@ -18,12 +19,17 @@ class WindowServer;
 class ScrollApp {
 public:
     enum class Kind { chromium, firefox, evince, xterm, zenity, mousepad };
-    // The browsers' page.
+    // What the application shows, where it can show more than one thing.
     enum class Page {
-        plain,        // 40 sections under a 64 px sticky header
+        plain,        // the browsers: 40 sections under a 64 px sticky header; the others their content
         longPage,     // 110 sections under a 56 px sticky header
         stickySidebar, // 120 sections beside a sticky navigation column, under a sticky header
         tickingClock, // 60 sections under a fixed clock that changes every 40 ms
+        pdf,          // Chromium: the 40-page document in its PDF viewer
+        pager,        // xterm: 600 numbered lines in less
+        pagerWithMouse, // xterm: the same in less following the wheel (--mouse)
+        manual,       // xterm: a manual page of 300 coded lines (CodedText) in man
+        sparse,       // Mousepad: 400 coded lines, each followed by two blank lines
     };
 
     explicit ScrollApp(Kind kind, Page page = Page::plain);
@@ -33,6 +39,9 @@ public:
 
     // The program to run; empty when it is not installed.
     static QString executable(Kind kind);
+
+    // Chromium's and Firefox's device scale and bars.
+    void setBrowserOptions(const BrowserLaunch::Options& options) { m_browserOptions = options; }
 
     // Writes the content and starts the application with its window at `rect`
     // (global points). `accessibility`: Chromium publishes its pages on the
@@ -63,6 +72,7 @@ private:
 
     Kind m_kind;
     Page m_page;
+    BrowserLaunch::Options m_browserOptions;
     QTemporaryDir m_dir;
     QString m_document;
     QProcess m_process;

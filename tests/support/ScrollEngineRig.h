@@ -38,6 +38,8 @@ public:
     // covers the screen.
     QCoro::Task<std::optional<CapturedScreenshot>> startRun();
     ScrollCapture& capture() { return *m_capture; }
+    // Escape as the user presses it.
+    FakeKeyWatch& keys() { return m_keys; }
 
 private:
     std::shared_ptr<X11WindowServer> m_windows;

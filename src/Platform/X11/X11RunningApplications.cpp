@@ -59,5 +59,5 @@ std::optional<RunningApplications::App> X11RunningApplications::application(qint
         X11ApplicationIdentity::readDesktopEntries(m_applicationDirs));
     if (!info || info->id.isEmpty())
         return std::nullopt;
-    return App{info->id, info->name};
+    return App{info->id, info->name, names.wmClass};
 }

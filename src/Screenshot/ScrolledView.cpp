@@ -1,0 +1,74 @@
+#include "Screenshot/ScrolledView.h"
+
+#include "Platform/AccessibilityTree.h"
+
+#include <QStringList>
+
+namespace {
+
+bool rowChanged(const FrameRows& a, const FrameRows& b, int y, const CellMask* ignore)
+{
+    if (a.edge(y) != b.edge(y))
+        return true;
+    if (a.body(y) == b.body(y))
+        return false;
+    for (int c = 0; c < a.cells(); ++c)
+        if (!(ignore && ignore->contains(y, c)) && !a.cellAlike(y, c, b, y))
+            return true;
+    return false;
+}
+
+} // namespace
+
+std::optional<ScrolledView::Rows> ScrolledView::movingRows(const FrameRows& before, const FrameRows& after,
+                                                          const CellMask* ignore)
+{
+    if (before.isNull() || after.isNull() || before.width() != after.width() || before.height() != after.height())
+        return std::nullopt;
+    const int h = before.height();
+    if (ignore && (ignore->rows() != h || ignore->cells() != before.cells()))
+        ignore = nullptr;
+    Rows rows{-1, -1};
+    for (int y = 0; y < h && rows.top < 0; ++y)
+        if (rowChanged(before, after, y, ignore))
+            rows.top = y;
+    for (int y = h - 1; y >= 0 && rows.bottom < 0; --y)
+        if (rowChanged(before, after, y, ignore))
+            rows.bottom = y + 1;
+    if (rows.top < 0 || rows.bottom - rows.top < h / 2 || (rows.top == 0 && rows.bottom == h))
+        return std::nullopt;
+    return rows;
+}
+
+std::optional<QRectF> ScrolledView::fromAccessibility(AccessibilityTree& tree, const QPointF& point,
+                                                      const QRectF& window, qint32 pid)
+{
+    if (!tree.isAvailable())
+        return std::nullopt;
+    // A page's document (the outermost: frames inside a page are documents
+    // too), else the first text view, terminal or scroll pane around the point.
+    static const QStringList views = {QStringLiteral("AXTextArea"), QStringLiteral("terminal"),
+                                      QStringLiteral("AXScrollArea")};
+    std::optional<QRectF> found;
+    bool page = false;
+    std::shared_ptr<AccessibleElement> element = tree.elementAt(pid, point);
+    for (int visited = 0; element && visited < 50; ++visited) {
+        const QString role = element->role();
+        const bool document = role == QLatin1String("AXWebArea");
+        if (document || (!found && !page && views.contains(role))) {
+            const auto position = element->position();
+            const auto size = element->size();
+            if (position && size) {
+                const QRectF frame = QRectF(*position, *size) & window;
+                if (frame.width() > 80 && frame.height() > 80 && frame.contains(point)) {
+                    found = frame;
+                    page = page || document;
+                }
+            }
+        }
+        element = element->parent();
+    }
+    if (!found || *found == window)
+        return std::nullopt;
+    return found;
+}

@@ -1,0 +1,43 @@
+#pragma once
+// Where a window shows the content it scrolls: the view, not the window.
+// Above it lie toolbars and whatever bar a program shows under them, below
+// it a status bar, a horizontal scrollbar or a banner fixed to the bottom;
+// none of it moves with the content, and it belongs once in the result, not
+// into the comparison of frames. The view is read from the accessibility
+// tree where the program has one (a web document, a text view, a terminal,
+// a scroll pane), else from two frames one step apart: the rows from the
+// first to the last one that changed. A plain stretch at the edge of the
+// view counts to the band beside it; it shows the same in every frame, so
+// showing it once is right.
+#include "Screenshot/CellMask.h"
+#include "Screenshot/FrameRows.h"
+
+#include <QPointF>
+#include <QRectF>
+#include <optional>
+
+class AccessibilityTree;
+
+class ScrolledView {
+public:
+    ScrolledView() = delete;
+
+    // Rows [top, bottom) of a frame.
+    struct Rows {
+        int top = 0;
+        int bottom = 0;
+        bool operator==(const Rows&) const = default;
+    };
+
+    // The rows that changed between two frames of one window a scroll step
+    // apart, the cells in `ignore` (that change by themselves) left out.
+    // Nothing when they cover less than half the frame (too little moved
+    // to tell) or the whole of it (nothing to leave out).
+    static std::optional<Rows> movingRows(const FrameRows& before, const FrameRows& after, const CellMask* ignore);
+
+    // The view of process `pid` under `point` inside `window` (global
+    // points), from its accessibility tree; nothing when the tree does not
+    // tell, or the view is the window.
+    static std::optional<QRectF> fromAccessibility(AccessibilityTree& tree, const QPointF& point, const QRectF& window,
+                                                   qint32 pid);
+};
