@@ -143,6 +143,14 @@ class tst_PopoversX11 : public QObject {
     StyleOptionsRow& options() { return *toolbar().styleOptions(); }
     static QPoint centreOf(QWidget* w) { return w->mapToGlobal(w->rect().center()); }
 
+    // Why the last open gave nothing, for the failure message.
+    QByteArray whyNotOpen;
+    Popover* failed(const char* why)
+    {
+        whyNotOpen = why;
+        return nullptr;
+    }
+
     // Opens a popover from its control with the real pointer; once a click
     // popover is open the pointer is parked away from everything. Null unless
     // its card is drawn on the screen.
@@ -155,12 +163,12 @@ class tst_PopoversX11 : public QObject {
         // click, and miss: it is given again.
         const bool opened = byHover
             ? QTest::qWaitFor(isOpen, 10000)
-            : x11.clickUntil([&] { return QRect(control->mapToGlobal(QPoint(0, 0)), control->size()); }, isOpen, 4, 3000);
+            : x11.clickUntil([&] { return QRect(control->mapToGlobal(QPoint(0, 0)), control->size()); }, isOpen, 5, 6000);
         if (!opened)
-            return nullptr;
+            return failed("did not open");
         if (!byHover)
             x11.moveTo(parked);
-        return QTest::qWaitFor([&] { return cardDrawn(*popover()); }, 10000) ? popover() : nullptr;
+        return QTest::qWaitFor([&] { return cardDrawn(*popover()); }, 10000) ? popover() : failed("card not drawn");
     }
 
     // Opens popover `which` by the real pointer; a control the sliding row
@@ -169,16 +177,16 @@ class tst_PopoversX11 : public QObject {
     {
         const auto [control, popover] = popoverControl(which);
         if (!QTest::qWaitFor([&] { return control->isVisible(); }, 10000))
-            return nullptr;
+            return failed("control hidden");
         ToolbarScroller* run = toolbar().row1Scroller()->isAncestorOf(control) ? toolbar().row1Scroller()
                                                                                : toolbar().row2Scroller();
         for (int i = 0; i < 10 && !inViewOf(*run, control) && run->trailingEdge()->isVisible(); ++i) {
             const int before = run->offset();
             x11.click(centreOf(run->trailingEdge()));
             if (!QTest::qWaitFor([&] { return run->offset() > before; }, 10000))
-                return nullptr;
+                return failed("row did not slide");
         }
-        return inViewOf(*run, control) ? open(control, popover, which == 1) : nullptr;
+        return inViewOf(*run, control) ? open(control, popover, which == 1) : failed("control not in view");
     }
 
     // The control that opens popover `which` with its tool chosen, and the popover.
@@ -284,7 +292,7 @@ private Q_SLOTS:
         const QImage before = settledScreen();
 
         Popover* shown = open(control, popover, which == 1);
-        QVERIFY(shown);
+        QVERIFY2(shown, whyNotOpen.constData());
         const QImage after = settledScreen();
         const Footprint footprint(*shown);
         QCOMPARE(changedAroundCard(footprint, before, after), 0);
@@ -317,7 +325,7 @@ private Q_SLOTS:
         window->resize(EditorWindowController::minimumContentSize.width(), 640);
         QTRY_COMPARE_WITH_TIMEOUT(toolbar().level(), EditorToolbarLayout::mostCompactLevel, 10000);
         Popover* shown = openInView(which);
-        QVERIFY(shown);
+        QVERIFY2(shown, whyNotOpen.constData());
         shown->hide();
     }
 
@@ -331,7 +339,7 @@ private Q_SLOTS:
         QFETCH(int, which);
         const auto [control, popover] = popoverControl(which);
         Popover* shown = openInView(which);
-        QVERIFY(shown);
+        QVERIFY2(shown, whyNotOpen.constData());
         QWidget* content = shown->content();
         QVERIFY(content);
         const QPainterPath card = shown->cardShape();
