@@ -142,6 +142,14 @@ class tst_PopoversX11 : public QObject {
     EditorToolbar& toolbar() { return window->rootView().toolbar(); }
     StyleOptionsRow& options() { return *toolbar().styleOptions(); }
     static QPoint centreOf(QWidget* w) { return w->mapToGlobal(w->rect().center()); }
+    // Whether the X server itself finds the control at its centre: a click
+    // that falls on the other program's window has the window manager raise
+    // that window over the editor, and every later click is lost.
+    static bool reachable(QWidget* control)
+    {
+        QWidget* at = QApplication::widgetAt(centreOf(control));
+        return at && (at == control || control->isAncestorOf(at));
+    }
 
     // Why the last open gave nothing, for the failure message.
     QByteArray whyNotOpen;
@@ -157,13 +165,17 @@ class tst_PopoversX11 : public QObject {
     Popover* open(QWidget* control, std::function<Popover*()> popover, bool byHover)
     {
         const auto isOpen = [&] { return popover() && popover()->isVisible(); };
+        if (!QTest::qWaitFor([&] { return reachable(control); }, 10000))
+            return failed("control covered");
         if (byHover)
             x11.moveTo(centreOf(control));
         // A click can come while the row still slides after its arrow's
         // click, and miss: it is given again.
         const bool opened = byHover
             ? QTest::qWaitFor(isOpen, 10000)
-            : x11.clickUntil([&] { return QRect(control->mapToGlobal(QPoint(0, 0)), control->size()); }, isOpen, 5, 6000);
+            : x11.clickUntil(
+                [&] { return reachable(control) ? QRect(control->mapToGlobal(QPoint(0, 0)), control->size()) : QRect(); },
+                isOpen, 5, 6000);
         if (!opened)
             return failed("did not open");
         if (!byHover)
@@ -182,6 +194,8 @@ class tst_PopoversX11 : public QObject {
                                                                                : toolbar().row2Scroller();
         for (int i = 0; i < 10 && !inViewOf(*run, control) && run->trailingEdge()->isVisible(); ++i) {
             const int before = run->offset();
+            if (!QTest::qWaitFor([&] { return reachable(run->trailingEdge()); }, 10000))
+                return failed("arrow covered");
             x11.click(centreOf(run->trailingEdge()));
             if (!QTest::qWaitFor([&] { return run->offset() > before; }, 10000))
                 return failed("row did not slide");
@@ -266,6 +280,15 @@ private Q_SLOTS:
         window->show();
         window->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        // Openbox may give the editor the focus before it stacks it over the
+        // other program's window: the screen and the clicks wait for the X
+        // server to show it.
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                const QWidget* at = QApplication::widgetAt(window->geometry().center());
+                return at && at->window() == window.get();
+            },
+            10000));
         QTRY_COMPARE_WITH_TIMEOUT(toolbar().level(), 4, 10000);
     }
     void cleanup()
