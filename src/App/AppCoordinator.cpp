@@ -311,8 +311,6 @@ void AppCoordinator::openOnboarding()
 
 void AppCoordinator::finishOnboarding() { m_firstRun->finish(); }
 void AppCoordinator::fitOnboarding(double measuredHeight) { m_firstRun->fit(measuredHeight); }
-bool AppCoordinator::isOnboardingCheckPending() const { return m_firstRun->isCheckPending(); }
-
 void AppCoordinator::adoptEditorWindow(std::unique_ptr<QWidget> window) { m_windows->adoptEditor(std::move(window)); }
 void AppCoordinator::closeEditorWindows() { m_windows->closeEditors(); }
 

@@ -55,18 +55,13 @@ public:
     SettingsManager& settings() { return *m_settings; }
     PermissionManager& permissions() { return *m_permissions; }
     HotkeyManager& hotkeys() { return *m_hotkeys; }
-    PermissionGuards& permissionGuards() { return *m_guards; }
     CaptureIntroPresenter& introPresenter() { return *m_introPresenter; }
-    ScreenshotService& screenshotService() { return *m_screenshotService; }
     ToastPresenter& toast() { return *m_toast; }
     ClipboardHistoryStore& clipboardStore() { return *m_clipboardStore; }
     ScreenshotHistoryStore& screenshotStore() { return *m_screenshotStore; }
     ClipboardMonitor& clipboardMonitor() { return *m_clipboardMonitor; }
-    // Whether the histories reach the disk.
-    StorageHealth& storageHealth() { return *m_storageHealth; }
     AppcastUpdater& updater() { return *m_updater; }
     SelfInstall& selfInstall() { return *m_selfInstall; }
-    Uninstaller& uninstaller() { return *m_uninstaller; }
     AppEnvironment environment();
 
     // "Nach Updates suchen": checks at once and shows every outcome.
@@ -128,18 +123,14 @@ public:
     CoordinatorServices& services() { return m_services; }
 
     // Windows while they exist (null otherwise).
-    AppWindows& windows() { return *m_windows; }
     QWidget* settingsWindow() const { return m_windows->window(AppWindows::Single::settings); }
     QWidget* clipboardPanel() const { return m_windows->window(AppWindows::Single::clipboardHistory); }
     QWidget* onboardingWindow() const { return m_windows->window(AppWindows::Single::onboarding); }
     const std::vector<std::unique_ptr<QWidget>>& editorWindows() const { return m_windows->editors(); }
 
-    FirstRun& firstRun() { return *m_firstRun; }
     // Called by the first-run view: its OK button, and its measured height.
     void finishOnboarding();
     void fitOnboarding(double measuredHeight);
-    // Whether the first-run check is waiting for its 1.2 s.
-    bool isOnboardingCheckPending() const;
 
 Q_SIGNALS:
     // The onboarding check ran (1.2 s after start when it was due).
