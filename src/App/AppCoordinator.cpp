@@ -1,6 +1,8 @@
 #include "App/AppCoordinator.h"
 
 #include "App/CaptureFlows.h"
+#include "App/CaptureStage.h"
+#include "App/DeferredImageCopy.h"
 #include "App/FirstRun.h"
 #include "App/CoordinatorServices.h"
 #include "App/PermissionGuards.h"

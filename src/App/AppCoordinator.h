@@ -4,7 +4,9 @@
 // AppWindows, the first-run logic lives in FirstRun.
 #include "App/AppEnvironment.h"
 #include "App/AppWindows.h"
+#include "App/EditorOpener.h"
 #include "Models/HotkeyAction.h"
+#include "Ui/TimerDelayScheduler.h"
 
 #include <QObject>
 #include <QString>
@@ -13,11 +15,14 @@
 #include <vector>
 
 class AppcastUpdater;
+class CaptureDestinations;
 class CaptureFlows;
+class CaptureStage;
 class CaptureIntroPresenter;
 class ClipboardHistoryStore;
 class ClipboardMonitor;
 class CoordinatorServices;
+class DeferredImageCopy;
 class FirstRun;
 class HotkeyManager;
 class OCRService;
@@ -41,7 +46,7 @@ class ToastPresenter;
 class TransientUi;
 class Uninstaller;
 
-class AppCoordinator : public QObject {
+class AppCoordinator : public QObject, public EditorOpener {
     Q_OBJECT
 public:
     // Builds the services in their fixed order; cannot fail.
@@ -84,7 +89,7 @@ public:
     // Opens the editor on a stored capture, when an editor is part of the program.
     using EditorFactory = std::function<std::unique_ptr<QWidget>(const QImage&, const ScreenshotItem&)>;
     void setEditorFactory(EditorFactory factory) { m_editorFactory = std::move(factory); }
-    void openEditor(const QImage& image, const ScreenshotItem& item);
+    void openEditor(const QImage& image, const ScreenshotItem& item) override;
 
     void showClipboardHistory();
     // The scrolling capture: own windows aside, intro, permissions, picker,
@@ -162,6 +167,11 @@ private:
     std::unique_ptr<ClipboardMonitor> m_clipboardMonitor;
     std::unique_ptr<StorageHealth> m_storageHealth;
     std::unique_ptr<PermissionGuards> m_guards;
+    // The common clock of the capture roads' waits.
+    TimerDelayScheduler m_delays;
+    std::unique_ptr<CaptureStage> m_captureStage;
+    std::unique_ptr<DeferredImageCopy> m_captureCopier;
+    std::unique_ptr<CaptureDestinations> m_captureDestinations;
     std::unique_ptr<CaptureFlows> m_captureFlows;
     std::unique_ptr<SelfInstall> m_selfInstall;
     std::unique_ptr<Uninstaller> m_uninstaller;
