@@ -39,6 +39,7 @@ class ScreenshotService;
 class ScrollCapture;
 class ScrollCaptureEngine;
 class ScrollCaptureFlow;
+class ScrollCaptureSteps;
 class SelfInstall;
 class SettingsManager;
 class StorageHealth;
@@ -160,6 +161,7 @@ private:
     std::unique_ptr<ToastPresenter> m_toast;
     std::unique_ptr<ScrollCaptureEngine> m_scrollEngine;
     std::unique_ptr<ScrollCapture> m_scrollCapture;
+    std::unique_ptr<ScrollCaptureSteps> m_scrollSteps;
     std::unique_ptr<ScrollCaptureFlow> m_scrollFlow;
     std::unique_ptr<AppcastUpdater> m_updater;
     std::unique_ptr<ClipboardHistoryStore> m_clipboardStore;
