@@ -1,6 +1,9 @@
 #include "App/AppCoordinator.h"
 
 #include "App/CaptureFlows.h"
+#include "App/CaptureStage.h"
+#include "App/DeferredImageCopy.h"
+#include "App/DesktopScrollCaptureSteps.h"
 #include "App/FirstRun.h"
 #include "App/CoordinatorServices.h"
 #include "App/PermissionGuards.h"
@@ -41,14 +44,6 @@
 #include <QTimer>
 #include <QWidget>
 
-
-namespace {
-// Where the platform offers no scrolling capture.
-QCoro::Task<std::optional<CapturedScreenshot>> noScrollCapture()
-{
-    co_return std::nullopt;
-}
-} // namespace
 
 AppCoordinator::AppCoordinator(CoordinatorServices& services, QObject* parent)
     : QObject(parent)
@@ -96,50 +91,9 @@ AppCoordinator::AppCoordinator(CoordinatorServices& services, QObject* parent)
     // The scrolling capture (its engine is static; the flow is ours).
     m_scrollEngine = m_services.makeScrollCaptureEngine();
     m_scrollCapture = m_services.makeScrollCapture(m_scrollEngine.get());
-    ScrollCaptureFlow::Steps scroll;
-    scroll.contentWindows = [self] {
-        QList<QWidget*> windows;
-        if (self) {
-            windows = {self->settingsWindow(), self->onboardingWindow(), self->clipboardPanel()};
-            for (const auto& editor : self->editorWindows())
-                windows.append(editor.get());
-            // Pinned pictures float above everything: over the target they
-            // would cover what is scrolled.
-            for (const auto& pinned : self->pinnedControllers())
-                windows.append(pinned.get());
-        }
-        return windows;
-    };
-    scroll.showIntro = [self](std::function<void()> proceed, std::function<void()> cancel) {
-        if (!self) {
-            cancel();
-            return;
-        }
-        self->m_introPresenter->show(CaptureIntroConfig::scroll(), std::move(proceed), std::move(cancel));
-    };
-    scroll.whenScreenRepainted = [self](std::function<void()> action) {
-        if (self)
-            self->m_captureFlows->runWithoutTransientUi(std::move(action));
-    };
-    scroll.ensureScreenRecordingPermission = [self]() -> QCoro::Task<bool> {
-        co_return self && self->m_guards->ensureScreenRecordingPermission();
-    };
-    scroll.ensureAccessibilityPermission = [self] { return self && self->m_guards->ensureAccessibilityPermission(); };
-    scroll.runEngine = [self] {
-        if (self && self->m_scrollCapture)
-            return self->m_scrollCapture->run();
-        return noScrollCapture();
-    };
-    // The common end of every capture: stamp, pasteboard, toast, history, editor.
-    scroll.handleCaptured = [self](const CapturedScreenshot& captured) {
-        if (self)
-            self->m_captureFlows->handleCaptured(captured);
-    };
-    scroll.showToast = [self](const QString& text, const QString& symbol, bool sticky, double duration) {
-        if (self)
-            self->m_toast->show(text, symbol, sticky, duration);
-    };
-    m_scrollFlow = std::make_unique<ScrollCaptureFlow>(std::move(scroll));
+    m_scrollSteps = std::make_unique<DesktopScrollCaptureSteps>(*this, *m_introPresenter, *m_captureFlows, *m_guards,
+                                                                m_scrollCapture.get());
+    m_scrollFlow = std::make_unique<ScrollCaptureFlow>(*m_scrollSteps, *m_toast);
 
     // Installing for the user (the delegate's first launch step) and uninstalling.
     m_selfInstall = std::make_unique<SelfInstall>(m_services.alerts(), m_services.launcher(), m_services.installation(),
@@ -311,8 +265,6 @@ void AppCoordinator::openOnboarding()
 
 void AppCoordinator::finishOnboarding() { m_firstRun->finish(); }
 void AppCoordinator::fitOnboarding(double measuredHeight) { m_firstRun->fit(measuredHeight); }
-bool AppCoordinator::isOnboardingCheckPending() const { return m_firstRun->isCheckPending(); }
-
 void AppCoordinator::adoptEditorWindow(std::unique_ptr<QWidget> window) { m_windows->adoptEditor(std::move(window)); }
 void AppCoordinator::closeEditorWindows() { m_windows->closeEditors(); }
 

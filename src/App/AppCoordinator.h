@@ -4,7 +4,9 @@
 // AppWindows, the first-run logic lives in FirstRun.
 #include "App/AppEnvironment.h"
 #include "App/AppWindows.h"
+#include "App/EditorOpener.h"
 #include "Models/HotkeyAction.h"
+#include "Ui/TimerDelayScheduler.h"
 
 #include <QObject>
 #include <QString>
@@ -13,11 +15,14 @@
 #include <vector>
 
 class AppcastUpdater;
+class CaptureDestinations;
 class CaptureFlows;
+class CaptureStage;
 class CaptureIntroPresenter;
 class ClipboardHistoryStore;
 class ClipboardMonitor;
 class CoordinatorServices;
+class DeferredImageCopy;
 class FirstRun;
 class HotkeyManager;
 class OCRService;
@@ -34,6 +39,7 @@ class ScreenshotService;
 class ScrollCapture;
 class ScrollCaptureEngine;
 class ScrollCaptureFlow;
+class ScrollCaptureSteps;
 class SelfInstall;
 class SettingsManager;
 class StorageHealth;
@@ -41,7 +47,7 @@ class ToastPresenter;
 class TransientUi;
 class Uninstaller;
 
-class AppCoordinator : public QObject {
+class AppCoordinator : public QObject, public EditorOpener {
     Q_OBJECT
 public:
     // Builds the services in their fixed order; cannot fail.
@@ -55,18 +61,13 @@ public:
     SettingsManager& settings() { return *m_settings; }
     PermissionManager& permissions() { return *m_permissions; }
     HotkeyManager& hotkeys() { return *m_hotkeys; }
-    PermissionGuards& permissionGuards() { return *m_guards; }
     CaptureIntroPresenter& introPresenter() { return *m_introPresenter; }
-    ScreenshotService& screenshotService() { return *m_screenshotService; }
     ToastPresenter& toast() { return *m_toast; }
     ClipboardHistoryStore& clipboardStore() { return *m_clipboardStore; }
     ScreenshotHistoryStore& screenshotStore() { return *m_screenshotStore; }
     ClipboardMonitor& clipboardMonitor() { return *m_clipboardMonitor; }
-    // Whether the histories reach the disk.
-    StorageHealth& storageHealth() { return *m_storageHealth; }
     AppcastUpdater& updater() { return *m_updater; }
     SelfInstall& selfInstall() { return *m_selfInstall; }
-    Uninstaller& uninstaller() { return *m_uninstaller; }
     AppEnvironment environment();
 
     // "Nach Updates suchen": checks at once and shows every outcome.
@@ -89,7 +90,7 @@ public:
     // Opens the editor on a stored capture, when an editor is part of the program.
     using EditorFactory = std::function<std::unique_ptr<QWidget>(const QImage&, const ScreenshotItem&)>;
     void setEditorFactory(EditorFactory factory) { m_editorFactory = std::move(factory); }
-    void openEditor(const QImage& image, const ScreenshotItem& item);
+    void openEditor(const QImage& image, const ScreenshotItem& item) override;
 
     void showClipboardHistory();
     // The scrolling capture: own windows aside, intro, permissions, picker,
@@ -128,18 +129,14 @@ public:
     CoordinatorServices& services() { return m_services; }
 
     // Windows while they exist (null otherwise).
-    AppWindows& windows() { return *m_windows; }
     QWidget* settingsWindow() const { return m_windows->window(AppWindows::Single::settings); }
     QWidget* clipboardPanel() const { return m_windows->window(AppWindows::Single::clipboardHistory); }
     QWidget* onboardingWindow() const { return m_windows->window(AppWindows::Single::onboarding); }
     const std::vector<std::unique_ptr<QWidget>>& editorWindows() const { return m_windows->editors(); }
 
-    FirstRun& firstRun() { return *m_firstRun; }
     // Called by the first-run view: its OK button, and its measured height.
     void finishOnboarding();
     void fitOnboarding(double measuredHeight);
-    // Whether the first-run check is waiting for its 1.2 s.
-    bool isOnboardingCheckPending() const;
 
 Q_SIGNALS:
     // The onboarding check ran (1.2 s after start when it was due).
@@ -164,6 +161,7 @@ private:
     std::unique_ptr<ToastPresenter> m_toast;
     std::unique_ptr<ScrollCaptureEngine> m_scrollEngine;
     std::unique_ptr<ScrollCapture> m_scrollCapture;
+    std::unique_ptr<ScrollCaptureSteps> m_scrollSteps;
     std::unique_ptr<ScrollCaptureFlow> m_scrollFlow;
     std::unique_ptr<AppcastUpdater> m_updater;
     std::unique_ptr<ClipboardHistoryStore> m_clipboardStore;
@@ -171,6 +169,11 @@ private:
     std::unique_ptr<ClipboardMonitor> m_clipboardMonitor;
     std::unique_ptr<StorageHealth> m_storageHealth;
     std::unique_ptr<PermissionGuards> m_guards;
+    // The common clock of the capture roads' waits.
+    TimerDelayScheduler m_delays;
+    std::unique_ptr<CaptureStage> m_captureStage;
+    std::unique_ptr<DeferredImageCopy> m_captureCopier;
+    std::unique_ptr<CaptureDestinations> m_captureDestinations;
     std::unique_ptr<CaptureFlows> m_captureFlows;
     std::unique_ptr<SelfInstall> m_selfInstall;
     std::unique_ptr<Uninstaller> m_uninstaller;

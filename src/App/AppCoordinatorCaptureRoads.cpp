@@ -1,10 +1,12 @@
 // The coordinator's capture roads: the permission guards, the interactive and
-// full-screen flows, and what they reach of the coordinator's services.
+// full-screen flows, the stage they clear and the destinations they reach.
 #include "App/AppCoordinator.h"
 
 #include "App/CaptureFlows.h"
 #include "App/CoordinatorServices.h"
 #include "App/DeferredImageCopy.h"
+#include "App/DesktopCaptureStage.h"
+#include "App/HistoryCaptureDestinations.h"
 #include "App/PermissionGuards.h"
 #include "Toasts/ToastPresenter.h"
 #include "Clipboard/ClipboardMonitor.h"
@@ -14,7 +16,6 @@
 #include "MenuBar/CaptureIntroPresenter.h"
 #include "Screenshot/Backdrop.h"
 #include "Screenshot/ScreenshotService.h"
-#include "Screenshot/TimestampStamper.h"
 #include "Storage/ScreenshotHistoryStore.h"
 #include "Storage/StorageHealth.h"
 #include "Platform/RepaintWatch.h"
@@ -40,77 +41,26 @@ void AppCoordinator::buildCaptureRoads()
         return self && self->m_hotkeys->matches(HotkeyAction::captureArea, event);
     });
 
-    CaptureFlows::Hooks hooks;
-    hooks.ensureScreenRecordingPermission = [self] { return self && self->m_guards->ensureScreenRecordingPermission(); };
     // A capture never shows the program's own tooltips, menus or the panel,
     // nor what they left on the windows beneath before those repainted. Its
     // popovers and tooltips follow the compositor.
     m_transientUi = std::make_unique<TransientUi>(m_services.makeRepaintWatch(), m_services.compositing(),
                                                   Backdrop::grabScreens);
-    // Without a repaint watch only a window gone within the fixed settle
-    // time can still show; with one, any gone within the wait's bound.
-    hooks.dismissTransientUi = [self] {
-        if (!self)
-            return false;
-        TransientUi& ui = *self->m_transientUi;
-        return ui.dismiss(ui.watchesRepaint() ? CaptureFlows::transientUiRepaintBoundMs
-                                              : CaptureFlows::transientUiSettleMs);
-    };
-    hooks.transientUiRepainted = [self]() -> std::optional<bool> {
-        if (!self)
-            return std::nullopt;
-        return self->m_transientUi->repainted(CaptureFlows::transientUiRepaintBoundMs);
-    };
-    hooks.beginInteractiveCapture = [self](bool detectWindows, CaptureFlows::IntroStep intro,
-                                           CaptureFlows::Completion completion) {
-        if (self)
-            self->m_screenshotService->beginInteractiveCapture(detectWindows, std::move(intro), std::move(completion));
-    };
-    hooks.captureFullScreenImmediately = [self](bool showsCursor, CaptureFlows::Completion completion) {
-        if (self)
-            self->m_screenshotService->captureFullScreenImmediately(showsCursor, std::move(completion));
-    };
-    hooks.stamp = [](const QImage& image, const QDateTime& date) { return TimestampStamper::stamp(image, date); };
-    // The PNG is made off the main thread: the editor opens meanwhile. A copy
-    // another program made since the hotkey is recorded before the capture
-    // may replace it.
+    m_captureStage = std::make_unique<DesktopCaptureStage>(*m_guards, *m_transientUi);
+    // A copy another program made since the hotkey is recorded before the
+    // capture may replace it.
     QPointer<ClipboardMonitor> monitor(m_clipboardMonitor.get());
-    auto copier = std::make_shared<DeferredImageCopy>(
+    m_captureCopier = std::make_unique<DeferredImageCopy>(
         m_services.clipboard(), [monitor](DeferredImageCopy::Write write, std::function<void(const ClipboardWrite&)> done) {
             if (monitor)
                 monitor->writeAfterPendingChanges(std::move(write), std::move(done));
             else
                 done({});
         });
-    hooks.copyToPasteboard = [copier](const QImage& image, CaptureFlows::PngData png, std::function<void(bool)> done) {
-        copier->copy(image, std::move(done), png);
-    };
-    hooks.showToast = [self](const QString& text, const QString& symbol, bool sticky, double seconds) {
-        if (self)
-            self->m_toast->show(text, symbol, sticky, seconds);
-    };
-    hooks.dismissToast = [self] {
-        if (self)
-            self->m_toast->dismiss();
-    };
-    hooks.hideToast = [self] {
-        if (self)
-            self->m_toast->hideNow();
-    };
-    hooks.store = [self](const QImage& image, CaptureFlows::PngData png, CaptureKind kind, bool openEditor,
-                         std::function<void(const FileWriteOutcome&)> stored) {
-        if (!self)
-            return;
-        const ScreenshotItem item = self->m_screenshotStore->add(image, kind, {}, png, std::move(stored));
-        if (openEditor)
-            self->openEditor(image, item);
-    };
-    hooks.storageProblemAnnounced = [self] {
-        if (self)
-            self->m_storageHealth->takeAnnouncement();
-    };
-    hooks.intro = m_introPresenter.get();
-    m_captureFlows = std::make_unique<CaptureFlows>(*m_settings, std::move(hooks));
+    m_captureDestinations =
+        std::make_unique<HistoryCaptureDestinations>(*m_captureCopier, *m_screenshotStore, *this, *m_storageHealth);
+    m_captureFlows = std::make_unique<CaptureFlows>(*m_settings, *m_captureStage, *m_screenshotService,
+                                                    *m_introPresenter, *m_captureDestinations, *m_toast, m_delays);
 }
 
 void AppCoordinator::captureInteractive() { m_captureFlows->captureInteractive(); }

@@ -1,27 +1,35 @@
 #include "App/CaptureFlows.h"
 
+#include "App/CaptureStage.h"
 #include "Debug/DebugLog.h"
 #include "Localization/Localizer.h"
 #include "MenuBar/CaptureIntroPresenter.h"
+#include "Screenshot/CaptureSource.h"
+#include "Screenshot/TimestampStamper.h"
 #include "Storage/ImageOps.h"
 #include "Storage/SettingsManager.h"
 #include "Storage/StorageHealth.h"
+#include "Toasts/Announcer.h"
+#include "Ui/DelayScheduler.h"
 
 #include <QPointer>
 #include <QTimer>
 #include <QtConcurrent/QtConcurrentRun>
 #include <algorithm>
 
-CaptureFlows::CaptureFlows(SettingsManager& settings, Hooks hooks, QObject* parent)
+CaptureFlows::CaptureFlows(SettingsManager& settings, CaptureStage& stage, CaptureSource& source,
+                           CaptureIntroPresenter& intro, CaptureDestinations& destinations, Announcer& announcer,
+                           DelayScheduler& delays, Clock clock, QObject* parent)
     : QObject(parent)
     , m_settings(settings)
-    , m_hooks(std::move(hooks))
+    , m_stage(stage)
+    , m_source(source)
+    , m_intro(intro)
+    , m_destinations(destinations)
+    , m_announcer(announcer)
+    , m_delays(delays)
+    , m_clock(clock)
 {
-    if (!m_hooks.after) {
-        m_hooks.after = [this](int ms, std::function<void()> work) { QTimer::singleShot(ms, this, std::move(work)); };
-    }
-    if (!m_hooks.now)
-        m_hooks.now = [] { return QDateTime::currentDateTime(); };
 }
 
 void CaptureFlows::captureInteractive()
@@ -38,15 +46,13 @@ void CaptureFlows::captureFullScreen()
 
 void CaptureFlows::runInteractive()
 {
-    if (m_hooks.ensureScreenRecordingPermission && !m_hooks.ensureScreenRecordingPermission()) {
+    if (!m_stage.ensureScreenRecordingPermission()) {
         DebugLog::write(QStringLiteral("CAPTURE captureInteractive ABBRUCH: keine Berechtigung"));
         return;
     }
-    if (!m_hooks.beginInteractiveCapture)
-        return;
     QPointer<CaptureFlows> self(this);
-    CaptureIntroPresenter* presenter = m_hooks.intro;
-    IntroStep intro = [presenter](std::function<void(bool)> resume) {
+    CaptureIntroPresenter* presenter = &m_intro;
+    CaptureSource::Intro intro = [presenter](std::function<void(bool)> resume) {
         presenter->show(
             CaptureIntroConfig::screenshot(), [resume] { resume(true); },
             [resume] {
@@ -57,7 +63,7 @@ void CaptureFlows::runInteractive()
     runWithoutTransientUi([self, intro = std::move(intro)] {
         if (!self)
             return;
-        self->m_hooks.beginInteractiveCapture(true, intro, [self](std::optional<CapturedScreenshot> captured) {
+        self->m_source.beginInteractiveCapture(true, intro, [self](std::optional<CapturedScreenshot> captured) {
             if (self)
                 self->handleCaptured(std::move(captured));
         });
@@ -68,20 +74,19 @@ void CaptureFlows::runWithoutTransientUi(std::function<void()> action)
 {
     // A toast of the previous capture is ours: it goes first, without its
     // fade, and only the screen beneath it has to be painted again.
-    if (m_hooks.hideToast)
-        m_hooks.hideToast();
-    if (!m_hooks.dismissTransientUi || !m_hooks.dismissTransientUi())
+    m_announcer.hideNow();
+    if (!m_stage.dismissTransientUi())
         action();
-    else if (!m_hooks.transientUiRepainted || !m_hooks.transientUiRepainted())
-        m_hooks.after(transientUiSettleMs, std::move(action));
+    else if (!m_stage.transientUiRepainted())
+        m_delays.schedule(transientUiSettleMs, std::move(action));
     else
-        waitForRepaint(m_hooks.now(), std::move(action));
+        waitForRepaint(m_clock(), std::move(action));
 }
 
 void CaptureFlows::waitForRepaint(QDateTime since, std::function<void()> action)
 {
-    const qint64 waited = since.msecsTo(m_hooks.now());
-    const std::optional<bool> done = m_hooks.transientUiRepainted();
+    const qint64 waited = since.msecsTo(m_clock());
+    const std::optional<bool> done = m_stage.transientUiRepainted();
     if (!done || *done || waited >= transientUiRepaintBoundMs) {
         DebugLog::write(QStringLiteral("CAPTURE Bildschirm unter Popups neu gezeichnet nach %1 ms%2")
                             .arg(waited)
@@ -90,7 +95,7 @@ void CaptureFlows::waitForRepaint(QDateTime since, std::function<void()> action)
         return;
     }
     QPointer<CaptureFlows> self(this);
-    m_hooks.after(2, [self, since, action = std::move(action)]() mutable {
+    m_delays.schedule(2, [self, since, action = std::move(action)]() mutable {
         if (self)
             self->waitForRepaint(since, std::move(action));
     });
@@ -98,7 +103,7 @@ void CaptureFlows::waitForRepaint(QDateTime since, std::function<void()> action)
 
 void CaptureFlows::runFullScreen()
 {
-    if (m_hooks.ensureScreenRecordingPermission && !m_hooks.ensureScreenRecordingPermission()) {
+    if (!m_stage.ensureScreenRecordingPermission()) {
         DebugLog::write(QStringLiteral("CAPTURE captureFullScreen ABBRUCH: keine Berechtigung"));
         return;
     }
@@ -107,10 +112,10 @@ void CaptureFlows::runFullScreen()
         if (!self)
             return;
         self->runWithoutTransientUi([self] {
-            if (!self || !self->m_hooks.captureFullScreenImmediately)
+            if (!self)
                 return;
             const bool showsCursor = self->m_settings.settings().showCursorInScreenshot;
-            self->m_hooks.captureFullScreenImmediately(showsCursor, [self](std::optional<CapturedScreenshot> captured) {
+            self->m_source.captureFullScreenImmediately(showsCursor, [self](std::optional<CapturedScreenshot> captured) {
                 if (self)
                     self->handleCaptured(std::move(captured));
             });
@@ -120,9 +125,8 @@ void CaptureFlows::runFullScreen()
 
 void CaptureFlows::showCountdown(int seconds)
 {
-    if (m_hooks.showToast)
-        m_hooks.showToast(Localizer::t(QStringLiteral("Auslösen in %d s")).replace(QLatin1String("%d"), QString::number(seconds)),
-                          QStringLiteral("timer"), true, 0);
+    m_announcer.show(Localizer::t(QStringLiteral("Auslösen in %d s")).replace(QLatin1String("%d"), QString::number(seconds)),
+                     QStringLiteral("timer"), true, 0);
 }
 
 void CaptureFlows::runAfterCaptureDelay(std::function<void()> action)
@@ -140,13 +144,12 @@ void CaptureFlows::runAfterCaptureDelay(std::function<void()> action)
 void CaptureFlows::countdown(int remaining, std::function<void()> action)
 {
     QPointer<CaptureFlows> self(this);
-    m_hooks.after(1000, [self, remaining, action] {
+    m_delays.schedule(1000, [self, remaining, action] {
         if (!self)
             return;
         const int r = remaining - 1;
         if (r < 1) {
-            if (self->m_hooks.dismissToast)
-                self->m_hooks.dismissToast();
+            self->m_announcer.dismiss();
             action();
             return;
         }
@@ -162,12 +165,12 @@ void CaptureFlows::handleCaptured(std::optional<CapturedScreenshot> captured)
     if (!captured)
         return;
     QImage image = captured->image;
-    if (m_settings.settings().stampTimestamp && m_hooks.stamp)
-        image = m_hooks.stamp(image, m_hooks.now());
+    if (m_settings.settings().stampTimestamp)
+        image = TimestampStamper::stamp(image, m_clock());
 
-    // One PNG for the clipboard and the history, made off the main thread.
-    const PngData png = m_hooks.encode ? m_hooks.encode(image)
-                                       : QtConcurrent::run([image] { return ImageOps::pngData(image); });
+    // One PNG for the clipboard and the history, made off the main thread:
+    // the editor opens meanwhile.
+    const PngData png = QtConcurrent::run([image] { return ImageOps::pngData(image); });
     auto ending = std::make_shared<Ending>();
     ending->incomplete = captured->incomplete;
     ending->copy = m_settings.settings().autoCopyToPasteboard;
@@ -178,30 +181,21 @@ void CaptureFlows::handleCaptured(std::optional<CapturedScreenshot> captured)
             self->announce(*ending);
         }
     };
-    if (!ending->copy || !m_hooks.copyToPasteboard)
-        ending->copy = false;
-    if (!m_hooks.store)
-        ending->stored = FileWriteOutcome{};
-
     if (ending->copy) {
-        m_hooks.copyToPasteboard(image, png, [ending, settle](bool copied) {
+        m_destinations.copyToClipboard(image, png, [ending, settle](bool copied) {
             ending->copied = copied;
             settle();
         });
     }
-    if (m_hooks.store)
-        m_hooks.store(image, png, captured->kind, m_settings.settings().openEditorAfterCapture,
-                      [ending, settle](const FileWriteOutcome& stored) {
-                          ending->stored = stored;
-                          settle();
-                      });
-    settle();
+    m_destinations.store(image, png, captured->kind, m_settings.settings().openEditorAfterCapture,
+                         [ending, settle](const FileWriteOutcome& stored) {
+                             ending->stored = stored;
+                             settle();
+                         });
 }
 
 void CaptureFlows::announce(const Ending& ending)
 {
-    if (!m_hooks.showToast)
-        return;
     const bool copied = ending.copied.value_or(false);
     if (ending.copy && !copied)
         DebugLog::write(QStringLiteral("CAPTURE nicht in die Zwischenablage kopiert: ein anderes Programm hat sie "
@@ -219,20 +213,19 @@ void CaptureFlows::announce(const Ending& ending)
             text = full ? Localizer::t(QStringLiteral("Nicht gespeichert – Speicherplatz voll"))
                         : Localizer::t(QStringLiteral("Nicht gespeichert – Datenordner nicht beschreibbar"));
         DebugLog::write(QStringLiteral("CAPTURE nicht gespeichert, gemeldet: %1").arg(text));
-        if (m_hooks.storageProblemAnnounced)
-            m_hooks.storageProblemAnnounced();
-        m_hooks.showToast(text, warning, false, 4.0);
+        m_destinations.storageProblemAnnounced();
+        m_announcer.show(text, warning, false, 4.0);
         return;
     }
     // An image that may lack content is kept, but never announced as a success.
     if (ending.incomplete)
-        m_hooks.showToast(Localizer::t(QStringLiteral("Scroll-Aufnahme möglicherweise unvollständig")), warning, false, 3.0);
+        m_announcer.show(Localizer::t(QStringLiteral("Scroll-Aufnahme möglicherweise unvollständig")), warning, false, 3.0);
     else if (ending.copy && !copied)
         // Another program's copy came after the capture began and stays.
-        m_hooks.showToast(Localizer::t(QStringLiteral("Screenshot aufgenommen – nicht kopiert, Zwischenablage inzwischen neu belegt")),
-                          warning, false, 3.0);
+        m_announcer.show(Localizer::t(QStringLiteral("Screenshot aufgenommen – nicht kopiert, Zwischenablage inzwischen neu belegt")),
+                         warning, false, 3.0);
     else
-        m_hooks.showToast(ending.copy ? Localizer::t(QStringLiteral("In Zwischenablage kopiert"))
-                                      : Localizer::t(QStringLiteral("Screenshot aufgenommen")),
-                          QStringLiteral("checkmark.circle.fill"), false, 1.6);
+        m_announcer.show(ending.copy ? Localizer::t(QStringLiteral("In Zwischenablage kopiert"))
+                                     : Localizer::t(QStringLiteral("Screenshot aufgenommen")),
+                         QStringLiteral("checkmark.circle.fill"), false, 1.6);
 }

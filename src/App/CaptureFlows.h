@@ -1,76 +1,35 @@
 #pragma once
 // The coordinator's two direct capture roads (interactive and full screen)
-// and the common end of every capture: stamp, copy, announce, store, edit.
-// The screenshot service, the stores and the toast are reached through the
-// hooks the coordinator binds, so every step can be watched in tests.
+// and the common end of every capture: stamp, copy, store, edit, announce.
+// The screen is read through the capture source once the stage is clear; the
+// picture goes to the destinations and the outcome to the announcer.
+#include "App/CaptureDestinations.h"
 #include "Models/CoreTypes.h"
 #include "Platform/AtomicFile.h"
 #include "Screenshot/CapturedScreenshot.h"
 
 #include <QDateTime>
-#include <QFuture>
-#include <QImage>
 #include <QObject>
 #include <functional>
 #include <optional>
 
+class Announcer;
 class CaptureIntroPresenter;
+class CaptureSource;
+class CaptureStage;
+class DelayScheduler;
 class SettingsManager;
 
 class CaptureFlows : public QObject {
     Q_OBJECT
 public:
-    using Completion = std::function<void(std::optional<CapturedScreenshot>)>;
-    // The capture's PNG data, made once off the main thread for the clipboard
-    // and the history alike.
-    using PngData = QFuture<std::optional<QByteArray>>;
-    // The intro step receives a continuation: true goes on to the overlay.
-    using IntroStep = std::function<void(std::function<void(bool)>)>;
+    using PngData = CaptureDestinations::PngData;
+    // The time of day a stamp shows and the repaint wait measures.
+    using Clock = QDateTime (*)();
 
-    struct Hooks {
-        // Every capture road first makes sure the screen may be recorded.
-        std::function<bool()> ensureScreenRecordingPermission;
-        // Takes the app's own toast off the screen at once (no fade) before
-        // the screen is read.
-        std::function<void()> hideToast;
-        // Hides the program's tooltips, menus and popups right before the
-        // screen is read; true when anything was shown.
-        std::function<bool()> dismissTransientUi;
-        // Whether the windows beneath them painted over where they were; none
-        // where that cannot be watched (then a fixed settle time is waited).
-        std::function<std::optional<bool>()> transientUiRepainted;
-        // The screenshot service. It owns the busy guard of the interactive
-        // capture (re-trigger closes an open overlay, a running freeze ignores it).
-        std::function<void(bool detectWindows, IntroStep intro, Completion completion)> beginInteractiveCapture;
-        std::function<void(bool showsCursor, Completion completion)> captureFullScreenImmediately;
-        // Burns date and time into the image.
-        std::function<QImage(const QImage&, const QDateTime&)> stamp;
-        // Makes the PNG data (off the main thread by default).
-        std::function<PngData(const QImage&)> encode;
-        // Puts the image on the clipboard and tells the clipboard monitor to
-        // skip that change, then calls back (at once or a moment later) with
-        // false when another program's newer copy won.
-        std::function<void(const QImage&, PngData, std::function<void(bool copied)>)> copyToPasteboard;
-        // The toast presenter.
-        std::function<void(const QString& text, const QString& symbol, bool sticky, double seconds)> showToast;
-        std::function<void()> dismissToast;
-        // Adds the image to the screenshot history and then, when asked, opens
-        // the editor on the new history item; calls back once thumbnail and
-        // picture were written, or with why they were not.
-        std::function<void(const QImage&, PngData, CaptureKind, bool openEditor,
-                           std::function<void(const FileWriteOutcome&)> stored)>
-            store;
-        // A capture's own toast told of a problem with the disk: the
-        // problem's toast need not come too.
-        std::function<void()> storageProblemAnnounced;
-        // Runs work on the main thread after a delay (QTimer by default).
-        std::function<void(int ms, std::function<void()>)> after;
-        std::function<QDateTime()> now;
-        // The intro cards; required.
-        CaptureIntroPresenter* intro = nullptr;
-    };
-
-    CaptureFlows(SettingsManager& settings, Hooks hooks, QObject* parent = nullptr);
+    CaptureFlows(SettingsManager& settings, CaptureStage& stage, CaptureSource& source, CaptureIntroPresenter& intro,
+                 CaptureDestinations& destinations, Announcer& announcer, DelayScheduler& delays,
+                 Clock clock = &QDateTime::currentDateTime, QObject* parent = nullptr);
 
     // Both log and return at once; the flow runs on a later turn of the event loop.
     void captureInteractive();
@@ -112,5 +71,11 @@ private:
     void announce(const Ending& ending);
 
     SettingsManager& m_settings;
-    Hooks m_hooks;
+    CaptureStage& m_stage;
+    CaptureSource& m_source;
+    CaptureIntroPresenter& m_intro;
+    CaptureDestinations& m_destinations;
+    Announcer& m_announcer;
+    DelayScheduler& m_delays;
+    Clock m_clock;
 };

@@ -29,7 +29,6 @@ public:
     // Starts the 1.2 s wait for the check, unless the first run was completed.
     void scheduleCheck();
     void stop() { m_check.stop(); }
-    bool isCheckPending() const { return m_check.isActive(); }
 
     // The first-run view's OK button, and its measured height.
     void finish();

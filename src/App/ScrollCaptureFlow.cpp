@@ -1,7 +1,9 @@
 #include "App/ScrollCaptureFlow.h"
 
+#include "App/ScrollCaptureSteps.h"
 #include "Debug/DebugLog.h"
 #include "Screenshot/CaptureError.h"
+#include "Toasts/Announcer.h"
 
 #include <memory>
 
@@ -20,8 +22,10 @@ std::function<void()> once(std::function<void()> action)
 }
 } // namespace
 
-ScrollCaptureFlow::ScrollCaptureFlow(Steps steps)
-    : m_steps(std::move(steps))
+ScrollCaptureFlow::ScrollCaptureFlow(ScrollCaptureSteps& steps, Announcer& announcer, QObject* parent)
+    : QObject(parent)
+    , m_steps(steps)
+    , m_announcer(announcer)
 {
 }
 
@@ -50,35 +54,41 @@ std::function<void()> ScrollCaptureFlow::hideOwnContentWindows(const QList<QWidg
 void ScrollCaptureFlow::captureScrollingWindow()
 {
     DebugLog::write(QStringLiteral("CAPTURE captureScrollingWindow() (Scroll-Aufnahme) gestartet"));
-    const std::function<void()> restore =
-        once(hideOwnContentWindows(m_steps.contentWindows ? m_steps.contentWindows() : QList<QWidget*>()));
-    if (!m_steps.showIntro) {
-        beginScrollingCaptureFlow(restore);
-        return;
-    }
-    m_steps.showIntro([this, restore] { beginScrollingCaptureFlow(restore); },
-                      [restore] {
-                          DebugLog::write(QStringLiteral("CAPTURE Scroll ABBRUCH: Anleitung abgebrochen (Esc)"));
-                          restore();
-                      });
+    const std::function<void()> restore = once(hideOwnContentWindows(m_steps.contentWindows()));
+    QPointer<ScrollCaptureFlow> self(this);
+    m_steps.showIntro(
+        [self, restore] {
+            if (self)
+                self->beginScrollingCaptureFlow(restore);
+            else
+                restore();
+        },
+        [restore] {
+            DebugLog::write(QStringLiteral("CAPTURE Scroll ABBRUCH: Anleitung abgebrochen (Esc)"));
+            restore();
+        });
 }
 
 void ScrollCaptureFlow::beginScrollingCaptureFlow(std::function<void()> restoreWindows)
 {
-    // Runs on by itself; the task object may go.
-    if (!m_steps.whenScreenRepainted) {
-        runFlow(m_steps, std::move(restoreWindows));
-        return;
-    }
-    m_steps.whenScreenRepainted([steps = m_steps, restoreWindows = std::move(restoreWindows)] {
-        runFlow(steps, restoreWindows);
+    QPointer<ScrollCaptureFlow> self(this);
+    m_steps.whenScreenRepainted([self, restoreWindows = std::move(restoreWindows)] {
+        if (self)
+            self->runFlow(restoreWindows);
+        else
+            restoreWindows();
     });
 }
 
-QCoro::Task<void> ScrollCaptureFlow::runFlow(const Steps steps, std::function<void()> restore)
+QCoro::Task<void> ScrollCaptureFlow::runFlow(std::function<void()> restore)
 {
+    // The flow may go while a step waits: what is left is bringing the
+    // windows back.
+    QPointer<ScrollCaptureFlow> self(this);
+    ScrollCaptureSteps& steps = m_steps;
     try {
-        if (!co_await steps.ensureScreenRecordingPermission()) {
+        const bool recording = co_await steps.ensureScreenRecordingPermission();
+        if (!self || !recording) {
             DebugLog::write(QStringLiteral("CAPTURE Scroll ABBRUCH: keine Bildschirmaufnahme"));
             restore();
             co_return;
@@ -89,7 +99,7 @@ QCoro::Task<void> ScrollCaptureFlow::runFlow(const Steps steps, std::function<vo
             co_return;
         }
         const std::optional<CapturedScreenshot> shot = co_await steps.runEngine();
-        if (!shot) {
+        if (!self || !shot) {
             DebugLog::write(QStringLiteral("CAPTURE Scroll: abgebrochen"));
             restore();
             co_return;
@@ -101,12 +111,14 @@ QCoro::Task<void> ScrollCaptureFlow::runFlow(const Steps steps, std::function<vo
         restore();
         steps.handleCaptured(CapturedScreenshot::make(shot->image, CaptureKind::scrolling, shot->incomplete));
     } catch (const CaptureError& error) {
-        steps.showToast(error.message(), QStringLiteral("exclamationmark.triangle.fill"), false, 1.6);
+        if (self)
+            m_announcer.show(error.message(), QStringLiteral("exclamationmark.triangle.fill"), false, 1.6);
         DebugLog::write(QStringLiteral("CAPTURE Scroll-Fehler: ") + error.message());
         restore();
     } catch (const std::exception& error) {
         const QString text = QString::fromUtf8(error.what());
-        steps.showToast(text, QStringLiteral("exclamationmark.triangle.fill"), false, 1.6);
+        if (self)
+            m_announcer.show(text, QStringLiteral("exclamationmark.triangle.fill"), false, 1.6);
         DebugLog::write(QStringLiteral("CAPTURE Scroll-Fehler: ") + text);
         restore();
     }

@@ -1,21 +1,12 @@
 #include "App/AppCoordinator.h"
 #include "App/AppDelegate.h"
-#include "App/AppEditorEnvironment.h"
+#include "App/CompositionRoot.h"
 #include "App/DefaultCoordinatorServices.h"
 #include "App/SessionRequirement.h"
-#include "Toasts/ToastPresenter.h"
 #include "App/ZentuApp.h"
 #include "BuildSettings.h"
-#include "Clipboard/ClipboardMonitor.h"
-#include "Clipboard/Pasteboard.h"
-#include "Editor/EditorWindowController.h"
 #include "Localization/Localizer.h"
 #include "Localization/QtCatalogue.h"
-#include "MenuBar/ClipboardHistoryView.h"
-#include "MenuBar/MenuBarContentView.h"
-#include "MenuBar/TileHoverModel.h"
-#include "MenuBar/TileHoverSync.h"
-#include "Permissions/PermissionManager.h"
 #include "Platform/Qt/ApplicationBeeper.h"
 #include "Platform/Qt/BuildBundleInfo.h"
 #include "Platform/Qt/DesktopWorkspace.h"
@@ -31,15 +22,8 @@
 #include "Platform/Installation.h"
 #include "Platform/X11/X11DisplayCheck.h"
 #include "Platform/X11/X11TrayAvailability.h"
-#include "Settings/OnboardingView.h"
-#include "Settings/SettingsView.h"
 #include "Storage/AppFolders.h"
 #include "Debug/DebugLog.h"
-#include "Ui/ColorPanelController.h"
-#include "Ui/FocusRing.h"
-#include "Ui/FrameClock.h"
-#include "Ui/TimerDelayScheduler.h"
-#include "Ui/TooltipHost.h"
 
 #include <QApplication>
 #include <QLocale>
@@ -99,16 +83,8 @@ int main(int argc, char** argv)
     ApplicationBeeper beeper;
     PamOwnerAuthenticator authenticator;
     BuildBundleInfo bundle;
-    // The interface's own program-wide pieces: the delays of hovers and
-    // tooltips, the ring around the control the keyboard is on, the one colour
-    // panel of the editor windows, the clock of the panel's animations, and
-    // what follows the pointer over its tiles.
-    TimerDelayScheduler scheduler;
-    FocusRing focusRing;
-    ColorPanelController colorPanel;
-    FrameClock frameClock;
-    TileHoverModel tileHover;
-    TileHoverSync tileHoverSync(tileHover);
+    // The tray hosts the icon may go to, watched for as long as the program runs.
+    X11TrayAvailability trays;
     DefaultCoordinatorServices services(instance, folders, heap);
     // Qt's own file and colour dialogs keep their state in "QtProject.conf" of
     // Qt's user scope, which every Qt program shares: ours goes to a folder of
@@ -116,79 +92,11 @@ int main(int argc, char** argv)
     // own path, which this does not move.)
     for (const QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat})
         QSettings::setPath(format, QSettings::UserScope, services.installation().dialogStateDirectory());
-    AppDelegate delegate(services);
-    // The tray panel and the clipboard window's list. The panel asks the
-    // coordinator for every action through MenuBarActions.
-    AppCoordinator& coordinator = delegate.coordinator();
-    // The panel, the clipboard window and the settings show the editor's
-    // dark tooltips too, never the platform's.
-    coordinator.setClipboardHistoryViewFactory([&appNames, &scheduler](const AppEnvironment& env) -> QWidget* {
-        auto* view = new ClipboardHistoryView(true, false, *env.clipboardStore, &appNames);
-        new TooltipHost(scheduler, view);
-        return view;
-    });
-    coordinator.setEditorFactory([&coordinator, &scheduler, &colorPanel](const QImage& image, const ScreenshotItem& item) {
-        return std::make_unique<EditorWindowController>(image, item, std::make_unique<AppEditorEnvironment>(coordinator),
-                                                        EditorToolbarServices{scheduler, colorPanel});
-    });
-    // The settings window's tabs; the language choice lives in the same
-    // defaults the translation lookup reads.
-    auto settingsView = [&coordinator, &services, &localizer, &folderChooser, &beeper, &authenticator, &workspace,
-                         &bundle, &folders, &scheduler](const AppEnvironment& env) -> QWidget* {
-        SettingsContext context;
-        context.settings = env.settings;
-        context.hotkeys = &coordinator.hotkeys();
-        context.localizer = localizer.get();
-        context.userDefaults = &services.userDefaults();
-        context.folderChooser = &folderChooser;
-        context.folders = &folders;
-        context.beeper = &beeper;
-        context.clipboardStore = env.clipboardStore;
-        context.screenshotStore = env.screenshotStore;
-        context.permissions = env.permissions;
-        context.alerts = &services.alerts();
-        context.authenticator = &authenticator;
-        context.workspace = &workspace;
-        context.bundle = &bundle;
-        context.checkForUpdates = [&coordinator] { coordinator.checkForUpdates(); };
-        context.uninstall = [&coordinator] { coordinator.confirmAndUninstall(); };
-        auto* view = new SettingsView(context);
-        new TooltipHost(scheduler, view);
-        return view;
-    };
-    coordinator.setSettingsViewFactory(settingsView);
-    // The first-run window, opened by the start-up check while a permission is missing.
-    coordinator.setOnboardingViewFactory([](const AppEnvironment& env, std::function<void()> onClose,
-                                            std::function<void(double)> onHeightChange) -> QWidget* {
-        return new OnboardingView(*env.permissions, std::move(onClose), std::move(onHeightChange));
-    });
-    // The tray hosts the icon may go to, watched for as long as the program runs.
-    X11TrayAvailability trays;
-    ZentuApp scene(coordinator, [&coordinator, &workspace, &appNames, &frameClock, &tileHoverSync,
-                                 &scheduler](const AppEnvironment& env) -> QWidget* {
-        MenuBarActions actions;
-        actions.captureInteractive = [&coordinator] { coordinator.captureInteractive(); };
-        actions.captureFullScreen = [&coordinator] { coordinator.captureFullScreen(); };
-        actions.captureScrollingWindow = [&coordinator] { coordinator.captureScrollingWindow(); };
-        actions.openEditor = [&coordinator](const QImage& image, const ScreenshotItem& item) {
-            coordinator.openEditor(image, item);
-        };
-        actions.showClipboardHistory = [&coordinator] { coordinator.showClipboardHistory(); };
-        actions.openSettings = [&coordinator] { coordinator.openSettings(); };
-        actions.quit = [] { QApplication::quit(); };
-        // The app's own copy stays out of the clipboard history.
-        actions.copyScreenshotImage = [&coordinator](const QImage& image) {
-            coordinator.clipboardMonitor().ownWrite(Pasteboard::copyImageWithPNG(coordinator.services().clipboard(), image));
-        };
-        actions.notify = [&coordinator](const QString& text) {
-            coordinator.toast().show(text, QStringLiteral("exclamationmark.triangle.fill"), false, 3.0);
-        };
-        auto* view = new MenuBarContentView(*env.settings, *env.clipboardStore, *env.screenshotStore, env.permissions,
-                                            workspace, frameClock, tileHoverSync, actions, &appNames);
-        new TooltipHost(scheduler, view);
-        return view;
-    }, trays, scheduler);
-    QObject::connect(&instance, &SingleInstance::activationRequested, &scene, &ZentuApp::showPanel);
+    CompositionRoot root(services, folders, *localizer,
+                         {workspace, appNames, folderChooser, beeper, authenticator, bundle, trays});
+    AppDelegate& delegate = root.delegate();
+    AppCoordinator& coordinator = root.coordinator();
+    QObject::connect(&instance, &SingleInstance::activationRequested, &root.scene(), &ZentuApp::showPanel);
 
     UnixSignalWatcher signals;
     QObject::connect(&signals, &UnixSignalWatcher::terminationRequested, &app, [] { QApplication::quit(); });

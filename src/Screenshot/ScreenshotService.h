@@ -9,6 +9,7 @@
 #include "Platform/OverlayDesktop.h"
 #include "Platform/WindowRedirector.h"
 #include "Screenshot/CaptureOverlayController.h"
+#include "Screenshot/CaptureSource.h"
 #include "Screenshot/CapturedScreenshot.h"
 #include "Screenshot/OverlaySelectionResult.h"
 #include "Screenshot/ScreenCapturer.h"
@@ -21,13 +22,9 @@
 
 class QKeyEvent;
 
-class ScreenshotService : public QObject {
+class ScreenshotService : public QObject, public CaptureSource {
     Q_OBJECT
 public:
-    using Completion = std::function<void(std::optional<CapturedScreenshot>)>;
-    // Shown after the freeze, before the overlay; calls its continuation once,
-    // true to go on, false to cancel.
-    using Intro = std::function<void(std::function<void(bool)>)>;
 
     ScreenshotService(ScreenCapturer& capturer, WindowDetector& windowDetector, OverlayDesktop& desktop,
                       WindowRedirector& redirector, QObject* parent = nullptr);
@@ -36,9 +33,9 @@ public:
     // A start while the overlay is shown closes it as a cancel; a start while
     // the freeze or the intro step runs is ignored. Either way the new
     // request's completion gets nothing at once.
-    void beginInteractiveCapture(bool detectWindows, Intro intro, Completion completion);
+    void beginInteractiveCapture(bool detectWindows, Intro intro, Completion completion) override;
     // May run beside an interactive capture and beside another immediate one.
-    void captureFullScreenImmediately(bool showsCursor, Completion completion);
+    void captureFullScreenImmediately(bool showsCursor, Completion completion) override;
 
     bool isCapturing() const { return m_isCapturing; }
     CaptureOverlayController* overlayController() const { return m_overlayController; }

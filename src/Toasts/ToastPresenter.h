@@ -1,6 +1,7 @@
 #pragma once
 // The one toast of the app: a dark pill near the bottom of the screen under the
 // pointer, never focused, never clicked. A new toast replaces the old one.
+#include "Toasts/Announcer.h"
 #include "Toasts/ToastModel.h"
 
 #include <QList>
@@ -16,7 +17,7 @@
 class QPropertyAnimation;
 class QWidget;
 
-class ToastPresenter : public QObject {
+class ToastPresenter : public QObject, public Announcer {
     Q_OBJECT
 public:
     struct Screen {
@@ -40,11 +41,11 @@ public:
     bool hasPendingDismissal() const { return m_dismissWork.isActive(); }
 
     void show(const QString& text, const QString& systemImage = QStringLiteral("checkmark.circle.fill"),
-              bool sticky = false, double duration = 1.6);
+              bool sticky = false, double duration = 1.6) override;
     void present();
-    void dismiss();
+    void dismiss() override;
     // Off the screen at once, without the fade (before a capture).
-    void hideNow();
+    void hideNow() override;
 
     // The visible frame of the first screen holding the pointer, else of the main screen.
     static std::optional<QRect> visibleFrameFor(const QList<Screen>& screens, QPoint pointer,

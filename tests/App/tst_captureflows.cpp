@@ -1,4 +1,4 @@
-// The capture roads from request to stored result: against recording hooks the
+// The capture roads from request to stored result: against recording services the
 // end of every capture per setting, the permission veto, hiding our own
 // windows before the grab and the countdown on a hand-driven clock; through
 // the coordinator on fake services the scrolling road with its intro card.
@@ -8,15 +8,20 @@
 // is never overwritten by an earlier picture finishing late.
 #include "App/AppCoordinator.h"
 #include "App/CaptureFlows.h"
+#include "App/CaptureStage.h"
 #include "App/DeferredImageCopy.h"
 #include "Toasts/ToastPresenter.h"
 #include "MenuBar/CaptureIntroPresenter.h"
 #include "MenuBar/CaptureIntroView.h"
+#include "Screenshot/CaptureSource.h"
 #include "Screenshot/ScrollTargetRoad.h"
+#include "Screenshot/TimestampStamper.h"
 #include "Storage/SettingsManager.h"
 #include "Debug/DebugLog.h"
 #include "Storage/ImageOps.h"
 #include "Storage/ScreenshotHistoryStore.h"
+#include "Toasts/Announcer.h"
+#include "Ui/DelayScheduler.h"
 #include "fakes/FakeClipboardService.h"
 #include "fakes/FakeCoordinatorServices.h"
 #include "fakes/FakeRepaintWatch.h"
@@ -29,7 +34,11 @@
 
 namespace {
 
-struct Rig {
+QDateTime rigClock = QDateTime::currentDateTime();
+
+// Stands for every service the capture roads reach and notes each step; the
+// clock and the delays move by hand.
+struct Rig final : CaptureStage, CaptureSource, CaptureDestinations, Announcer, DelayScheduler {
     FakeUserDefaults defaults;
     FakeLoginItemService login;
     FakeKeyboardInfo keyboard;
@@ -45,61 +54,19 @@ struct Rig {
     bool toastShown = false; // a toast of the previous capture
     FakeRepaintWatch* repaint = nullptr; // where our hidden windows' area is watched
     const QRegion hiddenArea{QRect(100, 100, 340, 500)};
-    QDateTime clock = QDateTime::currentDateTime();
+    QDateTime& clock = rigClock;
     QList<QImage> copied, stored;
     bool copyHeld = true; // false: another program's newer copy won
     int storeError = 0;   // the store's picture write fails with this error
-    int encodes = 0;
     QList<QByteArray> copiedPng, storedPng;
     int announcedProblems = 0;
     std::unique_ptr<CaptureFlows> flows;
 
     Rig()
     {
-        CaptureFlows::Hooks h;
-        const auto note = [this](const QString& step) { journal << step; };
-        h.ensureScreenRecordingPermission = [this] { journal << "permission"; return permitted; };
-        h.dismissTransientUi = [this] { return std::exchange(transientUiShown, false) && !(journal << "hideTransientUi").isEmpty(); };
-        h.transientUiRepainted = [this]() -> std::optional<bool> {
-            return repaint ? std::optional((hiddenArea - repaint->drawnSinceRestart()).isEmpty()) : std::nullopt;
-        };
-        h.now = [this] { return clock; };
-        h.beginInteractiveCapture = [note](bool detect, auto, auto) { note(QStringLiteral("beginInteractive detect=%1").arg(detect)); };
-        h.captureFullScreenImmediately = [note](bool cursor, auto) { note(QStringLiteral("fullScreen cursor=%1").arg(cursor)); };
-        h.stamp = [note](QImage img, const QDateTime&) {
-            note("stamp");
-            img.setPixelColor(img.width() - 1, img.height() - 1, Qt::white);
-            return img;
-        };
-        h.encode = [this](const QImage& img) {
-            ++encodes;
-            return QtFuture::makeReadyFuture(ImageOps::pngData(img));
-        };
-        h.copyToPasteboard = [this](const QImage& img, CaptureFlows::PngData png, std::function<void(bool)> done) {
-            journal << "copy";
-            copied << img;
-            copiedPng << png.result().value_or(QByteArray());
-            done(copyHeld);
-        };
-        h.showToast = [note](const QString& text, const QString& symbol, bool sticky, double seconds) {
-            note(QStringLiteral("toast %1|%2|%3|%4").arg(text, symbol).arg(sticky).arg(seconds));
-        };
-        h.dismissToast = [note] { note("dismiss"); };
-        h.hideToast = [this] {
-            if (std::exchange(toastShown, false))
-                journal << "hideToast";
-        };
-        h.store = [this](const QImage& img, CaptureFlows::PngData png, CaptureKind kind, bool edit,
-                         std::function<void(const FileWriteOutcome&)> done) {
-            journal << QStringLiteral("store %1 edit=%2").arg(rawValue(kind)).arg(edit);
-            stored << img;
-            storedPng << png.result().value_or(QByteArray());
-            done({storeError, storeError ? QStringLiteral("schreiben") : QString(), QStringLiteral("/x.png")});
-        };
-        h.storageProblemAnnounced = [this] { ++announcedProblems; };
-        h.after = [this](int ms, std::function<void()> work) { delays << ms; scheduled << std::move(work); };
-        h.intro = &intro;
-        flows = std::make_unique<CaptureFlows>(settings, std::move(h));
+        clock = QDateTime::currentDateTime();
+        flows = std::make_unique<CaptureFlows>(settings, *this, *this, intro, *this, *this, *this,
+                                               [] { return rigClock; });
         DebugLog::restart();
     }
     void tick()
@@ -107,6 +74,61 @@ struct Rig {
         for (const auto& work : std::exchange(scheduled, {}))
             work();
     }
+
+    bool ensureScreenRecordingPermission() override
+    {
+        journal << "permission";
+        return permitted;
+    }
+    bool dismissTransientUi() override
+    {
+        return std::exchange(transientUiShown, false) && !(journal << "hideTransientUi").isEmpty();
+    }
+    std::optional<bool> transientUiRepainted() override
+    {
+        return repaint ? std::optional((hiddenArea - repaint->drawnSinceRestart()).isEmpty()) : std::nullopt;
+    }
+    void beginInteractiveCapture(bool detect, Intro, Completion) override
+    {
+        journal << QStringLiteral("beginInteractive detect=%1").arg(detect);
+    }
+    void captureFullScreenImmediately(bool cursor, Completion) override
+    {
+        journal << QStringLiteral("fullScreen cursor=%1").arg(cursor);
+    }
+    void copyToClipboard(const QImage& img, PngData png, std::function<void(bool)> done) override
+    {
+        journal << "copy";
+        copied << img;
+        copiedPng << png.result().value_or(QByteArray());
+        done(copyHeld);
+    }
+    void store(const QImage& img, PngData png, CaptureKind kind, bool edit,
+               std::function<void(const FileWriteOutcome&)> done) override
+    {
+        journal << QStringLiteral("store %1 edit=%2").arg(rawValue(kind)).arg(edit);
+        stored << img;
+        storedPng << png.result().value_or(QByteArray());
+        done({storeError, storeError ? QStringLiteral("schreiben") : QString(), QStringLiteral("/x.png")});
+    }
+    void storageProblemAnnounced() override { ++announcedProblems; }
+    void show(const QString& text, const QString& symbol, bool sticky, double seconds) override
+    {
+        journal << QStringLiteral("toast %1|%2|%3|%4").arg(text, symbol).arg(sticky).arg(seconds);
+    }
+    void dismiss() override { journal << "dismiss"; }
+    void hideNow() override
+    {
+        if (std::exchange(toastShown, false))
+            journal << "hideToast";
+    }
+    Token schedule(int ms, std::function<void()> work) override
+    {
+        delays << ms;
+        scheduled << std::move(work);
+        return Token(scheduled.size());
+    }
+    void cancel(Token) override {}
 };
 
 // Hands every picked window back as one tall picture, noting whether the
@@ -151,23 +173,23 @@ private Q_SLOTS:
         QTest::addColumn<int>("storeError");
         QTest::addColumn<QStringList>("steps");
         QTest::newRow("stamp, copy, edit") << true << CaptureKind::window << false << true << 0
-            << QStringList{"stamp", "copy", "store window edit=1",
+            << QStringList{"copy", "store window edit=1",
                            "toast In Zwischenablage kopiert|checkmark.circle.fill|0|1.6"};
         QTest::newRow("all off") << false << CaptureKind::fullScreen << false << true << 0
             << QStringList{"store fullScreen edit=0", "toast Screenshot aufgenommen|checkmark.circle.fill|0|1.6"};
         // Still copied and kept, but never announced as a plain success.
         QTest::newRow("incomplete scroll") << true << CaptureKind::scrolling << true << true << 0
-            << QStringList{"stamp", "copy", "store scrolling edit=1",
+            << QStringList{"copy", "store scrolling edit=1",
                            "toast Scroll-Aufnahme möglicherweise unvollständig|exclamationmark.triangle.fill|0|3"};
         // Another program copied after the capture began: its copy stays,
         // and the toast says so instead of "copied".
         QTest::newRow("copy lost") << true << CaptureKind::fullScreen << false << false << 0
-            << QStringList{"stamp", "copy", "store fullScreen edit=1",
+            << QStringList{"copy", "store fullScreen edit=1",
                            "toast Screenshot aufgenommen – nicht kopiert, Zwischenablage inzwischen neu "
                            "belegt|exclamationmark.triangle.fill|0|3"};
         // Not on disk: never announced as stored, and why is said.
         QTest::newRow("disk full") << true << CaptureKind::area << false << true << ENOSPC
-            << QStringList{"stamp", "copy", "store area edit=1",
+            << QStringList{"copy", "store area edit=1",
                            "toast Kopiert, aber nicht gespeichert – Speicherplatz voll|exclamationmark.triangle.fill|0|4"};
         QTest::newRow("folder closed") << false << CaptureKind::area << false << true << EACCES
             << QStringList{"store area edit=0",
@@ -187,15 +209,15 @@ private Q_SLOTS:
         rig.settings.update([on](AppSettings& s) {
             s.stampTimestamp = s.autoCopyToPasteboard = s.openEditorAfterCapture = on;
         });
-        const QImage picture = filledImage(40, 30, Qt::red);
+        const QImage picture = filledImage(400, 300, Qt::red);
         rig.flows->handleCaptured(CapturedScreenshot{picture, kind, incomplete});
         QCOMPARE(rig.journal, steps);
-        // Every later step got the stamped picture.
-        QCOMPARE(rig.stored.value(0).pixelColor(39, 29), on ? QColor(Qt::white) : QColor(Qt::red));
+        // Every later step got the picture stamped with the time of the clock.
+        QCOMPARE(rig.stored.value(0), on ? TimestampStamper::stamp(picture, rigClock) : picture);
+        QVERIFY((rig.stored.value(0) != picture) == on);
         if (on)
             QCOMPARE(rig.stored.value(0), rig.copied.value(0));
         // One PNG for clipboard and history.
-        QCOMPARE(rig.encodes, 1);
         if (on)
             QCOMPARE(rig.storedPng.value(0), rig.copiedPng.value(0));
         QCOMPARE(QImage::fromData(rig.storedPng.value(0)).convertToFormat(QImage::Format_RGB32), rig.stored.value(0).convertToFormat(QImage::Format_RGB32));

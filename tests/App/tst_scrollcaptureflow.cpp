@@ -4,6 +4,8 @@
 // and come back in order, exactly once, before the result is stored; an
 // engine error becomes a toast and stores nothing.
 #include "App/ScrollCaptureFlow.h"
+#include "App/ScrollCaptureSteps.h"
+#include "Toasts/Announcer.h"
 #include "Screenshot/CaptureError.h"
 #include "Debug/DebugLog.h"
 #include "support/DebugLogMessages.h"
@@ -76,28 +78,52 @@ private Q_SLOTS:
         int accessibilityAsked = 0, engineRuns = 0;
         bool hiddenDuringEngine = false, done = false, windowsBackWhenStored = false;
         QList<CapturedScreenshot> stored;
-        QStringList toasts;
 
-        ScrollCaptureFlow::Steps steps;
-        steps.contentWindows = [this] {
+        struct Steps final : ScrollCaptureSteps, Announcer {
+            std::function<QList<QWidget*>()> windows;
+            std::function<void(std::function<void()>, std::function<void()>)> intro;
+            std::function<QCoro::Task<bool>()> screen;
+            std::function<bool()> access;
+            std::function<QCoro::Task<std::optional<CapturedScreenshot>>()> engine;
+            std::function<void(const CapturedScreenshot&)> captured;
+            QStringList toasts;
+
+            QList<QWidget*> contentWindows() override { return windows(); }
+            void showIntro(std::function<void()> proceed, std::function<void()> cancel) override
+            {
+                intro(std::move(proceed), std::move(cancel));
+            }
+            void whenScreenRepainted(std::function<void()> action) override { action(); }
+            QCoro::Task<bool> ensureScreenRecordingPermission() override { return screen(); }
+            bool ensureAccessibilityPermission() override { return access(); }
+            QCoro::Task<std::optional<CapturedScreenshot>> runEngine() override { return engine(); }
+            void handleCaptured(const CapturedScreenshot& shot) override { captured(shot); }
+            void show(const QString& text, const QString& symbol, bool sticky, double duration) override
+            {
+                toasts.append(QStringLiteral("%1|%2|%3|%4").arg(text, symbol).arg(sticky).arg(duration));
+            }
+            void dismiss() override {}
+            void hideNow() override {}
+        } steps;
+        steps.windows = [this] {
             return QList<QWidget*>{settings.get(), nullptr, editor1.get(), minimised.get(), editor2.get(), hiddenPin.get()};
         };
-        steps.showIntro = [&](std::function<void()> proceed, std::function<void()> cancel) {
+        steps.intro = [&](std::function<void()> proceed, std::function<void()> cancel) {
             QVERIFY(!settings->isVisible()); // gone before the card shows
             done = refused == QLatin1String("intro");
             done ? cancel() : proceed();
         };
-        steps.ensureScreenRecordingPermission = [&]() -> QCoro::Task<bool> {
+        steps.screen = [&]() -> QCoro::Task<bool> {
             co_await QCoro::sleepFor(std::chrono::milliseconds(5));
             done = refused == QLatin1String("screen");
             co_return !done;
         };
-        steps.ensureAccessibilityPermission = [&] {
+        steps.access = [&] {
             ++accessibilityAsked;
             done = refused == QLatin1String("access");
             return !done;
         };
-        steps.runEngine = [&]() -> QCoro::Task<std::optional<CapturedScreenshot>> {
+        steps.engine = [&]() -> QCoro::Task<std::optional<CapturedScreenshot>> {
             ++engineRuns;
             hiddenDuringEngine = !settings->isVisible() && !editor1->isVisible();
             co_await QCoro::sleepFor(std::chrono::milliseconds(5));
@@ -109,14 +135,11 @@ private Q_SLOTS:
             co_return CapturedScreenshot::make(QImage(1440, 3000, QImage::Format_RGB32), CaptureKind::scrolling,
                                                Engine(engine) == Engine::incomplete);
         };
-        steps.handleCaptured = [&](const CapturedScreenshot& captured) {
+        steps.captured = [&](const CapturedScreenshot& captured) {
             stored.append(captured);
             windowsBackWhenStored = settings->isVisible() && editor1->isVisible() && editor2->isVisible();
         };
-        steps.showToast = [&](const QString& text, const QString& symbol, bool sticky, double duration) {
-            toasts.append(QStringLiteral("%1|%2|%3|%4").arg(text, symbol).arg(sticky).arg(duration));
-        };
-        ScrollCaptureFlow flow(steps);
+        ScrollCaptureFlow flow(steps, steps);
         flow.captureScrollingWindow();
         QTRY_VERIFY(done);
         QTest::qWait(10);
@@ -138,7 +161,7 @@ private Q_SLOTS:
             QVERIFY(windowsBackWhenStored);
         }
         const bool failed = refused.isEmpty() && Engine(engine) == Engine::error;
-        QCOMPARE(toasts, failed ? QStringList{QStringLiteral("Fenster konnte keiner App zugeordnet werden.|"
+        QCOMPARE(steps.toasts, failed ? QStringList{QStringLiteral("Fenster konnte keiner App zugeordnet werden.|"
                                                              "exclamationmark.triangle.fill|0|1.6")}
                                 : QStringList{});
     }
