@@ -21,7 +21,6 @@
 #include "Platform/X11/AtspiBrowserBridge.h"
 #include "Platform/X11/ProcPdfViewerBridge.h"
 #include "Platform/X11/X11ActivationPolicy.h"
-#include "Platform/X11/X11ApplicationIdentity.h"
 #include "Platform/X11/X11CapturePermissions.h"
 #include "Platform/X11/X11ClipboardService.h"
 #include "Platform/X11/X11GlobalHotkeys.h"
@@ -30,7 +29,6 @@
 #include "Platform/X11/X11ScreenLayout.h"
 #include "Platform/X11/X11OverlayDesktop.h"
 #include "Platform/X11/X11RepaintWatch.h"
-#include "Platform/X11/X11RunningApplications.h"
 #include "Platform/X11/X11ScreenSource.h"
 #include "Platform/X11/X11WindowActivation.h"
 #include "Platform/X11/X11WindowRedirector.h"
@@ -50,6 +48,7 @@
 #include <QStandardPaths>
 
 DefaultCoordinatorServices::DefaultCoordinatorServices(SingleInstance& session, AppFolders folders,
+                                                       ApplicationIdentity& applications,
                                                        std::shared_ptr<HeapTrimmer> heapTrimmer)
     : m_session(session)
     , m_folders(std::move(folders))
@@ -57,6 +56,7 @@ DefaultCoordinatorServices::DefaultCoordinatorServices(SingleInstance& session, 
     , m_keyboard(std::make_unique<XkbKeyboardInfo>())
     , m_activation(std::make_unique<X11ActivationPolicy>())
     , m_identity(std::make_unique<QtAppIdentity>())
+    , m_applications(applications)
 {
     // Only an installed program starts at login: the entry asks where it lies.
     m_loginItem = std::make_unique<XdgAutostartLoginItem>(installation(), m_folders.files());
@@ -231,13 +231,12 @@ std::unique_ptr<ScrollCaptureEngine> DefaultCoordinatorServices::makeScrollCaptu
     m_accessibility = std::make_unique<AtspiAccessibilityTree>(screenLayout());
     m_windowActivation = std::make_unique<X11WindowActivation>();
     m_input = std::make_unique<X11InputSynthesis>(screenLayout());
-    m_runningApps = std::make_unique<X11RunningApplications>();
     m_browsers = std::make_unique<AtspiBrowserBridge>(screenLayout());
     m_viewers = std::make_unique<ProcPdfViewerBridge>(DocApp::viewerRules());
     m_keyWatch = std::make_unique<XInputKeyWatch>();
     return std::make_unique<ScrollCaptureEngine>(ScrollCaptureEngine::Services{
         m_scrollWindows, m_screens, std::make_shared<X11WindowRedirector>(compositing()), compositing(),
-        Backdrop::grabScreens, *m_accessibility, *m_capturePermissions, *m_windowActivation, *m_input, *m_runningApps,
+        Backdrop::grabScreens, *m_accessibility, *m_capturePermissions, *m_windowActivation, *m_input, m_applications,
         *m_browsers, *m_viewers, *m_keyWatch});
 }
 
@@ -259,7 +258,5 @@ std::unique_ptr<ScreenshotHistoryStore> DefaultCoordinatorServices::makeScreensh
 std::unique_ptr<ClipboardMonitor> DefaultCoordinatorServices::makeClipboardMonitor(ClipboardHistoryStore& store,
                                                                                    SettingsManager& settings)
 {
-    if (!m_applications)
-        m_applications = std::make_unique<X11ApplicationIdentity>();
-    return std::make_unique<ClipboardMonitor>(store, settings, *m_applications, clipboard());
+    return std::make_unique<ClipboardMonitor>(store, settings, m_applications, clipboard());
 }

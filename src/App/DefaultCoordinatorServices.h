@@ -16,7 +16,6 @@ class LoginItemService;
 class InputSynthesis;
 class OverlayDesktop;
 class PdfViewerBridge;
-class RunningApplications;
 class ScreenCapturer;
 class WindowActivation;
 class WindowDetector;
@@ -29,9 +28,10 @@ class X11ScreenSource;
 class DefaultCoordinatorServices final : public CoordinatorServices {
 public:
     // session: the one this process claimed at start; folders: the program's.
+    // applications: which application a window or copy belongs to.
     // heapTrimmer: made by the program before its threads start; none hands
     // nothing back.
-    DefaultCoordinatorServices(SingleInstance& session, AppFolders folders,
+    DefaultCoordinatorServices(SingleInstance& session, AppFolders folders, ApplicationIdentity& applications,
                                std::shared_ptr<HeapTrimmer> heapTrimmer = nullptr);
     ~DefaultCoordinatorServices() override;
 
@@ -85,7 +85,7 @@ private:
     std::shared_ptr<X11ScreenSource> m_screens;
     std::shared_ptr<const X11ScreenLayout> m_screenLayout;
     std::unique_ptr<CapturePermissions> m_capturePermissions;
-    std::unique_ptr<ApplicationIdentity> m_applications;
+    ApplicationIdentity& m_applications;
     std::unique_ptr<WindowServer> m_windowServer;
     std::unique_ptr<OverlayDesktop> m_overlayDesktop;
     std::unique_ptr<ScreenCapturer> m_capturer;
@@ -103,7 +103,6 @@ private:
     std::unique_ptr<AccessibilityTree> m_accessibility;
     std::unique_ptr<WindowActivation> m_windowActivation;
     std::unique_ptr<InputSynthesis> m_input;
-    std::unique_ptr<RunningApplications> m_runningApps;
     std::unique_ptr<BrowserBridge> m_browsers;
     std::unique_ptr<PdfViewerBridge> m_viewers;
     std::unique_ptr<KeyWatch> m_keyWatch;

@@ -25,10 +25,10 @@
 #include "Platform/Qt/PamOwnerAuthenticator.h"
 #include "Platform/Qt/SettingsFileUserDefaults.h"
 #include "Platform/Qt/UnixSignalWatcher.h"
-#include "Platform/Qt/XdgAppNameResolver.h"
 #include "Platform/Qt/PosixFileCalls.h"
 #include "Platform/Qt/XdgPaths.h"
 #include "Platform/Installation.h"
+#include "Platform/X11/X11ApplicationIdentity.h"
 #include "Platform/X11/X11DisplayCheck.h"
 #include "Platform/X11/X11TrayAvailability.h"
 #include "Settings/OnboardingView.h"
@@ -94,7 +94,7 @@ int main(int argc, char** argv)
 
     // Outlive the coordinator and its windows, which use them.
     DesktopWorkspace workspace;
-    XdgAppNameResolver appNames;
+    X11ApplicationIdentity applications;
     FileDialogFolderChooser folderChooser;
     ApplicationBeeper beeper;
     PamOwnerAuthenticator authenticator;
@@ -109,7 +109,7 @@ int main(int argc, char** argv)
     FrameClock frameClock;
     TileHoverModel tileHover;
     TileHoverSync tileHoverSync(tileHover);
-    DefaultCoordinatorServices services(instance, folders, heap);
+    DefaultCoordinatorServices services(instance, folders, applications, heap);
     // Qt's own file and colour dialogs keep their state in "QtProject.conf" of
     // Qt's user scope, which every Qt program shares: ours goes to a folder of
     // our own, which an uninstall removes. (Our settings use a file of their
@@ -122,8 +122,8 @@ int main(int argc, char** argv)
     AppCoordinator& coordinator = delegate.coordinator();
     // The panel, the clipboard window and the settings show the editor's
     // dark tooltips too, never the platform's.
-    coordinator.setClipboardHistoryViewFactory([&appNames, &scheduler](const AppEnvironment& env) -> QWidget* {
-        auto* view = new ClipboardHistoryView(true, false, *env.clipboardStore, &appNames);
+    coordinator.setClipboardHistoryViewFactory([&applications, &scheduler](const AppEnvironment& env) -> QWidget* {
+        auto* view = new ClipboardHistoryView(true, false, *env.clipboardStore, &applications);
         new TooltipHost(scheduler, view);
         return view;
     });
@@ -164,7 +164,7 @@ int main(int argc, char** argv)
     });
     // The tray hosts the icon may go to, watched for as long as the program runs.
     X11TrayAvailability trays;
-    ZentuApp scene(coordinator, [&coordinator, &workspace, &appNames, &frameClock, &tileHoverSync,
+    ZentuApp scene(coordinator, [&coordinator, &workspace, &applications, &frameClock, &tileHoverSync,
                                  &scheduler](const AppEnvironment& env) -> QWidget* {
         MenuBarActions actions;
         actions.captureInteractive = [&coordinator] { coordinator.captureInteractive(); };
@@ -184,7 +184,7 @@ int main(int argc, char** argv)
             coordinator.toast().show(text, QStringLiteral("exclamationmark.triangle.fill"), false, 3.0);
         };
         auto* view = new MenuBarContentView(*env.settings, *env.clipboardStore, *env.screenshotStore, env.permissions,
-                                            workspace, frameClock, tileHoverSync, actions, &appNames);
+                                            workspace, frameClock, tileHoverSync, actions, &applications);
         new TooltipHost(scheduler, view);
         return view;
     }, trays, scheduler);
