@@ -23,16 +23,18 @@ class WindowRedirector;
 class WindowServer;
 class X11ScreenLayout;
 class X11ScreenSource;
+class XcbConnection;
 
 // The services of the running program on X11.
 class DefaultCoordinatorServices final : public CoordinatorServices {
 public:
     // session: the one this process claimed at start; folders: the program's.
-    // applications: which application a window or copy belongs to.
+    // applications: which application a window or copy belongs to. x: the X
+    // connection the main thread's backends share.
     // heapTrimmer: made by the program before its threads start; none hands
     // nothing back.
     DefaultCoordinatorServices(SingleInstance& session, AppFolders folders, ApplicationIdentity& applications,
-                               std::shared_ptr<HeapTrimmer> heapTrimmer = nullptr);
+                               std::shared_ptr<XcbConnection> x, std::shared_ptr<HeapTrimmer> heapTrimmer = nullptr);
     ~DefaultCoordinatorServices() override;
 
     UserDefaults& userDefaults() override;
@@ -75,6 +77,7 @@ private:
 
     SingleInstance& m_session;
     const AppFolders m_folders;
+    const std::shared_ptr<XcbConnection> m_x;
     // Made on first use; outlives every other service, which may hold it.
     std::unique_ptr<ClipboardService> m_clipboard;
     std::unique_ptr<UserDefaults> m_defaults;

@@ -31,6 +31,7 @@
 #include "Platform/X11/X11ApplicationIdentity.h"
 #include "Platform/X11/X11DisplayCheck.h"
 #include "Platform/X11/X11TrayAvailability.h"
+#include "Platform/X11/XcbConnection.h"
 #include "Settings/OnboardingView.h"
 #include "Settings/SettingsView.h"
 #include "Storage/AppFolders.h"
@@ -109,7 +110,9 @@ int main(int argc, char** argv)
     FrameClock frameClock;
     TileHoverModel tileHover;
     TileHoverSync tileHoverSync(tileHover);
-    DefaultCoordinatorServices services(instance, folders, applications, heap);
+    // The X connection the backends of this thread share.
+    const auto x = std::make_shared<XcbConnection>();
+    DefaultCoordinatorServices services(instance, folders, applications, x, heap);
     // Qt's own file and colour dialogs keep their state in "QtProject.conf" of
     // Qt's user scope, which every Qt program shares: ours goes to a folder of
     // our own, which an uninstall removes. (Our settings use a file of their
