@@ -239,7 +239,7 @@ std::optional<QString> ClipboardMonitor::sourceOf(const ClipboardSnapshot& snaps
     const qint64 self = QCoreApplication::applicationPid();
     // The application whose window answered the read; its own record of the
     // owner when the reader could not say.
-    auto app = snapshot.owner ? m_identity.applicationOf(snapshot.owner) : m_identity.clipboardOwner();
+    auto app = snapshot.owner ? m_identity.applicationOfWindow(snapshot.owner) : m_identity.clipboardOwner();
     if (!app) {
         // Only a guess: an owner that names no application (xclip, say) is
         // another program, never the app's own window in front.

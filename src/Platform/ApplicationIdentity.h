@@ -21,10 +21,12 @@ public:
     virtual std::optional<App> clipboardOwner() = 0;
     // The application of the active window.
     virtual std::optional<App> frontmost() = 0;
-    // The application of a window and its process. pid 0: the window's own
-    // (the clipboard owner that answered a read, say); a pid of no running
-    // process: none. window 0: the process alone decides.
-    virtual std::optional<App> applicationOf(quint32 window, qint64 pid = 0) = 0;
+    // The application of a window, such as the clipboard owner that answered
+    // a read (its process found from the window); none when unknown.
+    virtual std::optional<App> applicationOfWindow(quint32 window) = 0;
+    // The application of a process, named by the window asked about where
+    // there is one (0: the process alone decides); none for no process.
+    virtual std::optional<App> applicationOfProcess(qint64 pid, quint32 window = 0) = 0;
     // The installed application's name in the given language (its desktop
     // entry's Name[lang], else Name) from its id; none when no application
     // with that id is installed.

@@ -152,7 +152,7 @@ std::optional<qsizetype> BrowserCapture::closestRow(const QList<DocumentWindow>&
 
 Target BrowserCapture::resolveTarget(const PickedWindow& picked)
 {
-    const std::optional<ApplicationIdentity::App> app = m_apps.applicationOf(picked.number, picked.pid);
+    const std::optional<ApplicationIdentity::App> app = m_apps.applicationOfProcess(picked.pid, picked.number);
     if (!app || app->id.isEmpty())
         throw CaptureError(Localizer::t(QStringLiteral("Fenster konnte keiner App zugeordnet werden.")));
     const QString name = app->name.isEmpty() ? QStringLiteral("Fenster") : app->name;

@@ -91,14 +91,14 @@ private Q_SLOTS:
         QProcess sleeper;
         sleeper.start("sleep", {"30"});
         QVERIFY(sleeper.waitForStarted());
-        const ApplicationIdentity::App before = apps.applicationOf(0, sleeper.processId()).value();
+        const ApplicationIdentity::App before = apps.applicationOfProcess(sleeper.processId()).value();
         QCOMPARE(before.id, QStringLiteral("sleep"));
         QVERIFY(plantFile(dir.filePath("org.example.Sleeper.desktop"), "[Desktop Entry]\nName=Schläfer\nExec=/usr/bin/sleep\n"));
-        const ApplicationIdentity::App after = apps.applicationOf(0, sleeper.processId()).value();
+        const ApplicationIdentity::App after = apps.applicationOfProcess(sleeper.processId()).value();
         QCOMPARE(after, (ApplicationIdentity::App{"org.example.Sleeper", "Schläfer", sleeper.processId()}));
         sleeper.kill();
         sleeper.waitForFinished();
-        QVERIFY(!apps.applicationOf(0, sleeper.processId()));
+        QVERIFY(!apps.applicationOfProcess(sleeper.processId()));
     }
 };
 

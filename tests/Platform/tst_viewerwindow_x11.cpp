@@ -77,16 +77,16 @@ private Q_SLOTS:
         QVERIFY(plantFile(appsDir + "/other.desktop", "[Desktop Entry]\nName=Other\nExec=/usr/bin/other\n"));
         // No window to read names from: the executable decides.
         X11ApplicationIdentity lookup({appsDir});
-        const std::optional<ApplicationIdentity::App> app = lookup.applicationOf(0, pid);
+        const std::optional<ApplicationIdentity::App> app = lookup.applicationOfProcess(pid);
         QVERIFY(app);
         QCOMPARE(app->id, QStringLiteral("kde-tailviewer"));
         QCOMPARE(app->name, QStringLiteral("Tail Viewer"));
 
         // Without a desktop entry the executable's name is the identity.
         X11ApplicationIdentity bare({m_dir.filePath("none")});
-        QCOMPARE(bare.applicationOf(0, pid)->id, QStringLiteral("tail"));
-        QVERIFY(!bare.applicationOf(0, 999999999));
-        QVERIFY(!bare.applicationOf(0, 0));
+        QCOMPARE(bare.applicationOfProcess(pid)->id, QStringLiteral("tail"));
+        QVERIFY(!bare.applicationOfProcess(999999999));
+        QVERIFY(!bare.applicationOfProcess(0));
         viewer->kill();
         viewer->waitForFinished();
     }

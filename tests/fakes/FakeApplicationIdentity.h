@@ -7,14 +7,15 @@ class FakeApplicationIdentity final : public ApplicationIdentity {
 public:
     std::optional<App> clipboardOwner() override { return owner; }
     std::optional<App> frontmost() override { return front; }
-    // With a pid: the app of that process (`apps`); without: of the window
-    // (`windows`), unknown windows belonging to the clipboard owner.
-    std::optional<App> applicationOf(quint32 window, qint64 pid = 0) override
+    // Unknown windows belong to the clipboard owner.
+    std::optional<App> applicationOfWindow(quint32 window) override
+    {
+        return windows.contains(window) ? windows.value(window) : owner;
+    }
+    std::optional<App> applicationOfProcess(qint64 pid, quint32 window = 0) override
     {
         askedWindow = window;
-        if (pid > 0)
-            return apps.contains(pid) ? std::optional<App>(apps.value(pid)) : std::nullopt;
-        return windows.contains(window) ? windows.value(window) : owner;
+        return apps.contains(pid) ? std::optional<App>(apps.value(pid)) : std::nullopt;
     }
     std::optional<QString> displayName(const QString& appId, const QString& lang) const override
     {

@@ -131,19 +131,20 @@ std::optional<ApplicationIdentity::App> X11ApplicationIdentity::clipboardOwner()
     return m_owner;
 }
 
-std::optional<ApplicationIdentity::App> X11ApplicationIdentity::applicationOf(quint32 window, qint64 pid)
+std::optional<ApplicationIdentity::App> X11ApplicationIdentity::applicationOfProcess(qint64 pid, quint32 window)
 {
-    if (pid > 0) {
-        if (!QFileInfo::exists(QStringLiteral("/proc/%1").arg(pid)))
-            return std::nullopt;
-        const WindowNames names = namesOf(window);
-        std::optional<App> app
-            = identify(pid, names.gtkApplicationID, names.wmClass, executableOf(pid), *m_index.entries());
-        if (!app || app->id.isEmpty())
-            return std::nullopt;
-        app->windowClass = names.wmClass;
-        return app;
-    }
+    if (pid <= 0 || !QFileInfo::exists(QStringLiteral("/proc/%1").arg(pid)))
+        return std::nullopt;
+    const WindowNames names = namesOf(window);
+    std::optional<App> app = identify(pid, names.gtkApplicationID, names.wmClass, executableOf(pid), *m_index.entries());
+    if (!app || app->id.isEmpty())
+        return std::nullopt;
+    app->windowClass = names.wmClass;
+    return app;
+}
+
+std::optional<ApplicationIdentity::App> X11ApplicationIdentity::applicationOfWindow(quint32 window)
+{
     if (!m_connection || window == XCB_WINDOW_NONE)
         return std::nullopt;
     processEvents();

@@ -28,7 +28,8 @@ public:
 
     std::optional<App> clipboardOwner() override;
     std::optional<App> frontmost() override;
-    std::optional<App> applicationOf(quint32 window, qint64 pid = 0) override;
+    std::optional<App> applicationOfWindow(quint32 window) override;
+    std::optional<App> applicationOfProcess(qint64 pid, quint32 window = 0) override;
     std::optional<QString> displayName(const QString& appId, const QString& lang) const override;
 
     // Pure look-up, also used by tests.
