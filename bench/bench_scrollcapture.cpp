@@ -20,7 +20,7 @@
 #include "Platform/X11/X11CapturePermissions.h"
 #include "Platform/X11/X11CompositingInfo.h"
 #include "Platform/X11/X11InputSynthesis.h"
-#include "Platform/X11/X11RunningApplications.h"
+#include "Platform/X11/X11ApplicationIdentity.h"
 #include "Platform/X11/X11ScreenSource.h"
 #include "Platform/X11/X11WindowActivation.h"
 #include "Platform/X11/X11WindowRedirector.h"
@@ -34,7 +34,7 @@
 #include "fakes/FakeCapturePermissions.h"
 #include "fakes/FakeCompositingInfo.h"
 #include "fakes/FakeKeyWatch.h"
-#include "fakes/FakeRunningApplications.h"
+#include "fakes/FakeApplicationIdentity.h"
 #include "fakes/FakeScreenSource.h"
 #include "fakes/FakeScrollWorld.h"
 #include "helpers/CodedRows.h"
@@ -85,7 +85,7 @@ struct X11Loop {
     X11CapturePermissions permissions{*screenSource};
     X11WindowActivation activation;
     X11InputSynthesis input;
-    X11RunningApplications applications;
+    X11ApplicationIdentity applications;
     FakeKeyWatch keys;
     ScrollCancel cancel{keys};
     WindowScrollCapture loop{
@@ -204,7 +204,7 @@ void BM_SectionTenScreens(benchmark::State& state) { captureList(state, true); }
 void BM_LoopWorkTenScreensFake(benchmark::State& state)
 {
     FakeCapturePermissions permissions;
-    FakeRunningApplications applications;
+    FakeApplicationIdentity applications;
     applications.apps.insert(FakeScrollWorld::pid, {QStringLiteral("org.example.List"), QStringLiteral("Liste")});
     auto fakeScreens = std::make_shared<FakeScreenSource>();
     fakeScreens->addScreen(1, QRectF(0, 0, 1920, 1080), 1, Qt::gray);

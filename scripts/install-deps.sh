@@ -21,6 +21,7 @@ PACKAGES=(
   chromium evince xterm firefox-esr zenity mousepad
   xcompmgr
   xclip
+  iproute2 python3
   libtesseract-dev tesseract-ocr-deu tesseract-ocr-eng tesseract-ocr-spa tesseract-ocr-fra tesseract-ocr-ita
   tesseract-ocr-jpn tesseract-ocr-rus tesseract-ocr-tur tesseract-ocr-chi-sim
 )

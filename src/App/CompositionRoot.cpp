@@ -39,7 +39,7 @@ CompositionRoot::~CompositionRoot() = default;
 // tooltips too, never the platform's.
 QWidget* CompositionRoot::clipboardHistoryView(const AppEnvironment& env)
 {
-    auto* view = new ClipboardHistoryView(true, false, *env.clipboardStore, &m_desktop.appNames);
+    auto* view = new ClipboardHistoryView(true, false, *env.clipboardStore, &m_desktop.applications);
     new TooltipHost(m_scheduler, view);
     return view;
 }
@@ -109,7 +109,7 @@ QWidget* CompositionRoot::panelContent(const AppEnvironment& env)
     };
     auto* view = new MenuBarContentView(*env.settings, *env.clipboardStore, *env.screenshotStore, env.permissions,
                                         m_desktop.workspace, m_frameClock, m_tileHoverSync, actions,
-                                        &m_desktop.appNames);
+                                        &m_desktop.applications);
     new TooltipHost(m_scheduler, view);
     return view;
 }

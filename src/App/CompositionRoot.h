@@ -17,7 +17,7 @@
 
 class AppCoordinator;
 class AppFolders;
-class AppNameResolver;
+class ApplicationIdentity;
 class Beeper;
 class BundleInfo;
 class CoordinatorServices;
@@ -36,7 +36,7 @@ public:
     // The desktop as the windows' views use it; made by main(), outlives this.
     struct Desktop {
         Workspace& workspace;
-        AppNameResolver& appNames;
+        ApplicationIdentity& applications;
         FolderChooser& folderChooser;
         Beeper& beeper;
         OwnerAuthenticator& authenticator;

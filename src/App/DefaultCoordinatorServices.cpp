@@ -21,7 +21,6 @@
 #include "Platform/X11/AtspiBrowserBridge.h"
 #include "Platform/X11/ProcPdfViewerBridge.h"
 #include "Platform/X11/X11ActivationPolicy.h"
-#include "Platform/X11/X11ApplicationIdentity.h"
 #include "Platform/X11/X11CapturePermissions.h"
 #include "Platform/X11/X11ClipboardService.h"
 #include "Platform/X11/X11GlobalHotkeys.h"
@@ -30,7 +29,6 @@
 #include "Platform/X11/X11ScreenLayout.h"
 #include "Platform/X11/X11OverlayDesktop.h"
 #include "Platform/X11/X11RepaintWatch.h"
-#include "Platform/X11/X11RunningApplications.h"
 #include "Platform/X11/X11ScreenSource.h"
 #include "Platform/X11/X11WindowActivation.h"
 #include "Platform/X11/X11WindowRedirector.h"
@@ -50,13 +48,17 @@
 #include <QStandardPaths>
 
 DefaultCoordinatorServices::DefaultCoordinatorServices(SingleInstance& session, AppFolders folders,
+                                                       ApplicationIdentity& applications,
+                                                       std::shared_ptr<XcbConnection> x,
                                                        std::shared_ptr<HeapTrimmer> heapTrimmer)
     : m_session(session)
     , m_folders(std::move(folders))
+    , m_x(std::move(x))
     , m_defaults(std::make_unique<SettingsFileUserDefaults>(m_folders.files()))
-    , m_keyboard(std::make_unique<XkbKeyboardInfo>())
+    , m_keyboard(std::make_unique<XkbKeyboardInfo>(m_x))
     , m_activation(std::make_unique<X11ActivationPolicy>())
     , m_identity(std::make_unique<QtAppIdentity>())
+    , m_applications(applications)
 {
     // Only an installed program starts at login: the entry asks where it lies.
     m_loginItem = std::make_unique<XdgAutostartLoginItem>(installation(), m_folders.files());
@@ -85,7 +87,7 @@ std::unique_ptr<SettingsManager> DefaultCoordinatorServices::makeSettingsManager
 X11ScreenSource& DefaultCoordinatorServices::screens()
 {
     if (!m_screens)
-        m_screens = std::make_shared<X11ScreenSource>();
+        m_screens = std::make_shared<X11ScreenSource>(X11ScreenSource::GrabMethod::automatic, m_x);
     return *m_screens;
 }
 
@@ -99,7 +101,7 @@ std::shared_ptr<const X11ScreenLayout> DefaultCoordinatorServices::screenLayout(
 CapturePermissions& DefaultCoordinatorServices::platformPermissions()
 {
     if (!m_capturePermissions)
-        m_capturePermissions = std::make_unique<X11CapturePermissions>(screens());
+        m_capturePermissions = std::make_unique<X11CapturePermissions>(screens(), m_x);
     return *m_capturePermissions;
 }
 
@@ -185,7 +187,7 @@ std::unique_ptr<HotkeyManager> DefaultCoordinatorServices::makeHotkeyManager()
 std::unique_ptr<ScreenshotService> DefaultCoordinatorServices::makeScreenshotService()
 {
     if (!m_windowServer)
-        m_windowServer = std::make_unique<X11WindowServer>(screenLayout());
+        m_windowServer = std::make_unique<X11WindowServer>(screenLayout(), m_x);
     if (!m_overlayDesktop) {
         // The overlay switches the app's policy through the shell's own service.
         ActivationPolicy* activation = m_activation.get();
@@ -194,7 +196,8 @@ std::unique_ptr<ScreenshotService> DefaultCoordinatorServices::makeScreenshotSer
             [activation](int policy) {
                 activation->setPolicy(policy == OverlayDesktop::regular ? ActivationPolicy::Policy::regular
                                                                          : ActivationPolicy::Policy::accessory);
-            });
+            },
+            m_x);
     }
     m_capturer = std::make_unique<ScreenCapturer>(screens(), *m_windowServer);
     m_windowDetector = std::make_unique<WindowDetector>(*m_windowServer, screens());
@@ -225,19 +228,18 @@ std::shared_ptr<CompositingInfo> DefaultCoordinatorServices::compositing()
 std::unique_ptr<ScrollCaptureEngine> DefaultCoordinatorServices::makeScrollCaptureEngine()
 {
     if (!m_capturePermissions)
-        m_capturePermissions = std::make_unique<X11CapturePermissions>(screens());
-    m_scrollWindows = std::make_shared<X11WindowServer>(screenLayout());
+        m_capturePermissions = std::make_unique<X11CapturePermissions>(screens(), m_x);
+    m_scrollWindows = std::make_shared<X11WindowServer>(screenLayout(), m_x);
     screens();
     m_accessibility = std::make_unique<AtspiAccessibilityTree>(screenLayout());
-    m_windowActivation = std::make_unique<X11WindowActivation>();
-    m_input = std::make_unique<X11InputSynthesis>(screenLayout());
-    m_runningApps = std::make_unique<X11RunningApplications>();
+    m_windowActivation = std::make_unique<X11WindowActivation>(m_x);
+    m_input = std::make_unique<X11InputSynthesis>(screenLayout(), m_x);
     m_browsers = std::make_unique<AtspiBrowserBridge>(screenLayout());
     m_viewers = std::make_unique<ProcPdfViewerBridge>(DocApp::viewerRules());
     m_keyWatch = std::make_unique<XInputKeyWatch>();
     return std::make_unique<ScrollCaptureEngine>(ScrollCaptureEngine::Services{
         m_scrollWindows, m_screens, std::make_shared<X11WindowRedirector>(compositing()), compositing(),
-        Backdrop::grabScreens, *m_accessibility, *m_capturePermissions, *m_windowActivation, *m_input, *m_runningApps,
+        Backdrop::grabScreens, *m_accessibility, *m_capturePermissions, *m_windowActivation, *m_input, m_applications,
         *m_browsers, *m_viewers, *m_keyWatch});
 }
 
@@ -259,7 +261,5 @@ std::unique_ptr<ScreenshotHistoryStore> DefaultCoordinatorServices::makeScreensh
 std::unique_ptr<ClipboardMonitor> DefaultCoordinatorServices::makeClipboardMonitor(ClipboardHistoryStore& store,
                                                                                    SettingsManager& settings)
 {
-    if (!m_applications)
-        m_applications = std::make_unique<X11ApplicationIdentity>();
-    return std::make_unique<ClipboardMonitor>(store, settings, *m_applications, clipboard());
+    return std::make_unique<ClipboardMonitor>(store, settings, m_applications, clipboard());
 }

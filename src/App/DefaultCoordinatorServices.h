@@ -16,7 +16,6 @@ class LoginItemService;
 class InputSynthesis;
 class OverlayDesktop;
 class PdfViewerBridge;
-class RunningApplications;
 class ScreenCapturer;
 class WindowActivation;
 class WindowDetector;
@@ -24,15 +23,18 @@ class WindowRedirector;
 class WindowServer;
 class X11ScreenLayout;
 class X11ScreenSource;
+class XcbConnection;
 
 // The services of the running program on X11.
 class DefaultCoordinatorServices final : public CoordinatorServices {
 public:
     // session: the one this process claimed at start; folders: the program's.
+    // applications: which application a window or copy belongs to. x: the X
+    // connection the main thread's backends share.
     // heapTrimmer: made by the program before its threads start; none hands
     // nothing back.
-    DefaultCoordinatorServices(SingleInstance& session, AppFolders folders,
-                               std::shared_ptr<HeapTrimmer> heapTrimmer = nullptr);
+    DefaultCoordinatorServices(SingleInstance& session, AppFolders folders, ApplicationIdentity& applications,
+                               std::shared_ptr<XcbConnection> x, std::shared_ptr<HeapTrimmer> heapTrimmer = nullptr);
     ~DefaultCoordinatorServices() override;
 
     UserDefaults& userDefaults() override;
@@ -75,6 +77,7 @@ private:
 
     SingleInstance& m_session;
     const AppFolders m_folders;
+    const std::shared_ptr<XcbConnection> m_x;
     // Made on first use; outlives every other service, which may hold it.
     std::unique_ptr<ClipboardService> m_clipboard;
     std::unique_ptr<UserDefaults> m_defaults;
@@ -85,7 +88,7 @@ private:
     std::shared_ptr<X11ScreenSource> m_screens;
     std::shared_ptr<const X11ScreenLayout> m_screenLayout;
     std::unique_ptr<CapturePermissions> m_capturePermissions;
-    std::unique_ptr<ApplicationIdentity> m_applications;
+    ApplicationIdentity& m_applications;
     std::unique_ptr<WindowServer> m_windowServer;
     std::unique_ptr<OverlayDesktop> m_overlayDesktop;
     std::unique_ptr<ScreenCapturer> m_capturer;
@@ -103,7 +106,6 @@ private:
     std::unique_ptr<AccessibilityTree> m_accessibility;
     std::unique_ptr<WindowActivation> m_windowActivation;
     std::unique_ptr<InputSynthesis> m_input;
-    std::unique_ptr<RunningApplications> m_runningApps;
     std::unique_ptr<BrowserBridge> m_browsers;
     std::unique_ptr<PdfViewerBridge> m_viewers;
     std::unique_ptr<KeyWatch> m_keyWatch;

@@ -27,7 +27,7 @@ class CompositingInfo;
 class InputSynthesis;
 class KeyWatch;
 class PdfViewerBridge;
-class RunningApplications;
+class ApplicationIdentity;
 class ScreenSource;
 class WindowActivation;
 class WindowRedirector;
@@ -49,7 +49,7 @@ public:
         CapturePermissions& permissions;
         WindowActivation& activation;
         InputSynthesis& input;
-        RunningApplications& applications;
+        ApplicationIdentity& applications;
         BrowserBridge& browsers;
         PdfViewerBridge& viewers;
         KeyWatch& keys;

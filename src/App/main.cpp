@@ -16,12 +16,13 @@
 #include "Platform/Qt/PamOwnerAuthenticator.h"
 #include "Platform/Qt/SettingsFileUserDefaults.h"
 #include "Platform/Qt/UnixSignalWatcher.h"
-#include "Platform/Qt/XdgAppNameResolver.h"
 #include "Platform/Qt/PosixFileCalls.h"
 #include "Platform/Qt/XdgPaths.h"
 #include "Platform/Installation.h"
+#include "Platform/X11/X11ApplicationIdentity.h"
 #include "Platform/X11/X11DisplayCheck.h"
 #include "Platform/X11/X11TrayAvailability.h"
+#include "Platform/X11/XcbConnection.h"
 #include "Storage/AppFolders.h"
 #include "Debug/DebugLog.h"
 
@@ -78,14 +79,16 @@ int main(int argc, char** argv)
 
     // Outlive the coordinator and its windows, which use them.
     DesktopWorkspace workspace;
-    XdgAppNameResolver appNames;
+    X11ApplicationIdentity applications;
     FileDialogFolderChooser folderChooser;
     ApplicationBeeper beeper;
     PamOwnerAuthenticator authenticator;
     BuildBundleInfo bundle;
     // The tray hosts the icon may go to, watched for as long as the program runs.
     X11TrayAvailability trays;
-    DefaultCoordinatorServices services(instance, folders, heap);
+    // The X connection the backends of this thread share.
+    const auto x = std::make_shared<XcbConnection>();
+    DefaultCoordinatorServices services(instance, folders, applications, x, heap);
     // Qt's own file and colour dialogs keep their state in "QtProject.conf" of
     // Qt's user scope, which every Qt program shares: ours goes to a folder of
     // our own, which an uninstall removes. (Our settings use a file of their
@@ -93,7 +96,7 @@ int main(int argc, char** argv)
     for (const QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat})
         QSettings::setPath(format, QSettings::UserScope, services.installation().dialogStateDirectory());
     CompositionRoot root(services, folders, *localizer,
-                         {workspace, appNames, folderChooser, beeper, authenticator, bundle, trays});
+                         {workspace, applications, folderChooser, beeper, authenticator, bundle, trays});
     AppDelegate& delegate = root.delegate();
     AppCoordinator& coordinator = root.coordinator();
     QObject::connect(&instance, &SingleInstance::activationRequested, &root.scene(), &ZentuApp::showPanel);

@@ -2,7 +2,7 @@
 
 #include "Editor/EditorViewModel.h"
 #include "Localization/Localizer.h"
-#include "Platform/ButtonText.h"
+#include "Text/ButtonText.h"
 #include "Ui/IconRegistry.h"
 #include "Ui/Theme.h"
 

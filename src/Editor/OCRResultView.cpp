@@ -1,7 +1,7 @@
 #include "Editor/OCRResultView.h"
 
 #include "Localization/Localizer.h"
-#include "Platform/ButtonText.h"
+#include "Text/ButtonText.h"
 #include "Ui/Theme.h"
 
 #include <QHBoxLayout>

@@ -1,7 +1,7 @@
 #include "Editor/ShareButton.h"
 
 #include "Localization/Localizer.h"
-#include "Platform/ButtonText.h"
+#include "Text/ButtonText.h"
 
 #include <QEvent>
 #include <QMenu>

@@ -32,7 +32,7 @@ ClipboardHistoryView::TypeFilter filterAt(int index)
 } // namespace
 
 ClipboardHistoryView::ClipboardHistoryView(bool showsHeader, bool compact, ClipboardHistoryStore& store,
-                                           const AppNameResolver* appNames, QWidget* parent)
+                                           const ApplicationIdentity* appNames, QWidget* parent)
     : QWidget(parent)
     , m_showsHeader(showsHeader)
     , m_compact(compact)

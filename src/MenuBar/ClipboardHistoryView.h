@@ -10,7 +10,7 @@
 #include <QPointer>
 #include <QWidget>
 
-class AppNameResolver;
+class ApplicationIdentity;
 class ClipboardHistoryStore;
 class ClipboardRowView;
 class QLabel;
@@ -27,7 +27,7 @@ public:
     enum class TypeFilter { all, text, image };
 
     ClipboardHistoryView(bool showsHeader, bool compact, ClipboardHistoryStore& store,
-                         const AppNameResolver* appNames = nullptr, QWidget* parent = nullptr);
+                         const ApplicationIdentity* appNames = nullptr, QWidget* parent = nullptr);
 
     static QList<ClipboardItem> filtered(const QList<ClipboardItem>& items, const QString& query, TypeFilter filter);
     QList<ClipboardItem> filteredAll() const;
@@ -75,7 +75,7 @@ private:
     bool m_showsHeader;
     bool m_compact;
     ClipboardHistoryStore& m_store;
-    const AppNameResolver* m_appNames;
+    const ApplicationIdentity* m_appNames;
     QString m_query;
     TypeFilter m_typeFilter = TypeFilter::all;
     int m_displayLimit = pageSize;

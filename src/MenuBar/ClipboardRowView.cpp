@@ -2,7 +2,7 @@
 
 #include "Localization/Localizer.h"
 #include "Localization/RelativeTimeFormatter.h"
-#include "Platform/AppNameResolver.h"
+#include "Platform/ApplicationIdentity.h"
 #include "Storage/ClipboardHistoryStore.h"
 #include "Storage/ImageOps.h"
 #include "Ui/AnimatedValue.h"
@@ -38,7 +38,7 @@ QToolButton* makeIconButton(QWidget* parent)
 } // namespace
 
 ClipboardRowView::ClipboardRowView(ClipboardItem item, bool compact, ClipboardHistoryStore& store,
-                                   const AppNameResolver* appNames, QWidget* parent)
+                                   const ApplicationIdentity* appNames, QWidget* parent)
     : QAbstractButton(parent)
     , m_item(std::move(item))
     , m_compact(compact)
@@ -95,7 +95,7 @@ bool ClipboardRowView::justCopied() const
 }
 
 std::optional<QString> ClipboardRowView::sourceAppName(const std::optional<QString>& bundleID,
-                                                       const AppNameResolver* resolver, const QString& lang)
+                                                       const ApplicationIdentity* resolver, const QString& lang)
 {
     if (!bundleID || bundleID->isEmpty())
         return std::nullopt;

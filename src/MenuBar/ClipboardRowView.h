@@ -9,7 +9,7 @@
 #include <QPixmap>
 
 class AnimatedValue;
-class AppNameResolver;
+class ApplicationIdentity;
 class ClipboardHistoryStore;
 class QToolButton;
 
@@ -17,7 +17,7 @@ class ClipboardRowView : public QAbstractButton {
     Q_OBJECT
 public:
     ClipboardRowView(ClipboardItem item, bool compact, ClipboardHistoryStore& store,
-                     const AppNameResolver* appNames, QWidget* parent = nullptr);
+                     const ApplicationIdentity* appNames, QWidget* parent = nullptr);
 
     const ClipboardItem& item() const { return m_item; }
     // The stored entry changed (favourite, moved, copied badge): redraw with it.
@@ -31,7 +31,7 @@ public:
     void refreshHover(const QWidget* underPointer);
     bool justCopied() const;
     std::optional<QString> sourceAppName() const;
-    static std::optional<QString> sourceAppName(const std::optional<QString>& bundleID, const AppNameResolver* resolver,
+    static std::optional<QString> sourceAppName(const std::optional<QString>& bundleID, const ApplicationIdentity* resolver,
                                                 const QString& lang);
     QColor backgroundFill() const;
     QString relativeString() const;
@@ -82,7 +82,7 @@ private:
     ClipboardItem m_item;
     bool m_compact;
     ClipboardHistoryStore& m_store;
-    const AppNameResolver* m_appNames;
+    const ApplicationIdentity* m_appNames;
     bool m_hovering = false;
     QPixmap m_thumbnail;
     QToolButton* m_favorite;

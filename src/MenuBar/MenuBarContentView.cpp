@@ -9,7 +9,7 @@
 #include "MenuBar/SectionHeader.h"
 #include "Permissions/PermissionManager.h"
 #include "Permissions/RefusalTexts.h"
-#include "Platform/ButtonText.h"
+#include "Text/ButtonText.h"
 #include "Platform/Workspace.h"
 #include "Storage/SettingsManager.h"
 #include "Storage/ClipboardHistoryStore.h"
@@ -78,7 +78,7 @@ QLabel* secondaryLabel(const QString& text, qreal px, QWidget* parent)
 MenuBarContentView::MenuBarContentView(SettingsManager& settings, ClipboardHistoryStore& clipboardStore,
                                        ScreenshotHistoryStore& screenshotStore, PermissionManager* permissions,
                                        Workspace& workspace, FrameClock& frameClock, TileHoverSync& tileHover,
-                                       MenuBarActions actions, const AppNameResolver* appNames, QWidget* parent)
+                                       MenuBarActions actions, const ApplicationIdentity* appNames, QWidget* parent)
     : QWidget(parent)
     , m_settings(settings)
     , m_clipboardStore(clipboardStore)

@@ -14,7 +14,7 @@
 #include <QWidget>
 #include <functional>
 
-class AppNameResolver;
+class ApplicationIdentity;
 class ClipboardHistoryStore;
 class ClipboardHistoryView;
 class FrameClock;
@@ -41,7 +41,7 @@ public:
     MenuBarContentView(SettingsManager& settings, ClipboardHistoryStore& clipboardStore,
                        ScreenshotHistoryStore& screenshotStore, PermissionManager* permissions, Workspace& workspace,
                        FrameClock& frameClock, TileHoverSync& tileHover, MenuBarActions actions,
-                       const AppNameResolver* appNames = nullptr, QWidget* parent = nullptr);
+                       const ApplicationIdentity* appNames = nullptr, QWidget* parent = nullptr);
 
     void setActions(MenuBarActions actions);
     const MenuBarActions& actions() const { return m_actions; }
@@ -104,7 +104,7 @@ private:
     FrameClock& m_frameClock;
     TileHoverSync& m_tileHover;
     MenuBarActions m_actions;
-    const AppNameResolver* m_appNames;
+    const ApplicationIdentity* m_appNames;
     std::function<void()> m_dismiss;
 
     QWidget* m_content = nullptr;

@@ -4,7 +4,7 @@
 #include "MenuBar/TileHoverModel.h"
 #include "MenuBar/TileHoverSync.h"
 #include "MenuBar/TileMouseArea.h"
-#include "Platform/ButtonText.h"
+#include "Text/ButtonText.h"
 #include "Platform/Workspace.h"
 #include "Storage/ScreenshotHistoryStore.h"
 #include "Storage/ImageOps.h"

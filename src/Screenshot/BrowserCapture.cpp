@@ -4,7 +4,7 @@
 #include "Localization/Localizer.h"
 #include "Platform/BrowserBridge.h"
 #include "Platform/PdfViewerBridge.h"
-#include "Platform/RunningApplications.h"
+#include "Platform/ApplicationIdentity.h"
 #include "Screenshot/CaptureError.h"
 #include "Screenshot/PageCaptureProcess.h"
 #include "Screenshot/PdfSignature.h"
@@ -110,7 +110,7 @@ double area(const QRectF& r)
 }
 }
 
-BrowserCapture::BrowserCapture(RunningApplications& apps, BrowserBridge& browsers, PdfViewerBridge& viewers,
+BrowserCapture::BrowserCapture(ApplicationIdentity& apps, BrowserBridge& browsers, PdfViewerBridge& viewers,
                                ScrollCancel& cancel, ScrollProgress& progress)
     : m_apps(apps)
     , m_browsers(browsers)
@@ -152,7 +152,7 @@ std::optional<qsizetype> BrowserCapture::closestRow(const QList<DocumentWindow>&
 
 Target BrowserCapture::resolveTarget(const PickedWindow& picked)
 {
-    const std::optional<RunningApplications::App> app = m_apps.application(picked.pid, picked.number);
+    const std::optional<ApplicationIdentity::App> app = m_apps.applicationOfProcess(picked.pid, picked.number);
     if (!app || app->id.isEmpty())
         throw CaptureError(Localizer::t(QStringLiteral("Fenster konnte keiner App zugeordnet werden.")));
     const QString name = app->name.isEmpty() ? QStringLiteral("Fenster") : app->name;

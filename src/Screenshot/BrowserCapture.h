@@ -17,7 +17,7 @@
 
 class BrowserBridge;
 class PdfViewerBridge;
-class RunningApplications;
+class ApplicationIdentity;
 class ScrollCancel;
 class ScrollProgress;
 
@@ -33,7 +33,7 @@ public:
     // cancel: the Escape watch asked while a page or document renders, unless
     // setStopRequested replaces it. progress: what the progress panel shows,
     // counted up with every band or page rendered.
-    BrowserCapture(RunningApplications& apps, BrowserBridge& browsers, PdfViewerBridge& viewers,
+    BrowserCapture(ApplicationIdentity& apps, BrowserBridge& browsers, PdfViewerBridge& viewers,
                    ScrollCancel& cancel, ScrollProgress& progress);
 
     // The scroll-and-stitch loop for plain windows (filled in by the window capture).
@@ -71,7 +71,7 @@ private:
     // Writes the helper's progress into what the panel shows.
     std::function<void(int done, int heightPx)> countProgress();
 
-    RunningApplications& m_apps;
+    ApplicationIdentity& m_apps;
     BrowserBridge& m_browsers;
     PdfViewerBridge& m_viewers;
     ScrollCancel& m_cancel;

@@ -3,7 +3,7 @@
 #include "Localization/Localizer.h"
 #include "Platform/CapturePermissions.h"
 #include "Platform/InputSynthesis.h"
-#include "Platform/RunningApplications.h"
+#include "Platform/ApplicationIdentity.h"
 #include "Platform/ScreenSource.h"
 #include "Platform/WindowActivation.h"
 #include "Platform/WindowServer.h"
@@ -320,7 +320,7 @@ bool ScrollRun::keyGate()
 QCoro::Task<void> ScrollRun::bringToFront()
 {
     m_b.cover.show(m_rect);
-    const std::optional<RunningApplications::App> app = m_b.applications.application(m_target.pid, m_window);
+    const std::optional<ApplicationIdentity::App> app = m_b.applications.applicationOfProcess(m_target.pid, m_window);
     m_bundleID = app ? app->id : QString();
     m_inputKind = app ? ScrollInputPolicy::kindOf(app->id, app->windowClass) : ScrollInputPolicy::Kind::ordinary;
     hideOwnWindows();
@@ -342,7 +342,7 @@ QCoro::Task<void> ScrollRun::bringToFront()
     if (const std::optional<quint32> active = m_b.activation.activeWindow()) {
         if (const std::optional<qint32> owner = m_b.windows.ownerPID(*active)) {
             frontPID = *owner;
-            const auto front = m_b.applications.application(*owner, *active);
+            const auto front = m_b.applications.applicationOfProcess(*owner, *active);
             if (front && !front->name.isEmpty())
                 frontName = front->name;
         }
@@ -360,7 +360,7 @@ QCoro::Task<void> ScrollRun::bringToFront()
         co_await m_sleep(50);
         if (!gone() && m_b.lookup) {
             if (const std::optional<PickedWindow> under = m_b.lookup->windowUnderCursor(m_centre)) {
-                const auto underApp = m_b.applications.application(under->pid, under->number);
+                const auto underApp = m_b.applications.applicationOfProcess(under->pid, under->number);
                 log(QStringLiteral("Unter Cursor bei (") + decimal(m_centre.x()) + QStringLiteral(", ")
                     + decimal(m_centre.y()) + QStringLiteral("): ")
                     + (underApp && !underApp->name.isEmpty() ? underApp->name : QStringLiteral("?"))

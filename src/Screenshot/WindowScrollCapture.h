@@ -27,7 +27,7 @@
 class CapturePermissions;
 class InputSynthesis;
 class PickedWindowLookup;
-class RunningApplications;
+class ApplicationIdentity;
 class ScreenSource;
 class ScrollCancel;
 class ScrollCoverOverlay;
@@ -44,7 +44,7 @@ public:
         WindowServer& windows;
         WindowActivation& activation;
         InputSynthesis& input;
-        RunningApplications& applications;
+        ApplicationIdentity& applications;
         // The Escape watch of a run.
         ScrollCancel& cancel;
         // Frames are grabbed on worker threads from a copy of it.

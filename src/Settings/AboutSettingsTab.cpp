@@ -5,7 +5,7 @@
 #include "Permissions/PermissionManager.h"
 #include "Permissions/RefusalTexts.h"
 #include "Platform/BundleInfo.h"
-#include "Platform/ButtonText.h"
+#include "Text/ButtonText.h"
 #include "Platform/Workspace.h"
 #include "Settings/DestructiveAction.h"
 #include "Ui/AppImages.h"

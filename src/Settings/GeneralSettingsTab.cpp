@@ -1,7 +1,7 @@
 #include "Settings/GeneralSettingsTab.h"
 
 #include "Localization/Localizer.h"
-#include "Platform/ButtonText.h"
+#include "Text/ButtonText.h"
 #include "Platform/FolderChooser.h"
 #include "Settings/LanguagePicker.h"
 #include "Storage/SettingsManager.h"

@@ -2,7 +2,7 @@
 
 #include "Localization/Localizer.h"
 #include "Platform/Beeper.h"
-#include "Platform/ButtonText.h"
+#include "Text/ButtonText.h"
 
 #include <QKeyEvent>
 

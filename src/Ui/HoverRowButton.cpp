@@ -1,6 +1,6 @@
 #include "Ui/HoverRowButton.h"
 
-#include "Platform/ButtonText.h"
+#include "Text/ButtonText.h"
 #include "Ui/AnimatedValue.h"
 #include "Ui/IconRegistry.h"
 #include "Ui/Theme.h"

@@ -1,6 +1,6 @@
 #include "Ui/ProminentButton.h"
 
-#include "Platform/ButtonText.h"
+#include "Text/ButtonText.h"
 #include "Ui/Theme.h"
 
 #include <QPainter>

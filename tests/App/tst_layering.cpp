@@ -21,6 +21,7 @@ const QMap<QString, int>& ranks()
 {
     static const QMap<QString, int> table{
         {"Debug", 0},                      // the log every layer writes to
+        {"Text", 0},                       // how Qt shows the texts every layer hands it
         {"Platform", 1},                   // one interface per desktop service
         {"Platform/Qt", 2},                // their backends
         {"Platform/X11", 2},

@@ -26,7 +26,7 @@
 #include "fakes/FakeCoordinatorServices.h"
 #include "fakes/FakeKeyWatch.h"
 #include "fakes/FakePdfViewerBridge.h"
-#include "fakes/FakeRunningApplications.h"
+#include "fakes/FakeApplicationIdentity.h"
 #include "Platform/X11/X11CompositingInfo.h"
 #include "Platform/X11/X11RepaintWatch.h"
 #include "helpers/ScrollPattern.h"
@@ -66,7 +66,7 @@ public:
     }
 
 private:
-    FakeRunningApplications m_apps;
+    FakeApplicationIdentity m_apps;
     FakeBrowserBridge m_browsers;
     FakePdfViewerBridge m_viewers;
     FakeKeyWatch m_keys;

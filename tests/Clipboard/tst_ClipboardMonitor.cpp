@@ -105,7 +105,7 @@ private Q_SLOTS:
         // An owner that names no application (xclip) while our own window is
         // in front: unknown, never the app itself.
         const qint64 self = QCoreApplication::applicationPid();
-        identity.front = ApplicationIdentity::Info{QStringLiteral("Zentu.it"), QStringLiteral("Zentu.it"), self};
+        identity.front = ApplicationIdentity::App{QStringLiteral("Zentu.it"), QStringLiteral("Zentu.it"), self};
         clipboard->copyText(QStringLiteral("aus xclip"));
         monitor->poll();
         QCOMPARE(texts().first(), QStringLiteral("aus xclip"));
@@ -113,7 +113,7 @@ private Q_SLOTS:
         // A copy the user made in one of our windows (not an own write handed
         // in) is recorded once, under the app's own id.
         QGuiApplication::setDesktopFileName(QStringLiteral("com.quorel.zentu"));
-        identity.windows.insert(9, ApplicationIdentity::Info{QStringLiteral("Zentu.it"), QStringLiteral("Zentu.it"), self});
+        identity.windows.insert(9, ApplicationIdentity::App{QStringLiteral("Zentu.it"), QStringLiteral("Zentu.it"), self});
         clipboard->answeringOwner = 9;
         clipboard->copyText(QStringLiteral("markiert im Textfeld"));
         monitor->poll();
@@ -250,19 +250,19 @@ private Q_SLOTS:
                           "[Desktop Action New]\nName=Neu\nExec=other\n"));
         QVERIFY(plantFile(dir.filePath("kde/kate.desktop"), "[Desktop Entry]\nName=Kate\nExec=env QT_X=1 /usr/bin/kate -b %U\n"));
         QVERIFY(plantFile(dir.filePath("gone.desktop"), "[Desktop Entry]\nName=Weg\nExec=gone\nHidden=true\n"));
-        const auto entries = X11ApplicationIdentity::readDesktopEntries({dir.path()});
-        QCOMPARE(entries.size(), 2);
+        const auto entries = DesktopEntryIndex::read({dir.path()});
+        QCOMPARE(entries.size(), 3); // the hidden one too, which nothing is identified as
 
-        using Info = ApplicationIdentity::Info;
+        using App = ApplicationIdentity::App;
         // A GTK application id is the desktop-file id itself.
         QCOMPARE(X11ApplicationIdentity::identify(7, "org.gnome.TextEditor", "gnome-text-editor", "x", entries),
-                 (Info{"org.gnome.TextEditor", "org.gnome.TextEditor", 7}));
+                 (App{"org.gnome.TextEditor", "org.gnome.TextEditor", 7}));
         QCOMPARE(X11ApplicationIdentity::identify(7, "org.keepassxc.KeePassXC", "", "", entries)->name,
                  QStringLiteral("KeePassXC"));
         // WM_CLASS matched through StartupWMClass, then the executable through Exec.
         QCOMPARE(X11ApplicationIdentity::identify(7, "", "KeePassXC", "", entries),
-                 (Info{"org.keepassxc.KeePassXC", "KeePassXC", 7}));
-        QCOMPARE(X11ApplicationIdentity::identify(7, "", "", "kate", entries), (Info{"kde-kate", "Kate", 7}));
+                 (App{"org.keepassxc.KeePassXC", "KeePassXC", 7}));
+        QCOMPARE(X11ApplicationIdentity::identify(7, "", "", "kate", entries), (App{"kde-kate", "Kate", 7}));
         // Nothing known: the class, else the executable, else nothing.
         QCOMPARE(X11ApplicationIdentity::identify(7, "", "Xterm", "xterm", entries)->id, QStringLiteral("Xterm"));
         QCOMPARE(X11ApplicationIdentity::identify(7, "", "", "gone", entries)->id, QStringLiteral("gone"));

@@ -6,7 +6,7 @@
 #include "MenuBar/ClipboardHistoryView.h"
 #include "MenuBar/ClipboardRowView.h"
 #include "PanelFixture.h"
-#include "Platform/Qt/XdgAppNameResolver.h"
+#include "Platform/X11/X11ApplicationIdentity.h"
 #include "Localization/RelativeTimeFormatter.h"
 #include "Ui/SegmentedControl.h"
 #include "Ui/TooltipHost.h"
@@ -184,7 +184,7 @@ private Q_SLOTS:
         QVERIFY(desktop.open(QIODevice::WriteOnly));
         desktop.write("[Desktop Entry]\nType=Application\nName=Notes\nName[de]=Notizen\n[Desktop Action x]\nName=Other\n");
         desktop.close();
-        XdgAppNameResolver resolver;
+        X11ApplicationIdentity resolver;
         auto name = [&](std::optional<QString> id, const char* lang) { return ClipboardRowView::sourceAppName(id, &resolver, lang); };
         QCOMPARE(name(QStringLiteral("org.example.Notes"), "de"), std::optional<QString>(QStringLiteral("Notizen")));
         QCOMPARE(name(QStringLiteral("org.example.Notes"), "fr"), std::optional<QString>(QStringLiteral("Notes")));

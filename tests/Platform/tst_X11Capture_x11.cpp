@@ -125,8 +125,10 @@ private Q_SLOTS:
     {
         HelperWindow a(QRect(100, 120, 300, 200), 11);
         QVERIFY(a.id != 0);
-        X11ScreenSource source;
-        X11WindowServer server;
+        // On one connection, as the program has them.
+        const auto x = std::make_shared<XcbConnection>();
+        X11ScreenSource source(X11ScreenSource::GrabMethod::automatic, x);
+        X11WindowServer server(nullptr, x);
         QVERIFY(!X11CompositingInfo().isCompositing());
 
         // Listed with its owner and bounds.
@@ -201,6 +203,12 @@ private Q_SLOTS:
         X11WindowRedirector redirector(std::make_shared<FakeCompositingInfo>());
         redirector.keep(a.id);
         QTRY_VERIFY2_WITH_TIMEOUT(shows(capturer.captureWindowImage(a.id, false), a), "overlap in the kept window", 10000);
+        // Let go, it is cut from the screen again; kept again (a later
+        // capture), its own picture again.
+        redirector.releaseAll();
+        QTRY_VERIFY_WITH_TIMEOUT(!shows(capturer.captureWindowImage(a.id, false), a), 10000);
+        redirector.keep(a.id);
+        QTRY_VERIFY2_WITH_TIMEOUT(shows(capturer.captureWindowImage(a.id, false), a), "overlap in the window kept again", 10000);
         redirector.releaseAll();
     }
 

@@ -6,7 +6,7 @@
 // by page.
 #include "Platform/X11/AtspiBrowserBridge.h"
 #include "Platform/X11/ProcPdfViewerBridge.h"
-#include "Platform/X11/X11RunningApplications.h"
+#include "Platform/X11/X11ApplicationIdentity.h"
 #include "Screenshot/BrowserCapture.h"
 #include "Screenshot/DocApp.h"
 #include "Screenshot/ScrollCancel.h"
@@ -76,17 +76,17 @@ private Q_SLOTS:
                           "Exec=tail %f\n[Desktop Action x]\nName=Other\n"));
         QVERIFY(plantFile(appsDir + "/other.desktop", "[Desktop Entry]\nName=Other\nExec=/usr/bin/other\n"));
         // No window to read names from: the executable decides.
-        X11RunningApplications lookup({appsDir});
-        const std::optional<RunningApplications::App> app = lookup.application(pid, 0);
+        X11ApplicationIdentity lookup({appsDir});
+        const std::optional<ApplicationIdentity::App> app = lookup.applicationOfProcess(pid);
         QVERIFY(app);
         QCOMPARE(app->id, QStringLiteral("kde-tailviewer"));
         QCOMPARE(app->name, QStringLiteral("Tail Viewer"));
 
         // Without a desktop entry the executable's name is the identity.
-        X11RunningApplications bare({m_dir.filePath("none")});
-        QCOMPARE(bare.application(pid, 0)->id, QStringLiteral("tail"));
-        QVERIFY(!bare.application(999999999, 0));
-        QVERIFY(!bare.application(0, 0));
+        X11ApplicationIdentity bare({m_dir.filePath("none")});
+        QCOMPARE(bare.applicationOfProcess(pid)->id, QStringLiteral("tail"));
+        QVERIFY(!bare.applicationOfProcess(999999999));
+        QVERIFY(!bare.applicationOfProcess(0));
         viewer->kill();
         viewer->waitForFinished();
     }
@@ -115,7 +115,7 @@ private Q_SLOTS:
         QVERIFY(plantFile(entry, "[Desktop Entry]\nType=Application\nName=Dokumentenbetrachter\nExec=evince %U\n"
                                  "StartupWMClass=" + wmClass + "\n"));
 
-        X11RunningApplications running({apps});
+        X11ApplicationIdentity running({apps});
         AtspiBrowserBridge browsers;
         ProcPdfViewerBridge viewers(DocApp::viewerRules());
         FakeKeyWatch keys;

@@ -14,7 +14,7 @@
 #include "fakes/FakeCapturePermissions.h"
 #include "fakes/FakeCompositingInfo.h"
 #include "fakes/FakeKeyWatch.h"
-#include "fakes/FakeRunningApplications.h"
+#include "fakes/FakeApplicationIdentity.h"
 #include "fakes/FakeScreenSource.h"
 #include "fakes/FakeScrollWorld.h"
 #include "support/AwaitTask.h"
@@ -34,7 +34,7 @@ class TestScrollLoop : public QObject {
     FakeKeyWatch keyWatch;
     ScrollCancel cancel{keyWatch};
     FakeCapturePermissions permissions;
-    FakeRunningApplications apps;
+    FakeApplicationIdentity apps;
     RefusedActivation refusing;
     std::shared_ptr<FakeScreenSource> screens;
     const std::shared_ptr<GrabExclusions> exclusions = std::make_shared<GrabExclusions>(nullptr);
@@ -331,7 +331,7 @@ private Q_SLOTS:
         QFETCH(QString, windowClass);
         setUpWorld(300, 400, 2000);
         world->scrollTo(500);
-        apps.apps.insert(FakeScrollWorld::pid, {id, QStringLiteral("Programm"), windowClass});
+        apps.apps.insert(FakeScrollWorld::pid, {id, QStringLiteral("Programm"), FakeScrollWorld::pid, windowClass});
         const QImage result = run();
         apps.apps.clear();
         QCOMPARE(result, world->fullRendering());

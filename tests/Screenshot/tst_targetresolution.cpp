@@ -8,7 +8,7 @@
 #include "fakes/FakeBrowserBridge.h"
 #include "fakes/FakeKeyWatch.h"
 #include "fakes/FakePdfViewerBridge.h"
-#include "fakes/FakeRunningApplications.h"
+#include "fakes/FakeApplicationIdentity.h"
 #include "support/AwaitCapture.h"
 #include "support/CaptureErrorOf.h"
 #include "support/DebugLogMessages.h"
@@ -32,7 +32,7 @@ PickedWindow picked(qint64 pid, QRectF bounds = QRectF(100, 50, 1200, 800))
 class TestTargetResolution : public QObject {
     Q_OBJECT
     QTemporaryDir m_dir;
-    FakeRunningApplications apps;
+    FakeApplicationIdentity apps;
     FakeBrowserBridge browsers;
     FakePdfViewerBridge viewers;
     FakeKeyWatch keys;

@@ -6,7 +6,7 @@
 // own.
 #include "Editor/CompactColorWell.h"
 #include "Editor/SwatchButton.h"
-#include "Platform/ButtonText.h"
+#include "Text/ButtonText.h"
 #include "Ui/ColorPanelController.h"
 #include "Ui/FrameClock.h"
 #include "Ui/HoverExpandGroup.h"

@@ -11,7 +11,7 @@
 #include "Platform/X11/ProcPdfViewerBridge.h"
 #include "Platform/X11/X11CapturePermissions.h"
 #include "Platform/X11/X11InputSynthesis.h"
-#include "Platform/X11/X11RunningApplications.h"
+#include "Platform/X11/X11ApplicationIdentity.h"
 #include "Platform/X11/X11ScreenSource.h"
 #include "Platform/X11/X11WindowActivation.h"
 #include "Platform/X11/X11WindowServer.h"
@@ -47,7 +47,7 @@ private:
     std::unique_ptr<X11CapturePermissions> m_permissions;
     X11WindowActivation m_activation;
     X11InputSynthesis m_input;
-    X11RunningApplications m_identity;
+    X11ApplicationIdentity m_identity;
     FakeAccessibilityTree m_noAccessibility;
     AtspiAccessibilityTree m_accessibility;
     AtspiBrowserBridge m_browsers;

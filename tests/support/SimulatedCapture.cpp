@@ -9,7 +9,7 @@
 #include "fakes/FakeCapturePermissions.h"
 #include "fakes/FakeCompositingInfo.h"
 #include "fakes/FakeKeyWatch.h"
-#include "fakes/FakeRunningApplications.h"
+#include "fakes/FakeApplicationIdentity.h"
 #include "fakes/FakeScreenSource.h"
 #include "support/AwaitTask.h"
 #include "support/SimulatedWindow.h"
@@ -21,7 +21,7 @@ struct SimulatedCapture::Fakes {
     FakeKeyWatch keys;
     ScrollCancel cancel{keys};
     FakeCapturePermissions permissions;
-    FakeRunningApplications apps;
+    FakeApplicationIdentity apps;
     std::shared_ptr<GrabExclusions> exclusions = std::make_shared<GrabExclusions>(nullptr);
     std::shared_ptr<FakeCompositingInfo> compositing = std::make_shared<FakeCompositingInfo>();
     ScrollProgressHUD panel{compositing, {}, *exclusions};

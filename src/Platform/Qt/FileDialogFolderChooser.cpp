@@ -1,6 +1,6 @@
 #include "Platform/Qt/FileDialogFolderChooser.h"
 
-#include "Platform/ButtonText.h"
+#include "Text/ButtonText.h"
 
 #include <QDir>
 #include <QFileDialog>

@@ -1,6 +1,6 @@
 #include "Platform/Qt/MessageBoxAlerts.h"
 
-#include "Platform/ButtonText.h"
+#include "Text/ButtonText.h"
 
 #include <QAbstractButton>
 #include <QLabel>

@@ -1,6 +1,6 @@
 #include "Platform/Qt/PasswordDialog.h"
 
-#include "Platform/ButtonText.h"
+#include "Text/ButtonText.h"
 #include "Platform/Qt/PasswordField.h"
 
 #include <QAccessible>

@@ -1,6 +1,6 @@
 #include "Platform/Qt/QtImageFileDialogs.h"
 
-#include "Platform/ButtonText.h"
+#include "Text/ButtonText.h"
 
 #include <QFileDialog>
 #include <QImageReader>

@@ -2,15 +2,10 @@
 
 #include "Platform/X11/XcbConnection.h"
 
-#include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QSet>
 #include <QSocketNotifier>
-#include <QStandardPaths>
-#include <QTextStream>
 #include <xcb/res.h>
 #include <xcb/xcb.h>
 #include <xcb/xfixes.h>
@@ -47,8 +42,9 @@ QString X11ApplicationIdentity::executableOf(qint64 pid)
     return {};
 }
 
-X11ApplicationIdentity::X11ApplicationIdentity(QObject* parent)
+X11ApplicationIdentity::X11ApplicationIdentity(QStringList applicationDirs, QObject* parent)
     : QObject(parent)
+    , m_index(std::move(applicationDirs))
 {
     if (QGuiApplication::platformName() != QLatin1String("xcb"))
         return;
@@ -89,12 +85,10 @@ X11ApplicationIdentity::~X11ApplicationIdentity()
     m_x.reset();
 }
 
-QByteArray X11ApplicationIdentity::property(uint32_t window, uint32_t atom, uint32_t type, bool* ok)
+QByteArray X11ApplicationIdentity::property(uint32_t window, uint32_t atom, uint32_t type)
 {
     XcbReply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
         m_connection, xcb_get_property(m_connection, 0, window, atom, type, 0, 4096), nullptr));
-    if (ok)
-        *ok = reply && reply->type != XCB_ATOM_NONE;
     if (!reply)
         return {};
     return QByteArray(static_cast<const char*>(xcb_get_property_value(reply.get())),
@@ -120,7 +114,7 @@ void X11ApplicationIdentity::processEvents()
     }
 }
 
-std::optional<ApplicationIdentity::Info> X11ApplicationIdentity::clipboardOwner()
+std::optional<ApplicationIdentity::App> X11ApplicationIdentity::clipboardOwner()
 {
     if (!m_connection)
         return std::nullopt;
@@ -137,7 +131,19 @@ std::optional<ApplicationIdentity::Info> X11ApplicationIdentity::clipboardOwner(
     return m_owner;
 }
 
-std::optional<ApplicationIdentity::Info> X11ApplicationIdentity::applicationOfWindow(quint32 window)
+std::optional<ApplicationIdentity::App> X11ApplicationIdentity::applicationOfProcess(qint64 pid, quint32 window)
+{
+    if (pid <= 0 || !QFileInfo::exists(QStringLiteral("/proc/%1").arg(pid)))
+        return std::nullopt;
+    const WindowNames names = namesOf(window);
+    std::optional<App> app = identify(pid, names.gtkApplicationID, names.wmClass, executableOf(pid), *m_index.entries());
+    if (!app || app->id.isEmpty())
+        return std::nullopt;
+    app->windowClass = names.wmClass;
+    return app;
+}
+
+std::optional<ApplicationIdentity::App> X11ApplicationIdentity::applicationOfWindow(quint32 window)
 {
     if (!m_connection || window == XCB_WINDOW_NONE)
         return std::nullopt;
@@ -147,7 +153,28 @@ std::optional<ApplicationIdentity::Info> X11ApplicationIdentity::applicationOfWi
     return resolveWindow(window);
 }
 
-std::optional<ApplicationIdentity::Info> X11ApplicationIdentity::frontmost()
+std::optional<QString> X11ApplicationIdentity::displayName(const QString& appId, const QString& lang) const
+{
+    QString id = appId;
+    if (id.endsWith(QLatin1String(".desktop")))
+        id.chop(8);
+    // A plain name only: the id comes from other programs' windows.
+    if (id.isEmpty() || id.contains(QLatin1Char('/')) || id.contains(QChar(0)))
+        return std::nullopt;
+    const std::optional<DesktopEntryIndex::Entry> entry = m_index.find(id);
+    // The app's own copies carry its id also where it is not installed.
+    if (!entry)
+        return id == QGuiApplication::desktopFileName() ? std::optional<QString>(QGuiApplication::applicationDisplayName())
+                                                        : std::nullopt;
+    const QString localized = lang.isEmpty() ? QString() : entry->localizedNames.value(lang);
+    if (!localized.isEmpty())
+        return localized;
+    if (!entry->name.isEmpty())
+        return entry->name;
+    return std::nullopt;
+}
+
+std::optional<ApplicationIdentity::App> X11ApplicationIdentity::frontmost()
 {
     if (!m_connection)
         return std::nullopt;
@@ -190,115 +217,66 @@ uint32_t X11ApplicationIdentity::toplevelOf(qint64 pid)
     return 0;
 }
 
-std::optional<ApplicationIdentity::Info> X11ApplicationIdentity::resolveWindow(uint32_t window)
+X11ApplicationIdentity::WindowNames X11ApplicationIdentity::namesOf(uint32_t window)
+{
+    WindowNames names;
+    if (!m_connection || window == XCB_WINDOW_NONE)
+        return names;
+    names.gtkApplicationID
+        = QString::fromUtf8(property(window, m_x->atom("_GTK_APPLICATION_ID"), XCB_GET_PROPERTY_TYPE_ANY));
+    // WM_CLASS is "instance\0class\0"; the class names the application.
+    const QList<QByteArray> parts = property(window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING).split('\0');
+    names.wmClass = parts.size() >= 2 ? QString::fromLocal8Bit(parts.at(1)) : QString();
+    return names;
+}
+
+std::optional<ApplicationIdentity::App> X11ApplicationIdentity::resolveWindow(uint32_t window)
 {
     const qint64 pid = pidOf(window);
-    const uint32_t utf8 = m_x->atom("UTF8_STRING");
-    const auto hints = [&](uint32_t w, QString& gtk, QString& cls) {
-        gtk = QString::fromUtf8(property(w, m_x->atom("_GTK_APPLICATION_ID"), utf8));
-        const QList<QByteArray> parts = property(w, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING).split('\0');
-        cls = parts.size() >= 2 ? QString::fromLocal8Bit(parts.at(1)) : QString();
-    };
-    QString gtk, cls;
-    hints(window, gtk, cls);
-    if (gtk.isEmpty() && cls.isEmpty()) {
+    WindowNames names = namesOf(window);
+    if (names.gtkApplicationID.isEmpty() && names.wmClass.isEmpty()) {
         if (const uint32_t top = toplevelOf(pid))
-            hints(top, gtk, cls);
+            names = namesOf(top);
     }
-    return identify(pid, gtk, cls, executableOf(pid), entries());
+    std::optional<App> app
+        = identify(pid, names.gtkApplicationID, names.wmClass, executableOf(pid), *m_index.entries());
+    if (app)
+        app->windowClass = names.wmClass;
+    return app;
 }
 
-const QList<X11ApplicationIdentity::DesktopEntry>& X11ApplicationIdentity::entries()
+std::optional<ApplicationIdentity::App> X11ApplicationIdentity::identify(qint64 pid, const QString& gtkApplicationID,
+                                                                         const QString& wmClass, const QString& executable,
+                                                                         const QList<DesktopEntryIndex::Entry>& entries)
 {
-    if (!m_entriesRead) {
-        m_entriesRead = true;
-        QStringList dirs;
-        for (const QString& dir : QStandardPaths::standardLocations(QStandardPaths::ApplicationsLocation))
-            dirs.append(dir);
-        m_entries = readDesktopEntries(dirs);
-    }
-    return m_entries;
-}
-
-QList<X11ApplicationIdentity::DesktopEntry> X11ApplicationIdentity::readDesktopEntries(const QStringList& applicationDirs)
-{
-    QList<DesktopEntry> out;
-    QSet<QString> seen;
-    for (const QString& dir : applicationDirs) {
-        QDirIterator it(dir, {QStringLiteral("*.desktop")}, QDir::Files, QDirIterator::Subdirectories);
-        while (it.hasNext()) {
-            const QString path = it.next();
-            QString id = QDir(dir).relativeFilePath(path);
-            id.chop(8);
-            id.replace(QLatin1Char('/'), QLatin1Char('-'));
-            if (seen.contains(id))
-                continue; // earlier folders take precedence
-            seen.insert(id);
-            QFile file(path);
-            if (!file.open(QIODevice::ReadOnly))
-                continue;
-            DesktopEntry entry;
-            entry.id = id;
-            bool inMain = false, hidden = false;
-            QTextStream in(&file);
-            while (!in.atEnd()) {
-                const QString line = in.readLine().trimmed();
-                if (line.startsWith(QLatin1Char('['))) {
-                    inMain = line == QLatin1String("[Desktop Entry]");
-                    continue;
-                }
-                if (!inMain)
-                    continue;
-                const qsizetype eq = line.indexOf(QLatin1Char('='));
-                if (eq < 0)
-                    continue;
-                const QString key = line.left(eq).trimmed(), value = line.mid(eq + 1).trimmed();
-                if (key == QLatin1String("Name"))
-                    entry.name = value;
-                else if (key == QLatin1String("Exec"))
-                    entry.exec = value;
-                else if (key == QLatin1String("StartupWMClass"))
-                    entry.startupWMClass = value;
-                else if (key == QLatin1String("Hidden"))
-                    hidden = value == QLatin1String("true");
-            }
-            if (!hidden)
-                out.append(entry);
-        }
-    }
-    return out;
-}
-
-std::optional<ApplicationIdentity::Info> X11ApplicationIdentity::identify(qint64 pid, const QString& gtkApplicationID,
-                                                                          const QString& wmClass, const QString& executable,
-                                                                          const QList<DesktopEntry>& entries)
-{
-    const auto info = [&](const DesktopEntry& e) {
-        return Info{e.id, e.name.isEmpty() ? e.id : e.name, pid};
+    // The first entry that matches; an entry the user hid is no application of theirs.
+    const auto first = [&](auto matches) -> std::optional<App> {
+        for (const DesktopEntryIndex::Entry& e : entries)
+            if (!e.hidden && matches(e))
+                return App{e.id, e.name.isEmpty() ? e.id : e.name, pid};
+        return std::nullopt;
     };
     if (!gtkApplicationID.isEmpty()) {
-        for (const DesktopEntry& e : entries)
-            if (e.id == gtkApplicationID)
-                return std::optional<Info>(info(e));
-        return std::optional<Info>(Info{gtkApplicationID, gtkApplicationID, pid});
+        if (auto app = first([&](const DesktopEntryIndex::Entry& e) { return e.id == gtkApplicationID; }))
+            return app;
+        return App{gtkApplicationID, gtkApplicationID, pid};
     }
     if (!wmClass.isEmpty()) {
-        for (const DesktopEntry& e : entries) {
-            const QString lastPart = e.id.section(QLatin1Char('.'), -1);
-            if (e.startupWMClass.compare(wmClass, Qt::CaseInsensitive) == 0
-                || e.id.compare(wmClass, Qt::CaseInsensitive) == 0
-                || lastPart.compare(wmClass, Qt::CaseInsensitive) == 0)
-                return std::optional<Info>(info(e));
-        }
+        if (auto app = first([&](const DesktopEntryIndex::Entry& e) {
+                const QString lastPart = e.id.section(QLatin1Char('.'), -1);
+                return e.startupWMClass.compare(wmClass, Qt::CaseInsensitive) == 0
+                    || e.id.compare(wmClass, Qt::CaseInsensitive) == 0
+                    || lastPart.compare(wmClass, Qt::CaseInsensitive) == 0;
+            }))
+            return app;
     }
     if (!executable.isEmpty()) {
-        for (const DesktopEntry& e : entries)
-            if (execProgram(e.exec) == executable)
-                return std::optional<Info>(info(e));
+        if (auto app = first([&](const DesktopEntryIndex::Entry& e) { return execProgram(e.exec) == executable; }))
+            return app;
     }
     if (!wmClass.isEmpty())
-        return std::optional<Info>(Info{wmClass, wmClass, pid});
+        return App{wmClass, wmClass, pid};
     if (!executable.isEmpty())
-        return std::optional<Info>(Info{executable, executable, pid});
+        return App{executable, executable, pid};
     return std::nullopt;
 }

@@ -1,10 +1,13 @@
 #pragma once
 // Application identity on X11: window -> process (X-Resource, else _NET_WM_PID)
-// -> desktop-file id (_GTK_APPLICATION_ID, WM_CLASS matched to a .desktop file,
-// or the .desktop whose Exec names the process's executable) and name.
+// -> desktop entry (_GTK_APPLICATION_ID, WM_CLASS matched to a .desktop file,
+// or the .desktop whose Exec names the process's executable), looked up in a
+// DesktopEntryIndex that reads the folders again only when they change.
 // The CLIPBOARD owner is resolved when it takes the selection (XFixes), so a
-// quick switch to another window afterwards does not change the answer.
+// quick switch to another window afterwards does not change the answer; the
+// selection events come on a connection of its own.
 #include "Platform/ApplicationIdentity.h"
+#include "Platform/DesktopEntryIndex.h"
 
 #include <QObject>
 #include <QList>
@@ -18,32 +21,36 @@ class XcbConnection;
 class X11ApplicationIdentity final : public QObject, public ApplicationIdentity {
     Q_OBJECT
 public:
-    explicit X11ApplicationIdentity(QObject* parent = nullptr);
+    // applicationDirs: where desktop entries are searched (the XDG
+    // applications folders by default).
+    explicit X11ApplicationIdentity(QStringList applicationDirs = {}, QObject* parent = nullptr);
     ~X11ApplicationIdentity() override;
 
-    std::optional<Info> clipboardOwner() override;
-    std::optional<Info> frontmost() override;
-    std::optional<Info> applicationOfWindow(quint32 window) override;
+    std::optional<App> clipboardOwner() override;
+    std::optional<App> frontmost() override;
+    std::optional<App> applicationOfWindow(quint32 window) override;
+    std::optional<App> applicationOfProcess(qint64 pid, quint32 window = 0) override;
+    std::optional<QString> displayName(const QString& appId, const QString& lang) const override;
 
-    // Pure look-ups, also used by tests.
-    struct DesktopEntry {
-        QString id, name, exec, startupWMClass;
-    };
-    static QList<DesktopEntry> readDesktopEntries(const QStringList& applicationDirs);
-    static std::optional<Info> identify(qint64 pid, const QString& gtkApplicationID, const QString& wmClass,
-                                        const QString& executable, const QList<DesktopEntry>& entries);
+    // Pure look-up, also used by tests.
+    static std::optional<App> identify(qint64 pid, const QString& gtkApplicationID, const QString& wmClass,
+                                       const QString& executable, const QList<DesktopEntryIndex::Entry>& entries);
     // The file name of the process's executable (its comm name where the
     // link cannot be read); empty for no process.
     static QString executableOf(qint64 pid);
 
 private:
+    struct WindowNames {
+        QString gtkApplicationID, wmClass;
+    };
     void processEvents();
-    std::optional<Info> resolveWindow(uint32_t window);
+    std::optional<App> resolveWindow(uint32_t window);
+    WindowNames namesOf(uint32_t window);
     qint64 pidOf(uint32_t window);
     uint32_t toplevelOf(qint64 pid);
-    QByteArray property(uint32_t window, uint32_t atom, uint32_t type, bool* ok = nullptr);
-    const QList<DesktopEntry>& entries();
+    QByteArray property(uint32_t window, uint32_t atom, uint32_t type);
 
+    DesktopEntryIndex m_index;
     std::unique_ptr<XcbConnection> m_x;
     xcb_connection_t* m_connection = nullptr; // m_x's, null when not connected
     uint32_t m_root = 0;
@@ -52,7 +59,5 @@ private:
     bool m_hasXRes = false;
     QSocketNotifier* m_notifier = nullptr;
     uint32_t m_ownerWindow = 0;
-    std::optional<Info> m_owner;
-    bool m_entriesRead = false;
-    QList<DesktopEntry> m_entries;
+    std::optional<App> m_owner;
 };

@@ -3,7 +3,11 @@
 #include "Platform/X11/X11ScreenSource.h"
 #include "Platform/X11/XcbConnection.h"
 
-X11CapturePermissions::X11CapturePermissions(X11ScreenSource& screens) : m_screens(screens) { }
+X11CapturePermissions::X11CapturePermissions(X11ScreenSource& screens, std::shared_ptr<XcbConnection> x)
+    : m_screens(screens)
+    , m_x(std::move(x))
+{
+}
 
 bool X11CapturePermissions::preflightScreenCapture()
 {
@@ -20,10 +24,10 @@ bool X11CapturePermissions::isAccessibilityTrusted()
 {
     // XTEST comes with the server and does not go away; ask once.
     if (!m_xtest) {
-        XcbConnection x;
-        if (!x.isValid())
+        const std::shared_ptr<XcbConnection> x = XcbConnection::sharedOrOwn(m_x);
+        if (!x->isValid())
             return false;
-        m_xtest = x.hasXTest();
+        m_xtest = x->hasXTest();
     }
     return *m_xtest;
 }

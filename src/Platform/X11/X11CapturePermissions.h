@@ -5,13 +5,17 @@
 // server offers XTEST. There is no prompt and no settings page to open.
 #include "Platform/CapturePermissions.h"
 
+#include <memory>
 #include <optional>
 
 class X11ScreenSource;
+class XcbConnection;
 
 class X11CapturePermissions final : public CapturePermissions {
 public:
-    explicit X11CapturePermissions(X11ScreenSource& screens);
+    // x: the connection of the main thread's backends; none opens one for
+    // the question.
+    explicit X11CapturePermissions(X11ScreenSource& screens, std::shared_ptr<XcbConnection> x = nullptr);
     bool preflightScreenCapture() override;
     bool requestScreenCapture() override;
     bool isAccessibilityTrusted() override;
@@ -20,5 +24,6 @@ public:
 private:
     X11ScreenSource& m_screens;
     std::optional<bool> m_xtest;
+    std::shared_ptr<XcbConnection> m_x;
     bool m_rootReadable = false;
 };

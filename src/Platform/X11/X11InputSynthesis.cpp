@@ -14,8 +14,9 @@ constexpr quint32 keysymNext = 0xff56;
 constexpr quint32 keysymControlL = 0xffe3;
 } // namespace
 
-X11InputSynthesis::X11InputSynthesis(std::shared_ptr<const X11ScreenLayout> layout)
+X11InputSynthesis::X11InputSynthesis(std::shared_ptr<const X11ScreenLayout> layout, std::shared_ptr<XcbConnection> x)
     : m_layout(layout ? std::move(layout) : std::make_shared<X11ScreenLayout>())
+    , m_connection(XcbConnection::sharedOrOwn(std::move(x)))
 {
 }
 

@@ -13,7 +13,9 @@ class X11ScreenLayout;
 
 class X11InputSynthesis final : public InputSynthesis {
 public:
-    explicit X11InputSynthesis(std::shared_ptr<const X11ScreenLayout> layout = nullptr);
+    // x: the connection of the main thread's backends; none opens its own.
+    explicit X11InputSynthesis(std::shared_ptr<const X11ScreenLayout> layout = nullptr,
+                               std::shared_ptr<XcbConnection> x = nullptr);
     ~X11InputSynthesis() override;
 
     bool isAvailable() override;
@@ -29,6 +31,7 @@ public:
 
 private:
     std::shared_ptr<const X11ScreenLayout> m_layout;
-    XcbConnection m_x;
+    std::shared_ptr<XcbConnection> m_connection;
+    XcbConnection& m_x = *m_connection;
     bool m_hidden = false;
 };

@@ -12,8 +12,10 @@ xcb_connection_t* qtConnection()
 }
 }
 
-X11OverlayDesktop::X11OverlayDesktop(std::function<int()> readPolicy, std::function<void(int)> writePolicy)
+X11OverlayDesktop::X11OverlayDesktop(std::function<int()> readPolicy, std::function<void(int)> writePolicy,
+                                     std::shared_ptr<XcbConnection> x)
     : m_readPolicy(std::move(readPolicy)), m_writePolicy(std::move(writePolicy))
+    , m_connection(XcbConnection::sharedOrOwn(std::move(x)))
 {
 }
 

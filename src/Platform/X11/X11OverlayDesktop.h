@@ -14,7 +14,9 @@ class X11OverlayDesktop final : public OverlayDesktop {
 public:
     // Without the two hooks the policy is only kept here (accessory at first):
     // X11 has no Dock; the shell's own policy service can be plugged in.
-    explicit X11OverlayDesktop(std::function<int()> readPolicy = {}, std::function<void(int)> writePolicy = {});
+    // x: the connection of the main thread's backends; none opens its own.
+    explicit X11OverlayDesktop(std::function<int()> readPolicy = {}, std::function<void(int)> writePolicy = {},
+                               std::shared_ptr<XcbConnection> x = nullptr);
 
     int activationPolicy() const override;
     void setActivationPolicy(int policy) override;
@@ -30,7 +32,8 @@ private:
     std::function<int()> m_readPolicy;
     std::function<void(int)> m_writePolicy;
     int m_policy = accessory;
-    XcbConnection m_x;
+    std::shared_ptr<XcbConnection> m_connection;
+    XcbConnection& m_x = *m_connection;
     XcbImageTransfer m_images{m_x};
     // The shared memory each window's backdrop is read from, while it shows.
     QHash<quint64, std::shared_ptr<void>> m_backdrops;

@@ -7,7 +7,11 @@
 #include <cmath>
 #include <xcb/randr.h>
 
-X11ScreenSource::X11ScreenSource(GrabMethod method) : m_method(method) { }
+X11ScreenSource::X11ScreenSource(GrabMethod method, std::shared_ptr<XcbConnection> x)
+    : m_connection(XcbConnection::sharedOrOwn(std::move(x)))
+    , m_method(method)
+{
+}
 
 QList<DisplayInfo> X11ScreenSource::displaysLocked() const
 {

@@ -9,7 +9,8 @@
 class X11ScreenSource final : public ScreenSource {
 public:
     enum class GrabMethod { automatic, plainGetImage };
-    explicit X11ScreenSource(GrabMethod method = GrabMethod::automatic);
+    // x: the connection of the main thread's backends; none opens its own.
+    explicit X11ScreenSource(GrabMethod method = GrabMethod::automatic, std::shared_ptr<XcbConnection> x = nullptr);
 
     QList<ScreenInfo> screens() const override;
     ShareableDisplays shareableDisplays() override;
@@ -23,7 +24,8 @@ public:
 
 private:
     QList<DisplayInfo> displaysLocked() const;
-    mutable XcbConnection m_x;
+    std::shared_ptr<XcbConnection> m_connection;
+    XcbConnection& m_x = *m_connection;
     XcbImageTransfer m_images{m_x};
     GrabMethod m_method;
 };

@@ -7,10 +7,16 @@
 
 class X11WindowActivation final : public WindowActivation {
 public:
+    // x: the connection of the main thread's backends; none opens its own.
+    explicit X11WindowActivation(std::shared_ptr<XcbConnection> x = nullptr)
+        : m_connection(XcbConnection::sharedOrOwn(std::move(x)))
+    {
+    }
     void activate(quint32 window) override;
     std::optional<quint32> activeWindow() override;
 
 private:
     bool hasWindowManager();
-    XcbConnection m_x;
+    std::shared_ptr<XcbConnection> m_connection;
+    XcbConnection& m_x = *m_connection;
 };

@@ -9,7 +9,6 @@
 
 X11WindowRedirector::X11WindowRedirector(std::shared_ptr<CompositingInfo> compositing)
     : m_compositing(std::move(compositing))
-    , m_x(std::make_unique<XcbConnection>())
 {
 }
 
@@ -21,7 +20,11 @@ X11WindowRedirector::~X11WindowRedirector()
 void X11WindowRedirector::keep(quint32 window)
 {
     QMutexLocker lock(&m_mutex);
-    if (!m_x->isValid() || !m_x->hasComposite() || m_compositing->isCompositing())
+    if (m_compositing->isCompositing())
+        return;
+    if (!m_x)
+        m_x = std::make_unique<XcbConnection>();
+    if (!m_x->isValid() || !m_x->hasComposite())
         return;
     xcb_connection_t* c = m_x->get();
     const xcb_window_t frame = m_x->topLevelOf(window);
@@ -39,10 +42,12 @@ void X11WindowRedirector::keep(quint32 window)
 void X11WindowRedirector::releaseAll()
 {
     QMutexLocker lock(&m_mutex);
-    if (!m_x->isValid())
-        return;
-    for (quint32 frame : std::as_const(m_kept))
-        xcb_composite_unredirect_window(m_x->get(), frame, XCB_COMPOSITE_REDIRECT_AUTOMATIC);
-    xcb_flush(m_x->get());
+    if (m_x && m_x->isValid()) {
+        for (quint32 frame : std::as_const(m_kept))
+            xcb_composite_unredirect_window(m_x->get(), frame, XCB_COMPOSITE_REDIRECT_AUTOMATIC);
+        xcb_flush(m_x->get());
+    }
     m_kept.clear();
+    // Nothing kept, no connection held while the program idles.
+    m_x.reset();
 }

@@ -19,8 +19,9 @@ constexpr int dockLayer = 20;
 constexpr int overrideRedirectLayer = 1000;
 }
 
-X11WindowServer::X11WindowServer(std::shared_ptr<const X11ScreenLayout> layout)
+X11WindowServer::X11WindowServer(std::shared_ptr<const X11ScreenLayout> layout, std::shared_ptr<XcbConnection> x)
     : m_layout(layout ? std::move(layout) : std::make_shared<X11ScreenLayout>())
+    , m_connection(XcbConnection::sharedOrOwn(std::move(x)))
 {
 }
 

@@ -19,7 +19,9 @@ class X11WindowServer final : public WindowServer {
 public:
     // Without a layout it follows the application's screens itself (made on
     // the main thread, then).
-    explicit X11WindowServer(std::shared_ptr<const X11ScreenLayout> layout = nullptr);
+    // x: the connection of the main thread's backends; none opens its own.
+    explicit X11WindowServer(std::shared_ptr<const X11ScreenLayout> layout = nullptr,
+                             std::shared_ptr<XcbConnection> x = nullptr);
     ~X11WindowServer() override;
 
     std::optional<QList<WindowInfo>> windowList() override;
@@ -34,6 +36,7 @@ private:
     void cutToShape(xcb_window_t frame, QImage& image);
 
     std::shared_ptr<const X11ScreenLayout> m_layout;
-    XcbConnection m_x;
+    std::shared_ptr<XcbConnection> m_connection;
+    XcbConnection& m_x = *m_connection;
     XcbImageTransfer m_images{m_x};
 };

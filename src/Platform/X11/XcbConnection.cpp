@@ -17,6 +17,11 @@ bool extensionPresent(xcb_connection_t* c, xcb_extension_t* ext)
 }
 } // namespace
 
+std::shared_ptr<XcbConnection> XcbConnection::sharedOrOwn(std::shared_ptr<XcbConnection> shared)
+{
+    return shared ? std::move(shared) : std::make_shared<XcbConnection>();
+}
+
 XcbConnection::XcbConnection(const QByteArray& display)
 {
     int screenNumber = 0;

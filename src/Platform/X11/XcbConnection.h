@@ -1,12 +1,16 @@
 #pragma once
-// A private connection to the X server for the X11 backends: the screen, which
+// A connection to the X server for the X11 backends: the screen, which
 // extensions the server has, and interned atoms. Qt's own connection belongs to
-// the GUI thread; backends may run on workers, so each owns one of these and
-// serialises its requests with mutex(). Moving pictures over it is
-// XcbImageTransfer's job.
+// Qt; the composition root opens one of these for the backends of the main
+// thread that only ask and answer (no events of their own) and hands it to
+// each. A backend that reads events, or runs on another thread, opens its own.
+// Requests that belong together are serialised with mutex(), which one thread
+// may take again (backends sharing the connection call each other). Moving
+// pictures over it is XcbImageTransfer's job.
 #include <QByteArray>
 #include <QHash>
 #include <QMutex>
+#include <QRecursiveMutex>
 #include <QString>
 #include <cstdint>
 #include <cstdlib>
@@ -19,6 +23,8 @@ public:
     explicit XcbConnection(const QByteArray& display = {});
     ~XcbConnection();
     XcbConnection(const XcbConnection&) = delete;
+    // `shared` where one is handed in, else a connection of the caller's own.
+    static std::shared_ptr<XcbConnection> sharedOrOwn(std::shared_ptr<XcbConnection> shared);
     XcbConnection& operator=(const XcbConnection&) = delete;
 
     bool isValid() const { return m_connection != nullptr; }
@@ -26,7 +32,7 @@ public:
     xcb_screen_t* screen() const { return m_screen; }
     xcb_window_t root() const { return m_screen ? m_screen->root : xcb_window_t(XCB_WINDOW_NONE); }
     int screenNumber() const { return m_screenNumber; }
-    QMutex& mutex() { return m_mutex; }
+    QRecursiveMutex& mutex() { return m_mutex; }
 
     // MIT-SHM, and whether it makes pixmaps of shared memory (Z format).
     bool hasShm() const { return m_hasShm; }
@@ -57,7 +63,7 @@ private:
     xcb_connection_t* m_connection = nullptr;
     xcb_screen_t* m_screen = nullptr;
     int m_screenNumber = 0;
-    QMutex m_mutex;
+    QRecursiveMutex m_mutex;
     QMutex m_atomsMutex;
     QHash<QByteArray, xcb_atom_t> m_atoms;
     bool m_hasShm = false, m_hasShmPixmaps = false, m_hasComposite = false, m_hasXFixes = false, m_hasRandr = false,

@@ -15,14 +15,14 @@ bool XkbKeyboardInfo::isISOModel(const QString& model, const QString& layouts)
 
 bool XkbKeyboardInfo::isISO() const
 {
-    XcbConnection x;
-    if (!x.isValid())
+    const std::shared_ptr<XcbConnection> x = XcbConnection::sharedOrOwn(m_x);
+    if (!x->isValid())
         return false;
-    const xcb_atom_t rules = x.atom("_XKB_RULES_NAMES");
+    const xcb_atom_t rules = x->atom("_XKB_RULES_NAMES");
     if (rules == XCB_ATOM_NONE)
         return false;
     XcbReply<xcb_get_property_reply_t> prop(xcb_get_property_reply(
-        x.get(), xcb_get_property(x.get(), 0, x.root(), rules, XCB_ATOM_STRING, 0, 1024), nullptr));
+        x->get(), xcb_get_property(x->get(), 0, x->root(), rules, XCB_ATOM_STRING, 0, 1024), nullptr));
     if (!prop)
         return false;
     // rules\0model\0layout\0variant\0options\0

@@ -1,4 +1,4 @@
-#include "Platform/ButtonText.h"
+#include "Text/ButtonText.h"
 
 namespace ButtonText {
 
