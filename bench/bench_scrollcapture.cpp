@@ -17,6 +17,7 @@
 #include "Platform/Qt/XdgPaths.h"
 #include "Debug/DebugLog.h"
 #include "Storage/AppFolders.h"
+#include "Platform/Qt/SteadyClock.h"
 #include "Platform/X11/X11CapturePermissions.h"
 #include "Platform/X11/X11CompositingInfo.h"
 #include "Platform/X11/X11InputSynthesis.h"
@@ -32,6 +33,7 @@
 #include "Screenshot/WindowGrabber.h"
 #include "Screenshot/WindowScrollCapture.h"
 #include "fakes/FakeCapturePermissions.h"
+#include "fakes/FakeClock.h"
 #include "fakes/FakeCompositingInfo.h"
 #include "fakes/FakeKeyWatch.h"
 #include "fakes/FakeApplicationIdentity.h"
@@ -88,8 +90,9 @@ struct X11Loop {
     X11ApplicationIdentity applications;
     FakeKeyWatch keys;
     ScrollCancel cancel{keys};
-    WindowScrollCapture loop{
-        {permissions, *screenSource, *windows, activation, input, applications, cancel, grabber, cover, panel, nullptr}};
+    SteadyClock clock;
+    WindowScrollCapture loop{{permissions, *screenSource, *windows, activation, input, applications, cancel, grabber,
+                              cover, panel, clock, nullptr}};
 };
 
 void captureList(benchmark::State& state, bool section)
@@ -214,14 +217,19 @@ void BM_LoopWorkTenScreensFake(benchmark::State& state)
     const auto compositing = std::make_shared<FakeCompositingInfo>();
     ScrollProgressHUD panel(compositing, {}, *exclusions);
     ScrollCoverOverlay cover(compositing, {}, *exclusions, panel.progress());
+    // The loop's waits are skipped; the clock goes with them.
+    FakeClock clock;
     for (auto _ : state) {
         state.PauseTiming();
         auto world = std::make_shared<FakeScrollWorld>(width, height, screens * viewport, header, footer);
         world->pageStep = viewport * 85 / 100;
         const WindowGrabber grabber(world, fakeScreens, nullptr, exclusions);
         WindowScrollCapture loop(
-            {permissions, *fakeScreens, *world, *world, *world, applications, cancel, grabber, cover, panel, nullptr});
-        loop.setSleep([](int) -> QCoro::Task<void> { co_return; });
+            {permissions, *fakeScreens, *world, *world, *world, applications, cancel, grabber, cover, panel, clock, nullptr});
+        loop.setSleep([&clock](int ms) -> QCoro::Task<void> {
+            clock.advance(ms);
+            co_return;
+        });
         const PickedWindow picked{FakeScrollWorld::pid, world->bounds, FakeScrollWorld::window, std::nullopt};
         state.ResumeTiming();
         QElapsedTimer timer;

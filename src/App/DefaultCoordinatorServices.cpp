@@ -10,6 +10,7 @@
 #include "Platform/Qt/DesktopWorkspace.h"
 #include "Platform/Qt/MessageBoxAlerts.h"
 #include "Platform/Qt/NetworkUpdateFeed.h"
+#include "Platform/Qt/SteadyClock.h"
 #include "Platform/Qt/QtAppIdentity.h"
 #include "Platform/Qt/QtImageFileDialogs.h"
 #include "Platform/Qt/QtProcessLauncher.h"
@@ -237,10 +238,11 @@ std::unique_ptr<ScrollCaptureEngine> DefaultCoordinatorServices::makeScrollCaptu
     m_browsers = std::make_unique<AtspiBrowserBridge>(screenLayout());
     m_viewers = std::make_unique<ProcPdfViewerBridge>(DocApp::viewerRules());
     m_keyWatch = std::make_unique<XInputKeyWatch>();
+    m_clock = std::make_unique<SteadyClock>();
     return std::make_unique<ScrollCaptureEngine>(ScrollCaptureEngine::Services{
         m_scrollWindows, m_screens, std::make_shared<X11WindowRedirector>(compositing()), compositing(),
         Backdrop::grabScreens, *m_accessibility, *m_capturePermissions, *m_windowActivation, *m_input, m_applications,
-        *m_browsers, *m_viewers, *m_keyWatch});
+        *m_browsers, *m_viewers, *m_keyWatch, *m_clock});
 }
 
 void DefaultCoordinatorServices::ensureDirectories()

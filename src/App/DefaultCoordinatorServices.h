@@ -12,6 +12,7 @@ class BrowserBridge;
 class CapturePermissions;
 class KeyboardInfo;
 class KeyWatch;
+class MonotonicClock;
 class LoginItemService;
 class InputSynthesis;
 class OverlayDesktop;
@@ -109,6 +110,7 @@ private:
     std::unique_ptr<BrowserBridge> m_browsers;
     std::unique_ptr<PdfViewerBridge> m_viewers;
     std::unique_ptr<KeyWatch> m_keyWatch;
+    std::unique_ptr<MonotonicClock> m_clock;
     // The editor's results.
     std::unique_ptr<ImageFileDialogs> m_fileDialogs;
     std::unique_ptr<TextRecognizer> m_textRecognizer;

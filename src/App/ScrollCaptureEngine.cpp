@@ -21,7 +21,7 @@ ScrollCaptureEngine::ScrollCaptureEngine(Services services)
     , m_lookup(*services.windows, services.accessibility, *services.screens)
     , m_cancel(services.keys)
     , m_loop({services.permissions, *services.screens, *services.windows, services.activation, services.input,
-              services.applications, m_cancel, m_grabber, m_cover, m_panel, &m_lookup})
+              services.applications, m_cancel, m_grabber, m_cover, m_panel, services.clock, &m_lookup})
     , m_pages(services.applications, services.browsers, services.viewers, m_cancel, m_panel.progress())
     , m_road(std::make_shared<BrowserTargetRoad>(m_pages, m_loop))
 {

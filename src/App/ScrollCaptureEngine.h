@@ -26,6 +26,7 @@ class CapturePermissions;
 class CompositingInfo;
 class InputSynthesis;
 class KeyWatch;
+class MonotonicClock;
 class PdfViewerBridge;
 class ApplicationIdentity;
 class ScreenSource;
@@ -53,6 +54,7 @@ public:
         BrowserBridge& browsers;
         PdfViewerBridge& viewers;
         KeyWatch& keys;
+        const MonotonicClock& clock;
     };
 
     explicit ScrollCaptureEngine(Services services);

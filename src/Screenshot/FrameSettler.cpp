@@ -2,11 +2,11 @@
 
 #include "Screenshot/FrameMatcher.h"
 
-#include <QElapsedTimer>
-
-FrameSettler::FrameSettler(Grab grab, Sleep sleep)
+FrameSettler::FrameSettler(Grab grab, Sleep sleep, const MonotonicClock& clock, ScrollGuard guard)
     : m_grab(std::move(grab))
     , m_sleep(std::move(sleep))
+    , m_clock(&clock)
+    , m_guard(std::move(guard))
 {
 }
 
@@ -53,14 +53,15 @@ void FrameSettler::learn(const FrameRows& a, const FrameRows& b)
 
 QCoro::Task<FrameRows> FrameSettler::settle(const FrameRows& before, int reactMs, int maximumMs)
 {
-    // Time counts the pauses asked for and the grabs themselves, so a pause
-    // that returns at once (in tests) still ends the wait.
-    QElapsedTimer grabbing;
-    qint64 waited = 0;
-    auto next = [&]() -> QCoro::Task<FrameRows> {
-        grabbing.start();
+    // The clock counts the pauses and the grabs as long as they took; the
+    // attempts are bounded too, for a clock that does not move at all.
+    const MonotonicClock& clock = *m_clock;
+    const qint64 start = clock.milliseconds();
+    auto waited = [&clock, start] { return clock.milliseconds() - start; };
+    auto next = [this]() -> QCoro::Task<FrameRows> {
+        if (!m_guard.isOpen())
+            co_return FrameRows();
         FrameRows frame = co_await m_grab();
-        waited += grabbing.elapsed();
         co_return frame;
     };
     FrameRows previous = co_await next();
@@ -70,9 +71,10 @@ QCoro::Task<FrameRows> FrameSettler::settle(const FrameRows& before, int reactMs
     // on a busy machine stands still for a moment on its way.
     bool moving = false;
     int calm = 0;
-    while (waited < maximumMs && ++attempts <= maximumMs / intervalMs) {
+    while (m_guard.isOpen() && waited() < maximumMs && ++attempts <= maximumMs / intervalMs) {
         co_await m_sleep(intervalMs);
-        waited += intervalMs;
+        if (!m_guard.isOpen())
+            break;
         FrameRows current = co_await next();
         if (!fits(current)) {
             previous = current;
@@ -85,12 +87,12 @@ QCoro::Task<FrameRows> FrameSettler::settle(const FrameRows& before, int reactMs
             moving = moving || !agree;
             calm = agree ? calm + 1 : 0;
             const bool reacted = before.isNull() || !FrameMatcher::sameContent(before, current, ignore());
-            if (calm >= (moving ? 2 : 1) && (reacted || waited >= reactMs))
+            if (calm >= (moving ? 2 : 1) && (reacted || waited() >= reactMs))
                 co_return current;
         }
         previous = current;
     }
-    if (!fits(newest))
+    if (!fits(newest) || !m_guard.isOpen())
         co_return FrameRows();
     co_return newest;
 }

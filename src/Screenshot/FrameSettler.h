@@ -5,9 +5,13 @@
 // that keep changing while nothing scrolls (a ticking clock, a spinner: a
 // small change in one place, again and again, rather than rows all over the
 // frame) are learned and left out of "agree" and of every later comparison. A view still
-// moving after the bounded maximum is returned as it stands.
+// moving after the bounded maximum is returned as it stands. Time is read from
+// the clock handed in (pauses and grabs as long as they really took), and the
+// waiting ends at once when the capture's guard closes.
+#include "Platform/MonotonicClock.h"
 #include "Screenshot/CellMask.h"
 #include "Screenshot/FrameRows.h"
+#include "Screenshot/ScrollGuard.h"
 
 #include <QCoroTask>
 #include <QSize>
@@ -19,7 +23,8 @@ public:
     using Grab = std::function<QCoro::Task<FrameRows>()>;
     using Sleep = std::function<QCoro::Task<void>(int milliseconds)>;
 
-    FrameSettler(Grab grab, Sleep sleep);
+    // The clock must outlive the settler.
+    FrameSettler(Grab grab, Sleep sleep, const MonotonicClock& clock, ScrollGuard guard);
 
     // Frames not of this size count as failed grabs.
     void setExpectedSize(QSize size) { m_size = size; }
@@ -28,7 +33,7 @@ public:
     // input; a view still showing it has perhaps not reacted yet, so it is
     // taken only after `reactMs` (the caller keeps it until the result).
     // Gives up after `maximumMs` (of pauses and grabs) with the newest frame;
-    // null only when no grab succeeded.
+    // null when no grab succeeded or the guard closed.
     QCoro::Task<FrameRows> settle(const FrameRows& before, int reactMs, int maximumMs);
 
     // Cells that change by themselves, learned so far (empty before the first
@@ -48,6 +53,8 @@ private:
 
     Grab m_grab;
     Sleep m_sleep;
+    const MonotonicClock* m_clock;
+    ScrollGuard m_guard;
     QSize m_size;
     CellMask m_volatile;
     // The small change seen between the last two grabs (grown a little).

@@ -141,15 +141,14 @@ constexpr int topPhaseMs = 30000;
 } // namespace
 
 ScrollRun::ScrollRun(const WindowScrollCapture::Backends& backends, WindowScrollCapture::Sleep sleep,
-                     std::weak_ptr<const int> owner, const PickedWindow& target, const QString& name)
+                     ScrollGuard guard, const PickedWindow& target, const QString& name)
     : m_b(backends)
     , m_sleep(std::move(sleep))
-    , m_owner(std::move(owner))
-    , m_grabber(backends.grabber)
+    , m_guard(std::move(guard))
     , m_target(target)
     , m_name(name)
     , m_section(target.scrollRegion.has_value())
-    , m_settler([this] { return grabRows(); }, m_sleep)
+    , m_settler([this] { return grabRows(); }, m_sleep, backends.clock, m_guard)
 {
 }
 
@@ -255,7 +254,7 @@ FrameRows ScrollRun::narrowToMovingRows(const FrameRows& frame)
     m_topCut = m_h;
     m_stitchedEnd = m_h;
     // What it learned was in the window's rows.
-    m_settler = FrameSettler([this] { return grabRows(); }, m_sleep);
+    m_settler = FrameSettler([this] { return grabRows(); }, m_sleep, m_b.clock, m_guard);
     m_settler.setExpectedSize(m_frameSize);
     return crop(frame);
 }
@@ -267,10 +266,7 @@ QCoro::Task<void> ScrollRun::takeWindowRows(bool above)
 {
     if (m_windowRect.isEmpty() || gone())
         co_return;
-    const auto work = [grabber = m_grabber, region = m_windowRect, scale = m_scale] {
-        return grabber.image(region, scale);
-    };
-    const QImage window = co_await onWorker(work);
+    const QImage window = co_await m_guard.grab(m_windowRect, m_scale);
     if (window.isNull())
         co_return;
     const int left = int(std::lround((m_rect.left() - m_windowRect.left()) * m_scale));
@@ -350,7 +346,7 @@ QCoro::Task<void> ScrollRun::bringToFront()
     log(QStringLiteral("Nach Aktivierung vorne: ") + frontName + QStringLiteral(" (pid ") + QString::number(frontPID)
         + QStringLiteral(", Ziel-pid ") + QString::number(m_target.pid) + QLatin1Char(')'));
     m_centre = m_rect.center();
-    m_savedPointer = m_b.input.pointerPosition();
+    m_savedPointer = m_guard.pointerPosition();
 
     // The pointer waits hidden over the content while the wheel turns (from
     // the start for a section, from the moment the wheel takes over for a
@@ -375,8 +371,8 @@ bool ScrollRun::parkPointer()
 {
     if (m_pointerParked || gone())
         return false;
-    m_b.input.warpPointer(m_centre);
-    m_b.input.hidePointer();
+    m_guard.warpPointer(m_centre);
+    m_guard.hidePointer();
     m_pointerParked = true;
     return true;
 }
@@ -385,18 +381,16 @@ void ScrollRun::putPointerBack()
 {
     if (!m_pointerParked || gone())
         return;
-    m_b.input.showPointer();
+    m_guard.showPointer();
     if (m_savedPointer)
-        m_b.input.warpPointer(*m_savedPointer);
+        m_guard.warpPointer(*m_savedPointer);
     m_pointerParked = false;
 }
 
 QCoro::Task<FrameRows> ScrollRun::grabRows()
 {
-    // The worker grabs from the run's own copy, which keeps the backends alive.
-    const auto work = [grabber = m_grabber, region = m_rect, scale = m_scale] {
-        return FrameRows(grabber.image(region, scale));
-    };
+    const QImage image = co_await m_guard.grab(m_rect, m_scale);
+    const auto work = [image] { return FrameRows(image); };
     FrameRows rows = co_await onWorker(work);
     co_return rows;
 }
@@ -455,7 +449,7 @@ QCoro::Task<void> ScrollRun::takeFirstFrame()
     m_settler.setExpectedSize(m_frameSize);
     log(QStringLiteral("Fenster-Capture: ") + m_name + QStringLiteral(", Startbild ") + QString::number(m_w)
         + QLatin1Char('x') + QString::number(m_h) + QStringLiteral(", scale=") + decimal(m_scale));
-    m_stepper = std::make_unique<ScrollStepper>(m_b.input, m_sleep, [this] { return keyGate(); }, m_centre, m_h,
+    m_stepper = std::make_unique<ScrollStepper>(m_guard, m_sleep, [this] { return keyGate(); }, m_centre, m_h,
                                                 m_section ? ScrollStepper::Mode::wheel : ScrollStepper::Mode::keys);
 }
 
@@ -506,7 +500,7 @@ QCoro::Task<void> ScrollRun::scrollToTop()
     if (proceed && keys && m_bundleID != QLatin1String("com.apple.finder")) {
         proceed = keyGate();
         if (proceed) {
-            m_b.input.pressKey(InputSynthesis::Key::home, true);
+            m_guard.pressKey(InputSynthesis::Key::home, true);
             const FrameRows home = co_await settled(previous);
             if (!home.isNull()) {
                 m_keysMoved = !FrameMatcher::sameContent(previous, home, m_settler.ignore());
@@ -624,6 +618,8 @@ QCoro::Task<void> ScrollRun::scrollDown()
             break;
         }
         FrameRows settledFrame = co_await settled(m_previous);
+        if (settledFrame.isNull() && gone())
+            continue; // the capture went away while it waited: the loop's head ends it
         if (settledFrame.isNull()) {
             log(QStringLiteral("Unvollständig: kein Bild"));
             m_incomplete = true;
@@ -953,7 +949,7 @@ QCoro::Task<void> ScrollRun::endOnBlank(const FrameRows& frame)
     const int extra = keys ? 3 : qMax(1, int(std::ceil(3.0 * m_h / perClick)));
     if (keys) {
         for (int i = 0; i < extra && keyGate(); ++i)
-            m_b.input.pressKey(InputSynthesis::Key::pageDown, false);
+            m_guard.pressKey(InputSynthesis::Key::pageDown, false);
     } else {
         co_await m_stepper->wheelBack(-extra);
     }
@@ -974,7 +970,7 @@ QCoro::Task<void> ScrollRun::endOnBlank(const FrameRows& frame)
         if (keys) {
             if (!keyGate())
                 break;
-            m_b.input.pressKey(InputSynthesis::Key::pageUp, false);
+            m_guard.pressKey(InputSynthesis::Key::pageUp, false);
         } else {
             co_await m_stepper->wheelBack(back);
         }

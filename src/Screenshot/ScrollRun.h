@@ -5,12 +5,13 @@
 // scrolling down with a confirmed seam per step (retried before it is given
 // up), and stacking the pieces.
 //
-// The run owns what it reads on worker threads (a copy of the frame grab) and
-// its own state; the platform services it names belong to the capture that
-// started it, and every phase checks, after each pause, that the capture is
-// still there before it touches them again.
+// The run owns its own state; the platform services it names belong to the
+// capture that started it. Input and grabs go through the capture's guard,
+// which refuses them once the capture is gone, and every phase checks after
+// each pause that the guard is still open before it touches anything else.
 #include "Screenshot/FrameMatcher.h"
 #include "Screenshot/FrameSettler.h"
+#include "Screenshot/ScrollGuard.h"
 #include "Screenshot/ScrollInputPolicy.h"
 #include "Screenshot/ScrollStepper.h"
 #include "Screenshot/ScrolledView.h"
@@ -23,9 +24,9 @@
 
 class ScrollRun {
 public:
-    // `owner` expires when the capture that started the run goes away.
-    ScrollRun(const WindowScrollCapture::Backends& backends, WindowScrollCapture::Sleep sleep,
-              std::weak_ptr<const int> owner, const PickedWindow& target, const QString& name);
+    // `guard` closes when the capture that started the run goes away.
+    ScrollRun(const WindowScrollCapture::Backends& backends, WindowScrollCapture::Sleep sleep, ScrollGuard guard,
+              const PickedWindow& target, const QString& name);
     ~ScrollRun();
     ScrollRun(const ScrollRun&) = delete;
     ScrollRun& operator=(const ScrollRun&) = delete;
@@ -43,7 +44,7 @@ private:
     // Where a view stands against the frame of the newest strip.
     enum class Place { there, below, above, unknown };
 
-    bool gone() const { return m_owner.expired(); }
+    bool gone() const { return !m_guard.isOpen(); }
 
     // Phases, in order.
     void readScale();
@@ -83,8 +84,7 @@ private:
 
     const WindowScrollCapture::Backends m_b;
     const WindowScrollCapture::Sleep m_sleep;
-    const std::weak_ptr<const int> m_owner;
-    const WindowGrabber m_grabber; // a copy: its grabs run on worker threads
+    ScrollGuard m_guard;
     const PickedWindow m_target;
     const QString m_name;
     const bool m_section;

@@ -2,9 +2,9 @@
 
 #include <cmath>
 
-ScrollStepper::ScrollStepper(InputSynthesis& input, Sleep sleep, KeyGate keyGate, QPointF centre, int frameHeight,
+ScrollStepper::ScrollStepper(ScrollGuard guard, Sleep sleep, KeyGate keyGate, QPointF centre, int frameHeight,
                              Mode mode)
-    : m_input(input)
+    : m_guard(std::move(guard))
     , m_sleep(std::move(sleep))
     , m_keyGate(std::move(keyGate))
     , m_centre(centre)
@@ -23,39 +23,41 @@ void ScrollStepper::useWheel()
         m_clicks = qMax(1, m_frameHeight / 3 / generousClickPixels);
 }
 
-QCoro::Task<void> ScrollStepper::wheel(int clicks, int pauseMs)
+QCoro::Task<bool> ScrollStepper::wheel(int clicks, int pauseMs)
 {
     // The pointer cannot be decoupled from the mouse on X11: it is put back
     // over the content before every step, so the wheel reaches it.
-    m_input.warpPointer(m_centre);
+    if (!m_guard.warpPointer(m_centre))
+        co_return false;
     for (int i = 0; i < std::abs(clicks); ++i) {
-        m_input.scrollWheel(clicks > 0 ? 1 : -1);
+        if (!m_guard.scrollWheel(clicks > 0 ? 1 : -1))
+            co_return false;
         co_await m_sleep(pauseMs);
     }
+    co_return true;
 }
 
 bool ScrollStepper::key(InputSynthesis::Key key)
 {
     if (!m_keyGate())
         return false;
-    m_input.pressKey(key, false);
-    return true;
+    return m_guard.pressKey(key, false);
 }
 
 QCoro::Task<bool> ScrollStepper::forward()
 {
     if (m_mode == Mode::keys)
         co_return key(InputSynthesis::Key::pageDown);
-    co_await wheel(-m_clicks, clickPauseMs);
-    co_return true;
+    const bool sent = co_await wheel(-m_clicks, clickPauseMs);
+    co_return sent;
 }
 
 QCoro::Task<bool> ScrollStepper::back()
 {
     if (m_mode == Mode::keys)
         co_return key(InputSynthesis::Key::pageUp);
-    co_await wheel(m_clicks, clickPauseMs);
-    co_return true;
+    const bool sent = co_await wheel(m_clicks, clickPauseMs);
+    co_return sent;
 }
 
 QCoro::Task<bool> ScrollStepper::towardsTop()
@@ -63,8 +65,8 @@ QCoro::Task<bool> ScrollStepper::towardsTop()
     if (m_mode == Mode::keys)
         co_return key(InputSynthesis::Key::pageUp);
     // About two frames at a usual click size, in one quick burst.
-    co_await wheel(qMax(10, m_frameHeight / 30), 5);
-    co_return true;
+    const bool sent = co_await wheel(qMax(10, m_frameHeight / 30), 5);
+    co_return sent;
 }
 
 void ScrollStepper::learn(int shift, int band)

@@ -7,6 +7,7 @@
 // fifth of their content band; a step that went too far is taken back and the
 // steps get smaller.
 #include "Platform/InputSynthesis.h"
+#include "Screenshot/ScrollGuard.h"
 
 #include <QCoroTask>
 #include <functional>
@@ -18,7 +19,7 @@ public:
     // Whether a key may be sent now (the target still has the focus).
     using KeyGate = std::function<bool()>;
 
-    ScrollStepper(InputSynthesis& input, Sleep sleep, KeyGate keyGate, QPointF centre, int frameHeight, Mode mode);
+    ScrollStepper(ScrollGuard guard, Sleep sleep, KeyGate keyGate, QPointF centre, int frameHeight, Mode mode);
 
     Mode mode() const { return m_mode; }
     // The wheel from now on; the first steps are sized for a generous click.
@@ -26,7 +27,8 @@ public:
     void useKeys() { m_mode = Mode::keys; }
 
     // One step towards the end of the content. False when no input could be
-    // sent (the keys' target lost the focus).
+    // sent (the keys' target lost the focus, or the guard closed; a wheel
+    // step stops at the first click refused).
     QCoro::Task<bool> forward();
     // Takes the last forward step back.
     QCoro::Task<bool> back();
@@ -68,9 +70,9 @@ public:
 
 private:
     bool key(InputSynthesis::Key key);
-    QCoro::Task<void> wheel(int clicks, int pauseMs);
+    QCoro::Task<bool> wheel(int clicks, int pauseMs);
 
-    InputSynthesis& m_input;
+    ScrollGuard m_guard;
     Sleep m_sleep;
     KeyGate m_keyGate;
     QPointF m_centre;

@@ -6,6 +6,7 @@
 #include "Platform/ScreenSource.h"
 #include "Platform/WindowServer.h"
 #include "Screenshot/CaptureError.h"
+#include "Screenshot/ScrollGuard.h"
 #include "Screenshot/ScrollRun.h"
 
 #include <QCoroTimer>
@@ -78,7 +79,13 @@ QCoro::Task<CapturedScreenshot> WindowScrollCapture::captureWindowScrolling(Pick
         m_b.permissions.promptAccessibility();
         throw CaptureError(accessibilityMessage());
     }
-    ScrollRun run(m_b, m_sleep, m_alive, target, name);
+    // Closed however the run ends: nothing it left pending reaches the
+    // desktop afterwards.
+    struct Closer {
+        ScrollGuard guard;
+        ~Closer() { guard.close(); }
+    } closer{ScrollGuard(m_b.input, m_b.grabber, m_alive)};
+    ScrollRun run(m_b, m_sleep, closer.guard, target, name);
     CapturedScreenshot shot = co_await run.run();
     co_return shot;
 }

@@ -26,6 +26,7 @@
 
 class CapturePermissions;
 class InputSynthesis;
+class MonotonicClock;
 class PickedWindowLookup;
 class ApplicationIdentity;
 class ScreenSource;
@@ -53,6 +54,8 @@ public:
         ScrollCoverOverlay& cover;
         // Hidden at the end of a run; its progress follows the strips.
         ScrollProgressHUD& panel;
+        // Times the waits for a view to come to rest.
+        const MonotonicClock& clock;
         // Only for a diagnostic log line; may be absent.
         const PickedWindowLookup* lookup = nullptr;
     };
@@ -62,7 +65,8 @@ public:
 
     explicit WindowScrollCapture(Backends backends);
     // A run still under way stops at its next step and touches none of the
-    // backends again.
+    // backends again: its input and grabs go through a guard that closes
+    // with the capture (and at the end of the run).
     ~WindowScrollCapture();
 
     // Default: a timer.
@@ -86,6 +90,6 @@ public:
 private:
     Backends m_b;
     Sleep m_sleep;
-    // Runs hold it weakly: gone, the backends are gone too.
+    // The guards of its runs hold it weakly: gone, the backends are gone too.
     std::shared_ptr<const int> m_alive;
 };

@@ -7,11 +7,13 @@
 #include "Screenshot/ScrollCancel.h"
 #include "Screenshot/ScrollCoverOverlay.h"
 #include "Screenshot/ScrollProgressHUD.h"
+#include "Screenshot/ScrollStepper.h"
 #include "Screenshot/WindowGrabber.h"
 #include "Screenshot/WindowScrollCapture.h"
 #include "Screenshot/PickedWindowLookup.h"
 #include "fakes/FakeAccessibilityTree.h"
 #include "fakes/FakeCapturePermissions.h"
+#include "fakes/FakeClock.h"
 #include "fakes/FakeCompositingInfo.h"
 #include "fakes/FakeKeyWatch.h"
 #include "fakes/FakeApplicationIdentity.h"
@@ -45,6 +47,9 @@ class TestScrollLoop : public QObject {
     std::optional<WindowGrabber> grabber;
     std::unique_ptr<WindowScrollCapture> capture;
     std::function<void()> onSleep;
+    int pauseMs = 0; // of the pause under way
+    // Moved by the pauses only: grabs cost no time, however slow the machine.
+    FakeClock clock;
     bool incomplete = false;
 
     template <typename... Size>
@@ -62,8 +67,10 @@ class TestScrollLoop : public QObject {
     {
         lookup.emplace(*world, accessibility, *screens);
         capture = std::make_unique<WindowScrollCapture>(WindowScrollCapture::Backends{
-            permissions, *screens, *world, activation, *world, apps, cancel, *grabber, cover, panel, &*lookup});
-        capture->setSleep([this](int) -> QCoro::Task<void> {
+            permissions, *screens, *world, activation, *world, apps, cancel, *grabber, cover, panel, clock, &*lookup});
+        capture->setSleep([this](int ms) -> QCoro::Task<void> {
+            clock.advance(ms);
+            pauseMs = ms;
             if (onSleep)
                 onSleep();
             co_return;
@@ -465,6 +472,31 @@ private Q_SLOTS:
         QCOMPARE(world->events.size(), keys); // nothing sent after it went
         QCOMPARE(shot.image.convertToFormat(QImage::Format_RGB32),
                  world->fullRendering().copy(0, 0, 200, shot.image.height()));
+    }
+
+    void captureGoneInTheMiddleOfAWheelStepSendsNotOneClickMore()
+    {
+        setUpWorld(200, 300, 3000);
+        auto running = capture->captureWindowScrolling(
+            PickedWindow{FakeScrollWorld::pid, world->bounds, FakeScrollWorld::window, world->bounds},
+            QStringLiteral("Liste"));
+        // Between two clicks of a step of several, once the steps are sized.
+        qsizetype sent = -1;
+        onSleep = [this, &sent] {
+            if (capture && pauseMs == ScrollStepper::clickPauseMs
+                && world->events.count(QStringLiteral("wheel-1")) == 5) {
+                capture.reset();
+                sent = world->events.size();
+            }
+        };
+        const CapturedScreenshot shot = awaitTask(std::move(running));
+        QVERIFY(sent > 0);
+        QVERIFY(shot.incomplete);
+        // The rest of the step was refused, and nothing came after it.
+        QVERIFY(logged(QStringLiteral("Aufnahme vorbei — keine Eingabe und kein Bild mehr")));
+        QCOMPARE(world->events.size(), sent);
+        QTest::qWait(50);
+        QCOMPARE(world->events.size(), sent);
     }
 
     void largestWindowOfTheApplicationIsTaken()

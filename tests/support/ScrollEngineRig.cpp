@@ -19,7 +19,7 @@ ScrollEngineRig::ScrollEngineRig(bool accessibility)
         m_windows, m_screens, std::make_shared<X11WindowRedirector>(compositing), compositing,
         Backdrop::grabScreens, accessibility ? static_cast<AccessibilityTree&>(m_accessibility) : m_noAccessibility,
         *m_permissions, m_activation, m_input, m_identity, m_browsers,
-        m_viewers, m_keys});
+        m_viewers, m_keys, m_clock});
     m_capture = std::make_unique<ScrollCapture>(m_engine->picker(), m_engine->road(), m_engine->panel());
 }
 

@@ -6,6 +6,7 @@
 // look-up is left out); with it, the applications' trees are read from the
 // accessibility bus of the test's session bus, as on a desktop.
 #include "App/ScrollCaptureEngine.h"
+#include "Platform/Qt/SteadyClock.h"
 #include "Platform/X11/AtspiAccessibilityTree.h"
 #include "Platform/X11/AtspiBrowserBridge.h"
 #include "Platform/X11/ProcPdfViewerBridge.h"
@@ -54,6 +55,7 @@ private:
     ProcPdfViewerBridge m_viewers{DocApp::viewerRules()};
     // Escape is seen in our own windows only, as the runs here need.
     FakeKeyWatch m_keys;
+    SteadyClock m_clock;
     std::unique_ptr<ScrollCaptureEngine> m_engine;
     std::unique_ptr<ScrollCapture> m_capture;
 };

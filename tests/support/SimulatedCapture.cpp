@@ -57,7 +57,7 @@ SimulatedCapture::Outcome SimulatedCapture::run(quint32 seed, SimulatedPage::Pic
     screens->addScreen(1, QRectF(0, 0, 1920, 1080), page.scale(), Qt::gray);
     const WindowGrabber grabber(window, screens, nullptr, f.exclusions);
     WindowScrollCapture capture({f.permissions, *screens, *window, *window, *window, f.apps, f.cancel, grabber, f.cover,
-                                 f.panel, nullptr});
+                                 f.panel, *window, nullptr});
     capture.setSleep([w = window.get()](int ms) { return w->sleep(ms); });
 
     Outcome out;

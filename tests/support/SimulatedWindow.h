@@ -6,13 +6,14 @@
 // every grab moves the page's clock on, so smooth scrolls, late pictures and
 // clocks behave as on a desktop while a run takes no real waiting.
 #include "Platform/InputSynthesis.h"
+#include "Platform/MonotonicClock.h"
 #include "Platform/WindowActivation.h"
 #include "Platform/WindowServer.h"
 #include "support/SimulatedPage.h"
 
 #include <QCoroTask>
 
-class SimulatedWindow final : public WindowServer, public InputSynthesis, public WindowActivation {
+class SimulatedWindow final : public WindowServer, public InputSynthesis, public WindowActivation, public MonotonicClock {
 public:
     static constexpr qint32 pid = 6161;
     static constexpr quint32 window = 61;
@@ -38,6 +39,8 @@ public:
     std::optional<QPointF> pointerPosition() override { return m_pointer; }
     void hidePointer() override { }
     void showPointer() override { }
+    // MonotonicClock: the virtual time
+    qint64 milliseconds() const override { return m_now; }
     // WindowActivation
     void activate(quint32 w) override { m_active = w; }
     std::optional<quint32> activeWindow() override;
