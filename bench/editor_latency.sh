@@ -3,7 +3,9 @@
 # own Xvfb (openbox, tint2, no compositor): 11 runs at 1920x1080, then 11 at
 # 3840x2160 (read the medians; counters: frame mapped, first pixels).
 # Usage: bench/editor_latency.sh [build dir]
-# (env: ZENTU_BINARY times another build of the program; SCREENS="1920x1080x24")
+# (env: ZENTU_BINARY times another build of the program; SCREENS="1920x1080x24";
+# ZENTU_BENCH_REST_S=45 opens each editor after a rest long enough for the
+# program to drop what the last one drew with)
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=$(realpath "${1:-$here/../build}")

@@ -8,7 +8,8 @@
 # dirty memory each time, and how far the last lies from the first two (what
 # the first editor leaves, its code and fonts paged in, stays; ten leave no
 # more than one).
-# Usage: bench/editor_memory.sh [path/to/zentu]   (env: EDITORS=10 SETTLE=15 AFTER=60 SCREEN=1920x1080x24)
+# Usage: bench/editor_memory.sh [path/to/zentu]   (env: EDITORS=10 SETTLE=15 AFTER=60 SCREEN=1920x1080x24;
+# SMAPS_DIR=folder keeps /proc/<pid>/smaps at each reading, to compare mappings)
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 binary=$(realpath "${1:-$here/../build/src/zentu}")
@@ -24,6 +25,14 @@ trap 'kill -TERM "${pid:-0}" 2>/dev/null; rm -rf "$work"' EXIT
 
 source "$here/fresh-env.sh"
 source "$here/proc-probe.sh"
+readings=0
+reading() { # label
+  memory "$pid" "$1"
+  if [[ -n "${SMAPS_DIR:-}" ]]; then
+    mkdir -p "$SMAPS_DIR"; readings=$((readings + 1))
+    cat "/proc/$pid/smaps" > "$SMAPS_DIR/$readings.smaps"
+  fi
+}
 
 editor_windows() { xdotool search --all --onlyvisible --pid "$pid" --name '^Zentu\.it Editor$' 2>/dev/null || true; }
 one_editor() { [[ $(editor_windows | wc -l) -eq 1 ]]; }
@@ -38,7 +47,7 @@ ${ZENTU_BENCH_ENV:-} "$binary" 2>/dev/null &
 pid=$!
 until_true 30 embedded "$pid" || { echo "no tray icon after 30 s"; exit 1; }
 sleep "$settle"
-memory "$pid" "before editing"
+reading "before editing"
 rss0=$(rss_kb "$pid"); dirty0=$(private_dirty_kb "$pid")
 
 edit_once() { # n
@@ -61,12 +70,12 @@ compare() { # label, rss kB, dirty kB
 
 edit_once 1
 sleep "$after"
-memory "$pid" "${after} s after the first editor closed"
+reading "${after} s after the first editor closed"
 rss1=$(rss_kb "$pid"); dirty1=$(private_dirty_kb "$pid")
 for i in $(seq 2 "$editors"); do edit_once "$i"; done
-memory "$pid" "right after the last editor closed"
+reading "right after the last editor closed"
 sleep "$after"
-memory "$pid" "${after} s after the last editor closed"
+reading "${after} s after the last editor closed"
 rss=$(rss_kb "$pid"); dirty=$(private_dirty_kb "$pid")
 compare "$editors editors, against the start" "$rss0" "$dirty0"
 compare "$editors editors, against one" "$rss1" "$dirty1"

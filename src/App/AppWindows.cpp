@@ -5,6 +5,7 @@
 #include "Platform/ActivationPolicy.h"
 #include "Platform/HeapTrimmer.h"
 #include "Platform/WindowDesktops.h"
+#include "Ui/DrawingCaches.h"
 #include "Ui/PointerScreen.h"
 #include "Debug/DebugLog.h"
 
@@ -99,7 +100,13 @@ AppWindows::AppWindows(ActivationPolicy& policy, WindowDesktops& desktops, std::
     m_lateTrim->setSingleShot(true);
     m_lateTrim->setInterval(lateTrimDelayMs);
     connect(m_trim, &QTimer::timeout, this, trim);
-    connect(m_lateTrim, &QTimer::timeout, this, trim);
+    // No editor came back in the meantime: the fonts and pixmaps the editors
+    // drew with go too (the next editor loads them again).
+    connect(m_lateTrim, &QTimer::timeout, this, [this, trim] {
+        if (m_editors.empty())
+            DrawingCaches::release();
+        trim();
+    });
 }
 
 bool AppWindows::joinsEveryWorkspace(const QWidget* window) const

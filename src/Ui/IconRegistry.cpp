@@ -1,6 +1,5 @@
 #include "Ui/IconRegistry.h"
 
-#include <QFile>
 #include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QGuiApplication>
@@ -104,20 +103,38 @@ const QHash<QString, Glyph>& table()
     return t;
 }
 
+// The icon font while it is loaded: added from its file (FreeType maps the
+// file rather than the program keeping a copy of it), until unloadFont().
+struct LoadedFont {
+    bool tried = false;
+    int id = -1;
+    QString family;
+};
+
+LoadedFont& loaded()
+{
+    static LoadedFont font;
+    return font;
+}
+
+// What hasGlyph() found per name while the font is loaded.
+QHash<QString, bool>& knownGlyphs()
+{
+    static QHash<QString, bool> known;
+    return known;
+}
+
 // Family of the loaded icon font; empty when it could not be loaded.
 const QString& iconFamily()
 {
-    static const QString family = [] {
-        QFile file(fontPath());
-        if (!file.open(QIODevice::ReadOnly))
-            return QString();
-        const int id = QFontDatabase::addApplicationFontFromData(file.readAll());
-        if (id < 0)
-            return QString();
-        const QStringList families = QFontDatabase::applicationFontFamilies(id);
-        return families.isEmpty() ? QString() : families.first();
-    }();
-    return family;
+    LoadedFont& font = loaded();
+    if (!font.tried) {
+        font.tried = true;
+        font.id = QFontDatabase::addApplicationFont(fontPath());
+        const QStringList families = font.id < 0 ? QStringList() : QFontDatabase::applicationFontFamilies(font.id);
+        font.family = families.isEmpty() ? QString() : families.first();
+    }
+    return font.family;
 }
 
 QFont iconFont(qreal pixelSize)
@@ -218,6 +235,15 @@ QString fontPath()
     return QStringLiteral("/usr/share/fonts/truetype/material-design-icons-iconfont/MaterialIcons-Regular.ttf");
 }
 
+void unloadFont()
+{
+    LoadedFont& font = loaded();
+    if (font.id >= 0)
+        QFontDatabase::removeApplicationFont(font.id);
+    font = LoadedFont();
+    knownGlyphs().clear();
+}
+
 bool knows(const QString& symbolName) { return table().contains(symbolName) || drawn().contains(symbolName); }
 
 bool resolves(const QString& symbolName) { return drawn().contains(symbolName) || hasGlyph(symbolName); }
@@ -225,7 +251,7 @@ bool resolves(const QString& symbolName) { return drawn().contains(symbolName) |
 bool hasGlyph(const QString& symbolName)
 {
     // Asked on every paint: the answer per name is kept.
-    static QHash<QString, bool> known;
+    QHash<QString, bool>& known = knownGlyphs();
     const auto cached = known.constFind(symbolName);
     if (cached != known.constEnd())
         return *cached;

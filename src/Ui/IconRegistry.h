@@ -17,6 +17,10 @@ namespace IconRegistry {
 
 // Where the icon font is installed (Debian fonts-material-design-icons-iconfont).
 QString fontPath();
+// Lets go of the icon font, and with it every font engine and glyph Qt keeps
+// for this thread (removing an application font empties Qt's font cache); the
+// next symbol drawn loads it again.
+void unloadFont();
 // True when the icon font is loaded and the name maps to a glyph in it.
 bool hasGlyph(const QString& symbolName);
 // True when the name is one this registry knows.

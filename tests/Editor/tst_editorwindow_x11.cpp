@@ -5,7 +5,8 @@
 // at a click reaching the flattened picture (a click elsewhere commits once),
 // a dragged crop applied with Return, Copy and Save whole inside the window at
 // its narrowest with the widest options, and a capture that fits shown pixel
-// for pixel on screen at 100 %.
+// for pixel on screen at 100 %, and the toolbar's symbols drawn alike by an
+// editor opened after the last one let go of the fonts it drew with.
 #include "Editor/AnnotationCanvasView.h"
 #include "Editor/AnnotationRenderer.h"
 #include "Editor/CanvasContentView.h"
@@ -23,6 +24,7 @@
 #include "Editor/ToolsGroup.h"
 #include "Ui/HoverExpandGroup.h"
 #include "Ui/Popover.h"
+#include "Ui/DrawingCaches.h"
 #include "Ui/Theme.h"
 #include "fakes/FakeEditorEnvironment.h"
 #include "support/EditorAnnotations.h"
@@ -121,6 +123,28 @@ private Q_SLOTS:
         x11.click(rectangle->mapToGlobal(rectangle->rect().center()));
         QTRY_COMPARE(vm().state().selectedTool, EditorTool::rectangle);
         QTRY_VERIFY(!tools->isOpen());
+    }
+
+    void symbolsDrawAlikeAfterTheFontsWentWithTheLastEditor()
+    {
+        resizeTo(1100);
+        QTRY_COMPARE(toolbar().level(), 0);
+        QVector<QImage> before;
+        for (ToolButton* b : toolbar().tools()->inlineButtons())
+            before << grab().copy(in(b, window.get()));
+        QVERIFY(before.size() >= 4);
+        // Glyphs, not blank buttons nor the neutral square of a missing font.
+        QVERIFY(before[1] != before[2] && before[2] != before[3]);
+
+        window.reset();
+        DrawingCaches::release();
+        init();
+        resizeTo(1100);
+        QTRY_COMPARE(toolbar().level(), 0);
+        const QList<ToolButton*>& again = toolbar().tools()->inlineButtons();
+        QCOMPARE(again.size(), before.size());
+        for (int i = 0; i < again.size(); ++i)
+            QTRY_COMPARE_WITH_TIMEOUT(grab().copy(in(again[i], window.get())), before[i], 5000);
     }
 
     void lineWidthDragThickensTheArrowInOneStep()
