@@ -23,6 +23,7 @@
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -133,7 +134,7 @@ constexpr int longerSettleMs = 600;
 // most this long.
 constexpr int stillGlidingMs = 250;
 // Seam retries: each a step back and a smaller step.
-constexpr int seamRetries = 4;
+constexpr int seamRetries = ScrollStops::seamRetries;
 // Scrolling to the top ends after this long even on a view that keeps
 // changing; the content is captured from where it then stands.
 constexpr int topPhaseMs = 30000;
@@ -181,7 +182,7 @@ QCoro::Task<CapturedScreenshot> ScrollRun::run()
     chooseInput();
     co_await scrollToTop();
     co_await takeWindowRows(true);
-    co_await scrollDown();
+    note(co_await scrollDown());
     co_await takeWindowRows(false);
     CapturedScreenshot shot = assemble();
     co_return shot;
@@ -198,7 +199,12 @@ void ScrollRun::chooseRectangle()
 {
     m_window = m_target.number;
     if (m_section) {
+        // A section dragged past the window's edge shows only what the
+        // window shows: beyond it lies another window or the desktop, which
+        // does not scroll with the content.
         m_rect = *m_target.scrollRegion;
+        if (!m_target.bounds.isEmpty() && m_target.bounds.intersects(m_rect))
+            m_rect = m_rect.intersected(m_target.bounds);
         log(QStringLiteral("Abschnitt gewählt: ") + whole(m_rect.width()) + QLatin1Char('x') + whole(m_rect.height())
             + QStringLiteral(" @ ") + whole(m_rect.x()) + QLatin1Char(',') + whole(m_rect.y()));
         return;
@@ -589,46 +595,44 @@ QCoro::Task<bool> ScrollRun::scrollStep(int direction)
 }
 
 // Scrolls down step by step; every seam is confirmed before it is stitched.
-QCoro::Task<void> ScrollRun::scrollDown()
+QCoro::Task<ScrollStop> ScrollRun::scrollDown()
 {
     m_accumulated = m_h;
     m_previous = m_top;
     m_last = m_top;
     m_topCut = m_h;
     m_stitchedEnd = m_h;
-    if (m_h > WindowScrollCapture::maxHeightPx - 1) {
-        log(QStringLiteral("Unvollständig: Höhengrenze erreicht"));
-        m_incomplete = true;
-        co_return;
-    }
+    if (m_h > WindowScrollCapture::maxHeightPx - 1)
+        co_return ScrollStop::heightLimit;
     int smallShifts = 0;
     // Steps taken again since the newest strip: a seam that keeps failing
     // ends the run (marked incomplete) instead of stepping forever.
     int stepsAgain = 0;
     bool noMovementBefore = false;
+    qsizetype stripsBefore = m_strips.size();
+    qint64 heightBefore = m_accumulated;
+    int barren = 0;
     while (m_strips.size() < WindowScrollCapture::maxStrips) {
-        if (gone()) {
-            log(QStringLiteral("Unvollständig: Aufnahme beendet"));
-            m_incomplete = true;
-            break;
-        }
-        if (m_b.cancel.requested()) {
-            log(QStringLiteral("Abgebrochen (ESC) — bis hier zusammensetzen"));
-            break;
+        if (gone())
+            co_return ScrollStop::captureGone;
+        if (m_b.cancel.requested())
+            co_return ScrollStop::cancelled;
+        // Steps that bring no new rows (back and forth around a seam that
+        // will not hold) end the run instead of going on for ever.
+        if (stripsBefore != m_strips.size() || m_accumulated != heightBefore) {
+            stripsBefore = m_strips.size();
+            heightBefore = m_accumulated;
+            barren = 0;
+        } else if (++barren > ScrollStops::barrenSteps) {
+            co_return ScrollStop::stepLimit;
         }
         const bool usedKeys = m_stepper->mode() == ScrollStepper::Mode::keys;
         const bool sent = co_await scrollStep(1);
-        if (!sent) {
-            log(QStringLiteral("Unvollständig: Fokus verloren"));
-            m_incomplete = true;
-            break;
-        }
+        if (!sent)
+            co_return ScrollStop::focusLost;
         FrameRows settledFrame = co_await settled(m_previous);
-        if (settledFrame.isNull()) {
-            log(QStringLiteral("Unvollständig: kein Bild"));
-            m_incomplete = true;
-            break;
-        }
+        if (settledFrame.isNull())
+            co_return ScrollStop::noFrame;
         settledFrame = narrowToMovingRows(settledFrame);
         int expected = m_stepper->expected();
         if (usedKeys && !expected)
@@ -668,11 +672,12 @@ QCoro::Task<void> ScrollRun::scrollDown()
                 }
                 step = Step{later, again, true};
             } else {
-                log(QStringLiteral("Fensterende erreicht"));
                 // Over a stretch of nothing the view may move unseen.
-                if (FrameMatcher::blank(settledFrame, m_bands.value_or(FrameMatcher::Bands{})))
-                    co_await endOnBlank(settledFrame);
-                break;
+                if (!FrameMatcher::blank(settledFrame, m_bands.value_or(FrameMatcher::Bands{})))
+                    co_return ScrollStop::contentEnd;
+                log(ScrollStops::logLine(ScrollStop::contentEnd));
+                const ScrollStop end = co_await endOnBlank(settledFrame);
+                co_return end;
             }
         }
         if (usedKeys)
@@ -683,24 +688,17 @@ QCoro::Task<void> ScrollRun::scrollDown()
             // Nothing but one colour came into view: no picture can tell
             // how far it moved.
             log(QStringLiteral("Nur noch leere Fläche im Bild"));
-            co_await endOnBlank(step.frame);
-            break;
+            const ScrollStop end = co_await endOnBlank(step.frame);
+            co_return end;
         }
         if (!step.match.confirmed) {
             const Retry retry = co_await retrySeam(step);
-            if (retry == Retry::stepAgain && ++stepsAgain > seamRetries) {
-                log(QStringLiteral("Unvollständig: Naht nicht bestätigt, auch nach ") + QString::number(seamRetries)
-                    + QStringLiteral(" neuen Anläufen"));
-                m_incomplete = true;
-                break;
-            }
+            if (retry == Retry::stepAgain && ++stepsAgain > seamRetries)
+                co_return ScrollStop::seamRetriesSpent;
             if (retry == Retry::stepAgain)
                 continue;
-            if (retry == Retry::failed) {
-                log(QStringLiteral("Unvollständig: Naht nicht bestätigt"));
-                m_incomplete = true;
-                break;
-            }
+            if (retry == Retry::failed)
+                co_return ScrollStop::seamUnconfirmed;
         }
         const int band = m_h - step.match.bands.top - step.match.bands.bottom;
         if (m_stepper->mode() == ScrollStepper::Mode::keys && step.learn && usable(step.match)
@@ -713,11 +711,8 @@ QCoro::Task<void> ScrollRun::scrollDown()
             log(QStringLiteral("Seitenschritt lässt nur ") + QString::number(band - step.match.shift)
                 + QStringLiteral(" Zeilen Überlappung — zurück, weiter mit dem Mausrad"));
             const Retry back = co_await backToSmallerSteps(step);
-            if (back == Retry::failed) {
-                log(QStringLiteral("Unvollständig: Naht nicht bestätigt"));
-                m_incomplete = true;
-                break;
-            }
+            if (back == Retry::failed)
+                co_return ScrollStop::seamUnconfirmed;
             if (back == Retry::stepAgain)
                 continue;
         }
@@ -727,26 +722,17 @@ QCoro::Task<void> ScrollRun::scrollDown()
             // instead of what passes beneath it: back, and smaller steps.
             log(QStringLiteral("Neue Zeilen enthielten ein festes Element über dem Inhalt — zurück, kleinere Schritte"));
             const Retry back = co_await backToSmallerSteps(step);
-            if (back == Retry::failed) {
-                log(QStringLiteral("Unvollständig: Naht nicht bestätigt"));
-                m_incomplete = true;
-                break;
-            }
-            if (++stepsAgain > seamRetries) {
-                log(QStringLiteral("Unvollständig: festes Element über dem Inhalt auch nach ")
-                    + QString::number(seamRetries) + QStringLiteral(" kleineren Schritten in den neuen Zeilen"));
-                m_incomplete = true;
-                break;
-            }
+            if (back == Retry::failed)
+                co_return ScrollStop::seamUnconfirmed;
+            if (++stepsAgain > seamRetries)
+                co_return ScrollStop::badgeInNewRows;
             continue;
         }
         if (step.match.shift <= 3) {
             // The content changed in place (an animation) instead of moving.
             if (smallShifts >= 7) {
                 log(QStringLiteral("Kein sauberer Versatz mehr — Ende (Sicherheitsnetz)"));
-                log(QStringLiteral("Unvollständig: Inhalt ändert sich ohne zu scrollen"));
-                m_incomplete = true;
-                break;
+                co_return ScrollStop::changesInPlace;
             }
             ++smallShifts;
             m_previous = step.frame;
@@ -755,16 +741,10 @@ QCoro::Task<void> ScrollRun::scrollDown()
         smallShifts = 0;
         stepsAgain = 0;
         stitch(step);
-        if (m_accumulated >= WindowScrollCapture::maxHeightPx) {
-            log(QStringLiteral("Unvollständig: Höhengrenze erreicht"));
-            m_incomplete = true;
-            break;
-        }
+        if (m_accumulated >= WindowScrollCapture::maxHeightPx)
+            co_return ScrollStop::heightLimit;
     }
-    if (m_strips.size() >= WindowScrollCapture::maxStrips) {
-        log(QStringLiteral("Unvollständig: Streifengrenze erreicht"));
-        m_incomplete = true;
-    }
+    co_return ScrollStop::stripLimit;
 }
 
 // A seam that cannot be confirmed is looked at again before it is given up:
@@ -938,15 +918,13 @@ void ScrollRun::rebase(const FrameRows& frame, int rowsAbove)
 // end and could not move as far as asked); the difference is the blank
 // tail's height. A view that moved all the way comes back to exactly that
 // frame: the stretch may go on, and the result says it may be incomplete.
-QCoro::Task<void> ScrollRun::endOnBlank(const FrameRows& frame)
+QCoro::Task<ScrollStop> ScrollRun::endOnBlank(const FrameRows& frame)
 {
     const bool keys = m_stepper->mode() == ScrollStepper::Mode::keys;
     const double perClick = m_stepper->pixelsPerClick();
     const int perPage = m_stepper->keyShift();
     if ((keys ? perPage <= 0 : perClick <= 0) || m_strips.isEmpty()) {
-        log(QStringLiteral("Unvollständig: Ende auf leerer Fläche nicht sicher"));
-        m_incomplete = true;
-        co_return;
+        co_return ScrollStop::blankEndUncertain;
     }
     const FrameMatcher::Bands bands = m_bands.value_or(FrameMatcher::Bands{});
     // On towards the end, three frames' worth.
@@ -959,9 +937,7 @@ QCoro::Task<void> ScrollRun::endOnBlank(const FrameRows& frame)
     }
     const FrameRows further = co_await settled(frame);
     if (further.isNull() || !FrameMatcher::blank(further, bands)) {
-        log(QStringLiteral("Unvollständig: Ende auf leerer Fläche nicht sicher"));
-        m_incomplete = true;
-        co_return;
+        co_return ScrollStop::blankEndUncertain;
     }
     // Back in half frames until content shows again; where it stands
     // against the last strip's frame tells how far the view had come.
@@ -998,13 +974,12 @@ QCoro::Task<void> ScrollRun::endOnBlank(const FrameRows& frame)
         break;
     }
     if (!tail || *tail < 0) {
-        log(QStringLiteral("Unvollständig: Ende auf leerer Fläche nicht sicher"));
-        m_incomplete = true;
-        co_return;
+        co_return ScrollStop::blankEndUncertain;
     }
     m_blankTail = *tail;
     log(QStringLiteral("Leeres Ende des Inhalts: ") + QString::number(*tail) + QStringLiteral(" px"));
     m_blankColour = frame.image().pixel(0, qBound(0, m_h - bands.bottom - 1, m_h - 1));
+    co_return ScrollStop::blankEnd;
 }
 
 // The rows of a frame below the first frame: the columns that stand still
@@ -1031,7 +1006,11 @@ void ScrollRun::stitch(const Step& step)
     const FrameRows& frame = step.frame;
     const FrameMatcher::Match& match = step.match;
     const FrameMatcher::Bands now = match.bands;
-    const int band = m_h - now.top - now.bottom;
+    // Strips end above whatever stands over the lower part of the content
+    // (a bubble, a badge, a banner not as wide as the view): the rows under
+    // it come uncovered with the next steps, and it shows once, at the end.
+    const int cutEnd = qMax(now.top + 1, coverTop(match, m_h - now.bottom));
+    const int band = cutEnd - now.top;
     if (step.learn)
         m_stepper->learn(match.shift, band);
     if (m_stepper->mode() == ScrollStepper::Mode::wheel && step.learn)
@@ -1083,18 +1062,19 @@ void ScrollRun::stitch(const Step& step)
         // The top frame's footer comes once, at the end. (m_stitchedEnd
         // starts at m_h, lower by what a step back above the top frame
         // moved it.)
-        m_topCut = m_h - now.bottom;
-        m_stitchedEnd -= now.bottom;
+        m_topCut = cutEnd;
+        m_stitchedEnd -= m_h - cutEnd;
     }
     m_bands = now;
     m_stitchedEnd -= match.shift;
     if (m_stitchedEnd < now.top) {
         // Rows went under the header before they were seen whole.
-        log(QStringLiteral("Unvollständig: Inhalt unter der Kopfzeile verpasst"));
-        m_incomplete = true;
+        note(ScrollStop::missedUnderHeader);
         m_stitchedEnd = now.top;
     }
-    const int take = m_h - now.bottom - m_stitchedEnd;
+    const int take = cutEnd - m_stitchedEnd;
+    if (take > 0 && showsCover(match, m_stitchedEnd, cutEnd) && !m_stops.contains(ScrollStop::coverRepeated))
+        note(ScrollStop::coverRepeated);
     if (take > 0) {
         // copy(): the strip owns its rows, the frame can go.
         const QImage strip = masked(frame.image().copy(0, m_stitchedEnd, m_w, take), m_stitchedEnd, m_h - now.bottom);
@@ -1115,6 +1095,40 @@ void ScrollRun::stitch(const Step& step)
     m_last = frame;
     m_clicksSinceStrip = 0;
     m_pagesSinceStrip = 0;
+}
+
+void ScrollRun::note(ScrollStop stop)
+{
+    const QString line = ScrollStops::logLine(stop);
+    if (!line.isEmpty())
+        log(line);
+    m_stops.append(stop);
+}
+
+// The first row of the lower half of the frame, above `contentEnd`, where
+// something stands over the content; `contentEnd` where nothing does.
+int ScrollRun::coverTop(const FrameMatcher::Match& match, int contentEnd) const
+{
+    int top = contentEnd;
+    for (const CellMask* mask : {&match.badges, &m_badges})
+        for (int y = m_h / 2; y < top; ++y)
+            for (int c = 0; c < mask->cells(); ++c)
+                if (mask->contains(y, c)) {
+                    top = y;
+                    break;
+                }
+    return top;
+}
+
+// Whether frame rows [from, to) hold something standing over the content.
+bool ScrollRun::showsCover(const FrameMatcher::Match& match, int from, int to) const
+{
+    for (const CellMask* mask : {&match.badges, &m_badges})
+        for (int y = qMax(0, from); y < to; ++y)
+            for (int c = 0; c < mask->cells(); ++c)
+                if (mask->contains(y, c))
+                    return true;
+    return false;
 }
 
 // Whether the rows a seam would add reach a badge standing over the upper
@@ -1150,11 +1164,14 @@ CapturedScreenshot ScrollRun::assemble()
 {
     if (m_strips.isEmpty()) {
         log(QStringLiteral("WARNUNG: kein Streifen — Fenster reagierte evtl. nicht auf synthetisches Scrollen"));
-        if (!m_incomplete && !(!gone() && m_b.cancel.requested())) {
-            log(QStringLiteral("Unvollständig: nichts gescrollt"));
-            m_incomplete = true;
-        }
+        const bool incomplete = std::any_of(m_stops.cbegin(), m_stops.cend(), ScrollStops::incomplete);
+        if (!incomplete && !m_stops.contains(ScrollStop::cancelled))
+            note(ScrollStop::nothingScrolled);
     }
+    // Something standing over the lower part of the content, found only
+    // after the top frame was cut below it, shows there and again at the end.
+    if (m_bands && showsCover(FrameMatcher::Match{}, m_h / 2, m_topCut) && !m_stops.contains(ScrollStop::coverRepeated))
+        note(ScrollStop::coverRepeated);
     QList<StitchStrip> pieces;
     if (!m_windowAbove.isNull() && m_windowAbove.height() > 0)
         pieces.append({m_windowAbove, m_windowAbove.height()});
@@ -1182,5 +1199,9 @@ CapturedScreenshot ScrollRun::assemble()
     log(QStringLiteral("Fenster-Capture fertig: ") + QString::number(pieces.size()) + QStringLiteral(" Streifen, ")
         + QString::number(total) + QStringLiteral(" px hoch"));
     QImage result = stitchStrips(pieces, qMax(1, m_w - m_scrollbar), int(qMin<qint64>(total, INT_MAX)));
-    return CapturedScreenshot::make(std::move(result), CaptureKind::scrolling, m_incomplete);
+    CapturedScreenshot shot = CapturedScreenshot::make(
+        std::move(result), CaptureKind::scrolling,
+        std::any_of(m_stops.cbegin(), m_stops.cend(), ScrollStops::incomplete));
+    shot.scrollStops = m_stops;
+    return shot;
 }
