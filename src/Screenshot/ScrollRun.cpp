@@ -182,7 +182,10 @@ QCoro::Task<CapturedScreenshot> ScrollRun::run()
     chooseInput();
     co_await scrollToTop();
     co_await takeWindowRows(true);
-    note(co_await scrollDown());
+    const ScrollStop stop = co_await scrollDown();
+    // The reason the scrolling ended comes first, before what it found on the way.
+    note(stop);
+    m_stops.move(m_stops.size() - 1, 0);
     co_await takeWindowRows(false);
     CapturedScreenshot shot = assemble();
     co_return shot;
@@ -247,6 +250,12 @@ FrameRows ScrollRun::narrowToMovingRows(const FrameRows& frame)
     log(QStringLiteral("Ansicht: Zeilen ") + QString::number(rows->top) + QStringLiteral(" bis ")
         + QString::number(rows->bottom) + QStringLiteral(" von ") + QString::number(m_h)
         + QStringLiteral(" bewegen sich"));
+    // On the way to the top rows moved that stand still now: that was not
+    // the scroller under the section (the page around an inner box), and
+    // the section no longer shows where its content begins.
+    if (m_section && !m_topMovedRows.isNull()
+        && (m_topMovedRows.x() < rows->top - 1 || m_topMovedRows.y() > rows->bottom + 1))
+        note(ScrollStop::scrollerChanged);
     narrowTo(QRectF(m_rect.x(), m_rect.y() + rows->top / m_scale, m_rect.width(), (rows->bottom - rows->top) / m_scale));
     const int h = rows->bottom - rows->top;
     auto crop = [&](const FrameRows& f) { return FrameRows(f.image().copy(0, rows->top, m_w, h)); };
@@ -285,6 +294,23 @@ QCoro::Task<void> ScrollRun::takeWindowRows(bool above)
         m_windowAbove = window.copy(left, 0, m_w, top);
     else
         m_windowBelow = window.copy(left, top + m_h, m_w, window.height() - top - m_h);
+}
+
+// The rows of the section around the view (the view's rows blanked).
+QCoro::Task<QImage> ScrollRun::grabAround()
+{
+    if (m_windowRect.isEmpty() || gone())
+        co_return QImage();
+    const auto work = [grabber = m_grabber, region = m_windowRect, scale = m_scale] {
+        return grabber.image(region, scale);
+    };
+    QImage whole = co_await onWorker(work);
+    if (whole.isNull())
+        co_return QImage();
+    whole = whole.convertToFormat(QImage::Format_RGB32);
+    const int top = int(std::lround((m_rect.top() - m_windowRect.top()) * m_scale));
+    QPainter(&whole).fillRect(QRect(0, top, whole.width(), m_h), Qt::black);
+    co_return whole;
 }
 
 // Our application windows step aside so the target can come to the front.
@@ -523,6 +549,7 @@ QCoro::Task<void> ScrollRun::scrollToTop()
     }
     QElapsedTimer phase;
     phase.start();
+    int topShift = 0;
     while (proceed && !gone() && !m_b.cancel.requested()) {
         const bool sent = co_await m_stepper->towardsTop();
         if (!sent || gone())
@@ -554,6 +581,23 @@ QCoro::Task<void> ScrollRun::scrollToTop()
         }
         if (!moved)
             break;
+        if (m_section) {
+            const QRect changed = FrameMatcher::change(previous, frame, m_settler.ignore()).changed.boundingBox();
+            m_topMovedRows = m_topMovedRows.isNull() ? QPoint(changed.top(), changed.bottom() + 1)
+                                                      : QPoint(qMin(m_topMovedRows.x(), changed.top()),
+                                                               qMax(m_topMovedRows.y(), changed.bottom() + 1));
+            // A step that moved the content less than the one before met
+            // the top of what scrolls under the section: one more would
+            // scroll whatever holds it (the page around an inner box).
+            const FrameMatcher::Match up = co_await analyse(frame, previous, 0, false);
+            if (up.confirmed && up.shift > 0) {
+                if (topShift > 0 && up.shift < topShift * 9 / 10) {
+                    log(QStringLiteral("Nach oben: Schritt kürzer als der vorige — Anfang erreicht"));
+                    break;
+                }
+                topShift = qMax(topShift, up.shift);
+            }
+        }
         if (m_stepper->mode() == ScrollStepper::Mode::keys)
             m_keysMoved = true;
         previous = frame;
@@ -634,7 +678,20 @@ QCoro::Task<ScrollStop> ScrollRun::scrollDown()
         if (settledFrame.isNull())
             co_return ScrollStop::noFrame;
         settledFrame = narrowToMovingRows(settledFrame);
+        if (!m_around.isNull()) {
+            // The last step went short of its size: the end of what scrolls
+            // under the section. Rows around it moving now means the wheel
+            // moves what holds it: that is no more of its content.
+            const QImage around = co_await grabAround();
+            const FrameMatcher::Change change = FrameMatcher::change(FrameRows(m_around), FrameRows(around));
+            // (A scrollbar beside it moves anyway, a clock changes alone.)
+            if (change.cells > 0 && !FrameMatcher::localChange(change)) {
+                log(QStringLiteral("Abschnitt: Rahmen bewegt sich — Ende des inneren Bereichs"));
+                co_return ScrollStop::contentEnd;
+            }
+        }
         int expected = m_stepper->expected();
+        const bool trustedBefore = m_stepper->mode() == ScrollStepper::Mode::wheel && m_stepper->expectedTrusted();
         if (usedKeys && !expected)
             expected = m_h * 88 / 100;
         const FrameMatcher::Match first = co_await analyse(m_previous, settledFrame, expected,
@@ -740,7 +797,12 @@ QCoro::Task<ScrollStop> ScrollRun::scrollDown()
         }
         smallShifts = 0;
         stepsAgain = 0;
+        // What the clicks sent since the last strip should have moved.
+        const double asked = m_clicksSinceStrip * m_stepper->pixelsPerClick();
         stitch(step);
+        m_around = QImage();
+        if (m_section && !m_windowRect.isEmpty() && trustedBefore && step.learn && step.match.shift < asked * 9 / 10)
+            m_around = co_await grabAround();
         if (m_accumulated >= WindowScrollCapture::maxHeightPx)
             co_return ScrollStop::heightLimit;
     }
@@ -1168,10 +1230,6 @@ CapturedScreenshot ScrollRun::assemble()
         if (!incomplete && !m_stops.contains(ScrollStop::cancelled))
             note(ScrollStop::nothingScrolled);
     }
-    // Something standing over the lower part of the content, found only
-    // after the top frame was cut below it, shows there and again at the end.
-    if (m_bands && showsCover(FrameMatcher::Match{}, m_h / 2, m_topCut) && !m_stops.contains(ScrollStop::coverRepeated))
-        note(ScrollStop::coverRepeated);
     QList<StitchStrip> pieces;
     if (!m_windowAbove.isNull() && m_windowAbove.height() > 0)
         pieces.append({m_windowAbove, m_windowAbove.height()});

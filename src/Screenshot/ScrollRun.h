@@ -61,6 +61,7 @@ private:
     void narrowTo(const QRectF& view);
     FrameRows narrowToMovingRows(const FrameRows& frame);
     QCoro::Task<void> takeWindowRows(bool above);
+    QCoro::Task<QImage> grabAround();
     QCoro::Task<FrameRows> settled(const FrameRows& before, int reactMs = FrameSettler::reactMs);
     QCoro::Task<FrameMatcher::Match> analyse(const FrameRows& a, const FrameRows& b, int expected, bool trusted);
     QCoro::Task<bool> scrollStep(int direction);
@@ -100,6 +101,10 @@ private:
     QRectF m_windowRect;
     QImage m_windowAbove;
     QImage m_windowBelow;
+    // A section: the rows that moved on the way to the top ([x, y)), and
+    // those around the view after a step that went short of its size.
+    QPoint m_topMovedRows;
+    QImage m_around;
     quint32 m_window = 0;
     QString m_bundleID;
     ScrollInputPolicy::Kind m_inputKind = ScrollInputPolicy::Kind::ordinary;
