@@ -250,12 +250,6 @@ FrameRows ScrollRun::narrowToMovingRows(const FrameRows& frame)
     log(QStringLiteral("Ansicht: Zeilen ") + QString::number(rows->top) + QStringLiteral(" bis ")
         + QString::number(rows->bottom) + QStringLiteral(" von ") + QString::number(m_h)
         + QStringLiteral(" bewegen sich"));
-    // On the way to the top rows moved that stand still now: that was not
-    // the scroller under the section (the page around an inner box), and
-    // the section no longer shows where its content begins.
-    if (m_section && !m_topMovedRows.isNull()
-        && (m_topMovedRows.x() < rows->top - 1 || m_topMovedRows.y() > rows->bottom + 1))
-        note(ScrollStop::scrollerChanged);
     narrowTo(QRectF(m_rect.x(), m_rect.y() + rows->top / m_scale, m_rect.width(), (rows->bottom - rows->top) / m_scale));
     const int h = rows->bottom - rows->top;
     auto crop = [&](const FrameRows& f) { return FrameRows(f.image().copy(0, rows->top, m_w, h)); };
@@ -582,10 +576,6 @@ QCoro::Task<void> ScrollRun::scrollToTop()
         if (!moved)
             break;
         if (m_section) {
-            const QRect changed = FrameMatcher::change(previous, frame, m_settler.ignore()).changed.boundingBox();
-            m_topMovedRows = m_topMovedRows.isNull() ? QPoint(changed.top(), changed.bottom() + 1)
-                                                      : QPoint(qMin(m_topMovedRows.x(), changed.top()),
-                                                               qMax(m_topMovedRows.y(), changed.bottom() + 1));
             // A step that moved the content less than the one before met
             // the top of what scrolls under the section: one more would
             // scroll whatever holds it (the page around an inner box).

@@ -101,9 +101,8 @@ private:
     QRectF m_windowRect;
     QImage m_windowAbove;
     QImage m_windowBelow;
-    // A section: the rows that moved on the way to the top ([x, y)), and
-    // those around the view after a step that went short of its size.
-    QPoint m_topMovedRows;
+    // A section: the rows around the view after a step that went short of
+    // its size.
     QImage m_around;
     quint32 m_window = 0;
     QString m_bundleID;

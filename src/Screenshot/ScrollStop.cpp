@@ -52,8 +52,6 @@ QString ScrollStops::logLine(ScrollStop stop)
         return incomplete + QStringLiteral("Inhalt unter der Kopfzeile verpasst");
     case ScrollStop::nothingScrolled:
         return incomplete + QStringLiteral("nichts gescrollt");
-    case ScrollStop::scrollerChanged:
-        return incomplete + QStringLiteral("im Abschnitt bewegt sich nun anderes als zuvor");
     case ScrollStop::coverRepeated:
         return incomplete + QStringLiteral("festes Element über dem Inhalt in mehreren Streifen");
     }

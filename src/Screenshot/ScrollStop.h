@@ -24,7 +24,6 @@ enum class ScrollStop {
     blankEndUncertain, // a stretch of one colour that may go on
     missedUnderHeader, // rows went under a header before they were seen whole
     nothingScrolled,   // no strip at all
-    scrollerChanged,   // a section: what moves is no longer what moved first
     coverRepeated,     // something fixed over the content shows in several strips
 };
 
