@@ -23,6 +23,7 @@
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -133,7 +134,7 @@ constexpr int longerSettleMs = 600;
 // most this long.
 constexpr int stillGlidingMs = 250;
 // Seam retries: each a step back and a smaller step.
-constexpr int seamRetries = 4;
+constexpr int seamRetries = ScrollStops::seamRetries;
 // Scrolling to the top ends after this long even on a view that keeps
 // changing; the content is captured from where it then stands.
 constexpr int topPhaseMs = 30000;
@@ -180,7 +181,10 @@ QCoro::Task<CapturedScreenshot> ScrollRun::run()
     chooseInput();
     co_await scrollToTop();
     co_await takeWindowRows(true);
-    co_await scrollDown();
+    const ScrollStop stop = co_await scrollDown();
+    // The reason the scrolling ended comes first, before what it found on the way.
+    note(stop);
+    m_stops.move(m_stops.size() - 1, 0);
     co_await takeWindowRows(false);
     CapturedScreenshot shot = assemble();
     co_return shot;
@@ -197,7 +201,12 @@ void ScrollRun::chooseRectangle()
 {
     m_window = m_target.number;
     if (m_section) {
+        // A section dragged past the window's edge shows only what the
+        // window shows: beyond it lies another window or the desktop, which
+        // does not scroll with the content.
         m_rect = *m_target.scrollRegion;
+        if (!m_target.bounds.isEmpty() && m_target.bounds.intersects(m_rect))
+            m_rect = m_rect.intersected(m_target.bounds);
         log(QStringLiteral("Abschnitt gewählt: ") + whole(m_rect.width()) + QLatin1Char('x') + whole(m_rect.height())
             + QStringLiteral(" @ ") + whole(m_rect.x()) + QLatin1Char(',') + whole(m_rect.y()));
         return;
@@ -275,6 +284,20 @@ QCoro::Task<void> ScrollRun::takeWindowRows(bool above)
         m_windowAbove = window.copy(left, 0, m_w, top);
     else
         m_windowBelow = window.copy(left, top + m_h, m_w, window.height() - top - m_h);
+}
+
+// The rows of the section around the view (the view's rows blanked).
+QCoro::Task<QImage> ScrollRun::grabAround()
+{
+    if (m_windowRect.isEmpty() || gone())
+        co_return QImage();
+    QImage whole = co_await m_guard.grab(m_windowRect, m_scale);
+    if (whole.isNull())
+        co_return QImage();
+    whole = whole.convertToFormat(QImage::Format_RGB32);
+    const int top = int(std::lround((m_rect.top() - m_windowRect.top()) * m_scale));
+    QPainter(&whole).fillRect(QRect(0, top, whole.width(), m_h), Qt::black);
+    co_return whole;
 }
 
 // Our application windows step aside so the target can come to the front.
@@ -511,6 +534,7 @@ QCoro::Task<void> ScrollRun::scrollToTop()
     }
     QElapsedTimer phase;
     phase.start();
+    int topShift = 0;
     while (proceed && !gone() && !m_b.cancel.requested()) {
         const bool sent = co_await m_stepper->towardsTop();
         if (!sent || gone())
@@ -542,6 +566,19 @@ QCoro::Task<void> ScrollRun::scrollToTop()
         }
         if (!moved)
             break;
+        if (m_section) {
+            // A step that moved the content less than the one before met
+            // the top of what scrolls under the section: one more would
+            // scroll whatever holds it (the page around an inner box).
+            const FrameMatcher::Match up = co_await analyse(frame, previous, 0, false);
+            if (up.confirmed && up.shift > 0) {
+                if (topShift > 0 && up.shift < topShift * 9 / 10) {
+                    log(QStringLiteral("Nach oben: Schritt kürzer als der vorige — Anfang erreicht"));
+                    break;
+                }
+                topShift = qMax(topShift, up.shift);
+            }
+        }
         if (m_stepper->mode() == ScrollStepper::Mode::keys)
             m_keysMoved = true;
         previous = frame;
@@ -583,50 +620,59 @@ QCoro::Task<bool> ScrollRun::scrollStep(int direction)
 }
 
 // Scrolls down step by step; every seam is confirmed before it is stitched.
-QCoro::Task<void> ScrollRun::scrollDown()
+QCoro::Task<ScrollStop> ScrollRun::scrollDown()
 {
     m_accumulated = m_h;
     m_previous = m_top;
     m_last = m_top;
     m_topCut = m_h;
     m_stitchedEnd = m_h;
-    if (m_h > WindowScrollCapture::maxHeightPx - 1) {
-        log(QStringLiteral("Unvollständig: Höhengrenze erreicht"));
-        m_incomplete = true;
-        co_return;
-    }
+    if (m_h > WindowScrollCapture::maxHeightPx - 1)
+        co_return ScrollStop::heightLimit;
     int smallShifts = 0;
     // Steps taken again since the newest strip: a seam that keeps failing
     // ends the run (marked incomplete) instead of stepping forever.
     int stepsAgain = 0;
     bool noMovementBefore = false;
+    qsizetype stripsBefore = m_strips.size();
+    qint64 heightBefore = m_accumulated;
+    int barren = 0;
     while (m_strips.size() < WindowScrollCapture::maxStrips) {
-        if (gone()) {
-            log(QStringLiteral("Unvollständig: Aufnahme beendet"));
-            m_incomplete = true;
-            break;
-        }
-        if (m_b.cancel.requested()) {
-            log(QStringLiteral("Abgebrochen (ESC) — bis hier zusammensetzen"));
-            break;
+        if (gone())
+            co_return ScrollStop::captureGone;
+        if (m_b.cancel.requested())
+            co_return ScrollStop::cancelled;
+        // Steps that bring no new rows (back and forth around a seam that
+        // will not hold) end the run instead of going on for ever.
+        if (stripsBefore != m_strips.size() || m_accumulated != heightBefore) {
+            stripsBefore = m_strips.size();
+            heightBefore = m_accumulated;
+            barren = 0;
+        } else if (++barren > ScrollStops::barrenSteps) {
+            co_return ScrollStop::stepLimit;
         }
         const bool usedKeys = m_stepper->mode() == ScrollStepper::Mode::keys;
         const bool sent = co_await scrollStep(1);
-        if (!sent) {
-            log(QStringLiteral("Unvollständig: Fokus verloren"));
-            m_incomplete = true;
-            break;
-        }
+        if (!sent)
+            co_return ScrollStop::focusLost;
         FrameRows settledFrame = co_await settled(m_previous);
-        if (settledFrame.isNull() && gone())
-            continue; // the capture went away while it waited: the loop's head ends it
-        if (settledFrame.isNull()) {
-            log(QStringLiteral("Unvollständig: kein Bild"));
-            m_incomplete = true;
-            break;
-        }
+        if (settledFrame.isNull())
+            co_return gone() ? ScrollStop::captureGone : ScrollStop::noFrame;
         settledFrame = narrowToMovingRows(settledFrame);
+        if (!m_around.isNull()) {
+            // The last step went short of its size: the end of what scrolls
+            // under the section. Rows around it moving now means the wheel
+            // moves what holds it: that is no more of its content.
+            const QImage around = co_await grabAround();
+            const FrameMatcher::Change change = FrameMatcher::change(FrameRows(m_around), FrameRows(around));
+            // (A scrollbar beside it moves anyway, a clock changes alone.)
+            if (change.cells > 0 && !FrameMatcher::localChange(change)) {
+                log(QStringLiteral("Abschnitt: Rahmen bewegt sich — Ende des inneren Bereichs"));
+                co_return ScrollStop::contentEnd;
+            }
+        }
         int expected = m_stepper->expected();
+        const bool trustedBefore = m_stepper->mode() == ScrollStepper::Mode::wheel && m_stepper->expectedTrusted();
         if (usedKeys && !expected)
             expected = m_h * 88 / 100;
         const FrameMatcher::Match first = co_await analyse(m_previous, settledFrame, expected,
@@ -664,11 +710,12 @@ QCoro::Task<void> ScrollRun::scrollDown()
                 }
                 step = Step{later, again, true};
             } else {
-                log(QStringLiteral("Fensterende erreicht"));
                 // Over a stretch of nothing the view may move unseen.
-                if (FrameMatcher::blank(settledFrame, m_bands.value_or(FrameMatcher::Bands{})))
-                    co_await endOnBlank(settledFrame);
-                break;
+                if (!FrameMatcher::blank(settledFrame, m_bands.value_or(FrameMatcher::Bands{})))
+                    co_return ScrollStop::contentEnd;
+                log(ScrollStops::logLine(ScrollStop::contentEnd));
+                const ScrollStop end = co_await endOnBlank(settledFrame);
+                co_return end;
             }
         }
         if (usedKeys)
@@ -679,24 +726,17 @@ QCoro::Task<void> ScrollRun::scrollDown()
             // Nothing but one colour came into view: no picture can tell
             // how far it moved.
             log(QStringLiteral("Nur noch leere Fläche im Bild"));
-            co_await endOnBlank(step.frame);
-            break;
+            const ScrollStop end = co_await endOnBlank(step.frame);
+            co_return end;
         }
         if (!step.match.confirmed) {
             const Retry retry = co_await retrySeam(step);
-            if (retry == Retry::stepAgain && ++stepsAgain > seamRetries) {
-                log(QStringLiteral("Unvollständig: Naht nicht bestätigt, auch nach ") + QString::number(seamRetries)
-                    + QStringLiteral(" neuen Anläufen"));
-                m_incomplete = true;
-                break;
-            }
+            if (retry == Retry::stepAgain && ++stepsAgain > seamRetries)
+                co_return ScrollStop::seamRetriesSpent;
             if (retry == Retry::stepAgain)
                 continue;
-            if (retry == Retry::failed) {
-                log(QStringLiteral("Unvollständig: Naht nicht bestätigt"));
-                m_incomplete = true;
-                break;
-            }
+            if (retry == Retry::failed)
+                co_return ScrollStop::seamUnconfirmed;
         }
         const int band = m_h - step.match.bands.top - step.match.bands.bottom;
         if (m_stepper->mode() == ScrollStepper::Mode::keys && step.learn && usable(step.match)
@@ -709,11 +749,8 @@ QCoro::Task<void> ScrollRun::scrollDown()
             log(QStringLiteral("Seitenschritt lässt nur ") + QString::number(band - step.match.shift)
                 + QStringLiteral(" Zeilen Überlappung — zurück, weiter mit dem Mausrad"));
             const Retry back = co_await backToSmallerSteps(step);
-            if (back == Retry::failed) {
-                log(QStringLiteral("Unvollständig: Naht nicht bestätigt"));
-                m_incomplete = true;
-                break;
-            }
+            if (back == Retry::failed)
+                co_return ScrollStop::seamUnconfirmed;
             if (back == Retry::stepAgain)
                 continue;
         }
@@ -723,26 +760,17 @@ QCoro::Task<void> ScrollRun::scrollDown()
             // instead of what passes beneath it: back, and smaller steps.
             log(QStringLiteral("Neue Zeilen enthielten ein festes Element über dem Inhalt — zurück, kleinere Schritte"));
             const Retry back = co_await backToSmallerSteps(step);
-            if (back == Retry::failed) {
-                log(QStringLiteral("Unvollständig: Naht nicht bestätigt"));
-                m_incomplete = true;
-                break;
-            }
-            if (++stepsAgain > seamRetries) {
-                log(QStringLiteral("Unvollständig: festes Element über dem Inhalt auch nach ")
-                    + QString::number(seamRetries) + QStringLiteral(" kleineren Schritten in den neuen Zeilen"));
-                m_incomplete = true;
-                break;
-            }
+            if (back == Retry::failed)
+                co_return ScrollStop::seamUnconfirmed;
+            if (++stepsAgain > seamRetries)
+                co_return ScrollStop::badgeInNewRows;
             continue;
         }
         if (step.match.shift <= 3) {
             // The content changed in place (an animation) instead of moving.
             if (smallShifts >= 7) {
                 log(QStringLiteral("Kein sauberer Versatz mehr — Ende (Sicherheitsnetz)"));
-                log(QStringLiteral("Unvollständig: Inhalt ändert sich ohne zu scrollen"));
-                m_incomplete = true;
-                break;
+                co_return ScrollStop::changesInPlace;
             }
             ++smallShifts;
             m_previous = step.frame;
@@ -750,17 +778,16 @@ QCoro::Task<void> ScrollRun::scrollDown()
         }
         smallShifts = 0;
         stepsAgain = 0;
+        // What the clicks sent since the last strip should have moved.
+        const double asked = m_clicksSinceStrip * m_stepper->pixelsPerClick();
         stitch(step);
-        if (m_accumulated >= WindowScrollCapture::maxHeightPx) {
-            log(QStringLiteral("Unvollständig: Höhengrenze erreicht"));
-            m_incomplete = true;
-            break;
-        }
+        m_around = QImage();
+        if (m_section && !m_windowRect.isEmpty() && trustedBefore && step.learn && step.match.shift < asked * 9 / 10)
+            m_around = co_await grabAround();
+        if (m_accumulated >= WindowScrollCapture::maxHeightPx)
+            co_return ScrollStop::heightLimit;
     }
-    if (m_strips.size() >= WindowScrollCapture::maxStrips) {
-        log(QStringLiteral("Unvollständig: Streifengrenze erreicht"));
-        m_incomplete = true;
-    }
+    co_return ScrollStop::stripLimit;
 }
 
 // A seam that cannot be confirmed is looked at again before it is given up:
@@ -934,15 +961,13 @@ void ScrollRun::rebase(const FrameRows& frame, int rowsAbove)
 // end and could not move as far as asked); the difference is the blank
 // tail's height. A view that moved all the way comes back to exactly that
 // frame: the stretch may go on, and the result says it may be incomplete.
-QCoro::Task<void> ScrollRun::endOnBlank(const FrameRows& frame)
+QCoro::Task<ScrollStop> ScrollRun::endOnBlank(const FrameRows& frame)
 {
     const bool keys = m_stepper->mode() == ScrollStepper::Mode::keys;
     const double perClick = m_stepper->pixelsPerClick();
     const int perPage = m_stepper->keyShift();
     if ((keys ? perPage <= 0 : perClick <= 0) || m_strips.isEmpty()) {
-        log(QStringLiteral("Unvollständig: Ende auf leerer Fläche nicht sicher"));
-        m_incomplete = true;
-        co_return;
+        co_return ScrollStop::blankEndUncertain;
     }
     const FrameMatcher::Bands bands = m_bands.value_or(FrameMatcher::Bands{});
     // On towards the end, three frames' worth.
@@ -955,9 +980,7 @@ QCoro::Task<void> ScrollRun::endOnBlank(const FrameRows& frame)
     }
     const FrameRows further = co_await settled(frame);
     if (further.isNull() || !FrameMatcher::blank(further, bands)) {
-        log(QStringLiteral("Unvollständig: Ende auf leerer Fläche nicht sicher"));
-        m_incomplete = true;
-        co_return;
+        co_return ScrollStop::blankEndUncertain;
     }
     // Back in half frames until content shows again; where it stands
     // against the last strip's frame tells how far the view had come.
@@ -994,13 +1017,12 @@ QCoro::Task<void> ScrollRun::endOnBlank(const FrameRows& frame)
         break;
     }
     if (!tail || *tail < 0) {
-        log(QStringLiteral("Unvollständig: Ende auf leerer Fläche nicht sicher"));
-        m_incomplete = true;
-        co_return;
+        co_return ScrollStop::blankEndUncertain;
     }
     m_blankTail = *tail;
     log(QStringLiteral("Leeres Ende des Inhalts: ") + QString::number(*tail) + QStringLiteral(" px"));
     m_blankColour = frame.image().pixel(0, qBound(0, m_h - bands.bottom - 1, m_h - 1));
+    co_return ScrollStop::blankEnd;
 }
 
 // The rows of a frame below the first frame: the columns that stand still
@@ -1027,7 +1049,11 @@ void ScrollRun::stitch(const Step& step)
     const FrameRows& frame = step.frame;
     const FrameMatcher::Match& match = step.match;
     const FrameMatcher::Bands now = match.bands;
-    const int band = m_h - now.top - now.bottom;
+    // Strips end above whatever stands over the lower part of the content
+    // (a bubble, a badge, a banner not as wide as the view): the rows under
+    // it come uncovered with the next steps, and it shows once, at the end.
+    const int cutEnd = qMax(now.top + 1, coverTop(match, m_h - now.bottom));
+    const int band = cutEnd - now.top;
     if (step.learn)
         m_stepper->learn(match.shift, band);
     if (m_stepper->mode() == ScrollStepper::Mode::wheel && step.learn)
@@ -1079,18 +1105,19 @@ void ScrollRun::stitch(const Step& step)
         // The top frame's footer comes once, at the end. (m_stitchedEnd
         // starts at m_h, lower by what a step back above the top frame
         // moved it.)
-        m_topCut = m_h - now.bottom;
-        m_stitchedEnd -= now.bottom;
+        m_topCut = cutEnd;
+        m_stitchedEnd -= m_h - cutEnd;
     }
     m_bands = now;
     m_stitchedEnd -= match.shift;
     if (m_stitchedEnd < now.top) {
         // Rows went under the header before they were seen whole.
-        log(QStringLiteral("Unvollständig: Inhalt unter der Kopfzeile verpasst"));
-        m_incomplete = true;
+        note(ScrollStop::missedUnderHeader);
         m_stitchedEnd = now.top;
     }
-    const int take = m_h - now.bottom - m_stitchedEnd;
+    const int take = cutEnd - m_stitchedEnd;
+    if (take > 0 && showsCover(match, m_stitchedEnd, cutEnd) && !m_stops.contains(ScrollStop::coverRepeated))
+        note(ScrollStop::coverRepeated);
     if (take > 0) {
         // copy(): the strip owns its rows, the frame can go.
         const QImage strip = masked(frame.image().copy(0, m_stitchedEnd, m_w, take), m_stitchedEnd, m_h - now.bottom);
@@ -1111,6 +1138,40 @@ void ScrollRun::stitch(const Step& step)
     m_last = frame;
     m_clicksSinceStrip = 0;
     m_pagesSinceStrip = 0;
+}
+
+void ScrollRun::note(ScrollStop stop)
+{
+    const QString line = ScrollStops::logLine(stop);
+    if (!line.isEmpty())
+        log(line);
+    m_stops.append(stop);
+}
+
+// The first row of the lower half of the frame, above `contentEnd`, where
+// something stands over the content; `contentEnd` where nothing does.
+int ScrollRun::coverTop(const FrameMatcher::Match& match, int contentEnd) const
+{
+    int top = contentEnd;
+    for (const CellMask* mask : {&match.badges, &m_badges})
+        for (int y = m_h / 2; y < top; ++y)
+            for (int c = 0; c < mask->cells(); ++c)
+                if (mask->contains(y, c)) {
+                    top = y;
+                    break;
+                }
+    return top;
+}
+
+// Whether frame rows [from, to) hold something standing over the content.
+bool ScrollRun::showsCover(const FrameMatcher::Match& match, int from, int to) const
+{
+    for (const CellMask* mask : {&match.badges, &m_badges})
+        for (int y = qMax(0, from); y < to; ++y)
+            for (int c = 0; c < mask->cells(); ++c)
+                if (mask->contains(y, c))
+                    return true;
+    return false;
 }
 
 // Whether the rows a seam would add reach a badge standing over the upper
@@ -1146,10 +1207,9 @@ CapturedScreenshot ScrollRun::assemble()
 {
     if (m_strips.isEmpty()) {
         log(QStringLiteral("WARNUNG: kein Streifen — Fenster reagierte evtl. nicht auf synthetisches Scrollen"));
-        if (!m_incomplete && !(!gone() && m_b.cancel.requested())) {
-            log(QStringLiteral("Unvollständig: nichts gescrollt"));
-            m_incomplete = true;
-        }
+        const bool incomplete = std::any_of(m_stops.cbegin(), m_stops.cend(), ScrollStops::incomplete);
+        if (!incomplete && !m_stops.contains(ScrollStop::cancelled))
+            note(ScrollStop::nothingScrolled);
     }
     QList<StitchStrip> pieces;
     if (!m_windowAbove.isNull() && m_windowAbove.height() > 0)
@@ -1178,5 +1238,9 @@ CapturedScreenshot ScrollRun::assemble()
     log(QStringLiteral("Fenster-Capture fertig: ") + QString::number(pieces.size()) + QStringLiteral(" Streifen, ")
         + QString::number(total) + QStringLiteral(" px hoch"));
     QImage result = stitchStrips(pieces, qMax(1, m_w - m_scrollbar), int(qMin<qint64>(total, INT_MAX)));
-    return CapturedScreenshot::make(std::move(result), CaptureKind::scrolling, m_incomplete);
+    CapturedScreenshot shot = CapturedScreenshot::make(
+        std::move(result), CaptureKind::scrolling,
+        std::any_of(m_stops.cbegin(), m_stops.cend(), ScrollStops::incomplete));
+    shot.scrollStops = m_stops;
+    return shot;
 }

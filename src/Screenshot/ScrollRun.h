@@ -14,6 +14,7 @@
 #include "Screenshot/ScrollGuard.h"
 #include "Screenshot/ScrollInputPolicy.h"
 #include "Screenshot/ScrollStepper.h"
+#include "Screenshot/ScrollStop.h"
 #include "Screenshot/ScrolledView.h"
 #include "Screenshot/WindowGrabber.h"
 #include "Screenshot/WindowScrollCapture.h"
@@ -53,7 +54,7 @@ private:
     QCoro::Task<void> takeFirstFrame();
     void chooseInput();
     QCoro::Task<void> scrollToTop();
-    QCoro::Task<void> scrollDown();
+    QCoro::Task<ScrollStop> scrollDown();
     CapturedScreenshot assemble();
 
     // Pieces of the phases.
@@ -61,6 +62,7 @@ private:
     void narrowTo(const QRectF& view);
     FrameRows narrowToMovingRows(const FrameRows& frame);
     QCoro::Task<void> takeWindowRows(bool above);
+    QCoro::Task<QImage> grabAround();
     QCoro::Task<FrameRows> settled(const FrameRows& before, int reactMs = FrameSettler::reactMs);
     QCoro::Task<FrameMatcher::Match> analyse(const FrameRows& a, const FrameRows& b, int expected, bool trusted);
     QCoro::Task<bool> scrollStep(int direction);
@@ -71,10 +73,14 @@ private:
     QCoro::Task<bool> lookAgain(Step& step);
     QCoro::Task<Place> locate(const FrameRows& frame, FrameMatcher::Match& match);
     void rebase(const FrameRows& frame, int rowsAbove);
-    QCoro::Task<void> endOnBlank(const FrameRows& frame);
+    QCoro::Task<ScrollStop> endOnBlank(const FrameRows& frame);
     void stitch(const Step& step);
+    // Logs the reason and keeps it for the result.
+    void note(ScrollStop stop);
     void rememberBadges(const FrameMatcher::Match& match);
     bool takesBadge(const FrameMatcher::Match& match) const;
+    int coverTop(const FrameMatcher::Match& match, int contentEnd) const;
+    bool showsCover(const FrameMatcher::Match& match, int from, int to) const;
     QImage masked(QImage rows, int firstRow, int contentEnd);
     bool parkPointer();
     void putPointerBack();
@@ -95,6 +101,9 @@ private:
     QRectF m_windowRect;
     QImage m_windowAbove;
     QImage m_windowBelow;
+    // A section: the rows around the view after a step that went short of
+    // its size.
+    QImage m_around;
     quint32 m_window = 0;
     QString m_bundleID;
     ScrollInputPolicy::Kind m_inputKind = ScrollInputPolicy::Kind::ordinary;
@@ -137,5 +146,6 @@ private:
     // Blank rows at the end of the content, below the last strip.
     int m_blankTail = 0;
     QRgb m_blankColour = 0;
-    bool m_incomplete = false;
+    // Why the scrolling ended, and what the result may lack.
+    QList<ScrollStop> m_stops;
 };

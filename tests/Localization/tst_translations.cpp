@@ -174,6 +174,13 @@ private Q_SLOTS:
             {"Screenshot/DocApp.cpp", {"Vorschau"}},
             // The same name, and the window's label in the scrolling capture's log.
             {"Screenshot/BrowserCapture.cpp", {"Vorschau", "Fenster", " Abschnitt"}},
+            // The scrolling capture's log lines for why it ended.
+            {"Screenshot/ScrollStop.cpp",
+             {"Unvollständig: ", "Aufnahme beendet", "kein Bild", "Naht nicht bestätigt",
+              "Naht nicht bestätigt, auch nach ", " neuen Anläufen", "festes Element über dem Inhalt auch nach ",
+              "Inhalt ändert sich ohne zu scrollen", "Höhengrenze erreicht", "keine neuen Zeilen nach ",
+              "Ende auf leerer Fläche nicht sicher", "Inhalt unter der Kopfzeile verpasst",
+              "festes Element über dem Inhalt in mehreren Streifen"}},
         };
         QStringList bypassing;
         QVERIFY(!programSources().isEmpty());

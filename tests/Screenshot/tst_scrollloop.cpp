@@ -51,6 +51,7 @@ class TestScrollLoop : public QObject {
     // Moved by the pauses only: grabs cost no time, however slow the machine.
     FakeClock clock;
     bool incomplete = false;
+    QList<ScrollStop> stops;
 
     template <typename... Size>
     void setUpWorld(Size... size)
@@ -83,6 +84,7 @@ class TestScrollLoop : public QObject {
             picked.value_or(PickedWindow{FakeScrollWorld::pid, world->bounds, FakeScrollWorld::window, section}),
             QStringLiteral("Liste")));
         incomplete = shot.incomplete;
+        stops = shot.scrollStops;
         return shot.image.convertToFormat(QImage::Format_RGB32);
     }
     static bool logged(const QString& message) { return debugLogMessages().contains(QStringLiteral("SCROLL ") + message); }
@@ -145,18 +147,18 @@ private Q_SLOTS:
         QTest::addColumn<QString>("twist");
         QTest::addColumn<int>("pageDowns");
         QTest::addColumn<int>("height");
-        QTest::addColumn<QString>("cause");
+        QTest::addColumn<ScrollStop>("cause");
         const QSize small(200, 300);
-        QTest::newRow("never moves") << small << 3000 << "frozen" << 1 << 300 << "nichts gescrollt";
+        QTest::newRow("never moves") << small << 3000 << "frozen" << 1 << 300 << ScrollStop::nothingScrolled;
         QTest::newRow("small change in place") << small << 3000 << "animation" << 8 << 300
-                                               << "Inhalt ändert sich ohne zu scrollen";
-        QTest::newRow("large change in place") << small << 3000 << "noise" << 1 << 300 << "Naht nicht bestätigt";
-        QTest::newRow("focus lost") << small << 3000 << "focus" << 2 << 780 << "Fokus verloren";
-        QTest::newRow("focus never on the target") << small << 3000 << "refused" << 0 << 300 << "Fokus verloren";
-        QTest::newRow("200,000 rows") << QSize(48, 1000) << 202000 << "500" << 398 << 200000 << "Höhengrenze erreicht";
-        QTest::newRow("400 strips") << QSize(48, 200) << 42200 << "100" << 400 << 40200 << "Streifengrenze erreicht";
+                                               << ScrollStop::changesInPlace;
+        QTest::newRow("large change in place") << small << 3000 << "noise" << 1 << 300 << ScrollStop::seamUnconfirmed;
+        QTest::newRow("focus lost") << small << 3000 << "focus" << 2 << 780 << ScrollStop::focusLost;
+        QTest::newRow("focus never on the target") << small << 3000 << "refused" << 0 << 300 << ScrollStop::focusLost;
+        QTest::newRow("200,000 rows") << QSize(48, 1000) << 202000 << "500" << 398 << 200000 << ScrollStop::heightLimit;
+        QTest::newRow("400 strips") << QSize(48, 200) << 42200 << "100" << 400 << 40200 << ScrollStop::stripLimit;
         QTest::newRow("a first frame that tall") << QSize(4, 200000) << 200000 << "" << 0 << 200000
-                                                 << "Höhengrenze erreicht";
+                                                 << ScrollStop::heightLimit;
     }
 
     void stopsMarkedIncomplete()
@@ -166,7 +168,7 @@ private Q_SLOTS:
         QFETCH(QString, twist);
         QFETCH(int, pageDowns);
         QFETCH(int, height);
-        QFETCH(QString, cause);
+        QFETCH(ScrollStop, cause);
         setUpWorld(window.width(), window.height(), content);
         world->frozen = twist == QLatin1String("frozen");
         world->noise = twist == QLatin1String("animation") || twist == QLatin1String("noise");
@@ -183,7 +185,7 @@ private Q_SLOTS:
             QCOMPARE(result, world->fullRendering().copy(0, 0, window.width(), height));
         QCOMPARE(int(world->events.count(QStringLiteral("pageDown"))), pageDowns);
         QVERIFY(incomplete);
-        QVERIFY(logged(QStringLiteral("Unvollständig: ") + cause));
+        QVERIFY(stops.contains(cause));
         if (twist == QLatin1String("refused"))
             QVERIFY(world->events.isEmpty()); // not one key into another application
     }
@@ -450,6 +452,7 @@ private Q_SLOTS:
             qInfo().noquote() << debugLogMessages().join(QLatin1Char('\n'));
         QCOMPARE(blankEnd, world->content);
         QVERIFY(!incomplete);
+        QCOMPARE(stops, QList<ScrollStop>{ScrollStop::blankEnd});
         QVERIFY(logged(QStringLiteral("Leeres Ende des Inhalts: ")
                        + debugLogMessages().filter(QStringLiteral("Leeres Ende")).value(0).section(QLatin1Char(' '), -2)));
     }
@@ -466,7 +469,7 @@ private Q_SLOTS:
         const CapturedScreenshot shot = awaitTask(std::move(running));
         QVERIFY(!capture);
         QVERIFY(shot.incomplete);
-        QVERIFY(logged(QStringLiteral("Unvollständig: Aufnahme beendet")));
+        QVERIFY(shot.scrollStops.contains(ScrollStop::captureGone));
         const qsizetype keys = world->events.size();
         QTest::qWait(50);
         QCOMPARE(world->events.size(), keys); // nothing sent after it went

@@ -68,6 +68,10 @@ SimulatedCapture::Outcome SimulatedCapture::run(quint32 seed, SimulatedPage::Pic
         PickedWindow{SimulatedWindow::pid, page.windowPoints(), SimulatedWindow::window, page.sectionPoints()},
         QStringLiteral("Seite")), 600000);
     out.wallMs = timer.nsecsElapsed() / 1e6;
+    QStringList stops;
+    for (ScrollStop stop : out.shot.scrollStops)
+        stops << ScrollStops::logLine(stop);
+    out.stop = stops.join(QStringLiteral(", "));
     out.virtualMs = window->now();
     out.grabs = window->grabs();
     out.screens = double(out.shot.image.height()) / qMax(1, page.capturedRect().height());

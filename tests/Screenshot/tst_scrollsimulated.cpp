@@ -1,0 +1,56 @@
+// The window scroll capture on generated pages (seeded layouts nobody
+// designed), headless with virtual time: results that used to be called
+// complete while they repeated, lost or added rows, and a run that never
+// ended. Each case checks the result is honest (whole, or marked incomplete)
+// and, where the run can get it right, whole, with the reason it ended.
+#include "Debug/DebugLog.h"
+#include "support/SimulatedCapture.h"
+
+#include <QTest>
+
+Q_DECLARE_METATYPE(SimulatedPage::Pick)
+
+class TestScrollSimulated : public QObject {
+    Q_OBJECT
+
+    SimulatedCapture capture;
+
+private Q_SLOTS:
+    void init() { DebugLog::restart(); }
+
+    void generatedPages_data()
+    {
+        QTest::addColumn<int>("seed");
+        QTest::addColumn<SimulatedPage::Pick>("pick");
+        QTest::addColumn<bool>("whole");
+        QTest::addColumn<ScrollStop>("stop");
+        // A badge fixed over the lower content: once, not in every strip.
+        QTest::newRow("fixed badge, clock") << 30 << SimulatedPage::Pick::window << true << ScrollStop::contentEnd;
+        QTest::newRow("fixed badge, dark") << 37 << SimulatedPage::Pick::window << true << ScrollStop::contentEnd;
+        // Once stepped back and forth around a seam for ever.
+        QTest::newRow("seam that never held") << 28 << SimulatedPage::Pick::window << true << ScrollStop::contentEnd;
+        // A section dragged past the window's bottom edge.
+        QTest::newRow("past the edge") << 14 << SimulatedPage::Pick::section << true << ScrollStop::contentEnd;
+        QTest::newRow("past the edge, header") << 22 << SimulatedPage::Pick::section << true << ScrollStop::contentEnd;
+        // A section over an inner box: ends with the box, nothing of the
+        // page below it.
+        QTest::newRow("inner box") << 58 << SimulatedPage::Pick::section << true << ScrollStop::contentEnd;
+    }
+
+    void generatedPages()
+    {
+        QFETCH(int, seed);
+        QFETCH(SimulatedPage::Pick, pick);
+        QFETCH(bool, whole);
+        QFETCH(ScrollStop, stop);
+        const SimulatedCapture::Outcome o = capture.run(quint32(seed), pick);
+        QVERIFY2(o.honest(), qPrintable(o.summary()));
+        QCOMPARE(o.complete(), whole);
+        QVERIFY2(!o.shot.scrollStops.isEmpty(), qPrintable(o.summary()));
+        QCOMPARE(o.shot.scrollStops.first(), stop);
+        QCOMPARE(o.shot.incomplete, !whole);
+    }
+};
+
+QTEST_MAIN(TestScrollSimulated)
+#include "tst_scrollsimulated.moc"
