@@ -110,6 +110,14 @@ SimulatedPage::~SimulatedPage() = default;
 
 namespace {
 constexpr int tileRows = 256;
+
+// One row of a 6-pixel-wide glyph, each pixel s wide.
+void paintGlyphRow(QRgb* line, quint8 bits, int s, QRgb ink)
+{
+    for (int gx = 0; gx < 6; ++gx)
+        if (bits & (1 << gx))
+            std::fill_n(line + gx * s, s, ink);
+}
 }
 
 void SimulatedPage::buildWindow()
@@ -588,11 +596,7 @@ void SimulatedPage::renderItemRow(const Document& doc, const Item& item, int r, 
             const quint32 h = hash(item.seed, textLine, i);
             if (h % 7 == 0)
                 continue; // a space
-            const quint8 bits = g[h % 64][size_t(gr)];
-            for (int gx = 0; gx < 6; ++gx)
-                if (bits & (1 << gx))
-                    for (int k = 0; k < s; ++k)
-                        line[x + gx * s + k] = m_ink;
+            paintGlyphRow(line + x, g[h % 64][size_t(gr)], s, m_ink);
         }
         return;
     }
@@ -612,11 +616,7 @@ void SimulatedPage::renderItemRow(const Document& doc, const Item& item, int r, 
             const quint32 h = hash(item.seed, i);
             if (h % 5 == 0)
                 continue;
-            const quint8 bits = g[h % 64][size_t(gr)];
-            for (int gx = 0; gx < 6; ++gx)
-                if (bits & (1 << gx))
-                    for (int k = 0; k < s; ++k)
-                        line[x + gx * s + k] = m_ink;
+            paintGlyphRow(line + x, g[h % 64][size_t(gr)], s, m_ink);
         }
         return;
     }
