@@ -33,7 +33,6 @@ public:
     void relaunchApp();
 
     bool isWatching() const { return m_watcherChecks >= 0; }
-    int watcherChecks() const { return m_watcherChecks; }
 
     // Delayed main-thread work (QTimer by default); tests drive it by hand.
     void setScheduler(std::function<void(int ms, std::function<void()>)> after) { m_after = std::move(after); }

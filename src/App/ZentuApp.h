@@ -27,8 +27,6 @@ public:
              DelayScheduler& scheduler, QObject* parent = nullptr);
     ~ZentuApp() override;
 
-    QSystemTrayIcon& statusItem() { return *m_tray; }
-    TrayPresence& trayPresence() { return *m_presence; }
     MenuBarPanel* panel() const { return m_panel.get(); }
 
 public Q_SLOTS:

@@ -39,7 +39,6 @@ public:
     // How many palette colours stand in the row itself (8, 4 or 0); the rest
     // go into the palette chip.
     void setInlineCount(int count);
-    int inlineCount() const { return m_inlineCount; }
 
     // Exactly the current colour, component by component, without tolerance.
     static bool isSelectedColor(const RGBAColor& color, const RGBAColor& current);

@@ -26,7 +26,6 @@ public:
     enum class CropDragMode { newRect, move, resize };
 
     std::optional<CropDragMode> cropDragMode() const { return m_cropDragMode; }
-    std::optional<DragHandle> cropResizeHandle() const { return m_cropResizeHandle; }
 
     // A crop-tool drag: begin on its first event (with the draft's corner
     // under the press, if any), then one update per event with the drag's

@@ -15,7 +15,6 @@ class CursorAssets {
 public:
     // The hotspots are plain geometry the record's bounding box needs as
     // well: they live with the record (CursorHotspots); these read them.
-    static const QHash<QString, QPointF>& hotspots() { return CursorHotspots::table(); }
     static QString baseStyle(const QString& name) { return CursorHotspots::baseStyle(name); }
     static constexpr double defaultHotspotX = CursorHotspots::defaultX;
     static constexpr double defaultHotspotY = CursorHotspots::defaultY;

@@ -57,7 +57,6 @@ public:
     HistoryControls& historyControls() { return *m_history; }
     DeleteResetControls& deleteResetControls() { return *m_deleteReset; }
     ExportControls& exportControls() { return *m_export; }
-    KeyCommandBridge& keyCommands() { return *m_keys; }
     // How much of the window's height the toolbar and the line under it take
     // above the canvas.
     int chromeHeight() const;

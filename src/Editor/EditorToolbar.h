@@ -35,7 +35,6 @@ public:
 
     // The width the window gives the toolbar; decides the level.
     void setAvailableWidth(double width);
-    double availableWidth() const { return m_available; }
 
     int level() const { return m_level; }
     ToolbarShape shape() const { return EditorToolbarLayout::shape(m_level); }
@@ -50,11 +49,6 @@ public:
     // The option groups of the kind in focus.
     StyleOptionsRow* styleOptions() const { return m_styleOptions; }
 
-    // Row 1, after the tools: the image insert button.
-    ToolbarSlot* imageInsertSlot() const { return m_imageInsert; }
-    // Row 1, after the colours: the line width, an inline slider at level 0
-    // and a chip from level 1 on (shape().strokeChip).
-    ToolbarSlot* strokeSlot() const { return m_stroke; }
     // Row 1, right end: undo and redo.
     ToolbarSlot* historySlot() const { return m_history; }
     // Row 2: the option groups of the kind in focus, each followed by a

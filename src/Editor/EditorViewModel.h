@@ -56,7 +56,6 @@ public:
     bool canUndo() const { return !m_undoStack.isEmpty(); }
     bool canRedo() const { return !m_redoStack.isEmpty(); }
     qsizetype undoCount() const { return m_undoStack.size(); }
-    qsizetype redoCount() const { return m_redoStack.size(); }
     bool isCoalescingStyleEdit() const { return m_isCoalescingStyleEdit; }
     // Set once a new picture replaced the opened one; the write-back then
     // stores the picture too.

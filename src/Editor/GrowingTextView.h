@@ -24,7 +24,6 @@ public:
     void setMinimumFieldWidth(int width);
     // No further commit or cancel: the field is being taken away.
     void finish() { m_finished = true; }
-    bool isFinished() const { return m_finished; }
 
 Q_SIGNALS:
     void commitRequested();

@@ -18,9 +18,6 @@ public:
     // host: a widget of the editor window that lives as long as the bridge.
     KeyCommandBridge(EditorSession& session, QWidget& host);
 
-    QShortcut* copyShortcut() const { return m_copy; }
-    QShortcut* pasteShortcut() const { return m_paste; }
-
 private:
     void sync();
 

@@ -52,8 +52,6 @@ public:
     ToggleChip* dashedSwitch() const { return m_dashed; }
     ToggleChip* fillSwitch() const { return m_fill; }
     CompactColorWell* fillWell() const { return m_fillWell; }
-    CompactColorWell* badgeColorWell() const { return m_badgeColor; }
-    CompactColorWell* numberColorWell() const { return m_numberColor; }
     // Inside the line-style group: fill for rectangles and ellipses, corners for rectangles.
     QWidget* fillControls() const { return m_fillGroup; }
     QWidget* cornerControls() const;

@@ -34,7 +34,6 @@ public:
     // The words of the open field, written by the field as the user types.
     TextEntryBuffer& textBuffer() { return m_textBuffer; }
     // What a new entry creates: a text or a speech bubble.
-    AnnotationKind pendingKind() const { return m_pendingKind; }
 
     // A double click: the words of an annotation under the point open for editing.
     void handleDoubleClick(QPointF at);

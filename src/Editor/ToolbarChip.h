@@ -11,7 +11,6 @@ public:
     explicit ToolbarChip(const QString& iconName, QWidget* parent = nullptr);
 
     void setIconName(const QString& name);
-    QString iconName() const { return m_icon; }
     void setChevron(bool shown);
     void setSpacing(int spacing);
     // No field and no padding: the label alone is the button.

@@ -10,7 +10,6 @@ public:
     enum class Side { leading, trailing };
     explicit ToolbarScrollEdge(Side side, QWidget* parent = nullptr);
 
-    Side side() const { return m_side; }
     QSize sizeHint() const override { return {width, 22}; }
 
     static constexpr int width = 30;

@@ -18,7 +18,6 @@ public:
     ToolsGroup(EditorViewModel& vm, DelayScheduler& scheduler, QWidget* parent = nullptr);
 
     void setFolded(bool folded);
-    bool isFolded() const { return m_folded; }
 
     // The inline row's buttons (hidden while folded).
     const QList<ToolButton*>& inlineButtons() const { return m_inline; }

@@ -13,8 +13,6 @@ class ZoomControls : public QWidget {
 public:
     explicit ZoomControls(EditorViewModel& vm, QWidget* parent = nullptr);
 
-    ZoomButton* minusButton() const { return m_minus; }
-    ZoomButton* percentButton() const { return m_percent; }
     ZoomButton* plusButton() const { return m_plus; }
 
     // "100%" for 1: the zoom in whole percent, halves rounded away from zero.

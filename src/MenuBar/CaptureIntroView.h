@@ -28,7 +28,6 @@ public:
     enum class Style { light, dark };
     IntroButton(Style style, const QString& text, QWidget* parent = nullptr);
     QSize sizeHint() const override;
-    qreal pressProgress() const { return m_press; }
 
 protected:
     void paintEvent(QPaintEvent*) override;
@@ -66,7 +65,6 @@ public:
     IntroButton* hideForeverButton() const { return m_hideForever; }
     IntroCancelButton* cancelButton() const { return m_cancel; }
     // The header's icon: the title symbol, or the scrolling motif.
-    QWidget* headerIcon() const { return m_headerIcon; }
     int rowCount() const { return m_rowCount; }
 
     static constexpr int cardWidth = 344;

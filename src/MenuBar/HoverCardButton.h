@@ -19,7 +19,6 @@ public:
 
     // The card's own pointer state and the style's.
     bool hover() const { return m_hover; }
-    bool hovering() const { return m_hovering; }
     // The title is replaced by the chip only when there is a hint to show.
     bool isSwapped() const { return m_hover && !m_hotkey.isEmpty(); }
     double currentBackgroundOpacity() const;

@@ -62,7 +62,6 @@ public:
     QWidget* permissionBanner() const { return m_banner; }
     QWidget* captureActions() const { return m_cards; }
     QWidget* recentScreenshots() const { return m_recent; }
-    QWidget* clipboardSection() const { return m_clipboard; }
     QWidget* footer() const { return m_footer; }
     QList<HoverCardButton*> captureCards() const;
     QList<ScreenshotPreviewRow*> tiles() const;

@@ -41,7 +41,6 @@ public:
     const QList<quint64>& shownWindowIDs() const { return m_shownWindowIDs; }
     bool didFinish() const { return m_didFinish; }
     bool hasInput() const { return m_hasInput; }
-    int previousPolicy() const { return m_previousPolicy; }
 
     // How long a grab held by another client is retried, and how often.
     static constexpr int grabRetryMs = 1000;

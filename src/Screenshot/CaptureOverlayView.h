@@ -23,7 +23,6 @@ public:
                        std::function<void(const OverlaySelectionResult&)> onResult, std::function<void()> onCancel,
                        QWidget* parent = nullptr);
 
-    const OverlayGeometry& geometryRules() const { return m_geometry; }
     const FrozenScreen& frozen() const { return m_frozen; }
     // Number of completed paints (the benchmark waits for the first).
     int paintCount() const { return m_paintCount; }

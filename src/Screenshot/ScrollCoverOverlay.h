@@ -62,7 +62,6 @@ public:
     QString status() const { return m_status; }
     // The second line: how many strips were taken.
     QString countText() const;
-    qreal phase() const { return m_phase; }
     // One animation step: the phase grows by 1/90 and wraps below 1.
     void tick();
     bool animating() const;

@@ -38,7 +38,6 @@ public:
     void setHighlight(std::optional<QRectF> rect, bool isSection);
     std::optional<QRectF> highlight() const { return m_highlight; }
     bool highlightIsSection() const { return m_highlightIsSection; }
-    std::optional<QPointF> dragStart() const { return m_dragStart; }
     // What the view shows beneath its outlines: the screen as it was.
     const QImage& still() const { return m_still; }
     std::optional<QRectF> dragRect() const { return m_dragRect; }

@@ -42,7 +42,6 @@ public:
     };
     static const QList<Link>& links();
 
-    QLabel* versionLabel() const { return m_version; }
     QPushButton* updateButton() const { return m_update; }
     SymbolLabel* screenRecordingStatus() const { return m_status; }
     // Why the screen cannot be read; hidden while it can.

@@ -20,7 +20,6 @@ public:
     HistorySettingsTab(SettingsManager& settings, ClipboardHistoryStore& clipboardStore,
                        ScreenshotHistoryStore& screenshotStore, Alerts& alerts, QWidget* parent = nullptr);
 
-    ToggleSwitch* clipboardToggle() const { return m_enabled; }
     HistoryLimitRow* clipboardLimit() const { return m_clipboardLimit; }
     ToggleSwitch* duplicatesToggle() const { return m_duplicates; }
     QPushButton* clearClipboardButton() const { return m_clearClipboard; }

@@ -22,7 +22,6 @@ public:
 
     // The owner's current combination; ignored while recording (the prompt stays).
     void setCombo(const HotkeyCombo& combo);
-    std::optional<HotkeyCombo> currentCombo() const { return m_currentCombo; }
     bool isRecording() const { return m_recording; }
 
     // A new combination, already shown.

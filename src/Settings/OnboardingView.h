@@ -27,7 +27,6 @@ public:
     // Takes a measured height: reported when it changed and is above 200.
     void reportHeight(double height);
 
-    PermissionRow* screenRecordingCard() const { return m_screenCard; }
     PermissionRow* accessibilityCard() const { return m_accessibilityCard; }
     QWidget* readyRow() const { return m_ready; }
     QLabel* note() const { return m_note; }

@@ -35,7 +35,6 @@ public:
     void selectTab(SettingsTab tab);
     QWidget* tabView() const;
     SegmentedControl* tabBar() const;
-    bool isShowingIntro() const { return m_intro; }
     // The opening picture while it is up.
     SettingsIntroSplash* splash() const;
 

@@ -94,7 +94,6 @@ public:
     // The whole history anew (its JSON text), the journal gone. Changes
     // still queued stay queued: they follow the new file.
     FileWriteOutcome replace(const QByteArray& history);
-    bool hasJournal() const { return m_journalSize > 0; }
 
     // The records after the changes, in one pass (the cost grows with the
     // records plus the changes, not their product): each record's last put

@@ -27,6 +27,5 @@ FormSection* GroupedForm::addSection(const QString& header)
 {
     auto* section = new FormSection(header, m_content);
     m_sections->insertWidget(m_sections->count() - 1, section);
-    m_sectionList.append(section);
     return section;
 }

@@ -2,7 +2,6 @@
 // A settings form: sections stacked top to bottom, each a plain header text
 // above a rounded group box of rows (see FormSection). Scrolls when the
 // sections are taller than the space given to it.
-#include <QList>
 #include <QScrollArea>
 
 class FormSection;
@@ -15,7 +14,6 @@ public:
 
     // A new section at the bottom; without a header when header is empty.
     FormSection* addSection(const QString& header = {});
-    QList<FormSection*> sections() const { return m_sectionList; }
 
     static constexpr int sideMargin = 20;
     // The extra room above the first and below the last section.
@@ -26,5 +24,4 @@ public:
 private:
     QWidget* m_content;
     QVBoxLayout* m_sections;
-    QList<FormSection*> m_sectionList;
 };

@@ -17,7 +17,6 @@ public:
     // A small symbol at the right edge in the tertiary colour (a link row's
     // arrow); the row then takes the width it is given.
     void setTrailingSymbol(const QString& name);
-    QString trailingSymbol() const { return m_trailing; }
     void setPadding(int horizontal, int vertical);
 
     bool isHovering() const { return m_hovering; }

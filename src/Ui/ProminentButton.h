@@ -9,7 +9,6 @@ public:
     enum class Size { small, regular, large };
     explicit ProminentButton(const QString& text, Size size = Size::regular, QWidget* parent = nullptr);
 
-    Size controlSize() const { return m_size; }
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }
 

@@ -27,7 +27,6 @@ public:
     void setSymbols(const QStringList& symbols, qreal symbolPx);
     // Draws the symbols alone; the labels still name the segments for screen readers.
     void setSymbolsOnly(bool only);
-    bool symbolsOnly() const { return m_symbolsOnly; }
     void setRadii(qreal track, qreal pill);
     // The pill slides to a newly selected segment over this time (0: jumps).
     void setSlideDuration(int ms);

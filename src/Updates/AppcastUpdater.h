@@ -37,7 +37,6 @@ public:
     bool isChecking() const { return m_checking; }
     // A running check whose outcome the user waits for.
     bool isUserWaiting() const { return m_checking && m_userInitiated; }
-    QUrl feedUrl() const { return m_feedUrl; }
     bool isStarted() const { return m_schedule.isActive(); }
 
     // Not during start-up: a while after launch, when the desktop has settled.
