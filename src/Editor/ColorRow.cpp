@@ -141,13 +141,16 @@ void ColorRow::rebuild()
                 return content;
             },
             m_scheduler, this);
+        m_chip->setObjectName(QStringLiteral("paletteChip"));
         m_layout->addSpacing(2 * SwatchButton::ringRoom);
         m_layout->addWidget(m_chip);
         m_chip->show();
     }
     m_layout->addSpacing(2 * SwatchButton::ringRoom);
-    if (!m_well)
+    if (!m_well) {
         m_well = new ColorPanelWell(m_vm, m_panel, this);
+        m_well->setObjectName(QStringLiteral("panelWell"));
+    }
     m_layout->addWidget(m_well);
     retranslate();
 }

@@ -44,11 +44,8 @@ public:
     static bool isSelectedColor(const RGBAColor& color, const RGBAColor& current);
 
     const QList<SwatchButton*>& inlineSwatches() const { return m_inline; }
-    // The palette chip; none while every colour stands in the row.
-    HoverExpandGroup* paletteChip() const { return m_chip; }
     // The swatches inside the palette chip, once it has opened.
     const QList<SwatchButton*>& chipSwatches() const { return m_inChip; }
-    ColorPanelWell* panelWell() const { return m_well; }
 
 protected:
     void changeEvent(QEvent* e) override;

@@ -131,6 +131,7 @@ QWidget* CompactColorWell::buildContent()
     muted.setColor(QPalette::WindowText, Theme::secondary(this));
     title->setPalette(muted);
     m_percent = new QLabel(content);
+    m_percent->setObjectName(QStringLiteral("opacityText"));
     m_percent->setFont(Theme::font(Theme::captionSize));
     m_percent->setPalette(muted);
     caption->addWidget(title);
@@ -150,6 +151,7 @@ QWidget* CompactColorWell::buildContent()
     column->addWidget(divider(content));
 
     m_more = new HoverRowButton(QStringLiteral("paintpalette"), Localizer::t(QStringLiteral("Weitere Farben…")), content);
+    m_more->setObjectName(QStringLiteral("moreColorsButton"));
     m_more->setFontPixelSize(Theme::captionSize);
     m_more->setAccessibleName(m_more->text());
     connect(m_more, &QAbstractButton::clicked, this, [this] {

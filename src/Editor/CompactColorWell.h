@@ -31,8 +31,6 @@ public:
     // The popover's controls, once it has been opened.
     const QList<SwatchButton*>& swatches() const { return m_swatches; }
     QSlider* opacitySlider() const { return m_opacity; }
-    QLabel* opacityText() const { return m_percent; }
-    HoverRowButton* moreColorsButton() const { return m_more; }
 
     // The opacity as the popover writes it: a whole percentage, cut toward zero.
     static QString percentText(double alpha);

@@ -12,7 +12,6 @@ class CropConfirmControls : public QWidget {
 public:
     explicit CropConfirmControls(CropTool& crop, QWidget* parent = nullptr);
 
-    QPushButton* applyButton() const { return m_apply; }
     QToolButton* cancelButton() const { return m_cancel; }
 
 protected:

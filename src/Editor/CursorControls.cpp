@@ -19,15 +19,18 @@ CursorControls::CursorControls(EditorViewModel& vm, EditorPopoverFlags& flags, C
     , m_vm(vm)
 {
     m_style = new CursorStylePicker(vm, flags, this);
+    m_style->setObjectName(QStringLiteral("stylePicker"));
     m_size = new OptionSlider(vm, flags, Flag::cursorSize,
                               {QStringLiteral("arrow.up.left.and.arrow.down.right"), ZENTU_TEXT("Cursor-Größe"), 5,
                                240, 100, &OptionValueText::whole},
                               [](const EditorState& s) { return s.cursorSize; },
                               [&vm](double v) { vm.setCursorSize(v); }, this);
     m_highlight = ToggleChip::withIcon(QStringLiteral("circle.dotted.circle"), this);
+    m_highlight->setObjectName(QStringLiteral("highlightSwitch"));
     StyleBindings::bindSwitch(m_highlight, vm, [](const EditorState& s) { return s.cursorHighlightEnabled; },
                               [&vm](bool on) { vm.setCursorHighlightEnabled(on); });
     m_well = new CompactColorWell(panel, this);
+    m_well->setObjectName(QStringLiteral("highlightWell"));
     StyleBindings::bindWell(m_well, vm, [](const EditorState& s) { return s.cursorHighlightColor; },
                             [&vm](const RGBAColor& c) { vm.setCursorHighlightColor(c); });
     m_hlSize = new OptionSlider(vm, flags, Flag::cursorHlSize,

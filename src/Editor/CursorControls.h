@@ -18,10 +18,7 @@ public:
     CursorControls(EditorViewModel& vm, EditorPopoverFlags& flags, ColorPanelController& panel,
                    QWidget* parent = nullptr);
 
-    CursorStylePicker* stylePicker() const { return m_style; }
     OptionSlider* sizeSlider() const { return m_size; }
-    ToggleChip* highlightSwitch() const { return m_highlight; }
-    CompactColorWell* highlightWell() const { return m_well; }
     OptionSlider* highlightSize() const { return m_hlSize; }
     OptionSlider* highlightOpacity() const { return m_hlOpacity; }
 

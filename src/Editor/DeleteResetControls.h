@@ -15,7 +15,6 @@ public:
 
     void setCompact(bool compact);
     QToolButton* deleteButton() const { return m_delete; }
-    QToolButton* resetButton() const { return m_reset; }
 
 protected:
     void changeEvent(QEvent* e) override;

@@ -83,6 +83,7 @@ void EditorRootView::setZoomControls(QWidget* controls)
 {
     delete m_zoomControls;
     m_zoomControls = controls;
+    m_zoomControls->setObjectName(QStringLiteral("zoomControls"));
     if (!controls)
         return;
     controls->setParent(m_canvas);

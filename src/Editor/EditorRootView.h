@@ -52,7 +52,6 @@ public:
     // Floats `controls` (taken over) 14 points inside the canvas's
     // bottom-right corner, replacing any earlier ones.
     void setZoomControls(QWidget* controls);
-    QWidget* zoomControls() const { return m_zoomControls; }
 
     HistoryControls& historyControls() { return *m_history; }
     DeleteResetControls& deleteResetControls() { return *m_deleteReset; }

@@ -45,8 +45,10 @@ EditorToolbar::EditorToolbar(EditorViewModel& vm, CropTool& crop, EditorToolbarS
     auto* row1Run = new QWidget;
     auto* run1 = rowLayout(row1Run);
     m_tools = new ToolsGroup(vm, services.scheduler, row1Run);
+    m_tools->setObjectName(QStringLiteral("tools"));
     m_imageInsert = new ToolbarSlot(groupSpacing, row1Run);
     m_colors = new ColorRow(vm, services.colorPanel, services.scheduler, row1Run);
+    m_colors->setObjectName(QStringLiteral("colors"));
     m_stroke = new ToolbarSlot(6, row1Run);
     run1->addWidget(m_tools);
     run1->addWidget(m_imageInsert);
@@ -55,6 +57,7 @@ EditorToolbar::EditorToolbar(EditorViewModel& vm, CropTool& crop, EditorToolbarS
     run1->addWidget(new ToolbarDivider(22, row1Run));
     run1->addWidget(m_stroke);
     m_row1Scroller = new ToolbarScroller(row1Run, row1);
+    m_row1Scroller->setObjectName(QStringLiteral("row1Scroller"));
     m_history = new ToolbarSlot(4, row1);
     r1->addWidget(m_row1Scroller);
     r1->addSpacerItem(new QSpacerItem(8, 0, QSizePolicy::Expanding));
@@ -69,6 +72,7 @@ EditorToolbar::EditorToolbar(EditorViewModel& vm, CropTool& crop, EditorToolbarS
     auto* r2 = rowLayout(row2);
     m_row2Leading = new ToolbarSlot(groupSpacing);
     m_row2Scroller = new ToolbarScroller(m_row2Leading, row2);
+    m_row2Scroller->setObjectName(QStringLiteral("row2Scroller"));
     m_export = new ToolbarSlot(8, row2);
     r2->addWidget(m_row2Scroller);
     r2->addSpacerItem(new QSpacerItem(8, 0, QSizePolicy::Expanding));
@@ -78,6 +82,7 @@ EditorToolbar::EditorToolbar(EditorViewModel& vm, CropTool& crop, EditorToolbarS
     column->addWidget(row2);
 
     m_imageButton = new ImageInsertButton;
+    m_imageButton->setObjectName(QStringLiteral("imageInsertButton"));
     m_imageInsert->addControl(m_imageButton);
     connect(m_imageButton, &QAbstractButton::clicked, this, &EditorToolbar::requestInsertImage);
     OptionSliderConfig stroke{QStringLiteral("lineweight"), ZENTU_TEXT("Linienstärke"), 1, 30, 100,
@@ -89,8 +94,10 @@ EditorToolbar::EditorToolbar(EditorViewModel& vm, CropTool& crop, EditorToolbarS
     m_strokeControl = new OptionSlider(vm, *m_flags, EditorPopoverFlags::Flag::stroke, stroke,
                                        [](const EditorState& s) { return s.lineWidth; },
                                        [&vm](double v) { vm.setLineWidth(v); });
+    m_strokeControl->setObjectName(QStringLiteral("strokeControl"));
     m_stroke->addControl(m_strokeControl);
     m_styleOptions = new StyleOptionsRow(vm, crop, *m_flags, services.colorPanel);
+    m_styleOptions->setObjectName(QStringLiteral("styleOptions"));
     m_row2Leading->addControl(m_styleOptions);
 
     // What the second row shows decides the level as much as the width does.

@@ -41,14 +41,6 @@ public:
     ToolbarFocus focus() const;
 
     EditorPopoverFlags& popoverFlags() const { return *m_flags; }
-    ToolsGroup* tools() const { return m_tools; }
-    ColorRow* colors() const { return m_colors; }
-    ImageInsertButton* imageInsertButton() const { return m_imageButton; }
-    // The line width: inline slider or chip.
-    OptionSlider* strokeControl() const { return m_strokeControl; }
-    // The option groups of the kind in focus.
-    StyleOptionsRow* styleOptions() const { return m_styleOptions; }
-
     // Row 1, right end: undo and redo.
     ToolbarSlot* historySlot() const { return m_history; }
     // Row 2: the option groups of the kind in focus, each followed by a
@@ -56,12 +48,6 @@ public:
     ToolbarSlot* row2LeadingSlot() const { return m_row2Leading; }
     // Row 2, right end: the export controls.
     ToolbarSlot* exportSlot() const { return m_export; }
-    // The runs that slide sideways when the window is too narrow for them:
-    // row 1 up to the line width, row 2's option groups. Undo and redo and
-    // the export controls stay in view at every width.
-    ToolbarScroller* row1Scroller() const { return m_row1Scroller; }
-    ToolbarScroller* row2Scroller() const { return m_row2Scroller; }
-
     static constexpr int rowSpacing = 8;
     static constexpr int groupSpacing = 14;
     static constexpr int horizontalPadding = 14;
@@ -90,6 +76,9 @@ private:
     ToolbarSlot* m_history;
     ToolbarSlot* m_row2Leading;
     ToolbarSlot* m_export;
+    // The runs that slide sideways when the window is too narrow for them:
+    // row 1 up to the line width, row 2's option groups. Undo and redo and
+    // the export controls stay in view at every width.
     ToolbarScroller* m_row1Scroller;
     ToolbarScroller* m_row2Scroller;
     double m_available = 0;

@@ -35,6 +35,12 @@ ExportControls::ExportControls(EditorResults& results, ResultSharing& sharing, E
     , m_copy(iconButton(QStringLiteral("doc.on.doc"), this))
     , m_save(iconButton(QStringLiteral("square.and.arrow.down"), this))
 {
+    m_save->setObjectName(QStringLiteral("saveButton"));
+    m_copy->setObjectName(QStringLiteral("copyButton"));
+    m_share->setObjectName(QStringLiteral("shareButton"));
+    m_pin->setObjectName(QStringLiteral("pinButton"));
+    m_ocr->setObjectName(QStringLiteral("ocrButton"));
+    m_liveText->setObjectName(QStringLiteral("liveTextToggle"));
     m_save->setProminent(true);
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);

@@ -25,13 +25,6 @@ public:
     // cursor, never the text tool's pair of letters.
     static constexpr const char* liveTextSymbol = "character.cursor.ibeam";
 
-    ToggleChip* liveTextToggle() const { return m_liveText; }
-    ToolbarIconButton* ocrButton() const { return m_ocr; }
-    ToolbarIconButton* pinButton() const { return m_pin; }
-    ShareButton* shareButton() const { return m_share; }
-    ToolbarIconButton* copyButton() const { return m_copy; }
-    ToolbarIconButton* saveButton() const { return m_save; }
-
     // "Zentu.it_Screenshot_yyyy-MM-dd_HH-mm-ss.png" for the moment given.
     static QString suggestedSaveName(const QDateTime& now);
 

@@ -143,6 +143,7 @@ void FontFamilyPicker::refresh()
 void FontFamilyPicker::buildList()
 {
     m_list = new QListWidget;
+    m_list->setObjectName(QStringLiteral("list"));
     m_list->setFixedSize(listWidth, listHeight);
     m_list->setFrameShape(QFrame::NoFrame);
     m_list->setUniformItemSizes(false);

@@ -22,8 +22,6 @@ public:
     static const QStringList& fontFamilies();
 
     Popover* popover() const { return m_popover; }
-    // The list, once it has been shown: "System", a divider, the families.
-    QListWidget* list() const { return m_list; }
     // The family a row stands for; none for "System" (and the divider).
     static std::optional<QString> rowValue(QListWidget* list, int row);
     // The font a row's name is written in: the family itself, or the

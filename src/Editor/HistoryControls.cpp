@@ -13,6 +13,8 @@ HistoryControls::HistoryControls(EditorViewModel& vm, QWidget* parent)
     , m_undo(new ToolbarIconButton(QStringLiteral("arrow.uturn.backward"), QSize(26, 22), this))
     , m_redo(new ToolbarIconButton(QStringLiteral("arrow.uturn.forward"), QSize(26, 22), this))
 {
+    m_redo->setObjectName(QStringLiteral("redoButton"));
+    m_undo->setObjectName(QStringLiteral("undoButton"));
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(4);

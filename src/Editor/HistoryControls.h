@@ -11,9 +11,6 @@ class HistoryControls : public QWidget {
 public:
     explicit HistoryControls(EditorViewModel& vm, QWidget* parent = nullptr);
 
-    ToolbarIconButton* undoButton() const { return m_undo; }
-    ToolbarIconButton* redoButton() const { return m_redo; }
-
 protected:
     void changeEvent(QEvent* e) override;
 

@@ -28,6 +28,7 @@ OCRResultView::OCRResultView(const QString& text, std::function<void(const QStri
 
     if (text.isEmpty()) {
         m_empty = new QLabel(Localizer::t(QStringLiteral("Es wurde kein Text im Bild gefunden.")));
+        m_empty->setObjectName(QStringLiteral("emptyMessage"));
         m_empty->setAlignment(Qt::AlignCenter);
         m_empty->setWordWrap(true);
         Theme::setForeground(m_empty, Theme::secondary(this));
@@ -60,6 +61,7 @@ OCRResultView::OCRResultView(const QString& text, std::function<void(const QStri
     footer->addStretch(1);
     if (!text.isEmpty()) {
         m_copyAgain = new QPushButton(ButtonText::escaped(Localizer::t(QStringLiteral("Erneut kopieren"))));
+        m_copyAgain->setObjectName(QStringLiteral("copyAgainButton"));
         m_copyAgain->setAutoDefault(false);
         m_copyAgain->setAccessibleName(Localizer::t(QStringLiteral("Erneut kopieren")));
         connect(m_copyAgain, &QPushButton::clicked, this, [this, copyText = std::move(copyText)] {

@@ -19,10 +19,7 @@ public:
     QString text() const { return m_text; }
     // Present only for a text that is not empty.
     QPlainTextEdit* textView() const { return m_textView; }
-    QPushButton* copyAgainButton() const { return m_copyAgain; }
     QPushButton* closeButton() const { return m_close; }
-    // The message shown when nothing was found.
-    QLabel* emptyMessage() const { return m_empty; }
 
 private:
     QString m_text;

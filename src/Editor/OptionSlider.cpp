@@ -50,6 +50,7 @@ OptionSlider::OptionSlider(EditorViewModel& vm, EditorPopoverFlags& flags, Edito
         row->addWidget(m_inline);
     }
     m_chip = new ToolbarChip(m_config.icon, this);
+    m_chip->setObjectName(QStringLiteral("chip"));
     row->addWidget(m_chip, 0, Qt::AlignVCenter);
     // The chip only opens its popover; the popover closes itself.
     connect(m_chip, &QAbstractButton::clicked, this, [this] { m_flags.setOpen(m_flag, true); });
@@ -88,7 +89,9 @@ QWidget* OptionSlider::buildInline()
     m_inlineIcon = new QLabel(box);
     m_inlineIcon->setPixmap(IconRegistry::pixmap(m_config.icon, ToolbarChip::iconPx, Theme::secondary(box), devicePixelRatioF()));
     m_inlineSlider = makeSlider(m_config.inlineWidth, box);
+    m_inlineSlider->setObjectName(QStringLiteral("inlineSlider"));
     m_inlineValue = valueLabel(m_config.inlineValueWidth, box);
+    m_inlineValue->setObjectName(QStringLiteral("inlineValueLabel"));
     row->addWidget(m_inlineIcon, 0, Qt::AlignVCenter);
     row->addWidget(m_inlineSlider, 0, Qt::AlignVCenter);
     row->addWidget(m_inlineValue, 0, Qt::AlignVCenter);
@@ -110,6 +113,7 @@ QWidget* OptionSlider::buildPopoverContent()
     auto* row = new QHBoxLayout;
     row->setSpacing(8);
     m_popSlider = makeSlider(m_config.popoverSliderWidth, content);
+    m_popSlider->setObjectName(QStringLiteral("popoverSlider"));
     row->addWidget(m_popSlider);
     if (m_config.stepper) {
         m_stepper = new Stepper(content);

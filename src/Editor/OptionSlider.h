@@ -53,12 +53,8 @@ public:
     QString title() const;
 
     // The parts (for keyboard access and tests).
-    StyleEditSlider* inlineSlider() const { return m_inlineSlider; }
-    ToolbarChip* chip() const { return m_chip; }
-    StyleEditSlider* popoverSlider() const { return m_popSlider; }
     Popover* popover() const { return m_popover; }
     Stepper* stepper() const { return m_stepper; }
-    QLabel* inlineValueLabel() const { return m_inlineValue; }
 
 protected:
     void changeEvent(QEvent* e) override;

@@ -32,6 +32,7 @@ void ShareButton::share()
         }
     delete m_menu;
     m_menu = new QMenu(this);
+    m_menu->setObjectName(QStringLiteral("shareMenu"));
     m_menu->setAttribute(Qt::WA_DeleteOnClose);
     using Target = ShareTarget;
     const std::pair<Target, QString> entries[] = {

@@ -23,8 +23,6 @@ public:
 
     // A rebuilt export row hands in its newest closure; the next click uses it.
     void setMakeItems(MakeItems makeItems) { m_makeItems = std::move(makeItems); }
-    // The menu of the last click, while it exists.
-    QMenu* shareMenu() const { return m_menu; }
 
 protected:
     void changeEvent(QEvent* e) override;

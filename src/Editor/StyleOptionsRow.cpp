@@ -120,6 +120,7 @@ StyleOptionsRow::StyleOptionsRow(EditorViewModel& vm, CropTool& crop, EditorPopo
     buildBubble();
     buildMagnifier();
     addGroup(Group::cursor, {m_cursor = new CursorControls(vm, flags, panel, this)});
+    m_cursor->setObjectName(QStringLiteral("cursorControls"));
     m_sliders << m_cursor->sizeSlider() << m_cursor->highlightSize() << m_cursor->highlightOpacity();
     buildBlur();
     buildLineStyle();
@@ -162,13 +163,16 @@ QWidget* StyleOptionsRow::cornerControls() const { return slider(Flag::corner); 
 QWidget* StyleOptionsRow::buildCrop()
 {
     m_cropAspect = new CropAspectChip(m_vm, m_crop, this);
+    m_cropAspect->setObjectName(QStringLiteral("cropAspectChip"));
     m_cropConfirm = new CropConfirmControls(m_crop, this);
+    m_cropConfirm->setObjectName(QStringLiteral("cropConfirm"));
     return addGroup(Group::crop, {m_cropAspect, m_cropConfirm});
 }
 
 QWidget* StyleOptionsRow::buildFont()
 {
     m_fontFamily = new FontFamilyPicker(m_vm, m_flags, this);
+    m_fontFamily->setObjectName(QStringLiteral("fontFamilyPicker"));
     auto* size = addSlider(new OptionSlider(m_vm, m_flags, Flag::fontSize, fontSizeConfig(),
                                             [](const EditorState& s) { return s.fontSize; },
                                             [this](double v) { m_vm.setFontSize(v); }, this));
@@ -178,6 +182,7 @@ QWidget* StyleOptionsRow::buildFont()
 QWidget* StyleOptionsRow::buildBubble()
 {
     m_bubble = picker(this);
+    m_bubble->setObjectName(QStringLiteral("bubblePicker"));
     bindPicker(m_bubble, m_vm, &EditorState::bubbleStyle, &EditorViewModel::setBubbleStyle);
     return addGroup(Group::bubble, {m_bubble});
 }
@@ -198,6 +203,7 @@ QWidget* StyleOptionsRow::buildMagnifier()
 QWidget* StyleOptionsRow::buildBlur()
 {
     m_blurStyle = picker(this);
+    m_blurStyle->setObjectName(QStringLiteral("blurStylePicker"));
     bindPicker(m_blurStyle, m_vm, &EditorState::selectedBlurStyle, &EditorViewModel::setBlurStyle);
     auto* amount = addSlider(new OptionSlider(
         m_vm, m_flags, Flag::blur,
@@ -209,16 +215,20 @@ QWidget* StyleOptionsRow::buildBlur()
 QWidget* StyleOptionsRow::buildLineStyle()
 {
     m_dashed = new ToggleChip(&paintDashedLine, QSizeF(17, 13), this);
+    m_dashed->setObjectName(QStringLiteral("dashedSwitch"));
     StyleBindings::bindSwitch(m_dashed, m_vm, [](const EditorState& s) { return s.dashed; },
                               [this](bool on) { m_vm.setDashed(on); });
     m_fill = ToggleChip::withIcon(QStringLiteral("drop.fill"), this);
+    m_fill->setObjectName(QStringLiteral("fillSwitch"));
     StyleBindings::bindSwitch(m_fill, m_vm, [](const EditorState& s) { return s.fillEnabled; },
                               [this](bool on) { m_vm.setFillEnabled(on); });
     // Choosing a fill colour also switches the fill on (the model does both).
     m_fillWell = new CompactColorWell(m_panel, this);
+    m_fillWell->setObjectName(QStringLiteral("fillWell"));
     StyleBindings::bindWell(m_fillWell, m_vm, [](const EditorState& s) { return s.fillColor; },
                             [this](const RGBAColor& c) { m_vm.setFillColor(c); });
     m_fillGroup = hbox({m_fill, m_fillWell}, 8, this);
+    m_fillGroup->setObjectName(QStringLiteral("fillControls"));
     auto* corner = addSlider(new OptionSlider(
         m_vm, m_flags, Flag::corner,
         {QStringLiteral("app"), ZENTU_TEXT("Ecken abrunden"), 0, 200, 90, &OptionValueText::whole},

@@ -43,17 +43,7 @@ public:
 
     // The controls (for keyboard access and tests).
     OptionSlider* slider(EditorPopoverFlags::Flag flag) const;
-    CropAspectChip* cropAspectChip() const { return m_cropAspect; }
-    CropConfirmControls* cropConfirm() const { return m_cropConfirm; }
-    FontFamilyPicker* fontFamilyPicker() const { return m_fontFamily; }
-    SegmentedControl* bubblePicker() const { return m_bubble; }
-    SegmentedControl* blurStylePicker() const { return m_blurStyle; }
-    CursorControls* cursorControls() const { return m_cursor; }
-    ToggleChip* dashedSwitch() const { return m_dashed; }
-    ToggleChip* fillSwitch() const { return m_fill; }
-    CompactColorWell* fillWell() const { return m_fillWell; }
-    // Inside the line-style group: fill for rectangles and ellipses, corners for rectangles.
-    QWidget* fillControls() const { return m_fillGroup; }
+    // Inside the line-style group: the corners, for rectangles.
     QWidget* cornerControls() const;
 
 protected:

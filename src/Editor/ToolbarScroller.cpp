@@ -54,6 +54,8 @@ ToolbarScroller::ToolbarScroller(QWidget* content, QWidget* parent)
     , m_leading(new ToolbarScrollEdge(ToolbarScrollEdge::Side::leading, this))
     , m_trailing(new ToolbarScrollEdge(ToolbarScrollEdge::Side::trailing, this))
 {
+    m_trailing->setObjectName(QStringLiteral("trailingEdge"));
+    m_leading->setObjectName(QStringLiteral("leadingEdge"));
     m_content->setParent(this);
     m_content->installEventFilter(this);
     new RunLayout(m_content, [this] { relayout(); }, this);

@@ -23,9 +23,6 @@ public:
     // Slides until `descendant` is wholly in view (as far as the room allows).
     void ensureVisible(const QWidget* descendant);
 
-    ToolbarScrollEdge* leadingEdge() const { return m_leading; }
-    ToolbarScrollEdge* trailingEdge() const { return m_trailing; }
-
     // The run's own size; the least it shrinks to is both edges and a control.
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;

@@ -25,6 +25,7 @@ ToolsGroup::ToolsGroup(EditorViewModel& vm, DelayScheduler& scheduler, QWidget* 
     m_trigger = new CompactToolTrigger(vm);
     m_group = new HoverExpandGroup(
         m_trigger, [this](std::function<void()> close) { return buildGrid(std::move(close)); }, scheduler, this);
+    m_group->setObjectName(QStringLiteral("foldedGroup"));
 
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

@@ -21,7 +21,6 @@ public:
 
     // The inline row's buttons (hidden while folded).
     const QList<ToolButton*>& inlineButtons() const { return m_inline; }
-    HoverExpandGroup* foldedGroup() const { return m_group; }
     // The grid's buttons, once the folded group has opened.
     const QList<ToolButton*>& gridButtons() const { return m_grid; }
 

@@ -27,6 +27,7 @@ ZoomControls::ZoomControls(EditorViewModel& vm, QWidget* parent)
     , m_percent(new ZoomButton(QString(), QSize(46, 22), this))
     , m_plus(new ZoomButton(QStringLiteral("plus"), QSize(22, 22), this))
 {
+    m_plus->setObjectName(QStringLiteral("plusButton"));
     m_percent->setLabelFont(Theme::font(11, QFont::Medium));
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(padding + shadowRoom, padding + shadowRoom, padding + shadowRoom, padding + shadowRoom);

@@ -13,8 +13,6 @@ class ZoomControls : public QWidget {
 public:
     explicit ZoomControls(EditorViewModel& vm, QWidget* parent = nullptr);
 
-    ZoomButton* plusButton() const { return m_plus; }
-
     // "100%" for 1: the zoom in whole percent, halves rounded away from zero.
     static QString percentText(double zoom);
 

@@ -270,6 +270,7 @@ CaptureIntroView::CaptureIntroView(const CaptureIntroConfig& config, const QImag
     const QColor muted = IntroPalette::muted();
 
     m_card = new IntroCard(this);
+    m_card->setObjectName(QStringLiteral("card"));
     m_card->setFixedWidth(cardWidth);
     auto* stack = new QVBoxLayout(m_card);
     stack->setContentsMargins(16, 18, 16, 14);
@@ -335,7 +336,9 @@ CaptureIntroView::CaptureIntroView(const CaptureIntroConfig& config, const QImag
     buttons->setSpacing(9 - 2 * buttonShadowMargin);
     buttons->addStretch(1);
     m_hideForever = new IntroButton(IntroButton::Style::light, Localizer::t(QStringLiteral("Nicht mehr anzeigen")), m_card);
+    m_hideForever->setObjectName(QStringLiteral("hideForeverButton"));
     m_proceed = new IntroButton(IntroButton::Style::dark, Localizer::t(QStringLiteral("OK")), m_card);
+    m_proceed->setObjectName(QStringLiteral("proceedButton"));
     buttons->addWidget(m_hideForever);
     buttons->addWidget(m_proceed);
     stack->addLayout(buttons);

@@ -60,11 +60,7 @@ public:
     std::function<void()> onHideForever;
     std::function<void()> onCancel;
 
-    QWidget* card() const { return m_card; }
-    IntroButton* proceedButton() const { return m_proceed; }
-    IntroButton* hideForeverButton() const { return m_hideForever; }
     IntroCancelButton* cancelButton() const { return m_cancel; }
-    // The header's icon: the title symbol, or the scrolling motif.
     int rowCount() const { return m_rowCount; }
 
     static constexpr int cardWidth = 344;

@@ -69,6 +69,7 @@ ClipboardHistoryView::ClipboardHistoryView(bool showsHeader, bool compact, Clipb
                                           devicePixelRatioF()));
     row->addWidget(glass);
     m_searchField = new QLineEdit(m_searchRow);
+    m_searchField->setObjectName(QStringLiteral("searchField"));
     m_searchField->setFrame(false);
     m_searchField->setPlaceholderText(Localizer::t(QStringLiteral("Suchen")));
     m_searchField->setAccessibleName(m_searchField->placeholderText());
@@ -76,6 +77,7 @@ ClipboardHistoryView::ClipboardHistoryView(bool showsHeader, bool compact, Clipb
     m_searchField->setStyleSheet(QStringLiteral("QLineEdit { background: transparent; border: none; }"));
     row->addWidget(m_searchField, 1);
     m_clearButton = new QToolButton(m_searchRow);
+    m_clearButton->setObjectName(QStringLiteral("clearButton"));
     m_clearButton->setAutoRaise(true);
     m_clearButton->setFocusPolicy(Qt::NoFocus);
     m_clearButton->setIcon(IconRegistry::icon(QStringLiteral("xmark.circle.fill"), iconPx + 2, Theme::secondary(this)));
@@ -90,6 +92,7 @@ ClipboardHistoryView::ClipboardHistoryView(bool showsHeader, bool compact, Clipb
     m_filter = new SegmentedControl({Localizer::t(QStringLiteral("Alle")), Localizer::t(QStringLiteral("Text")),
                                      Localizer::t(QStringLiteral("Bild"))},
                                     m_searchBlock);
+    m_filter->setObjectName(QStringLiteral("filterControl"));
     m_filter->setMetrics(compact ? 11 : 13, compact ? 5 : 7);
     m_filter->setAccessibleName(Localizer::t(QStringLiteral("Filter")));
     block->addWidget(m_filter);
@@ -97,6 +100,7 @@ ClipboardHistoryView::ClipboardHistoryView(bool showsHeader, bool compact, Clipb
 
     // The list.
     m_scroll = new QScrollArea(this);
+    m_scroll->setObjectName(QStringLiteral("scrollArea"));
     m_scroll->setFrameShape(QFrame::NoFrame);
     m_scroll->setWidgetResizable(true);
     m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

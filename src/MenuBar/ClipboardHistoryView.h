@@ -47,10 +47,6 @@ public:
     bool isLoadMoreHintShown() const;
     bool isEmptyStateShown() const;
     QString emptyStateText() const;
-    QLineEdit* searchField() const { return m_searchField; }
-    QToolButton* clearButton() const { return m_clearButton; }
-    SegmentedControl* filterControl() const { return m_filter; }
-    QScrollArea* scrollArea() const { return m_scroll; }
 
     static constexpr int pageSize = 20;
     // While shown, the rows' times follow the clock together, woken just

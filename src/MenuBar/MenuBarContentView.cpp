@@ -170,10 +170,13 @@ void MenuBarContentView::rebuild()
     blockLayout->setContentsMargins(12, 12, 12, 12);
     blockLayout->setSpacing(14);
     m_banner = buildBanner(block);
+    m_banner->setObjectName(QStringLiteral("permissionBanner"));
     blockLayout->addWidget(m_banner);
     m_cards = buildCards(block);
+    m_cards->setObjectName(QStringLiteral("captureActions"));
     blockLayout->addWidget(m_cards);
     m_recent = buildRecent(block);
+    m_recent->setObjectName(QStringLiteral("recentScreenshots"));
     blockLayout->addWidget(m_recent);
     m_clipboard = buildClipboard(block);
     blockLayout->addWidget(m_clipboard);
@@ -214,6 +217,7 @@ QWidget* MenuBarContentView::buildHeader(QWidget* parent)
     icon->setPixmap(AppImages::menubarIcon(18, devicePixelRatioF()));
     row->addWidget(icon, 0, Qt::AlignVCenter);
     m_wordMark = new QLabel(header);
+    m_wordMark->setObjectName(QStringLiteral("wordMark"));
     m_wordMark->setTextFormat(Qt::RichText);
     m_wordMark->setText(zentuMark(Theme::font(15, QFont::Bold), 17, m_wordMark));
     row->addWidget(m_wordMark, 0, Qt::AlignVCenter);
@@ -240,6 +244,7 @@ QWidget* MenuBarContentView::buildBanner(QWidget* parent)
     column->addWidget(title);
     // What refuses and what to do; X11 has no settings page to open.
     m_bannerText = secondaryLabel(RefusalTexts::screenUnreadable(), 11, banner);
+    m_bannerText->setObjectName(QStringLiteral("bannerText"));
     m_bannerText->setWordWrap(true);
     column->addWidget(m_bannerText);
     row->addLayout(column, 1);
@@ -291,6 +296,7 @@ QWidget* MenuBarContentView::buildRecent(QWidget* parent)
     titleRow->addWidget(new SectionHeader(Localizer::t(QStringLiteral("Letzte Screenshots")), section));
     titleRow->addStretch(1);
     m_folderButton = new QToolButton(section);
+    m_folderButton->setObjectName(QStringLiteral("folderButton"));
     m_folderButton->setAutoRaise(true);
     m_folderButton->setIcon(IconRegistry::icon(QStringLiteral("folder"), 15, Theme::primary(this)));
     m_folderButton->setIconSize(QSize(15, 15));
@@ -344,10 +350,12 @@ QWidget* MenuBarContentView::buildClipboard(QWidget* parent)
     titleRow->addWidget(new SectionHeader(Localizer::t(QStringLiteral("Zwischenablage")), section));
     titleRow->addStretch(1);
     m_allButton = borderlessButton(Localizer::t(QStringLiteral("Alle")), 11, QFont::Medium, section);
+    m_allButton->setObjectName(QStringLiteral("allButton"));
     connect(m_allButton, &QPushButton::clicked, this, [this] { runAction(m_actions.showClipboardHistory); });
     titleRow->addWidget(m_allButton);
     column->addLayout(titleRow);
     m_clipboardList = new ClipboardHistoryView(false, true, m_clipboardStore, m_appNames, section);
+    m_clipboardList->setObjectName(QStringLiteral("clipboardList"));
     column->addWidget(m_clipboardList);
     return section;
 }
@@ -365,7 +373,9 @@ QWidget* MenuBarContentView::buildFooter(QWidget* parent)
     row->setContentsMargins(8, 6, 8, 6);
     row->setSpacing(4);
     m_settingsButton = new HoverRowButton(QStringLiteral("gearshape"), Localizer::t(QStringLiteral("Einstellungen")), footer);
+    m_settingsButton->setObjectName(QStringLiteral("settingsButton"));
     m_quitButton = new HoverRowButton(QStringLiteral("power"), Localizer::t(QStringLiteral("Beenden")), footer);
+    m_quitButton->setObjectName(QStringLiteral("quitButton"));
     connect(m_settingsButton, &QAbstractButton::clicked, this, [this] { runAction(m_actions.openSettings); });
     connect(m_quitButton, &QAbstractButton::clicked, this, [this] { runAction(m_actions.quit); });
     row->addWidget(m_settingsButton);

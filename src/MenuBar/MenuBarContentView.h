@@ -50,7 +50,6 @@ public:
     void setDismiss(std::function<void()> dismiss) { m_dismiss = std::move(dismiss); }
     void dismiss();
 
-
     static constexpr int panelWidth = 340;
     static constexpr int maxTiles = 12;
     static constexpr QSize tileSize{96, 70};
@@ -59,19 +58,9 @@ public:
 
     // Parts of the panel, for hosts and tests.
     QWidget* header() const { return m_header; }
-    QWidget* permissionBanner() const { return m_banner; }
-    QWidget* captureActions() const { return m_cards; }
-    QWidget* recentScreenshots() const { return m_recent; }
     QWidget* footer() const { return m_footer; }
     QList<HoverCardButton*> captureCards() const;
     QList<ScreenshotPreviewRow*> tiles() const;
-    ClipboardHistoryView* clipboardList() const { return m_clipboardList; }
-    QToolButton* folderButton() const { return m_folderButton; }
-    QPushButton* allButton() const { return m_allButton; }
-    QLabel* bannerText() const { return m_bannerText; }
-    HoverRowButton* settingsButton() const { return m_settingsButton; }
-    HoverRowButton* quitButton() const { return m_quitButton; }
-    QLabel* wordMark() const { return m_wordMark; }
 
 Q_SIGNALS:
     // After every rebuild of the content (language change).

@@ -29,6 +29,7 @@ ScreenshotPreviewRow::ScreenshotPreviewRow(ScreenshotItem item, const MenuBarAct
     , m_size(size)
     , m_mouse(new TileMouseArea(hover, this))
 {
+    m_mouse->setObjectName(QStringLiteral("mouseArea"));
     setFixedSize(size);
     m_mouse->setGeometry(rect());
     connect(&m_hoverModel, &TileHoverModel::hoveredIDChanged, this, qOverload<>(&QWidget::update));

@@ -31,7 +31,6 @@ public:
 
     // A new menu each time, from the values the tile holds now; the caller owns it.
     QMenu* makeContextMenu();
-    TileMouseArea* mouseArea() const { return m_mouse; }
 
     void openInEditor();
     void copyImage();

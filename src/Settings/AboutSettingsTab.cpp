@@ -149,6 +149,7 @@ AboutSettingsTab::AboutSettingsTab(PermissionManager& permissions, Workspace& wo
     addInset(column, m_version, 0);
 
     m_update = smallButton(Localizer::t(QStringLiteral("Nach Updates suchen")));
+    m_update->setObjectName(QStringLiteral("updateButton"));
     connect(m_update, &QPushButton::clicked, this, [check = actions.checkForUpdates] {
         if (check)
             check();
@@ -166,9 +167,11 @@ AboutSettingsTab::AboutSettingsTab(PermissionManager& permissions, Workspace& wo
     auto* status = new QVBoxLayout;
     status->setSpacing(6);
     m_status = new SymbolLabel(QString(), QString(), Theme::font(Theme::calloutSize));
+    m_status->setObjectName(QStringLiteral("screenRecordingStatus"));
     status->addWidget(m_status, 0, Qt::AlignHCenter);
     // X11 has no settings page for this: no button, but what to do instead.
     m_statusHelp = centredNote(RefusalTexts::screenUnreadable(), Theme::captionSize);
+    m_statusHelp->setObjectName(QStringLiteral("screenRecordingHelp"));
     status->addWidget(m_statusHelp);
     column->addLayout(status);
     showScreenRecording(permissions.screenRecordingAuthorized());
@@ -199,6 +202,7 @@ AboutSettingsTab::AboutSettingsTab(PermissionManager& permissions, Workspace& wo
 
     m_uninstall = DestructiveAction::button(Localizer::t(QStringLiteral("Zentu.it deinstallieren…")),
                                             QStringLiteral("trash"));
+    m_uninstall->setObjectName(QStringLiteral("uninstallButton"));
     m_uninstall->setFont(Theme::font(11));
     connect(m_uninstall, &QPushButton::clicked, this, [uninstall = actions.uninstall] {
         // Asks by itself before anything is removed.

@@ -42,12 +42,7 @@ public:
     };
     static const QList<Link>& links();
 
-    QPushButton* updateButton() const { return m_update; }
-    SymbolLabel* screenRecordingStatus() const { return m_status; }
-    // Why the screen cannot be read; hidden while it can.
-    QLabel* screenRecordingHelp() const { return m_statusHelp; }
     QList<HoverRowButton*> linkRows() const { return m_linkRows; }
-    QPushButton* uninstallButton() const { return m_uninstall; }
 
 private:
     void showScreenRecording(bool authorized);

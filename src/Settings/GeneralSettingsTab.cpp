@@ -72,33 +72,41 @@ GeneralSettingsTab::GeneralSettingsTab(SettingsManager& settings, UserDefaults& 
     auto* globe = new QLabel;
     globe->setPixmap(IconRegistry::pixmap(QStringLiteral("globe"), 15, Theme::secondary(globe), devicePixelRatioF()));
     m_language = new LanguagePicker(localizer, defaults);
+    m_language->setObjectName(QStringLiteral("languagePicker"));
     m_language->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     language->addRow(hbox({globe, m_language}));
 
     // Save folder.
     FormSection* folder = form->addSection(Localizer::t(QStringLiteral("Speicherort für Screenshots")));
     m_path = new QLabel;
+    m_path->setObjectName(QStringLiteral("pathLabel"));
     m_path->setFont(Theme::font(Theme::bodySize));
     Theme::setForeground(m_path, Theme::secondary(m_path));
     m_path->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_path->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     m_path->installEventFilter(this);
     m_changeFolder = new QPushButton(ButtonText::escaped(Localizer::t(QStringLiteral("Ändern …"))));
+    m_changeFolder->setObjectName(QStringLiteral("changeFolderButton"));
     m_changeFolder->setAccessibleName(Localizer::t(QStringLiteral("Ändern …")));
     auto* folderRow = hbox({m_path, m_changeFolder});
     static_cast<QHBoxLayout*>(folderRow->layout())->setStretch(0, 1);
     folder->addRow(folderRow);
     m_folderError = errorCaption(folder);
+    m_folderError->setObjectName(QStringLiteral("folderError"));
 
     // Capture.
     FormSection* capture = form->addSection(Localizer::t(QStringLiteral("Aufnahme")));
     m_cursor = capture->addToggle(Localizer::t(QStringLiteral("Mauszeiger im Screenshot anzeigen")));
+    m_cursor->setObjectName(QStringLiteral("cursorToggle"));
     m_stamp = capture->addToggle(Localizer::t(QStringLiteral("Datum & Uhrzeit ins Bild stempeln")));
+    m_stamp->setObjectName(QStringLiteral("stampToggle"));
     capture->addCaption(Localizer::t(QStringLiteral("Blendet dezent Datum und Uhrzeit unten rechts ein.")));
     const QString delayLabel = Localizer::t(QStringLiteral("Verzögerung (Timer)"));
     m_delayValue = bodyText(QString());
+    m_delayValue->setObjectName(QStringLiteral("delayValue"));
     Theme::setForeground(m_delayValue, Theme::secondary(m_delayValue));
     m_delay = new Stepper;
+    m_delay->setObjectName(QStringLiteral("delayStepper"));
     m_delay->setRange(0, maximumDelay);
     m_delay->valueText = &GeneralSettingsTab::delayText;
     m_delay->setAccessibleName(delayLabel);
@@ -109,9 +117,12 @@ GeneralSettingsTab::GeneralSettingsTab(SettingsManager& settings, UserDefaults& 
     // After the capture.
     FormSection* after = form->addSection(Localizer::t(QStringLiteral("Nach der Aufnahme")));
     m_copy = after->addToggle(Localizer::t(QStringLiteral("Automatisch in Zwischenablage kopieren")));
+    m_copy->setObjectName(QStringLiteral("copyToggle"));
     m_editor = after->addToggle(Localizer::t(QStringLiteral("Editor nach Screenshot öffnen")));
+    m_editor->setObjectName(QStringLiteral("editorToggle"));
     // The format names are shown as written, in every language.
     m_format = new SegmentedControl({QStringLiteral("PNG"), QStringLiteral("JPEG")});
+    m_format->setObjectName(QStringLiteral("formatPicker"));
     m_format->setFixedSize(m_format->sizeHint());
     const QString formatLabel = Localizer::t(QStringLiteral("Bildformat"));
     m_format->setAccessibleName(formatLabel);
@@ -123,12 +134,15 @@ GeneralSettingsTab::GeneralSettingsTab(SettingsManager& settings, UserDefaults& 
     // Start.
     FormSection* start = form->addSection(Localizer::t(QStringLiteral("Start")));
     m_launch = start->addToggle(Localizer::t(QStringLiteral("Bei Anmeldung starten")));
+    m_launch->setObjectName(QStringLiteral("launchToggle"));
     m_launchError = errorCaption(start);
+    m_launchError->setObjectName(QStringLiteral("launchError"));
     // A build of the program never starts at login: the switch stays off and says why.
     if (!m_settings.launchAtLoginAvailable()) {
         m_launch->setEnabled(false);
         m_launchUnavailable = start->addCaption(Localizer::t(
             QStringLiteral("Startet nur als installiertes Programm bei der Anmeldung: dieses läuft aus einem Build-Ordner.")));
+        m_launchUnavailable->setObjectName(QStringLiteral("launchUnavailable"));
     }
 
     // User changes (clicked, never the programmatic updates of refresh()).

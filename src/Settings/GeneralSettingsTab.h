@@ -34,22 +34,6 @@ public:
     // writable folder becomes the save folder.
     void chooseDirectory();
 
-    LanguagePicker* languagePicker() const { return m_language; }
-    QLabel* pathLabel() const { return m_path; }
-    QPushButton* changeFolderButton() const { return m_changeFolder; }
-    QLabel* folderError() const { return m_folderError; }
-    ToggleSwitch* cursorToggle() const { return m_cursor; }
-    ToggleSwitch* stampToggle() const { return m_stamp; }
-    Stepper* delayStepper() const { return m_delay; }
-    QLabel* delayValue() const { return m_delayValue; }
-    ToggleSwitch* copyToggle() const { return m_copy; }
-    ToggleSwitch* editorToggle() const { return m_editor; }
-    SegmentedControl* formatPicker() const { return m_format; }
-    ToggleSwitch* launchToggle() const { return m_launch; }
-    QLabel* launchError() const { return m_launchError; }
-    // Why the switch is off for good; none where the program may start at login.
-    QLabel* launchUnavailable() const { return m_launchUnavailable; }
-
 protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
 

@@ -27,7 +27,6 @@ public:
     std::function<void(qint64 limit)> onCommit;
 
     QComboBox* picker() const { return m_picker; }
-    QLineEdit* customField() const { return m_field; }
     QLabel* titleLabel() const { return m_title; }
 
     static bool isPreset(qint64 limit);

@@ -32,16 +32,21 @@ HistorySettingsTab::HistorySettingsTab(SettingsManager& settings, ClipboardHisto
     FormSection* clipboard = form->addSection(clipboardName);
     m_enabled = clipboard->addToggle(Localizer::t(QStringLiteral("Zwischenablage-Verlauf aktivieren")));
     m_clipboardLimit = new HistoryLimitRow(maxEntries, clipboardName);
+    m_clipboardLimit->setObjectName(QStringLiteral("clipboardLimit"));
     clipboard->addRow(m_clipboardLimit);
     m_duplicates = clipboard->addToggle(Localizer::t(QStringLiteral("Duplikate vermeiden")));
+    m_duplicates->setObjectName(QStringLiteral("duplicatesToggle"));
     m_clearClipboard = DestructiveAction::button(Localizer::t(QStringLiteral("Zwischenablage-Verlauf leeren …")));
+    m_clearClipboard->setObjectName(QStringLiteral("clearClipboardButton"));
     clipboard->addRow(m_clearClipboard);
 
     const QString screenshotsName = Localizer::t(QStringLiteral("Screenshots"));
     FormSection* screenshots = form->addSection(screenshotsName);
     m_screenshotLimit = new HistoryLimitRow(maxEntries, screenshotsName);
+    m_screenshotLimit->setObjectName(QStringLiteral("screenshotLimit"));
     screenshots->addRow(m_screenshotLimit);
     m_clearScreenshots = DestructiveAction::button(Localizer::t(QStringLiteral("Screenshot-Verlauf leeren …")));
+    m_clearScreenshots->setObjectName(QStringLiteral("clearScreenshotsButton"));
     screenshots->addRow(m_clearScreenshots);
 
     connect(m_enabled, &QAbstractButton::clicked, this,

@@ -20,12 +20,6 @@ public:
     HistorySettingsTab(SettingsManager& settings, ClipboardHistoryStore& clipboardStore,
                        ScreenshotHistoryStore& screenshotStore, Alerts& alerts, QWidget* parent = nullptr);
 
-    HistoryLimitRow* clipboardLimit() const { return m_clipboardLimit; }
-    ToggleSwitch* duplicatesToggle() const { return m_duplicates; }
-    QPushButton* clearClipboardButton() const { return m_clearClipboard; }
-    HistoryLimitRow* screenshotLimit() const { return m_screenshotLimit; }
-    QPushButton* clearScreenshotsButton() const { return m_clearScreenshots; }
-
 private:
     void refresh();
     // Clears (through clear) once the user confirmed the title's question.

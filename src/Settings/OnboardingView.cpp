@@ -141,6 +141,7 @@ void OnboardingView::rebuild()
     metrics.subtitleColor = ink3();
     m_screenCard = PermissionRow::screenRecording(m_permissions, metrics);
     m_accessibilityCard = PermissionRow::accessibility(m_permissions, metrics);
+    m_accessibilityCard->setObjectName(QStringLiteral("accessibilityCard"));
     cards->addWidget(new Card(m_screenCard));
     cards->addWidget(new Card(m_accessibilityCard));
     stack->addLayout(cards);
@@ -150,6 +151,7 @@ void OnboardingView::rebuild()
     stack->addWidget(m_note);
 
     m_ready = new QWidget;
+    m_ready->setObjectName(QStringLiteral("readyRow"));
     auto* ready = new QHBoxLayout(m_ready);
     ready->setContentsMargins(0, 16, 0, 0);
     ready->setSpacing(8);
@@ -164,6 +166,7 @@ void OnboardingView::rebuild()
     m_okHolder = new QWidget;
     auto* okRow = new QHBoxLayout(m_okHolder);
     m_ok = new ProminentButton(Localizer::t(QStringLiteral("OK")), ProminentButton::Size::large);
+    m_ok->setObjectName(QStringLiteral("okButton"));
     m_ok->setMinimumWidth(130);
     m_ok->setFixedWidth(qMax(130, m_ok->sizeHint().width()));
     connect(m_ok, &QPushButton::clicked, this, [this] {

@@ -27,10 +27,7 @@ public:
     // Takes a measured height: reported when it changed and is above 200.
     void reportHeight(double height);
 
-    PermissionRow* accessibilityCard() const { return m_accessibilityCard; }
-    QWidget* readyRow() const { return m_ready; }
     QLabel* note() const { return m_note; }
-    ProminentButton* okButton() const { return m_ok; }
     // The room above "OK": 12 under the ready line, else 20.
     int okTopPadding() const;
 

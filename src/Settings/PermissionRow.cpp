@@ -36,6 +36,9 @@ PermissionRow::PermissionRow(const QString& symbolName, const QString& title, co
                                          Localizer::t(QStringLiteral("Nicht verfügbar")),
                                          Theme::font(metrics.stateSize, QFont::DemiBold), this))
 {
+    m_unavailableLabel->setObjectName(QStringLiteral("unavailableLabel"));
+    m_grantedLabel->setObjectName(QStringLiteral("grantedLabel"));
+    m_refusal->setObjectName(QStringLiteral("refusalLabel"));
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(0, 2, 0, 2);
     row->setSpacing(metrics.spacing);

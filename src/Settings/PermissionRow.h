@@ -46,9 +46,6 @@ public:
     QColor iconColor() const;
 
     QLabel* titleLabel() const { return m_title; }
-    QLabel* refusalLabel() const { return m_refusal; }
-    SymbolLabel* grantedLabel() const { return m_grantedLabel; }
-    SymbolLabel* unavailableLabel() const { return m_unavailableLabel; }
 
 private:
     void refreshIcon();

@@ -33,13 +33,16 @@ PrivacySettingsTab::PrivacySettingsTab(const Services& services, QWidget* parent
 
     FormSection* permissions = form->addSection(Localizer::t(QStringLiteral("Berechtigungen")));
     m_screenRow = PermissionRow::screenRecording(services.permissions, PermissionRow::formMetrics());
+    m_screenRow->setObjectName(QStringLiteral("screenRecordingRow"));
     permissions->addRow(m_screenRow);
     m_accessibilityRow = PermissionRow::accessibility(services.permissions, PermissionRow::formMetrics());
+    m_accessibilityRow->setObjectName(QStringLiteral("accessibilityRow"));
     permissions->addRow(m_accessibilityRow);
     permissions->addRow(FormSection::makeCaption(PermissionRow::nothingToGrantNote(), nullptr));
 
     FormSection* sensitive = form->addSection(Localizer::t(QStringLiteral("Sensible Inhalte")));
     m_sensitive = sensitive->addToggle(Localizer::t(QStringLiteral("Als sensibel markierte Inhalte ignorieren")));
+    m_sensitive->setObjectName(QStringLiteral("sensitiveToggle"));
     sensitive->addCaption(Localizer::t(QStringLiteral("Inhalte, die als vertraulich markiert sind ODER aus bekannten Passwort-Apps stammen (z. B. KeePassXC, 1Password, Bitwarden, Seahorse), werden nicht im Zwischenablage-Verlauf gespeichert – auch wenn das Passwort sichtbar war.")));
     const QString account = services.authenticator.accountName();
     sensitive->addCaption(
@@ -53,6 +56,7 @@ PrivacySettingsTab::PrivacySettingsTab(const Services& services, QWidget* parent
             .arg(homeRelativePath(services.folders.baseDirectory(), services.folders.paths().homeDirectory())),
         nullptr));
     m_deleteAll = DestructiveAction::button(Localizer::t(QStringLiteral("Gesamten Verlauf löschen …")));
+    m_deleteAll->setObjectName(QStringLiteral("deleteAllButton"));
     local->addRow(m_deleteAll);
 
     // On is stored at once; off only through the password check, so until

@@ -33,11 +33,6 @@ public:
     };
     explicit PrivacySettingsTab(const Services& services, QWidget* parent = nullptr);
 
-    PermissionRow* screenRecordingRow() const { return m_screenRow; }
-    PermissionRow* accessibilityRow() const { return m_accessibilityRow; }
-    ToggleSwitch* sensitiveToggle() const { return m_sensitive; }
-    QPushButton* deleteAllButton() const { return m_deleteAll; }
-
     // Switching the filter off: stored only once the owner's password was
     // checked. The answer may come after this tab is gone; it is written to
     // the settings all the same.

@@ -11,6 +11,7 @@ HoverExpandGroup::HoverExpandGroup(QWidget* trigger, ContentBuilder content, Del
     , m_content(std::move(content))
     , m_closeWork(scheduler)
 {
+    m_trigger->setObjectName(QStringLiteral("trigger"));
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(trigger);

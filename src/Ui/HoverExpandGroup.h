@@ -11,7 +11,6 @@
 #include <QPointer>
 #include <functional>
 
-
 class HoverExpandGroup : public QAbstractButton {
     Q_OBJECT
 public:
@@ -24,7 +23,6 @@ public:
     ~HoverExpandGroup() override;
 
     bool isOpen() const { return m_open; }
-    QWidget* trigger() const { return m_trigger; }
     // The popover, once the group has opened.
     Popover* popover() const { return m_popover; }
 

@@ -6,6 +6,7 @@
 #include "Editor/CropTool.h"
 #include "Editor/EditorViewModel.h"
 #include "fakes/FakeEditorEnvironment.h"
+#include "support/ChildNamed.h"
 #include "support/EditorAnnotations.h"
 #include "support/IsolatedEnvironment.h"
 
@@ -160,10 +161,10 @@ private Q_SLOTS:
         pair.cancelButton()->click(); // the draft goes; tool stays; nothing recorded
         QVERIFY(!crop.cropDraft());
         QCOMPARE(vm.state().selectedTool, EditorTool::crop);
-        pair.applyButton()->click(); // no draft: nothing
+        childNamed<QPushButton>(pair, "applyButton")->click(); // no draft: nothing
         QVERIFY(!vm.canUndo());
         draw(crop, {100, 100}, {300, 200}); // still 1:1
-        pair.applyButton()->click();
+        childNamed<QPushButton>(pair, "applyButton")->click();
         QCOMPARE(vm.original().size(), QSize(200, 200));
         QCOMPARE(vm.undoCount(), 1);
     }

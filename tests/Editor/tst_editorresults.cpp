@@ -13,6 +13,7 @@
 #include "Storage/ShareFolder.h"
 #include "fakes/FakeEditorEnvironment.h"
 #include "fakes/FakeTextRecognizer.h"
+#include "support/ChildNamed.h"
 #include "support/EditorAnnotations.h"
 #include "support/FilledImage.h"
 #include "support/IsolatedEnvironment.h"
@@ -70,7 +71,7 @@ private Q_SLOTS:
         EditorWindowController window(filled(1000, 800, Qt::white), std::nullopt, std::move(windowEnv));
         EditorSession& editor = window.session();
         EditorViewModel& vm = editor.model();
-        ImageInsertButton* button = window.rootView().toolbar().imageInsertButton();
+        ImageInsertButton* button = childNamed<ImageInsertButton>(window.rootView().toolbar(), "imageInsertButton");
         button->click(); // cancelled
         chooser.chosenFile = junk.fileName();
         button->click();

@@ -42,6 +42,7 @@
 #include "fakes/FakeTextRecognizer.h"
 #include "fakes/FakeWorkspace.h"
 #include "fakes/ManualDelayScheduler.h"
+#include "support/ChildNamed.h"
 #include "support/EditorAnnotations.h"
 #include "support/IsolatedEnvironment.h"
 #include "support/ToolbarRowView.h"
@@ -99,7 +100,7 @@ struct Editor {
         , vm(session.model())
         , root(*new EditorRootView(session, &window, EditorToolbarServices{scheduler, panel}))
         , toolbar(root.toolbar())
-        , row(*toolbar.styleOptions())
+        , row(*childNamed<StyleOptionsRow>(toolbar, "styleOptions"))
     {
         window.resize(1400, 720);
         root.resize(window.size());
@@ -115,7 +116,7 @@ struct Editor {
         vm.setSelectedIDs(ids);
     }
     const AnnotationObject& at(int i) const { return vm.state().annotations[i]; }
-    OptionSlider* slider(Flag flag) const { return flag == Flag::stroke ? toolbar.strokeControl() : row.slider(flag); }
+    OptionSlider* slider(Flag flag) const { return flag == Flag::stroke ? childNamed<OptionSlider>(toolbar, "strokeControl") : row.slider(flag); }
     bool shown(QWidget* w) const { return w->isVisibleTo(&row); }
     // A key where the focus is, as the user presses it.
     void press(QKeyCombination key)
@@ -135,14 +136,14 @@ private Q_SLOTS:
     {
         Editor f;
         f.vm.setTool(EditorTool::ellipse);
-        QVERIFY(f.shown(f.row.fillControls()) && !f.shown(f.row.cornerControls()));
+        QVERIFY(f.shown(childNamed<QWidget>(f.row, "fillControls")) && !f.shown(f.row.cornerControls()));
         // The crop tool's confirm pair shows once a rectangle exists.
         f.vm.setTool(EditorTool::crop);
-        QVERIFY(!f.shown(f.row.cropConfirm()));
+        QVERIFY(!f.shown(childNamed<CropConfirmControls>(f.row, "cropConfirm")));
         f.session.crop().cropBegin({10, 10}, std::nullopt);
         f.session.crop().cropUpdate({10, 10}, {200, 150});
         f.session.crop().endCropDrag();
-        QVERIFY(f.shown(f.row.cropConfirm()));
+        QVERIFY(f.shown(childNamed<CropConfirmControls>(f.row, "cropConfirm")));
 
         // A single selected annotation's kind wins over the tool's; several fall back to the tool.
         f.vm.setTool(EditorTool::select);
@@ -159,8 +160,8 @@ private Q_SLOTS:
         f.vm.setCursorHighlightEnabled(true);
         QCOMPARE(f.toolbar.level(), 1);
         f.vm.setTool(EditorTool::speechBubble); // from that level on, chips instead of sliders
-        QVERIFY(f.toolbar.strokeControl()->chip()->isVisibleTo(&f.root));
-        QVERIFY(!f.toolbar.strokeControl()->inlineSlider()->isVisibleTo(&f.root));
+        QVERIFY(childNamed<ToolbarChip>(*childNamed<OptionSlider>(f.toolbar, "strokeControl"), "chip")->isVisibleTo(&f.root));
+        QVERIFY(!childNamed<StyleEditSlider>(*childNamed<OptionSlider>(f.toolbar, "strokeControl"), "inlineSlider")->isVisibleTo(&f.root));
 
         // Every control can be found by assistive technology.
         for (QAbstractButton* b : f.root.findChildren<QAbstractButton*>())
@@ -185,20 +186,20 @@ private Q_SLOTS:
         const auto in = [&](const QWidget* w) { return QRect(w->mapTo(&f.root, QPoint(0, 0)), w->size()); };
         ExportControls& out = f.root.exportControls();
         HistoryControls& history = f.root.historyControls();
-        const QList<QWidget*> kept{out.liveTextToggle(), out.ocrButton(), out.pinButton(), out.shareButton(),
-                                   out.copyButton(), out.saveButton(), history.undoButton(), history.redoButton()};
+        const QList<QWidget*> kept{childNamed<ToggleChip>(out, "liveTextToggle"), childNamed<ToolbarIconButton>(out, "ocrButton"), childNamed<ToolbarIconButton>(out, "pinButton"), childNamed<ShareButton>(out, "shareButton"),
+                                   childNamed<ToolbarIconButton>(out, "copyButton"), childNamed<ToolbarIconButton>(out, "saveButton"), childNamed<ToolbarIconButton>(history, "undoButton"), childNamed<ToolbarIconButton>(history, "redoButton")};
         for (QWidget* w : kept)
             QTRY_VERIFY2(w->isVisible() && f.root.rect().contains(in(w)), w->metaObject()->className());
 
-        ToolbarScroller* run = f.toolbar.row2Scroller();
+        ToolbarScroller* run = childNamed<ToolbarScroller>(f.toolbar, "row2Scroller");
         QTRY_VERIFY(run->maximumOffset() > 0);
         QVERIFY(!in(run).intersects(in(&out)));
-        QVERIFY(run->trailingEdge()->isVisible() && !run->leadingEdge()->isVisible());
-        QWidget* opacity = f.row.cursorControls()->highlightOpacity();
+        QVERIFY(childNamed<ToolbarScrollEdge>(*run, "trailingEdge")->isVisible() && !childNamed<ToolbarScrollEdge>(*run, "leadingEdge")->isVisible());
+        QWidget* opacity = childNamed<CursorControls>(f.row, "cursorControls")->highlightOpacity();
         QVERIFY(!inViewOf(*run, opacity));
-        for (int i = 0; i < 10 && run->trailingEdge()->isVisible(); ++i)
-            QTest::mouseClick(run->trailingEdge(), Qt::LeftButton);
-        QVERIFY(!run->trailingEdge()->isVisible() && run->leadingEdge()->isVisible());
+        for (int i = 0; i < 10 && childNamed<ToolbarScrollEdge>(*run, "trailingEdge")->isVisible(); ++i)
+            QTest::mouseClick(childNamed<ToolbarScrollEdge>(*run, "trailingEdge"), Qt::LeftButton);
+        QVERIFY(!childNamed<ToolbarScrollEdge>(*run, "trailingEdge")->isVisible() && childNamed<ToolbarScrollEdge>(*run, "leadingEdge")->isVisible());
         QVERIFY(inViewOf(*run, opacity));
 
         // An upright wheel turns it back; so does the keyboard reaching the first control.
@@ -206,7 +207,7 @@ private Q_SLOTS:
                           Qt::NoModifier, Qt::NoScrollPhase, false);
         QApplication::sendEvent(run, &wheel);
         QVERIFY(run->offset() < run->maximumOffset());
-        QWidget* style = f.row.cursorControls()->stylePicker();
+        QWidget* style = childNamed<CursorStylePicker>(*childNamed<CursorControls>(f.row, "cursorControls"), "stylePicker");
         style->setFocus(Qt::TabFocusReason);
         QTRY_VERIFY(inViewOf(*run, style));
         QCOMPARE(run->offset(), 0);
@@ -228,8 +229,8 @@ private Q_SLOTS:
         f.vm.setTool(EditorTool::arrow);
         settle();
         const auto in = [&](const QWidget* w) { return QRect(w->mapTo(&f.root, QPoint(0, 0)), w->size()); };
-        CompactColorWell* well = f.row.fillWell();
-        ToolbarScroller* run = f.toolbar.row2Scroller();
+        CompactColorWell* well = childNamed<CompactColorWell>(f.row, "fillWell");
+        ToolbarScroller* run = childNamed<ToolbarScroller>(f.toolbar, "row2Scroller");
 
         f.vm.setTool(EditorTool::rectangle);
         QVERIFY(well->isVisible());
@@ -267,14 +268,14 @@ private Q_SLOTS:
         const Localizer::Scope installed(localizer);
         Editor f;
         f.vm.setLineWidth(4.7);
-        QCOMPARE(f.toolbar.strokeControl()->inlineValueLabel()->text(), QStringLiteral("4 px"));
-        QCOMPARE(f.toolbar.strokeControl()->chip()->accessibleName(), QStringLiteral("4 px"));
+        QCOMPARE(childNamed<QLabel>(*childNamed<OptionSlider>(f.toolbar, "strokeControl"), "inlineValueLabel")->text(), QStringLiteral("4 px"));
+        QCOMPARE(childNamed<ToolbarChip>(*childNamed<OptionSlider>(f.toolbar, "strokeControl"), "chip")->accessibleName(), QStringLiteral("4 px"));
         f.vm.setCursorHighlightOpacity(0.29);
         QCOMPARE(f.slider(Flag::cursorHlOpacity)->valueText(), QStringLiteral("29%"));
         localizer->setLanguage(QStringLiteral("en"));
         QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
-        QCOMPARE(f.row.blurStylePicker()->labels(), (QStringList{QStringLiteral("Pixel"), QStringLiteral("Soft")}));
-        QCOMPARE(f.toolbar.strokeControl()->chip()->toolTip(), QStringLiteral("Line width"));
+        QCOMPARE(childNamed<SegmentedControl>(f.row, "blurStylePicker")->labels(), (QStringList{QStringLiteral("Pixel"), QStringLiteral("Soft")}));
+        QCOMPARE(childNamed<ToolbarChip>(*childNamed<OptionSlider>(f.toolbar, "strokeControl"), "chip")->toolTip(), QStringLiteral("Line width"));
         localizer->setLanguage(QStringLiteral("de"));
     }
 
@@ -282,14 +283,14 @@ private Q_SLOTS:
     {
         Editor f;
         // The highlight follows a tool chosen elsewhere; the current tool's button drops the selection.
-        ToolButton* text = f.toolbar.tools()->inlineButtons()[7];
+        ToolButton* text = childNamed<ToolsGroup>(f.toolbar, "tools")->inlineButtons()[7];
         f.vm.setTool(text->tool());
         f.select({0});
         QTest::mouseClick(text, Qt::LeftButton);
         QVERIFY(text->isChecked() && f.vm.selectedIDs().isEmpty());
 
         // A swatch recolours the selection in one step and moves the ring.
-        ColorRow* row = f.toolbar.colors();
+        ColorRow* row = childNamed<ColorRow>(f.toolbar, "colors");
         const auto& palette = RGBAColor::palette();
         f.vm.setTool(EditorTool::arrow);
         f.select({0, 1});
@@ -301,7 +302,7 @@ private Q_SLOTS:
 
         // With no room in the row, the palette chip holds all eight; a choice there closes it.
         f.toolbar.setAvailableWidth(760);
-        HoverExpandGroup* chip = row->paletteChip();
+        HoverExpandGroup* chip = childNamed<HoverExpandGroup>(*row, "paletteChip");
         QVERIFY(chip);
         QTest::mouseClick(chip, Qt::LeftButton);
         QTest::mouseClick(row->chipSwatches()[7], Qt::LeftButton);
@@ -309,7 +310,7 @@ private Q_SLOTS:
         QVERIFY(!chip->isOpen());
 
         // The colour panel reports one change in two steps: one undo step with the final colour.
-        QTest::mouseClick(row->panelWell(), Qt::LeftButton);
+        QTest::mouseClick(childNamed<ColorPanelWell>(*row, "panelWell"), Qt::LeftButton);
         f.select({0});
         steps = f.vm.undoCount();
         f.panel.panel()->setCurrentColor(QColor(10, 20, 30, 128));
@@ -325,7 +326,7 @@ private Q_SLOTS:
     {
         Editor f;
         f.select({0});
-        StyleEditSlider* inlineSlider = f.toolbar.strokeControl()->inlineSlider();
+        StyleEditSlider* inlineSlider = childNamed<StyleEditSlider>(*childNamed<OptionSlider>(f.toolbar, "strokeControl"), "inlineSlider");
         // Keys and the wheel: every step is an undo step of its own.
         inlineSlider->setFocus();
         for (int i = 0; i < 3; ++i)
@@ -340,12 +341,12 @@ private Q_SLOTS:
 
         // A drag cut short by its popover closing ends the edit there.
         f.toolbar.setAvailableWidth(900);
-        QTest::mouseClick(f.toolbar.strokeControl()->chip(), Qt::LeftButton);
+        QTest::mouseClick(childNamed<ToolbarChip>(*childNamed<OptionSlider>(f.toolbar, "strokeControl"), "chip"), Qt::LeftButton);
         QVERIFY(f.toolbar.popoverFlags().isOpen(Flag::stroke));
-        StyleEditSlider* popSlider = f.toolbar.strokeControl()->popoverSlider();
+        StyleEditSlider* popSlider = childNamed<StyleEditSlider>(*childNamed<OptionSlider>(f.toolbar, "strokeControl"), "popoverSlider");
         QTest::mousePress(popSlider, Qt::LeftButton, {}, QPoint(10, popSlider->height() / 2));
         QVERIFY(f.vm.isCoalescingStyleEdit());
-        f.toolbar.strokeControl()->popover()->hide();
+        childNamed<OptionSlider>(f.toolbar, "strokeControl")->popover()->hide();
         QVERIFY(!f.toolbar.popoverFlags().isOpen(Flag::stroke));
         QVERIFY(!f.vm.isCoalescingStyleEdit());
         QCOMPARE(f.vm.undoCount(), 5);
@@ -364,31 +365,31 @@ private Q_SLOTS:
         Editor f;
         // The bubble's shape and the dashed switch.
         f.select({5});
-        SegmentedControl* bubble = f.row.bubblePicker();
+        SegmentedControl* bubble = childNamed<SegmentedControl>(f.row, "bubblePicker");
         QTest::mouseClick(bubble, Qt::LeftButton, {}, bubble->segmentRect(1).center().toPoint());
         QCOMPARE(f.at(5).bubbleStyle, std::optional(SpeechBubbleStyle::oval));
         f.select({1});
-        QTest::mouseClick(f.row.dashedSwitch(), Qt::LeftButton);
+        QTest::mouseClick(childNamed<ToggleChip>(f.row, "dashedSwitch"), Qt::LeftButton);
         QCOMPARE(f.at(1).dashed, std::optional(true));
         // A fill colour on a rectangle without fill switches the fill on, in one step.
-        Q_EMIT f.row.fillWell()->colorEdited({0.1, 0.2, 0.9, 0.5});
+        Q_EMIT childNamed<CompactColorWell>(f.row, "fillWell")->colorEdited({0.1, 0.2, 0.9, 0.5});
         QCOMPARE(f.at(1).fillColor, std::optional(RGBAColor{0.1, 0.2, 0.9, 0.5}));
-        QVERIFY(f.vm.state().fillEnabled && f.row.fillSwitch()->isChecked());
+        QVERIFY(f.vm.state().fillEnabled && childNamed<ToggleChip>(f.row, "fillSwitch")->isChecked());
         QCOMPARE(f.vm.undoCount(), 3);
 
         // The cursor grid: a cell restyles the placed cursor and closes; the highlight brings its controls.
         f.vm.setTool(EditorTool::cursor);
         f.session.drawing().place(K::cursor, {300, 300});
         const int placed = int(f.vm.state().annotations.size()) - 1;
-        CursorControls* controls = f.row.cursorControls();
-        QTest::mouseClick(controls->stylePicker(), Qt::LeftButton);
-        QTest::mouseClick(controls->stylePicker()->cells()[6], Qt::LeftButton); // soft_arrowClick
+        CursorControls* controls = childNamed<CursorControls>(f.row, "cursorControls");
+        QTest::mouseClick(childNamed<CursorStylePicker>(*controls, "stylePicker"), Qt::LeftButton);
+        QTest::mouseClick(childNamed<CursorStylePicker>(*controls, "stylePicker")->cells()[6], Qt::LeftButton); // soft_arrowClick
         QCOMPARE(f.at(placed).cursorStyle, std::optional(QStringLiteral("soft_arrowClick")));
         QVERIFY(!f.toolbar.popoverFlags().isOpen(Flag::cursorStyle));
-        QVERIFY(!f.shown(controls->highlightWell()));
-        QTest::mouseClick(controls->highlightSwitch(), Qt::LeftButton);
+        QVERIFY(!f.shown(childNamed<CompactColorWell>(*controls, "highlightWell")));
+        QTest::mouseClick(childNamed<ToggleChip>(*controls, "highlightSwitch"), Qt::LeftButton);
         QCOMPARE(f.at(placed).highlightEnabled, std::optional(true));
-        QVERIFY(f.shown(controls->highlightWell()) && f.shown(controls->highlightOpacity()));
+        QVERIFY(f.shown(childNamed<CompactColorWell>(*controls, "highlightWell")) && f.shown(controls->highlightOpacity()));
         // A style without a hotspot of its own rings where the renderer puts its tip.
         QCOMPARE(CursorThumbnail::ringCentre(QStringLiteral("odd_arrowClick"), QRectF(0, 0, 100, 100), 100),
                  QPointF(20, 13));
@@ -399,10 +400,10 @@ private Q_SLOTS:
         Editor f;
         f.vm.setTool(EditorTool::select);
         f.select({2});
-        FontFamilyPicker* picker = f.row.fontFamilyPicker();
+        FontFamilyPicker* picker = childNamed<FontFamilyPicker>(f.row, "fontFamilyPicker");
         const QStringList& families = FontFamilyPicker::fontFamilies();
         QTest::mouseClick(picker, Qt::LeftButton);
-        QListWidget* list = picker->list();
+        QListWidget* list = childNamed<QListWidget>(*picker, "list");
         const int pick = int(families.size()) / 2; // rows 0 and 1 are "System" and a divider
         list->scrollToItem(list->item(pick + 2));
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(pick + 2)).center());
@@ -437,28 +438,28 @@ private Q_SLOTS:
     {
         Editor f;
         QVERIFY(f.active());
-        auto& zoom = *static_cast<ZoomControls*>(f.root.zoomControls());
+        auto& zoom = *static_cast<ZoomControls*>(childNamed<QWidget>(f.root, "zoomControls"));
         f.vm.setZoom(39.9);
-        zoom.plusButton()->click();
-        QVERIFY(f.vm.zoom() == 40.0 && !zoom.plusButton()->isEnabled());
+        childNamed<ZoomButton>(zoom, "plusButton")->click();
+        QVERIFY(f.vm.zoom() == 40.0 && !childNamed<ZoomButton>(zoom, "plusButton")->isEnabled());
         HistoryControls& h = f.root.historyControls();
         DeleteResetControls& d = f.root.deleteResetControls();
-        QVERIFY(!h.undoButton()->isEnabled() && !h.redoButton()->isEnabled());
+        QVERIFY(!childNamed<ToolbarIconButton>(h, "undoButton")->isEnabled() && !childNamed<ToolbarIconButton>(h, "redoButton")->isEnabled());
         // Two selected: only the Delete key takes them; one selected: the button does.
         f.select({0, 1});
         QVERIFY(!d.deleteButton()->isEnabled());
         f.select({1});
         d.deleteButton()->click();
         QCOMPARE(f.vm.state().annotations.size(), 6);
-        d.resetButton()->click();
-        QVERIFY(f.vm.state().annotations.isEmpty() && !d.resetButton()->isEnabled());
-        h.undoButton()->click();
+        childNamed<QToolButton>(d, "resetButton")->click();
+        QVERIFY(f.vm.state().annotations.isEmpty() && !childNamed<QToolButton>(d, "resetButton")->isEnabled());
+        childNamed<ToolbarIconButton>(h, "undoButton")->click();
         f.press(Qt::CTRL | Qt::SHIFT | Qt::Key_Z); // redo
         QVERIFY(f.vm.state().annotations.isEmpty());
         f.press(Qt::CTRL | Qt::Key_Z);
         f.press(Qt::CTRL | Qt::Key_Z);
         QCOMPARE(f.vm.state().annotations.size(), 7);
-        QVERIFY(!h.undoButton()->isEnabled() && h.redoButton()->isEnabled());
+        QVERIFY(!childNamed<ToolbarIconButton>(h, "undoButton")->isEnabled() && childNamed<ToolbarIconButton>(h, "redoButton")->isEnabled());
     }
 
     void exportRowHandsOnTheFlattenedPicture()
@@ -467,12 +468,12 @@ private Q_SLOTS:
         QVERIFY(f.active());
         f.session.drawing().place(K::badge, {100, 100});
         ExportControls& x = f.root.exportControls();
-        x.pinButton()->click();
-        x.copyButton()->click();
+        childNamed<ToolbarIconButton>(x, "pinButton")->click();
+        childNamed<ToolbarIconButton>(x, "copyButton")->click();
         QCOMPARE(f.env.pinned, QList<QImage>{f.session.results().render()});
         QCOMPARE(f.env.copiedImages, QList<QImage>{f.session.results().render()});
         // Save writes back the annotations first, then offers the flattened picture under a timestamped name.
-        x.saveButton()->click();
+        childNamed<ToolbarIconButton>(x, "saveButton")->click();
         QCOMPARE(f.env.writeBacks.size(), 1);
         QVERIFY(f.env.writeBacks.first().image.isNull() && f.env.writeBacks.first().annotations.size() == 1);
         QCOMPARE(f.env.saved.first().first, f.session.results().render());
@@ -489,13 +490,14 @@ private Q_SLOTS:
         recognizer.hold = true;
         OCRService ocr(recognizer);
         f.env.ocr = &ocr;
-        x.ocrButton()->click();
-        QVERIFY(!x.ocrButton()->isEnabled());
+        childNamed<ToolbarIconButton>(x, "ocrButton")->click();
+        QVERIFY(!childNamed<ToolbarIconButton>(x, "ocrButton")->isEnabled());
         recognizer.release(0);
-        QTRY_VERIFY(x.ocrButton()->isEnabled());
+        QTRY_VERIFY(childNamed<ToolbarIconButton>(x, "ocrButton")->isEnabled());
         // Nothing found: the message alone; Return closes it and the result is cleared.
         QTRY_VERIFY(f.root.ocrSheet() && f.root.ocrSheet()->isVisible());
-        QVERIFY(f.root.ocrSheet()->emptyMessage() && !f.root.ocrSheet()->copyAgainButton());
+        QVERIFY(f.root.ocrSheet()->findChild<QLabel*>(QStringLiteral("emptyMessage"))
+                && !f.root.ocrSheet()->findChild<QPushButton*>(QStringLiteral("copyAgainButton")));
         QTest::keyClick(f.root.ocrSheet(), Qt::Key_Return);
         QTRY_VERIFY(!f.root.ocrSheet());
         QVERIFY(!f.session.recognition().ocrText());
@@ -509,7 +511,7 @@ private Q_SLOTS:
         OCRResultView* sheet = f.root.ocrSheet();
         QTRY_VERIFY(sheet && sheet->isVisible());
         QVERIFY(sheet->textView()->verticalScrollBar()->maximum() > 0);
-        sheet->copyAgainButton()->click();
+        childNamed<QPushButton>(*sheet, "copyAgainButton")->click();
         QCOMPARE(f.env.copiedTexts, QStringList{text});
     }
 
@@ -522,12 +524,12 @@ private Q_SLOTS:
         f.env.sharedFolder = folder.path();
         f.env.desktop = &desktop;
         f.env.programs = &programs;
-        ShareButton* share = f.root.exportControls().shareButton();
+        ShareButton* share = childNamed<ShareButton>(f.root.exportControls(), "shareButton");
         share->click();
-        QVERIFY(share->shareMenu() && share->shareMenu()->isVisible());
+        QVERIFY(childNamed<QMenu>(*share, "shareMenu")->isVisible());
         const QString path = f.session.sharing().sharedFilePath();
         QVERIFY(QFile::exists(path));
-        for (QAction* entry : share->shareMenu()->actions())
+        for (QAction* entry : childNamed<QMenu>(*share, "shareMenu")->actions())
             entry->trigger();
         QCOMPARE(desktop.openedUrls, QStringList{QUrl::fromLocalFile(path).toString()});
         QCOMPARE(programs.started.value(0), qMakePair(QStringLiteral("xdg-email"), QStringList{QStringLiteral("--attach"), path}));
@@ -537,9 +539,9 @@ private Q_SLOTS:
         // Without a file every entry is off.
         share->setMakeItems([&] { return QVariantList{QVariant::fromValue(f.session.results().render())}; });
         share->click();
-        for (QAction* action : share->shareMenu()->actions())
+        for (QAction* action : childNamed<QMenu>(*share, "shareMenu")->actions())
             QVERIFY(!action->isEnabled());
-        share->shareMenu()->close();
+        childNamed<QMenu>(*share, "shareMenu")->close();
     }
 
     void copyAndPasteKeysStepAsideForLiveTextAndTyping()

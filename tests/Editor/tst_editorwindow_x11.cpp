@@ -27,6 +27,7 @@
 #include "Ui/DrawingCaches.h"
 #include "Ui/Theme.h"
 #include "fakes/FakeEditorEnvironment.h"
+#include "support/ChildNamed.h"
 #include "support/EditorAnnotations.h"
 #include "support/IsolatedEnvironment.h"
 #include "support/NoisyImage.h"
@@ -101,14 +102,14 @@ private Q_SLOTS:
         resizeTo(700);
         QTRY_COMPARE(toolbar().level(), 4);
         QTRY_VERIFY_WITH_TIMEOUT(countPixels(grab(), bar, [&](QColor c) { return near(c, blue, 12); }) == 0, 10000);
-        HoverExpandGroup* tools = toolbar().tools()->foldedGroup();
+        HoverExpandGroup* tools = childNamed<HoverExpandGroup>(*childNamed<ToolsGroup>(toolbar(), "tools"), "foldedGroup");
         QVERIFY(in(tools, window.get()).right() < 80);
-        QVERIFY(toolbar().colors()->paletteChip()->isVisible());
+        QVERIFY(childNamed<HoverExpandGroup>(*childNamed<ColorRow>(toolbar(), "colors"), "paletteChip")->isVisible());
 
         // Resting the real pointer on the tools chip opens the grid below it; a click picks a tool and closes it.
         x11.moveTo(tools->mapToGlobal(tools->rect().center()));
         QTRY_VERIFY_WITH_TIMEOUT(tools->isOpen(), 5000);
-        ToolButton* rectangle = toolbar().tools()->gridButtons()[4];
+        ToolButton* rectangle = childNamed<ToolsGroup>(toolbar(), "tools")->gridButtons()[4];
         QTRY_VERIFY(rectangle->isVisible());
         Popover* grid = tools->popover();
         const QColor fill = Theme::windowBackground(grid);
@@ -130,7 +131,7 @@ private Q_SLOTS:
         resizeTo(1100);
         QTRY_COMPARE(toolbar().level(), 0);
         QVector<QImage> before;
-        for (ToolButton* b : toolbar().tools()->inlineButtons())
+        for (ToolButton* b : childNamed<ToolsGroup>(toolbar(), "tools")->inlineButtons())
             before << grab().copy(in(b, window.get()));
         QVERIFY(before.size() >= 4);
         // Glyphs, not blank buttons nor the neutral square of a missing font.
@@ -141,7 +142,7 @@ private Q_SLOTS:
         init();
         resizeTo(1100);
         QTRY_COMPARE(toolbar().level(), 0);
-        const QList<ToolButton*>& again = toolbar().tools()->inlineButtons();
+        const QList<ToolButton*>& again = childNamed<ToolsGroup>(toolbar(), "tools")->inlineButtons();
         QCOMPARE(again.size(), before.size());
         for (int i = 0; i < again.size(); ++i)
             QTRY_COMPARE_WITH_TIMEOUT(grab().copy(in(again[i], window.get())), before[i], 5000);
@@ -165,7 +166,7 @@ private Q_SLOTS:
         const qsizetype steps = vm().undoCount();
 
         // The real pointer drags the slider from its left end to its right end.
-        StyleEditSlider* slider = toolbar().strokeControl()->inlineSlider();
+        StyleEditSlider* slider = childNamed<StyleEditSlider>(*childNamed<OptionSlider>(toolbar(), "strokeControl"), "inlineSlider");
         const QPoint from = slider->mapToGlobal(QPoint(2, slider->height() / 2));
         const QPoint to = slider->mapToGlobal(QPoint(slider->width() + 20, slider->height() / 2));
         x11.drag(from, to);
@@ -173,7 +174,7 @@ private Q_SLOTS:
         QTRY_VERIFY(!vm().isCoalescingStyleEdit());
         QCOMPARE(vm().undoCount(), steps + 1);
         QTRY_VERIFY_WITH_TIMEOUT(redPixels() > 3 * thin, 5000);
-        QCOMPARE(toolbar().strokeControl()->valueText(), QStringLiteral("30 px"));
+        QCOMPARE(childNamed<OptionSlider>(toolbar(), "strokeControl")->valueText(), QStringLiteral("30 px"));
         vm().undo();
         QTRY_VERIFY_WITH_TIMEOUT(redPixels() < 2 * thin, 5000);
     }
@@ -233,12 +234,12 @@ private Q_SLOTS:
         QTRY_COMPARE(toolbar().level(), EditorToolbarLayout::mostCompactLevel);
         ExportControls& out = root().exportControls();
         const QRect whole = window->rect();
-        for (QWidget* w : QList<QWidget*>{out.copyButton(), out.saveButton(), root().historyControls().undoButton(),
-                                          root().historyControls().redoButton()})
+        for (QWidget* w : QList<QWidget*>{childNamed<ToolbarIconButton>(out, "copyButton"), childNamed<ToolbarIconButton>(out, "saveButton"), childNamed<ToolbarIconButton>(root().historyControls(), "undoButton"),
+                                          childNamed<ToolbarIconButton>(root().historyControls(), "redoButton")})
             QTRY_VERIFY2(w->isVisible() && whole.contains(in(w, window.get())), w->metaObject()->className());
         // Save, filled with the accent colour, is there in the window's pixels.
-        const QRect save = in(out.saveButton(), window.get());
-        const QColor accent = Theme::accent(out.saveButton());
+        const QRect save = in(childNamed<ToolbarIconButton>(out, "saveButton"), window.get());
+        const QColor accent = Theme::accent(childNamed<ToolbarIconButton>(out, "saveButton"));
         QTRY_VERIFY_WITH_TIMEOUT(countPixels(grab(), save, [&](QColor c) { return near(c, accent, 16); }) > save.width() * save.height() / 2,
                                  10000);
     }

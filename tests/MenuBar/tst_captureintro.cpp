@@ -5,6 +5,7 @@
 #include "MenuBar/CaptureIntroView.h"
 #include "fakes/FakeActivationPolicy.h"
 #include "fakes/FakeUserDefaults.h"
+#include "support/ChildNamed.h"
 #include "support/IsolatedEnvironment.h"
 
 #include <QLineEdit>
@@ -43,7 +44,7 @@ private Q_SLOTS:
         Rig rig;
         rig.show(CaptureIntroConfig::screenshot(), "a");
         QCOMPARE(rig.policy.current, Policy::accessory);
-        rig.presenter.window()->proceedButton()->click();
+        childNamed<IntroButton>(*rig.presenter.window(), "proceedButton")->click();
         rig.show(CaptureIntroConfig::screenshot(), "b");
         rig.presenter.window()->cancelButton()->click();
         QCOMPARE(rig.calls, (QStringList{"a:proceed regular", "b:cancel regular"}));
@@ -66,7 +67,7 @@ private Q_SLOTS:
         QCOMPARE(rig.calls.last(), QStringLiteral("d:cancel regular"));
         QVERIFY(first.isNull() || !first->isVisible());
         QCOMPARE(rig.policy.current, Policy::accessory);
-        rig.presenter.window()->proceedButton()->click();
+        childNamed<IntroButton>(*rig.presenter.window(), "proceedButton")->click();
         QCOMPARE(rig.calls.last(), QStringLiteral("e:proceed regular"));
     }
 
@@ -74,7 +75,7 @@ private Q_SLOTS:
     {
         Rig rig;
         rig.show(CaptureIntroConfig::scroll(), "s");
-        rig.presenter.window()->hideForeverButton()->click();
+        childNamed<IntroButton>(*rig.presenter.window(), "hideForeverButton")->click();
         QVERIFY(rig.defaults.boolValue("zentuHideScrollIntro"));
         rig.show(CaptureIntroConfig::scroll(), "s2");
         QCOMPARE(rig.policy.history.size(), 2); // the first card's only
@@ -91,7 +92,7 @@ private Q_SLOTS:
         Rig rig;
         rig.policy.current = Policy::accessory;
         rig.show(CaptureIntroConfig::screenshot(), "a");
-        rig.presenter.window()->proceedButton()->click();
+        childNamed<IntroButton>(*rig.presenter.window(), "proceedButton")->click();
         // An editor opened meanwhile made the app regular: a later card leaves it so.
         rig.policy.current = Policy::regular;
         rig.show(CaptureIntroConfig::screenshot(), "b");

@@ -11,6 +11,7 @@
 #include "Ui/SegmentedControl.h"
 #include "Ui/TooltipHost.h"
 #include "fakes/ManualDelayScheduler.h"
+#include "support/ChildNamed.h"
 #include "support/IsolatedEnvironment.h"
 
 #include <QAccessible>
@@ -59,13 +60,13 @@ private Q_SLOTS:
         ClipboardHistoryView view(true, false, store);
         view.resize(380, 520);
         view.show();
-        QTest::keyClicks(view.searchField(), QStringLiteral("milch"));
+        QTest::keyClicks(childNamed<QLineEdit>(view, "searchField"), QStringLiteral("milch"));
         QCOMPARE(view.rows().size(), 1);
-        QTest::mouseClick(view.clearButton(), Qt::LeftButton);
+        QTest::mouseClick(childNamed<QToolButton>(view, "clearButton"), Qt::LeftButton);
         QCOMPARE(view.query(), QString());
-        QVERIFY(!view.clearButton()->isVisible());
+        QVERIFY(!childNamed<QToolButton>(view, "clearButton")->isVisible());
         // A segment pressed through its own accessible entry, as a screen reader does.
-        QAccessibleInterface* image = QAccessible::queryAccessibleInterface(view.filterControl())->child(2);
+        QAccessibleInterface* image = QAccessible::queryAccessibleInterface(childNamed<SegmentedControl>(view, "filterControl"))->child(2);
         QCOMPARE(image->text(QAccessible::Name), QStringLiteral("Bild"));
         image->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
         QTRY_COMPARE(view.rows().size(), 2);
@@ -93,7 +94,7 @@ private Q_SLOTS:
         f.clipboardStore->clearAll(false);
         QVERIFY(!window.isFilterRowShown());
         QCOMPARE(window.typeFilter(), Filter::all);
-        QCOMPARE(window.filterControl()->currentIndex(), 0);
+        QCOMPARE(childNamed<SegmentedControl>(window, "filterControl")->currentIndex(), 0);
         QCOMPARE(window.emptyStateText(), QStringLiteral("Noch keine Einträge"));
     }
 
@@ -124,7 +125,7 @@ private Q_SLOTS:
         QCOMPARE(window.displayLimit(), 20);
 
         // Scrolling the panel's list to its end brings the next page by itself.
-        QScrollBar* bar = panel.scrollArea()->verticalScrollBar();
+        QScrollBar* bar = childNamed<QScrollArea>(panel, "scrollArea")->verticalScrollBar();
         QTRY_VERIFY(bar->maximum() > 0);
         bar->setValue(bar->maximum());
         QTRY_COMPARE(panel.rows().size(), 40);
@@ -158,7 +159,7 @@ private Q_SLOTS:
         QCOMPARE(view.rows().first()->item().preview, QStringLiteral("drei"));
         QVERIFY(view.rows().first()->justCopied() && !view.rows().at(1)->justCopied());
         QTRY_COMPARE(hovered(), QStringList{"zwei"});
-        QVERIFY(!view.rows().first()->favoriteButton()->isVisible());
+        QVERIFY(!childNamed<QToolButton>(*view.rows().first(), "favoriteButton")->isVisible());
         // The lit row's trash removes that entry.
         QTRY_VERIFY(view.rows().at(2)->deleteButton()->isVisible());
         QTest::mouseClick(view.rows().at(2)->deleteButton(), Qt::LeftButton);

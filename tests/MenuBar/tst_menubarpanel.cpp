@@ -20,6 +20,7 @@
 #include "PanelFixture.h"
 #include "Ui/HoverRowButton.h"
 #include "fakes/FakeMenuBarActions.h"
+#include "support/ChildNamed.h"
 #include "support/IsolatedEnvironment.h"
 
 #include <QAbstractButton>
@@ -106,14 +107,14 @@ private Q_SLOTS:
         panel.hide();
         panel.show();
         QCOMPARE(p.f.capturePermissions.preflightCalls, reads + 2);
-        QVERIFY(!panel.permissionBanner()->isVisible());
-        QVERIFY(!panel.recentScreenshots()->isVisible());
+        QVERIFY(!childNamed<QWidget>(panel, "permissionBanner")->isVisible());
+        QVERIFY(!childNamed<QWidget>(panel, "recentScreenshots")->isVisible());
         QCOMPARE(p.sectionTitles(), QStringList{QStringLiteral("ZWISCHENABLAGE")});
 
         // Refused: the banner comes before the cards.
         p.f.denyScreenRecording();
-        QVERIFY(panel.permissionBanner()->isVisible());
-        QVERIFY(panel.permissionBanner()->y() < panel.captureActions()->y());
+        QVERIFY(childNamed<QWidget>(panel, "permissionBanner")->isVisible());
+        QVERIFY(childNamed<QWidget>(panel, "permissionBanner")->y() < childNamed<QWidget>(panel, "captureActions")->y());
 
         // The twelve newest screenshots, newest first.
         QDateTime t = QDateTime::currentDateTimeUtc();
@@ -143,18 +144,18 @@ private Q_SLOTS:
                                            "captureScrollingWindow"}));
         // The other buttons act without closing the panel.
         p.rec.calls.clear();
-        QTest::mouseClick(panel.settingsButton(), Qt::LeftButton);
-        QTest::mouseClick(panel.quitButton(), Qt::LeftButton);
-        QTest::mouseClick(panel.allButton(), Qt::LeftButton);
+        QTest::mouseClick(childNamed<HoverRowButton>(panel, "settingsButton"), Qt::LeftButton);
+        QTest::mouseClick(childNamed<HoverRowButton>(panel, "quitButton"), Qt::LeftButton);
+        QTest::mouseClick(childNamed<QPushButton>(panel, "allButton"), Qt::LeftButton);
         QCOMPARE(p.rec.calls, (QStringList{"openSettings", "quit", "showClipboardHistory"}));
         // Refused: the banner says why and what to do, and offers no button
         // that could only log (X11 has no settings page to open).
         p.f.denyScreenRecording();
-        QTRY_VERIFY(panel.bannerText()->isVisible());
-        QVERIFY(panel.bannerText()->text().contains(QStringLiteral("X-Server")));
-        QVERIFY(panel.bannerText()->parentWidget()->findChildren<QAbstractButton*>().isEmpty());
+        QTRY_VERIFY(childNamed<QLabel>(panel, "bannerText")->isVisible());
+        QVERIFY(childNamed<QLabel>(panel, "bannerText")->text().contains(QStringLiteral("X-Server")));
+        QVERIFY(childNamed<QLabel>(panel, "bannerText")->parentWidget()->findChildren<QAbstractButton*>().isEmpty());
         p.f.screenshotStore->add(PanelFixture::picture(20, 20, Qt::blue), CaptureKind::area);
-        QTest::mouseClick(panel.folderButton(), Qt::LeftButton);
+        QTest::mouseClick(childNamed<QToolButton>(panel, "folderButton"), Qt::LeftButton);
         QCOMPARE(p.f.workspace.openedFolders, QStringList{testFolders().screenshotsDirectory()});
         QVERIFY(panel.isVisible());
 
@@ -187,7 +188,7 @@ private Q_SLOTS:
         MenuBarContentView& panel = *p.view;
         panel.show();
         QPointer<HoverCardButton> before = panel.captureCards().at(1);
-        const QString markBefore = panel.wordMark()->text();
+        const QString markBefore = childNamed<QLabel>(panel, "wordMark")->text();
         QSignalSpy rebuilt(&panel, &MenuBarContentView::rebuilt);
         localizer->setLanguage(QStringLiteral("en"));
         QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
@@ -195,7 +196,7 @@ private Q_SLOTS:
         QVERIFY(before.isNull() || panel.captureCards().at(1) != before.data());
         QCOMPARE(static_cast<CaptureButton*>(panel.captureCards().at(1))->title(), QStringLiteral("Screen"));
         QCOMPARE(p.sectionTitles(), QStringList{QStringLiteral("CLIPBOARD")});
-        QCOMPARE(panel.wordMark()->text(), markBefore); // the brand is never translated
+        QCOMPARE(childNamed<QLabel>(panel, "wordMark")->text(), markBefore); // the brand is never translated
         localizer->setLanguage(QStringLiteral("de"));
     }
 
@@ -208,7 +209,7 @@ private Q_SLOTS:
         ScreenshotPreviewRow tile(item, actions, *f.screenshotStore, f.workspace, f.tileHoverSync, {96, 70});
         tile.show();
         // A click, or a screen reader's press, opens the editor; a press released outside does nothing.
-        TileMouseArea* area = tile.mouseArea();
+        TileMouseArea* area = childNamed<TileMouseArea>(tile, "mouseArea");
         QTest::mouseClick(area, Qt::LeftButton, {}, QPoint(10, 10));
         QTest::mousePress(area, Qt::LeftButton, {}, QPoint(10, 10));
         QTest::mouseRelease(area, Qt::LeftButton, {}, QPoint(200, 10));
@@ -319,7 +320,7 @@ private Q_SLOTS:
         QVERIFY(first->isHovered() && !panel.tiles().last()->isHovered());
 
         // While a text field has focus the key belongs to the text.
-        QLineEdit* search = panel.clipboardList()->searchField();
+        QLineEdit* search = childNamed<QLineEdit>(*childNamed<ClipboardHistoryView>(panel, "clipboardList"), "searchField");
         search->setFocus();
         QTest::keyClick(search, Qt::Key_Backspace);
         QCOMPARE(f.screenshotStore->items().size(), 2);

@@ -8,6 +8,7 @@
 #include "Platform/Qt/PamOwnerAuthenticator.h"
 #include "Platform/Qt/PasswordDialog.h"
 #include "Platform/Qt/PasswordField.h"
+#include "support/ChildNamed.h"
 #include "support/IsolatedEnvironment.h"
 
 #include <QAccessible>
@@ -102,9 +103,9 @@ private Q_SLOTS:
         PasswordDialog* dialog = auth.dialog();
         QVERIFY(dialog);
         QVERIFY(QTest::qWaitForWindowExposed(dialog));
-        QVERIFY(!dialog->confirmButton()->isEnabled());
+        QVERIFY(!childNamed<QPushButton>(*dialog, "confirmButton")->isEnabled());
         QVERIFY(!auth.canAuthenticate()); // one check at a time
-        PasswordField* field = dialog->field();
+        PasswordField* field = childNamed<PasswordField>(*dialog, "field");
         QTest::keyClicks(field, QStringLiteral("richtig-gehe"));
         QKeyEvent umlaut(QEvent::KeyPress, Qt::Key_Udiaeresis, Qt::NoModifier, QStringLiteral("ü"));
         QApplication::sendEvent(field, &umlaut);
@@ -128,15 +129,15 @@ private Q_SLOTS:
         auth.authenticate(prompt(), done);
         const QPointer<PasswordDialog> same = auth.dialog();
         QVERIFY(QTest::qWaitForWindowExposed(same));
-        QTest::keyClicks(same->field(), QStringLiteral("daneben"));
-        QTest::keyClick(same->field(), Qt::Key_Return);
+        QTest::keyClicks(childNamed<PasswordField>(*same, "field"), QStringLiteral("daneben"));
+        QTest::keyClick(childNamed<PasswordField>(*same, "field"), Qt::Key_Return);
         QTRY_COMPARE(same->note(), QStringLiteral("falsch"));
-        QVERIFY(same->isVisible() && same->field()->isEmpty() && same->field()->isEnabled());
-        QVERIFY(!same->confirmButton()->isEnabled());
+        QVERIFY(same->isVisible() && childNamed<PasswordField>(*same, "field")->isEmpty() && childNamed<PasswordField>(*same, "field")->isEnabled());
+        QVERIFY(!childNamed<QPushButton>(*same, "confirmButton")->isEnabled());
         QCOMPARE(answers.size(), 1);
         QVERIFY(auth.isBusy());
-        QTest::keyClicks(same->field(), QStringLiteral("richtig-geheim"));
-        same->confirmButton()->click();
+        QTest::keyClicks(childNamed<PasswordField>(*same, "field"), QStringLiteral("richtig-geheim"));
+        childNamed<QPushButton>(*same, "confirmButton")->click();
         QTRY_COMPARE(answers, (QList<bool>{true, true}));
         QTRY_VERIFY(!same);
         answers.removeLast();
@@ -144,13 +145,13 @@ private Q_SLOTS:
         // Cancelled, by the button and by Escape: no, and later, not during the call.
         auth.authenticate(prompt(), done);
         QVERIFY(QTest::qWaitForWindowExposed(auth.dialog()));
-        QTest::keyClicks(auth.dialog()->field(), QStringLiteral("richtig-geheim"));
+        QTest::keyClicks(childNamed<PasswordField>(*auth.dialog(), "field"), QStringLiteral("richtig-geheim"));
         auth.dialog()->cancelButton()->click();
         QCOMPARE(answers.size(), 1);
         QTRY_COMPARE(answers, (QList<bool>{true, false}));
         auth.authenticate(prompt(), done);
         QVERIFY(QTest::qWaitForWindowExposed(auth.dialog()));
-        QTest::keyClick(auth.dialog()->field(), Qt::Key_Escape);
+        QTest::keyClick(childNamed<PasswordField>(*auth.dialog(), "field"), Qt::Key_Escape);
         QTRY_COMPARE(answers, (QList<bool>{true, false, false}));
         QVERIFY(onMainThread);
         QTRY_VERIFY(!auth.dialog());
@@ -159,8 +160,8 @@ private Q_SLOTS:
         // verdict changes nothing.
         auth.authenticate(prompt(), done);
         QVERIFY(QTest::qWaitForWindowExposed(auth.dialog()));
-        QTest::keyClicks(auth.dialog()->field(), QStringLiteral("richtig-geheim"));
-        QTest::keyClick(auth.dialog()->field(), Qt::Key_Return);
+        QTest::keyClicks(childNamed<PasswordField>(*auth.dialog(), "field"), QStringLiteral("richtig-geheim"));
+        QTest::keyClick(childNamed<PasswordField>(*auth.dialog(), "field"), Qt::Key_Return);
         auth.dialog()->cancelButton()->click();
         QTRY_COMPARE(answers, (QList<bool>{true, false, false, false}));
         QTest::qWait(300);

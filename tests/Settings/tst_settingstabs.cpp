@@ -31,6 +31,7 @@
 #include "Ui/SymbolLabel.h"
 #include "Ui/Theme.h"
 #include "Ui/ToggleSwitch.h"
+#include "support/ChildNamed.h"
 #include "support/DarkPalette.h"
 #include "support/IsolatedEnvironment.h"
 
@@ -134,10 +135,10 @@ private Q_SLOTS:
         SettingsFixture f;
         GeneralSettingsTab tab(*f.settings, f.defaults, *f.localizer, f.folders, testFolders());
         tab.show();
-        Stepper* stepper = tab.delayStepper();
+        Stepper* stepper = childNamed<Stepper>(tab, "delayStepper");
         stepper->stepDown();
         QCOMPARE(f.stored().captureDelaySeconds, 0);
-        QCOMPARE(tab.delayValue()->text(), QStringLiteral("Sofort"));
+        QCOMPARE(childNamed<QLabel>(tab, "delayValue")->text(), QStringLiteral("Sofort"));
         // A click on the upper half adds a second, written at once.
         QTest::mouseClick(stepper, Qt::LeftButton, {}, stepper->upperHalf().center().toPoint());
         QCOMPARE(f.stored().captureDelaySeconds, 1);
@@ -165,10 +166,10 @@ private Q_SLOTS:
         GeneralSettingsTab tab(*f.settings, f.defaults, *f.localizer, f.folders, testFolders());
         tab.show();
         const AppSettings before = f.stored();
-        for (ToggleSwitch* t : {tab.cursorToggle(), tab.stampToggle(), tab.copyToggle(), tab.editorToggle()})
+        for (ToggleSwitch* t : {childNamed<ToggleSwitch>(tab, "cursorToggle"), childNamed<ToggleSwitch>(tab, "stampToggle"), childNamed<ToggleSwitch>(tab, "copyToggle"), childNamed<ToggleSwitch>(tab, "editorToggle")})
             QTest::mouseClick(t, Qt::LeftButton);
         // The format through its segment's own accessible entry.
-        QAccessibleInterface* jpeg = QAccessible::queryAccessibleInterface(tab.formatPicker())->child(1);
+        QAccessibleInterface* jpeg = QAccessible::queryAccessibleInterface(childNamed<SegmentedControl>(tab, "formatPicker"))->child(1);
         QCOMPARE(jpeg->text(QAccessible::Name), QStringLiteral("JPEG"));
         jpeg->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
         const AppSettings after = f.stored();
@@ -182,8 +183,8 @@ private Q_SLOTS:
             s.stampTimestamp = false;
             s.imageFormat = ImageFileFormat::png;
         });
-        QVERIFY(!tab.stampToggle()->isChecked());
-        QCOMPARE(tab.formatPicker()->currentIndex(), 0);
+        QVERIFY(!childNamed<ToggleSwitch>(tab, "stampToggle")->isChecked());
+        QCOMPARE(childNamed<SegmentedControl>(tab, "formatPicker")->currentIndex(), 0);
         QCOMPARE(unnamedControls(&tab), QStringList());
     }
 
@@ -191,7 +192,7 @@ private Q_SLOTS:
     {
         SettingsFixture f;
         auto tab = std::make_unique<GeneralSettingsTab>(*f.settings, f.defaults, *f.localizer, f.folders, testFolders());
-        LanguagePicker* picker = tab->languagePicker();
+        LanguagePicker* picker = childNamed<LanguagePicker>(*tab, "languagePicker");
         QCOMPARE(picker->selection(), QStringLiteral("auto"));
         QSignalSpy changed(f.localizer.get(), &Localizer::langChanged);
         picker->choose(QStringLiteral("auto"));
@@ -203,8 +204,8 @@ private Q_SLOTS:
 
         // A picker made afterwards starts from the stored choice.
         tab = std::make_unique<GeneralSettingsTab>(*f.settings, f.defaults, *f.localizer, f.folders, testFolders());
-        QCOMPARE(tab->languagePicker()->currentText(), QStringLiteral("Français"));
-        tab->languagePicker()->choose(QStringLiteral("auto"));
+        QCOMPARE(childNamed<LanguagePicker>(*tab, "languagePicker")->currentText(), QStringLiteral("Français"));
+        childNamed<LanguagePicker>(*tab, "languagePicker")->choose(QStringLiteral("auto"));
         QCOMPARE(f.defaults.value(SettingsKeys::language).toString(), QStringLiteral("auto"));
         QCOMPARE(f.localizer->lang(), QStringLiteral("de")); // the system's language again
     }
@@ -217,23 +218,23 @@ private Q_SLOTS:
         tab.show();
         const QString fallback = testFolders().exportDirectory(AppSettings{});
         // Cancel: nothing changes.
-        tab.changeFolderButton()->click();
+        childNamed<QPushButton>(tab, "changeFolderButton")->click();
         QCOMPARE(f.folders.startFolders, QStringList{fallback});
         QVERIFY(!f.stored().saveDirectoryPath);
 
         f.folders.answer = QStringLiteral("/nonexistent/zentu");
-        tab.changeFolderButton()->click();
+        childNamed<QPushButton>(tab, "changeFolderButton")->click();
         QVERIFY(!f.stored().saveDirectoryPath);
-        QVERIFY(tab.folderError()->isVisible());
-        QVERIFY(tab.folderError()->text().contains(QStringLiteral("/nonexistent/zentu")));
+        QVERIFY(childNamed<QLabel>(tab, "folderError")->isVisible());
+        QVERIFY(childNamed<QLabel>(tab, "folderError")->text().contains(QStringLiteral("/nonexistent/zentu")));
 
         QTemporaryDir chosen;
         f.folders.answer = chosen.path();
-        tab.changeFolderButton()->click();
+        childNamed<QPushButton>(tab, "changeFolderButton")->click();
         QCOMPARE(f.stored().saveDirectoryPath, std::optional<QString>(chosen.path()));
-        QCOMPARE(tab.pathLabel()->toolTip(), chosen.path());
-        QVERIFY(!tab.folderError()->isVisible());
-        tab.changeFolderButton()->click();
+        QCOMPARE(childNamed<QLabel>(tab, "pathLabel")->toolTip(), chosen.path());
+        QVERIFY(!childNamed<QLabel>(tab, "folderError")->isVisible());
+        childNamed<QPushButton>(tab, "changeFolderButton")->click();
         QCOMPARE(f.folders.startFolders.last(), chosen.path());
     }
 
@@ -242,19 +243,19 @@ private Q_SLOTS:
         SettingsFixture f;
         GeneralSettingsTab tab(*f.settings, f.defaults, *f.localizer, f.folders, testFolders());
         tab.show();
-        QTest::mouseClick(tab.launchToggle(), Qt::LeftButton);
+        QTest::mouseClick(childNamed<ToggleSwitch>(tab, "launchToggle"), Qt::LeftButton);
         QVERIFY(f.login.enabled && f.stored().launchAtLogin);
 
         f.login.failing = true;
-        QTest::mouseClick(tab.launchToggle(), Qt::LeftButton);
-        QVERIFY(tab.launchToggle()->isChecked() && f.stored().launchAtLogin);
-        QVERIFY(tab.launchError()->isVisible());
-        QVERIFY(tab.launchError()->text().contains(QStringLiteral("abgelehnt")));
+        QTest::mouseClick(childNamed<ToggleSwitch>(tab, "launchToggle"), Qt::LeftButton);
+        QVERIFY(childNamed<ToggleSwitch>(tab, "launchToggle")->isChecked() && f.stored().launchAtLogin);
+        QVERIFY(childNamed<QLabel>(tab, "launchError")->isVisible());
+        QVERIFY(childNamed<QLabel>(tab, "launchError")->text().contains(QStringLiteral("abgelehnt")));
 
         f.login.failing = false;
-        QTest::mouseClick(tab.launchToggle(), Qt::LeftButton);
-        QVERIFY(!tab.launchToggle()->isChecked() && !f.login.enabled);
-        QVERIFY(!tab.launchError()->isVisible());
+        QTest::mouseClick(childNamed<ToggleSwitch>(tab, "launchToggle"), Qt::LeftButton);
+        QVERIFY(!childNamed<ToggleSwitch>(tab, "launchToggle")->isChecked() && !f.login.enabled);
+        QVERIFY(!childNamed<QLabel>(tab, "launchError")->isVisible());
     }
 
     void aBuildOfTheProgramNeverStartsAtLogin()
@@ -279,15 +280,15 @@ private Q_SLOTS:
         SettingsManager settings(f.defaults, f.login, f.keyboard);
         GeneralSettingsTab tab(settings, f.defaults, *f.localizer, f.folders, testFolders());
         tab.show();
-        QVERIFY(!tab.launchToggle()->isChecked() && !tab.launchToggle()->isEnabled());
-        QVERIFY(tab.launchUnavailable() && tab.launchUnavailable()->isVisible());
-        QVERIFY(tab.launchUnavailable()->text().contains(QStringLiteral("Build-Ordner")));
-        QTest::mouseClick(tab.launchToggle(), Qt::LeftButton);
-        QVERIFY(!tab.launchToggle()->isChecked() && f.login.registerCalls == 0);
+        QVERIFY(!childNamed<ToggleSwitch>(tab, "launchToggle")->isChecked() && !childNamed<ToggleSwitch>(tab, "launchToggle")->isEnabled());
+        QVERIFY(childNamed<QLabel>(tab, "launchUnavailable")->isVisible());
+        QVERIFY(childNamed<QLabel>(tab, "launchUnavailable")->text().contains(QStringLiteral("Build-Ordner")));
+        QTest::mouseClick(childNamed<ToggleSwitch>(tab, "launchToggle"), Qt::LeftButton);
+        QVERIFY(!childNamed<ToggleSwitch>(tab, "launchToggle")->isChecked() && f.login.registerCalls == 0);
         // An installed program has no such line.
         f.login.registrable = true;
         GeneralSettingsTab installed(*f.settings, f.defaults, *f.localizer, f.folders, testFolders());
-        QVERIFY(!installed.launchUnavailable());
+        QVERIFY(!installed.findChild<QLabel*>(QStringLiteral("launchUnavailable")));
     }
 
     void recorderStateTable()
@@ -444,29 +445,29 @@ private Q_SLOTS:
         HistoryTab t;
         SettingsFixture& f = t.f;
         f.settings->update([](AppSettings& s) { s.maxClipboardItems = 250; });
-        HistoryLimitRow* clip = t.tab.clipboardLimit();
-        HistoryLimitRow* shots = t.tab.screenshotLimit();
+        HistoryLimitRow* clip = childNamed<HistoryLimitRow>(t.tab, "clipboardLimit");
+        HistoryLimitRow* shots = childNamed<HistoryLimitRow>(t.tab, "screenshotLimit");
         // A limit that is no preset: custom, with the number beside it.
-        QVERIFY(clip->isCustomMode() && clip->customField()->isVisible());
-        QCOMPARE(clip->customField()->text(), QStringLiteral("250"));
+        QVERIFY(clip->isCustomMode() && childNamed<QLineEdit>(*clip, "customField")->isVisible());
+        QCOMPARE(childNamed<QLineEdit>(*clip, "customField")->text(), QStringLiteral("250"));
         QCOMPARE(shots->picker()->currentText(), QStringLiteral("200"));
 
         // Custom from a preset proposes 300 at once; again, it changes nothing.
         choose(shots, QStringLiteral("Benutzerdefiniert …"));
         choose(shots, QStringLiteral("Benutzerdefiniert …"));
         QCOMPARE(f.stored().maxScreenshotItems, 300);
-        QCOMPARE(shots->customField()->text(), QStringLiteral("300"));
+        QCOMPARE(childNamed<QLineEdit>(*shots, "customField")->text(), QStringLiteral("300"));
         QCOMPARE(f.stored().maxClipboardItems, 250); // the rows are independent
         choose(shots, QStringLiteral("Unbegrenzt"));
         QCOMPARE(f.stored().maxScreenshotItems, 0);
-        QVERIFY(!shots->customField()->isVisible());
+        QVERIFY(!childNamed<QLineEdit>(*shots, "customField")->isVisible());
 
         // A limit set elsewhere is followed.
         f.settings->update([](AppSettings& s) { s.maxScreenshotItems = 42; });
-        QCOMPARE(shots->customField()->text(), QStringLiteral("42"));
+        QCOMPARE(childNamed<QLineEdit>(*shots, "customField")->text(), QStringLiteral("42"));
         // Screen readers tell the two rows apart by their section.
         QCOMPARE(clip->picker()->accessibleDescription(), QStringLiteral("Zwischenablage"));
-        QCOMPARE(shots->customField()->accessibleDescription(), QStringLiteral("Screenshots"));
+        QCOMPARE(childNamed<QLineEdit>(*shots, "customField")->accessibleDescription(), QStringLiteral("Screenshots"));
     }
 
     void typedLimitCountsOnlyWhenEditingFinishes()
@@ -476,36 +477,36 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowActive(&t.tab));
         for (int i = 0; i < 30; ++i)
             f.clipboardStore->addText(QStringLiteral("Eintrag %1").arg(i), std::nullopt);
-        HistoryLimitRow* clip = t.tab.clipboardLimit();
+        HistoryLimitRow* clip = childNamed<HistoryLimitRow>(t.tab, "clipboardLimit");
         choose(clip, QStringLiteral("Benutzerdefiniert …"));
         QCOMPARE(f.stored().maxClipboardItems, 300);
 
         // On the way to 250 neither 2 nor 25 is stored, and a copy arriving
         // between two keys trims nothing.
         int copies = 0;
-        typeInto(clip->customField(), QStringLiteral("250"), [&] {
+        typeInto(childNamed<QLineEdit>(*clip, "customField"), QStringLiteral("250"), [&] {
             QCOMPARE(f.stored().maxClipboardItems, 300);
             f.clipboardStore->addText(QStringLiteral("Neu %1").arg(++copies), std::nullopt);
             QCOMPARE(f.clipboardStore->items().size(), 30 + copies);
         });
         // Another setting changing meanwhile leaves the typing alone.
         f.settings->update([](AppSettings& s) { s.avoidDuplicates = false; });
-        QCOMPARE(clip->customField()->text(), QStringLiteral("250"));
-        QTest::keyClick(clip->customField(), Qt::Key_Return);
+        QCOMPARE(childNamed<QLineEdit>(*clip, "customField")->text(), QStringLiteral("250"));
+        QTest::keyClick(childNamed<QLineEdit>(*clip, "customField"), Qt::Key_Return);
         QCOMPARE(f.stored().maxClipboardItems, 250);
         QCOMPARE(f.clipboardStore->items().size(), 33);
 
         // Half a number ("-") is no number: nothing stored, the limit shown again.
-        typeInto(clip->customField(), QStringLiteral("-"));
-        t.tab.duplicatesToggle()->setFocus();
-        QTRY_COMPARE(clip->customField()->text(), QStringLiteral("250"));
+        typeInto(childNamed<QLineEdit>(*clip, "customField"), QStringLiteral("-"));
+        childNamed<ToggleSwitch>(t.tab, "duplicatesToggle")->setFocus();
+        QTRY_COMPARE(childNamed<QLineEdit>(*clip, "customField")->text(), QStringLiteral("250"));
         // Leaving the field finishes the edit too; a preset's number ends custom mode.
-        typeInto(clip->customField(), QStringLiteral("500"));
+        typeInto(childNamed<QLineEdit>(*clip, "customField"), QStringLiteral("500"));
         QCOMPARE(f.stored().maxClipboardItems, 250);
-        t.tab.duplicatesToggle()->setFocus();
+        childNamed<ToggleSwitch>(t.tab, "duplicatesToggle")->setFocus();
         QTRY_COMPARE(f.stored().maxClipboardItems, 500);
         QCOMPARE(clip->picker()->currentText(), QStringLiteral("500"));
-        QVERIFY(!clip->customField()->isVisible());
+        QVERIFY(!childNamed<QLineEdit>(*clip, "customField")->isVisible());
     }
 
     void clearingAsksFirstAndRemovesFavouritesToo()
@@ -519,17 +520,17 @@ private Q_SLOTS:
 
         // "Abbrechen", or the dialog closed otherwise: nothing happens.
         f.alerts.answers = {1, -1};
-        t.tab.clearClipboardButton()->click();
-        t.tab.clearClipboardButton()->click();
+        childNamed<QPushButton>(t.tab, "clearClipboardButton")->click();
+        childNamed<QPushButton>(t.tab, "clearClipboardButton")->click();
         QCOMPARE(f.clipboardStore->items().size(), 2);
         QCOMPARE(f.alerts.shown.first().message, QStringLiteral("Zwischenablage-Verlauf wirklich leeren?"));
         QCOMPARE(f.alerts.shown.first().defaultButton, 1); // Return never clears
 
         f.alerts.answers = {0, 0};
-        t.tab.clearClipboardButton()->click();
+        childNamed<QPushButton>(t.tab, "clearClipboardButton")->click();
         QVERIFY(f.clipboardStore->items().isEmpty());
         QCOMPARE(f.screenshotStore->items().size(), 1);
-        t.tab.clearScreenshotsButton()->click();
+        childNamed<QPushButton>(t.tab, "clearScreenshotsButton")->click();
         QCOMPARE(f.alerts.shown.last().message, QStringLiteral("Screenshot-Verlauf wirklich leeren?"));
         QVERIFY(f.screenshotStore->items().isEmpty());
     }
@@ -539,7 +540,7 @@ private Q_SLOTS:
         SettingsFixture f;
         std::unique_ptr<PrivacySettingsTab> tab(privacyTab(f));
         tab->show();
-        ToggleSwitch* toggle = tab->sensitiveToggle();
+        ToggleSwitch* toggle = childNamed<ToggleSwitch>(*tab, "sensitiveToggle");
         // Off asks, and stays on while the answer is open.
         QTest::mouseClick(toggle, Qt::LeftButton);
         QCOMPARE(f.authenticator.prompts.size(), 1);
@@ -573,7 +574,7 @@ private Q_SLOTS:
         view.selectTab(SettingsTab::privacy);
         QPointer<PrivacySettingsTab> first = qobject_cast<PrivacySettingsTab*>(view.tabView());
         QVERIFY(first);
-        QTest::mouseClick(first->sensitiveToggle(), Qt::LeftButton);
+        QTest::mouseClick(childNamed<ToggleSwitch>(*first, "sensitiveToggle"), Qt::LeftButton);
         QCOMPARE(f.authenticator.pending.size(), 1);
 
         // A language change makes the tab anew while the password is asked for.
@@ -581,16 +582,16 @@ private Q_SLOTS:
         QTRY_VERIFY(first.isNull());
         auto* rebuilt = qobject_cast<PrivacySettingsTab*>(view.tabView());
         QVERIFY(rebuilt);
-        QVERIFY(rebuilt->sensitiveToggle()->isChecked());
+        QVERIFY(childNamed<ToggleSwitch>(*rebuilt, "sensitiveToggle")->isChecked());
         f.authenticator.answer(true);
         QCOMPARE(f.stored().ignoreSensitiveContent, false);
-        QVERIFY(!rebuilt->sensitiveToggle()->isChecked());
+        QVERIFY(!childNamed<ToggleSwitch>(*rebuilt, "sensitiveToggle")->isChecked());
 
         // A tab gone for good: the answer is stored all the same.
         f.settings->update([](AppSettings& s) { s.ignoreSensitiveContent = true; });
         {
             std::unique_ptr<PrivacySettingsTab> tab(privacyTab(f));
-            QTest::mouseClick(tab->sensitiveToggle(), Qt::LeftButton);
+            QTest::mouseClick(childNamed<ToggleSwitch>(*tab, "sensitiveToggle"), Qt::LeftButton);
         }
         f.authenticator.answer(true);
         QCOMPARE(f.stored().ignoreSensitiveContent, false);
@@ -603,23 +604,23 @@ private Q_SLOTS:
         std::unique_ptr<PrivacySettingsTab> tab(privacyTab(f));
         tab->show();
         QCOMPARE(f.capturePermissions.preflightCalls, readsBefore + 1); // read again when shown
-        PermissionRow* screen = tab->screenRecordingRow();
-        PermissionRow* access = tab->accessibilityRow();
-        QVERIFY(screen->isGranted() && screen->grantedLabel()->isVisible() && screen->refusalLabel()->isHidden());
+        PermissionRow* screen = childNamed<PermissionRow>(*tab, "screenRecordingRow");
+        PermissionRow* access = childNamed<PermissionRow>(*tab, "accessibilityRow");
+        QVERIFY(screen->isGranted() && childNamed<SymbolLabel>(*screen, "grantedLabel")->isVisible() && childNamed<QLabel>(*screen, "refusalLabel")->isHidden());
 
         // XTEST missing: the row says so and why; X11 has nothing to ask.
         f.capturePermissions.trusted = false;
         f.permissions->refresh();
         QVERIFY(screen->isGranted() && !access->isGranted());
-        QVERIFY(access->unavailableLabel()->isVisible() && access->refusalLabel()->isVisible());
-        QVERIFY(access->refusalLabel()->text().contains(QStringLiteral("XTEST")));
+        QVERIFY(childNamed<SymbolLabel>(*access, "unavailableLabel")->isVisible() && childNamed<QLabel>(*access, "refusalLabel")->isVisible());
+        QVERIFY(childNamed<QLabel>(*access, "refusalLabel")->text().contains(QStringLiteral("XTEST")));
 
         // The screen refused: what refuses it and what to do.
         f.capturePermissions.preflight = false;
         f.screens.contentAvailable = false;
         f.permissions->refresh();
-        QTRY_VERIFY(screen->refusalLabel()->isVisible());
-        QVERIFY(screen->refusalLabel()->text().contains(QStringLiteral("X-Server")));
+        QTRY_VERIFY(childNamed<QLabel>(*screen, "refusalLabel")->isVisible());
+        QVERIFY(childNamed<QLabel>(*screen, "refusalLabel")->text().contains(QStringLiteral("X-Server")));
         QVERIFY(screen->findChildren<QAbstractButton*>().isEmpty() && access->findChildren<QAbstractButton*>().isEmpty());
         QCOMPARE(f.capturePermissions.prompts, 0);
 
@@ -647,10 +648,10 @@ private Q_SLOTS:
         f.clipboardStore->toggleFavorite(f.clipboardStore->items().first());
         f.screenshotStore->toggleFavorite(f.screenshotStore->add(picture(Qt::green), CaptureKind::fullScreen));
         f.alerts.answers = {1, 0};
-        tab->deleteAllButton()->click();
+        childNamed<QPushButton>(*tab, "deleteAllButton")->click();
         QCOMPARE(f.clipboardStore->items().size() + f.screenshotStore->items().size(), 2);
         QCOMPARE(f.alerts.shown.first().message, QStringLiteral("Gesamten Verlauf wirklich löschen?"));
-        tab->deleteAllButton()->click();
+        childNamed<QPushButton>(*tab, "deleteAllButton")->click();
         QVERIFY(f.clipboardStore->items().isEmpty() && f.screenshotStore->items().isEmpty());
     }
 
@@ -678,17 +679,17 @@ private Q_SLOTS:
         AboutSettingsTab tab(*f.permissions, f.workspace, f.bundle, QStringLiteral("https://zentu.example"),
                              {[&f] { ++f.updateChecks; }, [&f] { ++f.uninstallRequests; }});
         tab.show();
-        QCOMPARE(tab.screenRecordingStatus()->text(), QStringLiteral("Bildschirmaufnahme wird für Screenshots benötigt."));
+        QCOMPARE(childNamed<SymbolLabel>(tab, "screenRecordingStatus")->text(), QStringLiteral("Bildschirmaufnahme wird für Screenshots benötigt."));
         // What refuses and what to do, and no button: X11 has no settings page.
-        QVERIFY(tab.screenRecordingHelp()->isVisible());
-        QVERIFY(tab.screenRecordingHelp()->text().contains(QStringLiteral("X11-Sitzung")));
+        QVERIFY(childNamed<QLabel>(tab, "screenRecordingHelp")->isVisible());
+        QVERIFY(childNamed<QLabel>(tab, "screenRecordingHelp")->text().contains(QStringLiteral("X11-Sitzung")));
         for (const QAbstractButton* b : tab.findChildren<QAbstractButton*>())
             QVERIFY2(!b->text().contains(QStringLiteral("Einstellungen")), qPrintable(b->text()));
         // Permitted while the tab is open.
         f.capturePermissions.preflight = true;
         f.permissions->refresh();
-        QCOMPARE(tab.screenRecordingStatus()->text(), QStringLiteral("Bildschirmaufnahme ist erlaubt."));
-        QVERIFY(tab.screenRecordingHelp()->isHidden());
+        QCOMPARE(childNamed<SymbolLabel>(tab, "screenRecordingStatus")->text(), QStringLiteral("Bildschirmaufnahme ist erlaubt."));
+        QVERIFY(childNamed<QLabel>(tab, "screenRecordingHelp")->isHidden());
 
         tab.linkRows().at(1)->click();
         QCOMPARE(f.workspace.openedUrls, QStringList{QStringLiteral("https://zentu.example/docs/index.html")});
@@ -709,8 +710,8 @@ private Q_SLOTS:
             QVERIFY2(contrast >= 4.5, qPrintable(QString::number(contrast)));
         }
         QApplication::setPalette(QPalette());
-        tab.updateButton()->click();
-        tab.uninstallButton()->click();
+        childNamed<QPushButton>(tab, "updateButton")->click();
+        childNamed<QPushButton>(tab, "uninstallButton")->click();
         QCOMPARE(f.updateChecks, 1);
         QCOMPARE(f.uninstallRequests, 1);
     }

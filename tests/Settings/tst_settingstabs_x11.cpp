@@ -21,6 +21,7 @@
 #include "Ui/ProminentButton.h"
 #include "Ui/SegmentedControl.h"
 #include "Ui/ToggleSwitch.h"
+#include "support/ChildNamed.h"
 #include "support/IsolatedEnvironment.h"
 #include "support/PixelCount.h"
 #include "support/ScreenDriver.h"
@@ -118,7 +119,7 @@ private Q_SLOTS:
                 view.selectTab(SettingsTab::general);
                 QPointer<GeneralSettingsTab> general = qobject_cast<GeneralSettingsTab*>(view.tabView());
                 QVERIFY(general);
-                general->languagePicker()->choose(lang);
+                childNamed<LanguagePicker>(*general, "languagePicker")->choose(lang);
                 QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
                 QVERIFY(general.isNull() || general != view.tabView());
                 bar = view.tabBar(); // made anew
@@ -172,7 +173,7 @@ private Q_SLOTS:
         OnboardingView view(*f.permissions, [&] { ++closes; }, [&](double h) { heights << h; });
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
-        QVERIFY(view.accessibilityCard()->refusalLabel()->isVisible() && !view.readyRow()->isVisible());
+        QVERIFY(childNamed<QLabel>(*childNamed<PermissionRow>(view, "accessibilityCard"), "refusalLabel")->isVisible() && !childNamed<QWidget>(view, "readyRow")->isVisible());
         // The first measurement: the whole content.
         QTRY_COMPARE(heights.size(), 1);
         QCOMPARE(heights.first(), double(view.measuredHeight()));
@@ -191,8 +192,8 @@ private Q_SLOTS:
         const double before = heights.last();
         f.capturePermissions.trusted = true;
         f.permissions->refresh();
-        QVERIFY(view.accessibilityCard()->isGranted() && view.readyRow()->isVisible() && view.note()->isVisible());
-        QVERIFY(view.accessibilityCard()->refusalLabel()->isHidden());
+        QVERIFY(childNamed<PermissionRow>(view, "accessibilityCard")->isGranted() && childNamed<QWidget>(view, "readyRow")->isVisible() && view.note()->isVisible());
+        QVERIFY(childNamed<QLabel>(*childNamed<PermissionRow>(view, "accessibilityCard"), "refusalLabel")->isHidden());
         QTRY_VERIFY(heights.last() != before);
         QCOMPARE(heights.last(), double(view.measuredHeight()));
         // Reported only above 200, and only on a change.
@@ -202,10 +203,10 @@ private Q_SLOTS:
         QCOMPARE(heights, QList<double>{200.5});
 
         // OK, or Return wherever the focus is, hands back.
-        view.okButton()->click();
+        childNamed<ProminentButton>(view, "okButton")->click();
         f.capturePermissions.trusted = false;
         f.permissions->refresh();
-        view.okButton()->clearFocus();
+        childNamed<ProminentButton>(view, "okButton")->clearFocus();
         QTest::keyClick(&view, Qt::Key_Return);
         QCOMPARE(closes, 2);
         QCOMPARE(f.capturePermissions.prompts, 0);
@@ -222,29 +223,29 @@ private Q_SLOTS:
         QVERIFY(tab);
         if (!login.canAuthenticate())
             QSKIP("PAM cannot start the login service on this machine");
-        ToggleSwitch* toggle = tab->sensitiveToggle();
+        ToggleSwitch* toggle = childNamed<ToggleSwitch>(*tab, "sensitiveToggle");
         QTRY_VERIFY(onScreen(toggle, &view));
         X11Probe x;
         x.click(toggle->mapToGlobal(toggle->rect().center()));
 
         QTRY_VERIFY_WITH_TIMEOUT(login.dialog() && login.dialog()->isActiveWindow(), 15000);
         const QPointer<PasswordDialog> dialog = login.dialog();
-        QCOMPARE(dialog->reasonLabel()->text(), QStringLiteral("Schutz für sensible Inhalte deaktivieren"));
+        QCOMPARE(childNamed<QLabel>(*dialog, "reasonLabel")->text(), QStringLiteral("Schutz für sensible Inhalte deaktivieren"));
         // The field names the account whose password it wants.
-        QAccessibleInterface* field = QAccessible::queryAccessibleInterface(dialog->field());
+        QAccessibleInterface* field = QAccessible::queryAccessibleInterface(childNamed<PasswordField>(*dialog, "field"));
         QCOMPARE(field->text(QAccessible::Name), QStringLiteral("Passwort für „%1“").arg(login.accountName()));
         const QString wrong = QStringLiteral("Das Passwort war falsch. Bitte versuche es noch einmal.");
         // Twice wrong, typed through the X server: each time the same window
         // says so, takes the next try, and the filter stays on.
         for (const char* typed : {"kein-richtiges-Passwort", "auch-falsch"}) {
             QVERIFY(xdotool({"type", "--delay", "20", QString::fromLatin1(typed)}));
-            QTRY_COMPARE_WITH_TIMEOUT(dialog->field()->characterCount(), int(qstrlen(typed)), 10000);
+            QTRY_COMPARE_WITH_TIMEOUT(childNamed<PasswordField>(*dialog, "field")->characterCount(), int(qstrlen(typed)), 10000);
             QVERIFY(xdotool({"key", "Return"}));
             // (Before Return arrives the field still holds the typing; while
             // PAM works the note says so and the field is off.)
-            QTRY_VERIFY_WITH_TIMEOUT(dialog && dialog->note() == wrong && dialog->field()->isEnabled()
-                                         && dialog->field()->isEmpty(), 20000);
-            QAccessibleInterface* note = QAccessible::queryAccessibleInterface(dialog->noteLabel());
+            QTRY_VERIFY_WITH_TIMEOUT(dialog && dialog->note() == wrong && childNamed<PasswordField>(*dialog, "field")->isEnabled()
+                                         && childNamed<PasswordField>(*dialog, "field")->isEmpty(), 20000);
+            QAccessibleInterface* note = QAccessible::queryAccessibleInterface(childNamed<QLabel>(*dialog, "noteLabel"));
             QCOMPARE(note->text(QAccessible::Name), wrong);
             QVERIFY(!note->state().invisible);
             QCOMPARE(login.dialog(), dialog.data());
@@ -253,7 +254,7 @@ private Q_SLOTS:
             // headline, is cut.
             QTRY_VERIFY2(clipped(dialog).isEmpty(), qPrintable(clipped(dialog).join(QStringLiteral("; "))));
             // Drawn by the X server, in the warning red.
-            QTRY_VERIFY_WITH_TIMEOUT(onScreenWhere(dialog->noteLabel(), [](QColor c) {
+            QTRY_VERIFY_WITH_TIMEOUT(onScreenWhere(childNamed<QLabel>(*dialog, "noteLabel"), [](QColor c) {
                 return c.red() > c.green() + 60 && c.red() > c.blue() + 60;
             }) > 20, 10000);
             QVERIFY(toggle->isChecked());

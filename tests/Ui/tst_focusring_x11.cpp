@@ -16,6 +16,7 @@
 #include "Ui/FocusRing.h"
 #include "Ui/ToggleSwitch.h"
 #include "fakes/FakeEditorEnvironment.h"
+#include "support/ChildNamed.h"
 #include "support/DarkPalette.h"
 #include "support/EditorAnnotations.h"
 #include "support/IsolatedEnvironment.h"
@@ -92,8 +93,8 @@ private Q_SLOTS:
         view.selectTab(SettingsTab::general);
         auto* tab = qobject_cast<GeneralSettingsTab*>(view.tabView());
         QVERIFY(tab);
-        ToggleSwitch* cursor = tab->cursorToggle();
-        ToggleSwitch* stamp = tab->stampToggle();
+        ToggleSwitch* cursor = childNamed<ToggleSwitch>(*tab, "cursorToggle");
+        ToggleSwitch* stamp = childNamed<ToggleSwitch>(*tab, "stampToggle");
         QTRY_VERIFY_WITH_TIMEOUT(cursor->isVisible() && stamp->isVisible(), 10000);
         QCOMPARE(ringPixels(cursor), 0);
 

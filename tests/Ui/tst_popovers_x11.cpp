@@ -34,6 +34,7 @@
 #include "Ui/TooltipHost.h"
 #include "Ui/TransientUi.h"
 #include "fakes/FakeEditorEnvironment.h"
+#include "support/ChildNamed.h"
 #include "support/EditorAnnotations.h"
 #include "support/HelperWindow.h"
 #include "support/IsolatedEnvironment.h"
@@ -140,7 +141,7 @@ class tst_PopoversX11 : public QObject {
     EditorViewModel& vm() { return window->viewModel(); }
     DrawingGesture& drawing() { return window->session().drawing(); }
     EditorToolbar& toolbar() { return window->rootView().toolbar(); }
-    StyleOptionsRow& options() { return *toolbar().styleOptions(); }
+    StyleOptionsRow& options() { return *childNamed<StyleOptionsRow>(toolbar(), "styleOptions"); }
     static QPoint centreOf(QWidget* w) { return w->mapToGlobal(w->rect().center()); }
     // Whether the X server itself finds the control at its centre: a click
     // that falls on the other program's window has the window manager raise
@@ -190,13 +191,13 @@ class tst_PopoversX11 : public QObject {
         const auto [control, popover] = popoverControl(which);
         if (!QTest::qWaitFor([&] { return control->isVisible(); }, 10000))
             return failed("control hidden");
-        ToolbarScroller* run = toolbar().row1Scroller()->isAncestorOf(control) ? toolbar().row1Scroller()
-                                                                               : toolbar().row2Scroller();
-        for (int i = 0; i < 10 && !inViewOf(*run, control) && run->trailingEdge()->isVisible(); ++i) {
+        ToolbarScroller* run = childNamed<ToolbarScroller>(toolbar(), "row1Scroller")->isAncestorOf(control) ? childNamed<ToolbarScroller>(toolbar(), "row1Scroller")
+                                                                               : childNamed<ToolbarScroller>(toolbar(), "row2Scroller");
+        for (int i = 0; i < 10 && !inViewOf(*run, control) && childNamed<ToolbarScrollEdge>(*run, "trailingEdge")->isVisible(); ++i) {
             const int before = run->offset();
-            if (!QTest::qWaitFor([&] { return reachable(run->trailingEdge()); }, 10000))
+            if (!QTest::qWaitFor([&] { return reachable(childNamed<ToolbarScrollEdge>(*run, "trailingEdge")); }, 10000))
                 return failed("arrow covered");
-            x11.click(centreOf(run->trailingEdge()));
+            x11.click(centreOf(childNamed<ToolbarScrollEdge>(*run, "trailingEdge")));
             if (!QTest::qWaitFor([&] { return run->offset() > before; }, 10000))
                 return failed("row did not slide");
         }
@@ -215,39 +216,39 @@ class tst_PopoversX11 : public QObject {
             vm().setCursorHighlightEnabled(true);
         switch (which) {
         case 0: {
-            QWidget* chip = options().cropAspectChip();
+            QWidget* chip = childNamed<CropAspectChip>(options(), "cropAspectChip");
             return {chip, [chip] { return chip->findChild<Popover*>(); }};
         }
         case 1: {
-            HoverExpandGroup* group = toolbar().tools()->foldedGroup();
+            HoverExpandGroup* group = childNamed<HoverExpandGroup>(*childNamed<ToolsGroup>(toolbar(), "tools"), "foldedGroup");
             return {group, [group] { return group->popover(); }};
         }
         case 2:
         case 3: {
             OptionSlider* slider = options().slider(which == 2 ? EditorPopoverFlags::Flag::blur
                                                                 : EditorPopoverFlags::Flag::fontSize);
-            return {slider->chip(), [slider] { return slider->popover(); }};
+            return {childNamed<ToolbarChip>(*slider, "chip"), [slider] { return slider->popover(); }};
         }
         case 4: {
-            CompactColorWell* well = options().fillWell();
+            CompactColorWell* well = childNamed<CompactColorWell>(options(), "fillWell");
             return {well, [well] { return well->popover(); }};
         }
         case 5: {
-            CursorStylePicker* picker = options().cursorControls()->stylePicker();
+            CursorStylePicker* picker = childNamed<CursorStylePicker>(*childNamed<CursorControls>(options(), "cursorControls"), "stylePicker");
             return {picker, [picker] { return picker->grid(); }};
         }
         case 8: {
-            FontFamilyPicker* picker = options().fontFamilyPicker();
+            FontFamilyPicker* picker = childNamed<FontFamilyPicker>(options(), "fontFamilyPicker");
             return {picker, [picker] { return picker->popover(); }};
         }
         case 9: {
-            OptionSlider* slider = toolbar().strokeControl();
-            return {slider->chip(), [slider] { return slider->popover(); }};
+            OptionSlider* slider = childNamed<OptionSlider>(toolbar(), "strokeControl");
+            return {childNamed<ToolbarChip>(*slider, "chip"), [slider] { return slider->popover(); }};
         }
         default: { // the last option of its row
             OptionSlider* slider = which == 6 ? options().slider(EditorPopoverFlags::Flag::corner)
-                                              : options().cursorControls()->highlightOpacity();
-            return {slider->chip(), [slider] { return slider->popover(); }};
+                                              : childNamed<CursorControls>(options(), "cursorControls")->highlightOpacity();
+            return {childNamed<ToolbarChip>(*slider, "chip"), [slider] { return slider->popover(); }};
         }
         }
     }
@@ -387,7 +388,7 @@ private Q_SLOTS:
         if (QStandardPaths::findExecutable(QStringLiteral("xcompmgr")).isEmpty())
             QSKIP("xcompmgr is not installed (scripts/install-deps.sh)");
         vm().setTool(EditorTool::rectangle);
-        CompactColorWell* well = options().fillWell();
+        CompactColorWell* well = childNamed<CompactColorWell>(options(), "fillWell");
         QTRY_VERIFY_WITH_TIMEOUT(well->isVisible(), 10000);
         Popover* popover = nullptr;
         // Opens it anew over what the screen shows now: drawn, and the surroundings as they were.
@@ -432,8 +433,8 @@ private Q_SLOTS:
         }
         vm().undo();
         TooltipHost& host = window->rootView().tooltips();
-        for (ToolbarIconButton* button : {window->rootView().historyControls().undoButton(),
-                                          window->rootView().historyControls().redoButton()}) {
+        for (ToolbarIconButton* button : {childNamed<ToolbarIconButton>(window->rootView().historyControls(), "undoButton"),
+                                          childNamed<ToolbarIconButton>(window->rootView().historyControls(), "redoButton")}) {
             x11.moveTo(centreOf(button));
             QTRY_COMPARE_WITH_TIMEOUT(host.shownControl(), static_cast<QWidget*>(button), 5000);
             QTRY_COMPARE(host.appearProgress(), 1.0);

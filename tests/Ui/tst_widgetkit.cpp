@@ -19,6 +19,7 @@
 #include "Ui/TransientUi.h"
 #include "fakes/FakeCompositingInfo.h"
 #include "fakes/ManualDelayScheduler.h"
+#include "support/ChildNamed.h"
 #include "support/IsolatedEnvironment.h"
 #include "support/ProgramSources.h"
 
@@ -382,12 +383,12 @@ private Q_SLOTS:
         QVERIFY(fill->isPopoverOpen());
         fill->opacitySlider()->setValue(290);
         QCOMPARE(fillEdits.last().alpha, 0.29);
-        QCOMPARE(fill->opacityText()->text(), QStringLiteral("29%"));
+        QCOMPARE(childNamed<QLabel>(*fill, "opacityText")->text(), QStringLiteral("29%"));
 
         // "Weitere Farben…" hands the colour to the panel and closes the popover;
         // presenting it is no change of colour.
         const qsizetype beforePanel = fillEdits.size();
-        QTest::mouseClick(fill->moreColorsButton(), Qt::LeftButton);
+        QTest::mouseClick(childNamed<HoverRowButton>(*fill, "moreColorsButton"), Qt::LeftButton);
         QVERIFY(!fill->isPopoverOpen());
         QVERIFY(panel.panel()->isVisible());
         QVERIFY(panel.panel()->testOption(QColorDialog::ShowAlphaChannel));
@@ -399,7 +400,7 @@ private Q_SLOTS:
 
         // The last well that presented the panel gets its changes, and only it.
         QTest::mouseClick(badge, Qt::LeftButton);
-        QTest::mouseClick(badge->moreColorsButton(), Qt::LeftButton);
+        QTest::mouseClick(childNamed<HoverRowButton>(*badge, "moreColorsButton"), Qt::LeftButton);
         const qsizetype fillCount = fillEdits.size();
         panel.panel()->setCurrentColor(QColor(1, 2, 3));
         QTRY_VERIFY(!badgeEdits.isEmpty());
@@ -415,7 +416,7 @@ private Q_SLOTS:
         QCOMPARE(badgeEdits.last().toQColor(), QColor(1, 2, 3));
         // Any well can present it again.
         QTest::mouseClick(fill, Qt::LeftButton);
-        QTest::mouseClick(fill->moreColorsButton(), Qt::LeftButton);
+        QTest::mouseClick(childNamed<HoverRowButton>(*fill, "moreColorsButton"), Qt::LeftButton);
         panel.panel()->setCurrentColor(QColor(4, 5, 6));
         QTRY_COMPARE(fillEdits.last().toQColor(), QColor(4, 5, 6));
 

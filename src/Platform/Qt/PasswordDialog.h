@@ -18,11 +18,7 @@ class PasswordDialog : public QDialog {
 public:
     explicit PasswordDialog(const OwnerAuthenticator::Prompt& prompt, QWidget* parent = nullptr);
 
-    PasswordField* field() const { return m_field; }
-    QPushButton* confirmButton() const { return m_confirm; }
     QPushButton* cancelButton() const { return m_cancel; }
-    QLabel* reasonLabel() const { return m_reason; }
-    QLabel* noteLabel() const { return m_note; }
     // The note shown now; empty when none.
     QString note() const;
     SecretBytes takePassword();
