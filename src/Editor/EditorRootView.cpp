@@ -51,10 +51,13 @@ EditorRootView::EditorRootView(EditorSession& session, QWidget* parent, std::opt
     column->addWidget(m_canvas, 1);
 
     m_history = new HistoryControls(vm);
+    m_history->setObjectName(QStringLiteral("historyControls"));
     m_toolbar->historySlot()->addControl(m_history);
     m_deleteReset = new DeleteResetControls(vm);
+    m_deleteReset->setObjectName(QStringLiteral("deleteResetControls"));
     m_toolbar->row2LeadingSlot()->addControl(m_deleteReset);
     m_export = new ExportControls(session.results(), session.sharing(), session.recognition());
+    m_export->setObjectName(QStringLiteral("exportControls"));
     m_toolbar->exportSlot()->addControl(m_export);
     const auto compactness = [this] { m_deleteReset->setCompact(m_toolbar->shape().compactOptions); };
     connect(m_toolbar, &EditorToolbar::levelChanged, this, compactness);

@@ -53,9 +53,6 @@ public:
     // bottom-right corner, replacing any earlier ones.
     void setZoomControls(QWidget* controls);
 
-    HistoryControls& historyControls() { return *m_history; }
-    DeleteResetControls& deleteResetControls() { return *m_deleteReset; }
-    ExportControls& exportControls() { return *m_export; }
     // How much of the window's height the toolbar and the line under it take
     // above the canvas.
     int chromeHeight() const;

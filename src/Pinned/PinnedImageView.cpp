@@ -55,6 +55,7 @@ PinnedImageView::PinnedImageView(PinnedImageModel& model, QWidget* parent)
     setAttribute(Qt::WA_Hover);
 
     m_bar = new ControlBar(this);
+    m_bar->setObjectName(QStringLiteral("controlBar"));
     auto* row = new QHBoxLayout(m_bar);
     row->setContentsMargins(12, 7, 12, 7);
     row->setSpacing(10);

@@ -25,7 +25,6 @@ public:
     explicit PinnedImageView(PinnedImageModel& model, QWidget* parent = nullptr);
 
     bool isHovering() const { return m_hovering; }
-    QWidget& controlBar() const { return *m_bar; }
     QSlider& opacitySlider() const { return *m_slider; }
     QToolButton& closeButton() const { return *m_close; }
 

@@ -31,6 +31,7 @@
 #include "Platform/X11/X11WindowDesktops.h"
 #include "Screenshot/Backdrop.h"
 #include "fakes/FakeEditorEnvironment.h"
+#include "support/ChildNamed.h"
 #include "support/FilledImage.h"
 #include "support/IsolatedEnvironment.h"
 #include "support/PixelCount.h"
@@ -449,7 +450,7 @@ private Q_SLOTS:
         // place before the server has moved the window: aim once both agree,
         // and press once the button has the pointer.
         QTRY_COMPARE_WITH_TIMEOUT(m_x.rootGeometry(pinId).topLeft(), pin.geometry().topLeft(), 10000);
-        QTRY_VERIFY_WITH_TIMEOUT(pin.view().controlBar().isVisible(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(childNamed<QWidget>(pin.view(), "controlBar")->isVisible(), 10000);
         QToolButton& close = pin.view().closeButton();
         const QPoint closeAt = close.mapToGlobal(close.rect().center());
         m_x.moveTo(closeAt);

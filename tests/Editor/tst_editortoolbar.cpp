@@ -184,8 +184,8 @@ private Q_SLOTS:
         f.vm.setCursorHighlightEnabled(true);
         QCOMPARE(f.toolbar.level(), EditorToolbarLayout::mostCompactLevel);
         const auto in = [&](const QWidget* w) { return QRect(w->mapTo(&f.root, QPoint(0, 0)), w->size()); };
-        ExportControls& out = f.root.exportControls();
-        HistoryControls& history = f.root.historyControls();
+        ExportControls& out = *childNamed<ExportControls>(f.root, "exportControls");
+        HistoryControls& history = *childNamed<HistoryControls>(f.root, "historyControls");
         const QList<QWidget*> kept{childNamed<ToggleChip>(out, "liveTextToggle"), childNamed<ToolbarIconButton>(out, "ocrButton"), childNamed<ToolbarIconButton>(out, "pinButton"), childNamed<ShareButton>(out, "shareButton"),
                                    childNamed<ToolbarIconButton>(out, "copyButton"), childNamed<ToolbarIconButton>(out, "saveButton"), childNamed<ToolbarIconButton>(history, "undoButton"), childNamed<ToolbarIconButton>(history, "redoButton")};
         for (QWidget* w : kept)
@@ -442,8 +442,8 @@ private Q_SLOTS:
         f.vm.setZoom(39.9);
         childNamed<ZoomButton>(zoom, "plusButton")->click();
         QVERIFY(f.vm.zoom() == 40.0 && !childNamed<ZoomButton>(zoom, "plusButton")->isEnabled());
-        HistoryControls& h = f.root.historyControls();
-        DeleteResetControls& d = f.root.deleteResetControls();
+        HistoryControls& h = *childNamed<HistoryControls>(f.root, "historyControls");
+        DeleteResetControls& d = *childNamed<DeleteResetControls>(f.root, "deleteResetControls");
         QVERIFY(!childNamed<ToolbarIconButton>(h, "undoButton")->isEnabled() && !childNamed<ToolbarIconButton>(h, "redoButton")->isEnabled());
         // Two selected: only the Delete key takes them; one selected: the button does.
         f.select({0, 1});
@@ -467,7 +467,7 @@ private Q_SLOTS:
         Editor f(nothing);
         QVERIFY(f.active());
         f.session.drawing().place(K::badge, {100, 100});
-        ExportControls& x = f.root.exportControls();
+        ExportControls& x = *childNamed<ExportControls>(f.root, "exportControls");
         childNamed<ToolbarIconButton>(x, "pinButton")->click();
         childNamed<ToolbarIconButton>(x, "copyButton")->click();
         QCOMPARE(f.env.pinned, QList<QImage>{f.session.results().render()});
@@ -524,7 +524,7 @@ private Q_SLOTS:
         f.env.sharedFolder = folder.path();
         f.env.desktop = &desktop;
         f.env.programs = &programs;
-        ShareButton* share = childNamed<ShareButton>(f.root.exportControls(), "shareButton");
+        ShareButton* share = childNamed<ShareButton>(f.root, "shareButton");
         share->click();
         QVERIFY(childNamed<QMenu>(*share, "shareMenu")->isVisible());
         const QString path = f.session.sharing().sharedFilePath();

@@ -232,10 +232,12 @@ private Q_SLOTS:
         vm().setCursorHighlightEnabled(true);
         resizeTo(EditorWindowController::minimumContentSize.width());
         QTRY_COMPARE(toolbar().level(), EditorToolbarLayout::mostCompactLevel);
-        ExportControls& out = root().exportControls();
+        ExportControls& out = *childNamed<ExportControls>(root(), "exportControls");
         const QRect whole = window->rect();
-        for (QWidget* w : QList<QWidget*>{childNamed<ToolbarIconButton>(out, "copyButton"), childNamed<ToolbarIconButton>(out, "saveButton"), childNamed<ToolbarIconButton>(root().historyControls(), "undoButton"),
-                                          childNamed<ToolbarIconButton>(root().historyControls(), "redoButton")})
+        for (QWidget* w : QList<QWidget*>{childNamed<ToolbarIconButton>(out, "copyButton"),
+                                          childNamed<ToolbarIconButton>(out, "saveButton"),
+                                          childNamed<ToolbarIconButton>(root(), "undoButton"),
+                                          childNamed<ToolbarIconButton>(root(), "redoButton")})
             QTRY_VERIFY2(w->isVisible() && whole.contains(in(w, window.get())), w->metaObject()->className());
         // Save, filled with the accent colour, is there in the window's pixels.
         const QRect save = in(childNamed<ToolbarIconButton>(out, "saveButton"), window.get());

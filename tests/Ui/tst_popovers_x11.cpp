@@ -433,8 +433,8 @@ private Q_SLOTS:
         }
         vm().undo();
         TooltipHost& host = window->rootView().tooltips();
-        for (ToolbarIconButton* button : {childNamed<ToolbarIconButton>(window->rootView().historyControls(), "undoButton"),
-                                          childNamed<ToolbarIconButton>(window->rootView().historyControls(), "redoButton")}) {
+        for (ToolbarIconButton* button : {childNamed<ToolbarIconButton>(window->rootView(), "undoButton"),
+                                          childNamed<ToolbarIconButton>(window->rootView(), "redoButton")}) {
             x11.moveTo(centreOf(button));
             QTRY_COMPARE_WITH_TIMEOUT(host.shownControl(), static_cast<QWidget*>(button), 5000);
             QTRY_COMPARE(host.appearProgress(), 1.0);
