@@ -68,6 +68,7 @@ EditorRootView::EditorRootView(EditorSession& session, QWidget* parent, std::opt
 
     // Last, so it lies over everything; it takes no input.
     m_tooltips = new TooltipHost(services->scheduler, this);
+    m_tooltips->setObjectName(QStringLiteral("tooltips"));
 }
 
 EditorRootView::~EditorRootView()

@@ -38,7 +38,6 @@ public:
     EditorViewModel& viewModel() { return m_vm; }
     AnnotationCanvasView& canvas() { return *m_canvas; }
     EditorToolbar& toolbar() { return *m_toolbar; }
-    TooltipHost& tooltips() { return *m_tooltips; }
     // The open/closed flags of the option chips' popovers.
     EditorPopoverFlags& popoverFlags() { return m_toolbar->popoverFlags(); }
 

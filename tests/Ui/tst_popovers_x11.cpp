@@ -432,7 +432,7 @@ private Q_SLOTS:
             drawing().endDrag();
         }
         vm().undo();
-        TooltipHost& host = window->rootView().tooltips();
+        TooltipHost& host = *childNamed<TooltipHost>(window->rootView(), "tooltips");
         for (ToolbarIconButton* button : {childNamed<ToolbarIconButton>(window->rootView(), "undoButton"),
                                           childNamed<ToolbarIconButton>(window->rootView(), "redoButton")}) {
             x11.moveTo(centreOf(button));
