@@ -61,7 +61,6 @@ public:
     ~ScrollCaptureEngine();
 
     WindowScrollCapture& loop() { return m_loop; }
-    PickedWindowLookup& lookup() { return m_lookup; }
     const WindowGrabber& grabber() const { return m_grabber; }
     ScrollCoverOverlay& cover() { return m_cover; }
     ScrollProgressHUD& panel() { return m_panel; }

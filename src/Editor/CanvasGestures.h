@@ -32,8 +32,6 @@ public:
     // The second press of a double click; its release then opens the edit.
     void doublePress(QPointF at, QSizeF contentSize);
 
-    bool isDragging() const { return m_start.has_value(); }
-
 private:
     void changed(QPointF at, QSizeF contentSize);
     void beginSelectDrag(QPointF startView, QPointF startImage, QSizeF contentSize);

@@ -43,7 +43,6 @@ public:
                  Read read, Write write, QWidget* parent = nullptr);
 
     void setCompact(bool compact);
-    bool isCompact() const { return m_compact; }
 
     // Writes a value as the slider would (through the setter it was given).
     void setValue(double value) { m_write(value); }
@@ -54,7 +53,6 @@ public:
 
     // The parts (for keyboard access and tests).
     Popover* popover() const { return m_popover; }
-    Stepper* stepper() const { return m_stepper; }
 
 protected:
     void changeEvent(QEvent* e) override;

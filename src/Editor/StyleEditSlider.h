@@ -12,8 +12,6 @@ public:
     // keyStep: what one arrow-key press adds, in the value's own unit.
     StyleEditSlider(double minimum, double maximum, double keyStep, QWidget* parent = nullptr);
 
-    double minimumValue() const { return m_min; }
-    double maximumValue() const { return m_max; }
     double doubleValue() const;
     // From the model: shown without reporting a change.
     void showValue(double value);

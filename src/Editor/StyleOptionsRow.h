@@ -34,7 +34,6 @@ public:
                     QWidget* parent = nullptr);
 
     void setCompact(bool compact);
-    bool isCompact() const { return m_compact; }
 
     // The groups shown now, in row order.
     QList<Group> shownGroups() const;

@@ -17,7 +17,6 @@ public:
 
     // The word after the picture; none shows the picture alone.
     void setLabel(const QString& label);
-    QString label() const { return m_label; }
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }

@@ -11,7 +11,6 @@ public:
 
     void setTitle(const QString& title);
     QString title() const { return m_title; }
-    QString systemImage() const { return m_systemImage; }
 
 protected:
     qreal iconAreaHeight() const override { return 22; }

@@ -310,7 +310,6 @@ CaptureIntroView::CaptureIntroView(const CaptureIntroConfig& config, const QImag
         texts->addWidget(label(Localizer::t(row.text), IntroFonts::introBody(11), muted, m_card));
         line->addLayout(texts, 1);
         rows->addLayout(line);
-        ++m_rowCount;
     }
     stack->addLayout(rows);
     stack->addSpacing(13);

@@ -61,7 +61,6 @@ public:
     std::function<void()> onCancel;
 
     IntroCancelButton* cancelButton() const { return m_cancel; }
-    int rowCount() const { return m_rowCount; }
 
     static constexpr int cardWidth = 344;
 
@@ -76,5 +75,4 @@ private:
     IntroButton* m_proceed = nullptr;
     IntroButton* m_hideForever = nullptr;
     IntroCancelButton* m_cancel = nullptr;
-    int m_rowCount = 0;
 };

@@ -162,8 +162,7 @@ void MenuBarContentView::rebuild()
     auto* stack = new QVBoxLayout(m_content);
     stack->setContentsMargins(0, 0, 0, 0);
     stack->setSpacing(0);
-    m_header = buildHeader(m_content);
-    stack->addWidget(m_header);
+    stack->addWidget(buildHeader(m_content));
 
     auto* block = new QWidget(m_content);
     auto* blockLayout = new QVBoxLayout(block);
@@ -191,8 +190,7 @@ void MenuBarContentView::rebuild()
     divider->setPalette(dp);
     stack->addWidget(divider);
 
-    m_footer = buildFooter(m_content);
-    stack->addWidget(m_footer);
+    stack->addWidget(buildFooter(m_content));
 
     m_content->setFixedWidth(panelWidth);
     // Every part takes its state before the content joins the panel, so the

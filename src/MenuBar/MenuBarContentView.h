@@ -57,8 +57,6 @@ public:
     static constexpr int emptyClipboardHeight = 70;
 
     // Parts of the panel, for hosts and tests.
-    QWidget* header() const { return m_header; }
-    QWidget* footer() const { return m_footer; }
     QList<HoverCardButton*> captureCards() const;
     QList<ScreenshotPreviewRow*> tiles() const;
 
@@ -96,7 +94,6 @@ private:
     std::function<void()> m_dismiss;
 
     QWidget* m_content = nullptr;
-    QWidget* m_header = nullptr;
     QLabel* m_wordMark = nullptr;
     QWidget* m_banner = nullptr;
     QLabel* m_bannerText = nullptr;
@@ -110,7 +107,6 @@ private:
     QWidget* m_clipboard = nullptr;
     QPushButton* m_allButton = nullptr;
     ClipboardHistoryView* m_clipboardList = nullptr;
-    QWidget* m_footer = nullptr;
     HoverRowButton* m_settingsButton = nullptr;
     HoverRowButton* m_quitButton = nullptr;
 };

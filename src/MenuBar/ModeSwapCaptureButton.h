@@ -19,7 +19,6 @@ public:
 
     // The mix drawn now: frozen while hovered, else the clock's.
     double currentAmount() const;
-    double frozen() const { return m_frozen; }
 
 protected:
     qreal iconAreaHeight() const override { return 20; }

@@ -34,9 +34,6 @@ public:
     // `region` at `scale`, grabbed on a worker thread; null once closed.
     QCoro::Task<QImage> grab(QRectF region, qreal scale) const;
 
-    // Calls refused so far (the first is logged).
-    int refused() const { return m_state->refused; }
-
 private:
     bool pass() const;
 

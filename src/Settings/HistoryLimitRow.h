@@ -27,7 +27,6 @@ public:
     std::function<void(qint64 limit)> onCommit;
 
     QComboBox* picker() const { return m_picker; }
-    QLabel* titleLabel() const { return m_title; }
 
     static bool isPreset(qint64 limit);
     // The picker's tag of the custom entry; never stored.

@@ -45,8 +45,6 @@ public:
     bool isGranted() const { return m_granted; }
     QColor iconColor() const;
 
-    QLabel* titleLabel() const { return m_title; }
-
 private:
     void refreshIcon();
 

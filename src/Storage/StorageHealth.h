@@ -27,7 +27,6 @@ public:
     // A history file that could not be read (and is left alone).
     void reportUnreadable();
 
-    std::optional<Problem> problem() const { return m_problem; }
     // True once per episode: whoever tells the user about it first (a
     // capture's own toast, or the episode's toast) takes it.
     bool takeAnnouncement();

@@ -16,7 +16,6 @@ public:
     void setSpring(double response, double dampingFraction);
 
     double value() const { return m_value; }
-    double target() const { return m_target; }
     void animateTo(double target);
     void setImmediately(double value);
 

@@ -12,7 +12,6 @@
 #include <QPointer>
 #include <functional>
 
-
 class ColorPanelController : public QObject {
     Q_OBJECT
 public:
@@ -33,7 +32,6 @@ public:
     void changed(const QColor& color);
 
     bool hasCallback() const { return bool(m_onChange); }
-    QObject* presenter() const { return m_presenter; }
     // The panel, once presented.
     QColorDialog* panel() const { return m_panel; }
 

@@ -24,11 +24,6 @@ public:
     // A caption-style note below the box.
     QLabel* setFooter(const QString& text);
 
-    QLabel* header() const { return m_header; }
-    QLabel* footer() const { return m_footer; }
-    QWidget* box() const { return m_box; }
-    int rowCount() const { return m_rows; }
-
     // Caption text as the forms show it: small, in the secondary colour.
     static QLabel* makeCaption(const QString& text, QWidget* parent);
 

@@ -12,7 +12,6 @@ public:
     HoverRowButton(const QString& symbolName, const QString& title, QWidget* parent = nullptr);
 
     void setSymbolName(const QString& name);
-    QString symbolName() const { return m_symbol; }
     void setFontPixelSize(qreal px);
     // A small symbol at the right edge in the tertiary colour (a link row's
     // arrow); the row then takes the width it is given.

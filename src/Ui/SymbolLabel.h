@@ -17,7 +17,6 @@ public:
     void setColor(const QColor& color);
     // Only the symbol in the colour; the text keeps the label colour.
     void setIconColor(const QColor& color);
-    QString symbolName() const { return m_symbol; }
     QString text() const;
     QColor color() const { return m_color; }
     QColor iconColor() const { return m_iconColor.isValid() ? m_iconColor : m_color; }

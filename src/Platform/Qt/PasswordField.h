@@ -12,7 +12,6 @@ public:
     explicit PasswordField(QWidget* parent = nullptr);
 
     void setPlaceholderText(const QString& text);
-    QString placeholderText() const { return m_placeholder; }
     bool isEmpty() const { return m_secret.isEmpty(); }
     int characterCount() const { return m_secret.characterCount(); }
     // Hands the password over; the field is empty afterwards.
