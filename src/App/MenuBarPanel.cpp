@@ -24,6 +24,7 @@ MenuBarPanel::MenuBarPanel(QWidget* content, QWidget* parent)
     , m_note(new QLabel)
     , m_scroll(new QScrollArea(this))
 {
+    m_note->setObjectName(QStringLiteral("note"));
     setWindowTitle(QStringLiteral("Zentu.it"));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

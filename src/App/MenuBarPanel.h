@@ -23,7 +23,6 @@ public:
     bool isWindow() const { return m_asWindow; }
     // The note above the content, in window form: shown by showAsWindow(),
     // dropped once a tray is there after all.
-    QLabel* note() const { return m_note; }
     void setNoteVisible(bool visible);
 
     // Below an icon in the upper half of the screen, above one in the lower

@@ -140,6 +140,7 @@ QWidget* CompactColorWell::buildContent()
     caption->addWidget(m_percent);
     opacityBlock->addLayout(caption);
     m_opacity = new QSlider(Qt::Horizontal, content);
+    m_opacity->setObjectName(QStringLiteral("opacitySlider"));
     m_opacity->setRange(0, sliderSteps);
     m_opacity->setAccessibleName(title->text());
     // Every position is a change of its own, as the slider moves.

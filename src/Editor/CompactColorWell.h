@@ -30,7 +30,6 @@ public:
     Popover* popover() const { return m_popover; }
     // The popover's controls, once it has been opened.
     const QList<SwatchButton*>& swatches() const { return m_swatches; }
-    QSlider* opacitySlider() const { return m_opacity; }
 
     // The opacity as the popover writes it: a whole percentage, cut toward zero.
     static QString percentText(double alpha);

@@ -17,6 +17,7 @@ CropConfirmControls::CropConfirmControls(CropTool& crop, QWidget* parent)
     , m_apply(new QPushButton(this))
     , m_cancel(new QToolButton(this))
 {
+    m_cancel->setObjectName(QStringLiteral("cancelButton"));
     m_apply->setObjectName(QStringLiteral("applyButton"));
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

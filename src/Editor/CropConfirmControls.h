@@ -12,8 +12,6 @@ class CropConfirmControls : public QWidget {
 public:
     explicit CropConfirmControls(CropTool& crop, QWidget* parent = nullptr);
 
-    QToolButton* cancelButton() const { return m_cancel; }
-
 protected:
     void changeEvent(QEvent* e) override;
 

@@ -29,6 +29,7 @@ DeleteResetControls::DeleteResetControls(EditorViewModel& vm, QWidget* parent)
     , m_delete(button(QStringLiteral("trash"), Theme::red(), this))
     , m_reset(button(QStringLiteral("arrow.counterclockwise"), Theme::primary(this), this))
 {
+    m_delete->setObjectName(QStringLiteral("deleteButton"));
     m_reset->setObjectName(QStringLiteral("resetButton"));
     // Removing is the destructive one of the pair.
     Theme::setForeground(m_delete, Theme::red());

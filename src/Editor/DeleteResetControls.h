@@ -14,7 +14,6 @@ public:
     explicit DeleteResetControls(EditorViewModel& vm, QWidget* parent = nullptr);
 
     void setCompact(bool compact);
-    QToolButton* deleteButton() const { return m_delete; }
 
 protected:
     void changeEvent(QEvent* e) override;

@@ -37,6 +37,7 @@ OCRResultView::OCRResultView(const QString& text, std::function<void(const QStri
         column->addStretch(1);
     } else {
         m_textView = new QPlainTextEdit(text);
+        m_textView->setObjectName(QStringLiteral("textView"));
         m_textView->setReadOnly(true);
         m_textView->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
         m_textView->setFont(Theme::font(13));

@@ -17,12 +17,10 @@ public:
     OCRResultView(const QString& text, std::function<void(const QString&)> copyText, QWidget* parent = nullptr);
 
     QString text() const { return m_text; }
-    // Present only for a text that is not empty.
-    QPlainTextEdit* textView() const { return m_textView; }
-    QPushButton* closeButton() const { return m_close; }
 
 private:
     QString m_text;
+    // Present only for a text that is not empty.
     QPlainTextEdit* m_textView = nullptr;
     QLabel* m_empty = nullptr;
     QPushButton* m_copyAgain = nullptr;

@@ -327,6 +327,7 @@ CaptureIntroView::CaptureIntroView(const CaptureIntroConfig& config, const QImag
     // Cancel.
     stack->addSpacing(12);
     m_cancel = new IntroCancelButton(Localizer::t(QStringLiteral("Abbrechen")), m_card);
+    m_cancel->setObjectName(QStringLiteral("cancelButton"));
     stack->addWidget(m_cancel, 0, Qt::AlignLeft);
     stack->addSpacing(14 - buttonShadowMargin);
 

@@ -60,8 +60,6 @@ public:
     std::function<void()> onHideForever;
     std::function<void()> onCancel;
 
-    IntroCancelButton* cancelButton() const { return m_cancel; }
-
     static constexpr int cardWidth = 344;
 
 protected:

@@ -48,6 +48,7 @@ ClipboardRowView::ClipboardRowView(ClipboardItem item, bool compact, ClipboardHi
     , m_delete(makeIconButton(this))
     , m_copiedOpacity(new AnimatedValue(0.0, this))
 {
+    m_delete->setObjectName(QStringLiteral("deleteButton"));
     m_favorite->setObjectName(QStringLiteral("favoriteButton"));
     setAttribute(Qt::WA_Hover);
     FocusRing::setShape(this, radius);

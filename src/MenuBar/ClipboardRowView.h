@@ -42,8 +42,6 @@ public:
     bool showsImageThumbnail() const { return !m_thumbnail.isNull(); }
     QString iconSymbol() const; // "photo" or "doc.plaintext" when no thumbnail is shown
 
-    QToolButton* deleteButton() const { return m_delete; }
-
     bool hasHeightForWidth() const override { return true; }
     int heightForWidth(int width) const override;
     QSize sizeHint() const override;

@@ -62,6 +62,7 @@ PinnedImageView::PinnedImageView(PinnedImageModel& model, QWidget* parent)
     row->addWidget(symbol(QStringLiteral("pin.fill"), 11, m_bar));
     row->addWidget(symbol(QStringLiteral("circle.lefthalf.filled"), 11, m_bar));
     m_slider = new QSlider(Qt::Horizontal, m_bar);
+    m_slider->setObjectName(QStringLiteral("opacitySlider"));
     m_slider->setRange(int(std::lround(PinnedImageModel::minOpacity * sliderScale)),
                        int(std::lround(PinnedImageModel::maxOpacity * sliderScale)));
     m_slider->setFixedWidth(90);
@@ -69,6 +70,7 @@ PinnedImageView::PinnedImageView(PinnedImageModel& model, QWidget* parent)
     m_slider->setAccessibleName(Localizer::t(QStringLiteral("Deckkraft")));
     row->addWidget(m_slider);
     m_close = new QToolButton(m_bar);
+    m_close->setObjectName(QStringLiteral("closeButton"));
     m_close->setAutoRaise(true);
     m_close->setIcon(IconRegistry::icon(QStringLiteral("xmark.circle.fill"), 14, Qt::white));
     m_close->setIconSize(QSize(14, 14));

@@ -25,8 +25,6 @@ public:
     explicit PinnedImageView(PinnedImageModel& model, QWidget* parent = nullptr);
 
     bool isHovering() const { return m_hovering; }
-    QSlider& opacitySlider() const { return *m_slider; }
-    QToolButton& closeButton() const { return *m_close; }
 
     // The window's rectangle while `edges` are dragged by `delta` from
     // `start`: the aspect ratio of `start` kept, the opposite sides held,

@@ -21,6 +21,7 @@ HistoryLimitRow::HistoryLimitRow(const QString& title, const QString& section, Q
     , m_picker(new QComboBox(this))
     , m_field(new QLineEdit(this))
 {
+    m_picker->setObjectName(QStringLiteral("picker"));
     m_field->setObjectName(QStringLiteral("customField"));
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);

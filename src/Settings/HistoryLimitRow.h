@@ -26,8 +26,6 @@ public:
     // The limit the user chose; the owner stores it.
     std::function<void(qint64 limit)> onCommit;
 
-    QComboBox* picker() const { return m_picker; }
-
     static bool isPreset(qint64 limit);
     // The picker's tag of the custom entry; never stored.
     static constexpr int customTag = -1;

@@ -147,6 +147,7 @@ void OnboardingView::rebuild()
     stack->addLayout(cards);
 
     m_note = centredText(PermissionRow::nothingToGrantNote(), Theme::captionSize, QFont::Normal, ink3());
+    m_note->setObjectName(QStringLiteral("note"));
     m_note->setContentsMargins(26, 12, 26, 0);
     stack->addWidget(m_note);
 

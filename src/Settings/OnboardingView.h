@@ -27,7 +27,6 @@ public:
     // Takes a measured height: reported when it changed and is above 200.
     void reportHeight(double height);
 
-    QLabel* note() const { return m_note; }
     // The room above "OK": 12 under the ready line, else 20.
     int okTopPadding() const;
 

@@ -11,6 +11,7 @@
 #include "fakes/FakeCoordinatorServices.h"
 #include "fakes/FakeTrayAvailability.h"
 #include "fakes/ManualDelayScheduler.h"
+#include "support/ChildNamed.h"
 #include "support/DebugLogMessages.h"
 #include "support/IsolatedEnvironment.h"
 
@@ -168,7 +169,7 @@ private Q_SLOTS:
         time.advance(TrayPresence::graceMs);
         MenuBarPanel* panel = scene.panel();
         QVERIFY(panel && panel->isVisible() && panel->isWindow());
-        QVERIFY(panel->note()->isVisibleTo(panel));
+        QVERIFY(childNamed<QLabel>(*panel, "note")->isVisibleTo(panel));
         QVERIFY(panel->height() > 300);
 
         // A second start asks again: the same window, not a popup without an icon.
@@ -178,7 +179,7 @@ private Q_SLOTS:
         // A tray comes: the note would be wrong now and goes; the icon's
         // click makes the panel the popup at the icon again.
         trays.set(true, false);
-        QVERIFY(!panel->note()->isVisibleTo(panel));
+        QVERIFY(!childNamed<QLabel>(*panel, "note")->isVisibleTo(panel));
         QTRY_COMPARE(panel->height(), 300);
         scene.togglePanel();
         QVERIFY(panel->isVisible() && !panel->isWindow());

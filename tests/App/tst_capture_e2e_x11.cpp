@@ -451,7 +451,7 @@ private Q_SLOTS:
         // and press once the button has the pointer.
         QTRY_COMPARE_WITH_TIMEOUT(m_x.rootGeometry(pinId).topLeft(), pin.geometry().topLeft(), 10000);
         QTRY_VERIFY_WITH_TIMEOUT(childNamed<QWidget>(pin.view(), "controlBar")->isVisible(), 10000);
-        QToolButton& close = pin.view().closeButton();
+        QToolButton& close = *childNamed<QToolButton>(pin.view(), "closeButton");
         const QPoint closeAt = close.mapToGlobal(close.rect().center());
         m_x.moveTo(closeAt);
         QTRY_VERIFY_WITH_TIMEOUT(close.underMouse(), 10000);

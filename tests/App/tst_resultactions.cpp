@@ -17,6 +17,7 @@
 #include "Storage/ShareFolder.h"
 #include "Storage/Storage.h"
 #include "fakes/FakeCoordinatorServices.h"
+#include "support/ChildNamed.h"
 #include "support/FilledImage.h"
 #include "support/IsolatedEnvironment.h"
 
@@ -152,11 +153,11 @@ private Q_SLOTS:
 
         // Opacity: the slider and the model stay within 0.2 … 1.0.
         PinnedImageModel& model = first->model();
-        first->view().opacitySlider().setValue(50);
+        childNamed<QSlider>(first->view(), "opacitySlider")->setValue(50);
         QCOMPARE(model.opacity(), 0.5);
         model.setOpacity(0.05);
         QCOMPARE(model.opacity(), 0.2);
-        QCOMPARE(first->view().opacitySlider().value(), 20);
+        QCOMPARE(childNamed<QSlider>(first->view(), "opacitySlider")->value(), 20);
 
         // Resizing keeps the aspect ratio, the minimum and the screen.
         const QRect start(100, 100, 400, 300);
@@ -167,7 +168,7 @@ private Q_SLOTS:
         QCOMPARE(PinnedImageView::resized(start, Qt::RightEdge, {5000, 0}, {210, 158}, screen).size(), QSize(1200, 900));
 
         QPointer<PinnedImageWindowController> watched(first);
-        first->view().closeButton().click();
+        childNamed<QToolButton>(first->view(), "closeButton")->click();
         QCOMPARE(coordinator->pinnedControllers().size(), size_t(1));
         QTRY_VERIFY(watched.isNull());
     }

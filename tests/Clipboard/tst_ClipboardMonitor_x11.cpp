@@ -21,6 +21,7 @@
 #include "fakes/FakeKeyboardInfo.h"
 #include "fakes/FakeLoginItemService.h"
 #include "fakes/FakeUserDefaults.h"
+#include "support/ChildNamed.h"
 #include "support/DebugLogMessages.h"
 #include "support/HistoryOnDisk.h"
 #include "support/IsolatedEnvironment.h"
@@ -252,7 +253,7 @@ private Q_SLOTS:
         sheet.show();
         sheet.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&sheet, 15000));
-        sheet.textView()->setFocus();
+        childNamed<QPlainTextEdit>(sheet, "textView")->setFocus();
         // The second line, selected with the keyboard, then Ctrl+C.
         QVERIFY(xdotool({"key", "ctrl+End", "shift+Home", "ctrl+c"}));
         QTRY_COMPARE_WITH_TIMEOUT(store->items().size(), before + 1, 15000);

@@ -158,7 +158,7 @@ private Q_SLOTS:
         QTRY_VERIFY(!chip.isMenuOpen());
         QCOMPARE(chip.text(), QStringLiteral("1:1"));
 
-        pair.cancelButton()->click(); // the draft goes; tool stays; nothing recorded
+        childNamed<QToolButton>(pair, "cancelButton")->click(); // the draft goes; tool stays; nothing recorded
         QVERIFY(!crop.cropDraft());
         QCOMPARE(vm.state().selectedTool, EditorTool::crop);
         childNamed<QPushButton>(pair, "applyButton")->click(); // no draft: nothing

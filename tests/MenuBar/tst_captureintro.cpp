@@ -46,7 +46,7 @@ private Q_SLOTS:
         QCOMPARE(rig.policy.current, Policy::accessory);
         childNamed<IntroButton>(*rig.presenter.window(), "proceedButton")->click();
         rig.show(CaptureIntroConfig::screenshot(), "b");
-        rig.presenter.window()->cancelButton()->click();
+        childNamed<IntroCancelButton>(*rig.presenter.window(), "cancelButton")->click();
         QCOMPARE(rig.calls, (QStringList{"a:proceed regular", "b:cancel regular"}));
         QVERIFY(!rig.presenter.window());
 
@@ -97,7 +97,7 @@ private Q_SLOTS:
         rig.policy.current = Policy::regular;
         rig.show(CaptureIntroConfig::screenshot(), "b");
         QCOMPARE(rig.policy.current, Policy::accessory);
-        rig.presenter.window()->cancelButton()->click();
+        childNamed<IntroCancelButton>(*rig.presenter.window(), "cancelButton")->click();
         QCOMPARE(rig.policy.current, Policy::regular);
     }
 };

@@ -161,8 +161,8 @@ private Q_SLOTS:
         QTRY_COMPARE(hovered(), QStringList{"zwei"});
         QVERIFY(!childNamed<QToolButton>(*view.rows().first(), "favoriteButton")->isVisible());
         // The lit row's trash removes that entry.
-        QTRY_VERIFY(view.rows().at(2)->deleteButton()->isVisible());
-        QTest::mouseClick(view.rows().at(2)->deleteButton(), Qt::LeftButton);
+        QTRY_VERIFY(childNamed<QToolButton>(*view.rows().at(2), "deleteButton")->isVisible());
+        QTest::mouseClick(childNamed<QToolButton>(*view.rows().at(2), "deleteButton"), Qt::LeftButton);
         QCOMPARE(f.clipboardStore->items().size(), 2);
         QCOMPARE(f.clipboardStore->items().last().preview, QStringLiteral("eins"));
 

@@ -78,10 +78,10 @@ struct HistoryTab {
 
 void choose(HistoryLimitRow* row, const QString& entry)
 {
-    const int index = row->picker()->findText(entry);
+    const int index = childNamed<QComboBox>(*row, "picker")->findText(entry);
     QVERIFY2(index >= 0, qPrintable(entry));
-    row->picker()->setCurrentIndex(index);
-    Q_EMIT row->picker()->activated(index);
+    childNamed<QComboBox>(*row, "picker")->setCurrentIndex(index);
+    Q_EMIT childNamed<QComboBox>(*row, "picker")->activated(index);
 }
 
 // Replaces the field's text key by key, as typed.
@@ -450,7 +450,7 @@ private Q_SLOTS:
         // A limit that is no preset: custom, with the number beside it.
         QVERIFY(clip->isCustomMode() && childNamed<QLineEdit>(*clip, "customField")->isVisible());
         QCOMPARE(childNamed<QLineEdit>(*clip, "customField")->text(), QStringLiteral("250"));
-        QCOMPARE(shots->picker()->currentText(), QStringLiteral("200"));
+        QCOMPARE(childNamed<QComboBox>(*shots, "picker")->currentText(), QStringLiteral("200"));
 
         // Custom from a preset proposes 300 at once; again, it changes nothing.
         choose(shots, QStringLiteral("Benutzerdefiniert …"));
@@ -466,7 +466,7 @@ private Q_SLOTS:
         f.settings->update([](AppSettings& s) { s.maxScreenshotItems = 42; });
         QCOMPARE(childNamed<QLineEdit>(*shots, "customField")->text(), QStringLiteral("42"));
         // Screen readers tell the two rows apart by their section.
-        QCOMPARE(clip->picker()->accessibleDescription(), QStringLiteral("Zwischenablage"));
+        QCOMPARE(childNamed<QComboBox>(*clip, "picker")->accessibleDescription(), QStringLiteral("Zwischenablage"));
         QCOMPARE(childNamed<QLineEdit>(*shots, "customField")->accessibleDescription(), QStringLiteral("Screenshots"));
     }
 
@@ -505,7 +505,7 @@ private Q_SLOTS:
         QCOMPARE(f.stored().maxClipboardItems, 250);
         childNamed<ToggleSwitch>(t.tab, "duplicatesToggle")->setFocus();
         QTRY_COMPARE(f.stored().maxClipboardItems, 500);
-        QCOMPARE(clip->picker()->currentText(), QStringLiteral("500"));
+        QCOMPARE(childNamed<QComboBox>(*clip, "picker")->currentText(), QStringLiteral("500"));
         QVERIFY(!childNamed<QLineEdit>(*clip, "customField")->isVisible());
     }
 

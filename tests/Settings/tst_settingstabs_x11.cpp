@@ -192,7 +192,8 @@ private Q_SLOTS:
         const double before = heights.last();
         f.capturePermissions.trusted = true;
         f.permissions->refresh();
-        QVERIFY(childNamed<PermissionRow>(view, "accessibilityCard")->isGranted() && childNamed<QWidget>(view, "readyRow")->isVisible() && view.note()->isVisible());
+        QVERIFY(childNamed<PermissionRow>(view, "accessibilityCard")->isGranted() && childNamed<QWidget>(view, "readyRow")->isVisible()
+                && childNamed<QLabel>(view, "note")->isVisible());
         QVERIFY(childNamed<QLabel>(*childNamed<PermissionRow>(view, "accessibilityCard"), "refusalLabel")->isHidden());
         QTRY_VERIFY(heights.last() != before);
         QCOMPARE(heights.last(), double(view.measuredHeight()));

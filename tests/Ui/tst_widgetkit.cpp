@@ -381,7 +381,7 @@ private Q_SLOTS:
         const RGBAColor blue = RGBAColor::palette()[4];
         QCOMPARE(fillEdits.last(), (RGBAColor{blue.red, blue.green, blue.blue, 0.25}));
         QVERIFY(fill->isPopoverOpen());
-        fill->opacitySlider()->setValue(290);
+        childNamed<QSlider>(*fill, "opacitySlider")->setValue(290);
         QCOMPARE(fillEdits.last().alpha, 0.29);
         QCOMPARE(childNamed<QLabel>(*fill, "opacityText")->text(), QStringLiteral("29%"));
 

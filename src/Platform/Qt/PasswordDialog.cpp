@@ -18,6 +18,7 @@ PasswordDialog::PasswordDialog(const OwnerAuthenticator::Prompt& prompt, QWidget
     , m_confirm(new QPushButton(ButtonText::escaped(prompt.confirmTitle), this))
     , m_cancel(new QPushButton(ButtonText::escaped(prompt.cancelTitle), this))
 {
+    m_cancel->setObjectName(QStringLiteral("cancelButton"));
     m_note->setObjectName(QStringLiteral("noteLabel"));
     m_reason->setObjectName(QStringLiteral("reasonLabel"));
     m_confirm->setObjectName(QStringLiteral("confirmButton"));

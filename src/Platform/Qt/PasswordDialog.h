@@ -18,7 +18,6 @@ class PasswordDialog : public QDialog {
 public:
     explicit PasswordDialog(const OwnerAuthenticator::Prompt& prompt, QWidget* parent = nullptr);
 
-    QPushButton* cancelButton() const { return m_cancel; }
     // The note shown now; empty when none.
     QString note() const;
     SecretBytes takePassword();
