@@ -7,7 +7,7 @@
 #include "App/FirstRun.h"
 #include "App/CoordinatorServices.h"
 #include "App/PermissionGuards.h"
-#include "Pinned/PinnedImageWindowController.h"
+#include "App/PinnedImages.h"
 #include "App/ResultActions.h"
 #include "App/SelfInstall.h"
 #include "App/Uninstaller.h"
@@ -25,7 +25,6 @@
 #include "Localization/Localizer.h"
 #include "Permissions/PermissionManager.h"
 #include "Platform/ActivationPolicy.h"
-#include "Platform/AppIdentity.h"
 #include "Platform/ClipboardService.h"
 #include "Platform/UserDefaults.h"
 #include "Screenshot/ScreenshotService.h"
@@ -86,13 +85,22 @@ AppCoordinator::AppCoordinator(CoordinatorServices& services, QObject* parent)
     };
     watchStorage();
     buildCaptureRoads();
-    buildResultServices();
+
+    // Where the editor's results go. The app's copies name the app itself as their source.
+    const QString appID = QGuiApplication::desktopFileName();
+    m_results = std::make_unique<ResultActions>(
+        ResultActions::Services{m_services.clipboard(), *m_clipboardMonitor, *m_clipboardStore, *m_settings,
+                                m_services.imageFileDialogs(), m_services.alerts(), m_services.folders()},
+        appID.isEmpty() ? std::nullopt : std::optional(appID));
+    m_ocr = std::make_unique<OCRService>(m_services.textRecognizer());
+    m_shareFolder = std::make_unique<ShareFolder>(m_services.privateTemporaryFolder());
+    m_pinned = std::make_unique<PinnedImages>(m_services.windowDesktops(), m_services.compositing());
 
     // The scrolling capture (its engine is static; the flow is ours).
     m_scrollEngine = m_services.makeScrollCaptureEngine();
     m_scrollCapture = m_services.makeScrollCapture(m_scrollEngine.get());
-    m_scrollSteps = std::make_unique<DesktopScrollCaptureSteps>(*this, *m_introPresenter, *m_captureFlows, *m_guards,
-                                                                m_scrollCapture.get());
+    m_scrollSteps = std::make_unique<DesktopScrollCaptureSteps>(*m_windows, *m_pinned, *m_introPresenter,
+                                                                *m_captureFlows, *m_guards, m_scrollCapture.get());
     m_scrollFlow = std::make_unique<ScrollCaptureFlow>(*m_scrollSteps, *m_toast);
 
     // Installing for the user (the delegate's first launch step) and uninstalling.
@@ -111,7 +119,7 @@ AppCoordinator::AppCoordinator(CoordinatorServices& services, QObject* parent)
         });
 
     m_firstRun = std::make_unique<FirstRun>(
-        m_services.userDefaults(), *m_permissions, m_services.appIdentity(),
+        m_services.userDefaults(), *m_permissions, m_services.bundle(),
         [self] {
             if (self)
                 self->openOnboarding();
@@ -129,12 +137,20 @@ AppCoordinator::~AppCoordinator()
 AppEnvironment AppCoordinator::environment()
 {
     AppEnvironment env;
-    env.coordinator = this;
     env.settings = m_settings.get();
     env.clipboardStore = m_clipboardStore.get();
     env.screenshotStore = m_screenshotStore.get();
     env.permissions = m_permissions.get();
     return env;
+}
+
+AppEditorEnvironment::Services AppCoordinator::editorServices()
+{
+    return {*m_screenshotStore,      *m_results,
+            *m_pinned,               *m_ocr,
+            *m_shareFolder,          m_services.clipboard(),
+            m_services.imageFileDialogs(), m_services.folders(),
+            m_services.workspace(),  m_services.launcher()};
 }
 
 void AppCoordinator::start()

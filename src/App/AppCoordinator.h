@@ -2,6 +2,7 @@
 // The hub of the running program: owns every long-lived service, wires them to
 // each other and runs the start-up sequence. Its windows are kept by
 // AppWindows, the first-run logic lives in FirstRun.
+#include "App/AppEditorEnvironment.h"
 #include "App/AppEnvironment.h"
 #include "App/AppWindows.h"
 #include "App/EditorOpener.h"
@@ -26,7 +27,7 @@ class DeferredImageCopy;
 class FirstRun;
 class HotkeyManager;
 class OCRService;
-class PinnedImageWindowController;
+class PinnedImages;
 class ResultActions;
 class ShareFolder;
 class PermissionGuards;
@@ -109,24 +110,13 @@ public:
     // ends right after.
     void persistOpenEditors();
 
-    // The editor's results: copied to the clipboard (recorded once in the
-    // clipboard history as the app's own copy), saved through the save
-    // dialog, or pinned above every window; text recognition for the
-    // editors, and the folder for pictures handed to other programs (emptied
-    // at start and at quit).
-    void copyImageToPasteboard(const QImage& image);
-    void copyTextToPasteboard(const QString& text);
-    void copyFileToPasteboard(const QString& path);
-    void saveImageWithPanel(const QImage& image, const QString& suggestedName);
-    void pinImage(const QImage& image);
-    const std::vector<std::unique_ptr<PinnedImageWindowController>>& pinnedControllers() const
-    {
-        return m_pinnedControllers;
-    }
-    ResultActions& resultActions() { return *m_results; }
-    OCRService& textRecognition() { return *m_ocr; }
-    ShareFolder& shareFolder() { return *m_shareFolder; }
-    CoordinatorServices& services() { return m_services; }
+    // What the editor windows use: where their results go (copied to the
+    // clipboard and recorded once in the clipboard history as the app's own
+    // copy, saved through the save dialog, pinned above every window, read
+    // as text, handed to other programs through the share folder, which is
+    // emptied at start and at quit), the history they write back to, and the
+    // clipboard, dialogs and desktop they use.
+    AppEditorEnvironment::Services editorServices();
 
     // Windows while they exist (null otherwise).
     QWidget* settingsWindow() const { return m_windows->window(AppWindows::Single::settings); }
@@ -148,7 +138,6 @@ private:
     void stopActivity();
     void watchStorage();
     void buildCaptureRoads();
-    void buildResultServices();
 
     CoordinatorServices& m_services;
     std::unique_ptr<SettingsManager> m_settings;
@@ -183,7 +172,7 @@ private:
     std::unique_ptr<ResultActions> m_results;
     std::unique_ptr<OCRService> m_ocr;
     std::unique_ptr<ShareFolder> m_shareFolder;
-    std::vector<std::unique_ptr<PinnedImageWindowController>> m_pinnedControllers;
+    std::unique_ptr<PinnedImages> m_pinned;
     std::unique_ptr<AppWindows> m_windows;
     std::unique_ptr<FirstRun> m_firstRun;
 

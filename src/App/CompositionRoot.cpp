@@ -29,8 +29,8 @@ CompositionRoot::CompositionRoot(CoordinatorServices& services, const AppFolders
     coordinator.setEditorFactory([this](const QImage& image, const ScreenshotItem& item) { return editorWindow(image, item); });
     coordinator.setSettingsViewFactory([this](const AppEnvironment& env) { return settingsView(env); });
     coordinator.setOnboardingViewFactory(&CompositionRoot::onboardingView);
-    m_scene = std::make_unique<ZentuApp>(
-        coordinator, [this](const AppEnvironment& env) { return panelContent(env); }, m_desktop.trays, m_scheduler);
+    m_scene = std::make_unique<ZentuApp>([this, &coordinator] { return panelContent(coordinator.environment()); },
+                                         m_desktop.trays, m_scheduler);
 }
 
 CompositionRoot::~CompositionRoot() = default;
@@ -47,7 +47,7 @@ QWidget* CompositionRoot::clipboardHistoryView(const AppEnvironment& env)
 std::unique_ptr<QWidget> CompositionRoot::editorWindow(const QImage& image, const ScreenshotItem& item)
 {
     return std::make_unique<EditorWindowController>(image, item,
-                                                    std::make_unique<AppEditorEnvironment>(m_delegate.coordinator()),
+                                                    std::make_unique<AppEditorEnvironment>(m_delegate.coordinator().editorServices()),
                                                     EditorToolbarServices{m_scheduler, m_colorPanel});
 }
 

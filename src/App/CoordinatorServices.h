@@ -17,7 +17,7 @@ class HeapTrimmer;
 class HotkeyManager;
 class ProcessLauncher;
 class RepaintWatch;
-class AppIdentity;
+class BundleInfo;
 class ClipboardHistoryStore;
 class ClipboardMonitor;
 class ClipboardService;
@@ -40,7 +40,8 @@ public:
 
     virtual UserDefaults& userDefaults() = 0;
     virtual ActivationPolicy& activationPolicy() = 0;
-    virtual AppIdentity& appIdentity() = 0;
+    // The program itself: its version and program file.
+    virtual BundleInfo& bundle() = 0;
     // The clipboard the stores and the monitor share.
     virtual ClipboardService& clipboard() = 0;
     // Where the histories live and exports go.

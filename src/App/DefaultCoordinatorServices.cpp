@@ -11,7 +11,7 @@
 #include "Platform/Qt/MessageBoxAlerts.h"
 #include "Platform/Qt/NetworkUpdateFeed.h"
 #include "Platform/Qt/SteadyClock.h"
-#include "Platform/Qt/QtAppIdentity.h"
+#include "Platform/BundleInfo.h"
 #include "Platform/Qt/QtImageFileDialogs.h"
 #include "Platform/Qt/QtProcessLauncher.h"
 #include "Platform/Qt/SettingsFileUserDefaults.h"
@@ -49,7 +49,7 @@
 #include <QStandardPaths>
 
 DefaultCoordinatorServices::DefaultCoordinatorServices(SingleInstance& session, AppFolders folders,
-                                                       ApplicationIdentity& applications,
+                                                       ApplicationIdentity& applications, BundleInfo& bundle,
                                                        std::shared_ptr<XcbConnection> x,
                                                        std::shared_ptr<HeapTrimmer> heapTrimmer)
     : m_session(session)
@@ -58,7 +58,7 @@ DefaultCoordinatorServices::DefaultCoordinatorServices(SingleInstance& session, 
     , m_defaults(std::make_unique<SettingsFileUserDefaults>(m_folders.files()))
     , m_keyboard(std::make_unique<XkbKeyboardInfo>(m_x))
     , m_activation(std::make_unique<X11ActivationPolicy>())
-    , m_identity(std::make_unique<QtAppIdentity>())
+    , m_bundle(bundle)
     , m_applications(applications)
 {
     // Only an installed program starts at login: the entry asks where it lies.
@@ -70,7 +70,7 @@ DefaultCoordinatorServices::~DefaultCoordinatorServices() = default;
 
 UserDefaults& DefaultCoordinatorServices::userDefaults() { return *m_defaults; }
 ActivationPolicy& DefaultCoordinatorServices::activationPolicy() { return *m_activation; }
-AppIdentity& DefaultCoordinatorServices::appIdentity() { return *m_identity; }
+BundleInfo& DefaultCoordinatorServices::bundle() { return m_bundle; }
 const AppFolders& DefaultCoordinatorServices::folders() { return m_folders; }
 
 ClipboardService& DefaultCoordinatorServices::clipboard()
@@ -139,7 +139,7 @@ Workspace& DefaultCoordinatorServices::workspace()
 
 std::unique_ptr<AppcastUpdater> DefaultCoordinatorServices::makeUpdater()
 {
-    const QString version = m_identity->bundleVersion();
+    const QString version = m_bundle.version();
     if (!m_updateFeed)
         m_updateFeed = std::make_unique<NetworkUpdateFeed>(QStringLiteral("Zentu.it/") + version);
     return std::make_unique<AppcastUpdater>(*m_updateFeed, alerts(), workspace(),

@@ -30,17 +30,18 @@ class XcbConnection;
 class DefaultCoordinatorServices final : public CoordinatorServices {
 public:
     // session: the one this process claimed at start; folders: the program's.
-    // applications: which application a window or copy belongs to. x: the X
+    // applications: which application a window or copy belongs to; bundle:
+    // the program's own version and program file. x: the X
     // connection the main thread's backends share.
     // heapTrimmer: made by the program before its threads start; none hands
     // nothing back.
     DefaultCoordinatorServices(SingleInstance& session, AppFolders folders, ApplicationIdentity& applications,
-                               std::shared_ptr<XcbConnection> x, std::shared_ptr<HeapTrimmer> heapTrimmer = nullptr);
+                               BundleInfo& bundle, std::shared_ptr<XcbConnection> x, std::shared_ptr<HeapTrimmer> heapTrimmer = nullptr);
     ~DefaultCoordinatorServices() override;
 
     UserDefaults& userDefaults() override;
     ActivationPolicy& activationPolicy() override;
-    AppIdentity& appIdentity() override;
+    BundleInfo& bundle() override;
     ClipboardService& clipboard() override;
     const AppFolders& folders() override;
     CapturePermissions& platformPermissions() override;
@@ -85,7 +86,7 @@ private:
     std::unique_ptr<LoginItemService> m_loginItem;
     std::unique_ptr<KeyboardInfo> m_keyboard;
     std::unique_ptr<ActivationPolicy> m_activation;
-    std::unique_ptr<AppIdentity> m_identity;
+    BundleInfo& m_bundle;
     std::shared_ptr<X11ScreenSource> m_screens;
     std::shared_ptr<const X11ScreenLayout> m_screenLayout;
     std::unique_ptr<CapturePermissions> m_capturePermissions;

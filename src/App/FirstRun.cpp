@@ -1,7 +1,7 @@
 #include "App/FirstRun.h"
 
 #include "Permissions/PermissionManager.h"
-#include "Platform/AppIdentity.h"
+#include "Platform/BundleInfo.h"
 #include "Platform/SettingsKeys.h"
 #include "Platform/UserDefaults.h"
 #include "Debug/DebugLog.h"
@@ -12,12 +12,12 @@
 #include <QWidget>
 #include <cmath>
 
-FirstRun::FirstRun(UserDefaults& defaults, PermissionManager& permissions, const AppIdentity& identity,
+FirstRun::FirstRun(UserDefaults& defaults, PermissionManager& permissions, const BundleInfo& bundle,
                    std::function<void()> openWindow, std::function<QWidget*()> window, QObject* parent)
     : QObject(parent)
     , m_defaults(defaults)
     , m_permissions(permissions)
-    , m_identity(identity)
+    , m_bundle(bundle)
     , m_openWindow(std::move(openWindow))
     , m_window(std::move(window))
 {
@@ -38,7 +38,7 @@ QString FirstRun::installStamp(std::optional<qint64> executableModified, const Q
 
 void FirstRun::resetIntrosAfterReinstall()
 {
-    const QString stamp = installStamp(m_identity.executableModificationTime(), m_identity.bundleVersion());
+    const QString stamp = installStamp(m_bundle.executableModificationTime(), m_bundle.version());
     if (m_defaults.string(QString::fromLatin1(SettingsKeys::installStamp)) == stamp)
         return;
     m_defaults.remove(QString::fromLatin1(SettingsKeys::hideCaptureIntro));

@@ -10,7 +10,7 @@
 #include <functional>
 #include <optional>
 
-class AppIdentity;
+class BundleInfo;
 class PermissionManager;
 class QWidget;
 class UserDefaults;
@@ -20,7 +20,7 @@ class FirstRun : public QObject {
 public:
     // openWindow opens (or brings forward) the first-run window; window
     // returns it while it exists.
-    FirstRun(UserDefaults& defaults, PermissionManager& permissions, const AppIdentity& identity,
+    FirstRun(UserDefaults& defaults, PermissionManager& permissions, const BundleInfo& bundle,
              std::function<void()> openWindow, std::function<QWidget*()> window, QObject* parent = nullptr);
 
     // Clears the intro cards' hide keys when this is another installation
@@ -52,7 +52,7 @@ private:
 
     UserDefaults& m_defaults;
     PermissionManager& m_permissions;
-    const AppIdentity& m_identity;
+    const BundleInfo& m_bundle;
     std::function<void()> m_openWindow;
     std::function<QWidget*()> m_window;
     QTimer m_check;

@@ -88,7 +88,7 @@ int main(int argc, char** argv)
     X11TrayAvailability trays;
     // The X connection the backends of this thread share.
     const auto x = std::make_shared<XcbConnection>();
-    DefaultCoordinatorServices services(instance, folders, applications, x, heap);
+    DefaultCoordinatorServices services(instance, folders, applications, bundle, x, heap);
     // Qt's own file and colour dialogs keep their state in "QtProject.conf" of
     // Qt's user scope, which every Qt program shares: ours goes to a folder of
     // our own, which an uninstall removes. (Our settings use a file of their

@@ -151,11 +151,11 @@ private Q_SLOTS:
         QCOMPARE(services.defaults.value(QStringLiteral("zentuInstallStamp")).toString(), QStringLiteral("1700000000"));
         QVERIFY(!startWithCardsHidden()); // same build: the user's choice stays
         QCOMPARE(logged(QStringLiteral("1700000000")), 1);
-        services.identity.modified = 1700000999; // a replaced program file
+        services.bundleInfo.modified = 1700000999; // a replaced program file
         QVERIFY(startWithCardsHidden());
         // Without time or version the stamp "?" counts once, then matches.
-        services.identity.modified.reset();
-        services.identity.version.clear();
+        services.bundleInfo.modified.reset();
+        services.bundleInfo.info.clear();
         QVERIFY(startWithCardsHidden());
         QVERIFY(!startWithCardsHidden());
         QCOMPARE(logged(QStringLiteral("?")), 1);

@@ -1,4 +1,4 @@
-// The editor's results through the coordinator, on fake services: a copy
+// The editor's results through the app's editor services, on fake services: a copy
 // reaches the clipboard and the clipboard history exactly once as the app's
 // own (and not at all with the history off), a save lands where the dialog
 // says and a failed one is reported with its path; pinned pictures fit the
@@ -9,6 +9,7 @@
 #include "Pinned/PinnedImageModel.h"
 #include "Pinned/PinnedImageView.h"
 #include "Pinned/PinnedImageWindowController.h"
+#include "App/PinnedImages.h"
 #include "App/ResultActions.h"
 #include "Clipboard/ClipboardMonitor.h"
 #include "Editor/EditorSession.h"
@@ -44,7 +45,7 @@ private Q_SLOTS:
         QGuiApplication::setDesktopFileName(QStringLiteral("com.quorel.zentu"));
         services = std::make_unique<FakeCoordinatorServices>();
         coordinator = std::make_unique<AppCoordinator>(*services);
-        environment = std::make_unique<AppEditorEnvironment>(*coordinator);
+        environment = std::make_unique<AppEditorEnvironment>(coordinator->editorServices());
         editor = std::make_unique<EditorSession>(filledImage(120, 80, Qt::white, QImage::Format_ARGB32_Premultiplied),
                                                std::nullopt, *environment);
         editor->drawing().place(AnnotationKind::badge, {60, 40});
@@ -67,7 +68,7 @@ private Q_SLOTS:
         };
         setHistory(true);
         editor->results().copyResult();
-        coordinator->copyTextToPasteboard(QStringLiteral("erkannter Text"));
+        environment->copyText(QStringLiteral("erkannter Text"));
         pollAsForeign();
         QCOMPARE(history.items().size(), 2);
         QCOMPARE(history.items().first().text, std::optional<QString>(QStringLiteral("erkannter Text")));
@@ -90,8 +91,8 @@ private Q_SLOTS:
     void savesLandWhereChosenAndFailuresAreReported()
     {
         FakeImageFileDialogs& dialogs = services->fileDialogs;
-        QSignalSpy saved(&coordinator->resultActions(), &ResultActions::saved);
-        QSignalSpy failed(&coordinator->resultActions(), &ResultActions::saveFailed);
+        QSignalSpy saved(&coordinator->editorServices().results, &ResultActions::saved);
+        QSignalSpy failed(&coordinator->editorServices().results, &ResultActions::saveFailed);
         const QString exportFolder = testFolders().exportDirectory(coordinator->settings().settings());
         QDir(exportFolder).removeRecursively();
 
@@ -145,9 +146,9 @@ private Q_SLOTS:
         const Controller::Layout tall = Controller::layout({100, 1000}, QSize(1440, 900));
         QCOMPARE(QList<QSize>({tall.content, tall.minimum}), QList<QSize>(2, QSize(90, 900)));
 
-        coordinator->pinImage(filledImage(4000, 3000, Qt::red, QImage::Format_ARGB32_Premultiplied));
-        coordinator->pinImage(filledImage(50, 50, Qt::blue, QImage::Format_ARGB32_Premultiplied));
-        PinnedImageWindowController* first = coordinator->pinnedControllers().front().get();
+        environment->pinImage(filledImage(4000, 3000, Qt::red, QImage::Format_ARGB32_Premultiplied));
+        environment->pinImage(filledImage(50, 50, Qt::blue, QImage::Format_ARGB32_Premultiplied));
+        PinnedImageWindowController* first = coordinator->editorServices().pinned.windows().front();
         QVERIFY(first->isVisible());
 
         // Opacity: the slider and the model stay within 0.2 … 1.0.
@@ -168,13 +169,13 @@ private Q_SLOTS:
 
         QPointer<PinnedImageWindowController> watched(first);
         first->view().closeButton().click();
-        QCOMPARE(coordinator->pinnedControllers().size(), size_t(1));
+        QCOMPARE(coordinator->editorServices().pinned.windows().size(), 1);
         QTRY_VERIFY(watched.isNull());
     }
 
     void theShareFolderIsEmptiedAtStartAndAtQuit()
     {
-        const QString folder = coordinator->shareFolder().ensure();
+        const QString folder = environment->shareFolder();
         const QString left = folder + QStringLiteral("/Zentu-0000ABCD.png");
         QVERIFY(QFile(left).open(QIODevice::WriteOnly));
         coordinator->start();

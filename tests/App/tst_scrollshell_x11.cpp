@@ -12,6 +12,7 @@
 //   announced as incomplete (toast and log), never as copied, while the
 //   progress panel counts the bands as the helper renders them.
 #include "App/AppCoordinator.h"
+#include "App/PinnedImages.h"
 #include "Pinned/PinnedImageWindowController.h"
 #include "Toasts/ToastModel.h"
 #include "Toasts/ToastPresenter.h"
@@ -152,8 +153,8 @@ private Q_SLOTS:
         AppCoordinator coordinator(services);
         QImage picture(600, 400, QImage::Format_RGB32);
         picture.fill(QColor(255, 0, 255));
-        coordinator.pinImage(picture);
-        PinnedImageWindowController* pinned = coordinator.pinnedControllers().front().get();
+        coordinator.editorServices().pinned.pin(picture);
+        PinnedImageWindowController* pinned = coordinator.editorServices().pinned.windows().front();
         const auto pinId = xcb_window_t(pinned->winId());
         QTRY_VERIFY_WITH_TIMEOUT(x.viewable(pinId), 15000);
         const QRect pinnedAt = x.rootGeometry(pinId);
@@ -214,9 +215,9 @@ private Q_SLOTS:
         coordinator.openEditor(QImage(), ScreenshotItem{});
         QImage picture(600, 400, QImage::Format_RGB32);
         picture.fill(QColor(255, 0, 255));
-        coordinator.pinImage(picture);
+        coordinator.editorServices().pinned.pin(picture);
         QWidget* editor = coordinator.editorWindows().front().get();
-        QWidget* pinned = coordinator.pinnedControllers().front().get();
+        QWidget* pinned = coordinator.editorServices().pinned.windows().front();
         const QRect pinnedAt = pinned->geometry(), editorAt = editor->geometry();
         QTRY_VERIFY_WITH_TIMEOUT(x.viewable(xcb_window_t(pinned->winId())) && x.viewable(xcb_window_t(editor->winId())),
                                  15000);

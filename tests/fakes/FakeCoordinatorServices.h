@@ -18,8 +18,8 @@
 #include "Updates/AppcastUpdater.h"
 #include "fakes/FakeActivationPolicy.h"
 #include "fakes/FakeAlerts.h"
-#include "fakes/FakeAppIdentity.h"
 #include "fakes/FakeApplicationIdentity.h"
+#include "fakes/FakeBundleInfo.h"
 #include "fakes/FakeCapturePermissions.h"
 #include "fakes/FakeClipboardService.h"
 #include "fakes/FakeCompositingInfo.h"
@@ -54,7 +54,7 @@ public:
 
     UserDefaults& userDefaults() override { return defaults; }
     ActivationPolicy& activationPolicy() override { return activation; }
-    AppIdentity& appIdentity() override { return identity; }
+    BundleInfo& bundle() override { return bundleInfo; }
     ClipboardService& clipboard() override { return clipboardService; }
     const AppFolders& folders() override { return appFolders; }
     CapturePermissions& platformPermissions() override { return capturePermissions; }
@@ -69,7 +69,7 @@ public:
     {
         return std::make_unique<AppcastUpdater>(updateFeed, alertsFake, workspaceFake,
                                                 QUrl(QStringLiteral("https://updates.zentu.example/appcast.xml")),
-                                                identity.version);
+                                                bundleInfo.version());
     }
 
     ImageFileDialogs& imageFileDialogs() override { return fileDialogs; }
@@ -132,7 +132,13 @@ public:
     FakeLoginItemService loginItem;
     FakeKeyboardInfo keyboard;
     FakeActivationPolicy activation;
-    FakeAppIdentity identity;
+    // A build of version 0.1.0 whose program file was written at this time.
+    FakeBundleInfo bundleInfo = [] {
+        FakeBundleInfo b;
+        b.info.insert(QString::fromLatin1(BundleInfo::shortVersionKey), QStringLiteral("0.1.0"));
+        b.modified = 1700000000;
+        return b;
+    }();
     FakeCapturePermissions capturePermissions;
     FakeAlerts alertsFake;
     FakeProcessLauncher launcherFake;
