@@ -5,7 +5,7 @@
 #include "App/DeferredImageCopy.h"
 #include "App/DesktopScrollCaptureSteps.h"
 #include "App/FirstRun.h"
-#include "App/CoordinatorServices.h"
+#include "App/CaptureBackends.h"
 #include "App/PermissionGuards.h"
 #include "App/PinnedImages.h"
 #include "App/ResultActions.h"
@@ -25,6 +25,7 @@
 #include "Localization/Localizer.h"
 #include "Permissions/PermissionManager.h"
 #include "Platform/ActivationPolicy.h"
+#include "Platform/BundleInfo.h"
 #include "Platform/ClipboardService.h"
 #include "Platform/UserDefaults.h"
 #include "Screenshot/ScreenshotService.h"
@@ -44,34 +45,37 @@
 #include <QWidget>
 
 
-AppCoordinator::AppCoordinator(CoordinatorServices& services, QObject* parent)
+AppCoordinator::AppCoordinator(AppPlatform platform, CaptureBackends& backends, QObject* parent)
     : QObject(parent)
-    , m_services(services)
+    , m_platform(std::move(platform))
+    , m_backends(backends)
 {
     // 1. Settings first: everything below reads them.
-    m_settings = m_services.makeSettingsManager();
+    m_settings = std::make_unique<SettingsManager>(m_platform.userDefaults, m_platform.loginItem, m_platform.keyboard);
     // 2. The permission manager starts its own 2 s poll.
-    m_permissions = m_services.makePermissionManager();
+    m_permissions = std::make_unique<PermissionManager>(m_platform.capturePermissions, m_platform.screens);
     // 3. No action callback yet, nothing registered.
-    m_hotkeys = m_services.makeHotkeyManager();
+    m_hotkeys = std::make_unique<HotkeyManager>(m_platform.globalHotkeys, m_platform.keyboard);
     // 4. Screenshot service with its own capturer and window detector.
-    m_screenshotService = m_services.makeScreenshotService();
+    m_screenshotService = m_backends.makeScreenshotService();
     // 5. The toast presenter, without a panel until the first toast.
-    m_toast = m_services.makeToastPresenter();
+    m_toast = std::make_unique<ToastPresenter>();
     // 6. The update check, started at once: it checks on its own schedule.
-    m_updater = m_services.makeUpdater();
+    m_updater = std::make_unique<AppcastUpdater>(m_platform.updateFeed, m_platform.alerts, m_platform.workspace,
+                                                 m_platform.updateFeedUrl, m_platform.bundle.version());
     m_updater->start();
     // 7. No windows yet.
-    m_windows = std::make_unique<AppWindows>(m_services.activationPolicy(), m_services.windowDesktops(),
-                                             m_services.heapTrimmer());
+    m_windows = std::make_unique<AppWindows>(m_platform.activationPolicy, m_platform.windowDesktops,
+                                             m_platform.heapTrimmer);
     // 8. The storage folders exist before any store is made.
-    m_services.ensureDirectories();
+    m_platform.folders.ensureDirectories();
     // 9.
-    m_clipboardStore = m_services.makeClipboardHistoryStore(*m_settings);
+    m_clipboardStore = std::make_unique<ClipboardHistoryStore>(*m_settings, m_platform.clipboard, m_platform.folders);
     // 10. Made with its history read from disk.
-    m_screenshotStore = m_services.makeScreenshotHistoryStore(*m_settings);
+    m_screenshotStore = std::make_unique<ScreenshotHistoryStore>(*m_settings, m_platform.folders);
     // 11. Not polling until start().
-    m_clipboardMonitor = m_services.makeClipboardMonitor(*m_clipboardStore, *m_settings);
+    m_clipboardMonitor = std::make_unique<ClipboardMonitor>(*m_clipboardStore, *m_settings, m_platform.applications,
+                                                            m_platform.clipboard);
     // 12. The store's own copies must not come back as new history entries.
     QPointer<AppCoordinator> self(this);
     m_clipboardStore->onInternalWrite = [self](const ClipboardWrite& write) {
@@ -89,28 +93,28 @@ AppCoordinator::AppCoordinator(CoordinatorServices& services, QObject* parent)
     // Where the editor's results go. The app's copies name the app itself as their source.
     const QString appID = QGuiApplication::desktopFileName();
     m_results = std::make_unique<ResultActions>(
-        ResultActions::Services{m_services.clipboard(), *m_clipboardMonitor, *m_clipboardStore, *m_settings,
-                                m_services.imageFileDialogs(), m_services.alerts(), m_services.folders()},
+        ResultActions::Services{m_platform.clipboard, *m_clipboardMonitor, *m_clipboardStore, *m_settings,
+                                m_platform.imageFileDialogs, m_platform.alerts, m_platform.folders},
         appID.isEmpty() ? std::nullopt : std::optional(appID));
-    m_ocr = std::make_unique<OCRService>(m_services.textRecognizer());
-    m_shareFolder = std::make_unique<ShareFolder>(m_services.privateTemporaryFolder());
-    m_pinned = std::make_unique<PinnedImages>(m_services.windowDesktops(), m_services.compositing());
+    m_ocr = std::make_unique<OCRService>(m_platform.textRecognizer);
+    m_shareFolder = std::make_unique<ShareFolder>(m_platform.privateTemporaryFolder);
+    m_pinned = std::make_unique<PinnedImages>(m_platform.windowDesktops, m_platform.compositing);
 
     // The scrolling capture (its engine is static; the flow is ours).
-    m_scrollEngine = m_services.makeScrollCaptureEngine();
-    m_scrollCapture = m_services.makeScrollCapture(m_scrollEngine.get());
+    m_scrollEngine = m_backends.makeScrollCaptureEngine();
+    m_scrollCapture = m_backends.makeScrollCapture(m_scrollEngine.get());
     m_scrollSteps = std::make_unique<DesktopScrollCaptureSteps>(*m_windows, *m_pinned, *m_introPresenter,
                                                                 *m_captureFlows, *m_guards, m_scrollCapture.get());
     m_scrollFlow = std::make_unique<ScrollCaptureFlow>(*m_scrollSteps, *m_toast);
 
     // Installing for the user (the delegate's first launch step) and uninstalling.
-    m_selfInstall = std::make_unique<SelfInstall>(m_services.alerts(), m_services.launcher(), m_services.installation(),
-                                                  m_services.session(), m_services.folders().paths());
+    m_selfInstall = std::make_unique<SelfInstall>(m_platform.alerts, m_platform.launcher, m_platform.installation,
+                                                  m_platform.session, m_platform.folders.paths());
     m_uninstaller = std::make_unique<Uninstaller>(
-        Uninstaller::Services{m_services.alerts(), m_services.loginItemService(), m_services.userDefaults(),
-                              m_services.installation(), m_services.launcher(), m_services.folders(),
+        Uninstaller::Services{m_platform.alerts, m_platform.loginItem, m_platform.userDefaults,
+                              m_platform.installation, m_platform.launcher, m_platform.folders,
                               [self] {
-                                  return self ? self->m_services.folders().exportDirectory(self->m_settings->settings())
+                                  return self ? self->m_platform.folders.exportDirectory(self->m_settings->settings())
                                               : QString();
                               }},
         [self] {
@@ -119,7 +123,7 @@ AppCoordinator::AppCoordinator(CoordinatorServices& services, QObject* parent)
         });
 
     m_firstRun = std::make_unique<FirstRun>(
-        m_services.userDefaults(), *m_permissions, m_services.bundle(),
+        m_platform.userDefaults, *m_permissions, m_platform.bundle,
         [self] {
             if (self)
                 self->openOnboarding();
@@ -148,9 +152,9 @@ AppEditorEnvironment::Services AppCoordinator::editorServices()
 {
     return {*m_screenshotStore,      *m_results,
             *m_pinned,               *m_ocr,
-            *m_shareFolder,          m_services.clipboard(),
-            m_services.imageFileDialogs(), m_services.folders(),
-            m_services.workspace(),  m_services.launcher()};
+            *m_shareFolder,          m_platform.clipboard,
+            m_platform.imageFileDialogs, m_platform.folders,
+            m_platform.workspace,  m_platform.launcher};
 }
 
 void AppCoordinator::start()
@@ -297,7 +301,7 @@ void AppCoordinator::watchStorage()
 {
     // A write that fails is said once per episode and tried again until the
     // disk takes it; a picture the user asked for that cannot be opened is said.
-    m_storageHealth = std::make_unique<StorageHealth>(m_services.storageRetryMilliseconds());
+    m_storageHealth = std::make_unique<StorageHealth>(m_platform.storageRetryMilliseconds);
     QPointer<AppCoordinator> self(this);
     connect(m_storageHealth.get(), &StorageHealth::episodeStarted, this, [self](StorageHealth::Problem problem) {
         // After the capture whose write failed had its say: its own toast tells it.

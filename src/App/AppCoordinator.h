@@ -4,6 +4,7 @@
 // AppWindows, the first-run logic lives in FirstRun.
 #include "App/AppEditorEnvironment.h"
 #include "App/AppEnvironment.h"
+#include "App/AppPlatform.h"
 #include "App/AppWindows.h"
 #include "App/EditorOpener.h"
 #include "Models/HotkeyAction.h"
@@ -22,7 +23,7 @@ class CaptureStage;
 class CaptureIntroPresenter;
 class ClipboardHistoryStore;
 class ClipboardMonitor;
-class CoordinatorServices;
+class CaptureBackends;
 class DeferredImageCopy;
 class FirstRun;
 class HotkeyManager;
@@ -51,8 +52,8 @@ class Uninstaller;
 class AppCoordinator : public QObject, public EditorOpener {
     Q_OBJECT
 public:
-    // Builds the services in their fixed order; cannot fail.
-    explicit AppCoordinator(CoordinatorServices& services, QObject* parent = nullptr);
+    // Builds the services in their fixed order on the platform's; cannot fail.
+    AppCoordinator(AppPlatform platform, CaptureBackends& backends, QObject* parent = nullptr);
     ~AppCoordinator() override;
 
     // The start-up sequence, run once after launching has finished.
@@ -139,7 +140,8 @@ private:
     void watchStorage();
     void buildCaptureRoads();
 
-    CoordinatorServices& m_services;
+    const AppPlatform m_platform;
+    CaptureBackends& m_backends;
     std::unique_ptr<SettingsManager> m_settings;
     std::unique_ptr<PermissionManager> m_permissions;
     // The intro cards; they read their hide keys where the reinstall check

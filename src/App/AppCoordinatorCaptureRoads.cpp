@@ -3,7 +3,7 @@
 #include "App/AppCoordinator.h"
 
 #include "App/CaptureFlows.h"
-#include "App/CoordinatorServices.h"
+#include "App/CaptureBackends.h"
 #include "App/DeferredImageCopy.h"
 #include "App/DesktopCaptureStage.h"
 #include "App/HistoryCaptureDestinations.h"
@@ -28,11 +28,11 @@ void AppCoordinator::buildCaptureRoads()
 {
     // The intro cards read their hide keys where the reinstall check removes
     // them, and switch the same activation policy as the app's windows.
-    m_introPresenter = std::make_unique<CaptureIntroPresenter>(m_services.userDefaults(), &m_services.activationPolicy());
+    m_introPresenter = std::make_unique<CaptureIntroPresenter>(m_platform.userDefaults, &m_platform.activationPolicy);
 
-    m_guards = std::make_unique<PermissionGuards>(*m_permissions, m_services.platformPermissions(),
-                                                  m_services.userDefaults(), m_services.alerts(),
-                                                  m_services.launcher());
+    m_guards = std::make_unique<PermissionGuards>(*m_permissions, m_platform.capturePermissions,
+                                                  m_platform.userDefaults, m_platform.alerts,
+                                                  m_platform.launcher);
 
     // While the overlay holds the keyboard the global hotkey cannot fire; the
     // service sees the press itself.
@@ -44,14 +44,14 @@ void AppCoordinator::buildCaptureRoads()
     // A capture never shows the program's own tooltips, menus or the panel,
     // nor what they left on the windows beneath before those repainted. Its
     // popovers and tooltips follow the compositor.
-    m_transientUi = std::make_unique<TransientUi>(m_services.makeRepaintWatch(), m_services.compositing(),
+    m_transientUi = std::make_unique<TransientUi>(m_backends.makeRepaintWatch(), m_platform.compositing,
                                                   Backdrop::grabScreens);
     m_captureStage = std::make_unique<DesktopCaptureStage>(*m_guards, *m_transientUi);
     // A copy another program made since the hotkey is recorded before the
     // capture may replace it.
     QPointer<ClipboardMonitor> monitor(m_clipboardMonitor.get());
     m_captureCopier = std::make_unique<DeferredImageCopy>(
-        m_services.clipboard(), [monitor](DeferredImageCopy::Write write, std::function<void(const ClipboardWrite&)> done) {
+        m_platform.clipboard, [monitor](DeferredImageCopy::Write write, std::function<void(const ClipboardWrite&)> done) {
             if (monitor)
                 monitor->writeAfterPendingChanges(std::move(write), std::move(done));
             else

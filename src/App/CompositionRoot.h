@@ -2,9 +2,10 @@
 // The one place that builds the running program and wires it: the
 // coordinator with its services (through the app delegate), the views of its
 // windows, the editor windows and the tray panel, each handed the services it
-// uses. The desktop backends are picked by main() and handed in.
+// uses. The platform services are picked by main() and handed in.
 #include "App/AppDelegate.h"
 #include "App/AppEnvironment.h"
+#include "App/AppPlatform.h"
 #include "MenuBar/TileHoverModel.h"
 #include "MenuBar/TileHoverSync.h"
 #include "Ui/ColorPanelController.h"
@@ -16,36 +17,29 @@
 #include <memory>
 
 class AppCoordinator;
-class AppFolders;
-class ApplicationIdentity;
 class Beeper;
-class BundleInfo;
-class CoordinatorServices;
+class CaptureBackends;
 class FolderChooser;
 class Localizer;
 class OwnerAuthenticator;
 class QImage;
 class QWidget;
 class TrayAvailability;
-class Workspace;
 class ZentuApp;
 struct ScreenshotItem;
 
 class CompositionRoot {
 public:
-    // The desktop as the windows' views use it; made by main(), outlives this.
+    // What only the windows' views use of the desktop; made by main(), outlives this.
     struct Desktop {
-        Workspace& workspace;
-        ApplicationIdentity& applications;
         FolderChooser& folderChooser;
         Beeper& beeper;
         OwnerAuthenticator& authenticator;
-        BundleInfo& bundle;
         // The tray hosts the icon may go to.
         TrayAvailability& trays;
     };
 
-    CompositionRoot(CoordinatorServices& services, const AppFolders& folders, Localizer& localizer, Desktop desktop);
+    CompositionRoot(const AppPlatform& platform, CaptureBackends& backends, Localizer& localizer, Desktop desktop);
     ~CompositionRoot();
 
     AppDelegate& delegate() { return m_delegate; }
@@ -61,8 +55,7 @@ private:
                                    std::function<void(double)> onHeightChange);
     QWidget* panelContent(const AppEnvironment& env);
 
-    CoordinatorServices& m_services;
-    const AppFolders& m_folders;
+    const AppPlatform m_platform;
     Localizer& m_localizer;
     Desktop m_desktop;
     // The interface's own program-wide pieces, which outlive the coordinator

@@ -11,7 +11,8 @@
 #include "Platform/SettingsKeys.h"
 #include "Debug/DebugLog.h"
 #include "Storage/Storage.h"
-#include "fakes/FakeCoordinatorServices.h"
+#include "Storage/ClipboardHistoryStore.h"
+#include "fakes/FakeAppPlatform.h"
 #include "support/DebugLogMessages.h"
 #include "support/IsolatedEnvironment.h"
 
@@ -77,10 +78,10 @@ private Q_SLOTS:
         writeOpenToAll(old + "/screenshots.json", "kein JSON");
         writeOpenToAll(old + "/debug.log", "[00:00:00.000] früherer Lauf\n");
 
-        FakeCoordinatorServices services;
+        FakeAppPlatform services;
         services.defaults.values.insert(QStringLiteral("zentu.settings.v1"), QByteArray("{kaputt"));
         services.defaults.setValue(QString::fromLatin1(SettingsKeys::pendingScreenRecordingRequest), true);
-        AppDelegate delegate(services);
+        AppDelegate delegate(services.platform(), services);
         delegate.applicationDidFinishLaunching();
         AppCoordinator& coordinator = delegate.coordinator();
         QCOMPARE(coordinator.clipboardStore().items().size(), 1);
@@ -118,8 +119,8 @@ private Q_SLOTS:
         // A plain file where the storage folder should be: no folder, no log.
         QDir().mkpath(QFileInfo(testFolders().baseDirectory()).absolutePath());
         QVERIFY(QFile(testFolders().baseDirectory()).open(QIODevice::WriteOnly));
-        FakeCoordinatorServices services;
-        AppDelegate delegate(services);
+        FakeAppPlatform services;
+        AppDelegate delegate(services.platform(), services);
         delegate.applicationDidFinishLaunching();
         QVERIFY(delegate.coordinator().clipboardMonitor().isRunning());
         QVERIFY(services.defaults.value(QStringLiteral("zentuInstallStamp")).isValid());
@@ -128,12 +129,12 @@ private Q_SLOTS:
 
     void reinstallReenablesIntroCardsOncePerBuild()
     {
-        FakeCoordinatorServices services;
+        FakeAppPlatform services;
         services.defaults.setValue(QStringLiteral("zentu.onboarding.completed"), true);
         const auto startWithCardsHidden = [&] {
             services.defaults.setValue(QStringLiteral("zentuHideCaptureIntro"), true);
             services.defaults.setValue(QStringLiteral("zentuHideScrollIntro"), true);
-            AppCoordinator(services).start();
+            AppCoordinator(services.platform(), services).start();
             return !services.defaults.value(QStringLiteral("zentuHideCaptureIntro")).isValid()
                 && !services.defaults.value(QStringLiteral("zentuHideScrollIntro")).isValid();
         };
@@ -163,9 +164,9 @@ private Q_SLOTS:
 
     void firstRunIsDoneOnlyOnceBothPermissionsAreThere()
     {
-        FakeCoordinatorServices services;
+        FakeAppPlatform services;
         services.capturePermissions.trusted = false;
-        AppCoordinator coordinator(services);
+        AppCoordinator coordinator(services.platform(), services);
         // OK with a permission missing: closed, asked again next start.
         coordinator.openOnboarding();
         QPointer<QWidget> window = coordinator.onboardingWindow();
@@ -183,8 +184,8 @@ private Q_SLOTS:
 
     void settingsAndClipboardWindowsAreSingle()
     {
-        FakeCoordinatorServices services;
-        AppCoordinator coordinator(services);
+        FakeAppPlatform services;
+        AppCoordinator coordinator(services.platform(), services);
         int built = 0;
         coordinator.setSettingsViewFactory([&](const AppEnvironment&) -> QWidget* {
             ++built;
@@ -226,8 +227,8 @@ private Q_SLOTS:
 
     void activationPolicyFollowsEditorAndSettingsWindows()
     {
-        FakeCoordinatorServices services;
-        AppCoordinator coordinator(services);
+        FakeAppPlatform services;
+        AppCoordinator coordinator(services.platform(), services);
         coordinator.start();
         // Clipboard and first-run windows do not count.
         coordinator.showClipboardHistory();
@@ -275,8 +276,8 @@ private Q_SLOTS:
                                                      table.fileName());
         const Localizer::Scope installed(localizer);
 
-        FakeCoordinatorServices services;
-        AppCoordinator coordinator(services);
+        FakeAppPlatform services;
+        AppCoordinator coordinator(services.platform(), services);
         coordinator.start();
         coordinator.openSettings();
         coordinator.showClipboardHistory();

@@ -23,7 +23,8 @@
 #include "Toasts/Announcer.h"
 #include "Ui/DelayScheduler.h"
 #include "fakes/FakeClipboardService.h"
-#include "fakes/FakeCoordinatorServices.h"
+#include "Permissions/PermissionManager.h"
+#include "fakes/FakeAppPlatform.h"
 #include "fakes/FakeRepaintWatch.h"
 #include "support/DebugLogMessages.h"
 #include "support/FilledImage.h"
@@ -339,13 +340,13 @@ private Q_SLOTS:
 
     void scrollingRoadShowsItsCardHidesOurWindowsAndEndsLikeEveryCapture()
     {
-        FakeCoordinatorServices services;
+        FakeAppPlatform services;
         services.scrollPicker = []() -> QCoro::Task<std::optional<PickedWindow>> {
             co_return PickedWindow{77, QRectF(0, 0, 200, 300), 5, std::nullopt};
         };
         auto road = std::make_shared<TallRoad>();
         services.scrollRoad = road;
-        AppCoordinator coordinator(services);
+        AppCoordinator coordinator(services.platform(), services);
         coordinator.permissions().refresh();
         coordinator.openSettings();
         road->watched = coordinator.settingsWindow();

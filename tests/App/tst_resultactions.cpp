@@ -17,7 +17,7 @@
 #include "Storage/ClipboardHistoryStore.h"
 #include "Storage/ShareFolder.h"
 #include "Storage/Storage.h"
-#include "fakes/FakeCoordinatorServices.h"
+#include "fakes/FakeAppPlatform.h"
 #include "support/FilledImage.h"
 #include "support/IsolatedEnvironment.h"
 
@@ -28,7 +28,7 @@
 
 class tst_ResultActions : public QObject {
     Q_OBJECT
-    std::unique_ptr<FakeCoordinatorServices> services;
+    std::unique_ptr<FakeAppPlatform> services;
     std::unique_ptr<AppCoordinator> coordinator;
     std::unique_ptr<AppEditorEnvironment> environment;
     std::unique_ptr<EditorSession> editor;
@@ -43,8 +43,8 @@ private Q_SLOTS:
     {
         QDir(testFolders().baseDirectory()).removeRecursively();
         QGuiApplication::setDesktopFileName(QStringLiteral("com.quorel.zentu"));
-        services = std::make_unique<FakeCoordinatorServices>();
-        coordinator = std::make_unique<AppCoordinator>(*services);
+        services = std::make_unique<FakeAppPlatform>();
+        coordinator = std::make_unique<AppCoordinator>(services->platform(), *services);
         environment = std::make_unique<AppEditorEnvironment>(coordinator->editorServices());
         editor = std::make_unique<EditorSession>(filledImage(120, 80, Qt::white, QImage::Format_ARGB32_Premultiplied),
                                                std::nullopt, *environment);

@@ -24,7 +24,7 @@
 #include "Debug/DebugLog.h"
 #include "Storage/ScreenshotHistoryStore.h"
 #include "fakes/FakeBrowserBridge.h"
-#include "fakes/FakeCoordinatorServices.h"
+#include "fakes/FakeAppPlatform.h"
 #include "fakes/FakeKeyWatch.h"
 #include "fakes/FakePdfViewerBridge.h"
 #include "fakes/FakeApplicationIdentity.h"
@@ -112,7 +112,7 @@ class TestScrollShellX11 : public QObject {
 
     // A coordinator over fakes whose scrolling capture runs this picker and
     // road, without the intro card.
-    static void prepare(FakeCoordinatorServices& services, ScrollCapture::Picker picker,
+    static void prepare(FakeAppPlatform& services, ScrollCapture::Picker picker,
                         std::shared_ptr<ScrollTargetRoad> road)
     {
         services.defaults.setValue(QString::fromLatin1(SettingsKeys::hideScrollIntro), true);
@@ -148,9 +148,9 @@ private Q_SLOTS:
         const QRectF bounds = shownList(list);
         QVERIFY(!bounds.isEmpty());
 
-        FakeCoordinatorServices services;
+        FakeAppPlatform services;
         prepare(services, rig->engine().picker(), rig->engine().road());
-        AppCoordinator coordinator(services);
+        AppCoordinator coordinator(services.platform(), services);
         QImage picture(600, 400, QImage::Format_RGB32);
         picture.fill(QColor(255, 0, 255));
         coordinator.editorServices().pinned.pin(picture);
@@ -199,13 +199,13 @@ private Q_SLOTS:
         // A busy program: it paints what was covered 150 ms later.
         HelperWindow beneath(QRect(150, 100, 1160, 700), 61, HelperWindow::Style::slowToRepaint);
         QVERIFY(beneath.id);
-        FakeCoordinatorServices services;
+        FakeAppPlatform services;
         const auto compositing = std::make_shared<X11CompositingInfo>();
         QVERIFY(!compositing->isCompositing());
         services.compositingInfo = compositing;
         services.repaintWatch = [compositing] { return std::make_unique<X11RepaintWatch>(compositing); };
         prepare(services, rig->engine().picker(), rig->engine().road());
-        AppCoordinator coordinator(services);
+        AppCoordinator coordinator(services.platform(), services);
         coordinator.setEditorFactory([](const QImage&, const ScreenshotItem&) {
             auto editor = std::make_unique<QWidget>();
             editor->setStyleSheet(QStringLiteral("background: rgb(0, 200, 0);"));
@@ -285,13 +285,13 @@ private Q_SLOTS:
         QVERIFY(plantFile(file, "<!doctype html><html><body style='margin:0'>"
                                 "<div style='height:450000px;background:linear-gradient(#fff,#036)'></div>"
                                 "</body></html>"));
-        FakeCoordinatorServices services;
+        FakeAppPlatform services;
         prepare(services,
                 []() -> QCoro::Task<std::optional<PickedWindow>> {
                     co_return PickedWindow{qint32(browserPid), QRectF(browserFrame), 7, std::nullopt};
                 },
                 std::make_shared<PageRoad>(services.scrollPanel.progress(), QUrl::fromLocalFile(file)));
-        AppCoordinator coordinator(services);
+        AppCoordinator coordinator(services.platform(), services);
 
         // The panel is up and counts each band as it is rendered.
         QList<int> counted;

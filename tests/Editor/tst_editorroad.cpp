@@ -7,7 +7,7 @@
 #include "Editor/EditorSession.h"
 #include "Editor/EditorWindowController.h"
 #include "Storage/ScreenshotHistoryStore.h"
-#include "fakes/FakeCoordinatorServices.h"
+#include "fakes/FakeAppPlatform.h"
 #include "support/EditorAnnotations.h"
 #include "support/HistoryOnDisk.h"
 #include "support/IsolatedEnvironment.h"
@@ -38,14 +38,14 @@ class tst_EditorRoad : public QObject {
     Q_OBJECT
 
     struct App {
-        FakeCoordinatorServices services;
+        FakeAppPlatform services;
         std::unique_ptr<AppDelegate> delegate;
         AppCoordinator& coordinator() { return delegate->coordinator(); }
         ScreenshotHistoryStore& store() { return coordinator().screenshotStore(); }
         App()
         {
             services.defaults.setValue(QStringLiteral("zentu.onboarding.completed"), true);
-            delegate = std::make_unique<AppDelegate>(services);
+            delegate = std::make_unique<AppDelegate>(services.platform(), services);
             coordinator().setEditorFactory([this](const QImage& image, const ScreenshotItem& item) {
                 return EditorWindowController::forHistory(image, item, store());
             });

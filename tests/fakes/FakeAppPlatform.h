@@ -1,10 +1,7 @@
 #pragma once
-// Coordinator services over fakes.
-#include "App/CoordinatorServices.h"
-#include "Toasts/ToastPresenter.h"
-#include "Clipboard/ClipboardMonitor.h"
-#include "Hotkeys/HotkeyManager.h"
-#include "Permissions/PermissionManager.h"
+// The coordinator's platform over fakes, and its capture machinery on them.
+#include "App/AppPlatform.h"
+#include "App/CaptureBackends.h"
 #include "Platform/RepaintWatch.h"
 #include "Screenshot/ScreenCapturer.h"
 #include "Screenshot/ScreenshotService.h"
@@ -12,10 +9,6 @@
 #include "Screenshot/ScrollCapture.h"
 #include "Screenshot/ScrollProgressHUD.h"
 #include "Screenshot/WindowDetector.h"
-#include "Storage/SettingsManager.h"
-#include "Storage/ClipboardHistoryStore.h"
-#include "Storage/ScreenshotHistoryStore.h"
-#include "Updates/AppcastUpdater.h"
 #include "fakes/FakeActivationPolicy.h"
 #include "fakes/FakeAlerts.h"
 #include "fakes/FakeApplicationIdentity.h"
@@ -45,50 +38,41 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
-class FakeCoordinatorServices final : public CoordinatorServices {
+class FakeAppPlatform final : public CaptureBackends {
 public:
-    FakeCoordinatorServices()
+    FakeAppPlatform()
     {
         screens.addScreen(1, QRectF(0, 0, 800, 600), 1.0, Qt::gray);
     }
 
-    UserDefaults& userDefaults() override { return defaults; }
-    ActivationPolicy& activationPolicy() override { return activation; }
-    BundleInfo& bundle() override { return bundleInfo; }
-    ClipboardService& clipboard() override { return clipboardService; }
-    const AppFolders& folders() override { return appFolders; }
-    CapturePermissions& platformPermissions() override { return capturePermissions; }
-    Alerts& alerts() override { return alertsFake; }
-    ProcessLauncher& launcher() override { return launcherFake; }
-    Installation& installation() override { return installationFake; }
-    std::shared_ptr<HeapTrimmer> heapTrimmer() override { return heap; }
-    SingleInstance& session() override { return sessionFake; }
-    LoginItemService& loginItemService() override { return loginItem; }
-    Workspace& workspace() override { return workspaceFake; }
-    std::unique_ptr<AppcastUpdater> makeUpdater() override
+    AppPlatform platform()
     {
-        return std::make_unique<AppcastUpdater>(updateFeed, alertsFake, workspaceFake,
-                                                QUrl(QStringLiteral("https://updates.zentu.example/appcast.xml")),
-                                                bundleInfo.version());
+        return AppPlatform{defaults,
+                           activation,
+                           bundleInfo,
+                           clipboardService,
+                           appFolders,
+                           applications,
+                           keyboard,
+                           globalHotkeys,
+                           screens,
+                           capturePermissions,
+                           alertsFake,
+                           launcherFake,
+                           installationFake,
+                           sessionFake,
+                           loginItem,
+                           workspaceFake,
+                           updateFeed,
+                           QUrl(QStringLiteral("https://updates.zentu.example/appcast.xml")),
+                           fileDialogs,
+                           recognizer,
+                           desktops,
+                           privateTemp.path(),
+                           heap,
+                           compositingInfo};
     }
 
-    ImageFileDialogs& imageFileDialogs() override { return fileDialogs; }
-    TextRecognizer& textRecognizer() override { return recognizer; }
-    WindowDesktops& windowDesktops() override { return desktops; }
-    QString privateTemporaryFolder() override { return privateTemp.path(); }
-
-    std::unique_ptr<SettingsManager> makeSettingsManager() override
-    {
-        return std::make_unique<SettingsManager>(defaults, loginItem, keyboard);
-    }
-    std::unique_ptr<PermissionManager> makePermissionManager() override
-    {
-        return std::make_unique<PermissionManager>(capturePermissions, screens);
-    }
-    std::unique_ptr<HotkeyManager> makeHotkeyManager() override
-    {
-        return std::make_unique<HotkeyManager>(globalHotkeys, keyboard);
-    }
     std::unique_ptr<ScreenshotService> makeScreenshotService() override
     {
         return std::make_unique<ScreenshotService>(capturer, detector, overlayDesktop, redirector);
@@ -98,33 +82,11 @@ public:
     std::unique_ptr<ScrollCapture> makeScrollCapture(ScrollCaptureEngine* engine) override
     {
         if (!scrollPicker)
-            return CoordinatorServices::makeScrollCapture(engine);
+            return CaptureBackends::makeScrollCapture(engine);
         return std::make_unique<ScrollCapture>(scrollPicker, scrollRoad, scrollPanel);
-    }
-    std::unique_ptr<ToastPresenter> makeToastPresenter() override
-    {
-        return std::make_unique<ToastPresenter>();
     }
     // The real desktop's watches where a test hands them in (X11 tests).
     std::unique_ptr<RepaintWatch> makeRepaintWatch() override { return repaintWatch ? repaintWatch() : nullptr; }
-    std::shared_ptr<CompositingInfo> compositing() override { return compositingInfo; }
-    void ensureDirectories() override
-    {
-        appFolders.ensureDirectories();
-    }
-    std::unique_ptr<ClipboardHistoryStore> makeClipboardHistoryStore(SettingsManager& settings) override
-    {
-        return std::make_unique<ClipboardHistoryStore>(settings, clipboard(), appFolders);
-    }
-    std::unique_ptr<ScreenshotHistoryStore> makeScreenshotHistoryStore(SettingsManager& settings) override
-    {
-        return std::make_unique<ScreenshotHistoryStore>(settings, appFolders);
-    }
-    std::unique_ptr<ClipboardMonitor> makeClipboardMonitor(ClipboardHistoryStore& store,
-                                                           SettingsManager& settings) override
-    {
-        return std::make_unique<ClipboardMonitor>(store, settings, applications, clipboard());
-    }
 
     // The test environment's.
     const AppFolders appFolders = testFolders();
@@ -154,7 +116,6 @@ public:
     FakeGlobalHotkeys globalHotkeys;
     FakeScreenSource screens;
     FakeClipboardService clipboardService;
-    // Set before the coordinator is made: the system clipboard instead (X11 tests).
     FakeApplicationIdentity applications;
     FakeWindowServer windowServer;
     FakeOverlayDesktop overlayDesktop;
