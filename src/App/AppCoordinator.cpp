@@ -77,16 +77,10 @@ AppCoordinator::AppCoordinator(AppPlatform platform, CaptureBackends& backends, 
     m_clipboardMonitor = std::make_unique<ClipboardMonitor>(*m_clipboardStore, *m_settings, m_platform.applications,
                                                             m_platform.clipboard);
     // 12. The store's own copies must not come back as new history entries.
-    QPointer<AppCoordinator> self(this);
-    m_clipboardStore->onInternalWrite = [self](const ClipboardWrite& write) {
-        if (self)
-            self->m_clipboardMonitor->ownWrite(write);
-    };
+    // (What the coordinator owns calls back only while it lives.)
+    m_clipboardStore->onInternalWrite = [this](const ClipboardWrite& write) { m_clipboardMonitor->ownWrite(write); };
     // 13.
-    m_hotkeys->onAction = [self](HotkeyAction action) {
-        if (self)
-            self->handle(action);
-    };
+    m_hotkeys->onAction = [this](HotkeyAction action) { handle(action); };
     watchStorage();
     buildCaptureRoads();
 
@@ -113,22 +107,11 @@ AppCoordinator::AppCoordinator(AppPlatform platform, CaptureBackends& backends, 
     m_uninstaller = std::make_unique<Uninstaller>(
         Uninstaller::Services{m_platform.alerts, m_platform.loginItem, m_platform.userDefaults,
                               m_platform.installation, m_platform.launcher, m_platform.folders,
-                              [self] {
-                                  return self ? self->m_platform.folders.exportDirectory(self->m_settings->settings())
-                                              : QString();
-                              }},
-        [self] {
-            if (self)
-                self->stopActivity();
-        });
+                              [this] { return m_platform.folders.exportDirectory(m_settings->settings()); }},
+        [this] { stopActivity(); });
 
-    m_firstRun = std::make_unique<FirstRun>(
-        m_platform.userDefaults, *m_permissions, m_platform.bundle,
-        [self] {
-            if (self)
-                self->openOnboarding();
-        },
-        [self]() -> QWidget* { return self ? self->onboardingWindow() : nullptr; });
+    m_firstRun = std::make_unique<FirstRun>(m_platform.userDefaults, *m_permissions, m_platform.bundle, *m_windows);
+    connect(m_firstRun.get(), &FirstRun::windowWanted, this, &AppCoordinator::openOnboarding);
     connect(m_firstRun.get(), &FirstRun::checked, this, &AppCoordinator::onboardingChecked);
 }
 
@@ -302,12 +285,11 @@ void AppCoordinator::watchStorage()
     // A write that fails is said once per episode and tried again until the
     // disk takes it; a picture the user asked for that cannot be opened is said.
     m_storageHealth = std::make_unique<StorageHealth>(m_platform.storageRetryMilliseconds);
-    QPointer<AppCoordinator> self(this);
-    connect(m_storageHealth.get(), &StorageHealth::episodeStarted, this, [self](StorageHealth::Problem problem) {
+    connect(m_storageHealth.get(), &StorageHealth::episodeStarted, this, [this](StorageHealth::Problem problem) {
         // After the capture whose write failed had its say: its own toast tells it.
-        QTimer::singleShot(0, self, [self, problem] {
-            if (self && self->m_storageHealth->takeAnnouncement())
-                self->m_toast->show(StorageHealth::text(problem), QStringLiteral("exclamationmark.triangle.fill"), false, 4.0);
+        QTimer::singleShot(0, this, [this, problem] {
+            if (m_storageHealth->takeAnnouncement())
+                m_toast->show(StorageHealth::text(problem), QStringLiteral("exclamationmark.triangle.fill"), false, 4.0);
         });
     });
     const auto watch = [this](auto* store) {
@@ -321,8 +303,7 @@ void AppCoordinator::watchStorage()
     };
     watch(m_clipboardStore.get());
     watch(m_screenshotStore.get());
-    connect(m_clipboardStore.get(), &ClipboardHistoryStore::problem, this, [self](const QString& text) {
-        if (self)
-            self->m_toast->show(text, QStringLiteral("exclamationmark.triangle.fill"), false, 3.0);
+    connect(m_clipboardStore.get(), &ClipboardHistoryStore::problem, this, [this](const QString& text) {
+        m_toast->show(text, QStringLiteral("exclamationmark.triangle.fill"), false, 3.0);
     });
 }

@@ -36,9 +36,8 @@ void AppCoordinator::buildCaptureRoads()
 
     // While the overlay holds the keyboard the global hotkey cannot fire; the
     // service sees the press itself.
-    QPointer<AppCoordinator> self(this);
-    m_screenshotService->setCaptureHotkeyMatcher([self](const QKeyEvent& event) {
-        return self && self->m_hotkeys->matches(HotkeyAction::captureArea, event);
+    m_screenshotService->setCaptureHotkeyMatcher([this](const QKeyEvent& event) {
+        return m_hotkeys->matches(HotkeyAction::captureArea, event);
     });
 
     // A capture never shows the program's own tooltips, menus or the panel,

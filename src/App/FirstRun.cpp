@@ -1,5 +1,6 @@
 #include "App/FirstRun.h"
 
+#include "App/AppWindows.h"
 #include "Permissions/PermissionManager.h"
 #include "Platform/BundleInfo.h"
 #include "Platform/SettingsKeys.h"
@@ -7,19 +8,17 @@
 #include "Debug/DebugLog.h"
 
 #include <QGuiApplication>
-#include <QPointer>
 #include <QScreen>
 #include <QWidget>
 #include <cmath>
 
 FirstRun::FirstRun(UserDefaults& defaults, PermissionManager& permissions, const BundleInfo& bundle,
-                   std::function<void()> openWindow, std::function<QWidget*()> window, QObject* parent)
+                   AppWindows& windows, QObject* parent)
     : QObject(parent)
     , m_defaults(defaults)
     , m_permissions(permissions)
     , m_bundle(bundle)
-    , m_openWindow(std::move(openWindow))
-    , m_window(std::move(window))
+    , m_windows(windows)
 {
     m_check.setSingleShot(true);
     m_check.setTimerType(Qt::PreciseTimer);
@@ -54,6 +53,11 @@ void FirstRun::scheduleCheck()
         m_check.start();
 }
 
+QWidget* FirstRun::window() const
+{
+    return m_windows.window(AppWindows::Single::onboarding);
+}
+
 bool FirstRun::permissionsGranted() const
 {
     return m_permissions.screenRecordingAuthorized() && m_permissions.accessibilityAuthorized();
@@ -62,11 +66,11 @@ bool FirstRun::permissionsGranted() const
 void FirstRun::runCheck()
 {
     // The flags as they stand, without another refresh.
-    if (!m_window()) {
+    if (!window()) {
         if (permissionsGranted())
             m_defaults.setValue(QString::fromLatin1(SettingsKeys::onboardingCompleted), true);
         else
-            m_openWindow();
+            Q_EMIT windowWanted();
     }
     Q_EMIT checked();
 }
@@ -76,17 +80,17 @@ void FirstRun::finish()
     // Done only with both permissions; otherwise the check runs again at the next start.
     if (permissionsGranted())
         m_defaults.setValue(QString::fromLatin1(SettingsKeys::onboardingCompleted), true);
-    if (QWidget* window = m_window())
-        window->close();
+    if (QWidget* open = window())
+        open->close();
 }
 
 void FirstRun::fit(double measuredHeight)
 {
-    QPointer<FirstRun> self(this);
+    // Not run once this is gone.
     QMetaObject::invokeMethod(
         this,
-        [self, measuredHeight] {
-            QWidget* window = self ? self->m_window() : nullptr;
+        [this, measuredHeight] {
+            QWidget* window = this->window();
             if (!window)
                 return;
             const QRect frame = window->frameGeometry();

@@ -1,9 +1,11 @@
 // The coordinator against fake services: start-up over an earlier version's
-// data folder and quitting, the reinstall check, finishing the first run, the
-// window registry's single windows, activation policy and retitling.
+// data folder and quitting, the reinstall check, the first-run check and
+// finishing the first run, the window registry's single windows, activation
+// policy and retitling.
 #include "App/AppCoordinator.h"
 #include "App/AppWindows.h"
 #include "App/AppDelegate.h"
+#include "App/FirstRun.h"
 #include "App/PermissionGuards.h"
 #include "Clipboard/ClipboardMonitor.h"
 #include "Localization/Localizer.h"
@@ -17,6 +19,7 @@
 #include "support/IsolatedEnvironment.h"
 
 #include <QDir>
+#include <QSignalSpy>
 #include <QTemporaryFile>
 #include <QWidget>
 
@@ -180,6 +183,22 @@ private Q_SLOTS:
         coordinator.finishOnboarding();
         QCOMPARE(coordinator.onboardingWindow(), nullptr);
         QVERIFY(services.defaults.boolValue(QStringLiteral("zentu.onboarding.completed")));
+    }
+
+    // 1.2 s after the start, a missing permission opens the first-run
+    // window; with both granted the first run is marked done, no window.
+    void theStartUpCheckOpensTheFirstRunWindowOnlyWhilePermissionsAreMissing()
+    {
+        for (const bool trusted : {false, true}) {
+            FakeAppPlatform services;
+            services.capturePermissions.trusted = trusted;
+            AppCoordinator coordinator(services.platform(), services);
+            QSignalSpy checked(&coordinator, &AppCoordinator::onboardingChecked);
+            coordinator.start();
+            QVERIFY(checked.wait(10 * FirstRun::checkDelayMs));
+            QCOMPARE(coordinator.onboardingWindow() != nullptr, !trusted);
+            QCOMPARE(services.defaults.boolValue(QStringLiteral("zentu.onboarding.completed")), trusted);
+        }
     }
 
     void settingsAndClipboardWindowsAreSingle()
