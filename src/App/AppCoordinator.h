@@ -59,17 +59,15 @@ public:
     // The start-up sequence, run once after launching has finished.
     void start();
 
-    // Services (the ones other parts of the program reach through the coordinator).
-    SettingsManager& settings() { return *m_settings; }
-    PermissionManager& permissions() { return *m_permissions; }
+    // Services the composition root and the app delegate hand on.
     HotkeyManager& hotkeys() { return *m_hotkeys; }
     CaptureIntroPresenter& introPresenter() { return *m_introPresenter; }
     ToastPresenter& toast() { return *m_toast; }
-    ClipboardHistoryStore& clipboardStore() { return *m_clipboardStore; }
-    ScreenshotHistoryStore& screenshotStore() { return *m_screenshotStore; }
     ClipboardMonitor& clipboardMonitor() { return *m_clipboardMonitor; }
     AppcastUpdater& updater() { return *m_updater; }
     SelfInstall& selfInstall() { return *m_selfInstall; }
+    // What every window's views receive: the settings, both histories and
+    // the permission state.
     AppEnvironment environment();
 
     // "Nach Updates suchen": checks at once and shows every outcome.

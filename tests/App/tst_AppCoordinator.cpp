@@ -87,8 +87,8 @@ private Q_SLOTS:
         AppDelegate delegate(services.platform(), services);
         delegate.applicationDidFinishLaunching();
         AppCoordinator& coordinator = delegate.coordinator();
-        QCOMPARE(coordinator.clipboardStore().items().size(), 1);
-        coordinator.clipboardStore().waitForPendingWrites();
+        QCOMPARE(coordinator.environment().clipboardStore->items().size(), 1);
+        coordinator.environment().clipboardStore->waitForPendingWrites();
 
         const QString base = testFolders().baseDirectory();
         const QStringList privateFiles = QDir(base).entryList({"*.json*"}, QDir::Files) << QString(); // and the folder
@@ -179,7 +179,7 @@ private Q_SLOTS:
         // Granted meanwhile: OK marks the first run done.
         coordinator.openOnboarding();
         services.capturePermissions.trusted = true;
-        coordinator.permissions().refresh();
+        coordinator.environment().permissions->refresh();
         coordinator.finishOnboarding();
         QCOMPARE(coordinator.onboardingWindow(), nullptr);
         QVERIFY(services.defaults.boolValue(QStringLiteral("zentu.onboarding.completed")));

@@ -347,13 +347,13 @@ private Q_SLOTS:
         auto road = std::make_shared<TallRoad>();
         services.scrollRoad = road;
         AppCoordinator coordinator(services.platform(), services);
-        coordinator.permissions().refresh();
+        coordinator.environment().permissions->refresh();
         coordinator.openSettings();
         road->watched = coordinator.settingsWindow();
         coordinator.captureScrollingWindow();
         QTRY_VERIFY(coordinator.introPresenter().window());
         QTest::keyClick(coordinator.introPresenter().window(), Qt::Key_Return);
-        QTRY_COMPARE(coordinator.screenshotStore().items().size(), 1);
+        QTRY_COMPARE(coordinator.environment().screenshotStore->items().size(), 1);
         // Its PNG is made off the main thread; the picture lands on the clipboard
         // once it is, and only then is it announced as copied.
         QTRY_COMPARE(services.clipboardService.image().size(), QSize(200, 1500));

@@ -345,11 +345,11 @@ private Q_SLOTS:
 
         // A capture whose files are still being written must not bring the
         // removed folder back.
-        coordinator.screenshotStore().add(noisyImage(1500, 1500, QImage::Format_RGB32), CaptureKind::area);
+        coordinator.environment().screenshotStore->add(noisyImage(1500, 1500, QImage::Format_RGB32), CaptureKind::area);
 
         services.alertsFake.shown.clear();
         coordinator.confirmAndUninstall();
-        coordinator.screenshotStore().waitForPendingWrites();
+        coordinator.environment().screenshotStore->waitForPendingWrites();
         QVERIFY(!QFileInfo::exists(testFolders().baseDirectory()));
         QVERIFY(!coordinator.clipboardMonitor().isRunning());
         QVERIFY(!coordinator.updater().isStarted());

@@ -35,7 +35,7 @@ class tst_ResultActions : public QObject {
 
     void setHistory(bool on)
     {
-        coordinator->settings().update([on](AppSettings& s) { s.clipboardHistoryEnabled = on; });
+        coordinator->environment().settings->update([on](AppSettings& s) { s.clipboardHistoryEnabled = on; });
     }
 
 private Q_SLOTS:
@@ -61,7 +61,7 @@ private Q_SLOTS:
     void copiesAreRecordedOnceAsTheAppsOwn()
     {
         FakeClipboardService& clipboard = services->clipboardService;
-        ClipboardHistoryStore& history = coordinator->clipboardStore();
+        ClipboardHistoryStore& history = *coordinator->environment().clipboardStore;
         const auto pollAsForeign = [&] {
             clipboard.lateNotice(); // a notice that arrives after our write does not make it a new copy
             coordinator->clipboardMonitor().poll();
@@ -93,7 +93,7 @@ private Q_SLOTS:
         FakeImageFileDialogs& dialogs = services->fileDialogs;
         QSignalSpy saved(&coordinator->editorServices().results, &ResultActions::saved);
         QSignalSpy failed(&coordinator->editorServices().results, &ResultActions::saveFailed);
-        const QString exportFolder = testFolders().exportDirectory(coordinator->settings().settings());
+        const QString exportFolder = testFolders().exportDirectory(coordinator->environment().settings->settings());
         QDir(exportFolder).removeRecursively();
 
         // Cancelled: nothing written, nothing said; the export folder was made for the dialog.

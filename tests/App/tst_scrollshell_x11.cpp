@@ -122,9 +122,9 @@ class TestScrollShellX11 : public QObject {
 
     static std::optional<ScreenshotItem> stored(AppCoordinator& coordinator, int timeoutMs)
     {
-        if (!QTest::qWaitFor([&] { return !coordinator.screenshotStore().items().isEmpty(); }, timeoutMs))
+        if (!QTest::qWaitFor([&] { return !coordinator.environment().screenshotStore->items().isEmpty(); }, timeoutMs))
             return std::nullopt;
-        return coordinator.screenshotStore().items().first();
+        return coordinator.environment().screenshotStore->items().first();
     }
 
 private Q_SLOTS:
@@ -169,7 +169,7 @@ private Q_SLOTS:
 
         const std::optional<ScreenshotItem> item = stored(coordinator, 200000);
         QVERIFY(item);
-        const QImage result = coordinator.screenshotStore().image(*item);
+        const QImage result = coordinator.environment().screenshotStore->image(*item);
         const QImage expected = list.fullRendering();
         QCOMPARE(result.size(), expected.size());
         const int differ = ScrollListProcess::differingRows(result, expected);
@@ -305,7 +305,7 @@ private Q_SLOTS:
         coordinator.captureScrollingWindow();
         const std::optional<ScreenshotItem> item = stored(coordinator, 200000);
         QVERIFY(item);
-        QCOMPARE(coordinator.screenshotStore().image(*item).size(), QSize(1440, 30000));
+        QCOMPARE(coordinator.environment().screenshotStore->image(*item).size(), QSize(1440, 30000));
         // Announced once the picture is on the clipboard (its PNG is made off the main thread).
         QTRY_COMPARE_WITH_TIMEOUT(coordinator.toast().model().text(), QStringLiteral("Scroll-Aufnahme möglicherweise unvollständig"), 10000);
         const QStringList log = debugLogMessages();

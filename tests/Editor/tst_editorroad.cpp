@@ -41,7 +41,7 @@ class tst_EditorRoad : public QObject {
         FakeAppPlatform services;
         std::unique_ptr<AppDelegate> delegate;
         AppCoordinator& coordinator() { return delegate->coordinator(); }
-        ScreenshotHistoryStore& store() { return coordinator().screenshotStore(); }
+        ScreenshotHistoryStore& store() { return *coordinator().environment().screenshotStore; }
         App()
         {
             services.defaults.setValue(QStringLiteral("zentu.onboarding.completed"), true);
