@@ -1,6 +1,7 @@
 #pragma once
 // The platform services of the running program on X11, and its capture
-// machinery. Each is made once, on first use, and outlives the coordinator.
+// machinery. Each is made once (the set handed to the coordinator when it is
+// first asked for) and outlives the coordinator.
 #include "App/AppPlatform.h"
 #include "App/CaptureBackends.h"
 #include "Storage/AppFolders.h"
