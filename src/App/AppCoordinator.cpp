@@ -11,6 +11,7 @@
 #include "App/ResultActions.h"
 #include "App/SelfInstall.h"
 #include "App/Uninstaller.h"
+#include "App/WindowContents.h"
 #include "MenuBar/CaptureIntroPresenter.h"
 #include "App/ScrollCaptureEngine.h"
 #include "App/ScrollCaptureFlow.h"
@@ -45,10 +46,12 @@
 #include <QWidget>
 
 
-AppCoordinator::AppCoordinator(AppPlatform platform, CaptureBackends& backends, QObject* parent)
+AppCoordinator::AppCoordinator(AppPlatform platform, CaptureBackends& backends, WindowContents* contents,
+                               QObject* parent)
     : QObject(parent)
     , m_platform(std::move(platform))
     , m_backends(backends)
+    , m_contents(contents)
 {
     // 1. Settings first: everything below reads them.
     m_settings = std::make_unique<SettingsManager>(m_platform.userDefaults, m_platform.loginItem, m_platform.keyboard);
@@ -226,7 +229,7 @@ void AppCoordinator::showClipboardHistory()
 {
     QWidget* panel = m_windows->window(AppWindows::Single::clipboardHistory);
     if (!panel) {
-        m_windows->open(AppWindows::Single::clipboardHistory, m_clipboardView ? m_clipboardView(environment()) : nullptr);
+        m_windows->open(AppWindows::Single::clipboardHistory, m_contents ? m_contents->clipboardHistoryView(environment()) : nullptr);
         return;
     }
     // The hotkey toggles the window the user sees: one left on another
@@ -244,7 +247,7 @@ void AppCoordinator::openSettings()
         m_windows->present(window);
         return;
     }
-    m_windows->open(AppWindows::Single::settings, m_settingsView ? m_settingsView(environment()) : nullptr);
+    m_windows->open(AppWindows::Single::settings, m_contents ? m_contents->settingsView(environment()) : nullptr);
 }
 
 void AppCoordinator::openOnboarding()
@@ -262,7 +265,7 @@ void AppCoordinator::openOnboarding()
         if (self)
             self->fitOnboarding(height);
     };
-    QWidget* content = m_onboardingView ? m_onboardingView(environment(), onClose, onHeightChange) : nullptr;
+    QWidget* content = m_contents ? m_contents->onboardingView(environment(), onClose, onHeightChange) : nullptr;
     m_windows->open(AppWindows::Single::onboarding, content);
 }
 

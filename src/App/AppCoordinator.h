@@ -12,7 +12,6 @@
 
 #include <QObject>
 #include <QString>
-#include <functional>
 #include <memory>
 #include <vector>
 
@@ -47,19 +46,23 @@ class SettingsManager;
 class StorageHealth;
 class ToastPresenter;
 class TransientUi;
+class WindowContents;
 class Uninstaller;
 
 class AppCoordinator : public QObject, public EditorOpener {
     Q_OBJECT
 public:
     // Builds the services in their fixed order on the platform's; cannot fail.
-    AppCoordinator(AppPlatform platform, CaptureBackends& backends, QObject* parent = nullptr);
+    // contents: the views of its windows and the editor windows (none: empty
+    // windows and no editor).
+    AppCoordinator(AppPlatform platform, CaptureBackends& backends, WindowContents* contents = nullptr,
+                   QObject* parent = nullptr);
     ~AppCoordinator() override;
 
     // The start-up sequence, run once after launching has finished.
     void start();
 
-    // Services the composition root and the app delegate hand on.
+    // Services the composition root and the app delegate hand on (and tests reach).
     HotkeyManager& hotkeys() { return *m_hotkeys; }
     CaptureIntroPresenter& introPresenter() { return *m_introPresenter; }
     ToastPresenter& toast() { return *m_toast; }
@@ -75,21 +78,10 @@ public:
     // "Zentu.it deinstallieren…": asks, then removes the app and quits.
     void confirmAndUninstall();
 
-    // Window contents. The windows themselves, their titles, sizes and
-    // bookkeeping belong to the window registry; the views inside come from these.
-    using ViewFactory = std::function<QWidget*(const AppEnvironment&)>;
-    using OnboardingViewFactory = std::function<QWidget*(const AppEnvironment&, std::function<void()> onClose,
-                                                         std::function<void(double)> onHeightChange)>;
-    void setSettingsViewFactory(ViewFactory factory) { m_settingsView = std::move(factory); }
-    void setClipboardHistoryViewFactory(ViewFactory factory) { m_clipboardView = std::move(factory); }
-    void setOnboardingViewFactory(OnboardingViewFactory factory) { m_onboardingView = std::move(factory); }
-
     // The two direct capture roads (hotkeys and the panel's capture buttons).
     void captureInteractive();
     void captureFullScreen();
     // Opens the editor on a stored capture, when an editor is part of the program.
-    using EditorFactory = std::function<std::unique_ptr<QWidget>(const QImage&, const ScreenshotItem&)>;
-    void setEditorFactory(EditorFactory factory) { m_editorFactory = std::move(factory); }
     void openEditor(const QImage& image, const ScreenshotItem& item) override;
 
     void showClipboardHistory();
@@ -140,6 +132,9 @@ private:
 
     const AppPlatform m_platform;
     CaptureBackends& m_backends;
+    // The windows themselves, their titles, sizes and bookkeeping belong to
+    // the window registry; the views inside come from here.
+    WindowContents* m_contents;
     std::unique_ptr<SettingsManager> m_settings;
     std::unique_ptr<PermissionManager> m_permissions;
     // The intro cards; they read their hide keys where the reinstall check
@@ -168,15 +163,10 @@ private:
     std::unique_ptr<Uninstaller> m_uninstaller;
     // Our tooltips, menus and popups, hidden before the screen is read.
     std::unique_ptr<TransientUi> m_transientUi;
-    EditorFactory m_editorFactory;
     std::unique_ptr<ResultActions> m_results;
     std::unique_ptr<OCRService> m_ocr;
     std::unique_ptr<ShareFolder> m_shareFolder;
     std::unique_ptr<PinnedImages> m_pinned;
     std::unique_ptr<AppWindows> m_windows;
     std::unique_ptr<FirstRun> m_firstRun;
-
-    ViewFactory m_settingsView;
-    ViewFactory m_clipboardView;
-    OnboardingViewFactory m_onboardingView;
 };

@@ -8,6 +8,7 @@
 #include "App/DesktopCaptureStage.h"
 #include "App/HistoryCaptureDestinations.h"
 #include "App/PermissionGuards.h"
+#include "App/WindowContents.h"
 #include "Toasts/ToastPresenter.h"
 #include "Clipboard/ClipboardMonitor.h"
 #include "Debug/DebugLog.h"
@@ -68,7 +69,7 @@ void AppCoordinator::captureFullScreen() { m_captureFlows->captureFullScreen(); 
 
 void AppCoordinator::openEditor(const QImage& image, const ScreenshotItem& item)
 {
-    if (!m_editorFactory) {
+    if (!m_contents) {
         DebugLog::write(QStringLiteral("openEditor: kein Editor verfügbar"));
         return;
     }
@@ -79,5 +80,5 @@ void AppCoordinator::openEditor(const QImage& image, const ScreenshotItem& item)
             m_windows->present(editor);
             return;
         }
-    adoptEditorWindow(m_editorFactory(image, item));
+    adoptEditorWindow(m_contents->editorWindow(image, item));
 }

@@ -8,14 +8,15 @@
 #include "Platform/ActivationPolicy.h"
 #include "Storage/AppFolders.h"
 
-AppDelegate::AppDelegate(const AppPlatform& platform, CaptureBackends& backends, QObject* parent)
+AppDelegate::AppDelegate(const AppPlatform& platform, CaptureBackends& backends, WindowContents* contents,
+                         QObject* parent)
     : QObject(parent)
     , m_activation(platform.activationPolicy)
     , m_folders(platform.folders)
 {
     // The coordinator loads settings and histories before the launch restarts the log.
     DebugLog::keepEntriesForLaunch();
-    m_coordinator = std::make_unique<AppCoordinator>(platform, backends);
+    m_coordinator = std::make_unique<AppCoordinator>(platform, backends, contents);
 }
 
 AppDelegate::~AppDelegate() = default;

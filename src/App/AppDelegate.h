@@ -8,11 +8,14 @@
 
 class AppCoordinator;
 class CaptureBackends;
+class WindowContents;
 
 class AppDelegate : public QObject {
     Q_OBJECT
 public:
-    AppDelegate(const AppPlatform& platform, CaptureBackends& backends, QObject* parent = nullptr);
+    // contents: the views of the coordinator's windows (none: empty windows, no editor).
+    AppDelegate(const AppPlatform& platform, CaptureBackends& backends, WindowContents* contents = nullptr,
+                QObject* parent = nullptr);
     ~AppDelegate() override;
 
     AppCoordinator& coordinator() { return *m_coordinator; }

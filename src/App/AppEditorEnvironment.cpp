@@ -75,9 +75,9 @@ void AppEditorEnvironment::readClipboard(QObject* context,
 std::optional<QString> AppEditorEnvironment::chooseImageFile()
 {
     // The editor window the user clicked in carries the dialog.
-    return m_services.dialogs.chooseImageToOpen(QApplication::activeWindow(), m_services.folders.paths().picturesDirectory(),
-                                                Localizer::t(QStringLiteral("Einfügen")),
-                                                Localizer::t(QStringLiteral("Bilder")));
+    return m_services.dialogs.chooseImageToOpen(
+        QApplication::activeWindow(), m_services.folders.paths().picturesDirectory(),
+        Localizer::t(QStringLiteral("Einfügen")), Localizer::t(QStringLiteral("Bilder")));
 }
 
 QString AppEditorEnvironment::shareFolder()

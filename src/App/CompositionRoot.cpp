@@ -20,13 +20,9 @@ CompositionRoot::CompositionRoot(const AppPlatform& platform, CaptureBackends& b
     : m_platform(platform)
     , m_localizer(localizer)
     , m_desktop(desktop)
-    , m_delegate(platform, backends)
+    , m_delegate(platform, backends, this)
 {
     AppCoordinator& coordinator = m_delegate.coordinator();
-    coordinator.setClipboardHistoryViewFactory([this](const AppEnvironment& env) { return clipboardHistoryView(env); });
-    coordinator.setEditorFactory([this](const QImage& image, const ScreenshotItem& item) { return editorWindow(image, item); });
-    coordinator.setSettingsViewFactory([this](const AppEnvironment& env) { return settingsView(env); });
-    coordinator.setOnboardingViewFactory(&CompositionRoot::onboardingView);
     m_scene = std::make_unique<ZentuApp>([this, &coordinator] { return panelContent(coordinator.environment()); },
                                          m_desktop.trays, m_scheduler);
 }
@@ -44,8 +40,8 @@ QWidget* CompositionRoot::clipboardHistoryView(const AppEnvironment& env)
 
 std::unique_ptr<QWidget> CompositionRoot::editorWindow(const QImage& image, const ScreenshotItem& item)
 {
-    return std::make_unique<EditorWindowController>(image, item,
-                                                    std::make_unique<AppEditorEnvironment>(m_delegate.coordinator().editorServices()),
+    auto environment = std::make_unique<AppEditorEnvironment>(m_delegate.coordinator().editorServices());
+    return std::make_unique<EditorWindowController>(image, item, std::move(environment),
                                                     EditorToolbarServices{m_scheduler, m_colorPanel});
 }
 

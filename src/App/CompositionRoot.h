@@ -6,6 +6,7 @@
 #include "App/AppDelegate.h"
 #include "App/AppEnvironment.h"
 #include "App/AppPlatform.h"
+#include "App/WindowContents.h"
 #include "MenuBar/TileHoverModel.h"
 #include "MenuBar/TileHoverSync.h"
 #include "Ui/ColorPanelController.h"
@@ -28,7 +29,7 @@ class TrayAvailability;
 class ZentuApp;
 struct ScreenshotItem;
 
-class CompositionRoot {
+class CompositionRoot final : public WindowContents {
 public:
     // What only the windows' views use of the desktop; made by main(), outlives this.
     struct Desktop {
@@ -40,7 +41,7 @@ public:
     };
 
     CompositionRoot(const AppPlatform& platform, CaptureBackends& backends, Localizer& localizer, Desktop desktop);
-    ~CompositionRoot();
+    ~CompositionRoot() override;
 
     AppDelegate& delegate() { return m_delegate; }
     AppCoordinator& coordinator() { return m_delegate.coordinator(); }
@@ -48,11 +49,11 @@ public:
     ZentuApp& scene() { return *m_scene; }
 
 private:
-    QWidget* clipboardHistoryView(const AppEnvironment& env);
-    std::unique_ptr<QWidget> editorWindow(const QImage& image, const ScreenshotItem& item);
-    QWidget* settingsView(const AppEnvironment& env);
-    static QWidget* onboardingView(const AppEnvironment& env, std::function<void()> onClose,
-                                   std::function<void(double)> onHeightChange);
+    QWidget* clipboardHistoryView(const AppEnvironment& env) override;
+    std::unique_ptr<QWidget> editorWindow(const QImage& image, const ScreenshotItem& item) override;
+    QWidget* settingsView(const AppEnvironment& env) override;
+    QWidget* onboardingView(const AppEnvironment& env, std::function<void()> onClose,
+                            std::function<void(double)> onHeightChange) override;
     QWidget* panelContent(const AppEnvironment& env);
 
     const AppPlatform m_platform;

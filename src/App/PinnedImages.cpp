@@ -44,7 +44,8 @@ QList<PinnedImageWindowController*> PinnedImages::windows() const
 
 void PinnedImages::release(PinnedImageWindowController* closed)
 {
-    const auto it = std::find_if(m_windows.begin(), m_windows.end(), [closed](const auto& w) { return w.get() == closed; });
+    const auto it = std::find_if(m_windows.begin(), m_windows.end(),
+                                 [closed](const auto& window) { return window.get() == closed; });
     if (it == m_windows.end())
         return;
     // Deleted once its close has run to the end.

@@ -15,6 +15,7 @@
 #include "Storage/Storage.h"
 #include "Storage/ClipboardHistoryStore.h"
 #include "fakes/FakeAppPlatform.h"
+#include "fakes/FakeWindowContents.h"
 #include "support/DebugLogMessages.h"
 #include "support/IsolatedEnvironment.h"
 
@@ -204,12 +205,13 @@ private Q_SLOTS:
     void settingsAndClipboardWindowsAreSingle()
     {
         FakeAppPlatform services;
-        AppCoordinator coordinator(services.platform(), services);
+        FakeWindowContents contents;
         int built = 0;
-        coordinator.setSettingsViewFactory([&](const AppEnvironment&) -> QWidget* {
+        contents.settings = [&](const AppEnvironment&) -> QWidget* {
             ++built;
             return new QWidget;
-        });
+        };
+        AppCoordinator coordinator(services.platform(), services, &contents);
         coordinator.openSettings();
         QPointer<QWidget> settings = coordinator.settingsWindow();
         coordinator.openSettings(); // brought forward, not built again

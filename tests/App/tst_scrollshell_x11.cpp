@@ -25,6 +25,7 @@
 #include "Storage/ScreenshotHistoryStore.h"
 #include "fakes/FakeBrowserBridge.h"
 #include "fakes/FakeAppPlatform.h"
+#include "fakes/FakeWindowContents.h"
 #include "fakes/FakeKeyWatch.h"
 #include "fakes/FakePdfViewerBridge.h"
 #include "fakes/FakeApplicationIdentity.h"
@@ -205,13 +206,14 @@ private Q_SLOTS:
         services.compositingInfo = compositing;
         services.repaintWatch = [compositing] { return std::make_unique<X11RepaintWatch>(compositing); };
         prepare(services, rig->engine().picker(), rig->engine().road());
-        AppCoordinator coordinator(services.platform(), services);
-        coordinator.setEditorFactory([](const QImage&, const ScreenshotItem&) {
+        FakeWindowContents contents;
+        contents.editor = [](const QImage&, const ScreenshotItem&) {
             auto editor = std::make_unique<QWidget>();
             editor->setStyleSheet(QStringLiteral("background: rgb(0, 200, 0);"));
             editor->setGeometry(200, 150, 500, 400);
             return editor;
-        });
+        };
+        AppCoordinator coordinator(services.platform(), services, &contents);
         coordinator.openEditor(QImage(), ScreenshotItem{});
         QImage picture(600, 400, QImage::Format_RGB32);
         picture.fill(QColor(255, 0, 255));

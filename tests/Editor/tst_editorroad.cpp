@@ -8,6 +8,7 @@
 #include "Editor/EditorWindowController.h"
 #include "Storage/ScreenshotHistoryStore.h"
 #include "fakes/FakeAppPlatform.h"
+#include "fakes/FakeWindowContents.h"
 #include "support/EditorAnnotations.h"
 #include "support/HistoryOnDisk.h"
 #include "support/IsolatedEnvironment.h"
@@ -39,16 +40,17 @@ class tst_EditorRoad : public QObject {
 
     struct App {
         FakeAppPlatform services;
+        FakeWindowContents contents;
         std::unique_ptr<AppDelegate> delegate;
         AppCoordinator& coordinator() { return delegate->coordinator(); }
         ScreenshotHistoryStore& store() { return *coordinator().environment().screenshotStore; }
         App()
         {
             services.defaults.setValue(QStringLiteral("zentu.onboarding.completed"), true);
-            delegate = std::make_unique<AppDelegate>(services.platform(), services);
-            coordinator().setEditorFactory([this](const QImage& image, const ScreenshotItem& item) {
+            contents.editor = [this](const QImage& image, const ScreenshotItem& item) {
                 return EditorWindowController::forHistory(image, item, store());
-            });
+            };
+            delegate = std::make_unique<AppDelegate>(services.platform(), services, &contents);
         }
         EditorWindowController* editor(size_t i = 0)
         {
