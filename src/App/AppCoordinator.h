@@ -64,7 +64,6 @@ public:
 
     // Services the composition root and the app delegate hand on (and tests reach).
     HotkeyManager& hotkeys() { return *m_hotkeys; }
-    CaptureIntroPresenter& introPresenter() { return *m_introPresenter; }
     ToastPresenter& toast() { return *m_toast; }
     ClipboardMonitor& clipboardMonitor() { return *m_clipboardMonitor; }
     AppcastUpdater& updater() { return *m_updater; }

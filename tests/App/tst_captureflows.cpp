@@ -30,6 +30,7 @@
 #include "support/FilledImage.h"
 #include "support/IsolatedEnvironment.h"
 
+#include <QApplication>
 #include <QSignalSpy>
 #include <QWidget>
 
@@ -351,8 +352,15 @@ private Q_SLOTS:
         coordinator.openSettings();
         road->watched = coordinator.settingsWindow();
         coordinator.captureScrollingWindow();
-        QTRY_VERIFY(coordinator.introPresenter().window());
-        QTest::keyClick(coordinator.introPresenter().window(), Qt::Key_Return);
+        // The scrolling capture's card, where the user sees it.
+        const auto card = []() -> QWidget* {
+            for (QWidget* window : QApplication::topLevelWidgets())
+                if (qobject_cast<CaptureIntroView*>(window) && window->isVisible())
+                    return window;
+            return nullptr;
+        };
+        QTRY_VERIFY(card());
+        QTest::keyClick(card(), Qt::Key_Return);
         QTRY_COMPARE(coordinator.environment().screenshotStore->items().size(), 1);
         // Its PNG is made off the main thread; the picture lands on the clipboard
         // once it is, and only then is it announced as copied.
