@@ -136,11 +136,10 @@ AppEnvironment AppCoordinator::environment()
 
 AppEditorEnvironment::Services AppCoordinator::editorServices()
 {
-    return {*m_screenshotStore,      *m_results,
-            *m_pinned,               *m_ocr,
-            *m_shareFolder,          m_platform.clipboard,
-            m_platform.imageFileDialogs, m_platform.folders,
-            m_platform.workspace,  m_platform.launcher};
+    return {*m_screenshotStore,        *m_results,         *m_pinned,
+            *m_ocr,                    *m_shareFolder,     m_platform.clipboard,
+            m_platform.imageFileDialogs, m_platform.folders, m_platform.workspace,
+            m_platform.launcher};
 }
 
 void AppCoordinator::start()
