@@ -4,10 +4,11 @@
 # started in fresh folders and left to settle; then full-screen captures
 # (Super+Shift+6) each open the editor on the capture, which is closed again
 # (Alt+F4, as a user would). Memory is read at rest before the first editor,
-# 60 s after the first one closed, and 60 s after the tenth: RSS and private
-# dirty memory each time, and how far the last lies from the first two (what
-# the first editor leaves, its code and fonts paged in, stays; ten leave no
-# more than one).
+# 60 s after the first one closed, and 60 s and 120 s after the tenth: RSS and
+# private dirty memory each time, and how far the later readings lie from the
+# first two (what the first editor leaves, its code and fonts paged in, stays;
+# ten leave no more than one). Last, the mappings that grew since the start,
+# by name (a library's code, a font file, the heap), say what holds the rest.
 # Usage: bench/editor_memory.sh [path/to/zentu]   (env: EDITORS=10 SETTLE=15 AFTER=60 SCREEN=1920x1080x24;
 # SMAPS_DIR=folder keeps /proc/<pid>/smaps at each reading, to compare mappings)
 set -euo pipefail
@@ -21,17 +22,32 @@ editors=${EDITORS:-10}
 settle=${SETTLE:-15}
 after=${AFTER:-60}
 work=$(mktemp -d)
-trap 'kill -TERM "${pid:-0}" 2>/dev/null; rm -rf "$work"' EXIT
+trap 'kill -TERM "${pid:-0}" 2>/dev/null && wait "$pid" 2>/dev/null; rm -rf "$work"' EXIT
 
 source "$here/fresh-env.sh"
 source "$here/proc-probe.sh"
 readings=0
 reading() { # label
   memory "$pid" "$1"
+  readings=$((readings + 1))
+  cat "/proc/$pid/smaps" > "$work/$readings.smaps"
   if [[ -n "${SMAPS_DIR:-}" ]]; then
-    mkdir -p "$SMAPS_DIR"; readings=$((readings + 1))
-    cat "/proc/$pid/smaps" > "$SMAPS_DIR/$readings.smaps"
+    mkdir -p "$SMAPS_DIR"; cp "$work/$readings.smaps" "$SMAPS_DIR/"
   fi
+}
+# Rss and Private_Dirty per mapping name (a file's name, [heap], [anon] for the
+# unnamed ones) in the first and the last reading: those that grew by 64 kB or more.
+grown_mappings() {
+  awk 'FNR == 1 { reading++ }
+       /^[0-9a-f]+-[0-9a-f]+ / { name = $6 == "" ? "[anon]" : $6; sub(/.*\//, "", name); name = name " " $2; next }
+       /^Rss:/ { rss[name, reading] += $2; names[name] = 1 }
+       /^Private_Dirty:/ { dirty[name, reading] += $2 }
+       END {
+         for (n in names) {
+           dr = rss[n, 2] - rss[n, 1]; dd = dirty[n, 2] - dirty[n, 1]
+           if (dr >= 64 || dd >= 64) printf "%8d %8d  %s\n", dr, dd, n
+         }
+       }' "$1" "$2" | sort -rn | awk 'BEGIN { print "grown since the start (kB):   RSS  private dirty  mapping" } { printf "  %8d %8d  %s %s\n", $1, $2, $3, $4 }'
 }
 
 editor_windows() { xdotool search --all --onlyvisible --pid "$pid" --name '^Zentu\.it Editor$' 2>/dev/null || true; }
@@ -77,5 +93,11 @@ reading "right after the last editor closed"
 sleep "$after"
 reading "${after} s after the last editor closed"
 rss=$(rss_kb "$pid"); dirty=$(private_dirty_kb "$pid")
-compare "$editors editors, against the start" "$rss0" "$dirty0"
-compare "$editors editors, against one" "$rss1" "$dirty1"
+compare "$editors editors, $after s after, against the start" "$rss0" "$dirty0"
+compare "$editors editors, $after s after, against one" "$rss1" "$dirty1"
+sleep "$after"
+reading "$((2 * after)) s after the last editor closed"
+rss=$(rss_kb "$pid"); dirty=$(private_dirty_kb "$pid")
+compare "$editors editors, $((2 * after)) s after, against the start" "$rss0" "$dirty0"
+compare "$editors editors, $((2 * after)) s after, against one" "$rss1" "$dirty1"
+grown_mappings "$work/1.smaps" "$work/$readings.smaps"

@@ -5,12 +5,13 @@
 #include "App/DeferredImageCopy.h"
 #include "App/DesktopScrollCaptureSteps.h"
 #include "App/FirstRun.h"
-#include "App/CoordinatorServices.h"
+#include "App/CaptureBackends.h"
 #include "App/PermissionGuards.h"
-#include "Pinned/PinnedImageWindowController.h"
+#include "App/PinnedImages.h"
 #include "App/ResultActions.h"
 #include "App/SelfInstall.h"
 #include "App/Uninstaller.h"
+#include "App/WindowContents.h"
 #include "MenuBar/CaptureIntroPresenter.h"
 #include "App/ScrollCaptureEngine.h"
 #include "App/ScrollCaptureFlow.h"
@@ -25,7 +26,7 @@
 #include "Localization/Localizer.h"
 #include "Permissions/PermissionManager.h"
 #include "Platform/ActivationPolicy.h"
-#include "Platform/AppIdentity.h"
+#include "Platform/BundleInfo.h"
 #include "Platform/ClipboardService.h"
 #include "Platform/UserDefaults.h"
 #include "Screenshot/ScreenshotService.h"
@@ -45,78 +46,75 @@
 #include <QWidget>
 
 
-AppCoordinator::AppCoordinator(CoordinatorServices& services, QObject* parent)
+AppCoordinator::AppCoordinator(AppPlatform platform, CaptureBackends& backends, WindowContents* contents,
+                               QObject* parent)
     : QObject(parent)
-    , m_services(services)
+    , m_platform(std::move(platform))
+    , m_backends(backends)
+    , m_contents(contents)
 {
     // 1. Settings first: everything below reads them.
-    m_settings = m_services.makeSettingsManager();
+    m_settings = std::make_unique<SettingsManager>(m_platform.userDefaults, m_platform.loginItem, m_platform.keyboard);
     // 2. The permission manager starts its own 2 s poll.
-    m_permissions = m_services.makePermissionManager();
+    m_permissions = std::make_unique<PermissionManager>(m_platform.capturePermissions, m_platform.screens);
     // 3. No action callback yet, nothing registered.
-    m_hotkeys = m_services.makeHotkeyManager();
+    m_hotkeys = std::make_unique<HotkeyManager>(m_platform.globalHotkeys, m_platform.keyboard);
     // 4. Screenshot service with its own capturer and window detector.
-    m_screenshotService = m_services.makeScreenshotService();
+    m_screenshotService = m_backends.makeScreenshotService();
     // 5. The toast presenter, without a panel until the first toast.
-    m_toast = m_services.makeToastPresenter();
+    m_toast = std::make_unique<ToastPresenter>();
     // 6. The update check, started at once: it checks on its own schedule.
-    m_updater = m_services.makeUpdater();
+    m_updater = std::make_unique<AppcastUpdater>(m_platform.updateFeed, m_platform.alerts, m_platform.workspace,
+                                                 m_platform.updateFeedUrl, m_platform.bundle.version());
     m_updater->start();
     // 7. No windows yet.
-    m_windows = std::make_unique<AppWindows>(m_services.activationPolicy(), m_services.windowDesktops(),
-                                             m_services.heapTrimmer());
+    m_windows = std::make_unique<AppWindows>(m_platform.activationPolicy, m_platform.windowDesktops,
+                                             m_platform.heapTrimmer);
     // 8. The storage folders exist before any store is made.
-    m_services.ensureDirectories();
+    m_platform.folders.ensureDirectories();
     // 9.
-    m_clipboardStore = m_services.makeClipboardHistoryStore(*m_settings);
+    m_clipboardStore = std::make_unique<ClipboardHistoryStore>(*m_settings, m_platform.clipboard, m_platform.folders);
     // 10. Made with its history read from disk.
-    m_screenshotStore = m_services.makeScreenshotHistoryStore(*m_settings);
+    m_screenshotStore = std::make_unique<ScreenshotHistoryStore>(*m_settings, m_platform.folders);
     // 11. Not polling until start().
-    m_clipboardMonitor = m_services.makeClipboardMonitor(*m_clipboardStore, *m_settings);
+    m_clipboardMonitor = std::make_unique<ClipboardMonitor>(*m_clipboardStore, *m_settings, m_platform.applications,
+                                                            m_platform.clipboard);
     // 12. The store's own copies must not come back as new history entries.
-    QPointer<AppCoordinator> self(this);
-    m_clipboardStore->onInternalWrite = [self](const ClipboardWrite& write) {
-        if (self)
-            self->m_clipboardMonitor->ownWrite(write);
-    };
+    // (What the coordinator owns calls back only while it lives.)
+    m_clipboardStore->onInternalWrite = [this](const ClipboardWrite& write) { m_clipboardMonitor->ownWrite(write); };
     // 13.
-    m_hotkeys->onAction = [self](HotkeyAction action) {
-        if (self)
-            self->handle(action);
-    };
+    m_hotkeys->onAction = [this](HotkeyAction action) { handle(action); };
     watchStorage();
     buildCaptureRoads();
-    buildResultServices();
+
+    // Where the editor's results go. The app's copies name the app itself as their source.
+    const QString appID = QGuiApplication::desktopFileName();
+    m_results = std::make_unique<ResultActions>(
+        ResultActions::Services{m_platform.clipboard, *m_clipboardMonitor, *m_clipboardStore, *m_settings,
+                                m_platform.imageFileDialogs, m_platform.alerts, m_platform.folders},
+        appID.isEmpty() ? std::nullopt : std::optional(appID));
+    m_ocr = std::make_unique<OCRService>(m_platform.textRecognizer);
+    m_shareFolder = std::make_unique<ShareFolder>(m_platform.privateTemporaryFolder);
+    m_pinned = std::make_unique<PinnedImages>(m_platform.windowDesktops, m_platform.compositing);
 
     // The scrolling capture (its engine is static; the flow is ours).
-    m_scrollEngine = m_services.makeScrollCaptureEngine();
-    m_scrollCapture = m_services.makeScrollCapture(m_scrollEngine.get());
-    m_scrollSteps = std::make_unique<DesktopScrollCaptureSteps>(*this, *m_introPresenter, *m_captureFlows, *m_guards,
-                                                                m_scrollCapture.get());
+    m_scrollEngine = m_backends.makeScrollCaptureEngine();
+    m_scrollCapture = m_backends.makeScrollCapture(m_scrollEngine.get());
+    m_scrollSteps = std::make_unique<DesktopScrollCaptureSteps>(*m_windows, *m_pinned, *m_introPresenter,
+                                                                *m_captureFlows, *m_guards, m_scrollCapture.get());
     m_scrollFlow = std::make_unique<ScrollCaptureFlow>(*m_scrollSteps, *m_toast);
 
     // Installing for the user (the delegate's first launch step) and uninstalling.
-    m_selfInstall = std::make_unique<SelfInstall>(m_services.alerts(), m_services.launcher(), m_services.installation(),
-                                                  m_services.session(), m_services.folders().paths());
+    m_selfInstall = std::make_unique<SelfInstall>(m_platform.alerts, m_platform.launcher, m_platform.installation,
+                                                  m_platform.session, m_platform.folders.paths());
     m_uninstaller = std::make_unique<Uninstaller>(
-        Uninstaller::Services{m_services.alerts(), m_services.loginItemService(), m_services.userDefaults(),
-                              m_services.installation(), m_services.launcher(), m_services.folders(),
-                              [self] {
-                                  return self ? self->m_services.folders().exportDirectory(self->m_settings->settings())
-                                              : QString();
-                              }},
-        [self] {
-            if (self)
-                self->stopActivity();
-        });
+        Uninstaller::Services{m_platform.alerts, m_platform.loginItem, m_platform.userDefaults,
+                              m_platform.installation, m_platform.launcher, m_platform.folders,
+                              [this] { return m_platform.folders.exportDirectory(m_settings->settings()); }},
+        [this] { stopActivity(); });
 
-    m_firstRun = std::make_unique<FirstRun>(
-        m_services.userDefaults(), *m_permissions, m_services.appIdentity(),
-        [self] {
-            if (self)
-                self->openOnboarding();
-        },
-        [self]() -> QWidget* { return self ? self->onboardingWindow() : nullptr; });
+    m_firstRun = std::make_unique<FirstRun>(m_platform.userDefaults, *m_permissions, m_platform.bundle, *m_windows);
+    connect(m_firstRun.get(), &FirstRun::windowWanted, this, &AppCoordinator::openOnboarding);
     connect(m_firstRun.get(), &FirstRun::checked, this, &AppCoordinator::onboardingChecked);
 }
 
@@ -129,12 +127,19 @@ AppCoordinator::~AppCoordinator()
 AppEnvironment AppCoordinator::environment()
 {
     AppEnvironment env;
-    env.coordinator = this;
     env.settings = m_settings.get();
     env.clipboardStore = m_clipboardStore.get();
     env.screenshotStore = m_screenshotStore.get();
     env.permissions = m_permissions.get();
     return env;
+}
+
+AppEditorEnvironment::Services AppCoordinator::editorServices()
+{
+    return {*m_screenshotStore,        *m_results,         *m_pinned,
+            *m_ocr,                    *m_shareFolder,     m_platform.clipboard,
+            m_platform.imageFileDialogs, m_platform.folders, m_platform.workspace,
+            m_platform.launcher};
 }
 
 void AppCoordinator::start()
@@ -223,7 +228,7 @@ void AppCoordinator::showClipboardHistory()
 {
     QWidget* panel = m_windows->window(AppWindows::Single::clipboardHistory);
     if (!panel) {
-        m_windows->open(AppWindows::Single::clipboardHistory, m_clipboardView ? m_clipboardView(environment()) : nullptr);
+        m_windows->open(AppWindows::Single::clipboardHistory, m_contents ? m_contents->clipboardHistoryView(environment()) : nullptr);
         return;
     }
     // The hotkey toggles the window the user sees: one left on another
@@ -241,7 +246,7 @@ void AppCoordinator::openSettings()
         m_windows->present(window);
         return;
     }
-    m_windows->open(AppWindows::Single::settings, m_settingsView ? m_settingsView(environment()) : nullptr);
+    m_windows->open(AppWindows::Single::settings, m_contents ? m_contents->settingsView(environment()) : nullptr);
 }
 
 void AppCoordinator::openOnboarding()
@@ -259,7 +264,7 @@ void AppCoordinator::openOnboarding()
         if (self)
             self->fitOnboarding(height);
     };
-    QWidget* content = m_onboardingView ? m_onboardingView(environment(), onClose, onHeightChange) : nullptr;
+    QWidget* content = m_contents ? m_contents->onboardingView(environment(), onClose, onHeightChange) : nullptr;
     m_windows->open(AppWindows::Single::onboarding, content);
 }
 
@@ -281,13 +286,12 @@ void AppCoordinator::watchStorage()
 {
     // A write that fails is said once per episode and tried again until the
     // disk takes it; a picture the user asked for that cannot be opened is said.
-    m_storageHealth = std::make_unique<StorageHealth>(m_services.storageRetryMilliseconds());
-    QPointer<AppCoordinator> self(this);
-    connect(m_storageHealth.get(), &StorageHealth::episodeStarted, this, [self](StorageHealth::Problem problem) {
+    m_storageHealth = std::make_unique<StorageHealth>(m_platform.storageRetryMilliseconds);
+    connect(m_storageHealth.get(), &StorageHealth::episodeStarted, this, [this](StorageHealth::Problem problem) {
         // After the capture whose write failed had its say: its own toast tells it.
-        QTimer::singleShot(0, self, [self, problem] {
-            if (self && self->m_storageHealth->takeAnnouncement())
-                self->m_toast->show(StorageHealth::text(problem), QStringLiteral("exclamationmark.triangle.fill"), false, 4.0);
+        QTimer::singleShot(0, this, [this, problem] {
+            if (m_storageHealth->takeAnnouncement())
+                m_toast->show(StorageHealth::text(problem), QStringLiteral("exclamationmark.triangle.fill"), false, 4.0);
         });
     });
     const auto watch = [this](auto* store) {
@@ -301,8 +305,7 @@ void AppCoordinator::watchStorage()
     };
     watch(m_clipboardStore.get());
     watch(m_screenshotStore.get());
-    connect(m_clipboardStore.get(), &ClipboardHistoryStore::problem, this, [self](const QString& text) {
-        if (self)
-            self->m_toast->show(text, QStringLiteral("exclamationmark.triangle.fill"), false, 3.0);
+    connect(m_clipboardStore.get(), &ClipboardHistoryStore::problem, this, [this](const QString& text) {
+        m_toast->show(text, QStringLiteral("exclamationmark.triangle.fill"), false, 3.0);
     });
 }

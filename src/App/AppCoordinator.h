@@ -2,7 +2,9 @@
 // The hub of the running program: owns every long-lived service, wires them to
 // each other and runs the start-up sequence. Its windows are kept by
 // AppWindows, the first-run logic lives in FirstRun.
+#include "App/AppEditorEnvironment.h"
 #include "App/AppEnvironment.h"
+#include "App/AppPlatform.h"
 #include "App/AppWindows.h"
 #include "App/EditorOpener.h"
 #include "Models/HotkeyAction.h"
@@ -10,7 +12,6 @@
 
 #include <QObject>
 #include <QString>
-#include <functional>
 #include <memory>
 #include <vector>
 
@@ -21,12 +22,12 @@ class CaptureStage;
 class CaptureIntroPresenter;
 class ClipboardHistoryStore;
 class ClipboardMonitor;
-class CoordinatorServices;
+class CaptureBackends;
 class DeferredImageCopy;
 class FirstRun;
 class HotkeyManager;
 class OCRService;
-class PinnedImageWindowController;
+class PinnedImages;
 class ResultActions;
 class ShareFolder;
 class PermissionGuards;
@@ -45,29 +46,30 @@ class SettingsManager;
 class StorageHealth;
 class ToastPresenter;
 class TransientUi;
+class WindowContents;
 class Uninstaller;
 
 class AppCoordinator : public QObject, public EditorOpener {
     Q_OBJECT
 public:
-    // Builds the services in their fixed order; cannot fail.
-    explicit AppCoordinator(CoordinatorServices& services, QObject* parent = nullptr);
+    // Builds the services in their fixed order on the platform's; cannot fail.
+    // contents: the views of its windows and the editor windows (none: empty
+    // windows and no editor).
+    AppCoordinator(AppPlatform platform, CaptureBackends& backends, WindowContents* contents = nullptr,
+                   QObject* parent = nullptr);
     ~AppCoordinator() override;
 
     // The start-up sequence, run once after launching has finished.
     void start();
 
-    // Services (the ones other parts of the program reach through the coordinator).
-    SettingsManager& settings() { return *m_settings; }
-    PermissionManager& permissions() { return *m_permissions; }
+    // Services the composition root and the app delegate hand on (and tests reach).
     HotkeyManager& hotkeys() { return *m_hotkeys; }
-    CaptureIntroPresenter& introPresenter() { return *m_introPresenter; }
     ToastPresenter& toast() { return *m_toast; }
-    ClipboardHistoryStore& clipboardStore() { return *m_clipboardStore; }
-    ScreenshotHistoryStore& screenshotStore() { return *m_screenshotStore; }
     ClipboardMonitor& clipboardMonitor() { return *m_clipboardMonitor; }
     AppcastUpdater& updater() { return *m_updater; }
     SelfInstall& selfInstall() { return *m_selfInstall; }
+    // What every window's views receive: the settings, both histories and
+    // the permission state.
     AppEnvironment environment();
 
     // "Nach Updates suchen": checks at once and shows every outcome.
@@ -75,21 +77,10 @@ public:
     // "Zentu.it deinstallieren…": asks, then removes the app and quits.
     void confirmAndUninstall();
 
-    // Window contents. The windows themselves, their titles, sizes and
-    // bookkeeping belong to the window registry; the views inside come from these.
-    using ViewFactory = std::function<QWidget*(const AppEnvironment&)>;
-    using OnboardingViewFactory = std::function<QWidget*(const AppEnvironment&, std::function<void()> onClose,
-                                                         std::function<void(double)> onHeightChange)>;
-    void setSettingsViewFactory(ViewFactory factory) { m_settingsView = std::move(factory); }
-    void setClipboardHistoryViewFactory(ViewFactory factory) { m_clipboardView = std::move(factory); }
-    void setOnboardingViewFactory(OnboardingViewFactory factory) { m_onboardingView = std::move(factory); }
-
     // The two direct capture roads (hotkeys and the panel's capture buttons).
     void captureInteractive();
     void captureFullScreen();
     // Opens the editor on a stored capture, when an editor is part of the program.
-    using EditorFactory = std::function<std::unique_ptr<QWidget>(const QImage&, const ScreenshotItem&)>;
-    void setEditorFactory(EditorFactory factory) { m_editorFactory = std::move(factory); }
     void openEditor(const QImage& image, const ScreenshotItem& item) override;
 
     void showClipboardHistory();
@@ -109,24 +100,13 @@ public:
     // ends right after.
     void persistOpenEditors();
 
-    // The editor's results: copied to the clipboard (recorded once in the
-    // clipboard history as the app's own copy), saved through the save
-    // dialog, or pinned above every window; text recognition for the
-    // editors, and the folder for pictures handed to other programs (emptied
-    // at start and at quit).
-    void copyImageToPasteboard(const QImage& image);
-    void copyTextToPasteboard(const QString& text);
-    void copyFileToPasteboard(const QString& path);
-    void saveImageWithPanel(const QImage& image, const QString& suggestedName);
-    void pinImage(const QImage& image);
-    const std::vector<std::unique_ptr<PinnedImageWindowController>>& pinnedControllers() const
-    {
-        return m_pinnedControllers;
-    }
-    ResultActions& resultActions() { return *m_results; }
-    OCRService& textRecognition() { return *m_ocr; }
-    ShareFolder& shareFolder() { return *m_shareFolder; }
-    CoordinatorServices& services() { return m_services; }
+    // What the editor windows use: where their results go (copied to the
+    // clipboard and recorded once in the clipboard history as the app's own
+    // copy, saved through the save dialog, pinned above every window, read
+    // as text, handed to other programs through the share folder, which is
+    // emptied at start and at quit), the history they write back to, and the
+    // clipboard, dialogs and desktop they use.
+    AppEditorEnvironment::Services editorServices();
 
     // Windows while they exist (null otherwise).
     QWidget* settingsWindow() const { return m_windows->window(AppWindows::Single::settings); }
@@ -148,9 +128,12 @@ private:
     void stopActivity();
     void watchStorage();
     void buildCaptureRoads();
-    void buildResultServices();
 
-    CoordinatorServices& m_services;
+    const AppPlatform m_platform;
+    CaptureBackends& m_backends;
+    // The windows themselves, their titles, sizes and bookkeeping belong to
+    // the window registry; the views inside come from here.
+    WindowContents* m_contents;
     std::unique_ptr<SettingsManager> m_settings;
     std::unique_ptr<PermissionManager> m_permissions;
     // The intro cards; they read their hide keys where the reinstall check
@@ -179,15 +162,10 @@ private:
     std::unique_ptr<Uninstaller> m_uninstaller;
     // Our tooltips, menus and popups, hidden before the screen is read.
     std::unique_ptr<TransientUi> m_transientUi;
-    EditorFactory m_editorFactory;
     std::unique_ptr<ResultActions> m_results;
     std::unique_ptr<OCRService> m_ocr;
     std::unique_ptr<ShareFolder> m_shareFolder;
-    std::vector<std::unique_ptr<PinnedImageWindowController>> m_pinnedControllers;
+    std::unique_ptr<PinnedImages> m_pinned;
     std::unique_ptr<AppWindows> m_windows;
     std::unique_ptr<FirstRun> m_firstRun;
-
-    ViewFactory m_settingsView;
-    ViewFactory m_clipboardView;
-    OnboardingViewFactory m_onboardingView;
 };

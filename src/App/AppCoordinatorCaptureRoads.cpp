@@ -3,11 +3,12 @@
 #include "App/AppCoordinator.h"
 
 #include "App/CaptureFlows.h"
-#include "App/CoordinatorServices.h"
+#include "App/CaptureBackends.h"
 #include "App/DeferredImageCopy.h"
 #include "App/DesktopCaptureStage.h"
 #include "App/HistoryCaptureDestinations.h"
 #include "App/PermissionGuards.h"
+#include "App/WindowContents.h"
 #include "Toasts/ToastPresenter.h"
 #include "Clipboard/ClipboardMonitor.h"
 #include "Debug/DebugLog.h"
@@ -28,30 +29,29 @@ void AppCoordinator::buildCaptureRoads()
 {
     // The intro cards read their hide keys where the reinstall check removes
     // them, and switch the same activation policy as the app's windows.
-    m_introPresenter = std::make_unique<CaptureIntroPresenter>(m_services.userDefaults(), &m_services.activationPolicy());
+    m_introPresenter = std::make_unique<CaptureIntroPresenter>(m_platform.userDefaults, &m_platform.activationPolicy);
 
-    m_guards = std::make_unique<PermissionGuards>(*m_permissions, m_services.platformPermissions(),
-                                                  m_services.userDefaults(), m_services.alerts(),
-                                                  m_services.launcher());
+    m_guards = std::make_unique<PermissionGuards>(*m_permissions, m_platform.capturePermissions,
+                                                  m_platform.userDefaults, m_platform.alerts,
+                                                  m_platform.launcher);
 
     // While the overlay holds the keyboard the global hotkey cannot fire; the
     // service sees the press itself.
-    QPointer<AppCoordinator> self(this);
-    m_screenshotService->setCaptureHotkeyMatcher([self](const QKeyEvent& event) {
-        return self && self->m_hotkeys->matches(HotkeyAction::captureArea, event);
+    m_screenshotService->setCaptureHotkeyMatcher([this](const QKeyEvent& event) {
+        return m_hotkeys->matches(HotkeyAction::captureArea, event);
     });
 
     // A capture never shows the program's own tooltips, menus or the panel,
     // nor what they left on the windows beneath before those repainted. Its
     // popovers and tooltips follow the compositor.
-    m_transientUi = std::make_unique<TransientUi>(m_services.makeRepaintWatch(), m_services.compositing(),
+    m_transientUi = std::make_unique<TransientUi>(m_backends.makeRepaintWatch(), m_platform.compositing,
                                                   Backdrop::grabScreens);
     m_captureStage = std::make_unique<DesktopCaptureStage>(*m_guards, *m_transientUi);
     // A copy another program made since the hotkey is recorded before the
     // capture may replace it.
     QPointer<ClipboardMonitor> monitor(m_clipboardMonitor.get());
     m_captureCopier = std::make_unique<DeferredImageCopy>(
-        m_services.clipboard(), [monitor](DeferredImageCopy::Write write, std::function<void(const ClipboardWrite&)> done) {
+        m_platform.clipboard, [monitor](DeferredImageCopy::Write write, std::function<void(const ClipboardWrite&)> done) {
             if (monitor)
                 monitor->writeAfterPendingChanges(std::move(write), std::move(done));
             else
@@ -69,7 +69,7 @@ void AppCoordinator::captureFullScreen() { m_captureFlows->captureFullScreen(); 
 
 void AppCoordinator::openEditor(const QImage& image, const ScreenshotItem& item)
 {
-    if (!m_editorFactory) {
+    if (!m_contents) {
         DebugLog::write(QStringLiteral("openEditor: kein Editor verfügbar"));
         return;
     }
@@ -80,5 +80,5 @@ void AppCoordinator::openEditor(const QImage& image, const ScreenshotItem& item)
             m_windows->present(editor);
             return;
         }
-    adoptEditorWindow(m_editorFactory(image, item));
+    adoptEditorWindow(m_contents->editorWindow(image, item));
 }

@@ -1,20 +1,22 @@
 #include "App/AppDelegate.h"
 
 #include "App/AppCoordinator.h"
-#include "App/CoordinatorServices.h"
 #include "App/SelfInstall.h"
 #include "Clipboard/ClipboardMonitor.h"
 #include "Debug/DebugLog.h"
 #include "Hotkeys/HotkeyManager.h"
 #include "Platform/ActivationPolicy.h"
+#include "Storage/AppFolders.h"
 
-AppDelegate::AppDelegate(CoordinatorServices& services, QObject* parent)
+AppDelegate::AppDelegate(const AppPlatform& platform, CaptureBackends& backends, WindowContents* contents,
+                         QObject* parent)
     : QObject(parent)
-    , m_services(services)
+    , m_activation(platform.activationPolicy)
+    , m_folders(platform.folders)
 {
     // The coordinator loads settings and histories before the launch restarts the log.
     DebugLog::keepEntriesForLaunch();
-    m_coordinator = std::make_unique<AppCoordinator>(services);
+    m_coordinator = std::make_unique<AppCoordinator>(platform, backends, contents);
 }
 
 AppDelegate::~AppDelegate() = default;
@@ -26,9 +28,9 @@ void AppDelegate::applicationDidFinishLaunching()
     if (m_coordinator->selfInstall().moveToApplicationsIfNeeded() == SelfInstall::Outcome::handedOver)
         return;
     // 2. Tray only: no taskbar entry while idle.
-    m_services.activationPolicy().setPolicy(ActivationPolicy::Policy::accessory);
+    m_activation.setPolicy(ActivationPolicy::Policy::accessory);
     // 3.
-    m_services.ensureDirectories();
+    m_folders.ensureDirectories();
     // 4. A fresh log for this run; a failed write is ignored.
     DebugLog::restart();
     // 5.

@@ -1,19 +1,19 @@
 #include "App/AppEditorEnvironment.h"
 
-#include "App/AppCoordinator.h"
-#include "App/CoordinatorServices.h"
+#include "App/PinnedImages.h"
+#include "App/ResultActions.h"
 #include "Localization/Localizer.h"
 #include "Platform/ClipboardService.h"
 #include "Platform/ImageFileDialogs.h"
 #include "Platform/Paths.h"
-#include "Storage/ShareFolder.h"
 #include "Storage/AppFolders.h"
+#include "Storage/ShareFolder.h"
 
 #include <QApplication>
 
-AppEditorEnvironment::AppEditorEnvironment(AppCoordinator& coordinator)
-    : m_coordinator(coordinator)
-    , m_history(coordinator.screenshotStore())
+AppEditorEnvironment::AppEditorEnvironment(Services services)
+    : m_services(std::move(services))
+    , m_history(m_services.history)
 {
 }
 
@@ -36,27 +36,27 @@ void AppEditorEnvironment::updateImage(const QImage& image, const QList<Annotati
 
 void AppEditorEnvironment::copyImage(const QImage& image)
 {
-    m_coordinator.copyImageToPasteboard(image);
+    m_services.results.copyImageToPasteboard(image);
 }
 
 void AppEditorEnvironment::copyText(const QString& text)
 {
-    m_coordinator.copyTextToPasteboard(text);
+    m_services.results.copyTextToPasteboard(text);
 }
 
 void AppEditorEnvironment::copyFile(const QString& path)
 {
-    m_coordinator.copyFileToPasteboard(path);
+    m_services.results.copyFileToPasteboard(path);
 }
 
 void AppEditorEnvironment::saveImage(const QImage& image, const QString& suggestedName)
 {
-    m_coordinator.saveImageWithPanel(image, suggestedName);
+    m_services.results.saveImageWithPanel(image, suggestedName);
 }
 
 void AppEditorEnvironment::pinImage(const QImage& image)
 {
-    m_coordinator.pinImage(image);
+    m_services.pinned.pin(image);
 }
 
 void AppEditorEnvironment::readClipboard(QObject* context,
@@ -66,7 +66,7 @@ void AppEditorEnvironment::readClipboard(QObject* context,
     // that cannot vouch for its content pastes nothing.
     ClipboardReadRequest request;
     request.imageFirst = true;
-    m_coordinator.services().clipboard().read(request, context, [done](const ClipboardSnapshot& snapshot) {
+    m_services.clipboard.read(request, context, [done](const ClipboardSnapshot& snapshot) {
         if (snapshot.certain)
             done(snapshot.image, snapshot.text);
     });
@@ -75,27 +75,27 @@ void AppEditorEnvironment::readClipboard(QObject* context,
 std::optional<QString> AppEditorEnvironment::chooseImageFile()
 {
     // The editor window the user clicked in carries the dialog.
-    return m_coordinator.services().imageFileDialogs().chooseImageToOpen(
-        QApplication::activeWindow(), m_coordinator.services().folders().paths().picturesDirectory(),
+    return m_services.dialogs.chooseImageToOpen(
+        QApplication::activeWindow(), m_services.folders.paths().picturesDirectory(),
         Localizer::t(QStringLiteral("Einfügen")), Localizer::t(QStringLiteral("Bilder")));
 }
 
 QString AppEditorEnvironment::shareFolder()
 {
-    return m_coordinator.shareFolder().ensure();
+    return m_services.shareFolder.ensure();
 }
 
 OCRService* AppEditorEnvironment::textRecognition()
 {
-    return &m_coordinator.textRecognition();
+    return &m_services.textRecognition;
 }
 
 Workspace* AppEditorEnvironment::workspace()
 {
-    return &m_coordinator.services().workspace();
+    return &m_services.workspace;
 }
 
 ProcessLauncher* AppEditorEnvironment::launcher()
 {
-    return &m_coordinator.services().launcher();
+    return &m_services.launcher;
 }

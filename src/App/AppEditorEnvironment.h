@@ -1,16 +1,35 @@
 #pragma once
 // What an editor window of the running app uses: the screenshot history it
-// writes back to, and the coordinator's services for its results (copy,
-// save, pin, share folder, text recognition), the clipboard it pastes from
-// and the picture chooser.
+// writes back to, where its results go (copied, saved, pinned, shared,
+// read as text), the clipboard it pastes from and the picture chooser.
 #include "Editor/EditorEnvironment.h"
 #include "Editor/HistoryEditorEnvironment.h"
 
-class AppCoordinator;
+class AppFolders;
+class ClipboardService;
+class ImageFileDialogs;
+class PinnedImages;
+class ResultActions;
+class ScreenshotHistoryStore;
+class ShareFolder;
 
 class AppEditorEnvironment final : public EditorEnvironment {
 public:
-    explicit AppEditorEnvironment(AppCoordinator& coordinator);
+    struct Services {
+        ScreenshotHistoryStore& history;
+        // Copies and saves.
+        ResultActions& results;
+        PinnedImages& pinned;
+        OCRService& textRecognition;
+        ShareFolder& shareFolder;
+        ClipboardService& clipboard;
+        ImageFileDialogs& dialogs;
+        // The user's pictures folder, where the picture chooser opens.
+        const AppFolders& folders;
+        Workspace& workspace;
+        ProcessLauncher& launcher;
+    };
+    explicit AppEditorEnvironment(Services services);
 
     QSizeF textSize(const QString& text, double fontSize, const std::optional<QString>& fontName) const override;
     void updateAnnotations(const QList<AnnotationObject>& annotations, const ScreenshotItem& item) override;
@@ -31,6 +50,6 @@ public:
     ProcessLauncher* launcher() override;
 
 private:
-    AppCoordinator& m_coordinator;
+    Services m_services;
     HistoryEditorEnvironment m_history;
 };

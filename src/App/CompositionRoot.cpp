@@ -2,7 +2,6 @@
 
 #include "App/AppCoordinator.h"
 #include "App/AppEditorEnvironment.h"
-#include "App/CoordinatorServices.h"
 #include "App/ZentuApp.h"
 #include "Clipboard/ClipboardMonitor.h"
 #include "Clipboard/Pasteboard.h"
@@ -16,21 +15,16 @@
 
 #include <QApplication>
 
-CompositionRoot::CompositionRoot(CoordinatorServices& services, const AppFolders& folders, Localizer& localizer,
+CompositionRoot::CompositionRoot(const AppPlatform& platform, CaptureBackends& backends, Localizer& localizer,
                                  Desktop desktop)
-    : m_services(services)
-    , m_folders(folders)
+    : m_platform(platform)
     , m_localizer(localizer)
     , m_desktop(desktop)
-    , m_delegate(services)
+    , m_delegate(platform, backends, this)
 {
     AppCoordinator& coordinator = m_delegate.coordinator();
-    coordinator.setClipboardHistoryViewFactory([this](const AppEnvironment& env) { return clipboardHistoryView(env); });
-    coordinator.setEditorFactory([this](const QImage& image, const ScreenshotItem& item) { return editorWindow(image, item); });
-    coordinator.setSettingsViewFactory([this](const AppEnvironment& env) { return settingsView(env); });
-    coordinator.setOnboardingViewFactory(&CompositionRoot::onboardingView);
-    m_scene = std::make_unique<ZentuApp>(
-        coordinator, [this](const AppEnvironment& env) { return panelContent(env); }, m_desktop.trays, m_scheduler);
+    m_scene = std::make_unique<ZentuApp>([this, &coordinator] { return panelContent(coordinator.environment()); },
+                                         m_desktop.trays, m_scheduler);
 }
 
 CompositionRoot::~CompositionRoot() = default;
@@ -39,15 +33,15 @@ CompositionRoot::~CompositionRoot() = default;
 // tooltips too, never the platform's.
 QWidget* CompositionRoot::clipboardHistoryView(const AppEnvironment& env)
 {
-    auto* view = new ClipboardHistoryView(true, false, *env.clipboardStore, &m_desktop.applications);
+    auto* view = new ClipboardHistoryView(true, false, *env.clipboardStore, &m_platform.applications);
     new TooltipHost(m_scheduler, view);
     return view;
 }
 
 std::unique_ptr<QWidget> CompositionRoot::editorWindow(const QImage& image, const ScreenshotItem& item)
 {
-    return std::make_unique<EditorWindowController>(image, item,
-                                                    std::make_unique<AppEditorEnvironment>(m_delegate.coordinator()),
+    auto environment = std::make_unique<AppEditorEnvironment>(m_delegate.coordinator().editorServices());
+    return std::make_unique<EditorWindowController>(image, item, std::move(environment),
                                                     EditorToolbarServices{m_scheduler, m_colorPanel});
 }
 
@@ -60,17 +54,17 @@ QWidget* CompositionRoot::settingsView(const AppEnvironment& env)
     context.settings = env.settings;
     context.hotkeys = &coordinator.hotkeys();
     context.localizer = &m_localizer;
-    context.userDefaults = &m_services.userDefaults();
+    context.userDefaults = &m_platform.userDefaults;
     context.folderChooser = &m_desktop.folderChooser;
-    context.folders = &m_folders;
+    context.folders = &m_platform.folders;
     context.beeper = &m_desktop.beeper;
     context.clipboardStore = env.clipboardStore;
     context.screenshotStore = env.screenshotStore;
     context.permissions = env.permissions;
-    context.alerts = &m_services.alerts();
+    context.alerts = &m_platform.alerts;
     context.authenticator = &m_desktop.authenticator;
-    context.workspace = &m_desktop.workspace;
-    context.bundle = &m_desktop.bundle;
+    context.workspace = &m_platform.workspace;
+    context.bundle = &m_platform.bundle;
     context.checkForUpdates = [&coordinator] { coordinator.checkForUpdates(); };
     context.uninstall = [&coordinator] { coordinator.confirmAndUninstall(); };
     auto* view = new SettingsView(context);
@@ -100,16 +94,16 @@ QWidget* CompositionRoot::panelContent(const AppEnvironment& env)
     actions.openSettings = [&coordinator] { coordinator.openSettings(); };
     actions.quit = [] { QApplication::quit(); };
     // The app's own copy stays out of the clipboard history.
-    CoordinatorServices& services = m_services;
-    actions.copyScreenshotImage = [&coordinator, &services](const QImage& image) {
-        coordinator.clipboardMonitor().ownWrite(Pasteboard::copyImageWithPNG(services.clipboard(), image));
+    ClipboardService& clipboard = m_platform.clipboard;
+    actions.copyScreenshotImage = [&coordinator, &clipboard](const QImage& image) {
+        coordinator.clipboardMonitor().ownWrite(Pasteboard::copyImageWithPNG(clipboard, image));
     };
     actions.notify = [&coordinator](const QString& text) {
         coordinator.toast().show(text, QStringLiteral("exclamationmark.triangle.fill"), false, 3.0);
     };
     auto* view = new MenuBarContentView(*env.settings, *env.clipboardStore, *env.screenshotStore, env.permissions,
-                                        m_desktop.workspace, m_frameClock, m_tileHoverSync, actions,
-                                        &m_desktop.applications);
+                                        m_platform.workspace, m_frameClock, m_tileHoverSync, actions,
+                                        &m_platform.applications);
     new TooltipHost(m_scheduler, view);
     return view;
 }

@@ -2,9 +2,11 @@
 // The one place that builds the running program and wires it: the
 // coordinator with its services (through the app delegate), the views of its
 // windows, the editor windows and the tray panel, each handed the services it
-// uses. The desktop backends are picked by main() and handed in.
+// uses. The platform services are picked by main() and handed in.
 #include "App/AppDelegate.h"
 #include "App/AppEnvironment.h"
+#include "App/AppPlatform.h"
+#include "App/WindowContents.h"
 #include "MenuBar/TileHoverModel.h"
 #include "MenuBar/TileHoverSync.h"
 #include "Ui/ColorPanelController.h"
@@ -16,37 +18,30 @@
 #include <memory>
 
 class AppCoordinator;
-class AppFolders;
-class ApplicationIdentity;
 class Beeper;
-class BundleInfo;
-class CoordinatorServices;
+class CaptureBackends;
 class FolderChooser;
 class Localizer;
 class OwnerAuthenticator;
 class QImage;
 class QWidget;
 class TrayAvailability;
-class Workspace;
 class ZentuApp;
 struct ScreenshotItem;
 
-class CompositionRoot {
+class CompositionRoot final : public WindowContents {
 public:
-    // The desktop as the windows' views use it; made by main(), outlives this.
+    // What only the windows' views use of the desktop; made by main(), outlives this.
     struct Desktop {
-        Workspace& workspace;
-        ApplicationIdentity& applications;
         FolderChooser& folderChooser;
         Beeper& beeper;
         OwnerAuthenticator& authenticator;
-        BundleInfo& bundle;
         // The tray hosts the icon may go to.
         TrayAvailability& trays;
     };
 
-    CompositionRoot(CoordinatorServices& services, const AppFolders& folders, Localizer& localizer, Desktop desktop);
-    ~CompositionRoot();
+    CompositionRoot(const AppPlatform& platform, CaptureBackends& backends, Localizer& localizer, Desktop desktop);
+    ~CompositionRoot() override;
 
     AppDelegate& delegate() { return m_delegate; }
     AppCoordinator& coordinator() { return m_delegate.coordinator(); }
@@ -54,15 +49,14 @@ public:
     ZentuApp& scene() { return *m_scene; }
 
 private:
-    QWidget* clipboardHistoryView(const AppEnvironment& env);
-    std::unique_ptr<QWidget> editorWindow(const QImage& image, const ScreenshotItem& item);
-    QWidget* settingsView(const AppEnvironment& env);
-    static QWidget* onboardingView(const AppEnvironment& env, std::function<void()> onClose,
-                                   std::function<void(double)> onHeightChange);
+    QWidget* clipboardHistoryView(const AppEnvironment& env) override;
+    std::unique_ptr<QWidget> editorWindow(const QImage& image, const ScreenshotItem& item) override;
+    QWidget* settingsView(const AppEnvironment& env) override;
+    QWidget* onboardingView(const AppEnvironment& env, std::function<void()> onClose,
+                            std::function<void(double)> onHeightChange) override;
     QWidget* panelContent(const AppEnvironment& env);
 
-    CoordinatorServices& m_services;
-    const AppFolders& m_folders;
+    const AppPlatform m_platform;
     Localizer& m_localizer;
     Desktop m_desktop;
     // The interface's own program-wide pieces, which outlive the coordinator

@@ -1,16 +1,18 @@
 #include "App/DesktopScrollCaptureSteps.h"
 
-#include "App/AppCoordinator.h"
+#include "App/AppWindows.h"
 #include "App/CaptureFlows.h"
 #include "App/PermissionGuards.h"
 #include "MenuBar/CaptureIntroPresenter.h"
+#include "App/PinnedImages.h"
 #include "Pinned/PinnedImageWindowController.h"
 #include "Screenshot/ScrollCapture.h"
 
-DesktopScrollCaptureSteps::DesktopScrollCaptureSteps(AppCoordinator& windows, CaptureIntroPresenter& intro,
-                                                     CaptureFlows& flows, PermissionGuards& guards,
-                                                     ScrollCapture* engine)
+DesktopScrollCaptureSteps::DesktopScrollCaptureSteps(AppWindows& windows, PinnedImages& pinned,
+                                                     CaptureIntroPresenter& intro, CaptureFlows& flows,
+                                                     PermissionGuards& guards, ScrollCapture* engine)
     : m_windows(windows)
+    , m_pinned(pinned)
     , m_intro(intro)
     , m_flows(flows)
     , m_guards(guards)
@@ -20,13 +22,16 @@ DesktopScrollCaptureSteps::DesktopScrollCaptureSteps(AppCoordinator& windows, Ca
 
 QList<QWidget*> DesktopScrollCaptureSteps::contentWindows()
 {
-    QList<QWidget*> windows{m_windows.settingsWindow(), m_windows.onboardingWindow(), m_windows.clipboardPanel()};
-    for (const auto& editor : m_windows.editorWindows())
+    QList<QWidget*> windows;
+    for (const AppWindows::Single single :
+         {AppWindows::Single::settings, AppWindows::Single::onboarding, AppWindows::Single::clipboardHistory})
+        windows.append(m_windows.window(single));
+    for (const auto& editor : m_windows.editors())
         windows.append(editor.get());
     // Pinned pictures float above everything: over the target they would
     // cover what is scrolled.
-    for (const auto& pinned : m_windows.pinnedControllers())
-        windows.append(pinned.get());
+    for (PinnedImageWindowController* pinned : m_pinned.windows())
+        windows.append(pinned);
     return windows;
 }
 

@@ -1,25 +1,24 @@
 #include "App/FirstRun.h"
 
+#include "App/AppWindows.h"
 #include "Permissions/PermissionManager.h"
-#include "Platform/AppIdentity.h"
+#include "Platform/BundleInfo.h"
 #include "Platform/SettingsKeys.h"
 #include "Platform/UserDefaults.h"
 #include "Debug/DebugLog.h"
 
 #include <QGuiApplication>
-#include <QPointer>
 #include <QScreen>
 #include <QWidget>
 #include <cmath>
 
-FirstRun::FirstRun(UserDefaults& defaults, PermissionManager& permissions, const AppIdentity& identity,
-                   std::function<void()> openWindow, std::function<QWidget*()> window, QObject* parent)
+FirstRun::FirstRun(UserDefaults& defaults, PermissionManager& permissions, const BundleInfo& bundle,
+                   AppWindows& windows, QObject* parent)
     : QObject(parent)
     , m_defaults(defaults)
     , m_permissions(permissions)
-    , m_identity(identity)
-    , m_openWindow(std::move(openWindow))
-    , m_window(std::move(window))
+    , m_bundle(bundle)
+    , m_windows(windows)
 {
     m_check.setSingleShot(true);
     m_check.setTimerType(Qt::PreciseTimer);
@@ -38,7 +37,7 @@ QString FirstRun::installStamp(std::optional<qint64> executableModified, const Q
 
 void FirstRun::resetIntrosAfterReinstall()
 {
-    const QString stamp = installStamp(m_identity.executableModificationTime(), m_identity.bundleVersion());
+    const QString stamp = installStamp(m_bundle.executableModificationTime(), m_bundle.version());
     if (m_defaults.string(QString::fromLatin1(SettingsKeys::installStamp)) == stamp)
         return;
     m_defaults.remove(QString::fromLatin1(SettingsKeys::hideCaptureIntro));
@@ -54,6 +53,11 @@ void FirstRun::scheduleCheck()
         m_check.start();
 }
 
+QWidget* FirstRun::window() const
+{
+    return m_windows.window(AppWindows::Single::onboarding);
+}
+
 bool FirstRun::permissionsGranted() const
 {
     return m_permissions.screenRecordingAuthorized() && m_permissions.accessibilityAuthorized();
@@ -62,11 +66,11 @@ bool FirstRun::permissionsGranted() const
 void FirstRun::runCheck()
 {
     // The flags as they stand, without another refresh.
-    if (!m_window()) {
+    if (!window()) {
         if (permissionsGranted())
             m_defaults.setValue(QString::fromLatin1(SettingsKeys::onboardingCompleted), true);
         else
-            m_openWindow();
+            Q_EMIT windowWanted();
     }
     Q_EMIT checked();
 }
@@ -76,17 +80,17 @@ void FirstRun::finish()
     // Done only with both permissions; otherwise the check runs again at the next start.
     if (permissionsGranted())
         m_defaults.setValue(QString::fromLatin1(SettingsKeys::onboardingCompleted), true);
-    if (QWidget* window = m_window())
-        window->close();
+    if (QWidget* open = window())
+        open->close();
 }
 
 void FirstRun::fit(double measuredHeight)
 {
-    QPointer<FirstRun> self(this);
+    // Not run once this is gone.
     QMetaObject::invokeMethod(
         this,
-        [self, measuredHeight] {
-            QWidget* window = self ? self->m_window() : nullptr;
+        [this, measuredHeight] {
+            QWidget* window = this->window();
             if (!window)
                 return;
             const QRect frame = window->frameGeometry();

@@ -7,10 +7,10 @@
 #include <QRect>
 #include <QString>
 #include <QTimer>
-#include <functional>
 #include <optional>
 
-class AppIdentity;
+class AppWindows;
+class BundleInfo;
 class PermissionManager;
 class QWidget;
 class UserDefaults;
@@ -18,10 +18,9 @@ class UserDefaults;
 class FirstRun : public QObject {
     Q_OBJECT
 public:
-    // openWindow opens (or brings forward) the first-run window; window
-    // returns it while it exists.
-    FirstRun(UserDefaults& defaults, PermissionManager& permissions, const AppIdentity& identity,
-             std::function<void()> openWindow, std::function<QWidget*()> window, QObject* parent = nullptr);
+    // windows: where the first-run window is while it exists.
+    FirstRun(UserDefaults& defaults, PermissionManager& permissions, const BundleInfo& bundle, AppWindows& windows,
+             QObject* parent = nullptr);
 
     // Clears the intro cards' hide keys when this is another installation
     // than the one that last ran.
@@ -43,17 +42,19 @@ public:
     static constexpr int checkDelayMs = 1200;
 
 Q_SIGNALS:
+    // The check found a permission missing and no first-run window open.
+    void windowWanted();
     // The check ran (1.2 s after the start when it was due).
     void checked();
 
 private:
     void runCheck();
     bool permissionsGranted() const;
+    QWidget* window() const;
 
     UserDefaults& m_defaults;
     PermissionManager& m_permissions;
-    const AppIdentity& m_identity;
-    std::function<void()> m_openWindow;
-    std::function<QWidget*()> m_window;
+    const BundleInfo& m_bundle;
+    AppWindows& m_windows;
     QTimer m_check;
 };

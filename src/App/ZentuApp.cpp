@@ -1,6 +1,5 @@
 #include "App/ZentuApp.h"
 
-#include "App/AppCoordinator.h"
 #include "App/MenuBarPanel.h"
 #include "App/TrayPresence.h"
 #include "Ui/AccessibleApplication.h"
@@ -10,10 +9,9 @@
 #include <QScreen>
 #include <QSystemTrayIcon>
 
-ZentuApp::ZentuApp(AppCoordinator& coordinator, PanelContentFactory panelContent, TrayAvailability& trays,
-                   DelayScheduler& scheduler, QObject* parent)
+ZentuApp::ZentuApp(PanelContentFactory panelContent, TrayAvailability& trays, DelayScheduler& scheduler,
+                   QObject* parent)
     : QObject(parent)
-    , m_coordinator(coordinator)
     , m_panelContent(std::move(panelContent))
 {
     // The panel is a popup: without this, screen readers would not find it.
@@ -71,7 +69,7 @@ void ZentuApp::makePanel()
 {
     if (m_panel)
         return;
-    QWidget* content = m_panelContent ? m_panelContent(m_coordinator.environment()) : nullptr;
+    QWidget* content = m_panelContent ? m_panelContent() : nullptr;
     m_panel = std::make_unique<MenuBarPanel>(content);
     connect(m_panel.get(), &MenuBarPanel::dismissedByPress, this, [this](QPoint at) {
         // Where the host does not say where the icon is, any press may have been on it.

@@ -2,14 +2,11 @@
 // The app's face while idle: the tray icon, whose activation opens the panel.
 // Without a tray the panel opens once as a normal window, so the program is
 // not invisible; a tray that appears later gets the icon.
-#include "App/AppEnvironment.h"
-
 #include <QElapsedTimer>
 #include <QObject>
 #include <functional>
 #include <memory>
 
-class AppCoordinator;
 class DelayScheduler;
 class MenuBarPanel;
 class QSystemTrayIcon;
@@ -21,10 +18,10 @@ class ZentuApp : public QObject {
     Q_OBJECT
 public:
     // Makes the panel's content view; called once, when the panel first opens.
-    using PanelContentFactory = std::function<QWidget*(const AppEnvironment&)>;
+    using PanelContentFactory = std::function<QWidget*()>;
 
-    ZentuApp(AppCoordinator& coordinator, PanelContentFactory panelContent, TrayAvailability& trays,
-             DelayScheduler& scheduler, QObject* parent = nullptr);
+    ZentuApp(PanelContentFactory panelContent, TrayAvailability& trays, DelayScheduler& scheduler,
+             QObject* parent = nullptr);
     ~ZentuApp() override;
 
     MenuBarPanel* panel() const { return m_panel.get(); }
@@ -38,7 +35,6 @@ private:
     void makePanel();
     void hostAppeared();
 
-    AppCoordinator& m_coordinator;
     PanelContentFactory m_panelContent;
     std::unique_ptr<QSystemTrayIcon> m_tray;
     std::unique_ptr<TrayPresence> m_presence;

@@ -1,7 +1,7 @@
 #include "App/AppCoordinator.h"
 #include "App/AppDelegate.h"
 #include "App/CompositionRoot.h"
-#include "App/DefaultCoordinatorServices.h"
+#include "App/DesktopServices.h"
 #include "App/SessionRequirement.h"
 #include "App/ZentuApp.h"
 #include "BuildSettings.h"
@@ -9,7 +9,6 @@
 #include "Localization/QtCatalogue.h"
 #include "Platform/Qt/ApplicationBeeper.h"
 #include "Platform/Qt/BuildBundleInfo.h"
-#include "Platform/Qt/DesktopWorkspace.h"
 #include "Platform/Qt/FileDialogFolderChooser.h"
 #include "Platform/Qt/GlibcHeapTrimmer.h"
 #include "Platform/Qt/LocalSocketSingleInstance.h"
@@ -78,7 +77,6 @@ int main(int argc, char** argv)
     }
 
     // Outlive the coordinator and its windows, which use them.
-    DesktopWorkspace workspace;
     X11ApplicationIdentity applications;
     FileDialogFolderChooser folderChooser;
     ApplicationBeeper beeper;
@@ -88,15 +86,14 @@ int main(int argc, char** argv)
     X11TrayAvailability trays;
     // The X connection the backends of this thread share.
     const auto x = std::make_shared<XcbConnection>();
-    DefaultCoordinatorServices services(instance, folders, applications, x, heap);
+    DesktopServices services(instance, folders, applications, bundle, x, heap);
     // Qt's own file and colour dialogs keep their state in "QtProject.conf" of
     // Qt's user scope, which every Qt program shares: ours goes to a folder of
     // our own, which an uninstall removes. (Our settings use a file of their
     // own path, which this does not move.)
     for (const QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat})
         QSettings::setPath(format, QSettings::UserScope, services.installation().dialogStateDirectory());
-    CompositionRoot root(services, folders, *localizer,
-                         {workspace, applications, folderChooser, beeper, authenticator, bundle, trays});
+    CompositionRoot root(services.platform(), services, *localizer, {folderChooser, beeper, authenticator, trays});
     AppDelegate& delegate = root.delegate();
     AppCoordinator& coordinator = root.coordinator();
     QObject::connect(&instance, &SingleInstance::activationRequested, &root.scene(), &ZentuApp::showPanel);

@@ -2,7 +2,7 @@
 // What an editor's model and the collaborators that work on it need from the
 // rest of the program, handed to their constructors so they stay free of
 // widgets and process-wide state. The program hands in HistoryEditorEnvironment
-// (or the coordinator's AppEditorEnvironment); tests hand in a fake.
+// (or the app's AppEditorEnvironment); tests hand in a fake.
 #include "Models/AnnotationObject.h"
 #include "Models/ScreenshotItem.h"
 

@@ -208,6 +208,5 @@ void PinnedImageWindowController::closeEvent(QCloseEvent* event)
     if (m_closed)
         return;
     m_closed = true;
-    if (onClose)
-        onClose();
+    Q_EMIT closed();
 }

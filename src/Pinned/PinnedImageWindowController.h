@@ -18,7 +18,6 @@
 #include <QSize>
 #include <QTimer>
 #include <QWidget>
-#include <functional>
 #include <memory>
 #include <optional>
 
@@ -46,8 +45,6 @@ public:
     // workspace first: the window manager forgets that when it is hidden.
     void setVisible(bool visible) override;
 
-    // Run once when the window closes.
-    std::function<void()> onClose;
 
     struct Layout {
         QSize content;
@@ -70,6 +67,11 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     QWidget& surfaceWindow() override { return *this; }
     QPainterPath surfaceShape() const override;
+
+
+Q_SIGNALS:
+    // Once, when the window closes.
+    void closed();
 
 private:
     bool compositorRuns() const;

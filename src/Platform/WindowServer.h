@@ -30,6 +30,9 @@ public:
     // The window's own picture (frame included) in device pixels, scaled to
     // pixelSize when that differs from its native size (an invalid size keeps
     // it), with the pointer when asked. Null on failure, with the reason in
-    // *error when given. Any thread.
-    virtual QImage windowImage(quint32 window, QSize pixelSize, bool showsCursor, QString* error = nullptr) = 0;
+    // *error when given. *fromScreen tells whether the pixels had to be cut
+    // from the screen (no redirected pixmap), so what lies over the window
+    // is in them. Any thread.
+    virtual QImage windowImage(quint32 window, QSize pixelSize, bool showsCursor, QString* error = nullptr,
+                               bool* fromScreen = nullptr) = 0;
 };

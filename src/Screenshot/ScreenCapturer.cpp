@@ -56,7 +56,7 @@ QImage ScreenCapturer::captureDisplayImage(const ScreenInfo& screen, bool showsC
     return {};
 }
 
-QImage ScreenCapturer::captureWindowImage(quint32 windowID, bool showsCursor)
+QImage ScreenCapturer::captureWindowImage(quint32 windowID, bool showsCursor, bool* fromScreen)
 {
     const std::optional<QList<WindowInfo>> windows = m_windowServer.windowList();
     if (!windows) {
@@ -70,7 +70,7 @@ QImage ScreenCapturer::captureWindowImage(quint32 windowID, bool showsCursor)
         return {};
     }
     // Its own size: the window's pixels are the picture, never resampled.
-    const QImage image = m_windowServer.windowImage(windowID, QSize(), showsCursor);
+    const QImage image = m_windowServer.windowImage(windowID, QSize(), showsCursor, nullptr, fromScreen);
     if (image.isNull()) {
         DebugLog::write(QStringLiteral("captureWindowImage: SCScreenshotManager.captureImage fehlgeschlagen"));
         return {};

@@ -24,7 +24,7 @@ public:
     QImage captureDisplayImage(const ScreenInfo& screen, bool showsCursor);
     // The single window's own pixels: its corners as the window has them
     // (square, unless it is shaped or draws its own alpha).
-    QImage captureWindowImage(quint32 windowID, bool showsCursor);
+    QImage captureWindowImage(quint32 windowID, bool showsCursor, bool* fromScreen = nullptr);
 
     // Cuts a pixel rectangle (origin top-left) out of a still; x, y, width and
     // height are rounded each, the result clipped to the still; null when less

@@ -210,11 +210,15 @@ void ScreenshotService::grabWindowWhenSettled(const OverlaySelectionResult& resu
         timer->stop();
         timer->deleteLater();
 
-        const QImage image = weak->m_capturer.captureWindowImage(*result.windowID, false);
+        bool fromScreen = false;
+        const QImage image = weak->m_capturer.captureWindowImage(*result.windowID, false, &fromScreen);
         --weak->m_pendingGrabs;
         weak->releaseWindows();
         if (!image.isNull()) {
-            DebugLog::write(QStringLiteral("Fenster direkt aufgenommen (ohne Ueberlappung): %1x%2")
+            // Without the window's own pixmap (no Composite extension) what lies
+            // over the window is in the picture: the log must not claim otherwise.
+            DebugLog::write((fromScreen ? QStringLiteral("Fenster vom Bildschirm ausgeschnitten (Ueberlappung moeglich): %1x%2")
+                                        : QStringLiteral("Fenster direkt aufgenommen (ohne Ueberlappung): %1x%2"))
                                 .arg(image.width())
                                 .arg(image.height()));
             complete(completion, CapturedScreenshot::make(image, CaptureKind::window));

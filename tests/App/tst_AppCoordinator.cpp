@@ -1,9 +1,11 @@
 // The coordinator against fake services: start-up over an earlier version's
-// data folder and quitting, the reinstall check, finishing the first run, the
-// window registry's single windows, activation policy and retitling.
+// data folder and quitting, the reinstall check, the first-run check and
+// finishing the first run, the window registry's single windows, activation
+// policy and retitling.
 #include "App/AppCoordinator.h"
 #include "App/AppWindows.h"
 #include "App/AppDelegate.h"
+#include "App/FirstRun.h"
 #include "App/PermissionGuards.h"
 #include "Clipboard/ClipboardMonitor.h"
 #include "Localization/Localizer.h"
@@ -11,11 +13,14 @@
 #include "Platform/SettingsKeys.h"
 #include "Debug/DebugLog.h"
 #include "Storage/Storage.h"
-#include "fakes/FakeCoordinatorServices.h"
+#include "Storage/ClipboardHistoryStore.h"
+#include "fakes/FakeAppPlatform.h"
+#include "fakes/FakeWindowContents.h"
 #include "support/DebugLogMessages.h"
 #include "support/IsolatedEnvironment.h"
 
 #include <QDir>
+#include <QSignalSpy>
 #include <QTemporaryFile>
 #include <QWidget>
 
@@ -77,14 +82,14 @@ private Q_SLOTS:
         writeOpenToAll(old + "/screenshots.json", "kein JSON");
         writeOpenToAll(old + "/debug.log", "[00:00:00.000] früherer Lauf\n");
 
-        FakeCoordinatorServices services;
+        FakeAppPlatform services;
         services.defaults.values.insert(QStringLiteral("zentu.settings.v1"), QByteArray("{kaputt"));
         services.defaults.setValue(QString::fromLatin1(SettingsKeys::pendingScreenRecordingRequest), true);
-        AppDelegate delegate(services);
+        AppDelegate delegate(services.platform(), services);
         delegate.applicationDidFinishLaunching();
         AppCoordinator& coordinator = delegate.coordinator();
-        QCOMPARE(coordinator.clipboardStore().items().size(), 1);
-        coordinator.clipboardStore().waitForPendingWrites();
+        QCOMPARE(coordinator.environment().clipboardStore->items().size(), 1);
+        coordinator.environment().clipboardStore->waitForPendingWrites();
 
         const QString base = testFolders().baseDirectory();
         const QStringList privateFiles = QDir(base).entryList({"*.json*"}, QDir::Files) << QString(); // and the folder
@@ -118,8 +123,8 @@ private Q_SLOTS:
         // A plain file where the storage folder should be: no folder, no log.
         QDir().mkpath(QFileInfo(testFolders().baseDirectory()).absolutePath());
         QVERIFY(QFile(testFolders().baseDirectory()).open(QIODevice::WriteOnly));
-        FakeCoordinatorServices services;
-        AppDelegate delegate(services);
+        FakeAppPlatform services;
+        AppDelegate delegate(services.platform(), services);
         delegate.applicationDidFinishLaunching();
         QVERIFY(delegate.coordinator().clipboardMonitor().isRunning());
         QVERIFY(services.defaults.value(QStringLiteral("zentuInstallStamp")).isValid());
@@ -128,12 +133,12 @@ private Q_SLOTS:
 
     void reinstallReenablesIntroCardsOncePerBuild()
     {
-        FakeCoordinatorServices services;
+        FakeAppPlatform services;
         services.defaults.setValue(QStringLiteral("zentu.onboarding.completed"), true);
         const auto startWithCardsHidden = [&] {
             services.defaults.setValue(QStringLiteral("zentuHideCaptureIntro"), true);
             services.defaults.setValue(QStringLiteral("zentuHideScrollIntro"), true);
-            AppCoordinator(services).start();
+            AppCoordinator(services.platform(), services).start();
             return !services.defaults.value(QStringLiteral("zentuHideCaptureIntro")).isValid()
                 && !services.defaults.value(QStringLiteral("zentuHideScrollIntro")).isValid();
         };
@@ -151,11 +156,11 @@ private Q_SLOTS:
         QCOMPARE(services.defaults.value(QStringLiteral("zentuInstallStamp")).toString(), QStringLiteral("1700000000"));
         QVERIFY(!startWithCardsHidden()); // same build: the user's choice stays
         QCOMPARE(logged(QStringLiteral("1700000000")), 1);
-        services.identity.modified = 1700000999; // a replaced program file
+        services.bundleInfo.modified = 1700000999; // a replaced program file
         QVERIFY(startWithCardsHidden());
         // Without time or version the stamp "?" counts once, then matches.
-        services.identity.modified.reset();
-        services.identity.version.clear();
+        services.bundleInfo.modified.reset();
+        services.bundleInfo.info.clear();
         QVERIFY(startWithCardsHidden());
         QVERIFY(!startWithCardsHidden());
         QCOMPARE(logged(QStringLiteral("?")), 1);
@@ -163,9 +168,9 @@ private Q_SLOTS:
 
     void firstRunIsDoneOnlyOnceBothPermissionsAreThere()
     {
-        FakeCoordinatorServices services;
+        FakeAppPlatform services;
         services.capturePermissions.trusted = false;
-        AppCoordinator coordinator(services);
+        AppCoordinator coordinator(services.platform(), services);
         // OK with a permission missing: closed, asked again next start.
         coordinator.openOnboarding();
         QPointer<QWidget> window = coordinator.onboardingWindow();
@@ -175,21 +180,38 @@ private Q_SLOTS:
         // Granted meanwhile: OK marks the first run done.
         coordinator.openOnboarding();
         services.capturePermissions.trusted = true;
-        coordinator.permissions().refresh();
+        coordinator.environment().permissions->refresh();
         coordinator.finishOnboarding();
         QCOMPARE(coordinator.onboardingWindow(), nullptr);
         QVERIFY(services.defaults.boolValue(QStringLiteral("zentu.onboarding.completed")));
     }
 
+    // 1.2 s after the start, a missing permission opens the first-run
+    // window; with both granted the first run is marked done, no window.
+    void theStartUpCheckOpensTheFirstRunWindowOnlyWhilePermissionsAreMissing()
+    {
+        for (const bool trusted : {false, true}) {
+            FakeAppPlatform services;
+            services.capturePermissions.trusted = trusted;
+            AppCoordinator coordinator(services.platform(), services);
+            QSignalSpy checked(&coordinator, &AppCoordinator::onboardingChecked);
+            coordinator.start();
+            QVERIFY(checked.wait(10 * FirstRun::checkDelayMs));
+            QCOMPARE(coordinator.onboardingWindow() != nullptr, !trusted);
+            QCOMPARE(services.defaults.boolValue(QStringLiteral("zentu.onboarding.completed")), trusted);
+        }
+    }
+
     void settingsAndClipboardWindowsAreSingle()
     {
-        FakeCoordinatorServices services;
-        AppCoordinator coordinator(services);
+        FakeAppPlatform services;
+        FakeWindowContents contents;
         int built = 0;
-        coordinator.setSettingsViewFactory([&](const AppEnvironment&) -> QWidget* {
+        contents.settings = [&](const AppEnvironment&) -> QWidget* {
             ++built;
             return new QWidget;
-        });
+        };
+        AppCoordinator coordinator(services.platform(), services, &contents);
         coordinator.openSettings();
         QPointer<QWidget> settings = coordinator.settingsWindow();
         coordinator.openSettings(); // brought forward, not built again
@@ -226,8 +248,8 @@ private Q_SLOTS:
 
     void activationPolicyFollowsEditorAndSettingsWindows()
     {
-        FakeCoordinatorServices services;
-        AppCoordinator coordinator(services);
+        FakeAppPlatform services;
+        AppCoordinator coordinator(services.platform(), services);
         coordinator.start();
         // Clipboard and first-run windows do not count.
         coordinator.showClipboardHistory();
@@ -275,8 +297,8 @@ private Q_SLOTS:
                                                      table.fileName());
         const Localizer::Scope installed(localizer);
 
-        FakeCoordinatorServices services;
-        AppCoordinator coordinator(services);
+        FakeAppPlatform services;
+        AppCoordinator coordinator(services.platform(), services);
         coordinator.start();
         coordinator.openSettings();
         coordinator.showClipboardHistory();

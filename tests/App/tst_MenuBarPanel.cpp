@@ -4,11 +4,9 @@
 // restarts within the grace period goes unreported; the kind of host is the
 // one the toolkit picked at start; a tray that appears drops the note, and the
 // icon opens the panel as its popup again. Logged as "TRAY …".
-#include "App/AppCoordinator.h"
 #include "App/MenuBarPanel.h"
 #include "App/TrayPresence.h"
 #include "App/ZentuApp.h"
-#include "fakes/FakeCoordinatorServices.h"
 #include "fakes/FakeTrayAvailability.h"
 #include "fakes/ManualDelayScheduler.h"
 #include "support/ChildNamed.h"
@@ -156,11 +154,9 @@ private Q_SLOTS:
 
     void thePanelOpensAsAWindowWithItsNoteUntilATrayComes()
     {
-        FakeCoordinatorServices services;
-        AppCoordinator coordinator(services);
         FakeTrayAvailability trays;
         ManualDelayScheduler time;
-        ZentuApp scene(coordinator, [](const AppEnvironment&) {
+        ZentuApp scene([] {
             auto* content = new QWidget;
             content->setFixedHeight(300);
             return content;

@@ -414,7 +414,7 @@ private Q_SLOTS:
         X11WindowDesktops desktops;
         PinnedImageWindowController pin(filledImage(400, 300, QColor(220, 0, 0), QImage::Format_ARGB32_Premultiplied), desktops, available);
         bool closed = false;
-        pin.onClose = [&] { closed = true; };
+        QObject::connect(&pin, &PinnedImageWindowController::closed, [&] { closed = true; });
         pin.showPinned();
         const auto pinId = xcb_window_t(pin.winId());
         QTRY_VERIFY_WITH_TIMEOUT(m_x.viewable(pinId), 10000);

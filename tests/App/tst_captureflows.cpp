@@ -23,12 +23,14 @@
 #include "Toasts/Announcer.h"
 #include "Ui/DelayScheduler.h"
 #include "fakes/FakeClipboardService.h"
-#include "fakes/FakeCoordinatorServices.h"
+#include "Permissions/PermissionManager.h"
+#include "fakes/FakeAppPlatform.h"
 #include "fakes/FakeRepaintWatch.h"
 #include "support/DebugLogMessages.h"
 #include "support/FilledImage.h"
 #include "support/IsolatedEnvironment.h"
 
+#include <QApplication>
 #include <QSignalSpy>
 #include <QWidget>
 
@@ -339,20 +341,27 @@ private Q_SLOTS:
 
     void scrollingRoadShowsItsCardHidesOurWindowsAndEndsLikeEveryCapture()
     {
-        FakeCoordinatorServices services;
+        FakeAppPlatform services;
         services.scrollPicker = []() -> QCoro::Task<std::optional<PickedWindow>> {
             co_return PickedWindow{77, QRectF(0, 0, 200, 300), 5, std::nullopt};
         };
         auto road = std::make_shared<TallRoad>();
         services.scrollRoad = road;
-        AppCoordinator coordinator(services);
-        coordinator.permissions().refresh();
+        AppCoordinator coordinator(services.platform(), services);
+        coordinator.environment().permissions->refresh();
         coordinator.openSettings();
         road->watched = coordinator.settingsWindow();
         coordinator.captureScrollingWindow();
-        QTRY_VERIFY(coordinator.introPresenter().window());
-        QTest::keyClick(coordinator.introPresenter().window(), Qt::Key_Return);
-        QTRY_COMPARE(coordinator.screenshotStore().items().size(), 1);
+        // The scrolling capture's card, where the user sees it.
+        const auto card = []() -> QWidget* {
+            for (QWidget* window : QApplication::topLevelWidgets())
+                if (qobject_cast<CaptureIntroView*>(window) && window->isVisible())
+                    return window;
+            return nullptr;
+        };
+        QTRY_VERIFY(card());
+        QTest::keyClick(card(), Qt::Key_Return);
+        QTRY_COMPARE(coordinator.environment().screenshotStore->items().size(), 1);
         // Its PNG is made off the main thread; the picture lands on the clipboard
         // once it is, and only then is it announced as copied.
         QTRY_COMPARE(services.clipboardService.image().size(), QSize(200, 1500));

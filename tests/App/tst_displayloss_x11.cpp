@@ -9,6 +9,7 @@
 #include "support/RealApp.h"
 #include "support/X11Probe.h"
 
+#include <QDebug>
 #include <QJsonObject>
 #include <QProcess>
 #include <memory>
@@ -41,29 +42,61 @@ class TestDisplayLossX11 : public QObject {
     QProcess m_server;
     QString m_display;
 
-private Q_SLOTS:
-    void initTestCase()
+    // Xvfb names the display it found free on its standard output; the
+    // display is kept only when it answers with this server's screen size.
+    void startServer()
     {
-        QVERIFY(m_real.useFreshFolders());
-        // Xvfb names the display it found free on its standard output.
         m_server.start(QStringLiteral("Xvfb"), {"-displayfd", "1", "-screen", "0", "1280x800x24", "-nolisten", "tcp",
-                                                "+extension", "XTEST"});
-        QVERIFY(m_server.waitForStarted(5000));
-        QVERIFY(QTest::qWaitFor([&] { return m_server.canReadLine(); }, 10000));
-        m_display = QLatin1Char(':') + QString::fromLatin1(m_server.readLine().trimmed());
-        m_real.setEnvironmentVariable(QStringLiteral("DISPLAY"), m_display);
+                                                "-noreset", "+extension", "XTEST"});
+        if (!m_server.waitForStarted(5000) || !QTest::qWaitFor([&] { return m_server.canReadLine(); }, 10000)) {
+            qWarning() << "Xvfb did not name a display:" << m_server.readAllStandardError();
+            stopServer();
+            return;
+        }
+        const QString display = QLatin1Char(':') + QString::fromLatin1(m_server.readLine().trimmed());
+        if (!answersAsOurs(display)) {
+            qWarning() << "display" << display << "did not answer as the test's server:" << m_server.readAllStandardError();
+            stopServer();
+            return;
+        }
+        m_display = display;
     }
-    void cleanupTestCase()
+    void stopServer()
     {
-        stopQuietly(m_app);
         if (m_server.state() != QProcess::NotRunning) {
             m_server.kill();
             m_server.waitForFinished(5000);
         }
     }
+    static bool answersAsOurs(const QString& display)
+    {
+        xcb_connection_t* c = xcb_connect(display.toLatin1().constData(), nullptr);
+        const xcb_screen_t* screen = xcb_connection_has_error(c) ? nullptr : xcb_setup_roots_iterator(xcb_get_setup(c)).data;
+        const bool ours = screen && screen->width_in_pixels == 1280 && screen->height_in_pixels == 800;
+        xcb_disconnect(c);
+        return ours;
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY(m_real.useFreshFolders());
+        // A server of this test's own; tried again when the display it names
+        // does not answer as that server (parallel tests start theirs too).
+        for (int attempt = 0; attempt < 3 && m_display.isEmpty(); ++attempt)
+            startServer();
+        QVERIFY2(!m_display.isEmpty(), "no X server of the test's own answered");
+        m_real.setEnvironmentVariable(QStringLiteral("DISPLAY"), m_display);
+    }
+    void cleanupTestCase()
+    {
+        stopQuietly(m_app);
+        stopServer();
+    }
 
     void anOpenEditorsArrowSurvivesTheServer()
     {
+        QVERIFY2(answersAsOurs(m_display), qPrintable(m_server.readAllStandardError()));
         QVERIFY(startQuietly(m_real, m_app, [](AppSettings& s) { s.openEditorAfterCapture = true; }));
         const QByteArray testDisplay = qgetenv("DISPLAY");
         qputenv("DISPLAY", m_display.toLatin1());

@@ -21,7 +21,8 @@
 #include "Debug/DebugLog.h"
 #include "Storage/ScreenshotHistoryStore.h"
 #include "Storage/Storage.h"
-#include "fakes/FakeCoordinatorServices.h"
+#include "Updates/AppcastUpdater.h"
+#include "fakes/FakeAppPlatform.h"
 #include "support/IsolatedEnvironment.h"
 #include "support/NoisyImage.h"
 #include "support/TestFiles.h"
@@ -56,7 +57,7 @@ struct Rig {
                                      + QStringLiteral("/Trash/files/") + QFileInfo(launcher.path).fileName(); }
 };
 
-Uninstaller::Services fakeServices(FakeCoordinatorServices& s)
+Uninstaller::Services fakeServices(FakeAppPlatform& s)
 {
     return {s.alertsFake, s.loginItem, s.defaults, s.installationFake, s.launcherFake, s.appFolders, {}};
 }
@@ -282,7 +283,7 @@ private Q_SLOTS:
 
     void returnCancels()
     {
-        FakeCoordinatorServices services;
+        FakeAppPlatform services;
         services.alertsFake.answers = {1};
         Uninstaller uninstaller(fakeServices(services), {});
         QVERIFY(!uninstaller.confirmAndRun());
@@ -307,7 +308,7 @@ private Q_SLOTS:
 
     void leftoversAndAProgramInstalledOtherwiseAreListedBeforeQuitting()
     {
-        FakeCoordinatorServices services;
+        FakeAppPlatform services;
         services.loginItem.enabled = true;
         services.loginItem.failing = true;
         services.defaults.removalError = QStringLiteral("/cfg/com.quorel.zentu.conf: schreibgeschützt");
@@ -335,8 +336,8 @@ private Q_SLOTS:
 
     void theCoordinatorOffersUninstallAndTheUpdateCheck()
     {
-        FakeCoordinatorServices services;
-        AppCoordinator coordinator(services);
+        FakeAppPlatform services;
+        AppCoordinator coordinator(services.platform(), services);
         coordinator.start();
         QVERIFY(coordinator.updater().isStarted());
         coordinator.checkForUpdates();
@@ -344,11 +345,11 @@ private Q_SLOTS:
 
         // A capture whose files are still being written must not bring the
         // removed folder back.
-        coordinator.screenshotStore().add(noisyImage(1500, 1500, QImage::Format_RGB32), CaptureKind::area);
+        coordinator.environment().screenshotStore->add(noisyImage(1500, 1500, QImage::Format_RGB32), CaptureKind::area);
 
         services.alertsFake.shown.clear();
         coordinator.confirmAndUninstall();
-        coordinator.screenshotStore().waitForPendingWrites();
+        coordinator.environment().screenshotStore->waitForPendingWrites();
         QVERIFY(!QFileInfo::exists(testFolders().baseDirectory()));
         QVERIFY(!coordinator.clipboardMonitor().isRunning());
         QVERIFY(!coordinator.updater().isStarted());

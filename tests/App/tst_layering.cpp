@@ -98,7 +98,7 @@ bool isBackend(const QString& file)
 // The app's and the page-capture helper's.
 bool isCompositionRoot(const QString& file)
 {
-    return file.startsWith(QLatin1String("App/DefaultCoordinatorServices.")) || file == QLatin1String("App/main.cpp")
+    return file.startsWith(QLatin1String("App/DesktopServices.")) || file == QLatin1String("App/main.cpp")
         || file == QLatin1String("PageCapture/main.cpp");
 }
 

@@ -1,4 +1,4 @@
-// The editor's results through the coordinator, on fake services: a copy
+// The editor's results through the app's editor services, on fake services: a copy
 // reaches the clipboard and the clipboard history exactly once as the app's
 // own (and not at all with the history off), a save lands where the dialog
 // says and a failed one is reported with its path; pinned pictures fit the
@@ -9,6 +9,7 @@
 #include "Pinned/PinnedImageModel.h"
 #include "Pinned/PinnedImageView.h"
 #include "Pinned/PinnedImageWindowController.h"
+#include "App/PinnedImages.h"
 #include "App/ResultActions.h"
 #include "Clipboard/ClipboardMonitor.h"
 #include "Editor/EditorSession.h"
@@ -16,7 +17,7 @@
 #include "Storage/ClipboardHistoryStore.h"
 #include "Storage/ShareFolder.h"
 #include "Storage/Storage.h"
-#include "fakes/FakeCoordinatorServices.h"
+#include "fakes/FakeAppPlatform.h"
 #include "support/ChildNamed.h"
 #include "support/FilledImage.h"
 #include "support/IsolatedEnvironment.h"
@@ -28,14 +29,14 @@
 
 class tst_ResultActions : public QObject {
     Q_OBJECT
-    std::unique_ptr<FakeCoordinatorServices> services;
+    std::unique_ptr<FakeAppPlatform> services;
     std::unique_ptr<AppCoordinator> coordinator;
     std::unique_ptr<AppEditorEnvironment> environment;
     std::unique_ptr<EditorSession> editor;
 
     void setHistory(bool on)
     {
-        coordinator->settings().update([on](AppSettings& s) { s.clipboardHistoryEnabled = on; });
+        coordinator->environment().settings->update([on](AppSettings& s) { s.clipboardHistoryEnabled = on; });
     }
 
 private Q_SLOTS:
@@ -43,9 +44,9 @@ private Q_SLOTS:
     {
         QDir(testFolders().baseDirectory()).removeRecursively();
         QGuiApplication::setDesktopFileName(QStringLiteral("com.quorel.zentu"));
-        services = std::make_unique<FakeCoordinatorServices>();
-        coordinator = std::make_unique<AppCoordinator>(*services);
-        environment = std::make_unique<AppEditorEnvironment>(*coordinator);
+        services = std::make_unique<FakeAppPlatform>();
+        coordinator = std::make_unique<AppCoordinator>(services->platform(), *services);
+        environment = std::make_unique<AppEditorEnvironment>(coordinator->editorServices());
         editor = std::make_unique<EditorSession>(filledImage(120, 80, Qt::white, QImage::Format_ARGB32_Premultiplied),
                                                std::nullopt, *environment);
         editor->drawing().place(AnnotationKind::badge, {60, 40});
@@ -61,14 +62,14 @@ private Q_SLOTS:
     void copiesAreRecordedOnceAsTheAppsOwn()
     {
         FakeClipboardService& clipboard = services->clipboardService;
-        ClipboardHistoryStore& history = coordinator->clipboardStore();
+        ClipboardHistoryStore& history = *coordinator->environment().clipboardStore;
         const auto pollAsForeign = [&] {
             clipboard.lateNotice(); // a notice that arrives after our write does not make it a new copy
             coordinator->clipboardMonitor().poll();
         };
         setHistory(true);
         editor->results().copyResult();
-        coordinator->copyTextToPasteboard(QStringLiteral("erkannter Text"));
+        environment->copyText(QStringLiteral("erkannter Text"));
         pollAsForeign();
         QCOMPARE(history.items().size(), 2);
         QCOMPARE(history.items().first().text, std::optional<QString>(QStringLiteral("erkannter Text")));
@@ -91,9 +92,9 @@ private Q_SLOTS:
     void savesLandWhereChosenAndFailuresAreReported()
     {
         FakeImageFileDialogs& dialogs = services->fileDialogs;
-        QSignalSpy saved(&coordinator->resultActions(), &ResultActions::saved);
-        QSignalSpy failed(&coordinator->resultActions(), &ResultActions::saveFailed);
-        const QString exportFolder = testFolders().exportDirectory(coordinator->settings().settings());
+        QSignalSpy saved(&coordinator->editorServices().results, &ResultActions::saved);
+        QSignalSpy failed(&coordinator->editorServices().results, &ResultActions::saveFailed);
+        const QString exportFolder = testFolders().exportDirectory(coordinator->environment().settings->settings());
         QDir(exportFolder).removeRecursively();
 
         // Cancelled: nothing written, nothing said; the export folder was made for the dialog.
@@ -146,9 +147,9 @@ private Q_SLOTS:
         const Controller::Layout tall = Controller::layout({100, 1000}, QSize(1440, 900));
         QCOMPARE(QList<QSize>({tall.content, tall.minimum}), QList<QSize>(2, QSize(90, 900)));
 
-        coordinator->pinImage(filledImage(4000, 3000, Qt::red, QImage::Format_ARGB32_Premultiplied));
-        coordinator->pinImage(filledImage(50, 50, Qt::blue, QImage::Format_ARGB32_Premultiplied));
-        PinnedImageWindowController* first = coordinator->pinnedControllers().front().get();
+        environment->pinImage(filledImage(4000, 3000, Qt::red, QImage::Format_ARGB32_Premultiplied));
+        environment->pinImage(filledImage(50, 50, Qt::blue, QImage::Format_ARGB32_Premultiplied));
+        PinnedImageWindowController* first = coordinator->editorServices().pinned.windows().front();
         QVERIFY(first->isVisible());
 
         // Opacity: the slider and the model stay within 0.2 … 1.0.
@@ -169,13 +170,13 @@ private Q_SLOTS:
 
         QPointer<PinnedImageWindowController> watched(first);
         childNamed<QToolButton>(first->view(), "closeButton")->click();
-        QCOMPARE(coordinator->pinnedControllers().size(), size_t(1));
+        QCOMPARE(coordinator->editorServices().pinned.windows().size(), 1);
         QTRY_VERIFY(watched.isNull());
     }
 
     void theShareFolderIsEmptiedAtStartAndAtQuit()
     {
-        const QString folder = coordinator->shareFolder().ensure();
+        const QString folder = environment->shareFolder();
         const QString left = folder + QStringLiteral("/Zentu-0000ABCD.png");
         QVERIFY(QFile(left).open(QIODevice::WriteOnly));
         coordinator->start();

@@ -12,6 +12,7 @@
 //   announced as incomplete (toast and log), never as copied, while the
 //   progress panel counts the bands as the helper renders them.
 #include "App/AppCoordinator.h"
+#include "App/PinnedImages.h"
 #include "Pinned/PinnedImageWindowController.h"
 #include "Toasts/ToastModel.h"
 #include "Toasts/ToastPresenter.h"
@@ -23,7 +24,8 @@
 #include "Debug/DebugLog.h"
 #include "Storage/ScreenshotHistoryStore.h"
 #include "fakes/FakeBrowserBridge.h"
-#include "fakes/FakeCoordinatorServices.h"
+#include "fakes/FakeAppPlatform.h"
+#include "fakes/FakeWindowContents.h"
 #include "fakes/FakeKeyWatch.h"
 #include "fakes/FakePdfViewerBridge.h"
 #include "fakes/FakeApplicationIdentity.h"
@@ -111,7 +113,7 @@ class TestScrollShellX11 : public QObject {
 
     // A coordinator over fakes whose scrolling capture runs this picker and
     // road, without the intro card.
-    static void prepare(FakeCoordinatorServices& services, ScrollCapture::Picker picker,
+    static void prepare(FakeAppPlatform& services, ScrollCapture::Picker picker,
                         std::shared_ptr<ScrollTargetRoad> road)
     {
         services.defaults.setValue(QString::fromLatin1(SettingsKeys::hideScrollIntro), true);
@@ -121,9 +123,9 @@ class TestScrollShellX11 : public QObject {
 
     static std::optional<ScreenshotItem> stored(AppCoordinator& coordinator, int timeoutMs)
     {
-        if (!QTest::qWaitFor([&] { return !coordinator.screenshotStore().items().isEmpty(); }, timeoutMs))
+        if (!QTest::qWaitFor([&] { return !coordinator.environment().screenshotStore->items().isEmpty(); }, timeoutMs))
             return std::nullopt;
-        return coordinator.screenshotStore().items().first();
+        return coordinator.environment().screenshotStore->items().first();
     }
 
 private Q_SLOTS:
@@ -147,13 +149,13 @@ private Q_SLOTS:
         const QRectF bounds = shownList(list);
         QVERIFY(!bounds.isEmpty());
 
-        FakeCoordinatorServices services;
+        FakeAppPlatform services;
         prepare(services, rig->engine().picker(), rig->engine().road());
-        AppCoordinator coordinator(services);
+        AppCoordinator coordinator(services.platform(), services);
         QImage picture(600, 400, QImage::Format_RGB32);
         picture.fill(QColor(255, 0, 255));
-        coordinator.pinImage(picture);
-        PinnedImageWindowController* pinned = coordinator.pinnedControllers().front().get();
+        coordinator.editorServices().pinned.pin(picture);
+        PinnedImageWindowController* pinned = coordinator.editorServices().pinned.windows().front();
         const auto pinId = xcb_window_t(pinned->winId());
         QTRY_VERIFY_WITH_TIMEOUT(x.viewable(pinId), 15000);
         const QRect pinnedAt = x.rootGeometry(pinId);
@@ -168,7 +170,7 @@ private Q_SLOTS:
 
         const std::optional<ScreenshotItem> item = stored(coordinator, 200000);
         QVERIFY(item);
-        const QImage result = coordinator.screenshotStore().image(*item);
+        const QImage result = coordinator.environment().screenshotStore->image(*item);
         const QImage expected = list.fullRendering();
         QCOMPARE(result.size(), expected.size());
         const int differ = ScrollListProcess::differingRows(result, expected);
@@ -198,25 +200,26 @@ private Q_SLOTS:
         // A busy program: it paints what was covered 150 ms later.
         HelperWindow beneath(QRect(150, 100, 1160, 700), 61, HelperWindow::Style::slowToRepaint);
         QVERIFY(beneath.id);
-        FakeCoordinatorServices services;
+        FakeAppPlatform services;
         const auto compositing = std::make_shared<X11CompositingInfo>();
         QVERIFY(!compositing->isCompositing());
         services.compositingInfo = compositing;
         services.repaintWatch = [compositing] { return std::make_unique<X11RepaintWatch>(compositing); };
         prepare(services, rig->engine().picker(), rig->engine().road());
-        AppCoordinator coordinator(services);
-        coordinator.setEditorFactory([](const QImage&, const ScreenshotItem&) {
+        FakeWindowContents contents;
+        contents.editor = [](const QImage&, const ScreenshotItem&) {
             auto editor = std::make_unique<QWidget>();
             editor->setStyleSheet(QStringLiteral("background: rgb(0, 200, 0);"));
             editor->setGeometry(200, 150, 500, 400);
             return editor;
-        });
+        };
+        AppCoordinator coordinator(services.platform(), services, &contents);
         coordinator.openEditor(QImage(), ScreenshotItem{});
         QImage picture(600, 400, QImage::Format_RGB32);
         picture.fill(QColor(255, 0, 255));
-        coordinator.pinImage(picture);
+        coordinator.editorServices().pinned.pin(picture);
         QWidget* editor = coordinator.editorWindows().front().get();
-        QWidget* pinned = coordinator.pinnedControllers().front().get();
+        QWidget* pinned = coordinator.editorServices().pinned.windows().front();
         const QRect pinnedAt = pinned->geometry(), editorAt = editor->geometry();
         QTRY_VERIFY_WITH_TIMEOUT(x.viewable(xcb_window_t(pinned->winId())) && x.viewable(xcb_window_t(editor->winId())),
                                  15000);
@@ -284,13 +287,13 @@ private Q_SLOTS:
         QVERIFY(plantFile(file, "<!doctype html><html><body style='margin:0'>"
                                 "<div style='height:450000px;background:linear-gradient(#fff,#036)'></div>"
                                 "</body></html>"));
-        FakeCoordinatorServices services;
+        FakeAppPlatform services;
         prepare(services,
                 []() -> QCoro::Task<std::optional<PickedWindow>> {
                     co_return PickedWindow{qint32(browserPid), QRectF(browserFrame), 7, std::nullopt};
                 },
                 std::make_shared<PageRoad>(services.scrollPanel.progress(), QUrl::fromLocalFile(file)));
-        AppCoordinator coordinator(services);
+        AppCoordinator coordinator(services.platform(), services);
 
         // The panel is up and counts each band as it is rendered.
         QList<int> counted;
@@ -304,7 +307,7 @@ private Q_SLOTS:
         coordinator.captureScrollingWindow();
         const std::optional<ScreenshotItem> item = stored(coordinator, 200000);
         QVERIFY(item);
-        QCOMPARE(coordinator.screenshotStore().image(*item).size(), QSize(1440, 30000));
+        QCOMPARE(coordinator.environment().screenshotStore->image(*item).size(), QSize(1440, 30000));
         // Announced once the picture is on the clipboard (its PNG is made off the main thread).
         QTRY_COMPARE_WITH_TIMEOUT(coordinator.toast().model().text(), QStringLiteral("Scroll-Aufnahme möglicherweise unvollständig"), 10000);
         const QStringList log = debugLogMessages();

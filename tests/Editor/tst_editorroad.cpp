@@ -7,7 +7,8 @@
 #include "Editor/EditorSession.h"
 #include "Editor/EditorWindowController.h"
 #include "Storage/ScreenshotHistoryStore.h"
-#include "fakes/FakeCoordinatorServices.h"
+#include "fakes/FakeAppPlatform.h"
+#include "fakes/FakeWindowContents.h"
 #include "support/EditorAnnotations.h"
 #include "support/HistoryOnDisk.h"
 #include "support/IsolatedEnvironment.h"
@@ -38,17 +39,18 @@ class tst_EditorRoad : public QObject {
     Q_OBJECT
 
     struct App {
-        FakeCoordinatorServices services;
+        FakeAppPlatform services;
+        FakeWindowContents contents;
         std::unique_ptr<AppDelegate> delegate;
         AppCoordinator& coordinator() { return delegate->coordinator(); }
-        ScreenshotHistoryStore& store() { return coordinator().screenshotStore(); }
+        ScreenshotHistoryStore& store() { return *coordinator().environment().screenshotStore; }
         App()
         {
             services.defaults.setValue(QStringLiteral("zentu.onboarding.completed"), true);
-            delegate = std::make_unique<AppDelegate>(services);
-            coordinator().setEditorFactory([this](const QImage& image, const ScreenshotItem& item) {
+            contents.editor = [this](const QImage& image, const ScreenshotItem& item) {
                 return EditorWindowController::forHistory(image, item, store());
-            });
+            };
+            delegate = std::make_unique<AppDelegate>(services.platform(), services, &contents);
         }
         EditorWindowController* editor(size_t i = 0)
         {

@@ -7,6 +7,7 @@
 #include "fakes/FakeScreenSource.h"
 #include "fakes/FakeWindowRedirector.h"
 #include "fakes/FakeWindowServer.h"
+#include "support/DebugLogMessages.h"
 #include "support/IsolatedEnvironment.h"
 
 #include <QKeyEvent>
@@ -178,6 +179,16 @@ private Q_SLOTS:
         QVERIFY(rig.choose(late, QRectF(100, 100, 300, 200), CaptureKind::window, 77u));
         QTRY_COMPARE_WITH_TIMEOUT(late.received.size(), 1, ScreenshotService::repaintTimeoutMs + 500);
         QVERIFY(late.received[0]);
+
+        // Without the window's own pixmap the picture is cut from the screen,
+        // and the log says so instead of claiming a clean grab.
+        rig.windowServer.cutFromScreen = true;
+        rig.desktop.screen.fill(QColor(10, 20, 30));
+        Outcomes screenCut;
+        QVERIFY(rig.choose(screenCut, QRectF(100, 100, 300, 200), CaptureKind::window, 77u));
+        QTRY_COMPARE(screenCut.received.size(), 1);
+        QVERIFY(debugLogMessages().last().startsWith(QStringLiteral("Fenster vom Bildschirm ausgeschnitten")));
+        rig.windowServer.cutFromScreen = false;
 
         // A closed window: the cut from the still, corners as they were there.
         rig.windowServer.failingWindows.append(77);

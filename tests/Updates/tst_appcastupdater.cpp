@@ -19,7 +19,7 @@
 #include "Platform/Qt/NetworkUpdateFeed.h"
 #include "Updates/AppcastUpdater.h"
 #include "fakes/FakeAlerts.h"
-#include "fakes/FakeCoordinatorServices.h"
+#include "fakes/FakeAppPlatform.h"
 #include "fakes/FakeUpdateFeed.h"
 #include "fakes/FakeWorkspace.h"
 #include "support/DebugLogMessages.h"
@@ -244,9 +244,9 @@ private Q_SLOTS:
 
     void aSecondRequestSaysThatTheCheckRuns()
     {
-        FakeCoordinatorServices services;
+        FakeAppPlatform services;
         services.updateFeed.holdReplies = true;
-        AppCoordinator coordinator(services);
+        AppCoordinator coordinator(services.platform(), services);
         coordinator.checkForUpdates();
         QCOMPARE(services.updateFeed.pending.size(), 1);
         QVERIFY(coordinator.toast().model().text().isEmpty());

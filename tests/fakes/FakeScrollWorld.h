@@ -147,7 +147,7 @@ public:
                 return e.ownerPID;
         return std::nullopt;
     }
-    QImage windowImage(quint32 w, QSize pixelSize, bool, QString* = nullptr) override
+    QImage windowImage(quint32 w, QSize pixelSize, bool, QString* = nullptr, bool* = nullptr) override
     {
         ++grabs;
         if (glide && grabs % 2)

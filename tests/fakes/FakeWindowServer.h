@@ -21,8 +21,11 @@ public:
                 return w.ownerPID;
         return std::nullopt;
     }
-    QImage windowImage(quint32 window, QSize pixelSize, bool showsCursor, QString* error = nullptr) override
+    QImage windowImage(quint32 window, QSize pixelSize, bool showsCursor, QString* error = nullptr,
+                       bool* fromScreen = nullptr) override
     {
+        if (fromScreen)
+            *fromScreen = cutFromScreen;
         requestedSizes.append(pixelSize);
         cursorRequests.append(showsCursor);
         if (failingWindows.contains(window)) {
@@ -42,6 +45,7 @@ public:
     bool available = true;
     QList<WindowInfo> windows;
     QList<quint32> failingWindows;
+    bool cutFromScreen = false;
     QColor color = Qt::blue;
     qreal pixelsPerPoint = 1.0;
     QList<QSize> requestedSizes;

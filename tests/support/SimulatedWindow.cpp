@@ -35,7 +35,7 @@ std::optional<qint32> SimulatedWindow::ownerPID(quint32 w)
     return std::nullopt;
 }
 
-QImage SimulatedWindow::windowImage(quint32 w, QSize pixelSize, bool, QString*)
+QImage SimulatedWindow::windowImage(quint32 w, QSize pixelSize, bool, QString*, bool*)
 {
     pass(grabMs);
     ++m_grabs;

@@ -30,7 +30,8 @@ public:
     // WindowServer
     std::optional<QList<WindowInfo>> windowList() override;
     std::optional<qint32> ownerPID(quint32 w) override;
-    QImage windowImage(quint32 w, QSize pixelSize, bool showsCursor, QString* error = nullptr) override;
+    QImage windowImage(quint32 w, QSize pixelSize, bool showsCursor, QString* error = nullptr,
+                       bool* fromScreen = nullptr) override;
     // InputSynthesis
     bool isAvailable() override { return true; }
     void pressKey(Key key, bool control) override;

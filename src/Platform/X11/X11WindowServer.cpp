@@ -160,7 +160,7 @@ std::optional<qint32> X11WindowServer::ownerPID(quint32 window)
     return pidLocked(window);
 }
 
-QImage X11WindowServer::windowImage(quint32 window, QSize pixelSize, bool showsCursor, QString* error)
+QImage X11WindowServer::windowImage(quint32 window, QSize pixelSize, bool showsCursor, QString* error, bool* fromScreen)
 {
     QMutexLocker lock(&m_x.mutex());
     auto fail = [error](const QString& why) {
@@ -197,6 +197,8 @@ QImage X11WindowServer::windowImage(quint32 window, QSize pixelSize, bool showsC
         }
         free(e);
     }
+    if (fromScreen)
+        *fromScreen = image.isNull();
     if (image.isNull()) {
         // Without a compositor the window's pixels exist only on the screen.
         const QRect screen(0, 0, m_x.screen()->width_in_pixels, m_x.screen()->height_in_pixels);

@@ -26,7 +26,8 @@ public:
 
     std::optional<QList<WindowInfo>> windowList() override;
     std::optional<qint32> ownerPID(quint32 window) override;
-    QImage windowImage(quint32 window, QSize pixelSize, bool showsCursor, QString* error = nullptr) override;
+    QImage windowImage(quint32 window, QSize pixelSize, bool showsCursor, QString* error = nullptr,
+                       bool* fromScreen = nullptr) override;
 
 private:
     std::optional<qint32> pidLocked(xcb_window_t window);

@@ -1,17 +1,12 @@
-#include "App/DefaultCoordinatorServices.h"
+#include "App/DesktopServices.h"
 
 #include "App/ScrollCaptureEngine.h"
 #include "BuildSettings.h"
-#include "Toasts/ToastPresenter.h"
-#include "Clipboard/ClipboardMonitor.h"
-#include "Hotkeys/HotkeyManager.h"
-#include "Clipboard/Pasteboard.h"
-#include "Permissions/PermissionManager.h"
 #include "Platform/Qt/DesktopWorkspace.h"
 #include "Platform/Qt/MessageBoxAlerts.h"
 #include "Platform/Qt/NetworkUpdateFeed.h"
 #include "Platform/Qt/SteadyClock.h"
-#include "Platform/Qt/QtAppIdentity.h"
+#include "Platform/BundleInfo.h"
 #include "Platform/Qt/QtImageFileDialogs.h"
 #include "Platform/Qt/QtProcessLauncher.h"
 #include "Platform/Qt/SettingsFileUserDefaults.h"
@@ -41,24 +36,19 @@
 #include "Screenshot/ScreenCapturer.h"
 #include "Screenshot/ScreenshotService.h"
 #include "Screenshot/WindowDetector.h"
-#include "Storage/SettingsManager.h"
-#include "Storage/ClipboardHistoryStore.h"
-#include "Storage/ScreenshotHistoryStore.h"
-#include "Updates/AppcastUpdater.h"
 
 #include <QStandardPaths>
 
-DefaultCoordinatorServices::DefaultCoordinatorServices(SingleInstance& session, AppFolders folders,
-                                                       ApplicationIdentity& applications,
-                                                       std::shared_ptr<XcbConnection> x,
-                                                       std::shared_ptr<HeapTrimmer> heapTrimmer)
+DesktopServices::DesktopServices(SingleInstance& session, AppFolders folders, ApplicationIdentity& applications,
+                                 BundleInfo& bundle, std::shared_ptr<XcbConnection> x,
+                                 std::shared_ptr<HeapTrimmer> heapTrimmer)
     : m_session(session)
     , m_folders(std::move(folders))
     , m_x(std::move(x))
     , m_defaults(std::make_unique<SettingsFileUserDefaults>(m_folders.files()))
     , m_keyboard(std::make_unique<XkbKeyboardInfo>(m_x))
     , m_activation(std::make_unique<X11ActivationPolicy>())
-    , m_identity(std::make_unique<QtAppIdentity>())
+    , m_bundle(bundle)
     , m_applications(applications)
 {
     // Only an installed program starts at login: the entry asks where it lies.
@@ -66,126 +56,87 @@ DefaultCoordinatorServices::DefaultCoordinatorServices(SingleInstance& session, 
     m_heapTrimmer = std::move(heapTrimmer);
 }
 
-DefaultCoordinatorServices::~DefaultCoordinatorServices() = default;
+DesktopServices::~DesktopServices() = default;
 
-UserDefaults& DefaultCoordinatorServices::userDefaults() { return *m_defaults; }
-ActivationPolicy& DefaultCoordinatorServices::activationPolicy() { return *m_activation; }
-AppIdentity& DefaultCoordinatorServices::appIdentity() { return *m_identity; }
-const AppFolders& DefaultCoordinatorServices::folders() { return m_folders; }
-
-ClipboardService& DefaultCoordinatorServices::clipboard()
+ClipboardService& DesktopServices::clipboard()
 {
     if (!m_clipboard)
         m_clipboard = std::make_unique<X11ClipboardService>();
     return *m_clipboard;
 }
 
-std::unique_ptr<SettingsManager> DefaultCoordinatorServices::makeSettingsManager()
-{
-    return std::make_unique<SettingsManager>(*m_defaults, *m_loginItem, *m_keyboard);
-}
-
-X11ScreenSource& DefaultCoordinatorServices::screens()
+X11ScreenSource& DesktopServices::screens()
 {
     if (!m_screens)
         m_screens = std::make_shared<X11ScreenSource>(X11ScreenSource::GrabMethod::automatic, m_x);
     return *m_screens;
 }
 
-std::shared_ptr<const X11ScreenLayout> DefaultCoordinatorServices::screenLayout()
+std::shared_ptr<const X11ScreenLayout> DesktopServices::screenLayout()
 {
     if (!m_screenLayout)
         m_screenLayout = std::make_shared<X11ScreenLayout>();
     return m_screenLayout;
 }
 
-CapturePermissions& DefaultCoordinatorServices::platformPermissions()
+CapturePermissions& DesktopServices::capturePermissions()
 {
     if (!m_capturePermissions)
         m_capturePermissions = std::make_unique<X11CapturePermissions>(screens(), m_x);
     return *m_capturePermissions;
 }
 
-Alerts& DefaultCoordinatorServices::alerts()
+Alerts& DesktopServices::alerts()
 {
     if (!m_alerts)
         m_alerts = std::make_unique<MessageBoxAlerts>();
     return *m_alerts;
 }
 
-ProcessLauncher& DefaultCoordinatorServices::launcher()
+ProcessLauncher& DesktopServices::launcher()
 {
     if (!m_launcher)
         m_launcher = std::make_unique<QtProcessLauncher>();
     return *m_launcher;
 }
 
-Installation& DefaultCoordinatorServices::installation()
+Installation& DesktopServices::installation()
 {
     if (!m_installation)
         m_installation = std::make_unique<XdgUserInstallation>(m_folders.files());
     return *m_installation;
 }
 
-SingleInstance& DefaultCoordinatorServices::session() { return m_session; }
-LoginItemService& DefaultCoordinatorServices::loginItemService() { return *m_loginItem; }
 
-Workspace& DefaultCoordinatorServices::workspace()
+Workspace& DesktopServices::workspace()
 {
     if (!m_workspace)
         m_workspace = std::make_unique<DesktopWorkspace>();
     return *m_workspace;
 }
 
-std::unique_ptr<AppcastUpdater> DefaultCoordinatorServices::makeUpdater()
-{
-    const QString version = m_identity->bundleVersion();
-    if (!m_updateFeed)
-        m_updateFeed = std::make_unique<NetworkUpdateFeed>(QStringLiteral("Zentu.it/") + version);
-    return std::make_unique<AppcastUpdater>(*m_updateFeed, alerts(), workspace(),
-                                            QUrl(QString::fromUtf8(BuildSettings::updateFeedUrl)), version);
-}
-
-ImageFileDialogs& DefaultCoordinatorServices::imageFileDialogs()
+ImageFileDialogs& DesktopServices::imageFileDialogs()
 {
     if (!m_fileDialogs)
         m_fileDialogs = std::make_unique<QtImageFileDialogs>();
     return *m_fileDialogs;
 }
 
-TextRecognizer& DefaultCoordinatorServices::textRecognizer()
+TextRecognizer& DesktopServices::textRecognizer()
 {
     if (!m_textRecognizer)
         m_textRecognizer = std::make_unique<TesseractTextRecognizer>();
     return *m_textRecognizer;
 }
 
-WindowDesktops& DefaultCoordinatorServices::windowDesktops()
+WindowDesktops& DesktopServices::windowDesktops()
 {
     if (!m_windowDesktops)
         m_windowDesktops = std::make_unique<X11WindowDesktops>();
     return *m_windowDesktops;
 }
 
-QString DefaultCoordinatorServices::privateTemporaryFolder()
-{
-    // $XDG_RUNTIME_DIR, else a folder Qt makes for the user alone.
-    return QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-}
-
-std::unique_ptr<PermissionManager> DefaultCoordinatorServices::makePermissionManager()
-{
-    return std::make_unique<PermissionManager>(platformPermissions(), screens());
-}
-
-std::unique_ptr<HotkeyManager> DefaultCoordinatorServices::makeHotkeyManager()
-{
-    if (!m_globalHotkeys)
-        m_globalHotkeys = std::make_unique<X11GlobalHotkeys>();
-    return std::make_unique<HotkeyManager>(*m_globalHotkeys, *m_keyboard);
-}
-
-std::unique_ptr<ScreenshotService> DefaultCoordinatorServices::makeScreenshotService()
+std::unique_ptr<ScreenshotService> DesktopServices::makeScreenshotService()
 {
     if (!m_windowServer)
         m_windowServer = std::make_unique<X11WindowServer>(screenLayout(), m_x);
@@ -207,26 +158,20 @@ std::unique_ptr<ScreenshotService> DefaultCoordinatorServices::makeScreenshotSer
     return std::make_unique<ScreenshotService>(*m_capturer, *m_windowDetector, *m_overlayDesktop, *m_captureRedirector);
 }
 
-std::unique_ptr<ToastPresenter> DefaultCoordinatorServices::makeToastPresenter()
-{
-    return std::make_unique<ToastPresenter>();
-}
-
-std::unique_ptr<RepaintWatch> DefaultCoordinatorServices::makeRepaintWatch()
+std::unique_ptr<RepaintWatch> DesktopServices::makeRepaintWatch()
 {
     return std::make_unique<X11RepaintWatch>(compositing());
 }
 
-std::shared_ptr<HeapTrimmer> DefaultCoordinatorServices::heapTrimmer() { return m_heapTrimmer; }
 
-std::shared_ptr<CompositingInfo> DefaultCoordinatorServices::compositing()
+std::shared_ptr<CompositingInfo> DesktopServices::compositing()
 {
     if (!m_compositing)
         m_compositing = std::make_shared<X11CompositingInfo>();
     return m_compositing;
 }
 
-std::unique_ptr<ScrollCaptureEngine> DefaultCoordinatorServices::makeScrollCaptureEngine()
+std::unique_ptr<ScrollCaptureEngine> DesktopServices::makeScrollCaptureEngine()
 {
     if (!m_capturePermissions)
         m_capturePermissions = std::make_unique<X11CapturePermissions>(screens(), m_x);
@@ -245,23 +190,46 @@ std::unique_ptr<ScrollCaptureEngine> DefaultCoordinatorServices::makeScrollCaptu
         *m_browsers, *m_viewers, *m_keyWatch, *m_clock});
 }
 
-void DefaultCoordinatorServices::ensureDirectories()
+
+UpdateFeed& DesktopServices::updateFeed()
 {
-    m_folders.ensureDirectories();
+    if (!m_updateFeed)
+        m_updateFeed = std::make_unique<NetworkUpdateFeed>(QStringLiteral("Zentu.it/") + m_bundle.version());
+    return *m_updateFeed;
 }
 
-std::unique_ptr<ClipboardHistoryStore> DefaultCoordinatorServices::makeClipboardHistoryStore(SettingsManager& settings)
+GlobalHotkeys& DesktopServices::globalHotkeys()
 {
-    return std::make_unique<ClipboardHistoryStore>(settings, clipboard(), m_folders);
+    if (!m_globalHotkeys)
+        m_globalHotkeys = std::make_unique<X11GlobalHotkeys>();
+    return *m_globalHotkeys;
 }
 
-std::unique_ptr<ScreenshotHistoryStore> DefaultCoordinatorServices::makeScreenshotHistoryStore(SettingsManager& settings)
+AppPlatform DesktopServices::platform()
 {
-    return std::make_unique<ScreenshotHistoryStore>(settings, m_folders);
-}
-
-std::unique_ptr<ClipboardMonitor> DefaultCoordinatorServices::makeClipboardMonitor(ClipboardHistoryStore& store,
-                                                                                   SettingsManager& settings)
-{
-    return std::make_unique<ClipboardMonitor>(store, settings, m_applications, clipboard());
+    return AppPlatform{*m_defaults,
+                       *m_activation,
+                       m_bundle,
+                       clipboard(),
+                       m_folders,
+                       m_applications,
+                       *m_keyboard,
+                       globalHotkeys(),
+                       screens(),
+                       capturePermissions(),
+                       alerts(),
+                       launcher(),
+                       installation(),
+                       m_session,
+                       *m_loginItem,
+                       workspace(),
+                       updateFeed(),
+                       QUrl(QString::fromUtf8(BuildSettings::updateFeedUrl)),
+                       imageFileDialogs(),
+                       textRecognizer(),
+                       windowDesktops(),
+                       // $XDG_RUNTIME_DIR, else a folder Qt makes for the user alone.
+                       QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation),
+                       m_heapTrimmer,
+                       compositing()};
 }

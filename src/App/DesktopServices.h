@@ -1,19 +1,17 @@
 #pragma once
-#include "App/CoordinatorServices.h"
+// The platform services of the running program on X11, and its capture
+// machinery. Each is made once (the set handed to the coordinator when it is
+// first asked for) and outlives the coordinator.
+#include "App/AppPlatform.h"
+#include "App/CaptureBackends.h"
 #include "Storage/AppFolders.h"
 
 #include <memory>
 
 class AccessibilityTree;
-class UpdateFeed;
-class ApplicationIdentity;
-class GlobalHotkeys;
 class BrowserBridge;
-class CapturePermissions;
-class KeyboardInfo;
 class KeyWatch;
 class MonotonicClock;
-class LoginItemService;
 class InputSynthesis;
 class OverlayDesktop;
 class PdfViewerBridge;
@@ -26,52 +24,37 @@ class X11ScreenLayout;
 class X11ScreenSource;
 class XcbConnection;
 
-// The services of the running program on X11.
-class DefaultCoordinatorServices final : public CoordinatorServices {
+class DesktopServices final : public CaptureBackends {
 public:
     // session: the one this process claimed at start; folders: the program's.
-    // applications: which application a window or copy belongs to. x: the X
-    // connection the main thread's backends share.
-    // heapTrimmer: made by the program before its threads start; none hands
-    // nothing back.
-    DefaultCoordinatorServices(SingleInstance& session, AppFolders folders, ApplicationIdentity& applications,
-                               std::shared_ptr<XcbConnection> x, std::shared_ptr<HeapTrimmer> heapTrimmer = nullptr);
-    ~DefaultCoordinatorServices() override;
+    // applications: which application a window or copy belongs to; bundle:
+    // the program's own version and program file. x: the X connection the
+    // main thread's backends share. heapTrimmer: made by the program before
+    // its threads start; none hands nothing back.
+    DesktopServices(SingleInstance& session, AppFolders folders, ApplicationIdentity& applications, BundleInfo& bundle,
+                    std::shared_ptr<XcbConnection> x, std::shared_ptr<HeapTrimmer> heapTrimmer = nullptr);
+    ~DesktopServices() override;
 
-    UserDefaults& userDefaults() override;
-    ActivationPolicy& activationPolicy() override;
-    AppIdentity& appIdentity() override;
-    ClipboardService& clipboard() override;
-    const AppFolders& folders() override;
-    CapturePermissions& platformPermissions() override;
-    Alerts& alerts() override;
-    ProcessLauncher& launcher() override;
-    Installation& installation() override;
-    SingleInstance& session() override;
-    LoginItemService& loginItemService() override;
-    Workspace& workspace() override;
-    std::unique_ptr<AppcastUpdater> makeUpdater() override;
-    ImageFileDialogs& imageFileDialogs() override;
-    TextRecognizer& textRecognizer() override;
-    WindowDesktops& windowDesktops() override;
-    QString privateTemporaryFolder() override;
+    // Makes what is not made yet.
+    AppPlatform platform();
+    Installation& installation();
 
-    std::unique_ptr<SettingsManager> makeSettingsManager() override;
-    std::unique_ptr<PermissionManager> makePermissionManager() override;
-    std::unique_ptr<HotkeyManager> makeHotkeyManager() override;
     std::unique_ptr<ScreenshotService> makeScreenshotService() override;
-    std::unique_ptr<ToastPresenter> makeToastPresenter() override;
     std::unique_ptr<ScrollCaptureEngine> makeScrollCaptureEngine() override;
     std::unique_ptr<RepaintWatch> makeRepaintWatch() override;
-    std::shared_ptr<CompositingInfo> compositing() override;
-    std::shared_ptr<HeapTrimmer> heapTrimmer() override;
-    void ensureDirectories() override;
-    std::unique_ptr<ClipboardHistoryStore> makeClipboardHistoryStore(SettingsManager& settings) override;
-    std::unique_ptr<ScreenshotHistoryStore> makeScreenshotHistoryStore(SettingsManager& settings) override;
-    std::unique_ptr<ClipboardMonitor> makeClipboardMonitor(ClipboardHistoryStore& store,
-                                                           SettingsManager& settings) override;
 
 private:
+    ClipboardService& clipboard();
+    CapturePermissions& capturePermissions();
+    Alerts& alerts();
+    ProcessLauncher& launcher();
+    Workspace& workspace();
+    UpdateFeed& updateFeed();
+    ImageFileDialogs& imageFileDialogs();
+    TextRecognizer& textRecognizer();
+    WindowDesktops& windowDesktops();
+    GlobalHotkeys& globalHotkeys();
+    std::shared_ptr<CompositingInfo> compositing();
     X11ScreenSource& screens();
     // How the backends turn the server's pixels into points; one for all.
     std::shared_ptr<const X11ScreenLayout> screenLayout();
@@ -85,7 +68,7 @@ private:
     std::unique_ptr<LoginItemService> m_loginItem;
     std::unique_ptr<KeyboardInfo> m_keyboard;
     std::unique_ptr<ActivationPolicy> m_activation;
-    std::unique_ptr<AppIdentity> m_identity;
+    BundleInfo& m_bundle;
     std::shared_ptr<X11ScreenSource> m_screens;
     std::shared_ptr<const X11ScreenLayout> m_screenLayout;
     std::unique_ptr<CapturePermissions> m_capturePermissions;
