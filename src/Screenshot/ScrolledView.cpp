@@ -18,6 +18,21 @@ bool rowChanged(const FrameRows& a, const FrameRows& b, int y, const CellMask* i
     return false;
 }
 
+// Rows at the top of the moving rows that no content passes through
+// unaltered: a shadow a browser's bar casts over the page. Content at the top
+// of the later frame was lower down in the earlier one; a shaded row was
+// nowhere. They are counted to the band above, so the bar is taken whole and
+// its shadow never compared as content.
+int shadedRows(const FrameRows& before, const FrameRows& after, const ScrolledView::Rows& rows)
+{
+    const int limit = qMin(ScrolledView::shadowRowsMax, (rows.bottom - rows.top) / 8);
+    for (int y = rows.top; y < rows.top + limit; ++y)
+        for (int earlier = y + 1; earlier < rows.bottom; ++earlier)
+            if (after.body(y) == before.body(earlier))
+                return y - rows.top;
+    return 0;
+}
+
 } // namespace
 
 std::optional<ScrolledView::Rows> ScrolledView::movingRows(const FrameRows& before, const FrameRows& after,
@@ -37,6 +52,7 @@ std::optional<ScrolledView::Rows> ScrolledView::movingRows(const FrameRows& befo
             rows.bottom = y + 1;
     if (rows.top < 0 || rows.bottom - rows.top < h / 2 || (rows.top == 0 && rows.bottom == h))
         return std::nullopt;
+    rows.top += shadedRows(before, after, rows);
     return rows;
 }
 

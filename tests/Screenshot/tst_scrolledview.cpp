@@ -1,6 +1,7 @@
 // Where a window shows what it scrolls. From frames: the rows between the
 // first and the last one that changed, whatever band lies above and below
-// (a toolbar with a bar under it of any height, a status bar, a banner),
+// (a toolbar with a bar under it of any height and the shadow it casts over
+// the page, a status bar, a banner),
 // with cells that change by themselves left out, a plain stretch at the
 // view's edge counted to the band, and no answer where too little or
 // everything changed. From the accessibility tree: the outermost web
@@ -16,8 +17,9 @@
 namespace {
 
 // A window of `height` rows: `above` rows of toolbar, then the content from
-// `offset` on, then `below` rows of status bar.
-QImage window(int height, int above, int below, int offset, int plainTop = 0)
+// `offset` on, then `below` rows of status bar; the toolbar casts a shadow
+// over the first `shadow` rows of the content.
+QImage window(int height, int above, int below, int offset, int plainTop = 0, int shadow = 0)
 {
     QImage image(300, height, QImage::Format_RGB32);
     QPainter p(&image);
@@ -27,6 +29,8 @@ QImage window(int height, int above, int below, int offset, int plainTop = 0)
     if (plainTop)
         p.fillRect(0, above, 300, plainTop, Qt::white);
     p.drawImage(0, height - below, ScrollPattern::band(300, below, 2));
+    for (int y = 0; y < shadow; ++y)
+        p.fillRect(0, above + y, 300, 1, QColor(0, 0, 0, 120 - y * 100 / shadow));
     return image;
 }
 
@@ -40,19 +44,23 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("above");
         QTest::addColumn<int>("below");
-        QTest::newRow("toolbar and status bar") << 80 << 24;
-        QTest::newRow("toolbar with a bar under it") << 137 << 0;
-        QTest::newRow("a banner at the bottom") << 60 << 90;
+        QTest::addColumn<int>("shadow");
+        QTest::newRow("toolbar and status bar") << 80 << 24 << 0;
+        QTest::newRow("toolbar with a bar under it") << 137 << 0 << 0;
+        QTest::newRow("a bar casting a shadow") << 143 << 0 << 6;
+        QTest::newRow("a deep shadow at scale 2") << 286 << 0 << 12;
+        QTest::newRow("a banner at the bottom") << 60 << 90 << 0;
     }
     void rowsThatMove()
     {
         QFETCH(int, above);
         QFETCH(int, below);
-        const FrameRows before(window(600, above, below, 0));
-        const FrameRows after(window(600, above, below, 120));
+        QFETCH(int, shadow);
+        const FrameRows before(window(600, above, below, 0, 0, shadow));
+        const FrameRows after(window(600, above, below, 120, 0, shadow));
         const auto rows = ScrolledView::movingRows(before, after, nullptr);
         QVERIFY(rows);
-        QCOMPARE(*rows, (ScrolledView::Rows{above, 600 - below}));
+        QCOMPARE(*rows, (ScrolledView::Rows{above + shadow, 600 - below}));
     }
 
     void edgesThatTellNothing()
