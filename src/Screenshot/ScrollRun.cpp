@@ -619,7 +619,7 @@ QCoro::Task<void> ScrollRun::scrollToTop()
         }
         if (!moved)
             break;
-        if (m_section) {
+        if (m_section && !m_innerBox) {
             // A step that moved the content less than the one before met
             // the top of what scrolls under the section: one more would
             // scroll whatever holds it (the page around an inner box).
@@ -1201,6 +1201,7 @@ void ScrollRun::stitch(const Step& step)
                                                                  match.shift)
                                     : 0;
         m_scrollbar = qMax(sparse, FrameMatcher::scrollbarWidth(m_previous, frame, match.shift, now));
+        m_scrollbar = ScrolledView::scrollbarWithTrack(frame.image(), m_scrollbar, now.top, m_h - now.bottom);
         if (!m_scrollbarMeasured || m_scrollbar)
             log(QStringLiteral("Scrollleiste erkannt: ") + QString::number(m_scrollbar) + QStringLiteral(" px"));
         m_scrollbarMeasured = true;

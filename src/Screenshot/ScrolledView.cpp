@@ -2,6 +2,7 @@
 
 #include "Platform/AccessibilityTree.h"
 
+#include <QHash>
 #include <QStringList>
 
 namespace {
@@ -54,6 +55,40 @@ std::optional<ScrolledView::Rows> ScrolledView::movingRows(const FrameRows& befo
         return std::nullopt;
     rows.top += shadedRows(before, after, rows);
     return rows;
+}
+
+int ScrolledView::scrollbarWithTrack(const QImage& frame, int bar, int top, int bottom)
+{
+    const int w = frame.width();
+    top = qMax(0, top);
+    bottom = qMin(frame.height(), bottom);
+    if (bar <= 0 || bar >= w || bottom - top < 1)
+        return bar;
+    const QImage image = frame.convertToFormat(QImage::Format_RGB32);
+    // The track's colour: the one the bar shows most.
+    QHash<QRgb, int> counts;
+    for (int y = top; y < bottom; ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = w - bar; x < w; ++x)
+            ++counts[line[x] | 0xff000000u];
+    }
+    QRgb track = 0;
+    int most = 0;
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it)
+        if (it.value() > most) {
+            most = it.value();
+            track = it.key();
+        }
+    int width = bar;
+    for (int x = w - bar - 1; x >= 0 && width < bar + trackMax; --x) {
+        bool whole = true;
+        for (int y = top; y < bottom && whole; ++y)
+            whole = (reinterpret_cast<const QRgb*>(image.constScanLine(y))[x] | 0xff000000u) == track;
+        if (!whole)
+            break;
+        ++width;
+    }
+    return width;
 }
 
 std::optional<QRectF> ScrolledView::fromAccessibility(AccessibilityTree& tree, const QPointF& point,

@@ -40,6 +40,13 @@ public:
 
     static std::optional<Rows> movingRows(const FrameRows& before, const FrameRows& after, const CellMask* ignore);
 
+    // A scrollbar found `bar` columns wide at the right of `frame` (by its
+    // moving thumb), widened by the columns of its track beside the thumb's
+    // path: whole columns, rows [top, bottom), of the colour the bar shows
+    // most. At most trackMax more.
+    static int scrollbarWithTrack(const QImage& frame, int bar, int top, int bottom);
+    static constexpr int trackMax = 6;
+
     // The view of process `pid` under `point` inside `window` (global
     // points), from its accessibility tree; nothing when the tree does not
     // tell, or the view is the window.

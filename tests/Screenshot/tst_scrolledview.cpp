@@ -6,7 +6,8 @@
 // view's edge counted to the band, and no answer where too little or
 // everything changed. From the accessibility tree: the outermost web
 // document, else the first text view, terminal or scroll pane around the
-// point, inside the window.
+// point, inside the window. A scrollbar found by its thumb takes its track
+// beside it too.
 #include "Screenshot/ScrolledView.h"
 #include "fakes/FakeAccessibilityTree.h"
 #include "helpers/ScrollPattern.h"
@@ -86,6 +87,30 @@ private Q_SLOTS:
         QVERIFY(!ScrolledView::movingRows(FrameRows(window(600, 80, 0, 0)), FrameRows(corner), nullptr));
         QVERIFY(!ScrolledView::movingRows(FrameRows(window(600, 0, 0, 0)), FrameRows(window(600, 0, 0, 50)), nullptr));
         QVERIFY(!ScrolledView::movingRows(before, FrameRows(window(500, 80, 0, 0)), nullptr));
+    }
+
+    void scrollbarTrackBesideTheThumb()
+    {
+        // Content, then a 15 px bar: its track, a thumb 3 px in from its
+        // left edge; found by the thumb as 12 px wide.
+        QImage frame = ScrollPattern::content(300, 400);
+        QPainter p(&frame);
+        p.fillRect(285, 0, 15, 400, QColor(241, 241, 241));
+        p.fillRect(288, 120, 9, 60, QColor(193, 193, 193));
+        p.end();
+        QCOMPARE(ScrolledView::scrollbarWithTrack(frame, 12, 0, 400), 15);
+        // Only the rows of the view count (a toolbar above reaches across).
+        QImage toolbar = frame;
+        QPainter(&toolbar).fillRect(0, 0, 300, 40, Qt::darkBlue);
+        QCOMPARE(ScrolledView::scrollbarWithTrack(toolbar, 12, 40, 400), 15);
+        // Content up to the bar is never taken for its track.
+        QCOMPARE(ScrolledView::scrollbarWithTrack(frame, 15, 0, 400), 15);
+        // A page of the track's colour: at most a few columns more.
+        QImage plain(300, 400, QImage::Format_RGB32);
+        plain.fill(QColor(241, 241, 241));
+        QPainter(&plain).fillRect(288, 120, 9, 60, QColor(193, 193, 193));
+        QCOMPARE(ScrolledView::scrollbarWithTrack(plain, 12, 0, 400), 12 + ScrolledView::trackMax);
+        QCOMPARE(ScrolledView::scrollbarWithTrack(frame, 0, 0, 400), 0);
     }
 
     void fromTheAccessibilityTree()
