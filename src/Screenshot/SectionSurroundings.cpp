@@ -2,6 +2,7 @@
 
 #include "Screenshot/FrameMatcher.h"
 
+#include <QHash>
 #include <QPainter>
 #include <cmath>
 #include <limits>
@@ -29,6 +30,25 @@ QImage SectionSurroundings::blanked(QImage window) const
     return window;
 }
 
+// Rows that changed and show now what another row showed before: the window
+// around moved, rather than changed in place (a picture loaded, a video).
+bool SectionSurroundings::displaced(const FrameRows& before, const FrameRows& after)
+{
+    QHash<quint64, int> rowsBefore;
+    for (int y = 0; y < before.height(); ++y)
+        rowsBefore.insert(before.body(y), y);
+    int changed = 0;
+    int moved = 0;
+    for (int y = 0; y < after.height(); ++y) {
+        if (after.body(y) == before.body(y))
+            continue;
+        ++changed;
+        const auto it = rowsBefore.constFind(after.body(y));
+        moved += it != rowsBefore.cend() && it.value() != y;
+    }
+    return moved >= qMax(minimumDisplacedRows, changed / 4);
+}
+
 std::optional<QPointF> SectionSurroundings::moved(const QImage& before, const QImage& after) const
 {
     if (before.isNull() || after.isNull() || before.size() != after.size())
@@ -36,7 +56,7 @@ std::optional<QPointF> SectionSurroundings::moved(const QImage& before, const QI
     const FrameRows a(before);
     const FrameRows b(after);
     const FrameMatcher::Change change = FrameMatcher::change(a, b);
-    if (change.cells <= 0 || FrameMatcher::localChange(change))
+    if (change.cells <= 0 || FrameMatcher::localChange(change) || !displaced(a, b))
         return std::nullopt;
     // The changed cell nearest to the section's centre, clear of the
     // section's frame (the border of a box belongs to the box).

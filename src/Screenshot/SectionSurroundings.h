@@ -3,7 +3,10 @@
 // scrolling box, the wheel scrolls what holds the box (the page) once the box
 // is at its end: that shows around the section, not in it, where the page
 // moves. A small change in one place (a clock, a blinking dot, a spinner in
-// the tab) is no movement.
+// the tab) is no movement, nor a larger one in place (a picture loading):
+// moved rows show what other rows showed before.
+#include "Screenshot/FrameRows.h"
+
 #include <QImage>
 #include <QPointF>
 #include <QRectF>
@@ -29,6 +32,8 @@ public:
 
 private:
     QRect sectionPixels() const;
+    static bool displaced(const FrameRows& before, const FrameRows& after);
+    static constexpr int minimumDisplacedRows = 8;
 
     QRectF m_window;
     QRectF m_section;

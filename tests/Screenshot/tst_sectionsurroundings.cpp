@@ -1,7 +1,7 @@
 // The window around a section over an inner box: the box scrolling leaves it
-// alone, a blinking dot is no movement, the page moving is, and the point
-// given for the wheel lies on what moved, clear of the box's border, at
-// device scale 1 and 2.
+// alone, a blinking dot or a picture loading is no movement, the page moving
+// is, and the point given for the wheel lies on what moved, clear of the
+// box's border, at device scale 1 and 2.
 #include "Screenshot/SectionSurroundings.h"
 #include "helpers/ScrollPattern.h"
 
@@ -50,6 +50,11 @@ private Q_SLOTS:
         QImage dot = window(scale, 0, 0);
         QPainter(&dot).fillRect(QRectF(10, 560, 12, 12).toRect(), Qt::red);
         QVERIFY(!around.moved(start, around.blanked(dot)));
+        // A picture loading beside the box changes much, in place.
+        QImage picture = window(scale, 0, 0);
+        const QImage loaded = ScrollPattern::content(int(60 * scale), int(500 * scale)).mirrored(true, false);
+        QPainter(&picture).drawImage(QPoint(0, 0), loaded);
+        QVERIFY(!around.moved(start, around.blanked(picture)));
         // The page moved: the point is on it, clear of the section.
         const std::optional<QPointF> point = around.moved(start, around.blanked(window(scale, 120, 0)));
         QVERIFY(point);
