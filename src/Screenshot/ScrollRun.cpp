@@ -789,6 +789,10 @@ QCoro::Task<ScrollStop> ScrollRun::scrollDown()
                         if (usable(last)) {
                             stitch(Step{back, last, false});
                             m_aroundAtEnd = co_await grabAround();
+                        } else if (back.isNull() || !FrameMatcher::sameContent(m_previous, back, m_settler.ignore())) {
+                            // Neither the box's end nor where it was: what
+                            // the step brought of the box is not known.
+                            note(ScrollStop::sectionShifted);
                         }
                     }
                 }
