@@ -54,6 +54,8 @@ QString ScrollStops::logLine(ScrollStop stop)
         return incomplete + QStringLiteral("nichts gescrollt");
     case ScrollStop::coverRepeated:
         return incomplete + QStringLiteral("festes Element über dem Inhalt in mehreren Streifen");
+    case ScrollStop::sectionShifted:
+        return incomplete + QStringLiteral("Umgebung des Abschnitts verschoben");
     }
     return {};
 }

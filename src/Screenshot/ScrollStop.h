@@ -25,6 +25,7 @@ enum class ScrollStop {
     missedUnderHeader, // rows went under a header before they were seen whole
     nothingScrolled,   // no strip at all
     coverRepeated,     // something fixed over the content shows in several strips
+    sectionShifted,    // what holds a section moved and did not come back to its place
 };
 
 class ScrollStops {
