@@ -107,7 +107,6 @@ Installation& DesktopServices::installation()
     return *m_installation;
 }
 
-
 Workspace& DesktopServices::workspace()
 {
     if (!m_workspace)
