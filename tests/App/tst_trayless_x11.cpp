@@ -173,10 +173,20 @@ private Q_SLOTS:
         if (host.isEmpty())
             QSKIP("gtk-sni-tray-standalone (haskell-gtk-sni-tray-utils) is not installed");
         // A bar at the top of the screen with a watcher of its own.
+        // Its host half can ask the bus before its own watcher owns the name
+        // and then quits ("was not provided by any .service files"): such a
+        // start is tried again, as a user would.
         const auto startHost = [&] {
-            m_tray.start(host, {QStringLiteral("--watcher"), QStringLiteral("--top")});
-            QVERIFY(m_tray.waitForStarted(5000));
-            QTRY_VERIFY_WITH_TIMEOUT(watcherProperty("IsStatusNotifierHostRegistered").toBool(), 30000);
+            for (int attempt = 0; attempt < 3; ++attempt) {
+                m_tray.start(host, {QStringLiteral("--watcher"), QStringLiteral("--top")});
+                QVERIFY(m_tray.waitForStarted(5000));
+                QTRY_VERIFY_WITH_TIMEOUT(watcherProperty("IsStatusNotifierHostRegistered").toBool()
+                                             || m_tray.state() == QProcess::NotRunning,
+                                         30000);
+                if (m_tray.state() != QProcess::NotRunning)
+                    break;
+            }
+            QVERIFY(watcherProperty("IsStatusNotifierHostRegistered").toBool());
         };
         startHost();
 
