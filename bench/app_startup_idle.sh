@@ -52,25 +52,6 @@ woken() { # per-thread counts before, after -> how many happened in between (thr
     <(echo "$1") <(echo "$2")
 }
 
-use_app() { # pid: the panel from the tray icon and back, a capture started and cancelled
-  local icon
-  icon=$(xdotool search --pid "$1" 2>/dev/null | while read -r w; do
-    if xwininfo -id "$w" 2>/dev/null | grep -q 'Map State: IsViewable'; then echo "$w"; fi; done | head -1)
-  panel_up() { [[ $(xdotool search --onlyvisible --pid "$1" 2>/dev/null | wc -l) -gt 1 ]]; }
-  panel_down() { ! panel_up "$1"; }
-  xdotool mousemove --window "$icon" 4 4 click 1
-  until_true 10 panel_up "$1" || echo "panel did not open"
-  sleep 1
-  xdotool key Escape
-  until_true 10 panel_down "$1" || echo "panel did not close"
-  xdotool mousemove 900 500
-  xdotool key super+shift+2
-  until_true 10 panel_up "$1" || echo "overlay did not open"
-  sleep 0.5
-  xdotool key Escape
-  until_true 10 panel_down "$1" || echo "overlay did not close"
-}
-
 setxkbmap -model pc105 -layout us 2>/dev/null || true
 # A freshly linked program's pages are still dirty in the page cache and would
 # count as its private dirty memory.

@@ -1,14 +1,18 @@
 #!/usr/bin/env bash
 # Memory the real program gives back after editing, read from outside as a
 # user's tools would (/proc): on its own Xvfb + openbox + tint2, the program is
-# started in fresh folders and left to settle; then full-screen captures
-# (Super+Shift+6) each open the editor on the capture, which is closed again
-# (Alt+F4, as a user would). Memory is read at rest before the first editor,
-# 60 s after the first one closed, and 60 s and 120 s after the tenth: RSS and
-# private dirty memory each time, and how far the later readings lie from the
-# first two (what the first editor leaves, its code and fonts paged in, stays;
-# ten leave no more than one). Last, the mappings that grew since the start,
-# by name (a library's code, a font file, the heap), say what holds the rest.
+# started in fresh folders and left to settle; then used as before a first edit
+# (the tray panel opened and closed, the capture overlay opened, aimed and
+# cancelled: both draw text, as everything a user does before an editor opens
+# does); then full-screen captures (Super+Shift+6) each open the editor on the
+# capture, which is closed again (Alt+F4, as a user would). Memory is read at
+# rest after the start, after that first use, 60 s after the first editor
+# closed, and 60 s and 120 s after the tenth: RSS and private dirty memory each
+# time, and how far the later readings lie from the first three (the used state
+# is what a user has right before an editor opens; what the first editor
+# leaves, its code paged in, stays; ten leave no more than one). Last, the
+# mappings that grew since the used state, by name (a library's code, a font
+# file, the heap), say what holds the rest.
 # Usage: bench/editor_memory.sh [path/to/zentu]   (env: EDITORS=10 SETTLE=15 AFTER=60 SCREEN=1920x1080x24;
 # SMAPS_DIR=folder keeps /proc/<pid>/smaps at each reading, to compare mappings)
 set -euo pipefail
@@ -36,7 +40,7 @@ reading() { # label
   fi
 }
 # Rss and Private_Dirty per mapping name (a file's name, [heap], [anon] for the
-# unnamed ones) in the first and the last reading: those that grew by 64 kB or more.
+# unnamed ones) in two readings: those that grew by 64 kB or more.
 grown_mappings() {
   awk 'FNR == 1 { reading++ }
        /^[0-9a-f]+-[0-9a-f]+ / { name = $6 == "" ? "[anon]" : $6; sub(/.*\//, "", name); name = name " " $2; next }
@@ -63,8 +67,12 @@ ${ZENTU_BENCH_ENV:-} "$binary" 2>/dev/null &
 pid=$!
 until_true 30 embedded "$pid" || { echo "no tray icon after 30 s"; exit 1; }
 sleep "$settle"
-reading "before editing"
+reading "fresh start"
 rss0=$(rss_kb "$pid"); dirty0=$(private_dirty_kb "$pid")
+use_app "$pid"
+sleep "$after"
+reading "used, before the first editor"
+rssu=$(rss_kb "$pid"); dirtyu=$(private_dirty_kb "$pid")
 
 edit_once() { # n
   xdotool mousemove 900 500
@@ -93,11 +101,13 @@ reading "right after the last editor closed"
 sleep "$after"
 reading "${after} s after the last editor closed"
 rss=$(rss_kb "$pid"); dirty=$(private_dirty_kb "$pid")
-compare "$editors editors, $after s after, against the start" "$rss0" "$dirty0"
+compare "$editors editors, $after s after, against the fresh start" "$rss0" "$dirty0"
+compare "$editors editors, $after s after, against the used state" "$rssu" "$dirtyu"
 compare "$editors editors, $after s after, against one" "$rss1" "$dirty1"
 sleep "$after"
 reading "$((2 * after)) s after the last editor closed"
 rss=$(rss_kb "$pid"); dirty=$(private_dirty_kb "$pid")
-compare "$editors editors, $((2 * after)) s after, against the start" "$rss0" "$dirty0"
+compare "$editors editors, $((2 * after)) s after, against the fresh start" "$rss0" "$dirty0"
+compare "$editors editors, $((2 * after)) s after, against the used state" "$rssu" "$dirtyu"
 compare "$editors editors, $((2 * after)) s after, against one" "$rss1" "$dirty1"
-grown_mappings "$work/1.smaps" "$work/$readings.smaps"
+grown_mappings "$work/2.smaps" "$work/$readings.smaps"

@@ -33,3 +33,23 @@ memory() { # pid, label
 
 rss_kb() { awk '/^VmRSS:/ { print $2 }' "/proc/$1/status"; }
 private_dirty_kb() { awk '/^Private_Dirty:/ { print $2 }' "/proc/$1/smaps_rollup"; }
+
+use_app() { # pid: the panel from the tray icon and back, a capture started and cancelled
+  local icon
+  icon=$(xdotool search --pid "$1" 2>/dev/null | while read -r w; do
+    if xwininfo -id "$w" 2>/dev/null | grep -q 'Map State: IsViewable'; then echo "$w"; fi; done | head -1)
+  panel_up() { [[ $(xdotool search --onlyvisible --pid "$1" 2>/dev/null | wc -l) -gt 1 ]]; }
+  panel_down() { ! panel_up "$1"; }
+  xdotool mousemove --window "$icon" 4 4 click 1
+  until_true 10 panel_up "$1" || echo "panel did not open"
+  sleep 1
+  xdotool key Escape
+  until_true 10 panel_down "$1" || echo "panel did not close"
+  xdotool mousemove 900 500
+  xdotool key super+shift+2
+  until_true 10 panel_up "$1" || echo "overlay did not open"
+  # The pointer moves over the frozen screen, as when one aims.
+  xdotool mousemove 960 540 sleep 0.25 mousemove 1000 600 sleep 0.25
+  xdotool key Escape
+  until_true 10 panel_down "$1" || echo "overlay did not close"
+}

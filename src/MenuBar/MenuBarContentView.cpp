@@ -141,6 +141,8 @@ QList<ScreenshotPreviewRow*> MenuBarContentView::tiles() const
 void MenuBarContentView::showEvent(QShowEvent* e)
 {
     QWidget::showEvent(e);
+    if (m_tilesStale)
+        refreshTiles();
     // The banner follows the real permission state at once, not at the next poll.
     if (m_permissions)
         m_permissions->refresh();
@@ -329,13 +331,19 @@ void MenuBarContentView::refreshTiles()
     if (!m_tileLayout)
         return;
     const QList<ScreenshotItem>& items = m_screenshotStore.items();
+    // The section's presence sets the panel's size before it shows; the strip
+    // is of fixed height, so its tiles (a thumbnail each) wait for the panel
+    // to open: a closed panel holds none for the captures made meanwhile.
+    m_recent->setVisible(!items.isEmpty());
+    m_tilesStale = !isVisible();
+    if (m_tilesStale)
+        return;
     const int count = qMin(maxTiles, int(items.size()));
     QWidget* host = m_strip->widget();
     m_tiles.sync(m_tileLayout, items, count, [&](const ScreenshotItem& item) {
         return new ScreenshotPreviewRow(item, m_actions, m_screenshotStore, m_workspace, m_tileHover,
                                         tileSize, host);
     });
-    m_recent->setVisible(!items.isEmpty());
 }
 
 QWidget* MenuBarContentView::buildClipboard(QWidget* parent)

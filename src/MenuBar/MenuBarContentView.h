@@ -104,6 +104,9 @@ private:
     QScrollArea* m_strip = nullptr;
     QHBoxLayout* m_tileLayout = nullptr;
     KeyedRows<ScreenshotPreviewRow> m_tiles;
+    // Captures stored while the panel was closed: their tiles are made when it
+    // opens, not while an editor is open on them.
+    bool m_tilesStale = false;
     QWidget* m_clipboard = nullptr;
     QPushButton* m_allButton = nullptr;
     ClipboardHistoryView* m_clipboardList = nullptr;

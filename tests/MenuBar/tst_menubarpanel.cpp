@@ -276,8 +276,15 @@ private Q_SLOTS:
         panel.hide();
         p.f.screenshotStore->updateImage(PanelFixture::picture(100, 75, Qt::green), {}, p.f.screenshotStore->items().front());
         p.f.screenshotStore->waitForPendingWrites();
+        // A capture stored while the panel is closed gets its tile (and
+        // thumbnail) only when the panel opens, at the front.
+        p.f.screenshotStore->add(PanelFixture::picture(40, 30, Qt::yellow), CaptureKind::area);
+        p.f.screenshotStore->waitForPendingWrites();
+        QCOMPARE(panel.tiles().size(), 1);
         panel.show();
-        QCOMPARE(centre(), QColor(Qt::green));
+        QCOMPARE(panel.tiles().size(), 2);
+        QCOMPARE(centre(), QColor(Qt::yellow));
+        QCOMPARE(panel.tiles().value(1)->grab().toImage().pixelColor(48, 35), QColor(Qt::green));
 
         QImage tall(1440, 45000, QImage::Format_RGB32);
         tall.fill(Qt::darkCyan);
