@@ -3,6 +3,7 @@
 #include "Screenshot/WindowShot.h"
 
 #include <QHash>
+#include <optional>
 #include <cmath>
 #include <cstdlib>
 #include <vector>
@@ -110,15 +111,21 @@ struct ColumnKinds {
     int moving = 0;     // cell columns that move only
     int changing = 0;   // cell columns that fit neither
     int mismatched = 0; // cells of columns not standing still that fit neither the movement nor standing still
+    int maskedRows = 0; // shared rows with a badge in them
     FrameMatcher::Columns fixed;
     CellMask badges;
     // A hovered link or a blinking caret may differ; a wrong shift leaves
-    // whole blocks unmatched.
+    // whole blocks unmatched. Things standing over the content may take
+    // most of the rows; what they leave must prove the shift the more
+    // clearly (at a wrong shift the cells that fit neither lie wherever
+    // something shows, and what they leave proves nothing).
     FrameMatcher::Doubt doubt() const
     {
         if (overlap.rows < FrameMatcher::minOverlapRows)
             return FrameMatcher::Doubt::shortOverlap;
-        if (moving == 0 || evidence < 32)
+        if (maskedRows * 10 > overlap.rows * 9)
+            return FrameMatcher::Doubt::contradicted;
+        if (moving == 0 || evidence < (maskedRows > 0 ? 64 : 32))
             return FrameMatcher::Doubt::littleContent;
         if (mismatched > qMax(12, evidence / 200))
             return FrameMatcher::Doubt::contradicted;
@@ -162,6 +169,7 @@ CellMask badgesAt(const std::vector<signed char>& fit, const FrameRows& b, int t
                 first[size_t(c)] = qMin(first[size_t(c)], i);
                 last[size_t(c)] = qMax(last[size_t(c)], i);
             }
+    // A sticky column stands still from top to bottom: no badge.
     for (int c = 0; c < n; ++c)
         if (last[size_t(c)] - first[size_t(c)] >= rows * 3 / 4)
             for (int i = first[size_t(c)]; i <= last[size_t(c)]; ++i)
@@ -190,7 +198,7 @@ CellMask badgesAt(const std::vector<signed char>& fit, const FrameRows& b, int t
                         }
                     }
             }
-            if (box.height() > b.height() / 4)
+            if (box.height() > rows * 3 / 4)
                 continue;
             auto columnStands = [&](int c) {
                 for (int i = box.top(); i <= box.bottom(); ++i)
@@ -240,21 +248,26 @@ ColumnKinds columnsAt(const FrameRows& a, const FrameRows& b, const FrameMatcher
     if (rows < FrameMatcher::minOverlapRows)
         return out;
     auto at = [n](int i, int c) { return size_t(i) * size_t(n) + size_t(c); };
-    std::vector<signed char> fit(size_t(rows) * size_t(n));
-    for (int i = 0; i < rows; ++i) {
+    // The rows the new frame brings (below the shared ones) have nothing to
+    // move with; there only what stands still shows, as a badge over them
+    // (a banner at the bottom of the view).
+    const int content = qMax(rows, h - bands.bottom - bands.top);
+    std::vector<signed char> fit(size_t(content) * size_t(n));
+    for (int i = 0; i < content; ++i) {
         const int y = bands.top + i;
         for (int c = 0; c < n; ++c) {
-            if (ignore && (ignore->contains(y + shift, c) || ignore->contains(y, c))) {
+            if (ignore && ((i < rows && ignore->contains(y + shift, c)) || ignore->contains(y, c))) {
                 fit[at(i, c)] = leftOut;
                 continue;
             }
-            fit[at(i, c)] = Fit((a.cellAlike(y + shift, c, b, y) ? moves : neither)
-                                | (a.cellAlike(y, c, b, y) ? stays : neither));
+            const bool still = a.cellAlike(y, c, b, y);
+            fit[at(i, c)] = i < rows ? Fit((a.cellAlike(y + shift, c, b, y) ? moves : neither) | (still ? stays : neither))
+                                     : Fit(still ? stays : moves);
         }
     }
     // Left out from here on: what changes by itself, and the badges, in
     // both frames (a badge seen lower down in the first frame as well).
-    out.badges = badgesAt(fit, b, bands.top, rows);
+    out.badges = badgesAt(fit, b, bands.top, content);
     CellMask skipped = out.badges;
     if (ignore)
         skipped.unite(*ignore);
@@ -262,6 +275,12 @@ ColumnKinds columnsAt(const FrameRows& a, const FrameRows& b, const FrameMatcher
         const int y = bands.top + i;
         return fit[at(i, c)] == leftOut || skipped.contains(y, c) || skipped.contains(y + shift, c);
     };
+    for (int i = 0; i < rows; ++i)
+        for (int c = 0; c < n; ++c)
+            if (out.badges.contains(bands.top + i, c)) {
+                ++out.maskedRows;
+                break;
+            }
     enum Kind { movesWith, standsStill, blank, changing };
     std::vector<Kind> kind(size_t(n), changing);
     std::vector<bool> fixedColumn(size_t(n), false);
@@ -362,20 +381,26 @@ bool closeTo(int shift, int expected)
 
 } // namespace
 
-bool FrameMatcher::blank(const FrameRows& frame, const Bands& bands)
+bool FrameMatcher::blank(const FrameRows& frame, const Bands& bands, const CellMask* ignore)
 {
     const int end = frame.height() - bands.bottom;
     if (frame.isNull() || bands.top >= end)
         return false;
     const QImage& image = frame.image();
-    const QRgb colour = image.pixel(0, bands.top) | 0xff000000;
+    std::optional<QRgb> colour;
     for (int y = bands.top; y < end; ++y) {
         const QRgb* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        for (int x = 0; x < frame.bodyWidth(); ++x)
-            if ((line[x] | 0xff000000) != colour)
-                return false;
+        for (int c = 0; c < frame.cells(); ++c) {
+            if (ignore && ignore->contains(y, c))
+                continue;
+            if (!colour)
+                colour = line[frame.cellLeft(c)] | 0xff000000;
+            for (int x = frame.cellLeft(c); x < frame.cellRight(c); ++x)
+                if ((line[x] | 0xff000000) != *colour)
+                    return false;
+        }
     }
-    return true;
+    return colour.has_value();
 }
 
 int FrameMatcher::scrollbarWidth(const FrameRows& a, const FrameRows& b, int shift, const Bands& bands)

@@ -90,9 +90,9 @@ public:
     // A change that a scroll cannot have made: a few cells close together (a
     // clock, a spinner, a caret), not rows all over the frame.
     static bool localChange(const Change& change);
-    // The body between the bands is one colour only: nothing in it tells
-    // whether it moved.
-    static bool blank(const FrameRows& frame, const Bands& bands);
+    // The body between the bands is one colour only, apart from the ignored
+    // cells: nothing in it tells whether it moved.
+    static bool blank(const FrameRows& frame, const Bands& bands, const CellMask* ignore = nullptr);
     static Match match(const FrameRows& a, const FrameRows& b, const Request& request);
     // Width of a band at the right edge that does not follow the content
     // over the rows both frames share (a scrollbar whose thumb or arrows
