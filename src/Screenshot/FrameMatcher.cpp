@@ -115,17 +115,14 @@ struct ColumnKinds {
     FrameMatcher::Columns fixed;
     CellMask badges;
     // A hovered link or a blinking caret may differ; a wrong shift leaves
-    // whole blocks unmatched. Things standing over the content may take
-    // most of the rows; what they leave must prove the shift the more
-    // clearly (at a wrong shift the cells that fit neither lie wherever
-    // something shows, and what they leave proves nothing).
+    // whole blocks unmatched. Badges may not take nearly all the rows.
     FrameMatcher::Doubt doubt() const
     {
         if (overlap.rows < FrameMatcher::minOverlapRows)
             return FrameMatcher::Doubt::shortOverlap;
         if (maskedRows * 10 > overlap.rows * 9)
             return FrameMatcher::Doubt::contradicted;
-        if (moving == 0 || evidence < (maskedRows > 0 ? 64 : 32))
+        if (moving == 0 || evidence < 32)
             return FrameMatcher::Doubt::littleContent;
         if (mismatched > qMax(12, evidence / 200))
             return FrameMatcher::Doubt::contradicted;
@@ -198,7 +195,7 @@ CellMask badgesAt(const std::vector<signed char>& fit, const FrameRows& b, int t
                         }
                     }
             }
-            if (box.height() > rows * 3 / 4)
+            if (box.height() > b.height() / 4)
                 continue;
             auto columnStands = [&](int c) {
                 for (int i = box.top(); i <= box.bottom(); ++i)
@@ -248,26 +245,21 @@ ColumnKinds columnsAt(const FrameRows& a, const FrameRows& b, const FrameMatcher
     if (rows < FrameMatcher::minOverlapRows)
         return out;
     auto at = [n](int i, int c) { return size_t(i) * size_t(n) + size_t(c); };
-    // The rows the new frame brings (below the shared ones) have nothing to
-    // move with; there only what stands still shows, as a badge over them
-    // (a banner at the bottom of the view).
-    const int content = qMax(rows, h - bands.bottom - bands.top);
-    std::vector<signed char> fit(size_t(content) * size_t(n));
-    for (int i = 0; i < content; ++i) {
+    std::vector<signed char> fit(size_t(rows) * size_t(n));
+    for (int i = 0; i < rows; ++i) {
         const int y = bands.top + i;
         for (int c = 0; c < n; ++c) {
-            if (ignore && ((i < rows && ignore->contains(y + shift, c)) || ignore->contains(y, c))) {
+            if (ignore && (ignore->contains(y + shift, c) || ignore->contains(y, c))) {
                 fit[at(i, c)] = leftOut;
                 continue;
             }
-            const bool still = a.cellAlike(y, c, b, y);
-            fit[at(i, c)] = i < rows ? Fit((a.cellAlike(y + shift, c, b, y) ? moves : neither) | (still ? stays : neither))
-                                     : Fit(still ? stays : moves);
+            fit[at(i, c)] = Fit((a.cellAlike(y + shift, c, b, y) ? moves : neither)
+                                | (a.cellAlike(y, c, b, y) ? stays : neither));
         }
     }
     // Left out from here on: what changes by itself, and the badges, in
     // both frames (a badge seen lower down in the first frame as well).
-    out.badges = badgesAt(fit, b, bands.top, content);
+    out.badges = badgesAt(fit, b, bands.top, rows);
     CellMask skipped = out.badges;
     if (ignore)
         skipped.unite(*ignore);

@@ -422,17 +422,21 @@ QCoro::Task<FrameRows> ScrollRun::settled(const FrameRows& before, int reactMs)
 }
 
 // The cells of `frame` no comparison looks at: those that change by
-// themselves, and the columns known to stand still beside the content (which
+// themselves, the badges seen standing over the content (a clock's first
+// digits change too seldom to be learned, and when they do, nothing moved),
+// and the columns known to stand still beside the content (which
 // may still move where the page ends, as a sticky column does at the bottom
 // of its container: they show in the first frame only); with `covered`, also
 // the rows where something stood over the content of the newest strip.
 CellMask ScrollRun::leftOut(const FrameRows& frame, bool covered) const
 {
     CellMask mask = m_settler.volatileCells();
-    if (frame.isNull() || (m_fixed.empty() && !covered))
+    if (frame.isNull() || (m_fixed.empty() && m_badges.isEmpty() && !covered))
         return mask;
     if (mask.rows() != frame.height() || mask.cells() != frame.cells())
         mask = CellMask(frame.height(), frame.cells());
+    if (m_badges.rows() == frame.height() && m_badges.cells() == frame.cells())
+        mask.unite(m_badges);
     for (int c = 0; c < frame.cells(); ++c)
         if (besideContent(frame, c))
             for (int y = 0; y < frame.height(); ++y)
@@ -638,10 +642,9 @@ QCoro::Task<ScrollStop> ScrollRun::scrollDown()
     // ends the run (marked incomplete) instead of stepping forever.
     int stepsAgain = 0;
     bool noMovementBefore = false;
-    int stripsBefore = m_stitcher.frames();
     int heightBefore = m_stitcher.height();
     int barren = 0;
-    bool shortStep = false;
+    double shortfall = 0; // rows the wheel sent that the content did not move
     while (m_stitcher.frames() <= WindowScrollCapture::maxStrips) {
         if (gone())
             co_return ScrollStop::captureGone;
@@ -649,8 +652,7 @@ QCoro::Task<ScrollStop> ScrollRun::scrollDown()
             co_return ScrollStop::cancelled;
         // Steps that bring no new rows (back and forth around a seam that
         // will not hold) end the run instead of going on for ever.
-        if (stripsBefore != m_stitcher.frames() || m_stitcher.height() != heightBefore) {
-            stripsBefore = m_stitcher.frames();
+        if (m_stitcher.height() != heightBefore) {
             heightBefore = m_stitcher.height();
             barren = 0;
         } else if (++barren > ScrollStops::barrenSteps) {
@@ -755,6 +757,20 @@ QCoro::Task<ScrollStop> ScrollRun::scrollDown()
             if (back == Retry::stepAgain)
                 continue;
         }
+        if (usable(step.match) && m_stitcher.started()
+            && m_stitcher.unseenCovered(stitchFrame(step.frame, m_offset + step.match.shift, step.match),
+                                        step.match.shift) > 0) {
+            // The step went so far that rows it brings lie under something
+            // standing over the upper part of the view (a fixed clock), never
+            // seen uncovered: back, and smaller steps.
+            log(QStringLiteral("Neue Zeilen lägen unter einem festen Element — zurück, kleinere Schritte"));
+            const Retry back = co_await backToSmallerSteps(step);
+            if (back == Retry::failed)
+                co_return ScrollStop::seamUnconfirmed;
+            if (++stepsAgain > seamRetries)
+                co_return ScrollStop::seamRetriesSpent;
+            continue;
+        }
         if (step.match.shift <= 3) {
             // The content changed in place (an animation) instead of moving.
             if (smallShifts >= 7) {
@@ -769,13 +785,20 @@ QCoro::Task<ScrollStop> ScrollRun::scrollDown()
         stepsAgain = 0;
         // What the clicks sent since the last strip should have moved.
         const double asked = m_clicksSinceStrip * m_stepper->pixelsPerClick();
-        // A step that went clearly short of what the wheel sent, and yet
-        // more came after it: the content moved by itself on the way (a
-        // picture above the view loaded and pushed it down), so rows the
-        // result holds may no longer be where they are.
-        if (shortStep && !m_stops.contains(ScrollStop::contentMoved))
-            note(ScrollStop::contentMoved);
-        shortStep = trustedBefore && step.learn && step.match.shift < asked * 9 / 10;
+        // Steps that stay short of what the wheel sent, a step after the
+        // shortfall: the content moved by itself on the way (a picture above
+        // the view loaded and pushed it down), so rows the result holds may
+        // no longer be where they are. (A smooth scroll that stalled makes
+        // up for it with the next step; the end of the content ends it.)
+        if (trustedBefore && step.learn) {
+            const double before = shortfall;
+            shortfall += asked - step.match.shift;
+            const double tolerance = qMax(8.0, m_stepper->pixelsPerClick() / 2);
+            if (before > tolerance && shortfall > tolerance && !m_stops.contains(ScrollStop::contentMoved))
+                note(ScrollStop::contentMoved);
+        } else {
+            shortfall = 0;
+        }
         stitch(step);
         m_around = QImage();
         if (m_section && !m_windowRect.isEmpty() && trustedBefore && step.learn && step.match.shift < asked * 9 / 10)
@@ -880,6 +903,7 @@ QCoro::Task<ScrollRun::Retry> ScrollRun::stepBack(Step& step)
 // wheel instead of page keys, or fewer clicks than this one.
 QCoro::Task<ScrollRun::Retry> ScrollRun::backToSmallerSteps(Step& step)
 {
+    rememberBadges(step.match);
     const int clicks = m_stepper->clicks();
     const Retry back = co_await stepBack(step);
     if (m_stepper->mode() == ScrollStepper::Mode::keys)
@@ -957,6 +981,8 @@ void ScrollRun::rebase(const FrameRows& frame, int rowsAbove)
 // content move; inside a plain stretch it shows the same.
 QCoro::Task<ScrollStop> ScrollRun::endOrPlain(const FrameRows& frame)
 {
+    if (!m_stitcher.started())
+        co_return ScrollStop::contentEnd; // nothing scrolled at all: the result says so
     if (!plain(frame)) {
         if (!(co_await scrollStep(-1)))
             co_return ScrollStop::focusLost;
@@ -1056,7 +1082,7 @@ ScrollStitcher::Frame ScrollRun::stitchFrame(const FrameRows& frame, int offset,
         if (besideContent(frame, c))
             continue;
         for (int y = 0; y < m_h; ++y)
-            if (match.badges.contains(y, c) || changing.contains(y, c))
+            if (match.badges.contains(y, c) || m_badges.contains(y, c) || changing.contains(y, c))
                 out.covered[size_t(y)] = true;
     }
     return out;
@@ -1099,6 +1125,7 @@ void ScrollRun::stitch(const Step& step)
             log(QStringLiteral("Scrollleiste erkannt: ") + QString::number(m_scrollbar) + QStringLiteral(" px"));
         m_scrollbarMeasured = true;
     }
+    rememberBadges(match);
     // Columns standing still beside the content, once they are known: their
     // colour below the first frame is the one they show most in it.
     if (!match.fixedColumns.isEmpty()) {
@@ -1129,10 +1156,10 @@ void ScrollRun::stitch(const Step& step)
     m_bands = now;
     m_offset += match.shift;
     const ScrollStitcher::Frame next = stitchFrame(frame, m_offset, match);
-    // Steps no longer than the rows nothing covers: every row is seen
-    // uncovered in some frame.
+    // Steps no longer than the rows above what covers the lower half: the
+    // rows they bring are seen uncovered.
     if (step.learn)
-        m_stepper->learn(match.shift, qMax(1, ScrollStitcher::freeRows(next)));
+        m_stepper->learn(match.shift, ScrollStitcher::stepRows(next));
     if (m_stepper->mode() == ScrollStepper::Mode::wheel && step.learn)
         log(QStringLiteral("Mausrad: ") + QString::number(m_stepper->pixelsPerClick(), 'f', 1)
             + QStringLiteral(" px pro Klick, nächster Schritt ") + QString::number(m_stepper->clicks())
@@ -1153,6 +1180,20 @@ void ScrollRun::stitch(const Step& step)
     m_last = frame;
     m_clicksSinceStrip = 0;
     m_pagesSinceStrip = 0;
+}
+
+// The badges a confirmed seam found over the content, as long as they stay
+// small beside it.
+void ScrollRun::rememberBadges(const FrameMatcher::Match& match)
+{
+    if (match.badges.isEmpty())
+        return;
+    CellMask badges = m_badges.rows() == match.badges.rows() && m_badges.cells() == match.badges.cells()
+        ? m_badges
+        : CellMask(match.badges.rows(), match.badges.cells());
+    badges.unite(match.badges);
+    if (qint64(badges.count()) * 8 <= qint64(badges.rows()) * badges.cells())
+        m_badges = badges;
 }
 
 void ScrollRun::note(ScrollStop stop)

@@ -81,6 +81,7 @@ private:
     CellMask leftOut(const FrameRows& frame, bool covered) const;
     bool plain(const FrameRows& frame) const;
     ScrollStitcher::Frame stitchFrame(const FrameRows& frame, int offset, const FrameMatcher::Match& match) const;
+    void rememberBadges(const FrameMatcher::Match& match);
     // Logs the reason and keeps it for the result.
     void note(ScrollStop stop);
     bool parkPointer();
@@ -134,6 +135,7 @@ private:
     bool m_scrollbarMeasured = false;
     // Columns that stand still beside the content (a sticky sidebar) and the
     // colour each shows below the first frame.
+    CellMask m_badges; // blocks standing over the content, left out of comparisons
     std::vector<bool> m_fixed;
     std::vector<QRgb> m_fill;
     // What was sent since the newest strip: wheel clicks and page keys, net.

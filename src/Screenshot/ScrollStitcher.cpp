@@ -147,13 +147,29 @@ QList<StitchStrip> ScrollStitcher::finish(const Frame& last)
     return out;
 }
 
-int ScrollStitcher::freeRows(const Frame& frame)
+int ScrollStitcher::unseenCovered(const Frame& frame, int step) const
 {
-    int best = 0;
-    int run = 0;
+    int rows = 0;
     for (int y = frame.contentTop; y < frame.contentEnd; ++y) {
-        run = coveredAt(frame, y) ? 0 : run + 1;
-        best = std::max(best, run);
+        const int r = frame.offset + y;
+        if (!coveredAt(frame, y) || r < m_header || (r < int(m_state.size()) && m_state[size_t(r)] != State::missing))
+            continue;
+        bool later = false;
+        for (int at = y - std::max(1, step); at >= frame.contentTop && !later; at -= std::max(1, step))
+            later = !coveredAt(frame, at);
+        rows += !later;
     }
-    return best;
+    return rows;
+}
+
+int ScrollStitcher::stepRows(const Frame& frame)
+{
+    const int middle = (frame.contentTop + frame.contentEnd) / 2;
+    int end = frame.contentEnd;
+    for (int y = middle; y < frame.contentEnd; ++y)
+        if (coveredAt(frame, y)) {
+            end = y;
+            break;
+        }
+    return std::max(1, end - frame.contentTop);
 }

@@ -59,9 +59,16 @@ public:
     int coverInside() const { return m_coverInside; }
     int holes() const { return m_holes; }
 
-    // The longest run of uncovered content rows of a frame: how far a step
-    // may go so that every row is seen uncovered once.
-    static int freeRows(const Frame& frame);
+    // Rows of the frame's content, covered there, that no frame before
+    // showed and that steps of `step` rows will not show uncovered either
+    // (they pass under what stands over the upper part of the view): the
+    // step went too far and should be taken smaller.
+    int unseenCovered(const Frame& frame, int step) const;
+
+    // Rows from the top of a frame's content down to what stands over its
+    // lower half: how far a step may go so that the rows it brings are seen
+    // uncovered (those under the lower cover come with the next step).
+    static int stepRows(const Frame& frame);
 
 private:
     enum class State : unsigned char { missing, covered, coveredFirst, clean };
