@@ -114,6 +114,7 @@ struct ColumnKinds {
     int maskedRows = 0; // shared rows with a badge in them
     FrameMatcher::Columns fixed;
     CellMask badges;
+    CellMask unsettled;
     // A hovered link or a blinking caret may differ; a wrong shift leaves
     // whole blocks unmatched. Badges may not take nearly all the rows.
     FrameMatcher::Doubt doubt() const
@@ -273,6 +274,11 @@ ColumnKinds columnsAt(const FrameRows& a, const FrameRows& b, const FrameMatcher
                 ++out.maskedRows;
                 break;
             }
+    out.unsettled = CellMask(h, n);
+    for (int i = 0; i < rows; ++i)
+        for (int c = 0; c < n; ++c)
+            if (fit[at(i, c)] == neither)
+                out.unsettled.insert(bands.top + i, c);
     enum Kind { movesWith, standsStill, blank, changing };
     std::vector<Kind> kind(size_t(n), changing);
     std::vector<bool> fixedColumn(size_t(n), false);
@@ -568,6 +574,7 @@ FrameMatcher::Match FrameMatcher::match(const FrameRows& a, const FrameRows& b, 
         m.matchedRows = h2.columns.overlap.matched;
         m.fixedColumns = h2.columns.fixed;
         m.badges = h2.columns.badges;
+        m.unsettled = h2.columns.unsettled;
         m.evidence = h2.columns.evidence;
         m.contradicting = h2.columns.mismatched;
         m.doubt = h2.columns.doubt();

@@ -71,6 +71,10 @@ public:
         // badge), in frame cells: whatever changes in them later is no
         // movement of the content.
         CellMask badges;
+        // Cells of the rows in common that fit neither the shift nor
+        // standing still (a shadow over the content, a few changed pixels),
+        // in the new frame: its rows there are no clean view of the content.
+        CellMask unsettled;
     };
 
     // How two frames taken one after the other differ in place.

@@ -989,8 +989,12 @@ QCoro::Task<ScrollStop> ScrollRun::endOrPlain(const FrameRows& frame)
         const FrameRows back = co_await settled(frame);
         if (back.isNull())
             co_return gone() ? ScrollStop::captureGone : ScrollStop::noFrame;
-        if (!FrameMatcher::sameContent(frame, back, m_settler.ignore()))
+        if (!FrameMatcher::sameContent(frame, back, m_settler.ignore())) {
+            // The end: back there, for the window's rows around the view.
+            if (co_await scrollStep(1))
+                co_await settled(back);
             co_return ScrollStop::contentEnd;
+        }
         log(QStringLiteral("Ansicht auch nach einem Schritt zurück unverändert — gleichförmige Strecke"));
     }
     log(ScrollStops::logLine(ScrollStop::contentEnd));
@@ -1071,8 +1075,9 @@ QCoro::Task<ScrollStop> ScrollRun::endOnBlank(const FrameRows& frame)
 
 // The frame's rows as the stitcher sees them: its content between the
 // bands, and the rows where something stands over it (what the seam found
-// standing still or changing over the moving content, and the cells that
-// change by themselves), apart from the columns standing still beside it.
+// standing still or changing over the moving content, cells that fit neither
+// the shift nor standing still, and the cells that change by themselves),
+// apart from the columns standing still beside it.
 ScrollStitcher::Frame ScrollRun::stitchFrame(const FrameRows& frame, int offset, const FrameMatcher::Match& match) const
 {
     ScrollStitcher::Frame out{frame.image(), offset, match.bands.top, m_h - match.bands.bottom, {}};
@@ -1082,7 +1087,8 @@ ScrollStitcher::Frame ScrollRun::stitchFrame(const FrameRows& frame, int offset,
         if (besideContent(frame, c))
             continue;
         for (int y = 0; y < m_h; ++y)
-            if (match.badges.contains(y, c) || m_badges.contains(y, c) || changing.contains(y, c))
+            if (match.badges.contains(y, c) || match.unsettled.contains(y, c) || m_badges.contains(y, c)
+                || changing.contains(y, c))
                 out.covered[size_t(y)] = true;
     }
     return out;

@@ -123,13 +123,18 @@ QList<StitchStrip> ScrollStitcher::finish(const Frame& last)
         }
         m_end = std::max(m_end, last.offset + last.contentEnd);
     }
-    // The footer, below the content.
-    const int footer = std::max(0, image.height() - last.contentEnd);
-    const int total = m_end + footer;
+    // The footer, where the last frame shows it (after a blank end, below
+    // that): it replaces rows an earlier frame took for content (blank rows
+    // next to it look the same in every frame).
+    const int footerAt = m_blankEnd ? m_end - last.contentEnd : last.offset;
+    const int total = std::max(m_end, footerAt + int(image.height()));
     grow(total);
-    for (int i = 0; i < footer; ++i) {
-        write(m_end + i, reinterpret_cast<const QRgb*>(image.constScanLine(last.contentEnd + i)), false);
-        m_state[size_t(m_end + i)] = State::clean;
+    for (int y = last.contentEnd; y < image.height(); ++y) {
+        const int r = footerAt + y;
+        if (r < m_header)
+            continue;
+        write(r, reinterpret_cast<const QRgb*>(image.constScanLine(y)), false);
+        m_state[size_t(r)] = State::clean;
     }
     m_coverInside = 0;
     m_holes = 0;
