@@ -138,6 +138,8 @@ constexpr int seamRetries = ScrollStops::seamRetries;
 // Scrolling to the top ends after this long even on a view that keeps
 // changing; the content is captured from where it then stands.
 constexpr int topPhaseMs = 30000;
+// How long a browser keeps sending wheel clicks to what it scrolled last.
+constexpr int wheelTransactionMs = 1600;
 
 } // namespace
 
@@ -207,6 +209,12 @@ void ScrollRun::chooseRectangle()
         m_rect = *m_target.scrollRegion;
         if (!m_target.bounds.isEmpty() && m_target.bounds.intersects(m_rect))
             m_rect = m_rect.intersected(m_target.bounds);
+        // A section clear of the window's edges may lie over a box that
+        // scrolls inside the page; one that reaches an edge is taken to be
+        // part of what scrolls there.
+        const qreal clear = SectionSurroundings::clearance / m_scale;
+        if (!m_target.bounds.isEmpty() && m_target.bounds.adjusted(clear, clear, -clear, -clear).contains(m_rect))
+            m_surroundings.emplace(m_target.bounds, m_rect, m_scale);
         log(QStringLiteral("Abschnitt gewählt: ") + whole(m_rect.width()) + QLatin1Char('x') + whole(m_rect.height())
             + QStringLiteral(" @ ") + whole(m_rect.x()) + QLatin1Char(',') + whole(m_rect.y()));
         return;
@@ -234,6 +242,8 @@ void ScrollRun::narrowTo(const QRectF& view)
 {
     m_windowRect = m_rect;
     m_rect = view;
+    if (m_surroundings)
+        m_surroundings->setSection(view);
 }
 
 // The first step down tells which rows of the window (or of the section)
@@ -281,11 +291,23 @@ QCoro::Task<void> ScrollRun::takeWindowRows(bool above)
         m_windowAbove = window.copy(left, 0, m_w, top);
     else
         m_windowBelow = window.copy(left, top + m_h, m_w, window.height() - top - m_h);
+    if (!above && !m_aroundAtEnd.isNull()) {
+        // The box ended with a step that moved the page: its rows below the
+        // view as they were before that step.
+        const QPointF origin = m_surroundings->window().topLeft();
+        const QPoint at(int(std::lround((m_rect.left() - origin.x()) * m_scale)),
+                        int(std::lround((m_rect.top() - origin.y()) * m_scale)) + m_h);
+        m_windowBelow = m_aroundAtEnd.copy(at.x(), at.y(), m_w, m_windowBelow.height());
+    }
 }
 
 // The rows of the section around the view (the view's rows blanked).
 QCoro::Task<QImage> ScrollRun::grabAround()
 {
+    if (m_surroundings && !gone()) {
+        const QImage window = co_await m_guard.grab(m_surroundings->window(), m_scale);
+        co_return m_surroundings->blanked(window);
+    }
     if (m_windowRect.isEmpty() || gone())
         co_return QImage();
     QImage whole = co_await m_guard.grab(m_windowRect, m_scale);
@@ -542,17 +564,48 @@ QCoro::Task<void> ScrollRun::scrollToTop()
             }
         }
     }
+    if (proceed && m_surroundings) {
+        co_await probeInnerBox();
+        previous = m_top;
+    }
     QElapsedTimer phase;
     phase.start();
     int topShift = 0;
+    bool boxMovedAlone = false;
     while (proceed && !gone() && !m_b.cancel.requested()) {
-        const bool sent = co_await m_stepper->towardsTop();
+        // Over an inner box, steps small enough to be taken back when the
+        // box is at its top and the page around it moved instead.
+        QImage aroundBefore;
+        bool sent = false;
+        const int innerClicks = 1;
+        if (m_innerBox) {
+            aroundBefore = co_await grabAround();
+            sent = co_await m_stepper->wheelAt(m_centre, innerClicks);
+        } else {
+            sent = co_await m_stepper->towardsTop();
+        }
         if (!sent || gone())
             break;
         const FrameRows frame = co_await settled(previous);
         if (frame.isNull()) {
             m_top = previous;
             break;
+        }
+        if (m_innerBox) {
+            const QImage aroundAfter = co_await grabAround();
+            const std::optional<QPointF> holder = m_surroundings->moved(aroundBefore, aroundAfter);
+            if (holder && !boxMovedAlone) {
+                // The window around moves with the section from the first
+                // step up: no box of its own after all (what stood still
+                // before was plain or fixed).
+                log(QStringLiteral("Nach oben: die Umgebung bewegt sich mit — kein innerer Bereich"));
+                m_innerBox = false;
+            } else if (holder) {
+                co_await takeBackHolderStep(*holder, previous, innerClicks);
+                break;
+            } else if (!FrameMatcher::sameContent(previous, frame, m_settler.ignore())) {
+                boxMovedAlone = true;
+            }
         }
         m_top = frame;
         const bool moved = !FrameMatcher::sameContent(previous, frame, m_settler.ignore());
@@ -576,7 +629,7 @@ QCoro::Task<void> ScrollRun::scrollToTop()
         }
         if (!moved)
             break;
-        if (m_section) {
+        if (m_section && !m_innerBox) {
             // A step that moved the content less than the one before met
             // the top of what scrolls under the section: one more would
             // scroll whatever holds it (the page around an inner box).
@@ -606,6 +659,60 @@ QCoro::Task<void> ScrollRun::scrollToTop()
             m_top = again;
     }
     m_keysProven = m_keysMoved;
+}
+
+// A section over a box that scrolls inside the window: one click each way
+// tells, as the section moves and the window around it stands still. A click
+// that moved the window around instead (the page, the box being at that end)
+// is taken back where the page moved.
+QCoro::Task<void> ScrollRun::probeInnerBox()
+{
+    for (const int clicks : {-1, 1}) {
+        const QImage aroundBefore = co_await grabAround();
+        const FrameRows before = m_top;
+        if (gone())
+            co_return;
+        const bool sent = co_await m_stepper->wheelAt(m_centre, clicks);
+        if (!sent)
+            co_return;
+        const FrameRows frame = co_await settled(before);
+        if (frame.isNull())
+            co_return;
+        const QImage aroundAfter = co_await grabAround();
+        const std::optional<QPointF> moved = m_surroundings->moved(aroundBefore, aroundAfter);
+        if (!moved) {
+            m_top = frame;
+            if (!FrameMatcher::sameContent(before, frame, m_settler.ignore())) {
+                m_innerBox = true;
+                log(QStringLiteral("Abschnitt über einem inneren Bereich: die Umgebung steht still"));
+                co_return;
+            }
+            continue;
+        }
+        co_await m_stepper->wheelAt(*moved, -clicks);
+        const FrameRows back = co_await settled(frame);
+        if (!back.isNull())
+            m_top = back;
+        // A browser sends the wheel to what it scrolled last for a while
+        // (Firefox for 1.5 s), even under another point: the other way is
+        // tried once that has passed.
+        if (clicks < 0)
+            co_await m_sleep(wheelTransactionMs);
+    }
+}
+
+// A step up over an inner box at its top moved the window around the
+// section instead: scrolled back at `at`, where it moved.
+QCoro::Task<void> ScrollRun::takeBackHolderStep(QPointF at, const FrameRows& before, int clicks)
+{
+    log(QStringLiteral("Nach oben: die Umgebung des Abschnitts bewegt sich — zurück, Anfang erreicht"));
+    co_await m_stepper->wheelAt(at, -clicks);
+    const FrameRows back = co_await settled(before);
+    m_top = before;
+    if (!back.isNull() && !FrameMatcher::sameContent(before, back, m_settler.ignore())) {
+        m_top = back;
+        note(ScrollStop::sectionShifted);
+    }
 }
 
 // One step down (`direction` 1) or back up (-1), counted against the
@@ -675,6 +782,27 @@ QCoro::Task<ScrollStop> ScrollRun::scrollDown()
             // (A scrollbar beside it moves anyway, a clock changes alone.)
             if (change.cells > 0 && !FrameMatcher::localChange(change)) {
                 log(QStringLiteral("Abschnitt: Rahmen bewegt sich — Ende des inneren Bereichs"));
+                // Back where it was, for the rows around the view and for the user.
+                if (m_surroundings) {
+                    m_aroundAtEnd = m_around;
+                    if (const std::optional<QPointF> at = m_surroundings->moved(m_around, around)) {
+                        co_await m_stepper->wheelAt(*at, m_stepper->clicks());
+                        const FrameRows back = co_await settled(settledFrame);
+                        // The step may have taken the box to its end before
+                        // the page moved: that last part, once the page is back.
+                        FrameMatcher::Match last;
+                        if (!back.isNull())
+                            last = co_await analyse(m_previous, back, 0, false);
+                        if (usable(last)) {
+                            stitch(Step{back, last, false});
+                            m_aroundAtEnd = co_await grabAround();
+                        } else if (back.isNull() || !FrameMatcher::sameContent(m_previous, back, m_settler.ignore())) {
+                            // Neither the box's end nor where it was: what
+                            // the step brought of the box is not known.
+                            note(ScrollStop::sectionShifted);
+                        }
+                    }
+                }
                 co_return ScrollStop::contentEnd;
             }
         }
@@ -801,7 +929,9 @@ QCoro::Task<ScrollStop> ScrollRun::scrollDown()
         }
         stitch(step);
         m_around = QImage();
-        if (m_section && !m_windowRect.isEmpty() && trustedBefore && step.learn && step.match.shift < asked * 9 / 10)
+        // Over an inner box every step; else after one that went short.
+        if (m_innerBox
+            || (m_section && !m_windowRect.isEmpty() && trustedBefore && step.learn && step.match.shift < asked * 9 / 10))
             m_around = co_await grabAround();
         if (m_stitcher.height() >= WindowScrollCapture::maxHeightPx)
             co_return ScrollStop::heightLimit;
@@ -1127,6 +1257,7 @@ void ScrollRun::stitch(const Step& step)
                                                                  match.shift)
                                     : 0;
         m_scrollbar = qMax(sparse, FrameMatcher::scrollbarWidth(m_previous, frame, match.shift, now));
+        m_scrollbar = ScrolledView::scrollbarWithTrack(frame.image(), m_scrollbar, now.top, m_h - now.bottom);
         if (!m_scrollbarMeasured || m_scrollbar)
             log(QStringLiteral("Scrollleiste erkannt: ") + QString::number(m_scrollbar) + QStringLiteral(" px"));
         m_scrollbarMeasured = true;

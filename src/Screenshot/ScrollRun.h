@@ -15,6 +15,7 @@
 #include "Screenshot/ScrollInputPolicy.h"
 #include "Screenshot/ScrollStepper.h"
 #include "Screenshot/ScrollStitcher.h"
+#include "Screenshot/SectionSurroundings.h"
 #include "Screenshot/ScrollStop.h"
 #include "Screenshot/ScrolledView.h"
 #include "Screenshot/WindowGrabber.h"
@@ -64,6 +65,8 @@ private:
     FrameRows narrowToMovingRows(const FrameRows& frame);
     QCoro::Task<void> takeWindowRows(bool above);
     QCoro::Task<QImage> grabAround();
+    QCoro::Task<void> probeInnerBox();
+    QCoro::Task<void> takeBackHolderStep(QPointF at, const FrameRows& before, int clicks);
     QCoro::Task<FrameRows> settled(const FrameRows& before, int reactMs = FrameSettler::reactMs);
     QCoro::Task<FrameMatcher::Match> analyse(const FrameRows& a, const FrameRows& b, int expected, bool trusted);
     QCoro::Task<bool> scrollStep(int direction);
@@ -106,6 +109,12 @@ private:
     // A section: the rows around the view after a step that went short of
     // its size.
     QImage m_around;
+    // A section: the window around it, and whether the wheel scrolls a box
+    // inside the window (the window around stands still while it moves).
+    std::optional<SectionSurroundings> m_surroundings;
+    bool m_innerBox = false;
+    // The window around the section before the step that found the box's end.
+    QImage m_aroundAtEnd;
     quint32 m_window = 0;
     QString m_bundleID;
     ScrollInputPolicy::Kind m_inputKind = ScrollInputPolicy::Kind::ordinary;

@@ -23,11 +23,11 @@ void ScrollStepper::useWheel()
         m_clicks = qMax(1, m_frameHeight / 3 / generousClickPixels);
 }
 
-QCoro::Task<bool> ScrollStepper::wheel(int clicks, int pauseMs)
+QCoro::Task<bool> ScrollStepper::wheel(int clicks, int pauseMs, std::optional<QPointF> at)
 {
     // The pointer cannot be decoupled from the mouse on X11: it is put back
     // over the content before every step, so the wheel reaches it.
-    if (!m_guard.warpPointer(m_centre))
+    if (!m_guard.warpPointer(at.value_or(m_centre)))
         co_return false;
     for (int i = 0; i < std::abs(clicks); ++i) {
         if (!m_guard.scrollWheel(clicks > 0 ? 1 : -1))
@@ -95,6 +95,12 @@ void ScrollStepper::learn(int shift, int band)
 QCoro::Task<void> ScrollStepper::wheelBack(int clicks)
 {
     co_await wheel(clicks, clickPauseMs);
+}
+
+QCoro::Task<bool> ScrollStepper::wheelAt(QPointF point, int clicks)
+{
+    const bool sent = co_await wheel(clicks, clickPauseMs, point);
+    co_return sent;
 }
 
 bool ScrollStepper::shrink()

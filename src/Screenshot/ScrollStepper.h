@@ -11,6 +11,7 @@
 
 #include <QCoroTask>
 #include <functional>
+#include <optional>
 
 class ScrollStepper {
 public:
@@ -36,6 +37,9 @@ public:
     QCoro::Task<bool> towardsTop();
     // Wheel clicks towards the top, under the parked pointer.
     QCoro::Task<void> wheelBack(int clicks);
+    // Wheel clicks at `point` (towards the top when positive); the next step
+    // parks the pointer again.
+    QCoro::Task<bool> wheelAt(QPointF point, int clicks);
 
     // A confirmed forward step moved the content `shift` rows; `band` is the
     // height of the content band between the fixed rows.
@@ -70,7 +74,7 @@ public:
 
 private:
     bool key(InputSynthesis::Key key);
-    QCoro::Task<bool> wheel(int clicks, int pauseMs);
+    QCoro::Task<bool> wheel(int clicks, int pauseMs, std::optional<QPointF> at = std::nullopt);
 
     ScrollGuard m_guard;
     Sleep m_sleep;

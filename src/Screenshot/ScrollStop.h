@@ -25,6 +25,7 @@ enum class ScrollStop {
     nothingScrolled,   // no strip at all
     coverRepeated,     // something fixed over the content shows in the middle of the result
     contentMoved,      // the content moved by itself while it was scrolled (it grew above the view)
+    sectionShifted,    // what holds a section moved and did not come back to its place
 };
 
 class ScrollStops {

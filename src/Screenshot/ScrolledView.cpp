@@ -2,6 +2,7 @@
 
 #include "Platform/AccessibilityTree.h"
 
+#include <QHash>
 #include <QStringList>
 
 namespace {
@@ -16,6 +17,21 @@ bool rowChanged(const FrameRows& a, const FrameRows& b, int y, const CellMask* i
         if (!(ignore && ignore->contains(y, c)) && !a.cellAlike(y, c, b, y))
             return true;
     return false;
+}
+
+// Rows at the top of the moving rows that no content passes through
+// unaltered: a shadow a browser's bar casts over the page. Content at the top
+// of the later frame was lower down in the earlier one; a shaded row was
+// nowhere. They are counted to the band above, so the bar is taken whole and
+// its shadow never compared as content.
+int shadedRows(const FrameRows& before, const FrameRows& after, const ScrolledView::Rows& rows)
+{
+    const int limit = qMin(ScrolledView::shadowRowsMax, (rows.bottom - rows.top) / 8);
+    for (int y = rows.top; y < rows.top + limit; ++y)
+        for (int earlier = y + 1; earlier < rows.bottom; ++earlier)
+            if (after.body(y) == before.body(earlier))
+                return y - rows.top;
+    return 0;
 }
 
 } // namespace
@@ -37,7 +53,42 @@ std::optional<ScrolledView::Rows> ScrolledView::movingRows(const FrameRows& befo
             rows.bottom = y + 1;
     if (rows.top < 0 || rows.bottom - rows.top < h / 2 || (rows.top == 0 && rows.bottom == h))
         return std::nullopt;
+    rows.top += shadedRows(before, after, rows);
     return rows;
+}
+
+int ScrolledView::scrollbarWithTrack(const QImage& frame, int bar, int top, int bottom)
+{
+    const int w = frame.width();
+    top = qMax(0, top);
+    bottom = qMin(frame.height(), bottom);
+    if (bar <= 0 || bar >= w || bottom - top < 1)
+        return bar;
+    const QImage image = frame.convertToFormat(QImage::Format_RGB32);
+    // The track's colour: the one the bar shows most.
+    QHash<QRgb, int> counts;
+    for (int y = top; y < bottom; ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = w - bar; x < w; ++x)
+            ++counts[line[x] | 0xff000000u];
+    }
+    QRgb track = 0;
+    int most = 0;
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it)
+        if (it.value() > most) {
+            most = it.value();
+            track = it.key();
+        }
+    int width = bar;
+    for (int x = w - bar - 1; x >= 0 && width < bar + trackMax; --x) {
+        bool whole = true;
+        for (int y = top; y < bottom && whole; ++y)
+            whole = (reinterpret_cast<const QRgb*>(image.constScanLine(y))[x] | 0xff000000u) == track;
+        if (!whole)
+            break;
+        ++width;
+    }
+    return width;
 }
 
 std::optional<QRectF> ScrolledView::fromAccessibility(AccessibilityTree& tree, const QPointF& point,

@@ -30,10 +30,22 @@ public:
     };
 
     // The rows that changed between two frames of one window a scroll step
-    // apart, the cells in `ignore` (that change by themselves) left out.
-    // Nothing when they cover less than half the frame (too little moved
-    // to tell) or the whole of it (nothing to leave out).
+    // apart, the cells in `ignore` (that change by themselves) left out, and
+    // without the shadow a bar above casts over their first rows. Nothing
+    // when they cover less than half the frame (too little moved to tell)
+    // or the whole of it (nothing to leave out).
+    // The deepest shadow over the top of the view taken for one (in device
+    // pixels: a bar's shadow is 6 at scale 1, 12 at scale 2).
+    static constexpr int shadowRowsMax = 24;
+
     static std::optional<Rows> movingRows(const FrameRows& before, const FrameRows& after, const CellMask* ignore);
+
+    // A scrollbar found `bar` columns wide at the right of `frame` (by its
+    // moving thumb), widened by the columns of its track beside the thumb's
+    // path: whole columns, rows [top, bottom), of the colour the bar shows
+    // most. At most trackMax more.
+    static int scrollbarWithTrack(const QImage& frame, int bar, int top, int bottom);
+    static constexpr int trackMax = 6;
 
     // The view of process `pid` under `point` inside `window` (global
     // points), from its accessibility tree; nothing when the tree does not

@@ -7,7 +7,8 @@
 // dragged over the browser's view. A capture may say it is incomplete, but
 // one that calls itself complete must hold every item once, whole and in
 // order, always; the seeds below come out whole with the capture as it is
-// now, and must stay so.
+// now, and must stay so. A section over a page's inner box is captured twice
+// over the same spot.
 // ZENTU_GENERATED_BROWSER (chromium, firefox; both when unset) picks the
 // browser, so that each can run as a test of its own.
 #include "Debug/DebugLog.h"
@@ -110,6 +111,38 @@ private Q_SLOTS:
         QVERIFY2(outcome->honest(), qPrintable(QStringLiteral("called complete: ") + outcome->verdict.problem));
         if (complete)
             QVERIFY2(outcome->complete(), qPrintable(outcome->summary()));
+    }
+
+    // A section over a page's inner box, twice over the same spot: each
+    // time the box whole, nothing of the page around it, and the same
+    // picture (the first capture starts with the box at its top, the
+    // second with it at its end).
+    void innerBoxTwice_data()
+    {
+        QTest::addColumn<GeneratedPageSession::Browser>("browser");
+        if (wanted("chromium"))
+            QTest::newRow("chromium") << GeneratedPageSession::Browser::chromium;
+        if (wanted("firefox"))
+            QTest::newRow("firefox") << GeneratedPageSession::Browser::firefox;
+    }
+    void innerBoxTwice()
+    {
+        QFETCH(GeneratedPageSession::Browser, browser);
+        if (!GeneratedPageSession::installed(browser))
+            QSKIP("the browser is not installed");
+        auto& browserRuns = runs[browser];
+        if (!browserRuns)
+            browserRuns = std::make_unique<GeneratedPageRuns>(browser, QRect(60, 30, 1000, 860));
+        const GeneratedPage page(78);
+        QString error;
+        const std::optional<GeneratedOutcome> first = browserRuns->captureInnerBox(*rig, mouse, page, &error);
+        QVERIFY2(first, qPrintable(error));
+        QVERIFY2(first->complete(), qPrintable(first->summary()));
+        const QImage firstImage = browserRuns->lastImage(page);
+        DebugLog::restart();
+        const GeneratedOutcome second = browserRuns->captureAgain(*rig, mouse, page);
+        QVERIFY2(second.complete(), qPrintable(second.summary()));
+        QCOMPARE(browserRuns->lastImage(page).size(), firstImage.size());
     }
 };
 

@@ -180,6 +180,8 @@ GeneratedOutcome GeneratedPageSession::captureSection(ScrollEngineRig& rig, cons
                                                       bool innerBox)
 {
     GeneratedOutcome out;
+    m_lastSection = section;
+    m_lastInner = innerBox;
     auto run = rig.startRun();
     QElapsedTimer timer;
     timer.start();
@@ -220,6 +222,12 @@ GeneratedOutcome GeneratedPageSession::captureSection(ScrollEngineRig& rig, cons
             log.write(debugLogMessages().join(QLatin1Char('\n')).toUtf8());
     }
     return out;
+}
+
+GeneratedOutcome GeneratedPageSession::captureAgain(ScrollEngineRig& rig, const X11Probe& mouse,
+                                                    const GeneratedPage& page)
+{
+    return captureSection(rig, mouse, page, m_lastSection, m_lastInner);
 }
 
 GeneratedPageRuns::GeneratedPageRuns(GeneratedPageSession::Browser browser, QRect window)

@@ -65,6 +65,9 @@ public:
                              int pastBottom = 0);
     // A section dragged over the inner box (shown by show()), held against its items.
     GeneratedOutcome captureInnerBox(ScrollEngineRig& rig, const X11Probe& mouse, const GeneratedPage& page);
+    // The last section dragged again over the same spot, the page left as
+    // the last capture left it.
+    GeneratedOutcome captureAgain(ScrollEngineRig& rig, const X11Probe& mouse, const GeneratedPage& page);
     // A capture still running after this long is ended with Escape.
     static constexpr int maximumSeconds = 200;
 
@@ -82,6 +85,8 @@ private:
     BrowserLaunch::AppWindow m_app;
     QRect m_view;
     QImage m_lastImage;
+    std::optional<QRect> m_lastSection;
+    bool m_lastInner = false;
     QString m_error;
 };
 
@@ -98,6 +103,12 @@ public:
     // A section over the page's inner box, scrolled into view first.
     std::optional<GeneratedOutcome> captureInnerBox(ScrollEngineRig& rig, const X11Probe& mouse,
                                                     const GeneratedPage& page, QString* error = nullptr);
+    // The seed's last capture again, over the same spot.
+    GeneratedOutcome captureAgain(ScrollEngineRig& rig, const X11Probe& mouse, const GeneratedPage& page)
+    {
+        return session(page).captureAgain(rig, mouse, page);
+    }
+    const QImage& lastImage(const GeneratedPage& page) { return session(page).lastImage(); }
 
 private:
     GeneratedPageSession& session(const GeneratedPage& page);

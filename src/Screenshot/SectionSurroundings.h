@@ -1,0 +1,41 @@
+#pragma once
+// The window around a section of it. Where the section lies over an inner
+// scrolling box, the wheel scrolls what holds the box (the page) once the box
+// is at its end: that shows around the section, not in it, where the page
+// moves. A small change in one place (a clock, a blinking dot, a spinner in
+// the tab) is no movement, nor a larger one in place (a picture loading):
+// moved rows show what other rows showed before.
+#include "Screenshot/FrameRows.h"
+
+#include <QImage>
+#include <QPointF>
+#include <QRectF>
+#include <optional>
+
+class SectionSurroundings {
+public:
+    // Global rectangles; `scale`: device pixels per point.
+    SectionSurroundings(QRectF window, QRectF section, qreal scale);
+
+    QRectF window() const { return m_window; }
+    void setSection(QRectF section) { m_section = section; }
+
+    // A grab of window() with the section blanked.
+    QImage blanked(QImage window) const;
+    // Where `after` shows the window moved since `before` (both from
+    // blanked()): the global point of the moved part nearest to the section,
+    // so that the wheel there reaches what moved; nothing when it stood still.
+    std::optional<QPointF> moved(const QImage& before, const QImage& after) const;
+
+    // Device pixels between the section and a point given by moved().
+    static constexpr int clearance = 24;
+
+private:
+    QRect sectionPixels() const;
+    static bool displaced(const FrameRows& before, const FrameRows& after);
+    static constexpr int minimumDisplacedRows = 8;
+
+    QRectF m_window;
+    QRectF m_section;
+    qreal m_scale;
+};

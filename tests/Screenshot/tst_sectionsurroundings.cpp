@@ -1,0 +1,73 @@
+// The window around a section over an inner box: the box scrolling leaves it
+// alone, a blinking dot or a picture loading is no movement, the page moving
+// is, and the point given for the wheel lies on what moved, clear of the
+// box's border, at device scale 1 and 2.
+#include "Screenshot/SectionSurroundings.h"
+#include "helpers/ScrollPattern.h"
+
+#include <QPainter>
+#include <QTest>
+
+namespace {
+
+// A window 400 x 600 points at (100, 50): the page from `pageOffset` on,
+// and over it the box at (60, 200) 280 x 200 in a 4 point border, showing
+// its content from `boxOffset` on.
+QImage window(qreal scale, int pageOffset, int boxOffset)
+{
+    const int s = int(scale);
+    QImage image(400 * s, 600 * s, QImage::Format_RGB32);
+    QPainter p(&image);
+    p.drawImage(0, 0, ScrollPattern::content(400 * s, 4000 * s), 0, pageOffset * s, 400 * s, 600 * s);
+    p.fillRect(60 * s, 200 * s, 280 * s, 200 * s, Qt::gray);
+    p.drawImage(64 * s, 204 * s, ScrollPattern::content(272 * s, 4000 * s), 0, (1000 + boxOffset) * s, 272 * s,
+                192 * s);
+    return image;
+}
+
+} // namespace
+
+class TestSectionSurroundings : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void movementAround_data()
+    {
+        QTest::addColumn<qreal>("scale");
+        QTest::newRow("scale 1") << 1.0;
+        QTest::newRow("scale 2") << 2.0;
+    }
+    void movementAround()
+    {
+        QFETCH(qreal, scale);
+        const QRectF section(164, 254, 272, 192); // the box, inside its border
+        const SectionSurroundings around(QRectF(100, 50, 400, 600), section, scale);
+        const QImage start = around.blanked(window(scale, 0, 0));
+        // The section is blanked: the box scrolling changes nothing.
+        QCOMPARE(start, around.blanked(window(scale, 0, 120)));
+        QVERIFY(!around.moved(start, around.blanked(window(scale, 0, 120))));
+        // A blinking dot in a corner of the page.
+        QImage dot = window(scale, 0, 0);
+        QPainter(&dot).fillRect(QRectF(10, 560, 12, 12).toRect(), Qt::red);
+        QVERIFY(!around.moved(start, around.blanked(dot)));
+        // A picture loading beside the box changes much, in place.
+        QImage picture = window(scale, 0, 0);
+        const QImage loaded = ScrollPattern::content(int(60 * scale), int(500 * scale)).mirrored(true, false);
+        QPainter(&picture).drawImage(QPoint(0, 0), loaded);
+        QVERIFY(!around.moved(start, around.blanked(picture)));
+        // The page moved: the point is on it, clear of the section.
+        const std::optional<QPointF> point = around.moved(start, around.blanked(window(scale, 120, 0)));
+        QVERIFY(point);
+        const qreal clear = SectionSurroundings::clearance / scale;
+        QVERIFY(QRectF(100, 50, 400, 600).contains(*point));
+        QVERIFY(!section.adjusted(-clear, -clear, clear, clear).contains(*point));
+        // Nearest the section: no farther than the clearance and a cell.
+        const qreal reach = clear + 16 / scale + 1;
+        QVERIFY(section.adjusted(-reach, -reach, reach, reach).contains(*point));
+        // Pictures of another size tell nothing.
+        QVERIFY(!around.moved(start, start.copy(0, 0, 10, 10)));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSectionSurroundings)
+#include "tst_sectionsurroundings.moc"
