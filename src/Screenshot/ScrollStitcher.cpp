@@ -32,8 +32,10 @@ void ScrollStitcher::grow(int rows)
         chunk.fill(Qt::transparent);
         m_chunks.push_back(std::move(chunk));
     }
-    if (int(m_state.size()) < rows)
+    if (int(m_state.size()) < rows) {
         m_state.resize(size_t(rows), State::missing);
+        m_fromBottom.resize(size_t(rows), 0);
+    }
 }
 
 void ScrollStitcher::write(int r, const QRgb* source, bool masked)
@@ -47,6 +49,25 @@ void ScrollStitcher::write(int r, const QRgb* source, bool masked)
             line[x] = m_fill[size_t(x)];
 }
 
+bool ScrollStitcher::coveredRow(const Frame& frame, int y) const
+{
+    return coveredAt(frame, y) || (y >= 0 && frame.image.height() - y <= m_bottomBand);
+}
+
+// A frame whose bottom band is taller than any before: rows earlier frames
+// gave from that far down may show the cover's edge, so they count as
+// covered until a frame shows them higher up.
+void ScrollStitcher::widenBottomBand(const Frame& frame)
+{
+    const int band = frame.image.height() - frame.contentEnd;
+    if (band <= m_bottomBand)
+        return;
+    m_bottomBand = band;
+    for (size_t r = size_t(m_header); r < m_state.size(); ++r)
+        if (m_state[r] == State::clean && m_fromBottom[r] > 0 && m_fromBottom[r] <= band)
+            m_state[r] = State::covered;
+}
+
 // Row y of the frame into the result, where it is the best view of that row
 // so far; `as` is what the row is when covered.
 void ScrollStitcher::put(const QImage& image, const Frame& frame, int y, State as)
@@ -55,12 +76,13 @@ void ScrollStitcher::put(const QImage& image, const Frame& frame, int y, State a
     if (r < m_header || y >= image.height())
         return;
     grow(r + 1);
-    const bool covered = coveredAt(frame, y);
+    const bool covered = coveredRow(frame, y);
     const State now = m_state[size_t(r)];
     if (now == State::clean || (covered && now != State::missing))
         return;
     write(r, reinterpret_cast<const QRgb*>(image.constScanLine(y)), m_frames > 0);
     m_state[size_t(r)] = covered ? as : State::clean;
+    m_fromBottom[size_t(r)] = image.height() - y;
 }
 
 void ScrollStitcher::begin(const Frame& frame)
@@ -69,6 +91,7 @@ void ScrollStitcher::begin(const Frame& frame)
     m_width = image.width();
     m_header = 0;
     m_frames = 0;
+    m_bottomBand = image.height() - frame.contentEnd;
     grow(image.height());
     for (int y = 0; y < image.height(); ++y) {
         write(y, reinterpret_cast<const QRgb*>(image.constScanLine(y)), false);
@@ -76,6 +99,7 @@ void ScrollStitcher::begin(const Frame& frame)
         m_state[size_t(y)] = !content && y < frame.contentTop ? State::clean
             : content && !coveredAt(frame, y)                ? State::clean
                                                               : State::coveredFirst;
+        m_fromBottom[size_t(y)] = image.height() - y;
     }
     m_header = frame.contentTop;
     m_end = frame.contentEnd;
@@ -86,6 +110,7 @@ bool ScrollStitcher::add(const Frame& frame)
 {
     const QImage image = premultiplied(frame.image);
     const bool whole = frame.offset + frame.contentTop <= m_end;
+    widenBottomBand(frame);
     for (int y = frame.contentTop; y < frame.contentEnd; ++y)
         put(image, frame, y, State::covered);
     m_end = std::max(m_end, frame.offset + frame.contentEnd);
@@ -102,6 +127,7 @@ void ScrollStitcher::addBlank(int rows, QRgb colour)
     for (int r = m_end; r < m_end + rows; ++r) {
         write(r, line.data(), true);
         m_state[size_t(r)] = State::clean;
+        m_fromBottom[size_t(r)] = 0;
     }
     m_end += rows;
     m_blankEnd = true;
@@ -111,12 +137,13 @@ QList<StitchStrip> ScrollStitcher::finish(const Frame& last)
 {
     const QImage image = premultiplied(last.image);
     if (!m_blankEnd) {
+        widenBottomBand(last);
         for (int y = last.contentTop; y < last.contentEnd; ++y)
             put(image, last, y, State::coveredFirst);
         // What stands over the bottom of the view shows once, from here.
         for (int y = last.contentTop; y < last.contentEnd; ++y) {
             const int r = last.offset + y;
-            if (coveredAt(last, y) && r >= m_header && r < int(m_state.size()) && m_state[size_t(r)] == State::covered) {
+            if (coveredRow(last, y) && r >= m_header && r < int(m_state.size()) && m_state[size_t(r)] == State::covered) {
                 write(r, reinterpret_cast<const QRgb*>(image.constScanLine(y)), true);
                 m_state[size_t(r)] = State::coveredFirst;
             }
@@ -135,6 +162,7 @@ QList<StitchStrip> ScrollStitcher::finish(const Frame& last)
             continue;
         write(r, reinterpret_cast<const QRgb*>(image.constScanLine(y)), false);
         m_state[size_t(r)] = State::clean;
+        m_fromBottom[size_t(r)] = 0;
     }
     m_coverInside = 0;
     m_holes = 0;
@@ -157,11 +185,11 @@ int ScrollStitcher::unseenCovered(const Frame& frame, int step) const
     int rows = 0;
     for (int y = frame.contentTop; y < frame.contentEnd; ++y) {
         const int r = frame.offset + y;
-        if (!coveredAt(frame, y) || r < m_header || (r < int(m_state.size()) && m_state[size_t(r)] != State::missing))
+        if (!coveredRow(frame, y) || r < m_header || (r < int(m_state.size()) && m_state[size_t(r)] != State::missing))
             continue;
         bool later = false;
         for (int at = y - std::max(1, step); at >= frame.contentTop && !later; at -= std::max(1, step))
-            later = !coveredAt(frame, at);
+            later = !coveredRow(frame, at);
         rows += !later;
     }
     return rows;

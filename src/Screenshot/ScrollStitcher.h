@@ -13,6 +13,11 @@
 // A row that is still covered and came from a frame in between (something
 // fixed pasted into the middle) or one no frame showed makes the result
 // incomplete.
+//
+// What stands still at the bottom of the view is measured anew with every
+// frame and not always whole (a shadow over plain rows looks like content
+// moving): the tallest bottom band any frame had counts as covered in every
+// frame, those before it included.
 #include "Screenshot/WindowShot.h"
 
 #include <QImage>
@@ -73,6 +78,8 @@ public:
 private:
     enum class State : unsigned char { missing, covered, coveredFirst, clean };
     void put(const QImage& image, const Frame& frame, int y, State as);
+    bool coveredRow(const Frame& frame, int y) const;
+    void widenBottomBand(const Frame& frame);
     void write(int r, const QRgb* source, bool masked);
     void grow(int rows);
 
@@ -83,9 +90,13 @@ private:
     int m_end = 0;    // result rows that hold content
     int m_coverInside = 0;
     int m_holes = 0;
+    int m_bottomBand = 0; // tallest bottom band a frame had
     bool m_blankEnd = false;
     std::vector<QImage> m_chunks;
     std::vector<State> m_state;
+    // Per result row: how far above its frame's bottom edge it was taken
+    // (image height - frame row; 0 for rows no frame's bottom can cover).
+    std::vector<int> m_fromBottom;
     std::vector<bool> m_fixed;
     std::vector<QRgb> m_fill;
 };

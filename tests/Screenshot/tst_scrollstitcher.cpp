@@ -127,6 +127,50 @@ private Q_SLOTS:
         QVERIFY(skipped.holes() > 0);
     }
 
+    void aShadowOverTheBottomShowsOnceWhereverItsBandWasMeasured()
+    {
+        // A shadow over content rows 170-190 that the seam counts to the
+        // bottom band in some views only; in the others those rows look like
+        // content. Wherever the band was measured first, the shadow shows
+        // once, at the end, and every row above it comes from a clear view.
+        const QList<QList<bool>> measuredIn{{false, true, false, false, true, false},
+                                            {true, false, false, true, false, false}};
+        const auto bandAt = [&](int offset, int end) {
+            ScrollStitcher::Frame f = frame(offset, 170, 190);
+            f.covered.assign(size_t(height), false);
+            f.contentEnd = end;
+            return f;
+        };
+        for (const QList<bool>& measured : measuredIn) {
+            const auto view = [&](int offset, bool bandMeasured) {
+                return bandAt(offset, bandMeasured ? 170 : height - footer);
+            };
+            ScrollStitcher stitcher;
+            stitcher.begin(view(0, measured[0]));
+            int offset = 0;
+            for (int i = 1; i < measured.size(); ++i) {
+                offset += 60;
+                QVERIFY(stitcher.add(view(offset, measured[i])));
+            }
+            const QImage out = joined(stitcher.finish(view(offset, measured.last())));
+            QCOMPARE(stitcher.holes(), 0);
+            QCOMPARE(stitcher.coverInside(), 0);
+            QImage want = expected(offset);
+            QPainter p(&want);
+            p.fillRect(30, offset + 170, 60, 20, coverColour);
+            p.end();
+            QCOMPARE(out, want);
+        }
+        // Steps too long for a clear view of the rows the shadow was over:
+        // the shadow stays in the middle and is counted.
+        ScrollStitcher tooLong;
+        tooLong.begin(bandAt(0, height - footer));
+        QVERIFY(tooLong.add(bandAt(160, height - footer)));
+        QVERIFY(tooLong.add(bandAt(320, 170)));
+        tooLong.finish(bandAt(320, 170));
+        QVERIFY(tooLong.coverInside() > 0);
+    }
+
     void sideColumnsAndBlankEndFollowTheFirstView()
     {
         ScrollStitcher stitcher;
