@@ -32,10 +32,8 @@ void ScrollStitcher::grow(int rows)
         chunk.fill(Qt::transparent);
         m_chunks.push_back(std::move(chunk));
     }
-    if (int(m_state.size()) < rows) {
+    if (int(m_state.size()) < rows)
         m_state.resize(size_t(rows), State::missing);
-        m_fromBottom.resize(size_t(rows), 0);
-    }
 }
 
 void ScrollStitcher::write(int r, const QRgb* source, bool masked)
@@ -54,18 +52,11 @@ bool ScrollStitcher::coveredRow(const Frame& frame, int y) const
     return coveredAt(frame, y) || (y >= 0 && frame.image.height() - y <= m_bottomBand);
 }
 
-// A frame whose bottom band is taller than any before: rows earlier frames
-// gave from that far down may show the cover's edge, so they count as
-// covered until a frame shows them higher up.
+// The tallest bottom band so far: from here on, rows that far down in any
+// frame count as covered.
 void ScrollStitcher::widenBottomBand(const Frame& frame)
 {
-    const int band = frame.image.height() - frame.contentEnd;
-    if (band <= m_bottomBand)
-        return;
-    m_bottomBand = band;
-    for (size_t r = size_t(m_header); r < m_state.size(); ++r)
-        if (m_state[r] == State::clean && m_fromBottom[r] > 0 && m_fromBottom[r] <= band)
-            m_state[r] = State::covered;
+    m_bottomBand = std::max(m_bottomBand, frame.image.height() - frame.contentEnd);
 }
 
 // Row y of the frame into the result, where it is the best view of that row
@@ -82,7 +73,6 @@ void ScrollStitcher::put(const QImage& image, const Frame& frame, int y, State a
         return;
     write(r, reinterpret_cast<const QRgb*>(image.constScanLine(y)), m_frames > 0);
     m_state[size_t(r)] = covered ? as : State::clean;
-    m_fromBottom[size_t(r)] = image.height() - y;
 }
 
 void ScrollStitcher::begin(const Frame& frame)
@@ -99,7 +89,6 @@ void ScrollStitcher::begin(const Frame& frame)
         m_state[size_t(y)] = !content && y < frame.contentTop ? State::clean
             : content && !coveredAt(frame, y)                ? State::clean
                                                               : State::coveredFirst;
-        m_fromBottom[size_t(y)] = image.height() - y;
     }
     m_header = frame.contentTop;
     m_end = frame.contentEnd;
@@ -127,7 +116,6 @@ void ScrollStitcher::addBlank(int rows, QRgb colour)
     for (int r = m_end; r < m_end + rows; ++r) {
         write(r, line.data(), true);
         m_state[size_t(r)] = State::clean;
-        m_fromBottom[size_t(r)] = 0;
     }
     m_end += rows;
     m_blankEnd = true;
@@ -162,7 +150,6 @@ QList<StitchStrip> ScrollStitcher::finish(const Frame& last)
             continue;
         write(r, reinterpret_cast<const QRgb*>(image.constScanLine(y)), false);
         m_state[size_t(r)] = State::clean;
-        m_fromBottom[size_t(r)] = 0;
     }
     m_coverInside = 0;
     m_holes = 0;

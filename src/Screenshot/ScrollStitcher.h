@@ -16,8 +16,8 @@
 //
 // What stands still at the bottom of the view is measured anew with every
 // frame and not always whole (a shadow over plain rows looks like content
-// moving): the tallest bottom band any frame had counts as covered in every
-// frame, those before it included.
+// moving): from the first frame that shows it, the tallest bottom band so
+// far counts as covered in every frame.
 #include "Screenshot/WindowShot.h"
 
 #include <QImage>
@@ -94,9 +94,6 @@ private:
     bool m_blankEnd = false;
     std::vector<QImage> m_chunks;
     std::vector<State> m_state;
-    // Per result row: how far above its frame's bottom edge it was taken
-    // (image height - frame row; 0 for rows no frame's bottom can cover).
-    std::vector<int> m_fromBottom;
     std::vector<bool> m_fixed;
     std::vector<QRgb> m_fill;
 };
