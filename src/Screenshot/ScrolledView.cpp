@@ -34,18 +34,6 @@ int shadedRows(const FrameRows& before, const FrameRows& after, const ScrolledVi
     return 0;
 }
 
-// The same at the bottom, over a banner standing below the page: content at
-// the bottom of the earlier frame is higher up in the later one.
-int shadedRowsBelow(const FrameRows& before, const FrameRows& after, const ScrolledView::Rows& rows)
-{
-    const int limit = qMin(ScrolledView::shadowRowsMax, (rows.bottom - rows.top) / 8);
-    for (int y = rows.bottom - 1; y >= rows.bottom - limit; --y)
-        for (int later = rows.top; later < y; ++later)
-            if (before.body(y) == after.body(later))
-                return rows.bottom - 1 - y;
-    return 0;
-}
-
 } // namespace
 
 std::optional<ScrolledView::Rows> ScrolledView::movingRows(const FrameRows& before, const FrameRows& after,
@@ -65,9 +53,7 @@ std::optional<ScrolledView::Rows> ScrolledView::movingRows(const FrameRows& befo
             rows.bottom = y + 1;
     if (rows.top < 0 || rows.bottom - rows.top < h / 2 || (rows.top == 0 && rows.bottom == h))
         return std::nullopt;
-    const int below = shadedRowsBelow(before, after, rows);
     rows.top += shadedRows(before, after, rows);
-    rows.bottom -= below;
     return rows;
 }
 

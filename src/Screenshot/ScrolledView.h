@@ -31,11 +31,10 @@ public:
 
     // The rows that changed between two frames of one window a scroll step
     // apart, the cells in `ignore` (that change by themselves) left out, and
-    // without the shadow a bar above casts over their first rows (or a
-    // banner below over their last ones). Nothing
+    // without the shadow a bar above casts over their first rows. Nothing
     // when they cover less than half the frame (too little moved to tell)
     // or the whole of it (nothing to leave out).
-    // The deepest shadow over an edge of the view taken for one (in device
+    // The deepest shadow over the top of the view taken for one (in device
     // pixels: a bar's shadow is 6 at scale 1, 12 at scale 2).
     static constexpr int shadowRowsMax = 24;
 
