@@ -14,6 +14,7 @@
 #include "Screenshot/ScrollGuard.h"
 #include "Screenshot/ScrollInputPolicy.h"
 #include "Screenshot/ScrollStepper.h"
+#include "Screenshot/ScrollStitcher.h"
 #include "Screenshot/SectionSurroundings.h"
 #include "Screenshot/ScrollStop.h"
 #include "Screenshot/ScrolledView.h"
@@ -76,15 +77,16 @@ private:
     QCoro::Task<bool> lookAgain(Step& step);
     QCoro::Task<Place> locate(const FrameRows& frame, FrameMatcher::Match& match);
     void rebase(const FrameRows& frame, int rowsAbove);
+    QCoro::Task<ScrollStop> endOrPlain(const FrameRows& frame);
     QCoro::Task<ScrollStop> endOnBlank(const FrameRows& frame);
     void stitch(const Step& step);
+    bool besideContent(const FrameRows& frame, int c) const;
+    CellMask leftOut(const FrameRows& frame, bool covered) const;
+    bool plain(const FrameRows& frame) const;
+    ScrollStitcher::Frame stitchFrame(const FrameRows& frame, int offset, const FrameMatcher::Match& match) const;
+    void rememberBadges(const FrameMatcher::Match& match);
     // Logs the reason and keeps it for the result.
     void note(ScrollStop stop);
-    void rememberBadges(const FrameMatcher::Match& match);
-    bool takesBadge(const FrameMatcher::Match& match) const;
-    int coverTop(const FrameMatcher::Match& match, int contentEnd) const;
-    bool showsCover(const FrameMatcher::Match& match, int from, int to) const;
-    QImage masked(QImage rows, int firstRow, int contentEnd);
     bool parkPointer();
     void putPointerBack();
     bool focusOnTarget();
@@ -134,14 +136,10 @@ private:
     FrameRows m_top;
     FrameRows m_previous; // the frame the next one is compared with
     FrameRows m_last;     // the frame of the newest strip
-    QList<StitchStrip> m_strips;
-    qint64 m_accumulated = 0;
+    ScrollStitcher m_stitcher;
+    int m_offset = 0; // result row of the newest strip's frame's first row
+    ScrollStitcher::Frame m_lastFrame;
     std::optional<FrameMatcher::Bands> m_bands; // of the last stitched step
-    // Rows of the top frame in the result (all of it until a step shows its
-    // footer), and the row of the last frame down to which the result holds
-    // its content.
-    int m_topCut = 0;
-    int m_stitchedEnd = 0;
     int m_scrollbar = 0;
     bool m_scrollbarMeasured = false;
     // Columns that stand still beside the content (a sticky sidebar) and the

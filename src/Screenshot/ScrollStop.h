@@ -16,7 +16,6 @@ enum class ScrollStop {
     noFrame,           // a grab failed
     seamUnconfirmed,   // a seam could not be confirmed, retries included
     seamRetriesSpent,  // steps taken again and again without a seam
-    badgeInNewRows,    // something fixed over the content kept coming into the new rows
     changesInPlace,    // the content changes without scrolling
     heightLimit,       // the result reached its largest height
     stripLimit,        // the result reached its largest number of strips
@@ -24,7 +23,8 @@ enum class ScrollStop {
     blankEndUncertain, // a stretch of one colour that may go on
     missedUnderHeader, // rows went under a header before they were seen whole
     nothingScrolled,   // no strip at all
-    coverRepeated,     // something fixed over the content shows in several strips
+    coverRepeated,     // something fixed over the content shows in the middle of the result
+    contentMoved,      // the content moved by itself while it was scrolled (it grew above the view)
     sectionShifted,    // what holds a section moved and did not come back to its place
 };
 

@@ -50,6 +50,28 @@ private Q_SLOTS:
         QCOMPARE(o.shot.scrollStops.first(), stop);
         QCOMPARE(o.shot.incomplete, !whole);
     }
+
+    // Pictures above the view load while it is scrolled and push the
+    // content down: the rows already taken no longer line up with the rest.
+    // Once called complete; now the result says why it is not.
+    void contentThatMovedBySelfIsMarked_data()
+    {
+        QTest::addColumn<int>("seed");
+        QTest::addColumn<SimulatedPage::Pick>("pick");
+        QTest::newRow("window") << 33 << SimulatedPage::Pick::window;
+        QTest::newRow("section") << 29 << SimulatedPage::Pick::section;
+    }
+    void contentThatMovedBySelfIsMarked()
+    {
+        QFETCH(int, seed);
+        QFETCH(SimulatedPage::Pick, pick);
+        const SimulatedCapture::Outcome o = capture.run(quint32(seed), pick);
+        QVERIFY2(o.honest(), qPrintable(o.summary()));
+        // A section may see it first as the page around it moving.
+        QVERIFY2(o.shot.scrollStops.contains(ScrollStop::contentMoved)
+                     || (pick == SimulatedPage::Pick::section && o.shot.scrollStops.contains(ScrollStop::sectionShifted)),
+                 qPrintable(o.summary()));
+    }
 };
 
 QTEST_MAIN(TestScrollSimulated)
