@@ -823,6 +823,8 @@ QCoro::Task<ScrollStop> ScrollRun::scrollDown()
                 step = Step{later, further, true};
             }
         }
+        if (!usable(step.match))
+            assumeKnownShift(step);
         if (!step.match.moved) {
             if (usedKeys && !m_keysProven) {
                 log(QStringLiteral("Tasten bewegen die Ansicht nicht — weiter mit dem Mausrad"));
@@ -845,6 +847,7 @@ QCoro::Task<ScrollStop> ScrollRun::scrollDown()
                 }
                 step = Step{later, again, true};
             } else {
+                withdrawAssumed();
                 const ScrollStop end = co_await endOrPlain(settledFrame);
                 co_return end;
             }
@@ -927,6 +930,14 @@ QCoro::Task<ScrollStop> ScrollRun::scrollDown()
         } else {
             shortfall = 0;
         }
+        if (step.learn)
+            m_known.measured(m_previous, step.frame, step.match.shift, trustedBefore ? knownDistance() : 0, m_scrollbar,
+                             step.match.bands);
+        // The view moved on: an earlier seam nothing pinned holds.
+        m_beforeAssumed.reset();
+        if (step.unpinned)
+            m_beforeAssumed = BeforeAssumed{m_stitcher, m_offset, m_last, m_lastFrame, m_bands, m_clicksSinceStrip,
+                                            m_pagesSinceStrip};
         stitch(step);
         m_around = QImage();
         // Over an inner box every step; else after one that went short.
@@ -1103,6 +1114,58 @@ void ScrollRun::rebase(const FrameRows& frame, int rowsAbove)
     m_lastFrame.offset = m_offset;
     m_clicksSinceStrip = 0;
     m_pagesSinceStrip = 0;
+}
+
+// What the input sent since the newest strip moves the content, as earlier
+// steps measured it; 0 while that is not known.
+int ScrollRun::knownDistance() const
+{
+    if (m_stepper->mode() == ScrollStepper::Mode::keys)
+        return m_pagesSinceStrip * m_stepper->keyShift();
+    return int(std::lround(m_clicksSinceStrip * m_stepper->pixelsPerClick()));
+}
+
+// A step whose shift the frames cannot measure (too little in them shows
+// where it went) is taken at the distance its input moved the content on
+// the measured steps, where neither the pixels nor the scrollbar stand
+// against it. True when the step now holds that seam.
+bool ScrollRun::assumeKnownShift(Step& step)
+{
+    // Measured from the newest strip's frame, after at least one measured seam.
+    if (!m_bands || !m_stitcher.started() || !m_stepper->expectedTrusted()
+        || m_previous.image().cacheKey() != m_last.image().cacheKey())
+        return false;
+    const int distance = knownDistance();
+    const CellMask mask = leftOut(m_previous, true);
+    const std::optional<FrameMatcher::Match> assumed = m_known.assume(
+        m_previous, step.frame, distance, m_scrollbar, *m_bands, mask.isEmpty() ? nullptr : &mask, step.match);
+    if (!assumed)
+        return false;
+    log(QStringLiteral("Naht angenommen: ") + QString::number(distance) + QStringLiteral(" px wie gemessen (")
+        + QString::number(m_known.assumed()) + QStringLiteral(". Mal)"));
+    step = Step{step.frame, *assumed, false, m_known.lastUnverified()};
+    return true;
+}
+
+// The view stood still after a seam taken at the known distance that
+// nothing pinned: it may have stopped short at the end. The seam is taken
+// back; the end is found from the frame before it, with everything sent
+// since.
+void ScrollRun::withdrawAssumed()
+{
+    if (!m_beforeAssumed)
+        return;
+    log(QStringLiteral("Angenommene Naht zurückgenommen — Ansicht steht"));
+    BeforeAssumed& b = *m_beforeAssumed;
+    m_stitcher = std::move(b.stitcher);
+    m_offset = b.offset;
+    m_last = b.last;
+    m_lastFrame = b.lastFrame;
+    m_bands = b.bands;
+    m_clicksSinceStrip += b.clicks;
+    m_pagesSinceStrip += b.pages;
+    m_known.withdraw();
+    m_beforeAssumed.reset();
 }
 
 // The view did not move after a step, twice: the end of the content, or a
@@ -1345,6 +1408,12 @@ void ScrollRun::note(ScrollStop stop)
 // row, a blank end, the footer once), the window's rows below it.
 CapturedScreenshot ScrollRun::assemble()
 {
+    if (m_known.assumed() > 0)
+        log(QStringLiteral("Nähte auf angenommener Schrittweite: ") + QString::number(m_known.assumed()));
+    if (m_known.contradicted())
+        note(ScrollStop::assumedSeamWrong);
+    else if (m_beforeAssumed)
+        note(ScrollStop::assumedSeamAtEnd);
     if (!m_stitcher.started() || m_stitcher.frames() < 2) {
         log(QStringLiteral("WARNUNG: kein Streifen — Fenster reagierte evtl. nicht auf synthetisches Scrollen"));
         const bool incomplete = std::any_of(m_stops.cbegin(), m_stops.cend(), ScrollStops::incomplete);

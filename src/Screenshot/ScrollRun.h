@@ -11,6 +11,7 @@
 // each pause that the guard is still open before it touches anything else.
 #include "Screenshot/FrameMatcher.h"
 #include "Screenshot/FrameSettler.h"
+#include "Screenshot/KnownShift.h"
 #include "Screenshot/ScrollGuard.h"
 #include "Screenshot/ScrollInputPolicy.h"
 #include "Screenshot/ScrollStepper.h"
@@ -43,6 +44,7 @@ private:
         FrameRows frame;
         FrameMatcher::Match match;
         bool learn = true; // the step's shift tells the size of a forward step
+        bool unpinned = false; // assumed, and holds only once the view moves on
     };
     // Where a view stands against the frame of the newest strip.
     enum class Place { there, below, above, unknown };
@@ -77,6 +79,9 @@ private:
     QCoro::Task<bool> lookAgain(Step& step);
     QCoro::Task<Place> locate(const FrameRows& frame, FrameMatcher::Match& match);
     void rebase(const FrameRows& frame, int rowsAbove);
+    int knownDistance() const;
+    bool assumeKnownShift(Step& step);
+    void withdrawAssumed();
     QCoro::Task<ScrollStop> endOrPlain(const FrameRows& frame);
     QCoro::Task<ScrollStop> endOnBlank(const FrameRows& frame);
     void stitch(const Step& step);
@@ -150,6 +155,22 @@ private:
     // What was sent since the newest strip: wheel clicks and page keys, net.
     int m_clicksSinceStrip = 0;
     int m_pagesSinceStrip = 0;
+    // Seams taken at the distance measured steps moved, where the frames
+    // hold too little to measure it.
+    KnownShift m_known;
+    // The result before the newest seam, while that seam is assumed and
+    // nothing pins it: where the view then stands still, it may have stopped
+    // short at the end, and the end is found from the frame before it.
+    struct BeforeAssumed {
+        ScrollStitcher stitcher;
+        int offset = 0;
+        FrameRows last;
+        ScrollStitcher::Frame lastFrame;
+        std::optional<FrameMatcher::Bands> bands;
+        int clicks = 0;
+        int pages = 0;
+    };
+    std::optional<BeforeAssumed> m_beforeAssumed;
     // Blank rows at the end of the content, below the last strip.
     int m_blankTail = 0;
     QRgb m_blankColour = 0;

@@ -55,6 +55,10 @@ QString ScrollStops::logLine(ScrollStop stop)
         return incomplete + QStringLiteral("Inhalt hat sich beim Scrollen verschoben (nachgeladen)");
     case ScrollStop::sectionShifted:
         return incomplete + QStringLiteral("Umgebung des Abschnitts verschoben");
+    case ScrollStop::assumedSeamWrong:
+        return incomplete + QStringLiteral("angenommene Schrittweite später widerlegt");
+    case ScrollStop::assumedSeamAtEnd:
+        return incomplete + QStringLiteral("Ende nach angenommener Schrittweite nicht sicher");
     }
     return {};
 }

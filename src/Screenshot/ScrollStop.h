@@ -26,6 +26,8 @@ enum class ScrollStop {
     coverRepeated,     // something fixed over the content shows in the middle of the result
     contentMoved,      // the content moved by itself while it was scrolled (it grew above the view)
     sectionShifted,    // what holds a section moved and did not come back to its place
+    assumedSeamWrong,  // a step measured later moved otherwise than the seams taken at the known distance assume
+    assumedSeamAtEnd,  // the run ended on a seam taken at the known distance that nothing but its shared rows confirm
 };
 
 class ScrollStops {
