@@ -18,6 +18,15 @@ int tolerance(int expected)
     return qMax(4, expected / 25);
 }
 
+// Cell c of row y shows something that tells rows apart: not the same as
+// the rows above and below (a plain stretch or a vertical edge fits any
+// shift; a rule across does not).
+bool tells(const FrameRows& f, int y, int c)
+{
+    const quint64 here = f.cell(y, c);
+    return (y > 0 && f.cell(y - 1, c) != here) || (y + 1 < f.height() && f.cell(y + 1, c) != here);
+}
+
 } // namespace
 
 bool KnownShift::Fit::agrees() const
@@ -38,10 +47,14 @@ KnownShift::Fit KnownShift::fitAt(const FrameRows& a, const FrameRows& b, int sh
             if (ignore && (ignore->contains(y, c) || ignore->contains(y + shift, c)))
                 continue;
             ++fit.cells;
-            if (!a.cellAlike(y + shift, c, b, y))
+            // A cell that stands where it stood is something fixed over the
+            // content (a badge not known yet), no word against the shift.
+            if (a.cellAlike(y + shift, c, b, y)) {
+                if (tells(a, y + shift, c))
+                    ++fit.textured;
+            } else if (shift == 0 || !a.cellAlike(y, c, b, y)) {
                 ++fit.contradicting;
-            else if (!a.uniform(y + shift, c))
-                ++fit.textured;
+            }
         }
     }
     return fit;
@@ -53,16 +66,20 @@ bool KnownShift::pixelsAllow(const FrameRows& a, const FrameRows& b, int shift, 
     const Fit fit = fitAt(a, b, shift, bands, ignore);
     if (!fit.agrees())
         return false;
-    // Standing still, a shift a row or two off (a click rounded otherwise),
-    // and what the measurement proposed.
-    QList<int> others = {0, shift - 2, shift - 1, shift + 1, shift + 2};
+    // A view that changed must fit the shift better than standing still (or
+    // changing in place); one that did not change leaves it to the thumb.
+    if (measured.moved && fitAt(a, b, 0, bands, ignore).contradicting <= fit.contradicting)
+        return false;
+    // A shift a row or two off (a click rounded otherwise), and what the
+    // measurement proposed.
+    QList<int> others = {shift - 2, shift - 1, shift + 1, shift + 2};
     if (measured.moved && measured.shift > 0 && std::abs(measured.shift - shift) > 2)
         others.append(measured.shift);
     for (int s : others) {
         if (s < 0)
             continue;
         const Fit other = fitAt(a, b, s, bands, ignore);
-        if (other.rows < FrameMatcher::minOverlapRows)
+            if (other.rows < FrameMatcher::minOverlapRows)
             continue;
         if (other.contradicting < fit.contradicting
             || (other.contradicting <= fit.contradicting && other.textured > fit.textured))
@@ -108,6 +125,20 @@ std::optional<KnownShift::Thumb> KnownShift::thumb(const QImage& frame, int left
     return best;
 }
 
+std::optional<int> KnownShift::thumbTravel(const Thumb& before, const Thumb& after, int top, int bottom)
+{
+    // A thumb cut at the top or bottom of the rows looked at moves with its
+    // other end; one that changed its length otherwise tells nothing (the
+    // content grew).
+    if (before.top <= top || after.top <= top)
+        return after.bottom - before.bottom;
+    if (before.bottom >= bottom || after.bottom >= bottom)
+        return after.top - before.top;
+    if (std::abs(before.length() - after.length()) > 2)
+        return std::nullopt;
+    return after.top - before.top;
+}
+
 std::optional<bool> KnownShift::thumbAgrees(const FrameRows& a, const FrameRows& b, int distance, int bar,
                                             const FrameMatcher::Bands& bands) const
 {
@@ -119,14 +150,12 @@ std::optional<bool> KnownShift::thumbAgrees(const FrameRows& a, const FrameRows&
     const std::optional<Thumb> after = thumb(b.image(), left, bands.top, bottom);
     if (!before || !after)
         return std::nullopt;
-    // A thumb that changed its length: the content grew, the travel says
-    // nothing.
-    if (std::abs(before->length() - after->length()) > 2)
+    const std::optional<int> travel = thumbTravel(*before, *after, bands.top, bottom);
+    if (!travel)
         return false;
-    const int travel = after->top - before->top;
     const double perRow = m_thumbRows > 0 ? m_thumbRows : double(before->length()) / qMax(1, bottom - bands.top);
     const double wanted = distance * perRow;
-    return travel > 0 && std::abs(travel - wanted) <= qMax(2.0, wanted / 4);
+    return *travel > 0 && std::abs(*travel - wanted) <= qMax(2.0, wanted / 4);
 }
 
 void KnownShift::measured(const FrameRows& a, const FrameRows& b, int shift, int expected, int bar,
@@ -137,8 +166,9 @@ void KnownShift::measured(const FrameRows& a, const FrameRows& b, int shift, int
         const int bottom = a.height() - bands.bottom;
         const std::optional<Thumb> before = thumb(a.image(), left, bands.top, bottom);
         const std::optional<Thumb> after = thumb(b.image(), left, bands.top, bottom);
-        if (before && after && std::abs(before->length() - after->length()) <= 2 && after->top > before->top) {
-            m_thumbMoved += after->top - before->top;
+        const std::optional<int> travel = before && after ? thumbTravel(*before, *after, bands.top, bottom) : std::nullopt;
+        if (travel && *travel > 0) {
+            m_thumbMoved += *travel;
             m_contentMoved += shift;
             m_thumbRows = m_thumbMoved / m_contentMoved;
         }
@@ -167,12 +197,20 @@ bool KnownShift::stillBelow(const FrameRows& a, const FrameRows& b, int shift, c
                             const CellMask* ignore)
 {
     const int end = a.height() - bands.bottom;
-    int still = 0;
+    int still = 0, shown = 0, left = a.cells(), right = -1;
     for (int y = qMax(bands.top, end - shift); y < end; ++y)
         for (int c = 0; c < a.cells(); ++c)
-            if (!(ignore && ignore->contains(y, c)) && !b.uniform(y, c) && a.cellAlike(y, c, b, y))
-                ++still;
-    return still > 8;
+            if (!(ignore && ignore->contains(y, c)) && tells(b, y, c)) {
+                ++shown;
+                if (a.cellAlike(y, c, b, y)) {
+                    ++still;
+                    left = qMin(left, c);
+                    right = qMax(right, c);
+                }
+            }
+    // Something fixed may stand there too (a bubble, a badge): narrow, not
+    // most of what shows across the view.
+    return still > 8 && still * 2 > shown && (right - left + 1) * 2 > a.cells();
 }
 
 std::optional<FrameMatcher::Match> KnownShift::assume(const FrameRows& a, const FrameRows& b, int distance, int bar,

@@ -33,7 +33,7 @@ public:
     struct Fit {
         int rows = 0;          // rows in common
         int textured = 0;      // cells that show something and fit
-        int contradicting = 0; // cells that do not fit
+        int contradicting = 0; // cells that fit neither the shift nor standing still
         int cells = 0;         // cells compared
         bool agrees() const;
     };
@@ -87,8 +87,11 @@ public:
     void withdraw();
 
 private:
-    // What the new rows at the bottom of `b` show stands where it stood in
-    // `a` (a view caught half redrawn, or something not moving): the step
+    // Rows the thumb moved down between two frames, over the track's rows
+    // [top, bottom); nothing when that cannot be told.
+    static std::optional<int> thumbTravel(const Thumb& before, const Thumb& after, int top, int bottom);
+    // Most of what the new rows at the bottom of `b` show stands where it
+    // stood in `a`, across the view (a view caught half redrawn): the step
     // did not bring them.
     static bool stillBelow(const FrameRows& a, const FrameRows& b, int shift, const FrameMatcher::Bands& bands,
                            const CellMask* ignore);

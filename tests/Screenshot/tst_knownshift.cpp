@@ -14,13 +14,16 @@ constexpr int height = 300;
 constexpr int bar = 14;
 const QColor dark(24, 26, 30);
 
-// A dark page `length` rows long with small labels at the given rows, as
-// the view shows it from row `offset`; with a classic scrollbar when `thumb`.
-QImage view(const QList<int>& labels, int offset, int length, bool thumb, int scale = 1)
+// A dark page `length` rows long with small labels at the given rows (and
+// rules across at `rules`), as the view shows it from row `offset`; with a
+// classic scrollbar when `thumb`.
+QImage view(const QList<int>& labels, int offset, int length, bool thumb, int scale = 1, const QList<int>& rules = {})
 {
     QImage image(width, height, QImage::Format_RGB32);
     image.fill(dark);
     QPainter p(&image);
+    for (int y : rules)
+        p.fillRect(QRect(10, y - offset, width - bar - 60, 2), QColor(90, 90, 96));
     for (int i = 0; i < labels.size(); ++i) {
         const int y = labels[i] - offset;
         // A few glyph-like blocks, different per label.
@@ -90,8 +93,8 @@ private Q_SLOTS:
     void halfRedrawnViewIsNoStep()
     {
         const QList<int> labels = {40, 250};
-        const FrameRows a(view(labels, 0, 2000, false));
-        QImage torn = view(labels, 200, 2000, false);
+        const FrameRows a(view(labels, 0, 2000, false, 1, {270}));
+        QImage torn = view(labels, 200, 2000, false, 1, {270});
         for (int y = height / 2; y < height; ++y)
             memcpy(torn.scanLine(y), a.image().constScanLine(y), size_t(torn.bytesPerLine()));
         const FrameRows b(torn);
