@@ -245,6 +245,26 @@ private Q_SLOTS:
         QVERIFY(!debugLogMessages().filter(QStringLiteral("Naht angenommen")).isEmpty());
     }
 
+    void blankStretchWherePageKeysGoFurtherIsNeverCalledComplete()
+    {
+        // Inside the blank stretch a page key goes further than measured:
+        // the thumb's travel is too coarse to tell, so a step taken at the
+        // measured distance falls short. What follows cannot be matched to
+        // it, and the result says it may be incomplete.
+        setUpWorld(300, 400, 3000, 40, 30, 14);
+        world->movingThumb = true;
+        for (int y = 900; y < 1500; ++y)
+            memset(world->content.scanLine(y), 0xff, size_t(world->content.bytesPerLine()));
+        onSleep = [this, top = false]() mutable {
+            top = top || world->offset == 0;
+            if (top && world->offset > 700)
+                world->pageStep = 290;
+        };
+        run();
+        QVERIFY(logged(QStringLiteral("Naht angenommen: 264 px wie gemessen (1. Mal)")));
+        QVERIFY(incomplete);
+    }
+
     void blankStretchTallerThanTheViewWithoutAThumbEndsIncompleteWithWhatIsCertain()
     {
         setUpWorld(300, 400, 3000, 40, 30, 14);
