@@ -927,8 +927,8 @@ QCoro::Task<ScrollStop> ScrollRun::scrollDown()
             const double tolerance = qMax(8.0, m_stepper->pixelsPerClick() / 2);
             if (before > tolerance && shortfall > tolerance && !m_stops.contains(ScrollStop::contentMoved))
                 note(ScrollStop::contentMoved);
-        } else {
-            shortfall = 0;
+        } else if (!step.assumed) {
+            shortfall = 0; // (an assumed step moved as asked: what fell short before still counts)
         }
         if (step.learn)
             m_known.measured(m_previous, step.frame, step.match.shift, trustedBefore ? knownDistance() : 0, m_scrollbar,
@@ -1131,8 +1131,10 @@ int ScrollRun::knownDistance() const
 // against it. True when the step now holds that seam.
 bool ScrollRun::assumeKnownShift(Step& step)
 {
-    // Measured from the newest strip's frame, after at least one measured seam.
-    if (!m_bands || !m_stitcher.started() || !m_stepper->expectedTrusted()
+    // Measured from the newest strip's frame, after at least one measured
+    // seam; not in a section, which may lie over an inner box whose end only
+    // the page around it tells.
+    if (m_section || !m_bands || !m_stitcher.started() || !m_stepper->expectedTrusted()
         || m_previous.image().cacheKey() != m_last.image().cacheKey())
         return false;
     const int distance = knownDistance();
@@ -1143,7 +1145,7 @@ bool ScrollRun::assumeKnownShift(Step& step)
         return false;
     log(QStringLiteral("Naht angenommen: ") + QString::number(distance) + QStringLiteral(" px wie gemessen (")
         + QString::number(m_known.assumed()) + QStringLiteral(". Mal)"));
-    step = Step{step.frame, *assumed, false, m_known.lastUnverified()};
+    step = Step{step.frame, *assumed, false, true, m_known.lastUnverified()};
     return true;
 }
 

@@ -44,6 +44,7 @@ private:
         FrameRows frame;
         FrameMatcher::Match match;
         bool learn = true; // the step's shift tells the size of a forward step
+        bool assumed = false;  // taken at the known distance, not measured
         bool unpinned = false; // assumed, and holds only once the view moves on
     };
     // Where a view stands against the frame of the newest strip.

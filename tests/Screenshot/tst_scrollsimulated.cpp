@@ -35,6 +35,12 @@ private Q_SLOTS:
         // A section over an inner box: ends with the box, nothing of the
         // page below it.
         QTest::newRow("inner box") << 58 << SimulatedPage::Pick::section << true << ScrollStop::contentEnd;
+        // Steps with too little in view to measure, taken at the distance the
+        // clicks moved before: a plain stretch at scale 2 under an overlay
+        // scrollbar, and steps of large clicks at scale 2 (once a row short
+        // and called complete).
+        QTest::newRow("plain stretches, scale 2") << 191 << SimulatedPage::Pick::window << true << ScrollStop::contentEnd;
+        QTest::newRow("scale 2, large clicks") << 84 << SimulatedPage::Pick::window << true << ScrollStop::contentEnd;
     }
 
     void generatedPages()
