@@ -44,7 +44,7 @@ void captureSeeds(benchmark::State& state, SimulatedPage::Pick pick)
                 // The last seam the run gave up on, and why.
                 const QStringList lines = debugLogMessages();
                 for (auto it = lines.crbegin(); it != lines.crend(); ++it)
-                    if (it->contains(QLatin1String("Naht nicht bestätigt:"))) {
+                    if (it->contains(QStringLiteral("Naht nicht bestätigt:"))) {
                         std::fprintf(stderr, "  last doubt: %s\n", qPrintable(*it));
                         break;
                     }
