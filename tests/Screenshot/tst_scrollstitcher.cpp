@@ -163,6 +163,52 @@ private Q_SLOTS:
         }
     }
 
+    void aShadowOverTheLastRowsComesFromHigherViews_data()
+    {
+        QTest::addColumn<bool>("clock");
+        QTest::newRow("shadow") << false;
+        QTest::newRow("shadow and a ticking clock") << true;
+    }
+    void aShadowOverTheLastRowsComesFromHigherViews()
+    {
+        // A banner below the view casts a shadow over its last 12 content
+        // rows that no seam tells from content; a clock may tick over the
+        // last rows too (its rows covered). Every row above comes from a
+        // view without the shadow, and the last view's rows stay whole.
+        QFETCH(bool, clock);
+        const int shadowTop = height - footer - 12;
+        int tick = 0;
+        const auto view = [&](int offset) {
+            ScrollStitcher::Frame f = frame(offset);
+            for (int y = shadowTop; y < height - footer; ++y) {
+                QRgb* line = reinterpret_cast<QRgb*>(f.image.scanLine(y));
+                const int keep = 100 - 4 * (y - shadowTop + 1);
+                for (int x = 0; x < width; ++x)
+                    line[x] = qRgb(qRed(line[x]) * keep / 100, qGreen(line[x]) * keep / 100, qBlue(line[x]) * keep / 100);
+            }
+            if (clock) {
+                QPainter(&f.image).fillRect(90, height - footer - 16, 25, 14, QColor::fromHsv(tick++ * 40 % 360, 200, 200));
+                for (int y = height - footer - 16; y < height - footer - 2; ++y)
+                    f.covered[size_t(y)] = true;
+            }
+            return f;
+        };
+        ScrollStitcher stitcher;
+        stitcher.begin(view(0));
+        int offset = 0;
+        for (const int step : {70, 150, 20, 150}) {
+            offset += step;
+            QVERIFY(stitcher.add(view(offset)));
+        }
+        const ScrollStitcher::Frame last = view(offset);
+        const QImage out = joined(stitcher.finish(last));
+        QCOMPARE(stitcher.holes(), 0);
+        QCOMPARE(stitcher.coverInside(), 0);
+        QImage want = expected(offset);
+        QPainter(&want).drawImage(0, offset + shadowTop - 4, last.image, 0, shadowTop - 4, width, 16);
+        QCOMPARE(out, want);
+    }
+
     void sideColumnsAndBlankEndFollowTheFirstView()
     {
         ScrollStitcher stitcher;
