@@ -78,6 +78,7 @@ private:
     QCoro::Task<Place> locate(const FrameRows& frame, FrameMatcher::Match& match);
     void rebase(const FrameRows& frame, int rowsAbove);
     QCoro::Task<ScrollStop> endOrPlain(const FrameRows& frame);
+    QCoro::Task<std::optional<Step>> watchForGrowth();
     QCoro::Task<ScrollStop> endOnBlank(const FrameRows& frame);
     void stitch(const Step& step);
     bool besideContent(const FrameRows& frame, int c) const;
@@ -150,6 +151,8 @@ private:
     // What was sent since the newest strip: wheel clicks and page keys, net.
     int m_clicksSinceStrip = 0;
     int m_pagesSinceStrip = 0;
+    // The page grew past where it had ended since the newest strip.
+    bool m_grownSinceStrip = false;
     // Blank rows at the end of the content, below the last strip.
     int m_blankTail = 0;
     QRgb m_blankColour = 0;

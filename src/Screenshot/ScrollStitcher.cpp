@@ -83,7 +83,16 @@ void ScrollStitcher::put(const QImage& image, const Frame& frame, int y, State a
     // A clean row near the bottom gives way to a view that shows it higher.
     if ((now == State::clean && deep <= m_depth[size_t(r)]) || (covered && now != State::missing))
         return;
-    write(r, reinterpret_cast<const QRgb*>(image.constScanLine(y)), m_frames > 0);
+    const QRgb* source = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+    if (now == State::clean) {
+        // Taken again: the columns beside the content stay as they were.
+        QRgb* line = reinterpret_cast<QRgb*>(m_chunks[size_t(r / chunkRows)].scanLine(r % chunkRows));
+        for (int x = 0; x < m_width; ++x)
+            if (!(x < int(m_fixed.size()) && m_fixed[size_t(x)]))
+                line[x] = source[x];
+    } else {
+        write(r, source, m_frames > 0);
+    }
     m_state[size_t(r)] = covered ? as : State::clean;
     m_depth[size_t(r)] = deep;
 }
@@ -119,6 +128,34 @@ bool ScrollStitcher::add(const Frame& frame)
     m_end = std::max(m_end, frame.offset + frame.contentEnd);
     ++m_frames;
     return whole;
+}
+
+int ScrollStitcher::firstChanged(const Frame& frame) const
+{
+    const QImage image = premultiplied(frame.image);
+    for (int y = frame.contentTop; y < frame.contentEnd; ++y) {
+        const int r = frame.offset + y;
+        if (r < m_header || coveredRow(frame, y))
+            continue;
+        if (r >= m_end)
+            break;
+        if (m_state[size_t(r)] != State::clean)
+            continue;
+        const QRgb* held = reinterpret_cast<const QRgb*>(m_chunks[size_t(r / chunkRows)].constScanLine(r % chunkRows));
+        const QRgb* shown = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < m_width; ++x)
+            if (!(x < int(m_fixed.size()) && m_fixed[size_t(x)]) && held[x] != shown[x])
+                return y;
+    }
+    return -1;
+}
+
+void ScrollStitcher::retake(const Frame& frame, int y)
+{
+    const int from = std::max(m_header, frame.offset + y);
+    for (int r = from; r < int(m_state.size()); ++r)
+        m_state[size_t(r)] = State::missing;
+    m_end = std::min(m_end, from);
 }
 
 void ScrollStitcher::addBlank(int rows, QRgb colour)

@@ -54,6 +54,13 @@ public:
     // A later frame. False when rows between what the result held and the
     // frame's content were never seen (they went under the header).
     bool add(const Frame& frame);
+    // A page that grew after its end was taken (items appended below it):
+    // the first frame row of the frame's content whose result row holds
+    // something else (what ended the page before); -1 where all agree.
+    int firstChanged(const Frame& frame) const;
+    // Result rows from frame row `y` of the frame on are taken again, from
+    // this frame and those after it.
+    void retake(const Frame& frame, int y);
     // `rows` rows of one colour after the content (a blank end measured but
     // not seen).
     void addBlank(int rows, QRgb colour);

@@ -26,6 +26,7 @@ enum class ScrollStop {
     coverRepeated,     // something fixed over the content shows in the middle of the result
     contentMoved,      // the content moved by itself while it was scrolled (it grew above the view)
     sectionShifted,    // what holds a section moved and did not come back to its place
+    grewAtEnd,         // the page grew at its end in a way no seam follows, or more often than followed
 };
 
 class ScrollStops {
@@ -40,4 +41,7 @@ public:
     static constexpr int seamRetries = 4;
     // Steps in a row that bring no new rows before the run ends.
     static constexpr int barrenSteps = 12;
+    // Times the page may grow at its end (items appended as it comes near)
+    // and be followed before the run ends.
+    static constexpr int growthLimit = 25;
 };
