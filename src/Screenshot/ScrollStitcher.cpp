@@ -88,7 +88,7 @@ void ScrollStitcher::put(const QImage& image, const Frame& frame, int y, State a
         // Taken again: the columns beside the content stay as they were.
         QRgb* line = reinterpret_cast<QRgb*>(m_chunks[size_t(r / chunkRows)].scanLine(r % chunkRows));
         for (int x = 0; x < m_width; ++x)
-            if (!(x < int(m_fixed.size()) && m_fixed[size_t(x)]))
+            if (!fixedColumn(x))
                 line[x] = source[x];
     } else {
         write(r, source, m_frames > 0);
@@ -144,7 +144,7 @@ int ScrollStitcher::firstChanged(const Frame& frame) const
         const QRgb* held = reinterpret_cast<const QRgb*>(m_chunks[size_t(r / chunkRows)].constScanLine(r % chunkRows));
         const QRgb* shown = reinterpret_cast<const QRgb*>(image.constScanLine(y));
         for (int x = 0; x < m_width; ++x)
-            if (!(x < int(m_fixed.size()) && m_fixed[size_t(x)]) && held[x] != shown[x])
+            if (!fixedColumn(x) && held[x] != shown[x])
                 return y;
     }
     return -1;

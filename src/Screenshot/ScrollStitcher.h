@@ -96,6 +96,7 @@ private:
     enum class State : unsigned char { missing, covered, coveredFirst, clean };
     void put(const QImage& image, const Frame& frame, int y, State as);
     bool coveredRow(const Frame& frame, int y) const;
+    bool fixedColumn(int x) const { return x < int(m_fixed.size()) && m_fixed[size_t(x)]; }
     int depth(const Frame& frame, int y) const;
     void widenBottomBand(const Frame& frame);
     void write(int r, const QRgb* source, bool masked);

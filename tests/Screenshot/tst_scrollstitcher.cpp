@@ -2,7 +2,8 @@
 // once, from a frame where nothing fixed covered it; the header once at the
 // top, the footer and a cover low in the view once at the end; a cover
 // pasted into the middle or rows no frame showed counted so the result can
-// say it is incomplete; and how far a step may go around covers.
+// say it is incomplete; how far a step may go around covers; rows near the
+// bottom a shadow may darken, and rows a page grew into, taken again.
 #include "Screenshot/ScrollStitcher.h"
 #include "fakes/FakeScrollWorld.h"
 
@@ -207,6 +208,34 @@ private Q_SLOTS:
         QImage want = expected(offset);
         QPainter(&want).drawImage(0, offset + shadowTop - 4, last.image, 0, shadowTop - 4, width, 16);
         QCOMPARE(out, want);
+    }
+
+    void rowsAPageGrewIntoAreTakenAgain()
+    {
+        // The view stands at the end of a page whose last rows (from page
+        // row 240 on) are a plain end; items appended there show in place
+        // of it without the view moving, and the run goes on below.
+        const QImage grown = page;
+        QImage ended = page.copy();
+        QPainter(&ended).fillRect(0, 240, width, ended.height() - 240, Qt::white);
+        const auto view = [&](const QImage& content, int offset) {
+            ScrollStitcher::Frame f = frame(offset);
+            QPainter(&f.image).drawImage(0, header, content, 0, offset, width, height - header - footer);
+            return f;
+        };
+        ScrollStitcher stitcher;
+        stitcher.begin(view(ended, 0));
+        QVERIFY(stitcher.add(view(ended, 100)));
+        // Nothing changed yet: all agree.
+        QCOMPARE(stitcher.firstChanged(view(ended, 100)), -1);
+        const ScrollStitcher::Frame there = view(grown, 100);
+        const int changed = stitcher.firstChanged(there);
+        QCOMPARE(changed, header + 240 - 100);
+        stitcher.retake(there, changed);
+        QVERIFY(stitcher.add(there));
+        QVERIFY(stitcher.add(view(grown, 250)));
+        QCOMPARE(joined(stitcher.finish(view(grown, 250))), expected(250));
+        QCOMPARE(stitcher.holes(), 0);
     }
 
     void sideColumnsAndBlankEndFollowTheFirstView()
