@@ -755,7 +755,9 @@ QCoro::Task<ScrollStop> ScrollRun::scrollDown()
     int heightBefore = m_stitcher.height();
     int barren = 0;
     double shortfall = 0; // rows the wheel sent that the content did not move
-    int growths = 0;      // times the page grew after its end was reached
+    // The view stood still since the newest strip (at an end, perhaps one
+    // that grows): the steps that came short before say nothing more.
+    bool stoodStill = false;
     while (m_stitcher.frames() <= WindowScrollCapture::maxStrips) {
         if (gone())
             co_return ScrollStop::captureGone;
@@ -827,6 +829,10 @@ QCoro::Task<ScrollStop> ScrollRun::scrollDown()
                 step = Step{later, further, true};
             }
         }
+        if (!step.match.moved || !step.match.confirmed)
+            m_mayHaveGrown = true;
+        if (!step.match.moved)
+            stoodStill = true;
         if (!step.match.moved) {
             if (usedKeys && !m_keysProven) {
                 log(QStringLiteral("Tasten bewegen die Ansicht nicht — weiter mit dem Mausrad"));
@@ -855,7 +861,7 @@ QCoro::Task<ScrollStop> ScrollRun::scrollDown()
                 std::optional<Step> grown = co_await watchForGrowth();
                 if (!grown)
                     co_return gone() ? ScrollStop::captureGone : end;
-                if (++growths > ScrollStops::growthLimit)
+                if (m_growths > ScrollStops::growthLimit)
                     co_return ScrollStop::grewAtEnd;
                 noMovementBefore = false;
                 if (!grown->match.moved)
@@ -932,7 +938,7 @@ QCoro::Task<ScrollStop> ScrollRun::scrollDown()
         // the view loaded and pushed it down), so rows the result holds may
         // no longer be where they are. (A smooth scroll that stalled makes
         // up for it with the next step; the end of the content ends it.)
-        if (trustedBefore && step.learn) {
+        if (trustedBefore && step.learn && !stoodStill) {
             const double before = shortfall;
             shortfall += asked - step.match.shift;
             const double tolerance = qMax(8.0, m_stepper->pixelsPerClick() / 2);
@@ -941,7 +947,10 @@ QCoro::Task<ScrollStop> ScrollRun::scrollDown()
         } else {
             shortfall = 0;
         }
+        stoodStill = false;
         stitch(step);
+        if (m_growths > ScrollStops::growthLimit)
+            co_return ScrollStop::grewAtEnd;
         m_around = QImage();
         // Over an inner box every step; else after one that went short.
         if (m_innerBox
@@ -1168,12 +1177,12 @@ QCoro::Task<std::optional<ScrollRun::Step>> ScrollRun::watchForGrowth()
             continue;
         const FrameMatcher::Match match = co_await analyse(m_previous, frame, 0, false);
         if (match.moved && usable(match)) {
-            m_grownSinceStrip = true;
+            m_mayHaveGrown = true;
             co_return Step{frame, match, false};
         }
         ScrollStitcher::Frame here = m_lastFrame;
         here.image = frame.image();
-        const int changed = match.moved ? -1 : m_stitcher.firstChanged(here);
+        const int changed = match.moved ? -1 : m_stitcher.firstChanged(here, m_w - m_scrollbar);
         if (changed < 0 && !match.moved)
             continue; // only what stands over the content changed
         if (changed <= here.contentTop) {
@@ -1184,6 +1193,7 @@ QCoro::Task<std::optional<ScrollRun::Step>> ScrollRun::watchForGrowth()
         // The view stayed; new rows below `changed`.
         log(QStringLiteral("Seite wächst am Ende: neu ab Zeile ") + QString::number(here.offset + changed));
         m_stitcher.retake(here, changed);
+        ++m_growths;
         m_stitcher.add(here);
         m_lastFrame = here;
         m_previous = frame;
@@ -1362,12 +1372,13 @@ void ScrollRun::stitch(const Step& step)
         log(QStringLiteral("Mausrad: ") + QString::number(m_stepper->pixelsPerClick(), 'f', 1)
             + QStringLiteral(" px pro Klick, nächster Schritt ") + QString::number(m_stepper->clicks())
             + QStringLiteral(" Klicks"));
-    if (m_grownSinceStrip) {
+    if (m_mayHaveGrown) {
         // What ended the page before (its last rows, a footer) may now hold
-        // the items that came: taken again from here.
-        if (const int changed = m_stitcher.firstChanged(next); changed >= 0) {
+        // items that came in its place: taken again from where they differ.
+        if (const int changed = m_stitcher.firstChanged(next, m_w - m_scrollbar); changed >= 0) {
             log(QStringLiteral("Seitenende neu: ab Zeile ") + QString::number(next.offset + changed));
             m_stitcher.retake(next, changed);
+            ++m_growths;
         }
     }
     const int before = m_stitcher.height();
@@ -1386,7 +1397,7 @@ void ScrollRun::stitch(const Step& step)
     m_last = frame;
     m_clicksSinceStrip = 0;
     m_pagesSinceStrip = 0;
-    m_grownSinceStrip = false;
+    m_mayHaveGrown = false;
 }
 
 // The badges a confirmed seam found over the content, as long as they stay

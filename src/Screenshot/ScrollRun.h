@@ -151,8 +151,11 @@ private:
     // What was sent since the newest strip: wheel clicks and page keys, net.
     int m_clicksSinceStrip = 0;
     int m_pagesSinceStrip = 0;
-    // The page grew past where it had ended since the newest strip.
-    bool m_grownSinceStrip = false;
+    // Since the newest strip the view stood still or a seam failed: the page
+    // may have grown in place of its end, so the next strip's rows are
+    // checked against what the result holds.
+    bool m_mayHaveGrown = false;
+    int m_growths = 0; // times rows were taken again for it
     // Blank rows at the end of the content, below the last strip.
     int m_blankTail = 0;
     QRgb m_blankColour = 0;

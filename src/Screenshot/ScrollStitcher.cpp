@@ -130,7 +130,7 @@ bool ScrollStitcher::add(const Frame& frame)
     return whole;
 }
 
-int ScrollStitcher::firstChanged(const Frame& frame) const
+int ScrollStitcher::firstChanged(const Frame& frame, int columns) const
 {
     const QImage image = premultiplied(frame.image);
     for (int y = frame.contentTop; y < frame.contentEnd; ++y) {
@@ -143,7 +143,7 @@ int ScrollStitcher::firstChanged(const Frame& frame) const
             continue;
         const QRgb* held = reinterpret_cast<const QRgb*>(m_chunks[size_t(r / chunkRows)].constScanLine(r % chunkRows));
         const QRgb* shown = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        for (int x = 0; x < m_width; ++x)
+        for (int x = 0; x < std::min(columns, m_width); ++x)
             if (!fixedColumn(x) && held[x] != shown[x])
                 return y;
     }
@@ -153,8 +153,14 @@ int ScrollStitcher::firstChanged(const Frame& frame) const
 void ScrollStitcher::retake(const Frame& frame, int y)
 {
     const int from = std::max(m_header, frame.offset + y);
-    for (int r = from; r < int(m_state.size()); ++r)
-        m_state[size_t(r)] = State::missing;
+    for (int r = from; r < int(m_state.size()); ++r) {
+        const int at = r - frame.offset;
+        // (A row the frame shows covered keeps its pixels until a view shows
+        // it uncovered; none does: a cover inside, the result says so.)
+        const bool covered = at < frame.contentEnd && coveredRow(frame, at);
+        m_state[size_t(r)] = covered && m_state[size_t(r)] != State::missing ? State::covered : State::missing;
+        m_depth[size_t(r)] = 0;
+    }
     m_end = std::min(m_end, from);
 }
 

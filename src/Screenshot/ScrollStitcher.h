@@ -56,10 +56,11 @@ public:
     bool add(const Frame& frame);
     // A page that grew after its end was taken (items appended below it):
     // the first frame row of the frame's content whose result row holds
-    // something else (what ended the page before); -1 where all agree.
-    int firstChanged(const Frame& frame) const;
-    // Result rows from frame row `y` of the frame on are taken again, from
-    // this frame and those after it.
+    // something else in its first `columns` columns (what ended the page
+    // before); -1 where all agree.
+    int firstChanged(const Frame& frame, int columns) const;
+    // Result rows from frame row `y` of the frame on are taken again: from
+    // this frame where it shows them uncovered, else from a later one.
     void retake(const Frame& frame, int y);
     // `rows` rows of one colour after the content (a blank end measured but
     // not seen).

@@ -227,9 +227,9 @@ private Q_SLOTS:
         stitcher.begin(view(ended, 0));
         QVERIFY(stitcher.add(view(ended, 100)));
         // Nothing changed yet: all agree.
-        QCOMPARE(stitcher.firstChanged(view(ended, 100)), -1);
+        QCOMPARE(stitcher.firstChanged(view(ended, 100), width), -1);
         const ScrollStitcher::Frame there = view(grown, 100);
-        const int changed = stitcher.firstChanged(there);
+        const int changed = stitcher.firstChanged(there, width);
         QCOMPARE(changed, header + 240 - 100);
         stitcher.retake(there, changed);
         QVERIFY(stitcher.add(there));
