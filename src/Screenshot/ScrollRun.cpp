@@ -926,6 +926,10 @@ QCoro::Task<ScrollStop> ScrollRun::scrollDown()
                 co_return ScrollStop::changesInPlace;
             }
             ++smallShifts;
+            // Rows changed in place (perhaps the page's end, grown): the
+            // wheel sent moved nothing, and the next strip is checked.
+            stoodStill = true;
+            m_mayHaveGrown = true;
             m_previous = step.frame;
             continue;
         }
