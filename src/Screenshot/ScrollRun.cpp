@@ -133,6 +133,9 @@ constexpr int longerSettleMs = 600;
 // A step that moved clearly less than expected is looked at again after at
 // most this long.
 constexpr int stillGlidingMs = 250;
+// How long the view is watched at the end for the page to grow (a page that
+// appends items once its end comes near does so within about a second).
+constexpr int growthWatchMs = 1500;
 // Seam retries: each a step back and a smaller step.
 constexpr int seamRetries = ScrollStops::seamRetries;
 // Scrolling to the top ends after this long even on a view that keeps
@@ -752,6 +755,9 @@ QCoro::Task<ScrollStop> ScrollRun::scrollDown()
     int heightBefore = m_stitcher.height();
     int barren = 0;
     double shortfall = 0; // rows the wheel sent that the content did not move
+    // The view stood still since the newest strip (at an end, perhaps one
+    // that grows): the steps that came short before say nothing more.
+    bool stoodStill = false;
     while (m_stitcher.frames() <= WindowScrollCapture::maxStrips) {
         if (gone())
             co_return ScrollStop::captureGone;
@@ -823,8 +829,15 @@ QCoro::Task<ScrollStop> ScrollRun::scrollDown()
                 step = Step{later, further, true};
             }
         }
+        // A seam the frames could not measure: the next strip is checked
+        // for rows the page grew into, also where it is taken at the known
+        // distance.
+        if (!step.match.moved || !step.match.confirmed)
+            m_mayHaveGrown = true;
         if (!usable(step.match))
             assumeKnownShift(step);
+        if (!step.match.moved)
+            stoodStill = true;
         if (!step.match.moved) {
             if (usedKeys && !m_keysProven) {
                 log(QStringLiteral("Tasten bewegen die Ansicht nicht — weiter mit dem Mausrad"));
@@ -849,7 +862,17 @@ QCoro::Task<ScrollStop> ScrollRun::scrollDown()
             } else {
                 withdrawAssumed();
                 const ScrollStop end = co_await endOrPlain(settledFrame);
-                co_return end;
+                if (end != ScrollStop::contentEnd || m_innerBox)
+                    co_return end;
+                std::optional<Step> grown = co_await watchForGrowth();
+                if (!grown)
+                    co_return gone() ? ScrollStop::captureGone : end;
+                if (m_growths > ScrollStops::growthLimit)
+                    co_return ScrollStop::grewAtEnd;
+                noMovementBefore = false;
+                if (!grown->match.moved)
+                    continue; // on from the new rows
+                step = *grown;
             }
         }
         if (usedKeys)
@@ -909,6 +932,10 @@ QCoro::Task<ScrollStop> ScrollRun::scrollDown()
                 co_return ScrollStop::changesInPlace;
             }
             ++smallShifts;
+            // Rows changed in place (perhaps the page's end, grown): the
+            // wheel sent moved nothing, and the next strip is checked.
+            stoodStill = true;
+            m_mayHaveGrown = true;
             m_previous = step.frame;
             continue;
         }
@@ -921,7 +948,7 @@ QCoro::Task<ScrollStop> ScrollRun::scrollDown()
         // the view loaded and pushed it down), so rows the result holds may
         // no longer be where they are. (A smooth scroll that stalled makes
         // up for it with the next step; the end of the content ends it.)
-        if (trustedBefore && step.learn) {
+        if (trustedBefore && step.learn && !stoodStill) {
             const double before = shortfall;
             shortfall += asked - step.match.shift;
             const double tolerance = qMax(8.0, m_stepper->pixelsPerClick() / 2);
@@ -938,7 +965,10 @@ QCoro::Task<ScrollStop> ScrollRun::scrollDown()
         if (step.unpinned)
             m_beforeAssumed = BeforeAssumed{m_stitcher, m_offset, m_last, m_lastFrame, m_bands, m_clicksSinceStrip,
                                             m_pagesSinceStrip};
+        stoodStill = false;
         stitch(step);
+        if (m_growths > ScrollStops::growthLimit)
+            co_return ScrollStop::grewAtEnd;
         m_around = QImage();
         // Over an inner box every step; else after one that went short.
         if (m_innerBox
@@ -1197,6 +1227,54 @@ QCoro::Task<ScrollStop> ScrollRun::endOrPlain(const FrameRows& frame)
     co_return end;
 }
 
+// The view stands at what looks like the end: whether the page grows there
+// (items appended as its end comes near). Frames are watched for a while,
+// each wait ending as soon as the view changes. New rows in place of the
+// page's end (the view stayed) are taken into the result and the run goes
+// on from there; a view that moved on is the next step. Nothing when the
+// page stayed as it was, or changed in a way no seam follows (the run then
+// says so).
+QCoro::Task<std::optional<ScrollRun::Step>> ScrollRun::watchForGrowth()
+{
+    const qint64 until = m_b.clock.milliseconds() + growthWatchMs;
+    // The first look is at once: the view may not be back where the newest
+    // strip's frame was (a wheel that goes further up than down), and then
+    // nothing here tells growth from that.
+    for (bool first = true; !gone() && m_b.clock.milliseconds() < until; first = false) {
+        const FrameRows frame = co_await settled(m_previous, first ? 0 : FrameSettler::reactMs);
+        if (frame.isNull())
+            co_return std::nullopt;
+        const FrameMatcher::Change change = FrameMatcher::change(m_previous, frame, m_settler.ignore());
+        if (change.cells == 0 || FrameMatcher::localChange(change))
+            continue;
+        const FrameMatcher::Match match = co_await analyse(m_previous, frame, 0, false);
+        if (match.moved && usable(match)) {
+            m_mayHaveGrown = true;
+            co_return Step{frame, match, false};
+        }
+        ScrollStitcher::Frame here = m_lastFrame;
+        here.image = frame.image();
+        const int changed = match.moved ? -1 : m_stitcher.firstChanged(here, m_w - m_scrollbar);
+        if (changed < 0 && !match.moved)
+            continue; // only what stands over the content changed
+        if (changed <= here.contentTop) {
+            if (!first)
+                note(ScrollStop::grewAtEnd);
+            co_return std::nullopt;
+        }
+        // The view stayed; new rows below `changed`.
+        log(QStringLiteral("Seite wächst am Ende: neu ab Zeile ") + QString::number(here.offset + changed));
+        m_stitcher.retake(here, changed);
+        ++m_growths;
+        m_stitcher.add(here);
+        m_lastFrame = here;
+        m_previous = frame;
+        m_last = frame;
+        co_return Step{frame, match, false};
+    }
+    co_return std::nullopt;
+}
+
 // The view shows a stretch of one colour, where movement cannot be seen. A
 // probe tells whether it is the end of the content: a few frames further on
 // it must still be blank, and going back by everything sent since the last
@@ -1366,6 +1444,15 @@ void ScrollRun::stitch(const Step& step)
         log(QStringLiteral("Mausrad: ") + QString::number(m_stepper->pixelsPerClick(), 'f', 1)
             + QStringLiteral(" px pro Klick, nächster Schritt ") + QString::number(m_stepper->clicks())
             + QStringLiteral(" Klicks"));
+    if (m_mayHaveGrown) {
+        // What ended the page before (its last rows, a footer) may now hold
+        // items that came in its place: taken again from where they differ.
+        if (const int changed = m_stitcher.firstChanged(next, m_w - m_scrollbar); changed >= 0) {
+            log(QStringLiteral("Seitenende neu: ab Zeile ") + QString::number(next.offset + changed));
+            m_stitcher.retake(next, changed);
+            ++m_growths;
+        }
+    }
     const int before = m_stitcher.height();
     if (!m_stitcher.add(next) && !m_stops.contains(ScrollStop::missedUnderHeader))
         note(ScrollStop::missedUnderHeader); // rows went under the header before they were seen whole
@@ -1382,6 +1469,7 @@ void ScrollRun::stitch(const Step& step)
     m_last = frame;
     m_clicksSinceStrip = 0;
     m_pagesSinceStrip = 0;
+    m_mayHaveGrown = false;
 }
 
 // The badges a confirmed seam found over the content, as long as they stay

@@ -84,6 +84,7 @@ private:
     bool assumeKnownShift(Step& step);
     void withdrawAssumed();
     QCoro::Task<ScrollStop> endOrPlain(const FrameRows& frame);
+    QCoro::Task<std::optional<Step>> watchForGrowth();
     QCoro::Task<ScrollStop> endOnBlank(const FrameRows& frame);
     void stitch(const Step& step);
     bool besideContent(const FrameRows& frame, int c) const;
@@ -172,6 +173,11 @@ private:
         int pages = 0;
     };
     std::optional<BeforeAssumed> m_beforeAssumed;
+    // Since the newest strip the view stood still or a seam failed: the page
+    // may have grown in place of its end, so the next strip's rows are
+    // checked against what the result holds.
+    bool m_mayHaveGrown = false;
+    int m_growths = 0; // times rows were taken again for it
     // Blank rows at the end of the content, below the last strip.
     int m_blankTail = 0;
     QRgb m_blankColour = 0;

@@ -32,8 +32,10 @@ void ScrollStitcher::grow(int rows)
         chunk.fill(Qt::transparent);
         m_chunks.push_back(std::move(chunk));
     }
-    if (int(m_state.size()) < rows)
+    if (int(m_state.size()) < rows) {
         m_state.resize(size_t(rows), State::missing);
+        m_depth.resize(size_t(rows), 0);
+    }
 }
 
 void ScrollStitcher::write(int r, const QRgb* source, bool masked)
@@ -50,6 +52,14 @@ void ScrollStitcher::write(int r, const QRgb* source, bool masked)
 bool ScrollStitcher::coveredRow(const Frame& frame, int y) const
 {
     return coveredAt(frame, y) || (y >= 0 && frame.image.height() - y <= m_bottomBand);
+}
+
+// Rows from frame row y down to the bottom of the content (that of the
+// frame or the tallest band, whichever is higher), at most shadowRows.
+int ScrollStitcher::depth(const Frame& frame, int y) const
+{
+    const int end = std::min(frame.contentEnd, frame.image.height() - m_bottomBand);
+    return std::clamp(end - y, 0, shadowRows);
 }
 
 // The tallest bottom band so far: from here on, rows that far down in any
@@ -69,10 +79,22 @@ void ScrollStitcher::put(const QImage& image, const Frame& frame, int y, State a
     grow(r + 1);
     const bool covered = coveredRow(frame, y);
     const State now = m_state[size_t(r)];
-    if (now == State::clean || (covered && now != State::missing))
+    const int deep = covered ? 0 : depth(frame, y);
+    // A clean row near the bottom gives way to a view that shows it higher.
+    if ((now == State::clean && deep <= m_depth[size_t(r)]) || (covered && now != State::missing))
         return;
-    write(r, reinterpret_cast<const QRgb*>(image.constScanLine(y)), m_frames > 0);
+    const QRgb* source = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+    if (now == State::clean) {
+        // Taken again: the columns beside the content stay as they were.
+        QRgb* line = reinterpret_cast<QRgb*>(m_chunks[size_t(r / chunkRows)].scanLine(r % chunkRows));
+        for (int x = 0; x < m_width; ++x)
+            if (!fixedColumn(x))
+                line[x] = source[x];
+    } else {
+        write(r, source, m_frames > 0);
+    }
     m_state[size_t(r)] = covered ? as : State::clean;
+    m_depth[size_t(r)] = deep;
 }
 
 void ScrollStitcher::begin(const Frame& frame)
@@ -89,6 +111,7 @@ void ScrollStitcher::begin(const Frame& frame)
         m_state[size_t(y)] = !content && y < frame.contentTop ? State::clean
             : content && !coveredAt(frame, y)                ? State::clean
                                                               : State::coveredFirst;
+        m_depth[size_t(y)] = y < frame.contentTop ? shadowRows : depth(frame, y);
     }
     m_header = frame.contentTop;
     m_end = frame.contentEnd;
@@ -107,6 +130,46 @@ bool ScrollStitcher::add(const Frame& frame)
     return whole;
 }
 
+int ScrollStitcher::firstChanged(const Frame& frame, int columns) const
+{
+    const QImage image = premultiplied(frame.image);
+    for (int y = frame.contentTop; y < frame.contentEnd; ++y) {
+        const int r = frame.offset + y;
+        if (r < m_header || coveredRow(frame, y))
+            continue;
+        if (r >= m_end)
+            break;
+        if (m_state[size_t(r)] != State::clean)
+            continue;
+        const QRgb* held = reinterpret_cast<const QRgb*>(m_chunks[size_t(r / chunkRows)].constScanLine(r % chunkRows));
+        const QRgb* shown = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < std::min(columns, m_width); ++x)
+            if (!fixedColumn(x) && held[x] != shown[x])
+                return y;
+    }
+    return -1;
+}
+
+void ScrollStitcher::retake(const Frame& frame, int y)
+{
+    const int from = std::max(m_header, frame.offset + y);
+    const int middle = (frame.contentTop + frame.contentEnd) / 2;
+    for (int r = from; r < int(m_state.size()); ++r) {
+        const int at = r - frame.offset;
+        if (at < frame.contentEnd && coveredRow(frame, at)) {
+            // Under a cover low in the view: kept until a later view shows
+            // it uncovered (none does: a cover inside, the result says so).
+            // Higher up no later view shows it again: kept as it was.
+            if (at >= middle && m_state[size_t(r)] == State::clean)
+                m_state[size_t(r)] = State::covered;
+            continue;
+        }
+        m_state[size_t(r)] = State::missing;
+        m_depth[size_t(r)] = 0;
+    }
+    m_end = std::min(m_end, from);
+}
+
 void ScrollStitcher::addBlank(int rows, QRgb colour)
 {
     if (rows <= 0)
@@ -116,6 +179,7 @@ void ScrollStitcher::addBlank(int rows, QRgb colour)
     for (int r = m_end; r < m_end + rows; ++r) {
         write(r, line.data(), true);
         m_state[size_t(r)] = State::clean;
+        m_depth[size_t(r)] = shadowRows;
     }
     m_end += rows;
     m_blankEnd = true;
@@ -150,6 +214,7 @@ QList<StitchStrip> ScrollStitcher::finish(const Frame& last)
             continue;
         write(r, reinterpret_cast<const QRgb*>(image.constScanLine(y)), false);
         m_state[size_t(r)] = State::clean;
+        m_depth[size_t(r)] = shadowRows;
     }
     m_coverInside = 0;
     m_holes = 0;

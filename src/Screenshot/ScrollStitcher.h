@@ -18,6 +18,12 @@
 // frame and not always whole (a shadow over plain rows looks like content
 // moving): from the first frame that shows it, the tallest bottom band so
 // far counts as covered in every frame.
+//
+// A banner's shadow may fall over the view's last rows and, over dark or
+// plain content, still look like content moving: rows taken within
+// `shadowRows` of the bottom of the content are replaced by a later view
+// that shows them higher up, uncovered. Nothing is left out for it: rows no
+// later view shows (the last frame's, a clock's) stay as they were taken.
 #include "Screenshot/WindowShot.h"
 
 #include <QImage>
@@ -48,6 +54,14 @@ public:
     // A later frame. False when rows between what the result held and the
     // frame's content were never seen (they went under the header).
     bool add(const Frame& frame);
+    // A page that grew after its end was taken (items appended below it):
+    // the first frame row of the frame's content whose result row holds
+    // something else in its first `columns` columns (what ended the page
+    // before); -1 where all agree.
+    int firstChanged(const Frame& frame, int columns) const;
+    // Result rows from frame row `y` of the frame on are taken again: from
+    // this frame where it shows them uncovered, else from a later one.
+    void retake(const Frame& frame, int y);
     // `rows` rows of one colour after the content (a blank end measured but
     // not seen).
     void addBlank(int rows, QRgb colour);
@@ -75,10 +89,16 @@ public:
     // uncovered (those under the lower cover come with the next step).
     static int stepRows(const Frame& frame);
 
+    // Rows above the bottom of the content a shadow over it may reach (a
+    // banner's soft shadow at device scale 2).
+    static constexpr int shadowRows = 32;
+
 private:
     enum class State : unsigned char { missing, covered, coveredFirst, clean };
     void put(const QImage& image, const Frame& frame, int y, State as);
     bool coveredRow(const Frame& frame, int y) const;
+    bool fixedColumn(int x) const { return x < int(m_fixed.size()) && m_fixed[size_t(x)]; }
+    int depth(const Frame& frame, int y) const;
     void widenBottomBand(const Frame& frame);
     void write(int r, const QRgb* source, bool masked);
     void grow(int rows);
@@ -94,6 +114,9 @@ private:
     bool m_blankEnd = false;
     std::vector<QImage> m_chunks;
     std::vector<State> m_state;
+    // Per result row taken clean: how far above the bottom of its frame's
+    // content it was (at most shadowRows).
+    std::vector<int> m_depth;
     std::vector<bool> m_fixed;
     std::vector<QRgb> m_fill;
 };

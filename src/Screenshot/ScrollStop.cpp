@@ -53,6 +53,8 @@ QString ScrollStops::logLine(ScrollStop stop)
         return incomplete + QStringLiteral("festes Element über dem Inhalt mitten im Bild");
     case ScrollStop::contentMoved:
         return incomplete + QStringLiteral("Inhalt hat sich beim Scrollen verschoben (nachgeladen)");
+    case ScrollStop::grewAtEnd:
+        return incomplete + QStringLiteral("Seite wächst am Ende weiter");
     case ScrollStop::sectionShifted:
         return incomplete + QStringLiteral("Umgebung des Abschnitts verschoben");
     case ScrollStop::assumedSeamWrong:

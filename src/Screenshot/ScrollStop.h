@@ -28,6 +28,7 @@ enum class ScrollStop {
     sectionShifted,    // what holds a section moved and did not come back to its place
     assumedSeamWrong,  // a step measured later moved otherwise than the seams taken at the known distance assume
     assumedSeamAtEnd,  // the run ended on a seam taken at the known distance that nothing but its shared rows confirm
+    grewAtEnd,         // the page grew at its end in a way no seam follows, or more often than followed
 };
 
 class ScrollStops {
@@ -42,4 +43,7 @@ public:
     static constexpr int seamRetries = 4;
     // Steps in a row that bring no new rows before the run ends.
     static constexpr int barrenSteps = 12;
+    // Times the page may grow at its end (items appended as it comes near)
+    // and be followed before the run ends.
+    static constexpr int growthLimit = 25;
 };

@@ -12,6 +12,7 @@
 // ZENTU_GENERATED_BROWSER (chromium, firefox; both when unset) picks the
 // browser, so that each can run as a test of its own.
 #include "Debug/DebugLog.h"
+#include "support/DebugLogMessages.h"
 #include "support/GeneratedPageSession.h"
 #include "support/IsolatedEnvironment.h"
 #include "support/ScrollEngineRig.h"
@@ -108,6 +109,9 @@ private Q_SLOTS:
         const std::optional<GeneratedOutcome> outcome = browserRuns->capture(*rig, mouse, page, pick, &error, pastBottom);
         QVERIFY2(outcome, qPrintable(error));
         qInfo("%s: %s", qPrintable(page.description()), qPrintable(outcome->summary()));
+        // The capture's log, for a run that fails only on a loaded machine.
+        if (!outcome->honest() || (complete && !outcome->complete()))
+            qInfo().noquote() << debugLogMessages().join(QLatin1Char('\n'));
         QVERIFY2(outcome->honest(), qPrintable(QStringLiteral("called complete: ") + outcome->verdict.problem));
         if (complete)
             QVERIFY2(outcome->complete(), qPrintable(outcome->summary()));

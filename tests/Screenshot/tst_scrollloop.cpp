@@ -473,6 +473,61 @@ private Q_SLOTS:
         QVERIFY(!debugLogMessages().filter(QStringLiteral("Zu weit zurück: ")).isEmpty());
     }
 
+    void pageThatGrowsAtItsEndIsFollowed_data()
+    {
+        QTest::addColumn<int>("growAfterMs");
+        QTest::addColumn<int>("growths");
+        QTest::addColumn<bool>("whole");
+        // Items appended soon after the end came into view, twice.
+        QTest::newRow("soon") << 300 << 2 << true;
+        // Later, while the end is being made sure of.
+        QTest::newRow("late") << 1200 << 2 << true;
+        // Again and again, more often than it is followed.
+        QTest::newRow("endless") << 300 << ScrollStops::growthLimit * 2 << false;
+    }
+    void pageThatGrowsAtItsEndIsFollowed()
+    {
+        // The page shows its first rows and a plain end; once the view has
+        // stood at the end for a while, more rows come in place of that end.
+        QFETCH(int, growAfterMs);
+        QFETCH(int, growths);
+        QFETCH(bool, whole);
+        const int end = 60;
+        const int first = 900;
+        const int more = 350;
+        setUpWorld(300, 400, first + growths * more + end, 0, 0, 14);
+        const QImage full = world->content.copy();
+        const auto shown = [&](int rows) {
+            QImage c = full.copy(0, 0, full.width(), rows + end);
+            QPainter(&c).fillRect(0, rows, c.width(), end, Qt::white);
+            return c;
+        };
+        world->content = shown(first);
+        int grown = 0;
+        qint64 atEndSince = -1;
+        onSleep = [&] {
+            if (grown == growths || world->offset != world->maxOffset()) {
+                atEndSince = -1;
+                return;
+            }
+            if (atEndSince < 0)
+                atEndSince = clock.milliseconds();
+            else if (clock.milliseconds() - atEndSince >= growAfterMs) {
+                world->content = shown(first + ++grown * more);
+                atEndSince = -1;
+            }
+        };
+        const QImage result = run();
+        onSleep = nullptr;
+        QCOMPARE(incomplete, !whole);
+        if (!whole) {
+            QVERIFY(stops.contains(ScrollStop::grewAtEnd));
+            return;
+        }
+        QCOMPARE(grown, growths);
+        QCOMPARE(result, world->fullRendering());
+    }
+
     void blankEndOfTheContentIsTheEnd()
     {
         setUpWorld(300, 400, 3000);

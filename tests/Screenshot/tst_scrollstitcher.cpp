@@ -2,7 +2,8 @@
 // once, from a frame where nothing fixed covered it; the header once at the
 // top, the footer and a cover low in the view once at the end; a cover
 // pasted into the middle or rows no frame showed counted so the result can
-// say it is incomplete; and how far a step may go around covers.
+// say it is incomplete; how far a step may go around covers; rows near the
+// bottom a shadow may darken, and rows a page grew into, taken again.
 #include "Screenshot/ScrollStitcher.h"
 #include "fakes/FakeScrollWorld.h"
 
@@ -161,6 +162,80 @@ private Q_SLOTS:
             p.end();
             QCOMPARE(out, want);
         }
+    }
+
+    void aShadowOverTheLastRowsComesFromHigherViews_data()
+    {
+        QTest::addColumn<bool>("clock");
+        QTest::newRow("shadow") << false;
+        QTest::newRow("shadow and a ticking clock") << true;
+    }
+    void aShadowOverTheLastRowsComesFromHigherViews()
+    {
+        // A banner below the view casts a shadow over its last 12 content
+        // rows that no seam tells from content; a clock may tick over the
+        // last rows too (its rows covered). Every row above comes from a
+        // view without the shadow, and the last view's rows stay whole.
+        QFETCH(bool, clock);
+        const int shadowTop = height - footer - 12;
+        int tick = 0;
+        const auto view = [&](int offset) {
+            ScrollStitcher::Frame f = frame(offset);
+            for (int y = shadowTop; y < height - footer; ++y) {
+                QRgb* line = reinterpret_cast<QRgb*>(f.image.scanLine(y));
+                const int keep = 100 - 4 * (y - shadowTop + 1);
+                for (int x = 0; x < width; ++x)
+                    line[x] = qRgb(qRed(line[x]) * keep / 100, qGreen(line[x]) * keep / 100, qBlue(line[x]) * keep / 100);
+            }
+            if (clock) {
+                QPainter(&f.image).fillRect(90, height - footer - 16, 25, 14, QColor::fromHsv(tick++ * 40 % 360, 200, 200));
+                for (int y = height - footer - 16; y < height - footer - 2; ++y)
+                    f.covered[size_t(y)] = true;
+            }
+            return f;
+        };
+        ScrollStitcher stitcher;
+        stitcher.begin(view(0));
+        int offset = 0;
+        for (const int step : {70, 150, 20, 150}) {
+            offset += step;
+            QVERIFY(stitcher.add(view(offset)));
+        }
+        const ScrollStitcher::Frame last = view(offset);
+        const QImage out = joined(stitcher.finish(last));
+        QCOMPARE(stitcher.holes(), 0);
+        QCOMPARE(stitcher.coverInside(), 0);
+        QImage want = expected(offset);
+        QPainter(&want).drawImage(0, offset + shadowTop - 4, last.image, 0, shadowTop - 4, width, 16);
+        QCOMPARE(out, want);
+    }
+
+    void rowsAPageGrewIntoAreTakenAgain()
+    {
+        // The view stands at the end of a page whose last rows (from page
+        // row 240 on) are a plain end; items appended there show in place
+        // of it without the view moving, and the run goes on below.
+        const QImage grown = page;
+        QImage ended = page.copy();
+        QPainter(&ended).fillRect(0, 240, width, ended.height() - 240, Qt::white);
+        const auto view = [&](const QImage& content, int offset) {
+            ScrollStitcher::Frame f = frame(offset);
+            QPainter(&f.image).drawImage(0, header, content, 0, offset, width, height - header - footer);
+            return f;
+        };
+        ScrollStitcher stitcher;
+        stitcher.begin(view(ended, 0));
+        QVERIFY(stitcher.add(view(ended, 100)));
+        // Nothing changed yet: all agree.
+        QCOMPARE(stitcher.firstChanged(view(ended, 100), width), -1);
+        const ScrollStitcher::Frame there = view(grown, 100);
+        const int changed = stitcher.firstChanged(there, width);
+        QCOMPARE(changed, header + 240 - 100);
+        stitcher.retake(there, changed);
+        QVERIFY(stitcher.add(there));
+        QVERIFY(stitcher.add(view(grown, 250)));
+        QCOMPARE(joined(stitcher.finish(view(grown, 250))), expected(250));
+        QCOMPARE(stitcher.holes(), 0);
     }
 
     void sideColumnsAndBlankEndFollowTheFirstView()
