@@ -236,17 +236,6 @@ private Q_SLOTS:
         QVERIFY(stitcher.add(view(grown, 250)));
         QCOMPARE(joined(stitcher.finish(view(grown, 250))), expected(250));
         QCOMPARE(stitcher.holes(), 0);
-        // Taken again under a badge high in the view (a clock): no later
-        // view shows those rows, so they keep what an earlier one gave.
-        ScrollStitcher clock;
-        clock.begin(frame(0));
-        const ScrollStitcher::Frame badged = frame(100, 40, 60);
-        QVERIFY(clock.add(badged));
-        clock.retake(badged, header);
-        QVERIFY(clock.add(badged));
-        QVERIFY(clock.add(frame(130, 40, 60)));
-        clock.finish(frame(130, 40, 60));
-        QCOMPARE(clock.coverInside(), 0);
     }
 
     void sideColumnsAndBlankEndFollowTheFirstView()
