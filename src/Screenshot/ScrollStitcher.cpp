@@ -153,18 +153,12 @@ int ScrollStitcher::firstChanged(const Frame& frame, int columns) const
 void ScrollStitcher::retake(const Frame& frame, int y)
 {
     const int from = std::max(m_header, frame.offset + y);
-    const int middle = (frame.contentTop + frame.contentEnd) / 2;
     for (int r = from; r < int(m_state.size()); ++r) {
         const int at = r - frame.offset;
-        if (at < frame.contentEnd && coveredRow(frame, at)) {
-            // Under a cover low in the view: kept until a later view shows
-            // it uncovered (none does: a cover inside, the result says so).
-            // Higher up no later view shows it again: kept as it was.
-            if (at >= middle && m_state[size_t(r)] == State::clean)
-                m_state[size_t(r)] = State::covered;
-            continue;
-        }
-        m_state[size_t(r)] = State::missing;
+        // (A row the frame shows covered keeps its pixels until a view shows
+        // it uncovered; none does: a cover inside, the result says so.)
+        const bool covered = at < frame.contentEnd && coveredRow(frame, at);
+        m_state[size_t(r)] = covered && m_state[size_t(r)] != State::missing ? State::covered : State::missing;
         m_depth[size_t(r)] = 0;
     }
     m_end = std::min(m_end, from);
