@@ -860,8 +860,15 @@ QCoro::Task<ScrollStop> ScrollRun::scrollDown()
                 }
                 step = Step{later, again, true};
             } else {
+                const bool afterAssumed = m_beforeAssumed.has_value();
                 withdrawAssumed();
                 const ScrollStop end = co_await endOrPlain(settledFrame);
+                // Standing still right after a seam nothing pinned: a step
+                // back shows content move both at the end and where a plain
+                // stretch taller than the view begins, so this end is not
+                // known to be the page's end.
+                if (afterAssumed && end == ScrollStop::contentEnd)
+                    note(ScrollStop::assumedSeamAtEnd);
                 if (end != ScrollStop::contentEnd || m_innerBox)
                     co_return end;
                 std::optional<Step> grown = co_await watchForGrowth();
