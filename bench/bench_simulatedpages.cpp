@@ -9,7 +9,8 @@
 //
 // ZENTU_SEEDS=n runs seeds 1..n (default 200) per pick; ZENTU_SEED=s runs one
 // seed of each pick with the capture's log and writes the pictures to the
-// current folder.
+// current folder. Each result not complete is followed by the last seam the
+// run could not confirm, with why.
 #include "BenchMain.h"
 #include "support/DebugLogMessages.h"
 #include "support/SimulatedCapture.h"
@@ -30,8 +31,7 @@ void captureSeeds(benchmark::State& state, SimulatedPage::Pick pick)
         const int first = one ? qEnvironmentVariableIntValue("ZENTU_SEED") : 1;
         const int last = one ? first : seeds;
         for (int seed = first; seed <= last; ++seed) {
-            if (one)
-                DebugLog::restart();
+            DebugLog::restart();
             const SimulatedCapture::Outcome o = capture.run(quint32(seed), pick);
             ++runs;
             complete += o.complete();
@@ -39,8 +39,16 @@ void captureSeeds(benchmark::State& state, SimulatedPage::Pick pick)
             screens += o.screens;
             virtualMs += o.virtualMs;
             wallMs += o.wallMs;
-            if (!o.complete())
+            if (!o.complete()) {
                 std::fprintf(stderr, "%s %s\n", o.honest() ? "incomplete" : "DISHONEST", qPrintable(o.summary()));
+                // The last seam the run gave up on, and why.
+                const QStringList lines = debugLogMessages();
+                for (auto it = lines.crbegin(); it != lines.crend(); ++it)
+                    if (it->contains(QStringLiteral("Naht nicht bestätigt:"))) {
+                        std::fprintf(stderr, "  last doubt: %s\n", qPrintable(*it));
+                        break;
+                    }
+            }
             if (one) {
                 for (const QString& line : debugLogMessages())
                     std::fprintf(stderr, "  %s\n", qPrintable(line));

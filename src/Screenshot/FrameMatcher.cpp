@@ -3,6 +3,7 @@
 #include "Screenshot/WindowShot.h"
 
 #include <QHash>
+#include <optional>
 #include <cmath>
 #include <cstdlib>
 #include <vector>
@@ -110,14 +111,18 @@ struct ColumnKinds {
     int moving = 0;     // cell columns that move only
     int changing = 0;   // cell columns that fit neither
     int mismatched = 0; // cells of columns not standing still that fit neither the movement nor standing still
+    int maskedRows = 0; // shared rows with a badge in them
     FrameMatcher::Columns fixed;
     CellMask badges;
+    CellMask unsettled;
     // A hovered link or a blinking caret may differ; a wrong shift leaves
-    // whole blocks unmatched.
+    // whole blocks unmatched. Badges may not take nearly all the rows.
     FrameMatcher::Doubt doubt() const
     {
         if (overlap.rows < FrameMatcher::minOverlapRows)
             return FrameMatcher::Doubt::shortOverlap;
+        if (maskedRows * 10 > overlap.rows * 9)
+            return FrameMatcher::Doubt::contradicted;
         if (moving == 0 || evidence < 32)
             return FrameMatcher::Doubt::littleContent;
         if (mismatched > qMax(12, evidence / 200))
@@ -162,6 +167,7 @@ CellMask badgesAt(const std::vector<signed char>& fit, const FrameRows& b, int t
                 first[size_t(c)] = qMin(first[size_t(c)], i);
                 last[size_t(c)] = qMax(last[size_t(c)], i);
             }
+    // A sticky column stands still from top to bottom: no badge.
     for (int c = 0; c < n; ++c)
         if (last[size_t(c)] - first[size_t(c)] >= rows * 3 / 4)
             for (int i = first[size_t(c)]; i <= last[size_t(c)]; ++i)
@@ -262,6 +268,17 @@ ColumnKinds columnsAt(const FrameRows& a, const FrameRows& b, const FrameMatcher
         const int y = bands.top + i;
         return fit[at(i, c)] == leftOut || skipped.contains(y, c) || skipped.contains(y + shift, c);
     };
+    for (int i = 0; i < rows; ++i)
+        for (int c = 0; c < n; ++c)
+            if (out.badges.contains(bands.top + i, c)) {
+                ++out.maskedRows;
+                break;
+            }
+    out.unsettled = CellMask(h, n);
+    for (int i = 0; i < rows; ++i)
+        for (int c = 0; c < n; ++c)
+            if (fit[at(i, c)] == neither)
+                out.unsettled.insert(bands.top + i, c);
     enum Kind { movesWith, standsStill, blank, changing };
     std::vector<Kind> kind(size_t(n), changing);
     std::vector<bool> fixedColumn(size_t(n), false);
@@ -362,20 +379,26 @@ bool closeTo(int shift, int expected)
 
 } // namespace
 
-bool FrameMatcher::blank(const FrameRows& frame, const Bands& bands)
+bool FrameMatcher::blank(const FrameRows& frame, const Bands& bands, const CellMask* ignore)
 {
     const int end = frame.height() - bands.bottom;
     if (frame.isNull() || bands.top >= end)
         return false;
     const QImage& image = frame.image();
-    const QRgb colour = image.pixel(0, bands.top) | 0xff000000;
+    std::optional<QRgb> colour;
     for (int y = bands.top; y < end; ++y) {
         const QRgb* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        for (int x = 0; x < frame.bodyWidth(); ++x)
-            if ((line[x] | 0xff000000) != colour)
-                return false;
+        for (int c = 0; c < frame.cells(); ++c) {
+            if (ignore && ignore->contains(y, c))
+                continue;
+            if (!colour)
+                colour = line[frame.cellLeft(c)] | 0xff000000;
+            for (int x = frame.cellLeft(c); x < frame.cellRight(c); ++x)
+                if ((line[x] | 0xff000000) != *colour)
+                    return false;
+        }
     }
-    return true;
+    return colour.has_value();
 }
 
 int FrameMatcher::scrollbarWidth(const FrameRows& a, const FrameRows& b, int shift, const Bands& bands)
@@ -551,6 +574,7 @@ FrameMatcher::Match FrameMatcher::match(const FrameRows& a, const FrameRows& b, 
         m.matchedRows = h2.columns.overlap.matched;
         m.fixedColumns = h2.columns.fixed;
         m.badges = h2.columns.badges;
+        m.unsettled = h2.columns.unsettled;
         m.evidence = h2.columns.evidence;
         m.contradicting = h2.columns.mismatched;
         m.doubt = h2.columns.doubt();

@@ -71,6 +71,10 @@ public:
         // badge), in frame cells: whatever changes in them later is no
         // movement of the content.
         CellMask badges;
+        // Cells of the rows in common that fit neither the shift nor
+        // standing still (a shadow over the content, a few changed pixels),
+        // in the new frame: its rows there are no clean view of the content.
+        CellMask unsettled;
     };
 
     // How two frames taken one after the other differ in place.
@@ -90,9 +94,9 @@ public:
     // A change that a scroll cannot have made: a few cells close together (a
     // clock, a spinner, a caret), not rows all over the frame.
     static bool localChange(const Change& change);
-    // The body between the bands is one colour only: nothing in it tells
-    // whether it moved.
-    static bool blank(const FrameRows& frame, const Bands& bands);
+    // The body between the bands is one colour only, apart from the ignored
+    // cells: nothing in it tells whether it moved.
+    static bool blank(const FrameRows& frame, const Bands& bands, const CellMask* ignore = nullptr);
     static Match match(const FrameRows& a, const FrameRows& b, const Request& request);
     // Width of a band at the right edge that does not follow the content
     // over the rows both frames share (a scrollbar whose thumb or arrows

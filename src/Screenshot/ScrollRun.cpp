@@ -133,6 +133,9 @@ constexpr int longerSettleMs = 600;
 // A step that moved clearly less than expected is looked at again after at
 // most this long.
 constexpr int stillGlidingMs = 250;
+// How long the view is watched at the end for the page to grow (a page that
+// appends items once its end comes near does so within about a second).
+constexpr int growthWatchMs = 1500;
 // Seam retries: each a step back and a smaller step.
 constexpr int seamRetries = ScrollStops::seamRetries;
 // Scrolling to the top ends after this long even on a view that keeps
@@ -251,7 +254,7 @@ void ScrollRun::narrowTo(const QRectF& view)
 // at the top of the content; from here on frames show the view only.
 FrameRows ScrollRun::narrowToMovingRows(const FrameRows& frame)
 {
-    if (!m_windowRect.isEmpty() || !m_strips.isEmpty() || gone())
+    if (!m_windowRect.isEmpty() || m_stitcher.started() || gone())
         return frame;
     const std::optional<ScrolledView::Rows> rows = ScrolledView::movingRows(m_previous, frame, m_settler.ignore());
     if (!rows)
@@ -269,9 +272,6 @@ FrameRows ScrollRun::narrowToMovingRows(const FrameRows& frame)
     m_first = m_first.copy(0, rows->top, m_w, h);
     m_frameSize = m_first.size();
     m_h = h;
-    m_accumulated = m_h;
-    m_topCut = m_h;
-    m_stitchedEnd = m_h;
     // What it learned was in the window's rows.
     m_settler = FrameSettler([this] { return grabRows(); }, m_sleep, m_b.clock, m_guard);
     m_settler.setExpectedSize(m_frameSize);
@@ -446,34 +446,47 @@ QCoro::Task<FrameRows> ScrollRun::settled(const FrameRows& before, int reactMs)
     co_return frame;
 }
 
+// The cells of `frame` no comparison looks at: those that change by
+// themselves, the badges seen standing over the content (a clock's first
+// digits change too seldom to be learned, and when they do, nothing moved),
+// and the columns known to stand still beside the content (which
+// may still move where the page ends, as a sticky column does at the bottom
+// of its container: they show in the first frame only); with `covered`, also
+// the rows where something stood over the content of the newest strip.
+CellMask ScrollRun::leftOut(const FrameRows& frame, bool covered) const
+{
+    CellMask mask = m_settler.volatileCells();
+    if (frame.isNull() || (m_fixed.empty() && m_badges.isEmpty() && !covered))
+        return mask;
+    if (mask.rows() != frame.height() || mask.cells() != frame.cells())
+        mask = CellMask(frame.height(), frame.cells());
+    if (m_badges.rows() == frame.height() && m_badges.cells() == frame.cells())
+        mask.unite(m_badges);
+    for (int c = 0; c < frame.cells(); ++c)
+        if (besideContent(frame, c))
+            for (int y = 0; y < frame.height(); ++y)
+                mask.insert(y, c);
+    if (covered)
+        for (int y = 0; y < int(m_lastFrame.covered.size()) && y < frame.height(); ++y)
+            if (m_lastFrame.covered[size_t(y)])
+                for (int c = 0; c < frame.cells(); ++c)
+                    mask.insert(y, c);
+    return mask;
+}
+
+// The content shows one colour only, apart from what stands over it or
+// beside it: nothing in it tells whether it moved.
+bool ScrollRun::plain(const FrameRows& frame) const
+{
+    const CellMask mask = leftOut(frame, true);
+    return FrameMatcher::blank(frame, m_bands.value_or(FrameMatcher::Bands{}), mask.isEmpty() ? nullptr : &mask);
+}
+
 QCoro::Task<FrameMatcher::Match> ScrollRun::analyse(const FrameRows& a, const FrameRows& b, int expected,
                                                     bool trusted)
 {
-    // The worker works on copies. Left out: the cells that change by
-    // themselves, the badges seen standing over the content (a clock's
-    // first digits change too seldom to be learned, and when they do,
-    // nothing moved), and the columns known to stand still beside the
-    // content (which may still move where the page ends, as a sticky column
-    // does at the bottom of its container: they show in the first frame
-    // only).
-    CellMask mask = m_settler.volatileCells();
-    if (!m_badges.isEmpty() && !a.isNull()) {
-        if (mask.rows() != a.height() || mask.cells() != a.cells())
-            mask = CellMask(a.height(), a.cells());
-        mask.unite(m_badges);
-    }
-    if (!m_fixed.empty() && !a.isNull()) {
-        if (mask.rows() != a.height() || mask.cells() != a.cells())
-            mask = CellMask(a.height(), a.cells());
-        for (int c = 0; c < a.cells(); ++c) {
-            bool fixed = true;
-            for (int x = a.cellLeft(c); x < a.cellRight(c) && fixed; ++x)
-                fixed = x < int(m_fixed.size()) && m_fixed[size_t(x)];
-            if (fixed)
-                for (int y = 0; y < a.height(); ++y)
-                    mask.insert(y, c);
-        }
-    }
+    // The worker works on copies.
+    const CellMask mask = leftOut(a, false);
     const auto work = [a, b, expected, trusted, mask] {
         const FrameMatcher::Request request{expected, trusted, mask.isEmpty() ? nullptr : &mask};
         return FrameMatcher::match(a, b, request);
@@ -729,11 +742,9 @@ QCoro::Task<bool> ScrollRun::scrollStep(int direction)
 // Scrolls down step by step; every seam is confirmed before it is stitched.
 QCoro::Task<ScrollStop> ScrollRun::scrollDown()
 {
-    m_accumulated = m_h;
     m_previous = m_top;
     m_last = m_top;
-    m_topCut = m_h;
-    m_stitchedEnd = m_h;
+    m_offset = 0;
     if (m_h > WindowScrollCapture::maxHeightPx - 1)
         co_return ScrollStop::heightLimit;
     int smallShifts = 0;
@@ -741,19 +752,21 @@ QCoro::Task<ScrollStop> ScrollRun::scrollDown()
     // ends the run (marked incomplete) instead of stepping forever.
     int stepsAgain = 0;
     bool noMovementBefore = false;
-    qsizetype stripsBefore = m_strips.size();
-    qint64 heightBefore = m_accumulated;
+    int heightBefore = m_stitcher.height();
     int barren = 0;
-    while (m_strips.size() < WindowScrollCapture::maxStrips) {
+    double shortfall = 0; // rows the wheel sent that the content did not move
+    // The view stood still since the newest strip (at an end, perhaps one
+    // that grows): the steps that came short before say nothing more.
+    bool stoodStill = false;
+    while (m_stitcher.frames() <= WindowScrollCapture::maxStrips) {
         if (gone())
             co_return ScrollStop::captureGone;
         if (m_b.cancel.requested())
             co_return ScrollStop::cancelled;
         // Steps that bring no new rows (back and forth around a seam that
         // will not hold) end the run instead of going on for ever.
-        if (stripsBefore != m_strips.size() || m_accumulated != heightBefore) {
-            stripsBefore = m_strips.size();
-            heightBefore = m_accumulated;
+        if (m_stitcher.height() != heightBefore) {
+            heightBefore = m_stitcher.height();
             barren = 0;
         } else if (++barren > ScrollStops::barrenSteps) {
             co_return ScrollStop::stepLimit;
@@ -816,6 +829,15 @@ QCoro::Task<ScrollStop> ScrollRun::scrollDown()
                 step = Step{later, further, true};
             }
         }
+        // A seam the frames could not measure: the next strip is checked
+        // for rows the page grew into, also where it is taken at the known
+        // distance.
+        if (!step.match.moved || !step.match.confirmed)
+            m_mayHaveGrown = true;
+        if (!usable(step.match))
+            assumeKnownShift(step);
+        if (!step.match.moved)
+            stoodStill = true;
         if (!step.match.moved) {
             if (usedKeys && !m_keysProven) {
                 log(QStringLiteral("Tasten bewegen die Ansicht nicht — weiter mit dem Mausrad"));
@@ -838,19 +860,33 @@ QCoro::Task<ScrollStop> ScrollRun::scrollDown()
                 }
                 step = Step{later, again, true};
             } else {
-                // Over a stretch of nothing the view may move unseen.
-                if (!FrameMatcher::blank(settledFrame, m_bands.value_or(FrameMatcher::Bands{})))
-                    co_return ScrollStop::contentEnd;
-                log(ScrollStops::logLine(ScrollStop::contentEnd));
-                const ScrollStop end = co_await endOnBlank(settledFrame);
-                co_return end;
+                const bool afterAssumed = m_beforeAssumed.has_value();
+                withdrawAssumed();
+                const ScrollStop end = co_await endOrPlain(settledFrame);
+                // Standing still right after a seam nothing pinned: a step
+                // back shows content move both at the end and where a plain
+                // stretch taller than the view begins, so this end is not
+                // known to be the page's end.
+                if (afterAssumed && end == ScrollStop::contentEnd)
+                    note(ScrollStop::assumedSeamAtEnd);
+                if (end != ScrollStop::contentEnd || m_innerBox)
+                    co_return end;
+                std::optional<Step> grown = co_await watchForGrowth();
+                if (!grown)
+                    co_return gone() ? ScrollStop::captureGone : end;
+                if (m_growths > ScrollStops::growthLimit)
+                    co_return ScrollStop::grewAtEnd;
+                noMovementBefore = false;
+                if (!grown->match.moved)
+                    continue; // on from the new rows
+                step = *grown;
             }
         }
         if (usedKeys)
             m_keysProven = true;
         noMovementBefore = false;
         log(QStringLiteral("Schritt → Verschiebung=") + QString::number(step.match.shift) + QStringLiteral(" px"));
-        if (!step.match.confirmed && FrameMatcher::blank(step.frame, m_bands.value_or(FrameMatcher::Bands{}))) {
+        if (!step.match.confirmed && plain(step.frame)) {
             // Nothing but one colour came into view: no picture can tell
             // how far it moved.
             log(QStringLiteral("Nur noch leere Fläche im Bild"));
@@ -882,16 +918,18 @@ QCoro::Task<ScrollStop> ScrollRun::scrollDown()
             if (back == Retry::stepAgain)
                 continue;
         }
-        if (usable(step.match) && takesBadge(step.match)) {
-            // The step went so far that the rows it brings would hold a
-            // badge standing over the top of the content (a fixed clock)
-            // instead of what passes beneath it: back, and smaller steps.
-            log(QStringLiteral("Neue Zeilen enthielten ein festes Element über dem Inhalt — zurück, kleinere Schritte"));
+        if (usable(step.match) && m_stitcher.started()
+            && m_stitcher.unseenCovered(stitchFrame(step.frame, m_offset + step.match.shift, step.match),
+                                        step.match.shift) > 0) {
+            // The step went so far that rows it brings lie under something
+            // standing over the upper part of the view (a fixed clock), never
+            // seen uncovered: back, and smaller steps.
+            log(QStringLiteral("Neue Zeilen lägen unter einem festen Element — zurück, kleinere Schritte"));
             const Retry back = co_await backToSmallerSteps(step);
             if (back == Retry::failed)
                 co_return ScrollStop::seamUnconfirmed;
             if (++stepsAgain > seamRetries)
-                co_return ScrollStop::badgeInNewRows;
+                co_return ScrollStop::seamRetriesSpent;
             continue;
         }
         if (step.match.shift <= 3) {
@@ -901,6 +939,10 @@ QCoro::Task<ScrollStop> ScrollRun::scrollDown()
                 co_return ScrollStop::changesInPlace;
             }
             ++smallShifts;
+            // Rows changed in place (perhaps the page's end, grown): the
+            // wheel sent moved nothing, and the next strip is checked.
+            stoodStill = true;
+            m_mayHaveGrown = true;
             m_previous = step.frame;
             continue;
         }
@@ -908,13 +950,38 @@ QCoro::Task<ScrollStop> ScrollRun::scrollDown()
         stepsAgain = 0;
         // What the clicks sent since the last strip should have moved.
         const double asked = m_clicksSinceStrip * m_stepper->pixelsPerClick();
+        // Steps that stay short of what the wheel sent, a step after the
+        // shortfall: the content moved by itself on the way (a picture above
+        // the view loaded and pushed it down), so rows the result holds may
+        // no longer be where they are. (A smooth scroll that stalled makes
+        // up for it with the next step; the end of the content ends it.)
+        if (trustedBefore && step.learn && !stoodStill) {
+            const double before = shortfall;
+            shortfall += asked - step.match.shift;
+            const double tolerance = qMax(8.0, m_stepper->pixelsPerClick() / 2);
+            if (before > tolerance && shortfall > tolerance && !m_stops.contains(ScrollStop::contentMoved))
+                note(ScrollStop::contentMoved);
+        } else if (!step.assumed) {
+            shortfall = 0; // (an assumed step moved as asked: what fell short before still counts)
+        }
+        if (step.learn)
+            m_known.measured(m_previous, step.frame, step.match.shift, trustedBefore ? knownDistance() : 0, m_scrollbar,
+                             step.match.bands);
+        // The view moved on: an earlier seam nothing pinned holds.
+        m_beforeAssumed.reset();
+        if (step.unpinned)
+            m_beforeAssumed = BeforeAssumed{m_stitcher, m_offset, m_last, m_lastFrame, m_bands, m_clicksSinceStrip,
+                                            m_pagesSinceStrip};
+        stoodStill = false;
         stitch(step);
+        if (m_growths > ScrollStops::growthLimit)
+            co_return ScrollStop::grewAtEnd;
         m_around = QImage();
         // Over an inner box every step; else after one that went short.
         if (m_innerBox
             || (m_section && !m_windowRect.isEmpty() && trustedBefore && step.learn && step.match.shift < asked * 9 / 10))
             m_around = co_await grabAround();
-        if (m_accumulated >= WindowScrollCapture::maxHeightPx)
+        if (m_stitcher.height() >= WindowScrollCapture::maxHeightPx)
             co_return ScrollStop::heightLimit;
     }
     co_return ScrollStop::stripLimit;
@@ -1079,9 +1146,140 @@ void ScrollRun::rebase(const FrameRows& frame, int rowsAbove)
 {
     m_previous = frame;
     m_last = frame;
-    m_stitchedEnd += rowsAbove;
+    m_offset -= rowsAbove;
+    m_lastFrame.image = frame.image();
+    m_lastFrame.offset = m_offset;
     m_clicksSinceStrip = 0;
     m_pagesSinceStrip = 0;
+}
+
+// What the input sent since the newest strip moves the content, as earlier
+// steps measured it; 0 while that is not known.
+int ScrollRun::knownDistance() const
+{
+    if (m_stepper->mode() == ScrollStepper::Mode::keys)
+        return m_pagesSinceStrip * m_stepper->keyShift();
+    return int(std::lround(m_clicksSinceStrip * m_stepper->pixelsPerClick()));
+}
+
+// A step whose shift the frames cannot measure (too little in them shows
+// where it went) is taken at the distance its input moved the content on
+// the measured steps, where neither the pixels nor the scrollbar stand
+// against it. True when the step now holds that seam.
+bool ScrollRun::assumeKnownShift(Step& step)
+{
+    // Measured from the newest strip's frame, after at least one measured
+    // seam; not in a section, which may lie over an inner box whose end only
+    // the page around it tells.
+    if (m_section || !m_bands || !m_stitcher.started() || !m_stepper->expectedTrusted()
+        || m_previous.image().cacheKey() != m_last.image().cacheKey())
+        return false;
+    const int distance = knownDistance();
+    const CellMask mask = leftOut(m_previous, true);
+    const std::optional<FrameMatcher::Match> assumed = m_known.assume(
+        m_previous, step.frame, distance, m_scrollbar, *m_bands, mask.isEmpty() ? nullptr : &mask, step.match);
+    if (!assumed)
+        return false;
+    log(QStringLiteral("Naht angenommen: ") + QString::number(distance) + QStringLiteral(" px wie gemessen (")
+        + QString::number(m_known.assumed()) + QStringLiteral(". Mal)"));
+    step = Step{step.frame, *assumed, false, true, m_known.lastUnverified()};
+    return true;
+}
+
+// The view stood still after a seam taken at the known distance that
+// nothing pinned: it may have stopped short at the end. The seam is taken
+// back; the end is found from the frame before it, with everything sent
+// since.
+void ScrollRun::withdrawAssumed()
+{
+    if (!m_beforeAssumed)
+        return;
+    log(QStringLiteral("Angenommene Naht zurückgenommen — Ansicht steht"));
+    BeforeAssumed& b = *m_beforeAssumed;
+    m_stitcher = std::move(b.stitcher);
+    m_offset = b.offset;
+    m_last = b.last;
+    m_lastFrame = b.lastFrame;
+    m_bands = b.bands;
+    m_clicksSinceStrip += b.clicks;
+    m_pagesSinceStrip += b.pages;
+    m_known.withdraw();
+    m_beforeAssumed.reset();
+}
+
+// The view did not move after a step, twice: the end of the content, or a
+// stretch where nothing shows the movement (plain content beside a sticky
+// column or under a banner). A step back tells: from the end it shows the
+// content move; inside a plain stretch it shows the same.
+QCoro::Task<ScrollStop> ScrollRun::endOrPlain(const FrameRows& frame)
+{
+    if (!m_stitcher.started())
+        co_return ScrollStop::contentEnd; // nothing scrolled at all: the result says so
+    if (!plain(frame)) {
+        if (!(co_await scrollStep(-1)))
+            co_return ScrollStop::focusLost;
+        const FrameRows back = co_await settled(frame);
+        if (back.isNull())
+            co_return gone() ? ScrollStop::captureGone : ScrollStop::noFrame;
+        if (!FrameMatcher::sameContent(frame, back, m_settler.ignore())) {
+            // The end: back there, for the window's rows around the view.
+            if (co_await scrollStep(1))
+                co_await settled(back);
+            co_return ScrollStop::contentEnd;
+        }
+        log(QStringLiteral("Ansicht auch nach einem Schritt zurück unverändert — gleichförmige Strecke"));
+    }
+    log(ScrollStops::logLine(ScrollStop::contentEnd));
+    const ScrollStop end = co_await endOnBlank(frame);
+    co_return end;
+}
+
+// The view stands at what looks like the end: whether the page grows there
+// (items appended as its end comes near). Frames are watched for a while,
+// each wait ending as soon as the view changes. New rows in place of the
+// page's end (the view stayed) are taken into the result and the run goes
+// on from there; a view that moved on is the next step. Nothing when the
+// page stayed as it was, or changed in a way no seam follows (the run then
+// says so).
+QCoro::Task<std::optional<ScrollRun::Step>> ScrollRun::watchForGrowth()
+{
+    const qint64 until = m_b.clock.milliseconds() + growthWatchMs;
+    // The first look is at once: the view may not be back where the newest
+    // strip's frame was (a wheel that goes further up than down), and then
+    // nothing here tells growth from that.
+    for (bool first = true; !gone() && m_b.clock.milliseconds() < until; first = false) {
+        const FrameRows frame = co_await settled(m_previous, first ? 0 : FrameSettler::reactMs);
+        if (frame.isNull())
+            co_return std::nullopt;
+        const FrameMatcher::Change change = FrameMatcher::change(m_previous, frame, m_settler.ignore());
+        if (change.cells == 0 || FrameMatcher::localChange(change))
+            continue;
+        const FrameMatcher::Match match = co_await analyse(m_previous, frame, 0, false);
+        if (match.moved && usable(match)) {
+            m_mayHaveGrown = true;
+            co_return Step{frame, match, false};
+        }
+        ScrollStitcher::Frame here = m_lastFrame;
+        here.image = frame.image();
+        const int changed = match.moved ? -1 : m_stitcher.firstChanged(here, m_w - m_scrollbar);
+        if (changed < 0 && !match.moved)
+            continue; // only what stands over the content changed
+        if (changed <= here.contentTop) {
+            if (!first)
+                note(ScrollStop::grewAtEnd);
+            co_return std::nullopt;
+        }
+        // The view stayed; new rows below `changed`.
+        log(QStringLiteral("Seite wächst am Ende: neu ab Zeile ") + QString::number(here.offset + changed));
+        m_stitcher.retake(here, changed);
+        ++m_growths;
+        m_stitcher.add(here);
+        m_lastFrame = here;
+        m_previous = frame;
+        m_last = frame;
+        co_return Step{frame, match, false};
+    }
+    co_return std::nullopt;
 }
 
 // The view shows a stretch of one colour, where movement cannot be seen. A
@@ -1096,7 +1294,7 @@ QCoro::Task<ScrollStop> ScrollRun::endOnBlank(const FrameRows& frame)
     const bool keys = m_stepper->mode() == ScrollStepper::Mode::keys;
     const double perClick = m_stepper->pixelsPerClick();
     const int perPage = m_stepper->keyShift();
-    if ((keys ? perPage <= 0 : perClick <= 0) || m_strips.isEmpty()) {
+    if ((keys ? perPage <= 0 : perClick <= 0) || !m_stitcher.started()) {
         co_return ScrollStop::blankEndUncertain;
     }
     const FrameMatcher::Bands bands = m_bands.value_or(FrameMatcher::Bands{});
@@ -1109,7 +1307,7 @@ QCoro::Task<ScrollStop> ScrollRun::endOnBlank(const FrameRows& frame)
         co_await m_stepper->wheelBack(-extra);
     }
     const FrameRows further = co_await settled(frame);
-    if (further.isNull() || !FrameMatcher::blank(further, bands)) {
+    if (further.isNull() || !plain(further)) {
         co_return ScrollStop::blankEndUncertain;
     }
     // Back in half frames until content shows again; where it stands
@@ -1132,7 +1330,7 @@ QCoro::Task<ScrollStop> ScrollRun::endOnBlank(const FrameRows& frame)
         if (returned.isNull())
             break;
         shown = returned;
-        if (FrameMatcher::blank(returned, bands))
+        if (plain(returned))
             continue;
         const FrameMatcher::Match below = co_await analyse(m_last, returned, 0, false);
         if (below.moved && below.confirmed && below.shift > 0) {
@@ -1155,23 +1353,37 @@ QCoro::Task<ScrollStop> ScrollRun::endOnBlank(const FrameRows& frame)
     co_return ScrollStop::blankEnd;
 }
 
-// The rows of a frame below the first frame: the columns that stand still
-// beside the content show once, in the first frame; here they get the colour
-// they show there most. `firstRow` is the frame row of the image's first
-// row; rows from `contentEnd` on are the footer and stay whole.
-QImage ScrollRun::masked(QImage rows, int firstRow, int contentEnd)
+// The frame's rows as the stitcher sees them: its content between the
+// bands, and the rows where something stands over it (what the seam found
+// standing still or changing over the moving content, cells that fit neither
+// the shift nor standing still, and the cells that change by themselves),
+// apart from the columns standing still beside it.
+ScrollStitcher::Frame ScrollRun::stitchFrame(const FrameRows& frame, int offset, const FrameMatcher::Match& match) const
 {
-    if (m_fixed.empty() || rows.isNull())
-        return rows;
-    rows = rows.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    const int bodyRows = qMin(rows.height(), contentEnd - firstRow);
-    for (int x = 0; x < int(m_fixed.size()) && x < rows.width(); ++x) {
-        if (!m_fixed[size_t(x)])
+    ScrollStitcher::Frame out{frame.image(), offset, match.bands.top, m_h - match.bands.bottom, {}};
+    out.covered.assign(size_t(m_h), false);
+    const CellMask& changing = m_settler.volatileCells();
+    for (int c = 0; c < frame.cells(); ++c) {
+        if (besideContent(frame, c))
             continue;
-        for (int y = 0; y < bodyRows; ++y)
-            rows.setPixel(x, y, m_fill[size_t(x)]);
+        for (int y = 0; y < m_h; ++y)
+            if (match.badges.contains(y, c) || match.unsettled.contains(y, c) || m_badges.contains(y, c)
+                || changing.contains(y, c))
+                out.covered[size_t(y)] = true;
     }
-    return rows;
+    return out;
+}
+
+// Whether all of cell column c lies in the columns standing still beside the
+// content.
+bool ScrollRun::besideContent(const FrameRows& frame, int c) const
+{
+    if (m_fixed.empty())
+        return false;
+    for (int x = frame.cellLeft(c); x < frame.cellRight(c); ++x)
+        if (x >= int(m_fixed.size()) || !m_fixed[size_t(x)])
+            return false;
+    return true;
 }
 
 void ScrollRun::stitch(const Step& step)
@@ -1179,17 +1391,6 @@ void ScrollRun::stitch(const Step& step)
     const FrameRows& frame = step.frame;
     const FrameMatcher::Match& match = step.match;
     const FrameMatcher::Bands now = match.bands;
-    // Strips end above whatever stands over the lower part of the content
-    // (a bubble, a badge, a banner not as wide as the view): the rows under
-    // it come uncovered with the next steps, and it shows once, at the end.
-    const int cutEnd = qMax(now.top + 1, coverTop(match, m_h - now.bottom));
-    const int band = cutEnd - now.top;
-    if (step.learn)
-        m_stepper->learn(match.shift, band);
-    if (m_stepper->mode() == ScrollStepper::Mode::wheel && step.learn)
-        log(QStringLiteral("Mausrad: ") + QString::number(m_stepper->pixelsPerClick(), 'f', 1)
-            + QStringLiteral(" px pro Klick, nächster Schritt ") + QString::number(m_stepper->clicks())
-            + QStringLiteral(" Klicks"));
     if (!m_bands || *m_bands != now)
         log(QStringLiteral("Feste Ränder: oben ") + QString::number(now.top) + QStringLiteral(", unten ")
             + QString::number(now.bottom) + QStringLiteral(" px"));
@@ -1200,6 +1401,7 @@ void ScrollRun::stitch(const Step& step)
         // with the content and would hide the bar. A thin thumb escapes the
         // sparse rows; the shared rows are compared densely too, on every
         // step until a bar shows.
+        const int band = m_h - now.top - now.bottom;
         const int sparse = band > 0 ? WindowShot::scrollbarWidth(m_previous.image().copy(0, now.top, m_w, band),
                                                                  frame.image().copy(0, now.top, m_w, band),
                                                                  match.shift)
@@ -1226,97 +1428,55 @@ void ScrollRun::stitch(const Step& step)
                     m_fill[size_t(x)] = commonColour(m_top.image(), x, now.top, m_h - now.bottom);
                     ++added;
                 }
-        if (added)
+        if (added) {
             log(QStringLiteral("Feste Spalten: ") + QString::number(added) + QStringLiteral(" px breit"));
+            m_stitcher.setFixedColumns(m_fixed, m_fill);
+        }
     }
-    // The rows that came into view: from below what the result holds down to
-    // this frame's footer. (Footers differ from step to step where blank
-    // content next to them is taken for part of them.)
-    if (!m_bands) {
-        // The top frame's footer comes once, at the end. (m_stitchedEnd
-        // starts at m_h, lower by what a step back above the top frame
-        // moved it.)
-        m_topCut = cutEnd;
-        m_stitchedEnd -= m_h - cutEnd;
+    if (!m_stitcher.started()) {
+        // The top frame, with what stands over it where this seam found it.
+        ScrollStitcher::Frame top = stitchFrame(m_top, 0, match);
+        top.image = m_top.image();
+        m_stitcher.begin(top);
+        m_offset = 0;
     }
     m_bands = now;
-    m_stitchedEnd -= match.shift;
-    if (m_stitchedEnd < now.top) {
-        // Rows went under the header before they were seen whole.
-        note(ScrollStop::missedUnderHeader);
-        m_stitchedEnd = now.top;
-    }
-    const int take = cutEnd - m_stitchedEnd;
-    if (take > 0 && showsCover(match, m_stitchedEnd, cutEnd) && !m_stops.contains(ScrollStop::coverRepeated))
-        note(ScrollStop::coverRepeated);
-    if (take > 0) {
-        // copy(): the strip owns its rows, the frame can go.
-        const QImage strip = masked(frame.image().copy(0, m_stitchedEnd, m_w, take), m_stitchedEnd, m_h - now.bottom);
-        if (!strip.isNull()) {
-            m_strips.append({strip, take});
-            m_accumulated += take;
+    m_offset += match.shift;
+    const ScrollStitcher::Frame next = stitchFrame(frame, m_offset, match);
+    // Steps no longer than the rows above what covers the lower half: the
+    // rows they bring are seen uncovered.
+    if (step.learn)
+        m_stepper->learn(match.shift, ScrollStitcher::stepRows(next));
+    if (m_stepper->mode() == ScrollStepper::Mode::wheel && step.learn)
+        log(QStringLiteral("Mausrad: ") + QString::number(m_stepper->pixelsPerClick(), 'f', 1)
+            + QStringLiteral(" px pro Klick, nächster Schritt ") + QString::number(m_stepper->clicks())
+            + QStringLiteral(" Klicks"));
+    if (m_mayHaveGrown) {
+        // What ended the page before (its last rows, a footer) may now hold
+        // items that came in its place: taken again from where they differ.
+        if (const int changed = m_stitcher.firstChanged(next, m_w - m_scrollbar); changed >= 0) {
+            log(QStringLiteral("Seitenende neu: ab Zeile ") + QString::number(next.offset + changed));
+            m_stitcher.retake(next, changed);
+            ++m_growths;
         }
-        m_stitchedEnd += take;
     }
+    const int before = m_stitcher.height();
+    if (!m_stitcher.add(next) && !m_stops.contains(ScrollStop::missedUnderHeader))
+        note(ScrollStop::missedUnderHeader); // rows went under the header before they were seen whole
+    const int take = m_stitcher.height() - before;
     if (take > 0)
-        log(QStringLiteral("Streifen ") + QString::number(m_strips.size()) + QStringLiteral(": +") + QString::number(take)
-            + QStringLiteral(" px"));
+        log(QStringLiteral("Streifen ") + QString::number(m_stitcher.frames() - 1) + QStringLiteral(": +")
+            + QString::number(take) + QStringLiteral(" px"));
+    m_lastFrame = next;
     if (!gone()) {
-        m_b.panel.progress().setStrips(int(m_strips.size()));
-        m_b.panel.progress().setHeightPx(int(qMin<qint64>(m_accumulated, INT_MAX)));
+        m_b.panel.progress().setStrips(m_stitcher.frames() - 1);
+        m_b.panel.progress().setHeightPx(m_stitcher.height());
     }
     m_previous = frame;
     m_last = frame;
     m_clicksSinceStrip = 0;
     m_pagesSinceStrip = 0;
-}
-
-void ScrollRun::note(ScrollStop stop)
-{
-    const QString line = ScrollStops::logLine(stop);
-    if (!line.isEmpty())
-        log(line);
-    m_stops.append(stop);
-}
-
-// The first row of the lower half of the frame, above `contentEnd`, where
-// something stands over the content; `contentEnd` where nothing does.
-int ScrollRun::coverTop(const FrameMatcher::Match& match, int contentEnd) const
-{
-    int top = contentEnd;
-    for (const CellMask* mask : {&match.badges, &m_badges})
-        for (int y = m_h / 2; y < top; ++y)
-            for (int c = 0; c < mask->cells(); ++c)
-                if (mask->contains(y, c)) {
-                    top = y;
-                    break;
-                }
-    return top;
-}
-
-// Whether frame rows [from, to) hold something standing over the content.
-bool ScrollRun::showsCover(const FrameMatcher::Match& match, int from, int to) const
-{
-    for (const CellMask* mask : {&match.badges, &m_badges})
-        for (int y = qMax(0, from); y < to; ++y)
-            for (int c = 0; c < mask->cells(); ++c)
-                if (mask->contains(y, c))
-                    return true;
-    return false;
-}
-
-// Whether the rows a seam would add reach a badge standing over the upper
-// half of the content (one lower down comes with every strip, unavoidably).
-bool ScrollRun::takesBadge(const FrameMatcher::Match& match) const
-{
-    const int from = qMax(match.bands.top, (m_bands ? m_stitchedEnd : m_stitchedEnd - match.bands.bottom) - match.shift);
-    const int to = qMin(m_h - match.bands.bottom, m_h / 2);
-    for (const CellMask* mask : {&match.badges, &m_badges})
-        for (int y = from; y < to; ++y)
-            for (int c = 0; c < mask->cells(); ++c)
-                if (mask->contains(y, c))
-                    return true;
-    return false;
+    m_mayHaveGrown = false;
 }
 
 // The badges a confirmed seam found over the content, as long as they stay
@@ -1333,34 +1493,46 @@ void ScrollRun::rememberBadges(const FrameMatcher::Match& match)
         m_badges = badges;
 }
 
-// Header (once, with the top frame), strips, a blank end, footer (once).
+void ScrollRun::note(ScrollStop stop)
+{
+    const QString line = ScrollStops::logLine(stop);
+    if (!line.isEmpty())
+        log(line);
+    m_stops.append(stop);
+}
+
+// The window's rows above the view, the stitched content (header once, every
+// row, a blank end, the footer once), the window's rows below it.
 CapturedScreenshot ScrollRun::assemble()
 {
-    if (m_strips.isEmpty()) {
+    if (m_known.assumed() > 0)
+        log(QStringLiteral("Nähte auf angenommener Schrittweite: ") + QString::number(m_known.assumed()));
+    if (m_known.contradicted())
+        note(ScrollStop::assumedSeamWrong);
+    else if (m_beforeAssumed)
+        note(ScrollStop::assumedSeamAtEnd);
+    if (!m_stitcher.started() || m_stitcher.frames() < 2) {
         log(QStringLiteral("WARNUNG: kein Streifen — Fenster reagierte evtl. nicht auf synthetisches Scrollen"));
         const bool incomplete = std::any_of(m_stops.cbegin(), m_stops.cend(), ScrollStops::incomplete);
         if (!incomplete && !m_stops.contains(ScrollStop::cancelled))
             note(ScrollStop::nothingScrolled);
     }
+    if (!m_stitcher.started()) {
+        m_lastFrame = ScrollStitcher::Frame{m_top.image(), 0, 0, m_h, {}};
+        m_stitcher.begin(m_lastFrame);
+    }
+    m_stitcher.addBlank(m_blankTail, m_blankColour);
     QList<StitchStrip> pieces;
     if (!m_windowAbove.isNull() && m_windowAbove.height() > 0)
         pieces.append({m_windowAbove, m_windowAbove.height()});
-    pieces.append({m_top.image().copy(0, 0, m_w, m_topCut), m_topCut});
-    pieces.append(m_strips);
-    const int contentEnd = m_h - (m_bands ? m_bands->bottom : 0);
-    if (m_blankTail > 0) {
-        QImage tail(m_w, m_blankTail, QImage::Format_ARGB32_Premultiplied);
-        tail.fill(m_blankColour);
-        pieces.append({masked(tail, m_stitchedEnd - m_blankTail, m_stitchedEnd), m_blankTail});
+    pieces.append(m_stitcher.finish(m_lastFrame));
+    if (m_stitcher.holes() > 0 && !m_stops.contains(ScrollStop::missedUnderHeader))
+        note(ScrollStop::missedUnderHeader);
+    if (m_stitcher.coverInside() > 0) {
+        log(QStringLiteral("Festes Element in ") + QString::number(m_stitcher.coverInside())
+            + QStringLiteral(" Zeilen mitten im Bild"));
+        note(ScrollStop::coverRepeated);
     }
-    // The last frame's rows below what the result holds: its footer (and
-    // content next to it that was taken for part of it). After a step back
-    // past the newest strip the result may hold more than the frame shows:
-    // then only the footer.
-    const int footerFrom = qMin(m_stitchedEnd, contentEnd);
-    if (footerFrom < m_h)
-        pieces.append({masked(m_last.image().copy(0, footerFrom, m_w, m_h - footerFrom), footerFrom, contentEnd),
-                       m_h - footerFrom});
     if (!m_windowBelow.isNull() && m_windowBelow.height() > 0)
         pieces.append({m_windowBelow, m_windowBelow.height()});
     qint64 total = 0;

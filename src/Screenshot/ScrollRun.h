@@ -11,9 +11,11 @@
 // each pause that the guard is still open before it touches anything else.
 #include "Screenshot/FrameMatcher.h"
 #include "Screenshot/FrameSettler.h"
+#include "Screenshot/KnownShift.h"
 #include "Screenshot/ScrollGuard.h"
 #include "Screenshot/ScrollInputPolicy.h"
 #include "Screenshot/ScrollStepper.h"
+#include "Screenshot/ScrollStitcher.h"
 #include "Screenshot/SectionSurroundings.h"
 #include "Screenshot/ScrollStop.h"
 #include "Screenshot/ScrolledView.h"
@@ -42,6 +44,8 @@ private:
         FrameRows frame;
         FrameMatcher::Match match;
         bool learn = true; // the step's shift tells the size of a forward step
+        bool assumed = false;  // taken at the known distance, not measured
+        bool unpinned = false; // assumed, and holds only once the view moves on
     };
     // Where a view stands against the frame of the newest strip.
     enum class Place { there, below, above, unknown };
@@ -76,15 +80,20 @@ private:
     QCoro::Task<bool> lookAgain(Step& step);
     QCoro::Task<Place> locate(const FrameRows& frame, FrameMatcher::Match& match);
     void rebase(const FrameRows& frame, int rowsAbove);
+    int knownDistance() const;
+    bool assumeKnownShift(Step& step);
+    void withdrawAssumed();
+    QCoro::Task<ScrollStop> endOrPlain(const FrameRows& frame);
+    QCoro::Task<std::optional<Step>> watchForGrowth();
     QCoro::Task<ScrollStop> endOnBlank(const FrameRows& frame);
     void stitch(const Step& step);
+    bool besideContent(const FrameRows& frame, int c) const;
+    CellMask leftOut(const FrameRows& frame, bool covered) const;
+    bool plain(const FrameRows& frame) const;
+    ScrollStitcher::Frame stitchFrame(const FrameRows& frame, int offset, const FrameMatcher::Match& match) const;
+    void rememberBadges(const FrameMatcher::Match& match);
     // Logs the reason and keeps it for the result.
     void note(ScrollStop stop);
-    void rememberBadges(const FrameMatcher::Match& match);
-    bool takesBadge(const FrameMatcher::Match& match) const;
-    int coverTop(const FrameMatcher::Match& match, int contentEnd) const;
-    bool showsCover(const FrameMatcher::Match& match, int from, int to) const;
-    QImage masked(QImage rows, int firstRow, int contentEnd);
     bool parkPointer();
     void putPointerBack();
     bool focusOnTarget();
@@ -134,14 +143,10 @@ private:
     FrameRows m_top;
     FrameRows m_previous; // the frame the next one is compared with
     FrameRows m_last;     // the frame of the newest strip
-    QList<StitchStrip> m_strips;
-    qint64 m_accumulated = 0;
+    ScrollStitcher m_stitcher;
+    int m_offset = 0; // result row of the newest strip's frame's first row
+    ScrollStitcher::Frame m_lastFrame;
     std::optional<FrameMatcher::Bands> m_bands; // of the last stitched step
-    // Rows of the top frame in the result (all of it until a step shows its
-    // footer), and the row of the last frame down to which the result holds
-    // its content.
-    int m_topCut = 0;
-    int m_stitchedEnd = 0;
     int m_scrollbar = 0;
     bool m_scrollbarMeasured = false;
     // Columns that stand still beside the content (a sticky sidebar) and the
@@ -152,6 +157,27 @@ private:
     // What was sent since the newest strip: wheel clicks and page keys, net.
     int m_clicksSinceStrip = 0;
     int m_pagesSinceStrip = 0;
+    // Seams taken at the distance measured steps moved, where the frames
+    // hold too little to measure it.
+    KnownShift m_known;
+    // The result before the newest seam, while that seam is assumed and
+    // nothing pins it: where the view then stands still, it may have stopped
+    // short at the end, and the end is found from the frame before it.
+    struct BeforeAssumed {
+        ScrollStitcher stitcher;
+        int offset = 0;
+        FrameRows last;
+        ScrollStitcher::Frame lastFrame;
+        std::optional<FrameMatcher::Bands> bands;
+        int clicks = 0;
+        int pages = 0;
+    };
+    std::optional<BeforeAssumed> m_beforeAssumed;
+    // Since the newest strip the view stood still or a seam failed: the page
+    // may have grown in place of its end, so the next strip's rows are
+    // checked against what the result holds.
+    bool m_mayHaveGrown = false;
+    int m_growths = 0; // times rows were taken again for it
     // Blank rows at the end of the content, below the last strip.
     int m_blankTail = 0;
     QRgb m_blankColour = 0;

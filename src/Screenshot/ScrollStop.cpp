@@ -34,9 +34,6 @@ QString ScrollStops::logLine(ScrollStop stop)
     case ScrollStop::seamRetriesSpent:
         return incomplete + QStringLiteral("Naht nicht bestätigt, auch nach ") + retries
             + QStringLiteral(" neuen Anläufen");
-    case ScrollStop::badgeInNewRows:
-        return incomplete + QStringLiteral("festes Element über dem Inhalt auch nach ") + retries
-            + QStringLiteral(" kleineren Schritten in den neuen Zeilen");
     case ScrollStop::changesInPlace:
         return incomplete + QStringLiteral("Inhalt ändert sich ohne zu scrollen");
     case ScrollStop::heightLimit:
@@ -53,9 +50,17 @@ QString ScrollStops::logLine(ScrollStop stop)
     case ScrollStop::nothingScrolled:
         return incomplete + QStringLiteral("nichts gescrollt");
     case ScrollStop::coverRepeated:
-        return incomplete + QStringLiteral("festes Element über dem Inhalt in mehreren Streifen");
+        return incomplete + QStringLiteral("festes Element über dem Inhalt mitten im Bild");
+    case ScrollStop::contentMoved:
+        return incomplete + QStringLiteral("Inhalt hat sich beim Scrollen verschoben (nachgeladen)");
+    case ScrollStop::grewAtEnd:
+        return incomplete + QStringLiteral("Seite wächst am Ende weiter");
     case ScrollStop::sectionShifted:
         return incomplete + QStringLiteral("Umgebung des Abschnitts verschoben");
+    case ScrollStop::assumedSeamWrong:
+        return incomplete + QStringLiteral("angenommene Schrittweite später widerlegt");
+    case ScrollStop::assumedSeamAtEnd:
+        return incomplete + QStringLiteral("Ende nach angenommener Schrittweite nicht sicher");
     }
     return {};
 }

@@ -16,7 +16,6 @@ enum class ScrollStop {
     noFrame,           // a grab failed
     seamUnconfirmed,   // a seam could not be confirmed, retries included
     seamRetriesSpent,  // steps taken again and again without a seam
-    badgeInNewRows,    // something fixed over the content kept coming into the new rows
     changesInPlace,    // the content changes without scrolling
     heightLimit,       // the result reached its largest height
     stripLimit,        // the result reached its largest number of strips
@@ -24,8 +23,12 @@ enum class ScrollStop {
     blankEndUncertain, // a stretch of one colour that may go on
     missedUnderHeader, // rows went under a header before they were seen whole
     nothingScrolled,   // no strip at all
-    coverRepeated,     // something fixed over the content shows in several strips
+    coverRepeated,     // something fixed over the content shows in the middle of the result
+    contentMoved,      // the content moved by itself while it was scrolled (it grew above the view)
     sectionShifted,    // what holds a section moved and did not come back to its place
+    assumedSeamWrong,  // a step measured later moved otherwise than the seams taken at the known distance assume
+    assumedSeamAtEnd,  // the run ended on a seam taken at the known distance that nothing but its shared rows confirm
+    grewAtEnd,         // the page grew at its end in a way no seam follows, or more often than followed
 };
 
 class ScrollStops {
@@ -40,4 +43,7 @@ public:
     static constexpr int seamRetries = 4;
     // Steps in a row that bring no new rows before the run ends.
     static constexpr int barrenSteps = 12;
+    // Times the page may grow at its end (items appended as it comes near)
+    // and be followed before the run ends.
+    static constexpr int growthLimit = 25;
 };

@@ -177,10 +177,12 @@ private Q_SLOTS:
             // The scrolling capture's log lines for why it ended.
             {"Screenshot/ScrollStop.cpp",
              {"Unvollständig: ", "Aufnahme beendet", "kein Bild", "Naht nicht bestätigt",
-              "Naht nicht bestätigt, auch nach ", " neuen Anläufen", "festes Element über dem Inhalt auch nach ",
-              "Inhalt ändert sich ohne zu scrollen", "Höhengrenze erreicht", "keine neuen Zeilen nach ",
-              "Ende auf leerer Fläche nicht sicher", "Inhalt unter der Kopfzeile verpasst",
-              "festes Element über dem Inhalt in mehreren Streifen"}},
+              "Naht nicht bestätigt, auch nach ", " neuen Anläufen", "Inhalt ändert sich ohne zu scrollen",
+              "Höhengrenze erreicht", "keine neuen Zeilen nach ", "Ende auf leerer Fläche nicht sicher",
+              "Inhalt unter der Kopfzeile verpasst", "festes Element über dem Inhalt mitten im Bild",
+              "Inhalt hat sich beim Scrollen verschoben (nachgeladen)", "angenommene Schrittweite später widerlegt",
+              "Ende nach angenommener Schrittweite nicht sicher",
+              "Seite wächst am Ende weiter"}},
         };
         QStringList bypassing;
         QVERIFY(!programSources().isEmpty());

@@ -524,6 +524,28 @@ private Q_SLOTS:
         QVERIFY(changed.contradicting > 12);
     }
 
+    void plainViewApartFromWhatStandsOverIt()
+    {
+        // A plain stretch under a header, with a clock standing over it: no
+        // movement can show there once the clock's cells are left out.
+        QImage f = filled(200, 300, qRgb(250, 250, 250));
+        QPainter p(&f);
+        p.fillRect(0, 0, 200, 30, QColor(20, 40, 90));
+        p.fillRect(120, 200, 40, 20, QColor(200, 30, 30));
+        p.end();
+        const FrameRows frame(f);
+        QVERIFY(!FrameMatcher::blank(frame, {30, 0}));
+        CellMask clock(300, frame.cells());
+        for (int y = 200; y < 220; ++y)
+            for (int c = 7; c < 10; ++c)
+                clock.insert(y, c);
+        QVERIFY(FrameMatcher::blank(frame, {30, 0}, &clock));
+        // Nothing left to look at says nothing.
+        CellMask all(300, frame.cells());
+        all.unite(clock, 300, frame.cells());
+        QVERIFY(!FrameMatcher::blank(frame, {30, 0}, &all));
+    }
+
     void stitchStacksStripsIntoExactRows()
     {
         QList<StitchStrip> strips;

@@ -232,11 +232,43 @@ private Q_SLOTS:
         QCOMPARE(world->pointer, QPointF(900, 700));
     }
 
-    void blankStretchTallerThanTheViewEndsIncompleteWithWhatIsCertain()
+    void blankStretchTallerThanTheViewGoesByTheThumb()
     {
+        // Nothing to match over 600 rows, but the scrollbar's thumb moves
+        // as far as the measured clicks say: every row once.
         setUpWorld(300, 400, 3000, 40, 30, 14);
         world->movingThumb = true;
-        for (int y = 900; y < 1500; ++y) // nothing to match over 600 rows
+        for (int y = 900; y < 1500; ++y)
+            memset(world->content.scanLine(y), 0xff, size_t(world->content.bytesPerLine()));
+        QCOMPARE(run(), world->fullRendering());
+        QVERIFY(!incomplete);
+        QVERIFY(!debugLogMessages().filter(QStringLiteral("Naht angenommen")).isEmpty());
+    }
+
+    void blankStretchWherePageKeysGoFurtherIsNeverCalledComplete()
+    {
+        // Inside the blank stretch a page key goes further than measured:
+        // the thumb's travel is too coarse to tell, so a step taken at the
+        // measured distance falls short. What follows cannot be matched to
+        // it, and the result says it may be incomplete.
+        setUpWorld(300, 400, 3000, 40, 30, 14);
+        world->movingThumb = true;
+        for (int y = 900; y < 1500; ++y)
+            memset(world->content.scanLine(y), 0xff, size_t(world->content.bytesPerLine()));
+        onSleep = [this, top = false]() mutable {
+            top = top || world->offset == 0;
+            if (top && world->offset > 700)
+                world->pageStep = 290;
+        };
+        run();
+        QVERIFY(logged(QStringLiteral("Naht angenommen: 264 px wie gemessen (1. Mal)")));
+        QVERIFY(incomplete);
+    }
+
+    void blankStretchTallerThanTheViewWithoutAThumbEndsIncompleteWithWhatIsCertain()
+    {
+        setUpWorld(300, 400, 3000, 40, 30, 14);
+        for (int y = 900; y < 1500; ++y) // nothing to match over 600 rows, nothing moves
             memset(world->content.scanLine(y), 0xff, size_t(world->content.bytesPerLine()));
         const QImage result = run();
         QVERIFY(incomplete);
@@ -439,6 +471,61 @@ private Q_SLOTS:
         QCOMPARE(run(world->bounds.adjusted(0, 40, 0, -30)), world->content);
         QVERIFY(!incomplete);
         QVERIFY(!debugLogMessages().filter(QStringLiteral("Zu weit zurück: ")).isEmpty());
+    }
+
+    void pageThatGrowsAtItsEndIsFollowed_data()
+    {
+        QTest::addColumn<int>("growAfterMs");
+        QTest::addColumn<int>("growths");
+        QTest::addColumn<bool>("whole");
+        // Items appended soon after the end came into view, twice.
+        QTest::newRow("soon") << 300 << 2 << true;
+        // Later, while the end is being made sure of.
+        QTest::newRow("late") << 1200 << 2 << true;
+        // Again and again, more often than it is followed.
+        QTest::newRow("endless") << 300 << ScrollStops::growthLimit * 2 << false;
+    }
+    void pageThatGrowsAtItsEndIsFollowed()
+    {
+        // The page shows its first rows and a plain end; once the view has
+        // stood at the end for a while, more rows come in place of that end.
+        QFETCH(int, growAfterMs);
+        QFETCH(int, growths);
+        QFETCH(bool, whole);
+        const int end = 60;
+        const int first = 900;
+        const int more = 350;
+        setUpWorld(300, 400, first + growths * more + end, 0, 0, 14);
+        const QImage full = world->content.copy();
+        const auto shown = [&](int rows) {
+            QImage c = full.copy(0, 0, full.width(), rows + end);
+            QPainter(&c).fillRect(0, rows, c.width(), end, Qt::white);
+            return c;
+        };
+        world->content = shown(first);
+        int grown = 0;
+        qint64 atEndSince = -1;
+        onSleep = [&] {
+            if (grown == growths || world->offset != world->maxOffset()) {
+                atEndSince = -1;
+                return;
+            }
+            if (atEndSince < 0)
+                atEndSince = clock.milliseconds();
+            else if (clock.milliseconds() - atEndSince >= growAfterMs) {
+                world->content = shown(first + ++grown * more);
+                atEndSince = -1;
+            }
+        };
+        const QImage result = run();
+        onSleep = nullptr;
+        QCOMPARE(incomplete, !whole);
+        if (!whole) {
+            QVERIFY(stops.contains(ScrollStop::grewAtEnd));
+            return;
+        }
+        QCOMPARE(grown, growths);
+        QCOMPARE(result, world->fullRendering());
     }
 
     void blankEndOfTheContentIsTheEnd()

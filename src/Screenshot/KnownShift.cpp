@@ -1,0 +1,247 @@
+#include "Screenshot/KnownShift.h"
+
+#include <QHash>
+#include <cmath>
+#include <cstdlib>
+
+namespace {
+
+bool sameColour(QRgb p, QRgb q)
+{
+    return std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) + std::abs(qBlue(p) - qBlue(q)) <= 24;
+}
+
+// A step's movement against what its input asks: within rounding and a
+// toolkit's odd pixel.
+int tolerance(int expected)
+{
+    return qMax(4, expected / 25);
+}
+
+// Cell c of row y shows something that tells rows apart: not the same as
+// the rows above and below (a plain stretch or a vertical edge fits any
+// shift; a rule across does not).
+bool tells(const FrameRows& f, int y, int c)
+{
+    const quint64 here = f.cell(y, c);
+    return (y > 0 && f.cell(y - 1, c) != here) || (y + 1 < f.height() && f.cell(y + 1, c) != here);
+}
+
+} // namespace
+
+bool KnownShift::Fit::agrees() const
+{
+    return rows >= FrameMatcher::minOverlapRows && contradicting <= qMax(4, cells / 4000);
+}
+
+KnownShift::Fit KnownShift::fitAt(const FrameRows& a, const FrameRows& b, int shift,
+                                  const FrameMatcher::Bands& bands, const CellMask* ignore)
+{
+    Fit fit;
+    if (a.isNull() || b.isNull() || a.width() != b.width() || a.height() != b.height() || shift < 0)
+        return fit;
+    const int end = a.height() - bands.bottom - shift;
+    fit.rows = qMax(0, end - bands.top);
+    for (int y = bands.top; y < end; ++y) {
+        for (int c = 0; c < a.cells(); ++c) {
+            if (ignore && (ignore->contains(y, c) || ignore->contains(y + shift, c)))
+                continue;
+            ++fit.cells;
+            // A cell that stands where it stood is something fixed over the
+            // content (a badge not known yet), no word against the shift.
+            if (a.cellAlike(y + shift, c, b, y)) {
+                if (tells(a, y + shift, c))
+                    ++fit.textured;
+            } else if (shift == 0 || !a.cellAlike(y, c, b, y)) {
+                ++fit.contradicting;
+            }
+        }
+    }
+    return fit;
+}
+
+bool KnownShift::pixelsAllow(const FrameRows& a, const FrameRows& b, int shift, const FrameMatcher::Bands& bands,
+                             const CellMask* ignore, const FrameMatcher::Match& measured)
+{
+    const Fit fit = fitAt(a, b, shift, bands, ignore);
+    if (!fit.agrees())
+        return false;
+    // A view that changed must fit the shift better than standing still (or
+    // changing in place); one that did not change leaves it to the thumb.
+    if (measured.moved && fitAt(a, b, 0, bands, ignore).contradicting <= fit.contradicting)
+        return false;
+    // A shift a row or two off (a click rounded otherwise), and what the
+    // measurement proposed.
+    QList<int> others = {shift - 2, shift - 1, shift + 1, shift + 2};
+    if (measured.moved && measured.shift > 0 && std::abs(measured.shift - shift) > 2)
+        others.append(measured.shift);
+    for (int s : others) {
+        if (s < 0)
+            continue;
+        const Fit other = fitAt(a, b, s, bands, ignore);
+            if (other.rows < FrameMatcher::minOverlapRows)
+            continue;
+        if (other.contradicting < fit.contradicting
+            || (other.contradicting <= fit.contradicting && other.textured > fit.textured))
+            return false;
+    }
+    return true;
+}
+
+std::optional<KnownShift::Thumb> KnownShift::thumb(const QImage& frame, int left, int top, int bottom)
+{
+    const int x = left + (frame.width() - left) / 2;
+    if (frame.isNull() || left < 0 || x >= frame.width() || top < 0 || bottom > frame.height() || bottom - top < 16)
+        return std::nullopt;
+    QHash<QRgb, int> counts;
+    for (int y = top; y < bottom; ++y)
+        ++counts[frame.pixel(x, y) | 0xff000000u];
+    QRgb track = 0;
+    int most = -1;
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it)
+        if (it.value() > most) {
+            most = it.value();
+            track = it.key();
+        }
+    // The longest run of rows not of the track's colour, gaps of two rows
+    // bridged (a thumb's rounded ends).
+    Thumb best;
+    int runTop = -1, lastIn = -1;
+    for (int y = top; y <= bottom; ++y) {
+        const bool in = y < bottom && !sameColour(frame.pixel(x, y), track);
+        if (in) {
+            if (runTop < 0 || y - lastIn > 3)
+                runTop = y;
+            lastIn = y;
+        }
+        if (runTop >= 0 && (y == bottom || (!in && y - lastIn > 3))) {
+            if (lastIn + 1 - runTop > best.length())
+                best = {runTop, lastIn + 1};
+            runTop = -1;
+        }
+    }
+    if (best.length() < 4 || best.length() * 5 > (bottom - top) * 4)
+        return std::nullopt;
+    return best;
+}
+
+std::optional<int> KnownShift::thumbTravel(const Thumb& before, const Thumb& after, int top, int bottom)
+{
+    // A thumb cut at the top or bottom of the rows looked at moves with its
+    // other end; one that changed its length otherwise tells nothing (the
+    // content grew).
+    if (before.top <= top || after.top <= top)
+        return after.bottom - before.bottom;
+    if (before.bottom >= bottom || after.bottom >= bottom)
+        return after.top - before.top;
+    if (std::abs(before.length() - after.length()) > 2)
+        return std::nullopt;
+    return after.top - before.top;
+}
+
+std::optional<bool> KnownShift::thumbAgrees(const FrameRows& a, const FrameRows& b, int distance, int bar,
+                                            const FrameMatcher::Bands& bands) const
+{
+    if (bar <= 0)
+        return std::nullopt;
+    const int left = a.width() - bar;
+    const int bottom = a.height() - bands.bottom;
+    const std::optional<Thumb> before = thumb(a.image(), left, bands.top, bottom);
+    const std::optional<Thumb> after = thumb(b.image(), left, bands.top, bottom);
+    if (!before || !after)
+        return std::nullopt;
+    const std::optional<int> travel = thumbTravel(*before, *after, bands.top, bottom);
+    if (!travel)
+        return false;
+    const double perRow = m_thumbRows > 0 ? m_thumbRows : double(before->length()) / qMax(1, bottom - bands.top);
+    const double wanted = distance * perRow;
+    return *travel > 0 && std::abs(*travel - wanted) <= qMax(2.0, wanted / 4);
+}
+
+void KnownShift::measured(const FrameRows& a, const FrameRows& b, int shift, int expected, int bar,
+                          const FrameMatcher::Bands& bands)
+{
+    if (bar > 0) {
+        const int left = a.width() - bar;
+        const int bottom = a.height() - bands.bottom;
+        const std::optional<Thumb> before = thumb(a.image(), left, bands.top, bottom);
+        const std::optional<Thumb> after = thumb(b.image(), left, bands.top, bottom);
+        const std::optional<int> travel = before && after ? thumbTravel(*before, *after, bands.top, bottom) : std::nullopt;
+        if (travel && *travel > 0) {
+            m_thumbMoved += *travel;
+            m_contentMoved += shift;
+            m_thumbRows = m_thumbMoved / m_contentMoved;
+        }
+    }
+    if (m_shortPending)
+        m_contradicted = true; // the short step was not the last
+    m_shortPending = false;
+    if (m_since > 0 && expected > 0) {
+        if (shift > expected + tolerance(expected))
+            m_contradicted = true;
+        else if (shift < expected - tolerance(expected))
+            m_shortPending = true;
+    }
+    m_since = 0;
+    m_lastUnverified = false;
+}
+
+void KnownShift::withdraw()
+{
+    m_assumed = qMax(0, m_assumed - 1);
+    m_since = qMax(0, m_since - 1);
+    m_lastUnverified = false;
+}
+
+bool KnownShift::stillBelow(const FrameRows& a, const FrameRows& b, int shift, const FrameMatcher::Bands& bands,
+                            const CellMask* ignore)
+{
+    const int end = a.height() - bands.bottom;
+    int still = 0, shown = 0, left = a.cells(), right = -1;
+    for (int y = qMax(bands.top, end - shift); y < end; ++y)
+        for (int c = 0; c < a.cells(); ++c)
+            if (!(ignore && ignore->contains(y, c)) && tells(b, y, c)) {
+                ++shown;
+                if (a.cellAlike(y, c, b, y)) {
+                    ++still;
+                    left = qMin(left, c);
+                    right = qMax(right, c);
+                }
+            }
+    // Something fixed may stand there too (a bubble, a badge): narrow, not
+    // most of what shows across the view.
+    return still > 8 && still * 2 > shown && (right - left + 1) * 2 > a.cells();
+}
+
+std::optional<FrameMatcher::Match> KnownShift::assume(const FrameRows& a, const FrameRows& b, int distance, int bar,
+                                                      const FrameMatcher::Bands& bands, const CellMask* ignore,
+                                                      const FrameMatcher::Match& measured)
+{
+    if (m_contradicted)
+        return std::nullopt;
+    if (m_shortPending && measured.moved) {
+        m_contradicted = true;
+        return std::nullopt;
+    }
+    if (distance <= 3 || a.height() - bands.top - bands.bottom - distance < FrameMatcher::minOverlapRows
+        || measured.doubt == FrameMatcher::Doubt::contradicted)
+        return std::nullopt;
+    const std::optional<bool> thumbMoved = thumbAgrees(a, b, distance, bar, bands);
+    if (thumbMoved == false || (!measured.moved && !thumbMoved))
+        return std::nullopt;
+    if (!pixelsAllow(a, b, distance, bands, ignore, measured) || stillBelow(a, b, distance, bands, ignore))
+        return std::nullopt;
+    const Fit fit = fitAt(a, b, distance, bands, ignore);
+    FrameMatcher::Match m;
+    m.moved = true;
+    m.confirmed = true;
+    m.shift = distance;
+    m.bands = bands;
+    m.overlapRows = fit.rows;
+    m.matchedRows = fit.rows;
+    m.evidence = fit.textured;
+    ++m_assumed;
+    ++m_since;
+    m_lastUnverified = !thumbMoved && fit.textured < 4;
+    return m;
+}

@@ -1,0 +1,111 @@
+#pragma once
+// The shift a step of the scrolling capture is known to make, for steps
+// whose frames hold too little texture to measure it (a dark page with long
+// plain stretches between small labels, a sparse text file, wide gaps at
+// device scale 2). The distance a wheel click or a page key moved the
+// content was measured on earlier steps of the run; such a step is taken at
+// that distance only where nothing stands against it:
+// - the rows both frames share at that shift agree cell for cell (apart
+//   from the cells that change by themselves), and no other shift, standing
+//   still included, fits better on cells that show something;
+// - where a scrollbar shows, its thumb moved as far as that distance moves
+//   it (learned from the measured steps, or from the thumb's length against
+//   the view);
+// - the view changed, or at least the thumb moved: a view that stands still
+//   with a thumb that stands still is the end;
+// - what the new rows show did not stand where it stood (a view caught half
+//   redrawn).
+// A seam that neither a thumb nor texture in the shared rows pins holds
+// once the view moves on after it; where the view stands still after it,
+// it may have stopped short of the distance at the end of the content.
+// A measured step after assumed ones that moved further than its clicks ask,
+// or one that went short without being the last, proves the distance
+// unsteady: the seams resting on it may be wrong.
+#include "Screenshot/CellMask.h"
+#include "Screenshot/FrameMatcher.h"
+#include "Screenshot/FrameRows.h"
+
+#include <optional>
+
+class KnownShift {
+public:
+    // How the rows two frames share at a shift fit, cell by cell.
+    struct Fit {
+        int rows = 0;          // rows in common
+        int textured = 0;      // cells that show something and fit
+        int contradicting = 0; // cells that fit neither the shift nor standing still
+        int cells = 0;         // cells compared
+        bool agrees() const;
+    };
+
+    // The rows [top, bottom) the thumb of a scrollbar covers in the columns
+    // [left, right) of a frame, over the track's rows [top, bottom).
+    struct Thumb {
+        int top = 0;
+        int bottom = 0;
+        int length() const { return bottom - top; }
+    };
+
+    // Rows a of row y + shift and b of row y share, between `bands`.
+    static Fit fitAt(const FrameRows& a, const FrameRows& b, int shift, const FrameMatcher::Bands& bands,
+                     const CellMask* ignore);
+    // Whether the pixels allow the step from `a` to `b` to be taken at
+    // `shift`; `measured` is what the measurement found (its shift is tried
+    // against it).
+    static bool pixelsAllow(const FrameRows& a, const FrameRows& b, int shift, const FrameMatcher::Bands& bands,
+                            const CellMask* ignore, const FrameMatcher::Match& measured);
+    // The thumb of a scrollbar in columns [left, width) of `frame` over the
+    // rows [top, bottom): the rows of one colour that is not the track's
+    // (the colour the column shows most); nothing when none shows or it
+    // fills most of the track.
+    static std::optional<Thumb> thumb(const QImage& frame, int left, int top, int bottom);
+
+    // A confirmed seam measured `shift` rows from `a` to `b` (scrollbar
+    // `bar` columns wide at the right, 0: none; content between `bands`):
+    // learns how far the thumb travels per row, and ends a stretch of
+    // assumed seams. `expected` is what the step's input should have moved
+    // (0: unknown).
+    void measured(const FrameRows& a, const FrameRows& b, int shift, int expected, int bar,
+                  const FrameMatcher::Bands& bands);
+    // The seam from `a` to `b` at `distance`, where everything above allows
+    // it; nothing otherwise. `measured` is what the measurement found. Once
+    // a measured step after assumed ones went short, any later movement
+    // proves it was not the end: the distance is no longer relied on.
+    std::optional<FrameMatcher::Match> assume(const FrameRows& a, const FrameRows& b, int distance, int bar,
+                                              const FrameMatcher::Bands& bands, const CellMask* ignore,
+                                              const FrameMatcher::Match& measured);
+    // Seams taken at the assumed distance in this run, and since the last
+    // measured one.
+    int assumed() const { return m_assumed; }
+    int assumedSinceMeasured() const { return m_since; }
+    // A measured step proved the distance the assumed seams rest on unsteady.
+    bool contradicted() const { return m_contradicted; }
+    // The newest seam is assumed and neither a thumb nor texture in the
+    // rows both frames share pins it: it holds once the view moves on.
+    bool lastUnverified() const { return m_lastUnverified; }
+    // The newest seam was taken back (the view stood still after it).
+    void withdraw();
+
+private:
+    // Rows the thumb moved down between two frames, over the track's rows
+    // [top, bottom); nothing when that cannot be told.
+    static std::optional<int> thumbTravel(const Thumb& before, const Thumb& after, int top, int bottom);
+    // Most of what the new rows at the bottom of `b` show stands where it
+    // stood in `a`, across the view (a view caught half redrawn): the step
+    // did not bring them.
+    static bool stillBelow(const FrameRows& a, const FrameRows& b, int shift, const FrameMatcher::Bands& bands,
+                           const CellMask* ignore);
+    // The thumb moved as far as `distance` rows move it; nothing when no
+    // thumb shows in both frames.
+    std::optional<bool> thumbAgrees(const FrameRows& a, const FrameRows& b, int distance, int bar,
+                                    const FrameMatcher::Bands& bands) const;
+
+    double m_thumbRows = 0;   // thumb rows per content row, measured; 0: not yet
+    double m_thumbMoved = 0;  // sums over the measured steps
+    double m_contentMoved = 0;
+    int m_assumed = 0;
+    int m_since = 0;
+    bool m_shortPending = false; // a measured step after assumed ones went short
+    bool m_contradicted = false;
+    bool m_lastUnverified = false;
+};

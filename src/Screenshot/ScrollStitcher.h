@@ -1,0 +1,122 @@
+#pragma once
+// Builds the tall picture of a scrolling capture row by row from frames whose
+// place in it is known. Frame row y of a frame at `offset` is result row
+// offset + y; the first frame lies at 0.
+//
+// Rows of a frame can be covered: something fixed stands over the content
+// there (a banner, a bubble, a shadow, a clock), or they are the frame's
+// header or footer. A result row is taken from the first frame that shows
+// it uncovered; until one does, from the first frame that shows it at all.
+// At the end the last frame's covered rows replace rows taken covered from
+// frames in between, so whatever stands over the bottom of the view shows
+// once, at the end, as the first frame's header shows once, at the top.
+// A row that is still covered and came from a frame in between (something
+// fixed pasted into the middle) or one no frame showed makes the result
+// incomplete.
+//
+// What stands still at the bottom of the view is measured anew with every
+// frame and not always whole (a shadow over plain rows looks like content
+// moving): from the first frame that shows it, the tallest bottom band so
+// far counts as covered in every frame.
+//
+// A banner's shadow may fall over the view's last rows and, over dark or
+// plain content, still look like content moving: rows taken within
+// `shadowRows` of the bottom of the content are replaced by a later view
+// that shows them higher up, uncovered. Nothing is left out for it: rows no
+// later view shows (the last frame's, a clock's) stay as they were taken.
+#include "Screenshot/WindowShot.h"
+
+#include <QImage>
+#include <QList>
+#include <QRgb>
+#include <vector>
+
+class ScrollStitcher {
+public:
+    // What a frame shows: rows [contentTop, contentEnd) are content, and
+    // covered[y] (for frame rows y; shorter vectors leave the rest
+    // uncovered) says where something fixed stands over it.
+    struct Frame {
+        QImage image;
+        int offset = 0;
+        int contentTop = 0;
+        int contentEnd = 0;
+        std::vector<bool> covered;
+    };
+
+    // Columns standing still beside the content (a sticky side column): in
+    // rows taken from frames after the first they get `fill[x]`, so the
+    // column shows once, with the first frame.
+    void setFixedColumns(std::vector<bool> fixed, std::vector<QRgb> fill);
+
+    // The first frame, all of it (its header stays at the top of the result).
+    void begin(const Frame& frame);
+    // A later frame. False when rows between what the result held and the
+    // frame's content were never seen (they went under the header).
+    bool add(const Frame& frame);
+    // A page that grew after its end was taken (items appended below it):
+    // the first frame row of the frame's content whose result row holds
+    // something else in its first `columns` columns (what ended the page
+    // before); -1 where all agree.
+    int firstChanged(const Frame& frame, int columns) const;
+    // Result rows from frame row `y` of the frame on are taken again: from
+    // this frame where it shows them uncovered, else from a later one.
+    void retake(const Frame& frame, int y);
+    // `rows` rows of one colour after the content (a blank end measured but
+    // not seen).
+    void addBlank(int rows, QRgb colour);
+    // The result, top to bottom: every row, the last frame's footer and
+    // covered rows at the end.
+    QList<StitchStrip> finish(const Frame& last);
+
+    bool started() const { return m_width > 0; }
+    int frames() const { return m_frames; }
+    // Rows of content the result holds so far.
+    int height() const { return m_end; }
+    // After finish: rows of something fixed pasted into the middle, and rows
+    // no frame showed.
+    int coverInside() const { return m_coverInside; }
+    int holes() const { return m_holes; }
+
+    // Rows of the frame's content, covered there, that no frame before
+    // showed and that steps of `step` rows will not show uncovered either
+    // (they pass under what stands over the upper part of the view): the
+    // step went too far and should be taken smaller.
+    int unseenCovered(const Frame& frame, int step) const;
+
+    // Rows from the top of a frame's content down to what stands over its
+    // lower half: how far a step may go so that the rows it brings are seen
+    // uncovered (those under the lower cover come with the next step).
+    static int stepRows(const Frame& frame);
+
+    // Rows above the bottom of the content a shadow over it may reach (a
+    // banner's soft shadow at device scale 2).
+    static constexpr int shadowRows = 32;
+
+private:
+    enum class State : unsigned char { missing, covered, coveredFirst, clean };
+    void put(const QImage& image, const Frame& frame, int y, State as);
+    bool coveredRow(const Frame& frame, int y) const;
+    bool fixedColumn(int x) const { return x < int(m_fixed.size()) && m_fixed[size_t(x)]; }
+    int depth(const Frame& frame, int y) const;
+    void widenBottomBand(const Frame& frame);
+    void write(int r, const QRgb* source, bool masked);
+    void grow(int rows);
+
+    static constexpr int chunkRows = 512;
+    int m_width = 0;
+    int m_frames = 0;
+    int m_header = 0; // result rows of the first frame's header, never replaced
+    int m_end = 0;    // result rows that hold content
+    int m_coverInside = 0;
+    int m_holes = 0;
+    int m_bottomBand = 0; // tallest bottom band a frame had
+    bool m_blankEnd = false;
+    std::vector<QImage> m_chunks;
+    std::vector<State> m_state;
+    // Per result row taken clean: how far above the bottom of its frame's
+    // content it was (at most shadowRows).
+    std::vector<int> m_depth;
+    std::vector<bool> m_fixed;
+    std::vector<QRgb> m_fill;
+};

@@ -1,0 +1,165 @@
+// Steps taken at the distance measured steps moved, where the frames hold
+// too little to measure it: a dark page's plain stretch between small
+// labels, at scale 1 and 2; what the pixels or a scrollbar's thumb say
+// against it; and a later measured step that proves the distance unsteady.
+#include "Screenshot/KnownShift.h"
+
+#include <QPainter>
+#include <QTest>
+
+namespace {
+
+constexpr int width = 400;
+constexpr int height = 300;
+constexpr int bar = 14;
+const QColor dark(24, 26, 30);
+
+// A dark page `length` rows long with small labels at the given rows (and
+// rules across at `rules`), as the view shows it from row `offset`; with a
+// classic scrollbar when `thumb`.
+QImage view(const QList<int>& labels, int offset, int length, bool thumb, int scale = 1, const QList<int>& rules = {})
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(dark);
+    QPainter p(&image);
+    for (int y : rules)
+        p.fillRect(QRect(10, y - offset, width - bar - 60, 2), QColor(90, 90, 96));
+    for (int i = 0; i < labels.size(); ++i) {
+        const int y = labels[i] - offset;
+        // A few glyph-like blocks, different per label.
+        for (int k = 0; k < 5; ++k)
+            p.fillRect(QRect((30 + k * 9 + i * 3) * scale % (width - bar - 40), y + (k % 2) * scale, 6 * scale,
+                             (8 + k) * scale),
+                       QColor(200, 200, 210));
+    }
+    if (thumb) {
+        p.fillRect(QRect(width - bar, 0, bar, height), QColor(40, 42, 46));
+        const int thumbRows = qMax(20, height * height / qMax(1, length));
+        const int top = offset * height / qMax(1, length);
+        p.fillRect(QRect(width - bar + 3, top, bar - 6, thumbRows), QColor(120, 120, 126));
+    }
+    return image;
+}
+
+} // namespace
+
+class TestKnownShift : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    // A label leaves the view and only the plain stretch follows: the known
+    // distance fits, standing still does not; at scale 2 the distance is
+    // twice as large and fits the same way.
+    void labelLeavingForAPlainStretch_data()
+    {
+        QTest::addColumn<int>("scale");
+        QTest::newRow("scale 1") << 1;
+        QTest::newRow("scale 2") << 2;
+    }
+    void labelLeavingForAPlainStretch()
+    {
+        QFETCH(int, scale);
+        const int step = 60 * scale;
+        // The next label comes in at the bottom.
+        const QList<int> labels = {40, height - 40 + step};
+        const FrameRows a(view(labels, 0, 2000, false, scale));
+        const FrameRows b(view(labels, step, 2000, false, scale));
+        const FrameMatcher::Match measured = FrameMatcher::match(a, b, {step, true, nullptr});
+        QVERIFY(!measured.confirmed || measured.shift <= 3); // the frames alone cannot tell
+
+        KnownShift known;
+        const std::optional<FrameMatcher::Match> m = known.assume(a, b, step, 0, {}, nullptr, measured);
+        QVERIFY(m);
+        QCOMPARE(m->shift, step);
+        QVERIFY(m->confirmed);
+        QCOMPARE(known.assumed(), 1);
+        // Nothing in the rows both share: ending here, the view may have
+        // stopped short at the end.
+        QVERIFY(known.lastUnverified());
+        // A view all one colour after the step: taken, and as unpinned.
+        const FrameRows plain(view({40}, step, 2000, false, scale));
+        QVERIFY(known.assume(a, plain, step, 0, {}, nullptr, FrameMatcher::match(a, plain, {})));
+        QVERIFY(known.lastUnverified());
+        // A distance off by a few rows: the label, still in both frames, says no.
+        const FrameRows c(view({120, 900}, 0, 2000, false, scale));
+        const FrameRows d(view({120, 900}, step, 2000, false, scale));
+        QVERIFY(!known.assume(c, d, step + 3, 0, {}, nullptr, FrameMatcher::match(c, d, {})));
+        QVERIFY(known.assume(c, d, step, 0, {}, nullptr, FrameMatcher::match(c, d, {})));
+        QVERIFY(!known.lastUnverified()); // the label in both frames pins it
+    }
+
+    // A view caught half redrawn: its lower half still shows what stood
+    // there; the rows both frames share agree, the new ones do not move.
+    void halfRedrawnViewIsNoStep()
+    {
+        const QList<int> labels = {40, 250};
+        const FrameRows a(view(labels, 0, 2000, false, 1, {270}));
+        QImage torn = view(labels, 200, 2000, false, 1, {270});
+        for (int y = height / 2; y < height; ++y)
+            memcpy(torn.scanLine(y), a.image().constScanLine(y), size_t(torn.bytesPerLine()));
+        const FrameRows b(torn);
+        KnownShift known;
+        QVERIFY(!known.assume(a, b, 200, 0, {}, nullptr, FrameMatcher::match(a, b, {})));
+    }
+
+    // Nothing changed in the view: only a thumb that moved as far as the
+    // distance moves it lets the step count; a thumb that stood still is the
+    // end, one that moved otherwise says the distance is wrong.
+    void plainViewsAndTheThumb()
+    {
+        const QList<int> labels = {1500};
+        const FrameRows a(view(labels, 300, 3000, true));
+        const FrameRows moved(view(labels, 400, 3000, true));
+        const FrameRows still(view(labels, 300, 3000, true));
+        const FrameRows further(view(labels, 600, 3000, true));
+        const FrameMatcher::Match m = FrameMatcher::match(a, moved, {});
+        QVERIFY(!m.moved);
+
+        KnownShift known;
+        QVERIFY(!known.assume(a, moved, 100, 0, {}, nullptr, m)); // no bar: nothing tells it moved
+        QVERIFY(!known.assume(a, still, 100, bar, {}, nullptr, FrameMatcher::match(a, still, {})));
+        QVERIFY(!known.assume(a, further, 100, bar, {}, nullptr, FrameMatcher::match(a, further, {})));
+        const std::optional<FrameMatcher::Match> ok = known.assume(a, moved, 100, bar, {}, nullptr, m);
+        QVERIFY(ok);
+        QCOMPARE(ok->shift, 100);
+
+        const std::optional<KnownShift::Thumb> t = KnownShift::thumb(a.image(), width - bar, 0, height);
+        QVERIFY(t);
+        QCOMPARE(t->top, 30);
+        QCOMPARE(t->length(), 30);
+    }
+
+    // After assumed seams the next measured step moves as its clicks ask, or
+    // stops short at the end: the seams stand. Further than asked, or short
+    // and then on: the distance was unsteady.
+    void laterStepsCheckTheDistance_data()
+    {
+        QTest::addColumn<QList<int>>("measured"); // shifts of the measured steps after one assumed seam
+        QTest::addColumn<bool>("movesOn");        // the view moves again after them
+        QTest::addColumn<bool>("contradicted");
+        QTest::newRow("as asked") << QList<int>{100, 100} << true << false;
+        QTest::newRow("short at the end") << QList<int>{70} << false << false;
+        QTest::newRow("further") << QList<int>{130} << false << true;
+        QTest::newRow("short, then on") << QList<int>{70, 100} << false << true;
+        QTest::newRow("short, then moving") << QList<int>{70} << true << true;
+    }
+    void laterStepsCheckTheDistance()
+    {
+        QFETCH(QList<int>, measured);
+        QFETCH(bool, movesOn);
+        QFETCH(bool, contradicted);
+        const QList<int> labels = {40, 360};
+        const FrameRows a(view(labels, 0, 3000, false));
+        const FrameRows b(view(labels, 100, 3000, false));
+        KnownShift known;
+        QVERIFY(known.assume(a, b, 100, 0, {}, nullptr, FrameMatcher::match(a, b, {})));
+        for (int shift : measured)
+            known.measured(a, b, shift, 100, 0, {});
+        if (movesOn)
+            known.assume(a, b, 100, 0, {}, nullptr, FrameMatcher::match(a, b, {}));
+        QCOMPARE(known.contradicted(), contradicted);
+    }
+};
+
+QTEST_MAIN(TestKnownShift)
+#include "tst_knownshift.moc"

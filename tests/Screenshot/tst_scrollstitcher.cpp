@@ -1,0 +1,265 @@
+// How the tall picture is built from frames whose place is known: every row
+// once, from a frame where nothing fixed covered it; the header once at the
+// top, the footer and a cover low in the view once at the end; a cover
+// pasted into the middle or rows no frame showed counted so the result can
+// say it is incomplete; how far a step may go around covers; rows near the
+// bottom a shadow may darken, and rows a page grew into, taken again.
+#include "Screenshot/ScrollStitcher.h"
+#include "fakes/FakeScrollWorld.h"
+
+#include <QPainter>
+#include <QTest>
+
+namespace {
+
+constexpr int width = 120;
+constexpr int height = 200;
+constexpr int header = 20;
+constexpr int footer = 10;
+const QRgb headerColour = qRgb(10, 20, 200);
+const QRgb footerColour = qRgb(200, 20, 10);
+const QRgb coverColour = qRgb(250, 200, 0);
+
+QImage joined(const QList<StitchStrip>& strips)
+{
+    int total = 0;
+    for (const StitchStrip& s : strips)
+        total += s.height;
+    return stitchStrips(strips, width, total).convertToFormat(QImage::Format_RGB32);
+}
+
+} // namespace
+
+class TestScrollStitcher : public QObject {
+    Q_OBJECT
+
+    const QImage page = FakeScrollWorld::makeContent(width, 2000).convertToFormat(QImage::Format_RGB32);
+
+    // The view at `offset` of the page: a header and a footer, and a cover
+    // over frame rows [coverTop, coverEnd) of the content (none when empty).
+    ScrollStitcher::Frame frame(int offset, int coverTop = 0, int coverEnd = 0) const
+    {
+        QImage f(width, height, QImage::Format_RGB32);
+        QPainter p(&f);
+        p.drawImage(0, header, page, 0, offset, width, height - header - footer);
+        p.fillRect(0, 0, width, header, headerColour);
+        p.fillRect(0, height - footer, width, footer, footerColour);
+        if (coverEnd > coverTop)
+            p.fillRect(30, coverTop, 60, coverEnd - coverTop, coverColour);
+        p.end();
+        ScrollStitcher::Frame out{f, offset, header, height - footer, std::vector<bool>(size_t(height), false)};
+        for (int y = coverTop; y < coverEnd; ++y)
+            out.covered[size_t(y)] = true;
+        return out;
+    }
+    // The picture a whole capture of the page down to `offset` gives.
+    QImage expected(int lastOffset) const
+    {
+        const int content = lastOffset + height - header - footer;
+        QImage e(width, header + content + footer, QImage::Format_RGB32);
+        QPainter p(&e);
+        p.fillRect(0, 0, width, header, headerColour);
+        p.drawImage(0, header, page, 0, 0, width, content);
+        p.fillRect(0, header + content, width, footer, footerColour);
+        return e;
+    }
+
+private Q_SLOTS:
+    void rowsComeOnceFromUncoveredViews_data()
+    {
+        QTest::addColumn<int>("coverTop");
+        QTest::addColumn<int>("coverEnd");
+        QTest::addColumn<int>("step");
+        QTest::newRow("nothing over the content") << 0 << 0 << 70;
+        QTest::newRow("a bubble low in the view, small steps") << 150 << 175 << 40;
+        QTest::newRow("a banner low in the view") << 140 << 190 << 60;
+        QTest::newRow("a badge in the middle") << 90 << 120 << 50;
+        QTest::newRow("a bar under the header") << 20 << 40 << 90;
+    }
+    void rowsComeOnceFromUncoveredViews()
+    {
+        QFETCH(int, coverTop);
+        QFETCH(int, coverEnd);
+        QFETCH(int, step);
+        ScrollStitcher stitcher;
+        stitcher.begin(frame(0, coverTop, coverEnd));
+        int offset = 0;
+        for (int i = 0; i < 10; ++i) {
+            offset += step;
+            QVERIFY(stitcher.add(frame(offset, coverTop, coverEnd)));
+        }
+        const QImage out = joined(stitcher.finish(frame(offset, coverTop, coverEnd)));
+        QCOMPARE(stitcher.holes(), 0);
+        QCOMPARE(stitcher.coverInside(), 0);
+        // The cover shows once: where the first view had it when it stands
+        // right under the header (the rows under it never came uncovered),
+        // where the last view has it when it stands low (the rows under it
+        // came into view with the last step), nowhere in between.
+        QImage want = expected(offset);
+        QPainter p(&want);
+        if (coverTop == header)
+            p.fillRect(30, coverTop, 60, coverEnd - coverTop, coverColour);
+        else if (coverEnd + step > height - footer)
+            p.fillRect(30, offset + coverTop, 60, coverEnd - coverTop, coverColour);
+        p.end();
+        QCOMPARE(out, want);
+    }
+
+    void coverPastedInTheMiddleOrRowsMissedAreCounted()
+    {
+        // A cover over rows 60-150 and steps of 150: a row is under it in
+        // one view and gone under the header in the next.
+        ScrollStitcher pasted;
+        pasted.begin(frame(0, 60, 150));
+        QVERIFY(pasted.add(frame(150, 60, 150)));
+        QVERIFY(pasted.add(frame(300, 60, 150)));
+        QVERIFY(pasted.unseenCovered(frame(450, 60, 150), 150) > 0);
+        pasted.finish(frame(300, 60, 150));
+        QVERIFY(pasted.coverInside() > 0);
+        // Steps of 30 show every row uncovered below the cover first.
+        ScrollStitcher small;
+        small.begin(frame(0, 60, 150));
+        QCOMPARE(small.unseenCovered(frame(30, 60, 150), 30), 0);
+        // A step past everything the last view showed leaves a hole.
+        ScrollStitcher skipped;
+        skipped.begin(frame(0));
+        QVERIFY(!skipped.add(frame(200)));
+        skipped.finish(frame(200));
+        QVERIFY(skipped.holes() > 0);
+    }
+
+    void aShadowOverTheBottomShowsOnceAfterItsBandWasMeasured()
+    {
+        // A shadow over content rows 170-190 that the seam counts to the
+        // bottom band in some views only; in the others those rows look like
+        // content. Once the band was measured, the shadow shows once, at the
+        // end, and every row above it comes from a clear view.
+        const QList<QList<bool>> measuredIn{{true, false, false, true, false, false},
+                                            {true, false, true, false, false, true}};
+        const auto bandAt = [&](int offset, int end) {
+            ScrollStitcher::Frame f = frame(offset, 170, 190);
+            f.covered.assign(size_t(height), false);
+            f.contentEnd = end;
+            return f;
+        };
+        for (const QList<bool>& measured : measuredIn) {
+            const auto view = [&](int offset, bool bandMeasured) {
+                return bandAt(offset, bandMeasured ? 170 : height - footer);
+            };
+            ScrollStitcher stitcher;
+            stitcher.begin(view(0, measured[0]));
+            int offset = 0;
+            for (int i = 1; i < measured.size(); ++i) {
+                offset += 60;
+                QVERIFY(stitcher.add(view(offset, measured[i])));
+            }
+            const QImage out = joined(stitcher.finish(view(offset, measured.last())));
+            QCOMPARE(stitcher.holes(), 0);
+            QCOMPARE(stitcher.coverInside(), 0);
+            QImage want = expected(offset);
+            QPainter p(&want);
+            p.fillRect(30, offset + 170, 60, 20, coverColour);
+            p.end();
+            QCOMPARE(out, want);
+        }
+    }
+
+    void aShadowOverTheLastRowsComesFromHigherViews_data()
+    {
+        QTest::addColumn<bool>("clock");
+        QTest::newRow("shadow") << false;
+        QTest::newRow("shadow and a ticking clock") << true;
+    }
+    void aShadowOverTheLastRowsComesFromHigherViews()
+    {
+        // A banner below the view casts a shadow over its last 12 content
+        // rows that no seam tells from content; a clock may tick over the
+        // last rows too (its rows covered). Every row above comes from a
+        // view without the shadow, and the last view's rows stay whole.
+        QFETCH(bool, clock);
+        const int shadowTop = height - footer - 12;
+        int tick = 0;
+        const auto view = [&](int offset) {
+            ScrollStitcher::Frame f = frame(offset);
+            for (int y = shadowTop; y < height - footer; ++y) {
+                QRgb* line = reinterpret_cast<QRgb*>(f.image.scanLine(y));
+                const int keep = 100 - 4 * (y - shadowTop + 1);
+                for (int x = 0; x < width; ++x)
+                    line[x] = qRgb(qRed(line[x]) * keep / 100, qGreen(line[x]) * keep / 100, qBlue(line[x]) * keep / 100);
+            }
+            if (clock) {
+                QPainter(&f.image).fillRect(90, height - footer - 16, 25, 14, QColor::fromHsv(tick++ * 40 % 360, 200, 200));
+                for (int y = height - footer - 16; y < height - footer - 2; ++y)
+                    f.covered[size_t(y)] = true;
+            }
+            return f;
+        };
+        ScrollStitcher stitcher;
+        stitcher.begin(view(0));
+        int offset = 0;
+        for (const int step : {70, 150, 20, 150}) {
+            offset += step;
+            QVERIFY(stitcher.add(view(offset)));
+        }
+        const ScrollStitcher::Frame last = view(offset);
+        const QImage out = joined(stitcher.finish(last));
+        QCOMPARE(stitcher.holes(), 0);
+        QCOMPARE(stitcher.coverInside(), 0);
+        QImage want = expected(offset);
+        QPainter(&want).drawImage(0, offset + shadowTop - 4, last.image, 0, shadowTop - 4, width, 16);
+        QCOMPARE(out, want);
+    }
+
+    void rowsAPageGrewIntoAreTakenAgain()
+    {
+        // The view stands at the end of a page whose last rows (from page
+        // row 240 on) are a plain end; items appended there show in place
+        // of it without the view moving, and the run goes on below.
+        const QImage grown = page;
+        QImage ended = page.copy();
+        QPainter(&ended).fillRect(0, 240, width, ended.height() - 240, Qt::white);
+        const auto view = [&](const QImage& content, int offset) {
+            ScrollStitcher::Frame f = frame(offset);
+            QPainter(&f.image).drawImage(0, header, content, 0, offset, width, height - header - footer);
+            return f;
+        };
+        ScrollStitcher stitcher;
+        stitcher.begin(view(ended, 0));
+        QVERIFY(stitcher.add(view(ended, 100)));
+        // Nothing changed yet: all agree.
+        QCOMPARE(stitcher.firstChanged(view(ended, 100), width), -1);
+        const ScrollStitcher::Frame there = view(grown, 100);
+        const int changed = stitcher.firstChanged(there, width);
+        QCOMPARE(changed, header + 240 - 100);
+        stitcher.retake(there, changed);
+        QVERIFY(stitcher.add(there));
+        QVERIFY(stitcher.add(view(grown, 250)));
+        QCOMPARE(joined(stitcher.finish(view(grown, 250))), expected(250));
+        QCOMPARE(stitcher.holes(), 0);
+    }
+
+    void sideColumnsAndBlankEndFollowTheFirstView()
+    {
+        ScrollStitcher stitcher;
+        std::vector<bool> fixed(size_t(width), false);
+        for (int x = 0; x < 16; ++x)
+            fixed[size_t(x)] = true;
+        stitcher.setFixedColumns(fixed, std::vector<QRgb>(size_t(width), qRgb(1, 2, 3)));
+        stitcher.begin(frame(0));
+        QVERIFY(stitcher.add(frame(100)));
+        stitcher.addBlank(40, qRgb(255, 255, 255));
+        const QImage out = joined(stitcher.finish(frame(100)));
+        QCOMPARE(out.height(), height + 100 + 40);
+        // The first view's rows keep their column; later rows get its fill.
+        QCOMPARE(out.pixel(5, header + 10), page.pixel(5, 10));
+        QCOMPARE(out.pixel(5, height), qRgb(1, 2, 3));
+        QCOMPARE(out.pixel(60, height - footer + 100 + 20), qRgb(255, 255, 255));
+        QCOMPARE(out.pixel(60, out.height() - 1), footerColour);
+        // How far a step may go: down to a cover over the lower half.
+        QCOMPARE(ScrollStitcher::stepRows(frame(0, 150, 190)), 150 - header);
+        QCOMPARE(ScrollStitcher::stepRows(frame(0, 30, 60)), height - footer - header);
+    }
+};
+
+QTEST_MAIN(TestScrollStitcher)
+#include "tst_scrollstitcher.moc"
