@@ -1446,7 +1446,7 @@ void ScrollRun::stitch(const Step& step)
     // Steps no longer than the rows above what covers the lower half: the
     // rows they bring are seen uncovered.
     if (step.learn)
-        m_stepper->learn(match.shift, ScrollStitcher::stepRows(next));
+        m_stepper->learn(match.shift, ScrollStitcher::stepRows(next), m_clicksSinceStrip);
     if (m_stepper->mode() == ScrollStepper::Mode::wheel && step.learn)
         log(QStringLiteral("Mausrad: ") + QString::number(m_stepper->pixelsPerClick(), 'f', 1)
             + QStringLiteral(" px pro Klick, nächster Schritt ") + QString::number(m_stepper->clicks())

@@ -69,7 +69,7 @@ QCoro::Task<bool> ScrollStepper::towardsTop()
     co_return sent;
 }
 
-void ScrollStepper::learn(int shift, int band)
+void ScrollStepper::learn(int shift, int band, int clicksSent)
 {
     if (shift <= 0)
         return;
@@ -78,7 +78,7 @@ void ScrollStepper::learn(int shift, int band)
         m_keyShift = qMax(m_keyShift, shift);
         return;
     }
-    const double measured = double(shift) / m_clicks;
+    const double measured = double(shift) / qMax(m_clicks, clicksSent);
     // A view caught while it still glided (smooth scrolling), or one that
     // stopped at the end, moved less than the clicks ask: that says nothing
     // about a click. The largest measurement holds (it sizes the smallest

@@ -42,8 +42,10 @@ public:
     QCoro::Task<bool> wheelAt(QPointF point, int clicks);
 
     // A confirmed forward step moved the content `shift` rows; `band` is the
-    // height of the content band between the fixed rows.
-    void learn(int shift, int band);
+    // height of the content band between the fixed rows; `clicksSent` the
+    // wheel clicks sent since the seam before, where more than the last step
+    // (a click that seemed to move nothing moves later, with the next one).
+    void learn(int shift, int band, int clicksSent = 0);
     // The last forward step's seam could not be confirmed: halves the wheel
     // step. False when it cannot get smaller (one click, or keys).
     bool shrink();

@@ -109,16 +109,25 @@ private Q_SLOTS:
         if (!browserRuns)
             browserRuns = std::make_unique<GeneratedPageRuns>(browser, QRect(60, 30, 1000, 860));
         const GeneratedPage page(seed);
-        QString error;
-        const std::optional<GeneratedOutcome> outcome = browserRuns->capture(*rig, mouse, page, pick, &error, pastBottom);
-        QVERIFY2(outcome, qPrintable(error));
-        qInfo("%s: %s", qPrintable(page.description()), qPrintable(outcome->summary()));
-        // The capture's log, for a run that fails only on a loaded machine.
-        if (!outcome->honest() || (complete && !outcome->complete()))
-            qInfo().noquote() << debugLogMessages().join(QLatin1Char('\n'));
-        QVERIFY2(outcome->honest(), qPrintable(QStringLiteral("called complete: ") + outcome->verdict.problem));
-        if (complete)
-            QVERIFY2(outcome->complete(), qPrintable(outcome->summary()));
+        // Every capture must be honest; one that should come out whole and
+        // says it may be incomplete (a loaded machine can hold a step up)
+        // is taken once more, as a user would, and must then be whole.
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            DebugLog::restart();
+            QString error;
+            const std::optional<GeneratedOutcome> outcome =
+                browserRuns->capture(*rig, mouse, page, pick, &error, pastBottom);
+            QVERIFY2(outcome, qPrintable(error));
+            qInfo("%s: %s", qPrintable(page.description()), qPrintable(outcome->summary()));
+            // The capture's log, for a run that fails only on a loaded machine.
+            if (!outcome->honest() || (complete && !outcome->complete()))
+                qInfo().noquote() << debugLogMessages().join(QLatin1Char('\n'));
+            QVERIFY2(outcome->honest(), qPrintable(QStringLiteral("called complete: ") + outcome->verdict.problem));
+            if (!complete || outcome->complete())
+                return;
+            if (attempt == 1)
+                QFAIL(qPrintable(outcome->summary()));
+        }
     }
 
     // A section over a page's inner box, twice over the same spot: each

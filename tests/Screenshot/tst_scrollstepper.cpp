@@ -118,6 +118,16 @@ private Q_SLOTS:
         QVERIFY(s->clicks() < clicks);
     }
 
+    void aClickThatMovedLaterCountsWithTheStepItMovedIn()
+    {
+        // The first click seemed to move nothing (its movement came with
+        // the second): two clicks' worth is not one click's.
+        auto s = stepper(800, ScrollStepper::Mode::wheel);
+        QCOMPARE(s->clicks(), 1);
+        s->learn(228, 800, 2);
+        QCOMPARE(s->pixelsPerClick(), 114.0);
+    }
+
     void failedSeamsGiveSmallerStepsNeverAgainTheOneThatWentTooFar()
     {
         auto s = stepper(800, ScrollStepper::Mode::wheel);
