@@ -1,6 +1,7 @@
 #include "Screenshot/KnownShift.h"
 
-#include <QHash>
+#include "Screenshot/ColumnColour.h"
+
 #include <cmath>
 #include <cstdlib>
 
@@ -93,16 +94,7 @@ std::optional<KnownShift::Thumb> KnownShift::thumb(const QImage& frame, int left
     const int x = left + (frame.width() - left) / 2;
     if (frame.isNull() || left < 0 || x >= frame.width() || top < 0 || bottom > frame.height() || bottom - top < 16)
         return std::nullopt;
-    QHash<QRgb, int> counts;
-    for (int y = top; y < bottom; ++y)
-        ++counts[frame.pixel(x, y) | 0xff000000u];
-    QRgb track = 0;
-    int most = -1;
-    for (auto it = counts.cbegin(); it != counts.cend(); ++it)
-        if (it.value() > most) {
-            most = it.value();
-            track = it.key();
-        }
+    const QRgb track = commonColour(frame, x, top, bottom);
     // The longest run of rows not of the track's colour, gaps of two rows
     // bridged (a thumb's rounded ends).
     Thumb best;

@@ -8,6 +8,7 @@
 #include "Platform/WindowActivation.h"
 #include "Platform/WindowServer.h"
 #include "Screenshot/CaptureError.h"
+#include "Screenshot/ColumnColour.h"
 #include "Screenshot/PickedWindowLookup.h"
 #include "Screenshot/ScrollCancel.h"
 #include "Screenshot/ScrollCoverOverlay.h"
@@ -18,7 +19,6 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QHash>
 #include <QPainter>
 #include <QPointer>
 #include <QTimer>
@@ -61,23 +61,6 @@ public:
 private:
     std::function<void()> m_action;
 };
-
-// The most frequent colour of column x over rows [from, to) of an image.
-QRgb commonColour(const QImage& image, int x, int from, int to)
-{
-    QHash<QRgb, int> counts;
-    QRgb best = image.pixel(x, qBound(0, from, image.height() - 1));
-    int bestCount = 0;
-    for (int y = qMax(0, from); y < qMin(to, image.height()); ++y) {
-        const QRgb p = image.pixel(x, y);
-        const int n = ++counts[p];
-        if (n > bestCount) {
-            best = p;
-            bestCount = n;
-        }
-    }
-    return best;
-}
 
 // A seam that may be stitched.
 bool usable(const FrameMatcher::Match& m)
