@@ -869,7 +869,10 @@ QCoro::Task<ScrollStop> ScrollRun::scrollDown()
             m_keysProven = true;
         noMovementBefore = false;
         log(QStringLiteral("Schritt → Verschiebung=") + QString::number(step.match.shift) + QStringLiteral(" px"));
-        if (!step.match.confirmed && plain(step.frame)) {
+        // (Before any step was measured nothing could tell that blank from
+        // the end: a step back and smaller ones below try to keep something
+        // of the last view in the next one.)
+        if (!step.match.confirmed && plain(step.frame) && m_stitcher.started() && m_stepper->expectedTrusted()) {
             // Nothing but one colour came into view: no picture can tell
             // how far it moved.
             log(QStringLiteral("Nur noch leere Fläche im Bild"));
@@ -1109,6 +1112,21 @@ QCoro::Task<ScrollRun::Place> ScrollRun::locate(const FrameRows& frame, FrameMat
     const FrameMatcher::Match below = co_await analyse(m_previous, frame, 0, false);
     if (!below.moved || (below.confirmed && below.shift <= 3))
         co_return Place::there;
+    // Only cells next to what changes by itself changed meanwhile (the
+    // slower digits of a clock whose faster ones the settler knows): the
+    // view is back. (A small change elsewhere may be a sparse page moved a
+    // few rows.)
+    if (const CellMask* changing = m_settler.ignore()) {
+        const FrameMatcher::Change change = FrameMatcher::change(m_previous, frame, changing);
+        CellMask near(changing->rows(), changing->cells());
+        near.unite(*changing, 4, 4);
+        bool beside = FrameMatcher::localChange(change);
+        for (int y = 0; beside && y < change.changed.rows(); ++y)
+            for (int c = 0; beside && c < change.changed.cells(); ++c)
+                beside = !change.changed.contains(y, c) || near.contains(y, c);
+        if (beside)
+            co_return Place::there;
+    }
     if (usable(below)) {
         match = below;
         co_return Place::below;

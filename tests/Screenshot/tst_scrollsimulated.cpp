@@ -41,6 +41,13 @@ private Q_SLOTS:
         // and called complete).
         QTest::newRow("plain stretches, scale 2") << 191 << SimulatedPage::Pick::window << true << ScrollStop::contentEnd;
         QTest::newRow("scale 2, large clicks") << 84 << SimulatedPage::Pick::window << true << ScrollStop::contentEnd;
+        // A page key past everything under a sticky header, taken back while
+        // a clock's slower digits changed: the view is found back where it
+        // was (once lost, and the run ended after the first screen).
+        QTest::newRow("step back beside a clock") << 1 << SimulatedPage::Pick::window << true << ScrollStop::contentEnd;
+        // The first step lands in a plain stretch before any step was
+        // measured: smaller steps instead of ending there as if at the end.
+        QTest::newRow("plain after the first step") << 6 << SimulatedPage::Pick::window << true << ScrollStop::contentEnd;
     }
 
     void generatedPages()
