@@ -45,6 +45,8 @@ private Q_SLOTS:
         // looks: once taken for content that changed, the seams refused.
         QTest::newRow("blinking dot") << 41 << SimulatedPage::Pick::window << true << ScrollStop::contentEnd;
         QTest::newRow("blinking dot, two fixed") << 165 << SimulatedPage::Pick::window << true << ScrollStop::contentEnd;
+        QTest::newRow("blinking dot, overlay scrollbar") << 198 << SimulatedPage::Pick::window << true
+                                                         << ScrollStop::contentEnd;
     }
 
     void generatedPages()
