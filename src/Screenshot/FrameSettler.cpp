@@ -38,16 +38,34 @@ void FrameSettler::learn(const FrameRows& a, const FrameRows& b)
                 again.insert(y, c);
                 repeated = true;
             }
-    if (!repeated)
+    if (repeated)
+        remember(again, change.total);
+}
+
+void FrameSettler::learnInPlace(const FrameRows& a, const FrameRows& b)
+{
+    if (!fits(a) || !fits(b))
         return;
+    if (m_volatile.rows() != a.height() || m_volatile.cells() != a.cells())
+        m_volatile = CellMask(a.height(), a.cells());
+    // Small against the frame: a picture that loaded late changes once and
+    // stays part of the content.
+    const FrameMatcher::Change change = FrameMatcher::change(a, b, ignore());
+    const QRect box = change.changed.boundingBox();
+    if (FrameMatcher::localChange(change) && qint64(box.width()) * box.height() * 32 <= change.total)
+        remember(change.changed, change.total);
+}
+
+void FrameSettler::remember(const CellMask& changed, int total)
+{
     // The whole box around it: the other digits of a clock change too, only
     // less often.
     CellMask grown = m_volatile;
-    const QRect box = again.boundingBox().adjusted(-2, -4, 2, 4);
+    const QRect box = changed.boundingBox().adjusted(-2, -4, 2, 4);
     for (int y = box.top(); y <= box.bottom(); ++y)
         for (int c = box.left(); c <= box.right(); ++c)
             grown.insert(y, c);
-    if (qint64(grown.count()) * 4 <= qint64(change.total))
+    if (qint64(grown.count()) * 4 <= qint64(total))
         m_volatile = grown;
 }
 

@@ -41,6 +41,12 @@ public:
     const CellMask& volatileCells() const { return m_volatile; }
     const CellMask* ignore() const { return m_volatile.isEmpty() ? nullptr : &m_volatile; }
 
+    // Two frames of a view that stood still in between (no input, nothing
+    // moving): a small change in one place is something that changes by
+    // itself, even if it changed only once (a dot that blinks every half
+    // second, a clock's minutes).
+    void learnInPlace(const FrameRows& a, const FrameRows& b);
+
     // Pause between two grabs.
     static constexpr int intervalMs = 40;
     // Defaults for a scroll step and for a frame taken without input.
@@ -50,6 +56,7 @@ public:
 private:
     bool fits(const FrameRows& frame) const;
     void learn(const FrameRows& a, const FrameRows& b);
+    void remember(const CellMask& changed, int total);
 
     Grab m_grab;
     Sleep m_sleep;

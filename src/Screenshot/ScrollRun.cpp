@@ -1054,6 +1054,9 @@ QCoro::Task<ScrollRun::Retry> ScrollRun::stepBack(Step& step)
         rebase(at, found.shift);
         co_return Retry::stepAgain;
     case Place::there:
+        // Back where the strip was taken: what changed since in one small
+        // place changes by itself.
+        m_settler.learnInPlace(m_previous, at);
         co_return Retry::stepAgain;
     case Place::unknown:
         break;
@@ -1095,6 +1098,9 @@ QCoro::Task<bool> ScrollRun::lookAgain(Step& step)
     const FrameRows later = co_await settled(step.frame, 0);
     if (later.isNull())
         co_return false;
+    // What changed meanwhile in one small place changes by itself: a dot
+    // that blinks more seldom than the settling looks.
+    m_settler.learnInPlace(step.frame, later);
     const FrameMatcher::Match again = co_await analyse(m_previous, later, m_stepper->expected(),
                                                        m_stepper->expectedTrusted());
     step.frame = later;

@@ -4,6 +4,7 @@
 // reacted, at the time limit counted on the clock (slow grabs included), never
 // on failed grabs, and at once when the guard closes.
 #include "Screenshot/FrameSettler.h"
+#include "Screenshot/FrameMatcher.h"
 #include "Screenshot/GrabExclusions.h"
 #include "Screenshot/WindowGrabber.h"
 #include "fakes/FakeClock.h"
@@ -139,6 +140,29 @@ private Q_SLOTS:
         FrameSettler t = settler();
         QCOMPARE(settle(t), -1);
         QVERIFY(clock.now >= FrameSettler::maximumMs);
+    }
+
+    void smallChangeOfAStillViewIsLearnedOnceSeen()
+    {
+        // A dot that blinks more seldom than the settling looks changed once
+        // between two frames of a view that stood still: left out from then
+        // on. A picture that loaded, or a view that moved, is content.
+        FrameSettler s = settler();
+        auto with = [&](QRect r) {
+            QImage f = view(0);
+            for (int y = r.top(); y <= r.bottom(); ++y)
+                for (int x = r.left(); x <= r.right(); ++x)
+                    f.setPixel(x, y, qRgb(230, 30, 30));
+            return FrameRows(f);
+        };
+        const FrameRows plain(view(0));
+        s.learnInPlace(plain, FrameRows(view(30)));
+        s.learnInPlace(plain, with(QRect(20, 100, 150, 120)));
+        QVERIFY(s.volatileCells().isEmpty());
+        s.learnInPlace(plain, with(QRect(150, 40, 12, 12)));
+        QVERIFY(s.volatileCells().contains(45, 150 / FrameRows::cellWidth));
+        QVERIFY(!s.volatileCells().contains(150, 2));
+        QVERIFY(FrameMatcher::sameContent(plain, with(QRect(150, 40, 12, 12)), s.ignore()));
     }
 
     void guardClosingWhileItWaitsEndsTheWaitAtOnce()

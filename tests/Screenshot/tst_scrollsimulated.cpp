@@ -1,7 +1,7 @@
 // The window scroll capture on generated pages (seeded layouts nobody
 // designed), headless with virtual time: results that used to be called
-// complete while they repeated, lost or added rows, and a run that never
-// ended. Each case checks the result is honest (whole, or marked incomplete)
+// complete while they repeated, lost or added rows, a run that never ended,
+// and seams refused over something blinking. Each case checks the result is honest (whole, or marked incomplete)
 // and, where the run can get it right, whole, with the reason it ended.
 #include "Debug/DebugLog.h"
 #include "support/SimulatedCapture.h"
@@ -48,6 +48,12 @@ private Q_SLOTS:
         // The first step lands in a plain stretch before any step was
         // measured: smaller steps instead of ending there as if at the end.
         QTest::newRow("plain after the first step") << 6 << SimulatedPage::Pick::window << true << ScrollStop::contentEnd;
+        // A dot blinking every half second, more seldom than the settling
+        // looks: once taken for content that changed, the seams refused.
+        QTest::newRow("blinking dot") << 41 << SimulatedPage::Pick::window << true << ScrollStop::contentEnd;
+        QTest::newRow("blinking dot, two fixed") << 165 << SimulatedPage::Pick::window << true << ScrollStop::contentEnd;
+        QTest::newRow("blinking dot, overlay scrollbar") << 198 << SimulatedPage::Pick::window << true
+                                                         << ScrollStop::contentEnd;
     }
 
     void generatedPages()
