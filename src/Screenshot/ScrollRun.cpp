@@ -170,6 +170,7 @@ QCoro::Task<CapturedScreenshot> ScrollRun::run()
     co_await scrollToTop();
     co_await takeWindowRows(true);
     const ScrollStop stop = co_await scrollDown();
+    co_await checkPageStayed();
     // The reason the scrolling ended comes first, before what it found on the way.
     note(stop);
     m_stops.move(m_stops.size() - 1, 0);
@@ -580,15 +581,30 @@ QCoro::Task<void> ScrollRun::scrollToTop()
         if (m_innerBox) {
             const QImage aroundAfter = co_await grabAround();
             const std::optional<QPointF> holder = m_surroundings->moved(aroundBefore, aroundAfter);
+            // A jump of the page that brought only new rows around shows no
+            // move: any wider change around is taken back and looked at.
+            const std::optional<QPointF> around = holder ? holder : m_surroundings->changed(aroundBefore, aroundAfter);
             if (holder && !boxMovedAlone) {
                 // The window around moves with the section from the first
                 // step up: no box of its own after all (what stood still
                 // before was plain or fixed).
                 log(QStringLiteral("Nach oben: die Umgebung bewegt sich mit — kein innerer Bereich"));
                 m_innerBox = false;
-            } else if (holder) {
-                co_await takeBackHolderStep(*holder, previous, innerClicks);
+            } else if (around && FrameMatcher::sameContent(previous, frame, m_settler.ignore())) {
+                // Nothing moved in the section: the page did not scroll (a
+                // picture loaded around it); the box stands at its top.
+                m_top = frame;
                 break;
+            } else if (around) {
+                if (co_await takeBackHolderStep(*around, previous, innerClicks, aroundBefore))
+                    break;
+                // The step moved the box after all; on from where it was.
+                log(QStringLiteral("Nach oben: die Umgebung hat sich von selbst verschoben — weiter"));
+                if (++steps >= 80) {
+                    note(ScrollStop::sectionShifted);
+                    break;
+                }
+                continue;
             } else if (!FrameMatcher::sameContent(previous, frame, m_settler.ignore())) {
                 boxMovedAlone = true;
             }
@@ -655,6 +671,8 @@ QCoro::Task<void> ScrollRun::probeInnerBox()
 {
     for (const int clicks : {-1, 1}) {
         const QImage aroundBefore = co_await grabAround();
+        if (m_aroundAtStart.isNull())
+            m_aroundAtStart = aroundBefore;
         const FrameRows before = m_top;
         if (gone())
             co_return;
@@ -687,18 +705,45 @@ QCoro::Task<void> ScrollRun::probeInnerBox()
     }
 }
 
+// Over an inner box the page around the section stands, at the end, as it
+// stood at the start. If it changed on the way (a picture above the box
+// loaded and pushed it down, which may not show as a move when most of what
+// moved went under the section), the section may have shown other rows than
+// the box's for a while.
+QCoro::Task<void> ScrollRun::checkPageStayed()
+{
+    if (!m_innerBox || m_aroundAtStart.isNull() || gone())
+        co_return;
+    const QImage now = m_surroundings->blanked(co_await grabAround(), true);
+    if (now.isNull() || now.size() != m_aroundAtStart.size())
+        co_return;
+    const FrameMatcher::Change change = FrameMatcher::change(FrameRows(m_aroundAtStart), FrameRows(now));
+    if (change.cells > 0 && !FrameMatcher::localChange(change) && !m_stops.contains(ScrollStop::sectionShifted))
+        note(ScrollStop::sectionShifted);
+}
+
 // A step up over an inner box at its top moved the window around the
-// section instead: scrolled back at `at`, where it moved.
-QCoro::Task<void> ScrollRun::takeBackHolderStep(QPointF at, const FrameRows& before, int clicks)
+// section instead: scrolled back at `at`, where it moved. Whether the page
+// moved with the step shows once it is back: the window around is as before
+// it. If not, it moved by itself (a picture loaded) and the step, taken back
+// too, moved the box, which is not at its top yet: false.
+QCoro::Task<bool> ScrollRun::takeBackHolderStep(QPointF at, const FrameRows& before, int clicks,
+                                                const QImage& aroundBefore)
 {
     log(QStringLiteral("Nach oben: die Umgebung des Abschnitts bewegt sich — zurück, Anfang erreicht"));
     co_await m_stepper->wheelAt(at, -clicks);
     const FrameRows back = co_await settled(before);
     m_top = before;
-    if (!back.isNull() && !FrameMatcher::sameContent(before, back, m_settler.ignore())) {
+    const bool same = !back.isNull() && FrameMatcher::sameContent(before, back, m_settler.ignore());
+    if (!back.isNull() && !same) {
         m_top = back;
         note(ScrollStop::sectionShifted);
     }
+    const bool pageBack = !same || !m_surroundings->changed(aroundBefore, co_await grabAround());
+    // The next click over the section must reach the box again, not what
+    // the browser scrolled last.
+    co_await m_sleep(wheelTransactionMs);
+    co_return pageBack;
 }
 
 // One step down (`direction` 1) or back up (-1), counted against the
@@ -774,9 +819,32 @@ QCoro::Task<ScrollStop> ScrollRun::scrollDown()
                 // Back where it was, for the rows around the view and for the user.
                 if (m_surroundings) {
                     m_aroundAtEnd = m_around;
-                    if (const std::optional<QPointF> at = m_surroundings->moved(m_around, around)) {
+                    // A jump of the page that brought only new rows around
+                    // shows no move: it is taken back the same way, and must
+                    // then leave the window around as it was.
+                    const std::optional<QPointF> moved = m_surroundings->moved(m_around, around);
+                    const std::optional<QPointF> at = moved ? moved : m_surroundings->changed(m_around, around);
+                    if (at) {
                         co_await m_stepper->wheelAt(*at, m_stepper->clicks());
                         const FrameRows back = co_await settled(settledFrame);
+                        const QImage aroundBack = co_await grabAround();
+                        if (moved && !back.isNull() && FrameMatcher::sameContent(m_previous, back, m_settler.ignore())
+                            && m_surroundings->moved(m_around, aroundBack)) {
+                            // The window around is not back as it was: it
+                            // moved by itself (a picture loaded), and the step
+                            // and its taking back moved the box. On from here,
+                            // once the next click reaches the box again.
+                            log(QStringLiteral("Abschnitt: die Umgebung hat sich von selbst verschoben — weiter"));
+                            m_around = aroundBack;
+                            co_await m_sleep(wheelTransactionMs);
+                            continue;
+                        }
+                        if (!moved && m_surroundings->changed(m_around, aroundBack)) {
+                            // Not the page, or not back: what the section
+                            // showed on the way is not known.
+                            note(ScrollStop::sectionShifted);
+                            co_return ScrollStop::contentEnd;
+                        }
                         // The step may have taken the box to its end before
                         // the page moved: that last part, once the page is back.
                         FrameMatcher::Match last;
@@ -790,6 +858,11 @@ QCoro::Task<ScrollStop> ScrollRun::scrollDown()
                             // the step brought of the box is not known.
                             note(ScrollStop::sectionShifted);
                         }
+                    } else if (!FrameMatcher::sameContent(m_previous, settledFrame, m_settler.ignore())) {
+                        // The window around changed only next to the
+                        // section, and the section moved: whether the box or
+                        // the page did is not known.
+                        note(ScrollStop::sectionShifted);
                     }
                 }
                 co_return ScrollStop::contentEnd;

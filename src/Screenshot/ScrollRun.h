@@ -69,7 +69,8 @@ private:
     QCoro::Task<void> takeWindowRows(bool above);
     QCoro::Task<QImage> grabAround();
     QCoro::Task<void> probeInnerBox();
-    QCoro::Task<void> takeBackHolderStep(QPointF at, const FrameRows& before, int clicks);
+    QCoro::Task<void> checkPageStayed();
+    QCoro::Task<bool> takeBackHolderStep(QPointF at, const FrameRows& before, int clicks, const QImage& aroundBefore);
     QCoro::Task<FrameRows> settled(const FrameRows& before, int reactMs = FrameSettler::reactMs);
     QCoro::Task<FrameMatcher::Match> analyse(const FrameRows& a, const FrameRows& b, int expected, bool trusted);
     QCoro::Task<bool> scrollStep(int direction);
@@ -120,7 +121,9 @@ private:
     // inside the window (the window around stands still while it moves).
     std::optional<SectionSurroundings> m_surroundings;
     bool m_innerBox = false;
-    // The window around the section before the step that found the box's end.
+    // The window around the section at the start, and before the step that
+    // found the box's end.
+    QImage m_aroundAtStart;
     QImage m_aroundAtEnd;
     quint32 m_window = 0;
     QString m_bundleID;

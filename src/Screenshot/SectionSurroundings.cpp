@@ -10,29 +10,36 @@
 SectionSurroundings::SectionSurroundings(QRectF window, QRectF section, qreal scale)
     : m_window(window)
     , m_section(section)
+    , m_firstSection(section)
     , m_scale(scale)
 {
 }
 
-QRect SectionSurroundings::sectionPixels() const
+QRect SectionSurroundings::sectionPixels(const QRectF& section) const
 {
-    const QRectF r = m_section.translated(-m_window.topLeft());
+    const QRectF r = section.translated(-m_window.topLeft());
     return QRect(int(std::lround(r.left() * m_scale)), int(std::lround(r.top() * m_scale)),
                  int(std::lround(r.width() * m_scale)), int(std::lround(r.height() * m_scale)));
 }
 
-QImage SectionSurroundings::blanked(QImage window) const
+QImage SectionSurroundings::blanked(QImage window, bool asAtStart) const
 {
     if (window.isNull())
         return window;
     window = window.convertToFormat(QImage::Format_RGB32);
-    QPainter(&window).fillRect(sectionPixels(), Qt::black);
+    QPainter(&window).fillRect(sectionPixels(asAtStart ? m_firstSection : m_section), Qt::black);
     return window;
 }
 
-// Rows that changed and show now what another row showed before: the window
-// around moved, rather than changed in place (a picture loaded, a video).
+// The window around moved, rather than changed in place (a picture loaded,
+// a video): told by whole rows or, where rows cross the section, by cells.
 bool SectionSurroundings::displaced(const FrameRows& before, const FrameRows& after)
+{
+    return displacedRows(before, after) || displacedCells(before, after);
+}
+
+// Rows that changed and show now what another row showed before.
+bool SectionSurroundings::displacedRows(const FrameRows& before, const FrameRows& after)
 {
     QHash<quint64, int> rowsBefore;
     for (int y = 0; y < before.height(); ++y)
@@ -49,19 +56,67 @@ bool SectionSurroundings::displaced(const FrameRows& before, const FrameRows& af
     return moved >= qMax(minimumDisplacedRows, changed / 4);
 }
 
+// Cells that changed and show now what a cell of the same column showed in
+// another row before, many of them by one shift. A row that crosses the
+// blanked section (which stays put) never shows again whole. Much of what
+// moved may have gone under the section or out of the window, and new rows
+// come in, so the shift is not asked to explain every change. One-colour
+// cells could have come from anywhere.
+bool SectionSurroundings::displacedCells(const FrameRows& before, const FrameRows& after)
+{
+    // Per column, the row each cell stood in; -1 for a cell seen in several
+    // rows (a letter that recurs), which tells no shift.
+    std::vector<QHash<quint64, int>> cellsBefore(size_t(before.cells()));
+    for (int y = 0; y < before.height(); ++y)
+        for (int c = 0; c < before.cells(); ++c)
+            if (!before.uniform(y, c)) {
+                QHash<quint64, int>& column = cellsBefore[size_t(c)];
+                const auto it = column.find(before.cell(y, c));
+                if (it == column.end())
+                    column.insert(before.cell(y, c), y);
+                else
+                    *it = -1;
+            }
+    QHash<int, int> byShift;
+    for (int y = 0; y < after.height(); ++y) {
+        if (after.body(y) == before.body(y))
+            continue;
+        for (int c = 0; c < after.cells(); ++c) {
+            if (after.uniform(y, c) || after.cell(y, c) == before.cell(y, c))
+                continue;
+            const auto it = cellsBefore[size_t(c)].constFind(after.cell(y, c));
+            if (it != cellsBefore[size_t(c)].cend() && it.value() >= 0 && it.value() != y)
+                ++byShift[y - it.value()];
+        }
+    }
+    int peak = 0;
+    int matched = 0;
+    for (const int cells : std::as_const(byShift)) {
+        peak = qMax(peak, cells);
+        matched += cells;
+    }
+    return peak >= minimumDisplacedCells && peak * 4 >= matched;
+}
+
 std::optional<QPointF> SectionSurroundings::moved(const QImage& before, const QImage& after) const
+{
+    return changedAt(before, after, true);
+}
+
+std::optional<QPointF> SectionSurroundings::changedAt(const QImage& before, const QImage& after,
+                                                      bool displacedOnly) const
 {
     if (before.isNull() || after.isNull() || before.size() != after.size())
         return std::nullopt;
     const FrameRows a(before);
     const FrameRows b(after);
     const FrameMatcher::Change change = FrameMatcher::change(a, b);
-    if (change.cells <= 0 || FrameMatcher::localChange(change) || !displaced(a, b))
+    if (change.cells <= 0 || FrameMatcher::localChange(change) || (displacedOnly && !displaced(a, b)))
         return std::nullopt;
     // The changed cell nearest to the section's centre, clear of the
     // section's frame (the border of a box belongs to the box).
-    const QPointF centre = QRectF(sectionPixels()).center();
-    const QRect clear = sectionPixels().adjusted(-clearance - 1, -clearance - 1, clearance + 1, clearance + 1);
+    const QPointF centre = QRectF(sectionPixels(m_section)).center();
+    const QRect clear = sectionPixels(m_section).adjusted(-clearance - 1, -clearance - 1, clearance + 1, clearance + 1);
     std::optional<QPointF> best;
     double bestDistance = std::numeric_limits<double>::max();
     for (int y = 0; y < change.changed.rows(); ++y)

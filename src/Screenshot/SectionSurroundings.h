@@ -20,22 +20,35 @@ public:
     QRectF window() const { return m_window; }
     void setSection(QRectF section) { m_section = section; }
 
-    // A grab of window() with the section blanked.
-    QImage blanked(QImage window) const;
+    // A grab of window() with the section blanked; with `asAtStart`, the
+    // section as it was given first (a view narrowed later lies inside it).
+    QImage blanked(QImage window, bool asAtStart = false) const;
     // Where `after` shows the window moved since `before` (both from
     // blanked()): the global point of the moved part nearest to the section,
     // so that the wheel there reaches what moved; nothing when it stood still.
     std::optional<QPointF> moved(const QImage& before, const QImage& after) const;
+    // The same for any change that is not in one small place, moved or not
+    // (a jump of the page that brought only new rows into view looks like
+    // that, and so does a picture loading): the caller finds out which.
+    std::optional<QPointF> changed(const QImage& before, const QImage& after) const
+    {
+        return changedAt(before, after, false);
+    }
 
     // Device pixels between the section and a point given by moved().
     static constexpr int clearance = 24;
 
 private:
-    QRect sectionPixels() const;
+    QRect sectionPixels(const QRectF& section) const;
     static bool displaced(const FrameRows& before, const FrameRows& after);
+    std::optional<QPointF> changedAt(const QImage& before, const QImage& after, bool displacedOnly) const;
+    static bool displacedRows(const FrameRows& before, const FrameRows& after);
+    static bool displacedCells(const FrameRows& before, const FrameRows& after);
     static constexpr int minimumDisplacedRows = 8;
+    static constexpr int minimumDisplacedCells = 32;
 
     QRectF m_window;
     QRectF m_section;
+    QRectF m_firstSection;
     qreal m_scale;
 };

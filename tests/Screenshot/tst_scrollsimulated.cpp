@@ -35,6 +35,11 @@ private Q_SLOTS:
         // A section over an inner box: ends with the box, nothing of the
         // page below it.
         QTest::newRow("inner box") << 58 << SimulatedPage::Pick::section << true << ScrollStop::contentEnd;
+        // Once started below the box's top or ended before its end, called
+        // complete: a page around it that is plain or jumps by more than it
+        // shows, pictures loading around it.
+        QTest::newRow("inner box, plain page") << 116 << SimulatedPage::Pick::section << true << ScrollStop::contentEnd;
+        QTest::newRow("inner box, pictures loading") << 44 << SimulatedPage::Pick::section << true << ScrollStop::contentEnd;
         // Steps with too little in view to measure, taken at the distance the
         // clicks moved before: a plain stretch at scale 2 under an overlay
         // scrollbar, and steps of large clicks at scale 2 (once a row short
@@ -79,6 +84,8 @@ private Q_SLOTS:
         QTest::addColumn<SimulatedPage::Pick>("pick");
         QTest::newRow("window") << 33 << SimulatedPage::Pick::window;
         QTest::newRow("section") << 29 << SimulatedPage::Pick::section;
+        // A picture above an inner box pushes the box from under the section.
+        QTest::newRow("section over a box") << 42 << SimulatedPage::Pick::section;
     }
     void contentThatMovedBySelfIsMarked()
     {

@@ -67,6 +67,29 @@ private Q_SLOTS:
         // Pictures of another size tell nothing.
         QVERIFY(!around.moved(start, start.copy(0, 0, 10, 10)));
     }
+
+    // A section over most of the window, at its left edge: what the page
+    // moved goes mostly under the section or out of the window, and rows
+    // crossing the section never show again whole; a step of the page is
+    // still told from a picture loading. Narrowed later, the section blanks
+    // as given at the start on request.
+    void movementAroundLargeSection()
+    {
+        const QRectF window(100, 50, 400, 600);
+        const QRectF section(100, 110, 330, 500);
+        SectionSurroundings around(window, section, 1.0);
+        const QImage start = around.blanked(::window(1.0, 0, 0));
+        for (const int step : {40, 250})
+            QVERIFY2(around.moved(start, around.blanked(::window(1.0, step, 0))), qPrintable(QString::number(step)));
+        QImage picture = ::window(1.0, 0, 0);
+        QPainter(&picture).drawImage(QPoint(440, 0), ScrollPattern::content(60, 500).mirrored(true, false));
+        QVERIFY(!around.moved(start, around.blanked(picture)));
+
+        around.setSection(section.adjusted(0, 20, 0, -20));
+        const QImage narrowed = around.blanked(::window(1.0, 0, 0), true);
+        QCOMPARE(narrowed, start);
+        QVERIFY(around.blanked(::window(1.0, 0, 0)) != start);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestSectionSurroundings)

@@ -889,6 +889,9 @@ void SimulatedPage::advanceTo(qint64 now)
                 page.from += growth;
                 page.target += growth;
             }
+            // So did the content the capture started from.
+            if (item.y + 2 * m_markH + item.body - growth <= m_pageStart)
+                m_pageStart += growth;
             relaid = true;
         }
     }
