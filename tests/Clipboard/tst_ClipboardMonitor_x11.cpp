@@ -38,6 +38,7 @@
 #include <QClipboard>
 #include <QMimeData>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QUrl>
 #include <QWidget>
 
@@ -274,6 +275,22 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(identity->frontmost().has_value(), 15000);
         QTRY_COMPARE_WITH_TIMEOUT(identity->frontmost()->pid, qint64(QCoreApplication::applicationPid()), 15000);
         QCOMPARE(identity->frontmost()->id, QStringLiteral("tst_ClipboardMonitor_x11"));
+
+        // The app's own windows go by its own id and name, also where an
+        // installed entry claims their window class: the entries are not read
+        // for them (a copy from the editor would load them all).
+        QTemporaryDir apps;
+        QVERIFY(plantFile(apps.filePath("org.example.Claimer.desktop"),
+                          "[Desktop Entry]\nType=Application\nName=Claimer\nExec=claimer\n"
+                          "StartupWMClass=tst_ClipboardMonitor_x11\n"));
+        X11ApplicationIdentity claimed({apps.path()});
+        QGuiApplication::setDesktopFileName(QStringLiteral("com.quorel.zentu"));
+        const std::optional<ApplicationIdentity::App> own = claimed.frontmost();
+        QGuiApplication::setDesktopFileName(QString());
+        QVERIFY(own);
+        QCOMPARE(own->id, QStringLiteral("com.quorel.zentu"));
+        QCOMPARE(own->name, QGuiApplication::applicationDisplayName());
+        QCOMPARE(claimed.frontmost()->id, QStringLiteral("tst_ClipboardMonitor_x11"));
     }
 
     void aHungOwnerDoesNotHoldUpTheApp()

@@ -2,6 +2,7 @@
 
 #include "Platform/X11/XcbConnection.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -238,8 +239,15 @@ std::optional<ApplicationIdentity::App> X11ApplicationIdentity::resolveWindow(ui
         if (const uint32_t top = toplevelOf(pid))
             names = namesOf(top);
     }
-    std::optional<App> app
-        = identify(pid, names.gtkApplicationID, names.wmClass, executableOf(pid), *m_index.entries());
+    // The app's own windows (its copies among them) are named without the
+    // installed applications' entries: reading those while an editor is open
+    // would leave them spread over the heap pages the editor frees.
+    const bool own = pid == QCoreApplication::applicationPid();
+    const DesktopEntryIndex::Entries entries
+        = own ? std::make_shared<const QList<DesktopEntryIndex::Entry>>() : m_index.entries();
+    std::optional<App> app = identify(pid, names.gtkApplicationID, names.wmClass, executableOf(pid), *entries);
+    if (app && own && !QGuiApplication::desktopFileName().isEmpty())
+        *app = App{QGuiApplication::desktopFileName(), QGuiApplication::applicationDisplayName(), pid};
     if (app)
         app->windowClass = names.wmClass;
     return app;
