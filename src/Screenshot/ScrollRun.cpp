@@ -901,12 +901,16 @@ QCoro::Task<ScrollStop> ScrollRun::scrollDown()
             if (back == Retry::stepAgain)
                 continue;
         }
-        if (usable(step.match) && m_stitcher.started()
-            && m_stitcher.unseenCovered(stitchFrame(step.frame, m_offset + step.match.shift, step.match),
+        if (usable(step.match)
+            && m_stitcher.unseenCovered(m_stitcher.started()
+                                            ? stitchFrame(step.frame, m_offset + step.match.shift, step.match)
+                                            : stitchFrame(m_top, 0, step.match),
                                         step.match.shift) > 0) {
             // The step went so far that rows it brings lie under something
             // standing over the upper part of the view (a fixed clock), never
-            // seen uncovered: back, and smaller steps.
+            // seen uncovered, or, from the first frame, past rows it showed
+            // under something lower down (a box at the side): back, and
+            // smaller steps.
             log(QStringLiteral("Neue Zeilen lägen unter einem festen Element — zurück, kleinere Schritte"));
             const Retry back = co_await backToSmallerSteps(step);
             if (back == Retry::failed)
