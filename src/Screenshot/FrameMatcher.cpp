@@ -592,6 +592,13 @@ FrameMatcher::Match FrameMatcher::match(const FrameRows& a, const FrameRows& b, 
             if (std::none_of(candidates.begin(), candidates.end(), [s](int c) { return std::abs(c - s) <= 2; }))
                 candidates.push_back(s);
         }
+        // A step measured before is checked as well: over repeated content
+        // (the rows of a table) a shift a period off may be the only one
+        // the votes propose, and it would hold alone.
+        const int e = request.expected;
+        if (request.trustExpected && !candidates.empty() && e > 0 && e < h
+            && std::none_of(candidates.begin(), candidates.end(), [e](int c) { return std::abs(c - e) <= 2; }))
+            candidates.push_back(e);
     }
     struct Holding {
         int shift;

@@ -1438,6 +1438,9 @@ void ScrollRun::stitch(const Step& step)
         log(QStringLiteral("Mausrad: ") + QString::number(m_stepper->pixelsPerClick(), 'f', 1)
             + QStringLiteral(" px pro Klick, nächster Schritt ") + QString::number(m_stepper->clicks())
             + QStringLiteral(" Klicks"));
+    // (A frame short of the end the result holds, after a step back, does
+    // not show that end yet: the next ones are checked as well.)
+    const bool toTheEnd = next.offset + next.contentEnd >= m_stitcher.height();
     if (m_mayHaveGrown) {
         // What ended the page before (its last rows, a footer) may now hold
         // items that came in its place: taken again from where they differ.
@@ -1463,7 +1466,7 @@ void ScrollRun::stitch(const Step& step)
     m_last = frame;
     m_clicksSinceStrip = 0;
     m_pagesSinceStrip = 0;
-    m_mayHaveGrown = false;
+    m_mayHaveGrown = m_mayHaveGrown && !toTheEnd;
 }
 
 // The badges a confirmed seam found over the content, as long as they stay
