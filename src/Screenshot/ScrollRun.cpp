@@ -1233,14 +1233,21 @@ QCoro::Task<std::optional<ScrollRun::Step>> ScrollRun::watchForGrowth()
     const qint64 until = m_b.clock.milliseconds() + growthWatchMs;
     // The first look is at once: the view may not be back where the newest
     // strip's frame was (a wheel that goes further up than down), and then
-    // nothing here tells growth from that.
+    // nothing here tells growth from that; from then on the page is watched
+    // against that view, where a change is growth no seam follows.
+    FrameRows reference = m_previous;
+    bool away = false;
     for (bool first = true; !gone() && m_b.clock.milliseconds() < until; first = false) {
-        const FrameRows frame = co_await settled(m_previous, first ? 0 : FrameSettler::reactMs);
+        const FrameRows frame = co_await settled(reference, first ? 0 : FrameSettler::reactMs);
         if (frame.isNull())
             co_return std::nullopt;
-        const FrameMatcher::Change change = FrameMatcher::change(m_previous, frame, m_settler.ignore());
+        const FrameMatcher::Change change = FrameMatcher::change(reference, frame, m_settler.ignore());
         if (change.cells == 0 || FrameMatcher::localChange(change))
             continue;
+        if (away) {
+            note(ScrollStop::grewAtEnd);
+            co_return std::nullopt;
+        }
         const FrameMatcher::Match match = co_await analyse(m_previous, frame, 0, false);
         if (match.moved && usable(match)) {
             m_mayHaveGrown = true;
@@ -1252,9 +1259,13 @@ QCoro::Task<std::optional<ScrollRun::Step>> ScrollRun::watchForGrowth()
         if (changed < 0 && !match.moved)
             continue; // only what stands over the content changed
         if (changed <= here.contentTop) {
-            if (!first)
+            if (!first) {
                 note(ScrollStop::grewAtEnd);
-            co_return std::nullopt;
+                co_return std::nullopt;
+            }
+            reference = frame;
+            away = true;
+            continue;
         }
         // The view stayed; new rows below `changed`.
         log(QStringLiteral("Seite wächst am Ende: neu ab Zeile ") + QString::number(here.offset + changed));

@@ -41,6 +41,13 @@ private Q_SLOTS:
         // and called complete).
         QTest::newRow("plain stretches, scale 2") << 191 << SimulatedPage::Pick::window << true << ScrollStop::contentEnd;
         QTest::newRow("scale 2, large clicks") << 84 << SimulatedPage::Pick::window << true << ScrollStop::contentEnd;
+        // Boxes fixed lower down than a page key's step leaves rows in common
+        // (once pasted into every strip), a shift a table's period short of
+        // the step measured before (once taken, rows lost), and items
+        // appended while a step back stood short of the end (once left out).
+        QTest::newRow("fixed below the rows in common") << 178 << SimulatedPage::Pick::window << true << ScrollStop::contentEnd;
+        QTest::newRow("table, sticky header") << 156 << SimulatedPage::Pick::window << true << ScrollStop::contentEnd;
+        QTest::newRow("table, appends, scale 2") << 188 << SimulatedPage::Pick::window << true << ScrollStop::contentEnd;
     }
 
     void generatedPages()
