@@ -1245,6 +1245,19 @@ QCoro::Task<std::optional<ScrollRun::Step>> ScrollRun::watchForGrowth()
         if (change.cells == 0 || FrameMatcher::localChange(change))
             continue;
         if (away) {
+            // Back where the newest strip's frame was, or still on its way
+            // (the content moved as a whole): watched on from there.
+            if (FrameMatcher::sameContent(m_previous, frame, m_settler.ignore())) {
+                reference = m_previous;
+                away = false;
+                continue;
+            }
+            const FrameMatcher::Match down = co_await analyse(reference, frame, 0, false);
+            const FrameMatcher::Match up = co_await analyse(frame, reference, 0, false);
+            if (usable(down) || usable(up)) {
+                reference = frame;
+                continue;
+            }
             note(ScrollStop::grewAtEnd);
             co_return std::nullopt;
         }
