@@ -255,7 +255,7 @@ std::vector<bool> stickyColumns(const std::vector<signed char>& fit, const Frame
     for (int i = 0; i < rows; ++i)
         for (int c = 0; c < n; ++c) {
             const signed char f = fit[size_t(i) * size_t(n) + size_t(c)];
-            if (f != leftOut && (f & stays) && !b.uniform(top + i, c)) {
+            if (f == stays && !b.uniform(top + i, c)) {
                 first[size_t(c)] = qMin(first[size_t(c)], i);
                 last[size_t(c)] = i;
             }
@@ -279,7 +279,9 @@ ColumnKinds columnsAt(const FrameRows& a, const FrameRows& b, const FrameMatcher
     auto at = [n](int i, int c) { return size_t(i) * size_t(n) + size_t(c); };
     // The rows in common, and below them the rows the step brought: those
     // only stand still or not (a box fixed lower down than a long step
-    // leaves rows in common is found there).
+    // leaves rows in common is found there), unless what the first frame
+    // showed there moved up with the content (repeated content, equal in
+    // place by chance).
     const int body = h - bands.top - bands.bottom;
     std::vector<signed char> fit(size_t(body) * size_t(n));
     for (int i = 0; i < body; ++i) {
@@ -289,8 +291,9 @@ ColumnKinds columnsAt(const FrameRows& a, const FrameRows& b, const FrameMatcher
                 fit[at(i, c)] = leftOut;
                 continue;
             }
-            fit[at(i, c)] = Fit((i < rows && a.cellAlike(y + shift, c, b, y) ? moves : neither)
-                                | (a.cellAlike(y, c, b, y) ? stays : neither));
+            const bool moved = i < rows ? a.cellAlike(y + shift, c, b, y)
+                                        : y - shift >= bands.top && a.cellAlike(y, c, b, y - shift);
+            fit[at(i, c)] = Fit((moved ? moves : neither) | (a.cellAlike(y, c, b, y) ? stays : neither));
         }
     }
     // Left out from here on: what changes by itself, and the badges, in

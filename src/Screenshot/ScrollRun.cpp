@@ -901,10 +901,13 @@ QCoro::Task<ScrollStop> ScrollRun::scrollDown()
             if (back == Retry::stepAgain)
                 continue;
         }
-        if (usable(step.match)
+        // (From the first frame, a step of one click cannot be made smaller:
+        // what it leaves under a box counts against the result instead.)
+        const bool smallest = m_stepper->mode() == ScrollStepper::Mode::wheel && m_clicksSinceStrip <= 1;
+        if (usable(step.match) && (m_stitcher.started() || !smallest)
             && m_stitcher.unseenCovered(m_stitcher.started()
                                             ? stitchFrame(step.frame, m_offset + step.match.shift, step.match)
-                                            : stitchFrame(m_top, 0, step.match),
+                                            : stitchFrame(m_top, 0, step.match, true),
                                         step.match.shift) > 0) {
             // The step went so far that rows it brings lie under something
             // standing over the upper part of the view (a fixed clock), never
@@ -1368,8 +1371,10 @@ QCoro::Task<ScrollStop> ScrollRun::endOnBlank(const FrameRows& frame)
 // bands, and the rows where something stands over it (what the seam found
 // standing still or changing over the moving content, cells that fit neither
 // the shift nor standing still, and the cells that change by themselves),
-// apart from the columns standing still beside it.
-ScrollStitcher::Frame ScrollRun::stitchFrame(const FrameRows& frame, int offset, const FrameMatcher::Match& match) const
+// apart from the columns standing still beside it; `fixedOnly`: only where
+// something fixed stands over it.
+ScrollStitcher::Frame ScrollRun::stitchFrame(const FrameRows& frame, int offset, const FrameMatcher::Match& match,
+                                             bool fixedOnly) const
 {
     ScrollStitcher::Frame out{frame.image(), offset, match.bands.top, m_h - match.bands.bottom, {}};
     out.covered.assign(size_t(m_h), false);
@@ -1378,8 +1383,8 @@ ScrollStitcher::Frame ScrollRun::stitchFrame(const FrameRows& frame, int offset,
         if (besideContent(frame, c))
             continue;
         for (int y = 0; y < m_h; ++y)
-            if (match.badges.contains(y, c) || match.unsettled.contains(y, c) || m_badges.contains(y, c)
-                || changing.contains(y, c))
+            if (match.badges.contains(y, c) || m_badges.contains(y, c)
+                || (!fixedOnly && (match.unsettled.contains(y, c) || changing.contains(y, c))))
                 out.covered[size_t(y)] = true;
     }
     return out;
@@ -1448,7 +1453,7 @@ void ScrollRun::stitch(const Step& step)
         // The top frame, with what stands over it where this seam found it.
         ScrollStitcher::Frame top = stitchFrame(m_top, 0, match);
         top.image = m_top.image();
-        m_stitcher.begin(top);
+        m_stitcher.begin(top, stitchFrame(m_top, 0, match, true).covered);
         m_offset = 0;
     }
     m_bands = now;

@@ -111,7 +111,7 @@ void ScrollStitcher::put(const QImage& image, const Frame& frame, int y, State a
     m_depth[size_t(r)] = deep;
 }
 
-void ScrollStitcher::begin(const Frame& frame)
+void ScrollStitcher::begin(const Frame& frame, const std::vector<bool>& fixedOver)
 {
     const QImage image = premultiplied(frame.image);
     m_width = image.width();
@@ -122,9 +122,10 @@ void ScrollStitcher::begin(const Frame& frame)
     for (int y = 0; y < image.height(); ++y) {
         write(y, reinterpret_cast<const QRgb*>(image.constScanLine(y)), false);
         const bool content = y >= frame.contentTop && y < frame.contentEnd;
+        const bool fixed = y < int(fixedOver.size()) && fixedOver[size_t(y)];
         m_state[size_t(y)] = !content && y < frame.contentTop ? State::clean
             : content && !coveredAt(frame, y)                ? State::clean
-            : content && reachable(frame, y)                 ? State::covered
+            : content && fixed && reachable(frame, y)        ? State::covered
                                                               : State::coveredFirst;
         m_depth[size_t(y)] = y < frame.contentTop ? shadowRows : depth(frame, y);
     }

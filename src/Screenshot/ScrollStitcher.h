@@ -51,7 +51,9 @@ public:
     void setFixedColumns(std::vector<bool> fixed, std::vector<QRgb> fill);
 
     // The first frame, all of it (its header stays at the top of the result).
-    void begin(const Frame& frame);
+    // Rows `fixedOver` has (something fixed stands over them) a good way
+    // below the top of the content must come uncovered from a later frame.
+    void begin(const Frame& frame, const std::vector<bool>& fixedOver = {});
     // A later frame. False when rows between what the result held and the
     // frame's content were never seen (they went under the header).
     bool add(const Frame& frame);

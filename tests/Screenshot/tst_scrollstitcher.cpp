@@ -127,7 +127,7 @@ private Q_SLOTS:
         QVERIFY(first.unseenCovered(frame(0, 110, 150), 150) > 0);
         QCOMPARE(first.unseenCovered(frame(0, 110, 150), 60), 0);
         QCOMPARE(first.unseenCovered(frame(0, 20, 40), 150), 0);
-        first.begin(frame(0, 110, 150));
+        first.begin(frame(0, 110, 150), frame(0, 110, 150).covered);
         QVERIFY(first.add(frame(150, 110, 150)));
         first.finish(frame(150, 110, 150));
         QVERIFY(first.coverInside() > 0);
