@@ -246,23 +246,35 @@ CellMask badgesAt(const std::vector<signed char>& fit, const FrameRows& b, int t
 // those a step leaves in common: over the few rows a long step shares, a box
 // fixed at the side stands still from top to bottom as well, yet it is a
 // fixed element over the content, whose rows a later view shows uncovered.
-// `fit` holds `rows` rows of cells from frame row `top` (the body).
-std::vector<bool> stickyColumns(const std::vector<signed char>& fit, const FrameRows& b, int top, int rows)
+// `fit` holds `rows` rows of cells from frame row `top` (the body). With
+// `loosely`, cells that fit the movement as well count, as long as those
+// that only stand still reach over an eighth of the body (a column some of
+// whose lines repeat at the step is no badge either; a badge over content
+// that repeats is one).
+std::vector<bool> stickyColumns(const std::vector<signed char>& fit, const FrameRows& b, int top, int rows,
+                                bool loosely)
 {
     const int n = b.cells();
-    std::vector<int> first(size_t(n), rows);
-    std::vector<int> last(size_t(n), -1);
+    std::vector<int> first(size_t(n), rows), last(size_t(n), -1);
+    std::vector<int> firstStill(size_t(n), rows), lastStill(size_t(n), -1);
     for (int i = 0; i < rows; ++i)
         for (int c = 0; c < n; ++c) {
             const signed char f = fit[size_t(i) * size_t(n) + size_t(c)];
-            if (f == stays && !b.uniform(top + i, c)) {
+            if ((f == stays || f == both) && !b.uniform(top + i, c)) {
                 first[size_t(c)] = qMin(first[size_t(c)], i);
                 last[size_t(c)] = i;
+                if (f == stays) {
+                    firstStill[size_t(c)] = qMin(firstStill[size_t(c)], i);
+                    lastStill[size_t(c)] = i;
+                }
             }
         }
     std::vector<bool> out(size_t(n), false);
-    for (int c = 0; c < n; ++c)
-        out[size_t(c)] = last[size_t(c)] - first[size_t(c)] >= rows * 3 / 4;
+    for (int c = 0; c < n; ++c) {
+        const int still = lastStill[size_t(c)] - firstStill[size_t(c)];
+        out[size_t(c)] = loosely ? last[size_t(c)] - first[size_t(c)] >= rows * 3 / 4 && still >= rows / 8
+                                 : still >= rows * 3 / 4;
+    }
     return out;
 }
 
@@ -298,8 +310,8 @@ ColumnKinds columnsAt(const FrameRows& a, const FrameRows& b, const FrameMatcher
     }
     // Left out from here on: what changes by itself, and the badges, in
     // both frames (a badge seen lower down in the first frame as well).
-    const std::vector<bool> sticky = stickyColumns(fit, b, bands.top, body);
-    out.badges = badgesAt(fit, b, bands.top, body, rows, sticky);
+    const std::vector<bool> sticky = stickyColumns(fit, b, bands.top, body, false);
+    out.badges = badgesAt(fit, b, bands.top, body, rows, stickyColumns(fit, b, bands.top, body, true));
     CellMask skipped = out.badges;
     if (ignore)
         skipped.unite(*ignore);
