@@ -145,15 +145,18 @@ enum Fit : signed char { leftOut = -1, neither = 0, moves = 1, stays = 2, both =
 // Badges: compact blocks standing still over the moving content (a fixed
 // clock, a badge, a floating button). Cells that show something and only
 // stand still, a few rows or two cells apart, make a block; it counts when
-// it is far shorter than the frame and its columns do not stand still down
-// most of the shared rows (those are a sticky column's). It reaches sideways
+// it is shorter than three quarters of the rows and its columns are no
+// `sticky` column's (those stand still down the view). It reaches sideways
 // over what stands still in its rows (its plain background, digits that
 // change by themselves) and up and down by its padding. Whatever changes
 // inside a badge or at its edge is no contradiction of a shift, and a badge
 // makes no column stand still. `fit` holds `rows` rows of cells from frame
-// row `top`; the badges are in frame rows.
-CellMask badgesAt(const std::vector<signed char>& fit, const FrameRows& b, int top, int rows)
+// row `top` (the body), the first `shared` of them in common with the
+// frame before; the badges are in frame rows.
+CellMask badgesAt(const std::vector<signed char>& fit, const FrameRows& b, int top, int rows, int shared,
+                  const std::vector<bool>& sticky)
 {
+    constexpr int newRowsBadge = 48;
     const int n = b.cells();
     CellMask out(b.height(), n);
     auto at = [n](int i, int c) { return size_t(i) * size_t(n) + size_t(c); };
@@ -169,7 +172,7 @@ CellMask badgesAt(const std::vector<signed char>& fit, const FrameRows& b, int t
             }
     // A sticky column stands still from top to bottom: no badge.
     for (int c = 0; c < n; ++c)
-        if (last[size_t(c)] - first[size_t(c)] >= rows * 3 / 4)
+        if (sticky[size_t(c)])
             for (int i = first[size_t(c)]; i <= last[size_t(c)]; ++i)
                 still[at(i, c)] = 0;
     constexpr int rowGap = 3;
@@ -196,7 +199,10 @@ CellMask badgesAt(const std::vector<signed char>& fit, const FrameRows& b, int t
                         }
                     }
             }
-            if (box.height() > b.height() / 4)
+            // Below the rows in common only standing still is seen, and a
+            // line of text may stand where a like one stood: a block there
+            // counts when it is taller than a few lines.
+            if (box.height() >= rows * 3 / 4 || (box.top() >= shared && box.height() < newRowsBadge))
                 continue;
             auto columnStands = [&](int c) {
                 for (int i = box.top(); i <= box.bottom(); ++i)
@@ -235,6 +241,43 @@ CellMask badgesAt(const std::vector<signed char>& fit, const FrameRows& b, int t
     return out;
 }
 
+// Cell columns that stand still with something in them down most of the
+// body (a sticky side column), seen in place over all its rows, not only
+// those a step leaves in common: over the few rows a long step shares, a box
+// fixed at the side stands still from top to bottom as well, yet it is a
+// fixed element over the content, whose rows a later view shows uncovered.
+// `fit` holds `rows` rows of cells from frame row `top` (the body). With
+// `loosely`, cells that fit the movement as well count, as long as those
+// that only stand still reach over an eighth of the body (a column some of
+// whose lines repeat at the step is no badge either; a badge over content
+// that repeats is one).
+std::vector<bool> stickyColumns(const std::vector<signed char>& fit, const FrameRows& b, int top, int rows,
+                                bool loosely)
+{
+    const int n = b.cells();
+    std::vector<int> first(size_t(n), rows), last(size_t(n), -1);
+    std::vector<int> firstStill(size_t(n), rows), lastStill(size_t(n), -1);
+    for (int i = 0; i < rows; ++i)
+        for (int c = 0; c < n; ++c) {
+            const signed char f = fit[size_t(i) * size_t(n) + size_t(c)];
+            if ((f == stays || f == both) && !b.uniform(top + i, c)) {
+                first[size_t(c)] = qMin(first[size_t(c)], i);
+                last[size_t(c)] = i;
+                if (f == stays) {
+                    firstStill[size_t(c)] = qMin(firstStill[size_t(c)], i);
+                    lastStill[size_t(c)] = i;
+                }
+            }
+        }
+    std::vector<bool> out(size_t(n), false);
+    for (int c = 0; c < n; ++c) {
+        const int still = lastStill[size_t(c)] - firstStill[size_t(c)];
+        out[size_t(c)] = loosely ? last[size_t(c)] - first[size_t(c)] >= rows * 3 / 4 && still >= rows / 8
+                                 : still >= rows * 3 / 4;
+    }
+    return out;
+}
+
 ColumnKinds columnsAt(const FrameRows& a, const FrameRows& b, const FrameMatcher::Bands& bands, int shift,
                   const CellMask* ignore)
 {
@@ -246,21 +289,29 @@ ColumnKinds columnsAt(const FrameRows& a, const FrameRows& b, const FrameMatcher
     if (rows < FrameMatcher::minOverlapRows)
         return out;
     auto at = [n](int i, int c) { return size_t(i) * size_t(n) + size_t(c); };
-    std::vector<signed char> fit(size_t(rows) * size_t(n));
-    for (int i = 0; i < rows; ++i) {
+    // The rows in common, and below them the rows the step brought: those
+    // only stand still or not (a box fixed lower down than a long step
+    // leaves rows in common is found there), unless what the first frame
+    // showed there moved up with the content (repeated content, equal in
+    // place by chance).
+    const int body = h - bands.top - bands.bottom;
+    std::vector<signed char> fit(size_t(body) * size_t(n));
+    for (int i = 0; i < body; ++i) {
         const int y = bands.top + i;
         for (int c = 0; c < n; ++c) {
-            if (ignore && (ignore->contains(y + shift, c) || ignore->contains(y, c))) {
+            if (ignore && ((i < rows && ignore->contains(y + shift, c)) || ignore->contains(y, c))) {
                 fit[at(i, c)] = leftOut;
                 continue;
             }
-            fit[at(i, c)] = Fit((a.cellAlike(y + shift, c, b, y) ? moves : neither)
-                                | (a.cellAlike(y, c, b, y) ? stays : neither));
+            const bool moved = i < rows ? a.cellAlike(y + shift, c, b, y)
+                                        : y - shift >= bands.top && a.cellAlike(y, c, b, y - shift);
+            fit[at(i, c)] = Fit((moved ? moves : neither) | (a.cellAlike(y, c, b, y) ? stays : neither));
         }
     }
     // Left out from here on: what changes by itself, and the badges, in
     // both frames (a badge seen lower down in the first frame as well).
-    out.badges = badgesAt(fit, b, bands.top, rows);
+    const std::vector<bool> sticky = stickyColumns(fit, b, bands.top, body, false);
+    out.badges = badgesAt(fit, b, bands.top, body, rows, stickyColumns(fit, b, bands.top, body, true));
     CellMask skipped = out.badges;
     if (ignore)
         skipped.unite(*ignore);
@@ -285,7 +336,6 @@ ColumnKinds columnsAt(const FrameRows& a, const FrameRows& b, const FrameMatcher
     std::vector<int> movingCells;
     for (int c = 0; c < n; ++c) {
         int counted = 0, moved = 0, stayed = 0, evidence = 0, misfits = 0;
-        int firstStill = rows, lastStill = -1;
         for (int i = 0; i < rows; ++i) {
             if (skip(i, c))
                 continue;
@@ -295,10 +345,6 @@ ColumnKinds columnsAt(const FrameRows& a, const FrameRows& b, const FrameMatcher
             stayed += (f & stays) != 0;
             evidence += f == moves;
             misfits += f == neither;
-            if (f == stays && !b.uniform(bands.top + i, c)) {
-                firstStill = qMin(firstStill, i);
-                lastStill = i;
-            }
         }
         const bool movesAlong = qint64(moved) * 100 >= qint64(counted) * 97;
         // Standing still allows more: a table of contents marks the section
@@ -313,8 +359,8 @@ ColumnKinds columnsAt(const FrameRows& a, const FrameRows& b, const FrameMatcher
             movingCells.push_back(c);
         } else if (still) {
             kind[size_t(c)] = standsStill;
-            // A sticky column shows what stands still from top to bottom.
-            fixedColumn[size_t(c)] = lastStill - firstStill >= rows * 3 / 4;
+            // A sticky column shows what stands still down the view.
+            fixedColumn[size_t(c)] = sticky[size_t(c)];
         } else {
             ++out.changing;
         }
@@ -561,6 +607,13 @@ FrameMatcher::Match FrameMatcher::match(const FrameRows& a, const FrameRows& b, 
             if (std::none_of(candidates.begin(), candidates.end(), [s](int c) { return std::abs(c - s) <= 2; }))
                 candidates.push_back(s);
         }
+        // A step measured before is checked as well: over repeated content
+        // (the rows of a table) a shift a period off may be the only one
+        // the votes propose, and it would hold alone.
+        const int e = request.expected;
+        if (request.trustExpected && !candidates.empty() && e > 0 && e < h
+            && std::none_of(candidates.begin(), candidates.end(), [e](int c) { return std::abs(c - e) <= 2; }))
+            candidates.push_back(e);
     }
     struct Holding {
         int shift;

@@ -977,12 +977,19 @@ QCoro::Task<ScrollStop> ScrollRun::scrollDown()
             if (back == Retry::stepAgain)
                 continue;
         }
-        if (usable(step.match) && m_stitcher.started()
-            && m_stitcher.unseenCovered(stitchFrame(step.frame, m_offset + step.match.shift, step.match),
+        // (From the first frame, a step of one click cannot be made smaller:
+        // what it leaves under a box counts against the result instead.)
+        const bool smallest = m_stepper->mode() == ScrollStepper::Mode::wheel && m_clicksSinceStrip <= 1;
+        if (usable(step.match) && (m_stitcher.started() || !smallest)
+            && m_stitcher.unseenCovered(m_stitcher.started()
+                                            ? stitchFrame(step.frame, m_offset + step.match.shift, step.match)
+                                            : stitchFrame(m_top, 0, step.match, true),
                                         step.match.shift) > 0) {
             // The step went so far that rows it brings lie under something
             // standing over the upper part of the view (a fixed clock), never
-            // seen uncovered: back, and smaller steps.
+            // seen uncovered, or, from the first frame, past rows it showed
+            // under something lower down (a box at the side): back, and
+            // smaller steps.
             log(QStringLiteral("Neue Zeilen lägen unter einem festen Element — zurück, kleinere Schritte"));
             const Retry back = co_await backToSmallerSteps(step);
             if (back == Retry::failed)
@@ -1326,14 +1333,34 @@ QCoro::Task<std::optional<ScrollRun::Step>> ScrollRun::watchForGrowth()
     const qint64 until = m_b.clock.milliseconds() + growthWatchMs;
     // The first look is at once: the view may not be back where the newest
     // strip's frame was (a wheel that goes further up than down), and then
-    // nothing here tells growth from that.
+    // nothing here tells growth from that; from then on the page is watched
+    // against that view, where a change is growth no seam follows.
+    FrameRows reference = m_previous;
+    bool away = false;
     for (bool first = true; !gone() && m_b.clock.milliseconds() < until; first = false) {
-        const FrameRows frame = co_await settled(m_previous, first ? 0 : FrameSettler::reactMs);
+        const FrameRows frame = co_await settled(reference, first ? 0 : FrameSettler::reactMs);
         if (frame.isNull())
             co_return std::nullopt;
-        const FrameMatcher::Change change = FrameMatcher::change(m_previous, frame, m_settler.ignore());
+        const FrameMatcher::Change change = FrameMatcher::change(reference, frame, m_settler.ignore());
         if (change.cells == 0 || FrameMatcher::localChange(change))
             continue;
+        if (away) {
+            // Back where the newest strip's frame was, or still on its way
+            // (the content moved as a whole): watched on from there.
+            if (FrameMatcher::sameContent(m_previous, frame, m_settler.ignore())) {
+                reference = m_previous;
+                away = false;
+                continue;
+            }
+            const FrameMatcher::Match down = co_await analyse(reference, frame, 0, false);
+            const FrameMatcher::Match up = co_await analyse(frame, reference, 0, false);
+            if (usable(down) || usable(up)) {
+                reference = frame;
+                continue;
+            }
+            note(ScrollStop::grewAtEnd);
+            co_return std::nullopt;
+        }
         const FrameMatcher::Match match = co_await analyse(m_previous, frame, 0, false);
         if (match.moved && usable(match)) {
             m_mayHaveGrown = true;
@@ -1345,9 +1372,13 @@ QCoro::Task<std::optional<ScrollRun::Step>> ScrollRun::watchForGrowth()
         if (changed < 0 && !match.moved)
             continue; // only what stands over the content changed
         if (changed <= here.contentTop) {
-            if (!first)
+            if (!first) {
                 note(ScrollStop::grewAtEnd);
-            co_return std::nullopt;
+                co_return std::nullopt;
+            }
+            reference = frame;
+            away = true;
+            continue;
         }
         // The view stayed; new rows below `changed`.
         log(QStringLiteral("Seite wächst am Ende: neu ab Zeile ") + QString::number(here.offset + changed));
@@ -1437,8 +1468,10 @@ QCoro::Task<ScrollStop> ScrollRun::endOnBlank(const FrameRows& frame)
 // bands, and the rows where something stands over it (what the seam found
 // standing still or changing over the moving content, cells that fit neither
 // the shift nor standing still, and the cells that change by themselves),
-// apart from the columns standing still beside it.
-ScrollStitcher::Frame ScrollRun::stitchFrame(const FrameRows& frame, int offset, const FrameMatcher::Match& match) const
+// apart from the columns standing still beside it; `fixedOnly`: only where
+// something fixed stands over it.
+ScrollStitcher::Frame ScrollRun::stitchFrame(const FrameRows& frame, int offset, const FrameMatcher::Match& match,
+                                             bool fixedOnly) const
 {
     ScrollStitcher::Frame out{frame.image(), offset, match.bands.top, m_h - match.bands.bottom, {}};
     out.covered.assign(size_t(m_h), false);
@@ -1447,8 +1480,8 @@ ScrollStitcher::Frame ScrollRun::stitchFrame(const FrameRows& frame, int offset,
         if (besideContent(frame, c))
             continue;
         for (int y = 0; y < m_h; ++y)
-            if (match.badges.contains(y, c) || match.unsettled.contains(y, c) || m_badges.contains(y, c)
-                || changing.contains(y, c))
+            if (match.badges.contains(y, c) || m_badges.contains(y, c)
+                || (!fixedOnly && (match.unsettled.contains(y, c) || changing.contains(y, c))))
                 out.covered[size_t(y)] = true;
     }
     return out;
@@ -1517,7 +1550,7 @@ void ScrollRun::stitch(const Step& step)
         // The top frame, with what stands over it where this seam found it.
         ScrollStitcher::Frame top = stitchFrame(m_top, 0, match);
         top.image = m_top.image();
-        m_stitcher.begin(top);
+        m_stitcher.begin(top, stitchFrame(m_top, 0, match, true).covered);
         m_offset = 0;
     }
     m_bands = now;
@@ -1531,6 +1564,9 @@ void ScrollRun::stitch(const Step& step)
         log(QStringLiteral("Mausrad: ") + QString::number(m_stepper->pixelsPerClick(), 'f', 1)
             + QStringLiteral(" px pro Klick, nächster Schritt ") + QString::number(m_stepper->clicks())
             + QStringLiteral(" Klicks"));
+    // (A frame short of the end the result holds, after a step back, does
+    // not show that end yet: the next ones are checked as well.)
+    const bool toTheEnd = next.offset + next.contentEnd >= m_stitcher.height();
     if (m_mayHaveGrown) {
         // What ended the page before (its last rows, a footer) may now hold
         // items that came in its place: taken again from where they differ.
@@ -1556,7 +1592,7 @@ void ScrollRun::stitch(const Step& step)
     m_last = frame;
     m_clicksSinceStrip = 0;
     m_pagesSinceStrip = 0;
-    m_mayHaveGrown = false;
+    m_mayHaveGrown = m_mayHaveGrown && !toTheEnd;
 }
 
 // The badges a confirmed seam found over the content, as long as they stay

@@ -91,7 +91,8 @@ private:
     bool besideContent(const FrameRows& frame, int c) const;
     CellMask leftOut(const FrameRows& frame, bool covered) const;
     bool plain(const FrameRows& frame) const;
-    ScrollStitcher::Frame stitchFrame(const FrameRows& frame, int offset, const FrameMatcher::Match& match) const;
+    ScrollStitcher::Frame stitchFrame(const FrameRows& frame, int offset, const FrameMatcher::Match& match,
+                                      bool fixedOnly = false) const;
     void rememberBadges(const FrameMatcher::Match& match);
     // Logs the reason and keeps it for the result.
     void note(ScrollStop stop);

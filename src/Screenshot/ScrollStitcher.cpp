@@ -17,6 +17,19 @@ bool coveredAt(const ScrollStitcher::Frame& frame, int y)
     return y >= 0 && y < int(frame.covered.size()) && frame.covered[size_t(y)];
 }
 
+// Whether row y of the first frame, covered there, lies under something that
+// stands a good way below the top of the content (a box at the side, a
+// banner at the bottom): a later view shows it higher up, uncovered. What
+// covers the top of the content (a badge in a top corner) shows once, as
+// the first frame has it.
+bool reachable(const ScrollStitcher::Frame& frame, int y)
+{
+    int top = y;
+    while (top > frame.contentTop && coveredAt(frame, top - 1))
+        --top;
+    return top - frame.contentTop >= (frame.contentEnd - frame.contentTop) / 4;
+}
+
 } // namespace
 
 void ScrollStitcher::setFixedColumns(std::vector<bool> fixed, std::vector<QRgb> fill)
@@ -84,8 +97,9 @@ void ScrollStitcher::put(const QImage& image, const Frame& frame, int y, State a
     if ((now == State::clean && deep <= m_depth[size_t(r)]) || (covered && now != State::missing))
         return;
     const QRgb* source = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-    if (now == State::clean) {
-        // Taken again: the columns beside the content stay as they were.
+    if (now != State::missing) {
+        // Taken again: the columns beside the content stay as they were
+        // (the first frame's, or their fill).
         QRgb* line = reinterpret_cast<QRgb*>(m_chunks[size_t(r / chunkRows)].scanLine(r % chunkRows));
         for (int x = 0; x < m_width; ++x)
             if (!fixedColumn(x))
@@ -97,7 +111,7 @@ void ScrollStitcher::put(const QImage& image, const Frame& frame, int y, State a
     m_depth[size_t(r)] = deep;
 }
 
-void ScrollStitcher::begin(const Frame& frame)
+void ScrollStitcher::begin(const Frame& frame, const std::vector<bool>& fixedOver)
 {
     const QImage image = premultiplied(frame.image);
     m_width = image.width();
@@ -108,8 +122,10 @@ void ScrollStitcher::begin(const Frame& frame)
     for (int y = 0; y < image.height(); ++y) {
         write(y, reinterpret_cast<const QRgb*>(image.constScanLine(y)), false);
         const bool content = y >= frame.contentTop && y < frame.contentEnd;
+        const bool fixed = y < int(fixedOver.size()) && fixedOver[size_t(y)];
         m_state[size_t(y)] = !content && y < frame.contentTop ? State::clean
             : content && !coveredAt(frame, y)                ? State::clean
+            : content && fixed && reachable(frame, y)        ? State::covered
                                                               : State::coveredFirst;
         m_depth[size_t(y)] = y < frame.contentTop ? shadowRows : depth(frame, y);
     }
@@ -231,7 +247,8 @@ int ScrollStitcher::unseenCovered(const Frame& frame, int step) const
     int rows = 0;
     for (int y = frame.contentTop; y < frame.contentEnd; ++y) {
         const int r = frame.offset + y;
-        if (!coveredRow(frame, y) || r < m_header || (r < int(m_state.size()) && m_state[size_t(r)] != State::missing))
+        if (!coveredRow(frame, y) || r < m_header || (r < int(m_state.size()) && m_state[size_t(r)] != State::missing)
+            || (!started() && !reachable(frame, y)))
             continue;
         bool later = false;
         for (int at = y - std::max(1, step); at >= frame.contentTop && !later; at -= std::max(1, step))

@@ -11,8 +11,9 @@
 // frames in between, so whatever stands over the bottom of the view shows
 // once, at the end, as the first frame's header shows once, at the top.
 // A row that is still covered and came from a frame in between (something
-// fixed pasted into the middle) or one no frame showed makes the result
-// incomplete.
+// fixed pasted into the middle) or from the first frame under something that
+// stands a good way below the top of the view (a later view could have shown
+// it), or one no frame showed, makes the result incomplete.
 //
 // What stands still at the bottom of the view is measured anew with every
 // frame and not always whole (a shadow over plain rows looks like content
@@ -50,7 +51,9 @@ public:
     void setFixedColumns(std::vector<bool> fixed, std::vector<QRgb> fill);
 
     // The first frame, all of it (its header stays at the top of the result).
-    void begin(const Frame& frame);
+    // Rows `fixedOver` has (something fixed stands over them) a good way
+    // below the top of the content must come uncovered from a later frame.
+    void begin(const Frame& frame, const std::vector<bool>& fixedOver = {});
     // A later frame. False when rows between what the result held and the
     // frame's content were never seen (they went under the header).
     bool add(const Frame& frame);
@@ -81,7 +84,9 @@ public:
     // Rows of the frame's content, covered there, that no frame before
     // showed and that steps of `step` rows will not show uncovered either
     // (they pass under what stands over the upper part of the view): the
-    // step went too far and should be taken smaller.
+    // step went too far and should be taken smaller. Before the first frame
+    // is in, for that frame: its rows under something standing a good way
+    // below the top of the content, which the next frame must show.
     int unseenCovered(const Frame& frame, int step) const;
 
     // Rows from the top of a frame's content down to what stands over its

@@ -495,6 +495,38 @@ private Q_SLOTS:
         QVERIFY(m.fixedColumns.isEmpty());
     }
 
+    void boxFixedAtTheSideIsNoColumn_data()
+    {
+        QTest::addColumn<int>("boxTop");
+        QTest::addColumn<int>("boxEnd");
+        // Over most of the 160 rows a long step leaves in common, and below
+        // them, in the rows the step brought.
+        QTest::newRow("in the rows in common") << 60 << 185;
+        QTest::newRow("below them") << 240 << 350;
+    }
+    void boxFixedAtTheSideIsNoColumn()
+    {
+        QFETCH(int, boxTop);
+        QFETCH(int, boxEnd);
+        const QImage page = smoothPage(300, 1500, 7);
+        auto frame = [&](int offset) {
+            QImage f = underBands(page, offset, 400, 40);
+            QPainter p(&f);
+            p.setPen(QColor(20, 20, 20));
+            p.setBrush(QColor(230, 100, 230));
+            p.drawRect(QRect(0, boxTop, 47, boxEnd - boxTop - 1));
+            return f;
+        };
+        const FrameMatcher::Match m = matchFrames(frame(100), frame(300));
+        QVERIFY(m.confirmed);
+        QCOMPARE(m.shift, 200);
+        QVERIFY(m.fixedColumns.isEmpty());
+        // A fixed element over the content: its rows are covered there.
+        for (int y = boxTop; y < boxEnd; ++y)
+            QVERIFY2(m.badges.contains(y, 0), qPrintable(QString::number(y)));
+        QVERIFY(!m.badges.contains(boxTop, 8));
+    }
+
     void unconfirmedSeamSaysWhy()
     {
         using Doubt = FrameMatcher::Doubt;

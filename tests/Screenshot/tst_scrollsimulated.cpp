@@ -59,6 +59,13 @@ private Q_SLOTS:
         QTest::newRow("blinking dot, two fixed") << 165 << SimulatedPage::Pick::window << true << ScrollStop::contentEnd;
         QTest::newRow("blinking dot, overlay scrollbar") << 198 << SimulatedPage::Pick::window << true
                                                          << ScrollStop::contentEnd;
+        // Boxes fixed lower down than a page key's step leaves rows in common
+        // (once pasted into every strip), a shift a table's period short of
+        // the step measured before (once taken, rows lost), and items
+        // appended while a step back stood short of the end (once left out).
+        QTest::newRow("fixed below the rows in common") << 178 << SimulatedPage::Pick::window << true << ScrollStop::contentEnd;
+        QTest::newRow("table, sticky header") << 156 << SimulatedPage::Pick::window << true << ScrollStop::contentEnd;
+        QTest::newRow("table, appends, scale 2") << 188 << SimulatedPage::Pick::window << true << ScrollStop::contentEnd;
     }
 
     void generatedPages()
