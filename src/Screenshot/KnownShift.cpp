@@ -28,6 +28,26 @@ bool tells(const FrameRows& f, int y, int c)
     return (y > 0 && f.cell(y - 1, c) != here) || (y + 1 < f.height() && f.cell(y + 1, c) != here);
 }
 
+// The rows [top, bottom) of the scrollbar's track in column `x` of two
+// frames: the longest run of rows either of the track's colour in both or
+// differing between them (where the thumb stands in one of them). Rows
+// that show the same other thing in both (a toolbar, a footer) end it.
+std::pair<int, int> sharedTrack(const QImage& a, const QImage& b, int x, QRgb track)
+{
+    std::pair<int, int> best{0, 0};
+    int from = 0;
+    for (int y = 0; y <= a.height(); ++y) {
+        const bool in = y < a.height()
+            && (a.pixel(x, y) != b.pixel(x, y) || (sameColour(a.pixel(x, y), track) && sameColour(b.pixel(x, y), track)));
+        if (in)
+            continue;
+        if (y - from > best.second - best.first)
+            best = {from, y};
+        from = y + 1;
+    }
+    return best;
+}
+
 } // namespace
 
 bool KnownShift::Fit::agrees() const
@@ -115,6 +135,45 @@ std::optional<KnownShift::Thumb> KnownShift::thumb(const QImage& frame, int left
     if (best.length() < 4 || best.length() * 5 > (bottom - top) * 4)
         return std::nullopt;
     return best;
+}
+
+int KnownShift::grownAbove(const QImage& a, const QImage& b, int shift, int bar)
+{
+    if (bar <= 0 || a.isNull() || a.size() != b.size() || bar >= a.width())
+        return 0;
+    const int left = a.width() - bar;
+    const int x = left + bar / 2;
+    const QRgb colour = commonColour(a, x, 0, a.height());
+    if (!sameColour(colour, commonColour(b, x, 0, b.height())))
+        return 0;
+    // The track the frames show alike: its length is the view's, what the
+    // thumb's length and place are measured against.
+    const auto [top, bottom] = sharedTrack(a, b, x, colour);
+    const std::optional<Thumb> before = thumb(a, left, top, bottom);
+    const std::optional<Thumb> after = thumb(b, left, top, bottom);
+    // A thumb of the same length: the page kept its length (a thumb's length
+    // follows the page's alone). A thumb at its
+    // least length no longer shrinks with the page.
+    if (!before || !after || after->length() >= before->length() || after->length() < minThumbRows
+        || bottom - top < 4 * after->length() / 3)
+        return 0;
+    // Nothing but the thumbs changed in the track (nothing covers it in one
+    // frame only).
+    for (int y = top; y < bottom; ++y)
+        if (a.pixel(x, y) != b.pixel(x, y) && !(y >= before->top && y < before->bottom)
+            && !(y >= after->top && y < after->bottom))
+            return 0;
+    // The thumb stands as far down the track as the view down the page and
+    // is as long against the track as the view against the page: its top
+    // over its length, times the view's rows, is where the view stands.
+    const double view = bottom - top;
+    const double from = (before->top - top) * view / before->length();
+    const double to = (after->top - top) * view / after->length();
+    const double grown = to - from - shift;
+    // A row of the thumb's place or length either way is worth a row of the
+    // track for the view's place, and the place's share of the length.
+    const double tolerance = (view + from) / before->length() + (view + to) / after->length() + 8;
+    return grown > tolerance ? int(std::lround(grown)) : 0;
 }
 
 std::optional<int> KnownShift::thumbTravel(const Thumb& before, const Thumb& after, int top, int bottom)

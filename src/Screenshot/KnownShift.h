@@ -60,6 +60,18 @@ public:
     // fills most of the track.
     static std::optional<Thumb> thumb(const QImage& frame, int left, int top, int bottom);
 
+    // Rows the page grew above the view between frames `a` and `b` whose
+    // content lies `shift` rows apart, as the thumb of a scrollbar `bar`
+    // columns wide at the right tells: the page got longer (a shorter
+    // thumb) and the view went further down it than its content moved (a
+    // picture above loaded, and the view kept its content in place). Growth
+    // at the page's end moves the view nowhere and does not count. 0 when
+    // the page kept its length, or the thumb or its whole track does not
+    // show alike in both frames.
+    static int grownAbove(const QImage& a, const QImage& b, int shift, int bar);
+    // Toolkits keep a thumb at least about this long however long the page.
+    static constexpr int minThumbRows = 24;
+
     // A confirmed seam measured `shift` rows from `a` to `b` (scrollbar
     // `bar` columns wide at the right, 0: none; content between `bands`):
     // learns how far the thumb travels per row, and ends a stretch of

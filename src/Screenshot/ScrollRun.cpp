@@ -25,6 +25,7 @@
 #include <QWidget>
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -250,6 +251,7 @@ FrameRows ScrollRun::narrowToMovingRows(const FrameRows& frame)
     const int h = rows->bottom - rows->top;
     auto crop = [&](const FrameRows& f) { return FrameRows(f.image().copy(0, rows->top, m_w, h)); };
     m_windowAbove = m_top.image().copy(0, 0, m_w, rows->top);
+    m_windowAtTop = m_top.image();
     m_top = crop(m_top);
     m_previous = crop(m_previous);
     m_last = crop(m_last);
@@ -274,6 +276,10 @@ QCoro::Task<void> ScrollRun::takeWindowRows(bool above)
         co_return;
     const int left = int(std::lround((m_rect.left() - m_windowRect.left()) * m_scale));
     const int top = int(std::lround((m_rect.top() - m_windowRect.top()) * m_scale));
+    if (above)
+        m_windowAtTop = window;
+    else
+        m_windowAtEnd = window;
     if (above && m_windowAbove.isNull())
         m_windowAbove = window.copy(left, 0, m_w, top);
     else
@@ -1617,6 +1623,33 @@ void ScrollRun::note(ScrollStop stop)
     m_stops.append(stop);
 }
 
+// Rows above the view that grew while the view kept its content in place
+// show in no frame; only the scrollbar tells, from the top frame to the
+// newest strip's: over the whole window where it was grabbed with the view
+// where that strip found it (the bar may reach past the view).
+int ScrollRun::grownAbove() const
+{
+    if (m_scrollbar <= 0 || !m_stitcher.started())
+        return 0;
+    QImage top = m_top.image();
+    QImage end = m_last.image();
+    if (!m_windowAtTop.isNull() && m_windowAtEnd.size() == m_windowAtTop.size()) {
+        const int left = int(std::lround((m_rect.left() - m_windowRect.left()) * m_scale));
+        const int y = int(std::lround((m_rect.top() - m_windowRect.top()) * m_scale));
+        const QImage view = m_windowAtEnd.copy(left, y, m_w, m_h).convertToFormat(QImage::Format_RGB32);
+        const QImage newest = end.convertToFormat(QImage::Format_RGB32);
+        const qsizetype bytes = qsizetype(m_w - m_scrollbar) * 4;
+        int same = 0;
+        for (int row = 0; row < m_h && view.size() == newest.size(); ++row)
+            same += std::memcmp(view.constScanLine(row), newest.constScanLine(row), size_t(bytes)) == 0;
+        if (same * 4 >= m_h * 3) {
+            top = m_windowAtTop.copy(left, 0, m_w, m_windowAtTop.height());
+            end = m_windowAtEnd.copy(left, 0, m_w, m_windowAtEnd.height());
+        }
+    }
+    return KnownShift::grownAbove(top, end, m_offset, m_scrollbar);
+}
+
 // The window's rows above the view, the stitched content (header once, every
 // row, a blank end, the footer once), the window's rows below it.
 CapturedScreenshot ScrollRun::assemble()
@@ -1627,6 +1660,11 @@ CapturedScreenshot ScrollRun::assemble()
         note(ScrollStop::assumedSeamWrong);
     else if (m_beforeAssumed)
         note(ScrollStop::assumedSeamAtEnd);
+    if (const int grown = grownAbove()) {
+        log(QStringLiteral("Laut Scrollleiste über der Ansicht um etwa ") + QString::number(grown)
+            + QStringLiteral(" px gewachsen"));
+        note(ScrollStop::grewAbove);
+    }
     if (!m_stitcher.started() || m_stitcher.frames() < 2) {
         log(QStringLiteral("WARNUNG: kein Streifen — Fenster reagierte evtl. nicht auf synthetisches Scrollen"));
         const bool incomplete = std::any_of(m_stops.cbegin(), m_stops.cend(), ScrollStops::incomplete);

@@ -61,6 +61,7 @@ private:
     QCoro::Task<void> scrollToTop();
     QCoro::Task<ScrollStop> scrollDown();
     CapturedScreenshot assemble();
+    int grownAbove() const;
 
     // Pieces of the phases.
     QCoro::Task<FrameRows> grabRows();
@@ -126,6 +127,10 @@ private:
     // found the box's end.
     QImage m_aroundAtStart;
     QImage m_aroundAtEnd;
+    // The whole window with the view at the top of the content and at the
+    // end: a scrollbar beside the view may reach past it.
+    QImage m_windowAtTop;
+    QImage m_windowAtEnd;
     quint32 m_window = 0;
     QString m_bundleID;
     ScrollInputPolicy::Kind m_inputKind = ScrollInputPolicy::Kind::ordinary;

@@ -55,6 +55,8 @@ QString ScrollStops::logLine(ScrollStop stop)
         return incomplete + QStringLiteral("Inhalt hat sich beim Scrollen verschoben (nachgeladen)");
     case ScrollStop::grewAtEnd:
         return incomplete + QStringLiteral("Seite wächst am Ende weiter");
+    case ScrollStop::grewAbove:
+        return incomplete + QStringLiteral("Seite oberhalb der Ansicht gewachsen");
     case ScrollStop::sectionShifted:
         return incomplete + QStringLiteral("Umgebung des Abschnitts verschoben");
     case ScrollStop::assumedSeamWrong:

@@ -29,6 +29,7 @@ enum class ScrollStop {
     assumedSeamWrong,  // a step measured later moved otherwise than the seams taken at the known distance assume
     assumedSeamAtEnd,  // the run ended on a seam taken at the known distance that nothing but its shared rows confirm
     grewAtEnd,         // the page grew at its end in a way no seam follows, or more often than followed
+    grewAbove,         // the scrollbar's thumb shows the page grew above the view, which kept its content in place
 };
 
 class ScrollStops {

@@ -129,6 +129,39 @@ private Q_SLOTS:
         QCOMPARE(t->length(), 30);
     }
 
+    // The thumb tells where the view stands on the page and how long the
+    // page is: a page that grew above the view while the view kept its
+    // content shows, one that kept its length or grew at its end does not,
+    // and neither does a track the frames do not show alike.
+    void thumbShowsGrowthAbove_data()
+    {
+        QTest::addColumn<int>("lengthAfter");
+        QTest::addColumn<int>("offsetAfter"); // from 300 on a page 1500 rows long, the content moved 100
+        QTest::addColumn<int>("barCovered");  // rows over the top of the bar in the second frame
+        QTest::addColumn<bool>("grown");
+        QTest::newRow("same length") << 1500 << 400 << 0 << false;
+        QTest::newRow("grew at the end") << 2500 << 400 << 0 << false;
+        QTest::newRow("grew above") << 1900 << 800 << 0 << true;
+        QTest::newRow("grew above, track covered") << 1900 << 800 << 40 << false;
+        QTest::newRow("thumb at its least") << 9000 << 7900 << 0 << false;
+    }
+    void thumbShowsGrowthAbove()
+    {
+        QFETCH(int, lengthAfter);
+        QFETCH(int, offsetAfter);
+        QFETCH(int, barCovered);
+        QFETCH(bool, grown);
+        const QList<int> labels = {350, 520, 700};
+        const QImage a = view(labels, 300, 1500, true);
+        QImage b = view(labels, offsetAfter, lengthAfter, true);
+        QPainter(&b).fillRect(QRect(0, 0, width, barCovered), QColor(200, 60, 60));
+        const int rows = KnownShift::grownAbove(a, b, 100, bar);
+        QCOMPARE(rows > 0, grown);
+        if (grown)
+            QVERIFY2(std::abs(rows - (offsetAfter - 400)) < 30, qPrintable(QString::number(rows)));
+        QCOMPARE(KnownShift::grownAbove(a, b, 100, 0), 0); // no bar: nothing tells
+    }
+
     // After assumed seams the next measured step moves as its clicks ask, or
     // stops short at the end: the seams stand. Further than asked, or short
     // and then on: the distance was unsteady.
