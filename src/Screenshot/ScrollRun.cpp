@@ -1629,7 +1629,10 @@ void ScrollRun::note(ScrollStop stop)
 // where that strip found it (the bar may reach past the view).
 int ScrollRun::grownAbove() const
 {
-    if (m_scrollbar <= 0 || !m_stitcher.started())
+    // (A page that also grew at its end, where the run took the new rows in,
+    // shows both in one thumb: the thumb does not tell them apart well
+    // enough.)
+    if (m_scrollbar <= 0 || !m_stitcher.started() || m_growths > 0)
         return 0;
     QImage top = m_top.image();
     QImage end = m_last.image();
