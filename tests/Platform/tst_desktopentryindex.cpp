@@ -17,7 +17,10 @@ namespace {
 // Dates the folders an hour back, as folders nobody touched lately are.
 void settle(const QString& root)
 {
-    const timeval hourAgo{time(nullptr) - 3600, 0};
+    // One time for every call: two calls a second boundary apart would
+    // otherwise date the folders differently, which reads as a change.
+    static const time_t then = time(nullptr) - 3600;
+    const timeval hourAgo{then, 0};
     const timeval times[2] = {hourAgo, hourAgo};
     QStringList dirs{root};
     QDirIterator it(root, QDir::Dirs | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
