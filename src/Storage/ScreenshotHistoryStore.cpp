@@ -328,6 +328,7 @@ void ScreenshotHistoryStore::fileWritten(const FileWriteOutcome& outcome)
             m_pendingImageCache.remove(id);
             m_pendingThumbnails.remove(id);
         }
+        releaseEmptyTables();
     }
     const auto announcement = m_announcements.find(id);
     if (announcement == m_announcements.end())
@@ -338,6 +339,7 @@ void ScreenshotHistoryStore::fileWritten(const FileWriteOutcome& outcome)
         return;
     const Announcement done = *announcement;
     m_announcements.erase(announcement);
+    releaseEmptyTables();
     if (!done.first.ok())
         DebugLog::write(QStringLiteral("ScreenshotHistory: Aufnahme nicht gespeichert: %1").arg(done.first.describe()));
     done.stored(done.first.ok() ? outcome : done.first);
@@ -349,6 +351,23 @@ void ScreenshotHistoryStore::cancelPendingWrite(const QUuid& id)
     if (pending.cancelled)
         *pending.cancelled = true;
     m_pendingPaths.remove(pending.path);
+    releaseEmptyTables();
+}
+
+// An emptied table keeps the room its busiest moment needed; an empty one
+// lets it go, so what a capture made room for does not stay behind among the
+// heap pages its editor frees.
+void ScreenshotHistoryStore::releaseEmptyTables()
+{
+    const auto release = [](auto& table) {
+        if (table.isEmpty())
+            table.clear();
+    };
+    release(m_pendingImageCache);
+    release(m_pendingThumbnails);
+    release(m_pendingPaths);
+    release(m_pendingPictures);
+    release(m_announcements);
 }
 
 ImageOps::Read ScreenshotHistoryStore::readImage(const ScreenshotItem& item) const
@@ -451,6 +470,7 @@ void ScreenshotHistoryStore::dropRecord(const ScreenshotItem& item, bool toTrash
     m_pendingThumbnails.remove(item.id);
     m_announcements.remove(item.id);
     m_pendingPaths.removeIf([&](const auto& entry) { return entry.value() == item.id; });
+    releaseEmptyTables();
     // A file another record still names stays (two records of one picture,
     // say after an edit by hand).
     QList<HistoryJournal::Drop> drops;

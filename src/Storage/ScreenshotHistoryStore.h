@@ -109,6 +109,7 @@ private:
     void writeThumbnail(const QUuid& id, const QImage& thumbnail, const QString& path);
     void fileWritten(const FileWriteOutcome& outcome);
     void cancelPendingWrite(const QUuid& id);
+    void releaseEmptyTables();
     bool namedByAnyRecord(const QString& fileName) const;
     QString uniqueStem(const QString& base) const;
     QString fullPath(const QString& name) const;
