@@ -197,11 +197,7 @@ void ScrollRun::chooseRectangle()
         m_rect = *m_target.scrollRegion;
         if (!m_target.bounds.isEmpty() && m_target.bounds.intersects(m_rect))
             m_rect = m_rect.intersected(m_target.bounds);
-        // A section clear of the window's edges may lie over a box that
-        // scrolls inside the page; one that reaches an edge is taken to be
-        // part of what scrolls there.
-        const qreal clear = SectionSurroundings::clearance / m_scale;
-        if (!m_target.bounds.isEmpty() && m_target.bounds.adjusted(clear, clear, -clear, -clear).contains(m_rect))
+        if (SectionSurroundings::mayHoldBox(m_target.bounds, m_rect, m_scale, &m_nearEdge))
             m_surroundings.emplace(m_target.bounds, m_rect, m_scale);
         log(QStringLiteral("Abschnitt gewählt: ") + whole(m_rect.width()) + QLatin1Char('x') + whole(m_rect.height())
             + QStringLiteral(" @ ") + whole(m_rect.x()) + QLatin1Char(',') + whole(m_rect.y()));
@@ -559,6 +555,11 @@ QCoro::Task<void> ScrollRun::scrollToTop()
     }
     if (proceed && m_surroundings) {
         co_await probeInnerBox();
+        // Near the window's edge the window around shows too little of the
+        // page to tell its moves from a section's own end: there it is
+        // looked at only over a box found.
+        if (!m_innerBox && m_nearEdge)
+            m_surroundings.reset();
         previous = m_top;
     }
     QElapsedTimer phase;
@@ -689,7 +690,10 @@ QCoro::Task<void> ScrollRun::probeInnerBox()
         if (frame.isNull())
             co_return;
         const QImage aroundAfter = co_await grabAround();
-        const std::optional<QPointF> moved = m_surroundings->moved(aroundBefore, aroundAfter);
+        // Near the window's edge what the page moved goes mostly under the
+        // section or out of the window: any wider change around counts.
+        const std::optional<QPointF> moved = m_nearEdge ? m_surroundings->changed(aroundBefore, aroundAfter)
+                                                        : m_surroundings->moved(aroundBefore, aroundAfter);
         if (!moved) {
             m_top = frame;
             if (!FrameMatcher::sameContent(before, frame, m_settler.ignore())) {

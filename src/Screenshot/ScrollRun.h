@@ -123,6 +123,7 @@ private:
     // inside the window (the window around stands still while it moves).
     std::optional<SectionSurroundings> m_surroundings;
     bool m_innerBox = false;
+    bool m_nearEdge = false; // the section lies near the window's left or right edge
     // The window around the section at the start, and before the step that
     // found the box's end.
     QImage m_aroundAtStart;

@@ -15,6 +15,16 @@ SectionSurroundings::SectionSurroundings(QRectF window, QRectF section, qreal sc
 {
 }
 
+bool SectionSurroundings::mayHoldBox(QRectF window, QRectF section, qreal scale, bool* nearEdge)
+{
+    const qreal clear = clearance / scale;
+    const qreal gap = edgeGap / scale;
+    const bool inside = !window.isEmpty() && window.adjusted(gap, clear, -gap, -clear).contains(section);
+    if (nearEdge)
+        *nearEdge = inside && !window.adjusted(clear, clear, -clear, -clear).contains(section);
+    return inside;
+}
+
 QRect SectionSurroundings::sectionPixels(const QRectF& section) const
 {
     const QRectF r = section.translated(-m_window.topLeft());

@@ -17,6 +17,15 @@ public:
     // Global rectangles; `scale`: device pixels per point.
     SectionSurroundings(QRectF window, QRectF section, qreal scale);
 
+    // Whether the section may lie over a box that scrolls inside the page:
+    // the window shows rows of the page around it, above and below, where a
+    // move of the page would show. One that reaches the window's top or
+    // bottom edge, or touches its left or right one, is taken to be part of
+    // what scrolls there. `nearEdge`: it lies closer than the clearance to
+    // the left or right edge (a box beside a narrow margin), where less of
+    // the page shows around it.
+    static bool mayHoldBox(QRectF window, QRectF section, qreal scale, bool* nearEdge = nullptr);
+
     QRectF window() const { return m_window; }
     void setSection(QRectF section) { m_section = section; }
 
@@ -37,6 +46,8 @@ public:
 
     // Device pixels between the section and a point given by moved().
     static constexpr int clearance = 24;
+    // Device pixels a section near the left or right edge keeps from it.
+    static constexpr int edgeGap = 4;
 
 private:
     QRect sectionPixels(const QRectF& section) const;

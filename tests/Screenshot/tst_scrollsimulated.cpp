@@ -40,6 +40,9 @@ private Q_SLOTS:
         // shows, pictures loading around it.
         QTest::newRow("inner box, plain page") << 116 << SimulatedPage::Pick::section << true << ScrollStop::contentEnd;
         QTest::newRow("inner box, pictures loading") << 44 << SimulatedPage::Pick::section << true << ScrollStop::contentEnd;
+        // A box a few points from the window's left edge: once not taken
+        // for one, and the page around it stitched on, called complete.
+        QTest::newRow("inner box near the edge") << 28 << SimulatedPage::Pick::section << true << ScrollStop::contentEnd;
         // Steps with too little in view to measure, taken at the distance the
         // clicks moved before: a plain stretch at scale 2 under an overlay
         // scrollbar, and steps of large clicks at scale 2 (once a row short

@@ -90,6 +90,34 @@ private Q_SLOTS:
         QCOMPARE(narrowed, start);
         QVERIFY(around.blanked(::window(1.0, 0, 0)) != start);
     }
+
+    // Which sections may lie over a box: those with the page above and
+    // below them in the window, also a few points from its left or right
+    // edge (a box beside a narrow margin: near the edge); not one that
+    // touches the left or right edge, reaches the top or the bottom one
+    // (dragged past it and clipped), nor one outside.
+    void mayHoldBox()
+    {
+        const QRectF window(100, 50, 400, 600);
+        for (const qreal scale : {1.0, 2.0}) {
+            const qreal clear = SectionSurroundings::clearance / scale;
+            auto holds = [&](QRectF section, bool nearEdge) {
+                bool near = !nearEdge;
+                const bool may = SectionSurroundings::mayHoldBox(window, section, scale, &near);
+                return may && near == nearEdge;
+            };
+            QVERIFY(holds(QRectF(164, 254, 272, 192), false));
+            QVERIFY(holds(QRectF(108, 254, 272, 192), true));
+            QVERIFY(holds(QRectF(220, 254, 272, 192), true));
+            QVERIFY(holds(QRectF(164, 50 + clear, 272, 192), false));
+            QVERIFY(!SectionSurroundings::mayHoldBox(window, QRectF(100, 254, 272, 192), scale));
+            QVERIFY(!SectionSurroundings::mayHoldBox(window, QRectF(228, 254, 272, 192), scale));
+            QVERIFY(!SectionSurroundings::mayHoldBox(window, QRectF(164, 50 + clear - 2, 272, 192), scale));
+            QVERIFY(!SectionSurroundings::mayHoldBox(window, QRectF(164, 450, 272, 200), scale));
+            QVERIFY(!SectionSurroundings::mayHoldBox(window, QRectF(164, 500, 272, 200), scale));
+            QVERIFY(!SectionSurroundings::mayHoldBox(QRectF(), QRectF(164, 254, 272, 192), scale));
+        }
+    }
 };
 
 QTEST_GUILESS_MAIN(TestSectionSurroundings)
