@@ -753,10 +753,13 @@ QCoro::Task<void> ScrollRun::checkPageStayed()
 // where no scrollbar's thumb tells, the result lacks those rows unnoticed.
 // There, at the end, the view goes back up by what the input moved the
 // content on the way down, to a quarter frame below the start: the top
-// frame's content must show where that distance puts it.
+// frame's content must show where that distance puts it. (A terminal's or a
+// text editor's lines load nothing late; their long content would make the
+// way back long.)
 QCoro::Task<void> ScrollRun::checkStartStayed()
 {
-    if (gone() || m_innerBox || m_holderMoved || !m_stitcher.started() || m_stitcher.frames() < 2
+    if (gone() || m_innerBox || m_holderMoved || m_inputKind != ScrollInputPolicy::Kind::ordinary
+        || !m_stitcher.started() || m_stitcher.frames() < 2
         || std::any_of(m_stops.cbegin(), m_stops.cend(), ScrollStops::incomplete) || grownAbove())
         co_return;
     const bool keys = m_stepper->mode() == ScrollStepper::Mode::keys;
