@@ -137,32 +137,35 @@ std::optional<KnownShift::Thumb> KnownShift::thumb(const QImage& frame, int left
     return best;
 }
 
-int KnownShift::grownAbove(const QImage& a, const QImage& b, int shift, int bar)
+std::optional<int> KnownShift::grownAbove(const QImage& a, const QImage& b, int shift, int bar)
 {
     if (bar <= 0 || a.isNull() || a.size() != b.size() || bar >= a.width())
-        return 0;
+        return std::nullopt;
     const int left = a.width() - bar;
     const int x = left + bar / 2;
     const QRgb colour = commonColour(a, x, 0, a.height());
     if (!sameColour(colour, commonColour(b, x, 0, b.height())))
-        return 0;
+        return std::nullopt;
     // The track the frames show alike: its length is the view's, what the
     // thumb's length and place are measured against.
     const auto [top, bottom] = sharedTrack(a, b, x, colour);
     const std::optional<Thumb> before = thumb(a, left, top, bottom);
     const std::optional<Thumb> after = thumb(b, left, top, bottom);
-    // A thumb of the same length: the page kept its length (a thumb's length
-    // follows the page's alone). A thumb at its
-    // least length no longer shrinks with the page.
-    if (!before || !after || after->length() >= before->length() || after->length() < minThumbRows
-        || bottom - top < 4 * after->length() / 3)
-        return 0;
+    if (!before || !after || bottom - top < 4 * after->length() / 3)
+        return std::nullopt;
     // Nothing but the thumbs changed in the track (nothing covers it in one
     // frame only).
     for (int y = top; y < bottom; ++y)
         if (a.pixel(x, y) != b.pixel(x, y) && !(y >= before->top && y < before->bottom)
             && !(y >= after->top && y < after->bottom))
-            return 0;
+            return std::nullopt;
+    // A thumb of the same length: the page kept its length (a thumb's length
+    // follows the page's alone), unless it is near its least length, where
+    // it no longer shrinks with the page.
+    if (after->length() >= before->length())
+        return after->length() >= 2 * minThumbRows ? std::optional<int>(0) : std::nullopt;
+    if (after->length() < minThumbRows)
+        return std::nullopt;
     // The thumb stands as far down the track as the view down the page and
     // is as long against the track as the view against the page: its top
     // over its length, times the view's rows, is where the view stands.

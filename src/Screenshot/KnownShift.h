@@ -66,9 +66,9 @@ public:
     // thumb) and the view went further down it than its content moved (a
     // picture above loaded, and the view kept its content in place). Growth
     // at the page's end moves the view nowhere and does not count. 0 when
-    // the page kept its length, or the thumb or its whole track does not
-    // show alike in both frames.
-    static int grownAbove(const QImage& a, const QImage& b, int shift, int bar);
+    // the page kept its length; nothing when the thumb or its whole track
+    // does not show alike in both frames, and nothing tells.
+    static std::optional<int> grownAbove(const QImage& a, const QImage& b, int shift, int bar);
     // Toolkits keep a thumb at least about this long however long the page.
     static constexpr int minThumbRows = 24;
 

@@ -176,6 +176,7 @@ QCoro::Task<CapturedScreenshot> ScrollRun::run()
     note(stop);
     m_stops.move(m_stops.size() - 1, 0);
     co_await takeWindowRows(false);
+    co_await checkStartStayed();
     CapturedScreenshot shot = assemble();
     co_return shot;
 }
@@ -288,6 +289,21 @@ QCoro::Task<void> ScrollRun::takeWindowRows(bool above)
                         int(std::lround((m_rect.top() - origin.y()) * m_scale)) + m_h);
         m_windowBelow = m_aroundAtEnd.copy(at.x(), at.y(), m_w, m_windowBelow.height());
     }
+}
+
+// A section's own rows around the view, taken for standing still when the
+// first step did not change them (they were plain then), changed since on
+// the way down, before anything ended: they scroll with the view, no box's
+// frame.
+bool ScrollRun::rowsAroundScrolled() const
+{
+    if (m_surroundings || m_windowAtTop.isNull() || m_around.isNull() || m_windowAtTop.size() != m_around.size())
+        return false;
+    QImage top = m_windowAtTop.convertToFormat(QImage::Format_RGB32);
+    const int y = int(std::lround((m_rect.top() - m_windowRect.top()) * m_scale));
+    QPainter(&top).fillRect(QRect(0, y, top.width(), m_h), Qt::black);
+    const FrameMatcher::Change change = FrameMatcher::change(FrameRows(top), FrameRows(m_around));
+    return change.cells > 0 && !FrameMatcher::localChange(change);
 }
 
 // The rows of the section around the view (the view's rows blanked).
@@ -703,6 +719,10 @@ QCoro::Task<void> ScrollRun::probeInnerBox()
             }
             continue;
         }
+        // The window around moved with the section: the wheel there scrolls
+        // the page itself.
+        if (clicks < 0 && !FrameMatcher::sameContent(before, frame, m_settler.ignore()))
+            m_pageUnder = true;
         co_await m_stepper->wheelAt(*moved, -clicks);
         const FrameRows back = co_await settled(frame);
         if (!back.isNull())
@@ -730,6 +750,90 @@ QCoro::Task<void> ScrollRun::checkPageStayed()
     const FrameMatcher::Change change = FrameMatcher::change(FrameRows(m_aroundAtStart), FrameRows(now));
     if (change.cells > 0 && !FrameMatcher::localChange(change) && !m_stops.contains(ScrollStop::sectionShifted))
         note(ScrollStop::sectionShifted);
+}
+
+// A picture that loads above the view while the page keeps the view's
+// content in place lengthens the page where no later frame shows it, and
+// where no scrollbar's thumb tells, the result lacks those rows unnoticed.
+// There, at the end, the view goes back up by what the input moved the
+// content on the way down, to a quarter frame below the start: the top
+// frame's content must show where that distance puts it. (A terminal's or a
+// text editor's lines load nothing late; their long content would make the
+// way back long.)
+QCoro::Task<void> ScrollRun::checkStartStayed()
+{
+    if (gone() || m_innerBox || m_holderMoved || m_inputKind != ScrollInputPolicy::Kind::ordinary
+        || !m_stitcher.started() || m_stitcher.frames() < 2
+        || std::any_of(m_stops.cbegin(), m_stops.cend(), ScrollStops::incomplete) || grownAbove())
+        co_return;
+    const bool keys = m_stepper->mode() == ScrollStepper::Mode::keys;
+    const double unit = keys ? double(m_stepper->keyShift()) : m_stepper->pixelsPerClick();
+    if (unit <= 0)
+        co_return;
+    // Where the view stands against the newest strip's frame (a blank end
+    // was measured from somewhere else).
+    m_previous = m_last;
+    const FrameRows here = co_await settled(m_last, 0);
+    if (here.isNull() || gone())
+        co_return;
+    FrameMatcher::Match found;
+    const Place place = co_await locate(here, found);
+    if (place == Place::unknown)
+        co_return;
+    const int at = m_offset + (place == Place::below ? found.shift : place == Place::above ? -found.shift : 0);
+    const int count = int(std::floor((at - m_h / 4) / unit));
+    if (count < 1)
+        co_return;
+    if (keys) {
+        for (int i = 0; i < count; ++i)
+            if (!keyGate() || !m_guard.pressKey(InputSynthesis::Key::pageUp, false))
+                co_return;
+    } else {
+        co_await m_stepper->wheelBack(count);
+    }
+    const int expected = at - int(std::lround(count * unit));
+    // A click or a key measured to a pixel or so: that much either way for each.
+    const int tolerance = 8 + count;
+    FrameRows landed = co_await settled(here);
+    // Only a view that came to rest tells: a long smooth scroll that stalls
+    // on a busy machine is looked at again while it still moves, and one
+    // that keeps moving tells nothing.
+    for (int look = 0;; ++look) {
+        if (landed.isNull() || gone() || co_await showsTopAt(landed, expected, tolerance) || look == 3)
+            co_return;
+        co_await m_sleep(longerSettleMs);
+        const FrameRows later = co_await settled(landed, 0);
+        if (later.isNull())
+            co_return;
+        if (FrameMatcher::sameContent(landed, later, m_settler.ignore()))
+            break;
+        landed = later;
+    }
+    log(QStringLiteral("Zurück am Anfang: Inhalt nicht an seinem Platz (") + QString::number(expected)
+        + QStringLiteral(" px unter dem Anfang erwartet)"));
+    note(ScrollStop::grewAbove);
+}
+
+// Whether `frame` shows the top frame's content `expected` rows further
+// down, give or take `tolerance` rows.
+QCoro::Task<bool> ScrollRun::showsTopAt(const FrameRows& frame, int expected, int tolerance)
+{
+    const FrameMatcher::Match match = co_await analyse(m_top, frame, 0, false);
+    // (At that shift every row alike, only a few cells against it, such as
+    // a shadow over the content, is the same place.)
+    const bool alike = match.moved && match.shift > 0 && match.overlapRows > 0
+        && match.matchedRows * 10 >= match.overlapRows * 9;
+    const int shift = match.moved ? match.shift : 0;
+    if ((usable(match) || alike || !match.moved) && std::abs(shift - expected) <= tolerance)
+        co_return true;
+    // Where too little shows to measure, nothing in the rows both frames
+    // share may stand against the distance.
+    const CellMask mask = leftOut(m_top, false);
+    const FrameMatcher::Bands bands = m_bands.value_or(FrameMatcher::Bands{});
+    for (int s = qMax(0, expected - tolerance); s <= expected + tolerance; ++s)
+        if (KnownShift::fitAt(m_top, frame, s, bands, mask.isEmpty() ? nullptr : &mask).agrees())
+            co_return true;
+    co_return false;
 }
 
 // A step up over an inner box at its top moved the window around the
@@ -824,8 +928,19 @@ QCoro::Task<ScrollStop> ScrollRun::scrollDown()
             const QImage around = co_await grabAround();
             const FrameMatcher::Change change = FrameMatcher::change(FrameRows(m_around), FrameRows(around));
             // (A scrollbar beside it moves anyway, a clock changes alone.)
-            if (change.cells > 0 && !FrameMatcher::localChange(change)) {
+            const bool moved = change.cells > 0 && !FrameMatcher::localChange(change);
+            if (moved && !m_innerBox && (m_pageUnder || rowsAroundScrolled())) {
+                // The wheel there scrolls the page itself, which went short
+                // and moves on now: it grew at its end (items appended as
+                // its end came near), or content moved by itself on the way
+                // (what fell short counts against the next steps). On from
+                // here.
+                log(QStringLiteral("Abschnitt: Rahmen bewegt sich mit der Seite — Seite gewachsen, weiter"));
+                m_mayHaveGrown = true;
+                m_around = QImage();
+            } else if (moved) {
                 log(QStringLiteral("Abschnitt: Rahmen bewegt sich — Ende des inneren Bereichs"));
+                m_holderMoved = true;
                 // Back where it was, for the rows around the view and for the user.
                 if (m_surroundings) {
                     m_aroundAtEnd = m_around;
@@ -1630,14 +1745,15 @@ void ScrollRun::note(ScrollStop stop)
 // Rows above the view that grew while the view kept its content in place
 // show in no frame; only the scrollbar tells, from the top frame to the
 // newest strip's: over the whole window where it was grabbed with the view
-// where that strip found it (the bar may reach past the view).
-int ScrollRun::grownAbove() const
+// where that strip found it (the bar may reach past the view). Nothing where
+// the thumb does not tell.
+std::optional<int> ScrollRun::grownAbove() const
 {
     // (A page that also grew at its end, where the run took the new rows in,
     // shows both in one thumb: the thumb does not tell them apart well
     // enough.)
     if (m_scrollbar <= 0 || !m_stitcher.started() || m_growths > 0)
-        return 0;
+        return std::nullopt;
     QImage top = m_top.image();
     QImage end = m_last.image();
     if (!m_windowAtTop.isNull() && m_windowAtEnd.size() == m_windowAtTop.size()) {
@@ -1647,8 +1763,9 @@ int ScrollRun::grownAbove() const
         const QImage newest = end.convertToFormat(QImage::Format_RGB32);
         const qsizetype bytes = qsizetype(m_w - m_scrollbar) * 4;
         int same = 0;
-        for (int row = 0; row < m_h && view.size() == newest.size(); ++row)
-            same += std::memcmp(view.constScanLine(row), newest.constScanLine(row), size_t(bytes)) == 0;
+        if (view.size() == newest.size())
+            for (int row = 0; row < m_h; ++row)
+                same += std::memcmp(view.constScanLine(row), newest.constScanLine(row), size_t(bytes)) == 0;
         if (same * 4 >= m_h * 3) {
             top = m_windowAtTop.copy(left, 0, m_w, m_windowAtTop.height());
             end = m_windowAtEnd.copy(left, 0, m_w, m_windowAtEnd.height());
@@ -1667,7 +1784,7 @@ CapturedScreenshot ScrollRun::assemble()
         note(ScrollStop::assumedSeamWrong);
     else if (m_beforeAssumed)
         note(ScrollStop::assumedSeamAtEnd);
-    if (const int grown = grownAbove()) {
+    if (const int grown = grownAbove().value_or(0); grown > 0 && !m_stops.contains(ScrollStop::grewAbove)) {
         log(QStringLiteral("Laut Scrollleiste über der Ansicht um etwa ") + QString::number(grown)
             + QStringLiteral(" px gewachsen"));
         note(ScrollStop::grewAbove);

@@ -60,8 +60,10 @@ private:
     void chooseInput();
     QCoro::Task<void> scrollToTop();
     QCoro::Task<ScrollStop> scrollDown();
+    QCoro::Task<void> checkStartStayed();
+    QCoro::Task<bool> showsTopAt(const FrameRows& frame, int expected, int tolerance);
     CapturedScreenshot assemble();
-    int grownAbove() const;
+    std::optional<int> grownAbove() const;
 
     // Pieces of the phases.
     QCoro::Task<FrameRows> grabRows();
@@ -69,6 +71,7 @@ private:
     FrameRows narrowToMovingRows(const FrameRows& frame);
     QCoro::Task<void> takeWindowRows(bool above);
     QCoro::Task<QImage> grabAround();
+    bool rowsAroundScrolled() const;
     QCoro::Task<void> probeInnerBox();
     QCoro::Task<void> checkPageStayed();
     QCoro::Task<bool> takeBackHolderStep(QPointF at, const FrameRows& before, int clicks, const QImage& aroundBefore);
@@ -124,6 +127,11 @@ private:
     std::optional<SectionSurroundings> m_surroundings;
     bool m_innerBox = false;
     bool m_nearEdge = false; // the section lies near the window's left or right edge
+    // The probe saw the window around move with the section: no box of its
+    // own under it, the wheel scrolls the page.
+    bool m_pageUnder = false;
+    // What holds the section moved at the end of what scrolls under it.
+    bool m_holderMoved = false;
     // The window around the section at the start, and before the step that
     // found the box's end.
     QImage m_aroundAtStart;

@@ -29,7 +29,8 @@ enum class ScrollStop {
     assumedSeamWrong,  // a step measured later moved otherwise than the seams taken at the known distance assume
     assumedSeamAtEnd,  // the run ended on a seam taken at the known distance that nothing but its shared rows confirm
     grewAtEnd,         // the page grew at its end in a way no seam follows, or more often than followed
-    grewAbove,         // the scrollbar's thumb shows the page grew above the view, which kept its content in place
+    grewAbove,         // the page grew above the view, which kept its content in place (the scrollbar's thumb
+                       // shows it, or the view, taken back up near the start, stands elsewhere than it should)
 };
 
 class ScrollStops {

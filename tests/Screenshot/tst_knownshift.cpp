@@ -139,11 +139,13 @@ private Q_SLOTS:
         QTest::addColumn<int>("offsetAfter"); // from 300 on a page 1500 rows long, the content moved 100
         QTest::addColumn<int>("barCovered");  // rows over the top of the bar in the second frame
         QTest::addColumn<bool>("grown");
-        QTest::newRow("same length") << 1500 << 400 << 0 << false;
-        QTest::newRow("grew at the end") << 2500 << 400 << 0 << false;
-        QTest::newRow("grew above") << 1900 << 800 << 0 << true;
-        QTest::newRow("grew above, track covered") << 1900 << 800 << 40 << false;
-        QTest::newRow("thumb at its least") << 9000 << 7900 << 0 << false;
+        QTest::addColumn<bool>("told"); // the thumb tells at all (its places overlap: not enough track between)
+        QTest::newRow("same length") << 1500 << 400 << 0 << false << false;
+        QTest::newRow("same length, far down") << 1500 << 1100 << 0 << false << true;
+        QTest::newRow("grew at the end") << 2500 << 400 << 0 << false << false;
+        QTest::newRow("grew above") << 1900 << 800 << 0 << true << true;
+        QTest::newRow("grew above, track covered") << 1900 << 800 << 40 << false << false;
+        QTest::newRow("thumb at its least") << 9000 << 7900 << 0 << false << false;
     }
     void thumbShowsGrowthAbove()
     {
@@ -151,15 +153,18 @@ private Q_SLOTS:
         QFETCH(int, offsetAfter);
         QFETCH(int, barCovered);
         QFETCH(bool, grown);
+        QFETCH(bool, told);
         const QList<int> labels = {350, 520, 700};
         const QImage a = view(labels, 300, 1500, true);
         QImage b = view(labels, offsetAfter, lengthAfter, true);
         QPainter(&b).fillRect(QRect(0, 0, width, barCovered), QColor(200, 60, 60));
-        const int rows = KnownShift::grownAbove(a, b, 100, bar);
+        const std::optional<int> found = KnownShift::grownAbove(a, b, 100, bar);
+        QCOMPARE(found.has_value(), told);
+        const int rows = found.value_or(0);
         QCOMPARE(rows > 0, grown);
         if (grown)
             QVERIFY2(std::abs(rows - (offsetAfter - 400)) < 30, qPrintable(QString::number(rows)));
-        QCOMPARE(KnownShift::grownAbove(a, b, 100, 0), 0); // no bar: nothing tells
+        QVERIFY(!KnownShift::grownAbove(a, b, 100, 0)); // no bar: nothing tells
     }
 
     // After assumed seams the next measured step moves as its clicks ask, or
