@@ -713,6 +713,14 @@ QCoro::Task<void> ScrollRun::probeInnerBox()
         if (!moved) {
             m_top = frame;
             if (!FrameMatcher::sameContent(before, frame, m_settler.ignore())) {
+                // The page may have gone on past the section's edge by more
+                // than the window shows of it there: no proof of a box, and
+                // the page is taken to scroll under the section.
+                if (m_surroundings->changedAlongEdge(aroundBefore, aroundAfter)) {
+                    log(QStringLiteral("Abschnitt: am Rand ändert sich die Seite — kein Beweis für einen inneren Bereich"));
+                    m_pageUnder = m_pageUnder || clicks < 0;
+                    continue;
+                }
                 m_innerBox = true;
                 log(QStringLiteral("Abschnitt über einem inneren Bereich: die Umgebung steht still"));
                 co_return;

@@ -144,3 +144,38 @@ std::optional<QPointF> SectionSurroundings::changedAt(const QImage& before, cons
         return std::nullopt;
     return m_window.topLeft() + *best / m_scale;
 }
+
+bool SectionSurroundings::changedAlongEdge(const QImage& before, const QImage& after) const
+{
+    if (before.isNull() || after.isNull() || before.size() != after.size())
+        return false;
+    const FrameRows a(before);
+    const FrameRows b(after);
+    const FrameMatcher::Change change = FrameMatcher::change(a, b);
+    if (change.cells <= 0)
+        return false;
+    const QRect section = sectionPixels(m_section);
+    // The changed cells' span over the section's columns, in one band, and
+    // the rows it changed in: a line redrawn along a box's border is no page.
+    auto spans = [&](int from, int to) {
+        int left = std::numeric_limits<int>::max();
+        int right = std::numeric_limits<int>::min();
+        int rows = 0;
+        for (int y = qMax(0, from); y < qMin(to, change.changed.rows()); ++y) {
+            bool changedRow = false;
+            for (int c = 0; c < change.changed.cells(); ++c)
+                if (change.changed.contains(y, c)) {
+                    const int l = qMax(a.cellLeft(c), section.left());
+                    const int r = qMin(a.cellRight(c), section.right() + 1);
+                    if (l < r) {
+                        left = qMin(left, l);
+                        right = qMax(right, r);
+                        changedRow = true;
+                    }
+                }
+            rows += changedRow;
+        }
+        return rows >= minimumDisplacedRows && right > left && (right - left) * 2 >= section.width();
+    };
+    return spans(section.top() - clearance, section.top()) || spans(section.bottom() + 1, section.bottom() + 1 + clearance);
+}

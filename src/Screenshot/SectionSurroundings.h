@@ -44,6 +44,14 @@ public:
         return changedAt(before, after, false);
     }
 
+    // Whether the rows right above or below the section changed across much
+    // of its width. The page going on past the section's edge looks like
+    // that when it moved by more than the few rows of it the window shows
+    // there (the rest of the window fixed or plain): no move to see, yet no
+    // sign of a box standing in a still page either. A box's own scrollbar
+    // beside it is narrow, a clock small.
+    bool changedAlongEdge(const QImage& before, const QImage& after) const;
+
     // Device pixels between the section and a point given by moved().
     static constexpr int clearance = 24;
     // Device pixels a section near the left or right edge keeps from it.

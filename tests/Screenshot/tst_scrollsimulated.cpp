@@ -43,6 +43,12 @@ private Q_SLOTS:
         // A box a few points from the window's left edge: once not taken
         // for one, and the page around it stitched on, called complete.
         QTest::newRow("inner box near the edge") << 28 << SimulatedPage::Pick::section << true << ScrollStop::contentEnd;
+        // A section over nearly all of a page between fixed bars: the page
+        // shows only a strip below it, shorter than a click moves it. Once
+        // taken for a box in a still page, ended after the first screen and
+        // called complete.
+        QTest::newRow("page strip under the section") << 79 << SimulatedPage::Pick::section << true
+                                                       << ScrollStop::contentEnd;
         // Steps with too little in view to measure, taken at the distance the
         // clicks moved before: a plain stretch at scale 2 under an overlay
         // scrollbar, and steps of large clicks at scale 2 (once a row short

@@ -91,6 +91,45 @@ private Q_SLOTS:
         QVERIFY(around.blanked(::window(1.0, 0, 0)) != start);
     }
 
+    // Rows right below the section changing across much of its width: the
+    // page going on past the section, moved by more than the strip of it
+    // that shows (no move to see). The box scrolling, a clock, a narrow
+    // scrollbar beside the section, a line along its border or a change far
+    // from it are not that.
+    void changeAlongEdge()
+    {
+        const QRectF section(164, 254, 272, 192);
+        const SectionSurroundings around(QRectF(100, 50, 400, 600), section, 1.0);
+        // Everything around fixed but a strip 16 points tall below the box.
+        auto strip = [&](int pageOffset, int boxOffset) {
+            QImage image = window(1.0, 0, boxOffset);
+            QPainter(&image).drawImage(QPoint(0, 400), ScrollPattern::content(400, 4000).copy(0, pageOffset, 400, 16));
+            return around.blanked(image);
+        };
+        const QImage start = strip(0, 0);
+        const QImage stepped = strip(57, 0);
+        QVERIFY(!around.moved(start, stepped));
+        QVERIFY(around.changedAlongEdge(start, stepped));
+        QVERIFY(!around.changedAlongEdge(start, strip(0, 120)));
+        QImage clock = window(1.0, 0, 0);
+        QPainter(&clock).drawImage(QPoint(0, 400), ScrollPattern::content(400, 4000).copy(0, 0, 400, 16));
+        QPainter(&clock).fillRect(QRect(200, 400, 20, 12), Qt::red);
+        QVERIFY(!around.changedAlongEdge(start, around.blanked(clock)));
+        QImage scrollbar = window(1.0, 0, 0);
+        QPainter(&scrollbar).drawImage(QPoint(0, 400), ScrollPattern::content(400, 4000).copy(0, 0, 400, 16));
+        QPainter(&scrollbar).fillRect(QRect(340, 204, 8, 240), Qt::darkGray);
+        QVERIFY(!around.changedAlongEdge(start, around.blanked(scrollbar)));
+        QImage far = window(1.0, 0, 0);
+        QPainter(&far).drawImage(QPoint(0, 400), ScrollPattern::content(400, 4000).copy(0, 0, 400, 16));
+        QPainter(&far).fillRect(QRect(0, 500, 400, 60), Qt::blue);
+        QVERIFY(!around.changedAlongEdge(start, around.blanked(far)));
+        QImage line = window(1.0, 0, 0);
+        QPainter(&line).drawImage(QPoint(0, 400), ScrollPattern::content(400, 4000).copy(0, 0, 400, 16));
+        QPainter(&line).fillRect(QRect(60, 401, 280, 1), Qt::black);
+        QVERIFY(!around.changedAlongEdge(start, around.blanked(line)));
+        QVERIFY(!around.changedAlongEdge(start, start.copy(0, 0, 10, 10)));
+    }
+
     // Which sections may lie over a box: those with the page above and
     // below them in the window, also a few points from its left or right
     // edge (a box beside a narrow margin: near the edge); not one that
