@@ -364,7 +364,6 @@ QCoro::Task<void> ScrollRun::bringToFront()
 {
     m_b.cover.show(m_rect);
     const std::optional<ApplicationIdentity::App> app = m_b.applications.applicationOfProcess(m_target.pid, m_window);
-    m_bundleID = app ? app->id : QString();
     m_inputKind = app ? ScrollInputPolicy::kindOf(app->id, app->windowClass) : ScrollInputPolicy::Kind::ordinary;
     hideOwnWindows();
     co_await m_sleep(150);
@@ -557,7 +556,7 @@ QCoro::Task<void> ScrollRun::scrollToTop()
     FrameRows previous = m_top;
     int steps = 0;
     bool proceed = !gone();
-    if (proceed && keys && m_bundleID != QLatin1String("com.apple.finder")) {
+    if (proceed && keys) {
         proceed = keyGate();
         if (proceed) {
             m_guard.pressKey(InputSynthesis::Key::home, true);

@@ -141,7 +141,6 @@ private:
     QImage m_windowAtTop;
     QImage m_windowAtEnd;
     quint32 m_window = 0;
-    QString m_bundleID;
     ScrollInputPolicy::Kind m_inputKind = ScrollInputPolicy::Kind::ordinary;
     qreal m_scale = 2.0;
     QPointF m_centre;
