@@ -111,22 +111,19 @@ private Q_SLOTS:
         QVERIFY(!around.moved(start, stepped));
         QVERIFY(around.changedAlongEdge(start, stepped));
         QVERIFY(!around.changedAlongEdge(start, strip(0, 120)));
-        QImage clock = window(1.0, 0, 0);
-        QPainter(&clock).drawImage(QPoint(0, 400), ScrollPattern::content(400, 4000).copy(0, 0, 400, 16));
-        QPainter(&clock).fillRect(QRect(200, 400, 20, 12), Qt::red);
-        QVERIFY(!around.changedAlongEdge(start, around.blanked(clock)));
-        QImage scrollbar = window(1.0, 0, 0);
-        QPainter(&scrollbar).drawImage(QPoint(0, 400), ScrollPattern::content(400, 4000).copy(0, 0, 400, 16));
-        QPainter(&scrollbar).fillRect(QRect(340, 204, 8, 240), Qt::darkGray);
-        QVERIFY(!around.changedAlongEdge(start, around.blanked(scrollbar)));
-        QImage far = window(1.0, 0, 0);
-        QPainter(&far).drawImage(QPoint(0, 400), ScrollPattern::content(400, 4000).copy(0, 0, 400, 16));
-        QPainter(&far).fillRect(QRect(0, 500, 400, 60), Qt::blue);
-        QVERIFY(!around.changedAlongEdge(start, around.blanked(far)));
-        QImage line = window(1.0, 0, 0);
-        QPainter(&line).drawImage(QPoint(0, 400), ScrollPattern::content(400, 4000).copy(0, 0, 400, 16));
-        QPainter(&line).fillRect(QRect(60, 401, 280, 1), Qt::black);
-        QVERIFY(!around.changedAlongEdge(start, around.blanked(line)));
+        // The start with something drawn over it that is no page going on.
+        auto marked = [&](QRect rect, QColor colour) {
+            QImage image = window(1.0, 0, 0);
+            QPainter painter(&image);
+            painter.drawImage(QPoint(0, 400), ScrollPattern::content(400, 4000).copy(0, 0, 400, 16));
+            painter.fillRect(rect, colour);
+            painter.end();
+            return around.blanked(image);
+        };
+        QVERIFY(!around.changedAlongEdge(start, marked(QRect(200, 400, 20, 12), Qt::red)));     // a clock
+        QVERIFY(!around.changedAlongEdge(start, marked(QRect(340, 204, 8, 240), Qt::darkGray))); // a scrollbar
+        QVERIFY(!around.changedAlongEdge(start, marked(QRect(0, 500, 400, 60), Qt::blue)));     // far from it
+        QVERIFY(!around.changedAlongEdge(start, marked(QRect(60, 401, 280, 1), Qt::black)));    // a border line
         QVERIFY(!around.changedAlongEdge(start, start.copy(0, 0, 10, 10)));
     }
 
