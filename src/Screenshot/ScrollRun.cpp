@@ -793,7 +793,7 @@ QCoro::Task<void> ScrollRun::checkStartStayed()
         co_return;
     if (keys) {
         for (int i = 0; i < count; ++i)
-            if (!keyGate() || !m_guard.pressKey(InputSynthesis::Key::pageUp, false))
+            if (!co_await m_stepper->back())
                 co_return;
     } else {
         co_await m_stepper->wheelBack(count);
