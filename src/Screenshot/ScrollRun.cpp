@@ -1715,6 +1715,20 @@ void ScrollRun::stitch(const Step& step)
     if (take > 0)
         log(QStringLiteral("Streifen ") + QString::number(m_stitcher.frames() - 1) + QStringLiteral(": +")
             + QString::number(take) + QStringLiteral(" px"));
+    if (m_section && take > 0 && !m_stops.contains(ScrollStop::coverRepeated)) {
+        // A section's edge may cut what stands over the page (a box, a
+        // column) so that too little of it shows for the seams to leave it
+        // out: the rows this strip brings would hold it once more.
+        const int width = qMax(1, m_w - m_scrollbar);
+        const CellMask skip = leftOut(frame, false);
+        if (SectionSurroundings::standsStill(m_previous.image().copy(0, 0, width, m_h),
+                                             frame.image().copy(0, 0, width, m_h), match.shift,
+                                             next.contentEnd - take, next.contentEnd, skip.isEmpty() ? nullptr : &skip,
+                                             &next.covered)) {
+            log(QStringLiteral("Abschnitt: in den neuen Zeilen steht etwas still"));
+            note(ScrollStop::coverRepeated);
+        }
+    }
     m_lastFrame = next;
     if (!gone()) {
         m_b.panel.progress().setStrips(m_stitcher.frames() - 1);

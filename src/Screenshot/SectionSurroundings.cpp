@@ -3,6 +3,7 @@
 #include "Screenshot/FrameMatcher.h"
 
 #include <QHash>
+#include <algorithm>
 #include <QPainter>
 #include <cmath>
 #include <limits>
@@ -178,4 +179,49 @@ bool SectionSurroundings::changedAlongEdge(const QImage& before, const QImage& a
         return rows >= minimumDisplacedRows && right > left && (right - left) * 2 >= section.width();
     };
     return spans(section.top() - clearance, section.top()) || spans(section.bottom() + 1, section.bottom() + 1 + clearance);
+}
+
+bool SectionSurroundings::standsStill(const QImage& before, const QImage& after, int shift, int from, int to,
+                                      const CellMask* skip, const std::vector<bool>* skipRows)
+{
+    if (before.isNull() || after.isNull() || before.size() != after.size() || shift <= 0)
+        return false;
+    const QImage a = before.convertToFormat(QImage::Format_RGB32);
+    const QImage b = after.convertToFormat(QImage::Format_RGB32);
+    const int h = b.height();
+    const int w = b.width();
+    const int cellWidth = FrameRows::cellWidth;
+    auto line = [](const QImage& image, int y) { return reinterpret_cast<const QRgb*>(image.constScanLine(y)); };
+    auto same = [&](const QRgb* p, const QRgb* q, int x, int n) { return std::equal(p + x, p + x + n, q + x); };
+    int cells = 0;
+    int rows = 0;
+    std::vector<bool> columns(size_t((w + cellWidth - 1) / cellWidth), false);
+    auto left = [&](int y, int c) {
+        return y < 0 || y >= h || (skipRows && y < int(skipRows->size()) && (*skipRows)[size_t(y)])
+            || (skip && skip->contains(y, c));
+    };
+    for (int y = qMax(0, from); y < qMin(to, h); ++y) {
+        const QRgb* now = line(b, y);
+        const QRgb* was = line(a, y);
+        bool standingRow = false;
+        for (int c = 0, x = 0; x < w; ++c, x += cellWidth) {
+            const int n = qMin(cellWidth, w - x);
+            if (left(y, c) || !same(now, was, x, n)
+                || std::all_of(now + x, now + x + n, [v = now[x]](QRgb p) { return p == v; }))
+                continue;
+            // Content would show here what lay `shift` rows lower before,
+            // and show what stood here `shift` rows higher now (unless
+            // something left out covers that).
+            const bool below = !left(y + shift, c);
+            const bool above = !left(y - shift, c);
+            if ((below && !same(now, line(a, y + shift), x, n)) || (above && !same(was, line(b, y - shift), x, n))) {
+                ++cells;
+                standingRow = true;
+                columns[size_t(c)] = true;
+            }
+        }
+        rows += standingRow;
+    }
+    const int spanned = int(std::count(columns.cbegin(), columns.cend(), true));
+    return cells >= minimumDisplacedCells && rows >= minimumDisplacedRows && spanned >= minimumStandingColumns;
 }

@@ -5,12 +5,14 @@
 // moves. A small change in one place (a clock, a blinking dot, a spinner in
 // the tab) is no movement, nor a larger one in place (a picture loading):
 // moved rows show what other rows showed before.
+#include "Screenshot/CellMask.h"
 #include "Screenshot/FrameRows.h"
 
 #include <QImage>
 #include <QPointF>
 #include <QRectF>
 #include <optional>
+#include <vector>
 
 class SectionSurroundings {
 public:
@@ -52,6 +54,19 @@ public:
     // beside it is narrow, a clock small.
     bool changedAlongEdge(const QImage& before, const QImage& after) const;
 
+    // Whether something stands still over the content of a section in rows
+    // [from, to) of `after` (its newest rows) while the content moved up by
+    // `shift` rows since `before`: a box in the window, or the part of a
+    // column that the section's edge cuts (too little of it for a column
+    // standing beside the content). Those rows would carry it into the
+    // result once per strip. A cell stands when it shows what it showed
+    // before and neither came from where the shift puts it nor went on to
+    // where the shift takes it (rows that repeat, as a table's do, fit the
+    // shift as well). Cells in `skip` (in FrameRows cells) and rows in
+    // `skipRows` are left to the caller.
+    static bool standsStill(const QImage& before, const QImage& after, int shift, int from, int to,
+                            const CellMask* skip = nullptr, const std::vector<bool>* skipRows = nullptr);
+
     // Device pixels between the section and a point given by moved().
     static constexpr int clearance = 24;
     // Device pixels a section near the left or right edge keeps from it.
@@ -65,6 +80,9 @@ private:
     static bool displacedCells(const FrameRows& before, const FrameRows& after);
     static constexpr int minimumDisplacedRows = 8;
     static constexpr int minimumDisplacedCells = 32;
+    // Cell columns a standing thing spans: a scrollbar's thumb, which moves
+    // little per step, spans fewer.
+    static constexpr int minimumStandingColumns = 3;
 
     QRectF m_window;
     QRectF m_section;

@@ -96,6 +96,24 @@ private Q_SLOTS:
         QCOMPARE(o.shot.incomplete, !whole);
     }
 
+    // Something fixed over the page that the section's edge cuts: a box at
+    // the window's bottom edge over a table whose rows repeat at the step,
+    // a box in a sticky column the section takes only a strip of. Once
+    // pasted into the result again and again, called complete.
+    void fixedCutBySectionIsMarked_data()
+    {
+        QTest::addColumn<int>("seed");
+        QTest::newRow("box at the bottom edge, table") << 137;
+        QTest::newRow("box in a sticky column") << 200;
+    }
+    void fixedCutBySectionIsMarked()
+    {
+        QFETCH(int, seed);
+        const SimulatedCapture::Outcome o = capture.run(quint32(seed), SimulatedPage::Pick::section);
+        QVERIFY2(o.honest(), qPrintable(o.summary()));
+        QVERIFY2(o.shot.scrollStops.contains(ScrollStop::coverRepeated), qPrintable(o.summary()));
+    }
+
     // Pictures above the view load while it is scrolled and push the
     // content down: the rows already taken no longer line up with the rest.
     // Once called complete; now the result says why it is not. Where the

@@ -127,6 +127,53 @@ private Q_SLOTS:
         QVERIFY(!around.changedAlongEdge(start, start.copy(0, 0, 10, 10)));
     }
 
+    // Something standing over a section's newest rows while the content
+    // moves: a box, or the part of a column that the section's edge cuts,
+    // over text or over a table whose rows repeat at the step's period
+    // (where every cell stands still, yet the rows fit the step). Not the
+    // content alone, not what the caller leaves out, not a thumb one cell
+    // wide, not rows where no shift can be checked.
+    void standingOverTheNewRows()
+    {
+        const int w = 320, h = 300, step = 60;
+        const QImage text = ScrollPattern::content(w, 2000);
+        QImage table(w, 2000, QImage::Format_RGB32);
+        for (int y = 0; y < table.height(); y += 20)
+            QPainter(&table).drawImage(QPoint(0, y), text.copy(0, 0, w, 20));
+        auto frame = [&](const QImage& page, int offset, QRect box) {
+            QImage image = page.copy(0, offset, w, h);
+            if (!box.isEmpty())
+                QPainter(&image).drawImage(box.topLeft(), text.copy(0, 1500, box.width(), box.height()));
+            return image;
+        };
+        const QRect lower(120, 220, 180, 40);   // a box among the newest rows
+        const QRect thumb(304, 200, 14, 100);   // a scrollbar's thumb
+        const QRect column(270, 0, 50, h);      // a column cut by the edge
+        for (const QImage& page : {text, table}) {
+            auto stands = [&](QRect box, const std::vector<bool>* skipRows = nullptr, const CellMask* skip = nullptr) {
+                return SectionSurroundings::standsStill(frame(page, 0, box), frame(page, step, box), step, h - step, h,
+                                                        skip, skipRows);
+            };
+            QVERIFY(stands(lower));
+            QVERIFY(stands(column));
+            QVERIFY(!stands(QRect()));
+            QVERIFY(!stands(thumb));
+            std::vector<bool> covered(size_t(h), false);
+            std::fill(covered.begin() + lower.top(), covered.begin() + lower.bottom() + 1, true);
+            QVERIFY(!stands(lower, &covered));
+            CellMask left(h, w / FrameRows::cellWidth);
+            for (int y = 0; y < h; ++y)
+                for (int c = column.left() / FrameRows::cellWidth; c < left.cells(); ++c)
+                    left.insert(y, c);
+            QVERIFY(!stands(column, nullptr, &left));
+        }
+        // A step past half the frame leaves the middle rows unchecked.
+        QVERIFY(!SectionSurroundings::standsStill(frame(text, 0, QRect(100, 130, 180, 40)),
+                                                  frame(text, 200, QRect(100, 130, 180, 40)), 200, 100, h));
+        QVERIFY(!SectionSurroundings::standsStill(frame(text, 0, lower), frame(text, step, lower).copy(0, 0, 10, 10),
+                                                  step, h - step, h));
+    }
+
     // Which sections may lie over a box: those with the page above and
     // below them in the window, also a few points from its left or right
     // edge (a box beside a narrow margin: near the edge); not one that
