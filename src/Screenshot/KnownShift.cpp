@@ -237,14 +237,33 @@ void KnownShift::measured(const FrameRows& a, const FrameRows& b, int shift, int
             m_shortPending = true;
     }
     m_since = 0;
-    m_lastUnverified = false;
+    m_unverified = 0;
+    m_stillSteps = 0;
+    m_lastStill = false;
 }
 
 void KnownShift::withdraw()
 {
-    m_assumed = qMax(0, m_assumed - 1);
-    m_since = qMax(0, m_since - 1);
-    m_lastUnverified = false;
+    m_assumed = qMax(0, m_assumed - m_unverified);
+    m_since = qMax(0, m_since - m_unverified);
+    m_unverified = 0;
+    m_stillSteps = 0;
+    m_lastStill = false;
+}
+
+bool KnownShift::looksSame(const FrameRows& a, const FrameRows& b, const CellMask* ignore)
+{
+    if (a.isNull() || b.isNull() || a.width() != b.width() || a.height() != b.height())
+        return false;
+    for (int y = 0; y < a.height(); ++y) {
+        // (A thumb at the edge that moved is a scrollbar not known as one.)
+        if (a.edge(y) != b.edge(y))
+            return false;
+        for (int c = 0; c < a.cells(); ++c)
+            if (!(ignore && ignore->contains(y, c)) && !a.cellAlike(y, c, b, y))
+                return false;
+    }
+    return true;
 }
 
 bool KnownShift::stillBelow(const FrameRows& a, const FrameRows& b, int shift, const FrameMatcher::Bands& bands,
@@ -281,11 +300,21 @@ std::optional<FrameMatcher::Match> KnownShift::assume(const FrameRows& a, const 
         || measured.doubt == FrameMatcher::Doubt::contradicted)
         return std::nullopt;
     const std::optional<bool> thumbMoved = thumbAgrees(a, b, distance, bar, bands);
-    if (thumbMoved == false || (!measured.moved && !thumbMoved))
+    if (thumbMoved == false)
+        return std::nullopt;
+    // A view that looks the same where no thumb shows: the step went on
+    // into a plain stretch, or the content ended. Taken once after a seam
+    // that holds, where nothing in the shared rows could tell a shift; the
+    // next step tells which (the view moves on, or stands and it is taken
+    // back).
+    const bool still = !measured.moved && !thumbMoved;
+    if (still && (m_stillSteps >= stillStepsMax || !looksSame(a, b, ignore)))
         return std::nullopt;
     if (!pixelsAllow(a, b, distance, bands, ignore, measured) || stillBelow(a, b, distance, bands, ignore))
         return std::nullopt;
     const Fit fit = fitAt(a, b, distance, bands, ignore);
+    if (still && fit.textured > 0)
+        return std::nullopt;
     FrameMatcher::Match m;
     m.moved = true;
     m.confirmed = true;
@@ -296,6 +325,11 @@ std::optional<FrameMatcher::Match> KnownShift::assume(const FrameRows& a, const 
     m.evidence = fit.textured;
     ++m_assumed;
     ++m_since;
-    m_lastUnverified = !thumbMoved && fit.textured < 4;
+    // A view that stood still proves nothing of the seams before it: they
+    // and it hold together once the view moves on.
+    const bool unverified = !thumbMoved && fit.textured < 4;
+    m_unverified = !unverified ? 0 : still ? m_unverified + 1 : 1;
+    m_stillSteps = still ? m_stillSteps + 1 : 0;
+    m_lastStill = still;
     return m;
 }

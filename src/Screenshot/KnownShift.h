@@ -18,6 +18,10 @@
 // A seam that neither a thumb nor texture in the shared rows pins holds
 // once the view moves on after it; where the view stands still after it,
 // it may have stopped short of the distance at the end of the content.
+// Where no thumb shows, a view that looks the same after the step (nothing
+// but a plain stretch in it) is taken at the distance too, a few times in
+// a row: those seams and the unpinned one before them hold only together,
+// once the view moves on.
 // A measured step after assumed ones that moved further than its clicks ask,
 // or one that went short without being the last, proves the distance
 // unsteady: the seams resting on it may be wrong.
@@ -94,9 +98,15 @@ public:
     bool contradicted() const { return m_contradicted; }
     // The newest seam is assumed and neither a thumb nor texture in the
     // rows both frames share pins it: it holds once the view moves on.
-    bool lastUnverified() const { return m_lastUnverified; }
-    // The newest seam was taken back (the view stood still after it).
+    bool lastUnverified() const { return m_unverified > 0; }
+    // The newest seam was taken where the view looked the same as before
+    // it: it holds only together with the unpinned seams before it.
+    bool lastStill() const { return m_lastStill; }
+    // The unpinned seams at the end were taken back (the view stood still
+    // after them).
     void withdraw();
+    // Steps in a row taken where the view looked the same.
+    static constexpr int stillStepsMax = 3;
 
 private:
     // Rows the thumb moved down between two frames, over the track's rows
@@ -107,6 +117,9 @@ private:
     // did not bring them.
     static bool stillBelow(const FrameRows& a, const FrameRows& b, int shift, const FrameMatcher::Bands& bands,
                            const CellMask* ignore);
+    // Frames `a` and `b` show the same, apart from the cells left out, the
+    // right edge included (where a thumb moves).
+    static bool looksSame(const FrameRows& a, const FrameRows& b, const CellMask* ignore);
     // The thumb moved as far as `distance` rows move it; nothing when no
     // thumb shows in both frames.
     std::optional<bool> thumbAgrees(const FrameRows& a, const FrameRows& b, int distance, int bar,
@@ -119,5 +132,7 @@ private:
     int m_since = 0;
     bool m_shortPending = false; // a measured step after assumed ones went short
     bool m_contradicted = false;
-    bool m_lastUnverified = false;
+    int m_unverified = 0; // unpinned seams at the end, which hold only together
+    int m_stillSteps = 0; // of them, taken where the view looked the same
+    bool m_lastStill = false;
 };

@@ -1165,11 +1165,18 @@ QCoro::Task<ScrollStop> ScrollRun::scrollDown()
         if (step.learn)
             m_known.measured(m_previous, step.frame, step.match.shift, trustedBefore ? knownDistance() : 0, m_scrollbar,
                              step.match.bands);
-        // The view moved on: an earlier seam nothing pinned holds.
-        m_beforeAssumed.reset();
-        if (step.unpinned)
-            m_beforeAssumed = BeforeAssumed{m_stitcher, m_offset, m_last, m_lastFrame, m_bands, m_clicksSinceStrip,
-                                            m_pagesSinceStrip};
+        // The view moved on: an earlier seam nothing pinned holds. (Not
+        // after a step where the view looked the same: taken back, it goes
+        // with them.)
+        if (step.assumed && m_known.lastStill() && m_beforeAssumed) {
+            m_beforeAssumed->clicks += m_clicksSinceStrip;
+            m_beforeAssumed->pages += m_pagesSinceStrip;
+        } else {
+            m_beforeAssumed.reset();
+            if (step.unpinned)
+                m_beforeAssumed = BeforeAssumed{m_stitcher, m_offset, m_last, m_lastFrame, m_bands, m_clicksSinceStrip,
+                                                m_pagesSinceStrip};
+        }
         stoodStill = false;
         stitch(step);
         if (m_growths > ScrollStops::growthLimit)
@@ -1400,7 +1407,8 @@ bool ScrollRun::assumeKnownShift(Step& step)
     if (!assumed)
         return false;
     log(QStringLiteral("Naht angenommen: ") + QString::number(distance) + QStringLiteral(" px wie gemessen (")
-        + QString::number(m_known.assumed()) + QStringLiteral(". Mal)"));
+        + QString::number(m_known.assumed()) + QStringLiteral(". Mal)")
+        + (m_known.lastStill() ? QStringLiteral(", Ansicht unverändert") : QString()));
     step = Step{step.frame, *assumed, false, true, m_known.lastUnverified()};
     return true;
 }

@@ -129,6 +129,60 @@ private Q_SLOTS:
         QCOMPARE(t->length(), 30);
     }
 
+    // Without a thumb, a view that looks the same after the step is a plain
+    // stretch taller than the view, or the end: taken a few times in a row
+    // after the label left, all of them unpinned until the view moves on,
+    // and taken back together. A thumb that moved unknown as one, or a
+    // label standing in the view, is no plain stretch.
+    void plainStretchTallerThanTheView()
+    {
+        const int step = 100;
+        const QList<int> labels = {40, 1000};
+        QList<FrameRows> views;
+        for (int offset = 0; offset <= 800; offset += step)
+            views.append(FrameRows(view(labels, offset, 3000, false)));
+        auto assume = [&](KnownShift& known, int from) {
+            const FrameRows& a = views[from];
+            const FrameRows& b = views[from + 1];
+            return known.assume(a, b, step, 0, {}, nullptr, FrameMatcher::match(a, b, {}));
+        };
+        KnownShift known;
+        QVERIFY(assume(known, 0)); // the label leaves
+        QVERIFY(!known.lastStill());
+        for (int i = 1; i <= KnownShift::stillStepsMax; ++i) {
+            QVERIFY2(assume(known, i), qPrintable(QString::number(i)));
+            QVERIFY(known.lastStill());
+            QVERIFY(known.lastUnverified());
+        }
+        QVERIFY(!assume(known, KnownShift::stillStepsMax + 1)); // as far as one trusts the distance blind
+        QCOMPARE(known.assumed(), KnownShift::stillStepsMax + 1);
+        known.withdraw(); // the view stood still after them: all of them go
+        QCOMPARE(known.assumed(), 0);
+        QVERIFY(!known.lastUnverified());
+
+        // The view moves on with the next label coming in: the still seams
+        // before it hold, and the one it brings starts anew.
+        KnownShift on;
+        QVERIFY(assume(on, 0));
+        QVERIFY(assume(on, 1));
+        const FrameRows before(view({40, 660}, 300, 3000, false));
+        const FrameRows arriving(view({40, 660}, 400, 3000, false));
+        QVERIFY(on.assume(before, arriving, step, 0, {}, nullptr, FrameMatcher::match(before, arriving, {})));
+        QVERIFY(!on.lastStill());
+        on.withdraw();
+        QCOMPARE(on.assumed(), 2);
+
+        // A thumb that moved though no bar is known; a label standing where
+        // it stood (the end, showing something).
+        const FrameRows thumbA(view(labels, 300, 3000, true));
+        const FrameRows thumbB(view(labels, 400, 3000, true));
+        KnownShift unknownBar;
+        QVERIFY(!unknownBar.assume(thumbA, thumbB, step, 0, {}, nullptr, FrameMatcher::match(thumbA, thumbB, {})));
+        const FrameRows end(view({2850}, 2700, 3000, false));
+        KnownShift atEnd;
+        QVERIFY(!atEnd.assume(end, end, step, 0, {}, nullptr, FrameMatcher::match(end, end, {})));
+    }
+
     // The thumb tells where the view stands on the page and how long the
     // page is: a page that grew above the view while the view kept its
     // content shows, one that kept its length or grew at its end does not,

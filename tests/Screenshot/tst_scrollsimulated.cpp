@@ -55,6 +55,11 @@ private Q_SLOTS:
         // and called complete).
         QTest::newRow("plain stretches, scale 2") << 191 << SimulatedPage::Pick::window << true << ScrollStop::contentEnd;
         QTest::newRow("scale 2, large clicks") << 84 << SimulatedPage::Pick::window << true << ScrollStop::contentEnd;
+        // A dark page without a scrollbar whose plain stretch fills the
+        // whole view for a step: the view looks the same after it (once the
+        // run ended there after the first screens).
+        QTest::newRow("plain stretch over the whole view") << 4 << SimulatedPage::Pick::window << true
+                                                           << ScrollStop::contentEnd;
         // A page key past everything under a sticky header, taken back while
         // a clock's slower digits changed: the view is found back where it
         // was (once lost, and the run ended after the first screen).
