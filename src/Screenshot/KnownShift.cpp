@@ -179,6 +179,28 @@ std::optional<int> KnownShift::grownAbove(const QImage& a, const QImage& b, int 
     return grown > tolerance ? int(std::lround(grown)) : 0;
 }
 
+bool KnownShift::thumbAtEnd(const QImage& earlier, const QImage& frame, int bar, int top)
+{
+    if (bar <= 0 || earlier.isNull() || earlier.size() != frame.size() || bar >= frame.width() || top < 0
+        || top >= frame.height())
+        return false;
+    const int left = frame.width() - bar;
+    const int x = left + bar / 2;
+    const QRgb colour = commonColour(earlier, x, top, earlier.height());
+    if (!sameColour(colour, commonColour(frame, x, top, frame.height())))
+        return false;
+    // Where the track ends: its last row of its own colour in the earlier
+    // frame (rows below, a status bar or a corner, are no track).
+    int end = top;
+    for (int y = top; y < earlier.height(); ++y)
+        if (sameColour(earlier.pixel(x, y), colour))
+            end = y + 1;
+    const std::optional<Thumb> before = thumb(earlier, left, top, end);
+    const std::optional<Thumb> after = thumb(frame, left, top, end);
+    return before && after && before->bottom < end && after->top > top
+        && std::abs(after->length() - before->length()) <= 1 && after->bottom >= end - 1;
+}
+
 std::optional<int> KnownShift::thumbTravel(const Thumb& before, const Thumb& after, int top, int bottom)
 {
     // A thumb cut at the top or bottom of the rows looked at moves with its

@@ -71,6 +71,12 @@ public:
     static std::optional<int> grownAbove(const QImage& a, const QImage& b, int shift, int bar);
     // Toolkits keep a thumb at least about this long however long the page.
     static constexpr int minThumbRows = 24;
+    // Whether the thumb of a scrollbar `bar` columns wide at the right of
+    // `frame` stands at the end of its track (the view at the end of the
+    // page), below rows `top`, where in `earlier` it stood higher up with the
+    // track showing below it. Only a thumb as long as before tells: a page
+    // that grew since, or a thumb cut by something, says nothing.
+    static bool thumbAtEnd(const QImage& earlier, const QImage& frame, int bar, int top);
 
     // A confirmed seam measured `shift` rows from `a` to `b` (scrollbar
     // `bar` columns wide at the right, 0: none; content between `bands`):

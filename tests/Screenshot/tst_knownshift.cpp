@@ -167,6 +167,50 @@ private Q_SLOTS:
         QVERIFY(!KnownShift::grownAbove(a, b, 100, 0)); // no bar: nothing tells
     }
 
+    // A step that went short of its clicks: the thumb tells whether it met
+    // the end of the page. Only a thumb that reaches the end of the track it
+    // showed before, as long as it was then, does; one short of it, one the
+    // page's growth made shorter, or one cut by something over the track
+    // does not.
+    void thumbTellsTheEnd_data()
+    {
+        QTest::addColumn<int>("earlierOffset");
+        QTest::addColumn<int>("offset");
+        QTest::addColumn<int>("length"); // of the page in the second frame (1500 in the first)
+        QTest::addColumn<int>("below");  // rows of a status bar under the track in both frames
+        QTest::addColumn<int>("covered"); // rows over the end of the track in the second frame
+        QTest::addColumn<bool>("atEnd");
+        QTest::newRow("at the end") << 1000 << 1200 << 1500 << 0 << 0 << true;
+        QTest::newRow("at the end, status bar under it") << 1000 << 1200 << 1500 << 20 << 0 << true;
+        QTest::newRow("short of the end") << 1000 << 1150 << 1500 << 0 << 0 << false;
+        QTest::newRow("short of the end, status bar") << 1000 << 1150 << 1500 << 20 << 0 << false;
+        QTest::newRow("the page grew, at its new end") << 1000 << 1700 << 2000 << 0 << 0 << false;
+        QTest::newRow("the page grew, short of its end") << 1000 << 1200 << 2000 << 0 << 0 << false;
+        QTest::newRow("track covered at its end") << 1000 << 1150 << 1500 << 0 << 40 << false;
+        QTest::newRow("at the end before as well") << 1200 << 1200 << 1500 << 0 << 0 << false;
+    }
+    void thumbTellsTheEnd()
+    {
+        QFETCH(int, earlierOffset);
+        QFETCH(int, offset);
+        QFETCH(int, length);
+        QFETCH(int, below);
+        QFETCH(int, covered);
+        QFETCH(bool, atEnd);
+        const QList<int> labels = {1100, 1250, 1420};
+        auto withBar = [below](const QImage& v) {
+            QImage image(width, height + below, QImage::Format_RGB32);
+            image.fill(QColor(90, 200, 120));
+            QPainter(&image).drawImage(0, 0, v);
+            return image;
+        };
+        const QImage earlier = withBar(view(labels, earlierOffset, 1500, true));
+        QImage frame = withBar(view(labels, offset, length, true));
+        QPainter(&frame).fillRect(QRect(0, height - covered, width, covered), QColor(200, 60, 60));
+        QCOMPARE(KnownShift::thumbAtEnd(earlier, frame, bar, 0), atEnd);
+        QVERIFY(!KnownShift::thumbAtEnd(earlier, frame, 0, 0)); // no bar: nothing tells
+    }
+
     // After assumed seams the next measured step moves as its clicks ask, or
     // stops short at the end: the seams stand. Further than asked, or short
     // and then on: the distance was unsteady.
