@@ -1160,8 +1160,18 @@ QCoro::Task<ScrollStop> ScrollRun::scrollDown()
             // end of the page as it then was: it fell short for that, not for
             // content that moved (the page may grow on at its end). What fell
             // short before still counts.
-            const bool atEnd = asked - step.match.shift > tolerance && m_scrollbar > 0
-                && KnownShift::thumbAtEnd(m_previous.image(), step.frame.image(), m_scrollbar, step.match.bands.top);
+            // (Or the thumb before it told that no more rows than it moved
+            // lay below the view: the page grew at its end before the
+            // step's frame was taken.)
+            const bool fellShort = asked - step.match.shift > tolerance && m_scrollbar > 0;
+            const std::optional<KnownShift::Reach> reach = fellShort
+                    && m_previous.image().cacheKey() == m_last.image().cacheKey()
+                ? KnownShift::rowsBelow(m_top.image(), m_last.image(), m_scrollbar, step.match.bands.top, m_offset)
+                : std::nullopt;
+            const bool atEnd = fellShort
+                && ((reach && std::abs(step.match.shift - reach->rows) <= reach->tolerance)
+                    || KnownShift::thumbAtEnd(m_previous.image(), step.frame.image(), m_scrollbar,
+                                              step.match.bands.top));
             if (atEnd)
                 log(QStringLiteral("Schritt kürzer am Seitenende (Scrollleiste am Ende)"));
             else

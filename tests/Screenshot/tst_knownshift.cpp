@@ -211,6 +211,43 @@ private Q_SLOTS:
         QVERIFY(!KnownShift::thumbAtEnd(earlier, frame, 0, 0)); // no bar: nothing tells
     }
 
+    // Where the thumb stands against its place at the top of the page tells
+    // how many rows lie below the view: near the end closely enough to tell
+    // a step that met the end from one that fell short by itself; also with
+    // a header fixed over the top rows, and after the page grew at its end.
+    // Too near the top or at the end it tells nothing.
+    void thumbTellsTheRowsBelow_data()
+    {
+        QTest::addColumn<int>("offset");
+        QTest::addColumn<int>("length"); // of the page in the later frame (1500 at the top)
+        QTest::addColumn<int>("top");    // rows of a header fixed over the page
+        QTest::addColumn<int>("rows");   // below the view; -1: nothing tells
+        QTest::newRow("far from the end") << 600 << 1500 << 0 << 600;
+        QTest::newRow("near the end") << 1100 << 1500 << 0 << 100;
+        QTest::newRow("near the end, header") << 1100 << 1500 << 40 << 100;
+        QTest::newRow("grew at its end since") << 900 << 2000 << 0 << 800;
+        QTest::newRow("near the top") << 30 << 1500 << 0 << -1;
+        QTest::newRow("at the end") << 1200 << 1500 << 0 << -1;
+    }
+    void thumbTellsTheRowsBelow()
+    {
+        QFETCH(int, offset);
+        QFETCH(int, length);
+        QFETCH(int, top);
+        QFETCH(int, rows);
+        const QList<int> labels = {350, 520, 700, 1250};
+        const QImage first = view(labels, 0, 1500, true);
+        const QImage frame = view(labels, offset, length, true);
+        const std::optional<KnownShift::Reach> reach = KnownShift::rowsBelow(first, frame, bar, top, offset);
+        QCOMPARE(reach.has_value(), rows >= 0);
+        if (reach) {
+            QVERIFY2(std::abs(reach->rows - rows) <= reach->tolerance,
+                     qPrintable(QStringLiteral("%1 ± %2").arg(reach->rows).arg(reach->tolerance)));
+            QVERIFY2(reach->tolerance <= 4 + (offset + rows) / 60, qPrintable(QString::number(reach->tolerance)));
+        }
+        QVERIFY(!KnownShift::rowsBelow(first, frame, 0, top, offset)); // no bar: nothing tells
+    }
+
     // After assumed seams the next measured step moves as its clicks ask, or
     // stops short at the end: the seams stand. Further than asked, or short
     // and then on: the distance was unsteady.

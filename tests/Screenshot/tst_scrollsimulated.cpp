@@ -85,6 +85,10 @@ private Q_SLOTS:
         // moved by itself. The thumb at the end of its track tells.
         QTest::newRow("appends, short step at the end") << 118 << SimulatedPage::Pick::window << true
                                                         << ScrollStop::contentEnd;
+        // The same where the page grew before the short step's frame was
+        // taken: the thumb before the step told how few rows were left.
+        QTest::newRow("appends, grew during the short step") << 24 << SimulatedPage::Pick::window << true
+                                                             << ScrollStop::contentEnd;
     }
 
     void generatedPages()
