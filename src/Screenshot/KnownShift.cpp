@@ -179,6 +179,69 @@ std::optional<int> KnownShift::grownAbove(const QImage& a, const QImage& b, int 
     return grown > tolerance ? int(std::lround(grown)) : 0;
 }
 
+bool KnownShift::thumbAtEnd(const QImage& earlier, const QImage& frame, int bar, int top)
+{
+    if (bar <= 0 || earlier.isNull() || earlier.size() != frame.size() || bar >= frame.width() || top < 0
+        || top >= frame.height())
+        return false;
+    const int left = frame.width() - bar;
+    const int x = left + bar / 2;
+    const QRgb colour = commonColour(earlier, x, top, earlier.height());
+    if (!sameColour(colour, commonColour(frame, x, top, frame.height())))
+        return false;
+    // Where the track ends: its last row of its own colour in the earlier
+    // frame (rows below, a status bar or a corner, are no track).
+    int end = top;
+    for (int y = top; y < earlier.height(); ++y)
+        if (sameColour(earlier.pixel(x, y), colour))
+            end = y + 1;
+    const std::optional<Thumb> before = thumb(earlier, left, top, end);
+    const std::optional<Thumb> after = thumb(frame, left, top, end);
+    return before && after && before->bottom < end && after->top > top
+        && std::abs(after->length() - before->length()) <= 1 && after->bottom >= end - 1;
+}
+
+std::optional<KnownShift::Reach> KnownShift::rowsBelow(const QImage& first, const QImage& frame, int bar, int top,
+                                                       int offset)
+{
+    if (bar <= 0 || offset <= 0 || first.isNull() || first.size() != frame.size() || bar >= frame.width() || top < 0
+        || top >= frame.height())
+        return std::nullopt;
+    const int left = frame.width() - bar;
+    const int x = left + bar / 2;
+    const QRgb colour = commonColour(frame, x, top, frame.height());
+    if (!sameColour(colour, commonColour(first, x, top, first.height())))
+        return std::nullopt;
+    int end = top;
+    for (int y = top; y < frame.height(); ++y)
+        if (sameColour(frame.pixel(x, y), colour))
+            end = y + 1;
+    // At the top of the page the thumb stands at the top of the track,
+    // perhaps above `top` (a header fixed over the page's top rows): the
+    // first run there of the thumb's colour that the track's colour follows.
+    const std::optional<Thumb> here = thumb(frame, left, top, end);
+    if (!here || here->bottom >= end)
+        return std::nullopt;
+    const QRgb thumbColour = frame.pixel(x, (here->top + here->bottom) / 2);
+    int trackTop = -1;
+    for (int y = 0, run = 0; y < end && trackTop < 0; ++y) {
+        if (sameColour(first.pixel(x, y), thumbColour))
+            ++run;
+        else if (run >= 8 && sameColour(first.pixel(x, y), colour))
+            trackTop = y - run;
+        else
+            run = 0;
+    }
+    if (trackTop < 0)
+        return std::nullopt;
+    const int above = here->top - trackTop;
+    if (above < 16)
+        return std::nullopt;
+    const int below = end - here->bottom;
+    const double rows = double(offset) * below / above;
+    return Reach{int(std::lround(rows)), int(std::ceil((offset + rows) / above)) + 4};
+}
+
 std::optional<int> KnownShift::thumbTravel(const Thumb& before, const Thumb& after, int top, int bottom)
 {
     // A thumb cut at the top or bottom of the rows looked at moves with its

@@ -75,6 +75,24 @@ public:
     static std::optional<int> grownAbove(const QImage& a, const QImage& b, int shift, int bar);
     // Toolkits keep a thumb at least about this long however long the page.
     static constexpr int minThumbRows = 24;
+    // Whether the thumb of a scrollbar `bar` columns wide at the right of
+    // `frame` stands at the end of its track (the view at the end of the
+    // page), below rows `top`, where in `earlier` it stood higher up with the
+    // track showing below it. Only a thumb as long as before tells: a page
+    // that grew since, or a thumb cut by something, says nothing.
+    static bool thumbAtEnd(const QImage& earlier, const QImage& frame, int bar, int top);
+    // Rows of the page below the view of `frame`, `offset` rows down the
+    // page, as the thumb of a scrollbar `bar` columns wide at the right
+    // tells against its place in `first`, the view at the top of the page:
+    // the track below the thumb is to the track above it as the rows below
+    // the view to those above it. `tolerance` covers a row of the thumb's
+    // place either way. Nothing where the thumb does not show with track
+    // below it, or stands too near the top to tell.
+    struct Reach {
+        int rows = 0;
+        int tolerance = 0;
+    };
+    static std::optional<Reach> rowsBelow(const QImage& first, const QImage& frame, int bar, int top, int offset);
 
     // A confirmed seam measured `shift` rows from `a` to `b` (scrollbar
     // `bar` columns wide at the right, 0: none; content between `bands`):

@@ -1155,8 +1155,27 @@ QCoro::Task<ScrollStop> ScrollRun::scrollDown()
         // up for it with the next step; the end of the content ends it.)
         if (trustedBefore && step.learn && !stoodStill) {
             const double before = shortfall;
-            shortfall += asked - step.match.shift;
             const double tolerance = qMax(8.0, m_stepper->pixelsPerClick() / 2);
+            // A step whose thumb came to the end of its track stopped at the
+            // end of the page as it then was: it fell short for that, not for
+            // content that moved (the page may grow on at its end). What fell
+            // short before still counts.
+            // (Or the thumb before it told that no more rows than it moved
+            // lay below the view: the page grew at its end before the
+            // step's frame was taken.)
+            const bool fellShort = asked - step.match.shift > tolerance && m_scrollbar > 0;
+            const std::optional<KnownShift::Reach> reach = fellShort
+                    && m_previous.image().cacheKey() == m_last.image().cacheKey()
+                ? KnownShift::rowsBelow(m_top.image(), m_last.image(), m_scrollbar, step.match.bands.top, m_offset)
+                : std::nullopt;
+            const bool atEnd = fellShort
+                && ((reach && std::abs(step.match.shift - reach->rows) <= reach->tolerance)
+                    || KnownShift::thumbAtEnd(m_previous.image(), step.frame.image(), m_scrollbar,
+                                              step.match.bands.top));
+            if (atEnd)
+                log(QStringLiteral("Schritt kürzer am Seitenende (Scrollleiste am Ende)"));
+            else
+                shortfall += asked - step.match.shift;
             if (before > tolerance && shortfall > tolerance && !m_stops.contains(ScrollStop::contentMoved))
                 note(ScrollStop::contentMoved);
         } else if (!step.assumed) {

@@ -221,6 +221,87 @@ private Q_SLOTS:
         QVERIFY(!KnownShift::grownAbove(a, b, 100, 0)); // no bar: nothing tells
     }
 
+    // A step that went short of its clicks: the thumb tells whether it met
+    // the end of the page. Only a thumb that reaches the end of the track it
+    // showed before, as long as it was then, does; one short of it, one the
+    // page's growth made shorter, or one cut by something over the track
+    // does not.
+    void thumbTellsTheEnd_data()
+    {
+        QTest::addColumn<int>("earlierOffset");
+        QTest::addColumn<int>("offset");
+        QTest::addColumn<int>("length"); // of the page in the second frame (1500 in the first)
+        QTest::addColumn<int>("below");  // rows of a status bar under the track in both frames
+        QTest::addColumn<int>("covered"); // rows over the end of the track in the second frame
+        QTest::addColumn<bool>("atEnd");
+        QTest::newRow("at the end") << 1000 << 1200 << 1500 << 0 << 0 << true;
+        QTest::newRow("at the end, status bar under it") << 1000 << 1200 << 1500 << 20 << 0 << true;
+        QTest::newRow("short of the end") << 1000 << 1150 << 1500 << 0 << 0 << false;
+        QTest::newRow("short of the end, status bar") << 1000 << 1150 << 1500 << 20 << 0 << false;
+        QTest::newRow("the page grew, at its new end") << 1000 << 1700 << 2000 << 0 << 0 << false;
+        QTest::newRow("the page grew, short of its end") << 1000 << 1200 << 2000 << 0 << 0 << false;
+        QTest::newRow("track covered at its end") << 1000 << 1150 << 1500 << 0 << 40 << false;
+        QTest::newRow("at the end before as well") << 1200 << 1200 << 1500 << 0 << 0 << false;
+    }
+    void thumbTellsTheEnd()
+    {
+        QFETCH(int, earlierOffset);
+        QFETCH(int, offset);
+        QFETCH(int, length);
+        QFETCH(int, below);
+        QFETCH(int, covered);
+        QFETCH(bool, atEnd);
+        const QList<int> labels = {1100, 1250, 1420};
+        auto withBar = [below](const QImage& v) {
+            QImage image(width, height + below, QImage::Format_RGB32);
+            image.fill(QColor(90, 200, 120));
+            QPainter(&image).drawImage(0, 0, v);
+            return image;
+        };
+        const QImage earlier = withBar(view(labels, earlierOffset, 1500, true));
+        QImage frame = withBar(view(labels, offset, length, true));
+        QPainter(&frame).fillRect(QRect(0, height - covered, width, covered), QColor(200, 60, 60));
+        QCOMPARE(KnownShift::thumbAtEnd(earlier, frame, bar, 0), atEnd);
+        QVERIFY(!KnownShift::thumbAtEnd(earlier, frame, 0, 0)); // no bar: nothing tells
+    }
+
+    // Where the thumb stands against its place at the top of the page tells
+    // how many rows lie below the view: near the end closely enough to tell
+    // a step that met the end from one that fell short by itself; also with
+    // a header fixed over the top rows, and after the page grew at its end.
+    // Too near the top or at the end it tells nothing.
+    void thumbTellsTheRowsBelow_data()
+    {
+        QTest::addColumn<int>("offset");
+        QTest::addColumn<int>("length"); // of the page in the later frame (1500 at the top)
+        QTest::addColumn<int>("top");    // rows of a header fixed over the page
+        QTest::addColumn<int>("rows");   // below the view; -1: nothing tells
+        QTest::newRow("far from the end") << 600 << 1500 << 0 << 600;
+        QTest::newRow("near the end") << 1100 << 1500 << 0 << 100;
+        QTest::newRow("near the end, header") << 1100 << 1500 << 40 << 100;
+        QTest::newRow("grew at its end since") << 900 << 2000 << 0 << 800;
+        QTest::newRow("near the top") << 30 << 1500 << 0 << -1;
+        QTest::newRow("at the end") << 1200 << 1500 << 0 << -1;
+    }
+    void thumbTellsTheRowsBelow()
+    {
+        QFETCH(int, offset);
+        QFETCH(int, length);
+        QFETCH(int, top);
+        QFETCH(int, rows);
+        const QList<int> labels = {350, 520, 700, 1250};
+        const QImage first = view(labels, 0, 1500, true);
+        const QImage frame = view(labels, offset, length, true);
+        const std::optional<KnownShift::Reach> reach = KnownShift::rowsBelow(first, frame, bar, top, offset);
+        QCOMPARE(reach.has_value(), rows >= 0);
+        if (reach) {
+            QVERIFY2(std::abs(reach->rows - rows) <= reach->tolerance,
+                     qPrintable(QStringLiteral("%1 ± %2").arg(reach->rows).arg(reach->tolerance)));
+            QVERIFY2(reach->tolerance <= 4 + (offset + rows) / 60, qPrintable(QString::number(reach->tolerance)));
+        }
+        QVERIFY(!KnownShift::rowsBelow(first, frame, 0, top, offset)); // no bar: nothing tells
+    }
+
     // After assumed seams the next measured step moves as its clicks ask, or
     // stops short at the end: the seams stand. Further than asked, or short
     // and then on: the distance was unsteady.

@@ -85,6 +85,15 @@ private Q_SLOTS:
         // called complete without them. Followed now; whether the short step
         // met the end or content moved by itself, nothing tells.
         QTest::newRow("section, appends") << 189 << SimulatedPage::Pick::section << false << ScrollStop::contentEnd;
+        // A step that met the end of the page went short, and the page then
+        // grew at its end and the view moved on: once taken for content that
+        // moved by itself. The thumb at the end of its track tells.
+        QTest::newRow("appends, short step at the end") << 118 << SimulatedPage::Pick::window << true
+                                                        << ScrollStop::contentEnd;
+        // The same where the page grew before the short step's frame was
+        // taken: the thumb before the step told how few rows were left.
+        QTest::newRow("appends, grew during the short step") << 24 << SimulatedPage::Pick::window << true
+                                                             << ScrollStop::contentEnd;
     }
 
     void generatedPages()
@@ -129,7 +138,10 @@ private Q_SLOTS:
         QTest::addColumn<int>("seed");
         QTest::addColumn<SimulatedPage::Pick>("pick");
         QTest::addColumn<ScrollStop>("why");
-        QTest::newRow("window") << 33 << SimulatedPage::Pick::window << ScrollStop::contentMoved;
+        // (Its step that went short met the end of the page, which grew there:
+        // the picture that grew above the view shows in the look back.)
+        QTest::newRow("window") << 33 << SimulatedPage::Pick::window << ScrollStop::grewAbove;
+        QTest::newRow("window, overlay scrollbar") << 92 << SimulatedPage::Pick::window << ScrollStop::contentMoved;
         QTest::newRow("section") << 29 << SimulatedPage::Pick::section << ScrollStop::contentMoved;
         // A picture above an inner box pushes the box from under the section.
         QTest::newRow("section over a box") << 42 << SimulatedPage::Pick::section << ScrollStop::contentMoved;
