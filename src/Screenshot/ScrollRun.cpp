@@ -168,16 +168,27 @@ QCoro::Task<CapturedScreenshot> ScrollRun::run()
     OnExit restorePointer([this] { putPointerBack(); });
     co_await takeFirstFrame();
     chooseInput();
+    const qint64 start = m_b.clock.milliseconds();
     co_await scrollToTop();
     co_await takeWindowRows(true);
+    const qint64 atTop = m_b.clock.milliseconds();
+    m_lastStripMs = atTop; // the top frame's rows
     const ScrollStop stop = co_await scrollDown();
     co_await checkPageStayed();
     // The reason the scrolling ended comes first, before what it found on the way.
     note(stop);
     m_stops.move(m_stops.size() - 1, 0);
     co_await takeWindowRows(false);
+    const qint64 atEnd = m_b.clock.milliseconds();
     co_await checkStartStayed();
     CapturedScreenshot shot = assemble();
+    // Where the time went, whatever the machine's load.
+    const qint64 lastStrip = qBound(atTop, m_lastStripMs, atEnd);
+    log(QStringLiteral("Zeiten: nach oben %1 ms, abwärts %2 ms, Ende erkennen %3 ms, Rückweg zum Anfang %4 ms")
+            .arg(atTop - start)
+            .arg(lastStrip - atTop)
+            .arg(atEnd - lastStrip)
+            .arg(m_b.clock.milliseconds() - atEnd));
     co_return shot;
 }
 
@@ -791,6 +802,7 @@ QCoro::Task<void> ScrollRun::checkStartStayed()
     const int count = int(std::floor((at - m_h / 4) / unit));
     if (count < 1)
         co_return;
+    const qint64 from = m_b.clock.milliseconds();
     if (keys) {
         for (int i = 0; i < count; ++i)
             if (!co_await m_stepper->back())
@@ -798,10 +810,16 @@ QCoro::Task<void> ScrollRun::checkStartStayed()
     } else {
         co_await m_stepper->wheelBack(count);
     }
+    const qint64 sent = m_b.clock.milliseconds();
     const int expected = at - int(std::lround(count * unit));
     // A click or a key measured to a pixel or so: that much either way for each.
     const int tolerance = 8 + count;
     FrameRows landed = co_await settled(here);
+    log(QStringLiteral("Zurück zum Anfang: %1 %2 in %3 ms, Ansicht still nach %4 ms")
+            .arg(count)
+            .arg(keys ? QStringLiteral("Tasten") : QStringLiteral("Klicks"))
+            .arg(sent - from)
+            .arg(m_b.clock.milliseconds() - sent));
     // Only a view that came to rest tells: a long smooth scroll that stalls
     // on a busy machine is looked at again while it still moves, and one
     // that keeps moving tells nothing.
@@ -1544,6 +1562,7 @@ QCoro::Task<std::optional<ScrollRun::Step>> ScrollRun::watchForGrowth()
         m_stitcher.retake(here, changed);
         ++m_growths;
         m_stitcher.add(here);
+        m_lastStripMs = m_b.clock.milliseconds();
         m_lastFrame = here;
         m_previous = frame;
         m_last = frame;
@@ -1739,6 +1758,8 @@ void ScrollRun::stitch(const Step& step)
     if (!m_stitcher.add(next) && !m_stops.contains(ScrollStop::missedUnderHeader))
         note(ScrollStop::missedUnderHeader); // rows went under the header before they were seen whole
     const int take = m_stitcher.height() - before;
+    if (take > 0)
+        m_lastStripMs = m_b.clock.milliseconds();
     if (take > 0)
         log(QStringLiteral("Streifen ") + QString::number(m_stitcher.frames() - 1) + QStringLiteral(": +")
             + QString::number(take) + QStringLiteral(" px"));

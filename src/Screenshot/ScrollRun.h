@@ -195,6 +195,7 @@ private:
     // checked against what the result holds.
     bool m_mayHaveGrown = false;
     int m_growths = 0; // times rows were taken again for it
+    qint64 m_lastStripMs = 0; // when the newest strip brought rows (for the log's phase times)
     // Blank rows at the end of the content, below the last strip.
     int m_blankTail = 0;
     QRgb m_blankColour = 0;

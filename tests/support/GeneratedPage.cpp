@@ -391,12 +391,14 @@ QByteArray GeneratedPage::html(const QString& imagePath, const QString& script) 
 
 namespace {
 
-// The column crossing the most marks of codes [base, base + count).
+// The column crossing the most marks of codes [base, base + count), across
+// the whole width: a sticky column at the left of a narrow view at scale 2
+// pushes the marks past its middle.
 int markColumn(const QImage& image, int base, int count)
 {
     int best = 0;
     int bestCount = -1;
-    for (int x = 0; x < image.width() / 2; x += 2) {
+    for (int x = 0; x < image.width(); x += 2) {
         int hits = 0;
         for (int y = 0; y < image.height(); y += 2) {
             const int n = CodedRows::decode(image.pixel(x, y));
