@@ -1069,6 +1069,11 @@ QCoro::Task<ScrollStop> ScrollRun::scrollDown()
                 const bool afterAssumed = m_beforeAssumed.has_value();
                 withdrawAssumed();
                 const ScrollStop end = co_await endOrPlain(settledFrame);
+                // A shift of a few rows since the last strip was taken for a
+                // change in place: at the end, those may be the page's last
+                // rows, and the result would lack them.
+                if (smallShifts > 0 && end == ScrollStop::contentEnd && !m_stops.contains(ScrollStop::changesInPlace))
+                    note(ScrollStop::changesInPlace);
                 // Standing still right after a seam nothing pinned: a step
                 // back shows content move both at the end and where a plain
                 // stretch taller than the view begins, so this end is not
