@@ -48,6 +48,18 @@ std::pair<int, int> sharedTrack(const QImage& a, const QImage& b, int x, QRgb tr
     return best;
 }
 
+// One past the last row of the track's colour in column `x` below `top`:
+// where the track ends (rows below it, a status bar or a corner, are no
+// track).
+int trackEnd(const QImage& image, int x, int top, QRgb track)
+{
+    int end = top;
+    for (int y = top; y < image.height(); ++y)
+        if (sameColour(image.pixel(x, y), track))
+            end = y + 1;
+    return end;
+}
+
 } // namespace
 
 bool KnownShift::Fit::agrees() const
@@ -189,12 +201,7 @@ bool KnownShift::thumbAtEnd(const QImage& earlier, const QImage& frame, int bar,
     const QRgb colour = commonColour(earlier, x, top, earlier.height());
     if (!sameColour(colour, commonColour(frame, x, top, frame.height())))
         return false;
-    // Where the track ends: its last row of its own colour in the earlier
-    // frame (rows below, a status bar or a corner, are no track).
-    int end = top;
-    for (int y = top; y < earlier.height(); ++y)
-        if (sameColour(earlier.pixel(x, y), colour))
-            end = y + 1;
+    const int end = trackEnd(earlier, x, top, colour);
     const std::optional<Thumb> before = thumb(earlier, left, top, end);
     const std::optional<Thumb> after = thumb(frame, left, top, end);
     return before && after && before->bottom < end && after->top > top
@@ -212,10 +219,7 @@ std::optional<KnownShift::Reach> KnownShift::rowsBelow(const QImage& first, cons
     const QRgb colour = commonColour(frame, x, top, frame.height());
     if (!sameColour(colour, commonColour(first, x, top, first.height())))
         return std::nullopt;
-    int end = top;
-    for (int y = top; y < frame.height(); ++y)
-        if (sameColour(frame.pixel(x, y), colour))
-            end = y + 1;
+    const int end = trackEnd(frame, x, top, colour);
     // At the top of the page the thumb stands at the top of the track,
     // perhaps above `top` (a header fixed over the page's top rows): the
     // first run there of the thumb's colour that the track's colour follows.

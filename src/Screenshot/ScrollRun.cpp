@@ -1763,11 +1763,11 @@ void ScrollRun::stitch(const Step& step)
     if (!m_stitcher.add(next) && !m_stops.contains(ScrollStop::missedUnderHeader))
         note(ScrollStop::missedUnderHeader); // rows went under the header before they were seen whole
     const int take = m_stitcher.height() - before;
-    if (take > 0)
+    if (take > 0) {
         m_lastStripMs = m_b.clock.milliseconds();
-    if (take > 0)
         log(QStringLiteral("Streifen ") + QString::number(m_stitcher.frames() - 1) + QStringLiteral(": +")
             + QString::number(take) + QStringLiteral(" px"));
+    }
     if (m_section && take > 0 && !m_stops.contains(ScrollStop::coverRepeated)) {
         // A section's edge may cut what stands over the page (a box, a
         // column) so that too little of it shows for the seams to leave it
