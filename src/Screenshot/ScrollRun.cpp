@@ -1524,6 +1524,14 @@ QCoro::Task<std::optional<ScrollRun::Step>> ScrollRun::watchForGrowth()
         if (frame.isNull())
             co_return std::nullopt;
         const FrameMatcher::Change change = FrameMatcher::change(reference, frame, m_settler.ignore());
+        if (change.cells == 0 && !away) {
+            // The view as the last strip took it. What stands over its edges
+            // may look otherwise by now (an overlay scrollbar fades out a
+            // moment after the scrolling, over the page's last rows): the
+            // footer is taken from the newest look.
+            m_lastFrame.image = frame.image();
+            continue;
+        }
         if (change.cells == 0 || FrameMatcher::localChange(change))
             continue;
         if (away) {
