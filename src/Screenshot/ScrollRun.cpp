@@ -9,6 +9,7 @@
 #include "Platform/WindowServer.h"
 #include "Screenshot/CaptureError.h"
 #include "Screenshot/ColumnColour.h"
+#include "Screenshot/FadingEdge.h"
 #include "Screenshot/PickedWindowLookup.h"
 #include "Screenshot/ScrollCancel.h"
 #include "Screenshot/ScrollCoverOverlay.h"
@@ -120,6 +121,11 @@ constexpr int stillGlidingMs = 250;
 // How long the view is watched at the end for the page to grow (a page that
 // appends items once its end comes near does so within about a second).
 constexpr int growthWatchMs = 1500;
+// An overlay scrollbar over the view's bottom edge fades out within this long
+// after the last scroll, even on a busy machine.
+constexpr int overlayFadeMs = 3000;
+// How often the edge is looked at meanwhile.
+constexpr int fadeLookMs = 120;
 // Seam retries: each a step back and a smaller step.
 constexpr int seamRetries = ScrollStops::seamRetries;
 // Scrolling to the top ends after this long even on a view that keeps
@@ -900,6 +906,7 @@ QCoro::Task<bool> ScrollRun::scrollStep(int direction)
         sent = up;
     }
     if (sent) {
+        m_lastInputMs = m_b.clock.milliseconds();
         m_pagesSinceStrip += keys ? direction : 0;
         m_clicksSinceStrip += keys ? 0 : direction * clicks;
     }
@@ -1512,17 +1519,42 @@ QCoro::Task<ScrollStop> ScrollRun::endOrPlain(const FrameRows& frame)
 // says so).
 QCoro::Task<std::optional<ScrollRun::Step>> ScrollRun::watchForGrowth()
 {
-    const qint64 until = m_b.clock.milliseconds() + growthWatchMs;
+    // (Counted from the newest strip: the steps that found the end took
+    // their part of it already.)
+    const qint64 until = m_lastStripMs + growthWatchMs;
     // The first look is at once: the view may not be back where the newest
     // strip's frame was (a wheel that goes further up than down), and then
     // nothing here tells growth from that; from then on the page is watched
     // against that view, where a change is growth no seam follows.
     FrameRows reference = m_previous;
     bool away = false;
-    for (bool first = true; !gone() && m_b.clock.milliseconds() < until; first = false) {
-        const FrameRows frame = co_await settled(reference, first ? 0 : FrameSettler::reactMs);
+    std::optional<FadingEdge> edge;
+    const QImage topEdge = edgeRows(m_windowAtTop, m_top.image());
+    // Also while what lies over the view's bottom edge may still fade.
+    auto watching = [this, until, &edge] {
+        const qint64 now = m_b.clock.milliseconds();
+        return now < until || (edge && edge->suspect() && !edge->faded() && now < m_lastInputMs + overlayFadeMs);
+    };
+    for (bool first = true; !gone() && (first || watching()); first = false) {
+        // (Once only the edge is waited for, it is looked at more often.)
+        const int react = first ? 0 : m_b.clock.milliseconds() < until ? FrameSettler::reactMs : fadeLookMs;
+        const FrameRows frame = co_await settled(reference, react);
         if (frame.isNull())
             co_return std::nullopt;
+        QImage window;
+        if (!m_windowRect.isEmpty())
+            window = co_await m_guard.grab(m_windowRect, m_scale);
+        if (!edge) {
+            edge.emplace(topEdge, edgeRows(window, frame.image()));
+            if (edge->suspect())
+                log(QStringLiteral("Unterer Rand anders als am Anfang — warten, bis ein Überblendbalken verblasst"));
+        } else {
+            const bool before = edge->faded();
+            edge->look(edgeRows(window, frame.image()));
+            if (edge->faded() && !before)
+                log(QStringLiteral("Unterer Rand verblasst, %1 ms nach dem letzten Schritt")
+                        .arg(m_b.clock.milliseconds() - m_lastInputMs));
+        }
         const FrameMatcher::Change change = FrameMatcher::change(reference, frame, m_settler.ignore());
         if (change.cells == 0 && !away) {
             // The view as the last strip took it. What stands over its edges
@@ -1582,6 +1614,37 @@ QCoro::Task<std::optional<ScrollRun::Step>> ScrollRun::watchForGrowth()
         co_return Step{frame, match, false};
     }
     co_return std::nullopt;
+}
+
+// The rows along the view's bottom edge that did not move with the content:
+// the window's below the view, and the view's bottom band (left of the
+// scrollbar), one above the other; with them the view's rows where
+// something may stand over the content's last rows.
+QImage ScrollRun::edgeRows(const QImage& window, const QImage& view) const
+{
+    const std::vector<int>& over = m_overBottom;
+    const int band = (m_bands ? m_bands->bottom : 0) + int(over.size());
+    int below = 0;
+    int left = 0;
+    int top = 0;
+    if (!m_windowRect.isEmpty() && !window.isNull()) {
+        left = int(std::lround((m_rect.left() - m_windowRect.left()) * m_scale));
+        top = int(std::lround((m_rect.top() - m_windowRect.top()) * m_scale));
+        below = qMax(0, window.height() - top - m_h);
+    }
+    const int width = qMax(1, m_w - m_scrollbar);
+    if (below + band <= 0 || view.isNull())
+        return QImage();
+    QImage rows(width, below + band, QImage::Format_RGB32);
+    QPainter painter(&rows);
+    const int bottom = band - int(over.size());
+    if (bottom > 0)
+        painter.drawImage(QPoint(0, 0), view, QRect(0, m_h - bottom, width, bottom));
+    for (size_t i = 0; i < over.size(); ++i)
+        painter.drawImage(QPoint(0, bottom + int(i)), view, QRect(0, over[i], width, 1));
+    if (below > 0)
+        painter.drawImage(QPoint(0, band), window, QRect(left, top + m_h, width, below));
+    return rows;
 }
 
 // The view shows a stretch of one colour, where movement cannot be seen. A
@@ -1745,6 +1808,20 @@ void ScrollRun::stitch(const Step& step)
         m_offset = 0;
     }
     m_bands = now;
+    // Something stood over the bottom rows of the frame before (where this
+    // one shows them higher up and clean): it may stand over this frame's
+    // bottom rows too, which no later frame shows higher up.
+    m_overBottom.clear();
+    for (int y = 0; y < match.unsettled.rows(); ++y) {
+        const int below = y + match.shift;
+        if (below >= m_h || below < m_h - match.shift || below < m_h * 3 / 4)
+            continue;
+        for (int c = 0; c < match.unsettled.cells(); ++c)
+            if (match.unsettled.contains(y, c) && !besideContent(frame, c)) {
+                m_overBottom.push_back(below);
+                break;
+            }
+    }
     m_offset += match.shift;
     const ScrollStitcher::Frame next = stitchFrame(frame, m_offset, match);
     // Steps no longer than the rows above what covers the lower half: the

@@ -90,6 +90,7 @@ private:
     void withdrawAssumed();
     QCoro::Task<ScrollStop> endOrPlain(const FrameRows& frame);
     QCoro::Task<std::optional<Step>> watchForGrowth();
+    QImage edgeRows(const QImage& window, const QImage& view) const;
     QCoro::Task<ScrollStop> endOnBlank(const FrameRows& frame);
     void stitch(const Step& step);
     bool besideContent(const FrameRows& frame, int c) const;
@@ -196,6 +197,10 @@ private:
     bool m_mayHaveGrown = false;
     int m_growths = 0; // times rows were taken again for it
     qint64 m_lastStripMs = 0; // when the newest strip brought rows (for the log's phase times)
+    qint64 m_lastInputMs = 0; // when the newest step was sent
+    // Rows of the newest strip's frame near its bottom where the frame before
+    // showed something over the content that this one does not show there.
+    std::vector<int> m_overBottom;
     // Blank rows at the end of the content, below the last strip.
     int m_blankTail = 0;
     QRgb m_blankColour = 0;

@@ -59,8 +59,10 @@ const Seed fixedSeeds[] = {
     // Honest only: a dark page at scale 2 under a sticky header and beside a
     // sticky column, wider than the window; in Firefox the overlay scrollbar
     // lay over its last rows when the last strip was taken (the footer once
-    // held its thumb), and Chromium gives up on it early.
-    {13, Pick::window, false},
+    // held its thumb), and Chromium gives up on it early. And a wide dark
+    // page whose overlay thumb lay over the window's rows below the view
+    // when they were taken at the end.
+    {13, Pick::window, false}, {12, Pick::window, false},
 };
 
 } // namespace
