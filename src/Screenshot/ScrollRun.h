@@ -91,6 +91,8 @@ private:
     QCoro::Task<ScrollStop> endOrPlain(const FrameRows& frame);
     QCoro::Task<std::optional<Step>> watchForGrowth();
     QCoro::Task<ScrollStop> endOnBlank(const FrameRows& frame);
+    QCoro::Task<bool> crossPlain(int sent);
+    QCoro::Task<FrameRows> reached(const FrameRows& wanted);
     void stitch(const Step& step);
     bool besideContent(const FrameRows& frame, int c) const;
     CellMask leftOut(const FrameRows& frame, bool covered) const;
@@ -196,6 +198,9 @@ private:
     bool m_mayHaveGrown = false;
     int m_growths = 0; // times rows were taken again for it
     qint64 m_lastStripMs = 0; // when the newest strip brought rows (for the log's phase times)
+    // The view went past a stretch of one colour to content again and the
+    // run crossed it: the scrolling goes on.
+    bool m_crossedPlain = false;
     // Blank rows at the end of the content, below the last strip.
     int m_blankTail = 0;
     QRgb m_blankColour = 0;
