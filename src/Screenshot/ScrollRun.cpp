@@ -1697,9 +1697,9 @@ QCoro::Task<bool> ScrollRun::crossPlain(int sent)
     const std::optional<int> clicks = m_bands ? PlainCrossing::stepClicks(m_h - m_bands->top - m_bands->bottom, perClick)
                                               : std::nullopt;
     const std::optional<int> rows = clicks ? PlainCrossing::rows(*clicks, perClick) : std::nullopt;
-    // (Not in a section, whose wheel may go on to scroll the page around an
-    // inner box at its end.)
-    if (m_section || !rows || gone())
+    // (Not over an inner box, whose wheel may go on to scroll the page
+    // around it at its end.)
+    if (m_innerBox || !rows || gone())
         co_return false;
     log(QStringLiteral("Nach der leeren Fläche wieder Inhalt — zurück, in Schritten von ") + QString::number(*rows)
         + QStringLiteral(" px hinüber"));

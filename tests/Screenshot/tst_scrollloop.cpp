@@ -548,6 +548,8 @@ private Q_SLOTS:
         // neither a blank end nor crossed (the view stops at the end, short
         // of what the clicks ask, and cannot come back as far).
         QTest::newRow("ends in a last row") << 0 << 3000 << 2990 << false;
+        // A section over the page, which the wheel scrolls.
+        QTest::newRow("section") << 0 << 3000 << 1900 << true;
     }
     void blankStretchWithContentBeyondIsCrossedWhereTheWheelIsSteady()
     {
@@ -561,7 +563,8 @@ private Q_SLOTS:
         world->wheelUpPixels = upPixels;
         for (int y = 900; y < blankTo; ++y)
             memset(world->content.scanLine(y), 0xff, size_t(world->content.bytesPerLine()));
-        const QImage result = run();
+        const bool section = QByteArray(QTest::currentDataTag()) == "section";
+        const QImage result = section ? run(world->bounds) : run();
         QCOMPARE(!debugLogMessages().filter(QStringLiteral("Leere Fläche überquert")).isEmpty(), crossed);
         // Never called whole when it is not.
         QVERIFY(incomplete || result == world->fullRendering());
