@@ -11,6 +11,7 @@
 #include "Screenshot/ColumnColour.h"
 #include "Screenshot/FadingEdge.h"
 #include "Screenshot/PickedWindowLookup.h"
+#include "Screenshot/PlainCrossing.h"
 #include "Screenshot/ScrollCancel.h"
 #include "Screenshot/ScrollCoverOverlay.h"
 #include "Screenshot/ScrollProgressHUD.h"
@@ -1076,6 +1077,10 @@ QCoro::Task<ScrollStop> ScrollRun::scrollDown()
                 const bool afterAssumed = m_beforeAssumed.has_value();
                 withdrawAssumed();
                 const ScrollStop end = co_await endOrPlain(settledFrame);
+                if (std::exchange(m_crossedPlain, false)) {
+                    noMovementBefore = false;
+                    continue;
+                }
                 // A shift of a few rows since the last strip was taken for a
                 // change in place: at the end, those may be the page's last
                 // rows, and the result would lack them.
@@ -1112,6 +1117,8 @@ QCoro::Task<ScrollStop> ScrollRun::scrollDown()
             // how far it moved.
             log(QStringLiteral("Nur noch leere Fläche im Bild"));
             const ScrollStop end = co_await endOnBlank(step.frame);
+            if (std::exchange(m_crossedPlain, false))
+                continue;
             co_return end;
         }
         if (!step.match.confirmed) {
@@ -1665,13 +1672,23 @@ QCoro::Task<ScrollStop> ScrollRun::endOnBlank(const FrameRows& frame)
     const FrameMatcher::Bands bands = m_bands.value_or(FrameMatcher::Bands{});
     // On towards the end, three frames' worth.
     const int extra = keys ? 3 : qMax(1, int(std::ceil(3.0 * m_h / perClick)));
+    int pressed = 0;
     if (keys) {
-        for (int i = 0; i < extra && keyGate(); ++i)
+        for (; pressed < extra && keyGate(); ++pressed)
             m_guard.pressKey(InputSynthesis::Key::pageDown, false);
     } else {
         co_await m_stepper->wheelBack(-extra);
     }
+    // What everything sent since the newest strip moves the content, where
+    // nothing stops it.
+    const double sentRows = keys ? double(m_pagesSinceStrip + pressed) * perPage
+                                 : (m_clicksSinceStrip + extra) * perClick;
     const FrameRows further = co_await settled(frame);
+    if (!keys && !further.isNull() && !plain(further) && !FrameMatcher::sameContent(frame, further, m_settler.ignore())) {
+        // Content again beyond the stretch: no end.
+        m_crossedPlain = co_await crossPlain(m_clicksSinceStrip + extra);
+        co_return ScrollStop::blankEndUncertain;
+    }
     if (further.isNull() || !plain(further)) {
         co_return ScrollStop::blankEndUncertain;
     }
@@ -1680,6 +1697,7 @@ QCoro::Task<ScrollStop> ScrollRun::endOnBlank(const FrameRows& frame)
     const int back = keys ? 1 : qMax(1, int(m_h / 2 / perClick));
     const double stepPixels = keys ? double(perPage) : back * perClick;
     double total = 0;
+    int backClicks = 0;
     std::optional<int> tail;
     FrameRows shown = further;
     for (int i = 0; i < 60 && !gone() && !tail; ++i) {
@@ -1689,6 +1707,7 @@ QCoro::Task<ScrollStop> ScrollRun::endOnBlank(const FrameRows& frame)
             m_guard.pressKey(InputSynthesis::Key::pageUp, false);
         } else {
             co_await m_stepper->wheelBack(back);
+            backClicks += back;
         }
         total += stepPixels;
         const FrameRows returned = co_await settled(shown);
@@ -1712,10 +1731,118 @@ QCoro::Task<ScrollStop> ScrollRun::endOnBlank(const FrameRows& frame)
     if (!tail || *tail < 0) {
         co_return ScrollStop::blankEndUncertain;
     }
+    // Only a view that stopped short of what was sent stood at the end; one
+    // that went all the way may stand inside a stretch that goes on (its
+    // frames look the same whether the content moved or not).
+    if (*tail >= sentRows - qMax(4.0, sentRows / 50)) {
+        log(QStringLiteral("Leere Fläche: Ansicht ging so weit wie geschickt — kein Ende"));
+        if (!keys)
+            m_crossedPlain = co_await crossPlain(m_clicksSinceStrip + extra - backClicks);
+        co_return ScrollStop::blankEndUncertain;
+    }
     m_blankTail = *tail;
     log(QStringLiteral("Leeres Ende des Inhalts: ") + QString::number(*tail) + QStringLiteral(" px"));
     m_blankColour = frame.image().pixel(0, qBound(0, m_h - bands.bottom - 1, m_h - 1));
     co_return ScrollStop::blankEnd;
+}
+
+// The view stands `sent` clicks below the newest strip's frame (above it
+// where negative), in or past a stretch of one colour that is no end. The
+// stretch is crossed from that frame in steps of whole rows, every frame on
+// the way seen, up to the first that shows content; it holds where the
+// wheel proves steady over the stretch: all the clicks back in one go show
+// the newest strip's frame again, and all of them forward in one go the
+// frame the steps came to. True when the frames on the way are stitched;
+// else the view stands anywhere and the run ends there.
+QCoro::Task<bool> ScrollRun::crossPlain(int sent)
+{
+    const double perClick = m_stepper->pixelsPerClick();
+    const std::optional<int> clicks = m_bands ? PlainCrossing::stepClicks(m_h - m_bands->top - m_bands->bottom, perClick)
+                                              : std::nullopt;
+    const std::optional<int> rows = clicks ? PlainCrossing::rows(*clicks, perClick) : std::nullopt;
+    // (Not over an inner box, whose wheel may go on to scroll the page
+    // around it at its end.)
+    if (m_innerBox || !rows || gone())
+        co_return false;
+    log(QStringLiteral("Nach der leeren Fläche wieder Inhalt — zurück, in Schritten von ") + QString::number(*rows)
+        + QStringLiteral(" px hinüber"));
+    if (sent != 0)
+        co_await m_stepper->wheelBack(sent);
+    FrameRows shown = co_await reached(m_last);
+    if (!FrameMatcher::sameContent(m_last, shown, m_settler.ignore()))
+        co_return false;
+    // Rows that still show content before the stretch are measured as any
+    // seam; from the first plain frame on, the steps go up to one that shows
+    // content again.
+    std::vector<FrameRows> walked;
+    bool inStretch = false;
+    int total = 0;
+    // (Up to six frames past where the view was.)
+    const int most = qMax(0, sent) + int(std::ceil(6.0 * m_h / perClick));
+    while (total < most && !gone()) {
+        co_await m_stepper->wheelBack(-*clicks);
+        total += *clicks;
+        const FrameRows frame = co_await settled(shown);
+        if (frame.isNull())
+            co_return false;
+        if (plain(frame)) {
+            inStretch = true;
+        } else if (inStretch) {
+            walked.push_back(frame);
+            break;
+        } else {
+            const FrameMatcher::Match m = co_await analyse(shown, frame, *rows, true);
+            if (!usable(m) || m.shift != *rows)
+                co_return false;
+        }
+        walked.push_back(frame);
+        shown = frame;
+    }
+    if (!inStretch || walked.empty() || plain(walked.back()) || gone())
+        co_return false;
+    const FrameRows beyond = walked.back();
+    co_await m_stepper->wheelBack(total);
+    const FrameRows back = co_await reached(m_last);
+    if (!FrameMatcher::sameContent(m_last, back, m_settler.ignore()))
+        co_return false;
+    co_await m_stepper->wheelBack(-total);
+    const FrameRows again = co_await reached(beyond);
+    if (!FrameMatcher::sameContent(beyond, again, m_settler.ignore()))
+        co_return false;
+    log(QStringLiteral("Leere Fläche überquert: ") + QString::number(total * int(std::lround(perClick)))
+        + QStringLiteral(" px"));
+    m_beforeAssumed.reset();
+    for (const FrameRows& frame : walked) {
+        FrameMatcher::Match m;
+        m.moved = true;
+        m.confirmed = true;
+        m.shift = *rows;
+        m.bands = *m_bands;
+        m.overlapRows = m_h - m_bands->top - m_bands->bottom - *rows;
+        m.matchedRows = m.overlapRows;
+        m_clicksSinceStrip = *clicks;
+        m_pagesSinceStrip = 0;
+        stitch(Step{frame, m, false});
+    }
+    co_return true;
+}
+
+// The view after input that should bring it to `wanted`, once it shows
+// that or a few longer looks later: over a plain stretch a view still
+// gliding looks settled.
+QCoro::Task<FrameRows> ScrollRun::reached(const FrameRows& wanted)
+{
+    FrameRows frame = co_await settled(FrameRows());
+    for (int look = 0; look < 4 && !frame.isNull() && !gone()
+         && !FrameMatcher::sameContent(wanted, frame, m_settler.ignore());
+         ++look) {
+        co_await m_sleep(longerSettleMs);
+        const FrameRows later = co_await settled(frame, 0);
+        if (later.isNull())
+            break;
+        frame = later;
+    }
+    co_return frame;
 }
 
 // The frame's rows as the stitcher sees them: its content between the

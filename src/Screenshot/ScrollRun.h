@@ -92,6 +92,8 @@ private:
     QCoro::Task<std::optional<Step>> watchForGrowth();
     QImage edgeRows(const QImage& window, const QImage& view) const;
     QCoro::Task<ScrollStop> endOnBlank(const FrameRows& frame);
+    QCoro::Task<bool> crossPlain(int sent);
+    QCoro::Task<FrameRows> reached(const FrameRows& wanted);
     void stitch(const Step& step);
     bool besideContent(const FrameRows& frame, int c) const;
     CellMask leftOut(const FrameRows& frame, bool covered) const;
@@ -201,6 +203,9 @@ private:
     // Rows of the newest strip's frame near its bottom where the frame before
     // showed something over the content that this one does not show there.
     std::vector<int> m_overBottom;
+    // The view went past a stretch of one colour to content again and the
+    // run crossed it: the scrolling goes on.
+    bool m_crossedPlain = false;
     // Blank rows at the end of the content, below the last strip.
     int m_blankTail = 0;
     QRgb m_blankColour = 0;

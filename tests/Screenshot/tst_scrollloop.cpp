@@ -528,6 +528,52 @@ private Q_SLOTS:
         QCOMPARE(result, world->fullRendering());
     }
 
+    void blankStretchWithContentBeyondIsCrossedWhereTheWheelIsSteady_data()
+    {
+        QTest::addColumn<int>("upPixels"); // a click up moves this far (0: as far as one down)
+        QTest::addColumn<int>("height");
+        QTest::addColumn<int>("blankTo"); // the stretch goes from row 900 to here
+        QTest::addColumn<bool>("crossed");
+        // A wheel that moves the same both ways: the stretch is crossed.
+        QTest::newRow("steady") << 0 << 3000 << 1900 << true;
+        // Taller than the frames looked at for an end: the view went as far
+        // as the clicks asked, so it stood at no end.
+        QTest::newRow("steady, taller than the look ahead") << 0 << 4000 << 2700 << true;
+        // Inside the stretch every frame looks the same whether the content
+        // moved or not; a click up that moves otherwise than one down leaves
+        // the way back short of the newest strip: nothing is taken at the
+        // measured distance.
+        QTest::newRow("clicks up move otherwise") << 45 << 3000 << 1900 << false;
+        // The stretch runs on past the look ahead to a last row of content:
+        // neither a blank end nor crossed (the view stops at the end, short
+        // of what the clicks ask, and cannot come back as far).
+        QTest::newRow("ends in a last row") << 0 << 3000 << 2990 << false;
+        // A section over the page, which the wheel scrolls.
+        QTest::newRow("section") << 0 << 3000 << 1900 << true;
+    }
+    void blankStretchWithContentBeyondIsCrossedWhereTheWheelIsSteady()
+    {
+        QFETCH(int, upPixels);
+        QFETCH(int, height);
+        QFETCH(int, blankTo);
+        QFETCH(bool, crossed);
+        setUpWorld(300, 400, height);
+        world->keysReachView = false;
+        world->wheelPixels = 60;
+        world->wheelUpPixels = upPixels;
+        for (int y = 900; y < blankTo; ++y)
+            memset(world->content.scanLine(y), 0xff, size_t(world->content.bytesPerLine()));
+        const bool section = QByteArray(QTest::currentDataTag()) == "section";
+        const QImage result = section ? run(world->bounds) : run();
+        QCOMPARE(!debugLogMessages().filter(QStringLiteral("Leere Fläche überquert")).isEmpty(), crossed);
+        // Never called whole when it is not.
+        QVERIFY(incomplete || result == world->fullRendering());
+        if (crossed) {
+            QCOMPARE(result, world->fullRendering());
+            QVERIFY(!incomplete);
+        }
+    }
+
     void blankEndOfTheContentIsTheEnd()
     {
         setUpWorld(300, 400, 3000);
