@@ -153,7 +153,7 @@ enum Fit : signed char { leftOut = -1, neither = 0, moves = 1, stays = 2, both =
 // makes no column stand still. `fit` holds `rows` rows of cells from frame
 // row `top` (the body), the first `shared` of them in common with the
 // frame before; the badges are in frame rows.
-CellMask badgesAt(const std::vector<signed char>& fit, const FrameRows& b, int top, int rows, int shared,
+CellMask badgesAt(const std::vector<signed char>& fit, const FrameRows& b, int top, int rows, int shared, int shift,
                   const std::vector<bool>& sticky)
 {
     constexpr int newRowsBadge = 48;
@@ -177,6 +177,31 @@ CellMask badgesAt(const std::vector<signed char>& fit, const FrameRows& b, int t
                 still[at(i, c)] = 0;
     constexpr int rowGap = 3;
     constexpr int cellGap = 2;
+    // A block below the rows in common, `shift` rows above: a fixed box
+    // covered there in the first frame what the second frame shows moved up
+    // (fits neither); a block that only stands where a like line stood is
+    // under something standing still there (or left out).
+    auto coveredMovedUp = [&](const std::vector<std::pair<int, int>>& cells, const QRect& box) {
+        if (cells.size() < 16)
+            return false; // a few cells equal in place by chance
+        // The lower part of something standing still higher up (the lines
+        // of a taller box) is no box of its own.
+        for (int i = qMax(0, box.top() - 12); i < box.top(); ++i)
+            for (int c = box.left(); c <= box.right(); ++c)
+                if (fit[at(i, c)] == stays && !b.uniform(top + i, c))
+                    return false;
+        int misfits = 0;
+        for (const auto& [i, c] : cells) {
+            const int g = i - shift;
+            if (g < 0 || g >= shared)
+                return false;
+            const signed char f = fit[at(g, c)];
+            if (f == leftOut || (f == stays && !b.uniform(top + g, c)))
+                return false;
+            misfits += f == neither;
+        }
+        return misfits * 4 >= int(cells.size());
+    };
     auto stands = [&](int i, int c) { return fit[at(i, c)] == leftOut || (fit[at(i, c)] & stays); };
     std::vector<std::pair<int, int>> queue;
     for (int i0 = 0; i0 < rows; ++i0) {
@@ -201,8 +226,11 @@ CellMask badgesAt(const std::vector<signed char>& fit, const FrameRows& b, int t
             }
             // Below the rows in common only standing still is seen, and a
             // line of text may stand where a like one stood: a block there
-            // counts when it is taller than a few lines.
-            if (box.height() >= rows * 3 / 4 || (box.top() >= shared && box.height() < newRowsBadge))
+            // counts when it is taller than a few lines, or when the rows in
+            // common show what it covered moving up without it (its cells
+            // there fit neither, none stands still).
+            if (box.height() >= rows * 3 / 4
+                || (box.top() >= shared && box.height() < newRowsBadge && !coveredMovedUp(queue, box)))
                 continue;
             auto columnStands = [&](int c) {
                 for (int i = box.top(); i <= box.bottom(); ++i)
@@ -311,7 +339,7 @@ ColumnKinds columnsAt(const FrameRows& a, const FrameRows& b, const FrameMatcher
     // Left out from here on: what changes by itself, and the badges, in
     // both frames (a badge seen lower down in the first frame as well).
     const std::vector<bool> sticky = stickyColumns(fit, b, bands.top, body, false);
-    out.badges = badgesAt(fit, b, bands.top, body, rows, stickyColumns(fit, b, bands.top, body, true));
+    out.badges = badgesAt(fit, b, bands.top, body, rows, shift, stickyColumns(fit, b, bands.top, body, true));
     CellMask skipped = out.badges;
     if (ignore)
         skipped.unite(*ignore);

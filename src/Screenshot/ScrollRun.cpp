@@ -1183,6 +1183,8 @@ QCoro::Task<ScrollStop> ScrollRun::scrollDown()
         }
         smallShifts = 0;
         stepsAgain = 0;
+        // Moved on after a step that stopped at the page's end: it grew there.
+        m_grewAtEnd = m_grewAtEnd || (m_shortAtEnd && step.match.shift > 0);
         // What the clicks sent since the last strip should have moved.
         const double asked = m_clicksSinceStrip * m_stepper->pixelsPerClick();
         // Steps that stay short of what the wheel sent, a step after the
@@ -1209,10 +1211,12 @@ QCoro::Task<ScrollStop> ScrollRun::scrollDown()
                 && ((reach && std::abs(step.match.shift - reach->rows) <= reach->tolerance)
                     || KnownShift::thumbAtEnd(m_previous.image(), step.frame.image(), m_scrollbar,
                                               step.match.bands.top));
-            if (atEnd)
+            if (atEnd) {
                 log(QStringLiteral("Schritt kürzer am Seitenende (Scrollleiste am Ende)"));
-            else
+                m_shortAtEnd = true;
+            } else {
                 shortfall += asked - step.match.shift;
+            }
             if (before > tolerance && shortfall > tolerance && !m_stops.contains(ScrollStop::contentMoved))
                 note(ScrollStop::contentMoved);
         } else if (!step.assumed) {
@@ -2038,7 +2042,7 @@ std::optional<int> ScrollRun::grownAbove() const
     // (A page that also grew at its end, where the run took the new rows in,
     // shows both in one thumb: the thumb does not tell them apart well
     // enough.)
-    if (m_scrollbar <= 0 || !m_stitcher.started() || m_growths > 0)
+    if (m_scrollbar <= 0 || !m_stitcher.started() || m_growths > 0 || m_grewAtEnd)
         return std::nullopt;
     QImage top = m_top.image();
     QImage end = m_last.image();

@@ -198,6 +198,8 @@ private:
     // checked against what the result holds.
     bool m_mayHaveGrown = false;
     int m_growths = 0; // times rows were taken again for it
+    bool m_shortAtEnd = false; // a step stopped short at the end of the page as it then was
+    bool m_grewAtEnd = false;  // and a later one moved on: the page grew at its end
     qint64 m_lastStripMs = 0; // when the newest strip brought rows (for the log's phase times)
     qint64 m_lastInputMs = 0; // when the newest step was sent
     // Rows of the newest strip's frame near its bottom where the frame before

@@ -527,6 +527,58 @@ private Q_SLOTS:
         QVERIFY(!m.badges.contains(boxTop, 8));
     }
 
+    void shortBoxInTheRowsAStepBrings_data()
+    {
+        QTest::addColumn<int>("boxTop");
+        QTest::addColumn<int>("lineGap");
+        // A step of 60 rows leaves rows 40 to 340 in common. A framed box of
+        // short lines entirely in the rows the step brought, at two line
+        // spacings.
+        QTest::newRow("close lines") << 348 << 14;
+        QTest::newRow("lines further apart") << 346 << 18;
+    }
+    void shortBoxInTheRowsAStepBrings()
+    {
+        QFETCH(int, boxTop);
+        QFETCH(int, lineGap);
+        const QImage page = smoothPage(300, 1500, 7);
+        const int boxEnd = 390;
+        auto frame = [&](int offset) {
+            QImage f = underBands(page, offset, 400, 40);
+            QPainter p(&f);
+            p.setPen(QColor(30, 90, 40));
+            p.setBrush(QColor(80, 200, 90));
+            p.drawRect(QRect(16, boxTop, 79, boxEnd - boxTop - 1));
+            for (int line = boxTop + 6, k = 0; line + 7 < boxEnd; line += lineGap, ++k)
+                for (int x = 24 + k * 3 % 8; x < 86; x += 9 + k % 3)
+                    p.fillRect(QRect(x, line, 6, 7), QColor(20, 20, 20));
+            return f;
+        };
+        const FrameMatcher::Match m = matchFrames(frame(100), frame(160));
+        QVERIFY2(m.confirmed, qPrintable(QStringLiteral("%1 %2,%3 %4x%5").arg(m.contradicting).arg(m.badges.boundingBox().x()).arg(m.badges.boundingBox().y()).arg(m.badges.boundingBox().width()).arg(m.badges.boundingBox().height())));
+        QCOMPARE(m.shift, 60);
+        // The box is fixed over the content, whole.
+        for (int y = boxTop; y < boxEnd; ++y)
+            QVERIFY2(m.badges.contains(y, 2), qPrintable(QString::number(y)));
+        QVERIFY(!m.badges.contains(boxTop, 9));
+    }
+
+    void fewCellsStandingInTheRowsAStepBringsAreNoBox()
+    {
+        // A speck of a few cells equal in place by chance below the rows in
+        // common, over content the first frame showed moving: no badge.
+        const QImage page = smoothPage(300, 1500, 7);
+        auto frame = [&](int offset) {
+            QImage f = underBands(page, offset, 400, 40);
+            QPainter p(&f);
+            p.fillRect(QRect(100, 360, 20, 4), QColor(20, 20, 20));
+            return f;
+        };
+        const FrameMatcher::Match m = matchFrames(frame(100), frame(160));
+        QVERIFY(m.confirmed);
+        QVERIFY(!m.badges.contains(361, 6));
+    }
+
     void unconfirmedSeamSaysWhy()
     {
         using Doubt = FrameMatcher::Doubt;
