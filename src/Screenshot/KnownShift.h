@@ -124,6 +124,9 @@ public:
                                                           const QList<FrameMatcher::Match>& found, int distance,
                                                           int bar, const FrameMatcher::Bands& bands,
                                                           const CellMask* ignore, const CellMask& fixed);
+    // Frames `a` and `b` show the same, apart from the cells left out, the
+    // right edge included (where a thumb moves).
+    static bool looksSame(const FrameRows& a, const FrameRows& b, const CellMask* ignore);
     // Unmeasured steps a run may cross at its start.
     static constexpr int startStepsMax = 24;
     // Seams taken at the assumed distance in this run, and since the last
@@ -153,9 +156,6 @@ private:
     // did not bring them.
     static bool stillBelow(const FrameRows& a, const FrameRows& b, int shift, const FrameMatcher::Bands& bands,
                            const CellMask* ignore);
-    // Frames `a` and `b` show the same, apart from the cells left out, the
-    // right edge included (where a thumb moves).
-    static bool looksSame(const FrameRows& a, const FrameRows& b, const CellMask* ignore);
     // The thumb moved as far as `distance` rows move it; nothing when no
     // thumb shows in both frames.
     std::optional<bool> thumbAgrees(const FrameRows& a, const FrameRows& b, int distance, int bar,

@@ -245,7 +245,7 @@ void ScrollRun::narrowTo(const QRectF& view)
 // The first step down tells which rows of the window (or of the section)
 // move: only those are the view. The rows above them are the top frame's,
 // at the top of the content; from here on frames show the view only.
-FrameRows ScrollRun::narrowToMovingRows(const FrameRows& frame)
+FrameRows ScrollRun::narrowToMovingRows(const FrameRows& frame, QList<FrameRows>* earlier)
 {
     if (!m_windowRect.isEmpty() || m_stitcher.started() || gone())
         return frame;
@@ -269,6 +269,9 @@ FrameRows ScrollRun::narrowToMovingRows(const FrameRows& frame)
     // What it learned was in the window's rows.
     m_settler = FrameSettler([this] { return grabRows(); }, m_sleep, m_b.clock, m_guard);
     m_settler.setExpectedSize(m_frameSize);
+    if (earlier)
+        for (FrameRows& f : *earlier)
+            f = crop(f);
     return crop(frame);
 }
 
@@ -1483,7 +1486,7 @@ QCoro::Task<bool> ScrollRun::crossPlainStart(const Step& first)
         FrameRows next = co_await settled(frames.last());
         if (next.isNull())
             break;
-        next = narrowToMovingRows(next);
+        next = narrowToMovingRows(next, &frames);
         if (measured) {
             movedOn = !FrameMatcher::sameContent(frames.last(), next, m_settler.ignore());
             break;
@@ -1496,10 +1499,11 @@ QCoro::Task<bool> ScrollRun::crossPlainStart(const Step& first)
             continue;
         }
         found.append(m);
-        // (A view changed in place, or standing still for longer, the end or
-        // a stretch no rule crosses: no use going on.)
-        stillInRow = m.moved ? 0 : stillInRow + 1;
-        if (stillInRow > KnownShift::stillStepsMax || m.doubt == FrameMatcher::Doubt::contradicted)
+        // (A view standing still for longer, its thumb too, is the end, or a
+        // stretch no rule crosses: no use going on. One changed in place may
+        // still be measured at the distance later.)
+        stillInRow = !m.moved && KnownShift::looksSame(frames[frames.size() - 2], next, nullptr) ? stillInRow + 1 : 0;
+        if (stillInRow > KnownShift::stillStepsMax)
             break;
     }
     std::optional<QList<FrameMatcher::Match>> seams;

@@ -68,7 +68,7 @@ private:
     // Pieces of the phases.
     QCoro::Task<FrameRows> grabRows();
     void narrowTo(const QRectF& view);
-    FrameRows narrowToMovingRows(const FrameRows& frame);
+    FrameRows narrowToMovingRows(const FrameRows& frame, QList<FrameRows>* earlier = nullptr);
     QCoro::Task<void> takeWindowRows(bool above);
     QCoro::Task<QImage> grabAround();
     bool rowsAroundScrolled() const;
