@@ -128,7 +128,7 @@ public:
     // right edge included (where a thumb moves).
     static bool looksSame(const FrameRows& a, const FrameRows& b, const CellMask* ignore);
     // Unmeasured steps a run may cross at its start.
-    static constexpr int startStepsMax = 24;
+    static constexpr int startStepsMax = 12;
     // Seams taken at the assumed distance in this run, and since the last
     // measured one.
     int assumed() const { return m_assumed; }

@@ -1479,7 +1479,7 @@ QCoro::Task<bool> ScrollRun::crossPlainStart(const Step& first)
     int sent = 0;
     int stillInRow = 0;
     bool movedOn = false;
-    while (found.size() <= KnownShift::startStepsMax && !gone()) {
+    while (found.size() <= KnownShift::startStepsMax && !gone() && !m_b.cancel.requested()) {
         if (!co_await m_stepper->forward())
             break;
         ++sent;

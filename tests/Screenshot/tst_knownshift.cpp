@@ -1,7 +1,9 @@
 // Steps taken at the distance measured steps moved, where the frames hold
 // too little to measure it: a dark page's plain stretch between small
 // labels, at scale 1 and 2; what the pixels or a scrollbar's thumb say
-// against it; and a later measured step that proves the distance unsteady.
+// against it; a later measured step that proves the distance unsteady; and
+// the first steps of a run over a plain stretch, taken at the distance the
+// steps after them measured.
 #include "Screenshot/KnownShift.h"
 
 #include <QPainter>
@@ -370,8 +372,8 @@ private Q_SLOTS:
         QCOMPARE(known.assumed(), 4);
 
         // Half the distance: the thumb moved twice as far, where it shows;
-        // without one, the still views between the labels are as many as
-        // allowed, and the label's steps do not fit.
+        // without one, the leaving label's last rows stand in the rows both
+        // frames would share.
         KnownShift half;
         QVERIFY(!half.acrossStart(frames, found, step / 2, b, {}, nullptr, {}));
 
