@@ -400,3 +400,67 @@ std::optional<FrameMatcher::Match> KnownShift::assume(const FrameRows& a, const 
     m_lastStill = still;
     return m;
 }
+
+std::optional<QList<FrameMatcher::Match>> KnownShift::acrossStart(const QList<FrameRows>& frames,
+                                                                  const QList<FrameMatcher::Match>& found,
+                                                                  int distance, int bar,
+                                                                  const FrameMatcher::Bands& bands,
+                                                                  const CellMask* ignore, const CellMask& fixed)
+{
+    if (frames.size() != found.size() + 1 || found.isEmpty() || found.size() > startStepsMax || distance <= 3
+        || frames.first().height() - bands.top - bands.bottom - distance < FrameMatcher::minOverlapRows)
+        return std::nullopt;
+    QList<FrameMatcher::Match> seams;
+    int assumed = 0;
+    int stillInRow = 0;
+    for (qsizetype i = 0; i < found.size(); ++i) {
+        const FrameRows& a = frames[i];
+        const FrameRows& b = frames[i + 1];
+        if (found[i].moved && found[i].confirmed && found[i].shift == distance) {
+            seams.append(found[i]); // measured at the distance
+            stillInRow = 0;
+            continue;
+        }
+        if (found[i].doubt == FrameMatcher::Doubt::contradicted)
+            return std::nullopt;
+        // What stood over the content where the distance was measured (a
+        // fixed box, with its shadow) hides rows here as well.
+        CellMask own(a.height(), a.cells());
+        if (ignore && ignore->rows() == a.height() && ignore->cells() == a.cells())
+            own.unite(*ignore);
+        if (fixed.rows() == a.height() && fixed.cells() == a.cells())
+            own.unite(fixed, 2, 1);
+        const CellMask* const mask = own.isEmpty() ? nullptr : &own;
+        const std::optional<bool> thumbMoved = thumbAgrees(a, b, distance, bar, bands);
+        if (thumbMoved == false)
+            return std::nullopt;
+        // A view that looks the same with no thumb to tell may be a step the
+        // input did not make: a few in a row, as further down. (One that
+        // changed only where something stands over it did not move either.)
+        const bool still = (!found[i].moved || fitAt(a, b, 0, bands, mask).contradicting == 0) && !thumbMoved;
+        FrameMatcher::Match seen = found[i];
+        seen.moved = seen.moved && !still;
+        stillInRow = still ? stillInRow + 1 : 0;
+        if (stillInRow > stillStepsMax || (still && !looksSame(a, b, mask)))
+            return std::nullopt;
+        if (!pixelsAllow(a, b, distance, bands, mask, seen) || stillBelow(a, b, distance, bands, mask))
+            return std::nullopt;
+        const Fit fit = fitAt(a, b, distance, bands, mask);
+        if (still && fit.textured > 0)
+            return std::nullopt;
+        FrameMatcher::Match m;
+        m.moved = true;
+        m.confirmed = true;
+        m.shift = distance;
+        m.bands = bands;
+        m.overlapRows = fit.rows;
+        m.matchedRows = fit.rows;
+        m.evidence = fit.textured;
+        seams.append(m);
+        ++assumed;
+    }
+    // The next measured step checks the distance as after any assumed seam.
+    m_assumed += assumed;
+    m_since += assumed;
+    return seams;
+}

@@ -108,6 +108,27 @@ public:
     std::optional<FrameMatcher::Match> assume(const FrameRows& a, const FrameRows& b, int distance, int bar,
                                               const FrameMatcher::Bands& bands, const CellMask* ignore,
                                               const FrameMatcher::Match& measured);
+    // The seams from the top frame of a run that starts over a plain
+    // stretch: frames[0] is the top frame, frames[i + 1] came after the same
+    // input as every other step, `found` what the measurement made of each
+    // of those steps. `distance` is what the steps after them measured
+    // (twice alike, before the view came to anything that could stop it
+    // short), `bar`, `bands` and `fixed` (what stood still over the content)
+    // what that step showed. Each step is taken
+    // at that distance where the pixels allow it, the thumb of a scrollbar
+    // moved as far wherever it shows in both frames, and no more than a few
+    // in a row looked the same; nothing otherwise. (The steps that measured
+    // it are to be passed to measured() first: the thumb's travel per row
+    // comes from them.)
+    std::optional<QList<FrameMatcher::Match>> acrossStart(const QList<FrameRows>& frames,
+                                                          const QList<FrameMatcher::Match>& found, int distance,
+                                                          int bar, const FrameMatcher::Bands& bands,
+                                                          const CellMask* ignore, const CellMask& fixed);
+    // Frames `a` and `b` show the same, apart from the cells left out, the
+    // right edge included (where a thumb moves).
+    static bool looksSame(const FrameRows& a, const FrameRows& b, const CellMask* ignore);
+    // Unmeasured steps a run may cross at its start.
+    static constexpr int startStepsMax = 12;
     // Seams taken at the assumed distance in this run, and since the last
     // measured one.
     int assumed() const { return m_assumed; }
@@ -135,9 +156,6 @@ private:
     // did not bring them.
     static bool stillBelow(const FrameRows& a, const FrameRows& b, int shift, const FrameMatcher::Bands& bands,
                            const CellMask* ignore);
-    // Frames `a` and `b` show the same, apart from the cells left out, the
-    // right edge included (where a thumb moves).
-    static bool looksSame(const FrameRows& a, const FrameRows& b, const CellMask* ignore);
     // The thumb moved as far as `distance` rows move it; nothing when no
     // thumb shows in both frames.
     std::optional<bool> thumbAgrees(const FrameRows& a, const FrameRows& b, int distance, int bar,

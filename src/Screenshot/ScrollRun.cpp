@@ -252,7 +252,7 @@ void ScrollRun::narrowTo(const QRectF& view)
 // The first step down tells which rows of the window (or of the section)
 // move: only those are the view. The rows above them are the top frame's,
 // at the top of the content; from here on frames show the view only.
-FrameRows ScrollRun::narrowToMovingRows(const FrameRows& frame)
+FrameRows ScrollRun::narrowToMovingRows(const FrameRows& frame, QList<FrameRows>* earlier)
 {
     if (!m_windowRect.isEmpty() || m_stitcher.started() || gone())
         return frame;
@@ -276,6 +276,9 @@ FrameRows ScrollRun::narrowToMovingRows(const FrameRows& frame)
     // What it learned was in the window's rows.
     m_settler = FrameSettler([this] { return grabRows(); }, m_sleep, m_b.clock, m_guard);
     m_settler.setExpectedSize(m_frameSize);
+    if (earlier)
+        for (FrameRows& f : *earlier)
+            f = crop(f);
     return crop(frame);
 }
 
@@ -1050,6 +1053,8 @@ QCoro::Task<ScrollStop> ScrollRun::scrollDown()
             m_mayHaveGrown = true;
         if (!usable(step.match))
             assumeKnownShift(step);
+        if (!usable(step.match) && !m_stitcher.started() && co_await crossPlainStart(step))
+            continue;
         if (!step.match.moved)
             stoodStill = true;
         if (!step.match.moved) {
@@ -1473,6 +1478,104 @@ bool ScrollRun::assumeKnownShift(Step& step)
     return true;
 }
 
+// The first step from the top could not be measured (the view starts over
+// a plain stretch, and nothing measured yet how far a click moves it): on
+// with the same clicks until a step is measured, and the steps before it are
+// taken at its distance where KnownShift allows. Only where the view moves
+// on after it: a step that met the end of the page may have stopped short.
+// Otherwise the view goes back to the first step's frame and the seam is
+// retried there. True when the seams are stitched.
+QCoro::Task<bool> ScrollRun::crossPlainStart(const Step& first)
+{
+    const int clicks = m_clicksSinceStrip;
+    if (m_section || m_stepper->mode() != ScrollStepper::Mode::wheel || m_pagesSinceStrip != 0 || clicks <= 0
+        || clicks != m_stepper->clicks() || !FrameMatcher::sameContent(m_previous, m_top, m_settler.ignore()))
+        co_return false;
+    QList<FrameRows> frames{m_previous, first.frame};
+    QList<FrameMatcher::Match> found{first.match};
+    std::optional<FrameMatcher::Match> measured;
+    int sent = 0;
+    int stillInRow = 0;
+    bool movedOn = false;
+    while (found.size() <= KnownShift::startStepsMax && !gone() && !m_b.cancel.requested()) {
+        if (!co_await m_stepper->forward())
+            break;
+        ++sent;
+        FrameRows next = co_await settled(frames.last());
+        if (next.isNull())
+            break;
+        next = narrowToMovingRows(next, &frames);
+        if (measured) {
+            movedOn = !FrameMatcher::sameContent(frames.last(), next, m_settler.ignore());
+            break;
+        }
+        const FrameMatcher::Match m = co_await analyse(frames.last(), next, 0, false);
+        frames.append(next);
+        if (usable(m)) {
+            measured = m;
+            rememberFixed(m); // left out when the view is compared after the next step
+            continue;
+        }
+        found.append(m);
+        // (A view standing still for longer, its thumb too, is the end, or a
+        // stretch no rule crosses: no use going on. One changed in place may
+        // still be measured at the distance later.)
+        stillInRow = !m.moved && KnownShift::looksSame(frames[frames.size() - 2], next, nullptr) ? stillInRow + 1 : 0;
+        if (stillInRow > KnownShift::stillStepsMax)
+            break;
+    }
+    std::optional<QList<FrameMatcher::Match>> seams;
+    if (measured && movedOn) {
+        const FrameRows& a = frames[found.size()];
+        const FrameRows& b = frames[found.size() + 1];
+        const int bar = scrollbarBetween(a, b, *measured);
+        const FrameMatcher::Bands bands = measured->bands;
+        m_known.measured(a, b, measured->shift, 0, bar, bands);
+        // Each step is measured again, now that its distance is known (as
+        // any later step is): one measured otherwise ends it.
+        for (qsizetype i = 0; i < found.size(); ++i) {
+            const FrameMatcher::Match again = co_await analyse(frames[i], frames[i + 1], measured->shift, true);
+            if (usable(again) && again.shift != measured->shift) {
+                found.clear();
+                break;
+            }
+            if (usable(again))
+                found[i] = again;
+        }
+        const CellMask mask = leftOut(m_previous, true);
+        seams = m_known.acrossStart(frames.mid(0, found.size() + 1), found, measured->shift, bar, bands,
+                                    mask.isEmpty() ? nullptr : &mask, measured->badges);
+    }
+    if (!seams) {
+        log(QStringLiteral("Anfang: keine gemessene Schrittweite für die ersten Schritte — zurück"));
+        if (sent > 0 && !gone()) {
+            co_await m_stepper->wheelBack(sent * clicks);
+            co_await settled(frames.last());
+        }
+        co_return false;
+    }
+    log(QStringLiteral("Anfang: ") + QString::number(seams->size()) + QStringLiteral(" Nähte angenommen: ")
+        + QString::number(measured->shift) + QStringLiteral(" px wie danach gemessen"));
+    // What stands over the content showed where the step was measured.
+    for (FrameMatcher::Match& m : *seams) {
+        if (m.fixedColumns.isEmpty())
+            m.fixedColumns = measured->fixedColumns;
+        if (m.badges.isEmpty())
+            m.badges = measured->badges;
+    }
+    m_previous = frames.first();
+    for (qsizetype i = 0; i < seams->size(); ++i) {
+        m_clicksSinceStrip = clicks;
+        stitch(Step{frames[i + 1], (*seams)[i], false, true});
+    }
+    m_clicksSinceStrip = clicks;
+    stitch(Step{frames.last(), *measured, true});
+    // Back to the measured step's frame, which the next step is measured from.
+    co_await m_stepper->wheelBack(clicks);
+    co_await settled(frames.last());
+    co_return true;
+}
+
 // The view stood still after a seam taken at the known distance that
 // nothing pinned: it may have stopped short at the end. The seam is taken
 // back; the end is found from the frame before it, with everything sent
@@ -1884,6 +1987,19 @@ bool ScrollRun::besideContent(const FrameRows& frame, int c) const
     return true;
 }
 
+// The width of the scrollbar at the right that the step from `a` to `b`
+// (`match`) shows: 0 where none does.
+int ScrollRun::scrollbarBetween(const FrameRows& a, const FrameRows& b, const FrameMatcher::Match& match) const
+{
+    const FrameMatcher::Bands now = match.bands;
+    const int band = m_h - now.top - now.bottom;
+    const int sparse = band > 0 ? WindowShot::scrollbarWidth(a.image().copy(0, now.top, m_w, band),
+                                                             b.image().copy(0, now.top, m_w, band), match.shift)
+                                : 0;
+    const int bar = qMax(sparse, FrameMatcher::scrollbarWidth(a, b, match.shift, now));
+    return ScrolledView::scrollbarWithTrack(b.image(), bar, now.top, m_h - now.bottom);
+}
+
 void ScrollRun::stitch(const Step& step)
 {
     const FrameRows& frame = step.frame;
@@ -1899,38 +2015,12 @@ void ScrollRun::stitch(const Step& step)
         // with the content and would hide the bar. A thin thumb escapes the
         // sparse rows; the shared rows are compared densely too, on every
         // step until a bar shows.
-        const int band = m_h - now.top - now.bottom;
-        const int sparse = band > 0 ? WindowShot::scrollbarWidth(m_previous.image().copy(0, now.top, m_w, band),
-                                                                 frame.image().copy(0, now.top, m_w, band),
-                                                                 match.shift)
-                                    : 0;
-        m_scrollbar = qMax(sparse, FrameMatcher::scrollbarWidth(m_previous, frame, match.shift, now));
-        m_scrollbar = ScrolledView::scrollbarWithTrack(frame.image(), m_scrollbar, now.top, m_h - now.bottom);
+        m_scrollbar = scrollbarBetween(m_previous, frame, match);
         if (!m_scrollbarMeasured || m_scrollbar)
             log(QStringLiteral("Scrollleiste erkannt: ") + QString::number(m_scrollbar) + QStringLiteral(" px"));
         m_scrollbarMeasured = true;
     }
-    rememberBadges(match);
-    // Columns standing still beside the content, once they are known: their
-    // colour below the first frame is the one they show most in it.
-    if (!match.fixedColumns.isEmpty()) {
-        if (m_fixed.empty()) {
-            m_fixed.assign(size_t(m_w), false);
-            m_fill.assign(size_t(m_w), 0);
-        }
-        int added = 0;
-        for (const auto& [left, right] : match.fixedColumns)
-            for (int x = left; x < right && x < m_w; ++x)
-                if (!m_fixed[size_t(x)]) {
-                    m_fixed[size_t(x)] = true;
-                    m_fill[size_t(x)] = commonColour(m_top.image(), x, now.top, m_h - now.bottom);
-                    ++added;
-                }
-        if (added) {
-            log(QStringLiteral("Feste Spalten: ") + QString::number(added) + QStringLiteral(" px breit"));
-            m_stitcher.setFixedColumns(m_fixed, m_fill);
-        }
-    }
+    rememberFixed(match);
     if (!m_stitcher.started()) {
         // The top frame, with what stands over it where this seam found it.
         ScrollStitcher::Frame top = stitchFrame(m_top, 0, match);
@@ -2008,6 +2098,33 @@ void ScrollRun::stitch(const Step& step)
     m_clicksSinceStrip = 0;
     m_pagesSinceStrip = 0;
     m_mayHaveGrown = m_mayHaveGrown && !toTheEnd;
+}
+
+// What a confirmed seam found standing over the content and beside it.
+void ScrollRun::rememberFixed(const FrameMatcher::Match& match)
+{
+    rememberBadges(match);
+    const FrameMatcher::Bands now = match.bands;
+    // Columns standing still beside the content, once they are known: their
+    // colour below the first frame is the one they show most in it.
+    if (!match.fixedColumns.isEmpty()) {
+        if (m_fixed.empty()) {
+            m_fixed.assign(size_t(m_w), false);
+            m_fill.assign(size_t(m_w), 0);
+        }
+        int added = 0;
+        for (const auto& [left, right] : match.fixedColumns)
+            for (int x = left; x < right && x < m_w; ++x)
+                if (!m_fixed[size_t(x)]) {
+                    m_fixed[size_t(x)] = true;
+                    m_fill[size_t(x)] = commonColour(m_top.image(), x, now.top, m_h - now.bottom);
+                    ++added;
+                }
+        if (added) {
+            log(QStringLiteral("Feste Spalten: ") + QString::number(added) + QStringLiteral(" px breit"));
+            m_stitcher.setFixedColumns(m_fixed, m_fill);
+        }
+    }
 }
 
 // The badges a confirmed seam found over the content, as long as they stay

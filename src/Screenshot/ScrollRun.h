@@ -68,7 +68,7 @@ private:
     // Pieces of the phases.
     QCoro::Task<FrameRows> grabRows();
     void narrowTo(const QRectF& view);
-    FrameRows narrowToMovingRows(const FrameRows& frame);
+    FrameRows narrowToMovingRows(const FrameRows& frame, QList<FrameRows>* earlier = nullptr);
     QCoro::Task<void> takeWindowRows(bool above);
     QCoro::Task<QImage> grabAround();
     bool rowsAroundScrolled() const;
@@ -87,6 +87,8 @@ private:
     void rebase(const FrameRows& frame, int rowsAbove);
     int knownDistance() const;
     bool assumeKnownShift(Step& step);
+    QCoro::Task<bool> crossPlainStart(const Step& first);
+    int scrollbarBetween(const FrameRows& a, const FrameRows& b, const FrameMatcher::Match& match) const;
     void withdrawAssumed();
     QCoro::Task<ScrollStop> endOrPlain(const FrameRows& frame);
     QCoro::Task<std::optional<Step>> watchForGrowth();
@@ -101,6 +103,7 @@ private:
     ScrollStitcher::Frame stitchFrame(const FrameRows& frame, int offset, const FrameMatcher::Match& match,
                                       bool fixedOnly = false) const;
     void rememberBadges(const FrameMatcher::Match& match);
+    void rememberFixed(const FrameMatcher::Match& match);
     // Logs the reason and keeps it for the result.
     void note(ScrollStop stop);
     bool parkPointer();

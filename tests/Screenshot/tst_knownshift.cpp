@@ -1,7 +1,9 @@
 // Steps taken at the distance measured steps moved, where the frames hold
 // too little to measure it: a dark page's plain stretch between small
 // labels, at scale 1 and 2; what the pixels or a scrollbar's thumb say
-// against it; and a later measured step that proves the distance unsteady.
+// against it; a later measured step that proves the distance unsteady; and
+// the first steps of a run over a plain stretch, taken at the distance the
+// steps after them measured.
 #include "Screenshot/KnownShift.h"
 
 #include <QPainter>
@@ -331,6 +333,84 @@ private Q_SLOTS:
         if (movesOn)
             known.assume(a, b, 100, 0, {}, nullptr, FrameMatcher::match(a, b, {}));
         QCOMPARE(known.contradicted(), contradicted);
+    }
+
+    // A run whose first steps go over a plain stretch, before anything
+    // measured how far a step goes: the steps after it measure it, and the
+    // first ones are taken at it where the pixels and a thumb agree. A
+    // distance the thumb or a label in the shared rows contradicts, and more
+    // still views in a row than further down, are refused.
+    void startOverAPlainStretch_data()
+    {
+        QTest::addColumn<bool>("thumb");
+        QTest::newRow("no scrollbar") << false;
+        QTest::newRow("scrollbar") << true;
+    }
+    void startOverAPlainStretch()
+    {
+        QFETCH(bool, thumb);
+        const int step = 100;
+        // The first label leaves with the first step; the next comes in four
+        // steps further down.
+        const QList<int> labels = {40, 690};
+        QList<FrameRows> frames;
+        QList<FrameMatcher::Match> found;
+        for (int offset = 0; offset <= 4 * step; offset += step) {
+            frames.append(FrameRows(view(labels, offset, 3000, thumb)));
+            if (frames.size() > 1)
+                found.append(FrameMatcher::match(frames[frames.size() - 2], frames.last(), {}));
+        }
+        const int b = thumb ? bar : 0;
+        KnownShift known;
+        const std::optional<QList<FrameMatcher::Match>> seams = known.acrossStart(frames, found, step, b, {}, nullptr, {});
+        QVERIFY(seams);
+        QCOMPARE(seams->size(), 4);
+        for (const FrameMatcher::Match& m : *seams) {
+            QCOMPARE(m.shift, step);
+            QVERIFY(m.confirmed);
+        }
+        QCOMPARE(known.assumed(), 4);
+
+        // Half the distance: the thumb moved twice as far, where it shows;
+        // without one, the leaving label's last rows stand in the rows both
+        // frames would share.
+        KnownShift half;
+        QVERIFY(!half.acrossStart(frames, found, step / 2, b, {}, nullptr, {}));
+
+        // A label standing in the rows both frames share, 20 rows off the
+        // distance: the pixels contradict it.
+        const QList<int> shared = {40, 200};
+        const FrameRows a(view(shared, 0, 3000, thumb));
+        const FrameRows c(view(shared, step, 3000, thumb));
+        KnownShift off;
+        QVERIFY(!off.acrossStart({a, c}, {FrameMatcher::match(a, c, {})}, step + 20, b, {}, nullptr, {}));
+        QCOMPARE(off.assumed(), 0);
+    }
+
+    // Without a thumb, views that look the same count as steps only a few
+    // times in a row: the input may have stopped moving the view.
+    void startOverAPlainStretchTallerThanTheView()
+    {
+        const int step = 100;
+        const QList<int> labels = {40, 1200};
+        QList<FrameRows> frames;
+        QList<FrameMatcher::Match> found;
+        for (int offset = 0; offset <= 9 * step; offset += step) {
+            frames.append(FrameRows(view(labels, offset, 3000, false)));
+            if (frames.size() > 1)
+                found.append(FrameMatcher::match(frames[frames.size() - 2], frames.last(), {}));
+        }
+        KnownShift known;
+        QVERIFY(!known.acrossStart(frames, found, step, 0, {}, nullptr, {}));
+        // With a thumb that moved each step, they hold.
+        QList<FrameRows> withBar;
+        for (int offset = 0; offset <= 9 * step; offset += step)
+            withBar.append(FrameRows(view(labels, offset, 3000, true)));
+        QList<FrameMatcher::Match> barFound;
+        for (int i = 1; i < withBar.size(); ++i)
+            barFound.append(FrameMatcher::match(withBar[i - 1], withBar[i], {}));
+        KnownShift thumbed;
+        QVERIFY(thumbed.acrossStart(withBar, barFound, step, bar, {}, nullptr, {}));
     }
 };
 

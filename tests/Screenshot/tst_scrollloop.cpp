@@ -245,6 +245,39 @@ private Q_SLOTS:
         QVERIFY(!debugLogMessages().filter(QStringLiteral("Naht angenommen")).isEmpty());
     }
 
+    void blankStretchAtTheStartIsCrossedAtTheDistanceMeasuredAfterIt()
+    {
+        // The first steps show nothing to match: the steps after the blank
+        // stretch measure how far a click goes, the thumb moved that far on
+        // each of the first ones, and every row is there once.
+        setUpWorld(300, 400, 3000, 40, 30, 14);
+        world->movingThumb = true;
+        world->scrollbarImage.fill(QColor(230, 230, 232)); // a track the thumb shows on
+        for (int y = 30; y < 800; ++y)
+            memset(world->content.scanLine(y), 0xff, size_t(world->content.bytesPerLine()));
+        QCOMPARE(run(), world->fullRendering());
+        QVERIFY(!incomplete);
+        QVERIFY(!debugLogMessages().filter(QStringLiteral("Anfang: ")).filter(QStringLiteral("Nähte angenommen")).isEmpty());
+
+        // Clicks that go further once past the blank stretch: the thumb
+        // moved half as far on the first steps as the distance measured
+        // there says, and they are not taken at it.
+        cleanup();
+        DebugLog::restart();
+        setUpWorld(300, 400, 3000, 40, 30, 14);
+        world->movingThumb = true;
+        world->scrollbarImage.fill(QColor(230, 230, 232));
+        for (int y = 30; y < 800; ++y)
+            memset(world->content.scanLine(y), 0xff, size_t(world->content.bytesPerLine()));
+        onSleep = [this] {
+            if (world->offset > 500)
+                world->wheelPixels = 120;
+        };
+        const QImage result = run();
+        QVERIFY(incomplete || result == world->fullRendering());
+        QVERIFY(debugLogMessages().filter(QStringLiteral("Nähte angenommen")).isEmpty());
+    }
+
     void blankStretchWherePageKeysGoFurtherIsNeverCalledComplete()
     {
         // Inside the blank stretch a page key goes further than measured:
