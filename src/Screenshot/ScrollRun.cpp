@@ -2028,6 +2028,11 @@ void ScrollRun::stitch(const Step& step)
         m_stitcher.begin(top, stitchFrame(m_top, 0, match, true).covered);
         m_offset = 0;
     }
+    // Rows the result took as content that now stand still at the bottom:
+    // perhaps a band that came in, perhaps the page's end pushed down by
+    // rows it grew above it while the view moved just as far. The seam
+    // leaves them out; the next strip is checked against the result.
+    const bool bottomGrew = m_bands && now.bottom > m_bands->bottom;
     m_bands = now;
     // Something stood over the bottom rows of the frame before (where this
     // one shows them higher up and clean): it may stand over this frame's
@@ -2056,7 +2061,10 @@ void ScrollRun::stitch(const Step& step)
     // (A frame short of the end the result holds, after a step back, does
     // not show that end yet: the next ones are checked as well.)
     const bool toTheEnd = next.offset + next.contentEnd >= m_stitcher.height();
-    if (m_mayHaveGrown) {
+    // (Only where the strip brings nothing below the result's end: a box
+    // coming into the bottom band mid-page is no reason to retake.)
+    const bool nothingNew = next.offset + next.contentEnd <= m_stitcher.height();
+    if (m_mayHaveGrown || (bottomGrew && nothingNew)) {
         // What ended the page before (its last rows, a footer) may now hold
         // items that came in its place: taken again from where they differ.
         if (const int changed = m_stitcher.firstChanged(next, m_w - m_scrollbar); changed >= 0) {

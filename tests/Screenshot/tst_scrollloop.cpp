@@ -561,6 +561,58 @@ private Q_SLOTS:
         QCOMPARE(result, world->fullRendering());
     }
 
+    void pageThatGrowsAboveItsLastRowsAsTheViewStepsIsNotTorn_data()
+    {
+        QTest::addColumn<int>("tail");
+        // The last rows, pushed down as far as the view then moves, stand
+        // still at the view's bottom as a footer would.
+        QTest::newRow("short tail") << 9;
+        QTest::newRow("taller tail") << 24;
+    }
+    void pageThatGrowsAboveItsLastRowsAsTheViewStepsIsNotTorn()
+    {
+        // The view stands at the end; as the next step is sent, a few rows
+        // come in above the page's last rows, and the view goes just as far
+        // as they pushed the end down.
+        QFETCH(int, tail);
+        const int added = 6;
+        // (The last step lands right on the end: nothing told the run so.)
+        setUpWorld(300, 400, 1360);
+        world->keysReachView = false;
+        const QImage before = world->content.copy();
+        QImage after(before.width(), before.height() + added, before.format());
+        {
+            QPainter p(&after);
+            const int at = before.height() - tail;
+            p.drawImage(0, 0, before, 0, 0, before.width(), at);
+            p.drawImage(0, at, FakeScrollWorld::makeContent(before.width(), 2000), 0, 1900, before.width(), added);
+            p.drawImage(0, at + added, before, 0, at, before.width(), tail);
+        }
+        qsizetype seen = 0;
+        bool settledAtEnd = false;
+        bool grown = false;
+        onSleep = [&] {
+            const qsizetype now = world->events.size();
+            const bool wheeled = now > seen && world->events.last().startsWith(QStringLiteral("wheel-"));
+            const bool atEnd = world->offset == world->maxOffset() && world->offset > 0;
+            if (grown || !atEnd) {
+                settledAtEnd = false;
+            } else if (now == seen) {
+                settledAtEnd = true; // the view stood at the end a while
+            } else if (wheeled && settledAtEnd) {
+                world->content = after;
+                world->scrollTo(world->offset + added);
+                grown = true;
+            }
+            seen = now;
+        };
+        const QImage result = run();
+        onSleep = nullptr;
+        QVERIFY(grown);
+        if (!incomplete)
+            QCOMPARE(result, world->fullRendering());
+    }
+
     void blankStretchWithContentBeyondIsCrossedWhereTheWheelIsSteady_data()
     {
         QTest::addColumn<int>("upPixels"); // a click up moves this far (0: as far as one down)
