@@ -353,6 +353,26 @@ bool KnownShift::stillBelow(const FrameRows& a, const FrameRows& b, int shift, c
     return still > 8 && still * 2 > shown && (right - left + 1) * 2 > a.cells();
 }
 
+std::optional<FrameMatcher::Match> KnownShift::seamAt(const FrameRows& a, const FrameRows& b, int distance,
+                                                      const FrameMatcher::Bands& bands, const CellMask* ignore,
+                                                      const FrameMatcher::Match& measured, bool still)
+{
+    if (!pixelsAllow(a, b, distance, bands, ignore, measured) || stillBelow(a, b, distance, bands, ignore))
+        return std::nullopt;
+    const Fit fit = fitAt(a, b, distance, bands, ignore);
+    if (still && fit.textured > 0)
+        return std::nullopt;
+    FrameMatcher::Match m;
+    m.moved = true;
+    m.confirmed = true;
+    m.shift = distance;
+    m.bands = bands;
+    m.overlapRows = fit.rows;
+    m.matchedRows = fit.rows;
+    m.evidence = fit.textured;
+    return m;
+}
+
 std::optional<FrameMatcher::Match> KnownShift::assume(const FrameRows& a, const FrameRows& b, int distance, int bar,
                                                       const FrameMatcher::Bands& bands, const CellMask* ignore,
                                                       const FrameMatcher::Match& measured)
@@ -377,28 +397,18 @@ std::optional<FrameMatcher::Match> KnownShift::assume(const FrameRows& a, const 
     const bool still = !measured.moved && !thumbMoved;
     if (still && (m_stillSteps >= stillStepsMax || !looksSame(a, b, ignore)))
         return std::nullopt;
-    if (!pixelsAllow(a, b, distance, bands, ignore, measured) || stillBelow(a, b, distance, bands, ignore))
+    const std::optional<FrameMatcher::Match> seam = seamAt(a, b, distance, bands, ignore, measured, still);
+    if (!seam)
         return std::nullopt;
-    const Fit fit = fitAt(a, b, distance, bands, ignore);
-    if (still && fit.textured > 0)
-        return std::nullopt;
-    FrameMatcher::Match m;
-    m.moved = true;
-    m.confirmed = true;
-    m.shift = distance;
-    m.bands = bands;
-    m.overlapRows = fit.rows;
-    m.matchedRows = fit.rows;
-    m.evidence = fit.textured;
     ++m_assumed;
     ++m_since;
     // A view that stood still proves nothing of the seams before it: they
     // and it hold together once the view moves on.
-    const bool unverified = !thumbMoved && fit.textured < 4;
+    const bool unverified = !thumbMoved && seam->evidence < 4;
     m_unverified = !unverified ? 0 : still ? m_unverified + 1 : 1;
     m_stillSteps = still ? m_stillSteps + 1 : 0;
     m_lastStill = still;
-    return m;
+    return seam;
 }
 
 std::optional<QList<FrameMatcher::Match>> KnownShift::acrossStart(const QList<FrameRows>& frames,
@@ -443,20 +453,10 @@ std::optional<QList<FrameMatcher::Match>> KnownShift::acrossStart(const QList<Fr
         stillInRow = still ? stillInRow + 1 : 0;
         if (stillInRow > stillStepsMax || (still && !looksSame(a, b, mask)))
             return std::nullopt;
-        if (!pixelsAllow(a, b, distance, bands, mask, seen) || stillBelow(a, b, distance, bands, mask))
+        const std::optional<FrameMatcher::Match> seam = seamAt(a, b, distance, bands, mask, seen, still);
+        if (!seam)
             return std::nullopt;
-        const Fit fit = fitAt(a, b, distance, bands, mask);
-        if (still && fit.textured > 0)
-            return std::nullopt;
-        FrameMatcher::Match m;
-        m.moved = true;
-        m.confirmed = true;
-        m.shift = distance;
-        m.bands = bands;
-        m.overlapRows = fit.rows;
-        m.matchedRows = fit.rows;
-        m.evidence = fit.textured;
-        seams.append(m);
+        seams.append(*seam);
         ++assumed;
     }
     // The next measured step checks the distance as after any assumed seam.

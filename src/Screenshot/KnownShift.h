@@ -156,6 +156,11 @@ private:
     // did not bring them.
     static bool stillBelow(const FrameRows& a, const FrameRows& b, int shift, const FrameMatcher::Bands& bands,
                            const CellMask* ignore);
+    // The seam at `distance` between two frames where the pixels allow it;
+    // a view that stood `still` must show nothing textured in its shared rows.
+    static std::optional<FrameMatcher::Match> seamAt(const FrameRows& a, const FrameRows& b, int distance,
+                                                     const FrameMatcher::Bands& bands, const CellMask* ignore,
+                                                     const FrameMatcher::Match& measured, bool still);
     // The thumb moved as far as `distance` rows move it; nothing when no
     // thumb shows in both frames.
     std::optional<bool> thumbAgrees(const FrameRows& a, const FrameRows& b, int distance, int bar,
