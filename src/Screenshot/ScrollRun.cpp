@@ -16,6 +16,7 @@
 #include "Screenshot/ScrollCoverOverlay.h"
 #include "Screenshot/ScrollProgressHUD.h"
 #include "Screenshot/ScrollInputPolicy.h"
+#include "Screenshot/StillOverBottom.h"
 #include "Screenshot/WorkerTask.h"
 #include "Debug/DebugLog.h"
 
@@ -1655,6 +1656,7 @@ QCoro::Task<std::optional<ScrollRun::Step>> ScrollRun::watchForGrowth()
         const FrameRows frame = co_await settled(reference, react);
         if (frame.isNull())
             co_return std::nullopt;
+        m_newestLook = frame;
         QImage window;
         if (!m_windowRect.isEmpty())
             window = co_await m_guard.grab(m_windowRect, m_scale);
@@ -2048,8 +2050,25 @@ void ScrollRun::stitch(const Step& step)
                 break;
             }
     }
+    // The frame before's bottom rows, shown otherwise higher up here, where
+    // this frame shows what the frame before showed at those rows of the
+    // view (an overlay thumb over both, or this frame's own change over
+    // plain rows): neither frame's rows count as clean until a later view
+    // shows them uncovered, or a later look at this view tells.
+    const std::vector<int> stillOver = StillOverBottom::rows(m_previous, frame, match,
+                                                             [&](int c) { return besideContent(frame, c); });
+    if (!stillOver.empty())
+        log(QStringLiteral("Über den untersten Zeilen stand etwas still: ") + QString::number(stillOver.size())
+            + QStringLiteral(" Zeilen ungewiss"));
+    for (int below : stillOver)
+        m_stitcher.distrust(m_offset + below);
     m_offset += match.shift;
-    const ScrollStitcher::Frame next = stitchFrame(frame, m_offset, match);
+    ScrollStitcher::Frame next = stitchFrame(frame, m_offset, match);
+    for (int below : stillOver)
+        next.covered[size_t(below)] = true;
+    m_stillOver = stillOver;
+    m_stillOverShift = match.shift;
+    m_newestLook = FrameRows();
     // Steps no longer than the rows above what covers the lower half: the
     // rows they bring are seen uncovered.
     if (step.learn)
@@ -2106,6 +2125,33 @@ void ScrollRun::stitch(const Step& step)
     m_clicksSinceStrip = 0;
     m_pagesSinceStrip = 0;
     m_mayHaveGrown = m_mayHaveGrown && !toTheEnd;
+}
+
+// Rows the last two frames disagreed on under what stood still over the
+// bottom of the view (StillOverBottom): a look at the same view after that
+// faded tells. Where the rows at the bottom changed while those the last
+// frame showed higher up stayed as they were, the last frame's are the
+// content, and the rows at the bottom come from that look.
+void ScrollRun::settleStillOver()
+{
+    const std::vector<int> rows = std::exchange(m_stillOver, {});
+    const FrameRows look = std::exchange(m_newestLook, FrameRows());
+    if (rows.empty() || look.isNull() || m_previous.isNull() || look.height() != m_h || m_previous.height() != m_h
+        || look.width() != m_previous.width())
+        return;
+    const QImage now = look.image().convertToFormat(QImage::Format_RGB32);
+    const QImage then = m_previous.image().convertToFormat(QImage::Format_RGB32);
+    const size_t bytes = size_t(qMax(1, m_w - m_scrollbar)) * 4;
+    auto same = [&](int y) { return std::memcmp(now.constScanLine(y), then.constScanLine(y), bytes) == 0; };
+    for (int below : rows)
+        if (same(below) || !same(below - m_stillOverShift))
+            return;
+    ScrollStitcher::Frame seen = m_lastFrame;
+    seen.image = look.image();
+    for (int below : rows)
+        m_stitcher.take(seen, below - m_stillOverShift);
+    m_lastFrame.image = look.image();
+    log(QStringLiteral("Unterste Zeilen nach dem Verblassen genommen: ") + QString::number(rows.size()));
 }
 
 // What a confirmed seam found standing over the content and beside it.
@@ -2214,6 +2260,7 @@ CapturedScreenshot ScrollRun::assemble()
         m_lastFrame = ScrollStitcher::Frame{m_top.image(), 0, 0, m_h, {}};
         m_stitcher.begin(m_lastFrame);
     }
+    settleStillOver();
     m_stitcher.addBlank(m_blankTail, m_blankColour);
     QList<StitchStrip> pieces;
     if (!m_windowAbove.isNull() && m_windowAbove.height() > 0)

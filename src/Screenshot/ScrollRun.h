@@ -104,6 +104,7 @@ private:
                                       bool fixedOnly = false) const;
     void rememberBadges(const FrameMatcher::Match& match);
     void rememberFixed(const FrameMatcher::Match& match);
+    void settleStillOver();
     // Logs the reason and keeps it for the result.
     void note(ScrollStop stop);
     bool parkPointer();
@@ -208,6 +209,12 @@ private:
     // Rows of the newest strip's frame near its bottom where the frame before
     // showed something over the content that this one does not show there.
     std::vector<int> m_overBottom;
+    // The last strip's rows at the bottom of the view that neither it nor
+    // the frame before showed cleanly for sure, with its step; the newest
+    // look at the view at the end.
+    std::vector<int> m_stillOver;
+    int m_stillOverShift = 0;
+    FrameRows m_newestLook;
     // The view went past a stretch of one colour to content again and the
     // run crossed it: the scrolling goes on.
     bool m_crossedPlain = false;

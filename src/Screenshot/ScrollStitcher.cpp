@@ -62,6 +62,15 @@ void ScrollStitcher::write(int r, const QRgb* source, bool masked)
             line[x] = m_fill[size_t(x)];
 }
 
+bool ScrollStitcher::sameAsHeld(int r, const QRgb* source) const
+{
+    const QRgb* held = reinterpret_cast<const QRgb*>(m_chunks[size_t(r / chunkRows)].constScanLine(r % chunkRows));
+    for (int x = 0; x < m_width; ++x)
+        if (!fixedColumn(x) && held[x] != source[x])
+            return false;
+    return true;
+}
+
 bool ScrollStitcher::coveredRow(const Frame& frame, int y) const
 {
     return coveredAt(frame, y) || (y >= 0 && frame.image.height() - y <= m_bottomBand);
@@ -93,10 +102,16 @@ void ScrollStitcher::put(const QImage& image, const Frame& frame, int y, State a
     const bool covered = coveredRow(frame, y);
     const State now = m_state[size_t(r)];
     const int deep = covered ? 0 : depth(frame, y);
+    const QRgb* source = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+    if (now == State::doubtful && covered && sameAsHeld(r, source)) {
+        // A doubtful row another view shows just so: that view and the one
+        // it came from agree, the view between was the odd one.
+        m_state[size_t(r)] = State::clean;
+        return;
+    }
     // A clean row near the bottom gives way to a view that shows it higher.
     if ((now == State::clean && deep <= m_depth[size_t(r)]) || (covered && now != State::missing))
         return;
-    const QRgb* source = reinterpret_cast<const QRgb*>(image.constScanLine(y));
     if (now != State::missing) {
         // Taken again: the columns beside the content stay as they were
         // (the first frame's, or their fill).
@@ -180,6 +195,26 @@ void ScrollStitcher::retake(const Frame& frame, int y)
     m_end = std::min(m_end, from);
 }
 
+void ScrollStitcher::distrust(int row)
+{
+    if (row >= m_header && row < int(m_state.size()) && m_state[size_t(row)] == State::clean) {
+        m_state[size_t(row)] = State::doubtful;
+        m_depth[size_t(row)] = 0;
+    }
+}
+
+void ScrollStitcher::take(const Frame& frame, int y)
+{
+    const int r = frame.offset + y;
+    if (r < m_header || r >= int(m_state.size()) || m_state[size_t(r)] != State::doubtful || y < 0
+        || y >= frame.image.height())
+        return;
+    const QImage image = premultiplied(frame.image);
+    write(r, reinterpret_cast<const QRgb*>(image.constScanLine(y)), true);
+    m_state[size_t(r)] = State::clean;
+    m_depth[size_t(r)] = depth(frame, y);
+}
+
 void ScrollStitcher::addBlank(int rows, QRgb colour)
 {
     if (rows <= 0)
@@ -230,7 +265,7 @@ QList<StitchStrip> ScrollStitcher::finish(const Frame& last)
     m_holes = 0;
     for (int r = 0; r < total; ++r) {
         m_holes += m_state[size_t(r)] == State::missing;
-        m_coverInside += m_state[size_t(r)] == State::covered;
+        m_coverInside += m_state[size_t(r)] == State::covered || m_state[size_t(r)] == State::doubtful;
     }
     QList<StitchStrip> out;
     for (int top = 0; top < total; top += chunkRows) {

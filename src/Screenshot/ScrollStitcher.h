@@ -15,6 +15,11 @@
 // stands a good way below the top of the view (a later view could have shown
 // it), or one no frame showed, makes the result incomplete.
 //
+// A row taken clean may turn doubtful when a later frame shows it otherwise
+// under something that stood still at the bottom of the view (an overlay
+// thumb): a later clean view replaces it, a view that shows it just the same
+// confirms it, else it counts like a cover inside.
+//
 // What stands still at the bottom of the view is measured anew with every
 // frame and not always whole (a shadow over plain rows looks like content
 // moving): from the first frame that shows it, the tallest bottom band so
@@ -65,6 +70,15 @@ public:
     // Result rows from frame row `y` of the frame on are taken again: from
     // this frame where it shows them uncovered, else from a later one.
     void retake(const Frame& frame, int y);
+    // Result row `row`, taken as a clean view of the content, may not be
+    // one (a later frame showed it otherwise, and something perhaps stood
+    // over it): a later frame that shows it uncovered takes its place, one
+    // that shows it covered but just as held confirms it, or take(); else
+    // it counts as covered.
+    void distrust(int row);
+    // Frame row `y` is a clean view after all of the row it shows that was
+    // distrusted (a later look at the same view told which was).
+    void take(const Frame& frame, int y);
     // `rows` rows of one colour after the content (a blank end measured but
     // not seen).
     void addBlank(int rows, QRgb colour);
@@ -99,9 +113,10 @@ public:
     static constexpr int shadowRows = 32;
 
 private:
-    enum class State : unsigned char { missing, covered, coveredFirst, clean };
+    enum class State : unsigned char { missing, covered, coveredFirst, doubtful, clean };
     void put(const QImage& image, const Frame& frame, int y, State as);
     bool coveredRow(const Frame& frame, int y) const;
+    bool sameAsHeld(int r, const QRgb* source) const;
     bool fixedColumn(int x) const { return x < int(m_fixed.size()) && m_fixed[size_t(x)]; }
     int depth(const Frame& frame, int y) const;
     void widenBottomBand(const Frame& frame);

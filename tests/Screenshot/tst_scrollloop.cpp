@@ -428,6 +428,40 @@ private Q_SLOTS:
         QVERIFY(logged(QStringLiteral("Naht nach längerem Warten bestätigt")));
     }
 
+    // An overlay thumb across the view's bottom edge shows over the rows the
+    // last steps bring and fades a while after the view stopped: the rows
+    // under it come from the next view, which shows them higher up, and the
+    // rows at the end from a look after it faded.
+    void overlayThumbOverTheBottomRowsIsNotTaken_data()
+    {
+        QTest::addColumn<int>("wheel");
+        QTest::addColumn<int>("from");
+        QTest::newRow("last two steps") << 120 << 2000;
+        QTest::newRow("every step") << 90 << 0;
+    }
+    void overlayThumbOverTheBottomRowsIsNotTaken()
+    {
+        QFETCH(int, wheel);
+        QFETCH(int, from);
+        setUpWorld(900, 600, 3000);
+        world->wheelPixels = wheel;
+        world->pointer = QPointF(900, 700);
+        // Shown with every turn of the wheel (at the end too) until a while
+        // after the last.
+        qsizetype turns = 0;
+        qint64 turned = 0;
+        onSleep = [&, from] {
+            if (world->events.size() != turns) {
+                turns = world->events.size();
+                turned = clock.milliseconds();
+            }
+            world->overlayBar = world->offset >= from && world->offset > 0 && clock.milliseconds() - turned < 1500;
+        };
+        const QImage result = run(world->bounds);
+        onSleep = nullptr;
+        QVERIFY2(incomplete || result == world->content, qPrintable(debugLogMessages().join(QLatin1Char('\n'))));
+    }
+
     // On a busy machine a smooth scroll stalls on its way: two grabs in a row
     // agree while the view is still moving. Page keys that leave two lines
     // in both frames give way to the wheel. The result is exact and complete

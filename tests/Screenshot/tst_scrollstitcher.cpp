@@ -221,6 +221,56 @@ private Q_SLOTS:
         QCOMPARE(out, want);
     }
 
+    // Rows taken clean from the bottom of a view that a later view showed
+    // otherwise (a bar over them there, perhaps): a later clean view takes
+    // their place; without one they count, unless a later look tells.
+    void distrustedRowsComeFromALaterViewOrCount()
+    {
+        auto barred = [this](int offset) {
+            ScrollStitcher::Frame f = frame(offset, 180, 185);
+            f.covered.assign(size_t(height), false); // taken for content
+            return f;
+        };
+        auto distrusted = [&](ScrollStitcher& stitcher) {
+            stitcher.begin(frame(0));
+            QVERIFY(stitcher.add(barred(60)));
+            for (int y = 180; y < 185; ++y)
+                stitcher.distrust(60 + y);
+        };
+        ScrollStitcher later;
+        distrusted(later);
+        QVERIFY(later.add(frame(120)));
+        QCOMPARE(joined(later.finish(frame(120))), expected(120));
+        QCOMPARE(later.coverInside(), 0);
+
+        // The next view, the last, shows them otherwise and counts them
+        // covered (it disagreed with the one before there).
+        ScrollStitcher::Frame odd = frame(120);
+        for (int y = 120; y < 125; ++y)
+            odd.covered[size_t(y)] = true;
+        ScrollStitcher none;
+        distrusted(none);
+        QVERIFY(none.add(odd));
+        none.finish(odd);
+        QCOMPARE(none.coverInside(), 5);
+
+        // A look at that view after told.
+        ScrollStitcher told;
+        distrusted(told);
+        QVERIFY(told.add(odd));
+        for (int y = 120; y < 125; ++y)
+            told.take(frame(120), y);
+        QCOMPARE(joined(told.finish(frame(120))), expected(120));
+        QCOMPARE(told.coverInside(), 0);
+
+        // One that shows them covered but just as held confirms them.
+        ScrollStitcher confirmed;
+        distrusted(confirmed);
+        QVERIFY(confirmed.add(frame(120, 120, 125)));
+        confirmed.finish(frame(120, 120, 125));
+        QCOMPARE(confirmed.coverInside(), 0);
+    }
+
     void rowsAPageGrewIntoAreTakenAgain()
     {
         // The view stands at the end of a page whose last rows (from page

@@ -111,6 +111,10 @@ public:
                 p.fillRect(clock.adjusted(4 + tick % 9, 4, -4 - (tick / 9) % 7, -4), QColor(tick % 200, 60, 90));
             }
         }
+        if (overlayBar)
+            // An overlay scrollbar's thumb across the view's bottom edge.
+            p.fillRect(QRect(0, headerHeight + viewportHeight() - 8, content.width() / 5 + 5, 5),
+                       QColor(164, 164, 163));
         if (headerHeight)
             p.drawImage(0, 0, headerImage);
         if (footerHeight)
@@ -254,6 +258,7 @@ public:
     int noiseRows = 0; // height of the changing block; 0: half the viewport
     int noiseSeed = 0;
     bool keysReachView = true; // false: keys go elsewhere (a terminal's shell)
+    bool overlayBar = false; // a bar across the bottom of the view (an overlay scrollbar's thumb)
     bool movingThumb = false;  // the scrollbar shows a thumb that follows the view
     QList<WindowInfo> extraWindows;
     int grabs = 0;
