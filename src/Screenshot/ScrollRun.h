@@ -208,6 +208,9 @@ private:
     // Rows of the newest strip's frame near its bottom where the frame before
     // showed something over the content that this one does not show there.
     std::vector<int> m_overBottom;
+    // The rows near the bottom that the last frame alone showed, covered,
+    // were looked at again once an overlay over them would have faded.
+    bool m_coverSeenFaded = false;
     // The view went past a stretch of one colour to content again and the
     // run crossed it: the scrolling goes on.
     bool m_crossedPlain = false;

@@ -30,6 +30,7 @@
 #include <QImage>
 #include <QList>
 #include <QRgb>
+#include <utility>
 #include <vector>
 
 class ScrollStitcher {
@@ -65,6 +66,11 @@ public:
     // Result rows from frame row `y` of the frame on are taken again: from
     // this frame where it shows them uncovered, else from a later one.
     void retake(const Frame& frame, int y);
+    // The rows in the lower half of the frame's content that the result
+    // holds only covered (under something standing over the view's bottom
+    // rows, or a band there), which no frame showed clear: the first frame
+    // row of them and how many, {-1, 0} for none.
+    std::pair<int, int> coveredBelow(const Frame& frame) const;
     // `rows` rows of one colour after the content (a blank end measured but
     // not seen).
     void addBlank(int rows, QRgb colour);

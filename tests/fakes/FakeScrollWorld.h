@@ -14,6 +14,7 @@
 #include <QPainter>
 #include <QStringList>
 #include <cstring>
+#include <functional>
 
 class FakeScrollWorld final : public WindowServer, public InputSynthesis, public WindowActivation {
 public:
@@ -111,6 +112,10 @@ public:
                 p.fillRect(clock.adjusted(4 + tick % 9, 4, -4 - (tick / 9) % 7, -4), QColor(tick % 200, 60, 90));
             }
         }
+        if (overlayBarRows && overlayBarAt && overlayBarAt(offset)
+            && (!overlayBarGrabs || grabs - grabsAtInput <= overlayBarGrabs))
+            p.fillRect(0, headerHeight + viewportHeight() - overlayBarRows, content.width(), overlayBarRows,
+                       QColor(126, 129, 130));
         if (headerHeight)
             p.drawImage(0, 0, headerImage);
         if (footerHeight)
@@ -201,6 +206,7 @@ public:
     void scrollWheel(int clicks) override
     {
         events.append(QStringLiteral("wheel%1").arg(clicks));
+        grabsAtInput = grabs;
         if (!pointer || !bounds.contains(*pointer) || frozen)
             return;
         send(target - clicks * (clicks > 0 && wheelUpPixels ? wheelUpPixels : wheelPixels));
@@ -255,6 +261,13 @@ public:
     int noiseSeed = 0;
     bool keysReachView = true; // false: keys go elsewhere (a terminal's shell)
     bool movingThumb = false;  // the scrollbar shows a thumb that follows the view
+    // A bar over the viewport's bottom rows, as a browser's overlay scrollbar
+    // shows one a moment after a step and fades it later: at the offsets
+    // `overlayBarAt` says.
+    int overlayBarRows = 0;
+    std::function<bool(int offset)> overlayBarAt;
+    int overlayBarGrabs = 0; // > 0: it fades after so many grabs since the last wheel click
+    int grabsAtInput = 0;
     QList<WindowInfo> extraWindows;
     int grabs = 0;
     int failGrabsFrom = -1; // grabs after this many fail
