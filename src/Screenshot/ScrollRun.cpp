@@ -1646,13 +1646,26 @@ QCoro::Task<std::optional<ScrollRun::Step>> ScrollRun::watchForGrowth()
     std::optional<FadingEdge> edge;
     const QImage topEdge = edgeRows(m_windowAtTop, m_top.image());
     // Also while what lies over the view's bottom edge may still fade.
-    auto watching = [this, until, &edge] {
+    // Rows near the bottom that the last frame alone showed, and only under
+    // something standing over them: an overlay scrollbar shows over the
+    // view's bottom rows while it scrolls and fades a while after the last
+    // step. They are taken from a look after that (a fixed box stays, and
+    // shows there once).
+    const auto [coveredFrom, covered] = m_stitcher.coveredBelow(m_lastFrame);
+    const bool coveredAtEnd = covered > 0;
+    if (coveredAtEnd)
+        log(QStringLiteral("Letzte Zeilen nur verdeckt gesehen (%1) — warten, bis ein Überblendbalken verblasst")
+                .arg(covered));
+    auto watching = [this, until, &edge, coveredAtEnd] {
         const qint64 now = m_b.clock.milliseconds();
-        return now < until || (edge && edge->suspect() && !edge->faded() && now < m_lastInputMs + overlayFadeMs);
+        return now < until || (edge && edge->suspect() && !edge->faded() && now < m_lastInputMs + overlayFadeMs)
+            || (coveredAtEnd && !m_coverSeenFaded && now < m_lastInputMs + overlayFadeMs + 4 * fadeLookMs);
     };
+    m_coverSeenFaded = false;
     for (bool first = true; !gone() && (first || watching()); first = false) {
         // (Once only the edge is waited for, it is looked at more often.)
         const int react = first ? 0 : m_b.clock.milliseconds() < until ? FrameSettler::reactMs : fadeLookMs;
+        const qint64 lookedAt = m_b.clock.milliseconds();
         const FrameRows frame = co_await settled(reference, react);
         if (frame.isNull())
             co_return std::nullopt;
@@ -1678,6 +1691,13 @@ QCoro::Task<std::optional<ScrollRun::Step>> ScrollRun::watchForGrowth()
             // moment after the scrolling, over the page's last rows): the
             // footer is taken from the newest look.
             m_lastFrame.image = frame.image();
+            m_coverSeenFaded = lookedAt >= m_lastInputMs + overlayFadeMs;
+            continue;
+        }
+        if (coveredAtEnd && !away && change.changed.boundingBox().top() >= coveredFrom) {
+            // Only those rows changed: the newest look at them.
+            m_lastFrame.image = frame.image();
+            m_coverSeenFaded = lookedAt >= m_lastInputMs + overlayFadeMs;
             continue;
         }
         if (change.cells == 0 || FrameMatcher::localChange(change))
@@ -2261,6 +2281,13 @@ CapturedScreenshot ScrollRun::assemble()
         m_stitcher.begin(m_lastFrame);
     }
     settleStillOver();
+    if (m_stitcher.frames() >= 2 && !m_coverSeenFaded && m_stitcher.coveredBelow(m_lastFrame).second > 0
+        && !m_stops.contains(ScrollStop::coverRepeated)) {
+        // Seen in the last frame only, covered, and not looked at again once
+        // what stood over them would have faded.
+        log(QStringLiteral("Letzte Zeilen nur verdeckt und nicht nach dem Verblassen gesehen"));
+        note(ScrollStop::coverRepeated);
+    }
     m_stitcher.addBlank(m_blankTail, m_blankColour);
     QList<StitchStrip> pieces;
     if (!m_windowAbove.isNull() && m_windowAbove.height() > 0)

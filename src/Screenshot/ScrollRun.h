@@ -215,6 +215,9 @@ private:
     std::vector<int> m_stillOver;
     int m_stillOverShift = 0;
     FrameRows m_newestLook;
+    // The rows near the bottom that the last frame alone showed, covered,
+    // were looked at again once an overlay over them would have faded.
+    bool m_coverSeenFaded = false;
     // The view went past a stretch of one colour to content again and the
     // run crossed it: the scrolling goes on.
     bool m_crossedPlain = false;

@@ -161,6 +161,20 @@ bool ScrollStitcher::add(const Frame& frame)
     return whole;
 }
 
+std::pair<int, int> ScrollStitcher::coveredBelow(const Frame& frame) const
+{
+    int first = -1;
+    int count = 0;
+    for (int y = (frame.contentTop + frame.contentEnd) / 2; y < frame.contentEnd; ++y) {
+        const int r = frame.offset + y;
+        if (r < m_header || r >= int(m_state.size()) || m_state[size_t(r)] == State::clean)
+            continue;
+        first = first < 0 ? y : first;
+        ++count;
+    }
+    return {first, count};
+}
+
 int ScrollStitcher::firstChanged(const Frame& frame, int columns) const
 {
     const QImage image = premultiplied(frame.image);

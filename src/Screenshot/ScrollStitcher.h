@@ -35,6 +35,7 @@
 #include <QImage>
 #include <QList>
 #include <QRgb>
+#include <utility>
 #include <vector>
 
 class ScrollStitcher {
@@ -79,6 +80,11 @@ public:
     // Frame row `y` is a clean view after all of the row it shows that was
     // distrusted (a later look at the same view told which was).
     void take(const Frame& frame, int y);
+    // The rows in the lower half of the frame's content that the result
+    // holds only covered (under something standing over the view's bottom
+    // rows, or a band there), which no frame showed clear: the first frame
+    // row of them and how many, {-1, 0} for none.
+    std::pair<int, int> coveredBelow(const Frame& frame) const;
     // `rows` rows of one colour after the content (a blank end measured but
     // not seen).
     void addBlank(int rows, QRgb colour);

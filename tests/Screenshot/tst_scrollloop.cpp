@@ -720,6 +720,32 @@ private Q_SLOTS:
         QVERIFY(result.height() == world->content.height() || incomplete);
     }
 
+    // A bar across the view's bottom rows, as an overlay scrollbar shows one
+    // after a step and fades it a while later: two frames in a row early on
+    // show it (a band there), later ones not, and the end view after a short
+    // last step shows it over the page's last rows, which no other view
+    // shows. They are taken from a look after it faded.
+    void overlayBarOverTheLastRowsAfterAShortLastStep()
+    {
+        setUpWorld(300, 400, 2000 + 130);
+        world->wheelPixels = 120;
+        world->overlayBarRows = 8;
+        world->overlayBarGrabs = 12;
+        const int end = world->maxOffset();
+        world->overlayBarAt = [end, passed = false](int offset) mutable {
+            passed = passed || offset > 720; // faded for good once past
+            return (!passed && offset >= 240) || offset == end;
+        };
+        const QImage result = run(world->bounds);
+        const QImage full = world->fullRendering();
+        if (incomplete || result != full)
+            qInfo().noquote() << debugLogMessages().join(QLatin1Char('\n'));
+        QVERIFY(logged(QStringLiteral("Feste Ränder: oben 0, unten 8 px")));
+        QVERIFY(!incomplete);
+        QCOMPARE(result.size(), full.size());
+        QCOMPARE(result, full);
+    }
+
     void runOutlivingItsCaptureStopsAndKeepsWhatItHas()
     {
         setUpWorld(200, 300, 3000);

@@ -14,6 +14,7 @@
 #include <QPainter>
 #include <QStringList>
 #include <cstring>
+#include <functional>
 
 class FakeScrollWorld final : public WindowServer, public InputSynthesis, public WindowActivation {
 public:
@@ -115,6 +116,10 @@ public:
             // An overlay scrollbar's thumb across the view's bottom edge.
             p.fillRect(QRect(0, headerHeight + viewportHeight() - 8, content.width() / 5 + 5, 5),
                        QColor(164, 164, 163));
+        if (overlayBarRows && overlayBarAt && overlayBarAt(offset)
+            && (!overlayBarGrabs || grabs - grabsAtInput <= overlayBarGrabs))
+            p.fillRect(0, headerHeight + viewportHeight() - overlayBarRows, content.width(), overlayBarRows,
+                       QColor(126, 129, 130));
         if (headerHeight)
             p.drawImage(0, 0, headerImage);
         if (footerHeight)
@@ -205,6 +210,7 @@ public:
     void scrollWheel(int clicks) override
     {
         events.append(QStringLiteral("wheel%1").arg(clicks));
+        grabsAtInput = grabs;
         if (!pointer || !bounds.contains(*pointer) || frozen)
             return;
         send(target - clicks * (clicks > 0 && wheelUpPixels ? wheelUpPixels : wheelPixels));
@@ -260,6 +266,13 @@ public:
     bool keysReachView = true; // false: keys go elsewhere (a terminal's shell)
     bool overlayBar = false; // a bar across the bottom of the view (an overlay scrollbar's thumb)
     bool movingThumb = false;  // the scrollbar shows a thumb that follows the view
+    // A bar over the viewport's bottom rows, as a browser's overlay scrollbar
+    // shows one a moment after a step and fades it later: at the offsets
+    // `overlayBarAt` says.
+    int overlayBarRows = 0;
+    std::function<bool(int offset)> overlayBarAt;
+    int overlayBarGrabs = 0; // > 0: it fades after so many grabs since the last wheel click
+    int grabsAtInput = 0;
     QList<WindowInfo> extraWindows;
     int grabs = 0;
     int failGrabsFrom = -1; // grabs after this many fail
