@@ -431,6 +431,10 @@ std::optional<QList<FrameMatcher::Match>> KnownShift::acrossStart(const QList<Fr
             = thumbTravelAt(outside->images[frames.size() - 1], outside->images.last(), outside->column);
         if (!travel || *travel <= 0 || *travel >= distance)
             return std::nullopt;
+        // The first frame must be the page's top: over a plain stretch the
+        // way up may have stopped anywhere, nothing in the frames moving.
+        if (!thumbAtTopIn(outside->images[0], outside->images[1], outside->column))
+            return std::nullopt;
         outsideRate = double(*travel) / distance;
     }
     QList<FrameMatcher::Match> seams;
@@ -488,6 +492,20 @@ std::optional<QList<FrameMatcher::Match>> KnownShift::acrossStart(const QList<Fr
 
 std::optional<int> KnownShift::thumbTravelAt(const QImage& a, const QImage& b, int x)
 {
+    const std::optional<Thumbs> thumbs = thumbsAt(a, b, x);
+    if (!thumbs)
+        return std::nullopt;
+    return thumbTravel(thumbs->before, thumbs->after, thumbs->top, thumbs->bottom);
+}
+
+bool KnownShift::thumbAtTopIn(const QImage& a, const QImage& b, int x)
+{
+    const std::optional<Thumbs> thumbs = thumbsAt(a, b, x);
+    return thumbs && thumbs->before.top <= thumbs->top + 1;
+}
+
+std::optional<KnownShift::Thumbs> KnownShift::thumbsAt(const QImage& a, const QImage& b, int x)
+{
     if (a.isNull() || a.size() != b.size() || x < 0 || x >= a.width() || a.height() < 48)
         return std::nullopt;
     const int h = a.height();
@@ -540,7 +558,7 @@ std::optional<int> KnownShift::thumbTravelAt(const QImage& a, const QImage& b, i
     const std::optional<Thumb> after = thumb(cb, 0, top, bottom);
     if (!before || !after)
         return std::nullopt;
-    return thumbTravel(*before, *after, top, bottom);
+    return Thumbs{*before, *after, top, bottom};
 }
 
 int KnownShift::thumbColumn(const QImage& a, const QImage& b, int distance)

@@ -148,6 +148,9 @@ public:
     // Rows the thumb in column `x` moved down from `a` to `b`, over the
     // track both show; nothing when no thumb shows in both.
     static std::optional<int> thumbTravelAt(const QImage& a, const QImage& b, int x);
+    // The thumb in column `x` of `a` stands at the top of the track `a` and
+    // `b` show (the thumb moving between them).
+    static bool thumbAtTopIn(const QImage& a, const QImage& b, int x);
     // Frames `a` and `b` show the same, apart from the cells left out, the
     // right edge included (where a thumb moves).
     static bool looksSame(const FrameRows& a, const FrameRows& b, const CellMask* ignore);
@@ -175,6 +178,15 @@ public:
     static constexpr int stillStepsMax = 3;
 
 private:
+    // The thumbs in column `x` of two grabs over the track [top, bottom)
+    // both show, where the thumb moved between them.
+    struct Thumbs {
+        Thumb before;
+        Thumb after;
+        int top = 0;
+        int bottom = 0;
+    };
+    static std::optional<Thumbs> thumbsAt(const QImage& a, const QImage& b, int x);
     // Rows the thumb moved down between two frames, over the track's rows
     // [top, bottom); nothing when that cannot be told.
     static std::optional<int> thumbTravel(const Thumb& before, const Thumb& after, int top, int bottom);

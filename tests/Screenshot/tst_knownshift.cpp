@@ -441,17 +441,22 @@ private Q_SLOTS:
         QTest::addColumn<int>("standsAt"); // the step the thumb stands still on (-1: none)
         QTest::addColumn<int>("furtherAt"); // the step it goes twice as far on (-1: none)
         QTest::addColumn<bool>("shows");
+        QTest::addColumn<int>("from"); // where the page stands at the first frame, as the thumb tells
         QTest::addColumn<bool>("crossed");
-        QTest::newRow("thumb moves as far") << -1 << -1 << true << true;
-        QTest::newRow("thumb stands on a step") << 2 << -1 << true << false;
-        QTest::newRow("thumb goes further on a step") << -1 << 1 << true << false;
-        QTest::newRow("no thumb shows") << -1 << -1 << false << false;
+        QTest::newRow("thumb moves as far") << -1 << -1 << true << 0 << true;
+        QTest::newRow("thumb stands on a step") << 2 << -1 << true << 0 << false;
+        QTest::newRow("thumb goes further on a step") << -1 << 1 << true << 0 << false;
+        QTest::newRow("no thumb shows") << -1 << -1 << false << 0 << false;
+        // The way up stopped inside the plain stretch: the first frame is
+        // not the page's top.
+        QTest::newRow("first frame below the top") << -1 << -1 << true << 300 << false;
     }
     void sectionStartCrossedByTheWindowsThumb()
     {
         QFETCH(int, standsAt);
         QFETCH(int, furtherAt);
         QFETCH(bool, shows);
+        QFETCH(int, from);
         QFETCH(bool, crossed);
         const int step = 100;
         const int length = 1500;
@@ -459,7 +464,7 @@ private Q_SLOTS:
         QList<FrameRows> frames;
         QList<FrameMatcher::Match> found;
         KnownShift::OutsideThumb outside;
-        int extra = 0;
+        int extra = from;
         for (int i = 0; i <= 5; ++i) {
             if (i == standsAt + 1)
                 extra -= step;

@@ -295,6 +295,12 @@ private Q_SLOTS:
         setUpWorld(300, 400, 3000, 40, 30, 14);
         world->movingThumb = thumbMoves;
         world->scrollbarImage.fill(QColor(230, 230, 232));
+        // The track runs beside the view only, between the toolbar's and
+        // the status bar's corners.
+        QPainter corners(&world->scrollbarImage);
+        corners.fillRect(QRect(0, 0, 14, 40), QColor(60, 70, 90));
+        corners.fillRect(QRect(0, 370, 14, 30), QColor(60, 70, 90));
+        corners.end();
         for (int y = 30; y < 800; ++y)
             memset(world->content.scanLine(y), 0xff, size_t(world->content.bytesPerLine()));
         const QImage result = run(world->bounds.adjusted(0, 40, -14, -30));
