@@ -415,11 +415,28 @@ std::optional<QList<FrameMatcher::Match>> KnownShift::acrossStart(const QList<Fr
                                                                   const QList<FrameMatcher::Match>& found,
                                                                   int distance, int bar,
                                                                   const FrameMatcher::Bands& bands,
-                                                                  const CellMask* ignore, const CellMask& fixed)
+                                                                  const CellMask* ignore, const CellMask& fixed,
+                                                                  const OutsideThumb* outside)
 {
-    if (frames.size() != found.size() + 1 || found.isEmpty() || found.size() > startStepsMax || distance <= 3
+    if (frames.size() != found.size() + 1 || found.isEmpty()
+        || found.size() > (outside ? thumbStartStepsMax : startStepsMax) || distance <= 3
         || frames.first().height() - bands.top - bands.bottom - distance < FrameMatcher::minOverlapRows)
         return std::nullopt;
+    // An outside thumb's travel per row of content, from the measured step.
+    double outsideRate = 0;
+    if (outside) {
+        if (outside->column < 0 || outside->images.size() != frames.size() + 1)
+            return std::nullopt;
+        const std::optional<int> travel
+            = thumbTravelAt(outside->images[frames.size() - 1], outside->images.last(), outside->column);
+        if (!travel || *travel <= 0 || *travel >= distance)
+            return std::nullopt;
+        // The first frame must be the page's top: over a plain stretch the
+        // way up may have stopped anywhere, nothing in the frames moving.
+        if (!thumbAtTopIn(outside->images[0], outside->images[1], outside->column))
+            return std::nullopt;
+        outsideRate = double(*travel) / distance;
+    }
     QList<FrameMatcher::Match> seams;
     int assumed = 0;
     int stillInRow = 0;
@@ -441,7 +458,15 @@ std::optional<QList<FrameMatcher::Match>> KnownShift::acrossStart(const QList<Fr
         if (fixed.rows() == a.height() && fixed.cells() == a.cells())
             own.unite(fixed, 2, 1);
         const CellMask* const mask = own.isEmpty() ? nullptr : &own;
-        const std::optional<bool> thumbMoved = thumbAgrees(a, b, distance, bar, bands);
+        std::optional<bool> thumbMoved;
+        if (outside) {
+            const std::optional<int> travel
+                = thumbTravelAt(outside->images[i], outside->images[i + 1], outside->column);
+            const double wanted = distance * outsideRate;
+            thumbMoved = travel && *travel > 0 && std::abs(*travel - wanted) <= qMax(2.0, wanted / 4);
+        } else {
+            thumbMoved = thumbAgrees(a, b, distance, bar, bands);
+        }
         if (thumbMoved == false)
             return std::nullopt;
         // A view that looks the same with no thumb to tell may be a step the
@@ -463,4 +488,116 @@ std::optional<QList<FrameMatcher::Match>> KnownShift::acrossStart(const QList<Fr
     m_assumed += assumed;
     m_since += assumed;
     return seams;
+}
+
+std::optional<int> KnownShift::thumbTravelAt(const QImage& a, const QImage& b, int x)
+{
+    const std::optional<Thumbs> thumbs = thumbsAt(a, b, x);
+    if (!thumbs)
+        return std::nullopt;
+    return thumbTravel(thumbs->before, thumbs->after, thumbs->top, thumbs->bottom);
+}
+
+bool KnownShift::thumbAtTopIn(const QImage& a, const QImage& b, int x)
+{
+    const std::optional<Thumbs> thumbs = thumbsAt(a, b, x);
+    return thumbs && thumbs->before.top <= thumbs->top + 1;
+}
+
+std::optional<KnownShift::Thumbs> KnownShift::thumbsAt(const QImage& a, const QImage& b, int x)
+{
+    if (a.isNull() || a.size() != b.size() || x < 0 || x >= a.width() || a.height() < 48)
+        return std::nullopt;
+    const int h = a.height();
+    const QRgb track = commonColour(a, x, 0, h);
+    if (!sameColour(track, commonColour(b, x, 0, h)))
+        return std::nullopt;
+    // The rows the thumb left or came to: one grab shows the track there,
+    // the other the thumb.
+    int first = -1, last = -1, swapped = 0, changed = 0;
+    for (int y = 0; y < h; ++y) {
+        const QRgb p = a.pixel(x, y);
+        const QRgb q = b.pixel(x, y);
+        if (sameColour(p, q))
+            continue;
+        ++changed;
+        if (sameColour(p, track) != sameColour(q, track))
+            ++swapped;
+        if (first < 0)
+            first = y;
+        last = y;
+    }
+    // (Rows of neither colour are a thumb's rounded ends; more of them is
+    // something else changing in the column.)
+    if (first < 0 || swapped < 4 || (changed - swapped) * 4 > changed)
+        return std::nullopt;
+    // The thumb's colour: where both thumbs stand, or inside either.
+    std::optional<QRgb> colour;
+    for (const QRgb p : {a.pixel(x, (first + last) / 2), b.pixel(x, (first + last) / 2), a.pixel(x, first + 2),
+                         b.pixel(x, last - 2)})
+        if (!colour && !sameColour(p, track))
+            colour = p;
+    if (!colour)
+        return std::nullopt;
+    // The track: the rows around that show its colour or the thumb's in
+    // both grabs (a toolbar or a status bar ends it).
+    const auto part = [&](int y) {
+        const QRgb p = a.pixel(x, y);
+        const QRgb q = b.pixel(x, y);
+        return (sameColour(p, track) || sameColour(p, *colour)) && (sameColour(q, track) || sameColour(q, *colour));
+    };
+    int top = first;
+    int bottom = last + 1;
+    while (top > 0 && part(top - 1))
+        --top;
+    while (bottom < h && part(bottom))
+        ++bottom;
+    const QImage ca = a.copy(x, 0, 1, h);
+    const QImage cb = b.copy(x, 0, 1, h);
+    const std::optional<Thumb> before = thumb(ca, 0, top, bottom);
+    const std::optional<Thumb> after = thumb(cb, 0, top, bottom);
+    if (!before || !after)
+        return std::nullopt;
+    return Thumbs{*before, *after, top, bottom};
+}
+
+int KnownShift::thumbColumn(const QImage& a, const QImage& b, int distance)
+{
+    if (a.isNull() || a.size() != b.size())
+        return -1;
+    // Columns near the right edge where a thumb moved, less far than the
+    // page (what scrolls with it moves as far); the middle of the first
+    // such run from the edge, away from a thumb's rounded sides.
+    int right = -1;
+    for (int x = a.width() - 1; x >= qMax(0, a.width() - 48); --x) {
+        const std::optional<int> travel = thumbTravelAt(a, b, x);
+        const bool moved = travel && *travel > 0 && *travel + 2 < distance;
+        if (moved && right < 0)
+            right = x;
+        if (!moved && right >= 0)
+            return (x + 1 + right) / 2;
+    }
+    return right >= 0 ? (qMax(0, a.width() - 48) + right) / 2 : -1;
+}
+
+CellMask KnownShift::standing(const QList<FrameRows>& frames)
+{
+    if (frames.size() < 2 || frames.first().isNull())
+        return {};
+    const FrameRows& first = frames.first();
+    for (const FrameRows& f : frames)
+        if (f.isNull() || f.width() != first.width() || f.height() != first.height())
+            return {};
+    CellMask mask(first.height(), first.cells());
+    for (int y = 0; y < first.height(); ++y)
+        for (int c = 0; c < first.cells(); ++c) {
+            if (!tells(first, y, c))
+                continue;
+            bool alike = true;
+            for (qsizetype k = 1; k < frames.size() && alike; ++k)
+                alike = frames[k].cellAlike(y, c, first, y);
+            if (alike)
+                mask.insert(y, c);
+        }
+    return mask;
 }

@@ -120,15 +120,45 @@ public:
     // in a row looked the same; nothing otherwise. (The steps that measured
     // it are to be passed to measured() first: the thumb's travel per row
     // comes from them.)
+    // A scrollbar outside the frames (the window's, around a section): grabs
+    // of what holds it, images[i] taken with frames[i] and the last one
+    // after the step that measured the distance; its thumb shows in
+    // `column` (thumbColumn()). Where one is given, its thumb must show and
+    // move as far on every step taken at the distance: nothing in a section
+    // tells otherwise whether the page moved at all.
+    struct OutsideThumb {
+        QList<QImage> images;
+        int column = -1;
+    };
     std::optional<QList<FrameMatcher::Match>> acrossStart(const QList<FrameRows>& frames,
                                                           const QList<FrameMatcher::Match>& found, int distance,
                                                           int bar, const FrameMatcher::Bands& bands,
-                                                          const CellMask* ignore, const CellMask& fixed);
+                                                          const CellMask* ignore, const CellMask& fixed,
+                                                          const OutsideThumb* outside = nullptr);
+    // The column near the right edge of `a` and `b` (grabs of a window taken
+    // before and after a step that moved its page `distance` rows) where the
+    // thumb of a scrollbar stands in both over a track they share and moved
+    // down less far than the page did (content moves as far); -1 when none
+    // shows.
+    static int thumbColumn(const QImage& a, const QImage& b, int distance);
+    // The cells that show something and stand alike in all `frames` (the
+    // last step among them one that moved the content): what stands over
+    // the content or at the edge of a section, no word on any shift.
+    static CellMask standing(const QList<FrameRows>& frames);
+    // Rows the thumb in column `x` moved down from `a` to `b`, over the
+    // track both show; nothing when no thumb shows in both.
+    static std::optional<int> thumbTravelAt(const QImage& a, const QImage& b, int x);
+    // The thumb in column `x` of `a` stands at the top of the track `a` and
+    // `b` show (the thumb moving between them).
+    static bool thumbAtTopIn(const QImage& a, const QImage& b, int x);
     // Frames `a` and `b` show the same, apart from the cells left out, the
     // right edge included (where a thumb moves).
     static bool looksSame(const FrameRows& a, const FrameRows& b, const CellMask* ignore);
-    // Unmeasured steps a run may cross at its start.
+    // Unmeasured steps a run may cross at its start; where the thumb of a
+    // scrollbar outside the frames moved on each of them, more (a section's
+    // steps are small, and a plain stretch may be several views tall).
     static constexpr int startStepsMax = 12;
+    static constexpr int thumbStartStepsMax = 40;
     // Seams taken at the assumed distance in this run, and since the last
     // measured one.
     int assumed() const { return m_assumed; }
@@ -148,6 +178,15 @@ public:
     static constexpr int stillStepsMax = 3;
 
 private:
+    // The thumbs in column `x` of two grabs over the track [top, bottom)
+    // both show, where the thumb moved between them.
+    struct Thumbs {
+        Thumb before;
+        Thumb after;
+        int top = 0;
+        int bottom = 0;
+    };
+    static std::optional<Thumbs> thumbsAt(const QImage& a, const QImage& b, int x);
     // Rows the thumb moved down between two frames, over the track's rows
     // [top, bottom); nothing when that cannot be told.
     static std::optional<int> thumbTravel(const Thumb& before, const Thumb& after, int top, int bottom);

@@ -1489,27 +1489,51 @@ bool ScrollRun::assumeKnownShift(Step& step)
 QCoro::Task<bool> ScrollRun::crossPlainStart(const Step& first)
 {
     const int clicks = m_clicksSinceStrip;
-    if (m_section || m_stepper->mode() != ScrollStepper::Mode::wheel || m_pagesSinceStrip != 0 || clicks <= 0
-        || clicks != m_stepper->clicks() || !FrameMatcher::sameContent(m_previous, m_top, m_settler.ignore()))
+    // A section shows nothing else of the page: the window's scrollbar
+    // around it tells how far the page moved (not over a box of its own).
+    if ((m_section && (m_innerBox || m_target.bounds.isEmpty())) || m_stepper->mode() != ScrollStepper::Mode::wheel
+        || m_pagesSinceStrip != 0 || clicks <= 0 || clicks != m_stepper->clicks()
+        || !FrameMatcher::sameContent(m_previous, m_top, m_settler.ignore()))
         co_return false;
     QList<FrameRows> frames{m_previous, first.frame};
+    QList<QImage> window; // a section's: the window with each frame
+    if (m_section) {
+        // Grabbed right after a step each (an overlay scrollbar shows only
+        // then): the first step once more from the top.
+        co_await m_stepper->wheelBack(clicks);
+        const FrameRows back = co_await settled(first.frame);
+        window.append(co_await m_guard.grab(m_target.bounds, m_scale));
+        if (!co_await m_stepper->forward())
+            co_return false;
+        const FrameRows again = co_await settled(back.isNull() ? m_previous : back);
+        window.append(co_await m_guard.grab(m_target.bounds, m_scale));
+        if (back.isNull() || again.isNull() || !FrameMatcher::sameContent(back, m_previous, m_settler.ignore())
+            || !FrameMatcher::sameContent(again, first.frame, m_settler.ignore()))
+            co_return false;
+    }
     QList<FrameMatcher::Match> found{first.match};
     std::optional<FrameMatcher::Match> measured;
     int sent = 0;
     int stillInRow = 0;
     bool movedOn = false;
-    while (found.size() <= KnownShift::startStepsMax && !gone() && !m_b.cancel.requested()) {
+    bool edgeMoved = m_section; // the window's right edge changed on every step
+    while (found.size() <= (edgeMoved ? KnownShift::thumbStartStepsMax : KnownShift::startStepsMax) && !gone()
+           && !m_b.cancel.requested()) {
         if (!co_await m_stepper->forward())
             break;
         ++sent;
         FrameRows next = co_await settled(frames.last());
         if (next.isNull())
             break;
-        next = narrowToMovingRows(next, &frames);
+        if (m_section)
+            window.append(co_await m_guard.grab(m_target.bounds, m_scale));
         if (measured) {
+            // (Not narrowed now: the measured step's rows stay those it was
+            // measured on.)
             movedOn = !FrameMatcher::sameContent(frames.last(), next, m_settler.ignore());
             break;
         }
+        next = narrowToMovingRows(next, &frames);
         const FrameMatcher::Match m = co_await analyse(frames.last(), next, 0, false);
         frames.append(next);
         if (usable(m)) {
@@ -1521,7 +1545,16 @@ QCoro::Task<bool> ScrollRun::crossPlainStart(const Step& first)
         // (A view standing still for longer, its thumb too, is the end, or a
         // stretch no rule crosses: no use going on. One changed in place may
         // still be measured at the distance later.)
-        stillInRow = !m.moved && KnownShift::looksSame(frames[frames.size() - 2], next, nullptr) ? stillInRow + 1 : 0;
+        // (In a section, the window around tells: its scrollbar moves.)
+        const bool windowStill = !m_section || window.size() < 2 || window.last() == window[window.size() - 2];
+        if (m_section && window.size() >= 2) {
+            const QImage& before = window[window.size() - 2];
+            const QRect edge(before.width() - 48, 0, 48, before.height());
+            edgeMoved = edgeMoved && before.copy(edge) != window.last().copy(edge);
+        }
+        stillInRow = !m.moved && windowStill && KnownShift::looksSame(frames[frames.size() - 2], next, nullptr)
+            ? stillInRow + 1
+            : 0;
         if (stillInRow > KnownShift::stillStepsMax)
             break;
     }
@@ -1543,9 +1576,25 @@ QCoro::Task<bool> ScrollRun::crossPlainStart(const Step& first)
             if (usable(again))
                 found[i] = again;
         }
-        const CellMask mask = leftOut(m_previous, true);
+        CellMask mask = leftOut(m_previous, true);
+        KnownShift::OutsideThumb outside;
+        if (m_section) {
+            window.resize(qMin(window.size(), found.size() + 2));
+            outside.images = window;
+            // What stood in the section through all of it, the measured
+            // step included, is no content (an edge, a box over it).
+            const CellMask standing = KnownShift::standing(frames);
+            if (standing.rows() == mask.rows() && standing.cells() == mask.cells())
+                mask.unite(standing);
+            if (window.size() == found.size() + 2)
+                outside.column = KnownShift::thumbColumn(window[found.size()], window.last(), measured->shift);
+            log(QStringLiteral("Anfang: Bildlaufleiste des Fensters ")
+                + (outside.column >= 0 ? QStringLiteral("in Spalte ") + QString::number(outside.column)
+                                       : QStringLiteral("nicht gefunden")));
+        }
         seams = m_known.acrossStart(frames.mid(0, found.size() + 1), found, measured->shift, bar, bands,
-                                    mask.isEmpty() ? nullptr : &mask, measured->badges);
+                                    mask.isEmpty() ? nullptr : &mask, measured->badges,
+                                    m_section ? &outside : nullptr);
     }
     if (!seams) {
         log(QStringLiteral("Anfang: keine gemessene Schrittweite für die ersten Schritte — zurück"));

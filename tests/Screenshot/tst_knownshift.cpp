@@ -43,6 +43,24 @@ QImage view(const QList<int>& labels, int offset, int length, bool thumb, int sc
     return image;
 }
 
+// The right edge of a window around a section (the page seen from row
+// `offset` of `length`): a toolbar over a classic scrollbar's track, its
+// thumb where the view stands; `travel` moves the thumb that much further.
+QImage windowEdge(int offset, int length, bool thumb = true, int travel = 0)
+{
+    QImage image(60, height + 40, QImage::Format_RGB32);
+    image.fill(QColor(250, 250, 250));
+    QPainter p(&image);
+    p.fillRect(QRect(0, 0, 60, 40), QColor(210, 214, 220));
+    p.fillRect(QRect(60 - bar, 40, bar, height), QColor(236, 236, 236));
+    if (thumb) {
+        const int rows = qMax(20, height * height / qMax(1, length));
+        p.fillRect(QRect(60 - bar + 3, 40 + offset * height / qMax(1, length) + travel, bar - 6, rows),
+                   QColor(160, 160, 160));
+    }
+    return image;
+}
+
 } // namespace
 
 class TestKnownShift : public QObject {
@@ -411,6 +429,83 @@ private Q_SLOTS:
             barFound.append(FrameMatcher::match(withBar[i - 1], withBar[i], {}));
         KnownShift thumbed;
         QVERIFY(thumbed.acrossStart(withBar, barFound, step, bar, {}, nullptr, {}));
+    }
+
+    // A section shows no scrollbar of its own: the window's around it, read
+    // from grabs taken with each frame, must show the page move as far on
+    // every step over the plain stretch. A thumb that stood (the page did
+    // not move), went further, or does not show refuses the steps the
+    // section's frames alone would allow.
+    void sectionStartCrossedByTheWindowsThumb_data()
+    {
+        QTest::addColumn<int>("standsAt"); // the step the thumb stands still on (-1: none)
+        QTest::addColumn<int>("furtherAt"); // the step it goes twice as far on (-1: none)
+        QTest::addColumn<bool>("shows");
+        QTest::addColumn<int>("from"); // where the page stands at the first frame, as the thumb tells
+        QTest::addColumn<bool>("crossed");
+        QTest::newRow("thumb moves as far") << -1 << -1 << true << 0 << true;
+        QTest::newRow("thumb stands on a step") << 2 << -1 << true << 0 << false;
+        QTest::newRow("thumb goes further on a step") << -1 << 1 << true << 0 << false;
+        QTest::newRow("no thumb shows") << -1 << -1 << false << 0 << false;
+        // The way up stopped inside the plain stretch: the first frame is
+        // not the page's top.
+        QTest::newRow("first frame below the top") << -1 << -1 << true << 300 << false;
+    }
+    void sectionStartCrossedByTheWindowsThumb()
+    {
+        QFETCH(int, standsAt);
+        QFETCH(int, furtherAt);
+        QFETCH(bool, shows);
+        QFETCH(int, from);
+        QFETCH(bool, crossed);
+        const int step = 100;
+        const int length = 1500;
+        const QList<int> labels = {40, 690};
+        QList<FrameRows> frames;
+        QList<FrameMatcher::Match> found;
+        KnownShift::OutsideThumb outside;
+        int extra = from;
+        for (int i = 0; i <= 5; ++i) {
+            if (i == standsAt + 1)
+                extra -= step;
+            if (i == furtherAt + 1)
+                extra += step;
+            outside.images.append(windowEdge(i * step + extra, length, shows));
+            if (i == 5)
+                break; // after the step that measured the distance
+            frames.append(FrameRows(view(labels, i * step, length, false)));
+            if (frames.size() > 1)
+                found.append(FrameMatcher::match(frames[frames.size() - 2], frames.last(), {}));
+        }
+        outside.column = KnownShift::thumbColumn(outside.images[4], outside.images[5], step);
+        QCOMPARE(outside.column >= 0, shows);
+        if (shows)
+            QVERIFY(outside.column >= 60 - bar + 3 && outside.column < 60 - 3);
+        KnownShift known;
+        QCOMPARE(known.acrossStart(frames, found, step, 0, {}, nullptr, {}, &outside).has_value(), crossed);
+        // The frames alone would have been taken at the distance.
+        KnownShift frameOnly;
+        QVERIFY(frameOnly.acrossStart(frames, found, step, 0, {}, nullptr, {}));
+    }
+
+    // The thumb is found by how it moves: content at the edge goes up as
+    // the page does, and a column where nothing moved shows no thumb.
+    void thumbColumnIsWhatMovesDownLessThanThePage()
+    {
+        QCOMPARE(KnownShift::thumbColumn(windowEdge(0, 1500), windowEdge(0, 1500), 100), -1);
+        QImage a = windowEdge(0, 1500, false);
+        QImage b = a;
+        QPainter(&a).fillRect(QRect(40, 200, 20, 80), Qt::darkBlue);
+        QPainter(&b).fillRect(QRect(40, 160, 20, 80), Qt::darkBlue);
+        QCOMPARE(KnownShift::thumbColumn(a, b, 40), -1);
+        // Seen the other way it moves down: as far as the page is content
+        // too, less far is taken for a thumb.
+        QCOMPARE(KnownShift::thumbColumn(b, a, 40), -1);
+        QVERIFY(KnownShift::thumbColumn(b, a, 100) >= 40);
+        // The thumb moving down less far, the toolbar above it unchanged.
+        const std::optional<int> travel = KnownShift::thumbTravelAt(windowEdge(100, 1500), windowEdge(300, 1500), 60 - bar / 2);
+        QVERIFY(travel);
+        QCOMPARE(*travel, 300 * height / 1500 - 100 * height / 1500);
     }
 };
 

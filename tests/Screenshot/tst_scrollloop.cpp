@@ -278,6 +278,38 @@ private Q_SLOTS:
         QVERIFY(debugLogMessages().filter(QStringLiteral("Nähte angenommen")).isEmpty());
     }
 
+    // A section shows nothing but its own rows: over a blank start only the
+    // window's scrollbar beside it shows the page move. Its thumb moving as
+    // far as the clicks measured after the blank stretch carries the first
+    // steps; a thumb that never moves carries nothing, and the result is
+    // not called whole.
+    void sectionOverABlankStartIsCrossedByTheWindowsThumb_data()
+    {
+        QTest::addColumn<bool>("thumbMoves");
+        QTest::newRow("thumb moves") << true;
+        QTest::newRow("thumb stands") << false;
+    }
+    void sectionOverABlankStartIsCrossedByTheWindowsThumb()
+    {
+        QFETCH(bool, thumbMoves);
+        setUpWorld(300, 400, 3000, 40, 30, 14);
+        world->movingThumb = thumbMoves;
+        world->scrollbarImage.fill(QColor(230, 230, 232));
+        // The track runs beside the view only, between the toolbar's and
+        // the status bar's corners.
+        QPainter corners(&world->scrollbarImage);
+        corners.fillRect(QRect(0, 0, 14, 40), QColor(60, 70, 90));
+        corners.fillRect(QRect(0, 370, 14, 30), QColor(60, 70, 90));
+        corners.end();
+        for (int y = 30; y < 800; ++y)
+            memset(world->content.scanLine(y), 0xff, size_t(world->content.bytesPerLine()));
+        const QImage result = run(world->bounds.adjusted(0, 40, -14, -30));
+        QVERIFY(incomplete || result == world->content);
+        QCOMPARE(!incomplete, thumbMoves);
+        QCOMPARE(!debugLogMessages().filter(QStringLiteral("Anfang: ")).filter(QStringLiteral("Nähte angenommen")).isEmpty(),
+                 thumbMoves);
+    }
+
     void blankStretchWherePageKeysGoFurtherIsNeverCalledComplete()
     {
         // Inside the blank stretch a page key goes further than measured:
