@@ -168,9 +168,9 @@ int ScrollStitcher::firstChanged(const Frame& frame, int columns) const
             continue;
         const QRgb* held = reinterpret_cast<const QRgb*>(m_chunks[size_t(r / chunkRows)].constScanLine(r % chunkRows));
         const QRgb* shown = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        // (Right below the header its shadow may darken what an earlier
-        // view showed lower down: no change of the page.)
-        const bool underHeader = y - frame.contentTop < shadowRows;
+        // (Right below a header its shadow may darken what an earlier view
+        // showed lower down: no change of the page.)
+        const bool underHeader = frame.contentTop > 0 && y - frame.contentTop < shadowRows;
         for (int x = 0; x < std::min(columns, m_width); ++x)
             if (!fixedColumn(x) && held[x] != shown[x] && !(underHeader && shaded(held[x], shown[x])))
                 return y;
