@@ -2155,7 +2155,10 @@ void ScrollRun::stitch(const Step& step)
     if (m_mayHaveGrown || (bottomGrew && nothingNew)) {
         // What ended the page before (its last rows, a footer) may now hold
         // items that came in its place: taken again from where they differ.
-        if (const int changed = m_stitcher.firstChanged(next, m_w - m_scrollbar); changed >= 0) {
+        // (Before a step showed the scrollbar, its thumb may stand in the
+        // rightmost columns, moved by the step: no change of the page.)
+        const int bar = m_scrollbar > 0 ? m_scrollbar : ScrolledView::unmeasuredBarColumns(m_scale);
+        if (const int changed = m_stitcher.firstChanged(next, qMax(1, m_w - bar)); changed >= 0) {
             log(QStringLiteral("Seitenende neu: ab Zeile ") + QString::number(next.offset + changed));
             m_stitcher.retake(next, changed);
             ++m_growths;

@@ -17,6 +17,15 @@ bool coveredAt(const ScrollStitcher::Frame& frame, int y)
     return y >= 0 && y < int(frame.covered.size()) && frame.covered[size_t(y)];
 }
 
+// Whether `shown` is `held` under a shadow: darker in no channel by more
+// than a quarter, brighter in none.
+bool shaded(QRgb held, QRgb shown)
+{
+    auto darker = [](int was, int now) { return now <= was && was - now <= was / 4 + 2; };
+    return darker(qRed(held), qRed(shown)) && darker(qGreen(held), qGreen(shown))
+        && darker(qBlue(held), qBlue(shown));
+}
+
 // Whether row y of the first frame, covered there, lies under something that
 // stands a good way below the top of the content (a box at the side, a
 // banner at the bottom): a later view shows it higher up, uncovered. What
@@ -188,8 +197,11 @@ int ScrollStitcher::firstChanged(const Frame& frame, int columns) const
             continue;
         const QRgb* held = reinterpret_cast<const QRgb*>(m_chunks[size_t(r / chunkRows)].constScanLine(r % chunkRows));
         const QRgb* shown = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        // (Right below a header its shadow may darken what an earlier view
+        // showed lower down: no change of the page.)
+        const bool underHeader = frame.contentTop > 0 && y - frame.contentTop < shadowRows;
         for (int x = 0; x < std::min(columns, m_width); ++x)
-            if (!fixedColumn(x) && held[x] != shown[x])
+            if (!fixedColumn(x) && held[x] != shown[x] && !(underHeader && shaded(held[x], shown[x])))
                 return y;
     }
     return -1;

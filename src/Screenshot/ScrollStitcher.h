@@ -66,7 +66,8 @@ public:
     // A page that grew after its end was taken (items appended below it):
     // the first frame row of the frame's content whose result row holds
     // something else in its first `columns` columns (what ended the page
-    // before); -1 where all agree.
+    // before); -1 where all agree. Within shadowRows below a header, rows
+    // only darkened a little (the header's shadow) agree.
     int firstChanged(const Frame& frame, int columns) const;
     // Result rows from frame row `y` of the frame on are taken again: from
     // this frame where it shows them uncovered, else from a later one.

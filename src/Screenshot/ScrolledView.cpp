@@ -4,6 +4,7 @@
 
 #include <QHash>
 #include <QStringList>
+#include <cmath>
 
 namespace {
 
@@ -55,6 +56,12 @@ std::optional<ScrolledView::Rows> ScrolledView::movingRows(const FrameRows& befo
         return std::nullopt;
     rows.top += shadedRows(before, after, rows);
     return rows;
+}
+
+int ScrolledView::unmeasuredBarColumns(double scale)
+{
+    constexpr int widestBar = 20; // points, track included
+    return int(std::ceil(widestBar * qMax(1.0, scale)));
 }
 
 int ScrolledView::scrollbarWithTrack(const QImage& frame, int bar, int top, int bottom)

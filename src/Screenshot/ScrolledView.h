@@ -46,6 +46,9 @@ public:
     // most. At most trackMax more.
     static int scrollbarWithTrack(const QImage& frame, int bar, int top, int bottom);
     static constexpr int trackMax = 6;
+    // Columns at the right a scrollbar not measured yet may take, at device
+    // `scale`: the widest bar expected, with its track.
+    static int unmeasuredBarColumns(double scale);
 
     // The view of process `pid` under `point` inside `window` (global
     // points), from its accessibility tree; nothing when the tree does not

@@ -94,6 +94,17 @@ private Q_SLOTS:
         // taken: the thumb before the step told how few rows were left.
         QTest::newRow("appends, grew during the short step") << 24 << SimulatedPage::Pick::window << true
                                                              << ScrollStop::contentEnd;
+        // The first strip checked for rows the page grew into before a step
+        // showed the scrollbar: the thumb the step moved was once taken for
+        // the page changing, and rows under a banner below the header, taken
+        // again from nothing, counted as something fixed in the middle.
+        QTest::newRow("thumb before the bar is known") << 168 << SimulatedPage::Pick::window << true
+                                                       << ScrollStop::contentEnd;
+        // Below a sticky header the header's shadow darkens rows an earlier
+        // view showed: once taken for the page grown, rows taken again, and
+        // those under a box below the header counted as something fixed in
+        // the middle.
+        QTest::newRow("header's shadow, scale 2") << 43 << SimulatedPage::Pick::window << true << ScrollStop::contentEnd;
     }
 
     void generatedPages()

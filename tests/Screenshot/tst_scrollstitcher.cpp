@@ -287,8 +287,28 @@ private Q_SLOTS:
         ScrollStitcher stitcher;
         stitcher.begin(view(ended, 0));
         QVERIFY(stitcher.add(view(ended, 100)));
-        // Nothing changed yet: all agree.
+        // Nothing changed yet: all agree, also where the header's shadow
+        // darkens the rows below it, but not where something new is as dark
+        // there (nor where a little brighter).
         QCOMPARE(stitcher.firstChanged(view(ended, 100), width), -1);
+        ScrollStitcher::Frame shadowed = view(ended, 100);
+        for (int r = 0; r < 12; ++r)
+            QPainter(&shadowed.image).fillRect(0, header + r, width, 1, QColor(0, 0, 0, 60 - r * 4));
+        QCOMPARE(stitcher.firstChanged(shadowed, width), -1);
+        ScrollStitcher::Frame darker = shadowed;
+        darker.image = shadowed.image.copy();
+        QPainter(&darker.image).fillRect(40, header + 3, 8, 1, Qt::black);
+        QCOMPARE(stitcher.firstChanged(darker, width), 3 + header);
+        ScrollStitcher::Frame lighter = view(ended, 100);
+        for (int x = 0; x < width; ++x) {
+            const QRgb p = lighter.image.pixel(x, header + 5);
+            lighter.image.setPixel(x, header + 5, qRgb(qMin(255, qRed(p) + 3), qMin(255, qGreen(p) + 3), qMin(255, qBlue(p) + 3)));
+        }
+        QCOMPARE(stitcher.firstChanged(lighter, width), header + 5);
+        // Below the shadow's reach, any difference counts.
+        ScrollStitcher::Frame lower = view(ended, 100);
+        QPainter(&lower.image).fillRect(0, header + ScrollStitcher::shadowRows + 4, width, 1, QColor(0, 0, 0, 30));
+        QCOMPARE(stitcher.firstChanged(lower, width), header + ScrollStitcher::shadowRows + 4);
         const ScrollStitcher::Frame there = view(grown, 100);
         const int changed = stitcher.firstChanged(there, width);
         QCOMPARE(changed, header + 240 - 100);
