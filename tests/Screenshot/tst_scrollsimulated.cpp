@@ -94,6 +94,10 @@ private Q_SLOTS:
         // taken: the thumb before the step told how few rows were left.
         QTest::newRow("appends, grew during the short step") << 24 << SimulatedPage::Pick::window << true
                                                              << ScrollStop::contentEnd;
+        // A status bar below the scrollbar in nearly its track's colour, on a
+        // page that grew at its end: once read as grown above.
+        QTest::newRow("status bar under the track") << 104 << SimulatedPage::Pick::window << true
+                                                    << ScrollStop::contentEnd;
     }
 
     void generatedPages()
