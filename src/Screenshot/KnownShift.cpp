@@ -149,7 +149,7 @@ std::optional<KnownShift::Thumb> KnownShift::thumb(const QImage& frame, int left
     return best;
 }
 
-std::optional<int> KnownShift::grownAbove(const QImage& a, const QImage& b, int shift, int bar)
+std::optional<int> KnownShift::grownAbove(const QImage& a, const QImage& b, int shift, int bar, bool atEnd)
 {
     if (bar <= 0 || a.isNull() || a.size() != b.size() || bar >= a.width())
         return std::nullopt;
@@ -160,9 +160,11 @@ std::optional<int> KnownShift::grownAbove(const QImage& a, const QImage& b, int 
         return std::nullopt;
     // The track the frames show alike: its length is the view's, what the
     // thumb's length and place are measured against.
-    const auto [top, bottom] = sharedTrack(a, b, x, colour);
+    auto [top, bottom] = sharedTrack(a, b, x, colour);
     const std::optional<Thumb> before = thumb(a, left, top, bottom);
     const std::optional<Thumb> after = thumb(b, left, top, bottom);
+    if (atEnd && after && before && before->bottom <= after->bottom)
+        bottom = after->bottom;
     if (!before || !after || bottom - top < 4 * after->length() / 3)
         return std::nullopt;
     // Nothing but the thumbs changed in the track (nothing covers it in one

@@ -71,8 +71,10 @@ public:
     // picture above loaded, and the view kept its content in place). Growth
     // at the page's end moves the view nowhere and does not count. 0 when
     // the page kept its length; nothing when the thumb or its whole track
-    // does not show alike in both frames, and nothing tells.
-    static std::optional<int> grownAbove(const QImage& a, const QImage& b, int shift, int bar);
+    // does not show alike in both frames, and nothing tells. `atEnd`: `b`
+    // shows the view at the end of the page, where its thumb ends the track
+    // (rows below it in nearly the track's colour, a status bar, are none).
+    static std::optional<int> grownAbove(const QImage& a, const QImage& b, int shift, int bar, bool atEnd = false);
     // Toolkits keep a thumb at least about this long however long the page.
     static constexpr int minThumbRows = 24;
     // Whether the thumb of a scrollbar `bar` columns wide at the right of

@@ -2304,7 +2304,10 @@ std::optional<int> ScrollRun::grownAbove() const
             end = m_windowAtEnd.copy(left, 0, m_w, m_windowAtEnd.height());
         }
     }
-    return KnownShift::grownAbove(top, end, m_offset, m_scrollbar);
+    // (Where the view stood still at the end, the thumb stands at the end
+    // of its track.)
+    const bool atEnd = !m_stops.isEmpty() && m_stops.first() == ScrollStop::contentEnd;
+    return KnownShift::grownAbove(top, end, m_offset, m_scrollbar, atEnd);
 }
 
 // The window's rows above the view, the stitched content (header once, every

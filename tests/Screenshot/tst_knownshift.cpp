@@ -241,6 +241,31 @@ private Q_SLOTS:
         QVERIFY(!KnownShift::grownAbove(a, b, 100, 0)); // no bar: nothing tells
     }
 
+    // A status bar below the track in nearly the track's colour reads as
+    // track: the thumb's place is read against too long a track, and a page
+    // that only grew at its end reads as grown above. With the view at the
+    // end of the page, the thumb's end is the track's.
+    void thumbAtPageEndEndsTheTrack()
+    {
+        const QList<int> labels = {350, 520, 700, 1150, 1300, 1650};
+        auto withStatus = [](const QImage& page) {
+            QImage window(width, height + 30, QImage::Format_RGB32);
+            window.fill(QColor(45, 45, 50));
+            QPainter(&window).drawImage(0, 0, page);
+            return window;
+        };
+        const QImage a = withStatus(view(labels, 0, 1500, true));
+        // At the end; the content moved 1500 rows, the page grew 300 at its end.
+        const QImage grewAtEnd = withStatus(view(labels, 1500, 1800, true));
+        QVERIFY(KnownShift::grownAbove(a, grewAtEnd, 1500, bar).value_or(0) > 0); // read against too long a track
+        const std::optional<int> found = KnownShift::grownAbove(a, grewAtEnd, 1500, bar, true);
+        QVERIFY(found.has_value());
+        QCOMPARE(*found, 0);
+        // The content moved 1200 only: 300 rows grew above the view.
+        const int above = KnownShift::grownAbove(a, grewAtEnd, 1200, bar, true).value_or(0);
+        QVERIFY2(std::abs(above - 300) < 60, qPrintable(QString::number(above)));
+    }
+
     // A step that went short of its clicks: the thumb tells whether it met
     // the end of the page. Only a thumb that reaches the end of the track it
     // showed before, as long as it was then, does; one short of it, one the

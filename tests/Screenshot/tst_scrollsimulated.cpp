@@ -105,6 +105,10 @@ private Q_SLOTS:
         // those under a box below the header counted as something fixed in
         // the middle.
         QTest::newRow("header's shadow, scale 2") << 43 << SimulatedPage::Pick::window << true << ScrollStop::contentEnd;
+        // A status bar below the scrollbar in nearly its track's colour, on a
+        // page that grew at its end: once read as grown above.
+        QTest::newRow("status bar under the track") << 104 << SimulatedPage::Pick::window << true
+                                                    << ScrollStop::contentEnd;
     }
 
     void generatedPages()
