@@ -478,6 +478,11 @@ private Q_SLOTS:
         setUpWorld(900, 600, 3000);
         world->wheelPixels = wheel;
         world->pointer = QPointF(900, 700);
+        // An overlay scrollbar's thumb just above the view's bottom edge.
+        world->overlayBarRows = 5;
+        world->overlayBarGap = 3;
+        world->overlayBarWidth = world->content.width() / 5 + 5;
+        world->overlayBarColour = QColor(164, 164, 163);
         // Shown with every turn of the wheel (at the end too) until a while
         // after the last.
         qsizetype turns = 0;
@@ -761,7 +766,6 @@ private Q_SLOTS:
     {
         setUpWorld(300, 400, 2000 + 130);
         world->wheelPixels = 120;
-        world->overlayBarRows = 8;
         world->overlayBarGrabs = 12;
         const int end = world->maxOffset();
         world->overlayBarAt = [end, passed = false](int offset) mutable {

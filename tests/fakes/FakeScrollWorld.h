@@ -112,14 +112,10 @@ public:
                 p.fillRect(clock.adjusted(4 + tick % 9, 4, -4 - (tick / 9) % 7, -4), QColor(tick % 200, 60, 90));
             }
         }
-        if (overlayBar)
-            // An overlay scrollbar's thumb across the view's bottom edge.
-            p.fillRect(QRect(0, headerHeight + viewportHeight() - 8, content.width() / 5 + 5, 5),
-                       QColor(164, 164, 163));
-        if (overlayBarRows && overlayBarAt && overlayBarAt(offset)
+        if ((overlayBar || (overlayBarAt && overlayBarAt(offset)))
             && (!overlayBarGrabs || grabs - grabsAtInput <= overlayBarGrabs))
-            p.fillRect(0, headerHeight + viewportHeight() - overlayBarRows, content.width(), overlayBarRows,
-                       QColor(126, 129, 130));
+            p.fillRect(0, headerHeight + viewportHeight() - overlayBarGap - overlayBarRows,
+                       overlayBarWidth ? overlayBarWidth : content.width(), overlayBarRows, overlayBarColour);
         if (headerHeight)
             p.drawImage(0, 0, headerImage);
         if (footerHeight)
@@ -264,13 +260,16 @@ public:
     int noiseRows = 0; // height of the changing block; 0: half the viewport
     int noiseSeed = 0;
     bool keysReachView = true; // false: keys go elsewhere (a terminal's shell)
-    bool overlayBar = false; // a bar across the bottom of the view (an overlay scrollbar's thumb)
     bool movingThumb = false;  // the scrollbar shows a thumb that follows the view
     // A bar over the viewport's bottom rows, as a browser's overlay scrollbar
-    // shows one a moment after a step and fades it later: at the offsets
-    // `overlayBarAt` says.
-    int overlayBarRows = 0;
+    // shows one a moment after a step and fades it later: while `overlayBar`
+    // is set or at the offsets `overlayBarAt` says.
+    bool overlayBar = false;
     std::function<bool(int offset)> overlayBarAt;
+    int overlayBarRows = 8;
+    int overlayBarGap = 0;   // rows between it and the view's bottom edge
+    int overlayBarWidth = 0; // 0: the view's width
+    QColor overlayBarColour{126, 129, 130};
     int overlayBarGrabs = 0; // > 0: it fades after so many grabs since the last wheel click
     int grabsAtInput = 0;
     QList<WindowInfo> extraWindows;
