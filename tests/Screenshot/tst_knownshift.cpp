@@ -43,6 +43,24 @@ QImage view(const QList<int>& labels, int offset, int length, bool thumb, int sc
     return image;
 }
 
+// The views `steps` steps of `step` rows apart from the top, and what the
+// matcher found between each two in a row.
+struct Steps
+{
+    QList<FrameRows> frames;
+    QList<FrameMatcher::Match> found;
+};
+Steps steps(const QList<int>& labels, int count, int step, int length, bool thumb)
+{
+    Steps out;
+    for (int i = 0; i <= count; ++i) {
+        out.frames.append(FrameRows(view(labels, i * step, length, thumb)));
+        if (i > 0)
+            out.found.append(FrameMatcher::match(out.frames[i - 1], out.frames[i], {}));
+    }
+    return out;
+}
+
 // The right edge of a window around a section (the page seen from row
 // `offset` of `length`): a toolbar over a classic scrollbar's track, its
 // thumb where the view stands; `travel` moves the thumb that much further.
@@ -396,13 +414,7 @@ private Q_SLOTS:
         // The first label leaves with the first step; the next comes in four
         // steps further down.
         const QList<int> labels = {40, 690};
-        QList<FrameRows> frames;
-        QList<FrameMatcher::Match> found;
-        for (int offset = 0; offset <= 4 * step; offset += step) {
-            frames.append(FrameRows(view(labels, offset, 3000, thumb)));
-            if (frames.size() > 1)
-                found.append(FrameMatcher::match(frames[frames.size() - 2], frames.last(), {}));
-        }
+        const auto [frames, found] = steps(labels, 4, step, 3000, thumb);
         const int b = thumb ? bar : 0;
         KnownShift known;
         const std::optional<QList<FrameMatcher::Match>> seams = known.acrossStart(frames, found, step, b, {}, nullptr, {});
@@ -436,22 +448,11 @@ private Q_SLOTS:
     {
         const int step = 100;
         const QList<int> labels = {40, 1200};
-        QList<FrameRows> frames;
-        QList<FrameMatcher::Match> found;
-        for (int offset = 0; offset <= 9 * step; offset += step) {
-            frames.append(FrameRows(view(labels, offset, 3000, false)));
-            if (frames.size() > 1)
-                found.append(FrameMatcher::match(frames[frames.size() - 2], frames.last(), {}));
-        }
+        const auto [frames, found] = steps(labels, 9, step, 3000, false);
         KnownShift known;
         QVERIFY(!known.acrossStart(frames, found, step, 0, {}, nullptr, {}));
         // With a thumb that moved each step, they hold.
-        QList<FrameRows> withBar;
-        for (int offset = 0; offset <= 9 * step; offset += step)
-            withBar.append(FrameRows(view(labels, offset, 3000, true)));
-        QList<FrameMatcher::Match> barFound;
-        for (int i = 1; i < withBar.size(); ++i)
-            barFound.append(FrameMatcher::match(withBar[i - 1], withBar[i], {}));
+        const auto [withBar, barFound] = steps(labels, 9, step, 3000, true);
         KnownShift thumbed;
         QVERIFY(thumbed.acrossStart(withBar, barFound, step, bar, {}, nullptr, {}));
     }
@@ -486,8 +487,7 @@ private Q_SLOTS:
         const int step = 100;
         const int length = 1500;
         const QList<int> labels = {40, 690};
-        QList<FrameRows> frames;
-        QList<FrameMatcher::Match> found;
+        const auto [frames, found] = steps(labels, 4, step, length, false);
         KnownShift::OutsideThumb outside;
         int extra = from;
         for (int i = 0; i <= 5; ++i) {
@@ -496,11 +496,6 @@ private Q_SLOTS:
             if (i == furtherAt + 1)
                 extra += step;
             outside.images.append(windowEdge(i * step + extra, length, shows));
-            if (i == 5)
-                break; // after the step that measured the distance
-            frames.append(FrameRows(view(labels, i * step, length, false)));
-            if (frames.size() > 1)
-                found.append(FrameMatcher::match(frames[frames.size() - 2], frames.last(), {}));
         }
         outside.column = KnownShift::thumbColumn(outside.images[4], outside.images[5], step);
         QCOMPARE(outside.column >= 0, shows);
