@@ -624,10 +624,12 @@ QCoro::Task<void> ScrollRun::scrollToTop()
         }
         if (m_innerBox) {
             const QImage aroundAfter = co_await grabAround();
-            const std::optional<QPointF> holder = m_surroundings->moved(aroundBefore, aroundAfter);
+            const int carried = pageMoveAtMost(innerClicks);
+            const std::optional<QPointF> holder = m_surroundings->moved(aroundBefore, aroundAfter, carried);
             // A jump of the page that brought only new rows around shows no
             // move: any wider change around is taken back and looked at.
-            const std::optional<QPointF> around = holder ? holder : m_surroundings->changed(aroundBefore, aroundAfter);
+            const std::optional<QPointF> around =
+                holder ? holder : m_surroundings->changed(aroundBefore, aroundAfter, carried);
             if (holder && !boxMovedAlone) {
                 // The window around moves with the section from the first
                 // step up: no box of its own after all (what stood still
@@ -729,8 +731,9 @@ QCoro::Task<void> ScrollRun::probeInnerBox()
         const QImage aroundAfter = co_await grabAround();
         // Near the window's edge what the page moved goes mostly under the
         // section or out of the window: any wider change around counts.
-        const std::optional<QPointF> moved = m_nearEdge ? m_surroundings->changed(aroundBefore, aroundAfter)
-                                                        : m_surroundings->moved(aroundBefore, aroundAfter);
+        const int carried = pageMoveAtMost(clicks);
+        const std::optional<QPointF> moved = m_nearEdge ? m_surroundings->changed(aroundBefore, aroundAfter, carried)
+                                                        : m_surroundings->moved(aroundBefore, aroundAfter, carried);
         if (!moved) {
             m_top = frame;
             if (!FrameMatcher::sameContent(before, frame, m_settler.ignore())) {
@@ -872,6 +875,15 @@ QCoro::Task<bool> ScrollRun::showsTopAt(const FrameRows& frame, int expected, in
     co_return false;
 }
 
+// Rows `clicks` wheel clicks may have moved the page around an inner box
+// (an unmeasured click taken for a generous one).
+int ScrollRun::pageMoveAtMost(int clicks) const
+{
+    const double click = m_stepper->pixelsPerClick() > 0 ? m_stepper->pixelsPerClick()
+                                                          : ScrollStepper::generousClickPixels * m_scale;
+    return int(std::lround(click * clicks));
+}
+
 // A step up over an inner box at its top moved the window around the
 // section instead: scrolled back at `at`, where it moved. Whether the page
 // moved with the step shows once it is back: the window around is as before
@@ -984,8 +996,10 @@ QCoro::Task<ScrollStop> ScrollRun::scrollDown()
                     // A jump of the page that brought only new rows around
                     // shows no move: it is taken back the same way, and must
                     // then leave the window around as it was.
-                    const std::optional<QPointF> moved = m_surroundings->moved(m_around, around);
-                    const std::optional<QPointF> at = moved ? moved : m_surroundings->changed(m_around, around);
+                    const int carried = -pageMoveAtMost(m_stepper->clicks());
+                    const std::optional<QPointF> moved = m_surroundings->moved(m_around, around, carried);
+                    const std::optional<QPointF> at =
+                        moved ? moved : m_surroundings->changed(m_around, around, carried);
                     if (at) {
                         co_await m_stepper->wheelAt(*at, m_stepper->clicks());
                         const FrameRows back = co_await settled(settledFrame);

@@ -72,6 +72,7 @@ private:
     QCoro::Task<void> takeWindowRows(bool above);
     QCoro::Task<QImage> grabAround();
     bool rowsAroundScrolled() const;
+    int pageMoveAtMost(int clicks) const;
     QCoro::Task<void> probeInnerBox();
     QCoro::Task<void> checkPageStayed();
     QCoro::Task<bool> takeBackHolderStep(QPointF at, const FrameRows& before, int clicks, const QImage& aroundBefore);

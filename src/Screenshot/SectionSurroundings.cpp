@@ -67,13 +67,45 @@ bool SectionSurroundings::displacedRows(const FrameRows& before, const FrameRows
     return moved >= qMax(minimumDisplacedRows, changed / 4);
 }
 
+// How far most of the rows that moved went (down positive), where enough did.
+std::optional<int> SectionSurroundings::rowShift(const FrameRows& before, const FrameRows& after)
+{
+    // -1 for a row seen several times (plain, or a repeated line).
+    QHash<quint64, int> rowsBefore;
+    for (int y = 0; y < before.height(); ++y) {
+        const auto it = rowsBefore.find(before.body(y));
+        if (it == rowsBefore.end())
+            rowsBefore.insert(before.body(y), y);
+        else
+            *it = -1;
+    }
+    QHash<int, int> byShift;
+    for (int y = 0; y < after.height(); ++y) {
+        if (after.body(y) == before.body(y))
+            continue;
+        const auto it = rowsBefore.constFind(after.body(y));
+        if (it != rowsBefore.cend() && it.value() >= 0 && it.value() != y)
+            ++byShift[y - it.value()];
+    }
+    int peak = 0;
+    int shift = 0;
+    for (auto it = byShift.cbegin(); it != byShift.cend(); ++it)
+        if (it.value() > peak) {
+            peak = it.value();
+            shift = it.key();
+        }
+    if (peak >= minimumDisplacedRows)
+        return shift;
+    return std::nullopt;
+}
+
 // Cells that changed and show now what a cell of the same column showed in
 // another row before, many of them by one shift. A row that crosses the
 // blanked section (which stays put) never shows again whole. Much of what
 // moved may have gone under the section or out of the window, and new rows
 // come in, so the shift is not asked to explain every change. One-colour
 // cells could have come from anywhere.
-bool SectionSurroundings::displacedCells(const FrameRows& before, const FrameRows& after)
+std::optional<int> SectionSurroundings::cellShift(const FrameRows& before, const FrameRows& after)
 {
     // Per column, the row each cell stood in; -1 for a cell seen in several
     // rows (a letter that recurs), which tells no shift.
@@ -101,21 +133,32 @@ bool SectionSurroundings::displacedCells(const FrameRows& before, const FrameRow
         }
     }
     int peak = 0;
+    int shift = 0;
     int matched = 0;
-    for (const int cells : std::as_const(byShift)) {
-        peak = qMax(peak, cells);
-        matched += cells;
+    for (auto it = byShift.cbegin(); it != byShift.cend(); ++it) {
+        if (it.value() > peak) {
+            peak = it.value();
+            shift = it.key();
+        }
+        matched += it.value();
     }
-    return peak >= minimumDisplacedCells && peak * 4 >= matched;
+    if (peak >= minimumDisplacedCells && peak * 4 >= matched)
+        return shift;
+    return std::nullopt;
 }
 
-std::optional<QPointF> SectionSurroundings::moved(const QImage& before, const QImage& after) const
+bool SectionSurroundings::displacedCells(const FrameRows& before, const FrameRows& after)
 {
-    return changedAt(before, after, true);
+    return cellShift(before, after).has_value();
+}
+
+std::optional<QPointF> SectionSurroundings::moved(const QImage& before, const QImage& after, int carried) const
+{
+    return changedAt(before, after, true, carried);
 }
 
 std::optional<QPointF> SectionSurroundings::changedAt(const QImage& before, const QImage& after,
-                                                      bool displacedOnly) const
+                                                      bool displacedOnly, int carried) const
 {
     if (before.isNull() || after.isNull() || before.size() != after.size())
         return std::nullopt;
@@ -128,19 +171,30 @@ std::optional<QPointF> SectionSurroundings::changedAt(const QImage& before, cons
     // section's frame (the border of a box belongs to the box).
     const QPointF centre = QRectF(sectionPixels(m_section)).center();
     const QRect clear = sectionPixels(m_section).adjusted(-clearance - 1, -clearance - 1, clearance + 1, clearance + 1);
-    std::optional<QPointF> best;
-    double bestDistance = std::numeric_limits<double>::max();
-    for (int y = 0; y < change.changed.rows(); ++y)
-        for (int c = 0; c < change.changed.cells(); ++c) {
-            if (!change.changed.contains(y, c))
-                continue;
-            const QPointF p((a.cellLeft(c) + a.cellRight(c)) / 2.0, y);
-            const double d = std::hypot(p.x() - centre.x(), p.y() - centre.y());
-            if (!clear.contains(p.toPoint()) && d < bestDistance) {
-                bestDistance = d;
-                best = p;
+    // What lay under the section moved with the page: the box it shows went
+    // along, and the wheel over where it went now would scroll the box, not
+    // take the page back. Those rows are passed over where others moved too.
+    const int shift = cellShift(a, b).value_or(rowShift(a, b).value_or(carried));
+    const QRect went = clear.united(clear.translated(0, shift));
+    auto nearest = [&](const QRect& avoid) {
+        std::optional<QPointF> best;
+        double bestDistance = std::numeric_limits<double>::max();
+        for (int y = 0; y < change.changed.rows(); ++y)
+            for (int c = 0; c < change.changed.cells(); ++c) {
+                if (!change.changed.contains(y, c))
+                    continue;
+                const QPointF p((a.cellLeft(c) + a.cellRight(c)) / 2.0, y);
+                const double d = std::hypot(p.x() - centre.x(), p.y() - centre.y());
+                if (!avoid.contains(p.toPoint()) && d < bestDistance) {
+                    bestDistance = d;
+                    best = p;
+                }
             }
-        }
+        return best;
+    };
+    std::optional<QPointF> best = nearest(went);
+    if (!best)
+        best = nearest(clear);
     if (!best)
         return std::nullopt;
     return m_window.topLeft() + *best / m_scale;

@@ -37,13 +37,15 @@ public:
     // Where `after` shows the window moved since `before` (both from
     // blanked()): the global point of the moved part nearest to the section,
     // so that the wheel there reaches what moved; nothing when it stood still.
-    std::optional<QPointF> moved(const QImage& before, const QImage& after) const;
+    // `carried`: rows the step may have moved the page by (down positive),
+    // where the window around shows too little to measure it.
+    std::optional<QPointF> moved(const QImage& before, const QImage& after, int carried = 0) const;
     // The same for any change that is not in one small place, moved or not
     // (a jump of the page that brought only new rows into view looks like
     // that, and so does a picture loading): the caller finds out which.
-    std::optional<QPointF> changed(const QImage& before, const QImage& after) const
+    std::optional<QPointF> changed(const QImage& before, const QImage& after, int carried = 0) const
     {
-        return changedAt(before, after, false);
+        return changedAt(before, after, false, carried);
     }
 
     // Whether the rows right above or below the section changed across much
@@ -75,9 +77,13 @@ public:
 private:
     QRect sectionPixels(const QRectF& section) const;
     static bool displaced(const FrameRows& before, const FrameRows& after);
-    std::optional<QPointF> changedAt(const QImage& before, const QImage& after, bool displacedOnly) const;
+    std::optional<QPointF> changedAt(const QImage& before, const QImage& after, bool displacedOnly,
+                                     int carried) const;
     static bool displacedRows(const FrameRows& before, const FrameRows& after);
     static bool displacedCells(const FrameRows& before, const FrameRows& after);
+    // How far most displaced rows or cells went (down positive), where enough did.
+    static std::optional<int> rowShift(const FrameRows& before, const FrameRows& after);
+    static std::optional<int> cellShift(const FrameRows& before, const FrameRows& after);
     static constexpr int minimumDisplacedRows = 8;
     static constexpr int minimumDisplacedCells = 32;
     // Cell columns a standing thing spans: a scrollbar's thumb, which moves

@@ -91,6 +91,50 @@ private Q_SLOTS:
         QVERIFY(around.blanked(::window(1.0, 0, 0)) != start);
     }
 
+    // The page moved by a step and carried the box along: part of the box
+    // now shows beside the section, nearest to it. The wheel there would
+    // scroll the box, so the point given lies on the page instead, also
+    // where the rows on the other side are plain (nothing moved there).
+    void pointClearOfTheCarriedBox_data()
+    {
+        movementAround_data();
+    }
+    void pointClearOfTheCarriedBox()
+    {
+        QFETCH(qreal, scale);
+        const int s = int(scale);
+        const QRectF section(164, 254, 272, 192); // the box, inside its border, at the start
+        const SectionSurroundings around(QRectF(100, 50, 400, 600), section, scale);
+        // The box's top at `boxTop` points in the window; plain rows on the
+        // side the page moved away from.
+        auto carried = [&](int pageOffset, int boxTop, int boxOffset, bool plainAbove) {
+            QImage image(400 * s, 600 * s, QImage::Format_RGB32);
+            QPainter p(&image);
+            p.drawImage(0, 0, ScrollPattern::content(400 * s, 4000 * s), 0, (500 + pageOffset) * s, 400 * s, 600 * s);
+            p.fillRect(0, plainAbove ? 0 : 420 * s, 400 * s, 180 * s, Qt::white);
+            p.fillRect(60 * s, boxTop * s, 280 * s, 200 * s, Qt::gray);
+            p.drawImage(64 * s, (boxTop + 4) * s, ScrollPattern::content(272 * s, 4000 * s), 0, (1000 + boxOffset) * s,
+                        272 * s, 192 * s);
+            p.end();
+            return around.blanked(image);
+        };
+        // A step up at the box's top moved the page down; a step down at
+        // its end moved it up.
+        for (const int move : {100, -100}) {
+            const bool up = move > 0;
+            const QImage before = carried(0, 200, up ? 0 : 800, up);
+            const QImage after = carried(-move, 200 + move, up ? 0 : 800, up);
+            const QRectF box(160, 50 + 200 + move, 280, 200);
+            for (const bool displacedOnly : {true, false}) {
+                const std::optional<QPointF> point = displacedOnly ? around.moved(before, after)
+                                                                   : around.changed(before, after, move * s);
+                QVERIFY(point);
+                QVERIFY2(!box.contains(*point), qPrintable(QStringLiteral("%1 at %2,%3").arg(move).arg(point->x()).arg(point->y())));
+                QVERIFY(QRectF(100, 50, 400, 600).contains(*point));
+            }
+        }
+    }
+
     // Rows right below the section changing across much of its width: the
     // page going on past the section, moved by more than the strip of it
     // that shows (no move to see). The box scrolling, a clock, a narrow
