@@ -36,7 +36,8 @@ CellMask FixedBoxes::confirmed(const FrameRows& a, const FrameRows& b, const Fra
     const int top = bands.top;
     const int end = h - bands.bottom;
     const int body = end - top;
-    if (body < 4 * FrameMatcher::minOverlapRows || first + second + FrameMatcher::minOverlapRows > body)
+    if (body < 4 * FrameMatcher::minOverlapRows || first + FrameMatcher::minOverlapRows > body
+        || second + FrameMatcher::minOverlapRows > body)
         return {};
     auto at = [n, top](int y, int x) { return size_t(y - top) * size_t(n) + size_t(x); };
     auto skipped = [&](int y, int x) { return ignore && ignore->contains(y, x); };
@@ -161,7 +162,11 @@ CellMask FixedBoxes::confirmed(const FrameRows& a, const FrameRows& b, const Fra
     CellMask left = out;
     if (ignore && ignore->rows() == h && ignore->cells() == n)
         left.unite(*ignore);
-    if (!holdsAt(a, b, first, left) || !holdsAt(b, c, second, left) || !holdsAt(a, c, first + second, left))
+    // (Two long steps may leave a and c no rows in common: then what stood
+    // still in all three, over content that moved by both, has to do.)
+    const bool farApart = first + second + FrameMatcher::minOverlapRows > body;
+    if (!holdsAt(a, b, first, left) || !holdsAt(b, c, second, left)
+        || (!farApart && !holdsAt(a, c, first + second, left)))
         return {};
     return out;
 }

@@ -26,7 +26,7 @@ public:
     // view a to view b and `second` rows from b to c; `ignore` (may be null)
     // holds cells that change by themselves. Empty unless something stands
     // still in all three views and, with the boxes left out, the seams a to
-    // b, b to c and a to c hold at exactly those shifts.
+    // b, b to c and (where they share rows) a to c hold at exactly those shifts.
     static CellMask confirmed(const FrameRows& a, const FrameRows& b, const FrameRows& c, int first, int second,
                               const FrameMatcher::Bands& bands, const CellMask* ignore);
 };

@@ -71,6 +71,7 @@ private Q_SLOTS:
         QTest::newRow("bubble in the middle, no shadow") << QRect(100, 250, 220, 90) << 0 << 40 << 60;
         QTest::newRow("corner box, wide shadow, long steps") << QRect(270, 30, 170, 110) << 28 << 150 << 120;
         QTest::newRow("box off the cell grid") << QRect(37, 300, 203, 70) << 6 << 60 << 60;
+        QTest::newRow("steps too long for the first and last view to meet") << QRect(0, 20, 300, 60) << 8 << 300 << 290;
     }
     void wholeBox()
     {
