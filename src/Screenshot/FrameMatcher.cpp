@@ -691,6 +691,7 @@ FrameMatcher::Match FrameMatcher::match(const FrameRows& a, const FrameRows& b, 
                     if (std::abs(h2.shift - request.expected) < std::abs(chosen->shift - request.expected))
                         chosen = &h2;
             m.ambiguous = holding.size() > 1 && !(request.trustExpected && closeTo(chosen->shift, request.expected));
+            m.settledByStep = holding.size() > 1 && !m.ambiguous;
             take(*chosen);
             m.confirmed = !m.ambiguous;
             m.doubt = m.ambiguous ? Doubt::ambiguous : Doubt::none;

@@ -64,6 +64,10 @@ public:
         int overlapRows = 0;    // content rows both frames show
         int matchedRows = 0;    // of them, rows that match at the shift over the moving columns
         bool ambiguous = false; // other shifts fit as well
+        // Other shifts fit as well, and only the step size measured before
+        // chose this one: a step that fell short (at the page's end) would
+        // look the same.
+        bool settledByStep = false;
         // Columns that do not move with the content and show something (a
         // sticky sidebar): left out of the strips below the first frame.
         Columns fixedColumns;

@@ -10,6 +10,7 @@
 #include "Screenshot/CaptureError.h"
 #include "Screenshot/ColumnColour.h"
 #include "Screenshot/FadingEdge.h"
+#include "Screenshot/FixedBoxes.h"
 #include "Screenshot/PickedWindowLookup.h"
 #include "Screenshot/PlainCrossing.h"
 #include "Screenshot/ScrollCancel.h"
@@ -479,12 +480,14 @@ QCoro::Task<FrameRows> ScrollRun::settled(const FrameRows& before, int reactMs)
 CellMask ScrollRun::leftOut(const FrameRows& frame, bool covered) const
 {
     CellMask mask = m_settler.volatileCells();
-    if (frame.isNull() || (m_fixed.empty() && m_badges.isEmpty() && !covered))
+    if (frame.isNull() || (m_fixed.empty() && m_badges.isEmpty() && m_boxes.isEmpty() && !covered))
         return mask;
     if (mask.rows() != frame.height() || mask.cells() != frame.cells())
         mask = CellMask(frame.height(), frame.cells());
     if (m_badges.rows() == frame.height() && m_badges.cells() == frame.cells())
         mask.unite(m_badges);
+    if (m_boxes.rows() == frame.height() && m_boxes.cells() == frame.cells())
+        mask.unite(m_boxes);
     for (int c = 0; c < frame.cells(); ++c)
         if (besideContent(frame, c))
             for (int y = 0; y < frame.height(); ++y)
@@ -1112,6 +1115,11 @@ QCoro::Task<ScrollStop> ScrollRun::scrollDown()
                 // known to be the page's end.
                 if (afterAssumed && end == ScrollStop::contentEnd)
                     note(ScrollStop::assumedSeamAtEnd);
+                // Likewise after a seam over repeated content that only the
+                // step size settled: the step before the end may have fallen
+                // short, and a shorter shift fitted as well.
+                else if (m_settledByStep && end == ScrollStop::contentEnd)
+                    note(ScrollStop::assumedSeamAtEnd);
                 if (end != ScrollStop::contentEnd || m_innerBox)
                     co_return end;
                 std::optional<Step> grown = co_await watchForGrowth();
@@ -1284,6 +1292,8 @@ QCoro::Task<ScrollRun::Retry> ScrollRun::retrySeam(Step& step)
     log(step.match, QStringLiteral("länger warten"));
     if (co_await lookAgain(step))
         co_return Retry::confirmed;
+    if (co_await throughFixedBoxes(step))
+        co_return Retry::confirmed;
     for (int round = 0; round < seamRetries && !gone(); ++round) {
         log(step.match, QStringLiteral("Schritt zurück"));
         const Retry back = co_await stepBack(step);
@@ -1407,6 +1417,51 @@ QCoro::Task<bool> ScrollRun::lookAgain(Step& step)
     if (usable(again))
         log(QStringLiteral("Naht nach längerem Warten bestätigt"));
     co_return decided(again);
+}
+
+// A first seam contradicted by cells that fit neither the step nor standing
+// still may lie under a box fixed over the content: one step further shows
+// whether the same box stands still over a third view. Once told, the boxes
+// are left out of every seam and their rows count as covered in every
+// frame; the view goes back to the step's, and true when the seam holds
+// there. (Only before the first strip: strips taken before would hold the
+// box's rows as content.)
+QCoro::Task<bool> ScrollRun::throughFixedBoxes(Step& step)
+{
+    if (gone() || m_stitcher.started() || !m_boxes.isEmpty() || !step.match.moved || step.match.shift <= 3
+        || step.match.doubt != FrameMatcher::Doubt::contradicted)
+        co_return false;
+    if (!(co_await scrollStep(1)))
+        co_return false;
+    const FrameRows further = co_await settled(step.frame);
+    if (further.isNull())
+        co_return false;
+    const FrameMatcher::Match next = co_await analyse(step.frame, further, step.match.shift, false);
+    if (!next.moved)
+        co_return false; // still where the step left it
+    if (next.shift > 3) {
+        const CellMask mask = leftOut(m_previous, false);
+        const auto work = [a = m_previous, b = step.frame, further, first = step.match.shift, second = next.shift,
+                           bands = step.match.bands, mask] {
+            return FixedBoxes::confirmed(a, b, further, first, second, bands, mask.isEmpty() ? nullptr : &mask);
+        };
+        m_boxes = co_await onWorker(work);
+    }
+    if (!m_boxes.isEmpty())
+        log(QStringLiteral("Feste Box über drei Ansichten bestätigt: ") + QString::number(m_boxes.count())
+            + QStringLiteral(" Zellen"));
+    if (!(co_await scrollStep(-1)))
+        co_return false;
+    const FrameRows back = co_await settled(further);
+    if (back.isNull())
+        co_return false;
+    const FrameMatcher::Match again = co_await analyse(m_previous, back, m_stepper->expected(),
+                                                       m_stepper->expectedTrusted());
+    step.frame = back;
+    step.match = again;
+    if (!m_boxes.isEmpty() && usable(again))
+        log(QStringLiteral("Naht ohne die festen Boxen bestätigt"));
+    co_return !m_boxes.isEmpty() && usable(again);
 }
 
 // Where `frame` stands against the frame of the newest strip: there still,
@@ -2053,7 +2108,7 @@ ScrollStitcher::Frame ScrollRun::stitchFrame(const FrameRows& frame, int offset,
         if (besideContent(frame, c))
             continue;
         for (int y = 0; y < m_h; ++y)
-            if (match.badges.contains(y, c) || m_badges.contains(y, c)
+            if (match.badges.contains(y, c) || m_badges.contains(y, c) || m_boxes.contains(y, c)
                 || (!fixedOnly && (match.unsettled.contains(y, c) || changing.contains(y, c))))
                 out.covered[size_t(y)] = true;
     }
@@ -2087,6 +2142,7 @@ int ScrollRun::scrollbarBetween(const FrameRows& a, const FrameRows& b, const Fr
 
 void ScrollRun::stitch(const Step& step)
 {
+    m_settledByStep = step.match.settledByStep;
     const FrameRows& frame = step.frame;
     const FrameMatcher::Match& match = step.match;
     const FrameMatcher::Bands now = match.bands;

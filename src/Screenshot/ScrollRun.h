@@ -84,6 +84,7 @@ private:
     QCoro::Task<Retry> backToSmallerSteps(Step& step);
     QCoro::Task<void> onWithTheWheel();
     QCoro::Task<bool> lookAgain(Step& step);
+    QCoro::Task<bool> throughFixedBoxes(Step& step);
     QCoro::Task<Place> locate(const FrameRows& frame, FrameMatcher::Match& match);
     void rebase(const FrameRows& frame, int rowsAbove);
     int knownDistance() const;
@@ -177,6 +178,8 @@ private:
     // Columns that stand still beside the content (a sticky sidebar) and the
     // colour each shows below the first frame.
     CellMask m_badges; // blocks standing over the content, left out of comparisons
+    bool m_settledByStep = false; // the newest strip's seam was settled by the step size alone
+    CellMask m_boxes;  // whole boxes fixed over the content, seen standing still over three views
     std::vector<bool> m_fixed;
     std::vector<QRgb> m_fill;
     // What was sent since the newest strip: wheel clicks and page keys, net.

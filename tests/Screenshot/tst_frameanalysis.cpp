@@ -594,6 +594,13 @@ private Q_SLOTS:
         // Identical list rows, no step size known.
         const QImage list = periodicPage(300, 2000, 40, 5);
         QCOMPARE(matchFrames(view(list, 0, 400), view(list, 130, 400), {130, false}).doubt, Doubt::ambiguous);
+        // A step size measured before settles it, and says so: a step that
+        // fell short by whole rows of the list looks just the same.
+        const FrameMatcher::Match settled = matchFrames(view(list, 0, 400), view(list, 130, 400), {130, true});
+        QVERIFY(settled.confirmed && settled.settledByStep);
+        const FrameMatcher::Match fellShort = matchFrames(view(list, 0, 400), view(list, 90, 400), {130, true});
+        QVERIFY(!fellShort.confirmed || fellShort.settledByStep);
+        QVERIFY(!step(226).settledByStep);
         // A block changing by itself over the content, not left out.
         const QImage page = smoothPage(300, 1500, 7);
         auto clocked = [&](int offset, int tick) {

@@ -748,6 +748,37 @@ private Q_SLOTS:
 
     // A last step of a few rows looks like content changing in place: its
     // rows are not stitched, so the result is never called complete.
+    // A box fixed over the lower part of the view, its shadow darkening the
+    // content that moves under it: what stands still in it over three views
+    // tells the box, which is then left out of every seam and shows once,
+    // at the end; the content above it is whole.
+    void boxFixedOverTheContentShowsOnceAtTheEnd_data()
+    {
+        QTest::addColumn<QRect>("box");
+        QTest::addColumn<int>("shadow");
+        QTest::newRow("banner with a shadow") << QRect(20, 380, 220, 90) << 10;
+        QTest::newRow("box in a corner, off the cell grid") << QRect(213, 330, 150, 110) << 6;
+    }
+    void boxFixedOverTheContentShowsOnceAtTheEnd()
+    {
+        QFETCH(QRect, box);
+        QFETCH(int, shadow);
+        setUpWorld(400, 500, 2400);
+        world->box = box;
+        world->boxShadow = shadow;
+        const QImage result = run(world->bounds);
+        if (incomplete)
+            qInfo().noquote() << debugLogMessages().join(QLatin1Char('\n'));
+        const QStringList lines = debugLogMessages();
+        QVERIFY(std::any_of(lines.cbegin(), lines.cend(),
+                            [](const QString& l) { return l.contains(QStringLiteral("Feste Box über drei Ansichten")); }));
+        QVERIFY(!incomplete);
+        QCOMPARE(result.height(), world->content.height());
+        // Above the box's shadow at the end, every row of the content.
+        const int clean = world->content.height() - (500 - box.top() + shadow);
+        QCOMPARE(result.copy(0, 0, 400, clean), world->content.copy(0, 0, 400, clean));
+    }
+
     void lastStepOfAFewRowsIsNeverCalledComplete()
     {
         setUpWorld(200, 300, 300 + 4 * 240 + 2);

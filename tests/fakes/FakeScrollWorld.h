@@ -87,6 +87,16 @@ public:
             const int grey = (noiseSeed * 37) % 200 + 40;
             p.fillRect(block, QColor(grey, grey, grey));
         }
+        if (!box.isEmpty()) {
+            // A box fixed over the content (a cookie notice): a soft shadow
+            // around it, its fill, and lines of text in it.
+            for (int d = boxShadow; d >= 1; --d)
+                p.fillRect(box.adjusted(-d, -d, d, d), QColor(0, 0, 0, 80 * (boxShadow - d + 1) / boxShadow / 3));
+            p.fillRect(box, boxFill);
+            for (int y = box.top() + 12; y + 8 < box.bottom(); y += 18)
+                for (int x = box.left() + 10; x + 16 < box.right(); x += 11 + (y / 18) % 3)
+                    p.fillRect(x, y, 7, 8, Qt::white);
+        }
         if (sidebarWidth)
             // A sticky column beside the content: its own picture, standing still.
             p.drawImage(0, headerHeight, sidebarImage, 0, 0, sidebarWidth, viewportHeight());
@@ -243,6 +253,9 @@ public:
     int sidebarWidth = 0;                          // a sticky column at the left of the content
     QImage sidebarImage = band(400, 2000, 4);
     QRect clock;                                   // a fixed clock, in window pixels
+    QRect box;                                     // a box fixed over the content, in window pixels
+    int boxShadow = 0;                             // how far its shadow reaches
+    QColor boxFill{40, 90, 200};
     int clockSlowEvery = 0; // > 0: the clock's first digits change only on every so many grabs
     int tornFrom = -1;                             // three grabs from this one show a half-redrawn view
     QImage lastClean;

@@ -1,0 +1,172 @@
+#include "Screenshot/FixedBoxes.h"
+
+#include <QHash>
+#include <QRect>
+#include <QRgb>
+#include <optional>
+#include <vector>
+
+namespace {
+
+QRgb colourOf(const FrameRows& f, int y, int c)
+{
+    return reinterpret_cast<const QRgb*>(f.image().constScanLine(y))[f.cellLeft(c)] | 0xff000000;
+}
+
+// The seam from `from` to `to` holds at exactly `shift` with `mask` left out.
+bool holdsAt(const FrameRows& from, const FrameRows& to, int shift, const CellMask& mask)
+{
+    FrameMatcher::Request request;
+    request.expected = shift;
+    request.ignore = &mask;
+    const FrameMatcher::Match m = FrameMatcher::match(from, to, request);
+    return m.moved && m.confirmed && m.shift == shift;
+}
+
+} // namespace
+
+CellMask FixedBoxes::confirmed(const FrameRows& a, const FrameRows& b, const FrameRows& c, int first, int second,
+                               const FrameMatcher::Bands& bands, const CellMask* ignore)
+{
+    const int h = b.height();
+    const int n = b.cells();
+    if (a.isNull() || b.isNull() || c.isNull() || a.height() != h || c.height() != h || a.cells() != n
+        || c.cells() != n || first <= 3 || second <= 3)
+        return {};
+    const int top = bands.top;
+    const int end = h - bands.bottom;
+    const int body = end - top;
+    if (body < 4 * FrameMatcher::minOverlapRows || first + FrameMatcher::minOverlapRows > body
+        || second + FrameMatcher::minOverlapRows > body)
+        return {};
+    auto at = [n, top](int y, int x) { return size_t(y - top) * size_t(n) + size_t(x); };
+    auto skipped = [&](int y, int x) { return ignore && ignore->contains(y, x); };
+
+    // Per cell of b: the same in all three views, or content that moved
+    // (seen `first` rows lower in a, or `second` rows higher in c).
+    std::vector<char> still(size_t(body) * size_t(n), 0), follows(size_t(body) * size_t(n), 0);
+    for (int y = top; y < end; ++y)
+        for (int x = 0; x < n; ++x) {
+            still[at(y, x)] = a.cellAlike(y, x, b, y) && b.cellAlike(y, x, c, y) && a.cellAlike(y, x, c, y);
+            follows[at(y, x)] = (y + first < end && a.cellAlike(y + first, x, b, y))
+                || (y - second >= top && c.cellAlike(y - second, x, b, y));
+        }
+    auto isStill = [&](int y, int x) { return still[at(y, x)] != 0; };
+    auto misfit = [&](int y, int x) { return !skipped(y, x) && !still[at(y, x)] && !follows[at(y, x)]; };
+
+    // Seeds: something drawn that stands still in all three views and is
+    // no content that moved; blocks of them a few rows or two cells apart.
+    std::vector<char> seed(size_t(body) * size_t(n), 0);
+    for (int y = top; y < end; ++y)
+        for (int x = 0; x < n; ++x)
+            seed[at(y, x)] = !skipped(y, x) && still[at(y, x)] && !follows[at(y, x)] && !b.uniform(y, x);
+    constexpr int rowGap = 3;
+    constexpr int cellGap = 2;
+    constexpr int minCells = 8;
+    QList<QRect> boxes;
+    std::vector<std::pair<int, int>> queue;
+    for (int y0 = top; y0 < end; ++y0)
+        for (int x0 = 0; x0 < n; ++x0) {
+            if (seed[at(y0, x0)] != 1)
+                continue;
+            seed[at(y0, x0)] = 2;
+            queue.assign(1, {y0, x0});
+            QRect box(x0, y0, 1, 1);
+            for (size_t k = 0; k < queue.size(); ++k) {
+                const auto [y, x] = queue[k];
+                box |= QRect(x, y, 1, 1);
+                for (int dy = -rowGap; dy <= rowGap; ++dy)
+                    for (int dx = -cellGap; dx <= cellGap; ++dx) {
+                        const int yy = y + dy, xx = x + dx;
+                        if (yy >= top && yy < end && xx >= 0 && xx < n && seed[at(yy, xx)] == 1) {
+                            seed[at(yy, xx)] = 2;
+                            queue.push_back({yy, xx});
+                        }
+                    }
+            }
+            if (int(queue.size()) >= minCells)
+                boxes.append(box);
+        }
+    if (boxes.isEmpty())
+        return {};
+
+    CellMask out(h, n);
+    for (QRect box : boxes) {
+        // The fill: the colour most plain cells standing still in and next
+        // to the block show.
+        QHash<QRgb, int> colours;
+        for (int y = qMax(top, box.top() - 2); y <= qMin(end - 1, box.bottom() + 2); ++y)
+            for (int x = qMax(0, box.left() - 1); x <= qMin(n - 1, box.right() + 1); ++x)
+                if (b.uniform(y, x) && isStill(y, x))
+                    ++colours[colourOf(b, y, x)];
+        std::optional<QRgb> fill;
+        int most = 0;
+        for (auto it = colours.cbegin(); it != colours.cend(); ++it)
+            if (it.value() > most) {
+                most = it.value();
+                fill = it.key();
+            }
+        if (fill) {
+            // The fill: everything standing still in all three views that
+            // joins the block through cells of the fill colour or drawn on
+            // it. Where the page around shows that colour as well and stands
+            // still, it runs on over the page: then box and page cannot be
+            // told apart, and the box is not confirmed.
+            auto inFill = [&](int y, int x) {
+                return !skipped(y, x) && isStill(y, x) && (!b.uniform(y, x) || colourOf(b, y, x) == *fill);
+            };
+            std::vector<char> seen(size_t(body) * size_t(n), 0);
+            std::vector<std::pair<int, int>> flood;
+            for (int y = box.top(); y <= box.bottom(); ++y)
+                for (int x = box.left(); x <= box.right(); ++x)
+                    if (inFill(y, x)) {
+                        seen[at(y, x)] = 1;
+                        flood.push_back({y, x});
+                    }
+            for (size_t k = 0; k < flood.size(); ++k) {
+                const auto [y, x] = flood[k];
+                box |= QRect(x, y, 1, 1);
+                if (box.height() * 2 > body)
+                    return {};
+                for (const auto& [dy, dx] : {std::pair{-1, 0}, std::pair{1, 0}, std::pair{0, -1}, std::pair{0, 1}}) {
+                    const int yy = y + dy, xx = x + dx;
+                    if (yy >= top && yy < end && xx >= 0 && xx < n && !seen[at(yy, xx)] && inFill(yy, xx)) {
+                        seen[at(yy, xx)] = 1;
+                        flood.push_back({yy, xx});
+                    }
+                }
+            }
+        }
+        if (box.height() * 2 > body)
+            return {};
+        // Its edge and shadow: cells around it, within a shadow's reach,
+        // that fit neither the steps nor standing still.
+        const int reachCells = shadowRows / FrameRows::cellWidth + 1;
+        const QRect around = QRect(box.left() - reachCells, box.top() - shadowRows, box.width() + 2 * reachCells,
+                                   box.height() + 2 * shadowRows)
+                                 .intersected(QRect(0, top, n, body));
+        QRect whole = box;
+        for (int y = around.top(); y <= around.bottom(); ++y)
+            for (int x = around.left(); x <= around.right(); ++x)
+                if (misfit(y, x))
+                    whole |= QRect(x, y, 1, 1);
+        whole.adjust(-1, -2, 1, 2);
+        for (int y = whole.top(); y <= whole.bottom(); ++y)
+            for (int x = whole.left(); x <= whole.right(); ++x)
+                out.insert(y, x);
+    }
+    // Most of the view standing still is no box over the content.
+    if (qint64(out.count()) * 3 > qint64(body) * n * 2)
+        return {};
+
+    CellMask left = out;
+    if (ignore && ignore->rows() == h && ignore->cells() == n)
+        left.unite(*ignore);
+    // (Two long steps may leave a and c no rows in common: then what stood
+    // still in all three, over content that moved by both, has to do.)
+    const bool farApart = first + second + FrameMatcher::minOverlapRows > body;
+    if (!holdsAt(a, b, first, left) || !holdsAt(b, c, second, left)
+        || (!farApart && !holdsAt(a, c, first + second, left)))
+        return {};
+    return out;
+}
