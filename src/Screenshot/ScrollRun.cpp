@@ -9,6 +9,7 @@
 #include "Platform/WindowServer.h"
 #include "Screenshot/CaptureError.h"
 #include "Screenshot/ColumnColour.h"
+#include "Screenshot/EndRowsWatch.h"
 #include "Screenshot/FadingEdge.h"
 #include "Screenshot/FixedBoxes.h"
 #include "Screenshot/PickedWindowLookup.h"
@@ -1774,10 +1775,17 @@ QCoro::Task<std::optional<ScrollRun::Step>> ScrollRun::watchForGrowth()
     if (coveredAtEnd)
         log(QStringLiteral("Letzte Zeilen nur verdeckt gesehen (%1) — warten, bis ein Überblendbalken verblasst")
                 .arg(covered));
-    auto watching = [this, until, &edge, coveredAtEnd] {
+    // And while the last frame's rows in the lower quarter of the view (the
+    // page's last rows, which no later view shows higher up) were not looked
+    // at again that late: a thumb may have shown over them in that frame
+    // only.
+    const int bar = m_scrollbar > 0 ? m_scrollbar : ScrolledView::unmeasuredBarColumns(m_scale);
+    EndRowsWatch bottom(m_lastFrame.image, m_lastFrame.contentTop, m_lastFrame.contentEnd, m_w - bar);
+    auto watching = [this, until, &edge, coveredAtEnd, &bottom, &away] {
         const qint64 now = m_b.clock.milliseconds();
         return now < until || (edge && edge->suspect() && !edge->faded() && now < m_lastInputMs + overlayFadeMs)
-            || (coveredAtEnd && !m_coverSeenFaded && now < m_lastInputMs + overlayFadeMs + 4 * fadeLookMs);
+            || (((coveredAtEnd && !m_coverSeenFaded) || (!bottom.settled() && !away))
+                && now < m_lastInputMs + overlayFadeMs + 4 * fadeLookMs);
     };
     m_coverSeenFaded = false;
     for (bool first = true; !gone() && (first || watching()); first = false) {
@@ -1802,6 +1810,8 @@ QCoro::Task<std::optional<ScrollRun::Step>> ScrollRun::watchForGrowth()
                 log(QStringLiteral("Unterer Rand verblasst, %1 ms nach dem letzten Schritt")
                         .arg(m_b.clock.milliseconds() - m_lastInputMs));
         }
+        if (!away)
+            bottom.look(frame.image(), lookedAt >= m_lastInputMs + overlayFadeMs);
         const FrameMatcher::Change change = FrameMatcher::change(reference, frame, m_settler.ignore());
         if (change.cells == 0 && !away) {
             // The view as the last strip took it. What stands over its edges
@@ -1867,7 +1877,46 @@ QCoro::Task<std::optional<ScrollRun::Step>> ScrollRun::watchForGrowth()
         m_last = frame;
         co_return Step{frame, match, false};
     }
+    if (!bottom.settled() && away && !gone() && co_await scrollStep(1)) {
+        // The view stands short of the end (a click up goes further than one
+        // down): back there, and looked at once what the step showed faded.
+        log(QStringLiteral("Zurück ans Ende, um die untersten Zeilen anzusehen"));
+        const FrameRows back = co_await settled(reference);
+        if (!back.isNull() && FrameMatcher::sameContent(m_previous, back, m_settler.ignore()))
+            while (!gone() && !bottom.settled()
+                   && m_b.clock.milliseconds() < m_lastInputMs + overlayFadeMs + 4 * fadeLookMs) {
+                const qint64 lookedAt = m_b.clock.milliseconds();
+                const FrameRows look = co_await settled(m_previous, fadeLookMs);
+                if (look.isNull())
+                    break;
+                bottom.look(look.image(), lookedAt >= m_lastInputMs + overlayFadeMs);
+            }
+    }
+    takeEndRows(bottom);
     co_return std::nullopt;
+}
+
+// The last frame's bottom rows as the looks at the end settled them: from a
+// look after what stood over them faded, or as the frame had them; unsettled,
+// the result may hold something over the page's last rows.
+void ScrollRun::takeEndRows(const EndRowsWatch& bottom)
+{
+    if (gone() || !bottom.watching())
+        return;
+    if (!bottom.settled()) {
+        log(QStringLiteral("Unterste Zeilen nicht nach dem Verblassen gesehen"));
+        note(ScrollStop::coverRepeated);
+        return;
+    }
+    if (bottom.taken().isNull())
+        return;
+    ScrollStitcher::Frame seen = m_lastFrame;
+    seen.image = bottom.taken();
+    for (int y = bottom.first(); y < bottom.end(); ++y) {
+        m_stitcher.distrust(seen.offset + y);
+        m_stitcher.take(seen, y);
+    }
+    log(QStringLiteral("Unterste Zeilen nach dem Verblassen neu genommen: ") + QString::number(bottom.end() - bottom.first()));
 }
 
 // The rows along the view's bottom edge that did not move with the content:

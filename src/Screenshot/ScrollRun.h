@@ -9,6 +9,7 @@
 // capture that started it. Input and grabs go through the capture's guard,
 // which refuses them once the capture is gone, and every phase checks after
 // each pause that the guard is still open before it touches anything else.
+#include "Screenshot/EndRowsWatch.h"
 #include "Screenshot/FrameMatcher.h"
 #include "Screenshot/FrameSettler.h"
 #include "Screenshot/KnownShift.h"
@@ -107,6 +108,7 @@ private:
     void rememberBadges(const FrameMatcher::Match& match);
     void rememberFixed(const FrameMatcher::Match& match);
     void settleStillOver();
+    void takeEndRows(const EndRowsWatch& bottom);
     // Logs the reason and keeps it for the result.
     void note(ScrollStop stop);
     bool parkPointer();

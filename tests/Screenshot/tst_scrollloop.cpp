@@ -463,20 +463,27 @@ private Q_SLOTS:
     // An overlay thumb across the view's bottom edge shows over the rows the
     // last steps bring and fades a while after the view stopped: the rows
     // under it come from the next view, which shows them higher up, and the
-    // rows at the end from a look after it faded.
+    // rows at the end from a look after it faded, also where it showed over
+    // the last view only.
     void overlayThumbOverTheBottomRowsIsNotTaken_data()
     {
         QTest::addColumn<int>("wheel");
         QTest::addColumn<int>("from");
-        QTest::newRow("last two steps") << 120 << 2000;
-        QTest::newRow("every step") << 90 << 0;
+        QTest::addColumn<int>("wheelUp");
+        QTest::newRow("last two steps") << 120 << 2000 << 0;
+        QTest::newRow("every step") << 90 << 0 << 0;
+        QTest::newRow("last frame only") << 120 << 2300 << 0;
+        // The step back at the end goes further up than the way down.
+        QTest::newRow("last frame only, a click up goes further") << 120 << 2300 << 170;
     }
     void overlayThumbOverTheBottomRowsIsNotTaken()
     {
         QFETCH(int, wheel);
         QFETCH(int, from);
+        QFETCH(int, wheelUp);
         setUpWorld(900, 600, 3000);
         world->wheelPixels = wheel;
+        world->wheelUpPixels = wheelUp;
         world->pointer = QPointF(900, 700);
         // An overlay scrollbar's thumb just above the view's bottom edge.
         world->overlayBarRows = 5;
