@@ -362,8 +362,12 @@ ColumnKinds columnsAt(const FrameRows& a, const FrameRows& b, const FrameMatcher
     std::vector<Kind> kind(size_t(n), changing);
     std::vector<bool> fixedColumn(size_t(n), false);
     std::vector<int> movingCells;
+    // Where labels in plain columns prove the shift, what the other plain
+    // columns show must not stand against it either.
+    bool sparse = false;
+    int blankMisfits = 0;
     for (int c = 0; c < n; ++c) {
-        int counted = 0, moved = 0, stayed = 0, evidence = 0, misfits = 0;
+        int counted = 0, moved = 0, stayed = 0, evidence = 0, misfits = 0, stayOnly = 0;
         for (int i = 0; i < rows; ++i) {
             if (skip(i, c))
                 continue;
@@ -373,13 +377,20 @@ ColumnKinds columnsAt(const FrameRows& a, const FrameRows& b, const FrameMatcher
             stayed += (f & stays) != 0;
             evidence += f == moves;
             misfits += f == neither;
+            stayOnly += f == stays;
         }
         const bool movesAlong = qint64(moved) * 100 >= qint64(counted) * 97;
         // Standing still allows more: a table of contents marks the section
-        // in view.
-        const bool still = qint64(stayed) * 100 >= qint64(counted) * 90;
+        // in view. But a column of a long plain stretch with a few labels
+        // in it that all followed the content moved: standing still
+        // explains none of them.
+        const bool mostlyStill = qint64(stayed) * 100 >= qint64(counted) * 90;
+        const bool labelsMoved = movesAlong && mostlyStill && evidence > 2 * (stayOnly + misfits);
+        const bool still = mostlyStill && !labelsMoved;
+        sparse = sparse || labelsMoved;
         if (movesAlong && still) {
             kind[size_t(c)] = blank;
+            blankMisfits += misfits;
         } else if (movesAlong) {
             kind[size_t(c)] = movesWith;
             ++out.moving;
@@ -397,6 +408,8 @@ ColumnKinds columnsAt(const FrameRows& a, const FrameRows& b, const FrameMatcher
         if (!still)
             out.mismatched += misfits;
     }
+    if (sparse)
+        out.mismatched += blankMisfits;
     // (Rows with no moving cell prove nothing.)
     const View moving{a, b, movingCells, &skipped};
     for (int y = bands.top; y < bands.top + rows && !movingCells.empty(); ++y)

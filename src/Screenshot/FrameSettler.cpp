@@ -1,6 +1,7 @@
 #include "Screenshot/FrameSettler.h"
 
 #include "Screenshot/FrameMatcher.h"
+#include "Screenshot/MovedChange.h"
 
 FrameSettler::FrameSettler(Grab grab, Sleep sleep, const MonotonicClock& clock, ScrollGuard guard)
     : m_grab(std::move(grab))
@@ -26,7 +27,8 @@ void FrameSettler::learn(const FrameRows& a, const FrameRows& b)
     // that piece from every later comparison. Never most of the frame.
     const CellMask before = m_recent;
     m_recent = CellMask();
-    if (!FrameMatcher::localChange(change))
+    // (A few labels on a plain page, still gliding, are content.)
+    if (!FrameMatcher::localChange(change) || MovedChange::explains(a, b, change.changed))
         return;
     m_recent = CellMask(change.changed.rows(), change.changed.cells());
     m_recent.unite(change.changed, 3, 1);
@@ -52,7 +54,8 @@ void FrameSettler::learnInPlace(const FrameRows& a, const FrameRows& b)
     // stays part of the content.
     const FrameMatcher::Change change = FrameMatcher::change(a, b, ignore());
     const QRect box = change.changed.boundingBox();
-    if (FrameMatcher::localChange(change) && qint64(box.width()) * box.height() * 32 <= change.total)
+    if (FrameMatcher::localChange(change) && qint64(box.width()) * box.height() * 32 <= change.total
+        && !MovedChange::explains(a, b, change.changed))
         remember(change.changed, change.total);
 }
 

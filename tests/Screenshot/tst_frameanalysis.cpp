@@ -3,8 +3,8 @@
 // threshold edges, sticky bands, scrollbar bands and stitching; and the dense
 // seam check on the content that defeats sparse sampling (rows that differ
 // only in small details, sparse text, steps larger than the shared band,
-// blank overlaps), badges standing over the content, and the reason a seam
-// is refused.
+// blank overlaps, a few labels in a long plain stretch), badges standing
+// over the content, and the reason a seam is refused.
 #include "Screenshot/CaptureError.h"
 #include "Screenshot/FrameMatcher.h"
 #include "Screenshot/WindowShot.h"
@@ -421,6 +421,32 @@ private Q_SLOTS:
         QVERIFY(trusted.confirmed);
         QCOMPARE(trusted.shift, 130);
         QVERIFY(!matchFrames(a, b, {150, true}).confirmed);
+    }
+
+    void fewLabelsInALongPlainStretchProveTheShift()
+    {
+        // A dark plain page: a picture and a label in the last tenth of the
+        // rows in common, plain above them; each column fits standing still
+        // nine times in ten, but only the movement explains what shows.
+        QImage page = filled(320, 2000, qRgb(34, 34, 34));
+        const QImage picture = randomPage(180, 70, 11);
+        for (int y = 0; y < 70; ++y)
+            memcpy(page.scanLine(620 + y) + 8 * 4, picture.constScanLine(y), 180 * 4);
+        for (int y = 596; y < 604; ++y)
+            for (int x = 220; x < 290; ++x)
+                page.setPixel(x, y, qRgb(90, 30, 30));
+        const FrameMatcher::Match m = matchFrames(view(page, 0, 660), view(page, 53, 660));
+        QVERIFY(m.confirmed);
+        QCOMPARE(m.shift, 53);
+        QVERIFY(m.evidence >= 96);
+        // The label went another way than the picture: no shift holds.
+        QImage torn = view(page, 53, 660);
+        for (int y = 543; y < 551; ++y)
+            for (int x = 220; x < 290; ++x) {
+                torn.setPixel(x, y, qRgb(34, 34, 34));
+                torn.setPixel(x, y + 30, qRgb(90, 30, 30));
+            }
+        QVERIFY(!matchFrames(view(page, 0, 660), torn).confirmed);
     }
 
     void contentChangingInPlaceIsNoShift()

@@ -259,9 +259,10 @@ private Q_SLOTS:
         QVERIFY(!incomplete);
         QVERIFY(!debugLogMessages().filter(QStringLiteral("Anfang: ")).filter(QStringLiteral("Nähte angenommen")).isEmpty());
 
-        // Clicks that go further once past the blank stretch: the thumb
-        // moved half as far on the first steps as the distance measured
-        // there says, and they are not taken at it.
+        // Clicks that go further before the blank stretch ends (the rows
+        // after it are the first to measure them): the thumb moved half as
+        // far on the first steps as the distance measured there says, and
+        // they are not taken at it.
         cleanup();
         DebugLog::restart();
         setUpWorld(300, 400, 3000, 40, 30, 14);
@@ -270,7 +271,7 @@ private Q_SLOTS:
         for (int y = 30; y < 800; ++y)
             memset(world->content.scanLine(y), 0xff, size_t(world->content.bytesPerLine()));
         onSleep = [this] {
-            if (world->offset > 500)
+            if (world->offset > 400)
                 world->wheelPixels = 120;
         };
         const QImage result = run();
