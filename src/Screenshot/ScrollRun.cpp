@@ -1778,9 +1778,11 @@ QCoro::Task<std::optional<ScrollRun::Step>> ScrollRun::watchForGrowth()
     // And while the last frame's rows in the lower quarter of the view (the
     // page's last rows, which no later view shows higher up) were not looked
     // at again that late: a thumb may have shown over them in that frame
-    // only.
+    // only. Only where something showed over the view's bottom rows before:
+    // the wait costs every capture the whole fade time.
     const int bar = m_scrollbar > 0 ? m_scrollbar : ScrolledView::unmeasuredBarColumns(m_scale);
-    EndRowsWatch bottom(m_lastFrame.image, m_lastFrame.contentTop, m_lastFrame.contentEnd, m_w - bar);
+    const bool overlaid = m_overlaySeen || coveredAtEnd;
+    EndRowsWatch bottom(m_lastFrame.image, m_lastFrame.contentTop, m_lastFrame.contentEnd, overlaid ? m_w - bar : 0);
     auto watching = [this, until, &edge, coveredAtEnd, &bottom, &away] {
         const qint64 now = m_b.clock.milliseconds();
         return now < until || (edge && edge->suspect() && !edge->faded() && now < m_lastInputMs + overlayFadeMs)
@@ -1801,8 +1803,10 @@ QCoro::Task<std::optional<ScrollRun::Step>> ScrollRun::watchForGrowth()
             window = co_await m_guard.grab(m_windowRect, m_scale);
         if (!edge) {
             edge.emplace(topEdge, edgeRows(window, frame.image()));
-            if (edge->suspect())
+            if (edge->suspect()) {
                 log(QStringLiteral("Unterer Rand anders als am Anfang — warten, bis ein Überblendbalken verblasst"));
+                m_overlaySeen = true;
+            }
         } else {
             const bool before = edge->faded();
             edge->look(edgeRows(window, frame.image()));
@@ -2250,6 +2254,7 @@ void ScrollRun::stitch(const Step& step)
             + QStringLiteral(" Zeilen ungewiss"));
     for (int below : stillOver)
         m_stitcher.distrust(m_offset + below);
+    m_overlaySeen = m_overlaySeen || !stillOver.empty();
     m_offset += match.shift;
     ScrollStitcher::Frame next = stitchFrame(frame, m_offset, match);
     for (int below : stillOver)

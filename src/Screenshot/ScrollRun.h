@@ -218,6 +218,9 @@ private:
     // The last strip's rows at the bottom of the view that neither it nor
     // the frame before showed cleanly for sure, with its step; the newest
     // look at the view at the end.
+    // Something stood over the view's bottom rows while it scrolled (an
+    // overlay scrollbar): the last frame's bottom rows are looked at again.
+    bool m_overlaySeen = false;
     std::vector<int> m_stillOver;
     int m_stillOverShift = 0;
     FrameRows m_newestLook;
