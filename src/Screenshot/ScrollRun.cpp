@@ -1877,6 +1877,8 @@ QCoro::Task<ScrollStop> ScrollRun::endOnBlank(const FrameRows& frame)
     double total = 0;
     int backClicks = 0;
     std::optional<int> tail;
+    int unplaced = 0;
+    constexpr int unplacedLooks = 3;
     FrameRows shown = further;
     for (int i = 0; i < 60 && !gone() && !tail; ++i) {
         if (keys) {
@@ -1904,7 +1906,10 @@ QCoro::Task<ScrollStop> ScrollRun::endOnBlank(const FrameRows& frame)
             tail = int(std::lround(total));
         else if (above.confirmed && above.shift > 0)
             tail = int(std::lround(total)) - above.shift;
-        break;
+        // Too little of the content in view to place it against the
+        // newest strip: further back, where more of it shows.
+        if (tail || ++unplaced > unplacedLooks)
+            break;
     }
     if (!tail || *tail < 0) {
         co_return ScrollStop::blankEndUncertain;

@@ -746,6 +746,34 @@ private Q_SLOTS:
                        + debugLogMessages().filter(QStringLiteral("Leeres Ende")).value(0).section(QLatin1Char(' '), -2)));
     }
 
+    // Sparse labels before a blank end: where the way back first shows
+    // content again, a label or two may be too little to place the view
+    // against the newest strip; further back, more of them show.
+    void blankEndAfterSparseLabelsIsMeasured_data()
+    {
+        QTest::addColumn<int>("wheel");
+        QTest::newRow("small clicks") << 40;
+        QTest::newRow("odd clicks") << 53;
+        QTest::newRow("big clicks") << 100;
+    }
+    void blankEndAfterSparseLabelsIsMeasured()
+    {
+        QFETCH(int, wheel);
+        setUpWorld(300, 400, 3000);
+        world->wheelPixels = wheel;
+        for (int y = 1000; y < 3000; ++y)
+            memset(world->content.scanLine(y), 0xff, size_t(world->content.bytesPerLine()));
+        for (int y = 1030, i = 0; y < 2200; y += 30, ++i) // a small label every 30 rows
+            for (int row = y; row < y + 5; ++row)
+                for (int x = 20 + (i * 70) % 200; x < 60 + (i * 70) % 200; ++x)
+                    world->content.setPixel(x, row, qRgb(40, 40 + 20 * (i % 5), 90));
+        const QImage result = run();
+        QVERIFY(incomplete || result == world->content);
+        QCOMPARE(stops, QList<ScrollStop>{ScrollStop::blankEnd});
+        QCOMPARE(result, world->content);
+        QVERIFY(!incomplete);
+    }
+
     // A last step of a few rows looks like content changing in place: its
     // rows are not stitched, so the result is never called complete.
     void lastStepOfAFewRowsIsNeverCalledComplete()
