@@ -1907,7 +1907,8 @@ QCoro::Task<ScrollStop> ScrollRun::endOnBlank(const FrameRows& frame)
         else if (above.confirmed && above.shift > 0)
             tail = int(std::lround(total)) - above.shift;
         // Too little of the content in view to place it against the
-        // newest strip: further back, where more of it shows.
+        // newest strip: further back, where more of it shows (enough to
+        // tell a stretch that goes on, not to prove an end).
         if (tail || ++unplaced > unplacedLooks)
             break;
     }
@@ -1923,6 +1924,13 @@ QCoro::Task<ScrollStop> ScrollRun::endOnBlank(const FrameRows& frame)
             m_crossedPlain = co_await crossPlain(m_clicksSinceStrip + extra - backClicks);
         else if (FrameMatcher::sameContent(m_last, shown, m_settler.ignore()))
             m_crossedPlain = co_await wheelFromNewestStrip();
+        co_return ScrollStop::blankEndUncertain;
+    }
+    // A tail measured only further back, where the content first seen could
+    // not be placed, proves no end: the view may have been caught between
+    // paints on the way.
+    if (unplaced > 0) {
+        log(QStringLiteral("Leere Fläche: Ende nur weiter oben gemessen — nicht sicher"));
         co_return ScrollStop::blankEndUncertain;
     }
     m_blankTail = *tail;
