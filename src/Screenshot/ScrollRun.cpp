@@ -1999,6 +1999,8 @@ QCoro::Task<ScrollStop> ScrollRun::endOnBlank(const FrameRows& frame)
     double total = 0;
     int backClicks = 0;
     std::optional<int> tail;
+    int unplaced = 0;
+    constexpr int unplacedLooks = 3;
     FrameRows shown = further;
     for (int i = 0; i < 60 && !gone() && !tail; ++i) {
         if (keys) {
@@ -2026,7 +2028,11 @@ QCoro::Task<ScrollStop> ScrollRun::endOnBlank(const FrameRows& frame)
             tail = int(std::lround(total));
         else if (above.confirmed && above.shift > 0)
             tail = int(std::lround(total)) - above.shift;
-        break;
+        // Too little of the content in view to place it against the
+        // newest strip: further back, where more of it shows (enough to
+        // tell a stretch that goes on, not to prove an end).
+        if (tail || ++unplaced > unplacedLooks)
+            break;
     }
     if (!tail || *tail < 0) {
         co_return ScrollStop::blankEndUncertain;
@@ -2038,12 +2044,38 @@ QCoro::Task<ScrollStop> ScrollRun::endOnBlank(const FrameRows& frame)
         log(QStringLiteral("Leere Fläche: Ansicht ging so weit wie geschickt — kein Ende"));
         if (!keys)
             m_crossedPlain = co_await crossPlain(m_clicksSinceStrip + extra - backClicks);
+        else if (FrameMatcher::sameContent(m_last, shown, m_settler.ignore()))
+            m_crossedPlain = co_await wheelFromNewestStrip();
+        co_return ScrollStop::blankEndUncertain;
+    }
+    // A tail measured only further back, where the content first seen could
+    // not be placed, proves no end: the view may have been caught between
+    // paints on the way.
+    if (unplaced > 0) {
+        log(QStringLiteral("Leere Fläche: Ende nur weiter oben gemessen — nicht sicher"));
         co_return ScrollStop::blankEndUncertain;
     }
     m_blankTail = *tail;
     log(QStringLiteral("Leeres Ende des Inhalts: ") + QString::number(*tail) + QStringLiteral(" px"));
     m_blankColour = frame.image().pixel(0, qBound(0, m_h - bands.bottom - 1, m_h - 1));
     co_return ScrollStop::blankEnd;
+}
+
+// Page keys went into a stretch of one colour that goes on, and back to
+// the newest strip's frame: their steps cannot be sized to keep a frame's
+// rows in the next one, nor be counted across the stretch. On from there
+// with the wheel, whose clicks the next steps measure and which may cross
+// the stretch.
+QCoro::Task<bool> ScrollRun::wheelFromNewestStrip()
+{
+    if (m_innerBox || gone())
+        co_return false;
+    log(QStringLiteral("Leere Fläche mit Seitentasten nicht zu überqueren — weiter mit dem Mausrad"));
+    co_await onWithTheWheel();
+    m_previous = m_last;
+    m_clicksSinceStrip = 0;
+    m_pagesSinceStrip = 0;
+    co_return true;
 }
 
 // The view stands `sent` clicks below the newest strip's frame (above it

@@ -98,6 +98,7 @@ private:
     QImage edgeRows(const QImage& window, const QImage& view) const;
     QCoro::Task<ScrollStop> endOnBlank(const FrameRows& frame);
     QCoro::Task<bool> crossPlain(int sent);
+    QCoro::Task<bool> wheelFromNewestStrip();
     QCoro::Task<FrameRows> reached(const FrameRows& wanted);
     void stitch(const Step& step);
     bool besideContent(const FrameRows& frame, int c) const;

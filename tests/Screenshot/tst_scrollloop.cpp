@@ -758,6 +758,43 @@ private Q_SLOTS:
                        + debugLogMessages().filter(QStringLiteral("Leeres Ende")).value(0).section(QLatin1Char(' '), -2)));
     }
 
+    // Sparse labels before a blank stretch: where the way back first shows
+    // content again, a label or two may be too little to place the view
+    // against the newest strip; further back, more of them show. That tells
+    // a stretch that goes on, never an end: a view caught between paints on
+    // the way back would prove a false one.
+    void blankStretchAfterSparseLabels_data()
+    {
+        QTest::addColumn<int>("wheel");
+        QTest::addColumn<bool>("goesOn");
+        QTest::newRow("small clicks, stretch goes on") << 40 << true;
+        QTest::newRow("odd clicks, stretch goes on") << 53 << true;
+        QTest::newRow("big clicks, stretch goes on") << 100 << true;
+        QTest::newRow("small clicks, the end") << 40 << false;
+        QTest::newRow("big clicks, the end") << 100 << false;
+    }
+    void blankStretchAfterSparseLabels()
+    {
+        QFETCH(int, wheel);
+        QFETCH(bool, goesOn);
+        setUpWorld(300, 400, goesOn ? 4600 : 3000); // (content again from row 4000)
+        world->wheelPixels = wheel;
+        for (int y = 1000; y < (goesOn ? 4000 : 3000); ++y)
+            memset(world->content.scanLine(y), 0xff, size_t(world->content.bytesPerLine()));
+        for (int y = 1030, i = 0; y < 2200; y += 30, ++i) // a small label every 30 rows
+            for (int row = y; row < y + 5; ++row)
+                for (int x = 20 + (i * 70) % 200; x < 60 + (i * 70) % 200; ++x)
+                    world->content.setPixel(x, row, qRgb(40, 40 + 20 * (i % 5), 90));
+        const QImage result = run();
+        QVERIFY(incomplete || result == world->content);
+        QCOMPARE(logged(QStringLiteral("Leere Fläche: Ansicht ging so weit wie geschickt — kein Ende")), goesOn);
+        if (!goesOn) {
+            QVERIFY(logged(QStringLiteral("Leere Fläche: Ende nur weiter oben gemessen — nicht sicher")));
+            QVERIFY(incomplete);
+            QVERIFY(!stops.contains(ScrollStop::blankEnd));
+        }
+    }
+
     // A last step of a few rows looks like content changing in place: its
     // rows are not stitched, so the result is never called complete.
     // A box fixed over the lower part of the view, its shadow darkening the

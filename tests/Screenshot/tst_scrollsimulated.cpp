@@ -109,6 +109,10 @@ private Q_SLOTS:
         // page that grew at its end: once read as grown above.
         QTest::newRow("status bar under the track") << 104 << SimulatedPage::Pick::window << true
                                                     << ScrollStop::contentEnd;
+        // Page keys into a long plain stretch that goes on: once ended
+        // there as not certain; the wheel crosses it.
+        QTest::newRow("page keys into a long plain stretch") << 179 << SimulatedPage::Pick::window << true
+                                                             << ScrollStop::contentEnd;
     }
 
     void generatedPages()
