@@ -1,5 +1,7 @@
 #include "Screenshot/FixedBoxes.h"
 
+#include "Screenshot/MostCounted.h"
+
 #include <QHash>
 #include <QRect>
 #include <QRgb>
@@ -100,12 +102,8 @@ CellMask FixedBoxes::confirmed(const FrameRows& a, const FrameRows& b, const Fra
                 if (b.uniform(y, x) && isStill(y, x))
                     ++colours[colourOf(b, y, x)];
         std::optional<QRgb> fill;
-        int most = 0;
-        for (auto it = colours.cbegin(); it != colours.cend(); ++it)
-            if (it.value() > most) {
-                most = it.value();
-                fill = it.key();
-            }
+        if (const auto [colour, most] = mostCounted(colours); most > 0)
+            fill = colour;
         if (fill) {
             // The fill: everything standing still in all three views that
             // joins the block through cells of the fill colour or drawn on

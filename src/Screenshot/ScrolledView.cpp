@@ -1,6 +1,7 @@
 #include "Screenshot/ScrolledView.h"
 
 #include "Platform/AccessibilityTree.h"
+#include "Screenshot/MostCounted.h"
 
 #include <QHash>
 #include <QStringList>
@@ -79,13 +80,7 @@ int ScrolledView::scrollbarWithTrack(const QImage& frame, int bar, int top, int 
         for (int x = w - bar; x < w; ++x)
             ++counts[line[x] | 0xff000000u];
     }
-    QRgb track = 0;
-    int most = 0;
-    for (auto it = counts.cbegin(); it != counts.cend(); ++it)
-        if (it.value() > most) {
-            most = it.value();
-            track = it.key();
-        }
+    const QRgb track = mostCounted(counts).first;
     int width = bar;
     for (int x = w - bar - 1; x >= 0 && width < bar + trackMax; --x) {
         bool whole = true;

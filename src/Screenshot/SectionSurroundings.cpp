@@ -1,6 +1,7 @@
 #include "Screenshot/SectionSurroundings.h"
 
 #include "Screenshot/FrameMatcher.h"
+#include "Screenshot/MostCounted.h"
 
 #include <QHash>
 #include <algorithm>
@@ -87,13 +88,7 @@ std::optional<int> SectionSurroundings::rowShift(const FrameRows& before, const 
         if (it != rowsBefore.cend() && it.value() >= 0 && it.value() != y)
             ++byShift[y - it.value()];
     }
-    int peak = 0;
-    int shift = 0;
-    for (auto it = byShift.cbegin(); it != byShift.cend(); ++it)
-        if (it.value() > peak) {
-            peak = it.value();
-            shift = it.key();
-        }
+    const auto [shift, peak] = mostCounted(byShift);
     if (peak >= minimumDisplacedRows)
         return shift;
     return std::nullopt;
@@ -132,16 +127,10 @@ std::optional<int> SectionSurroundings::cellShift(const FrameRows& before, const
                 ++byShift[y - it.value()];
         }
     }
-    int peak = 0;
-    int shift = 0;
+    const auto [shift, peak] = mostCounted(byShift);
     int matched = 0;
-    for (auto it = byShift.cbegin(); it != byShift.cend(); ++it) {
-        if (it.value() > peak) {
-            peak = it.value();
-            shift = it.key();
-        }
-        matched += it.value();
-    }
+    for (const int cells : std::as_const(byShift))
+        matched += cells;
     if (peak >= minimumDisplacedCells && peak * 4 >= matched)
         return shift;
     return std::nullopt;
@@ -174,7 +163,10 @@ std::optional<QPointF> SectionSurroundings::changedAt(const QImage& before, cons
     // What lay under the section moved with the page: the box it shows went
     // along, and the wheel over where it went now would scroll the box, not
     // take the page back. Those rows are passed over where others moved too.
-    const int shift = cellShift(a, b).value_or(rowShift(a, b).value_or(carried));
+    std::optional<int> measured = cellShift(a, b);
+    if (!measured)
+        measured = rowShift(a, b);
+    const int shift = measured.value_or(carried);
     const QRect went = clear.united(clear.translated(0, shift));
     auto nearest = [&](const QRect& avoid) {
         std::optional<QPointF> best;
