@@ -157,21 +157,8 @@ ScrollRun::~ScrollRun() = default;
 QCoro::Task<CapturedScreenshot> ScrollRun::run()
 {
     readScale();
-
-    // From here on every end of the run hides the cover and the panel and
-    // ends the Escape watch, after the caller has the result.
-    m_b.cancel.begin();
-    OnExit scheduleCleanup([cancel = QPointer<ScrollCancel>(&m_b.cancel), cover = QPointer<ScrollCoverOverlay>(&m_b.cover),
-                            panel = QPointer<ScrollProgressHUD>(&m_b.panel)] {
-        QTimer::singleShot(0, QCoreApplication::instance(), [cancel, cover, panel] {
-            if (cover)
-                cover->hide();
-            if (panel)
-                panel->hide();
-            if (cancel)
-                cancel->end();
-        });
-    });
+    // (The capture that runs it begins the Escape watch and hides the cover
+    // and the panel once its last run is over.)
     chooseRectangle();
     co_await bringToFront();
     // The pointer comes back where it was however the run ends.
@@ -2318,6 +2305,8 @@ void ScrollRun::stitch(const Step& step)
             log(QStringLiteral("Seitenende neu: ab Zeile ") + QString::number(next.offset + changed));
             m_stitcher.retake(next, changed);
             ++m_growths;
+            if (m_again && !m_stops.contains(ScrollStop::contentMoved))
+                note(ScrollStop::contentMoved);
         }
     }
     const int before = m_stitcher.height();

@@ -37,6 +37,10 @@ public:
     ScrollRun& operator=(const ScrollRun&) = delete;
 
     QCoro::Task<CapturedScreenshot> run();
+    // The run takes the page again after one that saw it grow: the page is
+    // expected to hold still now, and rows it would take again show that it
+    // does not.
+    void takeAgain() { m_again = true; }
 
 private:
     // How a seam that could not be confirmed came out after the retries.
@@ -234,6 +238,7 @@ private:
     // Blank rows at the end of the content, below the last strip.
     int m_blankTail = 0;
     QRgb m_blankColour = 0;
+    bool m_again = false; // a second run over a page the first saw grow
     // Why the scrolling ended, and what the result may lack.
     QList<ScrollStop> m_stops;
 };

@@ -7,7 +7,15 @@
 #include "Platform/WindowServer.h"
 #include "Screenshot/CaptureError.h"
 #include "Screenshot/ScrollGuard.h"
+#include "Screenshot/ScrollCancel.h"
+#include "Screenshot/ScrollCoverOverlay.h"
+#include "Screenshot/ScrollProgressHUD.h"
 #include "Screenshot/ScrollRun.h"
+#include "Screenshot/SecondPass.h"
+
+#include <QCoreApplication>
+#include <QPointer>
+#include <QTimer>
 
 #include <QCoroTimer>
 #include <chrono>
@@ -85,7 +93,34 @@ QCoro::Task<CapturedScreenshot> WindowScrollCapture::captureWindowScrolling(Pick
         ScrollGuard guard;
         ~Closer() { guard.close(); }
     } closer{ScrollGuard(m_b.input, m_b.grabber, m_alive)};
-    ScrollRun run(m_b, m_sleep, closer.guard, target, name);
-    CapturedScreenshot shot = co_await run.run();
+    // However the runs end, the cover and the panel go and the Escape watch
+    // ends, after the caller has the result.
+    m_b.cancel.begin();
+    struct Cleanup {
+        QPointer<ScrollCancel> cancel;
+        QPointer<ScrollCoverOverlay> cover;
+        QPointer<ScrollProgressHUD> panel;
+        ~Cleanup()
+        {
+            QTimer::singleShot(0, QCoreApplication::instance(), [cancel = cancel, cover = cover, panel = panel] {
+                if (cover)
+                    cover->hide();
+                if (panel)
+                    panel->hide();
+                if (cancel)
+                    cancel->end();
+            });
+        }
+    } cleanup{&m_b.cancel, &m_b.cover, &m_b.panel};
+    CapturedScreenshot shot;
+    for (int pass = 1; pass <= SecondPass::runs; ++pass) {
+        ScrollRun run(m_b, m_sleep, closer.guard, target, name);
+        if (pass > 1)
+            run.takeAgain();
+        shot = co_await run.run();
+        if (pass == SecondPass::runs || !closer.guard.isOpen() || !SecondPass::worthwhile(shot.scrollStops))
+            break;
+        log(QStringLiteral("Seite ist beim Scrollen gewachsen — noch einmal von oben"));
+    }
     co_return shot;
 }
