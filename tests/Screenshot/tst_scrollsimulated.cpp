@@ -162,37 +162,46 @@ private Q_SLOTS:
         QTest::addColumn<int>("seed");
         QTest::addColumn<SimulatedPage::Pick>("pick");
         QTest::addColumn<ScrollStop>("why");
+        QTest::addColumn<bool>("whole"); // after the second run
         // (Its step that went short met the end of the page, which grew there:
         // the picture that grew above the view shows in the look back.)
-        QTest::newRow("window") << 33 << SimulatedPage::Pick::window << ScrollStop::grewAbove;
-        QTest::newRow("window, overlay scrollbar") << 92 << SimulatedPage::Pick::window << ScrollStop::contentMoved;
-        QTest::newRow("section") << 29 << SimulatedPage::Pick::section << ScrollStop::contentMoved;
+        QTest::newRow("window") << 33 << SimulatedPage::Pick::window << ScrollStop::grewAbove << true;
+        QTest::newRow("window, overlay scrollbar") << 92 << SimulatedPage::Pick::window << ScrollStop::contentMoved
+                                                   << true;
+        QTest::newRow("section") << 29 << SimulatedPage::Pick::section << ScrollStop::contentMoved << true;
         // A picture above an inner box pushes the box from under the section.
-        QTest::newRow("section over a box") << 42 << SimulatedPage::Pick::section << ScrollStop::contentMoved;
-        QTest::newRow("kept in place, wide") << 78 << SimulatedPage::Pick::window << ScrollStop::grewAbove;
-        QTest::newRow("kept in place, bar past the view") << 182 << SimulatedPage::Pick::window << ScrollStop::grewAbove;
-        QTest::newRow("kept in place, no scrollbar") << 53 << SimulatedPage::Pick::window << ScrollStop::grewAbove;
-        QTest::newRow("kept in place, section") << 182 << SimulatedPage::Pick::section << ScrollStop::grewAbove;
+        QTest::newRow("section over a box") << 42 << SimulatedPage::Pick::section << ScrollStop::contentMoved << false;
+        QTest::newRow("kept in place, wide") << 78 << SimulatedPage::Pick::window << ScrollStop::grewAbove << true;
+        QTest::newRow("kept in place, bar past the view") << 182 << SimulatedPage::Pick::window << ScrollStop::grewAbove
+                                                          << true;
+        QTest::newRow("kept in place, no scrollbar") << 53 << SimulatedPage::Pick::window << ScrollStop::grewAbove
+                                                     << true;
+        QTest::newRow("kept in place, section") << 182 << SimulatedPage::Pick::section << ScrollStop::grewAbove << true;
+        // The second run took rows again under a banner it did not know yet
+        // (a table's rows alike at the step): once called complete with the
+        // banner in the middle and a mark under it lost.
+        QTest::newRow("second run takes rows again") << 20 << SimulatedPage::Pick::window << ScrollStop::contentMoved
+                                                     << false;
     }
     void contentThatMovedBySelfIsMarked()
     {
         QFETCH(int, seed);
         QFETCH(SimulatedPage::Pick, pick);
         QFETCH(ScrollStop, why);
+        QFETCH(bool, whole);
         const SimulatedCapture::Outcome o = capture.run(quint32(seed), pick);
         QVERIFY2(o.honest(), qPrintable(o.summary()));
+        QCOMPARE(o.complete(), whole);
         const QStringList lines = debugLogMessages();
-        const QString why1 = QStringLiteral("SCROLL ") + ScrollStops::logLine(why);
-        const QString again = QStringLiteral("SCROLL Seite ist beim Scrollen gewachsen — noch einmal von oben");
-        const qsizetype noted = lines.indexOf(why1);
-        const qsizetype second = lines.indexOf(again);
-        if (second >= 0) {
+        const qsizetype again = lines.indexOf(QStringLiteral("SCROLL Seite ist beim Scrollen gewachsen — noch einmal von oben"));
+        if (whole) {
             // Only after the first run saw the page grow, and once.
-            QVERIFY2(noted >= 0 && noted < second, qPrintable(o.summary()));
-            QCOMPARE(lines.count(again), 1);
+            const qsizetype noted = lines.indexOf(QStringLiteral("SCROLL ") + ScrollStops::logLine(why));
+            QVERIFY2(noted >= 0 && again > noted, qPrintable(o.summary()));
+            QCOMPARE(lines.lastIndexOf(QStringLiteral("SCROLL Seite ist beim Scrollen gewachsen — noch einmal von oben")),
+                     again);
             return;
         }
-        QVERIFY(!o.complete());
         // A section may see it first as the page around it moving.
         QVERIFY2(o.shot.scrollStops.contains(why)
                      || (pick == SimulatedPage::Pick::section && o.shot.scrollStops.contains(ScrollStop::sectionShifted)),
