@@ -14,6 +14,7 @@
 // bar (and the shadow it casts over the page) the capture compares only the
 // page, the window's rows above it come once, at the top, as they were.
 #include "Debug/DebugLog.h"
+#include "Screenshot/SecondPass.h"
 #include "support/DebugLogMessages.h"
 #include "support/GeneratedPageSession.h"
 #include "support/IsolatedEnvironment.h"
@@ -126,13 +127,16 @@ private Q_SLOTS:
         // The band once, at the top, as it was (a spinner in the tab may turn).
         const QImage result = barred->lastImage();
         QVERIFY(differingShare(result.copy(0, 0, band.width(), band.height()), before) < 0.02);
+        // (Once per run: a page that grew under the first is taken again.)
         const QStringList view = debugLogMessages().filter(QStringLiteral("SCROLL Ansicht: Zeilen "));
-        QCOMPARE(view.size(), 1);
+        QVERIFY(!view.isEmpty() && view.size() <= SecondPass::runs);
         // The band is measured whole, the bar's shadow over the page with
         // it; plain rows at the page's top may count to it too.
-        const int measured = view.first().section(QLatin1Char(' '), 3, 3).toInt();
-        QVERIFY2(measured >= band.height() && measured <= band.height() + 8,
-                 qPrintable(view.first() + QStringLiteral(" — the band is %1 rows").arg(band.height())));
+        for (const QString& line : view) {
+            const int measured = line.section(QLatin1Char(' '), 3, 3).toInt();
+            QVERIFY2(measured >= band.height() && measured <= band.height() + 8,
+                     qPrintable(line + QStringLiteral(" — the band is %1 rows").arg(band.height())));
+        }
     }
 
     void pagesAtDeviceScaleTwoAndInThePdfViewer_data()
