@@ -444,20 +444,47 @@ ColumnKinds columnsAt(const FrameRows& a, const FrameRows& b, const FrameMatcher
 }
 
 // Sum of the colour differences over `rows` rows of the overlap at `shift`
-// (fewer where the frame ends first).
-qint64 differenceAt(const FrameRows& a, const FrameRows& b, const FrameMatcher::Bands& bands, int shift, int rows)
+// (fewer where the frame ends first). Cells that change by themselves or
+// stand over the content are left out, the same ones for the shifts next to
+// `around` (those of the new frame's row and of the old frame's rows a row
+// either side of `around`), so that the sums for neighbouring shifts compare.
+qint64 differenceAt(const FrameRows& a, const FrameRows& b, const FrameMatcher::Bands& bands, int shift, int rows,
+                    const CellMask* ignore, int around)
 {
     const int h = a.height();
     const int n = a.bodyWidth();
+    auto left = [&](int y, int c) {
+        if (!ignore)
+            return false;
+        if (ignore->contains(y, c))
+            return true;
+        for (int d = -1; d <= 1; ++d) {
+            const int ya = y + around + d;
+            if (ya >= 0 && ya < h && ignore->contains(ya, c))
+                return true;
+        }
+        return false;
+    };
     qint64 sum = 0;
     for (int y = bands.top; y < bands.top + rows && y + shift < h; ++y) {
-        const uchar* pa = a.image().constScanLine(y + shift);
-        const uchar* pb = b.image().constScanLine(y);
-        for (int x = 0; x < n; ++x, pa += 4, pb += 4)
-            sum += std::abs(pa[0] - pb[0]) + std::abs(pa[1] - pb[1]) + std::abs(pa[2] - pb[2]);
+        const uchar* la = a.image().constScanLine(y + shift);
+        const uchar* lb = b.image().constScanLine(y);
+        for (int c = 0; c < a.cells(); ++c) {
+            if (left(y, c))
+                continue;
+            const int x1 = qMin(n, a.cellRight(c));
+            for (int x = a.cellLeft(c); x < x1; ++x) {
+                const uchar* pa = la + 4 * x;
+                const uchar* pb = lb + 4 * x;
+                sum += std::abs(pa[0] - pb[0]) + std::abs(pa[1] - pb[1]) + std::abs(pa[2] - pb[2]);
+            }
+        }
     }
     return sum;
 }
+
+// Rows the sparse search's proposal may be moved towards a better fit.
+constexpr int maxRefineMoves = 3;
 
 bool closeTo(int shift, int expected)
 {
@@ -593,17 +620,22 @@ FrameMatcher::Match FrameMatcher::match(const FrameRows& a, const FrameRows& b, 
                     active.push_back(c);
     }
     const View view{a, b, active, ignore};
-    // A row's key over the active columns; 0 where an ignored cell lies in it.
+    // A row's key over the active columns that are not ignored there; which
+    // ones were left out goes into the key too, so rows compare only over the
+    // same cells. 0 where every active cell is ignored. (A box fixed over
+    // the content, left out in every row it covers, would otherwise leave
+    // those rows without a key, and a column-wide one every row.)
     auto keys = [&](const FrameRows& f) {
         std::vector<quint64> k(size_t(h), 0);
         for (int y = 0; y < h; ++y) {
             quint64 key = 0x51ed27;
-            bool usable = true;
+            bool usable = false;
             for (int c : active) {
                 if (skip(y, c)) {
-                    usable = false;
-                    break;
+                    key = (key ^ 0x9e3779b97f4a7c15ull) * 0x100000001b3ull + quint64(c);
+                    continue;
                 }
+                usable = true;
                 key = (key ^ f.cell(y, c)) * 0x100000001b3ull + quint64(c);
             }
             k[size_t(y)] = usable ? (key ? key : 1) : 0;
@@ -732,17 +764,48 @@ FrameMatcher::Match FrameMatcher::match(const FrameRows& a, const FrameRows& b, 
     // decides, and a shift must fit clearly better than its neighbours.
     const WindowShot::Edges guess = WindowShot::fixedEdges(a.image(), b.image());
     const int expected = request.expected > 0 ? request.expected : h / 2;
-    const int proposed = WindowShot::contentShift(a.image(), b.image(), guess.top, guess.bottom, h * 98 / 100, expected);
+    int proposed = WindowShot::contentShift(a.image(), b.image(), guess.top, guess.bottom, h * 98 / 100, expected);
     if (proposed <= 0)
         return m;
-    const Bands bs = bandsAt(view, proposed);
-    const ColumnKinds cols = columnsAt(a, b, bs, proposed, ignore);
+    Bands bs = bandsAt(view, proposed);
+    ColumnKinds cols = columnsAt(a, b, bs, proposed, ignore);
+    // The sparse search may land a row or two beside the shift (it samples
+    // the rows): on to a neighbour while it fits clearly better; the dense
+    // check decides at the one it comes to.
+    {
+        const int rows = qMax(0, h - bs.top - bs.bottom - proposed);
+        int best = proposed;
+        for (int moves = 0; moves < maxRefineMoves && rows > 0; ++moves) {
+            const qint64 at = differenceAt(a, b, bs, best, rows, ignore, best);
+            int next = best;
+            qint64 lowest = at;
+            for (int neighbour : {best - 1, best + 1}) {
+                const qint64 d = differenceAt(a, b, bs, neighbour, rows, ignore, best);
+                if (neighbour > 0 && d * 2 < at && d < lowest) {
+                    lowest = d;
+                    next = neighbour;
+                }
+            }
+            if (next == best)
+                break;
+            best = next;
+        }
+        if (best != proposed) {
+            const Bands nbs = bandsAt(view, best);
+            const ColumnKinds ncols = columnsAt(a, b, nbs, best, ignore);
+            if (ncols.holds() || !cols.holds()) {
+                proposed = best;
+                bs = nbs;
+                cols = ncols;
+            }
+        }
+    }
     take({proposed, bs, cols});
     if (!cols.holds())
         return m;
-    const qint64 here = differenceAt(a, b, m.bands, proposed, cols.overlap.rows);
+    const qint64 here = differenceAt(a, b, m.bands, proposed, cols.overlap.rows, ignore, proposed);
     for (int neighbour : {proposed - 1, proposed + 1}) {
-        if (differenceAt(a, b, m.bands, neighbour, cols.overlap.rows) <= 2 * here) {
+        if (differenceAt(a, b, m.bands, neighbour, cols.overlap.rows, ignore, proposed) <= 2 * here) {
             m.ambiguous = true;
             m.doubt = Doubt::ambiguous;
             return m;

@@ -4,7 +4,8 @@
 // seam check on the content that defeats sparse sampling (rows that differ
 // only in small details, sparse text, steps larger than the shared band,
 // blank overlaps, a few labels in a long plain stretch), badges standing
-// over the content, and the reason a seam is refused.
+// over the content, a box left out over every row, and the reason a seam is
+// refused.
 #include "Screenshot/CaptureError.h"
 #include "Screenshot/FrameMatcher.h"
 #include "Screenshot/WindowShot.h"
@@ -639,6 +640,40 @@ private Q_SLOTS:
         const FrameMatcher::Match changed = matchFrames(clocked(100, 1), clocked(180, 2));
         QCOMPARE(changed.doubt, Doubt::contradicted);
         QVERIFY(changed.contradicting > 12);
+    }
+
+    void boxesLeftOutInEveryRowStillPlaceTheShift()
+    {
+        // Two boxes stand over the content, one over the upper half of the
+        // view and one beside it over the lower half, and play something of
+        // their own (videos): they are left out, and every row holds some
+        // of them. The smooth content beside them must still give the exact
+        // shift.
+        const QImage page = smoothPage(320, 2000, 23);
+        auto frame = [&](int offset, quint32 tick) {
+            QImage f = view(page, offset, 400);
+            const QImage film = randomPage(80, 400, tick);
+            for (int y = 0; y < 400; ++y)
+                memcpy(f.scanLine(y) + 4 * (y < 200 ? 128 : 208), film.constScanLine(y), 80 * 4);
+            return f;
+        };
+        const FrameRows a(frame(300, 1));
+        const FrameRows b(frame(371, 2));
+        CellMask box(400, a.cells());
+        for (int y = 0; y < 400; ++y)
+            for (int c = y < 200 ? 8 : 13; c < (y < 200 ? 13 : 18); ++c)
+                box.insert(y, c);
+        for (int expected : {0, 71, 90}) {
+            const FrameMatcher::Match m = FrameMatcher::match(a, b, {expected, expected > 0, &box});
+            QVERIFY2(m.confirmed, qPrintable(QStringLiteral("expected %1, doubt %2, shift %3")
+                                                 .arg(expected)
+                                                 .arg(int(m.doubt))
+                                                 .arg(m.shift)));
+            QCOMPARE(m.shift, 71);
+        }
+        // A step past the shared rows is still no seam.
+        const FrameMatcher::Match far = FrameMatcher::match(a, FrameRows(frame(720, 2)), {0, false, &box});
+        QVERIFY(!far.confirmed);
     }
 
     void plainViewApartFromWhatStandsOverIt()
