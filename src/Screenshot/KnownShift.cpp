@@ -344,7 +344,10 @@ bool KnownShift::stillBelow(const FrameRows& a, const FrameRows& b, int shift, c
         for (int c = 0; c < a.cells(); ++c)
             if (!(ignore && ignore->contains(y, c)) && tells(b, y, c)) {
                 ++shown;
-                if (a.cellAlike(y, c, b, y)) {
+                // (Alike in place and telling in `a` as well: the plain
+                // cell next to a label that came into view is alike in
+                // both, yet only `b` shows an edge there.)
+                if (a.cellAlike(y, c, b, y) && tells(a, y, c)) {
                     ++still;
                     left = qMin(left, c);
                     right = qMax(right, c);

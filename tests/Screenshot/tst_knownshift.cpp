@@ -140,6 +140,36 @@ private Q_SLOTS:
         QVERIFY(!known.assume(a, b, 200, 0, {}, nullptr, FrameMatcher::match(a, b, {})));
     }
 
+    // Dotted rules across the view come in at the bottom of a plain view:
+    // the plain rows next to them are alike in both frames, yet nothing in
+    // them stood where it stood, and the thumb moved as far. A view whose
+    // lower half still shows the rules where they stood is no step.
+    void rulesComingIntoAPlainView()
+    {
+        const int step = 100;
+        const int length = 3000;
+        auto withRules = [](QImage image, int offset) {
+            QPainter p(&image);
+            for (int row : {660, 668, 690})
+                for (int x = 10; x + 12 < width - bar; x += 30)
+                    p.fillRect(QRect(x, row - offset, 12, 1), QColor(210, 210, 216));
+            return image;
+        };
+        const FrameRows a(withRules(view({}, 300, length, true), 300));
+        const FrameRows b(withRules(view({}, 400, length, true), 400));
+        const FrameMatcher::Match measured = FrameMatcher::match(a, b, {step, true, nullptr});
+        QVERIFY(!measured.confirmed || measured.shift <= 3); // the frames alone cannot tell
+        KnownShift known;
+        const std::optional<FrameMatcher::Match> m = known.assume(a, b, step, bar, {}, nullptr, measured);
+        QVERIFY(m);
+        QCOMPARE(m->shift, step);
+
+        // The same rules standing where they stood in both frames.
+        const FrameRows c(withRules(view({}, 300, length, true), 400));
+        const FrameRows d(withRules(view({}, 400, length, true), 400));
+        QVERIFY(!known.assume(c, d, step, bar, {}, nullptr, FrameMatcher::match(c, d, {step, true, nullptr})));
+    }
+
     // Nothing changed in the view: only a thumb that moved as far as the
     // distance moves it lets the step count; a thumb that stood still is the
     // end, one that moved otherwise says the distance is wrong.
