@@ -2088,14 +2088,37 @@ QCoro::Task<bool> ScrollRun::crossPlain(int sent)
     if (sent != 0)
         co_await m_stepper->wheelBack(sent);
     FrameRows shown = co_await reached(m_last);
-    if (!FrameMatcher::sameContent(m_last, shown, m_settler.ignore()))
+    if (!FrameMatcher::sameContent(m_last, shown, m_settler.ignore())) {
+        log(QStringLiteral("Leere Fläche: zurück nicht beim letzten Streifen angekommen"));
         co_return false;
+    }
     // Rows that still show content before the stretch are measured as any
     // seam; from the first plain frame on, the steps go up to one that shows
     // content again.
     std::vector<FrameRows> walked;
     bool inStretch = false;
     int total = 0;
+    // Something fixed over a view that shows nothing else of the stretch
+    // (a box not known as such): those cells, as a view of the stretch
+    // shows them, stand over every frame across it, and their rows count
+    // as covered there.
+    std::optional<CellMask> standing;
+    FrameRows standingIn;
+    auto plainBut = [&](const FrameRows& frame) {
+        if (plain(frame))
+            return true;
+        if (!standing)
+            return false;
+        CellMask mask = *standing;
+        const CellMask more = leftOut(frame, true);
+        if (more.rows() == mask.rows() && more.cells() == mask.cells())
+            mask.unite(more);
+        for (int y = 0; y < mask.rows(); ++y)
+            for (int c = 0; c < mask.cells(); ++c)
+                if (standing->contains(y, c) && !frame.cellAlike(y, c, standingIn, y))
+                    return false;
+        return FrameMatcher::blank(frame, *m_bands, &mask);
+    };
     // (Up to six frames past where the view was.)
     const int most = qMax(0, sent) + int(std::ceil(6.0 * m_h / perClick));
     while (total < most && !gone()) {
@@ -2104,30 +2127,60 @@ QCoro::Task<bool> ScrollRun::crossPlain(int sent)
         const FrameRows frame = co_await settled(shown);
         if (frame.isNull())
             co_return false;
-        if (plain(frame)) {
+        // Learned from the first frame that shows nothing else, where
+        // those cells stood as they stand in the frame before (the content
+        // around them moved or was plain in both).
+        if (!standing && !inStretch && !plain(frame)) {
+            const CellMask known = leftOut(frame, true);
+            std::optional<CellMask> over
+                = PlainCrossing::standingOver(frame, *m_bands, known.isEmpty() ? nullptr : &known);
+            if (over && PlainCrossing::alikeIn(shown, frame, *over)) {
+                standing = over;
+                standingIn = frame;
+                log(QStringLiteral("Leere Fläche: nur Festes im Bild, ") + QString::number(over->count())
+                    + QStringLiteral(" Zellen"));
+            }
+        }
+        if (plainBut(frame)) {
             inStretch = true;
         } else if (inStretch) {
             walked.push_back(frame);
             break;
         } else {
             const FrameMatcher::Match m = co_await analyse(shown, frame, *rows, true);
-            if (!usable(m) || m.shift != *rows)
+            // Where only a few rows of content are left above the
+            // stretch the measurement may not pin the step: it is taken at
+            // the clicks' distance where those rows fit it and nothing fits
+            // better; the trips over the whole stretch below prove the
+            // wheel steady.
+            const CellMask leftOutShown = leftOut(shown, false);
+            if ((!usable(m) || m.shift != *rows)
+                && !PlainCrossing::stepFits(shown, frame, *rows, *m_bands, &leftOutShown, m)) {
+                log(QStringLiteral("Leere Fläche: Schritt vor der Fläche ") + QString::number(m.shift)
+                    + QStringLiteral(" px statt ") + QString::number(*rows));
                 co_return false;
+            }
         }
         walked.push_back(frame);
         shown = frame;
     }
-    if (!inStretch || walked.empty() || plain(walked.back()) || gone())
+    if (!inStretch || walked.empty() || plain(walked.back()) || gone()) {
+        log(QStringLiteral("Leere Fläche: auf dem Weg hinüber kein Inhalt dahinter gesehen"));
         co_return false;
+    }
     const FrameRows beyond = walked.back();
     co_await m_stepper->wheelBack(total);
     const FrameRows back = co_await reached(m_last);
-    if (!FrameMatcher::sameContent(m_last, back, m_settler.ignore()))
+    if (!FrameMatcher::sameContent(m_last, back, m_settler.ignore())) {
+        log(QStringLiteral("Leere Fläche: in einem Zug zurück nicht beim letzten Streifen"));
         co_return false;
+    }
     co_await m_stepper->wheelBack(-total);
     const FrameRows again = co_await reached(beyond);
-    if (!FrameMatcher::sameContent(beyond, again, m_settler.ignore()))
+    if (!FrameMatcher::sameContent(beyond, again, m_settler.ignore())) {
+        log(QStringLiteral("Leere Fläche: in einem Zug vor nicht beim Bild hinter der Fläche"));
         co_return false;
+    }
     log(QStringLiteral("Leere Fläche überquert: ") + QString::number(total * int(std::lround(perClick)))
         + QStringLiteral(" px"));
     m_beforeAssumed.reset();
@@ -2139,6 +2192,8 @@ QCoro::Task<bool> ScrollRun::crossPlain(int sent)
         m.bands = *m_bands;
         m.overlapRows = m_h - m_bands->top - m_bands->bottom - *rows;
         m.matchedRows = m.overlapRows;
+        if (standing)
+            m.badges = *standing;
         m_clicksSinceStrip = *clicks;
         m_pagesSinceStrip = 0;
         stitch(Step{frame, m, false});
