@@ -610,7 +610,6 @@ QCoro::Task<void> ScrollRun::scrollToTop()
     // A section over a plain stretch of the page shows nothing of a step up:
     // the thumb of the window's scrollbar tells whether the page moved.
     QImage windowBefore;
-    bool windowAfterStep = false; // windowBefore grabbed right after a step
     bool thumbLogged = false;
     while (proceed && !gone() && !m_b.cancel.requested()) {
         // Over an inner box, steps small enough to be taken back when the
@@ -678,14 +677,9 @@ QCoro::Task<void> ScrollRun::scrollToTop()
                         log(QStringLiteral("Nach oben: Abschnitt unverändert, die Bildlaufleiste des Fensters bewegt sich — weiter"));
                     thumbLogged = true;
                     moved = true;
-                } else if (!travel && !windowAfterStep) {
-                    // An overlay bar shows only right after a step: one
-                    // more step, and the two grabs after them tell.
-                    moved = true;
                 }
             }
             windowBefore = windowAfter;
-            windowAfterStep = true;
         }
         if (!moved && m_stepper->mode() == ScrollStepper::Mode::keys && !m_keysMoved) {
             if (wheelTakesOver())
