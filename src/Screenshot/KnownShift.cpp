@@ -509,6 +509,22 @@ bool KnownShift::thumbAtTopIn(const QImage& a, const QImage& b, int x)
     return thumbs && thumbs->before.top <= thumbs->top + 1;
 }
 
+std::optional<int> KnownShift::edgeThumbTravel(const QImage& a, const QImage& b)
+{
+    if (a.isNull() || a.size() != b.size())
+        return std::nullopt;
+    // Two neighbouring columns must tell alike: one column alone may be a
+    // thumb's rounded side, or something else that changed there.
+    std::optional<int> last;
+    for (int x = a.width() - 1; x >= qMax(0, a.width() - 48); --x) {
+        const std::optional<int> travel = thumbTravelAt(a, b, x);
+        if (travel && *travel != 0 && last && std::abs(*travel - *last) <= 1)
+            return travel;
+        last = travel;
+    }
+    return std::nullopt;
+}
+
 std::optional<KnownShift::Thumbs> KnownShift::thumbsAt(const QImage& a, const QImage& b, int x)
 {
     if (a.isNull() || a.size() != b.size() || x < 0 || x >= a.width() || a.height() < 48)
@@ -536,10 +552,11 @@ std::optional<KnownShift::Thumbs> KnownShift::thumbsAt(const QImage& a, const QI
     // something else changing in the column.)
     if (first < 0 || swapped < 4 || (changed - swapped) * 4 > changed)
         return std::nullopt;
-    // The thumb's colour: where both thumbs stand, or inside either.
+    // The thumb's colour: where both thumbs stand, or inside either (the
+    // first changed rows are the upper thumb's, a's when it moved down).
     std::optional<QRgb> colour;
     for (const QRgb p : {a.pixel(x, (first + last) / 2), b.pixel(x, (first + last) / 2), a.pixel(x, first + 2),
-                         b.pixel(x, last - 2)})
+                         b.pixel(x, last - 2), b.pixel(x, first + 2), a.pixel(x, last - 2)})
         if (!colour && !sameColour(p, track))
             colour = p;
     if (!colour)

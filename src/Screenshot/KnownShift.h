@@ -153,6 +153,11 @@ public:
     // The thumb in column `x` of `a` stands at the top of the track `a` and
     // `b` show (the thumb moving between them).
     static bool thumbAtTopIn(const QImage& a, const QImage& b, int x);
+    // Rows the thumb of a scrollbar near the right edge of `a` and `b`
+    // (grabs of a window before and after a step) moved down, negative
+    // up; nothing where no thumb shows moving in both (one that stood
+    // still, or an overlay bar that showed in one grab only).
+    static std::optional<int> edgeThumbTravel(const QImage& a, const QImage& b);
     // Frames `a` and `b` show the same, apart from the cells left out, the
     // right edge included (where a thumb moves).
     static bool looksSame(const FrameRows& a, const FrameRows& b, const CellMask* ignore);

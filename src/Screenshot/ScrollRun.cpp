@@ -594,12 +594,19 @@ QCoro::Task<void> ScrollRun::scrollToTop()
     phase.start();
     int topShift = 0;
     bool boxMovedAlone = false;
+    // A section over a plain stretch of the page shows nothing of a step up:
+    // the thumb of the window's scrollbar tells whether the page moved.
+    QImage windowBefore;
+    bool thumbLogged = false;
     while (proceed && !gone() && !m_b.cancel.requested()) {
         // Over an inner box, steps small enough to be taken back when the
         // box is at its top and the page around it moved instead.
         QImage aroundBefore;
         bool sent = false;
         const int innerClicks = 1;
+        const bool watchThumb = m_section && !m_innerBox && !m_target.bounds.isEmpty();
+        if (watchThumb && windowBefore.isNull())
+            windowBefore = co_await m_guard.grab(m_target.bounds, m_scale);
         if (m_innerBox) {
             aroundBefore = co_await grabAround();
             sent = co_await m_stepper->wheelAt(m_centre, innerClicks);
@@ -647,7 +654,20 @@ QCoro::Task<void> ScrollRun::scrollToTop()
             }
         }
         m_top = frame;
-        const bool moved = !FrameMatcher::sameContent(previous, frame, m_settler.ignore());
+        bool moved = !FrameMatcher::sameContent(previous, frame, m_settler.ignore());
+        if (watchThumb && !m_innerBox) {
+            const QImage windowAfter = co_await m_guard.grab(m_target.bounds, m_scale);
+            if (!moved) {
+                const std::optional<int> travel = KnownShift::edgeThumbTravel(windowBefore, windowAfter);
+                if (travel && *travel < 0) {
+                    if (!thumbLogged)
+                        log(QStringLiteral("Nach oben: Abschnitt unverändert, die Bildlaufleiste des Fensters bewegt sich — weiter"));
+                    thumbLogged = true;
+                    moved = true;
+                }
+            }
+            windowBefore = windowAfter;
+        }
         if (!moved && m_stepper->mode() == ScrollStepper::Mode::keys && !m_keysMoved) {
             if (wheelTakesOver())
                 co_await m_sleep(50);

@@ -557,6 +557,25 @@ private Q_SLOTS:
         QVERIFY(travel);
         QCOMPARE(*travel, 300 * height / 1500 - 100 * height / 1500);
     }
+
+    // A step up over a plain section shows only in the window's thumb: it
+    // moves up, far enough that its old and new rows do not overlap; it
+    // moves down the other way. A thumb that stood still, or an overlay bar
+    // that shows in one grab only, says nothing.
+    void edgeThumbTellsAStepEitherWay()
+    {
+        const int far = (1200 - 400) * height / 1500;
+        const std::optional<int> up = KnownShift::edgeThumbTravel(windowEdge(1200, 1500), windowEdge(400, 1500));
+        QVERIFY(up);
+        QVERIFY(std::abs(*up + far) <= 1);
+        const std::optional<int> down = KnownShift::edgeThumbTravel(windowEdge(400, 1500), windowEdge(1200, 1500));
+        QVERIFY(down);
+        QVERIFY(std::abs(*down - far) <= 1);
+        const std::optional<int> near = KnownShift::edgeThumbTravel(windowEdge(600, 1500), windowEdge(500, 1500));
+        QVERIFY(near && *near < 0);
+        QVERIFY(!KnownShift::edgeThumbTravel(windowEdge(400, 1500), windowEdge(400, 1500)));
+        QVERIFY(!KnownShift::edgeThumbTravel(windowEdge(400, 1500, false), windowEdge(100, 1500)));
+    }
 };
 
 QTEST_MAIN(TestKnownShift)

@@ -283,18 +283,25 @@ private Q_SLOTS:
     // window's scrollbar beside it shows the page move. Its thumb moving as
     // far as the clicks measured after the blank stretch carries the first
     // steps; a thumb that never moves carries nothing, and the result is
-    // not called whole.
+    // not called whole. Started down the blank stretch, the way up shows
+    // nothing in the section either: the thumb takes it to the top.
     void sectionOverABlankStartIsCrossedByTheWindowsThumb_data()
     {
         QTest::addColumn<bool>("thumbMoves");
-        QTest::newRow("thumb moves") << true;
-        QTest::newRow("thumb stands") << false;
+        QTest::addColumn<int>("start");
+        QTest::addColumn<int>("blankEnd");
+        QTest::newRow("thumb moves") << true << 0 << 800;
+        QTest::newRow("thumb stands") << false << 0 << 800;
+        QTest::newRow("thumb moves, started far down the blank stretch") << true << 1200 << 1600;
     }
     void sectionOverABlankStartIsCrossedByTheWindowsThumb()
     {
         QFETCH(bool, thumbMoves);
+        QFETCH(int, start);
+        QFETCH(int, blankEnd);
         setUpWorld(300, 400, 3000, 40, 30, 14);
         world->movingThumb = thumbMoves;
+        world->scrollTo(start);
         world->scrollbarImage.fill(QColor(230, 230, 232));
         // The track runs beside the view only, between the toolbar's and
         // the status bar's corners.
@@ -302,7 +309,7 @@ private Q_SLOTS:
         corners.fillRect(QRect(0, 0, 14, 40), QColor(60, 70, 90));
         corners.fillRect(QRect(0, 370, 14, 30), QColor(60, 70, 90));
         corners.end();
-        for (int y = 30; y < 800; ++y)
+        for (int y = 30; y < blankEnd; ++y)
             memset(world->content.scanLine(y), 0xff, size_t(world->content.bytesPerLine()));
         const QImage result = run(world->bounds.adjusted(0, 40, -14, -30));
         QVERIFY(incomplete || result == world->content);
