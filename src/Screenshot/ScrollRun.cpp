@@ -1214,7 +1214,11 @@ QCoro::Task<ScrollStop> ScrollRun::scrollDown()
             // wheel sent moved nothing, and the next strip is checked.
             stoodStill = true;
             m_mayHaveGrown = true;
-            m_previous = step.frame;
+            // (A view that really moved those few rows is still measured
+            // from the frame before: taken as the new start, the rows it
+            // moved would be missing from the result.)
+            if (!(step.match.confirmed && step.match.moved && step.match.shift > 0))
+                m_previous = step.frame;
             continue;
         }
         smallShifts = 0;

@@ -596,6 +596,22 @@ private Q_SLOTS:
         QVERIFY(!debugLogMessages().filter(QStringLiteral("Zu weit zurück: ")).isEmpty());
     }
 
+    void pageKeyTakenBackComesBackAFewRowsShort()
+    {
+        // A page key leaves too few rows and is taken back, but the view
+        // comes back a few rows short of the strip's frame, and the first
+        // wheel event after it moves nothing: that frame shows the content a
+        // few rows on. The next seam still counts those rows.
+        setUpWorld(300, 600, 4000, 40, 30, 14);
+        world->pageStep = world->viewportHeight() - 20;
+        world->pageUpStep = world->pageStep - 3;
+        world->wheelLostAfterPageUp = 1;
+        const QImage result = run();
+        QVERIFY(logged(QStringLiteral("Seitenschritt lässt nur 20 Zeilen Überlappung — zurück, weiter mit dem Mausrad")));
+        QVERIFY(!incomplete);
+        QCOMPARE(result, world->fullRendering());
+    }
+
     void pageThatGrowsAtItsEndIsFollowed_data()
     {
         QTest::addColumn<int>("growAfterMs");

@@ -206,10 +206,12 @@ public:
                 ++noiseSeed;
             return;
         }
-        if (key == Key::pageDown)
+        if (key == Key::pageDown) {
             send(target + pageStep);
-        else if (key == Key::pageUp)
-            send(target - pageStep);
+        } else if (key == Key::pageUp) {
+            send(target - (pageUpStep ? pageUpStep : pageStep));
+            wheelLost = wheelLostAfterPageUp;
+        }
         else if (control)
             send(0);
     }
@@ -219,6 +221,10 @@ public:
         grabsAtInput = grabs;
         if (!pointer || !bounds.contains(*pointer) || frozen)
             return;
+        if (wheelLost > 0) {
+            --wheelLost;
+            return;
+        }
         send(target - clicks * (clicks > 0 && wheelUpPixels ? wheelUpPixels : wheelPixels));
     }
     void warpPointer(const QPointF& point) override
@@ -266,6 +272,9 @@ public:
     // 0: input moves it at once.
     int glide = 0;
     int pageStep = 0;
+    int pageUpStep = 0;           // Page Up moves this far; 0: as far as Page Down
+    int wheelLostAfterPageUp = 0; // wheel events after a Page Up that move nothing
+    int wheelLost = 0;
     int wheelPixels = 60;
     int wheelUpPixels = 0; // a click up moves this far; 0: as far as one down
     bool frozen = false;
