@@ -15,13 +15,18 @@ QRgb colourOf(const FrameRows& f, int y, int c)
     return reinterpret_cast<const QRgb*>(f.image().constScanLine(y))[f.cellLeft(c)] | 0xff000000;
 }
 
-// The seam from `from` to `to` holds at exactly `shift` with `mask` left out.
-bool holdsAt(const FrameRows& from, const FrameRows& to, int shift, const CellMask& mask)
+// The seam from `from` to `to` holds at exactly `shift` with `mask` left out;
+// with `orTooLittle`, also where too little is left in common to tell (no
+// other shift fits, and nothing contradicts it).
+bool holdsAt(const FrameRows& from, const FrameRows& to, int shift, const CellMask& mask, bool orTooLittle = false)
 {
     FrameMatcher::Request request;
     request.expected = shift;
     request.ignore = &mask;
     const FrameMatcher::Match m = FrameMatcher::match(from, to, request);
+    if (orTooLittle && !m.confirmed
+        && (m.doubt == FrameMatcher::Doubt::noShift || m.doubt == FrameMatcher::Doubt::shortOverlap))
+        return true;
     return m.moved && m.confirmed && m.shift == shift;
 }
 
@@ -121,11 +126,9 @@ CellMask FixedBoxes::confirmed(const FrameRows& a, const FrameRows& b, const Fra
                         seen[at(y, x)] = 1;
                         flood.push_back({y, x});
                     }
-            for (size_t k = 0; k < flood.size(); ++k) {
+            for (size_t k = 0; k < flood.size() && box.height() * 2 <= body; ++k) {
                 const auto [y, x] = flood[k];
                 box |= QRect(x, y, 1, 1);
-                if (box.height() * 2 > body)
-                    return {};
                 for (const auto& [dy, dx] : {std::pair{-1, 0}, std::pair{1, 0}, std::pair{0, -1}, std::pair{0, 1}}) {
                     const int yy = y + dy, xx = x + dx;
                     if (yy >= top && yy < end && xx >= 0 && xx < n && !seen[at(yy, xx)] && inFill(yy, xx)) {
@@ -135,8 +138,11 @@ CellMask FixedBoxes::confirmed(const FrameRows& a, const FrameRows& b, const Fra
                 }
             }
         }
+        // (Taller than half the view: a column standing beside the content
+        // or a block of the page, no box; the seams below still have to
+        // hold with it in them.)
         if (box.height() * 2 > body)
-            return {};
+            continue;
         // Its edge and shadow: cells around it, within a shadow's reach,
         // that fit neither the steps nor standing still.
         const int reachCells = shadowRows / FrameRows::cellWidth + 1;
@@ -154,7 +160,7 @@ CellMask FixedBoxes::confirmed(const FrameRows& a, const FrameRows& b, const Fra
                 out.insert(y, x);
     }
     // Most of the view standing still is no box over the content.
-    if (qint64(out.count()) * 3 > qint64(body) * n * 2)
+    if (out.isEmpty() || qint64(out.count()) * 3 > qint64(body) * n * 2)
         return {};
 
     CellMask left = out;
@@ -163,8 +169,10 @@ CellMask FixedBoxes::confirmed(const FrameRows& a, const FrameRows& b, const Fra
     // (Two long steps may leave a and c no rows in common: then what stood
     // still in all three, over content that moved by both, has to do.)
     const bool farApart = first + second + FrameMatcher::minOverlapRows > body;
+    // (Where the boxes leave a and c too little in common to tell, the two
+    // seams through b have to do as well.)
     if (!holdsAt(a, b, first, left) || !holdsAt(b, c, second, left)
-        || (!farApart && !holdsAt(a, c, first + second, left)))
+        || (!farApart && !holdsAt(a, c, first + second, left, true)))
         return {};
     return out;
 }

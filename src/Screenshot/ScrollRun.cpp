@@ -1304,7 +1304,8 @@ QCoro::Task<ScrollRun::Retry> ScrollRun::retrySeam(Step& step)
     log(step.match, QStringLiteral("länger warten"));
     if (co_await lookAgain(step))
         co_return Retry::confirmed;
-    if (co_await throughFixedBoxes(step))
+    // (Once strips are taken, only when smaller steps did not help either.)
+    if (!m_stitcher.started() && co_await throughFixedBoxes(step))
         co_return Retry::confirmed;
     for (int round = 0; round < seamRetries && !gone(); ++round) {
         log(step.match, QStringLiteral("Schritt zurück"));
@@ -1337,6 +1338,8 @@ QCoro::Task<ScrollRun::Retry> ScrollRun::retrySeam(Step& step)
             m_stepper->keepBelow(failedClicks);
         co_return Retry::confirmed;
     }
+    if (m_stitcher.started() && co_await throughFixedBoxes(step))
+        co_return Retry::confirmed;
     co_return Retry::failed;
 }
 
@@ -1431,16 +1434,20 @@ QCoro::Task<bool> ScrollRun::lookAgain(Step& step)
     co_return decided(again);
 }
 
-// A first seam contradicted by cells that fit neither the step nor standing
-// still may lie under a box fixed over the content: one step further shows
+// A seam contradicted by cells that fit neither the step nor standing still
+// may lie under a box fixed over the content: one step further shows
 // whether the same box stands still over a third view. Once told, the boxes
 // are left out of every seam and their rows count as covered in every
 // frame; the view goes back to the step's, and true when the seam holds
-// there. (Only before the first strip: strips taken before would hold the
-// box's rows as content.)
+// there. Strips taken before may hold the box's rows as content (its
+// shadow over plain rows fit the steps): those rows are taken again from
+// the views kept where they show clear of it, or count as covered.
 QCoro::Task<bool> ScrollRun::throughFixedBoxes(Step& step)
 {
-    if (gone() || m_stitcher.started() || !m_boxes.isEmpty() || !step.match.moved || step.match.shift <= 3
+    // (After strips whose seams were taken at the measured distance, not
+    // seen: a box told now would take the run on past rows nothing pinned.)
+    if (gone() || !m_boxes.isEmpty() || (m_stitcher.started() && m_known.assumed() > 0) || !step.match.moved
+        || step.match.shift <= 3
         || step.match.doubt != FrameMatcher::Doubt::contradicted)
         co_return false;
     if (!(co_await scrollStep(1)))
@@ -1462,6 +1469,8 @@ QCoro::Task<bool> ScrollRun::throughFixedBoxes(Step& step)
     if (!m_boxes.isEmpty())
         log(QStringLiteral("Feste Box über drei Ansichten bestätigt: ") + QString::number(m_boxes.count())
             + QStringLiteral(" Zellen"));
+    if (!m_boxes.isEmpty() && m_stitcher.started())
+        coverBoxesAgain();
     if (!(co_await scrollStep(-1)))
         co_return false;
     const FrameRows back = co_await settled(further);
@@ -1474,6 +1483,26 @@ QCoro::Task<bool> ScrollRun::throughFixedBoxes(Step& step)
     if (!m_boxes.isEmpty() && usable(again))
         log(QStringLiteral("Naht ohne die festen Boxen bestätigt"));
     co_return !m_boxes.isEmpty() && usable(again);
+}
+
+// The boxes just told stood over the strips taken before as well: rows the
+// result took from under them are taken again from the views kept, or
+// count as covered.
+void ScrollRun::coverBoxesAgain()
+{
+    std::vector<bool> over(size_t(m_h), false);
+    for (int y = 0; y < m_boxes.rows() && y < m_h; ++y)
+        for (int c = 0; c < m_boxes.cells(); ++c)
+            if (m_boxes.contains(y, c) && !besideContent(m_previous, c)) {
+                over[size_t(y)] = true;
+                break;
+            }
+    for (int y = 0; y < m_h && y < int(m_lastFrame.covered.size()); ++y)
+        if (over[size_t(y)])
+            m_lastFrame.covered[size_t(y)] = true;
+    const int left = m_stitcher.coverAgain(over, m_kept);
+    log(QStringLiteral("Zeilen unter der Box aus früheren Ansichten neu genommen, ") + QString::number(left)
+        + QStringLiteral(" noch verdeckt"));
 }
 
 // Where `frame` stands against the frame of the newest strip: there still,
@@ -1726,6 +1755,7 @@ void ScrollRun::withdrawAssumed()
     m_pagesSinceStrip += b.pages;
     m_known.withdraw();
     m_beforeAssumed.reset();
+    m_kept.clear();
 }
 
 // The view did not move after a step, twice: the end of the content, or a
@@ -1886,6 +1916,8 @@ QCoro::Task<std::optional<ScrollRun::Step>> ScrollRun::watchForGrowth()
         m_stitcher.retake(here, changed);
         ++m_growths;
         m_stitcher.add(here);
+        m_kept.clear(); // (views before show the end as it was)
+        keep(here);
         m_lastStripMs = m_b.clock.milliseconds();
         m_lastFrame = here;
         m_previous = frame;
@@ -2291,6 +2323,14 @@ int ScrollRun::scrollbarBetween(const FrameRows& a, const FrameRows& b, const Fr
     return ScrolledView::scrollbarWithTrack(b.image(), bar, now.top, m_h - now.bottom);
 }
 
+void ScrollRun::keep(const ScrollStitcher::Frame& frame)
+{
+    constexpr size_t kept = 8;
+    if (m_kept.size() >= kept)
+        m_kept.erase(m_kept.begin());
+    m_kept.push_back(frame);
+}
+
 void ScrollRun::stitch(const Step& step)
 {
     m_settledByStep = step.match.settledByStep;
@@ -2318,6 +2358,7 @@ void ScrollRun::stitch(const Step& step)
         ScrollStitcher::Frame top = stitchFrame(m_top, 0, match);
         top.image = m_top.image();
         m_stitcher.begin(top, stitchFrame(m_top, 0, match, true).covered);
+        keep(top);
         m_offset = 0;
     }
     // Rows the result took as content that now stand still at the bottom:
@@ -2383,6 +2424,7 @@ void ScrollRun::stitch(const Step& step)
         if (const int changed = m_stitcher.firstChanged(next, qMax(1, m_w - bar)); changed >= 0) {
             log(QStringLiteral("Seitenende neu: ab Zeile ") + QString::number(next.offset + changed));
             m_stitcher.retake(next, changed);
+            m_kept.clear(); // (views before show the end as it was)
             ++m_growths;
             if (m_again && !m_stops.contains(ScrollStop::contentMoved))
                 note(ScrollStop::contentMoved);
@@ -2391,6 +2433,7 @@ void ScrollRun::stitch(const Step& step)
     const int before = m_stitcher.height();
     if (!m_stitcher.add(next) && !m_stops.contains(ScrollStop::missedUnderHeader))
         note(ScrollStop::missedUnderHeader); // rows went under the header before they were seen whole
+    keep(next);
     const int take = m_stitcher.height() - before;
     if (take > 0) {
         m_lastStripMs = m_b.clock.milliseconds();

@@ -90,6 +90,7 @@ private:
     QCoro::Task<void> onWithTheWheel();
     QCoro::Task<bool> lookAgain(Step& step);
     QCoro::Task<bool> throughFixedBoxes(Step& step);
+    void coverBoxesAgain();
     QCoro::Task<Place> locate(const FrameRows& frame, FrameMatcher::Match& match);
     void rebase(const FrameRows& frame, int rowsAbove);
     int knownDistance() const;
@@ -187,6 +188,10 @@ private:
     CellMask m_badges; // blocks standing over the content, left out of comparisons
     bool m_settledByStep = false; // the newest strip's seam was settled by the step size alone
     CellMask m_boxes;  // whole boxes fixed over the content, seen standing still over three views
+    // The newest frames given to the stitcher (a few), for rows to take
+    // again when a box over them is told only later.
+    std::vector<ScrollStitcher::Frame> m_kept;
+    void keep(const ScrollStitcher::Frame& frame);
     std::vector<bool> m_fixed;
     std::vector<QRgb> m_fill;
     // What was sent since the newest strip: wheel clicks and page keys, net.

@@ -56,6 +56,7 @@ void ScrollStitcher::grow(int rows)
     }
     if (int(m_state.size()) < rows) {
         m_state.resize(size_t(rows), State::missing);
+        m_from.resize(size_t(rows), noFrame);
         m_depth.resize(size_t(rows), 0);
     }
 }
@@ -133,6 +134,7 @@ void ScrollStitcher::put(const QImage& image, const Frame& frame, int y, State a
     }
     m_state[size_t(r)] = covered ? as : State::clean;
     m_depth[size_t(r)] = deep;
+    m_from[size_t(r)] = frame.offset;
 }
 
 void ScrollStitcher::begin(const Frame& frame, const std::vector<bool>& fixedOver)
@@ -152,7 +154,10 @@ void ScrollStitcher::begin(const Frame& frame, const std::vector<bool>& fixedOve
             : content && fixed && reachable(frame, y)        ? State::covered
                                                               : State::coveredFirst;
         m_depth[size_t(y)] = y < frame.contentTop ? shadowRows : depth(frame, y);
+        m_from[size_t(y)] = frame.offset;
     }
+    m_first = frame;
+    m_first.image = QImage();
     m_header = frame.contentTop;
     m_end = frame.contentEnd;
     m_frames = 1;
@@ -239,6 +244,45 @@ void ScrollStitcher::take(const Frame& frame, int y)
     write(r, reinterpret_cast<const QRgb*>(image.constScanLine(y)), true);
     m_state[size_t(r)] = State::clean;
     m_depth[size_t(r)] = depth(frame, y);
+    m_from[size_t(r)] = frame.offset;
+}
+
+int ScrollStitcher::coverAgain(const std::vector<bool>& over, const std::vector<Frame>& frames)
+{
+    const int rows = std::min(m_end, int(m_state.size()));
+    std::vector<int> again;
+    for (int r = m_header; r < rows; ++r) {
+        const State state = m_state[size_t(r)];
+        const int from = m_from[size_t(r)];
+        const int y = r - from;
+        if ((state != State::clean && state != State::doubtful) || from == noFrame || y < 0
+            || y >= int(over.size()) || !over[size_t(y)])
+            continue;
+        // (Rows of the first frame under what covers the top of the content
+        // show once, as that frame has them, like its header.)
+        const bool first = from == m_first.offset;
+        Frame firstOver = m_first;
+        if (first)
+            firstOver.covered = over;
+        m_state[size_t(r)] = first && !reachable(firstOver, y) ? State::coveredFirst : State::covered;
+        m_depth[size_t(r)] = 0;
+        again.push_back(r);
+    }
+    for (const Frame& frame : frames) {
+        const QImage image = premultiplied(frame.image);
+        for (int r : again) {
+            const int y = r - frame.offset;
+            if (m_state[size_t(r)] != State::covered || y < frame.contentTop || y >= frame.contentEnd
+                || y >= image.height() || coveredRow(frame, y) || (y < int(over.size()) && over[size_t(y)]))
+                continue;
+            write(r, reinterpret_cast<const QRgb*>(image.constScanLine(y)), true);
+            m_state[size_t(r)] = State::clean;
+            m_depth[size_t(r)] = depth(frame, y);
+            m_from[size_t(r)] = frame.offset;
+        }
+    }
+    return int(std::count_if(again.begin(), again.end(),
+                             [this](int r) { return m_state[size_t(r)] == State::covered; }));
 }
 
 void ScrollStitcher::addBlank(int rows, QRgb colour)
@@ -251,6 +295,7 @@ void ScrollStitcher::addBlank(int rows, QRgb colour)
         write(r, line.data(), true);
         m_state[size_t(r)] = State::clean;
         m_depth[size_t(r)] = shadowRows;
+        m_from[size_t(r)] = noFrame;
     }
     m_end += rows;
     m_blankEnd = true;

@@ -86,6 +86,14 @@ public:
     // rows, or a band there), which no frame showed clear: the first frame
     // row of them and how many, {-1, 0} for none.
     std::pair<int, int> coveredBelow(const Frame& frame) const;
+    // Something fixed turned out, only now, to stand over frame rows `over`
+    // (true where it does) of the frames taken so far: rows the result took
+    // from there as content are covered again, and taken from the first of
+    // `frames` (views kept from before, oldest first, with their offsets)
+    // that shows them clear of it and of what else stood over it; the rest
+    // count as covered (inside, unless a later frame shows them). Returns
+    // how many stay covered for now.
+    int coverAgain(const std::vector<bool>& over, const std::vector<Frame>& frames);
     // `rows` rows of one colour after the content (a blank end measured but
     // not seen).
     void addBlank(int rows, QRgb colour);
@@ -146,4 +154,8 @@ private:
     std::vector<int> m_depth;
     std::vector<bool> m_fixed;
     std::vector<QRgb> m_fill;
+    // Per result row: the offset of the frame it was taken from.
+    static constexpr int noFrame = -(1 << 30);
+    std::vector<int> m_from;
+    Frame m_first; // the first frame, for where its rows lie
 };

@@ -55,6 +55,18 @@ QRect cellsOf(const QRect& r)
     return QRect(QPoint(r.left() / c, r.top()), QPoint(r.right() / c, r.bottom()));
 }
 
+// `frame` with a column standing still at its left edge (a side bar with
+// words in it).
+FrameRows withColumn(const FrameRows& frame)
+{
+    QImage image = frame.image();
+    QPainter p(&image);
+    p.fillRect(0, 0, 4 * FrameRows::cellWidth, H, QColor(230, 230, 220));
+    for (int y = 6; y + 8 < H; y += 14)
+        p.fillRect(6, y, 20 + (y * 7) % 30, 6, QColor(40, 40, 40));
+    p.end();
+    return FrameRows(image);
+}
 } // namespace
 
 class TestFixedBoxes : public QObject {
@@ -133,6 +145,23 @@ private Q_SLOTS:
         QVERIFY(FixedBoxes::confirmed(view(content, 0, tall), view(content, 40, tall), view(content, 80, tall), 40, 40,
                                       {}, nullptr)
                     .isEmpty());
+    }
+
+    // What stands still beside the content from top to bottom (a side bar)
+    // is no box and hides none: the box beside it is told alone.
+    void besideAColumn()
+    {
+        const Box box{QRect(200, 420, 240, 110), 10};
+        const QImage content = page();
+        const int first = 70, second = 80;
+        const CellMask boxes = FixedBoxes::confirmed(withColumn(view(content, 0, box)),
+                                                     withColumn(view(content, first, box)),
+                                                     withColumn(view(content, first + second, box)), first, second,
+                                                     {}, nullptr);
+        QVERIFY(!boxes.isEmpty());
+        for (int y = 0; y < 380; ++y)
+            QVERIFY2(!boxes.contains(y, 0) && !boxes.contains(y, 1), qPrintable(QString::number(y)));
+        QVERIFY(boxes.contains(470, cellsOf(QRect(300, 470, 1, 1)).left()));
     }
 };
 

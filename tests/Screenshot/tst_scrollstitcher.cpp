@@ -271,6 +271,45 @@ private Q_SLOTS:
         QCOMPARE(confirmed.coverInside(), 0);
     }
 
+    // A box told only after some strips (nothing seemed to cover it): the
+    // rows taken from under it come again from the views kept where they
+    // show clear, or from later views; rows no view kept or to come shows
+    // clear count as covered.
+    void rowsUnderABoxToldLateAreTakenAgain()
+    {
+        std::vector<bool> over(size_t(height), false);
+        for (int y = 100; y < 130; ++y)
+            over[size_t(y)] = true;
+        auto unknown = [this](int offset) {
+            ScrollStitcher::Frame f = frame(offset, 100, 130);
+            f.covered.assign(size_t(height), false);
+            return f;
+        };
+        auto strips = [&](ScrollStitcher& stitcher) {
+            stitcher.begin(unknown(0));
+            QVERIFY(stitcher.add(unknown(50)));
+            QVERIFY(stitcher.add(unknown(100)));
+        };
+
+        ScrollStitcher kept;
+        strips(kept);
+        QCOMPARE(kept.coverAgain(over, {unknown(0), unknown(50), unknown(100)}), 0);
+        QVERIFY(kept.add(frame(150, 100, 130)));
+        QCOMPARE(joined(kept.finish(frame(150, 100, 130))), expected(150));
+        QCOMPARE(kept.coverInside(), 0);
+
+        // None kept: the next view shows what the two views before took
+        // from under the box (their rows near the bottom had given way to
+        // a higher view: the box's), but not the first view's rows, nor
+        // the eleven that went under its header.
+        ScrollStitcher lost;
+        strips(lost);
+        QCOMPARE(lost.coverAgain(over, {}), 72);
+        QVERIFY(lost.add(frame(150, 100, 130)));
+        lost.finish(frame(150, 100, 130));
+        QCOMPARE(lost.coverInside(), 30 + 11);
+    }
+
     void rowsAPageGrewIntoAreTakenAgain()
     {
         // The view stands at the end of a page whose last rows (from page
