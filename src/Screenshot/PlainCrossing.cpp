@@ -1,6 +1,7 @@
 #include "Screenshot/PlainCrossing.h"
 
 #include "Screenshot/KnownShift.h"
+#include "Screenshot/MostCounted.h"
 
 #include <QHash>
 
@@ -58,10 +59,7 @@ std::optional<CellMask> PlainCrossing::standingOver(const FrameRows& frame, cons
             }
     if (counts.isEmpty())
         return std::nullopt;
-    QRgb stretch = counts.constBegin().key();
-    for (auto it = counts.constBegin(); it != counts.constEnd(); ++it)
-        if (it.value() > counts.value(stretch))
-            stretch = it.key();
+    const QRgb stretch = mostCounted(counts).first;
     CellMask over(frame.height(), frame.cells());
     for (int y = bands.top; y < end; ++y)
         for (int c = 0; c < frame.cells(); ++c)

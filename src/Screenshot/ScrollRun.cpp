@@ -2163,16 +2163,12 @@ QCoro::Task<bool> ScrollRun::crossPlain(int sent)
     auto plainBut = [&](const FrameRows& frame) {
         if (plain(frame))
             return true;
-        if (!standing)
+        if (!standing || !PlainCrossing::alikeIn(frame, standingIn, *standing))
             return false;
         CellMask mask = *standing;
         const CellMask more = leftOut(frame, true);
         if (more.rows() == mask.rows() && more.cells() == mask.cells())
             mask.unite(more);
-        for (int y = 0; y < mask.rows(); ++y)
-            for (int c = 0; c < mask.cells(); ++c)
-                if (standing->contains(y, c) && !frame.cellAlike(y, c, standingIn, y))
-                    return false;
         return FrameMatcher::blank(frame, *m_bands, &mask);
     };
     // (Up to six frames past where the view was.)
