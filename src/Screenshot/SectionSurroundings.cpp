@@ -39,7 +39,12 @@ QImage SectionSurroundings::blanked(QImage window, bool asAtStart) const
     if (window.isNull())
         return window;
     window = window.convertToFormat(QImage::Format_RGB32);
-    QPainter(&window).fillRect(sectionPixels(asAtStart ? m_firstSection : m_section), Qt::black);
+    // A section dragged in points over a box whose edges lie between two
+    // points leaves a row or column of the box outside it, which changes
+    // with every step of the box: a point's worth around it is blanked too.
+    const int margin = int(std::ceil(m_scale));
+    QPainter(&window).fillRect(sectionPixels(asAtStart ? m_firstSection : m_section).adjusted(-margin, -margin, margin, margin),
+                               Qt::black);
     return window;
 }
 

@@ -68,6 +68,34 @@ private Q_SLOTS:
         QVERIFY(!around.moved(start, start.copy(0, 0, 10, 10)));
     }
 
+    // At scale 2 a box may begin and end between two points: the section
+    // dragged over it in points leaves a pixel of the box's content beside
+    // and below it. The box scrolling changes those pixels, which is no
+    // change around the section (a clock ticking far from it is none
+    // either, and the two together must not look like a wide change); the
+    // page moving still is.
+    void boxBetweenPoints()
+    {
+        auto window = [](int pageOffset, int boxOffset) {
+            QImage image(800, 1200, QImage::Format_RGB32);
+            QPainter p(&image);
+            p.drawImage(0, 0, ScrollPattern::content(800, 8000), 0, pageOffset * 2, 800, 1200);
+            p.fillRect(120, 400, 562, 402, Qt::gray);
+            p.drawImage(129, 409, ScrollPattern::content(545, 8000), 0, 2000 + boxOffset * 2, 545, 385);
+            if (boxOffset > 0)
+                p.fillRect(20, 20, 24, 12, Qt::red);
+            return image;
+        };
+        const SectionSurroundings around(QRectF(100, 50, 400, 600), QRectF(164, 254, 272, 192), 2.0);
+        const QImage start = around.blanked(window(0, 0));
+        for (const int step : {60, 200}) {
+            const QImage boxMoved = around.blanked(window(0, step));
+            QVERIFY2(!around.changed(start, boxMoved), qPrintable(QString::number(step)));
+            QVERIFY(!around.changedAlongEdge(start, boxMoved));
+            QVERIFY(around.moved(start, around.blanked(window(step, 0))));
+        }
+    }
+
     // A section over most of the window, at its left edge: what the page
     // moved goes mostly under the section or out of the window, and rows
     // crossing the section never show again whole; a step of the page is
