@@ -1108,7 +1108,7 @@ QCoro::Task<ScrollStop> ScrollRun::scrollDown()
                 const bool afterAssumed = m_beforeAssumed.has_value();
                 withdrawAssumed();
                 const ScrollStop end = co_await endOrPlain(settledFrame);
-                if (std::exchange(m_crossedPlain, false)) {
+                if (std::exchange(m_crossedPlain, false) || std::exchange(m_heldUp, false)) {
                     noMovementBefore = false;
                     continue;
                 }
@@ -1773,6 +1773,15 @@ QCoro::Task<ScrollStop> ScrollRun::endOrPlain(const FrameRows& frame)
         if (back.isNull())
             co_return gone() ? ScrollStop::captureGone : ScrollStop::noFrame;
         if (!FrameMatcher::sameContent(frame, back, m_settler.ignore())) {
+            // An application held up (a busy machine) that followed the
+            // steps only now shows a change too, but further down: it stood
+            // short of where they sent it, not at the end.
+            const FrameMatcher::Match on = co_await analyse(frame, back, 0, false);
+            if (on.moved && on.shift > 0 && usable(on)) {
+                log(QStringLiteral("Ansicht nach dem Schritt zurück weiter unten — aufgehalten, kein Ende"));
+                m_heldUp = true;
+                co_return ScrollStop::contentEnd;
+            }
             // The end: back there, for the window's rows around the view.
             if (co_await scrollStep(1))
                 co_await settled(back);

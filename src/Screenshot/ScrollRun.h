@@ -240,6 +240,7 @@ private:
     // The view went past a stretch of one colour to content again and the
     // run crossed it: the scrolling goes on.
     bool m_crossedPlain = false;
+    bool m_heldUp = false; // the view stood still only as long as the application was held up
     // Blank rows at the end of the content, below the last strip.
     int m_blankTail = 0;
     QRgb m_blankColour = 0;

@@ -57,6 +57,8 @@ QString ScrollStops::logLine(ScrollStop stop)
         return incomplete + QStringLiteral("Seite wächst am Ende weiter");
     case ScrollStop::grewAbove:
         return incomplete + QStringLiteral("Seite oberhalb der Ansicht gewachsen");
+    case ScrollStop::shorterAgain:
+        return incomplete + QStringLiteral("zweiter Durchgang kürzer als der erste");
     case ScrollStop::sectionShifted:
         return incomplete + QStringLiteral("Umgebung des Abschnitts verschoben");
     case ScrollStop::assumedSeamWrong:

@@ -31,6 +31,7 @@ enum class ScrollStop {
     grewAtEnd,         // the page grew at its end in a way no seam follows, or more often than followed
     grewAbove,         // the page grew above the view, which kept its content in place (the scrollbar's thumb
                        // shows it, or the view, taken back up near the start, stands elsewhere than it should)
+    shorterAgain,      // taken once more from the top, the page came out shorter than the first time
 };
 
 class ScrollStops {

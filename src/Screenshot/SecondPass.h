@@ -15,6 +15,13 @@ public:
     SecondPass() = delete;
     // `stops`: the first run's, its end first.
     static bool worthwhile(const QList<ScrollStop>& stops);
+    // Whether the run from the top, `again` rows high, stopped short of the
+    // `first` run's result: the page only grew, so the second run ended
+    // before the end the first one reached (an application held up on a
+    // busy machine looks the same as the end). A few rows less are the
+    // first run's steps taken at a distance a row or two off.
+    static bool cameShort(int first, int again) { return again < first - qMax(slackRows, first / 50); }
+    static constexpr int slackRows = 24;
     // Runs in all, the first included.
     static constexpr int runs = 2;
 };

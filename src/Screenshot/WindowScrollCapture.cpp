@@ -113,11 +113,20 @@ QCoro::Task<CapturedScreenshot> WindowScrollCapture::captureWindowScrolling(Pick
         }
     } cleanup{&m_b.cancel, &m_b.cover, &m_b.panel};
     CapturedScreenshot shot;
-    for (int pass = 1; pass <= SecondPass::runs; ++pass) {
+    for (int pass = 1, first = 0; pass <= SecondPass::runs; ++pass) {
         ScrollRun run(m_b, m_sleep, closer.guard, target, name);
         if (pass > 1)
             run.takeAgain();
         shot = co_await run.run();
+        if (pass > 1 && !shot.incomplete && !shot.scrollStops.contains(ScrollStop::cancelled)
+            && SecondPass::cameShort(first, shot.image.height())) {
+            log(ScrollStops::logLine(ScrollStop::shorterAgain) + QStringLiteral(" (%1 statt %2 px)")
+                                                                     .arg(shot.image.height())
+                                                                     .arg(first));
+            shot.incomplete = true;
+            shot.scrollStops.append(ScrollStop::shorterAgain);
+        }
+        first = shot.image.height();
         if (pass == SecondPass::runs || !closer.guard.isOpen() || !SecondPass::worthwhile(shot.scrollStops))
             break;
         log(QStringLiteral("Seite ist beim Scrollen gewachsen — noch einmal von oben"));

@@ -890,6 +890,49 @@ private Q_SLOTS:
         QCOMPARE(result, full);
     }
 
+    // An application held up on a busy machine: for a while the view does
+    // not follow the input, then goes where all of it sent it at once.
+    // Views that stood still after steps once made the run step back to
+    // check for the end; the view, moving on meanwhile, looked different,
+    // and the run ended there, called complete without the rest.
+    void viewHeldUpOnABusyMachineIsNoEnd_data()
+    {
+        QTest::addColumn<int>("heldMs");
+        QTest::addColumn<bool>("wheel");
+        QTest::addColumn<bool>("whole");
+        QTest::newRow("keys, a second") << 1000 << false << true;
+        QTest::newRow("keys, until the end is checked") << 1700 << false << true;
+        QTest::newRow("wheel, until the end is checked") << 1580 << true << true;
+        // Held through every check: nothing tells that from the end.
+        QTest::newRow("keys, past the checks") << 3000 << false << false;
+        QTest::newRow("wheel, past the checks") << 3000 << true << false;
+    }
+    void viewHeldUpOnABusyMachineIsNoEnd()
+    {
+        QFETCH(int, heldMs);
+        QFETCH(bool, wheel);
+        QFETCH(bool, whole);
+        setUpWorld(300, 400, 3000);
+        world->wheelPixels = 120;
+        qint64 heldSince = -1;
+        onSleep = [&] {
+            if (heldSince < 0 && world->offset >= 900) {
+                world->held = true;
+                heldSince = clock.milliseconds();
+            } else if (heldSince >= 0 && clock.milliseconds() - heldSince >= heldMs) {
+                world->held = false;
+            }
+        };
+        const QImage result = wheel ? run(world->bounds) : run();
+        onSleep = nullptr;
+        const QImage full = world->fullRendering();
+        if (incomplete == whole)
+            qInfo().noquote() << debugLogMessages().join(QLatin1Char('\n'));
+        QVERIFY2(incomplete || result == full,
+                 qPrintable(QStringLiteral("%1 of %2 rows, called complete").arg(result.height()).arg(full.height())));
+        QCOMPARE(incomplete, !whole);
+    }
+
     void runOutlivingItsCaptureStopsAndKeepsWhatItHas()
     {
         setUpWorld(200, 300, 3000);

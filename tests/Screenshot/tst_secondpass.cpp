@@ -32,6 +32,28 @@ private Q_SLOTS:
         QFETCH(bool, again);
         QCOMPARE(SecondPass::worthwhile(stops), again);
     }
+
+    // The page only grows: a second run that ends well short of the first
+    // stopped before the end (an application held up looks like the end).
+    void secondRunShorterThanTheFirstStoppedShort_data()
+    {
+        QTest::addColumn<int>("first");
+        QTest::addColumn<int>("again");
+        QTest::addColumn<bool>("shortOfIt");
+        QTest::newRow("grown") << 7000 << 7600 << false;
+        QTest::newRow("same") << 7000 << 7000 << false;
+        QTest::newRow("steps a row off in the first") << 7603 << 7554 << false;
+        QTest::newRow("a screen short") << 7603 << 6700 << true;
+        QTest::newRow("stopped at a plain stretch") << 7603 << 4761 << true;
+        QTest::newRow("short page, an item short") << 900 << 840 << true;
+    }
+    void secondRunShorterThanTheFirstStoppedShort()
+    {
+        QFETCH(int, first);
+        QFETCH(int, again);
+        QFETCH(bool, shortOfIt);
+        QCOMPARE(SecondPass::cameShort(first, again), shortOfIt);
+    }
 };
 
 QTEST_MAIN(TestSecondPass)

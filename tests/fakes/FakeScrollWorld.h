@@ -55,8 +55,9 @@ public:
     void send(int y)
     {
         target = qBound(0, y, maxOffset());
-        if (!glide)
+        if (!glide && !held)
             offset = target;
+        behind = held;
     }
 
     // The whole content as a perfect capture shows it: header, every content
@@ -167,6 +168,10 @@ public:
         ++grabs;
         if (glide && grabs % 2)
             offset = target > offset ? qMin(target, offset + glide) : qMax(target, offset - glide);
+        else if (behind && !held) {
+            offset = target; // where the input that came while it was held sent it
+            behind = false;
+        }
         if (failGrabsFrom >= 0 && grabs > failGrabsFrom)
             return {};
         if (w != window)
@@ -271,6 +276,10 @@ public:
     // busy machine: two grabs in a row agree while it is still under way);
     // 0: input moves it at once.
     int glide = 0;
+    // The view does not follow input for now (an application held up on a
+    // busy machine); once no longer held, it goes where all of it sent it.
+    bool held = false;
+    bool behind = false;
     int pageStep = 0;
     int pageUpStep = 0;           // Page Up moves this far; 0: as far as Page Down
     int wheelLostAfterPageUp = 0; // wheel events after a Page Up that move nothing
