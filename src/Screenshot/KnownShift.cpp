@@ -416,6 +416,42 @@ std::optional<FrameMatcher::Match> KnownShift::assume(const FrameRows& a, const 
     return seam;
 }
 
+std::optional<FrameMatcher::Match> KnownShift::assumeByWindowThumb(const FrameRows& a, const FrameRows& b,
+                                                                   int distance, const QImage& before,
+                                                                   const QImage& after, int offset,
+                                                                   const FrameMatcher::Bands& bands,
+                                                                   const CellMask* ignore,
+                                                                   const FrameMatcher::Match& measured)
+{
+    if (m_contradicted || (m_shortPending && measured.moved) || !measured.moved || offset <= 0 || distance <= 3
+        || a.height() - bands.top - bands.bottom - distance < FrameMatcher::minOverlapRows
+        || measured.doubt == FrameMatcher::Doubt::contradicted)
+        return std::nullopt;
+    const int column = thumbColumn(before, after, distance);
+    const std::optional<Thumbs> thumbs = thumbsAt(before, after, column);
+    if (!thumbs)
+        return std::nullopt;
+    const std::optional<int> travel = thumbTravel(thumbs->before, thumbs->after, thumbs->top, thumbs->bottom);
+    // How far the thumb stands from the top of its track after the rows the
+    // run went down so far: its travel per row. Too near the top, a row of
+    // its place is too much of that.
+    const int above = thumbs->before.top - thumbs->top;
+    if (!travel || *travel <= 0 || above < 16)
+        return std::nullopt;
+    const double wanted = double(distance) * above / offset;
+    if (std::abs(*travel - wanted) > qMax(2.0, wanted / 4))
+        return std::nullopt;
+    const std::optional<FrameMatcher::Match> seam = seamAt(a, b, distance, bands, ignore, measured, false);
+    if (!seam)
+        return std::nullopt;
+    ++m_assumed;
+    ++m_since;
+    m_unverified = 1;
+    m_stillSteps = 0;
+    m_lastStill = false;
+    return seam;
+}
+
 std::optional<QList<FrameMatcher::Match>> KnownShift::acrossStart(const QList<FrameRows>& frames,
                                                                   const QList<FrameMatcher::Match>& found,
                                                                   int distance, int bar,

@@ -137,6 +137,19 @@ public:
                                                           int bar, const FrameMatcher::Bands& bands,
                                                           const CellMask* ignore, const CellMask& fixed,
                                                           const OutsideThumb* outside = nullptr);
+    // A step of a section whose frames cannot tell how far it moved (a plain
+    // stretch in the section, or rows that repeat), taken at `distance`: only
+    // where the thumb of the window's scrollbar (grabs `before` and `after`
+    // of the window around, taken with `a` and `b`) moved as far as that
+    // distance moves it, the rate told by where the thumb stands after the
+    // `offset` rows the run has gone down the page so far, and the pixels
+    // allow it as for any assumed step. The seam holds once the view moves
+    // on: a step that stopped short at the page's end moves the thumb nearly
+    // as far.
+    std::optional<FrameMatcher::Match> assumeByWindowThumb(const FrameRows& a, const FrameRows& b, int distance,
+                                                           const QImage& before, const QImage& after, int offset,
+                                                           const FrameMatcher::Bands& bands, const CellMask* ignore,
+                                                           const FrameMatcher::Match& measured);
     // The column near the right edge of `a` and `b` (grabs of a window taken
     // before and after a step that moved its page `distance` rows) where the
     // thumb of a scrollbar stands in both over a track they share and moved

@@ -1163,7 +1163,7 @@ QCoro::Task<ScrollStop> ScrollRun::scrollDown()
                 co_return ScrollStop::seamRetriesSpent;
             if (retry == Retry::stepAgain)
                 continue;
-            if (retry == Retry::failed)
+            if (retry == Retry::failed && !(co_await assumeInSection(step)))
                 co_return ScrollStop::seamUnconfirmed;
         }
         const int band = m_h - step.match.bands.top - step.match.bands.bottom;
@@ -1587,6 +1587,51 @@ bool ScrollRun::assumeKnownShift(Step& step)
         + (m_known.lastStill() ? QStringLiteral(", Ansicht unverändert") : QString()));
     step = Step{step.frame, *assumed, false, true, m_known.lastUnverified()};
     return true;
+}
+
+// A section's step that its frames could not measure, after every retry
+// (nothing but a plain stretch in it, or rows that repeat): the window's own
+// scrollbar around the section tells how far the page moved. The step is
+// taken back and made again, the window grabbed before and after it, and
+// the seam is taken at the known distance where KnownShift allows it. Not
+// over an inner box, whose steps the window's thumb does not show. True when
+// the step now holds that seam.
+QCoro::Task<bool> ScrollRun::assumeInSection(Step& step)
+{
+    const int clicks = m_clicksSinceStrip;
+    if (!m_section || m_innerBox || m_target.bounds.isEmpty() || !m_bands || !m_stitcher.started() || gone()
+        || m_stepper->mode() != ScrollStepper::Mode::wheel || !m_stepper->expectedTrusted() || m_pagesSinceStrip != 0
+        || clicks <= 0 || clicks != m_stepper->clicks() || m_previous.image().cacheKey() != m_last.image().cacheKey()
+        || !step.match.moved || step.match.doubt == FrameMatcher::Doubt::contradicted)
+        co_return false;
+    const int distance = knownDistance();
+    if (!(co_await scrollStep(-1)))
+        co_return false;
+    const FrameRows back = co_await settled(step.frame);
+    const QImage before = co_await m_guard.grab(m_target.bounds, m_scale);
+    if (back.isNull() || !FrameMatcher::sameContent(narrowToMovingRows(back), m_previous, m_settler.ignore()))
+        co_return false;
+    if (!(co_await scrollStep(1)))
+        co_return false;
+    FrameRows again = co_await settled(back);
+    const QImage after = co_await m_guard.grab(m_target.bounds, m_scale);
+    if (again.isNull())
+        co_return false;
+    again = narrowToMovingRows(again);
+    const FrameMatcher::Match seen = co_await analyse(m_previous, again, m_stepper->expected(), true);
+    step = Step{again, seen, true};
+    if (usable(seen))
+        co_return true;
+    const CellMask mask = leftOut(m_previous, true);
+    const std::optional<FrameMatcher::Match> assumed = m_known.assumeByWindowThumb(
+        m_previous, again, distance, before, after, m_offset, *m_bands, mask.isEmpty() ? nullptr : &mask, seen);
+    if (!assumed)
+        co_return false;
+    log(QStringLiteral("Abschnitt: Naht angenommen: ") + QString::number(distance)
+        + QStringLiteral(" px wie gemessen, Bildlaufleiste des Fensters bestätigt (")
+        + QString::number(m_known.assumed()) + QStringLiteral(". Mal)"));
+    step = Step{again, *assumed, false, true, true};
+    co_return true;
 }
 
 // The first step from the top could not be measured (the view starts over

@@ -95,6 +95,7 @@ private:
     void rebase(const FrameRows& frame, int rowsAbove);
     int knownDistance() const;
     bool assumeKnownShift(Step& step);
+    QCoro::Task<bool> assumeInSection(Step& step);
     QCoro::Task<bool> crossPlainStart(const Step& first);
     int scrollbarBetween(const FrameRows& a, const FrameRows& b, const FrameMatcher::Match& match) const;
     void withdrawAssumed();

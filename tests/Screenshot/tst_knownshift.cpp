@@ -538,6 +538,53 @@ private Q_SLOTS:
         QVERIFY(frameOnly.acrossStart(frames, found, step, 0, {}, nullptr, {}));
     }
 
+    // A section's step in the middle of a run that its frames cannot
+    // measure is taken at the known distance only where the window's thumb
+    // moved as far as the rows the run went down so far make it move per
+    // row, and the frames do not stand against that distance. Such a seam
+    // holds once the view moves on.
+    void sectionStepTakenByTheWindowsThumb_data()
+    {
+        QTest::addColumn<int>("from");   // rows the run went down before the step
+        QTest::addColumn<int>("moved");  // rows the page really moved
+        QTest::addColumn<int>("travel"); // rows the thumb went further than the page makes it
+        QTest::addColumn<bool>("shows");
+        QTest::addColumn<bool>("taken");
+        QTest::newRow("thumb moves as far") << 600 << 100 << 0 << true << true;
+        QTest::newRow("thumb goes twice as far") << 600 << 100 << 10 << true << false;
+        QTest::newRow("thumb stands") << 600 << 100 << -10 << true << false;
+        QTest::newRow("thumb too near the top to tell") << 100 << 100 << 0 << true << false;
+        QTest::newRow("no thumb shows") << 600 << 100 << 0 << false << false;
+        QTest::newRow("page moved less than the distance") << 600 << 40 << 6 << true << false;
+    }
+    void sectionStepTakenByTheWindowsThumb()
+    {
+        QFETCH(int, from);
+        QFETCH(int, moved);
+        QFETCH(int, travel);
+        QFETCH(bool, shows);
+        QFETCH(bool, taken);
+        const int length = 3000;
+        const int distance = 100;
+        // A label leaves at the top, the next one comes in at the bottom.
+        const QList<int> labels = {from + 40, from + height - 40 + distance};
+        const FrameRows a(view(labels, from, length, false));
+        const FrameRows b(view(labels, from + moved, length, false));
+        const FrameMatcher::Match found = FrameMatcher::match(a, b, {});
+        const QImage before = windowEdge(from, length, shows);
+        const QImage after = windowEdge(from + moved, length, shows, travel);
+        KnownShift known;
+        const std::optional<FrameMatcher::Match> seam
+            = known.assumeByWindowThumb(a, b, distance, before, after, from, {}, nullptr, found);
+        QCOMPARE(seam.has_value(), taken);
+        if (!taken)
+            return;
+        QCOMPARE(seam->shift, distance);
+        QVERIFY(seam->confirmed);
+        QCOMPARE(known.assumed(), 1);
+        QVERIFY(known.lastUnverified());
+    }
+
     // The thumb is found by how it moves: content at the edge goes up as
     // the page does, and a column where nothing moved shows no thumb.
     void thumbColumnIsWhatMovesDownLessThanThePage()
