@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QRect>
 #include <QRgb>
+#include <cmath>
 #include <optional>
 #include <vector>
 
@@ -28,6 +29,56 @@ bool holdsAt(const FrameRows& from, const FrameRows& to, int shift, const CellMa
         && (m.doubt == FrameMatcher::Doubt::noShift || m.doubt == FrameMatcher::Doubt::shortOverlap))
         return true;
     return m.moved && m.confirmed && m.shift == shift;
+}
+
+// Rows [from, to) of `dark` show what `clear` shows `by` rows further down,
+// darkened as a shadow darkens: never lighter, each pixel's channels by one
+// share, and that share in each place the same as where `dark2` shows what
+// `clear2` does `by2` rows further down, over other content. What changed
+// there instead fits no such share.
+bool shadedAlike(const FrameRows& dark, const FrameRows& clear, int by, const FrameRows& dark2,
+                 const FrameRows& clear2, int by2, int from, int to, const CellMask* ignore)
+{
+    const int h = dark.height();
+    // The share a pixel is darkened by: -1 where too dark to tell, -2 where
+    // no share fits.
+    auto share = [](QRgb d, QRgb v) {
+        const int dc[3] = {qRed(d), qGreen(d), qBlue(d)};
+        const int vc[3] = {qRed(v), qGreen(v), qBlue(v)};
+        int brightest = 0;
+        for (int k = 0; k < 3; ++k) {
+            if (dc[k] > vc[k] + 3)
+                return -2.0;
+            if (vc[k] > vc[brightest])
+                brightest = k;
+        }
+        if (vc[brightest] < 64)
+            return -1.0;
+        const double f = double(dc[brightest]) / vc[brightest];
+        for (int k = 0; k < 3; ++k)
+            if (std::abs(dc[k] - f * vc[k]) > 3 + vc[k] * 0.03)
+                return -2.0;
+        return f;
+    };
+    for (int y = from; y < to; ++y) {
+        const int vy = y + by, vy2 = y + by2;
+        const bool one = vy >= 0 && vy < h, two = vy2 >= 0 && vy2 < h;
+        const auto* d1 = reinterpret_cast<const QRgb*>(dark.image().constScanLine(y));
+        const auto* d2 = reinterpret_cast<const QRgb*>(dark2.image().constScanLine(y));
+        const auto* v1 = one ? reinterpret_cast<const QRgb*>(clear.image().constScanLine(vy)) : nullptr;
+        const auto* v2 = two ? reinterpret_cast<const QRgb*>(clear2.image().constScanLine(vy2)) : nullptr;
+        for (int c = 0; c < dark.cells(); ++c) {
+            if (ignore && (ignore->contains(y, c) || (one && ignore->contains(vy, c)) || (two && ignore->contains(vy2, c))))
+                continue;
+            for (int x = dark.cellLeft(c); x < dark.cellRight(c); ++x) {
+                const double f1 = one ? share(d1[x], v1[x]) : -1.0;
+                const double f2 = two ? share(d2[x], v2[x]) : -1.0;
+                if (f1 < -1.5 || f2 < -1.5 || (f1 >= 0 && f2 >= 0 && std::abs(f1 - f2) > 0.05))
+                    return false;
+            }
+        }
+    }
+    return true;
 }
 
 } // namespace
@@ -94,10 +145,58 @@ CellMask FixedBoxes::confirmed(const FrameRows& a, const FrameRows& b, const Fra
             if (int(queue.size()) >= minCells)
                 boxes.append(box);
         }
-    if (boxes.isEmpty())
+
+    // The shadow of something fixed just outside the content (a bar kept
+    // out of the view above it, a box below it): its first or last rows
+    // darkened in every view, over whatever moves under them. Other views
+    // show that content clear, and it is darkened by the same share in
+    // each place over two views. (Cells of row y of `shaded` that differ
+    // from what `clear` shows of the same content `by` rows further down.)
+    auto differing = [&](const FrameRows& shaded, const FrameRows& clear, int y, int by, int x) {
+        const int cy = y + by;
+        return cy >= top && cy < end && !skipped(y, x) && !skipped(cy, x) && !shaded.cellAlike(y, x, clear, cy);
+    };
+    auto misfitsIn = [&](int y, bool upper) {
+        int count = 0;
+        for (int x = 0; x < n; ++x)
+            count += upper ? differing(b, a, y, first, x) || differing(c, b, y, second, x)
+                           : differing(b, c, y, -second, x) || differing(a, b, y, -first, x);
+        return count;
+    };
+    // Rows from the edge row `from` inwards (`direction`) that hold such cells.
+    auto edgeRows = [&](int from, int direction) {
+        const bool upper = direction > 0;
+        if (misfitsIn(from, upper) < 2 && misfitsIn(from + direction, upper) < 2)
+            return 0;
+        int rows = 0;
+        for (int k = 0, gap = 0; k < shadowRows && from + k * direction >= top && from + k * direction < end && gap <= 2;
+             ++k) {
+            if (misfitsIn(from + k * direction, upper) > 0) {
+                rows = k + 1;
+                gap = 0;
+            } else {
+                ++gap;
+            }
+        }
+        return rows;
+    };
+    int topRows = edgeRows(top, 1);
+    if (topRows && !shadedAlike(b, a, first, c, b, second, top, top + topRows, ignore))
+        topRows = 0;
+    int bottomRows = edgeRows(end - 1, -1);
+    if (bottomRows && !shadedAlike(b, c, -second, a, b, -first, end - bottomRows, end, ignore))
+        bottomRows = 0;
+    if (boxes.isEmpty() && !topRows && !bottomRows)
         return {};
 
     CellMask out(h, n);
+    // (And two rows more, where the shadow fades into the page.)
+    for (int y = top; topRows > 0 && y < qMin(end, top + topRows + 2); ++y)
+        for (int x = 0; x < n; ++x)
+            out.insert(y, x);
+    for (int y = qMax(top, end - bottomRows - 2); bottomRows > 0 && y < end; ++y)
+        for (int x = 0; x < n; ++x)
+            out.insert(y, x);
     for (QRect box : boxes) {
         // The fill: the colour most plain cells standing still in and next
         // to the block show.

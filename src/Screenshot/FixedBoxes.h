@@ -9,7 +9,10 @@
 // still. Two views alone cannot tell a box from a plain block of the page
 // that happens to look alike after one step; the third, after a second
 // step, can, and the seams between all three views must hold once the
-// boxes are left out of them.
+// boxes are left out of them. Something kept out of the view (a bar above
+// it, a box below it) may still cast its shadow over the view's first or
+// last rows: those count as a box where other views show the content under
+// them clear, darkened in two views by the same share in each place.
 #include "Screenshot/CellMask.h"
 #include "Screenshot/FrameMatcher.h"
 #include "Screenshot/FrameRows.h"
@@ -21,7 +24,8 @@ public:
     // Rows a shadow may reach beyond a box (a soft shadow at scale 2).
     static constexpr int shadowRows = 32;
 
-    // The cells of the boxes (fill and shadow) over the content rows of
+    // The cells of the boxes (fill and shadow, and whole rows of a shadow
+    // over the top or bottom of the content) over the content rows of
     // `bands`, in frame cells, where the content moved up `first` rows from
     // view a to view b and `second` rows from b to c; `ignore` (may be null)
     // holds cells that change by themselves. Empty unless something stands

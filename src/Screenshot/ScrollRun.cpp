@@ -1444,9 +1444,12 @@ QCoro::Task<bool> ScrollRun::lookAgain(Step& step)
 // the views kept where they show clear of it, or count as covered.
 QCoro::Task<bool> ScrollRun::throughFixedBoxes(Step& step)
 {
+    // (Boxes told once are told again, once, over three later views: a
+    // shadow that fell on plain rows then may darken content now.)
+    const bool toldBefore = !m_boxes.isEmpty();
     // (After strips whose seams were taken at the measured distance, not
     // seen: a box told now would take the run on past rows nothing pinned.)
-    if (gone() || !m_boxes.isEmpty() || (m_stitcher.started() && m_known.assumed() > 0) || !step.match.moved
+    if (gone() || (toldBefore && m_boxesToldAgain) || (m_stitcher.started() && m_known.assumed() > 0) || !step.match.moved
         || step.match.shift <= 3
         || step.match.doubt != FrameMatcher::Doubt::contradicted)
         co_return false;
@@ -1458,18 +1461,29 @@ QCoro::Task<bool> ScrollRun::throughFixedBoxes(Step& step)
     const FrameMatcher::Match next = co_await analyse(step.frame, further, step.match.shift, false);
     if (!next.moved)
         co_return false; // still where the step left it
+    m_boxesToldAgain = toldBefore;
+    CellMask found;
     if (next.shift > 3) {
+        // (The boxes told before are no cells left out here: they are told
+        // whole again, with what lies around them now.)
+        const CellMask known = std::exchange(m_boxes, CellMask());
         const CellMask mask = leftOut(m_previous, false);
+        m_boxes = known;
         const auto work = [a = m_previous, b = step.frame, further, first = step.match.shift, second = next.shift,
                            bands = step.match.bands, mask] {
             return FixedBoxes::confirmed(a, b, further, first, second, bands, mask.isEmpty() ? nullptr : &mask);
         };
-        m_boxes = co_await onWorker(work);
+        found = co_await onWorker(work);
     }
-    if (!m_boxes.isEmpty())
+    if (!found.isEmpty()) {
+        if (m_boxes.isEmpty())
+            m_boxes = found;
+        else
+            m_boxes.unite(found);
         log(QStringLiteral("Feste Box über drei Ansichten bestätigt: ") + QString::number(m_boxes.count())
             + QStringLiteral(" Zellen"));
-    if (!m_boxes.isEmpty() && m_stitcher.started())
+    }
+    if (!found.isEmpty() && m_stitcher.started())
         coverBoxesAgain();
     if (!(co_await scrollStep(-1)))
         co_return false;
@@ -1480,9 +1494,9 @@ QCoro::Task<bool> ScrollRun::throughFixedBoxes(Step& step)
                                                        m_stepper->expectedTrusted());
     step.frame = back;
     step.match = again;
-    if (!m_boxes.isEmpty() && usable(again))
+    if (!found.isEmpty() && usable(again))
         log(QStringLiteral("Naht ohne die festen Boxen bestätigt"));
-    co_return !m_boxes.isEmpty() && usable(again);
+    co_return !found.isEmpty() && usable(again);
 }
 
 // The boxes just told stood over the strips taken before as well: rows the

@@ -189,6 +189,7 @@ private:
     CellMask m_badges; // blocks standing over the content, left out of comparisons
     bool m_settledByStep = false; // the newest strip's seam was settled by the step size alone
     CellMask m_boxes;  // whole boxes fixed over the content, seen standing still over three views
+    bool m_boxesToldAgain = false; // the boxes were looked for again once they were known
     // The newest frames given to the stitcher (a few), for rows to take
     // again when a box over them is told only later.
     std::vector<ScrollStitcher::Frame> m_kept;

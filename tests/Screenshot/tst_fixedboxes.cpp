@@ -147,6 +147,50 @@ private Q_SLOTS:
                     .isEmpty());
     }
 
+    // Something fixed just outside the view (a bar kept out of it above, a
+    // box below it) casts its shadow over the rows at that edge: they are
+    // told as fixed, over whatever moves under them, and the seam holds
+    // without them. Rows that changed otherwise there (lighter, or not by
+    // one share per place) are no shadow.
+    void shadowAtTheEdge_data()
+    {
+        QTest::addColumn<bool>("below");
+        QTest::newRow("bar above the view") << false;
+        QTest::newRow("box below the view") << true;
+    }
+    void shadowAtTheEdge()
+    {
+        QFETCH(bool, below);
+        const QImage content = page();
+        const int first = 60, second = 80;
+        auto rowOf = [below](int k) { return below ? H - 1 - k : k; };
+        auto shaded = [&](int offset, bool brighter) {
+            QImage image = view(content, offset, std::nullopt).image();
+            QPainter p(&image);
+            for (int k = 0; k < 10; ++k)
+                p.fillRect(0, rowOf(k), W, 1, brighter ? QColor(255, 255, 255, 60 + k * (offset % 7))
+                                                       : QColor(0, 0, 0, 90 * (10 - k) / 10));
+            p.end();
+            return FrameRows(image);
+        };
+        const CellMask edge = FixedBoxes::confirmed(shaded(0, false), shaded(first, false),
+                                                    shaded(first + second, false), first, second, {}, nullptr);
+        QVERIFY(!edge.isEmpty());
+        for (int k = 0; k < 10; ++k)
+            QVERIFY2(edge.contains(rowOf(k), 0) && edge.contains(rowOf(k), edge.cells() - 1), qPrintable(QString::number(k)));
+        QVERIFY(below ? edge.boundingBox().top() > H - 16 : edge.boundingBox().bottom() < 16);
+        FrameMatcher::Request request;
+        request.expected = first;
+        request.ignore = &edge;
+        const FrameMatcher::Match m = FrameMatcher::match(shaded(0, false), shaded(first, false), request);
+        QVERIFY(m.confirmed);
+        QCOMPARE(m.shift, first);
+
+        QVERIFY(FixedBoxes::confirmed(shaded(0, true), shaded(first, true), shaded(first + second, true), first,
+                                      second, {}, nullptr)
+                    .isEmpty());
+    }
+
     // What stands still beside the content from top to bottom (a side bar)
     // is no box and hides none: the box beside it is told alone.
     void besideAColumn()

@@ -1033,6 +1033,9 @@ bool SimulatedPage::markShowable(const Mark& mark) const
     const int frameMiddle = captured.y() + captured.height() / 2;
     for (int x : doc.markXs) {
         const int x0 = left + x;
+        // (A copy outside the captured columns shows in no capture.)
+        if (x0 < view.left() || x0 + m_markW - 1 > view.right())
+            continue;
         auto rectAt = [&](int o) { return QRect(x0, top0 - o, m_markW, m_markH); };
         // Kept from the first view: covered by something in the frame's
         // upper half; from the last view: in its lower half.
