@@ -1,5 +1,6 @@
 #include "Screenshot/FrameMatcher.h"
 
+#include "Screenshot/MostCounted.h"
 #include "Screenshot/WindowShot.h"
 
 #include <QHash>
@@ -131,6 +132,22 @@ struct ColumnKinds {
     }
     bool holds() const { return doubt() == FrameMatcher::Doubt::none; }
 };
+
+QRgb pixelAt(const QImage& image, int x, int y)
+{
+    return reinterpret_cast<const QRgb*>(image.constScanLine(y))[x] | 0xff000000u;
+}
+
+// The colour the page shows most, over a sparse grid left of the edge that
+// may hold a scrollbar.
+QRgb pageColour(const QImage& image)
+{
+    QHash<QRgb, int> counts;
+    for (int y = 0; y < image.height(); y += 8)
+        for (int x = 0; x < image.width() - FrameRows::edgeWidth(image.width()); x += 8)
+            ++counts[pixelAt(image, x, y)];
+    return mostCounted(counts).first;
+}
 
 bool pixelAlike(const uchar* p, const uchar* q)
 {
@@ -525,21 +542,28 @@ int FrameMatcher::scrollbarWidth(const FrameRows& a, const FrameRows& b, int shi
         return 0;
     // Columns from the right: one where rows do not match at the shift
     // belongs to the bar; up to ten that do (a window border, the bar's
-    // margin beside its thumb) are bridged, content ends it.
+    // margin beside its thumb) are bridged, content ends it. A browser
+    // drawing its page at twice the size draws its track's margin twice as
+    // wide too: columns of one colour all the way down that is not the
+    // page's own (a border, a track) are bridged however many.
+    const QRgb page = pageColour(b.image());
     int edge = w;
     int misses = 0;
     for (int x = w - 1; x >= w - FrameRows::edgeWidth(w); --x) {
         int differ = 0;
+        bool still = true;
+        const QRgb first = pixelAt(b.image(), x, bands.top);
         for (int y = bands.top; y < bands.top + rows; ++y) {
             const uchar* pa = a.image().constScanLine(y + shift) + qsizetype(x) * 4;
             const uchar* pb = b.image().constScanLine(y) + qsizetype(x) * 4;
             if (std::abs(pa[0] - pb[0]) + std::abs(pa[1] - pb[1]) + std::abs(pa[2] - pb[2]) > 48)
                 ++differ;
+            still = still && pixelAt(b.image(), x, y) == first;
         }
         if (differ >= 3) {
             edge = x;
             misses = 0;
-        } else if (++misses > 10) {
+        } else if (!(still && first != page) && ++misses > 10) {
             break;
         }
     }

@@ -334,6 +334,40 @@ private Q_SLOTS:
         QCOMPARE(WindowShot::scrollbarWidth(frame(0), frame(shift), shift), width);
     }
 
+    // A browser drawing its page at twice the size: a 30 px track whose
+    // thumb keeps 6 px off its right side, and the window's 8 px border
+    // beside it, 14 columns that never change right of what moves. Columns
+    // of the page's own colour there are content's margin, and end the bar.
+    void scrollbarWithAWideMarginBesideItsThumb_data()
+    {
+        QTest::addColumn<QRgb>("margin");
+        QTest::addColumn<int>("width");
+        QTest::newRow("track and border") << qRgb(252, 252, 252) << 32;
+        QTest::newRow("the page's colour") << qRgb(22, 24, 28) << 0;
+    }
+    void scrollbarWithAWideMarginBesideItsThumb()
+    {
+        QFETCH(QRgb, margin);
+        QFETCH(int, width);
+        const int w = 400;
+        const QRgb background = qRgb(22, 24, 28);
+        QImage page = filled(w, 1200, background);
+        for (int k = 0; k * 30 < page.height(); ++k)
+            for (int y = k * 30 + 8; y < k * 30 + 20; ++y)
+                for (int x = 20; x < 100 + int(mix(quint32(k)) % 200); ++x)
+                    page.setPixel(x, y, qRgb(200, 200, 200));
+        auto frame = [&](int offset) {
+            QImage f = view(page, offset, 300);
+            QPainter p(&f);
+            p.fillRect(w - 38, 0, 30, 300, QColor(margin == background ? background : qRgb(252, 252, 252)));
+            p.fillRect(w - 14, 0, 6, 300, QColor(margin));
+            p.fillRect(w - 8, 0, 8, 300, QColor(margin == background ? background : qRgb(211, 227, 253)));
+            p.fillRect(w - 32, 10 + offset / 8, 18, 60, QColor(139, 139, 139));
+            return FrameRows(f);
+        };
+        QCOMPARE(FrameMatcher::scrollbarWidth(frame(0), frame(120), 120, {}), width);
+    }
+
     void denseSeamOnRowsThatDifferOnlyInSmallDetails_data()
     {
         QTest::addColumn<int>("shift");
