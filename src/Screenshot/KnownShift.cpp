@@ -405,15 +405,19 @@ std::optional<FrameMatcher::Match> KnownShift::assume(const FrameRows& a, const 
     const std::optional<FrameMatcher::Match> seam = seamAt(a, b, distance, bands, ignore, measured, still);
     if (!seam)
         return std::nullopt;
-    ++m_assumed;
-    ++m_since;
     // A view that stood still proves nothing of the seams before it: they
     // and it hold together once the view moves on.
-    const bool unverified = !thumbMoved && seam->evidence < 4;
+    counted(!thumbMoved && seam->evidence < 4, still);
+    return seam;
+}
+
+void KnownShift::counted(bool unverified, bool still)
+{
+    ++m_assumed;
+    ++m_since;
     m_unverified = !unverified ? 0 : still ? m_unverified + 1 : 1;
     m_stillSteps = still ? m_stillSteps + 1 : 0;
     m_lastStill = still;
-    return seam;
 }
 
 std::optional<FrameMatcher::Match> KnownShift::assumeByWindowThumb(const FrameRows& a, const FrameRows& b,
@@ -444,11 +448,7 @@ std::optional<FrameMatcher::Match> KnownShift::assumeByWindowThumb(const FrameRo
     const std::optional<FrameMatcher::Match> seam = seamAt(a, b, distance, bands, ignore, measured, false);
     if (!seam)
         return std::nullopt;
-    ++m_assumed;
-    ++m_since;
-    m_unverified = 1;
-    m_stillSteps = 0;
-    m_lastStill = false;
+    counted(true, false); // holds once the view moves on
     return seam;
 }
 

@@ -224,6 +224,8 @@ private:
     // thumb shows in both frames.
     std::optional<bool> thumbAgrees(const FrameRows& a, const FrameRows& b, int distance, int bar,
                                     const FrameMatcher::Bands& bands) const;
+    // Counts a step taken at the known distance.
+    void counted(bool unverified, bool still);
 
     double m_thumbRows = 0;   // thumb rows per content row, measured; 0: not yet
     double m_thumbMoved = 0;  // sums over the measured steps
