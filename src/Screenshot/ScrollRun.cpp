@@ -68,6 +68,14 @@ private:
     std::function<void()> m_action;
 };
 
+// A step that moved, where the votes propose a shift, yet no cell column
+// follows it: something standing over the rows in common (a banner across
+// the view, content still moving below it) covers what moved in one frame.
+bool coveredMoving(const FrameMatcher::Match& m)
+{
+    return m.moved && m.doubt == FrameMatcher::Doubt::littleContent && m.evidence == 0 && m.matchedRows == 0;
+}
+
 // A seam that may be stitched.
 bool usable(const FrameMatcher::Match& m)
 {
@@ -130,6 +138,8 @@ constexpr int growthWatchMs = 1500;
 constexpr int overlayFadeMs = 3000;
 // How often the edge is looked at meanwhile.
 constexpr int fadeLookMs = 120;
+// Rows around a box told over three views that count as its own.
+constexpr int boxPadding = 8;
 // Seam retries: each a step back and a smaller step.
 constexpr int seamRetries = ScrollStops::seamRetries;
 // Scrolling to the top ends after this long even on a view that keeps
@@ -1451,7 +1461,7 @@ QCoro::Task<bool> ScrollRun::throughFixedBoxes(Step& step)
     // seen: a box told now would take the run on past rows nothing pinned.)
     if (gone() || (toldBefore && m_boxesToldAgain) || (m_stitcher.started() && m_known.assumed() > 0) || !step.match.moved
         || step.match.shift <= 3
-        || step.match.doubt != FrameMatcher::Doubt::contradicted)
+        || (step.match.doubt != FrameMatcher::Doubt::contradicted && !coveredMoving(step.match)))
         co_return false;
     if (!(co_await scrollStep(1)))
         co_return false;
@@ -1462,6 +1472,7 @@ QCoro::Task<bool> ScrollRun::throughFixedBoxes(Step& step)
     if (!next.moved)
         co_return false; // still where the step left it
     m_boxesToldAgain = toldBefore;
+    const bool across = coveredMoving(step.match);
     CellMask found;
     if (next.shift > 3) {
         // (The boxes told before are no cells left out here: they are told
@@ -1476,10 +1487,13 @@ QCoro::Task<bool> ScrollRun::throughFixedBoxes(Step& step)
         found = co_await onWorker(work);
     }
     if (!found.isEmpty()) {
+        // (A box across the view told where nothing moving was left to
+        // measure: its soft shadow fades out over rows whose cells no
+        // longer tell it, and those count as the box's, as a badge's
+        // padding does.)
         if (m_boxes.isEmpty())
-            m_boxes = found;
-        else
-            m_boxes.unite(found);
+            m_boxes = CellMask(found.rows(), found.cells());
+        m_boxes.unite(found, across ? boxPadding : 0);
         log(QStringLiteral("Feste Box über drei Ansichten bestätigt: ") + QString::number(m_boxes.count())
             + QStringLiteral(" Zellen"));
     }
