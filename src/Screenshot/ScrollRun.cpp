@@ -652,6 +652,7 @@ QCoro::Task<void> ScrollRun::scrollToTop()
             } else if (around) {
                 if (co_await takeBackHolderStep(*around, previous, innerClicks, aroundBefore))
                     break;
+                previous = m_top;
                 // The step moved the box after all; on from where it was.
                 log(QStringLiteral("Nach oben: die Umgebung hat sich von selbst verschoben — weiter"));
                 if (++steps >= 80) {
@@ -763,6 +764,20 @@ QCoro::Task<void> ScrollRun::probeInnerBox()
                 // the page is taken to scroll under the section.
                 if (m_surroundings->changedAlongEdge(aroundBefore, aroundAfter)) {
                     log(QStringLiteral("Abschnitt: am Rand ändert sich die Seite — kein Beweis für einen inneren Bereich"));
+                    m_pageUnder = m_pageUnder || clicks < 0;
+                    continue;
+                }
+                // What shows around repeats too much to tell a move of its
+                // own, yet moved as far as the section's content did.
+                // (No co_await inside a conditional expression: the compiler
+                // may destroy its temporaries twice.)
+                const FrameRows& upper = clicks < 0 ? before : frame;
+                const FrameRows& lower = clicks < 0 ? frame : before;
+                const FrameMatcher::Match step = co_await analyse(upper, lower, 0, false);
+                if (step.moved && step.confirmed && step.shift > 0
+                    && (clicks < 0 ? SectionSurroundings::followsShift(aroundBefore, aroundAfter, step.shift)
+                                   : SectionSurroundings::followsShift(aroundAfter, aroundBefore, step.shift))) {
+                    log(QStringLiteral("Abschnitt: die Umgebung bewegt sich wie der Inhalt — kein innerer Bereich"));
                     m_pageUnder = m_pageUnder || clicks < 0;
                     continue;
                 }
@@ -909,7 +924,8 @@ int ScrollRun::pageMoveAtMost(int clicks) const
 // section instead: scrolled back at `at`, where it moved. Whether the page
 // moved with the step shows once it is back: the window around is as before
 // it. If not, it moved by itself (a picture loaded) and the step, taken back
-// too, moved the box, which is not at its top yet: false.
+// too, moved the box, which is not at its top yet: false, with m_top what the
+// section shows now.
 QCoro::Task<bool> ScrollRun::takeBackHolderStep(QPointF at, const FrameRows& before, int clicks,
                                                 const QImage& aroundBefore)
 {
@@ -918,11 +934,23 @@ QCoro::Task<bool> ScrollRun::takeBackHolderStep(QPointF at, const FrameRows& bef
     const FrameRows back = co_await settled(before);
     m_top = before;
     const bool same = !back.isNull() && FrameMatcher::sameContent(before, back, m_settler.ignore());
+    const bool aroundBack = !m_surroundings->changed(aroundBefore, co_await grabAround());
     if (!back.isNull() && !same) {
         m_top = back;
+        // The box took the click back (a browser sends the wheel to what it
+        // scrolled last) and shows rows further down than before, while the
+        // page around stayed changed: the page changed by itself, and the
+        // box went up and down. It is not known to be at its top.
+        FrameMatcher::Match down;
+        if (!aroundBack)
+            down = co_await analyse(before, back, 0, false);
+        if (down.moved && down.confirmed && down.shift > 0) {
+            co_await m_sleep(wheelTransactionMs);
+            co_return false;
+        }
         note(ScrollStop::sectionShifted);
     }
-    const bool pageBack = !same || !m_surroundings->changed(aroundBefore, co_await grabAround());
+    const bool pageBack = !same || aroundBack;
     // The next click over the section must reach the box again, not what
     // the browser scrolled last.
     co_await m_sleep(wheelTransactionMs);

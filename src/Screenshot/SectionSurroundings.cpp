@@ -232,6 +232,28 @@ bool SectionSurroundings::changedAlongEdge(const QImage& before, const QImage& a
     return spans(section.top() - clearance, section.top()) || spans(section.bottom() + 1, section.bottom() + 1 + clearance);
 }
 
+bool SectionSurroundings::followsShift(const QImage& before, const QImage& after, int shift)
+{
+    if (before.isNull() || after.isNull() || before.size() != after.size() || shift == 0)
+        return false;
+    const FrameRows a(before);
+    const FrameRows b(after);
+    int fitting = 0;
+    int changed = 0;
+    for (int y = 0; y < b.height(); ++y) {
+        if (b.body(y) == a.body(y))
+            continue;
+        for (int c = 0; c < b.cells(); ++c) {
+            if (b.uniform(y, c) || b.cell(y, c) == a.cell(y, c))
+                continue;
+            ++changed;
+            const int from = y + shift;
+            fitting += from >= 0 && from < a.height() && a.cell(from, c) == b.cell(y, c);
+        }
+    }
+    return fitting >= minimumDisplacedCells && fitting * 2 >= changed;
+}
+
 bool SectionSurroundings::standsStill(const QImage& before, const QImage& after, int shift, int from, int to,
                                       const CellMask* skip, const std::vector<bool>* skipRows)
 {

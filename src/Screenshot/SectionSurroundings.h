@@ -56,6 +56,14 @@ public:
     // beside it is narrow, a clock small.
     bool changedAlongEdge(const QImage& before, const QImage& after) const;
 
+    // Whether the window around changed as the section's content did when
+    // it moved up by `shift` rows (down for a negative one): most changed
+    // cells show what the cell `shift` rows lower showed before. A page
+    // scrolling under the section does that even where all it shows around
+    // repeats (a table's rows), which tells no shift of its own; a box
+    // standing in a still page leaves it unchanged.
+    static bool followsShift(const QImage& before, const QImage& after, int shift);
+
     // Whether something stands still over the content of a section in rows
     // [from, to) of `after` (its newest rows) while the content moved up by
     // `shift` rows since `before`: a box in the window, or the part of a

@@ -242,6 +242,38 @@ private Q_SLOTS:
         }
     }
 
+    // A page whose rows repeat around the section (a table, each row seen
+    // many times) tells no shift of its own when it scrolls under the
+    // section, yet changes as the section's content did; a box scrolling, a
+    // clock, a picture loading or a move the other way do not.
+    void followingTheSectionsShift()
+    {
+        const QRectF section(164, 254, 272, 192);
+        const SectionSurroundings around(QRectF(100, 50, 400, 600), section, 1.0);
+        const QImage text = ScrollPattern::content(400, 4000);
+        QImage table(400, 4000, QImage::Format_RGB32);
+        for (int y = 0; y < table.height(); y += 25)
+            QPainter(&table).drawImage(QPoint(0, y), text.copy(0, 0, 400, 25));
+        auto window = [&](int pageOffset, int boxOffset) {
+            QImage image = table.copy(0, pageOffset, 400, 600);
+            QPainter(&image).drawImage(QPoint(64, 204), text.copy(0, 1000 + boxOffset, 272, 192));
+            return around.blanked(image);
+        };
+        const QImage start = window(40, 0);
+        const QImage scrolled = window(100, 0);
+        QVERIFY(SectionSurroundings::followsShift(start, scrolled, 60));
+        QVERIFY(SectionSurroundings::followsShift(scrolled, start, -60));
+        QVERIFY(!SectionSurroundings::followsShift(start, scrolled, -60));
+        QVERIFY(!SectionSurroundings::followsShift(start, window(40, 60), 60));
+        QImage clock = window(40, 60);
+        QPainter(&clock).fillRect(20, 560, 40, 20, Qt::red);
+        QVERIFY(!SectionSurroundings::followsShift(start, clock, 60));
+        QImage picture = window(40, 0);
+        QPainter(&picture).drawImage(QPoint(0, 0), text.copy(0, 2000, 60, 500));
+        QVERIFY(!SectionSurroundings::followsShift(start, picture, 60));
+        QVERIFY(!SectionSurroundings::followsShift(start, start.copy(0, 0, 10, 10), 60));
+    }
+
     // Which sections may lie over a box: those with the page above and
     // below them in the window, also a few points from its left or right
     // edge (a box beside a narrow margin: near the edge); not one that
