@@ -1,7 +1,8 @@
 // The reader of the generated pages' marks, on pictures drawn from a page's
 // own blocks: it reads every item wherever the marks stand across the
 // picture (a sticky column at the left of a narrow view at scale 2 pushes
-// them past its middle), and a torn item still shows.
+// them past its middle), and a torn item still shows, as does a fixed
+// element pasted right under itself.
 #include "helpers/CodedRows.h"
 #include "support/GeneratedPage.h"
 
@@ -70,6 +71,24 @@ private Q_SLOTS:
         const GeneratedPage::Verdict torn = page.check(drawn(page, 986, left, 1, 6 * page.scale()));
         QCOMPARE(torn.found, 1);
         QVERIFY2(torn.problem.contains(QStringLiteral("inside item 1")), qPrintable(torn.problem));
+    }
+
+    // Something fixed once, beside the items, is no fault; pasted again right
+    // under itself it makes one run of its colour twice its height.
+    void fixedElementPastedUnderItself()
+    {
+        const GeneratedPage page(1u);
+        QVERIFY(!page.fixedElements().isEmpty());
+        const GeneratedPage::Fixed& f = page.fixedElements().first();
+        const int tall = f.height * page.scale();
+        QImage image = drawn(page, 986, 24);
+        const int at = image.height() / 2;
+        QPainter(&image).fillRect(600, at, 200, tall, CodedRows::colour(f.code));
+        const GeneratedPage::Verdict once = page.check(image);
+        QVERIFY2(once.whole(), qPrintable(once.problem));
+        QPainter(&image).fillRect(600, at + tall, 200, tall, CodedRows::colour(f.code));
+        const GeneratedPage::Verdict twice = page.check(image);
+        QCOMPARE(twice.problem, QStringLiteral("fixed element 0 shown 2 times"));
     }
 };
 

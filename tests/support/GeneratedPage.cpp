@@ -507,7 +507,8 @@ GeneratedPage::Verdict GeneratedPage::check(const QImage& capture) const
     Verdict v = readMarks(image, 0, items(), expected);
     if (!v.problem.isEmpty())
         return v;
-    // Each fixed element once at most: the rows showing its colour make one run.
+    // Each fixed element once at most: the rows showing its colour make one
+    // run no taller than it.
     std::map<int, QList<int>> rowsOf;
     for (int row = 0; row < image.height(); ++row) {
         const QRgb* line = reinterpret_cast<const QRgb*>(image.constScanLine(row));
@@ -522,9 +523,13 @@ GeneratedPage::Verdict GeneratedPage::check(const QImage& capture) const
                 rowsOf[n].append(row);
     }
     for (const auto& [n, rows] : rowsOf) {
-        int shown = 1;
-        for (qsizetype i = 1; i < rows.size(); ++i)
-            shown += rows[i] - rows[i - 1] > 8;
+        const int tall = m_fixed[n - fixedCodes].height * m_scale;
+        int shown = 0;
+        for (qsizetype i = 0, top = 0; i < rows.size(); ++i)
+            if (i == 0 || rows[i] - rows[i - 1] > 8 || rows[i] - top > tall) {
+                ++shown;
+                top = rows[i];
+            }
         if (shown > 1) {
             v.problem = QStringLiteral("fixed element %1 shown %2 times").arg(n - fixedCodes).arg(shown);
             return v;

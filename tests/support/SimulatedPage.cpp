@@ -650,7 +650,7 @@ void SimulatedPage::renderItemRow(const Document& doc, const Item& item, int r, 
     }
 }
 
-const QImage& SimulatedPage::tile(Document& doc, int index)
+const QImage& SimulatedPage::tile(Document& doc, int index) const
 {
     auto it = doc.tiles.find(index);
     if (it != doc.tiles.end())
@@ -1113,4 +1113,61 @@ int SimulatedPage::maxItemsCode() const
 {
     const Document& doc = m_box ? *m_box : *m_page;
     return doc.items.empty() ? 0 : doc.items.back().bottomCode;
+}
+
+const QRgb* SimulatedPage::documentLine(int docY) const
+{
+    Document& doc = m_box ? *m_box : *m_page;
+    if (docY < 0 || docY >= doc.height)
+        return nullptr;
+    return reinterpret_cast<const QRgb*>(tile(doc, docY / tileRows).constScanLine(docY % tileRows));
+}
+
+int SimulatedPage::documentWidth() const
+{
+    return document().width;
+}
+
+int SimulatedPage::documentColumnInCapture() const
+{
+    return (m_box ? boxViewAtStart().x() : pageView().x()) - capturedRect().x();
+}
+
+QRect SimulatedPage::documentViewInCapture() const
+{
+    const QRect captured = capturedRect();
+    QRect view = pageView().intersected(captured);
+    if (m_box)
+        view = view.intersected(boxViewAtStart());
+    return view.translated(-captured.topLeft());
+}
+
+int SimulatedPage::documentScroll() const
+{
+    return maxOffset(document());
+}
+
+QList<QRect> SimulatedPage::fixedPlaces() const
+{
+    const QRect captured = capturedRect();
+    const QRect pv = pageView();
+    const int frameMiddle = captured.y() + captured.height() / 2;
+    QList<QRect> over;
+    if (m_headerH)
+        over.append(QRect(pv.x(), pv.y(), pv.width(), m_headerH));
+    for (const Fixed& f : m_fixed)
+        over.append(f.pictureRect);
+    if (m_changing)
+        over.append(m_changingRect.adjusted(-2 * m_scale, -2 * m_scale, 2 * m_scale, 2 * m_scale));
+    QList<QRect> places;
+    for (const QRect& c : over)
+        places.append(c.translated(-captured.x(), c.top() < frameMiddle ? -captured.y() : documentScroll() - captured.y()));
+    // Columns: whatever rows they stand beside (a leaving column anywhere).
+    constexpr int everyRow = 1 << 28;
+    if (m_columnW)
+        places.append(QRect((m_columnLeft ? pv.x() : pv.right() + 1 - m_columnW - m_overlayW) - captured.x(), -everyRow,
+                            m_columnW, 2 * everyRow));
+    if (m_overlayW)
+        places.append(QRect(pv.right() + 1 - m_overlayW - captured.x(), -everyRow, m_overlayW, 2 * everyRow));
+    return places;
 }

@@ -103,6 +103,23 @@ public:
     bool markShowable(const Mark& mark) const;
     QList<FixedMark> fixedMarks() const;
     int maxItemsCode() const;
+    // The document's row `docY` in the final layout, documentWidth() pixels;
+    // nullptr outside it.
+    const QRgb* documentLine(int docY) const;
+    int documentWidth() const;
+    // Column of the capture where document column 0 lies.
+    int documentColumnInCapture() const;
+    // Where the document shows in the first frame of a capture (the view at
+    // its top), in capture pixels; a whole capture shows its rows from there
+    // on to documentScroll() rows further down.
+    QRect documentViewInCapture() const;
+    int documentScroll() const;
+    // Where something standing over the document may show in a whole
+    // capture, in capture pixels: what stands over the upper half of the
+    // frame where the first frame has it, what stands over the lower half
+    // where the last frame has it, a sticky column and an overlay scrollbar
+    // in every row.
+    QList<QRect> fixedPlaces() const;
 
 private:
     struct Item;
@@ -114,7 +131,7 @@ private:
     void buildFixed();
     void layout(Document& doc) const;
     int maxOffset(const Document& doc) const;
-    const QImage& tile(Document& doc, int index);
+    const QImage& tile(Document& doc, int index) const; // (a cache of the document's rows)
     void renderItemRow(const Document& doc, const Item& item, int rowInItem, QRgb* line) const;
     void copyDocument(Document& doc, QImage& frame, int dstX, int dstY, int offset, int rows, int width);
     void drawScrollbar(QImage& frame, QRect track, int offset, int max, int viewHeight, bool overlay, bool shown) const;
@@ -124,6 +141,7 @@ private:
     void settleScroll(Document& doc);
     bool triggerLoads();
     QList<QRect> coversAt(int offset) const;
+    const Document& document() const { return m_box ? *m_box : *m_page; }
     int pageViewTop() const { return m_chromeH; }
     QRect pageView() const;
     // The inner box's view in window pixels, with the page where it stands

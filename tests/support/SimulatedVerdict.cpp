@@ -5,6 +5,7 @@
 
 #include <QHash>
 #include <QSet>
+#include <vector>
 
 namespace {
 
@@ -39,6 +40,66 @@ QList<Run> blocks(const QImage& image, int x, int markW)
             out.append({code, y, 1});
     }
     return out;
+}
+
+// Every row of the document against the page's final layout, pixel for
+// pixel, leaving out only where something fixed may stand in a whole capture:
+// a fixed element pasted between the marks, or a piece of one (a shadow, a
+// banner's lower half), shows here and nowhere else. Empty when all agree.
+QString foreignRows(const SimulatedPage& page, const QImage& image)
+{
+    const QRect view = page.documentViewInCapture();
+    const int origin = page.documentRowInCapture();
+    const int left = page.documentColumnInCapture();
+    const int width = page.documentWidth();
+    const QList<QRect> places = page.fixedPlaces();
+    const int xFrom = qMax(0, view.left());
+    const int xTo = qMin(image.width() - 1, view.right());
+    const int yTo = qMin(image.height() - 1, view.bottom() + page.documentScroll());
+    std::vector<bool> free(size_t(qMax(0, image.width())));
+    int rows = 0;
+    int runTop = -1, runEnd = -1, runLeft = 0, runRight = 0;
+    for (int y = qMax(0, view.top()); y <= yTo; ++y) {
+        const QRgb* want = page.documentLine(y - origin);
+        if (!want)
+            continue;
+        std::fill(free.begin(), free.end(), true);
+        for (const QRect& p : places)
+            if (y >= p.top() && y <= p.bottom())
+                for (int x = qMax(xFrom, p.left()); x <= qMin(xTo, p.right()); ++x)
+                    free[size_t(x)] = false;
+        const QRgb* got = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        int from = -1, to = -1;
+        for (int x = xFrom; x <= xTo; ++x) {
+            const int dx = x - left;
+            if (!free[size_t(x)] || dx < 0 || dx >= width || ((got[x] ^ want[dx]) & 0xffffffu) == 0)
+                continue;
+            if (from < 0)
+                from = x;
+            to = x;
+        }
+        if (from < 0)
+            continue;
+        ++rows;
+        if (runTop < 0 || runEnd == y - 1) {
+            if (runTop < 0) {
+                runTop = y;
+                runLeft = from;
+                runRight = to;
+            }
+            runEnd = y;
+            runLeft = qMin(runLeft, from);
+            runRight = qMax(runRight, to);
+        }
+    }
+    if (!rows)
+        return {};
+    return QStringLiteral("rows %1-%2 not the page's (columns %3-%4; %5 such rows in all)")
+        .arg(runTop)
+        .arg(runEnd)
+        .arg(runLeft)
+        .arg(runRight)
+        .arg(rows);
 }
 
 } // namespace
@@ -105,6 +166,8 @@ SimulatedVerdict SimulatedVerdict::judge(const SimulatedPage& page, const QImage
 
     if (image.height() != page.expectedHeight())
         fail(QStringLiteral("%1 rows tall instead of %2").arg(image.height()).arg(page.expectedHeight()));
+    if (v.problem.isEmpty())
+        fail(foreignRows(page, image));
     v.whole = v.problem.isEmpty();
     return v;
 }
