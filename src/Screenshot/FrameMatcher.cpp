@@ -347,11 +347,14 @@ void widenToEdges(FrameMatcher::Columns& fixed, const FrameRows& a, const FrameR
                 return false;
         return true;
     };
+    // Down most of the body: an edge line, a shadow or the column's fill
+    // does; a piece of a box fixed beside the column (over plain page) does
+    // not, and belongs to the box, not to every strip.
     auto showsSomething = [&](int x) {
+        int shown = 0;
         for (int y = top; y < end; ++y)
-            if (pixelAt(b.image(), x, y) != page)
-                return true;
-        return false;
+            shown += pixelAt(b.image(), x, y) != page;
+        return shown * 4 >= (end - top) * 3;
     };
     auto fixedAt = [&](int x) {
         return std::any_of(fixed.cbegin(), fixed.cend(), [x](const auto& run) { return x >= run.first && x < run.second; });
