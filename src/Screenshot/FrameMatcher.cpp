@@ -4,7 +4,6 @@
 #include "Screenshot/WindowShot.h"
 
 #include <QHash>
-#include <algorithm>
 #include <optional>
 #include <cmath>
 #include <cstdlib>
@@ -324,59 +323,6 @@ std::vector<bool> stickyColumns(const std::vector<signed char>& fit, const Frame
     return out;
 }
 
-// A sticky column reaches past the cells its text stands in: its plain fill,
-// its edge line or shadow, and lines further down that are longer than those
-// in view now. Pixel columns beside a fixed run that stand still in place
-// down the whole body belong to it, up to the last one within a shadow's
-// reach that shows anything but the page's colour; the page's own margin,
-// standing still as well, stays content.
-void widenToEdges(FrameMatcher::Columns& fixed, const FrameRows& a, const FrameRows& b,
-                  const FrameMatcher::Bands& bands)
-{
-    const int top = bands.top;
-    const int end = b.height() - bands.bottom;
-    if (fixed.isEmpty() || end - top < FrameMatcher::minOverlapRows)
-        return;
-    const int w = b.width();
-    const int limit = w - FrameRows::edgeWidth(w); // (a scrollbar's track stands still too)
-    constexpr int reach = 32;
-    const QRgb page = pageColour(b.image());
-    auto stands = [&](int x) {
-        for (int y = top; y < end; ++y)
-            if (!pixelAlike(a.image().constScanLine(y) + qsizetype(x) * 4, b.image().constScanLine(y) + qsizetype(x) * 4))
-                return false;
-        return true;
-    };
-    // Down most of the body: an edge line, a shadow or the column's fill
-    // does; a piece of a box fixed beside the column (over plain page) does
-    // not, and belongs to the box, not to every strip.
-    auto showsSomething = [&](int x) {
-        int shown = 0;
-        for (int y = top; y < end; ++y)
-            shown += pixelAt(b.image(), x, y) != page;
-        return shown * 4 >= (end - top) * 3;
-    };
-    auto fixedAt = [&](int x) {
-        return std::any_of(fixed.cbegin(), fixed.cend(), [x](const auto& run) { return x >= run.first && x < run.second; });
-    };
-    FrameMatcher::Columns wide;
-    for (auto [left, right] : std::as_const(fixed)) {
-        int to = right;
-        for (int x = right; x < qMin(limit, right + reach) && !fixedAt(x) && stands(x); ++x)
-            if (showsSomething(x))
-                to = x + 1;
-        int from = left;
-        for (int x = left - 1; x >= qMax(0, left - reach) && !fixedAt(x) && stands(x); --x)
-            if (showsSomething(x))
-                from = x;
-        if (!wide.isEmpty() && from <= wide.last().second)
-            wide.last().second = qMax(wide.last().second, to);
-        else
-            wide.append({from, to});
-    }
-    fixed = wide;
-}
-
 ColumnKinds columnsAt(const FrameRows& a, const FrameRows& b, const FrameMatcher::Bands& bands, int shift,
                   const CellMask* ignore)
 {
@@ -511,7 +457,6 @@ ColumnKinds columnsAt(const FrameRows& a, const FrameRows& b, const FrameMatcher
                 out.fixed.append({x, x + 1});
         }
     }
-    widenToEdges(out.fixed, a, b, bands);
     return out;
 }
 

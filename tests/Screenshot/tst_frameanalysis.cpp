@@ -531,35 +531,6 @@ private Q_SLOTS:
         QVERIFY(FrameMatcher::sameContent(FrameRows(frame(100, 1)), FrameRows(frame(100, 2)), &clock));
     }
 
-    // A side column reaches to its edge line, past the cells its words
-    // stand in now (lines further down may be longer), but not into the
-    // page's plain margin beside it.
-    void stickyColumnReachesItsEdge()
-    {
-        constexpr int edge = 70;
-        QImage page = filled(300, 1500, qRgb(255, 255, 255));
-        {
-            QPainter p(&page);
-            for (int y = 8; y + 8 < page.height(); y += 14)
-                for (int x = 90 + int(mix(quint32(y)) % 20); x < 290; x += 12 + int(mix(quint32(x * y)) % 30))
-                    p.fillRect(x, y, 8, 7, QColor(30, 30, 40));
-        }
-        auto frame = [&](int offset) {
-            QImage f = view(page, offset, 400);
-            QPainter p(&f);
-            p.fillRect(0, 0, edge, 400, QColor(240, 240, 236));
-            p.fillRect(edge - 1, 0, 1, 400, QColor(200, 200, 205));
-            for (int y = 6; y + 8 < 400; y += 20)
-                p.fillRect(6, y, 10 + int(mix(quint32(y)) % 28), 8, QColor(30, 80, 180));
-            p.end();
-            return FrameRows(f);
-        };
-        const FrameMatcher::Match m = FrameMatcher::match(frame(100), frame(180), {});
-        QVERIFY(m.confirmed);
-        QCOMPARE(m.shift, 80);
-        QCOMPARE(m.fixedColumns, (FrameMatcher::Columns{{0, edge}}));
-    }
-
     void badgeOverTheContentStaysOutOfSeamAndColumns()
     {
         // A boxed clock standing still over text that scrolls beneath it;
